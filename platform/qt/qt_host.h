@@ -1,0 +1,20 @@
+// The toolkit host: the one place that starts the toolkit's application
+// object. Headless runs (tests, CI) get the offscreen platform.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace qthost {
+
+// Starts the toolkit once per process. Without a display (or when
+// QT_QPA_PLATFORM says so) the offscreen platform is used.
+void EnsureGuiApplication();
+
+// Name of the window-system platform in use ("offscreen", "xcb", ...).
+std::string PlatformName();
+
+// Font families the toolkit can draw with.
+std::vector<std::string> FontFamilies();
+
+}  // namespace qthost
