@@ -3,7 +3,8 @@
 # Runs apt-get only when something is missing; uses sudo when not root.
 set -euo pipefail
 pkgs=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation fonts-urw-base35 fonts-dejavu
-      googletest libgtest-dev libbenchmark-dev poppler-utils)
+      googletest libgtest-dev libbenchmark-dev poppler-utils libsqlite3-dev xvfb xauth
+      python3 python3-ephem python3-dateutil)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,67 @@
+#include "platform/rtl/cp1252.h"
+
+char32_t Cp1252ToUnicode(unsigned char c) {
+  if (c >= 0x80 && c < 0xA0) return cp1252_detail::kHigh[c - 0x80];
+  return c;
+}
+
+bool UnicodeToCp1252(char32_t u, unsigned char& out) { return cp1252_detail::Encode(u, out); }
+
+std::string Cp1252ToUtf8(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (unsigned char c : s) {
+    char32_t u = Cp1252ToUnicode(c);
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u < 0x800) {
+      out += static_cast<char>(0xC0 | (u >> 6));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (u >> 12));
+      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool Utf8ToCp1252(std::string_view s, AnsiString& out, size_t* badPos) {
+  out.clear();
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t start = i;
+    unsigned char c = static_cast<unsigned char>(s[i++]);
+    char32_t u;
+    int extra;
+    if (c < 0x80) { u = c; extra = 0; }
+    else if ((c & 0xE0) == 0xC0) { u = c & 0x1F; extra = 1; }
+    else if ((c & 0xF0) == 0xE0) { u = c & 0x0F; extra = 2; }
+    else if ((c & 0xF8) == 0xF0) { u = c & 0x07; extra = 3; }
+    else { if (badPos) *badPos = start; return false; }
+    for (int k = 0; k < extra; ++k) {
+      if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
+        if (badPos) *badPos = start;
+        return false;
+      }
+      u = (u << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+    }
+    unsigned char b;
+    if (!UnicodeToCp1252(u, b)) {
+      if (badPos) *badPos = start;
+      return false;
+    }
+    out += static_cast<char>(b);
+  }
+  return true;
+}
+
+AnsiString Utf8ToCp1252OrThrow(std::string_view utf8) {
+  AnsiString out;
+  size_t bad = 0;
+  if (!Utf8ToCp1252(utf8, out, &bad))
+    throw EConvertError("Zeichen an Position " + std::to_string(bad + 1) +
+                        " ist in Windows-1252 nicht darstellbar");
+  return out;
+}
