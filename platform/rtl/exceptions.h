@@ -46,6 +46,8 @@ ORV_DECLARE_EXCEPTION(EWriteError, EStreamError)
 ORV_DECLARE_EXCEPTION(EListError, Exception)
 ORV_DECLARE_EXCEPTION(EStringListError, Exception)
 ORV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
+ORV_DECLARE_EXCEPTION(EComponentError, Exception)
+ORV_DECLARE_EXCEPTION(EIniFileException, Exception)
 
 // Raises EAbort: ends the current operation without a message.
 [[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }
