@@ -15,7 +15,7 @@
 
 using TBapiHandle = uint32_t;
 
-enum class TttObjectKind : uint8_t { Session, Database, Cursor, Filter, Statement };
+enum class TttObjectKind : uint8_t { Session, Database, Cursor, Filter, Statement, Blob };
 
 class TttObject {
 public:

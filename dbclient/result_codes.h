@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "dbengine/result_codes.h"
+
 using TBapiResult = uint16_t;
 
 inline constexpr TBapiResult bapiOk = 0;
@@ -52,3 +54,19 @@ inline constexpr TBapiResult bapiNotExclusive = 10243;
 // Capabilities.
 inline constexpr TBapiResult bapiNotSupported = 12289;
 inline constexpr TBapiResult bapiNotImplemented = 12290;
+
+// Same numbers as the engine's, so its codes pass through unchanged.
+static_assert(bapiBeginOfCursor == rcBOF && bapiEndOfCursor == rcEOF &&
+              bapiNoCurrentRecord == rcNoCurrentRecord && bapiRecordNotFound == rcRecordNotFound &&
+              bapiInvalidBookmark == rcInvalidBookmark && bapiEndOfBlob == rcEndOfBlob &&
+              bapiNoSuchConfigPath == rcNoConfigPath && bapiOutOfMemory == rcOutOfMemory &&
+              bapiIOError == rcIOError && bapiKeyViolation == rcKeyViolation &&
+              bapiRequiredFieldMissing == rcRequiredFieldMissing &&
+              bapiFieldOutOfRange == rcNoSuchField && bapiNoSuchIndex == rcNoSuchIndex &&
+              bapiInvalidDictionary == rcInvalidDictionary && bapiBlobNotOpened == rcBlobNotOpen &&
+              bapiInvalidHandle == rcInvalidHandle && bapiNotClientSession == rcNotClientSession &&
+              bapiInvalidParameter == rcInvalidParameter && bapiNoSuchTable == rcNoSuchTable &&
+              bapiFileNotFound == rcFileNotFound && bapiTableExists == rcTableExists &&
+              bapiNoSuchAlias == rcNoSuchAlias && bapiTableInUse == rcTableInUse &&
+              bapiTableReadOnly == rcTableReadOnly && bapiNotExclusive == rcNotExclusive &&
+              bapiNotSupported == rcNotSupported && bapiNotImplemented == rcNotImplemented);
