@@ -17,6 +17,7 @@ void EnsureGuiApplication() {
   static char arg0[] = "orvelan";
   static char* argv[] = {arg0, nullptr};
   new QApplication(argc, argv);
+  InstallGraphics();
 }
 
 std::string PlatformName() {

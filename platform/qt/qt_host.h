@@ -8,8 +8,13 @@
 namespace qthost {
 
 // Starts the toolkit once per process. Without a display (or when
-// QT_QPA_PLATFORM says so) the offscreen platform is used.
+// QT_QPA_PLATFORM says so) the offscreen platform is used. It also installs
+// the toolkit's graphics platform (fonts, drawing devices, image coding,
+// printing) for platform/gfx.
 void EnsureGuiApplication();
+
+// Installs the graphics platform (starting the toolkit when needed).
+void InstallGraphics();
 
 // Name of the window-system platform in use ("offscreen", "xcb", ...).
 std::string PlatformName();

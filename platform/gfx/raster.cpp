@@ -1,0 +1,349 @@
+// Plain C++ rasterisation on a TSurface (see raster.h). Shapes follow the
+// Windows pixel rules: right and bottom edges of rectangles and ellipse boxes
+// are outside, a line leaves out its last point, polygons fill the pixels
+// whose centres lie inside (alternate rule).
+#include "platform/gfx/raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t kAlpha = 0xFF000000u;
+
+// Dash patterns of cosmetic pens (on, off, on, off, …) in pixels.
+const std::vector<int>& DashPattern(TPenStyle s) {
+  static const std::vector<int> none, dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3};
+  switch (s) {
+    case psDash: return dash;
+    case psDot: return dot;
+    case psDashDot: return dashDot;
+    case psDashDotDot: return dashDotDot;
+    default: return none;
+  }
+}
+
+bool DashOn(const std::vector<int>& pat, int pos) {
+  if (pat.empty()) return true;
+  int total = 0;
+  for (int v : pat) total += v;
+  pos %= total;
+  for (std::size_t i = 0; i < pat.size(); ++i) {
+    if (pos < pat[i]) return i % 2 == 0;
+    pos -= pat[i];
+  }
+  return true;
+}
+
+// Whether a hatch style sets the pattern pixel (x, y).
+bool HatchBit(TBrushStyle s, int x, int y) {
+  x &= 7;
+  y &= 7;
+  switch (s) {
+    case bsHorizontal: return y == 0;
+    case bsVertical: return x == 0;
+    case bsFDiagonal: return x == y;
+    case bsBDiagonal: return x == 7 - y;
+    case bsCross: return x == 0 || y == 0;
+    case bsDiagCross: return x == y || x == 7 - y;
+    default: return true;
+  }
+}
+
+}  // namespace
+
+std::uint32_t ApplyRop3(std::uint8_t rop, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+  std::uint32_t r;
+  switch (rop) {
+    case 0xCC: r = s; break;
+    case 0xEE: r = s | d; break;
+    case 0x88: r = s & d; break;
+    case 0x66: r = s ^ d; break;
+    case 0x44: r = s & ~d; break;
+    case 0x33: r = ~s; break;
+    case 0x11: r = ~(s | d); break;
+    case 0xC0: r = p & s; break;
+    case 0xBB: r = ~s | d; break;
+    case 0xF0: r = p; break;
+    case 0x5A: r = p ^ d; break;
+    case 0x55: r = ~d; break;
+    case 0x00: r = 0; break;
+    case 0xFF: r = ~0u; break;
+    case 0xAA: r = d; break;
+    default: {
+      // Bit i of the code is the result for pattern, source and destination
+      // bits (i >> 2, i >> 1, i) & 1; OR together the minterms it selects.
+      r = 0;
+      for (int i = 0; i < 8; ++i)
+        if (rop & (1 << i)) r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+    }
+  }
+  return r | kAlpha;
+}
+
+std::uint32_t ApplyRop2(TPenMode mode, std::uint32_t p, std::uint32_t d) {
+  std::uint32_t r;
+  switch (mode) {
+    case pmBlack: r = 0; break;
+    case pmWhite: r = ~0u; break;
+    case pmNop: r = d; break;
+    case pmNot: r = ~d; break;
+    case pmCopy: r = p; break;
+    case pmNotCopy: r = ~p; break;
+    case pmMergePenNot: r = p | ~d; break;
+    case pmMaskPenNot: r = p & ~d; break;
+    case pmMergeNotPen: r = ~p | d; break;
+    case pmMaskNotPen: r = ~p & d; break;
+    case pmMerge: r = p | d; break;
+    case pmNotMerge: r = ~(p | d); break;
+    case pmMask: r = p & d; break;
+    case pmNotMask: r = ~(p & d); break;
+    case pmXor: r = p ^ d; break;
+    case pmNotXor: r = ~(p ^ d); break;
+    default: r = p;
+  }
+  return r | kAlpha;
+}
+
+TRasterDevice::TRasterDevice(TSurface& surface, int pixelsPerInch) : surface_(surface), ppi_(pixelsPerInch) {}
+
+TDeviceCaps TRasterDevice::Caps() const {
+  TDeviceCaps c;
+  c.Technology = DT_RASDISPLAY;
+  c.LogPixelsX = c.LogPixelsY = ppi_;
+  c.BitsPixel = 32;
+  c.HorzRes = c.PhysicalWidth = surface_.Width();
+  c.VertRes = c.PhysicalHeight = surface_.Height();
+  return c;
+}
+
+void TRasterDevice::SetClip(const TRect* rects, int n) {
+  clipped_ = rects != nullptr;
+  clip_.assign(rects, rects ? rects + n : rects);
+}
+
+bool TRasterDevice::Visible(int x, int y) const {
+  if (x < 0 || y < 0 || x >= surface_.Width() || y >= surface_.Height()) return false;
+  if (!clipped_) return true;
+  for (const TRect& c : clip_)
+    if (PtInRect(c, {x, y})) return true;
+  return false;
+}
+
+void TRasterDevice::Plot(int x, int y, const TPenSpec& pen) {
+  std::uint32_t px = ColorToPixel(pen.Color);
+  int w = std::max(1, pen.Width);
+  int x0 = x - (w - 1) / 2, y0 = y - (w - 1) / 2;
+  for (int yy = y0; yy < y0 + w; ++yy)
+    for (int xx = x0; xx < x0 + w; ++xx)
+      if (Visible(xx, yy)) {
+        std::uint32_t& d = surface_.Row(yy)[xx];
+        d = pen.Mode == pmCopy ? px : ApplyRop2(pen.Mode, px, d);
+      }
+}
+
+void TRasterDevice::PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint) {
+  const auto& pat = DashPattern(pen.Width > 1 ? psSolid : pen.Style);
+  int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
+  int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
+  int err = dx + dy;
+  int x = a.X, y = a.Y;
+  for (;;) {
+    bool atEnd = x == b.X && y == b.Y;
+    if (atEnd && !lastPoint) break;
+    if (DashOn(pat, dashPos++)) Plot(x, y, pen);
+    if (atEnd) break;
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void TRasterDevice::Polyline(const TPoint* pts, int n, const TPenSpec& pen) {
+  if (pen.Style == psClear || n < 2) return;
+  int dashPos = 0;
+  // Wide (geometric) pens draw their end points too.
+  bool last = pen.Width > 1;
+  for (int i = 0; i + 1 < n; ++i) PlotLine(pts[i], pts[i + 1], pen, dashPos, last);
+}
+
+void TRasterDevice::FillSpans(const std::vector<TRect>& spans, const TBrushSpec& brush) {
+  for (const TRect& s : spans) FillRect(s, brush, PATCOPY);
+}
+
+void TRasterDevice::Polygon(const TPoint* pts, int n, const TPenSpec& pen, const TBrushSpec& brush) {
+  if (n < 2) return;
+  if (!brush.IsClear() && n >= 3) {
+    int minY = pts[0].Y, maxY = pts[0].Y;
+    for (int i = 1; i < n; ++i) {
+      minY = std::min(minY, pts[i].Y);
+      maxY = std::max(maxY, pts[i].Y);
+    }
+    minY = std::max(minY, 0);
+    maxY = std::min(maxY, surface_.Height());
+    std::vector<TRect> spans;
+    std::vector<double> xs;
+    for (int y = minY; y < maxY; ++y) {
+      double cy = y + 0.5;
+      xs.clear();
+      for (int i = 0; i < n; ++i) {
+        TPoint p = pts[i], q = pts[(i + 1) % n];
+        if (p.Y == q.Y) continue;
+        if ((cy >= p.Y && cy < q.Y) || (cy >= q.Y && cy < p.Y))
+          xs.push_back(p.X + (cy - p.Y) * (q.X - p.X) / static_cast<double>(q.Y - p.Y));
+      }
+      std::sort(xs.begin(), xs.end());
+      for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
+        int x0 = static_cast<int>(std::ceil(xs[k] - 0.5)), x1 = static_cast<int>(std::ceil(xs[k + 1] - 0.5));
+        if (x1 > x0) spans.push_back({x0, y, x1, y + 1});
+      }
+    }
+    FillSpans(spans, brush);
+  }
+  if (pen.Style != psClear) {
+    std::vector<TPoint> closed(pts, pts + n);
+    closed.push_back(pts[0]);
+    Polyline(closed.data(), static_cast<int>(closed.size()), pen);
+  }
+}
+
+void TRasterDevice::Ellipse(const TRect& box, const TPenSpec& pen, const TBrushSpec& brush) {
+  if (box.IsEmpty()) return;
+  double cx = (box.Left + box.Right - 1) / 2.0, cy = (box.Top + box.Bottom - 1) / 2.0;
+  double rx = (box.Right - box.Left - 1) / 2.0, ry = (box.Bottom - box.Top - 1) / 2.0;
+  auto half = [](double r, double other, double d) {
+    if (other <= 0) return r;
+    double t = 1.0 - (d / other) * (d / other);
+    return t <= 0 ? 0.0 : r * std::sqrt(t);
+  };
+  std::vector<TRect> spans;
+  std::vector<TPoint> edge;
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    double hw = half(rx, ry + 0.5, y - cy);
+    int x0 = static_cast<int>(std::lround(cx - hw)), x1 = static_cast<int>(std::lround(cx + hw));
+    spans.push_back({x0, y, x1 + 1, y + 1});
+    edge.push_back({x0, y});
+    edge.push_back({x1, y});
+  }
+  for (int x = box.Left; x < box.Right; ++x) {
+    double hh = half(ry, rx + 0.5, x - cx);
+    edge.push_back({x, static_cast<int>(std::lround(cy - hh))});
+    edge.push_back({x, static_cast<int>(std::lround(cy + hh))});
+  }
+  if (!brush.IsClear()) FillSpans(spans, brush);
+  if (pen.Style != psClear) {
+    std::sort(edge.begin(), edge.end(), [](TPoint a, TPoint b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+    edge.erase(std::unique(edge.begin(), edge.end()), edge.end());
+    for (TPoint p : edge) Plot(p.X, p.Y, pen);
+  }
+}
+
+void TRasterDevice::FillRect(const TRect& r, const TBrushSpec& brush, std::uint32_t rop) {
+  std::uint8_t code = static_cast<std::uint8_t>(rop >> 16);
+  if (brush.IsClear() && (code != 0x55 && code != 0x00 && code != 0xFF)) return;
+  const std::uint32_t colour = ColorToPixel(brush.Color);
+  const bool hatch = !brush.Pattern && brush.Style > bsClear;
+  ForEachVisible(r, [&](const TRect& a) {
+    for (int y = a.Top; y < a.Bottom; ++y) {
+      std::uint32_t* row = surface_.Row(y);
+      if (code == 0xF0 && !brush.Pattern && !hatch) {
+        std::fill(row + a.Left, row + a.Right, colour);
+        continue;
+      }
+      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(y & 7) : nullptr;
+      for (int x = a.Left; x < a.Right; ++x) {
+        if (hatch && !HatchBit(brush.Style, x, y)) continue;
+        std::uint32_t p = prow ? prow[x & 7] : colour;
+        row[x] = ApplyRop3(code, p, 0, row[x]);
+      }
+    }
+  });
+}
+
+void TRasterDevice::TextRun(const TTextRun&) {
+  throw EInvalidOperation("No graphics platform is installed: text cannot be drawn on a bitmap");
+}
+
+void TRasterDevice::Blit(const TRect& dst, const TSurface& srcIn, const TRect& srcRect, std::uint32_t rop,
+                         const TBrushSpec& brush, std::uint32_t transparent) {
+  if (dst.IsEmpty() || srcRect.IsEmpty()) return;
+  // A copy inside one surface reads from a snapshot, so overlap is harmless.
+  TSurface snapshot;
+  const TSurface* srcp = &srcIn;
+  TRect sr = srcRect;
+  if (&srcIn == &surface_) {
+    TRect part;
+    if (!IntersectRect(part, srcRect, surface_.Bounds())) return;
+    snapshot.Resize(srcRect.Width(), srcRect.Height(), 0);
+    for (int y = part.Top; y < part.Bottom; ++y)
+      std::memcpy(snapshot.Row(y - srcRect.Top) + (part.Left - srcRect.Left), surface_.Row(y) + part.Left,
+                  sizeof(std::uint32_t) * part.Width());
+    srcp = &snapshot;
+    sr = {0, 0, srcRect.Width(), srcRect.Height()};
+  }
+  const TSurface& src = *srcp;
+  const std::uint8_t code = static_cast<std::uint8_t>(rop >> 16);
+  const int dw = dst.Width(), dh = dst.Height(), sw = sr.Width(), shh = sr.Height();
+  const bool stretch = dw != sw || dh != shh;
+  const std::uint32_t colour = ColorToPixel(brush.Color);
+  ForEachVisible(dst, [&](const TRect& a) {
+    for (int y = a.Top; y < a.Bottom; ++y) {
+      int sy = sr.Top + (stretch ? static_cast<int>(static_cast<long long>(y - dst.Top) * shh / dh) : y - dst.Top);
+      if (sy < 0 || sy >= src.Height()) continue;
+      const std::uint32_t* srow = src.Row(sy);
+      std::uint32_t* drow = surface_.Row(y);
+      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(y & 7) : nullptr;
+      if (code == 0xCC && !stretch && !transparent) {
+        int sx0 = sr.Left + (a.Left - dst.Left);
+        int x0 = a.Left, x1 = a.Right;
+        if (sx0 < 0) {
+          x0 -= sx0;
+          sx0 = 0;
+        }
+        x1 = std::min(x1, x0 + (src.Width() - sx0));
+        if (x1 > x0) std::memcpy(drow + x0, srow + sx0, sizeof(std::uint32_t) * (x1 - x0));
+        continue;
+      }
+      for (int x = a.Left; x < a.Right; ++x) {
+        int sx = sr.Left + (stretch ? static_cast<int>(static_cast<long long>(x - dst.Left) * sw / dw) : x - dst.Left);
+        if (sx < 0 || sx >= src.Width()) continue;
+        std::uint32_t s = srow[sx];
+        if (transparent && ((s ^ transparent) & 0xFFFFFF) == 0) continue;
+        std::uint32_t p = prow ? prow[x & 7] : colour;
+        drow[x] = ApplyRop3(code, p, s, drow[x]);
+      }
+    }
+  });
+}
+
+TColor TRasterDevice::GetPixel(int x, int y) {
+  if (x < 0 || y < 0 || x >= surface_.Width() || y >= surface_.Height()) return clNone;
+  return PixelToColor(surface_.Row(y)[x]);
+}
+
+void TRasterDevice::SetPixel(int x, int y, TColor rgb) {
+  if (Visible(x, y)) surface_.Row(y)[x] = ColorToPixel(rgb);
+}
+
+void TRasterDevice::Scroll(int dx, int dy, const TRect& areaIn) {
+  TRect area;
+  if (!IntersectRect(area, areaIn, surface_.Bounds())) return;
+  TRect dst = area;
+  OffsetRect(dst, dx, dy);
+  if (!IntersectRect(dst, dst, area)) return;
+  const int w = dst.Width();
+  auto move = [&](int y) {
+    std::memmove(surface_.Row(y) + dst.Left, surface_.Row(y - dy) + dst.Left - dx, sizeof(std::uint32_t) * w);
+  };
+  if (dy > 0)
+    for (int y = dst.Bottom - 1; y >= dst.Top; --y) move(y);
+  else
+    for (int y = dst.Top; y < dst.Bottom; ++y) move(y);
+}

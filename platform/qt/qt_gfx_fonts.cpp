@@ -1,0 +1,281 @@
+// Font matching and Windows-rule metrics (see qt_gfx_fonts.h).
+//
+// Metrics at em size ppem (character height; for a positive cell height h,
+// ppem = h * unitsPerEm / (winAscent + winDescent)), scale = ppem/unitsPerEm:
+//   ascent  = round(winAscent * scale), descent = round(winDescent * scale)
+//   height  = ascent + descent, internal leading = height - ppem
+//   external leading = max(0, round((lineGap - ((winAscent + winDescent) -
+//                      (hheaAscender - hheaDescender))) * scale))
+//   average width = round(xAvgCharWidth * scale), maximum = round(advanceWidthMax * scale)
+//   advance of a glyph = the font's device width for ppem (hdmx) when it has
+//                        one, else round(advance * scale)
+// Control characters are as wide as a blank; there is no kerning and one glyph
+// per byte.
+#include "platform/qt/qt_gfx_fonts.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <tuple>
+
+#include "platform/rtl/cp1252.h"
+
+namespace qtgfx {
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+int U16(const QByteArray& t, int off) {
+  if (off + 2 > t.size()) return 0;
+  return (static_cast<unsigned char>(t[off]) << 8) | static_cast<unsigned char>(t[off + 1]);
+}
+int I16(const QByteArray& t, int off) { return static_cast<std::int16_t>(U16(t, off)); }
+
+// Unicode equivalents of the symbol font's characters that the system uses.
+char32_t SymbolChar(unsigned char c) {
+  if (c >= 94 && c <= 105) return U'\u2648' + (c - 94);  // zodiac signs
+  switch (c) {
+    case 0x6C: return U'\u25CF';  // bullet
+    case 0x6D: return U'\u274D';
+    case 0x6E: return U'\u25A0';
+    case 0x6F: return U'\u25A1';
+    case 0x71: return U'\u2751';
+    case 0x75: return U'\u25C6';
+    case 0x76: return U'\u2756';
+    case 0x77: return U'\u2B25';
+    case 0x9F: return U'\u2022';
+    case 0xA1: return U'\u25CB';
+    case 0xA7: return U'\u25AA';
+    case 0xA8: return U'\u25FB';
+    case 0xAB: return U'\u2605';
+    case 0xD8: return U'\u27A2';
+    case 0xE0: return U'\u2192';
+    case 0xFB: return U'\u2717';
+    case 0xFC: return U'\u2713';
+    case 0xFD: return U'\u2612';
+    case 0xFE: return U'\u2611';
+    case 0x4A: return U'\u263A';
+    case 0x4C: return U'\u2639';
+    case 0x4E: return U'\u2620';
+    case 0x52: return U'\u263C';
+    case 0x54: return U'\u2744';
+    case 0x58: return U'\u2720';
+    case 0x59: return U'\u2721';
+    case 0x5A: return U'\u262A';
+    case 0x5B: return U'\u262F';
+    case 0x5D: return U'\u2638';
+    case 0x28: return U'\u260E';
+    case 0x22: return U'\u2702';
+    case 0x41: return U'\u270C';
+    default: return 0;
+  }
+}
+
+class Engine : public TFontEngine {
+public:
+  std::shared_ptr<const TFontData> Realize(const TFontRequest& req) override {
+    auto key = std::make_tuple(Lower(req.Name), req.Height, req.Style.Bits(), req.Charset, static_cast<int>(req.Pitch));
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = cache_.find(key);
+    if (it != cache_.end()) return it->second;
+    auto d = Make(req);
+    cache_.emplace(key, d);
+    return d;
+  }
+
+  std::vector<std::string> Families() override {
+    std::vector<std::string> out;
+    for (const QString& f : QFontDatabase::families()) {
+      AnsiString a;
+      if (Utf8ToCp1252(f.toStdString(), a)) out.push_back(a);
+    }
+    return out;
+  }
+
+private:
+  std::shared_ptr<const TFontData> Make(const TFontRequest& req) {
+    auto d = std::make_shared<QtFontData>();
+    d->Request = req;
+    bool symbol = false;
+    d->Family = MatchFamily(req.Name, symbol);
+    d->Symbol = symbol;
+    QFont qf(QString::fromStdString(Cp1252ToUtf8(d->Family)));
+    qf.setPixelSize(std::max(1, std::abs(req.Height == 0 ? 11 : req.Height)));
+    qf.setBold(req.Style.Contains(fsBold));
+    qf.setItalic(req.Style.Contains(fsItalic));
+    qf.setStyleStrategy(QFont::NoFontMerging);
+    qf.setKerning(false);
+    QRawFont raw = QRawFont::fromFont(qf);
+    const QByteArray head = raw.fontTable("head"), hhea = raw.fontTable("hhea"), os2 = raw.fontTable("OS/2"),
+                     post = raw.fontTable("post"), hmtx = raw.fontTable("hmtx"), hdmx = raw.fontTable("hdmx");
+    int upem = U16(head, 18);
+    if (upem <= 0) upem = 2048;
+    int winAsc = U16(os2, 74), winDesc = U16(os2, 76);
+    int hAsc = I16(hhea, 4), hDesc = I16(hhea, 6), lineGap = I16(hhea, 8), advMax = U16(hhea, 10);
+    int nHMetrics = U16(hhea, 34);
+    if (winAsc + winDesc <= 0) {
+      winAsc = hAsc;
+      winDesc = -hDesc;
+    }
+    if (winAsc + winDesc <= 0) {
+      winAsc = upem * 9 / 10;
+      winDesc = upem / 5;
+    }
+    int h = req.Height == 0 ? -11 : req.Height;
+    double ppem = h < 0 ? -h : static_cast<double>(h) * upem / (winAsc + winDesc);
+    double scale = ppem / upem;
+    raw.setPixelSize(ppem);
+    d->Raw = raw;
+    auto& m = d->Metric;
+    m.tmAscent = static_cast<int>(std::lround(winAsc * scale));
+    m.tmDescent = static_cast<int>(std::lround(winDesc * scale));
+    if (h > 0) m.tmDescent = h - m.tmAscent;
+    m.tmHeight = m.tmAscent + m.tmDescent;
+    m.tmInternalLeading = std::max(0, m.tmHeight - static_cast<int>(std::lround(ppem)));
+    m.tmExternalLeading =
+        std::max(0, static_cast<int>(std::lround((lineGap - ((winAsc + winDesc) - (hAsc - hDesc))) * scale)));
+    m.tmAveCharWidth = std::max(1, static_cast<int>(std::lround(I16(os2, 2) * scale)));
+    m.tmMaxCharWidth = std::max(1, static_cast<int>(std::lround(advMax * scale)));
+    m.tmWeight = req.Style.Contains(fsBold) ? 700 : 400;
+    m.tmItalic = req.Style.Contains(fsItalic);
+    m.tmUnderlined = req.Style.Contains(fsUnderline);
+    m.tmStruckOut = req.Style.Contains(fsStrikeOut);
+    m.tmCharSet = static_cast<unsigned char>(symbol ? SYMBOL_CHARSET : ANSI_CHARSET);
+    bool fixed = (post.size() >= 16 && (U16(post, 12) | U16(post, 14)) != 0);
+    std::string fam = Lower(d->Family);
+    unsigned char family = fam.find("serif") != std::string::npos && fam.find("sans") == std::string::npos ? 0x10
+                           : fixed ? 0x30 : 0x20;
+    // Low bit set means variable pitch (sic); 6 = vector, TrueType.
+    m.tmPitchAndFamily = static_cast<unsigned char>(family | 6 | (fixed ? 0 : 1));
+    if (post.size() >= 12) {
+      int upos = I16(post, 8), uthick = I16(post, 10);
+      d->UnderlineOffset = std::max(1, static_cast<int>(std::lround(-upos * scale)));
+      d->UnderlineThickness = std::max(1, static_cast<int>(std::lround(uthick * scale)));
+    }
+    if (os2.size() >= 30) d->StrikeOutOffset = std::max(1, static_cast<int>(std::lround(I16(os2, 28) * scale)));
+
+    // Code points and glyphs of the 256 bytes.
+    for (int c = 0; c < 256; ++c) {
+      char32_t u = c < 32 ? U' ' : symbol ? SymbolChar(static_cast<unsigned char>(c)) : Cp1252ToUnicode(static_cast<unsigned char>(c));
+      if (symbol && c == 32) u = U' ';
+      d->Unicode[c] = u;
+    }
+    QChar chars[256 * 2];
+    int n = 0;
+    int pos[256];
+    for (int c = 0; c < 256; ++c) {
+      pos[c] = n;
+      char32_t u = d->Unicode[c] ? d->Unicode[c] : U' ';
+      if (u > 0xFFFF) {
+        chars[n++] = QChar(QChar::highSurrogate(u));
+        chars[n++] = QChar(QChar::lowSurrogate(u));
+      } else {
+        chars[n++] = QChar(static_cast<char16_t>(u));
+      }
+    }
+    std::vector<quint32> glyphs(static_cast<std::size_t>(n));
+    int ng = n;
+    raw.glyphIndexesForChars(chars, n, glyphs.data(), &ng);
+    // glyphIndexesForChars gives one glyph per character (surrogate pairs count once).
+    for (int c = 0, g = 0; c < 256; ++c) d->Glyphs[c] = glyphs[static_cast<std::size_t>(g++)];
+    (void)pos;
+
+    // Device widths for this em size, when the font carries them.
+    const unsigned char* widthRow = nullptr;
+    int ppemInt = static_cast<int>(std::lround(ppem));
+    if (hdmx.size() >= 8 && std::abs(ppem - ppemInt) < 1e-9) {
+      int num = I16(hdmx, 2);
+      int recSize = static_cast<int>((static_cast<unsigned char>(hdmx[4]) << 24) | (static_cast<unsigned char>(hdmx[5]) << 16) |
+                                     (static_cast<unsigned char>(hdmx[6]) << 8) | static_cast<unsigned char>(hdmx[7]));
+      for (int i = 0; i < num && recSize > 2; ++i) {
+        long long off = 8LL + static_cast<long long>(i) * recSize;
+        if (off + recSize > hdmx.size()) break;
+        if (static_cast<unsigned char>(hdmx[static_cast<int>(off)]) == ppemInt) {
+          widthRow = reinterpret_cast<const unsigned char*>(hdmx.constData()) + off + 2;
+          break;
+        }
+      }
+    }
+    const int hdmxGlyphs = widthRow ? std::max(0, static_cast<int>(hdmx.size()) - 10) : 0;
+    auto designAdvance = [&](quint32 g) {
+      if (nHMetrics <= 0) return upem / 2;
+      int i = static_cast<int>(std::min<quint32>(g, static_cast<quint32>(nHMetrics - 1)));
+      return U16(hmtx, i * 4);
+    };
+    for (int c = 0; c < 256; ++c) {
+      quint32 g = d->Glyphs[c];
+      int w;
+      if (widthRow && static_cast<int>(g) < hdmxGlyphs)
+        w = widthRow[g];
+      else
+        w = static_cast<int>(std::lround(designAdvance(g) * scale));
+      d->Widths[c] = std::max(0, w);
+    }
+    for (int c = 0; c < 32; ++c) d->Widths[c] = d->Widths[32];
+    // Blanks and unmapped symbol characters draw nothing.
+    for (int c = 0; c < 256; ++c)
+      if (d->Unicode[c] == 0 || d->Unicode[c] == U' ') d->Glyphs[c] = 0;
+    return d;
+  }
+
+  std::mutex mutex_;
+  std::map<std::tuple<std::string, int, int, int, int>, std::shared_ptr<const TFontData>> cache_;
+};
+
+}  // namespace
+
+std::string MatchFamily(const std::string& requested, bool& symbol) {
+  static const std::map<std::string, std::string> kMap = {
+      {"arial", "Liberation Sans"},         {"arial narrow", "Liberation Sans Narrow"},
+      {"helvetica", "Liberation Sans"},     {"ms sans serif", "Liberation Sans"},
+      {"ms shell dlg", "Liberation Sans"},  {"ms shell dlg 2", "Liberation Sans"},
+      {"system", "Liberation Sans"},        {"small fonts", "Liberation Sans"},
+      {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
+      {"ms serif", "Liberation Serif"},     {"courier new", "Liberation Mono"},
+      {"courier", "Liberation Mono"},       {"book antiqua", "P052"},
+      {"palatino linotype", "P052"},
+  };
+  static const std::vector<std::string> installed = [] {
+    std::vector<std::string> v;
+    for (const QString& f : QFontDatabase::families()) v.push_back(f.toStdString());
+    return v;
+  }();
+  auto has = [&](const std::string& fam) {
+    for (const auto& f : installed)
+      if (Lower(f) == Lower(fam)) return f;
+    return std::string();
+  };
+  std::string name = Lower(Cp1252ToUtf8(requested));
+  symbol = name.find("wingdings") != std::string::npos || name == "webdings";
+  if (symbol) {
+    for (const char* f : {"DejaVu Sans", "Liberation Sans"})
+      if (auto got = has(f); !got.empty()) return got;
+  } else {
+    auto it = kMap.find(name);
+    if (it != kMap.end()) {
+      if (auto got = has(it->second); !got.empty()) return got;
+    } else if (auto got = has(name); !got.empty()) {
+      AnsiString a;
+      if (Utf8ToCp1252(got, a)) return a;
+    }
+  }
+  if (auto got = has("Liberation Sans"); !got.empty()) return got;
+  if (!installed.empty()) return installed.front();
+  return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+}
+
+TFontEngine& QtFontEngine() {
+  static Engine engine;
+  return engine;
+}
+
+}  // namespace qtgfx

@@ -1,0 +1,186 @@
+// The toolkit's graphics platform: fonts, surfaces, image coding and print
+// jobs (PDF files through the PDF writer, real printers through the print
+// system). Installed by qthost::InstallGraphics().
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cstring>
+#include <memory>
+
+#include "platform/qt/qt_gfx_device.h"
+#include "platform/qt/qt_gfx_fonts.h"
+#include "platform/qt/qt_host.h"
+#include "platform/rtl/cp1252.h"
+
+namespace qtgfx {
+namespace {
+
+QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+
+TDeviceCaps PageCaps(const QPageLayout& layout, int res, bool pdf) {
+  TDeviceCaps c;
+  c.Technology = DT_RASPRINTER;
+  c.LogPixelsX = c.LogPixelsY = res;
+  c.BitsPixel = 24;
+  QRect full = layout.fullRectPixels(res);
+  QRect paint = layout.paintRectPixels(res);
+  c.PhysicalWidth = full.width();
+  c.PhysicalHeight = full.height();
+  if (pdf) {
+    c.HorzRes = c.PhysicalWidth;
+    c.VertRes = c.PhysicalHeight;
+  } else {
+    c.PhysicalOffsetX = paint.left();
+    c.PhysicalOffsetY = paint.top();
+    c.HorzRes = paint.width();
+    c.VertRes = paint.height();
+  }
+  return c;
+}
+
+class PdfJob : public TPrintJob {
+public:
+  explicit PdfJob(const TPrintJobSettings& s) : file_(ToQ(s.FileName)), writer_(file_) {
+    writer_.setResolution(s.Resolution);
+    writer_.setPageSize(QPageSize(QPageSize::A4));
+    writer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer_.setTitle(ToQ(s.Title));
+    writer_.setCreator(QStringLiteral("Orvelan"));
+    if (!painter_.begin(&writer_)) throw EFCreateError("PDF-Datei kann nicht angelegt werden: " + s.FileName);
+    device_ = std::make_unique<QtPageDevice>(painter_, PageCaps(writer_.pageLayout(), s.Resolution, true));
+  }
+  ~PdfJob() override {
+    if (painter_.isActive()) painter_.end();
+  }
+  TDrawDevice& Device() override { return *device_; }
+  void NewPage() override { writer_.newPage(); }
+  void Finish() override { painter_.end(); }
+  void Cancel() override {
+    painter_.end();
+    QFile::remove(file_);
+  }
+
+private:
+  QString file_;
+  QPdfWriter writer_;
+  QPainter painter_;
+  std::unique_ptr<QtPageDevice> device_;
+};
+
+class PrinterJob : public TPrintJob {
+public:
+  explicit PrinterJob(const TPrintJobSettings& s) : printer_(QPrinter::HighResolution) {
+    printer_.setPrinterName(ToQ(s.PrinterName));
+    printer_.setResolution(s.Resolution);
+    printer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer_.setDocName(ToQ(s.Title));
+    printer_.setCopyCount(s.Copies);
+    if (!painter_.begin(&printer_)) throw EInOutError("Drucker nicht bereit: " + s.PrinterName);
+    device_ = std::make_unique<QtPageDevice>(painter_, PageCaps(printer_.pageLayout(), printer_.resolution(), false));
+  }
+  ~PrinterJob() override {
+    if (painter_.isActive()) painter_.end();
+  }
+  TDrawDevice& Device() override { return *device_; }
+  void NewPage() override { printer_.newPage(); }
+  void Finish() override { painter_.end(); }
+  void Cancel() override {
+    printer_.abort();
+    if (painter_.isActive()) painter_.end();
+  }
+
+private:
+  QPrinter printer_;
+  QPainter painter_;
+  std::unique_ptr<QtPageDevice> device_;
+};
+
+class Platform : public TGfxPlatform {
+public:
+  TFontEngine& Fonts() override { return QtFontEngine(); }
+
+  std::unique_ptr<TDrawDevice> CreateRasterDevice(TSurface& surface, int ppi) override {
+    return std::make_unique<QtRasterDevice>(surface, ppi);
+  }
+
+  void DecodeImage(const std::uint8_t* data, std::size_t size, TSurface& out) override {
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::ReadOnly);
+    QImageReader reader(&buf);
+    QSize sz = reader.size();
+    if (sz.isValid() && static_cast<long long>(sz.width()) * sz.height() > (1LL << 26))
+      throw EInvalidGraphic("Bild zu groß");
+    QImage img = reader.read();
+    if (img.isNull()) throw EInvalidGraphic("Bild kann nicht gelesen werden: " + reader.errorString().toStdString());
+    // Translucent pixels are laid on white.
+    QImage rgb(img.size(), QImage::Format_RGB32);
+    rgb.fill(Qt::white);
+    {
+      QPainter p(&rgb);
+      p.drawImage(0, 0, img);
+    }
+    out.Resize(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y)
+      std::memcpy(out.Row(y), rgb.constScanLine(y), sizeof(std::uint32_t) * rgb.width());
+  }
+
+  std::vector<std::uint8_t> EncodePng(const TSurface& s) override {
+    QImage img(reinterpret_cast<const uchar*>(s.Bits()), s.Width(), s.Height(), s.Width() * 4, QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    if (!img.save(&buf, "PNG")) throw EWriteError("PNG kann nicht geschrieben werden");
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+  }
+
+  std::vector<TPrinterInfo> Printers() override {
+    std::vector<TPrinterInfo> out;
+    for (const QString& n : QPrinterInfo::availablePrinterNames()) {
+      AnsiString a;
+      if (Utf8ToCp1252(n.toStdString(), a)) out.push_back({a, false});
+    }
+    return out;
+  }
+
+  std::unique_ptr<TPrintJob> StartPrintJob(const TPrintJobSettings& s) override {
+    if (s.PrinterName.empty()) return std::make_unique<PdfJob>(s);
+    return std::make_unique<PrinterJob>(s);
+  }
+
+  TDeviceCaps PrinterCaps(const TPrintJobSettings& s) override {
+    QPageLayout layout(QPageSize(QPageSize::A4),
+                       s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+    if (s.PrinterName.empty()) return PageCaps(layout, s.Resolution, true);
+    QPrinterInfo info = QPrinterInfo::printerInfo(ToQ(s.PrinterName));
+    if (!info.isNull()) {
+      QPrinter p(info, QPrinter::HighResolution);
+      p.setResolution(s.Resolution);
+      p.setPageOrientation(layout.orientation());
+      return PageCaps(p.pageLayout(), s.Resolution, false);
+    }
+    return PageCaps(layout, s.Resolution, true);
+  }
+};
+
+}  // namespace
+}  // namespace qtgfx
+
+namespace qthost {
+
+void InstallGraphics() {
+  EnsureGuiApplication();
+  static qtgfx::Platform platform;
+  SetGfxPlatform(&platform);
+}
+
+}  // namespace qthost
