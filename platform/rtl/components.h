@@ -28,6 +28,9 @@ class TObject;
 class TPersistent;
 class TClassInfo;
 
+// The plain event: the sender only.
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
 enum class TTypeKind { tkString, tkInteger, tkBool, tkSet, tkClass, tkMethod };
 
 // One published property. Accessors that the property lacks are empty
