@@ -142,6 +142,7 @@ TFFClientTable::TFFClientTable(TFFClientDatabase* db, std::shared_ptr<TffTable> 
 }
 
 TFFClientTable::~TFFClientTable() {
+  keyCursor_.reset();
   blobs_.clear();
   active_.clear();
   filters_.clear();
@@ -429,9 +430,22 @@ TBapiResult TFFClientTable::CompareBookMarks(const uint8_t* a, const uint8_t* b,
     result = 0;
     return bapiOk;
   }
+  int index = cursor_->IndexNo();
+  if (index != kPhysicalOrder) {
+    // Different records may share their key in the current index; a private
+    // cursor compares them so that the caller's position stays untouched.
+    if (!keyCursor_) keyCursor_ = table_->OpenCursor(index);
+    if (keyCursor_->IndexNo() != index) keyCursor_->SwitchToIndex(index);
+    keyCursor_->GotoBookmark(x);
+    if (!keyCursor_->GetRecord(scratch_.data())) return bapiInvalidBookmark;
+    keyCursor_->GotoBookmark(y);
+    if (keyCursor_->CompareKeyWithCurrent(scratch_.data()) == 0) {
+      result = 2;
+      return bapiOk;
+    }
+  }
   int c = cursor_->CompareBookmarks(x, y);
-  // Two records at the same place of the order share their key.
-  result = static_cast<int16_t>(c == 0 ? 2 : (c < 0 ? -1 : 1));
+  result = static_cast<int16_t>(c < 0 ? -1 : (c > 0 ? 1 : 2));
   return bapiOk;
 }
 

@@ -188,6 +188,7 @@ private:
   TFFClientDatabase* db_;
   std::shared_ptr<TffTable> table_;
   std::unique_ptr<TffCursor> cursor_;
+  std::unique_ptr<TffCursor> keyCursor_;  // for bookmark key comparisons
   AnsiString fileName_;
   bool readOnly_, exclusive_;
   std::vector<uint8_t> scratch_;  // record under test
