@@ -214,6 +214,15 @@ void TBitmap::Assign(const TGraphic& source) {
   const_cast<TGraphic&>(source).Draw(*Canvas(), {0, 0, Width(), Height()});
 }
 
+void TBitmap::Assign(const TPersistent* source) {
+  if (auto* g = dynamic_cast<const TGraphic*>(source))
+    Assign(*g);
+  else if (auto* p = dynamic_cast<const TPicture*>(source); p && p->Graphic())
+    Assign(*p->Graphic());
+  else
+    TPersistent::Assign(source);
+}
+
 void TBitmap::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
   if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
     auto d = bmpcodec::Decode(data, size, true);
@@ -352,7 +361,7 @@ void TIcon::Draw(TCanvas& canvas, const TRect& r) {
 
 // ------------------------------------------------------------------ TPicture
 
-TPicture::TPicture(const TPicture& other) { Assign(other); }
+TPicture::TPicture(const TPicture& other) : TPersistent() { Assign(other); }
 TPicture& TPicture::operator=(const TPicture& other) {
   Assign(other);
   return *this;
@@ -390,6 +399,17 @@ void TPicture::LoadFromFile(const std::string& path) {
 
 void TPicture::SaveToFile(const std::string& path) const {
   if (graphic_) graphic_->SaveToFile(path);
+}
+
+void TPicture::Assign(const TPersistent* source) {
+  if (auto* p = dynamic_cast<const TPicture*>(source))
+    Assign(*p);
+  else if (auto* g = dynamic_cast<const TGraphic*>(source))
+    SetGraphic(g);
+  else if (!source)
+    SetGraphic(nullptr);
+  else
+    TPersistent::Assign(source);
 }
 
 void TPicture::Assign(const TPicture& source) {

@@ -21,9 +21,9 @@ enum TTransparentMode { tmAuto, tmFixed };
 // Largest image accepted from a file (pixels).
 constexpr long long kMaxImagePixels = 1LL << 26;
 
-class TGraphic {
-public:
-  virtual ~TGraphic() = default;
+class TGraphic : public TPersistent {
+  ORV_CLASS(TGraphic, TPersistent)
+  ~TGraphic() override = default;
   virtual bool Empty() const = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
@@ -35,17 +35,17 @@ public:
   virtual void SaveToFile(const std::string& path) const;
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool t);
-  std::function<void()> OnChange;
+  TNotifyEvent OnChange;
 
 protected:
   void Changed() {
-    if (OnChange) OnChange();
+    if (OnChange) OnChange(this);
   }
   bool transparent_ = false;
 };
 
 class TBitmap : public TGraphic {
-public:
+  ORV_CLASS(TBitmap, TGraphic)
   TBitmap();
   TBitmap(int w, int h);
   TBitmap(const TBitmap& other);
@@ -86,6 +86,7 @@ public:
 
   void Assign(const TBitmap& source);
   void Assign(const TGraphic& source);
+  void Assign(const TPersistent* source) override;
   // The bitmap keeps only its memory image anyway: handle release is a no-op.
   void Dormant() {}
   void FreeImage() {}
@@ -117,7 +118,9 @@ private:
 // Windows metafiles are not rendered: the bytes and the picture size are kept
 // (so they can be stored again) and a framed placeholder is drawn.
 class TMetafile : public TGraphic {
-public:
+  ORV_CLASS(TMetafile, TGraphic)
+  TMetafile() = default;
+  TMetafile(const TMetafile& o) : TGraphic(), data_(o.data_), width_(o.width_), height_(o.height_), enhanced_(o.enhanced_) {}
   bool Empty() const override { return data_.empty(); }
   int Width() const override { return width_; }
   int Height() const override { return height_; }
@@ -140,7 +143,9 @@ private:
 
 // An icon: the largest image of an .ico file, drawn with its mask.
 class TIcon : public TGraphic {
-public:
+  ORV_CLASS(TIcon, TGraphic)
+  TIcon() = default;
+  TIcon(const TIcon& o) : TGraphic(), data_(o.data_), image_(o.image_), mask_(o.mask_) {}
   bool Empty() const override { return image_.Empty(); }
   int Width() const override { return image_.Width(); }
   int Height() const override { return image_.Height(); }
@@ -156,8 +161,8 @@ private:
   std::vector<bool> mask_;  // true = transparent
 };
 
-class TPicture {
-public:
+class TPicture : public TPersistent {
+  ORV_CLASS(TPicture, TPersistent)
   TPicture() = default;
   TPicture(const TPicture& other);
   TPicture& operator=(const TPicture& other);
@@ -173,11 +178,12 @@ public:
   void LoadFromFile(const std::string& path);
   void SaveToFile(const std::string& path) const;
   void Assign(const TPicture& source);
-  std::function<void()> OnChange;
+  void Assign(const TPersistent* source) override;
+  TNotifyEvent OnChange;
 
 private:
   void Changed() {
-    if (OnChange) OnChange();
+    if (OnChange) OnChange(this);
   }
   std::unique_ptr<TGraphic> graphic_;
 };

@@ -38,11 +38,17 @@ void TPen::Assign(const TPen& source) {
   mode_ = source.mode_;
   Changed();
 }
+void TPen::Assign(const TPersistent* source) {
+  if (auto* p = dynamic_cast<const TPen*>(source))
+    Assign(*p);
+  else
+    TPersistent::Assign(source);
+}
 
 // ------------------------------------------------------------------ TBrush
 
 TBrush::TBrush(const TBrush& other)
-    : color_(other.color_), style_(other.style_), bitmap_(other.bitmap_), pattern_(other.pattern_) {}
+    : TPersistent(), color_(other.color_), style_(other.style_), bitmap_(other.bitmap_), pattern_(other.pattern_) {}
 
 TBrush& TBrush::operator=(const TBrush& other) {
   Assign(other);
@@ -79,6 +85,12 @@ void TBrush::Assign(const TBrush& source) {
   pattern_ = source.pattern_;
   Changed();
 }
+void TBrush::Assign(const TPersistent* source) {
+  if (auto* b = dynamic_cast<const TBrush*>(source))
+    Assign(*b);
+  else
+    TPersistent::Assign(source);
+}
 
 TBrushSpec TBrush::Spec() const {
   TBrushSpec s;
@@ -112,8 +124,8 @@ void Subtract(const TRect& r, const TRect& cut, std::vector<TRect>& out) {
 }  // namespace
 
 TCanvas::TCanvas(TDrawDevice* device) : device_(device) {
-  font_.OnChange = [this] { fontDirty_ = true; };
-  brush_.OnChange = [this] { brushDirty_ = true; };
+  font_.OnChange = [this](TObject*) { fontDirty_ = true; };
+  brush_.OnChange = [this](TObject*) { brushDirty_ = true; };
   if (device_) font_.SetPixelsPerInch(device_->Caps().LogPixelsY);
 }
 

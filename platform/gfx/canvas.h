@@ -17,12 +17,19 @@
 
 #include "platform/gfx/device.h"
 #include "platform/gfx/font.h"
+#include "platform/rtl/components.h"
 
 class TBitmap;
 class TGraphic;
 
-class TPen {
-public:
+class TPen : public TPersistent {
+  ORV_CLASS(TPen, TPersistent)
+  TPen() = default;
+  TPen(const TPen& other) : TPersistent() { Assign(other); }
+  TPen& operator=(const TPen& other) {
+    Assign(other);
+    return *this;
+  }
   TColor Color() const { return color_; }
   void SetColor(TColor c);
   int Width() const { return width_; }
@@ -32,11 +39,12 @@ public:
   TPenMode Mode() const { return mode_; }
   void SetMode(TPenMode m);
   void Assign(const TPen& source);
-  std::function<void()> OnChange;
+  void Assign(const TPersistent* source) override;
+  TNotifyEvent OnChange;
 
 private:
   void Changed() {
-    if (OnChange) OnChange();
+    if (OnChange) OnChange(this);
   }
   TColor color_ = clBlack;
   int width_ = 1;
@@ -44,8 +52,8 @@ private:
   TPenMode mode_ = pmCopy;
 };
 
-class TBrush {
-public:
+class TBrush : public TPersistent {
+  ORV_CLASS(TBrush, TPersistent)
   TBrush() = default;
   TBrush(const TBrush& other);
   TBrush& operator=(const TBrush& other);
@@ -58,12 +66,13 @@ public:
   const TBitmap* Bitmap() const { return bitmap_; }
   void SetBitmap(const TBitmap* bmp);
   void Assign(const TBrush& source);
-  std::function<void()> OnChange;
+  void Assign(const TPersistent* source) override;
+  TNotifyEvent OnChange;
   TBrushSpec Spec() const;
 
 private:
   void Changed() {
-    if (OnChange) OnChange();
+    if (OnChange) OnChange(this);
   }
   TColor color_ = clWhite;
   TBrushStyle style_ = bsSolid;

@@ -7,7 +7,7 @@ TFont::TFont() {
 }
 
 TFont::TFont(const TFont& other)
-    : request_(other.request_), ppi_(other.ppi_), color_(other.color_), data_(other.data_) {}
+    : TPersistent(), request_(other.request_), ppi_(other.ppi_), color_(other.color_), data_(other.data_) {}
 
 TFont& TFont::operator=(const TFont& other) {
   Assign(other);
@@ -16,7 +16,7 @@ TFont& TFont::operator=(const TFont& other) {
 
 void TFont::Changed() {
   data_.reset();
-  if (OnChange) OnChange();
+  if (OnChange) OnChange(this);
 }
 
 void TFont::SetName(const std::string& name) {
@@ -48,7 +48,7 @@ void TFont::SetStyle(TFontStyles style) {
 void TFont::SetColor(TColor color) {
   if (color == color_) return;
   color_ = color;
-  if (OnChange) OnChange();
+  if (OnChange) OnChange(this);
 }
 
 void TFont::SetPitch(TFontPitch pitch) {
@@ -70,7 +70,51 @@ void TFont::Assign(const TFont& source) {
   ppi_ = source.ppi_;
   color_ = source.color_;
   if (!same) data_ = source.data_;
-  if (OnChange) OnChange();
+  if (OnChange) OnChange(this);
+}
+
+void TFont::Assign(const TPersistent* source) {
+  if (auto* f = dynamic_cast<const TFont*>(source))
+    Assign(*f);
+  else
+    TPersistent::Assign(source);
+}
+
+void TFont::PublishProperties(TClassInfo& ci) {
+  auto self = [](const TObject* o) { return static_cast<const TFont*>(o); };
+  auto me = [](TObject* o) { return static_cast<TFont*>(o); };
+  TPropInfo p;
+  p.Name = "Name";
+  p.Kind = TTypeKind::tkString;
+  p.GetStr = [self](const TObject* o) { return self(o)->Name(); };
+  p.SetStr = [me](TObject* o, const AnsiString& v) { me(o)->SetName(v); };
+  ci.AddProp(p);
+  auto ord = [&](const char* name, TTypeKind kind, std::function<int64_t(const TFont*)> get,
+                 std::function<void(TFont*, int64_t)> set) {
+    TPropInfo q;
+    q.Name = name;
+    q.Kind = kind;
+    q.GetOrd = [get](const TObject* o) { return get(static_cast<const TFont*>(o)); };
+    q.SetOrd = [set](TObject* o, int64_t v) { set(static_cast<TFont*>(o), v); };
+    ci.AddProp(q);
+  };
+  ord("Size", TTypeKind::tkInteger, [](const TFont* f) { return f->Size(); },
+      [](TFont* f, int64_t v) { f->SetSize(static_cast<int>(v)); });
+  ord("Height", TTypeKind::tkInteger, [](const TFont* f) { return f->Height(); },
+      [](TFont* f, int64_t v) { f->SetHeight(static_cast<int>(v)); });
+  ord("Color", TTypeKind::tkInteger, [](const TFont* f) { return f->Color(); },
+      [](TFont* f, int64_t v) { f->SetColor(static_cast<TColor>(v)); });
+  ord("Style", TTypeKind::tkSet, [](const TFont* f) { return f->Style().Bits(); },
+      [](TFont* f, int64_t v) {
+        TFontStyles s;
+        for (int i = 0; i < 4; ++i)
+          if (v & (1 << i)) s.Include(static_cast<TFontStyle>(i));
+        f->SetStyle(s);
+      });
+  ord("Charset", TTypeKind::tkInteger, [](const TFont* f) { return f->Charset(); },
+      [](TFont* f, int64_t v) { f->SetCharset(static_cast<int>(v)); });
+  ord("Pitch", TTypeKind::tkInteger, [](const TFont* f) { return static_cast<int>(f->Pitch()); },
+      [](TFont* f, int64_t v) { f->SetPitch(static_cast<TFontPitch>(v)); });
 }
 
 std::shared_ptr<const TFontData> TFont::SharedData() const {

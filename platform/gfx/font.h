@@ -11,9 +11,10 @@
 #include <string>
 
 #include "platform/gfx/device.h"
+#include "platform/rtl/components.h"
 
-class TFont {
-public:
+class TFont : public TPersistent {
+  ORV_CLASS_PUBLISHED(TFont, TPersistent)
   TFont();
   TFont(const TFont& other);
   TFont& operator=(const TFont& other);
@@ -38,8 +39,9 @@ public:
 
   // Takes over every property (and fires OnChange once).
   void Assign(const TFont& source);
-  // Called after every change that alters the font.
-  std::function<void()> OnChange;
+  void Assign(const TPersistent* source) override;
+  // Called after every change that alters the font (sender: the font).
+  TNotifyEvent OnChange;
 
   // The realised font of the current description.
   const TFontData& Data() const;
