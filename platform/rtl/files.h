@@ -1,0 +1,60 @@
+// Files, paths and the process: existence tests, directory creation,
+// deleting and renaming, path pieces, a file-name lookup that ignores letter
+// case, the command line and a millisecond tick counter.
+//
+// Names are Windows-1252 text; they become UTF-8 only at the system call.
+// The path delimiter is '/'; the path-piece functions and the case-free
+// lookup also accept '\' as a delimiter, since stored settings may hold
+// paths written the Windows way. None of these functions raises for a bad
+// or missing name: they answer false or empty.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/rtl/exceptions.h"
+
+constexpr char PathDelim = '/';
+
+bool FileExists(const AnsiString& name);       // an existing regular file
+bool DirectoryExists(const AnsiString& name);  // an existing directory
+// Creates the directory and every missing parent; true when it exists after.
+bool ForceDirectories(const AnsiString& dir);
+bool DeleteFile(const AnsiString& name);
+// Fails (false) when the target exists already, as on Windows.
+bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
+
+// "dir/sub/name.ext": path "dir/sub/", dir "dir/sub", name "name.ext",
+// extension ".ext" (the last dot of the name; empty when none).
+AnsiString ExtractFilePath(std::string_view name);
+AnsiString ExtractFileDir(std::string_view name);
+AnsiString ExtractFileName(std::string_view name);
+AnsiString ExtractFileExt(std::string_view name);
+// Replaces (or adds, or with an empty `ext` removes) the extension.
+AnsiString ChangeFileExt(std::string_view name, std::string_view ext);
+AnsiString IncludeTrailingPathDelimiter(std::string_view s);
+AnsiString ExcludeTrailingPathDelimiter(std::string_view s);
+
+// The existing file or directory whose path equals `path` with letter case
+// ignored in every component (Windows-1252 letters included), spelt as on
+// disk; the exact spelling wins when several match. Empty when none exists.
+AnsiString FindFileNoCase(const AnsiString& path);
+// As FindFileNoCase, but a path that does not exist keeps the components
+// that were not found as written (with the existing directories spelt as on
+// disk), so that a new file is created where the old one would be found.
+AnsiString ResolveFileName(const AnsiString& path);
+
+// The command line. main() hands it over once; arguments are converted to
+// Windows-1252 (a character the code page lacks becomes '?').
+void SetCommandLine(int argc, const char* const* argv);
+int ParamCount();
+// 0 is the program file's full path; beyond ParamCount empty.
+AnsiString ParamStr(int index);
+// The program's directory with a trailing delimiter. Tests and tools may
+// point it elsewhere with SetProgramDirectory.
+AnsiString ProgramDirectory();
+void SetProgramDirectory(const AnsiString& dir);
+
+// Milliseconds of a monotonic clock (wraps after 49.7 days, as on Windows).
+uint32_t GetTickCount();
+uint64_t GetTickCount64();
