@@ -181,7 +181,9 @@ public:
   // BLOB fields are read from a record buffer. Writes are kept with the
   // buffer (its reference then names the pending value) and stored by the
   // next InsertRecord/ModifyRecord of that buffer; DiscardBlobs forgets
-  // them. A null BLOB differs from an empty one.
+  // them (the fields become null). After the post the buffer's references
+  // are spent: read the record again before reading its BLOBs. A null BLOB
+  // differs from an empty one.
   uint32_t BlobSize(const uint8_t* rec, int field);
   bool BlobIsNull(const uint8_t* rec, int field);
   // Reads up to `length` bytes from `offset`; returns the bytes read. When
@@ -195,7 +197,7 @@ public:
   void DiscardBlobs(uint8_t* rec);
 
 private:
-  friend class ffdetail::TableImpl;
+  friend class TffTable;
   explicit TffCursor(std::unique_ptr<ffdetail::CursorImpl> impl);
   std::unique_ptr<ffdetail::CursorImpl> impl_;
 };

@@ -1,0 +1,146 @@
+// Block manager: the table file as an array of fixed-size blocks, a cache of
+// them, block allocation with a free chain, and commits through the journal.
+//
+// Every block starts with a 16-byte header: signature ("FFFH" file header,
+// "FFDH" data, "FFBH" BLOB, "FFIH" index, "FFSH" stream), its own block
+// number, a checksum over the block (taken with the checksum field zero) and
+// a type-specific "next" block number. Block 0 is the file header.
+// A freed block becomes a stream block of kind "free" on the free chain that
+// starts in the header; allocation takes from that chain before the file
+// grows.
+//
+// Invariants between calls:
+//  - every cached page is either clean (equal to the file, or to a journal
+//    image being recovered) or dirty and listed in the dirty set; nothing
+//    reaches the table file except through Commit;
+//  - a page read from the file has passed its checks (number below the block
+//    count, signature, own block number, checksum), else the read raises
+//    rcFileDamaged naming the file;
+//  - the header's block count covers every block in use; the file may be
+//    longer (space prepared for a commit that then failed), never shorter.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ffdetail {
+
+constexpr uint32_t Sig(const char (&s)[5]) {
+  return static_cast<uint32_t>(static_cast<uint8_t>(s[0])) |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[1])) << 8 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[2])) << 16 |
+         static_cast<uint32_t>(static_cast<uint8_t>(s[3])) << 24;
+}
+constexpr uint32_t kSigHeader = Sig("FFFH");
+constexpr uint32_t kSigData = Sig("FFDH");
+constexpr uint32_t kSigBlob = Sig("FFBH");
+constexpr uint32_t kSigIndex = Sig("FFIH");
+constexpr uint32_t kSigStream = Sig("FFSH");
+
+// Common block header.
+constexpr size_t kOffSig = 0, kOffBlockNo = 4, kOffChecksum = 8, kOffNext = 12;
+constexpr size_t kBlockHeaderSize = 16;
+
+// File header fields (block 0).
+constexpr size_t kHdrVersion = 16, kHdrBlockSize = 20, kHdrBlockCount = 24, kHdrFreeHead = 28,
+                 kHdrFreeCount = 32, kHdrRecordCount = 36, kHdrRecordLength = 40,
+                 kHdrFirstData = 44, kHdrLastData = 48, kHdrDataSeq = 52,
+                 kHdrFreeSlot = 56 /* 64-bit */, kHdrDictFirst = 64, kHdrDictLength = 68,
+                 kHdrIndexCount = 72, kHdrIndexRoots = 80;
+constexpr uint32_t kFormatVersion = 1;
+constexpr int kMaxIndexes = 64;
+
+// Stream blocks.
+constexpr size_t kStreamKind = 16, kStreamUsed = 20, kStreamData = 24;
+constexpr uint32_t kStreamDictionary = 1, kStreamFree = 2;
+
+inline uint16_t Get16(const uint8_t* p) { uint16_t v; std::memcpy(&v, p, 2); return v; }
+inline uint32_t Get32(const uint8_t* p) { uint32_t v; std::memcpy(&v, p, 4); return v; }
+inline uint64_t Get64(const uint8_t* p) { uint64_t v; std::memcpy(&v, p, 8); return v; }
+inline void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+inline void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void Put64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+uint32_t Checksum(const uint8_t* data, size_t size);
+
+class BlockFile {
+public:
+  BlockFile() = default;
+  ~BlockFile();
+  BlockFile(const BlockFile&) = delete;
+  BlockFile& operator=(const BlockFile&) = delete;
+
+  // Creates a new file holding only a header block (no journal; the caller
+  // builds it under a temporary name and renames it when complete).
+  void CreateNew(const std::string& path, uint32_t blockSize);
+  // Opens an existing file, replays a pending journal (writable) or lays its
+  // images over the file in memory (read-only), and checks the header.
+  void Open(const std::string& path, bool writable);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Fd() const { return fd_; }
+  const std::string& Path() const { return path_; }
+  uint32_t BlockSize() const { return blockSize_; }
+  bool Writable() const { return writable_; }
+
+  uint32_t BlockCount() const { return Get32(header_ + kHdrBlockCount); }
+  const uint8_t* Header() const { return header_; }
+  uint8_t* HeaderForWrite() { return Write(0, kSigHeader); }
+
+  // A block checked to carry `sig` (0: any known signature).
+  const uint8_t* Read(uint32_t no, uint32_t sig);
+  // The same, marked dirty for change.
+  uint8_t* Write(uint32_t no, uint32_t sig);
+  // A fresh zeroed block with its header filled in, dirty.
+  uint8_t* Allocate(uint32_t sig, uint32_t* no);
+  void Free(uint32_t no);
+  // Drops every block and starts over with a header block only (the caller
+  // fills it again); takes effect on Commit like any change.
+  uint8_t* ResetToHeaderOnly();
+
+  bool HasChanges() const { return !dirty_.empty(); }
+  // Writes all dirty blocks atomically; raises rcDiskFull / rcIOError with
+  // the changes rolled back (the file unchanged).
+  void Commit();
+  // Forgets every change since the last commit.
+  void Rollback();
+  // Evicts clean pages beyond the cache budget; call between operations.
+  void Trim();
+  void SetCacheBudget(size_t bytes) { budget_ = bytes; }
+
+  [[noreturn]] void Damaged(const std::string& what) const;
+
+private:
+  struct Page {
+    std::unique_ptr<uint8_t[]> data;
+    bool dirty = false;
+    bool pinned = false;  // journal image laid over a read-only file
+  };
+  Page* Load(uint32_t no);
+  void CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const;
+  void CheckHeader();
+  void Recover();
+  void WriteDirect();
+  Page& Slot(uint32_t no);
+  void DropPage(uint32_t no);
+
+  std::string path_;
+  int fd_ = -1;
+  int journalFd_ = -1;
+  bool writable_ = false;
+  bool journaled_ = true;
+  bool failed_ = false;
+  uint32_t blockSize_ = 0;
+  uint64_t fileSize_ = 0;
+  std::vector<Page> pages_;
+  std::vector<uint32_t> dirty_;
+  size_t cached_ = 0;
+  size_t budget_ = 96u << 20;
+  size_t clock_ = 0;
+  uint8_t* header_ = nullptr;
+};
+
+}  // namespace ffdetail

@@ -1,0 +1,636 @@
+// Public table and cursor objects: the process-wide registry of open
+// tables, building and removing table files, and cursor positioning over an
+// index or the physical order.
+//
+// A cursor remembers where it is by (key, record reference) and, as a
+// hint, the leaf position and the table version it was found in. While the
+// version is unchanged the hint is followed directly; otherwise the cursor
+// searches its place again, which is how it sees other cursors' changes.
+#include "dbengine/engine.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+#include "dbengine/journal.h"
+#include "dbengine/table.h"
+
+using namespace ffdetail;
+
+namespace {
+
+std::mutex gRegistryMutex;
+std::map<std::string, std::weak_ptr<TffTable>>& Registry() {
+  static std::map<std::string, std::weak_ptr<TffTable>> r;
+  return r;
+}
+
+std::string Canonical(const std::string& path) {
+  char buf[PATH_MAX];
+  if (realpath(path.c_str(), buf)) return buf;
+  return path;
+}
+
+std::shared_ptr<TffTable> Registered(const std::string& canon) {
+  auto it = Registry().find(canon);
+  if (it == Registry().end()) return nullptr;
+  auto t = it->second.lock();
+  if (!t) Registry().erase(it);
+  return t;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// True when another process holds the file's lock.
+bool LockedElsewhere(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool locked = flock(fd, LOCK_EX | LOCK_NB) != 0;
+  ::close(fd);
+  return locked;
+}
+
+void SyncDirOf(const std::string& path) {
+  std::string dir = path.substr(0, path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/'));
+  if (dir.empty()) dir = ".";
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- cursor --
+
+namespace ffdetail {
+
+class CursorImpl {
+public:
+  CursorImpl(std::shared_ptr<TffTable> hold, int indexNo)
+      : hold_(std::move(hold)), t_(hold_->Impl()) {
+    SetIndex(indexNo);
+  }
+  ~CursorImpl() { t_.DropPendingOf(this); }
+
+  enum class State { BOF, EOF_, On, Between };
+
+  TffTable& Table() { return *hold_; }
+  TableImpl& T() { return t_; }
+  int Index() const { return index_; }
+
+  void SetIndex(int indexNo) {
+    if (indexNo != kPhysicalOrder && (indexNo < 0 || indexNo >= t_.Dict().IndexCount()))
+      RaiseFF(rcNoSuchIndex, "index number " + std::to_string(indexNo));
+    bool keep = state_ == State::On && t_.Records().IsLive(ref_);
+    index_ = indexNo;
+    hasRange_ = false;
+    key_.assign(indexNo == kPhysicalOrder ? 0 : static_cast<size_t>(Spec().KeyLength()), 0);
+    hint_ = {};
+    if (keep) {
+      if (indexNo != kPhysicalOrder) Spec().Build(t_.Records().Read(ref_), key_.data());
+      state_ = State::Between;  // found again by key and reference
+      GoExact();
+    } else {
+      state_ = State::BOF;
+    }
+  }
+
+  const KeySpec& Spec() const { return t_.Spec(index_); }
+  BTree& Tree() { return t_.Tree(index_); }
+
+  // ---- positions ----
+  void SetPos(const BPos& p) {
+    const uint8_t* k = Tree().Key(p);
+    std::memcpy(key_.data(), k, key_.size());
+    ref_ = Get64(k + key_.size());
+    hint_ = p;
+    hintVersion_ = t_.Version();
+    state_ = State::On;
+  }
+  void SetPhys(uint64_t ref) {
+    ref_ = ref;
+    state_ = State::On;
+    hintVersion_ = t_.Version();
+  }
+  bool HintValid() const { return state_ == State::On && hint_.Valid() && hintVersion_ == t_.Version(); }
+
+  // Positions on the record ref_ (whose key is key_); false when gone.
+  bool GoExact() {
+    if (!t_.Records().IsLive(ref_)) return false;
+    if (index_ == kPhysicalOrder) {
+      SetPhys(ref_);
+      return true;
+    }
+    BPos p = Tree().LowerBound({key_.data(), 0, 0, &ref_});
+    if (!p.Valid() || Tree().Ref(p) != ref_) return false;
+    SetPos(p);
+    return true;
+  }
+
+  bool InEnd(const uint8_t* k) const {
+    if (!hasRange_ || !hasEnd_) return true;
+    int c = Spec().Compare(k, end_.data(), endFields_);
+    return endIncl_ ? c <= 0 : c < 0;
+  }
+  bool InStart(const uint8_t* k) const {
+    if (!hasRange_ || !hasStart_) return true;
+    int c = Spec().Compare(k, start_.data(), startFields_);
+    return startIncl_ ? c >= 0 : c > 0;
+  }
+  BPos RangeFirst() {
+    BPos p;
+    if (hasRange_ && hasStart_) {
+      BTarget t{start_.data(), startFields_};
+      p = startIncl_ ? Tree().LowerBound(t) : Tree().UpperBound(t);
+    } else {
+      p = Tree().FirstPos();
+    }
+    if (p.Valid() && !InEnd(Tree().Key(p))) return {};
+    return p;
+  }
+  BPos RangeLast() {
+    BPos p;
+    if (hasRange_ && hasEnd_) {
+      BTarget t{end_.data(), endFields_};
+      BPos after = endIncl_ ? Tree().UpperBound(t) : Tree().LowerBound(t);
+      if (!after.Valid()) p = Tree().LastPos();
+      else if (p = after; !Tree().PrevPos(p)) p = {};
+    } else {
+      p = Tree().LastPos();
+    }
+    if (p.Valid() && !InStart(Tree().Key(p))) return {};
+    return p;
+  }
+
+  bool Next() {
+    if (state_ == State::EOF_) return false;
+    if (index_ == kPhysicalOrder) {
+      uint64_t r = state_ == State::BOF ? t_.Records().First() : t_.Records().Next(ref_);
+      if (!r) {
+        state_ = State::EOF_;
+        return false;
+      }
+      SetPhys(r);
+      return true;
+    }
+    BPos p;
+    if (state_ == State::BOF) {
+      p = RangeFirst();
+    } else if (HintValid()) {
+      p = hint_;
+      if (!Tree().NextPos(p)) p = {};
+    } else {
+      p = Tree().UpperBound({key_.data(), 0, 0, &ref_});
+    }
+    if (!p.Valid() || !InEnd(Tree().Key(p))) {
+      state_ = State::EOF_;
+      return false;
+    }
+    SetPos(p);
+    return true;
+  }
+
+  bool Prior() {
+    if (state_ == State::BOF) return false;
+    if (index_ == kPhysicalOrder) {
+      uint64_t r = state_ == State::EOF_ ? t_.Records().Last() : t_.Records().Prior(ref_);
+      if (!r) {
+        state_ = State::BOF;
+        return false;
+      }
+      SetPhys(r);
+      return true;
+    }
+    BPos p;
+    if (state_ == State::EOF_) {
+      p = RangeLast();
+    } else if (HintValid()) {
+      p = hint_;
+      if (!Tree().PrevPos(p)) p = {};
+    } else {
+      p = Tree().LowerBound({key_.data(), 0, 0, &ref_});
+      if (!p.Valid()) p = Tree().LastPos();
+      else if (!Tree().PrevPos(p)) p = {};
+    }
+    if (!p.Valid() || !InStart(Tree().Key(p))) {
+      state_ = State::BOF;
+      return false;
+    }
+    SetPos(p);
+    return true;
+  }
+
+  bool OnLiveRecord() {
+    if (state_ != State::On) return false;
+    if (hintVersion_ == t_.Version()) return true;
+    if (t_.Records().IsLive(ref_)) return true;
+    state_ = State::Between;
+    return false;
+  }
+
+  void CopyRecord(uint8_t* rec) {
+    if (rec) std::memcpy(rec, t_.Records().Read(ref_), static_cast<size_t>(t_.Dict().RecordLength()));
+  }
+
+  std::vector<uint8_t> KeyOf(const uint8_t* rec) const {
+    std::vector<uint8_t> k(static_cast<size_t>(Spec().KeyLength()));
+    Spec().Build(rec, k.data());
+    return k;
+  }
+
+  void RequireIndex() const {
+    if (index_ == kPhysicalOrder) RaiseFF(rcNoSuchIndex, "the cursor follows no index");
+  }
+
+  int CompareRefs(uint64_t a, uint64_t b) {
+    if (a == b) return 0;
+    if (!t_.Records().IsLive(a) || !t_.Records().IsLive(b)) RaiseFF(rcInvalidBookmark);
+    if (index_ == kPhysicalOrder) return t_.Records().ComparePhysical(a, b);
+    auto ka = KeyOf(t_.Records().Read(a));
+    auto kb = KeyOf(t_.Records().Read(b));
+    int c = Spec().Compare(ka.data(), kb.data());
+    if (c != 0) return c;
+    return a < b ? -1 : 1;
+  }
+
+  std::shared_ptr<TffTable> hold_;
+  TableImpl& t_;
+  int index_ = kPhysicalOrder;
+  State state_ = State::BOF;
+  std::vector<uint8_t> key_;
+  uint64_t ref_ = 0;
+  BPos hint_;
+  uint64_t hintVersion_ = 0;
+  bool hasRange_ = false, hasStart_ = false, hasEnd_ = false;
+  bool startIncl_ = true, endIncl_ = true;
+  int startFields_ = 0, endFields_ = 0;
+  std::vector<uint8_t> start_, end_;
+};
+
+}  // namespace ffdetail
+
+// ----------------------------------------------------------------- table --
+
+TffTable::TffTable(std::unique_ptr<TableImpl> impl) : impl_(std::move(impl)) {}
+
+TffTable::~TffTable() {
+  std::lock_guard<std::mutex> g(gRegistryMutex);
+  auto it = Registry().find(Canonical(impl_->Path()));
+  if (it != Registry().end() && it->second.expired()) Registry().erase(it);
+}
+
+bool TffTable::Exists(const std::string& path) { return FileExists(path); }
+
+void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bool overwrite) {
+  TableImpl::Validate(dict);
+  std::lock_guard<std::mutex> g(gRegistryMutex);
+  if (FileExists(path)) {
+    if (!overwrite) RaiseFF(rcTableExists, path);
+    if (Registered(Canonical(path)) || LockedElsewhere(path)) RaiseFF(rcTableInUse, path);
+  }
+  std::string tmp = path + ".tmp" + std::to_string(getpid());
+  ::unlink(tmp.c_str());
+  try {
+    TableImpl::BuildFile(tmp, dict);
+    // A journal left by an earlier table of this name must never be laid
+    // over the new file.
+    ::unlink(JournalPath(path).c_str());
+    if (overwrite) {
+      if (::rename(tmp.c_str(), path.c_str()) != 0) RaiseFF(rcIOError, "renaming " + tmp);
+    } else {
+      // link() fails when the name exists: no race can replace a table.
+      if (::link(tmp.c_str(), path.c_str()) != 0) {
+        if (errno == EEXIST) RaiseFF(rcTableExists, path);
+        RaiseFF(rcIOError, "creating " + path);
+      }
+      ::unlink(tmp.c_str());
+    }
+    SyncDirOf(path);
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
+}
+
+std::shared_ptr<TffTable> TffTable::Open(const std::string& path, TffOpenMode mode,
+                                         TffShareMode share) {
+  std::lock_guard<std::mutex> g(gRegistryMutex);
+  if (!FileExists(path)) RaiseFF(rcNoSuchTable, path);
+  std::string canon = Canonical(path);
+  if (auto t = Registered(canon)) {
+    if (share == TffShareMode::Exclusive || t->Exclusive())
+      RaiseFF(rcNotExclusive, path + " is open already");
+    if (mode == TffOpenMode::ReadWrite) t->impl_->UpgradeToWrite();
+    return t;
+  }
+  auto impl = std::make_unique<TableImpl>(path, mode, share);
+  std::shared_ptr<TffTable> t(new TffTable(std::move(impl)));
+  t->impl_->Self() = t;
+  Registry()[canon] = t;
+  return t;
+}
+
+void TffTable::Delete(const std::string& path) {
+  std::lock_guard<std::mutex> g(gRegistryMutex);
+  if (!FileExists(path)) RaiseFF(rcNoSuchTable, path);
+  if (Registered(Canonical(path)) || LockedElsewhere(path)) RaiseFF(rcTableInUse, path);
+  if (::unlink(path.c_str()) != 0) RaiseFF(rcAccessDenied, path);
+  ::unlink(JournalPath(path).c_str());
+}
+
+const std::string& TffTable::Path() const { return impl_->Path(); }
+const TffDataDictionary& TffTable::Dictionary() const { return impl_->Dict(); }
+bool TffTable::ReadOnly() const { return impl_->ReadOnly(); }
+bool TffTable::Exclusive() const { return impl_->Exclusive(); }
+uint32_t TffTable::RecordCount() const { return Get32(impl_->File().Header() + kHdrRecordCount); }
+void TffTable::EmptyTable() { impl_->EmptyTable(); }
+void TffTable::StartTransaction() { impl_->StartTransaction(); }
+void TffTable::Commit() { impl_->Commit(); }
+void TffTable::Rollback() { impl_->Rollback(); }
+bool TffTable::InTransaction() const { return impl_->InTransaction(); }
+std::vector<std::string> TffTable::CheckConsistency() { return impl_->Check(); }
+uint32_t TffTable::BlockCount() const { return impl_->File().BlockCount(); }
+
+std::unique_ptr<TffCursor> TffTable::OpenCursor(int indexNo) {
+  auto self = impl_->Self().lock();
+  if (!self) RaiseFF(rcInvalidHandle, "table is closing");
+  return std::unique_ptr<TffCursor>(new TffCursor(std::make_unique<CursorImpl>(self, indexNo)));
+}
+
+// ---------------------------------------------------------------- cursor --
+
+TffCursor::TffCursor(std::unique_ptr<CursorImpl> impl) : impl_(std::move(impl)) {}
+TffCursor::~TffCursor() = default;
+
+TffTable& TffCursor::Table() { return impl_->Table(); }
+const TffDataDictionary& TffCursor::Dictionary() const { return impl_->t_.Dict(); }
+int TffCursor::RecordLength() const { return impl_->t_.Dict().RecordLength(); }
+int TffCursor::IndexNo() const { return impl_->Index(); }
+void TffCursor::SwitchToIndex(int indexNo) { impl_->SetIndex(indexNo); }
+void TffCursor::SwitchToIndex(const AnsiString& name) {
+  int n = Dictionary().IndexNumber(name);
+  if (n < 0) RaiseFF(rcNoSuchIndex, name);
+  impl_->SetIndex(n);
+}
+int TffCursor::IndexFieldCount() const {
+  return impl_->Index() == kPhysicalOrder ? 0 : impl_->Spec().FieldCount();
+}
+
+void TffCursor::SetToBegin() { impl_->state_ = CursorImpl::State::BOF; }
+void TffCursor::SetToEnd() { impl_->state_ = CursorImpl::State::EOF_; }
+
+bool TffCursor::First(uint8_t* rec) {
+  SetToBegin();
+  return Next(rec);
+}
+bool TffCursor::Last(uint8_t* rec) {
+  SetToEnd();
+  return Prior(rec);
+}
+bool TffCursor::Next(uint8_t* rec) {
+  if (!impl_->Next()) return false;
+  impl_->CopyRecord(rec);
+  impl_->t_.Trim();
+  return true;
+}
+bool TffCursor::Prior(uint8_t* rec) {
+  if (!impl_->Prior()) return false;
+  impl_->CopyRecord(rec);
+  impl_->t_.Trim();
+  return true;
+}
+bool TffCursor::GetRecord(uint8_t* rec) {
+  if (!impl_->OnLiveRecord()) return false;
+  impl_->CopyRecord(rec);
+  return true;
+}
+bool TffCursor::OnRecord() const { return impl_->OnLiveRecord(); }
+
+TffBookmark TffCursor::GetBookmark() const {
+  return impl_->OnLiveRecord() ? TffBookmark{impl_->ref_} : TffBookmark{};
+}
+
+void TffCursor::GotoBookmark(const TffBookmark& bm) {
+  if (bm.Ref == 0 || !impl_->t_.Records().IsLive(bm.Ref)) RaiseFF(rcInvalidBookmark);
+  auto savedState = impl_->state_;
+  auto savedRef = impl_->ref_;
+  auto savedKey = impl_->key_;
+  impl_->ref_ = bm.Ref;
+  if (impl_->Index() != kPhysicalOrder)
+    impl_->key_ = impl_->KeyOf(impl_->t_.Records().Read(bm.Ref));
+  if (!impl_->GoExact()) {
+    impl_->state_ = savedState;
+    impl_->ref_ = savedRef;
+    impl_->key_ = savedKey;
+    RaiseFF(rcInvalidBookmark);
+  }
+}
+
+bool TffCursor::BookmarkValid(const TffBookmark& bm) {
+  return bm.Ref != 0 && impl_->t_.Records().IsLive(bm.Ref);
+}
+
+int TffCursor::CompareBookmarks(const TffBookmark& a, const TffBookmark& b) {
+  return impl_->CompareRefs(a.Ref, b.Ref);
+}
+
+bool TffCursor::FindKey(const uint8_t* keyRec, int fieldCount, int partialLen) {
+  impl_->RequireIndex();
+  auto k = impl_->KeyOf(keyRec);
+  BPos p = impl_->Tree().LowerBound({k.data(), fieldCount, partialLen});
+  if (!p.Valid()) return false;
+  const uint8_t* found = impl_->Tree().Key(p);
+  if (impl_->Spec().Compare(found, k.data(), fieldCount, partialLen) != 0 ||
+      !impl_->InStart(found) || !impl_->InEnd(found))
+    return false;
+  impl_->SetPos(p);
+  return true;
+}
+
+bool TffCursor::FindNearest(const uint8_t* keyRec, int fieldCount, int partialLen) {
+  impl_->RequireIndex();
+  auto k = impl_->KeyOf(keyRec);
+  BPos p = impl_->Tree().LowerBound({k.data(), fieldCount, partialLen});
+  if (p.Valid() && !impl_->InStart(impl_->Tree().Key(p))) p = impl_->RangeFirst();
+  if (!p.Valid() || !impl_->InEnd(impl_->Tree().Key(p))) {
+    impl_->state_ = CursorImpl::State::EOF_;
+    return false;
+  }
+  impl_->SetPos(p);
+  return true;
+}
+
+int TffCursor::CompareKeyWithCurrent(const uint8_t* keyRec, int fieldCount, int partialLen) {
+  impl_->RequireIndex();
+  if (!impl_->OnLiveRecord()) RaiseFF(rcNoCurrentRecord);
+  auto cur = impl_->KeyOf(impl_->t_.Records().Read(impl_->ref_));
+  auto k = impl_->KeyOf(keyRec);
+  return impl_->Spec().Compare(cur.data(), k.data(), fieldCount, partialLen);
+}
+
+void TffCursor::SetRange(const uint8_t* startRec, int startFields, bool startInclusive,
+                         const uint8_t* endRec, int endFields, bool endInclusive) {
+  impl_->RequireIndex();
+  auto& c = *impl_;
+  c.hasRange_ = true;
+  c.hasStart_ = startRec != nullptr;
+  c.hasEnd_ = endRec != nullptr;
+  if (startRec) c.start_ = c.KeyOf(startRec);
+  if (endRec) c.end_ = c.KeyOf(endRec);
+  c.startFields_ = startFields;
+  c.endFields_ = endFields;
+  c.startIncl_ = startInclusive;
+  c.endIncl_ = endInclusive;
+  c.state_ = CursorImpl::State::BOF;
+}
+
+void TffCursor::ResetRange() {
+  impl_->hasRange_ = false;
+  impl_->state_ = CursorImpl::State::BOF;
+}
+bool TffCursor::HasRange() const { return impl_->hasRange_; }
+
+uint32_t TffCursor::RecordCountInRange() {
+  auto& c = *impl_;
+  if (!c.hasRange_) return Table().RecordCount();
+  BPos p = c.RangeFirst();
+  uint32_t n = 0;
+  while (p.Valid()) {
+    if (!c.InEnd(c.Tree().Key(p))) break;
+    ++n;
+    if (!c.Tree().NextPos(p)) break;
+  }
+  return n;
+}
+
+void TffCursor::InsertRecord(const uint8_t* rec) {
+  uint64_t ref = impl_->t_.Insert(rec);
+  impl_->ref_ = ref;
+  if (impl_->Index() != kPhysicalOrder) impl_->key_ = impl_->KeyOf(impl_->t_.Records().Read(ref));
+  impl_->GoExact();
+}
+
+void TffCursor::ModifyRecord(const uint8_t* rec) {
+  if (!impl_->OnLiveRecord()) RaiseFF(rcNoCurrentRecord);
+  uint64_t ref = impl_->ref_;
+  impl_->t_.Modify(ref, rec);
+  if (impl_->Index() != kPhysicalOrder) impl_->key_ = impl_->KeyOf(impl_->t_.Records().Read(ref));
+  impl_->GoExact();
+}
+
+void TffCursor::DeleteRecord() {
+  if (!impl_->OnLiveRecord()) RaiseFF(rcNoCurrentRecord);
+  impl_->t_.Delete(impl_->ref_);
+  impl_->state_ = CursorImpl::State::Between;
+}
+
+// ---- BLOBs ----
+
+namespace {
+
+const TffFieldDescriptor& BlobField(const TffDataDictionary& d, int field) {
+  if (field < 0 || field >= d.FieldCount()) RaiseFF(rcNoSuchField, "field number " + std::to_string(field));
+  const auto& f = d.Field(field);
+  if (!IsBlobType(f.Type)) RaiseFF(rcBlobNotOpen, f.Name);
+  return f;
+}
+
+}  // namespace
+
+bool TffCursor::BlobIsNull(const uint8_t* rec, int field) {
+  BlobField(Dictionary(), field);
+  return FFIsFieldNull(Dictionary(), rec, field);
+}
+
+uint32_t TffCursor::BlobSize(const uint8_t* rec, int field) {
+  const auto& f = BlobField(Dictionary(), field);
+  if (FFIsFieldNull(Dictionary(), rec, field)) return 0;
+  uint32_t ref = Get32(rec + f.Offset);
+  if (ref & kPendingBit) {
+    PendingBlob* pb = impl_->t_.FindPending(ref);
+    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    return static_cast<uint32_t>(pb->Data.size());
+  }
+  return impl_->t_.Blobs().Size(ref);
+}
+
+uint32_t TffCursor::ReadBlob(const uint8_t* rec, int field, uint32_t offset, uint32_t length,
+                             void* dest, bool* endReached) {
+  const auto& f = BlobField(Dictionary(), field);
+  uint32_t got = 0;
+  if (!FFIsFieldNull(Dictionary(), rec, field)) {
+    uint32_t ref = Get32(rec + f.Offset);
+    if (ref & kPendingBit) {
+      PendingBlob* pb = impl_->t_.FindPending(ref);
+      if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+      if (offset < pb->Data.size()) {
+        got = static_cast<uint32_t>(std::min<size_t>(length, pb->Data.size() - offset));
+        std::memcpy(dest, pb->Data.data() + offset, got);
+      }
+    } else {
+      got = impl_->t_.Blobs().Read(ref, offset, length, static_cast<uint8_t*>(dest));
+    }
+  }
+  if (endReached) *endReached = got < length;
+  return got;
+}
+
+std::string TffCursor::ReadBlobAll(const uint8_t* rec, int field) {
+  const auto& f = BlobField(Dictionary(), field);
+  if (FFIsFieldNull(Dictionary(), rec, field)) return {};
+  uint32_t ref = Get32(rec + f.Offset);
+  if (ref & kPendingBit) {
+    PendingBlob* pb = impl_->t_.FindPending(ref);
+    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    return pb->Data;
+  }
+  return impl_->t_.Blobs().ReadAll(ref);
+}
+
+void TffCursor::WriteBlob(uint8_t* rec, int field, const void* data, uint32_t length) {
+  const auto& f = BlobField(Dictionary(), field);
+  if (impl_->t_.ReadOnly()) RaiseFF(rcTableReadOnly, Table().Path());
+  uint32_t old = FFIsFieldNull(Dictionary(), rec, field) ? 0 : Get32(rec + f.Offset);
+  if (old & kPendingBit) impl_->t_.DropPending(old);
+  uint32_t ref = impl_->t_.AddPending(
+      impl_.get(), std::string(static_cast<const char*>(data), length));
+  FFSetFieldNull(Dictionary(), rec, field, false);
+  Put32(rec + f.Offset, ref);
+}
+
+void TffCursor::TruncateBlob(uint8_t* rec, int field, uint32_t newLength) {
+  std::string all = ReadBlobAll(rec, field);
+  if (newLength < all.size()) all.resize(newLength);
+  WriteBlob(rec, field, all.data(), static_cast<uint32_t>(all.size()));
+}
+
+void TffCursor::SetBlobNull(uint8_t* rec, int field) {
+  const auto& f = BlobField(Dictionary(), field);
+  uint32_t old = Get32(rec + f.Offset);
+  if (!FFIsFieldNull(Dictionary(), rec, field) && (old & kPendingBit)) impl_->t_.DropPending(old);
+  FFSetFieldNull(Dictionary(), rec, field, true);
+}
+
+void TffCursor::DiscardBlobs(uint8_t* rec) {
+  const auto& d = Dictionary();
+  for (int i = 0; i < d.FieldCount(); ++i) {
+    const auto& f = d.Field(i);
+    if (!IsBlobType(f.Type) || FFIsFieldNull(d, rec, i)) continue;
+    uint32_t ref = Get32(rec + f.Offset);
+    if (ref & kPendingBit) {
+      impl_->t_.DropPending(ref);
+      FFSetFieldNull(d, rec, i, true);
+    }
+  }
+}
