@@ -33,7 +33,7 @@ template <class F>
 TBapiResult OnTable(TBapiHandle h, F&& op) {
   TttBaseTable* base = Find<TttBaseTable>(h);
   if (!base) return bapiInvalidHandle;
-  TFFClientTable* t = dynamic_cast<TFFClientTable*>(base);
+  TFFClientTable* t = base->AsTable();
   if (!t) return bapiNotSupported;  // a list cursor
   return FFGuard([&] { return op(*t); });
 }
@@ -431,6 +431,14 @@ TBapiResult BapiTruncateBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t field
 
 TBapiResult BapiFreeBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo) {
   return OnTable(cursor, [&](TFFClientTable& t) { return t.FreeBlob(recBuf, fieldNo); });
+}
+
+TBapiResult BapiDiscardBlobs(TBapiHandle cursor, uint8_t* recBuf) {
+  return OnTable(cursor, [&](TFFClientTable& t) {
+    if (!recBuf) return bapiInvalidParameter;
+    t.Cursor().DiscardBlobs(recBuf);
+    return bapiOk;
+  });
 }
 
 // ---- filters ----------------------------------------------------------------

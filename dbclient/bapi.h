@@ -207,6 +207,10 @@ TBapiResult BapiPutBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo, u
 TBapiResult BapiTruncateBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo,
                              uint32_t length);
 TBapiResult BapiFreeBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo);
+// Forgets the BLOB writes pending with the record buffer (a cancelled edit);
+// those BLOB fields of the buffer are blank afterwards, so the record is to be
+// read again before it is written.
+TBapiResult BapiDiscardBlobs(TBapiHandle cursor, uint8_t* recBuf);
 
 // ---- filters ----------------------------------------------------------------
 

@@ -77,6 +77,8 @@ public:
   virtual TBapiResult SetToSeqNo(uint32_t) { return bapiNotSupported; }
   // Where the cursor sits among its owner's objects (null for list cursors).
   virtual TFFClientDatabase* Database() const { return nullptr; }
+  // The table cursor behind this one, null for list cursors.
+  virtual TFFClientTable* AsTable() { return nullptr; }
 };
 
 // A read-only cursor over rows held in memory: configuration and
@@ -142,6 +144,7 @@ public:
   ~TFFClientTable() override;
 
   TFFClientDatabase* Database() const override { return db_; }
+  TFFClientTable* AsTable() override { return this; }
   TffCursor& Cursor() { return *cursor_; }
   const TffDataDictionary& Dictionary() const { return cursor_->Dictionary(); }
 

@@ -99,7 +99,20 @@ TEST_F(TableTest, BlobRewriteThroughModify) {
   uint32_t got = 0;
   EXPECT_EQ(BapiGetBlob(cur, again.data(), fMemo, 0, 16, buf, got), 8711);
   EXPECT_EQ(std::string(buf, got), "hELL");
+  EXPECT_NE(BapiPutBlob(cur, again.data(), fMemo, 0, 3, "xyz"), bapiOk);  // opened read-only
   ASSERT_EQ(BapiFreeBlob(cur, again.data(), fMemo), bapiOk);
+  // Pending writes of a cancelled edit are forgotten.
+  ASSERT_EQ(BapiPutBlob(cur, again.data(), fMemo, 0, 3, "xyz"), bapiOk);
+  ASSERT_EQ(BapiDiscardBlobs(cur, again.data()), bapiOk);
+  bool blank = false;
+  ASSERT_EQ(BapiGetField(cur, fMemo, again.data(), nullptr, blank), bapiOk);
+  EXPECT_TRUE(blank);  // the buffer no longer names a value; the stored one stays
+  auto third = NewRecord();
+  ASSERT_EQ(BapiGetRecord(cur, bapiNoLock, third.data(), nullptr), bapiOk);
+  ASSERT_EQ(BapiOpenBlob(cur, third.data(), fMemo, bapiReadOnly), bapiOk);
+  EXPECT_EQ(BapiGetBlob(cur, third.data(), fMemo, 0, 16, buf, got), 8711);
+  EXPECT_EQ(std::string(buf, got), "hELL");
+  ASSERT_EQ(BapiFreeBlob(cur, third.data(), fMemo), bapiOk);
 }
 
 namespace {

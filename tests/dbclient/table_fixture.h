@@ -15,7 +15,10 @@
 namespace testtable {
 
 // Field numbers (from 1) of the test table.
-enum : uint16_t { fID = 1, fName, fFlag, fSmall, fWord, fByte, fDate, fTime, fStamp, fAmount, fMemo, fCount = fMemo };
+enum : uint16_t {
+  fID = 1, fName, fFlag, fSmall, fWord, fByte, fDate, fTime, fStamp, fAmount, fMemo,
+  fSingle, fMoney, fTiny, fWord32, fAuto, fChar, fCount = fChar
+};
 
 inline TffDataDictionary PersonDictionary() {
   TffDataDictionary d(8192);
@@ -30,6 +33,12 @@ inline TffDataDictionary PersonDictionary() {
   d.AddField("Stamp", "", fftDateTime, 0, 0, false);
   d.AddField("Amount", "", fftDouble, 0, 0, false);
   d.AddField("Memo", "", fftBlobMemo, 0, 0, false);
+  d.AddField("Single", "", fftSingle, 0, 0, false);
+  d.AddField("Money", "", fftCurrency, 0, 2, false);
+  d.AddField("Tiny", "", fftInt8, 0, 0, false);
+  d.AddField("Word32", "", fftWord32, 0, 0, false);
+  d.AddField("Auto", "", fftAutoInc, 0, 0, false);
+  d.AddField("Ch", "", fftChar, 0, 0, false);
   d.AddIndex("ByID", "", 0, {0}, false, true, false);
   d.AddIndex("ByName", "", 0, {1}, true, true, true);
   d.AddIndex("ByDateDesc", "", 0, {6}, true, false, false);

@@ -75,6 +75,16 @@ TEST_F(TableTest, FieldRepresentations) {
   ASSERT_EQ(BapiPutField(cur, fTime, r.data(), &ms), bapiOk);
   double stamp = (36526.5 + 693594) * 86400000.0;  // 1.1.2000 12:00
   ASSERT_EQ(BapiPutField(cur, fStamp, r.data(), &stamp), bapiOk);
+  double single = 2.5, money = 1234.56;
+  ASSERT_EQ(BapiPutField(cur, fSingle, r.data(), &single), bapiOk);
+  ASSERT_EQ(BapiPutField(cur, fMoney, r.data(), &money), bapiOk);
+  int16_t tiny = -100;
+  ASSERT_EQ(BapiPutField(cur, fTiny, r.data(), &tiny), bapiOk);
+  uint32_t w32 = 4000000000u;
+  ASSERT_EQ(BapiPutField(cur, fWord32, r.data(), &w32), bapiOk);
+  int32_t autoInc = 77;
+  ASSERT_EQ(BapiPutField(cur, fAuto, r.data(), &autoInc), bapiOk);
+  ASSERT_EQ(BapiPutField(cur, fChar, r.data(), "Q"), bapiOk);
   ASSERT_EQ(Insert(1, "first"), bapiOk);
   ASSERT_EQ(BapiInsertRecord(cur, bapiNoLock, r.data()), bapiOk);
 
@@ -112,6 +122,21 @@ TEST_F(TableTest, FieldRepresentations) {
   double gs = 0;
   EXPECT_EQ(BapiGetField(cur, fStamp, back.data(), &gs, blank), bapiOk);
   EXPECT_DOUBLE_EQ(gs, 730120.5 * 86400000.0);
+  double gf = 0;
+  EXPECT_EQ(BapiGetField(cur, fSingle, back.data(), &gf, blank), bapiOk);
+  EXPECT_EQ(gf, 2.5);  // widened to 8 bytes
+  EXPECT_EQ(BapiGetField(cur, fMoney, back.data(), &gf, blank), bapiOk);
+  EXPECT_EQ(gf, 1234.56);
+  EXPECT_EQ(BapiGetField(cur, fTiny, back.data(), &g16, blank), bapiOk);
+  EXPECT_EQ(g16, -100);
+  uint32_t g32 = 0;
+  EXPECT_EQ(BapiGetField(cur, fWord32, back.data(), &g32, blank), bapiOk);
+  EXPECT_EQ(g32, 4000000000u);
+  EXPECT_EQ(BapiGetField(cur, fAuto, back.data(), &gi, blank), bapiOk);
+  EXPECT_EQ(gi, 77);
+  std::memset(s, 'Z', sizeof s);
+  EXPECT_EQ(BapiGetField(cur, fChar, back.data(), s, blank), bapiOk);
+  EXPECT_STREQ(s, "Q");
   // Fields never set are blank and read as zero.
   double amount = 99;
   EXPECT_EQ(BapiGetField(cur, fAmount, back.data(), &amount, blank), bapiOk);
@@ -135,6 +160,8 @@ TEST_F(TableTest, FieldRepresentations) {
   EXPECT_EQ(fields[fName - 1].ValueSize, 21);
   EXPECT_EQ(fields[fDate - 1].FieldType, bapiFldDate);
   EXPECT_EQ(fields[fMemo - 1].FieldType, bapiFldBlob);
+  EXPECT_EQ(fields[fSingle - 1].ValueSize, 8);
+  EXPECT_EQ(fields[fChar - 1].ValueSize, 2);
   std::vector<TBapiIndexDesc> indexes;
   ASSERT_EQ(BapiGetIndexDescs(cur, indexes), bapiOk);
   ASSERT_EQ(indexes.size(), 3u);
@@ -207,6 +234,14 @@ TEST_F(TableTest, BookmarksAndTheirComparison) {
   // Going to a bookmark.
   ASSERT_EQ(BapiSetToBookMark(cur, bm1.data()), bapiOk);
   EXPECT_EQ(CurrentId(), 1);
+  // Partial key on the name index: the first name starting with "ber".
+  auto pk = NewRecord();
+  PutStr(pk, fName, "BERxx");
+  ASSERT_EQ(BapiSetToKey(cur, bapiKeyEqual, 1, 3, pk.data()), bapiOk);
+  EXPECT_EQ(CurrentId(), 2);
+  PutStr(pk, fName, "Bex");
+  EXPECT_EQ(BapiSetToKey(cur, bapiKeyEqual, 1, 3, pk.data()), bapiRecordNotFound);
+  EXPECT_EQ(CurrentId(), 2);
   // No bookmark off a record; a zero bookmark is refused.
   ASSERT_EQ(BapiSetToEnd(cur), bapiOk);
   EXPECT_NE(BapiGetBookMark(cur, bm1.data()), bapiOk);
