@@ -1,0 +1,343 @@
+// TIniFile: a parsed copy of the file's lines, refreshed when the file's
+// stamp (inode, size, modification time) changes; writes edit the copy and
+// replace the file through a temporary file and rename.
+#include "platform/rtl/inifiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
+
+namespace {
+
+bool StatPath(const AnsiString& path, struct stat& st) {
+  return ::stat(Cp1252ToUtf8(path).c_str(), &st) == 0;
+}
+
+[[noreturn]] void WriteError(const AnsiString& name) {
+  throw EIniFileException("Unable to write to " + name);
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+AnsiString NoLineBreaks(std::string_view v) {
+  AnsiString s(v);
+  for (char& c : s)
+    if (c == '\r' || c == '\n') c = ' ';
+  return s;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(const AnsiString& fileName) : fileName_(fileName) {}
+
+TIniFile::Line TIniFile::Parse(AnsiString raw) {
+  Line l;
+  l.raw = std::move(raw);
+  std::string_view t = l.raw;
+  size_t b = 0;
+  while (b < t.size() && static_cast<unsigned char>(t[b]) <= ' ') ++b;
+  t.remove_prefix(b);
+  if (t.empty() || t[0] == ';') return l;
+  if (t[0] == '[') {
+    size_t e = t.find(']');
+    l.kind = Kind::kSection;
+    l.name = Trim(t.substr(1, e == std::string_view::npos ? std::string_view::npos : e - 1));
+    return l;
+  }
+  size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return l;
+  l.name = Trim(t.substr(0, eq));
+  if (l.name.empty()) return l;
+  l.kind = Kind::kKey;
+  l.value = Trim(t.substr(eq + 1));
+  if (l.value.size() >= 2 && (l.value[0] == '"' || l.value[0] == '\'') && l.value.back() == l.value[0])
+    l.value = l.value.substr(1, l.value.size() - 2);
+  return l;
+}
+
+void TIniFile::Load() {
+  AnsiString found = FindFileNoCase(fileName_);
+  path_ = found.empty() ? ResolveFileName(fileName_) : found;
+  struct stat st {};
+  Stamp now;
+  if (StatPath(path_, st) && S_ISREG(st.st_mode)) {
+    now.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    now.size = st.st_size;
+    now.inode = st.st_ino;
+  }
+  if (now == stamp_) return;
+  stamp_ = now;
+  lines_.clear();
+  if (now.size < 0) return;  // no file: everything reads as default
+  std::string text;
+  int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    stamp_ = Stamp();
+    return;
+  }
+  char buf[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  size_t p = 0;
+  while (p < text.size()) {
+    size_t start = p;
+    while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
+    lines_.push_back(Parse(text.substr(start, p - start)));
+    if (p < text.size() && text[p] == '\r') ++p;
+    if (p < text.size() && text[p] == '\n') ++p;
+  }
+}
+
+void TIniFile::Save() {
+  std::string text;
+  for (const Line& l : lines_) {
+    text += l.raw;
+    text += "\r\n";
+  }
+  const std::string target = Cp1252ToUtf8(path_);
+  const std::string tmp = target + ".~tmp";
+  mode_t mode = 0644;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) WriteError(fileName_);
+  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    WriteError(fileName_);
+  }
+  // The rename itself must reach the disk too.
+  AnsiString dir = ExtractFileDir(path_);
+  int dfd = ::open(Cp1252ToUtf8(dir.empty() ? "." : dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  stamp_ = Stamp();  // re-read our own file on the next access
+  Load();
+}
+
+int TIniFile::FindSection(std::string_view section) const {
+  for (size_t i = 0; i < lines_.size(); ++i)
+    if (lines_[i].kind == Kind::kSection && AnsiSameText(lines_[i].name, section))
+      return static_cast<int>(i);
+  return -1;
+}
+
+int TIniFile::SectionEnd(int sectionLine) const {
+  size_t i = static_cast<size_t>(sectionLine) + 1;
+  while (i < lines_.size() && lines_[i].kind != Kind::kSection) ++i;
+  return static_cast<int>(i);
+}
+
+int TIniFile::FindKey(int sectionLine, std::string_view ident) const {
+  for (int i = sectionLine + 1, e = SectionEnd(sectionLine); i < e; ++i)
+    if (lines_[i].kind == Kind::kKey && AnsiSameText(lines_[i].name, ident)) return i;
+  return -1;
+}
+
+const TIniFile::Line* TIniFile::FindValue(std::string_view section, std::string_view ident) {
+  Load();
+  int s = FindSection(section);
+  if (s < 0) return nullptr;
+  int k = FindKey(s, ident);
+  return k < 0 ? nullptr : &lines_[k];
+}
+
+AnsiString TIniFile::ReadString(std::string_view section, std::string_view ident, const AnsiString& def) {
+  const Line* l = FindValue(section, ident);
+  return l ? l->value : def;
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view ident, int def) {
+  return StrToIntDef(ReadString(section, ident, AnsiString()), def);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool def) {
+  return ReadInteger(section, ident, def ? 1 : 0) != 0;
+}
+
+double TIniFile::ReadFloat(std::string_view section, std::string_view ident, double def) {
+  AnsiString s = ReadString(section, ident, AnsiString());
+  return s.empty() ? def : StrToFloatDef(s, def);
+}
+
+TDateTime TIniFile::ReadDate(std::string_view section, std::string_view ident, TDateTime def) {
+  TDateTime v;
+  return TryStrToDate(ReadString(section, ident, AnsiString()), v) ? v : def;
+}
+
+TDateTime TIniFile::ReadTime(std::string_view section, std::string_view ident, TDateTime def) {
+  TDateTime v;
+  return TryStrToTime(ReadString(section, ident, AnsiString()), v) ? v : def;
+}
+
+TDateTime TIniFile::ReadDateTime(std::string_view section, std::string_view ident, TDateTime def) {
+  TDateTime v;
+  return TryStrToDateTime(ReadString(section, ident, AnsiString()), v) ? v : def;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view ident, std::string_view value) {
+  if (section.find_first_of("]\r\n") != std::string_view::npos)
+    throw EIniFileException("Invalid section name '" + AnsiString(section) + "' for " + fileName_);
+  AnsiString key = Trim(ident);
+  if (key.empty() || key[0] == '[' || key[0] == ';' || key.find_first_of("=\r\n") != AnsiString::npos)
+    throw EIniFileException("Invalid key '" + AnsiString(ident) + "' for " + fileName_);
+  Load();
+  const AnsiString v = NoLineBreaks(value);
+  int s = FindSection(section);
+  if (s < 0) {
+    if (!lines_.empty() && !Trim(lines_.back().raw).empty()) lines_.push_back(Parse(""));
+    lines_.push_back(Parse("[" + AnsiString(section) + "]"));
+    lines_.push_back(Parse(key + "=" + v));
+  } else if (int k = FindKey(s, key); k >= 0) {
+    if (lines_[k].value == v) return;  // reads the same already: no rewrite
+    lines_[k] = Parse(lines_[k].name + "=" + v);
+  } else {
+    // After the section's last non-blank line, so that a blank separator
+    // before the next section stays where it is.
+    int at = SectionEnd(s);
+    while (at > s + 1 && Trim(lines_[at - 1].raw).empty()) --at;
+    lines_.insert(lines_.begin() + at, Parse(key + "=" + v));
+  }
+  Save();
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int value) {
+  WriteString(section, ident, IntToStr(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view ident, bool value) {
+  WriteString(section, ident, value ? "1" : "0");
+}
+
+void TIniFile::WriteFloat(std::string_view section, std::string_view ident, double value) {
+  WriteString(section, ident, FloatToStr(value));
+}
+
+void TIniFile::WriteDate(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, DateToStr(value));
+}
+
+void TIniFile::WriteTime(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, TimeToStr(value));
+}
+
+void TIniFile::WriteDateTime(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, DateTimeToStr(value));
+}
+
+void TIniFile::ReadSection(std::string_view section, TStrings* list) {
+  if (!list) return;
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    Load();
+    int s = FindSection(section);
+    if (s >= 0) {
+      std::vector<const AnsiString*> seen;
+      for (int i = s + 1, e = SectionEnd(s); i < e; ++i) {
+        if (lines_[i].kind != Kind::kKey) continue;
+        bool dup = false;
+        for (const AnsiString* n : seen) dup = dup || AnsiSameText(*n, lines_[i].name);
+        if (dup) continue;
+        seen.push_back(&lines_[i].name);
+        list->Add(lines_[i].name);
+      }
+    }
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+
+void TIniFile::ReadSections(TStrings* list) {
+  if (!list) return;
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    Load();
+    std::vector<const AnsiString*> seen;
+    for (const Line& l : lines_) {
+      if (l.kind != Kind::kSection) continue;
+      bool dup = false;
+      for (const AnsiString* n : seen) dup = dup || AnsiSameText(*n, l.name);
+      if (dup) continue;
+      seen.push_back(&l.name);
+      list->Add(l.name);
+    }
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+
+void TIniFile::ReadSectionValues(std::string_view section, TStrings* list) {
+  if (!list) return;
+  TStringList keys;
+  ReadSection(section, &keys);
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    for (int i = 0; i < keys.Count(); ++i)
+      list->Add(keys.Get(i) + "=" + ReadString(section, keys.Get(i), AnsiString()));
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+
+bool TIniFile::SectionExists(std::string_view section) {
+  Load();
+  return FindSection(section) >= 0;
+}
+
+bool TIniFile::ValueExists(std::string_view section, std::string_view ident) {
+  return FindValue(section, ident) != nullptr;
+}
+
+void TIniFile::EraseSection(std::string_view section) {
+  Load();
+  bool changed = false;
+  for (int s = FindSection(section); s >= 0; s = FindSection(section)) {
+    lines_.erase(lines_.begin() + s, lines_.begin() + SectionEnd(s));
+    changed = true;
+  }
+  if (changed) Save();
+}
+
+void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
+  Load();
+  int s = FindSection(section);
+  if (s < 0) return;
+  bool changed = false;
+  for (int k = FindKey(s, ident); k >= 0; k = FindKey(s, ident)) {
+    lines_.erase(lines_.begin() + k);
+    changed = true;
+  }
+  if (changed) Save();
+}

@@ -1,0 +1,94 @@
+// Ini files with the semantics the settings rely on.
+//
+// Sections and keys are found with letter case ignored; when a section or a
+// key occurs twice, the first occurrence wins. Values are read with blanks
+// around them removed and one pair of enclosing quotes (" or ') dropped.
+// Lines that are neither "[section]" nor "key=value" (comments, junk) are
+// ignored when reading and kept when writing. A missing file reads as
+// empty, so every Read answers its default; the first write creates it.
+//
+// Every write rewrites the whole file atomically: the new text goes to a
+// temporary file beside it, is flushed to the disk and renamed over the old
+// one, so a crash leaves either the old or the new file, never a mix. A
+// write keeps every other line (comments, unknown sections, their order)
+// byte for byte. The file is Windows-1252 with CR LF line ends; LF or CR
+// alone are accepted when reading. The contents are cached and read again
+// when the file changes on disk, so several TIniFile objects on one file
+// see each other's writes.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/rtl/classes.h"
+#include "platform/rtl/datetime.h"
+
+class TIniFile : public TObject {
+  ORV_CLASS(TIniFile, TObject)
+  // The name is looked up with letter case ignored ("Orvelan.Ini" finds
+  // "orvelan.ini"); a new file is created under the name as given.
+  explicit TIniFile(const AnsiString& fileName);
+  const AnsiString& FileName() const { return fileName_; }
+
+  AnsiString ReadString(std::string_view section, std::string_view ident, const AnsiString& def);
+  // Decimal, or hexadecimal as "$1F" or "0x1F"; anything else gives `def`.
+  int ReadInteger(std::string_view section, std::string_view ident, int def);
+  // An integer: non-zero is true; a non-numeric text gives `def`.
+  bool ReadBool(std::string_view section, std::string_view ident, bool def);
+  // German decimal comma (a point is accepted); not a number gives `def`.
+  double ReadFloat(std::string_view section, std::string_view ident, double def);
+  TDateTime ReadDate(std::string_view section, std::string_view ident, TDateTime def);
+  TDateTime ReadTime(std::string_view section, std::string_view ident, TDateTime def);
+  TDateTime ReadDateTime(std::string_view section, std::string_view ident, TDateTime def);
+
+  // Raise EIniFileException "Unable to write to <file>" when the file
+  // cannot be written, and for a section name holding "]" or a line break
+  // or a key holding "=" or a line break or starting with "[" or ";" or
+  // empty. Line breaks inside a value are written as blanks so that a value
+  // can never add lines of its own.
+  void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view ident, int value);
+  void WriteBool(std::string_view section, std::string_view ident, bool value);  // "1" / "0"
+  void WriteFloat(std::string_view section, std::string_view ident, double value);
+  void WriteDate(std::string_view section, std::string_view ident, TDateTime value);
+  void WriteTime(std::string_view section, std::string_view ident, TDateTime value);
+  void WriteDateTime(std::string_view section, std::string_view ident, TDateTime value);
+
+  // Each clears `list` first. Keys and sections are listed once, in file order.
+  void ReadSection(std::string_view section, TStrings* list);
+  void ReadSections(TStrings* list);
+  void ReadSectionValues(std::string_view section, TStrings* list);  // "key=value"
+  bool SectionExists(std::string_view section);
+  bool ValueExists(std::string_view section, std::string_view ident);
+  // Remove every occurrence of the section / the key in the section that
+  // counts; nothing happens (and no file is created) when absent.
+  void EraseSection(std::string_view section);
+  void DeleteKey(std::string_view section, std::string_view ident);
+  // Writes are immediate; kept for callers that flush explicitly.
+  void UpdateFile() {}
+
+private:
+  enum class Kind { kOther, kSection, kKey };
+  struct Line {
+    AnsiString raw;
+    Kind kind = Kind::kOther;
+    AnsiString name;   // section or key
+    AnsiString value;  // key lines: the processed value
+  };
+  void Load();
+  void Save();
+  static Line Parse(AnsiString raw);
+  int FindSection(std::string_view section) const;  // line index or -1
+  int SectionEnd(int sectionLine) const;            // index after its last line
+  int FindKey(int sectionLine, std::string_view ident) const;
+  const Line* FindValue(std::string_view section, std::string_view ident);
+
+  AnsiString fileName_;
+  AnsiString path_;  // resolved name on disk
+  std::vector<Line> lines_;
+  struct Stamp {
+    int64_t mtimeNs = -1, size = -1;
+    uint64_t inode = 0;
+    bool operator==(const Stamp&) const = default;
+  } stamp_;
+};

@@ -1,0 +1,204 @@
+#include "platform/rtl/inifiles.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/rtl/files.h"
+#include "temp_dir.h"
+
+namespace {
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+void Put(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+}  // namespace
+
+TEST(IniFile, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {
+  TempDir dir;
+  TIniFile ini(dir / "Orvelan.Ini");
+  EXPECT_EQ(ini.ReadString("ALLGEMEIN", "Rubrik", "def"), "def");
+  EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Rubrik", 3), 3);
+  EXPECT_TRUE(ini.ReadBool("ALLGEMEIN", "x", true));
+  EXPECT_FALSE(ini.SectionExists("ALLGEMEIN"));
+  ini.EraseSection("ALLGEMEIN");
+  ini.DeleteKey("ALLGEMEIN", "Rubrik");
+  EXPECT_FALSE(FileExists(dir / "Orvelan.Ini"));  // deleting nothing creates nothing
+  ini.WriteInteger("ALLGEMEIN", "Rubrik", 2);
+  ini.WriteBool("ALLGEMEIN", "Spruch anzeigen", true);
+  ini.WriteBool("ALLGEMEIN", "Letzte Rubrik anzeigen", false);
+  ini.WriteString("VERZEICHNISSE", "Daten", "/opt/daten/");
+  EXPECT_EQ(Slurp(dir / "Orvelan.Ini"),
+            "[ALLGEMEIN]\r\nRubrik=2\r\nSpruch anzeigen=1\r\nLetzte Rubrik anzeigen=0\r\n\r\n"
+            "[VERZEICHNISSE]\r\nDaten=/opt/daten/\r\n");
+  EXPECT_THROW(TIniFile(dir / "fehlt/x.ini").WriteString("A", "b", "c"), EIniFileException);
+}
+
+TEST(IniFile, LookupIgnoresCaseAndFirstOccurrenceWins) {
+  TempDir dir;
+  Put(dir / "orvelan.ini",
+      "; Kommentar\n"
+      "vor=keiner Sektion\n"
+      "[Allgemein]\n"
+      "  Rubrik = 4  \n"
+      "RUBRIK=9\n"
+      "Name=\"  mit Blanks  \"\n"
+      "Quote='x'\n"
+      "Halb=\"offen\n"
+      "Leer=\n"
+      "Müll ohne Gleichheitszeichen\n"
+      "=nur Wert\n"
+      "[ALLGEMEIN]\n"
+      "Zweite=unsichtbar\n"
+      "[Weltgeschehen\n"
+      "Farbe=$1F\n"
+      "Hex=0x10\n"
+      "Zahl=12abc\n"
+      "Bool=7\n"
+      "BoolText=ja\n"
+      "Laenge=-10,5\n"
+      "Breite=47.25\n"
+      "Falsch=abc\n"
+      "Datum=24.12.2026\n"
+      "Kaputt=31.02.2026\n");
+  TIniFile ini(dir / "Orvelan.Ini");  // found despite the different case
+  EXPECT_EQ(ini.ReadString("allgemein", "rubrik", ""), "4");
+  EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Rubrik", 0), 4);
+  EXPECT_EQ(ini.ReadString("Allgemein", "Name", ""), "  mit Blanks  ");
+  EXPECT_EQ(ini.ReadString("Allgemein", "Quote", ""), "x");
+  EXPECT_EQ(ini.ReadString("Allgemein", "Halb", ""), "\"offen");
+  EXPECT_EQ(ini.ReadString("Allgemein", "Leer", "d"), "");
+  EXPECT_TRUE(ini.ValueExists("Allgemein", "Leer"));
+  EXPECT_FALSE(ini.ValueExists("Allgemein", "Zweite"));  // in the second, hidden section
+  EXPECT_FALSE(ini.ValueExists("", "vor"));
+  EXPECT_EQ(ini.ReadInteger("Weltgeschehen", "Farbe", 0), 31);
+  EXPECT_EQ(ini.ReadInteger("Weltgeschehen", "Hex", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("Weltgeschehen", "Zahl", -1), -1);
+  EXPECT_TRUE(ini.ReadBool("Weltgeschehen", "Bool", false));
+  EXPECT_TRUE(ini.ReadBool("Weltgeschehen", "BoolText", true));
+  EXPECT_FALSE(ini.ReadBool("Weltgeschehen", "BoolText", false));
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("Weltgeschehen", "Laenge", 0), -10.5);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("Weltgeschehen", "Breite", 0), 47.25);
+  EXPECT_DOUBLE_EQ(ini.ReadFloat("Weltgeschehen", "Falsch", -10.0), -10.0);
+  EXPECT_EQ(ini.ReadDate("Weltgeschehen", "Datum", 0), EncodeDate(2026, 12, 24));
+  EXPECT_EQ(ini.ReadDate("Weltgeschehen", "Kaputt", 5.0), 5.0);
+  TStringList l;
+  ini.ReadSections(&l);
+  EXPECT_EQ(l.CommaText(), "Allgemein,Weltgeschehen");
+  ini.ReadSection("ALLGEMEIN", &l);
+  EXPECT_EQ(l.CommaText(), "Rubrik,Name,Quote,Halb,Leer");
+  ini.ReadSectionValues("allgemein", &l);
+  EXPECT_EQ(l.Get(0), "Rubrik=4");
+  EXPECT_EQ(l.Get(1), "Name=  mit Blanks  ");
+  ini.ReadSection("fehlt", &l);
+  EXPECT_EQ(l.Count(), 0);
+}
+
+TEST(IniFile, WritingKeepsEveryOtherLine) {
+  TempDir dir;
+  const std::string original =
+      "; vom Benutzer\r\n"
+      "[ALLGEMEIN]\r\n"
+      "Rubrik=1\r\n"
+      "# fremde Zeile\r\n"
+      "Spruch=3\r\n"
+      "\r\n"
+      "[FREMD]\r\n"
+      "Wert = bleibt   \r\n";
+  Put(dir / "o.ini", original);
+  TIniFile ini(dir / "o.ini");
+  ini.WriteInteger("allgemein", "RUBRIK", 5);  // existing key keeps its spelling
+  ini.WriteString("ALLGEMEIN", "Neu", "ja");
+  ini.WriteFloat("GEO", "Laenge", -10.0);
+  ini.WriteFloat("GEO", "Breite", 47.5);
+  ini.WriteDate("GEO", "Datum", EncodeDate(2026, 3, 7));
+  EXPECT_EQ(Slurp(dir / "o.ini"),
+            "; vom Benutzer\r\n"
+            "[ALLGEMEIN]\r\n"
+            "Rubrik=5\r\n"
+            "# fremde Zeile\r\n"
+            "Spruch=3\r\n"
+            "Neu=ja\r\n"
+            "\r\n"
+            "[FREMD]\r\n"
+            "Wert = bleibt   \r\n"
+            "\r\n"
+            "[GEO]\r\n"
+            "Laenge=-10\r\n"
+            "Breite=47,5\r\n"
+            "Datum=07.03.2026\r\n");
+  ini.DeleteKey("ALLGEMEIN", "spruch");
+  ini.EraseSection("geo");
+  EXPECT_EQ(Slurp(dir / "o.ini"),
+            "; vom Benutzer\r\n[ALLGEMEIN]\r\nRubrik=5\r\n# fremde Zeile\r\nNeu=ja\r\n\r\n"
+            "[FREMD]\r\nWert = bleibt   \r\n\r\n");
+  // A value cannot smuggle in lines; bad names are refused.
+  ini.WriteString("FREMD", "Passwort", "a\r\n[ALLGEMEIN]\r\nRubrik=0");
+  EXPECT_EQ(ini.ReadString("FREMD", "Passwort", ""), "a  [ALLGEMEIN]  Rubrik=0");
+  EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Rubrik", -1), 5);
+  EXPECT_THROW(ini.WriteString("A]B", "k", "v"), EIniFileException);
+  EXPECT_THROW(ini.WriteString("A", "k=1", "v"), EIniFileException);
+  EXPECT_THROW(ini.WriteString("A", "", "v"), EIniFileException);
+  EXPECT_THROW(ini.WriteString("A", "[k", "v"), EIniFileException);
+  EXPECT_FALSE(FileExists(dir / "o.ini.~tmp"));
+}
+
+TEST(IniFile, TwoObjectsSeeEachOthersWrites) {
+  TempDir dir;
+  TIniFile a(dir / "Orvelan.Ini"), b(dir / "ORVELAN.INI");
+  EXPECT_EQ(b.ReadInteger("S", "k", 0), 0);
+  a.WriteInteger("S", "k", 1);
+  EXPECT_EQ(b.ReadInteger("S", "k", 0), 1);
+  b.WriteInteger("S", "k", 22);  // same length, new content
+  EXPECT_EQ(a.ReadInteger("S", "k", 0), 22);
+  EXPECT_FALSE(FileExists(dir / "ORVELAN.INI"));  // b wrote to the existing file
+}
+
+// A writer killed at random moments never leaves a torn file: it is always
+// complete, either before or after one of the writes.
+TEST(IniFile, KilledWriterLeavesACompleteFile) {
+  TempDir dir;
+  const std::string name = dir / "crash.ini";
+  const char* env = std::getenv("ORV_INI_CRASH_ROUNDS");
+  const int rounds = env ? std::atoi(env) : 12;
+  for (int round = 0; round < rounds; ++round) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      TIniFile ini(name);
+      std::string pad(4000, 'x');
+      for (int i = 0;; ++i) {
+        // Each write grows the value; "Ende" after it marks a complete file.
+        ini.WriteString("DATEN", "Wert", pad + std::to_string(i));
+        ini.WriteInteger("SCHLUSS", "Ende", i);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + round * 3));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!FileExists(name)) continue;  // killed before the first write
+    std::string text = Slurp(name);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << round;
+    TIniFile check(name);
+    const AnsiString v = check.ReadString("DATEN", "Wert", "");
+    ASSERT_GE(v.size(), 4001u) << round;
+    const int written = std::atoi(v.substr(4000).c_str());
+    const int ende = check.ReadInteger("SCHLUSS", "Ende", -1);
+    // Ende is written after Wert: it lags by at most one.
+    EXPECT_TRUE(ende == written || ende == written - 1) << written << " " << ende;
+  }
+}
