@@ -1,0 +1,385 @@
+#!/usr/bin/env python3
+"""Validates the reference-data sources under data/ and prints a report.
+
+Every source is UTF-8 text, one record per line, fields separated by "|",
+lines starting with "#" are comments.  The checks here are the ones the
+table build relies on: field counts, valid dates for their era and month,
+unique ids and keys, resolvable references and links, and coverage of all
+366 days by births, deaths and events.  Exit status 1 when any error was
+found, so the check can gate a build.
+"""
+import os
+import re
+import sys
+from collections import Counter, defaultdict
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+errors = []
+warnings = []
+
+
+def err(path, line, msg):
+    errors.append(f"{os.path.basename(path)}:{line}: {msg}")
+
+
+def warn(path, line, msg):
+    warnings.append(f"{os.path.basename(path)}:{line}: {msg}")
+
+
+FIELD_SPLIT = re.compile(r"\|(?![^\[]*\]\])")
+
+
+def split_fields(line):
+    """Splits at "|" except inside a [[text|id]] link."""
+    return FIELD_SPLIT.split(line)
+
+
+def records(name, nfields):
+    """Yields (line number, fields) of a source file; wrong field counts are errors."""
+    path = os.path.join(HERE, name)
+    with open(path, encoding="utf-8") as f:
+        for no, raw in enumerate(f, 1):
+            line = raw.rstrip("\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            fields = split_fields(line)
+            if len(fields) != nfields:
+                err(path, no, f"{len(fields)} Felder statt {nfields}")
+                continue
+            if any(f != f.strip() for f in fields):
+                err(path, no, "Leerzeichen am Feldrand")
+            yield path, no, fields
+
+
+# --- dates -------------------------------------------------------------------
+
+QUALIFIERS = {"": 0, "vor": 2, "nach": 3, "um": 4, "get": 5, "beerd": 5,
+              "verm": 6, "wahr": 7, "vum": 8}
+DATE_RE = re.compile(r"^(?:(\d{1,2})\.)?(?:(\d{1,2})\.)?(\d{1,4})(v?)$")
+
+
+def is_leap(year, ad):
+    # Julian calendar before the 1582 reform, proleptic for BC (1 v.Chr. is a leap year).
+    if not ad:
+        return (year - 1) % 4 == 0
+    if year < 1582:
+        return year % 4 == 0
+    return year % 4 == 0 and (year % 100 != 0 or year % 400 == 0)
+
+
+def days_in_month(month, year, ad):
+    if month == 2:
+        return 29 if is_leap(year, ad) else 28
+    return 30 if month in (4, 6, 9, 11) else 31
+
+
+def parse_date(text):
+    """'[qual ]T.M.J[v]' -> (day, month, year, qualifier, ad) or raises ValueError."""
+    if not text:
+        return (0, 0, 0, 0, 1)
+    qual = ""
+    if " " in text:
+        qual, text = text.split(" ", 1)
+        if qual not in QUALIFIERS:
+            raise ValueError(f"unbekannter Qualifier {qual!r}")
+    m = DATE_RE.match(text)
+    if not m:
+        raise ValueError(f"Datum {text!r} unlesbar")
+    a, b, y, bc = m.groups()
+    if a and b:
+        day, month = int(a), int(b)
+    elif a:
+        day, month = 0, int(a)
+    else:
+        day, month = 0, 0
+    year, ad = int(y), 0 if bc else 1
+    if year == 0:
+        raise ValueError("Jahr 0 gibt es nicht")
+    if month > 12 or (day and not month):
+        raise ValueError(f"Monat {month} ungültig")
+    if day and day > days_in_month(month, year, ad):
+        raise ValueError(f"Tag {day}.{month}. gibt es im Jahr {year}{' v.Chr.' if not ad else ''} nicht")
+    if ad and year == 1582 and month == 10 and 5 <= day <= 14:
+        raise ValueError("5. bis 14. Oktober 1582 fielen der Kalenderreform zum Opfer")
+    return (day, month, year, QUALIFIERS[qual], ad)
+
+
+def check_event_date(text):
+    m = re.match(r"^(\d{1,2})\.(\d{1,2})\.(\d{1,4})$", text)
+    if not m:
+        raise ValueError(f"Ereignisdatum {text!r} muss T.M.J sein")
+    d, mo, y = map(int, m.groups())
+    if not 1 <= mo <= 12 or not 1 <= d <= days_in_month(mo, y, 1):
+        raise ValueError(f"Datum {text} gibt es nicht")
+    return d, mo, y
+
+
+LINK_RE = re.compile(r"\[\[([^\]|]+)\|(\d+)\]\]")
+
+
+def check_links(path, no, text, persons, owner=None):
+    for shown, pid in LINK_RE.findall(text):
+        pid = int(pid)
+        if pid not in persons:
+            err(path, no, f"Verweis [[{shown}|{pid}]] zeigt auf keine Person")
+            continue
+        if pid == owner:
+            err(path, no, "Verweis auf sich selbst")
+        surname = persons[pid]["key"]
+        if surname[:4].lower() not in shown.lower():
+            warn(path, no, f"Verweistext {shown!r} passt nicht zu Person {pid} ({persons[pid]['name']})")
+    rest = LINK_RE.sub("", text)
+    if "[[" in rest or "]]" in rest:
+        err(path, no, "unvollständiger Verweis")
+
+
+# --- places, nations, professions ------------------------------------------
+
+PREPOSITIONS = {"in": 1, "im": 2, "in den": 3, "in der": 4, "auf": 5, "am": 6,
+                "bei": 7, "vor": 8, "verschollen in": 9, "auf den": 10,
+                "auf der": 11, "auf dem": 12, "auf See vor": 13,
+                "vermutlich in": 14, "im heutigen": 16, "vermutlich bei": 17,
+                "vermutlich auf": 18, "auf der Reise nach": 19}
+ALT_TYPES = {"eigentlich": 1, "auch": 2, "genannt": 3, "buergerlich": 4,
+             "pseudonym": 5, "vollstaendig": 6, "geb": 7, "orden": 8}
+
+
+def load_simple(name, nfields, keyfield):
+    table = {}
+    for path, no, f in records(name, nfields):
+        key = f[keyfield]
+        if key in table:
+            err(path, no, f"Schlüssel {key!r} doppelt")
+        table[key] = f
+    return table
+
+
+def main():
+    nations = load_simple("nationen.txt", 3, 1)
+    nation_ids = Counter(f[0] for f in nations.values())
+    for nid, n in nation_ids.items():
+        if n > 1:
+            errors.append(f"nationen.txt: Nummer {nid} doppelt")
+    professions = load_simple("berufe.txt", 4, 1)
+    for nid, n in Counter(f[0] for f in professions.values()).items():
+        if n > 1:
+            errors.append(f"berufe.txt: Nummer {nid} doppelt")
+    places = load_simple("orte.txt", 4, 1)
+    for nid, n in Counter(f[0] for f in places.values()).items():
+        if n > 1:
+            errors.append(f"orte.txt: Nummer {nid} doppelt")
+
+    # persons: two passes, ids first so that links may point forward
+    persons = {}
+    rows = list(records("personen.txt", 15))
+    for path, no, f in rows:
+        try:
+            pid = int(f[0])
+        except ValueError:
+            err(path, no, "Id keine Zahl")
+            continue
+        if pid in persons:
+            err(path, no, f"Id {pid} doppelt")
+        name = f[1]
+        key = name.split(",")[0].split(" (")[0].split()[0] if name else ""
+        persons[pid] = {"name": name, "key": key, "f": f}
+
+    births = defaultdict(list)
+    deaths = defaultdict(list)
+    used_places = Counter()
+    bc = uncertain = alt = 0
+    for path, no, f in rows:
+        pid = int(f[0]) if f[0].isdigit() else 0
+        if not f[1]:
+            err(path, no, "Name fehlt")
+        if f[3] not in ("", "hl", "sel"):
+            err(path, no, f"Attribut {f[3]!r} unbekannt")
+        if f[4] not in ("m", "w"):
+            err(path, no, f"Geschlecht {f[4]!r} unbekannt")
+        dates = []
+        for idx, table in ((5, births), (7, deaths)):
+            try:
+                d = parse_date(f[idx])
+            except ValueError as e:
+                err(path, no, str(e))
+                d = (0, 0, 0, 0, 1)
+            dates.append(d)
+            if d[0] and d[1]:
+                table[(d[1], d[0])].append(pid)
+            if not d[4] and d[2]:
+                bc += 1
+            if d[3] and d[2]:
+                uncertain += 1
+        (bd, bm, by, _, bad), (dd, dm, dy, _, dad) = dates
+        if by and dy:
+            born = by if bad else -by
+            died = dy if dad else -dy
+            if died < born or died - born > 110:
+                err(path, no, f"Lebensspanne {by}–{dy} unplausibel")
+            if died == born and (dm, dd) < (bm, bd):
+                err(path, no, "Tod vor Geburt")
+        for idx in (6, 8):
+            place = f[idx]
+            if not place:
+                continue
+            if ":" in place:
+                prep, place = place.split(":", 1)
+                if prep not in PREPOSITIONS:
+                    err(path, no, f"Präposition {prep!r} unbekannt")
+            if place not in places:
+                err(path, no, f"Ort {place!r} fehlt in orte.txt")
+            used_places[place] += 1
+        for code in filter(None, f[9].split(",")):
+            if code not in nations:
+                err(path, no, f"Nation {code!r} fehlt in nationen.txt")
+        for prof in filter(None, f[10].split(",")):
+            if prof not in professions:
+                err(path, no, f"Beruf {prof!r} fehlt in berufe.txt")
+        for idx in (12, 13):
+            if f[idx]:
+                typ, _, rest = f[idx].partition(":")
+                if typ not in ALT_TYPES or not rest:
+                    err(path, no, f"Altname {f[idx]!r} ungültig")
+                alt += 1
+        if f[3] == "" and f[11]:
+            warn(path, no, "Patronat bei Person ohne hl./sel.")
+        check_links(path, no, f[14], persons, pid)
+
+    # events
+    events = defaultdict(list)
+    ev_ids = set()
+    ev_count = 0
+    for path, no, f in records("ereignisse.txt", 3):
+        if f[0] in ev_ids:
+            err(path, no, f"Id {f[0]} doppelt")
+        ev_ids.add(f[0])
+        try:
+            d, m, y = check_event_date(f[1])
+            events[(m, d)].append(y)
+        except ValueError as e:
+            err(path, no, str(e))
+        if len(f[2]) < 15:
+            err(path, no, "Text fehlt oder zu kurz")
+        check_links(path, no, f[2], persons)
+        ev_count += 1
+
+    # names and patrons
+    names = {}
+    name_count = 0
+    for path, no, f in records("namen.txt", 3):
+        gender, main, forms = f
+        if gender not in ("m", "w"):
+            err(path, no, f"Geschlecht {gender!r} unbekannt")
+        for n in [main] + [x for x in forms.split(",") if x]:
+            k = (gender, n.lower())
+            if k in names:
+                err(path, no, f"Name {n!r} ({gender}) doppelt")
+            names[k] = main
+            name_count += 1
+    patron_count = 0
+    patron_days = set()
+    for path, no, f in records("patrone.txt", 6):
+        date, gender, name, pers, note, see = f
+        try:
+            d, m = map(int, date.split("."))
+            if not 1 <= m <= 12 or not 1 <= d <= days_in_month(m, 2000, 1):
+                raise ValueError
+            patron_days.add((m, d))
+        except ValueError:
+            err(path, no, f"Datum {date!r} ungültig")
+        if (gender, name.lower()) not in names:
+            err(path, no, f"Name {name!r} ({gender}) fehlt in namen.txt")
+        for ref in (pers, see):
+            if ref and (not ref.isdigit() or int(ref) not in persons):
+                err(path, no, f"Person {ref!r} unbekannt")
+        if pers and see:
+            err(path, no, "Person und Siehe-Verweis zugleich")
+        if not pers and not note:
+            warn(path, no, "weder Person noch Vermerk")
+        patron_count += 1
+
+    # holidays
+    hol_count = 0
+    hol_kinds = Counter()
+    for path, no, f in records("feiertage.txt", 7):
+        kind, month, day, title, lands, conf, text = f
+        try:
+            kind, month, day = int(kind), int(month), int(day)
+        except ValueError:
+            err(path, no, "Art, Monat und Tag müssen Zahlen sein")
+            continue
+        if kind == 1 and not (1 <= month <= 12 and 1 <= day <= days_in_month(month, 2000, 1)):
+            err(path, no, "festes Datum ungültig")
+        elif kind in (2, 3) and not (1 <= month <= 12 and 1 <= day <= days_in_month(month, 2000, 1)):
+            err(path, no, "Stichtag ungültig")
+        elif 4 <= kind <= 10 and not (1 <= month <= 12 and (1 <= day <= 5 or day == 9)):
+            err(path, no, "Vorkommen muss 1 bis 5 oder 9 (letzter) sein")
+        elif kind in (11, 12) and not (month == 0 and 0 <= day <= 364):
+            err(path, no, "Osterabstand: Monat 0, Tag 0 bis 364")
+        elif kind in (13, 14) and not (month == 0 and 0 <= day <= 366):
+            err(path, no, "Vollmondabstand: Monat 0, Tag 0 bis 366")
+        elif not 1 <= kind <= 14:
+            err(path, no, f"Regelart {kind} unbekannt")
+        for land in lands.split(","):
+            if land not in ("D", "A", "CH", "INT"):
+                err(path, no, f"Land {land!r} unbekannt")
+        if conf not in ("", "kath", "ev", "ref", "jüd", "welt", "orth"):
+            err(path, no, f"Konfession {conf!r} unbekannt")
+        if not title or len(text) < 20:
+            err(path, no, "Titel oder Text fehlt")
+        check_links(path, no, text, persons)
+        hol_kinds[kind] += 1
+        hol_count += 1
+
+    # geographic positions
+    lage = set()
+    for path, no, f in records("lage.txt", 3):
+        name, lat, lon = f
+        if name.lower() in lage:
+            err(path, no, f"Ort {name!r} doppelt")
+        lage.add(name.lower())
+        if len(name) > 30:
+            err(path, no, "Ortsname länger als 30 Zeichen")
+        if not re.match(r"^\d{1,2}(\.\d+)?[NS]$", lat) or float(lat[:-1]) > 90:
+            err(path, no, f"Breite {lat!r} ungültig")
+        if not re.match(r"^\d{1,3}(\.\d+)?[OW]$", lon) or float(lon[:-1]) > 180:
+            err(path, no, f"Länge {lon!r} ungültig")
+
+    # coverage
+    all_days = [(m, d) for m in range(1, 13) for d in range(1, days_in_month(m, 2000, 1) + 1)]
+    no_birth = [d for d in all_days if not births[d]]
+    no_death = [d for d in all_days if not deaths[d]]
+    no_event = [d for d in all_days if not events[d]]
+    no_patron = [d for d in all_days if d not in patron_days]
+
+    def days(lst):
+        return ", ".join(f"{d}.{m}." for m, d in lst) if lst else "keine"
+
+    print("Datenbericht")
+    print(f"  Personen:            {len(persons)} (v.Chr.-Daten {bc}, unsichere Daten {uncertain}, Altnamen {alt})")
+    print(f"  Ereignisse:          {ev_count}")
+    print(f"  Namen und Formen:    {name_count}")
+    print(f"  Patrone/Namenstage:  {patron_count}")
+    print(f"  Feiertage:           {hol_count} (Regelarten: {', '.join(f'{k}:{v}' for k, v in sorted(hol_kinds.items()))})")
+    print(f"  Orte:                {len(places)} (benutzt {len(used_places)})")
+    print(f"  Nationen:            {len(nations)}")
+    print(f"  Berufe:              {len(professions)}")
+    print(f"  Geographische Lagen: {len(lage)}")
+    print(f"  Tage ohne Geburt:    {len(no_birth)}: {days(no_birth)}")
+    print(f"  Tage ohne Todestag:  {len(no_death)}: {days(no_death)}")
+    print(f"  Tage ohne Ereignis:  {len(no_event)}: {days(no_event)}")
+    print(f"  Tage ohne Namenstag: {len(no_patron)}: {days(no_patron)}")
+    unused = [p for p in places if p not in used_places]
+    if unused:
+        warnings.append(f"orte.txt: {len(unused)} Orte unbenutzt: {', '.join(unused[:10])}")
+    for w in warnings:
+        print("Warnung:", w)
+    for e in errors:
+        print("Fehler:", e)
+    print(f"{len(errors)} Fehler, {len(warnings)} Warnungen")
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
