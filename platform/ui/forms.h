@@ -1,0 +1,379 @@
+// Forms, the screen and the application object: top-level windows with a
+// back buffer each, activation, modal loops, closing, and the message loop
+// that pumps native input, posted messages, timers and painting.
+// Invariants:
+//  - A shown form has one native window and one back-buffer surface of its
+//    client size; everything inside is drawn by our controls into it.
+//  - Modal loops nest: each ShowModal runs its own loop until its form's
+//    ModalResult is set (or the application terminates); forms below the
+//    top-most modal form are disabled meanwhile.
+//  - Every exception escaping an event handler run from the loop goes to
+//    Application->HandleException; EAbort is silent.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/singleinstance.h"
+
+struct TSurface;
+class TDrawDevice;
+namespace qtwin {
+class NativeWindow;
+struct NativeInput;
+}
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
+                       mrNo = 7, mrAll = 8;
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TCustomForm : public TWinControl {
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+
+  void Dispatch(TMessage& m) override;
+  bool Showing() const override;
+  TPoint ClientOrigin() const override;
+  TRect ClientRect() const override;
+  void SetClientSize(int w, int h) override;
+  void SetBounds(int left, int top, int width, int height) override;
+  void SetText(const AnsiString& s) override;
+  // Forms draw no frame of their own: the native window has it.
+  int BorderWidth() const override { return 0; }
+  TCanvas* Canvas();
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle b);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition p) { position_ = p; }
+  TWindowState WindowState() const { return windowState_; }
+  void SetWindowState(TWindowState s);
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle s);
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool v) { keyPreview_ = v; }
+  // Reserves the height of a main menu bar above the client area.
+  bool HasMenu() const { return hasMenu_; }
+  void SetHasMenu(bool v);
+
+  TWinControl* ActiveControl() const { return activeControl_; }
+  void SetActiveControl(TWinControl* c);
+  // The control that holds (or, while the form is inactive, will get) the focus.
+  TWinControl* FocusedControl() const { return focusedControl_; }
+  bool Active() const { return active_; }
+  void FocusControl(TWinControl* c);
+  bool SetFocusedControl(TWinControl* c);
+
+  void Show();
+  void Hide();
+  virtual int ShowModal();
+  void Close();
+  virtual bool CloseQuery();
+  void Release();
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult r) { modalResult_ = r; }
+  bool Modal() const { return modal_; }
+  bool CanFocus() const override;
+  void SetFocus() override;
+  void BringToFront();
+  // Runs OnCreate once (called by Application->CreateForm, or before the first show).
+  void AfterConstruction();
+
+  TNotifyEvent OnCreate, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint, OnDestroy;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+
+  // The back buffer and its device (created on first show).
+  TSurface* Surface() const { return surface_.get(); }
+  TDrawDevice* Device() const { return device_.get(); }
+  // Paints every damaged area into the back buffer and shows it.
+  void PaintPending();
+  void InvalidateClient(const TRect& r);
+  bool PaintPendingFor() const { return !dirty_.IsEmpty(); }
+  // Frame widths of the border style: left/right and top (caption + menu + frame).
+  int FrameX() const;
+  int FrameTop() const;
+  qtwin::NativeWindow* Native() const { return native_.get(); }
+  // Input from the native window (client co-ordinates).
+  void NativeInput(const qtwin::NativeInput& in);
+  // Drop-down windows: shown on top without taking the focus.
+  bool IsPopup() const { return popup_; }
+  void SetPopup(bool v) { popup_ = v; }
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void PaintWindow(const TPaintContext& ctx) override;
+  virtual void DoClose(TCloseAction& action);
+  virtual void Activate();
+  virtual void Deactivate();
+  void DoShow();
+  void DoHide();
+  void SetActive(bool v);
+  void SetWindowFocus();
+  void EnsureNative();
+  void EnsureBuffer();
+  void SyncNative();
+  void ResizeBuffer();
+  void ShowWindowNow();
+  void HideWindowNow();
+  void CloseModal();
+  void SendSizeNow();
+  // Drawing outside paint touched this area: show it at the next flush.
+  void MarkFlush(const TRect& r) { flush_ = UnionRect(flush_, r); }
+
+
+  friend class TApplication;
+  friend class TScreen;
+  friend struct UiInternals;
+
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  TPosition position_ = poDesigned;
+  TWindowState windowState_ = wsNormal;
+  TFormStyle formStyle_ = fsNormal;
+  bool keyPreview_ = false;
+  bool hasMenu_ = false;
+  bool popup_ = false;
+  TWinControl* activeControl_ = nullptr;
+  TWinControl* focusedControl_ = nullptr;
+  bool active_ = false;
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool created_ = false;
+  bool shown_ = false;
+  TRect restoreBounds_;
+  TRect dirty_;
+  TRect flush_;
+  std::unique_ptr<TCanvas> canvas_;
+  std::unique_ptr<TSurface> surface_;
+  std::unique_ptr<TDrawDevice> device_;
+  std::unique_ptr<qtwin::NativeWindow> native_;
+};
+
+class TForm : public TCustomForm {
+ public:
+  explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+// Returns the form a control is placed on.
+TCustomForm* GetParentForm(const TControl* c);
+
+// ------------------------------------------------------------------ screen
+
+class TScreen : public TComponent {
+ public:
+  explicit TScreen(TComponent* owner);
+  ~TScreen() override;
+  int Width() const;
+  int Height() const;
+  int PixelsPerInch() const { return 96; }
+  TCustomForm* ActiveForm() const { return activeForm_; }
+  TWinControl* ActiveControl() const;
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int i) const { return forms_.at(static_cast<std::size_t>(i)); }
+  // Installed font families (Windows-1252 names), sorted.
+  std::vector<AnsiString> Fonts() const;
+
+  // Busy cursor override: anything but crDefault wins over the controls'.
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor c);
+  // Cursor slots: the standard ones (negative) are built in; positive slots
+  // hold cursors the program registers.
+  struct TCursorImage {
+    int Width = 0, Height = 0, HotX = 0, HotY = 0;
+    std::vector<std::uint32_t> Pixels;  // 0xAARRGGBB rows
+  };
+  void SetCursors(int index, const TCursorImage& image);
+  bool HasCursor(int index) const;
+  const TCursorImage* CursorImage(int index) const;
+  // The cursor in effect over a control (Screen.Cursor override first).
+  TCursor CursorFor(const TControl* c) const;
+  TCursor CurrentCursor() const { return current_; }
+
+ private:
+  friend class TCustomForm;
+  friend class TApplication;
+  friend struct UiInternals;
+  std::vector<TCustomForm*> forms_;
+  TCustomForm* activeForm_ = nullptr;
+  TCursor cursor_ = crDefault;
+  TCursor current_ = crDefault;
+  std::map<int, TCursorImage> cursors_;
+};
+
+// -------------------------------------------------------------- message box
+
+constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
+                   MB_RETRYCANCEL = 0x5, MB_ICONHAND = 0x10, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10,
+                   MB_ICONQUESTION = 0x20, MB_ICONEXCLAMATION = 0x30, MB_ICONWARNING = 0x30,
+                   MB_ICONASTERISK = 0x40, MB_ICONINFORMATION = 0x40, MB_DEFBUTTON1 = 0x0, MB_DEFBUTTON2 = 0x100,
+                   MB_DEFBUTTON3 = 0x200, MB_HELP = 0x4000;
+constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
+
+// What a message box or file dialog is asked; the presenter answers it.
+struct TMessageBoxRequest {
+  AnsiString Text;
+  AnsiString Caption;
+  unsigned Flags = 0;
+};
+using TMessageBoxPresenter = std::function<int(const TMessageBoxRequest&)>;
+
+struct TFileDialogRequest {
+  bool Save = false;
+  AnsiString Title;
+  AnsiString Filter;      // "Text|*.txt|All|*.*"
+  AnsiString InitialDir;
+  AnsiString FileName;
+  AnsiString DefaultExt;
+};
+// Returns false when cancelled; the chosen path goes to `fileName`.
+using TFileDialogPresenter = std::function<bool(const TFileDialogRequest&, AnsiString& fileName)>;
+
+// ------------------------------------------------------------- application
+
+using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(TComponent* owner);
+  ~TApplication() override;
+
+  void Initialize();
+  template <class T>
+  void CreateForm(T*& ref) {
+    ref = new T(this);
+    RegisterCreated(ref);
+  }
+  void Run();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Handles every pending message, then paints; returns when none is left.
+  void ProcessMessages();
+  // One message, or waiting when there is none.
+  void HandleMessage();
+  void HandleException(TObject* sender);
+  void ShowException(const Exception& e);
+  TExceptionEvent OnException;
+  TIdleEvent OnIdle;
+  TNotifyEvent OnActivate, OnDeactivate, OnMinimize, OnRestore;
+
+  const AnsiString& Title() const { return title_; }
+  void SetTitle(const AnsiString& t) { title_ = t; }
+  TCustomForm* MainForm() const { return mainForm_; }
+  void Minimize();
+  void Restore();
+  void BringToFront();
+  bool ShowHint() const { return showHint_; }
+  void SetShowHint(bool v) { showHint_ = v; }
+  int HintPause() const { return hintPause_; }
+  void SetHintPause(int ms) { hintPause_ = ms; }
+  // The hint on display (empty: none).
+  const AnsiString& CurrentHint() const { return currentHint_; }
+  void CancelHint();
+
+  // Help stand-in: the help text of a context number, or a German notice
+  // that no help is installed, in a message box.
+  bool HelpContext(int context);
+  void SetHelpText(int context, const AnsiString& text) { helpTexts_[context] = text; }
+
+  int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);
+  void SetMessageBoxPresenter(TMessageBoxPresenter p) { boxPresenter_ = std::move(p); }
+  bool ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName);
+  void SetFileDialogPresenter(TFileDialogPresenter p) { filePresenter_ = std::move(p); }
+
+  // Single instance: registers the main window class name so that a second
+  // process can post to it; received numbers go to OnInstanceMessage.
+  bool RegisterInstance(const AnsiString& className);
+  std::function<void(unsigned msg)> OnInstanceMessage;
+
+  // Test hook: called when a modal loop (or Run) has nothing left to do
+  // under the virtual clock; must make progress or throw.
+  std::function<void()> OnStarvedModal;
+
+  // Runs a handler, routing its exceptions to HandleException.
+  void Guard(TObject* sender, const std::function<void()>& fn);
+  // Input entry points (also used by the test driver).
+  void DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat = false);
+  void DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y);
+  int ModalLevel() const { return modalLevel_; }
+
+ private:
+  friend class TCustomForm;
+  friend struct UiInternals;
+  void RegisterCreated(TCustomForm* f);
+  bool ProcessMessage();
+  void Idle();
+  void PaintAll();
+  void UpdateHint(TControl* over, TPoint screenPos);
+  void ActivateForm(TCustomForm* f);
+  void MouseLeftForm(TCustomForm* f);
+
+  bool terminated_ = false;
+  AnsiString title_;
+  TCustomForm* mainForm_ = nullptr;
+  bool showHint_ = true;
+  int hintPause_ = 500;
+  int hintTimer_ = 0;
+  TControl* hintControl_ = nullptr;
+  TCustomForm* hintWindow_ = nullptr;
+  TPoint hintPos_;
+  AnsiString currentHint_;
+  std::map<int, AnsiString> helpTexts_;
+  TMessageBoxPresenter boxPresenter_;
+  TFileDialogPresenter filePresenter_;
+  TInstanceRegistration instance_;
+  int modalLevel_ = 0;
+  bool inException_ = false;
+  TControl* mouseOver_ = nullptr;
+  // Double-click detection for synthesised presses.
+  unsigned lastClickTime_ = 0;
+  TPoint lastClickPos_;
+  TMouseButton lastClickButton_ = mbLeft;
+  bool lastClickValid_ = false;
+};
+
+// A timer component: fires OnTimer every Interval milliseconds while
+// Enabled; its ticks come from the one scheduler, exceptions go to
+// HandleException.
+class TTimer : public TComponent {
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned ms);
+  const TNotifyEvent& OnTimer() const { return OnTimer_; }
+  void SetOnTimer(TNotifyEvent e);
+
+ protected:
+  virtual void Timer();
+
+ private:
+  void UpdateTimer();
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  int id_ = 0;
+  TNotifyEvent OnTimer_;
+};
+
+// The application and screen objects (created on first use).
+extern TApplication* Application;
+extern TScreen* Screen;
+void InitUi();
+// Frees every form and the application object (tests, shut-down).
+void ShutdownUi();
+
+// Mouse event kinds for DeliverMouse.
+enum : int { mkDown = 0, mkUp = 1, mkMove = 2, mkDblClick = 3, mkWheelUp = 4, mkWheelDown = 5 };

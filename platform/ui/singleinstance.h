@@ -1,0 +1,37 @@
+// Cross-process single instance: a running program registers its window
+// class name; a second process finds it by that name and posts it a message
+// number. Built on a local (abstract-namespace) socket per user and name, so
+// a crashed instance leaves nothing behind.
+// Invariants: at most one live registration per user and class name; a
+// received message number is delivered only from the message loop.
+#pragma once
+
+#include <functional>
+
+#include "platform/rtl/exceptions.h"
+
+class TInstanceRegistration {
+ public:
+  TInstanceRegistration() = default;
+  ~TInstanceRegistration();
+  TInstanceRegistration(const TInstanceRegistration&) = delete;
+  TInstanceRegistration& operator=(const TInstanceRegistration&) = delete;
+
+  // Claims the class name; false when another live process holds it.
+  bool Register(const AnsiString& className);
+  void Unregister();
+  bool Registered() const { return fd_ >= 0; }
+  // Accepts pending connections and hands each message number received to
+  // `deliver`; returns how many were delivered. Never blocks.
+  int Poll(const std::function<void(unsigned)>& deliver);
+  int Fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Whether a process has registered the class name (FindWindow by class).
+bool FindInstanceWindow(const AnsiString& className);
+// Posts a message number to the process that registered the class name;
+// false when there is none.
+bool PostToInstance(const AnsiString& className, unsigned msg);

@@ -1,0 +1,80 @@
+// Headless test driver: drives forms without a display. It switches the
+// timer scheduler to a virtual clock, sends mouse and key input to controls
+// at their own co-ordinates, answers message boxes and file dialogs from a
+// script, runs scripted steps inside modal loops, and saves windows as PNG.
+// Invariants: one driver at a time; its destructor frees every form and the
+// application object and puts the clock and keyboard back.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/forms.h"
+
+class TUiTestDriver {
+ public:
+  TUiTestDriver();
+  ~TUiTestDriver();
+  TUiTestDriver(const TUiTestDriver&) = delete;
+  TUiTestDriver& operator=(const TUiTestDriver&) = delete;
+
+  // Mouse, at a control's client co-ordinates (default: its centre). Points
+  // may lie outside the control (drags, capture).
+  void Click(TControl* c, int x = -1, int y = -1, TShiftState shift = 0);
+  void RightClick(TControl* c, int x = -1, int y = -1);
+  void DoubleClick(TControl* c, int x = -1, int y = -1);
+  void MouseDown(TControl* c, int x, int y, TMouseButton b = mbLeft, TShiftState shift = 0);
+  void MouseMove(TControl* c, int x, int y, TShiftState shift = 0);
+  void MouseUp(TControl* c, int x, int y, TMouseButton b = mbLeft, TShiftState shift = 0);
+  // Press at `from`, move in `steps` to `to`, release there.
+  void Drag(TControl* c, TPoint from, TPoint to, int steps = 4);
+
+  // Keys: a virtual key with modifiers (the character it types on the German
+  // layout follows); text typed character by character.
+  void PressKey(int vk, TShiftState shift = 0);
+  void KeyDown(int vk, TShiftState shift = 0);
+  void KeyUp(int vk, TShiftState shift = 0);
+  void Type(const AnsiString& text);
+
+  // Time and messages.
+  void Advance(int ms);
+  void Process();
+
+  // Message boxes and file dialogs: answers are used in order; a box without
+  // a scripted answer is logged as unexpected and answered with its default.
+  void AnswerNextMessageBox(int id) { boxAnswers_.push_back(id); }
+  const std::vector<TMessageBoxRequest>& MessageBoxes() const { return boxes_; }
+  int UnexpectedMessageBoxes() const { return unexpectedBoxes_; }
+  void AnswerNextFileDialog(const AnsiString& fileName) { fileAnswers_.push_back({true, fileName}); }
+  void CancelNextFileDialog() { fileAnswers_.push_back({false, {}}); }
+  const std::vector<TFileDialogRequest>& FileDialogs() const { return fileDialogs_; }
+
+  // Steps run, in order, each time a modal loop has nothing left to do; the
+  // argument is the active form. A loop that starves without a step raises.
+  void WhenModal(std::function<void(TCustomForm&)> step) { modalSteps_.push_back(std::move(step)); }
+
+  // Pictures: paints what is pending and saves the form's client area (or a
+  // control's part of it) as PNG; returns the path written.
+  std::string SavePng(TControl* c, const std::string& name);
+  // The colour of a pixel at a control's client co-ordinates (after painting).
+  TColor PixelAt(TControl* c, int x, int y);
+  static std::string ArtifactDir();
+
+ private:
+  void Modifiers(TShiftState shift, bool down);
+  TPoint FormPoint(TControl* c, int x, int y, TCustomForm*& form);
+  void Mouse(TControl* c, int kind, TMouseButton b, int x, int y);
+
+  std::deque<int> boxAnswers_;
+  std::vector<TMessageBoxRequest> boxes_;
+  int unexpectedBoxes_ = 0;
+  struct FileAnswer {
+    bool ok;
+    AnsiString name;
+  };
+  std::deque<FileAnswer> fileAnswers_;
+  std::vector<TFileDialogRequest> fileDialogs_;
+  std::deque<std::function<void(TCustomForm&)>> modalSteps_;
+};

@@ -1,0 +1,88 @@
+// Timer scheduler with a real and a virtual clock.
+#include "platform/ui/timers.h"
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <vector>
+
+namespace {
+std::int64_t RealMs() {
+  using namespace std::chrono;
+  static const auto start = steady_clock::now();
+  return duration_cast<milliseconds>(steady_clock::now() - start).count();
+}
+}  // namespace
+
+TTimerScheduler& Timers() {
+  static TTimerScheduler s;
+  return s;
+}
+
+std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(Timers().Now()); }
+
+std::int64_t TTimerScheduler::Now() const { return virtual_ ? virtualNow_ : RealMs(); }
+
+void TTimerScheduler::UseVirtualClock(bool on) {
+  if (on && !virtual_) virtualNow_ = 0;
+  std::int64_t before = Now();
+  virtual_ = on;
+  // Re-base pending timers on the new clock so nothing fires spuriously.
+  std::int64_t after = Now();
+  for (auto& [id, e] : timers_) e.due += after - before;
+}
+
+int TTimerScheduler::SetTimer(int id, unsigned interval, Callback cb) {
+  if (id == 0) id = NewId();
+  if (interval == 0) interval = 1;
+  timers_[id] = Entry{interval, Now() + interval, seq_++, std::move(cb)};
+  return id;
+}
+
+bool TTimerScheduler::KillTimer(int id) { return timers_.erase(id) != 0; }
+
+int TTimerScheduler::FireDue() {
+  std::int64_t now = Now();
+  struct Due {
+    std::int64_t due;
+    std::uint64_t seq;
+    int id;
+  };
+  std::vector<Due> due;
+  for (auto& [id, e] : timers_)
+    if (e.due <= now) due.push_back({e.due, e.seq, id});
+  std::sort(due.begin(), due.end(), [](const Due& a, const Due& b) {
+    return a.due != b.due ? a.due < b.due : a.seq < b.seq;
+  });
+  int fired = 0;
+  for (const Due& d : due) {
+    auto it = timers_.find(d.id);
+    if (it == timers_.end() || it->second.seq != d.seq) continue;  // killed or restarted meanwhile
+    it->second.due = now + it->second.interval;
+    Callback cb = it->second.cb;  // the callback may kill or restart its timer
+    ++fired;
+    if (cb) cb();
+  }
+  return fired;
+}
+
+std::int64_t TTimerScheduler::MillisecondsToNext() const {
+  if (timers_.empty()) return -1;
+  std::int64_t best = INT64_MAX;
+  for (auto& [id, e] : timers_) best = std::min(best, e.due);
+  std::int64_t d = best - Now();
+  return d < 0 ? 0 : d;
+}
+
+void TTimerScheduler::Advance(std::int64_t ms) {
+  if (!virtual_) return;
+  std::int64_t target = virtualNow_ + ms;
+  for (;;) {
+    std::int64_t next = INT64_MAX;
+    for (auto& [id, e] : timers_) next = std::min(next, e.due);
+    if (next > target) break;
+    if (next > virtualNow_) virtualNow_ = next;
+    FireDue();
+  }
+  virtualNow_ = target;
+}

@@ -1,0 +1,29 @@
+// Private glue between the control tree and the form/application layer:
+// notifications that keep global pointers (focus, capture, hover, hint)
+// valid, cursor and caret updates, and canvas placement.
+#pragma once
+
+#include <functional>
+
+#include "platform/ui/controls.h"
+
+namespace ui_internal {
+void CaretChanged();
+// The control is going away: forget it wherever it is remembered.
+void ControlDestroyed(TControl* c);
+// Hidden or disabled: it can no longer hold hover, hint or capture.
+void ControlHidden(TControl* c);
+void SetCursorFor(TControl* c);
+void CursorMayHaveChanged();
+using TPopupHandler = std::function<void(TPopupMenu* menu, int screenX, int screenY)>;
+TPopupHandler& PopupHandler();
+// Points `canvas` at the control's client area: the paint context when one
+// is given, otherwise the control's place in its form's back buffer.
+void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx);
+// Client rectangle of a control in its form's client co-ordinates, clipped
+// by every parent; false when it has no form.
+bool VisibleClientInForm(const TControl* c, TRect& clip, TPoint& origin, TCustomForm*& form);
+}  // namespace ui_internal
+
+// Where the menu layer hooks in: shows `menu` at a screen position.
+void SetPopupMenuHandler(ui_internal::TPopupHandler handler);
