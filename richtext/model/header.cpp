@@ -1,0 +1,301 @@
+// Document header: twips/pixel conversions, font table and the shared tab
+// slots. See header.h for the invariants.
+#include "richtext/model/header.h"
+
+#include <cstdlib>
+#include <limits>
+
+char WPDecimalTabChar = '.';
+
+int WPMulDiv(int a, int b, int c) {
+  if (c == 0) return -1;
+  const int64_t p = static_cast<int64_t>(a) * b;
+  int64_t q = p / c;
+  const int64_t r = p % c;
+  // Round halves away from zero: |2r| >= |c| moves one further from zero.
+  if (std::llabs(2 * r) >= std::llabs(static_cast<int64_t>(c))) q += ((p < 0) != (c < 0)) ? -1 : 1;
+  if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
+  return static_cast<int>(q);
+}
+
+int MulDivChecked(int a, int b, int c) {
+  const int64_t p = static_cast<int64_t>(a) * b;
+  const int64_t q = c == 0 ? p : p / c;
+  if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min())
+    throw EIntOverflow("Integer overflow");
+  return static_cast<int>(q);
+}
+
+namespace {
+const TColor kDefaultColors[16] = {
+    RGB(0, 0, 0),     RGB(255, 0, 0),   RGB(0, 128, 0),     RGB(0, 0, 255),
+    RGB(255, 255, 0), RGB(255, 0, 255), RGB(128, 0, 128),   RGB(128, 0, 0),
+    RGB(0, 255, 0),   RGB(0, 255, 255), RGB(0, 128, 128),   RGB(0, 0, 128),
+    RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(0, 0, 0)};
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+}  // namespace
+
+TTextHeader::TTextHeader() {
+  Clear();
+  LastLoadFormat = AutomaticFormat;
+}
+
+TTextHeader::~TTextHeader() {
+  for (int i = 0; i < kWPTabSlots; ++i) FreeTab(i);
+}
+
+void TTextHeader::Clear() {
+  for (int i = 1; i < kWPFontCount; ++i) {
+    FontNames[i].clear();
+    FontFamily[i] = 0;
+    FontCharset[i] = 0;
+  }
+  // Slots are freed too: an order of 0..63 is only sorted when no slot is used.
+  for (int i = 0; i < kWPTabSlots; ++i) {
+    FreeTab(i);
+    TabOrder[i] = i;
+  }
+  CurrentTabs = 0;
+  PageWidth = 12240;
+  PageHeight = 15840;
+  MarginLeft = 1880;
+  MarginRight = 1880;
+  MarginTop = 1440;
+  MarginBottom = 1440;
+  for (int i = 0; i < 16; ++i) Colors[i] = kDefaultColors[i];
+  RecalcDefaultTab();
+  RecalcPrintSize();
+  SetLayoutWidthTwips(PageWidth - MarginLeft - MarginRight);
+  DefaultTabKind = tkLeft;
+  DecimalChar = WPDecimalTabChar;
+}
+
+void TTextHeader::Assign(const TTextHeader* source) {
+  Clear();
+  if (!source) return;
+  for (int i = 0; i < kWPFontCount; ++i) {
+    if (source->FontNames[i].empty()) continue;
+    FontNames[i] = source->FontNames[i];
+    FontFamily[i] = source->FontFamily[i];
+    FontCharset[i] = source->FontCharset[i];
+  }
+  for (int i = 0; i < 16; ++i) Colors[i] = source->Colors[i];
+  for (int i = 0; i < kWPTabSlots; ++i) {
+    TabTwips[i] = source->TabTwips[i];
+    TabPixels[i] = source->TabPixels[i];
+    TabKind[i] = source->TabKind[i];
+    TabOrder[i] = source->TabOrder[i];
+  }
+  PageWidth = source->PageWidth;
+  PageHeight = source->PageHeight;
+  MarginLeft = source->MarginLeft;
+  MarginRight = source->MarginRight;
+  MarginTop = source->MarginTop;
+  MarginBottom = source->MarginBottom;
+}
+
+void TTextHeader::RecalcPrintSize() {
+  PrintWidth = WPMulDiv(PageWidth - MarginLeft - MarginRight, ResX, 1440);
+  PrintHeight = WPMulDiv(PageHeight - MarginTop - MarginBottom, ResY, 1440);
+}
+
+void TTextHeader::RecalcDefaultTab() {
+  DefaultTabWidth = UnitsInch ? WPMulDiv(ResX, 100, 300) : WPMulDiv(ResX, 100, 254);
+}
+
+void TTextHeader::SetLayoutWidth(int32_t pixels) {
+  RecalcPrintSize();
+  LayoutWidth = pixels;
+  if (ResX > 0) LayoutWidthTwips = MulDivChecked(pixels, 1440, ResX);
+}
+
+void TTextHeader::SetLayoutWidthTwips(int32_t twips) {
+  LayoutWidthTwips = twips;
+  LayoutWidth = MulDivChecked(twips, ResX, 1440);
+}
+
+void TTextHeader::SetResolution(int32_t resX, int32_t resY) {
+  ResX = resX;
+  ResY = resY;
+  RecalcPixels();
+  SetLayoutWidthTwips(LayoutWidthTwips);
+}
+
+void TTextHeader::RecalcPixels() {
+  for (int i = 0; i < kWPTabSlots; ++i) TabPixels[i] = WPMulDiv(TabTwips[i], ResX, 1440);
+  RecalcPrintSize();
+  RecalcDefaultTab();
+}
+
+int32_t TTextHeader::RoundToGrid(int32_t twips) const {
+  if (ResX < 1) return twips;
+  // Nearest grid line: add half a grid step, then drop the remainder
+  // (C++ % keeps the sign of the dividend).
+  if (UnitsInch) {
+    const int32_t v = twips + 73;
+    return v - v % 144;
+  }
+  const int32_t v = twips + 71;
+  return v - v % 141;
+}
+
+int TTextHeader::FontIndex(std::string_view name) {
+  if (name.size() > 31) name = name.substr(0, 31);
+  for (int i = 0; i < kWPFontCount; ++i) {
+    AnsiString& entry = FontNames[i];
+    if (entry.empty()) {
+      entry.assign(name);
+      return i;
+    }
+    if (entry.size() != name.size()) continue;
+    bool same = true;
+    for (size_t k = 0; k < name.size() && same; ++k) same = AsciiLower(entry[k]) == AsciiLower(name[k]);
+    if (same) return i;
+  }
+  return kWPFontCount;
+}
+
+int TTextHeader::FindTabOnce(int32_t position, int kind, const TWPTabSet* set) const {
+  for (int i = 0; i < kWPTabSlots; ++i) {
+    if (TabTwips[i] == 0 || TabTwips[i] != position) continue;
+    if (kind != tkAll && TabKind[i] != kind) continue;
+    if (set && !((*set >> i) & 1)) continue;
+    return i;
+  }
+  return -1;
+}
+
+int TTextHeader::FindTab(int32_t position, int kind, TWPTabSet set) const {
+  int slot = FindTabOnce(position, kind, &set);
+  if (slot < 0) slot = FindTabOnce(RoundToGrid(position), kind, &set);
+  return slot;
+}
+
+int TTextHeader::FindTabAnySet(int kind, int32_t& position) const {
+  int slot = FindTabOnce(position, kind, nullptr);
+  if (slot < 0) {
+    position = RoundToGrid(position);
+    slot = FindTabOnce(position, kind, nullptr);
+  }
+  return slot;
+}
+
+int TTextHeader::FreeSlot() const {
+  for (int i = 0; i < kWPTabSlots; ++i)
+    if (TabTwips[i] == 0) return i;
+  return -1;
+}
+
+TWPTabSet TTextHeader::AddTab(int kind, int32_t position) {
+  if (position <= 0) return CurrentTabs;
+  int slot = FindTabAnySet(kind, position);
+  if (slot >= 0) {
+    CurrentTabs |= TWPTabSet(1) << slot;
+    return CurrentTabs;
+  }
+  slot = FreeSlot();
+  if (slot < 0) {
+    if (OnTabOverflow) OnTabOverflow();
+    slot = FreeSlot();
+  }
+  if (slot < 0) {
+    CurrentTabs = 0;
+    return CurrentTabs;
+  }
+  TabTwips[slot] = position;
+  TabPixels[slot] = WPMulDiv(position, ResX, 1440);
+  TabKind[slot] = kind == tkAll ? DefaultTabKind : static_cast<TTabKind>(kind & 3);
+  CurrentTabs |= TWPTabSet(1) << slot;
+  RebuildTabOrder();
+  return CurrentTabs;
+}
+
+TWPTabSet TTextHeader::AllTabs() {
+  for (int i = 0; i < kWPTabSlots; ++i)
+    if (TabTwips[i] != 0) CurrentTabs |= TWPTabSet(1) << i;
+  return CurrentTabs;
+}
+
+void TTextHeader::RebuildTabOrder() {
+  for (int i = 0; i < kWPTabSlots; ++i) TabOrder[i] = i;
+  auto key = [this](int slot) {
+    if (slot < 0 || slot >= kWPTabSlots || TabTwips[slot] == 0) return kWPNoTab;
+    return static_cast<int>(TabTwips[slot]);
+  };
+  bool swapped = true;
+  while (swapped) {
+    swapped = false;
+    for (int i = 0; i + 1 < kWPTabSlots; ++i) {
+      if (key(TabOrder[i]) > key(TabOrder[i + 1])) {
+        std::swap(TabOrder[i], TabOrder[i + 1]);
+        swapped = true;
+      }
+    }
+  }
+}
+
+int32_t TTextHeader::TabAtOrder(int n) const {
+  if (n < 0) return 0;
+  if (n >= kWPTabSlots) return kWPNoTab;
+  const int slot = TabOrder[n];
+  if (slot < 0 || slot >= kWPTabSlots || TabTwips[slot] == 0) return kWPNoTab;
+  return TabTwips[slot];
+}
+
+void TTextHeader::FreeTab(int slot) {
+  if (slot < 0 || slot >= kWPTabSlots) return;
+  TabTwips[slot] = 0;
+  TabPixels[slot] = 0;
+  TabKind[slot] = tkLeft;
+}
+
+// --- TCharacterAttr -------------------------------------------------------
+
+void TCharacterAttr::SetUseUnderlineColor(bool v) {
+  if (useUnderlineColor_ == v) return;
+  useUnderlineColor_ = v;
+  if (underline_ == tsTRUE) Notify(false);
+}
+
+void TCharacterAttr::SetUnderlineColor(TColor v) {
+  if (underlineColor_ == v && useUnderlineColor_) return;
+  underlineColor_ = v;
+  useUnderlineColor_ = true;
+  Notify(false);
+}
+
+void TCharacterAttr::SetTextColor(TColor v) {
+  if (textColor_ == v && useTextColor_) return;
+  textColor_ = v;
+  useTextColor_ = true;
+  Notify(false);
+}
+
+void TCharacterAttr::SetBackgroundColor(TColor v) {
+  if (backgroundColor_ == v && useBackgroundColor_) return;
+  backgroundColor_ = v;
+  useBackgroundColor_ = true;
+  Notify(false);
+}
+
+void TCharacterAttr::Assign(const TCharacterAttr& s) {
+  SetBold(s.bold_);
+  SetItalic(s.italic_);
+  SetUnderline(s.underline_);
+  SetStrikeOut(s.strikeOut_);
+  SetSuperScript(s.superScript_);
+  SetSubScript(s.subScript_);
+  SetHidden(s.hidden_);
+  // Colours first: their setters switch the Use flags on, which the source
+  // may have off.
+  if (s.useUnderlineColor_) SetUnderlineColor(s.underlineColor_);
+  else underlineColor_ = s.underlineColor_;
+  if (s.useTextColor_) SetTextColor(s.textColor_);
+  else textColor_ = s.textColor_;
+  if (s.useBackgroundColor_) SetBackgroundColor(s.backgroundColor_);
+  else backgroundColor_ = s.backgroundColor_;
+  SetUseUnderlineColor(s.useUnderlineColor_);
+  SetUseTextColor(s.useTextColor_);
+  SetUseBackgroundColor(s.useBackgroundColor_);
+}
