@@ -13,14 +13,21 @@
 
 namespace {
 
-// Sessions and stand-alone list cursors belong to the interface itself.
+// Sessions and stand-alone list cursors belong to the interface itself. The
+// lists are never destroyed: what is still open at exit stays open (every
+// change is already durable) rather than closing after the engine's statics.
 std::vector<std::unique_ptr<TffClientSession>>& Sessions() {
-  static std::vector<std::unique_ptr<TffClientSession>> s;
-  return s;
+  static auto* s = new std::vector<std::unique_ptr<TffClientSession>>;
+  return *s;
 }
 std::vector<std::unique_ptr<TttListTable>>& Lists() {
-  static std::vector<std::unique_ptr<TttListTable>> l;
-  return l;
+  static auto* l = new std::vector<std::unique_ptr<TttListTable>>;
+  return *l;
+}
+
+// Table names stay inside their database's directory.
+bool ValidTableName(const char* name) {
+  return name && *name && !std::strchr(name, '/') && !std::strchr(name, '\\');
 }
 
 template <class T>
@@ -127,7 +134,7 @@ TBapiResult FFDatabaseBuildTable(TBapiHandle database, bool overwrite, const cha
                                  const TffDataDictionary& dictionary) {
   TFFClientDatabase* db = Find<TFFClientDatabase>(database);
   if (!db) return bapiInvalidHandle;
-  if (!tableName || !*tableName) return bapiInvalidParameter;
+  if (!ValidTableName(tableName)) return bapiInvalidParameter;
   return FFGuard([&] {
     TffCommand c;
     c.Path = db->TablePath(tableName);
@@ -140,7 +147,7 @@ TBapiResult FFDatabaseBuildTable(TBapiHandle database, bool overwrite, const cha
 TBapiResult BapiDeleteTable(TBapiHandle database, const char* tableName, const char*) {
   TFFClientDatabase* db = Find<TFFClientDatabase>(database);
   if (!db) return bapiInvalidHandle;
-  if (!tableName || !*tableName) return bapiInvalidParameter;
+  if (!ValidTableName(tableName)) return bapiInvalidParameter;
   return FFGuard([&] {
     TffCommand c;
     c.Path = db->TablePath(tableName);
@@ -156,7 +163,7 @@ TBapiResult BapiOpenTable(TBapiHandle database, const char* tableName, const cha
   cursor = 0;
   TFFClientDatabase* db = Find<TFFClientDatabase>(database);
   if (!db) return bapiInvalidHandle;
-  if (!tableName || !*tableName) return bapiInvalidParameter;
+  if (!ValidTableName(tableName)) return bapiInvalidParameter;
   return FFGuard([&] {
     TffCommand c;
     c.Path = db->TablePath(tableName);
@@ -278,17 +285,12 @@ TBapiResult BapiSetToKey(TBapiHandle cursor, TBapiSearchCond cond, uint16_t fiel
 TBapiResult BapiSetRange(TBapiHandle cursor, uint16_t startFields, const uint8_t* startRec,
                          bool startIncl, uint16_t endFields, const uint8_t* endRec, bool endIncl) {
   return OnTable(cursor, [&](TFFClientTable& t) {
-    if (t.Cursor().IndexNo() == kPhysicalOrder) return bapiNoSuchIndex;
-    t.Cursor().SetRange(startRec, startFields, startIncl, endRec, endFields, endIncl);
-    return bapiOk;
+    return t.SetRange(startFields, startRec, startIncl, endFields, endRec, endIncl);
   });
 }
 
 TBapiResult BapiResetRange(TBapiHandle cursor) {
-  return OnTable(cursor, [&](TFFClientTable& t) {
-    t.Cursor().ResetRange();
-    return bapiOk;
-  });
+  return OnTable(cursor, [&](TFFClientTable& t) { return t.ResetRange(); });
 }
 
 // ---- fields ---------------------------------------------------------------
@@ -491,7 +493,7 @@ TBapiResult BapiOpenVchkList(TBapiHandle database, const char* tableName, const 
   cursor = 0;
   TFFClientDatabase* db = Find<TFFClientDatabase>(database);
   if (!db) return bapiInvalidHandle;
-  if (!tableName || !*tableName) return bapiInvalidParameter;
+  if (!ValidTableName(tableName)) return bapiInvalidParameter;
   return FFGuard([&] {
     if (!TffTable::Exists(db->TablePath(tableName))) return bapiNoSuchTable;
     Lists().push_back(std::make_unique<TttListTable>(std::vector<TttListTable::Column>{

@@ -142,7 +142,7 @@ TFFClientTable::TFFClientTable(TFFClientDatabase* db, std::shared_ptr<TffTable> 
 }
 
 TFFClientTable::~TFFClientTable() {
-  keyCursor_.reset();
+  helper_.reset();
   blobs_.clear();
   active_.clear();
   filters_.clear();
@@ -158,14 +158,16 @@ void TFFClientTable::FillProps(TBapiRecProps* props) const {
   props->RecNum = static_cast<uint32_t>(cursor_->GetBookmark().Ref);
 }
 
-bool TFFClientTable::Accepts(uint8_t* rec) {
+bool TFFClientTable::Accepts(uint8_t* rec) { return Accepts(rec, *cursor_); }
+
+bool TFFClientTable::Accepts(uint8_t* rec, TffCursor& at) {
   uint32_t recNum = 0;
   bool haveRecNum = false;
   for (TttFilter* f : active_) {
     if (f->Expression && !f->Expression->Accepts(rec)) return false;
     if (f->Callback) {
       if (!haveRecNum) {
-        recNum = static_cast<uint32_t>(cursor_->GetBookmark().Ref);
+        recNum = static_cast<uint32_t>(at.GetBookmark().Ref);
         haveRecNum = true;
       }
       if (f->Callback(f->ClientData, rec, recNum) == 0) return false;
@@ -327,17 +329,51 @@ TBapiResult TFFClientTable::GetExactRecordCount(uint32_t& count) {
     count = cursor_->RecordCountInRange();
     return bapiOk;
   }
-  // Filters decide record by record; the position is restored afterwards.
-  TffBookmark here = cursor_->GetBookmark();
+  // Filters decide record by record, on a private cursor over the same index
+  // and range, so that the caller's position stays where it is.
+  TffCursor& c = HelperCursor();
+  if (range_) {
+    c.SetRange(range_->Start.empty() ? nullptr : range_->Start.data(), range_->StartFields,
+               range_->StartIncl, range_->End.empty() ? nullptr : range_->End.data(),
+               range_->EndFields, range_->EndIncl);
+  } else {
+    c.ResetRange();
+  }
   uint32_t n = 0;
-  cursor_->SetToBegin();
-  while (cursor_->Next(scratch_.data()))
-    if (Accepts(scratch_.data())) ++n;
-  if (here.Ref != 0 && cursor_->BookmarkValid(here))
-    cursor_->GotoBookmark(here);
-  else
-    cursor_->SetToBegin();
+  std::vector<uint8_t> rec(scratch_.size());
+  c.SetToBegin();
+  while (c.Next(rec.data()))
+    if (Accepts(rec.data(), c)) ++n;
   count = n;
+  return bapiOk;
+}
+
+TffCursor& TFFClientTable::HelperCursor() {
+  int index = cursor_->IndexNo();
+  if (!helper_) helper_ = table_->OpenCursor(index);
+  if (helper_->IndexNo() != index) helper_->SwitchToIndex(index);
+  return *helper_;
+}
+
+TBapiResult TFFClientTable::SetRange(uint16_t startFields, const uint8_t* startRec, bool startIncl,
+                                     uint16_t endFields, const uint8_t* endRec, bool endIncl) {
+  if (cursor_->IndexNo() == kPhysicalOrder) return bapiNoSuchIndex;
+  cursor_->SetRange(startRec, startFields, startIncl, endRec, endFields, endIncl);
+  Range r;
+  size_t len = scratch_.size();
+  if (startRec) r.Start.assign(startRec, startRec + len);
+  if (endRec) r.End.assign(endRec, endRec + len);
+  r.StartFields = startFields;
+  r.EndFields = endFields;
+  r.StartIncl = startIncl;
+  r.EndIncl = endIncl;
+  range_ = std::move(r);
+  return bapiOk;
+}
+
+TBapiResult TFFClientTable::ResetRange() {
+  cursor_->ResetRange();
+  range_.reset();
   return bapiOk;
 }
 
@@ -400,6 +436,7 @@ TBapiResult TFFClientTable::SwitchToIndex(const char* name) {
     cursor_->SwitchToIndex(kPhysicalOrder);
   else
     cursor_->SwitchToIndex(AnsiString(name));
+  range_.reset();  // the engine drops the range with the old order
   return bapiOk;
 }
 
@@ -434,12 +471,12 @@ TBapiResult TFFClientTable::CompareBookMarks(const uint8_t* a, const uint8_t* b,
   if (index != kPhysicalOrder) {
     // Different records may share their key in the current index; a private
     // cursor compares them so that the caller's position stays untouched.
-    if (!keyCursor_) keyCursor_ = table_->OpenCursor(index);
-    if (keyCursor_->IndexNo() != index) keyCursor_->SwitchToIndex(index);
-    keyCursor_->GotoBookmark(x);
-    if (!keyCursor_->GetRecord(scratch_.data())) return bapiInvalidBookmark;
-    keyCursor_->GotoBookmark(y);
-    if (keyCursor_->CompareKeyWithCurrent(scratch_.data()) == 0) {
+    TffCursor& keyCursor = HelperCursor();
+    keyCursor.ResetRange();
+    keyCursor.GotoBookmark(x);
+    if (!keyCursor.GetRecord(scratch_.data())) return bapiInvalidBookmark;
+    keyCursor.GotoBookmark(y);
+    if (keyCursor.CompareKeyWithCurrent(scratch_.data()) == 0) {
       result = 2;
       return bapiOk;
     }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,9 @@ public:
   TBapiResult GetProps(TBapiCursorProps& props) override;
   TBapiResult GetFieldDescs(std::vector<TBapiFieldDesc>& fields) override;
   TBapiResult GetIndexDescs(std::vector<TBapiIndexDesc>& indexes);
+  TBapiResult SetRange(uint16_t startFields, const uint8_t* startRec, bool startIncl,
+                       uint16_t endFields, const uint8_t* endRec, bool endIncl);
+  TBapiResult ResetRange();
   TBapiResult SwitchToIndex(const char* name);
 
   TBapiResult GetBookMark(uint8_t* bm);
@@ -185,13 +189,22 @@ private:
   int FilterFieldIndex(std::string_view name) const override;
   TFilterValue FilterFieldValue(int index, const uint8_t* record) const override;
   bool Accepts(uint8_t* rec);
+  bool Accepts(uint8_t* rec, TffCursor& at);
+  TffCursor& HelperCursor();
   void FillProps(TBapiRecProps* props) const;
   bool HasActiveFilters() const { return !active_.empty(); }
 
   TFFClientDatabase* db_;
   std::shared_ptr<TffTable> table_;
   std::unique_ptr<TffCursor> cursor_;
-  std::unique_ptr<TffCursor> keyCursor_;  // for bookmark key comparisons
+  // A second cursor for counting and comparing without moving cursor_.
+  std::unique_ptr<TffCursor> helper_;
+  struct Range {
+    std::vector<uint8_t> Start, End;  // empty: open end
+    uint16_t StartFields = 0, EndFields = 0;
+    bool StartIncl = true, EndIncl = true;
+  };
+  std::optional<Range> range_;  // as last set, for helper_
   AnsiString fileName_;
   bool readOnly_, exclusive_;
   std::vector<uint8_t> scratch_;  // record under test

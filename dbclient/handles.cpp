@@ -20,8 +20,10 @@ TttObject::~TttObject() {
 int TttObject::LiveCount() { return gLiveObjects; }
 
 TttHandleTable& TttHandleTable::Instance() {
-  static TttHandleTable table;
-  return table;
+  // Never destroyed: objects still open at exit unregister after every other
+  // static is gone.
+  static TttHandleTable* table = new TttHandleTable;
+  return *table;
 }
 
 TBapiHandle TttHandleTable::Add(TttObject* obj) {

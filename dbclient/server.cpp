@@ -14,9 +14,9 @@ std::string UpperName(const AnsiString& s) {
 }  // namespace
 
 TffServer& TffServer::Instance() {
-  static TffServer server;
+  static TffServer* server = new TffServer;  // lives until the process ends
   gStarted = true;
-  return server;
+  return *server;
 }
 
 bool TffServer::Started() { return gStarted; }

@@ -145,9 +145,20 @@ TEST_F(TableTest, ExpressionAndCallbackFilters) {
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 3, 4, 5}));  // not active yet
   ASSERT_EQ(BapiActivateFilter(cur, fx), bapiOk);
   EXPECT_EQ(Ids(), (std::vector<int32_t>{1, 2, 4}));
+  // Counting honours the filter and the range and leaves the position.
+  auto k = NewRecord();
+  PutInt32(k, fID, 2);
+  ASSERT_EQ(BapiSetToKey(cur, bapiKeyEqual, 0, 0, k.data()), bapiOk);
   uint32_t n = 0;
   EXPECT_EQ(BapiGetExactRecordCount(cur, n), bapiOk);
   EXPECT_EQ(n, 3u);
+  EXPECT_EQ(CurrentId(), 2);
+  auto lo = NewRecord();
+  PutInt32(lo, fID, 2);
+  ASSERT_EQ(BapiSetRange(cur, 1, lo.data(), true, 0, nullptr, true), bapiOk);
+  EXPECT_EQ(BapiGetExactRecordCount(cur, n), bapiOk);
+  EXPECT_EQ(n, 2u);
+  ASSERT_EQ(BapiResetRange(cur), bapiOk);
 
   // A callback filter combines with AND and sees its client data.
   CallbackLog log;

@@ -33,6 +33,9 @@ TEST_F(TableTest, BuildOpenAndDeleteTables) {
   EXPECT_EQ(BapiOpenTable(db, "MISSING", nullptr, bapiReadOnly, bapiOpenShared, c2), 10024);
   EXPECT_EQ(c2, 0u);
   EXPECT_EQ(BapiOpenTable(db, "PERSON", "NoIndex", bapiReadOnly, bapiOpenShared, c2), bapiNoSuchIndex);
+  // Names never leave the database's directory.
+  EXPECT_EQ(BapiOpenTable(db, "../PERSON", nullptr, bapiReadOnly, bapiOpenShared, c2), bapiInvalidParameter);
+  EXPECT_EQ(FFDatabaseBuildTable(db, true, "..\\X", dict), bapiInvalidParameter);
 
   // Validity checks: an empty list for a table, 10024 without one.
   TBapiHandle v = 0;
