@@ -598,21 +598,50 @@ std::string TffCursor::ReadBlobAll(const uint8_t* rec, int field) {
   return impl_->t_.Blobs().ReadAll(ref);
 }
 
-void TffCursor::WriteBlob(uint8_t* rec, int field, const void* data, uint32_t length) {
-  const auto& f = BlobField(Dictionary(), field);
-  if (impl_->t_.ReadOnly()) RaiseFF(rcTableReadOnly, Table().Path());
-  uint32_t old = FFIsFieldNull(Dictionary(), rec, field) ? 0 : Get32(rec + f.Offset);
-  if (old & kPendingBit) impl_->t_.DropPending(old);
-  uint32_t ref = impl_->t_.AddPending(
-      impl_.get(), std::string(static_cast<const char*>(data), length));
-  FFSetFieldNull(Dictionary(), rec, field, false);
+namespace {
+
+// The pending value of a BLOB field, created on first write from the
+// buffer's stored value (or nothing).
+PendingBlob& PendingOf(CursorImpl& c, uint8_t* rec, int field, bool loadStored) {
+  const auto& d = c.t_.Dict();
+  const auto& f = BlobField(d, field);
+  if (c.t_.ReadOnly()) RaiseFF(rcTableReadOnly, c.t_.Path());
+  bool isNull = FFIsFieldNull(d, rec, field);
+  uint32_t old = isNull ? 0 : Get32(rec + f.Offset);
+  if (old & kPendingBit) {
+    if (PendingBlob* pb = c.t_.FindPending(old)) return *pb;
+    RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+  }
+  PendingBlob nb;
+  nb.Owner = &c;
+  nb.OriginalRef = old;
+  nb.OriginalNull = isNull;
+  if (loadStored && old) nb.Data = c.t_.Blobs().ReadAll(old);
+  uint32_t ref = c.t_.AddPending(std::move(nb));
+  FFSetFieldNull(d, rec, field, false);
   Put32(rec + f.Offset, ref);
+  return *c.t_.FindPending(ref);
+}
+
+}  // namespace
+
+void TffCursor::WriteBlob(uint8_t* rec, int field, const void* data, uint32_t length) {
+  PendingBlob& pb = PendingOf(*impl_, rec, field, false);
+  pb.Data.assign(static_cast<const char*>(data), length);
+}
+
+void TffCursor::WriteBlobAt(uint8_t* rec, int field, uint32_t offset, const void* data,
+                            uint32_t length) {
+  PendingBlob& pb = PendingOf(*impl_, rec, field, true);
+  size_t end = size_t{offset} + length;
+  if (end > 0x7FFFFFFF) RaiseFF(rcInvalidParameter, "BLOB too large");
+  if (pb.Data.size() < end) pb.Data.resize(end, '\0');
+  std::memcpy(pb.Data.data() + offset, data, length);
 }
 
 void TffCursor::TruncateBlob(uint8_t* rec, int field, uint32_t newLength) {
-  std::string all = ReadBlobAll(rec, field);
-  if (newLength < all.size()) all.resize(newLength);
-  WriteBlob(rec, field, all.data(), static_cast<uint32_t>(all.size()));
+  PendingBlob& pb = PendingOf(*impl_, rec, field, true);
+  if (newLength < pb.Data.size()) pb.Data.resize(newLength);
 }
 
 void TffCursor::SetBlobNull(uint8_t* rec, int field) {
@@ -628,9 +657,31 @@ void TffCursor::DiscardBlobs(uint8_t* rec) {
     const auto& f = d.Field(i);
     if (!IsBlobType(f.Type) || FFIsFieldNull(d, rec, i)) continue;
     uint32_t ref = Get32(rec + f.Offset);
-    if (ref & kPendingBit) {
-      impl_->t_.DropPending(ref);
-      FFSetFieldNull(d, rec, i, true);
-    }
+    if (!(ref & kPendingBit)) continue;
+    PendingBlob* pb = impl_->t_.FindPending(ref);
+    uint32_t orig = pb ? pb->OriginalRef : 0;
+    bool origNull = pb ? pb->OriginalNull : true;
+    impl_->t_.DropPending(ref);
+    FFSetFieldNull(d, rec, i, origNull);
+    if (!origNull) Put32(rec + f.Offset, orig);
   }
+}
+
+std::unique_ptr<TffCursor> TffCursor::Clone() const {
+  auto c = std::make_unique<CursorImpl>(impl_->hold_, impl_->Index());
+  c->state_ = impl_->state_;
+  c->key_ = impl_->key_;
+  c->ref_ = impl_->ref_;
+  c->hint_ = impl_->hint_;
+  c->hintVersion_ = impl_->hintVersion_;
+  c->hasRange_ = impl_->hasRange_;
+  c->hasStart_ = impl_->hasStart_;
+  c->hasEnd_ = impl_->hasEnd_;
+  c->startIncl_ = impl_->startIncl_;
+  c->endIncl_ = impl_->endIncl_;
+  c->startFields_ = impl_->startFields_;
+  c->endFields_ = impl_->endFields_;
+  c->start_ = impl_->start_;
+  c->end_ = impl_->end_;
+  return std::unique_ptr<TffCursor>(new TffCursor(std::move(c)));
 }

@@ -117,6 +117,10 @@ public:
   void SwitchToIndex(const AnsiString& name);  // raises rcNoSuchIndex
   int IndexFieldCount() const;                 // 0 in physical order
 
+  // A second cursor on the same table with this one's index, range and
+  // position.
+  std::unique_ptr<TffCursor> Clone() const;
+
   // ---- navigation ----
   void SetToBegin();  // before the first record (of the range)
   void SetToEnd();    // after the last record (of the range)
@@ -181,7 +185,8 @@ public:
   // BLOB fields are read from a record buffer. Writes are kept with the
   // buffer (its reference then names the pending value) and stored by the
   // next InsertRecord/ModifyRecord of that buffer; DiscardBlobs forgets
-  // them (the fields become null). After the post the buffer's references
+  // them and gives the fields back the references (or nulls) they held
+  // before the first write. After the post the buffer's references
   // are spent: read the record again before reading its BLOBs. A null BLOB
   // differs from an empty one.
   uint32_t BlobSize(const uint8_t* rec, int field);
@@ -192,6 +197,9 @@ public:
                     bool* endReached = nullptr);
   std::string ReadBlobAll(const uint8_t* rec, int field);
   void WriteBlob(uint8_t* rec, int field, const void* data, uint32_t length);
+  // Writes a piece at `offset` (the value grows as needed; a gap before the
+  // offset reads as zero bytes); repeated pieces cost only their own size.
+  void WriteBlobAt(uint8_t* rec, int field, uint32_t offset, const void* data, uint32_t length);
   void TruncateBlob(uint8_t* rec, int field, uint32_t newLength);
   void SetBlobNull(uint8_t* rec, int field);
   void DiscardBlobs(uint8_t* rec);

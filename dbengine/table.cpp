@@ -223,10 +223,10 @@ void TableImpl::CheckRequired(const uint8_t* rec) const {
       RaiseFF(rcRequiredFieldMissing, dict_->Field(i).Name);
 }
 
-uint32_t TableImpl::AddPending(CursorImpl* owner, std::string data) {
+uint32_t TableImpl::AddPending(PendingBlob blob) {
   uint32_t id = nextPending_++;
   if (nextPending_ >= kPendingBit) nextPending_ = 1;
-  pending_[id] = PendingBlob{std::move(data), owner};
+  pending_[id] = std::move(blob);
   return kPendingBit | id;
 }
 

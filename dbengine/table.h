@@ -35,6 +35,8 @@ constexpr uint32_t kPendingBit = 0x80000000u;
 struct PendingBlob {
   std::string Data;
   CursorImpl* Owner = nullptr;
+  uint32_t OriginalRef = 0;  // what the buffer held before the first write
+  bool OriginalNull = true;
 };
 
 class TableImpl {
@@ -68,7 +70,7 @@ public:
   void Modify(uint64_t ref, const uint8_t* rec);
   void Delete(uint64_t ref);
 
-  uint32_t AddPending(CursorImpl* owner, std::string data);
+  uint32_t AddPending(PendingBlob blob);
   PendingBlob* FindPending(uint32_t ref);
   void DropPending(uint32_t id);
   void DropPendingOf(CursorImpl* owner);

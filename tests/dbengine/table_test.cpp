@@ -386,6 +386,46 @@ TEST_F(EigenesTest, CopiedBlobReferenceGetsItsOwnChain) {
   Check();
 }
 
+TEST_F(EigenesTest, BlobPiecesDiscardAndClone) {
+  auto c = table_->OpenCursor(0);
+  Rec r = Make(1, 1, 1, 1);
+  c->WriteBlob(r.data(), 4, "Hello", 5);
+  Insert(*c, r);
+  Rec got(r.size());
+  c->GetRecord(got.data());
+  // Pieces at offsets splice into the stored value.
+  c->WriteBlobAt(got.data(), 4, 5, ", World", 7);
+  c->WriteBlobAt(got.data(), 4, 0, "J", 1);
+  c->WriteBlobAt(got.data(), 4, 14, "!", 1);
+  EXPECT_EQ(c->ReadBlobAll(got.data(), 4), std::string("Jello, World\0\0!", 15));
+  // Discarding gives the buffer its stored reference back.
+  c->DiscardBlobs(got.data());
+  EXPECT_EQ(c->ReadBlobAll(got.data(), 4), "Hello");
+  c->WriteBlobAt(got.data(), 4, 5, "!", 1);
+  c->ModifyRecord(got.data());
+  c->GetRecord(got.data());
+  EXPECT_EQ(c->ReadBlobAll(got.data(), 4), "Hello!");
+  // A buffer whose pending value was stored refuses to be read as pending.
+  Rec spent = got;
+  c->WriteBlob(spent.data(), 4, "x", 1);
+  c->ModifyRecord(spent.data());
+  EXPECT_EQ(CodeOf([&] { c->ReadBlobAll(spent.data(), 4); }), rcBlobNotOpen);
+  // A clone keeps index, range and position and then moves on its own.
+  for (int i = 2; i <= 6; ++i) Insert(*c, Make(i, 1, 1, 1));
+  Rec from = Make(2, 0, 0, 0), to = Make(5, 0, 0, 0);
+  c->SetRange(from.data(), 1, true, to.data(), 1, true);
+  ASSERT_TRUE(c->First(got.data()));
+  ASSERT_TRUE(c->Next(got.data()));
+  auto k = c->Clone();
+  ASSERT_TRUE(k->GetRecord(got.data()));
+  EXPECT_EQ(Id(got), 3);
+  EXPECT_EQ(k->RecordCountInRange(), 4u);
+  ASSERT_TRUE(k->Last(got.data()));
+  EXPECT_EQ(Id(got), 5);
+  ASSERT_TRUE(c->GetRecord(got.data()));
+  EXPECT_EQ(Id(got), 3);
+}
+
 TEST_F(EigenesTest, SpaceIsReusedWhenFilledAndEmptied) {
   auto c = table_->OpenCursor(0);
   Rec r(static_cast<size_t>(c->RecordLength()));
