@@ -198,6 +198,11 @@ class HostWidget : public QWidget {
   QRect caret_;
 };
 
+bool Offscreen() {
+  static const bool off = QGuiApplication::platformName() == QLatin1String("offscreen");
+  return off;
+}
+
 class QtNativeWindow : public NativeWindow {
  public:
   QtNativeWindow(TSurface* surface, std::function<void(const NativeInput&)> sink)
@@ -242,7 +247,7 @@ class QtNativeWindow : public NativeWindow {
   void Show(bool activate) override {
     w_->suppress = true;
     w_->show();
-    if (activate) {
+    if (activate && !Offscreen()) {
       w_->raise();
       w_->activateWindow();
     }
@@ -260,6 +265,7 @@ class QtNativeWindow : public NativeWindow {
     w_->suppress = false;
   }
   void Raise() override {
+    if (Offscreen()) return;  // nothing to stack without a display
     w_->raise();
     if (!(flags_ & wfPopupNoActivate)) w_->activateWindow();
   }

@@ -1084,7 +1084,7 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
   bool wasDown = GetKeyState(vk) < 0;
   keyboard::SetKeyDown(vk, down);
   bool alt = GetKeyState(VK_MENU) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
-  bool sys = (alt && !ctrl) || vk == VK_F1 + 9;  // Alt combinations and F10 are system keys
+  bool sys = (alt && !ctrl) || vk == VK_F10;  // Alt combinations and F10 are system keys
   std::int32_t keyData = 1;
   if (alt) keyData |= 1 << 29;
   if (autoRepeat || (down && wasDown)) keyData |= 1 << 30;

@@ -1,5 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "platform/ui/forms.h"
-
-TEST(UiCore, Builds) { EXPECT_TRUE(true); }
