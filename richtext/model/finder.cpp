@@ -59,7 +59,12 @@ TWPParagraphRec* TWPTextFinder::Locate(int position, int& parStart, int& offset)
   if (!text_ || !text_->FirstPar) return nullptr;
   if (position < 0) position = 0;
   int start = 0;
-  for (TWPParagraphRec* p = text_->FirstPar; p; p = p->next) {
+  TWPParagraphRec* from = text_->FirstPar;
+  if (hintPar_ && position >= hintStart_) {
+    from = hintPar_;
+    start = hintStart_;
+  }
+  for (TWPParagraphRec* p = from; p; p = p->next) {
     const int len = TWPRTFText::ParLength(p);
     if (position <= start + len || !p->next) {
       parStart = start;
@@ -171,8 +176,12 @@ int TWPTextFinder::MatchAt(int s) const {
   return e;
 }
 
-void TWPTextFinder::Succeed(int parStart, int s, int e) {
+void TWPTextFinder::Succeed(TWPParagraphRec* par, int parStart, int s, int e) {
   found_ = true;
+  if (inReplaceAll_) {
+    hintPar_ = par;
+    hintStart_ = parStart;
+  }
   parStart_ = parStart;
   offset_ = s;
   foundPosition_ = parStart + s;
@@ -193,7 +202,7 @@ void TWPTextFinder::FindForward(std::string_view pattern) {
     for (int s = off; s < n; ++s) {
       const int e = MatchAt(s);
       if (e >= 0) {
-        Succeed(start, s, e);
+        Succeed(p, start, s, e);
         return;
       }
     }
@@ -221,7 +230,7 @@ void TWPTextFinder::FindBackward(std::string_view pattern) {
     for (int s = last; s >= 0; --s) {
       const int e = MatchAt(s);
       if (e >= 0 && e - 1 <= last) {
-        Succeed(start, s, e);
+        Succeed(p, start, s, e);
         return;
       }
     }
@@ -288,6 +297,16 @@ void TWPTextFinder::ReplaceAll(std::string_view pattern, std::string_view replac
   Locate(parStart_ + offset_ + skip, parStart_, offset_);
   backwards_ = false;
   const std::string pat(pattern.substr(0, std::min(pattern.size(), kMaxPattern)));
+  // Within the loop only the paragraph of the last match changes, so its
+  // start stays valid and the next search need not walk from the top.
+  struct HintScope {
+    TWPTextFinder& f;
+    explicit HintScope(TWPTextFinder& finder) : f(finder) { f.inReplaceAll_ = true; }
+    ~HintScope() {
+      f.inReplaceAll_ = false;
+      f.hintPar_ = nullptr;
+    }
+  } scope(*this);
   for (;;) {
     FindForward(pat);
     if (!found_) break;

@@ -94,7 +94,7 @@ private:
   int MatchSingle(std::string_view pat, int s) const;
   bool WordStartOk(int s) const;
   bool WordEndOk(int e) const;
-  void Succeed(int parStart, int s, int e);
+  void Succeed(TWPParagraphRec* par, int parStart, int s, int e);
   bool Prepare(std::string_view pattern, bool back);
 
   TWPRTFText* text_ = nullptr;
@@ -119,4 +119,8 @@ private:
   // The paragraph being searched, flattened over its lines.
   std::vector<char> chars_;
   std::vector<const TWPAttrRecord*> attrs_;
+  // During ReplaceAll: the paragraph of the last match and its start.
+  bool inReplaceAll_ = false;
+  TWPParagraphRec* hintPar_ = nullptr;
+  int hintStart_ = 0;
 };
