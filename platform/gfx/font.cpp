@@ -65,11 +65,14 @@ void TFont::SetCharset(int charset) {
 
 void TFont::Assign(const TFont& source) {
   if (&source == this) return;
-  bool same = request_ == source.request_;
-  request_ = source.request_;
-  ppi_ = source.ppi_;
+  // The target keeps its own resolution: a font taken over from the screen
+  // onto the printer keeps its size in points.
+  TFontRequest next = source.request_;
+  if (source.ppi_ != ppi_) next.Height = -MulDiv(source.Size(), ppi_, 72);
+  bool same = request_ == next;
+  request_ = next;
   color_ = source.color_;
-  if (!same) data_ = source.data_;
+  if (!same) data_ = source.ppi_ == ppi_ ? source.data_ : nullptr;
   if (OnChange) OnChange(this);
 }
 

@@ -37,7 +37,8 @@ class TFont : public TPersistent {
   int Charset() const { return request_.Charset; }
   void SetCharset(int charset);
 
-  // Takes over every property (and fires OnChange once).
+  // Takes over every property (and fires OnChange once); this font keeps its
+  // PixelsPerInch, so across resolutions the size in points is kept.
   void Assign(const TFont& source);
   void Assign(const TPersistent* source) override;
   // Called after every change that alters the font (sender: the font).

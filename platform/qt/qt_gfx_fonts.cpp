@@ -80,10 +80,35 @@ char32_t SymbolChar(unsigned char c) {
   }
 }
 
+// Installed family names as the toolkit lists them ("P052 [urw]"), and
+// their plain form ("P052").
+const std::vector<QString>& InstalledFamilies() {
+  static const std::vector<QString> v = [] {
+    std::vector<QString> out;
+    for (const QString& f : QFontDatabase::families()) out.push_back(f);
+    return out;
+  }();
+  return v;
+}
+
+QString PlainFamily(const QString& f) {
+  qsizetype i = f.indexOf(QStringLiteral(" ["));
+  return i < 0 ? f : f.left(i);
+}
+
+// The plain family first, then each foundry's variant of it.
+std::vector<QString> FaceNames(const std::string& family) {
+  QString plain = QString::fromStdString(Cp1252ToUtf8(family));
+  std::vector<QString> out{plain};
+  for (const QString& f : InstalledFamilies())
+    if (f != plain && PlainFamily(f).compare(plain, Qt::CaseInsensitive) == 0) out.push_back(f);
+  return out;
+}
+
 class Engine : public TFontEngine {
 public:
   std::shared_ptr<const TFontData> Realize(const TFontRequest& req) override {
-    auto key = std::make_tuple(Lower(req.Name), req.Height, req.Style.Bits(), req.Charset, static_cast<int>(req.Pitch));
+    auto key = std::make_tuple(req.Name, req.Height, req.Style.Bits(), req.Charset, static_cast<int>(req.Pitch));
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second;
@@ -94,9 +119,10 @@ public:
 
   std::vector<std::string> Families() override {
     std::vector<std::string> out;
-    for (const QString& f : QFontDatabase::families()) {
+    for (const QString& f : InstalledFamilies()) {
       AnsiString a;
-      if (Utf8ToCp1252(f.toStdString(), a)) out.push_back(a);
+      if (Utf8ToCp1252(PlainFamily(f).toStdString(), a) && std::find(out.begin(), out.end(), a) == out.end())
+        out.push_back(a);
     }
     return out;
   }
@@ -108,13 +134,19 @@ private:
     bool symbol = false;
     d->Family = MatchFamily(req.Name, symbol);
     d->Symbol = symbol;
-    QFont qf(QString::fromStdString(Cp1252ToUtf8(d->Family)));
-    qf.setPixelSize(std::max(1, std::abs(req.Height == 0 ? 11 : req.Height)));
-    qf.setBold(req.Style.Contains(fsBold));
-    qf.setItalic(req.Style.Contains(fsItalic));
-    qf.setStyleStrategy(QFont::NoFontMerging);
-    qf.setKerning(false);
-    QRawFont raw = QRawFont::fromFont(qf);
+    // A family may come in several foundries' files; metrics need one that
+    // carries the tables (an OpenType or TrueType file, not a Type 1 one).
+    QRawFont raw;
+    for (const QString& candidate : FaceNames(d->Family)) {
+      QFont qf(candidate);
+      qf.setPixelSize(std::max(1, std::abs(req.Height == 0 ? 11 : req.Height)));
+      qf.setBold(req.Style.Contains(fsBold));
+      qf.setItalic(req.Style.Contains(fsItalic));
+      qf.setStyleStrategy(QFont::NoFontMerging);
+      qf.setKerning(false);
+      raw = QRawFont::fromFont(qf);
+      if (!raw.fontTable("OS/2").isEmpty() && !raw.fontTable("hhea").isEmpty()) break;
+    }
     const QByteArray head = raw.fontTable("head"), hhea = raw.fontTable("hhea"), os2 = raw.fontTable("OS/2"),
                      post = raw.fontTable("post"), hmtx = raw.fontTable("hmtx"), hdmx = raw.fontTable("hdmx");
     int upem = U16(head, 18);
@@ -169,25 +201,14 @@ private:
       if (symbol && c == 32) u = U' ';
       d->Unicode[c] = u;
     }
-    QChar chars[256 * 2];
-    int n = 0;
-    int pos[256];
-    for (int c = 0; c < 256; ++c) {
-      pos[c] = n;
-      char32_t u = d->Unicode[c] ? d->Unicode[c] : U' ';
-      if (u > 0xFFFF) {
-        chars[n++] = QChar(QChar::highSurrogate(u));
-        chars[n++] = QChar(QChar::lowSurrogate(u));
-      } else {
-        chars[n++] = QChar(static_cast<char16_t>(u));
-      }
-    }
+    // Every code point used lies in the basic plane: one QChar per byte.
+    QChar chars[256];
+    int n = 256;
+    for (int c = 0; c < 256; ++c) chars[c] = QChar(static_cast<char16_t>(d->Unicode[c] ? d->Unicode[c] : U' '));
     std::vector<quint32> glyphs(static_cast<std::size_t>(n));
     int ng = n;
     raw.glyphIndexesForChars(chars, n, glyphs.data(), &ng);
-    // glyphIndexesForChars gives one glyph per character (surrogate pairs count once).
-    for (int c = 0, g = 0; c < 256; ++c) d->Glyphs[c] = glyphs[static_cast<std::size_t>(g++)];
-    (void)pos;
+    for (int c = 0; c < 256; ++c) d->Glyphs[c] = glyphs[static_cast<std::size_t>(c)];
 
     // Device widths for this em size, when the font carries them.
     const unsigned char* widthRow = nullptr;
@@ -246,7 +267,10 @@ std::string MatchFamily(const std::string& requested, bool& symbol) {
   };
   static const std::vector<std::string> installed = [] {
     std::vector<std::string> v;
-    for (const QString& f : QFontDatabase::families()) v.push_back(f.toStdString());
+    for (const QString& f : InstalledFamilies()) {
+      std::string p = PlainFamily(f).toStdString();
+      if (std::find(v.begin(), v.end(), p) == v.end()) v.push_back(p);
+    }
     return v;
   }();
   auto has = [&](const std::string& fam) {

@@ -1,0 +1,99 @@
+// Printing to PDF through the canvas: pages, resolution, text that can be
+// extracted again, aborting.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "gfx_test_util.h"
+#include "platform/gfx/printer.h"
+
+namespace {
+
+std::string Shell(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+bool HavePdfToText() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
+
+}  // namespace
+
+TEST(Printing, TwoPagePdfWithExtractableText) {
+  StartGraphics();
+  TPrinter p;
+  ASSERT_FALSE(p.Printers().empty());
+  EXPECT_EQ(p.Printers()[0], kPdfPrinterName);
+  const std::string file = OutPath("gfx_two_pages.pdf");
+  std::filesystem::remove(file);
+  p.SetOutputFileName(file);
+  p.SetTitle("Geburtstagsliste");
+  EXPECT_EQ(p.Canvas()->GetDeviceCaps(LOGPIXELSX), 600);  // measuring before the document
+  EXPECT_EQ(p.Canvas()->GetDeviceCaps(TECHNOLOGY), DT_RASPRINTER);
+  p.BeginDoc();
+  EXPECT_TRUE(p.Printing());
+  EXPECT_EQ(p.PageNumber(), 1);
+  TCanvas& c = *p.Canvas();
+  EXPECT_EQ(p.PageWidth(), c.GetDeviceCaps(HORZRES));
+  EXPECT_NEAR(p.PageWidth(), 4961, 5);  // A4 at 600 dpi
+  EXPECT_NEAR(p.PageHeight(), 7016, 5);
+  c.Font()->SetName("Arial");
+  c.Font()->SetSize(12);
+  EXPECT_EQ(c.Font()->Height(), -100);
+  c.TextOut(600, 600, "Erste Seite: M\xE4rz");
+  c.Pen()->SetWidth(5);
+  c.Rectangle(500, 500, 4400, 1000);
+  p.NewPage();
+  EXPECT_EQ(p.PageNumber(), 2);
+  c.Font()->SetStyle({fsBold});
+  c.TextOut(600, 600, "Zweite Seite");
+  p.EndDoc();
+  EXPECT_FALSE(p.Printing());
+  ASSERT_TRUE(std::filesystem::exists(file));
+  EXPECT_GT(std::filesystem::file_size(file), 500u);
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext is not installed";
+  std::string info = Shell("pdfinfo '" + file + "' 2>/dev/null");
+  std::size_t pages = info.find("Pages:");
+  ASSERT_NE(pages, std::string::npos) << info;
+  EXPECT_EQ(std::stoi(info.substr(pages + 6)), 2) << info;
+  EXPECT_NE(info.find("Geburtstagsliste"), std::string::npos);
+  std::string page1 = Shell("pdftotext -f 1 -l 1 '" + file + "' - 2>/dev/null");
+  std::string page2 = Shell("pdftotext -f 2 -l 2 '" + file + "' - 2>/dev/null");
+  EXPECT_NE(page1.find("Erste Seite: M\xC3\xA4rz"), std::string::npos) << page1;
+  EXPECT_NE(page2.find("Zweite Seite"), std::string::npos) << page2;
+  EXPECT_EQ(page1.find("Zweite"), std::string::npos);
+}
+
+TEST(Printing, AbortDropsTheDocumentAndStateErrorsAreClear) {
+  StartGraphics();
+  TPrinter p;
+  const std::string file = OutPath("gfx_aborted.pdf");
+  p.SetOutputFileName(file);
+  EXPECT_THROW(p.NewPage(), EPrinter);
+  EXPECT_THROW(p.EndDoc(), EPrinter);
+  p.BeginDoc();
+  EXPECT_THROW(p.BeginDoc(), EPrinter);
+  EXPECT_THROW(p.SetOrientation(poLandscape), EPrinter);
+  p.Canvas()->TextOut(0, 0, "weg");
+  p.Abort();
+  EXPECT_TRUE(p.Aborted());
+  EXPECT_FALSE(p.Printing());
+  EXPECT_FALSE(std::filesystem::exists(file));
+  // Landscape swaps the page.
+  p.SetOrientation(poLandscape);
+  EXPECT_GT(p.PageWidth(), p.PageHeight());
+  EXPECT_THROW(p.SetPrinterIndex(99), EPrinter);
+  // Outside a document the canvas measures at the printer's resolution.
+  p.Canvas()->Font()->SetSize(10);
+  EXPECT_EQ(p.Canvas()->Font()->Height(), -83);
+  EXPECT_NO_THROW(p.Canvas()->TextOut(0, 0, "nichts"));
+  EXPECT_EQ(Printer(), Printer());
+}
