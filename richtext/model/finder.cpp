@@ -3,22 +3,14 @@
 
 #include <algorithm>
 
+#include "platform/rtl/sysutils.h"
+
 namespace {
 
 constexpr size_t kMaxPattern = 255;
 
 // Windows-1252 lower case, accented letters included.
-unsigned char Lower(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-  switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-  }
-}
+unsigned char Lower(unsigned char c) { return static_cast<unsigned char>(AnsiLowerChar(static_cast<char>(c))); }
 
 }  // namespace
 

@@ -31,10 +31,9 @@ constexpr uint16_t wpfObject = 0x200;
 constexpr uint16_t wpfInsertPoint = 0x400;
 constexpr uint16_t wpfHidden = 0x800;
 
-class TWPTextFinder {
-public:
+class TWPTextFinder : public TObject {
+  ORV_CLASS(TWPTextFinder, TObject)
   explicit TWPTextFinder(TWPRTFText* text = nullptr);
-  virtual ~TWPTextFinder() = default;
 
   TWPRTFText* Text() const { return text_; }
   void SetText(TWPRTFText* text) {

@@ -7,17 +7,6 @@
 
 char WPDecimalTabChar = '.';
 
-int WPMulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  const int64_t p = static_cast<int64_t>(a) * b;
-  int64_t q = p / c;
-  const int64_t r = p % c;
-  // Round halves away from zero: |2r| >= |c| moves one further from zero.
-  if (std::llabs(2 * r) >= std::llabs(static_cast<int64_t>(c))) q += ((p < 0) != (c < 0)) ? -1 : 1;
-  if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
-  return static_cast<int>(q);
-}
-
 int MulDivChecked(int a, int b, int c) {
   const int64_t p = static_cast<int64_t>(a) * b;
   const int64_t q = c == 0 ? p : p / c;
@@ -96,12 +85,12 @@ void TTextHeader::Assign(const TTextHeader* source) {
 }
 
 void TTextHeader::RecalcPrintSize() {
-  PrintWidth = WPMulDiv(PageWidth - MarginLeft - MarginRight, ResX, 1440);
-  PrintHeight = WPMulDiv(PageHeight - MarginTop - MarginBottom, ResY, 1440);
+  PrintWidth = MulDiv(PageWidth - MarginLeft - MarginRight, ResX, 1440);
+  PrintHeight = MulDiv(PageHeight - MarginTop - MarginBottom, ResY, 1440);
 }
 
 void TTextHeader::RecalcDefaultTab() {
-  DefaultTabWidth = UnitsInch ? WPMulDiv(ResX, 100, 300) : WPMulDiv(ResX, 100, 254);
+  DefaultTabWidth = UnitsInch ? MulDiv(ResX, 100, 300) : MulDiv(ResX, 100, 254);
 }
 
 void TTextHeader::SetLayoutWidth(int32_t pixels) {
@@ -123,7 +112,7 @@ void TTextHeader::SetResolution(int32_t resX, int32_t resY) {
 }
 
 void TTextHeader::RecalcPixels() {
-  for (int i = 0; i < kWPTabSlots; ++i) TabPixels[i] = WPMulDiv(TabTwips[i], ResX, 1440);
+  for (int i = 0; i < kWPTabSlots; ++i) TabPixels[i] = MulDiv(TabTwips[i], ResX, 1440);
   RecalcPrintSize();
   RecalcDefaultTab();
 }
@@ -204,7 +193,7 @@ TWPTabSet TTextHeader::AddTab(int kind, int32_t position) {
     return CurrentTabs;
   }
   TabTwips[slot] = position;
-  TabPixels[slot] = WPMulDiv(position, ResX, 1440);
+  TabPixels[slot] = MulDiv(position, ResX, 1440);
   TabKind[slot] = kind == tkAll ? DefaultTabKind : static_cast<TTabKind>(kind & 3);
   CurrentTabs |= TWPTabSet(1) << slot;
   RebuildTabOrder();
@@ -279,7 +268,30 @@ void TCharacterAttr::SetBackgroundColor(TColor v) {
   Notify(false);
 }
 
-void TCharacterAttr::Assign(const TCharacterAttr& s) {
+void TCharacterAttr::PublishProperties(TClassInfo& ci) {
+  using C = TCharacterAttr;
+  PublishInteger<C>(ci, "Bold", &C::Bold, &C::SetBold);
+  PublishInteger<C>(ci, "Italic", &C::Italic, &C::SetItalic);
+  PublishInteger<C>(ci, "Underline", &C::Underline, &C::SetUnderline);
+  PublishInteger<C>(ci, "StrikeOut", &C::StrikeOut, &C::SetStrikeOut);
+  PublishInteger<C>(ci, "SuperScript", &C::SuperScript, &C::SetSuperScript);
+  PublishInteger<C>(ci, "SubScript", &C::SubScript, &C::SetSubScript);
+  PublishBool<C>(ci, "Hidden", &C::Hidden, &C::SetHidden);
+  PublishBool<C>(ci, "UseUnderlineColor", &C::UseUnderlineColor, &C::SetUseUnderlineColor);
+  PublishBool<C>(ci, "UseTextColor", &C::UseTextColor, &C::SetUseTextColor);
+  PublishBool<C>(ci, "UseBackgroundColor", &C::UseBackgroundColor, &C::SetUseBackgroundColor);
+  PublishInteger<C>(ci, "UnderlineColor", &C::UnderlineColor, &C::SetUnderlineColor);
+  PublishInteger<C>(ci, "TextColor", &C::TextColor, &C::SetTextColor);
+  PublishInteger<C>(ci, "BackgroundColor", &C::BackgroundColor, &C::SetBackgroundColor);
+}
+
+void TCharacterAttr::Assign(const TPersistent* source) {
+  const auto* src = dynamic_cast<const TCharacterAttr*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  const TCharacterAttr& s = *src;
   SetBold(s.bold_);
   SetItalic(s.italic_);
   SetUnderline(s.underline_);

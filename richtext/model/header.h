@@ -20,12 +20,11 @@
 #include <string_view>
 
 #include "platform/gfx/color.h"
+#include "platform/rtl/components.h"
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/sysutils.h"
 #include "richtext/model/records.h"
 
-// Windows rounding: a * b / c to the nearest integer, halves away from zero;
-// -1 for c == 0.
-int WPMulDiv(int a, int b, int c);
 // a * b / c truncated, raising EIntOverflow when the result leaves 32 bits;
 // with c == 0 the plain product.
 int MulDivChecked(int a, int b, int c);
@@ -39,12 +38,10 @@ extern char WPDecimalTabChar;
 constexpr int kWPTabSlots = 64;
 constexpr int kWPNoTab = 0xFFFFFF;  // position of a free slot in the order
 
-class TTextHeader {
-public:
+class TTextHeader : public TObject {
+  ORV_CLASS(TTextHeader, TObject)
   TTextHeader();
-  ~TTextHeader();
-  TTextHeader(const TTextHeader&) = delete;
-  TTextHeader& operator=(const TTextHeader&) = delete;
+  ~TTextHeader() override;
 
   int32_t LayoutWidth = 0;       // pixels
   int32_t LayoutWidthTwips = 0;
@@ -104,8 +101,8 @@ private:
 
 enum TThreeState : uint8_t { tsIgnore = 0, tsTRUE = 1, tsFALSE = 2 };
 
-class TCharacterAttr {
-public:
+class TCharacterAttr : public TPersistent {
+  ORV_CLASS_PUBLISHED(TCharacterAttr, TPersistent)
   explicit TCharacterAttr(uint32_t styleMask = 0) : mask_(styleMask) {}
 
   // Called with the style mask and whether the change needs new layout,
@@ -140,9 +137,10 @@ public:
   void SetBackgroundColor(TColor v);
 
   uint32_t StyleMask() const { return mask_; }
-  // Copies the published values through the setters, so that the change
-  // callback reports what really changed; mask and callback stay.
-  void Assign(const TCharacterAttr& source);
+  // From another set: copies the published values through the setters, so
+  // that the change callback reports what really changed; mask and callback
+  // stay. Anything else is left to the inherited Assign.
+  void Assign(const TPersistent* source) override;
 
 private:
   template <class T>

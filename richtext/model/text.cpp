@@ -381,7 +381,7 @@ void TWPRTFText::Clear() {
   if (WritingAttr.Size == 0) WritingAttr.Size = 10;
   if (Header->FontNames[0].empty()) Header->FontNames[0] = "Arial";
   Header->Clear();
-  BookmarkNames.clear();
+  BookmarkNames.Clear();
   ClearObjectMarks();
   RemoveUnmarkedObjects();
   FreeFootnotes();

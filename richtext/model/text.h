@@ -36,6 +36,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rtl/classes.h"
+#include "platform/rtl/components.h"
 #include "richtext/model/header.h"
 #include "richtext/model/records.h"
 
@@ -62,12 +64,10 @@ TWPAttrRecord* AttribPtr(TWPAttrRecord* array, int index);
 // Moves count records; nothing for a nil array or a count below 1.
 void WPCopyAttribs(TWPAttrRecord* dest, int destIndex, const TWPAttrRecord* src, int count, int srcIndex);
 
-class TWPRTFText {
-public:
+class TWPRTFText : public TPersistent {
+  ORV_CLASS(TWPRTFText, TPersistent)
   TWPRTFText();
-  virtual ~TWPRTFText();
-  TWPRTFText(const TWPRTFText&) = delete;
-  TWPRTFText& operator=(const TWPRTFText&) = delete;
+  ~TWPRTFText() override;
 
   // --- state --------------------------------------------------------------
   bool PlainText = false;
@@ -78,7 +78,7 @@ public:
   TWPParagraphRec* CursorPar = nullptr;
   TWPLineRec* CursorLine = nullptr;
   int32_t CursorOffset = 0;
-  std::vector<AnsiString> BookmarkNames;  // name of bookmark n at index n
+  TStringList BookmarkNames;  // name of bookmark n at index n
   TWPObjectEntry* FirstObject = nullptr;
   TWPFootnoteEntry* FirstFootnote = nullptr;
   TWPAttrRecord WritingAttr;

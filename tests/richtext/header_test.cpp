@@ -67,12 +67,7 @@ TEST(TextHeader, LayoutWidthConvertsBothWays) {
   EXPECT_EQ(h.LayoutWidth, 120);
 }
 
-TEST(TextHeader, MulDivRoundsAndChecks) {
-  EXPECT_EQ(WPMulDiv(1440, 96, 1440), 96);
-  EXPECT_EQ(WPMulDiv(15, 96, 1440), 1);   // 0.999..
-  EXPECT_EQ(WPMulDiv(7, 1, 2), 4);        // halves away from zero
-  EXPECT_EQ(WPMulDiv(-7, 1, 2), -4);
-  EXPECT_EQ(WPMulDiv(5, 5, 0), -1);
+TEST(TextHeader, MulDivCheckedTruncatesAndChecks) {
   EXPECT_EQ(MulDivChecked(7, 3, 2), 10);
   EXPECT_EQ(MulDivChecked(7, 3, 0), 21);
   EXPECT_THROW(MulDivChecked(0x40000000, 8, 1), EIntOverflow);
@@ -184,7 +179,7 @@ TEST(CharacterAttr, SettersReportOnlyRealChangesWithTheRelayoutFlag) {
   TCharacterAttr b(0x1000);
   int bCalls = 0;
   b.OnChange = [&](uint32_t, bool) { ++bCalls; };
-  b.Assign(a);
+  b.Assign(&a);
   EXPECT_EQ(b.Bold(), tsTRUE);
   EXPECT_EQ(b.TextColor(), 0x123456);
   EXPECT_TRUE(b.Hidden());
@@ -192,8 +187,14 @@ TEST(CharacterAttr, SettersReportOnlyRealChangesWithTheRelayoutFlag) {
   EXPECT_EQ(b.StyleMask(), 0x1000u);
   EXPECT_GT(bCalls, 0);
   bCalls = 0;
-  b.Assign(a);
+  b.Assign(&a);
   EXPECT_EQ(bCalls, 0) << "assigning equal values changes nothing";
+  // Published by name for window layouts.
+  EXPECT_TRUE(SetOrdProp(&b, "underline", tsTRUE));
+  EXPECT_EQ(b.Underline(), tsTRUE);
+  EXPECT_EQ(GetOrdProp(&b, "TextColor"), 0x123456);
+  TWPRTFText other;
+  EXPECT_THROW(b.Assign(&other), EConvertError);
 }
 
 TEST(CharacterAttr, EngineCreatesTheFiveSpecialSets) {
