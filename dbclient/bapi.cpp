@@ -403,19 +403,7 @@ TBapiResult BapiPutBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo, u
     if (TBapiResult r = Writable(t)) return r;
     if (TttOpenBlob* b = t.FindBlob(recBuf, f); b && b->ReadOnly) return bapiTableReadOnly;
     if (!src && length > 0) return bapiInvalidParameter;
-    TffCursor& c = t.Cursor();
-    uint32_t size = c.BlobIsNull(recBuf, f) ? 0 : c.BlobSize(recBuf, f);
-    if (start == 0 && length >= size) {
-      c.WriteBlob(recBuf, f, src, length);
-      return bapiOk;
-    }
-    // The engine stores whole values: splice the piece into the old one.
-    std::string value = size ? c.ReadBlobAll(recBuf, f) : std::string();
-    uint64_t end = static_cast<uint64_t>(start) + length;
-    if (end > UINT32_MAX) return bapiInvalidParameter;
-    if (value.size() < end) value.resize(static_cast<size_t>(end), '\0');
-    if (length) std::memcpy(value.data() + start, src, length);
-    c.WriteBlob(recBuf, f, value.data(), static_cast<uint32_t>(value.size()));
+    t.Cursor().WriteBlobAt(recBuf, f, start, src, length);
     return bapiOk;
   });
 }

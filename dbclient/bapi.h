@@ -201,15 +201,15 @@ TBapiResult BapiGetBlobSize(TBapiHandle cursor, const uint8_t* recBuf, uint16_t 
 TBapiResult BapiGetBlob(TBapiHandle cursor, const uint8_t* recBuf, uint16_t fieldNo,
                         uint32_t start, uint32_t length, void* dest, uint32_t& bytesRead);
 // Writes into the BLOB of the record buffer; stored with the buffer's next
-// insert or modify.
+// insert or modify. After that the buffer's BLOB references are spent: read
+// the record again before reading its BLOBs.
 TBapiResult BapiPutBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo, uint32_t start,
                         uint32_t length, const void* src);
 TBapiResult BapiTruncateBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo,
                              uint32_t length);
 TBapiResult BapiFreeBlob(TBapiHandle cursor, uint8_t* recBuf, uint16_t fieldNo);
 // Forgets the BLOB writes pending with the record buffer (a cancelled edit);
-// those BLOB fields of the buffer are blank afterwards, so the record is to be
-// read again before it is written.
+// its BLOB fields name the stored values again.
 TBapiResult BapiDiscardBlobs(TBapiHandle cursor, uint8_t* recBuf);
 
 // ---- filters ----------------------------------------------------------------

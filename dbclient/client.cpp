@@ -142,7 +142,6 @@ TFFClientTable::TFFClientTable(TFFClientDatabase* db, std::shared_ptr<TffTable> 
 }
 
 TFFClientTable::~TFFClientTable() {
-  helper_.reset();
   blobs_.clear();
   active_.clear();
   filters_.clear();
@@ -329,51 +328,27 @@ TBapiResult TFFClientTable::GetExactRecordCount(uint32_t& count) {
     count = cursor_->RecordCountInRange();
     return bapiOk;
   }
-  // Filters decide record by record, on a private cursor over the same index
-  // and range, so that the caller's position stays where it is.
-  TffCursor& c = HelperCursor();
-  if (range_) {
-    c.SetRange(range_->Start.empty() ? nullptr : range_->Start.data(), range_->StartFields,
-               range_->StartIncl, range_->End.empty() ? nullptr : range_->End.data(),
-               range_->EndFields, range_->EndIncl);
-  } else {
-    c.ResetRange();
-  }
+  // Filters decide record by record, on a copy of the cursor (same index and
+  // range), so that the caller's position stays where it is.
+  std::unique_ptr<TffCursor> c = cursor_->Clone();
   uint32_t n = 0;
   std::vector<uint8_t> rec(scratch_.size());
-  c.SetToBegin();
-  while (c.Next(rec.data()))
-    if (Accepts(rec.data(), c)) ++n;
+  c->SetToBegin();
+  while (c->Next(rec.data()))
+    if (Accepts(rec.data(), *c)) ++n;
   count = n;
   return bapiOk;
-}
-
-TffCursor& TFFClientTable::HelperCursor() {
-  int index = cursor_->IndexNo();
-  if (!helper_) helper_ = table_->OpenCursor(index);
-  if (helper_->IndexNo() != index) helper_->SwitchToIndex(index);
-  return *helper_;
 }
 
 TBapiResult TFFClientTable::SetRange(uint16_t startFields, const uint8_t* startRec, bool startIncl,
                                      uint16_t endFields, const uint8_t* endRec, bool endIncl) {
   if (cursor_->IndexNo() == kPhysicalOrder) return bapiNoSuchIndex;
   cursor_->SetRange(startRec, startFields, startIncl, endRec, endFields, endIncl);
-  Range r;
-  size_t len = scratch_.size();
-  if (startRec) r.Start.assign(startRec, startRec + len);
-  if (endRec) r.End.assign(endRec, endRec + len);
-  r.StartFields = startFields;
-  r.EndFields = endFields;
-  r.StartIncl = startIncl;
-  r.EndIncl = endIncl;
-  range_ = std::move(r);
   return bapiOk;
 }
 
 TBapiResult TFFClientTable::ResetRange() {
   cursor_->ResetRange();
-  range_.reset();
   return bapiOk;
 }
 
@@ -436,7 +411,6 @@ TBapiResult TFFClientTable::SwitchToIndex(const char* name) {
     cursor_->SwitchToIndex(kPhysicalOrder);
   else
     cursor_->SwitchToIndex(AnsiString(name));
-  range_.reset();  // the engine drops the range with the old order
   return bapiOk;
 }
 
@@ -469,14 +443,14 @@ TBapiResult TFFClientTable::CompareBookMarks(const uint8_t* a, const uint8_t* b,
   }
   int index = cursor_->IndexNo();
   if (index != kPhysicalOrder) {
-    // Different records may share their key in the current index; a private
-    // cursor compares them so that the caller's position stays untouched.
-    TffCursor& keyCursor = HelperCursor();
-    keyCursor.ResetRange();
-    keyCursor.GotoBookmark(x);
-    if (!keyCursor.GetRecord(scratch_.data())) return bapiInvalidBookmark;
-    keyCursor.GotoBookmark(y);
-    if (keyCursor.CompareKeyWithCurrent(scratch_.data()) == 0) {
+    // Different records may share their key in the current index; a copy of
+    // the cursor compares them so that the caller's position stays untouched.
+    std::unique_ptr<TffCursor> keyCursor = cursor_->Clone();
+    keyCursor->ResetRange();
+    keyCursor->GotoBookmark(x);
+    if (!keyCursor->GetRecord(scratch_.data())) return bapiInvalidBookmark;
+    keyCursor->GotoBookmark(y);
+    if (keyCursor->CompareKeyWithCurrent(scratch_.data()) == 0) {
       result = 2;
       return bapiOk;
     }

@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -190,21 +189,12 @@ private:
   TFilterValue FilterFieldValue(int index, const uint8_t* record) const override;
   bool Accepts(uint8_t* rec);
   bool Accepts(uint8_t* rec, TffCursor& at);
-  TffCursor& HelperCursor();
   void FillProps(TBapiRecProps* props) const;
   bool HasActiveFilters() const { return !active_.empty(); }
 
   TFFClientDatabase* db_;
   std::shared_ptr<TffTable> table_;
   std::unique_ptr<TffCursor> cursor_;
-  // A second cursor for counting and comparing without moving cursor_.
-  std::unique_ptr<TffCursor> helper_;
-  struct Range {
-    std::vector<uint8_t> Start, End;  // empty: open end
-    uint16_t StartFields = 0, EndFields = 0;
-    bool StartIncl = true, EndIncl = true;
-  };
-  std::optional<Range> range_;  // as last set, for helper_
   AnsiString fileName_;
   bool readOnly_, exclusive_;
   std::vector<uint8_t> scratch_;  // record under test
