@@ -50,6 +50,10 @@ void StampChecksum(uint8_t* p, uint32_t blockSize) {
 BlockFile::~BlockFile() { Close(); }
 
 void BlockFile::Close() {
+  // A writer that closes with nothing left to replay removes its journal,
+  // so that a data directory holds only table files between runs.
+  if (fd_ >= 0 && writable_ && journaled_ && !failed_ && dirty_.empty() && journalFd_ >= 0)
+    ::unlink(JournalPath(path_).c_str());
   if (fd_ >= 0) ::close(fd_);
   if (journalFd_ >= 0) ::close(journalFd_);
   fd_ = journalFd_ = -1;

@@ -138,7 +138,7 @@ private:
   std::vector<Page> pages_;
   std::vector<uint32_t> dirty_;
   size_t cached_ = 0;
-  size_t budget_ = 96u << 20;
+  size_t budget_ = 48u << 20;
   size_t clock_ = 0;
   uint8_t* header_ = nullptr;
 };

@@ -153,9 +153,11 @@ void TableImpl::UpgradeToWrite() {
   if (!ReadOnly()) return;
   if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
     RaiseFF(rcTableInUse, path_ + " is opened by another process");
+  // The file is opened again for writing; dictionary, trees and stores stay
+  // the same objects, since callers hold references to the dictionary.
   file_.Close();
   file_.Open(path_, true);
-  LoadLayout();
+  if (ReadDictStream(file_) != dict_->Serialize()) file_.Damaged("dictionary changed while open");
   ++version_;
 }
 

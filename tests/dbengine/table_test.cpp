@@ -85,6 +85,26 @@ TEST(TableFiles, CreateOpenDeleteAndErrors) {
     EXPECT_EQ(CodeOf([&] { TffTable::Delete(p); }), rcTableInUse);
     EXPECT_EQ(CodeOf([&] { TffTable::Create(p, d, true); }), rcTableInUse);
   }
+  // No journal is left beside a table that was closed cleanly.
+  EXPECT_FALSE(std::filesystem::exists(p + ".journal"));
+  {
+    // Opened read-only, then for writing: the dictionary a caller holds
+    // stays valid, and the write works.
+    auto ro = TffTable::Open(p, TffOpenMode::ReadOnly);
+    const TffDataDictionary& held = ro->Dictionary();
+    auto c = ro->OpenCursor(0);
+    Rec r(static_cast<size_t>(held.RecordLength()));
+    FFInitRecord(held, r.data());
+    FFSetFieldInt(held, r.data(), 0, 1);
+    FFSetFieldInt(held, r.data(), 3, 0);
+    FFSetFieldInt(held, r.data(), 4, 0);
+    EXPECT_EQ(CodeOf([&] { c->InsertRecord(r.data()); }), rcTableReadOnly);
+    auto rw = TffTable::Open(p, TffOpenMode::ReadWrite);
+    EXPECT_FALSE(ro->ReadOnly());
+    c->InsertRecord(r.data());
+    EXPECT_EQ(held.FieldsLength(), 71);
+    EXPECT_EQ(rw->RecordCount(), 1u);
+  }
   TffTable::Create(p, d, true);
   EXPECT_EQ(TffTable::Open(p)->Dictionary().FieldsLength(), 35);
   TffTable::Delete(p);
