@@ -417,3 +417,14 @@ void TPicture::Assign(const TPicture& source) {
   graphic_ = source.graphic_ ? source.graphic_->Clone() : nullptr;
   Changed();
 }
+
+bool LoadSystemBitmap(TBitmap& b, int id) {
+  if (id != OBM_COMBO) return false;
+  // The combo-box arrow: a black downward triangle, 7 pixels wide and 4
+  // high, on the button face.
+  b.SetSize(7, 4);
+  b.Surface().Fill(ColorToPixel(ColorToRGB(clBtnFace)));
+  for (int y = 0; y < 4; ++y)
+    for (int x = y; x < 7 - y; ++x) b.Surface().Row(y)[x] = 0xFF000000u;
+  return true;
+}

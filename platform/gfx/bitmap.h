@@ -188,6 +188,11 @@ private:
   std::unique_ptr<TGraphic> graphic_;
 };
 
+// The system bitmaps the Parts load (LoadBitmap with a predefined number).
+enum : int { OBM_COMBO = 32738 };
+// Fills `b` with system bitmap `id`; false for a number it does not know.
+bool LoadSystemBitmap(TBitmap& b, int id);
+
 // BMP coding, shared with icons.
 namespace bmpcodec {
 struct TDecoded {

@@ -214,7 +214,9 @@ bool TCanvas::DrawFrameControl(const TRect& rIn, unsigned kind, unsigned state) 
   };
   // A filled triangle pointing `dir` (0 up, 1 down, 2 left, 3 right) centred in r.
   auto arrow = [&](int dir, TColor c) {
-    int size = std::max(2, std::min(r.Width(), r.Height()) / 3);
+    // Seven pixels wide in a 16-pixel box, as the system draws it.
+    int size = std::max(3, (std::min(r.Width(), r.Height()) - 2) / 2);
+    if (size % 2 == 0) --size;
     int h = (size + 1) / 2;
     int cx = r.Left + r.Width() / 2 + (pushed ? 1 : 0), cy = r.Top + r.Height() / 2 + (pushed ? 1 : 0);
     ApplyClip();

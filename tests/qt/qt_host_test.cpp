@@ -12,3 +12,16 @@ TEST(QtHost, HeadlessPlatformWithFreeFonts) {
   for (const char* want : {"Liberation Sans", "Liberation Serif", "Liberation Mono"})
     EXPECT_NE(std::find(fam.begin(), fam.end(), want), fam.end()) << want;
 }
+
+#include "platform/gfx/device.h"
+
+// Starting the toolkit installs the graphics platform, so that the
+// toolkit-free layers draw with real fonts.
+TEST(QtHost, StartingTheToolkitInstallsGraphics) {
+  qthost::EnsureGuiApplication();
+  ASSERT_NE(GfxPlatform(), nullptr);
+  EXPECT_EQ(&FontEngine(), &GfxPlatform()->Fonts());
+  TFontRequest r;
+  r.Name = "Arial";
+  EXPECT_EQ(FontEngine().Realize(r)->Family, "Liberation Sans");
+}
