@@ -208,11 +208,12 @@ void TStrings::SetValues(std::string_view name, const AnsiString& value) {
 
 AnsiString TStrings::CommaText() const {
   const int n = Count();
-  if (n == 1 && Get(0).empty()) return "\"\"";
   AnsiString out;
   for (int i = 0; i < n; ++i) {
     AnsiString s = Get(i);
-    bool quote = std::any_of(s.begin(), s.end(), [](char c) {
+    // An empty last entry is quoted: a bare trailing comma would read back
+    // as nothing and the entry would be lost.
+    bool quote = (s.empty() && i == n - 1) || std::any_of(s.begin(), s.end(), [](char c) {
       return static_cast<unsigned char>(c) <= ' ' || c == '"' || c == ',';
     });
     if (quote) {
@@ -230,7 +231,8 @@ AnsiString TStrings::CommaText() const {
 }
 
 void TStrings::SetCommaText(std::string_view text) {
-  auto blank = [](char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; };
+  // NUL counts as a blank too, so that every pass of the loop moves on.
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   BeginUpdate();
   try {
     Clear();

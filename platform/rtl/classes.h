@@ -86,8 +86,8 @@ class TStrings : public TPersistent {
 
   // Comma text: entries separated by commas; an entry holding a blank, a
   // control character, a comma or a double quote is quoted with double
-  // quotes (inner quotes doubled). Reading also splits at blanks outside
-  // quotes.
+  // quotes (inner quotes doubled), and so is an empty last entry. Reading
+  // also splits at blanks outside quotes.
   AnsiString CommaText() const;
   void SetCommaText(std::string_view text);
   // Every entry followed by CR LF. Setting splits at CR LF, CR or LF.

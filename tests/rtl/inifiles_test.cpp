@@ -170,10 +170,10 @@ TEST(IniFile, TwoObjectsSeeEachOthersWrites) {
 // complete, either before or after one of the writes.
 TEST(IniFile, KilledWriterLeavesACompleteFile) {
   TempDir dir;
-  const std::string name = dir / "crash.ini";
   const char* env = std::getenv("ORV_INI_CRASH_ROUNDS");
   const int rounds = env ? std::atoi(env) : 12;
   for (int round = 0; round < rounds; ++round) {
+    const std::string name = dir / ("crash" + std::to_string(round) + ".ini");
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
