@@ -45,6 +45,7 @@ void BuildSample(const std::string& path) {
   auto t = TffTable::Open(path);
   auto c = t->OpenCursor(0);
   std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
+  t->StartTransaction();
   for (int i = 1; i <= 400; ++i) {
     FFInitRecord(d, r.data());
     FFSetFieldInt(d, r.data(), 0, i);
@@ -61,6 +62,7 @@ void BuildSample(const std::string& path) {
     FFSetFieldInt(d, r.data(), 0, i);
     if (c->FindKey(r.data())) c->DeleteRecord();
   }
+  t->Commit();
 }
 
 // Works the file as a user would; bounded steps.
