@@ -224,6 +224,7 @@ class QtNativeWindow : public NativeWindow {
       if (flags & wfFrameless) f |= Qt::FramelessWindowHint;
       if (flags & wfStayOnTop) f |= Qt::WindowStaysOnTopHint;
     }
+    if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
     bool vis = w_->isVisible();
     w_->suppress = true;
     w_->setWindowFlags(f);
@@ -234,11 +235,11 @@ class QtNativeWindow : public NativeWindow {
   void SetGeometry(int x, int y, int w, int h) override {
     w_->suppress = true;
     w_->setGeometry(x, y, w, h);
-    if (flags_ & wfFixedSize) w_->setFixedSize(w, h);
+    if ((flags_ & wfFixedSize) && !Offscreen()) w_->setFixedSize(w, h);
     w_->suppress = false;
   }
   void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) override {
-    if (flags_ & wfFixedSize) return;
+    if ((flags_ & wfFixedSize) || Offscreen()) return;
     w_->suppress = true;
     w_->setMinimumSize(std::min(minW, w_->width()), std::min(minH, w_->height()));
     w_->setMaximumSize(std::max(maxW, w_->width()), std::max(maxH, w_->height()));

@@ -691,7 +691,7 @@ TPoint TWinControl::ClientOrigin() const {
 
 void TWinControl::SendSize() {
   TRect c = ClientRect();
-  Perform(WM_SIZE, SIZE_RESTORED, MakeLong(c.Width(), c.Height()));
+  Perform(WM_SIZE, SizeKind(), MakeLong(c.Width(), c.Height()));
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -940,6 +940,7 @@ void TWinControl::Dispatch(TMessage& m) {
       return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
+    case CM_FOCUSCHANGED:  // buttons follow which one Enter presses
       Broadcast(m);
       return;
     case CM_ENTER: DoEnter(); return;

@@ -410,7 +410,13 @@ class TWinControl : public TControl {
  private:
   void ApplyScrollStyles();
   void UpdateScrollBarVisibility(int bar);
+
+ protected:
   void SendSize();
+  // The WM_SIZE kind reported (forms report maximised and minimised).
+  virtual int SizeKind() const { return SIZE_RESTORED; }
+
+ private:
   bool ScrollBarMouse(TMessage& m);
   TRect ScrollBarRect(int bar) const;
 };

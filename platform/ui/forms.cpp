@@ -380,7 +380,6 @@ void TCustomForm::SetWindowState(TWindowState s) {
     int fx = FrameX();
     TWinControl::SetBounds(-fx, -fx, Screen->Width() + 2 * fx, Screen->Height() + 2 * fx);
     ResizeBuffer();
-    if (handle_) Perform(WM_SIZE, SIZE_MAXIMIZED, MakeLong(ClientWidth(), ClientHeight()));
   } else if (s == wsNormal && old == wsMaximized && !restoreBounds_.IsEmpty()) {
     TWinControl::SetBounds(restoreBounds_.Left, restoreBounds_.Top, restoreBounds_.Width(), restoreBounds_.Height());
     ResizeBuffer();
@@ -623,10 +622,7 @@ void TCustomForm::Dispatch(TMessage& m) {
   TWinControl::Dispatch(m);
 }
 
-void TCustomForm::SendSizeNow() {
-  TRect c = ClientRect();
-  Perform(WM_SIZE, SIZE_RESTORED, MakeLong(c.Width(), c.Height()));
-}
+void TCustomForm::SendSizeNow() { SendSize(); }
 
 void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
   using K = qtwin::NativeInput;

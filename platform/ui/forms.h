@@ -113,6 +113,9 @@ class TCustomForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  int SizeKind() const override {
+    return windowState_ == wsMaximized ? SIZE_MAXIMIZED : windowState_ == wsMinimized ? SIZE_MINIMIZED : SIZE_RESTORED;
+  }
   void PaintWindow(const TPaintContext& ctx) override;
   virtual void DoClose(TCloseAction& action);
   virtual void Activate();

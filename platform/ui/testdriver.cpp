@@ -104,8 +104,10 @@ TUiTestDriver::~TUiTestDriver() {
 }
 
 std::string TUiTestDriver::ArtifactDir() {
+  // Under the build tree: ORV_BINARY_DIR when set, else beside the test program.
   const char* b = std::getenv("ORV_BINARY_DIR");
-  std::string dir = std::string(b ? b : ".") + "/test-artifacts/ui";
+  std::string base = b ? b : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+  std::string dir = base + "/test-artifacts/ui";
   std::filesystem::create_directories(dir);
   return dir;
 }
