@@ -362,6 +362,10 @@ void TStrings::Assign(const TPersistent* source) {
   TPersistent::Assign(source);
 }
 
+TStrings* GetStringsProp(const TObject* obj, std::string_view name) {
+  return dynamic_cast<TStrings*>(GetObjectProp(obj, name));
+}
+
 // ---------------------------------------------------------------------------
 void TStringList::Changing() {
   if (UpdateCount() == 0 && OnChanging) OnChanging(this);

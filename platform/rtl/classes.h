@@ -116,6 +116,10 @@ private:
   int updateCount_ = 0;
 };
 
+// A published string-list property (an object property whose object is a
+// TStrings), or null when the property is missing or holds something else.
+TStrings* GetStringsProp(const TObject* obj, std::string_view name);
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList : public TStrings {

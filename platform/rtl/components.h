@@ -8,7 +8,7 @@
 // 0 or none, setters answer false.
 //
 // Components form owner trees: an owner frees what it owns, in reverse order
-// of insertion. Free notifications are mutual links: when either side goes,
+// of insertion (so a component with an owner must be created with new). Free notifications are mutual links: when either side goes,
 // the other gets Notification(..., opRemove) and the link is dropped, so no
 // component keeps a pointer to a freed one. Owners broadcast the insertion
 // and removal of their components to all their components.

@@ -228,3 +228,38 @@ TEST(TStringListTest, AssignObjectsAndMoves) {
   EXPECT_EQ(b.Count(), 6);
   EXPECT_THROW(b.Assign(nullptr), EConvertError);
 }
+
+namespace {
+class TListHolder : public TComponent {
+  ORV_CLASS_PUBLISHED(TListHolder, TComponent)
+  using TComponent::TComponent;
+  TStrings* Masks() const { return const_cast<TStringList*>(&masks_); }
+  void SetMasks(TStrings* v) { masks_.Assign(v); }  // assigning copies the list
+  TList* Raw() const { return const_cast<TList*>(&raw_); }
+
+private:
+  TStringList masks_;
+  TList raw_;
+};
+void TListHolder::PublishProperties(TClassInfo& ci) {
+  PublishObject<TListHolder, TStrings>(ci, "PictureMasks", &TListHolder::Masks, &TListHolder::SetMasks);
+  PublishObject<TListHolder, TList>(ci, "Raw", &TListHolder::Raw, nullptr);
+}
+}  // namespace
+
+TEST(TStringListTest, PublishedStringListProperty) {
+  TListHolder h(nullptr);
+  TStringList given;
+  given.Add("EIGE_ZEIT\t[#]#:##");
+  EXPECT_TRUE(SetObjectProp(&h, "picturemasks", &given));
+  TStrings* got = GetStringsProp(&h, "PictureMasks");
+  ASSERT_NE(got, nullptr);
+  EXPECT_NE(got, &given);
+  EXPECT_TRUE(got->Equals(&given));
+  EXPECT_NE(GetObjectProp(&h, "Raw"), nullptr);
+  EXPECT_EQ(GetStringsProp(&h, "Raw"), nullptr);  // an object, but no string list
+  EXPECT_EQ(GetStringsProp(&h, "ControlType"), nullptr);
+  TList notStrings;
+  EXPECT_FALSE(SetObjectProp(&h, "PictureMasks", &notStrings));
+  EXPECT_EQ(got->Count(), 1);
+}
