@@ -160,9 +160,25 @@ void TFFClientTable::FillProps(TBapiRecProps* props) const {
 bool TFFClientTable::Accepts(uint8_t* rec) { return Accepts(rec, *cursor_); }
 
 bool TFFClientTable::Accepts(uint8_t* rec, TffCursor& at) {
+  // A callback may add, switch or drop filters of this cursor (a dataset
+  // switching its filter off from inside its filter event). Such changes are
+  // applied after this record: dropped filters are parked until then, and a
+  // filter switched off meanwhile is skipped.
+  struct Evaluating {
+    TFFClientTable& t;
+    explicit Evaluating(TFFClientTable& table) : t(table) { ++t.evaluating_; }
+    ~Evaluating() {
+      if (--t.evaluating_ == 0) {
+        t.dropped_.clear();
+        if (t.rebuildPending_) t.FiltersChanged();
+      }
+    }
+  } guard(*this);
   uint32_t recNum = 0;
   bool haveRecNum = false;
-  for (TttFilter* f : active_) {
+  for (size_t i = 0; i < active_.size(); ++i) {
+    TttFilter* f = active_[i];
+    if (!f->Active) continue;
     if (f->Expression && !f->Expression->Accepts(rec)) return false;
     if (f->Callback) {
       if (!haveRecNum) {
@@ -512,6 +528,11 @@ TttFilter* TFFClientTable::FindFilter(TBapiHandle h) const {
 }
 
 void TFFClientTable::FiltersChanged() {
+  if (evaluating_) {
+    rebuildPending_ = true;
+    return;
+  }
+  rebuildPending_ = false;
   active_.clear();
   for (const auto& f : filters_)
     if (f->Active) active_.push_back(f.get());
@@ -520,7 +541,15 @@ void TFFClientTable::FiltersChanged() {
 }
 
 TBapiResult TFFClientTable::DropFilter(TttFilter* f) {
-  std::erase_if(filters_, [f](const auto& p) { return p.get() == f; });
+  auto it = std::find_if(filters_.begin(), filters_.end(), [f](const auto& p) { return p.get() == f; });
+  if (it == filters_.end()) return bapiInvalidHandle;
+  std::unique_ptr<TttFilter> gone = std::move(*it);
+  filters_.erase(it);
+  if (evaluating_) {
+    gone->Active = false;
+    TttHandleTable::Instance().Remove(gone.get());
+    dropped_.push_back(std::move(gone));
+  }
   FiltersChanged();
   return bapiOk;
 }

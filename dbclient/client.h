@@ -200,6 +200,9 @@ private:
   std::vector<uint8_t> scratch_;  // record under test
   std::vector<std::unique_ptr<TttFilter>> filters_;
   std::vector<TttFilter*> active_;  // in ascending priority
+  int evaluating_ = 0;               // records under test right now
+  bool rebuildPending_ = false;      // active_ to be rebuilt after the test
+  std::vector<std::unique_ptr<TttFilter>> dropped_;  // dropped during a test
   std::vector<std::unique_ptr<TttOpenBlob>> blobs_;
 };
 

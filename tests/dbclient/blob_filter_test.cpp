@@ -212,6 +212,38 @@ TEST_F(TableTest, ExpressionAndCallbackFilters) {
   // fx stays installed: closing the cursor frees it (checked in TearDown).
 }
 
+namespace {
+// Rejects odd ids and, on its third call, drops its own filter as a dataset
+// does when Escape ends its filter event.
+struct SelfDropping {
+  TBapiHandle cursor = 0, filter = 0;
+  int calls = 0;
+};
+int16_t DropOnThirdCall(uintptr_t data, uint8_t* rec, uint32_t) {
+  auto* s = reinterpret_cast<SelfDropping*>(data);
+  if (++s->calls == 3) {
+    EXPECT_EQ(BapiDropFilter(s->cursor, s->filter), bapiOk);
+  }
+  int32_t id = 0;
+  bool blank;
+  BapiGetField(s->cursor, fID, rec, &id, blank);
+  return id % 2 == 0;
+}
+}  // namespace
+
+TEST_F(TableTest, CallbackMayDropItsOwnFilter) {
+  for (int i = 1; i <= 6; ++i) ASSERT_EQ(Insert(i, "p"), bapiOk);
+  SelfDropping s;
+  s.cursor = cur;
+  ASSERT_EQ(BapiAddFilter(cur, reinterpret_cast<uintptr_t>(&s), 1, false, nullptr, DropOnThirdCall, s.filter), bapiOk);
+  ASSERT_EQ(BapiActivateFilter(cur, s.filter), bapiOk);
+  // Records 1 and 2 are judged by the filter, 3 too (its own call dropped
+  // it); from 4 on no filter is left.
+  EXPECT_EQ(Ids(), (std::vector<int32_t>{2, 4, 5, 6}));
+  EXPECT_EQ(s.calls, 3);
+  EXPECT_EQ(BapiActivateFilter(cur, s.filter), bapiInvalidHandle);
+}
+
 TEST_F(TableTest, FilterOnDatesAndArithmetic) {
   for (int i = 0; i < 10; ++i) ASSERT_EQ(Insert(i + 1, "p", 730120 + i), bapiOk);
   // Dat + 2 >= 1.1.2000 + 7 AND ID < 10 - 1
