@@ -19,7 +19,7 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 enum TTransparentMode { tmAuto, tmFixed };
 
 // Largest image accepted from a file (pixels).
-constexpr long long kMaxImagePixels = 1LL << 26;
+constexpr long long kMaxImagePixels = 1LL << 24;
 
 class TGraphic : public TPersistent {
   ORV_CLASS(TGraphic, TPersistent)

@@ -125,7 +125,10 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned fmt) {
   for (const TLine& l : lines) widest = std::max(widest, advances(l.Text, adv));
   const int total = lineH * static_cast<int>(lines.size());
   if (fmt & DT_CALCRECT) {
-    if (single || !(fmt & DT_WORDBREAK) || widest > maxW || lines.size() > 1) r.Right = r.Left + widest;
+    // One line, or lines broken only where the text breaks them: the width
+    // of the text. Word-broken lines keep the given width unless a word is
+    // wider.
+    if (single || !(fmt & DT_WORDBREAK) || lines.size() <= 1 || widest > maxW) r.Right = r.Left + widest;
     r.Bottom = r.Top + total;
     return total;
   }

@@ -7,7 +7,8 @@ TFont::TFont() {
 }
 
 TFont::TFont(const TFont& other)
-    : TPersistent(), request_(other.request_), ppi_(other.ppi_), color_(other.color_), data_(other.data_) {}
+    : TPersistent(), request_(other.request_), ppi_(other.ppi_), color_(other.color_), data_(other.data_),
+      engine_(other.engine_) {}
 
 TFont& TFont::operator=(const TFont& other) {
   Assign(other);
@@ -72,7 +73,10 @@ void TFont::Assign(const TFont& source) {
   bool same = request_ == next;
   request_ = next;
   color_ = source.color_;
-  if (!same) data_ = source.ppi_ == ppi_ ? source.data_ : nullptr;
+  if (!same) {
+    data_ = source.ppi_ == ppi_ ? source.data_ : nullptr;
+    engine_ = source.engine_;
+  }
   if (OnChange) OnChange(this);
 }
 
@@ -121,7 +125,11 @@ void TFont::PublishProperties(TClassInfo& ci) {
 }
 
 std::shared_ptr<const TFontData> TFont::SharedData() const {
-  if (!data_) data_ = FontEngine().Realize(request_);
+  TFontEngine& engine = FontEngine();
+  if (!data_ || engine_ != &engine) {
+    data_ = engine.Realize(request_);
+    engine_ = &engine;
+  }
   return data_;
 }
 

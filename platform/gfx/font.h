@@ -55,4 +55,7 @@ private:
   int ppi_ = 96;
   TColor color_ = clWindowText;
   mutable std::shared_ptr<const TFontData> data_;
+  // The engine that realised data_: a font measured before the toolkit was
+  // installed is realised again by the toolkit's engine.
+  mutable const TFontEngine* engine_ = nullptr;
 };

@@ -1,7 +1,9 @@
 // Plain C++ rasterisation on a TSurface (see raster.h). Shapes follow the
-// Windows pixel rules: right and bottom edges of rectangles and ellipse boxes
-// are outside, a line leaves out its last point, polygons fill the pixels
-// whose centres lie inside (alternate rule).
+// Windows pixel rules: integer coordinates name pixel centres; right and
+// bottom edges of rectangles and ellipse boxes are outside, a line leaves out
+// its last point, a polygon fills from its left edges up to (not including)
+// its right edges and from its top down to (not including) its bottom
+// (alternate rule), and its outline is drawn through the vertices.
 #include "platform/gfx/raster.h"
 
 #include <algorithm>
@@ -191,7 +193,7 @@ void TRasterDevice::Polygon(const TPoint* pts, int n, const TPenSpec& pen, const
     std::vector<TRect> spans;
     std::vector<double> xs;
     for (int y = minY; y < maxY; ++y) {
-      double cy = y + 0.5;
+      const double cy = y;
       xs.clear();
       for (int i = 0; i < n; ++i) {
         TPoint p = pts[i], q = pts[(i + 1) % n];
@@ -201,7 +203,7 @@ void TRasterDevice::Polygon(const TPoint* pts, int n, const TPenSpec& pen, const
       }
       std::sort(xs.begin(), xs.end());
       for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
-        int x0 = static_cast<int>(std::ceil(xs[k] - 0.5)), x1 = static_cast<int>(std::ceil(xs[k + 1] - 0.5));
+        int x0 = static_cast<int>(std::ceil(xs[k])), x1 = static_cast<int>(std::ceil(xs[k + 1]));
         if (x1 > x0) spans.push_back({x0, y, x1, y + 1});
       }
     }
@@ -226,16 +228,18 @@ void TRasterDevice::Ellipse(const TRect& box, const TPenSpec& pen, const TBrushS
   std::vector<TRect> spans;
   std::vector<TPoint> edge;
   for (int y = box.Top; y < box.Bottom; ++y) {
+    // Rounded towards the centre's side alike on both halves, so the shape is
+    // symmetric.
     double hw = half(rx, ry + 0.5, y - cy);
-    int x0 = static_cast<int>(std::lround(cx - hw)), x1 = static_cast<int>(std::lround(cx + hw));
+    int x0 = static_cast<int>(std::floor(cx - hw + 0.5)), x1 = static_cast<int>(std::ceil(cx + hw - 0.5));
     spans.push_back({x0, y, x1 + 1, y + 1});
     edge.push_back({x0, y});
     edge.push_back({x1, y});
   }
   for (int x = box.Left; x < box.Right; ++x) {
     double hh = half(ry, rx + 0.5, x - cx);
-    edge.push_back({x, static_cast<int>(std::lround(cy - hh))});
-    edge.push_back({x, static_cast<int>(std::lround(cy + hh))});
+    edge.push_back({x, static_cast<int>(std::floor(cy - hh + 0.5))});
+    edge.push_back({x, static_cast<int>(std::ceil(cy + hh - 0.5))});
   }
   if (!brush.IsClear()) FillSpans(spans, brush);
   if (pen.Style != psClear) {

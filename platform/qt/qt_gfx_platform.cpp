@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/qt/qt_gfx_device.h"
 #include "platform/qt/qt_gfx_fonts.h"
 #include "platform/qt/qt_host.h"
@@ -117,7 +118,7 @@ public:
     buf.open(QIODevice::ReadOnly);
     QImageReader reader(&buf);
     QSize sz = reader.size();
-    if (sz.isValid() && static_cast<long long>(sz.width()) * sz.height() > (1LL << 26))
+    if (sz.isValid() && static_cast<long long>(sz.width()) * sz.height() > kMaxImagePixels)
       throw EInvalidGraphic("Bild zu groß");
     QImage img = reader.read();
     if (img.isNull()) throw EInvalidGraphic("Bild kann nicht gelesen werden: " + reader.errorString().toStdString());

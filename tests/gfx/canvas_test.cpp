@@ -175,6 +175,13 @@ TEST_F(RecCanvas, DrawTextFormats) {
   const std::string words = "eins zwei drei vier";
   TRect narrow{0, 0, c.TextWidth("eins zwei") + 1, 0};
   EXPECT_EQ(c.DrawText(words, narrow, DT_CALCRECT | DT_WORDBREAK), 2 * lineH);
+  EXPECT_EQ(narrow.Right, c.TextWidth("eins zwei") + 1);  // broken lines keep the width
+  TRect oneLine{0, 0, 500, 0};
+  c.DrawText(words, oneLine, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(oneLine.Right, c.TextWidth(words));  // one line: the text's own width
+  TRect tooNarrow{0, 0, 5, 0};
+  c.DrawText("Donnerstag", tooNarrow, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(tooNarrow.Right, c.TextWidth("Donnerstag"));  // a wider word widens it
   TRect box{0, 0, c.TextWidth("eins zwei") + 1, 100};
   c.DrawText(words, box, DT_WORDBREAK);
   auto t = dev.Find("Text");

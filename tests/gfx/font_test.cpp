@@ -207,6 +207,19 @@ TEST(Fonts, ChangesNotifyAndAssignKeepsPointsAcrossResolutions) {
   EXPECT_EQ(p->GetOrd(&paper), 20);
 }
 
+TEST(Fonts, FontsMeasuredBeforeTheToolkitAreRealisedAgainAfter) {
+  StartGraphics();
+  TGfxPlatform* platform = GfxPlatform();
+  SetGfxPlatform(nullptr);
+  TFont f;
+  f.SetName("Arial");
+  EXPECT_EQ(f.Data().Family, "Fixed");  // the built-in stand-in
+  EXPECT_EQ(f.Data().Widths['i'], f.Data().Widths['W']);
+  SetGfxPlatform(platform);
+  EXPECT_EQ(f.Data().Family, "Liberation Sans");
+  EXPECT_LT(f.Data().Widths['i'], f.Data().Widths['W']);
+}
+
 TEST(Fonts, CanvasMeasuringCallsAgreeWithTheFont) {
   StartGraphics();
   TCanvas c;  // measuring needs no device

@@ -53,6 +53,46 @@ TEST(Raster, RectanglesAndLinesLeaveOutRightAndBottomEdges) {
   EXPECT_EQ(Count(b, {20, 20, 25, 25}, clBlack), 16);
 }
 
+TEST(Raster, PolygonsAndEllipsesCoverTheirOutline) {
+  StartGraphics();
+  TBitmap b(40, 40);
+  Fill(b, clWhite);
+  TCanvas& c = *b.Canvas();
+  c.Pen()->SetColor(clRed);
+  c.Brush()->SetColor(clBlue);
+  // A square polygon: the pen draws the edges through the vertices, the
+  // brush the inside.
+  c.Polygon(std::vector<TPoint>{{2, 2}, {12, 2}, {12, 12}, {2, 12}});
+  EXPECT_EQ(Count(b, {0, 0, 20, 20}, clRed), 40);
+  EXPECT_EQ(Count(b, {0, 0, 20, 20}, clBlue), 81);
+  // A triangle pointing up, as the calendar's arrows: one column per row
+  // narrower on each side.
+  Fill(b, clWhite);
+  c.Pen()->SetColor(clGray);
+  c.Brush()->SetColor(clGray);
+  c.Polygon(std::vector<TPoint>{{10, 20}, {20, 10}, {30, 20}});
+  EXPECT_EQ(c.Pixels(20, 10), clGray);
+  EXPECT_EQ(c.Pixels(19, 10), clWhite);
+  EXPECT_EQ(Count(b, {0, 15, 40, 16}, clGray), 11);
+  EXPECT_EQ(Count(b, {0, 20, 40, 21}, clGray), 21);
+  // An ellipse stays inside its box and is symmetric.
+  Fill(b, clWhite);
+  c.Pen()->SetColor(clBlack);
+  c.Brush()->SetColor(clYellow);
+  c.Ellipse(5, 5, 26, 16);
+  for (int y = 0; y <= 20; ++y)
+    for (int x = 0; x <= 30; ++x) {
+      bool inked = c.Pixels(x, y) != clWhite;
+      if (x < 5 || x >= 26 || y < 5 || y >= 16) {
+        EXPECT_FALSE(inked) << x << "," << y;
+      }
+      EXPECT_EQ(inked, c.Pixels(30 - x, y) != clWhite) << x << "," << y;
+      EXPECT_EQ(inked, c.Pixels(x, 20 - y) != clWhite) << x << "," << y;
+    }
+  EXPECT_EQ(c.Pixels(5, 10), clBlack);
+  EXPECT_EQ(c.Pixels(15, 10), clYellow);
+}
+
 TEST(Raster, PenModesAndFocusRectanglesUndoThemselves) {
   StartGraphics();
   TBitmap b(20, 20);
