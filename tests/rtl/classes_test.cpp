@@ -1,3 +1,5 @@
+// Pointer lists and string lists: bounds, name=value entries, sorting with
+// duplicates, comma text, text files and change events.
 #include "platform/rtl/classes.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Class-name chain, published properties by name, owner trees and free
+// notifications of components.
 #include "platform/rtl/components.h"
 
 #include <gtest/gtest.h>

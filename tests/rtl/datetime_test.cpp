@@ -1,3 +1,5 @@
+// Date arithmetic over the whole supported range and the German date and
+// time formats, both ways.
 #include "platform/rtl/datetime.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// File and path helpers, the case-free name lookup and the command line.
 #include "platform/rtl/files.h"
 
 #include <gtest/gtest.h>

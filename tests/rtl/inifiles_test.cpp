@@ -1,3 +1,5 @@
+// Ini files: case-free lookup, defaults for bad values, line-preserving and
+// crash-safe writes.
 #include "platform/rtl/inifiles.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Streams: seeks, short reads and writes past the end on every kind of
+// stream, file open modes and copying.
 #include "platform/rtl/streams.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// String and number routines: code-page case mapping, conversions in the
+// German format, rounding rules and checked integer arithmetic.
 #include "platform/rtl/sysutils.h"
 
 #include <gtest/gtest.h>
