@@ -22,7 +22,6 @@ TffServer& TffServer::Instance() {
 bool TffServer::Started() { return gStarted; }
 
 TBapiResult TffServer::Process(uint32_t command, TffCommand& data) {
-  ++commands_;
   return FFGuard([&]() -> TBapiResult {
     switch (command) {
       case ffnmAddAlias: return AddAlias(data);

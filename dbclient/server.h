@@ -48,9 +48,6 @@ public:
   // Runs one command; unknown numbers give bapiNotSupported.
   TBapiResult Process(uint32_t command, TffCommand& data);
 
-  // Number of commands run (the server log's count).
-  uint64_t CommandCount() const { return commands_; }
-
 private:
   TffServer() = default;
   TBapiResult AddAlias(TffCommand& c);
@@ -64,7 +61,6 @@ private:
     AnsiString Name, Path;
   };
   std::map<std::string, Alias> aliases_;  // by upper-cased name
-  uint64_t commands_ = 0;
 };
 
 // Runs f and turns what it throws into a result code.
