@@ -71,11 +71,17 @@ TIniFile::Line TIniFile::Parse(AnsiString raw) {
 }
 
 void TIniFile::Load() {
-  AnsiString found = FindFileNoCase(fileName_);
-  path_ = found.empty() ? ResolveFileName(fileName_) : found;
   struct stat st {};
+  // The name found last time stays valid while the file is there; only a
+  // missing file is looked up again (it may have appeared in any case).
+  bool exists = !path_.empty() && StatPath(path_, st);
+  if (!exists) {
+    AnsiString found = FindFileNoCase(fileName_);
+    path_ = found.empty() ? ResolveFileName(fileName_) : found;
+    exists = StatPath(path_, st);
+  }
   Stamp now;
-  if (StatPath(path_, st) && S_ISREG(st.st_mode)) {
+  if (exists && S_ISREG(st.st_mode)) {
     now.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     now.size = st.st_size;
     now.inode = st.st_ino;
