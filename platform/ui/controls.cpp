@@ -1324,3 +1324,38 @@ void TGraphicControl::PaintTo(const TPaintContext& ctx) {
   }
   paintCtx_ = nullptr;
 }
+
+// Published properties ---------------------------------------------------
+
+void TControl::PublishProperties(TClassInfo& ci) {
+  PublishInteger<TControl>(ci, "Left", &TControl::Left, &TControl::SetLeft);
+  PublishInteger<TControl>(ci, "Top", &TControl::Top, &TControl::SetTop);
+  PublishInteger<TControl>(ci, "Width", &TControl::Width, &TControl::SetWidth);
+  PublishInteger<TControl>(ci, "Height", &TControl::Height, &TControl::SetHeight);
+  PublishBool<TControl>(ci, "Visible", &TControl::Visible, &TControl::SetVisible);
+  PublishBool<TControl>(ci, "Enabled", &TControl::Enabled, &TControl::SetEnabled);
+  PublishInteger<TControl>(ci, "Color", &TControl::Color, &TControl::SetColor);
+  PublishBool<TControl>(ci, "ParentFont", &TControl::ParentFont, &TControl::SetParentFont);
+  PublishBool<TControl>(ci, "ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
+  PublishInteger<TControl>(ci, "Cursor", &TControl::Cursor, &TControl::SetCursor);
+  PublishString<TControl>(ci, "Hint", &TControl::Hint, &TControl::SetHint);
+  PublishBool<TControl>(ci, "ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
+  PublishString<TControl>(ci, "Caption", &TControl::Caption, &TControl::SetCaption);
+  PublishString<TControl>(ci, "Text", &TControl::Text, &TControl::SetText);
+  PublishObject<TControl, TFont>(ci, "Font", &TControl::Font, nullptr);
+  PublishEvent<TControl>(ci, "OnClick", &TControl::OnClick);
+  PublishEvent<TControl>(ci, "OnDblClick", &TControl::OnDblClick);
+  PublishEvent<TControl>(ci, "OnMouseDown", &TControl::OnMouseDown);
+  PublishEvent<TControl>(ci, "OnMouseMove", &TControl::OnMouseMove);
+  PublishEvent<TControl>(ci, "OnMouseUp", &TControl::OnMouseUp);
+}
+
+void TWinControl::PublishProperties(TClassInfo& ci) {
+  PublishBool<TWinControl>(ci, "TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop);
+  PublishInteger<TWinControl>(ci, "TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder);
+  PublishEvent<TWinControl>(ci, "OnEnter", &TWinControl::OnEnter);
+  PublishEvent<TWinControl>(ci, "OnExit", &TWinControl::OnExit);
+  PublishEvent<TWinControl>(ci, "OnKeyDown", &TWinControl::OnKeyDown);
+  PublishEvent<TWinControl>(ci, "OnKeyPress", &TWinControl::OnKeyPress);
+  PublishEvent<TWinControl>(ci, "OnKeyUp", &TWinControl::OnKeyUp);
+}

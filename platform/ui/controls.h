@@ -106,6 +106,8 @@ constexpr unsigned kDoubleClickTime = 500;  // ms
 // ------------------------------------------------------------------ TControl
 
 class TControl : public TComponent {
+  ORV_CLASS_PUBLISHED(TControl, TComponent)
+
  public:
   explicit TControl(TComponent* owner);
   ~TControl() override;
@@ -281,6 +283,8 @@ bool CaretVisible();
 // --------------------------------------------------------------- TWinControl
 
 class TWinControl : public TControl {
+  ORV_CLASS_PUBLISHED(TWinControl, TControl)
+
  public:
   explicit TWinControl(TComponent* owner);
   ~TWinControl() override;
@@ -423,6 +427,8 @@ class TWinControl : public TControl {
 
 // A windowed control that paints itself on its canvas in Paint.
 class TCustomControl : public TWinControl {
+  ORV_CLASS(TCustomControl, TWinControl)
+
  public:
   explicit TCustomControl(TComponent* owner);
   ~TCustomControl() override;
@@ -441,6 +447,8 @@ class TCustomControl : public TWinControl {
 
 // A control without a window, painted by its parent.
 class TGraphicControl : public TControl {
+  ORV_CLASS(TGraphicControl, TControl)
+
  public:
   explicit TGraphicControl(TComponent* owner);
   ~TGraphicControl() override;

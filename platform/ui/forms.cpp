@@ -240,14 +240,33 @@ void TCustomForm::SyncNative() {
   TRect c = ClientRect();
   TPoint o = ClientOrigin();
   native_->SetGeometry(o.X, o.Y, std::max(1, c.Width()), std::max(1, c.Height()));
-  // The minimum and maximum track size come from WM_GETMINMAXINFO.
+  TPoint mn, mx;
+  TrackSizeLimits(mn, mx);
+  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
+  native_->SetMinMaxClientSize(std::max(1, mn.X - extraW), std::max(1, mn.Y - extraH), std::max(1, mx.X - extraW),
+                               std::max(1, mx.Y - extraH));
+}
+
+void TCustomForm::TrackSizeLimits(TPoint& minSize, TPoint& maxSize) {
   TMinMaxInfo mmi;
   mmi.ptMinTrackSize = {GetSystemMetrics(SM_CXMIN), GetSystemMetrics(SM_CYMIN)};
   mmi.ptMaxTrackSize = {32767, 32767};
+  if (borderStyle_ == bsNone || popup_) mmi.ptMinTrackSize = {1, 1};
   Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
-  native_->SetMinMaxClientSize(std::max(1, mmi.ptMinTrackSize.x - extraW), std::max(1, mmi.ptMinTrackSize.y - extraH),
-                               std::max(1, mmi.ptMaxTrackSize.x - extraW), std::max(1, mmi.ptMaxTrackSize.y - extraH));
+  minSize = {mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y};
+  maxSize = {std::max(mmi.ptMaxTrackSize.x, mmi.ptMinTrackSize.x), std::max(mmi.ptMaxTrackSize.y, mmi.ptMinTrackSize.y)};
+}
+
+TPopupWindow::TPopupWindow(TComponent* owner) : TCustomForm(owner) {
+  borderStyle_ = bsNone;
+  popup_ = true;
+}
+
+void TPopupWindow::Popup(const TRect& r) {
+  SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  for (TControl* c : controls_) c->SetBoundsRect(ClientRect());
+  if (!Visible()) Show();
+  else BringToFront();
 }
 
 void TCustomForm::InvalidateClient(const TRect& r) {
@@ -643,7 +662,13 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
       TRect c = ClientRect();
       if (in.x != c.Width() || in.y != c.Height())
         Application->Guard(this, [&] {
-          TWinControl::SetBounds(left_, top_, width_ + in.x - c.Width(), height_ + in.y - c.Height());
+          // A user resize stays within the tracking limits the form answers.
+          TPoint mn, mx;
+          TrackSizeLimits(mn, mx);
+          int w = std::clamp(width_ + in.x - c.Width(), mn.X, mx.X);
+          int h = std::clamp(height_ + in.y - c.Height(), mn.Y, mx.Y);
+          TWinControl::SetBounds(left_, top_, w, h);
+          if (native_ && (ClientWidth() != in.x || ClientHeight() != in.y)) SyncNative();
           ResizeBuffer();
           PaintPending();
         });
@@ -1281,15 +1306,10 @@ void TTimer::SetInterval(unsigned ms) {
   UpdateTimer();
 }
 
-void TTimer::SetOnTimer(TNotifyEvent e) {
-  OnTimer_ = std::move(e);
-  UpdateTimer();
-}
-
 void TTimer::UpdateTimer() {
   if (id_) Timers().KillTimer(id_);
   id_ = 0;
-  if (!enabled_ || interval_ == 0 || !OnTimer_) return;
+  if (!enabled_ || interval_ == 0) return;
   id_ = Timers().SetTimer(0, interval_, [this] {
     if (Application)
       Application->Guard(this, [this] { Timer(); });
@@ -1299,5 +1319,11 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::Timer() {
-  if (OnTimer_) OnTimer_(this);
+  if (OnTimer) OnTimer(this);
+}
+
+void TTimer::PublishProperties(TClassInfo& ci) {
+  PublishBool<TTimer>(ci, "Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
+  PublishInteger<TTimer>(ci, "Interval", &TTimer::Interval, &TTimer::SetInterval);
+  PublishEvent<TTimer>(ci, "OnTimer", &TTimer::OnTimer);
 }

@@ -38,6 +38,8 @@ using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
 class TCustomForm : public TWinControl {
+  ORV_CLASS(TCustomForm, TWinControl)
+
  public:
   explicit TCustomForm(TComponent* owner);
   ~TCustomForm() override;
@@ -110,6 +112,8 @@ class TCustomForm : public TWinControl {
   // Drop-down windows: shown on top without taking the focus.
   bool IsPopup() const { return popup_; }
   void SetPopup(bool v) { popup_ = v; }
+  // Minimum and maximum window size from WM_GETMINMAXINFO.
+  void TrackSizeLimits(TPoint& minSize, TPoint& maxSize);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -164,8 +168,22 @@ class TCustomForm : public TWinControl {
 };
 
 class TForm : public TCustomForm {
+  ORV_CLASS(TForm, TCustomForm)
+
  public:
   explicit TForm(TComponent* owner) : TCustomForm(owner) {}
+};
+
+// A borderless top-level window for drop-down lists and popups: shown on
+// top at screen co-ordinates without taking the focus; the control placed
+// in it fills it.
+class TPopupWindow : public TCustomForm {
+  ORV_CLASS(TPopupWindow, TCustomForm)
+
+ public:
+  explicit TPopupWindow(TComponent* owner);
+  // Shows the window with its client area at a screen rectangle.
+  void Popup(const TRect& screenRect);
 };
 
 // Returns the form a control is placed on.
@@ -174,6 +192,8 @@ TCustomForm* GetParentForm(const TControl* c);
 // ------------------------------------------------------------------ screen
 
 class TScreen : public TComponent {
+  ORV_CLASS(TScreen, TComponent)
+
  public:
   explicit TScreen(TComponent* owner);
   ~TScreen() override;
@@ -248,6 +268,8 @@ using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 
 class TApplication : public TComponent {
+  ORV_CLASS(TApplication, TComponent)
+
  public:
   explicit TApplication(TComponent* owner);
   ~TApplication() override;
@@ -350,6 +372,8 @@ class TApplication : public TComponent {
 // Enabled; its ticks come from the one scheduler, exceptions go to
 // HandleException.
 class TTimer : public TComponent {
+  ORV_CLASS_PUBLISHED(TTimer, TComponent)
+
  public:
   explicit TTimer(TComponent* owner);
   ~TTimer() override;
@@ -357,8 +381,8 @@ class TTimer : public TComponent {
   void SetEnabled(bool v);
   unsigned Interval() const { return interval_; }
   void SetInterval(unsigned ms);
-  const TNotifyEvent& OnTimer() const { return OnTimer_; }
-  void SetOnTimer(TNotifyEvent e);
+  // Called on each tick while assigned (the timer runs while Enabled).
+  TNotifyEvent OnTimer;
 
  protected:
   virtual void Timer();
@@ -368,7 +392,6 @@ class TTimer : public TComponent {
   bool enabled_ = true;
   unsigned interval_ = 1000;
   int id_ = 0;
-  TNotifyEvent OnTimer_;
 };
 
 // The application and screen objects (created on first use).

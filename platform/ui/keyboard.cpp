@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_window_host.h"
 #include "platform/rtl/cp1252.h"
 
 namespace {
@@ -140,4 +142,7 @@ bool IsAccel(int ch, const AnsiString& caption) {
   return a != 0 && static_cast<unsigned char>(a) == AnsiUpper(static_cast<unsigned char>(ch & 0xFF));
 }
 
-void MessageBeep(unsigned) { ++gBeeps; }
+void MessageBeep(unsigned) {
+  ++gBeeps;
+  if (qthost::PlatformName() != "offscreen") qtwin::Beep();
+}

@@ -8,6 +8,8 @@
 #include "platform/ui/forms.h"
 
 class TButton : public TCustomControl {
+  ORV_CLASS(TButton, TCustomControl)
+
  public:
   explicit TButton(TComponent* owner);
   void Dispatch(TMessage& m) override;
@@ -40,6 +42,8 @@ enum TPanelBevel { bvNone, bvLowered, bvRaised };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TPanel : public TCustomControl {
+  ORV_CLASS(TPanel, TCustomControl)
+
  public:
   explicit TPanel(TComponent* owner);
   TRect AlignRect() override;

@@ -21,14 +21,14 @@ int main() {
   auto* t = new TTimer(demo.form);
   t->SetInterval(300);
   int ticks = 0;
-  t->SetOnTimer([&](TObject*) {
+  t->OnTimer = [&](TObject*) {
     ++ticks;
     if (demo.form->Native() && demo.form->Native()->IsExposed() && ticks >= 2) {
       Application->DeliverKey(0x1B, true, 0x1B);
       Application->DeliverKey(0x1B, false, 0);
     }
     if (ticks > 30) demo.form->SetModalResult(mrAbort);
-  });
+  };
   result = demo.form->ShowModal();
   std::fprintf(stderr, "modal result %d after %d ticks, paints %d\n", result, ticks, demo.paint->paints);
   bool ok = result == mrCancel && demo.paint->paints > 0;

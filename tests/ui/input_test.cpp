@@ -135,9 +135,9 @@ TEST(Timers, TimerComponentAndExceptionsReachHandleException) {
   auto* t = new TTimer(f);
   t->SetInterval(100);
   int ticks = 0;
-  t->SetOnTimer([&](TObject*) {
+  t->OnTimer = [&](TObject*) {
     if (++ticks == 2) throw EConvertError("kaputt");
-  });
+  };
   d.Advance(250);
   EXPECT_EQ(ticks, 2);
   ASSERT_EQ(d.MessageBoxes().size(), 1u);
@@ -146,7 +146,7 @@ TEST(Timers, TimerComponentAndExceptionsReachHandleException) {
   d.Advance(500);
   EXPECT_EQ(ticks, 2);
   t->SetEnabled(true);
-  t->SetOnTimer([&](TObject*) { ++ticks; Abort(); });  // EAbort is silent
+  t->OnTimer = [&](TObject*) { ++ticks; Abort(); };  // EAbort is silent
   d.Advance(100);
   EXPECT_EQ(ticks, 3);
   EXPECT_EQ(d.MessageBoxes().size(), 1u);

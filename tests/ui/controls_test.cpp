@@ -1,0 +1,231 @@
+// Control properties and notifications, graphic controls, popups, track
+// limits and published properties.
+#include <gtest/gtest.h>
+
+#include "platform/qt/qt_window_host.h"
+#include "tests/ui/ui_test_util.h"
+
+namespace {
+
+class TNotified : public TCustomControl {
+ public:
+  explicit TNotified(TComponent* owner) : TCustomControl(owner) {}
+  std::vector<unsigned> seen;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg >= CM_BASE && m.Msg < CN_BASE) seen.push_back(m.Msg);
+    TCustomControl::Dispatch(m);
+  }
+  int Count(unsigned msg) const { return static_cast<int>(std::count(seen.begin(), seen.end(), msg)); }
+};
+
+TEST(Controls, PropertyChangesNotifyOnlyWhenTheyChange) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* p = new TPanel(f);
+  p->SetParent(f);
+  auto* c = new TNotified(f);
+  c->SetParent(p);
+  c->SetEnabled(false);
+  c->SetEnabled(false);
+  EXPECT_EQ(c->Count(CM_ENABLEDCHANGED), 1);
+  c->SetText("abc");
+  c->SetText("abc");
+  EXPECT_EQ(c->Count(CM_TEXTCHANGED), 1);
+  EXPECT_EQ(c->Caption(), "abc");
+  // Parent font and colour flow down until a child sets its own.
+  TFont big;
+  big.SetName("Arial");
+  big.SetSize(14);
+  f->SetFont(big);
+  EXPECT_EQ(c->Font()->Size(), 14);
+  EXPECT_GE(c->Count(CM_PARENTFONTCHANGED), 1);
+  EXPECT_GE(c->Count(CM_FONTCHANGED), 1);
+  c->Font()->SetSize(9);
+  EXPECT_FALSE(c->ParentFont());
+  big.SetSize(20);
+  f->SetFont(big);
+  EXPECT_EQ(c->Font()->Size(), 9);
+  EXPECT_EQ(p->Font()->Size(), 20);
+  c->SetParentColor(true);
+  EXPECT_EQ(c->Color(), p->Color());
+  p->SetColor(clRed);
+  EXPECT_EQ(c->Color(), clRed);
+  c->SetColor(clBlue);
+  p->SetColor(clGreen);
+  EXPECT_EQ(c->Color(), clBlue);
+  // Screen and client co-ordinates agree through borders and parents.
+  p->SetBounds(20, 30, 100, 100);
+  c->SetBounds(5, 6, 10, 10);
+  TPoint s = c->ClientToScreen({1, 2});
+  EXPECT_EQ(s, (TPoint{f->ClientOrigin().X + 26, f->ClientOrigin().Y + 38}));
+  EXPECT_EQ(c->ScreenToClient(s), (TPoint{1, 2}));
+  EXPECT_THROW(p->SetParent(p), EInvalidOperation);
+}
+
+class TDot : public TGraphicControl {
+ public:
+  explicit TDot(TComponent* owner) : TGraphicControl(owner) {}
+  int paints = 0;
+
+ protected:
+  void Paint() override {
+    ++paints;
+    Canvas()->Brush()->SetColor(clRed);
+    Canvas()->FillRect(Rect(0, 0, 100, 100));  // clipped to its 10 x 10 bounds
+  }
+};
+
+TEST(Controls, GraphicControlsArePaintedByTheirParentUnderWindowedOnes) {
+  TUiTestDriver d;
+  TForm* f = MakeForm(100, 100);
+  auto* dot = new TDot(f);
+  dot->SetParent(f);
+  dot->SetBounds(10, 10, 10, 10);
+  auto* over = new TPanel(f);
+  over->SetParent(f);
+  over->SetBounds(15, 15, 30, 30);
+  over->SetBevelOuter(bvNone);
+  f->Show();
+  d.Process();
+  EXPECT_GT(dot->paints, 0);
+  EXPECT_EQ(d.PixelAt(f, 12, 12), clRed);
+  EXPECT_EQ(d.PixelAt(f, 25, 12), ColorToRGB(clBtnFace));  // clipped to its bounds
+  EXPECT_EQ(d.PixelAt(f, 17, 17), ColorToRGB(clBtnFace));  // the panel lies on top
+  int clicks = 0;
+  dot->OnClick = [&](TObject*) { ++clicks; };
+  d.Click(dot, 2, 2);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(dot->IsWindowed());
+  dot->SetVisible(false);
+  EXPECT_EQ(d.PixelAt(f, 12, 12), ColorToRGB(clBtnFace));
+}
+
+TEST(Controls, CanvasDrawsOutsidePaintIntoTheBackBuffer) {
+  TUiTestDriver d;
+  TForm* f = MakeForm(100, 100);
+  auto* p = new TPanel(f);
+  p->SetParent(f);
+  p->SetBounds(50, 50, 40, 40);
+  auto* c = new TRecorder(f, p, "c", nullptr);
+  c->SetBounds(5, 5, 20, 20);
+  f->Show();
+  d.Process();
+  c->Canvas()->Brush()->SetColor(clLime);
+  c->Canvas()->FillRect(Rect(0, 0, 200, 200));  // limited to the visible client
+  EXPECT_EQ(PixelToColor(f->Surface()->Row(56)[56]), clLime);
+  EXPECT_EQ(PixelToColor(f->Surface()->Row(56)[76]), ColorToRGB(clBtnFace));
+}
+
+TEST(Controls, PopupWindowsShowOnTopWithoutTakingTheFocus) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* edit = new TRecorder(f, f, "edit", nullptr, DLGC_WANTCHARS);
+  f->Show();
+  ASSERT_TRUE(edit->Focused());
+  auto* popup = new TPopupWindow(f);
+  auto* list = new TRecorder(f, popup, "list", nullptr);
+  list->SetTabStop(false);
+  int listClicks = 0;
+  list->OnClick = [&](TObject*) { ++listClicks; };
+  popup->Popup(Bounds(100, 120, 80, 60));
+  EXPECT_TRUE(popup->Showing());
+  EXPECT_EQ(list->BoundsRect(), Rect(0, 0, 80, 60));
+  EXPECT_EQ(popup->ClientOrigin(), (TPoint{100, 120}));
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(Screen->ActiveForm(), f);
+  d.Click(list);
+  EXPECT_EQ(listClicks, 1);
+  EXPECT_TRUE(edit->Focused());  // clicking into the drop-down keeps the focus
+  std::string typed;
+  edit->OnKeyPress = [&](TObject*, char& ch) { typed += ch; };
+  d.Type("ab");
+  EXPECT_EQ(typed, "ab");
+  popup->Hide();
+  EXPECT_EQ(Screen->ActiveForm(), f);
+}
+
+class TMinForm : public TForm {
+ public:
+  explicit TMinForm(TComponent* owner) : TForm(owner) {}
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_GETMINMAXINFO) {
+      auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+      mmi->ptMinTrackSize = {250, 180};
+      mmi->ptMaxTrackSize = {600, 400};
+      return;
+    }
+    TForm::Dispatch(m);
+  }
+};
+
+TEST(Forms, UserResizesStayWithinTheTrackSizeAndOnCreateRunsOnce) {
+  TUiTestDriver d;
+  TMinForm* f = nullptr;
+  int created = 0;
+  Application->CreateForm(f);
+  f->OnCreate = [&](TObject*) { ++created; };  // assigned after creation: runs before the first show
+  f->SetClientSize(300, 200);
+  f->Show();
+  f->Hide();
+  f->Show();
+  EXPECT_EQ(created, 0);  // CreateForm already ran the (then empty) creation hook
+  TForm* g = MakeForm();
+  g->OnCreate = [&](TObject*) { ++created; };
+  g->Show();
+  g->Hide();
+  g->Show();
+  EXPECT_EQ(created, 1);
+  qtwin::NativeInput in;
+  in.kind = qtwin::NativeInput::Resized;
+  in.x = 50;
+  in.y = 50;
+  f->NativeInput(in);
+  EXPECT_EQ(f->Width(), 250);
+  EXPECT_EQ(f->Height(), 180);
+  in.x = 2000;
+  in.y = 2000;
+  f->NativeInput(in);
+  EXPECT_EQ(f->Width(), 600);
+  EXPECT_EQ(f->Height(), 400);
+  EXPECT_EQ(f->Surface()->Width(), f->ClientWidth());
+  // The window's close button goes through Close.
+  bool asked = false;
+  f->OnCloseQuery = [&](TObject*, bool& can) {
+    asked = true;
+    can = false;
+  };
+  in.kind = qtwin::NativeInput::CloseRequest;
+  f->NativeInput(in);
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(f->Visible());
+}
+
+TEST(Controls, PublishedPropertiesAndScreen) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* b = new TButton(f);
+  b->SetParent(f);
+  EXPECT_STREQ(b->ClassName(), "TButton");
+  EXPECT_TRUE(b->InheritsFromName("TWinControl"));
+  EXPECT_TRUE(SetOrdProp(b, "Width", 120));
+  EXPECT_EQ(b->Width(), 120);
+  EXPECT_TRUE(SetStrProp(b, "Caption", "Ja"));
+  EXPECT_EQ(GetStrProp(b, "Caption"), "Ja");
+  EXPECT_EQ(GetOrdProp(b, "TabStop"), 1);
+  EXPECT_EQ(GetObjectProp(b, "Font"), b->Font());
+  EXPECT_FALSE(Screen->Fonts().empty());
+  EXPECT_GT(Screen->Width(), 0);
+  EXPECT_EQ(Screen->PixelsPerInch(), 96);
+  TScreen::TCursorImage img;
+  img.Width = img.Height = 2;
+  img.Pixels.assign(4, 0xFF000000u);
+  Screen->SetCursors(20, img);
+  EXPECT_TRUE(Screen->HasCursor(20));
+  EXPECT_FALSE(Screen->HasCursor(21));
+  b->SetCursor(20);
+  f->Show();
+  d.MouseMove(b, 3, 3);
+  EXPECT_EQ(Screen->CurrentCursor(), 20);
+}
+
+}  // namespace
