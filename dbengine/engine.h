@@ -15,6 +15,9 @@
 //    not an error: the navigation calls return false.
 //  - Field and index numbers are 0-based; kPhysicalOrder selects the
 //    record order of the file instead of an index.
+//  - A table and its cursors are used by one thread at a time (the
+//    in-process server calls them from its one thread); only opening and
+//    closing tables is guarded for use from several threads.
 #pragma once
 
 #include <cstdint>
