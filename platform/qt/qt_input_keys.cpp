@@ -69,7 +69,8 @@ int ToolkitKeyToVirtualKey(int key, std::uint32_t sc, bool keypad) {
     case Qt::Key_PageDown: return 0x22;
     case Qt::Key_Shift: return 0x10;
     case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: case Qt::Key_AltGr: return 0x12;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_AltGr: return 0xA5;  // right Alt: Ctrl+Alt on the platform
     case Qt::Key_Meta: return 0x5B;
     case Qt::Key_CapsLock: return 0x14;
     case Qt::Key_NumLock: return 0x90;

@@ -889,9 +889,10 @@ bool TWinControl::DoKeyPress(TMessage& m) {
 void TWinControl::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case WM_SETFOCUS:
-      // Exit and enter notifications run before the window's own handling.
+      // Exit and enter notifications run before the window's own handling
+      // (not inside drop-down windows, which belong to no form's focus).
       if (TCustomForm* form = GetParentForm(this))
-        if (!form->SetFocusedControl(this)) return;
+        if (!form->IsPopup() && !form->SetFocusedControl(this)) return;
       DefaultHandler(m);
       return;
     case WM_KEYDOWN:

@@ -193,6 +193,17 @@ void TCustomForm::CreateParams(TCreateParams& p) {
   if (popup_) p.Style = (p.Style & ~WS_CAPTION) | WS_POPUP;
 }
 
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  // A named window class can be found and posted to from another process.
+  if (!params_.WinClassName.empty() && Application) Application->RegisterWindowClass(params_.WinClassName, this);
+}
+
+void TCustomForm::DestroyWnd() {
+  if (Application) Application->UnregisterWindowClass(this);
+  TWinControl::DestroyWnd();
+}
+
 void TCustomForm::AfterConstruction() {
   if (created_) return;
   created_ = true;
@@ -841,6 +852,19 @@ bool TApplication::HelpContext(int context) {
 
 bool TApplication::RegisterInstance(const AnsiString& className) { return instance_.Register(className); }
 
+bool TApplication::RegisterWindowClass(const AnsiString& className, TCustomForm* form) {
+  auto reg = std::make_unique<TInstanceRegistration>();
+  if (!reg->Register(className)) return false;
+  classWindows_.push_back({std::move(reg), form->Handle(), form});
+  return true;
+}
+
+void TApplication::UnregisterWindowClass(TCustomForm* form) {
+  classWindows_.erase(std::remove_if(classWindows_.begin(), classWindows_.end(),
+                                     [form](const ClassWindow& w) { return w.form == form; }),
+                      classWindows_.end());
+}
+
 void TApplication::Minimize() {
   if (mainForm_ && mainForm_->native_) mainForm_->native_->SetState(1);
   if (OnMinimize) OnMinimize(this);
@@ -876,6 +900,10 @@ bool TApplication::ProcessMessage() {
         if (OnInstanceMessage) OnInstanceMessage(msg);
       });
     });
+  for (std::size_t i = 0; i < classWindows_.size(); ++i) {
+    HWND wnd = classWindows_[i].wnd;
+    classWindows_[i].reg->Poll([wnd](unsigned msg) { PostMessage(wnd, msg, 0, 0); });
+  }
   TQueuedMessage qm;
   if (MessageQueue().Peek(qm, 0, 0, 0, true)) {
     if (qm.Wnd == 0) {
@@ -1104,6 +1132,11 @@ void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button
 void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat) {
   bool wasDown = GetKeyState(vk) < 0;
   keyboard::SetKeyDown(vk, down);
+  if (vk == VK_RMENU) {
+    // AltGr arrives as right Alt with left Ctrl, and its messages name VK_MENU.
+    keyboard::SetKeyDown(VK_LCONTROL, down);
+    vk = VK_MENU;
+  }
   bool alt = GetKeyState(VK_MENU) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   bool sys = (alt && !ctrl) || vk == VK_F10;  // Alt combinations and F10 are system keys
   std::int32_t keyData = 1;

@@ -117,6 +117,8 @@ class TCustomForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
   int SizeKind() const override {
     return windowState_ == wsMaximized ? SIZE_MAXIMIZED : windowState_ == wsMinimized ? SIZE_MINIMIZED : SIZE_RESTORED;
   }
@@ -317,10 +319,14 @@ class TApplication : public TComponent {
   bool ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName);
   void SetFileDialogPresenter(TFileDialogPresenter p) { filePresenter_ = std::move(p); }
 
-  // Single instance: registers the main window class name so that a second
+  // Single instance: registers a window class name so that a second
   // process can post to it; received numbers go to OnInstanceMessage.
+  // A form whose creation parameters name a window class registers that
+  // name itself while its window exists; messages to it are posted to the form.
   bool RegisterInstance(const AnsiString& className);
   std::function<void(unsigned msg)> OnInstanceMessage;
+  bool RegisterWindowClass(const AnsiString& className, TCustomForm* form);
+  void UnregisterWindowClass(TCustomForm* form);
 
   // Test hook: called when a modal loop (or Run) has nothing left to do
   // under the virtual clock; must make progress or throw.
@@ -358,6 +364,12 @@ class TApplication : public TComponent {
   TMessageBoxPresenter boxPresenter_;
   TFileDialogPresenter filePresenter_;
   TInstanceRegistration instance_;
+  struct ClassWindow {
+    std::unique_ptr<TInstanceRegistration> reg;
+    HWND wnd;
+    TCustomForm* form;
+  };
+  std::vector<ClassWindow> classWindows_;
   int modalLevel_ = 0;
   bool inException_ = false;
   TControl* mouseOver_ = nullptr;

@@ -246,6 +246,44 @@ TEST(SingleInstance, SecondProcessFindsTheFirstAndPostsItAMessage) {
   EXPECT_EQ(got, (std::vector<unsigned>{2024}));
 }
 
+class TClassForm : public TForm {
+ public:
+  TClassForm(TComponent* owner, std::string cls) : TForm(owner), cls_(std::move(cls)) {}
+  std::vector<unsigned> got;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == 2024) got.push_back(m.Msg);
+    TForm::Dispatch(m);
+  }
+
+ protected:
+  void CreateParams(TCreateParams& p) override {
+    TForm::CreateParams(p);
+    p.WinClassName = cls_;
+  }
+
+ private:
+  std::string cls_;
+};
+
+TEST(SingleInstance, AFormWithAClassNameReceivesTheOtherProcesssMessage) {
+  std::string name = "OrvelanForm" + std::to_string(getpid());
+  TUiTestDriver d;
+  auto* f = new TClassForm(Application, name);
+  EXPECT_FALSE(FindInstanceWindow(name));  // no window yet
+  f->Show();
+  ASSERT_TRUE(FindInstanceWindow(name));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(PostToInstance(name, 2024) ? 0 : 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  d.Process();
+  EXPECT_EQ(f->got, (std::vector<unsigned>{2024}));
+  delete f;
+  EXPECT_FALSE(FindInstanceWindow(name));
+}
+
 TEST(SingleInstance, RegistrationEndsWithItsOwner) {
   std::string name = "OrvelanGone" + std::to_string(getpid());
   {

@@ -95,6 +95,15 @@ TEST(Keys, TypedTextArrivesAsCharactersAndRefusedOnesBeep) {
   Application->DeliverKey(0xE7, false, 0);
   EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
   EXPECT_EQ(got, std::string(1, '\x03'));
+  // AltGr is Ctrl+Alt: it types its character instead of a system key.
+  got.clear();
+  keyboard::SetKeyDown(VK_SHIFT, false);
+  Application->DeliverKey(VK_RMENU, true, 0);
+  Application->DeliverKey('Q', true, U'@');
+  Application->DeliverKey('Q', false, 0);
+  Application->DeliverKey(VK_RMENU, false, 0);
+  EXPECT_EQ(got, "@");
+  EXPECT_GE(GetKeyState(VK_CONTROL), 0);
   // Alt+key comes as system key down and system character.
   log.clear();
   d.PressKey('K', ssAlt);
