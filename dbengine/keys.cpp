@@ -18,6 +18,18 @@ int Cmp(const uint8_t* a, const uint8_t* b) {
   return x < y ? -1 : (y < x ? 1 : 0);
 }
 
+// Floats order totally: a NaN sorts below every number (and equals another
+// NaN), so that a stray NaN can never break the order a tree relies on.
+template <typename T>
+int CmpFloat(const uint8_t* a, const uint8_t* b) {
+  T x, y;
+  std::memcpy(&x, a, sizeof x);
+  std::memcpy(&y, b, sizeof y);
+  bool nx = x != x, ny = y != y;
+  if (nx || ny) return nx == ny ? 0 : (nx ? -1 : 1);
+  return x < y ? -1 : (y < x ? 1 : 0);
+}
+
 int CompareString(const uint8_t* a, const uint8_t* b, int units, int partialLen) {
   int la = std::min<int>(a[0], units), lb = std::min<int>(b[0], units);
   if (partialLen > 0) {
@@ -72,6 +84,8 @@ void KeySpec::Build(const uint8_t* rec, uint8_t* key) const {
         std::memcpy(dst + 1, src, static_cast<size_t>(n));
     } else if (p.Type == fftBoolean) {
       dst[0] = rec[p.RecOffset] ? 1 : 0;
+    } else if (p.Type == fftChar && caseInsensitive_) {
+      dst[0] = kUpper[rec[p.RecOffset]];
     } else {
       std::memcpy(dst, rec + p.RecOffset, static_cast<size_t>(p.Length));
     }
@@ -99,8 +113,8 @@ int KeySpec::Compare(const uint8_t* a, const uint8_t* b, int fields, int partial
       case fftInt16: c = Cmp<int16_t>(x, y); break;
       case fftWord32: c = Cmp<uint32_t>(x, y); break;
       case fftInt32: case fftAutoInc: case fftDate: case fftTime: c = Cmp<int32_t>(x, y); break;
-      case fftSingle: c = Cmp<float>(x, y); break;
-      case fftDouble: case fftCurrency: case fftDateTime: c = Cmp<double>(x, y); break;
+      case fftSingle: c = CmpFloat<float>(x, y); break;
+      case fftDouble: case fftCurrency: case fftDateTime: c = CmpFloat<double>(x, y); break;
       case fftShortString:
         c = CompareString(x, y, p.Length - 1, i == fields - 1 ? partialLen : 0);
         break;

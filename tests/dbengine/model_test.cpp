@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 #include <tuple>
@@ -232,6 +233,62 @@ TEST_F(ModelTest, RangesOnEveryIndexMatchTheModel) {
     uint32_t inner = 0;
     for (auto& [id, r] : model_) inner += r.group > lo && r.group < hi;
     ASSERT_EQ(c->RecordCountInRange(), inner);
+  }
+}
+
+TEST(KeyOrder, FloatsWithNaNAndCharsKeepATotalOrder) {
+  dbtest::ScratchDir dir("floats");
+  TffDataDictionary d(4096);
+  d.AddField("ID", "", fftInt32, 0, 0, true);
+  d.AddField("F", "", fftDouble, 0, 0, false);
+  d.AddField("C", "", fftChar, 0, 0, false);
+  d.AddIndex("BYF", "", 0, {1}, true, true, false);
+  d.AddIndex("BYC", "", 0, {2, 0}, false, true, true);
+  std::string p = dir.File("F.FFD");
+  TffTable::Create(p, d, false);
+  auto t = TffTable::Open(p);
+  auto c = t->OpenCursor(0);
+  std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
+  std::mt19937 rng(3);
+  const double nan = std::nan("");
+  for (int i = 0; i < 600; ++i) {
+    FFInitRecord(d, r.data());
+    FFSetFieldInt(d, r.data(), 0, i);
+    FFSetFieldFloat(d, r.data(), 1, i % 7 == 0 ? nan : static_cast<double>(static_cast<int>(rng() % 100)) - 50);
+    if (i < 26) FFSetFieldInt(d, r.data(), 2, 'a' + i);
+    c->InsertRecord(r.data());
+  }
+  auto problems = t->CheckConsistency();
+  ASSERT_TRUE(problems.empty()) << problems.front();
+  // NaNs first, then ascending numbers.
+  int nans = 0;
+  double prev = -1e9;
+  for (bool ok = c->First(r.data()); ok; ok = c->Next(r.data())) {
+    double v = FFGetFieldFloat(d, r.data(), 1);
+    if (v != v) {
+      EXPECT_EQ(prev, -1e9) << "NaN after a number";
+      ++nans;
+      continue;
+    }
+    EXPECT_GE(v, prev);
+    prev = v;
+  }
+  EXPECT_EQ(nans, 86);
+  // Characters of a case-insensitive index: 'A' finds 'a'; a duplicate by
+  // case is refused.
+  c->SwitchToIndex(1);
+  FFInitRecord(d, r.data());
+  FFSetFieldInt(d, r.data(), 2, 'Q');
+  ASSERT_TRUE(c->FindKey(r.data(), 1));
+  std::vector<uint8_t> got(r.size());
+  c->GetRecord(got.data());
+  EXPECT_EQ(FFGetFieldInt(d, got.data(), 2), 'q');
+  FFSetFieldInt(d, r.data(), 0, 'q' - 'a');
+  try {
+    c->InsertRecord(r.data());
+    ADD_FAILURE() << "duplicate by letter case accepted";
+  } catch (const EffException& e) {
+    EXPECT_EQ(e.ResultCode(), rcKeyViolation);
   }
 }
 
