@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/rtl/sysutils.h"
+#include "richtext/model/finder.h"
 #include "richtext/model/text.h"
 #include "tests/richtext/model_helpers.h"
 
@@ -26,7 +28,7 @@ public:
   void Step() {
     if (ref_.size() > 40000) shrink_ = true;
     if (ref_.size() < 2000) shrink_ = false;
-    const int op = Rand(shrink_ ? 6 : 19);
+    const int op = Rand(shrink_ ? 6 : 23);
     switch (op) {
       case 0: case 7: case 8: InsertChar(); break;
       case 1: case 9: DeleteChar(); break;
@@ -40,6 +42,10 @@ public:
       case 15: SetAttrRange(); break;
       case 16: AppendLine(); break;
       case 17: SetParagraphText(); break;
+      case 19: RemoveLine(); break;
+      case 20: InsertParagraphs(); break;
+      case 21: FindAll(); break;
+      case 22: ReplaceAll(); break;
       default: AppendParagraph(); break;
     }
     ++steps_;
@@ -273,6 +279,114 @@ private:
     if (n == 1) Erase(start, len);
     else if (number == n - 1) Erase(start - 1, len + 1);  // with the end before it
     else Erase(start, len + 1);
+  }
+
+  void RemoveLine() {
+    last_ = "RemoveLine";
+    TWPParagraphRec* p;
+    TWPLineRec* l;
+    int off;
+    Place(p, l, off);
+    const int pos = Abs(p, l, 0);
+    const int len = l->Length;
+    const bool first = l == p->line, only = first && !l->next;
+    const bool hasPrev = p->prev != nullptr, hasNext = p->next != nullptr;
+    t_.RemoveLine(l, p);
+    if (!first || (only && !hasPrev && !hasNext)) Erase(pos, len);
+    else if (!hasPrev) Erase(pos, len + (only ? 1 : 0));  // with the end behind it
+    else Erase(pos - 1, len + 1);                        // with the end before it
+  }
+
+  void InsertParagraphs() {
+    last_ = "InsertParagraphs";
+    // A separate chain of one to three paragraphs.
+    TWPRTFText src;
+    std::string chainText;
+    TWPParagraphRec* c = src.FirstPar;
+    const uint16_t tag = static_cast<uint16_t>(1 + Rand(60000));
+    for (int k = Rand(3); k >= 0; --k) {
+      const std::string s = RandomText().substr(0, 50);
+      src.AppendLine(Attr(tag), s, false, c);
+      chainText += s;
+      if (k) {
+        src.NewParagraph(c, 0);
+        chainText += '\r';
+      }
+    }
+    TWPParagraphRec* chain = src.FirstPar;
+    src.FirstPar = nullptr;
+    src.CursorPar = nullptr;
+    src.CursorLine = nullptr;
+    TWPParagraphRec* p;
+    TWPLineRec* l;
+    int off;
+    Place(p, l, off);
+    const bool empty = t_.IsEmpty();
+    const int pos = Abs(p, l, off);
+    ASSERT_TRUE(t_.InsertParagraphs(p, l, chain, off));
+    if (empty) {
+      ref_.clear();
+      tags_.clear();
+      Insert(0, chainText, tag);
+    } else {
+      Insert(pos, chainText, tag);
+      ASSERT_EQ(Abs(p, l, off), pos + static_cast<int>(chainText.size())) << "the place ends behind the text";
+    }
+  }
+
+  // A pattern taken from the text (so that it is found), or a random one.
+  std::string Pattern() {
+    std::string pat;
+    if (!ref_.empty() && Rand(4)) pat = ref_.substr(Rand(static_cast<int>(ref_.size())), 1 + Rand(4));
+    else pat = RandomText().substr(0, 1 + Rand(3));
+    if (Rand(2)) pat = AnsiUpperCase(pat);
+    return pat;
+  }
+  // Match starts of the reference, left to right, never over a paragraph end.
+  std::vector<int> RefMatches(const std::string& pat) {
+    std::vector<int> at;
+    const std::string text = AnsiLowerCase(ref_), p = AnsiLowerCase(pat);
+    if (p.empty() || p.find('\r') != std::string::npos) return at;
+    for (size_t i = text.find(p); i != std::string::npos; i = text.find(p, i + 1)) at.push_back(static_cast<int>(i));
+    return at;
+  }
+
+  void FindAll() {
+    last_ = "FindAll";
+    const std::string pat = Pattern();
+    TWPTextFinder f(&t_);
+    f.SetContinueAfterMatch(true);
+    std::vector<int> at;
+    while (f.Find(pat)) {
+      at.push_back(f.FoundPosition());
+      ASSERT_LT(at.size(), ref_.size() + 2) << "the finder runs in circles";
+    }
+    std::vector<int> want;
+    for (int i : RefMatches(pat))
+      if (want.empty() || i >= want.back() + static_cast<int>(pat.size())) want.push_back(i);
+    ASSERT_EQ(at, want) << "pattern '" << pat << "'";
+  }
+
+  void ReplaceAll() {
+    last_ = "ReplaceAll";
+    const std::string pat = Pattern();
+    const std::string rep = Rand(3) ? pat + pat.substr(0, 1) : std::string();  // often contains the pattern
+    int count = 0, shift = 0, lastEnd = 0;
+    const std::vector<int> matches = RefMatches(pat);
+    for (int i : matches) {
+      if (i < lastEnd) continue;  // overlaps the previous match
+      const int at = i + shift;
+      const uint16_t tag = tags_[at];
+      lastDeleted_ = tag;  // the model remembers the deleted text's attribute
+      Erase(at, static_cast<int>(pat.size()));
+      Insert(at, rep, tag);
+      shift += static_cast<int>(rep.size()) - static_cast<int>(pat.size());
+      lastEnd = i + static_cast<int>(pat.size());
+      ++count;
+    }
+    TWPTextFinder f(&t_);
+    f.ReplaceAll(pat, rep);
+    ASSERT_EQ(f.ReplaceCount(), count) << "pattern '" << pat << "'";
   }
 
   void MoveCursor() {
