@@ -145,6 +145,10 @@ TDecoded Decode(const std::uint8_t* data, std::size_t size, bool withFileHeader,
     return i < out.Palette.size() ? ColorToPixel(out.Palette[i]) : 0xFF000000u;
   };
   if (compression == 1 || compression == 2) {
+    // Two bytes give at most 255 pixels or the rest of a row, so the data
+    // bounds the picture before anything is allocated.
+    const long long bytes = static_cast<long long>(size - std::min(size, pos));
+    if (w * ht > (bytes / 2 + 1) * std::max<long long>(255, w)) Bad("Lauflängen-Daten zu kurz für die Größe");
     std::vector<std::uint8_t> idx(static_cast<std::size_t>(W) * H, 0);
     DecodeRle(data + pos, size - pos, bpp, W, H, idx);
     out.Pixels.Resize(W, H);

@@ -100,6 +100,12 @@ TEST(Bitmaps, RunLengthCodedEightBitImage) {
   EXPECT_EQ(PixelToColor(b.Surface().Row(1)[3]), clRed);
   EXPECT_EQ(PixelToColor(b.Surface().Row(0)[1]), clBlue);
   EXPECT_EQ(PixelToColor(b.Surface().Row(0)[2]), clRed);
+  // The same few bytes claiming 4000 x 4000 pixels are refused.
+  auto big = f;
+  Put32(big, 18, 4000);
+  Put32(big, 22, 4000);
+  TBitmap r;
+  EXPECT_THROW(r.LoadFromBytes(big.data(), big.size()), EInvalidGraphic);
 }
 
 TEST(Bitmaps, BadFilesRaiseClearErrorsWithoutHugeAllocations) {
