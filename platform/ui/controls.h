@@ -475,5 +475,10 @@ TControl* GetCaptureControl();
 void SetCaptureControl(TControl* c);
 HWND GetCapture();
 void ReleaseCapture();
+// Moves the pixels of a window's client area (or of `scroll` inside it,
+// limited to `clip`) by (dx, dy) and invalidates what they uncovered, which
+// goes to `update` when given (ScrollWindowEx with SW_INVALIDATE).
+bool ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, TRect* update);
+
 // Sends CM_CANCELMODE to the focused control (when it is not `sender`).
 void SendCancelMode(TControl* sender);

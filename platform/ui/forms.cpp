@@ -287,7 +287,13 @@ void TCustomForm::InvalidateClient(const TRect& r) {
 }
 
 void TCustomForm::PaintPending() {
-  if (!shown_ || dirty_.IsEmpty()) return;
+  if (!shown_) return;
+  if (dirty_.IsEmpty()) {
+    // Only drawing outside paint to show.
+    if (!flush_.IsEmpty() && native_) native_->Flush(flush_.Left, flush_.Top, flush_.Width(), flush_.Height());
+    flush_ = {};
+    return;
+  }
   EnsureBuffer();
   if (!device_) {
     if (TGfxPlatform* gp = GfxPlatform()) device_ = gp->CreateRasterDevice(*surface_, 96);
@@ -305,7 +311,9 @@ void TCustomForm::PaintPending() {
   } catch (...) {
     if (Application) Application->HandleException(this);
   }
-  if (native_) native_->Flush(clip.Left, clip.Top, clip.Width(), clip.Height());
+  TRect shown = UnionRect(clip, flush_);
+  flush_ = {};
+  if (native_) native_->Flush(shown.Left, shown.Top, shown.Width(), shown.Height());
 }
 
 void TCustomForm::PaintWindow(const TPaintContext& ctx) {
@@ -1318,6 +1326,56 @@ void ControlHidden(TControl* c) { UiInternals::ControlHidden(c); }
 void SetCursorFor(TControl* c) { UiInternals::SetCursorFor(c); }
 void CursorMayHaveChanged() { UiInternals::CursorMayHaveChanged(); }
 }  // namespace ui_internal
+
+bool ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, TRect* update) {
+  TWinControl* c = FindControl(wnd);
+  if (!c) return false;
+  TRect vis;
+  TPoint origin;
+  TCustomForm* form = nullptr;
+  if (!ui_internal::VisibleClientInForm(c, vis, origin, form)) return false;
+  TRect area = scroll ? *scroll : c->ClientRect();
+  if (clip) IntersectRect(area, area, *clip);
+  OffsetRect(area, origin.X, origin.Y);
+  if (!IntersectRect(area, area, vis)) {
+    if (update) *update = {};
+    return true;
+  }
+  TRect moved = area;
+  OffsetRect(moved, dx, dy);
+  IntersectRect(moved, moved, area);
+  // Uncovered: the part of the area the moved pixels do not fill (a strip
+  // for a one-directional scroll; the whole area when nothing stays).
+  TRect uncovered = area;
+  if (moved.IsEmpty() || (dx != 0 && dy != 0)) {
+    uncovered = area;
+  } else if (dy > 0) {
+    uncovered.Bottom = moved.Top;
+  } else if (dy < 0) {
+    uncovered.Top = moved.Bottom;
+  } else if (dx > 0) {
+    uncovered.Right = moved.Left;
+  } else if (dx < 0) {
+    uncovered.Left = moved.Right;
+  } else {
+    uncovered = {};
+  }
+  if (form->Device() && form->Showing()) {
+    // Damage still waiting inside the area moves with it: repaint it whole.
+    TRect pending;
+    if (form->PaintPendingFor() && IntersectRect(pending, form->PendingRect(), area)) uncovered = area;
+    form->Device()->Scroll(dx, dy, area);
+    form->MarkFlush(area);
+  } else {
+    uncovered = area;
+  }
+  form->InvalidateClient(uncovered);
+  if (update) {
+    *update = uncovered;
+    OffsetRect(*update, -origin.X, -origin.Y);
+  }
+  return true;
+}
 
 // ------------------------------------------------------------------ TTimer
 

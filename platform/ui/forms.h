@@ -102,7 +102,10 @@ class TCustomForm : public TWinControl {
   // Paints every damaged area into the back buffer and shows it.
   void PaintPending();
   void InvalidateClient(const TRect& r);
+  // Drawing outside paint touched this area: show it at the next flush.
+  void MarkFlush(const TRect& r) { flush_ = UnionRect(flush_, r); }
   bool PaintPendingFor() const { return !dirty_.IsEmpty(); }
+  const TRect& PendingRect() const { return dirty_; }
   // Frame widths of the border style: left/right and top (caption + menu + frame).
   int FrameX() const;
   int FrameTop() const;
@@ -138,8 +141,6 @@ class TCustomForm : public TWinControl {
   void HideWindowNow();
   void CloseModal();
   void SendSizeNow();
-  // Drawing outside paint touched this area: show it at the next flush.
-  void MarkFlush(const TRect& r) { flush_ = UnionRect(flush_, r); }
 
 
   friend class TApplication;

@@ -228,4 +228,46 @@ TEST(Controls, PublishedPropertiesAndScreen) {
   EXPECT_EQ(Screen->CurrentCursor(), 20);
 }
 
+// A view of horizontal bands that scrolls by an offset.
+class TBands : public TCustomControl {
+ public:
+  explicit TBands(TComponent* owner) : TCustomControl(owner) {}
+  int offset = 0;
+  std::vector<TRect> clips;
+
+ protected:
+  void Paint() override {
+    TCanvas* c = Canvas();
+    clips.push_back(c->ClipRect());
+    for (int y = -offset % 8 - 8; y < ClientHeight(); y += 8) {
+      int band = (y + offset) / 8;
+      c->Brush()->SetColor(band % 2 ? clNavy : clYellow);
+      c->FillRect(Rect(0, y, ClientWidth(), y + 8));
+    }
+  }
+};
+
+TEST(Controls, ScrollWindowMovesPixelsAndRepaintsOnlyTheUncoveredStrip) {
+  TUiTestDriver d;
+  TForm* f = MakeForm(100, 100);
+  auto* v = new TBands(f);
+  v->SetParent(f);
+  v->SetBounds(10, 10, 60, 64);
+  f->Show();
+  d.Process();
+  v->offset = 12;
+  TRect update;
+  v->clips.clear();
+  ASSERT_TRUE(ScrollWindowEx(v->Handle(), 0, -12, nullptr, nullptr, &update));
+  EXPECT_EQ(update, Rect(0, 52, 60, 64));
+  d.Process();
+  ASSERT_EQ(v->clips.size(), 1u);
+  EXPECT_EQ(v->clips[0], Rect(0, 52, 60, 64));  // only the strip was painted again
+  std::vector<TColor> scrolled;
+  for (int y = 0; y < 64; ++y) scrolled.push_back(d.PixelAt(v, 30, y));
+  v->Repaint();
+  for (int y = 0; y < 64; ++y) EXPECT_EQ(d.PixelAt(v, 30, y), scrolled[static_cast<std::size_t>(y)]) << y;
+  EXPECT_FALSE(ScrollWindowEx(0xFFFFFF, 0, 5, nullptr, nullptr, nullptr));  // no such window
+}
+
 }  // namespace
