@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -417,9 +418,10 @@ TEST(TextModelRandomEdits, ModelMatchesAPlainReference) {
   if (const char* env = std::getenv("ORV_RICHTEXT_FUZZ_SECONDS")) seconds = std::atof(env);
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   int total = 0;
-  for (uint32_t seed = 1; total < 5000 || std::chrono::steady_clock::now() < until; ++seed) {
+  auto timeUp = [&] { return total >= 5000 && std::chrono::steady_clock::now() >= until; };
+  for (uint32_t seed = 1; !timeUp(); ++seed) {
     Fuzzer f(seed);
-    for (int i = 0; i < 2000; ++i) {
+    for (int i = 0; i < 2000 && !timeUp(); ++i, ++total) {
       f.Step();
       if (testing::Test::HasFatalFailure()) return;
       f.Check();
@@ -428,7 +430,7 @@ TEST(TextModelRandomEdits, ModelMatchesAPlainReference) {
         return;
       }
     }
-    total += f.Steps();
   }
+  std::printf("%d random edits checked\n", total);
   EXPECT_GE(total, 5000);
 }
