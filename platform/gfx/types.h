@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "platform/rtl/sysutils.h"  // MulDiv, which the drawing code uses throughout
+
 struct TPoint {
   int X = 0;
   int Y = 0;
@@ -71,16 +73,4 @@ inline void InflateRect(TRect& r, int dx, int dy) {
   r.Right += dx;
   r.Top -= dy;
   r.Bottom += dy;
-}
-
-// Windows' MulDiv: a * b / c rounded half away from zero, -1 when c is 0.
-inline int MulDiv(int a, int b, int c) {
-  if (c == 0) return -1;
-  long long p = static_cast<long long>(a) * b;
-  long long half = (c < 0 ? -c : c) / 2;
-  bool neg = (p < 0) != (c < 0);
-  long long ap = p < 0 ? -p : p;
-  long long ac = c < 0 ? -static_cast<long long>(c) : c;
-  long long q = (ap + half) / ac;
-  return static_cast<int>(neg ? -q : q);
 }
