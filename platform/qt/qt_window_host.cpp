@@ -71,6 +71,11 @@ class HostWidget : public QWidget {
   }
 
   bool suppress = false;  // geometry changes made by us are not reported back
+  bool CaretOn(int& x, int& y) const {
+    x = caret_.x();
+    y = caret_.y();
+    return caretVisible_;
+  }
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -273,6 +278,7 @@ class QtNativeWindow : public NativeWindow {
   void SetEnabled(bool on) override { w_->setEnabled(on); }
   void Flush(int x, int y, int w, int h) override { w_->update(x, y, w, h); }
   void SetCaret(bool visible, int x, int y, int w, int h) override { w_->SetCaret(visible, QRect(x, y, w, h)); }
+  bool CaretShown(int& x, int& y) const override { return w_->CaretOn(x, y); }
   void SetCursorShape(int cursor) override { w_->setCursor(QCursor(ShapeOf(cursor))); }
   void SetCursorImage(int w, int h, int hotX, int hotY, const std::uint32_t* argb) override {
     QImage img(reinterpret_cast<const uchar*>(argb), w, h, w * 4, QImage::Format_ARGB32);

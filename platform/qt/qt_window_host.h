@@ -51,6 +51,8 @@ class NativeWindow {
   virtual void Flush(int x, int y, int w, int h) = 0;
   // Caret rectangle in client pixels; drawn inverted over the surface.
   virtual void SetCaret(bool visible, int x, int y, int w, int h) = 0;
+  // Whether the caret is drawn now, and where (client pixels).
+  virtual bool CaretShown(int& x, int& y) const = 0;
   // Cursor: a standard shape (negative codes of the class library) or an image.
   virtual void SetCursorShape(int cursor) = 0;
   virtual void SetCursorImage(int w, int h, int hotX, int hotY, const std::uint32_t* argb) = 0;

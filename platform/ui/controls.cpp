@@ -18,6 +18,7 @@ std::unordered_map<HWND, TWinControl*>& Registry() {
   return r;
 }
 HWND gNextHandle = 0x100;
+void CaretChanged();
 HWND gFocus = 0;
 TControl* gCapture = nullptr;
 TCaretState gCaret{0, 0, 0, 0, 0, 1, true};
@@ -61,6 +62,7 @@ HWND SetFocusWindow(HWND wnd) {
   gFocus = wnd;
   if (old && FindControl(old)) SendMessage(old, WM_KILLFOCUS, static_cast<WPARAM>(wnd), 0);
   if (gFocus == wnd && wnd) SendMessage(wnd, WM_SETFOCUS, static_cast<WPARAM>(old), 0);
+  CaretChanged();  // the caret shows only in the focused window
   return old;
 }
 

@@ -122,6 +122,32 @@ TEST(Modal, CloseQueryAndCloseActions) {
   EXPECT_TRUE(Application->Terminated());
 }
 
+TEST(Application, RunShowsTheMainFormUntilItCloses) {
+  TUiTestDriver d;
+  TForm* mainForm = nullptr;
+  Application->CreateForm(mainForm);
+  TForm* second = nullptr;
+  Application->CreateForm(second);
+  EXPECT_EQ(Application->MainForm(), mainForm);
+  TButton* b = AddButton(mainForm, mrNone, "Ende");
+  b->OnClick = [&](TObject*) { mainForm->Close(); };
+  int minimized = 0, restored = 0;
+  Application->OnMinimize = [&](TObject*) { ++minimized; };
+  Application->OnRestore = [&](TObject*) { ++restored; };
+  d.WhenModal([&](TCustomForm& active) {
+    EXPECT_EQ(&active, mainForm);
+    EXPECT_TRUE(mainForm->Showing());
+    EXPECT_FALSE(second->Showing());
+    Application->Minimize();
+    Application->Restore();
+    d.PressKey(VK_SPACE);  // the focused button clicks on Space
+  });
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(minimized, 1);
+  EXPECT_EQ(restored, 1);
+}
+
 TEST(Application, ExceptionsInHandlersReachHandleException) {
   TUiTestDriver d;
   TForm* f = MakeForm();

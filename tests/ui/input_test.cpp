@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/qt/qt_window_host.h"
+#include "platform/ui/ui_internal.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/timers.h"
 #include "tests/ui/ui_test_util.h"
@@ -188,9 +189,23 @@ TEST(Caret, CreateShowHideNestingPositionAndBlink) {
   ASSERT_TRUE(GetCaretPos(p));
   EXPECT_EQ(p, (TPoint{5, 7}));
   EXPECT_EQ(CaretState().Height, 14);
-  bool before = CaretState().BlinkOn;
+  // Drawn in the window at the control's client position, blinking.
+  int x = 0, y = 0;
+  c->SetFocus();
+  EXPECT_TRUE(f->Native()->CaretShown(x, y));
+  EXPECT_EQ(x, 15);
+  EXPECT_EQ(y, 17);
   d.Advance(530);
-  EXPECT_NE(CaretState().BlinkOn, before);
+  EXPECT_FALSE(CaretState().BlinkOn);
+  EXPECT_FALSE(f->Native()->CaretShown(x, y));
+  d.Advance(530);
+  EXPECT_TRUE(f->Native()->CaretShown(x, y));
+  // Not while another window has the focus.
+  auto* other = new TRecorder(f, f, "other", nullptr);
+  other->SetTop(50);
+  other->SetFocus();
+  EXPECT_FALSE(f->Native()->CaretShown(x, y));
+  c->SetFocus();
   EXPECT_FALSE(HideCaret(h + 1000));  // another window does not own it
   // Destroying the window takes its caret along.
   c->RecreateWnd();
