@@ -101,6 +101,25 @@ void TGraphic::LoadFromFile(const std::string& path) {
 
 void TGraphic::SaveToFile(const std::string& path) const { WriteFileBytes(path, SaveToBytes()); }
 
+namespace {
+std::vector<std::uint8_t> ReadStreamBytes(TStream& s, std::int64_t count) {
+  if (count < 0 || count > (std::int64_t(1) << 30)) throw EInvalidGraphic("Bilddaten zu groß");
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+  if (count) s.ReadBuffer(bytes.data(), static_cast<int>(count));
+  return bytes;
+}
+}  // namespace
+
+void TGraphic::LoadFromStream(TStream& stream) {
+  auto bytes = ReadStreamBytes(stream, stream.Size() - stream.Position());
+  LoadFromBytes(bytes.data(), bytes.size());
+}
+
+void TGraphic::SaveToStream(TStream& stream) const {
+  auto bytes = SaveToBytes();
+  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+}
+
 void TGraphic::SetTransparent(bool t) {
   if (t == transparent_) return;
   transparent_ = t;
@@ -244,6 +263,19 @@ void TBitmap::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
     throw EInvalidGraphic("Unbekanntes Bildformat");
   }
   Changed();
+}
+
+void TBitmap::LoadFromStream(TStream& stream) {
+  const std::int64_t start = stream.Position(), rest = stream.Size() - start;
+  std::int64_t count = rest;
+  std::uint8_t head[6];
+  if (rest >= 6 && stream.Read(head, 6) == 6 && head[0] == 'B' && head[1] == 'M') {
+    std::int64_t fileSize = head[2] | (head[3] << 8) | (head[4] << 16) | (static_cast<std::int64_t>(head[5]) << 24);
+    if (fileSize >= 14 && fileSize <= rest) count = fileSize;
+  }
+  stream.SetPosition(start);
+  auto bytes = ReadStreamBytes(stream, count);
+  LoadFromBytes(bytes.data(), bytes.size());
 }
 
 std::vector<std::uint8_t> TBitmap::SaveToBytes() const { return bmpcodec::Encode(surface_, format_, palette_); }

@@ -14,6 +14,7 @@
 
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/device.h"
+#include "platform/rtl/streams.h"
 
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 enum TTransparentMode { tmAuto, tmFixed };
@@ -33,6 +34,11 @@ class TGraphic : public TPersistent {
   virtual std::unique_ptr<TGraphic> Clone() const = 0;
   virtual void LoadFromFile(const std::string& path);
   virtual void SaveToFile(const std::string& path) const;
+  // From the stream's position: a bitmap reads as many bytes as its file
+  // header says (the rest of the stream stays unread), other kinds read to
+  // the end. Saving writes the file form at the position.
+  virtual void LoadFromStream(TStream& stream);
+  void SaveToStream(TStream& stream) const;
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool t);
   TNotifyEvent OnChange;
@@ -94,6 +100,7 @@ class TBitmap : public TGraphic {
 
   // BMP (any bit depth) or PNG, recognised by content.
   void LoadFromBytes(const std::uint8_t* data, std::size_t size) override;
+  void LoadFromStream(TStream& stream) override;
   // BMP at the bitmap's pixel format (24 bits for pfDevice).
   std::vector<std::uint8_t> SaveToBytes() const override;
   void SaveToPng(const std::string& path) const;

@@ -156,6 +156,30 @@ TEST(Bitmaps, BadFilesRaiseClearErrorsWithoutHugeAllocations) {
   EXPECT_THROW(p.LoadFromBytes(pngLiar.data(), pngLiar.size()), EInvalidGraphic);
 }
 
+TEST(Bitmaps, StreamsHoldABitmapFollowedByOtherData) {
+  TBitmap b = Pattern(6, 3, {clRed, clLime, clBlue});
+  b.SetPixelFormat(pf24bit);
+  TMemoryStream s;
+  b.SaveToStream(s);
+  const std::int64_t bmpSize = s.Size();
+  const char tail[] = "Rest";
+  s.WriteBuffer(tail, 4);
+  s.SetPosition(0);
+  TBitmap back;
+  back.LoadFromStream(s);
+  EXPECT_TRUE(SamePixels(b, back));
+  EXPECT_EQ(s.Position(), bmpSize);  // the data after the bitmap stays unread
+  char rest[4];
+  s.ReadBuffer(rest, 4);
+  EXPECT_EQ(std::string(rest, 4), "Rest");
+  // A stream cut short is a bad picture.
+  TMemoryStream cut;
+  auto bytes = b.SaveToBytes();
+  cut.WriteBuffer(bytes.data(), 40);
+  cut.SetPosition(0);
+  EXPECT_THROW(back.LoadFromStream(cut), EInvalidGraphic);
+}
+
 TEST(Bitmaps, MasksMonochromeAndAssign) {
   TBitmap b(4, 1);
   const TColor row[4] = {clFuchsia, clNavy, clWhite, clYellow};
