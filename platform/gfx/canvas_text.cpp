@@ -87,13 +87,13 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned fmt) {
       int x = 0;
       while (end < s.size()) {
         int w = fd.Widths[static_cast<unsigned char>(s[end])];
-        if (s[end] == ' ') lastBreak = end;
+        if (s[end] == ' ' && end > start) lastBreak = end;
         if (x + w > maxW && end > start) break;
         x += w;
         ++end;
       }
       std::size_t cut = end, next = end;
-      if (end < s.size() && lastBreak != std::string::npos && lastBreak > start) {
+      if (end < s.size() && lastBreak != std::string::npos) {
         cut = lastBreak;
         next = lastBreak + 1;
       } else if (end < s.size() && lastBreak == std::string::npos) {

@@ -189,6 +189,14 @@ TEST_F(RecCanvas, DrawTextFormats) {
   EXPECT_EQ(t[0]->Text, "eins zwei");
   EXPECT_EQ(t[1]->Text, "drei vier");
   EXPECT_EQ(t[1]->Args[1] - t[0]->Args[1], lineH);
+  // A word wider than the width stands alone on its line, unbroken.
+  dev.Clear();
+  TRect tight{0, 0, c.TextWidth("abc") + 1, 200};
+  c.DrawText("abc Donnerstagabend xy", tight, DT_WORDBREAK);
+  auto lines = dev.Find("Text");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1]->Text, "Donnerstagabend");
+  EXPECT_EQ(lines[2]->Text, "xy");
   // Centred both ways on a single line.
   dev.Clear();
   TRect cell{0, 0, 100, 40};
