@@ -176,7 +176,9 @@ public:
   bool Next() {
     if (state_ == State::EOF_) return false;
     if (index_ == kPhysicalOrder) {
-      uint64_t r = state_ == State::BOF ? t_.Records().First() : t_.Records().Next(ref_);
+      // A position whose block was emptied away or rolled back starts over.
+      bool anchored = state_ != State::BOF && t_.Records().IsDataBlock(RefBlock(ref_));
+      uint64_t r = anchored ? t_.Records().Next(ref_) : t_.Records().First();
       if (!r) {
         state_ = State::EOF_;
         return false;
@@ -204,7 +206,8 @@ public:
   bool Prior() {
     if (state_ == State::BOF) return false;
     if (index_ == kPhysicalOrder) {
-      uint64_t r = state_ == State::EOF_ ? t_.Records().Last() : t_.Records().Prior(ref_);
+      bool anchored = state_ != State::EOF_ && t_.Records().IsDataBlock(RefBlock(ref_));
+      uint64_t r = anchored ? t_.Records().Prior(ref_) : t_.Records().Last();
       if (!r) {
         state_ = State::BOF;
         return false;

@@ -86,6 +86,15 @@ bool RecordStore::IsLive(uint64_t ref) {
   }
 }
 
+bool RecordStore::IsDataBlock(uint32_t b) {
+  if (b == 0 || b >= file_.BlockCount()) return false;
+  try {
+    return Get32(file_.Read(b, 0) + kOffSig) == kSigData;
+  } catch (const EffException&) {
+    return false;
+  }
+}
+
 uint64_t RecordStore::ScanFrom(uint32_t block, int slot, bool forward) {
   uint32_t guard = file_.BlockCount();
   while (block != 0) {

@@ -38,6 +38,7 @@ public:
   const uint8_t* Read(uint64_t ref);  // raises rcFileDamaged when not in use
   uint8_t* Write(uint64_t ref);
   bool IsLive(uint64_t ref);  // never raises
+  bool IsDataBlock(uint32_t block);  // never raises
 
   // Physical order; 0 when there is none.
   uint64_t First();

@@ -489,6 +489,26 @@ TEST_F(EigenesTest, TransactionsCommitOrRollBackWhole) {
   for (bool ok = c->First(r.data()); ok; ok = c->Next(r.data())) ++n;
   EXPECT_EQ(n, 1);
   EXPECT_EQ(CodeOf([&] { table_->Commit(); }), rcNoTransaction);
+  // Cursors standing on records that a rollback or an emptying took away
+  // move on without error, in either order.
+  auto phys = table_->OpenCursor(kPhysicalOrder);
+  table_->StartTransaction();
+  for (int i = 200; i < 400; ++i) Insert(*c, Make(i, 1, 1, i));
+  ASSERT_TRUE(phys->Last(r.data()));
+  ASSERT_TRUE(c->Last(r.data()));
+  table_->Rollback();
+  EXPECT_FALSE(phys->GetRecord(r.data()));
+  EXPECT_FALSE(phys->Next(r.data()) && Id(r) >= 200);
+  EXPECT_FALSE(c->Next(r.data()));
+  ASSERT_TRUE(c->Prior(r.data()));
+  EXPECT_EQ(Id(r), 1);
+  ASSERT_TRUE(phys->First(r.data()));
+  table_->EmptyTable();
+  for (int i = 1; i <= 3; ++i) Insert(*c, Make(i, 1, 1, i));
+  n = 0;
+  while (phys->Next(r.data())) ++n;
+  EXPECT_LE(n, 3);
+  ASSERT_TRUE(phys->Prior(r.data()));
   Check();
 }
 
