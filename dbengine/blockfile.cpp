@@ -126,6 +126,17 @@ void BlockFile::Open(const std::string& path, bool writable) {
   std::string jpath = JournalPath(path);
   journalFd_ = ::open(jpath.c_str(), (writable ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0644);
   if (journalFd_ < 0 && writable) RaiseIo(errno, "opening " + jpath);
+  if (writable) {
+    // The journal's directory entry must be durable before a commit relies
+    // on it.
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+      fsync(dfd);
+      ::close(dfd);
+    }
+  }
   Recover();
   if (fileSize_ < blockSize_) Damaged("file too short for a header block");
   Page* hp = Load(0);
