@@ -1,0 +1,174 @@
+// Moon phases, zodiac signs and sun and moon times against an independent
+// ephemeris (reference files from make_reference.py), and the German names.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "calendar/astro.h"
+#include "platform/rtl/cp1252.h"
+#include "tests/calendar/reference.h"
+
+namespace {
+
+PackedDate ParseDate(const std::string& iso) {
+  return MakePackedDate(std::stoi(iso.substr(0, 4)), std::stoi(iso.substr(5, 2)), std::stoi(iso.substr(8, 2)));
+}
+
+TEST(MoonPhaseTest, DecadeOfPhasesFallOnTheirCivilDays) {
+  std::map<int32_t, int> events;  // day number -> 1, 3, 5, 7
+  std::map<int32_t, bool> nearMidnight;
+  for (const auto& r : LoadReference("moonphases.txt")) {
+    const int32_t dn = PackedDateToDayNumber(ParseDate(r[0]));
+    events[dn] = std::stoi(r[1]);
+    // Within a few minutes of midnight the day is a matter of the models.
+    if (std::stod(r[2]) < 5) nearMidnight[dn] = nearMidnight[dn - 1] = nearMidnight[dn + 1] = true;
+  }
+  ASSERT_GT(events.size(), 500u);
+  int checked = 0;
+  int last = events.begin()->second;
+  for (int32_t dn = events.begin()->first; dn <= events.rbegin()->first; ++dn) {
+    const auto e = events.find(dn);
+    const int expected = e != events.end() ? e->second : last + 1;
+    if (e != events.end()) last = e->second;
+    if (nearMidnight.count(dn)) continue;
+    ASSERT_EQ(MoonPhaseOfDayNumber(dn), expected) << DayNumberToPackedDate(dn).Key();
+    ++checked;
+  }
+  EXPECT_GT(checked, 3900);
+  // Full moon of 25.1.2024 (17:54 UT) through the packed-date entry.
+  EXPECT_EQ(MoonPhase(MakePackedDate(2024, 1, 25)), 5);
+  EXPECT_EQ(MoonPhase(MakePackedDate(2024, 1, 26)), 6);
+}
+
+TEST(MoonPhaseTest, PhasesStepForwardAcrossTheWholeSpan) {
+  // Blocks of 400 days spread over 1582..8201: every day has a phase, the
+  // sequence only steps on (1, 2, 3 .. 8, 1), and each event day comes once
+  // per lunation (13 or 14 new moons in 400 days).
+  const int32_t first = PackedDateToDayNumber(PackedDateMin());
+  const int32_t span = PackedDateToDayNumber(PackedDateMax()) - first - 400;
+  for (int block = 0; block <= 24; ++block) {
+    const int32_t start = first + static_cast<int32_t>(static_cast<int64_t>(span) * block / 24);
+    int previous = MoonPhaseOfDayNumber(start);
+    int newMoons = 0;
+    for (int32_t dn = start + 1; dn <= start + 400; ++dn) {
+      const int p = MoonPhaseOfDayNumber(dn);
+      const bool stays = p == previous && previous % 2 == 0;
+      ASSERT_TRUE(stays || p == previous % 8 + 1) << dn << ": " << previous << " then " << p;
+      newMoons += p == 1;
+      previous = p;
+    }
+    EXPECT_GE(newMoons, 13) << start;
+    EXPECT_LE(newMoons, 14) << start;
+  }
+}
+
+TEST(ZodiacTest, SignAtNoonAndMidnightMatchesSunLongitude) {
+  int checked = 0;
+  for (const auto& r : LoadReference("zodiac.txt")) {
+    const PackedDate d = ParseDate(r[0]);
+    for (int flag = 0; flag <= 1; ++flag) {
+      if (std::stod(r[2 + 2 * flag]) < 0.003) continue;  // too close to a boundary to call
+      ASSERT_EQ(ZodiacSignIndex(d, flag), std::stoi(r[1 + 2 * flag])) << r[0] << " flag " << flag;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 9000);
+}
+
+struct Place {
+  double latitude, longitude;
+};
+
+TEST(RiseSetTest, SunWithinOneMinuteMoonWithinThreeAndNoEventExactlyWhenNone) {
+  using Routine = double (*)(TDateTime, long double, long double);
+  const std::map<std::string, Routine> routines = {
+      {"sun rise", SunRise},   {"sun transit", SunCulmination},   {"sun set", SunSet},
+      {"moon rise", MoonRise}, {"moon transit", MoonCulmination}, {"moon set", MoonSet}};
+  std::map<std::string, int> counts;
+  double worstSun = 0, worstMoon = 0;
+  for (const auto& r : LoadReference("riseset.txt")) {
+    const std::string what = r[4] + " " + r[5];
+    const TDateTime date = PackedDateToDateTime(ParseDate(r[3]));
+    const long double lat = std::stold(r[1]), lon = std::stold(r[2]);
+    const Routine f = routines.at(what);
+    SCOPED_TRACE(r[0] + " " + r[3] + " " + what);
+    if (r[6] == "none") {
+      EXPECT_THROW(f(date, lat, lon), E_NoRiseSet);
+      ++counts["none"];
+      continue;
+    }
+    double got = -1;
+    try {
+      got = f(date, lat, lon);
+    } catch (const E_NoRiseSet&) {
+      ADD_FAILURE() << "no event, reference " << r[6];
+      continue;
+    }
+    const double minutes = std::fabs(got - std::stod(r[6])) * 1440;
+    if (r[4] == "sun") {
+      EXPECT_LE(minutes, 1.0);
+      worstSun = std::max(worstSun, minutes);
+    } else {
+      EXPECT_LE(minutes, 3.0);
+      worstMoon = std::max(worstMoon, minutes);
+    }
+    ++counts[r[0]];
+  }
+  // Every place contributed, and polar day and night and the moon's gaps too.
+  EXPECT_EQ(counts.size(), 6u);
+  EXPECT_GT(counts["none"], 300);
+  RecordProperty("worst_sun_minutes", std::to_string(worstSun));
+  RecordProperty("worst_moon_minutes", std::to_string(worstMoon));
+}
+
+TEST(RiseSetTest, ErrorMessage) {
+  try {
+    SunRise(PackedDateToDateTime(MakePackedDate(2024, 12, 21)), 69.6492L, -18.9553L);
+    FAIL() << "polar night has no sunrise";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "No rises or sets calculable");
+    EXPECT_STREQ(e.ClassName(), "E_NoRiseSet");
+  }
+}
+
+TEST(AstroNamesTest, MoonPhaseNamesInTheirForms) {
+  EXPECT_EQ(MoonPhaseName(1, 0, 0), "Neumond");
+  EXPECT_EQ(MoonPhaseName(2, 1, 0), "Zunehm. Mond");
+  EXPECT_EQ(MoonPhaseName(2, 1, 1), "zunehm. Mond");
+  EXPECT_EQ(MoonPhaseName(3, 0, 0), "Halbmond");
+  EXPECT_EQ(MoonPhaseName(5, 1, 1), "Vollmond");
+  EXPECT_EQ(MoonPhaseName(7, 1, 0), "Halbmond");
+  EXPECT_EQ(MoonPhaseName(8, 1, 1), "abnehm. Mond");
+  // Declined as the templates use them: "bei zunehmendem Mond", "des
+  // abnehmenden Monds".
+  EXPECT_EQ(MoonPhaseName(4, 0, 1, 0), "zunehmender Mond");
+  EXPECT_EQ(MoonPhaseName(4, 0, 1, 1), "zunehmender Mond");
+  EXPECT_EQ(MoonPhaseName(6, 0, 1, 2), "abnehmenden Monds");
+  EXPECT_EQ(MoonPhaseName(2, 0, 1, 3), "zunehmendem Mond");
+  EXPECT_EQ(MoonPhaseName(8, 0, 1, 4), "abnehmenden Mond");
+  EXPECT_EQ(MoonPhaseName(6, 0, 0, 0), "Abnehmender Mond");
+  EXPECT_EQ(MoonPhaseName(5, 0, 1, 2), "Vollmonds");
+  EXPECT_EQ(MoonPhaseName(5, 0, 1, 3), "Vollmond");
+  EXPECT_THROW(MoonPhaseName(0, 0, 0), ERangeError);
+  EXPECT_THROW(MoonPhaseName(9, 0, 0), ERangeError);
+  EXPECT_THROW(MoonPhaseName(1, 0, 0, 5), ERangeError);
+}
+
+TEST(AstroNamesTest, ZodiacNamesInTheirCases) {
+  EXPECT_EQ(ZodiacSignName(0, 0), "Widder");
+  EXPECT_EQ(ZodiacSignName(0, 2), "Widders");
+  EXPECT_EQ(ZodiacSignName(4, 1), CP1252("Löwe").str());
+  EXPECT_EQ(ZodiacSignName(4, 4), CP1252("Löwen").str());
+  EXPECT_EQ(ZodiacSignName(8, 3), CP1252("Schützen").str());
+  EXPECT_EQ(ZodiacSignName(2, 3), "Zwillingen");
+  EXPECT_EQ(ZodiacSignName(11, 0), "Fische");
+  EXPECT_EQ(ZodiacSignName(11, 3), "Fischen");
+  EXPECT_EQ(ZodiacSignName(3, 2), "Krebses");
+  EXPECT_EQ(ZodiacSignName(5, 2), "Jungfrau");
+  EXPECT_THROW(ZodiacSignName(12, 0), ERangeError);
+  EXPECT_THROW(ZodiacSignName(0, -1), ERangeError);
+}
+
+}  // namespace
