@@ -399,17 +399,19 @@ TPicture& TPicture::operator=(const TPicture& other) {
   return *this;
 }
 
-void TPicture::SetGraphic(const TGraphic* g) {
-  graphic_ = g ? g->Clone() : nullptr;
+void TPicture::Adopt(std::unique_ptr<TGraphic> g) {
+  graphic_ = std::move(g);
+  if (graphic_) graphic_->OnChange = [this](TObject*) { Changed(); };
   Changed();
 }
+
+void TPicture::SetGraphic(const TGraphic* g) { Adopt(g ? g->Clone() : nullptr); }
 
 TBitmap* TPicture::Bitmap() {
   if (auto* b = dynamic_cast<TBitmap*>(graphic_.get())) return b;
   auto b = std::make_unique<TBitmap>();
   if (graphic_) b->Assign(*graphic_);
-  graphic_ = std::move(b);
-  Changed();
+  Adopt(std::move(b));
   return static_cast<TBitmap*>(graphic_.get());
 }
 
@@ -425,8 +427,7 @@ void TPicture::LoadFromFile(const std::string& path) {
   else
     throw EInvalidGraphic("Unbekannte Bilddatei-Endung: " + ext);
   g->LoadFromFile(path);
-  graphic_ = std::move(g);
-  Changed();
+  Adopt(std::move(g));
 }
 
 void TPicture::SaveToFile(const std::string& path) const {
@@ -446,8 +447,7 @@ void TPicture::Assign(const TPersistent* source) {
 
 void TPicture::Assign(const TPicture& source) {
   if (&source == this) return;
-  graphic_ = source.graphic_ ? source.graphic_->Clone() : nullptr;
-  Changed();
+  Adopt(source.graphic_ ? source.graphic_->Clone() : nullptr);
 }
 
 bool LoadSystemBitmap(TBitmap& b, int id) {

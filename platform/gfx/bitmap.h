@@ -192,6 +192,8 @@ private:
   void Changed() {
     if (OnChange) OnChange(this);
   }
+  // Installs graphic_ and passes its own changes on as the picture's.
+  void Adopt(std::unique_ptr<TGraphic> g);
   std::unique_ptr<TGraphic> graphic_;
 };
 

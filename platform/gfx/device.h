@@ -7,8 +7,9 @@
 // qthost::EnsureGuiApplication() (also reachable as qthost::InstallGraphics()),
 // which the application and every test that draws calls first. Until a
 // platform is installed, fonts come from a built-in fixed-width engine (so
-// layout code and the recording device work without any toolkit), and drawing
-// shapes or text on a bitmap raises EInvalidOperation.
+// layout code and the recording device work without any toolkit), bitmaps
+// draw everything but text (which raises EInvalidOperation), and PNG coding
+// and printing are unavailable.
 //
 // Invariants: devices receive only resolved RGB colours (no system colours),
 // device-pixel coordinates, and rectangles that are half-open. A device never

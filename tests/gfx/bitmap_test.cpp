@@ -223,6 +223,10 @@ TEST(Pictures, LoadByExtensionMetafilesIconsAndResources) {
   TPicture copy;
   copy.Assign(pic);
   EXPECT_TRUE(SamePixels(*copy.Bitmap(), b));
+  // Changes of the held bitmap are the picture's changes.
+  pic.Bitmap()->SetSize(7, 7);
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(copy.Width(), 5);  // the copy is its own
   EXPECT_THROW(pic.LoadFromFile((dir / "bild.xyz").string()), EInvalidGraphic);
   EXPECT_THROW(pic.LoadFromFile((dir / "fehlt.bmp").string()), EFOpenError);
 
