@@ -84,6 +84,12 @@ HWND GetCapture() {
 
 void ReleaseCapture() { SetCaptureControl(nullptr); }
 
+HWND SetCapture(HWND wnd) {
+  HWND old = GetCapture();
+  if (TWinControl* c = FindControl(wnd)) SetCaptureControl(c);
+  return old;
+}
+
 void SendCancelMode(TControl* sender) {
   TWinControl* f = FindControl(gFocus);
   if (f && f != sender) f->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(sender));

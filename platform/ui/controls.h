@@ -471,6 +471,12 @@ HWND GetFocus();
 // Moves the keyboard focus: WM_KILLFOCUS to the old window, WM_SETFOCUS to
 // the new one. Returns the previous focus window.
 HWND SetFocusWindow(HWND wnd);
+// Shows a cursor now, as the platform's SetCursor does inside a
+// WM_SETCURSOR handler (Screen->Cursors numbering). Inside a control write
+// ::SetCursor, since the unqualified name is the Cursor property setter.
+void SetCursor(TCursor cursor);
+// The platform's capture calls by window handle.
+HWND SetCapture(HWND wnd);
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* c);
 HWND GetCapture();

@@ -1106,7 +1106,12 @@ void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button
         if (mouseOver_ == target) target->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(target));
       }
       UpdateHint(target, screen);
-      ui_internal::SetCursorFor(target);
+      // The window under the mouse chooses the cursor (a handler may show
+      // its own with SetCursor and answer 1).
+      TControl* w = target;
+      while (w && !w->IsWindowed()) w = w->Parent();
+      HWND wh = w ? static_cast<TWinControl*>(w)->Handle() : 0;
+      target->Perform(WM_SETCURSOR, static_cast<WPARAM>(wh), MakeLong(HTCLIENT, WM_MOUSEMOVE));
       if (mouseOver_ == target || capture) target->Perform(WM_MOUSEMOVE, keys, pos);
       return;
     }
@@ -1179,6 +1184,7 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
 // ------------------------------------------------------------- glue
 
 struct UiInternals {
+static TControl* MouseOver() { return Application ? Application->mouseOver_ : nullptr; }
 
 
 static bool VisibleClientInForm(const TControl* c, TRect& clip, TPoint& origin, TCustomForm*& form) {
@@ -1290,11 +1296,11 @@ static void ControlHidden(TControl* c) {
   }
 }
 
-static void SetCursorFor(TControl* c) {
+static void SetCursorFor(TControl* c) { ShowCursor(GetParentForm(c), Screen ? Screen->CursorFor(c) : crDefault); }
+
+static void ShowCursor(TCustomForm* f, TCursor cur) {
   if (!Screen) return;
-  TCursor cur = Screen->CursorFor(c);
   Screen->current_ = cur;
-  TCustomForm* f = GetParentForm(c);
   if (!f || !f->Native()) return;
   if (const TScreen::TCursorImage* img = Screen->CursorImage(cur))
     f->Native()->SetCursorImage(img->Width, img->Height, img->HotX, img->HotY, img->Pixels.data());
@@ -1375,6 +1381,13 @@ bool ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* 
     OffsetRect(*update, -origin.X, -origin.Y);
   }
   return true;
+}
+
+void SetCursor(TCursor cursor) {
+  TCustomForm* f = nullptr;
+  if (Application && UiInternals::MouseOver()) f = GetParentForm(UiInternals::MouseOver());
+  if (!f && Screen) f = Screen->ActiveForm();
+  UiInternals::ShowCursor(f, cursor);
 }
 
 // ------------------------------------------------------------------ TTimer

@@ -19,8 +19,6 @@ TTimerScheduler& Timers() {
   return s;
 }
 
-std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(Timers().Now()); }
-
 std::int64_t TTimerScheduler::Now() const { return virtual_ ? virtualNow_ : RealMs(); }
 
 void TTimerScheduler::UseVirtualClock(bool on) {

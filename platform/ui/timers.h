@@ -50,6 +50,3 @@ class TTimerScheduler {
 };
 
 TTimerScheduler& Timers();
-
-// Milliseconds since start, from the scheduler's clock.
-std::uint32_t GetTickCount();

@@ -163,7 +163,7 @@ TEST(Timers, TimerComponentAndExceptionsReachHandleException) {
   delete t;
   d.Advance(300);
   EXPECT_EQ(ticks, 3);
-  EXPECT_EQ(GetTickCount(), 1150u);
+  EXPECT_EQ(Timers().Now(), 1150);
 }
 
 TEST(Caret, CreateShowHideNestingPositionAndBlink) {

@@ -107,6 +107,47 @@ TEST(Mouse, EnterLeaveHintCursorAndPopup) {
   EXPECT_EQ(at, a->ClientToScreen({3, 4}));
 }
 
+// Shows the split cursor over its right half, like a splitter bar.
+class TSplitLike : public TCustomControl {
+ public:
+  explicit TSplitLike(TComponent* owner) : TCustomControl(owner) {}
+  int lastX = 0;
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == WM_MOUSEMOVE) lastX = LoWord(m.LParam);
+    if (m.Msg == WM_SETCURSOR && LoWord(m.LParam) == HTCLIENT) {
+      TPoint p = ScreenToClient(lastScreen);
+      if (p.X >= Width() / 2) {
+        ::SetCursor(crHSplit);  // the platform call (unqualified would name the property)
+        m.Result = 1;
+        return;
+      }
+    }
+    TCustomControl::Dispatch(m);
+  }
+  TPoint lastScreen;
+};
+
+TEST(Mouse, SetCursorMessageLetsAControlChooseAndCaptureByHandle) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* s = new TSplitLike(f);
+  s->SetParent(f);
+  s->SetBounds(0, 0, 100, 50);
+  s->SetCursor(crIBeam);
+  f->Show();
+  s->lastScreen = s->ClientToScreen({80, 10});
+  d.MouseMove(s, 80, 10);
+  EXPECT_EQ(Screen->CurrentCursor(), crHSplit);
+  s->lastScreen = s->ClientToScreen({10, 10});
+  d.MouseMove(s, 10, 10);
+  EXPECT_EQ(Screen->CurrentCursor(), crIBeam);
+  EXPECT_EQ(SetCapture(s->Handle()), 0u);
+  EXPECT_EQ(GetCapture(), s->Handle());
+  EXPECT_TRUE(s->MouseCapture());
+  ReleaseCapture();
+  EXPECT_EQ(GetCapture(), 0u);
+}
+
 TEST(Mouse, DisabledControlsAndModalBlockingTakeNoClicks) {
   TUiTestDriver d;
   TForm* f = MakeForm();
