@@ -320,11 +320,11 @@ double AboveHorizon(Body body, double jdUT, const Observer& o) {
 }
 
 // Root of f between a and b (f(a), f(b) of opposite signs) by regula falsi
-// with the Illinois correction; converges to well under a second.
+// with the Illinois correction, to a fraction of a second.
 template <typename F>
 double Root(F f, double a, double fa, double b, double fb) {
   int side = 0;
-  for (int i = 0; i < 40 && b - a > 1e-7; ++i) {
+  for (int i = 0; i < 40 && b - a > 2e-6; ++i) {
     const double c = (a * fb - b * fa) / (fb - fa);
     const double fc = f(c);
     if ((fc < 0) == (fa < 0)) {
@@ -344,6 +344,30 @@ double Root(F f, double a, double fa, double b, double fb) {
 }
 
 constexpr int kSteps = 24;  // hourly samples of the UT day
+using DaySamples = std::array<Topocentric, kSteps + 1>;
+
+// The hourly samples of one body for one day and place. Rise, set and
+// culmination of a day share them: the calendar box asks for all three in a
+// row, so the last day of each body is kept (per thread; the functions stay
+// pure, the cache only saves work).
+const DaySamples& SamplesOf(Body body, double jd0, const Observer& o) {
+  struct Entry {
+    double jd0 = 0, latitude = 0, westLongitude = 0;
+    bool valid = false;
+    DaySamples samples;
+  };
+  thread_local Entry cache[2];
+  Entry& e = cache[body == Body::Sun ? 0 : 1];
+  if (!e.valid || e.jd0 != jd0 || e.latitude != o.latitude || e.westLongitude != o.westLongitude) {
+    for (int i = 0; i <= kSteps; ++i)
+      e.samples[static_cast<size_t>(i)] = Observe(body, jd0 + static_cast<double>(i) / kSteps, o);
+    e.jd0 = jd0;
+    e.latitude = o.latitude;
+    e.westLongitude = o.westLongitude;
+    e.valid = true;
+  }
+  return e.samples;
+}
 
 // First crossing of the horizon on the UT day starting at jd0, upwards
 // (rising) or downwards (setting). Hourly samples find the sign changes; a
@@ -351,8 +375,9 @@ constexpr int kSteps = 24;  // hourly samples of the UT day
 // horizon and back between two samples.
 double HorizonCrossing(Body body, double jd0, const Observer& o, bool rising) {
   auto f = [&](double x) { return AboveHorizon(body, jd0 + x, o); };
+  const DaySamples& samples = SamplesOf(body, jd0, o);
   std::array<double, kSteps + 1> v;
-  for (int i = 0; i <= kSteps; ++i) v[static_cast<size_t>(i)] = f(static_cast<double>(i) / kSteps);
+  for (size_t i = 0; i < v.size(); ++i) v[i] = samples[i].altitude - samples[i].target;
   const double step = 1.0 / kSteps;
   for (int i = 0; i < kSteps; ++i) {
     const double a = i * step, b = a + step;
@@ -380,14 +405,13 @@ double HorizonCrossing(Body body, double jd0, const Observer& o, bool rising) {
 // Upper meridian transit: the hour angle passes zero going up.
 double Transit(Body body, double jd0, const Observer& o) {
   auto f = [&](double x) { return Observe(body, jd0 + x, o).hourAngle; };
+  const DaySamples& samples = SamplesOf(body, jd0, o);
   const double step = 1.0 / kSteps;
-  double a = 0, fa = f(0);
-  for (int i = 1; i <= kSteps; ++i) {
-    const double b = i * step, fb = f(b);
+  for (int i = 0; i < kSteps; ++i) {
+    const double fa = samples[static_cast<size_t>(i)].hourAngle;
+    const double fb = samples[static_cast<size_t>(i) + 1].hourAngle;
     // A crossing of zero, not the jump from +180 to -180.
-    if (fa < 0 && fb >= 0 && fb - fa < 90) return Root(f, a, fa, b, fb);
-    a = b;
-    fa = fb;
+    if (fa < 0 && fb >= 0 && fb - fa < 90) return Root(f, i * step, fa, (i + 1) * step, fb);
   }
   throw E_NoRiseSet();
 }

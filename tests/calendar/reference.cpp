@@ -1,3 +1,4 @@
+// Loader of the reference files; rows keep their file order.
 #include "tests/calendar/reference.h"
 
 #include <cstdlib>
