@@ -6,7 +6,9 @@
 // so equal-but-for-case texts build identical keys.
 //
 // Order: field by field by type; a null sorts before every value, in either
-// direction; a descending index reverses the order of non-null values.
+// direction, and equals another null (so a unique index refuses a second
+// key that is null where the first is); a descending index reverses the
+// order of non-null values; floats order totally, a NaN first.
 // Comparing over fewer fields, or over the first `partialLen` characters of
 // the last compared string, treats longer keys with that prefix as equal:
 // this is what searches and ranges on leading fields rely on.

@@ -4,7 +4,7 @@
 // A second test runs a writer against a file-size limit: it must end in a
 // clean "disk full" with nothing lost.
 //
-// ORV_CRASH_SECONDS sets the length of the kill loop (default 25).
+// ORV_CRASH_SECONDS sets the length of the kill loop (default 30).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -111,7 +111,7 @@ TEST(Crash, KilledWriterLosesNothingThatReturned) {
   CrashDict(dict);
   std::string path = dir.File("CRASH.FFD");
   TffTable::Create(path, dict, false);
-  double seconds = dbtest::DurationFromEnv("ORV_CRASH_SECONDS", 25);
+  double seconds = dbtest::DurationFromEnv("ORV_CRASH_SECONDS", 30);
   auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   std::mt19937 rng(2024);
   std::map<int, int> model;  // id -> version, from changes that returned

@@ -4,7 +4,7 @@
 // file may only ever raise EffException: no crash, no hang, no huge
 // allocation (the loop runs in a child with a 1 GiB address-space limit).
 //
-// ORV_FUZZ_SECONDS sets the length (default 15).
+// ORV_FUZZ_SECONDS sets the length (default 20).
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -104,7 +104,7 @@ TEST(Fuzz, DamagedFilesRaiseCleanErrorsOnly) {
   BuildSample(sample);
   const std::string original = Slurp(sample);
   ASSERT_GT(original.size(), 10 * kBlock);
-  double seconds = dbtest::DurationFromEnv("ORV_FUZZ_SECONDS", 15);
+  double seconds = dbtest::DurationFromEnv("ORV_FUZZ_SECONDS", 20);
   pid_t pid = fork();
   if (pid == 0) {
 #ifndef __SANITIZE_ADDRESS__  // the address sanitizer reserves far more than this
