@@ -432,15 +432,14 @@ int32_t CivilDayNumber(double jde) {
   return IsSummerTime(DayNumberToPackedDate(dn)) ? dayOf(local + 1.0 / 24.0) : dn;
 }
 
-}  // namespace
-
-namespace astro_detail {
-
+// Apparent geocentric ecliptic longitude of the sun, JD in UT.
 double SunApparentLongitude(double jdUT) {
   const double jdTT = jdUT + DeltaTDays(jdUT);
   return SunOf(jdTT, NutationOf(Centuries(jdTT))).lambda;
 }
 
+// Julian ephemeris day of a true lunar phase: k whole for new moon, + 0.25
+// first quarter, + 0.5 full moon, + 0.75 last quarter.
 // True phases: the mean lunation plus the periodic corrections for the
 // anomalies of sun (M) and moon (M'), the moon's argument of latitude (F),
 // its node (Omega) and fourteen planetary arguments.
@@ -494,7 +493,7 @@ double TruePhaseJDE(double k) {
   return jde + c;
 }
 
-}  // namespace astro_detail
+}  // namespace
 
 int MoonPhaseOfDayNumber(int32_t dayNumber) {
   // The lunation whose mean new moon lies just before the day; the true
@@ -505,7 +504,7 @@ int MoonPhaseOfDayNumber(int32_t dayNumber) {
   int32_t bestDay = 0;
   for (int lunation = -1; lunation <= 1; ++lunation) {
     for (int q = 0; q < 4; ++q) {
-      const int32_t day = CivilDayNumber(astro_detail::TruePhaseJDE(k0 + lunation + q / 4.0));
+      const int32_t day = CivilDayNumber(TruePhaseJDE(k0 + lunation + q / 4.0));
       // Events come in order, so the last one on or before the day wins.
       if (day <= dayNumber) {
         best = q;
@@ -521,7 +520,7 @@ int MoonPhase(const PackedDate& d) { return MoonPhaseOfDayNumber(PackedDateToDay
 int ZodiacSignIndex(const PackedDate& d, int flag) {
   const double offset = IsSummerTime(d) ? 2.0 / 24.0 : 1.0 / 24.0;
   const double jdUT = PackedDateToDayNumber(d) + kDayNumberJD + (flag == 0 ? 0.5 : 1.0) - offset;
-  return static_cast<int>(astro_detail::SunApparentLongitude(jdUT) / 30.0) % 12;
+  return static_cast<int>(SunApparentLongitude(jdUT) / 30.0) % 12;
 }
 
 double SunRise(TDateTime date, long double latitude, long double longitude) {

@@ -46,11 +46,3 @@ double SunSet(TDateTime date, long double latitude, long double longitude);
 double MoonRise(TDateTime date, long double latitude, long double longitude);
 double MoonCulmination(TDateTime date, long double latitude, long double longitude);
 double MoonSet(TDateTime date, long double latitude, long double longitude);
-
-namespace astro_detail {
-// Apparent geocentric ecliptic longitude of the sun in degrees, JD in UT.
-double SunApparentLongitude(double jdUT);
-// Julian ephemeris day of a true lunar phase: k whole for new moon, + 0.25
-// first quarter, + 0.5 full moon, + 0.75 last quarter.
-double TruePhaseJDE(double k);
-}  // namespace astro_detail

@@ -133,6 +133,14 @@ TEST(RiseSetTest, SunWithinOneMinuteMoonWithinThreeAndNoEventExactlyWhenNone) {
   for (size_t i = 0; i < rows.size(); i += 3) CheckRiseSetRow(rows[i]);
 }
 
+TEST(RiseSetTest, MoonDippingBelowTheHorizonWithinOneHour) {
+  // Tromsø, 31.8.2024: the moon sets at 21:11 UT and rises again at 21:37,
+  // both between two hourly samples (positions from the reference ephemeris).
+  const TDateTime date = PackedDateToDateTime(MakePackedDate(2024, 8, 31));
+  EXPECT_NEAR(MoonSet(date, 69.6492L, -18.9553L) * 1440, 0.8827629 * 1440, 1.0);
+  EXPECT_NEAR(MoonRise(date, 69.6492L, -18.9553L) * 1440, 0.9005369 * 1440, 1.0);
+}
+
 TEST(RiseSetTest, ErrorMessage) {
   try {
     SunRise(PackedDateToDateTime(MakePackedDate(2024, 12, 21)), 69.6492L, -18.9553L);
