@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "dbengine/journal.h"
@@ -182,7 +183,19 @@ void TableImpl::Change(F&& body) {
     throw;
   }
   ++version_;
-  if (!inTx_) file_.Trim();
+  if (!inTx_) {
+    VerifyIfAsked();
+    file_.Trim();
+  }
+}
+
+// With ORV_DBENGINE_VERIFY set, every commit is followed by the full walk;
+// a problem raises at once, next to the change that caused it.
+void TableImpl::VerifyIfAsked() {
+  static const bool verify = std::getenv("ORV_DBENGINE_VERIFY") != nullptr;
+  if (!verify) return;
+  auto problems = Check();
+  if (!problems.empty()) file_.Damaged("consistency walk after a commit: " + problems.front());
 }
 
 void TableImpl::StartTransaction() {
@@ -200,6 +213,7 @@ void TableImpl::Commit() {
     ++version_;
     throw;
   }
+  VerifyIfAsked();
   file_.Trim();
 }
 
