@@ -62,6 +62,9 @@ def main():
     for l in lines:
         if l and not l.startswith("#"):
             f = SP.split(l)
+            # a nameless-prefix line written with one "|" too many
+            if len(f) == 16 and f[2] == f[3] == f[4] == "" and f[5] in ("m", "w"):
+                del f[4]
             plist = []
             for p in filter(None, f[10].split(",")):
                 if f[4] == "w":
