@@ -18,12 +18,18 @@ std::unordered_map<HWND, TWinControl*>& Registry() {
   return r;
 }
 HWND gNextHandle = 0x100;
+unsigned gPaintSerial = 0;
 void CaretChanged();
 HWND gFocus = 0;
 TControl* gCapture = nullptr;
 TCaretState gCaret{0, 0, 0, 0, 0, 1, true};
 int gCaretTimer = 0;
 }  // namespace
+
+unsigned NextPaintSerial() {
+  if (++gPaintSerial == 0) ++gPaintSerial;
+  return gPaintSerial;
+}
 
 TWinControl* FindControl(HWND wnd) {
   if (wnd == 0) return nullptr;
@@ -399,8 +405,8 @@ void TControl::SetVisible(bool v) {
     if (gCapture == this) gCapture = nullptr;
     ui_internal::ControlHidden(this);
   }
-  Perform(CM_VISIBLECHANGED, v, 0);
   if (v) Invalidate();
+  Perform(CM_VISIBLECHANGED, v, 0);
   if (parent_ && align_ != alNone) parent_->Realign();
 }
 
@@ -972,6 +978,13 @@ void TWinControl::Dispatch(TMessage& m) {
       break;
     case WM_TIMER:
       return;
+    case WM_PAINT:
+      // Outside a paint pass there is nothing to paint on: ask for one.
+      if (paintCtx_)
+        PaintWindow(*paintCtx_);
+      else
+        Invalidate();
+      return;
     default: break;
   }
   TControl::Dispatch(m);
@@ -1242,13 +1255,41 @@ void TWinControl::PaintTo(const TPaintContext& ctx) {
   TRect whole = Bounds(ctx.Origin.X, ctx.Origin.Y, width_, height_);
   TPaintContext self{ctx.Device, ctx.Origin, {}};
   if (!IntersectRect(self.Clip, ctx.Clip, whole)) return;
-  PaintNonClient(self);
   int bw = BorderWidth();
   TRect cr = ClientRect();
-  TPaintContext client{ctx.Device, {ctx.Origin.X + bw, ctx.Origin.Y + bw}, {}};
+  TPaintContext client{ctx.Device, {ctx.Origin.X + bw, ctx.Origin.Y + bw}, {}, 0};
   TRect crDev = Bounds(client.Origin.X, client.Origin.Y, cr.Width(), cr.Height());
-  if (!IntersectRect(client.Clip, self.Clip, crDev)) return;
-  PaintWindow(client);
+  bool hasClient = IntersectRect(client.Clip, self.Clip, crDev);
+  // Damage that lies inside one child window is that child's alone: this
+  // window does not paint (its child windows are clipped out of it).
+  if (hasClient && client.Clip == self.Clip)
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+      TControl* c = *it;
+      if (!c->Visible() || !c->IsWindowed()) continue;
+      TRect cb = c->BoundsRect();
+      OffsetRect(cb, client.Origin.X, client.Origin.Y);
+      TRect inter;
+      if (!IntersectRect(inter, cb, client.Clip)) continue;
+      if (inter == client.Clip) {
+        TPaintContext cc{ctx.Device, {cb.Left, cb.Top}, client.Clip};
+        c->PaintTo(cc);
+        return;
+      }
+      break;  // the top-most child it touches does not hold it all
+    }
+  PaintNonClient(self);
+  if (!hasClient) return;
+  client.Serial = NextPaintSerial();
+  // Through WM_PAINT, so a control's own paint handler runs around it.
+  const TPaintContext* saved = paintCtx_;
+  paintCtx_ = &client;
+  try {
+    Perform(WM_PAINT, 0, 0);
+  } catch (...) {
+    paintCtx_ = saved;
+    throw;
+  }
+  paintCtx_ = saved;
   // Graphic children lie under the windowed ones (which clip them out).
   for (int pass = 0; pass < 2; ++pass)
     for (TControl* c : controls_) {
@@ -1263,11 +1304,18 @@ void TWinControl::DefaultHandler(TMessage& m) {
     if (!paintCtx_) return;
     TCanvas c(paintCtx_->Device);
     c.SetViewport(paintCtx_->Origin, &paintCtx_->Clip);
+    ExcludeChildWindows(c);
     Fill(c, ClientRect(), color_);
     m.Result = 1;
     return;
   }
   TControl::DefaultHandler(m);
+}
+
+void TWinControl::ExcludeChildWindows(TCanvas& c) const {
+  // Parents do not draw under their child windows (as with clip-children).
+  for (TControl* k : controls_)
+    if (k->IsWindowed() && k->Visible()) c.ExcludeClipRect(k->Left(), k->Top(), k->Left() + k->Width(), k->Top() + k->Height());
 }
 
 bool TWinControl::InNonClient(TPoint p) const {
@@ -1297,8 +1345,10 @@ void TCustomControl::PaintWindow(const TPaintContext& ctx) {
   const TPaintContext* saved = paintCtx_;
   paintCtx_ = &ctx;
   try {
-    Canvas()->Font()->Assign(*Font());
-    Canvas()->Brush()->SetColor(Color());
+    TCanvas* c = Canvas();
+    c->Font()->Assign(*Font());
+    c->Brush()->SetColor(Color());
+    ExcludeChildWindows(*c);
     Paint();
   } catch (...) {
     paintCtx_ = saved;
@@ -1320,7 +1370,7 @@ TCanvas* TGraphicControl::Canvas() {
 
 void TGraphicControl::PaintTo(const TPaintContext& ctx) {
   TRect whole = Bounds(ctx.Origin.X, ctx.Origin.Y, width_, height_);
-  TPaintContext self{ctx.Device, ctx.Origin, {}};
+  TPaintContext self{ctx.Device, ctx.Origin, {}, NextPaintSerial()};
   if (!IntersectRect(self.Clip, ctx.Clip, whole)) return;
   paintCtx_ = &self;
   try {

@@ -41,7 +41,9 @@ struct TPaintContext {
   TDrawDevice* Device = nullptr;
   TPoint Origin;
   TRect Clip;
+  unsigned Serial = 0;  // one per paint of a control; a canvas starts each with a fresh clip
 };
+unsigned NextPaintSerial();
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -257,6 +259,8 @@ class TControl : public TComponent {
   bool inFontChange_ = false;
   // The context in effect during a paint (for WM_ERASEBKGND and canvases).
   const TPaintContext* paintCtx_ = nullptr;
+  // Paint the control's canvas was last attached for (0: outside paint).
+  unsigned canvasSerial_ = ~0u;
 
  private:
   void HandleMouse(TMessage& m, TMouseButton button, bool down, bool dbl);
@@ -296,6 +300,8 @@ class TWinControl : public TControl {
   bool NonClientMouse(TMessage& m) { return ScrollBarMouse(m); }
   // Client position inside the window but outside the client area.
   bool InNonClient(TPoint clientPos) const;
+  // Removes the visible child windows from a canvas's clip.
+  void ExcludeChildWindows(TCanvas& c) const;
 
   // Children in z-order (first is bottom-most).
   int ControlCount() const { return static_cast<int>(controls_.size()); }

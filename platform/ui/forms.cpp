@@ -322,8 +322,10 @@ void TCustomForm::PaintWindow(const TPaintContext& ctx) {
     const TPaintContext* saved = paintCtx_;
     paintCtx_ = &ctx;
     try {
-      Canvas()->Font()->Assign(*Font());
-      Canvas()->Brush()->SetColor(Color());
+      TCanvas* c = Canvas();
+      c->Font()->Assign(*Font());
+      c->Brush()->SetColor(Color());
+      ExcludeChildWindows(*c);
       OnPaint(this);
     } catch (...) {
       paintCtx_ = saved;
@@ -718,15 +720,17 @@ int TScreen::Height() const { return qtwin::ScreenHeight(); }
 
 TWinControl* TScreen::ActiveControl() const { return FindControl(GetFocus()); }
 
-std::vector<AnsiString> TScreen::Fonts() const {
-  std::vector<AnsiString> out;
-  for (const std::string& f : FontEngine().Families()) {
-    AnsiString a;
-    if (Utf8ToCp1252(f, a)) out.push_back(a);
+TStrings* TScreen::Fonts() {
+  if (!fonts_) {
+    fonts_ = std::make_unique<TStringList>();
+    fonts_->SetSorted(true);
+    fonts_->SetDuplicates(dupIgnore);
+    for (const std::string& f : FontEngine().Families()) {
+      AnsiString a;
+      if (Utf8ToCp1252(f, a)) fonts_->Add(a);  // names outside Windows-1252 cannot be chosen
+    }
   }
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  return out;
+  return fonts_.get();
 }
 
 void TScreen::SetCursor(TCursor c) {
@@ -1225,8 +1229,14 @@ static bool VisibleClientInForm(const TControl* c, TRect& clip, TPoint& origin, 
 }
 
 static void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx) {
+  // Each paint (and the first drawing after one) starts with no clip of the
+  // control's own, as a fresh device context would.
+  unsigned serial = ctx ? ctx->Serial : 0;
+  bool fresh = c->canvasSerial_ != serial;
+  c->canvasSerial_ = serial;
   if (ctx) {
     if (canvas.Device() != ctx->Device) canvas.SetDevice(ctx->Device);
+    if (fresh) canvas.SelectClipRect(nullptr);
     canvas.SetViewport(ctx->Origin, &ctx->Clip);
     return;
   }
@@ -1239,6 +1249,7 @@ static void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx)
   }
   form->EnsureBuffer();
   if (canvas.Device() != form->Device()) canvas.SetDevice(form->Device());
+  if (fresh) canvas.SelectClipRect(nullptr);
   canvas.SetViewport(origin, &clip);
   form->MarkFlush(clip);
 }

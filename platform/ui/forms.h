@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/rtl/classes.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/singleinstance.h"
 
@@ -207,8 +208,8 @@ class TScreen : public TComponent {
   TWinControl* ActiveControl() const;
   int FormCount() const { return static_cast<int>(forms_.size()); }
   TCustomForm* Forms(int i) const { return forms_.at(static_cast<std::size_t>(i)); }
-  // Installed font families (Windows-1252 names), sorted.
-  std::vector<AnsiString> Fonts() const;
+  // Installed font families (Windows-1252 names), sorted; owned by the screen.
+  TStrings* Fonts();
 
   // Busy cursor override: anything but crDefault wins over the controls'.
   TCursor Cursor() const { return cursor_; }
@@ -235,6 +236,7 @@ class TScreen : public TComponent {
   TCursor cursor_ = crDefault;
   TCursor current_ = crDefault;
   std::map<int, TCursorImage> cursors_;
+  std::unique_ptr<TStringList> fonts_;
 };
 
 // -------------------------------------------------------------- message box

@@ -31,10 +31,14 @@ TEST(Demo, RendersHeadlessToPng) {
   demo.paint->SetFocus();
   EXPECT_EQ(d.PixelAt(demo.ok, 0, 10), ColorToRGB(clWindowFrame));
   EXPECT_NE(d.PixelAt(demo.b1, 0, 10), ColorToRGB(clWindowFrame));
+  demo.b1->SetFocus();
+  TColor raised = d.PixelAt(demo.b1, 2, 2);
   d.MouseDown(demo.b1, 10, 10);
   EXPECT_TRUE(demo.b1->Pressed());
   d.SavePng(demo.form, "demo_form_pressed");
+  EXPECT_NE(d.PixelAt(demo.b1, 2, 2), raised);  // the pressed face is drawn sunken
   d.MouseUp(demo.b1, 10, 10);
+  EXPECT_EQ(d.PixelAt(demo.b1, 2, 2), raised);
   // Repainting only what changed: invalidating the paint box repaints it alone.
   int before = demo.paint->paints;
   demo.paint->Invalidate();
