@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <random>
 #include <tuple>
 #include <vector>
 
+#include "dbengine/blockfile.h"
 #include "dbengine/collate.h"
 #include "dbengine/engine.h"
 #include "tests/dbengine/test_util.h"
@@ -42,6 +44,9 @@ protected:
     dict_.AddIndex("BYGRPNAME", "", 0, {1, 2}, true, false, true);
     dict_.AddIndex("UNAME", "", 0, {2}, false, true, true);
     dict_.AddIndex("BYSMALL", "", 0, {3, 1}, true, true, false);
+    // A wide key: few entries per node, so the trees grow three levels deep
+    // and inner nodes split and empty.
+    dict_.AddIndex("BYPAD", "", 0, {4}, true, true, false);
     path_ = dir_.File("MODEL.FFD");
     TffTable::Create(path_, dict_, false);
     table_ = TffTable::Open(path_);
@@ -69,6 +74,7 @@ protected:
         case 1: k = {-r.group, 0, Fold(r.name)}; break;  // descending on both
         case 2: k = {0, 0, Fold(r.name)}; break;
         case 3: k = {r.smallNull ? -100000 : r.small, r.group, ""}; break;
+        case 4: k = {r.id % 90, 0, ""}; break;
       }
       keyed.push_back({k, id});
     }
@@ -88,7 +94,7 @@ protected:
 
   void Verify(TffCursor& c) {
     std::vector<uint8_t> b(static_cast<size_t>(dict_.RecordLength()));
-    for (int ix = 0; ix < 4; ++ix) {
+    for (int ix = 0; ix < 5; ++ix) {
       c.SwitchToIndex(ix);
       std::vector<int> seen;
       for (bool ok = c.First(b.data()); ok; ok = c.Next(b.data()))
@@ -107,6 +113,18 @@ protected:
     auto problems = table_->CheckConsistency();
     ASSERT_TRUE(problems.empty()) << problems.front();
     ASSERT_EQ(table_->RecordCount(), model_.size());
+  }
+
+  // Level of an index's root, read from the committed file.
+  int RootLevel(int index) {
+    std::ifstream in(path_, std::ios::binary);
+    std::vector<char> hdr(4096);
+    in.read(hdr.data(), 4096);
+    uint32_t root = ffdetail::Get32(reinterpret_cast<const uint8_t*>(hdr.data()) + ffdetail::kHdrIndexRoots + 4 * index);
+    in.seekg(static_cast<std::streamoff>(root) * 4096 + 16);
+    uint16_t level = 0;
+    in.read(reinterpret_cast<char*>(&level), 2);
+    return level;
   }
 
   bool NameTaken(const std::string& name, int exceptId) {
@@ -138,7 +156,7 @@ TEST_F(ModelTest, RandomOperationsMatchTheModel) {
     table_->StartTransaction();
     for (int op = 0; op < 400; ++op) {
       int what = static_cast<int>(rng() % 10);
-      if (what < 5 || model_.empty()) {
+      if (what < 6 || model_.empty()) {
         Row r{nextId, static_cast<int>(rng() % 20), randomName() + std::to_string(rng() % 50),
               static_cast<int16_t>(static_cast<int>(rng() % 200) - 100), rng() % 7 == 0};
         bool dup = NameTaken(r.name, -1);
@@ -181,6 +199,8 @@ TEST_F(ModelTest, RandomOperationsMatchTheModel) {
     table_->Commit();
     ASSERT_NO_FATAL_FAILURE(Verify(*c));
   }
+  // The wide-key tree has grown inner levels (root level >= 2).
+  ASSERT_GE(RootLevel(4), 2);
   // Delete most of it again and let the trees shrink.
   while (model_.size() > 10) {
     auto it = model_.begin();
@@ -197,6 +217,12 @@ TEST_F(ModelTest, RandomOperationsMatchTheModel) {
   table_ = TffTable::Open(path_);
   c = table_->OpenCursor(0);
   ASSERT_NO_FATAL_FAILURE(Verify(*c));
+  // Emptied record by record, every tree is a single empty leaf again and
+  // its blocks are on the free chain.
+  while (c->First(b.data())) c->DeleteRecord();
+  model_.clear();
+  ASSERT_NO_FATAL_FAILURE(Verify(*c));
+  for (int ix = 0; ix < 5; ++ix) EXPECT_EQ(RootLevel(ix), 0) << ix;
 }
 
 TEST_F(ModelTest, RangesOnEveryIndexMatchTheModel) {
