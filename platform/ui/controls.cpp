@@ -342,6 +342,18 @@ void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
 
+void TControl::SetPopupMenu(TComponent* m) {
+  if (m == popupMenu_) return;
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = m;
+  if (m) m->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* c, TOperation op) {
+  TComponent::Notification(c, op);
+  if (op == opRemove && c == popupMenu_) popupMenu_ = nullptr;
+}
+
 void TControl::SetParent(TWinControl* p) {
   if (p == parent_) return;
   if (p == this) throw EInvalidOperation("A control cannot have itself as its parent");

@@ -32,7 +32,6 @@ class TCustomForm;
 class TForm;
 class TFont;
 class TCanvas;
-class TPopupMenu;
 class TDrawDevice;
 
 // Where a control paints: the form's device, the device position of the
@@ -177,8 +176,11 @@ class TControl : public TComponent {
   void SetParentShowHint(bool v) { parentShowHint_ = v; }
   // ShowHint as it takes effect (through ParentShowHint).
   bool EffectiveShowHint() const;
-  TPopupMenu* PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(TPopupMenu* m) { popupMenu_ = m; }
+  // The popup menu shown on a right click (the menu layer's component; the
+  // control forgets it when it is freed).
+  TComponent* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TComponent* m);
+  void Notification(TComponent* c, TOperation op) override;
 
   // Through WM_GETTEXT, so a control that keeps its own text answers.
   AnsiString Caption() const { return Text(); }
@@ -252,7 +254,7 @@ class TControl : public TComponent {
   AnsiString hint_;
   bool showHint_ = false;
   bool parentShowHint_ = true;
-  TPopupMenu* popupMenu_ = nullptr;
+  TComponent* popupMenu_ = nullptr;
   AnsiString text_;
   unsigned controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   unsigned controlState_ = 0;

@@ -15,7 +15,7 @@ void ControlDestroyed(TControl* c);
 void ControlHidden(TControl* c);
 void SetCursorFor(TControl* c);
 void CursorMayHaveChanged();
-using TPopupHandler = std::function<void(TPopupMenu* menu, int screenX, int screenY)>;
+using TPopupHandler = std::function<void(TComponent* menu, int screenX, int screenY)>;
 TPopupHandler& PopupHandler();
 // Points `canvas` at the control's client area: the paint context when one
 // is given, otherwise the control's place in its form's back buffer.

@@ -93,11 +93,11 @@ TEST(Mouse, EnterLeaveHintCursorAndPopup) {
   EXPECT_TRUE(Application->CurrentHint().empty());
   EXPECT_EQ(Screen->CurrentCursor(), crDefault);
   // Right click on a control with a popup menu asks the menu layer at screen co-ordinates.
-  TPopupMenu* menu = reinterpret_cast<TPopupMenu*>(0x1234);
+  auto* menu = new TComponent(f);
   a->SetPopupMenu(menu);
-  TPopupMenu* shown = nullptr;
+  TComponent* shown = nullptr;
   TPoint at;
-  SetPopupMenuHandler([&](TPopupMenu* m, int x, int y) {
+  SetPopupMenuHandler([&](TComponent* m, int x, int y) {
     shown = m;
     at = {x, y};
   });
@@ -105,6 +105,8 @@ TEST(Mouse, EnterLeaveHintCursorAndPopup) {
   SetPopupMenuHandler(nullptr);
   EXPECT_EQ(shown, menu);
   EXPECT_EQ(at, a->ClientToScreen({3, 4}));
+  delete menu;  // a freed menu is forgotten
+  EXPECT_EQ(a->PopupMenu(), nullptr);
 }
 
 // Shows the split cursor over its right half, like a splitter bar.
