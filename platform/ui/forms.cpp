@@ -705,6 +705,18 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
       break;
     case K::Deactivated: break;
     case K::StateChanged:
+      if (Application->MainForm() == this) {
+        // Minimising the main window minimises the application.
+        bool iconic = in.state == 1;
+        if (iconic != Application->minimized_) {
+          Application->minimized_ = iconic;
+          Application->Guard(this, [&] {
+            if (iconic && Application->OnMinimize) Application->OnMinimize(Application);
+            if (!iconic && Application->OnRestore) Application->OnRestore(Application);
+          });
+        }
+        if (iconic) break;  // the form keeps its own state under the application's
+      }
       windowState_ = in.state == 2 ? wsMaximized : in.state == 1 ? wsMinimized : wsNormal;
       break;
   }
@@ -878,13 +890,27 @@ void TApplication::UnregisterWindowClass(TCustomForm* form) {
 }
 
 void TApplication::Minimize() {
-  if (mainForm_ && mainForm_->native_) mainForm_->native_->SetState(1);
+  if (minimized_) return;
+  minimized_ = true;
+  if (Screen)
+    for (TCustomForm* f : Screen->forms_)
+      if (f->native_ && f->Showing()) f->native_->SetState(1);
   if (OnMinimize) OnMinimize(this);
 }
 
 void TApplication::Restore() {
-  if (mainForm_ && mainForm_->native_) mainForm_->native_->SetState(mainForm_->windowState_ == wsMaximized ? 2 : 0);
+  if (!minimized_) return;
+  minimized_ = false;
+  if (Screen)
+    for (TCustomForm* f : Screen->forms_)
+      if (f->native_ && f->Showing()) f->native_->SetState(f->windowState_ == wsMaximized ? 2 : 0);
   if (OnRestore) OnRestore(this);
+}
+
+bool IsIconic(HWND wnd) {
+  if (Application && wnd == Application->Handle()) return Application->Minimized();
+  auto* f = dynamic_cast<TCustomForm*>(FindControl(wnd));
+  return f && f->WindowState() == wsMinimized;
 }
 
 void TApplication::BringToFront() {

@@ -304,6 +304,10 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
   void BringToFront();
+  // The application's own window handle (for IsIconic); not a control.
+  HWND Handle() const { return kApplicationHandle; }
+  bool Minimized() const { return minimized_; }
+  static constexpr HWND kApplicationHandle = 0xFFFF0001u;
   bool ShowHint() const { return showHint_; }
   void SetShowHint(bool v) { showHint_ = v; }
   int HintPause() const { return hintPause_; }
@@ -374,6 +378,7 @@ class TApplication : public TComponent {
   };
   std::vector<ClassWindow> classWindows_;
   int modalLevel_ = 0;
+  bool minimized_ = false;
   bool inException_ = false;
   TControl* mouseOver_ = nullptr;
   // Double-click detection for synthesised presses.
@@ -415,6 +420,9 @@ extern TScreen* Screen;
 void InitUi();
 // Frees every form and the application object (tests, shut-down).
 void ShutdownUi();
+
+// Whether a window is minimised: the application's handle or a form's.
+bool IsIconic(HWND wnd);
 
 // Mouse event kinds for DeliverMouse.
 enum : int { mkDown = 0, mkUp = 1, mkMove = 2, mkDblClick = 3, mkWheelUp = 4, mkWheelDown = 5 };

@@ -139,7 +139,11 @@ TEST(Application, RunShowsTheMainFormUntilItCloses) {
     EXPECT_TRUE(mainForm->Showing());
     EXPECT_FALSE(second->Showing());
     Application->Minimize();
+    Application->Minimize();
+    EXPECT_TRUE(IsIconic(Application->Handle()));
     Application->Restore();
+    EXPECT_FALSE(IsIconic(Application->Handle()));
+    EXPECT_FALSE(IsIconic(mainForm->Handle()));
     d.PressKey(VK_SPACE);  // the focused button clicks on Space
   });
   Application->Run();
