@@ -26,6 +26,13 @@ TCaretState gCaret{0, 0, 0, 0, 0, 1, true};
 int gCaretTimer = 0;
 }  // namespace
 
+TShortCutHandler& ShortCuts() {
+  static TShortCutHandler h;
+  return h;
+}
+
+void SetShortCutHandler(TShortCutHandler handler) { ShortCuts() = std::move(handler); }
+
 unsigned NextPaintSerial() {
   if (++gPaintSerial == 0) ++gPaintSerial;
   return gPaintSerial;
@@ -936,6 +943,8 @@ void TWinControl::Dispatch(TMessage& m) {
     case CN_SYSKEYDOWN: {
       m.Result = 1;
       int key = static_cast<int>(m.WParam);
+      if (ShortCuts() && ShortCuts()(this, static_cast<Word>(key), KeyDataToShiftState(static_cast<std::int32_t>(m.LParam))))
+        return;
       if (Perform(CM_CHILDKEY, key, reinterpret_cast<LPARAM>(this)) != 0) return;
       int mask = 0;
       switch (key) {

@@ -494,5 +494,11 @@ void ReleaseCapture();
 // goes to `update` when given (ScrollWindowEx with SW_INVALIDATE).
 bool ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, TRect* update);
 
+// Where the menu layer hooks in for shortcut keys: asked first for every key
+// down on a focused window (form menu shortcuts, popup menus of the control
+// and its parents); true consumes the key.
+using TShortCutHandler = std::function<bool(TWinControl* focused, Word key, TShiftState shift)>;
+void SetShortCutHandler(TShortCutHandler handler);
+
 // Sends CM_CANCELMODE to the focused control (when it is not `sender`).
 void SendCancelMode(TControl* sender);

@@ -198,6 +198,30 @@ TEST(Focus, KeyPreviewAndZeroedKeysStopTheKey) {
   EXPECT_EQ(order, (std::vector<std::string>{"form", "control", "form", "control", "press w"}));
 }
 
+TEST(Focus, MenuShortCutsComeBeforeTheControl) {
+  TUiTestDriver d;
+  Log log;
+  TForm* f = MakeForm();
+  auto* c = new TRecorder(f, f, "c", &log, DLGC_WANTARROWS);
+  f->Show();
+  std::vector<std::string> fired;
+  SetShortCutHandler([&](TWinControl* focused, Word key, TShiftState shift) {
+    EXPECT_EQ(focused, c);
+    if (key == VK_RIGHT && shift == ssCtrl) return fired.push_back("Tag +"), true;
+    if (key == VK_NEXT && shift == ssAlt) return fired.push_back("Jahr +"), true;
+    return false;
+  });
+  d.PressKey(VK_RIGHT, ssCtrl);
+  d.PressKey(VK_NEXT, ssAlt);  // Alt combinations arrive as system keys
+  d.PressKey(VK_RIGHT);
+  SetShortCutHandler(nullptr);
+  EXPECT_EQ(fired, (std::vector<std::string>{"Tag +", "Jahr +"}));
+  Log downs;
+  for (auto& e : log)
+    if (e.find("KEYDOWN") != std::string::npos) downs.push_back(e);
+  EXPECT_EQ(downs, (Log{"c:WM_KEYDOWN:39"}));
+}
+
 TEST(Focus, HidingOrDisablingTheFocusedControlGivesFocusToForm) {
   TUiTestDriver d;
   TForm* f = MakeForm();
