@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/test_paths.h"
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -54,8 +56,7 @@ struct TableTest : ::testing::Test {
 
   void SetUp() override {
     liveBefore = BapiLiveObjectCount();
-    const char* bin = std::getenv("ORV_BINARY_DIR");
-    dir = std::filesystem::path(bin ? bin : "/tmp") / "dbclient_test" /
+    dir = std::filesystem::path(testpaths::BinaryDir()) / "dbclient_test" /
           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
