@@ -285,6 +285,28 @@ class QtNativeWindow : public NativeWindow {
     w_->setCursor(QCursor(QPixmap::fromImage(img.copy()), hotX, hotY));
   }
   bool IsExposed() const override { return w_->isVisible(); }
+  bool GrabToPng(const std::string& path) override {
+    QScreen* screen = w_->screen();
+    if (!screen) return false;
+    QPixmap pm = screen->grabWindow(w_->winId());
+    return !pm.isNull() && pm.save(QString::fromUtf8(path.c_str()), "PNG");
+  }
+  void InjectKey(int key, std::uint32_t scanCode, const std::string& text, bool down) override {
+    QKeyEvent e(down ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier, scanCode, 0, 0,
+                QString::fromUtf8(text.c_str()));
+    QCoreApplication::sendEvent(w_, &e);
+  }
+  void InjectMouse(NativeInput::Kind kind, int button, int x, int y) override {
+    Qt::MouseButton b = button == 1 ? Qt::RightButton : button == 2 ? Qt::MiddleButton : Qt::LeftButton;
+    QEvent::Type t = kind == NativeInput::MouseDown       ? QEvent::MouseButtonPress
+                     : kind == NativeInput::MouseUp       ? QEvent::MouseButtonRelease
+                     : kind == NativeInput::MouseDblClick ? QEvent::MouseButtonDblClick
+                                                          : QEvent::MouseMove;
+    QPointF local(x, y);
+    QMouseEvent e(t, local, w_->mapToGlobal(local), t == QEvent::MouseMove ? Qt::NoButton : b,
+                  t == QEvent::MouseButtonRelease || t == QEvent::MouseMove ? Qt::NoButton : b, Qt::NoModifier);
+    QCoreApplication::sendEvent(w_, &e);
+  }
 
  private:
   HostWidget* w_;

@@ -57,6 +57,14 @@ class NativeWindow {
   virtual void SetCursorShape(int cursor) = 0;
   virtual void SetCursorImage(int w, int h, int hotX, int hotY, const std::uint32_t* argb) = 0;
   virtual bool IsExposed() const = 0;
+  // Feeds a toolkit event through the same path as real input (tests of the
+  // translation): a key with its toolkit code, X11 key code and text, or a
+  // mouse event (NativeInput kinds MouseDown/Up/DblClick/Move) at client pixels.
+  virtual void InjectKey(int toolkitKey, std::uint32_t scanCode, const std::string& textUtf8, bool down) = 0;
+  virtual void InjectMouse(NativeInput::Kind kind, int button, int x, int y) = 0;
+  // Saves what the window system shows of the window as PNG (false when the
+  // platform cannot read the screen back).
+  virtual bool GrabToPng(const std::string& path) = 0;
 };
 
 // `surface` is shown as it stands; `sink` gets the input.

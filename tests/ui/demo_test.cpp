@@ -56,10 +56,13 @@ TEST(Demo, OpensAsARealWindowUnderXvfb) {
   // The window program is built beside this test.
   std::string exe = std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/ui_demo_window";
   ASSERT_TRUE(std::filesystem::exists(exe));
-  std::string cmd = "env -u QT_QPA_PLATFORM timeout 60 xvfb-run -a " + exe + " >/dev/null 2>&1";
+  std::string shot = TUiTestDriver::ArtifactDir() + "/demo_window_xvfb.png";
+  std::filesystem::remove(shot);
+  std::string cmd = "env -u QT_QPA_PLATFORM timeout 60 xvfb-run -a " + exe + " " + shot + " >/dev/null 2>&1";
   int rc = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(rc));
   EXPECT_EQ(WEXITSTATUS(rc), 0);
+  EXPECT_TRUE(std::filesystem::exists(shot));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include "platform/ui/timers.h"
 #include "tests/ui/demo_form.h"
 
-int main() {
+int main(int argc, char** argv) {
   InitUi();
   if (qthost::PlatformName() != "xcb") {
     std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
@@ -20,18 +20,30 @@ int main() {
   // Give the window time to appear, then press Escape through our key path.
   auto* t = new TTimer(demo.form);
   t->SetInterval(300);
-  int ticks = 0;
+  int ticks = 0, clicks = 0;
+  demo.b2->OnClick = [&](TObject*) { ++clicks; };
   t->OnTimer = [&](TObject*) {
     ++ticks;
-    if (demo.form->Native() && demo.form->Native()->IsExposed() && ticks >= 2) {
-      Application->DeliverKey(0x1B, true, 0x1B);
-      Application->DeliverKey(0x1B, false, 0);
+    qtwin::NativeWindow* w = demo.form->Native();
+    if (w && w->IsExposed() && ticks == 2) {
+      // What the X server shows, for looking at.
+      if (argc > 1) w->GrabToPng(argv[1]);
+      // A click on "Vor" through the window, then Escape.
+      TPoint p = demo.form->ScreenToClient(demo.b2->ClientToScreen({10, 10}));
+      w->InjectMouse(qtwin::NativeInput::MouseMove, 0, p.X, p.Y);
+      w->InjectMouse(qtwin::NativeInput::MouseDown, 0, p.X, p.Y);
+      w->InjectMouse(qtwin::NativeInput::MouseUp, 0, p.X, p.Y);
+    }
+    if (w && w->IsExposed() && ticks == 3) {
+      w->InjectKey(0x01000000, 9, "\x1b", true);
+      w->InjectKey(0x01000000, 9, "", false);
     }
     if (ticks > 30) demo.form->SetModalResult(mrAbort);
   };
   result = demo.form->ShowModal();
-  std::fprintf(stderr, "modal result %d after %d ticks, paints %d\n", result, ticks, demo.paint->paints);
-  bool ok = result == mrCancel && demo.paint->paints > 0;
+  std::fprintf(stderr, "modal result %d after %d ticks, paints %d, clicks %d\n", result, ticks, demo.paint->paints,
+               clicks);
+  bool ok = result == mrCancel && demo.paint->paints > 0 && clicks == 1;
   ShutdownUi();
   return ok ? 0 : 1;
 }

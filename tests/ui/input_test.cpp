@@ -37,6 +37,40 @@ TEST(Keys, ToolkitKeysBecomeWindowsVirtualKeys) {
   EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKey5, 0, true), VK_NUMPAD0 + 5);
 }
 
+TEST(Keys, ToolkitEventsTakeTheRealInputPath) {
+  TUiTestDriver d;
+  Log log;
+  TForm* f = MakeForm();
+  auto* c = new TRecorder(f, f, "c", &log, DLGC_WANTCHARS);
+  c->SetBounds(10, 10, 60, 30);
+  int clicks = 0;
+  c->OnClick = [&](TObject*) { ++clicks; };
+  f->Show();
+  qtwin::NativeWindow* w = f->Native();
+  ASSERT_NE(w, nullptr);
+  log.clear();
+  // The key right of "0" by its X11 key code, typing ß.
+  w->InjectKey(kKeyMinus, 20, "\u00df", true);
+  w->InjectKey(kKeyMinus, 20, "", false);
+  Log expected = {"c:WM_KEYDOWN:219", "c:WM_CHAR:223", "c:WM_KEYUP"};
+  EXPECT_EQ(log, expected);
+  log.clear();
+  // Shift held through its own key events.
+  w->InjectKey(0x01000020, 50, "", true);
+  EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+  w->InjectKey(kKeyAdiaeresis, 48, "\u00c4", true);
+  w->InjectKey(kKeyAdiaeresis, 48, "", false);
+  w->InjectKey(0x01000020, 50, "", false);
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
+  EXPECT_NE(std::find(log.begin(), log.end(), "c:WM_CHAR:196"), log.end());
+  // A click through the toolkit, at form client pixels.
+  w->InjectMouse(qtwin::NativeInput::MouseMove, 0, 20, 20);
+  w->InjectMouse(qtwin::NativeInput::MouseDown, 0, 20, 20);
+  w->InjectMouse(qtwin::NativeInput::MouseUp, 0, 20, 20);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+}
+
 TEST(Keys, CharactersAreWindows1252WithControlCodes) {
   EXPECT_EQ(TranslateKeyToChar('A', 0, U'a'), 'a');
   EXPECT_EQ(TranslateKeyToChar(VK_OEM_7, ssShift, U'Ä'), 0xC4);
