@@ -663,6 +663,7 @@ void TWinControl::CreateWnd() {
   Registry()[handle_] = this;
   ApplyScrollStyles();
   Perform(WM_CREATE, 0, 0);
+  Perform(WM_SETFONT, 0, 0);
   SendSize();
   for (TControl* c : controls_)
     if (c->IsWindowed() && c->Visible()) static_cast<TWinControl*>(c)->HandleNeeded();
@@ -984,6 +985,11 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_SIZE:
       Realign();
       Resize();
+      return;
+    case CM_FONTCHANGED:
+      // The window learns its new font as the platform tells it.
+      if (handle_) Perform(WM_SETFONT, 0, 1);
+      Invalidate();
       return;
     case CM_ENABLEDCHANGED:
       if (!enabled_ && Focused()) {

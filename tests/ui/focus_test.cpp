@@ -56,6 +56,30 @@ TEST(Focus, ExitHandlerMovingFocusStopsTheWalk) {
   EXPECT_EQ(f->ActiveControl(), c);
 }
 
+TEST(Focus, ExitHandlerThatRefusesKeepsTheFocusAndReportsTheError) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* list = new TRecorder(f, f, "list", nullptr);
+  auto* other = new TRecorder(f, f, "other", nullptr);
+  f->Show();
+  ASSERT_TRUE(list->Focused());
+  // As a data-aware list does: writing the record fails, the focus goes back
+  // to the list and the error is raised again.
+  list->OnExit = [&](TObject*) {
+    list->SetFocus();
+    throw EConvertError("Feld ist leer");
+  };
+  other->SetFocus();
+  EXPECT_TRUE(list->Focused());
+  EXPECT_EQ(f->ActiveControl(), list);
+  EXPECT_EQ(f->FocusedControl(), list);
+  ASSERT_EQ(d.MessageBoxes().size(), 1u);
+  EXPECT_EQ(d.MessageBoxes()[0].Text, "Feld ist leer.");
+  list->OnExit = nullptr;
+  other->SetFocus();
+  EXPECT_TRUE(other->Focused());
+}
+
 TEST(Focus, TabAndShiftTabFollowTabOrderSkippingUnfocusable) {
   TUiTestDriver d;
   TForm* f = MakeForm();
