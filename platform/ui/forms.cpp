@@ -699,7 +699,12 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
       left_ = in.x - FrameX();
       top_ = in.y - FrameTop();
       break;
-    case K::CloseRequest: SendMessage(Handle(), WM_CLOSE, 0, 0); break;
+    case K::CloseRequest:
+      if (BlockedByModal(this))
+        MessageBeep(0);  // a window under a modal dialog takes no input
+      else
+        SendMessage(Handle(), WM_CLOSE, 0, 0);
+      break;
     case K::Activated:
       if (!active_ && !popup_ && !BlockedByModal(this)) Application->ActivateForm(this);
       break;

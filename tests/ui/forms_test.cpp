@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/qt/qt_window_host.h"
 #include "platform/ui/singleinstance.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -39,6 +40,10 @@ TEST(Modal, NestedLoopsReturnTheirOwnResults) {
     EXPECT_EQ(&active, inner);
     EXPECT_EQ(Application->ModalLevel(), 2);
     d.Click(outerOk);  // the outer form takes no input while the inner one is modal
+    EXPECT_EQ(outer->ModalResult(), mrNone);
+    qtwin::NativeInput close;
+    close.kind = qtwin::NativeInput::CloseRequest;
+    outer->NativeInput(close);  // nor its window's close button
     EXPECT_EQ(outer->ModalResult(), mrNone);
     d.Click(innerNo);
   });
