@@ -1171,9 +1171,13 @@ bool TWinControl::ScrollBarMouse(TMessage& m) {
       // Auto-repeat while held: first after 400 ms, then every 100 ms.
       HWND h = Handle();
       auto ticks = std::make_shared<int>(0);
-      barTimer_ = Timers().SetTimer(0, 100, [h, ticks, bar, code] {
+      auto id = std::make_shared<int>(0);
+      *id = barTimer_ = Timers().SetTimer(0, 100, [h, ticks, id, bar, code] {
         TWinControl* self = FindControl(h);
-        if (!self || self->barTracking_ != bar) return;
+        if (!self || self->barTracking_ != bar) {
+          Timers().KillTimer(*id);  // the window went away while the button was held
+          return;
+        }
         if (++*ticks < 4) return;
         self->Perform(bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MakeLong(code, 0), 0);
       });

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/qt/qt_window_host.h"
+#include "platform/ui/timers.h"
 #include "platform/ui/singleinstance.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -185,6 +186,32 @@ TEST(Application, ExceptionsInHandlersReachHandleException) {
   f->Invalidate();
   d.Process();
   EXPECT_EQ(seen, (std::vector<std::string>{"Datei fehlt", "roh", "Taste", "Malen"}));
+}
+
+TEST(Application, ShutdownLeavesNoTimersFocusOrCaretBehind) {
+  {
+    TUiTestDriver d;
+    TForm* f = MakeForm();
+    auto* c = new TRecorder(f, f, "c", nullptr);
+    c->SetBounds(0, 0, 100, 100);
+    c->SetStyleBits(WS_VSCROLL, 0);
+    c->SetHint("Tipp");
+    c->SetShowHint(true);
+    auto* t = new TTimer(f);
+    t->OnTimer = [](TObject*) {};
+    f->Show();
+    CreateCaret(c->Handle(), 0, 1, 10);
+    d.MouseMove(c, 10, 10);          // hint pending
+    d.MouseDown(c, 90, 95);          // holding a scroll arrow: repeat timer
+    d.Advance(50);
+    delete c;                        // freed while held
+    d.Advance(500);
+  }
+  EXPECT_EQ(Timers().Count(), 0u);
+  EXPECT_EQ(GetFocus(), 0u);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  EXPECT_EQ(CaretState().Owner, 0u);
+  EXPECT_EQ(Application, nullptr);
 }
 
 TEST(Application, MessagesToFreedControlsAreDropped) {
