@@ -1057,6 +1057,14 @@ void TApplication::UpdateHint(TControl* over, TPoint screenPos) {
     int h = hintWindow_->Font()->Data().Metric.tmHeight + 6;
     hintWindow_->SetBounds(hintPos_.X, hintPos_.Y + 20, w, h);
     hintWindow_->Show();
+    // The hint goes after a while; it does not come back until the mouse
+    // has left the control.
+    hintTimer_ = Timers().SetTimer(0, static_cast<unsigned>(hintHidePause_), [this] {
+      Timers().KillTimer(hintTimer_);
+      hintTimer_ = 0;
+      currentHint_.clear();
+      if (hintWindow_) hintWindow_->Hide();
+    });
   });
 }
 

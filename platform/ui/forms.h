@@ -312,6 +312,8 @@ class TApplication : public TComponent {
   void SetShowHint(bool v) { showHint_ = v; }
   int HintPause() const { return hintPause_; }
   void SetHintPause(int ms) { hintPause_ = ms; }
+  int HintHidePause() const { return hintHidePause_; }
+  void SetHintHidePause(int ms) { hintHidePause_ = ms; }
   // The hint on display (empty: none).
   const AnsiString& CurrentHint() const { return currentHint_; }
   void CancelHint();
@@ -362,6 +364,7 @@ class TApplication : public TComponent {
   TCustomForm* mainForm_ = nullptr;
   bool showHint_ = true;
   int hintPause_ = 500;
+  int hintHidePause_ = 2500;
   int hintTimer_ = 0;
   TControl* hintControl_ = nullptr;
   TCustomForm* hintWindow_ = nullptr;

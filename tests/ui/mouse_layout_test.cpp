@@ -88,6 +88,11 @@ TEST(Mouse, EnterLeaveHintCursorAndPopup) {
   EXPECT_TRUE(Application->CurrentHint().empty());
   d.Advance(600);
   EXPECT_EQ(Application->CurrentHint(), "Hilfe");
+  d.Advance(2500);  // gone after the hide pause, not shown again while still over it
+  EXPECT_TRUE(Application->CurrentHint().empty());
+  d.MouseMove(a, 7, 7);
+  d.Advance(600);
+  EXPECT_TRUE(Application->CurrentHint().empty());
   d.MouseMove(f, 200, 150);
   EXPECT_EQ(log.back(), "a:CM_MOUSELEAVE");
   EXPECT_TRUE(Application->CurrentHint().empty());
