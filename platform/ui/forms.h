@@ -316,6 +316,8 @@ class TApplication : public TComponent {
   void SetHintHidePause(int ms) { hintHidePause_ = ms; }
   // The hint on display (empty: none).
   const AnsiString& CurrentHint() const { return currentHint_; }
+  // The window that shows it (nullptr before the first hint).
+  TCustomForm* HintWindow() const { return hintWindow_; }
   void CancelHint();
 
   // Help stand-in: the help text of a context number, or a German notice

@@ -88,6 +88,11 @@ TEST(Mouse, EnterLeaveHintCursorAndPopup) {
   EXPECT_TRUE(Application->CurrentHint().empty());
   d.Advance(600);
   EXPECT_EQ(Application->CurrentHint(), "Hilfe");
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(Application->HintWindow()->Showing());
+  EXPECT_EQ(Application->HintWindow()->ClientOrigin().Y, a->ClientToScreen({5, 5}).Y + 20);
+  d.SavePng(Application->HintWindow(), "hint_window");
+  EXPECT_EQ(d.PixelAt(Application->HintWindow(), 1, 1), ColorToRGB(clInfoBk));
   d.Advance(2500);  // gone after the hide pause, not shown again while still over it
   EXPECT_TRUE(Application->CurrentHint().empty());
   d.MouseMove(a, 7, 7);
