@@ -3,6 +3,7 @@
 #include "platform/ui/controls.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <unordered_map>
 
@@ -26,6 +27,24 @@ TCaretState gCaret{0, 0, 0, 0, 0, 1, true};
 int gCaretTimer = 0;
 }  // namespace
 
+// Window timers by (window, id) to the scheduler's ids.
+std::map<std::pair<HWND, unsigned>, int>& WindowTimers() {
+  static std::map<std::pair<HWND, unsigned>, int> t;
+  return t;
+}
+
+void KillWindowTimers(HWND wnd) {
+  auto& t = WindowTimers();
+  for (auto it = t.begin(); it != t.end();) {
+    if (it->first.first == wnd) {
+      Timers().KillTimer(it->second);
+      it = t.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 TShortCutHandler& ShortCuts() {
   static TShortCutHandler h;
   return h;
@@ -36,6 +55,26 @@ void SetShortCutHandler(TShortCutHandler handler) { ShortCuts() = std::move(hand
 unsigned NextPaintSerial() {
   if (++gPaintSerial == 0) ++gPaintSerial;
   return gPaintSerial;
+}
+
+unsigned SetTimer(HWND wnd, unsigned id, unsigned interval) {
+  if (!FindControl(wnd)) return 0;
+  auto key = std::make_pair(wnd, id);
+  auto& t = WindowTimers();
+  auto it = t.find(key);
+  int sid = it != t.end() ? it->second : 0;
+  sid = Timers().SetTimer(sid, interval, [wnd, id] { SendMessage(wnd, WM_TIMER, id, 0); });
+  t[key] = sid;
+  return id;
+}
+
+bool KillTimer(HWND wnd, unsigned id) {
+  auto& t = WindowTimers();
+  auto it = t.find({wnd, id});
+  if (it == t.end()) return false;
+  Timers().KillTimer(it->second);
+  t.erase(it);
+  return true;
 }
 
 TWinControl* FindControl(HWND wnd) {
@@ -676,6 +715,7 @@ void TWinControl::DestroyWnd() {
   if (gCaret.Owner == handle_) DestroyCaret();
   Registry().erase(handle_);
   MessageQueue().RemoveFor(handle_);
+  KillWindowTimers(handle_);
   if (gFocus == handle_) gFocus = 0;
   handle_ = 0;
 }

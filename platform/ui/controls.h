@@ -494,6 +494,12 @@ void ReleaseCapture();
 // goes to `update` when given (ScrollWindowEx with SW_INVALIDATE).
 bool ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, TRect* update);
 
+// Window timers: WM_TIMER with the timer id in WParam goes to the window
+// every `interval` ms until killed or the window is destroyed. Returns the id
+// (0 when the window does not exist).
+unsigned SetTimer(HWND wnd, unsigned id, unsigned interval);
+bool KillTimer(HWND wnd, unsigned id);
+
 // Where the menu layer hooks in for shortcut keys: asked first for every key
 // down on a focused window (form menu shortcuts, popup menus of the control
 // and its parents); true consumes the key.

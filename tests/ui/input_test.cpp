@@ -200,6 +200,29 @@ TEST(Timers, TimerComponentAndExceptionsReachHandleException) {
   EXPECT_EQ(Timers().Now(), 1150);
 }
 
+TEST(Timers, WindowTimersSendWmTimerUntilKilledOrTheWindowGoes) {
+  TUiTestDriver d;
+  Log log;
+  TForm* f = MakeForm();
+  auto* c = new TRecorder(f, f, "c", &log);
+  f->Show();
+  log.clear();
+  EXPECT_EQ(SetTimer(c->Handle(), 7, 100), 7u);
+  SetTimer(c->Handle(), 8, 150);
+  d.Advance(300);
+  EXPECT_EQ(log, (Log{"c:WM_TIMER", "c:WM_TIMER", "c:WM_TIMER", "c:WM_TIMER", "c:WM_TIMER"}));
+  EXPECT_TRUE(KillTimer(c->Handle(), 7));
+  EXPECT_FALSE(KillTimer(c->Handle(), 7));
+  SetTimer(c->Handle(), 8, 50);  // same id: new interval
+  log.clear();
+  d.Advance(100);
+  EXPECT_EQ(log.size(), 2u);
+  std::size_t before = Timers().Count();
+  delete c;
+  EXPECT_EQ(Timers().Count(), before - 1);
+  EXPECT_EQ(SetTimer(0x7777, 1, 10), 0u);
+}
+
 TEST(Caret, CreateShowHideNestingPositionAndBlink) {
   TUiTestDriver d;
   TForm* f = MakeForm();
