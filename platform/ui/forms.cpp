@@ -584,13 +584,16 @@ int TCustomForm::ShowModal() {
   if (visible_ || !enabled_ || modal_ || formStyle_ == fsMDIChild)
     throw EInvalidOperation("Cannot make a visible window modal");
   ReleaseCapture();
-  HWND self = Handle();
+  // Alive while the screen lists it (its handle may change on re-creation).
+  auto alive = [this] {
+    return Screen && std::find(Screen->forms_.begin(), Screen->forms_.end(), this) != Screen->forms_.end();
+  };
   TCustomForm* before = Screen ? Screen->activeForm_ : nullptr;
   modal_ = true;
   ++Application->modalLevel_;
   TModalResult result = mrNone;
   auto finish = [&] {
-    if (!FindControl(self)) {  // freed inside its own loop
+    if (!alive()) {  // freed inside its own loop
       --Application->modalLevel_;
       return;
     }
@@ -607,14 +610,14 @@ int TCustomForm::ShowModal() {
     Show();
     for (;;) {
       Application->HandleMessage();
-      if (!FindControl(self)) break;
+      if (!alive()) break;
       if (Application->Terminated())
         modalResult_ = mrCancel;
       else if (modalResult_ != mrNone)
         CloseModal();
       if (modalResult_ != mrNone) break;
     }
-    result = FindControl(self) ? modalResult_ : mrCancel;
+    result = alive() ? modalResult_ : mrCancel;
   } catch (...) {
     finish();
     throw;

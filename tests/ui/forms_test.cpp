@@ -76,6 +76,22 @@ TEST(Modal, ReentrantShowModalAndStarvedLoopsRaiseCleanly) {
   });
   EXPECT_EQ(f->ShowModal(), mrCancel);
   EXPECT_TRUE(raised);
+  // A window re-created while modal stays the same modal form.
+  d.WhenModal([&](TCustomForm& active) {
+    active.SetBorderStyle(bsDialog);
+    active.SetModalResult(mrOk);
+  });
+  EXPECT_EQ(f->ShowModal(), mrOk);
+  EXPECT_FALSE(f->Modal());
+  // caFree in a modal dialog: the result comes back, the form goes afterwards.
+  bool destroyed = false;
+  f->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+  f->OnDestroy = [&](TObject*) { destroyed = true; };
+  d.WhenModal([&](TCustomForm& active) { active.SetModalResult(mrYes); });
+  EXPECT_EQ(f->ShowModal(), mrYes);
+  EXPECT_FALSE(destroyed);
+  d.Process();
+  EXPECT_TRUE(destroyed);
   // Visible forms cannot go modal.
   f->Show();
   EXPECT_THROW(f->ShowModal(), EInvalidOperation);
