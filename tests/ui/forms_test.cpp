@@ -83,6 +83,14 @@ TEST(Modal, ReentrantShowModalAndStarvedLoopsRaiseCleanly) {
   });
   EXPECT_EQ(f->ShowModal(), mrOk);
   EXPECT_FALSE(f->Modal());
+  // Visible forms cannot go modal.
+  f->Show();
+  EXPECT_THROW(f->ShowModal(), EInvalidOperation);
+  f->Hide();
+  // A loop with nothing scripted does not hang: it raises and unwinds.
+  EXPECT_THROW(f->ShowModal(), EInvalidOperation);
+  EXPECT_FALSE(f->Visible());
+  EXPECT_EQ(Application->ModalLevel(), 0);
   // caFree in a modal dialog: the result comes back, the form goes afterwards.
   bool destroyed = false;
   f->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
@@ -92,14 +100,6 @@ TEST(Modal, ReentrantShowModalAndStarvedLoopsRaiseCleanly) {
   EXPECT_FALSE(destroyed);
   d.Process();
   EXPECT_TRUE(destroyed);
-  // Visible forms cannot go modal.
-  f->Show();
-  EXPECT_THROW(f->ShowModal(), EInvalidOperation);
-  f->Hide();
-  // A loop with nothing scripted does not hang: it raises and unwinds.
-  EXPECT_THROW(f->ShowModal(), EInvalidOperation);
-  EXPECT_FALSE(f->Visible());
-  EXPECT_EQ(Application->ModalLevel(), 0);
 }
 
 TEST(Modal, CloseQueryAndCloseActions) {
