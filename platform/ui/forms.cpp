@@ -1124,13 +1124,14 @@ void TApplication::MouseLeftForm(TCustomForm* form) {
 }
 
 void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y) {
+  // The button state follows the hardware even where the press is refused.
+  int vk = button == mbLeft ? VK_LBUTTON : button == mbRight ? VK_RBUTTON : VK_MBUTTON;
+  if (kind == mkDown || kind == mkDblClick) keyboard::SetKeyDown(vk, true);
+  if (kind == mkUp) keyboard::SetKeyDown(vk, false);
   if (!form || BlockedByModal(form)) {
     if (kind == mkDown) MessageBeep(0);
     return;
   }
-  int vk = button == mbLeft ? VK_LBUTTON : button == mbRight ? VK_RBUTTON : VK_MBUTTON;
-  if (kind == mkDown || kind == mkDblClick) keyboard::SetKeyDown(vk, true);
-  if (kind == mkUp) keyboard::SetKeyDown(vk, false);
   TPoint screen = form->ClientToScreen({x, y});
   TPoint inner;
   bool nonClient = false;

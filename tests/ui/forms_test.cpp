@@ -40,8 +40,11 @@ TEST(Modal, NestedLoopsReturnTheirOwnResults) {
   d.WhenModal([&](TCustomForm& active) {
     EXPECT_EQ(&active, inner);
     EXPECT_EQ(Application->ModalLevel(), 2);
+    int beeps = keyboard::BeepCount();
     d.Click(outerOk);  // the outer form takes no input while the inner one is modal
     EXPECT_EQ(outer->ModalResult(), mrNone);
+    EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
+    EXPECT_GE(GetKeyState(VK_LBUTTON), 0);  // the button is up again all the same
     qtwin::NativeInput close;
     close.kind = qtwin::NativeInput::CloseRequest;
     outer->NativeInput(close);  // nor its window's close button
