@@ -18,6 +18,33 @@ class TNotified : public TCustomControl {
   int Count(unsigned msg) const { return static_cast<int>(std::count(seen.begin(), seen.end(), msg)); }
 };
 
+TEST(Controls, WindowsExistOnceTheirFormIsShown) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* p = new TPanel(f);
+  p->SetParent(f);
+  EXPECT_FALSE(f->HandleAllocated());
+  EXPECT_FALSE(p->HandleAllocated());
+  std::vector<std::string> ev;
+  f->OnShow = [&](TObject*) { ev.push_back("show"); };
+  f->OnHide = [&](TObject*) { ev.push_back("hide"); };
+  f->Show();
+  EXPECT_TRUE(f->HandleAllocated());
+  EXPECT_TRUE(p->HandleAllocated());
+  auto* late = new TPanel(f);
+  late->SetParent(p);  // placed into a shown window: made at once
+  EXPECT_TRUE(late->HandleAllocated());
+  auto* hidden = new TPanel(f);
+  hidden->SetVisible(false);
+  hidden->SetParent(f);
+  EXPECT_FALSE(hidden->HandleAllocated());  // made when needed
+  EXPECT_NE(hidden->Handle(), 0u);
+  f->Hide();
+  EXPECT_EQ(ev, (std::vector<std::string>{"show", "hide"}));
+  EXPECT_FALSE(f->Showing());
+  EXPECT_FALSE(p->Showing());
+}
+
 TEST(Controls, PropertyChangesNotifyOnlyWhenTheyChange) {
   TUiTestDriver d;
   TForm* f = MakeForm();
