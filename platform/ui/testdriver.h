@@ -4,6 +4,18 @@
 // script, runs scripted steps inside modal loops, and saves windows as PNG.
 // Invariants: one driver at a time; its destructor frees every form and the
 // application object and puts the clock and keyboard back.
+//
+//   TUiTestDriver d;                       // first, before any form
+//   auto* f = new TMyDialog(Application);
+//   d.WhenModal([&](TCustomForm&) {        // runs inside ShowModal
+//     d.Type(CP1252("Müller").str());
+//     d.AnswerNextMessageBox(IDYES);
+//     d.Click(f->pbOk);
+//   });
+//   EXPECT_EQ(f->ShowModal(), mrOk);
+//   d.SavePng(f, "my_dialog");             // test-artifacts/ui/ in the build tree
+//
+// Text passed to Type is Windows-1252, hence CP1252 for literals.
 #pragma once
 
 #include <deque>
