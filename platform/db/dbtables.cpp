@@ -290,10 +290,12 @@ void TTable::SetExclusive(bool v) {
   exclusive_ = v;
 }
 
+AnsiString TTable::Caption() const { return Name().empty() ? tableName_ : Name(); }
+
 bool TTable::CanModify() const { return Active() && !ReadOnly() && !cursorReadOnly_; }
 
 TBapiHandle TTable::CreateHandle() {
-  if (tableName_.empty()) DatabaseError(Name() + ": Missing TableName property");
+  if (tableName_.empty()) DatabaseError(Caption() + ": Missing TableName property");
   TBapiHandle h = 0;
   Check(BapiOpenTable(DBHandle(), tableName_.c_str(), indexName_.empty() ? nullptr : indexName_.c_str(),
                       ReadOnly() ? bapiReadOnly : bapiReadWrite,
@@ -302,7 +304,7 @@ TBapiHandle TTable::CreateHandle() {
     AnsiString name;
     try {
       name = IndexForFields(h, SplitNames(indexFieldNames_));
-      if (name.empty()) DatabaseError(Name() + ": Index for fields '" + indexFieldNames_ + "' not found");
+      if (name.empty()) DatabaseError(Caption() + ": Index for fields '" + indexFieldNames_ + "' not found");
       Check(BapiSwitchToIndex(h, name.c_str()));
     } catch (...) {
       BapiCloseCursor(h);
@@ -361,7 +363,7 @@ void TTable::InternalClose() {
 TField* TTable::IndexFields(int i) const {
   if (i < 0 || i >= IndexFieldCount()) throw EListError("List index out of bounds (" + IntToStr(i) + ")");
   TField* f = FieldByNumber(indexFieldNos_[static_cast<size_t>(i)]);
-  if (!f) DatabaseError(Name() + ": Index field " + IntToStr(i) + " has no field");
+  if (!f) DatabaseError(Caption() + ": Index field " + IntToStr(i) + " has no field");
   return f;
 }
 
@@ -386,7 +388,7 @@ void TTable::SetIndex(const AnsiString& name, const AnsiString& fieldNames) {
   AnsiString target = name;
   if (!fieldNames.empty()) {
     target = IndexForFields(handle_, SplitNames(fieldNames));
-    if (target.empty()) DatabaseError(Name() + ": Index for fields '" + fieldNames + "' not found");
+    if (target.empty()) DatabaseError(Caption() + ": Index for fields '" + fieldNames + "' not found");
   }
   UpdateCursorPos();
   std::vector<uint8_t> here(static_cast<size_t>(BookmarkSize()));
@@ -428,7 +430,7 @@ int TTable::KeyFieldCount() const {
 }
 
 void TTable::SetKeyFieldCount(int v) {
-  if (State() != dsSetKey) DatabaseError(Name() + ": Dataset not in set-key mode");
+  if (State() != dsSetKey) DatabaseError(Caption() + ": Dataset not in set-key mode");
   keyBuffers_[keyIndex_].FieldCount = std::clamp(v, 0, IndexFieldCount());
 }
 
@@ -460,7 +462,7 @@ void TTable::PostKeyBuffer(bool commit) {
 
 void TTable::SetKeyFields(TKeyIndex k, const std::vector<Variant>& values) {
   if (static_cast<int>(values.size()) > IndexFieldCount())
-    DatabaseError(Name() + ": Too many key values for index '" + indexName_ + "'");
+    DatabaseError(Caption() + ": Too many key values for index '" + indexName_ + "'");
   TKeyBuffer& kb = keyBuffers_[k];
   Check(BapiInitRecord(handle_, kb.Rec->Data.data()));
   TDataSetState save = SetTempState(dsSetKey);
@@ -580,7 +582,7 @@ void TTable::SetRange(const std::vector<Variant>& startValues, const std::vector
 
 void TTable::SetMasterSource(TDataSource* v) {
   if (v == MasterSource()) return;
-  if (v && v->DataSet() == this) DatabaseError(Name() + ": Circular datalinks are not allowed");
+  if (v && v->DataSet() == this) DatabaseError(Caption() + ": Circular datalinks are not allowed");
   if (TDataSource* old = MasterSource()) RemoveFreeNotification(old);
   if (v) FreeNotification(v);
   masterLink_.SetDataSource(v);

@@ -242,6 +242,7 @@ private:
   bool indexDescending_ = false;
   bool rangeActive_ = false;
   int KeyCount(const TKeyBuffer& kb) const;
+  AnsiString Caption() const;  // for messages: the component's or the table's name
   std::vector<int> indexFieldNos_;
   bool cursorReadOnly_ = false;
   std::array<TKeyBuffer, kiCount> keyBuffers_;

@@ -1,0 +1,198 @@
+// Editing through a dataset: insert and append positions, posting and
+// cancelling, Before events that abort, key violations, required fields,
+// deletion and the error events.
+#include "tests/db/db_fixture.h"
+
+using namespace dbtest;
+
+TEST_F(DbTest, AppendIsAtEofInsertInTheMiddleIsNot) {
+  AddNumbered(5);
+  auto t = Table();
+  t->Open();
+  t->MoveBy(2);
+  t->Insert();
+  EXPECT_EQ(t->State(), dsInsert);
+  EXPECT_FALSE(t->Eof());
+  EXPECT_FALSE(t->Bof());
+  EXPECT_TRUE(t->FieldByName("ID")->IsNull());
+  t->Cancel();
+  EXPECT_EQ(t->State(), dsBrowse);
+  EXPECT_EQ(Id(t.get()), 3) << "cancelling an insert returns to the record it stood before";
+
+  t->Append();
+  EXPECT_TRUE(t->Eof());
+  t->FieldByName("ID")->SetAsInteger(6);
+  t->Post();
+  EXPECT_EQ(Id(t.get()), 6);
+  EXPECT_EQ(t->RecordCount(), 6);
+  t->Append();
+  t->Cancel();
+  EXPECT_EQ(Id(t.get()), 6) << "a cancelled append returns to the last record";
+
+  // A record inserted in the middle lands at its key's place.
+  t->First();
+  t->Insert();
+  t->FieldByName("ID")->SetAsInteger(100);
+  t->Post();
+  EXPECT_EQ(Id(t.get()), 100);
+  t->Next();
+  EXPECT_TRUE(t->Eof());
+  t->Prior();
+  EXPECT_EQ(Id(t.get()), 6);
+}
+
+TEST_F(DbTest, BeforePostThatRaisesKeepsEditStateAndData) {
+  AddPersons({{1, "Anna", 1, 1, 1950}, {2, "Bert", 2, 2, 1960}});
+  auto t = Table();
+  int afterPost = 0;
+  t->BeforePost = [](TDataSet*) { throw EDatabaseError("refused"); };
+  t->AfterPost = [&](TDataSet*) { ++afterPost; };
+  t->Open();
+  t->Edit();
+  t->FieldByName("NAME")->SetAsString("Anton");
+  EXPECT_THROW(t->Post(), EDatabaseError);
+  EXPECT_EQ(t->State(), dsEdit);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anton") << "the edit buffer is kept";
+  EXPECT_EQ(afterPost, 0);
+  auto other = Table();
+  other->Open();
+  EXPECT_EQ(other->FieldByName("NAME")->AsString(), "Anna") << "nothing reached the table";
+  t->Cancel();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna");
+  // A raising BeforeEdit or BeforeInsert leaves browse state.
+  t->BeforeEdit = [](TDataSet*) { Abort(); };
+  EXPECT_THROW(t->Edit(), EAbort);
+  EXPECT_EQ(t->State(), dsBrowse);
+  t->BeforeInsert = [](TDataSet*) { Abort(); };
+  EXPECT_THROW(t->Append(), EAbort);
+  EXPECT_EQ(t->State(), dsBrowse);
+  EXPECT_EQ(Id(t.get()), 1);
+}
+
+TEST_F(DbTest, KeyViolationRaisesAndKeepsInsertState) {
+  AddNumbered(3);
+  auto t = Table();
+  int errors = 0;
+  t->OnPostError = [&](TDataSet*, EDatabaseError& e, TDataAction& action) {
+    ++errors;
+    EXPECT_NE(dynamic_cast<EDBEngineError*>(&e), nullptr);
+    action = daFail;
+  };
+  t->Open();
+  t->Append();
+  t->FieldByName("ID")->SetAsInteger(2);
+  t->FieldByName("NAME")->SetAsString("Doppelt");
+  try {
+    t->Post();
+    FAIL() << "the duplicate key was accepted";
+  } catch (const EDBEngineError& e) {
+    EXPECT_EQ(e.ErrorCode(), bapiKeyViolation);
+  }
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(t->State(), dsInsert);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Doppelt");
+  // The user mends the key and posts again.
+  t->FieldByName("ID")->SetAsInteger(4);
+  t->Post();
+  EXPECT_EQ(t->RecordCount(), 4);
+  // daAbort turns the error into a silent abort.
+  t->OnPostError = [](TDataSet*, EDatabaseError&, TDataAction& a) { a = daAbort; };
+  t->Append();
+  t->FieldByName("ID")->SetAsInteger(1);
+  EXPECT_THROW(t->Post(), EAbort);
+  EXPECT_EQ(t->State(), dsInsert);
+  t->Cancel();
+}
+
+TEST_F(DbTest, RequiredFieldsAndReadOnlyState) {
+  auto t = Table();
+  t->Open();
+  t->Append();
+  t->FieldByName("NAME")->SetAsString("Ohne Nummer");
+  try {
+    t->Post();
+    FAIL() << "an empty required field was posted";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "Field 'ID' must have a value");
+  }
+  EXPECT_EQ(t->State(), dsInsert);
+  t->Cancel();
+  // Fields refuse writes outside edit state and on read-only fields.
+  EXPECT_THROW(t->FieldByName("NAME")->SetAsString("x"), EDatabaseError);
+  t->Close();
+  t->SetReadOnly(true);
+  t->Open();
+  EXPECT_FALSE(t->CanModify());
+  EXPECT_THROW(t->Append(), EDatabaseError);
+  EXPECT_EQ(t->State(), dsBrowse);
+}
+
+TEST_F(DbTest, DeleteMovesToTheNextRecordAndModifiedPostsOnMove) {
+  AddNumbered(4);
+  auto t = Table();
+  int afterDelete = 0;
+  t->AfterDelete = [&](TDataSet*) { ++afterDelete; };
+  t->Open();
+  t->Next();
+  t->Delete();
+  EXPECT_EQ(afterDelete, 1);
+  EXPECT_EQ(Id(t.get()), 3);
+  t->Last();
+  t->Delete();
+  EXPECT_EQ(Id(t.get()), 3) << "deleting the last record moves back";
+  EXPECT_EQ(t->RecordCount(), 2);
+  // Moving away from an edited record posts it; an unmodified one is
+  // cancelled.
+  t->First();
+  t->Edit();
+  t->FieldByName("NAME")->SetAsString("Neu");
+  EXPECT_TRUE(t->Modified());
+  t->Next();
+  EXPECT_EQ(t->State(), dsBrowse);
+  t->First();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Neu");
+  t->Edit();
+  EXPECT_FALSE(t->Modified());
+  t->Next();
+  EXPECT_EQ(t->State(), dsBrowse);
+  t->Delete();
+  t->Delete();
+  EXPECT_TRUE(t->IsEmpty());
+  EXPECT_TRUE(t->Eof() && t->Bof());
+  EXPECT_THROW(t->Delete(), EDatabaseError);
+  // Edit on an empty dataset inserts.
+  t->Edit();
+  EXPECT_EQ(t->State(), dsInsert);
+  t->Cancel();
+}
+
+TEST_F(DbTest, EventsInOrderAndNewRecordDefaults) {
+  AddNumbered(2);
+  auto t = Table();
+  std::vector<std::string> log;
+  auto note = [&](const char* s) { return [&log, s](TDataSet*) { log.push_back(s); }; };
+  t->BeforeOpen = note("BeforeOpen");
+  t->AfterOpen = note("AfterOpen");
+  t->BeforeInsert = note("BeforeInsert");
+  t->OnNewRecord = [&](TDataSet* d) {
+    log.push_back("OnNewRecord");
+    d->FieldByName("NAME")->SetAsString("Vorgabe");
+  };
+  t->AfterInsert = note("AfterInsert");
+  t->BeforeScroll = note("BeforeScroll");
+  t->AfterScroll = note("AfterScroll");
+  t->BeforeCancel = note("BeforeCancel");
+  t->AfterCancel = note("AfterCancel");
+  t->BeforeClose = note("BeforeClose");
+  t->AfterClose = note("AfterClose");
+  t->Open();
+  t->Append();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Vorgabe");
+  EXPECT_FALSE(t->Modified()) << "defaults of OnNewRecord do not count as a change";
+  t->Cancel();
+  t->Close();
+  EXPECT_EQ(log, (std::vector<std::string>{"BeforeOpen", "AfterOpen", "BeforeInsert", "BeforeScroll",
+                                           "OnNewRecord", "AfterInsert", "AfterScroll", "BeforeCancel",
+                                           "BeforeScroll", "AfterCancel", "AfterScroll", "BeforeClose",
+                                           "AfterClose"}));
+}
