@@ -711,7 +711,11 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
     case K::Activated:
       if (!active_ && !popup_ && !BlockedByModal(this)) Application->ActivateForm(this);
       break;
-    case K::Deactivated: break;
+    case K::Deactivated:
+      // Keys released elsewhere never reach us: do not leave modifiers held.
+      for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_SHIFT, VK_CONTROL, VK_MENU})
+        keyboard::SetKeyDown(vk, false);
+      break;
     case K::StateChanged:
       if (Application->MainForm() == this) {
         // Minimising the main window minimises the application.

@@ -69,6 +69,12 @@ TEST(Keys, ToolkitEventsTakeTheRealInputPath) {
   w->InjectMouse(qtwin::NativeInput::MouseUp, 0, 20, 20);
   EXPECT_EQ(clicks, 1);
   EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+  // Leaving the window with Shift held does not leave it held.
+  w->InjectKey(0x01000020, 50, "", true);
+  qtwin::NativeInput off;
+  off.kind = qtwin::NativeInput::Deactivated;
+  f->NativeInput(off);
+  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
 TEST(Keys, CharactersAreWindows1252WithControlCodes) {
