@@ -49,7 +49,7 @@ void ShutdownUi() {
   if (!Application) return;
   TApplication* app = Application;
   delete app;  // owns the forms created through CreateForm
-  while (Screen && Screen->FormCount() > 0) delete Screen->Forms(Screen->FormCount() - 1);
+  while (Screen && !Screen->forms_.empty()) delete Screen->forms_.back();
   Application = nullptr;
   delete Screen;
   Screen = nullptr;
@@ -743,6 +743,16 @@ int TScreen::Width() const { return qtwin::ScreenWidth(); }
 int TScreen::Height() const { return qtwin::ScreenHeight(); }
 
 TWinControl* TScreen::ActiveControl() const { return FindControl(GetFocus()); }
+
+int TScreen::FormCount() const {
+  return static_cast<int>(std::count_if(forms_.begin(), forms_.end(), [](TCustomForm* f) { return !f->IsPopup(); }));
+}
+
+TCustomForm* TScreen::Forms(int i) const {
+  for (TCustomForm* f : forms_)
+    if (!f->IsPopup() && i-- == 0) return f;
+  throw EListError("Form index out of range");
+}
 
 TStrings* TScreen::Fonts() {
   if (!fonts_) {

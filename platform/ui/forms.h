@@ -206,8 +206,9 @@ class TScreen : public TComponent {
   int PixelsPerInch() const { return 96; }
   TCustomForm* ActiveForm() const { return activeForm_; }
   TWinControl* ActiveControl() const;
-  int FormCount() const { return static_cast<int>(forms_.size()); }
-  TCustomForm* Forms(int i) const { return forms_.at(static_cast<std::size_t>(i)); }
+  // The forms, drop-down and hint windows left out, top-most last.
+  int FormCount() const;
+  TCustomForm* Forms(int i) const;
   // Installed font families (Windows-1252 names), sorted; owned by the screen.
   TStrings* Fonts();
 
@@ -231,6 +232,7 @@ class TScreen : public TComponent {
   friend class TCustomForm;
   friend class TApplication;
   friend struct UiInternals;
+  friend void ShutdownUi();
   std::vector<TCustomForm*> forms_;
   TCustomForm* activeForm_ = nullptr;
   TCursor cursor_ = crDefault;

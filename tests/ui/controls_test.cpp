@@ -246,6 +246,9 @@ TEST(Controls, PopupWindowsShowOnTopWithoutTakingTheFocus) {
   list->OnClick = [&](TObject*) { ++listClicks; };
   popup->Popup(Bounds(100, 120, 80, 60));
   EXPECT_TRUE(popup->Showing());
+  EXPECT_EQ(Screen->FormCount(), 1);  // drop-downs are not forms of the screen
+  EXPECT_EQ(Screen->Forms(0), f);
+  EXPECT_THROW(Screen->Forms(1), EListError);
   EXPECT_EQ(list->BoundsRect(), Rect(0, 0, 80, 60));
   EXPECT_EQ(popup->ClientOrigin(), (TPoint{100, 120}));
   EXPECT_TRUE(edit->Focused());
