@@ -155,6 +155,140 @@ def load_simple(name, nfields, keyfield):
     return table
 
 
+CALENDAR_DIR = "/usr/share/calendar"
+CAL_LINE = re.compile(r"^(\d\d)/(\d\d)\*?\s+(.*?),?\s+(\d{3,4})\b")
+
+
+def cross_check_calendar(persons):
+    """Compares birth and death dates with the installed calendar data files.
+
+    A person matches a line when the line names the surname as a word, says
+    born/died, and gives the same year; a different month or day is then a
+    warning to look at (the calendar files are not always right either)."""
+    if not os.path.isdir(CALENDAR_DIR):
+        print("  Kalenderabgleich:    übersprungen (Paket calendar fehlt)")
+        return
+    by_key = defaultdict(list)
+    for pid, p in persons.items():
+        if len(p["key"]) >= 4:
+            by_key[p["key"].lower()].append(pid)
+    checked = mismatched = 0
+    for root, _, files in os.walk(CALENDAR_DIR):
+        for name in files:
+            try:
+                text = open(os.path.join(root, name), encoding="utf-8").read()
+            except (UnicodeDecodeError, OSError):
+                continue
+            for line in text.splitlines():
+                m = CAL_LINE.match(line)
+                if not m:
+                    continue
+                month, day, what, year = int(m.group(1)), int(m.group(2)), m.group(3), int(m.group(4))
+                low = what.lower()
+                if re.search(r"\b(born|geboren)\b", low):
+                    idx = 5
+                elif re.search(r"\b(died|dies|gestorben)\b", low):
+                    idx = 7
+                else:
+                    continue
+                for word in set(re.findall(r"[a-zäöüéèáíóúç'-]+", low)):
+                    for pid in by_key.get(word, ()):
+                        # the given name must appear too, so that "Born" or "King" in a
+                        # sentence about someone else does not count as a match
+                        name = persons[pid]["name"]
+                        if "," in name:
+                            given = name.split(",", 1)[1].split()
+                            if given and given[0].lower().rstrip(".") not in low:
+                                continue
+                        try:
+                            d, mo, y, _, ad = parse_date(persons[pid]["f"][idx])
+                        except ValueError:
+                            continue
+                        if y != year or not ad or not mo:
+                            continue
+                        checked += 1
+                        if (mo, d) != (month, day):
+                            mismatched += 1
+                            warnings.append(f"Kalenderabgleich: {persons[pid]['name']} ({pid}) "
+                                            f"{'Geburt' if idx == 5 else 'Tod'} {d}.{mo}.{y}, "
+                                            f"{os.path.basename(name)}: {day}.{month}.{year}")
+    print(f"  Kalenderabgleich:    {checked} Daten verglichen, {mismatched} abweichend")
+
+
+# German place names of LAGE and their zone-table cities, for a coordinate check.
+ZONE_CITIES = {"Berlin": "Europe/Berlin", "Wien": "Europe/Vienna", "Zürich": "Europe/Zurich",
+               "Paris": "Europe/Paris", "London": "Europe/London", "Rom": "Europe/Rome",
+               "Madrid": "Europe/Madrid", "Moskau": "Europe/Moscow", "Tokio": "Asia/Tokyo",
+               "New York": "America/New_York", "Lissabon": "Europe/Lisbon", "Athen": "Europe/Athens",
+               "Kairo": "Africa/Cairo", "Sydney": "Australia/Sydney", "Dublin": "Europe/Dublin",
+               "Oslo": "Europe/Oslo", "Stockholm": "Europe/Stockholm", "Helsinki": "Europe/Helsinki",
+               "Warschau": "Europe/Warsaw", "Prag": "Europe/Prague", "Budapest": "Europe/Budapest",
+               "Bukarest": "Europe/Bucharest", "Sofia": "Europe/Sofia", "Istanbul": "Europe/Istanbul",
+               "Teheran": "Asia/Tehran", "Kabul": "Asia/Kabul", "Dhaka": "Asia/Dhaka",
+               "Jakarta": "Asia/Jakarta", "Manila": "Asia/Manila", "Seoul": "Asia/Seoul",
+               "Buenos Aires": "America/Argentina/Buenos_Aires", "Lima": "America/Lima",
+               "Bogotá": "America/Bogota", "Caracas": "America/Caracas", "Havanna": "America/Havana",
+               "Mexiko-Stadt": "America/Mexico_City", "Nairobi": "Africa/Nairobi", "Lagos": "Africa/Lagos",
+               "Algier": "Africa/Algiers", "Tunis": "Africa/Tunis", "Tripolis": "Africa/Tripoli",
+               "Reykjavík": "Atlantic/Reykjavik", "Kiew": "Europe/Kyiv", "Amsterdam": "Europe/Amsterdam",
+               "Brüssel": "Europe/Brussels", "Kopenhagen": "Europe/Copenhagen", "Riga": "Europe/Riga",
+               "Vilnius": "Europe/Vilnius", "Tallinn": "Europe/Tallinn", "Belgrad": "Europe/Belgrade",
+               "Minsk": "Europe/Minsk", "Chicago": "America/Chicago", "Los Angeles": "America/Los_Angeles",
+               "Toronto": "America/Toronto", "Singapur": "Asia/Singapore", "Bangkok": "Asia/Bangkok",
+               "Kathmandu": "Asia/Kathmandu", "Colombo": "Asia/Colombo", "Taipeh": "Asia/Taipei",
+               "Auckland": "Pacific/Auckland", "Montevideo": "America/Montevideo", "La Paz": "America/La_Paz",
+               "Asunción": "America/Asuncion", "Maputo": "Africa/Maputo", "Khartum": "Africa/Khartoum",
+               "Kinshasa": "Africa/Kinshasa", "Windhuk": "Africa/Windhoek", "Accra": "Africa/Accra",
+               "Dakar": "Africa/Dakar", "Bamako": "Africa/Bamako", "Luanda": "Africa/Luanda",
+               "Harare": "Africa/Harare", "Kampala": "Africa/Kampala", "Addis Abeba": "Africa/Addis_Ababa",
+               "Baku": "Asia/Baku", "Tiflis": "Asia/Tbilisi", "Eriwan": "Asia/Yerevan",
+               "Taschkent": "Asia/Tashkent", "Bagdad": "Asia/Baghdad", "Riad": "Asia/Riyadh",
+               "Damaskus": "Asia/Damascus", "Beirut": "Asia/Beirut", "Amman": "Asia/Amman",
+               "Jerusalem": "Asia/Jerusalem", "Kuwait": "Asia/Kuwait", "Doha": "Asia/Qatar",
+               "Pjöngjang": "Asia/Pyongyang", "Ulaanbaatar": "Asia/Ulaanbaatar", "Hanoi": "Asia/Bangkok"}
+
+
+def zone_coord(text):
+    sign = -1 if text[0] == "-" else 1
+    digits = text[1:]
+    deg_len = 2 if len(digits) in (4, 6) else 3
+    deg = int(digits[:deg_len])
+    minutes = int(digits[deg_len:deg_len + 2])
+    seconds = int(digits[deg_len + 2:] or 0)
+    return sign * (deg + minutes / 60 + seconds / 3600)
+
+
+def cross_check_positions():
+    """Compares LAGE coordinates with the time-zone table where a city is listed there."""
+    path = "/usr/share/zoneinfo/zone.tab"
+    if not os.path.exists(path):
+        print("  Lagenabgleich:       übersprungen (zone.tab fehlt)")
+        return
+    zones = {}
+    for line in open(path, encoding="utf-8"):
+        if line.startswith("#"):
+            continue
+        f = line.split("\t")
+        m = re.match(r"^([+-]\d+)([+-]\d+)$", f[1])
+        if m:
+            zones[f[2].strip()] = (zone_coord(m.group(1)), zone_coord(m.group(2)))
+    compared = bad = 0
+    for p, no, f in records("lage.txt", 3):
+        zone = ZONE_CITIES.get(f[0])
+        if zone not in zones:
+            continue
+        lat = float(f[1][:-1]) * (1 if f[1].endswith("N") else -1)
+        lon = float(f[2][:-1]) * (1 if f[2].endswith("O") else -1)
+        zlat, zlon = zones[zone]
+        if zone == "Asia/Bangkok":  # Hanoi shares Bangkok's zone; no coordinate to compare
+            continue
+        compared += 1
+        if abs(lat - zlat) > 0.3 or abs(lon - zlon) > 0.3:
+            bad += 1
+            err(p, no, f"{f[0]}: {lat:.2f}/{lon:.2f} weicht von {zone} {zlat:.2f}/{zlon:.2f} ab")
+    print(f"  Lagenabgleich:       {compared} Orte mit der Zeitzonentabelle verglichen, {bad} abweichend")
+
+
 def main():
     nations = load_simple("nationen.txt", 3, 1)
     nation_ids = Counter(f[0] for f in nations.values())
@@ -345,6 +479,9 @@ def main():
             err(path, no, f"Breite {lat!r} ungültig")
         if not re.match(r"^\d{1,3}(\.\d+)?[OW]$", lon) or float(lon[:-1]) > 180:
             err(path, no, f"Länge {lon!r} ungültig")
+
+    cross_check_calendar(persons)
+    cross_check_positions()
 
     # coverage
     all_days = [(m, d) for m in range(1, 13) for d in range(1, days_in_month(m, 2000, 1) + 1)]
