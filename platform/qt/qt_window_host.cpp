@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
@@ -343,8 +344,34 @@ int ScreenHeight() {
 
 void Beep() { QApplication::beep(); }
 
+namespace {
+std::function<void()>& ModalService() {
+  static std::function<void()> s;
+  return s;
+}
+
+// Runs the service on a toolkit timer for the lifetime of a native dialog.
+class ServiceTimer {
+ public:
+  ServiceTimer() {
+    if (!ModalService()) return;
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [] {
+      if (ModalService()) ModalService()();
+    });
+    timer_.start();
+  }
+
+ private:
+  QTimer timer_;
+};
+}  // namespace
+
+void SetNativeModalService(std::function<void()> service) { ModalService() = std::move(service); }
+
 int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
   qthost::EnsureGuiApplication();
+  ServiceTimer service;
   QMessageBox box;
   box.setWindowTitle(QString::fromUtf8(caption.c_str()));
   box.setText(QString::fromUtf8(text.c_str()));
@@ -388,6 +415,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, unsigned
 bool ShowFileDialog(bool save, const std::string& title, const std::string& filter, const std::string& dir,
                     std::string& file) {
   qthost::EnsureGuiApplication();
+  ServiceTimer service;
   // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".
   QStringList parts = QString::fromUtf8(filter.c_str()).split('|');
   QStringList qf;

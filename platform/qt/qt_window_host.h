@@ -75,6 +75,10 @@ void PumpEvents(int waitMs);
 int ScreenWidth();
 int ScreenHeight();
 void Beep();
+// While a toolkit dialog runs its own loop, this is called every few
+// milliseconds so that timers and posted messages keep going, as they do
+// under the platform's message boxes.
+void SetNativeModalService(std::function<void()> service);
 // Message box with the Windows flag set (MB_*); returns the ID* answer.
 int ShowMessageBox(const std::string& textUtf8, const std::string& captionUtf8, unsigned flags);
 // File dialog; false when cancelled.

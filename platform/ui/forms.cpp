@@ -43,6 +43,9 @@ void InitUi() {
   qthost::EnsureGuiApplication();
   Screen = new TScreen(nullptr);
   Application = new TApplication(nullptr);
+  qtwin::SetNativeModalService([] {
+    if (Application) Application->ServiceNativeModal();
+  });
 }
 
 void ShutdownUi() {
@@ -949,6 +952,26 @@ void TApplication::ActivateForm(TCustomForm* f) {
   for (TCustomForm* g : Screen->forms_)
     if (g != f && g->active_) g->SetActive(false);
   f->SetActive(true);
+}
+
+void TApplication::ServiceNativeModal() {
+  // Inside a toolkit dialog's loop: no toolkit pumping of our own.
+  if (inService_) return;
+  inService_ = true;
+  Guard(this, [this] {
+    TQueuedMessage qm;
+    int budget = 100;  // bounded, so the dialog stays responsive
+    while (budget-- > 0 && MessageQueue().Peek(qm, 0, 0, 0, true)) {
+      if (qm.Wnd == 0) {
+        if (qm.Message.Msg == WM_QUIT) terminated_ = true;
+        continue;
+      }
+      SendMessage(qm.Wnd, qm.Message.Msg, qm.Message.WParam, qm.Message.LParam);
+    }
+    if (!Timers().VirtualClock()) Timers().FireDue();
+    PaintAll();
+  });
+  inService_ = false;
 }
 
 bool TApplication::ProcessMessage() {

@@ -351,6 +351,9 @@ class TApplication : public TComponent {
   void DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat = false);
   void DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y);
   int ModalLevel() const { return modalLevel_; }
+  // Keeps timers, posted messages and painting going while a toolkit dialog
+  // (message box, file dialog) runs its own loop.
+  void ServiceNativeModal();
 
  private:
   friend class TCustomForm;
@@ -386,6 +389,7 @@ class TApplication : public TComponent {
   std::vector<ClassWindow> classWindows_;
   int modalLevel_ = 0;
   bool minimized_ = false;
+  bool inService_ = false;
   bool inException_ = false;
   TControl* mouseOver_ = nullptr;
   // Double-click detection for synthesised presses.

@@ -233,6 +233,22 @@ TEST(Application, ShutdownLeavesNoTimersFocusOrCaretBehind) {
   EXPECT_EQ(Application, nullptr);
 }
 
+TEST(Application, NativeDialogLoopsKeepPostedMessagesAndPaintingGoing) {
+  TUiTestDriver d;
+  Log log;
+  TForm* f = MakeForm();
+  auto* c = new TRecorder(f, f, "c", &log);
+  f->Show();
+  d.Process();
+  log.clear();
+  PostMessage(c->Handle(), WM_KEYDOWN, 'X', 0);
+  c->SetColor(clRed);  // needs a repaint
+  Application->ServiceNativeModal();
+  EXPECT_EQ(log, (Log{"c:WM_KEYDOWN:88"}));
+  EXPECT_FALSE(f->PaintPendingFor());
+  EXPECT_EQ(PixelToColor(f->Surface()->Row(5)[5]), clRed);
+}
+
 TEST(Application, MessagesToFreedControlsAreDropped) {
   TUiTestDriver d;
   TForm* f = MakeForm();
