@@ -1,0 +1,1011 @@
+// Text reader and RTF reader: buffered input, paragraph filling, the RTF
+// tokenizer, group stack, destinations and property handlers, tables,
+// pictures, footnotes, bookmarks and verbatim RTF-code runs.
+#include "richtext/io/reader.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
+#include "richtext/io/objects.h"
+#include "richtext/model/progress.h"
+
+namespace {
+
+constexpr int kLineStart = 100;    // capacity of a new line
+constexpr int kLineMax = 2048;     // lines grow up to this before a new one starts
+
+int HexValue(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+uint8_t Clamp8(int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
+
+void MarkChanged(TWPParagraphRec* p) { p->ChangeFlags |= wpcBreak | wpcMeasure; }
+
+int NearestColor(const TColor* table, TColor c) {
+  int best = 0;
+  int64_t bestDist = INT64_MAX;
+  for (int i = 0; i < 16; ++i) {
+    const int dr = static_cast<int>(table[i] & 0xFF) - static_cast<int>(c & 0xFF);
+    const int dg = static_cast<int>((table[i] >> 8) & 0xFF) - static_cast<int>((c >> 8) & 0xFF);
+    const int db = static_cast<int>((table[i] >> 16) & 0xFF) - static_cast<int>((c >> 16) & 0xFF);
+    const int64_t d = int64_t{dr} * dr + int64_t{dg} * dg + int64_t{db} * db;
+    if (d < bestDist) {
+      bestDist = d;
+      best = i;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+// --- TWPTextReader --------------------------------------------------------------
+
+TWPTextReader::TWPTextReader() { CurAttr.Size = 10; }
+TWPTextReader::~TWPTextReader() = default;
+
+int TWPTextReader::Refill() {
+  if (!Input) return -1;
+  blockPos_ = Input->Position();
+  const int n = Input->Read(buf_, sizeof buf_);
+  count_ = std::max(n, 0);
+  index_ = 0;
+  if (count_ == 0) return -1;
+  return buf_[index_++];
+}
+
+void TWPTextReader::UnreadChar() {
+  if (index_ > 0) {
+    --index_;
+  } else if (Input) {
+    Input->Seek(-1, soFromCurrent);
+    count_ = 0;
+  }
+}
+
+void TWPTextReader::FinishInput() {
+  if (Input && count_ > 0) Input->SetPosition(blockPos_ + index_);
+  count_ = index_ = 0;
+}
+
+void TWPTextReader::BeginParagraphs() {
+  if (!Par) {
+    TWPParagraphRec* p = nullptr;
+    Text->NewParagraph(p, kLineStart);
+    Par = p;
+    MadeParagraph = true;
+  }
+  FirstRead = Par;
+  line_ = Par->line;
+  while (line_->next) line_ = line_->next;
+  parDirty_ = false;
+}
+
+void TWPTextReader::StoreChar(unsigned char c, const TWPAttrRecord& attr) {
+  TWPLineRec* l = line_;
+  if (l->Length + 4 >= l->Capacity) {
+    if (l->Capacity < kLineMax) {
+      Text->GrowLineBuffer(l, std::min(kLineMax, std::max(16, l->Capacity * 2)));
+    }
+    if (l->Length + 4 >= l->Capacity) {
+      TWPLineRec* n = l;
+      Text->NewTextLine(n, kLineStart);
+      if (!n || n == l) throw EOutOfMemory("Out of memory");
+      line_ = l = n;
+    }
+  }
+  const int i = l->Length;
+  l->pc[i] = static_cast<char>(c);
+  if (l->pa) {
+    TWPAttrRecord a = attr;
+    if (MarkAutomatic) a.Style |= wpsAutomatic;
+    Text->SetCharAttr(l, i, a);
+  }
+  l->Length = static_cast<uint16_t>(i + 1);
+  l->pc[i + 1] = 0;
+  l->Flags |= wplChanged;
+  parDirty_ = true;
+}
+
+void TWPTextReader::NextParagraph() {
+  TWPParagraphRec* p = Par;
+  Text->NewParagraph(p, kLineStart);
+  p->Flags = 0;
+  p->Numbering = 0;
+  Par = p;
+  line_ = p->line;
+  parDirty_ = false;
+}
+
+void TWPTextReader::FinishParagraphs() {
+  for (TWPParagraphRec* p = FirstRead; p; p = p->next) {
+    MarkChanged(p);
+    if (p == Par) break;
+  }
+}
+
+uint8_t TWPTextReader::Read() {
+  if (!Header || !Text) throw Exception("Wrong Arguments");
+  BeginParagraphs();
+  const int64_t size = Input ? Input->Size() : 0;
+  WPProgressBegin(static_cast<int>(std::min<int64_t>(size, INT_MAX)));
+  bool afterCR = false;
+  int64_t n = 0;
+  for (int c; (c = ReadChar()) >= 0;) {
+    if (c == 13) {
+      NextParagraph();
+      afterCR = true;
+      continue;
+    }
+    // A line feed alone (text from other systems) also ends a paragraph.
+    if (c == 10) {
+      if (!afterCR) NextParagraph();
+      afterCR = false;
+      continue;
+    }
+    afterCR = false;
+    if (c == 0) continue;
+    StoreChar(static_cast<unsigned char>(c), CurAttr);
+    if ((++n & 0xFFFF) == 0) WPProgressUpdate(static_cast<int>(std::min<int64_t>(Input->Position(), INT_MAX)));
+  }
+  FinishParagraphs();
+  WPProgressEnd();
+  FinishInput();
+  return Result = rrOk;
+}
+
+// --- TWPRtfReader ---------------------------------------------------------------
+
+TWPRtfReader::TWPRtfReader() = default;
+TWPRtfReader::~TWPRtfReader() = default;
+
+uint8_t TWPRtfReader::Read() {
+  if (!Header || !Text) throw Exception("Wrong Arguments in\tTWPRTFReader");
+  InitRtfKeywordTable();
+  BeginParagraphs();
+  for (int i = 0; i < 16; ++i) {
+    srcColors_[i] = Header->Colors[i];
+    colorMap_[i] = static_cast<uint8_t>(i);
+  }
+  const int64_t size = Input ? Input->Size() : 0;
+  WPProgressBegin(static_cast<int>(std::min<int64_t>(size, INT_MAX)));
+  Result = rrOk;
+  int64_t n = 0;
+  try {
+    for (int c; Result == rrOk && !done_ && (c = ReadChar()) >= 0;) {
+      if ((++n & 0xFFFF) == 0) WPProgressUpdate(static_cast<int>(std::min<int64_t>(Input->Position(), INT_MAX)));
+      if (codeOpen_) {
+        CodeChar(c);
+        continue;
+      }
+      if (dest_ == rdPicture) {
+        const int h = HexValue(c);
+        if (h >= 0) {
+          if (hexHigh_ < 0) {
+            hexHigh_ = h;
+          } else {
+            picData_.push_back(static_cast<char>(hexHigh_ << 4 | h));
+            hexHigh_ = -1;
+          }
+          continue;
+        }
+      }
+      if (dest_ == rdColorTable && c == ';') {
+        ++colorIdx_;
+        if (colorIdx_ <= 14) srcColors_[colorIdx_] = 0;
+        continue;
+      }
+      if (dest_ == rdPictureFile && (inQuotes_ || c == '"')) {
+        if (c == '"') inQuotes_ = !inQuotes_;
+        else if (fileName_.size() < 255) fileName_.push_back(static_cast<char>(c));
+        continue;
+      }
+      switch (c) {
+        case '{':
+          started_ = true;
+          pendingSkip_ = 0;
+          Push();
+          break;
+        case '}':
+          pendingSkip_ = 0;
+          if (!started_) break;
+          Result = Pop();
+          if (frames_.empty()) done_ = true;
+          break;
+        case '\\':
+          Result = ControlWord();
+          break;
+        case 0:
+          done_ = true;
+          break;
+        case 9:
+        case 10:
+        case 13:
+          break;
+        default:
+          if (!started_) break;
+          if (pendingSkip_ > 0) {
+            --pendingSkip_;
+            break;
+          }
+          CharHandler(static_cast<unsigned char>(c));
+          break;
+      }
+    }
+  } catch (const EOutOfMemory&) {
+    Result = rrError;
+  } catch (const Exception&) {
+    Result = rrError;
+  }
+  // The paragraph still open when the input ends gets the state in force.
+  if (parDirty_) ApplyState(Par, false);
+  // First-line indents become absolute and indents snap to the grid.
+  for (TWPParagraphRec* p = FirstRead; p; p = p->next) {
+    p->FirstIndent = Header->RoundToGrid(static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(p->LeftIndent) + p->FirstIndent, -1000000, 1000000)));
+    p->LeftIndent = Header->RoundToGrid(p->LeftIndent);
+    MarkChanged(p);
+    if (p == Par) break;
+  }
+  WPProgressEnd();
+  FinishInput();
+  return Result;
+}
+
+void TWPRtfReader::CodeChar(int c) {
+  // Everything up to "\wprtf0" is text of the run; a partial match is held
+  // back until it fails.
+  if (static_cast<unsigned char>(c) == static_cast<unsigned char>(kRtfCodeEnd[codeMatched_])) {
+    if (++codeMatched_ == kRtfCodeEnd.size()) {
+      codeOpen_ = false;
+      codeMatched_ = 0;
+      CurAttr.Style &= ~wpsRtfCode;
+    }
+    return;
+  }
+  for (size_t i = 0; i < codeMatched_; ++i) StoreText(static_cast<unsigned char>(kRtfCodeEnd[i]));
+  codeMatched_ = 0;
+  if (c == '\\') {
+    codeMatched_ = 1;
+    return;
+  }
+  StoreText(static_cast<unsigned char>(c));
+}
+
+void TWPRtfReader::StoreText(unsigned char c, bool lineBreak) {
+  if (c == 0 || c == 13 || (c == 10 && !lineBreak)) return;
+  TWPAttrRecord a = CurAttr;
+  a.Colors = static_cast<uint8_t>(colorMap_[a.Colors & 0xF] | (colorMap_[a.Colors >> 4] << 4));
+  StoreChar(c, a);
+}
+
+uint8_t TWPRtfReader::ControlWord() {
+  int c = ReadChar();
+  if (c < 0) return rrError;
+  if (c < 'a' || c > 'z') {
+    if (c == '\'') {
+      const int h1 = ReadChar();
+      if (h1 < 0) return rrError;
+      const int v1 = HexValue(h1);
+      if (v1 < 0) {
+        UnreadChar();
+        return rrOk;
+      }
+      const int h2 = ReadChar();
+      if (h2 < 0) return rrError;
+      const int v2 = HexValue(h2);
+      if (v2 < 0) {
+        UnreadChar();
+        return rrOk;
+      }
+      if (pendingSkip_ > 0) {
+        --pendingSkip_;
+        return rrOk;
+      }
+      if (dest_ != rdSkip) CharHandler(static_cast<unsigned char>(v1 << 4 | v2));
+      return rrOk;
+    }
+    if (c == '{' || c == '}' || c == '\\') {
+      if (pendingSkip_ > 0) {
+        --pendingSkip_;
+        return rrOk;
+      }
+      CharHandler(static_cast<unsigned char>(c));
+      return rrOk;
+    }
+    const char w = static_cast<char>(c);
+    return Translate(&w, 1, false, 0);
+  }
+  char word[32];
+  size_t len = 0;
+  while (c >= 'a' && c <= 'z') {
+    if (len < 30) word[len++] = static_cast<char>(c);
+    c = ReadChar();
+  }
+  bool hasNum = false, neg = false;
+  int64_t num = 0;
+  if (c == '-') {
+    neg = true;
+    c = ReadChar();
+  }
+  int digits = 0;
+  while (c >= '0' && c <= '9') {
+    hasNum = true;
+    if (digits < 20 && num < 100000000000LL) num = num * 10 + (c - '0');
+    ++digits;
+    c = ReadChar();
+  }
+  if (c >= 0 && c != ' ') UnreadChar();
+  if (neg) num = -num;
+  const int32_t v = static_cast<int32_t>(std::clamp<int64_t>(num, INT_MIN, INT_MAX));
+  if (c < 0 && !done_) {
+    // The input ended right after the word: take it, then stop.
+    const uint8_t r = Translate(word, len, hasNum, v);
+    return r == rrOk ? rrError : r;
+  }
+  return Translate(word, len, hasNum, v);
+}
+
+uint8_t TWPRtfReader::Translate(const char* word, size_t len, bool hasNum, int32_t num) {
+  const TRtfKeyword* kw = FindRtfKeyword(std::string_view(word, len));
+  if (dest_ == rdSkip) {
+    if (kw && kw->Id == riBin && hasNum) SkipBinary(num);
+    star_ = false;
+    return rrOk;
+  }
+  if (!kw) {
+    if (star_) dest_ = rdSkip;
+    star_ = false;
+    return rrOk;
+  }
+  if (kw->Id != riStar) star_ = false;
+  if (pendingSkip_ > 0 && kw->Kind == rkSymbol) {
+    --pendingSkip_;
+    return rrOk;
+  }
+  switch (kw->Kind) {
+    case rkSymbol:
+      if (kw->Id != riIgnore) CharHandler(static_cast<unsigned char>(kw->Value), kw->Value == 10);
+      return rrOk;
+    case rkDestination:
+      Destination(*kw);
+      return rrOk;
+    case rkProperty:
+      return Property(*kw, kw->Fixed ? kw->Value : (hasNum ? num : kw->Value), hasNum);
+    case rkSpecial:
+      if (kw->Id == riStar) star_ = true;
+      else if (kw->Id == riBin && hasNum) SkipBinary(num);
+      return rrOk;
+  }
+  return rrBadKind;
+}
+
+void TWPRtfReader::SkipBinary(int32_t n) {
+  for (int32_t i = 0; i < n; ++i)
+    if (ReadChar() < 0) return;
+}
+
+void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
+  switch (dest_) {
+    case rdText:
+      if (c == 0 || c == 13) return;
+      if (c == 10) {
+        if (lineBreak) StoreText(10, true);
+        return;
+      }
+      if (c == 1) {
+        TWPAttrRecord a = CurAttr;
+        const int number = (objTag_ > 0 && objTag_ < 65536 && !Text->FindObject(objTag_, 0)) ? objTag_ : -1;
+        TWPObjectEntry* e = Text->AddObject(nullptr, number, objW_, objH_);
+        a.Style |= wpsObject;
+        a.Tag = e->Number;
+        StoreChar(1, a);
+        objTag_ = objW_ = objH_ = 0;
+        return;
+      }
+      if (c == 2 || c == 3) return;
+      StoreText(c);
+      return;
+    case rdFontTable:
+      if (c == ';') {
+        size_t b = 0;
+        while (b < fontName_.size() && fontName_[b] == ' ') ++b;
+        const std::string name = fontName_.substr(b);
+        fontName_.clear();
+        if (name.empty() || curFont_ < 0) return;
+        bool existed = false;
+        for (int i = 0; i < kWPFontCount && !Header->FontNames[i].empty(); ++i)
+          if (SameText(Header->FontNames[i], name.substr(0, 31))) existed = true;
+        int n = Header->FontIndex(name);
+        if (n >= kWPFontCount) n = 0;
+        if (!existed || !KeepPageSettings) {
+          Header->FontFamily[n] = fontFamily_;
+          Header->FontCharset[n] = fontCharset_;
+        }
+        fontMap_[curFont_] = n;
+        if (curFont_ == 0) CurAttr.Font = static_cast<uint8_t>(n);
+      } else if (fontName_.size() < 64) {
+        fontName_.push_back(static_cast<char>(c));
+      }
+      return;
+    case rdTitle:
+      if (Info && c) Info->Title.push_back(static_cast<char>(c));
+      return;
+    case rdComment:
+      if (Info && c) Info->Comment.push_back(static_cast<char>(c));
+      return;
+    case rdSubject:
+      if (Info && c) Info->Subject.push_back(static_cast<char>(c));
+      return;
+    case rdFootnote:
+      if (fnFirst_) {
+        fnFirst_ = false;
+        const char mark = (fnLine_ && fnIndex_ >= 0) ? fnLine_->pc[fnIndex_] : '?';
+        if (static_cast<char>(c) == mark) {
+          fnSkipBlank_ = !fnNumbered_;
+          return;
+        }
+        if (c == ' ') return;
+      } else if (fnSkipBlank_) {
+        fnSkipBlank_ = false;
+        if (c == ' ') return;
+      }
+      if (c && fnText_.size() < 1000000) fnText_.push_back(static_cast<char>(c));
+      return;
+    case rdBookmark:
+      if (c && bmName_.size() < 255) bmName_.push_back(static_cast<char>(c));
+      return;
+    default:
+      return;
+  }
+}
+
+void TWPRtfReader::Destination(const TRtfKeyword& kw) {
+  if (dest_ != rdText) {
+    // Destinations only open from text; anything else is dropped whole.
+    dest_ = rdSkip;
+    return;
+  }
+  switch (kw.Id) {
+    case riFontTbl:
+      dest_ = rdFontTable;
+      curFont_ = 0;
+      fontName_.clear();
+      return;
+    case riColorTbl:
+      dest_ = rdColorTable;
+      colorIdx_ = 0;
+      srcColors_[0] = 0;
+      return;
+    case riPict:
+      ResetPicture();
+      dest_ = rdPicture;
+      return;
+    case riPicFile:
+      ResetPicture();
+      picIsFile_ = true;
+      dest_ = rdPictureFile;
+      return;
+    case riTitle:
+      dest_ = (Info && Info->Title.empty()) ? rdTitle : rdSkip;
+      return;
+    case riSubject:
+      dest_ = (Info && Info->Subject.empty()) ? rdSubject : rdSkip;
+      return;
+    case riComment:
+      dest_ = (Info && Info->Comment.empty()) ? rdComment : rdSkip;
+      return;
+    case riFootnote: {
+      if (line_->Length == 0) StoreText('?');
+      fnLine_ = line_;
+      fnIndex_ = line_->Length - 1;
+      fnText_.clear();
+      fnFirst_ = true;
+      fnSkipBlank_ = false;
+      fnNumbered_ = false;
+      dest_ = rdFootnote;
+      return;
+    }
+    case riBkmkStart:
+      bmName_.clear();
+      dest_ = rdBookmark;
+      return;
+    case riBkmkEnd:
+      dest_ = rdSkip;
+      bmEndLevel_ = static_cast<int>(frames_.size());
+      return;
+    case riField:
+      return;
+    default:
+      dest_ = rdSkip;
+      return;
+  }
+}
+
+void TWPRtfReader::ResetPicture() {
+  picType_ = rptNone;
+  picW_ = picH_ = goalW_ = goalH_ = 0;
+  scaleX_ = scaleY_ = 100;
+  bits_ = 0;
+  planes_ = 1;
+  widthBytes_ = 0;
+  picIsFile_ = false;
+  inQuotes_ = false;
+  picData_.clear();
+  fileName_.clear();
+  hexHigh_ = -1;
+}
+
+void TWPRtfReader::Push() {
+  frames_.push_back(Frame{CurAttr, ps_, dest_});
+}
+
+uint8_t TWPRtfReader::Pop() {
+  if (frames_.empty()) return rrUnbalanced;
+  const Frame f = frames_.back();
+  const TRtfDest closing = dest_;
+  const bool bookmarkEnd = bmEndLevel_ == static_cast<int>(frames_.size());
+  // A paragraph that got text or properties inside this group keeps them.
+  if (closing == rdText && parDirty_) {
+    ApplyState(Par, (Par->Flags & wppTableCell) != 0);
+    parDirty_ = false;
+  }
+  if ((closing == rdPicture || closing == rdPictureFile) && f.Dest != closing) {
+    dest_ = f.Dest;
+    CurAttr = f.Attr;
+    FinishPicture();
+  }
+  if (closing == rdFootnote && f.Dest != rdFootnote) FinishFootnote();
+  if (closing == rdColorTable && f.Dest != rdColorTable) RemapColors();
+  int bookmark = -1;
+  if (closing == rdBookmark && f.Dest != rdBookmark) {
+    bookmark = Text->BookmarkNames.IndexOf(bmName_);
+    if (bookmark < 0) bookmark = Text->BookmarkNames.Add(bmName_);
+  }
+  frames_.pop_back();
+  CurAttr = f.Attr;
+  ps_ = f.State;
+  dest_ = f.Dest;
+  if (bookmark >= 0) {
+    CurAttr.Style |= wpsBookmark;
+    CurAttr.Tag = static_cast<uint16_t>(std::min(bookmark, 65535));
+  }
+  if (bookmarkEnd) {
+    bmEndLevel_ = -1;
+    if (CurAttr.Style & wpsBookmark) {
+      CurAttr.Style &= ~wpsBookmark;
+      CurAttr.Tag = 0;
+    }
+  }
+  return rrOk;
+}
+
+void TWPRtfReader::RemapColors() {
+  if (!KeepPageSettings) {
+    for (int i = 0; i < 16; ++i) {
+      Header->Colors[i] = srcColors_[i];
+      colorMap_[i] = static_cast<uint8_t>(i);
+    }
+    return;
+  }
+  // Inserted text keeps its colours in the target's table.
+  for (int i = 0; i < 16; ++i) colorMap_[i] = static_cast<uint8_t>(NearestColor(Header->Colors, srcColors_[i]));
+}
+
+uint8_t& TWPRtfReader::BorderTarget(int which) {
+  if (inRowDef_) {
+    Cell& c = cells_[std::min(cellCount_, kRtfMaxCells)];
+    switch (which) {
+      case 0: return c.BorderFlags;
+      case 1: return c.BorderStyle;
+      case 2: return c.BorderWidth;
+      default: return c.BorderColor;
+    }
+  }
+  switch (which) {
+    case 0: return ps_.BorderFlags;
+    case 1: return ps_.BorderStyle;
+    case 2: return ps_.BorderWidth;
+    default: return ps_.BorderColor;
+  }
+}
+
+uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
+  const TRtfId id = kw.Id;
+  // Words that give characters work wherever characters are collected.
+  switch (id) {
+    case riQuote: CharHandler('\''); return rrOk;
+    case riDash: CharHandler(0x96); return rrOk;
+    case riSpace: CharHandler(' '); return rrOk;
+    case riUnicode: {
+      const char32_t u = static_cast<char32_t>(v < 0 ? v + 65536 : v);
+      unsigned char b = 0;
+      if (UnicodeToCp1252(u, b) && b) {
+        CharHandler(b);
+        pendingSkip_ = ucSkip_;
+      }
+      return rrOk;
+    }
+    case riUnicodeSkip: ucSkip_ = std::clamp(v, 0, 8); return rrOk;
+    default: break;
+  }
+  switch (dest_) {
+    case rdFontTable:
+      if (id == riFont) curFont_ = (v >= 0 && v < kWPFontCount) ? v : -1;
+      else if (id == riFontFamily) fontFamily_ = v;
+      else if (id == riCharset) fontCharset_ = std::clamp(v, 0, 255);
+      return rrOk;
+    case rdColorTable:
+      if (colorIdx_ <= 15) {
+        const uint32_t c = static_cast<uint32_t>(std::clamp(v, 0, 255));
+        TColor& t = srcColors_[colorIdx_];
+        if (id == riRed) t = (t & 0xFFFF00) | c;
+        else if (id == riGreen) t = (t & 0xFF00FF) | (c << 8);
+        else if (id == riBlue) t = (t & 0x00FFFF) | (c << 16);
+      }
+      return rrOk;
+    case rdPicture:
+    case rdPictureFile:
+      switch (id) {
+        case riPicType: picType_ = v; break;
+        case riPicW: picW_ = v; break;
+        case riPicH: picH_ = v; break;
+        case riPicGoalW: goalW_ = std::clamp(v, 0, 1000000); break;
+        case riPicGoalH: goalH_ = std::clamp(v, 0, 1000000); break;
+        case riPicScaleX: scaleX_ = std::clamp(v, 1, 10000); break;
+        case riPicScaleY: scaleY_ = std::clamp(v, 1, 10000); break;
+        case riBitsPixel: bits_ = v; break;
+        case riPlanes: planes_ = v; break;
+        case riWidthBytes: widthBytes_ = v; break;
+        case riBmpFile: picIsFile_ = true; break;
+        default: break;
+      }
+      return rrOk;
+    case rdFootnote:
+      if (id == riFootnoteNr) fnNumbered_ = true;
+      return rrOk;
+    case rdText:
+      break;
+    default:
+      return rrOk;
+  }
+
+  switch (id) {
+    case riPlain: {
+      const bool bm = CurAttr.Style & wpsBookmark;
+      const uint16_t tag = CurAttr.Tag;
+      TWPAttrRecord a;
+      a.Font = static_cast<uint8_t>(fontMap_[0]);
+      a.Size = 10;
+      if (bm) {
+        a.Style = wpsBookmark;
+        a.Tag = tag;
+      }
+      CurAttr = a;
+      return rrOk;
+    }
+    case riPar:
+    case riPage:
+      if (id == riPar && ps_.InTable && rowActive_) {
+        CharHandler(10, true);
+        return rrOk;
+      }
+      if (id == riPage && !parDirty_ && Par->line->Length == 0 && !Par->line->next) {
+        Par->Flags |= wppPageBreak;
+        return rrOk;
+      }
+      EndParagraph(false);
+      if (id == riPage) Par->Flags |= wppPageBreak;
+      return rrOk;
+    case riFont:
+      if (v >= 0 && v < kWPFontCount) CurAttr.Font = static_cast<uint8_t>(fontMap_[v]);
+      return rrOk;
+    case riFontSize: {
+      const int32_t pt = v / 2;
+      CurAttr.Size = static_cast<uint8_t>(pt <= 0 ? 10 : std::min(pt, 255));
+      return rrOk;
+    }
+    case riStyle: {
+      const std::string_view w = kw.Word;
+      uint32_t bit = 0;
+      if (w == "b") bit = wpsBold;
+      else if (w == "i") bit = wpsItalic;
+      else if (w == "ul") bit = wpsUnderline;
+      else if (w == "uldb") bit = wpsHyperlink;
+      else if (w == "strike") bit = wpsStrikeOut;
+      else if (w == "shad") bit = wpsProtected;
+      else if (w == "v") bit = wpsHidden;
+      else if (w == "super") bit = wpsSuperScript;
+      else if (w == "sub") bit = wpsSubScript;
+      if (v != 0) CurAttr.Style |= bit;
+      else CurAttr.Style &= ~bit;
+      return rrOk;
+    }
+    case riNoSuperSub: CurAttr.Style &= ~(wpsSuperScript | wpsSubScript); return rrOk;
+    case riInsPoint:
+      if (v != 0) {
+        CurAttr.Style = (CurAttr.Style | wpsInsertPoint) & ~wpsAutomatic;
+        CurAttr.Tag = static_cast<uint16_t>(std::clamp(v, 0, 65535));
+      } else {
+        CurAttr.Style &= ~wpsInsertPoint;
+      }
+      return rrOk;
+    case riInAut:
+      if (v != 0) CurAttr.Style = (CurAttr.Style | wpsAutomatic) & ~wpsInsertPoint;
+      else CurAttr.Style &= ~wpsAutomatic;
+      return rrOk;
+    case riRtfCode:
+      if (v != 0) {
+        CurAttr.Style |= wpsRtfCode;
+        codeOpen_ = true;
+        codeMatched_ = 0;
+      } else {
+        CurAttr.Style &= ~wpsRtfCode;
+      }
+      return rrOk;
+    case riTextColor:
+      if (v >= 0 && v <= 15) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0xF0) | v);
+      return rrOk;
+    case riBackColor:
+      if (v >= 0 && v <= 15) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0x0F) | (v << 4));
+      return rrOk;
+    case riObjTag: objTag_ = v; return rrOk;
+    case riObjW: objW_ = std::clamp(v, 0, 1000000); return rrOk;
+    case riObjH: objH_ = std::clamp(v, 0, 1000000); return rrOk;
+    case riPaperW: case riPaperH: case riMargL: case riMargR: case riMargT: case riMargB: {
+      if (KeepPageSettings) return rrOk;
+      const int32_t x = std::clamp(v, 0, 1000000);
+      if (id == riPaperW) Header->PageWidth = std::max(x, 1);
+      else if (id == riPaperH) Header->PageHeight = std::max(x, 1);
+      else if (id == riMargL) Header->MarginLeft = x;
+      else if (id == riMargR) Header->MarginRight = x;
+      else if (id == riMargT) Header->MarginTop = x;
+      else Header->MarginBottom = x;
+      return rrOk;
+    }
+    case riFacing: case riLandscape: case riIgnored: case riFootnoteNr: case riFontFamily: case riCharset:
+    case riPicType: case riPicW: case riPicH: case riPicGoalW: case riPicGoalH: case riPicScaleX:
+    case riPicScaleY: case riBitsPixel: case riPlanes: case riWidthBytes: case riBmpFile: case riRed:
+    case riGreen: case riBlue: case riClmrg:
+      return rrOk;
+    default:
+      break;
+  }
+
+  // Paragraph and table properties.
+  const bool wasDirty = parDirty_;
+  parDirty_ = true;
+  switch (id) {
+    case riLeft: ps_.Left = std::clamp(v, 0, 1000000); return rrOk;
+    case riRight: ps_.Right = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riFirst: ps_.First = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riSpaceBefore: ps_.Before = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riSpaceAfter: ps_.After = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riLineSpacing: ps_.Spacing = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riAlign: ps_.Align = static_cast<uint8_t>(v & 3); return rrOk;
+    case riPard:
+      if (Par->prev && (Par->prev->BorderFlags & kBrdHas)) Par->prev->BorderFlags |= kBrdNotPassed;
+      ps_ = ParState{};
+      inRowDef_ = false;
+      return rrOk;
+    case riTab: {
+      int32_t pos = v;
+      if (pos > 0 && pos <= 1000000) {
+        Header->AddTab(tabKind_, pos);
+        const int slot = Header->FindTabAnySet(tabKind_, pos);
+        if (slot >= 0) ps_.Tabs |= TWPTabSet{1} << slot;
+      }
+      tabKind_ = 0;
+      return rrOk;
+    }
+    case riTabKind: tabKind_ = std::clamp(v, 0, 3); return rrOk;
+    case riTrowd:
+      rowActive_ = true;
+      inRowDef_ = true;
+      cellCount_ = curCell_ = colPos_ = 0;
+      rowLeft_ = widest_ = 0;
+      gap_ = 0;
+      for (Cell& c : cells_) c = Cell{};
+      return rrOk;
+    case riCellx:
+      if (cellCount_ < kRtfMaxCells) {
+        Cell& c = cells_[cellCount_];
+        c.Edge = std::max(0, static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} - rowLeft_, 0, 1000000)));
+        if ((c.BorderFlags & (kBrdTop | kBrdBottom | kBrdLeft | kBrdRight)) == (kBrdTop | kBrdBottom | kBrdLeft | kBrdRight))
+          c.BorderFlags |= kBrdBox;
+        if (c.BorderFlags) c.BorderFlags |= kBrdNotPassed;
+        c.BorderColor = static_cast<uint8_t>((c.BorderColor & 0x0F) | (gap_ << 4));
+        widest_ = std::max(widest_, c.Edge);
+        ++cellCount_;
+      }
+      return rrOk;
+    case riTrleft: rowLeft_ = std::clamp(v, 0, 1000000); return rrOk;
+    case riTrgaph: {
+      int32_t g = v;
+      if (g >= 1 && g <= 55) g = 56;
+      gap_ = static_cast<uint8_t>(std::clamp(g / 56, 0, 15));
+      return rrOk;
+    }
+    case riIntbl:
+      ps_.InTable = true;
+      inRowDef_ = false;
+      if (rowActive_ && curCell_ < cellCount_) {
+        const Cell& c = cells_[curCell_];
+        ps_.BorderFlags = c.BorderFlags;
+        ps_.BorderStyle = c.BorderStyle;
+        ps_.BorderWidth = c.BorderWidth;
+        ps_.BorderColor = c.BorderColor;
+        ps_.Shading = c.Shading;
+        ps_.ShadingPercent = 0;
+      }
+      return rrOk;
+    case riCell:
+      EndParagraph(true);
+      return rrOk;
+    case riRow:
+      if (lastCell_) lastCell_->Flags &= ~wppRowGoesOn;
+      lastCell_ = nullptr;
+      Par->BorderFlags = Par->BorderStyle = Par->BorderWidth = Par->BorderColor = 0;
+      Par->SpaceBefore = 0;
+      Par->Shading = Par->ShadingPercent = 0;
+      curCell_ = 0;
+      colPos_ = 0;
+      ps_.InTable = false;
+      parDirty_ = wasDirty;
+      return rrOk;
+    case riBorder: {
+      static const uint16_t kBits[] = {kBrdBox, kBrdTop, kBrdLeft, kBrdBottom, kBrdRight, kBrdDouble,
+                                       kBrdDotted, kBrdHair, kBrdBar, kBrdTableLine};
+      const uint16_t bit = (v >= 0 && v <= 9) ? kBits[v] : 0;
+      BorderTarget(0) |= static_cast<uint8_t>((bit & 0xFF) | kBrdHas);
+      BorderTarget(1) |= static_cast<uint8_t>(bit >> 8);
+      return rrOk;
+    }
+    case riCellBorder: {
+      static const uint8_t kSides[] = {0, kBrdTop, kBrdLeft, kBrdBottom, kBrdRight};
+      if (inRowDef_ && v >= 1 && v <= 4) cells_[std::min(cellCount_, kRtfMaxCells)].BorderFlags |= kSides[v] | kBrdHas;
+      return rrOk;
+    }
+    case riBrdrw: BorderTarget(2) = Clamp8(v / 20); return rrOk;
+    case riBrsp:
+      if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
+      return rrOk;
+    case riBrdrcf:
+      if (v >= 0 && v <= 15) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | v);
+      return rrOk;
+    case riKeep: ps_.Keep = true; return rrOk;
+    case riShading: ps_.ShadingPercent = static_cast<uint8_t>(std::clamp(v / 100, 0, 100)); return rrOk;
+    case riCfpat:
+      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | v);
+      return rrOk;
+    case riCbpat:
+      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (v << 4));
+      return rrOk;
+    case riClCfpat:
+      if (v >= 0 && v <= 15) {
+        uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
+        s = static_cast<uint8_t>((s & 0xF0) | v);
+      }
+      return rrOk;
+    case riClCbpat:
+      if (v >= 0 && v <= 15) {
+        uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
+        s = static_cast<uint8_t>((s & 0x0F) | (v << 4));
+      }
+      return rrOk;
+    default:
+      break;
+  }
+  (void)hasNum;
+  return rrNoHandler;
+}
+
+void TWPRtfReader::ApplyState(TWPParagraphRec* p, bool cell) {
+  p->Align = ps_.Align;
+  p->FirstIndent = ps_.First;
+  p->LeftIndent = ps_.Left;
+  p->RightIndent = ps_.Right;
+  p->SpaceBefore = ps_.Before;
+  p->SpaceAfter = ps_.After;
+  p->LineSpacing = ps_.Spacing;
+  p->Shading = ps_.Shading;
+  p->ShadingPercent = ps_.ShadingPercent;
+  p->BorderFlags = ps_.BorderFlags;
+  p->BorderStyle = ps_.BorderStyle;
+  p->BorderWidth = ps_.BorderWidth;
+  p->BorderColor = ps_.BorderColor;
+  p->Tabs = cell ? 0 : ps_.Tabs;
+  if (ps_.Keep) p->Flags |= wppKeepTogether;
+  else p->Flags &= ~wppKeepTogether;
+}
+
+void TWPRtfReader::EndParagraph(bool cell) {
+  TWPParagraphRec* p = Par;
+  ApplyState(p, cell);
+  if (cell) {
+    const TTextHeader& h = *Header;
+    const int64_t printable = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight;
+    int width = 10;
+    if (curCell_ < cellCount_ && widest_ > 0) {
+      const int end = MulDiv(255, cells_[curCell_].Edge, widest_);
+      width = std::max(1, end - colPos_);
+    }
+    width = std::min(width, 255);
+    p->ColStart = static_cast<uint8_t>(std::clamp(colPos_, 0, 255));
+    p->ColWidth = static_cast<uint8_t>(width);
+    colPos_ = std::min(colPos_ + width, 255);
+    p->LeftIndent = rowLeft_;
+    p->FirstIndent = 0;
+    p->RightIndent = static_cast<int32_t>(std::clamp<int64_t>(printable - widest_, 0, 1000000));
+    p->Flags = static_cast<uint8_t>((p->Flags & ~(wppRowContinues | wppRowGoesOn)) | wppTableCell | wppRowGoesOn);
+    if (curCell_ > 0) p->Flags |= wppRowContinues;
+    lastCell_ = p;
+    ++curCell_;
+  } else {
+    p->Flags &= ~(wppTableCell | wppRowContinues | wppRowGoesOn);
+  }
+  ps_.Keep = false;
+  NextParagraph();
+}
+
+void TWPRtfReader::FinishPicture() {
+  if (hexHigh_ >= 0) hexHigh_ = -1;
+  auto pic = std::make_unique<TWPPictureObject>();
+  bool ok = false;
+  if (picIsFile_) {
+    pic->Kind = pkFile;
+    pic->FileName = fileName_;
+    ok = !fileName_.empty() && FileExists(fileName_);
+  } else if (picType_ == rptWBitmap) {
+    pic->Kind = pkDDB;
+    ok = DDBSizeOk(picData_.size(), picW_, picH_, bits_, planes_, widthBytes_);
+  } else if (picType_ == rptDIBitmap) {
+    pic->Kind = pkDIB;
+    ok = DIBSizeOk(picData_);
+  } else if (picType_ == rptMetafile) {
+    pic->Kind = pkMetafile;
+    ok = !picData_.empty();
+  }
+  pic->PixWidth = picW_;
+  pic->PixHeight = picH_;
+  pic->GoalWidth = goalW_;
+  pic->GoalHeight = goalH_;
+  pic->BitsPerPixel = bits_;
+  pic->Planes = planes_;
+  pic->WidthBytes = widthBytes_;
+  const int32_t w = MulDiv(goalW_, scaleX_, 100), h = MulDiv(goalH_, scaleY_, 100);
+  TWPTextObject* obj = nullptr;
+  if (ok) {
+    pic->Data = std::move(picData_);
+    obj = pic.get();
+    Objects.push_back(std::move(pic));
+  }
+  picData_.clear();
+  // Data that does not cover its layout leaves a placeholder of the size.
+  TWPObjectEntry* e = Text->AddObject(obj, -1, std::max(w, 0), std::max(h, 0));
+  TWPAttrRecord a = CurAttr;
+  a.Style |= wpsObject;
+  a.Tag = e->Number;
+  StoreChar(1, a);
+}
+
+void TWPRtfReader::FinishFootnote() {
+  const uint8_t mark = (fnLine_ && fnIndex_ >= 0) ? static_cast<uint8_t>(fnLine_->pc[fnIndex_]) : '?';
+  TWPFootnoteEntry* f = Text->AddFootnote(mark, nullptr, fnText_);
+  if (fnLine_ && fnIndex_ >= 0 && fnLine_->pa) {
+    TWPAttrRecord& a = fnLine_->pa[fnIndex_];
+    a.Style = (a.Style | wpsFootnote) & ~(wpsSuperScript | wpsObject);
+    a.Tag = f->Number;
+  }
+  fnLine_ = nullptr;
+  fnIndex_ = -1;
+  fnText_.clear();
+}

@@ -1,0 +1,589 @@
+// Document input and output: format choice and detection, loading and
+// inserting through readers, saving through writers, copying texts,
+// positions, the line-height rule and the vertical positioning pass.
+#include "richtext/io/textio.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rtl/sysutils.h"
+#include "richtext/io/objects.h"
+#include "richtext/model/progress.h"
+
+namespace {
+
+// Keeps the progress switch as it was around a block.
+struct ProgressOff {
+  bool old = WPProgressOff;
+  ProgressOff() { WPProgressOff = true; }
+  ~ProgressOff() { WPProgressOff = old; }
+};
+
+// Plain-text streams up to this size are read from a memory copy.
+constexpr int64_t kMemoryCopyLimit = 600000;
+// Plain-text streams above this size switch an empty text to plain storage.
+constexpr int64_t kPlainStorageLimit = 500000;
+
+}  // namespace
+
+TWPRTFTextIo::TWPRTFTextIo() {
+  CursorPar = FirstPar;
+  CursorLine = FirstPar->line;
+  CursorOffset = 0;
+}
+
+TWPRTFTextIo::~TWPRTFTextIo() = default;
+
+void TWPRTFTextIo::Clear() {
+  ProgressOff off;
+  TWPRTFText::Clear();
+  OwnedObjects.clear();
+  Info = TWPDocInfo{};
+  CursorPar = FirstPar;
+  CursorLine = FirstPar ? FirstPar->line : nullptr;
+  CursorOffset = 0;
+}
+
+void TWPRTFTextIo::SetCharAttr(TWPLineRec* line, int index, const TWPAttrRecord& attr) {
+  if (!Metrics || !line || !line->pa || index < 0 || index >= line->Capacity) {
+    TWPRTFText::SetCharAttr(line, index, attr);
+    return;
+  }
+  TWPAttrRecord a = attr;
+  int w = 0, h = 0, asc = 0;
+  Metrics->CharMetrics(*Header, a, static_cast<unsigned char>(line->pc[index]), w, h, asc);
+  a.Width = static_cast<uint16_t>(std::clamp(w, 0, 65535));
+  a.Height = static_cast<uint16_t>(std::clamp(h, 0, 65535));
+  a.Ascent = static_cast<uint16_t>(std::clamp(asc, 0, 65535));
+  line->pa[index] = a;
+}
+
+bool TWPRTFTextIo::GetSelection(TWPParagraphRec*&, TWPLineRec*&, int&, TWPParagraphRec*&, TWPLineRec*&, int&) const {
+  return false;
+}
+
+// --- writing -----------------------------------------------------------------------
+
+uint8_t TWPRTFTextIo::WriteWith(TWPTextWriter* writer, TStream* stream) {
+  if (!writer || !stream || !Created) return ioNothingToDo;
+  writer->Text = this;
+  writer->FirstPar = FirstPar;
+  writer->LastPar = nullptr;
+  writer->FirstLine = nullptr;
+  writer->FirstOffset = 0;
+  writer->LastLine = nullptr;
+  writer->OmitInsertPoints = OmitInsertPoints;
+  writer->OmitAutomatic = OmitAutomatic;
+  writer->TextEmpty = IsEmpty();
+  writer->BitmapMode = WriteBitmapMode;
+  writer->Info = &Info;
+  if (auto* rtf = dynamic_cast<TWPRTFWriter*>(writer)) {
+    rtf->PicturesAsFiles = PicturesAsFiles;
+    rtf->NoShadow = NoShadow;
+    rtf->NoColorTable = NoColorTable;
+  }
+  uint8_t r = writer->WriteHeader(stream);
+  if (r == 0) r = writer->Write(stream);
+  if (r == 0) r = writer->WriteFooter(stream);
+  return r;
+}
+
+uint8_t TWPRTFTextIo::WriteSelectionWith(TWPTextWriter* writer, TStream* stream) {
+  TWPParagraphRec *p1 = nullptr, *p2 = nullptr;
+  TWPLineRec *l1 = nullptr, *l2 = nullptr;
+  int o1 = 0, o2 = 0;
+  if (!GetSelection(p1, l1, o1, p2, l2, o2)) return 0;
+  if (!writer || !stream || !Created) return ioNothingToDo;
+  const uint8_t r0 = WriteWith(writer, nullptr);  // sets the options; writes nothing without a stream
+  (void)r0;
+  writer->FirstPar = p1;
+  writer->FirstLine = l1;
+  writer->FirstOffset = o1;
+  writer->LastPar = p2;
+  writer->LastLine = l2;
+  writer->LastOffset = o2;
+  uint8_t r = writer->WriteHeader(stream);
+  if (r == 0) r = writer->Write(stream);
+  if (r == 0) r = writer->WriteFooter(stream);
+  return r;
+}
+
+void TWPRTFTextIo::SaveToStream(TStream* stream) {
+  if (ExternalIo && !BypassExternal) {
+    ExternalIo->Save(*this, *stream, false);
+    return;
+  }
+  TWPLoadFormat fmt = SaveFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->LastLoadFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->KeepAttributes ? FormatRTF : FormatANSI;
+  std::unique_ptr<TWPTextWriter> w;
+  if (fmt == FormatANSI) w = std::make_unique<TWPTextWriter>();
+  else w = std::make_unique<TWPRTFWriter>();
+  LastResult = WriteWith(w.get(), stream);
+}
+
+void TWPRTFTextIo::SaveSelectionToStream(TStream* stream) {
+  if (ExternalIo && !BypassExternal) {
+    ExternalIo->Save(*this, *stream, true);
+    return;
+  }
+  TWPLoadFormat fmt = SaveFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->LastLoadFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->KeepAttributes ? FormatRTF : FormatANSI;
+  std::unique_ptr<TWPTextWriter> w;
+  if (fmt == FormatANSI) w = std::make_unique<TWPTextWriter>();
+  else w = std::make_unique<TWPRTFWriter>();
+  LastResult = WriteSelectionWith(w.get(), stream);
+}
+
+void TWPRTFTextIo::SaveToFile(const AnsiString& fileName) {
+  const TWPLoadFormat oldFormat = SaveFormat;
+  const bool oldFlag = SavingToFile;
+  if (UpperCase(fileName).find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
+  try {
+    TFileStream f(fileName, fmCreate);
+    SavingToFile = true;
+    SaveToStream(&f);
+  } catch (...) {
+    SaveFormat = oldFormat;
+    SavingToFile = oldFlag;
+    throw;
+  }
+  SaveFormat = oldFormat;
+  SavingToFile = oldFlag;
+}
+
+void TWPRTFTextIo::WriteData(TStream* stream) {
+  TWPRTFWriter w;
+  LastResult = WriteWith(&w, stream);
+}
+
+// --- reading -----------------------------------------------------------------------
+
+void TWPRTFTextIo::TakeObjects(TWPTextReader* reader) {
+  for (auto& o : reader->Objects) OwnedObjects.push_back(std::move(o));
+  reader->Objects.clear();
+}
+
+void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
+  LastResult = ioIncomplete;
+  WPProgressReset();
+  WPProgressBegin(100);
+  if (!reader || !reader->Input || !Created) {
+    LastResult = ioNothingToDo;
+    WPProgressEnd();
+    return;
+  }
+  reader->Header = Header.get();
+  reader->Text = this;
+  reader->CurAttr = WritingAttr;
+  if (reader->CurAttr.Size == 0) reader->CurAttr.Size = 10;
+  uint8_t result = ioIncomplete;
+  if (!IsEmpty()) {
+    // Insertion: a separate chain, the target's page settings kept.
+    reader->Par = nullptr;
+    reader->KeepPageSettings = true;
+    reader->Info = nullptr;
+    try {
+      result = reader->Read();
+    } catch (...) {
+      TakeObjects(reader);
+      if (reader->MadeParagraph) FreeParagraphChain(reader->FirstRead);
+      WPProgressEnd();
+      throw;
+    }
+    TakeObjects(reader);
+    TWPParagraphRec* chain = reader->MadeParagraph ? reader->FirstRead : nullptr;
+    if (chain) {
+      if (IsProtected(CursorPar, CursorLine, CursorOffset)) {
+        FreeParagraphChain(chain);
+      } else {
+        if (OnBeforeInsert) OnBeforeInsert(chain);
+        if (!InsertParagraphs(CursorPar, CursorLine, chain, CursorOffset)) FreeParagraphChain(chain);
+      }
+    }
+  } else {
+    reader->Par = CursorPar ? CursorPar : FirstPar;
+    reader->Info = &Info;
+    TMemoryStream copy;
+    TStream* original = reader->Input;
+    const int64_t rest = original->Size() - original->Position();
+    const bool viaCopy = !dynamic_cast<TWPRtfReader*>(reader) && rest <= kMemoryCopyLimit;
+    if (viaCopy) {
+      copy.CopyFrom(original, rest);
+      copy.SetPosition(0);
+      reader->Input = &copy;
+    }
+    try {
+      result = reader->Read();
+    } catch (...) {
+      reader->Input = original;
+      TakeObjects(reader);
+      WPProgressEnd();
+      throw;
+    }
+    reader->Input = original;
+    TakeObjects(reader);
+    if (OnBeforeInsert) OnBeforeInsert(FirstPar);
+    Header->RecalcPixels();
+    CursorPar = FirstPar;
+    CursorLine = FirstPar->line;
+    CursorOffset = 0;
+    if (OnParOrBlockChanged) OnParOrBlockChanged();
+  }
+  LastResult = result;
+  WPProgressUpdate(100);
+  Changed();
+  WPProgressEnd();
+}
+
+TWPLoadFormat TWPRTFTextIo::LoadFromStream(TStream* stream) {
+  if (ExternalIo && !BypassExternal) {
+    ExternalIo->Load(*this, *stream);
+    return LoadFormat;
+  }
+  TWPLoadFormat fmt = LoadFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) {
+    const int64_t pos = stream->Position();
+    char c = 0;
+    while (stream->Read(&c, 1) == 1 && (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\b')) {
+    }
+    char rest[4] = {};
+    const bool brace = c == '{';
+    const bool rtf = brace && stream->Read(rest, 4) == 4 && std::memcmp(rest, "\\rtf", 4) == 0;
+    stream->SetPosition(pos);
+    fmt = rtf ? FormatRTF : FormatANSI;
+  }
+  // A big plain text loaded into an empty text is kept without attributes.
+  if (fmt == FormatANSI && IsEmpty() && stream->Size() - stream->Position() > kPlainStorageLimit) SetMemoryFormat(1);
+  std::unique_ptr<TWPTextReader> r;
+  if (fmt == FormatRTF) r = std::make_unique<TWPRtfReader>();
+  else r = std::make_unique<TWPTextReader>();
+  r->TakeStream(stream);
+  ReadWith(r.get());
+  return fmt;
+}
+
+void TWPRTFTextIo::LoadFromFile(const AnsiString& fileName) {
+  TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
+  Header->LastLoadFormat = LoadFromStream(&f);
+}
+
+void TWPRTFTextIo::ReadData(TStream* stream) {
+  Clear();
+  TWPRtfReader r;
+  r.TakeStream(stream);
+  ReadWith(&r);
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
+  Changed();
+}
+
+// --- copying -------------------------------------------------------------------------
+
+void TWPRTFTextIo::Assign(const TPersistent* source) {
+  const auto* src = dynamic_cast<const TWPRTFText*>(source);
+  if (!src) {
+    TWPRTFText::Assign(source);
+    return;
+  }
+  if (src == this) return;
+  ProgressOff off;
+  Clear();
+  Header->Assign(src->Header.get());
+  Header->RecalcPixels();
+  if (const auto* io = dynamic_cast<const TWPRTFTextIo*>(src)) Info = io->Info;
+  CopyFrom(*src, true);
+  Header->SetLayoutWidthTwips(Header->PageWidth - Header->MarginLeft - Header->MarginRight);
+  Changed();
+}
+
+void TWPRTFTextIo::CopyFrom(const TWPRTFText& src, bool fullCopy) {
+  int fontMap[100];
+  for (int i = 0; i < 100; ++i) fontMap[i] = i < kWPFontCount ? i : 0;
+  if (src.Header) {
+    for (int i = 0; i < kWPFontCount && !src.Header->FontNames[i].empty(); ++i) {
+      const int n = Header->FontIndex(src.Header->FontNames[i]);
+      fontMap[i] = n < kWPFontCount ? n : 0;
+    }
+  }
+  // The copy goes to the end: the last paragraph is reused when empty.
+  TWPParagraphRec* target = LastParagraph();
+  bool reuse = target->line->Length == 0 && !target->line->next;
+  for (const TWPParagraphRec* sp = src.FirstPar; sp; sp = sp->next) {
+    if (!reuse) NewParagraph(target, 100);
+    reuse = false;
+    CopyFormatting(target, sp, true);
+    target->Flags = sp->Flags;
+    target->ColWidth = sp->ColWidth;
+    target->ColStart = sp->ColStart;
+    target->CellFlags = sp->CellFlags;
+    target->CellExtra = sp->CellExtra;
+    target->ChangeFlags |= wpcBreak | wpcMeasure;
+    TWPLineRec* tl = Get_LastLine(target);
+    for (const TWPLineRec* sl = sp->line; sl; sl = sl->next) {
+      for (int i = 0; i < sl->Length; ++i) {
+        TWPAttrRecord a = sl->pa ? sl->pa[i] : src.WritingAttr;
+        unsigned char c = static_cast<unsigned char>(sl->pc[i]);
+        if (!fullCopy && OmitAutomatic && (a.Style & wpsAutomatic)) continue;
+        if (!fullCopy && OmitInsertPoints && (a.Style & wpsInsertPoint)) continue;
+        a.Font = static_cast<uint8_t>(fontMap[std::min<int>(a.Font, 99)]);
+        if ((a.Style & wpsObject) && (c == 1 || c == 2)) {
+          const TWPObjectEntry* e = c == 1 ? src.FindObject(a.Tag, 0) : src.FindObject(0, a.Tag);
+          TWPTextObject* copy = nullptr;
+          if (const auto* pic = dynamic_cast<const TWPPictureObject*>(e ? e->Obj : nullptr)) {
+            auto p = std::make_unique<TWPPictureObject>(*pic);
+            copy = p.get();
+            OwnedObjects.push_back(std::move(p));
+          }
+          TWPObjectEntry* ne = AddObject(copy, 0, e ? e->Width : 0, e ? e->Height : 0);
+          if (e) ne->Flags = e->Flags;
+          c = 2;
+          a.Tag = ne->SecondNumber;
+        } else if (a.Style & wpsFootnote) {
+          const TWPFootnoteEntry* f = src.FindFootnote(a.Tag);
+          if (f) a.Tag = AddFootnote(f->MarkChar, f->RtfText.get(), f->Text)->Number;
+        } else if ((a.Style & wpsBookmark) && &src != this && a.Tag < src.BookmarkNames.Count()) {
+          const AnsiString name = src.BookmarkNames.Strings(a.Tag);
+          int n = BookmarkNames.IndexOf(name);
+          if (n < 0) n = BookmarkNames.Add(name);
+          a.Tag = static_cast<uint16_t>(n);
+        }
+        if (tl->Length + 4 >= tl->Capacity) {
+          if (tl->Capacity < 2048) GrowLineBuffer(tl, std::min(2048, tl->Capacity * 2 + 8));
+          if (tl->Length + 4 >= tl->Capacity) {
+            TWPLineRec* n = tl;
+            NewTextLine(n, 100);
+            if (!n || n == tl) throw EOutOfMemory("Out of memory");
+            tl = n;
+          }
+        }
+        const int k = tl->Length;
+        tl->pc[k] = static_cast<char>(c);
+        if (tl->pa) SetCharAttr(tl, k, a);
+        tl->Length = static_cast<uint16_t>(k + 1);
+        tl->pc[k + 1] = 0;
+      }
+    }
+  }
+  CursorPar = target;
+  CursorLine = Get_LastLine(target);
+  CursorOffset = CursorLine->Length;
+}
+
+// --- positions -------------------------------------------------------------------------
+
+void TWPRTFTextIo::CursorCharPosition(int& position, int& lineNumber) {
+  int parNumber = 0;
+  PositionOf(CursorPar, CursorLine, CursorOffset, position, lineNumber, parNumber);
+}
+
+void TWPRTFTextIo::MoveCursorToPosition(int position, int lineNumber) {
+  int offset = 0;
+  TWPLineRec* line = nullptr;
+  TWPParagraphRec* par = nullptr;
+  if (FindPosition(offset, line, par, position, lineNumber)) {
+    CursorPar = par;
+    CursorLine = line;
+    CursorOffset = offset;
+  }
+}
+
+int TWPRTFTextIo::CursorPage() const {
+  int pages = 0;
+  for (const TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if (p->Flags & wppPageBreak) ++pages;
+    for (const TWPLineRec* l = p->line; l; l = l->next) {
+      if (l->Flags & wplPageStart) ++pages;
+      if (l == CursorLine) return pages;
+    }
+  }
+  return pages;
+}
+
+int TWPRTFTextIo::LineOnPage() const {
+  if (!CursorPar || !CursorLine) return 0;
+  int n = 0;
+  const TWPParagraphRec* p = CursorPar;
+  const TWPLineRec* l = CursorLine;
+  while (p) {
+    if (l->Flags & wplPageStart) return n;
+    if (!l->prev && (p->Flags & wppPageBreak)) return n;
+    if (l->prev) {
+      l = l->prev;
+    } else {
+      p = p->prev;
+      if (!p) break;
+      l = Get_LastLine(const_cast<TWPParagraphRec*>(p));
+    }
+    ++n;
+  }
+  return n;
+}
+
+// --- line heights and vertical positions ----------------------------------------------
+
+bool TWPRTFTextIo::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
+  const int old = line->Height;
+  int h = 0, a = 0;
+  if (PlainText || !line->pa) {
+    h = PlainLineHeight;
+    a = PlainLineAscent;
+  } else {
+    if (line->Length > 0) {
+      for (int i = 0; i < line->Length; ++i) {
+        const TWPAttrRecord& r = line->pa[i];
+        if (line->pc[i] == ' ' || (r.Style & wpsHidden)) continue;
+        if (r.Height > h) {
+          h = r.Height;
+          a = r.Ascent;
+        }
+      }
+    } else if (par->Flags & wppTableCell) {
+      h = a = DefaultLineHeight < 0 ? 16 : DefaultLineHeight;
+    }
+    if (h < 1) {
+      h = PlainLineHeight;
+      a = PlainLineAscent;
+    }
+  }
+  const int resY = Header->ResY;
+  const int s = MulDiv(par->LineSpacing, resY, 1440);
+  if (s > 0 && s > h) {
+    const int extra = s - h;
+    h = s;
+    a += extra / 2;
+  } else if (s < 0) {
+    const int nh = -s;
+    a -= (h - nh) / 2;
+    h = nh;
+    h = std::max(h, 0);
+    a = std::max(a, 0);
+  }
+  if (line == par->line) {
+    const int before = MulDiv(par->SpaceBefore, resY, 1440);
+    h = std::max(0, h + before);
+    a = std::max(0, a + before);
+  }
+  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440));
+  line->Height = static_cast<uint16_t>(std::clamp(h, 0, 65535));
+  line->Ascent = static_cast<uint16_t>(std::clamp(a, 0, 65535));
+  return line->Height != old;
+}
+
+void TWPRTFTextIo::Relayout() {
+  if (LayoutInProgress) return;
+  const int resY = Header->ResY;
+  const int64_t pageH =
+      (static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom) * resY / 1440;
+  int64_t top = 0, pageStart = 0;
+  int64_t rowTop = 0, rowHeight = 0;
+  std::vector<std::pair<TWPParagraphRec*, int>> rowCells;
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if (p->Flags & wppPageBreak) pageStart = top;
+    // Table flags made consistent with the neighbours.
+    if ((p->Flags & wppRowGoesOn) && !(p->next && (p->next->Flags & wppRowContinues))) {
+      p->Flags &= ~(wppRowGoesOn | wppTableCell);
+      p->SpaceAfter = 0;
+    }
+    if ((p->Flags & wppRowContinues) && !(p->prev && (p->prev->Flags & wppRowGoesOn))) {
+      p->Flags &= ~(wppRowContinues | wppTableCell);
+      p->SpaceAfter = 0;
+    }
+    if ((p->Flags & (wppRowContinues | wppRowGoesOn)) && !(p->Flags & wppTableCell))
+      p->Flags &= ~(wppRowContinues | wppRowGoesOn);
+    if ((p->Flags & wppTableCell) && !(p->Flags & (wppRowContinues | wppRowGoesOn))) {
+      p->Flags &= ~wppTableCell;
+      p->SpaceAfter = 0;
+    }
+    const bool cell = p->Flags & wppTableCell;
+    if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
+      rowTop = top;
+      rowHeight = 0;
+      rowCells.clear();
+    }
+    if (cell) p->SpaceAfter = 0;
+    int64_t y = cell ? rowTop : top;
+    int height = 0;
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      if (cell && !l->next) CalcLineHeight(p, l);
+      l->Top = static_cast<int32_t>(std::clamp<int64_t>(y + height, INT32_MIN, INT32_MAX));
+      l->Flags &= ~wplPageStart;
+      if (!cell && l->Top - pageStart > pageH) {
+        TWPLineRec* first = p->line;
+        if ((p->Flags & wppKeepTogether) && l != first && first->Top > pageStart && !(first->Flags & wplPageStart)) {
+          first->Flags |= wplPageStart;
+          pageStart = first->Top;
+        } else {
+          l->Flags |= wplPageStart;
+          pageStart = l->Top;
+        }
+      }
+      height += l->Height;
+    }
+    if (!cell) {
+      top += height;
+    } else if (p->Flags & wppRowGoesOn) {
+      rowHeight = std::max<int64_t>(rowHeight, height);
+      rowCells.emplace_back(p, height);
+    } else {
+      rowCells.emplace_back(p, height);
+      rowHeight += MulDiv(p->SpaceBefore, resY, 1440);
+      rowHeight = std::max<int64_t>(rowHeight, height);
+      if (rowTop + rowHeight - pageStart > pageH && !rowCells.empty()) {
+        rowCells.front().first->line->Flags |= wplPageStart;
+        pageStart = rowTop;
+      }
+      top = rowTop + rowHeight;
+      const int res = resY == 0 ? 96 : resY;
+      for (auto& [cp, own] : rowCells) {
+        cp->SpaceAfter = MulDiv(static_cast<int>(rowHeight - own), 1440, res);
+        CalcLineHeight(cp, Get_LastLine(cp));
+      }
+      rowCells.clear();
+    }
+  }
+}
+
+// --- TWPRtfStrings --------------------------------------------------------------------
+
+int TWPRtfStrings::Count() const {
+  const TWPParagraphRec* f = text_->FirstPar;
+  if (!f || (!f->next && f->line->Length == 0)) return 0;
+  int n = 0;
+  for (; f; f = f->next) ++n;
+  return n;
+}
+
+AnsiString TWPRtfStrings::Get(int index) const {
+  AnsiString s;
+  text_->GetParagraphText(index, s);
+  return s;
+}
+
+void TWPRtfStrings::Put(int index, const AnsiString& s) {
+  text_->SetParagraphText(index, s.data(), static_cast<int>(s.size()), &text_->WritingAttr);
+}
+
+void TWPRtfStrings::Insert(int index, const AnsiString& s) {
+  text_->AppendParagraph(index, s.data(), static_cast<int>(s.size()), &text_->WritingAttr);
+}
+
+void TWPRtfStrings::Delete(int index) { text_->DeleteParagraph(index); }
+void TWPRtfStrings::Clear() { text_->Clear(); }
+
+void TWPRtfStrings::SetUpdateState(bool updating) {
+  if (!updating) text_->Changed();
+}
+
+void TWPRtfStrings::LoadText(TStream* stream) {
+  text_->Clear();
+  const TWPLoadFormat old = text_->LoadFormat;
+  text_->LoadFormat = AutomaticFormat;
+  text_->LoadFromStream(stream);
+  text_->LoadFormat = old;
+}
+
+void TWPRtfStrings::SaveText(TStream* stream) const {
+  TWPTextWriter w;
+  text_->WriteWith(&w, stream);
+}
