@@ -195,9 +195,9 @@ def cross_check_calendar(persons):
                     for pid in by_key.get(word, ()):
                         # the given name must appear too, so that "Born" or "King" in a
                         # sentence about someone else does not count as a match
-                        name = persons[pid]["name"]
-                        if "," in name:
-                            given = name.split(",", 1)[1].split()
+                        pname = persons[pid]["name"]
+                        if "," in pname:
+                            given = pname.split(",", 1)[1].split()
                             if given and given[0].lower().rstrip(".") not in low:
                                 continue
                         try:
