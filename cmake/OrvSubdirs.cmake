@@ -1,0 +1,15 @@
+# orv_add_subdirs(): adds every direct subfolder of the current folder that has
+# a CMakeLists.txt, in name order, narrowed by ORV_TEST_DIRS when it is set.
+function(orv_add_subdirs)
+  file(GLOB subdirs LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT subdirs)
+  foreach(d IN LISTS subdirs)
+    get_filename_component(dn ${d} NAME)
+    if(ORV_TEST_DIRS AND NOT dn IN_LIST ORV_TEST_DIRS)
+      continue()
+    endif()
+    if(IS_DIRECTORY ${d} AND EXISTS ${d}/CMakeLists.txt)
+      add_subdirectory(${d})
+    endif()
+  endforeach()
+endfunction()
