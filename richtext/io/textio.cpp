@@ -27,6 +27,9 @@ constexpr int64_t kPlainStorageLimit = 500000;
 }  // namespace
 
 TWPRTFTextIo::TWPRTFTextIo() {
+  // The default font, as a cleared text has it, so that a new text writes
+  // a font table its runs can refer to.
+  if (Header->FontNames[0].empty()) Header->FontNames[0] = "Arial";
   CursorPar = FirstPar;
   CursorLine = FirstPar->line;
   CursorOffset = 0;

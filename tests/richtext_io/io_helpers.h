@@ -59,6 +59,9 @@ inline void AddRun(TWPRTFText& t, TWPParagraphRec* p, const std::string& s, cons
 inline TWPParagraphRec* NewPar(TWPRTFText& t) {
   TWPParagraphRec* p = t.LastParagraph();
   t.NewParagraph(p, 40);
+  p->FirstIndent = p->LeftIndent = p->RightIndent = 0;
+  p->SpaceBefore = p->SpaceAfter = p->LineSpacing = 0;
+  p->Align = 0;
   p->Flags = 0;
   p->Tabs = 0;
   p->BorderFlags = p->BorderStyle = p->BorderWidth = p->BorderColor = 0;
