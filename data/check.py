@@ -126,8 +126,8 @@ def check_links(path, no, text, persons, owner=None):
             continue
         if pid == owner:
             err(path, no, "Verweis auf sich selbst")
-        surname = persons[pid]["key"]
-        if surname[:4].lower() not in shown.lower():
+        words = [w for w in re.findall(r"\w+", persons[pid]["name"]) if len(w) >= 3]
+        if not any(w[:4].lower() in shown.lower() for w in words):
             warn(path, no, f"Verweistext {shown!r} passt nicht zu Person {pid} ({persons[pid]['name']})")
     rest = LINK_RE.sub("", text)
     if "[[" in rest or "]]" in rest:
@@ -145,9 +145,16 @@ ALT_TYPES = {"eigentlich": 1, "auch": 2, "genannt": 3, "buergerlich": 4,
              "pseudonym": 5, "vollstaendig": 6, "geb": 7, "orden": 8}
 
 
+FIELD_LIMITS = {"orte.txt": {1: 40, 2: 20}, "nationen.txt": {1: 5, 2: 40},
+                "berufe.txt": {1: 40, 2: 40, 3: 20}}
+
+
 def load_simple(name, nfields, keyfield):
     table = {}
     for path, no, f in records(name, nfields):
+        for idx, limit in FIELD_LIMITS.get(name, {}).items():
+            if len(f[idx]) > limit:
+                err(path, no, f"Feld {idx + 1} länger als {limit} Zeichen")
         key = f[keyfield]
         if key in table:
             err(path, no, f"Schlüssel {key!r} doppelt")
@@ -289,6 +296,79 @@ def cross_check_positions():
     print(f"  Lagenabgleich:       {compared} Orte mit der Zeitzonentabelle verglichen, {bad} abweichend")
 
 
+FORTUNES_DIR = "/usr/share/games/fortunes/de"
+# category number -> (title, fortune files in order, own file)
+SAYING_SOURCES = {
+    0: ("Spruch", ["sprueche", "lieberals"], None),
+    1: ("Murphys Gesetz", ["murphy", "regeln"], None),
+    2: ("Kindermund", ["kinderzitate"], None),
+    3: ("Stilblüte", ["stilblueten"], None),
+    4: ("Kathederblüte", ["mathematiker"], "katheder.txt"),
+    5: ("Liebeserklärung", [], "liebe.txt"),
+    6: ("Sprichwort", ["sprichworte", "sprichwortev"], None),
+    7: ("Zitat", ["zitate"], None),
+    8: ("Bauernregel", [], "bauernregeln.txt"),
+    9: ("Bibelspruch", [], "bibel.txt"),
+    10: ("Goethe", ["zitate"], None),
+    11: ("Jean Paul", ["zitate"], None),
+}
+POETS = {10: ("Goethe", "Johann Wolfgang von Goethe"), 11: ("Jean Paul",)}
+
+
+def fortunes(name):
+    """The sayings of a fortune file as (text, author) pairs."""
+    path = os.path.join(FORTUNES_DIR, name)
+    if not os.path.exists(path):
+        return []
+    text = open(path, encoding="utf-8", errors="replace").read()
+    result = []
+    for chunk in text.split("\n%\n"):
+        lines = [l for l in chunk.strip("\n%").split("\n") if l.strip()]
+        if not lines:
+            continue
+        author = ""
+        if lines[-1].lstrip().startswith("-- "):
+            author = lines[-1].strip()[3:].strip()
+            lines = lines[:-1]
+        result.append((" ".join(l.strip() for l in lines), author))
+    return result
+
+
+def check_sayings():
+    """Validates the own saying files and counts what each category gets."""
+    own_dir = os.path.join(HERE, "sprueche")
+    counts = []
+    for cat, (title, files, own) in SAYING_SOURCES.items():
+        n = 0
+        if own:
+            for path, no, f in records(os.path.join("sprueche", own), 2):
+                if own == "bauernregeln.txt":
+                    if f[0]:
+                        try:
+                            d, m = map(int, f[0].split("."))
+                            if not 1 <= m <= 12 or not 1 <= d <= days_in_month(m, 2000, 1):
+                                raise ValueError
+                        except ValueError:
+                            err(path, no, f"Tag {f[0]!r} ungültig")
+                    if not f[1]:
+                        err(path, no, "Text fehlt")
+                elif not f[0]:
+                    err(path, no, "Text fehlt")
+                n += 1
+        for name in files:
+            items = fortunes(name)
+            if cat in POETS:
+                items = [i for i in items if i[1].split(" (")[0].split(",")[0] in POETS[cat]]
+            elif name == "zitate":
+                items = [i for i in items if not any(i[1].startswith(p) for ps in POETS.values() for p in ps)]
+            n += len(items)
+        counts.append(f"{cat} {title}: {n}")
+    if not os.path.isdir(FORTUNES_DIR):
+        print("  Sprüche:             fortunes-de fehlt, nur eigene Einträge gezählt")
+    print("  Sprüche je Kategorie (Quelleinträge, 366 nötig, sonst Wiederholung):")
+    print("    " + "; ".join(counts))
+
+
 def main():
     nations = load_simple("nationen.txt", 3, 1)
     nation_ids = Counter(f[0] for f in nations.values())
@@ -327,6 +407,13 @@ def main():
         pid = int(f[0]) if f[0].isdigit() else 0
         if not f[1]:
             err(path, no, "Name fehlt")
+        for idx, limit, what in ((1, 60, "Name"), (2, 20, "Prädikat"), (11, 120, "Patronat")):
+            if len(f[idx]) > limit:
+                err(path, no, f"{what} länger als {limit} Zeichen")
+        for idx in (12, 13):
+            alt_name = f[idx].partition(":")[2].split("~")
+            if len(alt_name[0]) > 60 or (len(alt_name) > 1 and len(alt_name[1]) > 20):
+                err(path, no, "Altname oder Präfix zu lang")
         if f[3] not in ("", "hl", "sel"):
             err(path, no, f"Attribut {f[3]!r} unbekannt")
         if f[4] not in ("m", "w"):
@@ -406,6 +493,8 @@ def main():
         if gender not in ("m", "w"):
             err(path, no, f"Geschlecht {gender!r} unbekannt")
         for n in [main] + [x for x in forms.split(",") if x]:
+            if len(n) > 30:
+                err(path, no, f"Name {n!r} länger als 30 Zeichen")
             k = (gender, n.lower())
             if k in names:
                 err(path, no, f"Name {n!r} ({gender}) doppelt")
@@ -429,6 +518,8 @@ def main():
                 err(path, no, f"Person {ref!r} unbekannt")
         if pers and see:
             err(path, no, "Person und Siehe-Verweis zugleich")
+        if len(note) > 120:
+            err(path, no, "Vermerk länger als 120 Zeichen")
         if not pers and not note:
             warn(path, no, "weder Person noch Vermerk")
         patron_count += 1
@@ -436,6 +527,7 @@ def main():
     # holidays
     hol_count = 0
     hol_kinds = Counter()
+    hol_keys = set()
     for path, no, f in records("feiertage.txt", 7):
         kind, month, day, title, lands, conf, text = f
         try:
@@ -462,6 +554,13 @@ def main():
             err(path, no, f"Konfession {conf!r} unbekannt")
         if not title or len(text) < 20:
             err(path, no, "Titel oder Text fehlt")
+        if len(title) > 60:
+            err(path, no, "Titel länger als 60 Zeichen")
+        # the holiday page finds kinds 4 to 12 with a single key lookup: one record per key
+        if 4 <= kind <= 12:
+            if (kind, month, day) in hol_keys:
+                err(path, no, f"Regel {kind}/{month}/{day} doppelt; nur der erste Satz würde gefunden")
+            hol_keys.add((kind, month, day))
         check_links(path, no, text, persons)
         hol_kinds[kind] += 1
         hol_count += 1
@@ -480,6 +579,7 @@ def main():
         if not re.match(r"^\d{1,3}(\.\d+)?[OW]$", lon) or float(lon[:-1]) > 180:
             err(path, no, f"Länge {lon!r} ungültig")
 
+    check_sayings()
     cross_check_calendar(persons)
     cross_check_positions()
 

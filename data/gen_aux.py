@@ -30,6 +30,13 @@ FEMALE = {"Arzt": "Ärztin", "Abt": "Äbtissin", "Landgraf": "Landgräfin", "Gra
           "Thomaskantor": "Thomaskantorin", "Kantor": "Kantorin", "Chirurg": "Chirurgin",
           "Bürgermeister": "Bürgermeisterin", "Oberbürgermeister": "Oberbürgermeisterin"}
 MALE_OF = {v: k for k, v in FEMALE.items()}
+MALE_OF.update({"Zoologin": "Zoologe", "Markgräfin": "Markgraf", "Archäologin": "Archäologe",
+                "Pharaonin": "Pharao", "Zimmerin": "Zimmermann"})
+
+
+FEMALE.update({"Zimmermann": "Zimmerin", "First Lady": "First Lady", "Hofdame": "Hofdame",
+               "Kanonisse": "Kanonisse", "Pharao": "Pharaonin", "Markgraf": "Markgräfin",
+               "Kardinal": "Kardinal", "Salonnière": "Salonnière"})
 
 
 def female(m):
@@ -37,6 +44,12 @@ def female(m):
         return FEMALE[m]
     if m.endswith("mann"):
         return m[:-4] + "frau"
+    if m.endswith("beamter"):
+        return m[:-2] + "in"
+    if m.endswith("ender") or m.endswith("ter") and m.endswith("ellter"):
+        return m[:-1]
+    if m.endswith("e"):
+        return m[:-1] + "in"
     return m + "in"
 
 
@@ -57,6 +70,8 @@ def main():
         prof_lines = ["# Berufe: Nummer|männliche Form|weibliche Form|Zusatz (vorangestellt, meist leer)"]
     female_to_male = {f[2]: f[1] for f in profs.values()}
     female_to_male.update(MALE_OF)
+    female_to_male.update({"Zoologin": "Zoologe", "Markgräfin": "Markgraf", "Hofdame": "Hofdame",
+                           "Kanonisse": "Kanonisse", "First Lady": "First Lady"})
     places = []
     out = []
     for l in lines:
