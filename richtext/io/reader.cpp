@@ -216,7 +216,6 @@ uint8_t TWPRtfReader::Read() {
           break;
         case '}':
           pendingSkip_ = 0;
-          if (!started_) break;
           Result = Pop();
           if (frames_.empty()) done_ = true;
           break;
@@ -268,6 +267,9 @@ void TWPRtfReader::CodeChar(int c) {
       codeOpen_ = false;
       codeMatched_ = 0;
       CurAttr.Style &= ~wpsRtfCode;
+      // The end word takes a blank after it as its delimiter, as any word.
+      const int next = ReadChar();
+      if (next >= 0 && next != ' ') UnreadChar();
     }
     return;
   }

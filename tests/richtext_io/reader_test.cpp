@@ -1,1 +1,224 @@
+// The RTF and plain-text readers on hand-written input: tokenizer rules,
+// destinations, clamping, pictures, Unicode escapes, result codes and the
+// stream position after reading.
 #include <gtest/gtest.h>
+
+#include "tests/richtext_io/io_helpers.h"
+
+using namespace rtio_test;
+
+namespace {
+
+std::string Plain(const TWPRTFTextIo& t) {
+  std::string s;
+  for (const TWPParagraphRec* p = t.FirstPar; p; p = p->next) {
+    if (p != t.FirstPar) s += '|';
+    for (const TWPLineRec* l = p->line; l; l = l->next) s.append(l->pc, l->Length);
+  }
+  return s;
+}
+
+const TWPAttrRecord& At(const TWPRTFTextIo& t, int par, int index) {
+  const TWPLineRec* l = t.ParagraphAt(par)->line;
+  while (index >= l->Length) {
+    index -= l->Length;
+    l = l->next;
+  }
+  return l->pa[index];
+}
+
+TEST(RtfReader, ControlWordsAndGroups) {
+  TWPRTFTextIo t;
+  // Words back to back both act; "\b0" clears; a group restores.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\b\\i x{\\b0 y}z}"), 0);
+  EXPECT_EQ(Plain(t), "xyz");
+  EXPECT_EQ(At(t, 0, 0).Style, wpsBold | wpsItalic);
+  EXPECT_EQ(At(t, 0, 1).Style, wpsItalic);
+  EXPECT_EQ(At(t, 0, 2).Style, wpsBold | wpsItalic);
+  // Unknown words: skipped with their group after "\*", ignored otherwise.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\unknownword hidden{inner}}b{\\otherword kept}c}"), 0);
+  EXPECT_EQ(Plain(t), "abkeptc");
+  // Skipped destinations and fields.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\stylesheet{\\s1 Normal;}}{\\info{\\author X}}{\\field{\\*\\fldinst HYPERLINK}{\\fldrslt Link}}}"), 0);
+  EXPECT_EQ(Plain(t), "Link");
+  // Literal braces and backslashes, quotes, dashes, tab and line break.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\{\\}\\\\\\ldblquote q\\rdblquote \\lquote\\endash\\tab\\line x\r\n}"), 0);
+  EXPECT_EQ(Plain(t), "{}\\\"q\"'\x96\t\nx");
+}
+
+TEST(RtfReader, NumbersAreClampedToTheirFields) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\fs1000 a\\fs0 b\\fs c\\cf99 d\\cf3\\cb20 e\\li-100\\fi-5000000000 f}"), 0);
+  EXPECT_EQ(At(t, 0, 0).Size, 255);
+  EXPECT_EQ(At(t, 0, 1).Size, 10);
+  EXPECT_EQ(At(t, 0, 2).Size, 50);
+  EXPECT_EQ(At(t, 0, 3).Colors, 0);
+  EXPECT_EQ(At(t, 0, 4).Colors, 3);
+  EXPECT_EQ(t.FirstPar->LeftIndent, 0);
+  EXPECT_EQ(t.FirstPar->FirstIndent, -1000000);
+  // Page words without a number take their defaults.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\paperw5000\\paperh\\margl0 x}"), 0);
+  EXPECT_EQ(t.Header->PageWidth, 5000);
+  EXPECT_EQ(t.Header->PageHeight, 15840);
+  EXPECT_EQ(t.Header->MarginLeft, 0);
+}
+
+TEST(RtfReader, ColourTables) {
+  TWPRTFTextIo t;
+  // The usual convention with a leading ";" shifts the entries by one.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 x}"), 0);
+  EXPECT_EQ(t.Header->Colors[0], 0u);
+  EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
+  // Twenty entries fill 0..15 and the rest is ignored.
+  std::string tbl = "{\\rtf1{\\colortbl";
+  for (int i = 0; i < 20; ++i) tbl += "\\red" + std::to_string(i + 1) + "\\green0\\blue0;";
+  ASSERT_EQ(FromRtf(t, tbl + "}x}"), 0);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(t.Header->Colors[i], static_cast<TColor>(i + 1)) << i;
+}
+
+TEST(RtfReader, StopsAfterTheOutermostGroup) {
+  TWPRTFTextIo t;
+  TStringStream s("{\\rtf1 a{b}c}TAIL");
+  TWPRtfReader r;
+  r.TakeStream(&s);
+  t.Clear();
+  t.ReadWith(&r);
+  EXPECT_EQ(t.LastResult, 0);
+  EXPECT_EQ(Plain(t), "abc");
+  EXPECT_EQ(s.Position(), 13);
+  EXPECT_EQ(s.ReadString(4), "TAIL");
+  // A NUL ends the reading; a closing brace without group gives 1; the end
+  // of the input inside a control word gives 7; the text read stays.
+  EXPECT_EQ(FromRtf(t, std::string("{\\rtf1 ab\0cd}", 13)), 0);
+  EXPECT_EQ(Plain(t), "ab");
+  EXPECT_EQ(FromRtf(t, "}{\\rtf1 x}"), 1);
+  EXPECT_EQ(FromRtf(t, "{\\rtf1 xy\\b"), 7);
+  EXPECT_EQ(Plain(t), "xy");
+}
+
+TEST(RtfReader, HexEscapesUnicodeAndBinaryData) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\'e4\\'C4\\'g1x}"), 0);
+  EXPECT_EQ(Plain(t), "\xE4\xC4g1x");
+  // Unicode escapes map to the code page and skip their fallback.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\u228?\\u8364?\\uc2\\u246\\'3f\\'3f \\uc1\\u20013?.}"), 0);
+  EXPECT_EQ(Plain(t), "\xE4\x80\xF6 ?.");
+  // "\bin" data is skipped whole, braces included.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\blipuid x}\\bin4 {}\\}b}"), 0);
+  EXPECT_EQ(Plain(t), "ab");
+}
+
+TEST(RtfReader, RtfCodeRunsAreVerbatim) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a\\wprtf1 {\\b x}\\wpr\\par\\wprtf0 b}"), 0);
+  EXPECT_EQ(Plain(t), "a{\\b x}\\wpr\\parb");
+  EXPECT_EQ(At(t, 0, 1).Style, wpsRtfCode);
+  EXPECT_EQ(At(t, 0, 14).Style, wpsRtfCode);
+  EXPECT_EQ(At(t, 0, 15).Style, 0u);
+}
+
+TEST(RtfReader, PicturesAreCheckedAgainstTheirData) {
+  TWPRTFTextIo t;
+  // Upper-case picture data is taken; a DDB of 2x2 rows of 2 bytes fits.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\pict\\wbitmap0\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2\\picw16\\pich2"
+                       "\\picwgoal240\\pichgoal30 FF00AA55}}"), 0);
+  ASSERT_EQ(Plain(t), "\x01");
+  const TWPObjectEntry* e = t.FindObject(At(t, 0, 0).Tag, 0);
+  ASSERT_NE(e, nullptr);
+  const auto* pic = dynamic_cast<const TWPPictureObject*>(e->Obj);
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic->Data, std::string("\xFF\x00\xAA\x55", 4));
+  EXPECT_EQ(e->Width, 240);
+  // Layouts the data does not cover leave a placeholder of the display size.
+  for (const char* bad : {"{\\rtf1{\\pict\\wbitmap0\\wbmbitspixel8\\wbmwidthbytes400\\picw400\\pich400\\picwgoal100\\pichgoal50 ff}}",
+                          "{\\rtf1{\\pict\\dibitmap0\\picwgoal100\\pichgoal50 28000000ffffff7f01000000010018}}",
+                          "{\\rtf1{\\pict\\pngblip\\picwgoal100\\pichgoal50\\picscalex200 89504e47}}"}) {
+    ASSERT_EQ(FromRtf(t, bad), 0) << bad;
+    ASSERT_EQ(Plain(t), "\x01") << bad;
+    const TWPObjectEntry* b = t.FindObject(At(t, 0, 0).Tag, 0);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Obj, nullptr) << bad;
+    EXPECT_EQ(b->Height, 50);
+  }
+  EXPECT_EQ(t.FindObject(At(t, 0, 0).Tag, 0)->Width, 200);
+}
+
+TEST(RtfReader, TablesFromOtherWriters) {
+  TWPRTFTextIo t;
+  // "\pard" between the row definition and the cells keeps the edges; a
+  // "\par" inside a cell is a line break.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\paperw12240\\margl1440\\margr1440 \\trowd\\cellx2200\\cellx8800"
+                       "\\pard\\intbl a\\par b\\cell\\pard\\intbl c\\cell\\row\\pard after\\par}"), 0);
+  EXPECT_EQ(Plain(t), "a\nb|c|after|");
+  const TWPParagraphRec* c1 = t.ParagraphAt(0);
+  const TWPParagraphRec* c2 = t.ParagraphAt(1);
+  EXPECT_EQ(c1->Flags & 0xF, wppTableCell | wppRowGoesOn);
+  EXPECT_EQ(c2->Flags & 0xF, wppTableCell | wppRowContinues);
+  EXPECT_EQ(c1->ColStart, 0);
+  EXPECT_EQ(c1->ColWidth, 64);  // 2200 of 8800
+  EXPECT_EQ(c2->ColStart + c2->ColWidth, 255);
+  EXPECT_EQ(c1->RightIndent, 9360 - 8800);
+  EXPECT_EQ(t.ParagraphAt(2)->Flags & wppTableCell, 0);
+  // More than 50 cells: the rest is ignored without harm.
+  std::string wide = "{\\rtf1\\trowd";
+  for (int i = 1; i <= 60; ++i) wide += "\\cellx" + std::to_string(i * 100);
+  for (int i = 0; i < 60; ++i) wide += "\\intbl x\\cell";
+  ASSERT_EQ(FromRtf(t, wide + "\\row}"), 0);
+  EXPECT_TRUE(t.CheckChains());
+}
+
+TEST(RtfReader, PageBreaksFootnotesAndBookmarks) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a\\page b\\par\\page c}"), 0);
+  EXPECT_EQ(Plain(t), "a|b|c");
+  EXPECT_EQ(t.ParagraphAt(1)->Flags & wppPageBreak, wppPageBreak);
+  EXPECT_EQ(t.ParagraphAt(2)->Flags & wppPageBreak, wppPageBreak);
+  // A footnote without a character before it gets the mark "?".
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\*\\footnote Note}x}"), 0);
+  EXPECT_EQ(Plain(t), "?x");
+  EXPECT_EQ(At(t, 0, 0).Style, wpsFootnote);
+  ASSERT_NE(t.FindFootnote(1), nullptr);
+  EXPECT_EQ(t.FindFootnote(1)->Text, "Note");
+  // Bookmark bits go to the enclosing attribute and survive "\plain".
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\bkmkstart B1}\\plain b{\\*\\bkmkend B1}c}"), 0);
+  EXPECT_EQ(At(t, 0, 0).Style, 0u);
+  EXPECT_EQ(At(t, 0, 1).Style, wpsBookmark);
+  EXPECT_EQ(At(t, 0, 2).Style, 0u);
+  EXPECT_EQ(t.BookmarkNames.Strings(0), "B1");
+}
+
+TEST(RtfReader, WrongArgumentsAndKeywordTable) {
+  TStringStream s("{\\rtf1 x}");
+  TWPRtfReader r;
+  r.TakeStream(&s);
+  EXPECT_THROW(r.Read(), Exception);
+  TWPTextReader plain;
+  plain.TakeStream(&s);
+  EXPECT_THROW(plain.Read(), Exception);
+  // Case-sensitive look-up; the first entry wins.
+  ASSERT_NE(FindRtfKeyword("b"), nullptr);
+  EXPECT_EQ(FindRtfKeyword("B"), nullptr);
+  EXPECT_EQ(FindRtfKeyword("qc")->Value, 2);
+  EXPECT_EQ(FindRtfKeyword("footnote")->Kind, rkDestination);
+  // A registration beyond the capacity raises.
+  int n = RtfKeywordCount();
+  EXPECT_GE(n, 165);
+  EXPECT_THROW(
+      {
+        for (; n <= kRtfKeywordCapacity; ++n) RegisterRtfKeyword("zzfill", 0, false, rkProperty, riIgnored);
+      },
+      Exception);
+  EXPECT_EQ(RtfKeywordCount(), kRtfKeywordCapacity);
+}
+
+TEST(TextReader, PlainTextParagraphs) {
+  TWPRTFTextIo t;
+  TStringStream s(std::string("eins\r\nzwei\nvier\0x\r\n", 19));
+  TWPTextReader r;
+  r.TakeStream(&s);
+  t.ReadWith(&r);
+  EXPECT_EQ(t.LastResult, 0);
+  EXPECT_EQ(Plain(t), "eins|zwei|vierx|");
+}
+
+}  // namespace
