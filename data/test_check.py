@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Tests of the source checker: date rules per era and calendar, field splitting
+around links, and refusal of bad source lines with file name and line number.
+
+Run: python3 data/test_check.py
+"""
+import contextlib
+import io
+import os
+import sys
+import tempfile
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check  # noqa: E402
+
+
+class DateRules(unittest.TestCase):
+    def test_full_partial_and_qualified_dates(self):
+        self.assertEqual(check.parse_date("28.8.1749"), (28, 8, 1749, 0, 1))
+        self.assertEqual(check.parse_date("um 570v"), (0, 0, 570, 4, 0))
+        self.assertEqual(check.parse_date("verm 11.1930"), (0, 11, 1930, 6, 1))
+        self.assertEqual(check.parse_date("get 17.12.1770"), (17, 12, 1770, 5, 1))
+        self.assertEqual(check.parse_date(""), (0, 0, 0, 0, 1))
+
+    def test_leap_days_follow_the_calendar_of_their_era(self):
+        check.parse_date("29.2.1500")      # Julian: every fourth year
+        check.parse_date("29.2.2000")
+        check.parse_date("29.2.45v")       # 45 v.Chr. counts as a Julian leap year
+        for bad in ("29.2.1900", "29.2.1700", "29.2.44v", "29.2.2001"):
+            with self.assertRaises(ValueError, msg=bad):
+                check.parse_date(bad)
+
+    def test_impossible_dates_are_refused(self):
+        for bad in ("31.4.2000", "10.10.1582", "1.13.2000", "0", "0v", "xx", "foo 1.1.2000", "1.1.-5"):
+            with self.assertRaises(ValueError, msg=bad):
+                check.parse_date(bad)
+
+    def test_event_dates_need_day_month_and_year(self):
+        self.assertEqual(check.check_event_date("9.11.1989"), (9, 11, 1989))
+        for bad in ("11.1989", "1989", "30.2.2000"):
+            with self.assertRaises(ValueError, msg=bad):
+                check.check_event_date(bad)
+
+
+class FieldSplitting(unittest.TestCase):
+    def test_link_bars_do_not_split(self):
+        self.assertEqual(check.split_fields("1|a [[B|2]] und [[C|3]]|d"),
+                         ["1", "a [[B|2]] und [[C|3]]", "d"])
+        self.assertEqual(check.split_fields("a||b"), ["a", "", "b"])
+
+
+GOOD = {
+    "nationen.txt": "1|D|Deutschland\n",
+    "berufe.txt": "1|Dichter|Dichterin|\n",
+    "orte.txt": "1|Weimar||0\n2|Marbach||0\n",
+    "personen.txt": ("1|Goethe, Johann Wolfgang|von||m|28.8.1749|Weimar|22.3.1832|Weimar|D|Dichter||||"
+                     "Freund von [[Schiller|2]].\n"
+                     "2|Schiller, Friedrich|von||m|10.11.1759|Marbach|9.5.1805|Weimar|D|Dichter||||\n"),
+    "ereignisse.txt": "1|9.11.1989|Die Mauer in Berlin öffnet sich.\n",
+    "namen.txt": "m|Johannes|Hans,Jan\n",
+    "patrone.txt": "24.06|m|Hans||hl. Johannes der Täufer|\n",
+    "feiertage.txt": "1|1|1|Neujahr|D,A,CH||Beginn des bürgerlichen Jahres.\n"
+                     "11|0|1|Ostermontag|D,A,CH||Gesetzlicher Feiertag nach Ostern.\n",
+    "lage.txt": "Weimar|50.98N|11.33O\n",
+}
+
+
+class SourceFiles(unittest.TestCase):
+    def run_checker(self, **changes):
+        files = dict(GOOD)
+        files.update(changes)
+        with tempfile.TemporaryDirectory() as tmp:
+            os.mkdir(os.path.join(tmp, "sprueche"))
+            for name in ("bauernregeln.txt", "bibel.txt", "liebe.txt", "katheder.txt"):
+                open(os.path.join(tmp, "sprueche", name), "w", encoding="utf-8").write("")
+            for name, text in files.items():
+                open(os.path.join(tmp, name), "w", encoding="utf-8").write("# Kopf\n" + text)
+            saved = check.HERE
+            check.HERE = tmp
+            check.errors.clear()
+            check.warnings.clear()
+            out = io.StringIO()
+            try:
+                with contextlib.redirect_stdout(out):
+                    rc = check.main()
+            finally:
+                check.HERE = saved
+            return rc, list(check.errors), out.getvalue()
+
+    def assertRefused(self, expected, **changes):
+        rc, errors, _ = self.run_checker(**changes)
+        self.assertEqual(rc, 1)
+        self.assertTrue(any(expected in e for e in errors), f"{expected!r} not in {errors}")
+
+    def test_good_sources_pass_and_report_counts(self):
+        rc, errors, out = self.run_checker()
+        self.assertEqual(errors, [])
+        self.assertEqual(rc, 0)
+        self.assertIn("Personen:            2", out)
+        self.assertIn("Tage ohne Ereignis:  365", out)
+
+    def test_wrong_field_count_names_file_and_line(self):
+        self.assertRefused("personen.txt:4: 14 Felder statt 15",
+                           **{"personen.txt": GOOD["personen.txt"] + "3|Muster, Anna|||w|1.1.1900|Weimar||D|Dichter||||\n"})
+
+    def test_invalid_date_names_file_and_line(self):
+        self.assertRefused("personen.txt:2: Tag 30.2.",
+                           **{"personen.txt": GOOD["personen.txt"].replace("28.8.1749", "30.2.1749")})
+        self.assertRefused("ereignisse.txt:2:", **{"ereignisse.txt": "1|31.6.1989|Ein Tag, den es nicht gibt.\n"})
+
+    def test_links_and_references_must_resolve(self):
+        self.assertRefused("zeigt auf keine Person",
+                           **{"ereignisse.txt": "1|9.11.1989|Rede von [[Niemand|99]] in Berlin.\n"})
+        self.assertRefused("Ort 'Jena' fehlt",
+                           **{"personen.txt": GOOD["personen.txt"].replace("|Marbach|", "|Jena|")})
+        self.assertRefused("Beruf 'Maler' fehlt",
+                           **{"personen.txt": GOOD["personen.txt"].replace("|D|Dichter||||\n", "|D|Maler||||\n")})
+        self.assertRefused("Name 'Peter' (m) fehlt", **{"patrone.txt": "29.06|m|Peter||hl. Petrus|\n"})
+
+    def test_duplicate_ids_and_keys_are_refused(self):
+        self.assertRefused("Id 1 doppelt",
+                           **{"personen.txt": GOOD["personen.txt"].replace("2|Schiller", "1|Schiller")})
+        self.assertRefused("Name 'hans' (m) doppelt".replace("'hans'", "'Hans'"),
+                           **{"namen.txt": "m|Johannes|Hans\nm|Hans|\n"})
+        self.assertRefused("nur der erste Satz",
+                           **{"feiertage.txt": GOOD["feiertage.txt"] + "11|0|1|Zweiter Ostertag|D||Noch einmal derselbe Tag.\n"})
+
+    def test_holiday_rules_are_checked_by_kind(self):
+        self.assertRefused("Vorkommen muss 1 bis 5 oder 9",
+                           **{"feiertage.txt": "10|5|7|Muttertag|D||Ehrentag der Mütter im Mai.\n"})
+        self.assertRefused("Osterabstand", **{"feiertage.txt": "11|4|1|Ostermontag|D||Feiertag nach Ostern.\n"})
+
+    def test_lifespan_and_positions_are_plausible(self):
+        self.assertRefused("Lebensspanne",
+                           **{"personen.txt": GOOD["personen.txt"].replace("22.3.1832", "22.3.1700")})
+        self.assertRefused("Breite", **{"lage.txt": "Weimar|95.0N|11.33O\n"})
+
+
+if __name__ == "__main__":
+    unittest.main()
