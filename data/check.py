@@ -183,7 +183,8 @@ def cross_check_calendar(persons):
     for root, _, files in os.walk(CALENDAR_DIR):
         for name in files:
             try:
-                text = open(os.path.join(root, name), encoding="utf-8").read()
+                with open(os.path.join(root, name), encoding="utf-8") as f:
+                    text = f.read()
             except (UnicodeDecodeError, OSError):
                 continue
             for line in text.splitlines():
@@ -272,7 +273,9 @@ def cross_check_positions():
         print("  Lagenabgleich:       übersprungen (zone.tab fehlt)")
         return
     zones = {}
-    for line in open(path, encoding="utf-8"):
+    with open(path, encoding="utf-8") as f:
+        zone_lines = f.readlines()
+    for line in zone_lines:
         if line.startswith("#"):
             continue
         f = line.split("\t")
@@ -320,7 +323,8 @@ def fortunes(name):
     path = os.path.join(FORTUNES_DIR, name)
     if not os.path.exists(path):
         return []
-    text = open(path, encoding="utf-8", errors="replace").read()
+    with open(path, encoding="utf-8", errors="replace") as f:
+        text = f.read()
     result = []
     for chunk in text.split("\n%\n"):
         lines = [l for l in chunk.strip("\n%").split("\n") if l.strip()]

@@ -13,6 +13,12 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import check  # noqa: E402
+import gen_aux  # noqa: E402
+
+
+def write(path, text):
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text)
 
 
 class DateRules(unittest.TestCase):
@@ -73,9 +79,9 @@ class SourceFiles(unittest.TestCase):
         with tempfile.TemporaryDirectory() as tmp:
             os.mkdir(os.path.join(tmp, "sprueche"))
             for name in ("bauernregeln.txt", "bibel.txt", "liebe.txt", "katheder.txt"):
-                open(os.path.join(tmp, "sprueche", name), "w", encoding="utf-8").write("")
+                write(os.path.join(tmp, "sprueche", name), "")
             for name, text in files.items():
-                open(os.path.join(tmp, name), "w", encoding="utf-8").write("# Kopf\n" + text)
+                write(os.path.join(tmp, name), "# Kopf\n" + text)
             saved = check.HERE
             check.HERE = tmp
             check.errors.clear()
@@ -135,6 +141,53 @@ class SourceFiles(unittest.TestCase):
         self.assertRefused("Lebensspanne",
                            **{"personen.txt": GOOD["personen.txt"].replace("22.3.1832", "22.3.1700")})
         self.assertRefused("Breite", **{"lage.txt": "Weimar|95.0N|11.33O\n"})
+
+
+    def test_coverage_counts_only_full_dates(self):
+        # a year-only or month-only date covers no day of the year
+        people = GOOD["personen.txt"] + "3|Platon|||m|um 428v|Weimar|348v|Weimar|D|Dichter||||\n"
+        rc, errors, out = self.run_checker(**{"personen.txt": people})
+        self.assertEqual(errors, [])
+        self.assertIn("Tage ohne Geburt:    364", out)
+        self.assertIn("v.Chr.-Daten 2", out)
+
+    def test_patron_takes_person_or_note(self):
+        self.assertRefused("Person und Siehe-Verweis zugleich",
+                           **{"patrone.txt": "24.06|m|Hans|1|hl. Johannes|2\n"})
+        self.assertRefused("Person '77' unbekannt", **{"patrone.txt": "24.06|m|Hans|77||\n"})
+
+    def test_own_saying_files_are_validated(self):
+        rc, errors, _ = self.run_checker()
+        self.assertEqual(errors, [])
+        with tempfile.TemporaryDirectory() as tmp:
+            os.mkdir(os.path.join(tmp, "sprueche"))
+            for name in ("bibel.txt", "liebe.txt", "katheder.txt"):
+                write(os.path.join(tmp, "sprueche", name), "Text|\n")
+            write(os.path.join(tmp, "sprueche", "bauernregeln.txt"), 
+                "31.11|Kein Tag.\n|Ohne Tag geht es auch.\n")
+            saved = check.HERE
+            check.HERE = tmp
+            check.errors.clear()
+            try:
+                with contextlib.redirect_stdout(io.StringIO()):
+                    check.check_sayings()
+            finally:
+                check.HERE = saved
+            self.assertEqual(check.errors, ["bauernregeln.txt:1: Tag '31.11' ungültig"])
+
+    def test_link_text_that_names_someone_else_warns(self):
+        rc, errors, _ = self.run_checker(**{"ereignisse.txt": "1|9.11.1989|Rede von [[Kennedy|1]] in Berlin.\n"})
+        self.assertEqual(errors, [])
+        self.assertTrue(any("passt nicht zu Person 1" in w for w in check.warnings))
+
+
+class FemaleForms(unittest.TestCase):
+    def test_regular_and_irregular_forms(self):
+        cases = {"Dichter": "Dichterin", "Arzt": "Ärztin", "Kaufmann": "Kauffrau",
+                 "Beamter": "Beamtin", "Polizeibeamter": "Polizeibeamtin", "Reisender": "Reisende",
+                 "Pädagoge": "Pädagogin", "Abt": "Äbtissin", "Mönch": "Nonne", "Papst": "Päpstin"}
+        for male, fem in cases.items():
+            self.assertEqual(gen_aux.female(male), fem)
 
 
 if __name__ == "__main__":
