@@ -1,0 +1,20 @@
+// Private helpers of the standard controls: text measuring outside paint,
+// the classic sunken field frame, and the disabled (embossed) text look.
+#pragma once
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/canvas.h"
+#include "platform/gfx/font.h"
+
+namespace ctlutil {
+// A canvas for measuring with `font` (no window needed).
+TCanvas& Measure(const TFont& font);
+inline int TextWidth(const TFont& font, const AnsiString& s) { return Measure(font).TextWidth(s); }
+inline int TextHeight(const TFont& font) { return Measure(font).TextHeight("Ag"); }
+// Draws the two-pixel sunken frame of edit fields and lists; `r` shrinks inside it.
+void SunkenFrame(TCanvas& c, TRect& r);
+// Text drawn greyed with its white shadow, as disabled captions are.
+void DisabledText(TCanvas& c, const AnsiString& s, TRect r, unsigned fmt);
+// Text in the colour of the state (greyed when disabled).
+void StateText(TCanvas& c, const AnsiString& s, TRect r, unsigned fmt, bool enabled);
+}  // namespace ctlutil

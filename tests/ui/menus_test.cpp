@@ -1,0 +1,195 @@
+// Menus: item trees, radio groups, shortcut routing from anywhere in a form,
+// popup menus driven by keys and mouse, and the picture of an open menu.
+#include <gtest/gtest.h>
+
+#include "platform/ui/menus.h"
+#include "tests/ui/ui_test_util.h"
+
+namespace {
+
+TMenuItem* Item(TComponent* owner, TMenuItem* parent, const AnsiString& caption, std::vector<std::string>* log,
+                TShortCut sc = 0) {
+  auto* it = new TMenuItem(owner);
+  it->SetCaption(caption);
+  it->SetShortCut(sc);
+  if (log) it->OnClick = [log, caption](TObject*) { log->push_back(StripHotkey(caption)); };
+  parent->Add(it);
+  return it;
+}
+
+TEST(Menus, ShortCutTextAndHotkeys) {
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_DELETE, 0)), "Entf");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_F1, ssShift)), "Umschalt+F1");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_NEXT, ssCtrl)), "Strg+Bild ab");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_HOME, ssAlt)), "Alt+Pos1");
+  Word key;
+  TShiftState shift;
+  ShortCutToKey(ShortCut(VK_F9, ssCtrl | ssAlt), key, shift);
+  EXPECT_EQ(key, VK_F9);
+  EXPECT_EQ(shift, static_cast<TShiftState>(ssCtrl | ssAlt));
+  EXPECT_EQ(StripHotkey("&Datei && Mehr"), "Datei & Mehr");
+}
+
+TEST(Menus, TreeOwnershipAndRadioGroups) {
+  TUiTestDriver d;
+  auto* pm = new TPopupMenu(Application);
+  std::vector<std::string> log;
+  TMenuItem* a = Item(pm, pm->Items(), "Links", &log);
+  TMenuItem* b = Item(pm, pm->Items(), "Rechts", &log);
+  TMenuItem* c = Item(pm, pm->Items(), "Zentriert", &log);
+  for (TMenuItem* it : {a, b, c}) it->SetRadioItem(true);
+  c->SetGroupIndex(1);
+  a->SetChecked(true);
+  b->SetChecked(true);
+  c->SetChecked(true);
+  EXPECT_FALSE(a->Checked());  // same group: unchecked by b
+  EXPECT_TRUE(b->Checked());
+  EXPECT_TRUE(c->Checked());   // other group
+  EXPECT_EQ(pm->Items()->Find("Rechts"), b);
+  EXPECT_EQ(b->MenuIndex(), 1);
+  // Freeing an item takes it out of its parent; the parent frees the rest.
+  delete b;
+  EXPECT_EQ(pm->Items()->Count(), 2);
+  EXPECT_EQ(pm->Items()->Items(1), c);
+  EXPECT_THROW(pm->Items()->Add(a), EInvalidOperation);
+  a->SetEnabled(false);
+  a->Click();
+  EXPECT_TRUE(log.empty());
+}
+
+TEST(Menus, ShortcutsWorkFromAnywhereInTheForm) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  Log keys;
+  auto* panel = new TPanel(f);
+  panel->SetParent(f);
+  auto* rec = new TRecorder(f, panel, "rec", &keys);
+  auto* mm = new TMainMenu(f);
+  EXPECT_TRUE(f->HasMenu());
+  std::vector<std::string> log;
+  TMenuItem* rubrik = Item(f, mm->Items(), "&Rubrik", nullptr);
+  Item(f, rubrik, "Leer", &log, ShortCut(VK_DELETE, 0));
+  TMenuItem* f4 = Item(f, rubrik, "Persönliche Daten", &log, ShortCut(VK_F4, 0));
+  TMenuItem* datum = Item(f, mm->Items(), "D&atum", nullptr);
+  TMenuItem* sub = Item(f, datum, "Mehr", nullptr);
+  Item(f, sub, "Jahr +", &log, ShortCut(VK_NEXT, ssAlt));
+  Item(f, mm->Items(), "&Hilfe", nullptr);
+  Item(f, mm->Items()->Items(2), "Info", &log, ShortCut(VK_F1, ssShift));
+  auto* pop = new TPopupMenu(f);
+  Item(f, pop->Items(), "Kopieren", &log, ShortCut('C', ssCtrl));
+  panel->SetPopupMenu(pop);
+  f->Show();
+  rec->SetFocus();
+  d.PressKey(VK_DELETE);
+  d.PressKey(VK_F4);
+  d.PressKey(VK_NEXT, ssAlt);
+  d.PressKey(VK_F1, ssShift);
+  d.PressKey(VK_F1);             // no item: reaches the control
+  d.PressKey('C', ssCtrl);       // the parent's popup menu
+  f4->SetEnabled(false);
+  d.PressKey(VK_F4);             // disabled: passes through
+  EXPECT_EQ(log, (std::vector<std::string>{"Leer", "Persönliche Daten", "Jahr +", "Info", "Kopieren"}));
+  EXPECT_NE(std::find(keys.begin(), keys.end(), "rec:WM_KEYDOWN:" + std::to_string(VK_F1)), keys.end());
+  EXPECT_NE(std::find(keys.begin(), keys.end(), "rec:WM_KEYDOWN:" + std::to_string(VK_F4)), keys.end());
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "rec:WM_KEYDOWN:" + std::to_string(VK_DELETE)), 0);
+}
+
+TEST(Menus, PopupByKeysRunsTheItemAfterClosing) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  Log keys;
+  auto* rec = new TRecorder(f, f, "rec", &keys);
+  auto* pm = new TPopupMenu(f);
+  std::vector<std::string> log;
+  Item(f, pm->Items(), "&Eins", &log);
+  Item(f, pm->Items(), "-", &log);
+  TMenuItem* off = Item(f, pm->Items(), "Aus", &log);
+  off->SetEnabled(false);
+  TMenuItem* sub = Item(f, pm->Items(), "&Unter", nullptr);
+  Item(f, sub, "Tief", &log);
+  f->Show();
+  rec->SetFocus();
+  bool openDuringClick = true;
+  pm->Items()->Items(0)->OnClick = [&](TObject*) {
+    openDuringClick = !OpenMenuWindows().empty();
+    log.push_back("Eins");
+  };
+  // Down, Down skips the line; Enter on the disabled item does nothing;
+  // Down reaches the sub-menu; Right opens it; Enter chooses.
+  d.WhenModal([&](TCustomForm&) {
+    ASSERT_EQ(OpenMenuWindows().size(), 1u);
+    d.PressKey(VK_DOWN);
+    d.PressKey(VK_DOWN);
+    d.PressKey(VK_RETURN);
+    EXPECT_EQ(OpenMenuWindows().size(), 1u);
+    d.PressKey(VK_DOWN);
+    d.PressKey(VK_RIGHT);
+    EXPECT_EQ(OpenMenuWindows().size(), 2u);
+    d.SavePng(OpenMenuWindows()[0], "menu_popup");
+    d.PressKey(VK_RETURN);
+  });
+  pm->Popup(50, 50);
+  EXPECT_TRUE(OpenMenuWindows().empty());
+  EXPECT_EQ(log, std::vector<std::string>{"Tief"});
+  // Accelerator letters choose; Escape closes without choosing.
+  d.WhenModal([&](TCustomForm&) { d.PressKey('E'); });
+  pm->Popup(50, 50);
+  EXPECT_FALSE(openDuringClick);
+  d.WhenModal([&](TCustomForm&) { d.PressKey(VK_ESCAPE); });
+  pm->Popup(50, 50);
+  EXPECT_EQ(log, (std::vector<std::string>{"Tief", "Eins"}));
+  // Keys typed while the menu was open never reached the control.
+  for (const std::string& k : keys) EXPECT_EQ(k.find("WM_CHAR"), std::string::npos) << k;
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "rec:WM_KEYDOWN:" + std::to_string(VK_DOWN)), 0);
+}
+
+TEST(Menus, PopupByMouseAndRightClick) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* rec = new TRecorder(f, f, "rec", nullptr);
+  rec->SetBounds(10, 10, 100, 50);
+  auto* pm = new TPopupMenu(f);
+  std::vector<std::string> log;
+  Item(f, pm->Items(), "Eins", &log);
+  TMenuItem* zwei = Item(f, pm->Items(), "Zwei", &log);
+  rec->SetPopupMenu(pm);
+  f->Show();
+  d.WhenModal([&](TCustomForm&) {
+    auto w = OpenMenuWindows();
+    ASSERT_EQ(w.size(), 1u);
+    TRect r = MenuItemRect(w[0], zwei);
+    EXPECT_EQ(MenuItemAt(w[0], r.Left + 5, r.Top + 5), zwei);
+    d.Click(w[0], r.Left + 5, r.Top + 5);
+  });
+  d.RightClick(rec, 20, 20);
+  EXPECT_EQ(log, std::vector<std::string>{"Zwei"});
+  // A press outside closes the menu without choosing.
+  d.WhenModal([&](TCustomForm&) { d.Click(f, 250, 180); });
+  d.RightClick(rec, 20, 20);
+  EXPECT_EQ(log, std::vector<std::string>{"Zwei"});
+  pm->SetAutoPopup(false);
+  d.RightClick(rec, 20, 20);  // no loop runs: nothing starves
+  delete pm;                  // the control forgets it
+  EXPECT_EQ(rec->PopupMenu(), nullptr);
+}
+
+TEST(Menus, AltLetterOpensTheMainMenu) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* rec = new TRecorder(f, f, "rec", nullptr);
+  auto* mm = new TMainMenu(f);
+  std::vector<std::string> log;
+  TMenuItem* datei = Item(f, mm->Items(), "&Datei", nullptr);
+  Item(f, datei, "Termine", &log);
+  Item(f, datei, "&Beenden", &log);
+  f->Show();
+  rec->SetFocus();
+  d.WhenModal([&](TCustomForm&) {
+    ASSERT_EQ(OpenMenuWindows().size(), 1u);
+    d.PressKey('B');
+  });
+  d.PressKey('D', ssAlt);
+  EXPECT_EQ(log, std::vector<std::string>{"Beenden"});
+}
+
+}  // namespace
