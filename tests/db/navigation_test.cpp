@@ -190,3 +190,79 @@ TEST_F(DbTest, DisabledControlsHearOneChangeAtTheEnd) {
   t->Cancel();
   link.SetDataSource(nullptr);
 }
+
+TEST_F(DbTest, WindowGrowsAndShrinksAroundTheActiveRecord) {
+  AddNumbered(30);
+  auto t = Table();
+  TDataSource ds(nullptr);
+  ds.SetDataSet(t.get());
+  RecordingLink link;
+  link.SetDataSource(&ds);
+  t->Open();
+  t->MoveBy(19);
+  ASSERT_EQ(Id(t.get()), 20);
+  // Growing reads the records that follow the active one.
+  link.SetBufferCount(10);
+  EXPECT_EQ(t->BufferCount(), 10);
+  EXPECT_EQ(link.RecordCount(), 10);
+  EXPECT_EQ(link.ActiveRecord(), 0);
+  EXPECT_EQ(Id(t.get()), 20);
+  link.SetActiveRecord(9);
+  EXPECT_EQ(Id(t.get()), 29);
+  link.SetActiveRecord(0);
+  // Near the end the records before it fill the window.
+  t->Last();
+  link.SetBufferCount(1);
+  link.SetBufferCount(12);
+  EXPECT_EQ(link.ActiveRecord(), 11);
+  EXPECT_EQ(Id(t.get()), 30);
+  link.SetActiveRecord(0);
+  EXPECT_EQ(Id(t.get()), 19);
+  link.SetActiveRecord(11);
+  // Shrinking keeps the active record inside the window.
+  link.SetBufferCount(4);
+  EXPECT_EQ(link.ActiveRecord(), 3);
+  EXPECT_EQ(Id(t.get()), 30);
+  link.SetActiveRecord(0);
+  EXPECT_EQ(Id(t.get()), 27);
+  link.SetActiveRecord(3);
+  t->Prior();
+  EXPECT_EQ(link.ActiveRecord(), 2);
+  EXPECT_EQ(Id(t.get()), 29);
+  // A table smaller than the window: every record, the rows after empty.
+  t->Close();
+  link.SetBufferCount(50);
+  t->Open();
+  EXPECT_EQ(link.RecordCount(), 30);
+  link.SetDataSource(nullptr);
+}
+
+TEST_F(DbTest, RefreshShowsChangesMadeThroughAnotherCursor) {
+  AddNumbered(3);
+  auto t = Table();
+  TDataSource ds(nullptr);
+  ds.SetDataSet(t.get());
+  std::vector<TDataSetState> states;
+  ds.OnStateChange = [&](TObject*) { states.push_back(ds.State()); };
+  t->Open();
+  t->Next();
+  auto other = Table();
+  other->Open();
+  other->Next();
+  other->Edit();
+  other->FieldByName("NAME")->SetAsString("Anders");
+  other->Post();
+  other->First();
+  other->Delete();
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "P2") << "the buffer still holds the old values";
+  t->Refresh();
+  EXPECT_EQ(Id(t.get()), 2);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anders");
+  t->Prior();
+  EXPECT_TRUE(t->Bof());
+  EXPECT_EQ(Id(t.get()), 2) << "record 1 is gone";
+  t->Edit();
+  t->Cancel();
+  t->Close();
+  EXPECT_EQ(states, (std::vector<TDataSetState>{dsBrowse, dsEdit, dsBrowse, dsInactive}));
+}

@@ -227,3 +227,44 @@ TEST_F(DbTest, DatabasesSessionsAndQueries) {
   t->EmptyTable();
   EXPECT_TRUE(t->IsEmpty());
 }
+
+namespace {
+// A per-record filter as the data-aware datasets install it: the fields
+// read the record under test through the filter state.
+int16_t BornBefore1950(uintptr_t data, uint8_t* rec, uint32_t) {
+  auto* t = reinterpret_cast<TTable*>(data);
+  TDataSetState saved = t->SetTempState(dsFilter);
+  t->SetTempRecord(rec);
+  bool accept = t->FieldByName("JAHR")->AsInteger() < 1950;
+  t->RestoreState(saved);
+  return accept ? 1 : 0;
+}
+}  // namespace
+
+TEST_F(DbTest, FilterCallbacksReadTheRecordUnderTest) {
+  AddPersons(Birthdays());
+  auto t = Table("PERS", "XMTJ");
+  TDataSource ds(nullptr);
+  ds.SetDataSet(t.get());
+  RecordingLink link;
+  link.SetDataSource(&ds);
+  t->Open();
+  t->FindKey({3, 7, 1950});
+  TBapiHandle filter = 0;
+  ASSERT_EQ(BapiAddFilter(t->Handle(), reinterpret_cast<uintptr_t>(t.get()), 1, false, nullptr,
+                          BornBefore1950, filter),
+            bapiOk);
+  ASSERT_EQ(BapiActivateFilter(t->Handle(), filter), bapiOk);
+  // The record shown fails the filter now; re-reading moves to the next.
+  t->UpdateCursorPos();
+  t->Resync(0);
+  EXPECT_EQ(t->FieldByName("JAHR")->AsInteger(), 1933);
+  EXPECT_EQ(t->State(), dsBrowse);
+  EXPECT_FALSE(t->ControlsDisabled());
+  EXPECT_EQ(Years(t.get()), (std::vector<int>{1940, 1933, 1901, 1930}));
+  EXPECT_EQ(t->RecordCount(), 4);
+  ASSERT_EQ(BapiDropFilter(t->Handle(), filter), bapiOk);
+  t->Refresh();
+  EXPECT_EQ(t->RecordCount(), 8);
+  link.SetDataSource(nullptr);
+}
