@@ -67,8 +67,7 @@ bool TWPRTFTextIo::GetSelection(TWPParagraphRec*&, TWPLineRec*&, int&, TWPParagr
 
 // --- writing -----------------------------------------------------------------------
 
-uint8_t TWPRTFTextIo::WriteWith(TWPTextWriter* writer, TStream* stream) {
-  if (!writer || !stream || !Created) return ioNothingToDo;
+void TWPRTFTextIo::PrepareWriter(TWPTextWriter* writer) {
   writer->Text = this;
   writer->FirstPar = FirstPar;
   writer->LastPar = nullptr;
@@ -85,6 +84,11 @@ uint8_t TWPRTFTextIo::WriteWith(TWPTextWriter* writer, TStream* stream) {
     rtf->NoShadow = NoShadow;
     rtf->NoColorTable = NoColorTable;
   }
+}
+
+uint8_t TWPRTFTextIo::WriteWith(TWPTextWriter* writer, TStream* stream) {
+  if (!writer || !stream || !Created) return ioNothingToDo;
+  PrepareWriter(writer);
   uint8_t r = writer->WriteHeader(stream);
   if (r == 0) r = writer->Write(stream);
   if (r == 0) r = writer->WriteFooter(stream);
@@ -97,8 +101,7 @@ uint8_t TWPRTFTextIo::WriteSelectionWith(TWPTextWriter* writer, TStream* stream)
   int o1 = 0, o2 = 0;
   if (!GetSelection(p1, l1, o1, p2, l2, o2)) return 0;
   if (!writer || !stream || !Created) return ioNothingToDo;
-  const uint8_t r0 = WriteWith(writer, nullptr);  // sets the options; writes nothing without a stream
-  (void)r0;
+  PrepareWriter(writer);
   writer->FirstPar = p1;
   writer->FirstLine = l1;
   writer->FirstOffset = o1;

@@ -106,6 +106,8 @@ class TWPRTFTextIo : public TWPRTFText {
 
 private:
   void CopyFrom(const TWPRTFText& source, bool fullCopy);
+  // Range of the whole text and the engine's options.
+  void PrepareWriter(TWPTextWriter* writer);
   void TakeObjects(TWPTextReader* reader);
 };
 

@@ -1,1 +1,346 @@
+// The document I/O layer: format choice and detection, files, insertion at
+// the cursor, copies between texts, positions, line heights with fixed
+// metrics, the vertical positioning pass and the plain-text writer.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+#include "platform/rtl/files.h"
+#include "tests/richtext_io/io_helpers.h"
+
+using namespace rtio_test;
+
+namespace {
+
+std::string Plain(const TWPRTFTextIo& t) {
+  std::string s;
+  for (const TWPParagraphRec* p = t.FirstPar; p; p = p->next) {
+    if (p != t.FirstPar) s += '|';
+    for (const TWPLineRec* l = p->line; l; l = l->next) s.append(l->pc, l->Length);
+  }
+  return s;
+}
+
+std::string TempName(const char* name) {
+  return "/tmp/rtio_" + std::to_string(getpid()) + "_" + name;
+}
+
+// Every character as tall as twice its point size, ascent three quarters.
+class FixedMetrics : public TWPCharMetrics {
+public:
+  void CharMetrics(const TTextHeader&, const TWPAttrRecord& a, unsigned char, int& w, int& h, int& asc) override {
+    const int size = a.Size ? a.Size : 10;
+    w = 7;
+    h = size * 2;
+    asc = size * 3 / 2;
+  }
+};
+
+TEST(TextIo, FormatDetectionAndPlainStorage) {
+  TWPRTFTextIo t;
+  TStringStream rtf(" \r\n\t{\\rtf1 Hallo}");
+  EXPECT_EQ(t.LoadFromStream(&rtf), FormatRTF);
+  EXPECT_EQ(Plain(t), "Hallo");
+  t.Clear();
+  TStringStream ansi("{\\b x}");
+  EXPECT_EQ(t.LoadFromStream(&ansi), FormatANSI);
+  EXPECT_EQ(Plain(t), "{\\b x}");
+  // A plain text over 500000 bytes is kept without attributes, but only
+  // when it is loaded into an empty text.
+  const std::string big(500001, 'a');
+  t.Clear();
+  TStringStream b1(big);
+  t.LoadFromStream(&b1);
+  EXPECT_TRUE(t.PlainText);
+  EXPECT_EQ(TWPRTFText::ParLength(t.FirstPar), 500001);
+  EXPECT_TRUE(t.CheckChains());
+  TWPRTFTextIo u;
+  TStringStream b2(big.substr(1));
+  u.LoadFromStream(&b2);
+  EXPECT_FALSE(u.PlainText);
+  TStringStream b3(big);
+  u.LoadFromStream(&b3);  // inserted into a text that is not empty
+  EXPECT_FALSE(u.PlainText);
+  EXPECT_EQ(TWPRTFText::ParLength(u.FirstPar), 1000001);
+}
+
+TEST(TextIo, FilesFormatsAndTheDataProperty) {
+  TWPRTFTextIo t;
+  AddRun(t, t.FirstPar, "Brief", Attr(wpsBold));
+  AddRun(t, NewPar(t), "Zeile 2", Attr());
+  const std::string rtfName = TempName("LETTER.rtf"), txtName = TempName("letter.txt");
+  t.SaveFormat = FormatANSI;
+  t.SaveToFile(rtfName);
+  t.SaveToFile(txtName);
+  EXPECT_EQ(t.SaveFormat, FormatANSI);
+  TMemoryStream m;
+  m.LoadFromFile(rtfName);
+  EXPECT_EQ(std::string(m.Memory(), 6), "{\\rtf1");
+  m.LoadFromFile(txtName);
+  EXPECT_EQ(std::string(m.Memory(), static_cast<size_t>(m.Size())), std::string("Brief\r\nZeile 2\0", 15));
+
+  TWPRTFTextIo back;
+  back.LoadFromFile(rtfName);
+  EXPECT_EQ(back.Header->LastLoadFormat, FormatRTF);
+  EXPECT_EQ(Plain(back), "Brief|Zeile 2");
+  EXPECT_EQ(back.FirstPar->line->pa[0].Style, wpsBold);
+  // Saving with the format of the last load.
+  TStringStream again;
+  back.SaveToStream(&again);
+  EXPECT_EQ(again.DataString().substr(0, 6), "{\\rtf1");
+  TWPRTFTextIo plain;
+  plain.LoadFromFile(txtName);
+  EXPECT_EQ(plain.Header->LastLoadFormat, FormatANSI);
+  EXPECT_EQ(Plain(plain), "Brief|Zeile 2");
+  std::remove(rtfName.c_str());
+  std::remove(txtName.c_str());
+
+  // The streamed "Data" property.
+  TMemoryStream data;
+  t.WriteData(&data);
+  data.SetPosition(0);
+  TWPRTFTextIo d;
+  AddRun(d, d.FirstPar, "alt", Attr());
+  d.ReadData(&data);
+  EXPECT_EQ(Plain(d), "Brief|Zeile 2");
+  EXPECT_TRUE(d.HasData());
+  d.Clear();
+  EXPECT_FALSE(d.HasData());
+}
+
+TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
+  TWPRTFTextIo t;
+  t.Header->PageWidth = 11000;
+  AddRun(t, t.FirstPar, "AB", Attr());
+  t.CursorLine = t.FirstPar->line;
+  t.CursorOffset = 1;
+  TWPParagraphRec* seen = nullptr;
+  t.OnBeforeInsert = [&seen](TWPParagraphRec* chain) { seen = chain; };
+  // Colour 1 of the inserted document is blue, which is entry 3 here.
+  TStringStream s("{\\rtf1{\\colortbl\\red0\\green0\\blue0;\\red0\\green0\\blue255;}\\paperw5000\\cf1 x\\par y}");
+  t.LoadFromStream(&s);
+  EXPECT_NE(seen, nullptr);
+  EXPECT_EQ(Plain(t), "Ax|yB");
+  EXPECT_EQ(t.Header->PageWidth, 11000);
+  EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
+  EXPECT_EQ(t.FirstPar->line->next->pa[0].Colors, 3);
+  EXPECT_TRUE(t.CheckChains());
+  // A protected place drops the inserted document.
+  TWPRTFTextIo p;
+  AddRun(p, p.FirstPar, "xy", Attr(wpsProtected));
+  p.ProtectMode = ProtectBit(ppProtected);
+  p.CursorLine = p.FirstPar->line;
+  p.CursorOffset = 1;
+  TStringStream s2("{\\rtf1 neu}");
+  p.LoadFromStream(&s2);
+  EXPECT_EQ(Plain(p), "xy");
+}
+
+TEST(TextIo, CopiesBetweenTexts) {
+  TWPRTFTextIo src;
+  src.Header->FontIndex("Courier New");
+  src.BookmarkNames.Add("Marke");
+  TWPParagraphRec* p = src.FirstPar;
+  AddRun(src, p, "a", Attr(0, 1));
+  AddRun(src, p, "auto", Attr(wpsAutomatic));
+  AddRun(src, p, "b", Attr(wpsBookmark, 0, 10, 0, 0));
+  TWPFootnoteEntry* f = src.AddFootnote('1', nullptr, "Note");
+  AddRun(src, p, "1", Attr(wpsFootnote, 0, 10, 0, f->Number));
+  auto pic = std::make_unique<TWPPictureObject>();
+  pic->Kind = pkMetafile;
+  pic->Data = "abc";
+  TWPObjectEntry* e = src.AddObject(pic.get(), -1, 100, 200);
+  src.OwnedObjects.push_back(std::move(pic));
+  AddRun(src, p, "\x01", Attr(wpsObject, 0, 10, 0, e->Number));
+  p = NewPar(src);
+  p->Align = 2;
+  AddRun(src, p, "c", Attr());
+
+  TWPRTFTextIo dst;
+  dst.Header->FontIndex("Symbol");  // font 1 differs from the source's
+  dst.Assign(&src);
+  EXPECT_EQ(ToRtf(dst), ToRtf(src));
+  // The picture is a copy of its own, referred to by its second number.
+  const TWPLineRec* l = dst.FirstPar->line;
+  EXPECT_EQ(l->pc[7], 2);
+  const TWPObjectEntry* ce = dst.FindObject(0, l->pa[7].Tag);
+  ASSERT_NE(ce, nullptr);
+  EXPECT_NE(ce->Obj, e->Obj);
+
+  // The fast append leaves out automatic text while the option is set.
+  TWPRTFTextIo app;
+  AddRun(app, app.FirstPar, "x", Attr());
+  app.OmitAutomatic = true;
+  app.AppendCopy(src);
+  EXPECT_EQ(Plain(app), "x|a" "b1\x02|c");
+  EXPECT_EQ(app.Header->FontName(app.ParagraphAt(1)->line->pa[0].Font), "Courier New");
+}
+
+TEST(TextIo, PositionsAndCursor) {
+  TWPRTFTextIo t;
+  AddRun(t, t.FirstPar, "abc", Attr());
+  TWPParagraphRec* p = NewPar(t);
+  AddRun(t, p, "de", Attr());
+  TWPLineRec* l2 = nullptr;
+  t.NewTextLine(l2 = p->line, 8);
+  AddRun(t, p, "fg", Attr());
+  t.MoveCursorToPosition(7, -1);  // "abc" + end + "de" + 'f'
+  int pos = 0, line = 0;
+  t.CursorCharPosition(pos, line);
+  EXPECT_EQ(pos, 7);
+  EXPECT_EQ(t.CursorPar, p);
+  EXPECT_EQ(t.CursorLine, l2);
+  EXPECT_EQ(t.CursorOffset, 1);
+}
+
+TEST(TextIo, LineHeightsWithFixedMetrics) {
+  TWPRTFTextIo t;
+  FixedMetrics m;
+  t.Metrics = &m;
+  t.Header->SetResolution(96, 96);
+  // Three lines of 12-point text, read so that the metrics fill the records.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\fs24 x}"), 0);
+  TWPParagraphRec* p = t.FirstPar;
+  TWPLineRec* l = p->line;
+  EXPECT_EQ(l->pa[0].Height, 24);
+  TWPLineRec* mid = l;
+  t.NewTextLine(mid, 8);
+  TWPLineRec* last = mid;
+  t.NewTextLine(last, 8);
+  for (TWPLineRec* x : {mid, last}) {
+    x->pc[0] = 'y';
+    x->Length = 1;
+    t.SetCharAttr(x, 0, l->pa[0]);
+  }
+  // Exactly 240 twips: 16 pixels whatever the font height.
+  p->LineSpacing = -240;
+  mid->Height = 0;
+  EXPECT_TRUE(t.CalcLineHeight(p, mid));
+  EXPECT_EQ(mid->Height, 16);
+  EXPECT_EQ(mid->Ascent, 18 - 4);
+  // At least 480 twips: 32 pixels, half the extra added to the ascent.
+  p->LineSpacing = 480;
+  EXPECT_TRUE(t.CalcLineHeight(p, mid));
+  EXPECT_EQ(mid->Height, 32);
+  EXPECT_EQ(mid->Ascent, 18 + 4);
+  EXPECT_FALSE(t.CalcLineHeight(p, mid));
+  // Space before on the first line, space after on the last.
+  p->LineSpacing = 0;
+  p->SpaceBefore = 150;  // 10 pixels
+  p->SpaceAfter = 300;   // 20 pixels
+  t.CalcLineHeight(p, l);
+  t.CalcLineHeight(p, last);
+  EXPECT_EQ(l->Height, 34);
+  EXPECT_EQ(l->Ascent, 28);
+  EXPECT_EQ(last->Height, 44);
+  EXPECT_EQ(last->Ascent, 18);
+  // Blanks and hidden characters do not count; an empty line takes the
+  // plain metrics.
+  TWPLineRec* e = last;
+  t.NewTextLine(e, 8);
+  t.CalcLineHeight(p, e);
+  EXPECT_EQ(e->Height, t.PlainLineHeight + 20);
+}
+
+TEST(TextIo, VerticalPositionsPagesAndRows) {
+  TWPRTFTextIo t;
+  t.Header->SetResolution(96, 96);
+  t.Header->PageHeight = 1440 + 2880;  // one inch printable: 96 pixels
+  // Ten paragraphs of one 16-pixel line each: a page holds six and a bit.
+  for (int i = 0; i < 10; ++i) {
+    TWPParagraphRec* p = i ? NewPar(t) : t.FirstPar;
+    AddRun(t, p, "x", Attr());
+    p->line->Height = 16;
+  }
+  t.Relayout();
+  int starts = 0;
+  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next)
+    if (p->line->Flags & wplPageStart) ++starts;
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(t.ParagraphAt(7)->line->Top, 112);
+  EXPECT_TRUE(t.ParagraphAt(7)->line->Flags & wplPageStart);
+  t.CursorPar = t.ParagraphAt(9);
+  t.CursorLine = t.CursorPar->line;
+  EXPECT_EQ(t.CursorPage(), 1);
+  EXPECT_EQ(t.LineOnPage(), 2);
+
+  // A row of two cells ends at the height of the taller one.
+  TWPRTFTextIo r;
+  r.Header->SetResolution(96, 96);
+  TWPParagraphRec* c1 = r.FirstPar;
+  c1->Flags = wppTableCell | wppRowGoesOn;
+  AddRun(r, c1, "a", Attr());
+  TWPParagraphRec* c2 = NewPar(r);
+  c2->Flags = wppTableCell | wppRowContinues;
+  AddRun(r, c2, "b", Attr());
+  TWPLineRec* l2 = c2->line;
+  r.NewTextLine(l2, 8);
+  AddRun(r, c2, "c", Attr());
+  TWPParagraphRec* after = NewPar(r);
+  AddRun(r, after, "d", Attr());
+  r.Relayout();
+  EXPECT_EQ(c1->line->Top, 0);
+  EXPECT_EQ(c2->line->Top, 0);
+  EXPECT_EQ(c1->SpaceAfter, 240);  // 16 pixels
+  EXPECT_EQ(c1->line->Height, 32);
+  EXPECT_EQ(after->line->Top, 32);
+  // A lone further cell is no table cell any more.
+  TWPRTFTextIo lone;
+  lone.FirstPar->Flags = wppTableCell | wppRowContinues;
+  lone.Relayout();
+  EXPECT_EQ(lone.FirstPar->Flags, 0);
+}
+
+class RefusingStream : public TStringStream {
+public:
+  int Write(const void*, int count) override { return count > 3 ? 3 : count; }
+};
+
+class SelectedText : public TWPRTFTextIo {
+public:
+  TWPParagraphRec *p1 = nullptr, *p2 = nullptr;
+  TWPLineRec *l1 = nullptr, *l2 = nullptr;
+  int o1 = 0, o2 = 0;
+  bool GetSelection(TWPParagraphRec*& a, TWPLineRec*& b, int& c, TWPParagraphRec*& d, TWPLineRec*& e,
+                    int& f) const override {
+    if (!p1) return false;
+    a = p1, b = l1, c = o1, d = p2, e = l2, f = o2;
+    return true;
+  }
+};
+
+TEST(TextIo, WritersPlainTextSelectionAndShortWrites) {
+  SelectedText t;
+  AddRun(t, t.FirstPar, "eins", Attr());
+  AddRun(t, NewPar(t), "zwei", Attr());
+  AddRun(t, NewPar(t), "drei", Attr());
+  TStringStream none;
+  t.SaveSelectionToStream(&none);
+  EXPECT_EQ(none.DataString(), "");
+  t.SaveFormat = FormatANSI;
+  t.p1 = t.FirstPar;
+  t.l1 = t.p1->line;
+  t.o1 = 2;
+  t.p2 = t.ParagraphAt(2);
+  t.l2 = t.p2->line;
+  t.o2 = 1;
+  TStringStream sel;
+  t.SaveSelectionToStream(&sel);
+  EXPECT_EQ(sel.DataString(), std::string("ns\r\nzwei\r\nd\0", 12));
+  TWPRtfStrings strings(&t);
+  EXPECT_EQ(strings.Count(), 3);
+  EXPECT_EQ(strings.Strings(1), "zwei");
+  RefusingStream bad;
+  t.SaveFormat = FormatRTF;
+  t.SaveToStream(&bad);
+  EXPECT_EQ(t.LastResult, wrShortWrite);
+  TWPRTFTextIo empty;
+  TWPRtfStrings es(&empty);
+  EXPECT_EQ(es.Count(), 0);
+  TStringStream in("x\r\ny");
+  es.LoadText(&in);
+  EXPECT_EQ(es.Count(), 2);
+}
+
+}  // namespace
