@@ -13,8 +13,7 @@ using namespace rtio_test;
 namespace {
 
 std::string Golden(const std::string& name) {
-  const char* src = std::getenv("ORV_SOURCE_DIR");
-  std::ifstream f(std::string(src ? src : ".") + "/tests/richtext_io/golden/" + name, std::ios::binary);
+  std::ifstream f(SourceDir() + "/tests/richtext_io/golden/" + name, std::ios::binary);
   std::stringstream ss;
   ss << f.rdbuf();
   return ss.str();

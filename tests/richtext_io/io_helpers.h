@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -73,6 +74,17 @@ inline TWPParagraphRec* NewPar(TWPRTFText& t) {
 // with object, footnote and bookmark references replaced by what they refer
 // to, so that two models compare equal when they mean the same document.
 std::string Dump(const TWPRTFTextIo& t);
+
+// The repository's root: the environment's ORV_SOURCE_DIR, else the
+// directory the tests were built from.
+inline std::string SourceDir() {
+  if (const char* s = std::getenv("ORV_SOURCE_DIR")) return s;
+#ifdef RTIO_SOURCE_DIR
+  return RTIO_SOURCE_DIR;
+#else
+  return ".";
+#endif
+}
 
 // A random document; `seed` decides everything.
 void RandomDocument(TWPRTFTextIo& t, uint32_t seed);
