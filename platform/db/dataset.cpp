@@ -470,7 +470,7 @@ void TDataSet::BindFields(bool binding) {
     }
     if (f->FieldKind() == fkData) {
       const TFieldDef* d = fieldDefs_.Find(f->FieldName());
-      if (!d) DatabaseError(Name() + ": Field '" + f->FieldName() + "' not found");
+      if (!d) DatabaseError((Name().empty() ? AnsiString() : Name() + ": ") + "Field '" + f->FieldName() + "' not found");
       f->Bind(d);
     } else {
       f->Bind(nullptr);
@@ -661,13 +661,13 @@ void TDataSet::SetBufferCount(int value) {
   };
   if (value == bufferCount_ && static_cast<int>(buffers_.size()) == value + 1) return;
   if (bufferCount_ > value && recordCount_ > 0) {
-    // Keep `value` buffers from the lowest first row of the links, so that
-    // the active record stays in the window.
-    int delta = std::max(0, activeRecord_ - value + 1);
+    // Keep `value` buffers from the lowest first row of the links, but so
+    // that the active record stays in the window.
+    int delta = activeRecord_;
     for (TDataSource* s : dataSources_)
       for (TDataLink* l : s->DataLinks())
-        if (l->Active() && l->FirstRecord() < activeRecord_)
-          delta = std::max(delta, std::min(l->FirstRecord(), activeRecord_));
+        if (l->Active() && l->FirstRecord() < delta) delta = std::max(l->FirstRecord(), 0);
+    delta = std::max(delta, activeRecord_ - value + 1);
     delta = std::min(delta, activeRecord_);
     if (delta > 0) {
       for (int i = 0; i < delta; ++i) MoveBuffer(0, static_cast<int>(buffers_.size()) - 1);
@@ -685,6 +685,9 @@ void TDataSet::SetBufferCount(int value) {
   bufferCount_ = value;
   GetNextRecords();
   if (recordCount_ < bufferCount_) adjustFirst(GetPriorRecords());
+  for (TDataSource* s : dataSources_)
+    for (TDataLink* l : s->DataLinks())
+      if (l->Active()) l->UpdateRange();
 }
 
 void TDataSet::UpdateBufferCount() {

@@ -282,3 +282,52 @@ TEST_F(DbTest, FieldDataLinkFollowsItsField) {
   EXPECT_EQ(focus, 1);
   link.SetDataSource(nullptr);
 }
+
+TEST_F(DbTest, DeclaredDataFieldsReplaceTheDefaultOnes) {
+  AddNumbered(2);
+  auto t = Table();
+  auto* id = new TIntegerField(nullptr);
+  id->SetFieldName("ID");
+  id->SetDataSet(t.get());
+  auto* name = new TStringField(nullptr);
+  name->SetFieldName("name");
+  name->SetDataSet(t.get());
+  // Definitions can be read before opening.
+  t->FieldDefs().Update();
+  EXPECT_EQ(t->FieldDefs().Count(), 11);
+  EXPECT_EQ(t->FieldDefs().Find("BETRAG")->DataType, ftFloat);
+  t->IndexDefs().Update();
+  EXPECT_EQ(t->IndexDefs().Count(), 3);
+  EXPECT_FALSE(t->Active());
+  t->Open();
+  EXPECT_FALSE(t->DefaultFields());
+  EXPECT_EQ(t->FieldCount(), 2);
+  EXPECT_EQ(name->FieldNo(), 2);
+  EXPECT_EQ(name->AsString(), "P1");
+  EXPECT_EQ(t->FindField("BETRAG"), nullptr);
+  EXPECT_THROW(name->SetDataSet(nullptr), EDatabaseError) << "not while open";
+  t->Close();
+  // A declared field must exist in the table and match its type.
+  auto* wrong = new TFloatField(nullptr);
+  wrong->SetFieldName("NAME");
+  name->SetDataSet(nullptr);
+  delete name;
+  wrong->SetDataSet(t.get());
+  try {
+    t->Open();
+    FAIL() << "a float field bound to a string";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(e.Message().find("Type mismatch for field 'NAME'"), std::string::npos) << e.Message();
+  }
+  EXPECT_FALSE(t->Active());
+  wrong->SetFieldName("FEHLT");
+  try {
+    t->Open();
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), "Field 'FEHLT' not found");
+  }
+  delete wrong;
+  t->Open();
+  EXPECT_EQ(t->FieldCount(), 1);
+}
