@@ -272,12 +272,6 @@ void TDataSource::Edit() {
   if (autoEdit_ && state_ == dsBrowse && dataSet_) dataSet_->Edit();
 }
 
-bool TDataSource::IsLinkedTo(TDataSet* ds) const {
-  // A source is linked to a dataset when that dataset is this source's, or
-  // is the master of it through another source.
-  return ds && dataSet_ == ds;
-}
-
 void TDataSource::UpdateState() {
   TDataSetState s = (enabled_ && dataSet_) ? dataSet_->State() : dsInactive;
   if (s == state_) return;

@@ -702,7 +702,6 @@ class TDataSource : public TComponent {
   void SetEnabled(bool v);
   // With AutoEdit, puts a browsing dataset into edit state.
   void Edit();
-  bool IsLinkedTo(TDataSet* ds) const;
 
   TDataChangeEvent OnDataChange;
   TNotifyEvent OnStateChange;

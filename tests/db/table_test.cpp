@@ -221,11 +221,24 @@ TEST_F(DbTest, DatabasesSessionsAndQueries) {
   TStoredProc sp(nullptr);
   sp.SetDatabaseName(alias);
   EXPECT_THROW(sp.Open(), EDBEngineError);
-  // Emptying.
+  // Exclusive use, emptying and deleting.
   t->SetDatabaseName(alias);
   t->Open();
+  auto solo = Table();
+  solo->SetExclusive(true);
+  EXPECT_THROW(solo->Open(), EDBEngineError) << "another cursor has the table open";
   t->EmptyTable();
   EXPECT_TRUE(t->IsEmpty());
+  EXPECT_THROW(t->DeleteTable(), EDatabaseError) << "not while open";
+  t->Close();
+  AddNumbered(1);
+  t->EmptyTable();
+  t->Open();
+  EXPECT_TRUE(t->IsEmpty());
+  t->Close();
+  t->DeleteTable();
+  EXPECT_FALSE(std::filesystem::exists(dir / "PERS.FFD"));
+  EXPECT_THROW(t->Open(), EDBEngineError);
 }
 
 namespace {
