@@ -1099,6 +1099,7 @@ void TDataSet::Delete() {
     return;
   }
   if (recordCount_ == 0) DatabaseError("Cannot perform this operation on an empty dataset");
+  CheckCanModify();
   DataEvent(deCheckBrowseMode, 0);
   Fire(BeforeDelete);
   DoBeforeScroll();

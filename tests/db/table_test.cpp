@@ -281,3 +281,54 @@ TEST_F(DbTest, FilterCallbacksReadTheRecordUnderTest) {
   EXPECT_EQ(t->RecordCount(), 8);
   link.SetDataSource(nullptr);
 }
+
+TEST_F(DbTest, LookupByIndexOrByScanLeavesThePosition) {
+  AddPersons(Birthdays());
+  auto t = Table("PERS", "XMTJ");
+  t->Open();
+  t->Last();
+  // NAME leads an index; JAHR does not and is searched record by record.
+  EXPECT_EQ(t->Lookup("name", {"dora"}, "JAHR"), Variant(1960));
+  EXPECT_EQ(t->Lookup("JAHR", {1933}, "NAME"), Variant("Fritz"));
+  EXPECT_EQ(t->Lookup("MONAT;TAG", {3, 6}, "ID").AsInteger(), 8) << "the first in index order";
+  EXPECT_TRUE(t->Lookup("JAHR", {1234}, "NAME").IsNull());
+  EXPECT_TRUE(t->Lookup("JAHR;TAG", {1933}, "NAME").IsNull()) << "as many values as fields";
+  EXPECT_EQ(Id(t.get()), 5);
+  EXPECT_TRUE(t->Eof());
+  EXPECT_EQ(t->State(), dsBrowse);
+}
+
+TEST_F(DbTest, ErrorEventsMayRetryAnOperation) {
+  AddNumbered(2);
+  auto t = Table();
+  t->Open();
+  t->Append();
+  t->FieldByName("ID")->SetAsInteger(1);
+  int tries = 0;
+  t->OnPostError = [&](TDataSet* d, EDatabaseError&, TDataAction& a) {
+    ++tries;
+    d->FieldByName("ID")->SetAsInteger(3);  // mend the key, then retry
+    a = daRetry;
+  };
+  t->Post();
+  EXPECT_EQ(tries, 1);
+  EXPECT_EQ(Id(t.get()), 3);
+  int deleteErrors = 0;
+  t->OnDeleteError = [&](TDataSet*, EDatabaseError&, TDataAction& a) {
+    ++deleteErrors;
+    a = daFail;
+  };
+  // The record went away under another cursor: the error event hears it.
+  t->First();
+  auto other = Table();
+  other->Open();
+  other->Delete();
+  EXPECT_THROW(t->Delete(), EDBEngineError);
+  EXPECT_EQ(deleteErrors, 1);
+  t->Close();
+  t->SetReadOnly(true);
+  t->Open();
+  EXPECT_THROW(t->Delete(), EDatabaseError) << "a read-only dataset refuses before any event";
+  EXPECT_EQ(deleteErrors, 1);
+  EXPECT_EQ(t->RecordCount(), 2);
+}
