@@ -773,7 +773,7 @@ class TDataSet : public TComponent {
   void UpdateRecord();
   bool Modified() const { return modified_; }
   void SetModified(bool v) { modified_ = v; }
-  virtual bool CanModify() const { return true; }
+  virtual bool CanModify() const { return Active() && !readOnly_; }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool v);
   void ClearFields();
