@@ -1,0 +1,44 @@
+// The clipboard object: text (Windows-1252 here, UTF-8 on the system
+// clipboard), registered formats such as "Rich Text Format" (exchanged with
+// other programs as RTF bytes) and bitmaps.
+// Invariants: between Open and Close every Set adds to one clipboard
+// content, published at Close; outside Open a Set replaces the content.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/rtl/exceptions.h"
+
+constexpr unsigned CF_TEXT = 1, CF_BITMAP = 2;
+
+// Number of a named format (the same name gives the same number).
+unsigned RegisterClipboardFormat(const AnsiString& name);
+
+class TClipboard {
+ public:
+  void Open();
+  void Close();
+  void Clear();
+  bool HasFormat(unsigned format) const;
+  AnsiString AsText() const;
+  void SetAsText(const AnsiString& s);
+  // Raw bytes of a registered format.
+  void SetBuffer(unsigned format, const std::string& bytes);
+  std::string GetBuffer(unsigned format) const;
+  void Assign(const TBitmap& bmp);
+  // False when the clipboard holds no picture.
+  bool GetBitmap(TBitmap& out) const;
+
+ private:
+  void Publish();
+  int openCount_ = 0;
+  std::map<unsigned, std::string> pending_;
+  const TBitmap* pendingBitmap_ = nullptr;
+  TBitmap bitmapCopy_;
+  bool hasPendingBitmap_ = false;
+};
+
+TClipboard* Clipboard();
