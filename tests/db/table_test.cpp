@@ -1,6 +1,9 @@
 // Tables: key searches, nearest keys on descending indexes, ranges, index
 // switches that keep the record, master/detail links, and the datasets the
 // call level cannot open.
+#include <map>
+#include <random>
+
 #include "tests/db/db_fixture.h"
 
 using namespace dbtest;
@@ -331,4 +334,39 @@ TEST_F(DbTest, ErrorEventsMayRetryAnOperation) {
   EXPECT_THROW(t->Delete(), EDatabaseError) << "a read-only dataset refuses before any event";
   EXPECT_EQ(deleteErrors, 1);
   EXPECT_EQ(t->RecordCount(), 2);
+}
+
+TEST_F(DbTest, DayRangesAndNearestWalksAgreeWithAModel) {
+  std::mt19937 rng(7);
+  std::vector<std::tuple<int, const char*, int, int, int>> rows;
+  std::map<std::pair<int, int>, std::vector<int>> years;  // (month, day) -> years
+  for (int id = 1; id <= 300; ++id) {
+    int m = 1 + static_cast<int>(rng() % 3), d = 1 + static_cast<int>(rng() % 4);
+    int y = 1500 + static_cast<int>(rng() % 500);
+    rows.emplace_back(id, "X", d, m, y);
+    years[{m, d}].push_back(y);
+  }
+  AddPersons(rows);
+  auto t = Table("PERS", "XMTJ");
+  t->Open();
+  for (int m = 1; m <= 4; ++m)
+    for (int d = 1; d <= 4; ++d) {
+      std::vector<int> want = years[{m, d}];
+      std::sort(want.begin(), want.end(), std::greater<int>());
+      t->SetRange({m, d, 9999}, {m, d, 0});
+      EXPECT_EQ(Years(t.get()), want) << m << "." << d;
+      t->CancelRange();
+      // The walk backwards from the first key not greater than (m, d, 0).
+      std::vector<int> walked;
+      t->FindNearest({m, d, 0});
+      if (t->FieldByName("MONAT")->AsInteger() != m || t->FieldByName("TAG")->AsInteger() != d ||
+          t->Eof())
+        t->Prior();
+      while (!t->Bof() && t->FieldByName("MONAT")->AsInteger() == m && t->FieldByName("TAG")->AsInteger() == d) {
+        walked.push_back(t->FieldByName("JAHR")->AsInteger());
+        t->Prior();
+      }
+      std::reverse(want.begin(), want.end());
+      EXPECT_EQ(walked, want) << m << "." << d;
+    }
 }
