@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/rtl/exceptions.h"
 #include "richtext/io/rtf_format.h"
@@ -14,6 +15,9 @@ struct KeywordTable {
   TRtfKeyword entries[kRtfKeywordCapacity];
   uint8_t lengths[kRtfKeywordCapacity] = {};
   int count = 0;
+  // Entries by first character, in table order, so that a look-up compares
+  // only words that can match and the first match still wins.
+  std::vector<uint8_t> byFirst[128];
   ~KeywordTable() {
     for (int i = 0; i < count; ++i) delete[] entries[i].Word;
   }
@@ -191,6 +195,8 @@ void RegisterRtfKeyword(const char* word, int32_t value, bool fixed, TRtfKind ki
   e.Kind = kind;
   e.Id = id;
   t.lengths[t.count] = static_cast<uint8_t>(n);
+  const unsigned char first = static_cast<unsigned char>(word[0]);
+  if (first < 128) t.byFirst[first].push_back(static_cast<uint8_t>(t.count));
   ++t.count;
 }
 
@@ -202,7 +208,8 @@ void InitRtfKeywordTable() {
 const TRtfKeyword* FindRtfKeyword(std::string_view word) {
   InitRtfKeywordTable();
   const KeywordTable& t = Table();
-  for (int i = 0; i < t.count; ++i)
+  if (word.empty() || static_cast<unsigned char>(word[0]) >= 128) return nullptr;
+  for (const uint8_t i : t.byFirst[static_cast<unsigned char>(word[0])])
     if (t.lengths[i] == word.size() && std::memcmp(t.entries[i].Word, word.data(), word.size()) == 0)
       return &t.entries[i];
   return nullptr;
