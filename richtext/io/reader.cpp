@@ -963,9 +963,11 @@ void TWPRtfReader::FinishPicture() {
   auto pic = std::make_unique<TWPPictureObject>();
   bool ok = false;
   if (picIsFile_) {
+    // A missing file keeps its reference, so that saving writes it again.
     pic->Kind = pkFile;
     pic->FileName = fileName_;
-    ok = !fileName_.empty() && FileExists(fileName_);
+    ok = !fileName_.empty();
+    if (ok && FileExists(fileName_)) LoadPictureFile(*pic);
   } else if (picType_ == rptWBitmap) {
     pic->Kind = pkDDB;
     ok = DDBSizeOk(picData_.size(), picW_, picH_, bits_, planes_, widthBytes_);
@@ -986,7 +988,7 @@ void TWPRtfReader::FinishPicture() {
   const int32_t w = MulDiv(goalW_, scaleX_, 100), h = MulDiv(goalH_, scaleY_, 100);
   TWPTextObject* obj = nullptr;
   if (ok) {
-    pic->Data = std::move(picData_);
+    if (!picIsFile_) pic->Data = std::move(picData_);
     obj = pic.get();
     Objects.push_back(std::move(pic));
   }
@@ -997,6 +999,31 @@ void TWPRtfReader::FinishPicture() {
   a.Style |= wpsObject;
   a.Tag = e->Number;
   StoreChar(1, a);
+}
+
+void TWPRtfReader::LoadPictureFile(TWPPictureObject& pic) {
+  std::string bytes;
+  try {
+    TMemoryStream m;
+    m.LoadFromFile(pic.FileName);
+    if (m.Size() > 64 * 1024 * 1024) return;
+    bytes.assign(m.Memory(), static_cast<size_t>(m.Size()));
+  } catch (const Exception&) {
+    return;
+  }
+  const AnsiString ext = UpperCase(ExtractFileExt(pic.FileName));
+  if (ext == ".WMF" || ext == ".EMF") {
+    // A placeable header is dropped; the data is the metafile itself.
+    if (bytes.size() > 22 && bytes.compare(0, 4, "\xD7\xCD\xC6\x9A") == 0) bytes.erase(0, 22);
+    if (bytes.empty()) return;
+    pic.Kind = pkMetafile;
+    pic.Data = std::move(bytes);
+  } else if (bytes.size() > 14 && bytes[0] == 'B' && bytes[1] == 'M') {
+    std::string dib = bytes.substr(14);
+    if (!DIBSizeOk(dib)) return;
+    pic.Kind = pkDIB;
+    pic.Data = std::move(dib);
+  }
 }
 
 void TWPRtfReader::FinishFootnote() {

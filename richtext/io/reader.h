@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/rtl/streams.h"
+#include "richtext/io/objects.h"
 #include "richtext/io/rtf_format.h"
 #include "richtext/io/writer.h"
 #include "richtext/model/text.h"
@@ -116,6 +117,9 @@ private:
   void ResetPicture();
   void FinishPicture();
   void FinishFootnote();
+  // Takes a bitmap (".bmp") or metafile (".wmf", ".emf") named by a picture
+  // reference; anything unreadable leaves the reference alone.
+  void LoadPictureFile(TWPPictureObject& pic);
   void CodeChar(int c);
   void StoreText(unsigned char c, bool lineBreak = false);
   void RemapColors();

@@ -3,6 +3,9 @@
 // stream position after reading.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <unistd.h>
+
 #include "tests/richtext_io/io_helpers.h"
 
 using namespace rtio_test;
@@ -141,6 +144,42 @@ TEST(RtfReader, PicturesAreCheckedAgainstTheirData) {
     EXPECT_EQ(b->Height, 50);
   }
   EXPECT_EQ(t.FindObject(At(t, 0, 0).Tag, 0)->Width, 200);
+}
+
+TEST(RtfReader, PictureFilesAreLoadedOrKeptAsReferences) {
+  const std::string bmp = "/tmp/rtio_" + std::to_string(getpid()) + "_bild.bmp";
+  std::string dib = std::string("\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0", 16) + std::string(24, '\0') +
+                    std::string("\0\0\xff\0", 4);
+  std::string file = "BM" + std::string(12, '\0') + dib;
+  {
+    TMemoryStream m;
+    m.Write(file.data(), static_cast<int>(file.size()));
+    m.SaveToFile(bmp);
+  }
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\*\\picfile\\picwgoal100\\pichgoal80\t\"" + bmp + "\"}}"), 0);
+  const TWPObjectEntry* e = t.FindObject(At(t, 0, 0).Tag, 0);
+  ASSERT_NE(e, nullptr);
+  const auto* pic = dynamic_cast<const TWPPictureObject*>(e->Obj);
+  ASSERT_NE(pic, nullptr);
+  EXPECT_EQ(pic->Kind, pkDIB);
+  EXPECT_EQ(pic->Data, dib);
+  EXPECT_EQ(e->Width, 100);
+  // Written with pictures as files, the reference comes back.
+  t.PicturesAsFiles = true;
+  const std::string out = ToRtf(t);
+  EXPECT_NE(out.find("{\\*\\picfile\\picw0\\pich0\\picwgoal100\\pichgoal80\t\"" + bmp + "\"}"), std::string::npos);
+  std::remove(bmp.c_str());
+  // A missing file keeps its reference.
+  ASSERT_EQ(FromRtf(t, out), 0);
+  const TWPObjectEntry* m = nullptr;
+  for (const TWPObjectEntry* x = t.FirstObject; x; x = x->next) m = x;
+  ASSERT_NE(m, nullptr);
+  const auto* ref = dynamic_cast<const TWPPictureObject*>(m->Obj);
+  ASSERT_NE(ref, nullptr);
+  EXPECT_EQ(ref->Kind, pkFile);
+  EXPECT_EQ(ref->FileName, bmp);
+  EXPECT_NE(ToRtf(t).find("picfile"), std::string::npos);
 }
 
 TEST(RtfReader, TablesFromOtherWriters) {

@@ -335,6 +335,11 @@ TEST(TextIo, WritersPlainTextSelectionAndShortWrites) {
   t.SaveFormat = FormatRTF;
   t.SaveToStream(&bad);
   EXPECT_EQ(t.LastResult, wrShortWrite);
+  // A storage component owns a copy of what it is given.
+  TWPRtfStorage storage(nullptr);
+  storage.SetRtfText(&t);
+  EXPECT_EQ(Plain(*storage.RtfText()), "eins|zwei|drei");
+  EXPECT_NE(storage.RtfText(), &t);
   TWPRTFTextIo empty;
   TWPRtfStrings es(&empty);
   EXPECT_EQ(es.Count(), 0);
