@@ -213,7 +213,8 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
     reader->Info = &Info;
     TMemoryStream copy;
     TStream* original = reader->Input;
-    const int64_t rest = original->Size() - original->Position();
+    const int64_t startPos = original->Position();
+    const int64_t rest = original->Size() - startPos;
     const bool viaCopy = !dynamic_cast<TWPRtfReader*>(reader) && rest <= kMemoryCopyLimit;
     if (viaCopy) {
       copy.CopyFrom(original, rest);
@@ -229,6 +230,9 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
       throw;
     }
     reader->Input = original;
+    // The original stream ends up after what the reader consumed, as if it
+    // had been read directly.
+    if (viaCopy) original->SetPosition(startPos + copy.Position());
     TakeObjects(reader);
     if (OnBeforeInsert) OnBeforeInsert(FirstPar);
     Header->RecalcPixels();

@@ -46,6 +46,7 @@ TEST(TextIo, FormatDetectionAndPlainStorage) {
   TStringStream ansi("{\\b x}");
   EXPECT_EQ(t.LoadFromStream(&ansi), FormatANSI);
   EXPECT_EQ(Plain(t), "{\\b x}");
+  EXPECT_EQ(ansi.Position(), 6);
   // A plain text over 500000 bytes is kept without attributes, but only
   // when it is loaded into an empty text.
   const std::string big(500001, 'a');
