@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/rtl/files.h"
+#include "richtext/io/metrics.h"
 #include "tests/richtext_io/io_helpers.h"
 
 using namespace rtio_test;
@@ -242,6 +243,45 @@ TEST(TextIo, LineHeightsWithFixedMetrics) {
   t.NewTextLine(e, 8);
   t.CalcLineHeight(p, e);
   EXPECT_EQ(e->Height, t.PlainLineHeight + 20);
+}
+
+// Realises every request with metrics derived from it, and counts.
+class CountingEngine : public TFontEngine {
+public:
+  int realized = 0;
+  TFontRequest last;
+  std::shared_ptr<const TFontData> Realize(const TFontRequest& r) override {
+    ++realized;
+    last = r;
+    auto d = std::make_shared<TFontData>();
+    d->Request = r;
+    d->Metric.tmHeight = -r.Height + 3;
+    d->Metric.tmAscent = -r.Height;
+    for (int& w : d->Widths) w = r.Style.Contains(fsBold) ? 9 : 8;
+    d->Widths[' '] = 4;
+    return d;
+  }
+  std::vector<std::string> Families() override { return {"Arial"}; }
+};
+
+TEST(TextIo, MetricsFromTheFontEngine) {
+  CountingEngine engine;
+  TWPFontEngineMetrics m(engine);
+  TWPRTFTextIo t;
+  t.Metrics = &m;
+  t.Header->SetResolution(96, 96);
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\fs24 ab\\tab\\f1\\b c}"), 0);
+  const TWPLineRec* l = t.FirstPar->line;
+  EXPECT_EQ(l->pa[0].Height, 19);  // 12 points at 96 pixels per inch: 16, plus 3
+  EXPECT_EQ(l->pa[0].Ascent, 16);
+  EXPECT_EQ(l->pa[0].Width, 8);
+  EXPECT_EQ(l->pa[2].Width, 4);  // the tab as a blank
+  EXPECT_EQ(l->pa[3].Width, 9);
+  EXPECT_EQ(engine.last.Name, "Courier New");
+  EXPECT_TRUE(engine.last.Style.Contains(fsBold));
+  EXPECT_EQ(engine.realized, 2);  // cached per font, size and style
+  t.CalcLineHeight(t.FirstPar, t.FirstPar->line);
+  EXPECT_EQ(t.FirstPar->line->Height, 19);
 }
 
 TEST(TextIo, VerticalPositionsPagesAndRows) {
