@@ -1,0 +1,276 @@
+// Size bar, shadow label and link label (see smallwidgets.h).
+#include "widgets/smallwidgets.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/ctlutil.h"
+
+// ------------------------------------------------------------------ TSizeBar
+
+TSizeBar::TSizeBar(TComponent* owner) : TPanel(owner) {}
+
+void TSizeBar::SetDesignDefaults() {
+  SetAlign(alBottom);
+  SetAlignment(taLeftJustify);
+  SetBevelInner(bvNone);
+  SetBevelOuter(bvNone);
+  SetBevelWidth(1);
+  SetBorderWidth(0);
+  SetBorderStyle(bsNone);
+  SetHeight(9);
+  SetColor(clBtnFace);
+}
+
+void TSizeBar::SetBorderWidth(int w) {
+  if (w == borderWidth_ || w < 0) return;
+  borderWidth_ = w;
+  Realign();
+  Invalidate();
+}
+
+void TSizeBar::SetBorderStyle(TFormBorderStyle b) {
+  if (b == borderStyle_) return;
+  borderStyle_ = b;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TSizeBar::CreateParams(TCreateParams& params) {
+  TPanel::CreateParams(params);
+  if (borderStyle_ == bsSingle) params.Style |= WS_BORDER;
+}
+
+void TSizeBar::Paint() {
+  TCanvas& c = *Canvas();
+  TRect r = ClientRect();
+  auto bevel = [&](TPanelBevel b) {
+    if (b == bvNone) return;
+    TColor top = b == bvRaised ? clBtnHighlight : clBtnShadow;
+    TColor bottom = b == bvRaised ? clBtnShadow : clBtnHighlight;
+    for (int i = 0; i < BevelWidth(); ++i) {
+      c.Pen()->SetColor(top);
+      c.MoveTo(r.Left, r.Bottom - 1);
+      c.LineTo(r.Left, r.Top);
+      c.LineTo(r.Right - 1, r.Top);
+      c.Pen()->SetColor(bottom);
+      c.LineTo(r.Right - 1, r.Bottom - 1);
+      c.LineTo(r.Left - 1, r.Bottom - 1);
+      InflateRect(r, -1, -1);
+    }
+  };
+  bevel(BevelOuter());
+  c.Brush()->SetStyle(bsSolid);
+  c.Brush()->SetColor(Color());
+  for (int i = 0; i < borderWidth_; ++i) {
+    c.FrameRect(r);
+    InflateRect(r, -1, -1);
+  }
+  bevel(BevelInner());
+  c.FillRect(r);
+  AnsiString text = Caption();
+  if (!text.empty()) {
+    c.Font()->Assign(*Font());
+    c.Brush()->SetStyle(bsClear);
+    unsigned fmt = DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS |
+                   (Alignment() == taCenter ? DT_CENTER : Alignment() == taRightJustify ? DT_RIGHT : DT_LEFT);
+    c.DrawText(text, r, fmt);
+    c.Brush()->SetStyle(bsSolid);
+  }
+  // The size grip: diagonals from (right - d, bottom) to (right, bottom - d).
+  const int right = ClientWidth(), bottom = ClientHeight();
+  c.Pen()->SetWidth(1);
+  for (int d : {2, 5, 8, 4, 7, 10}) {
+    c.Pen()->SetColor(d == 2 || d == 5 || d == 8 ? clGray : clWhite);
+    c.MoveTo(right - d, bottom);
+    c.LineTo(right, bottom - d);
+  }
+}
+
+void TSizeBar::PublishProperties(TClassInfo& ci) {
+  using C = TSizeBar;
+  PublishBool<C>(ci, "Locked", &C::Locked, &C::SetLocked);
+  PublishInteger<C>(ci, "BorderWidth", &C::PanelBorderWidth, &C::SetBorderWidth);
+  PublishInteger<C>(ci, "BorderStyle", &C::BorderStyle, &C::SetBorderStyle);
+  PublishInteger<C>(ci, "BevelInner", &C::BevelInner, &C::SetBevelInner);
+  PublishInteger<C>(ci, "BevelOuter", &C::BevelOuter, &C::SetBevelOuter);
+  PublishInteger<C>(ci, "BevelWidth", &C::BevelWidth, &C::SetBevelWidth);
+  PublishInteger<C>(ci, "Alignment", &C::Alignment, &C::SetAlignment);
+}
+
+// -------------------------------------------------------------- TShadowLabel
+
+TShadowLabel::TShadowLabel(TComponent* owner) : TLabel(owner) {}
+
+void TShadowLabel::SetSLSLShadowSize(TSLShadowSize v) {
+  v = std::clamp(v, 1, 8);
+  if (v == shadowSize_) return;
+  shadowSize_ = v;
+  Invalidate();
+}
+
+void TShadowLabel::SetSLSLShadowColor(TColor c) {
+  if (c == shadowColor_) return;
+  shadowColor_ = c;
+  Invalidate();
+}
+
+void TShadowLabel::SetSLSLTextStyle(TSLTextStyle s) {
+  if (s == textStyle_) return;
+  textStyle_ = s;
+  Invalidate();
+}
+
+TPoint TShadowLabel::ShadowOffset() const {
+  const int s = shadowSize_;
+  switch (textStyle_) {
+    case tsUpperLeft: return {-s, -s};
+    case tsUpperRight: return {s, -s};
+    case tsLowerLeft: return {-s, s};
+    case tsLowerRight: return {s, s};
+    default: return {0, 0};
+  }
+}
+
+void TShadowLabel::Paint() {
+  TCanvas& c = *Canvas();
+  const TRect r = ClientRect();
+  if (!Transparent()) {
+    c.Brush()->SetStyle(bsSolid);
+    c.Brush()->SetColor(Color());
+    c.FillRect(r);
+  }
+  c.Brush()->SetStyle(bsClear);
+  c.Font()->Assign(*Font());
+  AnsiString text = Caption();
+  if (text.empty() || (ShowAccelChar() && text == "&")) text += ' ';
+  unsigned fmt = (Alignment() == taCenter ? DT_CENTER : Alignment() == taRightJustify ? DT_RIGHT : DT_LEFT) |
+                 DT_EXPANDTABS;
+  if (WordWrap()) fmt |= DT_WORDBREAK;
+  if (!ShowAccelChar()) fmt |= DT_NOPREFIX;
+  if (textStyle_ != tsNone) {
+    TRect sr = r;
+    TPoint o = ShadowOffset();
+    OffsetRect(sr, o.X, o.Y);
+    c.Font()->SetColor(shadowColor_);
+    c.DrawText(text, sr, fmt);
+  }
+  TRect tr = r;
+  c.Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
+  c.DrawText(text, tr, fmt);
+}
+
+void TShadowLabel::PublishProperties(TClassInfo& ci) {
+  using C = TShadowLabel;
+  PublishInteger<C>(ci, "SLSLShadowSize", &C::SLSLShadowSize, &C::SetSLSLShadowSize);
+  PublishInteger<C>(ci, "SLSLShadowColor", &C::SLSLShadowColor, &C::SetSLSLShadowColor);
+  PublishInteger<C>(ci, "SLSLTextStyle", &C::SLSLTextStyle, &C::SetSLSLTextStyle);
+}
+
+// --------------------------------------------------------------- the opener
+
+namespace {
+
+TShellOpenHook& Hook() {
+  static TShellOpenHook hook;
+  return hook;
+}
+
+// The desktop opener on PATH, or empty.
+std::string FindOpener() {
+  const char* path = std::getenv("PATH");
+  if (!path) return {};
+  std::string all = path;
+  std::size_t start = 0;
+  while (start <= all.size()) {
+    std::size_t end = all.find(':', start);
+    if (end == std::string::npos) end = all.size();
+    std::string dir = all.substr(start, end - start);
+    if (!dir.empty()) {
+      std::string cand = dir + "/xdg-open";
+      if (::access(cand.c_str(), X_OK) == 0) return cand;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+}  // namespace
+
+void SetShellOpenHook(TShellOpenHook hook) { Hook() = std::move(hook); }
+void ResetShellOpenHook() { Hook() = nullptr; }
+
+bool DefaultShellOpen(const AnsiString& target) {
+  const std::string opener = FindOpener();
+  if (opener.empty()) return false;
+  const std::string arg = Cp1252ToUtf8(target);
+  // Everything the children need is prepared before forking.
+  std::vector<char*> argv = {const_cast<char*>(opener.c_str()), const_cast<char*>(arg.c_str()), nullptr};
+  pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    // The grandchild runs the opener; the child exits at once so that
+    // nothing is left to reap and the program does not wait.
+    if (::fork() == 0) {
+      int devnull = ::open("/dev/null", O_RDWR);
+      if (devnull >= 0) {
+        ::dup2(devnull, 0);
+        ::dup2(devnull, 1);
+        ::dup2(devnull, 2);
+      }
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return true;
+}
+
+// --------------------------------------------------------------------- TKURL2
+
+TKURL2::TKURL2(TComponent* owner) : TWinControl(owner) {
+  height_ = 13;
+  label_ = new TLabel(this);
+  label_->SetParent(this);
+  TFont f;
+  f.SetName("Arial");
+  f.SetSize(8);
+  f.SetColor(clBlue);
+  f.SetStyle({fsUnderline});
+  label_->SetFont(f);
+  label_->SetShowHint(false);
+  label_->SetCursor(crHandPoint);
+  label_->OnClick = [this](TObject*) { OpenTarget(); };
+  SetURLorEMAIL("http://www.example.org/");
+}
+
+void TKURL2::FitWidth() { SetWidth(label_->Width()); }
+
+void TKURL2::SetURLorEMAIL(const AnsiString& s) {
+  label_->SetCaption(s);
+  FitWidth();
+}
+
+bool TKURL2::LabelShowHint() const { return label_->ShowHint(); }
+void TKURL2::SetLabelShowHint(bool v) { label_->SetShowHint(v); }
+
+void TKURL2::OpenTarget() {
+  AnsiString target = choose_ == ltEMAIL ? "mailto:" + label_->Caption() : label_->Caption();
+  if (Hook()) Hook()(target);
+  else DefaultShellOpen(target);  // the result is ignored, as the shell's was
+}
+
+void TKURL2::PublishProperties(TClassInfo& ci) {
+  using C = TKURL2;
+  PublishString<C>(ci, "URLorEMAIL", &C::URLorEMAIL, &C::SetURLorEMAIL);
+  PublishBool<C>(ci, "ShowHint", &C::LabelShowHint, &C::SetLabelShowHint);
+  PublishInteger<C>(ci, "Choose", &C::Choose, &C::SetChoose);
+}

@@ -1,0 +1,105 @@
+// The small widgets of the application's windows: the size bar (a bottom
+// panel with a size grip), the shadow label (a label whose text casts a
+// shadow) and the link label (opens a web or mail address through the
+// system's opener).
+// Invariants:
+//  - The link label never builds a shell command line: the opener gets the
+//    target as one argument; a missing opener does nothing.
+//  - The link label's width follows its child label's width.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/ui/stdctrls.h"
+
+// ------------------------------------------------------------------ TSizeBar
+
+class TSizeBar : public TPanel {
+  ORV_CLASS_PUBLISHED(TSizeBar, TPanel)
+
+ public:
+  explicit TSizeBar(TComponent* owner);
+  // What a bar dropped in the designer becomes.
+  void SetDesignDefaults();
+  bool Locked() const { return locked_; }
+  void SetLocked(bool v) { locked_ = v; }
+  // The panel's border between the bevels (published as "BorderWidth"; the
+  // window's own frame width stays TWinControl::BorderWidth).
+  int PanelBorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int w);
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle b);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void Paint() override;
+
+ private:
+  bool locked_ = false;
+  int borderWidth_ = 0;
+  TFormBorderStyle borderStyle_ = bsNone;
+};
+
+// -------------------------------------------------------------- TShadowLabel
+
+using TSLShadowSize = int;  // 1..8
+enum TSLTextStyle { tsNone, tsUpperLeft, tsUpperRight, tsLowerLeft, tsLowerRight };
+
+class TShadowLabel : public TLabel {
+  ORV_CLASS_PUBLISHED(TShadowLabel, TLabel)
+
+ public:
+  explicit TShadowLabel(TComponent* owner);
+  TSLShadowSize SLSLShadowSize() const { return shadowSize_; }
+  void SetSLSLShadowSize(TSLShadowSize v);
+  TColor SLSLShadowColor() const { return shadowColor_; }
+  void SetSLSLShadowColor(TColor c);
+  TSLTextStyle SLSLTextStyle() const { return textStyle_; }
+  void SetSLSLTextStyle(TSLTextStyle s);
+  // Offset of the shadow from the text for the current style and size.
+  TPoint ShadowOffset() const;
+
+ protected:
+  void Paint() override;
+
+ private:
+  TSLShadowSize shadowSize_ = 2;
+  TColor shadowColor_ = clGray;
+  TSLTextStyle textStyle_ = tsLowerRight;
+};
+
+// --------------------------------------------------------------------- TKURL2
+
+enum TLinkType { ltURL, ltEMAIL };
+
+// Opens a target (web address or "mailto:" address, Windows-1252) with the
+// system. The default starts the desktop opener found on PATH with the
+// target as its one argument and does not wait; tests install a fake.
+using TShellOpenHook = std::function<void(const AnsiString& target)>;
+void SetShellOpenHook(TShellOpenHook hook);
+// Restores the default opener.
+void ResetShellOpenHook();
+// The default opener: false when no opener program is found.
+bool DefaultShellOpen(const AnsiString& target);
+
+class TKURL2 : public TWinControl {
+  ORV_CLASS_PUBLISHED(TKURL2, TWinControl)
+
+ public:
+  explicit TKURL2(TComponent* owner);
+  AnsiString URLorEMAIL() const { return label_->Caption(); }
+  void SetURLorEMAIL(const AnsiString& s);
+  bool LabelShowHint() const;
+  void SetLabelShowHint(bool v);
+  TLinkType Choose() const { return choose_; }
+  void SetChoose(TLinkType t) { choose_ = t; }
+  TLabel* Label() const { return label_; }
+  // What a click does: hands the target to the opener.
+  void OpenTarget();
+
+ private:
+  void FitWidth();
+  TLabel* label_ = nullptr;
+  TLinkType choose_ = ltURL;
+};
