@@ -360,7 +360,7 @@ class TCustomListBox : public TCustomControl {
   explicit TCustomListBox(TComponent* owner);
   ~TCustomListBox() override;
   void Dispatch(TMessage& m) override;
-  TStrings* Items() const { return items_.get(); }
+  TStringList* Items() const { return items_.get(); }
   void SetItems(const TStrings* s) { items_->Assign(s); }
   int ItemIndex() const { return itemIndex_; }
   void SetItemIndex(int i);
@@ -388,7 +388,6 @@ class TCustomListBox : public TCustomControl {
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
-  TNotifyEvent OnChange;  // the selection moved (by user or program)
 
  protected:
   void CreateParams(TCreateParams& p) override;
@@ -461,7 +460,9 @@ class TCustomComboBox : public TCustomEdit {
   // The list inside the drop-down window (tests click into it).
   TCustomListBox* DropList() const;
   TCustomForm* DropWindow() const;
-  TCanvas* Canvas() { return TCustomControl::Canvas(); }
+  // While the list draws an item this is the list's canvas (as owner-draw
+  // handlers expect), otherwise the combo box's own.
+  TCanvas* Canvas() { return drawCanvas_ ? drawCanvas_ : TCustomControl::Canvas(); }
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
@@ -485,6 +486,7 @@ class TCustomComboBox : public TCustomEdit {
   friend class TComboListBox;
   void EnsureList();
   std::unique_ptr<TComboListBox> list_;  // holds the items while closed too
+  TCanvas* drawCanvas_ = nullptr;
   TPopupWindow* dropWindow_ = nullptr;
   int itemIndex_ = -1;
   TComboBoxStyle style_ = csDropDown;
@@ -492,6 +494,7 @@ class TCustomComboBox : public TCustomEdit {
   int itemHeight_ = 0;
   bool dropped_ = false;
   bool inChange_ = false;
+  bool ignoreNextDown_ = false;
   AnsiString typed_;
   unsigned typedAt_ = 0;
 };
