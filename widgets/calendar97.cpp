@@ -43,7 +43,6 @@ TCalendar97::TCalendar97(TComponent* owner) : TPanel(owner) {
   hoverTimer_->SetEnabled(false);
   hoverTimer_->SetInterval(100);
   hoverTimer_->OnTimer = [this](TObject*) { HoverTick(); };
-  tabStop_ = true;
   for (auto& s : cells_) s = kBlankCell;
   Decode();
   ComputeMetrics();

@@ -390,6 +390,12 @@ void TExplorerButton::Paint() {
     c.Brush()->SetBitmap(nullptr);
   }
   c.Brush()->SetStyle(bsClear);
+  if (HasState(csDesigning)) {
+    c.Pen()->SetStyle(psDash);
+    c.Pen()->SetColor(clBlack);
+    c.Rectangle(ClientRect());
+    c.Pen()->SetStyle(psSolid);
+  }
   TPlacement p = Place();
   auto moved = [](TRect r, int d) {
     OffsetRect(r, d, d);

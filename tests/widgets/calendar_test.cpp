@@ -101,6 +101,17 @@ TEST_F(CalFixture, KeysFireTheirEventsAndHomeGoesToToday) {
   EXPECT_EQ(enter, 1);
   EXPECT_EQ(cancel, 1);
   EXPECT_EQ(direct, 1);
+  // Through the keyboard of a shown form: arrows and Enter reach the calendar.
+  form->Show();
+  cal->SetDate(D(2001, 5, 5));
+  cal->SetFocus();
+  drv.PressKey(VK_RIGHT);
+  drv.PressKey(VK_DOWN, ssShift);
+  EXPECT_EQ(Str(cal->Date()), "06.06.2001");
+  drv.PressKey(VK_RETURN);
+  drv.PressKey(VK_ESCAPE);
+  EXPECT_EQ(enter, 2);
+  EXPECT_EQ(cancel, 2);
   cal->SetDate(D(2001, 5, 5));
   Key(VK_HOME);
   EXPECT_EQ(cal->Date(), std::floor(Date()));

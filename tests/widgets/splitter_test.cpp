@@ -113,4 +113,31 @@ TEST_F(SplitFixture, DraggingMovesTheBar) {
   drv.SavePng(form, "splitter");
 }
 
+TEST_F(SplitFixture, FrameStylesSettingsAndReplacedPanes) {
+  TAdvPane* p = sp->Pane1();
+  const std::pair<TAdvFrameStyle, std::pair<TPanelBevel, TPanelBevel>> looks[] = {
+      {ftNone, {bvNone, bvNone}},         {ftRaised, {bvRaised, bvRaised}}, {ftLowered, {bvLowered, bvLowered}},
+      {ftCarved, {bvRaised, bvLowered}}, {ftBump, {bvLowered, bvRaised}}};
+  for (const auto& [style, bevels] : looks) {
+    sp->Pane1Setting()->SetFrameStyle(style);
+    EXPECT_EQ(p->BevelInner(), bevels.first);
+    EXPECT_EQ(p->BevelOuter(), bevels.second);
+  }
+  sp->Pane2Setting()->SetColor(clYellow);
+  sp->Pane2Setting()->SetFrameWidth(3);
+  EXPECT_EQ(sp->Pane2()->Color(), clYellow);
+  EXPECT_EQ(sp->Pane2()->BevelWidth(), 3);
+  EXPECT_EQ(GetOrdProp(GetObjectProp(sp, "Pane2Setting"), "FrameWidth"), 3);
+  form->Show();
+  auto* fresh = new TAdvPane(sp, 2);
+  fresh->SetColor(clAqua);
+  sp->ReplacePane(fresh);
+  EXPECT_EQ(sp->Pane2(), fresh);
+  EXPECT_EQ(sp->Pane2Setting()->Color(), clAqua);
+  EXPECT_EQ(fresh->Left(), sp->Position() + sp->Thickness());
+  int panes = 0;
+  for (int i = 0; i < sp->ControlCount(); ++i) panes += dynamic_cast<TAdvPane*>(sp->Controls(i)) ? 1 : 0;
+  EXPECT_EQ(panes, 2);
+}
+
 }  // namespace
