@@ -434,6 +434,7 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
         }
         fontMap_[curFont_] = n;
         if (curFont_ == 0) CurAttr.Font = static_cast<uint8_t>(n);
+        fontFamily_ = fontCharset_ = 0;
       } else if (fontName_.size() < 64) {
         fontName_.push_back(static_cast<char>(c));
       }
@@ -576,6 +577,8 @@ uint8_t TWPRtfReader::Pop() {
   CurAttr = f.Attr;
   ps_ = f.State;
   dest_ = f.Dest;
+  // Text after the font table is in the document's font 0.
+  if (closing == rdFontTable && dest_ != rdFontTable) CurAttr.Font = static_cast<uint8_t>(fontMap_[0]);
   if (bookmark >= 0) {
     CurAttr.Style |= wpsBookmark;
     CurAttr.Tag = static_cast<uint16_t>(std::min(bookmark, 65535));
@@ -700,7 +703,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         CharHandler(10, true);
         return rrOk;
       }
-      if (id == riPage && !parDirty_ && Par->line->Length == 0 && !Par->line->next) {
+      if (id == riPage && Par->line->Length == 0 && !Par->line->next) {
         Par->Flags |= wppPageBreak;
         return rrOk;
       }

@@ -66,6 +66,24 @@ TEST(RtfReader, NumbersAreClampedToTheirFields) {
   EXPECT_EQ(t.Header->MarginLeft, 0);
 }
 
+TEST(RtfReader, FontTablesMapNumbersToTheHeader) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\fonttbl{\\f0\\fswiss\\charset0 Helvetica;}{\\f7 Courier;}{\\f200 Bad;}}"
+                       "a\\f7 b\\f0 c\\f3 d}"), 0);
+  EXPECT_EQ(t.Header->FontName(At(t, 0, 0).Font), "Helvetica");
+  EXPECT_EQ(t.Header->FontName(At(t, 0, 1).Font), "Courier");
+  EXPECT_EQ(t.Header->FontName(At(t, 0, 2).Font), "Helvetica");
+  EXPECT_EQ(t.Header->FontName(At(t, 0, 3).Font), "Arial");  // an undefined number: font 0 of the header
+  const int courier = At(t, 0, 1).Font;
+  EXPECT_EQ(t.Header->FontFamily[courier], 0);  // the family of the font before is not carried over
+  EXPECT_EQ(t.Header->FontFamily[At(t, 0, 0).Font], 0x20);
+  // An existing name is found again, whatever its case.
+  TWPRTFTextIo u;
+  ASSERT_EQ(FromRtf(u, "{\\rtf1{\\fonttbl{\\f0 ARIAL;}{\\f1 Symbol;}}\\f1 x}"), 0);
+  EXPECT_EQ(At(u, 0, 0).Font, 1);
+  EXPECT_EQ(u.Header->FontNames[0], "Arial");
+}
+
 TEST(RtfReader, ColourTables) {
   TWPRTFTextIo t;
   // The usual convention with a leading ";" shifts the entries by one.
@@ -208,8 +226,9 @@ TEST(RtfReader, TablesFromOtherWriters) {
 
 TEST(RtfReader, PageBreaksFootnotesAndBookmarks) {
   TWPRTFTextIo t;
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 a\\page b\\par\\page c}"), 0);
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 {a}\\page b\\par\\page c}"), 0);
   EXPECT_EQ(Plain(t), "a|b|c");
+  EXPECT_EQ(t.FirstPar->Flags & wppPageBreak, 0);
   EXPECT_EQ(t.ParagraphAt(1)->Flags & wppPageBreak, wppPageBreak);
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppPageBreak, wppPageBreak);
   // A footnote without a character before it gets the mark "?".
