@@ -111,6 +111,34 @@ TEST(TextIo, FilesFormatsAndTheDataProperty) {
   EXPECT_FALSE(d.HasData());
 }
 
+class RecordingIo : public TWPExternalIo {
+public:
+  int loads = 0, saves = 0;
+  void Load(TWPRTFTextIo&, TStream&) override { ++loads; }
+  void Save(TWPRTFTextIo&, TStream& s, bool) override {
+    ++saves;
+    s.Write("ext", 3);
+  }
+};
+
+TEST(TextIo, AnExternalLoaderAndSaverTakesOverUnlessBypassed) {
+  TWPRTFTextIo t;
+  RecordingIo ext;
+  t.ExternalIo = &ext;
+  TStringStream in("{\\rtf1 x}");
+  t.LoadFromStream(&in);
+  TStringStream out;
+  t.SaveToStream(&out);
+  EXPECT_EQ(ext.loads, 1);
+  EXPECT_EQ(out.DataString(), "ext");
+  EXPECT_TRUE(t.IsEmpty());
+  t.BypassExternal = true;
+  in.SetPosition(0);
+  t.LoadFromStream(&in);
+  EXPECT_EQ(Plain(t), "x");
+  EXPECT_EQ(ext.loads, 1);
+}
+
 TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
   TWPRTFTextIo t;
   t.Header->PageWidth = 11000;
