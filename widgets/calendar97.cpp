@@ -202,6 +202,9 @@ void TCalendar97::MoveDays(int days) {
   prevMonth_ = month_;
   prevDay_ = day_;
   date_ += days;
+  // Dates exist for the years 1 to 9999 only; a move past them stops at the end.
+  static const TDateTime kFirst = EncodeDate(1, 1, 1), kLast = EncodeDate(9999, 12, 31);
+  date_ = std::clamp(date_, kFirst, kLast);
   if (onlyMonth_) {
     int y, m, d;
     DecodeDate(date_, y, m, d);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/ctlutil.h"
+
 namespace {
 
 // The shared 8 x 8 down pattern; made when a button first needs it and
@@ -18,12 +20,6 @@ TBitmap* DownPattern() {
       for (int x = 0; x < 8; ++x) gDownPattern->Canvas()->SetPixels(x, y, (x % 2) == (y % 2) ? light : face);
   }
   return gDownPattern.get();
-}
-
-// A scratch canvas for measuring captions while the button is not painted.
-TCanvas& MeasureCanvas() {
-  static TBitmap bmp(1, 1);
-  return *bmp.Canvas();
 }
 
 }  // namespace
@@ -281,7 +277,7 @@ TExplorerButton::TPlacement TExplorerButton::Place() {
   const int w = width_, h = height_;
   const bool hasBmp = !bitmap_->Empty();
   const int bw = hasBmp ? bitmap_->Width() : 0, bh = hasBmp ? bitmap_->Height() : 0;
-  TSize ts = MeasureCaption(MeasureCanvas(), w - 4);
+  TSize ts = MeasureCaption(ctlutil::Measure(*Font()), w - 4);
   int tw = std::max(0, std::min(ts.cx, w - 4)), th = ts.cy;
   const int gap = tw > 0 ? 2 : 0;
   const bool mark = HasOption(boPopupMark) && dropDown_;

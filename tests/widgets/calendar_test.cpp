@@ -88,6 +88,10 @@ TEST_F(CalFixture, KeyMovesByDayWeekMonthAndYear) {
   EXPECT_EQ(After(D(2024, 2, 29), VK_NEXT, ssShift), "01.03.2025");
   EXPECT_EQ(After(D(2024, 2, 29), VK_PRIOR, ssShift), "01.03.2023");
   EXPECT_EQ(After(D(2023, 12, 31), VK_RIGHT), "01.01.2024");
+  // At the ends of the calendar a move stops instead of failing.
+  EXPECT_EQ(After(D(9999, 12, 20), VK_NEXT), "31.12.9999");
+  EXPECT_EQ(After(D(9999, 3, 1), VK_NEXT, ssShift), "01.03.9999");
+  EXPECT_EQ(After(D(1, 1, 5), VK_UP), "01.01.0001");
 }
 
 TEST_F(CalFixture, KeysFireTheirEventsAndHomeGoesToToday) {
@@ -311,6 +315,14 @@ TEST_F(CalFixture, PicturesOfWeekStartsWeekendAndHover) {
   EXPECT_EQ(drv.PixelAt(cal, h.Left + 5, h.Bottom - 1), ColorToRGB(clBtnShadow));
   TRect s = cal->CellRect(cal->SelectedCell());
   EXPECT_EQ(drv.PixelAt(cal, s.Left + 5, s.Top), ColorToRGB(clBtnShadow));  // sunken selection
+  // A header button under the pointer gets a raised frame.
+  TRect today = cal->HeaderButtonRect(TCalendar97::hbToday);
+  EXPECT_EQ(drv.PixelAt(cal, today.Left + 5, today.Top), ColorToRGB(clBtnFace));
+  drv.MouseMove(cal, today.Left + 5, today.Top + 5);
+  drv.SavePng(cal, "calendar_hover_today");
+  EXPECT_EQ(drv.PixelAt(cal, today.Left + 5, today.Top), clWhite);
+  EXPECT_EQ(drv.PixelAt(cal, today.Left + 5, today.Bottom - 1), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(drv.PixelAt(cal, h.Left + 5, h.Top), ColorToRGB(clBtnFace));  // the day lost its hover frame
 }
 
 }  // namespace
