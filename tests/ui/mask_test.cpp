@@ -1,0 +1,96 @@
+// The mask edit with the time mask "90:00;1;_": blanks, literals kept in
+// Text, the caret stepping over the literal, refused characters, and the
+// check when an incomplete value is left.
+#include <gtest/gtest.h>
+
+#include "platform/ui/mask.h"
+#include "tests/ui/ui_test_util.h"
+
+namespace {
+
+struct MaskFixture {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  TMaskEdit* m = nullptr;
+  TEdit* other = nullptr;
+  std::vector<std::string> errors;
+  MaskFixture() {
+    m = new TMaskEdit(f);
+    m->SetParent(f);
+    m->SetEditMask("90:00;1;_");
+    other = new TEdit(f);
+    other->SetParent(f);
+    other->SetTop(40);
+    Application->OnException = [this](TObject*, const Exception& e) { errors.push_back(e.Message()); };
+    f->Show();
+    m->SetFocus();
+  }
+};
+
+TEST(MaskEdit, ParsesAndFormats) {
+  auto pm = maskdetail::ParseMask("90:00;1;_");
+  ASSERT_EQ(pm.slots.size(), 5u);
+  EXPECT_EQ(pm.slots[2].kind, maskdetail::skLiteral);
+  EXPECT_TRUE(pm.saveLiterals);
+  EXPECT_EQ(pm.blank, '_');
+  auto p2 = maskdetail::ParseMask(">LL\\-00;0;*");
+  ASSERT_EQ(p2.slots.size(), 5u);
+  EXPECT_EQ(p2.slots[2].ch, '-');
+  EXPECT_FALSE(p2.saveLiterals);
+  EXPECT_EQ(p2.blank, '*');
+  EXPECT_EQ(FormatMaskText("90:00;1;_", "12:30"), "12:30");
+  EXPECT_EQ(FormatMaskText("90:00;1;_", " 9:3"), "_9:3_");
+  EXPECT_EQ(FormatMaskText(">LL\\-00;0;*", "ab1"), "AB-1*");
+}
+
+TEST(MaskEdit, TypingStepsOverLiteralsAndRefusesWrongCharacters) {
+  MaskFixture x;
+  EXPECT_EQ(x.m->EditText(), "__:__");
+  EXPECT_EQ(x.m->Text(), "  :  ");
+  x.d.Type("12");
+  EXPECT_EQ(x.m->SelStart(), 3);  // over the colon
+  int beeps = keyboard::BeepCount();
+  x.d.Type("x");
+  EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
+  x.d.Type("3");
+  EXPECT_EQ(x.m->EditText(), "12:3_");
+  x.d.Type("0");
+  EXPECT_EQ(x.m->Text(), "12:30");
+  x.d.Type("5");  // no room left
+  EXPECT_EQ(keyboard::BeepCount(), beeps + 2);
+  EXPECT_EQ(x.m->Text(), "12:30");
+  // Backspace blanks the position before the caret, skipping the literal.
+  x.m->SetSelStart(3);
+  x.d.PressKey(VK_BACK);
+  EXPECT_EQ(x.m->EditText(), "1_:30");
+  x.m->Perform(EM_SETSEL, 0, 5);
+  x.d.PressKey(VK_DELETE);
+  EXPECT_EQ(x.m->EditText(), "__:__");
+  // Program values are laid over the mask.
+  x.m->SetText("08:15");
+  EXPECT_EQ(x.m->EditText(), "08:15");
+  x.m->SetEditText("7_:4_");
+  EXPECT_EQ(x.m->Text(), "7 :4 ");
+}
+
+TEST(MaskEdit, LeavingAnIncompleteValueIsRefused) {
+  MaskFixture x;
+  x.d.Type("1");  // the first position is optional ('9'), the rest are not
+  x.d.PressKey(VK_TAB);
+  ASSERT_EQ(x.errors.size(), 1u);
+  EXPECT_EQ(x.errors[0], "Invalid input value.  Use escape key to abandon changes");
+  EXPECT_TRUE(x.m->Focused());
+  // Escape restores the value from when the edit got the focus.
+  x.d.PressKey(VK_ESCAPE);
+  EXPECT_EQ(x.m->EditText(), "__:__");
+  x.d.PressKey(VK_TAB);  // unmodified: no check
+  EXPECT_TRUE(x.other->Focused());
+  x.m->SetFocus();
+  x.d.Type(" 7:45");
+  EXPECT_EQ(x.m->Text(), " 7:45");
+  x.d.PressKey(VK_TAB);
+  EXPECT_EQ(x.errors.size(), 1u);
+  EXPECT_TRUE(x.other->Focused());
+}
+
+}  // namespace
