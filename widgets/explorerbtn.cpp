@@ -170,6 +170,11 @@ void TExplorerButton::BitmapChanged() {
   Invalidate();
 }
 
+void TExplorerButton::Loaded() {
+  TGraphicControl::Loaded();
+  BuildShaded();
+}
+
 void TExplorerButton::BuildShaded() {
   if (!bitmap_->Empty() && noFocus_->Empty()) Shade(*bitmap_, *shaded_, shadingType_);
   else shaded_->SetSize(0, 0);

@@ -90,6 +90,7 @@ class TExplorerButton : public TGraphicControl {
 
  protected:
   void Paint() override;
+  void Loaded() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
