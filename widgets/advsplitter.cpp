@@ -24,6 +24,7 @@ void TAdvPane::SetFrameStyle(TAdvFrameStyle f) {
 
 void TAdvPane::PublishProperties(TClassInfo& ci) {
   using C = TAdvPane;
+  PublishInteger<C>(ci, "BevelWidth", &C::BevelWidth, &C::SetBevelWidth);
   PublishInteger<C>(ci, "FrameStyle", &C::FrameStyle, &C::SetFrameStyle);
   PublishInteger<C>(ci, "MinSize", &C::MinSize, &C::SetMinSize);
 }

@@ -643,6 +643,9 @@ void TCalendar97::PublishProperties(TClassInfo& ci) {
   p.GetStr = [](const TObject* o) { return DateToStr(static_cast<const C*>(o)->Date()); };
   p.SetStr = [](TObject* o, const AnsiString& v) { static_cast<C*>(o)->SetDate(StrToDateDef(v, 0)); };
   ci.AddProp(std::move(p));
+  PublishInteger<C>(ci, "BevelInner", &C::BevelInner, &C::SetBevelInner);
+  PublishInteger<C>(ci, "BevelOuter", &C::BevelOuter, &C::SetBevelOuter);
+  PublishInteger<C>(ci, "BorderStyle", &C::BorderStyle, &C::SetBorderStyle);
   PublishBool<C>(ci, "OnlyMonth", &C::OnlyMonth, &C::SetOnlyMonth);
   PublishBool<C>(ci, "OnlyValidDates", &C::OnlyValidDates, &C::SetOnlyValidDates);
   PublishInteger<C>(ci, "StartOfWeek", &C::StartOfWeek, &C::SetStartOfWeek);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/rtl/cp1252.h"
 #include "tests/widgets/widget_test_util.h"
 #include "widgets/calendar97.h"
 
@@ -199,6 +200,28 @@ TEST_F(CalFixture, SizeFollowsTheFont) {
   EXPECT_GT(cal->Width(), w);
   EXPECT_EQ(cal->Width(), 21 * cal->UnitWidth() + 2 * cal->Margin() + 2);
   EXPECT_EQ(cal->Height(), 8 * cal->RowHeight() + cal->ButtonSize() + 2 * cal->Margin() + 4);
+}
+
+TEST_F(CalFixture, WindowLayoutsSetPropertiesByName) {
+  EXPECT_TRUE(SetOrdProp(cal, "BevelOuter", bvNone));
+  EXPECT_EQ(cal->BevelOuter(), bvNone);
+  EXPECT_TRUE(SetOrdProp(cal, "StartOfWeekEnd", 7));
+  EXPECT_TRUE(SetOrdProp(cal, "WeekEndDays", 1));
+  EXPECT_EQ(cal->StartOfWeekEnd(), 7);
+  EXPECT_EQ(cal->WeekEndDays(), 1);
+  EXPECT_TRUE(SetStrProp(cal, "TextEnter", "Direkt"));
+  EXPECT_EQ(cal->TextEnter(), "Direkt");
+  TObject* colors = GetObjectProp(cal, "Colors");
+  ASSERT_NE(colors, nullptr);
+  EXPECT_TRUE(SetOrdProp(colors, "ColorValid", clNavy));
+  EXPECT_EQ(cal->Colors()->ColorValid(), clNavy);
+  EXPECT_TRUE(SetStrProp(GetObjectProp(cal, "DayNames"), "Wednesday", "Mittwoch"));
+  EXPECT_EQ(cal->DayNames()->Wednesday(), "Mi");  // at most two characters
+  EXPECT_TRUE(SetStrProp(GetObjectProp(cal, "MonthNames"), "March", CP1252("März").str()));
+  EXPECT_EQ(cal->MonthNames()->Get(3), CP1252("März").str());
+  // Out-of-range week days are refused.
+  cal->SetStartOfWeek(9);
+  EXPECT_EQ(cal->StartOfWeek(), 1);
 }
 
 TEST_F(CalFixture, OnlyMonthSnapsToFirstAndIgnoresDayClicks) {
