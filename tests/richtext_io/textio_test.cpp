@@ -57,6 +57,13 @@ TEST(TextIo, FormatDetectionAndPlainStorage) {
   EXPECT_TRUE(t.PlainText);
   EXPECT_EQ(TWPRTFText::ParLength(t.FirstPar), 500001);
   EXPECT_TRUE(t.CheckChains());
+  // Written as RTF, plain storage gives the default font and no run words.
+  const std::string written = ToRtf(t);
+  EXPECT_NE(written.find("{\\fonttbl{\\f0\\fnil\\charset0 Arial;}}"), std::string::npos);
+  EXPECT_EQ(written.find("\\plain"), std::string::npos);
+  TWPRTFTextIo r;
+  ASSERT_EQ(FromRtf(r, written), 0);
+  EXPECT_EQ(TWPRTFText::ParLength(r.FirstPar), 500001);
   TWPRTFTextIo u;
   TStringStream b2(big.substr(1));
   u.LoadFromStream(&b2);
