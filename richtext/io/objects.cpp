@@ -2,7 +2,10 @@
 // and the checks that a picture's data covers its declared layout.
 #include "richtext/io/objects.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "platform/gfx/bitmap.h"
 
 #include "platform/rtl/sysutils.h"
 
@@ -39,9 +42,11 @@ std::string TWPPictureObject::PlaceableMetafile() const {
   w[2] = 0;  // handle
   w[3] = 0;  // left
   w[4] = 0;  // top
-  w[5] = static_cast<uint16_t>(PixWidth);
-  w[6] = static_cast<uint16_t>(PixHeight);
-  w[7] = 1440;
+  // The box in twips from the display size, else in pixels.
+  const bool twips = GoalWidth > 0 && GoalHeight > 0;
+  w[5] = static_cast<uint16_t>(std::clamp(twips ? GoalWidth : PixWidth, 0, 32767));
+  w[6] = static_cast<uint16_t>(std::clamp(twips ? GoalHeight : PixHeight, 0, 32767));
+  w[7] = twips ? 1440 : 96;
   w[8] = 0;
   w[9] = 0;
   uint16_t sum = 0;
@@ -80,4 +85,76 @@ bool DIBSizeOk(const std::string& d) {
     need += stride * (h < 0 ? -static_cast<int64_t>(h) : h);
   }
   return need <= static_cast<int64_t>(d.size());
+}
+
+namespace {
+
+void Put32(std::string& d, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) d[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+std::unique_ptr<TGraphic> BitmapFromDib(const std::string& dib) {
+  // A file header in front, with the offset of the bits after the palette.
+  const int32_t hdr = Le32(dib, 0);
+  const int32_t bits = Le16(dib, 14);
+  int64_t colours = Le32(dib, 32);
+  if (colours == 0 && bits <= 8) colours = int64_t{1} << bits;
+  const int64_t masks = Le32(dib, 16) == 3 ? 12 : 0;
+  std::string file(14, '\0');
+  file[0] = 'B';
+  file[1] = 'M';
+  Put32(file, 2, static_cast<uint32_t>(14 + dib.size()));
+  Put32(file, 10, static_cast<uint32_t>(14 + hdr + masks + colours * 4));
+  file += dib;
+  auto bmp = std::make_unique<TBitmap>();
+  try {
+    bmp->LoadFromBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+  } catch (const Exception&) {
+    return nullptr;
+  }
+  return bmp;
+}
+
+}  // namespace
+
+std::unique_ptr<TGraphic> TWPPictureObject::MakeGraphic() const {
+  switch (Kind) {
+    case pkDIB:
+      return DIBSizeOk(Data) ? BitmapFromDib(Data) : nullptr;
+    case pkDDB: {
+      if (!DDBSizeOk(Data.size(), PixWidth, PixHeight, BitsPerPixel, Planes, WidthBytes) || Planes != 1) return nullptr;
+      if (BitsPerPixel != 1 && BitsPerPixel != 24 && BitsPerPixel != 32) return nullptr;
+      if (static_cast<int64_t>(PixWidth) * (PixHeight < 0 ? -PixHeight : PixHeight) > kMaxImagePixels) return nullptr;
+      const int w = PixWidth, h = PixHeight < 0 ? -PixHeight : PixHeight;
+      auto bmp = std::make_unique<TBitmap>(w, h);
+      TSurface& sf = bmp->Surface();
+      for (int y = 0; y < h; ++y) {
+        const unsigned char* row = reinterpret_cast<const unsigned char*>(Data.data()) + static_cast<size_t>(y) * WidthBytes;
+        for (int x = 0; x < w; ++x) {
+          uint32_t argb = 0;
+          if (BitsPerPixel == 1) {
+            argb = (row[x >> 3] >> (7 - (x & 7)) & 1) ? 0xFFFFFFFFu : 0xFF000000u;
+          } else {
+            const unsigned char* px = row + x * (BitsPerPixel / 8);
+            argb = 0xFF000000u | (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0];
+          }
+          sf.Bits()[static_cast<size_t>(y) * w + x] = argb;
+        }
+      }
+      return bmp;
+    }
+    case pkMetafile: {
+      auto wmf = std::make_unique<TMetafile>();
+      const std::string bytes = PlaceableMetafile();
+      try {
+        wmf->LoadFromBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      } catch (const Exception&) {
+        return nullptr;
+      }
+      if (wmf->Width() <= 0 || wmf->Height() <= 0) wmf->SetSize(PixWidth, PixHeight);
+      return wmf;
+    }
+    default:
+      return nullptr;
+  }
 }

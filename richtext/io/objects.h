@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/rtl/exceptions.h"
@@ -35,6 +36,13 @@ public:
   // The data with a placeable-metafile header in front (metafiles of more
   // than 21 bytes), as metafile loaders expect it; the data itself otherwise.
   std::string PlaceableMetafile() const;
+
+  // The picture as a graphic of the graphics layer: bitmaps decoded from
+  // their device-independent or device-dependent data (1, 24 and 32 bits
+  // per pixel for the latter, whose palette is the device's), metafiles as
+  // such; nil when the data cannot be decoded or the picture is a file
+  // reference without data.
+  std::unique_ptr<class TGraphic> MakeGraphic() const;
 };
 
 // Whether data of `size` bytes covers a bitmap of the given layout: a

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/gfx/bitmap.h"
 #include "tests/richtext_io/io_helpers.h"
 
 using namespace rtio_test;
@@ -162,6 +163,51 @@ TEST(RtfReader, PicturesAreCheckedAgainstTheirData) {
     EXPECT_EQ(b->Height, 50);
   }
   EXPECT_EQ(t.FindObject(At(t, 0, 0).Tag, 0)->Width, 200);
+}
+
+TEST(RtfReader, PicturesBecomeGraphics) {
+  TWPRTFTextIo t;
+  // A 2x1 device-independent bitmap (red, blue) and a 10x2 monochrome DDB.
+  const std::string rtf =
+      "{\\rtf1{\\pict\\dibitmap0\\picw2\\pich1 28000000020000000100000001001800"
+      "000000000000000000000000000000000000000000000000"
+      "0000ffff00000000}"
+      "{\\pict\\wbitmap0\\wbmbitspixel1\\wbmplanes1\\wbmwidthbytes2\\picw10\\pich2 ffc000000000}"
+      "{\\pict\\wmetafile8\\picw300\\pich200\\picwgoal1440\\pichgoal720 "
+      "010009000003" "0c000000" "0000" "03000000" "0000" "030000000000}}";
+  ASSERT_EQ(FromRtf(t, rtf), 0);
+  std::vector<const TWPPictureObject*> pics;
+  for (const TWPObjectEntry* e = t.FirstObject; e; e = e->next)
+    if (const auto* p = dynamic_cast<const TWPPictureObject*>(e->Obj)) pics.push_back(p);
+  ASSERT_EQ(pics.size(), 3u);
+  auto dib = pics[0]->MakeGraphic();
+  auto* bmp = dynamic_cast<TBitmap*>(dib.get());
+  ASSERT_NE(bmp, nullptr);
+  ASSERT_EQ(bmp->Width(), 2);
+  EXPECT_EQ(bmp->Surface().Bits()[0] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(bmp->Surface().Bits()[1] & 0xFFFFFF, 0x0000FFu);
+  auto ddb = pics[1]->MakeGraphic();
+  auto* mono = dynamic_cast<TBitmap*>(ddb.get());
+  ASSERT_NE(mono, nullptr);
+  EXPECT_EQ(mono->Width(), 10);
+  EXPECT_EQ(mono->Surface().Bits()[0] & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(mono->Surface().Bits()[9] & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(mono->Surface().Bits()[10 + 3] & 0xFFFFFF, 0u);
+  auto wmf = pics[2]->MakeGraphic();
+  ASSERT_NE(wmf, nullptr);
+  EXPECT_EQ(wmf->Width(), 96);  // one inch
+  EXPECT_EQ(wmf->Height(), 48);
+  // The placeable header: key, box, units, and the XOR of its ten words.
+  const std::string placeable = pics[2]->PlaceableMetafile();
+  ASSERT_EQ(placeable.size(), 24u + 22u);
+  uint16_t sum = 0;
+  for (int i = 0; i < 10; ++i)
+    sum ^= static_cast<uint16_t>(static_cast<unsigned char>(placeable[2 * i]) |
+                                 static_cast<unsigned char>(placeable[2 * i + 1]) << 8);
+  EXPECT_EQ(sum, static_cast<uint16_t>(static_cast<unsigned char>(placeable[20]) |
+                                       static_cast<unsigned char>(placeable[21]) << 8));
+  EXPECT_EQ(placeable.substr(0, 4), "\xD7\xCD\xC6\x9A");
+  EXPECT_EQ(placeable.substr(22), pics[2]->Data);
 }
 
 TEST(RtfReader, PictureFilesAreLoadedOrKeptAsReferences) {
