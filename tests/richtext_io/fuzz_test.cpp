@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/gfx/bitmap.h"
 #include "tests/richtext_io/io_helpers.h"
 
 using namespace rtio_test;
@@ -46,6 +47,7 @@ std::vector<std::string> Seeds() {
 const char* const kWords[] = {
     "\\trowd", "\\cellx99999", "\\cellx-5", "\\cell", "\\row", "\\intbl", "\\pard", "\\par", "\\page",
     "{\\pict\\dibitmap0 ", "{\\pict\\wbitmap0\\wbmwidthbytes9999\\pich-9999 ", "{\\pict\\wmetafile8 0102",
+    "{\\pict\\wbitmap0\\wbmbitspixel24\\wbmwidthbytes6\\picw2\\pich1 ", "{\\pict\\dibitmap0 2800000002000000",
     "\\bin99999 ", "\\bin5 ", "\\'", "\\'0", "\\u-5", "\\u99999999999", "\\uc9", "{\\*\\footnote ",
     "\\wprtf1", "\\wprtf0", "}", "{", "{{{{", "}}}}", "\\fs-99999999999999999999", "\\f98", "\\f99999",
     "{\\*\\bkmkstart ", "{\\*\\bkmkend ", "\\tx5", "\\tx-7", "\\tqdec", "\\'01", "\\wpobjtag2000",
@@ -99,6 +101,9 @@ void Exercise(const std::string& input) {
   t.LoadFromStream(&s);
   std::string why;
   ASSERT_TRUE(t.CheckChains(&why)) << why;
+  // Every picture that was kept decodes without reading past its data.
+  for (const TWPObjectEntry* e = t.FirstObject; e; e = e->next)
+    if (const auto* pic = dynamic_cast<const TWPPictureObject*>(e->Obj)) pic->MakeGraphic();
   // Writing the result and reading it again.
   const std::string out = ToRtf(t);
   TWPRTFTextIo u;
