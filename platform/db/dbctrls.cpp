@@ -49,6 +49,11 @@ protected:
     else
       TButtonControl::DoEnter();
   }
+  void DoExit() override {
+    // The focus leaves a button of the group: write a pending choice.
+    group_->DataLink()->UpdateRecord();
+    TRadioButton::DoExit();
+  }
   void KeyPress(char& key) override {
     TRadioButton::KeyPress(key);
     if (key == 27) {
@@ -106,7 +111,7 @@ void TDBText::DataChange() {
 
 void TDBEdit::PublishProperties(TClassInfo& ci) { PublishDataProps<TDBEdit>(ci); }
 
-TDBEdit::TDBEdit(TComponent* owner) : TEdit(owner) {
+TDBEdit::TDBEdit(TComponent* owner) : TCustomMaskEdit(owner) {
   TCustomEdit::SetReadOnly(true);
   dataLink_.SetControl(this);
   dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
@@ -119,18 +124,23 @@ TDBEdit::TDBEdit(TComponent* owner) : TEdit(owner) {
 
 TDBEdit::~TDBEdit() { dataLink_.SetDataSource(nullptr); }
 
-ORV_DATA_SOURCE_SETTER(TDBEdit, TEdit)
+ORV_DATA_SOURCE_SETTER(TDBEdit, TCustomMaskEdit)
 
 void TDBEdit::DataChange() {
   TField* f = dataLink_.Field();
   showing_ = true;
   if (f) {
     SetAlignment(f->Alignment());
+    SetEditMask(f->EditMask());
     if (f->DataType() == ftString && MaxLength() == 0) SetMaxLength(f->Size());
-    SetText(focused_ && dataLink_.CanModify() ? f->Text() : f->DisplayText());
+    if (focused_ && dataLink_.CanModify())
+      SetText(f->Text());
+    else
+      SetEditText(f->DisplayText());
   } else {
     SetAlignment(taLeftJustify);
-    SetText(AnsiString());
+    SetEditMask(AnsiString());
+    SetEditText(AnsiString());
   }
   showing_ = false;
 }
@@ -138,17 +148,18 @@ void TDBEdit::DataChange() {
 void TDBEdit::EditingChange() { TCustomEdit::SetReadOnly(!dataLink_.Editing()); }
 
 void TDBEdit::UpdateData() {
+  ValidateEdit();
   if (TField* f = dataLink_.Field()) f->SetText(Text());
 }
 
 void TDBEdit::Change() {
   if (!showing_) dataLink_.Modified();
-  TEdit::Change();
+  TCustomMaskEdit::Change();
 }
 
 void TDBEdit::KeyDown(Word& key, TShiftState shift) {
   if (key == VK_DELETE || (key == VK_INSERT && (shift & ssShift))) dataLink_.Edit();
-  TEdit::KeyDown(key, shift);
+  TCustomMaskEdit::KeyDown(key, shift);
 }
 
 void TDBEdit::KeyPress(char& key) {
@@ -166,7 +177,7 @@ void TDBEdit::KeyPress(char& key) {
     key = 0;
     return;
   }
-  TEdit::KeyPress(key);
+  TCustomMaskEdit::KeyPress(key);
 }
 
 void TDBEdit::SetFocused(bool v) {
@@ -177,7 +188,7 @@ void TDBEdit::SetFocused(bool v) {
 
 void TDBEdit::DoEnter() {
   SetFocused(true);
-  TEdit::DoEnter();
+  TCustomMaskEdit::DoEnter();
 }
 
 void TDBEdit::DoExit() {
@@ -189,7 +200,7 @@ void TDBEdit::DoExit() {
     throw;
   }
   SetFocused(false);
-  TEdit::DoExit();
+  TCustomMaskEdit::DoExit();
 }
 
 // ---------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/db/db.h"
+#include "platform/ui/mask.h"
 #include "platform/ui/stdctrls.h"
 
 // Property access shared by the controls: DataSource and DataField are
@@ -39,10 +40,10 @@ private:
   TFieldDataLink dataLink_;
 };
 
-// A single-line edit: the field's Text while it has the focus and edits,
-// its DisplayText otherwise.
-class TDBEdit : public TEdit {
-  ORV_CLASS_PUBLISHED(TDBEdit, TEdit)
+// A single-line edit under the field's EditMask: the field's Text while it
+// has the focus and edits, its DisplayText otherwise.
+class TDBEdit : public TCustomMaskEdit {
+  ORV_CLASS_PUBLISHED(TDBEdit, TCustomMaskEdit)
   explicit TDBEdit(TComponent* owner);
   ~TDBEdit() override;
   ORV_DATA_CONTROL_PROPS
