@@ -176,6 +176,9 @@ void Fill() {
   prop("charset", 0, riCharset);
   fixed("brdrhair", 7, riBorder);
   fixed("brdrbar", 8, riBorder);
+  // Non-breaking space and hyphen of other writers, so that words stay apart.
+  sym("~", 0xA0);
+  sym("_", '-');
   prop("u", 0, riUnicode);
   prop("uc", 1, riUnicodeSkip);
 }

@@ -48,6 +48,8 @@ TEST(RtfReader, ControlWordsAndGroups) {
   // Literal braces and backslashes, quotes, dashes, tab and line break.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\{\\}\\\\\\ldblquote q\\rdblquote \\lquote\\endash\\tab\\line x\r\n}"), 0);
   EXPECT_EQ(Plain(t), "{}\\\"q\"'\x96\t\nx");
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O}"), 0);
+  EXPECT_EQ(Plain(t), "Frau\xA0M-NO");
 }
 
 TEST(RtfReader, NumbersAreClampedToTheirFields) {
