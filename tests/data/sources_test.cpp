@@ -56,8 +56,9 @@ TEST(SourceFields, LinksKeepTheirBar) {
 TEST(Fortunes, HeadersAuthorsFoldingAndUnwritableSayings) {
   TScratch dir("fortunes");
   WriteFile(dir / "f",
-            "Aus Murphy's Gesetze:\nText eins\n  zwei\n%\nZitat von Dvo\xC5\x99\xC3\xA1k und Pet\xC5\x91"
-            "fi\n\t\t-- Autor (Werk)\n%\nKopf \xC3\xBC"
+            "Aus Murphy's Gesetze:\nText  eins\n  zwei\n%\nZitat von Dvo\xC5\x99\xC3\xA1k und Pet\xC5\x91"
+            "fi\n\t\t-- Autor (Werk)\n(eine Bemerkung)\n%\nNie gesagt.\n\t\t-- Jemand\n(Falsch zugeordnete Zitate; eigentlich "
+            "ein anderer)\n%\nKopf \xC3\xBC"
             "ber zwei\nZeilen: (Sachgebiet)\n\nKindermund-Text\n%\n\xE4\xB8\xAD unm\xC3\xB6glich\n%\n\n%\nletzter\n");
   auto s = ReadFortunes(dir / "f");
   ASSERT_EQ(s.size(), 4u);

@@ -681,11 +681,21 @@ std::vector<TSaying> ReadFortunes(const std::string& path) {
     while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
     while (!lines.empty() && Trim(lines.front()).empty()) lines.erase(lines.begin());
     if (lines.empty()) return;
+    // The author line ("-- Name (Werk)") may be followed by a remark; the
+    // remark is dropped, and a quotation the remark calls falsely attributed
+    // is left out altogether.
     std::string author;
-    std::string last = Trim(lines.back());
-    if (last.rfind("-- ", 0) == 0) {
-      author = Trim(last.substr(3));
-      lines.pop_back();
+    for (size_t i = lines.size(); i-- > 0;) {
+      std::string t = Trim(lines[i]);
+      if (t.rfind("-- ", 0) != 0) continue;
+      for (size_t k = i + 1; k < lines.size(); ++k)
+        if (lines[k].find("Falsch zugeordnete") != std::string::npos) {
+          lines.clear();
+          return;
+        }
+      author = Trim(t.substr(3));
+      lines.resize(i);
+      break;
     }
     // A leading header ("Aus Murphy's Gesetze:", "Stilblüten aus …:") is
     // not part of the saying: a first paragraph of up to three lines whose
@@ -704,13 +714,17 @@ std::vector<TSaying> ReadFortunes(const std::string& path) {
       lines.erase(lines.begin(), lines.begin() + static_cast<long>(blank));
     else if (lines.size() > 1 && headerLine(lines[0]) && Trim(lines[0]).size() < 60)
       lines.erase(lines.begin());
+    // Hard-wrapped lines become one text with single blanks.
     std::string text;
     for (const auto& l : lines) {
-      std::string t = Trim(l);
-      if (t.empty()) continue;
-      if (!text.empty()) text += ' ';
-      text += t;
+      for (char c : l) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && (text.empty() || text.back() == ' ')) continue;
+        text += blank ? ' ' : c;
+      }
+      if (!text.empty() && text.back() != ' ') text += ' ';
     }
+    while (!text.empty() && text.back() == ' ') text.pop_back();
     lines.clear();
     TSaying s;
     if (!text.empty() && ToAnsi(text, s.Text) && ToAnsi(author, s.Source)) {
