@@ -331,9 +331,15 @@ def fortunes(name):
         if not lines:
             continue
         author = ""
-        if lines[-1].lstrip().startswith("-- "):
-            author = lines[-1].strip()[3:].strip()
-            lines = lines[:-1]
+        # the author line may be followed by a remark (dropped); quotations
+        # the remark calls falsely attributed are left out, as the build does
+        marks = [i for i, l in enumerate(lines) if l.strip().startswith("-- ")]
+        if marks:
+            i = marks[-1]
+            if any("Falsch zugeordnete" in l for l in lines[i + 1:]):
+                continue
+            author = lines[i].strip()[3:].strip()
+            lines = lines[:i]
         result.append((" ".join(l.strip() for l in lines), author))
     return result
 
