@@ -317,7 +317,7 @@ TWPRTFWriter::BorderSig TWPRTFWriter::BorderOf(const TWPParagraphRec* p) {
 void TWPRTFWriter::AppendBorderLook(std::string& s, uint16_t word, uint8_t width, uint8_t color, bool paragraph) {
   AddWord(s, "\\brdrw", width * 20);
   if (paragraph) {
-    if (color >> 4) AddWord(s, "\\brsp", MulDiv((color >> 4) * 16, 567, 160));
+    if (color) AddWord(s, "\\brsp", MulDiv((color >> 4) * 16, 567, 160));
     AddWord(s, "\\brdrcf", color & 0xF);
   } else if (color & 0xF) {
     AddWord(s, "\\brdrcf", color & 0xF);
