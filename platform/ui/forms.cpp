@@ -8,6 +8,7 @@
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/timers.h"
 #include "platform/ui/ui_internal.h"
 
@@ -291,6 +292,11 @@ void TCustomForm::InvalidateClient(const TRect& r) {
 
 void TCustomForm::PaintPending() {
   if (!shown_) return;
+  // A locked window (LockWindowUpdate) holds back its form's painting.
+  if (HWND locked = LockedWindow()) {
+    TWinControl* lc = FindControl(locked);
+    if (lc && (lc == this || ContainsControl(lc))) return;
+  }
   if (dirty_.IsEmpty()) {
     // Only drawing outside paint to show.
     if (!flush_.IsEmpty() && native_) native_->Flush(flush_.Left, flush_.Top, flush_.Width(), flush_.Height());
@@ -868,7 +874,8 @@ void TApplication::ShowException(const Exception& e) {
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
   TMessageBoxRequest req{text, caption, flags};
   if (boxPresenter_) return boxPresenter_(req);
-  if (qthost::PlatformName() != "offscreen") return qtwin::ShowMessageBox(ToUtf8(text), ToUtf8(caption), flags);
+  // Our own dialog form, so that it looks like the rest of the program.
+  if (qthost::PlatformName() != "offscreen") return RunMessageDialog(text, caption, flags);
   // Headless without a presenter: the default button answers.
   static const int first[] = {IDOK, IDOK, IDABORT, IDYES, IDYES, IDRETRY};
   static const int second[] = {IDOK, IDCANCEL, IDRETRY, IDNO, IDNO, IDCANCEL};

@@ -1,0 +1,530 @@
+// Message dialogs, file dialogs, find and replace, print dialogs, shell open
+// and repaint suppression.
+#include "platform/ui/dialogs.h"
+
+#include <algorithm>
+
+#include "platform/gfx/printer.h"
+#include "platform/qt/qt_ui_clipboard.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/ctlutil.h"
+
+namespace {
+
+AnsiString L(const char* utf8) { return Utf8ToCp1252OrThrow(utf8); }
+
+// ------------------------------------------------------------ message form
+
+// The dialog's icon, drawn in the classic shapes and colours.
+class TDialogIcon : public TGraphicControl {
+ public:
+  TDialogIcon(TComponent* owner, TMsgDlgType type) : TGraphicControl(owner), type_(type) {
+    width_ = 32;
+    height_ = 32;
+  }
+
+ protected:
+  void Paint() override {
+    TCanvas* c = Canvas();
+    c->Pen()->SetColor(clBlack);
+    c->Font()->SetName("Times New Roman");
+    c->Font()->SetHeight(-24);
+    c->Font()->SetStyle(TFontStyles{fsBold});
+    c->Brush()->SetStyle(bsSolid);
+    TRect box{0, 0, 32, 32};
+    switch (type_) {
+      case mtWarning: {
+        c->Brush()->SetColor(clYellow);
+        TPoint tri[3] = {{16, 1}, {31, 29}, {1, 29}};
+        c->Polygon(tri, 3);
+        c->Brush()->SetStyle(bsClear);
+        c->Font()->SetColor(clBlack);
+        TRect r{0, 6, 32, 30};
+        c->DrawText("!", r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+        break;
+      }
+      case mtError: {
+        c->Brush()->SetColor(clRed);
+        c->Ellipse(1, 1, 31, 31);
+        c->Pen()->SetColor(clWhite);
+        c->Pen()->SetWidth(3);
+        c->MoveTo(10, 10);
+        c->LineTo(22, 22);
+        c->MoveTo(22, 10);
+        c->LineTo(10, 22);
+        c->Pen()->SetWidth(1);
+        break;
+      }
+      case mtInformation: case mtConfirmation: {
+        c->Brush()->SetColor(clWhite);
+        c->Ellipse(1, 1, 31, 31);
+        c->Brush()->SetStyle(bsClear);
+        c->Font()->SetColor(clBlue);
+        c->DrawText(type_ == mtInformation ? "i" : "?", box, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+        break;
+      }
+      default: break;
+    }
+  }
+
+ private:
+  TMsgDlgType type_;
+};
+
+struct ButtonInfo {
+  unsigned bit;
+  const char* caption;
+  TModalResult result;
+};
+constexpr ButtonInfo kButtons[] = {
+    {mbYes, "&Ja", mrYes},           {mbNo, "&Nein", mrNo},           {mbOK, "OK", mrOk},
+    {mbCancel, "Abbruch", mrCancel}, {mbAbort, "&Abbrechen", mrAbort}, {mbRetry, "&Wiederholen", mrRetry},
+    {mbIgnore, "&Ignorieren", mrIgnore}, {mbAll, "&Alle", mrAll},     {mbHelp, "&Hilfe", mrNone}};
+
+const char* TitleOf(TMsgDlgType t) {
+  switch (t) {
+    case mtWarning: return "Warnung";
+    case mtError: return "Fehler";
+    case mtInformation: return "Information";
+    case mtConfirmation: return "Bestätigen";
+    default: return "";
+  }
+}
+
+int gHelpContext = 0;
+
+unsigned FlagsOf(TMsgDlgType type, TMsgDlgButtons b) {
+  unsigned f = MB_OK;
+  TMsgDlgButtons core = b & ~mbHelp;
+  if (core == (mbOK | mbCancel)) f = MB_OKCANCEL;
+  else if (core == (mbYes | mbNo)) f = MB_YESNO;
+  else if (core == (mbYes | mbNo | mbCancel)) f = MB_YESNOCANCEL;
+  else if (core == (mbAbort | mbRetry | mbIgnore)) f = MB_ABORTRETRYIGNORE;
+  else if (core == (mbRetry | mbCancel)) f = MB_RETRYCANCEL;
+  switch (type) {
+    case mtWarning: f |= MB_ICONWARNING; break;
+    case mtError: f |= MB_ICONERROR; break;
+    case mtInformation: f |= MB_ICONINFORMATION; break;
+    case mtConfirmation: f |= MB_ICONQUESTION; break;
+    default: break;
+  }
+  if (b & mbHelp) f |= MB_HELP;
+  return f;
+}
+
+}  // namespace
+
+TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons) {
+  auto* f = new TForm(Application);
+  f->SetBorderStyle(bsDialog);
+  f->SetPosition(poScreenCenter);
+  f->SetCaption(L(TitleOf(type)));
+  if (type == mtCustom && Application) f->SetCaption(Application->Title());
+  f->SetColor(clBtnFace);
+  int x = 12;
+  if (type != mtCustom) {
+    auto* icon = new TDialogIcon(f, type);
+    icon->SetParent(f);
+    icon->SetBounds(12, 12, 32, 32);
+    x = 56;
+  }
+  // The text, wrapped at a third of the screen at most.
+  TRect tr{0, 0, std::max(120, (Screen ? Screen->Width() : 1024) / 3), 0};
+  ctlutil::Measure(*f->Font()).DrawText(msg, tr, DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS);
+  auto* label = new TLabel(f);
+  label->SetParent(f);
+  label->SetAutoSize(false);
+  label->SetWordWrap(true);
+  label->SetShowAccelChar(false);
+  label->SetBounds(x, 12 + std::max(0, (32 - tr.Height()) / 2), tr.Width() + 2, tr.Height());
+  label->SetCaption(msg);
+  label->SetName("Message");
+  std::vector<TButton*> btns;
+  bool hasCancel = buttons & mbCancel, hasNo = buttons & mbNo;
+  for (const ButtonInfo& bi : kButtons) {
+    if (!(buttons & bi.bit)) continue;
+    auto* b = new TButton(f);
+    b->SetParent(f);
+    b->SetCaption(L(bi.caption));
+    b->SetModalResult(bi.result);
+    if (bi.bit == mbOK || bi.bit == mbYes) b->SetDefault(true);
+    if (bi.bit == mbCancel || (bi.bit == mbNo && !hasCancel) || (bi.bit == mbOK && !hasCancel && !hasNo)) b->SetCancel(true);
+    if (bi.bit == mbHelp) {
+      int ctx = gHelpContext;
+      b->OnClick = [ctx](TObject*) { Application->HelpContext(ctx); };
+    }
+    btns.push_back(b);
+  }
+  int bw = 75, bh = 25, gap = 8;
+  int rowW = static_cast<int>(btns.size()) * bw + std::max(0, static_cast<int>(btns.size()) - 1) * gap;
+  int cw = std::max(x + tr.Width() + 12, rowW + 24);
+  int top = 12 + std::max(32, tr.Height()) + 14;
+  int bx = (cw - rowW) / 2;
+  for (TButton* b : btns) {
+    b->SetBounds(bx, top, bw, bh);
+    bx += bw + gap;
+  }
+  f->SetClientSize(cw, top + bh + 12);
+  if (Screen) f->SetBounds((Screen->Width() - f->Width()) / 2, (Screen->Height() - f->Height()) / 2, f->Width(), f->Height());
+  for (TButton* b : btns)
+    if (b->Default()) f->SetActiveControl(b);
+  return f;
+}
+
+int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  TMsgDlgButtons b = mbOK;
+  switch (flags & 0xF) {
+    case MB_OKCANCEL: b = mbOK | mbCancel; break;
+    case MB_ABORTRETRYIGNORE: b = mbAbort | mbRetry | mbIgnore; break;
+    case MB_YESNOCANCEL: b = mbYes | mbNo | mbCancel; break;
+    case MB_YESNO: b = mbYes | mbNo; break;
+    case MB_RETRYCANCEL: b = mbRetry | mbCancel; break;
+    default: break;
+  }
+  if (flags & MB_HELP) b |= mbHelp;
+  TMsgDlgType t = mtCustom;
+  switch (flags & 0xF0) {
+    case MB_ICONERROR: t = mtError; break;
+    case MB_ICONQUESTION: t = mtConfirmation; break;
+    case MB_ICONWARNING: t = mtWarning; break;
+    case MB_ICONINFORMATION: t = mtInformation; break;
+    default: break;
+  }
+  std::unique_ptr<TForm> f(CreateMessageDialog(text, t, b));
+  if (!caption.empty()) f->SetCaption(caption);
+  // The second or third button is the default when the flags say so.
+  int defIndex = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : -1;
+  if (defIndex >= 0) {
+    int k = 0;
+    for (int i = 0; i < f->ControlCount(); ++i)
+      if (auto* btn = dynamic_cast<TButton*>(f->Controls(i))) {
+        btn->SetDefault(k == defIndex);
+        if (k == defIndex) f->SetActiveControl(btn);
+        ++k;
+      }
+  }
+  int r = f->ShowModal();
+  return r == mrNone ? IDCANCEL : r;
+}
+
+int MessageDlg(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
+  if (!Application) InitUi();
+  int saved = gHelpContext;
+  gHelpContext = helpContext;
+  AnsiString caption = type == mtCustom ? Application->Title() : L(TitleOf(type));
+  int r;
+  try {
+    r = Application->MessageBox(msg, caption, FlagsOf(type, buttons));
+  } catch (...) {
+    gHelpContext = saved;
+    throw;
+  }
+  gHelpContext = saved;
+  return r;
+}
+
+void ShowMessage(const AnsiString& msg) { MessageDlg(msg, mtCustom, mbOK, 0); }
+
+// ------------------------------------------------------------ file dialogs
+
+bool TOpenDialog::DoExecute(bool save) {
+  if (!Application) InitUi();
+  TFileDialogRequest req;
+  req.Save = save;
+  req.Title = title_;
+  req.Filter = filter_;
+  req.InitialDir = initialDir_;
+  req.FileName = fileName_;
+  req.DefaultExt = defaultExt_;
+  AnsiString name = fileName_;
+  if (!Application->ExecuteFileDialog(req, name)) return false;
+  // The default extension goes to a name that has none.
+  std::size_t slash = name.find_last_of('/');
+  std::size_t dot = name.find_last_of('.');
+  if (!defaultExt_.empty() && (dot == AnsiString::npos || (slash != AnsiString::npos && dot < slash)))
+    name += "." + (defaultExt_[0] == '.' ? defaultExt_.substr(1) : defaultExt_);
+  fileName_ = name;
+  return true;
+}
+
+bool TOpenDialog::Execute() { return DoExecute(false); }
+bool TSaveDialog::Execute() { return DoExecute(true); }
+
+// ------------------------------------------------------- find and replace
+
+TFindDialog::TFindDialog(TComponent* owner) : TComponent(owner) {}
+
+TFindDialog::~TFindDialog() { CloseDialog(); }
+
+void TFindDialog::SetFindText(const AnsiString& s) {
+  findText_ = s;
+  if (findEdit_) findEdit_->SetText(s);
+}
+
+namespace {
+TButton* AddButton(TForm* f, const char* caption, int x, int y) {
+  auto* b = new TButton(f);
+  b->SetParent(f);
+  b->SetCaption(L(caption));
+  b->SetBounds(x, y, 90, 23);
+  return b;
+}
+TLabel* AddLabel(TForm* f, const char* caption, int x, int y, TWinControl* focus) {
+  auto* l = new TLabel(f);
+  l->SetParent(f);
+  l->SetCaption(L(caption));
+  l->SetLeft(x);
+  l->SetTop(y);
+  l->SetFocusControl(focus);
+  return l;
+}
+}  // namespace
+
+void TFindDialog::BuildForm() {
+  form_ = new TForm(Application);
+  form_->SetBorderStyle(bsDialog);
+  form_->SetFormStyle(fsStayOnTop);
+  form_->SetCaption("Suchen");
+  form_->SetColor(clBtnFace);
+  form_->SetClientSize(350, 100);
+  findEdit_ = new TEdit(form_);
+  findEdit_->SetParent(form_);
+  findEdit_->SetBounds(88, 10, 150, 21);
+  AddLabel(form_, "Suchen &nach:", 8, 14, findEdit_);
+  wholeWord_ = new TCheckBox(form_);
+  wholeWord_->SetParent(form_);
+  wholeWord_->SetCaption(L("Nur ganzes &Wort"));
+  wholeWord_->SetBounds(8, 44, 130, 17);
+  matchCase_ = new TCheckBox(form_);
+  matchCase_->SetParent(form_);
+  matchCase_->SetCaption(L("Groß-/&Kleinschreibung"));
+  matchCase_->SetBounds(8, 68, 150, 17);
+  direction_ = new TRadioGroup(form_);
+  direction_->SetParent(form_);
+  direction_->SetCaption("Richtung");
+  direction_->SetBounds(160, 40, 80, 52);
+  direction_->Items()->Add("N&ach oben");
+  direction_->Items()->Add("Nach &unten");
+  findNext_ = AddButton(form_, "&Weitersuchen", 250, 8);
+  findNext_->SetDefault(true);
+  findNext_->OnClick = [this](TObject*) { DoFind(); };
+  cancel_ = AddButton(form_, "Abbrechen", 250, 36);
+  cancel_->SetCancel(true);
+  cancel_->OnClick = [this](TObject*) { CloseDialog(); };
+  findEdit_->OnChange = [this](TObject*) { findNext_->SetEnabled(!findEdit_->Text().empty()); };
+}
+
+void TFindDialog::ReadForm() {
+  if (!form_) return;
+  findText_ = findEdit_->Text();
+  options_ &= ~(frWholeWord | frMatchCase | frDown | frFindNext | frReplace | frReplaceAll);
+  if (wholeWord_->Checked()) options_ |= frWholeWord;
+  if (matchCase_->Checked()) options_ |= frMatchCase;
+  if (direction_->ItemIndex() == 1) options_ |= frDown;
+}
+
+void TFindDialog::DoFind() {
+  ReadForm();
+  options_ |= frFindNext;
+  if (OnFind) OnFind(this);
+}
+
+bool TFindDialog::Execute() {
+  if (!Application) InitUi();
+  if (form_) {
+    form_->BringToFront();
+    return true;
+  }
+  BuildForm();
+  findEdit_->SetText(findText_);
+  findNext_->SetEnabled(!findText_.empty());
+  wholeWord_->SetChecked(options_ & frWholeWord);
+  matchCase_->SetChecked(options_ & frMatchCase);
+  direction_->SetItemIndex(options_ & frDown ? 1 : 0);
+  wholeWord_->SetVisible(!(options_ & frHideWholeWord));
+  matchCase_->SetVisible(!(options_ & frHideMatchCase));
+  direction_->SetVisible(!(options_ & frHideUpDown));
+  wholeWord_->SetEnabled(!(options_ & frDisableWholeWord));
+  matchCase_->SetEnabled(!(options_ & frDisableMatchCase));
+  direction_->SetEnabled(!(options_ & frDisableUpDown));
+  form_->OnClose = [this](TObject*, TCloseAction& a) {
+    a = caHide;
+    ReadForm();
+    if (OnClose) OnClose(this);
+  };
+  if (pos_.X >= 0)
+    form_->SetBounds(pos_.X, pos_.Y, form_->Width(), form_->Height());
+  else if (Screen)
+    form_->SetBounds((Screen->Width() - form_->Width()) / 2, (Screen->Height() - form_->Height()) / 3, form_->Width(),
+                     form_->Height());
+  form_->Show();
+  findEdit_->SetFocus();
+  findEdit_->SelectAll();
+  if (OnShow) OnShow(this);
+  return true;
+}
+
+void TFindDialog::CloseDialog() {
+  if (!form_) return;
+  ReadForm();
+  TForm* f = form_;
+  form_ = nullptr;
+  findEdit_ = nullptr;
+  pos_ = {f->Left(), f->Top()};
+  f->Hide();
+  f->Release();
+}
+
+void TReplaceDialog::SetReplaceText(const AnsiString& s) {
+  replaceText_ = s;
+  if (replaceEdit_) replaceEdit_->SetText(s);
+}
+
+void TReplaceDialog::BuildForm() {
+  TFindDialog::BuildForm();
+  form_->SetCaption("Ersetzen");
+  form_->SetClientSize(350, 130);
+  replaceEdit_ = new TEdit(form_);
+  replaceEdit_->SetParent(form_);
+  replaceEdit_->SetBounds(88, 38, 150, 21);
+  replaceEdit_->SetText(replaceText_);
+  replaceEdit_->SetTabOrder(1);
+  AddLabel(form_, "Ersetzen &durch:", 8, 42, replaceEdit_);
+  wholeWord_->SetTop(72);
+  matchCase_->SetTop(96);
+  direction_->SetVisible(false);
+  options_ |= frHideUpDown | frDown;
+  TButton* rep = AddButton(form_, "&Ersetzen", 250, 36);
+  rep->OnClick = [this](TObject*) { DoReplace(false); };
+  TButton* all = AddButton(form_, "&Alle ersetzen", 250, 64);
+  all->OnClick = [this](TObject*) { DoReplace(true); };
+  cancel_->SetTop(92);
+}
+
+void TReplaceDialog::ReadForm() {
+  TFindDialog::ReadForm();
+  if (form_ && replaceEdit_) replaceText_ = replaceEdit_->Text();
+  options_ |= frDown;
+}
+
+void TReplaceDialog::DoReplace(bool all) {
+  ReadForm();
+  options_ |= all ? frReplaceAll : frReplace;
+  if (OnReplace) OnReplace(this);
+}
+
+// ------------------------------------------------------------- printing
+
+bool TPrintDialog::RunForm(bool setup) {
+  if (!Application) InitUi();
+  TPrinter* pr = Printer();
+  std::unique_ptr<TForm> f(new TForm(Application));
+  form_ = f.get();
+  struct Clear {
+    TForm*& p;
+    ~Clear() { p = nullptr; }
+  } clear{form_};
+  f->SetBorderStyle(bsDialog);
+  f->SetCaption(setup ? L("Druckereinrichtung") : "Drucken");
+  f->SetColor(clBtnFace);
+  f->SetClientSize(360, setup ? 150 : 130);
+  auto* grp = new TGroupBox(f.get());
+  grp->SetParent(f.get());
+  grp->SetCaption("Drucker");
+  grp->SetBounds(8, 6, 344, 56);
+  auto* names = new TComboBox(f.get());
+  names->SetName("cmbPrinter");
+  names->SetParent(grp);
+  names->SetStyle(csDropDownList);
+  names->SetBounds(60, 22, 270, 21);
+  TLabel* nameLabel = AddLabel(f.get(), "&Name:", 10, 26, names);
+  nameLabel->SetParent(grp);
+  for (const std::string& n : pr->Printers()) names->Items()->Add(n == kPdfPrinterName ? L("PDF-Datei") : n);
+  names->SetItemIndex(std::max(0, pr->PrinterIndex()));
+  TEdit* copies = nullptr;
+  TRadioGroup* orient = nullptr;
+  if (setup) {
+    orient = new TRadioGroup(f.get());
+    orient->SetName("rgOrientation");
+    orient->SetParent(f.get());
+    orient->SetCaption("Ausrichtung");
+    orient->SetBounds(8, 68, 160, 70);
+    orient->Items()->Add("&Hochformat");
+    orient->Items()->Add("&Querformat");
+    orient->SetItemIndex(pr->Orientation() == poLandscape ? 1 : 0);
+  } else {
+    copies = new TEdit(f.get());
+    copies->SetName("edCopies");
+    copies->SetParent(f.get());
+    copies->SetBounds(110, 72, 50, 21);
+    copies->SetText(std::to_string(std::max(1, copies_)));
+    AddLabel(f.get(), "&Anzahl Exemplare:", 8, 76, copies);
+  }
+  TButton* ok = AddButton(f.get(), "OK", 176, setup ? 116 : 100);
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  TButton* cancel = AddButton(f.get(), "Abbrechen", 270, setup ? 116 : 100);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetCancel(true);
+  if (Screen) f->SetBounds((Screen->Width() - f->Width()) / 2, (Screen->Height() - f->Height()) / 2, f->Width(), f->Height());
+  if (f->ShowModal() != mrOk) return false;
+  int idx = names->ItemIndex();
+  if (idx < 0) return false;
+  // The PDF printer writes a file: ask for its name.
+  if (pr->Printers()[static_cast<std::size_t>(idx)] == kPdfPrinterName && !setup) {
+    TSaveDialog sd(nullptr);
+    sd.SetFilter(L("PDF-Dateien (*.pdf)|*.pdf"));
+    sd.SetDefaultExt("pdf");
+    sd.SetFileName(pr->OutputFileName());
+    if (!sd.Execute()) return false;
+    pr->SetOutputFileName(sd.FileName());
+  }
+  pr->SetPrinterIndex(idx);
+  if (orient) pr->SetOrientation(orient->ItemIndex() == 1 ? poLandscape : poPortrait);
+  if (copies) {
+    int n = 1;
+    try {
+      n = std::stoi(copies->Text());
+    } catch (...) {
+      n = 1;
+    }
+    copies_ = std::clamp(n, 1, 999);
+    pr->SetCopies(copies_);
+  }
+  return true;
+}
+
+bool TPrintDialog::Execute() { return RunForm(false); }
+bool TPrinterSetupDialog::Execute() { return RunForm(true); }
+
+// ------------------------------------------------------------- platform
+
+bool ShellOpen(const AnsiString& url) {
+  AnsiString lower;
+  for (char c : url) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  static const char* const kSchemes[] = {"http://", "https://", "ftp://", "mailto:", "file:"};
+  bool ok = std::any_of(std::begin(kSchemes), std::end(kSchemes),
+                        [&](const char* s) { return lower.rfind(s, 0) == 0; });
+  if (!ok) return false;
+  return qtui::OpenUrl(Cp1252ToUtf8(url));
+}
+
+namespace {
+HWND gLocked = 0;
+}
+
+bool LockWindowUpdate(HWND wnd) {
+  if (wnd && gLocked && gLocked != wnd) return false;
+  HWND old = gLocked;
+  gLocked = wnd;
+  if (!wnd && old)
+    if (TWinControl* c = FindControl(old)) c->Invalidate();
+  return true;
+}
+
+HWND LockedWindow() {
+  if (gLocked && !FindControl(gLocked)) gLocked = 0;
+  return gLocked;
+}
+
+void StopSound() {}
