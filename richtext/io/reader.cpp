@@ -560,6 +560,7 @@ uint8_t TWPRtfReader::Pop() {
   if (closing == rdText && parDirty_) {
     ApplyState(Par, (Par->Flags & wppTableCell) != 0);
     parDirty_ = false;
+    stateApplied_ = true;
   }
   if ((closing == rdPicture || closing == rdPictureFile) && f.Dest != closing) {
     dest_ = f.Dest;
@@ -785,6 +786,10 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       break;
   }
 
+  if (id == riCell) {
+    EndParagraph(true);
+    return rrOk;
+  }
   // Paragraph and table properties.
   const bool wasDirty = parDirty_;
   parDirty_ = true;
@@ -851,9 +856,6 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         ps_.Shading = c.Shading;
         ps_.ShadingPercent = 0;
       }
-      return rrOk;
-    case riCell:
-      EndParagraph(true);
       return rrOk;
     case riRow:
       if (lastCell_) lastCell_->Flags &= ~wppRowGoesOn;
@@ -934,7 +936,11 @@ void TWPRtfReader::ApplyState(TWPParagraphRec* p, bool cell) {
 
 void TWPRtfReader::EndParagraph(bool cell) {
   TWPParagraphRec* p = Par;
-  ApplyState(p, cell);
+  // A paragraph whose group closed before its end keeps the state of that
+  // group unless something came after it.
+  if (parDirty_ || !stateApplied_) ApplyState(p, cell);
+  else if (cell) p->Tabs = 0;
+  stateApplied_ = false;
   if (cell) {
     const TTextHeader& h = *Header;
     const int64_t printable = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight;

@@ -167,6 +167,7 @@ private:
   bool fnFirst_ = false, fnSkipBlank_ = false, fnNumbered_ = false;
 
   int tabKind_ = 0;
+  bool stateApplied_ = false;  // a group close gave the current paragraph its state
 
   // bookmarks
   std::string bmName_;

@@ -264,6 +264,12 @@ TEST(RtfReader, TablesFromOtherWriters) {
   EXPECT_EQ(c2->ColStart + c2->ColWidth, 255);
   EXPECT_EQ(c1->RightIndent, 9360 - 8800);
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppTableCell, 0);
+  // A cell whose paragraph group closes before "\cell" keeps that group's
+  // alignment.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\trowd\\cellx1000\\cellx2000{\\pard\\intbl\\qc a\\par}\\cell"
+                       "{\\pard\\intbl\\qr b\\par}\\cell\\row}"), 0);
+  EXPECT_EQ(t.ParagraphAt(0)->Align, 2);
+  EXPECT_EQ(t.ParagraphAt(1)->Align, 1);
   // More than 50 cells: the rest is ignored without harm.
   std::string wide = "{\\rtf1\\trowd";
   for (int i = 1; i <= 60; ++i) wide += "\\cellx" + std::to_string(i * 100);
