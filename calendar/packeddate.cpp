@@ -2,6 +2,8 @@
 // March-based year, no month tables, no loops over days.
 #include "calendar/packeddate.h"
 
+#include "platform/rtl/datetime.h"
+
 #include <cmath>
 #include <ctime>
 #include <string>
@@ -71,20 +73,11 @@ PackedDate FromCivil(const Civil& c) {
   return d;
 }
 
-bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int MonthLength(int year, int month) {
-  if (month == 2) return LeapYear(year) ? 29 : 28;
-  // From August on the 31-day months alternate afresh: the odd months before
-  // August and the even months from August have 31 days.
-  return 30 + ((month + month / 8) & 1);
-}
-
 int32_t Clamp(int32_t dn) { return dn < kMinDay ? kMinDay : (dn > kMaxDay ? kMaxDay : dn); }
 
 // Last Sunday of a month: the month's last day minus its weekday.
 int32_t LastSundayOf(int year, int month) {
-  const int32_t last = DaysFromCivil(year, month, MonthLength(year, month));
+  const int32_t last = DaysFromCivil(year, month, DaysInMonth(year, month));
   return last - last % 7;
 }
 
@@ -107,7 +100,7 @@ PackedDate PackedDate::FromKey(const AnsiString& key) {
 
 PackedDate MakePackedDate(int year, int month, int day) {
   if (month < 1 || month > 12 || day < 1 || year < 1 || year > 9999 ||
-      day > MonthLength(year, month))
+      day > DaysInMonth(year, month))
     throw ERangeError("Invalid date " + std::to_string(day) + "." + std::to_string(month) + "." +
                       std::to_string(year));
   const int32_t dn = DaysFromCivil(year, month, day);
@@ -162,7 +155,7 @@ PackedDate DayNumberToPackedDate(int32_t dayNumber) {
 // Day 1 (1.1.0001) was a Monday, so day 0 would have been a Sunday.
 int DayNumberWeekday(int32_t dayNumber) { return ((dayNumber % 7) + 7) % 7; }
 
-int PackedDateDaysInMonth(const PackedDate& d) { return MonthLength(PackedDateYear(d), d.Month); }
+int PackedDateDaysInMonth(const PackedDate& d) { return DaysInMonth(PackedDateYear(d), d.Month); }
 
 void PackedDatePrevDay(PackedDate& d) {
   d = FromCivil(CivilFromDays(Clamp(PackedDateToDayNumber(d) - 1)));

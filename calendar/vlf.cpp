@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-TVlf::TVlf(TComponent*) {}
+TVlf::TVlf(TComponent* owner) : TComponent(owner) {}
 
 TVlf::~TVlf() { CloseFile(); }
 

@@ -13,9 +13,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/rtl/components.h"
 #include "platform/rtl/exceptions.h"
-
-class TComponent;
 
 enum TFileOpenMode { OpenRead, OpenWrite, OpenReadWrite };
 enum TFileShareMode { ShareCompat, Exclusive, DenyWrite, DenyRead, DenyNone };
@@ -24,10 +23,11 @@ inline constexpr char kVlfSignature[6] = {'O', 'R', 'V', 'S', 'T', 'X'};
 inline constexpr uint32_t kVlfHeaderSize = 1024;
 inline constexpr uint32_t kVlfRecordHeaderSize = 8;
 
-class TVlf {
-public:
+// A component, so that its owner (the settings unit) frees it.
+class TVlf : public TComponent {
+  ORV_CLASS(TVlf, TComponent)
   explicit TVlf(TComponent* owner = nullptr);
-  ~TVlf();
+  ~TVlf() override;
   TVlf(const TVlf&) = delete;
   TVlf& operator=(const TVlf&) = delete;
 
