@@ -275,8 +275,18 @@ void TLabel::Notification(TComponent* c, TOperation op) {
   if (op == opRemove && c == focusControl_) focusControl_ = nullptr;
 }
 
+void TLabel::SetBounds(int left, int top, int width, int height) {
+  TGraphicControl::SetBounds(left, top, width, height);
+  if (autoSize_ && !adjusting_) AdjustBounds();
+}
+
 void TLabel::AdjustBounds() {
-  if (!autoSize_) return;
+  if (!autoSize_ || adjusting_) return;
+  struct Guard {
+    bool& b;
+    Guard(bool& x) : b(x) { b = true; }
+    ~Guard() { b = false; }
+  } guard(adjusting_);
   TCanvas& m = ctlutil::Measure(*Font());
   AnsiString text = Caption();
   if (text.empty()) text.push_back(' ');
@@ -330,6 +340,8 @@ void TLabel::Paint() {
 // ---------------------------------------------------------- TButtonControl
 
 TButtonControl::TButtonControl(TComponent* owner) : TCustomControl(owner) {
+  // OnClick follows a change of state, not every press.
+  controlStyle_ = csCaptureMouse | csSetCaption | csDoubleClicks;
   tabStop_ = true;
   color_ = clBtnFace;
   parentColor_ = true;
@@ -465,7 +477,8 @@ void TRadioButton::Toggle() { SetChecked(true); }
 void TRadioButton::DoEnter() {
   TButtonControl::DoEnter();
   // Arrow keys move the focus among radio buttons and check the one reached.
-  if (!checked_ && GetKeyState(VK_LBUTTON) >= 0 && GetKeyState(VK_TAB) >= 0) SetChecked(true);
+  bool arrow = GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0;
+  if (!checked_ && arrow) SetChecked(true);
 }
 
 void TRadioButton::Paint() { PaintBox(DFCS_BUTTONRADIO, checked_, false); }

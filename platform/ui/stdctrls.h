@@ -105,6 +105,7 @@ class TLabel : public TGraphicControl {
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* c);
   void Notification(TComponent* c, TOperation op) override;
+  void SetBounds(int left, int top, int width, int height) override;
 
  protected:
   void Paint() override;
@@ -115,6 +116,7 @@ class TLabel : public TGraphicControl {
   TAlignment alignment_ = taLeftJustify;
   TTextLayout layout_ = tlTop;
   bool transparent_ = false, wordWrap_ = false, autoSize_ = true, showAccelChar_ = true;
+  bool adjusting_ = false;
   TWinControl* focusControl_ = nullptr;
 };
 
