@@ -44,11 +44,30 @@ TCustomEdit::~TCustomEdit() {
 void TCustomEdit::CreateParams(TCreateParams& p) {
   TCustomControl::CreateParams(p);
   if (borderStyle_ == bsSingle) p.ExStyle |= WS_EX_CLIENTEDGE;
+  p.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
   if (multiLine_) p.Style |= ES_MULTILINE;
+  if (multiLine_ && wordWrap_) p.Style &= ~ES_AUTOHSCROLL;
+  if (multiLine_ && wantReturns_) p.Style |= ES_WANTRETURN;
+  if (alignment_ == taRightJustify) p.Style |= ES_RIGHT;
+  if (alignment_ == taCenter) p.Style |= ES_CENTER;
   if (readOnly_) p.Style |= ES_READONLY;
   if (passwordChar_) p.Style |= ES_PASSWORD;
   if (scrollBars_ == ssVertical || scrollBars_ == ssBoth) p.Style |= WS_VSCROLL;
   if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) p.Style |= WS_HSCROLL;
+}
+
+void TCustomEdit::CreateWnd() {
+  TCustomControl::CreateWnd();
+  // The window follows its style, whichever class set it: a multi-line
+  // window without horizontal auto-scroll wraps its words.
+  bool ml = (params_.Style & ES_MULTILINE) != 0;
+  bool wrap = ml && !(params_.Style & ES_AUTOHSCROLL);
+  wantReturns_ = ml && (params_.Style & ES_WANTRETURN) != 0;
+  if (ml != multiLine_ || wrap != wordWrap_) {
+    multiLine_ = ml;
+    wordWrap_ = wrap;
+    InvalidateLayout();
+  }
 }
 
 void TCustomEdit::DefaultFormatRect() {

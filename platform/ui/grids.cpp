@@ -263,6 +263,8 @@ void TCustomGrid::SizeChanged(int, int) {
   clampC(anchor_);
   clampC(topLeft_);
   if (options_ & goRowSelect) anchor_.X = colCount_ - 1;
+  // Fewer rows or columns may all fit now: no scrolled-away first ones.
+  SetTopLeft(topLeft_.X, topLeft_.Y);
   UpdateScrollRange();
   Invalidate();
   if (editorMode_) InvalidateEditor();

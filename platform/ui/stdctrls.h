@@ -254,6 +254,7 @@ class TCustomEdit : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& p) override;
+  void CreateWnd() override;
   void Paint() override;
   void Resize() override;
   void KeyDown(Word& key, TShiftState shift) override;

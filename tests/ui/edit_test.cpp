@@ -250,4 +250,61 @@ TEST(Memo, ScrollsToTheCaret) {
   d.SavePng(f, "memo");
 }
 
+// An edit whose class asks for a multi-line window in its creation
+// parameters wraps like a memo, as the grid's in-place editors do.
+class TWrapEdit : public TEdit {
+ public:
+  explicit TWrapEdit(TComponent* owner) : TEdit(owner) {}
+
+ protected:
+  void CreateParams(TCreateParams& p) override {
+    TEdit::CreateParams(p);
+    p.Style = (p.Style | ES_MULTILINE) & ~(ES_AUTOHSCROLL | ES_WANTRETURN);
+  }
+};
+
+TEST(Edit, StyleFromCreationParametersAndAlignment) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* w = new TWrapEdit(f);
+  w->SetParent(f);
+  w->SetBounds(10, 10, 80, 60);
+  auto* r = new TEdit(f);
+  r->SetParent(f);
+  r->SetBounds(10, 80, 120, 21);
+  r->SetAlignment(taRightJustify);
+  f->Show();
+  w->SetText("eins zwei drei vier fuenf sechs");
+  EXPECT_GT(w->Perform(EM_GETLINECOUNT, 0, 0), 1);
+  w->SetFocus();
+  d.PressKey(VK_RETURN);  // no want-return style: no line break
+  EXPECT_EQ(w->Text().find('\r'), std::string::npos);
+  r->SetText("rechts");
+  int x0 = LoWord(r->Perform(EM_POSFROMCHAR, 0, 0));
+  int xEnd = LoWord(r->Perform(EM_POSFROMCHAR, 6, 0));
+  EXPECT_GT(x0, r->FormatRect().Left + 20);
+  EXPECT_NEAR(xEnd, r->FormatRect().Right - 1, 2);
+  EXPECT_NE(r->WindowStyle() & ES_RIGHT, 0u);
+}
+
+TEST(Edit, ReplaceSelAndLineMessages) {
+  EditFixture x;
+  x.e->SetText("Hallo Welt");
+  x.e->Perform(EM_SETSEL, 6, 10);
+  x.e->Perform(EM_REPLACESEL, 1, reinterpret_cast<LPARAM>("Rom"));
+  EXPECT_EQ(x.e->Text(), "Hallo Rom");
+  EXPECT_EQ(x.e->Perform(EM_CANUNDO, 0, 0), 1);
+  x.e->Perform(EM_UNDO, 0, 0);
+  EXPECT_EQ(x.e->Text(), "Hallo Welt");
+  EXPECT_EQ(x.e->Perform(EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_EQ(x.e->Perform(EM_LINELENGTH, 0, 0), 10);
+  x.e->Perform(EM_SETREADONLY, 1, 0);
+  EXPECT_TRUE(x.e->ReadOnly());
+  EXPECT_NE(x.e->WindowStyle() & ES_READONLY, 0u);
+  int beeps = keyboard::BeepCount();
+  x.d.PressKey(VK_DELETE);
+  EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
+  EXPECT_EQ(x.e->Text(), "Hallo Welt");
+}
+
 }  // namespace

@@ -200,6 +200,71 @@ TEST(Gauge, ProgressAndPercent) {
   EXPECT_EQ(g->PercentDone(), 0);
 }
 
+TEST(ScrollBar, ArrowsPagesThumbAndKeys) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* sb = new TScrollBar(f);
+  sb->SetParent(f);
+  sb->SetBounds(10, 10, 200, 17);
+  sb->SetParams(0, 0, 100);
+  sb->SetSmallChange(2);
+  sb->SetLargeChange(10);
+  std::vector<int> codes;
+  sb->OnScroll = [&](TObject*, TScrollCode c, int&) { codes.push_back(c); };
+  f->Show();
+  d.Click(sb, 180 + 12, 8);  // right arrow
+  EXPECT_EQ(sb->Position(), 2);
+  d.Click(sb, 150, 8);  // page right of the thumb
+  EXPECT_EQ(sb->Position(), 12);
+  // Holding an arrow repeats.
+  d.MouseDown(sb, 192, 8);
+  d.Advance(350);
+  d.MouseUp(sb, 192, 8);
+  EXPECT_GT(sb->Position(), 16);
+  int before = sb->Position();
+  d.Advance(300);
+  EXPECT_EQ(sb->Position(), before);
+  // Dragging the thumb to the far right reaches the maximum.
+  sb->SetPosition(0);
+  d.Drag(sb, {20, 8}, {400, 8});
+  EXPECT_EQ(sb->Position(), 100);
+  EXPECT_NE(std::find(codes.begin(), codes.end(), scTrack), codes.end());
+  EXPECT_EQ(codes.back(), scEndScroll);
+  sb->SetFocus();
+  d.PressKey(VK_HOME);
+  EXPECT_EQ(sb->Position(), 0);
+  d.PressKey(VK_NEXT);
+  EXPECT_EQ(sb->Position(), 10);
+  d.PressKey(VK_UP);  // the other axis: ignored
+  EXPECT_EQ(sb->Position(), 10);
+  EXPECT_THROW(sb->SetParams(5, 10, 0), EInvalidOperation);
+  sb->SetPosition(500);
+  EXPECT_EQ(sb->Position(), 100);
+}
+
+TEST(Image, AutoSizeStretchAndCentre) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* img = new TImage(f);
+  img->SetParent(f);
+  img->SetBounds(10, 10, 100, 80);
+  TBitmap pic(20, 10);
+  pic.Canvas()->Brush()->SetColor(clLime);
+  pic.Canvas()->FillRect({0, 0, 20, 10});
+  img->Picture()->SetGraphic(&pic);
+  EXPECT_EQ(img->DestRect(), (TRect{0, 0, 20, 10}));
+  img->SetCenter(true);
+  EXPECT_EQ(img->DestRect(), (TRect{40, 35, 60, 45}));
+  img->SetStretch(true);
+  EXPECT_EQ(img->DestRect(), (TRect{0, 0, 100, 80}));
+  f->Show();
+  d.Process();
+  EXPECT_EQ(d.PixelAt(img, 90, 70), clLime);
+  img->SetAutoSize(true);
+  EXPECT_EQ(img->Width(), 20);
+  EXPECT_EQ(img->Height(), 10);
+}
+
 // --------------------------------------------------------------- gallery
 
 TEST(Gallery, EveryControlInOneClassicStyle) {

@@ -284,4 +284,31 @@ TEST(Grid, EditorHooksInOrder) {
   x.d.SavePng(x.f, "grid_editing");
 }
 
+TEST(Grid, ShrinkingKeepsTheCurrentCellInside) {
+  GridFixture x;
+  x.g->SetCol(7);
+  x.g->SetRow(19);
+  x.g->SetRowCount(5);
+  x.g->SetColCount(3);
+  EXPECT_EQ(x.g->Row(), 4);
+  EXPECT_EQ(x.g->Col(), 2);
+  EXPECT_EQ(x.g->TopRow(), 1);
+  EXPECT_THROW(x.g->SetColWidths(5, 10), EInvalidGridOperation);
+  // Clicking a cell moves there; a click on the fixed row does not.
+  x.g->SetRowCount(20);
+  x.g->SetColCount(8);
+  TRect r = x.g->CellRect(3, 2);
+  x.d.Click(x.g, r.Left + 5, r.Top + 5);
+  EXPECT_EQ(x.g->Col(), 3);
+  EXPECT_EQ(x.g->Row(), 2);
+  x.d.Click(x.g, r.Left + 5, 5);
+  EXPECT_EQ(x.g->Row(), 2);
+  // Row select: selection spans the row, keys move rows only.
+  x.g->SetOptions((x.g->Options() | goRowSelect) & ~goRangeSelect);
+  x.d.PressKey(VK_RIGHT);
+  EXPECT_EQ(x.g->Col(), 3);
+  x.d.PressKey(VK_END);
+  EXPECT_EQ(x.g->Row(), 19);
+}
+
 }  // namespace

@@ -255,4 +255,62 @@ TEST(ComboBox, OwnerDrawUsesTheListCanvas) {
   EXPECT_EQ(x.cb->DropList()->ItemRect(1).Top, 20);
 }
 
+TEST(ListBox, MessagesAndSortedItems) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* lb = new TListBox(f);
+  lb->SetParent(f);
+  lb->SetBounds(10, 10, 120, 60);
+  f->Show();
+  EXPECT_EQ(lb->Perform(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("b")), 0);
+  EXPECT_EQ(lb->Perform(LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("a")), 0);
+  EXPECT_EQ(lb->Perform(LB_INSERTSTRING, -1, reinterpret_cast<LPARAM>("z")), 2);
+  EXPECT_EQ(lb->Perform(LB_SETCURSEL, 2, 0), 2);
+  EXPECT_EQ(lb->Perform(LB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(lb->Perform(LB_SETCURSEL, 7, 0), LB_ERR);
+  EXPECT_EQ(lb->ItemIndex(), -1);
+  EXPECT_EQ(lb->Perform(LB_DELETESTRING, 5, 0), LB_ERR);
+  EXPECT_EQ(lb->Perform(LB_DELETESTRING, 0, 0), 2);
+  EXPECT_EQ(lb->Perform(LB_GETTEXTLEN, 1, 0), 1);
+  EXPECT_EQ(lb->Perform(LB_GETITEMHEIGHT, 0, 0), lb->ItemHeight());
+  for (int i = 0; i < 20; ++i) lb->Items()->Add("x" + std::to_string(i));
+  lb->Perform(LB_SETTOPINDEX, 5, 0);
+  EXPECT_EQ(lb->Perform(LB_GETTOPINDEX, 0, 0), 5);
+  lb->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(lb->TopIndex() + lb->ClientHeight() / lb->ItemHeight(), 22);  // the last page is full
+  lb->Perform(LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(lb->Perform(LB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(lb->TopIndex(), 0);
+  lb->SetSorted(true);
+  for (const char* s : {"Mai", "April", "Juni"}) lb->Items()->Add(s);
+  EXPECT_EQ(lb->Items()->Strings(0), "April");
+  EXPECT_EQ(lb->Items()->Strings(2), "Mai");
+}
+
+TEST(ComboBox, ClosedKeysAndItemChanges) {
+  ComboFixture x(csDropDownList);
+  int clicks = 0;
+  x.cb->OnClick = [&](TObject*) { ++clicks; };
+  x.d.PressKey(VK_DOWN);
+  EXPECT_EQ(x.cb->ItemIndex(), 0);
+  x.d.PressKey(VK_END);
+  EXPECT_EQ(x.cb->Text(), "Dezember");
+  x.d.PressKey(VK_DOWN);  // already at the end: nothing changes
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(x.log, (std::vector<std::string>{"change:Januar", "change:Dezember"}));
+  EXPECT_FALSE(x.cb->DroppedDown());
+  x.cb->Items()->Delete(11);
+  EXPECT_EQ(x.cb->ItemIndex(), -1);
+  x.cb->SetItemIndex(40);
+  EXPECT_EQ(x.cb->ItemIndex(), -1);
+  EXPECT_EQ(x.cb->Text(), "");
+  // Freeing the box while its list is open leaves no window behind.
+  x.d.PressKey(VK_F4);
+  ASSERT_TRUE(x.cb->DroppedDown());
+  int forms = Screen->FormCount();
+  delete x.cb;
+  EXPECT_EQ(Screen->FormCount(), forms);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
 }  // namespace

@@ -192,4 +192,31 @@ TEST(Menus, AltLetterOpensTheMainMenu) {
   EXPECT_EQ(log, std::vector<std::string>{"Beenden"});
 }
 
+TEST(Menus, ShortcutsStayInTheirForm) {
+  TUiTestDriver d;
+  TForm* main = MakeForm();
+  auto* mm = new TMainMenu(main);
+  std::vector<std::string> log;
+  TMenuItem* top = Item(main, mm->Items(), "&Datei", nullptr);
+  Item(main, top, "Leer", &log, ShortCut(VK_DELETE, 0));
+  TForm* dlg = MakeForm();
+  Log keys;
+  auto* rec = new TRecorder(dlg, dlg, "rec", &keys);
+  main->Show();
+  d.WhenModal([&](TCustomForm&) {
+    rec->SetFocus();
+    d.PressKey(VK_DELETE);  // the dialog has no menu: the key reaches the control
+    dlg->SetModalResult(mrOk);
+  });
+  dlg->ShowModal();
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(std::count(keys.begin(), keys.end(), "rec:WM_KEYDOWN:" + std::to_string(VK_DELETE)), 1);
+  EXPECT_THROW(top->Insert(5, new TMenuItem(main)), EListError);
+  // Freeing the main menu gives the form its full client height back.
+  int before = main->ClientHeight();
+  delete mm;
+  EXPECT_FALSE(main->HasMenu());
+  EXPECT_GT(main->ClientHeight(), before);
+}
+
 }  // namespace
