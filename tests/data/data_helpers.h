@@ -34,7 +34,8 @@ class TScratch {
 public:
   explicit TScratch(const std::string& tag) {
     static int n = 0;
-    path_ = fs::temp_directory_path() / ("orvdata_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
+    path_ = fs::temp_directory_path() /
+            ("orvdata_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(++n));
     fs::remove_all(path_);
     fs::create_directories(path_);
   }

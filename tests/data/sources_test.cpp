@@ -57,17 +57,21 @@ TEST(Fortunes, HeadersAuthorsFoldingAndUnwritableSayings) {
   TScratch dir("fortunes");
   WriteFile(dir / "f",
             "Aus Murphy's Gesetze:\nText  eins\n  zwei\n%\nZitat von Dvo\xC5\x99\xC3\xA1k und Pet\xC5\x91"
-            "fi\n\t\t-- Autor (Werk)\n(eine Bemerkung)\n%\nNie gesagt.\n\t\t-- Jemand\n(Falsch zugeordnete Zitate; eigentlich "
-            "ein anderer)\n%\nKopf \xC3\xBC"
-            "ber zwei\nZeilen: (Sachgebiet)\n\nKindermund-Text\n%\n\xE4\xB8\xAD unm\xC3\xB6glich\n%\n\n%\nletzter\n");
+            "fi\n\t\t-- Autor (Werk)\n(eine Bemerkung)\n%\n"
+            "Nie gesagt.\n\t\t-- Jemand\n(Falsch zugeordnete Zitate; eigentlich ein anderer)\n%\n"
+            "Kopf \xC3\xBC"
+            "ber zwei\nZeilen: (Sachgebiet)\n\nKindermund-Text\n%\n"
+            "Zum Heiraten geh\xC3\xB6ren immer zwei:\nder eine und die andere.\n%\n"
+            "\xE4\xB8\xAD unm\xC3\xB6glich\n%\n\n%\nletzter\n");
   auto s = ReadFortunes(dir / "f");
-  ASSERT_EQ(s.size(), 4u);
+  ASSERT_EQ(s.size(), 5u);
   EXPECT_EQ(s[0].Text, "Text eins zwei");
   EXPECT_EQ(s[0].Source, "");
   EXPECT_EQ(s[1].Text, "Zitat von Dvor\xE1k und Pet\xF6" "fi");
   EXPECT_EQ(s[1].Source, "Autor (Werk)");
   EXPECT_EQ(s[2].Text, "Kindermund-Text");
-  EXPECT_EQ(s[3].Text, "letzter");
+  EXPECT_EQ(s[3].Text, "Zum Heiraten geh\xF6ren immer zwei: der eine und die andere.");
+  EXPECT_EQ(s[4].Text, "letzter");
   EXPECT_THROW(ReadFortunes(dir / "fehlt"), ESourceError);
 }
 

@@ -313,7 +313,9 @@ TBuildCounts WriteReferenceData(const TReferenceData& d, const std::string& prog
     counts.ArchiveRecords[2] = holidays.Close();
   }
 
-  auto table = [&](const char* name) { return TTableFiller(path(std::string(name) + ".FFD"), ReferenceDictionary(name)); };
+  auto table = [&](const char* name) {
+    return TTableFiller(path(std::string(name) + ".FFD"), ReferenceDictionary(name));
+  };
   auto done = [&](const char* name, TTableFiller& t) { counts.Tables.emplace_back(name, t.Finish()); };
 
   {
@@ -440,7 +442,8 @@ std::string DataReport(const TReferenceData& d, const TBuildCounts& counts) {
   }
   out << "  Personendaten: " << bc << " v.Chr., " << uncertain << " unsicher, " << alt << " Altnamen\n";
   out << "  Spr" << "\xC3\xBC" << "che je Kategorie (Quellen, auf 366 Tage verteilt):";
-  for (int c = 0; c < kSayingCategories; ++c) out << (c ? ", " : " ") << c << ":" << d.SayingSources[static_cast<size_t>(c)];
+  for (int c = 0; c < kSayingCategories; ++c)
+    out << (c ? ", " : " ") << c << ":" << d.SayingSources[static_cast<size_t>(c)];
   out << "\n";
 
   std::set<std::pair<int, int>> births, deaths, events, names;

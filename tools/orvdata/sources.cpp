@@ -482,7 +482,8 @@ void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk)
     if (h.Kind <= 3 && !dayOk) src.Error("Datum der Regel ungültig");
     if (h.Kind >= 4 && h.Kind <= 10 && !(h.Month >= 1 && h.Month <= 12 && ((h.Day >= 1 && h.Day <= 5) || h.Day == 9)))
       src.Error("Vorkommen muss 1 bis 5 oder 9 (letzter) sein");
-    if ((h.Kind == 11 || h.Kind == 12) && !(h.Month == 0 && h.Day <= 364)) src.Error("Osterabstand: Monat 0, Tag 0 bis 364");
+    if ((h.Kind == 11 || h.Kind == 12) && !(h.Month == 0 && h.Day <= 364))
+      src.Error("Osterabstand: Monat 0, Tag 0 bis 364");
     if ((h.Kind == 13 || h.Kind == 14) && !(h.Month == 0 && h.Day <= 366))
       src.Error("Vollmondabstand: Monat 0, Tag 0 bis 366");
     // Kinds 4 to 12 are found with one key lookup: one record per key.
@@ -697,9 +698,11 @@ std::vector<TSaying> ReadFortunes(const std::string& path) {
       lines.resize(i);
       break;
     }
-    // A leading header ("Aus Murphy's Gesetze:", "Stilblüten aus …:") is
-    // not part of the saying: a first paragraph of up to three lines whose
-    // last line ends with a colon (perhaps followed by a remark in brackets).
+    // A leading header is not part of the saying: a first paragraph of up
+    // to three lines set off by a blank line whose last line ends with a
+    // colon (perhaps followed by a remark in brackets), or a first line
+    // "Aus Murphy's Gesetze:" / "Stilblüten aus …:". Other sayings may
+    // well begin with a line ending in a colon.
     size_t blank = 0;
     while (blank < lines.size() && !Trim(lines[blank]).empty()) ++blank;
     auto headerLine = [](const std::string& l) {
@@ -712,7 +715,8 @@ std::vector<TSaying> ReadFortunes(const std::string& path) {
     };
     if (blank < lines.size() && blank <= 3 && blank > 0 && headerLine(lines[blank - 1]))
       lines.erase(lines.begin(), lines.begin() + static_cast<long>(blank));
-    else if (lines.size() > 1 && headerLine(lines[0]) && Trim(lines[0]).size() < 60)
+    else if (lines.size() > 1 && headerLine(lines[0]) &&
+             (Trim(lines[0]).rfind("Aus ", 0) == 0 || Trim(lines[0]).rfind("Stilbl", 0) == 0))
       lines.erase(lines.begin());
     // Hard-wrapped lines become one text with single blanks.
     std::string text;
