@@ -111,6 +111,8 @@ TCustomForm::~TCustomForm() {
   }
   DestroyHandle();
   native_.reset();
+  frameDevice_.reset();
+  frame_.reset();
   device_.reset();
 }
 
@@ -177,7 +179,63 @@ void TCustomForm::SetHasMenu(bool v) {
   hasMenu_ = v;
   if (handle_) SendSizeNow();
   ResizeBuffer();
+  int bar = hasMenu_ ? GetSystemMetrics(SM_CYMENU) : 0;
+  if (native_ && bar != nativeBar_) {
+    // The native window shows another picture now: make it anew.
+    bool show = shown_;
+    DropNative();
+    if (show) {
+      EnsureNative();
+      native_->Show(false);
+      dirty_ = surface_->Bounds();
+      PaintPending();
+    }
+    return;
+  }
   SyncNative();
+}
+
+void TCustomForm::DropNative() {
+  if (native_) native_->Hide();
+  native_.reset();
+  frameDevice_.reset();
+  frame_.reset();
+  nativeBar_ = 0;
+}
+
+void TCustomForm::FlushNative(const TRect& r) {
+  if (!native_ || r.IsEmpty()) return;
+  if (!frame_) {
+    native_->Flush(r.Left, r.Top, r.Width(), r.Height());
+    return;
+  }
+  int w = surface_->Width(), h = surface_->Height();
+  if (frame_->Width() != w || frame_->Height() != h + nativeBar_) {
+    frame_->Resize(w, h + nativeBar_, ColorToPixel(ColorToRGB(clBtnFace)));
+    RepaintMenuBar();
+  }
+  TRect c;
+  if (!IntersectRect(c, r, surface_->Bounds())) return;
+  for (int y = c.Top; y < c.Bottom; ++y)
+    std::copy(surface_->Row(y) + c.Left, surface_->Row(y) + c.Right, frame_->Row(y + nativeBar_) + c.Left);
+  native_->Flush(c.Left, c.Top + nativeBar_, c.Width(), c.Height());
+}
+
+void TCustomForm::RepaintMenuBar() {
+  if (!frame_ || !frameDevice_ || nativeBar_ <= 0) return;
+  TRect bar{0, 0, frame_->Width(), nativeBar_};
+  TCanvas c(frameDevice_.get());
+  c.SetViewport({0, 0}, &bar);
+  c.Brush()->SetColor(clBtnFace);
+  c.FillRect(bar);
+  if (ui_internal::MenuBarPainter()) {
+    try {
+      ui_internal::MenuBarPainter()(this, c, bar);
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+  }
+  if (native_) native_->Flush(0, 0, bar.Width(), bar.Height());
 }
 
 void TCustomForm::CreateParams(TCreateParams& p) {
@@ -237,7 +295,16 @@ void TCustomForm::EnsureBuffer() {
 void TCustomForm::EnsureNative() {
   EnsureBuffer();
   if (native_) return;
-  native_ = qtwin::CreateNativeWindow(surface_.get(), [this](const qtwin::NativeInput& in) { NativeInput(in); });
+  nativeBar_ = hasMenu_ ? GetSystemMetrics(SM_CYMENU) : 0;
+  TSurface* shown = surface_.get();
+  if (nativeBar_ > 0) {
+    frame_ = std::make_unique<TSurface>();
+    frame_->Resize(surface_->Width(), surface_->Height() + nativeBar_, ColorToPixel(ColorToRGB(clBtnFace)));
+    if (TGfxPlatform* gp = GfxPlatform()) frameDevice_ = gp->CreateRasterDevice(*frame_, 96);
+    shown = frame_.get();
+  }
+  native_ = qtwin::CreateNativeWindow(shown, [this](const qtwin::NativeInput& in) { NativeInput(in); });
+  RepaintMenuBar();
   SyncNative();
 }
 
@@ -254,10 +321,11 @@ void TCustomForm::SyncNative() {
   native_->SetTitle(ToUtf8(Text()));
   TRect c = ClientRect();
   TPoint o = ClientOrigin();
-  native_->SetGeometry(o.X, o.Y, std::max(1, c.Width()), std::max(1, c.Height()));
+  native_->SetGeometry(o.X, o.Y - nativeBar_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
   TPoint mn, mx;
   TrackSizeLimits(mn, mx);
   int extraW = width_ - c.Width(), extraH = height_ - c.Height();
+  extraH -= nativeBar_;
   native_->SetMinMaxClientSize(std::max(1, mn.X - extraW), std::max(1, mn.Y - extraH), std::max(1, mx.X - extraW),
                                std::max(1, mx.Y - extraH));
 }
@@ -299,7 +367,7 @@ void TCustomForm::PaintPending() {
   }
   if (dirty_.IsEmpty()) {
     // Only drawing outside paint to show.
-    if (!flush_.IsEmpty() && native_) native_->Flush(flush_.Left, flush_.Top, flush_.Width(), flush_.Height());
+    if (!flush_.IsEmpty()) FlushNative(flush_);
     flush_ = {};
     return;
   }
@@ -322,7 +390,7 @@ void TCustomForm::PaintPending() {
   }
   TRect shown = UnionRect(clip, flush_);
   flush_ = {};
-  if (native_) native_->Flush(shown.Left, shown.Top, shown.Width(), shown.Height());
+  FlushNative(shown);
 }
 
 void TCustomForm::PaintWindow(const TPaintContext& ctx) {
@@ -676,9 +744,24 @@ void TCustomForm::Dispatch(TMessage& m) {
 
 void TCustomForm::SendSizeNow() { SendSize(); }
 
-void TCustomForm::NativeInput(const qtwin::NativeInput& in) {
+void TCustomForm::NativeInput(const qtwin::NativeInput& input) {
   using K = qtwin::NativeInput;
   if (!Application) return;
+  qtwin::NativeInput in = input;
+  bool mouse = in.kind == K::MouseDown || in.kind == K::MouseUp || in.kind == K::MouseDblClick ||
+               in.kind == K::MouseMove || in.kind == K::WheelUp || in.kind == K::WheelDown;
+  if (mouse && nativeBar_ > 0) {
+    // The menu bar strip lies above the client area.
+    if (in.y < nativeBar_) {
+      if ((in.kind == K::MouseDown || in.kind == K::MouseDblClick) && in.button == 0 && !BlockedByModal(this) &&
+          ui_internal::MenuBarPress())
+        Application->Guard(this, [&] { ui_internal::MenuBarPress()(this, in.x, in.y); });
+      if (in.kind != K::MouseMove && in.kind != K::MouseUp) return;
+    }
+    in.y -= nativeBar_;
+  }
+  if (in.kind == K::Resized) in.y -= nativeBar_;
+  if (in.kind == K::Moved) in.y += nativeBar_;
   switch (in.kind) {
     case K::MouseDown: Application->DeliverMouse(this, mkDown, static_cast<TMouseButton>(in.button), in.x, in.y); break;
     case K::MouseUp: Application->DeliverMouse(this, mkUp, static_cast<TMouseButton>(in.button), in.x, in.y); break;
@@ -1356,8 +1439,8 @@ static void CaretChanged() {
     TPoint origin;
     TCustomForm* form = nullptr;
     if (!VisibleClientInForm(owner, clip, origin, form)) continue;
-    f->Native()->SetCaret(CaretVisible() && cs.BlinkOn && owner->Focused(), origin.X + cs.X, origin.Y + cs.Y, cs.Width,
-                          cs.Height);
+    f->Native()->SetCaret(CaretVisible() && cs.BlinkOn && owner->Focused(), origin.X + cs.X,
+                          origin.Y + cs.Y + f->nativeBar_, cs.Width, cs.Height);
   }
 }
 
@@ -1422,6 +1505,14 @@ static void CursorMayHaveChanged() {
 
 namespace ui_internal {
 TPopupHandler& PopupHandler() { return gPopupHandler; }
+TMenuBarPainter& MenuBarPainter() {
+  static TMenuBarPainter p;
+  return p;
+}
+TMenuBarPress& MenuBarPress() {
+  static TMenuBarPress p;
+  return p;
+}
 bool VisibleClientInForm(const TControl* c, TRect& clip, TPoint& origin, TCustomForm*& form) { return UiInternals::VisibleClientInForm(c, clip, origin, form); }
 void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx) { UiInternals::AttachCanvas(c, canvas, ctx); }
 void CaretChanged() { UiInternals::CaretChanged(); }

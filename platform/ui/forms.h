@@ -118,6 +118,12 @@ class TCustomForm : public TWinControl {
   void SetPopup(bool v) { popup_ = v; }
   // Minimum and maximum window size from WM_GETMINMAXINFO.
   void TrackSizeLimits(TPoint& minSize, TPoint& maxSize);
+  // The menu bar strip above the client area: its height in the native
+  // window (0 without a menu), the whole window picture (bar and client;
+  // nullptr without a bar) and a repaint of the bar by the menu layer.
+  int MenuBarHeight() const { return nativeBar_; }
+  const TSurface* WindowSurface() const { return frame_.get(); }
+  void RepaintMenuBar();
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -142,6 +148,9 @@ class TCustomForm : public TWinControl {
   void HideWindowNow();
   void CloseModal();
   void SendSizeNow();
+  // Shows a client rectangle of the back buffer in the native window.
+  void FlushNative(const TRect& r);
+  void DropNative();
 
 
   friend class TApplication;
@@ -169,6 +178,11 @@ class TCustomForm : public TWinControl {
   std::unique_ptr<TSurface> surface_;
   std::unique_ptr<TDrawDevice> device_;
   std::unique_ptr<qtwin::NativeWindow> native_;
+  // With a main menu the native window shows frame_: the bar strip of
+  // nativeBar_ pixels, then a copy of the back buffer.
+  int nativeBar_ = 0;
+  std::unique_ptr<TSurface> frame_;
+  std::unique_ptr<TDrawDevice> frameDevice_;
 };
 
 class TForm : public TCustomForm {

@@ -90,6 +90,16 @@ void TMenuItem::SetChecked(bool v) {
       if (s != this && s->radioItem_ && s->groupIndex_ == groupIndex_) s->checked_ = false;
 }
 
+TMenu* TMenuItem::Menu() const {
+  const TMenuItem* r = this;
+  while (r->parent_) r = r->parent_;
+  return r->menu_;
+}
+
+void TMenuItem::Changed() {
+  if (TMenu* m = Menu()) m->MenuChanged();
+}
+
 void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
 
 void TMenuItem::Insert(int index, TMenuItem* item) {
@@ -98,12 +108,14 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
   if (index < 0 || index > Count()) throw EListError("Menu index out of range");
   items_.insert(items_.begin() + index, item);
   item->parent_ = this;
+  Changed();
 }
 
 void TMenuItem::Delete(int index) {
   if (index < 0 || index >= Count()) throw EListError("Menu index out of range");
   items_[static_cast<std::size_t>(index)]->parent_ = nullptr;
   items_.erase(items_.begin() + index);
+  Changed();
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
@@ -140,10 +152,11 @@ void TMenuItem::Click() {
 // ------------------------------------------------------------------ TMenu
 
 TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(std::make_unique<TMenuItem>(nullptr)) {
+  items_->menu_ = this;
   InstallMenuHandlers();
 }
 
-TMenu::~TMenu() = default;
+TMenu::~TMenu() { items_->menu_ = nullptr; }
 
 namespace {
 TMenuItem* FindSc(const TMenuItem* parent, TShortCut sc) {
@@ -455,7 +468,7 @@ void Tracker::Mouse(unsigned msg, TPoint screen) {
 }
 
 // Runs a menu level modally from a screen point; returns the chosen item.
-TMenuItem* TrackMenu(TMenuItem* root, int x, int y) {
+TMenuItem* TrackMenu(TMenuItem* root, int x, int y, bool selectFirst = false) {
   if (!Application) return nullptr;
   Tracker t;
   Tracker* outer = gTracker;
@@ -473,6 +486,7 @@ TMenuItem* TrackMenu(TMenuItem* root, int x, int y) {
   } cleanup{t, outer};
   SendCancelMode(nullptr);
   t.OpenLevel(root, x, y, -1);
+  if (selectFirst) t.views.back()->Step(1);
   while (!t.done && !Application->Terminated()) Application->HandleMessage();
   return t.chosen;
 }
@@ -518,30 +532,64 @@ TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {
 }
 
 TMainMenu::~TMainMenu() {
+  Items()->Clear();
   if (auto* f = dynamic_cast<TCustomForm*>(Owner()); f && !f->IsDestroying()) f->SetHasMenu(false);
 }
 
-bool TMainMenu::OpenByAccel(char ch) {
+void TMainMenu::MenuChanged() {
+  if (auto* f = dynamic_cast<TCustomForm*>(Owner()); f && !f->IsDestroying()) f->RepaintMenuBar();
+}
+
+std::vector<std::pair<TMenuItem*, TRect>> TMainMenu::BarLayout() const {
+  std::vector<std::pair<TMenuItem*, TRect>> out;
   auto* f = dynamic_cast<TCustomForm*>(Owner());
-  TMenuItem* root = Items();
-  // Drop-downs open below the bar, each under its own caption.
+  TFont font;
+  const TFont& use = f ? *f->Font() : font;
+  int h = GetSystemMetrics(SM_CYMENU);
   int x = 0;
+  TMenuItem* root = Items();
   for (int i = 0; i < root->Count(); ++i) {
     TMenuItem* it = root->Items(i);
     if (!it->Visible()) continue;
-    int w = ctlutil::TextWidth(f ? *f->Font() : TFont(), StripHotkey(it->Caption())) + 12;
-    if (it->Enabled() && IsAccel(static_cast<unsigned char>(ch), it->Caption())) {
-      TPoint o = f ? f->ClientOrigin() : TPoint{0, 0};
-      if (it->Count() == 0) {
-        Application->Guard(it, [it] { it->Click(); });
-        return true;
-      }
-      TMenuItem* chosen = TrackMenu(it, o.X + x, o.Y);
-      if (chosen) Application->Guard(chosen, [chosen] { chosen->Click(); });
-      return true;
-    }
+    int w = ctlutil::TextWidth(use, StripHotkey(it->Caption())) + 14;
+    out.push_back({it, {x, 0, x + w, h}});
     x += w;
   }
+  return out;
+}
+
+void TMainMenu::OpenItem(int index, bool byKey) {
+  auto layout = BarLayout();
+  if (index < 0 || index >= static_cast<int>(layout.size())) return;
+  auto [it, r] = layout[static_cast<std::size_t>(index)];
+  if (!it->Enabled()) return;
+  if (it->Count() == 0) {
+    Application->Guard(it, [it] { it->Click(); });
+    return;
+  }
+  auto* f = dynamic_cast<TCustomForm*>(Owner());
+  TPoint o = f ? f->ClientOrigin() : TPoint{0, 0};
+  openIndex_ = index;
+  if (f) f->RepaintMenuBar();
+  TMenuItem* chosen = nullptr;
+  try {
+    chosen = TrackMenu(it, o.X + r.Left, o.Y, byKey);
+  } catch (...) {
+    openIndex_ = -1;
+    throw;
+  }
+  openIndex_ = -1;
+  if (f && !f->IsDestroying()) f->RepaintMenuBar();
+  if (chosen) Application->Guard(chosen, [chosen] { chosen->Click(); });
+}
+
+bool TMainMenu::OpenByAccel(char ch) {
+  auto layout = BarLayout();
+  for (std::size_t i = 0; i < layout.size(); ++i)
+    if (layout[i].first->Enabled() && IsAccel(static_cast<unsigned char>(ch), layout[i].first->Caption())) {
+      OpenItem(static_cast<int>(i), true);
+      return true;
+    }
   return false;
 }
 
@@ -577,7 +625,54 @@ bool HandleShortCut(TWinControl* focused, Word key, TShiftState shift) {
 
 }  // namespace
 
+namespace {
+TMainMenu* MainMenuOf(TCustomForm* f) {
+  for (int i = 0; i < f->ComponentCount(); ++i)
+    if (auto* mm = dynamic_cast<TMainMenu*>(f->Components(i))) return mm;
+  return nullptr;
+}
+
+void PaintBar(TCustomForm* f, TCanvas& c, const TRect& bar) {
+  TMainMenu* mm = MainMenuOf(f);
+  c.Brush()->SetStyle(bsSolid);
+  c.Brush()->SetColor(clMenu);
+  c.FillRect(bar);
+  if (!mm) return;
+  c.Font()->Assign(*f->Font());
+  auto layout = mm->BarLayout();
+  for (std::size_t i = 0; i < layout.size(); ++i) {
+    auto [it, r] = layout[i];
+    if (static_cast<int>(i) == mm->OpenIndex()) {
+      TRect e = r;
+      c.DrawEdge(e, BDR_SUNKENOUTER, BF_RECT);
+      OffsetRect(r, 1, 1);
+    }
+    c.Font()->SetColor(clMenuText);
+    unsigned fmt = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    if (it->Enabled()) {
+      c.Brush()->SetStyle(bsClear);
+      c.DrawText(it->Caption(), r, fmt);
+    } else {
+      ctlutil::DisabledText(c, it->Caption(), r, fmt);
+    }
+  }
+}
+
+void PressBar(TCustomForm* f, int x, int y) {
+  TMainMenu* mm = MainMenuOf(f);
+  if (!mm) return;
+  auto layout = mm->BarLayout();
+  for (std::size_t i = 0; i < layout.size(); ++i)
+    if (PtInRect(layout[i].second, {x, y})) {
+      mm->OpenItem(static_cast<int>(i));
+      return;
+    }
+}
+}  // namespace
+
 void InstallMenuHandlers() {
+  ui_internal::MenuBarPainter() = PaintBar;
+  ui_internal::MenuBarPress() = PressBar;
   SetShortCutHandler(HandleShortCut);
   SetPopupMenuHandler([](TComponent* menu, int x, int y) {
     auto* pm = dynamic_cast<TPopupMenu*>(menu);

@@ -34,7 +34,10 @@ class TMenuItem : public TComponent {
   ~TMenuItem() override;
 
   const AnsiString& Caption() const { return caption_; }
-  void SetCaption(const AnsiString& s) { caption_ = s; }
+  void SetCaption(const AnsiString& s) {
+    caption_ = s;
+    Changed();
+  }
   TShortCut ShortCut() const { return shortCut_; }
   void SetShortCut(TShortCut s) { shortCut_ = s; }
   bool Checked() const { return checked_; }
@@ -45,9 +48,15 @@ class TMenuItem : public TComponent {
   int GroupIndex() const { return groupIndex_; }
   void SetGroupIndex(int v) { groupIndex_ = v; }
   bool Enabled() const { return enabled_; }
-  void SetEnabled(bool v) { enabled_ = v; }
+  void SetEnabled(bool v) {
+    enabled_ = v;
+    Changed();
+  }
   bool Visible() const { return visible_; }
-  void SetVisible(bool v) { visible_ = v; }
+  void SetVisible(bool v) {
+    visible_ = v;
+    Changed();
+  }
   const AnsiString& Hint() const { return hint_; }
   void SetHint(const AnsiString& s) { hint_ = s; }
   // A caption of "-" makes a separator line.
@@ -69,8 +78,14 @@ class TMenuItem : public TComponent {
 
   TNotifyEvent OnClick;
   virtual void Click();
+  // The menu whose tree this item is in (nullptr while unattached).
+  TMenu* Menu() const;
 
  private:
+  friend class TMenu;
+  // Tells the menu that holds this item that what it shows changed.
+  void Changed();
+  TMenu* menu_ = nullptr;  // set on the root item only
   AnsiString caption_;
   TShortCut shortCut_ = 0;
   bool checked_ = false, radioItem_ = false, enabled_ = true, visible_ = true;
@@ -90,6 +105,8 @@ class TMenu : public TComponent {
   // Runs the enabled, visible item whose shortcut this is; true when found.
   bool IsShortCut(Word key, TShiftState shift);
   TMenuItem* FindShortCut(TShortCut sc) const;
+  // What the menu shows changed (a main menu repaints its bar).
+  virtual void MenuChanged() {}
 
  private:
   std::unique_ptr<TMenuItem> items_;
@@ -105,6 +122,17 @@ class TMainMenu : public TMenu {
   // Opens the top-level item whose accelerator is `ch` as a drop-down;
   // true when one was found.
   bool OpenByAccel(char ch);
+  // Opens (or runs) the top-level item at a bar index; opened by a key, its
+  // first item is highlighted.
+  void OpenItem(int index, bool byKey = false);
+  // Rectangles of the visible top-level items in the bar (bar co-ordinates).
+  std::vector<std::pair<TMenuItem*, TRect>> BarLayout() const;
+  // The top-level item shown open (-1: none).
+  int OpenIndex() const { return openIndex_; }
+  void MenuChanged() override;
+
+ private:
+  int openIndex_ = -1;
 };
 
 class TPopupMenu : public TMenu {

@@ -1,6 +1,9 @@
 // Headless test driver.
 #include "platform/ui/testdriver.h"
 
+#include "platform/qt/qt_window_host.h"
+#include "platform/ui/menus.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -246,7 +249,8 @@ std::string TUiTestDriver::SavePng(TControl* c, const std::string& name) {
   form->PaintPending();
   const TSurface& s = *form->Surface();
   TSurface crop;
-  const TSurface* out = &s;
+  // A form with a menu bar is saved as its window shows it, bar included.
+  const TSurface* out = (c == form && form->WindowSurface()) ? form->WindowSurface() : &s;
   if (c != form) {
     TCustomForm* f = nullptr;
     TPoint o = FormPoint(c, 0, 0, f);
@@ -275,4 +279,21 @@ TColor TUiTestDriver::PixelAt(TControl* c, int x, int y) {
   const TSurface* s = form->Surface();
   if (!s || !PtInRect(s->Bounds(), p)) return clNone;
   return PixelToColor(s->Row(p.Y)[p.X]);
+}
+
+void TUiTestDriver::ClickMenuBar(TCustomForm* form, int index) {
+  TMainMenu* mm = nullptr;
+  for (int i = 0; i < form->ComponentCount() && !mm; ++i) mm = dynamic_cast<TMainMenu*>(form->Components(i));
+  if (!mm || form->MenuBarHeight() == 0) throw EInvalidOperation("The form shows no menu bar");
+  auto layout = mm->BarLayout();
+  if (index < 0 || index >= static_cast<int>(layout.size())) throw EInvalidOperation("No such menu bar item");
+  TRect r = layout[static_cast<std::size_t>(index)].second;
+  qtwin::NativeInput in;
+  in.kind = qtwin::NativeInput::MouseDown;
+  in.x = (r.Left + r.Right) / 2;
+  in.y = (r.Top + r.Bottom) / 2;
+  in.button = 0;
+  form->NativeInput(in);
+  in.kind = qtwin::NativeInput::MouseUp;
+  form->NativeInput(in);
 }

@@ -42,6 +42,10 @@ class TUiTestDriver {
   void MouseUp(TControl* c, int x, int y, TMouseButton b = mbLeft, TShiftState shift = 0);
   // Press at `from`, move in `steps` to `to`, release there.
   void Drag(TControl* c, TPoint from, TPoint to, int steps = 4);
+  // Clicks a top-level item of the form's menu bar (index among the
+  // visible items); a drop-down runs its loop inside, so script its steps
+  // with WhenModal first.
+  void ClickMenuBar(TCustomForm* form, int index);
 
   // Keys: a virtual key with modifiers (the character it types on the German
   // layout follows); text typed character by character.

@@ -219,4 +219,54 @@ TEST(Menus, ShortcutsStayInTheirForm) {
   EXPECT_GT(main->ClientHeight(), before);
 }
 
+TEST(Menus, MenuBarDrawnAboveTheClientAndClicked) {
+  TUiTestDriver d;
+  TForm* f = MakeForm(300, 120);
+  auto* mm = new TMainMenu(f);
+  std::vector<std::string> log;
+  TMenuItem* datei = Item(f, mm->Items(), "&Datei", nullptr);
+  Item(f, datei, "Termine", &log);
+  Item(f, datei, "&Beenden", &log);
+  TMenuItem* hilfe = Item(f, mm->Items(), "&Hilfe", nullptr);
+  Item(f, hilfe, "Info", &log);
+  auto* rec = new TRecorder(f, f, "rec", nullptr);
+  rec->SetBounds(0, 0, 300, 120);
+  f->Show();
+  EXPECT_EQ(f->MenuBarHeight(), GetSystemMetrics(SM_CYMENU));
+  ASSERT_NE(f->WindowSurface(), nullptr);
+  EXPECT_EQ(f->WindowSurface()->Height(), f->ClientHeight() + f->MenuBarHeight());
+  // The drop-down opens under its bar item, right below the bar.
+  d.WhenModal([&](TCustomForm&) {
+    auto w = OpenMenuWindows();
+    ASSERT_EQ(w.size(), 1u);
+    auto layout = mm->BarLayout();
+    EXPECT_EQ(w[0]->Left(), f->ClientOrigin().X + layout[1].second.Left);
+    EXPECT_EQ(w[0]->Top(), f->ClientOrigin().Y);
+    EXPECT_EQ(mm->OpenIndex(), 1);
+    d.PressKey(VK_RETURN);  // opened by mouse: nothing highlighted yet
+    d.PressKey(VK_DOWN);
+    d.PressKey(VK_RETURN);
+  });
+  d.ClickMenuBar(f, 1);
+  EXPECT_EQ(log, std::vector<std::string>{"Info"});
+  EXPECT_EQ(mm->OpenIndex(), -1);
+  // A press in the client area still reaches the control at client (0, 0).
+  d.Click(rec, 5, 5);
+  // The bar shows the captions: some menu-text pixels in the first item.
+  std::string path = d.SavePng(f, "menu_bar");
+  const TSurface* ws = f->WindowSurface();
+  auto layout = mm->BarLayout();
+  int dark = 0;
+  for (int y = 0; y < f->MenuBarHeight(); ++y)
+    for (int x = layout[0].second.Left; x < layout[0].second.Right; ++x)
+      dark += (ws->Row(y)[x] & 0xFFFFFF) < 0x404040;
+  EXPECT_GT(dark, 10);
+  // A caption change repaints the bar.
+  datei->SetCaption("");
+  int after = 0;
+  for (int y = 0; y < f->MenuBarHeight(); ++y)
+    for (int x = 0; x < 20; ++x) after += (ws->Row(y)[x] & 0xFFFFFF) < 0x404040;
+  EXPECT_EQ(after, 0);
+}
+
 }  // namespace
