@@ -99,6 +99,8 @@ const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
     return lines_;
   }
   TCanvas& m = ctlutil::Measure(*Font());
+  int widths[256];
+  m.GetCharWidth(0, 255, widths);
   int start = 0;
   for (;;) {
     int end = start;
@@ -106,17 +108,20 @@ const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
     // Hard line [start, end): wrapped at blanks when asked.
     int s = start;
     if (wordWrap_ && width > 0) {
-      while (s < end && m.TextWidth(text_.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(end - s))) > width) {
-        int fit = s + 1;
-        while (fit < end && m.TextWidth(text_.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(fit + 1 - s))) <= width) ++fit;
-        int brk = fit;
-        for (int k = fit; k > s; --k)
-          if (text_[static_cast<std::size_t>(k - 1)] == ' ') {
-            brk = k;
-            break;
-          }
-        lines_.push_back({s, brk - s});
-        s = brk;
+      // One pass with the character advances: a line ends after the last
+      // blank that fits, or inside a word longer than the width.
+      int w = 0, lastBlank = -1;
+      for (int p = s; p < end; ++p) {
+        int cw = widths[static_cast<unsigned char>(text_[static_cast<std::size_t>(p)])];
+        if (w + cw > width && p > s && text_[static_cast<std::size_t>(p)] != ' ') {
+          int brk = lastBlank > s ? lastBlank : p;
+          lines_.push_back({s, brk - s});
+          s = brk;
+          lastBlank = -1;
+          w = m.TextWidth(text_.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(p - s)));
+        }
+        w += cw;
+        if (text_[static_cast<std::size_t>(p)] == ' ') lastBlank = p + 1;
       }
     }
     lines_.push_back({s, end - s});
@@ -159,15 +164,17 @@ int TCustomEdit::CharAt(int x, int y) const {
   if (y < fmtRect_.Top) li = topLine_ - 1;
   li = std::clamp(li, 0, static_cast<int>(ls.size()) - 1);
   const VLine& l = ls[static_cast<std::size_t>(li)];
-  int best = l.start, bestD = 1 << 30;
-  for (int p = l.start; p <= l.start + l.len; ++p) {
-    int d = std::abs(PosOfChar(p).X - x);
-    if (d < bestD) {
-      bestD = d;
-      best = p;
-    }
+  // Walk the line once with the character advances: the nearest boundary wins.
+  int widths[256];
+  ctlutil::Measure(*Font()).GetCharWidth(0, 255, widths);
+  AnsiString d = Display();
+  int px = PosOfChar(l.start).X;
+  for (int p = l.start; p < l.start + l.len; ++p) {
+    int w = widths[static_cast<unsigned char>(d[static_cast<std::size_t>(p)])];
+    if (x < px + (w + 1) / 2) return p;
+    px += w;
   }
-  return best;
+  return l.start + l.len;
 }
 
 void TCustomEdit::ScrollCaret() {
