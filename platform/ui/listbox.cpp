@@ -469,6 +469,30 @@ class TComboListBox : public TCustomListBox {
   TCustomComboBox* combo_;
 };
 
+// The drop-down window; freed before its combo box (as at shut-down) it
+// hands the list back and tells the box that it is gone.
+class TComboDropWindow : public TPopupWindow {
+ public:
+  TComboDropWindow(TCustomComboBox* combo, TCustomListBox* list) : TPopupWindow(nullptr), combo_(combo), list_(list) {}
+  ~TComboDropWindow() override {
+    if (combo_) {
+      if (GetCaptureControl() == list_) ReleaseCapture();
+      list_->SetParent(nullptr);
+      combo_->WindowGone();
+    }
+  }
+  void Forget() { combo_ = nullptr; }
+
+ private:
+  TCustomComboBox* combo_;
+  TCustomListBox* list_;
+};
+
+void TCustomComboBox::WindowGone() {
+  dropWindow_ = nullptr;
+  dropped_ = false;
+}
+
 TCustomComboBox::TCustomComboBox(TComponent* owner) : TCustomEdit(owner) {
   list_ = std::make_unique<TComboListBox>(this);
   list_->Items()->OnChange = [this](TObject*) {
@@ -485,6 +509,7 @@ TCustomComboBox::~TCustomComboBox() {
   if (dropWindow_) {
     if (GetCaptureControl() == list_.get()) ReleaseCapture();
     list_->SetParent(nullptr);
+    static_cast<TComboDropWindow*>(dropWindow_)->Forget();
     delete dropWindow_;
     dropWindow_ = nullptr;
   }
@@ -586,7 +611,7 @@ void TCustomComboBox::SetDroppedDown(bool v) {
 
 void TCustomComboBox::DropDown() {
   if (OnDropDown) OnDropDown(this);
-  if (!dropWindow_) dropWindow_ = new TPopupWindow(nullptr);
+  if (!dropWindow_) dropWindow_ = new TComboDropWindow(this, list_.get());
   list_->SetFont(*Font());
   list_->SetParent(dropWindow_);
   int n = std::max(1, std::min(Items()->Count(), std::max(1, dropDownCount_)));

@@ -463,6 +463,8 @@ class TCustomComboBox : public TCustomEdit {
   // The list inside the drop-down window (tests click into it).
   TCustomListBox* DropList() const;
   TCustomForm* DropWindow() const;
+  // The drop-down window was freed from elsewhere (shut-down).
+  void WindowGone();
   // While the list draws an item this is the list's canvas (as owner-draw
   // handlers expect), otherwise the combo box's own.
   TCanvas* Canvas() { return drawCanvas_ ? drawCanvas_ : TCustomControl::Canvas(); }

@@ -313,4 +313,20 @@ TEST(ComboBox, ClosedKeysAndItemChanges) {
   EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
+TEST(ComboBox, ShutDownWithAnOpenListOfAFormWithoutOwner) {
+  // Forms without an owner are freed last-made first at shut-down: here the
+  // drop-down window goes before the form with its combo box.
+  TUiTestDriver d;
+  auto* f = new TForm(nullptr);
+  auto* cb = new TComboBox(f);
+  cb->SetParent(f);
+  cb->Items()->Add("eins");
+  f->Show();
+  cb->SetFocus();
+  d.PressKey(VK_F4);
+  EXPECT_TRUE(cb->DroppedDown());
+  ShutdownUi();  // must not free the list twice
+  EXPECT_EQ(Screen, nullptr);
+}
+
 }  // namespace
