@@ -405,6 +405,17 @@ class TComboListBox : public TCustomListBox {
     tabStop_ = false;
     SetBorderStyle(bsNone);
   }
+  // The simple style's list lives in the box and leaves it the focus.
+  bool CanFocus() const override { return false; }
+  void Click() override {
+    if (combo_->style_ != csSimple) return;
+    if (combo_->CanFocus() && !combo_->Focused()) combo_->SetFocus();
+    combo_->SelectFromList(ItemIndex(), true);
+  }
+  void SetSimple(bool on) {
+    hotTrack_ = !on;
+    SetBorderStyle(on ? bsSingle : bsNone);
+  }
   void Dispatch(TMessage& m) override {
     if (combo_->dropped_ && m.Msg >= WM_MOUSEFIRST && m.Msg <= WM_MBUTTONDBLCLK && m.Msg != WM_MOUSEWHEEL) {
       TPoint p{LoWord(m.LParam), HiWord(m.LParam)};
@@ -533,9 +544,35 @@ void TCustomComboBox::SetItemHeight(int h) {
   list_->SetItemHeight(h);
 }
 
+int TCustomComboBox::SimpleEditHeight() const { return ctlutil::TextHeight(*Font()) + 8; }
+
+void TCustomComboBox::LayoutSimple() {
+  int eh = SimpleEditHeight();
+  TRect fr{4, 3, std::max(4, ClientWidth() - 4), eh - 2};
+  Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&fr));
+  list_->SetBounds(0, eh, ClientWidth(), std::max(0, ClientHeight() - eh));
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& p) {
+  TCustomEdit::CreateParams(p);
+  // The simple style frames its edit and its list separately.
+  if (style_ == csSimple) p.ExStyle &= ~WS_EX_CLIENTEDGE;
+}
+
 void TCustomComboBox::SetStyle(TComboBoxStyle s) {
   if (s == style_) return;
+  bool wasSimple = style_ == csSimple;
   style_ = s;
+  if (wasSimple != (s == csSimple)) {
+    CloseUp();
+    list_->SetSimple(s == csSimple);
+    list_->SetParent(s == csSimple ? this : nullptr);
+    if (HandleAllocated()) RecreateWnd();
+    if (s == csSimple) {
+      LayoutSimple();
+      list_->SetItemIndex(itemIndex_);
+    }
+  }
   list_->SetStyle(s == csOwnerDrawFixed ? lbOwnerDrawFixed : s == csOwnerDrawVariable ? lbOwnerDrawVariable : lbStandard);
   cursor_ = Editable() ? crIBeam : crDefault;
   if (!Editable() && itemIndex_ < 0) {
@@ -591,7 +628,7 @@ void TCustomComboBox::Change() {
         itemIndex_ = i;
         break;
       }
-    if (dropped_) {
+    if (dropped_ || style_ == csSimple) {
       int p = t.empty() ? -1 : list_->FindPrefix(t, -1);
       list_->SetItemIndex(p);
     } else {
@@ -660,6 +697,8 @@ void TCustomComboBox::Dispatch(TMessage& m) {
         TRect fr = FormatRect();
         fr.Right = std::max(fr.Left, ButtonRect().Left - 1);
         Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&fr));
+      } else {
+        LayoutSimple();
       }
       return;
     case CM_CANCELMODE:
@@ -694,7 +733,7 @@ void TCustomComboBox::KeyDown(Word& key, TShiftState shift) {
     return;
   }
   int n = Items()->Count();
-  int cur = dropped_ ? list_->ItemIndex() : itemIndex_;
+  int cur = (dropped_ || style_ == csSimple) ? list_->ItemIndex() : itemIndex_;
   int target = -2;
   switch (key) {
     case VK_UP: target = cur < 0 ? 0 : cur - 1; break;
@@ -734,7 +773,7 @@ void TCustomComboBox::KeyPress(char& key) {
   if (now - typedAt_ > kTypeAheadMs) typed_.clear();
   typedAt_ = now;
   typed_ += key;
-  int cur = dropped_ ? list_->ItemIndex() : itemIndex_;
+  int cur = (dropped_ || style_ == csSimple) ? list_->ItemIndex() : itemIndex_;
   int i = list_->FindPrefix(typed_, typed_.size() == 1 ? cur : cur - 1);
   if (i >= 0) SelectFromList(i, true);
 }
@@ -758,6 +797,14 @@ void TCustomComboBox::MouseDown(TMouseButton button, TShiftState shift, int x, i
 }
 
 void TCustomComboBox::Paint() {
+  if (style_ == csSimple) {
+    TCustomEdit::Paint();
+    TCanvas* c = TCustomControl::Canvas();
+    c->SelectClipRect(nullptr);
+    TRect e{0, 0, ClientWidth(), SimpleEditHeight()};
+    c->DrawEdge(e, EDGE_SUNKEN, BF_RECT);
+    return;
+  }
   if (Editable()) {
     TCustomEdit::Paint();
   } else {

@@ -486,6 +486,10 @@ class TCustomComboBox : public TCustomEdit {
   bool Editable() const { return style_ == csDropDown || style_ == csSimple; }
   TRect ButtonRect() const;
   void SelectFromList(int index, bool notify);
+  void CreateParams(TCreateParams& p) override;
+  // The simple style: the edit's height at the top, the list below it.
+  int SimpleEditHeight() const;
+  void LayoutSimple();
 
  private:
   friend class TComboListBox;

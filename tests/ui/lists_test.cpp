@@ -329,4 +329,29 @@ TEST(ComboBox, ShutDownWithAnOpenListOfAFormWithoutOwner) {
   EXPECT_EQ(Screen, nullptr);
 }
 
+TEST(ComboBox, SimpleStyleShowsItsListBelowTheEdit) {
+  ComboFixture x(csSimple);
+  x.cb->SetHeight(120);
+  x.d.Process();
+  TCustomListBox* list = x.cb->DropList();
+  EXPECT_EQ(list->Parent(), x.cb);
+  EXPECT_TRUE(list->Showing());
+  EXPECT_GT(list->Top(), 10);
+  x.d.PressKey(VK_F4);  // no drop-down in this style
+  EXPECT_FALSE(x.cb->DroppedDown());
+  int h = list->ItemHeight();
+  x.d.Click(list, 20, 2 * h + h / 2);
+  EXPECT_EQ(x.cb->Text(), CP1252("März").str());
+  EXPECT_TRUE(x.cb->Focused());  // the list leaves the focus with the box
+  x.cb->SelectAll();
+  x.d.Type("Ju");
+  EXPECT_EQ(list->ItemIndex(), 5);  // the list follows the typed prefix
+  x.d.PressKey(VK_DOWN);
+  EXPECT_EQ(x.cb->Text(), "Juli");
+  x.d.SavePng(x.cb, "combo_simple");
+  EXPECT_EQ(x.d.PixelAt(x.cb, 0, 5), ColorToRGB(clBtnShadow));  // the edit's own sunken frame
+  x.cb->SetStyle(csDropDown);
+  EXPECT_EQ(list->Parent(), nullptr);
+}
+
 }  // namespace
