@@ -3,6 +3,7 @@
 // check when an incomplete value is left.
 #include <gtest/gtest.h>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/ui/mask.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -91,6 +92,30 @@ TEST(MaskEdit, LeavingAnIncompleteValueIsRefused) {
   x.d.PressKey(VK_TAB);
   EXPECT_EQ(x.errors.size(), 1u);
   EXPECT_TRUE(x.other->Focused());
+}
+
+TEST(MaskEdit, CaseConversionAndLiteralsLeftOut) {
+  MaskFixture x;
+  x.m->SetEditMask(">LL-<ll;0;*");  // literals not kept in Text
+  EXPECT_EQ(x.m->EditText(), "**-**");
+  x.m->SetFocus();
+  x.m->SetSelStart(0);
+  x.d.Type(CP1252("äbCD").str());
+  EXPECT_EQ(x.m->EditText(), CP1252("ÄB-cd").str());
+  EXPECT_EQ(x.m->Text(), CP1252("ÄBcd").str());
+  int beeps = keyboard::BeepCount();
+  x.m->SetSelStart(0);
+  x.d.Type("1");  // a digit where a letter belongs
+  EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
+  // Optional positions may stay empty when leaving.
+  x.m->SetText("AB");
+  x.m->SetModified(true);
+  x.d.PressKey(VK_TAB);
+  EXPECT_TRUE(x.errors.empty());
+  // Without a mask the edit is a plain edit again, its value kept.
+  x.m->SetEditMask("");
+  EXPECT_EQ(x.m->Text(), "AB  ");
+  EXPECT_EQ(x.m->MaxLength(), 0);
 }
 
 }  // namespace

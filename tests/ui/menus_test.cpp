@@ -107,6 +107,11 @@ TEST(Menus, PopupByKeysRunsTheItemAfterClosing) {
   off->SetEnabled(false);
   TMenuItem* sub = Item(f, pm->Items(), "&Unter", nullptr);
   Item(f, sub, "Tief", &log);
+  TMenuItem* checked = Item(f, pm->Items(), "Mit Haken", nullptr, ShortCut(VK_F5, ssCtrl));
+  checked->SetChecked(true);
+  TMenuItem* radio = Item(f, pm->Items(), "Als Auswahl", nullptr);
+  radio->SetRadioItem(true);
+  radio->SetChecked(true);
   f->Show();
   rec->SetFocus();
   bool openDuringClick = true;
