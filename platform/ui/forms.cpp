@@ -752,10 +752,10 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& input) {
                in.kind == K::MouseMove || in.kind == K::WheelUp || in.kind == K::WheelDown;
   if (mouse && nativeBar_ > 0) {
     // The menu bar strip lies above the client area.
-    if (in.y < nativeBar_) {
-      if ((in.kind == K::MouseDown || in.kind == K::MouseDblClick) && in.button == 0 && !BlockedByModal(this) &&
-          ui_internal::MenuBarPress())
-        Application->Guard(this, [&] { ui_internal::MenuBarPress()(this, in.x, in.y); });
+    if (in.y < nativeBar_ && in.y >= 0) {
+      bool press = (in.kind == K::MouseDown || in.kind == K::MouseDblClick) && in.button == 0;
+      if ((press || in.kind == K::MouseMove) && !BlockedByModal(this) && ui_internal::MenuBarPress())
+        Application->Guard(this, [&] { ui_internal::MenuBarPress()(this, in.x, in.y, press); });
       if (in.kind != K::MouseMove && in.kind != K::MouseUp) return;
     }
     in.y -= nativeBar_;

@@ -467,6 +467,13 @@ void Tracker::Mouse(unsigned msg, TPoint screen) {
   }
 }
 
+// A bar item to open once the current drop-down has closed.
+struct PendingBar {
+  TMainMenu* menu = nullptr;
+  int index = -1;
+};
+PendingBar gPendingBar;
+
 // Runs a menu level modally from a screen point; returns the chosen item.
 TMenuItem* TrackMenu(TMenuItem* root, int x, int y, bool selectFirst = false) {
   if (!Application) return nullptr;
@@ -580,6 +587,13 @@ void TMainMenu::OpenItem(int index, bool byKey) {
   }
   openIndex_ = -1;
   if (f && !f->IsDestroying()) f->RepaintMenuBar();
+  if (gPendingBar.menu == this && !chosen) {
+    int next = gPendingBar.index;
+    gPendingBar = {};
+    OpenItem(next);
+    return;
+  }
+  gPendingBar = {};
   if (chosen) Application->Guard(chosen, [chosen] { chosen->Click(); });
 }
 
@@ -658,13 +672,21 @@ void PaintBar(TCustomForm* f, TCanvas& c, const TRect& bar) {
   }
 }
 
-void PressBar(TCustomForm* f, int x, int y) {
+void PressBar(TCustomForm* f, int x, int y, bool press) {
   TMainMenu* mm = MainMenuOf(f);
   if (!mm) return;
   auto layout = mm->BarLayout();
   for (std::size_t i = 0; i < layout.size(); ++i)
     if (PtInRect(layout[i].second, {x, y})) {
-      mm->OpenItem(static_cast<int>(i));
+      int index = static_cast<int>(i);
+      if (mm->OpenIndex() >= 0) {
+        // A drop-down of this bar is open: another item takes its place
+        // (on a press or as the mouse passes); a press on its own item closes it.
+        if (index != mm->OpenIndex()) gPendingBar = {mm, index};
+        if (press || index != mm->OpenIndex()) CloseMenus();
+        return;
+      }
+      if (press) mm->OpenItem(index);
       return;
     }
 }

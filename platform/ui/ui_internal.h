@@ -17,10 +17,10 @@ void SetCursorFor(TControl* c);
 void CursorMayHaveChanged();
 using TPopupHandler = std::function<void(TComponent* menu, int screenX, int screenY)>;
 TPopupHandler& PopupHandler();
-// The menu layer draws a form's menu bar strip and takes presses on it
-// (bar co-ordinates).
+// The menu layer draws a form's menu bar strip and takes presses and
+// mouse moves on it (bar co-ordinates).
 using TMenuBarPainter = std::function<void(TCustomForm* form, TCanvas& canvas, const TRect& bar)>;
-using TMenuBarPress = std::function<void(TCustomForm* form, int x, int y)>;
+using TMenuBarPress = std::function<void(TCustomForm* form, int x, int y, bool press)>;
 TMenuBarPainter& MenuBarPainter();
 TMenuBarPress& MenuBarPress();
 // Points `canvas` at the control's client area: the paint context when one

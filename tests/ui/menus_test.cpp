@@ -2,6 +2,7 @@
 // popup menus driven by keys and mouse, and the picture of an open menu.
 #include <gtest/gtest.h>
 
+#include "platform/qt/qt_window_host.h"
 #include "platform/ui/menus.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -266,6 +267,27 @@ TEST(Menus, MenuBarDrawnAboveTheClientAndClicked) {
     for (int x = layout[0].second.Left; x < layout[0].second.Right; ++x)
       dark += (ws->Row(y)[x] & 0xFFFFFF) < 0x404040;
   EXPECT_GT(dark, 10);
+  // With a drop-down open, the mouse passing over another bar item opens
+  // that item's drop-down instead.
+  std::vector<int> opened;
+  d.WhenModal([&](TCustomForm&) {
+    opened.push_back(mm->OpenIndex());
+    TRect r1 = mm->BarLayout()[1].second;
+    qtwin::NativeInput move;
+    move.kind = qtwin::NativeInput::MouseMove;
+    move.x = (r1.Left + r1.Right) / 2;
+    move.y = 5;
+    f->NativeInput(move);
+  });
+  d.WhenModal([&](TCustomForm&) {
+    opened.push_back(mm->OpenIndex());
+    EXPECT_EQ(OpenMenuWindows().size(), 1u);
+    d.PressKey(VK_ESCAPE);
+  });
+  d.ClickMenuBar(f, 0);
+  EXPECT_EQ(opened, (std::vector<int>{0, 1}));
+  EXPECT_EQ(mm->OpenIndex(), -1);
+  EXPECT_EQ(log, std::vector<std::string>{"Info"});
   // A caption change repaints the bar.
   datei->SetCaption("");
   int after = 0;
