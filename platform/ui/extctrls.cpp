@@ -540,12 +540,17 @@ TTabSheet::~TTabSheet() {
   if (pageControl_) pageControl_->RemovePage(this);
 }
 
-void TTabSheet::SetPageControl(TPageControl* pc) {
-  if (pc == pageControl_) return;
-  if (pageControl_) pageControl_->RemovePage(this);
-  pageControl_ = pc;
-  SetParent(pc);
-  if (pc) pc->InsertPage(this);
+void TTabSheet::SetPageControl(TPageControl* pc) { SetParent(pc); }
+
+void TTabSheet::SetParent(TWinControl* p) {
+  // A sheet placed into a page control (either way) is one of its pages.
+  auto* pc = dynamic_cast<TPageControl*>(p);
+  if (pc != pageControl_ && pageControl_) pageControl_->RemovePage(this);
+  TWinControl::SetParent(p);
+  if (pc != pageControl_) {
+    pageControl_ = pc;
+    if (pc) pc->InsertPage(this);
+  }
 }
 
 int TTabSheet::PageIndex() const {

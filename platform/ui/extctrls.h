@@ -191,6 +191,7 @@ class TTabSheet : public TWinControl {
   ~TTabSheet() override;
   TPageControl* PageControl() const { return pageControl_; }
   void SetPageControl(TPageControl* pc);
+  void SetParent(TWinControl* p) override;
   int PageIndex() const;
   bool TabVisible() const { return tabVisible_; }
   void SetTabVisible(bool v);

@@ -177,6 +177,15 @@ TEST(PageControl, TabsByMouseAndKeys) {
   delete pages[0];
   EXPECT_EQ(pc->PageCount(), 2);
   EXPECT_EQ(pc->ActivePage(), pages[1]);
+  // A sheet given the page control as its parent is a page as well.
+  auto* extra = new TTabSheet(f);
+  extra->SetCaption("Extra");
+  extra->SetParent(pc);
+  EXPECT_EQ(pc->PageCount(), 3);
+  EXPECT_EQ(extra->PageIndex(), 2);
+  extra->SetParent(f);
+  EXPECT_EQ(pc->PageCount(), 2);
+  EXPECT_EQ(extra->PageControl(), nullptr);
 }
 
 TEST(Gauge, ProgressAndPercent) {
