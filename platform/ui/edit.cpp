@@ -192,12 +192,9 @@ void TCustomEdit::ScrollCaret() {
     else if (x > fmtRect_.Right - 1) scrollX_ += std::max(x - fmtRect_.Right + 1, w / 4);
     if (scrollX_ < 0) scrollX_ = 0;
     // Never scrolled beyond what the text needs.
-    int maxW = 0;
-    AnsiString d = Display();
-    for (const VLine& l : Lines())
-      maxW = std::max(maxW, ctlutil::TextWidth(*Font(), d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(l.len))));
-    scrollX_ = std::min(scrollX_, std::max(0, maxW - w + 1));
+    scrollX_ = std::min(scrollX_, std::max(0, MaxLineWidth() - w + 1));
   }
+  UpdateScrollBars();
   UpdateCaret();
 }
 
@@ -218,6 +215,23 @@ void TCustomEdit::UpdateScrollBars() {
     si.nPos = topLine_;
     SetScrollInfo(SB_VERT, si, true);
   }
+  if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) {
+    TScrollInfo si;
+    si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+    si.nMin = 0;
+    si.nMax = std::max(0, MaxLineWidth() - 1);
+    si.nPage = static_cast<unsigned>(std::max(1, fmtRect_.Width()));
+    si.nPos = scrollX_;
+    SetScrollInfo(SB_HORZ, si, true);
+  }
+}
+
+int TCustomEdit::MaxLineWidth() const {
+  int maxW = 0;
+  AnsiString d = Display();
+  for (const VLine& l : Lines())
+    maxW = std::max(maxW, ctlutil::TextWidth(*Font(), d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(l.len))));
+  return maxW;
 }
 
 // ------------------------------------------------------------- selection
@@ -518,6 +532,29 @@ void TCustomEdit::Dispatch(TMessage& m) {
       t = std::clamp(t, 0, std::max(0, lines - vis));
       if (t != topLine_) {
         topLine_ = t;
+        UpdateScrollBars();
+        UpdateCaret();
+        Invalidate();
+      }
+      return;
+    }
+    case WM_HSCROLL: {
+      if (!multiLine_ || wordWrap_) break;
+      int w = std::max(1, fmtRect_.Width()), x = scrollX_;
+      int room = std::max(0, MaxLineWidth() - w + 1);
+      switch (LoWord(m.WParam)) {
+        case SB_LINELEFT: x -= 8; break;
+        case SB_LINERIGHT: x += 8; break;
+        case SB_PAGELEFT: x -= w; break;
+        case SB_PAGERIGHT: x += w; break;
+        case SB_THUMBTRACK: case SB_THUMBPOSITION: x = HiWord(m.WParam); break;
+        case SB_LEFT: x = 0; break;
+        case SB_RIGHT: x = room; break;
+        default: break;
+      }
+      x = std::clamp(x, 0, room);
+      if (x != scrollX_) {
+        scrollX_ = x;
         UpdateScrollBars();
         UpdateCaret();
         Invalidate();

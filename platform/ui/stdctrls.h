@@ -288,6 +288,7 @@ class TCustomEdit : public TCustomControl {
   void UpdateScrollBars();
   int LineHeight() const;
   int VisibleLines() const;
+  int MaxLineWidth() const;
   void SetCaretPos(int caret, bool extend);
   void DefaultFormatRect();
 

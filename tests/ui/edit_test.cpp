@@ -247,6 +247,19 @@ TEST(Memo, ScrollsToTheCaret) {
   EXPECT_EQ(si.nPos, first);
   m->Perform(WM_VSCROLL, SB_TOP, 0);
   EXPECT_EQ(m->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  // Without word wrap a long line scrolls sideways.
+  m->SetWordWrap(false);
+  m->SetScrollBars(ssBoth);
+  m->SetText(AnsiString(200, 'w') + "\r\nkurz");
+  int x0 = LoWord(m->Perform(EM_POSFROMCHAR, 0, 0));
+  m->Perform(WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_LT(LoWord(m->Perform(EM_POSFROMCHAR, 0, 0)), x0 - 100);
+  TScrollInfo hi;
+  hi.fMask = SIF_ALL;
+  ASSERT_TRUE(m->GetScrollInfo(SB_HORZ, hi));
+  EXPECT_GT(hi.nPos, 0);
+  m->Perform(WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(LoWord(m->Perform(EM_POSFROMCHAR, 0, 0)), x0);
   d.SavePng(f, "memo");
 }
 
