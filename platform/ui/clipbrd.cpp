@@ -74,6 +74,8 @@ void TClipboard::Publish() {
     std::string mime = MimeOf(fmt);
     if (mime.empty()) continue;
     data.push_back({mime, fmt == CF_TEXT ? Cp1252ToUtf8(bytes) : bytes});
+    // Programs name RTF either way.
+    if (mime == "text/rtf") data.push_back({"application/rtf", bytes});
   }
   qtui::ClipImage img;
   if (hasPendingBitmap_) {
@@ -89,6 +91,7 @@ void TClipboard::Publish() {
 bool TClipboard::HasFormat(unsigned format) const {
   if (format == CF_BITMAP) return qtui::ClipboardHasImage();
   std::string mime = MimeOf(format);
+  if (mime == "text/rtf" && qtui::ClipboardHas("application/rtf")) return true;
   return !mime.empty() && qtui::ClipboardHas(mime);
 }
 
@@ -107,7 +110,9 @@ void TClipboard::SetBuffer(unsigned format, const std::string& bytes) {
 std::string TClipboard::GetBuffer(unsigned format) const {
   if (format == CF_TEXT) return AsText();
   std::string mime = MimeOf(format);
-  return mime.empty() ? std::string{} : qtui::ClipboardGet(mime);
+  if (mime.empty()) return {};
+  if (mime == "text/rtf" && !qtui::ClipboardHas(mime)) return qtui::ClipboardGet("application/rtf");
+  return qtui::ClipboardGet(mime);
 }
 
 void TClipboard::Assign(const TBitmap& bmp) {

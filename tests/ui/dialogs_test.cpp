@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gfx/printer.h"
+#include "platform/qt/qt_ui_clipboard.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/dialogs.h"
@@ -178,6 +179,10 @@ TEST(Clipboard, TextAndRtfRoundTrip) {
   EXPECT_TRUE(Clipboard()->HasFormat(rtf));
   EXPECT_EQ(Clipboard()->GetBuffer(rtf), doc);
   EXPECT_EQ(Clipboard()->AsText(), CP1252("fett und ä").str());
+  // RTF that another program put there under its other name is found too.
+  qtui::ClipboardSet({{"application/rtf", doc}}, nullptr);
+  EXPECT_TRUE(Clipboard()->HasFormat(rtf));
+  EXPECT_EQ(Clipboard()->GetBuffer(rtf), doc);
   // A new text alone replaces the RTF.
   Clipboard()->SetAsText("nur Text");
   EXPECT_FALSE(Clipboard()->HasFormat(rtf));
