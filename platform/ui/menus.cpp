@@ -187,6 +187,16 @@ constexpr int kItemHeight = 19, kLineHeight = 9, kFrame = 3, kCheckCol = 20, kAr
 
 class TMenuView;
 
+// A bar item to open once the current drop-down has closed, and the bar
+// item whose drop-down is open (Left and Right step along the bar).
+struct PendingBar {
+  TMainMenu* menu = nullptr;
+  int index = -1;
+  bool byKey = false;
+};
+PendingBar gPendingBar;
+PendingBar gOpenBar;
+
 struct Tracker {
   std::vector<TPopupWindow*> windows;
   std::vector<TMenuView*> views;
@@ -385,9 +395,25 @@ bool Tracker::Key(Word vk, TShiftState shift) {
   switch (vk) {
     case VK_UP: v->Step(-1); break;
     case VK_DOWN: v->Step(1); break;
-    case VK_RIGHT: OpenSub(*this); break;
+    case VK_RIGHT: {
+      TMenuItem* hot = v->Hot() >= 0 ? v->ParentItem()->Items(v->Hot()) : nullptr;
+      if (hot && hot->Count() > 0 && hot->Enabled()) {
+        OpenSub(*this);
+      } else if (gOpenBar.menu) {
+        int n = static_cast<int>(gOpenBar.menu->BarLayout().size());
+        gPendingBar = {gOpenBar.menu, (gOpenBar.index + 1) % std::max(1, n), true};
+        done = true;
+      }
+      break;
+    }
     case VK_LEFT:
-      if (views.size() > 1) CloseFrom(views.size() - 1);
+      if (views.size() > 1) {
+        CloseFrom(views.size() - 1);
+      } else if (gOpenBar.menu) {
+        int n = std::max(1, static_cast<int>(gOpenBar.menu->BarLayout().size()));
+        gPendingBar = {gOpenBar.menu, (gOpenBar.index + n - 1) % n, true};
+        done = true;
+      }
       break;
     case VK_ESCAPE:
       if (views.size() > 1)
@@ -466,13 +492,6 @@ void Tracker::Mouse(unsigned msg, TPoint screen) {
     if (Selectable(it) && it->Enabled() && it->Count() == 0) Choose(it);
   }
 }
-
-// A bar item to open once the current drop-down has closed.
-struct PendingBar {
-  TMainMenu* menu = nullptr;
-  int index = -1;
-};
-PendingBar gPendingBar;
 
 // Runs a menu level modally from a screen point; returns the chosen item.
 TMenuItem* TrackMenu(TMenuItem* root, int x, int y, bool selectFirst = false) {
@@ -579,18 +598,22 @@ void TMainMenu::OpenItem(int index, bool byKey) {
   openIndex_ = index;
   if (f) f->RepaintMenuBar();
   TMenuItem* chosen = nullptr;
+  PendingBar outerOpen = gOpenBar;
+  gOpenBar = {this, index, byKey};
   try {
     chosen = TrackMenu(it, o.X + r.Left, o.Y, byKey);
   } catch (...) {
+    gOpenBar = outerOpen;
     openIndex_ = -1;
     throw;
   }
+  gOpenBar = outerOpen;
   openIndex_ = -1;
   if (f && !f->IsDestroying()) f->RepaintMenuBar();
   if (gPendingBar.menu == this && !chosen) {
-    int next = gPendingBar.index;
+    PendingBar next = gPendingBar;
     gPendingBar = {};
-    OpenItem(next);
+    OpenItem(next.index, next.byKey);
     return;
   }
   gPendingBar = {};
@@ -633,6 +656,10 @@ bool HandleShortCut(TWinControl* focused, Word key, TShiftState shift) {
       if (mm->IsShortCut(key, shift)) return true;
       if ((shift & (ssAlt | ssCtrl)) == ssAlt && key >= 'A' && key <= 'Z' && mm->OpenByAccel(static_cast<char>(key)))
         return true;
+      if (key == VK_F10 && (shift & (ssAlt | ssCtrl | ssShift)) == 0 && !mm->BarLayout().empty()) {
+        mm->OpenItem(0, true);
+        return true;
+      }
     }
   return false;
 }
@@ -682,7 +709,7 @@ void PressBar(TCustomForm* f, int x, int y, bool press) {
       if (mm->OpenIndex() >= 0) {
         // A drop-down of this bar is open: another item takes its place
         // (on a press or as the mouse passes); a press on its own item closes it.
-        if (index != mm->OpenIndex()) gPendingBar = {mm, index};
+        if (index != mm->OpenIndex()) gPendingBar = {mm, index, false};
         if (press || index != mm->OpenIndex()) CloseMenus();
         return;
       }

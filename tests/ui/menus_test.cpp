@@ -196,6 +196,30 @@ TEST(Menus, AltLetterOpensTheMainMenu) {
   });
   d.PressKey('D', ssAlt);
   EXPECT_EQ(log, std::vector<std::string>{"Beenden"});
+  // F10 opens the first drop-down; Right steps to the next bar item, whose
+  // first item is highlighted; Enter chooses it.
+  TMenuItem* hilfe = Item(f, mm->Items(), "&Hilfe", nullptr);
+  Item(f, hilfe, "Info", &log);
+  std::vector<int> seen;
+  d.WhenModal([&](TCustomForm&) {
+    seen.push_back(mm->OpenIndex());
+    d.PressKey(VK_RIGHT);
+  });
+  d.WhenModal([&](TCustomForm&) {
+    seen.push_back(mm->OpenIndex());
+    d.PressKey(VK_LEFT);
+  });
+  d.WhenModal([&](TCustomForm&) {
+    seen.push_back(mm->OpenIndex());
+    d.PressKey(VK_LEFT);  // wraps round to the last
+  });
+  d.WhenModal([&](TCustomForm&) {
+    seen.push_back(mm->OpenIndex());
+    d.PressKey(VK_RETURN);
+  });
+  d.PressKey(VK_F10);
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 0, 1}));
+  EXPECT_EQ(log, (std::vector<std::string>{"Beenden", "Info"}));
 }
 
 TEST(Menus, ShortcutsStayInTheirForm) {
