@@ -1,0 +1,71 @@
+// Opens a form with a menu bar as a real window (run under a virtual X
+// server by the menu-window test): a click on the bar through the real event
+// path opens the drop-down, Escape closes it, a second Escape the form.
+#include <cstdio>
+
+#include "platform/qt/qt_host.h"
+#include "platform/qt/qt_window_host.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/stdctrls.h"
+
+int main(int argc, char** argv) {
+  InitUi();
+  if (qthost::PlatformName() != "xcb") {
+    std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
+    return 2;
+  }
+  auto* f = new TForm(Application);
+  f->SetCaption("Menu");
+  f->SetPosition(poScreenCenter);
+  auto* mm = new TMainMenu(f);
+  f->SetClientSize(320, 160);  // below the bar
+  for (const char* c : {"&Datei", "&Hilfe"}) {
+    auto* top = new TMenuItem(f);
+    top->SetCaption(c);
+    auto* sub = new TMenuItem(f);
+    sub->SetCaption("Eintrag");
+    top->Add(sub);
+    mm->Items()->Add(top);
+  }
+  auto* cancel = new TButton(f);
+  cancel->SetParent(f);
+  cancel->SetCaption("Abbruch");
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetBounds(230, 120, 75, 25);
+  auto* t = new TTimer(f);
+  t->SetInterval(300);
+  int ticks = 0;
+  bool opened = false, closed = false, below = false;
+  auto escape = [f] {
+    f->Native()->InjectKey(0x01000000, 9, "\x1b", true);
+    f->Native()->InjectKey(0x01000000, 9, "", false);
+  };
+  t->OnTimer = [&](TObject*) {
+    ++ticks;
+    qtwin::NativeWindow* w = f->Native();
+    if (!w || !w->IsExposed()) return;
+    if (ticks == 2) {
+      if (argc > 1) w->GrabToPng(argv[1]);
+      // The bar lies above the client area in the window: window row 5.
+      TRect r = mm->BarLayout()[1].second;
+      w->InjectMouse(qtwin::NativeInput::MouseDown, 0, (r.Left + r.Right) / 2, 5);
+      w->InjectMouse(qtwin::NativeInput::MouseUp, 0, (r.Left + r.Right) / 2, 5);
+      closed = OpenMenuWindows().empty();  // back here once the drop-down closed
+    } else if (ticks == 4) {
+      auto open = OpenMenuWindows();
+      opened = open.size() == 1 && mm->OpenIndex() == 1;
+      below = !open.empty() && open[0]->Top() == f->ClientOrigin().Y;
+      escape();
+    } else if (ticks == 6) {
+      escape();
+    }
+    if (ticks > 30) f->SetModalResult(mrAbort);
+  };
+  int result = f->ShowModal();
+  std::fprintf(stderr, "result %d after %d ticks, opened %d, below %d, closed %d\n", result, ticks, opened, below,
+               closed);
+  bool ok = result == mrCancel && opened && below && closed;
+  ShutdownUi();
+  return ok ? 0 : 1;
+}
