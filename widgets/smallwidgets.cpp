@@ -1,17 +1,9 @@
 // Size bar, shadow label and link label (see smallwidgets.h).
 #include "widgets/smallwidgets.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <vector>
-
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/ctlutil.h"
+#include "platform/ui/dialogs.h"
 
 // ------------------------------------------------------------------ TSizeBar
 
@@ -182,57 +174,12 @@ TShellOpenHook& Hook() {
   return hook;
 }
 
-// The desktop opener on PATH, or empty.
-std::string FindOpener() {
-  const char* path = std::getenv("PATH");
-  if (!path) return {};
-  std::string all = path;
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    std::size_t end = all.find(':', start);
-    if (end == std::string::npos) end = all.size();
-    std::string dir = all.substr(start, end - start);
-    if (!dir.empty()) {
-      std::string cand = dir + "/xdg-open";
-      if (::access(cand.c_str(), X_OK) == 0) return cand;
-    }
-    start = end + 1;
-  }
-  return {};
-}
-
 }  // namespace
 
 void SetShellOpenHook(TShellOpenHook hook) { Hook() = std::move(hook); }
 void ResetShellOpenHook() { Hook() = nullptr; }
 
-bool DefaultShellOpen(const AnsiString& target) {
-  const std::string opener = FindOpener();
-  if (opener.empty()) return false;
-  const std::string arg = Cp1252ToUtf8(target);
-  // Everything the children need is prepared before forking.
-  std::vector<char*> argv = {const_cast<char*>(opener.c_str()), const_cast<char*>(arg.c_str()), nullptr};
-  pid_t child = ::fork();
-  if (child < 0) return false;
-  if (child == 0) {
-    // The grandchild runs the opener; the child exits at once so that
-    // nothing is left to reap and the program does not wait.
-    if (::fork() == 0) {
-      int devnull = ::open("/dev/null", O_RDWR);
-      if (devnull >= 0) {
-        ::dup2(devnull, 0);
-        ::dup2(devnull, 1);
-        ::dup2(devnull, 2);
-      }
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::_exit(0);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return true;
-}
+bool DefaultShellOpen(const AnsiString& target) { return ShellOpen(target); }
 
 // --------------------------------------------------------------------- TKURL2
 

@@ -74,13 +74,12 @@ class TShadowLabel : public TLabel {
 enum TLinkType { ltURL, ltEMAIL };
 
 // Opens a target (web address or "mailto:" address, Windows-1252) with the
-// system. The default starts the desktop opener found on PATH with the
-// target as its one argument and does not wait; tests install a fake.
+// system. The default is the platform's ShellOpen; tests install a fake.
 using TShellOpenHook = std::function<void(const AnsiString& target)>;
 void SetShellOpenHook(TShellOpenHook hook);
 // Restores the default opener.
 void ResetShellOpenHook();
-// The default opener: false when no opener program is found.
+// The default opener: false when the target cannot be opened.
 bool DefaultShellOpen(const AnsiString& target);
 
 class TKURL2 : public TWinControl {

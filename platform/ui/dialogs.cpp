@@ -505,6 +505,8 @@ bool ShellOpen(const AnsiString& url) {
   static const char* const kSchemes[] = {"http://", "https://", "ftp://", "mailto:", "file:"};
   bool ok = std::any_of(std::begin(kSchemes), std::end(kSchemes),
                         [&](const char* s) { return lower.rfind(s, 0) == 0; });
+  // A bare "www." address is a web address, as the desktop shell takes it.
+  if (!ok && lower.rfind("www.", 0) == 0) return qtui::OpenUrl(Cp1252ToUtf8("http://" + url));
   if (!ok) return false;
   return qtui::OpenUrl(Cp1252ToUtf8(url));
 }

@@ -174,7 +174,8 @@ class TPrinterSetupDialog : public TPrintDialog {
 
 // Opens an address or "mailto:" with the desktop's handler, started
 // directly with an argument vector; false when it could not start. Only
-// http, https, ftp, mailto and file addresses are passed on.
+// http, https, ftp, mailto and file addresses are passed on, and bare
+// "www." addresses as http.
 bool ShellOpen(const AnsiString& url);
 // Repaint suppression: while a window is locked (one at a time) its
 // painting waits; unlocking with 0 paints what piled up.

@@ -3,6 +3,13 @@
 // events, print dialogs, the clipboard with text and RTF, repaint
 // suppression and the address check of shell open.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "platform/gfx/printer.h"
 #include "platform/qt/qt_ui_clipboard.h"
@@ -218,6 +225,35 @@ TEST(Platform, LockWindowUpdateHoldsBackPainting) {
   EXPECT_FALSE(ShellOpen("javascript:alert(1)"));
   EXPECT_FALSE(ShellOpen("-rf /"));
   EXPECT_FALSE(ShellOpen(""));
+}
+
+// The opener gets the address as one argument: a bare "www." address as
+// http, anything of an unknown kind never.
+TEST(Platform, ShellOpenHandsKnownAddressesToTheOpener) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("orv_shellopen_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  fs::path out = dir / "args.txt";
+  {
+    std::ofstream s(dir / "xdg-open");
+    s << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"" << out.string() << "\"\n";
+  }
+  fs::permissions(dir / "xdg-open", fs::perms::owner_all);
+  const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  ::setenv("PATH", (dir.string() + ":" + oldPath).c_str(), 1);
+  const bool www = ShellOpen("www.example.org");
+  const bool unknown = ShellOpen("/bin/sh -c id");
+  ::setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_TRUE(www);
+  EXPECT_FALSE(unknown);
+  std::string line;
+  for (int i = 0; i < 300 && line.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(out);
+    std::getline(in, line);
+  }
+  EXPECT_EQ(line, "http://www.example.org");
+  fs::remove_all(dir);
 }
 
 }  // namespace
