@@ -38,7 +38,6 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
-#include "platform/ui/stdctrls.h"  // TAlignment
 
 class TDataSet;
 class TDataSource;

@@ -122,6 +122,9 @@ TStrings* GetStringsProp(const TObject* obj, std::string_view name);
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// Horizontal alignment of a text: shared by controls and by fields.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 class TStringList : public TStrings {
   ORV_CLASS(TStringList, TStrings)
   TStringList() = default;

@@ -44,7 +44,6 @@ class TButton : public TCustomControl {
 };
 
 enum TPanelBevel { bvNone, bvLowered, bvRaised };
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TPanel : public TCustomControl {
   ORV_CLASS(TPanel, TCustomControl)
