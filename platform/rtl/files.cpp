@@ -215,7 +215,14 @@ void SetProgramDirectory(const AnsiString& dir) {
   ProgramDirOverride() = dir.empty() ? AnsiString() : IncludeTrailingPathDelimiter(dir);
 }
 
+namespace {
+uint64_t (*gTickSource)() = nullptr;
+}  // namespace
+
+void SetTickCountSource(uint64_t (*source)()) { gTickSource = source; }
+
 uint64_t GetTickCount64() {
+  if (gTickSource) return gTickSource();
   using namespace std::chrono;
   return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }

@@ -58,3 +58,6 @@ void SetProgramDirectory(const AnsiString& dir);
 // Milliseconds of a monotonic clock (wraps after 49.7 days, as on Windows).
 uint32_t GetTickCount();
 uint64_t GetTickCount64();
+// Replaces the clock behind the tick counts (null: the monotonic clock), so
+// that code reading ticks follows the test driver's virtual clock.
+void SetTickCountSource(uint64_t (*source)());

@@ -6,6 +6,8 @@
 #include <climits>
 #include <vector>
 
+#include "platform/rtl/files.h"
+
 namespace {
 std::int64_t RealMs() {
   using namespace std::chrono;
@@ -25,6 +27,9 @@ void TTimerScheduler::UseVirtualClock(bool on) {
   if (on && !virtual_) virtualNow_ = 0;
   std::int64_t before = Now();
   virtual_ = on;
+  // Tick counts read anywhere follow the program's clock.
+  if (this == &Timers())
+    SetTickCountSource(on ? +[]() -> uint64_t { return static_cast<uint64_t>(Timers().Now()); } : nullptr);
   // Re-base pending timers on the new clock so nothing fires spuriously.
   std::int64_t after = Now();
   for (auto& [id, e] : timers_) e.due += after - before;

@@ -2,6 +2,11 @@
 // driver, timers under the virtual clock and the caret.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "platform/rtl/files.h"
+
 #include "platform/qt/qt_window_host.h"
 #include "platform/ui/ui_internal.h"
 #include "platform/rtl/cp1252.h"
@@ -177,6 +182,20 @@ TEST(Timers, VirtualClockFiresInDueOrderAndCoalesces) {
   s.SetTimer(0, 5, [&] { ++n; });
   EXPECT_EQ(s.FireDue(), 0);
   EXPECT_EQ(s.MillisecondsToNext(), 5);
+}
+
+// Code that reads tick counts sees the program's virtual clock in tests.
+TEST(Timers, TickCountsFollowTheVirtualClock) {
+  const bool was = Timers().VirtualClock();
+  Timers().UseVirtualClock(true);
+  const uint32_t t0 = GetTickCount();
+  Timers().Advance(1234);
+  EXPECT_EQ(GetTickCount() - t0, 1234u);
+  Timers().UseVirtualClock(false);
+  const uint64_t real = GetTickCount64();
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GE(GetTickCount64() - real, 19u);
+  Timers().UseVirtualClock(was);
 }
 
 TEST(Timers, TimerComponentAndExceptionsReachHandleException) {
