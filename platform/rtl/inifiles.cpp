@@ -71,6 +71,8 @@ TIniFile::Line TIniFile::Parse(AnsiString raw) {
 }
 
 void TIniFile::Load() {
+  // Collected writes win over the file until they are saved.
+  if (pending_) return;
   struct stat st {};
   // The name found last time stays valid while the file is there; only a
   // missing file is looked up again (it may have appeared in any case).
@@ -142,6 +144,31 @@ void TIniFile::Save() {
   }
   stamp_ = Stamp();  // re-read our own file on the next access
   Load();
+}
+
+void TIniFile::Changed() {
+  if (updateDepth_ > 0) {
+    pending_ = true;
+    return;
+  }
+  Save();
+}
+
+void TIniFile::EndUpdate() {
+  if (updateDepth_ > 0 && --updateDepth_ == 0) UpdateFile();
+}
+
+void TIniFile::UpdateFile() {
+  if (!pending_) return;
+  Save();  // on failure the writes stay collected for another try
+  pending_ = false;
+}
+
+TIniFile::~TIniFile() {
+  try {
+    UpdateFile();
+  } catch (...) {
+  }
 }
 
 int TIniFile::FindSection(std::string_view section) const {
@@ -227,7 +254,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
     while (at > s + 1 && Trim(lines_[at - 1].raw).empty()) --at;
     lines_.insert(lines_.begin() + at, Parse(key + "=" + v));
   }
-  Save();
+  Changed();
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int value) {
@@ -333,7 +360,7 @@ void TIniFile::EraseSection(std::string_view section) {
     lines_.erase(lines_.begin() + s, lines_.begin() + SectionEnd(s));
     changed = true;
   }
-  if (changed) Save();
+  if (changed) Changed();
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
@@ -345,5 +372,5 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident) {
     lines_.erase(lines_.begin() + k);
     changed = true;
   }
-  if (changed) Save();
+  if (changed) Changed();
 }

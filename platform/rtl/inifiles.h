@@ -15,6 +15,11 @@
 // alone are accepted when reading. The contents are cached and read again
 // when the file changes on disk, so several TIniFile objects on one file
 // see each other's writes.
+//
+// Between BeginUpdate and the matching EndUpdate (or UpdateFile, or the
+// destructor) writes are collected in memory and saved in one atomic
+// rewrite: writing back a whole settings file then costs one disk flush,
+// not one per key, and a crash keeps the old file whole.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +33,9 @@ class TIniFile : public TObject {
   // The name is looked up with letter case ignored ("Orvelan.Ini" finds
   // "orvelan.ini"); a new file is created under the name as given.
   explicit TIniFile(const AnsiString& fileName);
+  // Saves writes still collected by an unfinished update (errors are
+  // swallowed: a destructor cannot report them).
+  ~TIniFile() override;
   const AnsiString& FileName() const { return fileName_; }
 
   AnsiString ReadString(std::string_view section, std::string_view ident, const AnsiString& def);
@@ -64,8 +72,11 @@ class TIniFile : public TObject {
   // counts; nothing happens (and no file is created) when absent.
   void EraseSection(std::string_view section);
   void DeleteKey(std::string_view section, std::string_view ident);
-  // Writes are immediate; kept for callers that flush explicitly.
-  void UpdateFile() {}
+  // Collect writes (nestable); the outermost EndUpdate saves them.
+  void BeginUpdate() { ++updateDepth_; }
+  void EndUpdate();
+  // Saves collected writes now (writes outside an update are immediate).
+  void UpdateFile();
 
 private:
   enum class Kind { kOther, kSection, kKey };
@@ -77,6 +88,7 @@ private:
   };
   void Load();
   void Save();
+  void Changed();  // save now, or later while an update runs
   static Line Parse(AnsiString raw);
   int FindSection(std::string_view section) const;  // line index or -1
   int SectionEnd(int sectionLine) const;            // index after its last line
@@ -86,6 +98,8 @@ private:
   AnsiString fileName_;
   AnsiString path_;  // resolved name on disk
   std::vector<Line> lines_;
+  int updateDepth_ = 0;
+  bool pending_ = false;  // lines_ holds writes not yet saved
   struct Stamp {
     int64_t mtimeNs = -1, size = -1;
     uint64_t inode = 0;

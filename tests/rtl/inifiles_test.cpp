@@ -168,6 +168,38 @@ TEST(IniFile, TwoObjectsSeeEachOthersWrites) {
   EXPECT_FALSE(FileExists(dir / "ORVELAN.INI"));  // b wrote to the existing file
 }
 
+// Writes inside an update reach the disk together, once, at the outermost
+// end; reads see them at once; a destructor saves what an unfinished update
+// collected.
+TEST(IniFile, UpdatesCollectWritesIntoOneSave) {
+  TempDir dir;
+  const std::string path = dir / "Orvelan.Ini";
+  Put(path, "; Kommentar\r\n[ALLGEMEIN]\r\nRubrik=1\r\n");
+  {
+    TIniFile ini(path), other(path);
+    ini.BeginUpdate();
+    ini.WriteInteger("ALLGEMEIN", "Rubrik", 4);
+    ini.BeginUpdate();
+    ini.WriteString("DEFAULTS", "Tage", "7");
+    ini.EndUpdate();  // inner end: still collected
+    EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Rubrik", 0), 4);
+    EXPECT_EQ(ini.ReadString("DEFAULTS", "Tage", ""), "7");
+    EXPECT_EQ(other.ReadInteger("ALLGEMEIN", "Rubrik", 0), 1);
+    EXPECT_EQ(Slurp(path), "; Kommentar\r\n[ALLGEMEIN]\r\nRubrik=1\r\n");
+    ini.EndUpdate();
+    EXPECT_EQ(Slurp(path), "; Kommentar\r\n[ALLGEMEIN]\r\nRubrik=4\r\n\r\n[DEFAULTS]\r\nTage=7\r\n");
+    EXPECT_EQ(other.ReadString("DEFAULTS", "Tage", ""), "7");
+    ini.BeginUpdate();
+    ini.DeleteKey("ALLGEMEIN", "Rubrik");
+    ini.UpdateFile();  // saves now, the update goes on
+    EXPECT_FALSE(other.ValueExists("ALLGEMEIN", "Rubrik"));
+    ini.WriteString("ALLGEMEIN", "Neu", "ja");
+  }  // destroyed inside the update: the collected write is kept
+  TIniFile again(path);
+  EXPECT_EQ(again.ReadString("ALLGEMEIN", "Neu", ""), "ja");
+  EXPECT_EQ(again.ReadString("DEFAULTS", "Tage", ""), "7");
+}
+
 // A writer killed at random moments never leaves a torn file: it is always
 // complete, either before or after one of the writes.
 TEST(IniFile, KilledWriterLeavesACompleteFile) {
