@@ -440,13 +440,13 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
       }
       return;
     case rdTitle:
-      if (Info && c) Info->Title.push_back(static_cast<char>(c));
+      if (c) Header->Title.push_back(static_cast<char>(c));
       return;
     case rdComment:
-      if (Info && c) Info->Comment.push_back(static_cast<char>(c));
+      if (c) Header->Comment.push_back(static_cast<char>(c));
       return;
     case rdSubject:
-      if (Info && c) Info->Subject.push_back(static_cast<char>(c));
+      if (c) Header->Subject.push_back(static_cast<char>(c));
       return;
     case rdFootnote:
       if (fnFirst_) {
@@ -498,13 +498,13 @@ void TWPRtfReader::Destination(const TRtfKeyword& kw) {
       dest_ = rdPictureFile;
       return;
     case riTitle:
-      dest_ = (Info && Info->Title.empty()) ? rdTitle : rdSkip;
+      dest_ = Header->Title.empty() ? rdTitle : rdSkip;
       return;
     case riSubject:
-      dest_ = (Info && Info->Subject.empty()) ? rdSubject : rdSkip;
+      dest_ = Header->Subject.empty() ? rdSubject : rdSkip;
       return;
     case riComment:
-      dest_ = (Info && Info->Comment.empty()) ? rdComment : rdSkip;
+      dest_ = Header->Comment.empty() ? rdComment : rdSkip;
       return;
     case riFootnote: {
       if (line_->Length == 0) StoreText('?');
@@ -777,7 +777,12 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       else Header->MarginBottom = x;
       return rrOk;
     }
-    case riFacing: case riLandscape: case riIgnored: case riFootnoteNr: case riFontFamily: case riCharset:
+    case riFacing:
+    case riLandscape:
+      if (KeepPageSettings) return rrOk;
+      (id == riFacing ? Header->FacingPages : Header->Landscape) = true;
+      return rrOk;
+    case riIgnored: case riFootnoteNr: case riFontFamily: case riCharset:
     case riPicType: case riPicW: case riPicH: case riPicGoalW: case riPicGoalH: case riPicScaleX:
     case riPicScaleY: case riBitsPixel: case riPlanes: case riWidthBytes: case riBmpFile: case riRed:
     case riGreen: case riBlue: case riClmrg:

@@ -44,7 +44,6 @@ class TWPTextReader : public TObject {
   TWPAttrRecord CurAttr;
   bool KeepPageSettings = false;
   bool MarkAutomatic = false;
-  TWPDocInfo* Info = nullptr;
   uint8_t Result = rrOk;
   // Pictures created by the read; the caller takes them over.
   std::vector<std::unique_ptr<TWPTextObject>> Objects;

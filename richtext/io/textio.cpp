@@ -41,7 +41,6 @@ void TWPRTFTextIo::Clear() {
   ProgressOff off;
   TWPRTFText::Clear();
   OwnedObjects.clear();
-  Info = TWPDocInfo{};
   CursorPar = FirstPar;
   CursorLine = FirstPar ? FirstPar->line : nullptr;
   CursorOffset = 0;
@@ -78,7 +77,6 @@ void TWPRTFTextIo::PrepareWriter(TWPTextWriter* writer) {
   writer->OmitAutomatic = OmitAutomatic;
   writer->TextEmpty = IsEmpty();
   writer->BitmapMode = WriteBitmapMode;
-  writer->Info = &Info;
   if (auto* rtf = dynamic_cast<TWPRTFWriter*>(writer)) {
     rtf->PicturesAsFiles = PicturesAsFiles;
     rtf->NoShadow = NoShadow;
@@ -189,7 +187,6 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
     // Insertion: a separate chain, the target's page settings kept.
     reader->Par = nullptr;
     reader->KeepPageSettings = true;
-    reader->Info = nullptr;
     try {
       result = reader->Read();
     } catch (...) {
@@ -210,7 +207,6 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
     }
   } else {
     reader->Par = CursorPar ? CursorPar : FirstPar;
-    reader->Info = &Info;
     TMemoryStream copy;
     TStream* original = reader->Input;
     const int64_t startPos = original->Position();
@@ -301,7 +297,6 @@ void TWPRTFTextIo::Assign(const TPersistent* source) {
   Clear();
   Header->Assign(src->Header.get());
   Header->RecalcPixels();
-  if (const auto* io = dynamic_cast<const TWPRTFTextIo*>(src)) Info = io->Info;
   CopyFrom(*src, true);
   Header->SetLayoutWidthTwips(Header->PageWidth - Header->MarginLeft - Header->MarginRight);
   Changed();

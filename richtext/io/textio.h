@@ -64,7 +64,6 @@ class TWPRTFTextIo : public TWPRTFText {
   TWPExternalIo* ExternalIo = nullptr;
   bool BypassExternal = false;
   bool LayoutInProgress = false;
-  TWPDocInfo Info;
   TWPCharMetrics* Metrics = nullptr;  // not owned
   std::vector<std::unique_ptr<TWPTextObject>> OwnedObjects;
 

@@ -277,23 +277,17 @@ uint8_t TWPRTFWriter::WriteHeader(TStream* stream) {
   AddWord(s, "\\margr", h.MarginRight);
   AddWord(s, "\\margt", h.MarginTop);
   AddWord(s, "\\margb", h.MarginBottom);
-  if (Info) {
-    if (!Info->Title.empty()) {
-      s += "{\\title ";
-      AppendEscaped(s, Info->Title.data(), Info->Title.size());
-      s.push_back('}');
-    }
-    if (!Info->Subject.empty()) {
-      s += "{\\subject\t";
-      AppendEscaped(s, Info->Subject.data(), Info->Subject.size());
-      s.push_back('}');
-    }
-    if (!Info->Comment.empty()) {
-      s += "{\\comment\t";
-      AppendEscaped(s, Info->Comment.data(), Info->Comment.size());
-      s.push_back('}');
-    }
-  }
+  // Information texts are escaped like runs, so that braces, backslashes and
+  // control characters in them cannot end the group or the document early.
+  auto info = [&s](const char* open, const AnsiString& text) {
+    if (text.empty()) return;
+    s += open;
+    AppendEscaped(s, text.data(), text.size());
+    s.push_back('}');
+  };
+  info("{\\title ", h.Title);
+  info("{\\subject\t", h.Subject);
+  info("{\\comment\t", h.Comment);
   return Put(s);
 }
 

@@ -22,12 +22,6 @@ constexpr uint8_t wrOk = 0;
 constexpr uint8_t wrNoMemory = 2;
 constexpr uint8_t wrShortWrite = 7;
 
-// Title, subject and comment of a document.
-struct TWPDocInfo {
-  AnsiString Title, Subject, Comment;
-  bool operator==(const TWPDocInfo&) const = default;
-};
-
 class TWPTextWriter : public TObject {
   ORV_CLASS(TWPTextWriter, TObject)
   TWPTextWriter() = default;
@@ -45,7 +39,6 @@ class TWPTextWriter : public TObject {
   bool OmitAutomatic = false;
   bool TextEmpty = false;
   TWPWriteBitmapMode BitmapMode = wbmDIBBitmap;
-  const TWPDocInfo* Info = nullptr;
 
   uint8_t Result = wrOk;
 

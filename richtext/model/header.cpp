@@ -58,6 +58,11 @@ void TTextHeader::Clear() {
   SetLayoutWidthTwips(PageWidth - MarginLeft - MarginRight);
   DefaultTabKind = tkLeft;
   DecimalChar = WPDecimalTabChar;
+  Title.clear();
+  Subject.clear();
+  Comment.clear();
+  FacingPages = false;
+  Landscape = false;
 }
 
 void TTextHeader::Assign(const TTextHeader* source) {
@@ -82,6 +87,11 @@ void TTextHeader::Assign(const TTextHeader* source) {
   MarginRight = source->MarginRight;
   MarginTop = source->MarginTop;
   MarginBottom = source->MarginBottom;
+  Title = source->Title;
+  Subject = source->Subject;
+  Comment = source->Comment;
+  FacingPages = source->FacingPages;
+  Landscape = source->Landscape;
 }
 
 void TTextHeader::RecalcPrintSize() {

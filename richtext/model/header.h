@@ -3,7 +3,8 @@
 // TTextHeader holds what all paragraphs of a document share: page size and
 // margins in twips, the resolution that turns twips into pixels, the layout
 // width, the 16 colours, the 99-entry font table and the 64 document-wide tab
-// slots that paragraphs select with a 64-bit set.
+// slots that paragraphs select with a 64-bit set; it also carries the
+// document information (title, subject, comment) and the two page flags.
 // Invariants between calls:
 //  - sizes are kept in twips; every pixel value is derived from them with
 //    MulDiv(twips, resolution, 1440) and recomputed when either changes;
@@ -69,6 +70,11 @@ class TTextHeader : public TObject {
   TTabKind DefaultTabKind = tkLeft;
   // Ruler values of the current paragraph (twips).
   int32_t RulerLeftIndent = 0, RulerFirstIndent = 0, RulerRightIndent = 0;
+  // Document information; part of the document like the page, so emptied
+  // by Clear and copied by Assign.
+  AnsiString Title, Subject, Comment;
+  bool FacingPages = false;
+  bool Landscape = false;
 
   void Clear();
   void Assign(const TTextHeader* source);

@@ -30,6 +30,10 @@ TEST(TextHeader, ClearRestoresPageColoursAndPixelValues) {
   h.Colors[3] = 42;
   h.FontNames[0] = "Times";
   h.FontNames[5] = "Courier";
+  h.Title = "T";
+  h.Subject = "S";
+  h.Comment = "C";
+  h.FacingPages = h.Landscape = true;
   h.SetResolution(96, 96);
   h.Clear();
   EXPECT_EQ(h.PageWidth, 12240);
@@ -44,6 +48,9 @@ TEST(TextHeader, ClearRestoresPageColoursAndPixelValues) {
   EXPECT_EQ(h.Colors[15], RGB(0, 0, 0));
   EXPECT_EQ(h.FontNames[0], "Times") << "font 0 keeps its name";
   EXPECT_TRUE(h.FontNames[5].empty());
+  EXPECT_TRUE(h.Title.empty() && h.Subject.empty() && h.Comment.empty());
+  EXPECT_FALSE(h.FacingPages);
+  EXPECT_FALSE(h.Landscape);
   // 12240 - 2 * 1880 = 8480 twips = 565.33 px at 96 dpi.
   EXPECT_EQ(h.PrintWidth, 565);
   EXPECT_EQ(h.PrintHeight, 864);
@@ -53,6 +60,58 @@ TEST(TextHeader, ClearRestoresPageColoursAndPixelValues) {
   h.UnitsInch = false;
   h.RecalcPixels();
   EXPECT_EQ(h.DefaultTabWidth, 38) << "centimetre units: one centimetre";
+}
+
+TEST(TextHeader, AssignCopiesTheDocumentPartAndClearsTheRest) {
+  TTextHeader src;
+  src.FontNames[0] = "Arial";
+  src.FontIndex("Courier New");
+  src.FontFamily[1] = 0x30;
+  src.FontCharset[1] = 2;
+  src.Colors[4] = 0x123456;
+  src.AddTab(tkRight, 1440);
+  const int slot = src.FindTab(1440, tkRight, ~TWPTabSet{0});
+  ASSERT_GE(slot, 0);
+  src.PageWidth = 16838;
+  src.MarginBottom = 500;
+  src.Title = "Titel";
+  src.Subject = "Betreff";
+  src.Comment = "Kommentar";
+  src.Landscape = true;
+
+  TTextHeader dst;
+  dst.FontNames[0] = "Arial";
+  dst.FontIndex("Symbol");
+  dst.FontIndex("Wingdings");
+  dst.FacingPages = true;
+  dst.Comment = "alt";
+  dst.Assign(&src);
+  EXPECT_EQ(dst.FontNames[1], "Courier New");
+  EXPECT_EQ(dst.FontFamily[1], 0x30);
+  EXPECT_EQ(dst.FontCharset[1], 2);
+  EXPECT_TRUE(dst.FontNames[2].empty()) << "the target's own fonts beyond the source's are cleared";
+  EXPECT_EQ(dst.Colors[4], 0x123456u);
+  EXPECT_EQ(dst.TabTwips[slot], 1440);
+  EXPECT_EQ(dst.TabKind[slot], tkRight);
+  EXPECT_EQ(dst.TabAtOrder(0), 1440);
+  EXPECT_EQ(dst.PageWidth, 16838);
+  EXPECT_EQ(dst.MarginBottom, 500);
+  EXPECT_EQ(dst.Title, "Titel");
+  EXPECT_EQ(dst.Subject, "Betreff");
+  EXPECT_EQ(dst.Comment, "Kommentar");
+  EXPECT_TRUE(dst.Landscape);
+  EXPECT_FALSE(dst.FacingPages) << "a flag the source lacks does not survive";
+
+  // An empty text of the source empties the target's; without a source
+  // everything is cleared.
+  src.Title.clear();
+  dst.Assign(&src);
+  EXPECT_TRUE(dst.Title.empty());
+  EXPECT_EQ(dst.Comment, "Kommentar");
+  dst.Assign(nullptr);
+  EXPECT_TRUE(dst.Subject.empty() && dst.Comment.empty());
+  EXPECT_FALSE(dst.Landscape);
+  EXPECT_EQ(dst.PageWidth, 12240);
 }
 
 TEST(TextHeader, LayoutWidthConvertsBothWays) {

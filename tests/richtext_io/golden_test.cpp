@@ -38,9 +38,9 @@ TEST(Golden, EmptyDocumentAndInformation) {
   TWPRTFTextIo t;
   CheckGolden(t, "empty.rtf");
   EXPECT_FALSE(t.HasData());
-  t.Info.Title = "Titel";
-  t.Info.Subject = "\xDC" "ber";
-  t.Info.Comment = "a{b}";
+  t.Header->Title = "Titel";
+  t.Header->Subject = "\xDC" "ber";
+  t.Header->Comment = "a{b}";
   CheckGolden(t, "info.rtf");
 }
 

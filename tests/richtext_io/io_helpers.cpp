@@ -83,7 +83,9 @@ std::string Dump(const TWPRTFTextIo& t) {
   Add(s, " %lld\n", h.MarginBottom);
   s += "colours";
   for (int i = 0; i < 15; ++i) Add(s, " %06llx", h.Colors[i]);
-  s += "\ninfo [" + t.Info.Title + "][" + t.Info.Subject + "][" + t.Info.Comment + "]\n";
+  s += "\ninfo [" + h.Title + "][" + h.Subject + "][" + h.Comment + "]";
+  Add(s, " facing=%lld", h.FacingPages);
+  Add(s, " landscape=%lld\n", h.Landscape);
   for (int i = 0; i < kWPFontCount && !h.FontNames[i].empty(); ++i) {
     const int fam = (h.FontFamily[i] >> 4) & 0xF;
     s += "font " + h.FontNames[i];
@@ -177,9 +179,9 @@ void RandomDocument(TWPRTFTextIo& t, uint32_t seed) {
     h.FontFamily[i] = families[i];
     h.FontCharset[i] = i == 3 ? 2 : 0;
   }
-  if (pick(0, 1)) t.Info.Title = "Titel {" + std::string(1, static_cast<char>(0xE4)) + "}";
-  if (pick(0, 1)) t.Info.Subject = "Betreff\\x";
-  if (pick(0, 1)) t.Info.Comment = "Kommentar";
+  if (pick(0, 1)) h.Title = "Titel {" + std::string(1, static_cast<char>(0xE4)) + "}";
+  if (pick(0, 1)) h.Subject = "Betreff\\x";
+  if (pick(0, 1)) h.Comment = "Kommentar";
   const int nBookmarks = pick(0, 3);
   const char* bmNames[] = {"Anfang", "Mitte{x}", "Ende\xFC"};
   for (int i = 0; i < nBookmarks; ++i) t.BookmarkNames.Add(bmNames[i]);

@@ -278,6 +278,50 @@ TEST(RtfReader, TablesFromOtherWriters) {
   EXPECT_TRUE(t.CheckChains());
 }
 
+TEST(RtfReader, InformationAndPageFlagsGoToTheHeader) {
+  TWPRTFTextIo t;
+  // The blank after "\title" and the TAB after "\subject" only separate;
+  // escapes inside the groups are taken like in text.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\facingp\\landscape{\\title Mein \\{Titel\\}}{\\subject\tB\\'fc" "ro}"
+                       "{\\comment\tZeile\\line zwei\\tab x}Text}"),
+            0);
+  EXPECT_EQ(Plain(t), "Text");
+  EXPECT_EQ(t.Header->Title, "Mein {Titel}");
+  EXPECT_EQ(t.Header->Subject, "B\xFC" "ro");
+  EXPECT_EQ(t.Header->Comment, "Zeile\nzwei\tx");
+  EXPECT_TRUE(t.Header->FacingPages);
+  EXPECT_TRUE(t.Header->Landscape);
+
+  // Read only while the header's text is empty: a second title group is
+  // skipped whole, an empty one leaves room for a later one.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\title Erster}{\\title Zweiter}{\\subject}{\\subject\tSp\xE4" "ter}a}"), 0);
+  EXPECT_EQ(t.Header->Title, "Erster");
+  EXPECT_EQ(t.Header->Subject, "Sp\xE4" "ter");
+  EXPECT_TRUE(t.Header->Comment.empty());
+  EXPECT_EQ(Plain(t), "a");
+  EXPECT_FALSE(t.Header->FacingPages) << "cleared with the document";
+  EXPECT_FALSE(t.Header->Landscape);
+
+  // A title the header already has is kept; the other texts are still read.
+  t.Clear();
+  t.Header->Title = "Vorher";
+  TStringStream in("{\\rtf1{\\title Neu}{\\comment\tK}b}");
+  TWPRtfReader r;
+  r.TakeStream(&in);
+  t.ReadWith(&r);
+  EXPECT_EQ(t.LastResult, 0);
+  EXPECT_EQ(t.Header->Title, "Vorher");
+  EXPECT_EQ(t.Header->Comment, "K");
+  EXPECT_EQ(Plain(t), "b");
+
+  // Inside the "\info" group of other writers the title goes with the
+  // skipped group; the page flag words carry a fixed value.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\info{\\title Fremd}{\\author A}}\\landscape0 c}"), 0);
+  EXPECT_TRUE(t.Header->Title.empty());
+  EXPECT_TRUE(t.Header->Landscape);
+  EXPECT_EQ(Plain(t), "c");
+}
+
 TEST(RtfReader, PageBreaksFootnotesAndBookmarks) {
   TWPRTFTextIo t;
   ASSERT_EQ(FromRtf(t, "{\\rtf1 {a}\\page b\\par\\page c}"), 0);

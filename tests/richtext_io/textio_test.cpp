@@ -214,6 +214,68 @@ TEST(TextIo, CopiesBetweenTexts) {
   EXPECT_EQ(app.Header->FontName(app.ParagraphAt(1)->line->pa[0].Font), "Courier New");
 }
 
+TEST(TextIo, DocumentInformationAndPageFlagsFollowTheText) {
+  TWPRTFTextIo t;
+  AddRun(t, t.FirstPar, "x", Attr());
+  t.Header->Title = "Titel";
+  t.Header->Subject = "Betreff";
+  t.Header->Comment = "a}b\\c";
+  t.Header->FacingPages = true;
+  t.Header->Landscape = true;
+  // The information follows the page run, before the paragraphs, escaped;
+  // the page flags are no part of the written page.
+  const std::string rtf = ToRtf(t);
+  EXPECT_NE(rtf.find("\\margb1440{\\title Titel}{\\subject\tBetreff}{\\comment\ta\\}b\\\\c}{\\ql"),
+            std::string::npos)
+      << rtf;
+  EXPECT_EQ(rtf.find("\\landscape"), std::string::npos);
+  EXPECT_EQ(rtf.find("\\facingp"), std::string::npos);
+  TWPRTFTextIo back;
+  ASSERT_EQ(FromRtf(back, rtf), 0);
+  EXPECT_EQ(back.Header->Title, "Titel");
+  EXPECT_EQ(back.Header->Subject, "Betreff");
+  EXPECT_EQ(back.Header->Comment, "a}b\\c");
+  EXPECT_EQ(Plain(back), "x");
+  EXPECT_EQ(ToRtf(back), rtf);
+
+  // A copy takes the source's texts and flags, replacing its own.
+  TWPRTFTextIo copy;
+  copy.Header->Comment = "alt";
+  copy.Assign(&t);
+  EXPECT_EQ(copy.Header->Title, "Titel");
+  EXPECT_EQ(copy.Header->Comment, "a}b\\c");
+  EXPECT_TRUE(copy.Header->FacingPages);
+  EXPECT_TRUE(copy.Header->Landscape);
+  EXPECT_EQ(ToRtf(copy), rtf);
+  // Clearing the text empties them, so nothing is written any more.
+  copy.Clear();
+  EXPECT_TRUE(copy.Header->Title.empty() && copy.Header->Subject.empty() && copy.Header->Comment.empty());
+  EXPECT_FALSE(copy.Header->FacingPages || copy.Header->Landscape);
+  EXPECT_EQ(ToRtf(copy).find("{\\title"), std::string::npos);
+
+  // The streamed "Data" property replaces the document with its header.
+  TStringStream data("{\\rtf1{\\subject\tNeu}y}");
+  t.ReadData(&data);
+  EXPECT_TRUE(t.Header->Title.empty());
+  EXPECT_EQ(t.Header->Subject, "Neu");
+  EXPECT_FALSE(t.Header->Landscape);
+
+  // An insertion keeps the target's page flags; the inserted document's
+  // texts only fill the target's empty ones.
+  TWPRTFTextIo ins;
+  AddRun(ins, ins.FirstPar, "AB", Attr());
+  ins.CursorLine = ins.FirstPar->line;
+  ins.CursorOffset = 1;
+  ins.Header->Title = "Ziel";
+  TStringStream s("{\\rtf1\\landscape\\facingp{\\title Quelle}{\\comment\tNeu}x}");
+  ins.LoadFromStream(&s);
+  EXPECT_EQ(Plain(ins), "AxB");
+  EXPECT_EQ(ins.Header->Title, "Ziel");
+  EXPECT_EQ(ins.Header->Comment, "Neu");
+  EXPECT_FALSE(ins.Header->Landscape);
+  EXPECT_FALSE(ins.Header->FacingPages);
+}
+
 TEST(TextIo, PositionsAndCursor) {
   TWPRTFTextIo t;
   AddRun(t, t.FirstPar, "abc", Attr());
