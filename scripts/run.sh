@@ -6,7 +6,8 @@ build=${ORV_BUILD_DIR:-$here/build}
 bash "$here/scripts/build.sh"
 prog="$build/app/orvelan"
 if [ ! -x "$prog" ]; then
-  echo "Built the libraries and tests; the program itself is not part of this build yet."
+  echo "Built the libraries, the tests and the sample data in $build/app/DATEN;"
+  echo "the program itself is not part of this build yet."
   exit 0
 fi
 cd "$(dirname "$prog")"
