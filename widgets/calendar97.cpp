@@ -55,6 +55,13 @@ TCalendar97::~TCalendar97() {
   validDates_->Clear();
 }
 
+// The hover timer is owned by the calendar and may be freed before the
+// calendar's own destructor runs (owners free their components first).
+void TCalendar97::Notification(TComponent* c, TOperation op) {
+  TPanel::Notification(c, op);
+  if (op == opRemove && c == hoverTimer_) hoverTimer_ = nullptr;
+}
+
 void TCalendar97::CreateParams(TCreateParams& params) {
   TPanel::CreateParams(params);
   if (borderStyle_ == bsSingle) params.Style |= WS_BORDER;
@@ -373,7 +380,7 @@ void TCalendar97::KeyDown(Word& key, TShiftState shift) {
 // -------------------------------------------------------------------- mouse
 
 void TCalendar97::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  hoverTimer_->SetEnabled(false);
+  if (hoverTimer_) hoverTimer_->SetEnabled(false);
   if (button == mbLeft) {
     auto hit = [&](int b) { return PtInRect(HeaderButtonRect(b), {x, y}); };
     Word key = 0;
@@ -440,8 +447,7 @@ void TCalendar97::MouseMove(TShiftState shift, int x, int y) {
     else Invalidate();
     hover_ = 0;
   }
-  hoverTimer_->SetEnabled(false);
-  hoverTimer_->SetEnabled(true);
+  RestartHoverTimer();
   TPanel::MouseMove(shift, x, y);
 }
 
@@ -455,13 +461,19 @@ void TCalendar97::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
     if (!onlyMonth_ && n > 0 && CellInMonth(n) && (!onlyValid_ || Listed(CellDate(n))) && OnDateClick)
       OnDateClick(this);
   }
-  hoverTimer_->SetEnabled(true);
+  if (hoverTimer_) hoverTimer_->SetEnabled(true);
   TPanel::MouseUp(button, shift, x, y);
+}
+
+void TCalendar97::RestartHoverTimer() {
+  if (!hoverTimer_) return;
+  hoverTimer_->SetEnabled(false);
+  hoverTimer_->SetEnabled(true);
 }
 
 void TCalendar97::HoverTick() {
   if (mouseInside_) return;
-  hoverTimer_->SetEnabled(false);
+  if (hoverTimer_) hoverTimer_->SetEnabled(false);
   const bool paint = PaintableNow();
   if (hover_ > 0 && hover_ != sel_ && paint) PaintCellPlain(*Canvas(), hover_);
   hover_ = 0;

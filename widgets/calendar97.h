@@ -91,6 +91,8 @@ class TCalendar97 : public TPanel {
   void ComputeMetrics();
 
  protected:
+  void Notification(TComponent* c, TOperation op) override;
+  void RestartHoverTimer();
   void CreateParams(TCreateParams& params) override;
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
