@@ -24,21 +24,6 @@ TBitmap* DownPattern() {
 
 }  // namespace
 
-AnsiString StripAccelMarks(const AnsiString& caption) {
-  AnsiString out;
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '&') {
-      if (i + 1 < caption.size() && caption[i + 1] == '&') {
-        out += '&';
-        ++i;
-      }
-      continue;
-    }
-    out += caption[i];
-  }
-  return out;
-}
-
 namespace explorer_detail {
 
 TColor TransparentOf(const TBitmap& b) {
@@ -122,7 +107,7 @@ void TExplorerButton::Notification(TComponent* c, TOperation op) {
 
 void TExplorerButton::SetText(const AnsiString& s) {
   TGraphicControl::SetText(s);
-  if (HasOption(boIconOnly)) SetHint(StripAccelMarks(s));
+  if (HasOption(boIconOnly)) SetHint(StripHotkey(s));
   else Invalidate();
 }
 
@@ -223,7 +208,7 @@ void TExplorerButton::SetLayout(TExplorerButtonLayout l) {
 
 void TExplorerButton::SetOptions(TExplorerButtonOptions o) {
   options_ = o;
-  const AnsiString plain = StripAccelMarks(Caption());
+  const AnsiString plain = StripHotkey(Caption());
   if (HasOption(boIconOnly)) {
     if (Hint().empty()) {
       SetHint(plain);

@@ -24,9 +24,6 @@ constexpr TExplorerButtonOptions EBOpt(TExplorerButtonOption o) { return 1u << o
 enum TExplorerButtonShadingType { stLight, stMedium, stDark };
 enum TBevelStyle { bsLowered, bsRaised };
 
-// The caption without accelerator marks ("&&" stands for one "&").
-AnsiString StripAccelMarks(const AnsiString& caption);
-
 class TExplorerButton : public TGraphicControl {
   ORV_CLASS_PUBLISHED(TExplorerButton, TGraphicControl)
 

@@ -5,6 +5,7 @@
 
 #include "dbengine/dictionary.h"
 #include "platform/db/db.h"
+#include "platform/db/db_internal.h"
 #include "platform/rtl/sysutils.h"
 
 // ---------------------------------------------------------------------------
@@ -118,7 +119,11 @@ TFieldType FieldTypeOfEngine(int t) {
   }
 }
 
-// Splits "A;B;C" into trimmed names.
+
+}  // namespace
+
+namespace dbdetail {
+
 std::vector<AnsiString> SplitNames(std::string_view s) {
   std::vector<AnsiString> out;
   size_t start = 0;
@@ -132,7 +137,7 @@ std::vector<AnsiString> SplitNames(std::string_view s) {
   return out;
 }
 
-}  // namespace
+}  // namespace dbdetail
 
 const TFieldDef& TFieldDefs::Items(int i) const {
   if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + IntToStr(i) + ")");
@@ -177,10 +182,10 @@ int TIndexDefs::IndexOf(std::string_view name) const {
 }
 
 const TIndexDef* TIndexDefs::FindIndexForFields(std::string_view fields) const {
-  std::vector<AnsiString> want = SplitNames(fields);
+  std::vector<AnsiString> want = dbdetail::SplitNames(fields);
   if (want.empty()) return nullptr;
   for (const TIndexDef& d : items_) {
-    std::vector<AnsiString> have = SplitNames(d.Fields);
+    std::vector<AnsiString> have = dbdetail::SplitNames(d.Fields);
     if (have.size() < want.size()) continue;
     bool ok = true;
     for (size_t i = 0; i < want.size() && ok; ++i) ok = SameText(have[i], want[i]);

@@ -3,23 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/db/db_internal.h"
 #include "platform/db/dbtables.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
 
-std::vector<AnsiString> SplitNames(std::string_view s) {
-  std::vector<AnsiString> out;
-  size_t start = 0;
-  while (start <= s.size()) {
-    size_t p = s.find(';', start);
-    if (p == std::string_view::npos) p = s.size();
-    AnsiString n = Trim(s.substr(start, p - start));
-    if (!n.empty()) out.push_back(n);
-    start = p + 1;
-  }
-  return out;
-}
+using dbdetail::SplitNames;
+
 
 // The name of the first index of the cursor whose leading fields are the
 // given ones; empty when none.

@@ -149,9 +149,9 @@ TEST_F(BtnFixture, RealPopupMenuClosesAndNoClickFollows) {
 }
 
 TEST_F(BtnFixture, IconOnlyCaptionBecomesHintWithoutMarks) {
-  EXPECT_EQ(StripAccelMarks("&Datei"), "Datei");
-  EXPECT_EQ(StripAccelMarks("Drucken && Senden"), "Drucken & Senden");
-  EXPECT_EQ(StripAccelMarks("A&&&B&"), "A&B");
+  EXPECT_EQ(StripHotkey("&Datei"), "Datei");
+  EXPECT_EQ(StripHotkey("Drucken && Senden"), "Drucken & Senden");
+  EXPECT_EQ(StripHotkey("A&&&B&"), "A&B");
   TExplorerButton* b = Make(form, 0, 0, CP1252("&Öffnen").str());
   b->SetOptions(b->Options() | EBOpt(boIconOnly));
   EXPECT_EQ(b->Hint(), CP1252("Öffnen").str());
