@@ -336,14 +336,7 @@ void TBitBtn::Click() {
 
 void TBitBtn::Paint() {
   TCanvas* c = Canvas();
-  TRect r = ClientRect();
-  bool def = ActiveForEnter();
-  if (def) {
-    c->Brush()->SetColor(clWindowFrame);
-    c->FrameRect(r);
-    InflateRect(r, -1, -1);
-  }
-  c->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (Pressed() ? static_cast<unsigned>(DFCS_PUSHED) : 0u));
+  const TRect r = PaintFace();
   int off = Pressed() ? 1 : 0;
   c->Font()->Assign(*Font());
   TRect calc{0, 0, 0, 0};

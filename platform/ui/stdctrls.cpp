@@ -97,16 +97,21 @@ void TButton::KeyUp(Word& key, TShiftState shift) {
   }
 }
 
-void TButton::Paint() {
+TRect TButton::PaintFace() {
   TCanvas* c = Canvas();
   TRect r = ClientRect();
-  bool def = ActiveForEnter();
-  if (def) {
+  if (ActiveForEnter()) {
     c->Brush()->SetColor(clWindowFrame);
     c->FrameRect(r);
     InflateRect(r, -1, -1);
   }
   c->DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? static_cast<unsigned>(DFCS_PUSHED) : 0u));
+  return r;
+}
+
+void TButton::Paint() {
+  TCanvas* c = Canvas();
+  const TRect r = PaintFace();
   c->Brush()->SetStyle(bsClear);
   c->Font()->SetColor(Enabled() ? clBtnText : clGrayText);
   TRect tr = r;

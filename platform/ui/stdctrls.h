@@ -29,6 +29,9 @@ class TButton : public TCustomControl {
 
  protected:
   void Paint() override;
+  // Paints the default frame and the push-button face; returns the face's
+  // rectangle for the content.
+  TRect PaintFace();
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void KeyDown(Word& key, TShiftState shift) override;
