@@ -112,17 +112,22 @@ uint8_t TWPRTFTextIo::WriteSelectionWith(TWPTextWriter* writer, TStream* stream)
   return r;
 }
 
+// The save format: the one asked for, else the last loaded one, else RTF
+// for rich text and ANSI for plain text.
+std::unique_ptr<TWPTextWriter> TWPRTFTextIo::NewSaveWriter() const {
+  TWPLoadFormat fmt = SaveFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->LastLoadFormat;
+  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->KeepAttributes ? FormatRTF : FormatANSI;
+  if (fmt == FormatANSI) return std::make_unique<TWPTextWriter>();
+  return std::make_unique<TWPRTFWriter>();
+}
+
 void TWPRTFTextIo::SaveToStream(TStream* stream) {
   if (ExternalIo && !BypassExternal) {
     ExternalIo->Save(*this, *stream, false);
     return;
   }
-  TWPLoadFormat fmt = SaveFormat;
-  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->LastLoadFormat;
-  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->KeepAttributes ? FormatRTF : FormatANSI;
-  std::unique_ptr<TWPTextWriter> w;
-  if (fmt == FormatANSI) w = std::make_unique<TWPTextWriter>();
-  else w = std::make_unique<TWPRTFWriter>();
+  std::unique_ptr<TWPTextWriter> w = NewSaveWriter();
   LastResult = WriteWith(w.get(), stream);
 }
 
@@ -131,12 +136,7 @@ void TWPRTFTextIo::SaveSelectionToStream(TStream* stream) {
     ExternalIo->Save(*this, *stream, true);
     return;
   }
-  TWPLoadFormat fmt = SaveFormat;
-  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->LastLoadFormat;
-  if (fmt != FormatRTF && fmt != FormatANSI) fmt = Header->KeepAttributes ? FormatRTF : FormatANSI;
-  std::unique_ptr<TWPTextWriter> w;
-  if (fmt == FormatANSI) w = std::make_unique<TWPTextWriter>();
-  else w = std::make_unique<TWPRTFWriter>();
+  std::unique_ptr<TWPTextWriter> w = NewSaveWriter();
   LastResult = WriteSelectionWith(w.get(), stream);
 }
 

@@ -107,6 +107,7 @@ private:
   void CopyFrom(const TWPRTFText& source, bool fullCopy);
   // Range of the whole text and the engine's options.
   void PrepareWriter(TWPTextWriter* writer);
+  std::unique_ptr<TWPTextWriter> NewSaveWriter() const;
   void TakeObjects(TWPTextReader* reader);
 };
 
