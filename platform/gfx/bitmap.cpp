@@ -1,5 +1,6 @@
 // TGraphic, TBitmap, TMetafile, TIcon, TPicture (see bitmap.h).
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/cp1252.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,7 +17,7 @@ namespace {
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
-  if (!f) throw EFOpenError("Datei kann nicht geöffnet werden: " + path);
+  if (!f) throw EFOpenError(CP1252("Datei kann nicht geöffnet werden: ").str() + path);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
@@ -40,18 +41,20 @@ std::uint32_t BE32(const std::uint8_t* p) {
 // refused before the decoder allocates anything.
 void CheckPng(const std::uint8_t* d, std::size_t n) {
   static const std::uint8_t sig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (n < 8 || !std::equal(sig, sig + 8, d)) throw EInvalidGraphic("Ungültiges PNG-Bild: keine PNG-Datei");
+  if (n < 8 || !std::equal(sig, sig + 8, d)) throw EInvalidGraphic(CP1252("Ungültiges PNG-Bild: keine PNG-Datei").str());
   std::size_t pos = 8;
   bool first = true, end = false;
   while (pos + 8 <= n) {
     std::uint32_t len = BE32(d + pos);
     const std::uint8_t* type = d + pos + 4;
-    if (len > n - pos - 8 || n - pos - 8 - len < 4) throw EInvalidGraphic("Ungültiges PNG-Bild: abgeschnitten");
+    if (len > n - pos - 8 || n - pos - 8 - len < 4) throw EInvalidGraphic(CP1252("Ungültiges PNG-Bild: abgeschnitten").str());
     if (first) {
       if (std::string(reinterpret_cast<const char*>(type), 4) != "IHDR" || len < 13)
-        throw EInvalidGraphic("Ungültiges PNG-Bild: Kopf fehlt");
-      long long w = BE32(d + pos + 8), h = BE32(d + pos + 12);
-      if (w <= 0 || h <= 0 || w * h > kMaxImagePixels) throw EInvalidGraphic("Ungültiges PNG-Bild: Größe");
+        throw EInvalidGraphic(CP1252("Ungültiges PNG-Bild: Kopf fehlt").str());
+      // Both sides may be near 2^32: compare by division, never by a product
+      // that could overflow.
+      const long long w = BE32(d + pos + 8), h = BE32(d + pos + 12);
+      if (w <= 0 || h <= 0 || w > kMaxImagePixels / h) throw EInvalidGraphic(CP1252("Ungültiges PNG-Bild: Größe").str());
       first = false;
     }
     if (std::string(reinterpret_cast<const char*>(type), 4) == "IEND") {
@@ -60,7 +63,7 @@ void CheckPng(const std::uint8_t* d, std::size_t n) {
     }
     pos += 12 + len;
   }
-  if (!end) throw EInvalidGraphic("Ungültiges PNG-Bild: abgeschnitten");
+  if (!end) throw EInvalidGraphic(CP1252("Ungültiges PNG-Bild: abgeschnitten").str());
 }
 
 std::string ResourceDir() {
@@ -103,7 +106,7 @@ void TGraphic::SaveToFile(const std::string& path) const { WriteFileBytes(path, 
 
 namespace {
 std::vector<std::uint8_t> ReadStreamBytes(TStream& s, std::int64_t count) {
-  if (count < 0 || count > (std::int64_t(1) << 30)) throw EInvalidGraphic("Bilddaten zu groß");
+  if (count < 0 || count > (std::int64_t(1) << 30)) throw EInvalidGraphic(CP1252("Bilddaten zu groß").str());
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
   if (count) s.ReadBuffer(bytes.data(), static_cast<int>(count));
   return bytes;
@@ -311,7 +314,7 @@ void TMetafile::LoadFromBytes(const std::uint8_t* d, std::size_t n) {
   if (n >= 22 && d[0] == 0xD7 && d[1] == 0xCD && d[2] == 0xC6 && d[3] == 0x9A) {
     // Placeable metafile: bounding box in units of `inch` per inch.
     int inch = u16(14);
-    if (inch <= 0) throw EInvalidGraphic("Ungültige Metadatei");
+    if (inch <= 0) throw EInvalidGraphic(CP1252("Ungültige Metadatei").str());
     width_ = MulDiv(i16(10) - i16(6), 96, inch);
     height_ = MulDiv(i16(12) - i16(8), 96, inch);
     enhanced_ = false;
@@ -321,7 +324,7 @@ void TMetafile::LoadFromBytes(const std::uint8_t* d, std::size_t n) {
     height_ = MulDiv(i32(36) - i32(28), 96, 2540);
     enhanced_ = true;
   } else {
-    throw EInvalidGraphic("Ungültige Metadatei");
+    throw EInvalidGraphic(CP1252("Ungültige Metadatei").str());
   }
   data_.assign(d, d + n);
   Changed();
@@ -348,9 +351,9 @@ void TMetafile::Draw(TCanvas& canvas, const TRect& r) {
 
 void TIcon::LoadFromBytes(const std::uint8_t* d, std::size_t n) {
   if (n < 6 || d[0] != 0 || d[1] != 0 || (d[2] != 1 && d[2] != 2) || d[3] != 0)
-    throw EInvalidGraphic("Ungültiges Symbol");
+    throw EInvalidGraphic(CP1252("Ungültiges Symbol").str());
   int count = d[4] | (d[5] << 8);
-  if (count <= 0 || n < 6 + static_cast<std::size_t>(count) * 16) throw EInvalidGraphic("Ungültiges Symbol");
+  if (count <= 0 || n < 6 + static_cast<std::size_t>(count) * 16) throw EInvalidGraphic(CP1252("Ungültiges Symbol").str());
   // The largest image, deeper colours winning ties.
   int best = -1;
   long long bestScore = -1;
@@ -366,7 +369,7 @@ void TIcon::LoadFromBytes(const std::uint8_t* d, std::size_t n) {
   const std::uint8_t* e = d + 6 + best * 16;
   std::size_t size = e[8] | (e[9] << 8) | (e[10] << 16) | (static_cast<std::size_t>(e[11]) << 24);
   std::size_t off = e[12] | (e[13] << 8) | (e[14] << 16) | (static_cast<std::size_t>(e[15]) << 24);
-  if (off > n || size > n - off) throw EInvalidGraphic("Ungültiges Symbol: abgeschnitten");
+  if (off > n || size > n - off) throw EInvalidGraphic(CP1252("Ungültiges Symbol: abgeschnitten").str());
   if (size >= 8 && d[off] == 0x89 && d[off + 1] == 'P') {
     image_.LoadFromBytes(d + off, size);
     mask_.assign(static_cast<std::size_t>(image_.Width()) * image_.Height(), false);

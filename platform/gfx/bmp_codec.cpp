@@ -7,11 +7,12 @@
 #include <cstring>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/cp1252.h"
 
 namespace bmpcodec {
 namespace {
 
-[[noreturn]] void Bad(const std::string& why) { throw EInvalidGraphic("Ungültiges Bitmap: " + why); }
+[[noreturn]] void Bad(const std::string& why) { throw EInvalidGraphic(CP1252("Ungültiges Bitmap: ").str() + why); }
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t U32(const std::uint8_t* p) {
@@ -59,13 +60,13 @@ void DecodeRle(const std::uint8_t* p, std::size_t n, int bpp, int w, int h, std:
     } else if (val == 1) {
       return;
     } else if (val == 2) {
-      if (i + 1 >= n) Bad("Lauflängen-Daten abgeschnitten");
+      if (i + 1 >= n) Bad(CP1252("Lauflängen-Daten abgeschnitten").str());
       x += p[i];
       y += p[i + 1];
       i += 2;
     } else {
       std::size_t bytes = bpp == 8 ? val : (val + 1) / 2;
-      if (i + bytes > n) Bad("Lauflängen-Daten abgeschnitten");
+      if (i + bytes > n) Bad(CP1252("Lauflängen-Daten abgeschnitten").str());
       for (int k = 0; k < val; ++k) put(bpp == 8 ? p[i + k] : (k & 1 ? p[i + k / 2] & 0x0F : p[i + k / 2] >> 4));
       i += (bytes + 1) & ~std::size_t(1);
     }
@@ -111,9 +112,9 @@ TDecoded Decode(const std::uint8_t* data, std::size_t size, bool withFileHeader,
   bool topDown = ht < 0;
   if (topDown) ht = -ht;
   if (icon) ht /= 2;
-  if (w <= 0 || ht <= 0) Bad("Breite oder Höhe ist null");
-  if (w * ht > kMaxImagePixels) Bad("Bild zu groß");
-  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) Bad("Farbtiefe nicht unterstützt");
+  if (w <= 0 || ht <= 0) Bad(CP1252("Breite oder Höhe ist null").str());
+  if (w * ht > kMaxImagePixels) Bad(CP1252("Bild zu groß").str());
+  if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) Bad(CP1252("Farbtiefe nicht unterstützt").str());
   std::size_t pos = base + hsize;
   if (compression == 3 && hsize == 40) {  // bit fields follow the header
     if (size < pos + 12) Bad("Farbmasken abgeschnitten");
@@ -123,11 +124,11 @@ TDecoded Decode(const std::uint8_t* data, std::size_t size, bool withFileHeader,
     pos += 12;
   }
   if (compression != 0 && compression != 3 && !(compression == 1 && bpp == 8) && !(compression == 2 && bpp == 4))
-    Bad("Kompression nicht unterstützt");
+    Bad(CP1252("Kompression nicht unterstützt").str());
   TDecoded out;
   if (bpp <= 8) {
     std::size_t entries = clrUsed ? clrUsed : (1u << bpp);
-    if (entries > 256) Bad("Palette zu groß");
+    if (entries > 256) Bad(CP1252("Palette zu groß").str());
     std::size_t esz = hsize == 12 ? 3 : 4;
     if (size < pos + entries * esz) Bad("Palette abgeschnitten");
     for (std::size_t i = 0; i < entries; ++i) {
@@ -148,7 +149,7 @@ TDecoded Decode(const std::uint8_t* data, std::size_t size, bool withFileHeader,
     // Two bytes give at most 255 pixels or the rest of a row, so the data
     // bounds the picture before anything is allocated.
     const long long bytes = static_cast<long long>(size - std::min(size, pos));
-    if (w * ht > (bytes / 2 + 1) * std::max<long long>(255, w)) Bad("Lauflängen-Daten zu kurz für die Größe");
+    if (w * ht > (bytes / 2 + 1) * std::max<long long>(255, w)) Bad(CP1252("Lauflängen-Daten zu kurz für die Größe").str());
     std::vector<std::uint8_t> idx(static_cast<std::size_t>(W) * H, 0);
     DecodeRle(data + pos, size - pos, bpp, W, H, idx);
     out.Pixels.Resize(W, H);

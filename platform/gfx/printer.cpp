@@ -1,5 +1,6 @@
 // TPrinter (see printer.h).
 #include "platform/gfx/printer.h"
+#include "platform/rtl/cp1252.h"
 
 #include <filesystem>
 
@@ -62,13 +63,13 @@ const std::vector<std::string>& TPrinter::Printers() {
 }
 
 void TPrinter::CheckNotPrinting(const char* what) const {
-  if (job_) throw EPrinter(std::string("Während des Druckens nicht möglich: ") + what);
+  if (job_) throw EPrinter(CP1252("Während des Druckens nicht möglich: ").str() + what);
 }
 
 void TPrinter::SetPrinterIndex(int index) {
   CheckNotPrinting("Drucker wechseln");
   if (index == -1) index = 0;
-  if (index < 0 || index >= static_cast<int>(Printers().size())) throw EPrinter("Drucker-Index außerhalb des Bereichs");
+  if (index < 0 || index >= static_cast<int>(Printers().size())) throw EPrinter(CP1252("Drucker-Index außerhalb des Bereichs").str());
   index_ = index;
   info_.reset();
 }
@@ -117,7 +118,7 @@ int TPrinter::PageHeight() { return Caps().VertRes; }
 void TPrinter::BeginDoc() {
   CheckNotPrinting("Druck beginnen");
   TGfxPlatform* p = GfxPlatform();
-  if (!p) throw EPrinter("Kein Drucksystem verfügbar");
+  if (!p) throw EPrinter(CP1252("Kein Drucksystem verfügbar").str());
   Printers();
   job_ = p->StartPrintJob(Settings());
   aborted_ = false;

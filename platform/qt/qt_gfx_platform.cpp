@@ -119,7 +119,7 @@ public:
     QImageReader reader(&buf);
     QSize sz = reader.size();
     if (sz.isValid() && static_cast<long long>(sz.width()) * sz.height() > kMaxImagePixels)
-      throw EInvalidGraphic("Bild zu groß");
+      throw EInvalidGraphic(CP1252("Bild zu groß").str());
     QImage img = reader.read();
     if (img.isNull()) throw EInvalidGraphic("Bild kann nicht gelesen werden: " + reader.errorString().toStdString());
     // Translucent pixels are laid on white.

@@ -1,5 +1,6 @@
 // Menu items, main and popup menus, the modal menu loop and shortcut routing.
 #include "platform/ui/menus.h"
+#include "platform/rtl/cp1252.h"
 
 #include <algorithm>
 
@@ -29,7 +30,7 @@ AnsiString KeyName(int vk) {
   if (vk >= VK_F1 && vk <= VK_F24) return "F" + std::to_string(vk - VK_F1 + 1);
   if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) return AnsiString(1, static_cast<char>(vk));
   switch (vk) {
-    case VK_BACK: return "Rück";
+    case VK_BACK: return CP1252("Rück").str();
     case VK_TAB: return "Tab";
     case VK_RETURN: return "Eingabe";
     case VK_ESCAPE: return "Esc";

@@ -8,6 +8,7 @@
 
 #include "gfx_test_util.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/cp1252.h"
 
 namespace {
 
@@ -154,6 +155,18 @@ TEST(Bitmaps, BadFilesRaiseClearErrorsWithoutHugeAllocations) {
   auto pngLiar = png;
   for (int i = 0; i < 4; ++i) pngLiar[16 + i] = pngLiar[20 + i] = (i == 1 ? 0xFF : 0);  // 65280 x 65280
   EXPECT_THROW(p.LoadFromBytes(pngLiar.data(), pngLiar.size()), EInvalidGraphic);
+  // Sides whose product does not fit in 64 bits are refused for their size.
+  const std::uint8_t huge[2][4] = {{0xFF, 0x00, 0x00, 0x09}, {0x95, 0x00, 0xFF, 0x05}};
+  for (int i = 0; i < 4; ++i) {
+    pngLiar[16 + i] = huge[0][i];
+    pngLiar[20 + i] = huge[1][i];
+  }
+  try {
+    p.LoadFromBytes(pngLiar.data(), pngLiar.size());
+    FAIL() << "accepted a 4278190089 x 2499805189 image";
+  } catch (const EInvalidGraphic& e) {
+    EXPECT_NE(std::string(e.what()).find(CP1252("Größe").str()), std::string::npos) << e.what();
+  }
 }
 
 TEST(Bitmaps, StreamsHoldABitmapFollowedByOtherData) {

@@ -2,6 +2,8 @@
 // popup menus driven by keys and mouse, and the picture of an open menu.
 #include <gtest/gtest.h>
 
+#include "platform/rtl/cp1252.h"
+
 #include "platform/qt/qt_window_host.h"
 #include "platform/ui/menus.h"
 #include "tests/ui/ui_test_util.h"
@@ -23,6 +25,7 @@ TEST(Menus, ShortCutTextAndHotkeys) {
   EXPECT_EQ(ShortCutToText(ShortCut(VK_F1, ssShift)), "Umschalt+F1");
   EXPECT_EQ(ShortCutToText(ShortCut(VK_NEXT, ssCtrl)), "Strg+Bild ab");
   EXPECT_EQ(ShortCutToText(ShortCut(VK_HOME, ssAlt)), "Alt+Pos1");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_BACK, 0)), CP1252("Rück").str());  // Windows-1252, as all texts
   Word key;
   TShiftState shift;
   ShortCutToKey(ShortCut(VK_F9, ssCtrl | ssAlt), key, shift);
