@@ -123,20 +123,11 @@ void BlockFile::Open(const std::string& path, bool writable) {
   blockSize_ = Get32(fixed + kHdrBlockSize);
   if (blockSize_ != 4096 && blockSize_ != 8192 && blockSize_ != 16384 && blockSize_ != 32768)
     Damaged("invalid block size");
+  // A journal left by a crash is replayed now; a new one is only made by
+  // the first commit, so that opening a table costs no disk flush.
   std::string jpath = JournalPath(path);
-  journalFd_ = ::open(jpath.c_str(), (writable ? O_RDWR | O_CREAT : O_RDONLY) | O_CLOEXEC, 0644);
-  if (journalFd_ < 0 && writable) RaiseIo(errno, "opening " + jpath);
-  if (writable) {
-    // The journal's directory entry must be durable before a commit relies
-    // on it.
-    size_t slash = path.find_last_of('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-      fsync(dfd);
-      ::close(dfd);
-    }
-  }
+  journalFd_ = ::open(jpath.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (journalFd_ < 0 && errno != ENOENT && writable) RaiseIo(errno, "opening " + jpath);
   Recover();
   if (fileSize_ < blockSize_) Damaged("file too short for a header block");
   Page* hp = Load(0);
@@ -311,6 +302,22 @@ void BlockFile::WriteDirect() {
   }
 }
 
+void BlockFile::EnsureJournal() {
+  if (journalFd_ >= 0) return;
+  std::string jpath = JournalPath(path_);
+  journalFd_ = ::open(jpath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (journalFd_ < 0) RaiseIo(errno, "opening " + jpath);
+  // The journal's directory entry must be durable before a commit relies
+  // on it.
+  size_t slash = path_.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
+  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    fsync(dfd);
+    ::close(dfd);
+  }
+}
+
 void BlockFile::Commit() {
   if (dirty_.empty()) return;
   if (failed_) RaiseFF(rcIOError, path_ + ": an earlier write failed; reopen the table");
@@ -325,6 +332,7 @@ void BlockFile::Commit() {
       fileSize_ = need;
     }
     if (journaled_) {
+      EnsureJournal();
       std::vector<JournalPage> jp;
       jp.reserve(dirty_.size());
       for (uint32_t no : dirty_) jp.push_back({no, pages_[no].data.get()});

@@ -123,6 +123,7 @@ private:
   void CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const;
   void CheckHeader();
   void Recover();
+  void EnsureJournal();  // creates the journal file on the first commit
   void WriteDirect();
   Page& Slot(uint32_t no);
   void DropPage(uint32_t no);

@@ -10,9 +10,9 @@
 // the next open replays (writing the same images again is harmless), so
 // the table always holds either all or none of a commit.
 //
-// Invariant between calls: the journal file is empty, wiped, or holds
-// exactly one complete commit whose blocks may or may not be in the table
-// file yet.
+// Invariant between calls: the journal file is absent (no commit since the
+// table was opened), empty, wiped, or holds exactly one complete commit
+// whose blocks may or may not be in the table file yet.
 #pragma once
 
 #include <cstdint>

@@ -97,6 +97,24 @@ TEST_F(JournalTest, TornOrDamagedJournalIsIgnored) {
   }
 }
 
+// Opening for writing makes no journal; the first commit does, and a clean
+// close removes it again.
+TEST_F(JournalTest, JournalIsMadeByTheFirstCommitOnly) {
+  const std::string jp = ffdetail::JournalPath(before_);
+  {
+    auto t = TffTable::Open(before_, TffOpenMode::ReadWrite);
+    EXPECT_FALSE(std::filesystem::exists(jp));
+    auto c = t->OpenCursor(0);
+    std::vector<uint8_t> r(static_cast<size_t>(dict_.RecordLength()));
+    FFInitRecord(dict_, r.data());
+    FFSetFieldString(dict_, r.data(), 0, "B");
+    c->InsertRecord(r.data());
+    EXPECT_TRUE(std::filesystem::exists(jp));
+  }
+  EXPECT_FALSE(std::filesystem::exists(jp));
+  EXPECT_EQ(Count(TffOpenMode::ReadOnly), 2u);
+}
+
 TEST(BlockFileChecks, DamageIsReportedWithTheFileAndBlock) {
   dbtest::ScratchDir dir("blocks");
   TffDataDictionary d(4096);
