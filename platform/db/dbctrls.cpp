@@ -3,6 +3,7 @@
 #include "platform/db/dbctrls.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "platform/rtl/sysutils.h"
 
@@ -14,6 +15,21 @@ void PublishDataProps(TClassInfo& ci) {
   PublishObject<C, TDataSource>(ci, "DataSource", &C::DataSource, &C::SetDataSource);
   PublishString<C>(ci, "DataField", &C::DataField, &C::SetDataField);
   PublishBool<C>(ci, "ReadOnly", &C::ReadOnly, &C::SetReadOnly);
+}
+
+// Hooks a control up to its field link: the link's events call the control's
+// handlers (a null handler stays unassigned), and a windowed control takes
+// the focus when the field asks for it.
+template <class C>
+void WireFieldLink(TFieldDataLink& link, C* c, void (C::*data)(), void (C::*editing)(), void (C::*update)()) {
+  link.SetControl(c);
+  link.OnDataChange = [c, data](TObject*) { (c->*data)(); };
+  if (editing) link.OnEditingChange = [c, editing](TObject*) { (c->*editing)(); };
+  if (update) link.OnUpdateData = [c, update](TObject*) { (c->*update)(); };
+  if constexpr (std::is_base_of_v<TWinControl, C>)
+    link.OnFocusRequest = [c](TObject*) {
+      if (c->CanFocus()) c->SetFocus();
+    };
 }
 
 // Whether `text` is one of the ";"-separated `values`, letter case ignored.
@@ -93,8 +109,7 @@ void TDBText::PublishProperties(TClassInfo& ci) {
 TDBText::TDBText(TComponent* owner) : TLabel(owner) {
   SetAutoSize(false);
   SetShowAccelChar(false);
-  dataLink_.SetControl(this);
-  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
+  WireFieldLink<TDBText>(dataLink_, this, &TDBText::DataChange, nullptr, nullptr);
 }
 
 TDBText::~TDBText() { dataLink_.SetDataSource(nullptr); }
@@ -113,13 +128,7 @@ void TDBEdit::PublishProperties(TClassInfo& ci) { PublishDataProps<TDBEdit>(ci);
 
 TDBEdit::TDBEdit(TComponent* owner) : TCustomMaskEdit(owner) {
   TCustomEdit::SetReadOnly(true);
-  dataLink_.SetControl(this);
-  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
-  dataLink_.OnEditingChange = [this](TObject*) { EditingChange(); };
-  dataLink_.OnUpdateData = [this](TObject*) { UpdateData(); };
-  dataLink_.OnFocusRequest = [this](TObject*) {
-    if (CanFocus()) SetFocus();
-  };
+  WireFieldLink<TDBEdit>(dataLink_, this, &TDBEdit::DataChange, &TDBEdit::EditingChange, &TDBEdit::UpdateData);
 }
 
 TDBEdit::~TDBEdit() { dataLink_.SetDataSource(nullptr); }
@@ -213,13 +222,7 @@ void TDBMemo::PublishProperties(TClassInfo& ci) {
 
 TDBMemo::TDBMemo(TComponent* owner) : TMemo(owner) {
   TCustomEdit::SetReadOnly(true);
-  dataLink_.SetControl(this);
-  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
-  dataLink_.OnEditingChange = [this](TObject*) { EditingChange(); };
-  dataLink_.OnUpdateData = [this](TObject*) { UpdateData(); };
-  dataLink_.OnFocusRequest = [this](TObject*) {
-    if (CanFocus()) SetFocus();
-  };
+  WireFieldLink<TDBMemo>(dataLink_, this, &TDBMemo::DataChange, &TDBMemo::EditingChange, &TDBMemo::UpdateData);
 }
 
 TDBMemo::~TDBMemo() { dataLink_.SetDataSource(nullptr); }
@@ -344,12 +347,7 @@ void TDBCheckBox::PublishProperties(TClassInfo& ci) {
 
 TDBCheckBox::TDBCheckBox(TComponent* owner) : TCheckBox(owner) {
   SetState(cbUnchecked);
-  dataLink_.SetControl(this);
-  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
-  dataLink_.OnUpdateData = [this](TObject*) { UpdateData(); };
-  dataLink_.OnFocusRequest = [this](TObject*) {
-    if (CanFocus()) SetFocus();
-  };
+  WireFieldLink<TDBCheckBox>(dataLink_, this, &TDBCheckBox::DataChange, nullptr, &TDBCheckBox::UpdateData);
 }
 
 TDBCheckBox::~TDBCheckBox() { dataLink_.SetDataSource(nullptr); }
@@ -425,9 +423,8 @@ void TDBRadioGroup::PublishProperties(TClassInfo& ci) {
 TDBRadioGroup::TDBRadioGroup(TComponent* owner) : TGroupBox(owner) {
   items_.OnChange = [this](TObject*) { UpdateButtons(); };
   values_.OnChange = [this](TObject*) { DataChange(); };
-  dataLink_.SetControl(this);
-  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
-  dataLink_.OnUpdateData = [this](TObject*) { UpdateData(); };
+  WireFieldLink<TDBRadioGroup>(dataLink_, this, &TDBRadioGroup::DataChange, nullptr, &TDBRadioGroup::UpdateData);
+  // The checked button takes the focus, not the group.
   dataLink_.OnFocusRequest = [this](TObject*) {
     if (itemIndex_ >= 0 && buttons_[static_cast<size_t>(itemIndex_)]->CanFocus())
       buttons_[static_cast<size_t>(itemIndex_)]->SetFocus();
