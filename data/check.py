@@ -8,8 +8,11 @@ unique ids and keys, resolvable references and links, and coverage of all
 366 days by births, deaths and events.  Exit status 1 when any error was
 found, so the check can gate a build.
 """
+import functools
+import math
 import os
 import re
+import statistics
 import sys
 from collections import Counter, defaultdict
 
@@ -318,6 +321,7 @@ SAYING_SOURCES = {
 POETS = {10: ("Goethe", "Johann Wolfgang von Goethe"), 11: ("Jean Paul",)}
 
 
+@functools.lru_cache(maxsize=None)
 def fortunes(name):
     """The sayings of a fortune file as (text, author) pairs."""
     path = os.path.join(FORTUNES_DIR, name)
@@ -344,14 +348,47 @@ def fortunes(name):
     return result
 
 
+MAX_SAYING_LENGTH = 300   # what a saying window shows
+SAYING_GAP = 31           # one category repeats a saying only this many days later
+
+
+def crude_stems():
+    """Word starts of crude texts (sprueche/derb.txt), lower case."""
+    return [f[0].lower() for _, _, f in records(os.path.join("sprueche", "derb.txt"), 1)]
+
+
+def saying_shown(text, stems):
+    """A saying is shown when it fits the window and no word starts crudely."""
+    if len(text) > MAX_SAYING_LENGTH:
+        return False
+    return not stems or not crude_pattern(tuple(stems)).search(text.lower())
+
+
+@functools.lru_cache(maxsize=8)
+def crude_pattern(stems):
+    # a stem counts at the text's start or after a character that is no letter or digit
+    return re.compile(r"(?<![^\W_])(?:" + "|".join(re.escape(s) for s in stems) + ")")
+
+
+def saying_key(text):
+    return "".join(c for c in text.lower() if c.isalnum())
+
+
 def check_sayings():
-    """Validates the own saying files and counts what each category gets."""
-    own_dir = os.path.join(HERE, "sprueche")
+    """Validates the own saying files and counts what each category gets:
+    crude or overlong texts are left out, and every category needs enough
+    different sayings to fill a month without repeating one."""
+    stems = crude_stems()
     counts = []
     for cat, (title, files, own) in SAYING_SOURCES.items():
         n = 0
+        keys = set()
         if own:
             for path, no, f in records(os.path.join("sprueche", own), 2):
+                text = f[1] if own == "bauernregeln.txt" else f[0]
+                if text and not saying_shown(text, stems):
+                    err(path, no, f"Spruch derb oder länger als {MAX_SAYING_LENGTH} Zeichen")
+                keys.add(saying_key(text))
                 if own == "bauernregeln.txt":
                     if f[0]:
                         try:
@@ -371,12 +408,88 @@ def check_sayings():
                 items = [i for i in items if i[1].split(" (")[0].split(",")[0] in POETS[cat]]
             elif name == "zitate":
                 items = [i for i in items if not any(i[1].startswith(p) for ps in POETS.values() for p in ps)]
+            items = [i for i in items if saying_shown(i[0], stems)]
+            keys.update(saying_key(i[0]) for i in items)
             n += len(items)
         counts.append(f"{cat} {title}: {n}")
+        if len(keys) < SAYING_GAP and (own or os.path.isdir(FORTUNES_DIR)):
+            errors.append(f"Sprüche: Kategorie {cat} ({title}) hat nur {len(keys)} verschiedene Sprüche, "
+                          f"zu wenige für {SAYING_GAP} Tage ohne Wiederholung")
     if not os.path.isdir(FORTUNES_DIR):
         print("  Sprüche:             fortunes-de fehlt, nur eigene Einträge gezählt")
     print("  Sprüche je Kategorie (Quelleinträge, 366 nötig, sonst Wiederholung):")
     print("    " + "; ".join(counts))
+
+
+# Words too common to say what an event is about.
+EVENT_STOPWORDS = set("""eine einer einem einen eines wird werden wurde nach sich seine seiner seinem
+seinen ihre ihrer ihren ihrem über unter gegen durch zwischen erste ersten erster erstes zwei drei noch
+auch dass damit diese dieser dieses beim für vom zum zur mehr wieder""".split())
+
+
+def event_words(text):
+    """What an event text is about: linked persons and word stems."""
+    words = {"p" + pid for _, pid in LINK_RE.findall(text)}
+    plain = LINK_RE.sub(lambda m: m.group(1), text)
+    for w in re.findall(r"\w+", plain.lower()):
+        if len(w) >= 4 and w not in EVENT_STOPWORDS:
+            words.add(w[:6])
+    return words
+
+
+def duplicate_events(by_date):
+    """(line, other line) of events that repeat another of the same day and
+    year: both name the same person, or the words they share are those rare
+    in the whole file and weigh at least a fifth of the lighter text
+    (weight of a word: log of events per events using it)."""
+    texts = [(no, event_words(t)) for day in by_date.values() for no, t in day]
+    if not texts:
+        return []
+    use = Counter(w for _, ws in texts for w in ws)
+    weight = {w: math.log(len(texts) / n) for w, n in use.items()}
+    found = []
+    for day in by_date.values():
+        seen = []
+        for no, text in day:
+            words = event_words(text)
+            for other, owords in seen:
+                shared = words & owords
+                persons = any(w.startswith("p") and w[1:].isdigit() for w in shared)
+                light = min(sum(weight[w] for w in words), sum(weight[w] for w in owords)) or 1
+                if persons or sum(weight[w] for w in shared) >= DUPLICATE_SHARE * light:
+                    found.append((no, other))
+                    break
+            seen.append((no, words))
+    return found
+
+
+DUPLICATE_SHARE = 0.2
+
+
+# A day page needs this much to be worth opening: at least so many births,
+# deaths and events on every day, at least so many on the median day, and a
+# name day on every day.
+DAY_MINIMUM = {"Geburten": 1, "Todestage": 1, "Ereignisse": 2}
+MEDIAN_MINIMUM = {"Geburten": 3, "Todestage": 3, "Ereignisse": 4}
+NAME_DAY_EVERY_DAY = True
+
+
+def coverage_errors(all_days, counts, patron_days):
+    """Days below the minimums, medians below theirs, days without a name day."""
+    found = []
+    for what, table in counts.items():
+        low = [d for d in all_days if len(table[d]) < DAY_MINIMUM.get(what, 0)]
+        if low:
+            found.append(f"{what}: {len(low)} Tage mit weniger als {DAY_MINIMUM[what]}: "
+                         + ", ".join(f"{d}.{m}." for m, d in low))
+        median = statistics.median(len(table[d]) for d in all_days)
+        if median < MEDIAN_MINIMUM.get(what, 0):
+            found.append(f"{what}: Median {median:g} je Tag, mindestens {MEDIAN_MINIMUM[what]} nötig")
+    if NAME_DAY_EVERY_DAY:
+        missing = [d for d in all_days if d not in patron_days]
+        if missing:
+            found.append("Namenstage fehlen an " + ", ".join(f"{d}.{m}." for m, d in missing))
+    return found
 
 
 def main():
@@ -407,7 +520,11 @@ def main():
             err(path, no, f"Id {pid} doppelt")
         name = f[1]
         key = name.split(",")[0].split(" (")[0].split()[0] if name else ""
-        persons[pid] = {"name": name, "key": key, "f": f}
+        try:
+            death = parse_date(f[7])
+        except ValueError:
+            death = (0, 0, 0, 0, 1)
+        persons[pid] = {"name": name, "key": key, "f": f, "died_bc": bool(death[2] and not death[4])}
 
     births = defaultdict(list)
     deaths = defaultdict(list)
@@ -481,6 +598,7 @@ def main():
     events = defaultdict(list)
     ev_ids = set()
     ev_count = 0
+    by_date = defaultdict(list)
     for path, no, f in records("ereignisse.txt", 3):
         if f[0] in ev_ids:
             err(path, no, f"Id {f[0]} doppelt")
@@ -488,12 +606,20 @@ def main():
         try:
             d, m, y = check_event_date(f[1])
             events[(m, d)].append(y)
+            by_date[(d, m, y)].append((no, f[2]))
         except ValueError as e:
             err(path, no, str(e))
         if len(f[2]) < 15:
             err(path, no, "Text fehlt oder zu kurz")
         check_links(path, no, f[2], persons)
+        # the event table has no era: its years are after Christ
+        for shown, pid in LINK_RE.findall(f[2]):
+            p = persons.get(int(pid))
+            if p and p["died_bc"]:
+                err(path, no, f"Ereignis nach Christus verweist auf [[{shown}|{pid}]], gestorben vor Christus")
         ev_count += 1
+    for no, other in duplicate_events(by_date):
+        err(os.path.join(HERE, "ereignisse.txt"), no, f"Ereignis doppelt: gleicher Tag und gleiches Thema wie Zeile {other}")
 
     # names and patrons
     names = {}
@@ -603,6 +729,7 @@ def main():
     def days(lst):
         return ", ".join(f"{d}.{m}." for m, d in lst) if lst else "keine"
 
+
     print("Datenbericht")
     print(f"  Personen:            {len(persons)} (v.Chr.-Daten {bc}, unsichere Daten {uncertain}, Altnamen {alt})")
     print(f"  Ereignisse:          {ev_count}")
@@ -617,6 +744,12 @@ def main():
     print(f"  Tage ohne Todestag:  {len(no_death)}: {days(no_death)}")
     print(f"  Tage ohne Ereignis:  {len(no_event)}: {days(no_event)}")
     print(f"  Tage ohne Namenstag: {len(no_patron)}: {days(no_patron)}")
+    counts = {"Geburten": births, "Todestage": deaths, "Ereignisse": events}
+    for what, table in counts.items():
+        per_day = sorted(len(table[d]) for d in all_days)
+        print(f"  {what + ' je Tag:':21}Median {statistics.median(per_day):g}, Minimum {per_day[0]}")
+    for e in coverage_errors(all_days, counts, patron_days):
+        errors.append(e)
     unused = [p for p in places if p not in used_places]
     if unused:
         warnings.append(f"orte.txt: {len(unused)} Orte unbenutzt: {', '.join(unused[:10])}")

@@ -56,6 +56,18 @@ class FieldSplitting(unittest.TestCase):
         self.assertEqual(check.split_fields("a||b"), ["a", "", "b"])
 
 
+def write_sayings(tmp, own=None):
+    """Own saying files with enough different sayings for a month each."""
+    os.makedirs(os.path.join(tmp, "sprueche"), exist_ok=True)
+    texts = {name: "".join(f"Spruch Nummer {i}|\n" for i in range(31))
+             for name in ("bibel.txt", "liebe.txt", "katheder.txt")}
+    texts["bauernregeln.txt"] = "".join(f"|Regel Nummer {i}\n" for i in range(31))
+    texts["derb.txt"] = "# Wortanfänge\nmist\n"
+    texts.update(own or {})
+    for name, text in texts.items():
+        write(os.path.join(tmp, "sprueche", name), text)
+
+
 GOOD = {
     "nationen.txt": "1|D|Deutschland\n",
     "berufe.txt": "1|Dichter|Dichterin|\n",
@@ -73,17 +85,18 @@ GOOD = {
 
 
 class SourceFiles(unittest.TestCase):
-    def run_checker(self, **changes):
+    def run_checker(self, minimums=None, **changes):
         files = dict(GOOD)
         files.update(changes)
         with tempfile.TemporaryDirectory() as tmp:
-            os.mkdir(os.path.join(tmp, "sprueche"))
-            for name in ("bauernregeln.txt", "bibel.txt", "liebe.txt", "katheder.txt"):
-                write(os.path.join(tmp, "sprueche", name), "")
+            write_sayings(tmp)
             for name, text in files.items():
                 write(os.path.join(tmp, name), "# Kopf\n" + text)
-            saved = check.HERE
+            saved = check.HERE, check.DAY_MINIMUM, check.MEDIAN_MINIMUM, check.NAME_DAY_EVERY_DAY
             check.HERE = tmp
+            # a handful of lines cannot fill the year's pages; coverage has tests of its own
+            check.DAY_MINIMUM, check.MEDIAN_MINIMUM, check.NAME_DAY_EVERY_DAY = {}, {}, False
+            check.DAY_MINIMUM.update(minimums or {})
             check.errors.clear()
             check.warnings.clear()
             out = io.StringIO()
@@ -91,7 +104,7 @@ class SourceFiles(unittest.TestCase):
                 with contextlib.redirect_stdout(out):
                     rc = check.main()
             finally:
-                check.HERE = saved
+                check.HERE, check.DAY_MINIMUM, check.MEDIAN_MINIMUM, check.NAME_DAY_EVERY_DAY = saved
             return rc, list(check.errors), out.getvalue()
 
     def assertRefused(self, expected, **changes):
@@ -156,15 +169,9 @@ class SourceFiles(unittest.TestCase):
                            **{"patrone.txt": "24.06|m|Hans|1|hl. Johannes|2\n"})
         self.assertRefused("Person '77' unbekannt", **{"patrone.txt": "24.06|m|Hans|77||\n"})
 
-    def test_own_saying_files_are_validated(self):
-        rc, errors, _ = self.run_checker()
-        self.assertEqual(errors, [])
+    def saying_errors(self, **own):
         with tempfile.TemporaryDirectory() as tmp:
-            os.mkdir(os.path.join(tmp, "sprueche"))
-            for name in ("bibel.txt", "liebe.txt", "katheder.txt"):
-                write(os.path.join(tmp, "sprueche", name), "Text|\n")
-            write(os.path.join(tmp, "sprueche", "bauernregeln.txt"), 
-                "31.11|Kein Tag.\n|Ohne Tag geht es auch.\n")
+            write_sayings(tmp, own)
             saved = check.HERE
             check.HERE = tmp
             check.errors.clear()
@@ -173,7 +180,82 @@ class SourceFiles(unittest.TestCase):
                     check.check_sayings()
             finally:
                 check.HERE = saved
-            self.assertEqual(check.errors, ["bauernregeln.txt:1: Tag '31.11' ungültig"])
+            return list(check.errors)
+
+    def test_own_saying_files_are_validated(self):
+        rc, errors, _ = self.run_checker()
+        self.assertEqual(errors, [])
+        rules = "31.11|Kein Tag.\n|Ohne Tag geht es auch.\n" + "".join(f"|Regel {i}\n" for i in range(31))
+        self.assertEqual(self.saying_errors(**{"bauernregeln.txt": rules}),
+                         ["bauernregeln.txt:1: Tag '31.11' ungültig"])
+
+    def test_crude_and_overlong_own_sayings_are_refused(self):
+        fill = "".join(f"Spruch Nummer {i}|\n" for i in range(31))
+        errors = self.saying_errors(**{"bibel.txt": fill + "Vom Misthaufen aus.|\n" + "W" * 301 + "|\n"})
+        self.assertEqual(errors, ["bibel.txt:32: Spruch derb oder länger als 300 Zeichen",
+                                  "bibel.txt:33: Spruch derb oder länger als 300 Zeichen"])
+        # a stem counts only at a word start, in any case
+        self.assertTrue(check.saying_shown("Kompost ist kein Unrat.", ["post"]))
+        self.assertFalse(check.saying_shown("Die Postkutsche kommt.", ["post"]))
+        self.assertFalse(check.saying_shown("POST!", ["post"]))
+        self.assertTrue(check.saying_shown("W" * 300, []))
+        self.assertFalse(check.saying_shown("W" * 301, []))
+
+    def test_a_category_must_fill_a_month_without_repeating(self):
+        # thirty different sayings and one repeated (case and marks aside) are too few
+        few = "".join(f"Spruch Nummer {i}|\n" for i in range(30)) + "SPRUCH NUMMER 0!|\n"
+        errors = self.saying_errors(**{"liebe.txt": few})
+        self.assertEqual(len(errors), 1)
+        self.assertIn("Kategorie 5", errors[0])
+        self.assertIn("30 verschiedene", errors[0])
+
+    def test_events_after_christ_must_not_link_persons_who_died_before(self):
+        people = GOOD["personen.txt"] + "3|Caesar, Gaius Julius|||m|100v|Weimar|15.3.44v|Weimar|D|Dichter||||\n"
+        self.assertRefused("gestorben vor Christus", **{
+            "personen.txt": people,
+            "ereignisse.txt": "1|15.3.44|[[Caesar|3]] wird im Senat ermordet.\n"})
+        # a person born before and dead after Christ may well have events
+        people = GOOD["personen.txt"] + "3|Augustus|||m|23.9.63v|Weimar|19.8.14|Weimar|D|Dichter||||\n"
+        rc, errors, _ = self.run_checker(**{"personen.txt": people,
+                                            "ereignisse.txt": "1|19.8.14|[[Augustus|3]] stirbt in Nola.\n"})
+        self.assertEqual(errors, [])
+
+    def test_duplicate_events_of_a_day_are_refused(self):
+        # weights need a file of some size: twenty events on other days
+        other = "".join(f"{i}|{i}.3.1900|Ereignis Nummer {i} im März.\n" for i in range(1, 21))
+        # the same person on the same day
+        self.assertRefused("Ereignis doppelt", **{"ereignisse.txt": other +
+                           "21|9.5.1805|[[Schiller|2]] stirbt in Weimar.\n"
+                           "22|9.5.1805|Der Dichter [[Friedrich Schiller|2]] ist tot.\n"})
+        # a rare word both texts are about
+        self.assertRefused("ereignisse.txt:23: Ereignis doppelt: gleicher Tag und gleiches Thema wie Zeile 22",
+                           **{"ereignisse.txt": other +
+                              "21|4.2.1945|In Jalta beginnt die Konferenz.\n"
+                              "22|4.2.1945|In Jalta beraten die Großen Drei.\n"})
+        # different things on the same day, and the same thing in another year
+        rc, errors, _ = self.run_checker(**{"ereignisse.txt": other +
+                                            "21|4.2.1945|In Jalta beginnt die Konferenz.\n"
+                                            "22|4.2.1945|Ein Sturm zerstört die Ernte in Weimar.\n"
+                                            "23|4.2.1946|In Jalta beraten die Großen Drei.\n"})
+        self.assertEqual(errors, [])
+
+    def test_pages_of_every_day_must_be_filled(self):
+        rc, errors, out = self.run_checker(minimums={"Ereignisse": 1})
+        self.assertIn("Ereignisse: 365 Tage mit weniger als 1", errors[0])
+        self.assertIn("Ereignisse je Tag:   Median 0, Minimum 0", out)
+        all_days = [(m, d) for m in range(1, 13) for d in range(1, check.days_in_month(m, 2000, 1) + 1)]
+        full = {d: [1900, 1901] for d in all_days}
+        thin = dict(full)
+        thin[(2, 29)] = [1900]
+        saved = check.DAY_MINIMUM, check.MEDIAN_MINIMUM
+        check.DAY_MINIMUM, check.MEDIAN_MINIMUM = {"Geburten": 2}, {"Geburten": 2, "Todestage": 3}
+        try:
+            self.assertEqual(check.coverage_errors(all_days, {"Geburten": full, "Todestage": full}, set(all_days)),
+                             ["Todestage: Median 2 je Tag, mindestens 3 nötig"])
+            self.assertEqual(check.coverage_errors(all_days, {"Geburten": thin}, set(all_days) - {(4, 15)}),
+                             ["Geburten: 1 Tage mit weniger als 2: 29.2.", "Namenstage fehlen an 15.4."])
+        finally:
+            check.DAY_MINIMUM, check.MEDIAN_MINIMUM = saved
 
     def test_link_text_that_names_someone_else_warns(self):
         rc, errors, _ = self.run_checker(**{"ereignisse.txt": "1|9.11.1989|Rede von [[Kennedy|1]] in Berlin.\n"})

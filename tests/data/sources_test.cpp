@@ -3,6 +3,7 @@
 // sayings over the year, and the refusal of bad lines with file and line.
 #include <sys/wait.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <set>
 
@@ -84,15 +85,47 @@ TEST(Sources, SayingsFillTheYearInOrder) {
     for (const auto& s : days) EXPECT_FALSE(s.Text.empty()) << c;
     const int n = d.SayingSources[static_cast<size_t>(c)];
     ASSERT_GT(n, 0) << c;
-    // Fewer sayings than days: repeated in order.
+    // Fewer sayings than days: every one of them comes, and again.
     if (c != 8 && n < 366) {
-      EXPECT_EQ(days[static_cast<size_t>(n)].Text, days[0].Text) << c;
+      std::set<AnsiString> texts;
+      for (const auto& s : days) texts.insert(s.Text);
+      EXPECT_LE(texts.size(), static_cast<size_t>(n)) << c;
+      EXPECT_GE(texts.size(), static_cast<size_t>(n) * 9 / 10) << c;
     }
   }
   // Goethe and Jean Paul get only their own quotations.
   for (const auto& s : d.Sayings[10]) EXPECT_NE(s.Source.find("Goethe"), std::string::npos) << s.Source;
   for (const auto& s : d.Sayings[11]) EXPECT_EQ(s.Source.rfind("Jean Paul", 0), 0u) << s.Source;
   for (const auto& s : d.Sayings[7]) EXPECT_EQ(s.Source.find("Goethe"), std::string::npos) << s.Source;
+  // No window gets a crude or overlong text, and no category repeats a
+  // saying within a month.
+  std::vector<AnsiString> stems;
+  {
+    std::ifstream derb(DataDir() + "/sprueche/derb.txt");
+    std::string stem;
+    while (std::getline(derb, stem))
+      if (!stem.empty() && stem[0] != '#') {
+        AnsiString a;
+        ASSERT_TRUE(Utf8ToCp1252(stem, a));
+        stems.push_back(a);
+      }
+  }
+  ASSERT_GT(stems.size(), 10u);
+  for (int c = 0; c < kSayingCategories; ++c) {
+    const auto& days = d.Sayings[static_cast<size_t>(c)];
+    for (size_t i = 0; i < days.size(); ++i) {
+      EXPECT_LE(days[i].Text.size(), kMaxSayingLength) << c << "/" << i;
+      AnsiString low = days[i].Text;
+      for (char& ch : low) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+      for (const auto& stem : stems) {
+        const size_t p = low.find(stem);
+        EXPECT_TRUE(p == std::string::npos || (p > 0 && std::isalnum(static_cast<unsigned char>(low[p - 1]))))
+            << c << ": " << Cp1252ToUtf8(days[i].Text);
+      }
+      for (size_t j = i + 1; j < days.size() && j < i + kSayingGap; ++j)
+        EXPECT_NE(days[i].Text, days[j].Text) << c << ": days " << i + 1 << " and " << j + 1;
+    }
+  }
   // Farmers' rules tied to a day stand on it (1 January = day 1, 1 March = day 61).
   std::ifstream in(DataDir() + "/sprueche/bauernregeln.txt");
   std::string line;
@@ -110,6 +143,35 @@ TEST(Sources, SayingsFillTheYearInOrder) {
     ++checked;
   }
   EXPECT_GT(checked, 20);
+}
+
+// Own sayings: crude and overlong ones are left out; a category that cannot
+// fill a month without repeating a saying stops the build.
+TEST(Sources, SayingsLeaveOutWhatNoWindowShouldShow) {
+  TScratch dir("sayings");
+  fs::copy(DataDir(), dir.Path(), fs::copy_options::recursive);
+  std::string love;
+  for (int i = 1; i <= 31; ++i) love += "Liebeserkl\xC3\xA4rung Nummer " + std::to_string(i) + "|\n";
+  WriteFile(dir / "sprueche/liebe.txt", love + "Ein Kuss vom ARSCH der Welt|\n" + std::string(301, 'x') + "|\n" +
+                                             "Liebeserkl\xC3\xA4rung Nummer 1|\n");
+  TReferenceData d = LoadReferenceData(dir.Path(), kFortunes);
+  EXPECT_EQ(d.SayingSources[5], 32);  // the 31 and the repeated first one
+  std::set<AnsiString> texts;
+  for (const auto& s : d.Sayings[5]) texts.insert(s.Text);
+  EXPECT_EQ(texts.size(), 31u);
+  for (int i = 0; i < 31; ++i) EXPECT_EQ(d.Sayings[5][static_cast<size_t>(i)].Text, CP1252("Liebeserklärung Nummer ").str() + std::to_string(i + 1));
+  // 31 days after its first day a saying may come again.
+  EXPECT_EQ(d.Sayings[5][31].Text, d.Sayings[5][0].Text);
+
+  love.clear();
+  for (int i = 1; i <= 30; ++i) love += "Liebeserkl\xC3\xA4rung Nummer " + std::to_string(i) + "|\n";
+  WriteFile(dir / "sprueche/liebe.txt", love + "Liebeserkl\xC3\xA4rung Nummer 1|\n");
+  try {
+    LoadReferenceData(dir.Path(), kFortunes);
+    ADD_FAILURE() << "a month filled with 30 sayings";
+  } catch (const ESourceError& e) {
+    EXPECT_NE(e.Message().find("Spruchkategorie 5: zu wenige verschiedene"), std::string::npos) << e.Message();
+  }
 }
 
 // A copy of the sources with one line appended to one file; the load must
@@ -168,6 +230,8 @@ TEST(SourceChecks, OtherSourcesAreRefusedWithFileAndLine) {
            {"ereignisse.txt", "99001|6.1950|Ein Ereignis ohne seinen Tag.", "T.M.J"},
            {"ereignisse.txt", "99001|1.6.1950|Unvollständiger [[Verweis|1 ohne Ende.", "Verweis"},
            {"ereignisse.txt", "99001|1.6.1950|kurz", "zu kurz"},
+           {"ereignisse.txt", "99001|15.3.1950|Ein Gedenken an [[C\xC3\xA4sar|666]] im Jahr 1950.",
+            "gestorben vor Christus"},
            {"orte.txt", "1|Doppelnummer||0", "Nummer 1 doppelt"},
            {"orte.txt", "99001|Neuort||2", "0 oder 1"},
            {"nationen.txt", "99001|ZULANG|Langland", "Abkürzung länger als 5"},

@@ -2,6 +2,7 @@
 #include "tools/orvdata/sources.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -231,6 +232,7 @@ std::string Trim(const std::string& s) {
 struct TLookups {
   std::map<AnsiString, int> nations, professions, places;
   std::set<int> persons;
+  std::set<int> diedBeforeChrist;  // an event table without era cannot show them
   std::map<std::pair<int, AnsiString>, int> names;  // (gender, lower name) -> NAME_ID
 };
 
@@ -373,6 +375,7 @@ void LoadPersons(const std::string& dir, TReferenceData& d, TLookups& lk) {
     p.Alt[0] = ParseAltName(src, f[12]);
     p.Alt[1] = ParseAltName(src, f[13]);
     p.Note = ParseLinkedText(src, f[14], lk.persons, p.Id);
+    if (p.Death.Year && !p.Death.AD) lk.diedBeforeChrist.insert(p.Id);
     d.Persons.push_back(std::move(p));
   }
 }
@@ -394,6 +397,11 @@ void LoadEvents(const std::string& dir, TReferenceData& d, const TLookups& lk) {
       src.Error("Datum " + f[1] + " gibt es nicht");
     e.Text = ParseLinkedText(src, f[2], lk.persons);
     if (PlainText(e.Text).size() < 15) src.Error("Text fehlt oder zu kurz");
+    // EREIGNIS has no era: its years are after Christ, so an event about
+    // someone who died before Christ would show in the wrong era.
+    for (const auto& piece : e.Text)
+      if (lk.diedBeforeChrist.count(piece.Link))
+        src.Error("Ereignis nach Christus verweist auf „" + Utf8(piece.Text) + "“, gestorben vor Christus");
     d.Events.push_back(std::move(e));
   }
 }
@@ -544,40 +552,109 @@ std::vector<TSaying> LoadOwnSayings(const std::string& dir, const std::string& n
   return out;
 }
 
+// What a saying window can show: no crude text (a word starting with one of
+// the stems of sprueche/derb.txt) and no text longer than the window holds.
+class TSayingFilter {
+public:
+  explicit TSayingFilter(const std::string& dir) {
+    TSourceFile src(dir, "sprueche/derb.txt", 1);
+    std::vector<std::string> f;
+    while (src.Next(f)) {
+      if (f[0].empty()) src.Error("Wortanfang fehlt");
+      stems_.push_back(Lower(f[0]));
+    }
+  }
+  bool Shows(const TSaying& s) const {
+    if (s.Text.size() > kMaxSayingLength) return false;
+    const AnsiString low = Lower(s.Text);
+    for (const auto& stem : stems_)
+      for (size_t p = low.find(stem); p != std::string::npos; p = low.find(stem, p + 1))
+        if (p == 0 || !IsLetter(low[p - 1])) return false;
+    return true;
+  }
+  std::vector<TSaying> Keep(const std::vector<TSaying>& in) const {
+    std::vector<TSaying> out;
+    for (const auto& s : in)
+      if (Shows(s)) out.push_back(s);
+    return out;
+  }
+
+private:
+  static bool IsLetter(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || (u >= 0xDF && u != 0xF7) || u == 0x9A ||
+           u == 0x9C || u == 0x9E;
+  }
+  std::vector<AnsiString> stems_;
+};
+
+// Two sayings count as the same when their letters and digits agree.
+AnsiString SayingKey(const AnsiString& text) {
+  AnsiString k;
+  for (char c : Lower(text))
+    if (static_cast<unsigned char>(c) >= 0x80 || std::isalnum(static_cast<unsigned char>(c))) k += c;
+  return k;
+}
+
+// Fills the free days (empty texts) from `cycle`, in order and round again,
+// passing over a saying that stands less than kSayingGap days away in the
+// same category; a category too small for that is a fault.
+void FillDays(std::vector<TSaying>& days, const std::vector<TSaying>& cycle, int category) {
+  if (cycle.empty()) Fail("Spruchkategorie " + std::to_string(category) + " hat keine Sprüche");
+  const int n = static_cast<int>(days.size());
+  std::vector<AnsiString> keys(days.size());
+  for (int i = 0; i < n; ++i) keys[static_cast<size_t>(i)] = SayingKey(days[static_cast<size_t>(i)].Text);
+  auto nearby = [&](int day, const AnsiString& key) {
+    for (int j = std::max(0, day - kSayingGap + 1); j < std::min(n, day + kSayingGap); ++j)
+      if (j != day && keys[static_cast<size_t>(j)] == key) return true;
+    return false;
+  };
+  size_t next = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!days[static_cast<size_t>(i)].Text.empty()) continue;
+    bool placed = false;
+    for (size_t tries = 0; tries < cycle.size() && !placed; ++tries) {
+      const TSaying& s = cycle[next++ % cycle.size()];
+      AnsiString key = SayingKey(s.Text);
+      if (nearby(i, key)) continue;
+      days[static_cast<size_t>(i)] = s;
+      keys[static_cast<size_t>(i)] = key;
+      placed = true;
+    }
+    if (!placed)
+      Fail("Spruchkategorie " + std::to_string(category) + ": zu wenige verschiedene Sprüche, um " +
+           std::to_string(kSayingGap) + " Tage ohne Wiederholung zu füllen");
+  }
+}
+
 // Farmers' rules: those tied to a day go to it (leap-year day numbers); the
 // rest fill the free days in file order.
-std::vector<TSaying> LoadFarmersRules(const std::string& dir, int& sources) {
+std::vector<TSaying> LoadFarmersRules(const std::string& dir, const TSayingFilter& filter, int& sources) {
   TSourceFile src(dir, "sprueche/bauernregeln.txt", 2);
   std::vector<std::string> f;
   std::vector<TSaying> days(kSayingDays);
-  std::vector<bool> taken(kSayingDays, false);
   std::vector<TSaying> all, loose;
   while (src.Next(f)) {
     if (f[1].empty()) src.Error("Text fehlt");
     TSaying s{f[1], ""};
+    int day = 0, month = 0;
+    if (!f[0].empty() && !ValidDayMonth(f[0], day, month)) src.Error("Tag „" + Utf8(f[0]) + "“ ungültig");
+    if (!filter.Shows(s)) continue;
     all.push_back(s);
     if (f[0].empty()) {
       loose.push_back(s);
       continue;
     }
-    int day = 0, month = 0;
-    if (!ValidDayMonth(f[0], day, month)) src.Error("Tag „" + Utf8(f[0]) + "“ ungültig");
-    int n = LeapDayOfYear(day, month) - 1;
-    if (taken[static_cast<size_t>(n)]) {
-      loose.push_back(s);
-    } else {
-      days[static_cast<size_t>(n)] = s;
-      taken[static_cast<size_t>(n)] = true;
-    }
+    TSaying& slot = days[static_cast<size_t>(LeapDayOfYear(day, month) - 1)];
+    if (slot.Text.empty()) slot = s;
+    else loose.push_back(s);
   }
   if (all.empty()) src.Error("keine Bauernregeln");
   sources = static_cast<int>(all.size());
   // After the loose rules, every rule again in file order.
   std::vector<TSaying> fill = loose;
   fill.insert(fill.end(), all.begin(), all.end());
-  size_t next = 0;
-  for (size_t i = 0; i < days.size(); ++i)
-    if (!taken[i]) days[i] = fill[next++ % fill.size()];
+  FillDays(days, fill, 8);
   return days;
 }
 
@@ -761,6 +838,7 @@ void LoadSayings(const std::string& dir, const std::string& fortuneDir, TReferen
       if (keep(Cp1252ToUtf8(s.Source))) out.push_back(s);
     return out;
   };
+  const TSayingFilter shown(dir);
   const auto quotes = fort("zitate");
   std::array<std::vector<TSaying>, kSayingCategories> pools;
   pools[0] = cat({fort("sprueche"), fort("lieberals")});
@@ -776,14 +854,14 @@ void LoadSayings(const std::string& dir, const std::string& fortuneDir, TReferen
   pools[11] = filter(quotes, IsJeanPaul);
   for (int c = 0; c < kSayingCategories; ++c) {
     if (c == 8) {
-      d.Sayings[8] = LoadFarmersRules(dir, d.SayingSources[8]);
+      d.Sayings[8] = LoadFarmersRules(dir, shown, d.SayingSources[8]);
       continue;
     }
-    const auto& pool = pools[static_cast<size_t>(c)];
-    if (pool.empty()) Fail("Spruchkategorie " + std::to_string(c) + " hat keine Sprüche");
+    const auto pool = shown.Keep(pools[static_cast<size_t>(c)]);
     d.SayingSources[static_cast<size_t>(c)] = static_cast<int>(pool.size());
     auto& days = d.Sayings[static_cast<size_t>(c)];
-    for (size_t i = 0; i < kSayingDays; ++i) days.push_back(pool[i % pool.size()]);
+    days.assign(kSayingDays, TSaying{});
+    FillDays(days, pool, c);
   }
 }
 

@@ -10,7 +10,9 @@
 //    data it did not understand;
 //  - every link of a text names an existing person, every place, nation,
 //    profession and name a record has is resolved to its number;
-//  - sayings come out as exactly 366 per category, day 1 = 1 January.
+//  - sayings come out as exactly 366 per category, day 1 = 1 January; none
+//    is crude or longer than kMaxSayingLength, and one category repeats a
+//    saying only kSayingGap days later or more.
 #pragma once
 
 #include <array>
@@ -120,6 +122,11 @@ struct TSaying {
 
 constexpr int kSayingCategories = 12;
 constexpr int kSayingDays = 366;
+// A saying window shows at most this many characters of text.
+constexpr size_t kMaxSayingLength = 300;
+// Days of one category carrying the same saying stand at least this far apart
+// (so no saying comes twice within a month).
+constexpr int kSayingGap = 31;
 
 struct TReferenceData {
   std::vector<TSourceNation> Nations;
