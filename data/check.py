@@ -469,8 +469,8 @@ DUPLICATE_SHARE = 0.2
 # A day page needs this much to be worth opening: at least so many births,
 # deaths and events on every day, at least so many on the median day, and a
 # name day on every day.
-DAY_MINIMUM = {"Geburten": 1, "Todestage": 1, "Ereignisse": 2}
-MEDIAN_MINIMUM = {"Geburten": 3, "Todestage": 3, "Ereignisse": 4}
+DAY_MINIMUM = {"Geburten": 2, "Todestage": 2, "Ereignisse": 2}
+MEDIAN_MINIMUM = {"Geburten": 6, "Todestage": 4, "Ereignisse": 6}
 NAME_DAY_EVERY_DAY = True
 
 
