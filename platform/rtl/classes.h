@@ -97,8 +97,10 @@ class TStrings : public TPersistent {
   // Windows-1252 bytes as they stand in the file.
   void LoadFromFile(const AnsiString& fileName);
   void SaveToFile(const AnsiString& fileName) const;
-  void LoadFromStream(TStream* stream);  // from the position to the end
-  void SaveToStream(TStream* stream) const;
+  // Virtual, so that a list that holds more than lines of text (a rich
+  // text) reads and writes its own format through these and the file forms.
+  virtual void LoadFromStream(TStream* stream);  // from the position to the end
+  virtual void SaveToStream(TStream* stream) const;
 
   void BeginUpdate();
   void EndUpdate();

@@ -298,7 +298,8 @@ void TWPRTFTextIo::Assign(const TPersistent* source) {
   Header->Assign(src->Header.get());
   Header->RecalcPixels();
   CopyFrom(*src, true);
-  Header->SetLayoutWidthTwips(Header->PageWidth - Header->MarginLeft - Header->MarginRight);
+  if (const int32_t window = WindowWrapWidth(); window > 0) Header->SetLayoutWidth(window);
+  else Header->SetLayoutWidthTwips(Header->PageWidth - Header->MarginLeft - Header->MarginRight);
   Changed();
 }
 
@@ -346,7 +347,16 @@ void TWPRTFTextIo::CopyFrom(const TWPRTFText& src, bool fullCopy) {
           a.Tag = ne->SecondNumber;
         } else if (a.Style & wpsFootnote) {
           const TWPFootnoteEntry* f = src.FindFootnote(a.Tag);
-          if (f) a.Tag = AddFootnote(f->MarkChar, f->RtfText.get(), f->Text)->Number;
+          if (f) {
+            TWPFootnoteEntry* nf = AddFootnote(f->MarkChar, f->RtfText.get(), f->Text);
+            // An automatic mark counts on in the target's numbering.
+            if (f->AutoMark) {
+              nf->AutoMark = true;
+              nf->MarkChar = WPAutoFootnoteMark(nf->Number);
+              c = nf->MarkChar;
+            }
+            a.Tag = nf->Number;
+          }
         } else if ((a.Style & wpsBookmark) && &src != this && a.Tag < src.BookmarkNames.Count()) {
           const AnsiString name = src.BookmarkNames.Strings(a.Tag);
           int n = BookmarkNames.IndexOf(name);
@@ -580,7 +590,7 @@ void TWPRtfStrings::SetUpdateState(bool updating) {
   if (!updating) text_->Changed();
 }
 
-void TWPRtfStrings::LoadText(TStream* stream) {
+void TWPRtfStrings::LoadFromStream(TStream* stream) {
   text_->Clear();
   const TWPLoadFormat old = text_->LoadFormat;
   text_->LoadFormat = AutomaticFormat;
@@ -588,7 +598,7 @@ void TWPRtfStrings::LoadText(TStream* stream) {
   text_->LoadFormat = old;
 }
 
-void TWPRtfStrings::SaveText(TStream* stream) const {
+void TWPRtfStrings::SaveToStream(TStream* stream) const {
   TWPTextWriter w;
   text_->WriteWith(&w, stream);
 }

@@ -89,7 +89,14 @@ class TWPRTFTextIo : public TWPRTFText {
   virtual bool GetSelection(TWPParagraphRec*& par1, TWPLineRec*& line1, int& off1, TWPParagraphRec*& par2,
                             TWPLineRec*& line2, int& off2) const;
 
+  // Width in pixels of the window that lines wrap to, or 0 while lines
+  // break at the page's printable width (no window yet, word wrap off, or
+  // page layout). The layer that owns a window answers it.
+  virtual int32_t WindowWrapWidth() const { return 0; }
+
   void Clear() override;
+  // Copies another text; the layout width afterwards follows the window
+  // when lines wrap to it, else the page.
   void Assign(const TPersistent* source) override;
   void SetCharAttr(TWPLineRec* line, int index, const TWPAttrRecord& attr) override;
 
@@ -123,10 +130,11 @@ class TWPRtfStrings : public TStrings {
   void Delete(int index) override;
   void Clear() override;
   void SetUpdateState(bool updating) override;
-  // Loads with format detection, replacing the text.
-  void LoadText(TStream* stream);
+  // Loads with format detection (RTF or plain text), replacing the text;
+  // the base class's file loading comes here too.
+  void LoadFromStream(TStream* stream) override;
   // Writes plain text.
-  void SaveText(TStream* stream) const;
+  void SaveToStream(TStream* stream) const override;
 
 private:
   TWPRTFTextIo* text_;

@@ -482,8 +482,88 @@ TEST(TextIo, WritersPlainTextSelectionAndShortWrites) {
   TWPRtfStrings es(&empty);
   EXPECT_EQ(es.Count(), 0);
   TStringStream in("x\r\ny");
-  es.LoadText(&in);
+  es.LoadFromStream(&in);
   EXPECT_EQ(es.Count(), 2);
+}
+
+TEST(TextIo, StringListDetectsTheFormatThroughTheBaseClass) {
+  TWPRTFTextIo t;
+  TWPRtfStrings list(&t);
+  TStrings& base = list;
+  const std::string rtf = "{\\rtf1 eins\\par {\\b zwei}}";
+  TStringStream in(rtf);
+  base.LoadFromStream(&in);
+  ASSERT_EQ(base.Count(), 2);
+  EXPECT_EQ(base.Strings(0), "eins");
+  EXPECT_EQ(base.Strings(1), "zwei");
+  EXPECT_EQ(t.ParagraphAt(1)->line->pa[0].Style, wpsBold);
+  // Loading a file goes the same way, replacing what was there.
+  const std::string name = TempName("liste.rtf");
+  {
+    TFileStream f(name, fmCreate);
+    const std::string other = "\r\n {\\rtf1 drei}";
+    f.WriteBuffer(other.data(), static_cast<int>(other.size()));
+  }
+  base.LoadFromFile(name);
+  ASSERT_EQ(base.Count(), 1);
+  EXPECT_EQ(base.Strings(0), "drei");
+  // Saving through the base class writes the paragraphs as plain text.
+  base.SaveToFile(name);
+  TWPRTFTextIo plain;
+  TWPRtfStrings again(&plain);
+  static_cast<TStrings&>(again).LoadFromFile(name);
+  EXPECT_EQ(again.Count(), 1);
+  EXPECT_EQ(again.Strings(0).substr(0, 4), "drei");
+  std::remove(name.c_str());
+}
+
+// A text shown in a window whose lines wrap to the window's width.
+class WindowText : public TWPRTFTextIo {
+public:
+  int32_t window = 0;
+  int32_t WindowWrapWidth() const override { return window; }
+};
+
+TEST(TextIo, AssignTakesTheWindowWidthWhileLinesWrapToIt) {
+  TWPRTFTextIo src;
+  AddRun(src, src.FirstPar, "x", Attr());
+  src.Header->MarginLeft = src.Header->MarginRight = 1440;
+  WindowText dst;
+  dst.Header->SetResolution(96, 96);
+  dst.window = 300;
+  dst.Assign(&src);
+  EXPECT_EQ(dst.Header->LayoutWidth, 300);
+  EXPECT_EQ(dst.Header->LayoutWidthTwips, 4500);
+  // Without a window to wrap to, the page's printable width.
+  dst.window = 0;
+  dst.Assign(&src);
+  EXPECT_EQ(dst.Header->LayoutWidthTwips, 12240 - 2 * 1440);
+  EXPECT_EQ(dst.Header->LayoutWidth, 624);
+}
+
+TEST(TextIo, ASelectionEndingInsideATableRowEndsTheRow) {
+  SelectedText t;
+  for (int i = 0; i < 3; ++i) {
+    TWPParagraphRec* p = i == 0 ? t.FirstPar : NewPar(t);
+    p->Flags = wppTableCell | (i > 0 ? wppRowContinues : 0) | (i < 2 ? wppRowGoesOn : 0);
+    p->ColStart = static_cast<uint8_t>(i * 85);
+    p->ColWidth = 85;
+    AddRun(t, p, std::string(1, static_cast<char>('a' + i)), Attr());
+  }
+  t.SaveFormat = FormatRTF;
+  t.p1 = t.FirstPar;
+  t.l1 = t.p1->line;
+  t.p2 = t.ParagraphAt(1);
+  t.l2 = t.p2->line;
+  t.o2 = 1;
+  TStringStream sel;
+  t.SaveSelectionToStream(&sel);
+  const std::string rtf = sel.DataString();
+  EXPECT_NE(rtf.find("b\\cell\\row}"), std::string::npos) << rtf;
+  TWPRTFTextIo back;
+  ASSERT_EQ(FromRtf(back, rtf), 0);
+  EXPECT_EQ(Plain(back), "a|b|");
+  EXPECT_EQ(back.ParagraphAt(1)->Flags & 0xF, wppTableCell | wppRowContinues);
 }
 
 }  // namespace
