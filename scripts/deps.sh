@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation fonts-urw-base35 fonts-dejavu
       googletest libgtest-dev libbenchmark-dev poppler-utils libsqlite3-dev xvfb xauth
-      python3 python3-ephem python3-dateutil fortunes-de calendar)
+      python3 python3-ephem python3-dateutil fortunes-de calendar pandoc gcal)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -179,6 +179,10 @@ void Fill() {
   // Non-breaking space and hyphen of other writers, so that words stay apart.
   sym("~", 0xA0);
   sym("_", '-');
+  // Optional hyphen: the code page's soft hyphen.
+  sym("-", 0xAD);
+  // Automatic footnote number: in the text it is the footnote's mark.
+  prop("chftn", 0, riFootnoteMark);
   prop("u", 0, riUnicode);
   prop("uc", 1, riUnicodeSkip);
 }

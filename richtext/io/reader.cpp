@@ -175,6 +175,8 @@ uint8_t TWPRtfReader::Read() {
     srcColors_[i] = Header->Colors[i];
     colorMap_[i] = static_cast<uint8_t>(i);
   }
+  // Runs that name no size are in RTF's default size.
+  CurAttr.Size = kRtfDefaultSize;
   const int64_t size = Input ? Input->Size() : 0;
   WPProgressBegin(static_cast<int>(std::min<int64_t>(size, INT_MAX)));
   Result = rrOk;
@@ -286,6 +288,11 @@ void TWPRtfReader::StoreText(unsigned char c, bool lineBreak) {
   if (c == 0 || c == 13 || (c == 10 && !lineBreak)) return;
   TWPAttrRecord a = CurAttr;
   a.Colors = static_cast<uint8_t>(colorMap_[a.Colors & 0xF] | (colorMap_[a.Colors >> 4] << 4));
+  if (mergeGap_) {
+    // Text of a merged cell stays apart from the text of the cell it joins.
+    mergeGap_ = false;
+    if (line_->Length > 0 && c != ' ') StoreChar(' ', a);
+  }
   StoreChar(c, a);
 }
 
@@ -459,7 +466,7 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
         if (c == ' ') return;
       } else if (fnSkipBlank_) {
         fnSkipBlank_ = false;
-        if (c == ' ') return;
+        if (c == ' ' || c == 0xA0) return;
       }
       if (c && fnText_.size() < 1000000) fnText_.push_back(static_cast<char>(c));
       return;
@@ -510,6 +517,7 @@ void TWPRtfReader::Destination(const TRtfKeyword& kw) {
       if (line_->Length == 0) StoreText('?');
       fnLine_ = line_;
       fnIndex_ = line_->Length - 1;
+      fnAuto_ = autoMarkLine_ == fnLine_ && autoMarkIndex_ == fnIndex_;
       fnText_.clear();
       fnFirst_ = true;
       fnSkipBlank_ = false;
@@ -641,6 +649,19 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       return rrOk;
     }
     case riUnicodeSkip: ucSkip_ = std::clamp(v, 0, 8); return rrOk;
+    case riFootnoteMark:
+      if (dest_ == rdText) {
+        int number = 1;
+        for (const TWPFootnoteEntry* f = Text->FirstFootnote; f; f = f->next) number = f->Number + 1;
+        StoreText(WPAutoFootnoteMark(number));
+        autoMarkLine_ = line_;
+        autoMarkIndex_ = line_->Length - 1;
+      } else if (dest_ == rdFootnote && fnFirst_) {
+        // The note repeats its mark at its start; the text follows it.
+        fnFirst_ = false;
+        fnSkipBlank_ = true;
+      }
+      return rrOk;
     default: break;
   }
   switch (dest_) {
@@ -690,7 +711,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       const uint16_t tag = CurAttr.Tag;
       TWPAttrRecord a;
       a.Font = static_cast<uint8_t>(fontMap_[0]);
-      a.Size = 10;
+      a.Size = kRtfDefaultSize;
       if (bm) {
         a.Style = wpsBookmark;
         a.Tag = tag;
@@ -785,13 +806,24 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riIgnored: case riFootnoteNr: case riFontFamily: case riCharset:
     case riPicType: case riPicW: case riPicH: case riPicGoalW: case riPicGoalH: case riPicScaleX:
     case riPicScaleY: case riBitsPixel: case riPlanes: case riWidthBytes: case riBmpFile: case riRed:
-    case riGreen: case riBlue: case riClmrg:
+    case riGreen: case riBlue:
+      return rrOk;
+    case riClmrg:
+      // The cell being defined joins the one before it.
+      if (inRowDef_) cells_[std::min(cellCount_, kRtfMaxCells)].Merged = true;
       return rrOk;
     default:
       break;
   }
 
   if (id == riCell) {
+    if (rowActive_ && curCell_ + 1 < cellCount_ && cells_[curCell_ + 1].Merged) {
+      // The next cell is merged into this one: one paragraph spans both,
+      // and the merged cell's text (if any) continues it.
+      ++curCell_;
+      mergeGap_ = true;
+      return rrOk;
+    }
     EndParagraph(true);
     return rrOk;
   }
@@ -825,7 +857,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riTrowd:
       rowActive_ = true;
       inRowDef_ = true;
-      cellCount_ = curCell_ = colPos_ = 0;
+      cellCount_ = curCell_ = cellPars_ = colPos_ = 0;
       rowLeft_ = widest_ = 0;
       gap_ = 0;
       for (Cell& c : cells_) c = Cell{};
@@ -868,7 +900,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       Par->BorderFlags = Par->BorderStyle = Par->BorderWidth = Par->BorderColor = 0;
       Par->SpaceBefore = 0;
       Par->Shading = Par->ShadingPercent = 0;
-      curCell_ = 0;
+      curCell_ = cellPars_ = 0;
       colPos_ = 0;
       ps_.InTable = false;
       parDirty_ = wasDirty;
@@ -962,13 +994,15 @@ void TWPRtfReader::EndParagraph(bool cell) {
     p->FirstIndent = 0;
     p->RightIndent = static_cast<int32_t>(std::clamp<int64_t>(printable - widest_, 0, 1000000));
     p->Flags = static_cast<uint8_t>((p->Flags & ~(wppRowContinues | wppRowGoesOn)) | wppTableCell | wppRowGoesOn);
-    if (curCell_ > 0) p->Flags |= wppRowContinues;
+    if (cellPars_ > 0) p->Flags |= wppRowContinues;
     lastCell_ = p;
     ++curCell_;
+    ++cellPars_;
   } else {
     p->Flags &= ~(wppTableCell | wppRowContinues | wppRowGoesOn);
   }
   ps_.Keep = false;
+  mergeGap_ = false;
   NextParagraph();
 }
 
@@ -1043,6 +1077,13 @@ void TWPRtfReader::LoadPictureFile(TWPPictureObject& pic) {
 void TWPRtfReader::FinishFootnote() {
   const uint8_t mark = (fnLine_ && fnIndex_ >= 0) ? static_cast<uint8_t>(fnLine_->pc[fnIndex_]) : '?';
   TWPFootnoteEntry* f = Text->AddFootnote(mark, nullptr, fnText_);
+  if (fnAuto_) {
+    f->AutoMark = true;
+    f->MarkChar = WPAutoFootnoteMark(f->Number);
+    fnLine_->pc[fnIndex_] = static_cast<char>(f->MarkChar);
+  }
+  fnAuto_ = false;
+  autoMarkLine_ = nullptr;
   if (fnLine_ && fnIndex_ >= 0 && fnLine_->pa) {
     TWPAttrRecord& a = fnLine_->pa[fnIndex_];
     a.Style = (a.Style | wpsFootnote) & ~(wpsSuperScript | wpsObject);

@@ -102,6 +102,7 @@ private:
     int32_t Edge = 0;
     uint8_t BorderFlags = 0, BorderStyle = 0, BorderWidth = 0, BorderColor = 0;
     uint8_t Shading = 0;
+    bool Merged = false;  // joined to the cell before it
   };
 
   uint8_t ControlWord();
@@ -145,6 +146,8 @@ private:
   bool rowActive_ = false;
   bool inRowDef_ = false;
   int cellCount_ = 0, curCell_ = 0;
+  int cellPars_ = 0;       // cell paragraphs of the row so far (merged cells share one)
+  bool mergeGap_ = false;  // a merged cell's text is about to continue a paragraph
   Cell cells_[kRtfMaxCells + 1];
   int32_t rowLeft_ = 0, widest_ = 0;
   int colPos_ = 0;
@@ -164,6 +167,9 @@ private:
   int fnIndex_ = -1;
   std::string fnText_;
   bool fnFirst_ = false, fnSkipBlank_ = false, fnNumbered_ = false;
+  bool fnAuto_ = false;  // the mark was read as "\chftn"
+  TWPLineRec* autoMarkLine_ = nullptr;  // where the last automatic mark was stored
+  int autoMarkIndex_ = -1;
 
   int tabKind_ = 0;
   bool stateApplied_ = false;  // a group close gave the current paragraph its state

@@ -30,6 +30,10 @@ constexpr uint16_t kBrdHair = 0x200;
 constexpr uint16_t kBrdBar = 0x400;
 constexpr uint16_t kBrdTableLine = 0x4000;
 
+// Points of a run that states no size ("\fs24"); the writer always states
+// the size, so the engine's own files do not depend on it.
+constexpr uint8_t kRtfDefaultSize = 12;
+
 // At most this many cells per table row.
 constexpr int kRtfMaxCells = 50;
 // The RTF-code run ends at this string.
@@ -70,7 +74,7 @@ enum TRtfId : int32_t {
   riTrowd, riCellx, riTrleft, riTrgaph, riIntbl, riCell, riRow, riClmrg,
   riBorder, riCellBorder, riBrdrw, riBrsp, riBrdrcf, riKeep, riShading, riCfpat, riCbpat, riClCfpat, riClCbpat,
   riPicType, riPicW, riPicH, riPicGoalW, riPicGoalH, riPicScaleX, riPicScaleY, riBitsPixel, riPlanes, riWidthBytes,
-  riBmpFile, riObjTag, riObjW, riObjH, riFootnoteNr,
+  riBmpFile, riObjTag, riObjW, riObjH, riFootnoteNr, riFootnoteMark,
   riFontFamily, riCharset, riUnicode, riUnicodeSkip,
   // destinations
   riBkmkStart, riBkmkEnd, riFontTbl, riColorTbl, riPict, riPicFile, riTitle, riSubject, riComment, riFootnote,

@@ -109,7 +109,17 @@ uint8_t TWPTextWriter::WriteLineBreak() { return Result; }
 uint8_t TWPTextWriter::WriteParagraphEnd() { return Put("\r\n", 2); }
 uint8_t TWPTextWriter::WriteParagraphStart() { return Result; }
 uint8_t TWPTextWriter::WriteObject(char, const TWPAttrRecord&) { return Result; }
-uint8_t TWPTextWriter::WriteFootnote(char, int) { return Result; }
+// Plain text keeps the mark where it stands; an automatic mark is the
+// footnote's number.
+uint8_t TWPTextWriter::WriteFootnote(char mark, int number) {
+  const TWPFootnoteEntry* f = Text ? Text->FindFootnote(number) : nullptr;
+  if (f && f->AutoMark) {
+    std::string s;
+    AddInt(s, f->Number);
+    return Put(s);
+  }
+  return Put(&mark, 1);
+}
 
 uint8_t TWPTextWriter::WriteHeader(TStream* stream) {
   out_ = stream;
@@ -213,6 +223,16 @@ void TWPRTFWriter::CloseCodeRun(std::string& buf) {
   Forget();
 }
 
+void TWPRTFWriter::EndRow(std::string& buf) {
+  CloseCodeRun(buf);
+  buf += "\\row";
+  while (!frames_.empty()) {
+    const bool wasRow = frames_.back().Kind == fkRow;
+    CloseTop(buf);
+    if (wasRow) break;
+  }
+}
+
 bool TWPRTFWriter::HasFrame(FrameKind kind) const {
   for (const Frame& f : frames_)
     if (f.Kind == kind) return true;
@@ -225,8 +245,6 @@ uint8_t TWPRTFWriter::WriteHeader(TStream* stream) {
   inTable_ = false;
   openTabs_ = 0;
   openBorder_ = {};
-  rowDefValid_ = false;
-  rowDef_.clear();
   codeOpen_ = false;
   hiddenRun_ = false;
   shadingPending_ = false;
@@ -295,6 +313,7 @@ uint8_t TWPRTFWriter::WriteFooter(TStream* stream) {
   out_ = stream;
   std::string s;
   CloseCodeRun(s);
+  if (HasFrame(fkRow)) EndRow(s);
   CloseAll(s);
   s += "\r\n}";
   return Put(s);
@@ -323,7 +342,7 @@ void TWPRTFWriter::AppendBorderLook(std::string& s, uint16_t word, uint8_t width
 void TWPRTFWriter::RowDefinition(std::string& s, TWPParagraphRec* first) {
   const TTextHeader& h = *Text->Header;
   const int64_t printable = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight;
-  s += "\\pard\\trowd";
+  s += "\\trowd";
   AddWord(s, "\\trgaph", MulDiv((first->BorderColor >> 4) * 16, 567, 160));
   AddWord(s, "\\trleft", first->LeftIndent);
   int n = 0;
@@ -362,13 +381,17 @@ uint8_t TWPRTFWriter::WriteParagraphStart() {
   std::string s;
   s.reserve(256);
 
+  // A row left open by inconsistent flags ends before anything that is not
+  // a further cell of it.
+  const bool furtherCell = cell && (p->Flags & wppRowContinues) && HasFrame(fkRow);
+  if (HasFrame(fkRow) && !furtherCell) EndRow(s);
+
   const TWPTabSet tabs = cell ? 0 : p->Tabs;
   if (cell != inTable_ || tabs != openTabs_) {
     CloseAll(s);
     inTable_ = cell;
     openTabs_ = 0;
     openBorder_ = {};
-    if (!cell) rowDefValid_ = false;
   }
   const BorderSig border = (!cell && (p->BorderFlags & kBrdHas)) ? BorderOf(p) : BorderSig{};
   if (!(border == openBorder_) && HasFrame(fkBorder)) {
@@ -379,47 +402,21 @@ uint8_t TWPRTFWriter::WriteParagraphStart() {
     }
     openBorder_ = {};
   }
-  if (frames_.empty()) Open(s, fkParagraph);
-  if (p->Flags & wppPageBreak) s += "\\page";
 
   if (cell) {
-    if (!(p->Flags & wppRowContinues) || !rowDefValid_) {
-      std::vector<CellDef> def;
-      int n = 0;
-      for (TWPParagraphRec* c = p; c && n < kRtfMaxCells; c = c->next, ++n) {
-        if (n > 0 && !(c->Flags & wppRowContinues)) break;
-        CellDef d;
-        d.Border = static_cast<uint16_t>(c->BorderFlags | (c->BorderStyle << 8));
-        d.Color = c->BorderColor;
-        d.Width = c->BorderWidth;
-        d.ColStart = c->ColStart;
-        d.ColWidth = c->ColWidth;
-        d.SpaceBefore = c->SpaceBefore;
-        d.LineSpacing = c->LineSpacing;
-        d.Shading = c->Shading;
-        d.ShadingPercent = c->ShadingPercent;
-        d.Left = p->LeftIndent;
-        d.Right = p->RightIndent;
-        def.push_back(d);
-        if (!(c->Flags & wppRowGoesOn)) break;
-      }
-      if (!rowDefValid_ || def != rowDef_) {
-        if (HasFrame(fkRow)) {
-          while (!frames_.empty()) {
-            const bool wasRow = frames_.back().Kind == fkRow;
-            CloseTop(s);
-            if (wasRow) break;
-          }
-        }
-        if (frames_.empty()) Open(s, fkParagraph);
-        Open(s, fkRow);
-        RowDefinition(s, p);
-        rowDef_ = std::move(def);
-        rowDefValid_ = true;
-      }
+    // A row is one group: its definition, then each cell's paragraph and
+    // "\cell", then "\row"; no group closes inside it, as other readers
+    // expect.
+    if (!furtherCell) {
+      CloseAll(s);
+      if (p->Flags & wppPageBreak) s += "\\page";
+      Open(s, fkRow);
+      RowDefinition(s, p);
     }
-    s += "\\intbl";
+    s += "\\pard\\intbl";
   } else {
+    if (frames_.empty()) Open(s, fkParagraph);
+    if (p->Flags & wppPageBreak) s += "\\page";
     if (tabs != openTabs_) {
       Open(s, fkTabs);
       const TTextHeader& h = *Text->Header;
@@ -488,8 +485,7 @@ uint8_t TWPRTFWriter::WriteParagraphEnd() {
   CloseCodeRun(s);
   if (p->Flags & wppTableCell) {
     s += "\\cell";
-    CloseTop(s);
-    if ((p->Flags & wppRowContinues) && !(p->Flags & wppRowGoesOn)) s += "\\row";
+    if (!(p->Flags & wppRowGoesOn) && HasFrame(fkRow)) EndRow(s);
   } else if (hiddenRun_) {
     s += "\\plain\\par";
     hiddenRun_ = false;
@@ -534,7 +530,11 @@ uint8_t TWPRTFWriter::WriteAttributes(const TWPAttrRecord& a) {
     }
     readerBm_ = bm;
   }
-  AddWord(s, "\\plain\\f", a.Font);
+  s += "\\plain";
+  // Some readers take "\\plain" as the end of the paragraph's place in its
+  // table row; naming it again keeps the run inside the cell.
+  if (par_ && (par_->Flags & wppTableCell)) s += "\\intbl";
+  AddWord(s, "\\f", a.Font);
   AddWord(s, "\\fs", a.Size ? a.Size * 2 : 20);
   AddWord(s, "\\cf", a.Colors & 0xF);
   if (a.Colors >> 4) AddWord(s, "\\cb", a.Colors >> 4);
@@ -628,11 +628,14 @@ uint8_t TWPRTFWriter::WriteObject(char ch, const TWPAttrRecord& attr) {
 uint8_t TWPRTFWriter::WriteFootnote(char mark, int number) {
   std::string s;
   CloseCodeRun(s);
+  const TWPFootnoteEntry* f = Text->FindFootnote(number);
+  // An automatic mark is written as the automatic number, which every
+  // reader numbers for itself, so it is neither lost nor shown twice.
   std::string m;
-  AppendEscaped(m, &mark, 1);
+  if (f && f->AutoMark) m = "\\chftn ";
+  else AppendEscaped(m, &mark, 1);
   s += "{\\cs16\\super ";
   s += m;
-  const TWPFootnoteEntry* f = Text->FindFootnote(number);
   if (f) {
     if (f->Number == 0 || f->RtfText) {
       s += "{\\*\\footnote \\pard\\plain\t\\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ";

@@ -6,7 +6,9 @@
 // open groups balances the braces; after any "}" or "\plain" the previous run
 // attribute is forgotten, so the next run states its attributes in full; an
 // open RTF-code run is closed before any paragraph end, group close, footnote
-// and the end of the document.
+// and the end of the document; a table row is one group ("\trowd" … "\row")
+// in which no other group closes, and it is ended with "\row" whatever ends
+// it (its last cell, a paragraph outside it, the end of the range).
 #pragma once
 
 #include <cstdint>
@@ -99,14 +101,6 @@ private:
     FrameKind Kind;
     int SavedBookmark;  // the reader's bookmark when the group opened
   };
-  struct CellDef {
-    uint16_t Border = 0;
-    uint8_t Color = 0, Width = 0, ColStart = 0, ColWidth = 0;
-    int32_t SpaceBefore = 0, LineSpacing = 0;
-    uint8_t Shading = 0, ShadingPercent = 0;
-    int32_t Left = 0, Right = 0;  // indents of the row, which place the cell edges
-    bool operator==(const CellDef&) const = default;
-  };
   struct BorderSig {
     uint16_t Word = 0;
     uint8_t Width = 0, Color = 0;
@@ -120,6 +114,8 @@ private:
   bool HasFrame(FrameKind kind) const;
   void Forget() { prevAttr_ = nullptr; }
   void RowDefinition(std::string& buf, TWPParagraphRec* first);
+  // "\\row" and the close of the row's group.
+  void EndRow(std::string& buf);
   static BorderSig BorderOf(const TWPParagraphRec* p);
   static void AppendBorderLook(std::string& buf, uint16_t word, uint8_t width, uint8_t color, bool withSpacing);
 
@@ -127,8 +123,6 @@ private:
   bool inTable_ = false;
   TWPTabSet openTabs_ = 0;
   BorderSig openBorder_;
-  bool rowDefValid_ = false;
-  std::vector<CellDef> rowDef_;
   bool codeOpen_ = false;
   bool hiddenRun_ = false;
   bool shadingPending_ = false;

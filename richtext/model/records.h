@@ -150,7 +150,16 @@ struct TWPFootnoteEntry {
   uint8_t MarkChar = 0;
   std::unique_ptr<AnsiString> RtfText;  // optional
   uint16_t Number = 0;                  // consecutive from 1
+  // The mark is the automatic footnote number: RTF writes it as "\chftn",
+  // plain text as the number.
+  bool AutoMark = false;
   TWPFootnoteEntry* prev = nullptr;
   TWPFootnoteEntry* next = nullptr;
   AnsiString Text;
 };
+
+// The character that stands in the text for an automatic footnote number: a
+// mark is one character, so numbers beyond 9 show as "*".
+inline uint8_t WPAutoFootnoteMark(int number) {
+  return static_cast<uint8_t>(number >= 1 && number <= 9 ? '0' + number : '*');
+}

@@ -136,7 +136,7 @@ TEST(Golden, ParagraphPropertiesTabsBordersShading) {
   CheckGolden(t, "paragraph.rtf");
 }
 
-TEST(Golden, TableRowsShareTheirDefinition) {
+TEST(Golden, TableRowsAreWrittenAsOtherReadersExpectThem) {
   TWPRTFTextIo t;
   const char* texts[] = {"a", "b", "c", "d"};
   for (int i = 0; i < 4; ++i) {
@@ -163,6 +163,24 @@ TEST(Golden, TableRowsShareTheirDefinition) {
   EXPECT_EQ(b->ColWidth, 155);
   EXPECT_EQ(b->Flags & (wppTableCell | wppRowContinues | wppRowGoesOn), wppTableCell | wppRowContinues);
   EXPECT_EQ(back.ParagraphAt(0)->BorderFlags & kBrdBox, kBrdBox);
+  // Each row is its definition, the cells and "\row", with no group closing
+  // in between (readers of other programs lose the table otherwise).
+  const std::string rtf = ToRtf(t);
+  int rows = 0;
+  for (size_t at = 0; (at = rtf.find("\\trowd", at)) != std::string::npos; ++at) {
+    const size_t end = rtf.find("\\row", at + 6);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_EQ(rtf.substr(at, end - at).find('}'), std::string::npos) << rtf.substr(at, end - at);
+    EXPECT_EQ(rtf.compare(end, 5, "\\row}"), 0);
+    ++rows;
+  }
+  EXPECT_EQ(rows, 2);
+  // The layout of older files, each cell in a group that closes inside the
+  // row and the second row sharing the first one's definition, reads into
+  // the same table.
+  TWPRTFTextIo grouped;
+  ASSERT_EQ(FromRtf(grouped, Golden("table_grouped.rtf")), 0);
+  EXPECT_EQ(Dump(grouped), Dump(t));
 }
 
 TEST(Golden, PicturesAndObjects) {

@@ -49,7 +49,8 @@ TEST(RtfReader, ControlWordsAndGroups) {
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\{\\}\\\\\\ldblquote q\\rdblquote \\lquote\\endash\\tab\\line x\r\n}"), 0);
   EXPECT_EQ(Plain(t), "{}\\\"q\"'\x96\t\nx");
   ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O}"), 0);
-  EXPECT_EQ(Plain(t), "Frau\xA0M-NO");
+  // The optional hyphen is the code page's soft hyphen.
+  EXPECT_EQ(Plain(t), "Frau\xA0M-N\xADO");
 }
 
 TEST(RtfReader, NumbersAreClampedToTheirFields) {
@@ -278,6 +279,104 @@ TEST(RtfReader, TablesFromOtherWriters) {
   EXPECT_TRUE(t.CheckChains());
 }
 
+TEST(RtfReader, MergedCellsShareOneParagraph) {
+  TWPRTFTextIo t;
+  // The second of three cells joins the first: two cell paragraphs, the
+  // first spanning both edges.
+  const std::string row = "{\\rtf1\\trowd\\clmgf\\cellx2000\\clmrg\\cellx4000\\cellx6000"
+                          "\\pard\\intbl A\\cell\\pard\\intbl%s\\cell\\pard\\intbl B\\cell\\row\\pard after}";
+  char buf[256];
+  std::snprintf(buf, sizeof buf, row.c_str(), "");
+  ASSERT_EQ(FromRtf(t, buf), 0);
+  EXPECT_EQ(Plain(t), "A|B|after");
+  const TWPParagraphRec* c1 = t.ParagraphAt(0);
+  const TWPParagraphRec* c2 = t.ParagraphAt(1);
+  EXPECT_EQ(c1->Flags & 0xF, wppTableCell | wppRowGoesOn);
+  EXPECT_EQ(c2->Flags & 0xF, wppTableCell | wppRowContinues);
+  EXPECT_EQ(c1->ColStart, 0);
+  EXPECT_EQ(c1->ColWidth, 170);  // 4000 of 6000
+  EXPECT_EQ(c2->ColStart, 170);
+  EXPECT_EQ(c2->ColWidth, 85);
+  // Text in the merged cell is kept, apart from the text it joins.
+  std::snprintf(buf, sizeof buf, row.c_str(), " X");
+  ASSERT_EQ(FromRtf(t, buf), 0);
+  EXPECT_EQ(Plain(t), "A X|B|after");
+  // A row merged into one cell is one cell over the whole width.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\trowd\\cellx3000\\clmrg\\cellx6000\\pard\\intbl A\\cell\\pard\\intbl\\cell\\row}"), 0);
+  EXPECT_EQ(t.ParagraphAt(0)->ColWidth, 255);
+  EXPECT_EQ(t.ParagraphAt(1)->Flags & wppTableCell, 0);
+  EXPECT_TRUE(t.CheckChains());
+}
+
+TEST(RtfReader, RunsWithoutASizeAreTwelvePoints) {
+  TWPRTFTextIo t;
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 a\\fs20 b\\plain c{\\fs30 d}e}"), 0);
+  EXPECT_EQ(At(t, 0, 0).Size, 12);
+  EXPECT_EQ(At(t, 0, 1).Size, 10);
+  EXPECT_EQ(At(t, 0, 2).Size, 12);
+  EXPECT_EQ(At(t, 0, 3).Size, 15);
+  EXPECT_EQ(At(t, 0, 4).Size, 12);
+  // Inserted into a text of another size, the start is still 12 points.
+  t.WritingAttr.Size = 10;
+  TStringStream in("{\\rtf1 z}");
+  t.LoadFromStream(&in);
+  EXPECT_EQ(Plain(t), "zabcde");
+  EXPECT_EQ(At(t, 0, 0).Size, 12);
+  // The engine's own files state every size, its default included.
+  TWPRTFTextIo own;
+  AddRun(own, own.FirstPar, "x", Attr(0, 0, 0));
+  AddRun(own, own.FirstPar, "y", Attr(0, 0, 10));
+  TWPRTFTextIo back;
+  ASSERT_EQ(FromRtf(back, ToRtf(own)), 0);
+  EXPECT_EQ(At(back, 0, 0).Size, 10);
+  EXPECT_EQ(At(back, 0, 1).Size, 10);
+}
+
+TEST(RtfReader, AutomaticFootnoteNumbersOfOtherWriters) {
+  TWPRTFTextIo t;
+  // Two writers' forms: the note inside the mark's group, and after it.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 hier{\\super \\chftn{\\*\\footnote \\chftn Fu\\'dfnote}} und"
+                       "{\\super\\chftn}{\\*\\footnote\\chftn\\~\\plain\\pard {\\pard zwei\\par}} Ende}"),
+            0);
+  EXPECT_EQ(Plain(t), "hier1 und2 Ende");
+  for (int n : {1, 2}) {
+    const TWPFootnoteEntry* f = t.FindFootnote(n);
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->AutoMark);
+    EXPECT_EQ(f->MarkChar, '0' + n);
+  }
+  EXPECT_EQ(t.FindFootnote(1)->Text, "Fu\xDFnote");
+  EXPECT_EQ(t.FindFootnote(2)->Text, "zwei");
+  EXPECT_EQ(At(t, 0, 4).Style & wpsFootnote, wpsFootnote);
+  EXPECT_EQ(At(t, 0, 4).Tag, 1);
+
+  // Written back, both marks are automatic numbers in the text and in the
+  // note, never the digit as well.
+  const std::string rtf = ToRtf(t);
+  size_t words = 0;
+  for (size_t at = 0; (at = rtf.find("\\chftn", at)) != std::string::npos; ++at) ++words;
+  EXPECT_EQ(words, 4u) << rtf;
+  EXPECT_EQ(rtf.find("\\super 1"), std::string::npos) << rtf;
+  EXPECT_EQ(rtf.find("\t1}"), std::string::npos) << rtf;
+  TWPRTFTextIo back;
+  ASSERT_EQ(FromRtf(back, rtf), 0);
+  EXPECT_EQ(Dump(back), Dump(t));
+
+  // Plain text keeps the marks, automatic ones as their numbers.
+  TStringStream plain;
+  TWPTextWriter w;
+  t.WriteWith(&w, &plain);
+  EXPECT_EQ(plain.DataString(), std::string("hier1 und2 Ende\0", 16));
+
+  // Appended behind a text that has a note, the numbers count on.
+  TWPRTFTextIo before;
+  ASSERT_EQ(FromRtf(before, "{\\rtf1 vorn{\\super\\chftn}{\\*\\footnote\\chftn erste}}"), 0);
+  before.AppendCopy(t);
+  EXPECT_EQ(Plain(before), "vorn1|hier2 und3 Ende");
+  EXPECT_EQ(before.FindFootnote(3)->MarkChar, '3');
+  EXPECT_EQ(before.FindFootnote(3)->Text, "zwei");
+}
+
 TEST(RtfReader, InformationAndPageFlagsGoToTheHeader) {
   TWPRTFTextIo t;
   // The blank after "\title" and the TAB after "\subject" only separate;
@@ -329,9 +428,14 @@ TEST(RtfReader, PageBreaksFootnotesAndBookmarks) {
   EXPECT_EQ(t.FirstPar->Flags & wppPageBreak, 0);
   EXPECT_EQ(t.ParagraphAt(1)->Flags & wppPageBreak, wppPageBreak);
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppPageBreak, wppPageBreak);
-  // A footnote without a character before it gets the mark "?".
+  // A footnote without a character before it gets the mark "?", which
+  // plain text keeps.
   ASSERT_EQ(FromRtf(t, "{\\rtf1{\\*\\footnote Note}x}"), 0);
   EXPECT_EQ(Plain(t), "?x");
+  TStringStream plain;
+  TWPTextWriter w;
+  t.WriteWith(&w, &plain);
+  EXPECT_EQ(plain.DataString(), std::string("?x\0", 3));
   EXPECT_EQ(At(t, 0, 0).Style, wpsFootnote);
   ASSERT_NE(t.FindFootnote(1), nullptr);
   EXPECT_EQ(t.FindFootnote(1)->Text, "Note");
