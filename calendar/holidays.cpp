@@ -1,6 +1,7 @@
 // The holiday rule table and its evaluation. Each rule names the countries
-// and confessions it is shown for and those for which it is a public holiday;
-// rules are evaluated in table order, which is the order of the joined names.
+// and confessions it is shown for and, by spans of years, those for which it
+// is a legal holiday (the red day; the name stays in the other years); rules
+// are evaluated in table order, which is the order of the joined names.
 #include "calendar/holidays.h"
 
 #include <string>
@@ -20,31 +21,62 @@ enum class Kind : unsigned char {
 constexpr unsigned char DE = 1, AT = 2, CH = 4;
 constexpr unsigned char KATH = 1, PROT = 2, BOTH = KATH | PROT, NONE = 0;
 
+// The confessions for which a day is a legal holiday in a span of years.
+struct Legal {
+  unsigned char confessions = NONE;
+  int from = 0, to = 9999;
+};
+
 struct Rule {
   Kind kind;
   int a, b, c;
   unsigned char countries;
-  unsigned char shownFor;    // confessions
-  unsigned char holidayFor;  // confessions for which it is a public holiday
-  const char* name;          // UTF-8, converted once
+  unsigned char shownFor;  // confessions that see the name in every year of the rule
+  Legal legal[2];          // legal holiday; a confession for which it is one sees the name too
+  const char* name;        // UTF-8, converted once
   int firstYear = 0;
   int lastYear = 9999;
+
+  // The first span holds only from `from` to `to`.
+  constexpr Rule HolidayYears(int from, int to) const {
+    Rule r = *this;
+    r.legal[0].from = from;
+    r.legal[0].to = to;
+    return r;
+  }
+  // A second span, for years in which the day was a legal holiday for
+  // further confessions.
+  constexpr Rule AlsoHoliday(unsigned char confessions, int from, int to) const {
+    Rule r = *this;
+    r.legal[1] = {confessions, from, to};
+    return r;
+  }
+  constexpr unsigned char HolidayFor(int year) const {
+    unsigned char c = 0;
+    for (const Legal& l : legal)
+      if (year >= l.from && year <= l.to) c |= l.confessions;
+    return c;
+  }
 };
 
 constexpr Rule F(int month, int day, unsigned char countries, unsigned char shown, unsigned char holiday,
                  const char* name, int first = 0, int last = 9999) {
-  return {Kind::Fixed, month, day, 0, countries, shown, holiday, name, first, last};
+  return {Kind::Fixed, month, day, 0, countries, shown, {{holiday}}, name, first, last};
 }
 constexpr Rule E(int offset, unsigned char countries, unsigned char shown, unsigned char holiday,
                  const char* name) {
-  return {Kind::Easter, offset, 0, 0, countries, shown, holiday, name};
+  return {Kind::Easter, offset, 0, 0, countries, shown, {{holiday}}, name};
 }
 constexpr Rule A(int offset, unsigned char countries, unsigned char shown, unsigned char holiday,
                  const char* name, int first = 0) {
-  return {Kind::Advent, offset, 0, 0, countries, shown, holiday, name, first};
+  return {Kind::Advent, offset, 0, 0, countries, shown, {{holiday}}, name, first};
+}
+constexpr Rule N(int month, int weekday, int occurrence, unsigned char countries, unsigned char shown,
+                 unsigned char holiday, const char* name, int first = 0) {
+  return {Kind::NthWeekday, month, weekday, occurrence, countries, shown, {{holiday}}, name, first};
 }
 
-const Rule kRules[] = {
+constexpr Rule kRules[] = {
     F(1, 1, DE | AT, BOTH, BOTH, "Neujahr"),
     F(1, 1, CH, BOTH, BOTH, "Neujahrstag"),
     F(1, 2, CH, BOTH, BOTH, "Berchtoldstag"),
@@ -56,7 +88,8 @@ const Rule kRules[] = {
     E(-7, DE | AT | CH, BOTH, NONE, "Palmsonntag"),
     E(-3, DE | AT | CH, BOTH, NONE, "Gründonnerstag"),
     E(-2, DE | CH, BOTH, BOTH, "Karfreitag"),
-    E(-2, AT, BOTH, PROT, "Karfreitag"),
+    // Austria's Protestants lost Good Friday as a legal holiday in 2019.
+    E(-2, AT, BOTH, PROT, "Karfreitag").HolidayYears(0, 2018),
     E(0, DE | AT | CH, BOTH, BOTH, "Ostersonntag"),
     E(1, DE | AT | CH, BOTH, BOTH, "Ostermontag"),
     F(5, 1, DE, BOTH, BOTH, "Maifeiertag", 1919),
@@ -74,19 +107,22 @@ const Rule kRules[] = {
     F(8, 1, CH, BOTH, BOTH, "Bundesfeiertag", 1891),
     F(8, 15, DE | CH, KATH, KATH, "Mariä Himmelfahrt"),
     F(8, 15, AT, BOTH, BOTH, "Mariä Himmelfahrt"),
-    {Kind::NthWeekday, 9, 0, 3, CH, BOTH, BOTH, "Eidg. Bettag", 1832},
+    N(9, 0, 3, CH, BOTH, BOTH, "Eidg. Bettag", 1832),
     F(10, 3, DE, BOTH, BOTH, "Tag der Deutschen Einheit", 1990),
     F(10, 26, AT, BOTH, BOTH, "Nationalfeiertag", 1965),
-    F(10, 31, DE, PROT, PROT, "Reformationstag"),
+    // The 500th anniversary in 2017 was a legal holiday in all of Germany.
+    F(10, 31, DE, PROT, PROT, "Reformationstag").AlsoHoliday(BOTH, 2017, 2017),
     F(10, 31, AT, PROT, NONE, "Reformationstag"),
     F(11, 1, DE | CH, KATH, KATH, "Allerheiligen"),
     F(11, 1, AT, BOTH, BOTH, "Allerheiligen"),
     F(11, 2, DE | AT | CH, KATH, NONE, "Allerseelen"),
-    {Kind::NthWeekday, 11, 0, 1, CH, PROT, NONE, "Reformationssonntag"},
+    N(11, 0, 1, CH, PROT, NONE, "Reformationssonntag"),
     // Buß- und Bettag is the Wednesday before 23 November, 11 days before
     // the first Sunday of Advent (which falls on 27 November .. 3 December).
     A(-14, DE, BOTH, NONE, "Volkstrauertag", 1952),
-    A(-11, DE, PROT, PROT, "Buß- und Bettag"),
+    // A legal holiday up to 1994; since 1995 only in Saxony, which does not
+    // make the day red for the country.
+    A(-11, DE, PROT, PROT, "Buß- und Bettag").HolidayYears(0, 1994),
     A(-7, DE | AT | CH, PROT, NONE, "Totensonntag"),
     A(0, DE | AT | CH, BOTH, NONE, "1. Advent"),
     A(7, DE | AT | CH, BOTH, NONE, "2. Advent"),
@@ -141,8 +177,9 @@ HolidayInfo HolidayName(int32_t dayNumber, int confession, int country) {
   HolidayInfo info;
   for (size_t i = 0; i < kRuleCount; ++i) {
     const Rule& r = kRules[i];
-    if (!(r.countries & countryBit) || !(r.shownFor & confessionBit)) continue;
-    if (year < r.firstYear || year > r.lastYear) continue;
+    if (!(r.countries & countryBit) || year < r.firstYear || year > r.lastYear) continue;
+    const unsigned char legal = r.HolidayFor(year);
+    if (!((r.shownFor | legal) & confessionBit)) continue;
     bool match = false;
     switch (r.kind) {
       case Kind::Fixed:
@@ -164,7 +201,7 @@ HolidayInfo HolidayName(int32_t dayNumber, int confession, int country) {
     if (!match) continue;
     if (!info.Name.empty()) info.Name += ", ";
     info.Name += RuleNames()[i];
-    if (r.holidayFor & confessionBit) info.Holiday = true;
+    if (legal & confessionBit) info.Holiday = true;
   }
   return info;
 }

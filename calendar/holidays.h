@@ -1,7 +1,9 @@
 // Names of the public holidays and main church feasts of a day, by country
 // (0 Deutschland, 1 Österreich, 2 Schweiz) and confession (0 katholisch,
 // 1 protestantisch). A fixed rule table: fixed dates, Easter offsets, offsets
-// from the first Sunday of Advent, and n-th weekdays of a month.
+// from the first Sunday of Advent, and n-th weekdays of a month; a rule's
+// legal-holiday flag holds in the years in which the day was one (a feast
+// keeps its name in the other years).
 #pragma once
 
 #include <cstdint>

@@ -1,12 +1,19 @@
 // Holiday names of whole years for each country and confession, written
-// down from the 2024 and 2025 wall calendars of the three countries.
+// down from the 2024 and 2025 wall calendars of the three countries; and the
+// years in which the feasts whose status changed were legal holidays,
+// against GNU gcal's holiday lists.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "calendar/holidays.h"
 #include "platform/rtl/cp1252.h"
+#include "tests/calendar/reference.h"
 
 namespace {
 
@@ -68,7 +75,8 @@ TEST(HolidayTest, GermanyProtestant2024) {
   y["01-06"] = {"Epiphanias", false};
   y["05-26"] = {"Trinitatis", false};
   y["10-31"] = {"Reformationstag", true};
-  y["11-20"] = {"Buß- und Bettag", true};  // the Wednesday before 23 November
+  // The Wednesday before 23 November; a legal holiday only up to 1994.
+  y["11-20"] = {"Buß- und Bettag", false};
   y["11-24"] = {"Totensonntag", false};
   CheckYear(2024, 1, 0, y);
 }
@@ -99,7 +107,7 @@ TEST(HolidayTest, AustriaCatholic2025) {
 
 TEST(HolidayTest, AustriaProtestant2025) {
   YearList y = Austria2025Common();
-  y["04-18"] = {"Karfreitag", true};
+  y["04-18"] = {"Karfreitag", false};  // a legal holiday for Protestants only up to 2018
   y["06-15"] = {"Trinitatis", false};
   y["10-31"] = {"Reformationstag", false};
   y["11-23"] = {"Totensonntag", false};
@@ -161,6 +169,120 @@ TEST(HolidayTest, MovableFeastsInOtherYears) {
   EXPECT_EQ(name(1989, 10, 3, 0, 0), "");
   EXPECT_EQ(name(1955, 10, 26, 0, 1), "");
   EXPECT_THROW(HolidayName(PackedDateToDayNumber(PackedDateMin()) - 1, 0, 0), ERangeError);
+}
+
+// Rows "year month day region feast marker" as gcal lists them (see
+// make_gcal_reference.py).
+using GcalRows = std::vector<ReferenceRow>;
+
+// A region of gcal's lists that stands for one country and confession, for
+// one feast whose legal status changed over the years.
+struct Stand {
+  const char* region;
+  const char* feast;
+  int country, confession;
+  const char* legalMarkers;  // gcal markers that mean a legal holiday for that confession
+  const char* name;          // UTF-8
+  bool nameAlways;           // shown in every year, else only while a legal holiday
+  int lastGcalYear;          // later years are checked by hand below
+};
+
+const Stand kStands[] = {
+    {"DE_BY", "GoodFriday", 0, 0, "+#", "Karfreitag", true, 9999},
+    {"DE_NI", "GoodFriday", 0, 1, "+#", "Karfreitag", true, 9999},
+    {"AT", "GoodFriday", 1, 0, "+#", "Karfreitag", true, 9999},
+    // "*": a legal holiday for part of the people, the Protestants; gcal's
+    // lists predate the law that ended it in 2019.
+    {"AT", "GoodFriday", 1, 1, "+#*", "Karfreitag", true, 2018},
+    {"DE_BY", "Reformation", 0, 0, "+#", "Reformationstag", false, 9999},
+    {"DE_SN", "Reformation", 0, 1, "+#", "Reformationstag", true, 9999},
+    {"AT", "Reformation", 1, 0, "+#", "Reformationstag", false, 9999},
+    {"AT", "Reformation", 1, 1, "+#", "Reformationstag", true, 9999},
+    {"DE_BY", "Repentance", 0, 0, "+#", "Buß- und Bettag", false, 9999},
+    // Saxony keeps the day since 1995, Lower Saxony stands for the rest.
+    {"DE_NI", "Repentance", 0, 1, "+#", "Buß- und Bettag", true, 9999},
+};
+
+// Checks the rules against the rows; returns how many rows were compared.
+int CheckAgainstGcal(const GcalRows& rows) {
+  int compared = 0;
+  for (const ReferenceRow& r : rows) {
+    if (r.size() != 6) {
+      ADD_FAILURE() << "bad row";
+      continue;
+    }
+    const int year = std::stoi(r[0]);
+    for (const Stand& s : kStands) {
+      if (r[3] != s.region || r[4] != s.feast || year > s.lastGcalYear) continue;
+      const bool legal = std::string(s.legalMarkers).find(r[5]) != std::string::npos;
+      const int32_t day = PackedDateToDayNumber(MakePackedDate(year, std::stoi(r[1]), std::stoi(r[2])));
+      const HolidayInfo got = HolidayName(day, s.confession, s.country);
+      const std::string names = Cp1252ToUtf8(got.Name);
+      SCOPED_TRACE(r[0] + "-" + r[1] + "-" + r[2] + " " + s.region + " " + s.feast + " confession " +
+                   std::to_string(s.confession) + ": " + names);
+      EXPECT_EQ(got.Holiday, legal);
+      EXPECT_EQ(names.find(s.name) != std::string::npos, legal || s.nameAlways);
+      ++compared;
+    }
+  }
+  return compared;
+}
+
+TEST(HolidayTest, LegalHolidayYearsFollowGcal) {
+  const GcalRows rows = LoadReference("gcal_holidays.txt");
+  EXPECT_EQ(CheckAgainstGcal(rows), 81 * 10 - 12);
+  // Austria since 2019: Good Friday is no legal holiday for anyone, and
+  // keeps its name.
+  for (int year = 2019; year <= 2030; ++year) {
+    const int32_t easter = EasterDayNumberOfYear(year);
+    for (int confession : {0, 1}) {
+      const HolidayInfo got = HolidayName(easter - 2, confession, 1);
+      EXPECT_EQ(Cp1252ToUtf8(got.Name), "Karfreitag") << year;
+      EXPECT_FALSE(got.Holiday) << year;
+    }
+  }
+}
+
+// The committed reference is what gcal says today.
+TEST(HolidayTest, GcalListsMatchTheReference) {
+  if (std::system("gcal --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "gcal not installed";
+  const std::regex line(R"(^(.*?) \((\w+)\)\s+([-+#*]) (\d{4}) (\d\d) (\d\d)( = .*)?$)");
+  const std::map<std::string, std::string> feasts = {
+      {"Good Friday", "GoodFriday"}, {"Reformation Day", "Reformation"},
+      {"Day of Prayer and Repentance", "Repentance"}};
+  // (year, region, feast) -> marker, and each feast's date per year.
+  std::map<std::string, std::string> live;
+  for (const ReferenceRow& r : LoadReference("gcal_holidays.txt")) {
+    const std::string cmd = "LC_ALL=C LANG=C gcal -u -n -X -H no '--date-format=%>04*Y_%>02*M_%1%>02*D%2' "
+                            "--cc-holidays=" + r[3] + " " + r[0];
+    const std::string key = r[0] + " " + r[3];
+    if (live.count(key)) continue;
+    live[key] = "";
+    FILE* f = popen(cmd.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, f)) {
+      std::string text(buf);
+      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+      std::smatch m;
+      if (!std::regex_match(text, m, line) || !feasts.count(m[1])) continue;
+      live[key + " " + feasts.at(m[1])] = m[3].str() + " " + std::to_string(std::stoi(m[5])) + " " +
+                                          std::to_string(std::stoi(m[6]));
+    }
+    ASSERT_EQ(pclose(f), 0) << cmd;
+  }
+  int checked = 0;
+  for (const ReferenceRow& r : LoadReference("gcal_holidays.txt")) {
+    const auto it = live.find(r[0] + " " + r[3] + " " + r[4]);
+    if (r[5] == ".") {
+      EXPECT_EQ(it, live.end()) << r[0] << " " << r[3] << " " << r[4];
+    } else {
+      ASSERT_NE(it, live.end()) << r[0] << " " << r[3] << " " << r[4];
+      EXPECT_EQ(it->second, r[5] + " " + r[1] + " " + r[2]) << r[0] << " " << r[3] << " " << r[4];
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 81 * 12);
 }
 
 }  // namespace
