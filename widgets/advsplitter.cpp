@@ -141,7 +141,14 @@ void TAdvSplitter::SetPosition(int v) {
     if (Size() > 0) fraction_ = static_cast<double>(v) / Size();
     return;
   }
-  if (!HandleAllocated()) return;  // no window yet: dropped
+  if (!HandleAllocated()) {
+    // No window yet: kept as it is and applied, within the limits, when the
+    // window has its size.
+    position_ = requested_ = v;
+    pending_ = true;
+    return;
+  }
+  pending_ = false;
   position_ = ClampPosition(v);
   LayoutPanes();
   Invalidate();
@@ -149,8 +156,12 @@ void TAdvSplitter::SetPosition(int v) {
 
 void TAdvSplitter::LayoutPanes() {
   if (HasState(csLoading) || !HandleAllocated() || inLayout_) return;
+  // A position set before the window waits for a size to be measured
+  // against; until the control is first painted every layout starts from
+  // it again, so a default size before the real one does not cut it down.
+  if (pending_ && Size() <= 0) return;
   inLayout_ = true;
-  position_ = ClampPosition(position_);
+  position_ = ClampPosition(pending_ ? requested_ : position_);
   const TRect cr = ClientRect();
   const int w = cr.Width(), h = cr.Height(), p = position_, t = thickness_;
   if (BothVisible()) {
@@ -181,7 +192,8 @@ void TAdvSplitter::Loaded() {
 
 void TAdvSplitter::Resize() {
   const double keep = fraction_;
-  if (proportional_ && Size() > 0) SetPosition(static_cast<int>(std::lround(Size() * keep)));
+  // A waiting position is applied as it is, not scaled by an old fraction.
+  if (proportional_ && Size() > 0 && !pending_) SetPosition(static_cast<int>(std::lround(Size() * keep)));
   LayoutPanes();
   if (proportional_) fraction_ = keep;  // rounding must not creep over many resizes
   if (!HasState(csLoading)) TCustomControl::Resize();
@@ -195,6 +207,8 @@ TRect TAdvSplitter::BarRect(int pos) const {
 void TAdvSplitter::Paint() {
   TCustomControl::Paint();
   LayoutPanes();
+  // Shown at its size: a waiting position has been applied for good.
+  if (Size() > 0) pending_ = false;
   TCanvas& c = *Canvas();
   c.Brush()->SetStyle(bsSolid);
   c.Brush()->SetColor(ctl3D_ ? Color() : splitterColor_);

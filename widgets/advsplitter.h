@@ -6,6 +6,9 @@
 //    the panes' minimum sizes leave (the maximum wins when they cross).
 //  - The remembered fraction is Position / size of the last layout with a
 //    size above 0; a client size of 0 keeps the old fraction.
+//  - A Position set before the window exists is not lost: every layout with
+//    a size above 0 applies it, within the limits, until the control is
+//    first painted.
 #pragma once
 
 #include "platform/ui/forms.h"
@@ -86,7 +89,8 @@ class TAdvSplitter : public TCustomControl {
   TSplitterOrientation Orientation() const { return orientation_; }
   void SetOrientation(TSplitterOrientation o);
   int Position() const { return position_; }
-  // Takes effect only once the window exists (dropped before, stored while loading).
+  // Before the window exists (and while loading) the value is kept as given
+  // and applied, within the limits, at the first layout with a size.
   void SetPosition(int v);
   bool ProportionalResize() const { return proportional_; }
   void SetProportionalResize(bool v) { proportional_ = v; }
@@ -135,5 +139,7 @@ class TAdvSplitter : public TCustomControl {
   bool dragReady_ = false, dragging_ = false;
   int lastBar_ = -1;
   bool inLayout_ = false;
+  bool pending_ = false;  // Position was set before the window existed and not yet shown
+  int requested_ = 50;    // that value, as given
   std::unique_ptr<TBitmap> halftone_;
 };

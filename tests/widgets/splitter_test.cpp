@@ -20,8 +20,6 @@ struct SplitFixture : ::testing::Test {
 TEST_F(SplitFixture, PositionWaitsForTheWindowAndKeepsWithinLimits) {
   EXPECT_EQ(sp->Pane1()->Number(), 1);
   EXPECT_EQ(sp->Pane2()->FrameStyle(), ftLowered);
-  sp->SetPosition(120);  // no window yet: dropped
-  EXPECT_EQ(sp->Position(), 50);
   form->Show();
   int resized = 0;
   sp->OnPaneResize = [&](TObject*) { ++resized; };
@@ -54,6 +52,47 @@ TEST_F(SplitFixture, PositionWaitsForTheWindowAndKeepsWithinLimits) {
   EXPECT_EQ(sp->Pane1()->Height(), 60);
   EXPECT_EQ(sp->Pane2()->Top(), 62);
   EXPECT_EQ(sp->Pane2()->Width(), 200);
+}
+
+TEST_F(SplitFixture, PositionSetBeforeTheWindowIsAppliedWithItsSize) {
+  sp->SetPosition(120);
+  EXPECT_EQ(sp->Position(), 120);
+  auto* wide = new TAdvSplitter(form);
+  wide->SetParent(form);
+  wide->SetBounds(10, 140, 200, 100);
+  wide->SetOrientation(soHorizontal);
+  wide->SetProportionalResize(true);
+  wide->SetPosition(500);
+  wide->SetPosition(70);  // the last value set counts
+  form->Show();
+  drv.Process();
+  EXPECT_EQ(sp->Position(), 120);
+  EXPECT_EQ(sp->Pane1()->Width(), 120);
+  EXPECT_EQ(sp->Pane2()->Left(), 122);
+  EXPECT_EQ(wide->Position(), 70);
+  EXPECT_EQ(wide->Pane1()->Height(), 70);
+  // With proportional resizing the applied position sets the fraction.
+  wide->SetHeight(80);
+  EXPECT_EQ(wide->Position(), 56);
+  // Set before it has a parent, then placed on a shown form and sized: the
+  // default size on the way does not cut the value down; beyond the limits
+  // of the real size it is clamped.
+  auto* late = new TAdvSplitter(form);
+  late->SetPosition(120);
+  late->SetParent(form);
+  late->SetBounds(220, 10, 170, 100);
+  auto* beyond = new TAdvSplitter(form);
+  beyond->SetPosition(900);
+  beyond->SetParent(form);
+  beyond->SetBounds(220, 120, 150, 100);
+  drv.Process();
+  EXPECT_EQ(late->Position(), 120);
+  EXPECT_EQ(late->Pane1()->Width(), 120);
+  EXPECT_EQ(beyond->Position(), 150 - 2 - 10 - 1 - 5);
+  drv.SavePng(form, "splitters_positioned_before_showing");
+  // Once shown, the position stays where the layout put it.
+  beyond->SetWidth(400);
+  EXPECT_EQ(beyond->Position(), 132);
 }
 
 TEST_F(SplitFixture, OneHiddenPaneFillsAndBlocksDragging) {
