@@ -207,6 +207,9 @@ bool TWPRTFText::SplitParagraph(TWPParagraphRec* par, TWPLineRec* line, int offs
   const int tailLen = line->Length - offset;
   TWPParagraphRec* np = par;
   NewParagraph(np, tailLen);
+  // Enter in a numbered list starts another item of it: renumbering then
+  // gives it the next number and the items after it count on.
+  np->Numbering = par->Numbering;
   TWPLineRec* first = np->line;
   std::memcpy(first->pc, line->pc + offset, tailLen);
   first->pc[tailLen] = 0;

@@ -167,7 +167,7 @@ TEST(TextEditing, AnEmptyFirstParagraphTakesOverTheNextOnesFormatting) {
   EXPECT_EQ(t.FirstPar->LeftIndent, 0);
 }
 
-TEST(TextEditing, SplitParagraphKeepsAttributesAndLeavesNumberingBehind) {
+TEST(TextEditing, SplitParagraphKeepsAttributesAndNumbering) {
   TWPRTFText t;
   Build(t, "abcd", Attr(1, wpsSpellChecked));
   TWPParagraphRec* p = t.FirstPar;
@@ -182,7 +182,7 @@ TEST(TextEditing, SplitParagraphKeepsAttributesAndLeavesNumberingBehind) {
   EXPECT_EQ(TextOf(t), "ab\rcdEF");
   EXPECT_EQ(Tags(t), "11" "1" "1122");
   TWPParagraphRec* q = p->next;
-  EXPECT_EQ(q->Numbering, 0);
+  EXPECT_EQ(q->Numbering, 0x61);
   EXPECT_EQ(q->LeftIndent, 300);
   EXPECT_EQ(CountLines(q), 2) << "the following lines go with the tail";
   EXPECT_FALSE(p->line->pa[1].Style & wpsSpellChecked);
@@ -485,6 +485,46 @@ TEST(TextEditing, RenumberingWritesNumbersAndBulletsAndKeepsTheCursor) {
   t.Busy = true;
   EXPECT_FALSE(t.RenumberParagraphs());
   t.Busy = false;
+}
+
+TEST(TextEditing, EnterInANumberedListStartsTheNextItem) {
+  TWPRTFText t;
+  Build(t, "eins\rzwei\rdrei\rdanach", Attr(1));
+  for (int i = 0; i < 3; ++i) t.ParagraphAt(i)->Numbering = 0x60;
+  ASSERT_TRUE(t.RenumberParagraphs());
+  ASSERT_EQ(TextOf(t), "1.\teins\r2.\tzwei\r3.\tdrei\rdanach");
+  // Enter at the end of the first item.
+  TWPParagraphRec* p = t.FirstPar;
+  TWPLineRec* l = TWPRTFText::Get_LastLine(p);
+  t.CursorPar = p;
+  t.CursorLine = l;
+  t.CursorOffset = l->Length;
+  ASSERT_TRUE(t.SplitParagraph(p, l, l->Length));
+  t.CursorPar = p->next;
+  t.CursorLine = p->next->line;
+  t.CursorOffset = 0;
+  ASSERT_TRUE(t.RenumberParagraphs());
+  EXPECT_EQ(TextOf(t), "1.\teins\r2.\t\r3.\tzwei\r4.\tdrei\rdanach");
+  ExpectChains(t);
+  // The cursor stands behind the new item's number, ready for its text.
+  EXPECT_EQ(t.CursorPar, t.ParagraphAt(1));
+  EXPECT_EQ(t.CursorOffset, 3);
+  // Enter at the end of the last item, and in the middle of an item.
+  p = t.ParagraphAt(3);
+  l = TWPRTFText::Get_LastLine(p);
+  ASSERT_TRUE(t.SplitParagraph(p, l, l->Length));
+  // "3.\tzw|ei": the number is a line of its own, the text follows.
+  p = t.ParagraphAt(2);
+  l = p->line;
+  int at = 5;
+  while (at > l->Length && l->next) {
+    at -= l->Length;
+    l = l->next;
+  }
+  ASSERT_TRUE(t.SplitParagraph(p, l, at));
+  ASSERT_TRUE(t.RenumberParagraphs());
+  EXPECT_EQ(TextOf(t), "1.\teins\r2.\t\r3.\tzw\r4.\tei\r5.\tdrei\r6.\t\rdanach");
+  ExpectChains(t);
 }
 
 TEST(TextEditing, TextRunReportCollectsFieldRuns) {
