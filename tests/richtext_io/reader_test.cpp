@@ -311,11 +311,8 @@ TEST(RtfReader, MergedCellsShareOneParagraph) {
 TEST(RtfReader, RunsWithoutASizeAreTwelvePoints) {
   TWPRTFTextIo t;
   ASSERT_EQ(FromRtf(t, "{\\rtf1 a\\fs20 b\\plain c{\\fs30 d}e}"), 0);
-  EXPECT_EQ(At(t, 0, 0).Size, 12);
-  EXPECT_EQ(At(t, 0, 1).Size, 10);
-  EXPECT_EQ(At(t, 0, 2).Size, 12);
-  EXPECT_EQ(At(t, 0, 3).Size, 15);
-  EXPECT_EQ(At(t, 0, 4).Size, 12);
+  const int sizes[] = {12, 10, 12, 15, 12};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(At(t, 0, i).Size, sizes[i]) << i;
   // Inserted into a text of another size, the start is still 12 points.
   t.WritingAttr.Size = 10;
   TStringStream in("{\\rtf1 z}");
