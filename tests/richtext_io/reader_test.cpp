@@ -31,6 +31,17 @@ const TWPAttrRecord& At(const TWPRTFTextIo& t, int par, int index) {
   return l->pa[index];
 }
 
+// The table cells of a text: flags (0x8 cell, 0x4 row goes on, 0x2 further
+// cell), column start and width in 255ths.
+std::string Cells(const TWPRTFTextIo& t) {
+  std::string s;
+  for (const TWPParagraphRec* p = t.FirstPar; p; p = p->next)
+    if (p->Flags & wppTableCell)
+      s += (s.empty() ? "" : " ") + std::to_string(p->Flags & 0xF) + ":" + std::to_string(p->ColStart) + "+" +
+           std::to_string(p->ColWidth);
+  return s;
+}
+
 TEST(RtfReader, ControlWordsAndGroups) {
   TWPRTFTextIo t;
   // Words back to back both act; "\b0" clears; a group restores.
@@ -256,14 +267,8 @@ TEST(RtfReader, TablesFromOtherWriters) {
   ASSERT_EQ(FromRtf(t, "{\\rtf1\\paperw12240\\margl1440\\margr1440 \\trowd\\cellx2200\\cellx8800"
                        "\\pard\\intbl a\\par b\\cell\\pard\\intbl c\\cell\\row\\pard after\\par}"), 0);
   EXPECT_EQ(Plain(t), "a\nb|c|after|");
-  const TWPParagraphRec* c1 = t.ParagraphAt(0);
-  const TWPParagraphRec* c2 = t.ParagraphAt(1);
-  EXPECT_EQ(c1->Flags & 0xF, wppTableCell | wppRowGoesOn);
-  EXPECT_EQ(c2->Flags & 0xF, wppTableCell | wppRowContinues);
-  EXPECT_EQ(c1->ColStart, 0);
-  EXPECT_EQ(c1->ColWidth, 64);  // 2200 of 8800
-  EXPECT_EQ(c2->ColStart + c2->ColWidth, 255);
-  EXPECT_EQ(c1->RightIndent, 9360 - 8800);
+  EXPECT_EQ(Cells(t), "12:0+64 10:64+191");  // 2200 of 8800
+  EXPECT_EQ(t.FirstPar->RightIndent, 9360 - 8800);
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppTableCell, 0);
   // A cell whose paragraph group closes before "\cell" keeps that group's
   // alignment.
@@ -289,22 +294,14 @@ TEST(RtfReader, MergedCellsShareOneParagraph) {
   std::snprintf(buf, sizeof buf, row.c_str(), "");
   ASSERT_EQ(FromRtf(t, buf), 0);
   EXPECT_EQ(Plain(t), "A|B|after");
-  const TWPParagraphRec* c1 = t.ParagraphAt(0);
-  const TWPParagraphRec* c2 = t.ParagraphAt(1);
-  EXPECT_EQ(c1->Flags & 0xF, wppTableCell | wppRowGoesOn);
-  EXPECT_EQ(c2->Flags & 0xF, wppTableCell | wppRowContinues);
-  EXPECT_EQ(c1->ColStart, 0);
-  EXPECT_EQ(c1->ColWidth, 170);  // 4000 of 6000
-  EXPECT_EQ(c2->ColStart, 170);
-  EXPECT_EQ(c2->ColWidth, 85);
+  EXPECT_EQ(Cells(t), "12:0+170 10:170+85");  // 4000 of 6000
   // Text in the merged cell is kept, apart from the text it joins.
   std::snprintf(buf, sizeof buf, row.c_str(), " X");
   ASSERT_EQ(FromRtf(t, buf), 0);
   EXPECT_EQ(Plain(t), "A X|B|after");
   // A row merged into one cell is one cell over the whole width.
   ASSERT_EQ(FromRtf(t, "{\\rtf1\\trowd\\cellx3000\\clmrg\\cellx6000\\pard\\intbl A\\cell\\pard\\intbl\\cell\\row}"), 0);
-  EXPECT_EQ(t.ParagraphAt(0)->ColWidth, 255);
-  EXPECT_EQ(t.ParagraphAt(1)->Flags & wppTableCell, 0);
+  EXPECT_EQ(Cells(t), "8:0+255");
   EXPECT_TRUE(t.CheckChains());
 }
 
