@@ -428,10 +428,39 @@ int64_t StrToInt64Def(std::string_view s, int64_t def) {
 // ---------------------------------------------------------------------------
 AnsiString FloatToStr(double v) { return GeneralText(v, 15); }
 
+namespace {
+// "1.234,56" and "1.234.567": thousands separators between groups of three
+// digits, taken as such only where that is unambiguous (a decimal separator
+// follows, or there are two groups or more); "1.234" stays a decimal point.
+std::string WithoutThousands(std::string_view t) {
+  if (ThousandSeparator == DecimalSeparator) return std::string(t);
+  size_t i = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
+  size_t lead = 0;
+  while (i + lead < t.size() && IsDigit(t[i + lead])) ++lead;
+  if (lead == 0 || lead > 3) return std::string(t);
+  size_t j = i + lead;
+  int groups = 0;
+  while (j + 3 < t.size() && t[j] == ThousandSeparator && IsDigit(t[j + 1]) && IsDigit(t[j + 2]) &&
+         IsDigit(t[j + 3]) && (j + 4 == t.size() || !IsDigit(t[j + 4]))) {
+    j += 4;
+    ++groups;
+  }
+  bool decimalFollows = j < t.size() && t[j] == DecimalSeparator;
+  bool ends = j == t.size() || t[j] == 'e' || t[j] == 'E';
+  if (groups == 0 || !(decimalFollows || (groups >= 2 && ends))) return std::string(t);
+  std::string r(t.substr(0, j));
+  r.erase(std::remove(r.begin(), r.end(), ThousandSeparator), r.end());
+  r.append(t.substr(j));
+  return r;
+}
+}  // namespace
+
 bool TryStrToFloat(std::string_view s, double& out) {
-  std::string_view t = s;
-  while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
-  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  std::string_view trimmed = s;
+  while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
+  while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
+  const std::string grouped = WithoutThousands(trimmed);
+  std::string_view t = grouped;
   std::string buf;
   size_t i = 0;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) {

@@ -87,7 +87,9 @@ bool TryStrToInt64(std::string_view s, int64_t& out);
 
 // ---------------------------------------------------------------------------
 // Floating-point conversions. Output uses DecimalSeparator; input accepts the
-// decimal comma and also ".".
+// decimal comma and also ".", and thousands separators between groups of
+// three digits where a decimal separator follows them or there are two
+// groups or more ("1.234,56", "1.234.567"; "1.234" is 1,234).
 
 // General format with 15 significant digits: -10.0 gives "-10", 0.5 "0,5",
 // 1e20 "1E20", 0.00001 "1E-5".

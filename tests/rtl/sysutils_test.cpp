@@ -124,7 +124,14 @@ TEST(SysUtilsFloats, GeneralFormatAndParsing) {
   EXPECT_DOUBLE_EQ(StrToFloat(" -1,5E3 "), -1500.0);
   EXPECT_DOUBLE_EQ(StrToFloat(",5"), 0.5);
   EXPECT_DOUBLE_EQ(StrToFloat("7"), 7.0);
-  for (const char* bad : {"", ",", "1,2,3", "1.000,5", "abc", "1e", "1e400", "--1", "1 2"}) {
+  // Thousands separators where they are unambiguous; "1.234" alone keeps
+  // the decimal point.
+  EXPECT_DOUBLE_EQ(StrToFloat("1.000,5"), 1000.5);
+  EXPECT_DOUBLE_EQ(StrToFloat("-1.234.567"), -1234567.0);
+  EXPECT_DOUBLE_EQ(StrToFloat("12.345.678,25"), 12345678.25);
+  EXPECT_DOUBLE_EQ(StrToFloat("1.234"), 1.234);
+  for (const char* bad : {"", ",", "1,2,3", "1.00,5", "1.0000,5", "1234.567,5", "1.234.56", "abc", "1e",
+                          "1e400", "--1", "1 2"}) {
     EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
     EXPECT_EQ(StrToFloatDef(bad, 9.5), 9.5) << bad;
   }
