@@ -572,6 +572,7 @@ bool SetTableFilterText(const AnsiString& text, TDataSet* dataSet, TBapiHandle& 
     if (dataSet->Active()) dataSet->Refresh();
     return true;
   }
+  if (!dataSet->Handle()) return false;  // no cursor to install on
   TwwFilterCompiler compiler(dataSet);
   if (!compiler.Compile(text)) return false;
   // The new filter is in force before the old one goes, so a refusal
