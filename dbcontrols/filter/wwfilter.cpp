@@ -153,11 +153,16 @@ TwwFilterCompiler::Token TwwFilterCompiler::Scan(Context context) const {
     if (upper == "AND") return finish(Token::AndOr, p + 3);
     if (upper.compare(0, 2, "OR") == 0) return finish(Token::AndOr, p + 2);
   }
-  if (IsNameStart(c)) {
+  // A minus sign before a digit begins a number, not a name: "-2,5 AND ..."
+  // would otherwise be read as the name "-2" and lose its fraction, and a
+  // negative number could not stand before AND.
+  const bool negative = c == '-' && p + 1 < n && IsDigit(text_[p + 1]);
+  if (IsNameStart(c) && !negative) {
     while (p < n && IsNameChar(text_[p])) ++p;
     return finish(Token::Name, p);
   }
-  if (IsDigit(c)) {
+  if (IsDigit(c) || negative) {
+    if (negative) ++p;
     while (p < n && IsDigit(text_[p])) ++p;
     if (p + 1 < n && text_[p] == DecimalSeparator && IsDigit(text_[p + 1])) {
       ++p;
@@ -399,6 +404,13 @@ TwwTypeClass TwwFilterCompiler::ValueType(const TNode* n) const {
 TwwTypeClass TwwFilterCompiler::ResolveOperands(TNode* node) {
   TNode* left = node->Left;
   TNode* right = node->Right;
+  if (node->Kind == nkLogical) {
+    // AND and OR join conditions: an operand of theirs is a (Boolean) field
+    // of its own, never a constant typed by the other side.
+    Resolve(left);
+    if (!failed_) Resolve(right);
+    return tcLogical;
+  }
   const bool arithmetic = node->Kind == nkArithmetic;
   TwwTypeClass leftType = tcNone;
   bool leftTyped = false;  // the left side can type a constant operand

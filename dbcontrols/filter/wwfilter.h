@@ -8,8 +8,8 @@
 // Language: relations (sum [op sum], op one of < <> <= >= = >) joined by AND
 // and OR, which have the same precedence and group from the left; sums and
 // terms group from the left too ("a/b/c" is "(a/b)/c"). Operands are names,
-// numbers (digits, optionally the decimal separator and more digits) and
-// double-quoted constants. A name may contain blanks and + - * /, so
+// numbers (an optional "-", digits, optionally the decimal separator and more
+// digits) and double-quoted constants. A name may contain blanks and + - * /, so
 // arithmetic operands are written in parentheses: "(ANZAHL)*(2) > 10". An
 // unquoted constant runs on over blanks and words; quote constants that are
 // followed by more text, and dates and times always ("24.12.2026", "7:05").
@@ -19,7 +19,9 @@
 // dataset (its left operand, or its right one when the left is no field) is a
 // field; the other operand is a constant typed by that field (on either side;
 // a right operand that spells another field's name is still a constant). An
-// operand compared with a subexpression takes the subexpression's type. A
+// operand compared with a subexpression takes the subexpression's type. The
+// operands of AND and OR are conditions: an operand there is a field
+// ("AKTIV AND VERHEIRATET" joins two Boolean fields). A
 // constant that fits no field raises EConvertError (for example "abc" for an
 // integer field); an operator with no field to type it shows the warning
 // "<name>\nField not found in Table. " and the compilation fails.

@@ -151,6 +151,13 @@ TEST_F(FilterCompile, UnquotedConstantsRunOnQuotedOnesStop) {
   Slot k = RightConstant(buf);
   EXPECT_EQ(k.cls, wwfnConstant);
   EXPECT_STREQ(reinterpret_cast<const char*>(LiteralAt(buf, k.c)), "I");
+  // A minus before a digit begins a number: it stops at the blank, fraction included.
+  buf = Compile("I = -5 AND W = 1");
+  EXPECT_EQ(U16(buf, 4), 7);
+  buf = Compile("F = -2,5 OR F = 1");
+  double d;
+  std::memcpy(&d, LiteralAt(buf, NodeAt(buf, NodeAt(buf, NodeAt(buf, 0).a).b).c), 8);
+  EXPECT_EQ(d, -2.5);
   // Quotes are dropped, inner blanks and trailing ones kept.
   buf = Compile("S = \" a b \"");
   EXPECT_STREQ(reinterpret_cast<const char*>(LiteralAt(buf, RightConstant(buf).c)), " a b ");
@@ -313,6 +320,11 @@ TEST_F(FilterInstall, InstallReplaceAndDrop) {
   ASSERT_TRUE(SetTableFilterText("AI = 104", table.get(), h, false));
   EXPECT_EQ(Ids(table.get()), (std::vector<int>{4}));
   ASSERT_TRUE(SetTableFilterText("BO", table.get(), h, false));
+  EXPECT_EQ(Ids(table.get()), (std::vector<int>{3, 6}));
+  // Beside AND and OR a field stays a field (a condition of its own).
+  ASSERT_TRUE(SetTableFilterText("(BO) OR (I = 10)", table.get(), h, false));
+  EXPECT_EQ(Ids(table.get()), (std::vector<int>{1, 3, 6}));
+  ASSERT_TRUE(SetTableFilterText("I > 25 AND (BO)", table.get(), h, false));
   EXPECT_EQ(Ids(table.get()), (std::vector<int>{3, 6}));
   // An empty (or blank) text drops the filter.
   ASSERT_TRUE(SetTableFilterText("  ", table.get(), h, false));
