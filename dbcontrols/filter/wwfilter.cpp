@@ -226,32 +226,24 @@ TNode* TwwFilterCompiler::ParseRelation() {
   return NewNode(nkComparison, t.text, left, right);
 }
 
-TNode* TwwFilterCompiler::ParseSum() {
-  TNode* left = ParseTerm();
+// Sums and terms: operands joined by one of two operators, grouping from
+// the left (a-b-c is (a-b)-c, and a/b/c is (a/b)/c).
+TNode* TwwFilterCompiler::ParseChain(const char* op1, const char* op2, TNode* (TwwFilterCompiler::*operand)()) {
+  TNode* left = (this->*operand)();
   while (left) {
     Token t = Peek(Context::Operator);
-    if (t.kind != Token::Name || (t.text != "+" && t.text != "-")) break;
+    if (t.kind != Token::Name || (t.text != op1 && t.text != op2)) break;
     Take(t);
-    TNode* right = ParseTerm();
+    TNode* right = (this->*operand)();
     if (!right) return nullptr;
     left = NewNode(nkArithmetic, t.text, left, right);
   }
   return left;
 }
 
-// "*" and "/" group from the left like "+" and "-": a/b/c is (a/b)/c.
-TNode* TwwFilterCompiler::ParseTerm() {
-  TNode* left = ParseFactor();
-  while (left) {
-    Token t = Peek(Context::Operator);
-    if (t.kind != Token::Name || (t.text != "*" && t.text != "/")) break;
-    Take(t);
-    TNode* right = ParseFactor();
-    if (!right) return nullptr;
-    left = NewNode(nkArithmetic, t.text, left, right);
-  }
-  return left;
-}
+TNode* TwwFilterCompiler::ParseSum() { return ParseChain("+", "-", &TwwFilterCompiler::ParseTerm); }
+
+TNode* TwwFilterCompiler::ParseTerm() { return ParseChain("*", "/", &TwwFilterCompiler::ParseFactor); }
 
 TNode* TwwFilterCompiler::ParseFactor() {
   Token t = Peek(Context::Operand);

@@ -131,6 +131,7 @@ class TwwFilterCompiler {
   TNode* NewNode(TwwNodeKind kind, const AnsiString& text, TNode* left, TNode* right);
   TNode* ParseExpression();
   TNode* ParseRelation();
+  TNode* ParseChain(const char* op1, const char* op2, TNode* (TwwFilterCompiler::*operand)());
   TNode* ParseSum();
   TNode* ParseTerm();
   TNode* ParseFactor();
@@ -159,7 +160,9 @@ class TwwFilterCompiler {
 TwwTypeClass wwFilterTypeClass(const TField* field);
 
 // Compiles and installs the dataset's expression filter, or drops it for an
-// empty text (refreshing an open dataset). True when that state was reached.
+// empty text (refreshing an open dataset). Every table type of this system
+// (default, Paradox, dBASE, ASCII) takes the expression filter; there is no
+// outside table driver to hand a filter text to. True when that state was reached.
 // A closed dataset without `force` only forgets the handle (its cursor took
 // its filters along when it closed); `force` installs on a dataset that is
 // being opened. A text that does not compile, or a filter the cursor
