@@ -1,19 +1,19 @@
-// Block manager; see blockfile.h for the block header and the invariants.
+// Block manager; see blockfile.h for the block header and the invariants,
+// journal.h for the commit protocol.
 #include "dbengine/blockfile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 
+#include "dbengine/filelayer.h"
 #include "dbengine/journal.h"
 #include "dbengine/result_codes.h"
 
 namespace ffdetail {
 
-uint32_t Checksum(const uint8_t* data, size_t size) {
+uint64_t Digest64(const uint8_t* data, size_t size) {
   // Multiply-xor over 8-byte words: fast, and any single changed byte or
   // swapped word changes the result.
   uint64_t h = 0x9E3779B97F4A7C15ull ^ size;
@@ -25,8 +25,12 @@ uint32_t Checksum(const uint8_t* data, size_t size) {
     h ^= h >> 29;
   }
   for (; i < size; ++i) h = (h ^ data[i]) * 0x100000001B3ull;
-  h ^= h >> 32;
-  return static_cast<uint32_t>(h);
+  return h;
+}
+
+uint32_t Checksum(const uint8_t* data, size_t size) {
+  uint64_t h = Digest64(data, size);
+  return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
 namespace {
@@ -40,9 +44,22 @@ bool KnownSig(uint32_t s) {
   return s == kSigHeader || s == kSigData || s == kSigBlob || s == kSigIndex || s == kSigStream;
 }
 
+bool ValidBlockSize(uint32_t bs) { return bs == 4096 || bs == 8192 || bs == 16384 || bs == 32768; }
+
 void StampChecksum(uint8_t* p, uint32_t blockSize) {
   Put32(p + kOffChecksum, 0);
   Put32(p + kOffChecksum, Checksum(p, blockSize));
+}
+
+bool ChecksumHolds(const uint8_t* p, uint32_t blockSize) {
+  uint8_t copy[kBlockHeaderSize];
+  std::memcpy(copy, p, kBlockHeaderSize);
+  Put32(copy + kOffChecksum, 0);
+  // The checksum runs over the block with its own field zero: fold the
+  // header part in from the copy, the rest from the block itself.
+  std::vector<uint8_t> whole(p, p + blockSize);
+  std::memcpy(whole.data(), copy, kBlockHeaderSize);
+  return Checksum(whole.data(), blockSize) == Get32(p + kOffChecksum);
 }
 
 }  // namespace
@@ -50,17 +67,18 @@ void StampChecksum(uint8_t* p, uint32_t blockSize) {
 BlockFile::~BlockFile() { Close(); }
 
 void BlockFile::Close() {
-  // A writer that closes with nothing left to replay removes its journal,
+  // A writer that closes with nothing left to settle removes its journal,
   // so that a data directory holds only table files between runs.
   if (fd_ >= 0 && writable_ && journaled_ && !failed_ && dirty_.empty() && journalFd_ >= 0)
-    ::unlink(JournalPath(path_).c_str());
-  if (fd_ >= 0) ::close(fd_);
-  if (journalFd_ >= 0) ::close(journalFd_);
+    Files().Unlink(JournalPath(path_));
+  if (fd_ >= 0) Files().Close(fd_);
+  if (journalFd_ >= 0) Files().Close(journalFd_);
   fd_ = journalFd_ = -1;
   pages_.clear();
   dirty_.clear();
   cached_ = 0;
   header_ = nullptr;
+  headerDamage_.clear();
 }
 
 void BlockFile::Damaged(const std::string& what) const {
@@ -72,6 +90,14 @@ BlockFile::Page& BlockFile::Slot(uint32_t no) {
   return pages_[no];
 }
 
+void BlockFile::MarkDirty(uint32_t no) {
+  Page& pg = pages_[no];
+  if (!pg.dirty) {
+    pg.dirty = true;
+    dirty_.push_back(no);
+  }
+}
+
 void BlockFile::DropPage(uint32_t no) {
   if (no < pages_.size() && pages_[no].data) {
     pages_[no] = Page();
@@ -79,9 +105,24 @@ void BlockFile::DropPage(uint32_t no) {
   }
 }
 
+uint8_t* BlockFile::Overwrite(uint32_t no, uint32_t sig) {
+  Page& pg = Slot(no);
+  if (!pg.data) {
+    pg.data.reset(new uint8_t[blockSize_]);
+    ++cached_;
+  }
+  pg.pinned = false;
+  uint8_t* p = pg.data.get();
+  std::memset(p, 0, blockSize_);
+  Put32(p + kOffSig, sig);
+  Put32(p + kOffBlockNo, no);
+  MarkDirty(no);
+  return p;
+}
+
 void BlockFile::CreateNew(const std::string& path, uint32_t blockSize) {
   path_ = path;
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  fd_ = Files().Open(path, O_RDWR | O_CREAT | O_EXCL, 0644);
   if (fd_ < 0) {
     if (errno == EEXIST) RaiseFF(rcTableExists, path);
     RaiseIo(errno, "creating " + path);
@@ -90,94 +131,187 @@ void BlockFile::CreateNew(const std::string& path, uint32_t blockSize) {
   journaled_ = false;
   blockSize_ = blockSize;
   fileSize_ = 0;
-  Page& pg = Slot(0);
-  pg.data.reset(new uint8_t[blockSize]());
-  ++cached_;
-  header_ = pg.data.get();
-  Put32(header_ + kOffSig, kSigHeader);
+  committedCount_ = 0;
+  header_ = Overwrite(0, kSigHeader);
   Put32(header_ + kHdrVersion, kFormatVersion);
   Put32(header_ + kHdrBlockSize, blockSize);
-  Put32(header_ + kHdrBlockCount, 1);
-  pg.dirty = true;
-  dirty_.push_back(0);
+  Put32(header_ + kHdrBlockCount, 2);
+  Put32(header_ + kHdrMirror, 1);
+  Overwrite(1, kSigHeader);
 }
 
 void BlockFile::Open(const std::string& path, bool writable) {
   path_ = path;
   writable_ = writable;
   journaled_ = true;
-  fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  failed_ = false;
+  headerDamage_.clear();
+  fd_ = Files().Open(path, writable ? O_RDWR : O_RDONLY, 0);
   if (fd_ < 0) {
     if (errno == ENOENT) RaiseFF(rcNoSuchTable, path);
     if (errno == EACCES || errno == EROFS) RaiseFF(rcAccessDenied, path);
     RaiseIo(errno, "opening " + path);
   }
-  struct stat st;
-  if (fstat(fd_, &st) != 0) RaiseIo(errno, "opening " + path);
-  fileSize_ = static_cast<uint64_t>(st.st_size);
-  // The block size comes from the header; read its fixed part first.
-  uint8_t fixed[kHdrIndexRoots];
-  if (fileSize_ < 4096 || pread(fd_, fixed, sizeof fixed, 0) != static_cast<ssize_t>(sizeof fixed))
-    Damaged("file too short for a header block");
-  if (Get32(fixed + kOffSig) != kSigHeader) Damaged("bad header signature");
-  blockSize_ = Get32(fixed + kHdrBlockSize);
-  if (blockSize_ != 4096 && blockSize_ != 8192 && blockSize_ != 16384 && blockSize_ != 32768)
-    Damaged("invalid block size");
-  // A journal left by a crash is replayed now; a new one is only made by
-  // the first commit, so that opening a table costs no disk flush.
+  int64_t size = Files().Size(fd_);
+  if (size < 0) RaiseIo(errno, "opening " + path);
+  fileSize_ = static_cast<uint64_t>(size);
+  // A journal left by an unfinished commit is settled now; a new one is
+  // only made by the first commit, so that opening a table costs no disk
+  // flush.
   std::string jpath = JournalPath(path);
-  journalFd_ = ::open(jpath.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  journalFd_ = Files().Open(jpath, writable ? O_RDWR : O_RDONLY, 0);
   if (journalFd_ < 0 && errno != ENOENT && writable) RaiseIo(errno, "opening " + jpath);
+  blockSize_ = ProbeBlockSize();
   Recover();
-  if (fileSize_ < blockSize_) Damaged("file too short for a header block");
-  Page* hp = Load(0);
-  header_ = hp->data.get();
-  CheckHeader();
+  LoadHeader();
+  committedCount_ = BlockCount();
+}
+
+// The block size: the journal's when one is pending (it was written with
+// the header in order), else the header's, else its copy's.
+uint32_t BlockFile::ProbeBlockSize() {
+  if (journalFd_ >= 0) {
+    uint32_t bs = JournalBlockSize(journalFd_);
+    if (ValidBlockSize(bs)) return bs;
+  }
+  uint8_t fixed[kHdrIndexRoots];
+  if (ReadAll(fd_, fixed, sizeof fixed, 0) == static_cast<ssize_t>(sizeof fixed) &&
+      Get32(fixed + kOffSig) == kSigHeader && ValidBlockSize(Get32(fixed + kHdrBlockSize)))
+    return Get32(fixed + kHdrBlockSize);
+  std::vector<uint8_t> image;
+  for (uint32_t bs : {4096u, 8192u, 16384u, 32768u})
+    if (FindMirror(bs, image)) return bs;
+  if (fileSize_ < 4096) Damaged("file too short for a header block");
+  Damaged("no valid header block (bad signature or block size)");
 }
 
 void BlockFile::Recover() {
   if (journalFd_ < 0) return;
-  JournalContents jc = JournalRead(journalFd_, blockSize_);
-  if (!jc.Valid) return;
+  JournalRecovery jr = JournalExamine(journalFd_, fd_, fileSize_, blockSize_, path_);
+  using Kind = JournalRecovery::Kind;
+  if (jr.What == Kind::None) return;
+  if (jr.What == Kind::Finished) {
+    if (writable_) JournalWipe(journalFd_);
+    return;
+  }
   if (writable_) {
-    for (size_t i = 0; i < jc.BlockNos.size(); ++i) {
-      const uint8_t* img = jc.Images.data() + i * blockSize_;
-      if (pwrite(fd_, img, blockSize_, static_cast<off_t>(uint64_t{jc.BlockNos[i]} * blockSize_)) !=
-          static_cast<ssize_t>(blockSize_))
-        RaiseIo(errno, "recovering " + path_);
+    for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
+      int err = WriteAll(fd_, jr.Images.data() + i * blockSize_, blockSize_,
+                         uint64_t{jr.BlockNos[i]} * blockSize_);
+      if (err) RaiseIo(err, "recovering " + path_);
     }
-    uint64_t size = uint64_t{jc.NewBlockCount} * blockSize_;
-    if (size < fileSize_ && ftruncate(fd_, static_cast<off_t>(size)) != 0)
+    if (jr.Length < fileSize_ && Files().Truncate(fd_, jr.Length) != 0)
       RaiseIo(errno, "recovering " + path_);
-    if (fdatasync(fd_) != 0) RaiseIo(errno, "recovering " + path_);
-    struct stat st;
-    if (fstat(fd_, &st) == 0) fileSize_ = static_cast<uint64_t>(st.st_size);
+    if (Files().DataSync(fd_) != 0) RaiseIo(errno, "recovering " + path_);
+    int64_t size = Files().Size(fd_);
+    if (size >= 0) fileSize_ = static_cast<uint64_t>(size);
     JournalWipe(journalFd_);
   } else {
-    for (size_t i = 0; i < jc.BlockNos.size(); ++i) {
-      Page& pg = Slot(jc.BlockNos[i]);
+    for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
+      Page& pg = Slot(jr.BlockNos[i]);
       if (!pg.data) ++cached_;
       pg.data.reset(new uint8_t[blockSize_]);
-      std::memcpy(pg.data.get(), jc.Images.data() + i * blockSize_, blockSize_);
+      std::memcpy(pg.data.get(), jr.Images.data() + i * blockSize_, blockSize_);
       pg.pinned = true;
     }
-    fileSize_ = std::max<uint64_t>(fileSize_, uint64_t{jc.NewBlockCount} * blockSize_);
+    if (jr.What == Kind::Redo) fileSize_ = std::max(fileSize_, jr.Length);
   }
 }
 
-void BlockFile::CheckHeader() {
-  const uint8_t* h = header_;
+void BlockFile::CheckHeader(const uint8_t* h) const {
+  uint32_t bs = Get32(h + kHdrBlockSize);
+  uint32_t version = Get32(h + kHdrVersion);
+  if (version != kFormatVersion && version != kFormatNoMirror) Damaged("unknown format version");
+  if (!ValidBlockSize(bs)) Damaged("invalid block size");
+  // A file cut short still opens (its missing blocks read as damaged);
+  // a count far beyond the file's end is not believed.
+  uint64_t fileBlocks = (fileSize_ + bs - 1) / bs;
   uint32_t count = Get32(h + kHdrBlockCount);
-  if (Get32(h + kHdrVersion) != kFormatVersion) Damaged("unknown format version");
-  if (count == 0 || uint64_t{count} * blockSize_ > fileSize_) Damaged("block count beyond file end");
+  if (count < 2 || count > fileBlocks + std::max<uint64_t>(fileBlocks, 64))
+    Damaged("block count far beyond the file end");
   auto inRange = [&](uint32_t b) { return b < count; };
   if (!inRange(Get32(h + kHdrFreeHead)) || !inRange(Get32(h + kHdrFirstData)) ||
       !inRange(Get32(h + kHdrLastData)) || !inRange(Get32(h + kHdrDictFirst)))
     Damaged("header refers beyond the file");
+  uint32_t mirror = Get32(h + kHdrMirror);
+  if (version == kFormatNoMirror ? mirror != 0 : (mirror == 0 || !inRange(mirror)))
+    Damaged("header copy beyond the file");
   if (Get32(h + kHdrIndexCount) > static_cast<uint32_t>(kMaxIndexes)) Damaged("index count");
   for (uint32_t i = 0; i < Get32(h + kHdrIndexCount); ++i)
     if (!inRange(Get32(h + kHdrIndexRoots + 4 * i)) || Get32(h + kHdrIndexRoots + 4 * i) == 0)
       Damaged("index root beyond the file");
+}
+
+// The header's copy for block size `bs`: block 1 in files made as format
+// 2, else wherever a format 1 file put it (found by a scan). Returns its
+// block number (0: none) and its bytes.
+uint32_t BlockFile::FindMirror(uint32_t bs, std::vector<uint8_t>& image) {
+  image.resize(bs);
+  auto usable = [&](uint32_t no) {
+    if (ReadAll(fd_, image.data(), bs, uint64_t{no} * bs) != static_cast<ssize_t>(bs)) return false;
+    const uint8_t* p = image.data();
+    if (Get32(p + kOffSig) != kSigHeader || Get32(p + kOffBlockNo) != no ||
+        Get32(p + kHdrBlockSize) != bs || Get32(p + kHdrMirror) != no || !ChecksumHolds(p, bs))
+      return false;
+    try {
+      CheckHeader(p);
+    } catch (const EffException&) {
+      return false;
+    }
+    return true;
+  };
+  if (usable(1)) return 1;
+  uint64_t blocks = fileSize_ / bs;
+  for (uint64_t no = 2; no < blocks && no < 0x7FFFFFFF; ++no) {
+    uint8_t head[8];
+    if (ReadAll(fd_, head, 8, no * bs) != 8) break;
+    if (Get32(head) == kSigHeader && Get32(head + 4) == no && usable(static_cast<uint32_t>(no)))
+      return static_cast<uint32_t>(no);
+  }
+  return 0;
+}
+
+void BlockFile::LoadHeader() {
+  header_ = nullptr;
+  std::string why;
+  try {
+    Page* hp = Load(0);
+    CheckHeader(hp->data.get());
+    if (Get32(hp->data.get() + kHdrBlockSize) != blockSize_) Damaged("header block size differs");
+    header_ = hp->data.get();
+    return;
+  } catch (const EffException& e) {
+    if (e.ResultCode() != rcFileDamaged) throw;
+    why = e.Message();
+    std::string prefix = ResultCodeText(rcFileDamaged) + ": " + path_ + ": ";
+    if (why.compare(0, prefix.size(), prefix) == 0) why.erase(0, prefix.size());
+  }
+  if (fileSize_ < blockSize_) Damaged("file too short for a header block");
+  DropPage(0);
+  std::vector<uint8_t> image;
+  uint32_t mirror = FindMirror(blockSize_, image);
+  if (!mirror) Damaged(why);
+  Page& pg = Slot(0);
+  pg.data.reset(new uint8_t[blockSize_]);
+  ++cached_;
+  std::memcpy(pg.data.get(), image.data(), blockSize_);
+  Put32(pg.data.get() + kOffBlockNo, 0);
+  header_ = pg.data.get();
+  headerDamage_ = "header block 0 is damaged (" + why + "); its copy in block " +
+                  std::to_string(mirror) + " is in use";
+}
+
+std::string BlockFile::CheckMirror() {
+  uint32_t m = MirrorBlock();
+  if (m == 0) return {};
+  try {
+    const uint8_t* p = Read(m, kSigHeader);
+    if (std::memcmp(p + kBlockHeaderSize, header_ + kBlockHeaderSize, blockSize_ - kBlockHeaderSize) != 0)
+      return "header copy in block " + std::to_string(m) + " differs from the header";
+  } catch (const EffException& e) {
+    return "header copy: " + e.Message();
+  }
+  return {};
 }
 
 void BlockFile::CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const {
@@ -199,9 +333,10 @@ BlockFile::Page* BlockFile::Load(uint32_t no) {
   Page& pg = Slot(no);
   if (pg.data) return &pg;
   if (header_ && no >= BlockCount()) Damaged("block " + std::to_string(no) + " beyond the end");
-  if (uint64_t{no + 1} * blockSize_ > fileSize_) Damaged("block " + std::to_string(no) + " beyond the end");
+  if (uint64_t{no + 1} * blockSize_ > fileSize_)
+    Damaged("block " + std::to_string(no) + " lies beyond the end of the file (the file was cut short)");
   std::unique_ptr<uint8_t[]> buf(new uint8_t[blockSize_]);
-  ssize_t n = pread(fd_, buf.get(), blockSize_, static_cast<off_t>(uint64_t{no} * blockSize_));
+  ssize_t n = ReadAll(fd_, buf.get(), blockSize_, uint64_t{no} * blockSize_);
   if (n != static_cast<ssize_t>(blockSize_)) {
     if (n < 0) RaiseIo(errno, "reading " + path_);
     Damaged("short read at block " + std::to_string(no));
@@ -224,43 +359,48 @@ const uint8_t* BlockFile::Read(uint32_t no, uint32_t sig) {
 uint8_t* BlockFile::Write(uint32_t no, uint32_t sig) {
   if (!writable_) RaiseFF(rcTableReadOnly, path_);
   uint8_t* p = const_cast<uint8_t*>(Read(no, sig));
-  Page& pg = pages_[no];
-  if (!pg.dirty) {
-    pg.dirty = true;
-    dirty_.push_back(no);
-  }
+  MarkDirty(no);
   return p;
 }
 
 uint8_t* BlockFile::Allocate(uint32_t sig, uint32_t* no) {
   uint8_t* h = HeaderForWrite();
   uint32_t b = Get32(h + kHdrFreeHead);
-  uint8_t* p;
+  uint8_t* p = nullptr;
   if (b != 0) {
-    p = Write(b, kSigStream);
-    if (Get32(p + kStreamKind) != kStreamFree) Damaged("free chain holds a used block");
-    Put32(h + kHdrFreeHead, Get32(p + kOffNext));
-    Put32(h + kHdrFreeCount, Get32(h + kHdrFreeCount) - 1);
+    try {
+      p = Write(b, kSigStream);
+      if (Get32(p + kStreamKind) != kStreamFree) Damaged("free chain holds a used block");
+    } catch (const EffException& e) {
+      if (e.ResultCode() != rcFileDamaged) throw;
+      p = nullptr;
+    }
+    if (p) {
+      Put32(h + kHdrFreeHead, Get32(p + kOffNext));
+      Put32(h + kHdrFreeCount, Get32(h + kHdrFreeCount) - 1);
+    } else {
+      // A damaged free block ends the chain: the free blocks behind it
+      // are given up (the check names them) and the file grows instead.
+      Put32(h + kHdrFreeHead, 0);
+      Put32(h + kHdrFreeCount, 0);
+    }
+  }
+  if (p) {
+    std::memset(p, 0, blockSize_);
+    Put32(p + kOffSig, sig);
+    Put32(p + kOffBlockNo, b);
   } else {
     b = BlockCount();
     if (b == 0xFFFFFFFFu >> 1) RaiseFF(rcDiskFull, path_ + ": table file at its largest size");
     Put32(h + kHdrBlockCount, b + 1);
-    Page& pg = Slot(b);
-    pg.data.reset(new uint8_t[blockSize_]);
-    ++cached_;
-    pg.dirty = true;
-    dirty_.push_back(b);
-    p = pg.data.get();
+    p = Overwrite(b, sig);
   }
-  std::memset(p, 0, blockSize_);
-  Put32(p + kOffSig, sig);
-  Put32(p + kOffBlockNo, b);
   *no = b;
   return p;
 }
 
 void BlockFile::Free(uint32_t no) {
-  if (no == 0) Damaged("attempt to free the header block");
+  if (no == 0 || no == MirrorBlock()) Damaged("attempt to free a header block");
   uint8_t* p = Write(no, 0);
   uint8_t* h = HeaderForWrite();
   std::memset(p, 0, blockSize_);
@@ -276,87 +416,134 @@ uint8_t* BlockFile::ResetToHeaderOnly() {
   uint8_t* h = HeaderForWrite();
   for (uint32_t i = 1; i < pages_.size(); ++i) DropPage(i);
   dirty_.assign(1, 0);
-  std::vector<uint8_t> keep(h, h + kHdrIndexRoots);
   std::memset(h + kBlockHeaderSize, 0, blockSize_ - kBlockHeaderSize);
   Put32(h + kHdrVersion, kFormatVersion);
   Put32(h + kHdrBlockSize, blockSize_);
-  Put32(h + kHdrBlockCount, 1);
+  Put32(h + kHdrBlockCount, 2);
+  Put32(h + kHdrMirror, 1);
+  Overwrite(1, kSigHeader);
   return h;
 }
 
-void BlockFile::WriteDirect() {
-  std::sort(dirty_.begin(), dirty_.end());
-  for (uint32_t no : dirty_) {
-    const uint8_t* p = pages_[no].data.get();
-    size_t done = 0;
-    while (done < blockSize_) {
-      ssize_t n = pwrite(fd_, p + done, blockSize_ - done,
-                         static_cast<off_t>(uint64_t{no} * blockSize_ + done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        failed_ = journaled_;
-        RaiseIo(errno, "writing " + path_);
-      }
-      done += static_cast<size_t>(n);
-    }
-  }
+// A file of format 1 gets its header copy with its first commit.
+void BlockFile::AddMirror() {
+  uint32_t b;
+  Allocate(kSigHeader, &b);
+  uint8_t* h = HeaderForWrite();
+  Put32(h + kHdrMirror, b);
+  Put32(h + kHdrVersion, kFormatVersion);
 }
 
 void BlockFile::EnsureJournal() {
   if (journalFd_ >= 0) return;
   std::string jpath = JournalPath(path_);
-  journalFd_ = ::open(jpath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  journalFd_ = Files().Open(jpath, O_RDWR | O_CREAT, 0644);
   if (journalFd_ < 0) RaiseIo(errno, "opening " + jpath);
   // The journal's directory entry must be durable before a commit relies
   // on it.
-  size_t slash = path_.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : path_.substr(0, slash + 1);
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    ::close(dfd);
+  Files().SyncDirOf(path_);
+}
+
+// Journals the old images of the dirty blocks that existed before this
+// commit (read from the file in runs of adjacent blocks) and the digests
+// of every dirty block.
+void BlockFile::WriteJournal() {
+  EnsureJournal();
+  size_t old = 0;
+  for (uint32_t no : dirty_) old += no < committedCount_;
+  std::vector<uint8_t> images(old * blockSize_);
+  std::vector<JournalEntry> entries(dirty_.size());
+  size_t k = 0;
+  for (size_t i = 0; i < dirty_.size();) {
+    uint32_t no = dirty_[i];
+    if (no >= committedCount_) {
+      ++i;
+      continue;
+    }
+    size_t run = 1;
+    while (i + run < dirty_.size() && dirty_[i + run] == no + run && no + run < committedCount_) ++run;
+    uint8_t* dest = images.data() + k * blockSize_;
+    ssize_t n = ReadAll(fd_, dest, run * blockSize_, uint64_t{no} * blockSize_);
+    if (n < 0) RaiseIo(errno, "reading " + path_);
+    std::memset(dest + n, 0, run * blockSize_ - static_cast<size_t>(n));  // beyond a cut end
+    k += run;
+    i += run;
+  }
+  k = 0;
+  for (size_t i = 0; i < dirty_.size(); ++i) {
+    JournalEntry& e = entries[i];
+    e.BlockNo = dirty_[i];
+    e.NewDigest = Digest64(pages_[e.BlockNo].data.get(), blockSize_);
+    if (e.BlockNo < committedCount_) {
+      e.OldImage = images.data() + k++ * blockSize_;
+      e.OldDigest = Digest64(e.OldImage, blockSize_);
+    }
+  }
+  JournalWrite(journalFd_, blockSize_, committedCount_, BlockCount(), entries);
+}
+
+// Writes the dirty blocks in place, each run of adjacent blocks in one call.
+void BlockFile::WriteInPlace() {
+  std::vector<iovec> iov;
+  for (size_t i = 0; i < dirty_.size();) {
+    uint32_t first = dirty_[i];
+    iov.clear();
+    while (i < dirty_.size() && dirty_[i] == first + iov.size()) {
+      iov.push_back({pages_[dirty_[i]].data.get(), blockSize_});
+      ++i;
+    }
+    int err = WriteAll(fd_, iov.data(), static_cast<int>(iov.size()), uint64_t{first} * blockSize_);
+    if (err) {
+      failed_ = journaled_;
+      RaiseIo(err, "writing " + path_);
+    }
   }
 }
 
 void BlockFile::Commit() {
   if (dirty_.empty()) return;
   if (failed_) RaiseFF(rcIOError, path_ + ": an earlier write failed; reopen the table");
-  uint64_t need = uint64_t{BlockCount()} * blockSize_;
-  for (uint32_t no : dirty_) StampChecksum(pages_[no].data.get(), blockSize_);
   try {
-    if (need > fileSize_) {
-      // Reserve the space first: running out of it must fail here, while
-      // nothing of this commit has been written anywhere.
-      int r = posix_fallocate(fd_, static_cast<off_t>(fileSize_), static_cast<off_t>(need - fileSize_));
-      if (r != 0) RaiseIo(r, "growing " + path_);
-      fileSize_ = need;
-    }
-    if (journaled_) {
-      EnsureJournal();
-      std::vector<JournalPage> jp;
-      jp.reserve(dirty_.size());
-      for (uint32_t no : dirty_) jp.push_back({no, pages_[no].data.get()});
-      JournalWrite(journalFd_, blockSize_, BlockCount(), jp);
+    if (journaled_ && Get32(header_ + kHdrVersion) == kFormatNoMirror) AddMirror();
+    // A header taken from its copy is written back to block 0.
+    if (!headerDamage_.empty()) HeaderForWrite();
+    if (pages_[0].dirty && MirrorBlock()) {
+      uint8_t* m = Overwrite(MirrorBlock(), kSigHeader);
+      std::memcpy(m + kBlockHeaderSize, header_ + kBlockHeaderSize, blockSize_ - kBlockHeaderSize);
     }
   } catch (...) {
     Rollback();
     throw;
   }
-  WriteDirect();
-  if (fileSize_ > need) {
-    if (ftruncate(fd_, static_cast<off_t>(need)) != 0) {
-      failed_ = journaled_;
-      RaiseIo(errno, "shrinking " + path_);
+  std::sort(dirty_.begin(), dirty_.end());
+  for (uint32_t no : dirty_) StampChecksum(pages_[no].data.get(), blockSize_);
+  uint64_t need = uint64_t{BlockCount()} * blockSize_;
+  try {
+    if (need > fileSize_) {
+      // Reserve the space first: running out of it must fail here, while
+      // nothing of this commit has been written anywhere.
+      int r = Files().Allocate(fd_, fileSize_, need - fileSize_);
+      if (r != 0) RaiseIo(r, "growing " + path_);
+      fileSize_ = need;
     }
-    fileSize_ = need;
+    if (journaled_) WriteJournal();
+  } catch (...) {
+    Rollback();
+    throw;
   }
-  if (fdatasync(fd_) != 0) {
+  WriteInPlace();
+  if (Files().DataSync(fd_) != 0) {
     failed_ = journaled_;
     RaiseIo(errno, "syncing " + path_);
   }
-  if (journaled_) JournalWipe(journalFd_);
+  // The commit is durable. A shrink that does not last only leaves the
+  // file longer than its blocks, which is allowed.
+  if (fileSize_ > need && Files().Truncate(fd_, need) == 0) fileSize_ = need;
+  if (journaled_) JournalRelease(journalFd_);
   for (uint32_t no : dirty_) pages_[no].dirty = false;
   dirty_.clear();
+  committedCount_ = BlockCount();
+  headerDamage_.clear();
 }
 
 void BlockFile::Rollback() {
@@ -366,7 +553,7 @@ void BlockFile::Rollback() {
   }
   dirty_.clear();
   header_ = nullptr;
-  if (journaled_) header_ = Load(0)->data.get();  // a file being built is dropped whole
+  if (journaled_) LoadHeader();  // a file being built is dropped whole
 }
 
 void BlockFile::Trim() {

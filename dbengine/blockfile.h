@@ -4,10 +4,13 @@
 // Every block starts with a 16-byte header: signature ("FFFH" file header,
 // "FFDH" data, "FFBH" BLOB, "FFIH" index, "FFSH" stream), its own block
 // number, a checksum over the block (taken with the checksum field zero) and
-// a type-specific "next" block number. Block 0 is the file header.
-// A freed block becomes a stream block of kind "free" on the free chain that
-// starts in the header; allocation takes from that chain before the file
-// grows.
+// a type-specific "next" block number. Block 0 is the file header; a second
+// "FFFH" block (block 1 in files made by this engine, any block in files of
+// format 1 once they have been written) holds a copy of it, written in the
+// same commit whenever the header changes, and serves when block 0 fails its
+// checks. A freed block becomes a stream block of kind "free" on the free
+// chain that starts in the header; allocation takes from that chain before
+// the file grows.
 //
 // Invariants between calls:
 //  - every cached page is either clean (equal to the file, or to a journal
@@ -15,9 +18,11 @@
 //    reaches the table file except through Commit;
 //  - a page read from the file has passed its checks (number below the block
 //    count, signature, own block number, checksum), else the read raises
-//    rcFileDamaged naming the file;
+//    rcFileDamaged naming the file and the block; a damaged block costs only
+//    what is reached through it;
 //  - the header's block count covers every block in use; the file may be
-//    longer (space prepared for a commit that then failed), never shorter.
+//    longer (space prepared for a commit that then failed); it is shorter
+//    only when it was cut, and the blocks missing then read as damaged.
 #pragma once
 
 #include <cstdint>
@@ -49,8 +54,10 @@ constexpr size_t kHdrVersion = 16, kHdrBlockSize = 20, kHdrBlockCount = 24, kHdr
                  kHdrFreeCount = 32, kHdrRecordCount = 36, kHdrRecordLength = 40,
                  kHdrFirstData = 44, kHdrLastData = 48, kHdrDataSeq = 52,
                  kHdrFreeSlot = 56 /* 64-bit */, kHdrDictFirst = 64, kHdrDictLength = 68,
-                 kHdrIndexCount = 72, kHdrIndexRoots = 80;
-constexpr uint32_t kFormatVersion = 1;
+                 kHdrIndexCount = 72, kHdrMirror = 76, kHdrIndexRoots = 80;
+// Format 1 has no header copy (its mirror field is zero); it is read as it
+// stands and becomes format 2 with its first commit.
+constexpr uint32_t kFormatVersion = 2, kFormatNoMirror = 1;
 constexpr int kMaxIndexes = 64;
 
 // Stream blocks.
@@ -64,6 +71,9 @@ inline void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 inline void Put64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
+// 64-bit digest of a byte range; Checksum folds it to the 32 bits that a
+// block header holds.
+uint64_t Digest64(const uint8_t* data, size_t size);
 uint32_t Checksum(const uint8_t* data, size_t size);
 
 class BlockFile {
@@ -73,15 +83,17 @@ public:
   BlockFile(const BlockFile&) = delete;
   BlockFile& operator=(const BlockFile&) = delete;
 
-  // Creates a new file holding only a header block (no journal; the caller
-  // builds it under a temporary name and renames it when complete).
+  // Creates a new file holding only a header block and its copy (no
+  // journal; the caller builds it under a temporary name and renames it
+  // when complete).
   void CreateNew(const std::string& path, uint32_t blockSize);
-  // Opens an existing file, replays a pending journal (writable) or lays its
-  // images over the file in memory (read-only), and checks the header.
+  // Opens an existing file, settles a journal left by an unfinished commit
+  // (writable: in the file; read-only: in memory), and checks the header,
+  // taking its copy when block 0 fails.
   void Open(const std::string& path, bool writable);
+  // Never raises; nothing is written after a failed write.
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
-  int Fd() const { return fd_; }
   const std::string& Path() const { return path_; }
   uint32_t BlockSize() const { return blockSize_; }
   bool Writable() const { return writable_; }
@@ -89,6 +101,12 @@ public:
   uint32_t BlockCount() const { return Get32(header_ + kHdrBlockCount); }
   const uint8_t* Header() const { return header_; }
   uint8_t* HeaderForWrite() { return Write(0, kSigHeader); }
+  uint32_t MirrorBlock() const { return Get32(header_ + kHdrMirror); }
+  // Why block 0 was passed over for its copy (empty: it was not).
+  const std::string& HeaderDamage() const { return headerDamage_; }
+  // Checks the header copy as stored; empty when sound and equal to the
+  // header in force.
+  std::string CheckMirror();
 
   // A block checked to carry `sig` (0: any known signature).
   const uint8_t* Read(uint32_t no, uint32_t sig);
@@ -97,13 +115,15 @@ public:
   // A fresh zeroed block with its header filled in, dirty.
   uint8_t* Allocate(uint32_t sig, uint32_t* no);
   void Free(uint32_t no);
-  // Drops every block and starts over with a header block only (the caller
-  // fills it again); takes effect on Commit like any change.
+  // Drops every block and starts over with a header block and its copy
+  // only (the caller fills the header again); takes effect on Commit like
+  // any change.
   uint8_t* ResetToHeaderOnly();
 
-  bool HasChanges() const { return !dirty_.empty(); }
   // Writes all dirty blocks atomically; raises rcDiskFull / rcIOError with
-  // the changes rolled back (the file unchanged).
+  // the changes rolled back (the file unchanged), or, when the failure
+  // came while writing in place, leaves the file for the next open to
+  // settle and refuses every further call.
   void Commit();
   // Forgets every change since the last commit.
   void Rollback();
@@ -121,11 +141,18 @@ private:
   };
   Page* Load(uint32_t no);
   void CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const;
-  void CheckHeader();
+  void CheckHeader(const uint8_t* h) const;
+  void LoadHeader();
+  uint32_t FindMirror(uint32_t blockSize, std::vector<uint8_t>& image);
+  uint32_t ProbeBlockSize();
   void Recover();
   void EnsureJournal();  // creates the journal file on the first commit
-  void WriteDirect();
+  void AddMirror();
+  void WriteJournal();
+  void WriteInPlace();
+  uint8_t* Overwrite(uint32_t no, uint32_t sig);
   Page& Slot(uint32_t no);
+  void MarkDirty(uint32_t no);
   void DropPage(uint32_t no);
 
   std::string path_;
@@ -136,12 +163,14 @@ private:
   bool failed_ = false;
   uint32_t blockSize_ = 0;
   uint64_t fileSize_ = 0;
+  uint32_t committedCount_ = 0;  // block count of the file as last committed
   std::vector<Page> pages_;
   std::vector<uint32_t> dirty_;
   size_t cached_ = 0;
   size_t budget_ = 48u << 20;
   size_t clock_ = 0;
   uint8_t* header_ = nullptr;
+  std::string headerDamage_;
 };
 
 }  // namespace ffdetail

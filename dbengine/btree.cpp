@@ -13,8 +13,8 @@ constexpr size_t kLevel = 16, kCount = 18, kPrev = 20, kIndexNo = 24, kChild0 = 
 constexpr int kMaxDepth = 40;
 }  // namespace
 
-BTree::BTree(BlockFile& file, const KeySpec& spec, int indexNo)
-    : file_(file), spec_(spec), indexNo_(indexNo), keyLen_(spec.KeyLength()) {
+BTree::BTree(BlockFile& file, const KeySpec& spec, int indexNo, const std::string& name)
+    : file_(file), spec_(spec), indexNo_(indexNo), name_(name), keyLen_(spec.KeyLength()) {
   leafEntry_ = keyLen_ + 8;
   innerEntry_ = keyLen_ + 12;
   leafCap_ = static_cast<int>((file.BlockSize() - kEntries) / static_cast<uint32_t>(leafEntry_));
@@ -64,6 +64,7 @@ int BTree::CompareEntry(const uint8_t* entry, const BTarget& t) const {
 // distinct, and the descent then follows the last separator <= target so
 // that an exact entry is always found in its own leaf.
 BPos BTree::Search(const BTarget& t, bool upper, std::vector<PathStep>* path) {
+  ++descents_;
   uint32_t b = Root();
   int level = -1;
   bool rightDescent = upper || t.Ref;
@@ -176,7 +177,7 @@ const uint8_t* BTree::Key(const BPos& pos) {
 
 uint64_t BTree::Ref(const BPos& pos) { return Get64(Key(pos) + keyLen_); }
 
-void BTree::Insert(const uint8_t* key, uint64_t ref) {
+BPos BTree::Insert(const uint8_t* key, uint64_t ref) {
   std::vector<PathStep> path;
   BPos pos = Search({key, 0, 0, &ref}, true, &path);
   uint8_t* leaf = NodeW(pos.Leaf);
@@ -190,7 +191,7 @@ void BTree::Insert(const uint8_t* key, uint64_t ref) {
     std::memmove(base + (pos.Idx + 1) * le, base + pos.Idx * le, (cnt - pos.Idx) * le);
     std::memcpy(base + pos.Idx * le, entry.data(), le);
     Put16(leaf + kCount, static_cast<uint16_t>(cnt + 1));
-    return;
+    return pos;
   }
   // Split: the lower half stays, the upper half moves to a new right leaf.
   std::vector<uint8_t> all((cnt + 1) * le);
@@ -212,6 +213,7 @@ void BTree::Insert(const uint8_t* key, uint64_t ref) {
   Put32(leaf + kOffNext, rb);
   if (next) Put32(NodeW(next) + kPrev, rb);
   InsertInner(path, path.size(), all.data() + left * le, rb);
+  return pos.Idx < left ? pos : BPos{rb, pos.Idx - left};
 }
 
 // Inserts separator `sep` (key + reference) with its right child into the
@@ -329,7 +331,7 @@ void BTree::RemoveChild(std::vector<PathStep>& path, size_t depth) {
 void BTree::Check(std::vector<std::string>& problems,
                   const std::function<void(const uint8_t*, uint64_t)>& visit) {
   std::vector<uint32_t> leaves;
-  std::string where = "index " + std::to_string(indexNo_) + ": ";
+  std::string where = "index " + name_ + ": ";
   size_t before = problems.size();
   checkSeen_.clear();
   try {
@@ -358,7 +360,7 @@ void BTree::CheckNode(uint32_t b, int level, const uint8_t* lo, uint64_t loRef, 
                       uint64_t hiRef, std::vector<uint32_t>& leaves,
                       std::vector<std::string>& problems,
                       const std::function<void(const uint8_t*, uint64_t)>& visit, int depth) {
-  std::string where = "index " + std::to_string(indexNo_) + " block " + std::to_string(b) + ": ";
+  std::string where = "index " + name_ + " block " + std::to_string(b) + ": ";
   if (depth > kMaxDepth) {
     problems.push_back(where + "tree too deep");
     return;
@@ -367,7 +369,16 @@ void BTree::CheckNode(uint32_t b, int level, const uint8_t* lo, uint64_t loRef, 
     problems.push_back(where + "block reached twice");
     return;
   }
-  const uint8_t* p = Node(b, level);
+  const uint8_t* p;
+  try {
+    p = Node(b, level);
+  } catch (const EffException& e) {
+    // The rest of the tree is still walked: a damaged block costs only
+    // the entries beneath it.
+    problems.push_back("index " + name_ + ": " + e.Message() +
+                       "; look-ups through it fail");
+    return;
+  }
   int lvl = Get16(p + kLevel), cnt = Get16(p + kCount);
   if (lvl == 0 && cnt == 0 && depth > 0) problems.push_back(where + "empty leaf below the root");
   size_t es = static_cast<size_t>(lvl == 0 ? leafEntry_ : innerEntry_);

@@ -43,14 +43,15 @@ struct BTarget {
 
 class BTree {
 public:
-  BTree(BlockFile& file, const KeySpec& spec, int indexNo);
+  BTree(BlockFile& file, const KeySpec& spec, int indexNo, const std::string& name);
 
   // Smallest node capacity of a key length in a block size (>= 4 needed).
   static int Capacity(uint32_t blockSize, int keyLength);
   // A new empty tree; returns its root block.
   static uint32_t CreateEmpty(BlockFile& file, int indexNo);
 
-  void Insert(const uint8_t* key, uint64_t ref);
+  // Returns where the new entry stands.
+  BPos Insert(const uint8_t* key, uint64_t ref);
   bool Remove(const uint8_t* key, uint64_t ref);
 
   BPos LowerBound(const BTarget& t);  // first entry >= target
@@ -69,6 +70,8 @@ public:
   // order; appends problems.
   void Check(std::vector<std::string>& problems,
              const std::function<void(const uint8_t* key, uint64_t ref)>& visit);
+  // Descents from the root so far (each search or change costs one).
+  uint64_t Descents() const { return descents_; }
   // Blocks reached by the last Check.
   const std::set<uint32_t>& CheckedBlocks() const { return checkSeen_; }
 
@@ -94,10 +97,12 @@ private:
   BlockFile& file_;
   const KeySpec& spec_;
   int indexNo_;
+  std::string name_;
   int keyLen_;
   int leafEntry_, innerEntry_;
   int leafCap_, innerCap_;
   std::set<uint32_t> checkSeen_;
+  uint64_t descents_ = 0;
 };
 
 }  // namespace ffdetail

@@ -518,10 +518,11 @@ uint32_t TffCursor::RecordCountInRange() {
 }
 
 void TffCursor::InsertRecord(const uint8_t* rec) {
-  uint64_t ref = impl_->t_.Insert(rec);
-  impl_->ref_ = ref;
-  if (impl_->Index() != kPhysicalOrder) impl_->key_ = impl_->KeyOf(impl_->t_.Records().Read(ref));
-  impl_->GoExact();
+  // The insert reports where its entry landed: no second search.
+  BPos pos;
+  uint64_t ref = impl_->t_.Insert(rec, impl_->Index(), &pos);
+  if (impl_->Index() == kPhysicalOrder) impl_->SetPhys(ref);
+  else impl_->SetPos(pos);
 }
 
 void TffCursor::ModifyRecord(const uint8_t* rec) {

@@ -1,18 +1,32 @@
-// Redo journal: makes a set of block writes atomic and durable.
+// Undo journal: makes a set of block writes atomic and durable.
 //
-// A commit first writes every changed block, whole, into the journal file
-// "<table file>.journal" behind a header that names the file's new block
-// count and carries a checksum over header and contents; the journal is
-// synced; only then are the blocks written to the table file in place and
-// that file synced; last the journal header is wiped. A crash before the
-// journal sync leaves the table file untouched (the torn journal fails its
-// checksum and is ignored); a crash after it leaves a valid journal that
-// the next open replays (writing the same images again is harmless), so
-// the table always holds either all or none of a commit.
+// Before a commit writes anything in place, the journal file
+// "<table file>.journal" receives the table file's old block count and,
+// for every block the commit writes, its number and the digests of its old
+// and new contents; a block that existed before the commit also leaves its
+// old image. Blocks beyond the old end leave no image: cutting the file
+// back to its old length undoes them. The journal is synced; then the
+// blocks are written in place and the table file is synced, which is the
+// moment the commit is durable; last the journal is wiped (or cut back to
+// a small reserve) without a sync of its own.
 //
-// Invariant between calls: the journal file is absent (no commit since the
-// table was opened), empty, wiped, or holds exactly one complete commit
-// whose blocks may or may not be in the table file yet.
+// Opening a table reads a journal it finds and compares the listed blocks
+// with the file: all new means the commit finished (a wipe was lost);
+// otherwise the old images are written back and the file is cut to its old
+// length. A torn journal (one whose sync never happened, so nothing was
+// written in place) fails its digests and is ignored.
+//
+// Layout: a 64-byte header at offset 0 and a second copy at 4096; the list
+// of blocks at 8192; the old images from the next multiple of 4096 on, one
+// block each; a second copy of the list after them. Each header carries a
+// digest of itself and of the list, each old image is checked against its
+// old digest, so damage confined to one 4 KiB stretch of the journal never
+// goes unnoticed: the other copy serves, or an image that is needed and
+// damaged makes the open fail with rcFileDamaged instead of leaving half a
+// commit in place.
+//
+// A journal in the earlier redo format ("FFJL": new images to write again)
+// is still replayed.
 #pragma once
 
 #include <cstdint>
@@ -21,28 +35,38 @@
 
 namespace ffdetail {
 
-struct JournalPage {
-  uint32_t BlockNo;
-  const uint8_t* Data;
-};
-
 std::string JournalPath(const std::string& tablePath);
 
-// Writes and syncs one commit into the journal; raises rcDiskFull or
-// rcIOError (the table file is then untouched).
-void JournalWrite(int fd, uint32_t blockSize, uint32_t newBlockCount,
-                  const std::vector<JournalPage>& pages);
-// Marks the journal as applied.
+struct JournalEntry {
+  uint32_t BlockNo = 0;
+  const uint8_t* OldImage = nullptr;  // null: the block is beyond the old end
+  uint64_t OldDigest = 0;
+  uint64_t NewDigest = 0;
+};
+
+// Writes and syncs one commit's journal; raises rcDiskFull or rcIOError
+// (the table file is then untouched).
+void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t newBlockCount,
+                  const std::vector<JournalEntry>& entries);
+// Marks the journal as spent: wipes both headers, and gives the space of a
+// journal larger than a small reserve back to the file system.
+void JournalRelease(int fd);
+// Wipes both headers only.
 void JournalWipe(int fd);
 
-struct JournalContents {
-  bool Valid = false;
-  uint32_t NewBlockCount = 0;
-  std::vector<uint32_t> BlockNos;
-  std::vector<uint8_t> Images;  // BlockNos.size() blocks, in order
+struct JournalRecovery {
+  enum class Kind { None, Finished, Undo, Redo } What = Kind::None;
+  std::vector<uint32_t> BlockNos;  // blocks to put back (Undo) or write (Redo)
+  std::vector<uint8_t> Images;     // their contents, in order
+  uint64_t Length = 0;             // file length afterwards (Undo, Redo)
 };
-// Reads the journal; a missing, wiped, torn or foreign journal gives
-// Valid = false. Never allocates more than the file's size.
-JournalContents JournalRead(int fd, uint32_t blockSize);
+// Works out what a journal found on opening asks for, reading the table
+// file `tableFd` (of `tableSize` bytes) to see how far the commit got.
+// Raises rcFileDamaged when the commit must be undone and the journal
+// cannot do it. Never allocates more than the journal's size.
+JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize,
+                               const std::string& tablePath);
+// The block size a journal was written for (0: no usable journal).
+uint32_t JournalBlockSize(int fd);
 
 }  // namespace ffdetail

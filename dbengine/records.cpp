@@ -138,16 +138,9 @@ void RecordStore::Check(std::vector<std::string>& problems,
                         std::vector<uint8_t>& blockUse) {
   const uint8_t* h = file_.Header();
   uint32_t count = file_.BlockCount();
-  uint32_t b = Get32(h + kHdrFirstData), prev = 0, used = 0, freeSlots = 0, blocks = 0;
-  while (b != 0) {
-    if (b >= count || blockUse[b]) {
-      problems.push_back("data chain broken or looping at block " + std::to_string(b));
-      return;
-    }
-    blockUse[b] = 1;
-    ++blocks;
-    const uint8_t* p = Block(b);
-    if (Get32(p + kPrevData) != prev) problems.push_back("data block " + std::to_string(b) + " has a wrong back link");
+  uint32_t used = 0, freeSlots = 0;
+  bool whole = true;  // every data block was read
+  auto slots = [&](uint32_t b, const uint8_t* p) {
     for (int s = 0; s < slotsPerBlock_; ++s) {
       const uint8_t* slot = p + kSlots + static_cast<size_t>(s) * slotSize_;
       if (slot[0] == 1) {
@@ -159,8 +152,44 @@ void RecordStore::Check(std::vector<std::string>& problems,
         problems.push_back("slot with an unknown flag in block " + std::to_string(b));
       }
     }
+  };
+  auto load = [&](uint32_t b) -> const uint8_t* {
+    try {
+      return Block(b);
+    } catch (const EffException& e) {
+      problems.push_back("data block " + std::to_string(b) + " is damaged, its records are lost: " + e.Message());
+      blockUse[b] = 1;
+      whole = false;
+      return nullptr;
+    }
+  };
+  // Forward along the chain; past a damaged block the chain is followed
+  // backwards from its last block, so that only the damaged block's own
+  // records go missing.
+  uint32_t b = Get32(h + kHdrFirstData), prev = 0;
+  while (b != 0) {
+    if (b >= count || blockUse[b]) {
+      problems.push_back("data chain broken or looping at block " + std::to_string(b));
+      return;
+    }
+    const uint8_t* p = load(b);
+    if (!p) break;
+    blockUse[b] = 1;
+    if (Get32(p + kPrevData) != prev) problems.push_back("data block " + std::to_string(b) + " has a wrong back link");
+    slots(b, p);
     prev = b;
     b = Get32(p + kOffNext);
+  }
+  if (!whole) {
+    b = Get32(h + kHdrLastData);
+    while (b != 0 && b < count && !blockUse[b]) {
+      const uint8_t* p = load(b);
+      if (!p) break;
+      blockUse[b] = 1;
+      slots(b, p);
+      b = Get32(p + kPrevData);
+    }
+    return;  // counts cannot be compared with blocks missing
   }
   if (prev != Get32(h + kHdrLastData)) problems.push_back("last data block in the header is wrong");
   if (used != Get32(h + kHdrRecordCount))
@@ -186,7 +215,6 @@ void RecordStore::Check(std::vector<std::string>& problems,
     f = Get64(slot + 1);
   }
   if (walked != freeSlots) problems.push_back("free slots missing from the free chain");
-  (void)blocks;
 }
 
 }  // namespace ffdetail

@@ -121,7 +121,12 @@ TableImpl::TableImpl(const std::string& path, TffOpenMode mode, TffShareMode sha
 }
 
 TableImpl::~TableImpl() {
-  if (inTx_ && file_.IsOpen()) file_.Rollback();
+  try {
+    if (inTx_ && file_.IsOpen()) file_.Rollback();
+  } catch (const std::exception&) {
+    // Nothing of the transaction reached the file; closing is all that
+    // is left to do.
+  }
   file_.Close();
   if (lockFd_ >= 0) ::close(lockFd_);
 }
@@ -144,7 +149,7 @@ void TableImpl::LoadLayout() {
   trees_.clear();
   for (int i = 0; i < dict_->IndexCount(); ++i) {
     specs_.push_back(std::make_unique<KeySpec>(*dict_, i));
-    trees_.push_back(std::make_unique<BTree>(file_, *specs_.back(), i));
+    trees_.push_back(std::make_unique<BTree>(file_, *specs_.back(), i, dict_->Index(i).Name));
   }
   records_ = std::make_unique<RecordStore>(file_, dict_->RecordLength());
   blobs_ = std::make_unique<BlobStore>(file_);
@@ -277,7 +282,7 @@ uint32_t TableImpl::StoreBlob(uint32_t ref, uint32_t oldRef, bool forInsert,
   return blobs_->Copy(ref);
 }
 
-uint64_t TableImpl::Insert(const uint8_t* rec) {
+uint64_t TableImpl::Insert(const uint8_t* rec, int positionIndex, BPos* position) {
   CheckWritable();
   CheckRequired(rec);
   int n = dict_->IndexCount();
@@ -303,7 +308,10 @@ uint64_t TableImpl::Insert(const uint8_t* rec) {
     }
     ref = records_->Allocate();
     std::memcpy(records_->Write(ref), stored.data(), stored.size());
-    for (int i = 0; i < n; ++i) trees_[i]->Insert(keys[i].data(), ref);
+    for (int i = 0; i < n; ++i) {
+      BPos p = trees_[i]->Insert(keys[i].data(), ref);
+      if (i == positionIndex && position) *position = p;
+    }
   });
   for (uint32_t u : used) DropPending(u);
   return ref;
@@ -372,34 +380,59 @@ void TableImpl::Delete(uint64_t ref) {
   });
 }
 
+// Walks every structure. A damaged block is named and the walk goes on
+// around it, so that one report lists all that is damaged and what it
+// costs.
 std::vector<std::string> TableImpl::Check() {
   std::vector<std::string> problems;
   uint32_t count = file_.BlockCount();
   std::vector<uint8_t> use(count, 0);
   use[0] = 1;
+  if (!file_.HeaderDamage().empty()) problems.push_back(file_.HeaderDamage());
+  if (uint32_t m = file_.MirrorBlock()) {
+    use[m] = 1;
+    std::string p = file_.CheckMirror();
+    if (!p.empty()) problems.push_back(p);
+  }
   try {
     std::vector<uint32_t> dictBlocks;
     ReadDictStream(file_, &dictBlocks);
     for (uint32_t b : dictBlocks) use[b] = 1;
-    // Free chain.
-    uint32_t b = Get32(file_.Header() + kHdrFreeHead), walked = 0;
-    while (b != 0) {
-      if (b >= count || use[b]) {
-        problems.push_back("free chain broken or looping at block " + std::to_string(b));
-        break;
-      }
-      use[b] = 1;
-      ++walked;
-      const uint8_t* p = file_.Read(b, kSigStream);
-      if (Get32(p + kStreamKind) != kStreamFree) problems.push_back("used block on the free chain");
-      b = Get32(p + kOffNext);
+  } catch (const EffException& e) {
+    problems.push_back(e.Message());
+    return problems;  // the table was opened with it; it cannot be absent now
+  }
+  bool complete = true;  // every structure could be walked to its end
+  // Free chain.
+  uint32_t b = Get32(file_.Header() + kHdrFreeHead), walked = 0;
+  while (b != 0) {
+    if (b >= count || use[b]) {
+      problems.push_back("free chain broken or looping at block " + std::to_string(b));
+      complete = false;
+      break;
     }
-    if (walked != Get32(file_.Header() + kHdrFreeCount)) problems.push_back("free block count is wrong");
-    // Records, their BLOBs, and the keys every index must hold.
-    int n = dict_->IndexCount();
-    std::vector<std::vector<std::pair<std::string, uint64_t>>> expected(static_cast<size_t>(n));
-    std::vector<uint8_t> key;
-    std::vector<std::pair<uint64_t, uint32_t>> blobRefs;
+    use[b] = 1;
+    ++walked;
+    const uint8_t* p;
+    try {
+      p = file_.Read(b, kSigStream);
+    } catch (const EffException& e) {
+      problems.push_back("free block " + std::to_string(b) + " is damaged, the free chain ends there (no data lost): " +
+                         e.Message());
+      complete = false;
+      break;
+    }
+    if (Get32(p + kStreamKind) != kStreamFree) problems.push_back("used block on the free chain");
+    b = Get32(p + kOffNext);
+  }
+  if (complete && walked != Get32(file_.Header() + kHdrFreeCount)) problems.push_back("free block count is wrong");
+  // Records, their BLOBs, and the keys every index must hold.
+  int n = dict_->IndexCount();
+  std::vector<std::vector<std::pair<std::string, uint64_t>>> expected(static_cast<size_t>(n));
+  std::vector<uint8_t> key;
+  std::vector<std::pair<uint64_t, uint32_t>> blobRefs;
+  size_t before = problems.size();
+  try {
     records_->Check(problems, [&](uint64_t ref, const uint8_t* rec) {
       for (int i = 0; i < n; ++i) {
         key.resize(static_cast<size_t>(specs_[i]->KeyLength()));
@@ -414,38 +447,51 @@ std::vector<std::string> TableImpl::Check() {
         if (r != 0 && FFIsFieldNull(*dict_, rec, f)) problems.push_back("null BLOB field holds a chain");
       }
     }, use);
-    for (auto [ref, r] : blobRefs) {
-      try {
-        blobs_->Check(r, problems, use);
-      } catch (const EffException& e) {
-        problems.push_back("record " + std::to_string(ref) + ": " + e.Message());
-      }
-    }
-    for (int i = 0; i < n; ++i) {
-      std::vector<std::pair<std::string, uint64_t>> actual;
-      std::vector<uint8_t> prevKey;
-      const KeySpec& spec = *specs_[i];
-      trees_[i]->Check(problems, [&](const uint8_t* k, uint64_t ref) {
-        if (spec.Unique() && !prevKey.empty() && spec.Compare(prevKey.data(), k) == 0)
-          problems.push_back("index " + dict_->Index(i).Name + " holds a duplicate key");
-        prevKey.assign(k, k + spec.KeyLength());
-        actual.emplace_back(std::string(k, k + spec.KeyLength()), ref);
-      });
-      for (uint32_t tb : trees_[i]->CheckedBlocks()) {
-        if (tb < count && use[tb]) problems.push_back("index block " + std::to_string(tb) + " used twice");
-        if (tb < count) use[tb] = 1;
-      }
-      std::sort(actual.begin(), actual.end());
-      std::sort(expected[i].begin(), expected[i].end());
-      if (actual != expected[i])
-        problems.push_back("index " + dict_->Index(i).Name + " does not match the records (" +
-                           std::to_string(actual.size()) + " entries, " +
-                           std::to_string(expected[i].size()) + " records)");
-    }
-    for (uint32_t k = 0; k < count; ++k)
-      if (!use[k]) problems.push_back("block " + std::to_string(k) + " is lost");
   } catch (const EffException& e) {
     problems.push_back(e.Message());
+  }
+  bool recordsWhole = problems.size() == before;
+  complete = complete && recordsWhole;
+  for (auto [ref, r] : blobRefs) {
+    size_t was = problems.size();
+    try {
+      blobs_->Check(r, problems, use);
+    } catch (const EffException& e) {
+      problems.push_back("record " + std::to_string(ref) + ": BLOB " + e.Message());
+    }
+    if (problems.size() != was) complete = false;
+  }
+  for (int i = 0; i < n; ++i) {
+    std::vector<std::pair<std::string, uint64_t>> actual;
+    std::vector<uint8_t> prevKey;
+    const KeySpec& spec = *specs_[i];
+    size_t was = problems.size();
+    trees_[i]->Check(problems, [&](const uint8_t* k, uint64_t ref) {
+      if (spec.Unique() && !prevKey.empty() && spec.Compare(prevKey.data(), k) == 0)
+        problems.push_back("index " + dict_->Index(i).Name + " holds a duplicate key");
+      prevKey.assign(k, k + spec.KeyLength());
+      actual.emplace_back(std::string(k, k + spec.KeyLength()), ref);
+    });
+    bool treeWhole = problems.size() == was;
+    for (uint32_t tb : trees_[i]->CheckedBlocks()) {
+      if (tb < count && use[tb] && treeWhole) problems.push_back("index block " + std::to_string(tb) + " used twice");
+      if (tb < count) use[tb] = 1;
+    }
+    complete = complete && treeWhole;
+    if (!treeWhole || !recordsWhole) continue;  // the comparison would only repeat the damage
+    std::sort(actual.begin(), actual.end());
+    std::sort(expected[i].begin(), expected[i].end());
+    if (actual != expected[i])
+      problems.push_back("index " + dict_->Index(i).Name + " does not match the records (" +
+                         std::to_string(actual.size()) + " entries, " +
+                         std::to_string(expected[i].size()) + " records)");
+  }
+  if (complete) {
+    uint32_t lost = 0, first = 0;
+    for (uint32_t k = 0; k < count; ++k)
+      if (!use[k] && lost++ == 0) first = k;
+    if (lost) problems.push_back(std::to_string(lost) + " blocks are lost (not in use anywhere), the first is block " +
+                                 std::to_string(first));
   }
   return problems;
 }

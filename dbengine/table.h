@@ -66,7 +66,9 @@ public:
   void Rollback();
   void EmptyTable();
 
-  uint64_t Insert(const uint8_t* rec);
+  // Stores a new record; `position` (when given) receives where its entry
+  // stands in index `positionIndex`.
+  uint64_t Insert(const uint8_t* rec, int positionIndex = -1, BPos* position = nullptr);
   void Modify(uint64_t ref, const uint8_t* rec);
   void Delete(uint64_t ref);
 

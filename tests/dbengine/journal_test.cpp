@@ -1,6 +1,7 @@
-// The redo journal on its own: a complete journal is replayed on open (or
-// laid over a read-only file), a torn or damaged one is ignored and leaves
-// the table as it was.
+// The journal on its own: what a commit writes where (no journal copies of
+// new blocks, adjacent blocks in one write, the journal's space given back),
+// and the redo journal of the earlier format, which is still replayed on
+// open (or laid over a read-only file) when complete and ignored when torn.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include "dbengine/blockfile.h"
 #include "dbengine/engine.h"
 #include "dbengine/journal.h"
+#include "tests/dbengine/file_layers.h"
 #include "tests/dbengine/test_util.h"
 
 namespace {
@@ -46,26 +48,29 @@ protected:
     }
     t->Commit();
   }
-  // Writes a journal for `before_` that holds every block of `after_`;
-  // `cut` bytes are then cut off its end, `flip` (if >= 0) damaged.
+  // Writes a journal of the earlier redo format for `before_` that holds
+  // every block of `after_`; `cut` bytes are then cut off its end, `flip`
+  // (if >= 0) damaged.
   void WriteJournal(size_t cut, long flip) {
     std::string img = Slurp(after_);
-    std::vector<ffdetail::JournalPage> pages;
-    for (size_t b = 0; b * 4096 < img.size(); ++b)
-      pages.push_back({static_cast<uint32_t>(b), reinterpret_cast<const uint8_t*>(img.data() + b * 4096)});
-    std::string jp = ffdetail::JournalPath(before_);
-    int fd = ::open(jp.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(fd, 0);
-    ffdetail::JournalWrite(fd, 4096, static_cast<uint32_t>(img.size() / 4096), pages);
-    off_t size = lseek(fd, 0, SEEK_END);
-    ASSERT_EQ(ftruncate(fd, size - static_cast<off_t>(cut)), 0);
-    if (flip >= 0) {
-      char ch;
-      ASSERT_EQ(pread(fd, &ch, 1, flip), 1);
-      ch ^= 0x10;
-      ASSERT_EQ(pwrite(fd, &ch, 1, flip), 1);
+    size_t blocks = img.size() / 4096;
+    std::string j(32, '\0');
+    ffdetail::Put32(reinterpret_cast<uint8_t*>(j.data()), 0x4C4A4646);
+    ffdetail::Put32(reinterpret_cast<uint8_t*>(j.data()) + 4, 4096);
+    ffdetail::Put32(reinterpret_cast<uint8_t*>(j.data()) + 8, static_cast<uint32_t>(blocks));
+    ffdetail::Put32(reinterpret_cast<uint8_t*>(j.data()) + 12, static_cast<uint32_t>(blocks));
+    for (size_t b = 0; b < blocks; ++b) {
+      char no[4];
+      ffdetail::Put32(reinterpret_cast<uint8_t*>(no), static_cast<uint32_t>(b));
+      j.append(no, 4);
+      j.append(img, b * 4096, 4096);
     }
-    ::close(fd);
+    ffdetail::Put32(reinterpret_cast<uint8_t*>(j.data()) + 16,
+                    ffdetail::Checksum(reinterpret_cast<const uint8_t*>(j.data()), j.size()));
+    j.resize(j.size() - cut);
+    if (flip >= 0) j[static_cast<size_t>(flip)] ^= 0x10;
+    std::ofstream out(ffdetail::JournalPath(before_), std::ios::binary | std::ios::trunc);
+    out.write(j.data(), static_cast<std::streamsize>(j.size()));
   }
   uint32_t Count(TffOpenMode mode) {
     auto t = TffTable::Open(before_, mode);
@@ -79,7 +84,7 @@ protected:
   std::string before_, after_;
 };
 
-TEST_F(JournalTest, CompleteJournalIsLaidOverReadOnlyAndReplayedOnWrite) {
+TEST_F(JournalTest, EarlierRedoJournalIsLaidOverReadOnlyAndReplayedOnWrite) {
   WriteJournal(0, -1);
   EXPECT_EQ(Count(TffOpenMode::ReadOnly), 201u);
   EXPECT_NE(Slurp(before_), Slurp(after_));  // a reader changes nothing
@@ -88,7 +93,7 @@ TEST_F(JournalTest, CompleteJournalIsLaidOverReadOnlyAndReplayedOnWrite) {
   EXPECT_FALSE(std::filesystem::exists(ffdetail::JournalPath(before_)));
 }
 
-TEST_F(JournalTest, TornOrDamagedJournalIsIgnored) {
+TEST_F(JournalTest, TornOrDamagedRedoJournalIsIgnored) {
   std::string original = Slurp(before_);
   for (auto [cut, flip] : {std::pair<size_t, long>{1, -1}, {4096, -1}, {0, 5000}, {0, 20}, {0, 2}}) {
     WriteJournal(cut, flip);
@@ -113,6 +118,83 @@ TEST_F(JournalTest, JournalIsMadeByTheFirstCommitOnly) {
   }
   EXPECT_FALSE(std::filesystem::exists(jp));
   EXPECT_EQ(Count(TffOpenMode::ReadOnly), 2u);
+}
+
+// A table of the layout kind (number, title, text) for the commit tests.
+class CommitTest : public ::testing::Test {
+protected:
+  CommitTest() : dir_("commit"), dict_(4096) {
+    dbtest::LayoutDict(dict_);
+    path_ = dir_.File("LAYOUT.FFD");
+    TffTable::Create(path_, dict_, false);
+    table_ = TffTable::Open(path_);
+    cursor_ = table_->OpenCursor(0);
+    rec_.resize(static_cast<size_t>(dict_.RecordLength()));
+  }
+  void Insert(int from, int to) {
+    table_->StartTransaction();
+    for (int i = from; i < to; ++i) {
+      FFInitRecord(dict_, rec_.data());
+      FFSetFieldInt(dict_, rec_.data(), 0, i);
+      FFSetFieldString(dict_, rec_.data(), 1, "title " + std::to_string(i));
+      FFSetFieldInt(dict_, rec_.data(), 3, 1);
+      FFSetFieldInt(dict_, rec_.data(), 4, 2);
+      cursor_->InsertRecord(rec_.data());
+    }
+    table_->Commit();
+  }
+  dbtest::ScratchDir dir_;
+  TffDataDictionary dict_;
+  std::string path_;
+  std::shared_ptr<TffTable> table_;
+  std::unique_ptr<TffCursor> cursor_;
+  std::vector<uint8_t> rec_;
+};
+
+// A commit that mostly adds blocks journals no copy of them (only of the
+// few blocks it changes in place), writes each run of adjacent blocks in
+// one call, and syncs each file once.
+TEST_F(CommitTest, NewBlocksAreNotJournaledAndRunsAreWrittenTogether) {
+  Insert(0, 10);
+  dbtest::CountingLayer counter;
+  ffdetail::ScopedFileLayer use(counter);
+  uint32_t blocksBefore = table_->BlockCount();
+  Insert(10, 3000);
+  uint32_t grown = table_->BlockCount() - blocksBefore;
+  ASSERT_GT(grown, 50u);
+  auto table = counter.Of(path_), journal = counter.Of(ffdetail::JournalPath(path_));
+  // Everything reached the table file once...
+  EXPECT_GE(table.Bytes, uint64_t{grown} * 4096);
+  EXPECT_LE(table.Bytes, uint64_t{table_->BlockCount()} * 4096);
+  // ...in a few writes, not one per block...
+  EXPECT_LE(table.Calls, 12) << "blocks written one by one";
+  EXPECT_EQ(table.Syncs, 1);
+  // ...and the journal holds copies of blocks that existed before only.
+  // (Old images, two headers and two lists of the blocks written.)
+  EXPECT_LE(journal.Bytes, uint64_t{blocksBefore + 8} * 4096) << "new blocks were journaled";
+  EXPECT_EQ(journal.Syncs, 1);
+  EXPECT_TRUE(table_->CheckConsistency().empty());
+}
+
+// After a commit that changes many existing blocks, the journal, which
+// held all their old images, gives its space back.
+TEST_F(CommitTest, LargeCommitGivesTheJournalSpaceBack) {
+  Insert(0, 6000);
+  const std::string jp = ffdetail::JournalPath(path_);
+  table_->StartTransaction();
+  for (bool ok = cursor_->First(rec_.data()); ok; ok = cursor_->Next(rec_.data())) {
+    FFSetFieldString(dict_, rec_.data(), 1, "renamed " + std::to_string(FFGetFieldInt(dict_, rec_.data(), 0)));
+    cursor_->ModifyRecord(rec_.data());
+  }
+  dbtest::CountingLayer counter;
+  {
+    ffdetail::ScopedFileLayer use(counter);
+    table_->Commit();
+  }
+  ASSERT_GT(counter.Of(jp).Bytes, 1u << 20) << "the commit should have journaled much";
+  EXPECT_LE(std::filesystem::file_size(jp), 256u * 1024);
+  EXPECT_EQ(table_->RecordCount(), 6000u);
+  EXPECT_TRUE(table_->CheckConsistency().empty());
 }
 
 TEST(BlockFileChecks, DamageIsReportedWithTheFileAndBlock) {
@@ -140,16 +222,17 @@ TEST(BlockFileChecks, DamageIsReportedWithTheFileAndBlock) {
       EXPECT_NE(e.Message().find(part), std::string::npos) << e.Message();
     }
   };
+  // Blocks: header, its copy, dictionary, index root.
   std::string s = img;
-  s[4096 * 2 + 4] = 9;  // the block number of the index root
+  s[4096 * 3 + 4] = 9;  // the block number of the index root
   expectDamage(s, "wrong number");
   s = img;
-  s[4096 * 2 + 40] ^= 1;  // a byte inside it
+  s[4096 * 3 + 40] ^= 1;  // a byte inside it
   expectDamage(s, "checksum");
   s = img;
-  s[4096 * 2] = 'X';
+  s[4096 * 3] = 'X';
   expectDamage(s, "signature");
-  expectDamage(img.substr(0, img.size() - 4096), "beyond");
+  expectDamage(img.substr(0, img.size() - 4096), "beyond the end of the file");
   expectDamage(img.substr(0, 100), "too short");
 }
 
