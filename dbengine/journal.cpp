@@ -216,7 +216,6 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
   r.What = JournalRecovery::Kind::Undo;
   r.Length = uint64_t{h.OldCount} * blockSize;
   uint64_t imageAt = ImagesStart(h);
-  if (imageAt + uint64_t{h.Images} * blockSize > size) fail("journal cut short");
   for (uint32_t i = 0; i < h.Entries; ++i) {
     const uint8_t* e = list.data() + uint64_t{i} * kEntrySize;
     if (!(Get32(e + 4) & kHasImage)) continue;
@@ -225,7 +224,7 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
     imageAt += blockSize;
     if (no >= h.OldCount) fail("journal lists block " + std::to_string(no) + " beyond the old end");
     if (fileDigest(no) == Get64(e + 8)) continue;  // never overwritten
-    if (ReadAll(fd, block.data(), blockSize, at) != static_cast<ssize_t>(blockSize) ||
+    if (at + blockSize > size || ReadAll(fd, block.data(), blockSize, at) != static_cast<ssize_t>(blockSize) ||
         Digest64(block.data(), blockSize) != Get64(e + 8))
       fail("the journal's copy of block " + std::to_string(no) + " is damaged");
     r.BlockNos.push_back(no);

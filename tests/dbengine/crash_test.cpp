@@ -1,10 +1,12 @@
-// Durability under abrupt ends: a child process changes a table in a loop
-// and is killed at random moments; after every kill the table must open,
-// pass the full consistency walk and hold every change that had returned.
+// Durability under abrupt ends: a child process changes a table in a loop,
+// single changes and transactions of several, and is killed at random
+// moments; after every kill the table must open, pass the full consistency
+// walk and hold every change that had returned, and of the change or
+// transaction in flight all or nothing.
 // A second test runs a writer against a file-size limit: it must end in a
 // clean "disk full" with nothing lost.
 //
-// ORV_CRASH_SECONDS sets the length of the kill loop (default 30).
+// ORV_CRASH_SECONDS sets the length of the kill loop (default 25).
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -22,25 +24,15 @@
 
 namespace {
 
-// ID (unique), VER, NAME, DATA (BLOB whose content follows ID and VER).
-void CrashDict(TffDataDictionary& d) {
-  d.AddField("ID", "", fftInt32, 0, 0, true);
-  d.AddField("VER", "", fftInt32, 0, 0, true);
-  d.AddField("NAME", "", fftShortString, 20, 0, false);
-  d.AddField("DATA", "", fftBlob, 0, 0, false);
-  d.AddIndex("BYID", "", 0, {0}, false, true, false);
-  d.AddIndex("BYNAME", "", 0, {2, 1}, true, false, true);
-}
+using dbtest::CrashDict;
+using dbtest::Payload;
 
-std::string Payload(int id, int ver) {
-  size_t n = static_cast<size_t>((id * 7919 + ver * 104729) % 20000);
-  std::string s(n, '\0');
-  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((id + ver + i) * 31);
-  return s;
-}
-
+// What the writer tells the test through a pipe, in order: before each
+// change its intent (negative kind), after it returns the change (positive
+// kind); around a transaction of several changes the markers below.
+enum Marker : int32_t { kTxBegin = 10, kCommitCalled = 11, kCommitted = 12, kRolledBack = 14 };
 struct Msg {
-  int32_t kind;  // 1 insert, 2 modify, 3 delete; negative: about to start
+  int32_t kind;
   int32_t id;
   int32_t ver;
 };
@@ -55,48 +47,35 @@ void WriteAll(int fd, const Msg& m) {
   }
 }
 
-// The child: one change after another until killed.
+// The child: single changes and transactions of several changes, one
+// after another until killed.
 [[noreturn]] void Writer(const std::string& path, int fd, unsigned seed) {
   std::mt19937 rng(seed);
   try {
     auto t = TffTable::Open(path);
     auto c = t->OpenCursor(0);
-    const auto& d = t->Dictionary();
-    std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
-    int next = c->Last(r.data()) ? static_cast<int>(FFGetFieldInt(d, r.data(), 0)) + 1 : 1;
+    std::vector<uint8_t> r(static_cast<size_t>(t->Dictionary().RecordLength()));
+    int next = c->Last(r.data()) ? static_cast<int>(FFGetFieldInt(t->Dictionary(), r.data(), 0)) + 1 : 1;
+    auto announce = [&](const dbtest::Change& ch) { WriteAll(fd, {-ch.Kind, ch.Id, ch.Ver}); };
+    auto change = [&] {
+      dbtest::Change ch = dbtest::RandomChange(*t, *c, rng, next, 4000, announce);
+      if (ch.Kind) WriteAll(fd, {ch.Kind, ch.Id, ch.Ver});
+    };
     for (;;) {
-      int what = static_cast<int>(rng() % 6);
-      if (what < 3 || t->RecordCount() < 5) {
-        int id = next++;
-        WriteAll(fd, {-1, id, 0});
-        FFInitRecord(d, r.data());
-        FFSetFieldInt(d, r.data(), 0, id);
-        FFSetFieldInt(d, r.data(), 1, 0);
-        FFSetFieldString(d, r.data(), 2, "n" + std::to_string(id % 97));
-        std::string p = Payload(id, 0);
-        c->WriteBlob(r.data(), 3, p.data(), static_cast<uint32_t>(p.size()));
-        c->InsertRecord(r.data());
-        WriteAll(fd, {1, id, 0});
+      if (rng() % 3) {
+        change();
+        continue;
+      }
+      WriteAll(fd, {kTxBegin, 0, 0});
+      t->StartTransaction();
+      for (int n = 2 + static_cast<int>(rng() % 7); n > 0; --n) change();
+      if (rng() % 6 == 0) {
+        t->Rollback();
+        WriteAll(fd, {kRolledBack, 0, 0});
       } else {
-        std::vector<uint8_t> k(r.size());
-        FFInitRecord(d, k.data());
-        FFSetFieldInt(d, k.data(), 0, static_cast<int>(rng() % static_cast<unsigned>(next)));
-        if (!c->FindNearest(k.data()) || !c->GetRecord(r.data())) continue;
-        int id = static_cast<int>(FFGetFieldInt(d, r.data(), 0));
-        int ver = static_cast<int>(FFGetFieldInt(d, r.data(), 1));
-        if (what < 5) {
-          WriteAll(fd, {-2, id, ver + 1});
-          FFSetFieldInt(d, r.data(), 1, ver + 1);
-          FFSetFieldString(d, r.data(), 2, "m" + std::to_string((id + ver) % 89));
-          std::string p = Payload(id, ver + 1);
-          c->WriteBlob(r.data(), 3, p.data(), static_cast<uint32_t>(p.size()));
-          c->ModifyRecord(r.data());
-          WriteAll(fd, {2, id, ver + 1});
-        } else {
-          WriteAll(fd, {-3, id, ver});
-          c->DeleteRecord();
-          WriteAll(fd, {3, id, ver});
-        }
+        WriteAll(fd, {kCommitCalled, 0, 0});
+        t->Commit();
+        WriteAll(fd, {kCommitted, 0, 0});
       }
     }
   } catch (const std::exception& e) {
@@ -111,11 +90,11 @@ TEST(Crash, KilledWriterLosesNothingThatReturned) {
   CrashDict(dict);
   std::string path = dir.File("CRASH.FFD");
   TffTable::Create(path, dict, false);
-  double seconds = dbtest::DurationFromEnv("ORV_CRASH_SECONDS", 30);
+  double seconds = dbtest::DurationFromEnv("ORV_CRASH_SECONDS", 25);
   auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   std::mt19937 rng(2024);
-  std::map<int, int> model;  // id -> version, from changes that returned
-  int kills = 0, changes = 0, replays = 0;
+  dbtest::Model model;  // from changes that returned
+  int kills = 0, changes = 0, unsettled = 0, inTransaction = 0;
   while (std::chrono::steady_clock::now() < until || kills < 20) {
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
@@ -131,54 +110,63 @@ TEST(Crash, KilledWriterLosesNothingThatReturned) {
     waitpid(pid, &status, 0);
     ++kills;
     ASSERT_TRUE(WIFSIGNALED(status)) << "writer ended on its own, status " << status;
-    // Apply what returned; remember the one change that may be in flight.
-    Msg m, pending{0, 0, 0};
+    // Apply what returned; keep what may be in flight: one change, or a
+    // transaction whose commit was called.
+    Msg m;
+    dbtest::Change single;
+    bool inTx = false, commitCalled = false;
+    std::vector<dbtest::Change> tx;
     while (read(fds[0], &m, sizeof m) == static_cast<ssize_t>(sizeof m)) {
-      if (m.kind < 0) {
-        pending = m;
-        continue;
+      if (m.kind == kTxBegin) {
+        inTx = true;
+        commitCalled = false;
+        tx.clear();
+      } else if (m.kind == kCommitCalled) {
+        commitCalled = true;
+      } else if (m.kind == kCommitted || m.kind == kRolledBack) {
+        if (m.kind == kCommitted)
+          for (const auto& ch : tx) dbtest::ApplyTo(model, ch);
+        changes += static_cast<int>(tx.size());
+        inTx = false;
+        tx.clear();
+      } else if (m.kind < 0) {
+        if (!inTx) single = {-m.kind, m.id, m.ver};
+      } else if (inTx) {
+        tx.push_back({m.kind, m.id, m.ver});
+      } else {
+        dbtest::ApplyTo(model, {m.kind, m.id, m.ver});
+        single = {};
+        ++changes;
       }
-      pending = {0, 0, 0};
-      ++changes;
-      if (m.kind == 3) model.erase(m.id);
-      else model[m.id] = m.ver;
     }
     close(fds[0]);
+    inTransaction += inTx;
     {
-      // Count the kills that left a commit to replay.
+      // Count the kills that left a commit for the open to settle.
       std::ifstream j(path + ".journal", std::ios::binary);
       char magic[4] = {};
-      if (j.read(magic, 4) && std::string(magic, 4) == "FFJL") ++replays;
+      if (j.read(magic, 4) && std::string(magic, 4) == "FFJU") ++unsettled;
     }
     // Every third check opens read-only: the journal is then laid over the
-    // file in memory instead of being replayed into it.
+    // file in memory instead of being settled in it.
     auto t = TffTable::Open(path, kills % 3 == 0 ? TffOpenMode::ReadOnly : TffOpenMode::ReadWrite);
     auto problems = t->CheckConsistency();
     ASSERT_TRUE(problems.empty()) << "after kill " << kills << ": " << problems.front();
-    auto c = t->OpenCursor(0);
-    const auto& d = t->Dictionary();
-    std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
-    std::map<int, int> found;
-    for (bool ok = c->First(r.data()); ok; ok = c->Next(r.data())) {
-      int id = static_cast<int>(FFGetFieldInt(d, r.data(), 0));
-      int ver = static_cast<int>(FFGetFieldInt(d, r.data(), 1));
-      found[id] = ver;
-      ASSERT_EQ(c->ReadBlobAll(r.data(), 3), Payload(id, ver)) << "record and BLOB out of step";
-    }
-    // The change in flight may have landed whole; everything else matches.
-    if (pending.kind != 0) {
-      int id = pending.id;
-      bool landed = pending.kind == -3 ? !found.count(id) : found.count(id) && found[id] == pending.ver;
-      if (landed) {
-        if (pending.kind == -3) model.erase(id);
-        else model[id] = pending.ver;
-      }
-    }
-    ASSERT_EQ(found, model) << "after kill " << kills;
+    std::string bad;
+    dbtest::Model found = dbtest::ReadModel(*t, &bad);
+    ASSERT_TRUE(bad.empty()) << bad;
+    // What was in flight landed whole or not at all.
+    dbtest::Model landed = model;
+    if (!inTx && single.Kind) dbtest::ApplyTo(landed, single);
+    if (inTx && commitCalled)
+      for (const auto& ch : tx) dbtest::ApplyTo(landed, ch);
+    if (found == landed) model = landed;
+    ASSERT_EQ(found, model) << "after kill " << kills << (inTx ? " inside a transaction" : "");
   }
   EXPECT_GT(changes, 0);
-  printf("%d kills (%d left a journal to replay), %d changes that returned, %zu records at the end\n",
-         kills, replays, changes, model.size());
+  printf("%d kills (%d inside a transaction of several changes, %d left a commit to settle), "
+         "%d changes that returned, %zu records at the end\n",
+         kills, inTransaction, unsettled, changes, model.size());
   RecordProperty("kills", kills);
   RecordProperty("changes", changes);
 }
