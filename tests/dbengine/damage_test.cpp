@@ -19,15 +19,8 @@
 
 namespace {
 
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-void Spit(const std::string& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(s.data(), static_cast<std::streamsize>(s.size()));
-}
+using dbtest::Slurp;
+using dbtest::Spit;
 
 bool Mentions(const std::vector<std::string>& problems, const std::string& part) {
   for (const auto& p : problems)

@@ -34,17 +34,10 @@
 
 namespace {
 
+using dbtest::Slurp;
+using dbtest::Spit;
+
 constexpr uint32_t kBlock = 4096;
-
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
-void Spit(const std::string& p, const std::string& s) {
-  std::ofstream out(p, std::ios::binary | std::ios::trunc);
-  out.write(s.data(), static_cast<std::streamsize>(s.size()));
-}
 
 struct Row {
   std::string Name;

@@ -17,10 +17,7 @@
 
 namespace {
 
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
+using dbtest::Slurp;
 
 class JournalTest : public ::testing::Test {
 protected:

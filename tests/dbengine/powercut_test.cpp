@@ -80,7 +80,7 @@ TEST(PowerCut, CommitsThatReturnedSurviveAndNothingHalfDoneShows) {
         t->StartTransaction();
         for (int n = 2 + static_cast<int>(rng() % 7); n > 0; --n) {
           dbtest::ApplyTo(after, dbtest::RandomChange(*t, *c, rng, next, 150, none));
-          if (rng() % 40 == 0) {
+          if (rng() % 400 == 0) {
             ++inTx;
             layer.CutNow();
           }

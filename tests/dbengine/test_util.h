@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -199,6 +200,17 @@ inline Model ReadModel(TffTable& t, std::string* bad) {
       *bad = "record " + std::to_string(id) + " and its BLOB are out of step";
   }
   return found;
+}
+
+// A whole file as bytes, and back.
+inline std::string Slurp(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+inline void Spit(const std::string& p, const std::string& s) {
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out.write(s.data(), static_cast<std::streamsize>(s.size()));
 }
 
 // Seconds a bounded stress test runs: the variable's value, else `dflt`.
