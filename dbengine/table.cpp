@@ -123,9 +123,9 @@ TableImpl::TableImpl(const std::string& path, TffOpenMode mode, TffShareMode sha
 TableImpl::~TableImpl() {
   try {
     if (inTx_ && file_.IsOpen()) file_.Rollback();
-  } catch (const std::exception&) {
+  } catch (...) {
     // Nothing of the transaction reached the file; closing is all that
-    // is left to do.
+    // is left to do, and a destructor must not throw.
   }
   file_.Close();
   if (lockFd_ >= 0) ::close(lockFd_);
