@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "dbengine/journal.h"
+#include "platform/rtl/invariants.h"
 
 namespace ffdetail {
 
@@ -189,15 +190,16 @@ void TableImpl::Change(F&& body) {
   }
   ++version_;
   if (!inTx_) {
-    VerifyIfAsked();
+    VerifyAfterCommit();
     file_.Trim();
   }
 }
 
-// With ORV_DBENGINE_VERIFY set, every commit is followed by the full walk;
-// a problem raises at once, next to the change that caused it.
-void TableImpl::VerifyIfAsked() {
-  static const bool verify = std::getenv("ORV_DBENGINE_VERIFY") != nullptr;
+// Every commit is followed by the full consistency walk where invariant
+// checks are compiled in (debug and test builds) or ORV_DBENGINE_VERIFY is
+// set; a problem raises at once, next to the change that caused it.
+void TableImpl::VerifyAfterCommit() {
+  static const bool verify = kCheckInvariants || std::getenv("ORV_DBENGINE_VERIFY") != nullptr;
   if (!verify) return;
   auto problems = Check();
   if (!problems.empty()) file_.Damaged("consistency walk after a commit: " + problems.front());
@@ -218,7 +220,7 @@ void TableImpl::Commit() {
     ++version_;
     throw;
   }
-  VerifyIfAsked();
+  VerifyAfterCommit();
   file_.Trim();
 }
 

@@ -87,7 +87,7 @@ private:
   void Change(F&& body);
   void LoadLayout();
   void CheckWritable() const;
-  void VerifyIfAsked();
+  void VerifyAfterCommit();
   void CheckRequired(const uint8_t* rec) const;
   uint32_t StoreBlob(uint32_t ref, uint32_t oldRef, bool forInsert, std::vector<uint32_t>& used);
 

@@ -197,7 +197,7 @@ private:
   std::unique_ptr<TGraphic> graphic_;
 };
 
-// The system bitmaps the Parts load (LoadBitmap with a predefined number).
+// The predefined system bitmaps (LoadBitmap with an OBM_ number).
 enum : int { OBM_COMBO = 32738 };
 // Fills `b` with system bitmap `id`; false for a number it does not know.
 bool LoadSystemBitmap(TBitmap& b, int id);

@@ -1,13 +1,14 @@
-// TPen, TBrush and TCanvas: the drawing state and the Windows drawing calls
-// the Parts use, over one TDrawDevice (window back buffer, bitmap, printer
-// page or recorder). The canvas owns its pen, brush and font; it does not own
-// the device. All coordinates are device pixels; rectangles are half-open.
+// TPen, TBrush and TCanvas: the drawing state and the Windows-style drawing
+// calls (lines, shapes, text, blits, clipping) over one TDrawDevice (window
+// back buffer, bitmap, printer page or recorder). The canvas owns its pen,
+// brush and font; it does not own the device. All coordinates are device
+// pixels; rectangles are half-open.
 //
-// State rules kept from the windowing library: a change of the brush resets
-// the background colour and mode (opaque for a solid brush, transparent
-// otherwise) and a change of the font resets the text colour, the next time
-// the canvas draws; SetBkMode/SetBkColor/SetTextColor in between stand until
-// then. TextOut moves PenPos to the end of the text.
+// State rules: a change of the brush resets the background colour and mode
+// (opaque for a solid brush, transparent otherwise) and a change of the font
+// resets the text colour, the next time the canvas draws;
+// SetBkMode/SetBkColor/SetTextColor in between stand until then. TextOut
+// moves PenPos to the end of the text.
 #pragma once
 
 #include <cstdint>

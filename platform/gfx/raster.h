@@ -1,8 +1,8 @@
 // Drawing on a memory image in plain C++: lines, polygons, ellipses, fills,
 // bit-block transfers with every ternary raster operation, pixels and
 // scrolling. Only glyphs need a toolkit: a platform derives from
-// TRasterDevice and supplies TextRun. Pixel results are exact and the same on
-// every machine (no antialiasing of shapes), as the Parts' pixel rules assume.
+// TRasterDevice and supplies TextRun. Shapes are not antialiased, so every
+// pixel is exact and the same on every machine; pixel tests rely on that.
 //
 // Invariant: every write goes through the clip (the union of clip_ when
 // clipped_) and the surface bounds.

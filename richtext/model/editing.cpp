@@ -308,6 +308,7 @@ void TWPRTFText::InsertTextAt(TWPParagraphRec* par, int position, std::string_vi
   }
   MarkPar(par);
   if (cursorPos >= 0) CursorTo(par, cursorPos > position ? cursorPos + static_cast<int>(text.size()) : cursorPos);
+  CheckAfterEdit();
 }
 
 void TWPRTFText::InsertTextAtCursor(const TWPAttrRecord& attr, std::string_view text) {
@@ -318,6 +319,7 @@ void TWPRTFText::InsertTextAtCursor(const TWPAttrRecord& attr, std::string_view 
   CursorLine = last;
   CursorOffset = last->Length;
   MarkPar(CursorPar);
+  CheckAfterEdit();
 }
 
 void TWPRTFText::DeleteTextAt(TWPParagraphRec* par, int position, int count) {
@@ -356,6 +358,7 @@ void TWPRTFText::DeleteTextAt(TWPParagraphRec* par, int position, int count) {
     if (cursorPos > position) cursorPos = std::max(position, cursorPos - count);
     CursorTo(par, cursorPos);
   }
+  CheckAfterEdit();
 }
 
 void TWPRTFText::SetAttrRange(TWPParagraphRec* par, int position, const TWPAttrRecord& attr, int count) {
@@ -379,6 +382,7 @@ void TWPRTFText::SetAttrRange(TWPParagraphRec* par, int position, const TWPAttrR
     off = 0;
   }
   MarkPar(par);
+  CheckAfterEdit();
 }
 
 bool TWPRTFText::IsProtected(TWPParagraphRec* par, TWPLineRec* line, int offset) {
@@ -443,6 +447,7 @@ void TWPRTFText::SetParagraphText(int number, const char* text, int length, cons
   if (l->pa) SetWritingAttr(l->pa[0]);
   ReplaceInLine(par, l, 0, l->Length, text, length, attr);
   Changed();
+  CheckAfterEdit();
 }
 
 void TWPRTFText::AppendParagraph(int number, const char* text, int length, const TWPAttrRecord* attr) {
@@ -453,6 +458,7 @@ void TWPRTFText::AppendParagraph(int number, const char* text, int length, const
   if (!(number == 0 && IsEmpty()) && !emptyFirst) NewParagraph(target, length);
   ReplaceInLine(target, target->line, 0, target->line->Length, text, length, attr);
   MarkPar(target);
+  CheckAfterEdit();
 }
 
 void TWPRTFText::DeleteParagraph(int number) {
@@ -460,6 +466,7 @@ void TWPRTFText::DeleteParagraph(int number) {
   if (!par) return;
   while (par->line->next) UnlinkAndFreeLine(Get_LastLine(par), par);
   RemoveLine(par->line, par);
+  CheckAfterEdit();
 }
 
 bool TWPRTFText::InsertParagraphs(TWPParagraphRec*& par, TWPLineRec*& line, TWPParagraphRec* chain, int& offset) {
@@ -475,6 +482,7 @@ bool TWPRTFText::InsertParagraphs(TWPParagraphRec*& par, TWPLineRec*& line, TWPP
     CursorPar = par;
     CursorLine = line;
     CursorOffset = offset;
+    CheckAfterEdit();
     return true;
   }
   if (!par || !line || (par->Flags & wppTableCell)) return false;
@@ -525,6 +533,7 @@ bool TWPRTFText::InsertParagraphs(TWPParagraphRec*& par, TWPLineRec*& line, TWPP
   par = lastPar;
   line = lastInserted;
   offset = lastInserted->Length;
+  CheckAfterEdit();
   return true;
 }
 

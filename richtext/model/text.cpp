@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/rtl/invariants.h"
+
 namespace {
 
 void* ZeroAlloc(size_t bytes) { return bytes ? std::calloc(1, bytes) : nullptr; }
@@ -669,6 +671,13 @@ void TWPRTFText::CursorTo(TWPParagraphRec* par, int position) {
 }
 
 // --- invariants -------------------------------------------------------------
+
+void TWPRTFText::CheckAfterEdit() const {
+  if constexpr (kCheckInvariants) {
+    std::string why;
+    if (!CheckChains(&why)) throw EInvariantBroken("text model invariant broken: " + why);
+  }
+}
 
 bool TWPRTFText::CheckChains(std::string* why) const {
   auto fail = [why](const std::string& m) {

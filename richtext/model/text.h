@@ -189,6 +189,9 @@ class TWPRTFText : public TPersistent {
   bool CheckChains(std::string* why = nullptr) const;
 
 protected:
+  // After an edit, where invariant checks are compiled in: raises
+  // EInvariantBroken when CheckChains finds a broken chain.
+  void CheckAfterEdit() const;
   // Cursor bookkeeping for edits inside one paragraph: the cursor's character
   // position in `par` (or -1), and putting it back afterwards.
   int CursorPosIn(const TWPParagraphRec* par) const;

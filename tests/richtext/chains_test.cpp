@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/rtl/invariants.h"
 #include "richtext/model/text.h"
 #include "tests/richtext/model_helpers.h"
 
@@ -24,6 +25,27 @@ void AddLines(TWPRTFText& t, TWPParagraphRec* p, std::initializer_list<std::stri
 }
 
 }  // namespace
+
+TEST(TextChains, AnEditOnABrokenChainRaisesBeforeGoingOn) {
+  if (!kCheckInvariants) GTEST_SKIP() << "invariant checks are compiled out of this build";
+  TWPRTFText t;
+  t.AppendParagraph(0, "eins", 4, nullptr);
+  t.AppendParagraph(1, "zwei", 4, nullptr);
+  ExpectChains(t);
+  TWPParagraphRec* second = t.FirstPar->next;
+  ASSERT_NE(second, nullptr);
+  // A lost back pointer: the next edit stops instead of building on it.
+  second->prev = nullptr;
+  EXPECT_THROW(t.InsertTextAt(t.FirstPar, 0, "x", nullptr), EInvariantBroken);
+  second->prev = t.FirstPar;
+  // A line whose length overruns its buffer.
+  TWPLineRec* l = second->line;
+  const uint16_t len = l->Length;
+  l->Length = static_cast<uint16_t>(l->Capacity);
+  EXPECT_THROW(t.DeleteTextAt(t.FirstPar, 0, 1), EInvariantBroken);
+  l->Length = len;
+  ExpectChains(t);
+}
 
 TEST(TextChains, ConstructionGivesOneEmptyRichParagraph) {
   TWPRTFText t;
