@@ -1,7 +1,8 @@
-// The packed date key and day-number arithmetic: integer formulas on a
-// March-based year, no month tables, no loops over days.
+// The packed date key and day-number arithmetic on the civil-date core
+// (platform/rtl/civildate.h): no month tables, no loops over days.
 #include "calendar/packeddate.h"
 
+#include "platform/rtl/civildate.h"
 #include "platform/rtl/datetime.h"
 
 #include <cmath>
@@ -14,26 +15,14 @@ namespace {
 constexpr int32_t kMinDay = 577741;
 constexpr int32_t kMaxDay = 2995353;
 // Day number of 30.12.1899, the date-time value's day zero.
-constexpr int32_t kDateTimeDelta = 693594;
+constexpr int32_t kDateTimeDelta = DateDelta;
 
-// Days from 1.1.0001 (day 1), without validating day or month, so that a
-// day past the month's end simply runs on into the next month.
-//
-// The year is taken to start on 1 March (months 0 = March .. 11 = February),
-// which puts the leap day at the very end of the year:
-//   - 365 days per year plus y/4 - y/100 + y/400 leap days of the years
-//     before this March-based year;
-//   - the months March..January follow a 31,30,31,30,31 pattern twice and a
-//     half, and (153 m + 2) / 5 is exactly the number of days before month m
-//     of that pattern (153 days in each five-month group);
-//   - 1.1.0001 is day 306 of March-based year 0, hence the - 306.
+// Day numbers are the civil core's (1.1.0001 = day 1); the packed key's
+// span fits in 32 bits.
 constexpr int32_t DaysFromCivil(int32_t year, int32_t month, int32_t day) {
-  const int32_t y = month <= 2 ? year - 1 : year;
-  const int32_t m = month <= 2 ? month + 9 : month - 3;
-  return 365 * y + y / 4 - y / 100 + y / 400 + (153 * m + 2) / 5 + day - 306;
+  return static_cast<int32_t>(civil::DayNumberFromCivil(year, month, day));
 }
 
-static_assert(DaysFromCivil(1, 1, 1) == 1);
 static_assert(DaysFromCivil(1582, 10, 20) == kMinDay);
 static_assert(DaysFromCivil(8201, 12, 31) == kMaxDay);
 static_assert(DaysFromCivil(1899, 12, 30) == kDateTimeDelta);
@@ -42,27 +31,10 @@ struct Civil {
   int32_t year, month, day;
 };
 
-// Inverse of DaysFromCivil for positive day numbers.
-//   z   days since 1 March of year 0;
-//   era 400-year cycles of 146097 days, doe the day within the cycle;
-//   yoe the year within the cycle: subtracting the leap days up to doe
-//       (one per 1460 days, given back every 36524 and taken again at the
-//       cycle's last day 146096) leaves a count that divides by 365;
-//   mp  the March-based month, inverting (153 m + 2) / 5.
 constexpr Civil CivilFromDays(int32_t dn) {
-  const int32_t z = dn + 305;
-  const int32_t era = z / 146097;
-  const int32_t doe = z - era * 146097;
-  const int32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int32_t mp = (5 * doy + 2) / 153;
-  const int32_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int32_t month = mp < 10 ? mp + 3 : mp - 9;
-  return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
+  const civil::TCivilDate c = civil::CivilFromDayNumber(dn);
+  return {static_cast<int32_t>(c.Year), c.Month, c.Day};
 }
-
-static_assert(CivilFromDays(1).year == 1 && CivilFromDays(1).month == 1);
-static_assert(CivilFromDays(kMaxDay).day == 31 && CivilFromDays(kMaxDay).month == 12);
 
 PackedDate FromCivil(const Civil& c) {
   PackedDate d;
@@ -78,7 +50,7 @@ int32_t Clamp(int32_t dn) { return dn < kMinDay ? kMinDay : (dn > kMaxDay ? kMax
 // Last Sunday of a month: the month's last day minus its weekday.
 int32_t LastSundayOf(int year, int month) {
   const int32_t last = DaysFromCivil(year, month, DaysInMonth(year, month));
-  return last - last % 7;
+  return last - civil::Weekday(last);
 }
 
 }  // namespace
@@ -152,8 +124,7 @@ PackedDate DayNumberToPackedDate(int32_t dayNumber) {
   return FromCivil(CivilFromDays(dayNumber));
 }
 
-// Day 1 (1.1.0001) was a Monday, so day 0 would have been a Sunday.
-int DayNumberWeekday(int32_t dayNumber) { return ((dayNumber % 7) + 7) % 7; }
+int DayNumberWeekday(int32_t dayNumber) { return civil::Weekday(dayNumber); }
 
 int PackedDateDaysInMonth(const PackedDate& d) { return DaysInMonth(PackedDateYear(d), d.Month); }
 

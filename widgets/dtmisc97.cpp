@@ -109,13 +109,9 @@ void TCalendarColors::PublishProperties(TClassInfo& ci) {
 
 // ------------------------------------------------------------ date routines
 
-bool IsLeapYear97(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear97(int year) { return IsLeapYear(year); }
 
-int DaysPerMonth97(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  return kDays[month - 1] + (month == 2 && IsLeapYear97(year) ? 1 : 0);
-}
+int DaysPerMonth97(int year, int month) { return DaysInMonth(year, month); }
 
 int DayOfWeekMon(TDateTime date) {
   // DayOfWeek counts Sunday = 1 ... Saturday = 7.

@@ -1,7 +1,6 @@
-// Date arithmetic and German date/time formats. Day numbers are converted
-// with the civil-date algorithm on a March-based year (years of 365 days plus
-// a leap day at the end, 400-year eras of 146097 days), so every date of the
-// proleptic Gregorian calendar converts exactly and without tables.
+// Date arithmetic and German date/time formats. Day numbers come from the
+// civil-date core (platform/rtl/civildate.h), so every date of the proleptic
+// Gregorian calendar converts exactly and without tables.
 #include "platform/rtl/datetime.h"
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "platform/rtl/civildate.h"
 #include "platform/rtl/sysutils.h"
 
 AnsiString ShortDateFormat;
@@ -59,30 +59,17 @@ namespace {
 // this file, so their construction precedes this one.
 [[maybe_unused]] const bool kSettingsReady = (ResetFormatSettings(), true);
 
-// 1.1.1970 is day 25569 of TDateTime.
-constexpr int64_t kUnixDay = 25569;
 constexpr int64_t kMinDay = -693593;  // 1.1.0001
 constexpr int64_t kMaxDay = 2958465;  // 31.12.9999
 
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;                                  // [0, 399]
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;  // [0, 365]
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;           // [0, 146096]
-  return era * 146097 + doe - 719468 + kUnixDay;
-}
+// TDateTime day numbers are the civil core's, shifted to 30.12.1899 = 0.
+int64_t DaysFromCivil(int64_t y, int m, int d) { return civil::DayNumberFromCivil(y, m, d) - DateDelta; }
 
 void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-  z += 719468 - kUnixDay;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(yoe + era * 400 + (m <= 2));
+  const civil::TCivilDate c = civil::CivilFromDayNumber(z + DateDelta);
+  y = static_cast<int>(c.Year);
+  m = c.Month;
+  d = c.Day;
 }
 
 // Day and millisecond of the day of a value, rounded to the millisecond as
@@ -389,13 +376,9 @@ void AppendFormat(AnsiString& out, std::string_view f, TDateTime dt, int depth) 
 }  // namespace
 
 // ---------------------------------------------------------------------------
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) { return civil::IsLeapYear(year); }
 
-int DaysInMonth(int year, int month) {
-  static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  return kDays[month - 1] + (month == 2 && IsLeapYear(year));
-}
+int DaysInMonth(int year, int month) { return civil::DaysInMonth(year, month); }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& out) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
@@ -438,8 +421,7 @@ void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec) {
 }
 
 int DayOfWeek(TDateTime dt) {
-  int64_t day = ToStamp(dt).day;
-  return static_cast<int>(((day % 7) + 7 + 6) % 7) + 1;
+  return civil::Weekday(ToStamp(dt).day + DateDelta) + 1;
 }
 
 TDateTime IncMonth(TDateTime dt, int months) {

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "platform/rtl/civildate.h"
 #include "platform/rtl/cp1252.h"
 
 namespace {
@@ -700,14 +701,12 @@ std::vector<std::string> SplitSourceFields(const std::string& line) {
 }
 
 int DaysInMonth(int month, int year, bool ad) {
-  if (month == 2) {
-    bool leap;
-    if (!ad) leap = (year - 1) % 4 == 0;  // proleptic Julian: 1 v.Chr. is a leap year
-    else if (year < 1582) leap = year % 4 == 0;
-    else leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  if (month == 2 && (!ad || year < 1582)) {
+    // Julian before the reform; 1 v.Chr. is a leap year of the proleptic count.
+    const bool leap = ad ? year % 4 == 0 : (year - 1) % 4 == 0;
     return leap ? 29 : 28;
   }
-  return month == 4 || month == 6 || month == 9 || month == 11 ? 30 : 31;
+  return civil::DaysInMonth(year, month);
 }
 
 TSourceDate ParseSourceDate(const std::string& input) {
