@@ -19,6 +19,7 @@
 
 #include "dbclient/handles.h"
 #include "dbclient/result_codes.h"
+#include "dbengine/fieldtypes.h"
 #include "platform/rtl/exceptions.h"
 
 class TffDataDictionary;
@@ -52,7 +53,7 @@ struct TBapiFieldDesc {
   uint16_t FieldNum = 0;   // from 1
   AnsiString Name;
   uint16_t FieldType = 0;  // TBapiFieldType
-  int EngineType = 0;      // the engine's field type number
+  int EngineType = 0;      // the engine's field type number (TffFieldType)
   uint16_t Units = 0;      // characters of a string field
   uint16_t Decimals = 0;
   bool Required = false;

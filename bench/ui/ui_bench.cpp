@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/qt/qt_host.h"
 #include "platform/ui/grids.h"
 #include "platform/ui/testdriver.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 void BM_MemoTypingIntoLongText(benchmark::State& state) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qthost::InstallGraphics();  // the driver is the window host; fonts come from the toolkit
   TUiTestDriver d;
   auto* f = new TForm(Application);
   f->SetClientSize(400, 300);
@@ -33,6 +35,7 @@ BENCHMARK(BM_MemoTypingIntoLongText)->Arg(500)->Arg(5000);
 
 void BM_EditClickInLongLine(benchmark::State& state) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qthost::InstallGraphics();  // the driver is the window host; fonts come from the toolkit
   TUiTestDriver d;
   auto* f = new TForm(Application);
   f->SetClientSize(400, 100);
@@ -57,6 +60,7 @@ class TTextGrid : public TCustomGrid {
 
 void BM_GridFullPaint(benchmark::State& state) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qthost::InstallGraphics();  // the driver is the window host; fonts come from the toolkit
   TUiTestDriver d;
   auto* f = new TForm(Application);
   f->SetClientSize(800, 600);
@@ -76,6 +80,7 @@ BENCHMARK(BM_GridFullPaint);
 
 void BM_ListBoxFullPaint(benchmark::State& state) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  qthost::InstallGraphics();  // the driver is the window host; fonts come from the toolkit
   TUiTestDriver d;
   auto* f = new TForm(Application);
   f->SetClientSize(300, 600);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dbengine/dictionary.h"
 #include "platform/db/db.h"
 #include "platform/db/db_internal.h"
 #include "platform/rtl/sysutils.h"

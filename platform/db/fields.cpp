@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "dbengine/dictionary.h"
 #include "platform/db/db.h"
 #include "platform/rtl/sysutils.h"
 

@@ -16,6 +16,11 @@ void EnsureGuiApplication();
 // Installs the graphics platform (starting the toolkit when needed).
 void InstallGraphics();
 
+// Installs the toolkit's window host for the windowing layer (starting the
+// toolkit and its graphics platform when needed). The program calls it
+// before the application object starts; so does the main of GUI tests.
+void InstallWindowHost();
+
 // Name of the window-system platform in use ("offscreen", "xcb", ...).
 std::string PlatformName();
 

@@ -1,11 +1,10 @@
-// The system clipboard through the toolkit, shell open, printer list.
+// The system clipboard through the toolkit, and the desktop's opener.
 #include "platform/qt/qt_ui_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
-#include <QPrinterInfo>
 #include <QProcess>
 #include <QStringList>
 
@@ -13,7 +12,7 @@
 
 namespace qtui {
 
-void ClipboardSet(const std::vector<std::pair<std::string, std::string>>& data, const ClipImage* image) {
+void ClipboardSet(const std::vector<std::pair<std::string, std::string>>& data, const THostImage* image) {
   qthost::EnsureGuiApplication();
   auto* mime = new QMimeData;
   for (const auto& [type, bytes] : data) {
@@ -22,19 +21,14 @@ void ClipboardSet(const std::vector<std::pair<std::string, std::string>>& data, 
     else
       mime->setData(QString::fromStdString(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
   }
-  if (image && image->width > 0 && image->height > 0) {
-    QImage img(image->width, image->height, QImage::Format_ARGB32);
-    for (int y = 0; y < image->height; ++y)
-      std::copy_n(image->argb.data() + static_cast<std::size_t>(y) * image->width, image->width,
+  if (image && image->Width > 0 && image->Height > 0) {
+    QImage img(image->Width, image->Height, QImage::Format_ARGB32);
+    for (int y = 0; y < image->Height; ++y)
+      std::copy_n(image->Argb.data() + static_cast<std::size_t>(y) * image->Width, image->Width,
                   reinterpret_cast<std::uint32_t*>(img.scanLine(y)));
     mime->setImageData(img);
   }
   QGuiApplication::clipboard()->setMimeData(mime);
-}
-
-void ClipboardClear() {
-  qthost::EnsureGuiApplication();
-  QGuiApplication::clipboard()->clear();
 }
 
 bool ClipboardHas(const std::string& type) {
@@ -43,12 +37,6 @@ bool ClipboardHas(const std::string& type) {
   if (!m) return false;
   if (type == "text/plain") return m->hasText();
   return m->hasFormat(QString::fromStdString(type));
-}
-
-bool ClipboardHasImage() {
-  qthost::EnsureGuiApplication();
-  const QMimeData* m = QGuiApplication::clipboard()->mimeData();
-  return m && m->hasImage();
 }
 
 std::string ClipboardGet(const std::string& type) {
@@ -60,18 +48,18 @@ std::string ClipboardGet(const std::string& type) {
   return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
-bool ClipboardGetImage(ClipImage& out) {
+bool ClipboardGetImage(THostImage& out) {
   qthost::EnsureGuiApplication();
   const QMimeData* m = QGuiApplication::clipboard()->mimeData();
   if (!m || !m->hasImage()) return false;
   QImage img = qvariant_cast<QImage>(m->imageData()).convertToFormat(QImage::Format_ARGB32);
   if (img.isNull()) return false;
-  out.width = img.width();
-  out.height = img.height();
-  out.argb.resize(static_cast<std::size_t>(out.width) * out.height);
-  for (int y = 0; y < out.height; ++y)
-    std::copy_n(reinterpret_cast<const std::uint32_t*>(img.constScanLine(y)), out.width,
-                out.argb.data() + static_cast<std::size_t>(y) * out.width);
+  out.Width = img.width();
+  out.Height = img.height();
+  out.Argb.resize(static_cast<std::size_t>(out.Width) * out.Height);
+  for (int y = 0; y < out.Height; ++y)
+    std::copy_n(reinterpret_cast<const std::uint32_t*>(img.constScanLine(y)), out.Width,
+                out.Argb.data() + static_cast<std::size_t>(y) * out.Width);
   return true;
 }
 
@@ -79,18 +67,6 @@ bool OpenUrl(const std::string& url) {
   // The argument vector goes to the desktop's opener as it stands: no shell
   // ever sees the address.
   return QProcess::startDetached(QStringLiteral("xdg-open"), QStringList{QString::fromUtf8(url.c_str())});
-}
-
-std::vector<std::string> PrinterNames() {
-  qthost::EnsureGuiApplication();
-  std::vector<std::string> out;
-  for (const QString& n : QPrinterInfo::availablePrinterNames()) out.push_back(n.toUtf8().toStdString());
-  return out;
-}
-
-std::string DefaultPrinterName() {
-  qthost::EnsureGuiApplication();
-  return QPrinterInfo::defaultPrinterName().toUtf8().toStdString();
 }
 
 }  // namespace qtui

@@ -1,7 +1,9 @@
-// Top-level window host on Qt: one QWindow-backed widget per form that shows
-// the form's back-buffer surface, draws the caret over it, and turns Qt input
-// into NativeInput with Windows virtual keys. Nothing of the control tree
-// lives here.
+// Top-level window host on Qt: one widget per form that shows the form's
+// back-buffer surface, draws the caret over it, and turns Qt input into
+// THostInput with Windows virtual keys; the desktop's clipboard, file
+// dialogs and opener. Nothing of the control tree lives here. On the
+// offscreen platform (no display) nothing is stacked or activated, no
+// dialog is shown and message boxes take their default button.
 #include "platform/qt/qt_window_host.h"
 
 #include <QApplication>
@@ -12,11 +14,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
@@ -25,9 +25,18 @@
 
 #include "platform/gfx/device.h"
 #include "platform/qt/qt_host.h"
+#include "platform/qt/qt_ui_clipboard.h"
+#include "platform/rtl/cp1252.h"
 
 namespace qtwin {
 namespace {
+
+QString ToQ(const AnsiString& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+
+bool Offscreen() {
+  static const bool off = QGuiApplication::platformName() == QLatin1String("offscreen");
+  return off;
+}
 
 Qt::CursorShape ShapeOf(int cursor) {
   switch (cursor) {
@@ -54,7 +63,7 @@ Qt::CursorShape ShapeOf(int cursor) {
 
 class HostWidget : public QWidget {
  public:
-  HostWidget(TSurface* surface, std::function<void(const NativeInput&)> sink)
+  HostWidget(TSurface* surface, std::function<void(const THostInput&)> sink)
       : surface_(surface), sink_(std::move(sink)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -92,7 +101,7 @@ class HostWidget : public QWidget {
     }
   }
 
-  void Send(NativeInput in) {
+  void Send(THostInput in) {
     if (sink_) sink_(in);
   }
 
@@ -101,51 +110,51 @@ class HostWidget : public QWidget {
   }
 
   void mousePressEvent(QMouseEvent* e) override {
-    NativeInput in;
-    in.kind = NativeInput::MouseDown;
+    THostInput in;
+    in.kind = THostInput::MouseDown;
     in.button = ButtonOf(e->button());
     in.x = static_cast<int>(e->position().x());
     in.y = static_cast<int>(e->position().y());
     Send(in);
   }
   void mouseDoubleClickEvent(QMouseEvent* e) override {
-    NativeInput in;
-    in.kind = NativeInput::MouseDblClick;
+    THostInput in;
+    in.kind = THostInput::MouseDblClick;
     in.button = ButtonOf(e->button());
     in.x = static_cast<int>(e->position().x());
     in.y = static_cast<int>(e->position().y());
     Send(in);
   }
   void mouseReleaseEvent(QMouseEvent* e) override {
-    NativeInput in;
-    in.kind = NativeInput::MouseUp;
+    THostInput in;
+    in.kind = THostInput::MouseUp;
     in.button = ButtonOf(e->button());
     in.x = static_cast<int>(e->position().x());
     in.y = static_cast<int>(e->position().y());
     Send(in);
   }
   void mouseMoveEvent(QMouseEvent* e) override {
-    NativeInput in;
-    in.kind = NativeInput::MouseMove;
+    THostInput in;
+    in.kind = THostInput::MouseMove;
     in.x = static_cast<int>(e->position().x());
     in.y = static_cast<int>(e->position().y());
     Send(in);
   }
   void leaveEvent(QEvent*) override {
-    NativeInput in;
-    in.kind = NativeInput::MouseLeave;
+    THostInput in;
+    in.kind = THostInput::MouseLeave;
     Send(in);
   }
   void wheelEvent(QWheelEvent* e) override {
-    NativeInput in;
-    in.kind = e->angleDelta().y() >= 0 ? NativeInput::WheelUp : NativeInput::WheelDown;
+    THostInput in;
+    in.kind = e->angleDelta().y() >= 0 ? THostInput::WheelUp : THostInput::WheelDown;
     in.x = static_cast<int>(e->position().x());
     in.y = static_cast<int>(e->position().y());
     Send(in);
   }
   void KeyEvent(QKeyEvent* e, bool down) {
-    NativeInput in;
-    in.kind = down ? NativeInput::KeyDown : NativeInput::KeyUp;
+    THostInput in;
+    in.kind = down ? THostInput::KeyDown : THostInput::KeyUp;
     in.vk = ToolkitKeyToVirtualKey(e->key(), e->nativeScanCode(), (e->modifiers() & Qt::KeypadModifier) != 0);
     in.autoRepeat = e->isAutoRepeat();
     QString t = e->text();
@@ -162,16 +171,16 @@ class HostWidget : public QWidget {
   bool focusNextPrevChild(bool) override { return false; }  // Tab is ours
   void resizeEvent(QResizeEvent* e) override {
     if (suppress) return;
-    NativeInput in;
-    in.kind = NativeInput::Resized;
+    THostInput in;
+    in.kind = THostInput::Resized;
     in.x = e->size().width();
     in.y = e->size().height();
     Send(in);
   }
   void moveEvent(QMoveEvent*) override {
     if (suppress) return;
-    NativeInput in;
-    in.kind = NativeInput::Moved;
+    THostInput in;
+    in.kind = THostInput::Moved;
     QPoint p = mapToGlobal(QPoint(0, 0));
     in.x = p.x();
     in.y = p.y();
@@ -179,18 +188,18 @@ class HostWidget : public QWidget {
   }
   void closeEvent(QCloseEvent* e) override {
     e->ignore();  // the form decides
-    NativeInput in;
-    in.kind = NativeInput::CloseRequest;
+    THostInput in;
+    in.kind = THostInput::CloseRequest;
     Send(in);
   }
   void changeEvent(QEvent* e) override {
     if (e->type() == QEvent::ActivationChange) {
-      NativeInput in;
-      in.kind = isActiveWindow() ? NativeInput::Activated : NativeInput::Deactivated;
+      THostInput in;
+      in.kind = isActiveWindow() ? THostInput::Activated : THostInput::Deactivated;
       Send(in);
     } else if (e->type() == QEvent::WindowStateChange) {
-      NativeInput in;
-      in.kind = NativeInput::StateChanged;
+      THostInput in;
+      in.kind = THostInput::StateChanged;
       in.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
       Send(in);
     }
@@ -199,25 +208,20 @@ class HostWidget : public QWidget {
 
  private:
   TSurface* surface_;
-  std::function<void(const NativeInput&)> sink_;
+  std::function<void(const THostInput&)> sink_;
   bool caretVisible_ = false;
   QRect caret_;
 };
 
-bool Offscreen() {
-  static const bool off = QGuiApplication::platformName() == QLatin1String("offscreen");
-  return off;
-}
-
-class QtNativeWindow : public NativeWindow {
+class QtHostWindow : public THostWindow {
  public:
-  QtNativeWindow(TSurface* surface, std::function<void(const NativeInput&)> sink)
+  QtHostWindow(TSurface* surface, std::function<void(const THostInput&)> sink)
       : w_(new HostWidget(surface, std::move(sink))) {}
-  ~QtNativeWindow() override {
+  ~QtHostWindow() override {
     w_->hide();
     delete w_;
   }
-  void SetTitle(const std::string& utf8) override { w_->setWindowTitle(QString::fromUtf8(utf8.c_str())); }
+  void SetTitle(const AnsiString& title) override { w_->setWindowTitle(ToQ(title)); }
   void SetFlags(unsigned flags) override {
     if (flags == flags_) return;
     flags_ = flags;
@@ -276,7 +280,6 @@ class QtNativeWindow : public NativeWindow {
     w_->raise();
     if (!(flags_ & wfPopupNoActivate)) w_->activateWindow();
   }
-  void SetEnabled(bool on) override { w_->setEnabled(on); }
   void Flush(int x, int y, int w, int h) override { w_->update(x, y, w, h); }
   void SetCaret(bool visible, int x, int y, int w, int h) override { w_->SetCaret(visible, QRect(x, y, w, h)); }
   bool CaretShown(int& x, int& y) const override { return w_->CaretOn(x, y); }
@@ -285,23 +288,23 @@ class QtNativeWindow : public NativeWindow {
     QImage img(reinterpret_cast<const uchar*>(argb), w, h, w * 4, QImage::Format_ARGB32);
     w_->setCursor(QCursor(QPixmap::fromImage(img.copy()), hotX, hotY));
   }
-  bool IsExposed() const override { return w_->isVisible(); }
-  bool GrabToPng(const std::string& path) override {
+  bool IsExposed() const { return w_->isVisible(); }
+  bool GrabToPng(const std::string& path) {
     QScreen* screen = w_->screen();
     if (!screen) return false;
     QPixmap pm = screen->grabWindow(w_->winId());
     return !pm.isNull() && pm.save(QString::fromUtf8(path.c_str()), "PNG");
   }
-  void InjectKey(int key, std::uint32_t scanCode, const std::string& text, bool down) override {
+  void InjectKey(int key, std::uint32_t scanCode, const std::string& text, bool down) {
     QKeyEvent e(down ? QEvent::KeyPress : QEvent::KeyRelease, key, Qt::NoModifier, scanCode, 0, 0,
                 QString::fromUtf8(text.c_str()));
     QCoreApplication::sendEvent(w_, &e);
   }
-  void InjectMouse(NativeInput::Kind kind, int button, int x, int y) override {
+  void InjectMouse(THostInput::Kind kind, int button, int x, int y) {
     Qt::MouseButton b = button == 1 ? Qt::RightButton : button == 2 ? Qt::MiddleButton : Qt::LeftButton;
-    QEvent::Type t = kind == NativeInput::MouseDown       ? QEvent::MouseButtonPress
-                     : kind == NativeInput::MouseUp       ? QEvent::MouseButtonRelease
-                     : kind == NativeInput::MouseDblClick ? QEvent::MouseButtonDblClick
+    QEvent::Type t = kind == THostInput::MouseDown       ? QEvent::MouseButtonPress
+                     : kind == THostInput::MouseUp       ? QEvent::MouseButtonRelease
+                     : kind == THostInput::MouseDblClick ? QEvent::MouseButtonDblClick
                                                           : QEvent::MouseMove;
     QPointF local(x, y);
     QMouseEvent e(t, local, w_->mapToGlobal(local), t == QEvent::MouseMove ? Qt::NoButton : b,
@@ -314,119 +317,113 @@ class QtNativeWindow : public NativeWindow {
   unsigned flags_ = ~0u;
 };
 
-}  // namespace
 
-std::unique_ptr<NativeWindow> CreateNativeWindow(TSurface* surface, std::function<void(const NativeInput&)> sink) {
-  qthost::EnsureGuiApplication();
-  return std::make_unique<QtNativeWindow>(surface, std::move(sink));
-}
-
-void PumpEvents(int waitMs) {
-  qthost::EnsureGuiApplication();
-  if (waitMs <= 0) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    return;
-  }
-  QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, waitMs);
-}
-
-int ScreenWidth() {
-  qthost::EnsureGuiApplication();
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().width() : 1024;
-}
-
-int ScreenHeight() {
-  qthost::EnsureGuiApplication();
-  QScreen* s = QGuiApplication::primaryScreen();
-  return s ? s->geometry().height() : 768;
-}
-
-void Beep() { QApplication::beep(); }
-
-namespace {
-std::function<void()>& ModalService() {
-  static std::function<void()> s;
-  return s;
-}
-
-// Runs the service on a toolkit timer for the lifetime of a native dialog.
+// Runs the service on a toolkit timer for the lifetime of a toolkit dialog.
 class ServiceTimer {
  public:
-  ServiceTimer() {
-    if (!ModalService()) return;
+  explicit ServiceTimer(const std::function<void()>& service) {
+    if (!service) return;
     timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [] {
-      if (ModalService()) ModalService()();
-    });
+    QObject::connect(&timer_, &QTimer::timeout, [service] { service(); });
     timer_.start();
   }
 
  private:
   QTimer timer_;
 };
+
+// The answer of a box nobody can see: its default button.
+int DefaultAnswer(unsigned flags) {
+  static const int first[] = {1 /*OK*/, 1 /*OK*/, 3 /*Abort*/, 6 /*Yes*/, 6 /*Yes*/, 4 /*Retry*/};
+  static const int second[] = {1 /*OK*/, 2 /*Cancel*/, 4 /*Retry*/, 7 /*No*/, 7 /*No*/, 2 /*Cancel*/};
+  unsigned kind = flags & 0xF;
+  if (kind > 5) kind = 0;
+  return (flags & 0x100) ? second[kind] : first[kind];
+}
+
+class QtWindowHost : public TWindowHost {
+ public:
+  std::unique_ptr<THostWindow> CreateWindow(TSurface* surface, std::function<void(const THostInput&)> sink) override {
+    return std::make_unique<QtHostWindow>(surface, std::move(sink));
+  }
+  void PumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+  void WaitForInput(int maxMs) override {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, std::max(1, maxMs));
+  }
+  int ScreenWidth() const override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 1024;
+  }
+  int ScreenHeight() const override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 768;
+  }
+  void Beep() override {
+    if (!Offscreen()) QApplication::beep();
+  }
+  bool AnswerMessageBox(const TMessageBoxRequest& request, int& answer) override {
+    if (!Offscreen()) return false;  // the windowing layer shows its own dialog
+    answer = DefaultAnswer(request.Flags);
+    return true;
+  }
+  bool FileDialog(const TFileDialogRequest& req, AnsiString& fileName, const std::function<void()>& service) override {
+    if (Offscreen()) return false;
+    ServiceTimer keepGoing(service);
+    // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".
+    QStringList parts = ToQ(req.Filter).split('|');
+    QStringList qf;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+      qf << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    QString start = ToQ(req.InitialDir);
+    if (!req.FileName.empty()) start = start.isEmpty() ? ToQ(req.FileName) : start + "/" + ToQ(req.FileName);
+    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, qf.join(";;"))
+                         : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, qf.join(";;"));
+    if (r.isEmpty()) return false;
+    AnsiString a;
+    if (!Utf8ToCp1252(r.toUtf8().toStdString(), a)) return false;  // a path the program cannot name
+    fileName = a;
+    return true;
+  }
+  void SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats, const THostImage* image) override {
+    qtui::ClipboardSet(formats, image);
+  }
+  bool ClipboardData(const std::string& mime, std::string& bytes) const override {
+    if (!qtui::ClipboardHas(mime)) return false;
+    bytes = qtui::ClipboardGet(mime);
+    return true;
+  }
+  bool ClipboardImage(THostImage& image) const override { return qtui::ClipboardGetImage(image); }
+  bool OpenUrl(const AnsiString& url) override { return qtui::OpenUrl(Cp1252ToUtf8(url)); }
+};
+
+QtHostWindow* Own(const THostWindow* w) {
+  auto* q = dynamic_cast<QtHostWindow*>(const_cast<THostWindow*>(w));
+  if (!q) throw EInvalidOperation("The window does not belong to the toolkit host");
+  return q;
+}
+
 }  // namespace
 
-void SetNativeModalService(std::function<void()> service) { ModalService() = std::move(service); }
-
-int ShowMessageBox(const std::string& text, const std::string& caption, unsigned flags) {
-  qthost::EnsureGuiApplication();
-  ServiceTimer service;
-  QMessageBox box;
-  box.setWindowTitle(QString::fromUtf8(caption.c_str()));
-  box.setText(QString::fromUtf8(text.c_str()));
-  switch (flags & 0xF0) {
-    case 0x10: box.setIcon(QMessageBox::Critical); break;
-    case 0x20: box.setIcon(QMessageBox::Question); break;
-    case 0x30: box.setIcon(QMessageBox::Warning); break;
-    case 0x40: box.setIcon(QMessageBox::Information); break;
-    default: break;
-  }
-  struct B {
-    const char* text;
-    int id;
-    QMessageBox::ButtonRole role;
-  };
-  std::vector<B> buttons;
-  switch (flags & 0xF) {
-    case 1: buttons = {{"OK", 1, QMessageBox::AcceptRole}, {"Abbrechen", 2, QMessageBox::RejectRole}}; break;
-    case 2:
-      buttons = {{"Abbrechen", 3, QMessageBox::RejectRole}, {"Wiederholen", 4, QMessageBox::AcceptRole},
-                 {"Ignorieren", 5, QMessageBox::AcceptRole}};
-      break;
-    case 3:
-      buttons = {{"Ja", 6, QMessageBox::YesRole}, {"Nein", 7, QMessageBox::NoRole},
-                 {"Abbrechen", 2, QMessageBox::RejectRole}};
-      break;
-    case 4: buttons = {{"Ja", 6, QMessageBox::YesRole}, {"Nein", 7, QMessageBox::NoRole}}; break;
-    case 5: buttons = {{"Wiederholen", 4, QMessageBox::AcceptRole}, {"Abbrechen", 2, QMessageBox::RejectRole}}; break;
-    default: buttons = {{"OK", 1, QMessageBox::AcceptRole}}; break;
-  }
-  std::vector<QPushButton*> made;
-  for (const B& b : buttons) made.push_back(box.addButton(QString::fromUtf8(b.text), b.role));
-  std::size_t def = (flags & 0x200) ? 2 : (flags & 0x100) ? 1 : 0;
-  if (def < made.size()) box.setDefaultButton(made[def]);
-  box.exec();
-  for (std::size_t i = 0; i < made.size(); ++i)
-    if (box.clickedButton() == made[i]) return buttons[i].id;
-  return (flags & 0xF) == 0 ? 1 : 2;
+void InjectKey(THostWindow* w, int toolkitKey, std::uint32_t scanCode, const std::string& textUtf8, bool down) {
+  Own(w)->InjectKey(toolkitKey, scanCode, textUtf8, down);
 }
 
-bool ShowFileDialog(bool save, const std::string& title, const std::string& filter, const std::string& dir,
-                    std::string& file) {
-  qthost::EnsureGuiApplication();
-  ServiceTimer service;
-  // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".
-  QStringList parts = QString::fromUtf8(filter.c_str()).split('|');
-  QStringList qf;
-  for (int i = 0; i + 1 < parts.size(); i += 2) qf << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
-  QString start = QString::fromUtf8(dir.c_str());
-  if (!file.empty()) start = start.isEmpty() ? QString::fromUtf8(file.c_str()) : start + "/" + QString::fromUtf8(file.c_str());
-  QString r = save ? QFileDialog::getSaveFileName(nullptr, QString::fromUtf8(title.c_str()), start, qf.join(";;"))
-                   : QFileDialog::getOpenFileName(nullptr, QString::fromUtf8(title.c_str()), start, qf.join(";;"));
-  if (r.isEmpty()) return false;
-  file = r.toUtf8().toStdString();
-  return true;
+void InjectMouse(THostWindow* w, THostInput::Kind kind, int button, int x, int y) {
+  Own(w)->InjectMouse(kind, button, x, y);
 }
+
+bool IsExposed(const THostWindow* w) { return Own(w)->IsExposed(); }
+
+bool GrabToPng(THostWindow* w, const std::string& path) { return Own(w)->GrabToPng(path); }
 
 }  // namespace qtwin
+
+namespace qthost {
+
+void InstallWindowHost() {
+  EnsureGuiApplication();
+  static qtwin::QtWindowHost host;
+  SetWindowHost(&host);
+}
+
+}  // namespace qthost

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/qt/qt_ui_clipboard.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/windowhost.h"
 
 namespace {
 std::map<std::string, unsigned>& Registered() {
@@ -17,6 +17,15 @@ std::string MimeOf(unsigned format) {
   for (const auto& [name, id] : Registered())
     if (id == format) return name == "Rich Text Format" ? "text/rtf" : "application/x-orv-" + name;
   return {};
+}
+bool HostHas(const std::string& mime) {
+  std::string ignored;
+  return WindowHost().ClipboardData(mime, ignored);
+}
+std::string HostGet(const std::string& mime) {
+  std::string bytes;
+  WindowHost().ClipboardData(mime, bytes);
+  return bytes;
 }
 // Characters outside Windows-1252 become '?', as the platform converts.
 AnsiString FromUtf8Lossy(std::string_view u) {
@@ -65,7 +74,7 @@ void TClipboard::Close() {
 void TClipboard::Clear() {
   pending_.clear();
   hasPendingBitmap_ = false;
-  if (openCount_ == 0) qtui::ClipboardClear();
+  if (openCount_ == 0) WindowHost().SetClipboard({}, nullptr);
 }
 
 void TClipboard::Publish() {
@@ -77,26 +86,29 @@ void TClipboard::Publish() {
     // Programs name RTF either way.
     if (mime == "text/rtf") data.push_back({"application/rtf", bytes});
   }
-  qtui::ClipImage img;
+  THostImage img;
   if (hasPendingBitmap_) {
     const TSurface& s = bitmapCopy_.Surface();
-    img.width = s.Width();
-    img.height = s.Height();
-    img.argb.assign(s.Bits(), s.Bits() + static_cast<std::size_t>(s.Width()) * s.Height());
-    for (auto& px : img.argb) px |= 0xFF000000u;
+    img.Width = s.Width();
+    img.Height = s.Height();
+    img.Argb.assign(s.Bits(), s.Bits() + static_cast<std::size_t>(s.Width()) * s.Height());
+    for (auto& px : img.Argb) px |= 0xFF000000u;
   }
-  qtui::ClipboardSet(data, hasPendingBitmap_ ? &img : nullptr);
+  WindowHost().SetClipboard(data, hasPendingBitmap_ ? &img : nullptr);
 }
 
 bool TClipboard::HasFormat(unsigned format) const {
-  if (format == CF_BITMAP) return qtui::ClipboardHasImage();
+  if (format == CF_BITMAP) {
+    THostImage img;
+    return WindowHost().ClipboardImage(img);
+  }
   std::string mime = MimeOf(format);
-  if (mime == "text/rtf" && qtui::ClipboardHas("application/rtf")) return true;
-  return !mime.empty() && qtui::ClipboardHas(mime);
+  if (mime == "text/rtf" && HostHas("application/rtf")) return true;
+  return !mime.empty() && HostHas(mime);
 }
 
 AnsiString TClipboard::AsText() const {
-  return FromUtf8Lossy(qtui::ClipboardGet("text/plain"));
+  return FromUtf8Lossy(HostGet("text/plain"));
 }
 
 void TClipboard::SetAsText(const AnsiString& s) { SetBuffer(CF_TEXT, s); }
@@ -111,8 +123,8 @@ std::string TClipboard::GetBuffer(unsigned format) const {
   if (format == CF_TEXT) return AsText();
   std::string mime = MimeOf(format);
   if (mime.empty()) return {};
-  if (mime == "text/rtf" && !qtui::ClipboardHas(mime)) return qtui::ClipboardGet("application/rtf");
-  return qtui::ClipboardGet(mime);
+  if (mime == "text/rtf" && !HostHas(mime)) return HostGet("application/rtf");
+  return HostGet(mime);
 }
 
 void TClipboard::Assign(const TBitmap& bmp) {
@@ -123,9 +135,9 @@ void TClipboard::Assign(const TBitmap& bmp) {
 }
 
 bool TClipboard::GetBitmap(TBitmap& out) const {
-  qtui::ClipImage img;
-  if (!qtui::ClipboardGetImage(img)) return false;
-  out.SetSize(img.width, img.height);
-  std::copy(img.argb.begin(), img.argb.end(), out.Surface().Bits());
+  THostImage img;
+  if (!WindowHost().ClipboardImage(img)) return false;
+  out.SetSize(img.Width, img.Height);
+  std::copy(img.Argb.begin(), img.Argb.end(), out.Surface().Bits());
   return true;
 }

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/gfx/printer.h"
-#include "platform/qt/qt_ui_clipboard.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/ctlutil.h"
 
@@ -506,9 +505,9 @@ bool ShellOpen(const AnsiString& url) {
   bool ok = std::any_of(std::begin(kSchemes), std::end(kSchemes),
                         [&](const char* s) { return lower.rfind(s, 0) == 0; });
   // A bare "www." address is a web address, as the desktop shell takes it.
-  if (!ok && lower.rfind("www.", 0) == 0) return qtui::OpenUrl(Cp1252ToUtf8("http://" + url));
+  if (!ok && lower.rfind("www.", 0) == 0) return WindowHost().OpenUrl("http://" + url);
   if (!ok) return false;
-  return qtui::OpenUrl(Cp1252ToUtf8(url));
+  return WindowHost().OpenUrl(url);
 }
 
 namespace {

@@ -5,8 +5,6 @@
 #include <algorithm>
 
 #include "platform/gfx/device.h"
-#include "platform/qt/qt_host.h"
-#include "platform/qt/qt_window_host.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/timers.h"
@@ -19,8 +17,6 @@ namespace {
 int gFocusCount = 0;
 TCustomForm* gFocusedForm = nullptr;
 ui_internal::TPopupHandler gPopupHandler;
-
-std::string ToUtf8(const AnsiString& s) { return Cp1252ToUtf8(s); }
 
 bool Contains(const TControl* outer, const TControl* inner) {
   for (const TControl* c = inner; c; c = c->Parent())
@@ -41,12 +37,9 @@ bool BlockedByModal(const TCustomForm* f) {
 
 void InitUi() {
   if (Application) return;
-  qthost::EnsureGuiApplication();
+  WindowHost();  // raises without a host: nothing could be shown
   Screen = new TScreen(nullptr);
   Application = new TApplication(nullptr);
-  qtwin::SetNativeModalService([] {
-    if (Application) Application->ServiceNativeModal();
-  });
 }
 
 void ShutdownUi() {
@@ -156,7 +149,7 @@ bool TCustomForm::Showing() const { return visible_ && shown_; }
 
 void TCustomForm::SetText(const AnsiString& s) {
   TControl::SetText(s);
-  if (native_) native_->SetTitle(ToUtf8(Text()));
+  if (native_) native_->SetTitle(Text());
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle b) {
@@ -303,7 +296,7 @@ void TCustomForm::EnsureNative() {
     if (TGfxPlatform* gp = GfxPlatform()) frameDevice_ = gp->CreateRasterDevice(*frame_, 96);
     shown = frame_.get();
   }
-  native_ = qtwin::CreateNativeWindow(shown, [this](const qtwin::NativeInput& in) { NativeInput(in); });
+  native_ = WindowHost().CreateWindow(shown, [this](const THostInput& in) { HostInput(in); });
   RepaintMenuBar();
   SyncNative();
 }
@@ -311,14 +304,14 @@ void TCustomForm::EnsureNative() {
 void TCustomForm::SyncNative() {
   if (!native_) return;
   unsigned flags = 0;
-  if (borderStyle_ == bsNone || popup_) flags |= qtwin::wfFrameless;
-  if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) flags |= qtwin::wfToolWindow;
-  if (formStyle_ == fsStayOnTop || popup_) flags |= qtwin::wfStayOnTop;
-  if (popup_) flags |= qtwin::wfPopupNoActivate;
-  if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) flags |= qtwin::wfFixedSize;
-  if (borderStyle_ == bsDialog) flags |= qtwin::wfDialog;
+  if (borderStyle_ == bsNone || popup_) flags |= wfFrameless;
+  if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) flags |= wfToolWindow;
+  if (formStyle_ == fsStayOnTop || popup_) flags |= wfStayOnTop;
+  if (popup_) flags |= wfPopupNoActivate;
+  if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) flags |= wfFixedSize;
+  if (borderStyle_ == bsDialog) flags |= wfDialog;
   native_->SetFlags(flags);
-  native_->SetTitle(ToUtf8(Text()));
+  native_->SetTitle(Text());
   TRect c = ClientRect();
   TPoint o = ClientOrigin();
   native_->SetGeometry(o.X, o.Y - nativeBar_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
@@ -744,10 +737,10 @@ void TCustomForm::Dispatch(TMessage& m) {
 
 void TCustomForm::SendSizeNow() { SendSize(); }
 
-void TCustomForm::NativeInput(const qtwin::NativeInput& input) {
-  using K = qtwin::NativeInput;
+void TCustomForm::HostInput(const THostInput& input) {
+  using K = THostInput;
   if (!Application) return;
-  qtwin::NativeInput in = input;
+  THostInput in = input;
   bool mouse = in.kind == K::MouseDown || in.kind == K::MouseUp || in.kind == K::MouseDblClick ||
                in.kind == K::MouseMove || in.kind == K::WheelUp || in.kind == K::WheelDown;
   if (mouse && nativeBar_ > 0) {
@@ -831,8 +824,8 @@ void TCustomForm::NativeInput(const qtwin::NativeInput& input) {
 TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
 TScreen::~TScreen() = default;
 
-int TScreen::Width() const { return qtwin::ScreenWidth(); }
-int TScreen::Height() const { return qtwin::ScreenHeight(); }
+int TScreen::Width() const { return WindowHost().ScreenWidth(); }
+int TScreen::Height() const { return WindowHost().ScreenHeight(); }
 
 TWinControl* TScreen::ActiveControl() const { return FindControl(GetFocus()); }
 
@@ -955,28 +948,14 @@ void TApplication::ShowException(const Exception& e) {
 }
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
-  TMessageBoxRequest req{text, caption, flags};
-  if (boxPresenter_) return boxPresenter_(req);
+  int answer = 0;
+  if (WindowHost().AnswerMessageBox({text, caption, flags}, answer)) return answer;
   // Our own dialog form, so that it looks like the rest of the program.
-  if (qthost::PlatformName() != "offscreen") return RunMessageDialog(text, caption, flags);
-  // Headless without a presenter: the default button answers.
-  static const int first[] = {IDOK, IDOK, IDABORT, IDYES, IDYES, IDRETRY};
-  static const int second[] = {IDOK, IDCANCEL, IDRETRY, IDNO, IDNO, IDCANCEL};
-  unsigned kind = flags & 0xF;
-  if (kind > 5) kind = 0;
-  return (flags & MB_DEFBUTTON2) ? second[kind] : first[kind];
+  return RunMessageDialog(text, caption, flags);
 }
 
 bool TApplication::ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName) {
-  if (filePresenter_) return filePresenter_(req, fileName);
-  if (qthost::PlatformName() == "offscreen") return false;
-  std::string file = ToUtf8(req.FileName);
-  if (!qtwin::ShowFileDialog(req.Save, ToUtf8(req.Title), ToUtf8(req.Filter), ToUtf8(req.InitialDir), file))
-    return false;
-  AnsiString a;
-  if (!Utf8ToCp1252(file, a)) return false;
-  fileName = a;
-  return true;
+  return WindowHost().FileDialog(req, fileName, [this] { ServiceNativeModal(); });
 }
 
 bool TApplication::HelpContext(int context) {
@@ -1065,8 +1044,7 @@ void TApplication::ServiceNativeModal() {
 }
 
 bool TApplication::ProcessMessage() {
-  bool native = qthost::PlatformName() != "offscreen";
-  if (native) qtwin::PumpEvents(0);
+  WindowHost().PumpEvents();
   if (instance_.Registered())
     instance_.Poll([this](unsigned msg) {
       Guard(this, [&] {
@@ -1105,17 +1083,9 @@ void TApplication::Idle() {
   PaintAll();
   bool done = true;
   if (OnIdle) Guard(this, [&] { OnIdle(this, done); });
-  if (Timers().VirtualClock()) {
-    if (!MessageQueue().Empty()) return;
-    if (OnStarvedModal) {
-      OnStarvedModal();
-      return;
-    }
-    throw EInvalidOperation("The message loop has nothing to do under the virtual clock");
-  }
   std::int64_t next = Timers().MillisecondsToNext();
   int wait = next < 0 ? 50 : static_cast<int>(std::min<std::int64_t>(next, 50));
-  qtwin::PumpEvents(wait);
+  WindowHost().WaitForInput(wait);
 }
 
 void TApplication::HandleMessage() {
@@ -1430,16 +1400,16 @@ static void CaretChanged() {
   TWinControl* owner = FindControl(cs.Owner);
   TCustomForm* ownerForm = owner ? GetParentForm(owner) : nullptr;
   for (TCustomForm* f : Screen->forms_) {
-    if (!f->Native()) continue;
+    if (!f->HostWindow()) continue;
     if (f != ownerForm) {
-      f->Native()->SetCaret(false, 0, 0, 0, 0);
+      f->HostWindow()->SetCaret(false, 0, 0, 0, 0);
       continue;
     }
     TRect clip;
     TPoint origin;
     TCustomForm* form = nullptr;
     if (!VisibleClientInForm(owner, clip, origin, form)) continue;
-    f->Native()->SetCaret(CaretVisible() && cs.BlinkOn && owner->Focused(), origin.X + cs.X,
+    f->HostWindow()->SetCaret(CaretVisible() && cs.BlinkOn && owner->Focused(), origin.X + cs.X,
                           origin.Y + cs.Y + f->nativeBar_, cs.Width, cs.Height);
   }
 }
@@ -1482,11 +1452,11 @@ static void SetCursorFor(TControl* c) { ShowCursor(GetParentForm(c), Screen ? Sc
 static void ShowCursor(TCustomForm* f, TCursor cur) {
   if (!Screen) return;
   Screen->current_ = cur;
-  if (!f || !f->Native()) return;
+  if (!f || !f->HostWindow()) return;
   if (const TScreen::TCursorImage* img = Screen->CursorImage(cur))
-    f->Native()->SetCursorImage(img->Width, img->Height, img->HotX, img->HotY, img->Pixels.data());
+    f->HostWindow()->SetCursorImage(img->Width, img->Height, img->HotX, img->HotY, img->Pixels.data());
   else
-    f->Native()->SetCursorShape(cur);
+    f->HostWindow()->SetCursorShape(cur);
 }
 
 static void CursorMayHaveChanged() {
@@ -1497,7 +1467,7 @@ static void CursorMayHaveChanged() {
   else {
     Screen->current_ = Screen->Cursor() != crDefault ? Screen->Cursor() : crDefault;
     for (TCustomForm* f : Screen->forms_)
-      if (f->Native()) f->Native()->SetCursorShape(Screen->current_);
+      if (f->HostWindow()) f->HostWindow()->SetCursorShape(Screen->current_);
   }
 }
 

@@ -19,13 +19,10 @@
 #include "platform/rtl/classes.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/singleinstance.h"
+#include "platform/ui/windowhost.h"
 
 struct TSurface;
 class TDrawDevice;
-namespace qtwin {
-class NativeWindow;
-struct NativeInput;
-}
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
@@ -110,9 +107,10 @@ class TCustomForm : public TWinControl {
   // Frame widths of the border style: left/right and top (caption + menu + frame).
   int FrameX() const;
   int FrameTop() const;
-  qtwin::NativeWindow* Native() const { return native_.get(); }
-  // Input from the native window (client co-ordinates).
-  void NativeInput(const qtwin::NativeInput& in);
+  // The window host's window (nullptr until first shown).
+  THostWindow* HostWindow() const { return native_.get(); }
+  // Input from the host window (client co-ordinates).
+  void HostInput(const THostInput& in);
   // Drop-down windows: shown on top without taking the focus.
   bool IsPopup() const { return popup_; }
   void SetPopup(bool v) { popup_ = v; }
@@ -177,7 +175,7 @@ class TCustomForm : public TWinControl {
   std::unique_ptr<TCanvas> canvas_;
   std::unique_ptr<TSurface> surface_;
   std::unique_ptr<TDrawDevice> device_;
-  std::unique_ptr<qtwin::NativeWindow> native_;
+  std::unique_ptr<THostWindow> native_;
   // With a main menu the native window shows frame_: the bar strip of
   // nativeBar_ pixels, then a copy of the back buffer.
   int nativeBar_ = 0;
@@ -264,25 +262,6 @@ constexpr unsigned MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB
                    MB_DEFBUTTON3 = 0x200, MB_HELP = 0x4000;
 constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7;
 
-// What a message box or file dialog is asked; the presenter answers it.
-struct TMessageBoxRequest {
-  AnsiString Text;
-  AnsiString Caption;
-  unsigned Flags = 0;
-};
-using TMessageBoxPresenter = std::function<int(const TMessageBoxRequest&)>;
-
-struct TFileDialogRequest {
-  bool Save = false;
-  AnsiString Title;
-  AnsiString Filter;      // "Text|*.txt|All|*.*"
-  AnsiString InitialDir;
-  AnsiString FileName;
-  AnsiString DefaultExt;
-};
-// Returns false when cancelled; the chosen path goes to `fileName`.
-using TFileDialogPresenter = std::function<bool(const TFileDialogRequest&, AnsiString& fileName)>;
-
 // ------------------------------------------------------------- application
 
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
@@ -341,10 +320,10 @@ class TApplication : public TComponent {
   bool HelpContext(int context);
   void SetHelpText(int context, const AnsiString& text) { helpTexts_[context] = text; }
 
+  // Asks the window host first; a host with a user to ask leaves the box
+  // to our own dialog form.
   int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);
-  void SetMessageBoxPresenter(TMessageBoxPresenter p) { boxPresenter_ = std::move(p); }
   bool ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName);
-  void SetFileDialogPresenter(TFileDialogPresenter p) { filePresenter_ = std::move(p); }
 
   // Single instance: registers a window class name so that a second
   // process can post to it; received numbers go to OnInstanceMessage.
@@ -355,18 +334,14 @@ class TApplication : public TComponent {
   bool RegisterWindowClass(const AnsiString& className, TCustomForm* form);
   void UnregisterWindowClass(TCustomForm* form);
 
-  // Test hook: called when a modal loop (or Run) has nothing left to do
-  // under the virtual clock; must make progress or throw.
-  std::function<void()> OnStarvedModal;
-
   // Runs a handler, routing its exceptions to HandleException.
   void Guard(TObject* sender, const std::function<void()>& fn);
   // Input entry points (also used by the test driver).
   void DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat = false);
   void DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y);
   int ModalLevel() const { return modalLevel_; }
-  // Keeps timers, posted messages and painting going while a toolkit dialog
-  // (message box, file dialog) runs its own loop.
+  // Keeps timers, posted messages and painting going while a dialog of the
+  // window host runs its own loop.
   void ServiceNativeModal();
 
  private:
@@ -392,8 +367,6 @@ class TApplication : public TComponent {
   TPoint hintPos_;
   AnsiString currentHint_;
   std::map<int, AnsiString> helpTexts_;
-  TMessageBoxPresenter boxPresenter_;
-  TFileDialogPresenter filePresenter_;
   TInstanceRegistration instance_;
   struct ClassWindow {
     std::unique_ptr<TInstanceRegistration> reg;

@@ -3,9 +3,8 @@
 
 #include <cstring>
 
-#include "platform/qt/qt_host.h"
-#include "platform/qt/qt_window_host.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/windowhost.h"
 
 namespace {
 TKeyboardState gState = {};
@@ -144,5 +143,5 @@ bool IsAccel(int ch, const AnsiString& caption) {
 
 void MessageBeep(unsigned) {
   ++gBeeps;
-  if (qthost::PlatformName() != "offscreen") qtwin::Beep();
+  if (HasWindowHost()) WindowHost().Beep();
 }

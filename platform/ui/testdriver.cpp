@@ -1,7 +1,6 @@
-// Headless test driver.
+// Headless test driver and window host.
 #include "platform/ui/testdriver.h"
 
-#include "platform/qt/qt_window_host.h"
 #include "platform/ui/menus.h"
 
 #include <cstdlib>
@@ -64,46 +63,113 @@ char32_t TypedFor(int vk, bool shift) {
   }
   return 0;
 }
+
+// A window of the headless host: it keeps what it is told and shows nothing.
+class THeadlessWindow : public THostWindow {
+ public:
+  void SetTitle(const AnsiString&) override {}
+  void SetFlags(unsigned) override {}
+  void SetGeometry(int, int, int, int) override {}
+  void SetMinMaxClientSize(int, int, int, int) override {}
+  void Show(bool) override {}
+  void Hide() override {}
+  void SetState(int) override {}
+  void Raise() override {}
+  void Flush(int, int, int, int) override {}
+  void SetCaret(bool visible, int x, int y, int, int) override {
+    caretVisible_ = visible;
+    caretX_ = x;
+    caretY_ = y;
+  }
+  bool CaretShown(int& x, int& y) const override {
+    x = caretX_;
+    y = caretY_;
+    return caretVisible_;
+  }
+  void SetCursorShape(int) override {}
+  void SetCursorImage(int, int, int, int, const std::uint32_t*) override {}
+
+ private:
+  bool caretVisible_ = false;
+  int caretX_ = 0, caretY_ = 0;
+};
+
 }  // namespace
 
 TUiTestDriver::TUiTestDriver() {
+  if (Application) throw EInvalidOperation("The test driver must come before any form");
+  hostBefore_ = SetWindowHost(this);
   InitUi();
   Timers().UseVirtualClock(true);
   keyboard::ResetAll();
-  Application->SetMessageBoxPresenter([this](const TMessageBoxRequest& r) {
-    boxes_.push_back(r);
-    if (boxAnswers_.empty()) {
-      ++unexpectedBoxes_;
-      unsigned kind = r.Flags & 0xF;
-      return kind == MB_YESNO || kind == MB_YESNOCANCEL ? IDYES : IDOK;
-    }
-    int a = boxAnswers_.front();
-    boxAnswers_.pop_front();
-    return a;
-  });
-  Application->SetFileDialogPresenter([this](const TFileDialogRequest& r, AnsiString& name) {
-    fileDialogs_.push_back(r);
-    if (fileAnswers_.empty()) return false;
-    FileAnswer a = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    if (a.ok) name = a.name;
-    return a.ok;
-  });
-  Application->OnStarvedModal = [this] {
-    if (modalSteps_.empty())
-      throw EInvalidOperation("A modal loop is waiting for input that the test did not script");
-    auto step = std::move(modalSteps_.front());
-    modalSteps_.pop_front();
-    TCustomForm* f = Screen->ActiveForm();
-    if (!f) throw EInvalidOperation("No active form for the scripted modal step");
-    step(*f);
-  };
 }
 
 TUiTestDriver::~TUiTestDriver() {
   ShutdownUi();
   Timers().UseVirtualClock(false);
   keyboard::ResetAll();
+  SetWindowHost(hostBefore_);
+}
+
+std::unique_ptr<THostWindow> TUiTestDriver::CreateWindow(TSurface*, std::function<void(const THostInput&)>) {
+  return std::make_unique<THeadlessWindow>();
+}
+
+void TUiTestDriver::WaitForInput(int) {
+  if (!MessageQueue().Empty()) return;  // an idle handler posted something
+  if (modalSteps_.empty()) throw EInvalidOperation("A modal loop is waiting for input that the test did not script");
+  auto step = std::move(modalSteps_.front());
+  modalSteps_.pop_front();
+  TCustomForm* f = Screen->ActiveForm();
+  if (!f) throw EInvalidOperation("No active form for the scripted modal step");
+  step(*f);
+}
+
+bool TUiTestDriver::AnswerMessageBox(const TMessageBoxRequest& r, int& answer) {
+  boxes_.push_back(r);
+  if (boxAnswers_.empty()) {
+    ++unexpectedBoxes_;
+    unsigned kind = r.Flags & 0xF;
+    answer = kind == MB_YESNO || kind == MB_YESNOCANCEL ? IDYES : IDOK;
+    return true;
+  }
+  answer = boxAnswers_.front();
+  boxAnswers_.pop_front();
+  return true;
+}
+
+bool TUiTestDriver::FileDialog(const TFileDialogRequest& r, AnsiString& name, const std::function<void()>&) {
+  fileDialogs_.push_back(r);
+  if (fileAnswers_.empty()) return false;
+  FileAnswer a = fileAnswers_.front();
+  fileAnswers_.pop_front();
+  if (a.ok) name = a.name;
+  return a.ok;
+}
+
+void TUiTestDriver::SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats,
+                                 const THostImage* image) {
+  clipboard_.clear();
+  for (const auto& [mime, bytes] : formats) clipboard_[mime] = bytes;
+  clipboardImage_ = image ? *image : THostImage{};
+}
+
+bool TUiTestDriver::ClipboardData(const std::string& mime, std::string& bytes) const {
+  auto it = clipboard_.find(mime);
+  if (it == clipboard_.end()) return false;
+  bytes = it->second;
+  return true;
+}
+
+bool TUiTestDriver::ClipboardImage(THostImage& image) const {
+  if (clipboardImage_.Width <= 0 || clipboardImage_.Height <= 0) return false;
+  image = clipboardImage_;
+  return true;
+}
+
+bool TUiTestDriver::OpenUrl(const AnsiString& url) {
+  openedUrls_.push_back(url);
+  return true;
 }
 
 std::string TUiTestDriver::ArtifactDir() {
@@ -288,12 +354,12 @@ void TUiTestDriver::ClickMenuBar(TCustomForm* form, int index) {
   auto layout = mm->BarLayout();
   if (index < 0 || index >= static_cast<int>(layout.size())) throw EInvalidOperation("No such menu bar item");
   TRect r = layout[static_cast<std::size_t>(index)].second;
-  qtwin::NativeInput in;
-  in.kind = qtwin::NativeInput::MouseDown;
+  THostInput in;
+  in.kind = THostInput::MouseDown;
   in.x = (r.Left + r.Right) / 2;
   in.y = (r.Top + r.Bottom) / 2;
   in.button = 0;
-  form->NativeInput(in);
-  in.kind = qtwin::NativeInput::MouseUp;
-  form->NativeInput(in);
+  form->HostInput(in);
+  in.kind = THostInput::MouseUp;
+  form->HostInput(in);
 }

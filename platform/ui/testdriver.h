@@ -1,9 +1,13 @@
-// Headless test driver: drives forms without a display. It switches the
-// timer scheduler to a virtual clock, sends mouse and key input to controls
-// at their own co-ordinates, answers message boxes and file dialogs from a
-// script, runs scripted steps inside modal loops, and saves windows as PNG.
+// Headless test driver: drives forms without a display. The driver is the
+// window host while it lives (constructing one is how a test selects the
+// headless host): its windows show nothing, its clipboard is its own, and it
+// opens no address but notes it. It switches the timer scheduler to a
+// virtual clock, sends mouse and key input to controls at their own
+// co-ordinates, answers message boxes and file dialogs from a script, runs
+// scripted steps when a modal loop waits for input, and saves windows as PNG.
 // Invariants: one driver at a time; its destructor frees every form and the
-// application object and puts the clock and keyboard back.
+// application object, puts the clock and keyboard back and reinstalls the
+// host that was there before.
 //
 //   TUiTestDriver d;                       // first, before any form
 //   auto* f = new TMyDialog(Application);
@@ -20,15 +24,17 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/ui/forms.h"
+#include "platform/ui/windowhost.h"
 
-class TUiTestDriver {
+class TUiTestDriver : public TWindowHost {
  public:
   TUiTestDriver();
-  ~TUiTestDriver();
+  ~TUiTestDriver() override;
   TUiTestDriver(const TUiTestDriver&) = delete;
   TUiTestDriver& operator=(const TUiTestDriver&) = delete;
 
@@ -71,6 +77,9 @@ class TUiTestDriver {
   // argument is the active form. A loop that starves without a step raises.
   void WhenModal(std::function<void(TCustomForm&)> step) { modalSteps_.push_back(std::move(step)); }
 
+  // Addresses handed to the opener, in order.
+  const std::vector<AnsiString>& OpenedUrls() const { return openedUrls_; }
+
   // Pictures: paints what is pending and saves the form's client area (or a
   // control's part of it) as PNG; returns the path written.
   std::string SavePng(TControl* c, const std::string& name);
@@ -79,6 +88,21 @@ class TUiTestDriver {
   static std::string ArtifactDir();
 
  private:
+  // The window host's side (windowhost.h).
+  std::unique_ptr<THostWindow> CreateWindow(TSurface* surface, std::function<void(const THostInput&)> sink) override;
+  void PumpEvents() override {}
+  void WaitForInput(int maxMs) override;
+  // The screen of the toolkit's offscreen platform, so pictures match.
+  int ScreenWidth() const override { return 800; }
+  int ScreenHeight() const override { return 800; }
+  void Beep() override {}  // MessageBeep counts beeps itself
+  bool AnswerMessageBox(const TMessageBoxRequest& request, int& answer) override;
+  bool FileDialog(const TFileDialogRequest& request, AnsiString& fileName, const std::function<void()>& service) override;
+  void SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats, const THostImage* image) override;
+  bool ClipboardData(const std::string& mime, std::string& bytes) const override;
+  bool ClipboardImage(THostImage& image) const override;
+  bool OpenUrl(const AnsiString& url) override;
+
   void Modifiers(TShiftState shift, bool down);
   TPoint FormPoint(TControl* c, int x, int y, TCustomForm*& form);
   void Mouse(TControl* c, int kind, TMouseButton b, int x, int y);
@@ -93,4 +117,8 @@ class TUiTestDriver {
   std::deque<FileAnswer> fileAnswers_;
   std::vector<TFileDialogRequest> fileDialogs_;
   std::deque<std::function<void(TCustomForm&)>> modalSteps_;
+  std::map<std::string, std::string> clipboard_;
+  THostImage clipboardImage_;
+  std::vector<AnsiString> openedUrls_;
+  TWindowHost* hostBefore_ = nullptr;
 };

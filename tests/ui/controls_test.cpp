@@ -2,7 +2,6 @@
 // limits and published properties.
 #include <gtest/gtest.h>
 
-#include "platform/qt/qt_window_host.h"
 #include "tests/ui/ui_test_util.h"
 
 namespace {
@@ -295,16 +294,16 @@ TEST(Forms, UserResizesStayWithinTheTrackSizeAndOnCreateRunsOnce) {
   g->Hide();
   g->Show();
   EXPECT_EQ(created, 1);
-  qtwin::NativeInput in;
-  in.kind = qtwin::NativeInput::Resized;
+  THostInput in;
+  in.kind = THostInput::Resized;
   in.x = 50;
   in.y = 50;
-  f->NativeInput(in);
+  f->HostInput(in);
   EXPECT_EQ(f->Width(), 250);
   EXPECT_EQ(f->Height(), 180);
   in.x = 2000;
   in.y = 2000;
-  f->NativeInput(in);
+  f->HostInput(in);
   EXPECT_EQ(f->Width(), 600);
   EXPECT_EQ(f->Height(), 400);
   EXPECT_EQ(f->Surface()->Width(), f->ClientWidth());
@@ -314,8 +313,8 @@ TEST(Forms, UserResizesStayWithinTheTrackSizeAndOnCreateRunsOnce) {
     asked = true;
     can = false;
   };
-  in.kind = qtwin::NativeInput::CloseRequest;
-  f->NativeInput(in);
+  in.kind = THostInput::CloseRequest;
+  f->HostInput(in);
   EXPECT_TRUE(asked);
   EXPECT_TRUE(f->Visible());
 }

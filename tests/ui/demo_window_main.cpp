@@ -9,6 +9,7 @@
 #include "tests/ui/demo_form.h"
 
 int main(int argc, char** argv) {
+  qthost::InstallWindowHost();
   InitUi();
   if (qthost::PlatformName() != "xcb") {
     std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
@@ -24,19 +25,19 @@ int main(int argc, char** argv) {
   demo.b2->OnClick = [&](TObject*) { ++clicks; };
   t->OnTimer = [&](TObject*) {
     ++ticks;
-    qtwin::NativeWindow* w = demo.form->Native();
-    if (w && w->IsExposed() && ticks == 2) {
+    THostWindow* w = demo.form->HostWindow();
+    if (w && qtwin::IsExposed(w) && ticks == 2) {
       // What the X server shows, for looking at.
-      if (argc > 1) w->GrabToPng(argv[1]);
+      if (argc > 1) qtwin::GrabToPng(w, argv[1]);
       // A click on "Vor" through the window, then Escape.
       TPoint p = demo.form->ScreenToClient(demo.b2->ClientToScreen({10, 10}));
-      w->InjectMouse(qtwin::NativeInput::MouseMove, 0, p.X, p.Y);
-      w->InjectMouse(qtwin::NativeInput::MouseDown, 0, p.X, p.Y);
-      w->InjectMouse(qtwin::NativeInput::MouseUp, 0, p.X, p.Y);
+      qtwin::InjectMouse(w, THostInput::MouseMove, 0, p.X, p.Y);
+      qtwin::InjectMouse(w, THostInput::MouseDown, 0, p.X, p.Y);
+      qtwin::InjectMouse(w, THostInput::MouseUp, 0, p.X, p.Y);
     }
-    if (w && w->IsExposed() && ticks == 3) {
-      w->InjectKey(0x01000000, 9, "\x1b", true);
-      w->InjectKey(0x01000000, 9, "", false);
+    if (w && qtwin::IsExposed(w) && ticks == 3) {
+      qtwin::InjectKey(w, 0x01000000, 9, "\x1b", true);
+      qtwin::InjectKey(w, 0x01000000, 9, "", false);
     }
     if (ticks > 30) demo.form->SetModalResult(mrAbort);
   };

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "platform/gfx/printer.h"
-#include "platform/qt/qt_ui_clipboard.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/dialogs.h"
@@ -63,7 +62,6 @@ TEST(MessageDialogs, OwnFormsWithGermanButtons) {
   EXPECT_EQ(f->ShowModal(), mrNo);
   delete f;
   // A box request shown as our form: the flags choose buttons and default.
-  Application->SetMessageBoxPresenter(nullptr);
   d.WhenModal([&](TCustomForm& active) {
     TButton* ok = FindButton(&active, "OK");
     ASSERT_NE(ok, nullptr);
@@ -187,7 +185,7 @@ TEST(Clipboard, TextAndRtfRoundTrip) {
   EXPECT_EQ(Clipboard()->GetBuffer(rtf), doc);
   EXPECT_EQ(Clipboard()->AsText(), CP1252("fett und ä").str());
   // RTF that another program put there under its other name is found too.
-  qtui::ClipboardSet({{"application/rtf", doc}}, nullptr);
+  WindowHost().SetClipboard({{"application/rtf", doc}}, nullptr);
   EXPECT_TRUE(Clipboard()->HasFormat(rtf));
   EXPECT_EQ(Clipboard()->GetBuffer(rtf), doc);
   // A new text alone replaces the RTF.

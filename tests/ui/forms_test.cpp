@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/qt/qt_window_host.h"
 #include "platform/ui/timers.h"
 #include "platform/ui/singleinstance.h"
 #include "tests/ui/ui_test_util.h"
@@ -45,9 +44,9 @@ TEST(Modal, NestedLoopsReturnTheirOwnResults) {
     EXPECT_EQ(outer->ModalResult(), mrNone);
     EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
     EXPECT_GE(GetKeyState(VK_LBUTTON), 0);  // the button is up again all the same
-    qtwin::NativeInput close;
-    close.kind = qtwin::NativeInput::CloseRequest;
-    outer->NativeInput(close);  // nor its window's close button
+    THostInput close;
+    close.kind = THostInput::CloseRequest;
+    outer->HostInput(close);  // nor its window's close button
     EXPECT_EQ(outer->ModalResult(), mrNone);
     d.Click(innerNo);
   });

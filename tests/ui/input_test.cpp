@@ -7,80 +7,12 @@
 
 #include "platform/rtl/files.h"
 
-#include "platform/qt/qt_window_host.h"
 #include "platform/ui/ui_internal.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/timers.h"
 #include "tests/ui/ui_test_util.h"
 
 namespace {
-
-// Toolkit key numbers (the toolkit's published key values).
-constexpr int kKeyA = 0x41, kKeyExclam = 0x21, kKeySsharp = 0xdf, kKeyAdiaeresis = 0xc4, kKeyQuestion = 0x3f,
-              kKeyF1 = 0x01000030, kKeyEscape = 0x01000000, kKeyBacktab = 0x01000002, kKeyDeadAcute = 0x01001251,
-              kKeyMinus = 0x2d, kKey5 = 0x35;
-
-TEST(Keys, ToolkitKeysBecomeWindowsVirtualKeys) {
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyA, 0, false), 'A');
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyF1, 0, false), VK_F1);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyEscape, 0, false), VK_ESCAPE);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyBacktab, 0, false), VK_TAB);
-  // Shifted digits keep their key.
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyExclam, 0, false), '1');
-  // German OEM keys without a scan code, by their character...
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeySsharp, 0, false), 219);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyQuestion, 0, false), 219);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyDeadAcute, 0, false), 221);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyAdiaeresis, 0, false), VK_OEM_7);
-  // ...and by physical position when the key code is known: the two keys
-  // right of "0" are 219 and 221 whatever the layout produced.
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKeyMinus, 20, false), 219);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(0x3d, 21, false), 221);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(0x5b, 34, false), VK_OEM_1);
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(0x25, 14, false), '5');  // "%" on the "5" key
-  // Keypad digits.
-  EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKey5, 0, true), VK_NUMPAD0 + 5);
-}
-
-TEST(Keys, ToolkitEventsTakeTheRealInputPath) {
-  TUiTestDriver d;
-  Log log;
-  TForm* f = MakeForm();
-  auto* c = new TRecorder(f, f, "c", &log, DLGC_WANTCHARS);
-  c->SetBounds(10, 10, 60, 30);
-  int clicks = 0;
-  c->OnClick = [&](TObject*) { ++clicks; };
-  f->Show();
-  qtwin::NativeWindow* w = f->Native();
-  ASSERT_NE(w, nullptr);
-  log.clear();
-  // The key right of "0" by its X11 key code, typing ß.
-  w->InjectKey(kKeyMinus, 20, "\u00df", true);
-  w->InjectKey(kKeyMinus, 20, "", false);
-  Log expected = {"c:WM_KEYDOWN:219", "c:WM_CHAR:223", "c:WM_KEYUP"};
-  EXPECT_EQ(log, expected);
-  log.clear();
-  // Shift held through its own key events.
-  w->InjectKey(0x01000020, 50, "", true);
-  EXPECT_LT(GetKeyState(VK_SHIFT), 0);
-  w->InjectKey(kKeyAdiaeresis, 48, "\u00c4", true);
-  w->InjectKey(kKeyAdiaeresis, 48, "", false);
-  w->InjectKey(0x01000020, 50, "", false);
-  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
-  EXPECT_NE(std::find(log.begin(), log.end(), "c:WM_CHAR:196"), log.end());
-  // A click through the toolkit, at form client pixels.
-  w->InjectMouse(qtwin::NativeInput::MouseMove, 0, 20, 20);
-  w->InjectMouse(qtwin::NativeInput::MouseDown, 0, 20, 20);
-  w->InjectMouse(qtwin::NativeInput::MouseUp, 0, 20, 20);
-  EXPECT_EQ(clicks, 1);
-  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
-  // Leaving the window with Shift held does not leave it held.
-  w->InjectKey(0x01000020, 50, "", true);
-  qtwin::NativeInput off;
-  off.kind = qtwin::NativeInput::Deactivated;
-  f->NativeInput(off);
-  EXPECT_GE(GetKeyState(VK_SHIFT), 0);
-}
 
 TEST(Keys, CharactersAreWindows1252WithControlCodes) {
   EXPECT_EQ(TranslateKeyToChar('A', 0, U'a'), 'a');
@@ -274,19 +206,19 @@ TEST(Caret, CreateShowHideNestingPositionAndBlink) {
   // Drawn in the window at the control's client position, blinking.
   int x = 0, y = 0;
   c->SetFocus();
-  EXPECT_TRUE(f->Native()->CaretShown(x, y));
+  EXPECT_TRUE(f->HostWindow()->CaretShown(x, y));
   EXPECT_EQ(x, 15);
   EXPECT_EQ(y, 17);
   d.Advance(530);
   EXPECT_FALSE(CaretState().BlinkOn);
-  EXPECT_FALSE(f->Native()->CaretShown(x, y));
+  EXPECT_FALSE(f->HostWindow()->CaretShown(x, y));
   d.Advance(530);
-  EXPECT_TRUE(f->Native()->CaretShown(x, y));
+  EXPECT_TRUE(f->HostWindow()->CaretShown(x, y));
   // Not while another window has the focus.
   auto* other = new TRecorder(f, f, "other", nullptr);
   other->SetTop(50);
   other->SetFocus();
-  EXPECT_FALSE(f->Native()->CaretShown(x, y));
+  EXPECT_FALSE(f->HostWindow()->CaretShown(x, y));
   c->SetFocus();
   EXPECT_FALSE(HideCaret(h + 1000));  // another window does not own it
   // Destroying the window takes its caret along.

@@ -9,6 +9,7 @@
 #include "platform/ui/stdctrls.h"
 
 int main(int argc, char** argv) {
+  qthost::InstallWindowHost();
   InitUi();
   if (qthost::PlatformName() != "xcb") {
     std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
@@ -38,19 +39,19 @@ int main(int argc, char** argv) {
   int ticks = 0;
   bool opened = false, closed = false, below = false;
   auto escape = [f] {
-    f->Native()->InjectKey(0x01000000, 9, "\x1b", true);
-    f->Native()->InjectKey(0x01000000, 9, "", false);
+    qtwin::InjectKey(f->HostWindow(), 0x01000000, 9, "\x1b", true);
+    qtwin::InjectKey(f->HostWindow(), 0x01000000, 9, "", false);
   };
   t->OnTimer = [&](TObject*) {
     ++ticks;
-    qtwin::NativeWindow* w = f->Native();
-    if (!w || !w->IsExposed()) return;
+    THostWindow* w = f->HostWindow();
+    if (!w || !qtwin::IsExposed(w)) return;
     if (ticks == 2) {
-      if (argc > 1) w->GrabToPng(argv[1]);
+      if (argc > 1) qtwin::GrabToPng(w, argv[1]);
       // The bar lies above the client area in the window: window row 5.
       TRect r = mm->BarLayout()[1].second;
-      w->InjectMouse(qtwin::NativeInput::MouseDown, 0, (r.Left + r.Right) / 2, 5);
-      w->InjectMouse(qtwin::NativeInput::MouseUp, 0, (r.Left + r.Right) / 2, 5);
+      qtwin::InjectMouse(w, THostInput::MouseDown, 0, (r.Left + r.Right) / 2, 5);
+      qtwin::InjectMouse(w, THostInput::MouseUp, 0, (r.Left + r.Right) / 2, 5);
       closed = OpenMenuWindows().empty();  // back here once the drop-down closed
     } else if (ticks == 4) {
       auto open = OpenMenuWindows();

@@ -4,7 +4,6 @@
 
 #include "platform/rtl/cp1252.h"
 
-#include "platform/qt/qt_window_host.h"
 #include "platform/ui/menus.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -300,11 +299,11 @@ TEST(Menus, MenuBarDrawnAboveTheClientAndClicked) {
   d.WhenModal([&](TCustomForm&) {
     opened.push_back(mm->OpenIndex());
     TRect r1 = mm->BarLayout()[1].second;
-    qtwin::NativeInput move;
-    move.kind = qtwin::NativeInput::MouseMove;
+    THostInput move;
+    move.kind = THostInput::MouseMove;
     move.x = (r1.Left + r1.Right) / 2;
     move.y = 5;
-    f->NativeInput(move);
+    f->HostInput(move);
   });
   d.WhenModal([&](TCustomForm&) {
     opened.push_back(mm->OpenIndex());
