@@ -5,6 +5,12 @@
 
 namespace ctlutil {
 
+void FillSolid(TCanvas& c, const TRect& r, TColor color) {
+  c.Brush()->SetStyle(bsSolid);
+  c.Brush()->SetColor(color);
+  c.FillRect(r);
+}
+
 TCanvas& Measure(const TFont& font) {
   static std::unique_ptr<TBitmap> bmp;
   if (!bmp) bmp = std::make_unique<TBitmap>(1, 1);

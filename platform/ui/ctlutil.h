@@ -11,6 +11,8 @@ namespace ctlutil {
 TCanvas& Measure(const TFont& font);
 inline int TextWidth(const TFont& font, const AnsiString& s) { return Measure(font).TextWidth(s); }
 inline int TextHeight(const TFont& font) { return Measure(font).TextHeight("Ag"); }
+// Fills `r` with a solid brush of `color`.
+void FillSolid(TCanvas& c, const TRect& r, TColor color);
 // Draws the two-pixel sunken frame of edit fields and lists; `r` shrinks inside it.
 void SunkenFrame(TCanvas& c, TRect& r);
 // Text drawn greyed with its white shadow, as disabled captions are.

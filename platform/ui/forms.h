@@ -1,6 +1,7 @@
 // Forms, the screen and the application object: top-level windows with a
 // back buffer each, activation, modal loops, closing, and the message loop
-// that pumps native input, posted messages, timers and painting.
+// that pumps host input, posted messages, timers and painting
+// (forms.cpp, application.cpp, inputrouting.cpp, windowpaint.cpp).
 // Invariants:
 //  - A shown form has one native window and one back-buffer surface of its
 //    client size; everything inside is drawn by our controls into it.
@@ -19,6 +20,7 @@
 #include "platform/rtl/classes.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/singleinstance.h"
+#include "platform/ui/timers.h"
 #include "platform/ui/windowhost.h"
 
 struct TSurface;
@@ -384,32 +386,6 @@ class TApplication : public TComponent {
   TPoint lastClickPos_;
   TMouseButton lastClickButton_ = mbLeft;
   bool lastClickValid_ = false;
-};
-
-// A timer component: fires OnTimer every Interval milliseconds while
-// Enabled; its ticks come from the one scheduler, exceptions go to
-// HandleException.
-class TTimer : public TComponent {
-  ORV_CLASS_PUBLISHED(TTimer, TComponent)
-
- public:
-  explicit TTimer(TComponent* owner);
-  ~TTimer() override;
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool v);
-  unsigned Interval() const { return interval_; }
-  void SetInterval(unsigned ms);
-  // Called on each tick while assigned (the timer runs while Enabled).
-  TNotifyEvent OnTimer;
-
- protected:
-  virtual void Timer();
-
- private:
-  void UpdateTimer();
-  bool enabled_ = true;
-  unsigned interval_ = 1000;
-  int id_ = 0;
 };
 
 // The application and screen objects (created on first use).

@@ -1,4 +1,4 @@
-// Timer scheduler with a real and a virtual clock.
+// Timer scheduler with a real and a virtual clock, and the TTimer component.
 #include "platform/ui/timers.h"
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/rtl/files.h"
+#include "platform/ui/forms.h"
 
 namespace {
 std::int64_t RealMs() {
@@ -88,4 +89,46 @@ void TTimerScheduler::Advance(std::int64_t ms) {
     FireDue();
   }
   virtualNow_ = target;
+}
+
+// ------------------------------------------------------------------ TTimer
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
+
+TTimer::~TTimer() {
+  if (id_) Timers().KillTimer(id_);
+}
+
+void TTimer::SetEnabled(bool v) {
+  if (v == enabled_) return;
+  enabled_ = v;
+  UpdateTimer();
+}
+
+void TTimer::SetInterval(unsigned ms) {
+  if (ms == interval_) return;
+  interval_ = ms;
+  UpdateTimer();
+}
+
+void TTimer::UpdateTimer() {
+  if (id_) Timers().KillTimer(id_);
+  id_ = 0;
+  if (!enabled_ || interval_ == 0) return;
+  id_ = Timers().SetTimer(0, interval_, [this] {
+    if (Application)
+      Application->Guard(this, [this] { Timer(); });
+    else
+      Timer();
+  });
+}
+
+void TTimer::Timer() {
+  if (OnTimer) OnTimer(this);
+}
+
+void TTimer::PublishProperties(TClassInfo& ci) {
+  PublishBool<TTimer>(ci, "Enabled", &TTimer::Enabled, &TTimer::SetEnabled);
+  PublishInteger<TTimer>(ci, "Interval", &TTimer::Interval, &TTimer::SetInterval);
+  PublishEvent<TTimer>(ci, "OnTimer", &TTimer::OnTimer);
 }

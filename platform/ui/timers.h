@@ -1,4 +1,5 @@
-// Timers: one scheduler serves every SetTimer-style timer of the program.
+// Timers: one scheduler serves every SetTimer-style timer of the program,
+// and the TTimer component.
 // Its clock is the real monotonic clock in the program and a virtual clock
 // in tests, which only moves when the test driver advances it.
 // Invariants: timers fire in order of due time, ties in order of creation;
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+
+#include "platform/rtl/components.h"
 
 class TTimerScheduler {
  public:
@@ -50,3 +53,29 @@ class TTimerScheduler {
 };
 
 TTimerScheduler& Timers();
+
+// A timer component: fires OnTimer every Interval milliseconds while
+// Enabled; its ticks come from the one scheduler, exceptions go to
+// HandleException.
+class TTimer : public TComponent {
+  ORV_CLASS_PUBLISHED(TTimer, TComponent)
+
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned ms);
+  // Called on each tick while assigned (the timer runs while Enabled).
+  TNotifyEvent OnTimer;
+
+ protected:
+  virtual void Timer();
+
+ private:
+  void UpdateTimer();
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  int id_ = 0;
+};

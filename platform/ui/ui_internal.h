@@ -1,13 +1,32 @@
 // Private glue between the control tree and the form/application layer:
 // notifications that keep global pointers (focus, capture, hover, hint)
-// valid, cursor and caret updates, and canvas placement.
+// valid, cursor and caret updates, and canvas placement. UiInternals holds
+// the glue that reads the private state of forms, the screen and the
+// application object (it is their friend); its parts live beside the code
+// they belong to (inputrouting.cpp, windowpaint.cpp).
 #pragma once
 
 #include <functional>
 
 #include "platform/ui/controls.h"
 
+struct UiInternals {
+  static TControl* MouseOver();
+  static bool VisibleClientInForm(const TControl* c, TRect& clip, TPoint& origin, TCustomForm*& form);
+  static void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx);
+  static void CaretChanged();
+  static void ControlDestroyed(TControl* c);
+  static void ControlHidden(TControl* c);
+  static void SetCursorFor(TControl* c);
+  static void ShowCursor(TCustomForm* f, TCursor cur);
+  static void CursorMayHaveChanged();
+};
+
 namespace ui_internal {
+// Whether `inner` is `outer` or lies inside it.
+bool Within(const TControl* outer, const TControl* inner);
+// Forms shown below the top-most modal form take no input.
+bool BlockedByModal(const TCustomForm* f);
 void CaretChanged();
 // The control is going away: forget it wherever it is remembered.
 void ControlDestroyed(TControl* c);

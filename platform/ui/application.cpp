@@ -1,0 +1,360 @@
+// The screen and the application object: the message loop (host input,
+// posted messages, timers, painting, idle), exceptions of event handlers,
+// message boxes and file dialogs through the window host, help texts, the
+// single-instance registration, minimising, and hints.
+#include <algorithm>
+
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/timers.h"
+#include "platform/ui/ui_internal.h"
+
+// ------------------------------------------------------------------ TScreen
+
+TScreen::TScreen(TComponent* owner) : TComponent(owner) {}
+TScreen::~TScreen() = default;
+
+int TScreen::Width() const { return WindowHost().ScreenWidth(); }
+int TScreen::Height() const { return WindowHost().ScreenHeight(); }
+
+TWinControl* TScreen::ActiveControl() const { return FindControl(GetFocus()); }
+
+int TScreen::FormCount() const {
+  return static_cast<int>(std::count_if(forms_.begin(), forms_.end(), [](TCustomForm* f) { return !f->IsPopup(); }));
+}
+
+TCustomForm* TScreen::Forms(int i) const {
+  for (TCustomForm* f : forms_)
+    if (!f->IsPopup() && i-- == 0) return f;
+  throw EListError("Form index out of range");
+}
+
+TStrings* TScreen::Fonts() {
+  if (!fonts_) {
+    fonts_ = std::make_unique<TStringList>();
+    fonts_->SetSorted(true);
+    fonts_->SetDuplicates(dupIgnore);
+    for (const std::string& f : FontEngine().Families()) {
+      AnsiString a;
+      if (Utf8ToCp1252(f, a)) fonts_->Add(a);  // names outside Windows-1252 cannot be chosen
+    }
+  }
+  return fonts_.get();
+}
+
+void TScreen::SetCursor(TCursor c) {
+  if (c == cursor_) return;
+  cursor_ = c;
+  ui_internal::CursorMayHaveChanged();
+}
+
+void TScreen::SetCursors(int index, const TCursorImage& image) { cursors_[index] = image; }
+bool TScreen::HasCursor(int index) const { return index <= 0 || cursors_.count(index) != 0; }
+const TScreen::TCursorImage* TScreen::CursorImage(int index) const {
+  auto it = cursors_.find(index);
+  return it == cursors_.end() ? nullptr : &it->second;
+}
+
+TCursor TScreen::CursorFor(const TControl* c) const {
+  if (cursor_ != crDefault) return cursor_;
+  for (; c; c = c->Parent())
+    if (c->Cursor() != crDefault) return c->Cursor();
+  return crDefault;
+}
+
+// -------------------------------------------------------------- TApplication
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) { title_ = "Orvelan"; }
+
+TApplication::~TApplication() {
+  if (Application == this) Application = nullptr;
+  if (hintTimer_) Timers().KillTimer(hintTimer_);
+  delete hintWindow_;
+  hintWindow_ = nullptr;
+}
+
+void TApplication::Initialize() { InitUi(); }
+
+void TApplication::RegisterCreated(TCustomForm* f) {
+  if (!mainForm_) mainForm_ = f;
+  f->AfterConstruction();
+}
+
+void TApplication::Run() {
+  if (mainForm_) mainForm_->Show();
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() { PostMessage(0, WM_QUIT, 0, 0); }
+
+void TApplication::Guard(TObject* sender, const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (...) {
+    HandleException(sender);
+  }
+}
+
+void TApplication::HandleException(TObject* sender) {
+  std::exception_ptr p = std::current_exception();
+  if (!p) return;
+  try {
+    std::rethrow_exception(p);
+  } catch (const EAbort&) {
+    return;
+  } catch (const Exception& e) {
+    if (inException_) return;
+    inException_ = true;
+    try {
+      if (OnException)
+        OnException(sender, e);
+      else
+        ShowException(e);
+    } catch (...) {
+    }
+    inException_ = false;
+  } catch (const std::exception& e) {
+    Exception wrapped(e.what());
+    if (inException_) return;
+    inException_ = true;
+    try {
+      if (OnException)
+        OnException(sender, wrapped);
+      else
+        ShowException(wrapped);
+    } catch (...) {
+    }
+    inException_ = false;
+  } catch (...) {
+    Exception unknown("Unbekannter Fehler");
+    ShowException(unknown);
+  }
+}
+
+void TApplication::ShowException(const Exception& e) {
+  AnsiString msg = e.Message();
+  if (!msg.empty() && msg.back() > '.') msg += '.';
+  MessageBox(msg, title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  int answer = 0;
+  if (WindowHost().AnswerMessageBox({text, caption, flags}, answer)) return answer;
+  // Our own dialog form, so that it looks like the rest of the program.
+  return RunMessageDialog(text, caption, flags);
+}
+
+bool TApplication::ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName) {
+  return WindowHost().FileDialog(req, fileName, [this] { ServiceNativeModal(); });
+}
+
+bool TApplication::HelpContext(int context) {
+  auto it = helpTexts_.find(context);
+  if (it != helpTexts_.end()) {
+    MessageBox(it->second, title_, MB_OK | MB_ICONINFORMATION);
+    return true;
+  }
+  MessageBox(CP1252("Für dieses Programm ist keine Hilfe installiert.").str(), title_, MB_OK | MB_ICONINFORMATION);
+  return false;
+}
+
+bool TApplication::RegisterInstance(const AnsiString& className) { return instance_.Register(className); }
+
+bool TApplication::RegisterWindowClass(const AnsiString& className, TCustomForm* form) {
+  auto reg = std::make_unique<TInstanceRegistration>();
+  if (!reg->Register(className)) return false;
+  classWindows_.push_back({std::move(reg), form->Handle(), form});
+  return true;
+}
+
+void TApplication::UnregisterWindowClass(TCustomForm* form) {
+  classWindows_.erase(std::remove_if(classWindows_.begin(), classWindows_.end(),
+                                     [form](const ClassWindow& w) { return w.form == form; }),
+                      classWindows_.end());
+}
+
+void TApplication::Minimize() {
+  if (minimized_) return;
+  minimized_ = true;
+  if (Screen)
+    for (TCustomForm* f : Screen->forms_)
+      if (f->native_ && f->Showing()) f->native_->SetState(1);
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  if (!minimized_) return;
+  minimized_ = false;
+  if (Screen)
+    for (TCustomForm* f : Screen->forms_)
+      if (f->native_ && f->Showing()) f->native_->SetState(f->windowState_ == wsMaximized ? 2 : 0);
+  if (OnRestore) OnRestore(this);
+}
+
+bool IsIconic(HWND wnd) {
+  if (Application && wnd == Application->Handle()) return Application->Minimized();
+  auto* f = dynamic_cast<TCustomForm*>(FindControl(wnd));
+  return f && f->WindowState() == wsMinimized;
+}
+
+void TApplication::BringToFront() {
+  TCustomForm* f = Screen ? Screen->activeForm_ : nullptr;
+  if (!f) f = mainForm_;
+  if (f && f->Showing()) {
+    f->BringToFront();
+    ActivateForm(f);
+  }
+}
+
+void TApplication::ActivateForm(TCustomForm* f) {
+  if (!f || !Screen) return;
+  for (TCustomForm* g : Screen->forms_)
+    if (g != f && g->active_) g->SetActive(false);
+  f->SetActive(true);
+}
+
+void TApplication::ServiceNativeModal() {
+  // Inside a toolkit dialog's loop: no toolkit pumping of our own.
+  if (inService_) return;
+  inService_ = true;
+  Guard(this, [this] {
+    TQueuedMessage qm;
+    int budget = 100;  // bounded, so the dialog stays responsive
+    while (budget-- > 0 && MessageQueue().Peek(qm, 0, 0, 0, true)) {
+      if (qm.Wnd == 0) {
+        if (qm.Message.Msg == WM_QUIT) terminated_ = true;
+        continue;
+      }
+      SendMessage(qm.Wnd, qm.Message.Msg, qm.Message.WParam, qm.Message.LParam);
+    }
+    if (!Timers().VirtualClock()) Timers().FireDue();
+    PaintAll();
+  });
+  inService_ = false;
+}
+
+bool TApplication::ProcessMessage() {
+  WindowHost().PumpEvents();
+  if (instance_.Registered())
+    instance_.Poll([this](unsigned msg) {
+      Guard(this, [&] {
+        if (OnInstanceMessage) OnInstanceMessage(msg);
+      });
+    });
+  for (std::size_t i = 0; i < classWindows_.size(); ++i) {
+    HWND wnd = classWindows_[i].wnd;
+    classWindows_[i].reg->Poll([wnd](unsigned msg) { PostMessage(wnd, msg, 0, 0); });
+  }
+  TQueuedMessage qm;
+  if (MessageQueue().Peek(qm, 0, 0, 0, true)) {
+    if (qm.Wnd == 0) {
+      if (qm.Message.Msg == WM_QUIT) terminated_ = true;
+      return true;
+    }
+    SendMessage(qm.Wnd, qm.Message.Msg, qm.Message.WParam, qm.Message.LParam);
+    return true;
+  }
+  if (!Timers().VirtualClock()) {
+    int fired = 0;
+    Guard(this, [&] { fired = Timers().FireDue(); });
+    if (fired) return true;
+  }
+  return false;
+}
+
+void TApplication::PaintAll() {
+  if (!Screen) return;
+  std::vector<TCustomForm*> forms = Screen->forms_;
+  for (TCustomForm* f : forms)
+    if (std::find(Screen->forms_.begin(), Screen->forms_.end(), f) != Screen->forms_.end()) f->PaintPending();
+}
+
+void TApplication::Idle() {
+  PaintAll();
+  bool done = true;
+  if (OnIdle) Guard(this, [&] { OnIdle(this, done); });
+  std::int64_t next = Timers().MillisecondsToNext();
+  int wait = next < 0 ? 50 : static_cast<int>(std::min<std::int64_t>(next, 50));
+  WindowHost().WaitForInput(wait);
+}
+
+void TApplication::HandleMessage() {
+  if (!ProcessMessage()) Idle();
+}
+
+void TApplication::ProcessMessages() {
+  while (ProcessMessage()) {
+  }
+  PaintAll();
+}
+
+// --- hints
+
+void TApplication::CancelHint() {
+  if (hintTimer_) Timers().KillTimer(hintTimer_);
+  hintTimer_ = 0;
+  hintControl_ = nullptr;
+  currentHint_.clear();
+  if (hintWindow_) hintWindow_->Hide();
+}
+
+namespace {
+// The short part of a hint ("short|long").
+AnsiString ShortHint(const AnsiString& h) {
+  auto bar = h.find('|');
+  return bar == AnsiString::npos ? h : h.substr(0, bar);
+}
+
+class THintWindow : public TCustomForm {
+ public:
+  explicit THintWindow(TComponent* owner) : TCustomForm(owner) {
+    borderStyle_ = bsNone;
+    popup_ = true;
+    color_ = clInfoBk;
+    OnPaint = [this](TObject*) {
+      TCanvas* c = Canvas();
+      c->Font()->SetColor(clInfoText);
+      c->Brush()->SetStyle(bsClear);
+      c->TextOut(3, 2, Text());
+      c->Brush()->SetStyle(bsSolid);
+      c->Brush()->SetColor(clBlack);
+      c->FrameRect(ClientRect());
+    };
+  }
+};
+}  // namespace
+
+void TApplication::UpdateHint(TControl* over, TPoint screenPos) {
+  TControl* c = over;
+  while (c && ShortHint(c->Hint()).empty() && c->Parent()) c = c->Parent();
+  bool wants = c && showHint_ && c->EffectiveShowHint() && !ShortHint(c->Hint()).empty();
+  if (!wants) {
+    if (hintControl_) CancelHint();
+    return;
+  }
+  if (c == hintControl_) return;
+  CancelHint();
+  hintControl_ = c;
+  hintPos_ = screenPos;
+  hintTimer_ = Timers().SetTimer(0, static_cast<unsigned>(hintPause_), [this] {
+    Timers().KillTimer(hintTimer_);
+    hintTimer_ = 0;
+    if (!hintControl_) return;
+    currentHint_ = ShortHint(hintControl_->Hint());
+    if (!hintWindow_) hintWindow_ = new THintWindow(nullptr);
+    hintWindow_->SetText(currentHint_);
+    int w = hintWindow_->Font()->Data().TextWidth(currentHint_.data(), currentHint_.size()) + 8;
+    int h = hintWindow_->Font()->Data().Metric.tmHeight + 6;
+    hintWindow_->SetBounds(hintPos_.X, hintPos_.Y + 20, w, h);
+    hintWindow_->Show();
+    // The hint goes after a while; it does not come back until the mouse
+    // has left the control.
+    hintTimer_ = Timers().SetTimer(0, static_cast<unsigned>(hintHidePause_), [this] {
+      Timers().KillTimer(hintTimer_);
+      hintTimer_ = 0;
+      currentHint_.clear();
+      if (hintWindow_) hintWindow_->Hide();
+    });
+  });
+}
