@@ -87,7 +87,11 @@ private:
   void Change(F&& body);
   void LoadLayout();
   void CheckWritable() const;
+  static bool Walks();
+  void WalkBeforeFirstChange();
   void VerifyAfterCommit();
+  // Blocks of file per consistency walk on large files (see table.cpp).
+  static constexpr uint32_t kBlocksPerWalk = 256;
   void CheckRequired(const uint8_t* rec) const;
   uint32_t StoreBlob(uint32_t ref, uint32_t oldRef, bool forInsert, std::vector<uint32_t>& used);
 
@@ -96,6 +100,8 @@ private:
   int lockFd_ = -1;
   bool exclusive_ = false;
   bool inTx_ = false;
+  int wholeBefore_ = -1;  // walks only: -1 not walked yet, 1 whole, 0 damaged
+  uint32_t commitsSinceWalk_ = 0;
   uint64_t version_ = 1;
   std::unique_ptr<TffDataDictionary> dict_;
   std::vector<std::unique_ptr<KeySpec>> specs_;
