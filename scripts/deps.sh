@@ -2,8 +2,10 @@
 # Installs the Debian packages the build, the program and the tests need.
 # Runs apt-get only when something is missing; uses sudo when not root.
 set -euo pipefail
+# fonts-liberation2 is there as on a desktop: the program must keep drawing
+# the mapped Windows fonts from the fonts-liberation files it was laid out with.
 pkgs=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-liberation fonts-urw-base35 fonts-dejavu
-      googletest libgtest-dev libbenchmark-dev poppler-utils libsqlite3-dev xvfb xauth
+      fonts-liberation2 googletest libgtest-dev libbenchmark-dev poppler-utils libsqlite3-dev xvfb xauth
       python3 python3-ephem python3-dateutil fortunes-de calendar pandoc gcal)
 missing=()
 for p in "${pkgs[@]}"; do

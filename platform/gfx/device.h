@@ -111,6 +111,7 @@ public:
   virtual ~TFontData() = default;
   TFontRequest Request;
   std::string Family;          // installed family actually drawn with
+  std::string File;            // the font file it is drawn from ("" when the platform cannot tell)
   bool Symbol = false;         // bytes drawn through a symbol table
   TTextMetric Metric;
   int Widths[256] = {};        // integer advance of each byte, no kerning

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -80,6 +81,68 @@ char32_t SymbolChar(unsigned char c) {
   }
 }
 
+// The files a mapped family is drawn from, whatever else is installed: a
+// newer release of a family under the same name has other widths and
+// heights, and metrics are part of every layout. A family whose files are
+// missing is taken from the system's font matching instead.
+struct PinnedFamily {
+  const char* family;
+  const char* files[4];  // regular, bold, italic, bold italic
+};
+const PinnedFamily kPinned[] = {
+    {"Liberation Sans",
+     {"/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSans-Italic.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSans-BoldItalic.ttf"}},
+    {"Liberation Sans Narrow",
+     {"/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Regular.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Bold.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-Italic.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSansNarrow-BoldItalic.ttf"}},
+    {"Liberation Serif",
+     {"/usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSerif-Bold.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSerif-Italic.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationSerif-BoldItalic.ttf"}},
+    {"Liberation Mono",
+     {"/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationMono-Bold.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationMono-Italic.ttf",
+      "/usr/share/fonts/truetype/liberation/LiberationMono-BoldItalic.ttf"}},
+    {"P052",
+     {"/usr/share/fonts/opentype/urw-base35/P052-Roman.otf", "/usr/share/fonts/opentype/urw-base35/P052-Bold.otf",
+      "/usr/share/fonts/opentype/urw-base35/P052-Italic.otf",
+      "/usr/share/fonts/opentype/urw-base35/P052-BoldItalic.otf"}},
+    {"DejaVu Sans",
+     {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+      "/usr/share/fonts/truetype/dejavu/DejaVuSans-Oblique.ttf",
+      "/usr/share/fonts/truetype/dejavu/DejaVuSans-BoldOblique.ttf"}},
+};
+
+// The pinned file of a family and style ("" when it has none or it is missing).
+std::string PinnedFile(const std::string& family, bool bold, bool italic) {
+  for (const PinnedFamily& p : kPinned) {
+    if (Lower(family) != Lower(p.family)) continue;
+    const char* f = p.files[(bold ? 1 : 0) + (italic ? 2 : 0)];
+    std::error_code ec;
+    return std::filesystem::is_regular_file(f, ec) ? f : "";
+  }
+  return {};
+}
+
+// Registers every pinned file with the toolkit's font database. A file of
+// the same family, foundry and style replaces the one the system's font
+// matching listed, so the toolkit then draws from the pinned file.
+bool RegisterPinnedFiles() {
+  for (const PinnedFamily& p : kPinned)
+    for (const char* f : p.files) {
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(f, ec)) QFontDatabase::addApplicationFont(QString::fromUtf8(f));
+    }
+  return true;
+}
+
 // Installed family names as the toolkit lists them ("P052 [urw]"), and
 // their plain form ("P052").
 const std::vector<QString>& InstalledFamilies() {
@@ -136,6 +199,10 @@ private:
     d->Symbol = symbol;
     // A family may come in several foundries' files; metrics need one that
     // carries the tables (an OpenType or TrueType file, not a Type 1 one).
+    // A pinned family's files were registered over any other release.
+    static const bool registered = RegisterPinnedFiles();
+    (void)registered;
+    d->File = PinnedFile(d->Family, req.Style.Contains(fsBold), req.Style.Contains(fsItalic));
     QRawFont raw;
     for (const QString& candidate : FaceNames(d->Family)) {
       QFont qf(candidate);

@@ -27,7 +27,7 @@ struct TtfFile {
     return (static_cast<std::uint32_t>(bytes[off]) << 24) | (bytes[off + 1] << 16) | (bytes[off + 2] << 8) | bytes[off + 3];
   }
   std::uint32_t Table(const char* tag) const { return tables.at(tag).first; }
-  explicit TtfFile(const char* path) {
+  explicit TtfFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     bytes.assign(std::istreambuf_iterator<char>(f), {});
     if (bytes.size() < 12) return;
@@ -40,7 +40,13 @@ struct TtfFile {
   bool Ok() const { return tables.count("OS/2") && tables.count("hhea") && tables.count("head"); }
 };
 
-const char* kLiberationSans = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+// The file the program draws a Windows font name from.
+std::string FileOf(const char* name, TFontStyles style = {}) {
+  TFont f;
+  f.SetName(name);
+  f.SetStyle(style);
+  return f.Data().File;
+}
 
 }  // namespace
 
@@ -98,7 +104,8 @@ TEST(Fonts, SymbolFontDrawsUnicodeEquivalents) {
 
 TEST(Fonts, ArialMetricsFollowTheWindowsRules) {
   StartGraphics();
-  TtfFile ttf(kLiberationSans);
+  // The tables of the very file the program reads its metrics from.
+  TtfFile ttf(FileOf("Arial"));
   ASSERT_TRUE(ttf.Ok());
   const int upem = ttf.U16(ttf.Table("head") + 18);
   const auto os2 = ttf.Table("OS/2"), hhea = ttf.Table("hhea");
@@ -127,6 +134,30 @@ TEST(Fonts, ArialMetricsFollowTheWindowsRules) {
       EXPECT_EQ(m.tmWeight, 400);
     }
   }
+}
+
+// Metrics are part of every layout: a mapped name is drawn from the same
+// files whatever else the machine has installed (a newer release of a
+// family under the same name measures differently: Arial at 8 points would
+// be 15 pixels at its widest instead of 12).
+TEST(Fonts, MappedNamesComeFromTheReleaseTheLayoutsWereMadeWith) {
+  StartGraphics();
+  for (const char* name : {"Arial", "Times New Roman", "Courier New", "Arial Narrow"})
+    for (TFontStyles style : {TFontStyles{}, TFontStyles{fsBold}, TFontStyles{fsItalic}, TFontStyles{fsBold, fsItalic}}) {
+      SCOPED_TRACE(std::string(name) + " style " + std::to_string(style.Bits()));
+      TtfFile ttf(FileOf(name, style));
+      ASSERT_TRUE(ttf.Ok());
+      const double revision = static_cast<std::int32_t>(ttf.U32(ttf.Table("head") + 4)) / 65536.0;
+      EXPECT_GE(revision, 1.0);
+      EXPECT_LT(revision, 2.0);  // the 1.x release of the metric-compatible families
+    }
+  TtfFile antiqua(FileOf("Book Antiqua"));
+  EXPECT_TRUE(antiqua.Ok());
+  TFont arial;
+  arial.SetName("Arial");
+  arial.SetSize(8);
+  EXPECT_EQ(arial.Data().Metric.tmMaxCharWidth, 12);
+  EXPECT_EQ(arial.Data().Metric.tmHeight, 12);
 }
 
 TEST(Fonts, PositiveHeightIsTheCellHeight) {
