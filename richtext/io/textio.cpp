@@ -1,6 +1,6 @@
 // Document input and output: format choice and detection, loading and
-// inserting through readers, saving through writers, copying texts,
-// positions, the line-height rule and the vertical positioning pass.
+// inserting through readers, saving through writers, copying texts and
+// positions.
 #include "richtext/io/textio.h"
 
 #include <algorithm>
@@ -44,20 +44,6 @@ void TWPRTFTextIo::Clear() {
   CursorPar = FirstPar;
   CursorLine = FirstPar ? FirstPar->line : nullptr;
   CursorOffset = 0;
-}
-
-void TWPRTFTextIo::SetCharAttr(TWPLineRec* line, int index, const TWPAttrRecord& attr) {
-  if (!Metrics || !line || !line->pa || index < 0 || index >= line->Capacity) {
-    TWPRTFText::SetCharAttr(line, index, attr);
-    return;
-  }
-  TWPAttrRecord a = attr;
-  int w = 0, h = 0, asc = 0;
-  Metrics->CharMetrics(*Header, a, static_cast<unsigned char>(line->pc[index]), w, h, asc);
-  a.Width = static_cast<uint16_t>(std::clamp(w, 0, 65535));
-  a.Height = static_cast<uint16_t>(std::clamp(h, 0, 65535));
-  a.Ascent = static_cast<uint16_t>(std::clamp(asc, 0, 65535));
-  line->pa[index] = a;
 }
 
 bool TWPRTFTextIo::GetSelection(TWPParagraphRec*&, TWPLineRec*&, int&, TWPParagraphRec*&, TWPLineRec*&, int&) const {
@@ -400,162 +386,6 @@ void TWPRTFTextIo::MoveCursorToPosition(int position, int lineNumber) {
     CursorPar = par;
     CursorLine = line;
     CursorOffset = offset;
-  }
-}
-
-int TWPRTFTextIo::CursorPage() const {
-  int pages = 0;
-  for (const TWPParagraphRec* p = FirstPar; p; p = p->next) {
-    if (p->Flags & wppPageBreak) ++pages;
-    for (const TWPLineRec* l = p->line; l; l = l->next) {
-      if (l->Flags & wplPageStart) ++pages;
-      if (l == CursorLine) return pages;
-    }
-  }
-  return pages;
-}
-
-int TWPRTFTextIo::LineOnPage() const {
-  if (!CursorPar || !CursorLine) return 0;
-  int n = 0;
-  const TWPParagraphRec* p = CursorPar;
-  const TWPLineRec* l = CursorLine;
-  while (p) {
-    if (l->Flags & wplPageStart) return n;
-    if (!l->prev && (p->Flags & wppPageBreak)) return n;
-    if (l->prev) {
-      l = l->prev;
-    } else {
-      p = p->prev;
-      if (!p) break;
-      l = Get_LastLine(const_cast<TWPParagraphRec*>(p));
-    }
-    ++n;
-  }
-  return n;
-}
-
-// --- line heights and vertical positions ----------------------------------------------
-
-bool TWPRTFTextIo::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
-  const int old = line->Height;
-  int h = 0, a = 0;
-  if (PlainText || !line->pa) {
-    h = PlainLineHeight;
-    a = PlainLineAscent;
-  } else {
-    if (line->Length > 0) {
-      for (int i = 0; i < line->Length; ++i) {
-        const TWPAttrRecord& r = line->pa[i];
-        if (line->pc[i] == ' ' || (r.Style & wpsHidden)) continue;
-        if (r.Height > h) {
-          h = r.Height;
-          a = r.Ascent;
-        }
-      }
-    } else if (par->Flags & wppTableCell) {
-      h = a = DefaultLineHeight < 0 ? 16 : DefaultLineHeight;
-    }
-    if (h < 1) {
-      h = PlainLineHeight;
-      a = PlainLineAscent;
-    }
-  }
-  const int resY = Header->ResY;
-  const int s = MulDiv(par->LineSpacing, resY, 1440);
-  if (s > 0 && s > h) {
-    const int extra = s - h;
-    h = s;
-    a += extra / 2;
-  } else if (s < 0) {
-    const int nh = -s;
-    a -= (h - nh) / 2;
-    h = nh;
-    h = std::max(h, 0);
-    a = std::max(a, 0);
-  }
-  if (line == par->line) {
-    const int before = MulDiv(par->SpaceBefore, resY, 1440);
-    h = std::max(0, h + before);
-    a = std::max(0, a + before);
-  }
-  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440));
-  line->Height = static_cast<uint16_t>(std::clamp(h, 0, 65535));
-  line->Ascent = static_cast<uint16_t>(std::clamp(a, 0, 65535));
-  return line->Height != old;
-}
-
-void TWPRTFTextIo::Relayout() {
-  if (LayoutInProgress) return;
-  const int resY = Header->ResY;
-  const int64_t pageH =
-      (static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom) * resY / 1440;
-  int64_t top = 0, pageStart = 0;
-  int64_t rowTop = 0, rowHeight = 0;
-  std::vector<std::pair<TWPParagraphRec*, int>> rowCells;
-  for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
-    if (p->Flags & wppPageBreak) pageStart = top;
-    // Table flags made consistent with the neighbours.
-    if ((p->Flags & wppRowGoesOn) && !(p->next && (p->next->Flags & wppRowContinues))) {
-      p->Flags &= ~(wppRowGoesOn | wppTableCell);
-      p->SpaceAfter = 0;
-    }
-    if ((p->Flags & wppRowContinues) && !(p->prev && (p->prev->Flags & wppRowGoesOn))) {
-      p->Flags &= ~(wppRowContinues | wppTableCell);
-      p->SpaceAfter = 0;
-    }
-    if ((p->Flags & (wppRowContinues | wppRowGoesOn)) && !(p->Flags & wppTableCell))
-      p->Flags &= ~(wppRowContinues | wppRowGoesOn);
-    if ((p->Flags & wppTableCell) && !(p->Flags & (wppRowContinues | wppRowGoesOn))) {
-      p->Flags &= ~wppTableCell;
-      p->SpaceAfter = 0;
-    }
-    const bool cell = p->Flags & wppTableCell;
-    if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
-      rowTop = top;
-      rowHeight = 0;
-      rowCells.clear();
-    }
-    if (cell) p->SpaceAfter = 0;
-    int64_t y = cell ? rowTop : top;
-    int height = 0;
-    for (TWPLineRec* l = p->line; l; l = l->next) {
-      if (cell && !l->next) CalcLineHeight(p, l);
-      l->Top = static_cast<int32_t>(std::clamp<int64_t>(y + height, INT32_MIN, INT32_MAX));
-      l->Flags &= ~wplPageStart;
-      if (!cell && l->Top - pageStart > pageH) {
-        TWPLineRec* first = p->line;
-        if ((p->Flags & wppKeepTogether) && l != first && first->Top > pageStart && !(first->Flags & wplPageStart)) {
-          first->Flags |= wplPageStart;
-          pageStart = first->Top;
-        } else {
-          l->Flags |= wplPageStart;
-          pageStart = l->Top;
-        }
-      }
-      height += l->Height;
-    }
-    if (!cell) {
-      top += height;
-    } else if (p->Flags & wppRowGoesOn) {
-      rowHeight = std::max<int64_t>(rowHeight, height);
-      rowCells.emplace_back(p, height);
-    } else {
-      rowCells.emplace_back(p, height);
-      rowHeight += MulDiv(p->SpaceBefore, resY, 1440);
-      rowHeight = std::max<int64_t>(rowHeight, height);
-      if (rowTop + rowHeight - pageStart > pageH && !rowCells.empty()) {
-        rowCells.front().first->line->Flags |= wplPageStart;
-        pageStart = rowTop;
-      }
-      top = rowTop + rowHeight;
-      const int res = resY == 0 ? 96 : resY;
-      for (auto& [cp, own] : rowCells) {
-        cp->SpaceAfter = MulDiv(static_cast<int>(rowHeight - own), 1440, res);
-        CalcLineHeight(cp, Get_LastLine(cp));
-      }
-      rowCells.clear();
-    }
   }
 }
 

@@ -1,15 +1,13 @@
 // Document input and output of the text engine: TWPRTFTextIo adds loading,
 // inserting and saving (RTF or plain ANSI text, from and to streams and
-// files), copying between texts, absolute positions, the line-height rule
-// and the vertical positioning pass to the text model. TWPRtfStrings shows a
-// text as a list of paragraph strings; TWPRtfStorage is a component owning a
-// text.
+// files), copying between texts and absolute positions to the text model; it
+// only reads and writes (measuring, line heights and vertical positions are
+// the layout layer's, richtext/view). TWPRtfStrings shows a text as a list of
+// paragraph strings; TWPRtfStorage is a component owning a text.
 // Invariants: the text owns every picture object its object list refers to
 // (OwnedObjects), so entries never dangle while the text lives; a load into
 // an empty text replaces the page settings and colours, an insertion keeps
-// the target's page settings and remaps the inserted colours into its table;
-// character metrics come only through TWPCharMetrics, so tests can use fixed
-// metrics.
+// the target's page settings and remaps the inserted colours into its table.
 #pragma once
 
 #include <cstdint>
@@ -27,14 +25,6 @@
 // Result codes of the I/O layer beyond the writers' and readers' own.
 constexpr uint8_t ioNothingToDo = 7;
 constexpr uint8_t ioIncomplete = 8;
-
-// Pixel metrics of one character in its attribute's font.
-class TWPCharMetrics {
-public:
-  virtual ~TWPCharMetrics() = default;
-  virtual void CharMetrics(const TTextHeader& header, const TWPAttrRecord& attr, unsigned char c, int& width,
-                           int& height, int& ascent) = 0;
-};
 
 class TWPRTFTextIo;
 
@@ -63,8 +53,6 @@ class TWPRTFTextIo : public TWPRTFText {
   TWPWriteBitmapMode WriteBitmapMode = wbmDIBBitmap;
   TWPExternalIo* ExternalIo = nullptr;
   bool BypassExternal = false;
-  bool LayoutInProgress = false;
-  TWPCharMetrics* Metrics = nullptr;  // not owned
   std::vector<std::unique_ptr<TWPTextObject>> OwnedObjects;
 
   std::function<void(TWPParagraphRec* chain)> OnBeforeInsert;
@@ -83,7 +71,6 @@ class TWPRTFTextIo : public TWPRTFText {
   virtual void LoadFromFile(const AnsiString& fileName);
   virtual void CursorCharPosition(int& position, int& lineNumber);
   virtual void MoveCursorToPosition(int position, int lineNumber);
-  virtual void Relayout();
   // The selection in document order; none at this level (the layer that
   // keeps a selection overrides it).
   virtual bool GetSelection(TWPParagraphRec*& par1, TWPLineRec*& line1, int& off1, TWPParagraphRec*& par2,
@@ -98,17 +85,12 @@ class TWPRTFTextIo : public TWPRTFText {
   // Copies another text; the layout width afterwards follows the window
   // when lines wrap to it, else the page.
   void Assign(const TPersistent* source) override;
-  void SetCharAttr(TWPLineRec* line, int index, const TWPAttrRecord& attr) override;
 
   // Whether the streamed "Data" property is stored.
   bool HasData() const { return !IsEmpty(); }
   // Appends a copy of another text (the edit control's fast append); the
   // omit options apply.
   void AppendCopy(const TWPRTFText& source) { CopyFrom(source, false); }
-
-  bool CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line);
-  int CursorPage() const;
-  int LineOnPage() const;
 
 private:
   void CopyFrom(const TWPRTFText& source, bool fullCopy);

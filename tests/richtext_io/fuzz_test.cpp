@@ -117,11 +117,7 @@ void Exercise(const std::string& input) {
   TStringStream s2(input);
   v.LoadFromStream(&s2);
   ASSERT_TRUE(v.CheckChains(&why)) << why;
-  // Positions and the page pass over whatever came in.
-  t.Header->SetResolution(96, 96);
-  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next)
-    for (TWPLineRec* l = p->line; l; l = l->next) t.CalcLineHeight(p, l);
-  t.Relayout();
+  // Positions over whatever came in.
   int pos = 0, line = 0;
   t.MoveCursorToPosition(static_cast<int>(input.size() % 97), -1);
   t.CursorCharPosition(pos, line);

@@ -1,13 +1,11 @@
 // The document I/O layer: format choice and detection, files, insertion at
-// the cursor, copies between texts, positions, line heights with fixed
-// metrics, the vertical positioning pass and the plain-text writer.
+// the cursor, copies between texts, positions and the plain-text writer.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <unistd.h>
 
 #include "platform/rtl/files.h"
-#include "richtext/io/metrics.h"
 #include "tests/richtext_io/io_helpers.h"
 
 using namespace rtio_test;
@@ -26,17 +24,6 @@ std::string Plain(const TWPRTFTextIo& t) {
 std::string TempName(const char* name) {
   return "/tmp/rtio_" + std::to_string(getpid()) + "_" + name;
 }
-
-// Every character as tall as twice its point size, ascent three quarters.
-class FixedMetrics : public TWPCharMetrics {
-public:
-  void CharMetrics(const TTextHeader&, const TWPAttrRecord& a, unsigned char, int& w, int& h, int& asc) override {
-    const int size = a.Size ? a.Size : 10;
-    w = 7;
-    h = size * 2;
-    asc = size * 3 / 2;
-  }
-};
 
 TEST(TextIo, FormatDetectionAndPlainStorage) {
   TWPRTFTextIo t;
@@ -291,143 +278,6 @@ TEST(TextIo, PositionsAndCursor) {
   EXPECT_EQ(t.CursorPar, p);
   EXPECT_EQ(t.CursorLine, l2);
   EXPECT_EQ(t.CursorOffset, 1);
-}
-
-TEST(TextIo, LineHeightsWithFixedMetrics) {
-  TWPRTFTextIo t;
-  FixedMetrics m;
-  t.Metrics = &m;
-  t.Header->SetResolution(96, 96);
-  // Three lines of 12-point text, read so that the metrics fill the records.
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\fs24 x}"), 0);
-  TWPParagraphRec* p = t.FirstPar;
-  TWPLineRec* l = p->line;
-  EXPECT_EQ(l->pa[0].Height, 24);
-  TWPLineRec* mid = l;
-  t.NewTextLine(mid, 8);
-  TWPLineRec* last = mid;
-  t.NewTextLine(last, 8);
-  for (TWPLineRec* x : {mid, last}) {
-    x->pc[0] = 'y';
-    x->Length = 1;
-    t.SetCharAttr(x, 0, l->pa[0]);
-  }
-  // Exactly 240 twips: 16 pixels whatever the font height.
-  p->LineSpacing = -240;
-  mid->Height = 0;
-  EXPECT_TRUE(t.CalcLineHeight(p, mid));
-  EXPECT_EQ(mid->Height, 16);
-  EXPECT_EQ(mid->Ascent, 18 - 4);
-  // At least 480 twips: 32 pixels, half the extra added to the ascent.
-  p->LineSpacing = 480;
-  EXPECT_TRUE(t.CalcLineHeight(p, mid));
-  EXPECT_EQ(mid->Height, 32);
-  EXPECT_EQ(mid->Ascent, 18 + 4);
-  EXPECT_FALSE(t.CalcLineHeight(p, mid));
-  // Space before on the first line, space after on the last.
-  p->LineSpacing = 0;
-  p->SpaceBefore = 150;  // 10 pixels
-  p->SpaceAfter = 300;   // 20 pixels
-  t.CalcLineHeight(p, l);
-  t.CalcLineHeight(p, last);
-  EXPECT_EQ(l->Height, 34);
-  EXPECT_EQ(l->Ascent, 28);
-  EXPECT_EQ(last->Height, 44);
-  EXPECT_EQ(last->Ascent, 18);
-  // Blanks and hidden characters do not count; an empty line takes the
-  // plain metrics.
-  TWPLineRec* e = last;
-  t.NewTextLine(e, 8);
-  t.CalcLineHeight(p, e);
-  EXPECT_EQ(e->Height, t.PlainLineHeight + 20);
-}
-
-// Realises every request with metrics derived from it, and counts.
-class CountingEngine : public TFontEngine {
-public:
-  int realized = 0;
-  TFontRequest last;
-  std::shared_ptr<const TFontData> Realize(const TFontRequest& r) override {
-    ++realized;
-    last = r;
-    auto d = std::make_shared<TFontData>();
-    d->Request = r;
-    d->Metric.tmHeight = -r.Height + 3;
-    d->Metric.tmAscent = -r.Height;
-    for (int& w : d->Widths) w = r.Style.Contains(fsBold) ? 9 : 8;
-    d->Widths[' '] = 4;
-    return d;
-  }
-  std::vector<std::string> Families() override { return {"Arial"}; }
-};
-
-TEST(TextIo, MetricsFromTheFontEngine) {
-  CountingEngine engine;
-  TWPFontEngineMetrics m(engine);
-  TWPRTFTextIo t;
-  t.Metrics = &m;
-  t.Header->SetResolution(96, 96);
-  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier New;}}\\fs24 ab\\tab\\f1\\b c}"), 0);
-  const TWPLineRec* l = t.FirstPar->line;
-  EXPECT_EQ(l->pa[0].Height, 19);  // 12 points at 96 pixels per inch: 16, plus 3
-  EXPECT_EQ(l->pa[0].Ascent, 16);
-  EXPECT_EQ(l->pa[0].Width, 8);
-  EXPECT_EQ(l->pa[2].Width, 4);  // the tab as a blank
-  EXPECT_EQ(l->pa[3].Width, 9);
-  EXPECT_EQ(engine.last.Name, "Courier New");
-  EXPECT_TRUE(engine.last.Style.Contains(fsBold));
-  EXPECT_EQ(engine.realized, 2);  // cached per font, size and style
-  t.CalcLineHeight(t.FirstPar, t.FirstPar->line);
-  EXPECT_EQ(t.FirstPar->line->Height, 19);
-}
-
-TEST(TextIo, VerticalPositionsPagesAndRows) {
-  TWPRTFTextIo t;
-  t.Header->SetResolution(96, 96);
-  t.Header->PageHeight = 1440 + 2880;  // one inch printable: 96 pixels
-  // Ten paragraphs of one 16-pixel line each: a page holds six and a bit.
-  for (int i = 0; i < 10; ++i) {
-    TWPParagraphRec* p = i ? NewPar(t) : t.FirstPar;
-    AddRun(t, p, "x", Attr());
-    p->line->Height = 16;
-  }
-  t.Relayout();
-  int starts = 0;
-  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next)
-    if (p->line->Flags & wplPageStart) ++starts;
-  EXPECT_EQ(starts, 1);
-  EXPECT_EQ(t.ParagraphAt(7)->line->Top, 112);
-  EXPECT_TRUE(t.ParagraphAt(7)->line->Flags & wplPageStart);
-  t.CursorPar = t.ParagraphAt(9);
-  t.CursorLine = t.CursorPar->line;
-  EXPECT_EQ(t.CursorPage(), 1);
-  EXPECT_EQ(t.LineOnPage(), 2);
-
-  // A row of two cells ends at the height of the taller one.
-  TWPRTFTextIo r;
-  r.Header->SetResolution(96, 96);
-  TWPParagraphRec* c1 = r.FirstPar;
-  c1->Flags = wppTableCell | wppRowGoesOn;
-  AddRun(r, c1, "a", Attr());
-  TWPParagraphRec* c2 = NewPar(r);
-  c2->Flags = wppTableCell | wppRowContinues;
-  AddRun(r, c2, "b", Attr());
-  TWPLineRec* l2 = c2->line;
-  r.NewTextLine(l2, 8);
-  AddRun(r, c2, "c", Attr());
-  TWPParagraphRec* after = NewPar(r);
-  AddRun(r, after, "d", Attr());
-  r.Relayout();
-  EXPECT_EQ(c1->line->Top, 0);
-  EXPECT_EQ(c2->line->Top, 0);
-  EXPECT_EQ(c1->SpaceAfter, 240);  // 16 pixels
-  EXPECT_EQ(c1->line->Height, 32);
-  EXPECT_EQ(after->line->Top, 32);
-  // A lone further cell is no table cell any more.
-  TWPRTFTextIo lone;
-  lone.FirstPar->Flags = wppTableCell | wppRowContinues;
-  lone.Relayout();
-  EXPECT_EQ(lone.FirstPar->Flags, 0);
 }
 
 class RefusingStream : public TStringStream {

@@ -1,0 +1,625 @@
+// Layout of the text engine: device and resolution, layout width, measuring
+// of paragraphs, the passes over the whole document (FormatText), the line
+// heights and the vertical positioning pass with its page starts, and the
+// selection's line marks. Line breaking itself is in linebreak.cpp.
+#include <algorithm>
+#include <climits>
+
+#include "platform/rtl/sysutils.h"
+#include "richtext/model/progress.h"
+#include "richtext/view/paint.h"
+
+namespace {
+
+// Pixels per inch of the screen, taken when a device reports none.
+constexpr int kScreenPpi = 96;
+
+// Sets a flag for the lifetime of the guard and clears it on every path.
+struct FlagGuard {
+  bool& flag;
+  explicit FlagGuard(bool& f) : flag(f) { flag = true; }
+  ~FlagGuard() { flag = false; }
+};
+
+// Closes a progress frame on every path.
+struct ProgressFrame {
+  explicit ProgressFrame(int total) { WPProgressBegin(total); }
+  ~ProgressFrame() { WPProgressEnd(); }
+};
+
+bool SameFont(const TWPAttrRecord& a, const TWPAttrRecord& b) {
+  return a.Font == b.Font && a.Size == b.Size && a.Style == b.Style;
+}
+
+uint16_t U16(int v) { return static_cast<uint16_t>(std::clamp(v, 0, 65535)); }
+
+}  // namespace
+
+TWPRTFTextPaint::TWPRTFTextPaint() {
+  // Until a canvas tells otherwise the engine lays out for the screen.
+  SetResolution(0, 0);
+}
+
+TWPRTFTextPaint::~TWPRTFTextPaint() = default;
+
+// --- device, resolution and width ----------------------------------------------
+
+void TWPRTFTextPaint::SetCanvas(TCanvas* canvas) {
+  canvas_ = canvas;
+  if (!LayoutOff()) ReadDeviceMetrics();
+}
+
+void TWPRTFTextPaint::ReadDeviceMetrics() {
+  if (!canvas_ || !canvas_->HandleAllocated()) return;
+  DeviceTechnology = canvas_->GetDeviceCaps(TECHNOLOGY);
+  DeviceResX = canvas_->GetDeviceCaps(LOGPIXELSX);
+  SetResolution(DeviceResX, canvas_->GetDeviceCaps(LOGPIXELSY));
+  TFontRequest r;
+  r.Name = "Arial";
+  r.Height = -MulDiv(10, ResY(), 72);
+  const TWPFontMetrics& m = MetricsSource().Measure(r);
+  ReferenceHeight = m.Height;
+  Relayout();
+}
+
+void TWPRTFTextPaint::SetResolution(int x, int y) {
+  if (x == 0) x = kScreenPpi;
+  if (y == 0) y = kScreenPpi;
+  if (!(viewOptions_ & wpvNoZoom)) {
+    x = MulDiv(x, zoom_, 100);
+    y = MulDiv(y, zoom_, 100);
+  }
+  x = std::max(x, 1);
+  y = std::max(y, 1);
+  const bool changed = x != Header->ResX || y != Header->ResY;
+  Header->ResX = x;
+  Header->ResY = y;
+  memo_.Valid = false;
+  if (!LayoutOff()) {
+    Header->RecalcPixels();
+    ApplyLayoutWidth();
+    windowWidthTwips_ = MulDiv(windowWidth_, 1440, x);
+  }
+  if (changed && !Formatting) FormatText();
+}
+
+void TWPRTFTextPaint::SetZooming(int percent) {
+  if (percent < 1 || percent == zoom_) return;
+  // The device resolution without the old zoom, then with the new one.
+  const int baseX = DeviceResX > 0 ? DeviceResX : kScreenPpi;
+  const int baseY = canvas_ && canvas_->HandleAllocated() ? canvas_->GetDeviceCaps(LOGPIXELSY) : baseX;
+  zoom_ = percent;
+  SetResolution(baseX, baseY);
+}
+
+void TWPRTFTextPaint::SetResizing(int percent) {
+  if (percent < 1 || percent == fontScale_) return;
+  fontScale_ = percent;
+  memo_.Valid = false;
+  FormatText();
+  PaintAll();
+}
+
+void TWPRTFTextPaint::ApplyLayoutWidth() {
+  // Without a window to wrap to the page gives the width.
+  if (!wordWrap_ || (viewOptions_ & wpvPageLayout) || windowWidth_ <= 0)
+    Header->SetLayoutWidthTwips(Header->PageWidth - Header->MarginLeft - Header->MarginRight);
+  else
+    Header->SetLayoutWidth(windowWidth_);
+}
+
+void TWPRTFTextPaint::SetWindowWidth(int pixels) {
+  const bool followsWindow = wordWrap_ && !(viewOptions_ & wpvPageLayout);
+  if (pixels == windowWidth_ && !(followsWindow && Header->LayoutWidth != pixels)) return;
+  windowWidth_ = pixels;
+  if (Header->ResX > 0) windowWidthTwips_ = MulDiv(pixels, 1440, Header->ResX);
+  if (!followsWindow) {
+    Relayout();
+  } else {
+    Header->SetLayoutWidth(pixels);
+    FormatText();
+  }
+  // Lines that now fit need no sideways scrolling.
+  if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
+}
+
+void TWPRTFTextPaint::SetWordWrap(bool on) {
+  if (on == wordWrap_ && !(on && Header->LayoutWidth != windowWidth_)) return;
+  wordWrap_ = on;
+  if (on && !(viewOptions_ & wpvPageLayout)) HorzOffset = 0;
+  ApplyLayoutWidth();
+  FormatText();
+}
+
+void TWPRTFTextPaint::SetViewOptions(uint32_t options) {
+  const uint32_t old = viewOptions_;
+  viewOptions_ = options;
+  if ((old & wpvLayoutOff) && !(options & wpvLayoutOff)) {
+    Header->ResX = Header->ResY = 0;
+    if (canvas_) ReadDeviceMetrics();
+    else SetResolution(0, 0);
+    FormatText();
+  } else if (!(old & wpvNoZoom) && (options & wpvNoZoom) && zoom_ != 100) {
+    SetResolution(DeviceResX, canvas_ && canvas_->HandleAllocated() ? canvas_->GetDeviceCaps(LOGPIXELSY) : 0);
+    FormatText();
+  } else if ((old ^ options) & (wpvShowHidden | wpvPageLayout)) {
+    // What is measured or the width broken to changed.
+    ApplyLayoutWidth();
+    FormatText();
+  }
+  if (!LayoutOff()) PaintAll();
+}
+
+void TWPRTFTextPaint::SetBackgroundPicture(const TBitmap* picture) {
+  if (!picture || picture->Empty()) background_.reset();
+  else background_ = std::make_unique<TBitmap>(*picture);
+}
+
+// --- whole-document passes --------------------------------------------------------
+
+void TWPRTFTextPaint::FormatText() {
+  if (LayoutOff() || LayoutInProgress || Formatting) return;
+  {
+    FlagGuard running(Formatting);
+    LayoutWidthAtFormat = Header->LayoutWidth;
+    memo_.Valid = false;
+    for (TWPParagraphRec* p = FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
+    ProgressFrame progress(100);
+    Header->RecalcPixels();
+    ClearObjectMarks();
+    WPProgressSetShare(50);
+    PrepareLayout();
+    RemoveUnmarkedObjects();
+    WPProgressUpdate(50);
+    WPProgressSetShare(100);
+    ReformatAll();
+  }
+  if (OnPlaceCaret) OnPlaceCaret();
+  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextFormatted();
+}
+
+void TWPRTFTextPaint::PrepareLayout() {
+  if (LayoutOff()) return;
+  int count = 0;
+  for (TWPParagraphRec* p = FirstPar; p && count <= 100; p = p->next) ++count;
+  const bool report = count > 100;
+  FlagGuard busy(LayoutInProgress);
+  measuringAll_ = true;
+  struct Reset {
+    bool& f;
+    ~Reset() { f = false; }
+  } reset{measuringAll_};
+  // Lines of plain storage and blank-only lines take the writing font.
+  SelectAttrFont(WritingAttr);
+  PlainLineHeight = FontHeight;
+  PlainLineAscent = FontAscent;
+  std::unique_ptr<ProgressFrame> progress;
+  int n = 0;
+  if (report) {
+    int total = 0;
+    for (TWPParagraphRec* p = FirstPar; p; p = p->next) ++total;
+    progress = std::make_unique<ProgressFrame>(total);
+  }
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if (p->ChangeFlags & wpcMeasure) MeasureParagraph(p);
+    if (report) WPProgressUpdate(++n);
+  }
+}
+
+void TWPRTFTextPaint::ReformatAll() {
+  if (LayoutOff()) return;
+  {
+    int total = 0;
+    for (TWPParagraphRec* p = FirstPar; p && total <= 100; p = p->next) ++total;
+    const bool report = total > 100;
+    FlagGuard busy(LayoutInProgress);
+    std::unique_ptr<ProgressFrame> progress;
+    if (report) {
+      total = 0;
+      for (TWPParagraphRec* p = FirstPar; p; p = p->next) ++total;
+      progress = std::make_unique<ProgressFrame>(total);
+    }
+    int n = 0;
+    for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+      if (p->ChangeFlags & wpcBreak) {
+        int kind = 0;
+        WrapParagraph(p, false, kind);
+      }
+      p->ChangeFlags &= static_cast<uint8_t>(~wpcBreak);
+      if (report) WPProgressUpdate(++n);
+    }
+  }
+  Relayout();
+  if (!Quiet && OnPlaceCaret) OnPlaceCaret();
+}
+
+// --- measuring ------------------------------------------------------------------
+
+bool TWPRTFTextPaint::CharHidden(const TWPAttrRecord& a) const {
+  auto* self = const_cast<TWPRTFTextPaint*>(this);
+  if ((a.Style & wpsInsertPoint) && self->InsertPointAttr().Hidden()) return true;
+  if ((a.Style & wpsAutomatic) && self->AutomaticTextAttr().Hidden()) return true;
+  if ((a.Style & wpsHyperlink) && self->HyperlinkTextAttr().Hidden()) return true;
+  if ((a.Style & wpsProtected) && self->ProtectedTextAttr().Hidden()) return true;
+  if ((a.Style & wpsBookmark) && self->BookmarkTextAttr().Hidden()) return true;
+  return (a.Style & wpsHidden) && !ShowHidden();
+}
+
+void TWPRTFTextPaint::MeasureLine(TWPParagraphRec* par, TWPLineRec* line) {
+  int lh = 0, la = 0;
+  if (!line->pa) {
+    SelectAttrFont(WritingAttr);
+  } else if (line->Length == 0) {
+    // The paragraph end's own font.
+    if (line->pa[0].Size == 0) line->pa[0].Size = 10;
+    line->pa[0].Font = WPValidFont(line->pa[0].Font);
+    SelectAttrFont(line->pa[0]);
+  }
+  TWPAttrRecord* pa = line->pa;
+  for (int i = 0; pa && i < line->Length;) {
+    int j = i + 1;
+    while (j < line->Length && SameFont(pa[j], pa[i])) ++j;
+    if (pa[i].Size == 0) pa[i].Size = 10;
+    pa[i].Font = WPValidFont(pa[i].Font);
+    SelectAttrFont(pa[i]);
+    for (int k = i; k < j; ++k) {
+      TWPAttrRecord& a = pa[k];
+      if (a.Size == 0) a.Size = 10;
+      a.Font = WPValidFont(a.Font);
+      const unsigned char c = static_cast<unsigned char>(line->pc[k]);
+      int w, h, asc;
+      if (CharHidden(a)) {
+        w = h = asc = 0;
+      } else if ((a.Style & wpsObject) && (c == 1 || c == 2)) {
+        TWPObjectEntry* e = c == 1 ? FindObject(a.Tag, 0) : FindObject(0, a.Tag);
+        if (e) {
+          e->Mark = 1;
+          int32_t tw = 0, th = 0;
+          ObjectSize(e, tw, th);
+          w = MulDiv(tw, ResX(), 1440);
+          asc = MulDiv(th, ResY(), 1440);
+          h = asc + (FontHeight - FontAscent);
+        } else {
+          w = 0;
+          h = FontHeight;
+          asc = FontAscent;
+        }
+      } else {
+        w = std::max(1, CharWidths[c]);
+        h = std::max(1, FontHeight);
+        asc = std::max(1, FontAscent);
+      }
+      a.Width = U16(w);
+      a.Height = U16(h);
+      a.Ascent = U16(asc);
+      lh = std::max(lh, h);
+      la = std::max(la, asc);
+    }
+    i = j;
+  }
+  if (line->Length == 0 && pa && par->prev && line == par->line && !line->next) {
+    // An empty paragraph follows the height of the text above it.
+    // Its last character (lines not yet broken may end in empty ones), or
+    // the metrics of an empty paragraph above.
+    TWPLineRec* prev = Get_LastLine(par->prev);
+    TWPLineRec* text = prev;
+    while (text && text->Length == 0) text = text->prev;
+    if (text && text->pa) {
+      lh = text->pa[text->Length - 1].Height;
+      la = text->pa[text->Length - 1].Ascent;
+    } else if (prev->pa && prev->pa[0].Height > 0) {
+      lh = prev->pa[0].Height;
+      la = prev->pa[0].Ascent;
+    }
+    if (lh < 1) {
+      lh = FontHeight;
+      la = FontAscent;
+    }
+  } else {
+    lh = std::max(lh, FontHeight);
+    la = std::max(la, FontAscent);
+  }
+  if (line->Length == 0 && pa) {
+    // The paragraph end's record carries the empty line's metrics, so that
+    // the line-height rule finds them after any re-break.
+    pa[0].Height = U16(lh);
+    pa[0].Ascent = U16(la);
+  }
+  line->Height = U16(lh);
+  line->Ascent = U16(la);
+}
+
+void TWPRTFTextPaint::MeasureParagraph(TWPParagraphRec* par) {
+  if (Measuring || !par || LayoutOff()) return;
+  {
+    FlagGuard busy(Measuring);
+    for (TWPLineRec* l = par->line; l; l = l->next) MeasureLine(par, l);
+    for (TWPLineRec* l = par->line; l; l = l->next) CalcLineHeight(par, l);
+    par->ChangeFlags = static_cast<uint8_t>((par->ChangeFlags | wpcBreak) & ~wpcMeasure);
+  }
+  // An empty paragraph below follows this one's height.
+  TWPParagraphRec* next = par->next;
+  if (!measuringAll_ && next && !next->line->next && next->line->Length == 0) MeasureParagraph(next);
+}
+
+int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
+  if (!par || LayoutOff()) return wpcNone;
+  MeasureParagraph(par);
+  int kind = wpcNone;
+  if (!LayoutInProgress) {
+    WrapParagraph(par, true, kind);
+    // An empty paragraph below was measured anew with this one.
+    if (TWPParagraphRec* n = par->next; n && (n->ChangeFlags & wpcBreak) && !n->line->next && n->line->Length == 0) {
+      int k = wpcNone;
+      WrapParagraph(n, true, k);
+      kind = std::max(kind, k);
+    }
+    Relayout();
+  }
+  return kind;
+}
+
+void TWPRTFTextPaint::ReplaceText(TWPParagraphRec* par, TWPLineRec* line, int offset, int deleteCount,
+                                  const char* text, int length) {
+  TWPRTFTextIo::ReplaceText(par, line, offset, deleteCount, text, length);
+  if (Formatting) return;
+  UpdateParagraph(par);
+}
+
+// --- line heights and vertical positions ----------------------------------------
+
+bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
+  const int old = line->Height;
+  int h = 0, a = 0;
+  if (PlainText || !line->pa) {
+    h = PlainLineHeight;
+    a = PlainLineAscent;
+  } else {
+    if (line->Length > 0) {
+      for (int i = 0; i < line->Length; ++i) {
+        const TWPAttrRecord& r = line->pa[i];
+        if (line->pc[i] == ' ' || (r.Style & wpsHidden)) continue;
+        if (r.Height > h) {
+          h = r.Height;
+          a = r.Ascent;
+        }
+      }
+    } else if (par->Flags & wppTableCell) {
+      h = a = DefaultLineHeight < 0 ? 16 : DefaultLineHeight;
+    } else {
+      h = line->pa[0].Height;
+      a = line->pa[0].Ascent;
+    }
+    if (h < 1) {
+      h = PlainLineHeight;
+      a = PlainLineAscent;
+    }
+  }
+  const int resY = ResY();
+  const int s = MulDiv(par->LineSpacing, resY, 1440);
+  if (s > 0 && s > h) {
+    const int extra = s - h;
+    h = s;
+    a += extra / 2;
+  } else if (s < 0) {
+    const int nh = -s;
+    a -= (h - nh) / 2;
+    h = std::max(nh, 0);
+    a = std::max(a, 0);
+  }
+  if (line == par->line) {
+    const int before = MulDiv(par->SpaceBefore, resY, 1440);
+    h = std::max(0, h + before);
+    a = std::max(0, a + before);
+  }
+  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440));
+  line->Height = U16(h);
+  line->Ascent = U16(a);
+  return line->Height != old;
+}
+
+void TWPRTFTextPaint::Relayout() {
+  if (LayoutInProgress || LayoutOff()) return;
+  const int resY = ResY();
+  const int64_t pageH =
+      (static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom) * resY / 1440;
+  int64_t top = 0, pageStart = 0;
+  int64_t rowTop = 0, rowHeight = 0;
+  std::vector<std::pair<TWPParagraphRec*, int>> rowCells;
+  auto clampTop = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if (p->Flags & wppPageBreak) pageStart = top;
+    // Table flags made consistent with the neighbours.
+    if ((p->Flags & wppRowGoesOn) && !(p->next && (p->next->Flags & wppRowContinues))) {
+      p->Flags &= ~(wppRowGoesOn | wppTableCell);
+      p->SpaceAfter = 0;
+    }
+    if ((p->Flags & wppRowContinues) && !(p->prev && (p->prev->Flags & wppRowGoesOn))) {
+      p->Flags &= ~(wppRowContinues | wppTableCell);
+      p->SpaceAfter = 0;
+    }
+    if ((p->Flags & (wppRowContinues | wppRowGoesOn)) && !(p->Flags & wppTableCell))
+      p->Flags &= ~(wppRowContinues | wppRowGoesOn);
+    if ((p->Flags & wppTableCell) && !(p->Flags & (wppRowContinues | wppRowGoesOn))) {
+      p->Flags &= ~wppTableCell;
+      p->SpaceAfter = 0;
+    }
+    const bool cell = p->Flags & wppTableCell;
+    if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
+      rowTop = top;
+      rowHeight = 0;
+      rowCells.clear();
+    }
+    if (cell) p->SpaceAfter = 0;
+    const int64_t y = cell ? rowTop : top;
+    int64_t height = 0;
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      if (cell && !l->next) CalcLineHeight(p, l);
+      l->Top = clampTop(y + height);
+      l->Flags &= ~wplPageStart;
+      // A line that would reach below the page's printable height starts
+      // the next page (unless it is the first on its page).
+      if (!cell && pageH > 0 && l->Top + l->Height - pageStart > pageH && l->Top > pageStart) {
+        TWPLineRec* first = p->line;
+        if ((p->Flags & wppKeepTogether) && l != first && first->Top > pageStart && !(first->Flags & wplPageStart)) {
+          first->Flags |= wplPageStart;
+          pageStart = first->Top;
+          // The lines between moved with the first; one of them may reach
+          // below the new page already.
+          if (l->Top + l->Height - pageStart > pageH) {
+            l->Flags |= wplPageStart;
+            pageStart = l->Top;
+          }
+        } else {
+          l->Flags |= wplPageStart;
+          pageStart = l->Top;
+        }
+      }
+      height += l->Height;
+    }
+    if (!cell) {
+      top += height;
+    } else if (p->Flags & wppRowGoesOn) {
+      rowHeight = std::max<int64_t>(rowHeight, height);
+      rowCells.emplace_back(p, static_cast<int>(std::min<int64_t>(height, INT32_MAX)));
+    } else {
+      rowCells.emplace_back(p, static_cast<int>(std::min<int64_t>(height, INT32_MAX)));
+      rowHeight += MulDiv(p->SpaceBefore, resY, 1440);
+      rowHeight = std::max<int64_t>(rowHeight, height);
+      if (pageH > 0 && rowTop + rowHeight - pageStart > pageH && rowTop > pageStart) {
+        rowCells.front().first->line->Flags |= wplPageStart;
+        pageStart = rowTop;
+      }
+      top = rowTop + rowHeight;
+      for (auto& [cp, own] : rowCells) {
+        cp->SpaceAfter = MulDiv(static_cast<int>(std::min<int64_t>(rowHeight - own, INT32_MAX / 1440)), 1440, resY);
+        CalcLineHeight(cp, Get_LastLine(cp));
+      }
+      rowCells.clear();
+    }
+  }
+  TotalHeight = clampTop(top);
+  if (!(viewOptions_ & wpvNoScrollCallbacks)) {
+    if (OnUpdateHScroll) OnUpdateHScroll();
+    if (OnUpdateVScroll) OnUpdateVScroll();
+  }
+}
+
+int TWPRTFTextPaint::CursorPage() const {
+  int pages = 0;
+  for (const TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if ((p->Flags & wppPageBreak) && p != FirstPar) ++pages;
+    for (const TWPLineRec* l = p->line; l; l = l->next) {
+      if ((l->Flags & wplPageStart) && !(l == p->line && (p->Flags & wppPageBreak))) ++pages;
+      if (l == CursorLine) return pages;
+    }
+  }
+  return pages;
+}
+
+int TWPRTFTextPaint::LineOnPage() const {
+  if (!CursorPar || !CursorLine) return 0;
+  int n = 0;
+  const TWPParagraphRec* p = CursorPar;
+  const TWPLineRec* l = CursorLine;
+  while (p) {
+    if (l->Flags & wplPageStart) return n;
+    if (!l->prev && (p->Flags & wppPageBreak)) return n;
+    if (l->prev) {
+      l = l->prev;
+    } else {
+      p = p->prev;
+      if (!p) break;
+      l = Get_LastLine(const_cast<TWPParagraphRec*>(p));
+    }
+    ++n;
+  }
+  return n;
+}
+
+// --- the full reformat and clearing --------------------------------------------------
+
+void TWPRTFTextPaint::Changed() {
+  if (!CursorPar && FirstPar) {
+    CursorPar = FirstPar;
+    CursorLine = FirstPar->line;
+    CursorOffset = 0;
+  }
+  if (Formatting || LayoutOff()) return;
+  ApplyLayoutWidth();
+  Header->RecalcPixels();
+  {
+    ProgressFrame progress(100);
+    WPProgressSetShare(50);
+    PrepareLayout();
+    WPProgressSetShare(100);
+    ReformatAll();
+  }
+  if (OnUpdateHScroll) OnUpdateHScroll();
+  PaintAll();
+}
+
+void TWPRTFTextPaint::Clear() {
+  ClearBlock();
+  ObjectRects.clear();
+  SelectedObject = {};
+  graphics_.clear();
+  TWPRTFTextIo::Clear();
+}
+
+// --- selection marks -------------------------------------------------------------------
+
+bool TWPRTFTextPaint::HasBlock() const {
+  if (!BlockStart.Par || !BlockEnd.Par || !BlockStart.Line || !BlockEnd.Line) return false;
+  return !(BlockStart.Line == BlockEnd.Line && BlockStart.Offset == BlockEnd.Offset);
+}
+
+void TWPRTFTextPaint::ClearBlock() {
+  BlockStart = BlockEnd = {};
+  BlockReversed = false;
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next) l->SelState = 0;
+}
+
+void TWPRTFTextPaint::SetBlock(const TWPTextPlace& start, const TWPTextPlace& end) {
+  BlockStart = start;
+  BlockEnd = end;
+  // Reversed when the end lies before the start in the document.
+  int ps = 0, pe = 0, ln = 0, pn = 0;
+  PositionOf(start.Par, start.Line, start.Offset, ps, ln, pn);
+  PositionOf(end.Par, end.Line, end.Offset, pe, ln, pn);
+  BlockReversed = pe < ps;
+  MarkBlockLines();
+}
+
+void TWPRTFTextPaint::MarkBlockLines() {
+  const bool block = HasBlock();
+  const TWPTextPlace& first = BlockReversed ? BlockEnd : BlockStart;
+  const TWPTextPlace& last = BlockReversed ? BlockStart : BlockEnd;
+  bool inside = false;
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      if (!block) {
+        l->SelState = 0;
+        continue;
+      }
+      const bool opens = l == first.Line, closes = l == last.Line;
+      if (opens) inside = true;
+      l->SelState = inside ? ((opens || closes) ? 2 : 3) : 0;
+      if (closes) inside = false;
+    }
+}
+
+bool TWPRTFTextPaint::GetSelection(TWPParagraphRec*& par1, TWPLineRec*& line1, int& off1, TWPParagraphRec*& par2,
+                                   TWPLineRec*& line2, int& off2) const {
+  if (!HasBlock()) return false;
+  const TWPTextPlace& a = BlockReversed ? BlockEnd : BlockStart;
+  const TWPTextPlace& b = BlockReversed ? BlockStart : BlockEnd;
+  par1 = a.Par;
+  line1 = a.Line;
+  off1 = a.Offset;
+  par2 = b.Par;
+  line2 = b.Line;
+  off2 = b.Offset;
+  return true;
+}

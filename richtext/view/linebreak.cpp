@@ -1,0 +1,481 @@
+// Line breaking of the text engine: the horizontal boundaries of a
+// paragraph's lines, tab stops, the width rule of characters shared by
+// breaking, painting and the cursor, justification, and WrapParagraph, which
+// breaks one paragraph's characters into new lines and carries the cursor
+// and the block ends across.
+//
+// Breaking is greedy: characters are added while they stay below the
+// available width; blanks and tabs may run past it; the line then ends after
+// its last blank (or tab) beyond index 1, else inside the word. Hidden
+// characters have no width and never end a line, so a hyperlink's hidden
+// stamp stays with its visible text.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rtl/sysutils.h"
+#include "richtext/view/paint.h"
+
+namespace {
+
+uint16_t U16(int v) { return static_cast<uint16_t>(std::clamp(v, 0, 65535)); }
+
+}  // namespace
+
+// --- boundaries -------------------------------------------------------------------
+
+int TWPRTFTextPaint::BorderSpacingTwips(const TWPParagraphRec* par) const {
+  const int n = par->BorderColor >> 4;
+  return ((par->BorderFlags & 1) && n > 0) ? MulDiv(n, 567, 10) : 0;
+}
+
+int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  const int res = ResX();
+  if (par->Flags & wppTableCell) {
+    const int64_t span = static_cast<int64_t>(Header->LayoutWidthTwips) - par->RightIndent - par->LeftIndent;
+    const int64_t twips = par->LeftIndent + span * par->ColStart / 255 + BorderSpacingTwips(par);
+    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1;
+  }
+  const int64_t twips =
+      static_cast<int64_t>(line && line->prev ? par->LeftIndent : par->FirstIndent) + BorderSpacingTwips(par);
+  return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) +
+         ((par->Flags & 0x2) ? 0 : 1);
+}
+
+int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
+  int64_t inset;
+  const bool cell = par->Flags & wppTableCell;
+  if (cell) {
+    const int64_t span = static_cast<int64_t>(Header->LayoutWidthTwips) - par->RightIndent - par->LeftIndent;
+    const int64_t end = par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255;
+    inset = Header->LayoutWidthTwips - end;
+  } else {
+    inset = par->RightIndent;
+  }
+  inset += BorderSpacingTwips(par);
+  int px = MulDiv(static_cast<int>(std::clamp<int64_t>(inset, -(1 << 30), 1 << 30)), ResX(), 1440);
+  if (!cell && Header->PrintWidth != Header->LayoutWidth) {
+    // The right indent counts from the printable page edge.
+    const int d = Header->PrintWidth - Header->LayoutWidth;
+    px = px > d ? px - d : 0;
+  }
+  return px;
+}
+
+int TWPRTFTextPaint::AvailableWidth(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  const int64_t w = static_cast<int64_t>(Header->LayoutWidth) - RightBoundary(par) - LeftBoundary(par, line);
+  return w < 1 ? 16 : static_cast<int>(std::min<int64_t>(w, 1 << 30));
+}
+
+// --- tabs -----------------------------------------------------------------------------
+
+namespace {
+
+// Characters after a tab: this line's rest, then the paragraph's next lines.
+struct FollowingChars {
+  const TWPLineRec* line;
+  int index;
+  bool Next(unsigned char& c, int& width, const int* table) {
+    while (line && index >= line->Length) {
+      line = line->next;
+      index = 0;
+    }
+    if (!line) return false;
+    c = static_cast<unsigned char>(line->pc[index]);
+    width = line->pa ? line->pa[index].Width : table[c];
+    ++index;
+    return true;
+  }
+};
+
+// The same over a flat buffer (characters being broken into lines).
+struct FlatChars {
+  const char* text;
+  const TWPAttrRecord* attrs;
+  int index, count;
+  bool Next(unsigned char& c, int& width, const int* table) {
+    if (index >= count) return false;
+    c = static_cast<unsigned char>(text[index]);
+    width = attrs ? attrs[index].Width : table[c];
+    ++index;
+    return true;
+  }
+};
+
+}  // namespace
+
+template <class Source>
+int TabStopAfter(const TWPRTFTextPaint& t, const TWPParagraphRec* par, int colStart, int rightEdge, int x,
+                 Source chars) {
+  const TTextHeader& h = *t.Header;
+  for (int n = 0; n < kWPTabSlots; ++n) {
+    const int slot = h.TabOrder[n];
+    if (slot < 0 || slot >= kWPTabSlots) continue;
+    const int pos = h.TabPixels[slot];
+    if (pos == 0 || !((par->Tabs >> slot) & 1)) continue;
+    const int stop = pos + colStart;
+    if (stop <= x) continue;
+    const TTabKind kind = h.TabKind[slot];
+    if (kind == tkLeft || kind == tkAll) return stop;
+    if (stop > rightEdge) return x;
+    const int room = stop - x;
+    const int limit = kind == tkCenter ? 2 * room : room;
+    int sum = 0;
+    unsigned char c;
+    int w;
+    while (chars.Next(c, w, t.CharWidths)) {
+      if (c == 0 || c == '\t' || (kind == tkDecimal && c == static_cast<unsigned char>(h.DecimalChar))) break;
+      sum += w;
+      if (sum > limit) break;
+    }
+    if (kind == tkCenter) return sum > limit ? x : std::max(x, stop - sum / 2);
+    return sum <= room ? stop - sum : x;
+  }
+  // Default stops count from the layout's left edge.
+  const int def = h.DefaultTabWidth > 0 ? h.DefaultTabWidth : 1;
+  return x + def - ((x + def) % def + def) % def;
+}
+
+int TWPRTFTextPaint::NextTabPosition(const TWPParagraphRec* par, const TWPLineRec* line, int x, int index) const {
+  const int colStart = (par->Flags & wppTableCell) ? LeftBoundary(par, line) : 0;
+  const int rightEdge = Header->LayoutWidth - RightBoundary(par);
+  return TabStopAfter(*this, par, colStart, rightEdge, x, FollowingChars{line, index + 1});
+}
+
+// --- widths of lines and characters --------------------------------------------------
+
+int TWPRTFTextPaint::LineWidth(const TWPLineRec* line) const {
+  int width = 0, pending = 0;
+  for (int i = 0; i < line->Length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(line->pc[i]);
+    const int w = line->pa ? line->pa[i].Width : CharWidths[c];
+    if (line->pa && CharHidden(line->pa[i])) continue;
+    if (c == ' ' || c == '\t') {
+      pending += w;
+    } else if (c == 10) {
+      pending = 0;
+    } else {
+      width += pending + w;
+      pending = 0;
+    }
+  }
+  return width;
+}
+
+int TWPRTFTextPaint::LineStart(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  const int start = LeftBoundary(par, line);
+  if (par->Align != 1 && par->Align != 2) return start;
+  const int64_t free =
+      static_cast<int64_t>(Header->LayoutWidth) - LineWidth(line) - RightBoundary(par) - start;
+  if (par->Align == 1 && free > 0) return start + static_cast<int>(free);
+  if (par->Align == 2 && free > 1) return start + static_cast<int>(free / 2);
+  return start;
+}
+
+int TWPRTFTextPaint::CharAdvance(const TWPParagraphRec* par, const TWPLineRec* line, int index, int x,
+                                 int& extra) const {
+  const unsigned char c = static_cast<unsigned char>(line->pc[index]);
+  const int own = line->pa ? line->pa[index].Width : CharWidths[c == '\t' ? 32 : c];
+  if (par->Align == 1 || par->Align == 2) return own;
+  if (c == '\t') return std::max(0, NextTabPosition(par, line, x, index) - x);
+  if (c == ' ' && line->BlankWidth > 0 && index >= line->TextWidth) {
+    int w = line->BlankWidth;
+    if (extra < line->ExtraPixels) {
+      ++w;
+      ++extra;
+    }
+    return w;
+  }
+  return own;
+}
+
+// --- the spell-check word pass ----------------------------------------------------------
+
+void TWPRTFTextPaint::SpellCheckPass(TWPParagraphRec* par) {
+  if (!OnSpellCheckWord || Quiet || !par->line->pa) return;
+  const int cursor = CursorPar == par && CursorLine ? PosInPar(par, CursorLine, CursorOffset) : -1;
+  struct Place {
+    TWPLineRec* line;
+    int index;
+  };
+  std::vector<Place> word;
+  AnsiString text;
+  int pos = 0, start = 0;
+  auto finish = [&]() {
+    if (word.empty()) return;
+    const int end = start + static_cast<int>(word.size());
+    const bool typing = cursor >= start && cursor <= end;
+    uint8_t flags = 1;
+    if (!typing) OnSpellCheckWord(text, flags);
+    for (const Place& p : word) {
+      uint32_t& st = p.line->pa[p.index].Style;
+      if (typing) {
+        st &= ~wpsSpellChecked;
+        continue;
+      }
+      st = (st | wpsSpellChecked) & ~wpsSpellPending;
+      if (flags & 4) st |= wpsMisspelled;
+      else st &= ~wpsMisspelled;
+    }
+    word.clear();
+    text.clear();
+  };
+  for (TWPLineRec* l = par->line; l; l = l->next)
+    for (int i = 0; i < l->Length; ++i, ++pos) {
+      const unsigned char c = static_cast<unsigned char>(l->pc[i]);
+      if (c < 65) {
+        finish();
+        continue;
+      }
+      if (word.empty()) start = pos;
+      word.push_back({l, i});
+      if (text.size() < 100) text.push_back(static_cast<char>(c));
+    }
+  finish();
+}
+
+// --- breaking a paragraph ------------------------------------------------------------------
+
+void TWPRTFTextPaint::WrapParagraph(TWPParagraphRec* par, bool compare, int& changeKind) {
+  changeKind = wpcNone;
+  if (!par || Wrapping) return;
+  struct Busy {
+    bool& f;
+    ~Busy() { f = false; }
+  } busy{Wrapping};
+  Wrapping = true;
+  par->ChangeFlags &= static_cast<uint8_t>(~wpcBreak);
+  LayoutDirty = true;
+  SpellCheckPass(par);
+
+  // Cursor and block ends as character positions in the paragraph.
+  auto posOf = [par](const TWPLineRec* line, int offset) { return line ? PosInPar(par, line, offset) : -1; };
+  const int bs = BlockStart.Par == par ? posOf(BlockStart.Line, BlockStart.Offset) : -1;
+  const int be = BlockEnd.Par == par ? posOf(BlockEnd.Line, BlockEnd.Offset) : -1;
+  const int cur = CursorPar == par ? posOf(CursorLine, CursorOffset) : -1;
+
+  // The paragraph's characters in one flat run.
+  TWPLineRec* oldFirst = par->line;
+  const bool rich = oldFirst->pa != nullptr;
+  std::string& chars = wrapChars_;
+  std::vector<TWPAttrRecord>& attrs = wrapAttrs_;
+  chars.clear();
+  attrs.clear();
+  bool anySelected = false;
+  TWPAttrRecord endAttr = WritingAttr;
+  int oldHeight = 0;
+  for (TWPLineRec* l = oldFirst; l; l = l->next) {
+    chars.append(l->pc, l->Length);
+    if (rich && l->pa) attrs.insert(attrs.end(), l->pa, l->pa + l->Length);
+    else if (rich) attrs.insert(attrs.end(), l->Length, WritingAttr);
+    if (l->SelState >= 2) anySelected = true;
+    oldHeight += l->Height;
+    if (!l->next && l->pa) endAttr = l->pa[l->Length];
+  }
+  const int n = static_cast<int>(chars.size());
+  if (!rich) SelectAttrFont(WritingAttr);
+  const TWPAttrRecord* pa = rich ? attrs.data() : nullptr;
+  const bool rightOrCentre = par->Align == 1 || par->Align == 2;
+  const int rightB = RightBoundary(par);
+  const int rightEdge = Header->LayoutWidth - rightB;
+  const int32_t oldTop = oldFirst->Top;
+
+  TWPLineRec* first = nullptr;
+  TWPLineRec* last = nullptr;
+  int pos = 0;
+  try {
+  for (;;) {
+    // Boundaries of this line: the first uses the first-line indent.
+    TWPLineRec probe;
+    probe.prev = first ? last : nullptr;
+    const int left = LeftBoundary(par, &probe);
+    int64_t availL = static_cast<int64_t>(Header->LayoutWidth) - rightB - left;
+    const int avail = availL < 1 ? 16 : static_cast<int>(std::min<int64_t>(availL, 1 << 30));
+    const int colStart = (par->Flags & wppTableCell) ? left : 0;
+
+    int x = 0, count = 0, blanks = 0, blankWidths = 0, lastBlank = 0, lastTab = 0, xBefore = 0;
+    bool parEnd = false, lineFeed = false;
+    for (;;) {
+      const int k = pos + count;
+      if (k >= n) {
+        parEnd = true;
+        break;
+      }
+      const unsigned char c = static_cast<unsigned char>(chars[k]);
+      if (c == 0) break;
+      const bool hidden = pa && CharHidden(pa[k]);
+      if (count >= kWPMaxLineChars) break;
+      if (x >= avail && !hidden) break;
+      int w;
+      if ((c == '\t' && rightOrCentre) || c == ' ') {
+        w = pa ? pa[k].Width : CharWidths[32];
+      } else if (c == '\t') {
+        const int stop = TabStopAfter(*this, par, colStart, rightEdge, x + left,
+                                      FlatChars{chars.data(), pa, k + 1, n});
+        w = std::max(0, stop - left - x);
+      } else {
+        w = pa ? pa[k].Width : CharWidths[c];
+      }
+      if (!hidden && x + w >= avail && c != ' ' && c != '\t') break;
+      if (!hidden) {
+        if ((c == '\t' && rightOrCentre) || c == ' ') {
+          ++blanks;
+          xBefore = x;
+          lastBlank = count;
+          blankWidths += w;
+          x += w;
+        } else if (c == '\t') {
+          xBefore = x;
+          x += w;
+          blanks = blankWidths = lastBlank = 0;
+          lastTab = count;
+        } else {
+          x += w;
+        }
+      }
+      ++count;
+      if (c == 10) {
+        blanks = blankWidths = lastBlank = lastTab = 0;
+        lineFeed = true;
+        break;
+      }
+    }
+    // A line holds at least one character.
+    if (count < 2 && pos < n) count = 1;
+    int width = x;
+    if (!parEnd) {
+      if (lastBlank >= 2) {
+        count = lastBlank + 1;
+        width = xBefore;
+      } else if (lastTab >= 2) {
+        count = lastTab + 1;
+        width = xBefore;
+      }
+    }
+    // Hidden characters right after the line's end belong to it (a link's
+    // stamp after its text).
+    while (pa && !lineFeed && pos + count < n && count < kWPMaxLineChars && CharHidden(pa[pos + count])) ++count;
+    // A trailing blank past the edge ends the paragraph's last line, it
+    // opens no empty line; a line feed at the end does.
+    const bool lastLine = pos + count >= n && !lineFeed;
+
+    TWPLineRec* line = last;
+    NewTextLine(line, count);
+    if (!line || line == last) throw EOutOfMemory("Out of memory");
+    if (!first) {
+      // NewTextLine linked it after `last`; the first line stands alone.
+      first = line;
+      line->prev = nullptr;
+    }
+    if (count > 0) std::memcpy(line->pc, chars.data() + pos, count);
+    line->pc[count] = 0;
+    if (line->pa) {
+      if (pa && count > 0) std::memcpy(line->pa, pa + pos, sizeof(TWPAttrRecord) * count);
+      if (lastLine) line->pa[count] = endAttr;
+    }
+    line->Length = static_cast<uint16_t>(count);
+    const bool justify = par->Align == 3 && blanks >= 2 && (!lastLine || (par->Flags & wppJustifyLast));
+    const int room = blankWidths + avail - width - 6;
+    if (justify && room >= blanks - 1) {
+      line->TextWidth = U16(lastTab);
+      line->BlankWidth = U16(room / (blanks - 1));
+      line->ExtraPixels = U16(room % (blanks - 1));
+    } else {
+      line->TextWidth = U16(width);
+      line->BlankWidth = 0;
+      line->ExtraPixels = 0;
+    }
+    last = line;
+    pos += count;
+    if (lastLine) break;
+  }
+  } catch (...) {
+    for (TWPLineRec* l = first; l;) {
+      TWPLineRec* next = l->next;
+      FreeLine(l);
+      l = next;
+    }
+    throw;
+  }
+
+  // Block ends and cursor on the new lines: a position lands in the first
+  // line that holds it; the cursor at a line's end opens the next line.
+  auto place = [first](int p, TWPLineRec*& line, int& offset) {
+    int s = 0;
+    for (TWPLineRec* l = first; l; l = l->next) {
+      if (p <= s + l->Length || !l->next) {
+        line = l;
+        offset = std::clamp(p - s, 0, static_cast<int>(l->Length));
+        return;
+      }
+      s += l->Length;
+    }
+  };
+  const bool startHere = bs >= 0, endHere = be >= 0;
+  if (startHere) place(bs, BlockStart.Line, BlockStart.Offset);
+  if (endHere) place(be, BlockEnd.Line, BlockEnd.Offset);
+  if (cur >= 0) {
+    place(cur, CursorLine, CursorOffset);
+    if (CursorOffset == CursorLine->Length && CursorLine->next) {
+      CursorLine = CursorLine->next;
+      CursorOffset = 0;
+    }
+  }
+  // Selection states: the lines of the block's ends 2, the lines between 3.
+  const TWPLineRec* openLine = BlockReversed ? (endHere ? BlockEnd.Line : nullptr) : (startHere ? BlockStart.Line : nullptr);
+  const TWPLineRec* closeLine = BlockReversed ? (startHere ? BlockStart.Line : nullptr) : (endHere ? BlockEnd.Line : nullptr);
+  if (openLine || closeLine) {
+    bool inside = !openLine;
+    for (TWPLineRec* l = first; l; l = l->next) {
+      const bool edge = l == openLine || l == closeLine;
+      if (l == openLine) inside = true;
+      l->SelState = inside ? (edge ? 2 : 3) : 0;
+      if (l == closeLine) inside = false;
+    }
+  } else {
+    for (TWPLineRec* l = first; l; l = l->next) l->SelState = anySelected ? 3 : 0;
+  }
+
+  // Heights and tops of the new lines (the line-height rule knows the
+  // first line by the paragraph's).
+  par->line = first;
+  int newHeight = 0;
+  for (TWPLineRec* l = first; l; l = l->next) {
+    CalcLineHeight(par, l);
+    l->Top = oldTop + newHeight;
+    newHeight += l->Height;
+  }
+
+  // What changed, for the caller's repaint.
+  if (compare) {
+    if (oldHeight != newHeight) {
+      changeKind = wpcBelowMoves;
+    } else {
+      TWPLineRec* o = oldFirst;
+      TWPLineRec* l = first;
+      for (; l; l = l->next, o = o ? o->next : nullptr) {
+        l->Flags &= ~wplChanged;
+        if (!o || o->Height != l->Height) {
+          changeKind = wpcFromLine;
+          break;
+        }
+        bool differs = o->Length != l->Length || o->BlankWidth != l->BlankWidth ||
+                       std::memcmp(o->pc, l->pc, l->Length) != 0;
+        if (!differs && o->pa && l->pa)
+          for (int i = 0; i < l->Length && !differs; ++i) differs = o->pa[i].Width != l->pa[i].Width;
+        if (differs) {
+          l->Flags |= wplChanged;
+          changeKind = wpcLinesMarked;
+        }
+      }
+      if (!l && o) changeKind = wpcFromLine;
+    }
+  }
+
+  // The old lines go.
+  for (TWPLineRec* l = oldFirst; l;) {
+    TWPLineRec* next = l->next;
+    FreeLine(l);
+    l = next;
+  }
+  if (changeKind == wpcBelowMoves && (par->Flags & wppTableCell) && !LayoutInProgress) Relayout();
+}

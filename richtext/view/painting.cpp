@@ -1,0 +1,583 @@
+// Painting of the text engine: the visible area, a rectangle of it, single
+// lines, the tiled background, embedded objects, table borders and page-break
+// marks. Every line is drawn by one line painter that splits it into runs of
+// equal attributes and draws each run with one ExtTextOut carrying the
+// engine's own advances, so tabs, justification and measured widths are
+// reproduced exactly on screen and paper.
+// Painting leaves the canvas as it found it (clip, text alignment, colours,
+// font, pen and brush) and raises for no content of the document.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/rtl/sysutils.h"
+#include "richtext/io/objects.h"
+#include "richtext/view/paint.h"
+
+namespace {
+
+constexpr int kMaxObjectRects = 30;
+constexpr int kMaxRunLength = 100;
+
+// Keeps everything painting changes on a canvas and puts it back.
+class CanvasState {
+public:
+  explicit CanvasState(TCanvas* c) : c_(c) {
+    if (!c_) return;
+    level_ = c_->SaveDC();
+    font_.Assign(*c_->Font());
+    pen_.Assign(*c_->Pen());
+    brush_.Assign(*c_->Brush());
+  }
+  ~CanvasState() {
+    if (!c_) return;
+    c_->RestoreDC(level_);
+    c_->Font()->Assign(font_);
+    c_->Pen()->Assign(pen_);
+    c_->Brush()->Assign(brush_);
+  }
+  CanvasState(const CanvasState&) = delete;
+  CanvasState& operator=(const CanvasState&) = delete;
+
+private:
+  TCanvas* c_;
+  int level_ = 0;
+  TFont font_;
+  TPen pen_;
+  TBrush brush_;
+};
+
+bool IsObjectChar(unsigned char c, const TWPAttrRecord& a) { return (c == 1 || c == 2) && (a.Style & wpsObject); }
+
+// Attributes that split runs (the selected bit is handled apart).
+bool SameRun(const TWPAttrRecord& a, const TWPAttrRecord& b) {
+  return a.Font == b.Font && a.Size == b.Size && a.Colors == b.Colors && a.Tag == b.Tag &&
+         (a.Style & ~wpsSelected) == (b.Style & ~wpsSelected);
+}
+
+}  // namespace
+
+// --- whole area and rectangles ------------------------------------------------------
+
+void TWPRTFTextPaint::PaintAll() {
+  if (Formatting || Quiet || LayoutOff()) return;
+  ObjectRects.clear();
+  SelectedObject = {};
+  if ((viewOptions_ & wpvPaintingOff) || !AttachedToWindow || !canvas_ || !canvas_->HandleAllocated()) return;
+  if (!(viewOptions_ & wpvNoClipping)) canvas_->SelectClipRect(nullptr);
+  if (!FirstPar) {
+    CanvasState keep(canvas_);
+    canvas_->TextOut(PaintOriginX + windowWidth_ / 2, PaintOriginY + VisibleHeight / 2, "<empty>");
+    return;
+  }
+  PaintRect(0, 0, windowWidth_, VisibleHeight);
+}
+
+void TWPRTFTextPaint::PaintVisible() {
+  if (Quiet || LayoutOff() || !canvas_ || !canvas_->HandleAllocated()) return;
+  ObjectRects.clear();
+  SelectedObject = {};
+  if (viewOptions_ & wpvPaintingOff) return;
+  PaintRect(0, 0, windowWidth_, VisibleHeight);
+}
+
+void TWPRTFTextPaint::PaintRect(int x, int y, int width, int height) {
+  if (Quiet || Formatting || width < 1 || height < 1 || (viewOptions_ & wpvPaintingOff) || LayoutOff()) return;
+  if (!canvas_ || !canvas_->HandleAllocated()) return;
+  CallHideCaret();
+  {
+    CanvasState keep(canvas_);
+    if (!(viewOptions_ & wpvNoClipping))
+      canvas_->IntersectClipRect(PaintOriginX + x - 1, PaintOriginY + y - 1, PaintOriginX + x + width + 2,
+                                 PaintOriginY + y + height + 2);
+    int painted = 0;
+    int lastBottom = INT32_MIN;
+    bool stop = false;
+    for (TWPParagraphRec* p = FirstPar; p && !stop; p = p->next) {
+      for (TWPLineRec* l = p->line; l; l = l->next) {
+        if ((viewOptions_ & wpvStopAtPageStart) && painted > 3 &&
+            ((l->Flags & wplPageStart) || (!l->prev && (p->Flags & wppPageBreak)))) {
+          stop = true;
+          break;
+        }
+        const int64_t top = static_cast<int64_t>(l->Top) - TopOffset;
+        const int64_t bottom = top + l->Height;
+        if (bottom + 1 >= y && top <= y + height + 1) {
+          PaintLineAt(p, l, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
+          ++painted;
+          lastBottom = std::max<int64_t>(lastBottom, bottom) > INT32_MAX ? INT32_MAX
+                                                                          : static_cast<int>(std::max<int64_t>(lastBottom, bottom));
+        }
+      }
+    }
+    // Below the text.
+    if (!(viewOptions_ & (wpvTransparentPlainRuns | wpvTransparent | wpvNoBackgroundFill))) {
+      int from = lastBottom;
+      if (painted == 0) {
+        const int64_t docBottom = static_cast<int64_t>(TotalHeight) - TopOffset;
+        from = docBottom <= y + height ? static_cast<int>(std::max<int64_t>(docBottom, y)) : INT32_MAX;
+      }
+      const int to = std::max(VisibleHeight, y + height);
+      if (from < to) {
+        const TRect r{PaintOriginX + x, PaintOriginY + std::max(from, y), PaintOriginX + x + width,
+                      PaintOriginY + std::min(to, y + height)};
+        if (!r.IsEmpty()) FillBackground(r, BackgroundColor);
+      }
+    }
+  }
+  CallShowCaret();
+}
+
+void TWPRTFTextPaint::PaintLine(TWPParagraphRec* par, TWPLineRec* line) {
+  if (!par || !line || !canvas_ || !canvas_->HandleAllocated() || LayoutOff()) return;
+  if ((viewOptions_ & wpvWholeLinesOnly) && !Quiet &&
+      (line->Top - TopOffset < 0 || line->Top - TopOffset + line->Height > VisibleHeight))
+    return;
+  CallHideCaret();
+  {
+    CanvasState keep(canvas_);
+    PaintLineAt(par, line, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
+  }
+  CallShowCaret();
+}
+
+bool TWPRTFTextPaint::PaintBackgroundTiles(TCanvas& canvas, const TRect& rect) {
+  if (viewOptions_ & (wpvTransparent | wpvNoBackgroundFill)) return true;
+  if (!background_ || background_->Width() <= 0 || background_->Height() <= 0) return false;
+  const int tw = background_->Width(), th = background_->Height();
+  // The grid of tiles; it moves with the text when the background scrolls.
+  int gx = PaintOriginX, gy = PaintOriginY;
+  if (BackgroundScrolls) {
+    gx += HorzOffset;
+    gy -= TopOffset;
+  }
+  auto floorTo = [](int v, int origin, int step) {
+    const int d = v - origin;
+    return origin + (d >= 0 ? d / step : -((-d + step - 1) / step)) * step;
+  };
+  for (int ty = floorTo(rect.Top, gy, th); ty < rect.Bottom; ty += th)
+    for (int tx = floorTo(rect.Left, gx, tw); tx < rect.Right; tx += tw) {
+      TRect tile{tx, ty, tx + tw, ty + th};
+      TRect part;
+      if (!IntersectRect(part, tile, rect)) continue;
+      const TRect src{part.Left - tx, part.Top - ty, part.Right - tx, part.Bottom - ty};
+      canvas.DrawSurface(part, background_->Surface(), src, SRCCOPY);
+    }
+  return true;
+}
+
+void TWPRTFTextPaint::FillBackground(const TRect& r, TColor color) {
+  if (r.IsEmpty()) return;
+  if (PaintBackgroundTiles(*canvas_, r)) return;
+  canvas_->Brush()->SetStyle(bsSolid);
+  canvas_->Brush()->SetColor(color);
+  canvas_->FillRect(r);
+}
+
+// --- one line -------------------------------------------------------------------------
+
+void TWPRTFTextPaint::PaintLineAt(TWPParagraphRec* par, TWPLineRec* line, int originX, int originY) {
+  lineOriginX_ = originX;
+  const int top = originY + line->Top;
+  const int bottom = top + line->Height;
+  const int startX = originX + LineStart(par, line);
+  const int rightEdge = PaintOriginX + windowWidth_;
+
+  // The selected range of the line.
+  int selFrom = 0, selTo = 0;
+  if (!(viewOptions_ & wpvHideSelection) && HasBlock() && line->SelState >= 2) {
+    const TWPTextPlace& a = BlockReversed ? BlockEnd : BlockStart;
+    const TWPTextPlace& b = BlockReversed ? BlockStart : BlockEnd;
+    selFrom = a.Line == line ? std::clamp(a.Offset, 0, static_cast<int>(line->Length)) : 0;
+    selTo = b.Line == line ? std::clamp(b.Offset, 0, static_cast<int>(line->Length)) : line->Length;
+    if (selTo < selFrom) selTo = selFrom;
+    line->SelState = (selFrom == 0 && selTo == line->Length && (b.Line != line || line->Length > 0)) ? 3 : 2;
+  } else {
+    line->SelState = 0;
+  }
+  const bool wholeSelected = line->SelState == 3;
+
+  // A line without records is drawn through records of the writing attribute.
+  std::vector<TWPAttrRecord> temp;
+  const TWPAttrRecord* attrs = line->pa;
+  if (!attrs) {
+    SelectAttrFont(WritingAttr);
+    temp.assign(line->Length + 2, WritingAttr);
+    for (int i = 0; i < line->Length; ++i) {
+      const unsigned char c = static_cast<unsigned char>(line->pc[i]);
+      temp[i].Width = static_cast<uint16_t>(std::clamp(CharWidths[c == '\t' ? 32 : c], 0, 65535));
+      temp[i].Height = static_cast<uint16_t>(FontHeight);
+      temp[i].Ascent = static_cast<uint16_t>(FontAscent);
+    }
+    attrs = temp.data();
+  }
+
+  const bool transparentAll = viewOptions_ & wpvTransparent;
+  TColor shade = clNone;
+  if (par->Shading && par->ShadingPercent < 51) {
+    const int fg = par->Shading & 0x0F, bg = par->Shading >> 4;
+    shade = Header->Colors[bg ? bg : fg];
+  } else if (par->Shading) {
+    shade = Header->Colors[par->Shading & 0x0F];
+  }
+  const TColor lineBack = shade != clNone ? shade : BackgroundColor;
+
+  // The margin left of the line's start.
+  if (!transparentAll && startX > PaintOriginX)
+    FillBackground({PaintOriginX, top, std::min(startX, rightEdge), bottom}, BackgroundColor);
+  if (line->Length == 0 && (par->Flags & wppTableCell) && !transparentAll) {
+    int l = 0, r = 0;
+    CellEdges(par, l, r);
+    FillBackground({originX + l, top, originX + r, bottom}, lineBack);
+  }
+
+  canvas_->SetTextAlign(TA_BASELINE | TA_UPDATECP);
+  canvas_->MoveTo(startX, top + line->Ascent);
+  PaintRunsOfLine(par, line, attrs, top, top + line->Ascent, selFrom, selTo);
+
+  // The rest of the line to the right edge.
+  const int endX = canvas_->PenPos().X;
+  if (!transparentAll && endX < rightEdge) {
+    TColor c = wholeSelected && !(viewOptions_ & wpvHideSelection) ? clHighlight : BackgroundColor;
+    if (!wholeSelected && (shade != clNone || (par->Flags & wppTableCell))) {
+      int l = 0, r = 0;
+      CellEdges(par, l, r);
+      const int cellRight = originX + r;
+      if (shade != clNone && cellRight > endX) {
+        FillBackground({endX, top, std::min(cellRight, rightEdge), bottom}, shade);
+        if (cellRight < rightEdge) FillBackground({cellRight, top, rightEdge, bottom}, BackgroundColor);
+        c = clNone;
+      }
+    }
+    if (c != clNone) {
+      if (c == clHighlight) {
+        canvas_->Brush()->SetStyle(bsSolid);
+        canvas_->Brush()->SetColor(clHighlight);
+        canvas_->FillRect({endX, top, rightEdge, bottom});
+      } else {
+        FillBackground({endX, top, rightEdge, bottom}, c);
+      }
+    }
+  }
+  PaintPageBreakMark(par, line, top);
+  PaintBorders(par, line, top);
+}
+
+struct TWPRTFTextPaint::PaintRun {
+  int From = 0, To = 0;  // characters [From, To)
+  bool Selected = false;
+  bool Object = false;
+};
+
+void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, const TWPAttrRecord* attrs,
+                                      int top, int baseline, int selFrom, int selTo) {
+  const int n = line->Length;
+  if (n == 0) return;
+  const int bottom = top + line->Height;
+  // Advances of all characters, in the width rule of layout and cursor (x
+  // in layout coordinates, without the origin).
+  std::vector<int>& adv = paintAdvances_;
+  adv.assign(n, 0);
+  {
+    int x = LineStart(par, line);
+    int extra = 0;
+    for (int i = 0; i < n; ++i) {
+      adv[i] = CharAdvance(par, line, i, x, extra);
+      x += adv[i];
+    }
+  }
+  // Ascent of the line's text without paragraph spacing, for raised runs.
+  int textAscent = 0;
+  for (int i = 0; i < n; ++i)
+    if (line->pc[i] != ' ' && !CharHidden(attrs[i])) textAscent = std::max<int>(textAscent, attrs[i].Ascent);
+
+  std::string& text = paintText_;
+  int i = 0;
+  while (i < n) {
+    const unsigned char c0 = static_cast<unsigned char>(line->pc[i]);
+    PaintRun run;
+    run.From = i;
+    run.Selected = i >= selFrom && i < selTo;
+    run.Object = IsObjectChar(c0, attrs[i]);
+    int j = i + 1;
+    if (!run.Object) {
+      while (j < n && j - i < kMaxRunLength) {
+        const unsigned char c = static_cast<unsigned char>(line->pc[j]);
+        if (c == '\t' || IsObjectChar(c, attrs[j]) || !SameRun(attrs[j], attrs[i]) ||
+            (j >= selFrom && j < selTo) != run.Selected)
+          break;
+        ++j;
+      }
+    }
+    run.To = j;
+    i = j;
+
+    const TWPAttrRecord& a = attrs[run.From];
+    int runWidth = 0;
+    for (int k = run.From; k < run.To; ++k) runWidth += adv[k];
+    const int x0 = canvas_->PenPos().X;
+    if (CharHidden(a) && runWidth == 0) continue;  // a hidden stamp: nothing to draw
+
+    TWPRunStyle style = SetCanvasFont(a);
+    TColor textColor = style.TextColor;
+    TColor brush = style.BrushColor;
+    if (par->Shading && brush == BackgroundColor) {
+      const int fg = par->Shading & 0x0F, bg = par->Shading >> 4;
+      brush = Header->Colors[par->ShadingPercent < 51 ? (bg ? bg : fg) : fg];
+    }
+    bool opaque = !(viewOptions_ & wpvTransparent) && !(background_ && !par->Shading);
+    if (viewOptions_ & wpvTransparentPlainRuns) {
+      if (brush == BackgroundColor || ColorToRGB(brush) == clWhite || (viewOptions_ & wpvAllRunsTransparent))
+        opaque = false;
+    }
+    if (run.Selected && !(viewOptions_ & wpvHideSelection)) {
+      brush = clHighlight;
+      textColor = clHighlightText;
+      opaque = true;
+    }
+    const bool lineEnd = run.To == n;
+    TRect clip{x0, top, x0 + runWidth, bottom};
+    if (style.Italic && lineEnd) {
+      clip.Right += 8;
+      adv[run.To - 1] += 8;
+    }
+
+    if (run.Object) {
+      TWPObjectEntry* e = c0 == 1 ? FindObject(a.Tag, 0) : FindObject(0, a.Tag);
+      if (!PaintBackgroundTiles(*canvas_, clip) && opaque) {
+        canvas_->Brush()->SetStyle(bsSolid);
+        canvas_->Brush()->SetColor(brush);
+        canvas_->FillRect(clip);
+      }
+      const TRect r{x0, baseline - a.Ascent, x0 + a.Width, baseline};
+      PaintObject(e, r, run.Selected);
+      canvas_->MoveTo(x0 + runWidth, baseline);
+      continue;
+    }
+
+    if (run.To - run.From == 1 && c0 == ' ') {
+      // A lone blank is only its background.
+      if (opaque) {
+        if (run.Selected || !PaintBackgroundTiles(*canvas_, clip)) {
+          canvas_->Brush()->SetStyle(bsSolid);
+          canvas_->Brush()->SetColor(brush);
+          canvas_->FillRect(clip);
+        }
+      }
+    } else {
+      text.assign(line->pc + run.From, run.To - run.From);
+      for (char& ch : text)
+        if (static_cast<unsigned char>(ch) < 32) ch = ' ';
+      int shift = 0;
+      if (style.Raised && a.Ascent < textAscent) shift = -textAscent / 3;
+      else if (style.Lowered && a.Ascent < textAscent) shift = textAscent / 5;
+      canvas_->MoveTo(x0, baseline + shift);
+      canvas_->SetBkColor(brush);
+      canvas_->SetTextColor(textColor);
+      canvas_->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
+      if (!opaque && !(viewOptions_ & wpvTransparent) && background_) PaintBackgroundTiles(*canvas_, clip);
+      canvas_->ExtTextOut(0, 0, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0u), &clip, text.data(),
+                          static_cast<int>(text.size()), adv.data() + run.From);
+    }
+    canvas_->MoveTo(x0 + runWidth, baseline);
+
+    // Hand-drawn decorations.
+    if (style.Misspelled && !(viewOptions_ & wpvNoBackgroundFill)) {
+      canvas_->Pen()->SetStyle(psSolid);
+      canvas_->Pen()->SetWidth(1);
+      canvas_->Pen()->SetColor(style.LineColor);
+      for (int zx = x0; zx < x0 + runWidth; zx += 3) {
+        const int up = ((zx - x0) / 3) % 2 == 0;
+        canvas_->MoveTo(zx, baseline + (up ? 0 : 2));
+        canvas_->LineTo(std::min(zx + 3, x0 + runWidth), baseline + (up ? 2 : 0));
+      }
+      canvas_->MoveTo(x0 + runWidth, baseline);
+    } else if (style.Underline) {
+      canvas_->Brush()->SetStyle(bsSolid);
+      canvas_->Brush()->SetColor(run.Selected ? clHighlightText : style.LineColor);
+      const int w = lineEnd && c0 == ' ' ? 0 : runWidth;
+      canvas_->FillRect({x0, baseline + 1, x0 + w, baseline + 2});
+    }
+  }
+}
+
+// --- page-break marks and borders ---------------------------------------------------------
+
+void TWPRTFTextPaint::PaintPageBreakMark(TWPParagraphRec* par, TWPLineRec* line, int top) {
+  if (viewOptions_ & wpvPaintingOff) return;
+  const bool forced = !line->prev && (par->Flags & wppPageBreak) && !(viewOptions_ & wpvHideForcedBreaks);
+  const bool automatic = (line->Flags & wplPageStart) && !(viewOptions_ & wpvHidePageBreaks);
+  if (!forced && !automatic) return;
+  canvas_->Pen()->SetColor(clGray);
+  canvas_->Pen()->SetWidth(1);
+  canvas_->Pen()->SetStyle(forced ? psDash : psDot);
+  canvas_->MoveTo(PaintOriginX, top);
+  canvas_->LineTo(PaintOriginX + windowWidth_, top);
+}
+
+void TWPRTFTextPaint::CellEdges(const TWPParagraphRec* par, int& left, int& right) const {
+  const int res = ResX();
+  const int64_t W = Header->LayoutWidthTwips;
+  int64_t l, inset;
+  if (par->Flags & wppTableCell) {
+    const int64_t span = W - par->RightIndent - par->LeftIndent;
+    l = par->LeftIndent + span * par->ColStart / 255;
+    inset = std::max<int64_t>(0, W - (par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255));
+  } else {
+    // The bordered group: neighbours with the bordered flag, up to one
+    // whose border is not passed on.
+    const TWPParagraphRec* g = par;
+    while (g->prev && (g->prev->BorderFlags & 1) && !(g->prev->BorderFlags & 2) && !(g->prev->Flags & wppTableCell))
+      g = g->prev;
+    l = 32000;
+    inset = 32000;
+    for (const TWPParagraphRec* p = g; p; p = p->next) {
+      l = std::min<int64_t>(l, std::min(p->FirstIndent, p->LeftIndent));
+      inset = std::min<int64_t>(inset, p->RightIndent);
+      if ((p->BorderFlags & 2) || !p->next || !(p->next->BorderFlags & 1) || (p->next->Flags & wppTableCell)) break;
+    }
+  }
+  auto px = [res](int64_t t) { return MulDiv(static_cast<int>(std::clamp<int64_t>(t, -(1 << 30), 1 << 30)), res, 1440); };
+  left = px(l);
+  int insetPx = px(inset);
+  if (!(par->Flags & wppTableCell) && Header->PrintWidth != Header->LayoutWidth) {
+    const int d = Header->PrintWidth - Header->LayoutWidth;
+    insetPx = insetPx > d ? insetPx - d : 0;
+  }
+  right = Header->LayoutWidth - insetPx;
+}
+
+void TWPRTFTextPaint::PaintBorders(TWPParagraphRec* par, TWPLineRec* line, int top) {
+  const bool cell = par->Flags & wppTableCell;
+  const bool bordered = par->BorderFlags & 1;
+  const bool gray = !bordered && cell && PaintGrayTable && DeviceTechnology == DT_RASDISPLAY;
+  if (!bordered && !gray) return;
+  int left = 0, right = 0;
+  CellEdges(par, left, right);
+  const int originX = lineOriginX_;
+  const int x0 = originX + left, x1 = originX + right;
+  const int y0 = top, y1 = top + line->Height;
+  const uint8_t f = par->BorderFlags;
+  const bool all = gray || (f & 0x40);
+  const bool firstLine = !line->prev;
+  const bool lastLine = !line->next;
+  const bool pageStartsHere = line->Flags & wplPageStart;
+  const TWPLineRec* below = line->next ? line->next : (par->next ? par->next->line : nullptr);
+  const bool pageStartsBelow = below && (below->Flags & wplPageStart);
+
+  // Edges a bordered neighbour draws already.
+  const TWPParagraphRec* above = par->prev;
+  if (cell) {
+    // The row above: the paragraph before this row's first cell.
+    const TWPParagraphRec* firstCell = par;
+    while (firstCell->prev && (firstCell->Flags & wppRowContinues)) firstCell = firstCell->prev;
+    above = firstCell->prev;
+  }
+  auto drawsBottom = [](const TWPParagraphRec* p) {
+    return p && (p->BorderFlags & 1) && (p->BorderFlags & (0x08 | 0x40));
+  };
+  const bool leftShared = cell && (par->Flags & wppRowContinues) && par->prev && (par->prev->BorderFlags & 1) &&
+                          (par->prev->BorderFlags & (0x20 | 0x40));
+  const bool topShared = drawsBottom(above) && ((above->Flags & wppTableCell) == (par->Flags & wppTableCell));
+
+  int width = 1;
+  if (!gray) {
+    width = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 1 : MulDiv(par->BorderWidth * 20, ResX(), 1440);
+    width = std::max(width, 1);
+  }
+  const TColor color = gray ? clBtnShadow : ((par->BorderColor & 0x0F) ? Header->Colors[par->BorderColor & 0x0F] : clBlack);
+  const bool dotted = !gray && (par->BorderStyle & 1);
+  const bool dbl = !gray && (f & 0x80);
+
+  auto hline = [&](int y, int inward) {
+    for (int k = 0; k < (dbl ? 2 : 1); ++k) {
+      const int yy = y + inward * k * 2 * width;
+      if (dotted) {
+        for (int x = x0; x < x1; x += 2) {
+          canvas_->Brush()->SetColor(color);
+          canvas_->FillRect({x, inward > 0 ? yy : yy - width + 1, std::min(x + 1, x1), inward > 0 ? yy + width : yy + 1});
+        }
+      } else {
+        canvas_->Brush()->SetColor(color);
+        canvas_->FillRect({x0, inward > 0 ? yy : yy - width + 1, x1, inward > 0 ? yy + width : yy + 1});
+      }
+    }
+  };
+  auto vline = [&](int x, int inward) {
+    for (int k = 0; k < (dbl ? 2 : 1); ++k) {
+      const int xx = x + inward * k * 2 * width;
+      const TRect r{inward > 0 ? xx : xx - width + 1, y0, inward > 0 ? xx + width : xx + 1, y1};
+      if (dotted) {
+        for (int y = r.Top; y < r.Bottom; y += 2) {
+          canvas_->Brush()->SetColor(color);
+          canvas_->FillRect({r.Left, y, r.Right, std::min(y + 1, r.Bottom)});
+        }
+      } else {
+        canvas_->Brush()->SetColor(color);
+        canvas_->FillRect(r);
+      }
+    }
+  };
+  canvas_->Brush()->SetStyle(bsSolid);
+  if ((all || (f & 0x04)) && (firstLine || pageStartsHere) && !(topShared && firstLine && !pageStartsHere))
+    hline(y0, 1);
+  if ((all || (f & 0x08)) && (lastLine || pageStartsBelow)) hline(y1 - 1, -1);
+  if ((all || (f & 0x10)) && !leftShared) vline(x0, 1);
+  if (all || (f & 0x20)) vline(x1 - 1, -1);
+
+  // Marks at the cell's tab stops.
+  if (!gray && (par->BorderStyle & 0x40)) {
+    const int h = std::max(1, ResX() / 25);
+    for (int slot = 0; slot < kWPTabSlots; ++slot) {
+      if (!((par->Tabs >> slot) & 1) || Header->TabTwips[slot] == 0) continue;
+      const int tx = originX + Header->TabPixels[slot] + (cell ? LeftBoundary(par, line) : 0);
+      if (tx <= x0 || tx >= x1) continue;
+      canvas_->Brush()->SetColor(color);
+      canvas_->FillRect({tx, y0, tx + 1, std::min(y1, y0 + h)});
+    }
+  }
+}
+
+// --- objects ----------------------------------------------------------------------------------
+
+TGraphic* TWPRTFTextPaint::GraphicOf(const TWPObjectEntry* entry) {
+  if (!entry || !entry->Obj) return nullptr;
+  auto it = graphics_.find(entry->Obj);
+  if (it != graphics_.end()) return it->second.get();
+  std::unique_ptr<TGraphic> g;
+  if (const auto* pic = dynamic_cast<const TWPPictureObject*>(entry->Obj)) {
+    try {
+      g = pic->MakeGraphic();
+    } catch (const Exception&) {
+      g.reset();  // undecodable data shows as a frame
+    }
+  }
+  TGraphic* raw = g.get();
+  graphics_.emplace(entry->Obj, std::move(g));
+  return raw;
+}
+
+void TWPRTFTextPaint::PaintObject(TWPObjectEntry* entry, const TRect& rect, bool selected) {
+  if (static_cast<int>(ObjectRects.size()) < kMaxObjectRects) {
+    TRect doc = rect;
+    OffsetRect(doc, -(PaintOriginX + HorzOffset), TopOffset - PaintOriginY);
+    ObjectRects.push_back({doc, entry});
+    if (selected && !SelectedObject.Entry) SelectedObject = ObjectRects.back();
+  }
+  TGraphic* g = GraphicOf(entry);
+  canvas_->Brush()->SetStyle(bsClear);
+  canvas_->Pen()->SetStyle(psSolid);
+  canvas_->Pen()->SetWidth(1);
+  if (!g || g->Empty()) {
+    canvas_->Pen()->SetColor(clGray);
+    canvas_->Rectangle(rect);
+  } else {
+    const unsigned align = canvas_->SetTextAlign(TA_TOP | TA_LEFT);
+    canvas_->StretchDraw(rect, *g);
+    canvas_->SetTextAlign(align);
+  }
+  if (selected) {
+    canvas_->Pen()->SetColor(clBlack);
+    canvas_->Rectangle(rect);
+  }
+  canvas_->Brush()->SetStyle(bsSolid);
+}

@@ -1,0 +1,138 @@
+// Helpers shared by the layout and painting tests: fixed-width metrics,
+// documents built through the model's editing operations with the chain
+// check after every edit, and a walk that checks the layout's invariants.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/rtl/cp1252.h"
+#include "richtext/view/paint.h"
+
+namespace rtview_test {
+
+// Every character `width` pixels, a blank `blank`; bold characters two
+// pixels wider. Height is the em plus 4, the ascent the em.
+class FixedMetrics : public TWPTextMetrics {
+public:
+  explicit FixedMetrics(int width = 10, int blank = 5) : width_(width), blank_(blank) {}
+  int requests = 0;
+  const TWPFontMetrics& Measure(const TFontRequest& r) override {
+    ++requests;
+    for (auto& [req, m] : cache_)
+      if (req == r) return m;
+    TWPFontMetrics m;
+    const int w = width_ + (r.Style.Contains(fsBold) ? 2 : 0);
+    for (int& x : m.Widths) x = w;
+    m.Widths[' '] = blank_;
+    m.Widths['\t'] = blank_;
+    const int em = r.Height < 0 ? -r.Height : 13;
+    m.Height = em + 4;
+    m.Ascent = em;
+    cache_.emplace_back(r, m);
+    return cache_.back().second;
+  }
+
+private:
+  int width_, blank_;
+  std::vector<std::pair<TFontRequest, TWPFontMetrics>> cache_;
+};
+
+inline TWPAttrRecord Attr(uint32_t style = 0, uint8_t font = 0, uint8_t size = 10, uint8_t colors = 0) {
+  TWPAttrRecord a;
+  a.Style = style;
+  a.Font = font;
+  a.Size = size;
+  a.Colors = colors;
+  return a;
+}
+
+inline void ExpectChains(const TWPRTFText& t) {
+  std::string why;
+  EXPECT_TRUE(t.CheckChains(&why)) << why;
+}
+
+// Appends a run to the end of a paragraph through the model's editing
+// operation; the chains are checked after it.
+inline void AddRun(TWPRTFTextPaint& t, TWPParagraphRec* p, std::string_view s, const TWPAttrRecord& a = Attr()) {
+  t.InsertTextAt(p, TWPRTFText::ParLength(p), s, &a);
+  ExpectChains(t);
+}
+
+// A new paragraph after the last one, taking its formatting.
+inline TWPParagraphRec* NewPar(TWPRTFTextPaint& t) {
+  TWPParagraphRec* p = t.LastParagraph();
+  t.NewParagraph(p, 0);
+  p->ChangeFlags |= wpcBreak | wpcMeasure;
+  ExpectChains(t);
+  return p;
+}
+
+// The text of each line of a paragraph.
+inline std::vector<std::string> Lines(const TWPParagraphRec* p) {
+  std::vector<std::string> out;
+  for (const TWPLineRec* l = p->line; l; l = l->next) out.emplace_back(l->pc, l->Length);
+  return out;
+}
+
+inline int LineCount(const TWPRTFText& t) {
+  int n = 0;
+  for (const TWPParagraphRec* p = t.FirstPar; p; p = p->next)
+    for (const TWPLineRec* l = p->line; l; l = l->next) ++n;
+  return n;
+}
+
+// x of the first pixel of character `index` of a line, as painting and the
+// cursor place it (layout coordinates).
+inline int CharX(const TWPRTFTextPaint& t, const TWPParagraphRec* p, const TWPLineRec* l, int index) {
+  int x = t.LineStart(p, l), extra = 0;
+  for (int i = 0; i < index; ++i) x += t.CharAdvance(p, l, i, x, extra);
+  return x;
+}
+
+// The layout's invariants after a complete pass: no change bits, tops that
+// add up (rows share their top), lines within the capacity limit, and no
+// line wider than its room unless it holds a single visible character or
+// ends in blanks.
+inline void ExpectLaidOut(TWPRTFTextPaint& t) {
+  ExpectChains(t);
+  int64_t top = 0;
+  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next) {
+    EXPECT_EQ(p->ChangeFlags & (wpcBreak | wpcMeasure), 0) << "paragraph still marked";
+    if (p->Flags & wppTableCell) {
+      // Cells of one row share its top; the row ends at its tallest cell.
+      TWPParagraphRec* q = p;
+      int64_t rowHeight = 0;
+      for (;;) {
+        int64_t h = 0;
+        for (TWPLineRec* l = q->line; l; l = l->next) {
+          EXPECT_EQ(l->Top, top + h);
+          h += l->Height;
+        }
+        rowHeight = std::max(rowHeight, h);
+        if (!(q->Flags & wppRowGoesOn) || !q->next) break;
+        q = q->next;
+      }
+      top += rowHeight;
+      p = q;
+      continue;
+    }
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      EXPECT_EQ(l->Top, top);
+      EXPECT_LE(l->Length, kWPMaxLineChars);
+      int visible = 0;
+      for (int i = 0; i < l->Length; ++i)
+        if (!l->pa || !t.CharHidden(l->pa[i])) ++visible;
+      if (visible > 1 && l->Length > 0 && l->pc[l->Length - 1] != '\t' && !(p->Align == 1 || p->Align == 2)) {
+        EXPECT_LT(t.LineWidth(l), t.AvailableWidth(p, l) + 1) << "line too wide: " << std::string(l->pc, l->Length);
+      }
+      top += l->Height;
+    }
+  }
+  EXPECT_EQ(t.TotalHeight, top);
+}
+
+}  // namespace rtview_test
