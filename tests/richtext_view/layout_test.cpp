@@ -463,3 +463,61 @@ TEST(Measuring, SpellCheckWordPassMarksWords) {
   EXPECT_FALSE(p->line->pa[5].Style & wpsSpellChecked);
   EXPECT_TRUE(p->line->pa[11].Style & wpsMisspelled);
 }
+
+namespace {
+
+// Realises every request with metrics derived from it, and counts.
+class CountingEngine : public TFontEngine {
+public:
+  int realized = 0;
+  TFontRequest last;
+  std::shared_ptr<const TFontData> Realize(const TFontRequest& r) override {
+    ++realized;
+    last = r;
+    auto d = std::make_shared<TFontData>();
+    d->Request = r;
+    d->Metric.tmHeight = -r.Height + 3;
+    d->Metric.tmAscent = -r.Height;
+    d->Metric.tmExternalLeading = 2;
+    for (int& w : d->Widths) w = r.Style.Contains(fsBold) ? 9 : 8;
+    d->Widths[' '] = 4;
+    return d;
+  }
+  std::vector<std::string> Families() override { return {"Arial"}; }
+};
+
+}  // namespace
+
+TEST(Measuring, MetricsOfTheFontEngineWithFontSelection) {
+  CountingEngine engine;
+  TWPGfxTextMetrics metrics(&engine);
+  TWPRTFTextPaint t;
+  t.Metrics = &metrics;
+  t.Header->FontNames[0] = "Arial";
+  t.Header->FontNames[1] = "Courier New";
+  TWPParagraphRec* p = t.FirstPar;
+  AddRun(t, p, "ab\t", Attr(0, 0, 12));
+  AddRun(t, p, "c'", Attr(wpsBold | wpsItalic, 1, 12));
+  AddRun(t, p, "x", Attr(wpsSubScript, 1, 12));
+  t.FormatText();
+  const TWPLineRec* l = p->line;
+  // 12 points at 96 ppi: 16, plus 3; the external leading counts.
+  EXPECT_EQ(l->pa[0].Height, 16 + 3 + 2);
+  EXPECT_EQ(l->pa[0].Ascent, 16);
+  EXPECT_EQ(l->pa[0].Width, 8);
+  EXPECT_EQ(l->pa[3].Width, 9);
+  EXPECT_EQ(l->pa[4].Width, MulDiv(9, 5, 4));  // an italic apostrophe gets room
+  // A lowered run is two thirds the size.
+  EXPECT_EQ(engine.last.Height, -MulDiv(8, 96, 72));
+  EXPECT_EQ(engine.last.Name, "Courier New");
+  const int realized = engine.realized;
+  t.FormatText();
+  EXPECT_EQ(engine.realized, realized);  // cached per request
+  // The hyperlink set's bold applies to link text only.
+  t.HyperlinkTextAttr().SetBold(tsTRUE);
+  EXPECT_TRUE(t.RunStyle(Attr(wpsHyperlink)).Font.Style.Contains(fsBold));
+  EXPECT_FALSE(t.RunStyle(Attr()).Font.Style.Contains(fsBold));
+  // Scaled fonts (Resizing).
+  t.SetResizing(200);
+  EXPECT_EQ(t.RunStyle(Attr(0, 0, 12)).Font.Height, -MulDiv(24, 96, 72));
+}

@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/qt/qt_host.h"
 #include "platform/rtl/cp1252.h"
 #include "richtext/view/paint.h"
+#include "tests/test_paths.h"
 
 namespace rtview_test {
 
@@ -40,6 +44,44 @@ private:
   int width_, blank_;
   std::vector<std::pair<TFontRequest, TWPFontMetrics>> cache_;
 };
+
+// The toolkit's graphics (real fonts, PNG, PDF), started once.
+inline void StartGraphics() { qthost::EnsureGuiApplication(); }
+
+// Where pictures and documents the tests write go (in the build tree).
+inline std::string ArtifactPath(const std::string& name) {
+  const std::filesystem::path dir = std::filesystem::path(testpaths::BinaryDir()) / "test-artifacts" / "richtext";
+  std::filesystem::create_directories(dir);
+  return (dir / name).string();
+}
+
+// German sentences of the sample data's world events (Windows-1252), the
+// person links "[[text|id]]" reduced to their visible text.
+inline std::vector<std::string> SampleEvents() {
+  std::ifstream f(testpaths::SourceDir() + "/data/ereignisse.txt");
+  std::vector<std::string> out;
+  std::string line;
+  while (std::getline(f, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t a = line.find('|'), b = line.find('|', a + 1);
+    if (a == std::string::npos || b == std::string::npos) continue;
+    std::string text = line.substr(b + 1), plain;
+    for (size_t i = 0; i < text.size();) {
+      if (text.compare(i, 2, "[[") == 0) {
+        const size_t bar = text.find('|', i), end = text.find("]]", i);
+        if (bar != std::string::npos && end != std::string::npos && bar < end) {
+          plain += text.substr(i + 2, bar - i - 2);
+          i = end + 2;
+          continue;
+        }
+      }
+      plain += text[i++];
+    }
+    AnsiString cp;
+    if (Utf8ToCp1252(plain, cp)) out.push_back(cp);
+  }
+  return out;
+}
 
 inline TWPAttrRecord Attr(uint32_t style = 0, uint8_t font = 0, uint8_t size = 10, uint8_t colors = 0) {
   TWPAttrRecord a;
