@@ -221,41 +221,47 @@ void TWPRTFTextPaint::PaintLineAt(TWPParagraphRec* par, TWPLineRec* line, int or
   }
   const TColor lineBack = shade != clNone ? shade : BackgroundColor;
 
-  // The margin left of the line's start.
-  if (!transparentAll && startX > PaintOriginX)
-    FillBackground({PaintOriginX, top, std::min(startX, rightEdge), bottom}, BackgroundColor);
-  if (line->Length == 0 && (par->Flags & wppTableCell) && !transparentAll) {
+  // What the line fills besides its runs: the window's width, or for a
+  // table cell its column (the row's outer cells also the window's margins);
+  // inside the paragraph's edges in its shading, outside in the background.
+  const bool cell = par->Flags & wppTableCell;
+  int cellL = PaintOriginX, cellR = rightEdge;
+  if (cell || shade != clNone) {
     int l = 0, r = 0;
     CellEdges(par, l, r);
-    FillBackground({originX + l, top, originX + r, bottom}, lineBack);
+    cellL = originX + l;
+    cellR = originX + r;
   }
+  const int spanL = cell && (par->Flags & wppRowContinues) ? cellL : PaintOriginX;
+  const int spanR = cell && (par->Flags & wppRowGoesOn) ? cellR : rightEdge;
+  auto fillSpan = [&](int from, int to, TColor inside) {
+    from = std::max(from, spanL);
+    to = std::min(to, spanR);
+    if (from >= to) return;
+    const int il = std::clamp(cellL, from, to), ir = std::clamp(cellR, from, to);
+    FillBackground({from, top, il, bottom}, BackgroundColor);
+    FillBackground({il, top, ir, bottom}, inside);
+    FillBackground({ir, top, to, bottom}, BackgroundColor);
+  };
+  if (!transparentAll) fillSpan(spanL, startX, lineBack);
 
   canvas_->SetTextAlign(TA_BASELINE | TA_UPDATECP);
   canvas_->MoveTo(startX, top + line->Ascent);
   PaintRunsOfLine(par, line, attrs, top, top + line->Ascent, selFrom, selTo);
 
-  // The rest of the line to the right edge.
-  const int endX = canvas_->PenPos().X;
-  if (!transparentAll && endX < rightEdge) {
-    TColor c = wholeSelected && !(viewOptions_ & wpvHideSelection) ? clHighlight : BackgroundColor;
-    if (!wholeSelected && (shade != clNone || (par->Flags & wppTableCell))) {
-      int l = 0, r = 0;
-      CellEdges(par, l, r);
-      const int cellRight = originX + r;
-      if (shade != clNone && cellRight > endX) {
-        FillBackground({endX, top, std::min(cellRight, rightEdge), bottom}, shade);
-        if (cellRight < rightEdge) FillBackground({cellRight, top, rightEdge, bottom}, BackgroundColor);
-        c = clNone;
-      }
-    }
-    if (c != clNone) {
-      if (c == clHighlight) {
+  // The rest of the line.
+  const int endX = std::max(canvas_->PenPos().X, startX);
+  if (!transparentAll) {
+    if (wholeSelected) {
+      const int to = std::min(spanR, cell ? cellR : spanR);
+      if (endX < to) {
         canvas_->Brush()->SetStyle(bsSolid);
         canvas_->Brush()->SetColor(clHighlight);
-        canvas_->FillRect({endX, top, rightEdge, bottom});
-      } else {
-        FillBackground({endX, top, rightEdge, bottom}, c);
+        canvas_->FillRect({endX, top, to, bottom});
       }
+      fillSpan(to, spanR, lineBack);
+    } else {
+      fillSpan(endX, spanR, lineBack);
     }
   }
   PaintPageBreakMark(par, line, top);
