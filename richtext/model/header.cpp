@@ -188,7 +188,11 @@ int TTextHeader::FreeSlot() const {
 
 TWPTabSet TTextHeader::AddTab(int kind, int32_t position) {
   if (position <= 0) return CurrentTabs;
+  const int32_t asked = position;
   int slot = FindTabAnySet(kind, position);
+  // A position below half a grid step rounds to 0, which marks a free
+  // slot: such a stop keeps its own position.
+  if (position <= 0) position = asked;
   if (slot >= 0) {
     CurrentTabs |= TWPTabSet(1) << slot;
     return CurrentTabs;

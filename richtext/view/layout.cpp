@@ -245,7 +245,7 @@ bool TWPRTFTextPaint::CharHidden(const TWPAttrRecord& a) const {
   return (a.Style & wpsHidden) && !ShowHidden();
 }
 
-void TWPRTFTextPaint::MeasureLine(TWPParagraphRec* par, TWPLineRec* line) {
+void TWPRTFTextPaint::MeasureLine(TWPParagraphRec* par, TWPLineRec* line, bool emptyPar) {
   int lh = 0, la = 0;
   if (!line->pa) {
     SelectAttrFont(WritingAttr);
@@ -297,19 +297,31 @@ void TWPRTFTextPaint::MeasureLine(TWPParagraphRec* par, TWPLineRec* line) {
     }
     i = j;
   }
-  if (line->Length == 0 && pa && par->prev && line == par->line && !line->next) {
-    // An empty paragraph follows the height of the text above it.
-    // Its last character (lines not yet broken may end in empty ones), or
-    // the metrics of an empty paragraph above.
+  if (pa && line->Length > 0 && !line->next) {
+    // The paragraph end's record, measured too: a re-break that ends the
+    // paragraph in an empty line (after a line feed) takes its metrics.
+    TWPAttrRecord& end = pa[line->Length];
+    if (end.Size == 0) end.Size = 10;
+    end.Font = WPValidFont(end.Font);
+    SelectAttrFont(end);
+    end.Height = U16(FontHeight);
+    end.Ascent = U16(FontAscent);
+  }
+  if (line->Length == 0 && pa && par->prev && emptyPar) {
+    // An empty paragraph follows the height of the text above it (judged by
+    // its characters: lines not yet broken may be several empty ones).
+    // Its last character; when it has none, or ends in a line feed (an
+    // empty last line), its paragraph end. Judged by the characters, not by
+    // the lines, which may not be broken yet.
     TWPLineRec* prev = Get_LastLine(par->prev);
     TWPLineRec* text = prev;
     while (text && text->Length == 0) text = text->prev;
-    if (text && text->pa) {
+    if (text && text->pa && text->pc[text->Length - 1] != '\n') {
       lh = text->pa[text->Length - 1].Height;
       la = text->pa[text->Length - 1].Ascent;
-    } else if (prev->pa && prev->pa[0].Height > 0) {
-      lh = prev->pa[0].Height;
-      la = prev->pa[0].Ascent;
+    } else if (prev->pa) {
+      lh = prev->pa[prev->Length].Height;
+      la = prev->pa[prev->Length].Ascent;
     }
     if (lh < 1) {
       lh = FontHeight;
@@ -333,13 +345,14 @@ void TWPRTFTextPaint::MeasureParagraph(TWPParagraphRec* par) {
   if (Measuring || !par || LayoutOff()) return;
   {
     FlagGuard busy(Measuring);
-    for (TWPLineRec* l = par->line; l; l = l->next) MeasureLine(par, l);
+    const bool empty = ParLength(par) == 0;
+    for (TWPLineRec* l = par->line; l; l = l->next) MeasureLine(par, l, empty);
     for (TWPLineRec* l = par->line; l; l = l->next) CalcLineHeight(par, l);
     par->ChangeFlags = static_cast<uint8_t>((par->ChangeFlags | wpcBreak) & ~wpcMeasure);
   }
   // An empty paragraph below follows this one's height.
   TWPParagraphRec* next = par->next;
-  if (!measuringAll_ && next && !next->line->next && next->line->Length == 0) MeasureParagraph(next);
+  if (!measuringAll_ && next && ParLength(next) == 0) MeasureParagraph(next);
 }
 
 int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
@@ -349,7 +362,7 @@ int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
   if (!LayoutInProgress) {
     WrapParagraph(par, true, kind);
     // An empty paragraph below was measured anew with this one.
-    if (TWPParagraphRec* n = par->next; n && (n->ChangeFlags & wpcBreak) && !n->line->next && n->line->Length == 0) {
+    if (TWPParagraphRec* n = par->next; n && (n->ChangeFlags & wpcBreak) && ParLength(n) == 0) {
       int k = wpcNone;
       WrapParagraph(n, true, k);
       kind = std::max(kind, k);
@@ -385,7 +398,9 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
         }
       }
     } else if (par->Flags & wppTableCell) {
-      h = a = DefaultLineHeight < 0 ? 16 : DefaultLineHeight;
+      // An empty cell line: its own font's height for both (the font last
+      // selected would make the row depend on what was measured before).
+      h = a = line->pa[0].Height > 0 ? line->pa[0].Height : (DefaultLineHeight < 0 ? 16 : DefaultLineHeight);
     } else {
       h = line->pa[0].Height;
       a = line->pa[0].Ascent;
@@ -427,23 +442,41 @@ void TWPRTFTextPaint::Relayout() {
   int64_t rowTop = 0, rowHeight = 0;
   std::vector<std::pair<TWPParagraphRec*, int>> rowCells;
   auto clampTop = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  // Table flags made consistent with the neighbours, until nothing changes
+  // (a cell that loses its flags can leave its neighbour without a row).
+  // Only flags are taken away, so this ends.
+  std::vector<TWPParagraphRec*> noLongerCells;
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+      const uint8_t before = p->Flags;
+      if ((p->Flags & wppRowGoesOn) && !(p->next && (p->next->Flags & wppRowContinues))) {
+        p->Flags &= ~(wppRowGoesOn | wppTableCell);
+        p->SpaceAfter = 0;
+      }
+      if ((p->Flags & wppRowContinues) && !(p->prev && (p->prev->Flags & wppRowGoesOn))) {
+        p->Flags &= ~(wppRowContinues | wppTableCell);
+        p->SpaceAfter = 0;
+      }
+      if ((p->Flags & (wppRowContinues | wppRowGoesOn)) && !(p->Flags & wppTableCell))
+        p->Flags &= ~(wppRowContinues | wppRowGoesOn);
+      if ((p->Flags & wppTableCell) && !(p->Flags & (wppRowContinues | wppRowGoesOn))) {
+        p->Flags &= ~wppTableCell;
+        p->SpaceAfter = 0;
+      }
+      if (p->Flags != before) {
+        changed = true;
+        if ((before & wppTableCell) && !(p->Flags & wppTableCell)) noLongerCells.push_back(p);
+      }
+    }
+  }
+  // No longer cells: as wide as the text again.
+  for (TWPParagraphRec* p : noLongerCells) {
+    int kind = wpcNone;
+    WrapParagraph(p, false, kind);
+  }
   for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
     if (p->Flags & wppPageBreak) pageStart = top;
-    // Table flags made consistent with the neighbours.
-    if ((p->Flags & wppRowGoesOn) && !(p->next && (p->next->Flags & wppRowContinues))) {
-      p->Flags &= ~(wppRowGoesOn | wppTableCell);
-      p->SpaceAfter = 0;
-    }
-    if ((p->Flags & wppRowContinues) && !(p->prev && (p->prev->Flags & wppRowGoesOn))) {
-      p->Flags &= ~(wppRowContinues | wppTableCell);
-      p->SpaceAfter = 0;
-    }
-    if ((p->Flags & (wppRowContinues | wppRowGoesOn)) && !(p->Flags & wppTableCell))
-      p->Flags &= ~(wppRowContinues | wppRowGoesOn);
-    if ((p->Flags & wppTableCell) && !(p->Flags & (wppRowContinues | wppRowGoesOn))) {
-      p->Flags &= ~wppTableCell;
-      p->SpaceAfter = 0;
-    }
     const bool cell = p->Flags & wppTableCell;
     if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
       rowTop = top;

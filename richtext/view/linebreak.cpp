@@ -238,6 +238,13 @@ void TWPRTFTextPaint::SpellCheckPass(TWPParagraphRec* par) {
 void TWPRTFTextPaint::WrapParagraph(TWPParagraphRec* par, bool compare, int& changeKind) {
   changeKind = wpcNone;
   if (!par || Wrapping) return;
+  BreakLines(par, compare, changeKind);
+  // A cell that grew moves its row's neighbours: they are placed anew (after
+  // the guard is released, so that cells losing their row can be broken).
+  if (changeKind == wpcBelowMoves && (par->Flags & wppTableCell) && !LayoutInProgress) Relayout();
+}
+
+void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& changeKind) {
   struct Busy {
     bool& f;
     ~Busy() { f = false; }
@@ -477,5 +484,4 @@ void TWPRTFTextPaint::WrapParagraph(TWPParagraphRec* par, bool compare, int& cha
     FreeLine(l);
     l = next;
   }
-  if (changeKind == wpcBelowMoves && (par->Flags & wppTableCell) && !LayoutInProgress) Relayout();
 }

@@ -268,8 +268,9 @@ protected:
 
 private:
   struct PaintRun;
-  void MeasureLine(TWPParagraphRec* par, TWPLineRec* line);
+  void MeasureLine(TWPParagraphRec* par, TWPLineRec* line, bool emptyPar);
   void SpellCheckPass(TWPParagraphRec* par);
+  void BreakLines(TWPParagraphRec* par, bool compare, int& changeKind);
   int BorderSpacingTwips(const TWPParagraphRec* par) const;
   void CellEdges(const TWPParagraphRec* par, int& left, int& right) const;
   void PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, const TWPAttrRecord* attrs, int top, int baseline,

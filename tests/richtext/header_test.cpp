@@ -180,6 +180,19 @@ TEST(TextHeader, TabsShareSlotsAndKeepTheirOrder) {
   EXPECT_EQ(h.FindTabAnySet(tkAll, pos), 2);
   EXPECT_EQ(pos, 1440);
   h.CurrentTabs = 0;
+  // A stop close to the margin rounds to 0 when searched, but keeps its
+  // own position: it is no free slot that another stop could take over.
+  {
+    TTextHeader n;
+    n.SetResolution(96, 96);
+    const TWPTabSet near = n.AddTab(tkLeft, 41);
+    ASSERT_NE(near, 0u);
+    int slot = 0;
+    while (!((near >> slot) & 1)) ++slot;
+    EXPECT_EQ(n.TabTwips[slot], 41);
+    n.CurrentTabs = 0;
+    EXPECT_EQ(n.AddTab(tkLeft, 2000) & near, 0u);
+  }
   EXPECT_EQ(h.AddTab(tkLeft, 0), 0u);
   EXPECT_EQ(h.AddTab(tkLeft, -5), 0u);
   EXPECT_EQ(h.AllTabs(), 0x7u);

@@ -521,3 +521,41 @@ TEST(Measuring, MetricsOfTheFontEngineWithFontSelection) {
   t.SetResizing(200);
   EXPECT_EQ(t.RunStyle(Attr(0, 0, 12)).Font.Height, -MulDiv(24, 96, 72));
 }
+
+TEST(Relayout, ACellThatLosesItsRowIsBrokenToTheFullWidth) {
+  Engine e(300);
+  TWPParagraphRec* a = e.Par("one two three four five");
+  TWPParagraphRec* b = e.Par("six seven eight nine ten");
+  a->Flags = wppTableCell | wppRowGoesOn;
+  a->ColWidth = 85;
+  b->Flags = wppTableCell | wppRowContinues;
+  b->ColStart = 85;
+  b->ColWidth = 85;
+  e.Format();
+  ASSERT_GT(Lines(b).size(), 1u);
+  // The first cell stops being one: the second has no row any more and is
+  // as wide as the text again, without a full pass.
+  a->Flags = 0;
+  a->ChangeFlags |= wpcMeasure;
+  e.t.UpdateParagraph(a);
+  EXPECT_EQ(b->Flags, 0);
+  EXPECT_EQ(Lines(b), (Strings{"six seven eight nine ten"}));
+  ExpectLaidOut(e.t);
+}
+
+TEST(Relayout, AParagraphEmptiedInPiecesFollowsTheTextAbove) {
+  Engine e(300);
+  TWPParagraphRec* p = e.Par("Text", Attr(0, 0, 16));
+  TWPParagraphRec* q = e.Par("\n", Attr(0, 0, 8));
+  e.Format();
+  ASSERT_EQ(Lines(q).size(), 2u);
+  // Deleting the line feed leaves two empty lines until the break.
+  ASSERT_TRUE(e.t.DeleteChar(q, q->line, 0));
+  ExpectChains(e.t);
+  e.t.UpdateParagraph(q);
+  EXPECT_EQ(Lines(q), (Strings{""}));
+  EXPECT_EQ(q->line->Height, p->line->Height);
+  const int incremental = q->line->Height;
+  e.Format();
+  EXPECT_EQ(q->line->Height, incremental);
+}
