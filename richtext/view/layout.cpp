@@ -27,6 +27,13 @@ struct ProgressFrame {
   ~ProgressFrame() { WPProgressEnd(); }
 };
 
+// A progress frame counted in paragraphs, for documents of more than 100.
+std::unique_ptr<ProgressFrame> ParagraphProgress(const TWPParagraphRec* first) {
+  int total = 0;
+  for (const TWPParagraphRec* p = first; p; p = p->next) ++total;
+  return total > 100 ? std::make_unique<ProgressFrame>(total) : nullptr;
+}
+
 bool SameFont(const TWPAttrRecord& a, const TWPAttrRecord& b) {
   return a.Font == b.Font && a.Size == b.Size && a.Style == b.Style;
 }
@@ -180,45 +187,25 @@ void TWPRTFTextPaint::FormatText() {
 
 void TWPRTFTextPaint::PrepareLayout() {
   if (LayoutOff()) return;
-  int count = 0;
-  for (TWPParagraphRec* p = FirstPar; p && count <= 100; p = p->next) ++count;
-  const bool report = count > 100;
   FlagGuard busy(LayoutInProgress);
-  measuringAll_ = true;
-  struct Reset {
-    bool& f;
-    ~Reset() { f = false; }
-  } reset{measuringAll_};
+  FlagGuard whole(measuringAll_);
   // Lines of plain storage and blank-only lines take the writing font.
   SelectAttrFont(WritingAttr);
   PlainLineHeight = FontHeight;
   PlainLineAscent = FontAscent;
-  std::unique_ptr<ProgressFrame> progress;
+  const auto progress = ParagraphProgress(FirstPar);
   int n = 0;
-  if (report) {
-    int total = 0;
-    for (TWPParagraphRec* p = FirstPar; p; p = p->next) ++total;
-    progress = std::make_unique<ProgressFrame>(total);
-  }
   for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
     if (p->ChangeFlags & wpcMeasure) MeasureParagraph(p);
-    if (report) WPProgressUpdate(++n);
+    if (progress) WPProgressUpdate(++n);
   }
 }
 
 void TWPRTFTextPaint::ReformatAll() {
   if (LayoutOff()) return;
   {
-    int total = 0;
-    for (TWPParagraphRec* p = FirstPar; p && total <= 100; p = p->next) ++total;
-    const bool report = total > 100;
     FlagGuard busy(LayoutInProgress);
-    std::unique_ptr<ProgressFrame> progress;
-    if (report) {
-      total = 0;
-      for (TWPParagraphRec* p = FirstPar; p; p = p->next) ++total;
-      progress = std::make_unique<ProgressFrame>(total);
-    }
+    const auto progress = ParagraphProgress(FirstPar);
     int n = 0;
     for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
       if (p->ChangeFlags & wpcBreak) {
@@ -226,7 +213,7 @@ void TWPRTFTextPaint::ReformatAll() {
         WrapParagraph(p, false, kind);
       }
       p->ChangeFlags &= static_cast<uint8_t>(~wpcBreak);
-      if (report) WPProgressUpdate(++n);
+      if (progress) WPProgressUpdate(++n);
     }
   }
   Relayout();

@@ -98,6 +98,12 @@ struct Fuzz {
     }
     p->ChangeFlags |= wpcBreak | wpcMeasure;
   }
+  // (line, offset) of a random place in a paragraph.
+  TWPTextPlace Place(TWPParagraphRec* p) {
+    TWPTextPlace at{p, nullptr, 0};
+    TWPRTFText::LocateInPar(p, Pick(0, TWPRTFText::ParLength(p)), at.Line, at.Offset);
+    return at;
+  }
   TWPParagraphRec* AnyPar(TWPRTFTextPaint& t) {
     int n = 0;
     for (TWPParagraphRec* p = t.FirstPar; p; p = p->next) ++n;
@@ -159,19 +165,15 @@ TEST(RandomLayout, EditsAndViewChangesKeepTheLayoutSound) {
       if (op <= 4) t.ClearBlock();
       switch (op) {
         case 0: {
-          TWPLineRec* l = nullptr;
-          int off = 0;
-          TWPRTFText::LocateInPar(p, f.Pick(0, len), l, off);
           // Typing marks only the line; the typist measures the paragraph.
-          t.InsertChar(p, l, static_cast<char>(f.Pick(0, 6) ? 'a' + f.Pick(0, 25) : ' '), off);
+          const TWPTextPlace at = f.Place(p);
+          t.InsertChar(p, at.Line, static_cast<char>(f.Pick(0, 6) ? 'a' + f.Pick(0, 25) : ' '), at.Offset);
           p->ChangeFlags |= wpcMeasure;
           break;
         }
         case 1: {
-          TWPLineRec* l = nullptr;
-          int off = 0;
-          TWPRTFText::LocateInPar(p, f.Pick(0, len), l, off);
-          t.DeleteChar(p, l, off);
+          const TWPTextPlace at = f.Place(p);
+          t.DeleteChar(p, at.Line, at.Offset);
           break;
         }
         case 2: {
@@ -183,10 +185,8 @@ TEST(RandomLayout, EditsAndViewChangesKeepTheLayoutSound) {
           t.DeleteTextAt(p, f.Pick(0, len), f.Pick(1, 40));
           break;
         case 4: {
-          TWPLineRec* l = nullptr;
-          int off = 0;
-          TWPRTFText::LocateInPar(p, f.Pick(0, len), l, off);
-          t.SplitParagraph(p, l, off);
+          const TWPTextPlace at = f.Place(p);
+          t.SplitParagraph(p, at.Line, at.Offset);
           break;
         }
         case 5:
@@ -194,11 +194,7 @@ TEST(RandomLayout, EditsAndViewChangesKeepTheLayoutSound) {
           break;
         case 6: {
           // A block between two places, either way round.
-          TWPParagraphRec* q = f.AnyPar(t);
-          TWPTextPlace a{p, nullptr, 0}, b{q, nullptr, 0};
-          TWPRTFText::LocateInPar(p, f.Pick(0, len), a.Line, a.Offset);
-          TWPRTFText::LocateInPar(q, f.Pick(0, TWPRTFText::ParLength(q)), b.Line, b.Offset);
-          t.SetBlock(a, b);
+          t.SetBlock(f.Place(p), f.Place(f.AnyPar(t)));
           break;
         }
         case 7:
@@ -208,12 +204,10 @@ TEST(RandomLayout, EditsAndViewChangesKeepTheLayoutSound) {
           t.SetZooming(f.Pick(0, 2) ? 100 : f.Pick(50, 250));
           break;
         default: {
-          TWPLineRec* l = nullptr;
-          int off = 0;
-          TWPRTFText::LocateInPar(p, f.Pick(0, len), l, off);
+          const TWPTextPlace at = f.Place(p);
           t.CursorPar = p;
-          t.CursorLine = l;
-          t.CursorOffset = off;
+          t.CursorLine = at.Line;
+          t.CursorOffset = at.Offset;
           break;
         }
       }

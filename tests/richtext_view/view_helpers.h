@@ -14,6 +14,7 @@
 #include "platform/qt/qt_host.h"
 #include "platform/rtl/cp1252.h"
 #include "richtext/view/paint.h"
+#include "tests/richtext_io/io_helpers.h"
 #include "tests/test_paths.h"
 
 namespace rtview_test {
@@ -83,14 +84,7 @@ inline std::vector<std::string> SampleEvents() {
   return out;
 }
 
-inline TWPAttrRecord Attr(uint32_t style = 0, uint8_t font = 0, uint8_t size = 10, uint8_t colors = 0) {
-  TWPAttrRecord a;
-  a.Style = style;
-  a.Font = font;
-  a.Size = size;
-  a.Colors = colors;
-  return a;
-}
+using rtio_test::Attr;
 
 inline void ExpectChains(const TWPRTFText& t) {
   std::string why;
