@@ -168,6 +168,9 @@ std::vector<QString> FaceNames(const std::string& family) {
   return out;
 }
 
+// Text up to this many pixels (12 points on a 96-dpi screen) is hinted fully.
+constexpr int kFullHintingPixels = 16;
+
 class Engine : public TFontEngine {
 public:
   std::shared_ptr<const TFontData> Realize(const TFontRequest& req) override {
@@ -211,6 +214,10 @@ private:
       qf.setItalic(req.Style.Contains(fsItalic));
       qf.setStyleStrategy(QFont::NoFontMerging);
       qf.setKerning(false);
+      // Small text is hinted fully, stems on whole pixels, as the desktops
+      // of the time showed interface text; larger text keeps its shapes.
+      if (std::abs(req.Height == 0 ? 11 : req.Height) <= kFullHintingPixels)
+        qf.setHintingPreference(QFont::PreferFullHinting);
       raw = QRawFont::fromFont(qf);
       if (!raw.fontTable("OS/2").isEmpty() && !raw.fontTable("hhea").isEmpty()) break;
     }

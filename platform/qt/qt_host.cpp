@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace qthost {
 
@@ -12,6 +14,13 @@ void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
   if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Fully hinted text puts stems on whole pixels only with the classic
+  // TrueType interpreter; the newer one hints heights alone.
+  const char* ft = std::getenv("FREETYPE_PROPERTIES");
+  if (!ft)
+    setenv("FREETYPE_PROPERTIES", "truetype:interpreter-version=35", 1);
+  else if (!std::strstr(ft, "interpreter-version"))
+    setenv("FREETYPE_PROPERTIES", (std::string(ft) + " truetype:interpreter-version=35").c_str(), 1);
   // The argument block must outlive the application object.
   static int argc = 1;
   static char arg0[] = "orvelan";

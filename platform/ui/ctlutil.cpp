@@ -11,6 +11,8 @@ void FillSolid(TCanvas& c, const TRect& r, TColor color) {
   c.FillRect(r);
 }
 
+void FillScrollTrack(TCanvas& c, const TRect& r) { FillSolid(c, r, RGB(0xE0, 0xE0, 0xE0)); }
+
 TCanvas& Measure(const TFont& font) {
   static std::unique_ptr<TBitmap> bmp;
   if (!bmp) bmp = std::make_unique<TBitmap>(1, 1);

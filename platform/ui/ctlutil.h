@@ -13,6 +13,9 @@ inline int TextWidth(const TFont& font, const AnsiString& s) { return Measure(fo
 inline int TextHeight(const TFont& font) { return Measure(font).TextHeight("Ag"); }
 // Fills `r` with a solid brush of `color`.
 void FillSolid(TCanvas& c, const TRect& r, TColor color);
+// The track of every scroll bar, stand-alone or a window's: the classic
+// dither of white and button face, drawn as its even mix.
+void FillScrollTrack(TCanvas& c, const TRect& r);
 // Draws the two-pixel sunken frame of edit fields and lists; `r` shrinks inside it.
 void SunkenFrame(TCanvas& c, TRect& r);
 // Text drawn greyed with its white shadow, as disabled captions are.

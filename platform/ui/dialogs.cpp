@@ -388,7 +388,17 @@ void TReplaceDialog::BuildForm() {
   replaceEdit_->SetBounds(88, 38, 150, 21);
   replaceEdit_->SetText(replaceText_);
   replaceEdit_->SetTabOrder(1);
-  AddLabel(form_, "Ersetzen &durch:", 8, 42, replaceEdit_);
+  TLabel* replaceLabel = AddLabel(form_, "Ersetzen &durch:", 8, 42, replaceEdit_);
+  // Both edits in one column after the longer label, with the gap the
+  // search label has in the find dialog; they keep their right edge.
+  for (int i = 0; i < form_->ComponentCount(); ++i) {
+    auto* l = dynamic_cast<TLabel*>(form_->Components(i));
+    if (!l || l->FocusControl() != findEdit_) continue;
+    const int gap = findEdit_->Left() - (l->Left() + l->Width());
+    const int column = std::max(findEdit_->Left(), replaceLabel->Left() + replaceLabel->Width() + gap);
+    const int editRight = findEdit_->Left() + findEdit_->Width();
+    for (TEdit* e : {findEdit_, replaceEdit_}) e->SetBounds(column, e->Top(), editRight - column, e->Height());
+  }
   wholeWord_->SetTop(72);
   matchCase_->SetTop(96);
   direction_->SetVisible(false);
@@ -459,10 +469,12 @@ bool TPrintDialog::RunForm(bool setup) {
     copies->SetText(std::to_string(std::max(1, copies_)));
     AddLabel(f.get(), "&Anzahl Exemplare:", 8, 76, copies);
   }
-  TButton* ok = AddButton(f.get(), "OK", 176, setup ? 116 : 100);
+  // The buttons end where the group box does: the same margin on both sides.
+  const int right = grp->Left() + grp->Width(), buttonTop = setup ? 116 : 100;
+  TButton* ok = AddButton(f.get(), "OK", right - 2 * 90 - 4, buttonTop);
   ok->SetModalResult(mrOk);
   ok->SetDefault(true);
-  TButton* cancel = AddButton(f.get(), "Abbrechen", 270, setup ? 116 : 100);
+  TButton* cancel = AddButton(f.get(), "Abbrechen", right - 90, buttonTop);
   cancel->SetModalResult(mrCancel);
   cancel->SetCancel(true);
   if (Screen) f->SetBounds((Screen->Width() - f->Width()) / 2, (Screen->Height() - f->Height()) / 2, f->Width(), f->Height());

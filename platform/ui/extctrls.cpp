@@ -715,37 +715,60 @@ void TPageControl::KeyDown(Word& key, TShiftState shift) {
   if (key == VK_RIGHT || key == VK_DOWN) SelectNextPage(true);
 }
 
+// A tab: face inside, a white left edge and top with cut corners, a black
+// and a grey column on the right. Its bottom row is open.
+void TPageControl::PaintTab(TCanvas& c, TRect t) {
+  ctlutil::FillSolid(c, t, Color());
+  auto line = [&](TColor color, int x0, int y0, int x1, int y1) { ctlutil::FillSolid(c, {x0, y0, x1, y1}, color); };
+  line(clBtnHighlight, t.Left, t.Top + 2, t.Left + 1, t.Bottom);      // left
+  line(clBtnHighlight, t.Left + 1, t.Top + 1, t.Left + 2, t.Top + 2);  // top-left corner
+  line(clBtnHighlight, t.Left + 2, t.Top, t.Right - 2, t.Top + 1);     // top
+  line(cl3DDkShadow, t.Right - 2, t.Top + 1, t.Right - 1, t.Top + 2);  // top-right corner
+  line(cl3DDkShadow, t.Right - 1, t.Top + 2, t.Right, t.Bottom);       // right
+  line(clBtnShadow, t.Right - 2, t.Top + 2, t.Right - 1, t.Bottom);
+}
+
 void TPageControl::Paint() {
   TCanvas* c = Canvas();
   TRect r = ClientRect();
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
-  int th = TabHeight();
-  TRect body{0, th + 2, r.Right, r.Bottom};
+  const int bodyTop = TabHeight() + 2;
+  // The page: raised, with the white line outside on the left and top as
+  // the tabs have it, so the active tab's edge runs on into it.
+  TRect body{0, bodyTop, r.Right, r.Bottom};
   c->DrawEdge(body, EDGE_RAISED, BF_RECT);
-  int act = ActivePageIndex();
-  for (int i = 0; i < PageCount(); ++i) {
-    TRect t = TabRect(i);
-    if (t.IsEmpty()) continue;
-    bool a = i == act;
-    if (a) InflateRect(t, 2, 2);
-    t.Bottom = th + 2 + (a ? 1 : 0);
-    c->Brush()->SetColor(Color());
-    c->FillRect(t);
-    TRect e = t;
-    c->DrawEdge(e, EDGE_RAISED, BF_LEFT | BF_TOP | BF_RIGHT | BF_SOFT);
-    c->Font()->Assign(*Font());
-    TRect tr = t;
-    if (!a) OffsetRect(tr, 0, 1);
-    ctlutil::StateText(*c, pages_[static_cast<std::size_t>(i)]->Caption(), tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER,
-                       Enabled());
-    if (a && Focused()) {
-      TRect fr = tr;
-      InflateRect(fr, -3, -3);
-      c->DrawFocusRect(fr);
+  ctlutil::FillSolid(*c, {0, bodyTop, 1, r.Bottom - 1}, clBtnHighlight);
+  ctlutil::FillSolid(*c, {0, bodyTop, r.Right - 1, bodyTop + 1}, clBtnHighlight);
+  ctlutil::FillSolid(*c, {1, bodyTop + 1, 2, r.Bottom - 2}, cl3DLight);
+  ctlutil::FillSolid(*c, {1, bodyTop + 1, r.Right - 2, bodyTop + 2}, cl3DLight);
+  const int act = ActivePageIndex();
+  // The other tabs first; the active one, two pixels larger, over its
+  // neighbours' edges and down over the page's top edge, so that it joins
+  // its page.
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = 0; i < PageCount(); ++i) {
+      const bool a = i == act;
+      if (a != (pass == 1)) continue;
+      TRect t = TabRect(i);
+      if (t.IsEmpty()) continue;
+      if (a) InflateRect(t, 2, 2);
+      t.Bottom = a ? bodyTop + 2 : bodyTop;
+      PaintTab(*c, t);
+      c->Font()->Assign(*Font());
+      c->Brush()->SetStyle(bsClear);
+      TRect tr{t.Left, t.Top, t.Right, a ? bodyTop : t.Bottom};
+      if (!a) OffsetRect(tr, 0, 1);
+      ctlutil::StateText(*c, pages_[static_cast<std::size_t>(i)]->Caption(), tr,
+                         DT_SINGLELINE | DT_CENTER | DT_VCENTER, Enabled());
+      c->Brush()->SetStyle(bsSolid);
+      if (a && Focused()) {
+        TRect fr = tr;
+        InflateRect(fr, -3, -3);
+        c->DrawFocusRect(fr);
+      }
     }
-  }
 }
 
 // ------------------------------------------------------------------- TGauge

@@ -229,6 +229,7 @@ class TPageControl : public TCustomControl {
   void KeyDown(Word& key, TShiftState shift) override;
 
  private:
+  void PaintTab(TCanvas& c, TRect t);
   friend class TTabSheet;
   void InsertPage(TTabSheet* p);
   void RemovePage(TTabSheet* p);

@@ -550,7 +550,16 @@ void TCustomComboBox::LayoutSimple() {
   int eh = SimpleEditHeight();
   TRect fr{4, 3, std::max(4, ClientWidth() - 4), eh - 2};
   Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&fr));
-  list_->SetBounds(0, eh, ClientWidth(), std::max(0, ClientHeight() - eh));
+  // The list shows whole rows only, and the box ends where the list does,
+  // as a list box of integral height would: shorter by less than a row.
+  const int avail = std::max(0, ClientHeight() - eh);
+  list_->SetBounds(0, eh, ClientWidth(), avail);
+  const int frame = list_->Height() - list_->ClientHeight();
+  const int ih = std::max(1, list_->ItemHeight());
+  const int listH = frame + std::max(1, (avail - frame) / ih) * ih;
+  if (listH == avail) return;
+  list_->SetBounds(0, eh, ClientWidth(), listH);
+  SetBounds(left_, top_, width_, height_ + listH - avail);
 }
 
 void TCustomComboBox::CreateParams(TCreateParams& p) {

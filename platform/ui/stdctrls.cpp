@@ -581,9 +581,7 @@ void TScrollBar::Paint() {
   TRect r = ClientRect();
   bool h = kind_ == sbHorizontal;
   int arrow = h ? height_ : width_;
-  c->Brush()->SetStyle(bsSolid);
-  c->Brush()->SetColor(clScrollBar);
-  c->FillRect(r);
+  ctlutil::FillScrollTrack(*c, r);
   unsigned dis = Enabled() && max_ > min_ ? 0u : static_cast<unsigned>(DFCS_INACTIVE);
   TRect a1 = h ? Bounds(0, 0, arrow, height_) : Bounds(0, 0, width_, arrow);
   TRect a2 = h ? Bounds(width_ - arrow, 0, arrow, height_) : Bounds(0, height_ - arrow, width_, arrow);

@@ -218,7 +218,7 @@ using ctlutil::FillSolid;
 void PaintBar(TCanvas& c, const TRect& r, bool vertical, int min, int max, unsigned page, int pos) {
   int len = vertical ? r.Height() : r.Width();
   BarGeometry g = Geometry(len, min, max, page, pos);
-  FillSolid(c, r, RGB(0xE0, 0xE0, 0xE0));
+  ctlutil::FillScrollTrack(c, r);
   auto part = [&](int start, int size) {
     return vertical ? Bounds(r.Left, r.Top + start, r.Width(), size) : Bounds(r.Left + start, r.Top, size, r.Height());
   };

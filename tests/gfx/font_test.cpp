@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gfx_test_util.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/color.h"
 #include "platform/gfx/font.h"
@@ -270,4 +271,36 @@ TEST(Fonts, CanvasMeasuringCallsAgreeWithTheFont) {
   TTextMetric tm;
   ASSERT_TRUE(c.GetTextMetrics(tm));
   EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+}
+
+// Interface text at 8 and 9 points is hinted fully: a vertical stem is one
+// dark pixel wide, with no grey neighbours, as the desktops of the time
+// showed small text.
+TEST(Fonts, SmallInterfaceTextHasOnePixelStems) {
+  StartGraphics();
+  for (const char* name : {"MS Sans Serif", "Arial", "Times New Roman"})
+    for (int points : {8, 9}) {
+      SCOPED_TRACE(std::string(name) + " " + std::to_string(points) + "pt");
+      TBitmap b(40, 30);
+      TCanvas* c = b.Canvas();
+      c->Brush()->SetColor(clWhite);
+      c->FillRect({0, 0, 40, 30});
+      c->Font()->SetName(name);
+      c->Font()->SetSize(points);
+      c->Font()->SetColor(clBlack);
+      c->Brush()->SetStyle(bsClear);
+      c->TextOut(10, 2, "l");
+      const int baseline = 2 + c->Font()->Data().Metric.tmAscent;
+      for (int y = baseline - 5; y < baseline - 1; ++y) {
+        int dark = 0, grey = 0;
+        for (int x = 0; x < 40; ++x) {
+          const TColor px = ColorToRGB(c->Pixels(x, y));
+          const int lum = (GetRValue(px) + GetGValue(px) + GetBValue(px)) / 3;
+          if (lum < 100) ++dark;
+          else if (lum < 200) ++grey;
+        }
+        EXPECT_EQ(dark, 1) << "row " << y;
+        EXPECT_EQ(grey, 0) << "row " << y;
+      }
+    }
 }
