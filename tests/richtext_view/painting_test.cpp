@@ -264,3 +264,33 @@ TEST(Painting, ObjectsAreDrawnAtTheirMeasuredSizeAndRemembered) {
   // Undecodable data: a frame in its place, and the text goes on after it.
   EXPECT_EQ(s.Texts().back()->Args[0], 59);
 }
+
+TEST(Painting, BackgroundPictureTilesMoveWithTheTextWhenTheyScroll) {
+  Screen s(40, 30);
+  s.Par("a");
+  TBitmap tile(16, 16);
+  s.t.SetBackgroundPicture(&tile);
+  s.t.FormatText();
+  auto tiles = [&s] {
+    std::vector<std::vector<int>> out;
+    for (const TRecordedCall* b : s.device.Find("Blit"))
+      if (b->Args.size() >= 8) out.push_back({b->Args[0], b->Args[1], b->Args[4], b->Args[5]});
+    return out;
+  };
+  // Below the text: tiles on the grid of the window, pieces cut at the
+  // rectangle (destination x, y and source x, y).
+  s.device.Clear();
+  s.t.PaintRect(0, 20, 40, 10);
+  auto fixed = tiles();
+  ASSERT_FALSE(fixed.empty());
+  for (const auto& t : fixed) {
+    EXPECT_EQ((t[0] - t[2]) % 16, 0);
+    EXPECT_EQ((t[1] - t[3]) % 16, 0);
+  }
+  // Scrolled by 5 with a scrolling background: the grid moves up by 5.
+  s.t.BackgroundScrolls = true;
+  s.t.TopOffset = 5;
+  s.device.Clear();
+  s.t.PaintRect(0, 20, 40, 10);
+  for (const auto& t : tiles()) EXPECT_EQ(((t[1] - t[3]) % 16 + 16) % 16, 16 - 5);
+}
