@@ -137,6 +137,7 @@ void TwwIntl::Connect() {
   global->btnCancelCaption_ = btnCancelCaption_;
   global->SetCheckBoxInGridStyle(checkBoxInGridStyle_);
   global->dialogFontStyle_ = dialogFontStyle_;
+  global->syncFieldsOnCancelRange_ = syncFieldsOnCancelRange_;
 }
 
 TwwIntl* wwGlobalIntl() {

@@ -289,6 +289,12 @@ class TwwIntl : public TComponent {
   AnsiString ControlsVersion() const { return "3.02B"; }
   void SetControlsVersion(const AnsiString&) {}
 
+  // Not published: whether cancelling a table's narrowed range on a SQL
+  // database reopens the table with its field layout kept (the table
+  // dataset's cancel-range operation). Set at creation, copied by Connect.
+  bool SyncFieldsOnCancelRange() const { return syncFieldsOnCancelRange_; }
+  void SetSyncFieldsOnCancelRange(bool v) { syncFieldsOnCancelRange_ = v; }
+
   bool Connected() const { return connected_; }
   // Setting it copies the texts into the global instance at once (after
   // loading, when set while the layout loads).
@@ -308,6 +314,7 @@ class TwwIntl : public TComponent {
   std::unique_ptr<TwwUserMessagesIntl> userMessages_;
   bool okCancelBitmapped_ = true;
   bool connected_ = false;
+  bool syncFieldsOnCancelRange_ = true;
   AnsiString btnOKCaption_ = "&OK";
   AnsiString btnCancelCaption_ = "Cancel";
   TwwCheckBoxInGridStyle checkBoxInGridStyle_ = cbStyleAuto;

@@ -719,6 +719,31 @@ Variant TTable::Lookup(const AnsiString& keyFields, const std::vector<Variant>& 
 }
 
 // ---------------------------------------------------------------------------
+// Query parameters.
+
+TParam& TParams::Items(int i) {
+  if (i < 0 || i >= Count()) throw EListError("List index out of bounds (" + IntToStr(i) + ")");
+  return items_[static_cast<size_t>(i)];
+}
+
+TParam* TParams::FindParam(std::string_view name) {
+  for (TParam& p : items_)
+    if (SameText(p.Name, name)) return &p;
+  return nullptr;
+}
+
+TParam& TParams::ParamByName(std::string_view name) {
+  TParam* p = FindParam(name);
+  if (!p) DatabaseError("Parameter '" + AnsiString(name) + "' not found");
+  return *p;
+}
+
+TParam& TParams::CreateParam(TFieldType type, const AnsiString& name) {
+  items_.push_back(TParam{name, type, Variant()});
+  return items_.back();
+}
+
+// ---------------------------------------------------------------------------
 // Queries and stored procedures.
 
 TQuery::TQuery(TComponent* owner) : TDBDataSet(owner) {}

@@ -253,18 +253,45 @@ private:
   AnsiString lookupIndex_;
 };
 
+// The parameters of a query text: a name, a field type and a value each.
+class TParam {
+public:
+  AnsiString Name;
+  TFieldType DataType = ftUnknown;
+  Variant Value;
+  bool IsNull() const { return Value.IsNull(); }
+  void Clear() { Value = Variant(); }
+};
+
+class TParams {
+public:
+  int Count() const { return static_cast<int>(items_.size()); }
+  TParam& Items(int i);
+  // The parameter of that name (letter case ignored), or null.
+  TParam* FindParam(std::string_view name);
+  // Raises EDatabaseError "Parameter 'X' not found" when missing.
+  TParam& ParamByName(std::string_view name);
+  TParam& CreateParam(TFieldType type, const AnsiString& name);
+  void Clear() { items_.clear(); }
+
+private:
+  std::vector<TParam> items_;
+};
+
 // Query datasets: the call level has no statements, so opening fails with
 // its message.
 class TQuery : public TDBDataSet {
   ORV_CLASS(TQuery, TDBDataSet)
   explicit TQuery(TComponent* owner);
   TStrings* SQL() { return &sql_; }
+  TParams* Params() { return &params_; }
   bool RequestLive() const { return requestLive_; }
   void SetRequestLive(bool v) { requestLive_ = v; }
   TBapiHandle CreateHandle() override;
 
 private:
   TStringList sql_;
+  TParams params_;
   bool requestLive_ = false;
 };
 

@@ -1,0 +1,109 @@
+// The family's shared state and its per-record filter. See wwdataset.h.
+#include "dbcontrols/datasets/wwdataset.h"
+
+#include "dbcontrols/datasets/wwsearch.h"
+#include "dbcontrols/filter/wwfilter.h"
+#include "platform/ui/dialogs.h"
+
+TwwDataSetLists::TwwDataSetLists()
+    : controlType_(std::make_unique<TStringList>()),
+      pictureMasks_(std::make_unique<TStringList>()),
+      lookupFields_(std::make_unique<TStringList>()),
+      lookupLinks_(std::make_unique<TStringList>()) {}
+
+TwwDataSetLists::~TwwDataSetLists() = default;
+
+int16_t TwwDataSetLists::RecordFilterCallback(uintptr_t clientData, uint8_t* recBuf, uint32_t) {
+  auto* lists = dynamic_cast<TwwDataSetLists*>(reinterpret_cast<TDataSet*>(clientData));
+  return lists ? lists->FilterRecord(recBuf) : 1;
+}
+
+int16_t TwwDataSetLists::FilterRecord(uint8_t* recBuf) {
+  TDataSet* ds = Self();
+  if (ds->HasState(csDestroying) || !FilterAssigned() || inFilterCallback_) return 1;
+  if (FilterHonoursOptions() && !(filterOptions_ & ofoEnabled)) return 1;
+  // After OnFilter raised, the rest of this read is refused without asking.
+  if (filterError_) return 0;
+
+  struct Scope {
+    TwwDataSetLists& l;
+    TDataSet* ds;
+    TDataSetState state;
+    const uint8_t* record;
+    Scope(TwwDataSetLists& lists, TDataSet* d, uint8_t* rec)
+        : l(lists), ds(d), state(d->SetTempState(dsFilter)), record(d->TempRecord()) {
+      ++l.inRecordFilter_;
+      l.inFilterCallback_ = true;
+      l.testRecordBuffer_ = rec;
+      ds->SetTempRecord(rec);
+    }
+    ~Scope() {
+      ds->SetTempRecord(record);
+      ds->RestoreState(state);
+      l.testRecordBuffer_ = nullptr;
+      l.inFilterCallback_ = false;
+      --l.inRecordFilter_;
+    }
+  };
+
+  bool accept = true;
+  {
+    Scope scope(*this, ds, recBuf);
+    try {
+      CallFilter(accept);
+    } catch (...) {
+      filterError_ = std::current_exception();
+      return 0;
+    }
+  }
+  if (FilterHonoursOptions() && (filterOptions_ & ofoCancelOnEscape)) {
+    ++inRecordFilter_;
+    if (++filterEscapeCounter_ >= 32000) filterEscapeCounter_ = 0;
+    if (filterEscapeCounter_ % 100 == 0 && wwEscapePressed(ds)) {
+      StoreFilterOptions(filterOptions_ & ~ofoEnabled);
+      if (OnFilterEscape) OnFilterEscape(ds);
+    }
+    --inRecordFilter_;
+  }
+  return accept ? 1 : 0;
+}
+
+void TwwDataSetLists::RaisePendingFilterError() {
+  if (!filterError_) return;
+  std::exception_ptr e = filterError_;
+  filterError_ = nullptr;
+  // The cursor went on reading past the buffers' records.
+  Self()->CursorPosChanged();
+  std::rethrow_exception(e);
+}
+
+void TwwDataSetLists::StoreFilterOptions(TwwOnFilterOptions v) {
+  const bool switchedOff = (filterOptions_ & ofoEnabled) && !(v & ofoEnabled);
+  filterOptions_ = v;
+  if (!switchedOff || !Self()->Active() || !FilterAssigned()) return;
+  if (inRecordFilter_ > 0) {
+    rereadPending_ = true;
+    return;
+  }
+  Self()->UpdateCursorPos();
+  Self()->Resync(0);
+}
+
+void TwwDataSetLists::FinishDeferredReread() {
+  if (!rereadPending_ || inRecordFilter_ > 0) return;
+  rereadPending_ = false;
+  TDataSet* ds = Self();
+  if (!ds->Active() || ds->State() != dsBrowse) return;
+  ds->UpdateCursorPos();
+  ds->Resync(0);
+}
+
+void TwwDataSetLists::InstallRecordFilter(TBapiHandle& handle) {
+  if (!Self()->Active()) return;
+  const bool assigned = FilterAssigned();
+  if (!SetFilterCallback(assigned ? &RecordFilterCallback : nullptr, Self(), handle) && assigned)
+    MessageDlg("Local filtering is not supported on a Live-Query which contains a Where clause in the SQL "
+               "string. To perform a local filter on this query, you will need to set its RequestLive "
+               "property to False.",
+               mtWarning, mbOK, 0);
+}
