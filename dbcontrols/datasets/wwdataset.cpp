@@ -1,6 +1,7 @@
 // The family's shared state and its per-record filter. See wwdataset.h.
 #include "dbcontrols/datasets/wwdataset.h"
 
+#include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/filter/wwfilter.h"
 #include "platform/ui/dialogs.h"
@@ -106,4 +107,9 @@ void TwwDataSetLists::InstallRecordFilter(TBapiHandle& handle) {
                "string. To perform a local filter on this query, you will need to set its RequestLive "
                "property to False.",
                mtWarning, mbOK, 0);
+}
+
+void TwwDataSetLists::PrepareLookupFields() {
+  wwRemoveMissingFields(Self(), LookupFields(), LookupLinks(), ControlType());
+  wwSetupLookupFields(Self());
 }

@@ -111,6 +111,9 @@ class TwwDataSetLists {
   // Runs a deferred re-read; called when a dataset operation has finished.
   void FinishDeferredReread();
   void FreeLookupTables() { lookupTables_.clear(); }
+  // Drops setting entries of fields the dataset lacks and opens the lookup
+  // tables of LookupFields.
+  void PrepareLookupFields();
   // Installs the per-record filter on the open dataset, or drops it when
   // there is no filter event; a cursor that refuses it shows the warning
   // that local filtering is not supported.
@@ -164,3 +167,20 @@ class TwwFamilyDataSet : public Base, public TwwDataSetLists {
     Base::DoAfterScroll();
   }
 };
+
+// Publishes the properties every member of the family has.
+template <class C>
+void wwPublishFamilyProperties(TClassInfo& ci) {
+  PublishObject<C, TStrings>(ci, "ControlType", &C::ControlType, &C::SetControlType);
+  PublishObject<C, TStrings>(ci, "LookupFields", &C::LookupFields, &C::SetLookupFields);
+  PublishObject<C, TStrings>(ci, "LookupLinks", &C::LookupLinks, &C::SetLookupLinks);
+  PublishObject<C, TStrings>(ci, "PictureMasks", &C::PictureMasks, &C::SetPictureMasks);
+  PublishBool<C>(ci, "ValidateWithMask", &C::ValidateWithMask, &C::SetValidateWithMask);
+  PublishSet<C>(ci, "OnFilterOptions", &C::OnFilterOptions, &C::SetOnFilterOptions);
+  wwPublishEventProp<C, TwwInvalidValueEvent>(
+      ci, "OnInvalidValue", [](const C* c) { return c->OnInvalidValue; },
+      [](C* c, const TwwInvalidValueEvent& e) { c->OnInvalidValue = e; });
+  wwPublishEventProp<C, TDataSetNotifyEvent>(
+      ci, "OnFilterEscape", [](const C* c) { return c->OnFilterEscape; },
+      [](C* c, const TDataSetNotifyEvent& e) { c->OnFilterEscape = e; });
+}

@@ -13,29 +13,13 @@ namespace {
 constexpr TBapiResult wwRetryFirst = 10497, wwRetryLast = 10499;
 constexpr int wwOpenAttempts = 5;
 
-template <class C>
-void PublishQueryLists(TClassInfo& ci) {
-  PublishObject<C, TStrings>(ci, "ControlType", &C::ControlType, &C::SetControlType);
-  PublishObject<C, TStrings>(ci, "LookupFields", &C::LookupFields, &C::SetLookupFields);
-  PublishObject<C, TStrings>(ci, "LookupLinks", &C::LookupLinks, &C::SetLookupLinks);
-  PublishObject<C, TStrings>(ci, "PictureMasks", &C::PictureMasks, &C::SetPictureMasks);
-  PublishBool<C>(ci, "ValidateWithMask", &C::ValidateWithMask, &C::SetValidateWithMask);
-  PublishSet<C>(ci, "OnFilterOptions", &C::OnFilterOptions, &C::SetOnFilterOptions);
-  wwPublishEventProp<C, TwwInvalidValueEvent>(
-      ci, "OnInvalidValue", [](const C* c) { return c->OnInvalidValue; },
-      [](C* c, const TwwInvalidValueEvent& e) { c->OnInvalidValue = e; });
-  wwPublishEventProp<C, TDataSetNotifyEvent>(
-      ci, "OnFilterEscape", [](const C* c) { return c->OnFilterEscape; },
-      [](C* c, const TDataSetNotifyEvent& e) { c->OnFilterEscape = e; });
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // TwwQuery.
 
 void TwwQuery::PublishProperties(TClassInfo& ci) {
-  PublishQueryLists<TwwQuery>(ci);
+  wwPublishFamilyProperties<TwwQuery>(ci);
   wwPublishEventProp<TwwQuery, TwwQueryFilterEvent>(
       ci, "OnFilter", [](const TwwQuery* q) { return q->OnFilter(); },
       [](TwwQuery* q, const TwwQueryFilterEvent& e) { q->SetOnFilter(e); });
@@ -57,8 +41,7 @@ void TwwQuery::OpenCursor(bool infoQuery) {
   TQuery::OpenCursor(infoQuery);
   if (infoQuery) return;
   // The entries are checked once the fields exist.
-  wwRemoveMissingFields(this, LookupFields(), LookupLinks(), ControlType());
-  wwSetupLookupFields(this);
+  PrepareLookupFields();
   wwSaveAnswerTable(this, Handle(), answerTableName_);
 }
 
@@ -72,7 +55,7 @@ void TwwQuery::CloseCursor() {
 // TwwQBE.
 
 void TwwQBE::PublishProperties(TClassInfo& ci) {
-  PublishQueryLists<TwwQBE>(ci);
+  wwPublishFamilyProperties<TwwQBE>(ci);
   PublishObject<TwwQBE, TStrings>(ci, "QBE", &TwwQBE::QBE, &TwwQBE::SetQBE);
   PublishString<TwwQBE>(ci, "AnswerTable", &TwwQBE::AnswerTable, &TwwQBE::SetAnswerTable);
   PublishBool<TwwQBE>(ci, "AuxiliaryTables", &TwwQBE::AuxiliaryTables, &TwwQBE::SetAuxiliaryTables);
@@ -139,8 +122,7 @@ TBapiHandle TwwQBE::CreateHandle() {
 void TwwQBE::OpenCursor(bool infoQuery) {
   TDBDataSet::OpenCursor(infoQuery);
   if (infoQuery) return;
-  wwRemoveMissingFields(this, LookupFields(), LookupLinks(), ControlType());
-  wwSetupLookupFields(this);
+  PrepareLookupFields();
   wwSaveAnswerTable(this, Handle(), answerTable_);
 }
 

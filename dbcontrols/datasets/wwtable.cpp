@@ -60,29 +60,13 @@ class TRecordView {
   const uint8_t* saved_;
 };
 
-template <class C>
-void PublishFamilyLists(TClassInfo& ci) {
-  PublishObject<C, TStrings>(ci, "ControlType", &C::ControlType, &C::SetControlType);
-  PublishObject<C, TStrings>(ci, "LookupFields", &C::LookupFields, &C::SetLookupFields);
-  PublishObject<C, TStrings>(ci, "LookupLinks", &C::LookupLinks, &C::SetLookupLinks);
-  PublishObject<C, TStrings>(ci, "PictureMasks", &C::PictureMasks, &C::SetPictureMasks);
-  PublishBool<C>(ci, "ValidateWithMask", &C::ValidateWithMask, &C::SetValidateWithMask);
-  PublishSet<C>(ci, "OnFilterOptions", &C::OnFilterOptions, &C::SetOnFilterOptions);
-  wwPublishEventProp<C, TwwInvalidValueEvent>(
-      ci, "OnInvalidValue", [](const C* c) { return c->OnInvalidValue; },
-      [](C* c, const TwwInvalidValueEvent& e) { c->OnInvalidValue = e; });
-  wwPublishEventProp<C, TDataSetNotifyEvent>(
-      ci, "OnFilterEscape", [](const C* c) { return c->OnFilterEscape; },
-      [](C* c, const TDataSetNotifyEvent& e) { c->OnFilterEscape = e; });
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // TwwTable.
 
 void TwwTable::PublishProperties(TClassInfo& ci) {
-  PublishFamilyLists<TwwTable>(ci);
+  wwPublishFamilyProperties<TwwTable>(ci);
   PublishObject<TwwTable, TStrings>(ci, "wwFilter", &TwwTable::wwFilter, &TwwTable::SetwwFilter);
   PublishObject<TwwTable, TStrings>(ci, "Query", &TwwTable::Query, &TwwTable::SetQuery);
   PublishBool<TwwTable>(ci, "SyncSQLByRange", &TwwTable::SyncSQLByRange, &TwwTable::SetSyncSQLByRange);
@@ -226,8 +210,7 @@ void TwwTable::DoAfterOpen() {
 }
 
 void TwwTable::DoOnCalcFields() {
-  wwRemoveMissingFields(this, LookupFields(), LookupLinks(), ControlType());
-  wwSetupLookupFields(this);
+  PrepareLookupFields();
   TTable::DoOnCalcFields();
 }
 
@@ -448,7 +431,7 @@ AnsiString TwwTable::TablePicture(const AnsiString& fieldName) {
 // TwwStoredProc.
 
 void TwwStoredProc::PublishProperties(TClassInfo& ci) {
-  PublishFamilyLists<TwwStoredProc>(ci);
+  wwPublishFamilyProperties<TwwStoredProc>(ci);
   wwPublishEventProp<TwwStoredProc, TwwStoredProcFilterEvent>(
       ci, "OnFilter", [](const TwwStoredProc* p) { return p->OnFilter(); },
       [](TwwStoredProc* p, const TwwStoredProcFilterEvent& e) { p->SetOnFilter(e); });
@@ -469,8 +452,7 @@ void TwwStoredProc::SetOnFilter(const TwwStoredProcFilterEvent& v) {
 void TwwStoredProc::InternalOpen() {
   // The entries are checked against the fields once the fields exist.
   TStoredProc::InternalOpen();
-  wwRemoveMissingFields(this, LookupFields(), LookupLinks(), ControlType());
-  wwSetupLookupFields(this);
+  PrepareLookupFields();
 }
 
 void TwwStoredProc::DoAfterOpen() {
