@@ -475,10 +475,12 @@ TwwMemoStream::TwwMemoStream(TField* field, bool keepPosition) : field_(field), 
   const uint8_t* active = dataSet_->ActiveBuffer();
   record_.assign(active, active + dataSet_->RecordSize());
   const TDataSetState s = dataSet_->State();
-  if (!keepPosition && (s == dsEdit || s == dsInsert)) {
+  if (!keepPosition && s == dsEdit) {
     // The stored record, not the one being edited.
     dataSet_->UpdateCursorPos();
     if (BapiGetRecord(dataSet_->Handle(), bapiNoLock, record_.data(), nullptr) != bapiOk) return;
+  } else if (!keepPosition && s == dsInsert) {
+    return;  // a new record has nothing stored yet
   } else if (dataSet_->IsEmpty() && s != dsInsert) {
     return;
   }
@@ -668,14 +670,16 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
   if (names.empty()) return false;
   const std::vector<AnsiString> values = wwFieldValueList(value, names.size());
   std::vector<TSearchField> fields;
-  bool memo = false;
+  // BLOB texts and calculated values are read through the dataset's own
+  // records; the other fields straight from the call level.
+  bool moveDataSet = false;
   for (size_t i = 0; i < names.size(); ++i) {
     TField* f = dataSet->FindField(names[i]);
     if (!f) {
       Warn("Field " + names[i] + " not found.");
       return false;
     }
-    memo |= IsBlobType(f->DataType());
+    moveDataSet |= IsBlobType(f->DataType()) || f->FieldKind() != fkData;
     fields.push_back({f, caseSensitive ? values[i] : AnsiUpperCase(values[i])});
   }
   if (auto* table = dynamic_cast<TwwTable*>(dataSet); table && fields.size() == 1) {
@@ -688,8 +692,7 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
   bool found = false;
   auto* lists = dynamic_cast<TwwDataSetLists*>(dataSet);
   try {
-    if (memo) {
-      // BLOB texts are read through the dataset's own records.
+    if (moveDataSet) {
       auto test = [&] {
         for (const TSearchField& s : fields) {
           const bool hit = IsBlobType(s.Field->DataType())

@@ -202,7 +202,8 @@ class TwwStoredProc : public TwwFamilyDataSet<TStoredProc> {
 class TwwMemoStream : public TStream {
   ORV_CLASS(TwwMemoStream, TStream)
   // The dataset's current record; unless keepPosition, an editing dataset's
-  // cursor is brought to it and the stored record is read.
+  // cursor is brought to it and the stored record is read (a record being
+  // inserted has none, and the stream stays closed).
   TwwMemoStream(TField* field, bool keepPosition);
   // The record held in `record` (a buffer of the dataset's window).
   TwwMemoStream(TDataSet* dataSet, TField* field, const uint8_t* record);

@@ -434,10 +434,25 @@ TEST_F(TableData, AMemoStreamReadsTheRecordItWasMadeForWhereverTheCursorStands) 
   EXPECT_EQ(big.Seek(3, soFromCurrent), 8);
   EXPECT_EQ(big.Write("x", 1), 0);
 
-  // An edit in progress: the stream shows the stored text.
+  // An edit in progress: the stream shows the stored text; a new record has
+  // none.
   t->Edit();
   memo->SetAsString("neu");
   TwwMemoStream stored(memo, false);
   EXPECT_EQ(readAll(stored), longText);
   t->Cancel();
+  t->Append();
+  TwwMemoStream fresh(memo, false);
+  EXPECT_FALSE(fresh.Opened());
+  EXPECT_EQ(fresh.Read(tail, 10), 0);
+  t->Cancel();
+
+  // Record location in memo texts moves through the records.
+  t->First();
+  EXPECT_TRUE(t->LocateRecord("notiz 5", "TEXT", wwmtExact, false));
+  EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 5);
+  EXPECT_TRUE(t->LocateRecord("Zeile 4711", "TEXT", wwmtAnywhere, true));
+  EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 3);
+  EXPECT_FALSE(t->LocateRecord("Zeile 4711", "TEXT", wwmtStart, true));
+  EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 3) << "no hit: back where it was";
 }
