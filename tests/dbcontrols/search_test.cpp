@@ -42,6 +42,10 @@ TEST_F(Search, ANarrowedSearchShowsEveryPlaceWithThePrefixInAnyLetterCase) {
   EXPECT_NE(std::find(m.begin(), m.end(), CP1252("Münster").str()), m.end());
   EXPECT_TRUE(places->PartialKeySearch("", 0)) << "every text begins with the empty one";
   EXPECT_EQ(Column(places.get(), "ORT"), all) << "an empty text shows every record again";
+  // A key look-up on a narrowed table looks in the whole table.
+  places->PartialKeySearch("M", 0);
+  EXPECT_TRUE(places->FindKey({"Berlin"}));
+  EXPECT_EQ(Column(places.get(), "ORT"), all);
   EXPECT_EQ(places->SearchNesting(), 0);
 }
 
@@ -73,6 +77,16 @@ TEST_F(Search, ANarrowedRangeEndsAfterEveryCharacterThatCanFollowThePrefix) {
       EXPECT_EQ(Column(t.get(), "NAME"), want) << index << " " << prefix;
     }
   }
+  // Locating a prefix on a descending key finds the first record in the
+  // key's order, not the nearest key below the text.
+  auto desc = Open("ZEICHEN", "XCIDESC", "WWSCRATCH");
+  const std::vector<AnsiString> order = Column(desc.get(), "NAME");
+  const auto first = std::find_if(order.begin(), order.end(), [](const AnsiString& s) { return FoldedStartsWith(s, "m"); });
+  ASSERT_NE(first, order.end());
+  desc->Last();
+  EXPECT_TRUE(desc->LocateRecord("m", "NAME", wwmtStart, false));
+  EXPECT_EQ(desc->FieldByName("NAME")->AsString(), *first);
+
   auto cs = Open("ZEICHEN", "XCS", "WWSCRATCH");
   const std::vector<AnsiString> all = Column(cs.get(), "NAME");
   cs->SetNarrowSearch(true);

@@ -163,6 +163,12 @@ TEST_F(TableData, FindKeyRefusesMoreValuesThanIndexFieldsAndAnswersFalseWithoutI
   EXPECT_EQ(plain->IndexFieldCount(), 0);
   EXPECT_FALSE(plain->FindKey({7}));
   EXPECT_EQ(driver.MessageBoxes().size(), 1u);
+
+  // An empty table holds no key, not even the empty one.
+  Build("LEER", {{"NAME", fftShortString, 10}}, {{"XNAME", {0}}});
+  auto empty = Open("LEER", "XNAME", "WWSCRATCH");
+  EXPECT_FALSE(empty->FindKey({""}));
+  EXPECT_FALSE(empty->LocateRecord("", "NAME", wwmtExact, false));
 }
 
 TEST_F(TableData, FindIndexForFieldPrefersExactListsAndCaselessIndexes) {
@@ -348,16 +354,19 @@ TEST_F(TableData, EscapeStopsALongFilterRunAtEveryHundredthRecord) {
 }
 
 TEST_F(TableData, PictureMasksAreCheckedBeforePosting) {
-  Build("KUNDEN", {{"ID", fftInt32, 0}, {"PLZ", fftShortString, 5}, {"ZEIT", fftTime, 0}}, {{"XID", {0}}});
+  Build("KUNDEN", {{"ID", fftInt32, 0}, {"PLZ", fftShortString, 5}, {"ZEIT", fftTime, 0}, {"UHR", fftShortString, 5}},
+        {{"XID", {0}}});
   auto t = Open("KUNDEN", "XID", "WWSCRATCH");
   t->PictureMasks()->Add("plz\t#####\tT\tF");
   t->PictureMasks()->Add("ZEIT\t[#]#:##\tF\tF");
+  t->PictureMasks()->Add("UHR\t[#]#:##\tF\tF");
   TField* invalid = nullptr;
   t->OnInvalidValue = [&](TDataSet*, TField* f) { invalid = f; };
   t->Append();
   t->FieldByName("ID")->SetAsInteger(1);
   t->FieldByName("PLZ")->SetAsString("12a45");
   t->FieldByName("ZEIT")->SetAsString("7:05");
+  t->FieldByName("UHR")->SetAsString("17:05");
   try {
     t->Post();
     FAIL() << "the mask refuses the record";
@@ -367,7 +376,7 @@ TEST_F(TableData, PictureMasksAreCheckedBeforePosting) {
   EXPECT_EQ(invalid, t->FieldByName("PLZ"));
   EXPECT_EQ(t->State(), dsInsert);
   t->FieldByName("PLZ")->SetAsString("12345");
-  t->Post();  // the time of hours and minutes passes with its seconds
+  t->Post();  // a time field's text passes with its seconds, a text field's without
   EXPECT_EQ(t->RecordCount(), 1);
 
   t->SetValidateWithMask(false);
