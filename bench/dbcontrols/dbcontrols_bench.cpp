@@ -13,6 +13,7 @@
 
 #include "dbcontrols/datasets/wwtable.h"
 #include "dbengine/dictionary.h"
+#include "dbengine/engine.h"
 #include "platform/rtl/cp1252.h"
 
 namespace {
@@ -73,24 +74,22 @@ struct BenchData {
     d.AddField("NAME", "", fftShortString, 60, 0, false);
     d.AddIndex("XID", "", 0, {0}, false, true, false);
     d.AddIndex("XNAME", "", 0, {1}, true, true, true);
-    TBapiHandle db = 0, cur = 0;
-    Check(BapiOpenDatabase(Session->Handle(), "WWBENCH", db));
-    Check(FFDatabaseBuildTable(db, false, "NAMEN", d));
-    Check(BapiOpenTable(db, "NAMEN", "XID", bapiReadWrite, bapiOpenExclusive, cur));
-    TBapiCursorProps props;
-    Check(BapiGetCursorProps(cur, props));
-    std::vector<uint8_t> rec(props.RecordSize);
+    // Written by the engine in one transaction: one commit for the table.
+    const std::string path = (dir / "NAMEN.FFD").string();
+    TffTable::Create(path, d, true);
+    auto t = TffTable::Open(path);
+    auto c = t->OpenCursor(0);
+    std::vector<uint8_t> rec(static_cast<size_t>(t->Dictionary().RecordLength()));
+    t->StartTransaction();
     for (int i = 0; i < kNames; ++i) {
-      const std::string name = Utf8ToCp1252OrThrow(surnames[i % 100]) + ", " + firsts[(i / 100) % 16] + " " +
-                               std::to_string(i / 1600);
-      const int32_t id = i + 1;
-      Check(BapiInitRecord(cur, rec.data()));
-      Check(BapiPutField(cur, 1, rec.data(), &id));
-      Check(BapiPutField(cur, 2, rec.data(), name.c_str()));
-      Check(BapiInsertRecord(cur, bapiNoLock, rec.data()));
+      const AnsiString name = Utf8ToCp1252OrThrow(surnames[i % 100]) + ", " + firsts[(i / 100) % 16] + " " +
+                              std::to_string(i / 1600);
+      FFInitRecord(t->Dictionary(), rec.data());
+      FFSetFieldInt(t->Dictionary(), rec.data(), 0, i + 1);
+      FFSetFieldString(t->Dictionary(), rec.data(), 1, name);
+      c->InsertRecord(rec.data());
     }
-    BapiCloseCursor(cur);
-    BapiCloseDatabase(db);
+    t->Commit();
   }
 
   std::unique_ptr<TwwTable> Open(const char* table, const char* index) {
