@@ -126,9 +126,22 @@ void TIniFile::Save() {
   const std::string tmp = target + ".~tmp";
   mode_t mode = 0644;
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+  if (ownerOnly_) {
+    mode = 0600;
+  } else if (::stat(target.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  }
+  // A leftover temporary file of a killed writer may carry wider rights;
+  // O_CREAT would keep them.
+  ::unlink(tmp.c_str());
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, mode);
   if (fd < 0) WriteError(fileName_);
+  // The creation mode is filtered by the umask; the file gets exactly it.
+  if (ownerOnly_ && ::fchmod(fd, mode) != 0) {
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    WriteError(fileName_);
+  }
   bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {

@@ -20,6 +20,10 @@
 // destructor) writes are collected in memory and saved in one atomic
 // rewrite: writing back a whole settings file then costs one disk flush,
 // not one per key, and a crash keeps the old file whole.
+//
+// A file that holds secrets is marked owner-only: every save then writes it
+// readable and writable by its owner alone (mode 0600), whatever mode the
+// old file had; the new text never exists with wider rights.
 #pragma once
 
 #include <cstdint>
@@ -77,6 +81,8 @@ class TIniFile : public TObject {
   void EndUpdate();
   // Saves collected writes now (writes outside an update are immediate).
   void UpdateFile();
+  bool OwnerOnly() const { return ownerOnly_; }
+  void SetOwnerOnly(bool v) { ownerOnly_ = v; }
 
 private:
   enum class Kind { kOther, kSection, kKey };
@@ -100,6 +106,7 @@ private:
   std::vector<Line> lines_;
   int updateDepth_ = 0;
   bool pending_ = false;  // lines_ holds writes not yet saved
+  bool ownerOnly_ = false;
   struct Stamp {
     int64_t mtimeNs = -1, size = -1;
     uint64_t inode = 0;

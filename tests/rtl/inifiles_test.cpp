@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,6 +199,38 @@ TEST(IniFile, UpdatesCollectWritesIntoOneSave) {
   TIniFile again(path);
   EXPECT_EQ(again.ReadString("ALLGEMEIN", "Neu", ""), "ja");
   EXPECT_EQ(again.ReadString("DEFAULTS", "Tage", ""), "7");
+}
+
+// A file marked owner-only is saved with mode 0600 whatever rights the old
+// file or a leftover temporary file had; without the mark the old rights stay.
+TEST(IniFile, OwnerOnlyFileIsSavedReadableByItsOwnerAlone) {
+  TempDir dir;
+  const std::string path = dir / "Orvelan.Ini";
+  auto mode = [](const std::string& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+  };
+  Put(path, "[ALLGEMEIN]\r\nPasswort=geheim\r\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0664), 0);
+  Put(path + ".~tmp", "alt");
+  ASSERT_EQ(::chmod((path + ".~tmp").c_str(), 0666), 0);
+  {
+    TIniFile plain(path);
+    plain.WriteString("ALLGEMEIN", "Land", "1");
+    EXPECT_EQ(mode(path), 0664);
+  }
+  TIniFile ini(path);
+  ini.SetOwnerOnly(true);
+  ini.WriteString("ALLGEMEIN", "Passwort", "neu");
+  EXPECT_EQ(mode(path), 0600);
+  EXPECT_EQ(ini.ReadString("ALLGEMEIN", "Land", ""), "1");
+  const std::string fresh = dir / "neu.ini";
+  TIniFile created(fresh);
+  created.SetOwnerOnly(true);
+  created.BeginUpdate();
+  created.WriteString("A", "b", "c");
+  created.EndUpdate();
+  EXPECT_EQ(mode(fresh), 0600);
 }
 
 // A writer killed at random moments never leaves a torn file: it is always
