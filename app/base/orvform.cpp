@@ -1,0 +1,71 @@
+// The base window: placement and single integers kept in the window's
+// section of the settings file. Each routine opens the file afresh, so two
+// windows never overwrite each other's keys with stale copies.
+#include "app/base/orvform.h"
+
+#include "app/settings/settings.h"
+#include "platform/rtl/sysutils.h"
+
+AnsiString GridColumnKey(const AnsiString& gridName, int column) { return gridName + " Col. " + IntToStr(column); }
+
+TOrvelanForm::TOrvelanForm(TComponent* owner) : TForm(owner) {}
+
+void TOrvelanForm::SetFormKey(const AnsiString& key) { formKey_ = key.substr(0, 31); }
+
+void TOrvelanForm::ReadPosition() {
+  auto ini = OpenSettingsFile();
+  if (ini->ReadBool(formKey_, "Maximiert", false)) {
+    SetWindowState(wsMaximized);
+  } else {
+    const int screenW = Screen->Width(), screenH = Screen->Height();
+    // Without a stored placement the window is centred.
+    int left = ini->ReadInteger(formKey_, "Links", (screenW - Width()) / 2);
+    int top = ini->ReadInteger(formKey_, "Oben", (screenH - Height()) / 2);
+    int width = Width(), height = Height();
+    if (BorderStyle() == bsSizeable) {
+      width = ini->ReadInteger(formKey_, "Breite", width);
+      height = ini->ReadInteger(formKey_, "Hoehe", height);
+    }
+    if (left + width > screenW) left = screenW - width;
+    if (top + height > screenH) top = screenH - height;
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    SetBounds(left, top, width, height);
+  }
+  ReadGridWidths(*ini);
+}
+
+void TOrvelanForm::WritePosition() {
+  auto ini = OpenSettingsFile();
+  ini->BeginUpdate();
+  ini->WriteBool(formKey_, "Maximiert", WindowState() == wsMaximized);
+  // A minimised or maximised window keeps its last normal placement.
+  if (WindowState() == wsNormal) {
+    ini->WriteInteger(formKey_, "Links", Left());
+    ini->WriteInteger(formKey_, "Oben", Top());
+    if (BorderStyle() == bsSizeable) {
+      ini->WriteInteger(formKey_, "Breite", Width());
+      ini->WriteInteger(formKey_, "Hoehe", Height());
+    }
+  }
+  WriteGridWidths(*ini);
+  ini->EndUpdate();
+}
+
+int TOrvelanForm::ReadIntegerParam(const AnsiString& key, int def) {
+  return OpenSettingsFile()->ReadInteger(formKey_, key, def);
+}
+
+void TOrvelanForm::WriteIntegerParam(const AnsiString& key, int value) {
+  OpenSettingsFile()->WriteInteger(formKey_, key, value);
+}
+
+void TOrvelanForm::OptimizeGrids() {
+  if (Active()) StretchGridColumns();
+}
+
+void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }
+
+void TOrvelanForm::ReadGridWidths(TIniFile&) {}
+void TOrvelanForm::WriteGridWidths(TIniFile&) {}
+void TOrvelanForm::StretchGridColumns() {}

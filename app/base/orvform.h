@@ -1,0 +1,62 @@
+// TOrvelanForm: the base of the program's windows (all but the conversion
+// progress window and the autostart notice). Each window names its ini
+// section (FormKey) and its help context in its creation handler, calls
+// ReadPosition when it is shown and WritePosition when it is hidden; the
+// placement then survives a restart.
+//
+// Keys of the section FormKey in "Orvelan.Ini": "Maximiert", "Links",
+// "Oben", and for a sizeable border "Breite" and "Hoehe"; a data grid's
+// column n is kept under GridColumnKey(grid name, n).
+// Invariants: a placement read back lies on the screen (right and bottom
+// edges pulled in, then left and top at least 0); a minimised window keeps
+// the last normal placement in the file; a fixed-border window never reads
+// or writes a size.
+#pragma once
+
+#include "platform/rtl/inifiles.h"
+#include "platform/ui/forms.h"
+
+// "gridLage Col. 0".
+AnsiString GridColumnKey(const AnsiString& gridName, int column);
+
+class TOrvelanForm : public TForm {
+  ORV_CLASS(TOrvelanForm, TForm)
+
+ public:
+  explicit TOrvelanForm(TComponent* owner);
+
+  // The ini section of the window; at most 31 characters.
+  const AnsiString& FormKey() const { return formKey_; }
+  void SetFormKey(const AnsiString& key);
+  // The help context the window's help button opens.
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int context) { helpContext_ = context; }
+
+  // Placement and grid column widths from / into the ini file.
+  void ReadPosition();
+  void WritePosition();
+  // Single integers of the window's section.
+  int ReadIntegerParam(const AnsiString& key, int def);
+  void WriteIntegerParam(const AnsiString& key, int value);
+  // While the window is active, the last column of each data grid fills
+  // the grid's width.
+  void OptimizeGrids();
+  // The help button: the help of the window's context.
+  void ShowHelp();
+
+ protected:
+  // The data grids' column widths. The data grid of this program is not
+  // part of the build yet; these three are where it joins: for every
+  // component that is a data grid (TwwDBGrid), in component order, the
+  // width of each column 0 .. ColCount-1 under GridColumnKey(component
+  // name, n) (reading with the current width as default), and for
+  // OptimizeGrids its StretchLastColumn. Until then a window has no data
+  // grid and they have nothing to do.
+  virtual void ReadGridWidths(TIniFile& ini);
+  virtual void WriteGridWidths(TIniFile& ini);
+  virtual void StretchGridColumns();
+
+ private:
+  AnsiString formKey_;
+  int helpContext_ = 0;
+};

@@ -1,0 +1,515 @@
+// Building the user's tables, the two imports of older data and the default
+// templates. Each step of CreateUserDatabase runs on its own, so a failing
+// step never stops the next; failures are collected and shown once.
+#include "app/base/userdb.h"
+
+#include <functional>
+#include <memory>
+
+#include "app/base/convdlg.h"
+#include "app/base/usertables.h"
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "dbclient/bapi.h"
+#include "platform/db/dbtables.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/forms.h"
+
+const TDefaultLayout kDefaultLayouts[3] = {
+    {"OvDef001.Rtf", 1, "Geburtstagsblatt", 0, 0},
+    {"OvDef002.Rtf", 2, "Blatt zu einer runden Anzahl Lebenstage", 0, 1},
+    {"OvDef003.Rtf", 3, "Namensblatt", 9, 0},
+};
+
+namespace {
+
+constexpr const char* kAutoCodeName = "*** automatisch erg\xE4nzt ***";
+// Checked in this order: a first name ending in one of them gives it to the
+// surname.
+const char* const kParticles[] = {"von", "zu", "zum", "zur", "de", "du", "del", "della", "Du", "Del", "Della"};
+
+AnsiString Quoted(const AnsiString& s) { return "\"" + s + "\""; }
+
+// The lines of a Windows-1252 text file, any line ends; false when the file
+// cannot be read.
+bool ReadLines(const AnsiString& fileName, std::vector<AnsiString>& lines) {
+  TMemoryStream stream;
+  try {
+    stream.LoadFromFile(fileName);
+  } catch (const Exception&) {
+    return false;
+  }
+  const AnsiString text(stream.Memory(), static_cast<size_t>(stream.Size()));
+  size_t p = 0;
+  while (p < text.size()) {
+    size_t start = p;
+    while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
+    lines.push_back(text.substr(start, p - start));
+    if (p < text.size() && text[p] == '\r') ++p;
+    if (p < text.size() && text[p] == '\n') ++p;
+  }
+  return true;
+}
+
+// "tag=value": true for a line with a tag and a non-empty value.
+bool SplitTagLine(const AnsiString& line, AnsiString& tag, AnsiString& value) {
+  const size_t eq = line.find('=');
+  if (eq == AnsiString::npos) return false;
+  tag = Trim(line.substr(0, eq));
+  value = Trim(line.substr(eq + 1));
+  return !tag.empty() && tag[0] == '#' && !value.empty();
+}
+
+// The progress window and the hourglass for the life of an import; both go
+// again on every way out.
+class TImportProgress {
+ public:
+  TImportProgress() {
+    dlg_ = new TfrmConvDlg(Application);
+    dlg_->Show();
+    oldCursor_ = Screen->Cursor();
+    Screen->SetCursor(crHourGlass);
+  }
+  ~TImportProgress() {
+    Screen->SetCursor(oldCursor_);
+    delete dlg_;  // leaves the application's components with it
+  }
+  TImportProgress(const TImportProgress&) = delete;
+  TImportProgress& operator=(const TImportProgress&) = delete;
+  void Line(int n) {
+    dlg_->ShowCount(n);
+    Application->ProcessMessages();
+  }
+
+ private:
+  TfrmConvDlg* dlg_;
+  TCursor oldCursor_;
+};
+
+// The common pass: every tagged line through `onTag`, then `finish`; the
+// file is deleted after a complete pass only.
+void RunImport(const AnsiString& fileName, TImportResult& result,
+               const std::function<void(const AnsiString&, const AnsiString&, int)>& onTag,
+               const std::function<void()>& finish) {
+  std::vector<AnsiString> lines;
+  if (!ReadLines(fileName, lines)) {
+    result.Problems.push_back(CP1252("Die Datei ").str() + Quoted(fileName) +
+                              CP1252(" kann nicht gelesen werden; sie bleibt für einen späteren Versuch liegen.").str());
+    return;
+  }
+  {
+    TImportProgress progress;
+    for (const AnsiString& line : lines) {
+      ++result.Lines;
+      progress.Line(result.Lines);
+      AnsiString tag, value;
+      if (SplitTagLine(line, tag, value)) onTag(tag, value, result.Lines);
+    }
+    finish();
+  }
+  result.Complete = true;
+  if (!DeleteFile(fileName))
+    result.Problems.push_back(Quoted(fileName) + CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
+}
+
+// ---- selection codes -------------------------------------------------------------
+
+class TSelCodeImport {
+ public:
+  TSelCodeImport(TwwTable* selCode, TImportResult& result, AnsiString fileName)
+      : t_(selCode), r_(result), file_(std::move(fileName)) {}
+
+  void Tag(const AnsiString& tag, const AnsiString& value, int line) {
+    if (tag == "#ID") {
+      Store();
+      line_ = line;
+      if (static_cast<int>(value.size()) > 3) {
+        Report(line, CP1252("Der Code ").str() + Quoted(value) +
+                         CP1252(" ist länger als drei Zeichen; der Eintrag wurde übergangen.").str());
+        skipping_ = true;
+        return;
+      }
+      skipping_ = false;
+      t_->Append();
+      t_->FieldByName("SELC_ID")->SetAsString(value);
+    } else if (tag == "#Text") {
+      if (skipping_) return;
+      if (t_->State() != dsInsert) {
+        Report(line, Quoted(tag + "=" + value) + CP1252(" steht vor dem ersten \"#ID\" und wurde übergangen.").str());
+        return;
+      }
+      t_->FieldByName("SELC_NAME")->SetAsString(value);
+    }
+  }
+
+  // Posts the pending code; a code that cannot be stored (given twice, for
+  // example) is reported and dropped.
+  void Store() {
+    if (t_->State() != dsInsert) return;
+    try {
+      t_->Post();
+      ++r_.Stored;
+    } catch (const Exception& e) {
+      const AnsiString code = t_->FieldByName("SELC_ID")->AsString();
+      t_->Cancel();
+      Report(line_, CP1252("Der Code ").str() + Quoted(code) +
+                        CP1252(" konnte nicht gespeichert werden (").str() + e.Message() +
+                        CP1252(") und wurde übergangen.").str());
+    }
+  }
+
+ private:
+  void Report(int line, const AnsiString& text) {
+    r_.Problems.push_back(file_ + ", Zeile " + IntToStr(line) + ": " + text);
+  }
+  TwwTable* t_;
+  TImportResult& r_;
+  AnsiString file_;
+  int line_ = 0;
+  bool skipping_ = false;
+};
+
+// ---- own entries -------------------------------------------------------------------
+
+class TOwnEntryImport {
+ public:
+  TOwnEntryImport(TwwTable* eigenes, TwwTable* eigeSelc, TwwTable* selCode, TImportResult& result, AnsiString fileName)
+      : t_(eigenes), links_(eigeSelc), codes_(selCode), r_(result), file_(std::move(fileName)) {}
+
+  void Tag(const AnsiString& tag, const AnsiString& value, int line) {
+    if (tag == "#ID") {
+      Store();
+      StartEntry(line);
+      return;
+    }
+    if (t_->State() != dsInsert) {
+      if (!skipping_)
+        Report(line, Quoted(tag + "=" + value) + CP1252(" steht vor dem ersten \"#ID\" und wurde übergangen.").str());
+      return;
+    }
+    try {
+      SetValue(tag, value, line);
+    } catch (const Exception& e) {
+      Report(line, Quoted(tag + "=" + value) + CP1252(" ist kein gültiger Wert (").str() + e.Message() +
+                       CP1252(") und wurde übergangen.").str());
+    }
+  }
+
+  // Stores the pending entry with its warner keys. An entry that cannot be
+  // stored is dropped with the links it made, and its number goes to the
+  // next entry.
+  void Store() {
+    if (t_->State() != dsInsert) return;
+    const AnsiString what = EntryName();
+    try {
+      TField* date = t_->FieldByName("EIGE_DATUM");
+      const bool hasDate = !date->IsNull();
+      t_->FieldByName("EIGE_TERMIN1")
+          ->SetAsInteger(WarnerKey(hasDate, date->AsDateTime(), t_->FieldByName("EIGE_W1")->AsBoolean(),
+                                   t_->FieldByName("EIGE_W1TAGE")->AsInteger()));
+      t_->FieldByName("EIGE_TERMIN2")
+          ->SetAsInteger(WarnerKey(hasDate, date->AsDateTime(), t_->FieldByName("EIGE_W2")->AsBoolean(),
+                                   t_->FieldByName("EIGE_W2TAGE")->AsInteger()));
+      t_->Post();
+      ++r_.Stored;
+    } catch (const Exception& e) {
+      t_->Cancel();
+      RemoveLinks();
+      --counter_;
+      Report(line_, CP1252("Der Eintrag ").str() + what + CP1252(" konnte nicht gespeichert werden (").str() +
+                        e.Message() + CP1252(") und wurde übergangen.").str());
+    }
+    attached_.clear();
+  }
+
+ private:
+  void StartEntry(int line) {
+    line_ = line;
+    attached_.clear();
+    try {
+      t_->Append();
+    } catch (const Exception& e) {
+      skipping_ = true;
+      Report(line, CP1252("Ein neuer Eintrag kann nicht angelegt werden (").str() + e.Message() +
+                       CP1252("); seine Zeilen wurden übergangen.").str());
+      return;
+    }
+    skipping_ = false;
+    ++counter_;
+    t_->FieldByName("EIGE_ID")->SetAsInteger(counter_);
+    t_->FieldByName("EIGE_TYP")->SetAsInteger(etEvent);
+  }
+
+  void SetValue(const AnsiString& tag, const AnsiString& value, int line) {
+    auto field = [&](const char* name) { return t_->FieldByName(name); };
+    if (tag == "#Name") {
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      field("EIGE_GESCH")->SetAsInteger(0);
+      field("EIGE_W0")->SetAsBoolean(Warner0On);
+      field("EIGE_W1")->SetAsBoolean(Warner1On);
+      field("EIGE_W1TAGE")->SetAsInteger(Warner1Days);
+      field("EIGE_W2")->SetAsBoolean(Warner2On);
+      field("EIGE_W2TAGE")->SetAsInteger(Warner2Days);
+      AnsiString first, surname;
+      const size_t blank = value.rfind(' ');
+      if (blank == AnsiString::npos) {
+        surname = value;
+      } else {
+        surname = value.substr(blank + 1);
+        first = value.substr(0, blank);
+      }
+      surname = surname.substr(0, 30);
+      for (const char* particle : kParticles) {
+        const AnsiString ending = AnsiString(" ") + particle;
+        if (first.size() >= ending.size() && first.compare(first.size() - ending.size(), ending.size(), ending) == 0) {
+          surname = AnsiString(particle) + " " + surname;
+          first.erase(first.size() - ending.size());
+        }
+      }
+      field("EIGE_VORNAME")->SetAsString(first);
+      field("EIGE_NACHNAME")->SetAsString(surname);
+      field("EIGE_HINWEIS")->SetAsString(PersonHintText(surname, first));
+    } else if (tag == "#Vorname") {
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      field("EIGE_VORNAME")->SetAsString(value);
+    } else if (tag == "#Nachname") {
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      field("EIGE_NACHNAME")->SetAsString(value);
+    } else if (tag == "#Text") {
+      field("EIGE_TEXT")->SetAsString(value);
+      field("EIGE_HINWEIS")->SetAsString(ShortHintText(value));
+    } else if (tag == "#SelCode") {
+      AttachCode(value, line);
+    } else if (tag == "#Datum") {
+      const int day = StrToIntDef(value.substr(0, 2), 0);
+      const int month = value.size() > 2 ? StrToIntDef(value.substr(2, 2), 0) : 0;
+      const int year = value.size() > 4 ? StrToIntDef(value.substr(4, 4), 0) : 0;
+      TDateTime date = 0;
+      if (!TryEncodeDate(year, month, day, date)) {
+        Report(line, CP1252("Das Datum ").str() + Quoted(value) +
+                         CP1252(" gibt es nicht; der Eintrag wurde ohne Datum übernommen.").str());
+        return;
+      }
+      field("EIGE_DATUM")->SetAsDateTime(date);
+      field("EIGE_TAG")->SetAsInteger(day);
+      field("EIGE_MONAT")->SetAsInteger(month);
+      field("EIGE_JAHR")->SetAsInteger(year);
+    } else if (tag == "#Ort") {
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      AnsiString place = value;
+      if (place.size() >= 3 && SameText(place.substr(0, 3), "in ")) place.erase(0, 3);
+      field("EIGE_ORT")->SetAsString(place);
+      field("EIGE_ORTPR")->SetAsString("in");
+    } else if (tag == "#Zeit") {
+      if (value.size() != 4) throw EConvertError(CP1252("erwartet wird SSMM").str());
+      const AnsiString time = value.substr(0, 2) + ":" + value.substr(2) + ":00";
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      field("EIGE_ZEIT")->SetAsString(time);
+    } else if (tag == "#Geschlecht") {
+      field("EIGE_TYP")->SetAsInteger(etPerson);
+      field("EIGE_GESCH")->SetAsInteger(value == "1" ? 0 : 1);
+    } else if (tag == "#W0" || tag == "#W1" || tag == "#W2") {
+      field(("EIGE_W" + tag.substr(2)).c_str())->SetAsString(BooleanText(value));
+    } else if (tag == "#W1Tage" || tag == "#W2Tage") {
+      field(("EIGE_W" + tag.substr(2, 1) + "TAGE").c_str())->SetAsString(value);
+    }
+  }
+
+  // Older files wrote flags as 1/0 or J/N as well as True/False.
+  static AnsiString BooleanText(const AnsiString& value) {
+    if (value == "1" || SameText(value, "J") || SameText(value, "ja")) return "True";
+    if (value == "0" || SameText(value, "N") || SameText(value, "nein")) return "False";
+    return value;
+  }
+
+  void AttachCode(const AnsiString& code, int line) {
+    if (static_cast<int>(code.size()) > 3) {
+      Report(line, CP1252("Der Selektionscode ").str() + Quoted(code) +
+                       CP1252(" ist länger als drei Zeichen und wurde übergangen.").str());
+      return;
+    }
+    try {
+      links_->Append();
+      links_->FieldByName("SELC_ID")->SetAsString(code);
+      links_->FieldByName("EIGE_ID")->SetAsInteger(counter_);
+      links_->Post();
+      attached_.push_back(code);
+      if (!codes_->FindKey({code})) {
+        codes_->Append();
+        codes_->FieldByName("SELC_ID")->SetAsString(code);
+        codes_->FieldByName("SELC_NAME")->SetAsString(kAutoCodeName);
+        codes_->Post();
+      }
+    } catch (const Exception&) {
+      // A code given twice for one entry is stored once.
+      if (links_->State() == dsInsert) links_->Cancel();
+      if (codes_->State() == dsInsert) codes_->Cancel();
+    }
+  }
+
+  void RemoveLinks() {
+    for (const AnsiString& code : attached_) {
+      try {
+        if (links_->FindKey({code, counter_})) links_->Delete();
+      } catch (const Exception&) {
+      }
+    }
+    attached_.clear();
+  }
+
+  AnsiString EntryName() {
+    AnsiString hint = t_->FieldByName("EIGE_HINWEIS")->AsString();
+    return hint.empty() ? AnsiString("Nr. ") + IntToStr(counter_) : Quoted(hint);
+  }
+
+  void Report(int line, const AnsiString& text) {
+    r_.Problems.push_back(file_ + ", Zeile " + IntToStr(line) + ": " + text);
+  }
+
+  TwwTable* t_;
+  TwwTable* links_;
+  TwwTable* codes_;
+  TImportResult& r_;
+  AnsiString file_;
+  int counter_ = 0;
+  int line_ = 0;
+  bool skipping_ = false;
+  std::vector<AnsiString> attached_;  // codes linked to the pending entry
+};
+
+// Opens a user table on an index, with transliteration off.
+std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
+  auto t = std::make_unique<TwwTable>(nullptr);
+  t->SetDatabaseName(kUserAlias);
+  t->SetTableName(AnsiString(table) + ".FFD");
+  t->SetIndexName(index);
+  t->Open();
+  FixStringFields(t.get());
+  return t;
+}
+
+void ShowProblems(const std::vector<AnsiString>& problems) {
+  if (problems.empty()) return;
+  AnsiString text = CP1252("Nicht alles konnte übernommen werden:\r").str();
+  const size_t shown = std::min<size_t>(problems.size(), 15);
+  for (size_t i = 0; i < shown; ++i) text += "\r" + problems[i];
+  if (problems.size() > shown)
+    text += CP1252("\r… und ").str() + IntToStr(static_cast<int64_t>(problems.size() - shown)) + " weitere.";
+  Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+TImportResult ImportSelectionCodes(const AnsiString& fileName, TwwTable* selCode) {
+  TImportResult result;
+  TSelCodeImport import(selCode, result, ExtractFileName(fileName));
+  RunImport(
+      fileName, result, [&](const AnsiString& tag, const AnsiString& value, int line) { import.Tag(tag, value, line); },
+      [&] { import.Store(); });
+  return result;
+}
+
+TImportResult ImportOwnEntries(const AnsiString& fileName, TwwTable* eigenes, TwwTable* eigeSelc, TwwTable* selCode) {
+  TImportResult result;
+  TOwnEntryImport import(eigenes, eigeSelc, selCode, result, ExtractFileName(fileName));
+  RunImport(
+      fileName, result, [&](const AnsiString& tag, const AnsiString& value, int line) { import.Tag(tag, value, line); },
+      [&] { import.Store(); });
+  return result;
+}
+
+void CreateUserDatabase() {
+  std::vector<AnsiString> problems;
+  auto guarded = [&](const AnsiString& what, const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const Exception& e) {
+      problems.push_back(what + ": " + e.Message());
+    }
+  };
+
+  TDatabase db(nullptr);
+  db.SetDatabaseName(kUserAlias);
+  TffDataDictionary dict(8192);
+  guarded("Datenbank \"OrvUser\"", [&] { db.Open(); });
+  if (!db.Connected()) {
+    ShowProblems(problems);
+    return;
+  }
+
+  // True when the table was built now; an existing table is left alone.
+  auto build = [&](TUserTable table) {
+    const AnsiString name = UserTableName(table);
+    if (!FindFileNoCase(UserDataDir + name + ".FFD").empty()) return false;
+    DescribeUserTable(table, dict);
+    const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), false, name.c_str(), dict);
+    if (rc != 0)
+      problems.push_back("Die Tabelle " + name + " kann nicht angelegt werden (Fehler " + IntToStr(rc) + ").");
+    return rc == 0;
+  };
+  auto importFile = [&](const char* file) {
+    const AnsiString found = FindFileNoCase(ProgramDir + file);
+    return found.empty() ? AnsiString() : found;
+  };
+  auto collect = [&](const TImportResult& r) {
+    problems.insert(problems.end(), r.Problems.begin(), r.Problems.end());
+  };
+
+  guarded("Tabelle LAYOUT", [&] { build(utLayout); });
+  guarded("Tabelle SELCODE", [&] {
+    if (!build(utSelCode)) return;
+    const AnsiString file = importFile("selcd.upd");
+    if (file.empty()) return;
+    auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
+    collect(ImportSelectionCodes(file, selCode.get()));
+  });
+  guarded("Tabelle EIGESELC", [&] { build(utEigeSelc); });
+  guarded("Tabelle TERMINE", [&] { build(utTermine); });
+
+  std::unique_ptr<TwwTable> eigeSelc, selCode;
+  guarded("Tabellen EIGESELC und SELCODE", [&] {
+    eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
+    selCode = OpenUserTable("SELCODE", "XSELC_ID");
+  });
+  guarded("Tabelle EIGENES", [&] {
+    if (!build(utEigenes)) return;
+    const AnsiString file = importFile("persd.upd");
+    if (file.empty() || !eigeSelc || !selCode) return;
+    auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
+    collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
+  });
+  eigeSelc.reset();
+  selCode.reset();
+  db.Close();
+  ShowProblems(problems);
+}
+
+void CreateDefaultLayouts() {
+  std::vector<AnsiString> problems;
+  try {
+    auto layout = OpenUserTable("LAYOUT", "XLOUT_ID");
+    for (const TDefaultLayout& d : kDefaultLayouts) {
+      const AnsiString file = FindFileNoCase(ProgramDir + d.File);
+      if (file.empty() || layout->FindKey({d.Id})) continue;
+      try {
+        layout->Append();
+        layout->FieldByName("LOUT_ID")->SetAsInteger(d.Id);
+        layout->FieldByName("LOUT_TITEL")->SetAsString(d.Title);
+        static_cast<TBlobField*>(layout->FieldByName("LOUT_TEXT"))->LoadFromFile(file);
+        layout->FieldByName("LOUT_QUELLTYP")->SetAsInteger(d.SourceType);
+        layout->FieldByName("LOUT_AUSGTYP")->SetAsInteger(d.OutputType);
+        layout->Post();
+      } catch (const Exception& e) {
+        if (layout->State() == dsInsert) layout->Cancel();
+        problems.push_back("Die Vorlage " + Quoted(d.Title) + " aus " + d.File + " kann nicht angelegt werden: " +
+                           e.Message());
+      }
+    }
+  } catch (const Exception& e) {
+    problems.push_back("Die Vorlagen-Tabelle LAYOUT kann nicht gelesen werden: " + e.Message());
+  }
+  ShowProblems(problems);
+}

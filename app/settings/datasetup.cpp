@@ -1,0 +1,149 @@
+// Setting up and releasing the shared data objects. Every file is checked
+// before it is opened, so a missing file is named in the message rather
+// than surfacing as an engine code.
+#include "app/settings/datasetup.h"
+
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "dbclient/bapi.h"
+#include "platform/db/dbtables.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/ui/forms.h"
+
+TMemoryStream* SharedStream = nullptr;
+TVlf* EventArchive = nullptr;
+TVlf* PersonArchive = nullptr;
+TVlf* HolidayArchive = nullptr;
+TwwTable* PlaceTable = nullptr;
+TwwTable* NationTable = nullptr;
+TwwTable* ProfessionTable = nullptr;
+TwwTable* PersonNationTable = nullptr;
+TwwTable* PersonProfessionTable = nullptr;
+
+namespace {
+
+[[noreturn]] void Missing(const AnsiString& path) {
+  throw EDataSetupError(CP1252("Die Datei \"").str() + path +
+                        CP1252("\" fehlt.\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
+}
+
+[[noreturn]] void Unreadable(const AnsiString& path, const AnsiString& why) {
+  throw EDataSetupError("Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + why +
+                        "\r\rOrvelan wird beendet.");
+}
+
+// The file as it lies on disk (a copy from another system may differ in
+// letter case), or the missing-file error.
+AnsiString ExistingFile(const AnsiString& name) {
+  const AnsiString path = ReferenceDataDir + name;
+  const AnsiString found = FindFileNoCase(path);
+  if (found.empty() || !FileExists(found)) Missing(path);
+  return found;
+}
+
+TVlf* OpenArchive(const char* name) {
+  const AnsiString path = ExistingFile(name);
+  auto* a = new TVlf(nullptr);
+  a->SetFileOpenMode(OpenRead);
+  a->SetFileShareMode(DenyNone);
+  try {
+    a->OpenFile(path);
+  } catch (const Exception& e) {
+    delete a;
+    Unreadable(path, e.Message());
+  }
+  return a;
+}
+
+TwwTable* OpenLookupTable(const char* table, const char* index) {
+  const AnsiString path = ExistingFile(table);
+  auto* t = new TwwTable(nullptr);
+  try {
+    t->SetDatabaseName("Orvelan");
+    t->SetTableName(table);
+    t->SetIndexName(index);
+    t->Open();
+    FixStringFields(t);
+  } catch (const Exception& e) {
+    delete t;
+    Unreadable(path, e.Message());
+  }
+  return t;
+}
+
+void RegisterAliases() {
+  const TBapiHandle session = Session->Handle();
+  // Removing first lets the paths of this ini file win over an earlier
+  // registration; removing an alias that does not exist is harmless.
+  FFSessionDeleteAlias(session, "Orvelan");
+  FFSessionDeleteAlias(session, "OrvUser");
+  // The user's directory is made on the first start; its tables follow.
+  ForceDirectories(UserDataDir);
+  const struct {
+    const char* alias;
+    const AnsiString& dir;
+  } aliases[] = {{"Orvelan", ReferenceDataDir}, {"OrvUser", UserDataDir}};
+  for (const auto& a : aliases) {
+    if (FFSessionAddAlias(session, a.alias, ExcludeTrailingPathDelimiter(a.dir).c_str()) != 0)
+      throw EDataSetupError("Das Verzeichnis \"" + a.dir + CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
+                            "\" angemeldet werden.\r\rOrvelan wird beendet.");
+  }
+}
+
+template <class T>
+void Free(T*& p) {
+  delete p;
+  p = nullptr;
+}
+
+}  // namespace
+
+void CreateSharedStream() {
+  if (!SharedStream) SharedStream = new TMemoryStream();
+}
+
+void SetUpData() {
+  try {
+    EventArchive = OpenArchive("Ereignis.Stx");
+    PersonArchive = OpenArchive("Person.Stx");
+    HolidayArchive = OpenArchive("Feiertag.Stx");
+    RegisterAliases();
+    PlaceTable = OpenLookupTable("ORT.FFD", "XPKORTE");
+    NationTable = OpenLookupTable("NATION.FFD", "XPKNATI");
+    ProfessionTable = OpenLookupTable("BERUF.FFD", "XPKBERU");
+    PersonNationTable = OpenLookupTable("PERSNATI.FFD", "PN_PERS");
+    PersonProfessionTable = OpenLookupTable("PERSBERU.FFD", "PB_PERS");
+  } catch (...) {
+    ReleaseData();
+    throw;
+  }
+}
+
+void ReleaseData() {
+  Free(SharedStream);
+  // Closing never fails in a way worth stopping the shut-down for.
+  for (TVlf** a : {&HolidayArchive, &PersonArchive, &EventArchive}) {
+    if (*a) (*a)->CloseFile();
+    Free(*a);
+  }
+  for (TwwTable** t : {&PersonProfessionTable, &PersonNationTable, &ProfessionTable, &NationTable, &PlaceTable}) {
+    if (*t) {
+      try {
+        (*t)->Close();
+      } catch (const Exception&) {
+      }
+    }
+    Free(*t);
+  }
+}
+
+bool LoadSettingsOrExplain() {
+  try {
+    LoadSettings();
+    return true;
+  } catch (const EDataSetupError& e) {
+    Application->MessageBox(e.Message(), "Orvelan", MB_OK | MB_ICONERROR);
+    return false;
+  }
+}

@@ -1,0 +1,449 @@
+// Reading and writing the settings of "Orvelan.Ini". One key table per
+// section shape keeps the reader and the writer in step: both walk the same
+// lists in the same order, so a key the reader knows is always written back.
+#include "app/settings/settings.h"
+
+#include <string_view>
+
+#include "app/settings/datasetup.h"
+#include "platform/gfx/printer.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/forms.h"
+#include "resources/cursors.h"
+
+// ---- globals -----------------------------------------------------------------
+
+AnsiString ProgramDir;
+AnsiString ReferenceDataDir;
+AnsiString UserDataDir;
+
+uint8_t Country = 0;
+long double Longitude = -10.0L;
+long double Latitude = 50.0L;
+uint8_t Confession = 1;
+uint8_t WeekStart = 1;
+uint8_t Weekend = 1;
+uint8_t ZodiacSign = 0;
+int SayingType = 0;
+bool ShowSaying = false;
+bool SayingOnTop = false;
+bool ShowWarner = true;
+bool ShowLastRubric = true;
+uint8_t CurrentRubric = rbEmpty;
+bool TemplateNotice = true;
+TDateTime LastStart = 0;
+AnsiString Password;
+bool PasswordOnce = true;
+AnsiString PendingPassword;
+
+bool Warner0On = true;
+bool Warner1On = true;
+int Warner1Days = 2;
+bool Warner2On = false;
+int Warner2Days = 5;
+
+int TemplatePerson = 0;
+int TemplateLayout = 1;
+
+PrintListSettings PrintLists[3];
+DisplaySettings RubricDisplay[kRubricCount];
+FixedStyle DispTitleStyle, DispHeadStyle, DispTextStyle;
+TextAttributes DispLinkStyle;
+PackedDate CurrentDateKey;
+
+namespace {
+
+constexpr const char* kGeneral = "ALLGEMEIN";
+constexpr const char* kDirectories = "VERZEICHNISSE";
+constexpr const char* kDefaults = "DEFAULTS";
+constexpr const char* kTemplates = "VORLAGEN DRUCKEN";
+constexpr int kFontNameLength = 32, kTitleLength = 40, kRubricTitleLength = 30, kPasswordLength = 20,
+              kSelectionCodeLength = 3;
+constexpr int kMaxColour = 15;  // ColorTable has 16 entries
+
+// The display sections, in the order they are read and written.
+const DisplayLayout kDisplayLayouts[kRubricCount] = {
+    {"", 0, {}, {}, -1, 0, {}},
+    {"PERSOENLICHE DATEN", 4, {"Geburtsort", "Geburtszeit", "Anzahl Jahre", "Jubilaeum"}, {true, true, false, true},
+     -1, 5, {"Jahreszahl", "Anzahl Jahre", "Jubilaeum", "Name", "Text"}},
+    {"GEBURTSTAGE", 4, {"Geburtsort", "Todesdatum", "Anzahl Jahre", "Jubilaeum"}, {true, true, false, true}, 2, 9,
+     {"Jahreszahl", "Anzahl Jahre", "Jubilaeum", "Name", "Geburtsort", "Beruf", "Todesdatum", "Text", "Hyperlink"}},
+    {"TODESTAGE", 4, {"Todesort", "Geburtsdatum", "Anzahl Jahre", "Jubilaeum"}, {true, true, false, true}, 2, 9,
+     {"Jahreszahl", "Anzahl Jahre", "Jubilaeum", "Name", "Todesort", "Beruf", "Geburtsdatum", "Text", "Hyperlink"}},
+    {"EREIGNISSE", 2, {"Anzahl Jahre", "Jubilaeum"}, {false, true}, 1, 5,
+     {"Jahreszahl", "Anzahl Jahre", "Jubilaeum", "Text", "Hyperlink"}},
+    {"NAMENSTAGE", 3, {"Namensformen", "Lebensdaten", "Patron(in) von"}, {true, true, true}, 2, 7,
+     {"Namensformen", "Name", "Beruf", "Lebensdaten", "Patron(in) von", "Text", "Hyperlink"}},
+    {"FEIERTAGE", 1, {"Anmerkungen"}, {true}, -1, 4, {"Land", "Anmerkung", "Text", "Hyperlink"}},
+};
+
+// Defaults of an element's attribute block, the same in every section.
+struct AttrDefault {
+  uint32_t Styles;
+  int TextColour, UnderlineColour;
+};
+AttrDefault AttrDefaultOf(std::string_view element) {
+  if (element == "Anzahl Jahre" || element == "Namensformen" || element == "Anmerkung") return {tsItalic, 0, 0};
+  if (element == "Jubilaeum" || element == "Land") return {tsBold, 0, 0};
+  if (element == "Name") return {tsBold, 3, 0};
+  if (element == "Hyperlink") return {tsUnderline, 3, 3};
+  return {0, 0, 0};
+}
+// Only the hyperlink blocks of the display sections carry an underline colour.
+bool HasUnderlineColour(std::string_view element) { return element == "Hyperlink"; }
+
+struct PrintListLayout {
+  const char* Section;
+  const char* DefaultTitle;  // UTF-8 in the source; converted where used
+  bool HasDates;
+};
+const PrintListLayout kPrintLists[3] = {
+    {"TAGEBUCH DRUCKEN", "Tagebuch", true},
+    {"GEBURTSTAGSLISTE DRUCKEN", "Geburtstagsliste", true},
+    {"GEBURTSTAGSUEBERSICHT DRUCKEN", nullptr, false},  // title "Geburtstagsübersicht"
+};
+AnsiString PrintListDefaultTitle(int list) {
+  if (kPrintLists[list].DefaultTitle) return kPrintLists[list].DefaultTitle;
+  return CP1252("Geburtstagsübersicht").str();
+}
+
+// Page block styles: prefix, size, styles, paragraph space before and after.
+struct PageStyleLayout {
+  const char* Prefix;
+  int Size;
+  uint32_t Styles;
+  int SpaceBefore, SpaceAfter;
+};
+const PageStyleLayout kPageStyles[3] = {
+    {"Titel", 22, tsBold | tsItalic, 0, 84},
+    {"Untertitel", 12, tsBold, 56, 28},
+    {"Text", 10, 0, 0, 28},
+};
+
+const TDateTime kDefaultDateFrom = EncodeDate(1900, 1, 1);
+const TDateTime kDefaultDateTo = EncodeDate(1999, 12, 31);
+
+AnsiString Key(const AnsiString& prefix, std::string_view suffix) { return Trim(prefix + AnsiString(suffix)); }
+
+AnsiString Limited(const AnsiString& s, int length) { return s.size() > static_cast<size_t>(length) ? s.substr(0, length) : s; }
+
+int ReadRanged(TIniFile& ini, std::string_view section, std::string_view key, int low, int high, int def) {
+  int v = ini.ReadInteger(section, key, def);
+  ResetIfOutOfRange(v, low, high, def);
+  return v;
+}
+
+long double ReadCoordinate(TIniFile& ini, std::string_view key, const char* defText, long double def) {
+  double v = 0;
+  if (!TryStrToFloat(Trim(ini.ReadString(kGeneral, key, defText)), v)) return def;
+  return v;
+}
+
+TDateTime ReadDateText(TIniFile& ini, std::string_view section, std::string_view key, TDateTime def) {
+  TDateTime v = 0;
+  if (!TryStrToDate(Trim(ini.ReadString(section, key, DateToStr(def))), v)) return def;
+  return v;
+}
+
+AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const AnsiString& def) {
+  AnsiString dir = Trim(ini.ReadString(kDirectories, key, def));
+  if (dir.empty()) dir = def;  // an empty key would put the data into the working directory
+  return AddTrailingBackslash(dir);
+}
+
+void ReadDisplaySection(TIniFile& ini, int rubric) {
+  const DisplayLayout& l = kDisplayLayouts[rubric];
+  DisplaySettings& d = RubricDisplay[rubric];
+  d = DisplaySettings();
+  for (int i = 0; i < l.SwitchCount; ++i) d.Switches[i] = ini.ReadBool(l.Section, l.SwitchKeys[i], l.SwitchDefaults[i]);
+  if (rubric == rbPersonal)
+    d.RubricTitle = Limited(ini.ReadString(l.Section, "Rubriktitel", CP1252("Persönliches").str()), kRubricTitleLength);
+  if (l.MediaLinksMax >= 0) d.MediaLinks = ReadRanged(ini, l.Section, "Media Links", 0, l.MediaLinksMax, 1);
+  ReadFontSettings(ini, l.Section, "", d.Font, "Arial", 10);
+  for (int i = 0; i < l.AttrCount; ++i) {
+    const AttrDefault def = AttrDefaultOf(l.AttrNames[i]);
+    ReadTextAttr(ini, l.Section, l.AttrNames[i], d.Attr[i], def.Styles, def.TextColour, def.UnderlineColour,
+                 HasUnderlineColour(l.AttrNames[i]));
+  }
+}
+
+void WriteDisplaySection(TIniFile& ini, int rubric) {
+  const DisplayLayout& l = kDisplayLayouts[rubric];
+  const DisplaySettings& d = RubricDisplay[rubric];
+  for (int i = 0; i < l.SwitchCount; ++i) ini.WriteBool(l.Section, l.SwitchKeys[i], d.Switches[i]);
+  if (rubric == rbPersonal) ini.WriteString(l.Section, "Rubriktitel", d.RubricTitle);
+  if (l.MediaLinksMax >= 0) ini.WriteInteger(l.Section, "Media Links", d.MediaLinks);
+  WriteFontSettings(ini, l.Section, "", d.Font);
+  for (int i = 0; i < l.AttrCount; ++i)
+    WriteTextAttr(ini, l.Section, l.AttrNames[i], d.Attr[i], HasUnderlineColour(l.AttrNames[i]));
+}
+
+void SetFixedStyles() {
+  DispTitleStyle = {{"Arial", 12, 0, 0}, {tsBold, 0, 0}};
+  DispHeadStyle = {{"Arial", 10, 0, 0}, {tsBold, 0, 0}};
+  DispTextStyle = {{"Arial", 10, 0, 0}, {0, 0, 0}};
+  DispLinkStyle = {tsUnderline, 3, 3};
+}
+
+}  // namespace
+
+const DisplayLayout& DisplayLayoutOf(int rubric) {
+  if (rubric < rbPersonal || rubric >= kRubricCount) throw ERangeError("Rubrik " + IntToStr(rubric) + " hat keine Anzeige");
+  return kDisplayLayouts[rubric];
+}
+
+void ResetIfOutOfRange(int& value, int low, int high, int def) {
+  if (value < low || value > high) value = def;
+}
+
+AnsiString AddTrailingBackslash(const AnsiString& path) {
+  if (!path.empty() && path.back() == PathDelim) return path;
+  return path + PathDelim;
+}
+
+// ---- block readers and writers ---------------------------------------------------
+
+void ReadFontSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, FontSettings& font,
+                      const AnsiString& defName, int defSize) {
+  AnsiString name = Trim(ini.ReadString(section, Key(prefix, " Schrift"), defName));
+  font.FontName = Limited(name.empty() ? defName : name, kFontNameLength);
+  font.Size = static_cast<uint8_t>(ReadRanged(ini, section, Key(prefix, " Groesse"), 1, 255, defSize));
+  font.SpaceBefore = ini.ReadInteger(section, Key(prefix, " Abstand vor"), 0);
+  font.SpaceAfter = ini.ReadInteger(section, Key(prefix, " Abstand nach"), 0);
+}
+
+void ReadTextAttr(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, TextAttributes& attr,
+                  uint32_t defStyles, int defTextColour, int defUnderlineColour, bool withUnderlineColour) {
+  attr.Styles = 0;
+  if (ini.ReadBool(section, Key(prefix, " Fett"), defStyles & tsBold)) attr.Styles |= tsBold;
+  // Underlining is drawn in the underline colour: a block without one has
+  // no underline style.
+  if (withUnderlineColour && ini.ReadBool(section, Key(prefix, " Unterstrichen"), defStyles & tsUnderline))
+    attr.Styles |= tsUnderline;
+  if (ini.ReadBool(section, Key(prefix, " Kursiv"), defStyles & tsItalic)) attr.Styles |= tsItalic;
+  attr.TextColour =
+      static_cast<uint8_t>(ReadRanged(ini, section, Key(prefix, " Textfarbe"), 0, kMaxColour, defTextColour));
+  attr.UnderlineColour =
+      withUnderlineColour
+          ? static_cast<uint8_t>(ReadRanged(ini, section, Key(prefix, " Unterstrichfarbe"), 0, kMaxColour,
+                                            defUnderlineColour))
+          : static_cast<uint8_t>(defUnderlineColour);
+}
+
+void ReadParaSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, ParagraphSettings& para,
+                      int defSpaceBefore, int defSpaceAfter) {
+  para.Hanging = ini.ReadInteger(section, Key(prefix, " Haengend"), 0);
+  para.IndentLeft = ini.ReadInteger(section, Key(prefix, " Einruecken links"), 0);
+  para.IndentRight = ini.ReadInteger(section, Key(prefix, " Einruecken rechts"), 0);
+  para.SpaceBefore = ini.ReadInteger(section, Key(prefix, " Abstand vor"), defSpaceBefore);
+  para.LineSpacing = ini.ReadInteger(section, Key(prefix, " Zwischenraum"), 0);
+  para.SpaceAfter = ini.ReadInteger(section, Key(prefix, " Abstand nach"), defSpaceAfter);
+}
+
+void ReadPageSettings(TIniFile& ini, const AnsiString& section, PageSettings& page, const AnsiString& defTitle) {
+  page.Title = Limited(ini.ReadString(section, "Titel", defTitle), kTitleLength);
+  for (int s = 0; s < 3; ++s) {
+    const PageStyleLayout& l = kPageStyles[s];
+    TextStyleSettings& style = page.Styles[s];
+    ReadFontSettings(ini, section, l.Prefix, style.Font, "Arial", l.Size);
+    ReadTextAttr(ini, section, l.Prefix, style.Attr, l.Styles, 0, 0, true);
+    ReadParaSettings(ini, section, l.Prefix, style.Para, l.SpaceBefore, l.SpaceAfter);
+    // With the same prefix the font block's spacing keys are the paragraph
+    // block's: one key, one value, so a save and a load change nothing.
+    style.Font.SpaceBefore = style.Para.SpaceBefore;
+    style.Font.SpaceAfter = style.Para.SpaceAfter;
+  }
+  page.PaperWidth = ini.ReadInteger(section, "Papier Breite", 11906);
+  page.PaperHeight = ini.ReadInteger(section, "Papier Hoehe", 16838);
+  page.MarginTop = ini.ReadInteger(section, "Rand oben", 567);
+  page.MarginBottom = ini.ReadInteger(section, "Rand unten", 567);
+  page.MarginLeft = ini.ReadInteger(section, "Rand links", 567);
+  page.MarginRight = ini.ReadInteger(section, "Rand rechts", 567);
+}
+
+void WriteFontSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, const FontSettings& font) {
+  ini.WriteString(section, Key(prefix, " Schrift"), font.FontName);
+  ini.WriteInteger(section, Key(prefix, " Groesse"), font.Size);
+  ini.WriteInteger(section, Key(prefix, " Abstand vor"), font.SpaceBefore);
+  ini.WriteInteger(section, Key(prefix, " Abstand nach"), font.SpaceAfter);
+}
+
+void WriteTextAttr(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, const TextAttributes& attr,
+                   bool withUnderlineColour) {
+  ini.WriteBool(section, Key(prefix, " Fett"), attr.Styles & tsBold);
+  ini.WriteBool(section, Key(prefix, " Unterstrichen"), attr.Styles & tsUnderline);
+  ini.WriteBool(section, Key(prefix, " Kursiv"), attr.Styles & tsItalic);
+  ini.WriteInteger(section, Key(prefix, " Textfarbe"), attr.TextColour);
+  if (withUnderlineColour) ini.WriteInteger(section, Key(prefix, " Unterstrichfarbe"), attr.UnderlineColour);
+}
+
+void WriteParaSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix,
+                       const ParagraphSettings& para) {
+  ini.WriteInteger(section, Key(prefix, " Haengend"), para.Hanging);
+  ini.WriteInteger(section, Key(prefix, " Einruecken links"), para.IndentLeft);
+  ini.WriteInteger(section, Key(prefix, " Einruecken rechts"), para.IndentRight);
+  ini.WriteInteger(section, Key(prefix, " Abstand vor"), para.SpaceBefore);
+  ini.WriteInteger(section, Key(prefix, " Zwischenraum"), para.LineSpacing);
+  ini.WriteInteger(section, Key(prefix, " Abstand nach"), para.SpaceAfter);
+}
+
+void WritePageSettings(TIniFile& ini, const AnsiString& section, const PageSettings& page) {
+  ini.WriteString(section, "Titel", page.Title);
+  for (int s = 0; s < 3; ++s) {
+    const char* prefix = kPageStyles[s].Prefix;
+    WriteFontSettings(ini, section, prefix, page.Styles[s].Font);
+    WriteTextAttr(ini, section, prefix, page.Styles[s].Attr, true);
+    WriteParaSettings(ini, section, prefix, page.Styles[s].Para);
+  }
+  ini.WriteInteger(section, "Papier Breite", page.PaperWidth);
+  ini.WriteInteger(section, "Papier Hoehe", page.PaperHeight);
+  ini.WriteInteger(section, "Rand oben", page.MarginTop);
+  ini.WriteInteger(section, "Rand unten", page.MarginBottom);
+  ini.WriteInteger(section, "Rand links", page.MarginLeft);
+  ini.WriteInteger(section, "Rand rechts", page.MarginRight);
+}
+
+// ---- the whole file ----------------------------------------------------------------
+
+AnsiString SettingsFileName() { return ProgramDir + "Orvelan.Ini"; }
+
+std::unique_ptr<TIniFile> OpenSettingsFile() {
+  auto ini = std::make_unique<TIniFile>(SettingsFileName());
+  ini->SetOwnerOnly(true);  // the file holds the password
+  return ini;
+}
+
+void ReadSettingsFile(TIniFile& ini) {
+  ReferenceDataDir = ReadDirectory(ini, "Grunddaten", ProgramDir + "DATEN");
+  UserDataDir = ReadDirectory(ini, "Eigene Daten", ProgramDir + "BENUTZER");
+
+  Country = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Land", 0, 255, 0));
+  Longitude = ReadCoordinate(ini, "Geografische Laenge", "-10.0", -10.0L);
+  Latitude = ReadCoordinate(ini, "Geografische Breite", "50.0", 50.0L);
+  Confession = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Konfession", 0, 255, 1));
+  WeekStart = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Wochenbeginn", 0, 255, 1));
+  Weekend = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Wochenende", 0, 255, 1));
+  ZodiacSign = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Sternzeichen", 0, 255, 0));
+  SayingType = ReadRanged(ini, kGeneral, "Spruchtyp", 0, 11, 0);
+  ShowSaying = ini.ReadBool(kGeneral, "Spruch anzeigen", false);
+  SayingOnTop = ini.ReadBool(kGeneral, "Spruchfenster immer oben", false);
+  ShowWarner = ini.ReadBool(kGeneral, "Termine anzeigen", true);
+  ShowLastRubric = ini.ReadBool(kGeneral, "Letzte Rubrik anzeigen", true);
+  // A stored rubric outside the seven pages opens the empty title page.
+  CurrentRubric = static_cast<uint8_t>(
+      ShowLastRubric ? ReadRanged(ini, kGeneral, "Rubrik", rbEmpty, rbHolidays, rbEmpty) : int{rbEmpty});
+  TemplateNotice = ini.ReadBool(kGeneral, "Vorlage-Hinweis", true);
+  const int yesterday = static_cast<int>(Trunc(Date())) - 1;
+  LastStart = ini.ReadInteger(kGeneral, "Letzter Programmstart", yesterday);
+  Password = Limited(ini.ReadString(kGeneral, "Passwort", ""), kPasswordLength);
+  PasswordOnce = ini.ReadBool(kGeneral, "Passwort nur einmal", true);
+  PendingPassword = Password;
+
+  Warner0On = ini.ReadBool(kDefaults, "Terminwarner 0 ein", true);
+  Warner1On = ini.ReadBool(kDefaults, "Terminwarner 1 ein", true);
+  Warner1Days = ReadRanged(ini, kDefaults, "Terminwarner 1 Tage", 1, 21, 2);
+  Warner2On = ini.ReadBool(kDefaults, "Terminwarner 2 ein", false);
+  Warner2Days = ReadRanged(ini, kDefaults, "Terminwarner 2 Tage", 1, 21, 5);
+
+  TemplatePerson = ini.ReadInteger(kTemplates, "Person", 0);
+  TemplateLayout = ini.ReadInteger(kTemplates, "Vorlage", 1);
+
+  for (int i = 0; i < 3; ++i) {
+    const PrintListLayout& l = kPrintLists[i];
+    PrintListSettings& p = PrintLists[i];
+    p = PrintListSettings();
+    p.Selection = ReadRanged(ini, l.Section, "Selektion", 0, 1, 0);
+    p.SelectionCode = Limited(ini.ReadString(l.Section, "Selektionscode", ""), kSelectionCodeLength);
+    ReadPageSettings(ini, l.Section, p.Page, PrintListDefaultTitle(i));
+    if (l.HasDates) {
+      p.DateFrom = ReadDateText(ini, l.Section, "Datum von", kDefaultDateFrom);
+      p.DateTo = ReadDateText(ini, l.Section, "Datum bis", kDefaultDateTo);
+    } else {
+      p.Month = ReadRanged(ini, l.Section, "Monat", 0, 11, 0);
+    }
+  }
+
+  for (int r = rbPersonal; r < kRubricCount; ++r) ReadDisplaySection(ini, r);
+  SetFixedStyles();
+}
+
+void WriteSettingsFile(TIniFile& ini) {
+  ini.BeginUpdate();
+  ini.WriteString(kDirectories, "Grunddaten", ReferenceDataDir);
+  ini.WriteString(kDirectories, "Eigene Daten", UserDataDir);
+
+  ini.WriteInteger(kGeneral, "Land", Country);
+  ini.WriteString(kGeneral, "Geografische Laenge", FloatToStr(static_cast<double>(Longitude)));
+  ini.WriteString(kGeneral, "Geografische Breite", FloatToStr(static_cast<double>(Latitude)));
+  ini.WriteInteger(kGeneral, "Konfession", Confession);
+  ini.WriteInteger(kGeneral, "Wochenbeginn", WeekStart);
+  ini.WriteInteger(kGeneral, "Wochenende", Weekend);
+  ini.WriteInteger(kGeneral, "Sternzeichen", ZodiacSign);
+  ini.WriteInteger(kGeneral, "Spruchtyp", SayingType);
+  ini.WriteBool(kGeneral, "Spruch anzeigen", ShowSaying);
+  ini.WriteBool(kGeneral, "Spruchfenster immer oben", SayingOnTop);
+  ini.WriteBool(kGeneral, "Termine anzeigen", ShowWarner);
+  ini.WriteBool(kGeneral, "Letzte Rubrik anzeigen", ShowLastRubric);
+  ini.WriteInteger(kGeneral, "Rubrik", CurrentRubric);
+  ini.WriteBool(kGeneral, "Vorlage-Hinweis", TemplateNotice);
+  ini.WriteInteger(kGeneral, "Letzter Programmstart", static_cast<int>(Trunc(LastStart)));
+  ini.WriteString(kGeneral, "Passwort", Password);
+  ini.WriteBool(kGeneral, "Passwort nur einmal", PasswordOnce);
+
+  ini.WriteBool(kDefaults, "Terminwarner 0 ein", Warner0On);
+  ini.WriteBool(kDefaults, "Terminwarner 1 ein", Warner1On);
+  ini.WriteInteger(kDefaults, "Terminwarner 1 Tage", Warner1Days);
+  ini.WriteBool(kDefaults, "Terminwarner 2 ein", Warner2On);
+  ini.WriteInteger(kDefaults, "Terminwarner 2 Tage", Warner2Days);
+
+  ini.WriteInteger(kTemplates, "Person", TemplatePerson);
+  ini.WriteInteger(kTemplates, "Vorlage", TemplateLayout);
+
+  for (int i = 0; i < 3; ++i) {
+    const PrintListLayout& l = kPrintLists[i];
+    const PrintListSettings& p = PrintLists[i];
+    ini.WriteInteger(l.Section, "Selektion", p.Selection);
+    ini.WriteString(l.Section, "Selektionscode", p.SelectionCode);
+    WritePageSettings(ini, l.Section, p.Page);
+    if (l.HasDates) {
+      ini.WriteString(l.Section, "Datum von", FormatDateTime("dd.MM.yyyy", p.DateFrom));
+      ini.WriteString(l.Section, "Datum bis", FormatDateTime("dd.MM.yyyy", p.DateTo));
+    } else {
+      ini.WriteInteger(l.Section, "Monat", p.Month);
+    }
+  }
+
+  for (int r = rbPersonal; r < kRubricCount; ++r) WriteDisplaySection(ini, r);
+  ini.EndUpdate();
+}
+
+// ---- start and end -------------------------------------------------------------------
+
+void LoadSettings() {
+  ShortDateFormat = "dd.MM.yyyy";
+  ShortTimeFormat = "hh:mm";
+  DateSeparator = '.';
+  TimeSeparator = ':';
+  ProgramDir = AddTrailingBackslash(ProgramDirectory());
+  CreateSharedStream();
+  Screen->SetCursors(crHyperlink, HyperlinkCursorImage());
+  {
+    auto ini = OpenSettingsFile();
+    ReadSettingsFile(*ini);
+  }
+  Printer()->SetOrientation(poPortrait);
+  SetUpData();
+}
+
+void SaveSettings() {
+  try {
+    auto ini = OpenSettingsFile();
+    WriteSettingsFile(*ini);
+  } catch (...) {
+    ReleaseData();
+    throw;
+  }
+  ReleaseData();
+}

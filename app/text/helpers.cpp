@@ -1,0 +1,68 @@
+// The shared helpers of helpers.h.
+#include "app/text/helpers.h"
+
+#include "dbcontrols/text/wwstr.h"
+#include "platform/ui/dialogs.h"
+
+namespace {
+constexpr TColor kColors[16] = {
+    RGB(0, 0, 0),       RGB(255, 0, 0),     RGB(0, 128, 0),     RGB(0, 0, 255),
+    RGB(255, 255, 0),   RGB(255, 0, 255),   RGB(128, 0, 128),   RGB(128, 0, 0),
+    RGB(0, 255, 0),     RGB(0, 255, 255),   RGB(0, 128, 128),   RGB(0, 0, 128),
+    RGB(255, 255, 255), RGB(192, 192, 192), RGB(128, 128, 128), RGB(0, 0, 0),
+};
+}  // namespace
+
+TColor ColorTable[16] = {
+    kColors[0], kColors[1], kColors[2],  kColors[3],  kColors[4],  kColors[5],  kColors[6],  kColors[7],
+    kColors[8], kColors[9], kColors[10], kColors[11], kColors[12], kColors[13], kColors[14], kColors[15],
+};
+
+void InitColorTable() {
+  for (int i = 0; i < 16; ++i) ColorTable[i] = kColors[i];
+}
+
+TColor ColorOf(int colourNumber) {
+  return colourNumber >= 0 && colourNumber < 16 ? ColorTable[colourNumber] : ColorTable[0];
+}
+
+void FixStringFields(TDataSet* dataSet) {
+  for (int i = 0; i < dataSet->FieldCount(); ++i) {
+    TField* f = dataSet->Fields(i);
+    if (f->DataType() == ftString) f->SetTransliterate(false);
+  }
+}
+
+bool ConfirmSaveOnClose() {
+  return MessageDlg("Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?", mtWarning,
+                    mbYes | mbNo, 0) == mrYes;
+}
+
+AnsiString ShortHintText(const AnsiString& text) {
+  if (static_cast<int>(text.size()) <= kHintLength) return text;
+  // The last blank among the first 40 characters.
+  const size_t sentenceBlank = text.find_last_of(' ', kHintLength - 1);
+  if (sentenceBlank != AnsiString::npos && sentenceBlank > 0) {
+    const char before = text[sentenceBlank - 1];
+    if (before == '.' || before == '!' || before == '?') return text.substr(0, sentenceBlank + 1);
+  }
+  if (sentenceBlank == AnsiString::npos) return text.substr(0, kHintLength);
+  // "..." takes three places: the kept text ends before a blank at index 37
+  // at the latest.
+  const size_t blank = text.find_last_of(' ', kHintLength - 3);
+  if (blank == AnsiString::npos) return text.substr(0, kHintLength - 3) + "...";
+  return text.substr(0, blank) + "...";
+}
+
+AnsiString PersonHintText(const AnsiString& surname, const AnsiString& firstNames) {
+  AnsiString hint = wwStrTrimBlanks(surname + ", " + firstNames);
+  if (!hint.empty() && hint.back() == ',') hint.pop_back();
+  return wwStrTrimBlanks(hint);
+}
+
+int WarnerKey(bool hasDate, TDateTime date, bool on, int days) {
+  if (!on || !hasDate) return 0;
+  int year = 0, month = 0, day = 0;
+  DecodeDate(date - days, year, month, day);
+  return month * 100 + day;
+}
