@@ -192,9 +192,8 @@ class TOwnEntryImport {
     }
     try {
       SetValue(tag, value, line);
-    } catch (const Exception& e) {
-      Report(line, Quoted(tag + "=" + value) + CP1252(" ist kein gültiger Wert (").str() + e.Message() +
-                       CP1252(") und wurde übergangen.").str());
+    } catch (const Exception&) {
+      Report(line, Quoted(tag + "=" + value) + CP1252(" ist kein gültiger Wert und wurde übergangen.").str());
     }
   }
 
@@ -304,7 +303,7 @@ class TOwnEntryImport {
       field("EIGE_ORT")->SetAsString(place);
       field("EIGE_ORTPR")->SetAsString("in");
     } else if (tag == "#Zeit") {
-      if (value.size() != 4) throw EConvertError(CP1252("erwartet wird SSMM").str());
+      if (value.size() != 4) throw EConvertError("HHMM");
       const AnsiString time = value.substr(0, 2) + ":" + value.substr(2) + ":00";
       field("EIGE_TYP")->SetAsInteger(etPerson);
       field("EIGE_ZEIT")->SetAsString(time);
@@ -391,9 +390,9 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
   return t;
 }
 
-void ShowProblems(const std::vector<AnsiString>& problems) {
+void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& problems) {
   if (problems.empty()) return;
-  AnsiString text = CP1252("Nicht alles konnte übernommen werden:\r").str();
+  AnsiString text = heading + "\r";
   const size_t shown = std::min<size_t>(problems.size(), 15);
   for (size_t i = 0; i < shown; ++i) text += "\r" + problems[i];
   if (problems.size() > shown)
@@ -434,9 +433,10 @@ void CreateUserDatabase() {
   TDatabase db(nullptr);
   db.SetDatabaseName(kUserAlias);
   TffDataDictionary dict(8192);
+  const AnsiString heading = CP1252("Beim Einrichten Ihrer eigenen Daten ist nicht alles gelungen:").str();
   guarded("Datenbank \"OrvUser\"", [&] { db.Open(); });
   if (!db.Connected()) {
-    ShowProblems(problems);
+    ShowProblems(heading, problems);
     return;
   }
 
@@ -484,7 +484,7 @@ void CreateUserDatabase() {
   eigeSelc.reset();
   selCode.reset();
   db.Close();
-  ShowProblems(problems);
+  ShowProblems(heading, problems);
 }
 
 void CreateDefaultLayouts() {
@@ -511,5 +511,5 @@ void CreateDefaultLayouts() {
   } catch (const Exception& e) {
     problems.push_back("Die Vorlagen-Tabelle LAYOUT kann nicht gelesen werden: " + e.Message());
   }
-  ShowProblems(problems);
+  ShowProblems("Die Standardvorlagen sind nicht alle angelegt:", problems);
 }

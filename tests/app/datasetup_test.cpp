@@ -1,0 +1,149 @@
+// Data set-up and release: aliases, lookup tables and archives from the
+// directories of the ini file; a missing or damaged file ends the start
+// with a German message that names it, never with a crash, and leaves
+// nothing half set up.
+#include <gtest/gtest.h>
+
+#include "app/settings/datasetup.h"
+#include "app/settings/settings.h"
+#include "app/text/formatters.h"
+#include "dbclient/bapi.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
+#include "tests/app/app_fixture.h"
+
+namespace {
+
+using apptest::Put;
+
+class DataSetup : public apptest::ProgramDirTest {
+ protected:
+  AnsiString AliasDirectory(const char* alias) {
+    TBapiHandle db = 0;
+    AnsiString dir;
+    if (BapiOpenDatabase(Session->Handle(), alias, db) != 0) return "(keine)";
+    BapiGetDatabaseDirectory(db, dir);
+    BapiCloseDatabase(db);
+    return IncludeTrailingPathDelimiter(dir);
+  }
+  void ExpectNothingSetUp() {
+    EXPECT_EQ(SharedStream, nullptr);
+    EXPECT_EQ(EventArchive, nullptr);
+    EXPECT_EQ(PersonArchive, nullptr);
+    EXPECT_EQ(HolidayArchive, nullptr);
+    EXPECT_EQ(PlaceTable, nullptr);
+    EXPECT_EQ(NationTable, nullptr);
+    EXPECT_EQ(ProfessionTable, nullptr);
+    EXPECT_EQ(PersonNationTable, nullptr);
+    EXPECT_EQ(PersonProfessionTable, nullptr);
+  }
+};
+
+TEST_F(DataSetup, EverythingOpenFromTheDirectoriesOfTheIniFile) {
+  CopyReferenceData();
+  LoadSettings();
+  ASSERT_NE(SharedStream, nullptr);
+  for (TVlf* a : {EventArchive, PersonArchive, HolidayArchive}) {
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->IsOpen());
+  }
+  for (TwwTable* t : {PlaceTable, NationTable, ProfessionTable, PersonNationTable, PersonProfessionTable}) {
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->Active());
+    EXPECT_EQ(t->DatabaseName(), "Orvelan");
+    for (int i = 0; i < t->FieldCount(); ++i) {
+      if (t->Fields(i)->DataType() == ftString) {
+        EXPECT_FALSE(t->Fields(i)->Transliterate()) << t->Fields(i)->FieldName();
+      }
+    }
+  }
+  EXPECT_EQ(PlaceTable->IndexName(), "XPKORTE");
+  EXPECT_EQ(PersonProfessionTable->IndexName(), "PB_PERS");
+  EXPECT_EQ(AliasDirectory("Orvelan"), ReferenceDataDir);
+  EXPECT_EQ(AliasDirectory("OrvUser"), UserDataDir);
+  EXPECT_TRUE(apptest::fs::is_directory(Root() / "BENUTZER"));  // made on the first start
+  EXPECT_EQ(PlaceText(2), "Weimar");
+  SaveSettings();
+  ExpectNothingSetUp();
+}
+
+// Changing "Grunddaten" between two runs moves the alias and the archives;
+// the second registration of the aliases replaces the first without error.
+TEST_F(DataSetup, NewReferenceDirectoryWinsAtTheNextStart) {
+  CopyReferenceData();
+  LoadSettings();
+  SaveSettings();
+  CopyReferenceData("NEU");
+  apptest::fs::remove_all(Root() / "DATEN");
+  TIniFile(Ini().string()).WriteString("VERZEICHNISSE", "Grunddaten", (Root() / "NEU").string());
+  LoadSettings();
+  EXPECT_EQ(ReferenceDataDir, (Root() / "NEU").string() + "/");
+  EXPECT_EQ(AliasDirectory("Orvelan"), ReferenceDataDir);
+  ASSERT_NE(EventArchive, nullptr);
+  EXPECT_GT(EventArchive->ReadRecordLength(1024), 0u);
+  EXPECT_EQ(PlaceText(1), "Frankfurt am Main");
+}
+
+// Files copied from another system may differ in letter case.
+TEST_F(DataSetup, FilesAreFoundWhateverTheirLetterCase) {
+  CopyReferenceData();
+  apptest::fs::rename(Root() / "DATEN" / "Person.Stx", Root() / "DATEN" / "PERSON.STX");
+  apptest::fs::rename(Root() / "DATEN" / "NATION.FFD", Root() / "DATEN" / "nation.ffd");
+  LoadSettings();
+  EXPECT_TRUE(PersonArchive->IsOpen());
+  EXPECT_TRUE(NationTable->Active());
+}
+
+TEST_F(DataSetup, MissingArchiveEndsTheStartWithItsName) {
+  CopyReferenceData();
+  apptest::fs::remove(Root() / "DATEN" / "Feiertag.Stx");
+  try {
+    LoadSettings();
+    FAIL() << "no error";
+  } catch (const EDataSetupError& e) {
+    EXPECT_NE(e.Message().find((Root() / "DATEN" / "Feiertag.Stx").string()), AnsiString::npos) << e.Message();
+    EXPECT_NE(e.Message().find("fehlt"), AnsiString::npos);
+    EXPECT_NE(e.Message().find("beendet"), AnsiString::npos);
+  }
+  ExpectNothingSetUp();
+}
+
+TEST_F(DataSetup, MissingTableIsExplainedInABox) {
+  CopyReferenceData();
+  apptest::fs::remove(Root() / "DATEN" / "PERSBERU.FFD");
+  EXPECT_FALSE(LoadSettingsOrExplain());
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const TMessageBoxRequest& box = driver.MessageBoxes()[0];
+  EXPECT_EQ(box.Caption, "Orvelan");
+  EXPECT_NE(box.Text.find("PERSBERU.FFD\" fehlt"), AnsiString::npos) << box.Text;
+  EXPECT_NE(box.Flags & MB_ICONERROR, 0u);
+  ExpectNothingSetUp();
+  TForm* shown = CreateMessageDialog(box.Text, mtError, mbOK);
+  shown->Show();
+  driver.SavePng(shown, "app_missing_table");
+  delete shown;
+}
+
+TEST_F(DataSetup, DamagedFilesAreNamedToo) {
+  CopyReferenceData();
+  Put(Root() / "DATEN" / "Ereignis.Stx", "kein Archiv");
+  try {
+    LoadSettings();
+    FAIL() << "no error";
+  } catch (const EDataSetupError& e) {
+    EXPECT_NE(e.Message().find("Ereignis.Stx\" kann nicht gelesen werden"), AnsiString::npos) << e.Message();
+  }
+  ExpectNothingSetUp();
+  CopyReferenceData("DATEN2");
+  Put(Root() / "DATEN2" / "ORT.FFD", std::string(8192, 'x'));
+  TIniFile(Ini().string()).WriteString("VERZEICHNISSE", "Grunddaten", (Root() / "DATEN2").string());
+  try {
+    LoadSettings();
+    FAIL() << "no error";
+  } catch (const EDataSetupError& e) {
+    EXPECT_NE(e.Message().find("ORT.FFD\" kann nicht gelesen werden"), AnsiString::npos) << e.Message();
+  }
+  ExpectNothingSetUp();
+}
+
+}  // namespace

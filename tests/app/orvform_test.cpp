@@ -1,0 +1,127 @@
+// The base window: its placement kept in its section of "Orvelan.Ini"
+// survives a restart, comes back on the screen, keeps the last normal
+// placement while maximised or minimised, and fixed-border windows keep no
+// size.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/base/orvform.h"
+#include "app/settings/settings.h"
+#include "tests/app/app_fixture.h"
+
+namespace {
+
+using apptest::Put;
+
+class BaseWindow : public apptest::ProgramDirTest {
+ protected:
+  // A window as the program makes one: key and help context at creation,
+  // placement read when shown and written when hidden.
+  TOrvelanForm* Make(TFormBorderStyle border = bsSizeable, int width = 200, int height = 150) {
+    auto* f = new TOrvelanForm(Application);
+    f->SetFormKey("TESTFENSTER");
+    f->SetHelpContext(42);
+    f->SetBorderStyle(border);
+    f->SetBounds(0, 0, width, height);
+    f->OnShow = [f](TObject*) { f->ReadPosition(); };
+    f->OnHide = [f](TObject*) { f->WritePosition(); };
+    return f;
+  }
+  TIniFile IniFile() { return TIniFile(Ini().string()); }
+};
+
+TEST_F(BaseWindow, PlacementSurvivesARestart) {
+  TOrvelanForm* f = Make();
+  f->Show();
+  EXPECT_EQ(f->Left(), (Screen->Width() - 200) / 2);  // nothing stored: centred
+  EXPECT_EQ(f->Top(), (Screen->Height() - 150) / 2);
+  f->SetBounds(120, 70, 420, 310);
+  f->Hide();
+  delete f;
+
+  // The program ends and starts again: a new window of the same key.
+  TOrvelanForm* again = Make();
+  again->Show();
+  EXPECT_EQ(again->Left(), 120);
+  EXPECT_EQ(again->Top(), 70);
+  EXPECT_EQ(again->Width(), 420);
+  EXPECT_EQ(again->Height(), 310);
+  EXPECT_EQ(again->HelpContext(), 42);
+  TIniFile ini = IniFile();
+  EXPECT_FALSE(ini.ReadBool("TESTFENSTER", "Maximiert", true));
+  EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "Links", 0), 120);
+  struct stat st {};
+  ASSERT_EQ(::stat(Ini().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);  // the settings file holds the password
+}
+
+TEST_F(BaseWindow, StoredPlacementIsPulledOntoTheScreen) {
+  Put(Ini(), "[TESTFENSTER]\r\nLinks=2000\r\nOben=-40\r\nBreite=300\r\nHoehe=200\r\n");
+  TOrvelanForm* f = Make();
+  f->Show();
+  EXPECT_EQ(f->Left() + f->Width(), Screen->Width());  // right edge on the screen's right edge
+  EXPECT_EQ(f->Top(), 0);
+  f->Hide();
+  Put(Ini(), "[TESTFENSTER]\r\nLinks=-10\r\nOben=700\r\nBreite=2000\r\nHoehe=300\r\n");
+  f->Show();
+  EXPECT_EQ(f->Left(), 0);  // wider than the screen: the left edge wins
+  EXPECT_EQ(f->Top() + f->Height(), Screen->Height());
+}
+
+TEST_F(BaseWindow, MaximisedAndMinimisedKeepTheLastNormalPlacement) {
+  TOrvelanForm* f = Make();
+  f->Show();
+  f->SetBounds(50, 60, 300, 200);
+  f->Hide();
+  f->Show();
+  f->SetWindowState(wsMaximized);
+  f->Hide();
+  TIniFile ini = IniFile();
+  EXPECT_TRUE(ini.ReadBool("TESTFENSTER", "Maximiert", false));
+  EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "Links", 0), 50);
+  EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "Oben", 0), 60);
+  EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "Breite", 0), 300);
+  delete f;
+
+  TOrvelanForm* again = Make();
+  again->Show();
+  EXPECT_EQ(again->WindowState(), wsMaximized);
+  again->SetWindowState(wsNormal);
+  again->SetBounds(70, 80, 310, 210);
+  again->SetWindowState(wsMinimized);
+  again->Hide();
+  TIniFile after = IniFile();
+  EXPECT_FALSE(after.ReadBool("TESTFENSTER", "Maximiert", true));
+  EXPECT_EQ(after.ReadInteger("TESTFENSTER", "Links", 0), 50);  // minimised: not written
+  EXPECT_EQ(after.ReadInteger("TESTFENSTER", "Breite", 0), 300);
+}
+
+TEST_F(BaseWindow, FixedBorderKeepsNoSize) {
+  Put(Ini(), "[TESTFENSTER]\r\nLinks=10\r\nOben=20\r\nBreite=700\r\nHoehe=700\r\n");
+  TOrvelanForm* f = Make(bsDialog, 250, 120);
+  f->Show();
+  EXPECT_EQ(f->Left(), 10);
+  EXPECT_EQ(f->Top(), 20);
+  EXPECT_EQ(f->Width(), 250);
+  EXPECT_EQ(f->Height(), 120);
+  Put(Ini(), "");
+  f->Hide();
+  TIniFile ini = IniFile();
+  EXPECT_TRUE(ini.ValueExists("TESTFENSTER", "Links"));
+  EXPECT_FALSE(ini.ValueExists("TESTFENSTER", "Breite"));
+  EXPECT_FALSE(ini.ValueExists("TESTFENSTER", "Hoehe"));
+}
+
+TEST_F(BaseWindow, IntegersOfTheWindowsSection) {
+  TOrvelanForm* f = Make();
+  f->SetFormKey("EIN SEHR LANGER SCHLUESSEL FUER DIESES FENSTER");
+  EXPECT_EQ(f->FormKey().size(), 31u);
+  EXPECT_EQ(f->ReadIntegerParam("Splitter", 180), 180);
+  f->WriteIntegerParam("Splitter", 240);
+  EXPECT_EQ(f->ReadIntegerParam("Splitter", 180), 240);
+  EXPECT_EQ(IniFile().ReadInteger("EIN SEHR LANGER SCHLUESSEL FUER", "Splitter", 0), 240);
+  EXPECT_EQ(GridColumnKey("gridLage", 0), "gridLage Col. 0");
+  EXPECT_EQ(GridColumnKey("gridPers", 12), "gridPers Col. 12");
+}
+
+}  // namespace
