@@ -125,11 +125,13 @@ void TIniFile::Save() {
   const std::string target = Cp1252ToUtf8(path_);
   const std::string tmp = target + ".~tmp";
   mode_t mode = 0644;
+  bool exact = ownerOnly_;  // rights to give exactly, past the umask
   struct stat st {};
   if (ownerOnly_) {
     mode = 0600;
   } else if (::stat(target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
+    exact = true;  // the rewritten file keeps the rights the old one had
   }
   // A leftover temporary file of a killed writer may carry wider rights;
   // O_CREAT would keep them.
@@ -137,7 +139,7 @@ void TIniFile::Save() {
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, mode);
   if (fd < 0) WriteError(fileName_);
   // The creation mode is filtered by the umask; the file gets exactly it.
-  if (ownerOnly_ && ::fchmod(fd, mode) != 0) {
+  if (exact && ::fchmod(fd, mode) != 0) {
     ::close(fd);
     ::unlink(tmp.c_str());
     WriteError(fileName_);
