@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -41,6 +42,16 @@ inline std::string Slurp(const fs::path& p) {
 }
 
 inline void Put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+// An open table dataset of the database (alias) on the index.
+inline std::unique_ptr<TwwTable> OpenTable(const char* database, const char* table, const char* index = "") {
+  auto t = std::make_unique<TwwTable>(nullptr);
+  t->SetDatabaseName(database);
+  t->SetTableName(table);
+  if (*index) t->SetIndexName(index);
+  t->Open();
+  return t;
+}
 
 class ProgramDirTest : public ::testing::Test {
  protected:

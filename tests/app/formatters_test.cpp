@@ -125,11 +125,7 @@ class SamplePersons : public apptest::ProgramDirTest {
     ProgramDirTest::SetUp();
     CopyReferenceData();
     LoadSettings();
-    person_ = std::make_unique<TwwTable>(nullptr);
-    person_->SetDatabaseName("Orvelan");
-    person_->SetTableName("PERSON.FFD");
-    person_->SetIndexName("XPKPERS");
-    person_->Open();
+    person_ = apptest::OpenTable("Orvelan", "PERSON.FFD", "XPKPERS");
   }
   void TearDown() override {
     person_.reset();
@@ -202,35 +198,24 @@ TEST_F(SamplePersons, BirthAndDeathDates) {
 }
 
 TEST_F(SamplePersons, EventNameDayAndHolidayRecords) {
-  TwwTable event(nullptr);
-  event.SetDatabaseName("Orvelan");
-  event.SetTableName("EREIGNIS.FFD");
-  event.SetIndexName("XPKEREI");
-  event.Open();
-  ASSERT_TRUE(event.FindKey({83}));
-  EXPECT_EQ(EventDateText(&event, mfFull), "1. August 1291");
-  ASSERT_TRUE(event.FindKey({1}));
-  EXPECT_EQ(EventDateText(&event, mfNumeric), "9.11.1989");
+  auto event = apptest::OpenTable("Orvelan", "EREIGNIS.FFD", "XPKEREI");
+  ASSERT_TRUE(event->FindKey({83}));
+  EXPECT_EQ(EventDateText(event.get(), mfFull), "1. August 1291");
+  ASSERT_TRUE(event->FindKey({1}));
+  EXPECT_EQ(EventDateText(event.get(), mfNumeric), "9.11.1989");
 
-  TwwTable patron(nullptr);
-  patron.SetDatabaseName("Orvelan");
-  patron.SetTableName("PATRON.FFD");
-  patron.SetIndexName("PA_MT");
-  patron.Open();
-  patron.FindNearest({12, 6, 0});
-  ASSERT_EQ(patron.FieldByName("PATR_MONAT")->AsInteger(), 12);
-  ASSERT_EQ(patron.FieldByName("PATR_TAG")->AsInteger(), 6);  // Nikolaus
-  EXPECT_EQ(NameDayDateText(&patron, mfFull), "6. Dezember");
-  EXPECT_EQ(NameDayDateText(&patron, mfNumeric), "6.12.");
+  auto patron = apptest::OpenTable("Orvelan", "PATRON.FFD", "PA_MT");
+  patron->FindNearest({12, 6, 0});
+  ASSERT_EQ(patron->FieldByName("PATR_MONAT")->AsInteger(), 12);
+  ASSERT_EQ(patron->FieldByName("PATR_TAG")->AsInteger(), 6);  // Nikolaus
+  EXPECT_EQ(NameDayDateText(patron.get(), mfFull), "6. Dezember");
+  EXPECT_EQ(NameDayDateText(patron.get(), mfNumeric), "6.12.");
 
   // Holidays by their titles in the sample data.
-  TwwTable holiday(nullptr);
-  holiday.SetDatabaseName("Orvelan");
-  holiday.SetTableName("FEIERTAG.FFD");
-  holiday.Open();
+  auto holiday = apptest::OpenTable("Orvelan", "FEIERTAG.FFD");
   auto rule = [&](const char* title) {
-    for (holiday.First(); !holiday.Eof(); holiday.Next())
-      if (holiday.FieldByName("FTAG_TITEL")->AsString() == L(title)) return HolidayRuleText(&holiday, mfFull);
+    for (holiday->First(); !holiday->Eof(); holiday->Next())
+      if (holiday->FieldByName("FTAG_TITEL")->AsString() == L(title)) return HolidayRuleText(holiday.get(), mfFull);
     return AnsiString("(fehlt)");
   };
   EXPECT_EQ(rule("Bundesfeier"), "1. August");
@@ -267,32 +252,30 @@ TEST_F(LookupRows, AttributesGoBeforeTheName) {
   ASSERT_EQ(FFDatabaseBuildTable(db, true, "BERUF", d), 0);
   BapiCloseDatabase(db);
 
-  TwwTable places(nullptr), professions(nullptr);
-  for (auto [t, name, index] : {std::tuple{&places, "ORT.FFD", "XPKORTE"}, {&professions, "BERUF.FFD", "XPKBERU"}}) {
-    t->SetDatabaseName("LOOKUPTEST");
-    t->SetTableName(name);
-    t->SetIndexName(index);
-    t->Open();
-  }
+  auto places = apptest::OpenTable("LOOKUPTEST", "ORT.FFD", "XPKORTE");
+  auto professions = apptest::OpenTable("LOOKUPTEST", "BERUF.FFD", "XPKBERU");
   auto place = [&](int id, const char* name, const char* attr, bool show) {
-    places.Append();
-    places.FieldByName("ORTE_ID")->SetAsInteger(id);
-    places.FieldByName("ORTE_NAME")->SetAsString(L(name));
-    places.FieldByName("ORTE_ATTR")->SetAsString(L(attr));
-    places.FieldByName("ORTE_DISPATTR")->SetAsBoolean(show);
-    places.Post();
+    places->Append();
+    places->FieldByName("ORTE_ID")->SetAsInteger(id);
+    places->FieldByName("ORTE_NAME")->SetAsString(L(name));
+    places->FieldByName("ORTE_ATTR")->SetAsString(L(attr));
+    places->FieldByName("ORTE_DISPATTR")->SetAsBoolean(show);
+    places->Post();
   };
   place(1, "Rhein", "am", true);
   place(2, "Lindau", "Insel", false);
-  professions.Append();
-  professions.FieldByName("BERU_ID")->SetAsInteger(7);
-  professions.FieldByName("BERU_NAMEM")->SetAsString("Maler");
-  professions.FieldByName("BERU_NAMEF")->SetAsString("Malerin");
-  professions.FieldByName("BERU_ATTR")->SetAsString("Hof-");
-  professions.Post();
+  professions->Append();
+  professions->FieldByName("BERU_ID")->SetAsInteger(7);
+  professions->FieldByName("BERU_NAMEM")->SetAsString("Maler");
+  professions->FieldByName("BERU_NAMEF")->SetAsString("Malerin");
+  professions->FieldByName("BERU_ATTR")->SetAsString("Hof-");
+  professions->Post();
 
-  PlaceTable = &places;
-  ProfessionTable = &professions;
+  PlaceTable = places.get();
+  ProfessionTable = professions.get();
+  struct Unhook {
+    ~Unhook() { PlaceTable = ProfessionTable = nullptr; }  // the tables belong to the test
+  } unhook;
   EXPECT_EQ(PlaceText(1), "am Rhein");
   EXPECT_EQ(PlaceText(2), "Lindau");  // the attribute is not to be shown
   EXPECT_EQ(PlaceText(3), "");
@@ -300,7 +283,6 @@ TEST_F(LookupRows, AttributesGoBeforeTheName) {
   EXPECT_EQ(ProfessionText(7, 1), "Hof- Malerin");
   EXPECT_EQ(ProfessionText(8, 1), "");
   PlaceTable = nullptr;
-  ProfessionTable = nullptr;
   EXPECT_EQ(PlaceText(1), "");  // no table: nothing, no crash
   EXPECT_EQ(NationAbbrev(1), "");
 }

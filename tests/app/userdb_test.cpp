@@ -61,12 +61,7 @@ class UserDatabase : public apptest::ProgramDirTest {
     LoadSettings();  // aliases, with BENUTZER made on the way
   }
   std::unique_ptr<TwwTable> Open(const char* table, const char* index) {
-    auto t = std::make_unique<TwwTable>(nullptr);
-    t->SetDatabaseName("OrvUser");
-    t->SetTableName(table);
-    t->SetIndexName(index);
-    t->Open();
-    return t;
+    return apptest::OpenTable("OrvUser", table, index);
   }
   apptest::fs::path User(const char* f) const { return Root() / "BENUTZER" / f; }
 };
