@@ -1,9 +1,10 @@
 // Invariant checks of the structures that hold user data: the table engine's
 // files and the text model's chains. A check walks a whole structure, so it
-// is compiled in where a fault should be caught next to the change that made
-// it: debug builds and every build that has tests (ORV_INVARIANT_CHECKS, set
-// by the top CMakeLists.txt). A broken invariant raises before the damage
-// is saved or spreads.
+// runs where a fault should be caught next to the change that made it: in
+// debug builds and in every test program (which switch it on at start), never
+// in the program and the benchmarks of an optimised build, where a walk after
+// every edit would make building a page quadratic. A broken invariant raises
+// before the damage is saved or spreads.
 #pragma once
 
 #include "platform/rtl/exceptions.h"
@@ -11,8 +12,6 @@
 // A structure was found in a state its invariants forbid.
 ORV_DECLARE_EXCEPTION(EInvariantBroken, Exception)
 
-#ifdef ORV_INVARIANT_CHECKS
-inline constexpr bool kCheckInvariants = true;
-#else
-inline constexpr bool kCheckInvariants = false;
-#endif
+// Whether the walks run: on by default in debug builds, switched on by tests.
+bool InvariantChecks();
+void SetInvariantChecks(bool on);

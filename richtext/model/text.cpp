@@ -673,7 +673,7 @@ void TWPRTFText::CursorTo(TWPParagraphRec* par, int position) {
 // --- invariants -------------------------------------------------------------
 
 void TWPRTFText::CheckAfterEdit() const {
-  if constexpr (kCheckInvariants) {
+  if (InvariantChecks()) {
     std::string why;
     if (!CheckChains(&why)) throw EInvariantBroken("text model invariant broken: " + why);
   }

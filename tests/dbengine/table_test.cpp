@@ -182,7 +182,7 @@ TEST_F(EigenesTest, NavigationInEveryOrder) {
 // engine itself got wrong inside a transaction) is caught by the walk after
 // its commit instead of surfacing much later.
 TEST_F(EigenesTest, CommitWalkCatchesAChangeThatBreaksTheFile) {
-  if (!kCheckInvariants) GTEST_SKIP() << "invariant checks are compiled out of this build";
+  ASSERT_TRUE(InvariantChecks()) << "test programs run with the invariant walks on";
   auto c = table_->OpenCursor(0);
   Insert(*c, Make(1, 1, 1, 1950));
   table_->StartTransaction();
