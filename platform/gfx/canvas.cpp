@@ -540,9 +540,10 @@ int TCanvas::IntersectClipRect(int l, int t, int r, int b) {
 int TCanvas::ExcludeClipRect(int l, int t, int r, int b) {
   TRect c = ToDevice({l, t, r, b});
   if (!clipped_) {
+    // The whole visible device, taken while the canvas is still unclipped.
+    const TRect all = limited_ ? limit_ : ToDevice(ClipRect());
     clipped_ = true;
     clip_.clear();
-    TRect all = limited_ ? limit_ : ToDevice(ClipRect());
     clip_.push_back(all);
   }
   std::vector<TRect> next;

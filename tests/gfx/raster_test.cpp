@@ -210,6 +210,12 @@ TEST(Raster, ClippingLimitsEveryOperation) {
   c.SelectClipRect(nullptr);
   c.SetPixels(0, 0, clBlue);
   EXPECT_EQ(c.Pixels(0, 0), clBlue);
+  // A hole cut into an unclipped canvas leaves the rest of the bitmap.
+  c.ExcludeClipRect(0, 0, 10, 20);
+  EXPECT_EQ(c.ClipRect(), (TRect{10, 0, 20, 20}));
+  c.Brush()->SetColor(clLime);
+  c.FillRect({0, 0, 20, 20});
+  EXPECT_EQ(Count(b, {0, 0, 20, 20}, clLime), 200);
 }
 
 TEST(Raster, ScrollDcMovesPixelsAndReportsTheUncoveredStrip) {
