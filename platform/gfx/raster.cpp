@@ -9,8 +9,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 
 namespace {
+
+// Fills n pixels with one value. The C library's wide-character fill is
+// vectorised; a plain loop over 32-bit words is not at -O2, and solid fills
+// are most of what a page of text costs to paint.
+void FillPixels(std::uint32_t* p, std::size_t n, std::uint32_t px) {
+  static_assert(sizeof(wchar_t) == sizeof(std::uint32_t));
+  std::wmemset(reinterpret_cast<wchar_t*>(p), static_cast<wchar_t>(px), n);
+}
 
 constexpr std::uint32_t kAlpha = 0xFF000000u;
 
@@ -258,7 +267,7 @@ void TRasterDevice::FillRect(const TRect& r, const TBrushSpec& brush, std::uint3
     for (int y = a.Top; y < a.Bottom; ++y) {
       std::uint32_t* row = surface_.Row(y);
       if (code == 0xF0 && !brush.Pattern && !hatch) {
-        std::fill(row + a.Left, row + a.Right, colour);
+        FillPixels(row + a.Left, static_cast<std::size_t>(a.Right - a.Left), colour);
         continue;
       }
       const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(y & 7) : nullptr;
