@@ -8,6 +8,10 @@
 #include <QPen>
 #include <QRegion>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "platform/qt/qt_gfx_fonts.h"
@@ -59,13 +63,15 @@ QBrush ToQBrush(const TBrushSpec& b) {
 
 }  // namespace
 
-void PaintGlyphs(QPainter& painter, const TTextRun& run) {
-  const QtFontData* fd = dynamic_cast<const QtFontData*>(run.Font);
-  std::shared_ptr<const TFontData> keep;
-  if (!fd) {  // realised before the toolkit was installed
-    keep = QtFontEngine().Realize(run.Font->Request);
-    fd = static_cast<const QtFontData*>(keep.get());
-  }
+// The toolkit's form of the run's font: fonts realised before the toolkit
+// was installed are realised again (`keep` holds such a copy).
+const QtFontData& DrawingFont(const TTextRun& run, std::shared_ptr<const TFontData>& keep) {
+  if (const auto* fd = dynamic_cast<const QtFontData*>(run.Font)) return *fd;
+  keep = QtFontEngine().Realize(run.Font->Request);
+  return static_cast<const QtFontData&>(*keep);
+}
+
+void PaintGlyphs(QPainter& painter, const TTextRun& run, const QtFontData& fd) {
   thread_local QVector<quint32> idx;
   thread_local QVector<QPointF> pos;
   idx.clear();
@@ -73,7 +79,7 @@ void PaintGlyphs(QPainter& painter, const TTextRun& run) {
   int x = run.X;
   for (std::size_t i = 0; i < run.Length; ++i) {
     unsigned char c = static_cast<unsigned char>(run.Text[i]);
-    if (quint32 g = fd->Glyphs[c]) {
+    if (quint32 g = fd.Glyphs[c]) {
       idx.push_back(g);
       pos.push_back(QPointF(x, run.Y));
     }
@@ -81,16 +87,158 @@ void PaintGlyphs(QPainter& painter, const TTextRun& run) {
   }
   if (idx.isEmpty()) return;
   QGlyphRun gr;
-  gr.setRawFont(fd->Raw);
+  gr.setRawFont(fd.Raw);
   gr.setGlyphIndexes(idx);
   gr.setPositions(pos);
   painter.setPen(ToQColor(run.Color));
   painter.drawGlyphRun(QPointF(0, 0), gr);
 }
 
+void PaintGlyphs(QPainter& painter, const TTextRun& run) {
+  std::shared_ptr<const TFontData> keep;
+  PaintGlyphs(painter, run, DrawingFont(run, keep));
+}
+
+namespace {
+
+// Draws the glyphs of `cells` side by side on a transparent image, where
+// any coverage at all leaves a pixel that is not transparent, and stores the
+// ink each leaves. A glyph's cell is its outline's box widened by a margin:
+// ink that reaches the cell's edge may go on beyond it, and the glyph is
+// taken as unbounded.
+struct InkCell {
+  unsigned char Byte;
+  int X, Width;  // columns of the image
+  int PenX;      // pen position within the cell
+};
+
+void MeasureCells(const QtFontData& fd, const std::vector<InkCell>& cells, int width, int top, int bottom) {
+  QImage img(width, bottom - top, QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  {
+    QVector<quint32> idx;
+    QVector<QPointF> pos;
+    for (const InkCell& cell : cells) {
+      idx.push_back(fd.Glyphs[cell.Byte]);
+      pos.push_back(QPointF(cell.X + cell.PenX, -top));
+    }
+    QGlyphRun gr;
+    gr.setRawFont(fd.Raw);
+    gr.setGlyphIndexes(idx);
+    gr.setPositions(pos);
+    QPainter p(&img);
+    p.setPen(QColor(0, 0, 0));
+    p.drawGlyphRun(QPointF(0, 0), gr);
+  }
+  const int rows = img.height();
+  for (const InkCell& cell : cells) {
+    int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
+    for (int y = 0; y < rows; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y)) + cell.X;
+      for (int x = 0; x < cell.Width; ++x)
+        if (row[x]) {
+          l = std::min(l, x);
+          r = std::max(r, x + 1);
+          t = std::min(t, y);
+          b = std::max(b, y + 1);
+        }
+    }
+    GlyphInk ink;
+    if (l == INT_MAX)
+      ink = {};
+    else if (l == 0 || t == 0 || r == cell.Width || b == rows)
+      ink = kUnboundedInk;
+    else
+      ink = {l - cell.PenX, t + top, r - cell.PenX, b + top};
+    fd.Ink[cell.Byte].store(PackInk(ink), std::memory_order_relaxed);
+  }
+}
+
+// Measures the glyphs of these bytes that are not measured yet, up to
+// kMaxWidth pixels' width of cells per drawing.
+void MeasureInk(const QtFontData& fd, const unsigned char* bytes, std::size_t n) {
+  constexpr int kMaxCell = 1024, kMaxWidth = 2048;
+  const int ppem = std::max(1, static_cast<int>(std::lround(fd.Raw.pixelSize())));
+  const int margin = 4 + ppem / 2;
+  std::vector<InkCell> cells;
+  int width = 0, top = 0, bottom = 0;  // rows from the baseline
+  bool listed[256] = {};
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char c = bytes[i];
+    if (listed[c] || fd.Ink[c].load(std::memory_order_relaxed)) continue;
+    listed[c] = true;
+    if (!fd.Glyphs[c]) {
+      fd.Ink[c].store(PackInk({}), std::memory_order_relaxed);
+      continue;
+    }
+    const QRectF box = fd.Raw.boundingRect(fd.Glyphs[c]);
+    const double l = std::floor(box.left()) - margin, r = std::ceil(box.right()) + margin;
+    const double t = std::floor(box.top()) - margin, b = std::ceil(box.bottom()) + margin;
+    if (!(r - l <= kMaxCell && b - t <= kMaxCell && std::abs(l) <= kMaxCell && std::abs(t) <= kMaxCell)) {
+      fd.Ink[c].store(PackInk(kUnboundedInk), std::memory_order_relaxed);  // no sensible box
+      continue;
+    }
+    if (width + (r - l) > kMaxWidth) {
+      MeasureCells(fd, cells, width, top, bottom);
+      cells.clear();
+      width = top = bottom = 0;
+    }
+    cells.push_back({c, width, static_cast<int>(r - l), static_cast<int>(-l)});
+    width += static_cast<int>(r - l);
+    top = std::min(top, static_cast<int>(t));
+    bottom = std::max(bottom, static_cast<int>(b));
+  }
+  if (!cells.empty()) MeasureCells(fd, cells, width, top, bottom);
+}
+
+}  // namespace
+
+std::uint64_t PackInk(const GlyphInk& in) {
+  // Four fields of 15 bits from kUnboundedInk.Left up, and a bit that tells
+  // a measured glyph (0 is "not measured").
+  constexpr int kMin = kUnboundedInk.Left, kMax = kUnboundedInk.Right;
+  const GlyphInk& ink = std::min({in.Left, in.Top, in.Right, in.Bottom}) < kMin ||
+                                std::max({in.Left, in.Top, in.Right, in.Bottom}) > kMax
+                            ? kUnboundedInk
+                            : in;
+  auto field = [](int v) { return static_cast<std::uint64_t>(v - kMin); };
+  return std::uint64_t{1} << 63 | field(ink.Left) | field(ink.Top) << 15 | field(ink.Right) << 30 |
+         field(ink.Bottom) << 45;
+}
+
+GlyphInk UnpackInk(std::uint64_t v) {
+  auto field = [&](int shift) { return static_cast<int>((v >> shift) & 0x7FFF) + kUnboundedInk.Left; };
+  return {field(0), field(15), field(30), field(45)};
+}
+
+TRect RunInk(const QtFontData& fd, const TTextRun& run) {
+  int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
+  int x = run.X;
+  for (std::size_t i = 0; i < run.Length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(run.Text[i]);
+    if (fd.Glyphs[c]) {
+      // The first glyph not measured yet has the rest of the run measured.
+      if (!fd.Ink[c].load(std::memory_order_relaxed))
+        MeasureInk(fd, reinterpret_cast<const unsigned char*>(run.Text) + i, run.Length - i);
+      const GlyphInk ink = UnpackInk(fd.Ink[c].load(std::memory_order_relaxed));
+      if (ink == kUnboundedInk) return {INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+      if (!ink.Empty()) {
+        l = std::min(l, x + ink.Left);
+        t = std::min(t, run.Y + ink.Top);
+        r = std::max(r, x + ink.Right);
+        b = std::max(b, run.Y + ink.Bottom);
+      }
+    }
+    x += run.Advances[i];
+  }
+  if (l == INT_MAX) return {0, 0, 0, 0};
+  return {l, t, r, b};
+}
+
 // ------------------------------------------------------------------ raster
 
 QtRasterDevice::~QtRasterDevice() {
+  if (scratchPainter_.isActive()) scratchPainter_.end();
   if (painter_.isActive()) painter_.end();
 }
 
@@ -103,28 +251,53 @@ bool QtRasterDevice::Ensure() {
   painter_.begin(&image_);
   bits_ = surface_.Bits();
   generation_ = surface_.Generation();
-  clipDirty_ = true;
   return true;
-}
-
-void QtRasterDevice::SetClip(const TRect* rects, int n) {
-  bool same = (rects == nullptr) == !clipped_ && (!rects || (static_cast<int>(clip_.size()) == n &&
-                                                             std::equal(clip_.begin(), clip_.end(), rects)));
-  if (same) return;
-  TRasterDevice::SetClip(rects, n);
-  clipDirty_ = true;
 }
 
 void QtRasterDevice::TextRun(const TTextRun& run) {
   if (!Ensure()) return;
-  if (clipDirty_) {
-    if (clipped_)
-      painter_.setClipRegion(ToRegion(clip_.data(), static_cast<int>(clip_.size())));
-    else
-      painter_.setClipping(false);
-    clipDirty_ = false;
+  std::shared_ptr<const TFontData> keep;
+  const QtFontData& fd = DrawingFont(run, keep);
+  if (!clipped_) {
+    PaintGlyphs(painter_, run, fd);
+    return;
   }
-  PaintGlyphs(painter_, run);
+  const TRect ink = RunInk(fd, run);
+  if (ink.IsEmpty()) return;
+  TRect area{0, 0, 0, 0};
+  for (const TRect& c : clip_) {
+    if (ink.Left >= c.Left && ink.Top >= c.Top && ink.Right <= c.Right && ink.Bottom <= c.Bottom) {
+      PaintGlyphs(painter_, run, fd);  // as nearly every run of a text
+      return;
+    }
+    area = UnionRect(area, c);
+  }
+  if (!IntersectRect(area, area, ink) || !IntersectRect(area, area, surface_.Bounds())) return;
+  PaintCrossing(run, fd, area);
+}
+
+void QtRasterDevice::PaintCrossing(const TTextRun& run, const QtFontData& fd, const TRect& area) {
+  const int w = area.Width(), h = area.Height();
+  if (scratch_.width() < w || scratch_.height() < h) {
+    if (scratchPainter_.isActive()) scratchPainter_.end();
+    scratch_ = QImage(std::max(w, scratch_.width()), std::max(h, scratch_.height()), QImage::Format_RGB32);
+    scratchPainter_.begin(&scratch_);
+  }
+  uchar* bits = scratch_.bits();
+  const qsizetype stride = scratch_.bytesPerLine();
+  const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+  for (int y = 0; y < h; ++y) std::memcpy(bits + y * stride, surface_.Row(area.Top + y) + area.Left, rowBytes);
+  TTextRun moved = run;
+  moved.X -= area.Left;
+  moved.Y -= area.Top;
+  PaintGlyphs(scratchPainter_, moved, fd);
+  for (const TRect& c : clip_) {
+    TRect v;
+    if (!IntersectRect(v, c, area)) continue;
+    for (int y = v.Top; y < v.Bottom; ++y)
+      std::memcpy(surface_.Row(y) + v.Left, bits + (y - area.Top) * stride + (v.Left - area.Left) * 4,
+                  static_cast<std::size_t>(v.Width()) * 4);
+  }
 }
 
 // ------------------------------------------------------------------ pages

@@ -5,6 +5,8 @@
 
 #include <QRawFont>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "platform/gfx/device.h"
@@ -17,6 +19,11 @@ class QtFontData : public TFontData {
 public:
   QRawFont Raw;
   quint32 Glyphs[256] = {};
+  // Where each byte's glyph leaves ink, measured by drawing it the first time
+  // it is drawn (packed by the drawing device; 0 = not measured yet). The
+  // only part that changes after the font is made: each entry is written
+  // whole, and any thread that measures writes the same value.
+  mutable std::atomic<std::uint64_t> Ink[256] = {};
 };
 
 // Installed family that draws `requested` (Windows-1252 name); `symbol` tells
