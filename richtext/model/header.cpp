@@ -129,14 +129,14 @@ void TTextHeader::RecalcPixels() {
 
 int32_t TTextHeader::RoundToGrid(int32_t twips) const {
   if (ResX < 1) return twips;
-  // Nearest grid line: add half a grid step, then drop the remainder
-  // (C++ % keeps the sign of the dividend).
-  if (UnitsInch) {
-    const int32_t v = twips + 73;
-    return v - v % 144;
-  }
-  const int32_t v = twips + 71;
-  return v - v % 141;
+  // The ruler's snapping: a value from 73 twips below a grid line up to 70
+  // above it (inch grid; 71 and 69 for centimetres) goes to that line, so 71
+  // snaps up to 144. The remainder is taken with the divisor's sign, so
+  // negative values (hanging indents) snap the same way.
+  const int32_t grid = UnitsInch ? 144 : 141;
+  const int32_t v = twips + (UnitsInch ? 73 : 71);
+  const int32_t r = ((v % grid) + grid) % grid;
+  return v - r;
 }
 
 int TTextHeader::FontIndex(std::string_view name) {

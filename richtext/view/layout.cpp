@@ -120,6 +120,12 @@ void TWPRTFTextPaint::SetWindowWidth(int pixels) {
   if (pixels == windowWidth_ && !(followsWindow && Header->LayoutWidth != pixels)) return;
   windowWidth_ = pixels;
   if (Header->ResX > 0) windowWidthTwips_ = MulDiv(pixels, 1440, Header->ResX);
+  if (Formatting || LayoutInProgress || inScrollCallbacks_) {
+    // A scroll bar shown or hidden by a layout's scroll-bar callback: the
+    // new width is laid out once the layout has finished.
+    widthPending_ = true;
+    return;
+  }
   if (!followsWindow) {
     Relayout();
   } else {
@@ -128,6 +134,32 @@ void TWPRTFTextPaint::SetWindowWidth(int pixels) {
   }
   // Lines that now fit need no sideways scrolling.
   if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
+}
+
+void TWPRTFTextPaint::RunPendingFormat() {
+  bool& running = runningPending_;
+  if (!widthPending_ || running || Formatting || LayoutInProgress || inScrollCallbacks_) return;
+  running = true;
+  try {
+    // A width that changes again while laying out (the bar goes the other
+    // way) is laid out once more; width only shortens text, so this ends.
+    for (int pass = 0; widthPending_ && pass < 3; ++pass) {
+      widthPending_ = false;
+      if (wordWrap_ && !(viewOptions_ & wpvPageLayout)) {
+        Header->SetLayoutWidth(windowWidth_);
+        FormatText();
+      } else {
+        Relayout();
+      }
+      if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
+    }
+  } catch (...) {
+    running = false;
+    widthPending_ = false;
+    throw;
+  }
+  running = false;
+  widthPending_ = false;
 }
 
 void TWPRTFTextPaint::SetWordWrap(bool on) {
@@ -180,7 +212,9 @@ void TWPRTFTextPaint::FormatText() {
     WPProgressUpdate(50);
     WPProgressSetShare(100);
     ReformatAll();
+    ++formatCount_;
   }
+  RunPendingFormat();
   if (OnPlaceCaret) OnPlaceCaret();
   if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextFormatted();
 }
@@ -344,6 +378,7 @@ void TWPRTFTextPaint::MeasureParagraph(TWPParagraphRec* par) {
 
 int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
   if (!par || LayoutOff()) return wpcNone;
+  const int passes = formatCount_;
   MeasureParagraph(par);
   int kind = wpcNone;
   if (!LayoutInProgress) {
@@ -356,7 +391,8 @@ int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
     }
     Relayout();
   }
-  return kind;
+  // A complete pass ran meanwhile (the window width changed): everything moved.
+  return formatCount_ != passes ? wpcBelowMoves : kind;
 }
 
 void TWPRTFTextPaint::ReplaceText(TWPParagraphRec* par, TWPLineRec* line, int offset, int deleteCount,
@@ -520,9 +556,18 @@ void TWPRTFTextPaint::Relayout() {
   }
   TotalHeight = clampTop(top);
   if (!(viewOptions_ & wpvNoScrollCallbacks)) {
-    if (OnUpdateHScroll) OnUpdateHScroll();
-    if (OnUpdateVScroll) OnUpdateVScroll();
+    // A callback that changes the window width is answered after it.
+    inScrollCallbacks_ = true;
+    try {
+      if (OnUpdateHScroll) OnUpdateHScroll();
+      if (OnUpdateVScroll) OnUpdateVScroll();
+    } catch (...) {
+      inScrollCallbacks_ = false;
+      throw;
+    }
+    inScrollCallbacks_ = false;
   }
+  RunPendingFormat();
 }
 
 int TWPRTFTextPaint::CursorPage() const {
@@ -585,61 +630,4 @@ void TWPRTFTextPaint::Clear() {
   SelectedObject = {};
   graphics_.clear();
   TWPRTFTextIo::Clear();
-}
-
-// --- selection marks -------------------------------------------------------------------
-
-bool TWPRTFTextPaint::HasBlock() const {
-  if (!BlockStart.Par || !BlockEnd.Par || !BlockStart.Line || !BlockEnd.Line) return false;
-  return !(BlockStart.Line == BlockEnd.Line && BlockStart.Offset == BlockEnd.Offset);
-}
-
-void TWPRTFTextPaint::ClearBlock() {
-  BlockStart = BlockEnd = {};
-  BlockReversed = false;
-  for (TWPParagraphRec* p = FirstPar; p; p = p->next)
-    for (TWPLineRec* l = p->line; l; l = l->next) l->SelState = 0;
-}
-
-void TWPRTFTextPaint::SetBlock(const TWPTextPlace& start, const TWPTextPlace& end) {
-  BlockStart = start;
-  BlockEnd = end;
-  // Reversed when the end lies before the start in the document.
-  int ps = 0, pe = 0, ln = 0, pn = 0;
-  PositionOf(start.Par, start.Line, start.Offset, ps, ln, pn);
-  PositionOf(end.Par, end.Line, end.Offset, pe, ln, pn);
-  BlockReversed = pe < ps;
-  MarkBlockLines();
-}
-
-void TWPRTFTextPaint::MarkBlockLines() {
-  const bool block = HasBlock();
-  const TWPTextPlace& first = BlockReversed ? BlockEnd : BlockStart;
-  const TWPTextPlace& last = BlockReversed ? BlockStart : BlockEnd;
-  bool inside = false;
-  for (TWPParagraphRec* p = FirstPar; p; p = p->next)
-    for (TWPLineRec* l = p->line; l; l = l->next) {
-      if (!block) {
-        l->SelState = 0;
-        continue;
-      }
-      const bool opens = l == first.Line, closes = l == last.Line;
-      if (opens) inside = true;
-      l->SelState = inside ? ((opens || closes) ? 2 : 3) : 0;
-      if (closes) inside = false;
-    }
-}
-
-bool TWPRTFTextPaint::GetSelection(TWPParagraphRec*& par1, TWPLineRec*& line1, int& off1, TWPParagraphRec*& par2,
-                                   TWPLineRec*& line2, int& off2) const {
-  if (!HasBlock()) return false;
-  const TWPTextPlace& a = BlockReversed ? BlockEnd : BlockStart;
-  const TWPTextPlace& b = BlockReversed ? BlockStart : BlockEnd;
-  par1 = a.Par;
-  line1 = a.Line;
-  off1 = a.Offset;
-  par2 = b.Par;
-  line2 = b.Line;
-  off2 = b.Offset;
-  return true;
 }

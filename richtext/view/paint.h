@@ -4,22 +4,28 @@
 // printer page).
 //
 // Class chain: TWPRTFText (model) -> TWPRTFTextIo (reading and writing) ->
-// TWPRTFTextPaint (this layer) -> TWPRTFTextInput (keyboard input). This
-// layer owns everything that depends on a device: resolution and zoom, the
-// layout width, measuring, line breaking, the vertical positioning pass with
-// its page starts, the line heights, painting, page painting and printing.
-// The layers above extend it without reworking it:
-//  - scrolling, caret and hit testing use TopOffset/HorzOffset/VisibleHeight,
-//    LineStart, CharAdvance (the one width rule shared by painting and the
-//    cursor) and the owner callbacks (hide/show/place caret, scroll bars);
-//    ScrollUp/ScrollDown move pixels and call PaintRect for the strip;
-//  - the selection keeps BlockStart/BlockEnd/BlockReversed; SetBlock and
-//    MarkBlockLines set the lines' selection states, PaintLine draws them,
-//    and WrapParagraph carries block ends and cursor across a re-break;
+// TWPRTFTextPaint (this layer) -> TWPRTFTextInput (keyboard input, input.h).
+// This layer owns everything that depends on a device: resolution and zoom,
+// the layout width, measuring, line breaking, the vertical positioning pass
+// with its page starts, the line heights, painting, page painting and
+// printing; and the view onto the laid-out text: scrolling, caret and cursor
+// geometry, hit testing (scrolling.cpp), the selection block and the
+// formatting commands (selection.cpp).
+//  - CursorX, OffsetAtX and painting share one width rule (LineStart and
+//    CharAdvance), so a caret stands exactly where its character is drawn;
+//  - the window is reached only through the owner callbacks (hide, show and
+//    place caret, the two scroll bars, position and selection events);
+//  - the selection keeps BlockStart/BlockEnd/BlockReversed; SetBlockEnd
+//    repaints only the lines whose selection changed, WrapParagraph carries
+//    block ends and cursor across a re-break, and every edit that removes
+//    lines clears the block first, so its pointers never dangle;
 //  - editing marks paragraphs (wpcMeasure/wpcBreak) through the model and
 //    calls ReplaceText or UpdateParagraph; WrapParagraph's change kind tells
 //    whether to repaint marked lines (1), from a line down (2) or everything
-//    below (3).
+//    below (3);
+//  - a window width that changes while a layout runs (a scroll bar shown or
+//    hidden by the scroll-bar callback) is laid out once more as soon as the
+//    layout guards are released.
 // Invalidation: an edit sets a paragraph's change bits; MeasureParagraph
 // clears wpcMeasure and sets wpcBreak; WrapParagraph clears wpcBreak;
 // Relayout then gives every line its top, the page starts and TotalHeight.
@@ -49,6 +55,7 @@
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/printer.h"
 #include "richtext/io/textio.h"
+#include "richtext/view/formatcodes.h"
 #include "richtext/view/metrics.h"
 
 // View options (TWPRTFTextPaint::ViewOptions).
@@ -72,6 +79,34 @@ enum : uint32_t {
   wpvAllRunsTransparent = 1u << 19,  // with wpvTransparentPlainRuns
   wpvNoBackgroundFill = 1u << 20,
 };
+
+// Scroll-bar request codes of VScrollCommand and HScrollCommand.
+enum : int {
+  wpsbLineUp = 0,
+  wpsbLineDown = 1,
+  wpsbPageUp = 2,
+  wpsbPageDown = 3,
+  wpsbThumbPosition = 4,
+  wpsbThumbTrack = 5,
+  wpsbTop = 6,
+  wpsbBottom = 7,
+};
+
+// Masks of SetCharAttr and SetWritingAttr: which parts of the source record
+// are applied.
+enum : uint32_t {
+  wpmFont = 0x1,
+  wpmSize = 0x2,
+  wpmTextColor = 0x4,
+  wpmBackColor = 0x8,
+  wpmAddStyle = 0x10,       // the source's style bits are added
+  wpmSetStyle = 0x20,       // the character styles are replaced by the source's
+  wpmSetStyleKeep = 0x40,   // the same, hidden and RTF-code bits kept
+  wpmRemoveStyle = 0x80,    // the source's style bits are removed
+};
+
+// The value that leaves a formatting value unchanged.
+constexpr int32_t kWPUnchanged = -1000;
 
 // What WrapParagraph found changed, for the caller's repaint.
 enum : int { wpcNone = 0, wpcLinesMarked = 1, wpcFromLine = 2, wpcBelowMoves = 3 };
@@ -142,6 +177,17 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int32_t HorzOffset = 0;     // 0 or negative: lines shifted left
   int32_t VisibleHeight = 0;  // pixels
   int32_t PaintOriginX = 0, PaintOriginY = 0;
+  // Caret geometry in document pixels (before the scroll offsets).
+  int32_t CursorXPos = 0;  // x of the insertion point
+  int32_t CaretTop = 0, CaretHeight = 16, CaretWidth = 1;
+  int32_t RememberedX = 0;  // the column up and down moves keep
+  int32_t LastCaretTop = -1, LastCursorX = -1;  // last passed to the position events
+  bool Scrolling = false;  // a vertical scroll runs: the caret is not shown
+  bool BlockActive = false;  // a mouse selection extends the block
+  // The last move extended the block: the next extending move goes on from
+  // its anchor (cleared whenever the block is dropped).
+  bool Extending = false;
+  bool NoBlockMarking = false;
 
   // --- painting state -------------------------------------------------------
   bool AttachedToWindow = false;
@@ -154,6 +200,11 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // --- owner callbacks (called only when assigned) ---------------------------
   std::function<void()> OnHideCaret, OnShowCaret, OnPlaceCaret;
   std::function<void()> OnUpdateHScroll, OnUpdateVScroll;
+  std::function<void()> OnXPosChanged, OnYPosChanged;
+  std::function<void()> OnSelectionChanged;
+  // After an attribute change of the selection: the owner may take the
+  // change back when the text grew past its height limit.
+  std::function<void()> OnTextHeightCheck;
   // Every finished word of a paragraph about to be broken; flags preset to
   // 1, bit 2 set on return marks the word misspelled.
   std::function<void(const AnsiString& word, uint8_t& flags)> OnSpellCheckWord;
@@ -206,13 +257,85 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int CursorPage() const;
   int LineOnPage() const;
 
-  // --- selection --------------------------------------------------------------
+  // --- scrolling, caret and cursor geometry (scrolling.cpp) --------------------
+  // Pixels towards the start (up, left) or the end (down, right); the
+  // window's pixels move and only the uncovered strip is painted.
+  void ScrollUp(int pixels);
+  void ScrollDown(int pixels);
+  void ScrollLeft(int pixels);
+  void ScrollRight(int pixels);
+  // Scroll-bar requests (wpsb* codes, position in pixels); others ignored.
+  void VScrollCommand(int code, int position);
+  void HScrollCommand(int code, int position);
+  // Scrolls so that the cursor is visible, places the caret and fires the
+  // position events.
+  void ScrollToCursor();
+  void UpdateCaret();
+  void UpdateCaretSize();
+  // Document x of the place before character `offset` of a line.
+  int CursorX(const TWPParagraphRec* par, const TWPLineRec* line, int offset) const;
+  // The character a document x falls on (a point on a character's right
+  // half still gives that character); at most the line's length.
+  int OffsetAtX(const TWPParagraphRec* par, const TWPLineRec* line, int x) const;
+  // The line at a document point; False (and the last line) when none.
+  bool LineAtPoint(int x, int y, TWPParagraphRec*& par, TWPLineRec*& line) const;
+  // Places the cursor at a window point; `extend` moves the selection's
+  // end there, `keepScrolling` drags the view along below its bottom.
+  virtual void CursorToPoint(int x, int y, bool extend, bool keepScrolling);
+  // Where the owner puts its caret (client pixels): the caret rectangle, or
+  // parked at (-10, 0) when it lies outside the client area.
+  TRect CaretPlacement(int clientWidth, int clientHeight) const;
+  // The window width while lines wrap to it (the I/O layer's Assign).
+  int32_t WindowWrapWidth() const override;
+
+  // --- selection block and formatting commands (selection.cpp) ---------------
   bool HasBlock() const;
   void SetBlock(const TWPTextPlace& start, const TWPTextPlace& end);
   void ClearBlock();
   void MarkBlockLines();
   bool GetSelection(TWPParagraphRec*& par1, TWPLineRec*& line1, int& off1, TWPParagraphRec*& par2,
                     TWPLineRec*& line2, int& off2) const override;
+  // extend: the block's moving end goes to the place (table cells snap to
+  // whole cells); otherwise the block is dropped and, with a line given,
+  // the place becomes the new anchor. Repaints only what changed.
+  void SetBlockEnd(bool extend, TWPParagraphRec* par, TWPLineRec* line, int offset);
+  void HideSelection() { SetBlockEnd(false, nullptr, nullptr, 0); }
+  // The block as absolute position and length; False without one.
+  bool GetBlock(int& start, int& length) const;
+  // Selects by absolute position; a length below 1 drops the selection.
+  void SetSelection(int start, int length);
+  // The two halves of a selection given one by one (the control's
+  // properties); the selection is made once both are given.
+  void SetSelStart(int start);
+  void SetSelLength(int length);
+  // Selects the object character (kind 1: code 1, kind 2: code 2) with the
+  // tag `number`.
+  bool SelectObject(int kind, int number);
+  // Deletes the marked text; False (cursor at the place) when protected
+  // text lies in it.
+  bool DeleteBlock();
+  using TWPRTFTextIo::SetWritingAttr;
+  using TWPRTFTextIo::SetCharAttr;
+  // Applies the masked parts of a record to the block's characters and the
+  // writing attribute.
+  void SetWritingAttr(uint32_t mask, const TWPAttrRecord& source);
+  // Modifies one character's record (the writing attribute for a nil line).
+  void SetCharAttr(TWPLineRec* line, int offset, uint32_t mask, const TWPAttrRecord& source);
+  // Paragraph commands: the block's paragraphs, or the cursor's; values of
+  // kWPUnchanged (and indents of 65000 or more) are left as they are.
+  void SetParagraphIndents(int32_t firstIndent, int32_t leftIndent, int32_t rightIndent, bool visibleOnly = false);
+  void SetParagraphAlignment(TWPAlignment align);
+  void SetParagraphTabs(bool remove, TWPTabSet tabs);
+  void SetParagraphSpacing(const TWPParSpacing& spacing, bool relative = false);
+  void SetParagraphShading(uint8_t colors, uint8_t percent);
+  // Page size and margins (twips; kWPUnchanged leaves one as it is).
+  void SetPage(int32_t marginLeft, int32_t marginRight, int32_t marginTop, int32_t marginBottom, int32_t pageWidth,
+               int32_t pageHeight);
+  // Table cell or bordered group edges, pixels: the left edge from the
+  // layout's left, the right inset from the layout width.
+  int CellLeftEdge(const TWPParagraphRec* par) const;
+  int CellRightInset(const TWPParagraphRec* par) const;
+  TColor ColorByNumber(int number) const;
 
   // --- fonts of runs (fonts.cpp) ---------------------------------------------
   TWPRunStyle RunStyle(const TWPAttrRecord& attr) const;
@@ -260,8 +383,26 @@ protected:
     if (OnHideCaret && !(viewOptions_ & wpvPaintingOff)) OnHideCaret();
   }
   void CallShowCaret() {
-    if (OnShowCaret && !(viewOptions_ & wpvPaintingOff)) OnShowCaret();
+    if (OnShowCaret && !Scrolling && !(viewOptions_ & wpvPaintingOff)) OnShowCaret();
   }
+  void CallPlaceCaret() {
+    if (OnPlaceCaret && !(viewOptions_ & wpvPaintingOff)) OnPlaceCaret();
+  }
+  void SelectionChanged() {
+    if (OnSelectionChanged) OnSelectionChanged();
+  }
+  // Lines of the paragraphs a command works on: the block's, or the
+  // cursor's, completed to whole table rows.
+  void CommandParagraphs(TWPParagraphRec*& first, TWPParagraphRec*& last) const;
+  // After a paragraph command: break the marked paragraphs, place the
+  // lines and repaint.
+  void FinishParagraphCommand(bool anyChanged);
+  // Moves the window's pixels by dy (down positive) or dx and paints the
+  // uncovered strip, or everything when pixels cannot be moved.
+  void ScrollPixels(int dx, int dy);
+  // Moves an offset past characters that are not shown (a link's hidden
+  // stamp), so that the caret never stands between a link and its stamp.
+  void PassHidden(TWPLineRec* line, int& offset) const;
   bool LayoutOff() const { return viewOptions_ & wpvLayoutOff; }
   int ResX() const { return Header->ResX > 0 ? Header->ResX : 96; }
   int ResY() const { return Header->ResY > 0 ? Header->ResY : 96; }
@@ -320,4 +461,13 @@ private:
   } saved_;
   void SaveView();
   void RestoreView();
+  // A window width set while a layout ran: laid out again afterwards.
+  bool widthPending_ = false;
+  bool inScrollCallbacks_ = false;
+  bool runningPending_ = false;
+  int formatCount_ = 0;  // complete passes so far (UpdateParagraph's report)
+  void RunPendingFormat();
+  // Halves of SetSelStart/SetSelLength.
+  int pendingSelStart_ = 0, pendingSelLength_ = 0;
+  bool selStartGiven_ = false, selLengthGiven_ = false;
 };

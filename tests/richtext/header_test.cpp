@@ -21,6 +21,16 @@ TEST(TextHeader, RoundToGridSnapsToInchAndCentimetreGrids) {
   EXPECT_EQ(h.RoundToGrid(70), 141);
   EXPECT_EQ(h.RoundToGrid(69), 0);
   EXPECT_EQ(h.RoundToGrid(141 * 3 + 70), 141 * 4);
+  // Negative values (hanging indents) snap by the same rule, the remainder
+  // taken with the grid's sign: -74 lies 70 above -144.
+  h.UnitsInch = true;
+  EXPECT_EQ(h.RoundToGrid(-74), -144);
+  EXPECT_EQ(h.RoundToGrid(-73), 0);
+  EXPECT_EQ(h.RoundToGrid(-100), -144);
+  EXPECT_EQ(h.RoundToGrid(-144 - 74), -288);
+  h.UnitsInch = false;
+  EXPECT_EQ(h.RoundToGrid(-72), -141);
+  EXPECT_EQ(h.RoundToGrid(-71), 0);
 }
 
 TEST(TextHeader, ClearRestoresPageColoursAndPixelValues) {
