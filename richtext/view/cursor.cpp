@@ -41,7 +41,7 @@ void TWPRTFTextInput::EndMove(bool extend, bool scroll, bool horizontal) {
     Extending = true;
   }
   UpdateWritingAttr();
-  CursorXPos = CursorX(CursorPar, CursorLine, CursorOffset);
+  CursorXPos = CaretX();
   if (horizontal) RememberedX = CursorXPos;
   TellPosition();
   if (scroll) {

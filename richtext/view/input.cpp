@@ -245,7 +245,7 @@ int TWPRTFTextInput::TypeChar(char c) {
     changed->Flags |= wplChanged;
   }
   result = std::max(result, KindToRepaint(kind));
-  RememberedX = CursorX(CursorPar, CursorLine, CursorOffset);
+  RememberedX = CaretX();
   if (c == '\n') result = wprAll;
   return result;
 }
@@ -360,7 +360,7 @@ int TWPRTFTextInput::Backspace() {
   if (!CharPlace(par, q, l, o) || !DeleteChar(par, l, o)) return result;
   PlaceCursor(par, q);
   const int kind = UpdateParagraph(par);
-  RememberedX = CursorX(CursorPar, CursorLine, CursorOffset);
+  RememberedX = CaretX();
   return std::max(result, KindToRepaint(kind));
 }
 

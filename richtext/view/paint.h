@@ -272,6 +272,9 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   void ScrollToCursor();
   void UpdateCaret();
   void UpdateCaretSize();
+  // The caret's document x: CursorX, kept inside the layout width at a line
+  // end whose blanks run past it.
+  int CaretX() const;
   // Document x of the place before character `offset` of a line.
   int CursorX(const TWPParagraphRec* par, const TWPLineRec* line, int offset) const;
   // The character a document x falls on (a point on a character's right

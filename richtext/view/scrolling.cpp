@@ -74,7 +74,10 @@ void TWPRTFTextPaint::ScrollDown(int pixels) {
     TWPParagraphRec* p = nullptr;
     TWPLineRec* l = nullptr;
     LineAtPoint(0, static_cast<int>(std::min<int64_t>(top + 1, INT32_MAX)), p, l);
-    if (l) top = IsLastLine(p, l) ? std::max<int64_t>(0, l->Top - static_cast<int64_t>(VisibleHeight / 3) * 2) : l->Top;
+    // (A line that began above the view's top, a tall table row, would
+    // take the view back: the top stays as asked.)
+    if (l && IsLastLine(p, l)) top = std::max<int64_t>(0, l->Top - static_cast<int64_t>(VisibleHeight / 3) * 2);
+    else if (l && l->Top > TopOffset) top = l->Top;
   }
   const int64_t n = top - TopOffset;
   if (n < 0) {
@@ -172,8 +175,9 @@ void TWPRTFTextPaint::ScrollToCursor() {
   if (!(viewOptions_ & wpvPaintingOff)) {
     const TWPLineRec* l = CursorLine;
     if (l->Top < TopOffset) {
-      int amount = TopOffset - l->Top;
-      if (visibleHeight < l->Height) amount -= l->Height;
+      // The line's top comes into view (also for a line taller than the
+      // view: the caret stands at its top).
+      const int amount = TopOffset - l->Top;
       if (amount > 0) ScrollUp(amount);
     } else if (static_cast<int64_t>(l->Top) + l->Height > static_cast<int64_t>(TopOffset) + visibleHeight) {
       // The cursor line becomes the first visible line.
@@ -181,7 +185,7 @@ void TWPRTFTextPaint::ScrollToCursor() {
       if (amount > 0) ScrollDown(amount);
     }
   }
-  CursorXPos = CursorX(CursorPar, CursorLine, CursorOffset);
+  CursorXPos = CaretX();
   UpdateCaretSize();
   const int screenX = CursorXPos + HorzOffset;
   // A third of the width beyond the cursor; a 4-pixel margin on the right.
@@ -203,7 +207,7 @@ void TWPRTFTextPaint::ScrollToCursor() {
 
 void TWPRTFTextPaint::UpdateCaret() {
   if ((viewOptions_ & (wpvPaintingOff | wpvLayoutOff)) || !CursorPar || !CursorLine) return;
-  CursorXPos = CursorX(CursorPar, CursorLine, CursorOffset);
+  CursorXPos = CaretX();
   UpdateCaretSize();
   const TWPLineRec* l = CursorLine;
   const bool visible = static_cast<int64_t>(CaretTop) + l->Height >= TopOffset &&
@@ -215,6 +219,14 @@ void TWPRTFTextPaint::UpdateCaret() {
   } else {
     CallHideCaret();
   }
+}
+
+int TWPRTFTextPaint::CaretX() const {
+  const int x = CursorX(CursorPar, CursorLine, CursorOffset);
+  // Blanks may run past the right edge of the lines; a caret behind them
+  // stays at the edge, where the view can show it.
+  if (CursorLine && CursorOffset >= CursorLine->Length) return std::min(x, std::max(1, Header->LayoutWidth - 1));
+  return x;
 }
 
 void TWPRTFTextPaint::UpdateCaretSize() {
@@ -330,7 +342,7 @@ void TWPRTFTextPaint::CursorToPoint(int x, int y, bool extend, bool keepScrollin
     SetBlockEnd(true, CursorPar, CursorLine, CursorOffset);
     BlockActive = true;
   }
-  RememberedX = CursorX(CursorPar, CursorLine, CursorOffset);
+  RememberedX = CaretX();
   if (keepScrolling && wasVisible) {
     const int64_t over = static_cast<int64_t>(CursorLine->Top) + CursorLine->Height - (static_cast<int64_t>(TopOffset) + VisibleHeight);
     if (over > 0) ScrollDown(static_cast<int>(std::min<int64_t>(over, INT32_MAX)));

@@ -136,11 +136,15 @@ void TWPRTFTextPaint::SetBlockEnd(bool extend, TWPParagraphRec* par, TWPLineRec*
   BlockEnd = end;
   BlockReversed = reversed;
 
-  // New line states; a line is painted again when its state changed or it
-  // holds an end of the old or the new block.
+  // New line states; a line is painted again when the part of it that is
+  // marked changed.
   const TWPTextPlace& first = BlockReversed ? BlockEnd : BlockStart;
   const TWPTextPlace& last = BlockReversed ? BlockStart : BlockEnd;
   const bool block = HasBlock();
+  auto range = [](const TWPLineRec* l, uint8_t state, const TWPTextPlace& a, const TWPTextPlace& b) {
+    if (!state) return std::pair<int, int>(0, 0);
+    return std::pair<int, int>(l == a.Line ? a.Offset : 0, l == b.Line ? b.Offset : l->Length);
+  };
   bool inside = false;
   std::vector<std::pair<TWPParagraphRec*, TWPLineRec*>> changed;
   for (TWPParagraphRec* p = FirstPar; p; p = p->next)
@@ -149,11 +153,11 @@ void TWPRTFTextPaint::SetBlockEnd(bool extend, TWPParagraphRec* par, TWPLineRec*
       if (opens) inside = true;
       const uint8_t state = inside ? ((opens || closes) ? 2 : 3) : 0;
       if (closes) inside = false;
-      const bool edge = opens || closes || (hadBlock && (l == oldFirst.Line || l == oldLast.Line));
-      if (state != l->SelState || edge) {
-        l->SelState = state;
-        if (l->Top + l->Height > TopOffset && l->Top < TopOffset + VisibleHeight) changed.emplace_back(p, l);
-      }
+      const auto before = hadBlock ? range(l, l->SelState, oldFirst, oldLast) : std::pair<int, int>(0, 0);
+      const auto now = range(l, state, first, last);
+      const bool differs = before != now && !(before.first == before.second && now.first == now.second);
+      l->SelState = state;
+      if (differs && l->Top + l->Height > TopOffset && l->Top < TopOffset + VisibleHeight) changed.emplace_back(p, l);
     }
   for (auto& [p, l] : changed) PaintLine(p, l);
   SelectionChanged();
@@ -236,43 +240,28 @@ bool TWPRTFTextPaint::DeleteBlock() {
   int s = PosInPar(a.Par, a.Line, a.Offset);
   int e = PosInPar(b.Par, b.Line, b.Offset);
 
-  // Protection: the characters at both ends (and one beyond each) decide
-  // whether every character in between is tested.
-  if (!ProtectionOff) {
+  // Protection: every marked character is tested (protected text in the
+  // middle of a block is as protected as at its ends).
+  if (!ProtectionOff && ProtectMode) {
     const bool insert = InsertMode;
     InsertMode = false;
-    auto test = [this](TWPParagraphRec* p, int pos) {
-      TWPLineRec* l;
-      int o;
-      LocateInPar(p, pos, l, o);
-      while (l->next && o >= l->Length) {
-        l = l->next;
-        o = 0;
-      }
-      return IsProtected(p, l, o);
-    };
-    bool full = ProtectMode & ProtectBit(ppProtectSelectedTextToo);
-    if (!full) {
-      const bool silent = ProtectionSilent;
-      ProtectionSilent = true;
-      full = test(a.Par, s) || (s > 0 && test(a.Par, s - 1)) || (e > 0 && test(b.Par, e - 1)) ||
-             (e < ParLength(b.Par) && test(b.Par, e));
-      ProtectionSilent = silent;
-    }
-    if (full) {
-      for (TWPParagraphRec* p = a.Par; p; p = p->next) {
-        const int from = p == a.Par ? s : 0;
-        const int to = p == b.Par ? e : ParLength(p);
-        for (int pos = from; pos < to; ++pos)
-          if (test(p, pos)) {
+    for (TWPParagraphRec* p = a.Par; p; p = p->next) {
+      const int from = p == a.Par ? s : 0;
+      const int to = p == b.Par ? e : ParLength(p);
+      int lineStart = 0;
+      for (TWPLineRec* l = p->line; l && lineStart < to; lineStart += l->Length, l = l->next) {
+        for (int o = std::max(0, from - lineStart); o < l->Length && lineStart + o < to; ++o) {
+          if (IsProtected(p, l, o)) {
             InsertMode = insert;
             CursorPar = p;
-            LocateInPar(p, pos, CursorLine, CursorOffset);
+            CursorLine = l;
+            CursorOffset = o;
             Beep();
             return false;
           }
-        if (p == b.Par) break;
+        }
       }
+      if (p == b.Par) break;
     }
     InsertMode = insert;
   }
