@@ -383,8 +383,9 @@ int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
   int kind = wpcNone;
   if (!LayoutInProgress) {
     WrapParagraph(par, true, kind);
-    // An empty paragraph below was measured anew with this one.
-    if (TWPParagraphRec* n = par->next; n && (n->ChangeFlags & wpcBreak) && ParLength(n) == 0) {
+    // The empty paragraphs below were measured anew with this one (each
+    // follows the one above it).
+    for (TWPParagraphRec* n = par->next; n && (n->ChangeFlags & wpcBreak) && ParLength(n) == 0; n = n->next) {
       int k = wpcNone;
       WrapParagraph(n, true, k);
       kind = std::max(kind, k);

@@ -272,8 +272,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   void ScrollToCursor();
   void UpdateCaret();
   void UpdateCaretSize();
-  // The caret's document x: CursorX, kept inside the layout width at a line
-  // end whose blanks run past it.
+  // The caret's document x: CursorX, kept inside the layout width (blanks
+  // and line feeds may run past it).
   int CaretX() const;
   // Document x of the place before character `offset` of a line.
   int CursorX(const TWPParagraphRec* par, const TWPLineRec* line, int offset) const;

@@ -189,7 +189,8 @@ void TWPRTFTextPaint::ScrollToCursor() {
   UpdateCaretSize();
   const int screenX = CursorXPos + HorzOffset;
   // A third of the width beyond the cursor; a 4-pixel margin on the right.
-  if (screenX < 0) ScrollLeft(-screenX + visibleWidth / 3);
+  // (A caret at x 0 could not be shown: it counts as left of the view.)
+  if (screenX < 1) ScrollLeft(-screenX + visibleWidth / 3);
   else if (screenX > windowWidth_ - 4) ScrollRight(screenX - visibleWidth + visibleWidth / 3);
   UpdateCaret();
   if (OnUpdateHScroll) OnUpdateHScroll();
@@ -222,11 +223,10 @@ void TWPRTFTextPaint::UpdateCaret() {
 }
 
 int TWPRTFTextPaint::CaretX() const {
-  const int x = CursorX(CursorPar, CursorLine, CursorOffset);
-  // Blanks may run past the right edge of the lines; a caret behind them
+  // Blanks and a line feed may run past the right edge of the lines (a
+  // right-aligned line ends at the edge without them); a caret among them
   // stays at the edge, where the view can show it.
-  if (CursorLine && CursorOffset >= CursorLine->Length) return std::min(x, std::max(1, Header->LayoutWidth - 1));
-  return x;
+  return std::min(CursorX(CursorPar, CursorLine, CursorOffset), std::max(1, Header->LayoutWidth - 1));
 }
 
 void TWPRTFTextPaint::UpdateCaretSize() {

@@ -46,7 +46,10 @@ TWPTextPlace EndOf(TWPParagraphRec* p) {
 
 bool TWPRTFTextPaint::HasBlock() const {
   if (!BlockStart.Par || !BlockEnd.Par || !BlockStart.Line || !BlockEnd.Line) return false;
-  return !(BlockStart.Line == BlockEnd.Line && BlockStart.Offset == BlockEnd.Offset);
+  if (BlockStart.Line == BlockEnd.Line) return BlockStart.Offset != BlockEnd.Offset;
+  // The end of a line and the start of the next are one place.
+  return BlockStart.Par != BlockEnd.Par || PosInPar(BlockStart.Par, BlockStart.Line, BlockStart.Offset) !=
+                                               PosInPar(BlockEnd.Par, BlockEnd.Line, BlockEnd.Offset);
 }
 
 void TWPRTFTextPaint::ClearBlock() {

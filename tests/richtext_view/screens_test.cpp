@@ -2,12 +2,15 @@
 // PNG (test-artifacts/richtext): a bold title in P052, births entries in
 // Liberation Sans with hyperlinks, a two-column tab list, a justified
 // paragraph, a numbered list, a bordered table and a picture; once in normal
-// mode with a selection, once as pages. The pixels are checked where the
-// document says what must be there.
+// mode with a selection, once as pages, and as an editing window: scrolled
+// down and sideways (pixels moved and only the strip painted must equal a
+// full repaint), with a selection made by keys and the caret. The pixels are
+// checked where the document says what must be there.
 #include <gtest/gtest.h>
 
 #include "platform/gfx/bitmap.h"
 #include "richtext/io/objects.h"
+#include "richtext/view/input.h"
 #include "tests/richtext_view/daypage.h"
 #include "tests/richtext_view/view_helpers.h"
 
@@ -41,7 +44,7 @@ std::unique_ptr<TWPPictureObject> Landscape(int w, int h) {
 }
 
 struct DayPage {
-  TWPRTFTextPaint t;
+  TWPRTFTextInput t;
   daypage::Writer w{t, [this] { ExpectChains(t); }};
   TWPParagraphRec* title = nullptr;
   TWPParagraphRec* justified = nullptr;
@@ -231,4 +234,97 @@ TEST(Screens, DayPageAsPages) {
     for (int y = bottom + 2; y < bottom + 20; ++y)
       for (int x = gap; x < gap + pageW; x += 3) ASSERT_EQ(Px(bmp, x, y), 0xFFFFFFu) << "page " << p << " y " << y;
   }
+}
+
+namespace {
+
+// The caret as the window's host draws it: its rectangle inverted.
+void DrawCaret(TBitmap& b, const TRect& r) {
+  for (int y = std::max(0, r.Top); y < std::min(b.Height(), r.Bottom); ++y)
+    for (int x = std::max(0, r.Left); x < std::min(b.Width(), r.Right); ++x) b.Surface().Row(y)[x] ^= 0xFFFFFF;
+}
+
+// The first differing pixel of two pictures of one size, or an empty string.
+std::string FirstDifference(TBitmap& a, TBitmap& b) {
+  for (int y = 0; y < a.Height(); ++y)
+    for (int x = 0; x < a.Width(); ++x)
+      if ((a.Surface().Row(y)[x] & 0xFFFFFF) != (b.Surface().Row(y)[x] & 0xFFFFFF))
+        return "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+  return {};
+}
+
+}  // namespace
+
+TEST(Screens, EditingViewScrolledWithASelectionAndTheCaret) {
+  StartGraphics();
+  DayPage d;
+  d.Build();
+  const int width = 480, height = 260;
+  TBitmap bmp(width, height);
+  d.t.SetCanvas(bmp.Canvas());
+  d.t.AttachedToWindow = true;
+  d.t.BackgroundColor = clWhite;
+  d.t.SetWordWrap(true);
+  d.t.SetWindowWidth(width);
+  d.t.VisibleHeight = height;
+  d.t.FormatText();
+  d.t.PaintAll();
+  // Down a page and a half by keys: the view follows by moving pixels.
+  d.t.CursorCommand(ccTextStart);
+  for (int i = 0; i < 14; ++i) d.t.CursorDown();
+  d.t.CursorCommand(ccLineStart);
+  d.t.WordRight(2);
+  d.t.CursorDown(2, true);
+  d.t.WordRight(1, true);
+  ASSERT_GT(d.t.TopOffset, 0);
+  ASSERT_TRUE(d.t.HasBlock());
+  d.t.ScrollUp(23);
+  d.t.ScrollDown(11);
+  // What moved pixels and strips made equals a full repaint.
+  TBitmap full(width, height);
+  {
+    TCanvas* screen = d.t.Canvas();
+    d.t.SetCanvas(full.Canvas());
+    d.t.PaintAll();
+    d.t.SetCanvas(screen);
+  }
+  EXPECT_EQ(FirstDifference(bmp, full), "");
+  const TRect caret = d.t.CaretPlacement(width, height);
+  ASSERT_GE(caret.Left, 1);
+  DrawCaret(bmp, caret);
+  bmp.SaveToPng(ArtifactPath("edit_scrolled_selection_caret.png"));
+  // The caret stands at the selection's moving end, inside the highlight's
+  // line, and the highlight shows on the lines in between.
+  int s = 0, n = 0;
+  ASSERT_TRUE(d.t.GetBlock(s, n));
+  EXPECT_GT(n, 20);
+  const TWPLineRec* mid = d.t.BlockStart.Line->next ? d.t.BlockStart.Line->next : d.t.BlockStart.Par->next->line;
+  const int y = mid->Top - d.t.TopOffset + mid->Height / 2;
+  EXPECT_EQ(Px(bmp, width - 3, y), static_cast<uint32_t>(ColorToPixel(ColorToRGB(clHighlight)) & 0xFFFFFF));
+  EXPECT_EQ(caret.Left, d.t.CursorXPos + d.t.HorzOffset);
+
+  // Sideways: without word wrap the page (565 pixels) is wider than a
+  // window of 300.
+  TBitmap side(300, height), sideFull(300, height);
+  d.t.HideSelection();
+  d.t.SetCanvas(side.Canvas());
+  d.t.SetWordWrap(false);
+  d.t.SetWindowWidth(300);
+  d.t.CursorCommand(ccTextStart);
+  d.t.CursorDown(3);
+  d.t.CursorCommand(ccLineEnd);
+  ASSERT_LT(d.t.HorzOffset, 0);
+  d.t.HScrollCommand(wpsbLineUp, 0);
+  d.t.PaintAll();
+  d.t.HScrollCommand(wpsbLineDown, 0);
+  d.t.HScrollCommand(wpsbLineDown, 0);
+  d.t.SetCanvas(sideFull.Canvas());
+  d.t.PaintAll();
+  d.t.SetCanvas(side.Canvas());
+  EXPECT_EQ(FirstDifference(side, sideFull), "");
+  const TRect sideCaret = d.t.CaretPlacement(300, height);
+  EXPECT_GE(sideCaret.Left, 1);
+  EXPECT_LT(sideCaret.Left, 300);
+  DrawCaret(side, sideCaret);
+  side.SaveToPng(ArtifactPath("edit_scrolled_sideways.png"));
 }
