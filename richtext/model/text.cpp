@@ -689,22 +689,24 @@ bool TWPRTFText::CheckChains(std::string* why) const {
   bool cursorSeen = CursorPar == nullptr;
   int parNo = 0;
   for (const TWPParagraphRec* p = FirstPar; p; p = p->next, ++parNo) {
-    const std::string at = "paragraph " + std::to_string(parNo) + ": ";
-    if (p->next && p->next->prev != p) return fail(at + "next does not point back");
-    if (!p->line) return fail(at + "no line");
-    if (p->line->prev) return fail(at + "first line has a previous");
+    // Where a fault lies, spelled out only when there is one (the walk runs
+    // after every edit).
+    auto at = [&] { return "paragraph " + std::to_string(parNo) + ": "; };
+    if (p->next && p->next->prev != p) return fail(at() + "next does not point back");
+    if (!p->line) return fail(at() + "no line");
+    if (p->line->prev) return fail(at() + "first line has a previous");
     bool cursorLineSeen = false;
     int lineNo = 0;
     for (const TWPLineRec* l = p->line; l; l = l->next, ++lineNo) {
-      const std::string lat = at + "line " + std::to_string(lineNo) + ": ";
-      if (l->next && l->next->prev != l) return fail(lat + "next does not point back");
-      if (l->Capacity > kWPMaxLineCapacity) return fail(lat + "capacity above the limit");
-      if (l->Length >= l->Capacity) return fail(lat + "length not below capacity");
-      if (!l->pc || l->pc[l->Length] != 0) return fail(lat + "no terminating 0");
-      if (Header->KeepAttributes != (l->pa != nullptr)) return fail(lat + "attribute array does not match storage");
+      auto lat = [&] { return at() + "line " + std::to_string(lineNo) + ": "; };
+      if (l->next && l->next->prev != l) return fail(lat() + "next does not point back");
+      if (l->Capacity > kWPMaxLineCapacity) return fail(lat() + "capacity above the limit");
+      if (l->Length >= l->Capacity) return fail(lat() + "length not below capacity");
+      if (!l->pc || l->pc[l->Length] != 0) return fail(lat() + "no terminating 0");
+      if (Header->KeepAttributes != (l->pa != nullptr)) return fail(lat() + "attribute array does not match storage");
       if (l->pa)
         for (int i = 0; i < l->Length; ++i)
-          if (l->pa[i].Font >= kWPFontCount) return fail(lat + "font number out of the table");
+          if (l->pa[i].Font >= kWPFontCount) return fail(lat() + "font number out of the table");
       if (l == CursorLine) cursorLineSeen = true;
     }
     if (p == CursorPar) {

@@ -58,7 +58,7 @@ bool TWPRTFTextInput::StepRight() {
   const int p = CursorPos(), len = ParLength(CursorPar);
   if (p < len) {
     int q = p + 1;
-    while (q < len && Hidden(CursorPar, q)) ++q;
+    while (q < len && Skipped(CursorPar, q)) ++q;
     PlaceCursor(CursorPar, q);
     return true;
   }
@@ -66,14 +66,14 @@ bool TWPRTFTextInput::StepRight() {
   if (!next) return false;
   int q = 0;
   const int nlen = ParLength(next);
-  while (q < nlen && Hidden(next, q)) ++q;
+  while (q < nlen && Skipped(next, q)) ++q;
   PlaceCursor(next, q);
   return true;
 }
 
 bool TWPRTFTextInput::StepLeft() {
   int q = CursorPos() - 1;
-  while (q >= 0 && Hidden(CursorPar, q)) --q;
+  while (q >= 0 && Skipped(CursorPar, q)) --q;
   if (q >= 0) {
     PlaceCursor(CursorPar, q);
     return true;
@@ -88,7 +88,7 @@ bool TWPRTFTextInput::StepWordLeft() {
   PlaceCursor(CursorPar, CursorPos());
   const int p = CursorPos();
   const int ls = PosInPar(CursorPar, CursorLine, 0);
-  auto shown = [&](int k) { return !Hidden(CursorPar, k); };
+  auto shown = [&](int k) { return !Skipped(CursorPar, k); };
   bool anyShown = false;
   for (int k = ls; k < p && !anyShown; ++k) anyShown = shown(k);
   // At the line's start the move goes on as a character move.
@@ -121,7 +121,7 @@ bool TWPRTFTextInput::StepWordRight() {
   const int le = PosInPar(CursorPar, CursorLine, 0) + CursorLine->Length;
   // At the line's end the move goes on as a character move.
   if (p >= le) return StepRight();
-  auto shown = [&](int k) { return !Hidden(CursorPar, k); };
+  auto shown = [&](int k) { return !Skipped(CursorPar, k); };
   int q = p;
   while (q < le && (!shown(q) || !WordChar(CharAt(CursorPar, q)))) ++q;
   // Behind the word, at most at the line's end.
@@ -153,7 +153,7 @@ bool TWPRTFTextInput::StepLine(bool down) {
     }
   }
   int o = OffsetAtX(p, l, RememberedX);
-  PassHidden(l, o);
+  PassSkipped(l, o);
   CursorPar = p;
   CursorLine = l;
   CursorOffset = o;
@@ -179,7 +179,7 @@ void TWPRTFTextInput::PageMove(bool down) {
     LineAtPoint(0, static_cast<int>(target) + 1, p, l);
   }
   int o = OffsetAtX(p, l, RememberedX);
-  PassHidden(l, o);
+  PassSkipped(l, o);
   CursorPar = p;
   CursorLine = l;
   CursorOffset = o;
@@ -241,14 +241,14 @@ void TWPRTFTextInput::CursorCommand(TWPCursorCommand command, bool extend, bool 
   auto firstShown = [this](TWPParagraphRec* par) {
     int q = 0;
     const int len = ParLength(par);
-    while (q < len && Hidden(par, q)) ++q;
+    while (q < len && Skipped(par, q)) ++q;
     return q;
   };
   bool horizontal = true;
   switch (command) {
     case ccLineStart:
       CursorOffset = 0;
-      PassHidden(CursorLine, CursorOffset);
+      PassSkipped(CursorLine, CursorOffset);
       break;
     case ccLineEnd: CursorOffset = CursorLine->Length; break;
     case ccPageUp:

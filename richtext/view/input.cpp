@@ -114,11 +114,11 @@ void TWPRTFTextInput::PlaceCursor(TWPParagraphRec* par, int pos) {
   }
 }
 
-bool TWPRTFTextInput::Hidden(const TWPParagraphRec* par, int pos) const {
+bool TWPRTFTextInput::Skipped(const TWPParagraphRec* par, int pos) const {
   TWPLineRec* l;
   int o;
   if (pos < 0 || !CharPlace(par, pos, l, o) || !l->pa) return false;
-  return CharHidden(l->pa[o]);
+  return CharHidden(l->pa[o]) || (l->pa[o].Style & wpsAutoNumber);
 }
 
 char TWPRTFTextInput::CharAt(const TWPParagraphRec* par, int pos) const {
@@ -228,9 +228,9 @@ int TWPRTFTextInput::TypeChar(char c) {
   TWPParagraphRec* par = CursorPar;
   int p = CursorPos();
   // Never inside a hidden run (a link's stamp): behind it.
-  if (p > 0 && Hidden(par, p - 1) && Hidden(par, p)) {
+  if (p > 0 && Skipped(par, p - 1) && Skipped(par, p)) {
     const int len = ParLength(par);
-    while (p < len && Hidden(par, p)) ++p;
+    while (p < len && Skipped(par, p)) ++p;
   }
   TWPLineRec* l;
   int o;
@@ -260,7 +260,7 @@ int TWPRTFTextInput::Enter(bool pageBreak) {
   // A link's stamp stays with its text.
   int p = CursorPos();
   const int len = ParLength(par);
-  while (p < len && Hidden(par, p)) ++p;
+  while (p < len && Skipped(par, p)) ++p;
   if (par == FirstPar && p == 0) {
     // At the very start: an empty paragraph above, the cursor stays.
     TWPParagraphRec* np = nullptr;
@@ -348,7 +348,7 @@ int TWPRTFTextInput::Backspace() {
   const int p = CursorPos();
   // The nearest shown character before the cursor goes; hidden ones stay.
   int q = p - 1;
-  while (q >= 0 && Hidden(par, q)) --q;
+  while (q >= 0 && Skipped(par, q)) --q;
   if (q < 0) {
     TWPParagraphRec* prev = par->prev;
     if (!prev) return result;
@@ -377,7 +377,7 @@ int TWPRTFTextInput::DeleteForward() {
   const int len = ParLength(par);
   // The nearest shown character behind the cursor goes; hidden ones stay.
   int q = p;
-  while (q < len && Hidden(par, q)) ++q;
+  while (q < len && Skipped(par, q)) ++q;
   if (q < len) {
     TWPLineRec* l = nullptr;
     int o = 0;

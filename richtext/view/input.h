@@ -9,10 +9,11 @@
 // Invariants between public calls (besides those of the layers below):
 //  - after a cursor move the cursor never stands in front of a character
 //    that is not shown (a hyperlink's hidden stamp "p:<n>" follows its
-//    visible text): moves pass such characters forwards, so typing never
-//    separates a link from its stamp; typing inside a hidden run, Enter and
-//    line breaks go behind the run; Backspace and Delete remove the nearest
-//    shown character and leave hidden ones in place;
+//    visible text) or inside a paragraph's automatic number: moves pass
+//    such characters forwards, so typing never separates a link from its
+//    stamp; typing inside a hidden run, Enter and line breaks go behind the
+//    run; Backspace and Delete remove the nearest other character and leave
+//    them in place (Backspace behind a number joins the paragraphs);
 //  - Left and Right move by exactly one shown character; a place at a soft
 //    line break is shown at the start of the following line (End shows it at
 //    the end of the earlier line until the next move);
@@ -136,7 +137,9 @@ private:
   // at a soft line break goes to the start of the following line).
   int CursorPos() const;
   void PlaceCursor(TWPParagraphRec* par, int pos);
-  bool Hidden(const TWPParagraphRec* par, int pos) const;
+  // Characters the cursor passes over: not shown (a hidden stamp) or part
+  // of an automatic number.
+  bool Skipped(const TWPParagraphRec* par, int pos) const;
   char CharAt(const TWPParagraphRec* par, int pos) const;
   // Steps of the moves; False when nothing is left to move over.
   bool StepLeft();

@@ -404,8 +404,9 @@ protected:
   // uncovered strip, or everything when pixels cannot be moved.
   void ScrollPixels(int dx, int dy);
   // Moves an offset past characters that are not shown (a link's hidden
-  // stamp), so that the caret never stands between a link and its stamp.
-  void PassHidden(TWPLineRec* line, int& offset) const;
+  // stamp) or belong to an automatic number, so that the caret never
+  // stands between a link and its stamp or inside a number.
+  void PassSkipped(TWPLineRec* line, int& offset) const;
   bool LayoutOff() const { return viewOptions_ & wpvLayoutOff; }
   int ResX() const { return Header->ResX > 0 ? Header->ResX : 96; }
   int ResY() const { return Header->ResY > 0 ? Header->ResY : 96; }

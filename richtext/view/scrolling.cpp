@@ -306,10 +306,10 @@ bool TWPRTFTextPaint::LineAtPoint(int x, int y, TWPParagraphRec*& par, TWPLineRe
   return false;
 }
 
-void TWPRTFTextPaint::PassHidden(TWPLineRec* line, int& offset) const {
+void TWPRTFTextPaint::PassSkipped(TWPLineRec* line, int& offset) const {
   if (!line || !line->pa) return;
   offset = std::max(offset, 0);
-  while (offset < line->Length && CharHidden(line->pa[offset])) ++offset;
+  while (offset < line->Length && (CharHidden(line->pa[offset]) || (line->pa[offset].Style & wpsAutoNumber))) ++offset;
 }
 
 void TWPRTFTextPaint::CursorToPoint(int x, int y, bool extend, bool keepScrolling) {
@@ -328,7 +328,7 @@ void TWPRTFTextPaint::CursorToPoint(int x, int y, bool extend, bool keepScrollin
   bool moved = false;
   if (within) {
     int offset = OffsetAtX(p, l, dx);
-    PassHidden(l, offset);
+    PassSkipped(l, offset);
     moved = p != CursorPar || l != CursorLine || offset != CursorOffset;
     CursorPar = p;
     CursorLine = l;

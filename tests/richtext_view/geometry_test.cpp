@@ -182,6 +182,27 @@ TEST(Scrolling, SidewaysStaysWithinTheLinesAndFollowsTheCursor) {
   EXPECT_EQ(x + e.t.HorzOffset, 200 - 200 / 3);
   e.SetCursor(2);
   EXPECT_EQ(e.t.HorzOffset, 0);
+  // A caret that would stand on the view's left edge (x 0) cannot be
+  // shown: the view scrolls it inside.
+  e.Load(std::string(50, 'x') + "\r");
+  e.t.LastParagraph()->Align = waCenter;
+  e.t.FormatText();
+  const int centre = e.t.CursorX(e.t.LastParagraph(), e.t.LastParagraph()->line, 0);
+  ASSERT_EQ(centre, 283);
+  e.t.HScrollCommand(wpsbThumbPosition, centre);
+  ASSERT_EQ(e.t.HorzOffset, -283);
+  e.t.CursorDown();
+  EXPECT_EQ(e.t.CaretPlacement(200, 100).Left, 283 + e.t.HorzOffset);
+  EXPECT_GE(283 + e.t.HorzOffset, 1);
+  // A right-aligned line ends at the edge; its line feed runs past it, and
+  // the caret in front of the line feed stays in view.
+  Editor w(200, 100);
+  w.Load("ab\n");
+  w.t.FirstPar->Align = waRight;
+  w.t.FormatText();
+  w.SetCursor(2);
+  ASSERT_GE(w.t.CursorX(w.t.FirstPar, w.t.FirstPar->line, 2), 200);
+  EXPECT_EQ(w.t.CaretPlacement(200, 100).Left, 199);
 }
 
 TEST(CaretGeometry, TheCaretStandsOnTheBaselineAndHasTheCharactersWidthInOverwrite) {

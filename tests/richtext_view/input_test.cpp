@@ -125,6 +125,13 @@ TEST(Input, EnterAtTheEndOfANumberedItemLetsTheItemsAfterItCountOn) {
   EXPECT_EQ(e.Cursor(), 13);
   e.Type("X");
   EXPECT_EQ(e.Text(), "1.\tA\r2.\tB\r3.\tX\r4.\tC");
+  e.SetCursor(13 + 1);
+  // A typed text with a paragraph break counts on as well.
+  e.Type("\rY");
+  EXPECT_EQ(e.Text(), "1.\tA\r2.\tB\r3.\tX\r4.\tY\r5.\tC");
+  e.Key(8);
+  e.Key(8);
+  EXPECT_EQ(e.Text(), "1.\tA\r2.\tB\r3.\tX\r4.\tC");
   // Joining items with Delete leaves no number inside the text.
   e.Key(127);
   EXPECT_EQ(e.Text(), "1.\tA\r2.\tB\r3.\tXC");
@@ -173,6 +180,20 @@ TEST(Input, BackspaceAndDeleteAtLineAndParagraphEdges) {
   EXPECT_EQ(e.t.FirstPar->Shading, 0);
   EXPECT_EQ(e.t.FirstPar->Flags, 0);
   rtview_test::ExpectLaidOut(e.t);
+}
+
+TEST(Input, EmptyParagraphsBelowAnEditAreLaidOutAgain) {
+  Editor e;
+  e.Load("a\r\r\r\rb");
+  e.SetCursor(1);
+  e.Type("bc");
+  // Each empty paragraph follows the height of the one above it; all of
+  // them were measured again and must be broken again too.
+  rtview_test::ExpectLaidOut(e.t);
+  e.t.WritingAttr.Size = 30;
+  e.Type("D");
+  rtview_test::ExpectLaidOut(e.t);
+  EXPECT_EQ(e.t.FirstPar->next->next->next->line->Height, e.t.FirstPar->line->Height);
 }
 
 TEST(Input, FormFeedTogglesThePageBreakAtAParagraphStartAndSplitsElsewhere) {

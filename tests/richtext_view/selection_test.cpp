@@ -69,6 +69,15 @@ TEST(Selection, BackwardBlocksAreReversedAndShowTheSameCharacters) {
   EXPECT_FALSE(e.t.HasBlock());
   e.t.SetSelLength(4);
   EXPECT_EQ(e.Selected(), "drei");
+  // The end of a line and the start of the next are one place: no block.
+  Editor n(60);
+  n.Load("aaaa bbbb");
+  TWPLineRec* first = n.t.FirstPar->line;
+  ASSERT_TRUE(first->next);
+  n.t.SetBlock({n.t.FirstPar, first, first->Length}, {n.t.FirstPar, first->next, 0});
+  EXPECT_FALSE(n.t.HasBlock());
+  n.t.SetBlock({n.t.FirstPar, first, first->Length}, {n.t.FirstPar, first->next, 1});
+  EXPECT_TRUE(n.t.HasBlock());
   // Across paragraphs, and up to the end of the text.
   e.Load("ab\rcd\ref");
   e.t.SetSelection(1, 6);
