@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/streams.h"
 #include "tests/richtext_view/input_helpers.h"
 
 using namespace rtinput_test;
@@ -400,6 +401,54 @@ TEST(Input, TheWritingAttributeFollowsTheTextBeforeTheCursor) {
   EXPECT_TRUE(e.t.WritingAttr.Style & wpsHyperlink);
   EXPECT_EQ(e.t.WritingAttr.Tag, 0);
   e.t.AttrListener = nullptr;
+}
+
+TEST(Input, EventsAndStateAroundEdits) {
+  Editor e;
+  e.Load("eins zwei\rdrei");
+  std::vector<std::string> events;
+  e.t.OnBeforeInput = [&] { events.push_back("before"); };
+  e.t.OnAfterInput = [&] { events.push_back("after"); };
+  e.t.OnChanged = [&] { events.push_back("changed"); };
+  e.t.OnParagraphAdded = [&] { events.push_back("paragraph"); };
+  e.t.OnParOrBlockChanged = [&] { events.push_back("par"); };
+  e.SetCursor(4);
+  e.Key('x');
+  EXPECT_EQ(events, (std::vector<std::string>{"before", "par", "changed", "after"}));
+  events.clear();
+  e.Key('y');
+  EXPECT_EQ(events, (std::vector<std::string>{"before", "changed", "after"})) << "same paragraph, no block";
+  events.clear();
+  e.Key('\r');
+  EXPECT_EQ(events, (std::vector<std::string>{"before", "par", "paragraph", "changed", "after"}));
+  EXPECT_FALSE(e.t.InputRunning);
+  // Positioning at a line's end goes to the next line's start.
+  Editor n(60);
+  n.Load("aaaa bbbb");
+  n.t.MoveCursorToPosition(5, 0);
+  EXPECT_EQ(n.t.CursorLine, n.t.FirstPar->line->next);
+  EXPECT_EQ(n.t.CursorOffset, 0);
+  // No marking while it is switched off.
+  n.t.NoBlockMarking = true;
+  n.t.CursorRight(2, true);
+  EXPECT_FALSE(n.t.HasBlock());
+  n.t.NoBlockMarking = false;
+  // Text read in at the cursor leaves no bare anchor behind.
+  n.t.CursorToPoint(11, 5, false, false);
+  ASSERT_TRUE(n.t.BlockStart.Par);
+  TMemoryStream m;
+  m.Write("XY", 2);
+  m.SetPosition(0);
+  n.t.LoadFormat = FormatANSI;
+  n.t.LoadFromStream(&m);
+  EXPECT_EQ(n.Text(), "aXYaaa bbbb");
+  EXPECT_FALSE(n.t.BlockStart.Par);
+  // Clearing starts over at the top.
+  n.t.ScrollDown(5);
+  n.t.Clear();
+  EXPECT_EQ(n.t.TopOffset, 0);
+  EXPECT_EQ(n.Cursor(), 0);
+  EXPECT_EQ(n.Text(), "");
 }
 
 TEST(Input, ObjectsAreEnteredWithTheirNumbersAndTyped) {
