@@ -16,16 +16,15 @@ void BM_KeystrokeIn50Pages(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TWPRTFTextInput t;
   t.Header->FontNames[0] = "Arial";
-  const auto persons = daypage::SamplePersons(testpaths::SourceDir(), 2000);
-  daypage::Writer w(t);
-  for (size_t i = 0; i < 1250; ++i) w.Entry(persons[i % persons.size()], 2024, 720);
-  TBitmap window(640, 480);
+  daypage::BuildFiftyPages(t, daypage::SamplePersons(testpaths::SourceDir(), 2000));
+  // A window as wide as the page's text, so the pages stay as built.
+  const int width = t.Header->PrintWidth;
+  TBitmap window(width, 480);
   t.SetCanvas(window.Canvas());
   t.AttachedToWindow = true;
   t.SetWordWrap(true);
-  t.SetWindowWidth(640);
+  t.SetWindowWidth(width);
   t.VisibleHeight = 480;
-  t.FormatText();
   t.CursorCommand(ccTextEnd);
   const int pages = t.CursorPage() + 1;
   int paragraphs = 0;

@@ -77,21 +77,7 @@ void BM_RelayoutOneParagraphOf50Pages(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TWPRTFTextPaint t;
   t.Header->FontNames[0] = "Arial";
-  const auto persons = daypage::SamplePersons(testpaths::SourceDir(), 2000);
-  daypage::Writer w(t);
-  int pages = 0;
-  for (size_t i = 0; pages < 50; ++i) {
-    w.Entry(persons[i % persons.size()], 2024, 720);
-    if (i % 50 == 49) {
-      t.FormatText();
-      TWPParagraphRec* last = t.LastParagraph();
-      t.CursorPar = last;
-      t.CursorLine = TWPRTFText::Get_LastLine(last);
-      t.CursorOffset = 0;
-      pages = t.CursorPage() + 1;
-    }
-  }
-  t.FormatText();
+  const int pages = daypage::BuildFiftyPages(t, daypage::SamplePersons(testpaths::SourceDir(), 2000));
   int n = 0;
   for (TWPParagraphRec* p = t.FirstPar; p; p = p->next) ++n;
   TWPParagraphRec* mid = t.ParagraphAt(n / 2);

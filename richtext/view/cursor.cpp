@@ -187,52 +187,32 @@ void TWPRTFTextInput::PageMove(bool down) {
 
 // --- the moves ---------------------------------------------------------------------------------
 
+void TWPRTFTextInput::RepeatMove(int count, bool extend, bool scroll, bool horizontal,
+                                 bool (TWPRTFTextInput::*step)()) {
+  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
+  BeginMove(extend);
+  for (int i = 0; i < count && (this->*step)(); ++i) {
+  }
+  EndMove(extend, scroll, horizontal);
+}
+
 void TWPRTFTextInput::CursorLeft(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepLeft(); ++i) {
-  }
-  EndMove(extend, scroll, true);
+  RepeatMove(count, extend, scroll, true, &TWPRTFTextInput::StepLeft);
 }
-
 void TWPRTFTextInput::CursorRight(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepRight(); ++i) {
-  }
-  EndMove(extend, scroll, true);
+  RepeatMove(count, extend, scroll, true, &TWPRTFTextInput::StepRight);
 }
-
 void TWPRTFTextInput::WordLeft(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepWordLeft(); ++i) {
-  }
-  EndMove(extend, scroll, true);
+  RepeatMove(count, extend, scroll, true, &TWPRTFTextInput::StepWordLeft);
 }
-
 void TWPRTFTextInput::WordRight(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepWordRight(); ++i) {
-  }
-  EndMove(extend, scroll, true);
+  RepeatMove(count, extend, scroll, true, &TWPRTFTextInput::StepWordRight);
 }
-
 void TWPRTFTextInput::CursorUp(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepLine(false); ++i) {
-  }
-  EndMove(extend, scroll, false);
+  RepeatMove(count, extend, scroll, false, &TWPRTFTextInput::StepUp);
 }
-
 void TWPRTFTextInput::CursorDown(int count, bool extend, bool scroll) {
-  if (count < 1 || MovementLocked() || !CursorPar || !CursorLine) return;
-  BeginMove(extend);
-  for (int i = 0; i < count && StepLine(true); ++i) {
-  }
-  EndMove(extend, scroll, false);
+  RepeatMove(count, extend, scroll, false, &TWPRTFTextInput::StepDown);
 }
 
 void TWPRTFTextInput::CursorCommand(TWPCursorCommand command, bool extend, bool scroll) {

@@ -336,14 +336,16 @@ bool TWPRTFTextInput::JoinNext(TWPParagraphRec* par) {
   return true;
 }
 
+bool TWPRTFTextInput::DeletedBlock(int& result) {
+  ParOrBlockCheck();
+  const bool block = HasBlock();
+  ClearBlockForEdit(result);
+  return block;
+}
+
 int TWPRTFTextInput::Backspace() {
   int result = wprNothing;
-  ParOrBlockCheck();
-  if (HasBlock()) {
-    ClearBlockForEdit(result);
-    return result;
-  }
-  ClearBlockForEdit(result);
+  if (DeletedBlock(result)) return result;
   TWPParagraphRec* par = CursorPar;
   const int p = CursorPos();
   // The nearest shown character before the cursor goes; hidden ones stay.
@@ -366,12 +368,7 @@ int TWPRTFTextInput::Backspace() {
 
 int TWPRTFTextInput::DeleteForward() {
   int result = wprNothing;
-  ParOrBlockCheck();
-  if (HasBlock()) {
-    ClearBlockForEdit(result);
-    return result;
-  }
-  ClearBlockForEdit(result);
+  if (DeletedBlock(result)) return result;
   TWPParagraphRec* par = CursorPar;
   const int p = CursorPos();
   const int len = ParLength(par);

@@ -133,6 +133,9 @@ private:
   // Deletes a marked block (result wprAll) or drops a bare anchor; False
   // when protected text refused the deletion.
   bool ClearBlockForEdit(int& result);
+  // The start of Backspace and Delete: True when a marked block was what
+  // went (or protected text kept it).
+  bool DeletedBlock(int& result);
   // Position of the cursor in its paragraph and placing it at one (a place
   // at a soft line break goes to the start of the following line).
   int CursorPos() const;
@@ -147,6 +150,10 @@ private:
   bool StepWordLeft();
   bool StepWordRight();
   bool StepLine(bool down);
+  bool StepUp() { return StepLine(false); }
+  bool StepDown() { return StepLine(true); }
+  // A move of `count` steps with its frame.
+  void RepeatMove(int count, bool extend, bool scroll, bool horizontal, bool (TWPRTFTextInput::*step)());
   void PageMove(bool down);
   void BeginMove(bool extend);
   void EndMove(bool extend, bool scroll, bool horizontal);

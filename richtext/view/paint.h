@@ -403,6 +403,8 @@ protected:
   // Moves the window's pixels by dy (down positive) or dx and paints the
   // uncovered strip, or everything when pixels cannot be moved.
   void ScrollPixels(int dx, int dy);
+  // After an offset moved by (dx, dy): pixels, caret and the owner's bars.
+  void ViewMoved(int dx, int dy);
   // Moves an offset past characters that are not shown (a link's hidden
   // stamp) or belong to an automatic number, so that the caret never
   // stands between a link and its stamp or inside a number.
@@ -471,7 +473,8 @@ private:
   bool runningPending_ = false;
   int formatCount_ = 0;  // complete passes so far (UpdateParagraph's report)
   void RunPendingFormat();
-  // Halves of SetSelStart/SetSelLength.
+  // Halves of SetSelStart/SetSelLength, selected once both are given.
+  void ApplySelectionHalves();
   int pendingSelStart_ = 0, pendingSelLength_ = 0;
   bool selStartGiven_ = false, selLengthGiven_ = false;
 };

@@ -49,19 +49,26 @@ void TWPRTFTextPaint::ScrollPixels(int dx, int dy) {
   else if (dx < 0) PaintRect(w + dx, 0, -dx, h);
 }
 
+void TWPRTFTextPaint::ViewMoved(int dx, int dy) {
+  // The caret is not shown while a vertical scroll runs.
+  if (dy) Scrolling = true;
+  CallHideCaret();
+  ScrollPixels(dx, dy);
+  CallShowCaret();
+  // The scroll bar and the ruler follow the offset.
+  if (dy && OnUpdateVScroll) OnUpdateVScroll();
+  if (dx && OnUpdateHScroll) OnUpdateHScroll();
+  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextScrolled();
+  Scrolling = false;
+  UpdateCaret();
+}
+
 void TWPRTFTextPaint::ScrollUp(int pixels) {
   if (viewOptions_ & wpvNoScrollCallbacks) return;
   const int n = std::min(pixels, TopOffset);
   if (n <= 0) return;
-  Scrolling = true;
   TopOffset -= n;
-  CallHideCaret();
-  ScrollPixels(0, n);
-  CallShowCaret();
-  if (OnUpdateVScroll) OnUpdateVScroll();
-  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextScrolled();
-  Scrolling = false;
-  UpdateCaret();
+  ViewMoved(0, n);
 }
 
 void TWPRTFTextPaint::ScrollDown(int pixels) {
@@ -85,15 +92,8 @@ void TWPRTFTextPaint::ScrollDown(int pixels) {
     return;
   }
   if (n == 0) return;
-  Scrolling = true;
   TopOffset = static_cast<int32_t>(std::min<int64_t>(top, INT32_MAX));
-  CallHideCaret();
-  ScrollPixels(0, -static_cast<int>(std::min<int64_t>(n, INT32_MAX)));
-  CallShowCaret();
-  if (OnUpdateVScroll) OnUpdateVScroll();
-  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextScrolled();
-  Scrolling = false;
-  UpdateCaret();
+  ViewMoved(0, -static_cast<int>(std::min<int64_t>(n, INT32_MAX)));
 }
 
 void TWPRTFTextPaint::ScrollLeft(int pixels) {
@@ -101,13 +101,7 @@ void TWPRTFTextPaint::ScrollLeft(int pixels) {
   const int n = std::min(pixels, -HorzOffset);
   if (n <= 0) return;
   HorzOffset += n;
-  CallHideCaret();
-  ScrollPixels(n, 0);
-  CallShowCaret();
-  // The horizontal bar and the ruler follow the offset.
-  if (OnUpdateHScroll) OnUpdateHScroll();
-  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextScrolled();
-  UpdateCaret();
+  ViewMoved(n, 0);
 }
 
 void TWPRTFTextPaint::ScrollRight(int pixels) {
@@ -118,12 +112,7 @@ void TWPRTFTextPaint::ScrollRight(int pixels) {
     n = static_cast<int64_t>(Header->LayoutWidth) + HorzOffset - windowWidth_;
   if (n <= 0) return;
   HorzOffset -= static_cast<int>(n);
-  CallHideCaret();
-  ScrollPixels(-static_cast<int>(n), 0);
-  CallShowCaret();
-  if (OnUpdateHScroll) OnUpdateHScroll();
-  if (UpdateObject && !(viewOptions_ & wpvPaintingOff)) UpdateObject->TextScrolled();
-  UpdateCaret();
+  ViewMoved(-static_cast<int>(n), 0);
 }
 
 void TWPRTFTextPaint::VScrollCommand(int code, int position) {

@@ -204,19 +204,19 @@ void TWPRTFTextPaint::SetSelection(int start, int length) {
 void TWPRTFTextPaint::SetSelStart(int start) {
   pendingSelStart_ = start;
   selStartGiven_ = true;
-  if (selLengthGiven_) {
-    selStartGiven_ = selLengthGiven_ = false;
-    SetSelection(pendingSelStart_, pendingSelLength_);
-  }
+  ApplySelectionHalves();
 }
 
 void TWPRTFTextPaint::SetSelLength(int length) {
   pendingSelLength_ = length;
   selLengthGiven_ = true;
-  if (selStartGiven_) {
-    selStartGiven_ = selLengthGiven_ = false;
-    SetSelection(pendingSelStart_, pendingSelLength_);
-  }
+  ApplySelectionHalves();
+}
+
+void TWPRTFTextPaint::ApplySelectionHalves() {
+  if (!selStartGiven_ || !selLengthGiven_) return;
+  selStartGiven_ = selLengthGiven_ = false;
+  SetSelection(pendingSelStart_, pendingSelLength_);
 }
 
 bool TWPRTFTextPaint::SelectObject(int kind, int number) {

@@ -169,4 +169,24 @@ inline void BuildBirthsPage(TWPRTFTextPaint& t, const std::vector<Person>& perso
   for (size_t i = 0; i < count && i < persons.size(); ++i) w.Entry(persons[i], 2024, 720);
 }
 
+// Births entries, the persons over and over, until the text fills fifty
+// pages (laid out for the engine's current device); the page count.
+inline int BuildFiftyPages(TWPRTFTextPaint& t, const std::vector<Person>& persons) {
+  Writer w(t);
+  int pages = 0;
+  for (size_t i = 0; pages < 50 && !persons.empty(); ++i) {
+    w.Entry(persons[i % persons.size()], 2024, 720);
+    if (i % 50 == 49) {
+      t.FormatText();
+      TWPParagraphRec* last = t.LastParagraph();
+      t.CursorPar = last;
+      t.CursorLine = TWPRTFText::Get_LastLine(last);
+      t.CursorOffset = 0;
+      pages = t.CursorPage() + 1;
+    }
+  }
+  t.FormatText();
+  return pages;
+}
+
 }  // namespace daypage
