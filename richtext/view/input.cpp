@@ -98,6 +98,11 @@ void TWPRTFTextInput::TellPosition() {
   if (AttrListener) AttrListener->PositionChanged();
 }
 
+void TWPRTFTextInput::SelectionChanged() {
+  TWPRTFTextPaint::SelectionChanged();
+  if (AttrListener) AttrListener->SelectionChanged();
+}
+
 // --- positions in the cursor paragraph ------------------------------------------------------
 
 int TWPRTFTextInput::CursorPos() const {

@@ -44,7 +44,7 @@ class TWPSetModeControl : public TPersistent {
   // Told by the engine; empty here.
   virtual void PositionChanged() {}   // the cursor moved (paragraph state, ruler)
   virtual void AttributeChanged() {}  // the writing attribute changed (character state)
-  virtual void OffsetChanged() {}     // the view scrolled sideways (ruler)
+  virtual void SelectionChanged() {}  // the block changed
 
   uint32_t Style() const;
   int TextColorNumber() const;        // low four bits of the colour byte
@@ -117,6 +117,7 @@ class TWPRTFTextInput : public TWPRTFTextPaint {
   void CursorToPoint(int x, int y, bool extend, bool keepScrolling) override;
 
 protected:
+  void SelectionChanged() override;
   // Runs the characters of a text; the repaint result.
   int CharInput(std::string_view text);
 

@@ -391,7 +391,7 @@ protected:
   void CallPlaceCaret() {
     if (OnPlaceCaret && !(viewOptions_ & wpvPaintingOff)) OnPlaceCaret();
   }
-  void SelectionChanged() {
+  virtual void SelectionChanged() {
     if (OnSelectionChanged) OnSelectionChanged();
   }
   // Lines of the paragraphs a command works on: the block's, or the

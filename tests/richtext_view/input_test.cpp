@@ -56,9 +56,10 @@ void ExpectLinkIntact(const Editor& e, const std::string& linkText, int linkStar
 class Listener : public TWPSetModeControl {
 public:
   using TWPSetModeControl::TWPSetModeControl;
-  int positions = 0, attributes = 0;
+  int positions = 0, attributes = 0, selections = 0;
   void PositionChanged() override { ++positions; }
   void AttributeChanged() override { ++attributes; }
+  void SelectionChanged() override { ++selections; }
 };
 
 struct Picture : TWPTextObject {
@@ -391,6 +392,13 @@ TEST(Input, TheWritingAttributeFollowsTheTextBeforeTheCursor) {
   EXPECT_EQ(e.t.WritingAttr.Colors, 0x02);
   EXPECT_GT(listener.attributes, attributes);
   EXPECT_GT(listener.positions, positions);
+  const int selections = listener.selections;
+  e.t.SetSelection(0, 2);
+  EXPECT_GT(listener.selections, selections);
+  int ownerTold = 0;
+  e.t.OnSelectionChanged = [&] { ++ownerTold; };
+  e.t.HideSelection();
+  EXPECT_EQ(ownerTold, 1);
   // At a paragraph's start the text behind the cursor gives it.
   e.SetCursor(0);
   EXPECT_EQ(e.t.WritingAttr.Colors, 0x02);

@@ -295,6 +295,15 @@ TEST(ParagraphCommands, IndentsAlignmentTabsSpacingAndShading) {
   EXPECT_EQ(p->Tabs & tab, tab);
   e.t.SetParagraphTabs(true, tab);
   EXPECT_EQ(p->Tabs & tab, 0u);
+  // Visible-only indents change the paragraphs in view alone.
+  e.t.HideSelection();
+  e.t.VisibleHeight = 20;
+  e.SetCursor(0);
+  e.t.SetSelection(0, 10);
+  e.t.SetParagraphIndents(kWPUnchanged, 500, kWPUnchanged, true);
+  EXPECT_EQ(e.t.FirstPar->LeftIndent, 500);
+  EXPECT_EQ(e.t.FirstPar->next->LeftIndent, 0) << "below the view";
+  e.t.VisibleHeight = 200;
   e.t.SetParagraphShading(0x21, 30);
   EXPECT_EQ(p->Shading, 0x21);
   EXPECT_EQ(p->next->ShadingPercent, 30);
