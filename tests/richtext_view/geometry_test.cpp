@@ -388,8 +388,9 @@ TEST(Layout, AScrollBarShownDuringLayoutLaysTheTextOutForTheNewWidth) {
   // when the text is taller than the view.
   Editor e(300, 100);
   e.t.OnUpdateVScroll = [&] { e.t.SetWindowWidth(e.t.TotalHeight > e.t.VisibleHeight ? 284 : 300); };
+  // Twelve words of 25 pixels fill a line at 300, eleven at 284.
   std::string words;
-  for (int i = 0; i < 40; ++i) words += "wort" + std::to_string(i) + " ";
+  for (int i = 0; i < 120; ++i) words += "ab ";
   e.Load(words);
   EXPECT_EQ(e.t.WindowWidth(), 284);
   EXPECT_EQ(e.t.Header->LayoutWidth, 284);

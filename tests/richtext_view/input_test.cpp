@@ -182,6 +182,15 @@ TEST(Input, BackspaceAndDeleteAtLineAndParagraphEdges) {
   EXPECT_EQ(e.t.FirstPar->Shading, 0);
   EXPECT_EQ(e.t.FirstPar->Flags, 0);
   rtview_test::ExpectLaidOut(e.t);
+  // A table that ends the text keeps its last cell.
+  e.Load("A1\rB1");
+  e.t.FirstPar->Flags = wppTableCell | wppRowGoesOn;
+  e.t.LastParagraph()->Flags = wppTableCell | wppRowContinues | wppPageBreak;
+  e.t.FormatText();
+  e.t.CursorCommand(ccTextEnd);
+  e.Key(127);
+  EXPECT_EQ(e.t.LastParagraph()->Flags, wppTableCell | wppRowContinues);
+  EXPECT_EQ(e.t.FirstPar->Flags, wppTableCell | wppRowGoesOn);
 }
 
 TEST(Input, EmptyParagraphsBelowAnEditAreLaidOutAgain) {
