@@ -4,7 +4,7 @@
 // Left, Right and the word moves work on positions in the paragraph (a soft
 // line break is no place of its own for them); Up, Down and Page keep the
 // remembered x. No move leaves the cursor in front of a character that is
-// not shown (input.h).
+// not shown or inside an automatic number (input.h).
 #include <algorithm>
 
 #include "platform/rtl/sysutils.h"
