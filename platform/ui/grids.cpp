@@ -459,6 +459,35 @@ void TCustomGrid::InvalidateRow(int row) {
   InvalidateRect({0, r.Top, ClientWidth(), r.Bottom + RowSpacing()});
 }
 
+void TCustomGrid::InvalidateGridRect(const TGridRect& g) {
+  TRect box;
+  bool any = false;
+  auto add = [&](int col, int row) {
+    TRect r = CellRect(col, row);
+    if (r.IsEmpty()) return;
+    r.Right += ColSpacing();
+    r.Bottom += RowSpacing();
+    if (!any) box = r;
+    else box = UnionRect(box, r);
+    any = true;
+  };
+  // The block's visible corners bound its visible part.
+  auto firstVisible = [](int from, int fixed, int first) { return from < fixed ? from : std::max(from, first); };
+  const int c0 = firstVisible(g.Left, fixedCols_, topLeft_.X), r0 = firstVisible(g.Top, fixedRows_, topLeft_.Y);
+  int c1 = std::min(g.Right, colCount_ - 1), r1 = std::min(g.Bottom, rowCount_ - 1);
+  while (c1 >= c0 && CellRect(c1, std::max(r0, 0)).IsEmpty()) --c1;
+  while (r1 >= r0 && CellRect(std::max(c0, 0), r1).IsEmpty()) --r1;
+  if (c0 > c1 || r0 > r1) return;
+  add(c0, r0);
+  add(c1, r1);
+  if (!any) return;
+  if (options_ & goRowSelect) {
+    box.Left = 0;
+    box.Right = ClientWidth();
+  }
+  InvalidateRect(box);
+}
+
 void TCustomGrid::InvalidateCol(int col) {
   TRect r = CellRect(col, 0);
   if (r.IsEmpty() && fixedRows_ == 0) r = CellRect(col, topLeft_.Y);
@@ -611,7 +640,11 @@ void TCustomGrid::MoveColRow(int col, int row, bool moveAnchor, bool show) {
   if (moveAnchor || !(options_ & goRangeSelect)) anchor_ = current_;
   if (options_ & goRowSelect) anchor_.X = colCount_ - 1;
   if (show) ClampInView(current_);
-  if (!(oldSel == Selection()) || (options_ & goRowSelect)) Invalidate();
+  // Only the cells that leave or join the selection change their look.
+  if (!(oldSel == Selection()) || (options_ & goRowSelect)) {
+    InvalidateGridRect(oldSel);
+    InvalidateGridRect(Selection());
+  }
   InvalidateCell(col, row);
   if (editorMode_) UpdateEdit();
 }
@@ -1013,12 +1046,17 @@ void TCustomGrid::Paint() {
   int cs = ColSpacing(), rs = RowSpacing();
   bool active = IsActiveControl();
   TGridRect sel = Selection();
+  // Cells outside the area being painted are not drawn at all.
+  const TRect paintArea = c->ClipRect();
   auto drawRow = [&](int row) {
     TRect first = CellRect(fixedCols_ > 0 ? 0 : topLeft_.X, row);
     if (first.IsEmpty()) return;
+    if (first.Bottom + rs <= paintArea.Top || first.Top >= paintArea.Bottom) return;
     auto drawCol = [&](int col) {
       TRect r = CellRect(col, row);
       if (r.IsEmpty()) return false;
+      TRect seen;
+      if (!IntersectRect(seen, {r.Left, r.Top, r.Right + cs, r.Bottom + rs}, paintArea)) return true;
       bool fixed = col < fixedCols_ || row < fixedRows_;
       TGridDrawState st = fixed ? static_cast<TGridDrawState>(gdFixed) : 0u;
       bool focused = !fixed && col == current_.X && row == current_.Y && active;

@@ -134,6 +134,8 @@ class TCustomGrid : public TCustomControl {
   void InvalidateRow(int row);
   void InvalidateCol(int col);
   void InvalidateGrid() { Invalidate(); }
+  // The visible cells of a block of cells (whole rows under goRowSelect).
+  void InvalidateGridRect(const TGridRect& r);
 
   // Editor operations (public so that derived controls and the editor reach them).
   void ShowEditor();
@@ -177,6 +179,8 @@ class TCustomGrid : public TCustomControl {
   void MoveColumn(int from, int to);
   void MoveRow(int from, int to);
   bool IsActiveControl() const;
+  // Whether a press at (x, y) would start sizing a column.
+  bool Sizing(int x, int y) const { return SizingColAt(x, y) >= 0; }
   // Sizes of the fixed area in pixels (lines included).
   int FixedWidth() const;
   int FixedHeight() const;

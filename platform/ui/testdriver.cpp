@@ -220,6 +220,11 @@ void TUiTestDriver::Click(TControl* c, int x, int y, TShiftState shift) {
   Process();
 }
 
+void TUiTestDriver::Wheel(TControl* c, int notches, int x, int y) {
+  for (int i = 0; i < std::abs(notches); ++i) Mouse(c, notches > 0 ? mkWheelUp : mkWheelDown, mbLeft, x, y);
+  Process();
+}
+
 void TUiTestDriver::RightClick(TControl* c, int x, int y) {
   Mouse(c, mkMove, mbRight, x, y);
   Mouse(c, mkDown, mbRight, x, y);

@@ -48,6 +48,9 @@ class TUiTestDriver : public TWindowHost {
   void MouseUp(TControl* c, int x, int y, TMouseButton b = mbLeft, TShiftState shift = 0);
   // Press at `from`, move in `steps` to `to`, release there.
   void Drag(TControl* c, TPoint from, TPoint to, int steps = 4);
+  // Turns the mouse wheel over the control by `notches` (positive: away
+  // from the user, upwards); the focused window receives it.
+  void Wheel(TControl* c, int notches, int x = -1, int y = -1);
   // Clicks a top-level item of the form's menu bar (index among the
   // visible items); a drop-down runs its loop inside, so script its steps
   // with WhenModal first.

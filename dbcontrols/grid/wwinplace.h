@@ -1,0 +1,50 @@
+// The in-place editor of the data-aware grid: the library's editor laid over
+// the current cell, with the picture settings of the cell's field and the
+// grid's word-wrap option. The grid asks it whether its text passes the
+// field's picture mask before a column is left; the grid's OnCheckValue
+// hears every such answer.
+//
+// Invariants: the editor belongs to its grid (its owner) and lives as long
+// as it; UsesPictureMask says whether the field being edited has a mask
+// entry, and the picture settings hold that entry while the editor has the
+// focus.
+#pragma once
+
+#include <memory>
+
+#include "dbcontrols/common/wwdbpicture.h"
+#include "platform/ui/grids.h"
+
+class TwwCustomDBGrid;
+
+class TwwInplaceEdit : public TInplaceEdit {
+  ORV_CLASS(TwwInplaceEdit, TInplaceEdit)
+  // `owner` is the grid; the word-wrap setting follows its dgWordWrap.
+  explicit TwwInplaceEdit(TComponent* owner);
+  ~TwwInplaceEdit() override;
+  void Dispatch(TMessage& m) override;
+
+  TwwDBPicture* Picture() const { return picture_.get(); }
+  TwwCustomDBGrid* wwGrid() const { return wwGrid_; }
+  bool WordWrap() const { return wordWrap_; }
+  // Stores the flag and re-creates the window so that it takes effect.
+  void SetWordWrap(bool v);
+  bool UsesPictureMask() const { return usesPictureMask_; }
+  void SetUsesPictureMask(bool v) { usesPictureMask_ = v; }
+  // The editor uses a picture mask and the mask is not empty.
+  bool HasPictureMask() const;
+  // Empty text and no mask pass; otherwise the text must match the mask
+  // completely. The grid's OnCheckValue is told the answer.
+  bool IsValidPictureText(const AnsiString& text);
+  // Takes the picture-mask entry of the current cell's field.
+  void LoadPictureMask();
+
+ protected:
+  void CreateParams(TCreateParams& p) override;
+
+ private:
+  std::unique_ptr<TwwDBPicture> picture_;
+  TwwCustomDBGrid* wwGrid_ = nullptr;
+  bool wordWrap_ = false;
+  bool usesPictureMask_ = false;
+};
