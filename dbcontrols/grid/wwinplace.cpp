@@ -21,6 +21,16 @@ void TwwInplaceEdit::CreateParams(TCreateParams& p) {
   if (wordWrap_) p.Style = (p.Style & ~ES_AUTOHSCROLL) | ES_AUTOVSCROLL;
 }
 
+void TwwInplaceEdit::KeyDown(Word& key, TShiftState shift) {
+  if (key == VK_RETURN && wwGrid_ && (wwGrid_->KeyOptions() & dgEnterToTab)) {
+    if (wwGrid_->CanFocus()) wwGrid_->SetFocus();
+    wwGrid_->KeyDown(key, shift);
+    key = 0;
+    return;
+  }
+  TInplaceEdit::KeyDown(key, shift);
+}
+
 void TwwInplaceEdit::SetWordWrap(bool v) {
   if (v == wordWrap_) return;
   wordWrap_ = v;

@@ -41,6 +41,8 @@ class TwwInplaceEdit : public TInplaceEdit {
 
  protected:
   void CreateParams(TCreateParams& p) override;
+  // Enter under dgEnterToTab goes to the grid, which tabs.
+  void KeyDown(Word& key, TShiftState shift) override;
 
  private:
   std::unique_ptr<TwwDBPicture> picture_;

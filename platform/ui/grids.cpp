@@ -36,9 +36,10 @@ void TInplaceEdit::Deselect() { Perform(EM_SETSEL, 0x7FFFFFFF, -1); }
 
 void TInplaceEdit::Hide() {
   if (!Visible()) return;
-  bool hadFocus = Focused();
+  // The grid takes the focus before the editor goes, so that the focus
+  // never leaves the grid on the way (no exit and enter of the grid).
+  if (Focused() && grid_ && grid_->CanFocus()) grid_->SetFocus();
   SetVisible(false);
-  if (hadFocus && grid_ && grid_->CanFocus()) grid_->SetFocus();
 }
 
 bool TInplaceEdit::PosEqual(const TRect& r) const { return BoundsRect() == r; }
@@ -835,12 +836,16 @@ void TCustomGrid::Dispatch(TMessage& m) {
         return;
       }
       break;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
       TCustomControl::Dispatch(m);
+      // Focus coming back from the editor is no reason to show it again.
+      const bool fromEditor = inplace_ && inplace_->HandleAllocated() && m.WParam == inplace_->Handle();
+      if (fromEditor) return;
       InvalidateCell(current_.X, current_.Y);
       if (options_ & goRowSelect) InvalidateRow(current_.Y);
       if ((options_ & goAlwaysShowEditor) && (options_ & goEditing)) ShowEditor();
       return;
+    }
     case WM_KILLFOCUS:
       TCustomControl::Dispatch(m);
       InvalidateCell(current_.X, current_.Y);
