@@ -391,8 +391,8 @@ void TwwCustomDBGrid::DrawIndicatorGlyph(const TRect& rect) {
     // White becomes the cell's colour, black becomes yellow.
     TSurface copy;
     copy.Resize(glyph->Width(), glyph->Height());
-    const std::uint32_t back = 0xFF000000u | ColorToRGB(c->Brush()->Color());
-    const std::uint32_t yellow = 0xFF000000u | ColorToRGB(clYellow);
+    const std::uint32_t back = ColorToPixel(ColorToRGB(c->Brush()->Color()));
+    const std::uint32_t yellow = ColorToPixel(ColorToRGB(clYellow));
     for (int yy = 0; yy < glyph->Height(); ++yy)
       for (int xx = 0; xx < glyph->Width(); ++xx)
         copy.Row(yy)[xx] = (glyph->Surface().Row(yy)[xx] & 0xFFFFFFu) == 0 ? yellow : back;
