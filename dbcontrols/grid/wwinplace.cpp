@@ -18,7 +18,11 @@ void TwwInplaceEdit::CreateParams(TCreateParams& p) {
   TInplaceEdit::CreateParams(p);
   p.Style &= ~(ES_AUTOVSCROLL | ES_WANTRETURN);
   if (BorderStyle() == bsNone || wordWrap_) p.Style |= ES_MULTILINE;
-  if (wordWrap_) p.Style = (p.Style & ~ES_AUTOHSCROLL) | ES_AUTOVSCROLL;
+  // The edit's own style keeps the wrapping of its last window; say it anew.
+  if (wordWrap_)
+    p.Style = (p.Style & ~ES_AUTOHSCROLL) | ES_AUTOVSCROLL;
+  else
+    p.Style |= ES_AUTOHSCROLL;
 }
 
 void TwwInplaceEdit::KeyDown(Word& key, TShiftState shift) {

@@ -262,3 +262,21 @@ TEST_F(GridEditing, ColumnsCannotBeEditedInAReadOnlyGridOrField) {
 }
 
 }  // namespace wwtest
+
+namespace wwtest {
+
+TEST_F(GridEditing, TheEditorWrapsWordsAsTheGridSays) {
+  driver.PressKey(VK_RIGHT);
+  driver.PressKey(VK_F2);
+  auto* editor = dynamic_cast<TwwInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->WordWrap());
+  EXPECT_TRUE(editor->WindowStyle() & ES_MULTILINE);
+  EXPECT_FALSE(editor->WindowStyle() & ES_AUTOHSCROLL) << "wrapping, not scrolling sideways";
+  grid->SetOptions(grid->Options() & ~dgWordWrap);
+  EXPECT_FALSE(editor->WordWrap());
+  EXPECT_TRUE(editor->WindowStyle() & ES_AUTOHSCROLL) << "the window was made again";
+  EXPECT_FALSE(editor->WindowStyle() & ES_WANTRETURN);
+}
+
+}  // namespace wwtest

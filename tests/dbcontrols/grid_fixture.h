@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "dbcontrols/grid/wwdbgrid.h"
@@ -30,9 +32,21 @@ class TTestGrid : public TwwCustomDBGrid {
   using TwwCustomDBGrid::WriteWrapped;
   std::map<int, int> painted;  // data row -> ORTE_ID
   int hideEditControlCalls = 0;
+  // The multi-select operations note their calls; rows given here count
+  // as selected.
+  std::vector<std::string> calls;
+  std::set<int> selectedRows;
+  bool currentSelected = false;
+  void SelectRecord() override { calls.push_back("select"); }
+  void UnselectRecord() override { calls.push_back("unselect"); }
+  void UnselectAll() override { calls.push_back("unselect all"); }
+  bool IsCurrentRecordSelected() override { return currentSelected; }
+  void SetDesigning(bool on) { SetComponentStateFlag(csDesigning, on); }
+  void CallTimedScroll(TGridScrollDirection d) { TimedScroll(d); }
 
  protected:
   void HideEditControl() override { ++hideEditControlCalls; }
+  bool IsRowMultiSelected(int dataRow) override { return selectedRows.count(dataRow) > 0; }
 };
 
 class GridOnPlaces : public SampleData {
