@@ -149,6 +149,9 @@ TEST_F(GridOnPlaces, ThreeStateScrollBarFollowsThePosition) {
   EXPECT_EQ(table->State(), dsBrowse);
   EXPECT_EQ(table->RecordCount(), 0);
   EXPECT_EQ(grid->RowCount(), grid->TitleOffset() + 1);
+  // Nothing to delete: no question and no error.
+  driver.PressKey(VK_DELETE, ssCtrl);
+  EXPECT_TRUE(driver.MessageBoxes().empty());
 }
 
 TEST_F(GridOnPlaces, DownBelowTheLastRecordAppendsAndUpTakesItBack) {

@@ -157,6 +157,14 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
   // The highlighted row: a highlight frame round the picture.
   EXPECT_EQ(at(3, 2, 0, cell.Height() / 2), ColorToRGB(clHighlight));
   EXPECT_EQ(at(2, 2, cell.Width() - 4, 2), ColorToRGB(clHighlight));
+
+  // A picture cell is never edited as text.
+  grid->SetOptions(grid->Options() & ~dgRowSelect);
+  grid->SetSelectedIndex(2);
+  driver.PressKey(VK_F2);
+  driver.Type("x");
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Visible());
+  EXPECT_EQ(pictures->State(), dsBrowse);
   grid->SetDataSource(nullptr);
 }
 
