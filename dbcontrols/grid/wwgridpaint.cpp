@@ -70,6 +70,33 @@ std::uint32_t CopyModeByName(const AnsiString& name) {
   return SRCCOPY;
 }
 
+// A picture scaled to fill the cell along one axis keeps its aspect on the
+// other; what lies beyond the cell there is left out. Answers the drawn
+// extent across and cuts the source's extent across to what is shown.
+int FitAcross(int cellAlong, int cellAcross, int picAlong, int picAcross, int& srcAcross) {
+  int drawn = picAcross * cellAlong / std::max(1, picAlong);
+  if (drawn > cellAcross) {
+    srcAcross = std::max(1, picAcross * cellAcross / std::max(1, drawn));
+    drawn = cellAcross;
+  }
+  return drawn;
+}
+
+// Sets the data link's active record for a scope and puts it back.
+class ActiveRecordScope {
+ public:
+  ActiveRecordScope(TwwGridDataLink* link, int record) : link_(link), saved_(link->ActiveRecord()) {
+    link->SetActiveRecord(record);
+  }
+  ~ActiveRecordScope() { link_->SetActiveRecord(saved_); }
+  ActiveRecordScope(const ActiveRecordScope&) = delete;
+  ActiveRecordScope& operator=(const ActiveRecordScope&) = delete;
+
+ private:
+  TwwGridDataLink* link_;
+  int saved_;
+};
+
 void Line(TCanvas* c, TColor color, int x0, int y0, int x1, int y1) {
   c->Pen()->SetColor(color);
   c->Pen()->SetWidth(1);
@@ -340,13 +367,7 @@ void TwwCustomDBGrid::DrawTitleButtonFrame(const TRect& rect, bool pressed) {
 void TwwCustomDBGrid::DrawDataCellAt(int /*col*/, int /*row*/, int dataCol, int dataRow, const TRect& rect,
                                      TGridDrawState state) {
   TCanvas* c = Canvas();
-  const int saved = link_->ActiveRecord();
-  struct Restore {
-    TwwGridDataLink* link;
-    int record;
-    ~Restore() { link->SetActiveRecord(record); }
-  } restore{link_.get(), saved};
-  link_->SetActiveRecord(dataRow);
+  ActiveRecordScope record(link_.get(), dataRow);
   paintDataRow_ = dataRow;
   paintDataCol_ = dataCol;
   TField* field = GetColField(dataCol);
@@ -432,14 +453,8 @@ bool TwwCustomDBGrid::DrawCustomCell(int col, int row, const TRect& rect, TGridD
   const bool check = wwEqualText(type, "CheckBox");
   if (!picture && !check) return false;
 
-  const int saved = link_->ActiveRecord();
-  struct Restore {
-    TwwGridDataLink* link;
-    int record;
-    ~Restore() { link->SetActiveRecord(record); }
-  } restore{link_.get(), saved};
   const int dataRow = RawToDataRow(row);
-  link_->SetActiveRecord(dataRow);
+  ActiveRecordScope record(link_.get(), dataRow);
 
   if (picture) {
     DrawPictureCell(field, params, col, row, rect, state);
@@ -537,18 +552,10 @@ bool TwwCustomDBGrid::DrawPictureCell(TField* field, const AnsiString& params, i
     if (wwEqualText(stretchName, "Stretch To Fit")) {
       dest = rect;
     } else if (wwEqualText(stretchName, "Fit Height")) {
-      int w = pw * ch / ph;
-      if (w > cw) {
-        src.Right = std::max(1, pw * cw / std::max(1, w));
-        w = cw;
-      }
+      const int w = FitAcross(ch, cw, ph, pw, src.Right);
       dest = {rect.Left, rect.Top, rect.Left + w, rect.Top + ch};
     } else if (wwEqualText(stretchName, "Fit Width")) {
-      int h = ph * cw / pw;
-      if (h > ch) {
-        src.Bottom = std::max(1, ph * ch / std::max(1, h));
-        h = ch;
-      }
+      const int h = FitAcross(cw, ch, pw, ph, src.Bottom);
       dest = {rect.Left, rect.Top, rect.Left + cw, rect.Top + h};
     } else {  // "Original Size": the part that fits, one pixel in
       const int w = std::min(pw, cw - 1), h = std::min(ph, ch - 1);

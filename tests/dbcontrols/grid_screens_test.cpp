@@ -85,16 +85,16 @@ TEST_F(GridOnPlaces, ScreenOfThePlaceTableWithCheckBoxesAndTheEditor) {
 
 TEST_F(GridOnPlaces, ScreenOfPictureCells) {
   Build("BILDER", {{"ID", fftInt32, 0}, {"NAME", fftShortString, 20}, {"FLAGGE", fftBlobGraphic, 0},
-                   {"GROSS", fftBlobGraphic, 0}, {"PRUEFEN", fftBoolean, 0}},
+                   {"GROSS", fftBlobGraphic, 0}, {"PRUEFEN", fftBoolean, 0}, {"HOCH", fftBlobGraphic, 0}},
         {{"XID", {0}, true, false, true}});
   auto pictures = Open("BILDER.FFD", "XID", "WWSCRATCH");
   struct Flag {
-    const char* name;
+    std::string name;
     std::string bmp;
   };
   const std::vector<Flag> flags = {
       {"Deutschland", FlagBmp(clBlack, clRed, RGB(255, 204, 0))},
-      {CP1252("Österreich").str().c_str(), FlagBmp(clRed, clWhite, clRed)},
+      {CP1252("Österreich").str(), FlagBmp(clRed, clWhite, clRed)},
       {"Niederlande", WithHeader(FlagBmp(RGB(174, 28, 40), clWhite, RGB(33, 70, 139)))},
       {"Ungarn", FlagBmp(RGB(206, 41, 57), clWhite, RGB(71, 112, 80))},
       {"Kaputt", "BM this is no picture"},
@@ -106,6 +106,7 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
     pictures->FieldByName("NAME")->SetAsString(f.name);
     pictures->FieldByName("FLAGGE")->SetAsString(f.bmp);
     pictures->FieldByName("GROSS")->SetAsString(f.bmp);
+    pictures->FieldByName("HOCH")->SetAsString(f.bmp);
     pictures->FieldByName("PRUEFEN")->SetAsBoolean(id % 2 == 1);
     pictures->Post();
     ++id;
@@ -115,6 +116,7 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
   types.Add("FLAGGE;Bitmap;Source Copy;Stretch To Fit");
   types.Add("GROSS;Bitmap;Source Copy;Original Size");
   types.Add("PRUEFEN;CheckBox;True;False");
+  types.Add("HOCH;Bitmap;Not Source Copy;Fit Height");
   pictures->SetControlType(&types);
   TwwDataSource src(nullptr);
   src.SetDataSet(pictures.get());
@@ -124,6 +126,7 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
   columns.Add("FLAGGE\t8\tFlagge~gestreckt");
   columns.Add("GROSS\t6\tFlagge~wie sie ist");
   columns.Add(CP1252("PRUEFEN\t6\tGeprüft").str());
+  columns.Add("HOCH\t5\tNegativ");
   grid->SetTitleLines(2);
   grid->SetRowHeightPercent(200);
   grid->SetTitleButtons(true);
@@ -150,6 +153,12 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
   EXPECT_EQ(at(4, 0, 1, 1), ColorToRGB(clBlack));
   EXPECT_EQ(at(4, 0, 1, 17), ColorToRGB(RGB(255, 204, 0)));
   EXPECT_EQ(at(4, 0, 1, 20), ColorToRGB(clWindow));
+  // Fit to the height, inverted: as tall as the cell, cut at its width.
+  const TRect high = grid->CellRect(6, grid->TitleOffset());
+  EXPECT_EQ(at(6, 0, 2, high.Height() / 6), ColorToRGB(clWhite));
+  EXPECT_EQ(at(6, 0, 2, high.Height() / 2), ColorToRGB(RGB(0, 255, 255)));
+  EXPECT_EQ(at(6, 0, high.Width() - 2, high.Height() / 2), ColorToRGB(RGB(0, 255, 255)));
+  EXPECT_EQ(at(6, 0, 2, high.Height() - 2), ColorToRGB(RGB(0, 51, 255)));
   // The stored header is skipped.
   EXPECT_EQ(at(4, 2, 5, 2), ColorToRGB(RGB(174, 28, 40)));
   // An unreadable picture leaves the background.
