@@ -1,0 +1,332 @@
+// Clipboard, change check and edit state of the edit control: the check
+// every edit asks first (read-only, not editable, the text-height limit),
+// the change notification after it, the height-limit snapshot that takes a
+// change back, the edit-state report, copy, cut and paste in the registered
+// format "Rich Text Format" and as plain text, and replacing the whole text
+// by plain text.
+// Invariants: a refused change leaves text, cursor and selection as they
+// were; copying never changes the text; a paste replaces the selection only
+// when the change check allowed it.
+#include <algorithm>
+
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/clipbrd.h"
+#include "platform/ui/windowhost.h"
+#include "richtext/controls/rtfedit.h"
+
+namespace {
+
+// What a table cell takes from a paste.
+constexpr size_t kCellPasteLimit = 255;
+
+unsigned RtfFormat() { return RegisterClipboardFormat("Rich Text Format"); }
+
+// Plain text crosses to other programs with this system's line ends.
+std::string ToSystemLineEnds(std::string s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    out += s[i] == '\r' ? '\n' : s[i];
+  }
+  return out;
+}
+
+// Sets a flag for the lifetime of the guard and restores it on every path.
+struct KeepFormat {
+  TWPRTFTextIo& text;
+  TWPLoadFormat save, load;
+  bool noShadow;
+  explicit KeepFormat(TWPRTFTextIo& t) : text(t), save(t.SaveFormat), load(t.LoadFormat), noShadow(t.NoShadow) {}
+  ~KeepFormat() {
+    text.SaveFormat = save;
+    text.LoadFormat = load;
+    text.NoShadow = noShadow;
+  }
+};
+
+}  // namespace
+
+// --- change check and notification ---------------------------------------------------------
+
+bool TWPCustomRtfEdit::ChangeCheck() {
+  if (scrolling_) EndScrolling();
+  if (ReadOnly() || !editable_) return false;
+  if (!deleteKey_ && snapshot_) {
+    // A text that already fills the control takes nothing more.
+    if (engine_->TotalHeight > engine_->VisibleHeight && layoutReady_) return false;
+    TakeSnapshot();
+  }
+  if (deleteKey_) {
+    snapshotValid_ = false;
+    deleteKey_ = false;
+  }
+  modified_ = true;
+  return true;
+}
+
+void TWPCustomRtfEdit::Change() {
+  TextHeightCheck();
+  if (OnChange) OnChange(this);
+}
+
+void TWPCustomRtfEdit::TakeSnapshot() {
+  snapshot_->Assign(engine_.get());
+  snapshotAttr_ = engine_->WritingAttr;
+  snapshotCursor_ = CursorPosition();
+  snapshotValid_ = true;
+}
+
+void TWPCustomRtfEdit::TextHeightCheck() {
+  if (!snapshot_ || !snapshotValid_) return;
+  snapshotValid_ = false;
+  if (!layoutReady_ || engine_->TotalHeight <= engine_->VisibleHeight) return;
+  // The change made the text taller than the control: it is taken back
+  // without showing the intermediate state.
+  AttachCanvas();
+  TWPRTFTextInput& e = *engine_;
+  const bool quiet = e.Quiet;
+  e.Quiet = true;
+  try {
+    e.HideSelection();
+    e.ClearBlock();
+    e.Assign(snapshot_.get());
+    e.FormatText();
+    e.MoveCursorToPosition(snapshotCursor_, 0);
+    e.WritingAttr = snapshotAttr_;
+  } catch (...) {
+    e.Quiet = quiet;
+    throw;
+  }
+  e.Quiet = quiet;
+  e.PaintAll();
+  e.ScrollToCursor();
+  MessageBeep(0);
+}
+
+// --- edit state ---------------------------------------------------------------------------------
+
+void TWPCustomRtfEdit::DoEditState(bool clipboardNotEmpty) {
+  if (EditStateEvent) EditStateEvent(this, engine_->HasBlock(), clipboardNotEmpty);
+}
+
+void TWPCustomRtfEdit::ReportEditState() {
+  bool has = false;
+  if (HasWindowHost()) has = Clipboard()->HasFormat(CF_TEXT) || Clipboard()->HasFormat(RtfFormat());
+  DoEditState(has);
+}
+
+// --- copy, cut, paste -------------------------------------------------------------------------
+
+std::string TWPCustomRtfEdit::SaveSelection(TWPLoadFormat format) {
+  KeepFormat keep(*engine_);
+  engine_->SaveFormat = format;
+  if (engine_->ProtectMode & ProtectBit(ppDontCopyProtectedAttribute)) engine_->NoShadow = true;
+  TMemoryStream s;
+  engine_->SaveSelectionToStream(&s);
+  return std::string(s.Memory(), static_cast<size_t>(s.Size()));
+}
+
+void TWPCustomRtfEdit::CopyToClipboard() {
+  copyAllowed_ = true;
+  if (OnBeforeCopyEvent) OnBeforeCopyEvent(this, copyAllowed_);
+  if (!copyAllowed_ || !engine_->HasBlock()) return;
+  const std::string rtf = SaveSelection(FormatRTF);
+  const std::string text = ToSystemLineEnds(SaveSelection(FormatANSI));
+  TClipboard* clip = Clipboard();
+  clip->Open();
+  try {
+    clip->Clear();
+    if (!rtf.empty()) clip->SetBuffer(RtfFormat(), rtf);
+    if (!text.empty()) clip->SetBuffer(CF_TEXT, text);
+  } catch (...) {
+    clip->Close();
+    throw;
+  }
+  clip->Close();
+  ReportEditState();
+}
+
+void TWPCustomRtfEdit::CutToClipboard() {
+  if (!engine_->HasBlock()) return;
+  CopyToClipboard();
+  if (!copyAllowed_) return;
+  AttachCanvas();
+  if (!ReadOnly() && ChangeCheck()) {
+    engine_->DeleteBlock();
+    Change();
+  }
+  engine_->ScrollToCursor();
+  Invalidate();
+}
+
+void TWPCustomRtfEdit::DeleteSelection() {
+  if (!engine_->HasBlock() || !ChangeCheck()) return;
+  AttachCanvas();
+  engine_->DeleteBlock();
+  engine_->ScrollToCursor();
+  Change();
+}
+
+void TWPCustomRtfEdit::HideSelection() {
+  AttachCanvas();
+  engine_->HideSelection();
+}
+
+void TWPCustomRtfEdit::PasteFromClipboard() {
+  // A paste is an edit like typing: a refused change leaves the text as it was.
+  if (ReadOnly() || !ChangeCheck()) return;
+  AttachCanvas();
+  TClipboard* clip = Clipboard();
+  const bool inCell = engine_->CursorPar && (engine_->CursorPar->Flags & wppTableCell);
+  std::string bytes;
+  bool rtf = false;
+  if (!inCell && clip->HasFormat(RtfFormat())) {
+    bytes = clip->GetBuffer(RtfFormat());
+    rtf = true;
+  }
+  if (bytes.empty() && clip->HasFormat(CF_TEXT)) {
+    bytes = clip->AsText();
+    rtf = false;
+  }
+  if (const size_t nul = bytes.find('\0'); nul != std::string::npos) bytes.resize(nul);
+  bool pasted = false;
+  if (!bytes.empty()) {
+    PasteText(bytes, rtf, inCell);
+    pasted = true;
+  } else if (clip->HasFormat(CF_BITMAP)) {
+    TBitmap bmp;
+    if (clip->GetBitmap(bmp) && !bmp.Empty()) {
+      TPicture picture;
+      picture.SetGraphic(&bmp);
+      try {
+        InsertGraphic(&picture, 0, 0);  // fires Change itself
+      } catch (const Exception&) {
+        // A picture the text cannot take is left on the clipboard.
+      }
+    }
+  }
+  engine_->ScrollToCursor();
+  Invalidate();
+  if (pasted) Change();
+}
+
+void TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell) {
+  TWPRTFTextInput& e = *engine_;
+  // The selection gives way to what is pasted.
+  if (e.HasBlock()) e.DeleteBlock();
+  e.HideSelection();
+  e.ClearBlock();
+  if (inCell) {
+    std::string s = bytes.substr(0, std::min(bytes.size(), kCellPasteLimit));
+    while (!s.empty() && static_cast<unsigned char>(s.back()) < 33) s.pop_back();
+    // A cell takes one paragraph: line ends become blanks.
+    for (char& c : s)
+      if (c == '\r' || c == '\n') c = ' ';
+    e.InputString(s);
+    return;
+  }
+  // Each pasted paragraph is offered to OnBeforePasteEvent; a refused one
+  // does not arrive (the first one, which joins the cursor's paragraph,
+  // arrives empty).
+  e.OnBeforeInsert = [this, &e](TWPParagraphRec* chain) {
+    if (!OnBeforePasteEvent || !chain) return;
+    for (TWPParagraphRec* p = chain; p;) {
+      TWPParagraphRec* next = p->next;
+      bool doIt = true;
+      OnBeforePasteEvent(this, doIt, p);
+      if (!doIt) {
+        if (p == chain) {
+          for (TWPLineRec* l = p->line; l; l = l->next) {
+            l->Length = 0;
+            l->pc[0] = 0;
+          }
+        } else {
+          p->prev->next = p->next;
+          if (p->next) p->next->prev = p->prev;
+          p->next = p->prev = nullptr;
+          e.FreeParagraphChain(p);
+        }
+      }
+      p = next;
+    }
+  };
+  KeepFormat keep(e);
+  TMemoryStream s;
+  s.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  s.SetPosition(0);
+  e.LoadFormat = rtf ? FormatRTF : FormatANSI;
+  try {
+    e.LoadFromStream(&s);
+  } catch (...) {
+    e.OnBeforeInsert = nullptr;
+    throw;
+  }
+  e.OnBeforeInsert = nullptr;
+}
+
+// --- whole text ------------------------------------------------------------------------------------
+
+void TWPCustomRtfEdit::ClearText() {
+  AttachCanvas();
+  engine_->Clear();
+  TakeFontAsWritingAttr(false);
+  engine_->FormatText();
+  engine_->PaintAll();
+  engine_->UpdateCaret();
+  UpdateVScroll();
+}
+
+void TWPCustomRtfEdit::SetPlainText(const char* text) {
+  if (!text || !*text) {
+    ClearText();
+    return;
+  }
+  KeepFormat keep(*engine_);
+  engine_->LoadFormat = FormatANSI;
+  ClearText();
+  TMemoryStream s;
+  s.WriteBuffer(text, static_cast<int>(std::char_traits<char>::length(text)));
+  s.SetPosition(0);
+  engine_->LoadFromStream(&s);
+  Change();
+  Invalidate();
+}
+
+int TWPCustomRtfEdit::ColorNumber(TColor c) const {
+  // The header's colour of that value, else the nearest one.
+  const TColor rgb = ColorToRGB(c);
+  int best = 0;
+  long bestDistance = -1;
+  for (int i = 0; i < 16; ++i) {
+    const TColor h = ColorToRGB(Header()->Colors[i]);
+    const long dr = static_cast<long>(GetRValue(h)) - GetRValue(rgb), dg = static_cast<long>(GetGValue(h)) - GetGValue(rgb),
+               db = static_cast<long>(GetBValue(h)) - GetBValue(rgb);
+    const long d = dr * dr + dg * dg + db * db;
+    if (bestDistance < 0 || d < bestDistance) {
+      best = i;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+void TWPCustomRtfEdit::TakeFontAsWritingAttr(bool onlyChanged) {
+  const TFont* f = Font();
+  TWPAttrRecord& w = engine_->WritingAttr;
+  const TWPAttrRecord before = w;
+  const int font = Header()->FontIndex(std::string_view(f->Name()).substr(0, 31));
+  const int size = std::clamp(f->Size(), 1, 255);
+  const int color = ColorNumber(f->Color());
+  uint32_t style = 0;
+  if (f->Style().Contains(fsBold)) style |= wpsBold;
+  if (f->Style().Contains(fsItalic)) style |= wpsItalic;
+  if (f->Style().Contains(fsUnderline)) style |= wpsUnderline;
+  if (f->Style().Contains(fsStrikeOut)) style |= wpsStrikeOut;
+  constexpr uint32_t kFontStyles = wpsBold | wpsItalic | wpsUnderline | wpsStrikeOut;
+  if (!onlyChanged || w.Font != WPValidFont(font)) w.Font = WPValidFont(font);
+  if (!onlyChanged || w.Size != size) w.Size = static_cast<uint8_t>(size);
+  if (!onlyChanged || (w.Colors & 0x0F) != color) w.Colors = static_cast<uint8_t>((w.Colors & 0xF0) | color);
+  if (!onlyChanged || (w.Style & kFontStyles) != style) w.Style = (w.Style & ~kFontStyles) | style;
+  if (!(w == before) && engine_->AttrListener) engine_->AttrListener->AttributeChanged();
+}
