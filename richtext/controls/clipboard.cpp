@@ -124,7 +124,10 @@ std::string TWPCustomRtfEdit::SaveSelection(TWPLoadFormat format) {
   if (engine_->ProtectMode & ProtectBit(ppDontCopyProtectedAttribute)) engine_->NoShadow = true;
   TMemoryStream s;
   engine_->SaveSelectionToStream(&s);
-  return std::string(s.Memory(), static_cast<size_t>(s.Size()));
+  std::string out(s.Memory(), static_cast<size_t>(s.Size()));
+  // Up to the first NUL, as a clipboard text ends there.
+  if (const size_t nul = out.find('\0'); nul != std::string::npos) out.resize(nul);
+  return out;
 }
 
 void TWPCustomRtfEdit::CopyToClipboard() {

@@ -366,9 +366,19 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
         return;
       }
       break;
+    case WM_GETTEXTLENGTH:
+      // The window's text is the document's plain text.
+      m.Result = TextLength();
+      return;
+    case WM_GETTEXT: {
+      char* buf = reinterpret_cast<char*>(m.LParam);
+      const int cap = static_cast<int>(std::min<WPARAM>(m.WParam, INT_MAX));
+      m.Result = buf && cap > 0 ? engine_->CopyText(buf, nullptr, cap) : 0;
+      return;
+    }
     case WM_GETDLGCODE:
-      m.Result = wantTabs_ ? (DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS | DLGC_HASSETSEL)
-                           : (DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL);
+      // Arrows, all keys (Enter and Escape edit) and characters; Tab too.
+      m.Result = DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS | (wantTabs_ ? DLGC_WANTTAB : 0);
       return;
     case WM_ERASEBKGND:
       if (transparent_ || engine_->BackgroundPicture()) {

@@ -14,12 +14,17 @@ using namespace rtedit_test;
 
 namespace {
 
-// Counts pixels of a colour in a rectangle of a control.
+// Counts pixels of a colour in a rectangle of a control, on a picture of
+// its form.
 int CountColor(TUiTestDriver& d, TControl* c, const TRect& r, TColor color) {
+  TPicture shot;
+  shot.LoadFromFile(d.SavePng(GetParentForm(c), "rtedit_count"));
+  TBitmap* b = shot.Bitmap();
+  const TPoint o = GetParentForm(c)->ScreenToClient(c->ClientToScreen({0, 0}));
   int n = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
-      if (ColorToRGB(d.PixelAt(c, x, y)) == ColorToRGB(color)) ++n;
+      if (ColorToRGB(b->Canvas()->Pixels(o.X + x, o.Y + y)) == ColorToRGB(color)) ++n;
   return n;
 }
 
