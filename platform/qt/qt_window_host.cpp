@@ -301,6 +301,14 @@ class QtHostWindow : public THostWindow {
     QCoreApplication::sendEvent(w_, &e);
   }
   void InjectMouse(THostInput::Kind kind, int button, int x, int y) {
+    if (kind == THostInput::WheelUp || kind == THostInput::WheelDown) {
+      // One notch of a wheel.
+      const QPointF local(x, y);
+      QWheelEvent e(local, w_->mapToGlobal(local), QPoint(), QPoint(0, kind == THostInput::WheelUp ? 120 : -120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QCoreApplication::sendEvent(w_, &e);
+      return;
+    }
     Qt::MouseButton b = button == 1 ? Qt::RightButton : button == 2 ? Qt::MiddleButton : Qt::LeftButton;
     QEvent::Type t = kind == THostInput::MouseDown       ? QEvent::MouseButtonPress
                      : kind == THostInput::MouseUp       ? QEvent::MouseButtonRelease

@@ -21,7 +21,8 @@ int ToolkitKeyToVirtualKey(int toolkitKey, std::uint32_t nativeScanCode, bool ke
 // For tests of the toolkit host with its windows (`w` made by this host):
 // feed a toolkit event through the same path as real input (a key with its
 // toolkit code, X11 key code and text; or a mouse event of the THostInput
-// kinds MouseDown/Up/DblClick/Move at client pixels), ask whether the window
+// kinds MouseDown/Up/DblClick/Move or a wheel notch (WheelUp/WheelDown) at
+// client pixels), ask whether the window
 // system shows the window, and save what the screen shows of it as PNG
 // (false when the platform cannot read the screen back).
 void InjectKey(THostWindow* w, int toolkitKey, std::uint32_t scanCode, const std::string& textUtf8, bool down);
