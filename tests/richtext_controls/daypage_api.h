@@ -17,19 +17,9 @@ namespace rtedit_test {
 
 // Text whose "[[text|id]]" marks become hyperlinks.
 inline void LinkedText(TWPCustomRtfEdit* e, const std::string& s, int size = 10) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const size_t open = s.find("[[", i);
-    const size_t bar = open == std::string::npos ? open : s.find('|', open);
-    const size_t close = bar == std::string::npos ? bar : s.find("]]", bar);
-    if (close == std::string::npos) {
-      Styled(e, s.substr(i), "Arial", size);
-      return;
-    }
-    if (open > i) Styled(e, s.substr(i, open - i), "Arial", size);
-    Link(e, s.substr(open + 2, bar - open - 2), "p:" + s.substr(bar + 1, close - bar - 1), "Arial", size);
-    i = close + 2;
-  }
+  daypage::SplitLinks(
+      s, [&](const std::string& text) { Styled(e, text, "Arial", size); },
+      [&](const std::string& text, const std::string& id) { Link(e, text, "p:" + id, "Arial", size); });
 }
 
 // Builds the page (the control cleared first); the number of entries.

@@ -31,18 +31,6 @@ void Fill(TWPCustomRtfEdit* e, const std::string& text) {
   e->PlaceCursor(0, 0, 0, 0);
 }
 
-// A point just inside the left edge of the character at a position.
-TPoint EdgeOf(TWPCustomRtfEdit* e, int position) {
-  TPoint p = PointOf(e, position);
-  TWPRTFTextInput* t = e->RtfText();
-  int offset = 0;
-  TWPLineRec* l = nullptr;
-  TWPParagraphRec* par = nullptr;
-  t->FindPosition(offset, l, par, position, 0);
-  p.X = t->CursorX(par, l, offset) + 1 + t->HorzOffset;
-  return p;
-}
-
 std::string Selected(TWPCustomRtfEdit* e) {
   int start = 0, length = 0;
   if (!e->RtfText()->GetBlock(start, length)) return {};
@@ -244,7 +232,7 @@ TEST(EditWindow, MouseClicksPlaceTheCursorAndSelect) {
   EXPECT_EQ(e->CursorPosition(), 6);
   EXPECT_EQ(Selected(e), "");
   // A drag selects from the press to the release.
-  const TPoint from = EdgeOf(e, 0), to = EdgeOf(e, 10);
+  const TPoint from = PointOf(e, 0, true), to = PointOf(e, 10, true);
   w.driver.Drag(e, from, to);
   EXPECT_EQ(Selected(e), "Alpha Beta");
   // Shift+click extends from the last click.

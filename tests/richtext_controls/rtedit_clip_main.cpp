@@ -18,25 +18,16 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/qt_host.h"
-#include "platform/qt/qt_window_host.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/windowhost.h"
-#include "richtext/controls/rtfedit.h"
+#include "tests/richtext_controls/page_helpers.h"
+#include "tests/xcb_ui.h"
+
+using namespace rtedit_test;
 
 namespace {
-
-void Run(TWPCustomRtfEdit* e, const std::string& text, uint32_t style, int size) {
-  TWPTextRun run;
-  e->GetWritingAttr(run.Attr);
-  run.Attr.Font = static_cast<uint8_t>(e->FontNumber("Arial"));
-  run.Attr.Size = static_cast<uint8_t>(size);
-  run.Attr.Style = style;
-  run.Text = text;
-  e->AppendRun(run);
-}
 
 // Starts a program with its output going to a file (or nowhere).
 pid_t Start(const std::vector<std::string>& args, const std::string& out) {
@@ -68,23 +59,12 @@ int Wait(pid_t pid, int seconds) {
   return -1;
 }
 
-std::string Plain(TWPCustomRtfEdit* e) {
-  std::string s(static_cast<size_t>(e->TextLength()) + 1, '\0');
-  s.resize(static_cast<size_t>(e->RtfText()->CopyText(s.data(), nullptr, static_cast<int>(s.size()))));
-  return s;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 4) return 2;
   const std::string mode = argv[1];
-  qthost::InstallWindowHost();
-  InitUi();
-  if (qthost::PlatformName() != "xcb") {
-    std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
-    return 2;
-  }
+  if (!StartXcbUi()) return 2;
   auto* f = new TForm(Application);
   f->SetClientSize(300, 120);
   auto* e = new TWPCustomRtfEdit(f);
@@ -95,10 +75,10 @@ int main(int argc, char** argv) {
   Application->ProcessMessages();
   int rc = 0;
   if (mode == "copy") {
-    Run(e, "Normal ", 0, 10);
-    Run(e, "fett ", wpsBold, 10);
-    Run(e, "kursiv ", wpsItalic, 10);
-    Run(e, CP1252("groß").str(), 0, 20);
+    Styled(e, "Normal ", "Arial", 10);
+    Styled(e, "fett ", "Arial", 10, wpsBold);
+    Styled(e, "kursiv ", "Arial", 10, wpsItalic);
+    Styled(e, CP1252("groß").str(), "Arial", 20);
     e->ReformatAndRepaint();
     e->SelectAll();
     e->CopyToClipboard();
@@ -119,7 +99,7 @@ int main(int argc, char** argv) {
     }
     e->ClearText();
     if (offered) e->PasteFromClipboard();
-    std::ofstream(argv[3], std::ios::binary) << Plain(e);
+    std::ofstream(argv[3], std::ios::binary) << Text(e);
     kill(owner, SIGTERM);
     waitpid(owner, nullptr, 0);
     std::fprintf(stderr, "clipboard offered rtf: %d, pasted %d characters\n", offered, e->TextLength());

@@ -6,49 +6,28 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/qt/qt_host.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/timers.h"
-#include "richtext/controls/rtfedit.h"
+#include "tests/richtext_controls/page_helpers.h"
+#include "tests/xcb_ui.h"
+
+using namespace rtedit_test;
 
 namespace {
 
-void Run(TWPCustomRtfEdit* e, const std::string& text, uint32_t style = 0, bool newParagraph = false) {
-  TWPTextRun run;
-  e->GetWritingAttr(run.Attr);
-  run.Attr.Font = static_cast<uint8_t>(e->FontNumber("Arial"));
-  run.Attr.Size = 11;
-  run.Attr.Style = style;
-  run.Text = text;
-  if (newParagraph) e->AddParagraph();
-  e->AppendRun(run);
-}
-
-// The form-client point in the middle of the character at a position (or
-// just inside its left edge).
+// The form-client point of a character (its middle, or just inside its
+// left edge).
 TPoint CharPoint(TWPCustomRtfEdit* e, int position, bool edge = false) {
-  TWPRTFTextInput* t = e->RtfText();
-  int offset = 0;
-  TWPLineRec* l = nullptr;
-  TWPParagraphRec* p = nullptr;
-  t->FindPosition(offset, l, p, position, 0);
-  const int x = (edge ? t->CursorX(p, l, offset) + 1 : (t->CursorX(p, l, offset) + t->CursorX(p, l, offset + 1)) / 2) +
-                t->HorzOffset;
-  const int y = l->Top + l->Height / 2 - t->TopOffset;
+  const TPoint p = PointOf(e, position, edge);
   const int bw = e->BorderWidth();
-  return {e->Left() + bw + x, e->Top() + bw + y};
+  return {e->Left() + bw + p.X, e->Top() + bw + p.Y};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  qthost::InstallWindowHost();
-  InitUi();
-  if (qthost::PlatformName() != "xcb") {
-    std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
-    return 2;
-  }
+  if (!StartXcbUi()) return 2;
   auto* f = new TForm(Application);
   f->SetCaption("Tagesseite");
   f->SetPosition(poScreenCenter);
@@ -59,10 +38,9 @@ int main(int argc, char** argv) {
   e->SetWordWrap(true);
   e->SetScrollBars(ssVertical);
   e->SetOneClickHyperlink(true);
-  Run(e, "Geboren am 28. August: ");
-  Run(e, "Johann Wolfgang Goethe", wpsHyperlink);
-  Run(e, "p:1234", wpsHidden);
-  for (int i = 1; i <= 30; ++i) Run(e, "Zeile " + std::to_string(i), 0, true);
+  Styled(e, "Geboren am 28. August: ", "Arial", 11);
+  Link(e, "Johann Wolfgang Goethe", "p:1234", "Arial", 11);
+  for (int i = 1; i <= 30; ++i) Styled(e, "Zeile " + std::to_string(i), "Arial", 11, 0, 0, true);
   e->ReformatAndRepaint();
   e->PlaceCursor(0, 0, 0, 0);
   std::string link;
@@ -88,9 +66,7 @@ int main(int argc, char** argv) {
       for (const char* c : {"H", "a", "l", "l", "o"}) key(c[0] >= 'a' ? c[0] - 32 : c[0], c);
       key(0x20, " ");
     } else if (ticks == 3) {
-      std::string s(static_cast<size_t>(e->TextLength()) + 1, '\0');
-      s.resize(static_cast<size_t>(e->RtfText()->CopyText(s.data(), nullptr, static_cast<int>(s.size()))));
-      typed = s.rfind("Hallo Geboren", 0) == 0;
+      typed = Text(e).rfind("Hallo Geboren", 0) == 0;
       // Drag over "Geboren".
       const TPoint a = CharPoint(e, 6, true), b = CharPoint(e, 13, true);
       qtwin::InjectMouse(w, THostInput::MouseDown, 0, a.X, a.Y);
@@ -108,9 +84,7 @@ int main(int argc, char** argv) {
     } else if (ticks == 6) {
       if (argc > 1) qtwin::GrabToPng(w, argv[1]);
       // The link's name, seven characters into it.
-      std::string s(static_cast<size_t>(e->TextLength()) + 1, '\0');
-      s.resize(static_cast<size_t>(e->RtfText()->CopyText(s.data(), nullptr, static_cast<int>(s.size()))));
-      const TPoint p = CharPoint(e, static_cast<int>(s.find("Wolfgang")));
+      const TPoint p = CharPoint(e, static_cast<int>(Text(e).find("Wolfgang")));
       qtwin::InjectMouse(w, THostInput::MouseMove, 0, p.X, p.Y);
       qtwin::InjectMouse(w, THostInput::MouseDown, 0, p.X, p.Y);
       qtwin::InjectMouse(w, THostInput::MouseUp, 0, p.X, p.Y);

@@ -61,6 +61,25 @@ inline std::vector<Person> SamplePersons(const std::string& sourceDir, size_t li
   return out;
 }
 
+// Splits a text with "[[text|id]]" person links: `plain` gets each piece
+// between links, `link` each link's text and id.
+template <class Plain, class Link>
+void SplitLinks(const std::string& s, Plain plain, Link link) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const size_t open = s.find("[[", i);
+    const size_t bar = open == std::string::npos ? open : s.find('|', open);
+    const size_t close = bar == std::string::npos ? bar : s.find("]]", bar);
+    if (close == std::string::npos) {
+      plain(s.substr(i));
+      return;
+    }
+    if (open > i) plain(s.substr(i, open - i));
+    link(s.substr(open + 2, bar - open - 2), s.substr(bar + 1, close - bar - 1));
+    i = close + 2;
+  }
+}
+
 class Writer {
 public:
   explicit Writer(TWPRTFTextPaint& t, std::function<void()> afterEdit = nullptr)
@@ -99,24 +118,16 @@ public:
   }
   // Text whose "[[text|id]]" marks become hyperlinks with their stamps.
   void Linked(TWPParagraphRec* p, const std::string& s, const TWPAttrRecord& a) {
-    size_t i = 0;
-    while (i < s.size()) {
-      const size_t open = s.find("[[", i);
-      const size_t bar = open == std::string::npos ? open : s.find('|', open);
-      const size_t close = bar == std::string::npos ? bar : s.find("]]", bar);
-      if (close == std::string::npos) {
-        Text(p, s.substr(i), a);
-        return;
-      }
-      if (open > i) Text(p, s.substr(i, open - i), a);
-      TWPAttrRecord link = a;
-      link.Style |= wpsHyperlink;
-      Text(p, s.substr(open + 2, bar - open - 2), link);
-      TWPAttrRecord stamp = a;
-      stamp.Style |= wpsHidden;
-      Text(p, "p:" + s.substr(bar + 1, close - bar - 1), stamp);
-      i = close + 2;
-    }
+    SplitLinks(
+        s, [&](const std::string& text) { Text(p, text, a); },
+        [&](const std::string& text, const std::string& id) {
+          TWPAttrRecord link = a;
+          link.Style |= wpsHyperlink;
+          Text(p, text, link);
+          TWPAttrRecord stamp = a;
+          stamp.Style |= wpsHidden;
+          Text(p, "p:" + id, stamp);
+        });
   }
   // One entry of a births page.
   void Entry(const Person& person, int currentYear, int tabTwips, const char* font = "Arial") {

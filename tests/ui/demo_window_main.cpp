@@ -3,18 +3,13 @@
 // through the real event path and close on Escape with its cancel result.
 #include <cstdio>
 
-#include "platform/qt/qt_host.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/ui/timers.h"
 #include "tests/ui/demo_form.h"
+#include "tests/xcb_ui.h"
 
 int main(int argc, char** argv) {
-  qthost::InstallWindowHost();
-  InitUi();
-  if (qthost::PlatformName() != "xcb") {
-    std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
-    return 2;
-  }
+  if (!StartXcbUi()) return 2;
   TDemoForm demo(Application);
   demo.form->SetPosition(poScreenCenter);
   int result = -1;

@@ -3,18 +3,13 @@
 // path opens the drop-down, Escape closes it, a second Escape the form.
 #include <cstdio>
 
-#include "platform/qt/qt_host.h"
 #include "platform/qt/qt_window_host.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
+#include "tests/xcb_ui.h"
 
 int main(int argc, char** argv) {
-  qthost::InstallWindowHost();
-  InitUi();
-  if (qthost::PlatformName() != "xcb") {
-    std::fprintf(stderr, "platform is %s, not xcb\n", qthost::PlatformName().c_str());
-    return 2;
-  }
+  if (!StartXcbUi()) return 2;
   auto* f = new TForm(Application);
   f->SetCaption("Menu");
   f->SetPosition(poScreenCenter);
