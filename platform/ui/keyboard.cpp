@@ -8,6 +8,8 @@
 
 namespace {
 TKeyboardState gState = {};
+// Keys pressed since GetAsyncKeyState last asked about them.
+bool gPressedSince[256] = {};
 int gBeeps = 0;
 
 bool IsDown(int vk) { return (gState[vk & 0xFF] & 0x80) != 0; }
@@ -27,7 +29,12 @@ std::int16_t GetKeyState(int vk) {
   return static_cast<std::int16_t>(r | (s & 1));
 }
 
-std::int16_t GetAsyncKeyState(int vk) { return (gState[vk & 0xFF] & 0x80) ? static_cast<std::int16_t>(0x8000) : 0; }
+std::int16_t GetAsyncKeyState(int vk) {
+  vk &= 0xFF;
+  const std::int16_t r = static_cast<std::int16_t>(((gState[vk] & 0x80) ? 0x8000 : 0) | (gPressedSince[vk] ? 1 : 0));
+  gPressedSince[vk] = false;
+  return r;
+}
 
 void GetKeyboardState(TKeyboardState& out) { std::memcpy(out, gState, sizeof gState); }
 void SetKeyboardState(const TKeyboardState& in) { std::memcpy(gState, in, sizeof gState); }
@@ -39,6 +46,7 @@ void SetKeyDown(int vk, bool down) {
   bool wasDown = IsDown(vk);
   if (down) {
     gState[vk] |= 0x80;
+    if (!wasDown) gPressedSince[vk] = true;
     if (!wasDown && (vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL)) gState[vk] ^= 1;
   } else {
     gState[vk] &= 0x7F;
@@ -59,7 +67,10 @@ void SetKeyDown(int vk, bool down) {
   SyncGeneric(VK_MENU, VK_LMENU, VK_RMENU);
 }
 
-void ResetAll() { std::memset(gState, 0, sizeof gState); }
+void ResetAll() {
+  std::memset(gState, 0, sizeof gState);
+  std::memset(gPressedSince, 0, sizeof gPressedSince);
+}
 
 TShiftState CurrentShiftState() {
   TShiftState s = 0;

@@ -34,7 +34,9 @@ using TShiftState = unsigned;
 using TKeyboardState = std::uint8_t[256];
 
 // The platform's key-state queries. The high bit of the result (a negative
-// short) means "down"; bit 0 is the toggle.
+// short) means "down"; bit 0 is the toggle for GetKeyState and, for
+// GetAsyncKeyState, "pressed since the last GetAsyncKeyState of that key"
+// (the question clears it).
 std::int16_t GetKeyState(int vk);
 std::int16_t GetAsyncKeyState(int vk);
 void GetKeyboardState(TKeyboardState& out);

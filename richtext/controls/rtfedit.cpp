@@ -660,7 +660,9 @@ bool TWPCustomRtfEdit::EscapePressed() {
     }
     polling_ = false;
   }
-  if (GetAsyncKeyState(VK_ESCAPE) < 0) escapeSeen_ = true;
+  // Held now, or pressed since the last question (a press and release
+  // taken in by one pump).
+  if (GetAsyncKeyState(VK_ESCAPE) != 0) escapeSeen_ = true;
   const bool seen = escapeSeen_;
   escapeSeen_ = false;
   return seen;

@@ -177,7 +177,6 @@ class TWPCustomRtfEdit : public TWPCustomRtfEditClass {
   TWPPrintEvent PrintHeader, PrintFooter;
   TBeforePasteEvent OnBeforePasteEvent;
   TBeforeCopyEvent OnBeforeCopyEvent;
-  TNotifyEvent StartSpellCheck;
   // Fired from the engine.
   TNotifyEvent OnXPosChanged, OnYPosChanged;
   TProtectedChangeEvent OnProtectedChange;

@@ -211,6 +211,9 @@ TEST(EditWindow, ScrollBarsFollowTheTextAndScrollIt) {
   e->SetTopOffset(100);
   EXPECT_EQ(e->TopOffset(), 100);
   EXPECT_EQ(e->GetScrollPos(SB_VERT), 100 * 1000 / (t->TotalHeight - t->VisibleHeight));
+  // The offset is kept across a resize.
+  e->SetBounds(e->Left(), e->Top(), e->Width() - 30, e->Height() + 10);
+  EXPECT_EQ(e->TopOffset(), 100);
   // Shorter text: the offset goes back to 0 and the bar away.
   Fill(e, "kurz");
   EXPECT_EQ(t->TopOffset, 0);
@@ -426,6 +429,12 @@ TEST(EditWindow, EscapeHeldDuringAReplaceAllStopsIt) {
   f->Reset();
   f->ReplaceAll("alt", "neu");
   keyboard::SetKeyDown(VK_ESCAPE, false);
+  EXPECT_EQ(f->ReplaceCount(), 30);
+  // A press and release between two polls counts as well.
+  Fill(e, many);
+  w.driver.PressKey(VK_ESCAPE);
+  f->Reset();
+  f->ReplaceAll("alt", "neu");
   EXPECT_EQ(f->ReplaceCount(), 30);
   // Without Escape every match goes.
   f->Reset();

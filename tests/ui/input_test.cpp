@@ -55,6 +55,21 @@ TEST(Keys, KeyboardStateTracksModifiersAndToggles) {
   keyboard::ResetAll();
 }
 
+TEST(Keys, AsyncStateTellsAPressSinceTheLastQuestion) {
+  keyboard::ResetAll();
+  keyboard::SetKeyDown(VK_ESCAPE, true);
+  keyboard::SetKeyDown(VK_ESCAPE, false);
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 1);
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+  keyboard::SetKeyDown(VK_ESCAPE, true);
+  EXPECT_EQ(static_cast<std::uint16_t>(GetAsyncKeyState(VK_ESCAPE)), 0x8001);
+  // Held (an auto-repeat is no new press).
+  keyboard::SetKeyDown(VK_ESCAPE, true);
+  EXPECT_EQ(static_cast<std::uint16_t>(GetAsyncKeyState(VK_ESCAPE)), 0x8000);
+  keyboard::ResetAll();
+  EXPECT_EQ(GetAsyncKeyState(VK_ESCAPE), 0);
+}
+
 TEST(Keys, TypedTextArrivesAsCharactersAndRefusedOnesBeep) {
   TUiTestDriver d;
   Log log;
