@@ -238,21 +238,27 @@ void TWPCustomRtfEdit::SetBackgroundScrolling(bool v) {
   engine_->BackgroundScrolls = v;
 }
 
-void TWPCustomRtfEdit::RefreshBackground() {
+void TWPCustomRtfEdit::RefreshBackground(bool invalidate) {
   if (transparent_) {
-    // The parent's colour shows through the text.
-    TBitmap under(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
+    // The parent's colour shows through the text; a new picture only when
+    // the size or the colour changed.
+    const int w = std::max(1, ClientWidth()), h = std::max(1, ClientHeight());
     const TColor c = Parent() ? Parent()->Color() : Color();
-    under.Canvas()->Brush()->SetColor(c);
-    under.Canvas()->FillRect({0, 0, under.Width(), under.Height()});
+    const TBitmap* now = engine_->BackgroundPicture();
+    if (!now || now->Width() != w || now->Height() != h || transparentColor_ != c) {
+      TBitmap under(w, h);
+      under.Canvas()->Brush()->SetColor(c);
+      under.Canvas()->FillRect({0, 0, w, h});
+      engine_->SetBackgroundPicture(&under);
+      transparentColor_ = c;
+    }
     engine_->BackgroundScrolls = false;
-    engine_->SetBackgroundPicture(&under);
   } else if (background_->Graphic() && !background_->Graphic()->Empty()) {
     engine_->SetBackgroundPicture(background_->Bitmap());
   } else {
     engine_->SetBackgroundPicture(nullptr);
   }
-  if (HandleAllocated()) Invalidate();
+  if (invalidate && HandleAllocated()) Invalidate();
 }
 
 void TWPCustomRtfEdit::SetTopOffset(int v) {
@@ -323,7 +329,7 @@ void TWPCustomRtfEdit::WindowSized() {
     UpdateVScroll();
     if (top > 0) SetTopOffset(top);
   }
-  if (transparent_) RefreshBackground();
+  if (transparent_) RefreshBackground(false);
 }
 
 void TWPCustomRtfEdit::WndProc(TMessage& m) {
@@ -431,7 +437,7 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
 void TWPCustomRtfEdit::Paint() {
   if (!HandleAllocated() || !engine_) return;
   if (engine_->LayoutDirty) engine_->FormatText();
-  if (transparent_) RefreshBackground();
+  if (transparent_) RefreshBackground(false);
   if (HasState(csDesigning)) {
     TCanvas* c = Canvas();
     c->Pen()->SetStyle(psDash);

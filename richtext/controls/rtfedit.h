@@ -302,7 +302,7 @@ private:
   void Wheel(int delta);
   void TakeFontAsWritingAttr(bool onlyChanged);
   int ColorNumber(TColor c) const;
-  void RefreshBackground();
+  void RefreshBackground(bool invalidate = true);
   // Height limit: snapshot before a change, and taking a change back that
   // made the text taller than the control.
   void TakeSnapshot();
@@ -338,6 +338,7 @@ private:
   bool modified_ = false;
   bool editable_ = true;
   bool transparent_ = false;
+  TColor transparentColor_ = clNone;
   bool scrolling_ = false;
   bool hRangeSet_ = false, vRangeSet_ = false;
   TScrollStyle scrollBars_ = ssNone;

@@ -441,3 +441,44 @@ TEST(EditWindow, EscapeHeldDuringAReplaceAllStopsIt) {
   f->ReplaceAll("alt", "neu");
   EXPECT_EQ(Text(e).find("alt"), std::string::npos);
 }
+
+TEST(EditWindow, TransparentShowsTheParentAndAPictureIsTheBackground) {
+  EditWindow w;
+  TWPCustomRtfEdit* e = w.edit;
+  Fill(e, "Durchsichtig");
+  w.form->SetColor(clYellow);
+  e->SetTransparent(true);
+  w.driver.Process();
+  EXPECT_EQ(e->Perform(WM_ERASEBKGND), 1);
+  EXPECT_EQ(ColorToRGB(w.driver.PixelAt(e, e->ClientWidth() - 20, e->ClientHeight() - 20)), ColorToRGB(clYellow));
+  const TPoint p = PointOf(e, 1);
+  w.driver.Process();
+  EXPECT_TRUE(w.form->Showing());
+  // Painting settles: no paint asks for the next one.
+  w.driver.Process();
+  EXPECT_FALSE(w.form->PaintPendingFor());
+  e->SetTransparent(false);
+  // A picture as the background; a metafile is refused.
+  TBitmap tile(8, 8);
+  tile.Canvas()->Brush()->SetColor(clAqua);
+  tile.Canvas()->FillRect({0, 0, 8, 8});
+  TPicture pic;
+  pic.SetGraphic(&tile);
+  e->SetBackgroundImage(&pic);
+  w.driver.Process();
+  EXPECT_EQ(ColorToRGB(w.driver.PixelAt(e, e->ClientWidth() - 20, e->ClientHeight() - 20)), ColorToRGB(clAqua));
+  EXPECT_NE(ColorToRGB(w.driver.PixelAt(e, p.X, p.Y)), ColorToRGB(clYellow));
+  TMetafile wmf;
+  wmf.SetSize(10, 10);
+  TPicture meta;
+  meta.SetGraphic(&wmf);
+  try {
+    e->SetBackgroundImage(&meta);
+    ADD_FAILURE() << "a metafile was taken";
+  } catch (const Exception& ex) {
+    EXPECT_EQ(std::string(ex.what()), "Please use      Bitmap.");
+  }
+  e->SetBackgroundImage(nullptr);
+  w.driver.Process();
+  EXPECT_EQ(ColorToRGB(w.driver.PixelAt(e, e->ClientWidth() - 20, e->ClientHeight() - 20)), ColorToRGB(clWhite));
+}
