@@ -142,8 +142,9 @@ TEST(EditScreens, PageModeShowsPageBreaksAndPaintsPagesPieceByPiece) {
   const auto px = [](int twips) { return MulDiv(twips, 96, 1440); };
   const int printW = px(h.PageWidth - h.MarginLeft - h.MarginRight), printH = px(h.PageHeight - h.MarginTop - h.MarginBottom);
   int line = 0;
+  // One sheet for both pages: the page painting keeps the canvas it began on.
+  TBitmap page(px(h.PageWidth), px(h.PageHeight));
   for (int n = 1; n <= 2; ++n) {
-    TBitmap page(px(h.PageWidth), px(h.PageHeight));
     page.Canvas()->Brush()->SetColor(clWhite);
     page.Canvas()->FillRect({0, 0, page.Width(), page.Height()});
     if (n == 1) w.edit->PaintPage(2, page.Canvas(), 0, 0, printW, printH, 0);
