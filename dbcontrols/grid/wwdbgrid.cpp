@@ -116,7 +116,7 @@ TwwCustomDBGrid::TwwCustomDBGrid(TComponent* owner) : TCustomGrid(owner) {
   titleFont_->OnChange = [this](TObject*) { TitleFontChanged(); };
   HideEditor();
   selected_ = std::make_unique<TStringList>();
-  SetColWidths(0, wwIndicatorWidth);
+  SetColWidths(0, indicatorWidth_);
 }
 
 TwwCustomDBGrid::~TwwCustomDBGrid() {
@@ -321,7 +321,7 @@ void TwwCustomDBGrid::LayoutChanged() {
   // The indicator column, and it alone, stays fixed at the left.
   SetFixedCols(indicatorOffset_);
   if (options_ & dgIndicator) {
-    SetColWidths(0, wwIndicatorWidth);
+    SetColWidths(0, indicatorWidth_);
     if (Col() == 0) MoveColRow(1, Row(), true, true);
   }
   HideEditControl();

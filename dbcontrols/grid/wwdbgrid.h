@@ -271,6 +271,9 @@ class TwwCustomDBGrid : public TCustomGrid {
   virtual bool IsRowMultiSelected(int /*dataRow*/) { return false; }
   virtual void ColEnter();
   virtual void ColExit();
+  // The colour of a fixed cell below the titles (the indicator and fixed
+  // data columns); titles are always TitleColor.
+  virtual TColor FixedCellColor(int /*col*/) { return titleColor_; }
 
   // ---- painting helpers ----
   // One line of text in the cell at (DX, DY) by the alignment, opaque.
@@ -296,6 +299,11 @@ class TwwCustomDBGrid : public TCustomGrid {
   bool suppressDataChanged_ = false, suppressDataChangedHook_ = false;
   // Whether a user resize is written back.
   bool writeBackWidths_ = true;
+  // Width of the indicator column in pixels.
+  int indicatorWidth_ = wwIndicatorWidth;
+  // Keeps the current record as the anchor of Shift range selection
+  // (the dataset leaves edit mode first).
+  void SetSelectionAnchorToCurrent();
 
   // ---- overrides of the library grid ----
   void DrawCell(int col, int row, TRect rect, TGridDrawState state) override;
@@ -344,7 +352,6 @@ class TwwCustomDBGrid : public TCustomGrid {
   bool IsFormActiveControl() const;
   void TitleFontChanged();
   void FitHeightToRows();
-  void SetSelectionAnchorToCurrent();
 
   std::unique_ptr<TwwGridDataLink> link_;
   std::unique_ptr<TStringList> selected_;

@@ -258,9 +258,12 @@ void TwwCustomDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState stat
     if (col >= sel.Left && col <= sel.Right && row >= sel.Top && row <= sel.Bottom) state |= gdSelected;
   }
   c->Brush()->SetStyle(bsSolid);
-  if (state & gdFixed) {
+  if ((state & gdFixed) && row < titleOffset_) {
     c->Font()->Assign(*titleFont_);
     c->Brush()->SetColor(titleColor_);
+  } else if (state & gdFixed) {
+    c->Font()->Assign(*Font());
+    c->Brush()->SetColor(FixedCellColor(col));
   } else {
     c->Font()->Assign(*Font());
     c->Brush()->SetColor(Color());
@@ -428,7 +431,7 @@ void TwwCustomDBGrid::DrawIndicatorGlyph(const TRect& rect) {
 
 void TwwCustomDBGrid::PaintCellBackground(int col, int row, const TRect& rect, TGridDrawState state) {
   TCanvas* c = Canvas();
-  c->Brush()->SetColor((state & gdFixed) ? titleColor_ : Color());
+  c->Brush()->SetColor(!(state & gdFixed) ? Color() : row < titleOffset_ ? titleColor_ : FixedCellColor(col));
   const int dataRow = RawToDataRow(row), dataCol = RawToDataColumn(col);
   paintDataRow_ = dataRow;
   paintDataCol_ = dataCol;

@@ -1,5 +1,6 @@
-// The grid's in-place editor: picture settings, word wrap, the mask check
-// and the mask of the cell's field taken when the editor gets the focus.
+// The grid's in-place editor: picture settings, word wrap, typing under the
+// mask, the mask check, the mask of the cell's field taken when the editor
+// gets the focus, pasting and the text's rectangle.
 #include "dbcontrols/grid/wwinplace.h"
 
 #include "dbcontrols/datasets/wwfields.h"
@@ -25,14 +26,56 @@ void TwwInplaceEdit::CreateParams(TCreateParams& p) {
     p.Style |= ES_AUTOHSCROLL;
 }
 
+bool TwwInplaceEdit::EnterToTab() const { return wwGrid_ && (wwGrid_->KeyOptions() & dgEnterToTab); }
+
 void TwwInplaceEdit::KeyDown(Word& key, TShiftState shift) {
-  if (key == VK_RETURN && wwGrid_ && (wwGrid_->KeyOptions() & dgEnterToTab)) {
+  if (key == VK_RETURN && EnterToTab()) {
     if (wwGrid_->CanFocus()) wwGrid_->SetFocus();
     wwGrid_->KeyDown(key, shift);
     key = 0;
     return;
   }
   TInplaceEdit::KeyDown(key, shift);
+}
+
+void TwwInplaceEdit::KeyUp(Word& key, TShiftState shift) {
+  if (key == VK_RETURN && EnterToTab()) key = VK_TAB;
+  TInplaceEdit::KeyUp(key, shift);
+  if (key == VK_DELETE && wwGrid_ && wwGrid_->OnCheckValue) IsValidPictureText(Text());
+}
+
+void TwwInplaceEdit::KeyPress(char& key) {
+  if (key == 13 && EnterToTab()) key = 9;
+  const unsigned char k = static_cast<unsigned char>(key);
+  if (!HasPictureMask() || (k < 32 && k != 8)) {
+    TInplaceEdit::KeyPress(key);
+    return;
+  }
+  const bool check = wwGrid_ && wwGrid_->OnCheckValue;
+  if (k == 8) {
+    // The text the key leaves: the selection gone, or the character
+    // before the caret.
+    AnsiString left = Text();
+    const int start = SelStart(), length = SelLength();
+    if (length > 0)
+      left.erase(static_cast<std::size_t>(start), static_cast<std::size_t>(length));
+    else if (start > 0)
+      left.erase(static_cast<std::size_t>(start) - 1, 1);
+    TInplaceEdit::KeyPress(key);
+    if (check) IsValidPictureText(left);
+    return;
+  }
+  if (!FilterKeyPress(key)) return;
+  const TwwPictureKey result = wwPictureKeyPress(this, picture_->PictureMask(), picture_->AutoFill(), true, key);
+  if (key != 0) TCustomMaskEdit::KeyPress(key);
+  if (result != TwwPictureKey::Refused && check) IsValidPictureText(Text());
+}
+
+void TwwInplaceEdit::SetFormatRect() {
+  if (!HandleAllocated()) return;
+  const int inset = BorderStyle() == bsNone ? 2 : 0;
+  TRect r{inset, inset, ClientWidth() - 1, ClientHeight()};
+  Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
 }
 
 void TwwInplaceEdit::SetWordWrap(bool v) {
@@ -74,6 +117,20 @@ void TwwInplaceEdit::Dispatch(TMessage& m) {
     case WM_SETFOCUS:
       TInplaceEdit::Dispatch(m);
       LoadPictureMask();
+      return;
+    case WM_PASTE:
+      // Only into a cell the grid lets change; the grid then holds the
+      // pasted text as its pending edit.
+      if (wwGrid_ && !wwGrid_->CanEditModify()) return;
+      TInplaceEdit::Dispatch(m);
+      if (wwGrid_) {
+        wwGrid_->SetEditText(wwGrid_->Col(), wwGrid_->Row(), Text());
+        wwGrid_->DataLink()->Modified();
+      }
+      return;
+    case CM_FONTCHANGED:
+      TInplaceEdit::Dispatch(m);
+      SetFormatRect();
       return;
     case WM_MOUSEWHEEL:
       // A one-line editor does not scroll: the grid moves its records.

@@ -1,8 +1,10 @@
 // The in-place editor of the data-aware grid: the library's editor laid over
 // the current cell, with the picture settings of the cell's field and the
-// grid's word-wrap option. The grid asks it whether its text passes the
-// field's picture mask before a column is left; the grid's OnCheckValue
-// hears every such answer.
+// grid's word-wrap option. Typed characters are checked against the field's
+// picture mask as they come (literals filled in, characters that break the
+// mask refused with a beep); the grid asks it whether its text passes the
+// mask before a column is left, and the grid's OnCheckValue hears every
+// such answer. Enter becomes Tab when the grid's key options say so.
 //
 // Invariants: the editor belongs to its grid (its owner) and lives as long
 // as it; UsesPictureMask says whether the field being edited has a mask
@@ -43,8 +45,13 @@ class TwwInplaceEdit : public TInplaceEdit {
   void CreateParams(TCreateParams& p) override;
   // Enter under dgEnterToTab goes to the grid, which tabs.
   void KeyDown(Word& key, TShiftState shift) override;
+  void KeyUp(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
 
  private:
+  bool EnterToTab() const;
+  // Left, top, right and bottom of the text inside the editor.
+  void SetFormatRect();
   std::unique_ptr<TwwDBPicture> picture_;
   TwwCustomDBGrid* wwGrid_ = nullptr;
   bool wordWrap_ = false;

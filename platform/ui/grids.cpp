@@ -112,6 +112,10 @@ void TInplaceEdit::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TInplaceEdit::KeyPress(char& key) {
+  if (FilterKeyPress(key)) TCustomMaskEdit::KeyPress(key);
+}
+
+bool TInplaceEdit::FilterKeyPress(char& key) {
   grid_->KeyPress(key);
   unsigned char k = static_cast<unsigned char>(key);
   if (k >= 32 && !grid_->CanEditAcceptKey(key)) {
@@ -134,7 +138,7 @@ void TInplaceEdit::KeyPress(char& key) {
       if (static_cast<unsigned char>(key) >= 32 && !grid_->CanEditModify()) key = 0;
       break;
   }
-  if (key != 0) TCustomMaskEdit::KeyPress(key);
+  return key != 0;
 }
 
 void TInplaceEdit::KeyUp(Word& key, TShiftState shift) { grid_->KeyUp(key, shift); }

@@ -65,6 +65,10 @@ class TInplaceEdit : public TCustomMaskEdit {
   void DblClick() override;
   void Change() override;
   void BoundsChanged();
+  // The grid's say on a typed character: the grid's key press runs, then a
+  // character the cell refuses (with a beep) or one that would change a cell
+  // the grid cannot modify becomes 0. Answers whether a key is left to type.
+  bool FilterKeyPress(char& key);
 
  private:
   TCustomGrid* grid_ = nullptr;
