@@ -303,6 +303,10 @@ void TwwDBCustomEdit::Dispatch(TMessage& m) {
       TwwCustomMaskEdit::Dispatch(m);
       if (!HasState(csLoading)) SetFormatRect();
       return;
+    case CM_GETDATALINK:
+      // The grid that lays the edit over a cell writes its text through it.
+      m.Result = reinterpret_cast<LRESULT>(static_cast<TDataLink*>(&dataLink_));
+      return;
     default: break;
   }
   TwwCustomMaskEdit::Dispatch(m);

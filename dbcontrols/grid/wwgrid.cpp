@@ -274,7 +274,8 @@ void TwwDBGrid::Dispatch(TMessage& m) {
         if (TWinControl* control = VisibleEditControl()) {
           if (control->CanFocus()) control->SetFocus();
           if (auto* edit = dynamic_cast<TCustomEdit*>(control)) edit->SelectAll();
-          PostMessage(control->Handle(), WM_CHAR, m.WParam, 0);
+          // Delivered at once, so that it comes before the next key.
+          control->Perform(WM_CHAR, m.WParam, 0);
           return;
         }
       }
@@ -489,7 +490,7 @@ AnsiString TwwDBGrid::RichPlainText(TField* field) {
   TStringStream out;
   lines.SaveToStream(&out);
   AnsiString text = out.DataString();
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
   return text;
 }
 

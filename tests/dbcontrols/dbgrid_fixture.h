@@ -66,8 +66,9 @@ class Appointments : public SampleData {
   }
 
   // A published grid on the form showing `columns` ("field\twidth\ttitle").
-  TwwDBGrid* MakeGrid(const std::vector<const char*>& columns, int height = 330) {
-    auto* g = new TwwDBGrid(form);
+  template <class G = TwwDBGrid>
+  G* MakeGrid(const std::vector<const char*>& columns, int height = 330) {
+    auto* g = new G(form);
     g->SetName("Grid");
     g->SetParent(form);
     g->SetBounds(8, 8, 540, height);
