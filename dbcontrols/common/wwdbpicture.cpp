@@ -16,26 +16,26 @@ bool TwwDBPicture::UsesTableMask() const {
   return host && host->PictureMaskField(ds, field);
 }
 
-AnsiString TwwDBPicture::PictureMask() const {
+bool TwwDBPicture::TableEntry(AnsiString& mask, bool& autoFill) const {
   TDataSet* ds = nullptr;
   AnsiString field;
   const TwwPictureHost* host = Host();
-  if (!host || !host->PictureMaskField(ds, field)) return pictureMask_;
-  bool allowExit = false, autoFill = true;
-  AnsiString mask;
+  if (!host || !host->PictureMaskField(ds, field)) return false;
+  bool allowExit = false;
   wwGetFieldPictureMask(ds, field, false, allowExit, autoFill, mask);
-  return mask;
+  return true;
+}
+
+AnsiString TwwDBPicture::PictureMask() const {
+  AnsiString mask;
+  bool autoFill = true;
+  return TableEntry(mask, autoFill) ? mask : pictureMask_;
 }
 
 bool TwwDBPicture::AutoFill() const {
-  TDataSet* ds = nullptr;
-  AnsiString field;
-  const TwwPictureHost* host = Host();
-  if (!host || !host->PictureMaskField(ds, field)) return autoFill_;
-  bool allowExit = false, autoFill = true;
   AnsiString mask;
-  wwGetFieldPictureMask(ds, field, false, allowExit, autoFill, mask);
-  return autoFill;
+  bool autoFill = true;
+  return TableEntry(mask, autoFill) ? autoFill : autoFill_;
 }
 
 void TwwDBPicture::SetPictureMask(const AnsiString& v) {

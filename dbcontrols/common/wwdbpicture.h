@@ -55,6 +55,8 @@ class TwwDBPicture : public TPersistent {
 
  private:
   const TwwPictureHost* Host() const { return dynamic_cast<const TwwPictureHost*>(owner_); }
+  // The host's PictureMasks entry; False while the picture is the control's own.
+  bool TableEntry(AnsiString& mask, bool& autoFill) const;
   TComponent* owner_;
   AnsiString pictureMask_;
   bool autoFill_ = true;

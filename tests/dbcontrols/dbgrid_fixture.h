@@ -16,15 +16,20 @@
 
 namespace wwtest {
 
-// A picture of three horizontal stripes, as a file of the picture format.
-inline std::string StripesBmp(TColor top, TColor middle, TColor bottom, int w = 30, int h = 18) {
-  TBitmap b(w, h);
-  for (int y = 0; y < h; ++y) {
-    const TColor c = y < h / 3 ? top : y < 2 * h / 3 ? middle : bottom;
-    for (int x = 0; x < w; ++x) b.Surface().Row(y)[x] = ColorToPixel(ColorToRGB(c));
-  }
-  std::vector<std::uint8_t> bytes = b.SaveToBytes();
-  return std::string(bytes.begin(), bytes.end());
+// A published grid on the form at (8, 8), 540 wide, showing `columns`
+// ("field\twidth\ttitle") of the source.
+template <class G = TwwDBGrid>
+G* MakeGridOn(TForm* form, TwwDataSource* source, const std::vector<const char*>& columns, int height) {
+  auto* g = new G(form);
+  g->SetName("Grid");
+  g->SetParent(form);
+  g->SetBounds(8, 8, 540, height);
+  g->SetUseTFields(false);
+  TStringList list;
+  for (const char* c : columns) list.Add(c);
+  g->SetSelected(&list);
+  g->SetDataSource(source);
+  return g;
 }
 
 class Appointments : public SampleData {
@@ -68,16 +73,7 @@ class Appointments : public SampleData {
   // A published grid on the form showing `columns` ("field\twidth\ttitle").
   template <class G = TwwDBGrid>
   G* MakeGrid(const std::vector<const char*>& columns, int height = 330) {
-    auto* g = new G(form);
-    g->SetName("Grid");
-    g->SetParent(form);
-    g->SetBounds(8, 8, 540, height);
-    g->SetUseTFields(false);
-    TStringList list;
-    for (const char* c : columns) list.Add(c);
-    g->SetSelected(&list);
-    g->SetDataSource(source.get());
-    return g;
+    return MakeGridOn<G>(form, source.get(), columns, height);
   }
 
   void SetPictureMask(const char* field, const char* mask, bool autoFill = true) {

@@ -11,17 +11,6 @@ namespace wwtest {
 
 namespace {
 
-// A small flag: three horizontal stripes.
-std::string FlagBmp(TColor top, TColor middle, TColor bottom, int w = 30, int h = 18) {
-  TBitmap b(w, h);
-  for (int y = 0; y < h; ++y) {
-    const TColor c = y < h / 3 ? top : y < 2 * h / 3 ? middle : bottom;
-    for (int x = 0; x < w; ++x) b.Surface().Row(y)[x] = ColorToPixel(ColorToRGB(c));
-  }
-  std::vector<std::uint8_t> bytes = b.SaveToBytes();
-  return std::string(bytes.begin(), bytes.end());
-}
-
 std::string WithHeader(const std::string& bmp) {
   std::string h(8, '\0');
   h[0] = 1;
@@ -93,10 +82,10 @@ TEST_F(GridOnPlaces, ScreenOfPictureCells) {
     std::string bmp;
   };
   const std::vector<Flag> flags = {
-      {"Deutschland", FlagBmp(clBlack, clRed, RGB(255, 204, 0))},
-      {CP1252("Österreich").str(), FlagBmp(clRed, clWhite, clRed)},
-      {"Niederlande", WithHeader(FlagBmp(RGB(174, 28, 40), clWhite, RGB(33, 70, 139)))},
-      {"Ungarn", FlagBmp(RGB(206, 41, 57), clWhite, RGB(71, 112, 80))},
+      {"Deutschland", StripesBmp(clBlack, clRed, RGB(255, 204, 0))},
+      {CP1252("Österreich").str(), StripesBmp(clRed, clWhite, clRed)},
+      {"Niederlande", WithHeader(StripesBmp(RGB(174, 28, 40), clWhite, RGB(33, 70, 139)))},
+      {"Ungarn", StripesBmp(RGB(206, 41, 57), clWhite, RGB(71, 112, 80))},
       {"Kaputt", "BM this is no picture"},
   };
   int id = 1;

@@ -17,6 +17,7 @@
 
 #include "dbcontrols/datasets/wwtable.h"
 #include "dbengine/dictionary.h"
+#include "platform/gfx/bitmap.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/testdriver.h"
 #include "tests/test_paths.h"
@@ -105,6 +106,18 @@ class SampleData : public ::testing::Test {
  private:
   static inline fs::path root_;
 };
+
+// A picture of three horizontal stripes (a small flag), as a file of the
+// picture format.
+inline std::string StripesBmp(TColor top, TColor middle, TColor bottom, int w = 30, int h = 18) {
+  TBitmap b(w, h);
+  for (int y = 0; y < h; ++y) {
+    const TColor c = y < h / 3 ? top : y < 2 * h / 3 ? middle : bottom;
+    for (int x = 0; x < w; ++x) b.Surface().Row(y)[x] = ColorToPixel(ColorToRGB(c));
+  }
+  std::vector<std::uint8_t> bytes = b.SaveToBytes();
+  return std::string(bytes.begin(), bytes.end());
+}
 
 // The engine's order of a case-insensitive text key: bytes after folding.
 inline bool FoldedLess(const AnsiString& a, const AnsiString& b) {

@@ -104,14 +104,7 @@ class PlacesGrid : public SampleData {
   }
 
   void MakeGrid(const std::vector<const char*>& columns) {
-    grid = new TwwDBGrid(form);
-    grid->SetParent(form);
-    grid->SetBounds(8, 8, 540, 280);
-    grid->SetUseTFields(false);
-    TStringList list;
-    for (const char* c : columns) list.Add(c);
-    grid->SetSelected(&list);
-    grid->SetDataSource(source.get());
+    grid = MakeGridOn(form, source.get(), columns, 280);
     form->Show();
     grid->SetFocus();
     driver.Process();
