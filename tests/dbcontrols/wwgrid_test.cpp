@@ -373,6 +373,21 @@ TEST_F(PlacesGrid, FixedColumnsAndAStretchedLastColumn) {
   EXPECT_EQ(grid->TCustomGrid::FixedCols(), 1);
   grid->SetFixedCols(0);
 
+  // The indicator button, once shown, sets the indicator's width and makes
+  // room for itself in the title row.
+  TwwIButton* button = grid->IndicatorButton();
+  ASSERT_NE(button, nullptr);
+  EXPECT_FALSE(button->Visible());
+  EXPECT_EQ(grid->ColWidths(0), wwIndicatorWidth);
+  const int titleHeight = grid->RowHeights(0);
+  button->SetVisible(true);
+  button->SetBounds(0, 0, 20, titleHeight + 10);
+  EXPECT_EQ(grid->ColWidths(0), 19);
+  EXPECT_GE(grid->RowHeights(0), titleHeight + 9);
+  button->SetVisible(false);
+  button->SetBounds(0, 0, wwIndicatorWidth + 1, 18);
+  EXPECT_EQ(grid->RowHeights(0), titleHeight);
+
   const AnsiString entry = grid->Selected()->Strings(2);
   grid->StretchLastColumn();
   int total = 0;
@@ -529,6 +544,10 @@ TEST_F(AppointmentsGrid, AnEditOfTheFormTypesIntoItsColumn) {
   EXPECT_EQ(edit->Parent(), grid);
   EXPECT_EQ(edit->BorderStyle(), bsNone);
   EXPECT_EQ(edit->Text(), "Termin 1");
+  // While the grid has the focus the edit draws the cell's focus frame.
+  int frame = 0;
+  for (int x = 0; x < edit->Width(); ++x) frame += ColorToRGB(driver.PixelAt(edit, x, 0)) != ColorToRGB(clWindow);
+  EXPECT_GT(frame, edit->Width() / 3);
   driver.Type("Arzt");
   driver.Process();
   EXPECT_TRUE(edit->Focused());
