@@ -285,10 +285,10 @@ void TFindDialog::BuildForm() {
   form_->SetFormStyle(fsStayOnTop);
   form_->SetCaption("Suchen");
   form_->SetColor(clBtnFace);
-  form_->SetClientSize(350, 100);
+  form_->SetClientSize(370, 100);
   findEdit_ = new TEdit(form_);
   findEdit_->SetParent(form_);
-  findEdit_->SetBounds(88, 10, 150, 21);
+  findEdit_->SetBounds(88, 10, 172, 21);
   AddLabel(form_, "Suchen &nach:", 8, 14, findEdit_);
   wholeWord_ = new TCheckBox(form_);
   wholeWord_->SetParent(form_);
@@ -301,13 +301,14 @@ void TFindDialog::BuildForm() {
   direction_ = new TRadioGroup(form_);
   direction_->SetParent(form_);
   direction_->SetCaption("Richtung");
-  direction_->SetBounds(160, 40, 80, 52);
+  // Wide enough for "Nach unten" beside its radio button.
+  direction_->SetBounds(160, 40, 100, 52);
   direction_->Items()->Add("N&ach oben");
   direction_->Items()->Add("Nach &unten");
-  findNext_ = AddButton(form_, "&Weitersuchen", 250, 8);
+  findNext_ = AddButton(form_, "&Weitersuchen", 270, 8);
   findNext_->SetDefault(true);
   findNext_->OnClick = [this](TObject*) { DoFind(); };
-  cancel_ = AddButton(form_, "Abbrechen", 250, 36);
+  cancel_ = AddButton(form_, "Abbrechen", 270, 36);
   cancel_->SetCancel(true);
   cancel_->OnClick = [this](TObject*) { CloseDialog(); };
   findEdit_->OnChange = [this](TObject*) { findNext_->SetEnabled(!findEdit_->Text().empty()); };
@@ -382,10 +383,10 @@ void TReplaceDialog::SetReplaceText(const AnsiString& s) {
 void TReplaceDialog::BuildForm() {
   TFindDialog::BuildForm();
   form_->SetCaption("Ersetzen");
-  form_->SetClientSize(350, 130);
+  form_->SetClientSize(370, 130);
   replaceEdit_ = new TEdit(form_);
   replaceEdit_->SetParent(form_);
-  replaceEdit_->SetBounds(88, 38, 150, 21);
+  replaceEdit_->SetBounds(88, 38, 172, 21);
   replaceEdit_->SetText(replaceText_);
   replaceEdit_->SetTabOrder(1);
   TLabel* replaceLabel = AddLabel(form_, "Ersetzen &durch:", 8, 42, replaceEdit_);
@@ -403,9 +404,9 @@ void TReplaceDialog::BuildForm() {
   matchCase_->SetTop(96);
   direction_->SetVisible(false);
   options_ |= frHideUpDown | frDown;
-  TButton* rep = AddButton(form_, "&Ersetzen", 250, 36);
+  TButton* rep = AddButton(form_, "&Ersetzen", 270, 36);
   rep->OnClick = [this](TObject*) { DoReplace(false); };
-  TButton* all = AddButton(form_, "&Alle ersetzen", 250, 64);
+  TButton* all = AddButton(form_, "&Alle ersetzen", 270, 64);
   all->OnClick = [this](TObject*) { DoReplace(true); };
   cancel_->SetTop(92);
 }
