@@ -17,13 +17,14 @@
 
 namespace rtedit_test {
 
-// A form with one edit control at (10, 10).
-struct EditWindow {
+// A form with one edit control (or a descendant) at (10, 10).
+template <class Control>
+struct ControlWindow {
   TUiTestDriver driver;
   TForm* form = new TForm(Application);
-  TWPCustomRtfEdit* edit = new TWPCustomRtfEdit(form);
+  Control* edit = new Control(form);
 
-  explicit EditWindow(int width = 360, int height = 240) {
+  explicit ControlWindow(int width = 360, int height = 240) {
     form->SetClientSize(width + 20, height + 20);
     edit->SetParent(form);
     edit->SetBounds(10, 10, width, height);
@@ -32,9 +33,9 @@ struct EditWindow {
     driver.Process();
   }
   // A second control beside the first (the form grows).
-  TWPCustomRtfEdit* Second(int width = 200, int height = 100) {
+  Control* Second(int width = 200, int height = 100) {
     form->SetClientSize(form->ClientWidth() + width + 10, std::max(form->ClientHeight(), height + 20));
-    auto* e = new TWPCustomRtfEdit(form);
+    auto* e = new Control(form);
     e->SetParent(form);
     e->SetBounds(edit->Left() + edit->Width() + 10, 10, width, height);
     e->SetWordWrap(true);
@@ -42,6 +43,7 @@ struct EditWindow {
     return e;
   }
 };
+using EditWindow = ControlWindow<TWPCustomRtfEdit>;
 
 // Where test pictures go (test-artifacts/richtext in the build tree).
 inline std::string Artifact(const std::string& name) {
