@@ -4,6 +4,7 @@
 #include "app/base/orvform.h"
 
 #include "app/settings/settings.h"
+#include "dbcontrols/grid/wwgrid.h"
 #include "platform/rtl/sysutils.h"
 
 AnsiString GridColumnKey(const AnsiString& gridName, int column) { return gridName + " Col. " + IntToStr(column); }
@@ -66,6 +67,31 @@ void TOrvelanForm::OptimizeGrids() {
 
 void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }
 
-void TOrvelanForm::ReadGridWidths(TIniFile&) {}
-void TOrvelanForm::WriteGridWidths(TIniFile&) {}
-void TOrvelanForm::StretchGridColumns() {}
+namespace {
+
+// Calls f for every data grid the window owns, in component order.
+template <class F>
+void ForEachGrid(const TComponent* owner, F f) {
+  for (int i = 0; i < owner->ComponentCount(); ++i)
+    if (auto* grid = dynamic_cast<TwwDBGrid*>(owner->Components(i))) f(grid);
+}
+
+}  // namespace
+
+void TOrvelanForm::ReadGridWidths(TIniFile& ini) {
+  ForEachGrid(this, [&](TwwDBGrid* grid) {
+    for (int n = 0; n < grid->GetColCount(); ++n)
+      grid->SetColWidths(n, ini.ReadInteger(formKey_, GridColumnKey(grid->Name(), n), grid->ColWidths(n)));
+  });
+}
+
+void TOrvelanForm::WriteGridWidths(TIniFile& ini) {
+  ForEachGrid(this, [&](TwwDBGrid* grid) {
+    for (int n = 0; n < grid->GetColCount(); ++n)
+      ini.WriteInteger(formKey_, GridColumnKey(grid->Name(), n), grid->ColWidths(n));
+  });
+}
+
+void TOrvelanForm::StretchGridColumns() {
+  ForEachGrid(this, [](TwwDBGrid* grid) { grid->StretchLastColumn(); });
+}

@@ -6,7 +6,8 @@
 //
 // Keys of the section FormKey in "Orvelan.Ini": "Maximiert", "Links",
 // "Oben", and for a sizeable border "Breite" and "Hoehe"; a data grid's
-// column n is kept under GridColumnKey(grid name, n).
+// column n is kept under GridColumnKey(grid name, n), for every data grid
+// the window owns.
 // Invariants: a placement read back lies on the screen (right and bottom
 // edges pulled in, then left and top at least 0); a minimised window keeps
 // the last normal placement in the file; a fixed-border window never reads
@@ -44,19 +45,16 @@ class TOrvelanForm : public TForm {
   // The help button: the help of the window's context.
   void ShowHelp();
 
- protected:
-  // The data grids' column widths. The data grid of this program is not
-  // part of the build yet; these three are where it joins: for every
-  // component that is a data grid (TwwDBGrid), in component order, the
-  // width of each column 0 .. ColCount-1 under GridColumnKey(component
-  // name, n) (reading with the current width as default), and for
-  // OptimizeGrids its StretchLastColumn. Until then a window has no data
-  // grid and they have nothing to do.
-  virtual void ReadGridWidths(TIniFile& ini);
-  virtual void WriteGridWidths(TIniFile& ini);
-  virtual void StretchGridColumns();
-
  private:
+  // The data grids (TwwDBGrid) among the window's components, in component
+  // order: the width of each column 0 .. GetColCount-1, indicator included,
+  // under GridColumnKey(grid name, n); reading keeps the current width where
+  // nothing is stored.
+  void ReadGridWidths(TIniFile& ini);
+  void WriteGridWidths(TIniFile& ini);
+  // Each data grid's last column fills the grid's client width.
+  void StretchGridColumns();
+
   AnsiString formKey_;
   int helpContext_ = 0;
 };

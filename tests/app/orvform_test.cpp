@@ -1,12 +1,18 @@
 // The base window: its placement kept in its section of "Orvelan.Ini"
 // survives a restart, comes back on the screen, keeps the last normal
 // placement while maximised or minimised, and fixed-border windows keep no
-// size.
+// size; the column widths of its data grids come back with it, and its
+// grids' last columns can be stretched to fill them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <memory>
+#include <vector>
+
 #include "app/base/orvform.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
+#include "dbcontrols/grid/wwgrid.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -122,6 +128,129 @@ TEST_F(BaseWindow, IntegersOfTheWindowsSection) {
   EXPECT_EQ(IniFile().ReadInteger("EIN SEHR LANGER SCHLUESSEL FUER", "Splitter", 0), 240);
   EXPECT_EQ(GridColumnKey("gridLage", 0), "gridLage Col. 0");
   EXPECT_EQ(GridColumnKey("gridPers", 12), "gridPers Col. 12");
+}
+
+// The window of the place table: two data grids on one source, one with
+// the indicator column, one without.
+class GridWindow : public BaseWindow {
+ protected:
+  void SetUp() override {
+    BaseWindow::SetUp();
+    CopyReferenceData();
+    LoadSettings();
+    source = std::make_unique<TwwDataSource>(nullptr);
+    source->SetDataSet(PlaceTable);
+  }
+  void TearDown() override {
+    source.reset();
+    BaseWindow::TearDown();
+  }
+  TOrvelanForm* MakeWindow() {
+    TOrvelanForm* f = Make(bsSizeable, 600, 420);
+    lage = AddGrid(f, "gridLage", 8, true);
+    orte = AddGrid(f, "gridOrte", 200, false);
+    return f;
+  }
+  TwwDBGrid* AddGrid(TOrvelanForm* f, const char* name, int top, bool indicator) {
+    auto* g = new TwwDBGrid(f);
+    g->SetName(name);
+    g->SetParent(f);
+    g->SetBounds(8, top, 560, 180);
+    g->SetUseTFields(false);
+    if (!indicator) g->SetOptions(g->Options() & ~dgIndicator);
+    TStringList columns;
+    columns.Add("ORTE_ID\t6\tNr.");
+    columns.Add("ORTE_NAME\t20\tOrt");
+    columns.Add("ORTE_ATTR\t10\tArt");
+    g->SetSelected(&columns);
+    g->SetDataSource(source.get());
+    return g;
+  }
+  static std::vector<int> Widths(const TwwDBGrid* g) {
+    std::vector<int> w;
+    for (int n = 0; n < g->GetColCount(); ++n) w.push_back(g->ColWidths(n));
+    return w;
+  }
+
+  std::unique_ptr<TwwDataSource> source;
+  TwwDBGrid* lage = nullptr;
+  TwwDBGrid* orte = nullptr;
+};
+
+TEST_F(GridWindow, ColumnWidthsSurviveARestart) {
+  TOrvelanForm* f = MakeWindow();
+  f->Show();
+  driver.Process();
+  ASSERT_EQ(lage->GetColCount(), 4);  // indicator and three data columns
+  ASSERT_EQ(orte->GetColCount(), 3);
+  lage->SetColWidths(1, 44);
+  lage->SetColWidths(2, 230);
+  orte->SetColWidths(2, 150);
+  const std::vector<int> lageWidths = Widths(lage), orteWidths = Widths(orte);
+  f->Hide();
+  {
+    TIniFile ini = IniFile();
+    for (int n = 0; n < 4; ++n)
+      EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "gridLage Col. " + IntToStr(n), -1), lageWidths[n]) << n;
+    for (int n = 0; n < 3; ++n)
+      EXPECT_EQ(ini.ReadInteger("TESTFENSTER", "gridOrte Col. " + IntToStr(n), -1), orteWidths[n]) << n;
+    EXPECT_FALSE(ini.ValueExists("TESTFENSTER", "gridOrte Col. 3"));
+  }
+  delete f;
+
+  // The next start: every column as it was left, each grid under its own
+  // name.
+  f = MakeWindow();
+  f->Show();
+  driver.Process();
+  EXPECT_EQ(Widths(lage), lageWidths);
+  EXPECT_EQ(Widths(orte), orteWidths);
+  driver.SavePng(f, "app_base_window_grids");
+
+  // A column without a stored width keeps the one it has; a window hidden
+  // while minimised still stores its grids.
+  f->Hide();
+  Put(Ini(), "[TESTFENSTER]\r\ngridOrte Col. 0=70\r\n");
+  f->Show();
+  EXPECT_EQ(Widths(orte), (std::vector<int>{70, orteWidths[1], orteWidths[2]}));
+  orte->SetColWidths(1, 99);  // the grid keeps it in whole characters
+  const int narrowed = orte->ColWidths(1);
+  ASSERT_NE(narrowed, orteWidths[1]);
+  f->SetWindowState(wsMinimized);
+  f->Hide();
+  EXPECT_EQ(IniFile().ReadInteger("TESTFENSTER", "gridOrte Col. 1", -1), narrowed);
+  EXPECT_FALSE(IniFile().ValueExists("TESTFENSTER", "Links"));
+}
+
+TEST_F(GridWindow, LastColumnsStretchOnlyInTheActiveWindow) {
+  TOrvelanForm* f = MakeWindow();
+  f->Show();
+  driver.Process();
+  const std::vector<int> before = Widths(lage);
+  // Another window in front: nothing changes.
+  TForm* other = new TForm(Application);
+  other->SetBounds(620, 500, 150, 100);
+  other->Show();
+  driver.Process();
+  ASSERT_FALSE(f->Active());
+  f->OptimizeGrids();
+  EXPECT_EQ(Widths(lage), before);
+  // A click brings it back to the front.
+  driver.Click(f, 590, 410);
+  driver.Process();
+  ASSERT_TRUE(f->Active());
+  f->OptimizeGrids();
+  for (TwwDBGrid* g : {lage, orte}) {
+    int total = 0;
+    for (int n = 0; n < g->GetColCount(); ++n) total += g->ColWidths(n) + g->GridLineWidth();
+    EXPECT_EQ(total, g->ClientWidth() - 3 + g->GridLineWidth()) << g->Name();
+  }
+  // Only the last column grew.
+  const std::vector<int> after = Widths(lage);
+  EXPECT_EQ(std::vector<int>(after.begin(), after.end() - 1), std::vector<int>(before.begin(), before.end() - 1));
+  EXPECT_GT(after.back(), before.back());
+  driver.SavePng(f, "app_base_window_stretched");
+  delete other;
 }
 
 }  // namespace
