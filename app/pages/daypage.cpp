@@ -1,0 +1,61 @@
+// The steps all day-page builders share (daypage.h).
+#include "app/pages/daypage.h"
+
+#include "app/text/styledoutput.h"
+#include "platform/rtl/sysutils.h"
+
+namespace {
+
+// Pixels per inch of the document; a control not yet measured counts as
+// the screen's usual 96.
+int HorizontalResolution(TWPCustomRtfEdit* page) {
+  const int32_t res = page->Header()->ResX;
+  return res > 0 ? res : 96;
+}
+
+}  // namespace
+
+int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
+                         const AnsiString& text) {
+  // The probe run carries exactly the attributes the page's years get; its
+  // attribute record sets the canvas font, whatever was painted last.
+  page->ClearText();
+  AppendStyledText(page, "Test", font, attr, false);
+  page->ReformatAndRepaint();
+  page->MoveCursorTo(0);
+  const TWPAttrRecord probe = *page->AttrAtCursor();
+  TWPRTFTextInput* engine = page->RtfText();
+  int pixels = 0;
+  if (TCanvas* canvas = engine->Canvas()) {
+    engine->SetCanvasFont(probe);
+    pixels = canvas->TextWidth(text);
+  }
+  page->ClearText();
+  return MulDiv(pixels, 1440, HorizontalResolution(page));
+}
+
+int32_t MeasureDayPageTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
+                          const AnsiString& widest) {
+  return page->Header()->RoundToGrid(DayPageTextTwips(page, font, attr, "xx" + widest));
+}
+
+void FormatDayPageEntry(TWPCustomRtfEdit* page, int32_t tab) {
+  page->SetParagraphIndents(kEntryIndent, tab, kEntryIndent);
+  page->SetParagraphSpacing(kEntrySpaceBefore, 0, kEntrySpaceAfter);
+  page->SetTabStop(tab, tkLeft, false);
+}
+
+DayPageGauge::DayPageGauge(TGauge* gauge, int maxValue) : gauge_(gauge) {
+  if (!gauge_) return;
+  gauge_->SetMaxValue(maxValue);
+  gauge_->SetProgress(0);
+  gauge_->SetVisible(true);
+}
+
+DayPageGauge::~DayPageGauge() {
+  if (gauge_) gauge_->SetVisible(false);
+}
+
+void DayPageGauge::Step() {
+  if (gauge_) gauge_->AddProgress(1);
+}
