@@ -1,7 +1,8 @@
 // The default print templates the build installs beside the program: each
 // reads as RTF, uses only placeholders of the template language, each
 // placeholder written as one plain run (so the expansion finds it), and no
-// placeholder of a date the template's types leave without meaning.
+// placeholder of a date the template's types leave without meaning; each
+// shown in an edit control and saved as a picture.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -9,6 +10,7 @@
 
 #include "app/base/userdb.h"
 #include "platform/rtl/cp1252.h"
+#include "richtext/controls/rtfedit.h"
 #include "richtext/io/textio.h"
 #include "richtext/model/finder.h"
 #include "tests/app/app_fixture.h"
@@ -83,6 +85,33 @@ TEST(DefaultTemplates, ReadAsRtfWithKnownPlaceholdersOnly) {
       }
     }
     EXPECT_TRUE(used.count("<Name>") || used.count("<Vorname>"));
+  }
+}
+
+// The templates as the user opens them for editing: headings, text and
+// placeholders on the page, nothing of the file's syntax.
+TEST(DefaultTemplates, ShownInAnEditControl) {
+  TUiTestDriver driver;
+  for (const TDefaultLayout& d : kDefaultLayouts) {
+    SCOPED_TRACE(d.File);
+    auto* form = new TForm(Application);
+    form->SetClientSize(620, 520);
+    auto* edit = new TWPCustomRtfEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(0, 0, 620, 520);
+    edit->SetWordWrap(true);
+    form->Show();
+    driver.Process();
+    edit->RtfText()->LoadFromFile((apptest::BuiltProgramDir() / d.File).string());
+    edit->ReformatAndRepaint();
+    driver.Process();
+    EXPECT_FALSE(driver.SavePng(form, std::string("app_template_") + std::to_string(d.Id)).empty());
+    std::string text(static_cast<size_t>(edit->TextLength()) + 1, '\0');
+    text.resize(static_cast<size_t>(edit->RtfText()->CopyText(text.data(), nullptr, static_cast<int>(text.size()))));
+    EXPECT_EQ(text.find('\\'), std::string::npos);
+    EXPECT_EQ(text.find('{'), std::string::npos);
+    EXPECT_NE(text.find('<'), std::string::npos);
+    delete form;
   }
 }
 
