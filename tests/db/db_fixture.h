@@ -13,6 +13,7 @@
 
 #include "dbengine/dictionary.h"
 #include "platform/db/dbtables.h"
+#include "tests/test_paths.h"
 
 namespace dbtest {
 
@@ -51,8 +52,8 @@ struct DbTest : ::testing::Test {
   TBapiHandle db = 0;
 
   void SetUp() override {
-    const char* bin = std::getenv("ORV_BINARY_DIR");
-    dir = std::filesystem::path(bin ? bin : "/tmp") / "db_test" /
+    // Under this build's tree: builds of other checkouts run the same tests.
+    dir = std::filesystem::path(testpaths::BinaryDir()) / "db_test" /
           ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);

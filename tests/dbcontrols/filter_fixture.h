@@ -15,6 +15,7 @@
 
 #include "dbengine/dictionary.h"
 #include "platform/db/dbtables.h"
+#include "tests/test_paths.h"
 
 namespace filtertest {
 
@@ -60,9 +61,9 @@ struct FilterDb : ::testing::Test {
   TBapiHandle db = 0;
 
   void SetUp() override {
-    const char* bin = std::getenv("ORV_BINARY_DIR");
     const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir = std::filesystem::path(bin ? bin : "/tmp") / "dbcontrols_filter_test" / test;
+    // Under this build's tree: builds of other checkouts run the same tests.
+    dir = std::filesystem::path(testpaths::BinaryDir()) / "dbcontrols_filter_test" / test;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     alias = "FLT" + std::to_string(std::hash<std::string>()(test) % 100000000);
