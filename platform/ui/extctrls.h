@@ -165,6 +165,8 @@ class TSpeedButton : public TGraphicControl {
   void SetAllowAllUp(bool v);
   bool Flat() const { return flat_; }
   void SetFlat(bool v);
+  // The left button went down on the button and the mouse is over it now.
+  bool Pressed() const { return pressed_; }
   void Click() override;
 
  protected:
