@@ -223,6 +223,11 @@ bool TwwDBCustomEdit::IsMemoField() const {
   return f && dynamic_cast<TBlobField*>(f) && f->DataType() == ftMemo;
 }
 
+bool TwwDBCustomEdit::TextForValue(const AnsiString& /*value*/, AnsiString& text) const {
+  text.clear();
+  return false;
+}
+
 bool TwwDBCustomEdit::GridCellText(const TField* /*field*/, AnsiString& cellText) const {
   cellText.clear();
   return false;
@@ -348,7 +353,7 @@ void TwwDBCustomEdit::UpdateData() {
   if (IsMemoField())
     f->SetAsString(Text());
   else
-    f->SetText(Text());
+    f->SetText(ValueForText());
 }
 
 void TwwDBCustomEdit::Change() {
@@ -475,7 +480,8 @@ void TwwDBCustomEdit::KeyPress(char& key) {
   }
   // A character the field cannot hold is refused before anything changes.
   if (k >= 32) {
-    if (TField* f = Field(); f && !f->IsValidChar(key)) {
+    AnsiString mapped;
+    if (TField* f = Field(); f && !TextForValue(f->AsString(), mapped) && !f->IsValidChar(key)) {
       MessageBeep(0);
       key = 0;
       return;

@@ -112,6 +112,14 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit, public TwwPictureHost {
   // The data grid the edit lies on, or null.
   TwwCustomDBGrid* Grid() const;
 
+  // A combo-style edit that shows a display text in place of the stored
+  // value answers that text here (True: the edit maps values); the plain
+  // edit maps nothing. While it maps, typed characters skip the field's
+  // character check.
+  virtual bool TextForValue(const AnsiString& value, AnsiString& text) const;
+  // The value the edit's text stands for, which goes into the field.
+  virtual AnsiString ValueForText() const { return Text(); }
+
  protected:
   void CreateParams(TCreateParams& p) override;
   void CreateWnd() override;
@@ -134,12 +142,15 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit, public TwwPictureHost {
   void CheckValue();
   // Completes a date or time on Space; True when the text changed.
   bool CompleteDateOrTime();
+  // Sets the formatting rectangle; edits with a button at the right keep
+  // the text clear of it.
+  virtual void SetFormatRect();
+  // Neither the edit, its link, the field nor the dataset is read-only.
+  bool MayType() const;
   bool showing_ = false;  // the text is being set from the field
 
  private:
-  void SetFormatRect();
   void SetFocused(bool v);
-  bool MayType() const;
   TFieldDataLink dataLink_;
   bool usePictureMask_ = true;
   bool wantReturnsOption_ = false;
