@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/ui/extctrls.h"  // TBevelStyle
 #include "platform/ui/menus.h"
 #include "platform/ui/stdctrls.h"
 
@@ -22,7 +23,6 @@ enum TExplorerButtonOption { boMonoDisplay, boIconOnly, boPopupMark, boShowBevel
 using TExplorerButtonOptions = unsigned;  // bit n = option n
 constexpr TExplorerButtonOptions EBOpt(TExplorerButtonOption o) { return 1u << o; }
 enum TExplorerButtonShadingType { stLight, stMedium, stDark };
-enum TBevelStyle { bsLowered, bsRaised };
 
 class TExplorerButton : public TGraphicControl {
   ORV_CLASS_PUBLISHED(TExplorerButton, TGraphicControl)

@@ -95,6 +95,8 @@ class TWPCustomRuler : public TCustomControl {
   // The text's horizontal scroll position in pixels.
   virtual void SetXOffset(int offset) = 0;
   virtual int XOffset() const = 0;
+  // Where position 0 of the text lies on the ruler (ruler pixels).
+  virtual void SetLeftOffset(int offset) = 0;
   void Notification(TComponent* c, TOperation op) override;
 
 protected:

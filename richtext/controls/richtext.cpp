@@ -93,7 +93,10 @@ TWPRichTextSetMode::TWPRichTextSetMode(TWPCustomRichText* control) : control_(co
 void TWPRichTextSetMode::PositionChanged() { ParagraphState(); }
 void TWPRichTextSetMode::AttributeChanged() { CharacterState(); }
 void TWPRichTextSetMode::SelectionChanged() { CharacterState(); }
-void TWPRichTextSetMode::TextFormatted() { ParagraphState(); }
+void TWPRichTextSetMode::TextFormatted() {
+  ParagraphState();
+  RulerPosition();
+}
 void TWPRichTextSetMode::TextScrolled() { RulerPosition(); }
 
 void TWPRichTextSetMode::ParagraphState() {
@@ -138,7 +141,11 @@ void TWPRichTextSetMode::RulerPosition() {
   TWPRTFTextInput* e = Engine();
   if (!e || !control_ || control_->destroyingLinks_) return;
   TWPCustomRuler* ruler = control_->WPRuler();
-  if (ruler && ruler->AttachedControl() == control_) ruler->SetXOffset(e->HorzOffset);
+  if (!ruler || ruler->AttachedControl() != control_) return;
+  // The ruler's 0 stands above the text's left edge wherever the two sit.
+  if (control_->Parent() && ruler->Parent())
+    ruler->SetLeftOffset(control_->ClientToScreen({e->PaintOriginX, 0}).X - ruler->ClientToScreen({0, 0}).X);
+  ruler->SetXOffset(e->HorzOffset);
 }
 
 // --- construction and links ---------------------------------------------------------------
