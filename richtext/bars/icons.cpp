@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cctype>
+#include <string>
 
 namespace {
 
@@ -566,23 +567,6 @@ const IconMap kIcons[] = {
     ".kkkkkkkkkkkkkk.",
     "................",
     "................"}},
-  {"HIDESEL", {
-    "................",
-    ".kkkkkkkkkkkkkk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kwggggggggggwk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kwggggggggggwk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kwggggggggggwk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kwggggggggggwk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kwggggggwwwwwk.",
-    ".kwwwwwwwwwwwwk.",
-    ".kkkkkkkkkkkkkk.",
-    "................",
-    "................"}},
   {"CUT", {
     "................",
     "....k.....k.....",
@@ -649,23 +633,6 @@ const IconMap kIcons[] = {
     "..........kkk...",
     "...........kkk..",
     "............kk..",
-    "................",
-    "................"}},
-  {"FINDAGAIN", {
-    "................",
-    "................",
-    "....kkkk........",
-    "...k....k.......",
-    "..k..ww..k......",
-    "..k.w....k......",
-    "..k......k......",
-    "..k......k......",
-    "...k....k..BBB..",
-    "....kkkkkkB...B.",
-    ".........kkk..B.",
-    "..........kk.BBB",
-    "..............B.",
-    "................",
     "................",
     "................"}},
   {"REPLACE", {
@@ -770,57 +737,33 @@ const IconMap kIcons[] = {
     "................",
     "................",
     "................"}},
-  {"MARK_RED", {
-    "................",
-    "................",
-    "................",
-    "................",
-    "..RRRRRRRRRRRR..",
-    "..RwwwwwwwwwwR..",
-    "..RwkkwkkkwkwR..",
-    "..RwwwwwwwwwwR..",
-    "..RwkkkwkkkkwR..",
-    "..RwwwwwwwwwwR..",
-    "..RRRRRRRRRRRR..",
-    "................",
-    "................",
-    "................",
-    "................",
-    "................"}},
-  {"UNDER_GREEN", {
-    "................",
-    "................",
-    "...kkkk..kkkk...",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    ".....kk..kk.....",
-    "......kkkk......",
-    "................",
+};
+
+// Pictures made from another one: its pixels recoloured (one colour
+// character for another) and some rows replaced from `first` on.
+struct DerivedIcon {
+  const char* Name;
+  const char* Base;
+  char From, To;
+  int First;
+  std::array<const char*, 5> Rows;  // nil ends the replaced rows
+};
+
+const DerivedIcon kDerived[] = {
+  {"HIDESEL", "SELALL", 'b', 'g', 0, {}},
+  {"MARK_RED", "MARK_BLUE", 'B', 'R', 0, {}},
+  {"UNDER_GREEN", "UNDER", 0, 0, 13, {
     "..G.G.G.G.G.G...",
-    "...G.G.G.G.G.G..",
-    "................"}},
-  {"UNDER_RED", {
-    "................",
-    "................",
-    "...kkkk..kkkk...",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    "....kk....kk....",
-    ".....kk..kk.....",
-    "......kkkk......",
-    "................",
+    "...G.G.G.G.G.G.."}},
+  {"UNDER_RED", "UNDER", 0, 0, 13, {
     "..R.R.R.R.R.R...",
-    "...R.R.R.R.R.R..",
-    "................"}},
+    "...R.R.R.R.R.R.."}},
+  {"FINDAGAIN", "FIND", 0, 0, 8, {
+    "...k....k..BBB..",
+    "....kkkkkkB...B.",
+    ".........kkk..B.",
+    "..........kk.BBB",
+    "..............B."}},
 };
 // clang-format on
 
@@ -831,13 +774,30 @@ bool SameNoCase(const char* a, const std::string& b) {
   return !a[i] && i == b.size();
 }
 
-const IconMap* Find(const AnsiString& name) {
-  // "WPI_" is optional, in any letter case.
-  std::string bare = name;
-  if (bare.size() > 4 && SameNoCase("WPI_", bare.substr(0, 4))) bare = bare.substr(4);
+const IconMap* FindBase(const std::string& bare) {
   for (const IconMap& m : kIcons)
     if (SameNoCase(m.Name, bare)) return &m;
   return nullptr;
+}
+
+// The 16 rows of a picture by name, derived pictures made up; empty when
+// the name is unknown.
+std::vector<std::string> RowsOf(const AnsiString& name) {
+  // "WPI_" is optional, in any letter case.
+  std::string bare = name;
+  if (bare.size() > 4 && SameNoCase("WPI_", bare.substr(0, 4))) bare = bare.substr(4);
+  if (const IconMap* m = FindBase(bare)) return {m->Rows.begin(), m->Rows.end()};
+  for (const DerivedIcon& d : kDerived) {
+    if (!SameNoCase(d.Name, bare)) continue;
+    const IconMap* base = FindBase(d.Base);
+    std::vector<std::string> rows(base->Rows.begin(), base->Rows.end());
+    for (std::string& r : rows)
+      for (char& c : r)
+        if (d.From && c == d.From) c = d.To;
+    for (size_t i = 0; i < d.Rows.size() && d.Rows[i]; ++i) rows[static_cast<size_t>(d.First) + i] = d.Rows[i];
+    return rows;
+  }
+  return {};
 }
 
 }  // namespace
@@ -845,19 +805,20 @@ const IconMap* Find(const AnsiString& name) {
 std::vector<AnsiString> WPIconNames() {
   std::vector<AnsiString> names;
   for (const IconMap& m : kIcons) names.push_back(AnsiString("WPI_") + m.Name);
+  for (const DerivedIcon& d : kDerived) names.push_back(AnsiString("WPI_") + d.Name);
   return names;
 }
 
-bool WPHasIcon(const AnsiString& name) { return Find(name) != nullptr; }
+bool WPHasIcon(const AnsiString& name) { return !RowsOf(name).empty(); }
 
 std::unique_ptr<TBitmap> WPIconBitmap(const AnsiString& name, int scale) {
-  const IconMap* m = Find(name);
-  if (!m || scale < 1) return nullptr;
+  const std::vector<std::string> rows = RowsOf(name);
+  if (rows.size() != 16 || scale < 1) return nullptr;
   auto b = std::make_unique<TBitmap>(16 * scale, 16 * scale);
   TCanvas* c = b->Canvas();
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
-      const TColor color = ColorOf(m->Rows[y][x]);
+      const TColor color = ColorOf(rows[static_cast<size_t>(y)][static_cast<size_t>(x)]);
       c->Brush()->SetColor(color);
       c->FillRect({x * scale, y * scale, (x + 1) * scale, (y + 1) * scale});
     }
