@@ -38,7 +38,8 @@ RULES = {
     "richtext/model": GFX,
     "richtext/io": GFX + ["richtext/model"],
     "richtext/view": UI + ["richtext/model", "richtext/io"],
-    "richtext/controls": UI + ["richtext/model", "richtext/io", "richtext/view"],
+    # The data-aware editor binds the complete one to a field.
+    "richtext/controls": UI + ["platform/db", "richtext/model", "richtext/io", "richtext/view"],
     "richtext/bars": UI + ["widgets"] + RICHTEXT[:4],
     "dbcontrols": UI + ["platform/db", "calendar", "widgets"] + CLIENT + RICHTEXT,
     "resources": UI,

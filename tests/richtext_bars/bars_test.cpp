@@ -304,6 +304,10 @@ TEST(Ruler, PressesEnterAndStepTabStopsEvenWithoutAResolution) {
   f.driver.Click(r, x + 40, 10);
   const TRect fm = r->MarkRect(3);
   f.driver.Drag(r, {r->MarkX(3), fm.Top + 2}, {r->MarkX(3) + 30, fm.Top + 2});
+  const int32_t rightBefore = h.RulerRightIndent;
+  const TRect rm = r->MarkRect(1);
+  f.driver.Drag(r, {r->MarkX(1), rm.Bottom - 2}, {r->MarkX(1) - 60, rm.Bottom - 2});
+  EXPECT_GT(h.RulerRightIndent, rightBefore);
   r->Repaint();
   EXPECT_EQ(r->Resolution(), 96);
   EXPECT_GT(h.RulerFirstIndent, 0);

@@ -1,0 +1,286 @@
+// The data-aware rich-text control: showing the field, starting the edit,
+// writing the text back, keys, mouse and focus, and the dataset commands of
+// the tool bar.
+#include "richtext/controls/dbrichtext.h"
+
+#include "platform/ui/keyboard.h"
+
+namespace {
+
+bool IsBlob(const TField* f) { return dynamic_cast<const TBlobField*>(f) != nullptr; }
+
+// Start and length of the selection (absolute positions), length 0 without one.
+void SelectionOf(TWPRTFTextInput* e, int& start, int& length) {
+  start = length = 0;
+  TWPParagraphRec *p1, *p2;
+  TWPLineRec *l1, *l2;
+  int o1, o2;
+  if (!e->HasBlock() || !e->GetSelection(p1, l1, o1, p2, l2, o2)) return;
+  int line = 0, par = 0, end = 0;
+  e->PositionOf(p1, l1, o1, start, line, par);
+  e->PositionOf(p2, l2, o2, end, line, par);
+  length = end - start;
+}
+
+}  // namespace
+
+TDBWPRichText::TDBWPRichText(TComponent* owner) : TWPRichText(owner) {
+  dataLink_.SetControl(this);
+  dataLink_.OnDataChange = [this](TObject*) { DataChange(); };
+  dataLink_.OnEditingChange = [this](TObject*) { EditingChange(); };
+  dataLink_.OnUpdateData = [this](TObject*) { UpdateData(); };
+  dataLink_.OnFocusRequest = [this](TObject*) {
+    if (CanFocus()) SetFocus();
+  };
+  EditingChange();
+}
+
+TDBWPRichText::~TDBWPRichText() {
+  dataLink_.OnDataChange = nullptr;
+  dataLink_.OnEditingChange = nullptr;
+  dataLink_.OnUpdateData = nullptr;
+  dataLink_.SetDataSource(nullptr);
+}
+
+void TDBWPRichText::SetDataSource(TDataSource* ds) {
+  if (TDataSource* old = dataLink_.DataSource()) RemoveFreeNotification(old);
+  if (ds) FreeNotification(ds);
+  dataLink_.SetDataSource(ds);
+}
+
+void TDBWPRichText::Notification(TComponent* c, TOperation op) {
+  TWPRichText::Notification(c, op);
+  if (op == opRemove && c && c == dataLink_.DataSource() && !IsDestroying()) dataLink_.SetDataSource(nullptr);
+}
+
+void TDBWPRichText::SetAutoDisplay(bool v) {
+  if (v == autoDisplay_) return;
+  autoDisplay_ = v;
+  if (v) LoadFromField();
+}
+
+// The flag is the link's; the engine follows it through EditingChange.
+void TDBWPRichText::SetReadOnly(bool v) {
+  dataLink_.SetReadOnly(v);
+  TWPRichText::SetReadOnly(v);
+  EditingChange();
+}
+
+bool TDBWPRichText::GetReadOnly() const { return dataLink_.ReadOnly(); }
+
+void TDBWPRichText::ShowPlain(const AnsiString& text) {
+  showing_ = true;
+  SetPlainText(text.c_str());
+  showing_ = false;
+  SetModified(false);
+}
+
+// --- showing and storing the field -----------------------------------------------------------------
+
+void TDBWPRichText::DataChange() {
+  TDataSet* ds = dataLink_.DataSet();
+  if (!dataLink_.DataSource() || !ds || !ds->Active()) return;
+  TField* f = dataLink_.Field();
+  if (!f) {
+    ShowPlain("");
+    loaded_ = false;
+  } else if (!IsBlob(f)) {
+    ShowPlain(focused_ && dataLink_.Editing() ? f->Text() : f->DisplayText());
+    loaded_ = true;
+  } else if (!autoDisplay_ && !(dataLink_.Editing() && loaded_)) {
+    ShowPlain("(" + f->DisplayLabel() + ")");
+    loaded_ = false;
+  } else {
+    loaded_ = false;
+    LoadFromField();
+  }
+  EditingChange();
+}
+
+void TDBWPRichText::LoadFromField() {
+  auto* f = dynamic_cast<TBlobField*>(dataLink_.Field());
+  if (loaded_ || !f) return;
+  TMemoryStream ms;
+  f->SaveToStream(&ms);
+  showing_ = true;
+  ClearDocument();
+  ms.SetPosition(0);
+  if (ms.Size() > 0) LoadFromStream(&ms);
+  showing_ = false;
+  loaded_ = true;
+  SetModified(false);
+  EditingChange();
+  Invalidate();
+  if (WPRuler()) WPRuler()->Invalidate();
+}
+
+void TDBWPRichText::UpdateData() {
+  if (HasState(csDesigning)) return;
+  TDataSet* ds = dataLink_.DataSet();
+  TField* f = dataLink_.Field();
+  if (!ds || !ds->Active() || !f) return;
+  if (auto* blob = dynamic_cast<TBlobField*>(f)) {
+    TMemoryStream ms;
+    SaveToStream(&ms);
+    ms.SetPosition(0);
+    blob->LoadFromStream(&ms);
+  } else {
+    f->SetText(Text());
+  }
+  SetModified(false);
+}
+
+void TDBWPRichText::EditingChange() {
+  RtfText()->ReadOnly = ReadOnly() || !dataLink_.Editing() || !loaded_;
+  RefreshDataButtons();
+}
+
+bool TDBWPRichText::ChangeCheck() {
+  if (showing_) return TWPRichText::ChangeCheck();
+  TDataSource* src = dataLink_.DataSource();
+  TDataSet* ds = src ? src->DataSet() : nullptr;
+  if (!ds || !ds->Active() || !ds->CanModify() || ReadOnly()) return false;
+  if (!dataLink_.Editing()) {
+    // Going into edit state may load the field again: cursor, scroll
+    // position, writing attribute and selection are kept across it.
+    TWPRTFTextInput* e = RtfText();
+    const int top = TopOffset(), left = LeftOffset();
+    int pos = 0, line = 0, a3 = 0, a4 = 0;
+    GetCursorPlace(pos, line, a3, a4);
+    TWPAttrRecord attr;
+    GetWritingAttr(attr);
+    int selStart = 0, selLength = 0;
+    SelectionOf(e, selStart, selLength);
+    HideSelection();
+    if (!dataLink_.Edit()) return false;
+    AttachCanvas();
+    ReformatAndRepaint();
+    SetTopOffset(top);
+    SetLeftOffset(left);
+    // The absolute position alone: with a line number the engine would
+    // count it inside that line.
+    PlaceCursor(pos, 0, a3, a4);
+    SetWritingAttr(attr);
+    if (selLength > 0) {
+      SetSelection(selStart, selLength);
+      MoveCursorTo(pos);
+      SetSelection(selStart, selLength);
+    }
+    Invalidate();
+  }
+  dataLink_.Modified();
+  loaded_ = true;
+  RtfText()->ReadOnly = ReadOnly() || !dataLink_.Editing();
+  return TWPRichText::ChangeCheck();
+}
+
+// --- keys, mouse and focus -------------------------------------------------------------------------------
+
+void TDBWPRichText::KeyDown(Word& key, TShiftState shift) {
+  if (!loaded_) {
+    // Only the key press of Enter loads the content.
+    if (key != VK_RETURN) key = 0;
+    return;
+  }
+  if (key == VK_DELETE || (key == VK_INSERT && (shift & ssShift))) {
+    if (!dataLink_.Editing()) ChangeCheck();
+  }
+  TWPRichText::KeyDown(key, shift);
+}
+
+void TDBWPRichText::KeyPress(char& key) {
+  const unsigned char k = static_cast<unsigned char>(key);
+  if (!loaded_) {
+    if (k == 13) LoadFromField();
+    key = 0;
+    return;
+  }
+  if (k >= 32 && dataLink_.Field() && !dataLink_.Field()->IsValidChar(key)) {
+    MessageBeep(0);
+    key = 0;
+    return;
+  }
+  if (k == 27) {
+    dataLink_.Reset();
+    key = 0;
+    return;
+  }
+  if ((k == 24 || (k >= 8 && k <= 10) || k == 13 || k == 22 || k >= 32) && !dataLink_.Editing()) {
+    if (!ChangeCheck()) {
+      key = 0;
+      return;
+    }
+  }
+  TWPRichText::KeyPress(key);
+}
+
+void TDBWPRichText::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TWPRichText::MouseDown(button, shift, x, y);
+  if (button == mbLeft && (shift & ssDouble) && !loaded_) LoadFromField();
+}
+
+void TDBWPRichText::SetFocusedFlag(bool v) {
+  if (focused_ == v) return;
+  focused_ = v;
+  if (dataLink_.Field() && !IsBlob(dataLink_.Field())) dataLink_.Reset();
+}
+
+void TDBWPRichText::DoEnter() {
+  SetFocusedFlag(true);
+  TWPRichText::DoEnter();
+}
+
+void TDBWPRichText::DoExit() {
+  // A failure to write the record passes on; the focus stays.
+  dataLink_.UpdateRecord();
+  SetFocusedFlag(false);
+  TWPRichText::DoExit();
+}
+
+// --- the tool bar's dataset commands ------------------------------------------------------------------------
+
+bool TDBWPRichText::ToolBarCommand(int group, int number) {
+  TDataSource* src = dataLink_.DataSource();
+  TDataSet* ds = src ? src->DataSet() : nullptr;
+  if (group == wpgDataSet && ds && ds->Active()) {
+    switch (number) {
+      case wpcmdNext: ds->Next(); break;
+      case wpcmdPrior: ds->Prior(); break;
+      case wpcmdInsert: ds->Insert(); break;
+      case wpcmdDelete: ds->Delete(); break;
+      case wpcmdEdit: ds->Edit(); break;
+      case wpcmdCancel: ds->Cancel(); break;
+      case wpcmdFirst: ds->First(); break;
+      case wpcmdLast: ds->Last(); break;
+      case wpcmdPost: ds->Post(); break;
+      case wpcmdRefresh: ds->Refresh(); break;
+      default: return false;
+    }
+    RefreshDataButtons();
+    return true;
+  }
+  // The record is saved by posting it, not into a file.
+  if (group == wpgFile && number == wpcmdClose && Focused()) return true;
+  return TWPRichText::ToolBarCommand(group, number);
+}
+
+void TDBWPRichText::RefreshDataButtons() {
+  TWPCustomToolCtrl* bar = WPToolBar();
+  if (!bar || bar->Editor() != this) return;
+  TDataSource* src = dataLink_.DataSource();
+  TDataSet* ds = src ? src->DataSet() : nullptr;
+  const bool active = ds && ds->Active();
+  const bool editing = active && (ds->State() == dsEdit || ds->State() == dsInsert);
+  const bool canModify = active && ds->CanModify();
+  const bool bof = !active || ds->Bof(), eof = !active || ds->Eof();
+  bar->SetButtonEnabled(wpgDataSet, wpcmdFirst, active && !bof);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdPrior, active && !bof);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdNext, active && !eof);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdLast, active && !eof);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdInsert, canModify && !editing);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdDelete, canModify && !editing && !(bof && eof));
+  bar->SetButtonEnabled(wpgDataSet, wpcmdEdit, canModify && !editing && !(bof && eof));
+  bar->SetButtonEnabled(wpgDataSet, wpcmdPost, editing);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdCancel, editing);
+  bar->SetButtonEnabled(wpgDataSet, wpcmdRefresh, active && !editing);
+}
