@@ -275,8 +275,29 @@ TEST_F(Combo, APickOnlyListJumpsToTheNextItemOfATypedLetterGoingRound) {
   driver.PressKey(VK_DELETE);
   EXPECT_EQ(prep->Text(), "") << "the clear key clears the choice";
   EXPECT_EQ(prep->GetItemIndex(), -1);
+  // Open, the first key starts the text afresh and the list follows it.
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(prep->DroppedDown());
+  driver.Type("u");
+  EXPECT_EQ(prep->Text(), "u");
+  EXPECT_EQ(prep->PopupList()->ItemIndex(), 6);
+  driver.PressKey(VK_BACK);
+  EXPECT_EQ(prep->GetItemIndex(), -1) << "the clear key on an emptied text selects nothing";
+  driver.PressKey(VK_RETURN);
+  EXPECT_EQ(prep->Text(), "");
   Leave();
   EXPECT_EQ(table->FieldByName("EIGE_ORTPR")->AsString(), "");
+
+  // With AutoDropDown a typed key opens the list of a typed-into combo.
+  prep->SetStyle(csDropDown);
+  prep->SetAutoDropDown(true);
+  prep->SetFocus();
+  driver.Type("na");
+  EXPECT_TRUE(prep->DroppedDown());
+  EXPECT_EQ(prep->Text(), "na") << "the text the list opened on is replaced";
+  EXPECT_EQ(prep->PopupList()->ItemIndex(), 5);
+  driver.PressKey(VK_RETURN);
+  EXPECT_EQ(prep->Text(), "nahe");
 }
 
 TEST_F(Combo, TheListSearchesAsTheUserTypesAndTheOwnerDrawListForgetsItsPrefix) {
