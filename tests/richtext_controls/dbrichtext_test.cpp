@@ -7,6 +7,7 @@
 
 #include "platform/ui/keyboard.h"
 #include "platform/ui/testdriver.h"
+#include "richtext/bars/toolbar.h"
 #include "richtext/controls/dbrichtext.h"
 #include "tests/db/db_fixture.h"
 #include "tests/richtext_controls/page_helpers.h"
@@ -260,6 +261,26 @@ TEST_F(DbRich, StringFieldShowsDisplayTextOrTextAndToolBarMovesRecords) {
   EXPECT_TRUE(f.edit->ToolBarCommand(wpgDataSet, wpcmdCancel));
   EXPECT_EQ(t->State(), dsBrowse);
   EXPECT_FALSE(f.edit->ToolBarCommand(wpgDataSet, 11));
+  // A tool bar with the record icons shows what can be done.
+  auto* bar = new TWPToolBar(f.form);
+  bar->SetParent(f.form);
+  bar->SetBounds(0, 0, 420, 30);
+  d.Process();
+  bar->Setsel_DatabaseIcons((1u << 9) - 1);
+  f.edit->SetWPToolBar(bar);
+  f.edit->ToolBarCommand(wpgDataSet, wpcmdFirst);  // at the first record: Bof
+  EXPECT_FALSE(bar->ButtonOf(wpgDataSet, wpcmdFirst)->Enabled());
+  EXPECT_TRUE(bar->ButtonOf(wpgDataSet, wpcmdNext)->Enabled());
+  EXPECT_FALSE(bar->ButtonOf(wpgDataSet, wpcmdPost)->Enabled());
+  d.Click(bar->ButtonOf(wpgDataSet, wpcmdLast));
+  EXPECT_EQ(t->FieldByName("ID")->AsInteger(), 3);
+  EXPECT_TRUE(bar->ButtonOf(wpgDataSet, wpcmdFirst)->Enabled());
+  d.Click(bar->ButtonOf(wpgDataSet, wpcmdEdit));
+  EXPECT_EQ(t->State(), dsEdit);
+  EXPECT_TRUE(bar->ButtonOf(wpgDataSet, wpcmdPost)->Enabled());
+  EXPECT_FALSE(bar->ButtonOf(wpgDataSet, wpcmdEdit)->Enabled());
+  d.Click(bar->ButtonOf(wpgDataSet, wpcmdCancel));
+  EXPECT_EQ(t->State(), dsBrowse);
   // Saving into a file is no command of a record's text.
   f.edit->SetFocus();
   EXPECT_TRUE(f.edit->ToolBarCommand(wpgFile, wpcmdClose));
