@@ -1004,6 +1004,14 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
   TCustomControl::MouseDown(button, shift, x, y);
 }
 
+void TCustomGrid::BeginMouseSelect(int x, int y) {
+  lastMouse_ = {x, y};
+  state_ = gsSelecting;
+  if (timerOn_) return;
+  ::SetTimer(Handle(), kScrollTimer, 60);
+  timerOn_ = true;
+}
+
 void TCustomGrid::MouseMove(TShiftState shift, int x, int y) {
   lastMouse_ = {x, y};
   switch (state_) {

@@ -183,6 +183,10 @@ class TCustomGrid : public TCustomControl {
   void MoveColumn(int from, int to);
   void MoveRow(int from, int to);
   bool IsActiveControl() const;
+  // Starts selecting with the mouse as a press on a cell does, for a grid
+  // that handles its own presses: the current cell follows the mouse until
+  // the button is released, and the scroll timer (60 ms) runs meanwhile.
+  void BeginMouseSelect(int x, int y);
   // Whether a press at (x, y) would start sizing a column.
   bool Sizing(int x, int y) const { return SizingColAt(x, y) >= 0; }
   // Sizes of the fixed area in pixels (lines included).

@@ -53,7 +53,8 @@ class SampleData : public ::testing::Test {
     fs::create_directories(root_ / "DATEN");
     fs::create_directories(root_ / "SCRATCH");
     const fs::path built = fs::path(testpaths::BinaryDir()) / "app" / "DATEN";
-    for (const char* t : {"PERSON", "EREIGNIS", "NAME", "PATRON", "ORT", "NATION", "BERUF", "PERSNATI", "LAGE", "SPRUCH"})
+    for (const char* t : {"PERSON", "EREIGNIS", "NAME", "PATRON", "ORT", "NATION", "BERUF", "PERSNATI", "PERSBERU",
+                          "LAGE", "SPRUCH"})
       fs::copy_file(built / (std::string(t) + ".FFD"), root_ / "DATEN" / (std::string(t) + ".FFD"));
     for (const char* a : {"Orvelan", "WWSCRATCH"}) {
       try {
