@@ -160,6 +160,7 @@ class TwwDBCustomLookupCombo : public TCustomEdit {
   void CreateParams(TCreateParams& p) override;
   void CreateWnd() override;
   void Paint() override;
+  void Resize() override;
   void Change() override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void DoEnter() override;

@@ -58,10 +58,6 @@ void TwwDBCustomLookupCombo::Dispatch(TMessage& m) {
       // An open list takes Enter and Escape itself.
       if (grid_ && ListVisible()) m.Result |= DLGC_WANTALLKEYS;
       return;
-    case WM_SIZE:
-      TCustomEdit::Dispatch(m);
-      Layout();
-      return;
     case WM_SETFOCUS:
       TCustomEdit::Dispatch(m);
       if (!EditTextAllowed() && HandleAllocated()) HideCaret(Handle());
@@ -76,7 +72,8 @@ void TwwDBCustomLookupCombo::Dispatch(TMessage& m) {
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (AllowsMouseSelection()) break;
+      // A drop-down list toggles its list by a click also while it is open.
+      if (AllowsMouseSelection() && style_ != csDropDownList) break;
       LeftButton(m);
       return;
     case WM_LBUTTONUP:
@@ -121,6 +118,9 @@ void TwwDBCustomLookupCombo::Dispatch(TMessage& m) {
 
 void TwwDBCustomLookupCombo::ExitNotification() {
   fieldLink_.UpdateRecord();
+  // What the user left in the edit without a pick gives way to the text of
+  // the field's value.
+  RefreshLookupText();
   SetSelStart(0);
   SetSelLength(0);
 }
@@ -407,6 +407,12 @@ void TwwDBCustomLookupCombo::PaintSelf() {
   c->TextRect(r, r.Left + margin, y, Text());
   c->Brush()->SetStyle(bsSolid);
   if (highlight) c->DrawFocusRect(r);
+}
+
+// Every change of size (with or without a window) lays out again.
+void TwwDBCustomLookupCombo::Resize() {
+  TCustomEdit::Resize();
+  Layout();
 }
 
 void TwwDBCustomLookupCombo::Layout() {

@@ -404,9 +404,9 @@ void TwwDBLookupList::MouseDown(TMouseButton button, TShiftState shift, int x, i
   if (button == mbLeft && LookupSource() && displayField_ && DataLink()->Active()) {
     const TGridCoord cell = MouseCoord(x, y);
     const int dataRow = cell.Y - TitleOffset();
+    if (cell.Y >= TitleOffset() && dataRow < DataLink()->RecordCount()) fieldLink_.Edit();
     if (cell.Y >= TitleOffset() && dataRow < DataLink()->RecordCount() &&
         (CanChangeValue() || RowHolds(this, DataLink(), dataRow))) {
-      fieldLink_.Edit();
       mouseSelecting_ = true;
       BeginMouseSelect(x, y);
       if (cell.Y != Row()) {

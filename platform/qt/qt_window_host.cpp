@@ -6,6 +6,8 @@
 // dialog is shown and message boxes take their default button.
 #include "platform/qt/qt_window_host.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -289,6 +291,7 @@ class QtHostWindow : public THostWindow {
     w_->setCursor(QCursor(QPixmap::fromImage(img.copy()), hotX, hotY));
   }
   bool IsExposed() const { return w_->isVisible(); }
+  bool IsActive() const { return w_->isActiveWindow(); }
   bool GrabToPng(const std::string& path) {
     QScreen* screen = w_->screen();
     if (!screen) return false;
@@ -423,6 +426,23 @@ void InjectMouse(THostWindow* w, THostInput::Kind kind, int button, int x, int y
 bool IsExposed(const THostWindow* w) { return Own(w)->IsExposed(); }
 
 bool GrabToPng(THostWindow* w, const std::string& path) { return Own(w)->GrabToPng(path); }
+
+bool IsActive(const THostWindow* w) { return Own(w)->IsActive(); }
+
+bool GrabScreen(int x, int y, int w, int h, THostImage& image) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return false;
+  const QImage img = screen->grabWindow(0, x, y, w, h).toImage().convertToFormat(QImage::Format_ARGB32);
+  if (img.isNull()) return false;
+  image.Width = img.width();
+  image.Height = img.height();
+  image.Argb.resize(static_cast<std::size_t>(img.width()) * static_cast<std::size_t>(img.height()));
+  for (int row = 0; row < img.height(); ++row) {
+    const auto* line = reinterpret_cast<const std::uint32_t*>(img.constScanLine(row));
+    std::copy(line, line + img.width(), image.Argb.begin() + static_cast<std::ptrdiff_t>(row) * img.width());
+  }
+  return true;
+}
 
 }  // namespace qtwin
 

@@ -29,5 +29,10 @@ void InjectKey(THostWindow* w, int toolkitKey, std::uint32_t scanCode, const std
 void InjectMouse(THostWindow* w, THostInput::Kind kind, int button, int x, int y);
 bool IsExposed(const THostWindow* w);
 bool GrabToPng(THostWindow* w, const std::string& path);
+// Whether the window system has made the window the active one.
+bool IsActive(const THostWindow* w);
+// What the screen shows in a rectangle of screen pixels, whichever windows
+// lie there (false when the platform cannot read the screen back).
+bool GrabScreen(int x, int y, int w, int h, THostImage& image);
 
 }  // namespace qtwin

@@ -66,6 +66,432 @@ TEST_F(Lookups, TypingInTheOpenListFindsThePlaceOnceAfterThePause) {
   people->Cancel();
 }
 
+TEST_F(Lookups, KeysInTheClosedAndTheDroppedState) {
+  const int before = BirthPlace();
+  const AnsiString text = combo->Text();
+  // Closed: the arrows and page keys neither open the list nor change the value.
+  for (int vk : {VK_DOWN, VK_UP, VK_NEXT, VK_PRIOR}) {
+    driver.PressKey(vk);
+    EXPECT_FALSE(combo->ListVisible()) << vk;
+    EXPECT_EQ(combo->Text(), text) << vk;
+  }
+  EXPECT_EQ(people->State(), dsBrowse);
+  // Alt+Down opens on the record's place; Down and Page Down move the choice.
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(combo->ListVisible());
+  ASSERT_EQ(CurrentPlace(), before);
+  driver.PressKey(VK_DOWN);
+  const int next = CurrentPlace();
+  EXPECT_NE(next, before);
+  EXPECT_EQ(combo->Value(), IntToStr(next));
+  EXPECT_EQ(combo->Text(), PlaceName(next)) << "the text follows the choice";
+  TwwPopupGrid* g = combo->Grid();
+  const int rows = g->VisibleRowCount();
+  EXPECT_EQ(rows, 8);
+  driver.PressKey(VK_NEXT);
+  EXPECT_EQ(combo->Value(), IntToStr(CurrentPlace()));
+  driver.PressKey(VK_PRIOR);
+  EXPECT_EQ(CurrentPlace(), next) << "a page down and up again";
+  driver.PressKey(VK_UP);
+  EXPECT_EQ(CurrentPlace(), before);
+  driver.PressKey(VK_DOWN);
+  // Escape closes and brings back the text and value of before.
+  driver.PressKey(VK_ESCAPE);
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_FALSE(combo->DropWindow()->Showing());
+  EXPECT_EQ(combo->Text(), text);
+  EXPECT_EQ(combo->Value(), IntToStr(before));
+  EXPECT_EQ(BirthPlace(), before);
+  EXPECT_EQ(form->ModalResult(), mrNone);
+  // Enter takes the choice and the focus stays.
+  driver.PressKey(VK_DOWN, ssAlt);
+  driver.PressKey(VK_DOWN);
+  driver.PressKey(VK_RETURN);
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_TRUE(combo->Focused());
+  EXPECT_EQ(BirthPlace(), next);
+  EXPECT_EQ(people->State(), dsEdit);
+  // Tab takes it too, and moves on.
+  driver.PressKey(VK_DOWN, ssAlt);
+  driver.PressKey(VK_DOWN);
+  const int third = CurrentPlace();
+  driver.PressKey(VK_TAB);
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_FALSE(combo->Focused());
+  EXPECT_EQ(BirthPlace(), third);
+  people->Cancel();
+}
+
+TEST_F(Lookups, PickingWithTheMouseSetsTheFieldAndCloses) {
+  const int before = BirthPlace();
+  driver.Click(combo->Button());
+  ASSERT_TRUE(combo->ListVisible());
+  EXPECT_TRUE(combo->Focused()) << "the list takes no focus";
+  EXPECT_EQ(Screen->ActiveForm(), form);
+  // The third row below the record's place.
+  TwwPopupGrid* g = combo->Grid();
+  const int row = g->DataLink()->ActiveRecord() + 3;
+  ASSERT_LT(row, g->VisibleRowCount());
+  TwwGridDataLink* link = g->DataLink();
+  link->SetActiveRecord(row);
+  const int picked = CurrentPlace();
+  link->SetActiveRecord(row - 3);
+  ClickListRow(row);
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_NE(picked, before);
+  EXPECT_EQ(BirthPlace(), picked);
+  EXPECT_EQ(combo->Text(), PlaceName(picked));
+  EXPECT_TRUE(combo->Focused());
+  // The button closes an open list and keeps the pick.
+  driver.Click(combo->Button());
+  ASSERT_TRUE(combo->ListVisible());
+  driver.Click(combo->Button());
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_EQ(BirthPlace(), picked);
+  // A click elsewhere closes the list.
+  driver.Click(combo->Button());
+  ASSERT_TRUE(combo->ListVisible());
+  driver.Click(form, 300, 150);
+  EXPECT_FALSE(combo->ListVisible());
+  people->Cancel();
+}
+
+TEST_F(Lookups, APressDraggedDownTheListScrollsItByTheSelectionTimer) {
+  driver.PressKey(VK_DOWN, ssAlt);
+  TwwPopupGrid* g = combo->Grid();
+  const TRect r = g->CellRect(0, g->TitleOffset());
+  const int first = CurrentPlace();
+  driver.MouseDown(g, r.Left + 5, r.Top + 3);
+  const TRect last = g->CellRect(0, g->TitleOffset() + g->VisibleRowCount() - 1);
+  driver.MouseMove(g, r.Left + 5, last.Top + 3, ssLeft);
+  const int atBottom = CurrentPlace();
+  EXPECT_NE(atBottom, first) << "the choice follows the mouse to the last row";
+  driver.MouseMove(g, r.Left + 5, g->ClientHeight() + 20, ssLeft);
+  EXPECT_EQ(CurrentPlace(), atBottom);
+  driver.Advance(59);
+  EXPECT_EQ(CurrentPlace(), atBottom);
+  driver.Advance(1);
+  const int scrolled = CurrentPlace();
+  EXPECT_NE(scrolled, atBottom) << "each 60 ms the list scrolls on";
+  driver.Advance(120);
+  EXPECT_NE(CurrentPlace(), scrolled);
+  driver.MouseUp(g, r.Left + 5, g->ClientHeight() + 20);
+  driver.Process();
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_EQ(BirthPlace(), CurrentPlace());
+  people->Cancel();
+}
+
+TEST_F(Lookups, APickTheFieldRefusesLeavesTextAndValueAsTheyWereAndBeeps) {
+  const int before = BirthPlace();
+  const AnsiString text = combo->Text();
+  people->FieldByName("PERS_GEBORT")->OnValidate = [](TField* f) {
+    if (f->AsInteger() != 0) throw EDatabaseError("Geburtsort gesperrt");
+  };
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(combo->ListVisible());
+  const int beeps = Beeps();
+  ClickListRow(combo->Grid()->DataLink()->ActiveRecord() + 2);
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_EQ(Beeps(), beeps + 1);
+  EXPECT_EQ(BirthPlace(), before);
+  EXPECT_EQ(combo->Text(), text);
+  EXPECT_EQ(combo->Value(), IntToStr(before));
+  EXPECT_FALSE(combo->Modified());
+  EXPECT_TRUE(driver.MessageBoxes().empty());
+  // The same by keys.
+  driver.PressKey(VK_DOWN, ssAlt);
+  driver.PressKey(VK_DOWN);
+  driver.PressKey(VK_RETURN);
+  EXPECT_EQ(Beeps(), beeps + 2);
+  EXPECT_EQ(BirthPlace(), before);
+  EXPECT_EQ(combo->Text(), text);
+  people->FieldByName("PERS_GEBORT")->OnValidate = nullptr;
+  people->Cancel();
+}
+
+TEST_F(Lookups, ClosedListRefusesCharactersTheFieldRefusesUnlessTypingOpensIt) {
+  const AnsiString text = combo->Text();
+  int beeps = Beeps();
+  combo->SelectAll();
+  driver.Type("a");
+  EXPECT_EQ(Beeps(), beeps + 1) << "a number field takes no letters";
+  EXPECT_EQ(combo->Text(), text);
+  // With AutoDropDown the letter opens the list and searches at once.
+  combo->SetAutoDropDown(true);
+  beeps = Beeps();
+  combo->SelectAll();
+  driver.Type("W");
+  EXPECT_EQ(Beeps(), beeps);
+  ASSERT_TRUE(combo->ListVisible());
+  EXPECT_EQ(CurrentPlace(), FirstPlaceStarting("W"));
+  driver.Type("ei");
+  driver.Advance(166);
+  EXPECT_EQ(CurrentPlace(), FirstPlaceStarting("Wei"));
+  driver.PressKey(VK_ESCAPE);
+  EXPECT_EQ(combo->Text(), text);
+  people->Cancel();
+}
+
+TEST_F(Lookups, EscapeInTheClosedListRestoresWhatTheComboHadOnEntry) {
+  const int before = BirthPlace();
+  const AnsiString text = combo->Text();
+  driver.PressKey(VK_DOWN, ssAlt);
+  driver.PressKey(VK_DOWN);
+  driver.PressKey(VK_RETURN);
+  ASSERT_NE(BirthPlace(), before);
+  // A fresh entry: the saved text is the one shown now.
+  other->SetFocus();
+  combo->SetFocus();
+  const AnsiString entered = combo->Text();
+  const AnsiString value = combo->Value();
+  combo->SelectAll();
+  driver.PressKey(VK_DELETE);
+  EXPECT_TRUE(combo->Text().empty());
+  EXPECT_TRUE(combo->Modified());
+  driver.PressKey(VK_ESCAPE);
+  EXPECT_EQ(combo->Text(), entered);
+  EXPECT_EQ(combo->Value(), value);
+  EXPECT_NE(entered, text);
+  people->Cancel();
+}
+
+TEST_F(Lookups, DeleteOverTheWholeTextClearsTheValueOnlyWithAllowClearKey) {
+  const int before = BirthPlace();
+  ASSERT_GT(before, 0);
+  combo->SelectAll();
+  driver.PressKey(VK_DELETE);
+  EXPECT_TRUE(combo->Text().empty());
+  other->SetFocus();
+  EXPECT_EQ(BirthPlace(), before) << "without AllowClearKey the key only edits the text";
+  EXPECT_EQ(combo->Text(), PlaceName(before));
+  combo->SetAllowClearKey(true);
+  combo->SetFocus();
+  combo->SelectAll();
+  driver.PressKey(VK_DELETE);
+  EXPECT_TRUE(combo->Value().empty());
+  other->SetFocus();
+  EXPECT_TRUE(people->FieldByName("PERS_GEBORT")->IsNull());
+  people->Cancel();
+}
+
+TEST_F(Lookups, ADropDownListTakesNoTypingAndAClickTogglesItsList) {
+  combo->SetStyle(csDropDownList);
+  const AnsiString text = combo->Text();
+  driver.Type("Wei");
+  EXPECT_EQ(combo->Text(), text);
+  EXPECT_EQ(people->State(), dsBrowse);
+  driver.Click(combo, 40, 8);
+  EXPECT_TRUE(combo->ListVisible());
+  driver.MouseUp(combo, 40, 8);
+  driver.Click(combo, 40, 8);
+  EXPECT_FALSE(combo->ListVisible());
+  // Focused and closed, it paints its text highlighted itself.
+  driver.Process();
+  EXPECT_EQ(ColorToRGB(driver.PixelAt(combo, 6, combo->ClientHeight() / 2)), ColorToRGB(clHighlight));
+}
+
+TEST_F(Lookups, SizeAndPlaceOfTheList) {
+  // Eight rows by default, one for a count of 0, the records of a short table.
+  combo->SetDropDownCount(0);
+  driver.PressKey(VK_DOWN, ssAlt);
+  EXPECT_EQ(combo->Grid()->VisibleRowCount(), 1);
+  driver.PressKey(VK_ESCAPE);
+  combo->SetDropDownCount(8);
+  TwwTable* three = Professions("BERUF3", 3, false);
+  auto* c = new TwwDBLookupCombo(form);
+  c->SetParent(form);
+  c->SetBounds(8, 40, 160, 21);
+  c->SetLookupTable(three);
+  c->SetLookupField("BERU_ID");
+  SetColumns(c, {"BERU_NAMEM\t20\tBeruf"});
+  c->SetFocus();
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(c->ListVisible());
+  EXPECT_EQ(c->Grid()->VisibleRowCount(), 3);
+  EXPECT_EQ(c->Grid()->DataLink()->RecordCount(), 3);
+  EXPECT_FALSE(c->Grid()->ShowVertScrollBar());
+  // The list hangs from the combo's bottom edge, as wide as its column.
+  const TPoint below = form->ClientToScreen({c->Left(), c->Top() + c->Height() - 1});
+  EXPECT_EQ(c->DropWindow()->Left(), below.X);
+  EXPECT_EQ(c->DropWindow()->Top(), below.Y);
+  EXPECT_GE(c->Grid()->ClientWidth(), c->Grid()->ColWidths(0));
+  driver.PressKey(VK_ESCAPE);
+  // Near the bottom of the screen it opens above the combo.
+  form->SetTop(Screen->Height() - 120);
+  driver.PressKey(VK_DOWN, ssAlt);
+  const TPoint above = form->ClientToScreen({c->Left(), c->Top() + 1});
+  EXPECT_EQ(c->DropWindow()->Top() + c->DropWindow()->Height(), above.Y);
+  driver.PressKey(VK_ESCAPE);
+  // Right-aligned, its right edge is the combo's.
+  c->SetDropDownAlignment(taRightJustify);
+  c->SetDropDownWidth(300);
+  driver.PressKey(VK_DOWN, ssAlt);
+  EXPECT_EQ(c->DropWindow()->Width(), 300);
+  EXPECT_EQ(c->DropWindow()->Left() + 300, form->ClientToScreen({c->Left() + c->Width(), 0}).X);
+  driver.PressKey(VK_ESCAPE);
+  // A combo of 20 pixels or less never drops down.
+  c->SetWidth(20);
+  driver.PressKey(VK_DOWN, ssAlt);
+  EXPECT_FALSE(c->ListVisible());
+}
+
+TEST_F(Lookups, MisuseIsReportedAndChangesNothing) {
+  // The data source may not be one of the lookup table.
+  TwwDataSource placeSource(nullptr);
+  placeSource.SetDataSet(places.get());
+  EXPECT_THROW(combo->SetDataSource(&placeSource), EInvalidOperation);
+  EXPECT_EQ(combo->DataSource(), peopleSource.get());
+  // Without a lookup table, or with a closed one, the list stays closed.
+  auto* c = new TwwDBLookupCombo(form);
+  c->SetParent(form);
+  c->SetBounds(8, 40, 160, 21);
+  c->SetFocus();
+  driver.AnswerNextMessageBox(IDOK);
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_EQ(driver.MessageBoxes()[0].Text, "No lookup table specified!");
+  EXPECT_FALSE(c->ListVisible());
+  auto closed = std::make_unique<TwwTable>(nullptr);
+  closed->SetDatabaseName("Orvelan");
+  closed->SetTableName("BERUF.FFD");
+  c->SetLookupTable(closed.get());
+  driver.AnswerNextMessageBox(IDOK);
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  EXPECT_EQ(driver.MessageBoxes()[1].Text, "Lookup table is not active!");
+  EXPECT_FALSE(c->ListVisible());
+  // A lookup field the table lacks is named with the whole text.
+  closed->Open();
+  try {
+    c->SetLookupField("BERU_XY;BERU_ID");
+    ADD_FAILURE() << "a missing key field is an error";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(AnsiString(e.Message()), "Field 'BERU_XY;BERU_ID' not found");
+  }
+  // A missing second field is none.
+  c->SetLookupField("BERU_ID;BERU_XY");
+  EXPECT_EQ(c->Grid()->KeyFieldCount(), 1);
+  c->SetLookupTable(nullptr);
+  form->RemoveComponent(c);
+  delete c;
+}
+
+TEST_F(Lookups, ShowMatchTextCompletesTheTypedNameFromTheNameIndex) {
+  TwwTable* professions = Professions("BERUFX");
+  auto* c = new TwwDBLookupCombo(form);
+  c->SetParent(form);
+  c->SetBounds(8, 40, 200, 21);
+  c->SetLookupTable(professions);
+  c->SetLookupField("BERU_NAMEM");
+  SetColumns(c, {"BERU_NAMEM\t20\tBeruf"});
+  c->SetShowMatchText(true);
+  c->SetFocus();
+  driver.Type("Dra");
+  EXPECT_EQ(c->Text(), "Dramatiker");
+  EXPECT_EQ(c->SelStart(), 3);
+  EXPECT_EQ(c->SelLength(), 7);
+  EXPECT_EQ(professions->IndexName(), "XBERNAME") << "searched on the name's index";
+  // Backspace takes the completion away without completing again.
+  driver.PressKey(VK_BACK);
+  EXPECT_EQ(c->Text(), "Dra");
+  // Without a usable index and without sequential search nothing moves.
+  TwwTable* plain = Professions("BERUFP", 0, false);
+  auto* d = new TwwDBLookupCombo(form);
+  d->SetParent(form);
+  d->SetBounds(8, 70, 200, 21);
+  d->SetLookupTable(plain);
+  d->SetLookupField("BERU_ID");
+  SetColumns(d, {"BERU_NAMEM\t20\tBeruf"});
+  plain->SetIndexName("");
+  d->SetSeqSearchOptions(0);
+  d->SetFocus();
+  driver.PressKey(VK_DOWN, ssAlt);
+  const int at = plain->FieldByName("BERU_ID")->AsInteger();
+  driver.Type("DRA");
+  driver.Advance(200);
+  EXPECT_EQ(plain->FieldByName("BERU_ID")->AsInteger(), at);
+  // With it, upper case finds the name.
+  d->SetSeqSearchOptions(ssoEnabled);
+  driver.Type("M");
+  driver.Advance(200);
+  EXPECT_EQ(plain->FieldByName("BERU_NAMEM")->AsString(), "Dramatiker");
+  driver.PressKey(VK_ESCAPE);
+}
+
+TEST_F(Lookups, ATextNamingNoPlaceIsOfferedToOnNotInList) {
+  const int before = BirthPlace();
+  const AnsiString text = combo->Text();
+  std::vector<AnsiString> offered;
+  bool accept = false;
+  combo->OnNotInList = [&](TObject*, TDataSet* table, const AnsiString& value, bool& ok) {
+    EXPECT_EQ(table, places.get());
+    offered.push_back(value);
+    ok = accept;
+  };
+  int closeUps = 0;
+  combo->OnCloseUp = [&](TObject*, TDataSet*, TDataSet*, bool) { ++closeUps; };
+  // In the open list: refused, the text of before comes back.
+  driver.PressKey(VK_DOWN, ssAlt);
+  combo->SelectAll();
+  driver.Type("Xyzzy");
+  driver.Advance(166);
+  EXPECT_FALSE(combo->FoundFlag());
+  driver.PressKey(VK_RETURN);
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], "Xyzzy");
+  EXPECT_FALSE(combo->ListVisible());
+  EXPECT_EQ(combo->Text(), text);
+  EXPECT_EQ(closeUps, 0) << "a refused text ends the close-up at once";
+  EXPECT_EQ(BirthPlace(), before);
+  // With the list closed, leaving the combo offers the text too.
+  accept = true;
+  combo->SetStyle(csDropDown);
+  combo->SetAutoDropDown(false);
+  combo->SelectAll();
+  combo->SetSelText("Nirgendwo");
+  other->SetFocus();
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[1], "Nirgendwo");
+  EXPECT_EQ(BirthPlace(), before) << "an accepted text is no place number";
+  people->Cancel();
+}
+
+TEST_F(Lookups, ALookupFieldTakesThePickIntoItsKeyField) {
+  auto byId = Open("ORT.FFD", "XPKORTE");
+  combo->SetDataField("");
+  people->Close();
+  auto* name = new TStringField(nullptr);
+  name->SetFieldName("GEBORT_NAME");
+  name->SetSize(40);
+  name->SetLookup(true);
+  name->SetKeyFields("PERS_GEBORT");
+  name->SetLookupDataSet(byId.get());
+  name->SetLookupKeyFields("ORTE_ID");
+  name->SetLookupResultField("ORTE_NAME");
+  name->SetDataSet(people.get());
+  people->Open();
+  combo->SetLookupField("");
+  combo->SetDataField("GEBORT_NAME");
+  EXPECT_TRUE(combo->IsDataFieldLinked());
+  EXPECT_EQ(combo->LookupField(), "ORTE_ID") << "taken from the lookup field";
+  EXPECT_EQ(combo->Text(), PlaceName(BirthPlace()));
+  combo->SetFocus();
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(combo->ListVisible());
+  driver.PressKey(VK_DOWN);
+  driver.PressKey(VK_DOWN);
+  const int picked = CurrentPlace();
+  driver.PressKey(VK_RETURN);
+  EXPECT_EQ(BirthPlace(), picked) << "the key field takes the pick";
+  EXPECT_EQ(combo->Text(), PlaceName(picked));
+  people->Cancel();
+  combo->SetDataField("");
+  people->Close();
+  delete name;
+  people->Open();
+}
+
 TEST_F(Lookups, ScreensOfTheComboClosedAndDroppedWithItsColumns) {
   auto links = Open("PERSBERU.FFD", "PB_PERS");
   TwwDataSource linkSource(nullptr);
