@@ -47,6 +47,19 @@ inline void wwSendKeyWithState(HWND window, int key, int shiftKey) { wwSimulateK
 // as pressed, else to the first of its windowed controls that does.
 void wwReleaseMouseButton();
 
+// Publishes the library edit's own properties that every edit control of
+// the family shows (AutoSelect, AutoSize, BorderStyle, CharCase, MaxLength,
+// OnChange).
+template <class C>
+void wwPublishEditProperties(TClassInfo& ci) {
+  PublishBool<C>(ci, "AutoSelect", &C::AutoSelect, &C::SetAutoSelect);
+  PublishBool<C>(ci, "AutoSize", &C::AutoSize, &C::SetAutoSize);
+  PublishInteger<C>(ci, "BorderStyle", &C::BorderStyle, &C::SetBorderStyle);
+  PublishInteger<C>(ci, "CharCase", &C::CharCase, &C::SetCharCase);
+  PublishInteger<C>(ci, "MaxLength", &C::MaxLength, &C::SetMaxLength);
+  PublishEvent<C, TNotifyEvent>(ci, "OnChange", &C::OnChange);
+}
+
 // The lines joined by carriage return and line feed, or by one blank.
 AnsiString wwListToText(const TStrings* list, bool spaceSeparated);
 

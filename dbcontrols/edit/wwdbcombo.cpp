@@ -717,12 +717,7 @@ void TwwDBComboBox::PublishProperties(TClassInfo& ci) {
   PublishBool<C>(ci, "AllowClearKey", &C::AllowClearKey, &C::SetAllowClearKey);
   PublishBool<C>(ci, "AutoDropDown", &C::AutoDropDown, &C::SetAutoDropDown);
   PublishBool<C>(ci, "ShowMatchText", &C::ShowMatchText, &C::SetShowMatchText);
-  PublishBool<C>(ci, "AutoSelect", &C::AutoSelect, &C::SetAutoSelect);
-  PublishBool<C>(ci, "AutoSize", &C::AutoSize, &C::SetAutoSize);
-  PublishInteger<C>(ci, "BorderStyle", &C::BorderStyle, &C::SetBorderStyle);
-  PublishInteger<C>(ci, "CharCase", &C::CharCase, &C::SetCharCase);
-  PublishInteger<C>(ci, "MaxLength", &C::MaxLength, &C::SetMaxLength);
-  PublishEvent<C, TNotifyEvent>(ci, "OnChange", &C::OnChange);
+  wwPublishEditProperties<C>(ci);
   PublishEvent<C, TNotifyEvent>(ci, "OnDropDown", &C::OnDropDown);
   PublishEvent<C, TwwComboCloseUpEvent>(ci, "OnCloseUp", &C::OnCloseUp);
   PublishEvent<C, TDrawItemEvent>(ci, "OnDrawItem", &C::OnDrawItem);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "dbcontrols/common/wwcommon.h"
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "dbcontrols/text/wwpicture.h"
@@ -617,10 +618,5 @@ void TwwDBEdit::PublishProperties(TClassInfo& ci) {
   PublishBool<TwwDBEdit>(ci, "WantReturns", &TwwDBEdit::WantReturns, &TwwDBEdit::SetWantReturns);
   PublishBool<TwwDBEdit>(ci, "WordWrap", &TwwDBEdit::WordWrap, &TwwDBEdit::SetWordWrap);
   PublishBool<TwwDBEdit>(ci, "ShowVertScrollBar", &TwwDBEdit::ShowVertScrollBar, &TwwDBEdit::SetShowVertScrollBar);
-  PublishInteger<TwwDBEdit>(ci, "MaxLength", &TwwDBEdit::MaxLength, &TwwDBEdit::SetMaxLength);
-  PublishBool<TwwDBEdit>(ci, "AutoSelect", &TwwDBEdit::AutoSelect, &TwwDBEdit::SetAutoSelect);
-  PublishBool<TwwDBEdit>(ci, "AutoSize", &TwwDBEdit::AutoSize, &TwwDBEdit::SetAutoSize);
-  PublishInteger<TwwDBEdit>(ci, "CharCase", &TwwDBEdit::CharCase, &TwwDBEdit::SetCharCase);
-  PublishInteger<TwwDBEdit>(ci, "BorderStyle", &TwwDBEdit::BorderStyle, &TwwDBEdit::SetBorderStyle);
-  PublishEvent<TwwDBEdit, TNotifyEvent>(ci, "OnChange", &TwwDBEdit::OnChange);
+  wwPublishEditProperties<TwwDBEdit>(ci);
 }

@@ -15,15 +15,6 @@
 
 namespace {
 
-const char* const kDuplicateSource = "Unable to use duplicate DataSource and LookupSource";
-
-std::vector<AnsiString> Pieces(const AnsiString& text) {
-  std::vector<AnsiString> out;
-  int pos = 1;
-  while (pos > 0 && pos <= static_cast<int>(text.size())) out.push_back(wwStrTrimBlanks(wwStrGetToken(text, ";", pos)));
-  return out;
-}
-
 bool Editing(const TDataSet* ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); }
 
 bool ReadOnlyTable(const TDataSet* ds) {
@@ -122,12 +113,7 @@ void TwwDBLookupCombo::PublishProperties(TClassInfo& ci) {
   PublishBool<C>(ci, "AllowClearKey", &C::AllowClearKey, &C::SetAllowClearKey);
   PublishBool<C>(ci, "ShowMatchText", &C::ShowMatchText, &C::SetShowMatchText);
   PublishBool<C>(ci, "ReadOnly", &C::ReadOnly, &C::SetReadOnly);
-  PublishBool<C>(ci, "AutoSelect", &C::AutoSelect, &C::SetAutoSelect);
-  PublishBool<C>(ci, "AutoSize", &C::AutoSize, &C::SetAutoSize);
-  PublishInteger<C>(ci, "BorderStyle", &C::BorderStyle, &C::SetBorderStyle);
-  PublishInteger<C>(ci, "CharCase", &C::CharCase, &C::SetCharCase);
-  PublishInteger<C>(ci, "MaxLength", &C::MaxLength, &C::SetMaxLength);
-  PublishEvent<C, TNotifyEvent>(ci, "OnChange", &C::OnChange);
+  wwPublishEditProperties<C>(ci);
   PublishEvent<C, TNotifyEvent>(ci, "OnDropDown", &C::OnDropDown);
   PublishEvent<C, TNotifyCloseUpEvent>(ci, "OnCloseUp", &C::OnCloseUp);
   PublishEvent<C, TNotInListEvent>(ci, "OnNotInList", &C::OnNotInList);
@@ -164,7 +150,7 @@ void TwwDBCustomLookupCombo::CreateWnd() {
 // ---------------------------------------------------------------- properties
 
 void TwwDBCustomLookupCombo::SetDataSource(TDataSource* v) {
-  if (v && v->DataSet() && v->DataSet() == LookupTable()) throw EInvalidOperation(kDuplicateSource);
+  if (v && v->DataSet() && v->DataSet() == LookupTable()) throw EInvalidOperation(wwDuplicateSourceMessage);
   if (TDataSource* old = fieldLink_.DataSource()) old->RemoveFreeNotification(this);
   fieldLink_.SetDataSource(v);
   if (v) v->FreeNotification(this);
@@ -178,7 +164,7 @@ static AnsiString DerivedLookupField(TDataSource* source, const AnsiString& data
   if (TField* f = ds->FindField(dataField); f && f->Lookup()) return f->LookupKeyFields();
   AnsiString link;
   wwGetFieldLookupLink(ds, dataField, link);
-  const std::vector<AnsiString> pairs = Pieces(link);
+  const std::vector<AnsiString> pairs = wwLookupTokens(link);
   AnsiString out;
   for (std::size_t k = 1; k < pairs.size(); k += 2) out += (out.empty() ? "" : ";") + pairs[k];
   return out;
@@ -286,7 +272,7 @@ void TwwDBCustomLookupCombo::SetEditRect() {
 
 void TwwDBCustomLookupCombo::SetValue(const AnsiString& text) {
   if (fieldLink_.Active() && DataSource() && DataSource()->DataSet() == LookupTable())
-    throw EInvalidOperation(kDuplicateSource);
+    throw EInvalidOperation(wwDuplicateSourceMessage);
   const bool displayIsKey = grid_->DisplayField() == grid_->KeyField(1);
   if (text == grid_->Value() && (!Text().empty() || text.empty()) && (!displayIsKey || Text() == text)) return;
   if (grid_->DataLink()->Active()) {
@@ -313,7 +299,7 @@ void TwwDBCustomLookupCombo::RefreshLookupText() {
   if (lookup && lookup->Active() && lookup->MasterSource() && lookup->MasterSource() == DataSource() &&
       lookup->IndexFieldCount() > 0) {
     // The detail table does not follow the current record yet.
-    const std::vector<AnsiString> master = Pieces(lookup->MasterFields());
+    const std::vector<AnsiString> master = wwLookupTokens(lookup->MasterFields());
     TField* own = master.empty() ? nullptr : DataSource()->DataSet()->FindField(master[0]);
     if (own && lookup->IndexFields(0)->Text() != own->Text()) return;
   }
@@ -421,11 +407,11 @@ void TwwDBCustomLookupCombo::AssignLookupToFields(TDataSet* /*lookupTable*/) {
   if (!ds || !f) return;
   std::vector<AnsiString> targets;
   if (f->Lookup()) {
-    targets = Pieces(f->KeyFields());
+    targets = wwLookupTokens(f->KeyFields());
   } else {
     AnsiString link;
     wwGetFieldLookupLink(ds, DataField(), link);
-    const std::vector<AnsiString> pairs = Pieces(link);
+    const std::vector<AnsiString> pairs = wwLookupTokens(link);
     for (std::size_t k = 0; k < pairs.size(); k += 2) targets.push_back(pairs[k]);
   }
   const AnsiString values[3] = {grid_->Value(), grid_->Value2(), grid_->Value3()};
@@ -451,7 +437,7 @@ void TwwDBCustomLookupCombo::AssignLookupToFields(TDataSet* /*lookupTable*/) {
 // A Selected entry for the first lookup field: name, width and label.
 static void AddDefaultColumn(TwwDBCustomLookupCombo* combo) {
   TDataSet* table = combo->LookupTable();
-  const std::vector<AnsiString> names = Pieces(combo->LookupField());
+  const std::vector<AnsiString> names = wwLookupTokens(combo->LookupField());
   if (!table || names.empty()) return;
   TField* f = combo->IsDataFieldLinked() ? combo->Grid()->KeyField(1) : table->FindField(names[0]);
   if (!f) return;

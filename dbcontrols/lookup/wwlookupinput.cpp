@@ -368,7 +368,8 @@ void TwwDBCustomLookupCombo::LoadButtonGlyph(TBitmap& glyph) { LoadSystemBitmap(
 
 void TwwDBCustomLookupCombo::Paint() {
   if (button_) button_->Invalidate();
-  if (EditTextAllowed() && !InFocusedWwGrid()) {
+  const bool copy = (ControlState() & csPaintCopy) != 0;
+  if (EditTextAllowed() && !InFocusedWwGrid() && !copy) {
     // The open list follows the combo when the combo moved.
     if (ListVisible() && dropWindow_) {
       const TPoint here = Parent() ? Parent()->ClientToScreen({Left(), Top()}) : ClientToScreen({0, 0});
@@ -389,7 +390,20 @@ void TwwDBCustomLookupCombo::PaintSelf() {
   TRect r = ClientRect();
   if (showButton_ && panel_) r.Right = panel_->Left();
   const bool inGrid = InFocusedWwGrid();
-  const bool highlight = (Focused() && style_ == csDropDownList) || inGrid;
+  const bool copy = (ControlState() & csPaintCopy) != 0;
+  const bool highlight = !copy && ((Focused() && style_ == csDropDownList) || inGrid);
+  AnsiString text = Text();
+  TField* field = Field();
+  if (copy && field) {
+    // A copy shows the record being painted: the field's own text, or the
+    // text of its lookup record.
+    if (grid_->DisplayField() == grid_->KeyField(1)) {
+      text = field->DisplayText();
+    } else if (TField* display = grid_->DisplayField()) {
+      if (TwwTable* wt = LookupWwTable()) wt->SwitchToFieldIndex(LookupField());
+      text = grid_->PositionOn(field->Text()) ? display->Text() : AnsiString();
+    }
+  }
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(r);
@@ -401,10 +415,10 @@ void TwwDBCustomLookupCombo::PaintSelf() {
   } else if (!Enabled()) {
     c->Font()->SetColor(clGrayText);
   }
-  const int margin = inGrid ? (BorderStyle() == bsNone ? 2 : 3) : 2;
+  const int margin = (inGrid ? (BorderStyle() == bsNone ? 2 : 3) : 2) + (copy && field ? 1 : 0);
   const int y = r.Top + std::max(0, (r.Height() - ctlutil::TextHeight(*Font())) / 2);
   c->Brush()->SetStyle(bsClear);
-  c->TextRect(r, r.Left + margin, y, Text());
+  c->TextRect(r, r.Left + margin, y, text);
   c->Brush()->SetStyle(bsSolid);
   if (highlight) c->DrawFocusRect(r);
 }

@@ -15,17 +15,6 @@
 
 namespace {
 
-const char* const kDuplicateSource = "Unable to use duplicate DataSource and LookupSource";
-
-// The ";"-separated pieces, empty ones kept.
-std::vector<AnsiString> Pieces(const AnsiString& text) {
-  TStringList list;
-  wwStrSplitToList(text, ';', &list);
-  std::vector<AnsiString> out;
-  for (int i = 0; i < list.Count(); ++i) out.push_back(wwStrTrimBlanks(list.Strings(i)));
-  return out;
-}
-
 AnsiString FirstEntryField(const TStrings* selected) {
   if (!selected || selected->Count() == 0) return AnsiString();
   const AnsiString& e = selected->Strings(0);
@@ -33,6 +22,14 @@ AnsiString FirstEntryField(const TStrings* selected) {
 }
 
 }  // namespace
+
+std::vector<AnsiString> wwLookupTokens(const AnsiString& text) {
+  TStringList list;
+  wwStrSplitToList(text, ';', &list);
+  std::vector<AnsiString> out;
+  for (int i = 0; i < list.Count(); ++i) out.push_back(wwStrTrimBlanks(list.Strings(i)));
+  return out;
+}
 
 // ---------------------------------------------------------------- construction
 
@@ -96,7 +93,7 @@ void TwwDBLookupList::LayoutChanged() {
 
 void TwwDBLookupList::CheckDuplicateSource(TDataSet* lookup, TDataSource* data) const {
   if (!data) return;
-  if (data == LookupSource() || (lookup && data->DataSet() == lookup)) throw EInvalidOperation(kDuplicateSource);
+  if (data == LookupSource() || (lookup && data->DataSet() == lookup)) throw EInvalidOperation(wwDuplicateSourceMessage);
 }
 
 void TwwDBLookupList::SetDataSource(TDataSource* v) {
@@ -118,7 +115,7 @@ TField* TwwDBLookupList::DataFieldField() const { return combo_ ? combo_->Field(
 bool TwwDBLookupList::DataFieldLinked() const { return combo_ && combo_->IsDataFieldLinked(); }
 
 void TwwDBLookupList::SetLookupSource(TDataSource* v) {
-  if (v && v->DataSet() && v->DataSet() == DataFieldDataSet()) throw EInvalidOperation(kDuplicateSource);
+  if (v && v->DataSet() && v->DataSet() == DataFieldDataSet()) throw EInvalidOperation(wwDuplicateSourceMessage);
   TwwCustomDBGrid::SetDataSource(v);
   LookupFieldChanged();
 }
@@ -130,7 +127,7 @@ void TwwDBLookupList::SetLookupTable(TDataSet* v) {
   }
   // (The property's type admits only datasets, so the check that the table
   // is one is made by the type itself.)
-  if (v && v == DataFieldDataSet()) throw EInvalidOperation(kDuplicateSource);
+  if (v && v == DataFieldDataSet()) throw EInvalidOperation(wwDuplicateSourceMessage);
   LookupSource()->SetDataSet(v);
   LookupFieldChanged();
 }
@@ -167,7 +164,7 @@ void TwwDBLookupList::CheckLookupFields(bool raise) {
   std::fill(std::begin(keyFields_), std::end(keyFields_), nullptr);
   TDataSet* table = LookupTable();
   if (!DataLink()->Active() || lookupField_.empty() || !table) return;
-  const std::vector<AnsiString> tokens = Pieces(lookupField_);
+  const std::vector<AnsiString> tokens = wwLookupTokens(lookupField_);
   for (std::size_t i = 0; i < 3 && i < tokens.size(); ++i) keyFields_[i] = table->FindField(tokens[i]);
   if (!keyFields_[0] && raise) throw EInvalidOperation("Field '" + lookupField_ + "' not found");
   keyFieldCount_ = keyFields_[2] ? 3 : keyFields_[1] ? 2 : 1;
@@ -181,7 +178,7 @@ void TwwDBLookupList::CheckLookupFields(bool raise) {
     }
     AnsiString link;
     wwGetFieldLookupLink(data, field, link);
-    const std::vector<AnsiString> pairs = Pieces(link);
+    const std::vector<AnsiString> pairs = wwLookupTokens(link);
     for (std::size_t k = 0; k < 3 && 2 * k + 1 < pairs.size(); ++k) {
       if (pairs[2 * k].empty() || pairs[2 * k + 1].empty()) break;
       keyFields_[k] = table->FindField(pairs[2 * k + 1]);
@@ -216,7 +213,7 @@ void TwwDBLookupList::SetValue(const AnsiString& text) {
   TDataSource* data = combo_ ? combo_->DataSource() : fieldLink_.DataSource();
   if (data && data->DataSet() && DataLink()->Active() &&
       (data == LookupSource() || data->DataSet() == LookupTable()))
-    throw EInvalidOperation(kDuplicateSource);
+    throw EInvalidOperation(wwDuplicateSourceMessage);
   if (text == value_ && Row() == TitleOffset()) return;
   if (!DataLink()->Active() || !keyFields_[0]) return;
   value_ = text;
@@ -298,12 +295,12 @@ void TwwDBLookupList::SyncLookup(bool settle) {
     TField* data = DataFieldField();
     std::vector<AnsiString> own, theirs;
     if (data->Lookup()) {
-      own = Pieces(data->KeyFields());
-      theirs = Pieces(data->LookupKeyFields());
+      own = wwLookupTokens(data->KeyFields());
+      theirs = wwLookupTokens(data->LookupKeyFields());
     } else {
       AnsiString link;
       wwGetFieldLookupLink(data->DataSet(), data->FieldName(), link);
-      const std::vector<AnsiString> pairs = Pieces(link);
+      const std::vector<AnsiString> pairs = wwLookupTokens(link);
       for (std::size_t k = 0; k + 1 < pairs.size(); k += 2) {
         own.push_back(pairs[k]);
         theirs.push_back(pairs[k + 1]);

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "platform/ui/extctrls.h"
@@ -26,6 +27,12 @@ class TwwDBCustomLookupCombo;
 
 enum : unsigned { loColLines = 1u << 0, loRowLines = 1u << 1, loTitles = 1u << 2 };
 using TwwDBLookupListOptions = unsigned;
+
+// Raised when the data side and the lookup side would be one dataset.
+inline constexpr const char* wwDuplicateSourceMessage = "Unable to use duplicate DataSource and LookupSource";
+// The ";"-separated names of a field list or lookup link, trimmed, empty
+// ones kept (a lookup link's pairs stay in step).
+std::vector<AnsiString> wwLookupTokens(const AnsiString& text);
 
 class TwwDBLookupList : public TwwCustomDBGrid {
   ORV_CLASS_PUBLISHED(TwwDBLookupList, TwwCustomDBGrid)

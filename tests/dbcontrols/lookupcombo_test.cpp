@@ -28,6 +28,22 @@ TEST_F(Lookups, ShowsThePlaceOfTheRecordAndFollowsTheRecord) {
   EXPECT_EQ(combo->Value(), IntToStr(BirthPlace()));
   EXPECT_FALSE(combo->ListVisible());
   EXPECT_EQ(people->State(), dsBrowse) << "showing changes nothing";
+  // Painted as a copy, it shows the record's place whatever its text is.
+  auto dark = [&] {
+    driver.Process();
+    int n = 0;
+    for (int x = 2; x < 120; ++x)
+      for (int y = 2; y < combo->ClientHeight() - 2; ++y) n += ColorToRGB(driver.PixelAt(combo, x, y)) == 0;
+    return n;
+  };
+  other->SetFocus();
+  combo->SetText("");
+  combo->Invalidate();
+  EXPECT_EQ(dark(), 0);
+  combo->SetControlState(combo->ControlState() | csPaintCopy);
+  combo->Invalidate();
+  EXPECT_GT(dark(), 20);
+  combo->SetControlState(combo->ControlState() & ~static_cast<unsigned>(csPaintCopy));
 }
 
 TEST_F(Lookups, TypingInTheOpenListFindsThePlaceOnceAfterThePause) {
