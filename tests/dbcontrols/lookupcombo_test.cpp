@@ -6,6 +6,8 @@
 // completion of typed text, and pictures of the combo.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/rtl/cp1252.h"
 #include "tests/dbcontrols/lookup_fixture.h"
 
@@ -506,6 +508,74 @@ TEST_F(Lookups, ALookupFieldTakesThePickIntoItsKeyField) {
   people->Close();
   delete name;
   people->Open();
+}
+
+TEST_F(Lookups, ADetailLookupTableIsSearchedInsideTheRecordsTown) {
+  // Parts of towns, a detail of the address being edited.
+  Build("TEILE", {{"ORT_ID", fftInt32, 0}, {"TEIL_NAME", fftShortString, 30}, {"TEIL_ID", fftInt32, 0}},
+        {{"XTEIL", {0, 1}, true, true, false}, {"XTEILID", {2}, true, false, true}});
+  Build("ADRESSE", {{"ADR_ID", fftInt32, 0}, {"ORT_ID", fftInt32, 0}, {"TEIL_ID", fftInt32, 0}},
+        {{"XADR", {0}, true, false, true}});
+  {
+    auto t = Open("TEILE.FFD", "XTEIL", "WWSCRATCH");
+    for (auto [town, name, id] : {std::tuple{1, "Altstadt", 101}, {1, "Bornheim", 102}, {2, "Altstadt", 201},
+                                  {2, "Beethovenviertel", 202}}) {
+      t->Append();
+      t->FieldByName("ORT_ID")->SetAsInteger(town);
+      t->FieldByName("TEIL_NAME")->SetAsString(name);
+      t->FieldByName("TEIL_ID")->SetAsInteger(id);
+      t->Post();
+    }
+    auto a = Open("ADRESSE.FFD", "XADR", "WWSCRATCH");
+    for (auto [id, town, part] : {std::tuple{1, 1, 101}, {2, 2, 201}}) {
+      a->Append();
+      a->FieldByName("ADR_ID")->SetAsInteger(id);
+      a->FieldByName("ORT_ID")->SetAsInteger(town);
+      a->FieldByName("TEIL_ID")->SetAsInteger(part);
+      a->Post();
+    }
+  }
+  auto addresses = Open("ADRESSE.FFD", "XADR", "WWSCRATCH");
+  TwwDataSource addressSource(nullptr);
+  addressSource.SetDataSet(addresses.get());
+  auto parts = std::make_unique<TwwTable>(nullptr);
+  parts->SetDatabaseName("WWSCRATCH");
+  parts->SetTableName("TEILE.FFD");
+  parts->SetIndexName("XTEIL");
+  parts->SetMasterSource(&addressSource);
+  parts->SetMasterFields("ORT_ID");
+  parts->Open();
+  auto* c = new TwwDBLookupCombo(form);
+  c->SetParent(form);
+  c->SetBounds(8, 40, 200, 21);
+  c->SetLookupTable(parts.get());
+  c->SetLookupField("TEIL_ID");
+  SetColumns(c, {"TEIL_NAME\t20\tStadtteil"});
+  c->SetShowMatchText(true);
+  c->SetDataSource(&addressSource);
+  c->SetDataField("TEIL_ID");
+  EXPECT_TRUE(c->IsDetailLookupTable());
+  addresses->Last();
+  driver.Process();
+  EXPECT_EQ(c->Text(), "Altstadt");
+  EXPECT_EQ(c->Value(), "201");
+  // Typed with the list closed: completed from the parts of town 2 only.
+  c->SetFocus();
+  c->SelectAll();
+  driver.Type("B");
+  EXPECT_EQ(c->Text(), "Beethovenviertel");
+  EXPECT_EQ(c->Value(), "202");
+  other->SetFocus();
+  EXPECT_EQ(addresses->FieldByName("TEIL_ID")->AsInteger(), 202);
+  addresses->Post();
+  // The other address shows the part of its own town.
+  addresses->First();
+  driver.Process();
+  EXPECT_EQ(c->Text(), "Altstadt");
+  EXPECT_EQ(c->Value(), "101");
+  c->SetLookupTable(nullptr);
+  c->SetDataSource(nullptr);
+  parts->Close();
 }
 
 TEST_F(Lookups, ScreensOfTheComboClosedAndDroppedWithItsColumns) {
