@@ -7,6 +7,7 @@
 #include "platform/qt/qt_window_host.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -405,6 +406,12 @@ class QtWindowHost : public TWindowHost {
   }
   bool ClipboardImage(THostImage& image) const override { return qtui::ClipboardGetImage(image); }
   bool OpenUrl(const AnsiString& url) override { return qtui::OpenUrl(Cp1252ToUtf8(url)); }
+  // The display's name; a headless process has a screen of its own.
+  std::string InstanceScope() const override {
+    if (Offscreen()) return "offscreen." + std::to_string(QCoreApplication::applicationPid());
+    const char* display = std::getenv(QGuiApplication::platformName() == "wayland" ? "WAYLAND_DISPLAY" : "DISPLAY");
+    return QGuiApplication::platformName().toStdString() + "." + (display ? display : "");
+  }
 };
 
 QtHostWindow* Own(const THostWindow* w) {

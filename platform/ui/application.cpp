@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/timers.h"
@@ -154,6 +155,16 @@ bool TApplication::HelpContext(int context) {
   if (it != helpTexts_.end()) {
     MessageBox(it->second, title_, MB_OK | MB_ICONINFORMATION);
     return true;
+  }
+  if (!helpFile_.empty()) {
+    const AnsiString name = "Die Hilfedatei \"" + ExtractFileName(helpFile_) + "\"";
+    if (!FileExists(helpFile_)) {
+      MessageBox(name + " wurde nicht gefunden.", title_, MB_OK | MB_ICONINFORMATION);
+      return false;
+    }
+    if (HasWindowHost() && WindowHost().OpenUrl(helpFile_)) return true;
+    MessageBox(name + " kann nicht angezeigt werden.", title_, MB_OK | MB_ICONINFORMATION);
+    return false;
   }
   MessageBox(CP1252("Für dieses Programm ist keine Hilfe installiert.").str(), title_, MB_OK | MB_ICONINFORMATION);
   return false;

@@ -317,10 +317,14 @@ class TApplication : public TComponent {
   TCustomForm* HintWindow() const { return hintWindow_; }
   void CancelHint();
 
-  // Help stand-in: the help text of a context number, or a German notice
-  // that no help is installed, in a message box.
+  // Help: the help text of a context number in a message box; else the
+  // help file (when one is named) handed to the desktop's opener, or a
+  // German notice that it was not found; without a help file a German notice
+  // that no help is installed. False when no help was shown.
   bool HelpContext(int context);
   void SetHelpText(int context, const AnsiString& text) { helpTexts_[context] = text; }
+  const AnsiString& HelpFile() const { return helpFile_; }
+  void SetHelpFile(const AnsiString& path) { helpFile_ = path; }
 
   // Asks the window host first; a host with a user to ask leaves the box
   // to our own dialog form.
@@ -369,6 +373,7 @@ class TApplication : public TComponent {
   TPoint hintPos_;
   AnsiString currentHint_;
   std::map<int, AnsiString> helpTexts_;
+  AnsiString helpFile_;
   TInstanceRegistration instance_;
   struct ClassWindow {
     std::unique_ptr<TInstanceRegistration> reg;

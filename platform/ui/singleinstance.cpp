@@ -10,13 +10,17 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ui/windowhost.h"
+
 namespace {
 
-// The abstract name holds the user id so that two users do not meet.
+// The abstract name holds the user id so that two users do not meet, and
+// the window host's scope (its display) so that two desktops do not.
 socklen_t MakeAddress(const AnsiString& className, sockaddr_un& addr) {
   std::memset(&addr, 0, sizeof addr);
   addr.sun_family = AF_UNIX;
-  std::string name = "orvelan-instance-" + std::to_string(getuid()) + "-" + className;
+  const std::string scope = HasWindowHost() ? WindowHost().InstanceScope() : std::string();
+  std::string name = "orvelan-instance-" + std::to_string(getuid()) + "-" + scope + "-" + className;
   if (name.size() > sizeof addr.sun_path - 2) name.resize(sizeof addr.sun_path - 2);
   std::memcpy(addr.sun_path + 1, name.data(), name.size());  // sun_path[0] = 0: abstract
   return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());

@@ -1,7 +1,8 @@
 // Cross-process single instance: a running program registers its window
 // class name; a second process finds it by that name and posts it a message
-// number. Built on a local (abstract-namespace) socket per user and name, so
-// a crashed instance leaves nothing behind.
+// number. Built on a local (abstract-namespace) socket per user, display
+// (the window host's scope) and name, so a crashed instance leaves nothing
+// behind and programs on two displays never meet.
 // Invariants: at most one live registration per user and class name; a
 // received message number is delivered only from the message loop.
 #pragma once

@@ -3,6 +3,8 @@
 
 #include "platform/ui/menus.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -98,6 +100,7 @@ class THeadlessWindow : public THostWindow {
 
 TUiTestDriver::TUiTestDriver() {
   if (Application) throw EInvalidOperation("The test driver must come before any form");
+  scope_ = "headless." + std::to_string(::getpid());
   hostBefore_ = SetWindowHost(this);
   InitUi();
   Timers().UseVirtualClock(true);

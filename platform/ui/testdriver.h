@@ -105,6 +105,8 @@ class TUiTestDriver : public TWindowHost {
   bool ClipboardData(const std::string& mime, std::string& bytes) const override;
   bool ClipboardImage(THostImage& image) const override;
   bool OpenUrl(const AnsiString& url) override;
+  // The driver's own: a forked child of the test meets its parent, nothing else does.
+  std::string InstanceScope() const override { return scope_; }
 
   void Modifiers(TShiftState shift, bool down);
   TPoint FormPoint(TControl* c, int x, int y, TCustomForm*& form);
@@ -124,4 +126,5 @@ class TUiTestDriver : public TWindowHost {
   THostImage clipboardImage_;
   std::vector<AnsiString> openedUrls_;
   TWindowHost* hostBefore_ = nullptr;
+  std::string scope_;
 };

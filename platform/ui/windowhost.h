@@ -119,6 +119,10 @@ class TWindowHost {
   virtual bool ClipboardImage(THostImage& image) const = 0;
   // Hands an address to the desktop's opener; false when it cannot.
   virtual bool OpenUrl(const AnsiString& url) = 0;
+  // Where a window class name is unique: the display the windows appear on
+  // (as a window class is unique per desktop). Programs on other displays,
+  // and headless runs, never meet through the single-instance service.
+  virtual std::string InstanceScope() const { return {}; }
 };
 
 // Installs a host (nullptr: none) and returns the one before.

@@ -1,0 +1,643 @@
+// The main window: its components laid out in code, the menus and tool
+// bars, the title page, the page frame around the day-page builders, the
+// two timers (date debounce and start-up step) and the single-instance
+// message.
+#include "app/main/mainwin.h"
+
+#include <algorithm>
+
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "calendar/packeddate.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
+
+uint8_t SunMoonMode = 0;
+AnsiString RubricTitles[7] = {"",
+                              CP1252("Persönliches").str(),
+                              "Geburtstage",
+                              "Todestage",
+                              "Weltgeschehen",
+                              "Namenstage",
+                              "Feiertage"};
+int DateEditWidth = 0, TimeEditWidth = 0;
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+// Sizes of the layout.
+constexpr int kToolbarHeight = 46, kToolbar2Height = 30, kBevelHeight = 2, kBottomHeight = 24;
+constexpr int kLeftWidth = 164, kClientBorder = 5;
+constexpr int kRubricButtonWidth = 72, kRubricButtonHeight = 42;
+constexpr int kSmallButtonWidth = 86, kSmallButtonHeight = 26;
+constexpr int kBoxWidth = 148, kBoxHeight = 207, kBoxTop = 4, kBoxGap = 4;
+
+TBevel* TopLine(TfrmMain* f, const char* name, int top) {
+  auto* b = new TBevel(f);
+  b->SetName(name);
+  b->SetParent(f);
+  b->SetShape(bsTopLine);
+  b->SetBounds(0, top, f->ClientWidth(), kBevelHeight);
+  b->SetAlign(alTop);
+  return b;
+}
+
+TPanel* Panel(TComponent* owner, TWinControl* parent, const char* name) {
+  auto* p = new TPanel(owner);
+  p->SetName(name);
+  p->SetParent(parent);
+  p->SetCaption("");
+  p->SetBevelOuter(bvNone);
+  return p;
+}
+
+}  // namespace
+
+TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
+  SetName("frmMain");
+  // The system's own caption names the platform it runs on.
+  SetCaption(CP1252("Orvelan für Linux").str());
+  SetBounds(0, 0, 687, 524);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetShowHint(true);
+  SetHasMenu(true);
+
+  mnuMain = new TMainMenu(this);
+  mnuMain->SetName("mnuMain");
+
+  int top = 0;
+  Bevel1 = TopLine(this, "Bevel1", top);
+  pnlToolbar = Panel(this, this, "pnlToolbar");
+  pnlToolbar->SetBounds(0, top += kBevelHeight, ClientWidth(), kToolbarHeight);
+  pnlToolbar->SetAlign(alTop);
+  Bevel2 = TopLine(this, "Bevel2", top += kToolbarHeight);
+  pnlToolbar2 = Panel(this, this, "pnlToolbar2");
+  pnlToolbar2->SetBounds(0, top += kBevelHeight, ClientWidth(), kToolbar2Height);
+  pnlToolbar2->SetAlign(alTop);
+  Bevel3 = TopLine(this, "Bevel3", top += kToolbar2Height);
+
+  pnlBottom = Panel(this, this, "pnlBottom");
+  pnlBottom->SetBounds(0, ClientHeight() - kBottomHeight, ClientWidth(), kBottomHeight);
+  pnlBottom->SetAlign(alBottom);
+  pnlGauge = Panel(this, pnlBottom, "pnlGauge");
+  pnlGauge->SetBevelOuter(bvLowered);
+  pnlGauge->SetBorderWidth(2);
+  pnlGauge->SetBounds(0, 0, 161, kBottomHeight);
+  pnlGauge->SetAlign(alLeft);
+  Gauge = new TGauge(this);
+  Gauge->SetName("Gauge");
+  Gauge->SetParent(pnlGauge);
+  Gauge->SetAlign(alClient);
+  Gauge->SetForeColor(clNavy);
+  Gauge->SetBackColor(clBtnFace);
+  Gauge->SetBorderStyle(bsNone);
+  SizeBar = new TSizeBar(this);
+  SizeBar->SetName("SizeBar");
+  SizeBar->SetParent(pnlBottom);
+  SizeBar->SetCaption("");
+  SizeBar->SetBounds(161, 0, ClientWidth() - 161, kBottomHeight);
+  SizeBar->SetAlign(alClient);
+
+  pnlLeft = Panel(this, this, "pnlLeft");
+  pnlLeft->SetBounds(0, top + kBevelHeight, kLeftWidth, 300);
+  pnlLeft->SetAlign(alLeft);
+  boxKalender = new TPaintBox(this);
+  boxKalender->SetName("boxKalender");
+  boxKalender->SetParent(pnlLeft);
+  boxKalender->SetColor(clWhite);
+  boxKalender->SetBounds((kLeftWidth - kBoxWidth) / 2, kBoxTop, kBoxWidth, kBoxHeight);
+  // The calendar box's faces are painted by their own part of the program;
+  // until then the box is the white area the faces will fill.
+  boxKalender->OnPaint = [this](TObject*) {
+    TCanvas* c = boxKalender->Canvas();
+    c->Brush()->SetColor(clWhite);
+    c->FillRect(boxKalender->ClientRect());
+  };
+  boxKalender->OnClick = [this](TObject* s) { boxKalenderClick(s); };
+  Kalender = new TCalendar97(this);
+  Kalender->SetName("Kalender");
+  Kalender->SetParent(pnlLeft);
+  // A small face, so that box and calendar fit the window's initial height.
+  Kalender->SetParentFont(false);
+  Kalender->Font()->SetName("Arial");
+  Kalender->Font()->SetHeight(-11);
+  Kalender->SetTextToday("Heute");
+  Kalender->SetTextEnter("Direkt");
+  static const char* const days[] = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
+  for (int d = 1; d <= 7; ++d) Kalender->DayNames()->Set(d, days[d - 1]);
+  const AnsiString months[] = {"Januar", "Februar", CP1252("März").str(), "April",   "Mai",      "Juni",
+                               "Juli",   "August",  "September",          "Oktober", "November", "Dezember"};
+  for (int m = 1; m <= 12; ++m) Kalender->MonthNames()->Set(m, months[m - 1]);
+  Kalender->Colors()->SetColorDates(clNavy);
+  Kalender->Colors()->SetColorValid(clNavy);
+  Kalender->SetLeft((kLeftWidth - Kalender->Width()) / 2);
+  Kalender->SetTop(kBoxTop + kBoxHeight + kBoxGap);
+  Kalender->OnDateChange = [this](TObject* s) { KalenderDateChange(s); };
+
+  pnlClient = Panel(this, this, "pnlClient");
+  pnlClient->SetBorderWidth(kClientBorder);
+  pnlClient->SetBounds(kLeftWidth, top + kBevelHeight, ClientWidth() - kLeftWidth, 300);
+  pnlClient->SetAlign(alClient);
+  pnlTitel = Panel(this, pnlClient, "pnlTitel");
+  pnlTitel->SetBevelOuter(bvLowered);
+  pnlTitel->SetAlignment(taLeftJustify);
+  pnlTitel->Font()->SetName("Arial");
+  pnlTitel->Font()->SetHeight(-16);
+  pnlTitel->Font()->SetStyle({fsBold});
+  pnlTitel->SetBounds(0, 0, 100, 26);
+  pnlTitel->SetAlign(alTop);
+  pnlDistUnten = Panel(this, pnlClient, "pnlDistUnten");
+  pnlDistUnten->SetBounds(0, 26, 100, 6);
+  pnlDistUnten->SetAlign(alTop);
+  WPRichText1 = new TWPCustomRtfEdit(this);
+  WPRichText1->SetName("WPRichText1");
+  WPRichText1->SetParent(pnlClient);
+  WPRichText1->Font()->SetName("Arial");
+  WPRichText1->Font()->SetHeight(-13);
+  WPRichText1->SetWordWrap(true);
+  WPRichText1->SetScrollBars(ssVertical);
+  WPRichText1->SetCaretDisabled(true);
+  WPRichText1->SetNoBlockMarking(true);
+  WPRichText1->SetOneClickHyperlink(true);
+  WPRichText1->GetHyperlinkTextAttr()->SetUnderline(tsTRUE);
+  WPRichText1->GetHyperlinkTextAttr()->SetUseUnderlineColor(true);
+  WPRichText1->GetHyperlinkTextAttr()->SetUnderlineColor(clBlue);
+  pnlWhite = Panel(this, pnlClient, "pnlWhite");
+  pnlWhite->SetColor(clWindow);
+  pnlWhite->SetBorderStyle(bsSingle);
+  pnlWhite->SetVisible(false);
+
+  lblTitel = new TShadowLabel(this);
+  lblTitel->SetName("lblTitel");
+  lblTitel->SetParent(pnlClient);
+  lblTitel->SetTransparent(true);
+  lblTitel->Font()->SetName("Book Antiqua");
+  lblTitel->Font()->SetHeight(-64);
+  lblTitel->Font()->SetStyle({fsBold});
+  lblTitel->Font()->SetColor(clRed);
+  lblTitel->SetSLSLShadowColor(clBlack);
+  lblTitel->SetSLSLShadowSize(3);
+  lblTitel->SetCaption("Orvelan");
+  lblVersion = new TShadowLabel(this);
+  lblVersion->SetName("lblVersion");
+  lblVersion->SetParent(pnlClient);
+  lblVersion->SetTransparent(true);
+  lblVersion->Font()->SetName("Book Antiqua");
+  lblVersion->Font()->SetHeight(-37);
+  lblVersion->Font()->SetStyle({fsBold});
+  lblVersion->Font()->SetColor(clRed);
+  lblVersion->SetSLSLShadowColor(clBlack);
+  imgTitelbild = new TImage(this);
+  imgTitelbild->SetName("imgTitelbild");
+  imgTitelbild->SetParent(pnlClient);
+  imgTitelbild->SetAutoSize(true);
+  imgTitelbild->Picture()->SetGraphic(TitlePicture().get());
+  imgTitelbild->SetVisible(false);
+
+  DataTimer = new TTimer(this);
+  DataTimer->SetName("DataTimer");
+  DataTimer->SetEnabled(false);
+  DataTimer->SetInterval(400);
+  DataTimer->OnTimer = [this](TObject* s) { DataTimerTimer(s); };
+  StartupTimer = new TTimer(this);
+  StartupTimer->SetName("StartupTimer");
+  StartupTimer->SetEnabled(false);
+  StartupTimer->SetInterval(200);
+  StartupTimer->OnTimer = [this](TObject* s) { StartupTimerTimer(s); };
+
+  tblEige = MakeTable("tblEige", "OrvUser", "EIGENES.FFD", "XEIGE_MTJ");
+  tblPers = MakeTable("tblPers", "Orvelan", "PERSON.FFD", "PE_GMTJ");
+  tblErei = MakeTable("tblErei", "Orvelan", "EREIGNIS.FFD", "ER_MTJ");
+  tblName = MakeTable("tblName", "Orvelan", "NAME.FFD", "XPKNAME");
+  tblPatr = MakeTable("tblPatr", "Orvelan", "PATRON.FFD", "PA_MT");
+  tblFTag = MakeTable("tblFTag", "Orvelan", "FEIERTAG.FFD", "FT_MT");
+  dsEige = new TwwDataSource(this);
+  dsEige->SetName("dsEige");
+  dsEige->SetDataSet(tblEige);
+  DBMemo1 = new TDBMemo(this);
+  DBMemo1->SetName("DBMemo1");
+  DBMemo1->SetParent(pnlClient);
+  DBMemo1->SetVisible(false);
+  DBMemo1->SetDataSource(dsEige);
+  DBMemo1->SetDataField("EIGE_TEXT");
+
+  BuildToolbars();
+  BuildMenus();
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+  OnPaint = [this](TObject* s) { FormPaint(s); };
+  OnResize = [this](TObject* s) { FormResize(s); };
+  OnActivate = [this](TObject* s) { FormActivate(s); };
+  OnHide = [this](TObject* s) { FormHide(s); };
+  OnDestroy = [this](TObject* s) { FormDestroy(s); };
+  if (!frmMain) frmMain = this;
+}
+
+TfrmMain::~TfrmMain() {
+  if (frmMain == this) frmMain = nullptr;
+}
+
+TwwTable* TfrmMain::MakeTable(const char* name, const char* database, const char* table, const char* index) {
+  auto* t = new TwwTable(this);
+  t->SetName(name);
+  t->SetDatabaseName(database);
+  t->SetTableName(table);
+  t->SetIndexName(index);
+  t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  return t;
+}
+
+void TfrmMain::CreateParams(TCreateParams& params) {
+  TOrvelanForm::CreateParams(params);
+  params.WinClassName = kMainWindowClass;
+}
+
+// ---- tool bars and menus ---------------------------------------------------------
+
+TExplorerButton* TfrmMain::ToolButton(TPanel* bar, const char* name, const AnsiString& caption, int picture,
+                                      bool big, TNotifyEvent onClick) {
+  auto* b = new TExplorerButton(this);
+  b->SetName(name);
+  b->SetParent(bar);
+  b->SetCaption(caption);
+  // The buttons' captions in the small face, so that they fit the buttons.
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-11);
+  b->SetBounds(0, 0, big ? kRubricButtonWidth : kSmallButtonWidth, big ? kRubricButtonHeight : kSmallButtonHeight);
+  b->SetLayout(big ? blBitmapTop : blBitmapLeft);
+  b->SetBitmap(ToolPicture(static_cast<TToolPicture>(picture)).get());
+  b->SetHint(StripHotkey(caption));
+  // A button whose window is not part of the program stays disabled.
+  b->SetEnabled(static_cast<bool>(onClick));
+  b->OnClick = std::move(onClick);
+  return b;
+}
+
+void TfrmMain::BuildToolbars() {
+  auto rubric = [this](int r) -> TNotifyEvent {
+    if (!RubricAvailable(r)) return {};
+    return [this, r](TObject*) { SetRubrik(r); };
+  };
+  pbLeer = ToolButton(pnlToolbar, "pbLeer", "Leer", tpEmpty, true, rubric(rbEmpty));
+  pbEige = ToolButton(pnlToolbar, "pbEige", CP1252("Persönliches").str(), tpPersonal, true, rubric(rbPersonal));
+  pbPGeb = ToolButton(pnlToolbar, "pbPGeb", "Geburtstage", tpBirths, true, rubric(rbBirths));
+  pbPTod = ToolButton(pnlToolbar, "pbPTod", "Todestage", tpDeaths, true, rubric(rbDeaths));
+  pbErei = ToolButton(pnlToolbar, "pbErei", "Ereignisse", tpEvents, true, rubric(rbEvents));
+  pbName = ToolButton(pnlToolbar, "pbName", "Namenstage", tpNameDays, true, rubric(rbNameDays));
+  pbFTag = ToolButton(pnlToolbar, "pbFTag", "Feiertage", tpHolidays, true, rubric(rbHolidays));
+  for (TExplorerButton* b : {pbLeer, pbEige, pbPGeb, pbPTod, pbErei, pbName, pbFTag}) b->SetGroupIndex(1);
+  pbExit = ToolButton(pnlToolbar, "pbExit", "Ende", tpExit, true, [this](TObject*) { Close(); });
+
+  pbHelp = ToolButton(pnlToolbar2, "pbHelp", "Hilfe", tpHelp, false, [this](TObject*) { ShowHelp(); });
+  pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false, {});
+  pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false, {});
+  pbInfo = ToolButton(pnlToolbar2, "pbInfo", "Info", tpInfo, false, {});
+  PlaceToolButtons();
+}
+
+void TfrmMain::BuildMenus() {
+  TMenuItem* root = mnuMain->Items();
+  auto menu = [this](TMenuItem* parent, const char* name, const AnsiString& caption) {
+    auto* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    parent->Add(m);
+    return m;
+  };
+  // An item without an action is one whose window is not part of the
+  // program: it is shown, but disabled.
+  auto item = [&](TMenuItem* parent, const char* name, const AnsiString& caption, TShortCut shortCut,
+                  TNotifyEvent action) {
+    TMenuItem* m = menu(parent, name, caption);
+    m->SetShortCut(shortCut);
+    m->SetEnabled(static_cast<bool>(action));
+    m->OnClick = std::move(action);
+    return m;
+  };
+  auto rubric = [this](int r) -> TNotifyEvent {
+    if (!RubricAvailable(r)) return {};
+    return [this, r](TObject*) { SetRubrik(r); };
+  };
+  auto calendarKey = [this](Word key, TShiftState shift) -> TNotifyEvent {
+    return [this, key, shift](TObject*) { KalenderKeySimulieren(key, shift); };
+  };
+
+  mnuDatei = menu(root, "mnuDatei", "&Datei");
+  mnpTermine = item(mnuDatei, "mnpTermine", "Termine", 0, {});
+  mnpSpruch = item(mnuDatei, "mnpSpruch", "Spruch des Tages", 0, {});
+  menu(mnuDatei, "N1", "-");
+  mnpExit = item(mnuDatei, "mnpExit", "&Beenden", 0, [this](TObject*) { Close(); });
+
+  mnuRubrik = menu(root, "mnuRubrik", "&Rubrik");
+  mnpLeer = item(mnuRubrik, "mnpLeer", "Leer", ShortCut(VK_DELETE, 0), rubric(rbEmpty));
+  mnpEige = item(mnuRubrik, "mnpEige", CP1252("Persönliche Daten").str(), ShortCut(VK_F4, 0), rubric(rbPersonal));
+  mnpPGeb = item(mnuRubrik, "mnpPGeb", "Geburtstage", ShortCut(VK_F5, 0), rubric(rbBirths));
+  mnpPTod = item(mnuRubrik, "mnpPTod", "Todestage", ShortCut(VK_F6, 0), rubric(rbDeaths));
+  mnpErei = item(mnuRubrik, "mnpErei", "Ereignisse", ShortCut(VK_F7, 0), rubric(rbEvents));
+  mnpName = item(mnuRubrik, "mnpName", "Namenstage", ShortCut(VK_F8, 0), rubric(rbNameDays));
+  mnpFTag = item(mnuRubrik, "mnpFTag", "Feiertage", ShortCut(VK_F9, 0), rubric(rbHolidays));
+
+  mnuDatum = menu(root, "mnuDatum", "D&atum");
+  mnpTagPlus = item(mnuDatum, "mnpTagPlus", "Tag +", ShortCut(VK_RIGHT, ssCtrl), calendarKey(VK_RIGHT, 0));
+  mnpTagMinus = item(mnuDatum, "mnpTagMinus", "Tag -", ShortCut(VK_LEFT, ssCtrl), calendarKey(VK_LEFT, 0));
+  mnpWochePlus = item(mnuDatum, "mnpWochePlus", "Woche +", ShortCut(VK_DOWN, ssCtrl), calendarKey(VK_DOWN, 0));
+  mnpWocheMinus = item(mnuDatum, "mnpWocheMinus", "Woche - ", ShortCut(VK_UP, ssCtrl), calendarKey(VK_UP, 0));
+  mnpMonatPlus =
+      item(mnuDatum, "mnpMonatPlus", "Monat +", ShortCut(VK_NEXT, ssCtrl), calendarKey(VK_DOWN, ssShift));
+  mnpMonatMinus =
+      item(mnuDatum, "mnpMonatMinus", "Monat -", ShortCut(VK_PRIOR, ssCtrl), calendarKey(VK_UP, ssShift));
+  mnpJahrPlus = item(mnuDatum, "mnpJahrPlus", "Jahr +", ShortCut(VK_NEXT, ssAlt), calendarKey(VK_RIGHT, ssShift));
+  mnpJahrMinus = item(mnuDatum, "mnpJahrMinus", "Jahr -", ShortCut(VK_PRIOR, ssAlt), calendarKey(VK_LEFT, ssShift));
+  mnpHeute = item(mnuDatum, "mnpHeute", "Heute", ShortCut(VK_HOME, ssCtrl), calendarKey(VK_HOME, 0));
+  menu(mnuDatum, "N2", "-");
+  mnpDatum = item(mnuDatum, "mnpDatum", "Eingeben", ShortCut(VK_HOME, ssAlt), {});
+
+  mnuEige = menu(root, "mnuEige", CP1252("&Persönliche Daten").str());
+  mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, {});
+  mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, {});
+  mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, {});
+  menu(mnuEige, "N3", "-");
+  mnpPassDef = item(mnuEige, "mnpPassDef", CP1252("Paßwort definieren").str(), 0, {});
+
+  mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
+  mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, {});
+  mnpDruckEige = menu(mnuDrucken, "mnpDruckEige", CP1252("Persönliche Daten").str());
+  mnpTagebuch = item(mnpDruckEige, "mnpTagebuch", "Tagebuch", 0, {});
+  mnpGebListe = item(mnpDruckEige, "mnpGebListe", "Geburtstagsliste", 0, {});
+  mnpGebUebersicht = item(mnpDruckEige, "mnpGebUebersicht", CP1252("Geburtstagsübersicht").str(), 0, {});
+  menu(mnuDrucken, "N4", "-");
+  mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, {});
+
+  mnuEinstellungen = menu(root, "mnuEinstellungen", "&Einstellungen");
+  mnpAnzeige = menu(mnuEinstellungen, "mnpAnzeige", "Anzeige");
+  mnpEigeDisp = item(mnpAnzeige, "mnpEigeDisp", CP1252("Persönliche Daten").str(), 0, {});
+  mnpPGebDisp = item(mnpAnzeige, "mnpPGebDisp", "Geburtstage", 0, {});
+  mnpPTodDisp = item(mnpAnzeige, "mnpPTodDisp", "Todestage", 0, {});
+  mnpEreiDisp = item(mnpAnzeige, "mnpEreiDisp", "Weltgeschehen", 0, {});
+  mnpNameDisp = item(mnpAnzeige, "mnpNameDisp", "Namenstage", 0, {});
+  mnpFTagDisp = item(mnpAnzeige, "mnpFTagDisp", "Feiertage", 0, {});
+  mnpParams = item(mnuEinstellungen, "mnpParams", "Parameter", 0, {});
+
+  mnuHilfe = menu(root, "mnuHilfe", "&Hilfe");
+  mnpInfo = item(mnuHilfe, "mnpInfo", "Info", ShortCut(VK_F1, ssShift), {});
+  mnpInhalt = item(mnuHilfe, "mnpInhalt", "Inhalt", ShortCut(VK_F1, 0), [this](TObject*) { ShowHelp(); });
+}
+
+bool TfrmMain::RubricAvailable(int rubric) {
+  return rubric == rbEmpty;
+}
+
+// ---- creation, showing, painting -----------------------------------------------------
+
+void TfrmMain::FormCreate(TObject*) {
+  SetFormKey("HAUPTFENSTER");
+  Application->SetHelpFile(ProgramDir + "OrvHilfe.hlp");
+  SetHelpContext(1);
+  pictureFits_ = false;
+  SizeBar->SetBevelInner(bvNone);
+  SizeBar->SetBevelOuter(bvRaised);
+  lblVersion->SetCaption("Version 5.02");
+  WPRichText1->SetAlign(alClient);
+  pnlWhite->SetAlign(alClient);
+  ApplyKalenderParams();
+  CurrentDateKey = TodayPackedDate();
+  Kalender->SetDate(Date());
+  Kalender->SetValidDateMin(PackedDateToDateTime(PackedDateMin()));
+  Kalender->SetValidDateMax(PackedDateToDateTime(PackedDateMax()));
+  SunMoonMode = 0;
+  Gauge->SetVisible(false);
+  for (TwwTable* t : {tblEige, tblPers, tblErei, tblName, tblFTag, tblPatr}) t->Open();
+  firstPaint_ = true;
+}
+
+void TfrmMain::ApplyKalenderParams() {
+  if (Weekend != 0) {
+    Kalender->SetStartOfWeekEnd(7);
+    Kalender->SetWeekEndDays(1);
+  } else {
+    Kalender->SetStartOfWeekEnd(6);
+    Kalender->SetWeekEndDays(2);
+  }
+  Kalender->SetStartOfWeek(WeekStart == 1 ? 1 : 7);
+}
+
+void TfrmMain::FormShow(TObject*) {
+  ReadPosition();
+  TCanvas* c = Canvas();
+  c->Font()->Assign(*Font());
+  DateEditWidth = c->TextWidth("__.__.____") + 7;
+  TimeEditWidth = c->TextWidth("__:__") + 7;
+  // The calendar sizes itself from its font once it exists: centred under the box.
+  Kalender->SetLeft((pnlLeft->Width() - Kalender->Width()) / 2);
+  if (pnlLeft->Width() < Kalender->Width()) {
+    Kalender->SetLeft(3);
+    pnlLeft->SetWidth(Kalender->Left() + Kalender->Width());
+    // Centred over the calendar (the calendar's own left counted too).
+    boxKalender->SetLeft(Kalender->Left() + (Kalender->Width() - boxKalender->Width()) / 2);
+  }
+  FormResize(this);
+  Application->ProcessMessages();
+}
+
+void TfrmMain::FormPaint(TObject*) {
+  if (!firstPaint_) return;
+  firstPaint_ = false;
+  StartupTimer->SetEnabled(true);
+}
+
+void TfrmMain::FormActivate(TObject*) {
+  // The notice is given once: closing it activates the window again.
+  if (depthChecked_) return;
+  depthChecked_ = true;
+  const int bits = Canvas()->GetDeviceCaps(BITSPIXEL);
+  if (bits >= 9) return;
+  Application->MessageBox(CP1252("Ihr PC läuft im Moment mit einer Farbtiefe von ").str() + IntToStr(bits) +
+                              "bit.\rUm optimal mit der Orvelan arbeiten zu können, sollten Sie\r"
+                              "eine Farbtiefe von mind. 16bit (High Color) einschalten.\r\r"
+                              "Das Programm wird sich jetzt in einer nicht sehr an-\r" +
+                              CP1252("sprechenden und ständig wechselnden Farbgebung präsentieren...").str(),
+                          Application->Title(), MB_OK | MB_ICONINFORMATION);
+}
+
+void TfrmMain::FormHide(TObject*) { WritePosition(); }
+
+void TfrmMain::FormDestroy(TObject*) {
+  for (TwwTable* t : {tblPatr, tblFTag, tblName, tblErei, tblPers, tblEige}) t->Close();
+}
+
+// ---- timers and the calendar ---------------------------------------------------------
+
+void TfrmMain::StartupTimerTimer(TObject*) {
+  StartupTimer->SetEnabled(false);
+  // A start rubric whose page the program does not build shows the title page.
+  if (!RubricAvailable(CurrentRubric)) CurrentRubric = rbEmpty;
+  SetRubrik(CurrentRubric);
+}
+
+void TfrmMain::KalenderDateChange(TObject*) {
+  DataTimer->SetEnabled(false);
+  int y = 0, m = 0, d = 0;
+  DecodeDate(Kalender->Date(), y, m, d);
+  CurrentDateKey.Length = 4;
+  CurrentDateKey.Century = static_cast<unsigned char>(y / 100);
+  CurrentDateKey.Year = static_cast<unsigned char>(y % 100);
+  CurrentDateKey.Month = static_cast<unsigned char>(m);
+  CurrentDateKey.Day = static_cast<unsigned char>(d);
+  DataTimer->SetEnabled(true);
+}
+
+void TfrmMain::DataTimerTimer(TObject*) {
+  DataTimer->SetEnabled(false);
+  const TDateTime d = PackedDateToDateTime(CurrentDateKey);
+  boxKalender->Invalidate();
+  if (Kalender->Date() != d) {
+    // The key was set elsewhere (e.g. by the date dialog).
+    SunMoonMode = 0;
+    Kalender->SetDate(d);
+    Kalender->Invalidate();
+  }
+  DisplayRubrik();
+}
+
+void TfrmMain::boxKalenderClick(TObject*) {
+  SunMoonMode = static_cast<uint8_t>(1 - SunMoonMode);
+  boxKalender->Invalidate();
+}
+
+void TfrmMain::KalenderKeySimulieren(Word key, TShiftState shift) {
+  Word k = key;
+  Kalender->KeyDown(k, shift);
+}
+
+// ---- rubrics and the page frame ------------------------------------------------------
+
+void TfrmMain::SetRubrik(int r) {
+  TMenuItem* items[kRubricCount] = {mnpLeer, mnpEige, mnpPGeb, mnpPTod, mnpErei, mnpName, mnpFTag};
+  TExplorerButton* buttons[kRubricCount] = {pbLeer, pbEige, pbPGeb, pbPTod, pbErei, pbName, pbFTag};
+  for (TMenuItem* m : items) m->SetChecked(false);
+  if (r < 0 || r >= kRubricCount || !RubricAvailable(r)) r = rbEmpty;
+  items[r]->SetChecked(true);
+  buttons[r]->SetDown(true);
+  CurrentRubric = static_cast<uint8_t>(r);
+  imgTitelbild->SetVisible(pictureFits_ && r == rbEmpty);
+  lblTitel->SetVisible(r == rbEmpty);
+  lblVersion->SetVisible(r == rbEmpty);
+  pnlTitel->SetCaption(RubricTitles[r]);
+  pnlTitel->SetVisible(r != rbEmpty);
+  WPRichText1->SetVisible(r != rbEmpty);
+  DisplayRubrik();
+}
+
+void TfrmMain::DisplayRubrik() {
+  ++pagesBuilt_;
+  WPRichText1->ClearText();
+  WPRichText1->SetVisible(false);
+  if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
+  Screen->SetCursor(crHourGlass);
+  try {
+    // The builders of the rubrics' pages join here.
+    if (CurrentRubric != rbEmpty) {
+      SetPageWidth();
+      WPRichText1->SetVisible(true);
+      WPRichText1->RtfText()->FormatText();
+      WPRichText1->PlaceCursor(0, 0, 0, 0);
+    }
+  } catch (...) {
+    pnlWhite->SetVisible(false);
+    Screen->SetCursor(crDefault);
+    throw;
+  }
+  pnlWhite->SetVisible(false);
+  Screen->SetCursor(crDefault);
+  if (CurrentRubric != rbEmpty && OnPageBuilt) OnPageBuilt(this);
+}
+
+void TfrmMain::SetPageWidth() {
+  const int res = WPRichText1->Header()->ResX > 0 ? WPRichText1->Header()->ResX : Screen->PixelsPerInch();
+  const int width = MulDiv(WPRichText1->Width() - 10, 1440, res);
+  WPRichText1->SetPageLayout(0, 0, -1000, -1000, width, -1000);
+}
+
+// ---- layout ------------------------------------------------------------------------
+
+void TfrmMain::PlaceToolButtons() {
+  int left = 4;
+  for (TExplorerButton* b : {pbLeer, pbEige, pbPGeb, pbPTod, pbErei, pbName, pbFTag}) {
+    b->SetBounds(left, (pnlToolbar->Height() - b->Height()) / 2, b->Width(), b->Height());
+    left += b->Width() + 1;
+  }
+  pbExit->SetBounds(pnlToolbar->Width() - pbExit->Width() - 4, (pnlToolbar->Height() - pbExit->Height()) / 2,
+                    pbExit->Width(), pbExit->Height());
+  left = 4;
+  for (TExplorerButton* b : {pbHelp, pbTermine, pbSpruch, pbInfo}) {
+    b->SetBounds(left, (pnlToolbar2->Height() - b->Height()) / 2, b->Width(), b->Height());
+    left += b->Width() + 1;
+  }
+  pbInfo->SetLeft(pnlToolbar2->Width() - pbInfo->Width() - 4);
+}
+
+void TfrmMain::PlaceTitlePage() {
+  const int h = pnlClient->Height(), w = pnlClient->Width(), b = kClientBorder;
+  const int ph = imgTitelbild->Height(), pw = imgTitelbild->Width();
+  const int th = lblTitel->Height(), vh = lblVersion->Height();
+  if (ph + th + vh + 2 * b + 20 > h) {
+    pictureFits_ = false;
+    lblTitel->SetTop((h / 2 - th) / 2);
+    lblVersion->SetTop(h / 2 + (h / 2 - th) / 2);
+  } else {
+    pictureFits_ = true;
+    imgTitelbild->SetBounds((w - pw) / 2, (h - ph) / 2, pw, ph);
+    const int pt = imgTitelbild->Top();
+    lblTitel->SetTop((pt - th) / 2 - b);
+    lblVersion->SetTop(pt + ph + (pt - vh) / 2 + b);
+  }
+  imgTitelbild->SetVisible(pictureFits_ && CurrentRubric == rbEmpty);
+  lblTitel->SetLeft((w - lblTitel->Width()) / 2);
+  lblVersion->SetLeft((w - lblVersion->Width()) / 2);
+}
+
+void TfrmMain::FormResize(TObject*) {
+  PlaceTitlePage();
+  PlaceToolButtons();
+  const int top = WPRichText1->TopOffset();
+  SetPageWidth();
+  WPRichText1->RtfText()->FormatText();
+  WPRichText1->SetTopOffset(top);
+}
+
+// ---- messages ------------------------------------------------------------------------
+
+void TfrmMain::Dispatch(TMessage& m) {
+  if (m.Msg == WM_ORVELAN_FRONT) {
+    BringToFrontRequested();
+    return;
+  }
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    WMGetMinMaxInfo(m);
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
+void TfrmMain::BringToFrontRequested() {
+  if (IsIconic(Application->Handle()))
+    Application->Restore();
+  else
+    Application->BringToFront();
+}
+
+void TfrmMain::WMGetMinMaxInfo(TMessage& m) {
+  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * pbLeer->Width() + 7;
+  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + Bevel1->Height() +
+                          pnlToolbar->Height() + Bevel2->Height() + pnlToolbar2->Height() + Bevel3->Height() +
+                          boxKalender->Top() + boxKalender->Height() + pnlClient->PanelBorderWidth() +
+                          2 * GetSystemMetrics(SM_CYFRAME) + pnlBottom->Height();
+  m.Result = 0;
+}

@@ -1,0 +1,96 @@
+// The program block and the autostart notice.
+#include "app/main/program.h"
+
+#include "app/base/userdb.h"
+#include "app/main/mainwin.h"
+#include "app/settings/datasetup.h"
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "platform/rtl/datetime.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/singleinstance.h"
+
+TfrmAutoSkip::TfrmAutoSkip(TComponent* owner) : TForm(owner) {
+  SetName("frmAutoSkip");
+  SetBorderStyle(bsDialog);
+  SetCaption("Orvelan");
+  SetClientSize(220, 64);
+  SetColor(clBtnFace);
+  SetPosition(poScreenCenter);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+
+  Panel1 = new TPanel(this);
+  Panel1->SetName("Panel1");
+  Panel1->SetParent(this);
+  Panel1->SetCaption("");
+  Panel1->SetBounds(6, 6, 208, 52);
+  Panel1->SetBevelOuter(bvRaised);
+  Panel1->SetBevelInner(bvLowered);
+  auto label = [&](const char* name, const char* text, int top, bool bold) {
+    auto* l = new TLabel(this);
+    l->SetName(name);
+    l->SetParent(Panel1);
+    l->SetAutoSize(false);
+    l->SetAlignment(taCenter);
+    l->SetBounds(4, top, 200, 18);
+    if (bold) l->Font()->SetStyle({fsBold});
+    l->SetCaption(text);
+    return l;
+  };
+  Label1 = label("Label1", "Orvelan:", 8, true);
+  Label2 = label("Label2", "Autoskip aktiv", 26, false);
+
+  Timer1 = new TTimer(this);
+  Timer1->SetName("Timer1");
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(2000);
+  Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
+  OnShow = [this](TObject* s) { FormShow(s); };
+}
+
+void TfrmAutoSkip::FormShow(TObject*) { Timer1->SetEnabled(true); }
+
+void TfrmAutoSkip::Timer1Timer(TObject*) {
+  Timer1->SetEnabled(false);
+  Close();
+}
+
+void ShowAutoSkip() {
+  TfrmAutoSkip* f = nullptr;
+  Application->CreateForm(f);
+  try {
+    f->ShowModal();
+  } catch (...) {
+    Application->RemoveComponent(f);
+    delete f;
+    throw;
+  }
+  Application->RemoveComponent(f);
+  delete f;
+}
+
+bool IsAutoStart(const std::vector<std::string>& args) { return !args.empty() && LowerCase(args[0]) == "/a"; }
+
+int RunProgram(const std::vector<std::string>& args) {
+  InitColorTable();
+  // Another instance on this display: bring it to the front and end.
+  if (FindInstanceWindow(kMainWindowClass)) {
+    PostToInstance(kMainWindowClass, WM_ORVELAN_FRONT);
+    return 0;
+  }
+  Application->Initialize();
+  if (!LoadSettingsOrExplain()) return 1;
+  if (IsAutoStart(args) && Trunc(Date()) == Trunc(LastStart)) {
+    ShowAutoSkip();
+  } else {
+    LastStart = Trunc(Date());
+    CreateUserDatabase();
+    CreateDefaultLayouts();
+    Application->SetTitle("Orvelan");
+    Application->CreateForm(frmMain);
+    Application->Run();
+  }
+  SaveSettings();
+  return 0;
+}

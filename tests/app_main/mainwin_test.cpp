@@ -1,0 +1,254 @@
+// The main window as the user meets it: the title page at the initial
+// size and every menu dropped down (saved as pictures), what is offered and
+// what stays disabled, the start-up step 200 ms after the first paint, the
+// 400 ms date debounce, the date menu's moves, the title page when the
+// window shrinks, the minimum size, the help file and the single-instance
+// message.
+#include <gtest/gtest.h>
+
+#include "calendar/packeddate.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
+#include "tests/app_main/main_fixture.h"
+
+namespace {
+
+using maintest::MainWindowTest;
+
+// The top-level item of the menu bar with this caption.
+TMenuItem* Menu(TfrmMain* f, const char* caption) { return f->mnuMain->Items()->Find(caption); }
+
+TEST_F(MainWindowTest, TitlePageAtTheInitialSize) {
+  TfrmMain* f = Start();
+  EXPECT_EQ(f->Width(), 687);
+  EXPECT_EQ(f->Height(), 524);
+  EXPECT_EQ(f->Caption().rfind("Orvelan", 0), 0u);
+  // The start-up step shows the start rubric 200 ms after the first paint.
+  EXPECT_FALSE(f->FirstPaint());
+  EXPECT_TRUE(f->StartupTimer->Enabled());
+  driver.Advance(199);
+  EXPECT_TRUE(f->StartupTimer->Enabled());
+  driver.Advance(1);
+  EXPECT_FALSE(f->StartupTimer->Enabled());
+  EXPECT_EQ(CurrentRubric, rbEmpty);
+  EXPECT_TRUE(f->pbLeer->Down());
+  EXPECT_TRUE(f->mnpLeer->Checked());
+  // Title and version centred, the picture between them.
+  EXPECT_TRUE(f->PictureFits());
+  EXPECT_TRUE(f->imgTitelbild->Visible());
+  EXPECT_TRUE(f->lblTitel->Visible());
+  EXPECT_TRUE(f->lblVersion->Visible());
+  EXPECT_FALSE(f->pnlTitel->Visible());
+  EXPECT_FALSE(f->WPRichText1->Visible());
+  const int w = f->pnlClient->Width();
+  EXPECT_LE(std::abs(f->lblTitel->Left() * 2 + f->lblTitel->Width() - w), 1);
+  EXPECT_LE(std::abs(f->imgTitelbild->Left() * 2 + f->imgTitelbild->Width() - w), 1);
+  EXPECT_LT(f->lblTitel->Top() + f->lblTitel->Height(), f->imgTitelbild->Top());
+  EXPECT_GT(f->lblVersion->Top(), f->imgTitelbild->Top() + f->imgTitelbild->Height());
+  EXPECT_LE(f->lblVersion->Top() + f->lblVersion->Height(), f->pnlClient->Height());
+  EXPECT_EQ(f->lblVersion->Caption(), "Version 5.02");
+  // The calendar box stands centred above the calendar, both inside the left panel.
+  EXPECT_LE(f->Kalender->Left() + f->Kalender->Width(), f->pnlLeft->Width());
+  EXPECT_LE(std::abs((f->boxKalender->Left() * 2 + f->boxKalender->Width()) -
+                     (f->Kalender->Left() * 2 + f->Kalender->Width())),
+            1);
+  EXPECT_LT(f->boxKalender->Top() + f->boxKalender->Height(), f->Kalender->Top());
+  EXPECT_LE(f->Kalender->Top() + f->Kalender->Height(), f->pnlLeft->Height());
+  // The tool buttons one after another from the left, "Ende" and "Info" at the right.
+  EXPECT_EQ(f->pbLeer->Left(), 4);
+  EXPECT_EQ(f->pbEige->Left(), 4 + 72 + 1);
+  EXPECT_EQ(f->pbExit->Left() + f->pbExit->Width() + 4, f->pnlToolbar->Width());
+  EXPECT_EQ(f->pbInfo->Left() + f->pbInfo->Width() + 4, f->pnlToolbar2->Width());
+  SaveScreen(f, "main_title_page");
+}
+
+TEST_F(MainWindowTest, EveryMenuDroppedDown) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  const char* names[] = {"main_menu_datei", "main_menu_rubrik",  "main_menu_datum",
+                         "main_menu_eige",  "main_menu_drucken", "main_menu_einstellungen", "main_menu_hilfe"};
+  ASSERT_EQ(f->mnuMain->Items()->Count(), 7);
+  for (int i = 0; i < 7; ++i) {
+    driver.WhenModal([&, i](TCustomForm&) {
+      ASSERT_EQ(OpenMenuWindows().size(), 1u);
+      SaveScreen(f, names[i]);
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.ClickMenuBar(f, i);
+    EXPECT_TRUE(OpenMenuWindows().empty());
+  }
+  // The two sub-menus: "Drucken" > "Persönliche Daten", "Einstellungen" > "Anzeige".
+  for (auto [index, downs, name] : {std::tuple{4, 2, "main_menu_drucken_eige"}, {5, 1, "main_menu_anzeige"}}) {
+    driver.WhenModal([&, downs = downs, name = name](TCustomForm&) {
+      for (int k = 0; k < downs; ++k) driver.PressKey(VK_DOWN);
+      driver.PressKey(VK_RIGHT);
+      ASSERT_EQ(OpenMenuWindows().size(), 2u);
+      SaveScreen(f, name);
+      driver.PressKey(VK_ESCAPE);
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.ClickMenuBar(f, index);
+  }
+}
+
+TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
+  TfrmMain* f = Start();
+  // The windows of later parts of the program are not offered yet.
+  for (TMenuItem* m : {f->mnpTermine, f->mnpSpruch, f->mnpEige, f->mnpErei, f->mnpName, f->mnpFTag, f->mnpDatum,
+                       f->mnpPersErf, f->mnpEreiErf, f->mnpSelCErf, f->mnpPassDef, f->mnpDrucken, f->mnpTagebuch,
+                       f->mnpGebListe, f->mnpGebUebersicht, f->mnpLayout, f->mnpEigeDisp, f->mnpPGebDisp,
+                       f->mnpPTodDisp, f->mnpEreiDisp, f->mnpNameDisp, f->mnpFTagDisp, f->mnpParams, f->mnpInfo})
+    EXPECT_FALSE(m->Enabled()) << m->Caption();
+  for (TExplorerButton* b : {f->pbEige, f->pbErei, f->pbName, f->pbFTag, f->pbTermine, f->pbSpruch, f->pbInfo})
+    EXPECT_FALSE(b->Enabled()) << b->Caption();
+  for (TMenuItem* m : {f->mnpExit, f->mnpLeer, f->mnpTagPlus, f->mnpTagMinus, f->mnpWochePlus, f->mnpWocheMinus,
+                       f->mnpMonatPlus, f->mnpMonatMinus, f->mnpJahrPlus, f->mnpJahrMinus, f->mnpHeute, f->mnpInhalt})
+    EXPECT_TRUE(m->Enabled()) << m->Caption();
+  for (TExplorerButton* b : {f->pbLeer, f->pbExit, f->pbHelp}) EXPECT_TRUE(b->Enabled()) << b->Caption();
+  // Every item and button that is enabled does something.
+  for (TMenuItem* top : {Menu(f, "Datei"), Menu(f, "Rubrik"), Menu(f, "Datum"), Menu(f, "Hilfe")}) {
+    ASSERT_NE(top, nullptr);
+    for (int i = 0; i < top->Count(); ++i) {
+      const TMenuItem* m = top->Items(i);
+      EXPECT_TRUE(!m->Enabled() || m->IsLine() || m->OnClick) << i;
+    }
+  }
+  // A click on a disabled button changes nothing.
+  driver.Advance(200);
+  driver.Click(f->pbFTag);
+  EXPECT_EQ(CurrentRubric, rbEmpty);
+  EXPECT_TRUE(f->pbLeer->Down());
+}
+
+TEST_F(MainWindowTest, AStartRubricWithoutPageShowsTheTitlePage) {
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=6\r\nLetzte Rubrik anzeigen=1\r\n");
+  EXPECT_EQ(CurrentRubric, rbHolidays);
+  driver.Advance(200);
+  EXPECT_EQ(CurrentRubric, rbEmpty);
+  EXPECT_TRUE(f->mnpLeer->Checked());
+  EXPECT_FALSE(f->mnpFTag->Checked());
+  EXPECT_TRUE(f->lblTitel->Visible());
+}
+
+TEST_F(MainWindowTest, ABurstOfDateChangesRebuildsThePageOnceForTheLastDay) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  const int built = f->PagesBuilt();
+  const TDateTime start = f->Kalender->Date();
+  // Five moves within 400 ms: one rebuild, 400 ms after the last.
+  for (int i = 0; i < 5; ++i) {
+    driver.PressKey(VK_RIGHT, ssCtrl);
+    driver.Advance(90);
+  }
+  EXPECT_EQ(f->PagesBuilt(), built);
+  EXPECT_EQ(CurrentDateKey, DateTimeToPackedDate(start + 5));
+  driver.Advance(309);
+  EXPECT_EQ(f->PagesBuilt(), built);
+  driver.Advance(1);
+  EXPECT_EQ(f->PagesBuilt(), built + 1);
+  driver.Advance(2000);
+  EXPECT_EQ(f->PagesBuilt(), built + 1);
+}
+
+TEST_F(MainWindowTest, TheDateMenuMovesTheCalendar) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  const TDateTime d0 = EncodeDate(2024, 2, 28);
+  f->Kalender->SetDate(d0);
+  struct Move {
+    int vk;
+    TShiftState shift;
+    TDateTime expect;
+  } moves[] = {
+      {VK_RIGHT, ssCtrl, EncodeDate(2024, 2, 29)}, {VK_LEFT, ssCtrl, EncodeDate(2024, 2, 28)},
+      {VK_DOWN, ssCtrl, EncodeDate(2024, 3, 6)},   {VK_UP, ssCtrl, EncodeDate(2024, 2, 28)},
+      {VK_NEXT, ssCtrl, EncodeDate(2024, 3, 28)},  {VK_PRIOR, ssCtrl, EncodeDate(2024, 2, 28)},
+      {VK_NEXT, ssAlt, EncodeDate(2025, 2, 28)},   {VK_PRIOR, ssAlt, EncodeDate(2024, 2, 28)},
+      {VK_HOME, ssCtrl, Date()},
+  };
+  for (const Move& m : moves) {
+    driver.PressKey(m.vk, m.shift);
+    EXPECT_EQ(f->Kalender->Date(), m.expect) << m.vk << " " << m.shift;
+    EXPECT_EQ(CurrentDateKey, DateTimeToPackedDate(m.expect));
+  }
+  // A key set elsewhere (as by the date dialog) reaches the calendar when
+  // the timer fires, and the box shows the moon phase again.
+  SunMoonMode = 1;
+  CurrentDateKey = MakePackedDate(1900, 1, 1);
+  f->DataTimer->SetEnabled(true);
+  driver.Advance(400);
+  EXPECT_EQ(f->Kalender->Date(), EncodeDate(1900, 1, 1));
+  EXPECT_EQ(SunMoonMode, 0);
+  // A click on the box switches its face.
+  driver.Click(f->boxKalender);
+  EXPECT_EQ(SunMoonMode, 1);
+}
+
+TEST_F(MainWindowTest, AShrunkWindowCentresTitleAndVersionInItsHalves) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  f->SetBounds(f->Left(), f->Top(), 687, 330);
+  driver.Process();
+  EXPECT_FALSE(f->PictureFits());
+  EXPECT_FALSE(f->imgTitelbild->Visible());
+  const int h = f->pnlClient->Height(), th = f->lblTitel->Height();
+  EXPECT_EQ(f->lblTitel->Top(), (h / 2 - th) / 2);
+  EXPECT_EQ(f->lblVersion->Top(), h / 2 + (h / 2 - th) / 2);
+  SaveScreen(f, "main_title_page_small");
+  f->SetBounds(f->Left(), f->Top(), 687, 524);
+  driver.Process();
+  EXPECT_TRUE(f->imgTitelbild->Visible());
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSizeAndItsPlacement) {
+  TfrmMain* f = Start();
+  TPoint mn, mx;
+  f->TrackSizeLimits(mn, mx);
+  EXPECT_EQ(mn.X, 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * 72 + 7);
+  EXPECT_EQ(mn.Y, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + 2 + 46 + 2 + 30 + 2 + f->boxKalender->Top() + 207 + 5 +
+                      2 * GetSystemMetrics(SM_CYFRAME) + 24);
+  f->SetBounds(30, 40, 700, 560);
+  f->Hide();
+  TIniFile ini(Ini().string());
+  EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Links", 0), 30);
+  EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Hoehe", 0), 560);
+}
+
+TEST_F(MainWindowTest, HelpSaysThatNoHelpFileWasFoundOrOpensIt) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  driver.AnswerNextMessageBox(IDOK);
+  driver.PressKey(VK_F1);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_EQ(driver.MessageBoxes()[0].Text, "Die Hilfedatei \"OrvHilfe.hlp\" wurde nicht gefunden.");
+  apptest::Put(Root() / "OrvHilfe.hlp", "Hilfe");
+  driver.Click(f->pbHelp);
+  EXPECT_EQ(driver.MessageBoxes().size(), 1u);
+  ASSERT_EQ(driver.OpenedUrls().size(), 1u);
+  EXPECT_EQ(driver.OpenedUrls()[0], ProgramDir + "OrvHilfe.hlp");
+}
+
+TEST_F(MainWindowTest, MessageOfASecondStartRestoresTheMinimisedWindow) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  PostMessage(f->Handle(), WM_ORVELAN_FRONT, 0, 0);
+  driver.Process();
+  EXPECT_TRUE(f->Active());
+  EXPECT_EQ(Screen->Forms(Screen->FormCount() - 1), f);
+  Application->Minimize();
+  ASSERT_TRUE(IsIconic(Application->Handle()));
+  PostMessage(f->Handle(), WM_ORVELAN_FRONT, 0, 0);
+  driver.Process();
+  EXPECT_FALSE(IsIconic(Application->Handle()));
+  EXPECT_TRUE(f->Active());
+}
+
+TEST_F(MainWindowTest, TheExitButtonClosesTheWindow) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  driver.Click(f->pbExit);
+  driver.Process();
+  EXPECT_TRUE(Application->Terminated());
+}
+
+}  // namespace
