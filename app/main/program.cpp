@@ -90,6 +90,9 @@ int RunProgram(const std::vector<std::string>& args) {
     Application->SetTitle("Orvelan");
     Application->CreateForm(frmMain);
     Application->Run();
+    // Closing the main window ends the loop but leaves it shown; hidden
+    // now it stores its placement, as it would when freed.
+    if (frmMain && frmMain->Visible()) frmMain->Hide();
   }
   SaveSettings();
   return 0;

@@ -1,0 +1,131 @@
+// The program block run in-process on the headless driver: a first start
+// builds the user's tables and templates and writes the settings back; an
+// automatic start on a day on which the program already ran shows only the
+// notice for 2 s and keeps the last start; "/a" counts only as the first
+// argument and in any letter case; a second start hands over to the first
+// (restoring it when minimised) and ends without touching the settings; a
+// start without reference data says so and ends.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/main/program.h"
+#include "platform/rtl/sysutils.h"
+#include "tests/app_main/main_fixture.h"
+
+namespace {
+
+using maintest::MainWindowTest;
+namespace fs = std::filesystem;
+
+class ProgramBlock : public MainWindowTest {
+ protected:
+  // The last start stored in the settings file.
+  int StoredLastStart() { return TIniFile(Ini().string()).ReadInteger("ALLGEMEIN", "Letzter Programmstart", -1); }
+  void StoreLastStart(TDateTime d) {
+    apptest::Put(Ini(), "[ALLGEMEIN]\r\nLetzter Programmstart=" + std::to_string(static_cast<int>(d)) + "\r\n");
+  }
+  bool UserTablesExist() { return fs::exists(Root() / "BENUTZER" / "EIGENES.FFD"); }
+  // Runs the block; the scripted step closes the main window once it shows
+  // its start rubric.
+  int RunFullStart(const std::vector<std::string>& args) {
+    driver.WhenModal([&](TCustomForm&) {
+      driver.Advance(200);
+      EXPECT_NE(frmMain, nullptr);
+      if (frmMain) {
+        EXPECT_TRUE(frmMain->Visible());
+        EXPECT_EQ(Application->Title(), "Orvelan");
+        frmMain->Close();
+      }
+    });
+    return RunProgram(args);
+  }
+};
+
+TEST_F(ProgramBlock, AFirstStartBuildsTheUserTablesAndWritesTheSettings) {
+  EXPECT_EQ(RunFullStart({}), 0);
+  EXPECT_TRUE(UserTablesExist());
+  EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+  // The main window's placement was written when it closed.
+  EXPECT_TRUE(TIniFile(Ini().string()).SectionExists("HAUPTFENSTER"));
+  auto layouts = apptest::OpenTable("OrvUser", "LAYOUT.FFD");
+  EXPECT_EQ(layouts->RecordCount(), 3);
+}
+
+TEST_F(ProgramBlock, AnAutomaticStartOnADayAlreadyRunOnlyShowsTheNotice) {
+  for (const char* arg : {"/a", "/A"}) {
+    StoreLastStart(Trunc(Date()));
+    bool sawNotice = false;
+    driver.WhenModal([&](TCustomForm& active) {
+      sawNotice = dynamic_cast<TfrmAutoSkip*>(&active) != nullptr;
+      EXPECT_EQ(static_cast<TfrmAutoSkip&>(active).Label2->Caption(), "Autoskip aktiv");
+      driver.SavePng(&active, "main_autoskip");
+      driver.Advance(1999);
+      EXPECT_TRUE(active.Visible());
+      driver.Advance(1);  // closes after 2 s
+    });
+    EXPECT_EQ(RunProgram({arg}), 0) << arg;
+    EXPECT_TRUE(sawNotice) << arg;
+    EXPECT_EQ(frmMain, nullptr);
+    EXPECT_FALSE(UserTablesExist());
+    // The settings were written back with the same last start.
+    EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+    EXPECT_TRUE(TIniFile(Ini().string()).SectionExists("GEBURTSTAGE"));
+  }
+}
+
+TEST_F(ProgramBlock, AnAutomaticStartOnANewDayOrAsSecondArgumentStartsFully) {
+  // A new day.
+  StoreLastStart(Trunc(Date()) - 3);
+  EXPECT_EQ(RunFullStart({"/a"}), 0);
+  EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+  delete frmMain;
+  // The same day, but "/a" is not the first argument.
+  EXPECT_EQ(RunFullStart({"x", "/a"}), 0);
+  EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+  EXPECT_TRUE(IsAutoStart({"/A"}));
+  EXPECT_FALSE(IsAutoStart({"/ab"}));
+  EXPECT_FALSE(IsAutoStart({}));
+}
+
+TEST_F(ProgramBlock, TheFirstAutomaticStartEverStartsFully) {
+  ASSERT_FALSE(fs::exists(Ini()));
+  EXPECT_EQ(RunFullStart({"/a"}), 0);
+  EXPECT_TRUE(UserTablesExist());
+  EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+}
+
+TEST_F(ProgramBlock, ASecondStartHandsOverToTheFirstAndEnds) {
+  int childStatus = -1;
+  std::string iniBefore, iniAfter;
+  bool restored = false;
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Advance(200);
+    ASSERT_NE(frmMain, nullptr);
+    Application->Minimize();
+    iniBefore = apptest::Slurp(Ini());
+    const pid_t child = fork();
+    if (child == 0) _exit(RunProgram({}) == 0 ? 0 : 1);
+    waitpid(child, &childStatus, 0);
+    iniAfter = apptest::Slurp(Ini());
+    driver.Process();  // the message arrives
+    restored = !IsIconic(Application->Handle());
+    frmMain->Close();
+  });
+  EXPECT_EQ(RunProgram({}), 0);
+  ASSERT_TRUE(WIFEXITED(childStatus));
+  EXPECT_EQ(WEXITSTATUS(childStatus), 0);
+  EXPECT_EQ(iniBefore, iniAfter);
+  EXPECT_TRUE(restored);
+}
+
+TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
+  fs::remove_all(Root() / "DATEN");
+  driver.AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(RunProgram({}), 1);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find("Ereignis.Stx"), std::string::npos);
+  EXPECT_EQ(frmMain, nullptr);
+}
+
+}  // namespace
