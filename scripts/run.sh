@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Builds the program with its sample data and starts it.
+# Builds the program with its sample data and starts it in a window.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORV_BUILD_DIR:-$here/build}
 bash "$here/scripts/build.sh"
 prog="$build/app/orvelan"
-if [ ! -x "$prog" ]; then
-  echo "Built the libraries, the tests and the sample data in $build/app/DATEN;"
-  echo "the program itself is not part of this build yet."
-  exit 0
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
+  exit 1
 fi
+# The program keeps its settings (Orvelan.Ini) and the user's tables
+# (BENUTZER) in its own directory, beside the sample data (DATEN).
 cd "$(dirname "$prog")"
 exec "$prog" "$@"

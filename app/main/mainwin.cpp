@@ -153,7 +153,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   pnlDistUnten = Panel(this, pnlClient, "pnlDistUnten");
   pnlDistUnten->SetBounds(0, 26, 100, 6);
   pnlDistUnten->SetAlign(alTop);
-  WPRichText1 = new TWPCustomRtfEdit(this);
+  WPRichText1 = new TWPRichText(this);
   WPRichText1->SetName("WPRichText1");
   WPRichText1->SetParent(pnlClient);
   WPRichText1->Font()->SetName("Arial");
@@ -536,7 +536,7 @@ void TfrmMain::SetRubrik(int r) {
 
 void TfrmMain::DisplayRubrik() {
   ++pagesBuilt_;
-  WPRichText1->ClearText();
+  WPRichText1->ClearDocument();
   WPRichText1->SetVisible(false);
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
   Screen->SetCursor(crHourGlass);

@@ -26,7 +26,7 @@
 #include "platform/ui/extctrls.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/timers.h"
-#include "richtext/controls/rtfedit.h"
+#include "richtext/controls/richtext.h"
 #include "widgets/calendar97.h"
 #include "widgets/explorerbtn.h"
 #include "widgets/smallwidgets.h"
@@ -75,7 +75,7 @@ class TfrmMain : public TOrvelanForm {
   TPanel* pnlClient;
   TPanel* pnlTitel;
   TPanel* pnlDistUnten;
-  TWPCustomRtfEdit* WPRichText1;
+  TWPRichText* WPRichText1;
   TPanel* pnlWhite;
   TShadowLabel* lblTitel;
   TShadowLabel* lblVersion;
