@@ -15,13 +15,17 @@
 #include "resources/pictures.h"
 
 uint8_t SunMoonMode = 0;
-AnsiString RubricTitles[7] = {"",
-                              CP1252("Persönliches").str(),
-                              "Geburtstage",
-                              "Todestage",
-                              "Weltgeschehen",
-                              "Namenstage",
-                              "Feiertage"};
+AnsiString RubricTitle(int rubric) {
+  switch (rubric) {
+    case rbPersonal: return RubricDisplay[rbPersonal].RubricTitle;
+    case rbBirths: return "Geburtstage";
+    case rbDeaths: return "Todestage";
+    case rbEvents: return "Weltgeschehen";
+    case rbNameDays: return "Namenstage";
+    case rbHolidays: return "Feiertage";
+    default: return "";
+  }
+}
 int DateEditWidth = 0, TimeEditWidth = 0;
 TfrmMain* frmMain = nullptr;
 
@@ -528,7 +532,7 @@ void TfrmMain::SetRubrik(int r) {
   imgTitelbild->SetVisible(pictureFits_ && r == rbEmpty);
   lblTitel->SetVisible(r == rbEmpty);
   lblVersion->SetVisible(r == rbEmpty);
-  pnlTitel->SetCaption(RubricTitles[r]);
+  pnlTitel->SetCaption(RubricTitle(r));
   pnlTitel->SetVisible(r != rbEmpty);
   WPRichText1->SetVisible(r != rbEmpty);
   DisplayRubrik();

@@ -37,9 +37,9 @@ constexpr unsigned WM_ORVELAN_FRONT = 2024;
 
 // 0: the calendar box shows the moon-phase face, 1 the sun-and-moon face.
 extern uint8_t SunMoonMode;
-// Titles by rubric number; entry 1 is the setting "Rubriktitel" (copied
-// from and back to the personal display section). At most 30 characters.
-extern AnsiString RubricTitles[7];
+// The title of a rubric (0..6) over its page; rubric 1's is the setting
+// "Rubriktitel" of the personal display section, the others are fixed.
+AnsiString RubricTitle(int rubric);
 // Widths in pixels of the date and the time edits of every dialog; set
 // when the main window is first shown.
 extern int DateEditWidth, TimeEditWidth;

@@ -79,6 +79,7 @@ int RunProgram(const std::vector<std::string>& args) {
     PostToInstance(kMainWindowClass, WM_ORVELAN_FRONT);
     return 0;
   }
+  InitUi();  // the application object
   Application->Initialize();
   if (!LoadSettingsOrExplain()) return 1;
   if (IsAutoStart(args) && Trunc(Date()) == Trunc(LastStart)) {
