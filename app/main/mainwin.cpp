@@ -175,26 +175,23 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   pnlWhite->SetBorderStyle(bsSingle);
   pnlWhite->SetVisible(false);
 
-  lblTitel = new TShadowLabel(this);
-  lblTitel->SetName("lblTitel");
-  lblTitel->SetParent(pnlClient);
-  lblTitel->SetTransparent(true);
-  lblTitel->Font()->SetName("Book Antiqua");
-  lblTitel->Font()->SetHeight(-64);
-  lblTitel->Font()->SetStyle({fsBold});
-  lblTitel->Font()->SetColor(clRed);
-  lblTitel->SetSLSLShadowColor(clBlack);
+  // Title and version of the title page: bold red with a black shadow.
+  auto shadowTitle = [this](const char* name, int height) {
+    auto* l = new TShadowLabel(this);
+    l->SetName(name);
+    l->SetParent(pnlClient);
+    l->SetTransparent(true);
+    l->Font()->SetName("Book Antiqua");
+    l->Font()->SetHeight(height);
+    l->Font()->SetStyle({fsBold});
+    l->Font()->SetColor(clRed);
+    l->SetSLSLShadowColor(clBlack);
+    return l;
+  };
+  lblTitel = shadowTitle("lblTitel", -64);
   lblTitel->SetSLSLShadowSize(3);
   lblTitel->SetCaption("Orvelan");
-  lblVersion = new TShadowLabel(this);
-  lblVersion->SetName("lblVersion");
-  lblVersion->SetParent(pnlClient);
-  lblVersion->SetTransparent(true);
-  lblVersion->Font()->SetName("Book Antiqua");
-  lblVersion->Font()->SetHeight(-37);
-  lblVersion->Font()->SetStyle({fsBold});
-  lblVersion->Font()->SetColor(clRed);
-  lblVersion->SetSLSLShadowColor(clBlack);
+  lblVersion = shadowTitle("lblVersion", -37);
   imgTitelbild = new TImage(this);
   imgTitelbild->SetName("imgTitelbild");
   imgTitelbild->SetParent(pnlClient);

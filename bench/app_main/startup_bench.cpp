@@ -86,34 +86,29 @@ std::int64_t StartOnce(const fs::path& dir) {
   return got && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? t1 - t0 : -1;
 }
 
+// Starts the program in `dir` once per iteration; `freshUser` removes the
+// user's tables before each start.
+void Starts(benchmark::State& state, const fs::path& dir, bool freshUser) {
+  for (auto _ : state) {
+    if (freshUser) fs::remove_all(dir / "BENUTZER");
+    const std::int64_t ns = StartOnce(dir);
+    if (ns < 0) {
+      state.SkipWithError("the program did not paint a page");
+      break;
+    }
+    state.SetIterationTime(static_cast<double>(ns) / 1e9);
+  }
+  fs::remove_all(dir);
+}
+
 void BM_Start(benchmark::State& state) {
   const fs::path dir = MakeProgramDir("start");
   StartOnce(dir);  // builds the user's tables
-  for (auto _ : state) {
-    const std::int64_t ns = StartOnce(dir);
-    if (ns < 0) {
-      state.SkipWithError("the program did not paint a page");
-      break;
-    }
-    state.SetIterationTime(static_cast<double>(ns) / 1e9);
-  }
-  fs::remove_all(dir);
+  Starts(state, dir, false);
 }
 BENCHMARK(BM_Start)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
-void BM_FirstStart(benchmark::State& state) {
-  const fs::path dir = MakeProgramDir("first");
-  for (auto _ : state) {
-    fs::remove_all(dir / "BENUTZER");
-    const std::int64_t ns = StartOnce(dir);
-    if (ns < 0) {
-      state.SkipWithError("the program did not paint a page");
-      break;
-    }
-    state.SetIterationTime(static_cast<double>(ns) / 1e9);
-  }
-  fs::remove_all(dir);
-}
+void BM_FirstStart(benchmark::State& state) { Starts(state, MakeProgramDir("first"), true); }
 BENCHMARK(BM_FirstStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
