@@ -235,11 +235,13 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   OnResize = [this](TObject* s) { FormResize(s); };
   OnActivate = [this](TObject* s) { FormActivate(s); };
   OnHide = [this](TObject* s) { FormHide(s); };
-  OnDestroy = [this](TObject* s) { FormDestroy(s); };
   if (!frmMain) frmMain = this;
 }
 
 TfrmMain::~TfrmMain() {
+  // The destruction handler runs here, while the whole window still exists
+  // (the base form's destructor would call it on a half-destroyed object).
+  FormDestroy(this);
   if (frmMain == this) frmMain = nullptr;
 }
 
