@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/pages/perspage.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "calendar/packeddate.h"
@@ -393,7 +394,7 @@ void TfrmMain::BuildMenus() {
 }
 
 bool TfrmMain::RubricAvailable(int rubric) {
-  return rubric == rbEmpty;
+  return rubric == rbEmpty || rubric == rbBirths || rubric == rbDeaths;
 }
 
 // ---- creation, showing, painting -----------------------------------------------------
@@ -544,7 +545,17 @@ void TfrmMain::DisplayRubrik() {
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
   Screen->SetCursor(crHourGlass);
   try {
-    // The builders of the rubrics' pages join here.
+    DayPageContext ctx;
+    ctx.Page = WPRichText1;
+    ctx.Persons = tblPers;
+    ctx.Patrons = tblPatr;
+    ctx.Gauge = Gauge;
+    ctx.Date = CurrentDateKey;
+    switch (CurrentRubric) {
+      case rbBirths: DisplayPers(ctx, dpBirths); break;
+      case rbDeaths: DisplayPers(ctx, dpDeaths); break;
+      default: break;  // the title page has no page
+    }
     if (CurrentRubric != rbEmpty) {
       SetPageWidth();
       WPRichText1->SetVisible(true);

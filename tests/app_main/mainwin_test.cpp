@@ -6,14 +6,41 @@
 // message.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
+#include "tests/data/data_helpers.h"
 
 namespace {
 
 using maintest::MainWindowTest;
+
+// The persons born (which 0) or died (which 1) on each day, by month and
+// day, read straight from the PERSON table.
+std::map<std::pair<int, int>, int> PersonsPerDay(int which) {
+  datatest::TTableReader t((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
+  const char* m = which == 0 ? "PERS_GEBM" : "PERS_TODM";
+  const char* d = which == 0 ? "PERS_GEBT" : "PERS_TODT";
+  std::map<std::pair<int, int>, int> out;
+  for (bool ok = t.First(); ok; ok = t.Next())
+    if (t.Int(m) > 0 && t.Int(d) > 0) ++out[{static_cast<int>(t.Int(m)), static_cast<int>(t.Int(d))}];
+  return out;
+}
+
+// The number of paragraphs of the page that hold text.
+int Entries(TWPCustomRtfEdit* page) {
+  int n = 0;
+  for (TWPParagraphRec* p = page->RtfText()->FirstPar; p; p = p->next) {
+    bool text = false;
+    for (TWPLineRec* l = p->line; l && !text; l = l->next) text = l->Length > 0;
+    n += text;
+  }
+  return n;
+}
 
 // The top-level item of the menu bar with this caption.
 TMenuItem* Menu(TfrmMain* f, const char* caption) { return f->mnuMain->Items()->Find(caption); }
@@ -101,10 +128,10 @@ TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
     EXPECT_FALSE(m->Enabled()) << m->Caption();
   for (TExplorerButton* b : {f->pbEige, f->pbErei, f->pbName, f->pbFTag, f->pbTermine, f->pbSpruch, f->pbInfo})
     EXPECT_FALSE(b->Enabled()) << b->Caption();
-  for (TMenuItem* m : {f->mnpExit, f->mnpLeer, f->mnpTagPlus, f->mnpTagMinus, f->mnpWochePlus, f->mnpWocheMinus,
+  for (TMenuItem* m : {f->mnpExit, f->mnpLeer, f->mnpPGeb, f->mnpPTod, f->mnpTagPlus, f->mnpTagMinus, f->mnpWochePlus, f->mnpWocheMinus,
                        f->mnpMonatPlus, f->mnpMonatMinus, f->mnpJahrPlus, f->mnpJahrMinus, f->mnpHeute, f->mnpInhalt})
     EXPECT_TRUE(m->Enabled()) << m->Caption();
-  for (TExplorerButton* b : {f->pbLeer, f->pbExit, f->pbHelp}) EXPECT_TRUE(b->Enabled()) << b->Caption();
+  for (TExplorerButton* b : {f->pbLeer, f->pbPGeb, f->pbPTod, f->pbExit, f->pbHelp}) EXPECT_TRUE(b->Enabled()) << b->Caption();
   // Every item and button that is enabled does something.
   for (TMenuItem* top : {Menu(f, "Datei"), Menu(f, "Rubrik"), Menu(f, "Datum"), Menu(f, "Hilfe")}) {
     ASSERT_NE(top, nullptr);
@@ -118,6 +145,70 @@ TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
   driver.Click(f->pbFTag);
   EXPECT_EQ(CurrentRubric, rbEmpty);
   EXPECT_TRUE(f->pbLeer->Down());
+}
+
+TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
+  const auto births = PersonsPerDay(0);
+  const auto busiest = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
+    return a.second < b.second;
+  });
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  ASSERT_EQ(CurrentRubric, rbBirths);
+  EXPECT_TRUE(f->pbPGeb->Down());
+  EXPECT_TRUE(f->mnpPGeb->Checked());
+  EXPECT_TRUE(f->pnlTitel->Visible());
+  EXPECT_EQ(f->pnlTitel->Caption(), "Geburtstage");
+  EXPECT_TRUE(f->WPRichText1->Visible());
+  EXPECT_FALSE(f->lblTitel->Visible());
+  EXPECT_FALSE(f->imgTitelbild->Visible());
+  EXPECT_FALSE(f->pnlWhite->Visible());
+  EXPECT_FALSE(f->Gauge->Visible());
+  // The busiest day through the calendar: one paragraph per person born.
+  f->Kalender->SetDate(EncodeDate(2024, busiest->first.first, busiest->first.second));
+  f->Kalender->OnDateChange(f->Kalender);
+  driver.Advance(400);
+  EXPECT_EQ(Entries(f->WPRichText1), busiest->second);
+  // The page fits the control: no line is wider than the control.
+  EXPECT_LE(f->WPRichText1->Header()->PageWidth,
+            MulDiv(f->WPRichText1->Width() - 10, 1440, f->WPRichText1->Header()->ResX));
+  SaveScreen(f, "main_births_busy_day");
+  // F6: the deaths of the same day; Del: the title page again.
+  driver.PressKey(VK_F6);
+  EXPECT_EQ(CurrentRubric, rbDeaths);
+  EXPECT_EQ(f->pnlTitel->Caption(), "Todestage");
+  EXPECT_TRUE(f->pbPTod->Down());
+  EXPECT_FALSE(f->pbPGeb->Down());
+  EXPECT_EQ(Entries(f->WPRichText1), PersonsPerDay(1)[busiest->first]);
+  SaveScreen(f, "main_deaths_busy_day");
+  driver.PressKey(VK_DELETE);
+  EXPECT_EQ(CurrentRubric, rbEmpty);
+  EXPECT_FALSE(f->WPRichText1->Visible());
+  EXPECT_TRUE(f->lblTitel->Visible());
+  EXPECT_TRUE(f->imgTitelbild->Visible());
+  driver.Click(f->pbPGeb);
+  EXPECT_EQ(CurrentRubric, rbBirths);
+  EXPECT_EQ(Entries(f->WPRichText1), busiest->second);
+}
+
+TEST_F(MainWindowTest, AResizedPageKeepsItsScrollPosition) {
+  const auto births = PersonsPerDay(0);
+  const auto busiest = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
+    return a.second < b.second;
+  });
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  f->Kalender->SetDate(EncodeDate(2024, busiest->first.first, busiest->first.second));
+  f->Kalender->OnDateChange(f->Kalender);
+  driver.Advance(400);
+  EXPECT_EQ(f->WPRichText1->TopOffset(), 0);  // a new page starts at its top
+  f->WPRichText1->SetTopOffset(120);
+  ASSERT_EQ(f->WPRichText1->TopOffset(), 120);
+  const int32_t width = f->WPRichText1->Header()->PageWidth;
+  f->SetBounds(f->Left(), f->Top(), 800, 600);
+  driver.Process();
+  EXPECT_EQ(f->WPRichText1->TopOffset(), 120);
+  EXPECT_GT(f->WPRichText1->Header()->PageWidth, width);  // the page follows the control's width
 }
 
 TEST_F(MainWindowTest, AStartRubricWithoutPageShowsTheTitlePage) {

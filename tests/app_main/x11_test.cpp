@@ -1,0 +1,137 @@
+// The real program under a virtual X server (skipped when xvfb-run is
+// missing): a user clicks the busiest day of the month in its calendar and,
+// after the debounce, the window shows exactly the page that the same
+// window built here shows for that day; a second start ends by itself and
+// brings the first window back on top of another; closing the window ends
+// the program, which then has written its settings.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "calendar/packeddate.h"
+#include "platform/rtl/sysutils.h"
+#include "tests/app_main/main_fixture.h"
+#include "tests/data/data_helpers.h"
+
+namespace {
+
+using maintest::MainWindowTest;
+namespace fs = std::filesystem;
+
+bool Have(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Beside(const char* name) { return (fs::read_symlink("/proc/self/exe").parent_path() / name).string(); }
+
+// A P6 picture as a surface (empty when unreadable).
+TSurface ReadPpm(const fs::path& path) {
+  TSurface s;
+  std::ifstream f(path, std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, max = 0;
+  if (!(f >> magic >> w >> h >> max) || magic != "P6" || max != 255) return s;
+  f.get();
+  s.Resize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      unsigned char rgb[3] = {};
+      f.read(reinterpret_cast<char*>(rgb), 3);
+      s.Row(y)[x] = 0xFF000000u | (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
+    }
+  return s;
+}
+
+void SavePng(const TSurface& s, const std::string& name) {
+  const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(s);
+  std::ofstream(TUiTestDriver::ArtifactDir() + "/" + name + ".png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
+// Pixels of `r` (form client co-ordinates) that differ between the grabbed
+// window (menu bar on top) and the form's own back buffer.
+int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
+  form->PaintPending();
+  const TSurface& own = *form->Surface();
+  const int bar = form->MenuBarHeight();
+  int diff = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (y + bar >= grabbed.Height() || x >= grabbed.Width() || (grabbed.Row(y + bar)[x] | 0xFF000000u) !=
+                                                                     (own.Row(y)[x] | 0xFF000000u))
+        ++diff;
+  return diff;
+}
+
+TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstStart) {
+  if (!Have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  // The day of this month with the most births (today left out: a click on
+  // it changes nothing).
+  int year = 0, month = 0, today = 0;
+  DecodeDate(Date(), year, month, today);
+  std::map<int, int> births;
+  datatest::TTableReader persons((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
+  for (bool ok = persons.First(); ok; ok = persons.Next())
+    if (persons.Int("PERS_GEBM") == month && persons.Int("PERS_GEBT") != today) ++births[persons.Int("PERS_GEBT")];
+  ASSERT_FALSE(births.empty());
+  const int day = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
+                    return a.second < b.second;
+                  })->first;
+
+  // The real program's own directory, with the births page as start rubric.
+  const std::string ini =
+      "[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
+  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / "x11_program";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "DATEN");
+  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
+    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
+  apptest::Put(dir / "Orvelan.Ini", ini);
+
+  // The same window here: where the day's cell is, and the pages it shows.
+  TfrmMain* f = Start(ini);
+  driver.Advance(200);
+  ASSERT_EQ(CurrentRubric, rbBirths);
+  int cell = 0;
+  for (int n = 1; n <= 42 && !cell; ++n)
+    if (StrToIntDef(Trim(f->Kalender->CellText(n)), 0) == day) cell = n;
+  ASSERT_GT(cell, 0);
+  const TRect cr = f->Kalender->CellRect(cell);
+  const TPoint at = f->Kalender->ClientToScreen({(cr.Left + cr.Right) / 2, (cr.Top + cr.Bottom) / 2});
+  const TPoint client{at.X - f->ClientOrigin().X, at.Y - f->ClientOrigin().Y};
+  const TPoint pageAt = f->WPRichText1->ClientToScreen({0, 0});
+  const TRect page = Bounds(pageAt.X - f->ClientOrigin().X, pageAt.Y - f->ClientOrigin().Y,
+                            f->WPRichText1->ClientWidth(), f->WPRichText1->ClientHeight());
+
+  const fs::path before = dir / "before.ppm", after = dir / "after.ppm";
+  const std::string cmd = "env -u QT_QPA_PLATFORM timeout 120 xvfb-run -a " + Beside("orvelan_x11_user") + " " +
+                          (dir / "orvelan").string() + " " + std::to_string(client.X) + " " +
+                          std::to_string(client.Y + f->MenuBarHeight()) + " " + before.string() + " " +
+                          after.string() + " 2>" + (dir / "stderr.txt").string();
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  ASSERT_EQ(WEXITSTATUS(rc), 0) << apptest::Slurp(dir / "stderr.txt");
+
+  const TSurface shownBefore = ReadPpm(before), shownAfter = ReadPpm(after);
+  ASSERT_FALSE(shownBefore.Empty());
+  ASSERT_FALSE(shownAfter.Empty());
+  SavePng(shownBefore, "main_x11_today");
+  SavePng(shownAfter, "main_x11_clicked_day");
+  // Today's births page, as built here.
+  EXPECT_EQ(Differences(shownBefore, f, page), 0);
+  // The clicked day's page after the debounce, as built here for that day.
+  driver.Click(f->Kalender, (cr.Left + cr.Right) / 2, (cr.Top + cr.Bottom) / 2);
+  driver.Advance(400);
+  ASSERT_EQ(CurrentDateKey, MakePackedDate(year, month, day));
+  EXPECT_EQ(Differences(shownAfter, f, page), 0);
+  EXPECT_GT(Differences(shownBefore, f, page), 0);  // the page did change
+  // The program ended by its window's close and wrote its settings.
+  TIniFile written((dir / "Orvelan.Ini").string());
+  EXPECT_EQ(written.ReadInteger("ALLGEMEIN", "Rubrik", -1), rbBirths);
+  EXPECT_EQ(written.ReadInteger("HAUPTFENSTER", "Breite", 0), 687);
+}
+
+}  // namespace
