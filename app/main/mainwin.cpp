@@ -236,13 +236,14 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   OnResize = [this](TObject* s) { FormResize(s); };
   OnActivate = [this](TObject* s) { FormActivate(s); };
   OnHide = [this](TObject* s) { FormHide(s); };
+  OnDestroy = [this](TObject* s) { FormDestroy(s); };
   if (!frmMain) frmMain = this;
 }
 
 TfrmMain::~TfrmMain() {
-  // The destruction handler runs here, while the whole window still exists
-  // (the base form's destructor would call it on a half-destroyed object).
-  FormDestroy(this);
+  // Freed by its owner, the window ran its destruction handler already;
+  // deleted directly, it runs it now, while the whole window exists.
+  BeforeDestruction();
   if (frmMain == this) frmMain = nullptr;
 }
 

@@ -136,6 +136,7 @@ TComponent::TComponent(TComponent* owner) {
 TComponent::~TComponent() { Detach(); }
 
 void TComponent::Free() {
+  if (!detached_) BeforeDestruction();
   Detach();
   delete this;
 }

@@ -310,6 +310,9 @@ class TComponent : public TPersistent {
 protected:
   // After loading; the base clears csLoading.
   virtual void Loaded();
+  // Called by Free first, while the whole class and every owned component
+  // still exist (a plain delete skips it).
+  virtual void BeforeDestruction() {}
   void SetComponentStateFlag(TComponentStateFlag f, bool on);
 
 private:

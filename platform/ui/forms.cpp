@@ -94,15 +94,19 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
   Screen->forms_.push_back(this);
 }
 
+void TCustomForm::BeforeDestruction() {
+  if (!OnDestroy || destroyFired_) return;
+  destroyFired_ = true;
+  try {
+    OnDestroy(this);
+  } catch (...) {
+    if (Application) Application->HandleException(this);
+  }
+}
+
 TCustomForm::~TCustomForm() {
   BeginDestroy();
-  if (OnDestroy) {
-    try {
-      OnDestroy(this);
-    } catch (...) {
-      if (Application) Application->HandleException(this);
-    }
-  }
+  BeforeDestruction();
   if (native_) native_->Hide();
   if (Screen) {
     auto& v = Screen->forms_;

@@ -129,6 +129,9 @@ class TCustomForm : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  // OnDestroy runs here when the form is freed, while its class and its
+  // components are whole; after a plain delete the destructor runs it.
+  void BeforeDestruction() override;
   int SizeKind() const override {
     return windowState_ == wsMaximized ? SIZE_MAXIMIZED : windowState_ == wsMinimized ? SIZE_MINIMIZED : SIZE_RESTORED;
   }
@@ -170,6 +173,7 @@ class TCustomForm : public TWinControl {
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   bool created_ = false;
+  bool destroyFired_ = false;
   bool shown_ = false;
   TRect restoreBounds_;
   TRect dirty_;

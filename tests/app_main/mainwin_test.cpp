@@ -275,6 +275,19 @@ TEST_F(MainWindowTest, TheDateMenuMovesTheCalendar) {
   EXPECT_EQ(SunMoonMode, 1);
 }
 
+TEST_F(MainWindowTest, TheCalendarsWeekFollowsTheSettings) {
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nWochenbeginn=1\r\nWochenende=1\r\n");
+  EXPECT_EQ(f->Kalender->StartOfWeek(), 1);  // Monday
+  EXPECT_EQ(f->Kalender->StartOfWeekEnd(), 7);  // Sunday only
+  EXPECT_EQ(f->Kalender->WeekEndDays(), 1);
+  WeekStart = 0;
+  Weekend = 0;
+  f->ApplyKalenderParams();
+  EXPECT_EQ(f->Kalender->StartOfWeek(), 7);  // Sunday
+  EXPECT_EQ(f->Kalender->StartOfWeekEnd(), 6);  // Saturday and Sunday
+  EXPECT_EQ(f->Kalender->WeekEndDays(), 2);
+}
+
 TEST_F(MainWindowTest, AShrunkWindowCentresTitleAndVersionInItsHalves) {
   TfrmMain* f = Start();
   driver.Advance(200);

@@ -380,6 +380,30 @@ TEST(SingleInstance, AFormWithAClassNameReceivesTheOtherProcesssMessage) {
   EXPECT_FALSE(FindInstanceWindow(name));
 }
 
+// A form's destruction handler runs while its components exist, whether
+// the form is freed, freed by the application at shut-down or deleted.
+TEST(Forms, TheDestructionHandlerSeesTheFormsComponents) {
+  std::vector<std::string> seen;
+  auto watch = [&seen](TForm* f) {
+    auto* t = new TTimer(f);
+    t->SetName("Uhr");
+    f->OnDestroy = [&seen, f](TObject*) {
+      seen.push_back(f->ComponentCount() == 1 ? std::string(f->Components(0)->Name()) : "-");
+    };
+  };
+  {
+    TUiTestDriver d;
+    auto* freed = new TForm(Application);
+    watch(freed);
+    freed->Free();
+    auto* deleted = new TForm(Application);
+    watch(deleted);
+    delete deleted;
+    watch(new TForm(Application));  // freed with the application
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{"Uhr", "Uhr", "Uhr"}));
+}
+
 TEST(SingleInstance, RegistrationEndsWithItsOwner) {
   std::string name = "OrvelanGone" + std::to_string(getpid());
   {
