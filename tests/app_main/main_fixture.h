@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "app/base/userdb.h"
@@ -18,10 +19,29 @@
 #include "platform/gfx/device.h"
 #include "platform/ui/menus.h"
 #include "tests/app/app_fixture.h"
+#include "tests/data/data_helpers.h"
 
 namespace maintest {
 
 namespace fs = std::filesystem;
+
+// The persons born (which 0) or died (which 1) on each day, by month and
+// day, read straight from the PERSON table.
+inline std::map<std::pair<int, int>, int> PersonsPerDay(int which) {
+  datatest::TTableReader t((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
+  const char* m = which == 0 ? "PERS_GEBM" : "PERS_TODM";
+  const char* d = which == 0 ? "PERS_GEBT" : "PERS_TODT";
+  std::map<std::pair<int, int>, int> out;
+  for (bool ok = t.First(); ok; ok = t.Next())
+    if (t.Int(m) > 0 && t.Int(d) > 0) ++out[{static_cast<int>(t.Int(m)), static_cast<int>(t.Int(d))}];
+  return out;
+}
+
+// The day with the most persons of a count by day.
+template <class Map>
+typename Map::const_iterator Busiest(const Map& perDay) {
+  return std::max_element(perDay.begin(), perDay.end(), [](auto& a, auto& b) { return a.second < b.second; });
+}
 
 class MainWindowTest : public apptest::ProgramDirTest {
  protected:
@@ -50,6 +70,13 @@ class MainWindowTest : public apptest::ProgramDirTest {
     f->Show();
     driver.Process();
     return f;
+  }
+
+  // The user picks a day in the calendar; the page follows after the debounce.
+  void ShowDay(TfrmMain* f, TDateTime day) {
+    f->Kalender->SetDate(day);
+    f->Kalender->OnDateChange(f->Kalender);
+    driver.Advance(400);
   }
 
   // The window as the screen shows it, with the open menu windows drawn

@@ -13,23 +13,10 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
-#include "tests/data/data_helpers.h"
 
 namespace {
 
 using maintest::MainWindowTest;
-
-// The persons born (which 0) or died (which 1) on each day, by month and
-// day, read straight from the PERSON table.
-std::map<std::pair<int, int>, int> PersonsPerDay(int which) {
-  datatest::TTableReader t((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
-  const char* m = which == 0 ? "PERS_GEBM" : "PERS_TODM";
-  const char* d = which == 0 ? "PERS_GEBT" : "PERS_TODT";
-  std::map<std::pair<int, int>, int> out;
-  for (bool ok = t.First(); ok; ok = t.Next())
-    if (t.Int(m) > 0 && t.Int(d) > 0) ++out[{static_cast<int>(t.Int(m)), static_cast<int>(t.Int(d))}];
-  return out;
-}
 
 // The number of paragraphs of the page that hold text.
 int Entries(TWPCustomRtfEdit* page) {
@@ -148,10 +135,8 @@ TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
 }
 
 TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
-  const auto births = PersonsPerDay(0);
-  const auto busiest = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
-    return a.second < b.second;
-  });
+  const auto births = maintest::PersonsPerDay(0);
+  const auto busiest = maintest::Busiest(births);
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
   driver.Advance(200);
   ASSERT_EQ(CurrentRubric, rbBirths);
@@ -165,9 +150,7 @@ TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
   EXPECT_FALSE(f->pnlWhite->Visible());
   EXPECT_FALSE(f->Gauge->Visible());
   // The busiest day through the calendar: one paragraph per person born.
-  f->Kalender->SetDate(EncodeDate(2024, busiest->first.first, busiest->first.second));
-  f->Kalender->OnDateChange(f->Kalender);
-  driver.Advance(400);
+  ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
   EXPECT_EQ(Entries(f->WPRichText1), busiest->second);
   // The page fits the control: no line is wider than the control.
   EXPECT_LE(f->WPRichText1->Header()->PageWidth,
@@ -179,7 +162,7 @@ TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
   EXPECT_EQ(f->pnlTitel->Caption(), "Todestage");
   EXPECT_TRUE(f->pbPTod->Down());
   EXPECT_FALSE(f->pbPGeb->Down());
-  EXPECT_EQ(Entries(f->WPRichText1), PersonsPerDay(1)[busiest->first]);
+  EXPECT_EQ(Entries(f->WPRichText1), maintest::PersonsPerDay(1)[busiest->first]);
   SaveScreen(f, "main_deaths_busy_day");
   driver.PressKey(VK_DELETE);
   EXPECT_EQ(CurrentRubric, rbEmpty);
@@ -192,15 +175,11 @@ TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
 }
 
 TEST_F(MainWindowTest, AResizedPageKeepsItsScrollPosition) {
-  const auto births = PersonsPerDay(0);
-  const auto busiest = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
-    return a.second < b.second;
-  });
+  const auto births = maintest::PersonsPerDay(0);
+  const auto busiest = maintest::Busiest(births);
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
   driver.Advance(200);
-  f->Kalender->SetDate(EncodeDate(2024, busiest->first.first, busiest->first.second));
-  f->Kalender->OnDateChange(f->Kalender);
-  driver.Advance(400);
+  ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
   EXPECT_EQ(f->WPRichText1->TopOffset(), 0);  // a new page starts at its top
   f->WPRichText1->SetTopOffset(120);
   ASSERT_EQ(f->WPRichText1->TopOffset(), 120);

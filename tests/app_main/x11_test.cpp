@@ -13,7 +13,6 @@
 #include "calendar/packeddate.h"
 #include "platform/rtl/sysutils.h"
 #include "tests/app_main/main_fixture.h"
-#include "tests/data/data_helpers.h"
 
 namespace {
 
@@ -72,13 +71,10 @@ TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstSta
   int year = 0, month = 0, today = 0;
   DecodeDate(Date(), year, month, today);
   std::map<int, int> births;
-  datatest::TTableReader persons((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
-  for (bool ok = persons.First(); ok; ok = persons.Next())
-    if (persons.Int("PERS_GEBM") == month && persons.Int("PERS_GEBT") != today) ++births[persons.Int("PERS_GEBT")];
+  for (const auto& [md, n] : maintest::PersonsPerDay(0))
+    if (md.first == month && md.second != today) births[md.second] = n;
   ASSERT_FALSE(births.empty());
-  const int day = std::max_element(births.begin(), births.end(), [](auto& a, auto& b) {
-                    return a.second < b.second;
-                  })->first;
+  const int day = maintest::Busiest(births)->first;
 
   // The real program's own directory, with the births page as start rubric.
   const std::string ini =
