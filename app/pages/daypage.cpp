@@ -1,6 +1,8 @@
 // The steps all day-page builders share (daypage.h).
 #include "app/pages/daypage.h"
 
+#include <algorithm>
+
 #include "app/text/styledoutput.h"
 #include "platform/rtl/sysutils.h"
 
@@ -16,7 +18,7 @@ int HorizontalResolution(TWPCustomRtfEdit* page) {
 }  // namespace
 
 int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
-                         const AnsiString& text) {
+                         const std::vector<AnsiString>& texts) {
   // The probe run carries exactly the attributes the page's years get; its
   // attribute record sets the canvas font, whatever was painted last.
   page->ClearText();
@@ -28,15 +30,22 @@ int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const
   int pixels = 0;
   if (TCanvas* canvas = engine->Canvas()) {
     engine->SetCanvasFont(probe);
-    pixels = canvas->TextWidth(text);
+    for (const AnsiString& text : texts) pixels = std::max(pixels, canvas->TextWidth(text));
   }
   page->ClearText();
   return MulDiv(pixels, 1440, HorizontalResolution(page));
 }
 
+int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
+                         const AnsiString& text) {
+  return DayPageTextTwips(page, font, attr, std::vector<AnsiString>{text});
+}
+
 int32_t MeasureDayPageTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
-                          const AnsiString& widest) {
-  return page->Header()->RoundToGrid(DayPageTextTwips(page, font, attr, "xx" + widest));
+                          const std::vector<AnsiString>& before) {
+  std::vector<AnsiString> texts;
+  for (const AnsiString& t : before) texts.push_back("xx" + t);
+  return page->Header()->RoundToGrid(DayPageTextTwips(page, font, attr, texts));
 }
 
 void FormatDayPageEntry(TWPCustomRtfEdit* page, int32_t tab) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "app/settings/settings.h"
 #include "calendar/packeddate.h"
@@ -37,16 +38,20 @@ constexpr int32_t kEntryIndent = 72;
 constexpr int32_t kEntrySpaceBefore = 72;
 constexpr int32_t kEntrySpaceAfter = 30;
 
-// The width of a text in the font block with the attribute block, in twips
-// of the document: the probe "Test" is written and laid out in that look,
-// the text measured on the control's own canvas in the probe's font, and
-// the control emptied again (so a day without entries is an empty page).
+// The width of the widest of some texts in the font block with the
+// attribute block, in twips of the document: the probe "Test" is written
+// and laid out in that look, the texts measured on the control's own canvas
+// in the probe's font, and the control emptied again (so a day without
+// entries is an empty page).
+int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
+                         const std::vector<AnsiString>& texts);
 int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
                          const AnsiString& text);
-// The tab position in twips: the width of "xx" and of `widest` (the widest
-// text before the tab, e.g. "9999"), snapped to the ruler's grid.
+// The tab position in twips: the width of "xx" and of the widest of the
+// texts that stand before the tab (e.g. "9999" and the day's years before
+// Christ), snapped to the ruler's grid.
 int32_t MeasureDayPageTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
-                          const AnsiString& widest);
+                          const std::vector<AnsiString>& before);
 
 // The format of the paragraph just written: first line at kEntryIndent,
 // following lines at the tab, right indent kEntryIndent, spacing before

@@ -1,6 +1,8 @@
 // The births and deaths pages (perspage.h).
 #include "app/pages/perspage.h"
 
+#include <vector>
+
 #include "app/settings/datasetup.h"
 #include "app/text/formatters.h"
 #include "app/text/styledoutput.h"
@@ -13,6 +15,13 @@ namespace {
 constexpr char kNoBreakSpace = '\xA0';
 constexpr char kDagger = '\x86';
 constexpr int kAfterChrist = 1;
+
+// The year as the page writes it: before Christ with " v.Chr.", an
+// unknown year (0) as nothing.
+AnsiString YearText(int year, int era) {
+  if (year <= 0) return "";
+  return IntToStr(year) + (era == kAfterChrist ? "" : " v.Chr.");
+}
 
 // The fields that differ between the two pages.
 struct PageFields {
@@ -39,9 +48,7 @@ class PersonPageWriter {
   void Write() {
     const int year = year_->AsInteger();
     const int era = era_->AsInteger();
-    AnsiString yearText;
-    if (year > 0) yearText = IntToStr(year) + (era == kAfterChrist ? "" : " v.Chr.");
-    Text(yearText, s_.Attr[abYear], !first_);
+    Text(YearText(year, era), s_.Attr[abYear], !first_);
     Text("\t", s_.Attr[abText]);
     WriteYearCount(year, era);
     Text(PersonNameText(pers_, pnMain, false, false), s_.Attr[abName]);
@@ -141,12 +148,18 @@ void DisplayPers(const DayPageContext& ctx, int which) {
   // from the day's latest year after Christ down to its earliest before.
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
   pers->SetRange({m, d, kAfterChrist, 9999}, {m, d, 0, 0});
-  pers->Last();
-  const bool beforeChrist =
-      !pers->IsEmpty() && pers->FieldByName(kFields[which].Era)->AsInteger() != kAfterChrist;
-  // Years before Christ are wider than any four digits; the names of the
-  // page stay aligned behind the widest.
-  const int32_t tab = MeasureDayPageTab(ctx.Page, s.Font, s.Attr[abYear], beforeChrist ? "9999 v.Chr." : "9999");
+  // The tab lies behind a four-digit year, or behind the widest of the
+  // day's years before Christ (they come last in the range), so that the
+  // names of the page stay aligned without leaving them further right than
+  // the day needs.
+  std::vector<AnsiString> years{"9999"};
+  TField* year = pers->FieldByName(kFields[which].Year);
+  TField* era = pers->FieldByName(kFields[which].Era);
+  for (pers->Last(); !pers->IsEmpty() && era->AsInteger() != kAfterChrist;) {
+    years.push_back(YearText(year->AsInteger(), era->AsInteger()));
+    if (pers->MoveBy(-1) == 0) break;
+  }
+  const int32_t tab = MeasureDayPageTab(ctx.Page, s.Font, s.Attr[abYear], years);
   SetHyperlinkAttributes(ctx.Page, s.Attr[abHyperlink]);
   if (ctx.Patrons) ctx.Patrons->SetIndexName("PA_PERS");
 

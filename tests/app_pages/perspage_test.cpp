@@ -362,6 +362,35 @@ TEST_F(PersPage, NamesAlignBehindTheWidestYear) {
   }
 }
 
+// On a day with persons before Christ the tab lies behind the widest year
+// the day really shows, not behind the widest such year there could be:
+// "9999 v.Chr." would push every name of the page far to the right.
+TEST_F(PersPage, TheTabFollowsTheDaysWidestYearBeforeChrist) {
+  TWPCustomRtfEdit* page = page_;
+  const auto tabFor = [&](const DisplaySettings& s, const std::vector<std::string>& years) {
+    std::vector<AnsiString> texts;
+    for (const std::string& y : years) texts.push_back("xx" + y);
+    return page->Header()->RoundToGrid(DayPageTextTwips(page, s.Font, s.Attr[abYear], texts));
+  };
+  int days = 0, nearer = 0;
+  for (int which : {dpBirths, dpDeaths}) {
+    const DisplaySettings& s = which == dpBirths ? Births() : Deaths();
+    for (const auto& [md, persons] : PersonsByDay(which)) {
+      std::vector<std::string> years{"9999"};
+      for (const Person& p : persons)
+        if (p.Era != 1 && p.Year > 0) years.push_back(YearText(p.Year, p.Era));
+      if (years.size() == 1) continue;
+      ++days;
+      const int32_t tab = Build(which, 2024, md.first, md.second)[0].LeftIndent;
+      EXPECT_EQ(tab, tabFor(s, years)) << which << " " << md.first << "." << md.second;
+      EXPECT_LE(tab, tabFor(s, {"9999 v.Chr."})) << which << " " << md.first << "." << md.second;
+      nearer += tab < tabFor(s, {"9999 v.Chr."});
+    }
+  }
+  EXPECT_GT(days, 2);
+  EXPECT_GT(nearer, 0);  // two-digit years before Christ are narrower
+}
+
 // The gauge runs once per person and is hidden at the end.
 TEST_F(PersPage, GaugeCountsThePersons) {
   gauge_->SetProgress(7);
