@@ -58,6 +58,22 @@ TPanel* Panel(TComponent* owner, TWinControl* parent, const char* name) {
   return p;
 }
 
+// While it lives the read-only page takes the control's own editing calls
+// (text, paragraph format, page layout); then it is read-only again.
+class PageWriting {
+ public:
+  explicit PageWriting(TWPCustomRtfEdit* page) : page_(page), readOnly_(page->ReadOnly()) {
+    page_->SetReadOnly(false);
+  }
+  ~PageWriting() { page_->SetReadOnly(readOnly_); }
+  PageWriting(const PageWriting&) = delete;
+  PageWriting& operator=(const PageWriting&) = delete;
+
+ private:
+  TWPCustomRtfEdit* page_;
+  bool readOnly_;
+};
+
 }  // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
@@ -166,6 +182,9 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->SetWordWrap(true);
   WPRichText1->SetScrollBars(ssVertical);
   WPRichText1->SetCaretDisabled(true);
+  // The page shows what the builders wrote; typing must not change it.
+  // Only the page frame writes into it (PageWriting).
+  WPRichText1->SetReadOnly(true);
   WPRichText1->SetNoBlockMarking(true);
   WPRichText1->SetOneClickHyperlink(true);
   WPRichText1->GetHyperlinkTextAttr()->SetUnderline(tsTRUE);
@@ -541,6 +560,10 @@ void TfrmMain::SetRubrik(int r) {
 
 void TfrmMain::DisplayRubrik() {
   ++pagesBuilt_;
+  // Hiding the page takes its focus; the rebuilt page gets it back, and
+  // takes it when nothing else has it, so its keys scroll it at once.
+  const bool pageFocus = WPRichText1->Focused() || !ActiveControl();
+  PageWriting writing(WPRichText1);
   WPRichText1->ClearDocument();
   WPRichText1->SetVisible(false);
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
@@ -562,6 +585,7 @@ void TfrmMain::DisplayRubrik() {
       WPRichText1->SetVisible(true);
       WPRichText1->RtfText()->FormatText();
       WPRichText1->PlaceCursor(0, 0, 0, 0);
+      if (pageFocus && WPRichText1->CanFocus()) WPRichText1->SetFocus();
     }
   } catch (...) {
     pnlWhite->SetVisible(false);
@@ -574,6 +598,7 @@ void TfrmMain::DisplayRubrik() {
 }
 
 void TfrmMain::SetPageWidth() {
+  PageWriting writing(WPRichText1);
   const int res = WPRichText1->Header()->ResX > 0 ? WPRichText1->Header()->ResX : Screen->PixelsPerInch();
   const int width = MulDiv(WPRichText1->Width() - 10, 1440, res);
   WPRichText1->SetPageLayout(0, 0, -1000, -1000, width, -1000);
@@ -632,6 +657,16 @@ void TfrmMain::Dispatch(TMessage& m) {
   if (m.Msg == WM_ORVELAN_FRONT) {
     BringToFrontRequested();
     return;
+  }
+  if (m.Msg == WM_MOUSEWHEEL && WPRichText1->Visible()) {
+    // A wheel turn the focused control leaves unused (the calendar's)
+    // scrolls the page when the pointer is over it.
+    const TPoint at = WPRichText1->ScreenToClient({static_cast<int16_t>(LoWord(m.LParam)),
+                                                   static_cast<int16_t>(HiWord(m.LParam))});
+    if (PtInRect(TRect{0, 0, WPRichText1->Width(), WPRichText1->Height()}, at)) {
+      m.Result = WPRichText1->Perform(m.Msg, m.WParam, m.LParam);
+      return;
+    }
   }
   if (m.Msg == WM_GETMINMAXINFO && Showing()) {
     WMGetMinMaxInfo(m);

@@ -1062,6 +1062,12 @@ void TWinControl::DefaultHandler(TMessage& m) {
     m.Result = 1;
     return;
   }
+  // As with the system's default handling: a wheel turn that the window
+  // under the focus does not use goes on to its parent.
+  if (m.Msg == WM_MOUSEWHEEL && Parent()) {
+    m.Result = Parent()->Perform(m.Msg, m.WParam, m.LParam);
+    return;
+  }
   TControl::DefaultHandler(m);
 }
 

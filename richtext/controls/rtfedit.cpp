@@ -530,6 +530,25 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
     if (!sh) HideSelection();
     step();
   };
+  // Without a caret the control is a viewer: the moving keys scroll the
+  // view, since an invisible cursor moving inside it would show nothing.
+  if (CaretDisabled()) {
+    int command = -1;
+    switch (key) {
+      case VK_UP: command = wpsbLineUp; break;
+      case VK_DOWN: command = wpsbLineDown; break;
+      case VK_PRIOR: command = wpsbPageUp; break;
+      case VK_NEXT: command = wpsbPageDown; break;
+      case VK_HOME: command = wpsbTop; break;
+      case VK_END: command = wpsbBottom; break;
+      default: break;
+    }
+    if (command >= 0) {
+      e.VScrollCommand(command, 0);
+      key = 0;
+      return;
+    }
+  }
   switch (key) {
     case VK_TAB:
       if (!sh) {

@@ -190,6 +190,77 @@ TEST_F(MainWindowTest, AResizedPageKeepsItsScrollPosition) {
   EXPECT_GT(f->WPRichText1->Header()->PageWidth, width);  // the page follows the control's width
 }
 
+// The page is a viewer: it has the focus once it is shown and keeps it
+// through every rebuild, its moving keys and the wheel scroll it (the
+// wheel also while the calendar has the focus), and typing changes nothing.
+TEST_F(MainWindowTest, TheKeysAndTheWheelScrollThePageAndTypingLeavesIt) {
+  const auto births = maintest::PersonsPerDay(0);
+  const auto busiest = maintest::Busiest(births);
+  const auto [month, day] = busiest->first;
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  TWPRichText* page = f->WPRichText1;
+  EXPECT_EQ(f->ActiveControl(), page);
+  ShowDay(f, EncodeDate(2024, month, day));
+  ASSERT_EQ(f->ActiveControl(), page);
+  ASSERT_EQ(page->TopOffset(), 0);
+  driver.PressKey(VK_DOWN);
+  const int line = page->TopOffset();
+  EXPECT_GT(line, 0);
+  driver.PressKey(VK_DOWN);
+  EXPECT_EQ(page->TopOffset(), 2 * line);
+  driver.PressKey(VK_UP);
+  EXPECT_EQ(page->TopOffset(), line);
+  driver.PressKey(VK_END);
+  const int bottom = page->TopOffset();
+  EXPECT_GT(bottom, line);
+  driver.PressKey(VK_HOME);
+  EXPECT_EQ(page->TopOffset(), 0);
+  driver.PressKey(VK_NEXT);
+  const int paged = page->TopOffset();
+  EXPECT_GT(paged, 2 * line);
+  driver.Wheel(page, 1);
+  EXPECT_LT(page->TopOffset(), paged);
+
+  // Typing, Enter, Tab, Backspace and a paste leave the page as it was.
+  const std::string before = page->RtfText()->FirstPar->line->pc;
+  driver.Type("abc");
+  for (int vk : {VK_RETURN, VK_TAB, VK_BACK}) driver.PressKey(vk);
+  driver.PressKey(VK_INSERT, ssShift);
+  EXPECT_EQ(std::string(page->RtfText()->FirstPar->line->pc), before);
+  EXPECT_EQ(Entries(page), busiest->second);
+
+  // The next day through the menu, the deaths through F6: the page keeps the focus.
+  driver.PressKey(VK_RIGHT, ssCtrl);
+  driver.Advance(400);
+  EXPECT_EQ(f->ActiveControl(), page);
+  driver.PressKey(VK_F6);
+  EXPECT_EQ(f->ActiveControl(), page);
+  driver.PressKey(VK_F5);
+
+  // A day clicked in the calendar gives the calendar the focus; the wheel
+  // over the page still scrolls the page and leaves the date alone.
+  f->Kalender->SetDate(EncodeDate(2024, month, 1));
+  int cell = 0;
+  for (int n = 1; n <= 42 && !cell; ++n)
+    if (StrToIntDef(Trim(f->Kalender->CellText(n)), 0) == day) cell = n;
+  ASSERT_GT(cell, 0);
+  const TRect cr = f->Kalender->CellRect(cell);
+  driver.Click(f->Kalender, (cr.Left + cr.Right) / 2, (cr.Top + cr.Bottom) / 2);
+  driver.Advance(400);
+  ASSERT_EQ(f->ActiveControl(), f->Kalender);
+  ASSERT_EQ(Entries(page), busiest->second);
+  ASSERT_EQ(page->TopOffset(), 0);
+  driver.Wheel(page, -1);
+  EXPECT_GT(page->TopOffset(), 0);
+  EXPECT_EQ(f->Kalender->Date(), EncodeDate(2024, month, day));
+  // Over the calendar the wheel scrolls nothing.
+  const int top = page->TopOffset();
+  driver.Wheel(f->Kalender, -1);
+  EXPECT_EQ(page->TopOffset(), top);
+  EXPECT_EQ(f->Kalender->Date(), EncodeDate(2024, month, day));
+}
+
 TEST_F(MainWindowTest, AStartRubricWithoutPageShowsTheTitlePage) {
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=6\r\nLetzte Rubrik anzeigen=1\r\n");
   EXPECT_EQ(CurrentRubric, rbHolidays);
