@@ -92,17 +92,27 @@ void TIniFile::Load() {
   stamp_ = now;
   lines_.clear();
   if (now.size < 0) return;  // no file: everything reads as default
+  unreadable_ = false;
   std::string text;
   int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     stamp_ = Stamp();
+    unreadable_ = true;
     return;
   }
   char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    if (n < 0) {
+      // A read error leaves only a part: nothing of it may be saved back.
+      lines_.clear();
+      stamp_ = Stamp();
+      unreadable_ = true;
+      ::close(fd);
+      return;
+    }
+    if (n == 0) break;
     text.append(buf, static_cast<size_t>(n));
   }
   ::close(fd);
@@ -124,12 +134,18 @@ void TIniFile::Save() {
   }
   const std::string target = Cp1252ToUtf8(path_);
   const std::string tmp = target + ".~tmp";
+  // A file that could not be read would be replaced by what little was
+  // known of it; a read-only file is the user's wish to keep it as it is.
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  const bool readOnly =
+      exists && S_ISREG(st.st_mode) && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0);
+  if (unreadable_ || readOnly) WriteError(fileName_);
   mode_t mode = 0644;
   bool exact = ownerOnly_;  // rights to give exactly, past the umask
-  struct stat st {};
   if (ownerOnly_) {
     mode = 0600;
-  } else if (::stat(target.c_str(), &st) == 0) {
+  } else if (exists) {
     mode = st.st_mode & 07777;
     exact = true;  // the rewritten file keeps the rights the old one had
   }

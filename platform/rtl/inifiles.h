@@ -54,7 +54,9 @@ class TIniFile : public TObject {
   TDateTime ReadDateTime(std::string_view section, std::string_view ident, TDateTime def);
 
   // Raise EIniFileException "Unable to write to <file>" when the file
-  // cannot be written, and for a section name holding "]" or a line break
+  // cannot be written (a read-only file, with no write right for anyone,
+  // counts as such, and so does a file that is there but could not be
+  // read: it is never replaced by the little that was known of it), and for a section name holding "]" or a line break
   // or a key holding "=" or a line break or starting with "[" or ";" or
   // empty. Line breaks inside a value are written as blanks so that a value
   // can never add lines of its own.
@@ -106,6 +108,7 @@ private:
   std::vector<Line> lines_;
   int updateDepth_ = 0;
   bool pending_ = false;  // lines_ holds writes not yet saved
+  bool unreadable_ = false;  // the file is there but could not be read
   bool ownerOnly_ = false;
   struct Stamp {
     int64_t mtimeNs = -1, size = -1;

@@ -233,6 +233,59 @@ TEST(IniFile, OwnerOnlyFileIsSavedReadableByItsOwnerAlone) {
   EXPECT_EQ(mode(fresh), 0600);
 }
 
+// A read-only file, and one that is there but cannot be read, are never
+// replaced: the write fails and the file keeps its bytes and its rights.
+TEST(IniFile, ReadOnlyOrUnreadableFileIsNeverReplaced) {
+  TempDir dir;
+  const std::string text = "; meine Notiz\r\n[ALLGEMEIN]\r\nLand=3\r\n";
+  auto mode = [](const std::string& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+  };
+  const std::string readOnly = dir / "Orvelan.Ini";
+  Put(readOnly, text);
+  ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+  for (bool ownerOnly : {false, true}) {
+    TIniFile ini(readOnly);
+    ini.SetOwnerOnly(ownerOnly);
+    EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Land", 0), 3);
+    EXPECT_THROW(ini.WriteInteger("ALLGEMEIN", "Land", 4), EIniFileException);
+    ini.BeginUpdate();
+    ini.WriteInteger("ALLGEMEIN", "Land", 5);
+    EXPECT_THROW(ini.EndUpdate(), EIniFileException);
+  }
+  EXPECT_EQ(Slurp(readOnly), text);
+  EXPECT_EQ(mode(readOnly), 0444);
+
+  // A file its owner may write but not read; the superuser reads every
+  // file, so the check runs as an ordinary user in a child process.
+  const std::string unreadable = dir / "Geheim.Ini";
+  Put(unreadable, text);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::chown(unreadable.c_str(), 65534, 65534) != 0 || ::setgid(65534) != 0 ||
+                             ::setuid(65534) != 0))
+      _exit(2);
+    if (::chmod(unreadable.c_str(), 0200) != 0) _exit(2);
+    TIniFile ini(unreadable);
+    if (ini.ReadInteger("ALLGEMEIN", "Land", 0) != 0) _exit(3);  // nothing could be read
+    try {
+      ini.WriteInteger("ALLGEMEIN", "Neu", 1);
+      _exit(4);  // written over
+    } catch (const EIniFileException&) {
+    }
+    _exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no ordinary user to run as";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(::chmod(unreadable.c_str(), 0600), 0);
+  EXPECT_EQ(Slurp(unreadable), text);
+}
+
 // A writer killed at random moments never leaves a torn file: it is always
 // complete, either before or after one of the writes.
 TEST(IniFile, KilledWriterLeavesACompleteFile) {
