@@ -3,6 +3,8 @@
 // windows never overwrite each other's keys with stale copies.
 #include "app/base/orvform.h"
 
+#include <algorithm>
+
 #include "app/settings/settings.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "platform/rtl/sysutils.h"
@@ -27,6 +29,13 @@ void TOrvelanForm::ReadPosition() {
       width = ini->ReadInteger(formKey_, "Breite", width);
       height = ini->ReadInteger(formKey_, "Hoehe", height);
     }
+    // A damaged or edited file must not make a window the screen cannot
+    // hold (nor one without area): its back buffer alone would exhaust
+    // the memory at every start.
+    if (width <= 0) width = Width();
+    if (height <= 0) height = Height();
+    width = std::min(width, std::max(screenW, Width()));
+    height = std::min(height, std::max(screenH, Height()));
     if (left + width > screenW) left = screenW - width;
     if (top + height > screenH) top = screenH - height;
     if (left < 0) left = 0;

@@ -72,6 +72,20 @@ TEST_F(BaseWindow, StoredPlacementIsPulledOntoTheScreen) {
   f->Show();
   EXPECT_EQ(f->Left(), 0);  // wider than the screen: the left edge wins
   EXPECT_EQ(f->Top() + f->Height(), Screen->Height());
+  EXPECT_EQ(f->Width(), Screen->Width());
+  f->Hide();
+  // A size no screen holds (its back buffer alone would exhaust the memory)
+  // or one without area: the window keeps a size it can have.
+  Put(Ini(), "[TESTFENSTER]\r\nBreite=2000000000\r\nHoehe=2000000000\r\n");
+  f->Show();
+  EXPECT_EQ(f->Width(), Screen->Width());
+  EXPECT_EQ(f->Height(), Screen->Height());
+  f->Hide();
+  Put(Ini(), "[TESTFENSTER]\r\nBreite=-5\r\nHoehe=0\r\n");
+  TOrvelanForm* g = Make();
+  g->Show();
+  EXPECT_EQ(g->Width(), 200);  // the size it was made with
+  EXPECT_EQ(g->Height(), 150);
 }
 
 TEST_F(BaseWindow, MaximisedAndMinimisedKeepTheLastNormalPlacement) {
