@@ -6,6 +6,7 @@
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/singleinstance.h"
@@ -70,6 +71,38 @@ void ShowAutoSkip() {
   delete f;
 }
 
+namespace {
+
+// The main window's placement and the settings, at the end of every start
+// that got its settings. A file that cannot be written (read-only, not
+// readable, or in a directory without write rights) stays exactly as it
+// was; the user is told once and the program still ends normally.
+void StoreSettingsAtEnd() {
+  bool written = true;
+  try {
+    // Closing the main window ends the loop but leaves it shown; hidden
+    // now it stores its placement, as it would when freed.
+    if (frmMain && frmMain->Visible()) frmMain->Hide();
+  } catch (const EIniFileException&) {
+    written = false;
+  }
+  try {
+    SaveSettings();
+  } catch (const EIniFileException&) {
+    written = false;
+  }
+  if (!written)
+    Application->MessageBox(
+        CP1252("Die Einstellungen können nicht in der Datei \"").str() + SettingsFileName() +
+            CP1252("\" gespeichert werden: Die Datei ist schreibgeschützt oder nicht lesbar, oder ihr "
+                   "Verzeichnis ist schreibgeschützt.\r\rDie Datei bleibt unverändert; die Änderungen dieser "
+                   "Sitzung an den Einstellungen gehen verloren.")
+                .str(),
+        "Orvelan", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
 bool IsAutoStart(const std::vector<std::string>& args) { return !args.empty() && LowerCase(args[0]) == "/a"; }
 
 int RunProgram(const std::vector<std::string>& args) {
@@ -91,10 +124,7 @@ int RunProgram(const std::vector<std::string>& args) {
     Application->SetTitle("Orvelan");
     Application->CreateForm(frmMain);
     Application->Run();
-    // Closing the main window ends the loop but leaves it shown; hidden
-    // now it stores its placement, as it would when freed.
-    if (frmMain && frmMain->Visible()) frmMain->Hide();
   }
-  SaveSettings();
+  StoreSettingsAtEnd();
   return 0;
 }

@@ -5,7 +5,8 @@
 //
 // Invariants: a second start posts WM_ORVELAN_FRONT to the running
 // instance and ends without touching the settings file; every start that
-// got its settings writes them back, the autostart notice included.
+// got its settings writes them back, the autostart notice included, or,
+// when the file cannot be written, leaves it untouched and says so.
 #pragma once
 
 #include <string>

@@ -119,6 +119,43 @@ TEST_F(ProgramBlock, ASecondStartHandsOverToTheFirstAndEnds) {
   EXPECT_TRUE(restored);
 }
 
+// A settings file that cannot be written at the end (read-only, or its
+// directory refusing the new file, which a blocked temporary name stands in
+// for) stays byte for byte; the user is told once and the program ends
+// normally, on the full start's way as on the automatic start's short one.
+TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
+  const std::string text = "; meine Notiz\r\n[ALLGEMEIN]\r\nRubrik=3\r\nLetzter Programmstart=" +
+                           std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n[HAUPTFENSTER]\r\nLinks=7\r\n";
+  for (const bool readOnly : {true, false}) {
+    SCOPED_TRACE(readOnly ? "read-only, full start" : "blocked, automatic start");
+    std::error_code ec;
+    fs::permissions(Ini(), fs::perms::owner_read | fs::perms::owner_write, ec);
+    apptest::Put(Ini(), text);
+    if (readOnly) {
+      fs::permissions(Ini(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    } else {
+      fs::permissions(Ini(), fs::perms::owner_read | fs::perms::owner_write);
+      fs::create_directory(Ini().string() + ".~tmp");
+    }
+    const size_t boxes = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDOK);
+    if (readOnly) {
+      EXPECT_EQ(RunFullStart({}), 0);
+    } else {
+      driver.WhenModal([&](TCustomForm&) { driver.Advance(2000); });
+      EXPECT_EQ(RunProgram({"/a"}), 0);
+    }
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+    const std::string said = driver.MessageBoxes().back().Text;
+    EXPECT_NE(said.find(Ini().string()), std::string::npos) << said;
+    EXPECT_NE(said.find("gespeichert"), std::string::npos) << said;
+    EXPECT_EQ(apptest::Slurp(Ini()), text);
+    EXPECT_EQ(SharedStream, nullptr);  // the data was released all the same
+    delete frmMain;
+  }
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
 TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
   fs::remove_all(Root() / "DATEN");
   driver.AnswerNextMessageBox(IDOK);
