@@ -122,7 +122,19 @@ int RunProgram(const std::vector<std::string>& args) {
     CreateUserDatabase();
     CreateDefaultLayouts();
     Application->SetTitle("Orvelan");
-    Application->CreateForm(frmMain);
+    try {
+      Application->CreateForm(frmMain);
+    } catch (const Exception& e) {
+      // The reference tables were checked with the settings: a table that
+      // still cannot be opened is one of the user's own, which is left
+      // exactly as it is.
+      Application->MessageBox(CP1252("Das Hauptfenster kann nicht geöffnet werden:\r").str() + e.Message() +
+                                  CP1252("\r\rIhre eigenen Daten im Verzeichnis \"").str() + UserDataDir +
+                                  CP1252("\" bleiben unverändert. Orvelan wird beendet.").str(),
+                              "Orvelan", MB_OK | MB_ICONERROR);
+      StoreSettingsAtEnd();
+      return 1;
+    }
     Application->Run();
   }
   StoreSettingsAtEnd();

@@ -41,5 +41,6 @@ void ShowAutoSkip();
 bool IsAutoStart(const std::vector<std::string>& args);
 
 // Runs the program block; the process's exit code (0, or 1 when the data
-// could not be set up, which the user was told).
+// could not be set up or the main window not opened, which the user was
+// told).
 int RunProgram(const std::vector<std::string>& args);

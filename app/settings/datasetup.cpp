@@ -1,6 +1,7 @@
 // Setting up and releasing the shared data objects. Every file is checked
 // before it is opened, so a missing file is named in the message rather
-// than surfacing as an engine code.
+// than surfacing as an engine code; so are the tables the day pages open
+// later, so that none of them can stop the main window half made.
 #include "app/settings/datasetup.h"
 
 #include "app/settings/settings.h"
@@ -22,6 +23,15 @@ TwwTable* PersonNationTable = nullptr;
 TwwTable* PersonProfessionTable = nullptr;
 
 namespace {
+
+// The reference tables the main window's day pages open, with their index.
+const struct {
+  const char* table;
+  const char* index;
+} kPageTables[] = {
+    {"PERSON.FFD", "PE_GMTJ"}, {"EREIGNIS.FFD", "ER_MTJ"}, {"NAME.FFD", "XPKNAME"},
+    {"PATRON.FFD", "PA_MT"},   {"FEIERTAG.FFD", "FT_MT"},
+};
 
 [[noreturn]] void Missing(const AnsiString& path) {
   throw EDataSetupError(CP1252("Die Datei \"").str() + path +
@@ -72,6 +82,12 @@ TwwTable* OpenLookupTable(const char* table, const char* index) {
   return t;
 }
 
+// Opens the table once and closes it again: a missing or damaged table
+// the windows read later is named before any window opens.
+void CheckTable(const char* table, const char* index) {
+  delete OpenLookupTable(table, index);
+}
+
 void RegisterAliases() {
   const TBapiHandle session = Session->Handle();
   // Removing first lets the paths of this ini file win over an earlier
@@ -114,6 +130,7 @@ void SetUpData() {
     ProfessionTable = OpenLookupTable("BERUF.FFD", "XPKBERU");
     PersonNationTable = OpenLookupTable("PERSNATI.FFD", "PN_PERS");
     PersonProfessionTable = OpenLookupTable("PERSBERU.FFD", "PB_PERS");
+    for (const auto& t : kPageTables) CheckTable(t.table, t.index);
   } catch (...) {
     ReleaseData();
     throw;

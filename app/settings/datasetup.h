@@ -30,8 +30,9 @@ extern TwwTable* PersonProfessionTable;  // "PERSBERU.FFD", index "PB_PERS"
 
 // The shared stream (made once the program directory is known).
 void CreateSharedStream();
-// Archives, aliases (the user directory is created when missing) and lookup
-// tables, in that order, from ReferenceDataDir and UserDataDir. Raises
+// Archives, aliases (the user directory is created when missing), lookup
+// tables and the check of the page tables, in that order, from
+// ReferenceDataDir and UserDataDir. Raises
 // EDataSetupError; everything made before the failure is released.
 void SetUpData();
 // Frees every object above; safe after a partial or no set-up.

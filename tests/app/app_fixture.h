@@ -32,7 +32,7 @@ inline fs::path BuiltProgramDir() { return fs::path(testpaths::BinaryDir()) / "a
 // Every reference file the data set-up and the formatters read.
 inline const std::initializer_list<const char*> kReferenceFiles = {
     "Ereignis.Stx", "Person.Stx", "Feiertag.Stx", "ORT.FFD",      "NATION.FFD",   "BERUF.FFD",
-    "PERSNATI.FFD", "PERSBERU.FFD", "PERSON.FFD", "EREIGNIS.FFD", "FEIERTAG.FFD", "PATRON.FFD"};
+    "PERSNATI.FFD", "PERSBERU.FFD", "PERSON.FFD", "EREIGNIS.FFD", "FEIERTAG.FFD", "PATRON.FFD", "NAME.FFD"};
 
 inline std::string Slurp(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);

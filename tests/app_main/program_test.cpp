@@ -165,4 +165,53 @@ TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
   EXPECT_EQ(frmMain, nullptr);
 }
 
+// A day page's reference table missing, empty or cut short of its header
+// (a block cut off further on is named when a page reaches it): the start
+// names the file and ends before any window opens, instead of stopping on
+// an engine error while the main window is half made.
+TEST_F(ProgramBlock, ADamagedPageTableIsNamedAndTheStartEnds) {
+  for (const char* table : {"PERSON.FFD", "EREIGNIS.FFD", "NAME.FFD", "PATRON.FFD", "FEIERTAG.FFD"}) {
+    const fs::path path = Root() / "DATEN" / table;
+    const std::string good = apptest::Slurp(path);
+    for (const char* how : {"missing", "empty", "cut"}) {
+      SCOPED_TRACE(std::string(table) + " " + how);
+      if (std::string(how) == "missing")
+        fs::remove(path);
+      else
+        apptest::Put(path, std::string(how) == "empty" ? std::string() : good.substr(0, 1000));
+      const size_t boxes = driver.MessageBoxes().size();
+      driver.AnswerNextMessageBox(IDOK);
+      EXPECT_EQ(RunProgram({}), 1);
+      ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+      const std::string said = driver.MessageBoxes().back().Text;
+      EXPECT_NE(said.find(path.string()), std::string::npos) << said;
+      EXPECT_NE(said.find("beendet"), std::string::npos) << said;
+      EXPECT_EQ(frmMain, nullptr);
+      EXPECT_EQ(SharedStream, nullptr);
+    }
+    apptest::Put(path, good);
+  }
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
+// The user's own table of entries left half-written: the start says so and
+// ends, and the file is neither built anew nor touched.
+TEST_F(ProgramBlock, ADamagedUserTableIsLeftAsItIsAndTheStartEnds) {
+  EXPECT_EQ(RunFullStart({}), 0);
+  delete frmMain;
+  const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
+  const std::string good = apptest::Slurp(path);
+  ASSERT_GT(good.size(), 1000u);
+  const std::string damaged = good.substr(0, 1000);  // left half-written
+  apptest::Put(path, damaged);
+  driver.AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(RunProgram({}), 1);
+  ASSERT_FALSE(driver.MessageBoxes().empty());
+  const std::string said = driver.MessageBoxes().back().Text;
+  EXPECT_NE(said.find("Hauptfenster"), std::string::npos) << said;
+  EXPECT_NE(said.find("BENUTZER"), std::string::npos) << said;
+  EXPECT_EQ(apptest::Slurp(path), damaged);
+  EXPECT_EQ(SharedStream, nullptr);
+}
+
 }  // namespace
