@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@
 #include "platform/ui/windowhost.h"
 
 namespace {
+
+constexpr int kConnectSeconds = 1;
 
 // The abstract name holds the user id so that two users do not meet, and
 // the window host's scope (its display) so that two desktops do not.
@@ -31,6 +34,10 @@ int Connect(const AnsiString& className) {
   socklen_t len = MakeAddress(className, addr);
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
+  // A hung instance accepts nothing: once its queue is full a plain connect
+  // would wait for ever, and so would every later start.
+  const timeval limit{kConnectSeconds, 0};
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
   if (connect(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0) {
     close(fd);
     return -1;

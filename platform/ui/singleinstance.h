@@ -32,7 +32,9 @@ class TInstanceRegistration {
 };
 
 // Whether a process has registered the class name (FindWindow by class).
+// Neither call waits more than a second for a process that has stopped
+// taking connections (a hung one): that one counts as not found.
 bool FindInstanceWindow(const AnsiString& className);
 // Posts a message number to the process that registered the class name;
-// false when there is none.
+// false when there is none or it does not take the message in time.
 bool PostToInstance(const AnsiString& className, unsigned msg);

@@ -342,6 +342,29 @@ TEST(SingleInstance, SecondProcessFindsTheFirstAndPostsItAMessage) {
   EXPECT_EQ(got, (std::vector<unsigned>{2024}));
 }
 
+// A first instance that hangs takes no connections; its queue fills, and
+// every later start must still end in bounded time instead of waiting for
+// ever in its hand-over.
+TEST(SingleInstance, AHungFirstInstanceNeverHoldsUpALaterStart) {
+  std::string name = "OrvelanHung" + std::to_string(getpid());
+  TUiTestDriver d;
+  TInstanceRegistration hung;  // registered, never polled
+  ASSERT_TRUE(hung.Register(name));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(20);  // a hand-over that waits for ever ends the child by signal
+    int delivered = 0;
+    while (delivered < 64 && PostToInstance(name, 2024)) ++delivered;
+    // The first starts fill the queue; the next one gives up.
+    _exit(delivered > 0 && delivered < 64 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "a later start hung in its hand-over";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 class TClassForm : public TForm {
  public:
   TClassForm(TComponent* owner, std::string cls) : TForm(owner), cls_(std::move(cls)) {}
