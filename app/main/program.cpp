@@ -1,6 +1,9 @@
 // The program block and the autostart notice.
 #include "app/main/program.h"
 
+#include <chrono>
+#include <thread>
+
 #include "app/base/userdb.h"
 #include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
@@ -107,12 +110,30 @@ bool IsAutoStart(const std::vector<std::string>& args) { return !args.empty() &&
 
 int RunProgram(const std::vector<std::string>& args) {
   InitColorTable();
-  // Another instance on this display: bring it to the front and end.
-  if (FindInstanceWindow(kMainWindowClass)) {
-    PostToInstance(kMainWindowClass, WM_ORVELAN_FRONT);
+  InitUi();  // the application object
+  // The name is claimed before anything is read: a second start while this
+  // one is still starting (or waits on a message) hands over instead of
+  // running beside it on the same files. The main window's own claim of
+  // the name then fails harmlessly; messages reach it from here.
+  if (!Application->RegisterInstance(kMainWindowClass)) {
+    // Another instance on this display: bring it to the front and end. One
+    // that takes no message is hung or busy; say so instead of waiting.
+    // (A start that claimed the name this very moment may not listen yet.)
+    bool handedOver = PostToInstance(kMainWindowClass, WM_ORVELAN_FRONT);
+    if (!handedOver) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      handedOver = PostToInstance(kMainWindowClass, WM_ORVELAN_FRONT);
+    }
+    if (!handedOver)
+      Application->MessageBox(CP1252("Orvelan läuft bereits, reagiert aber gerade nicht.\r\rBitte warten Sie einen "
+                                     "Augenblick, oder beenden Sie das laufende Orvelan und starten Sie es neu.")
+                                  .str(),
+                              "Orvelan", MB_OK | MB_ICONINFORMATION);
     return 0;
   }
-  InitUi();  // the application object
+  Application->OnInstanceMessage = [](unsigned msg) {
+    if (frmMain && frmMain->HandleAllocated()) PostMessage(frmMain->Handle(), msg, 0, 0);
+  };
   Application->Initialize();
   if (!LoadSettingsOrExplain()) return 1;
   if (IsAutoStart(args) && Trunc(Date()) == Trunc(LastStart)) {

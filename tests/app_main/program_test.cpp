@@ -3,8 +3,9 @@
 // automatic start on a day on which the program already ran shows only the
 // notice for 2 s and keeps the last start; "/a" counts only as the first
 // argument and in any letter case; a second start hands over to the first
-// (restoring it when minimised) and ends without touching the settings; a
-// start without reference data says so and ends.
+// (restoring it when minimised), also while the first is still starting,
+// and ends without touching the settings; a start without reference data,
+// with a damaged table or with a settings file it cannot write says so.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,6 +118,35 @@ TEST_F(ProgramBlock, ASecondStartHandsOverToTheFirstAndEnds) {
   EXPECT_EQ(WEXITSTATUS(childStatus), 0);
   EXPECT_EQ(iniBefore, iniAfter);
   EXPECT_TRUE(restored);
+}
+
+// A second start while the first is still starting (here: showing its
+// automatic-start notice, before any main window exists) hands over and
+// ends: it builds no tables and leaves the settings alone.
+TEST_F(ProgramBlock, ASecondStartWhileTheFirstIsStartingHandsOver) {
+  StoreLastStart(Trunc(Date()));
+  int childStatus = -1;
+  std::string iniBefore, iniAfter;
+  driver.WhenModal([&](TCustomForm&) {
+    iniBefore = apptest::Slurp(Ini());
+    const pid_t child = fork();
+    if (child == 0) {
+      int rc = 2;
+      try {
+        rc = RunProgram({});
+      } catch (...) {
+      }
+      _exit(rc);
+    }
+    waitpid(child, &childStatus, 0);
+    iniAfter = apptest::Slurp(Ini());
+    driver.Advance(2000);
+  });
+  EXPECT_EQ(RunProgram({"/a"}), 0);
+  ASSERT_TRUE(WIFEXITED(childStatus));
+  EXPECT_EQ(WEXITSTATUS(childStatus), 0);
+  EXPECT_FALSE(UserTablesExist());
+  EXPECT_EQ(iniBefore, iniAfter);
 }
 
 // A settings file that cannot be written at the end (read-only, or its
