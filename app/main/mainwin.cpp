@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/pages/perspage.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "calendar/packeddate.h"
@@ -436,7 +437,9 @@ void TfrmMain::FormCreate(TObject*) {
   Kalender->SetValidDateMax(PackedDateToDateTime(PackedDateMax()));
   SunMoonMode = 0;
   Gauge->SetVisible(false);
-  for (TwwTable* t : {tblEige, tblPers, tblErei, tblName, tblFTag, tblPatr}) t->Open();
+  // A table that cannot be opened is named in German; the program block
+  // shows it and ends without touching the file.
+  for (TwwTable* t : {tblEige, tblPers, tblErei, tblName, tblFTag, tblPatr}) OpenTableOrExplain(t);
   firstPaint_ = true;
 }
 
@@ -587,14 +590,41 @@ void TfrmMain::DisplayRubrik() {
       WPRichText1->PlaceCursor(0, 0, 0, 0);
       if (pageFocus && WPRichText1->CanFocus()) WPRichText1->SetFocus();
     }
-  } catch (...) {
+  } catch (const EAbort&) {
     pnlWhite->SetVisible(false);
     Screen->SetCursor(crDefault);
     throw;
+  } catch (const Exception& e) {
+    // A table or archive damaged after the start: the page stays empty, the
+    // window usable, and the user learns in German which file it is.
+    WPRichText1->ClearDocument();
+    WPRichText1->SetVisible(CurrentRubric != rbEmpty);
+    pnlWhite->SetVisible(false);
+    Screen->SetCursor(crDefault);
+    ExplainPageFailure(e);
+    return;
   }
   pnlWhite->SetVisible(false);
   Screen->SetCursor(crDefault);
   if (CurrentRubric != rbEmpty && OnPageBuilt) OnPageBuilt(this);
+}
+
+void TfrmMain::ExplainPageFailure(const Exception& e) {
+  const AnsiString file =
+      FindUnreadableTable({tblPers, tblPatr, PersonNationTable, PersonProfessionTable, NationTable, ProfessionTable,
+                           PlaceTable, tblEige, tblErei, tblName, tblFTag});
+  AnsiString why;
+  if (const auto* known = dynamic_cast<const EDataFileError*>(&e))
+    why = known->Message();
+  else if (!file.empty())
+    why = DataFileMessage(file, e);
+  else
+    why = "Eine der Dateien der Seite kann nicht gelesen werden:\r" + DataFileProblem(e);
+  Application->MessageBox(CP1252("Die Seite \"").str() + RubricTitle(CurrentRubric) + "\" zum " +
+                              FormatDateTime("dd.mm.yyyy", PackedDateToDateTime(CurrentDateKey)) +
+                              " kann nicht aufgebaut werden.\r\r" + why +
+                              CP1252("\r\rDie Seite bleibt leer. Ihre eigenen Daten bleiben unverändert.").str(),
+                          "Orvelan", MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::SetPageWidth() {

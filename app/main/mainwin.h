@@ -143,6 +143,8 @@ class TfrmMain : public TOrvelanForm {
   void BringToFrontRequested();
   void PlaceTitlePage();
   void PlaceToolButtons();
+  // The German message of a page that could not be built, naming the file.
+  void ExplainPageFailure(const Exception& e);
 
   bool pictureFits_ = false;
   bool firstPaint_ = true;

@@ -38,10 +38,92 @@ const struct {
                         CP1252("\" fehlt.\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
 }
 
-[[noreturn]] void Unreadable(const AnsiString& path, const AnsiString& why) {
-  throw EDataSetupError("Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + why +
-                        "\r\rOrvelan wird beendet.");
+[[noreturn]] void Unreadable(const AnsiString& path, const std::exception& e) {
+  throw EDataSetupError(DataFileMessage(path, e) + "\r\rOrvelan wird beendet.");
 }
+
+// What the engine's result code says about a table's file, in German.
+AnsiString EngineProblem(TBapiResult code) {
+  switch (code) {
+    case bapiFileNotFound:
+    case bapiNoSuchTable: return "Sie fehlt.";
+    case rcFileDamaged:
+    case bapiInvalidBookmark: return CP1252("Sie ist beschädigt.").str();
+    case bapiInvalidDictionary: return CP1252("Sie ist keine Tabelle von Orvelan, oder sie ist beschädigt.").str();
+    case bapiNoSuchIndex:
+    case bapiFieldOutOfRange:
+      return CP1252("Sie hat nicht den Aufbau, den diese Version von Orvelan erwartet, oder sie ist beschädigt.").str();
+    case bapiTableInUse:
+    case bapiNotExclusive: return "Sie wird gerade von einem anderen Programm benutzt.";
+    case rcAccessDenied: return "Das System verweigert den Zugriff auf sie (fehlende Zugriffsrechte).";
+    case bapiOutOfMemory: return "Der Arbeitsspeicher reicht nicht aus.";
+    case bapiIOError: return "Beim Lesen ist ein Fehler des Datenträgers aufgetreten.";
+    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
+  }
+}
+
+}  // namespace
+
+AnsiString DataFileProblem(const std::exception& e) {
+  AnsiString why = CP1252("Sie ist beschädigt oder nicht lesbar.").str();
+  if (const auto* db = dynamic_cast<const EDBEngineError*>(&e)) {
+    why = EngineProblem(db->ErrorCode());
+  } else if (const auto* ff = dynamic_cast<const EffException*>(&e)) {
+    why = EngineProblem(ff->ResultCode());
+  } else if (dynamic_cast<const EFOpenError*>(&e)) {
+    // The text archive names no code; its three reasons differ in their text.
+    const AnsiString text = static_cast<const Exception&>(e).Message();
+    if (text.find("not a text archive") != AnsiString::npos)
+      why = CP1252("Sie ist kein Textarchiv von Orvelan, oder sie ist beschädigt.").str();
+    else if (text.find("in use") != AnsiString::npos)
+      why = "Sie wird gerade von einem anderen Programm benutzt.";
+    else
+      why = CP1252("Sie lässt sich nicht öffnen (fehlende Zugriffsrechte oder ein Fehler des Datenträgers).").str();
+  } else if (dynamic_cast<const EReadError*>(&e)) {
+    why = CP1252("Sie ist beschädigt.").str();
+  }
+  return why;
+}
+
+AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
+  return "Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
+}
+
+AnsiString TableFilePath(const TTable* table) {
+  const AnsiString& db = table->DatabaseName();
+  AnsiString dir = db == "Orvelan" ? ReferenceDataDir : db == "OrvUser" ? UserDataDir : IncludeTrailingPathDelimiter(db);
+  const AnsiString path = dir + table->TableName();
+  const AnsiString found = FindFileNoCase(path);
+  return found.empty() ? path : found;
+}
+
+void OpenTableOrExplain(TTable* table) {
+  try {
+    table->Open();
+  } catch (const Exception& e) {
+    throw EDataFileError(DataFileMessage(TableFilePath(table), e));
+  }
+}
+
+AnsiString FindUnreadableTable(std::initializer_list<const TwwTable*> tables) {
+  for (const TwwTable* t : tables) {
+    if (!t) continue;
+    TwwTable probe(nullptr);
+    try {
+      probe.SetDatabaseName(t->DatabaseName());
+      probe.SetTableName(t->TableName());
+      probe.SetIndexName(t->IndexName());
+      probe.Open();
+      for (probe.First(); !probe.Eof(); probe.Next()) {
+      }
+    } catch (const Exception&) {
+      return TableFilePath(t);
+    }
+  }
+  return {};
+}
+
+namespace {
 
 // The file as it lies on disk (a copy from another system may differ in
 // letter case), or the missing-file error.
@@ -61,7 +143,7 @@ TVlf* OpenArchive(const char* name) {
     a->OpenFile(path);
   } catch (const Exception& e) {
     delete a;
-    Unreadable(path, e.Message());
+    Unreadable(path, e);
   }
   return a;
 }
@@ -77,7 +159,7 @@ TwwTable* OpenLookupTable(const char* table, const char* index) {
     FixStringFields(t);
   } catch (const Exception& e) {
     delete t;
-    Unreadable(path, e.Message());
+    Unreadable(path, e);
   }
   return t;
 }

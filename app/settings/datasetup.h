@@ -9,6 +9,9 @@
 // failed set-up releases what it had made, so the pointers are null again.
 #pragma once
 
+#include <exception>
+#include <initializer_list>
+
 #include "calendar/vlf.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "platform/rtl/exceptions.h"
@@ -17,6 +20,9 @@
 // A reference table or archive is missing or unreadable; the message is
 // German, names the file and says that the program ends.
 ORV_DECLARE_EXCEPTION(EDataSetupError, Exception)
+// A table the program reads after the start cannot be opened or read; the
+// message is German and names the file (DataFileMessage).
+ORV_DECLARE_EXCEPTION(EDataFileError, Exception)
 
 extern TMemoryStream* SharedStream;
 extern TVlf* EventArchive;    // "Ereignis.Stx"
@@ -37,6 +43,23 @@ void CreateSharedStream();
 void SetUpData();
 // Frees every object above; safe after a partial or no set-up.
 void ReleaseData();
+
+// "Die Datei "<path>" kann nicht gelesen werden:" and, on the next line, in
+// German what the table engine, the dataset layer or the text archive found
+// (damaged, not a table or archive of the program, in use, no access...).
+AnsiString DataFileMessage(const AnsiString& path, const std::exception& e);
+// That second line alone: a German sentence about the file ("Sie ist ...").
+AnsiString DataFileProblem(const std::exception& e);
+// The file of a table on disk: the directory of its database ("Orvelan"
+// or "OrvUser") and the table name in the letter case found on disk.
+AnsiString TableFilePath(const TTable* table);
+// Opens the table; one that cannot be opened raises EDataFileError.
+void OpenTableOrExplain(TTable* table);
+// After a read failed: the file of the first of the tables that a walk over
+// all its records along its current index cannot read, or empty when every
+// one of them reads. Each is walked by a fresh cursor of its own, so the
+// tables themselves stay where they are.
+AnsiString FindUnreadableTable(std::initializer_list<const TwwTable*> tables);
 
 // LoadSettings for the program block: true when the program may go on.
 // A failed data set-up shows its German message in an error box and gives

@@ -131,7 +131,10 @@ TEST_F(DataSetup, DamagedFilesAreNamedToo) {
     LoadSettings();
     FAIL() << "no error";
   } catch (const EDataSetupError& e) {
-    EXPECT_NE(e.Message().find("Ereignis.Stx\" kann nicht gelesen werden"), AnsiString::npos) << e.Message();
+    EXPECT_NE(e.Message().find("Ereignis.Stx\" kann nicht gelesen werden:\rSie ist kein Textarchiv von Orvelan"),
+              AnsiString::npos)
+        << e.Message();
+    EXPECT_EQ(e.Message().find("text archive"), AnsiString::npos) << e.Message();
   }
   ExpectNothingSetUp();
   CopyReferenceData("DATEN2");
@@ -141,7 +144,8 @@ TEST_F(DataSetup, DamagedFilesAreNamedToo) {
     LoadSettings();
     FAIL() << "no error";
   } catch (const EDataSetupError& e) {
-    EXPECT_NE(e.Message().find("ORT.FFD\" kann nicht gelesen werden"), AnsiString::npos) << e.Message();
+    EXPECT_NE(e.Message().find("ORT.FFD\" kann nicht gelesen werden:\rSie "), AnsiString::npos) << e.Message();
+    EXPECT_EQ(e.Message().find("Table"), AnsiString::npos) << e.Message();
   }
   ExpectNothingSetUp();
 }

@@ -11,12 +11,14 @@
 
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
 
 namespace {
 
 using maintest::MainWindowTest;
+namespace fs = std::filesystem;
 
 // The number of paragraphs of the page that hold text.
 int Entries(TWPCustomRtfEdit* page) {
@@ -406,3 +408,58 @@ TEST_F(MainWindowTest, TheExitButtonClosesTheWindow) {
 }
 
 }  // namespace
+
+// A reference table the day page reads, cut in the middle after the start
+// (the start opened it whole): the page stays empty, one German message
+// names the file and the day, the window stays usable and the user's own
+// files are not written.
+class DamagedPageTable : public MainWindowTest {
+ protected:
+  void ExpectNamedAndPageEmpty(const char* table) {
+    const auto births = maintest::PersonsPerDay(0);
+    const auto busiest = maintest::Busiest(births);
+    const fs::path path = Root() / "DATEN" / table;
+    TfrmMain* f = Start();
+    driver.Advance(200);  // the title page
+    ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
+    auto userFiles = [&] {
+      std::map<std::string, std::string> out;
+      for (const auto& e : fs::directory_iterator(Root() / "BENUTZER"))
+        out[e.path().filename().string()] = apptest::Slurp(e.path());
+      return out;
+    };
+    const auto before = userFiles();
+    const std::string good = apptest::Slurp(path);
+    apptest::Put(path, good.substr(0, good.size() / 4));
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f->pbPGeb);
+    ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+    const std::string said = driver.MessageBoxes()[0].Text;
+    EXPECT_NE(said.find("\"" + path.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
+    EXPECT_NE(said.find(CP1252("Sie ist beschädigt.").str()), std::string::npos) << said;
+    EXPECT_NE(said.find("Geburtstage"), std::string::npos) << said;
+    EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
+    EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+    // The page is empty and shown, the window usable: the title page and
+    // back, each without a further message for a day the page can build.
+    EXPECT_EQ(CurrentRubric, rbBirths);
+    EXPECT_TRUE(f->WPRichText1->Visible());
+    EXPECT_FALSE(f->pnlWhite->Visible());
+    EXPECT_EQ(Entries(f->WPRichText1), 0);
+    SaveScreen(f, std::string("main_damaged_") + table);
+    driver.PressKey(VK_DELETE);
+    EXPECT_EQ(CurrentRubric, rbEmpty);
+    EXPECT_TRUE(f->lblTitel->Visible());
+    EXPECT_EQ(driver.MessageBoxes().size(), 1u);
+    f->Close();
+    driver.Process();
+    EXPECT_EQ(userFiles(), before);
+    TForm* box = CreateMessageDialog(said, mtError, mbOK);
+    box->Show();
+    driver.SavePng(box, std::string("main_damaged_box_") + table);
+    delete box;
+  }
+};
+
+TEST_F(DamagedPageTable, APersonsTableCutInTheMiddleIsNamed) { ExpectNamedAndPageEmpty("PERSON.FFD"); }
+TEST_F(DamagedPageTable, ANationLinkTableCutInTheMiddleIsNamed) { ExpectNamedAndPageEmpty("PERSNATI.FFD"); }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/main/program.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "tests/app_main/main_fixture.h"
 
@@ -240,6 +241,10 @@ TEST_F(ProgramBlock, ADamagedUserTableIsLeftAsItIsAndTheStartEnds) {
   const std::string said = driver.MessageBoxes().back().Text;
   EXPECT_NE(said.find("Hauptfenster"), std::string::npos) << said;
   EXPECT_NE(said.find("BENUTZER"), std::string::npos) << said;
+  // The table itself is named, in German.
+  EXPECT_NE(said.find("\"" + path.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
+  EXPECT_NE(said.find(CP1252("Sie ist beschädigt.").str()), std::string::npos) << said;
+  EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
   EXPECT_EQ(apptest::Slurp(path), damaged);
   EXPECT_EQ(SharedStream, nullptr);
 }
