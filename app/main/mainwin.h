@@ -16,6 +16,8 @@
 //    program is disabled; nothing is offered that does not work.
 //  - DataTimer and StartupTimer are stopped before their work runs, so a
 //    handler never runs twice at once.
+//  - A page that cannot be built (a table damaged after the start) is left
+//    empty and explained in German, naming the file; the window stays usable.
 #pragma once
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // size and every menu dropped down (saved as pictures), what is offered and
 // what stays disabled, the start-up step 200 ms after the first paint, the
 // 400 ms date debounce, the date menu's moves, the title page when the
-// window shrinks, the minimum size, the help file and the single-instance
-// message.
+// window shrinks, the minimum size, the help file, the single-instance
+// message and a page whose table was damaged after the start.
 #include <gtest/gtest.h>
 
 #include <algorithm>
