@@ -4,7 +4,8 @@
 #include "resources/pictures.h"
 
 #include <cmath>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/gfx/color.h"
 #include "platform/rtl/exceptions.h"
@@ -185,13 +186,7 @@ TColor TitlePixel(int x, int y) {
 std::unique_ptr<TBitmap> ToolPicture(TToolPicture which) {
   if (which < 0 || which >= tpCount) throw ERangeError("Kein Bild mit dieser Nummer");
   const TMap& m = kMaps[which];
-  auto b = std::make_unique<TBitmap>(m.Size, m.Size);
-  for (int y = 0; y < m.Size; ++y) {
-    const char* row = m.Rows[y];
-    if (static_cast<int>(std::strlen(row)) != m.Size) throw EInvalidOperation("Bildzeile falscher Breite");
-    for (int x = 0; x < m.Size; ++x) b->Surface().Row(y)[x] = ColorToPixel(PaletteColor(row[x]));
-  }
-  return b;
+  return BitmapFromCharRows(std::vector<std::string>(m.Rows, m.Rows + m.Size), PaletteColor);
 }
 
 std::unique_ptr<TBitmap> TitlePicture() {

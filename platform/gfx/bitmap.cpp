@@ -453,6 +453,24 @@ void TPicture::Assign(const TPicture& source) {
   Adopt(source.graphic_ ? source.graphic_->Clone() : nullptr);
 }
 
+std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
+                                            int scale) {
+  const int h = static_cast<int>(rows.size());
+  const int w = h ? static_cast<int>(rows[0].size()) : 0;
+  if (scale < 1) throw EInvalidOperation("Bildvergrößerung unter 1");
+  auto b = std::make_unique<TBitmap>(w * scale, h * scale);
+  for (int y = 0; y < h; ++y) {
+    const std::string& row = rows[static_cast<size_t>(y)];
+    if (static_cast<int>(row.size()) != w) throw EInvalidOperation("Bildzeile falscher Breite");
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t px = ColorToPixel(ColorToRGB(colourOf(row[static_cast<size_t>(x)])));
+      for (int dy = 0; dy < scale; ++dy)
+        std::fill_n(b->Surface().Row(y * scale + dy) + x * scale, scale, px);
+    }
+  }
+  return b;
+}
+
 bool LoadSystemBitmap(TBitmap& b, int id) {
   if (id != OBM_COMBO) return false;
   // The combo-box arrow: a black downward triangle, 7 pixels wide and 4

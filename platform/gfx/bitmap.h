@@ -197,6 +197,13 @@ private:
   std::unique_ptr<TGraphic> graphic_;
 };
 
+// A picture drawn as rows of characters, one character a pixel, each turned
+// into its colour by `colourOf`; every pixel becomes a scale x scale square,
+// so an enlarged picture stays sharp. A row of another width than the first
+// raises, so a mistyped picture is found when it is first made.
+std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
+                                            int scale = 1);
+
 // The predefined system bitmaps (LoadBitmap with an OBM_ number).
 enum : int { OBM_COMBO = 32738 };
 // Fills `b` with system bitmap `id`; false for a number it does not know.

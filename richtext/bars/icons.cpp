@@ -814,14 +814,5 @@ bool WPHasIcon(const AnsiString& name) { return !RowsOf(name).empty(); }
 std::unique_ptr<TBitmap> WPIconBitmap(const AnsiString& name, int scale) {
   const std::vector<std::string> rows = RowsOf(name);
   if (rows.size() != 16 || scale < 1) return nullptr;
-  auto b = std::make_unique<TBitmap>(16 * scale, 16 * scale);
-  TCanvas* c = b->Canvas();
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const TColor color = ColorOf(rows[static_cast<size_t>(y)][static_cast<size_t>(x)]);
-      c->Brush()->SetColor(color);
-      c->FillRect({x * scale, y * scale, (x + 1) * scale, (y + 1) * scale});
-    }
-  }
-  return b;
+  return BitmapFromCharRows(rows, ColorOf, scale);
 }

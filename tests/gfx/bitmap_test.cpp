@@ -301,3 +301,20 @@ TEST(Pictures, LoadByExtensionMetafilesIconsAndResources) {
   EXPECT_THROW(res.LoadFromResourceName("gibtsnicht"), EInvalidGraphic);
   unsetenv("ORV_RESOURCE_DIR");
 }
+
+TEST(Bitmaps, CharacterRowPicturesEnlargeEveryPixelAndRefuseRaggedRows) {
+  auto colourOf = [](char c) -> TColor { return c == 'r' ? clRed : c == 'b' ? clBlue : clWhite; };
+  auto b = BitmapFromCharRows({"rb.", "..b"}, colourOf, 2);
+  ASSERT_EQ(b->Width(), 6);
+  ASSERT_EQ(b->Height(), 4);
+  // Each character is a 2x2 square at its place.
+  for (int dy = 0; dy < 2; ++dy)
+    for (int dx = 0; dx < 2; ++dx) {
+      EXPECT_EQ(PixelToColor(b->Surface().Row(dy)[dx]), clRed);
+      EXPECT_EQ(PixelToColor(b->Surface().Row(dy)[2 + dx]), clBlue);
+      EXPECT_EQ(PixelToColor(b->Surface().Row(2 + dy)[2 + dx]), clWhite);
+      EXPECT_EQ(PixelToColor(b->Surface().Row(2 + dy)[4 + dx]), clBlue);
+    }
+  EXPECT_THROW(BitmapFromCharRows({"rb.", "rb"}, colourOf), EInvalidOperation);
+  EXPECT_THROW(BitmapFromCharRows({"rb"}, colourOf, 0), EInvalidOperation);
+}
