@@ -19,14 +19,14 @@ void TVlf::OpenFile(const AnsiString& fileName) {
   const int flags = openMode_ == OpenRead ? O_RDONLY : (openMode_ == OpenWrite ? O_WRONLY : O_RDWR);
   const int fd = ::open(fileName.c_str(), flags | O_CLOEXEC);
   if (fd < 0)
-    throw EFOpenError("Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    throw EVlfOpenError(TVlfOpenProblem::System, "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   // Share modes as advisory locks among the programs that honour them.
   int lock = 0;
   if (shareMode_ == Exclusive || shareMode_ == DenyRead) lock = LOCK_EX;
   if (shareMode_ == DenyWrite) lock = LOCK_SH;
   if (lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
     ::close(fd);
-    throw EFOpenError("Cannot open file \"" + fileName + "\". The file is in use.");
+    throw EVlfOpenError(TVlfOpenProblem::InUse, "Cannot open file \"" + fileName + "\". The file is in use.");
   }
   fd_ = fd;
   fileName_ = fileName;
@@ -37,7 +37,8 @@ void TVlf::OpenFile(const AnsiString& fileName) {
       ::pread(fd_, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
       std::memcmp(header, kVlfSignature, sizeof header) != 0) {
     CloseFile();
-    throw EFOpenError("Cannot open file \"" + fileName + "\". It is not a text archive.");
+    throw EVlfOpenError(TVlfOpenProblem::NotAnArchive,
+                        "Cannot open file \"" + fileName + "\". It is not a text archive.");
   }
 }
 

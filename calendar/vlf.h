@@ -23,6 +23,20 @@ inline constexpr char kVlfSignature[6] = {'O', 'R', 'V', 'S', 'T', 'X'};
 inline constexpr uint32_t kVlfHeaderSize = 1024;
 inline constexpr uint32_t kVlfRecordHeaderSize = 8;
 
+// Why an archive could not be opened, so that callers can explain it in
+// their own words without reading the message.
+enum class TVlfOpenProblem { System, InUse, NotAnArchive };
+
+class EVlfOpenError : public EFOpenError {
+ public:
+  EVlfOpenError(TVlfOpenProblem problem, const std::string& message) : EFOpenError(message), problem_(problem) {}
+  const char* ClassName() const override { return "EVlfOpenError"; }
+  TVlfOpenProblem Problem() const { return problem_; }
+
+ private:
+  TVlfOpenProblem problem_;
+};
+
 // A component, so that its owner (the settings unit) frees it.
 class TVlf : public TComponent {
   ORV_CLASS(TVlf, TComponent)
@@ -37,7 +51,7 @@ class TVlf : public TComponent {
   void SetFileShareMode(TFileShareMode m) { shareMode_ = m; }
   int BufferSize() const { return 4096; }
 
-  // Raises EFOpenError when the file is missing, cannot be opened or locked
+  // Raises EVlfOpenError when the file is missing, cannot be opened or locked
   // as the share mode asks, or is not an archive.
   void OpenFile(const AnsiString& fileName);
   void CloseFile();

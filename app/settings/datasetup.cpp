@@ -70,15 +70,18 @@ AnsiString DataFileProblem(const std::exception& e) {
     why = EngineProblem(db->ErrorCode());
   } else if (const auto* ff = dynamic_cast<const EffException*>(&e)) {
     why = EngineProblem(ff->ResultCode());
+  } else if (const auto* vlf = dynamic_cast<const EVlfOpenError*>(&e)) {
+    switch (vlf->Problem()) {
+      case TVlfOpenProblem::NotAnArchive:
+        why = CP1252("Sie ist kein Textarchiv von Orvelan, oder sie ist beschädigt.").str();
+        break;
+      case TVlfOpenProblem::InUse: why = "Sie wird gerade von einem anderen Programm benutzt."; break;
+      case TVlfOpenProblem::System:
+        why = CP1252("Sie lässt sich nicht öffnen (fehlende Zugriffsrechte oder ein Fehler des Datenträgers).").str();
+        break;
+    }
   } else if (dynamic_cast<const EFOpenError*>(&e)) {
-    // The text archive names no code; its three reasons differ in their text.
-    const AnsiString text = static_cast<const Exception&>(e).Message();
-    if (text.find("not a text archive") != AnsiString::npos)
-      why = CP1252("Sie ist kein Textarchiv von Orvelan, oder sie ist beschädigt.").str();
-    else if (text.find("in use") != AnsiString::npos)
-      why = "Sie wird gerade von einem anderen Programm benutzt.";
-    else
-      why = CP1252("Sie lässt sich nicht öffnen (fehlende Zugriffsrechte oder ein Fehler des Datenträgers).").str();
+    why = CP1252("Sie lässt sich nicht öffnen (fehlende Zugriffsrechte oder ein Fehler des Datenträgers).").str();
   } else if (dynamic_cast<const EReadError*>(&e)) {
     why = CP1252("Sie ist beschädigt.").str();
   }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <optional>
 #include <vector>
 
 #include "calendar/vlf.h"
@@ -14,6 +15,17 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The reason an open was refused for, or nullopt when it was not refused.
+std::optional<TVlfOpenProblem> OpenProblem(TVlf& vlf, const std::string& path) {
+  try {
+    vlf.OpenFile(path);
+  } catch (const EVlfOpenError& e) {
+    return e.Problem();
+  }
+  vlf.CloseFile();
+  return std::nullopt;
+}
 
 class VlfTest : public ::testing::Test {
 protected:
@@ -81,6 +93,9 @@ TEST_F(VlfTest, FileLevelFaultsAreRefusedAtOpen) {
   Patch(Path("other.Stx"), 0, "XXXXXX");
   EXPECT_THROW(vlf.OpenFile(Path("other.Stx")), EFOpenError);
   EXPECT_FALSE(vlf.IsOpen());
+  EXPECT_EQ(OpenProblem(vlf, Path("missing.Stx")), TVlfOpenProblem::System);
+  EXPECT_EQ(OpenProblem(vlf, Path("short.Stx")), TVlfOpenProblem::NotAnArchive);
+  EXPECT_EQ(OpenProblem(vlf, Path("other.Stx")), TVlfOpenProblem::NotAnArchive);
   EXPECT_THROW(TVlfWriter(Path("no/such/dir.Stx")), EFCreateError);
 }
 
@@ -121,6 +136,7 @@ TEST_F(VlfTest, ExclusiveShareModeKeepsOthersOut) {
   a.OpenFile(Path("Feiertag.Stx"));
   b.SetFileShareMode(DenyWrite);
   EXPECT_THROW(b.OpenFile(Path("Feiertag.Stx")), EFOpenError);
+  EXPECT_EQ(OpenProblem(b, Path("Feiertag.Stx")), TVlfOpenProblem::InUse);
   a.CloseFile();
   b.OpenFile(Path("Feiertag.Stx"));
   EXPECT_EQ(b.ReadRecordLength(1024), 7u);
