@@ -137,6 +137,55 @@ def check_links(path, no, text, persons, owner=None):
         err(path, no, "unvollständiger Verweis")
 
 
+# --- person remarks -----------------------------------------------------------
+
+# A person's remark is read in two places: after ", " on the day page
+# ("… († 28.1.1956), schrieb …, Namenspatron am …") and alone in the data
+# window. So it ends without a full stop, unless the stop belongs to the last
+# word ("Ludwigs XIII.", "v. Chr."), and it starts with a noun ("Verfasser der
+# …") or in lower case. A capital that only a sentence start would give is
+# told by the first word: the finite verbs the remarks use, any weak past form
+# by its ending (-ete, -elte, -erte: "gründete", "entwickelte", "eroberte"),
+# articles, pronouns, prepositions and ordinals, and adjectives in -isch
+# ("französischer"). Nouns that open a remark do not end like that ("Fischer"
+# aside, hence the exception).
+REMARK_END_ABBREVIATION = re.compile(r"(?:\b[IVXLCDM]+|\bChr|\bu\. a|\busw|\betc)\.$")
+REMARK_VERBS = set("""arbeitete baute befreite begleitete begründete berechnete berief beschrieb
+besiegte bestieg bestimmte bestätigte betrat bewahrte bewegte bewies brach brachte dankte deutete
+dichtete dirigierte drehte durchquerte einte entdeckte entkam entschied entschlüsselte entwarf
+entwickelte entzifferte erfand erforschte erhielt erkannte erklärte erließ erneuerte eroberte
+erreichte errichtete erweiterte eröffnete fand fasste flog folgte forderte formulierte
+fotografierte fragte förderte führte gab gelang gestaltete gewann gilt ging grub gründete hat hatte
+herrschte hielt holte ist kleidete komponierte konstruierte kämpfte lebte lehnte lehrte leitete lief
+ließ machte malt malte missionierte moderierte nahm nannte ordnete organisierte pflegte prägte
+putschte reformierte regierte reiste rettete revolutionierte richtete rief sagte sah sang saß
+schilderte schloss schlug schob schoss schrieb schuf segelte setzt setzte sicherte siegte spielte
+spürte stand starb stellte stieg stiftete tanzte tauchte teilte trat trug turnte umsegelte
+unterhielt unternahm untersuchte unterzeichnete verband verbesserte verbreitete verfasste verfilmte
+verhandelte verhüllte verkörperte verkündete verlas verpflanzte versöhnte verteidigte vertonte
+verwandelte verübte vollendete war weigerte wies wirkte wollte wurde zeichnete zeigte zerlegte zog
+zwang zweifelte öffnete überflog übersetzte übertrug""".split())
+REMARK_FUNCTION_WORDS = set("""der die das dem den des ein eine einer eines sein seine seinem seinen
+seiner ihr ihre ihrem ihren ihrer in im an am auf aus bei mit nach seit unter von vom zum zur für als
+erster erste erstes zweiter zweite letzter letzte""".split())
+WEAK_PAST_ENDING = re.compile(r"(?:ete|elte|erte)$")
+ADJECTIVE_ENDING = re.compile(r"(?<!f)ische[mnrs]?$")
+
+
+def remark_faults(text):
+    """What keeps a person's remark from reading right after ", " and alone."""
+    faults = []
+    if text.endswith(".") and not REMARK_END_ABBREVIATION.search(text):
+        faults.append("Anmerkung endet mit Punkt; die Seite setzt \", \" dahinter")
+    first = re.match(r"[\w-]+", text)
+    if first and first.group(0)[0].isupper():
+        word = first.group(0).lower()
+        if (word in REMARK_VERBS or word in REMARK_FUNCTION_WORDS
+                or WEAK_PAST_ENDING.search(word) or ADJECTIVE_ENDING.search(word)):
+            faults.append(f"Anmerkung beginnt mit {first.group(0)!r}; hinter \", \" steht es klein")
+    return faults
+
+
 # --- places, nations, professions ------------------------------------------
 
 PREPOSITIONS = {"in": 1, "im": 2, "in den": 3, "in der": 4, "auf": 5, "am": 6,
@@ -152,12 +201,19 @@ FIELD_LIMITS = {"orte.txt": {1: 40, 2: 20}, "nationen.txt": {1: 5, 2: 40},
                 "berufe.txt": {1: 40, 2: 40, 3: 20}}
 
 
+# The pages write a place in brackets ("(in Frankfurt an der Oder)"), so a
+# place name carries none of its own.
+BRACKET_FREE = {"orte.txt": 1}
+
+
 def load_simple(name, nfields, keyfield):
     table = {}
     for path, no, f in records(name, nfields):
         for idx, limit in FIELD_LIMITS.get(name, {}).items():
             if len(f[idx]) > limit:
                 err(path, no, f"Feld {idx + 1} länger als {limit} Zeichen")
+        if name in BRACKET_FREE and re.search(r"[()]", f[BRACKET_FREE[name]]):
+            err(path, no, f"Klammer im Ortsnamen {f[BRACKET_FREE[name]]!r}: die Seite klammert den Ort selbst")
         key = f[keyfield]
         if key in table:
             err(path, no, f"Schlüssel {key!r} doppelt")
@@ -592,6 +648,8 @@ def main():
                 alt += 1
         if f[3] == "" and f[11]:
             warn(path, no, "Patronat bei Person ohne hl./sel.")
+        for fault in remark_faults(f[14]):
+            err(path, no, fault)
         check_links(path, no, f[14], persons, pid)
 
     # events

@@ -73,7 +73,7 @@ GOOD = {
     "berufe.txt": "1|Dichter|Dichterin|\n",
     "orte.txt": "1|Weimar||0\n2|Marbach||0\n",
     "personen.txt": ("1|Goethe, Johann Wolfgang|von||m|28.8.1749|Weimar|22.3.1832|Weimar|D|Dichter||||"
-                     "Freund von [[Schiller|2]].\n"
+                     "Freund von [[Schiller|2]]\n"
                      "2|Schiller, Friedrich|von||m|10.11.1759|Marbach|9.5.1805|Weimar|D|Dichter||||\n"),
     "ereignisse.txt": "1|9.11.1989|Die Mauer in Berlin öffnet sich.\n",
     "namen.txt": "m|Johannes|Hans,Jan\n",
@@ -149,6 +149,24 @@ class SourceFiles(unittest.TestCase):
         self.assertRefused("Vorkommen muss 1 bis 5 oder 9",
                            **{"feiertage.txt": "10|5|7|Muttertag|D||Ehrentag der Mütter im Mai.\n"})
         self.assertRefused("Osterabstand", **{"feiertage.txt": "11|4|1|Ostermontag|D||Feiertag nach Ostern.\n"})
+
+    def test_remarks_and_places_read_right_where_the_page_puts_them(self):
+        # the day page writes "…, " + remark + ", Namenspatron …" and "(in " + place + ")"
+        people = GOOD["personen.txt"]
+        self.assertRefused("personen.txt:2: Anmerkung endet mit Punkt",
+                           **{"personen.txt": people.replace("[[Schiller|2]]\n", "[[Schiller|2]].\n")})
+        self.assertRefused("personen.txt:2: Anmerkung beginnt mit 'Schrieb'",
+                           **{"personen.txt": people.replace("Freund von", "Schrieb den „Faust“; Freund von")})
+        self.assertRefused("orte.txt:3: Klammer im Ortsnamen 'Marbach (Neckar)'",
+                           **{"orte.txt": GOOD["orte.txt"].replace("Marbach", "Marbach (Neckar)"),
+                              "personen.txt": people.replace("|Marbach|", "|Marbach (Neckar)|")})
+        for bad in ("Hielt 1919 eine Rede", "Gestaltete den Petersplatz", "Stieg mit einem Ballon auf",
+                    "Entwickelte den Motor", "Der „Eiserne Kanzler“", "Französischer Maler"):
+            self.assertTrue(check.remark_faults(bad), bad)
+        for good in ("Verfasser der „Schatzinsel“", "Fischer vom See Genezareth", "Gefährte [[Goethes|1]]",
+                     "Wiener Arzt", "„King of Pop“", "schrieb „Emil und die Detektive“",
+                     "leitender Minister Ludwigs XIII.", "zeigte den Vertrag: „Österreich ist frei!“"):
+            self.assertEqual(check.remark_faults(good), [], good)
 
     def test_lifespan_and_positions_are_plausible(self):
         self.assertRefused("Lebensspanne",
