@@ -119,8 +119,9 @@ void TwwDBCustomLookupCombo::Dispatch(TMessage& m) {
 void TwwDBCustomLookupCombo::ExitNotification() {
   fieldLink_.UpdateRecord();
   // What the user left in the edit without a pick gives way to the text of
-  // the field's value.
-  RefreshLookupText();
+  // the field's value. Without a field the text is the combo's own value
+  // and stays.
+  if (Field()) RefreshLookupText();
   SetSelStart(0);
   SetSelLength(0);
 }

@@ -274,6 +274,27 @@ TEST_F(Lookups, EscapeInTheClosedListRestoresWhatTheComboHadOnEntry) {
   people->Cancel();
 }
 
+TEST_F(Lookups, AComboWithoutADataSourceKeepsItsPickWhenTheFocusLeaves) {
+  combo->SetDataSource(nullptr);
+  combo->SetDataField("");
+  const int frankfurt = FirstPlaceStarting("Frankfurt am Main");
+  ASSERT_GT(frankfurt, 0);
+  driver.PressKey(VK_DOWN, ssAlt);
+  ASSERT_TRUE(combo->ListVisible());
+  driver.Type("Frankfurt am M");
+  driver.Advance(166);
+  driver.PressKey(VK_RETURN);
+  ASSERT_EQ(combo->Text(), "Frankfurt am Main");
+  // Leaving, coming back and leaving again keeps text and value together.
+  for (int pass = 0; pass < 2; ++pass) {
+    driver.PressKey(VK_TAB);
+    EXPECT_FALSE(combo->Focused());
+    EXPECT_EQ(combo->Text(), "Frankfurt am Main") << pass;
+    EXPECT_EQ(combo->Value(), IntToStr(frankfurt)) << pass;
+    combo->SetFocus();
+  }
+}
+
 TEST_F(Lookups, DeleteOverTheWholeTextClearsTheValueOnlyWithAllowClearKey) {
   const int before = BirthPlace();
   ASSERT_GT(before, 0);
