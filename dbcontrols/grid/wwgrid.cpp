@@ -181,9 +181,16 @@ void TwwDBGrid::StretchLastColumn() {
 
 // ---------------------------------------------------------------- layout
 
+// Selected becomes the fields' layout as it is now; the builder only adds,
+// so the old entries go first (else every layout would repeat them).
+void TwwDBGrid::WriteFieldsToSelected(TDataSet* ds) {
+  Selected()->Clear();
+  wwBuildSelectedFromFields(ds, Selected());
+}
+
 void TwwDBGrid::ApplySelected() {
   TDataSet* ds = DataLink()->DataSet();
-  if (UseTFields() && !linkActivating_ && ds) wwBuildSelectedFromFields(ds, Selected());
+  if (UseTFields() && !linkActivating_ && ds) WriteFieldsToSelected(ds);
   const int fixed = IndicatorOffset() + fixedCols_;
   if (fixed != TCustomGrid::FixedCols() && ds && ds->Active() && fixed < ColCount() && fixedCols_ >= 0)
     TCustomGrid::SetFixedCols(fixed);
@@ -255,7 +262,7 @@ void TwwDBGrid::UpdateFromDataSet() {
     }
   }
   if (HasState(csDesigning)) {
-    if (UseTFields()) wwBuildSelectedFromFields(ds, Selected());
+    if (UseTFields()) WriteFieldsToSelected(ds);
     UpdateRowCount();
   }
 }

@@ -142,6 +142,7 @@ class TwwDBGrid : public TwwCustomDBGrid {
   void ToggleCheckBox();
   void SendF2(TWinControl* control);
   void UpdateFromDataSet();
+  void WriteFieldsToSelected(TDataSet* ds);
   int SelectedIndexOf(TBookmark bm) const;
   void SelectRange();
   void PlaceRecordAtRow(TBookmark bm, int dataRow);
