@@ -230,6 +230,12 @@ void TCalendar97::AddValidDate(TDateTime d) { validDates_->AddObject(DateToStr(d
 
 bool TCalendar97::Listed(TDateTime d) const { return validDates_->IndexOf(DateToStr(d)) >= 0; }
 
+bool TCalendar97::InRange(TDateTime d) const {
+  return (validMin_ == 0 || d >= WholeDay(validMin_)) && (validMax_ == 0 || d <= WholeDay(validMax_));
+}
+
+bool TCalendar97::Choosable(TDateTime d) const { return InRange(d) && (!onlyValid_ || Listed(d)); }
+
 int TCalendar97::ValidNeighbour(int step) const {
   int i = validDates_->IndexOf(DateToStr(date_));
   if (i < 0) return 0;
@@ -399,7 +405,7 @@ void TCalendar97::MouseDown(TMouseButton button, TShiftState shift, int x, int y
         pressed_ = true;
         if (CellInMonth(n)) {
           TDateTime d = CellDate(n);
-          if (!onlyValid_ || Listed(d)) {
+          if (Choosable(d)) {
             MoveDays(static_cast<int>(std::lround(d - date_)));
             if (PaintableNow()) PaintCellState(*Canvas(), sel_, true);
             else Invalidate();
@@ -424,7 +430,7 @@ void TCalendar97::MouseMove(TShiftState shift, int x, int y) {
       for (int b = 0; b < hbCount; ++b) PaintHeaderButton(*Canvas(), b, b == hot);
   }
   int n = HitTest(x, y);
-  bool dayHit = n > 0 && CellInMonth(n) && n != sel_ && (!onlyValid_ || Listed(CellDate(n)));
+  bool dayHit = n > 0 && CellInMonth(n) && n != sel_ && Choosable(CellDate(n));
   if (dayHit && !onlyMonth_) {
     if (pressed_) {
       int oldHover = hover_;
@@ -458,7 +464,7 @@ void TCalendar97::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
       if (!Focused() && CanFocus()) SetFocus();
     }
     int n = HitTest(x, y);
-    if (!onlyMonth_ && n > 0 && CellInMonth(n) && (!onlyValid_ || Listed(CellDate(n))) && OnDateClick)
+    if (!onlyMonth_ && n > 0 && CellInMonth(n) && Choosable(CellDate(n)) && OnDateClick)
       OnDateClick(this);
   }
   if (hoverTimer_) hoverTimer_->SetEnabled(true);
@@ -518,7 +524,9 @@ void TCalendar97::PaintCellPlain(TCanvas& c, int n) {
   if (!CellInMonth(n)) return;
   const unsigned fmt = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
   TDateTime d = CellDate(n);
-  if (!Enabled() || (onlyValid_ && !Listed(d))) {
+  // Days the user cannot choose (unlisted, or beyond the valid range at
+  // either end) look unavailable.
+  if (!Enabled() || !Choosable(d)) {
     EmbossedText(c, r, cells_[n], fmt);
     return;
   }
@@ -537,7 +545,11 @@ void TCalendar97::PaintCellState(TCanvas& c, int n, bool selected) {
   c.Brush()->SetColor(clBtnFace);
   c.FillRect(r);
   TDateTime d = CellDate(n);
-  if (!(onlyValid_ && !Listed(d))) {
+  if (!InRange(d)) {
+    // Only a date set from outside the range stands here: it looks as
+    // unavailable as its neighbours.
+    EmbossedText(c, r, cells_[n], DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  } else if (!(onlyValid_ && !Listed(d))) {
     TFontStyles st = c.Font()->Style();
     st.Include(fsBold);
     c.Font()->SetStyle(st);

@@ -8,6 +8,8 @@
 //  - Every user move goes through MoveDays, which fires OnDateChange; SetDate
 //    fires no event but the month events of a grid rebuild.
 //  - While ValidDateMin/ValidDateMax are 0 they do not limit the moves.
+//  - A day outside ValidDateMin..ValidDateMax (or unlisted under
+//    OnlyValidDates) is drawn embossed and takes no hover and no click.
 #pragma once
 
 #include <memory>
@@ -105,6 +107,10 @@ class TCalendar97 : public TPanel {
   void MoveDays(int days);
   int ValidNeighbour(int step) const;
   bool Listed(TDateTime d) const;
+  // Within ValidDateMin..ValidDateMax (an unset bound does not limit).
+  bool InRange(TDateTime d) const;
+  // A day the user may pick by mouse: in range and, with OnlyValidDates, listed.
+  bool Choosable(TDateTime d) const;
   TDateTime CellDate(int n) const;
   bool CellInMonth(int n) const { return n >= 1 && n <= 42 && cells_[n] != "  "; }
   TColor DayColor(TDateTime d) const;
