@@ -46,6 +46,14 @@ TMenuBarPress& MenuBarPress() {
   static TMenuBarPress p;
   return p;
 }
+TMenuAltAlone& MenuAltAlone() {
+  static TMenuAltAlone h;
+  return h;
+}
+std::function<void()>& MenuModeCancel() {
+  static std::function<void()> h;
+  return h;
+}
 }  // namespace ui_internal
 
 using ui_internal::BlockedByModal;
@@ -816,6 +824,7 @@ void TCustomForm::HostInput(const THostInput& input) {
       if (!active_ && !popup_ && !BlockedByModal(this)) Application->ActivateForm(this);
       break;
     case K::Deactivated:
+      if (ui_internal::MenuModeCancel()) ui_internal::MenuModeCancel()();
       // Keys released elsewhere never reach us: do not leave modifiers held.
       for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_SHIFT, VK_CONTROL, VK_MENU})
         keyboard::SetKeyDown(vk, false);

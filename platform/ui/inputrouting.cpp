@@ -4,6 +4,7 @@
 // character messages). Controls that go away or hide are forgotten by
 // hover, hint, capture and focus.
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/forms.h"
 #include "platform/ui/ui_internal.h"
@@ -14,6 +15,10 @@ using ui_internal::Within;
 // --- input routing
 
 namespace {
+// Alt went down with no other modifier, and no key or mouse press has come
+// since: its release alone activates the menu bar.
+bool gAltAlone = false;
+
 int MouseKeys() {
   int mk = 0;
   if (GetKeyState(VK_LBUTTON) < 0) mk |= MK_LBUTTON;
@@ -66,7 +71,11 @@ void TApplication::MouseLeftForm(TCustomForm* form) {
 void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y) {
   // The button state follows the hardware even where the press is refused.
   int vk = button == mbLeft ? VK_LBUTTON : button == mbRight ? VK_RBUTTON : VK_MBUTTON;
-  if (kind == mkDown || kind == mkDblClick) keyboard::SetKeyDown(vk, true);
+  if (kind == mkDown || kind == mkDblClick) {
+    keyboard::SetKeyDown(vk, true);
+    gAltAlone = false;
+    if (ui_internal::MenuModeCancel()) ui_internal::MenuModeCancel()();
+  }
   if (kind == mkUp) keyboard::SetKeyDown(vk, false);
   if (!form || BlockedByModal(form)) {
     if (kind == mkDown) MessageBeep(0);
@@ -139,6 +148,15 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
   }
   bool alt = GetKeyState(VK_MENU) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   bool sys = (alt && !ctrl) || vk == VK_F10;  // Alt combinations and F10 are system keys
+  // AltGr comes with Ctrl held and Shift+Alt switches layouts: neither is
+  // Alt alone.
+  bool altAlone = false;
+  if (down && vk == VK_MENU)
+    gAltAlone = wasDown ? gAltAlone : !ctrl && GetKeyState(VK_SHIFT) >= 0;
+  else if (down)
+    gAltAlone = false;
+  else if (vk == VK_MENU)
+    altAlone = std::exchange(gAltAlone, false);
   std::int32_t keyData = 1;
   if (alt) keyData |= 1 << 29;
   if (autoRepeat || (down && wasDown)) keyData |= 1 << 30;
@@ -163,8 +181,10 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
     if (SendMessage(h, sys ? CN_SYSCHAR : CN_CHAR, ch, keyData) != 0) return;
     SendMessage(h, sys ? WM_SYSCHAR : WM_CHAR, ch, keyData);
   } else {
-    if (SendMessage(h, CN_KEYUP, vk, keyData) != 0) return;
-    SendMessage(h, sys ? WM_SYSKEYUP : WM_KEYUP, vk, keyData);
+    if (SendMessage(h, CN_KEYUP, vk, keyData) == 0) SendMessage(h, sys ? WM_SYSKEYUP : WM_KEYUP, vk, keyData);
+    TWinControl* still = FindControl(h);  // the key-up may have closed the form
+    if (TCustomForm* f = still ? GetParentForm(still) : nullptr; altAlone && f && ui_internal::MenuAltAlone())
+      Guard(f, [&] { ui_internal::MenuAltAlone()(f); });
   }
 }
 

@@ -197,6 +197,8 @@ struct PendingBar {
 };
 PendingBar gPendingBar;
 PendingBar gOpenBar;
+// The main menu in bar mode (at most one).
+TMainMenu* gBarMode = nullptr;
 
 struct Tracker {
   std::vector<TPopupWindow*> windows;
@@ -211,6 +213,9 @@ struct Tracker {
     done = true;
   }
   bool Key(Word vk, TShiftState shift);
+  // An accelerator letter among the items of the deepest level; false when
+  // none of them has it.
+  bool LevelAccel(Word vk);
   void Mouse(unsigned msg, TPoint screen);
 };
 Tracker* gTracker = nullptr;
@@ -431,23 +436,47 @@ bool Tracker::Key(Word vk, TShiftState shift) {
         Choose(it);
       break;
     }
-    case VK_MENU: case VK_F10: done = true; break;
+    // Alt closes the menu when it is released alone (the input layer tells
+    // us); held for Alt+letter it must not.
+    case VK_MENU: break;
+    case VK_F10: done = true; break;
     default: {
       if (shift & ssCtrl) break;
       if (!((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) break;
-      TMenuItem* parent = v->ParentItem();
-      for (int i = 0; i < parent->Count(); ++i) {
-        TMenuItem* it = parent->Items(i);
-        if (!Selectable(it) || !IsAccel(vk, it->Caption())) continue;
-        v->SetHot(i);
-        if (it->Count() > 0)
-          OpenSub(*this);
-        else if (it->Enabled())
-          Choose(it);
-        break;
+      // With or without Alt: an item of this level first, then the next
+      // bar item after the open one.
+      if (LevelAccel(vk)) break;
+      if (gOpenBar.menu) {
+        int next = gOpenBar.menu->AccelIndex(static_cast<char>(vk), gOpenBar.index);
+        if (next >= 0 && next != gOpenBar.index) {
+          gPendingBar = {gOpenBar.menu, next, true};
+          done = true;
+        }
       }
     }
   }
+  return true;
+}
+
+bool Tracker::LevelAccel(Word vk) {
+  TMenuView* v = views.back();
+  TMenuItem* parent = v->ParentItem();
+  std::vector<int> hits;
+  for (int i = 0; i < parent->Count(); ++i)
+    if (Selectable(parent->Items(i)) && IsAccel(vk, parent->Items(i)->Caption())) hits.push_back(i);
+  if (hits.empty()) return false;
+  if (hits.size() > 1) {
+    // Shared by several items: highlight the next of them, choose nothing.
+    auto after = std::upper_bound(hits.begin(), hits.end(), v->Hot());
+    v->SetHot(after == hits.end() ? hits.front() : *after);
+    return true;
+  }
+  TMenuItem* it = parent->Items(hits.front());
+  v->SetHot(hits.front());
+  if (it->Count() > 0)
+    OpenSub(*this);
+  else if (it->Enabled())
+    Choose(it);
   return true;
 }
 
@@ -559,6 +588,7 @@ TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {
 }
 
 TMainMenu::~TMainMenu() {
+  if (gBarMode == this) gBarMode = nullptr;
   Items()->Clear();
   if (auto* f = dynamic_cast<TCustomForm*>(Owner()); f && !f->IsDestroying()) f->SetHasMenu(false);
 }
@@ -586,6 +616,7 @@ std::vector<std::pair<TMenuItem*, TRect>> TMainMenu::BarLayout() const {
 }
 
 void TMainMenu::OpenItem(int index, bool byKey) {
+  EndBarMode();
   auto layout = BarLayout();
   if (index < 0 || index >= static_cast<int>(layout.size())) return;
   auto [it, r] = layout[static_cast<std::size_t>(index)];
@@ -621,13 +652,61 @@ void TMainMenu::OpenItem(int index, bool byKey) {
   if (chosen) Application->Guard(chosen, [chosen] { chosen->Click(); });
 }
 
-bool TMainMenu::OpenByAccel(char ch) {
+int TMainMenu::AccelIndex(char ch, int after) const {
   auto layout = BarLayout();
-  for (std::size_t i = 0; i < layout.size(); ++i)
-    if (layout[i].first->Enabled() && IsAccel(static_cast<unsigned char>(ch), layout[i].first->Caption())) {
-      OpenItem(static_cast<int>(i), true);
+  int n = static_cast<int>(layout.size());
+  for (int k = 1; k <= n; ++k) {
+    int i = ((after < 0 ? -1 : after) + k) % n;
+    TMenuItem* it = layout[static_cast<std::size_t>(i)].first;
+    if (it->Enabled() && IsAccel(static_cast<unsigned char>(ch), it->Caption())) return i;
+  }
+  return -1;
+}
+
+bool TMainMenu::OpenByAccel(char ch) {
+  int i = AccelIndex(ch);
+  if (i < 0) return false;
+  OpenItem(i, true);
+  return true;
+}
+
+void TMainMenu::StartBarMode() {
+  if (BarLayout().empty()) return;
+  if (gBarMode && gBarMode != this) gBarMode->EndBarMode();
+  gBarMode = this;
+  hotIndex_ = 0;
+  MenuChanged();
+}
+
+void TMainMenu::EndBarMode() {
+  if (gBarMode == this) gBarMode = nullptr;
+  if (hotIndex_ < 0) return;
+  hotIndex_ = -1;
+  MenuChanged();
+}
+
+bool TMainMenu::BarKey(Word key, TShiftState shift) {
+  int n = static_cast<int>(BarLayout().size());
+  if (hotIndex_ < 0 || n == 0) {
+    EndBarMode();
+    return false;
+  }
+  switch (key) {
+    case VK_SHIFT: case VK_CONTROL: case VK_MENU: return false;  // Alt alone is the input layer's
+    case VK_LEFT: case VK_RIGHT:
+      hotIndex_ = (hotIndex_ + (key == VK_RIGHT ? 1 : n - 1)) % n;
+      MenuChanged();
       return true;
-    }
+    case VK_DOWN: case VK_UP: case VK_RETURN: case VK_SPACE: OpenItem(hotIndex_, true); return true;
+    case VK_ESCAPE: case VK_F10: EndBarMode(); return true;
+    default: break;
+  }
+  if (!(shift & ssCtrl) && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))) {
+    if (!OpenByAccel(static_cast<char>(key))) MessageBeep(0);  // no such letter: the bar stays
+    return true;
+  }
+  // Any other key leaves the bar and does what it does.
+  EndBarMode();
   return false;
 }
 
@@ -645,6 +724,13 @@ namespace {
 
 bool HandleShortCut(TWinControl* focused, Word key, TShiftState shift) {
   if (gTracker) return gTracker->Key(key, shift);
+  if (TMainMenu* bar = gBarMode) {
+    if (focused && GetParentForm(focused) == bar->Owner()) {
+      if (bar->BarKey(key, shift)) return true;
+    } else {
+      bar->EndBarMode();
+    }
+  }
   if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return false;
   // Popup menus of the focused control and its parents.
   for (TControl* c = focused; c; c = c->Parent())
@@ -688,6 +774,9 @@ void PaintBar(TCustomForm* f, TCanvas& c, const TRect& bar) {
       TRect e = r;
       c.DrawEdge(e, BDR_SUNKENOUTER, BF_RECT);
       OffsetRect(r, 1, 1);
+    } else if (static_cast<int>(i) == mm->HotIndex()) {
+      TRect e = r;
+      c.DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
     }
     c.Font()->SetColor(clMenuText);
     unsigned fmt = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
@@ -703,6 +792,7 @@ void PaintBar(TCustomForm* f, TCanvas& c, const TRect& bar) {
 void PressBar(TCustomForm* f, int x, int y, bool press) {
   TMainMenu* mm = MainMenuOf(f);
   if (!mm) return;
+  if (press) mm->EndBarMode();
   auto layout = mm->BarLayout();
   for (std::size_t i = 0; i < layout.size(); ++i)
     if (PtInRect(layout[i].second, {x, y})) {
@@ -723,6 +813,19 @@ void PressBar(TCustomForm* f, int x, int y, bool press) {
 void InstallMenuHandlers() {
   ui_internal::MenuBarPainter() = PaintBar;
   ui_internal::MenuBarPress() = PressBar;
+  // Alt alone closes an open menu, leaves bar mode, or enters it.
+  ui_internal::MenuAltAlone() = [](TCustomForm* f) {
+    if (gTracker) {
+      CloseMenus();
+    } else if (gBarMode) {
+      gBarMode->EndBarMode();
+    } else if (TMainMenu* mm = f ? MainMenuOf(f) : nullptr) {
+      mm->StartBarMode();
+    }
+  };
+  ui_internal::MenuModeCancel() = [] {
+    if (gBarMode) gBarMode->EndBarMode();
+  };
   SetShortCutHandler(HandleShortCut);
   SetPopupMenuHandler([](TComponent* menu, int x, int y) {
     auto* pm = dynamic_cast<TPopupMenu*>(menu);

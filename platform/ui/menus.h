@@ -7,6 +7,15 @@
 //  - While a menu is open every key goes to it; a press outside closes it.
 //  - Shortcuts: the popup menus of the focused control and its parents are
 //    asked first, then the main menus owned by the focused control's form.
+//  - Accelerator letters: a letter shared by several items steps through
+//    them. Alt+letter with no menu open goes to the first bar item with it;
+//    with a drop-down open, a letter (Alt held or not) that no item of the
+//    drop-down has goes to the next bar item after the open one. Inside an
+//    open menu a letter that several items share only moves the highlight
+//    to the next of them; a letter of one item chooses it.
+//  - Alt pressed and released alone puts at most one main menu in bar mode:
+//    a bar item highlighted, no drop-down, the keys going to the bar; the
+//    next Alt alone, Escape, another key or a mouse press ends it.
 #pragma once
 
 #include <functional>
@@ -119,8 +128,8 @@ class TMainMenu : public TMenu {
  public:
   explicit TMainMenu(TComponent* owner);
   ~TMainMenu() override;
-  // Opens the top-level item whose accelerator is `ch` as a drop-down;
-  // true when one was found.
+  // Opens the first top-level item whose accelerator is `ch` as a
+  // drop-down; true when one was found.
   bool OpenByAccel(char ch);
   // Opens (or runs) the top-level item at a bar index; opened by a key, its
   // first item is highlighted.
@@ -129,10 +138,21 @@ class TMainMenu : public TMenu {
   std::vector<std::pair<TMenuItem*, TRect>> BarLayout() const;
   // The top-level item shown open (-1: none).
   int OpenIndex() const { return openIndex_; }
+  // Bar mode (Alt pressed and released alone): the highlighted bar item,
+  // -1 outside bar mode.
+  int HotIndex() const { return hotIndex_; }
+  void StartBarMode();
+  void EndBarMode();
+  // A key in bar mode; true when the bar took it.
+  bool BarKey(Word key, TShiftState shift);
+  // The first enabled bar item after index `after` (-1: from the start;
+  // the search wraps) whose accelerator is `ch`; -1 when none has it.
+  int AccelIndex(char ch, int after = -1) const;
   void MenuChanged() override;
 
  private:
   int openIndex_ = -1;
+  int hotIndex_ = -1;
 };
 
 class TPopupMenu : public TMenu {

@@ -42,6 +42,14 @@ using TMenuBarPainter = std::function<void(TCustomForm* form, TCanvas& canvas, c
 using TMenuBarPress = std::function<void(TCustomForm* form, int x, int y, bool press)>;
 TMenuBarPainter& MenuBarPainter();
 TMenuBarPress& MenuBarPress();
+// Alt was pressed and released with no other key or mouse press between,
+// the focus in `form`: the menu layer lets the form's menu bar take the
+// keyboard (or closes what it has open).
+using TMenuAltAlone = std::function<void(TCustomForm* form)>;
+TMenuAltAlone& MenuAltAlone();
+// A mouse press or the form losing activation ends the menu bar's
+// keyboard mode.
+std::function<void()>& MenuModeCancel();
 // Points `canvas` at the control's client area: the paint context when one
 // is given, otherwise the control's place in its form's back buffer.
 void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx);
