@@ -824,7 +824,7 @@ void TCustomForm::HostInput(const THostInput& input) {
       if (!active_ && !popup_ && !BlockedByModal(this)) Application->ActivateForm(this);
       break;
     case K::Deactivated:
-      if (ui_internal::MenuModeCancel()) ui_internal::MenuModeCancel()();
+      ui_internal::KeyboardLeft();
       // Keys released elsewhere never reach us: do not leave modifiers held.
       for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU, VK_SHIFT, VK_CONTROL, VK_MENU})
         keyboard::SetKeyDown(vk, false);

@@ -18,6 +18,14 @@ namespace {
 // Alt went down with no other modifier, and no key or mouse press has come
 // since: its release alone activates the menu bar.
 bool gAltAlone = false;
+}  // namespace
+
+void ui_internal::KeyboardLeft() {
+  gAltAlone = false;
+  if (MenuModeCancel()) MenuModeCancel()();
+}
+
+namespace {
 
 int MouseKeys() {
   int mk = 0;

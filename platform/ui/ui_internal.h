@@ -50,6 +50,9 @@ TMenuAltAlone& MenuAltAlone();
 // A mouse press or the form losing activation ends the menu bar's
 // keyboard mode.
 std::function<void()>& MenuModeCancel();
+// A form lost the keyboard: an Alt held now is no longer alone, and the
+// menu bar's keyboard mode ends.
+void KeyboardLeft();
 // Points `canvas` at the control's client area: the paint context when one
 // is given, otherwise the control's place in its form's back buffer.
 void AttachCanvas(TControl* c, TCanvas& canvas, const TPaintContext* ctx);

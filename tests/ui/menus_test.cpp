@@ -303,6 +303,11 @@ TEST(Menus, ASharedLetterStepsOnAndAltAloneHandsTheKeysToTheBar) {
   d.KeyUp(VK_F5);
   d.KeyUp(VK_MENU);
   d.PressKey(VK_RMENU);
+  d.KeyDown(VK_MENU);  // Alt+Tab to another window and back
+  THostInput away;
+  away.kind = THostInput::Deactivated;
+  f->HostInput(away);
+  d.KeyUp(VK_MENU);
   EXPECT_EQ(mm->HotIndex(), -1);
   d.PressKey(VK_MENU);
   ASSERT_EQ(mm->HotIndex(), 0);
