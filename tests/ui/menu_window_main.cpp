@@ -1,6 +1,7 @@
 // Opens a form with a menu bar as a real window (run under a virtual X
 // server by the menu-window test): a click on the bar through the real event
-// path opens the drop-down, Escape closes it, a second Escape the form.
+// path opens the drop-down, Escape closes it; Alt pressed and released alone
+// highlights the bar, Escape leaves it; a last Escape closes the form.
 #include <cstdio>
 
 #include "platform/qt/qt_window_host.h"
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   auto* t = new TTimer(f);
   t->SetInterval(300);
   int ticks = 0;
-  bool opened = false, closed = false, below = false;
+  bool opened = false, closed = false, below = false, barKeys = false;
   auto escape = [f] {
     qtwin::InjectKey(f->HostWindow(), 0x01000000, 9, "\x1b", true);
     qtwin::InjectKey(f->HostWindow(), 0x01000000, 9, "", false);
@@ -54,14 +55,20 @@ int main(int argc, char** argv) {
       below = !open.empty() && open[0]->Top() == f->ClientOrigin().Y;
       escape();
     } else if (ticks == 6) {
+      qtwin::InjectKey(w, 0x01000023, 64, "", true);  // Alt
+      qtwin::InjectKey(w, 0x01000023, 64, "", false);
+      barKeys = mm->HotIndex() == 0 && OpenMenuWindows().empty();
+      escape();
+      barKeys = barKeys && mm->HotIndex() == -1;
+    } else if (ticks == 8) {
       escape();
     }
     if (ticks > 30) f->SetModalResult(mrAbort);
   };
   int result = f->ShowModal();
-  std::fprintf(stderr, "result %d after %d ticks, opened %d, below %d, closed %d\n", result, ticks, opened, below,
-               closed);
-  bool ok = result == mrCancel && opened && below && closed;
+  std::fprintf(stderr, "result %d after %d ticks, opened %d, below %d, closed %d, bar keys %d\n", result, ticks,
+               opened, below, closed, barKeys);
+  bool ok = result == mrCancel && opened && below && closed && barKeys;
   ShutdownUi();
   return ok ? 0 : 1;
 }
