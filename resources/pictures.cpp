@@ -1,8 +1,9 @@
-// The main window's pictures. Tool pictures are character maps, one
+// The program's pictures. Tool and button pictures are character maps, one
 // character a pixel, read through one palette ('.' is the transparent
 // colour); the title picture is computed pixel by pixel from a few shapes.
 #include "resources/pictures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -199,4 +200,102 @@ std::unique_ptr<TBitmap> TitlePicture() {
   for (int y = 0; y < kTitlePictureHeight; ++y)
     b->Surface().Row(y)[0] = b->Surface().Row(y)[kTitlePictureWidth - 1] = ColorToPixel(clBlack);
   return b;
+}
+
+// ---- the further windows' pictures ------------------------------------------------
+
+namespace {
+
+const char* const kBtnHelp[] = {
+    "....................", "......KKKKKKKK......", "....KKBBBBBBBBKK....", "...KBBBBBBBBBBBBK...",
+    "..KBBBBWWWWWWBBBBK..", "..KBBBWWBBBBWWBBBK..", ".KBBBBWWBBBBWWBBBBK.", ".KBBBBBBBBBBWWBBBBK.",
+    ".KBBBBBBBBBWWBBBBBK.", ".KBBBBBBBBWWBBBBBBK.", ".KBBBBBBBWWBBBBBBBK.", ".KBBBBBBBWWBBBBBBBK.",
+    ".KBBBBBBBBBBBBBBBBK.", "..KBBBBBBWWBBBBBBK..", "..KBBBBBBWWBBBBBBK..", "...KBBBBBBBBBBBBK...",
+    "....KKBBBBBBBBKK....", "......KKKKKKKK......", "....................", "....................",
+};
+
+const char* const kBtnOk[] = {
+    "....................", "....................", "................NN..", "...............NnN..",
+    "..............NnnN..", ".............NnnN...", "............NnnN....", "...........NnnN.....",
+    "..NN......NnnN......", ".NnnN....NnnN.......", ".NnnnN..NnnN........", "..NnnnNNnnN.........",
+    "...NnnnnnN..........", "....NnnnN...........", ".....NnN............", "......N.............",
+    "....................", "....................", "....................", "....................",
+};
+
+const char* const kBtnCancel[] = {
+    "....................", "....................", "...RR.........RR....", "..RrrR.......RrrR...",
+    "..RrrrR.....RrrrR...", "...RrrrR...RrrrR....", "....RrrrR.RrrrR.....", ".....RrrrRrrrR......",
+    "......RrrrrrR.......", ".......RrrrR........", "......RrrrrrR.......", ".....RrrrRrrrR......",
+    "....RrrrR.RrrrR.....", "...RrrrR...RrrrR....", "..RrrrR.....RrrrR...", "..RrrR.......RrrR...",
+    "...RR.........RR....", "....................", "....................", "....................",
+};
+
+const char* const kBtnPrint[] = {
+    "....................", ".....KKKKKKKKK......", ".....KWWWWWWWK......", ".....KWKKKKKWK......",
+    ".....KWWWWWWWK......", ".....KWKKKKWWK......", "...KKKKKKKKKKKKK....", "..KgggggggggggggK...",
+    ".KgWWWWWWWWWWWWWgK..", ".KggggggggggggnggK..", ".KggggggggggggggGK..", ".KGGGGGGGGGGGGGGGK..",
+    ".KgKKKKKKKKKKKKKgK..", ".KgKWWWWWWWWWWWKgK..", "..KKWKKKKKKKKKWKK...", "....KWWWWWWWWWK.....",
+    "....KWKKKKKKWWK.....", "....KWWWWWWWWWK.....", "....KKKKKKKKKKK.....", "....................",
+};
+
+const char* const kBtnCopy[] = {
+    "....................", ".KKKKKKKK...........", ".KWWWWWWKK..........", ".KWKKKKWKgK.........",
+    ".KWWWWWWKKKK........", ".KWKKKKKWWWK........", ".KWWWWWKKKKKKKKK....", ".KWKKKKKWWWWWWKKK...",
+    ".KWWWWWKWWWWWWKgKK..", ".KWKKKKKWKKKKWKKKKK.", ".KWWWWWKWWWWWWWWWWK.", ".KKKKKKKWKKKKKKKKWK.",
+    ".......KWWWWWWWWWWK.", ".......KWKKKKKKKKWK.", ".......KWWWWWWWWWWK.", ".......KWKKKKKKWWWK.",
+    ".......KWWWWWWWWWWK.", ".......KKKKKKKKKKKK.", "....................", "....................",
+};
+
+const char* const kBtnPrev[] = {
+    "....................", "....................", "........K...........", ".......KK...........",
+    "......KbK...........", ".....KbbK...........", "....KbbbKKKKKKKKK...", "...KbbbbbbbbbbbbK...",
+    "..KbbbbbbbbbbbbbK...", ".KbbbbbbbbbbbbbbK...", "..KbbbbbbbbbbbbbK...", "...KbbbbbbbbbbbbK...",
+    "....KbbbKKKKKKKKK...", ".....KbbK...........", "......KbK...........", ".......KK...........",
+    "........K...........", "....................", "....................", "....................",
+};
+
+const char* const kPrevParagraph[] = {
+    "................", "....KKKKKKKKK...", "...KKKKKKK.K....", "..KKKKKKKK.K....",
+    "..KKKKKKKK.K....", "..KKKKKKKK.K....", "...KKKKKKK.K....", ".....KKKKK.K....",
+    ".......KKK.K....", ".......KKK.K....", ".......KKK.K....", ".......KKK.K....",
+    ".......KKK.K....", ".......KKK.K....", "......KKKKKKK...", "................",
+};
+
+const char* const kPrevPage[] = {
+    "................", "..KKKKKKKKK.....", "..KWWWWWWWKK....", "..KWbbbbbbKgK...",
+    "..KWbWWWWbKKKK..", "..KWbWGGWbWWWK..", "..KWbWWWWbWWWK..", "..KWbWGGWbWWWK..",
+    "..KWbWWWWbWWWK..", "..KWbWGGWbWWWK..", "..KWbWWWWbWWWK..", "..KWbbbbbbbbWK..",
+    "..KWWWWWWWWWWK..", "..KKKKKKKKKKKK..", "................", "................",
+};
+
+std::vector<std::string> Rows(const char* const* rows, int count) { return {rows, rows + count}; }
+
+// The same picture seen in a mirror.
+std::vector<std::string> Mirrored(std::vector<std::string> rows) {
+  for (std::string& r : rows) std::reverse(r.begin(), r.end());
+  return rows;
+}
+
+}  // namespace
+
+std::unique_ptr<TBitmap> ButtonPicture(TButtonPicture which) {
+  switch (which) {
+    case bpHelp: return BitmapFromCharRows(Rows(kBtnHelp, 20), PaletteColor);
+    case bpOk: return BitmapFromCharRows(Rows(kBtnOk, 20), PaletteColor);
+    case bpCancel: return BitmapFromCharRows(Rows(kBtnCancel, 20), PaletteColor);
+    case bpPrint: return BitmapFromCharRows(Rows(kBtnPrint, 20), PaletteColor);
+    case bpCopy: return BitmapFromCharRows(Rows(kBtnCopy, 20), PaletteColor);
+    case bpPrev: return BitmapFromCharRows(Rows(kBtnPrev, 20), PaletteColor);
+    case bpNext: return BitmapFromCharRows(Mirrored(Rows(kBtnPrev, 20)), PaletteColor);
+    case bpClose: return BitmapFromCharRows(Rows(kExit, 20), PaletteColor);
+    default: throw ERangeError("Kein Bild mit dieser Nummer");
+  }
+}
+
+std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which) {
+  switch (which) {
+    case ppParagraph: return BitmapFromCharRows(Rows(kPrevParagraph, 16), PaletteColor);
+    case ppPage: return BitmapFromCharRows(Rows(kPrevPage, 16), PaletteColor);
+    default: throw ERangeError("Kein Bild mit dieser Nummer");
+  }
 }

@@ -1,6 +1,6 @@
-// Pictures of the main window, all drawn here in code (no picture of
-// another program is used): the bitmaps of the tool buttons and the picture
-// of the title page.
+// Pictures of the program's windows, all drawn here in code (no picture of
+// another program is used): the bitmaps of the tool buttons, the picture
+// of the title page and the pictures of the further windows.
 // Invariants: every tool picture has its kind's size (20 x 20 for the
 // rubric bar, 16 x 16 for the second bar) and its top-left pixel holds the
 // transparent colour (clFuchsia), which the explorer buttons leave out.
@@ -34,3 +34,15 @@ std::unique_ptr<TBitmap> ToolPicture(TToolPicture which);
 // and the crescent moon rising (kTitlePictureWidth x kTitlePictureHeight).
 constexpr int kTitlePictureWidth = 240, kTitlePictureHeight = 150;
 std::unique_ptr<TBitmap> TitlePicture();
+
+// ---- the pictures of the further windows ----------------------------------------
+
+// The tool buttons of the data window, the saying window, the warner and
+// the dialogs (20 x 20, transparent colour clFuchsia in the top-left pixel).
+enum TButtonPicture { bpHelp, bpOk, bpCancel, bpPrint, bpCopy, bpPrev, bpNext, bpClose, bpCount };
+std::unique_ptr<TBitmap> ButtonPicture(TButtonPicture which);
+
+// The preview's own buttons on the rich-text tool bar (16 x 16, transparent
+// colour in the top-left pixel): paragraph and page.
+enum TPreviewPicture { ppParagraph, ppPage, ppCount };
+std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which);

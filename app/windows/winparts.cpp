@@ -1,0 +1,72 @@
+// Building blocks of the smaller windows (winparts.h).
+#include "app/windows/winparts.h"
+
+#include <memory>
+
+#include "platform/rtl/sysutils.h"
+
+TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name) {
+  auto* p = new TPanel(owner);
+  p->SetName(name);
+  p->SetParent(parent);
+  p->SetCaption("");
+  p->SetBevelOuter(bvNone);
+  return p;
+}
+
+TPanel* MakeToolPanel(TComponent* owner, TWinControl* parent, TBevel*& line) {
+  TPanel* p = MakePanel(owner, parent, "pnlTop");
+  p->SetBounds(0, 0, parent->ClientWidth(), kToolPanelHeight);
+  p->SetAlign(alTop);
+  line = new TBevel(owner);
+  line->SetName("bvlTop");
+  line->SetParent(parent);
+  line->SetShape(bsTopLine);
+  line->SetBounds(0, kToolPanelHeight, parent->ClientWidth(), 2);
+  line->SetAlign(alTop);
+  return p;
+}
+
+TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* name, const AnsiString& caption,
+                                TButtonPicture picture, TNotifyEvent onClick) {
+  auto* b = new TExplorerButton(owner);
+  b->SetName(name);
+  b->SetParent(panel);
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-11);
+  b->SetCaption(caption);
+  b->SetBounds(0, (kToolPanelHeight - kToolButtonHeight) / 2, kToolButtonWidth, kToolButtonHeight);
+  b->SetLayout(blBitmapTop);
+  b->SetBitmap(ButtonPicture(picture).get());
+  b->SetEnabled(static_cast<bool>(onClick));
+  b->OnClick = std::move(onClick);
+  return b;
+}
+
+TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
+                  int top) {
+  auto* l = new TLabel(owner);
+  l->SetName(name);
+  l->SetParent(parent);
+  l->SetCaption(caption);
+  l->SetLeft(left);
+  l->SetTop(top);
+  return l;
+}
+
+THourGlass::THourGlass() { Screen->SetCursor(crHourGlass); }
+THourGlass::~THourGlass() { Screen->SetCursor(crDefault); }
+
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& beforeFree) {
+  std::unique_ptr<TCustomForm> owned(form);
+  struct Detach {
+    TCustomForm* f;
+    ~Detach() {
+      if (Application) Application->RemoveComponent(f);
+    }
+  } detach{form};
+  const int result = form->ShowModal();
+  if (beforeFree) beforeFree();
+  return result;
+}

@@ -1,0 +1,47 @@
+// Building blocks of the program's smaller windows (data window, saying
+// window, warner, paragraph and page dialogs): the panel of tool buttons at
+// the top with the line under it, explorer buttons with their pictures,
+// plain panels and labels, the hourglass while something takes long, and
+// the show routine that runs a window modally and frees it.
+//
+// Invariants: every part made here is owned by the window given as owner,
+// so the window frees it; a tool button without an action is disabled.
+#pragma once
+
+#include <functional>
+
+#include "platform/ui/extctrls.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/stdctrls.h"
+#include "resources/pictures.h"
+#include "widgets/explorerbtn.h"
+
+// Sizes of the tool panel and its buttons.
+constexpr int kToolPanelHeight = 46;
+constexpr int kToolButtonWidth = 72, kToolButtonHeight = 42;
+
+// A panel without bevel or caption.
+TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name);
+// The top panel of tool buttons (kToolPanelHeight, aligned at the top) and
+// the line under it.
+TPanel* MakeToolPanel(TComponent* owner, TWinControl* parent, TBevel*& line);
+// An explorer button of kToolButtonWidth x kToolButtonHeight with its
+// picture over the caption, vertically centred in the panel.
+TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* name, const AnsiString& caption,
+                                TButtonPicture picture, TNotifyEvent onClick);
+TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
+                  int top);
+
+// The hourglass while it lives, the default cursor after.
+class THourGlass {
+ public:
+  THourGlass();
+  ~THourGlass();
+  THourGlass(const THourGlass&) = delete;
+  THourGlass& operator=(const THourGlass&) = delete;
+};
+
+// Shows the window modally, lets `beforeFree` read it, then removes it from
+// the application's components and frees it (also when showing raised);
+// the modal result.
+int ShowModalAndFree(TCustomForm* form, const std::function<void()>& beforeFree = {});
