@@ -182,6 +182,24 @@ TColor TitlePixel(int x, int y) {
   return sky;
 }
 
+// A round symbol on white: `shade` gives the colour of each pixel inside
+// the disc from its place (u right, v down, both -1..1 across the disc) and
+// its distance r from the centre (0..1); the disc fills `radius` of the
+// half square.
+template <class Shade>
+std::unique_ptr<TBitmap> SymbolPicture(Shade shade, double radius = 1.0) {
+  constexpr int n = kSymbolPictureSize;
+  auto b = std::make_unique<TBitmap>(n, n);
+  const double half = n / 2.0;
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) {
+      const double u = (x + 0.5 - half) / (half * radius), v = (y + 0.5 - half) / (half * radius);
+      const double r = std::hypot(u, v);
+      b->Surface().Row(y)[x] = ColorToPixel(r <= 1.0 ? shade(u, v, r) : clWhite);
+    }
+  return b;
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> ToolPicture(TToolPicture which) {
@@ -298,4 +316,66 @@ std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which) {
     case ppPage: return BitmapFromCharRows(Rows(kPrevPage, 16), PaletteColor);
     default: throw ERangeError("Kein Bild mit dieser Nummer");
   }
+}
+
+std::unique_ptr<TBitmap> AboutPicture() {
+  // Each pixel the mean of the title picture's four pixels it stands for.
+  auto b = std::make_unique<TBitmap>(kAboutPictureWidth, kAboutPictureHeight);
+  for (int y = 0; y < kAboutPictureHeight; ++y)
+    for (int x = 0; x < kAboutPictureWidth; ++x) {
+      int r = 0, g = 0, bl = 0;
+      for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) {
+          const TColor c = TitlePixel(2 * x + dx, 2 * y + dy);
+          r += GetRValue(c);
+          g += GetGValue(c);
+          bl += GetBValue(c);
+        }
+      b->Surface().Row(y)[x] = ColorToPixel(RGB(r / 4, g / 4, bl / 4));
+    }
+  for (int x = 0; x < kAboutPictureWidth; ++x)
+    b->Surface().Row(0)[x] = b->Surface().Row(kAboutPictureHeight - 1)[x] = ColorToPixel(clBlack);
+  for (int y = 0; y < kAboutPictureHeight; ++y)
+    b->Surface().Row(y)[0] = b->Surface().Row(y)[kAboutPictureWidth - 1] = ColorToPixel(clBlack);
+  return b;
+}
+
+std::unique_ptr<TBitmap> MoonPhasePicture(int phase) {
+  if (phase < 1 || phase > 8) throw ERangeError("Keine Mondphase mit dieser Nummer");
+  // The phase angle from new moon: the terminator is an ellipse whose half
+  // width is cos(angle) of the disc's; waxing the right side is lit, waning
+  // the left.
+  const double angle = (phase - 1) * M_PI / 4;
+  return SymbolPicture([angle](double u, double v, double r) {
+    const double edge = std::sqrt(std::max(0.0, 1 - v * v));
+    const bool lit = angle <= M_PI ? u > std::cos(angle) * edge : u < -std::cos(angle) * edge;
+    if (r > 0.86) return RGB(0x40, 0x40, 0x40);  // the disc's rim
+    return lit ? RGB(0xFF, 0xE8, 0x70) : RGB(0x50, 0x58, 0x70);
+  });
+}
+
+std::unique_ptr<TBitmap> MoonPicture() {
+  // A crescent lit from the right.
+  return SymbolPicture([](double u, double v, double r) -> TColor {
+    const double inner = std::hypot(u + 0.45, v + 0.1);
+    if (inner < 0.8) return clWhite;
+    return r > 0.86 ? RGB(0x80, 0x70, 0x20) : RGB(0xFF, 0xE0, 0x40);
+  });
+}
+
+std::unique_ptr<TBitmap> SunPicture() {
+  // A disc with a ring of rays (the corners of the square stay white).
+  auto b = SymbolPicture([](double, double, double r) -> TColor {
+    return r > 0.6 ? RGB(0xE0, 0x80, 0x00) : RGB(0xFF, 0xD0, 0x20);
+  }, 0.62);
+  const int c = kSymbolPictureSize / 2;
+  for (int k = 0; k < 8; ++k) {
+    const double a = k * M_PI / 4;
+    for (double t = 0.72; t <= 1.0; t += 0.07) {
+      const int x = c + static_cast<int>(std::lround(std::cos(a) * t * c));
+      const int y = c + static_cast<int>(std::lround(std::sin(a) * t * c));
+      b->Surface().Row(y)[x] = ColorToPixel(RGB(0xE0, 0x80, 0x00));
+    }
+  }
+  return b;
 }

@@ -1,6 +1,8 @@
 // Pictures of the program's windows, all drawn here in code (no picture of
 // another program is used): the bitmaps of the tool buttons, the picture
-// of the title page and the pictures of the further windows.
+// of the title page and of the About box, the pictures of the further
+// windows and the small symbols of the calendar box (the eight moon
+// phases, the moon and the sun).
 // Invariants: every tool picture has its kind's size (20 x 20 for the
 // rubric bar, 16 x 16 for the second bar) and its top-left pixel holds the
 // transparent colour (clFuchsia), which the explorer buttons leave out.
@@ -46,3 +48,17 @@ std::unique_ptr<TBitmap> ButtonPicture(TButtonPicture which);
 // colour in the top-left pixel): paragraph and page.
 enum TPreviewPicture { ppParagraph, ppPage, ppCount };
 std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which);
+
+// The About box's picture: the title page's scene at half its size.
+constexpr int kAboutPictureWidth = kTitlePictureWidth / 2, kAboutPictureHeight = kTitlePictureHeight / 2;
+std::unique_ptr<TBitmap> AboutPicture();
+
+// The calendar box's symbols, kSymbolPictureSize square on the box's white.
+constexpr int kSymbolPictureSize = 13;
+// The moon as it looks in phase 1 (new moon) to 8: 3 the first quarter
+// (right half lit), 5 full moon, 7 the last quarter (left half lit).
+// Raises ERangeError for another phase.
+std::unique_ptr<TBitmap> MoonPhasePicture(int phase);
+// "MOND" and "SONNE": the symbols of the sun-and-moon face's two blocks.
+std::unique_ptr<TBitmap> MoonPicture();
+std::unique_ptr<TBitmap> SunPicture();

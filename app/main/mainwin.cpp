@@ -6,6 +6,12 @@
 
 #include <algorithm>
 
+#include "app/main/calbox.h"
+#include "app/main/dialogs.h"
+#include "app/main/password.h"
+#include "app/pages/eigepage.h"
+#include "app/pages/ftagpage.h"
+#include "app/pages/namepage.h"
 #include "app/pages/perspage.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
@@ -14,6 +20,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+#include "resources/cursors.h"
 #include "resources/pictures.h"
 
 uint8_t SunMoonMode = 0;
@@ -132,12 +139,9 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   boxKalender->SetParent(pnlLeft);
   boxKalender->SetColor(clWhite);
   boxKalender->SetBounds((kLeftWidth - kBoxWidth) / 2, kBoxTop, kBoxWidth, kBoxHeight);
-  // The calendar box's faces are painted by their own part of the program;
-  // until then the box is the white area the faces will fill.
   boxKalender->OnPaint = [this](TObject*) {
-    TCanvas* c = boxKalender->Canvas();
-    c->Brush()->SetColor(clWhite);
-    c->FillRect(boxKalender->ClientRect());
+    PaintCalendarBox(boxKalender->Canvas(), boxKalender->Width(), boxKalender->Height(), SunMoonMode,
+                     CalendarBoxDayOfSettings(CurrentDateKey));
   };
   boxKalender->OnClick = [this](TObject* s) { boxKalenderClick(s); };
   Kalender = new TCalendar97(this);
@@ -159,6 +163,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   Kalender->SetLeft((kLeftWidth - Kalender->Width()) / 2);
   Kalender->SetTop(kBoxTop + kBoxHeight + kBoxGap);
   Kalender->OnDateChange = [this](TObject* s) { KalenderDateChange(s); };
+  Kalender->OnEnterDate = [this](TObject* s) { pbDatumClick(s); };
 
   pnlClient = Panel(this, this, "pnlClient");
   pnlClient->SetBorderWidth(kClientBorder);
@@ -219,6 +224,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   imgTitelbild->SetAutoSize(true);
   imgTitelbild->Picture()->SetGraphic(TitlePicture().get());
   imgTitelbild->SetVisible(false);
+  imgTitelbild->OnClick = [](TObject*) { ShowInfo(); };
 
   DataTimer = new TTimer(this);
   DataTimer->SetName("DataTimer");
@@ -307,7 +313,7 @@ TExplorerButton* TfrmMain::ToolButton(TPanel* bar, const char* name, const AnsiS
 void TfrmMain::BuildToolbars() {
   auto rubric = [this](int r) -> TNotifyEvent {
     if (!RubricAvailable(r)) return {};
-    return [this, r](TObject*) { SetRubrik(r); };
+    return [this, r](TObject*) { ChooseRubrik(r); };
   };
   pbLeer = ToolButton(pnlToolbar, "pbLeer", "Leer", tpEmpty, true, rubric(rbEmpty));
   pbEige = ToolButton(pnlToolbar, "pbEige", CP1252("Persönliches").str(), tpPersonal, true, rubric(rbPersonal));
@@ -322,7 +328,7 @@ void TfrmMain::BuildToolbars() {
   pbHelp = ToolButton(pnlToolbar2, "pbHelp", "Hilfe", tpHelp, false, [this](TObject*) { ShowHelp(); });
   pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false, {});
   pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false, {});
-  pbInfo = ToolButton(pnlToolbar2, "pbInfo", "Info", tpInfo, false, {});
+  pbInfo = ToolButton(pnlToolbar2, "pbInfo", "Info", tpInfo, false, [](TObject*) { ShowInfo(); });
   PlaceToolButtons();
 }
 
@@ -347,7 +353,7 @@ void TfrmMain::BuildMenus() {
   };
   auto rubric = [this](int r) -> TNotifyEvent {
     if (!RubricAvailable(r)) return {};
-    return [this, r](TObject*) { SetRubrik(r); };
+    return [this, r](TObject*) { ChooseRubrik(r); };
   };
   auto calendarKey = [this](Word key, TShiftState shift) -> TNotifyEvent {
     return [this, key, shift](TObject*) { KalenderKeySimulieren(key, shift); };
@@ -381,14 +387,16 @@ void TfrmMain::BuildMenus() {
   mnpJahrMinus = item(mnuDatum, "mnpJahrMinus", "Jahr -", ShortCut(VK_PRIOR, ssAlt), calendarKey(VK_LEFT, ssShift));
   mnpHeute = item(mnuDatum, "mnpHeute", "Heute", ShortCut(VK_HOME, ssCtrl), calendarKey(VK_HOME, 0));
   menu(mnuDatum, "N2", "-");
-  mnpDatum = item(mnuDatum, "mnpDatum", "Eingeben", ShortCut(VK_HOME, ssAlt), {});
+  mnpDatum = item(mnuDatum, "mnpDatum", "Eingeben", ShortCut(VK_HOME, ssAlt), [this](TObject* s) { pbDatumClick(s); });
 
   mnuEige = menu(root, "mnuEige", CP1252("&Persönliche Daten").str());
   mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, {});
   mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, {});
   mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, {});
   menu(mnuEige, "N3", "-");
-  mnpPassDef = item(mnuEige, "mnpPassDef", CP1252("Paßwort definieren").str(), 0, {});
+  mnpPassDef = item(mnuEige, "mnpPassDef", CP1252("Paßwort definieren").str(), 0, [](TObject*) {
+    if (AskPasswort()) ShowPassDef();
+  });
 
   mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
   mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, {});
@@ -410,12 +418,21 @@ void TfrmMain::BuildMenus() {
   mnpParams = item(mnuEinstellungen, "mnpParams", "Parameter", 0, {});
 
   mnuHilfe = menu(root, "mnuHilfe", "&Hilfe");
-  mnpInfo = item(mnuHilfe, "mnpInfo", "Info", ShortCut(VK_F1, ssShift), {});
+  mnpInfo = item(mnuHilfe, "mnpInfo", "Info", ShortCut(VK_F1, ssShift), [](TObject*) { ShowInfo(); });
   mnpInhalt = item(mnuHilfe, "mnpInhalt", "Inhalt", ShortCut(VK_F1, 0), [this](TObject*) { ShowHelp(); });
 }
 
-bool TfrmMain::RubricAvailable(int rubric) {
-  return rubric == rbEmpty || rubric == rbBirths || rubric == rbDeaths;
+bool TfrmMain::RubricAvailable(int rubric) { return rubric >= rbEmpty && rubric < kRubricCount; }
+
+void TfrmMain::ChooseRubrik(int r) {
+  // The user's choice is the rubric stored at the end.
+  HeldStartRubric = -1;
+  if (r == rbPersonal && !AskPasswort()) r = rbEmpty;
+  SetRubrik(r);
+}
+
+void TfrmMain::pbDatumClick(TObject*) {
+  if (ShowDatum()) DataTimer->SetEnabled(true);
 }
 
 // ---- creation, showing, painting -----------------------------------------------------
@@ -468,6 +485,10 @@ void TfrmMain::FormShow(TObject*) {
     // Centred over the calendar (the calendar's own left counted too).
     boxKalender->SetLeft(Kalender->Left() + (Kalender->Width() - boxKalender->Width()) / 2);
   }
+  // The hand over links, the calendar box and the title picture.
+  WPRichText1->SetHyperLinkCursor(crHyperlink);
+  boxKalender->SetCursor(crHyperlink);
+  imgTitelbild->SetCursor(crHyperlink);
   FormResize(this);
   Application->ProcessMessages();
 }
@@ -502,8 +523,12 @@ void TfrmMain::FormDestroy(TObject*) {
 
 void TfrmMain::StartupTimerTimer(TObject*) {
   StartupTimer->SetEnabled(false);
-  // A start rubric whose page the program does not build shows the title page.
-  if (!RubricAvailable(CurrentRubric)) CurrentRubric = rbEmpty;
+  // A start rubric the program cannot show opens the title page; the
+  // settings keep it for the next start.
+  if (!RubricAvailable(CurrentRubric) || (CurrentRubric == rbPersonal && !AskPasswort())) {
+    if (RubricAvailable(CurrentRubric)) HeldStartRubric = CurrentRubric;
+    CurrentRubric = rbEmpty;
+  }
   SetRubrik(CurrentRubric);
 }
 
@@ -576,11 +601,19 @@ void TfrmMain::DisplayRubrik() {
     ctx.Page = WPRichText1;
     ctx.Persons = tblPers;
     ctx.Patrons = tblPatr;
+    ctx.Own = tblEige;
+    ctx.Events = tblErei;
+    ctx.Names = tblName;
+    ctx.Holidays = tblFTag;
     ctx.Gauge = Gauge;
     ctx.Date = CurrentDateKey;
     switch (CurrentRubric) {
+      case rbPersonal: DisplayEige(ctx); break;
       case rbBirths: DisplayPers(ctx, dpBirths); break;
       case rbDeaths: DisplayPers(ctx, dpDeaths); break;
+      case rbEvents: DisplayErei(ctx); break;
+      case rbNameDays: DisplayName(ctx); break;
+      case rbHolidays: DisplayFTag(ctx); break;
       default: break;  // the title page has no page
     }
     if (CurrentRubric != rbEmpty) {

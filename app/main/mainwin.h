@@ -140,6 +140,12 @@ class TfrmMain : public TOrvelanForm {
   void StartupTimerTimer(TObject* sender);
   void DataTimerTimer(TObject* sender);
   void KalenderDateChange(TObject* sender);
+  // A rubric chosen by the user (menu or tool button): the personal one
+  // only with the password, the title page when it is refused.
+  void ChooseRubrik(int rubric);
+  // The date dialog (menu, Alt+Home and the calendar's "Direkt"): a
+  // confirmed date is shown after the debounce.
+  void pbDatumClick(TObject* sender);
   void boxKalenderClick(TObject* sender);
   void WMGetMinMaxInfo(TMessage& m);
   void BringToFrontRequested();

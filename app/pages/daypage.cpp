@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/text/styledoutput.h"
+#include "calendar/datetexts.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -46,6 +47,24 @@ int32_t MeasureDayPageTab(TWPCustomRtfEdit* page, const FontSettings& font, cons
   std::vector<AnsiString> texts;
   for (const AnsiString& t : before) texts.push_back("xx" + t);
   return page->Header()->RoundToGrid(DayPageTextTwips(page, font, attr, texts));
+}
+
+int32_t MeasureShortTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr) {
+  return MeasureDayPageTab(page, font, attr, {"X"});
+}
+
+void WriteYearPart(TWPCustomRtfEdit* page, const YearPartLook& look, int year, const PackedDate& date, bool first) {
+  AppendStyledText(page, year > 0 ? IntToStr(year) : AnsiString(), *look.Font, *look.Year, !first);
+  AppendStyledText(page, "\t", *look.Font, *look.Text, false);
+  if (year <= 0) return;
+  const int n = YearsSinceYear(year, date);
+  if (n <= 0) return;
+  if (look.JubileeOn && IsJubileeYears(n)) {
+    AppendStyledText(page, "Vor " + IntToStr(n) + " Jahren\n", *look.Font, *look.Jubilee, false);
+  } else if (look.YearsOn) {
+    AppendStyledText(page, "(" + IntToStr(n) + ")", *look.Font, *look.Years, false);
+    AppendStyledText(page, " ", *look.Font, *look.Text, false);
+  }
 }
 
 void FormatDayPageEntry(TWPCustomRtfEdit* page, int32_t tab) {

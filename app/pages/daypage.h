@@ -26,6 +26,10 @@ struct DayPageContext {
   TWPCustomRtfEdit* Page = nullptr;  // the control the page is written into
   TwwTable* Persons = nullptr;       // "PERSON.FFD"
   TwwTable* Patrons = nullptr;       // "PATRON.FFD"
+  TwwTable* Own = nullptr;           // the user's "EIGENES.FFD"
+  TwwTable* Events = nullptr;        // "EREIGNIS.FFD"
+  TwwTable* Names = nullptr;         // "NAME.FFD"
+  TwwTable* Holidays = nullptr;      // "FEIERTAG.FFD"
   TGauge* Gauge = nullptr;           // progress of the build; may be null
   // The display sections by rubric number (kRubricCount entries).
   const DisplaySettings* Sections = RubricDisplay;
@@ -52,6 +56,24 @@ int32_t DayPageTextTwips(TWPCustomRtfEdit* page, const FontSettings& font, const
 // Christ), snapped to the ruler's grid.
 int32_t MeasureDayPageTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr,
                           const std::vector<AnsiString>& before);
+
+// The tab position of the name-day and holiday pages: the width of "xx"
+// and "X" in the section's font with the attribute block, snapped to the
+// ruler's grid.
+int32_t MeasureShortTab(TWPCustomRtfEdit* page, const FontSettings& font, const TextAttributes& attr);
+
+// The year, a tab and the count of years before an entry's text (the
+// personal and the world-events pages): the year in the year block (a new
+// paragraph unless `first`; year 0, unknown, leaves the year out), then
+// "Vor n Jahren" and a line feed in the jubilee block when the jubilee
+// switch is on and n is a jubilee, else "(n) " when the years switch is on;
+// nothing for n <= 0.
+struct YearPartLook {
+  const FontSettings* Font;
+  const TextAttributes *Year, *Years, *Jubilee, *Text;
+  bool YearsOn, JubileeOn;
+};
+void WriteYearPart(TWPCustomRtfEdit* page, const YearPartLook& look, int year, const PackedDate& date, bool first);
 
 // The format of the paragraph just written: first line at kEntryIndent,
 // following lines at the tab, right indent kEntryIndent, spacing before

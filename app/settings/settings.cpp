@@ -32,6 +32,7 @@ bool SayingOnTop = false;
 bool ShowWarner = true;
 bool ShowLastRubric = true;
 uint8_t CurrentRubric = rbEmpty;
+int HeldStartRubric = -1;
 bool TemplateNotice = true;
 TDateTime LastStart = 0;
 AnsiString Password;
@@ -334,6 +335,7 @@ void ReadSettingsFile(TIniFile& ini) {
   // A stored rubric outside the seven pages opens the empty title page.
   CurrentRubric = static_cast<uint8_t>(
       ShowLastRubric ? ReadRanged(ini, kGeneral, "Rubrik", rbEmpty, rbHolidays, rbEmpty) : int{rbEmpty});
+  HeldStartRubric = -1;
   TemplateNotice = ini.ReadBool(kGeneral, "Vorlage-Hinweis", true);
   const int yesterday = static_cast<int>(Trunc(Date())) - 1;
   LastStart = ini.ReadInteger(kGeneral, "Letzter Programmstart", yesterday);
@@ -386,7 +388,7 @@ void WriteSettingsFile(TIniFile& ini) {
   ini.WriteBool(kGeneral, "Spruchfenster immer oben", SayingOnTop);
   ini.WriteBool(kGeneral, "Termine anzeigen", ShowWarner);
   ini.WriteBool(kGeneral, "Letzte Rubrik anzeigen", ShowLastRubric);
-  ini.WriteInteger(kGeneral, "Rubrik", CurrentRubric);
+  ini.WriteInteger(kGeneral, "Rubrik", HeldStartRubric >= 0 ? HeldStartRubric : CurrentRubric);
   ini.WriteBool(kGeneral, "Vorlage-Hinweis", TemplateNotice);
   ini.WriteInteger(kGeneral, "Letzter Programmstart", static_cast<int>(Trunc(LastStart)));
   ini.WriteString(kGeneral, "Passwort", Password);

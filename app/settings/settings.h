@@ -155,6 +155,10 @@ extern bool SayingOnTop;
 extern bool ShowWarner;
 extern bool ShowLastRubric;
 extern uint8_t CurrentRubric;
+// A start rubric the program could not show (its password was refused):
+// "Rubrik" keeps it instead of the title page shown, until the user
+// chooses a rubric. -1 when there is none.
+extern int HeldStartRubric;
 extern bool TemplateNotice;
 extern TDateTime LastStart;  // a whole day
 extern AnsiString Password;

@@ -1,0 +1,99 @@
+// The personal and the world-events pages (eigepage.h).
+#include "app/pages/eigepage.h"
+
+#include "app/settings/datasetup.h"
+#include "app/text/styledoutput.h"
+#include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/sysutils.h"
+
+namespace {
+
+YearPartLook LookOf(const DisplaySettings& s, int year, int years, int jubilee, int text, bool yearsOn,
+                    bool jubileeOn) {
+  return {&s.Font, &s.Attr[year], &s.Attr[years], &s.Attr[jubilee], &s.Attr[text], yearsOn, jubileeOn};
+}
+
+AnsiString Trimmed(const AnsiString& s) { return wwStrTrimBlanks(s); }
+
+}  // namespace
+
+std::vector<AnsiString> MemoLines(const AnsiString& text) {
+  std::vector<AnsiString> lines;
+  AnsiString line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    lines.push_back(line);
+    line.clear();
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+void DisplayEige(const DayPageContext& ctx) {
+  TWPCustomRtfEdit* page = ctx.Page;
+  TwwTable* own = ctx.Own;
+  // A copy: a settings dialog may change the section while the page builds.
+  const DisplaySettings s = ctx.Sections[rbPersonal];
+  const int32_t tab = MeasureDayPageTab(page, s.Font, s.Attr[apYear], {"9999"});
+  const YearPartLook look = LookOf(s, apYear, apYears, apJubilee, apText, s.Switches[dpYears], s.Switches[dpJubilee]);
+  auto text = [&](const AnsiString& t, int attr) { AppendStyledText(page, t, s.Font, s.Attr[attr], false); };
+
+  const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
+  own->SetIndexName("XEIGE_MTJ");
+  own->SetRange({m, d, 9999}, {m, d, 0});
+  own->First();
+  DayPageGauge gauge(ctx.Gauge, own->RecordCount());
+  TField* year = own->FieldByName("EIGE_JAHR");
+  TField* type = own->FieldByName("EIGE_TYP");
+  TField* memo = own->FieldByName("EIGE_TEXT");
+  for (bool first = true; !own->Eof(); own->Next(), first = false) {
+    WriteYearPart(page, look, year->AsInteger(), ctx.Date, first);
+    const std::vector<AnsiString> lines = MemoLines(memo->AsString());
+    if (type->AsInteger() == 1) {
+      text(Trimmed(own->FieldByName("EIGE_VORNAME")->AsString() + " " + own->FieldByName("EIGE_NACHNAME")->AsString()),
+           apName);
+      const AnsiString place = own->FieldByName("EIGE_ORT")->AsString();
+      const AnsiString time = own->FieldByName("EIGE_ZEIT")->AsString().substr(0, 5);
+      const bool withTime = s.Switches[dpBirthTime] && !time.empty();
+      if (s.Switches[dpBirthPlace] && !place.empty()) {
+        text(" geboren ", apText);
+        if (withTime) text("um " + time + " Uhr ", apText);
+        text(Trimmed(own->FieldByName("EIGE_ORTPR")->AsString() + " " + place) + ".", apText);
+      } else if (withTime) {
+        text(" geboren um " + time + " Uhr.", apText);
+      }
+      if (!lines.empty()) text("\n", apText);
+    }
+    for (size_t i = 0; i < lines.size(); ++i) text(i + 1 < lines.size() ? lines[i] + "\n" : lines[i], apText);
+    FormatDayPageEntry(page, tab);
+    gauge.Step();
+  }
+}
+
+void DisplayErei(const DayPageContext& ctx) {
+  TWPCustomRtfEdit* page = ctx.Page;
+  TwwTable* events = ctx.Events;
+  const DisplaySettings s = ctx.Sections[rbEvents];
+  const int32_t tab = MeasureDayPageTab(page, s.Font, s.Attr[aeYear], {"9999"});
+  SetHyperlinkAttributes(page, s.Attr[aeHyperlink]);
+  const YearPartLook look = LookOf(s, aeYear, aeYears, aeJubilee, aeText, s.Switches[deYears], s.Switches[deJubilee]);
+
+  const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
+  events->SetIndexName("ER_MTJ");
+  events->SetRange({m, d, 9999}, {m, d, 0});
+  events->First();
+  DayPageGauge gauge(ctx.Gauge, events->RecordCount());
+  TField* year = events->FieldByName("EREI_JAHR");
+  TField* offset = events->FieldByName("EREI_TEXT");
+  for (bool first = true; !events->Eof(); events->Next(), first = false) {
+    WriteYearPart(page, look, year->AsInteger(), ctx.Date, first);
+    AppendArchiveText(page, offset->AsInteger(), EventArchive, s.Font, s.Attr[aeText], false);
+    FormatDayPageEntry(page, tab);
+    gauge.Step();
+  }
+}
