@@ -206,7 +206,7 @@ bool ShowDatum() {
 // ---- About ------------------------------------------------------------------------
 
 TfrmInfo::TfrmInfo(TComponent* owner)
-    : TOrvelanDialog(owner, "PROGRAMMINFOS", 45, "Info", 300, 290, CP1252("Schließen").str(), false) {
+    : TOrvelanDialog(owner, "PROGRAMMINFOS", 45, "Info", 330, 290, CP1252("Schließen").str(), false) {
   SetName("frmInfo");
   pbOk->SetName("pbExit");
   lblTitel = AddLabel(CP1252("Orvelan für Linux").str(), 0, 44);

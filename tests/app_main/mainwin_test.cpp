@@ -110,17 +110,19 @@ TEST_F(MainWindowTest, EveryMenuDroppedDown) {
 TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
   TfrmMain* f = Start();
   // The windows of later parts of the program are not offered yet.
-  for (TMenuItem* m : {f->mnpTermine, f->mnpSpruch, f->mnpEige, f->mnpErei, f->mnpName, f->mnpFTag, f->mnpDatum,
-                       f->mnpPersErf, f->mnpEreiErf, f->mnpSelCErf, f->mnpPassDef, f->mnpDrucken, f->mnpTagebuch,
-                       f->mnpGebListe, f->mnpGebUebersicht, f->mnpLayout, f->mnpEigeDisp, f->mnpPGebDisp,
-                       f->mnpPTodDisp, f->mnpEreiDisp, f->mnpNameDisp, f->mnpFTagDisp, f->mnpParams, f->mnpInfo})
+  for (TMenuItem* m : {f->mnpTermine, f->mnpSpruch, f->mnpPersErf, f->mnpEreiErf, f->mnpSelCErf, f->mnpDrucken,
+                       f->mnpTagebuch, f->mnpGebListe, f->mnpGebUebersicht, f->mnpLayout, f->mnpEigeDisp,
+                       f->mnpPGebDisp, f->mnpPTodDisp, f->mnpEreiDisp, f->mnpNameDisp, f->mnpFTagDisp, f->mnpParams})
     EXPECT_FALSE(m->Enabled()) << m->Caption();
-  for (TExplorerButton* b : {f->pbEige, f->pbErei, f->pbName, f->pbFTag, f->pbTermine, f->pbSpruch, f->pbInfo})
-    EXPECT_FALSE(b->Enabled()) << b->Caption();
-  for (TMenuItem* m : {f->mnpExit, f->mnpLeer, f->mnpPGeb, f->mnpPTod, f->mnpTagPlus, f->mnpTagMinus, f->mnpWochePlus, f->mnpWocheMinus,
-                       f->mnpMonatPlus, f->mnpMonatMinus, f->mnpJahrPlus, f->mnpJahrMinus, f->mnpHeute, f->mnpInhalt})
+  for (TExplorerButton* b : {f->pbTermine, f->pbSpruch}) EXPECT_FALSE(b->Enabled()) << b->Caption();
+  for (TMenuItem* m : {f->mnpExit, f->mnpLeer, f->mnpEige, f->mnpPGeb, f->mnpPTod, f->mnpErei, f->mnpName, f->mnpFTag,
+                       f->mnpTagPlus, f->mnpTagMinus, f->mnpWochePlus, f->mnpWocheMinus, f->mnpMonatPlus,
+                       f->mnpMonatMinus, f->mnpJahrPlus, f->mnpJahrMinus, f->mnpHeute, f->mnpDatum, f->mnpPassDef,
+                       f->mnpInfo, f->mnpInhalt})
     EXPECT_TRUE(m->Enabled()) << m->Caption();
-  for (TExplorerButton* b : {f->pbLeer, f->pbPGeb, f->pbPTod, f->pbExit, f->pbHelp}) EXPECT_TRUE(b->Enabled()) << b->Caption();
+  for (TExplorerButton* b : {f->pbLeer, f->pbEige, f->pbPGeb, f->pbPTod, f->pbErei, f->pbName, f->pbFTag, f->pbExit,
+                             f->pbHelp, f->pbInfo})
+    EXPECT_TRUE(b->Enabled()) << b->Caption();
   // Every item and button that is enabled does something.
   for (TMenuItem* top : {Menu(f, "Datei"), Menu(f, "Rubrik"), Menu(f, "Datum"), Menu(f, "Hilfe")}) {
     ASSERT_NE(top, nullptr);
@@ -131,7 +133,7 @@ TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
   }
   // A click on a disabled button changes nothing.
   driver.Advance(200);
-  driver.Click(f->pbFTag);
+  driver.Click(f->pbTermine);
   EXPECT_EQ(CurrentRubric, rbEmpty);
   EXPECT_TRUE(f->pbLeer->Down());
 }
@@ -263,14 +265,20 @@ TEST_F(MainWindowTest, TheKeysAndTheWheelScrollThePageAndTypingLeavesIt) {
   EXPECT_EQ(f->Kalender->Date(), EncodeDate(2024, month, day));
 }
 
-TEST_F(MainWindowTest, AStartRubricWithoutPageShowsTheTitlePage) {
-  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=6\r\nLetzte Rubrik anzeigen=1\r\n");
-  EXPECT_EQ(CurrentRubric, rbHolidays);
-  driver.Advance(200);
-  EXPECT_EQ(CurrentRubric, rbEmpty);
-  EXPECT_TRUE(f->mnpLeer->Checked());
-  EXPECT_FALSE(f->mnpFTag->Checked());
-  EXPECT_TRUE(f->lblTitel->Visible());
+// Every stored start rubric is shown, and stays stored (it was once
+// written back as the title page after one start).
+TEST_F(MainWindowTest, EveryStoredStartRubricIsShownAndKept) {
+  for (int r : {rbEvents, rbNameDays, rbHolidays}) {
+    TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=" + std::to_string(r) + "\r\nLetzte Rubrik anzeigen=1\r\n");
+    driver.Advance(200);
+    EXPECT_EQ(CurrentRubric, r);
+    EXPECT_TRUE(f->WPRichText1->Visible());
+    EXPECT_FALSE(f->lblTitel->Visible());
+    delete f;
+    SaveSettings();
+    EXPECT_EQ(TIniFile(Ini().string()).ReadInteger("ALLGEMEIN", "Rubrik", -1), r);
+    Session->Close();
+  }
 }
 
 TEST_F(MainWindowTest, ABurstOfDateChangesRebuildsThePageOnceForTheLastDay) {
