@@ -130,4 +130,74 @@ TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstSta
   EXPECT_EQ(written.ReadInteger("HAUPTFENSTER", "Breite", 0), 687);
 }
 
+// The real program's new rubrics, date dialog, calendar box and password,
+// driven through the X server: each page and the box show exactly what the
+// same window builds here; the stored password is asked for on the
+// personal rubric, which is the rubric stored at the end.
+TEST_F(MainWindowTest, TheRealProgramsNewRubricsDateBoxAndPassword) {
+  if (!Have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  const std::string ini = "[ALLGEMEIN]\r\nRubrik=0\r\nPasswort=abc\r\n[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
+  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / "x11_pages";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "DATEN");
+  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
+    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
+  apptest::Put(dir / "Orvelan.Ini", ini);
+
+  TfrmMain* f = Start(ini);
+  driver.Advance(200);
+  auto where = [&](TControl* c) {
+    const TPoint p = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+    return std::to_string(p.X - f->ClientOrigin().X) + " " + std::to_string(p.Y - f->ClientOrigin().Y + f->MenuBarHeight());
+  };
+  auto rect = [&](TControl* c) {
+    const TPoint p = c->ClientToScreen({0, 0});
+    return Bounds(p.X - f->ClientOrigin().X, p.Y - f->ClientOrigin().Y, c->Width(), c->Height());
+  };
+  const std::string cmd = "env -u QT_QPA_PLATFORM timeout 150 xvfb-run -a " + Beside("orvelan_x11_pages_user") + " " +
+                          (dir / "orvelan").string() + " " + dir.string() + " " + where(f->pbErei) + " " +
+                          where(f->pbName) + " " + where(f->pbFTag) + " " + where(f->boxKalender) + " " +
+                          where(f->pbEige) + " 2>" + (dir / "stderr.txt").string();
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  ASSERT_EQ(WEXITSTATUS(rc), 0) << apptest::Slurp(dir / "stderr.txt");
+
+  // Each rubric's page as built here on the same day.
+  const TRect page = rect(f->WPRichText1);
+  int i = 0;
+  for (int r : {rbEvents, rbNameDays, rbHolidays}) {
+    const TSurface shown = ReadPpm(dir / ("rubric" + std::to_string(i) + ".ppm"));
+    ASSERT_FALSE(shown.Empty());
+    SavePng(shown, "main_x11_rubric_" + std::to_string(r));
+    f->SetRubrik(r);
+    driver.Process();
+    EXPECT_EQ(Differences(shown, f, page), 0) << "rubric " << r;
+    ++i;
+  }
+  // The typed date's holidays page, the box on it, then its other face.
+  CurrentDateKey = MakePackedDate(2027, 12, 24);
+  f->DataTimer->SetEnabled(true);
+  driver.Advance(400);
+  const TSurface dated = ReadPpm(dir / "date.ppm"), box = ReadPpm(dir / "box.ppm");
+  ASSERT_FALSE(dated.Empty());
+  ASSERT_FALSE(box.Empty());
+  SavePng(dated, "main_x11_date_typed");
+  SavePng(box, "main_x11_box_sun_moon");
+  EXPECT_EQ(Differences(dated, f, page), 0);
+  EXPECT_EQ(Differences(dated, f, rect(f->boxKalender)), 0);
+  driver.Click(f->boxKalender);
+  EXPECT_EQ(Differences(box, f, rect(f->boxKalender)), 0);
+  EXPECT_GT(Differences(dated, f, rect(f->boxKalender)), 0);  // the face did change
+  // The prompt came (grabbed), the personal page followed, and the
+  // program stored the password and the rubric.
+  const TSurface prompt = ReadPpm(dir / "prompt.ppm");
+  ASSERT_FALSE(prompt.Empty());
+  SavePng(prompt, "main_x11_password_prompt");
+  SavePng(ReadPpm(dir / "personal.ppm"), "main_x11_personal");
+  TIniFile written((dir / "Orvelan.Ini").string());
+  EXPECT_EQ(written.ReadString("ALLGEMEIN", "Passwort", ""), "abc");
+  EXPECT_EQ(written.ReadInteger("ALLGEMEIN", "Rubrik", -1), rbPersonal);
+}
+
 }  // namespace

@@ -1,0 +1,90 @@
+// A user at a virtual X server (run by the real-program test) who clicks
+// through the new rubrics of the real program, types a date into its date
+// dialog, switches the calendar box's face, and is asked for the password
+// (set in the settings file) when choosing the personal rubric. Grabs the window after
+// each step into DIR (P6 files, the whole window with its menu bar) and
+// exits 0 when every window came and went as it should.
+//
+//   orvelan_x11_pages_user PROGRAM DIR EREI_X EREI_Y NAME_X NAME_Y FTAG_X FTAG_Y BOX_X BOX_Y EIGE_X EIGE_Y
+//
+// The co-ordinates are window co-ordinates of the rubric buttons and the box.
+#include "tests/app_main/x11_user.h"
+
+using namespace x11user;
+
+namespace {
+
+// Waits until no viewable window's name starts with the prefix.
+bool WaitGone(const std::string& prefix, int ms) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    if (!FindWindowNamed(prefix, 0)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 13) return Fail("usage: PROGRAM DIR and five points");
+  const std::string program = argv[1], dir = argv[2];
+  auto at = [&](int i) { return std::atoi(argv[3 + i]); };
+  conn = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(conn)) return Fail("no X server");
+  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+
+  const pid_t pid = Spawn(program);
+  const xcb_window_t w = FindProgramWindow(30000);
+  if (!w) {
+    kill(pid, SIGKILL);
+    return Fail("the program's window did not appear");
+  }
+  Sleep(1500);
+  auto fail = [&](const std::string& why) {
+    kill(pid, SIGKILL);
+    return Fail(why);
+  };
+  // Events, name days, holidays.
+  for (int i = 0; i < 3; ++i) {
+    Click(w, at(2 * i), at(2 * i + 1));
+    Sleep(1000);
+    if (!Grab(w, dir + "/rubric" + std::to_string(i) + ".ppm")) return fail("no grab of a rubric");
+  }
+  // Alt+Home: the date dialog; the old text cleared, a date typed, Enter.
+  Press(kHome, kAlt);
+  const char* dateDialog = "Datum eingeben";
+  if (!FindWindowNamed(dateDialog, 5000)) return fail("the date dialog did not come");
+  Sleep(300);
+  Press(0xff57);  // End
+  for (int i = 0; i < 12; ++i) Press(0xff08);  // BackSpace
+  Type("24.12.2027");
+  Press(kReturn);
+  if (!WaitGone(dateDialog, 5000)) return fail("the date dialog did not close");
+  Sleep(1500);  // the debounce and the page
+  if (!Grab(w, dir + "/date.ppm")) return fail("no grab after the date");
+  // The box's other face.
+  Click(w, at(6), at(7));
+  Sleep(600);
+  if (!Grab(w, dir + "/box.ppm")) return fail("no grab of the box");
+  // The personal rubric asks for it.
+  Click(w, at(8), at(9));
+  const char* prompt = "Pa\xc3\x9fwort eingeben";
+  const xcb_window_t ask = FindWindowNamed(prompt, 5000);
+  if (!ask) return fail("the password was not asked for");
+  Sleep(300);
+  if (!Grab(ask, dir + "/prompt.ppm")) return fail("no grab of the prompt");
+  Type("abc");
+  Press(kReturn);
+  if (!WaitGone(prompt, 5000)) return fail("the prompt did not close");
+  Sleep(1000);
+  if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
+
+  CloseWindow(w);
+  const int end = WaitFor(pid, 15000);
+  if (end != 0) {
+    if (end < 0) kill(pid, SIGKILL);
+    return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
+  }
+  xcb_disconnect(conn);
+  return 0;
+}

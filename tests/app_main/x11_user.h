@@ -1,0 +1,227 @@
+// What a user at a virtual X server does, for the real-program tests:
+// starts the program, finds its windows by name, grabs what they show,
+// clicks and types through the server's input devices, closes a window as
+// a window manager would. Used by the x11 user programs.
+#pragma once
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace x11user {
+
+inline xcb_connection_t* conn = nullptr;
+inline xcb_window_t root = 0;
+
+inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+inline int Fail(const std::string& why) {
+  std::fprintf(stderr, "x11 user: %s\n", why.c_str());
+  return 1;
+}
+
+inline pid_t Spawn(const std::string& program) {
+  const std::string dir = program.substr(0, program.rfind('/'));
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
+// Waits up to `ms` for the process; its exit code, -1 when it did not end.
+inline int WaitFor(pid_t pid, int ms) {
+  for (int waited = 0; waited <= ms; waited += 20) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    Sleep(20);
+  }
+  return -1;
+}
+
+inline xcb_atom_t Atom(const char* name) {
+  auto* r = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, std::strlen(name), name), nullptr);
+  xcb_atom_t a = r ? r->atom : 0;
+  std::free(r);
+  return a;
+}
+
+inline std::string WindowName(xcb_window_t w) {
+  for (xcb_atom_t prop : {Atom("_NET_WM_NAME"), static_cast<xcb_atom_t>(XCB_ATOM_WM_NAME)}) {
+    auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, w, prop, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+                                     nullptr);
+    std::string s;
+    if (r) s.assign(static_cast<const char*>(xcb_get_property_value(r)), xcb_get_property_value_length(r));
+    std::free(r);
+    if (!s.empty()) return s;
+  }
+  return {};
+}
+
+// The top-level windows from bottom to top.
+inline std::vector<xcb_window_t> Stack() {
+  std::vector<xcb_window_t> out;
+  auto* r = xcb_query_tree_reply(conn, xcb_query_tree(conn, root), nullptr);
+  if (!r) return out;
+  const xcb_window_t* c = xcb_query_tree_children(r);
+  out.assign(c, c + xcb_query_tree_children_length(r));
+  std::free(r);
+  return out;
+}
+
+inline bool Viewable(xcb_window_t w) {
+  auto* r = xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, w), nullptr);
+  const bool v = r && r->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(r);
+  return v;
+}
+
+inline xcb_window_t FindProgramWindow(int ms) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    for (xcb_window_t w : Stack())
+      if (Viewable(w) && WindowName(w).rfind("Orvelan", 0) == 0) return w;
+    Sleep(50);
+  }
+  return 0;
+}
+
+inline int StackIndex(xcb_window_t w) {
+  const std::vector<xcb_window_t> s = Stack();
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (s[i] == w) return static_cast<int>(i);
+  return -1;
+}
+
+inline bool Geometry(xcb_window_t w, int& x, int& y, int& width, int& height) {
+  auto* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, w), nullptr);
+  auto* t = xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, w, root, 0, 0), nullptr);
+  const bool ok = g && t;
+  if (ok) {
+    x = t->dst_x;
+    y = t->dst_y;
+    width = g->width;
+    height = g->height;
+  }
+  std::free(g);
+  std::free(t);
+  return ok;
+}
+
+inline bool Grab(xcb_window_t w, const std::string& path) {
+  int x = 0, y = 0, width = 0, height = 0;
+  if (!Geometry(w, x, y, width, height)) return false;
+  auto* img = xcb_get_image_reply(
+      conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, width, height, ~0u), nullptr);
+  if (!img) return false;
+  const uint8_t* d = xcb_get_image_data(img);
+  const int len = xcb_get_image_data_length(img);
+  bool ok = img->depth == 24 && len >= width * height * 4;
+  if (ok) {
+    std::ofstream f(path, std::ios::binary);
+    f << "P6\n" << width << " " << height << "\n255\n";
+    for (int i = 0; i < width * height; ++i) {
+      const char rgb[3] = {static_cast<char>(d[4 * i + 2]), static_cast<char>(d[4 * i + 1]), static_cast<char>(d[4 * i])};
+      f.write(rgb, 3);
+    }
+  }
+  std::free(img);
+  return ok;
+}
+
+inline void Click(xcb_window_t w, int cx, int cy) {
+  int x = 0, y = 0, width = 0, height = 0;
+  Geometry(w, x, y, width, height);
+  xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, static_cast<int16_t>(x + cx),
+                      static_cast<int16_t>(y + cy), 0);
+  xcb_flush(conn);
+  Sleep(100);
+  xcb_test_fake_input(conn, XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  xcb_flush(conn);
+  Sleep(50);
+  xcb_test_fake_input(conn, XCB_BUTTON_RELEASE, 1, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  xcb_flush(conn);
+}
+
+// Asks the window to close as a window manager's close button does.
+inline void CloseWindow(xcb_window_t w) {
+  xcb_client_message_event_t ev{};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = w;
+  ev.type = Atom("WM_PROTOCOLS");
+  ev.data.data32[0] = Atom("WM_DELETE_WINDOW");
+  ev.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(conn, 0, w, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
+  xcb_flush(conn);
+}
+
+}  // namespace x11user
+
+
+namespace x11user {
+
+// The first viewable top-level window whose name starts with `prefix`
+// (UTF-8), waiting up to `ms`; 0 when none came.
+inline xcb_window_t FindWindowNamed(const std::string& prefix, int ms) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    for (xcb_window_t w : Stack())
+      if (Viewable(w) && WindowName(w).rfind(prefix, 0) == 0) return w;
+    Sleep(50);
+  }
+  return 0;
+}
+
+// The key code that types a key symbol without shift (0 when none).
+inline xcb_keycode_t KeyCodeOf(uint32_t keysym) {
+  const xcb_setup_t* setup = xcb_get_setup(conn);
+  const int count = setup->max_keycode - setup->min_keycode + 1;
+  auto* r = xcb_get_keyboard_mapping_reply(
+      conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<uint8_t>(count)), nullptr);
+  if (!r) return 0;
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(r);
+  xcb_keycode_t code = 0;
+  for (int i = 0; i < count && !code; ++i)
+    if (syms[i * r->keysyms_per_keycode] == keysym) code = static_cast<xcb_keycode_t>(setup->min_keycode + i);
+  std::free(r);
+  return code;
+}
+
+inline void Key(uint32_t keysym, bool down) {
+  xcb_test_fake_input(conn, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, KeyCodeOf(keysym), XCB_CURRENT_TIME, XCB_NONE, 0,
+                      0, 0);
+  xcb_flush(conn);
+  Sleep(30);
+}
+
+// A key pressed and released, with a held modifier key symbol (0 none).
+inline void Press(uint32_t keysym, uint32_t modifier = 0) {
+  if (modifier) Key(modifier, true);
+  Key(keysym, true);
+  Key(keysym, false);
+  if (modifier) Key(modifier, false);
+}
+
+// Lower-case letters, digits and "." typed one by one.
+inline void Type(const std::string& text) {
+  for (char c : text) Press(static_cast<unsigned char>(c));
+}
+
+constexpr uint32_t kTab = 0xff09, kReturn = 0xff0d, kEscape = 0xff1b, kHome = 0xff50, kUp = 0xff52,
+                   kAlt = 0xffe9;
+
+}  // namespace x11user
