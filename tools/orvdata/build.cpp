@@ -307,7 +307,9 @@ TBuildCounts WriteReferenceData(const TReferenceData& d, const std::string& prog
     counts.ArchiveRecords[0] = events.Close();
     TArchive holidays(path("Feiertag.Stx"));
     for (const auto& h : d.Holidays) {
-      uint32_t land = holidays.AddShared(h.Countries);
+      // The heading line of a holiday on the page and in the data window
+      // names the holiday before the countries that keep it.
+      uint32_t land = holidays.AddShared(h.Title + " \x96 " + h.Countries);
       holidayText.emplace_back(land, holidays.Add(h.Text, counts.RtfTexts));
     }
     counts.ArchiveRecords[2] = holidays.Close();
