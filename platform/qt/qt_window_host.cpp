@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,6 +22,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
@@ -359,8 +361,37 @@ class QtWindowHost : public TWindowHost {
     return std::make_unique<QtHostWindow>(surface, std::move(sink));
   }
   void PumpEvents() override { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+  // The toolkit's wait with a time limit does not wait at all, so the limit
+  // is a timer of ours whose event ends the wait like any other event.
   void WaitForInput(int maxMs) override {
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, std::max(1, maxMs));
+    // The application has taken the knocks that disarmed their watches.
+    for (auto& [fd, n] : watches_) n->setEnabled(true);
+    if (maxMs == 0) {
+      QCoreApplication::processEvents(QEventLoop::AllEvents);
+      return;
+    }
+    if (!wake_) {
+      wake_ = new QTimer();  // lives as long as the toolkit
+      wake_->setSingleShot(true);
+    }
+    if (maxMs > 0) wake_->start(maxMs);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    wake_->stop();
+  }
+  // A readable socket stays readable until the application takes what
+  // waits there; the watch is disarmed until the next wait, so it cannot
+  // wake the toolkit over and over meanwhile (a file dialog's own loop).
+  bool WatchDescriptor(int fd, bool watch) override {
+    auto it = watches_.find(fd);
+    if (it != watches_.end()) {
+      delete it->second;
+      watches_.erase(it);
+    }
+    if (!watch || fd < 0) return true;
+    auto* n = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read);
+    QObject::connect(n, &QSocketNotifier::activated, [n] { n->setEnabled(false); });
+    watches_[fd] = n;
+    return true;
   }
   int ScreenWidth() const override {
     QScreen* s = QGuiApplication::primaryScreen();
@@ -412,6 +443,10 @@ class QtWindowHost : public TWindowHost {
     const char* display = std::getenv(QGuiApplication::platformName() == "wayland" ? "WAYLAND_DISPLAY" : "DISPLAY");
     return QGuiApplication::platformName().toStdString() + "." + (display ? display : "");
   }
+
+ private:
+  QTimer* wake_ = nullptr;
+  std::map<int, QSocketNotifier*> watches_;
 };
 
 QtHostWindow* Own(const THostWindow* w) {

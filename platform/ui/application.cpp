@@ -3,6 +3,7 @@
 // message boxes and file dialogs through the window host, help texts, the
 // single-instance registration, minimising, and hints.
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
@@ -285,9 +286,13 @@ void TApplication::Idle() {
   PaintAll();
   bool done = true;
   if (OnIdle) Guard(this, [&] { OnIdle(this, done); });
+  // Sleep until input, the next timer or a second start's knock. Only a
+  // knock the host cannot watch is looked for now and then.
+  bool polled = instance_.Registered() && !instance_.WakesHost();
+  for (const ClassWindow& w : classWindows_) polled = polled || !w.reg->WakesHost();
   std::int64_t next = Timers().MillisecondsToNext();
-  int wait = next < 0 ? 50 : static_cast<int>(std::min<std::int64_t>(next, 50));
-  WindowHost().WaitForInput(wait);
+  if (polled) next = next < 0 ? 50 : std::min<std::int64_t>(next, 50);
+  WindowHost().WaitForInput(static_cast<int>(std::min<std::int64_t>(next, INT32_MAX)));
 }
 
 void TApplication::HandleMessage() {

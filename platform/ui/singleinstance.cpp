@@ -60,10 +60,15 @@ bool TInstanceRegistration::Register(const AnsiString& className) {
     return false;
   }
   fd_ = fd;
+  if (HasWindowHost() && WindowHost().WatchDescriptor(fd_, true)) host_ = &WindowHost();
   return true;
 }
 
 void TInstanceRegistration::Unregister() {
+  // The host forgets the socket before it is closed (its number may be
+  // reused at once); a host replaced meanwhile never knew it.
+  if (host_ && HasWindowHost() && &WindowHost() == host_) host_->WatchDescriptor(fd_, false);
+  host_ = nullptr;
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
 }

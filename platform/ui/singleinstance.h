@@ -4,12 +4,15 @@
 // (the window host's scope) and name, so a crashed instance leaves nothing
 // behind and programs on two displays never meet.
 // Invariants: at most one live registration per user and class name; a
-// received message number is delivered only from the message loop.
+// received message number is delivered only from the message loop, which
+// the knock wakes through the window host (no polling while idle).
 #pragma once
 
 #include <functional>
 
 #include "platform/rtl/exceptions.h"
+
+class TWindowHost;
 
 class TInstanceRegistration {
  public:
@@ -26,9 +29,13 @@ class TInstanceRegistration {
   // `deliver`; returns how many were delivered. Never blocks.
   int Poll(const std::function<void(unsigned)>& deliver);
   int Fd() const { return fd_; }
+  // Whether a knock wakes the window host's wait (it watches the socket);
+  // otherwise the message loop must poll now and then.
+  bool WakesHost() const { return host_ != nullptr; }
 
  private:
   int fd_ = -1;
+  TWindowHost* host_ = nullptr;  // the host watching fd_, if any
 };
 
 // Whether a process has registered the class name (FindWindow by class).

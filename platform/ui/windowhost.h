@@ -98,10 +98,19 @@ class TWindowHost {
                                                     std::function<void(const THostInput&)> sink) = 0;
   // Delivers pending input to the windows' sinks without waiting.
   virtual void PumpEvents() = 0;
-  // The application has nothing left to do: wait up to `maxMs` for input.
-  // The headless host plays the test's next scripted step here instead, and
-  // raises when the script has none.
+  // The application has nothing left to do: sleep until input arrives, a
+  // watched descriptor becomes readable or `maxMs` have passed (a negative
+  // `maxMs`: no limit). The headless host plays the test's next scripted
+  // step here instead, and raises when the script has none.
   virtual void WaitForInput(int maxMs) = 0;
+  // Lets a descriptor's readiness for reading (a knock of a second start)
+  // end WaitForInput; the application reads it afterwards. False when the
+  // host cannot watch it: the application then looks now and then itself.
+  virtual bool WatchDescriptor(int fd, bool watch) {
+    (void)fd;
+    (void)watch;
+    return false;
+  }
   virtual int ScreenWidth() const = 0;
   virtual int ScreenHeight() const = 0;
   virtual void Beep() = 0;

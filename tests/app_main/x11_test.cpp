@@ -3,7 +3,7 @@
 // after the debounce, the window shows exactly the page that the same
 // window built here shows for that day; a second start ends by itself and
 // brings the first window back on top of another; closing the window ends
-// the program, which then has written its settings.
+// the program, which then has written its settings. Left idle, it sleeps.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -64,6 +64,43 @@ int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
   return diff;
 }
 
+// The births page as start rubric, the window at the screen's top left.
+const char* const kBirthsAtTopLeft =
+    "[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
+
+// A program directory of the real program: the binary, its reference data
+// and the settings file.
+fs::path ProgramCopy(const std::string& name, const std::string& ini) {
+  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir / "DATEN");
+  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
+    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
+  apptest::Put(dir / "Orvelan.Ini", ini);
+  return dir;
+}
+
+// Left alone with a page shown, the program sleeps: over 3 s it uses less
+// than 2 % of a processor (it used to ask for a second start's knock
+// thousands of times a second). A knock still wakes it: see the test below.
+TEST(RealProgram, IdleItSleeps) {
+  if (!Have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+  const fs::path dir = ProgramCopy("x11_idle", kBirthsAtTopLeft);
+  const std::string cmd = "env -u QT_QPA_PLATFORM timeout 120 xvfb-run -a " + Beside("orvelan_x11_user") +
+                          " --idle " + (dir / "orvelan").string() + " >" + (dir / "stdout.txt").string() + " 2>" +
+                          (dir / "stderr.txt").string();
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  ASSERT_EQ(WEXITSTATUS(rc), 0) << apptest::Slurp(dir / "stderr.txt");
+  const std::string out = apptest::Slurp(dir / "stdout.txt");
+  const std::size_t at = out.find("idle cpu ms: ");
+  ASSERT_NE(at, std::string::npos) << out;
+  const long ms = std::stol(out.substr(at + 13));
+  EXPECT_GE(ms, 0);
+  EXPECT_LT(ms, 60) << "processor time over 3 idle seconds";
+}
+
 TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstStart) {
   if (!Have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
   // The day of this month with the most births (today left out: a click on
@@ -77,15 +114,8 @@ TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstSta
   const int day = maintest::Busiest(births)->first;
 
   // The real program's own directory, with the births page as start rubric.
-  const std::string ini =
-      "[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
-  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / "x11_program";
-  fs::remove_all(dir);
-  fs::create_directories(dir / "DATEN");
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
-  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
-    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
-  apptest::Put(dir / "Orvelan.Ini", ini);
+  const fs::path dir = ProgramCopy("x11_program", kBirthsAtTopLeft);
+  const std::string ini = kBirthsAtTopLeft;
 
   // The same window here: where the day's cell is, and the pages it shows.
   TfrmMain* f = Start(ini);
@@ -137,13 +167,7 @@ TEST_F(MainWindowTest, TheRealProgramShowsTheClickedDayAndHandsOverToItsFirstSta
 TEST_F(MainWindowTest, TheRealProgramsNewRubricsDateBoxAndPassword) {
   if (!Have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
   const std::string ini = "[ALLGEMEIN]\r\nRubrik=0\r\nPasswort=abc\r\n[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
-  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / "x11_pages";
-  fs::remove_all(dir);
-  fs::create_directories(dir / "DATEN");
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
-  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
-    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
-  apptest::Put(dir / "Orvelan.Ini", ini);
+  const fs::path dir = ProgramCopy("x11_pages", ini);
 
   TfrmMain* f = Start(ini);
   driver.Advance(200);

@@ -10,11 +10,61 @@
 //
 // CLICK_X/CLICK_Y are window co-ordinates; the pictures are P6 files of the
 // program's whole window (menu bar included).
+//
+//   orvelan_x11_user --idle PROGRAM
+//
+// starts the program, lets it settle, prints the processor time it used
+// over 3 s in which nothing happens ("idle cpu ms: N"), and closes it.
+#include <iterator>
+
 #include "tests/app_main/x11_user.h"
 
 using namespace x11user;
 
+namespace {
+
+// User and system time the process has used so far, in milliseconds (-1
+// when it cannot be read).
+long CpuMs(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::size_t paren = stat.rfind(')');  // the command name may hold blanks
+  unsigned long user = 0, system = 0;  // fields 14 and 15, after state (3) and ten more
+  if (paren == std::string::npos ||
+      std::sscanf(stat.c_str() + paren + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                  &system) != 2)
+    return -1;
+  return static_cast<long>((user + system) * 1000 / sysconf(_SC_CLK_TCK));
+}
+
+int Idle(const std::string& program) {
+  const pid_t pid = Spawn(program);
+  const xcb_window_t w = FindProgramWindow(30000);
+  if (!w) {
+    kill(pid, SIGKILL);
+    return Fail("the program's window did not appear");
+  }
+  Sleep(1500);  // the start-up step and its page
+  const long before = CpuMs(pid);
+  Sleep(3000);
+  const long after = CpuMs(pid);
+  CloseWindow(w);
+  const int end = WaitFor(pid, 15000);
+  if (end < 0) kill(pid, SIGKILL);
+  if (before < 0 || after < 0) return Fail("the program's processor time cannot be read");
+  std::printf("idle cpu ms: %ld\n", after - before);
+  return end == 0 ? 0 : Fail("the program did not end when its window was closed");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--idle") {
+    conn = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(conn)) return Fail("no X server");
+    root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+    return Idle(argv[2]);
+  }
   if (argc != 6) return Fail("usage: PROGRAM CLICK_X CLICK_Y BEFORE.ppm AFTER.ppm");
   const std::string program = argv[1];
   const int clickX = std::atoi(argv[2]), clickY = std::atoi(argv[3]);
