@@ -18,7 +18,7 @@ TfrmAutoSkip::TfrmAutoSkip(TComponent* owner) : TForm(owner) {
   SetName("frmAutoSkip");
   SetBorderStyle(bsDialog);
   SetCaption("Orvelan");
-  SetClientSize(220, 64);
+  SetClientSize(332, 64);
   SetColor(clBtnFace);
   SetPosition(poScreenCenter);
   Font()->SetName("Arial");
@@ -28,22 +28,23 @@ TfrmAutoSkip::TfrmAutoSkip(TComponent* owner) : TForm(owner) {
   Panel1->SetName("Panel1");
   Panel1->SetParent(this);
   Panel1->SetCaption("");
-  Panel1->SetBounds(6, 6, 208, 52);
+  Panel1->SetBounds(6, 6, 320, 52);
   Panel1->SetBevelOuter(bvRaised);
   Panel1->SetBevelInner(bvLowered);
-  auto label = [&](const char* name, const char* text, int top, bool bold) {
+  auto label = [&](const char* name, const AnsiString& text, int top, bool bold) {
     auto* l = new TLabel(this);
     l->SetName(name);
     l->SetParent(Panel1);
     l->SetAutoSize(false);
     l->SetAlignment(taCenter);
-    l->SetBounds(4, top, 200, 18);
+    l->SetBounds(4, top, 312, 18);
     if (bold) l->Font()->SetStyle({fsBold});
     l->SetCaption(text);
     return l;
   };
-  Label1 = label("Label1", "Orvelan:", 8, true);
-  Label2 = label("Label2", "Autoskip aktiv", 26, false);
+  // Plain words for what happens: the start is skipped, not an error.
+  Label1 = label("Label1", "Orvelan wurde heute schon gestartet.", 8, true);
+  Label2 = label("Label2", CP1252("Dieser automatische Start wird übersprungen.").str(), 26, false);
 
   Timer1 = new TTimer(this);
   Timer1->SetName("Timer1");

@@ -16,8 +16,8 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/timers.h"
 
-// The autostart notice: shows "Orvelan: Autoskip aktiv" for 2000 ms (or
-// until the user closes it).
+// The autostart notice: says for 2000 ms (or until the user closes it)
+// that the program already ran today and this automatic start is skipped.
 class TfrmAutoSkip : public TForm {
   ORV_CLASS(TfrmAutoSkip, TForm)
 

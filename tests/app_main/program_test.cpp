@@ -60,7 +60,15 @@ TEST_F(ProgramBlock, AnAutomaticStartOnADayAlreadyRunOnlyShowsTheNotice) {
     bool sawNotice = false;
     driver.WhenModal([&](TCustomForm& active) {
       sawNotice = dynamic_cast<TfrmAutoSkip*>(&active) != nullptr;
-      EXPECT_EQ(static_cast<TfrmAutoSkip&>(active).Label2->Caption(), "Autoskip aktiv");
+      // Plain German that says what happens, each line whole on its label.
+      auto& notice = static_cast<TfrmAutoSkip&>(active);
+      EXPECT_EQ(notice.Label1->Caption(), "Orvelan wurde heute schon gestartet.");
+      EXPECT_EQ(notice.Label2->Caption(), CP1252("Dieser automatische Start wird übersprungen.").str());
+      for (TLabel* l : {notice.Label1, notice.Label2}) {
+        TCanvas* c = notice.Canvas();
+        c->Font()->Assign(*l->Font());
+        EXPECT_LE(c->TextWidth(l->Caption()), l->Width()) << l->Caption();
+      }
       driver.SavePng(&active, "main_autoskip");
       driver.Advance(1999);
       EXPECT_TRUE(active.Visible());
