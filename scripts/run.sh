@@ -3,7 +3,9 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORV_BUILD_DIR:-$here/build}
-bash "$here/scripts/build.sh"
+# The program and what it needs beside it: the reference data (DATEN) and
+# the default templates; the tests are left to scripts/test.sh.
+ORV_TARGETS="orvelan orvdata_tables default_templates" bash "$here/scripts/build.sh"
 prog="$build/app/orvelan"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset)." >&2
