@@ -206,6 +206,10 @@ void CreateSharedStream() {
 
 void SetUpData() {
   try {
+    // A missing folder is named as such, not by the first file looked for.
+    if (!DirectoryExists(ReferenceDataDir))
+      throw EDataSetupError("Das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+                            CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());
     EventArchive = OpenArchive("Ereignis.Stx");
     PersonArchive = OpenArchive("Person.Stx");
     HolidayArchive = OpenArchive("Feiertag.Stx");

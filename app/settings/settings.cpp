@@ -148,10 +148,25 @@ TDateTime ReadDateText(TIniFile& ini, std::string_view section, std::string_view
   return v;
 }
 
-AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const AnsiString& def) {
-  AnsiString dir = Trim(ini.ReadString(kDirectories, key, def));
-  if (dir.empty()) dir = def;  // an empty key would put the data into the working directory
-  return AddTrailingBackslash(dir);
+// A data directory: stored relative to the program directory when it lies
+// inside it, so that a moved or copied program keeps to its own data; an
+// absolute path elsewhere is kept as it is. `folder` is the program
+// directory's own folder, the default.
+AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder) {
+  const AnsiString own = AddTrailingBackslash(ProgramDir + folder);
+  AnsiString dir = Trim(ini.ReadString(kDirectories, key, ""));
+  if (dir.empty()) return own;  // an empty key would put the data into the working directory
+  if (dir[0] != PathDelim) dir = ProgramDir + dir;
+  dir = AddTrailingBackslash(dir);
+  // A folder that is gone (the program directory was moved, or the file
+  // names another machine's) gives the program directory's own.
+  return DirectoryExists(dir) ? dir : own;
+}
+
+AnsiString StoredDirectory(const AnsiString& dir) {
+  if (dir.size() < ProgramDir.size() || dir.compare(0, ProgramDir.size(), ProgramDir) != 0) return dir;
+  const AnsiString inside = dir.substr(ProgramDir.size());
+  return inside.empty() ? AnsiString(".") + PathDelim : inside;
 }
 
 void ReadDisplaySection(TIniFile& ini, int rubric) {
@@ -317,8 +332,8 @@ std::unique_ptr<TIniFile> OpenSettingsFile() {
 }
 
 void ReadSettingsFile(TIniFile& ini) {
-  ReferenceDataDir = ReadDirectory(ini, "Grunddaten", ProgramDir + "DATEN");
-  UserDataDir = ReadDirectory(ini, "Eigene Daten", ProgramDir + "BENUTZER");
+  ReferenceDataDir = ReadDirectory(ini, "Grunddaten", "DATEN");
+  UserDataDir = ReadDirectory(ini, "Eigene Daten", "BENUTZER");
 
   Country = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Land", 0, 255, 0));
   Longitude = ReadCoordinate(ini, "Geografische Laenge", "-10.0", -10.0L);
@@ -373,8 +388,8 @@ void ReadSettingsFile(TIniFile& ini) {
 
 void WriteSettingsFile(TIniFile& ini) {
   ini.BeginUpdate();
-  ini.WriteString(kDirectories, "Grunddaten", ReferenceDataDir);
-  ini.WriteString(kDirectories, "Eigene Daten", UserDataDir);
+  ini.WriteString(kDirectories, "Grunddaten", StoredDirectory(ReferenceDataDir));
+  ini.WriteString(kDirectories, "Eigene Daten", StoredDirectory(UserDataDir));
 
   ini.WriteInteger(kGeneral, "Land", Country);
   ini.WriteString(kGeneral, "Geografische Laenge", FloatToStr(static_cast<double>(Longitude)));

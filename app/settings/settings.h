@@ -7,7 +7,10 @@
 //  - every ranged integer lies in its range (a value outside takes the key's
 //    default, never the nearer bound); colour numbers lie in 0..15 and font
 //    sizes in 1..255 for the same reason;
-//  - ReferenceDataDir and UserDataDir end in the path delimiter;
+//  - ReferenceDataDir and UserDataDir end in the path delimiter and are
+//    absolute; the file holds them relative to ProgramDir when they lie
+//    inside it, and a stored directory that does not exist is replaced by
+//    the program directory's own ("DATEN", "BENUTZER");
 //  - texts are no longer than their fields (font names 32, titles 40,
 //    rubric title 30, password 20, selection code 3 characters);
 //  - an attribute block without underline colour has no underline style.

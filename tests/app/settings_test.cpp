@@ -33,8 +33,9 @@ KeyMap EveryKey() {
   auto put = [&](const std::string& s, const std::string& k, const std::string& v) { m[{s, k}] = v; };
   auto next = [&](int lo, int hi) { return std::to_string(lo + (n++ % (hi - lo + 1))); };
 
-  put("VERZEICHNISSE", "Grunddaten", "/daten/grund/");
-  put("VERZEICHNISSE", "Eigene Daten", "/daten/eigen/");
+  // Existing folders outside the program directory stay absolute.
+  put("VERZEICHNISSE", "Grunddaten", "/usr/share/");
+  put("VERZEICHNISSE", "Eigene Daten", "/tmp/");
   const std::string g = "ALLGEMEIN";
   put(g, "Land", "3");
   put(g, "Geografische Laenge", "8,5417");
@@ -190,7 +191,7 @@ TEST_F(Settings, EveryKeySurvivesReadAndWrite) {
   for (const auto& [k, v] : back)
     EXPECT_TRUE(keys.count(k)) << "[" << k.first << "] " << k.second << " is not a key of the file";
 
-  EXPECT_EQ(ReferenceDataDir, "/daten/grund/");
+  EXPECT_EQ(ReferenceDataDir, "/usr/share/");
   EXPECT_EQ(Country, 3);
   EXPECT_NEAR(static_cast<double>(Longitude), 8.5417, 1e-12);
   EXPECT_NEAR(static_cast<double>(Latitude), -47.25, 1e-12);

@@ -200,7 +200,10 @@ TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
   driver.AnswerNextMessageBox(IDOK);
   EXPECT_EQ(RunProgram({}), 1);
   ASSERT_EQ(driver.MessageBoxes().size(), 1u);
-  EXPECT_NE(driver.MessageBoxes()[0].Text.find("Ereignis.Stx"), std::string::npos);
+  // The folder is named, not the first file looked for in it.
+  const std::string said = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(said.find("Verzeichnis \"" + (Root() / "DATEN").string() + "\""), std::string::npos) << said;
+  EXPECT_EQ(said.find("Ereignis.Stx"), std::string::npos) << said;
   EXPECT_EQ(frmMain, nullptr);
 }
 
