@@ -85,7 +85,9 @@ void TCalendar97::ComputeMetrics() {
   button_ = std::max(16, (3 * unit_) / 2);
   margin_ = button_ / 8;
   calcWidth_ = 21 * unit_ + 2 * margin_ + 2;
-  calcHeight_ = 8 * row_ + button_ + 2 * margin_ + 4;
+  // A margin below the sixth week row too: the day area ends M above the
+  // bottom edge, and without it that row stood on the bottom border.
+  calcHeight_ = 8 * row_ + button_ + 3 * margin_ + 4;
   auto width = [&](const AnsiString& s) {
     std::string t = " " + s + " ";
     return fd.TextWidth(t.data(), t.size());

@@ -36,6 +36,12 @@ void TOrvelanForm::ReadPosition() {
     if (height <= 0) height = Height();
     width = std::min(width, std::max(screenW, Width()));
     height = std::min(height, std::max(screenH, Height()));
+    // Nor one smaller than the window allows: its controls would lie on
+    // top of each other, and the size would be written back at every end.
+    TPoint minSize, maxSize;
+    TrackSizeLimits(minSize, maxSize);
+    width = std::max(width, minSize.X);
+    height = std::max(height, minSize.Y);
     if (left + width > screenW) left = screenW - width;
     if (top + height > screenH) top = screenH - height;
     if (left < 0) left = 0;

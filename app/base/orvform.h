@@ -8,8 +8,9 @@
 // "Oben", and for a sizeable border "Breite" and "Hoehe"; a data grid's
 // column n is kept under GridColumnKey(grid name, n), for every data grid
 // the window owns.
-// Invariants: a placement read back lies on the screen (right and bottom
-// edges pulled in, then left and top at least 0); a minimised window keeps
+// Invariants: a placement read back is at least the window's minimum size
+// and lies on the screen (right and bottom edges pulled in, then left and
+// top at least 0); a minimised window keeps
 // the last normal placement in the file; a fixed-border window never reads
 // or writes a size.
 #pragma once

@@ -663,7 +663,12 @@ void TfrmMain::ExplainPageFailure(const Exception& e) {
 void TfrmMain::SetPageWidth() {
   PageWriting writing(WPRichText1);
   const int res = WPRichText1->Header()->ResX > 0 ? WPRichText1->Header()->ResX : Screen->PixelsPerInch();
-  const int width = MulDiv(WPRichText1->Width() - 10, 1440, res);
+  // The width beside the vertical scroll bar, shown yet or not (the page's
+  // length decides): the entries' own indents leave the same margin on both
+  // sides, and the width stays the same when the bar comes or goes.
+  int visible = WPRichText1->ClientWidth();
+  if (!WPRichText1->ScrollBarVisible(SB_VERT)) visible -= GetSystemMetrics(SM_CXVSCROLL);
+  const int width = MulDiv(std::max(1, visible), 1440, res);
   WPRichText1->SetPageLayout(0, 0, -1000, -1000, width, -1000);
 }
 
@@ -731,7 +736,8 @@ void TfrmMain::Dispatch(TMessage& m) {
       return;
     }
   }
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+  // Also while the window is being shown: its stored size is checked then.
+  if (m.Msg == WM_GETMINMAXINFO && Visible()) {
     WMGetMinMaxInfo(m);
     return;
   }
@@ -750,7 +756,7 @@ void TfrmMain::WMGetMinMaxInfo(TMessage& m) {
   mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * pbLeer->Width() + 7;
   mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + Bevel1->Height() +
                           pnlToolbar->Height() + Bevel2->Height() + pnlToolbar2->Height() + Bevel3->Height() +
-                          boxKalender->Top() + boxKalender->Height() + pnlClient->PanelBorderWidth() +
-                          2 * GetSystemMetrics(SM_CYFRAME) + pnlBottom->Height();
+                          Kalender->Top() + Kalender->Height() + kBoxGap + 2 * GetSystemMetrics(SM_CYFRAME) +
+                          pnlBottom->Height();  // the whole calendar: it is the main way to move
   m.Result = 0;
 }

@@ -156,9 +156,9 @@ TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
   // The busiest day through the calendar: one paragraph per person born.
   ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
   EXPECT_EQ(Entries(f->WPRichText1), busiest->second);
-  // The page fits the control: no line is wider than the control.
+  // The page fits the control: no line is wider than the room beside the scroll bar.
   EXPECT_LE(f->WPRichText1->Header()->PageWidth,
-            MulDiv(f->WPRichText1->Width() - 10, 1440, f->WPRichText1->Header()->ResX));
+            MulDiv(f->WPRichText1->ClientWidth(), 1440, f->WPRichText1->Header()->ResX));
   SaveScreen(f, "main_births_busy_day");
   // F6: the deaths of the same day; Del: the title page again.
   driver.PressKey(VK_F6);
@@ -176,6 +176,40 @@ TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
   driver.Click(f->pbPGeb);
   EXPECT_EQ(CurrentRubric, rbBirths);
   EXPECT_EQ(Entries(f->WPRichText1), busiest->second);
+}
+
+// The page's text keeps the same margin on the side of the scroll bar as
+// on the left, and uses the width between them: at the initial size and
+// wider, the columns of ink on a busy day's page.
+TEST_F(MainWindowTest, ThePageTextKeepsItsMarginBesideTheScrollBar) {
+  const auto births = maintest::PersonsPerDay(0);
+  const auto busiest = maintest::Busiest(births);
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
+  for (const int width : {687, 900}) {
+    SCOPED_TRACE(width);
+    f->SetBounds(f->Left(), f->Top(), width, 524);
+    driver.Process();
+    f->PaintPending();
+    TWPRichText* page = f->WPRichText1;
+    ASSERT_TRUE(page->ScrollBarVisible(SB_VERT));
+    const TPoint origin = f->ScreenToClient(page->ClientToScreen({0, 0}));
+    const TSurface& shown = *f->Surface();
+    int first = page->ClientWidth(), last = -1;
+    for (int y = 0; y < page->ClientHeight(); ++y)
+      for (int x = 0; x < page->ClientWidth(); ++x)
+        if ((shown.Row(origin.Y + y)[origin.X + x] & 0xFFFFFF) != 0xFFFFFF) {
+          first = std::min(first, x);
+          last = std::max(last, x);
+        }
+    const int leftGap = first, rightGap = page->ClientWidth() - 1 - last;
+    // The glyphs' own side bearings may differ by a pixel or two.
+    EXPECT_GT(leftGap, 2);
+    EXPECT_GE(rightGap, leftGap - 2);
+    EXPECT_LE(rightGap, leftGap + 12);
+  }
+  SaveScreen(f, "main_page_margins");
 }
 
 TEST_F(MainWindowTest, AResizedPageKeepsItsScrollPosition) {
@@ -369,13 +403,59 @@ TEST_F(MainWindowTest, TheWindowKeepsItsMinimumSizeAndItsPlacement) {
   TPoint mn, mx;
   f->TrackSizeLimits(mn, mx);
   EXPECT_EQ(mn.X, 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * 72 + 7);
-  EXPECT_EQ(mn.Y, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + 2 + 46 + 2 + 30 + 2 + f->boxKalender->Top() + 207 + 5 +
-                      2 * GetSystemMetrics(SM_CYFRAME) + 24);
+  // The height holds the tool bars, the box, the whole calendar below it and the bottom bar.
+  EXPECT_EQ(mn.Y, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + 2 + 46 + 2 + 30 + 2 +
+                      f->boxKalender->Top() + 207 + 4 + f->Kalender->Height() + 4 + 2 * GetSystemMetrics(SM_CYFRAME) +
+                      24);
   f->SetBounds(30, 40, 700, 560);
   f->Hide();
   TIniFile ini(Ini().string());
   EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Links", 0), 30);
   EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Hoehe", 0), 560);
+}
+
+// The month calendar is the main way to move: at the window's minimum size
+// all six week rows of a month like November 2026 show inside the left
+// panel, the last one clear of the calendar's bottom edge.
+TEST_F(MainWindowTest, AtItsMinimumSizeTheWholeCalendarShows) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  TPoint mn, mx;
+  f->TrackSizeLimits(mn, mx);
+  f->SetBounds(f->Left(), f->Top(), mn.X, mn.Y);
+  ShowDay(f, EncodeDate(2026, 11, 30));
+  driver.Process();
+  ASSERT_EQ(f->Height(), mn.Y);
+  TCalendar97* k = f->Kalender;
+  const int last = k->SelectedCell();
+  ASSERT_GT(last, 35);  // the 30th stands in the sixth week row
+  const TPoint at = f->pnlLeft->ScreenToClient(k->ClientToScreen({0, 0}));
+  EXPECT_GE(at.Y, f->boxKalender->Top() + f->boxKalender->Height());
+  EXPECT_LE(at.Y + k->Height(), f->pnlLeft->ClientHeight());
+  EXPECT_LT(k->CellRect(last).Bottom, k->Height() - 1);
+  SaveScreen(f, "main_minimum_size_november_2026");
+}
+
+// A stored size below the window's minimum (a damaged or hand-edited file)
+// comes back at the minimum, and that is what the end writes back.
+TEST_F(MainWindowTest, AStoredSizeBelowTheMinimumIsRaisedToIt) {
+  for (const char* size : {"Breite=5\r\nHoehe=5", "Breite=200\r\nHoehe=150"}) {
+    SCOPED_TRACE(size);
+    TfrmMain* f = Start(std::string("[HAUPTFENSTER]\r\nLinks=10\r\nOben=20\r\n") + size + "\r\n");
+    TPoint mn, mx;
+    f->TrackSizeLimits(mn, mx);
+    EXPECT_EQ(f->Width(), mn.X);
+    EXPECT_EQ(f->Height(), mn.Y);
+    EXPECT_EQ(f->Left(), 10);
+    // The tool buttons stand side by side in their bar, "Ende" right of the last rubric.
+    EXPECT_GT(f->pbExit->Left(), f->pbFTag->Left() + f->pbFTag->Width());
+    f->Hide();
+    TIniFile ini(Ini().string());
+    EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Breite", 0), mn.X);
+    EXPECT_EQ(ini.ReadInteger("HAUPTFENSTER", "Hoehe", 0), mn.Y);
+    delete f;
+    SaveSettings();
+  }
 }
 
 TEST_F(MainWindowTest, HelpSaysThatNoHelpFileWasFoundOrOpensIt) {

@@ -199,7 +199,7 @@ TEST_F(CalFixture, SizeFollowsTheFont) {
   cal->SetFont(big);
   EXPECT_GT(cal->Width(), w);
   EXPECT_EQ(cal->Width(), 21 * cal->UnitWidth() + 2 * cal->Margin() + 2);
-  EXPECT_EQ(cal->Height(), 8 * cal->RowHeight() + cal->ButtonSize() + 2 * cal->Margin() + 4);
+  EXPECT_EQ(cal->Height(), 8 * cal->RowHeight() + cal->ButtonSize() + 3 * cal->Margin() + 4);
 }
 
 TEST_F(CalFixture, WindowLayoutsSetPropertiesByName) {
