@@ -56,6 +56,8 @@ class TVlf : public TComponent {
   void OpenFile(const AnsiString& fileName);
   void CloseFile();
   bool IsOpen() const { return fd_ >= 0; }
+  // The file last opened.
+  const AnsiString& FileName() const { return fileName_; }
 
   // Text length of the record at `offset` (at least 1024).
   uint32_t ReadRecordLength(uint32_t offset);

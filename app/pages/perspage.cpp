@@ -16,11 +16,11 @@ constexpr char kNoBreakSpace = '\xA0';
 constexpr char kDagger = '\x86';
 constexpr int kAfterChrist = 1;
 
-// The year as the page writes it: before Christ with " v.Chr.", an
-// unknown year (0) as nothing.
+// The year as the page writes it: before Christ with " v.Chr." (joined
+// by a no-break space), an unknown year (0) as nothing.
 AnsiString YearText(int year, int era) {
   if (year <= 0) return "";
-  return IntToStr(year) + (era == kAfterChrist ? "" : " v.Chr.");
+  return IntToStr(year) + (era == kAfterChrist ? "" : kBeforeChrist);
 }
 
 // The fields that differ between the two pages.
@@ -101,10 +101,12 @@ class PersonPageWriter {
   void WriteRemark() {
     const int32_t offset = remark_->AsInteger();
     if (offset <= 0 || !PersonArchive) return;
-    // A record the archive cannot read is left out with its separator.
+    // A record the archive cannot read is left out with its separator; the
+    // user is told once (NoteArchiveFailure).
     try {
       PersonArchive->ReadRecordLength(static_cast<uint32_t>(offset));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+      NoteArchiveFailure(PersonArchive, e);
       return;
     }
     Text(", ", s_.Attr[abText]);

@@ -4,6 +4,9 @@
 // later, so that none of them can stop the main window half made.
 #include "app/settings/datasetup.h"
 
+#include <set>
+#include <string>
+
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "dbclient/bapi.h"
@@ -23,6 +26,11 @@ TwwTable* PersonNationTable = nullptr;
 TwwTable* PersonProfessionTable = nullptr;
 
 namespace {
+
+// The archives whose failure was noted in this run, and the message not yet
+// shown.
+std::set<std::string> gNotedArchives;
+AnsiString gArchiveMessage;
 
 // The reference tables the main window's day pages open, with their index.
 const struct {
@@ -200,11 +208,26 @@ void Free(T*& p) {
 
 }  // namespace
 
+void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
+  if (!archive || !gNotedArchives.insert(archive->FileName()).second) return;
+  if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
+  gArchiveMessage += DataFileMessage(archive->FileName(), e) +
+                     CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str();
+}
+
+AnsiString TakeArchiveFailureMessage() {
+  AnsiString message;
+  message.swap(gArchiveMessage);
+  return message;
+}
+
 void CreateSharedStream() {
   if (!SharedStream) SharedStream = new TMemoryStream();
 }
 
 void SetUpData() {
+  gNotedArchives.clear();  // a new run
+  gArchiveMessage.clear();
   try {
     // A missing folder is named as such, not by the first file looked for.
     if (!DirectoryExists(ReferenceDataDir))

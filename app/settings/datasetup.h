@@ -61,6 +61,14 @@ void OpenTableOrExplain(TTable* table);
 // tables themselves stay where they are.
 AnsiString FindUnreadableTable(std::initializer_list<const TwwTable*> tables);
 
+// A record of an archive that cannot be read (the file cut short or
+// damaged after the start): the first of each archive in a run is kept for
+// one German message naming the file; the caller leaves that text out.
+void NoteArchiveFailure(const TVlf* archive, const std::exception& e);
+// The message of the failures noted since the last call, for whoever built
+// the text to show once it stands; empty when there were none.
+AnsiString TakeArchiveFailureMessage();
+
 // LoadSettings for the program block: true when the program may go on.
 // A failed data set-up shows its German message in an error box and gives
 // false, so the program ends cleanly instead of stopping on an exception.

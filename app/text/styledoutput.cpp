@@ -38,13 +38,20 @@ void AppendQuietly(TWPCustomRtfEdit* control, const TWPTextRun& run, bool newPar
 }
 
 // The archive's record into SharedStream, positioned at its start.
+// A record the archive cannot read is noted for the user (once per archive
+// and run) and passed on to the caller, which leaves the text out.
 void ReadRecordIntoSharedStream(int32_t offset, TVlf* archive) {
   if (!archive) throw EReadError("Kein Textarchiv offen");
-  const uint32_t length = archive->ReadRecordLength(static_cast<uint32_t>(offset));
-  CreateSharedStream();
-  SharedStream->Clear();
-  SharedStream->SetSize(length);
-  archive->ReadRecord(static_cast<uint32_t>(offset), SharedStream->Memory());
+  try {
+    const uint32_t length = archive->ReadRecordLength(static_cast<uint32_t>(offset));
+    CreateSharedStream();
+    SharedStream->Clear();
+    SharedStream->SetSize(length);
+    archive->ReadRecord(static_cast<uint32_t>(offset), SharedStream->Memory());
+  } catch (const std::exception& e) {
+    NoteArchiveFailure(archive, e);
+    throw;
+  }
   SharedStream->SetPosition(0);
 }
 

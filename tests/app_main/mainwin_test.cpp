@@ -31,6 +31,16 @@ int Entries(TWPCustomRtfEdit* page) {
   return n;
 }
 
+// The visible text of the page.
+std::string Text(TWPCustomRtfEdit* page) {
+  std::string out;
+  for (TWPParagraphRec* p = page->RtfText()->FirstPar; p; p = p->next, out += '\n')
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      for (int i = 0; i < l->Length; ++i)
+        if (!l->pa || !(l->pa[i].Style & wpsHidden)) out += l->pc[i];
+  return out;
+}
+
 // The top-level item of the menu bar with this caption.
 TMenuItem* Menu(TfrmMain* f, const char* caption) { return f->mnuMain->Items()->Find(caption); }
 
@@ -456,6 +466,49 @@ TEST_F(MainWindowTest, AStoredSizeBelowTheMinimumIsRaisedToIt) {
     delete f;
     SaveSettings();
   }
+}
+
+// The person archive cut to half its length after the start: the first
+// record it cannot read gives one German message naming the file; every
+// person stays on the page, with what can be read; further pages say
+// nothing more.
+TEST_F(MainWindowTest, ACutTextArchiveIsNamedOnceAndThePageShowsWhatItCan) {
+  const fs::path archive = Root() / "DATEN" / "Person.Stx";
+  const auto cut = fs::file_size(archive) / 2;
+  // The days whose persons' remarks lie beyond the cut, by births and deaths.
+  std::map<std::pair<int, int>, int> lost[2];
+  datatest::TTableReader t((Root() / "DATEN").string(), "PERSON");
+  for (bool ok = t.First(); ok; ok = t.Next())
+    if (t.Int("PERS_ANMERK") > 0 && static_cast<std::uintmax_t>(t.Int("PERS_ANMERK")) >= cut)
+      for (int which : {0, 1}) {
+        const int m = static_cast<int>(t.Int(which ? "PERS_TODM" : "PERS_GEBM"));
+        const int d = static_cast<int>(t.Int(which ? "PERS_TODT" : "PERS_GEBT"));
+        if (m > 0 && d > 0) ++lost[which][{m, d}];
+      }
+  const auto births = maintest::Busiest(lost[0])->first, deaths = maintest::Busiest(lost[1])->first;
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  ShowDay(f, EncodeDate(2024, births.first, births.second));
+  const std::string whole = Text(f->WPRichText1);
+  const int entries = Entries(f->WPRichText1);
+
+  fs::resize_file(archive, cut);
+  driver.AnswerNextMessageBox(IDOK);
+  driver.Click(f->pbPTod);
+  driver.Click(f->pbPGeb);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const std::string said = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(said.find("\"" + archive.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
+  EXPECT_NE(said.find(CP1252("Sie ist beschädigt.").str()), std::string::npos) << said;
+  // Every person is there; only what lies beyond the cut is missing.
+  EXPECT_EQ(Entries(f->WPRichText1), entries);
+  EXPECT_LT(Text(f->WPRichText1).size(), whole.size());
+  // Another page with remarks beyond the cut says nothing more.
+  driver.Click(f->pbPTod);
+  ShowDay(f, EncodeDate(2024, deaths.first, deaths.second));
+  EXPECT_EQ(Entries(f->WPRichText1), maintest::PersonsPerDay(1)[deaths]);
+  EXPECT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
 TEST_F(MainWindowTest, HelpSaysThatNoHelpFileWasFoundOrOpensIt) {
