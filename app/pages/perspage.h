@@ -2,8 +2,9 @@
 // per person of the day, newest first, with the elements, font and
 // attributes of the display section "GEBURTSTAGE" or "TODESTAGE".
 //
-// Invariants: persons before Christ carry " v.Chr." after their year and
-// follow all persons after Christ, the most recent of them first; their
+// Invariants: persons before Christ carry " v.Chr." (joined by a no-break
+// space) after their year and follow all persons after Christ, the most
+// recent of them first; their
 // count of years spans the missing year 0. The person table is left on the
 // rubric's index with the day's range, the patron table on "PA_PERS".
 #pragma once

@@ -105,7 +105,7 @@ AnsiString HistoricDateText(int year, int month, int day, int qualifier, int aft
   if (year > 0) text += IntToStr(year);
   if (text.empty()) return {};
   if (monthForm == mfNumeric) text = RemoveBlanks(text);
-  if (afterChrist == 0) text += " v.Chr.";
+  if (afterChrist == 0) text += kBeforeChrist;
   return Trim(DateQualifierPrefix(qualifier, kind, day > 0, withMonth) + text);
 }
 

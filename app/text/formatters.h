@@ -31,7 +31,10 @@ AnsiString NameTypeLabel(int type);
 AnsiString PlacePreposition(int code);
 // The qualifier before a historic date ("vor dem ", "getauft " …).
 AnsiString DateQualifierPrefix(int qualifier, int kind, bool withDay, bool withMonth);
-// Day, month and year with the qualifier and " v.Chr." before Christ
+// What follows a year before Christ: " v.Chr." with a no-break space, so
+// that a line never breaks between the date and its era.
+inline constexpr const char* kBeforeChrist = "\xA0v.Chr.";
+// Day, month and year with the qualifier and kBeforeChrist before Christ
 // (afterChrist 0); empty when neither day, month nor year is known.
 AnsiString HistoricDateText(int year, int month, int day, int qualifier, int afterChrist, int kind, int monthForm);
 // "An Ostern", "Einen Tag vor Ostern", "50 Tage nach Ostern".

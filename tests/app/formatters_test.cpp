@@ -55,7 +55,7 @@ TEST(Formatters, HistoricDates) {
   EXPECT_EQ(HistoricDateText(1962, 3, 5, 0, 1, hdBirth, mfShort), L("5. März 1962"));
   EXPECT_EQ(HistoricDateText(1962, 8, 5, 0, 1, hdBirth, mfShort), "5. Aug. 1962");
   EXPECT_EQ(HistoricDateText(1500, 0, 0, 6, 1, hdBirth, mfFull), "vermutlich 1500");
-  EXPECT_EQ(HistoricDateText(44, 3, 15, 0, 0, hdDeath, mfNumeric), "15.3.44 v.Chr.");
+  EXPECT_EQ(HistoricDateText(44, 3, 15, 0, 0, hdDeath, mfNumeric), "15.3.44\xA0v.Chr.");
   EXPECT_EQ(HistoricDateText(1770, 12, 17, 5, 1, hdBirth, mfFull), "getauft 17. Dezember 1770");
   EXPECT_EQ(HistoricDateText(1827, 3, 29, 5, 1, hdDeath, mfFull), L("beerdigt 29. März 1827"));
   EXPECT_EQ(HistoricDateText(1827, 3, 29, 5, 1, hdOther, mfFull), L("29. März 1827"));
@@ -68,8 +68,8 @@ TEST(Formatters, HistoricDates) {
   EXPECT_EQ(HistoricDateText(1260, 0, 0, 4, 1, hdBirth, mfFull), "um 1260");
   EXPECT_EQ(HistoricDateText(1260, 5, 1, 4, 1, hdBirth, mfFull), "um den 1. Mai 1260");
   EXPECT_EQ(HistoricDateText(1260, 5, 1, 8, 1, hdBirth, mfFull), "vermutlich um den 1. Mai 1260");
-  EXPECT_EQ(HistoricDateText(1260, 0, 0, 8, 0, hdBirth, mfFull), "vermutlich um 1260 v.Chr.");
-  EXPECT_EQ(HistoricDateText(630, 0, 0, 4, 0, hdBirth, mfNumeric), "um 630 v.Chr.");
+  EXPECT_EQ(HistoricDateText(1260, 0, 0, 8, 0, hdBirth, mfFull), "vermutlich um 1260\xA0v.Chr.");
+  EXPECT_EQ(HistoricDateText(630, 0, 0, 4, 0, hdBirth, mfNumeric), "um 630\xA0v.Chr.");
   EXPECT_EQ(HistoricDateText(1749, 0, 0, 0, 1, hdBirth, mfNumeric), "1749");  // a year alone
   EXPECT_EQ(HistoricDateText(0, 8, 1, 1, 1, hdOther, mfFull), "1. August");
   EXPECT_EQ(HistoricDateText(0, 0, 0, 6, 0, hdBirth, mfFull), "");  // nothing known, qualifier or not
@@ -188,9 +188,9 @@ TEST_F(SamplePersons, BirthAndDeathDates) {
   EXPECT_EQ(BirthDeathDateText(Person(1633), 1, mfNumeric), "vor dem 30.4.1328");
   EXPECT_EQ(BirthDeathDateText(Person(1634), 1, mfFull), "nach 973");
   EXPECT_EQ(BirthDeathDateText(Person(1599), 0, mfFull), "Februar 1559");
-  EXPECT_EQ(BirthDeathDateText(Person(132), 0, mfFull), "um 630 v.Chr.");
-  EXPECT_EQ(BirthDeathDateText(Person(146), 0, mfFull), "3. Januar 106 v.Chr.");
-  EXPECT_EQ(BirthDeathDateText(Person(146), 1, mfNumeric), "7.12.43 v.Chr.");
+  EXPECT_EQ(BirthDeathDateText(Person(132), 0, mfFull), "um 630\xA0v.Chr.");
+  EXPECT_EQ(BirthDeathDateText(Person(146), 0, mfFull), "3. Januar 106\xA0v.Chr.");
+  EXPECT_EQ(BirthDeathDateText(Person(146), 1, mfNumeric), "7.12.43\xA0v.Chr.");
   EXPECT_EQ(BirthDeathDateText(Person(901), 0, mfFull), "");
   EXPECT_EQ(YearsSinceHistoricYear(Person(146)->FieldByName("PERS_GEBJ")->AsInteger(),
                                    Person(146)->FieldByName("PERS_GNCHR")->AsInteger(), MakePackedDate(2000, 1, 3)),

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/pages/perspage.h"
@@ -74,7 +75,7 @@ std::map<std::pair<int, int>, std::vector<Person>> PersonsByDay(int which) {
 }
 
 // The year as the page writes it.
-std::string YearText(int year, int era) { return std::to_string(year) + (era == 1 ? "" : " v.Chr."); }
+std::string YearText(int year, int era) { return std::to_string(year) + (era == 1 ? "" : "\xA0v.Chr."); }
 
 class PersPage : public apptest::ProgramDirTest {
  protected:
@@ -212,7 +213,7 @@ TEST_F(PersPage, WellKnownPersonsOnTheirDays) {
       {dpBirths, 5, 8, CP1252("1828\t(196) Henry Dunant (in Genf)").str()},
       {dpDeaths, 10, 11, CP1252("1531\t(493) Huldrych Zwingli (bei Kappel am Albis)").str()},
       {dpBirths, 6, 6, CP1252("1875\t(149) Thomas Mann (in Lübeck)").str()},
-      {dpDeaths, 3, 15, CP1252("44 v.Chr.\t(2067) Gaius Julius Cäsar (in Rom)").str()},
+      {dpDeaths, 3, 15, CP1252("44\u00A0v.Chr.\t(2067) Gaius Julius Cäsar (in Rom)").str()},
   };
   for (DisplaySettings* s : {&Births(), &Deaths()}) {
     s->Switches[dbJubilee] = false;
@@ -313,13 +314,13 @@ TEST_F(PersPage, JubileesAndCountsOfYears) {
   // Caesar died 44 before Christ: 2100 years in 2057, 2067 in 2024.
   Deaths().Switches[dbYears] = true;
   Deaths().Switches[dbJubilee] = true;
-  EXPECT_EQ(Find(Build(dpDeaths, 2057, 3, 15), CP1252("Cäsar").str()).Text.rfind("44 v.Chr.\tVor 2100 Jahren\n", 0), 0u);
-  EXPECT_EQ(Find(Build(dpDeaths, 2024, 3, 15), CP1252("Cäsar").str()).Text.rfind("44 v.Chr.\t(2067) ", 0), 0u);
+  EXPECT_EQ(Find(Build(dpDeaths, 2057, 3, 15), CP1252("Cäsar").str()).Text.rfind("44\xA0v.Chr.\tVor 2100 Jahren\n", 0), 0u);
+  EXPECT_EQ(Find(Build(dpDeaths, 2024, 3, 15), CP1252("Cäsar").str()).Text.rfind("44\xA0v.Chr.\t(2067) ", 0), 0u);
   // Born 13 July 100 before Christ: 2100 years in 2001.
   s.Switches[dbYears] = true;
   s.Switches[dbJubilee] = true;
   const std::string born = Find(Build(dpBirths, 2001, 7, 13), CP1252("Cäsar").str()).Text;
-  EXPECT_EQ(born.rfind("100 v.Chr.\tVor 2100 Jahren\n", 0), 0u) << born;
+  EXPECT_EQ(born.rfind("100\xA0v.Chr.\tVor 2100 Jahren\n", 0), 0u) << born;
 }
 
 // The entries' format: year at 72 twips, continuation lines and the text
@@ -333,7 +334,7 @@ TEST_F(PersPage, NamesAlignBehindTheWidestYear) {
     ASSERT_GT(page.size(), 2u);
     int32_t tab = page[0].LeftIndent;
     const int32_t yearWidth = DayPageTextTwips(page_, Births().Font, Births().Attr[abYear],
-                                               bc ? "10 v.Chr." : "9999");
+                                               bc ? "10\xA0v.Chr." : "9999");
     EXPECT_GT(tab, yearWidth) << month;
     EXPECT_EQ(tab % 144, 0);  // the ruler's grid
     // The page was emptied by the measuring: build it again.
@@ -353,7 +354,7 @@ TEST_F(PersPage, NamesAlignBehindTheWidestYear) {
       EXPECT_EQ(cx, x) << std::string(p->line->pc, p->line->Length);
     }
     if (bc) {
-      EXPECT_EQ(Find(Entries(page_), "Claudius").Text.rfind("10 v.Chr.\t", 0), 0u);
+      EXPECT_EQ(Find(Entries(page_), "Claudius").Text.rfind("10\xA0v.Chr.\t", 0), 0u);
     }
     // The page frame builds behind a hidden control: the measure is the same.
     page_->SetVisible(false);
@@ -383,8 +384,8 @@ TEST_F(PersPage, TheTabFollowsTheDaysWidestYearBeforeChrist) {
       ++days;
       const int32_t tab = Build(which, 2024, md.first, md.second)[0].LeftIndent;
       EXPECT_EQ(tab, tabFor(s, years)) << which << " " << md.first << "." << md.second;
-      EXPECT_LE(tab, tabFor(s, {"9999 v.Chr."})) << which << " " << md.first << "." << md.second;
-      nearer += tab < tabFor(s, {"9999 v.Chr."});
+      EXPECT_LE(tab, tabFor(s, {"9999\xA0v.Chr."})) << which << " " << md.first << "." << md.second;
+      nearer += tab < tabFor(s, {"9999\xA0v.Chr."});
     }
   }
   EXPECT_GT(days, 2);
@@ -419,10 +420,37 @@ TEST_F(PersPage, PictureOfABusyDay) {
   // A deaths page with a person before Christ among the others.
   for (bool& sw : Deaths().Switches) sw = true;
   const auto deaths = Build(dpDeaths, 2024, 8, 1);
-  EXPECT_EQ(Find(deaths, "Marcus Antonius").Text.rfind("30 v.Chr.\t", 0), 0u);
-  EXPECT_EQ(deaths.back().Text.rfind("30 v.Chr.", 0), 0u);
+  EXPECT_EQ(Find(deaths, "Marcus Antonius").Text.rfind("30\xA0v.Chr.\t", 0), 0u);
+  EXPECT_EQ(deaths.back().Text.rfind("30\xA0v.Chr.", 0), 0u);
   driver.Process();
   driver.SavePng(form_, "deaths_before_christ");
+}
+
+// A date before Christ never breaks from its era: on the pages of Cicero's
+// birth and death (3.1.106 and 7.12.43 before Christ, each with the other
+// date), at every page width that holds such a date no line starts with
+// "v.Chr." (a narrower line must cut it like any word too long for it).
+TEST_F(PersPage, ADateBeforeChristStaysOnItsLine) {
+  for (bool& sw : Births().Switches) sw = true;
+  for (bool& sw : Deaths().Switches) sw = true;
+  for (const auto& [which, month, day] : {std::tuple{dpBirths, 1, 3}, std::tuple{dpDeaths, 12, 7}}) {
+    Build(which, 2024, month, day);
+    int eras = 0, broken = 0;
+    for (int px = 200; px <= 520; px += 2) {
+      page_->SetPageLayout(0, 0, -1000, -1000, px * 15, -1000);
+      page_->ReformatAndRepaint();
+      for (TWPParagraphRec* p = page_->RtfText()->FirstPar; p; p = p->next)
+        for (TWPLineRec* l = p->line; l; l = l->next) {
+          std::string text;
+          for (int i = 0; i < l->Length; ++i)
+            if (!l->pa || !(l->pa[i].Style & wpsHidden)) text += l->pc[i];
+          for (size_t at = text.find("v.Chr."); at != std::string::npos; at = text.find("v.Chr.", at + 1)) ++eras;
+          if (l != p->line && text.rfind("v.Chr.", 0) == 0) ++broken;
+        }
+    }
+    EXPECT_GT(eras, 0) << which;
+    EXPECT_EQ(broken, 0) << which;
+  }
 }
 
 // A remark the archive cannot read is left out with its separator; the
