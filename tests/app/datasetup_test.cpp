@@ -88,11 +88,12 @@ TEST_F(DataSetup, NewReferenceDirectoryWinsAtTheNextStart) {
 // the file holds the folders relative to it; a folder stored by an older
 // version at a place that is gone gives the program directory's own; a
 // copy never reads or writes the original's data; a missing data folder is
-// named as a folder.
+// named as a folder. (Folders elsewhere stay absolute: see the settings.)
 TEST_F(DataSetup, AMovedOrCopiedProgramDirectoryKeepsToItsOwnData) {
   namespace fs = apptest::fs;
   CopyReferenceData();
-  apptest::Put(Ini(), "[VERZEICHNISSE]\r\nGrunddaten=/war/einmal/hier/DATEN\r\nEigene Daten=/war/einmal/hier/BENUTZER\\\r\n");
+  const std::string before = Root().string() + "_vorher/";  // where the program was, gone
+  apptest::Put(Ini(), "[VERZEICHNISSE]\r\nGrunddaten=" + before + "DATEN\r\nEigene Daten=" + before + "BENUTZER\r\n");
   LoadSettings();
   EXPECT_EQ(ReferenceDataDir, ProgramDir + "DATEN/");
   EXPECT_EQ(UserDataDir, ProgramDir + "BENUTZER/");
@@ -101,24 +102,18 @@ TEST_F(DataSetup, AMovedOrCopiedProgramDirectoryKeepsToItsOwnData) {
   EXPECT_EQ(TIniFile(Ini().string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""), "BENUTZER/");
   EXPECT_EQ(apptest::Slurp(Ini()).find(Root().string()), std::string::npos);
 
-  // A copy beside the original (with a folder of its own outside it that
-  // stays absolute) reads its own data, and the original is never touched.
-  const fs::path copy = Root().string() + "_kopie", shared = Root().string() + "_extern";
-  fs::create_directories(shared);
+  // A copy beside the original reads its own data, never the original's.
+  const fs::path copy = Root().string() + "_kopie";
   fs::copy(Root(), copy, fs::copy_options::recursive);
   fs::remove_all(Root() / "DATEN");
-  TIniFile(Ini().string()).WriteString("VERZEICHNISSE", "Eigene Daten", shared.string());
-  fs::copy_file(Ini(), copy / "Orvelan.Ini", fs::copy_options::overwrite_existing);
   SetProgramDirectory(copy.string());
   ProgramDir = copy.string() + "/";
   LoadSettings();
   EXPECT_EQ(ReferenceDataDir, copy.string() + "/DATEN/");
+  EXPECT_EQ(UserDataDir, copy.string() + "/BENUTZER/");
   EXPECT_EQ(AliasDirectory("Orvelan"), ReferenceDataDir);
-  EXPECT_EQ(UserDataDir, shared.string() + "/");
   EXPECT_EQ(PlaceText(2), "Weimar");
   SaveSettings();
-  EXPECT_EQ(TIniFile((copy / "Orvelan.Ini").string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""),
-            shared.string() + "/");
 
   // Without its data folder the copy names the folder and ends.
   fs::remove_all(copy / "DATEN");
@@ -130,8 +125,8 @@ TEST_F(DataSetup, AMovedOrCopiedProgramDirectoryKeepsToItsOwnData) {
     EXPECT_EQ(e.Message().find(".Stx"), AnsiString::npos) << e.Message();
   }
   ExpectNothingSetUp();
+  EXPECT_FALSE(fs::exists(before));
   fs::remove_all(copy);
-  fs::remove_all(shared);
 }
 
 // Files copied from another system may differ in letter case.
