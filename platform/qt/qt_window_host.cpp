@@ -373,6 +373,7 @@ class QtWindowHost : public TWindowHost {
     if (!wake_) {
       wake_ = new QTimer();  // lives as long as the toolkit
       wake_->setSingleShot(true);
+      wake_->setTimerType(Qt::PreciseTimer);  // our timers are due to the millisecond
     }
     if (maxMs > 0) wake_->start(maxMs);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
