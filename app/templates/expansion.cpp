@@ -1,0 +1,634 @@
+// Template expansion (expansion.h). The finder finds and replaces in the
+// sheet's text model; runs go in through the control's AppendRun, which
+// writes at the end of the paragraph the cursor stands in.
+#include "app/templates/expansion.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <set>
+
+#include "app/settings/datasetup.h"
+#include "app/settings/settings.h"
+#include "app/text/formatters.h"
+#include "app/text/helpers.h"
+#include "calendar/astro.h"
+#include "calendar/datetexts.h"
+#include "platform/rtl/sysutils.h"
+
+namespace {
+
+constexpr int32_t kLabelGap = 141;  // twips between a label and its text
+
+int Int(TDataSet* t, const char* field) { return t->FieldByName(field)->AsInteger(); }
+AnsiString Str(TDataSet* t, const char* field) { return t->FieldByName(field)->AsString(); }
+
+// The first record whose index fields equal the values, also when the
+// table already stands on a later record that holds them.
+bool SeekKey(TwwTable* t, const std::vector<Variant>& values) { return t->TTable::FindKey(values); }
+
+// After FindNearest: one record back. With nothing at or after the values
+// the table stands behind its end, and the record before is its last.
+void StepBack(TwwTable* t) {
+  if (t->Eof())
+    t->Last();
+  else
+    t->Prior();
+}
+
+AnsiString FullMonth(int month) { return month >= 1 && month <= 12 ? MonthName(mfFull, month) : AnsiString(); }
+
+// The grammatical case of a moon or zodiac placeholder's ending.
+int CaseOf(const AnsiString& ending) {
+  if (ending == " Nom") return 1;
+  if (ending == " Gen") return 2;
+  if (ending == " Dat") return 3;
+  if (ending == " Akk") return 4;
+  return 0;
+}
+
+}  // namespace
+
+// ---- dates and tables -------------------------------------------------------------
+
+TTemplateDates TemplateDatesOf(TDateTime birth, const AnsiString& sourceText, const AnsiString& outputText) {
+  auto convert = [](const AnsiString& text, TDateTime def) {
+    const AnsiString t = Trim(text);
+    if (t.empty()) return def;
+    TDateTime d = 0;
+    if (!TryStrToDate(t, d)) throw EConvertError("\"" + t + "\" ist kein g\xFCltiges Datum");
+    return d;
+  };
+  TTemplateDates d;
+  d.Birth = DateTimeToPackedDate(birth);
+  d.Source = DateTimeToPackedDate(convert(sourceText, birth));
+  d.Output = DateTimeToPackedDate(convert(outputText, Date()));
+  return d;
+}
+
+TTemplateReferenceTables::TTemplateReferenceTables() {
+  auto open = [this](const char* table, const char* index) {
+    auto t = std::make_unique<TwwTable>(nullptr);
+    t->SetDatabaseName("Orvelan");
+    t->SetTableName(table);
+    t->SetIndexName(index);
+    t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+    OpenTableOrExplain(t.get());
+    own_.push_back(std::move(t));
+    return own_.back().get();
+  };
+  tables_.Events = open("EREIGNIS.FFD", "XPKEREI");
+  tables_.Persons = open("PERSON.FFD", "XPKPERS");
+  tables_.Patrons = open("PATRON.FFD", "PA_NAME");
+  tables_.Names = open("NAME.FFD", "NA_GESCH");
+  tables_.Holidays = open("FEIERTAG.FFD", "FT_MT");
+}
+
+TTemplateReferenceTables::~TTemplateReferenceTables() {
+  for (auto& t : own_) t->Close();
+}
+
+void ExpandTemplate(TWPCustomRtfEdit* sheet, TDataSet* entry, const TTemplateDates& dates,
+                    const TTemplateTables* tables) {
+  std::unique_ptr<TTemplateReferenceTables> own;
+  if (!tables) {
+    own = std::make_unique<TTemplateReferenceTables>();
+    tables = &own->Tables();
+  }
+  TTemplateExpansion(sheet, entry, dates, *tables).Run();
+}
+
+// ---- the expansion's operations --------------------------------------------------------
+
+// What stood behind a section's placeholder in its paragraph.
+struct TTemplateExpansion::Tail {
+  std::string Text;
+  std::vector<TWPAttrRecord> Attrs;
+};
+
+TTemplateExpansion::TTemplateExpansion(TWPCustomRtfEdit* sheet, TDataSet* entry, const TTemplateDates& dates,
+                                       const TTemplateTables& tables)
+    : sheet_(sheet), entry_(entry), dates_(dates), t_(tables), finder_(sheet->TextFinder()) {
+  finder_->SetText(sheet_->RtfText());
+}
+
+TTemplateExpansion::~TTemplateExpansion() = default;
+
+void TTemplateExpansion::Run() {
+  for (const TPlaceholder& p : kPlaceholders)
+    if (p.Kind == pkValue) ReplacePlatzhalter(p.Text, ValueOf(p.Text));
+  for (const TPlaceholder& p : kPlaceholders)
+    if (p.Kind == pkSection) RunSection(p.Text);
+  CollapseDoubleBlanks();
+}
+
+void TTemplateExpansion::ReplacePlatzhalter(const AnsiString& placeholder, const AnsiString& text) {
+  finder_->Clear();
+  finder_->SetCaseSensitive(true);
+  finder_->Reset();
+  // A replacement lies behind the place the next search starts from.
+  while (finder_->Find(placeholder)) finder_->ReplaceFound(text);
+}
+
+bool TTemplateExpansion::TakeTemplatePlaceholder(const AnsiString& placeholder) {
+  EndTemplatePlaceholder();
+  finder_->Clear();
+  finder_->SetCaseSensitive(true);
+  finder_->Reset();
+  if (!finder_->Find(placeholder)) return false;
+  finder_->GetFoundAttr(kept_);
+  sheet_->MoveCursorTo(finder_->FoundPosition());
+  finder_->ReplaceFound("");
+  // Keep what follows aside: the section then writes where the placeholder
+  // stood, and EndTemplatePlaceholder puts it back behind the section.
+  TWPRTFTextInput* e = sheet_->RtfText();
+  TWPParagraphRec* par = e->CursorPar;
+  if (!par) return true;
+  const int at = TWPRTFText::PosInPar(par, e->CursorLine, e->CursorOffset);
+  auto tail = std::make_unique<Tail>();
+  int pos = 0;
+  for (const TWPLineRec* l = par->line; l; l = l->next)
+    for (int i = 0; i < l->Length; ++i, ++pos)
+      if (pos >= at) {
+        tail->Text.push_back(l->pc[i]);
+        tail->Attrs.push_back(l->pa ? l->pa[i] : e->WritingAttr);
+      }
+  if (!tail->Text.empty()) {
+    e->DeleteTextAt(par, at, static_cast<int>(tail->Text.size()));
+    tail_ = std::move(tail);
+  }
+  return true;
+}
+
+void TTemplateExpansion::EndTemplatePlaceholder() {
+  if (!tail_) return;
+  std::unique_ptr<Tail> tail = std::move(tail_);
+  TWPRTFTextInput* e = sheet_->RtfText();
+  TWPParagraphRec* par = e->CursorPar ? e->CursorPar : e->LastParagraph();
+  // Runs of equal records, as they stood.
+  for (std::size_t from = 0; from < tail->Text.size();) {
+    std::size_t to = from + 1;
+    while (to < tail->Text.size() && tail->Attrs[to] == tail->Attrs[from]) ++to;
+    e->AppendLine(tail->Attrs[from], std::string_view(tail->Text).substr(from, to - from), false, par);
+    from = to;
+  }
+}
+
+void TTemplateExpansion::AppendTemplateText(const AnsiString& text, bool newParagraph) {
+  if (newParagraph) sheet_->AddParagraph();
+  TWPTextRun run;
+  run.Attr = kept_;
+  run.Text = text;
+  run.Spacing[0] = run.Spacing[1] = run.Spacing[2] = 72;
+  sheet_->AppendRun(run);
+}
+
+void TTemplateExpansion::AppendTemplateArchiveText(int32_t offset, TVlf* archive, bool newParagraph) {
+  if (offset <= 0 || !archive) return;
+  // A record the archive cannot read is left out, as on the day pages.
+  try {
+    const uint32_t length = archive->ReadRecordLength(static_cast<uint32_t>(offset));
+    stream_.Clear();
+    stream_.SetSize(length);
+    archive->ReadRecord(static_cast<uint32_t>(offset), stream_.Memory());
+    stream_.SetPosition(0);
+    archiveText_.Clear();
+    archiveText_.LoadFromStream(&stream_);
+  } catch (const std::exception&) {
+    return;
+  }
+  // Every character in the placeholder's record: the text is one run. A
+  // paragraph end inside the record stays a break of the line; the one
+  // that closes the record goes, the sheet's paragraph goes on.
+  AnsiString text;
+  for (const TWPParagraphRec* p = archiveText_.FirstPar; p; p = p->next) {
+    if (p != archiveText_.FirstPar) text.push_back('\n');
+    for (const TWPLineRec* l = p->line; l; l = l->next)
+      for (int i = 0; i < l->Length; ++i)
+        if (!(l->pa && (l->pa[i].Style & wpsHidden))) text.push_back(l->pc[i]);
+  }
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  AppendTemplateText(text, newParagraph);
+}
+
+int32_t TTemplateExpansion::LabelTwips(const AnsiString& label) {
+  // The control's canvas, put in place by the cursor move of the
+  // placeholder's taking.
+  TWPRTFTextInput* e = sheet_->RtfText();
+  int pixels = 0;
+  if (TCanvas* canvas = e->Canvas()) {
+    e->SetCanvasFont(kept_);
+    pixels = canvas->TextWidth(label);
+  }
+  const int32_t res = sheet_->Header()->ResX > 0 ? sheet_->Header()->ResX : 96;
+  return sheet_->Header()->RoundToGrid(MulDiv(pixels, 1440, res));
+}
+
+void TTemplateExpansion::SetTemplateLabelLayout(int32_t labelTwips) {
+  sheet_->SetTabStop(0, tkAll, false);
+  sheet_->SetParagraphIndents(0, labelTwips + kLabelGap, 0);
+  sheet_->SetTabStop(labelTwips, tkRight, false);
+  sheet_->SetTabStop(labelTwips + kLabelGap, tkLeft, false);
+}
+
+void TTemplateExpansion::AppendTemplatePersonText(bool newParagraph) {
+  TwwTable* p = t_.Persons;
+  AppendTemplateText(PersonNameText(p, pnMain, false, false), newParagraph);
+  const AnsiString np = PersonNationsProfessionsText(p);
+  if (!np.empty()) AppendTemplateText(", " + np, false);
+  const int32_t remark = Int(p, "PERS_ANMERK");
+  if (remark > 0) {
+    AppendTemplateText(", ", false);
+    AppendTemplateArchiveText(remark, PersonArchive, false);
+  }
+}
+
+void TTemplateExpansion::AppendTemplatePatronText(bool newParagraph) {
+  TwwTable* patron = t_.Patrons;
+  TwwTable* p = t_.Persons;
+  const int see = Int(patron, "PERS_SIEHE");
+  const int id = see > 0 ? see : Int(patron, "PERS_ID");
+  p->SetIndexName("XPKPERS");
+  // A person the table lacks is as good as none: the patron's note stands.
+  if (id <= 0 || !SeekKey(p, {id})) {
+    const AnsiString note = Str(patron, "PATR_VERMERK");
+    if (!note.empty()) AppendTemplateText(note, newParagraph);
+    return;
+  }
+  AppendTemplateText(PersonNameText(p, pnMain, false, false), newParagraph);
+  const AnsiString np = PersonNationsProfessionsText(p);
+  if (!np.empty()) AppendTemplateText(", " + np, false);
+  const AnsiString birth = Trim(BirthDeathDateText(p, 0, mfFull) + " " + BirthDeathPlaceText(p, bpBirth));
+  if (!birth.empty()) AppendTemplateText("\ngeboren " + birth, false);
+  const AnsiString death = Trim(BirthDeathDateText(p, 1, mfFull) + " " + BirthDeathPlaceText(p, bpDeathOrSame));
+  if (!death.empty()) AppendTemplateText(AnsiString(birth.empty() ? "\n" : ", ") + "gestorben " + death, false);
+  const AnsiString of = Str(p, "PERS_PATRON");
+  if (!of.empty()) AppendTemplateText((Int(p, "PERS_GESCH") == 1 ? "\nPatronin " : "\nPatron ") + of, false);
+}
+
+void TTemplateExpansion::CollapseDoubleBlanks() {
+  finder_->Clear();
+  finder_->SetCaseSensitive(true);
+  finder_->SetRangeChar('*');
+  finder_->Reset();
+  // Text before a replaced pair holds no pair (it was searched, and the
+  // character before the pair is no blank), so the search goes on at the
+  // replacement itself: three blanks become one as well.
+  while (finder_->Find("  ")) {
+    const int at = finder_->FoundPosition();
+    finder_->ReplaceFound(" ");
+    finder_->SetStartPosition(at);
+  }
+}
+
+// ---- values ------------------------------------------------------------------------------
+
+AnsiString TTemplateExpansion::EntryText(const char* field) const { return Str(entry_, field); }
+
+AnsiString TTemplateExpansion::DateValue(const PackedDate& d, const AnsiString& part) {
+  if (part == "W") return PackedDateWeekdayName(mfFull, d);
+  if (part == "T") return PackedDateDayText(d);
+  if (part == "M") return PackedDateMonthName(mfFull, d);
+  if (part == "J") return PackedDateYearText(d);
+  if (part.rfind("Mond", 0) == 0) return MoonPhaseName(MoonPhase(d), 0, 1, CaseOf(part.substr(4)));
+  if (part.rfind("Stern", 0) == 0) return ZodiacSignName(ZodiacSignIndex(d, ZodiacSign), CaseOf(part.substr(5)));
+  return "";
+}
+
+AnsiString TTemplateExpansion::SpanValue(const PackedDate& from, const AnsiString& part) {
+  const TTemplatePeriod period = AlterInWorten(from, dates_.Output);
+  const int32_t days = PackedDateToDayNumber(dates_.Output) - PackedDateToDayNumber(from);
+  if (part == "Normal") return period.Text;
+  if (part == "Dativ") return AlterDativ(period.Text);
+  if (part == "in Jahren") return IntToStr(period.Years);
+  if (part == "in Monaten") return IntToStr(period.Years * 12 + period.Months);
+  if (part == "in Wochen") return IntToStr(days / 7);  // truncated toward zero
+  if (part == "in Tagen") return IntToStr(days);
+  return "";
+}
+
+AnsiString TTemplateExpansion::ValueOf(const AnsiString& p) {
+  if (p.size() < 3 || p.front() != '<' || p.back() != '>') return "";
+  const AnsiString inner = p.substr(1, p.size() - 2);
+  if (inner == "Name") return Trim(EntryText("EIGE_VORNAME") + " " + EntryText("EIGE_NACHNAME"));
+  if (inner == "Nachname") return EntryText("EIGE_NACHNAME");
+  if (inner == "Vorname") return EntryText("EIGE_VORNAME");
+  if (inner == "GebZeit") return EntryText("EIGE_ZEIT").substr(0, 5);
+  if (inner == "GebOrt") return EntryText("EIGE_ORT");
+  if (inner == "Pr\xE4p. GebOrt") return EntryText("EIGE_ORTPR") + " " + EntryText("EIGE_ORT");
+  struct DatePrefix {
+    const char* Prefix;
+    const PackedDate* Date;
+  };
+  for (const DatePrefix& d : {DatePrefix{"GebDat ", &dates_.Birth}, DatePrefix{"QuellDat ", &dates_.Source},
+                              DatePrefix{"AusgDat ", &dates_.Output}})
+    if (inner.rfind(d.Prefix, 0) == 0) return DateValue(*d.Date, inner.substr(std::strlen(d.Prefix)));
+  if (inner.rfind("Alter ", 0) == 0) return SpanValue(dates_.Birth, inner.substr(6));
+  if (inner.rfind("Zeit ", 0) == 0) return SpanValue(dates_.Source, inner.substr(5));
+  return "";
+}
+
+// ---- sections ----------------------------------------------------------------------------
+
+bool TTemplateExpansion::RunSection(const AnsiString& p) {
+  const PackedDate& b = dates_.Birth;
+  const PackedDate& s = dates_.Source;
+  bool wrote = false;
+  if (p == "<Weltgeschehen am Geburtsdatum>") wrote = wroteEventsBirth_ = EventsOnDate(p, b);
+  else if (p == "<Weltgeschehen im Geburtsmonat>") wrote = EventsInMonth(p, b, wroteEventsBirth_);
+  else if (p == "<Weltgeschehen am Geburtstag>") wrote = EventsOnDayEveryYear(p, b, wroteEventsBirth_);
+  else if (p == "<Weltgeschehen am Quelldatum>") wrote = wroteEventsSource_ = EventsOnDate(p, s);
+  else if (p == "<Weltgeschehen im Quellmonat>") wrote = EventsInMonth(p, s, wroteEventsSource_);
+  else if (p == "<Geboren am Geburtsdatum>") wrote = wroteBornBirth_ = PersonsOnDate(p, b, false);
+  else if (p == "<Gleicher Geburtstag>") wrote = SameBirthday(p, b, wroteBornBirth_);
+  else if (p == "<Geboren im Geburtsmonat>") wrote = PersonsInMonth(p, b, false, wroteBornBirth_);
+  else if (p == "<Geboren am Quelldatum>") wrote = wroteBornSource_ = PersonsOnDate(p, s, false);
+  else if (p == "<Geboren im Quellmonat>") wrote = PersonsInMonth(p, s, false, wroteBornSource_);
+  else if (p == "<Gestorben am Geburtsdatum>") wrote = wroteDiedBirth_ = PersonsOnDate(p, b, true);
+  else if (p == "<Gestorben im Geburtsmonat>") wrote = PersonsInMonth(p, b, true, wroteDiedBirth_);
+  else if (p == "<Gestorben am Quelldatum>") wrote = wroteDiedSource_ = PersonsOnDate(p, s, true);
+  else if (p == "<Gestorben im Quellmonat>") wrote = PersonsInMonth(p, s, true, wroteDiedSource_);
+  else if (p == "<Namenspatrone am Geburtstag>") wrote = PatronsOfDay(p, b);
+  else if (p == "<Namenspatrone am Quelldatum>") wrote = PatronsOfDay(p, s);
+  else if (p == "<Namenstage>") wrote = NameDays(p);
+  else if (p == "<Namensformen>") wrote = NameForms(p);
+  else if (p == "<Feiertage am Geburtstag>") wrote = HolidaysOfDay(p, b);
+  else if (p == "<Feiertage am Quelldatum>") wrote = HolidaysOfDay(p, s);
+  EndTemplatePlaceholder();
+  return wrote;
+}
+
+bool TTemplateExpansion::EventsOnDate(const AnsiString& p, const PackedDate& d) {
+  TwwTable* ev = t_.Events;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    ev->SetIndexName("ER_JMT");
+    const int before = n;
+    if (SeekKey(ev, {y, m, day}))
+      for (; !ev->Eof() && Int(ev, "EREI_JAHR") == y && Int(ev, "EREI_MONAT") == m && Int(ev, "EREI_TAG") == day;
+           ev->Next())
+        AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, n++ > before);
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::EventsInMonth(const AnsiString& p, const PackedDate& d, bool skipDay) {
+  TwwTable* ev = t_.Events;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    // The day runs descending: from the month's end of the index backwards
+    // the days come in ascending order.
+    ev->SetIndexName("ER_JMT");
+    ev->FindNearest({y, m, 0});
+    StepBack(ev);
+    const int before = n;
+    for (; !ev->Bof() && Int(ev, "EREI_JAHR") == y && Int(ev, "EREI_MONAT") == m; ev->Prior()) {
+      const int tag = Int(ev, "EREI_TAG");
+      if (skipDay && tag == day) continue;
+      AppendTemplateText("\t" + IntToStr(tag) + ".\t", n > before);
+      AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false);
+      if (n++ == before) SetTemplateHangingIndent("99. ");
+    }
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::EventsOnDayEveryYear(const AnsiString& p, const PackedDate& d, bool skipYear) {
+  TwwTable* ev = t_.Events;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    ev->SetIndexName("ER_MTJ");
+    ev->FindNearest({m, day, 0});
+    StepBack(ev);
+    const int before = n;
+    for (; !ev->Bof() && Int(ev, "EREI_TAG") == day && Int(ev, "EREI_MONAT") == m; ev->Prior()) {
+      const int year = Int(ev, "EREI_JAHR");
+      if (skipYear && year == y) continue;
+      AppendTemplateText("\t" + IntToStr(year) + ":\t", n > before);
+      AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false);
+      if (n++ == before) SetTemplateHangingIndent("9999: ");
+    }
+  }
+  return n > 0;
+}
+
+namespace {
+
+struct PersonDateFields {
+  const char* Index;
+  const char* Year;
+  const char* Month;
+  const char* Day;
+};
+constexpr PersonDateFields kBorn{"PE_GDAT", "PERS_GEBJ", "PERS_GEBM", "PERS_GEBT"};
+constexpr PersonDateFields kDied{"PE_TDAT", "PERS_TODJ", "PERS_TODM", "PERS_TODT"};
+
+}  // namespace
+
+bool TTemplateExpansion::PersonsOnDate(const AnsiString& p, const PackedDate& d, bool death) {
+  TwwTable* ps = t_.Persons;
+  const PersonDateFields& f = death ? kDied : kBorn;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    ps->SetIndexName(f.Index);
+    const int before = n;
+    if (SeekKey(ps, {1, y, m, day}))
+      for (; !ps->Eof() && Int(ps, f.Year) == y && Int(ps, f.Month) == m && Int(ps, f.Day) == day; ps->Next())
+        AppendTemplatePersonText(n++ > before);
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::PersonsInMonth(const AnsiString& p, const PackedDate& d, bool death, bool skipDay) {
+  TwwTable* ps = t_.Persons;
+  const PersonDateFields& f = death ? kDied : kBorn;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    ps->SetIndexName(f.Index);
+    ps->FindNearest({1, y, m, 0});
+    const int before = n;
+    for (; !ps->Eof() && Int(ps, f.Year) == y && Int(ps, f.Month) == m; ps->Next()) {
+      const int tag = Int(ps, f.Day);
+      if (skipDay && tag == day) continue;
+      AppendTemplateText("\t" + IntToStr(tag) + ".\t", n > before);
+      AppendTemplatePersonText(false);
+      if (n++ == before) SetTemplateHangingIndent("99. ");
+    }
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::SameBirthday(const AnsiString& p, const PackedDate& d, bool skipYear) {
+  TwwTable* ps = t_.Persons;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    // Era and year run descending: backwards from the day's earliest year
+    // after Christ the years ascend.
+    ps->SetIndexName("PE_GMTJ");
+    ps->FindNearest({m, day, 1, 0});
+    StepBack(ps);
+    const int before = n;
+    for (; !ps->Bof() && Int(ps, "PERS_GEBM") == m && Int(ps, "PERS_GEBT") == day; ps->Prior()) {
+      const int year = Int(ps, "PERS_GEBJ");
+      if (skipYear && year == y) continue;
+      AppendTemplateText("\t" + IntToStr(year) + ":\t", n > before);
+      AppendTemplatePersonText(false);
+      if (n++ == before) SetTemplateHangingIndent("9999: ");
+    }
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::PatronsOfDay(const AnsiString& p, const PackedDate& d) {
+  TwwTable* pa = t_.Patrons;
+  TwwTable* names = t_.Names;
+  const int m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    names->SetIndexName("XPKNAME");
+    pa->SetIndexName("PA_MT");
+    auto nameOf = [&] { return SeekKey(names, {Int(pa, "NAME_ID")}) ? Str(names, "NAME_NAME") : AnsiString(); };
+    int32_t widest = 0;
+    pa->FindNearest({m, day, 0});
+    for (; !pa->Eof() && Int(pa, "PATR_TAG") == day && Int(pa, "PATR_MONAT") == m; pa->Next())
+      widest = std::max(widest, LabelTwips(nameOf() + " "));
+    const int before = n;
+    pa->FindNearest({m, day, 0});
+    for (; !pa->Eof() && Int(pa, "PATR_TAG") == day && Int(pa, "PATR_MONAT") == m; pa->Next()) {
+      AppendTemplateText("\t" + nameOf() + "\t", n > before);
+      AppendTemplatePatronText(false);
+      if (n++ == before) SetTemplateLabelLayout(widest);
+    }
+  }
+  return n > 0;
+}
+
+int TTemplateExpansion::MainNameId(const AnsiString& name) {
+  TwwTable* names = t_.Names;
+  names->SetIndexName("NA_GESCH");
+  if (name.empty() || !SeekKey(names, {Int(entry_, "EIGE_GESCH"), name})) return 0;
+  return Int(names, "NAME_TYP") == 0 ? Int(names, "NAME_ID") : Int(names, "NAME_VON");
+}
+
+int32_t TTemplateExpansion::MeasureTemplateNameDays(const AnsiString& name) {
+  const int main = MainNameId(name);
+  if (main <= 0) return 0;
+  TwwTable* names = t_.Names;
+  TwwTable* pa = t_.Patrons;
+  pa->SetIndexName("PA_NAME");
+  names->SetIndexName("XPKNAME");
+  int32_t widest = 0;
+  if (!SeekKey(names, {main})) return 0;
+  for (; !names->Eof() && (Int(names, "NAME_VON") == main || Int(names, "NAME_ID") == main); names->Next()) {
+    const int id = Int(names, "NAME_ID");
+    if (!SeekKey(pa, {id})) continue;
+    for (; !pa->Eof() && Int(pa, "NAME_ID") == id; pa->Next())
+      widest = std::max(widest, LabelTwips(IntToStr(Int(pa, "PATR_TAG")) + ". " + FullMonth(Int(pa, "PATR_MONAT")) + ": "));
+  }
+  return widest;
+}
+
+bool TTemplateExpansion::AppendTemplateNameDays(const AnsiString& name, int32_t labelTwips, int& lines) {
+  const int main = MainNameId(name);
+  if (main <= 0) return false;
+  TwwTable* names = t_.Names;
+  TwwTable* pa = t_.Patrons;
+  pa->SetIndexName("PA_NAME");
+  const int before = lines;
+  auto writeName = [&](int id) {
+    if (!SeekKey(pa, {id})) return;
+    for (; !pa->Eof() && Int(pa, "NAME_ID") == id; pa->Next()) {
+      AppendTemplateText("\t" + IntToStr(Int(pa, "PATR_TAG")) + ". " + FullMonth(Int(pa, "PATR_MONAT")) + "\t",
+                         lines > 0);
+      AppendTemplatePatronText(false);
+      if (lines++ == 0) SetTemplateLabelLayout(labelTwips);
+    }
+  };
+  // The main name and the forms that follow it by number, then every form
+  // of it by the forms' index; a form met both ways is written once.
+  std::set<int> written;
+  names->SetIndexName("XPKNAME");
+  if (SeekKey(names, {main}))
+    for (; !names->Eof() && (Int(names, "NAME_VON") == main || Int(names, "NAME_ID") == main); names->Next())
+      if (written.insert(Int(names, "NAME_ID")).second) writeName(Int(names, "NAME_ID"));
+  names->SetIndexName("NA_VON");
+  names->FindNearest({main});
+  for (; !names->Eof() && Int(names, "NAME_VON") == main; names->Next())
+    if (written.insert(Int(names, "NAME_ID")).second) writeName(Int(names, "NAME_ID"));
+  return lines > before;
+}
+
+bool TTemplateExpansion::NameDays(const AnsiString& p) {
+  const AnsiString name = EntryText("EIGE_VORNAME");
+  int total = 0;
+  // Each part of a compound first name and what follows it, in order.
+  auto parts = [&name](const std::function<void(const AnsiString&)>& each) {
+    AnsiString rest = name;
+    for (std::size_t at; (at = FirstCharInSet(rest, " -")) != AnsiString::npos;) {
+      each(rest.substr(0, at));
+      rest = rest.substr(at + 1);
+      each(rest);
+    }
+  };
+  while (TakeTemplatePlaceholder(p)) {
+    int32_t widest = MeasureTemplateNameDays(name);
+    if (widest == 0) parts([&](const AnsiString& part) { widest = std::max(widest, MeasureTemplateNameDays(part)); });
+    if (widest == 0) continue;
+    // Lines count per place: each place's first line continues its paragraph.
+    int lines = 0;
+    if (!AppendTemplateNameDays(name, widest, lines))
+      parts([&](const AnsiString& part) { AppendTemplateNameDays(part, widest, lines); });
+    total += lines;
+  }
+  return total > 0;
+}
+
+bool TTemplateExpansion::NameForms(const AnsiString& p) {
+  const AnsiString name = EntryText("EIGE_VORNAME");
+  TwwTable* names = t_.Names;
+  int n = 0;
+  while (TakeTemplatePlaceholder(p)) {
+    const int main = MainNameId(name);
+    if (main <= 0) continue;
+    int shown = 0;
+    auto write = [&] {
+      const AnsiString form = Str(names, "NAME_NAME");
+      if (form == name) return;
+      AppendTemplateText(shown++ > 0 ? ", " + form : form, false);
+      ++n;
+    };
+    names->SetIndexName("XPKNAME");
+    if (SeekKey(names, {main})) write();
+    names->SetIndexName("NA_VON");
+    names->FindNearest({main});
+    for (; !names->Eof() && Int(names, "NAME_VON") == main; names->Next()) write();
+  }
+  return n > 0;
+}
+
+bool TTemplateExpansion::HolidaysOfDay(const AnsiString& p, const PackedDate& d) {
+  TwwTable* h = t_.Holidays;
+  const int m = PackedDateMonth(d), day = PackedDateDay(d);
+  int n = 0;
+  auto onDay = [&] { return !h->Eof() && Int(h, "FTAG_TYP") == 1 && Int(h, "FTAG_TAG") == day && Int(h, "FTAG_MONAT") == m; };
+  while (TakeTemplatePlaceholder(p)) {
+    h->SetIndexName("FT_MT");
+    int32_t widest = 0;
+    h->FindNearest({1, m, day});
+    for (; onDay(); h->Next()) widest = std::max(widest, LabelTwips(Str(h, "FTAG_TITEL") + ": "));
+    const int before = n;
+    h->FindNearest({1, m, day});
+    for (; onDay(); h->Next()) {
+      AppendTemplateText("\t" + Str(h, "FTAG_TITEL") + ":\t", n > before);
+      AppendTemplateArchiveText(Int(h, "FTAG_TEXT"), HolidayArchive, false);
+      if (n++ == before) SetTemplateLabelLayout(widest);
+    }
+  }
+  return n > 0;
+}

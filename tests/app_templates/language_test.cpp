@@ -1,0 +1,117 @@
+// The placeholder language without a sheet: periods in words and their
+// dative (the cases a user meets, and a sweep against the rule written as
+// a count of whole months), the dates of a sheet, years added to 29
+// February, and the editor's menu of the 80 placeholders.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <set>
+
+#include "app/templates/expansion.h"
+#include "platform/rtl/cp1252.h"
+
+namespace {
+
+PackedDate D(int y, int m, int d) { return MakePackedDate(y, m, d); }
+
+TEST(TemplateLanguage, PeriodsInWordsAndTheirDative) {
+  struct Case {
+    PackedDate From, To;
+    const char *Text, *Dative;
+    int Years, Months, Days;
+  };
+  const Case cases[] = {
+      {D(1950, 5, 10), D(1999, 7, 25), "49 Jahre, zwei Monate und 15 Tage", "49 Jahren, zwei Monaten und 15 Tagen",
+       49, 2, 15},
+      {D(2000, 3, 15), D(2001, 3, 10), "elf Monate und 26 Tage", "elf Monaten und 26 Tagen", 0, 11, 26},
+      {D(2000, 3, 15), D(2001, 3, 14), "elf Monate und 30 Tage", "elf Monaten und 30 Tagen", 0, 11, 30},
+      {D(2000, 1, 1), D(2001, 2, 2), "ein Jahr, ein Monat und ein Tag", "einem Jahr, einem Monat und einem Tag", 1, 1,
+       1},
+      {D(1990, 1, 1), D(2002, 1, 13), "zw\xF6lf Jahre und zw\xF6lf Tage", "zw\xF6lf Jahren und zw\xF6lf Tagen", 12, 0,
+       12},
+      {D(1990, 1, 1), D(2003, 1, 14), "13 Jahre und 13 Tage", "13 Jahren und 13 Tagen", 13, 0, 13},
+      {D(1990, 1, 1), D(1991, 3, 1), "ein Jahr und zwei Monate", "einem Jahr und zwei Monaten", 1, 2, 0},
+      {D(2024, 6, 30), D(2024, 6, 30), "", "", 0, 0, 0},
+      // Before the birth: the negative year count stays out of the words.
+      {D(2000, 5, 10), D(2000, 3, 15), "zehn Monate und f\xFCnf Tage", "zehn Monaten und f\xFCnf Tagen", -1, 10, 5},
+  };
+  for (const Case& c : cases) {
+    const TTemplatePeriod p = AlterInWorten(c.From, c.To);
+    EXPECT_EQ(p.Text, c.Text);
+    EXPECT_EQ(AlterDativ(p.Text), c.Dative);
+    EXPECT_EQ(std::vector<int>({p.Years, p.Months, p.Days}), std::vector<int>({c.Years, c.Months, c.Days})) << c.Text;
+  }
+
+  // Every pair of a sweep: the counts are the whole months between the
+  // dates (a month counts once its day is reached) and the days after them.
+  using namespace std::chrono;
+  for (sys_days a = sys_days{2000y / 1 / 1}; a < sys_days{2001y / 1 / 1}; a += days{3}) {
+    const year_month_day f{a};
+    for (sys_days b = a - days{400}; b < a + days{3000}; b += days{29}) {
+      const year_month_day t{b};
+      const int fy = int(f.year()), fm = int(unsigned(f.month())), fd = int(unsigned(f.day()));
+      const int ty = int(t.year()), tm = int(unsigned(t.month())), td = int(unsigned(t.day()));
+      const int months = (ty - fy) * 12 + (tm - fm) - (td < fd ? 1 : 0);
+      const int daysInMonth = int(unsigned(year_month_day_last{f.year() / f.month() / last}.day()));
+      const int days = td >= fd ? td - fd : daysInMonth - fd + td;
+      const TTemplatePeriod p = AlterInWorten(D(fy, fm, fd), D(ty, tm, td));
+      ASSERT_EQ(p.Years * 12 + p.Months, months) << fy << "-" << fm << "-" << fd << " " << ty << "-" << tm << "-" << td;
+      ASSERT_TRUE(p.Months >= 0 && p.Months < 12);
+      ASSERT_EQ(p.Days, days);
+    }
+  }
+}
+
+TEST(TemplateLanguage, DatesOfASheet) {
+  const TDateTime birth = EncodeDate(1960, 2, 29);
+  // An empty source date is the birth date; an empty output date today.
+  TTemplateDates d = TemplateDatesOf(birth, "", "");
+  EXPECT_EQ(d.Source, D(1960, 2, 29));
+  EXPECT_EQ(d.Output, DateTimeToPackedDate(Date()));
+  d = TemplateDatesOf(birth, "  ", "01.03.2024");
+  EXPECT_EQ(d.Birth, D(1960, 2, 29));
+  EXPECT_EQ(d.Source, D(1960, 2, 29));
+  EXPECT_EQ(d.Output, D(2024, 3, 1));
+  try {
+    TemplateDatesOf(birth, "31.02.2001", "");
+    ADD_FAILURE() << "an impossible date was taken";
+  } catch (const EConvertError& e) {
+    EXPECT_NE(std::string(e.what()).find("31.02.2001"), std::string::npos) << e.what();
+  }
+  // 29 February plus years: 28 February in a common year.
+  EXPECT_EQ(AddYearsToDate(birth, 1), EncodeDate(1961, 2, 28));
+  EXPECT_EQ(AddYearsToDate(birth, 4), EncodeDate(1964, 2, 29));
+  EXPECT_EQ(OutputDateOf(otBirthPlusYears, birth, 63), EncodeDate(2023, 2, 28));
+  EXPECT_EQ(OutputDateOf(otSourcePlusYears, EncodeDate(2000, 1, 31), 1), EncodeDate(2001, 1, 31));
+  EXPECT_EQ(OutputDateOf(otBirthPlusDays, birth, 10000), birth + 10000);
+  EXPECT_EQ(OutputDateOf(otSourcePlusDays, birth, 1), EncodeDate(1960, 3, 1));
+  EXPECT_EQ(OutputDateOf(otAnyDate, birth, 5), birth);
+  EXPECT_THROW(AddYearsToDate(EncodeDate(9999, 12, 31), 1), ERangeError);
+}
+
+// Every placeholder once in the menu, under a tag of its own; the
+// placeholders are 60 values and 20 sections, all different.
+TEST(TemplateLanguage, TheMenuOffersEveryPlaceholderOnce) {
+  std::set<std::string> all;
+  for (int i = 0; i < kPlaceholderCount; ++i) {
+    all.insert(kPlaceholders[i].Text);
+    EXPECT_EQ(kPlaceholders[i].Kind, i < kValuePlaceholderCount ? pkValue : pkSection) << i;
+  }
+  EXPECT_EQ(all.size(), 80u);
+  std::set<std::string> offered;
+  std::set<int> tags;
+  for (const TPlaceholderMenuItem& item : PlaceholderMenu()) {
+    if (!item.Placeholder) continue;
+    EXPECT_TRUE(all.count(item.Placeholder)) << item.Name;
+    EXPECT_TRUE(offered.insert(item.Placeholder).second) << item.Placeholder;
+    EXPECT_TRUE(tags.insert(PlaceholderMenuTag(item.Name)).second) << item.Name;
+    EXPECT_EQ(PlaceholderOfTag(PlaceholderMenuTag(item.Name)), std::string(item.Placeholder));
+  }
+  EXPECT_EQ(offered, all);
+  EXPECT_STREQ(PlaceholderOfTag(10), "<Name>");
+  EXPECT_STREQ(PlaceholderOfTag(941), "<GebDat Mond Nom>");
+  EXPECT_STREQ(PlaceholderOfTag(1100), "<Zeit Dativ>");
+  EXPECT_EQ(PlaceholderOfTag(9), nullptr);
+}
+
+}  // namespace
