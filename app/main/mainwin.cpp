@@ -15,6 +15,7 @@
 #include "app/pages/perspage.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
+#include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
@@ -405,7 +406,10 @@ void TfrmMain::BuildMenus() {
   mnpGebListe = item(mnpDruckEige, "mnpGebListe", "Geburtstagsliste", 0, {});
   mnpGebUebersicht = item(mnpDruckEige, "mnpGebUebersicht", CP1252("Geburtstagsübersicht").str(), 0, {});
   menu(mnuDrucken, "N4", "-");
-  mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, {});
+  mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, [](TObject*) {
+    int number = 0;
+    ShowLayout(number);
+  });
 
   mnuEinstellungen = menu(root, "mnuEinstellungen", "&Einstellungen");
   mnpAnzeige = menu(mnuEinstellungen, "mnpAnzeige", "Anzeige");

@@ -22,6 +22,10 @@ TColor ColorOf(int colourNumber);
 // Every string field of the dataset stops transliterating its text.
 void FixStringFields(TDataSet* dataSet);
 
+// A save or a delete that an entry window or the template editor refuses;
+// the German message says why, and the record stays in its state.
+ORV_DECLARE_EXCEPTION(EInvalidData, Exception)
+
 // "Save before closing?" (Yes/No); true for Yes.
 bool ConfirmSaveOnClose();
 

@@ -14,6 +14,8 @@
 #include "app/base/usertables.h"
 #include "app/templates/expansion.h"
 #include "app/text/helpers.h"
+#include "platform/gfx/device.h"
+#include "platform/ui/menus.h"
 #include "richtext/controls/richtext.h"
 #include "tests/app/app_fixture.h"
 
@@ -51,6 +53,35 @@ struct TEntryData {
   int Sex = 1;
   TDateTime Birth = EncodeDate(1943, 2, 22);
 };
+
+// A window as the screen shows it, the open menu windows drawn over it.
+inline std::string SaveScreen(TCustomForm* form, const std::string& name) {
+  form->PaintPending();
+  const TSurface* base = form->Surface();
+  TSurface out;
+  int right = base->Width(), bottom = base->Height();
+  const TPoint origin = form->ClientOrigin();
+  for (TCustomForm* m : OpenMenuWindows()) {
+    right = std::max(right, m->Left() - origin.X + m->Width());
+    bottom = std::max(bottom, m->Top() - origin.Y + m->Height());
+  }
+  out.Resize(right, bottom);
+  for (int y = 0; y < bottom; ++y)
+    for (int x = 0; x < right; ++x) out.Row(y)[x] = x < base->Width() && y < base->Height() ? base->Row(y)[x] : 0xFFFFFFFFu;
+  for (TCustomForm* m : OpenMenuWindows()) {
+    m->PaintPending();
+    const TSurface* s = m->Surface();
+    const int ox = m->Left() - origin.X, oy = m->Top() - origin.Y;
+    for (int y = 0; y < s->Height(); ++y)
+      for (int x = 0; x < s->Width(); ++x)
+        if (ox + x >= 0 && oy + y >= 0 && ox + x < right && oy + y < bottom) out.Row(oy + y)[ox + x] = s->Row(y)[x];
+  }
+  const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(out);
+  const std::string path = TUiTestDriver::ArtifactDir() + "/" + name + ".png";
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
+                                              static_cast<std::streamsize>(png.size()));
+  return path;
+}
 
 class TemplateTest : public apptest::ProgramDirTest {
  protected:

@@ -1,0 +1,173 @@
+// The template list (layoutlist.h).
+#include "app/templates/layoutlist.h"
+
+#include <algorithm>
+
+#include "app/base/usertables.h"
+#include "app/templates/layoutedit.h"
+#include "app/text/helpers.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
+
+namespace {
+
+constexpr int kButtonWidth = 80, kButtonHeight = 25, kPanelHeight = 33, kSearchHeight = 30;
+
+}  // namespace
+
+TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
+  SetName("frmListLOut");
+  SetCaption(CP1252("Erfaßte Vorlagen").str());
+  SetClientSize(420, 340);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetKeyPreview(true);
+
+  tblLOut = new TwwTable(this);
+  tblLOut->SetName("tblLOut");
+  tblLOut->SetDatabaseName(kUserAlias);
+  tblLOut->SetTableName("LAYOUT.FFD");
+  tblLOut->SetIndexName("XLOUT_TITEL");
+  tblLOut->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  dsLOut = new TwwDataSource(this);
+  dsLOut->SetName("dsLOut");
+  dsLOut->SetDataSet(tblLOut);
+
+  auto panel = [this](const char* name, int height) {
+    auto* p = new TPanel(this);
+    p->SetName(name);
+    p->SetParent(this);
+    p->SetCaption("");
+    p->SetBounds(0, 0, ClientWidth(), height);
+    p->SetAlign(alTop);
+    return p;
+  };
+  pnlButtons = panel("pnlButtons", kPanelHeight);
+  auto button = [this](const char* name, const AnsiString& caption) {
+    auto* b = new TButton(this);
+    b->SetName(name);
+    b->SetParent(pnlButtons);
+    b->SetCaption(caption);
+    b->SetBounds(0, 4, kButtonWidth, kButtonHeight);
+    return b;
+  };
+  pbHilfe = button("pbHilfe", "Hilfe");
+  pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
+  pbErfassen = button("pbErfassen", "Erfassen");
+  pbErfassen->OnClick = [this](TObject* s) { pbErfassenClick(s); };
+  pbAbbruch = button("pbAbbruch", "Abbruch");
+  pbAbbruch->SetModalResult(mrCancel);
+  pbOk = button("pbOk", "Ok");
+  pbOk->SetModalResult(mrOk);
+
+  pnlSuche = panel("pnlSuche", kSearchHeight);
+  pnlSuche->SetTop(kPanelHeight);
+  pnlSuche->SetBevelOuter(bvNone);
+  lblGoto = new TLabel(this);
+  lblGoto->SetName("lblGoto");
+  lblGoto->SetParent(pnlSuche);
+  lblGoto->SetCaption("Gehe zu");
+  lblGoto->SetBounds(8, 8, 50, 16);
+  editGoto = new TwwIncrementalSearch(this);
+  editGoto->SetName("editGoto");
+  editGoto->SetParent(pnlSuche);
+  editGoto->SetBounds(70, 4, 220, 22);
+  editGoto->SetDataSource(dsLOut);
+  editGoto->SetSearchField("LOUT_TITEL");
+  lblGoto->SetFocusControl(editGoto);
+
+  gridLOut = new TwwDBGrid(this);
+  gridLOut->SetName("gridLOut");
+  gridLOut->SetParent(this);
+  gridLOut->SetBounds(0, kPanelHeight + kSearchHeight, ClientWidth(), 200);
+  gridLOut->SetAlign(alClient);
+  gridLOut->SetUseTFields(false);
+  gridLOut->SetReadOnly(true);
+  gridLOut->SetOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs | dgRowSelect |
+                       dgAlwaysShowSelection);
+  TStringList columns;
+  columns.Add("LOUT_TITEL\t40\tTitel");
+  gridLOut->SetSelected(&columns);
+  gridLOut->SetDataSource(dsLOut);
+  gridLOut->OnDblClick = [this](TObject*) { SetModalResult(mrOk); };
+  gridLOut->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject*) {
+    ReadPosition();
+    editGoto->SetFocus();
+  };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnResize = [this](TObject*) {
+    ArrangeButtons();
+    OptimizeGrids();
+  };
+  OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
+}
+
+TfrmListLOut::~TfrmListLOut() { BeforeDestruction(); }
+
+void TfrmListLOut::FormCreate(TObject*) {
+  SetFormKey("LISTE: VORLAGEN");
+  SetHelpContext(46);
+  ArrangeButtons();
+  tblLOut->Open();
+}
+
+// "Hilfe" at the left, "Ok" at the right, "Abbruch" and "Erfassen" before it.
+void TfrmListLOut::ArrangeButtons() {
+  pbHilfe->SetLeft(4);
+  pbOk->SetLeft(pnlButtons->Width() - pbOk->Width() - 4);
+  pbAbbruch->SetLeft(pbOk->Left() - 1 - pbAbbruch->Width());
+  pbErfassen->SetLeft(pbAbbruch->Left() - 8 - pbErfassen->Width());
+}
+
+void TfrmListLOut::FormKeyUp(TObject*, Word& key, TShiftState) {
+  if (key == VK_RETURN) SetModalResult(mrOk);
+  if (key == VK_ESCAPE) SetModalResult(mrCancel);
+}
+
+void TfrmListLOut::pbErfassenClick(TObject*) {
+  int number = tblLOut->IsEmpty() ? 0 : tblLOut->FieldByName("LOUT_ID")->AsInteger();
+  ShowLayout(number);
+  // The editor may have added, renamed or deleted templates.
+  tblLOut->Refresh();
+  LocateLayout(number);
+}
+
+void TfrmListLOut::LocateLayout(int number) {
+  tblLOut->SetIndexName("XLOUT_ID");
+  const bool found = tblLOut->FindKey({number});
+  const AnsiString title = found ? tblLOut->FieldByName("LOUT_TITEL")->AsString() : AnsiString();
+  tblLOut->SetIndexName("XLOUT_TITEL");
+  if (found) tblLOut->FindKey({title, number});
+}
+
+void TfrmListLOut::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO) {
+    WMGetMinMaxInfo(m);
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
+// Three buttons wide, three rows of the grid below the panels.
+void TfrmListLOut::WMGetMinMaxInfo(TMessage& m) {
+  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+  const int row = Canvas()->TextHeight("W") + 3;
+  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8;
+  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
+                          pnlSuche->Height() + 4 * row + 4;
+  m.Result = 0;
+}
+
+bool ShowListLOut(int& number, bool showErfassen) {
+  TfrmListLOut* f = nullptr;
+  Application->CreateForm(f);
+  f->LocateLayout(number);
+  f->pbErfassen->SetVisible(showErfassen);
+  const bool ok = f->ShowModal() == mrOk;
+  if (ok && !f->tblLOut->IsEmpty()) number = f->tblLOut->FieldByName("LOUT_ID")->AsInteger();
+  delete f;
+  return ok && number > 0;
+}

