@@ -151,4 +151,144 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
 }
 
+// The paragraphs of a text, each character with its look ("a/3.11.1.0").
+std::vector<std::string> Document(TWPCustomRtfEdit* e) {
+  std::vector<std::string> out;
+  for (const Par& p : Paragraphs(e)) {
+    std::string line;
+    for (std::size_t i = 0; i < p.Text.size(); ++i) {
+      const TWPAttrRecord& a = p.Attrs[i];
+      if (i == 0 || !SameLook(a, p.Attrs[i - 1]))
+        line += "[" + std::to_string(a.Font) + "." + std::to_string(a.Size) + "." + std::to_string(a.Style) + "." +
+                std::to_string(a.Colors) + "]";
+      line += p.Text[i];
+    }
+    out.push_back(line);
+  }
+  return out;
+}
+
+// A template exported through the save icon and imported through the open
+// icon into a new one is the same document; a file of another kind and
+// broken RTF are refused by name and change nothing; plain text is taken.
+TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
+  TemplateNotice = false;
+  const std::string exported = (Root() / "Vorlage.rtf").string(), junk = (Root() / "Bild.png").string(),
+                    broken = (Root() / "Kaputt.rtf").string(), plain = (Root() / "Brief.txt").string();
+  apptest::Put(junk, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+  apptest::Put(broken, "{\\rtf1\\ansi Hallo\\par Welt\\b");
+  apptest::Put(plain, "Hallo <Name>,\r\nzweite Zeile");
+  int number = 1;
+  driver.WhenModal([&](TCustomForm& active) {
+    auto* f = static_cast<TfrmLayout*>(&active);
+    const auto original = Document(f->DBWPRichText1);
+    ASSERT_GT(original.size(), 5u);
+    driver.AnswerNextFileDialog(exported);
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 4));
+    driver.Click(f->pbInsert);
+    driver.Type("Eingelesen");
+    driver.AnswerNextFileDialog(exported);
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    EXPECT_EQ(Document(f->DBWPRichText1), original);
+    driver.Click(f->pbPost);
+    ASSERT_EQ(f->tblLOut->State(), dsBrowse);
+
+    for (const std::string& refused : {junk, broken}) {
+      driver.AnswerNextFileDialog(refused);
+      driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+      ASSERT_FALSE(driver.MessageBoxes().empty());
+      EXPECT_NE(driver.MessageBoxes().back().Text.find("\"" + refused + "\""), std::string::npos)
+          << driver.MessageBoxes().back().Text;
+      EXPECT_EQ(f->tblLOut->State(), dsBrowse);
+      EXPECT_EQ(Document(f->DBWPRichText1), original);
+    }
+    driver.AnswerNextFileDialog(plain);
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    std::vector<std::string> texts;
+    for (const Par& p : Paragraphs(f->DBWPRichText1)) texts.push_back(p.Text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Hallo <Name>,", "zweite Zeile"}));
+    EXPECT_EQ(f->tblLOut->State(), dsEdit);
+    driver.Click(f->pbCancel);
+    driver.Click(f->pbExit);
+  });
+  ShowLayout(number);
+  EXPECT_EQ(number, 1000);
+  EXPECT_EQ(driver.MessageBoxes().size(), 2u);
+  ASSERT_EQ(driver.FileDialogs().size(), 5u);
+  EXPECT_TRUE(driver.FileDialogs()[0].Save);
+  EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
+  EXPECT_EQ(driver.FileDialogs()[1].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");
+  EXPECT_EQ(Read(1000).Text, Read(1).Text);
+  EXPECT_EQ(Read(1000).Title, "Eingelesen");
+}
+
+// The list finds a title by its first letters and gives the number; the
+// editor hides the output type of a template without source date, refuses
+// a template without title and a delete the user does not confirm, and
+// its search button moves to the template chosen in the list.
+TEST_F(Editor, ListSearchAndTheEditorsChecks) {
+  int number = 1;
+  driver.WhenModal([&](TCustomForm& active) {
+    auto* l = dynamic_cast<TfrmListLOut*>(&active);
+    ASSERT_NE(l, nullptr);
+    EXPECT_TRUE(l->pbErfassen->Visible());
+    EXPECT_EQ(l->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 1);
+    driver.Type("na");
+    driver.Advance(400);
+    EXPECT_EQ(l->tblLOut->FieldByName("LOUT_TITEL")->AsString(), "Namensblatt");
+    driver.SavePng(l, "templates_list");
+    driver.PressKey(VK_RETURN);
+  });
+  EXPECT_TRUE(ShowListLOut(number, true));
+  EXPECT_EQ(number, 3);
+  driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });
+  number = 2;
+  EXPECT_FALSE(ShowListLOut(number, false));
+  EXPECT_EQ(number, 2);
+
+  number = 3;
+  driver.WhenModal([&](TCustomForm& active) {
+    auto* f = static_cast<TfrmLayout*>(&active);
+    // "Bedeutungslos": no output type, shown again right after another choice.
+    EXPECT_FALSE(f->cmbLOutAusgTyp->Visible());
+    EXPECT_FALSE(f->lblLOutAusgTyp->Visible());
+    f->cmbLOutQuellTyp->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    driver.PressKey(VK_UP);
+    driver.PressKey(VK_UP);
+    driver.PressKey(VK_RETURN);
+    EXPECT_TRUE(f->cmbLOutAusgTyp->Visible());
+    driver.Click(f->pbCancel);
+    EXPECT_FALSE(f->cmbLOutAusgTyp->Visible());
+
+    driver.AnswerNextMessageBox(IDNO);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f->pbDelete);
+    driver.Click(f->pbInsert);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f->pbPost);
+    EXPECT_EQ(f->tblLOut->State(), dsInsert);
+    driver.Click(f->pbCancel);
+
+    driver.WhenModal([&](TCustomForm& list) {
+      auto* l = dynamic_cast<TfrmListLOut*>(&list);
+      ASSERT_NE(l, nullptr);
+      EXPECT_FALSE(l->pbErfassen->Visible());
+      l->tblLOut->First();
+      driver.Click(l->pbOk);
+    });
+    driver.Click(f->pbSuchen);
+    EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowLayout(number);
+  EXPECT_EQ(number, 2);
+  std::vector<AnsiString> texts;
+  for (const TMessageBoxRequest& b : driver.MessageBoxes()) texts.push_back(b.Text);
+  EXPECT_EQ(texts, (std::vector<AnsiString>{CP1252("Vorlage löschen?").str(), CP1252("Vorlage wird nicht gelöscht.").str(),
+                                            "Geben Sie bitte der Vorlage im Feld \"Titel\" einen Namen."}));
+  for (int n : {1, 2, 3}) EXPECT_FALSE(Read(n).Text.empty()) << n;
+  EXPECT_TRUE(Read(1000).Text.empty());
+}
+
 }  // namespace
