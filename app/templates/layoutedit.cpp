@@ -13,6 +13,9 @@
 #include "app/templates/layoutlist.h"
 #include "app/templates/onsave.h"
 #include "app/text/helpers.h"
+#include "app/windows/parprops.h"
+#include "app/windows/preview.h"
+#include "app/windows/seite.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
@@ -234,6 +237,8 @@ void TfrmLayout::BuildEditor() {
   pbSeite = toolButton("pbSeite", "Seite", CP1252("Papierformat und Ränder").str());
   pbPlatzhalter = toolButton("pbPlatzhalter", "Platzhalter", CP1252("Einen Platzhalter einfügen").str());
   pbPlatzhalter->OnClick = [this](TObject* s) { pbPlatzhalterClick(s); };
+  pbParProps->OnClick = [this](TObject* s) { pbParPropsClick(s); };
+  pbSeite->OnClick = [this](TObject* s) { pbSeiteClick(s); };
 
   WPRuler1 = new TWPRuler(this);
   WPRuler1->SetName("WPRuler1");
@@ -376,6 +381,24 @@ void TfrmLayout::LocateLayout(int number) {
 void TfrmLayout::pbPlatzhalterClick(TObject*) {
   const TPoint at = pbPlatzhalter->ClientToScreen({0, pbPlatzhalter->Height()});
   popPlatzhalter->Popup(at.X, at.Y);
+}
+
+// The paragraph dialog on the cursor's paragraph (or the selected ones).
+void TfrmLayout::pbParPropsClick(TObject*) {
+  ParagraphSettings p = CurrentParagraphRecord(DBWPRichText1);
+  if (!ShowParProps(p)) return;
+  DBWPRichText1->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
+  DBWPRichText1->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
+  WPRuler1->Invalidate();
+}
+
+// The page of the template; every sheet made from it takes it over.
+void TfrmLayout::pbSeiteClick(TObject*) {
+  PageSettings page;
+  ReadPageRecord(DBWPRichText1, page);
+  if (!ShowPageSetupDialog(page)) return;
+  ApplyPageRecord(DBWPRichText1, page);
+  WPRuler1->Invalidate();
 }
 
 void TfrmLayout::popPlatzhalterClick(TObject* sender) {

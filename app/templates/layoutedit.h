@@ -74,6 +74,8 @@ class TfrmLayout : public TOrvelanForm {
   void pbSuchenClick(TObject* sender);
   void pbPlatzhalterClick(TObject* sender);
   void popPlatzhalterClick(TObject* sender);
+  void pbParPropsClick(TObject* sender);
+  void pbSeiteClick(TObject* sender);
   void popTabClick(TObject* sender);
   void WPToolbar1IconSelection(TObject* sender, TWpSelNr& typ, const AnsiString& str, int group, int num, int index);
   void cmbLOutQuellTypCloseUp(TObject* sender, bool accept);

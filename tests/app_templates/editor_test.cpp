@@ -10,6 +10,8 @@
 #include "app/templates/layoutedit.h"
 #include "app/templates/layoutlist.h"
 #include "app/templates/onsave.h"
+#include "app/windows/parprops.h"
+#include "app/windows/seite.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
@@ -50,6 +52,7 @@ class Editor : public TemplateTest {
     std::vector<std::string> Text;
     AnsiString Title;
     int Source = -1, Output = -1;
+    int32_t PageWidth = 0, LeftIndent = 0;
   };
   static Stored Read(int number) {
     auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID");
@@ -64,6 +67,8 @@ class Editor : public TemplateTest {
     ms.SetPosition(0);
     TWPRTFTextIo text;
     text.LoadFromStream(&ms);
+    s.PageWidth = text.Header->PageWidth;
+    s.LeftIndent = text.FirstPar->LeftIndent;
     TWPRtfStrings lines(&text);
     for (int i = 0; i < lines.Count(); ++i) s.Text.push_back(lines.Strings(i));
     return s;
@@ -109,6 +114,22 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     Pick(f, {"Quelldatum", "Sternzeichen", "Normal"});
     driver.Type(" ");
     Pick(f, {"Zeit seit Quelldatum", "in Jahren, Monaten und Tagen", "Dativ"});
+    // The paragraph 1 cm in, the page landscape, through their dialogs.
+    driver.WhenModal([&](TCustomForm& dialog) {
+      auto* d = dynamic_cast<TfrmParProps*>(&dialog);
+      ASSERT_NE(d, nullptr);
+      d->Edits[1]->SetText("1");
+      driver.Click(d->pbOk);
+    });
+    driver.Click(f->pbParProps);
+    driver.WhenModal([&](TCustomForm& dialog) {
+      auto* d = dynamic_cast<TfrmSeite*>(&dialog);
+      ASSERT_NE(d, nullptr);
+      d->cmbFormat->SetItemIndex(pfA4Landscape);
+      d->cmbFormatChange();
+      driver.Click(d->pbOk);
+    });
+    driver.Click(f->pbSeite);
     // Saving it shows the notice, whose box the user ticks.
     driver.WhenModal([&](TCustomForm& notice) {
       auto* n = dynamic_cast<TfrmOnSave*>(&notice);
@@ -147,6 +168,9 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(mine.Source, 1);
   EXPECT_EQ(mine.Output, otSourcePlusDays);
   EXPECT_EQ(mine.Text, std::vector<std::string>{"Liebe <Vorname>, <QuellDat Stern> <Zeit Dativ>"});
+  EXPECT_EQ(mine.PageWidth, kA4Height);
+  EXPECT_EQ(mine.LeftIndent, 567);
+  EXPECT_EQ(changed.PageWidth, kA4Width);
   EXPECT_EQ(second.Title, "Zweites Blatt");
   EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
 }

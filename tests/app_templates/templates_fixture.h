@@ -123,7 +123,8 @@ class TemplateTest : public apptest::ProgramDirTest {
   }
 
   // Runs the expansion on the sheet's text.
-  void Expand(const TTemplateDates& dates) { ExpandTemplate(sheet, entry.get(), dates); }
+  void Expand(const TTemplateDates& dates) { Expand(sheet, dates); }
+  void Expand(TWPCustomRtfEdit* into, const TTemplateDates& dates) { ExpandTemplate(into, entry.get(), dates); }
 
   std::unique_ptr<TwwTable> entry;
   TForm* form = nullptr;
