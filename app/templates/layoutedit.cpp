@@ -161,6 +161,8 @@ void TfrmLayout::BuildButtons() {
     b->SetParent(pnlButtons);
     b->SetTag(tag++);
     b->SetBitmap(WPIconBitmap(n.Icon).get());
+    // In colour, so that an enabled button never looks like a disabled one.
+    b->SetOptions(b->Options() & ~EBOpt(boMonoDisplay));
     b->SetHint(n.Hint);
     b->SetBounds(left, 4, kNavWidth, kButtonHeight);
     b->OnClick = [this](TObject* s) { navClick(s); };
