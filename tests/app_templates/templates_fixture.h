@@ -55,32 +55,31 @@ struct TEntryData {
 };
 
 // A window as the screen shows it, the open menu windows drawn over it.
-inline std::string SaveScreen(TCustomForm* form, const std::string& name) {
-  form->PaintPending();
-  const TSurface* base = form->Surface();
+inline void SaveScreen(TCustomForm* form, const std::string& name) {
+  std::vector<TCustomForm*> windows{form};
+  for (TCustomForm* m : OpenMenuWindows()) windows.push_back(m);
   TSurface out;
-  int right = base->Width(), bottom = base->Height();
-  const TPoint origin = form->ClientOrigin();
-  for (TCustomForm* m : OpenMenuWindows()) {
-    right = std::max(right, m->Left() - origin.X + m->Width());
-    bottom = std::max(bottom, m->Top() - origin.Y + m->Height());
-  }
-  out.Resize(right, bottom);
-  for (int y = 0; y < bottom; ++y)
-    for (int x = 0; x < right; ++x) out.Row(y)[x] = x < base->Width() && y < base->Height() ? base->Row(y)[x] : 0xFFFFFFFFu;
-  for (TCustomForm* m : OpenMenuWindows()) {
-    m->PaintPending();
-    const TSurface* s = m->Surface();
-    const int ox = m->Left() - origin.X, oy = m->Top() - origin.Y;
-    for (int y = 0; y < s->Height(); ++y)
-      for (int x = 0; x < s->Width(); ++x)
-        if (ox + x >= 0 && oy + y >= 0 && ox + x < right && oy + y < bottom) out.Row(oy + y)[ox + x] = s->Row(y)[x];
+  const TPoint o = form->ClientOrigin();
+  out.Resize(form->Surface()->Width(), form->Surface()->Height());
+  for (TCustomForm* w : windows) {
+    w->PaintPending();
+    const TSurface& s = *w->Surface();
+    const int ox = w == form ? 0 : w->Left() - o.X, oy = w == form ? 0 : w->Top() - o.Y;
+    for (int y = 0; y < s.Height(); ++y)
+      for (int x = 0; x < s.Width(); ++x)
+        if (ox + x < out.Width() && oy + y < out.Height()) out.Row(oy + y)[ox + x] = s.Row(y)[x];
   }
   const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(out);
-  const std::string path = TUiTestDriver::ArtifactDir() + "/" + name + ".png";
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()),
-                                              static_cast<std::streamsize>(png.size()));
-  return path;
+  std::ofstream(TUiTestDriver::ArtifactDir() + "/" + name + ".png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
+// A text loaded from RTF bytes (a template's field, an archive record).
+inline void LoadRtf(const AnsiString& bytes, TWPRTFTextIo& text) {
+  TMemoryStream ms;
+  ms.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
+  ms.SetPosition(0);
+  text.LoadFromStream(&ms);
 }
 
 class TemplateTest : public apptest::ProgramDirTest {

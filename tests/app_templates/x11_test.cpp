@@ -9,6 +9,7 @@
 
 #include "app/templates/layoutedit.h"
 #include "tests/app_main/main_fixture.h"
+#include "tests/app_templates/templates_fixture.h"
 
 namespace {
 
@@ -77,12 +78,8 @@ TEST_F(MainWindowTest, TheRealProgramsTemplateEditorTakesTypingAndAPlaceholder) 
                 fs::copy_options::overwrite_existing);
   auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID");
   ASSERT_TRUE(t->FindKey({2}));
-  TMemoryStream ms;
-  const AnsiString rtf = t->ReadBlob(t->FieldByName("LOUT_TEXT"));
-  ms.WriteBuffer(rtf.data(), static_cast<int>(rtf.size()));
-  ms.SetPosition(0);
   TWPRTFTextIo saved;
-  saved.LoadFromStream(&ms);
+  tpltest::LoadRtf(t->ReadBlob(t->FieldByName("LOUT_TEXT")), saved);
   EXPECT_EQ(TWPRtfStrings(&saved).Strings(0), "hallo <Vorname>Ein runder Tag");
 }
 
