@@ -6,6 +6,7 @@
 
 #include "dbcontrols/datasets/wwtable.h"
 #include "dbcontrols/intl/wwintl.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/keyboard.h"
 #include "platform/ui/messages.h"
@@ -63,17 +64,12 @@ void wwSimulateKey(HWND window, int key, int shiftKey) {
   held[static_cast<uint8_t>(key)] = 0x81;
   held[static_cast<uint8_t>(shiftKey)] = 0x81;
   SetKeyboardState(held);
+  TScopeExit restore{[&saved] { SetKeyboardState(saved); }};
   // Alt shows in the key data, as with a key typed while Alt is down.
   const bool alt = shiftKey == VK_MENU || shiftKey == VK_LMENU || shiftKey == VK_RMENU;
   const LPARAM data = alt ? (1 | (1 << 29)) : 1;
-  try {
-    SendMessage(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key), data);
-    SendMessage(window, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key), data | (1 << 30));
-  } catch (...) {
-    SetKeyboardState(saved);
-    throw;
-  }
-  SetKeyboardState(saved);
+  SendMessage(window, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<WPARAM>(key), data);
+  SendMessage(window, alt ? WM_SYSKEYUP : WM_KEYUP, static_cast<WPARAM>(key), data | (1 << 30));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/filter/wwfilter.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 
 TwwDataSetLists::TwwDataSetLists()
@@ -26,30 +27,21 @@ int16_t TwwDataSetLists::FilterRecord(uint8_t* recBuf) {
   // After OnFilter raised, the rest of this read is refused without asking.
   if (filterError_) return 0;
 
-  struct Scope {
-    TwwDataSetLists& l;
-    TDataSet* ds;
-    TDataSetState state;
-    const uint8_t* record;
-    Scope(TwwDataSetLists& lists, TDataSet* d, uint8_t* rec)
-        : l(lists), ds(d), state(d->SetTempState(dsFilter)), record(d->TempRecord()) {
-      ++l.inRecordFilter_;
-      l.inFilterCallback_ = true;
-      l.testRecordBuffer_ = rec;
-      ds->SetTempRecord(rec);
-    }
-    ~Scope() {
-      ds->SetTempRecord(record);
-      ds->RestoreState(state);
-      l.testRecordBuffer_ = nullptr;
-      l.inFilterCallback_ = false;
-      --l.inRecordFilter_;
-    }
-  };
-
   bool accept = true;
   {
-    Scope scope(*this, ds, recBuf);
+    const TDataSetState state = ds->SetTempState(dsFilter);
+    const uint8_t* record = ds->TempRecord();
+    ++inRecordFilter_;
+    inFilterCallback_ = true;
+    testRecordBuffer_ = recBuf;
+    ds->SetTempRecord(recBuf);
+    TScopeExit restore{[this, ds, state, record] {
+      ds->SetTempRecord(record);
+      ds->RestoreState(state);
+      testRecordBuffer_ = nullptr;
+      inFilterCallback_ = false;
+      --inRecordFilter_;
+    }};
     try {
       CallFilter(accept);
     } catch (...) {

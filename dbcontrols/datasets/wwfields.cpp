@@ -8,6 +8,7 @@
 #include "dbcontrols/text/wwpicture.h"
 #include "dbcontrols/text/wwstr.h"
 #include "dbcontrols/text/wwvalidate.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/stdctrls.h"
 
@@ -100,15 +101,8 @@ bool PositionLookup(TDataSet* dataSet, TwwTable* lookup, const AnsiString& link)
   }
   if (static_cast<int>(values.size()) > lookup->IndexFieldCount()) values.resize(lookup->IndexFieldCount());
   lookup->SetSearchInProgress(true);
-  bool found = false;
-  try {
-    found = lookup->FindKey(values);
-  } catch (...) {
-    lookup->SetSearchInProgress(false);
-    throw;
-  }
-  lookup->SetSearchInProgress(false);
-  return found;
+  TScopeExit searched{[lookup] { lookup->SetSearchInProgress(false); }};
+  return lookup->FindKey(values);
 }
 
 // Whether both fields of every pair exist on their sides.
@@ -323,17 +317,14 @@ void wwSetupLookupFields(TDataSet* dataSet) {
       lookup = made.get();
       lookup->SetDatabaseName(database);
       lookup->SetTableName(tableName);
-      lookup->SetLookupSetupActive(true);
-      try {
+      {
+        lookup->SetLookupSetupActive(true);
+        TScopeExit setUp{[lookup] { lookup->SetLookupSetupActive(false); }};
         const AnsiString index = EntryIndexName(t, lookup);
         if (!index.empty()) lookup->SetIndexName(index);
         lookup->SetReadOnly(true);
         lookup->Open();
-      } catch (...) {
-        lookup->SetLookupSetupActive(false);
-        throw;
       }
-      lookup->SetLookupSetupActive(false);
       tables.push_back(std::move(made));
     }
     const AnsiString link = links && i < links->Count() ? links->Get(i) : AnsiString();
@@ -374,15 +365,12 @@ bool wwSyncLookupField(TDataSet* dataSet, TwwTable* lookupTable, const AnsiStrin
   for (int i = 0; i < fields->Count(); ++i) {
     const std::vector<AnsiString> t = Tokens(fields->Get(i), ';');
     if (t.size() < 3 || t[0] != fieldName || !SameText(EntryTableName(t), lookupTable->TableName())) continue;
-    lookupTable->SetLookupSetupActive(true);
-    try {
+    {
+      lookupTable->SetLookupSetupActive(true);
+      TScopeExit setUp{[lookupTable] { lookupTable->SetLookupSetupActive(false); }};
       const AnsiString index = EntryIndexName(t, lookupTable);
       if (!index.empty() && !SameText(index, lookupTable->IndexName())) lookupTable->SetIndexName(index);
-    } catch (...) {
-      lookupTable->SetLookupSetupActive(false);
-      throw;
     }
-    lookupTable->SetLookupSetupActive(false);
     const AnsiString link = links && i < links->Count() ? links->Get(i) : AnsiString();
     // A link naming a field either side lacks positions nothing.
     if (!LinkFieldsExist(dataSet, lookupTable, link)) return false;
@@ -484,6 +472,8 @@ bool wwIsValidFieldValue(const TField* field, const AnsiString& text) {
 
 void wwApplySelectedToFields(TDataSet* dataSet, TStrings* selected) {
   dataSet->DisableControls();
+  // EnableControls tells the controls, whose handlers may raise: it stays out
+  // of a destructor.
   try {
     for (int i = 0; i < dataSet->FieldCount(); ++i) dataSet->Fields(i)->SetVisible(false);
     int position = 0;

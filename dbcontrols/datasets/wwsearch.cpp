@@ -17,17 +17,20 @@ bool IsTextType(TFieldType t) {
   return !IsIntegerType(t) && !IsFloatType(t) && t != ftDate && t != ftTime && t != ftDateTime;
 }
 
-// Disables a dataset's controls for the life of the object.
-class TControlsOff {
- public:
-  explicit TControlsOff(TDataSet* ds) : ds_(ds) { ds_->DisableControls(); }
-  ~TControlsOff() { ds_->EnableControls(); }
-  TControlsOff(const TControlsOff&) = delete;
-  TControlsOff& operator=(const TControlsOff&) = delete;
-
- private:
-  TDataSet* ds_;
-};
+// Runs `body` with the dataset's controls off. Switching them on again tells
+// them of the changes, and their handlers may raise: that is no destructor's
+// work, or an error of theirs would end the program.
+template <class F>
+void WithControlsOff(TDataSet* ds, F body) {
+  ds->DisableControls();
+  try {
+    body();
+  } catch (...) {
+    ds->EnableControls();
+    throw;
+  }
+  ds->EnableControls();
+}
 
 // Whether the record reached answers the typed text.
 bool ReachedMatches(TField* field, const AnsiString& text) {
@@ -79,34 +82,37 @@ bool wwTableIncrementalSearch(TDataSet* dataSet, const AnsiString& text, int fie
 
   if (table->NarrowSearch()) {
     TwwHourGlass hourGlass;
-    TControlsOff off(table);
-    if (textSearch && text.empty()) {
-      table->CancelRange();
-    } else if (textSearch) {
-      const TIndexDef* idx = table->CurrentIndexDef();
-      char high = static_cast<char>(table->NarrowSearchUpperChar() & 0xFF);
-      if (static_cast<uint8_t>(high) == 255 && idx && (idx->Options & ixCaseInsensitive)) high = wwHighestFoldedChar();
-      const AnsiString upper = text + AnsiString(static_cast<size_t>(std::max(field->Size(), 1)), high);
-      bool descending = false;
-      if (!table->IndexName().empty() || table->IndexFieldNames().empty())
-        descending = idx && (idx->Options & ixDescending);
-      std::vector<Variant> from = key, to = key;
-      from.push_back(Variant(descending ? upper : text));
-      to.push_back(Variant(descending ? text : upper));
-      table->SetRange(from, to);
-    } else {
-      key.push_back(Variant(text));
-      table->FindNearest(key);
-    }
+    WithControlsOff(table, [&] {
+      if (textSearch && text.empty()) {
+        table->CancelRange();
+      } else if (textSearch) {
+        const TIndexDef* idx = table->CurrentIndexDef();
+        char high = static_cast<char>(table->NarrowSearchUpperChar() & 0xFF);
+        if (static_cast<uint8_t>(high) == 255 && idx && (idx->Options & ixCaseInsensitive))
+          high = wwHighestFoldedChar();
+        const AnsiString upper = text + AnsiString(static_cast<size_t>(std::max(field->Size(), 1)), high);
+        bool descending = false;
+        if (!table->IndexName().empty() || table->IndexFieldNames().empty())
+          descending = idx && (idx->Options & ixDescending);
+        std::vector<Variant> from = key, to = key;
+        from.push_back(Variant(descending ? upper : text));
+        to.push_back(Variant(descending ? text : upper));
+        table->SetRange(from, to);
+      } else {
+        key.push_back(Variant(text));
+        table->FindNearest(key);
+      }
+    });
   } else if (table->IsSQLBased() && table->SyncSQLByRange() && !table->MasterSource()) {
     TwwHourGlass hourGlass;
-    TControlsOff off(table);
-    if (text.empty()) {
-      table->CancelRange();
-    } else {
-      key.push_back(Variant(text));
-      table->FindNearest(key);
-    }
+    WithControlsOff(table, [&] {
+      if (text.empty()) {
+        table->CancelRange();
+      } else {
+        key.push_back(Variant(text));
+        table->FindNearest(key);
+      }
+    });
   } else {
     key.push_back(Variant(text));
     table->TTable::FindNearest(key);
@@ -151,14 +157,15 @@ void wwSetIndexKeepingRecord(TDataSet* dataSet, const AnsiString& indexName) {
     TField* f = table->FindField(n);
     kept.push_back(f ? f->AsString() : AnsiString());
   }
-  TControlsOff off(table);
-  table->Close();
-  table->SetIndexName(indexName);
-  table->Open();
-  table->SetKey();
-  for (size_t k = 0; k < kept.size() && static_cast<int>(k) < table->IndexFieldCount(); ++k)
-    table->IndexFields(static_cast<int>(k))->SetAsString(kept[k]);
-  table->GotoNearest();
+  WithControlsOff(table, [&] {
+    table->Close();
+    table->SetIndexName(indexName);
+    table->Open();
+    table->SetKey();
+    for (size_t k = 0; k < kept.size() && static_cast<int>(k) < table->IndexFieldCount(); ++k)
+      table->IndexFields(static_cast<int>(k))->SetAsString(kept[k]);
+    table->GotoNearest();
+  });
 }
 
 bool wwIsEditKey(unsigned key) {

@@ -12,6 +12,7 @@
 #include "dbcontrols/text/wwstr.h"
 #include "dbcontrols/text/wwvalidate.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 
@@ -188,6 +189,7 @@ void TwwTable::InternalInitFieldDefs() {
     return;
   }
   OpenCursor(true);
+  // Closing a cursor may raise: it stays out of a destructor.
   try {
     TTable::InternalInitFieldDefs();
   } catch (...) {
@@ -200,13 +202,8 @@ void TwwTable::InternalInitFieldDefs() {
 void TwwTable::DoAfterOpen() {
   TTable::DoAfterOpen();
   openingFilter_ = true;
-  try {
-    InstallFilters();
-  } catch (...) {
-    openingFilter_ = false;
-    throw;
-  }
-  openingFilter_ = false;
+  TScopeExit opened{[this] { openingFilter_ = false; }};
+  InstallFilters();
 }
 
 void TwwTable::DoOnCalcFields() {
@@ -391,8 +388,12 @@ void TwwTable::ReadTablePictures() {
   if (TableName().empty() && Handle() == 0) return;
   const bool wasOpen = Handle() != 0;
   if (!wasOpen) OpenCursor(true);
-  TBapiHandle list = 0;
+  // Closing the table's own cursor may raise: it stays out of a destructor.
   try {
+    TBapiHandle list = 0;
+    TScopeExit closeList{[&list] {
+      if (list) BapiCloseCursor(list);
+    }};
     std::vector<TBapiFieldDesc> fields;
     Check(BapiGetFieldDescs(Handle(), fields));
     Check(BapiOpenVchkList(DBHandle(), TableName().c_str(), "PARADOX", list));
@@ -409,11 +410,9 @@ void TwwTable::ReadTablePictures() {
         if (f.FieldNum == fieldNo) paradoxPictures_->Add(f.Name + "\t" + AnsiString(picture.data()));
     }
   } catch (...) {
-    if (list) BapiCloseCursor(list);
     if (!wasOpen) CloseCursor();
     throw;
   }
-  if (list) BapiCloseCursor(list);
   if (!wasOpen) CloseCursor();
 }
 
@@ -689,60 +688,57 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
 
   TBookmark here = dataSet->GetBookmark();
   TwwHourGlass hourGlass;
+  TScopeExit freeHere{[dataSet, here] { dataSet->FreeBookmark(here); }};
   bool found = false;
   auto* lists = dynamic_cast<TwwDataSetLists*>(dataSet);
-  try {
-    if (moveDataSet) {
-      auto test = [&] {
-        for (const TSearchField& s : fields) {
-          const bool hit = IsBlobType(s.Field->DataType())
-                               ? wwMatchMemo(dataSet, s.Field, s.Value, matchType, caseSensitive)
-                               : RecordMatches({s}, matchType, caseSensitive);
-          if (!hit) return false;
-        }
-        return true;
-      };
-      dataSet->DisableControls();
-      try {
-        if (fromStart) {
-          dataSet->First();
-          found = !dataSet->Eof() && !dataSet->IsEmpty() && test();
-        }
-        while (!found && !dataSet->Eof() && dataSet->MoveBy(1) == 1) found = test();
-      } catch (...) {
-        dataSet->EnableControls();
-        throw;
+  if (moveDataSet) {
+    auto test = [&] {
+      for (const TSearchField& s : fields) {
+        const bool hit = IsBlobType(s.Field->DataType())
+                             ? wwMatchMemo(dataSet, s.Field, s.Value, matchType, caseSensitive)
+                             : RecordMatches({s}, matchType, caseSensitive);
+        if (!hit) return false;
       }
+      return true;
+    };
+    dataSet->DisableControls();
+    // EnableControls tells the controls, whose handlers may raise: it stays
+    // out of a destructor.
+    try {
+      if (fromStart) {
+        dataSet->First();
+        found = !dataSet->Eof() && !dataSet->IsEmpty() && test();
+      }
+      while (!found && !dataSet->Eof() && dataSet->MoveBy(1) == 1) found = test();
+    } catch (...) {
       dataSet->EnableControls();
-      if (!found && here) dataSet->GotoBookmark(here);
-    } else {
-      // Other fields are read ahead through the call level into a buffer of
-      // the search's own; the dataset moves only on a hit.
-      dataSet->UpdateCursorPos();
-      const TBapiHandle cursor = dataSet->Handle();
-      std::vector<uint8_t> rec(static_cast<size_t>(dataSet->RecordSize()));
-      if (fromStart) Check(BapiSetToBegin(cursor));
-      TBapiResult rc;
-      while ((rc = BapiGetNextRecord(cursor, bapiNoLock, rec.data(), nullptr)) == bapiOk) {
-        TRecordView view(dataSet, rec.data());
-        if (RecordMatches(fields, matchType, caseSensitive)) {
-          found = true;
-          break;
-        }
-      }
-      dataSet->CursorPosChanged();
-      if (lists) lists->RaisePendingFilterError();
-      if (rc != bapiOk && rc != bapiEndOfCursor) Check(rc);
-      if (found) {
-        dataSet->DoBeforeScroll();
-        dataSet->Resync(rmExact | rmCenter);
-        dataSet->DoAfterScroll();
+      throw;
+    }
+    dataSet->EnableControls();
+    if (!found && here) dataSet->GotoBookmark(here);
+  } else {
+    // Other fields are read ahead through the call level into a buffer of
+    // the search's own; the dataset moves only on a hit.
+    dataSet->UpdateCursorPos();
+    const TBapiHandle cursor = dataSet->Handle();
+    std::vector<uint8_t> rec(static_cast<size_t>(dataSet->RecordSize()));
+    if (fromStart) Check(BapiSetToBegin(cursor));
+    TBapiResult rc;
+    while ((rc = BapiGetNextRecord(cursor, bapiNoLock, rec.data(), nullptr)) == bapiOk) {
+      TRecordView view(dataSet, rec.data());
+      if (RecordMatches(fields, matchType, caseSensitive)) {
+        found = true;
+        break;
       }
     }
-  } catch (...) {
-    dataSet->FreeBookmark(here);
-    throw;
+    dataSet->CursorPosChanged();
+    if (lists) lists->RaisePendingFilterError();
+    if (rc != bapiOk && rc != bapiEndOfCursor) Check(rc);
+    if (found) {
+      dataSet->DoBeforeScroll();
+      dataSet->Resync(rmExact | rmCenter);
+      dataSet->DoAfterScroll();
+    }
   }
-  dataSet->FreeBookmark(here);
   return found;
 }

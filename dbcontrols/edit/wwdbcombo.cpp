@@ -9,6 +9,7 @@
 #include "dbcontrols/common/wwcommon.h"
 #include "dbcontrols/datasets/wwsearch.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/keyboard.h"
@@ -133,14 +134,11 @@ void TwwDBCustomCombo::DropDown() {
   if (!OnCustomDlg) return;
   inDialog_ = true;
   Invalidate();
-  struct Done {
-    TwwDBCustomCombo* c;
-    ~Done() {
-      if (!c->IsTextChangeable() && c->HandleAllocated()) HideCaret(c->Handle());
-      c->Invalidate();
-      c->inDialog_ = false;
-    }
-  } done{this};
+  TScopeExit done{[this] {
+    if (!IsTextChangeable() && HandleAllocated()) HideCaret(Handle());
+    Invalidate();
+    inDialog_ = false;
+  }};
   TwwDataSource* source = DataSource();
   if (source && source->DataSet()) EditField();
   OnCustomDlg(this);
@@ -295,13 +293,8 @@ void TwwPopupListbox::DrawItem(int index, TRect rect, TOwnerDrawState state) {
     return;
   }
   combo_->paintCanvas_ = Canvas();
-  try {
-    combo_->OnDrawItem(combo_, index, rect, state);
-  } catch (...) {
-    combo_->paintCanvas_ = nullptr;
-    throw;
-  }
-  combo_->paintCanvas_ = nullptr;
+  TScopeExit drawn{[this] { combo_->paintCanvas_ = nullptr; }};
+  combo_->OnDrawItem(combo_, index, rect, state);
 }
 
 // ---------------------------------------------------------------- TwwDBComboBox
@@ -414,12 +407,9 @@ void TwwDBComboBox::ShowValue(const AnsiString& value) {
 void TwwDBComboBox::DataChange() {
   TField* f = Field();
   {
-    struct Showing {
-      bool& flag;
-      bool before;
-      ~Showing() { flag = before; }
-    } showing{showing_, showing_};
+    const bool before = showing_;
     showing_ = true;
+    TScopeExit shown{[this, before] { showing_ = before; }};
     if (mapList_) {
       if (f)
         ShowValue(f->AsString());
@@ -556,13 +546,8 @@ void TwwDBComboBox::KeyDown(Word& key, TShiftState shift) {
   const bool alt = (shift & ssAlt) || AltDown();
   if (!dropped_ && wwIsEditKey(key) && autoDropDown_ && key != VK_BACK && key != VK_DELETE && !alt) {
     keyDrop_ = true;
-    try {
-      DropDown();
-    } catch (...) {
-      keyDrop_ = false;
-      throw;
-    }
-    keyDrop_ = false;
+    TScopeExit dropped{[this] { keyDrop_ = false; }};
+    DropDown();
   }
   if (!dropped_ && !Grid() && !alt && (key == VK_DOWN || key == VK_UP)) {
     ChooseItem(itemIndex_ + (key == VK_DOWN ? 1 : -1), true);
@@ -620,15 +605,12 @@ void TwwDBComboBox::KeyPress(char& key) {
     }
   }
   // A mapped text is no date to complete.
-  const bool autoFill = AutoFillDate();
-  if (mapList_) SetAutoFillDate(false);
-  try {
+  {
+    const bool autoFill = AutoFillDate();
+    if (mapList_) SetAutoFillDate(false);
+    TScopeExit restore{[this, autoFill] { SetAutoFillDate(autoFill); }};
     TwwDBCustomCombo::KeyPress(key);
-  } catch (...) {
-    SetAutoFillDate(autoFill);
-    throw;
   }
-  SetAutoFillDate(autoFill);
   if (key == 13) key = 0;
 }
 
@@ -653,13 +635,8 @@ void TwwDBComboBox::Paint() {
   c->FillRect(r);
   if (itemIndex_ < 0 || itemIndex_ >= items_->Count()) return;
   paintCanvas_ = c;
-  try {
-    OnDrawItem(this, itemIndex_, r, odComboBoxEdit | (Focused() ? odFocused | odSelected : 0u));
-  } catch (...) {
-    paintCanvas_ = nullptr;
-    throw;
-  }
-  paintCanvas_ = nullptr;
+  TScopeExit drawn{[this] { paintCanvas_ = nullptr; }};
+  OnDrawItem(this, itemIndex_, r, odComboBoxEdit | (Focused() ? odFocused | odSelected : 0u));
 }
 
 void TwwDBComboBox::Dispatch(TMessage& m) {

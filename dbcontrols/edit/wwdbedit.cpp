@@ -11,6 +11,7 @@
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "dbcontrols/text/wwpicture.h"
 #include "dbcontrols/text/wwvalidate.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 
@@ -322,11 +323,8 @@ void TwwDBCustomEdit::Dispatch(TMessage& m) {
 
 void TwwDBCustomEdit::DataChange() {
   TField* f = Field();
-  struct Showing {
-    bool& flag;
-    ~Showing() { flag = false; }
-  } showing{showing_};
   showing_ = true;
+  TScopeExit shown{[this] { showing_ = false; }};
   if (!f) {
     SetText(HasState(csDesigning) ? Name() : AnsiString());
     return;

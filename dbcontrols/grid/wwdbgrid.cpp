@@ -12,6 +12,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/grid/wwinplace.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/forms.h"
 
 namespace {
@@ -91,10 +92,7 @@ void TwwGridDataLink::RecordChanged(TField* field) {
 
 void TwwGridDataLink::UpdateData() {
   inUpdate_ = true;
-  struct Reset {
-    bool& f;
-    ~Reset() { f = false; }
-  } reset{inUpdate_};
+  TScopeExit updated{[this] { inUpdate_ = false; }};
   if (modified_) grid_->UpdateData();
   modified_ = false;
 }
@@ -169,14 +167,11 @@ void TwwCustomDBGrid::SetOptions(TwwDBGridOptions v) {
 }
 
 void TwwCustomDBGrid::SetTitleFont(const TFont& f) {
-  copyingTitleFont_ = true;
-  try {
+  {
+    copyingTitleFont_ = true;
+    TScopeExit copied{[this] { copyingTitleFont_ = false; }};
     titleFont_->Assign(f);
-  } catch (...) {
-    copyingTitleFont_ = false;
-    throw;
   }
-  copyingTitleFont_ = false;
   LayoutChanged();
 }
 

@@ -10,6 +10,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/edit/wwdbedit.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/streams.h"
 #include "platform/ui/dialogs.h"
 #include "richtext/io/textio.h"
@@ -170,13 +171,8 @@ void TwwDBGrid::StretchLastColumn() {
   // The grid's own width is no user resize: Selected keeps its entry.
   const bool saved = writeBackWidths_;
   writeBackWidths_ = false;
-  try {
-    SetColWidths(last, width);
-  } catch (...) {
-    writeBackWidths_ = saved;
-    throw;
-  }
-  writeBackWidths_ = saved;
+  TScopeExit restore{[this, saved] { writeBackWidths_ = saved; }};
+  SetColWidths(last, width);
 }
 
 // ---------------------------------------------------------------- layout
@@ -210,18 +206,13 @@ void TwwDBGrid::ApplySelected() {
 
 void TwwDBGrid::LinkActive(bool active) {
   linkActivating_ = true;
-  try {
-    if (!active) {
-      HideEditControl();
-      currentEditControl_ = nullptr;
-    }
-    TwwCustomDBGrid::LinkActive(active);
-    if (active) UpdateFromDataSet();
-  } catch (...) {
-    linkActivating_ = false;
-    throw;
+  TScopeExit activated{[this] { linkActivating_ = false; }};
+  if (!active) {
+    HideEditControl();
+    currentEditControl_ = nullptr;
   }
-  linkActivating_ = false;
+  TwwCustomDBGrid::LinkActive(active);
+  if (active) UpdateFromDataSet();
 }
 
 void TwwDBGrid::UpdateFromDataSet() {
@@ -238,33 +229,37 @@ void TwwDBGrid::UpdateFromDataSet() {
   PrepareEditControls();
   ds->DisableControls();
   updatingFromDataSet_ = true;
-  struct Done {
-    TwwDBGrid* g;
-    TDataSet* ds;
-    ~Done() {
-      ds->EnableControls();
-      g->updatingFromDataSet_ = false;
-      g->updatedOnce_ = true;
+  // The flags come back after the controls, which are told of the dataset
+  // while the grid still counts as updating. Their handlers may raise: that is
+  // no destructor's work, or an error of theirs would end the program.
+  TScopeExit updated{[this] {
+    updatingFromDataSet_ = false;
+    updatedOnce_ = true;
+  }};
+  try {
+    wwRemoveMissingFields(ds, wwGetControlType(ds), wwGetLookupLinks(ds), wwGetLookupFields(ds));
+    TComponent* form = (editControlOptions_ & ecoSearchOwnerForm) ? wwGetOwnerForm(this)
+                                                                   : static_cast<TComponent*>(GetParentForm(this));
+    if (form) wwLinkLookupFields(form, ds);
+    if (Selected()->Count() > 0) {
+      bool calculated = false;
+      for (int i = 0; i < ds->FieldCount() && !calculated; ++i) calculated = ds->Fields(i)->Calculated();
+      if (HasState(csDesigning) || !calculated) {
+        if (!UseTFields())
+          LayoutChanged();
+        else
+          wwApplySelectedToFields(ds, Selected());
+      }
     }
-  } done{this, ds};
-  wwRemoveMissingFields(ds, wwGetControlType(ds), wwGetLookupLinks(ds), wwGetLookupFields(ds));
-  TComponent* form = (editControlOptions_ & ecoSearchOwnerForm) ? wwGetOwnerForm(this)
-                                                                 : static_cast<TComponent*>(GetParentForm(this));
-  if (form) wwLinkLookupFields(form, ds);
-  if (Selected()->Count() > 0) {
-    bool calculated = false;
-    for (int i = 0; i < ds->FieldCount() && !calculated; ++i) calculated = ds->Fields(i)->Calculated();
-    if (HasState(csDesigning) || !calculated) {
-      if (!UseTFields())
-        LayoutChanged();
-      else
-        wwApplySelectedToFields(ds, Selected());
+    if (HasState(csDesigning)) {
+      if (UseTFields()) WriteFieldsToSelected(ds);
+      UpdateRowCount();
     }
+  } catch (...) {
+    ds->EnableControls();
+    throw;
   }
-  if (HasState(csDesigning)) {
-    if (UseTFields()) WriteFieldsToSelected(ds);
-    UpdateRowCount();
-  }
+  ds->EnableControls();
 }
 
 void TwwDBGrid::Dispatch(TMessage& m) {
@@ -434,10 +429,7 @@ bool TwwDBGrid::CanEditShow() {
 void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
   if (paintingCell_) return;
   paintingCell_ = true;
-  struct Reset {
-    bool& f;
-    ~Reset() { f = false; }
-  } reset{paintingCell_};
+  TScopeExit painted{[this] { paintingCell_ = false; }};
   if (col == Col() && row == Row() && Editable() && DataLink()->Active() && !HasState(csDesigning)) {
     const int dataCol = RawToDataColumn(col);
     TWinControl* control = EditControlOf(dataCol);

@@ -13,6 +13,7 @@
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "dbcontrols/grid/wwinplace.h"
 #include "dbcontrols/intl/wwintl.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 
@@ -95,14 +96,11 @@ void TwwCustomDBGrid::SetSelectedIndex(int dataCol) {
   if (dataCol == GetSelectedIndex()) return;
   if (!inColExit_) {
     const int before = Col();
-    inColExit_ = true;
-    try {
+    {
+      inColExit_ = true;
+      TScopeExit exited{[this] { inColExit_ = false; }};
       ColExit();
-    } catch (...) {
-      inColExit_ = false;
-      throw;
     }
-    inColExit_ = false;
     if (Col() != before) return;
   }
   HideEditor();
@@ -153,13 +151,8 @@ void TwwCustomDBGrid::Tab(bool forward) {
     if (i == start) return;
     if (TabStops(i + indicatorOffset_)) {
       tabbing_ = true;
-      try {
-        SetSelectedIndex(i);
-      } catch (...) {
-        tabbing_ = false;
-        throw;
-      }
-      tabbing_ = false;
+      TScopeExit tabbed{[this] { tabbing_ = false; }};
+      SetSelectedIndex(i);
       return;
     }
   }
@@ -324,14 +317,11 @@ void TwwCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
     if (!CellHasControl(cell.X, cell.Y) && !IsBlobCell(cell.X, cell.Y)) ShowEditor();
   } else {
     const bool otherRow = cell.Y != Row();
-    if (otherRow) tabbing_ = true;
-    try {
+    {
+      if (otherRow) tabbing_ = true;
+      TScopeExit tabbed{[this] { tabbing_ = false; }};
       if (cell.X >= FixedCols()) SetSelectedIndex(cell.X - indicatorOffset_);
-    } catch (...) {
-      tabbing_ = false;
-      throw;
     }
-    tabbing_ = false;
     if (otherRow) ds->MoveBy(cell.Y - Row());
   }
   const bool ctrl = (shift & ssCtrl) != 0, shifted = (shift & ssShift) != 0;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "dbcontrols/grid/wwdbgrid.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/forms.h"
 
 void TwwCustomDBGrid::LinkActive(bool active) {
@@ -23,10 +24,7 @@ void TwwCustomDBGrid::LinkActive(bool active) {
 void TwwCustomDBGrid::UpdateRowCount() {
   if (inUpdateRowCount_) return;
   inUpdateRowCount_ = true;
-  struct Reset {
-    bool& f;
-    ~Reset() { f = false; }
-  } reset{inUpdateRowCount_};
+  TScopeExit counted{[this] { inUpdateRowCount_ = false; }};
   if (RowCount() <= titleOffset_) SetRowCount(titleOffset_ + 1);
   SetFixedRows(titleOffset_);
   if (!link_->Active() || link_->RecordCount() == 0 || !HandleAllocated()) {
@@ -228,6 +226,8 @@ bool TwwCustomDBGrid::AcquireFocus() {
 }
 
 void TwwCustomDBGrid::DoExit() {
+  // The base runs the OnExit handler, which may raise: it stays out of a
+  // destructor.
   try {
     if (link_->Active()) {
       TDataSet* ds = link_->DataSet();

@@ -10,6 +10,7 @@
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 
 namespace {
 
@@ -40,13 +41,8 @@ void TwwDBGrid::ColumnMoved(int from, int to) {
 void TwwDBGrid::TopLeftChanged() {
   if ((Options() & dgRowSelect) && !settingTopRow_ && TopRow() != TitleOffset() && TitleOffset() < RowCount()) {
     settingTopRow_ = true;
-    try {
-      SetTopRow(TitleOffset());
-    } catch (...) {
-      settingTopRow_ = false;
-      throw;
-    }
-    settingTopRow_ = false;
+    TScopeExit set{[this] { settingTopRow_ = false; }};
+    SetTopRow(TitleOffset());
   }
   TwwCustomDBGrid::TopLeftChanged();
   if (TWinControl* c = VisibleEditControl()) {
@@ -115,14 +111,11 @@ void TwwDBGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   const bool range = button == mbLeft && (Options() & dgMultiSelect) && (shift & ssShift) && HasSelectionAnchor();
   // The clicked record is selected on the way, but the anchor of the range
   // stays where it is.
-  keepAnchor_ = range;
-  try {
+  {
+    keepAnchor_ = range;
+    TScopeExit kept{[this] { keepAnchor_ = false; }};
     TwwCustomDBGrid::MouseDown(button, shift, x, y);
-  } catch (...) {
-    keepAnchor_ = false;
-    throw;
   }
-  keepAnchor_ = false;
   if (button != mbLeft || !DataLink()->Active()) return;
   const TGridCoord cell = MouseCoord(x, y);
   if (cell.X < IndicatorOffset() || cell.Y < TitleOffset()) return;
@@ -256,18 +249,13 @@ void TwwDBGrid::UpdateRowSelectionFlags() {
   if (selectedList_.empty() || !link->Active() || !ds) return;
   if (ds->State() == dsEdit || ds->State() == dsInsert) return;
   const int saved = link->ActiveRecord();
-  try {
-    for (std::size_t r = 0; r < rowFlags_.size(); ++r) {
-      link->SetActiveRecord(static_cast<int>(r));
-      TBookmark bm = ds->GetBookmark();
-      rowFlags_[r] = SelectedIndexOf(bm) >= 0;
-      ds->FreeBookmark(bm);
-    }
-  } catch (...) {
-    link->SetActiveRecord(saved);
-    throw;
+  TScopeExit restore{[link, saved] { link->SetActiveRecord(saved); }};
+  for (std::size_t r = 0; r < rowFlags_.size(); ++r) {
+    link->SetActiveRecord(static_cast<int>(r));
+    TBookmark bm = ds->GetBookmark();
+    rowFlags_[r] = SelectedIndexOf(bm) >= 0;
+    ds->FreeBookmark(bm);
   }
-  link->SetActiveRecord(saved);
 }
 
 // Puts the record of `bm` current and into data row `dataRow` of the
@@ -301,6 +289,7 @@ void TwwDBGrid::SelectRange() {
   const int keepRow = Row() - TitleOffset();
   TBookmark clicked = ds->GetBookmark();
   if (!clicked) return;
+  TScopeExit freeClicked{[ds, clicked] { ds->FreeBookmark(clicked); }};
   const int order = wwCompareBookmarks(ds, anchor, clicked);  // < 0: the anchor lies before
   TBookmark lo = order < 0 ? anchor : clicked, hi = order < 0 ? clicked : anchor;
   auto within = [&](TBookmark b) {
@@ -308,6 +297,8 @@ void TwwDBGrid::SelectRange() {
     return (SameRecord(a) || a > 0) && (SameRecord(z) || z < 0);
   };
   ds->DisableControls();
+  // EnableControls tells the controls, whose handlers may raise: it stays out
+  // of a destructor.
   try {
     for (std::size_t i = 0; i < selectedList_.size();) {
       if (within(selectedList_[i])) {
@@ -337,17 +328,10 @@ void TwwDBGrid::SelectRange() {
     }
   } catch (...) {
     ds->EnableControls();
-    ds->FreeBookmark(clicked);
     throw;
   }
   ds->EnableControls();
-  try {
-    PlaceRecordAtRow(clicked, keepRow);
-  } catch (...) {
-    ds->FreeBookmark(clicked);
-    throw;
-  }
-  ds->FreeBookmark(clicked);
+  PlaceRecordAtRow(clicked, keepRow);
   UpdateRowSelectionFlags();
   Invalidate();
 }

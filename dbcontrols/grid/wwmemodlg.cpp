@@ -6,6 +6,7 @@
 
 #include "dbcontrols/common/wwcommon.h"
 #include "dbcontrols/intl/wwintl.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 
 namespace {
@@ -56,14 +57,10 @@ bool TwwMemoDialog::Execute() {
   }
   TCustomForm* reference = Screen ? Screen->ActiveForm() : nullptr;
   auto* dlg = new TwwMemoDlg(Application, this);
-  struct Release {
-    TwwMemoDlg* dlg;
-    TwwMemoDialog* owner;
-    ~Release() {
-      owner->dlg_ = nullptr;
-      dlg->Free();
-    }
-  } release{dlg, this};
+  TScopeExit release{[this, dlg] {
+    dlg_ = nullptr;
+    dlg->Free();
+  }};
   if (reference && reference->FormStyle() == fsStayOnTop) dlg->SetFormStyle(fsStayOnTop);
 
   AnsiString original;

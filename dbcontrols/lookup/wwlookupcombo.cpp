@@ -10,6 +10,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 
@@ -305,34 +306,29 @@ void TwwDBCustomLookupCombo::RefreshLookupText() {
   }
   if (grid_->reentry_ != 0) return;
   ++grid_->reentry_;
-  try {
-    TField* display = grid_->DisplayField();
-    if (grid_->KeyField(2) || grid_->KeyField(3)) {
-      grid_->SyncLookup(false);
-      if (display) SetText(display->Text());
-      grid_->SetRawDisplayValue(Text());
-    }
-    SetValue(f->Text());
-    TDataSet* ds = DataSource()->DataSet();
-    for (int k = 2; k <= 3; ++k) {
-      TField* key = grid_->KeyField(k);
-      TField* same = key && ds ? ds->FindField(key->FieldName()) : nullptr;
-      const AnsiString& held = k == 2 ? grid_->Value2() : grid_->Value3();
-      if (!same || same->Text() == held) continue;
-      if (display) SetText(display->Text());
-      grid_->SetRawDisplayValue(Text());
-      grid_->SetValues(grid_->Value(), k == 2 ? same->Text() : grid_->Value2(), k == 3 ? same->Text() : grid_->Value3());
-    }
-    if (DataSource()->State() == dsBrowse) {
-      savedText_ = Text();
-      savedValue_ = Value();
-    }
-    if (IsDetailLookupTable() && IsDataFieldLinked()) SetText(f->Text());
-  } catch (...) {
-    --grid_->reentry_;
-    throw;
+  TScopeExit left{[this] { --grid_->reentry_; }};
+  TField* display = grid_->DisplayField();
+  if (grid_->KeyField(2) || grid_->KeyField(3)) {
+    grid_->SyncLookup(false);
+    if (display) SetText(display->Text());
+    grid_->SetRawDisplayValue(Text());
   }
-  --grid_->reentry_;
+  SetValue(f->Text());
+  TDataSet* ds = DataSource()->DataSet();
+  for (int k = 2; k <= 3; ++k) {
+    TField* key = grid_->KeyField(k);
+    TField* same = key && ds ? ds->FindField(key->FieldName()) : nullptr;
+    const AnsiString& held = k == 2 ? grid_->Value2() : grid_->Value3();
+    if (!same || same->Text() == held) continue;
+    if (display) SetText(display->Text());
+    grid_->SetRawDisplayValue(Text());
+    grid_->SetValues(grid_->Value(), k == 2 ? same->Text() : grid_->Value2(), k == 3 ? same->Text() : grid_->Value3());
+  }
+  if (DataSource()->State() == dsBrowse) {
+    savedText_ = Text();
+    savedValue_ = Value();
+  }
+  if (IsDetailLookupTable() && IsDataFieldLinked()) SetText(f->Text());
 }
 
 void TwwDBCustomLookupCombo::DataChange() { RefreshLookupText(); }
@@ -394,14 +390,11 @@ void TwwDBCustomLookupCombo::CommitText(TObject* /*sender*/) {
 void TwwDBCustomLookupCombo::AssignLookupToFields(TDataSet* /*lookupTable*/) {
   if (assigning_) return;
   assigning_ = true;
-  struct Done {
-    TwwDBCustomLookupCombo* c;
-    ~Done() {
-      c->suppressRefresh_ = false;
-      c->Invalidate();
-      c->assigning_ = false;
-    }
-  } done{this};
+  TScopeExit done{[this] {
+    suppressRefresh_ = false;
+    Invalidate();
+    assigning_ = false;
+  }};
   TDataSet* ds = DataSource() ? DataSource()->DataSet() : nullptr;
   TField* f = Field();
   if (!ds || !f) return;
@@ -449,14 +442,11 @@ void TwwDBCustomLookupCombo::AddDefaultSelected() { AddDefaultColumn(this); }
 int TwwDBCustomLookupCombo::ListWidth() {
   if (dropDownWidth_ > 0) return dropDownWidth_;
   // The columns at their own widths (the last one not stretched).
-  grid_->stretchLast_ = false;
-  try {
+  {
+    grid_->stretchLast_ = false;
+    TScopeExit stretch{[this] { grid_->stretchLast_ = true; }};
     grid_->LayoutChanged();
-  } catch (...) {
-    grid_->stretchLast_ = true;
-    throw;
   }
-  grid_->stretchLast_ = true;
   const int line = (grid_->Options() & loColLines) ? grid_->GridLineWidth() : 0;
   int width = 2 * grid_->BorderWidth() + (grid_->ShowVertScrollBar() ? GetSystemMetrics(SM_CXVSCROLL) : 0);
   for (int c = 0; c < grid_->ColCount(); ++c) width += grid_->ColWidths(c) + line;
@@ -659,14 +649,11 @@ bool TwwDBCustomLookupCombo::CloseUpSteps(bool accept, bool wasFound, bool& modi
     if ((style_ == csDropDown && displayIsKey) || OnNotInList) {
       bool acceptText = true;
       if (OnNotInList && !Text().empty()) {
-        inNotInList_ = true;
-        try {
+        {
+          inNotInList_ = true;
+          TScopeExit asked{[this] { inNotInList_ = false; }};
           OnNotInList(this, LookupTable(), Text(), acceptText);
-        } catch (...) {
-          inNotInList_ = false;
-          throw;
         }
-        inNotInList_ = false;
         wwReleaseMouseButton();
       }
       if (!acceptText) {

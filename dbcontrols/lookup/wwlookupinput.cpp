@@ -9,6 +9,7 @@
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "dbcontrols/lookup/wwlookupcombo.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/keyboard.h"
 
@@ -34,13 +35,8 @@ void TwwDBCustomLookupCombo::RestoreSaved() {
   SetText(savedText_);
   SetModified(false);
   suppressRefresh_ = true;
-  try {
-    fieldLink_.Reset();
-  } catch (...) {
-    suppressRefresh_ = false;
-    throw;
-  }
-  suppressRefresh_ = false;
+  TScopeExit refreshed{[this] { suppressRefresh_ = false; }};
+  fieldLink_.Reset();
 }
 
 // ---------------------------------------------------------------- messages

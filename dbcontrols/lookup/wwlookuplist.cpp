@@ -11,6 +11,7 @@
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/lookup/wwlookupcombo.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 
 namespace {
@@ -434,14 +435,11 @@ void TwwDBLookupList::MouseUp(TMouseButton button, TShiftState shift, int x, int
 void TwwDBLookupList::KeyDown(Word& key, TShiftState shift) {
   const Word pressed = key;
   const bool couldChange = CanChangeValue();
-  inKeyDown_ = true;
-  try {
+  {
+    inKeyDown_ = true;
+    TScopeExit done{[this] { inKeyDown_ = false; }};
     TwwCustomDBGrid::KeyDown(key, shift);
-  } catch (...) {
-    inKeyDown_ = false;
-    throw;
   }
-  inKeyDown_ = false;
   switch (pressed) {
     case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_UP: case VK_DOWN:
       if (CanChangeValue()) {
@@ -591,15 +589,11 @@ void TwwDBLookupList::ApplySelected() {
   const bool saved = writeBackWidths_;
   writeBackWidths_ = false;
   stretching_ = true;
-  try {
-    SetColWidths(last, room);
-  } catch (...) {
+  TScopeExit stretched{[this, saved] {
     writeBackWidths_ = saved;
     stretching_ = false;
-    throw;
-  }
-  writeBackWidths_ = saved;
-  stretching_ = false;
+  }};
+  SetColWidths(last, room);
 }
 
 void TwwDBLookupList::LinkActive(bool active) {
@@ -622,14 +616,9 @@ void TwwDBLookupList::DataChanged() {
   }
   if (wt->MasterFields().empty() || wt->SearchNesting() > 0 || reentry_ > 0) return;
   ++reentry_;
-  try {
-    value_.clear();
-    combo_->RefreshLookupText();
-  } catch (...) {
-    --reentry_;
-    throw;
-  }
-  --reentry_;
+  TScopeExit left{[this] { --reentry_; }};
+  value_.clear();
+  combo_->RefreshLookupText();
 }
 
 // ---------------------------------------------------------------- TwwPopupGrid

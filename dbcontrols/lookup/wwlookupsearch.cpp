@@ -11,6 +11,7 @@
 #include "dbcontrols/datasets/wwsearch.h"
 #include "dbcontrols/lookup/wwlookupcombo.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 
 TwwTable* TwwDBCustomLookupCombo::LookupWwTable() const { return dynamic_cast<TwwTable*>(LookupTable()); }
 
@@ -210,28 +211,20 @@ void TwwDBCustomLookupCombo::TypingSearch(Word& key) {
       return;
     }
   }
-  if (!ListVisible()) {
-    if (showMatchText_ && !autoDropDown_ && !text.empty() && !erase) {
-      PrepareLookupOrder(true);
-      typing_ = true;
-      try {
+  {
+    TScopeExit typed{[this] { typing_ = false; }};
+    if (!ListVisible()) {
+      if (showMatchText_ && !autoDropDown_ && !text.empty() && !erase) {
+        PrepareLookupOrder(true);
+        typing_ = true;
         SearchTypedText();
-      } catch (...) {
-        typing_ = false;
-        throw;
-      }
-    } else if (autoDropDown_ && !text.empty()) {
-      PrepareLookupOrder(true);
-      typing_ = true;
-      try {
+      } else if (autoDropDown_ && !text.empty()) {
+        PrepareLookupOrder(true);
+        typing_ = true;
         SearchTypedText();
         DropDown();
-      } catch (...) {
-        typing_ = false;
-        throw;
       }
     }
   }
-  typing_ = false;
   if (!ListVisible()) fieldLink_.Modified();
 }

@@ -124,6 +124,7 @@ void TStrings::InsertObject(int index, const AnsiString& s, TObject* obj) {
 void TStrings::AddStrings(const TStrings* other) {
   if (!other) return;
   BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     for (int i = 0, n = other->Count(); i < n; ++i) AddObject(other->Get(i), other->GetObject(i));
   } catch (...) {
@@ -234,6 +235,7 @@ void TStrings::SetCommaText(std::string_view text) {
   // NUL counts as a blank too, so that every pass of the loop moves on.
   auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
   BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     Clear();
     size_t p = 0;
@@ -285,6 +287,7 @@ AnsiString TStrings::Text() const {
 
 void TStrings::SetText(std::string_view text) {
   BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     Clear();
     size_t p = 0;
@@ -349,6 +352,7 @@ void TStrings::Assign(const TPersistent* source) {
   if (auto* src = dynamic_cast<const TStrings*>(source)) {
     if (src == this) return;
     BeginUpdate();
+    // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
     try {
       Clear();
       AddStrings(src);

@@ -315,6 +315,7 @@ void TIniFile::WriteDateTime(std::string_view section, std::string_view ident, T
 void TIniFile::ReadSection(std::string_view section, TStrings* list) {
   if (!list) return;
   list->BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     list->Clear();
     Load();
@@ -340,6 +341,7 @@ void TIniFile::ReadSection(std::string_view section, TStrings* list) {
 void TIniFile::ReadSections(TStrings* list) {
   if (!list) return;
   list->BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     list->Clear();
     Load();
@@ -364,6 +366,7 @@ void TIniFile::ReadSectionValues(std::string_view section, TStrings* list) {
   TStringList keys;
   ReadSection(section, &keys);
   list->BeginUpdate();
+  // EndUpdate runs the OnChange handler, which may raise: no work for a destructor.
   try {
     list->Clear();
     for (int i = 0; i < keys.Count(); ++i)

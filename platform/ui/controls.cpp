@@ -9,6 +9,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/timers.h"
@@ -726,13 +727,8 @@ void TWinControl::Realign() {
   if (alignDisabled_ > 0 || realigning_) return;
   TRect r = AlignRect();
   realigning_ = true;
-  try {
-    AlignControls(nullptr, r);
-  } catch (...) {
-    realigning_ = false;
-    throw;
-  }
-  realigning_ = false;
+  TScopeExit realigned{[this] { realigning_ = false; }};
+  AlignControls(nullptr, r);
 }
 
 void TWinControl::AlignControls(TControl*, TRect& rect) {
@@ -995,13 +991,8 @@ void TWinControl::Dispatch(TMessage& m) {
 void TWinControl::PaintWindow(const TPaintContext& ctx) {
   const TPaintContext* saved = paintCtx_;
   paintCtx_ = &ctx;
-  try {
-    Perform(WM_ERASEBKGND, 0, 0);
-  } catch (...) {
-    paintCtx_ = saved;
-    throw;
-  }
-  paintCtx_ = saved;
+  TScopeExit restore{[this, saved] { paintCtx_ = saved; }};
+  Perform(WM_ERASEBKGND, 0, 0);
 }
 
 void TWinControl::PaintTo(const TPaintContext& ctx) {
@@ -1034,15 +1025,12 @@ void TWinControl::PaintTo(const TPaintContext& ctx) {
   if (!hasClient) return;
   client.Serial = NextPaintSerial();
   // Through WM_PAINT, so a control's own paint handler runs around it.
-  const TPaintContext* saved = paintCtx_;
-  paintCtx_ = &client;
-  try {
+  {
+    const TPaintContext* saved = paintCtx_;
+    paintCtx_ = &client;
+    TScopeExit restore{[this, saved] { paintCtx_ = saved; }};
     Perform(WM_PAINT, 0, 0);
-  } catch (...) {
-    paintCtx_ = saved;
-    throw;
   }
-  paintCtx_ = saved;
   // Graphic children lie under the windowed ones (which clip them out).
   for (int pass = 0; pass < 2; ++pass)
     for (TControl* c : controls_) {
@@ -1103,17 +1091,12 @@ void TCustomControl::PaintWindow(const TPaintContext& ctx) {
   TWinControl::PaintWindow(ctx);
   const TPaintContext* saved = paintCtx_;
   paintCtx_ = &ctx;
-  try {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(*Font());
-    c->Brush()->SetColor(Color());
-    ExcludeChildWindows(*c);
-    Paint();
-  } catch (...) {
-    paintCtx_ = saved;
-    throw;
-  }
-  paintCtx_ = saved;
+  TScopeExit restore{[this, saved] { paintCtx_ = saved; }};
+  TCanvas* c = Canvas();
+  c->Font()->Assign(*Font());
+  c->Brush()->SetColor(Color());
+  ExcludeChildWindows(*c);
+  Paint();
 }
 
 // ------------------------------------------------------ TGraphicControl
@@ -1132,15 +1115,10 @@ void TGraphicControl::PaintTo(const TPaintContext& ctx) {
   TPaintContext self{ctx.Device, ctx.Origin, {}, NextPaintSerial()};
   if (!IntersectRect(self.Clip, ctx.Clip, whole)) return;
   paintCtx_ = &self;
-  try {
-    Canvas()->Font()->Assign(*Font());
-    Canvas()->Brush()->SetColor(Color());
-    Paint();
-  } catch (...) {
-    paintCtx_ = nullptr;
-    throw;
-  }
-  paintCtx_ = nullptr;
+  TScopeExit restore{[this] { paintCtx_ = nullptr; }};
+  Canvas()->Font()->Assign(*Font());
+  Canvas()->Brush()->SetColor(Color());
+  Paint();
 }
 
 // Published properties ---------------------------------------------------

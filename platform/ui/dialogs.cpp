@@ -6,6 +6,7 @@
 
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 
 namespace {
@@ -208,18 +209,11 @@ int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned
 
 int MessageDlg(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
   if (!Application) InitUi();
-  int saved = gHelpContext;
+  const int saved = gHelpContext;
   gHelpContext = helpContext;
+  TScopeExit restoreHelp{[saved] { gHelpContext = saved; }};
   AnsiString caption = type == mtCustom ? Application->Title() : L(TitleOf(type));
-  int r;
-  try {
-    r = Application->MessageBox(msg, caption, FlagsOf(type, buttons));
-  } catch (...) {
-    gHelpContext = saved;
-    throw;
-  }
-  gHelpContext = saved;
-  return r;
+  return Application->MessageBox(msg, caption, FlagsOf(type, buttons));
 }
 
 void ShowMessage(const AnsiString& msg) { MessageDlg(msg, mtCustom, mbOK, 0); }
@@ -430,10 +424,7 @@ bool TPrintDialog::RunForm(bool setup) {
   TPrinter* pr = Printer();
   std::unique_ptr<TForm> f(new TForm(Application));
   form_ = f.get();
-  struct Clear {
-    TForm*& p;
-    ~Clear() { p = nullptr; }
-  } clear{form_};
+  TScopeExit clearForm{[this] { form_ = nullptr; }};
   f->SetBorderStyle(bsDialog);
   f->SetCaption(setup ? L("Druckereinrichtung") : "Drucken");
   f->SetColor(clBtnFace);

@@ -8,6 +8,7 @@
 
 #include "platform/gfx/device.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/timers.h"
 #include "platform/ui/ui_internal.h"
@@ -418,17 +419,12 @@ void TCustomForm::PaintWindow(const TPaintContext& ctx) {
   if (OnPaint) {
     const TPaintContext* saved = paintCtx_;
     paintCtx_ = &ctx;
-    try {
-      TCanvas* c = Canvas();
-      c->Font()->Assign(*Font());
-      c->Brush()->SetColor(Color());
-      ExcludeChildWindows(*c);
-      OnPaint(this);
-    } catch (...) {
-      paintCtx_ = saved;
-      throw;
-    }
-    paintCtx_ = saved;
+    TScopeExit restore{[this, saved] { paintCtx_ = saved; }};
+    TCanvas* c = Canvas();
+    c->Font()->Assign(*Font());
+    c->Brush()->SetColor(Color());
+    ExcludeChildWindows(*c);
+    OnPaint(this);
   }
 }
 
@@ -581,13 +577,10 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   }
   if (control->controlState_ & csFocusing) return false;
   control->controlState_ |= csFocusing;
-  struct Clear {
-    TWinControl* c;
-    ~Clear() {
-      if (FindControl(h)) c->controlState_ &= ~csFocusing;
-    }
-    HWND h;
-  } clear{control, control->Handle()};
+  const HWND focusing = control->Handle();
+  TScopeExit focused{[control, focusing] {
+    if (FindControl(focusing)) control->controlState_ &= ~csFocusing;
+  }};
   auto send = [&](TWinControl* target, unsigned msg) {
     target->Perform(msg, 0, 0);
     return gFocusCount == count;
@@ -702,6 +695,8 @@ int TCustomForm::ShowModal() {
       if (std::find(v.begin(), v.end(), before) != v.end() && before->Showing()) Application->ActivateForm(before);
     }
   };
+  // Hiding and giving the focus back run the forms' event handlers, which may
+  // raise: the end of the loop is no destructor's work.
   try {
     modalResult_ = mrNone;
     Show();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 
 namespace {
@@ -731,14 +732,11 @@ bool TCustomGrid::CanEditShow() {
 void TCustomGrid::UpdateEditor() {
   inplaceCol_ = current_.X;
   inplaceRow_ = current_.Y;
-  inUpdateText_ = true;
-  try {
+  {
+    inUpdateText_ = true;
+    TScopeExit updated{[this] { inUpdateText_ = false; }};
     inplace_->UpdateContents();
-  } catch (...) {
-    inUpdateText_ = false;
-    throw;
   }
-  inUpdateText_ = false;
   inplace_->SelectAll();
 }
 
@@ -765,14 +763,11 @@ void TCustomGrid::UpdateText() {
 
 void TCustomGrid::HideEdit() {
   if (!inplace_) return;
-  struct Finally {
-    TCustomGrid* g;
-    ~Finally() {
-      g->inplaceCol_ = -1;
-      g->inplaceRow_ = -1;
-      g->inplace_->Hide();
-    }
-  } fin{this};
+  TScopeExit hide{[this] {
+    inplaceCol_ = -1;
+    inplaceRow_ = -1;
+    inplace_->Hide();
+  }};
   UpdateText();
 }
 

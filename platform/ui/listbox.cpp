@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/ui/ctlutil.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/stdctrls.h"
 #include "platform/ui/timers.h"
 
@@ -461,13 +462,8 @@ class TComboListBox : public TCustomListBox {
   void DrawItem(int index, TRect rect, TOwnerDrawState state) override {
     if ((combo_->style_ == csOwnerDrawFixed || combo_->style_ == csOwnerDrawVariable) && combo_->OnDrawItem) {
       combo_->drawCanvas_ = Canvas();
-      try {
-        combo_->OnDrawItem(combo_, index, rect, state);
-      } catch (...) {
-        combo_->drawCanvas_ = nullptr;
-        throw;
-      }
-      combo_->drawCanvas_ = nullptr;
+      TScopeExit drawn{[this] { combo_->drawCanvas_ = nullptr; }};
+      combo_->OnDrawItem(combo_, index, rect, state);
       return;
     }
     TCustomListBox::DrawItem(index, rect, state);
@@ -603,14 +599,11 @@ void TCustomComboBox::SetItemIndex(int i) {
   if (i < -1 || i >= Items()->Count()) i = -1;
   itemIndex_ = i;
   list_->SetItemIndex(i);
-  inChange_ = true;
-  try {
+  {
+    inChange_ = true;
+    TScopeExit changed{[this] { inChange_ = false; }};
     SetText(i >= 0 ? Items()->Strings(i) : AnsiString());
-  } catch (...) {
-    inChange_ = false;
-    throw;
   }
-  inChange_ = false;
   if (Editable() && Focused()) SelectAll();
   Invalidate();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/ui_internal.h"
 
@@ -530,16 +531,12 @@ TMenuItem* TrackMenu(TMenuItem* root, int x, int y, bool selectFirst = false) {
   Tracker* outer = gTracker;
   if (outer) outer->done = true;  // one menu at a time
   gTracker = &t;
-  struct Cleanup {
-    Tracker& t;
-    Tracker* outer;
-    ~Cleanup() {
-      if (GetCaptureControl() && !t.views.empty() && GetCaptureControl() == t.views.front()) ReleaseCapture();
-      t.CloseFrom(0);
-      for (TPopupWindow* w : t.closed) delete w;
-      gTracker = outer;
-    }
-  } cleanup{t, outer};
+  TScopeExit cleanup{[&t, outer] {
+    if (GetCaptureControl() && !t.views.empty() && GetCaptureControl() == t.views.front()) ReleaseCapture();
+    t.CloseFrom(0);
+    for (TPopupWindow* w : t.closed) delete w;
+    gTracker = outer;
+  }};
   SendCancelMode(nullptr);
   t.OpenLevel(root, x, y, -1);
   if (selectFirst) t.views.back()->Step(1);
@@ -630,17 +627,15 @@ void TMainMenu::OpenItem(int index, bool byKey) {
   openIndex_ = index;
   if (f) f->RepaintMenuBar();
   TMenuItem* chosen = nullptr;
-  PendingBar outerOpen = gOpenBar;
-  gOpenBar = {this, index, byKey};
-  try {
+  {
+    const PendingBar outerOpen = gOpenBar;
+    gOpenBar = {this, index, byKey};
+    TScopeExit closed{[this, outerOpen] {
+      gOpenBar = outerOpen;
+      openIndex_ = -1;
+    }};
     chosen = TrackMenu(it, o.X + r.Left, o.Y, byKey);
-  } catch (...) {
-    gOpenBar = outerOpen;
-    openIndex_ = -1;
-    throw;
   }
-  gOpenBar = outerOpen;
-  openIndex_ = -1;
   if (f && !f->IsDestroying()) f->RepaintMenuBar();
   if (gPendingBar.menu == this && !chosen) {
     PendingBar next = gPendingBar;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/timers.h"
 
@@ -287,11 +288,8 @@ void TLabel::SetBounds(int left, int top, int width, int height) {
 
 void TLabel::AdjustBounds() {
   if (!autoSize_ || adjusting_) return;
-  struct Guard {
-    bool& b;
-    Guard(bool& x) : b(x) { b = true; }
-    ~Guard() { b = false; }
-  } guard(adjusting_);
+  adjusting_ = true;
+  TScopeExit adjusted{[this] { adjusting_ = false; }};
   TCanvas& m = ctlutil::Measure(*Font());
   AnsiString text = Caption();
   if (text.empty()) text.push_back(' ');

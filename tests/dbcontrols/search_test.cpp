@@ -49,6 +49,31 @@ TEST_F(Search, ANarrowedSearchShowsEveryPlaceWithThePrefixInAnyLetterCase) {
   EXPECT_EQ(places->SearchNesting(), 0);
 }
 
+// The controls hear of the narrowed table only when the search switches them
+// on again; an error of theirs then reaches the caller like any other and
+// leaves the table usable (it must not end the program).
+TEST_F(Search, AnErrorOfTheControlsAfterANarrowedSearchReachesTheCaller) {
+  auto places = Open("LAGE.FFD", "XPKLAGE");
+  const std::vector<AnsiString> all = Column(places.get(), "ORT");
+  places->SetNarrowSearch(true);
+  TDataSource source(nullptr);
+  source.SetDataSet(places.get());
+  int told = 0;
+  bool raise = true;
+  source.OnDataChange = [&](TObject*, TField*) {
+    ++told;
+    if (raise) throw EDatabaseError("Anzeige fehlgeschlagen");
+  };
+  EXPECT_THROW(places->PartialKeySearch("M", 0), EDatabaseError);
+  raise = false;
+  EXPECT_GT(told, 0);
+  EXPECT_FALSE(places->ControlsDisabled());
+  EXPECT_EQ(places->SearchNesting(), 0);
+  EXPECT_EQ(Column(places.get(), "ORT"), Expected(all, "M"));
+  EXPECT_TRUE(places->PartialKeySearch("", 0));
+  EXPECT_EQ(Column(places.get(), "ORT"), all);
+}
+
 TEST_F(Search, ANarrowedRangeEndsAfterEveryCharacterThatCanFollowThePrefix) {
   // Names of "M" or "m" and one more character of every code, and
   // neighbours on both sides.

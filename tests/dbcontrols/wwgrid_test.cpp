@@ -436,6 +436,29 @@ TEST_F(PlacesGrid, OnlyDatasetsOfTheFamilyAreShown) {
   EXPECT_FALSE(grid->DataLink()->Active());
 }
 
+// The grid reads a new dataset with its controls off; when they come on again,
+// an error of another control reaches the caller like any other (it must not
+// end the program), and the grid reads the dataset again the next time.
+TEST_F(PlacesGrid, AnErrorOfTheControlsAfterTheGridReadItsDatasetReachesTheCaller) {
+  MakeGrid({"ORTE_ID\t5\tNr.", "ORTE_NAME\t20\tOrt"});
+  grid->SetDataSource(nullptr);
+  TwwDataSource other(nullptr);
+  other.SetDataSet(table.get());
+  bool raise = true;
+  other.OnDataChange = [&](TObject*, TField*) {
+    if (raise) throw EDatabaseError("Anzeige fehlgeschlagen");
+  };
+  EXPECT_THROW(grid->SetDataSource(source.get()), EDatabaseError);
+  raise = false;
+  EXPECT_FALSE(table->ControlsDisabled());
+  grid->SetDataSource(nullptr);
+  grid->SetDataSource(source.get());
+  driver.Process();
+  ASSERT_TRUE(grid->DataLink()->Active());
+  EXPECT_EQ(grid->Selected()->Count(), 2);
+  EXPECT_EQ(grid->GetColField(1)->FieldName(), "ORTE_NAME");
+}
+
 // ---------------------------------------------------------------- appointments
 
 namespace {
