@@ -6,9 +6,9 @@
 //   TScopeExit notBusy{[this] { busy_ = false; }};
 //
 // Guards in one scope run in the reverse order of their declaration. The code
-// runs from a destructor: it must not throw (a throw while an exception
-// unwinds ends the program). A restore that may throw, such as one that runs
-// an event handler, stays written out after the try.
+// runs from a destructor, where a throw ends the program: it must not throw.
+// A restore that may throw, such as one that runs an event handler, stays
+// written out after the try.
 #pragma once
 
 #include <type_traits>
