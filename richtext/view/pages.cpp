@@ -158,6 +158,9 @@ void TWPRTFTextPaint::PrintPages(TPrinter& printer, int first, int last) {
   DeviceResX = caps.LogPixelsX;
   viewOptions_ |= wpvNoZoom | wpvPageLayout | wpvNoScrollCallbacks | wpvHideSelection | wpvHidePageBreaks |
                   wpvHideForcedBreaks;
+  // The paper is laid out also for a control that was never shown (one
+  // that serves only as the source of a printout).
+  viewOptions_ &= ~wpvLayoutOff;
   SetResolution(caps.LogPixelsX, caps.LogPixelsY);
   const int resX = ResX(), resY = ResY();
   windowWidth_ = MulDiv(Header->PageWidth - Header->MarginLeft - Header->MarginRight, resX, 1440);
