@@ -17,6 +17,7 @@
 #include "app/settings/settings.h"
 #include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
+#include "app/windows/datawin.h"
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
@@ -197,6 +198,10 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->GetHyperlinkTextAttr()->SetUnderline(tsTRUE);
   WPRichText1->GetHyperlinkTextAttr()->SetUseUnderlineColor(true);
   WPRichText1->GetHyperlinkTextAttr()->SetUnderlineColor(clBlue);
+  WPRichText1->SetHyperLinkCursor(crHyperlink);
+  WPRichText1->HyperLinkEvent = [this](TObject*, const AnsiString&, const AnsiString& stamp, int) {
+    WPRichText1HyperLinkEvent(stamp);
+  };
   pnlWhite = Panel(this, pnlClient, "pnlWhite");
   pnlWhite->SetColor(clWindow);
   pnlWhite->SetBorderStyle(bsSingle);
@@ -559,6 +564,11 @@ void TfrmMain::DataTimerTimer(TObject*) {
     Kalender->Invalidate();
   }
   DisplayRubrik();
+}
+
+void TfrmMain::WPRichText1HyperLinkEvent(const AnsiString& linkCode) {
+  // A person's link opens the data window on that person.
+  if (!linkCode.empty() && linkCode[0] == 'p') ShowDispData(dkPerson, LinkNumber(linkCode));
 }
 
 void TfrmMain::boxKalenderClick(TObject*) {

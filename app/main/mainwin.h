@@ -147,6 +147,8 @@ class TfrmMain : public TOrvelanForm {
   // confirmed date is shown after the debounce.
   void pbDatumClick(TObject* sender);
   void boxKalenderClick(TObject* sender);
+  // A clicked link of the page (its link code).
+  void WPRichText1HyperLinkEvent(const AnsiString& linkCode);
   void WMGetMinMaxInfo(TMessage& m);
   void BringToFrontRequested();
   void PlaceTitlePage();
