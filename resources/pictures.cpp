@@ -1,6 +1,7 @@
 // The program's pictures. Tool and button pictures are character maps, one
 // character a pixel, read through one palette ('.' is the transparent
-// colour); the title picture is computed pixel by pixel from a few shapes.
+// colour); the title picture is computed pixel by pixel from a few shapes,
+// the pictures of the saying window and the warner are drawn on a canvas.
 #include "resources/pictures.h"
 
 #include <algorithm>
@@ -294,6 +295,235 @@ std::vector<std::string> Mirrored(std::vector<std::string> rows) {
   return rows;
 }
 
+// ---- pictures drawn with the canvas ---------------------------------------------------
+
+std::unique_ptr<TBitmap> Blank(int w, int h, TColor background) {
+  auto b = std::make_unique<TBitmap>(w, h);
+  TCanvas* c = b->Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(background);
+  c->FillRect({0, 0, w, h});
+  c->Pen()->SetColor(clBlack);
+  c->Pen()->SetWidth(1);
+  return b;
+}
+
+void Fill(TCanvas* c, TColor fill, TColor outline) {
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(fill);
+  c->Pen()->SetColor(outline);
+}
+
+void Poly(TCanvas* c, std::initializer_list<TPoint> pts) { c->Polygon(std::vector<TPoint>(pts)); }
+
+// A thick line from point to point.
+void Stroke(TCanvas* c, TColor colour, int width, std::initializer_list<TPoint> pts) {
+  c->Pen()->SetColor(colour);
+  c->Pen()->SetWidth(width);
+  c->Polyline(std::vector<TPoint>(pts));
+  c->Pen()->SetWidth(1);
+}
+
+// Points on an ellipse arc (angles in degrees, counter-clockwise from the
+// right, y downwards on the screen).
+std::vector<TPoint> Arc(double cx, double cy, double rx, double ry, double from, double to, int steps = 16) {
+  std::vector<TPoint> pts;
+  for (int i = 0; i <= steps; ++i) {
+    const double a = (from + (to - from) * i / steps) * 3.14159265358979 / 180;
+    pts.push_back({static_cast<int>(std::lround(cx + rx * std::cos(a))),
+                   static_cast<int>(std::lround(cy - ry * std::sin(a)))});
+  }
+  return pts;
+}
+
+void Text(TCanvas* c, int x, int y, const char* text, int height, TColor colour, bool bold = true,
+          const char* font = "Arial") {
+  c->Font()->SetName(font);
+  c->Font()->SetHeight(-height);
+  c->Font()->SetColor(colour);
+  c->Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
+  c->Brush()->SetStyle(bsClear);
+  c->TextOut(x, y, text);
+  c->Brush()->SetStyle(bsSolid);
+}
+
+constexpr int S = kSayingPictureSize;
+
+// 0: a laughing face.
+void DrawHumour(TCanvas* c) {
+  Fill(c, RGB(0xFF, 0xD8, 0x30), RGB(0xA0, 0x70, 0x00));
+  c->Ellipse(8, 8, S - 8, S - 8);
+  Fill(c, clBlack, clBlack);
+  c->Ellipse(26, 26, 33, 36);
+  c->Ellipse(47, 26, 54, 36);
+  std::vector<TPoint> mouth = Arc(40, 44, 19, 14, 200, 340);
+  Fill(c, RGB(0x90, 0x10, 0x10), clBlack);
+  c->Polygon(mouth);
+}
+
+// 1: the buttered slice of bread that falls on its buttered side.
+void DrawMishap(TCanvas* c) {
+  Fill(c, RGB(0x60, 0x40, 0x20), RGB(0x60, 0x40, 0x20));
+  c->Rectangle(0, 66, S, S);
+  Fill(c, RGB(0xE8, 0xB8, 0x70), RGB(0x90, 0x58, 0x28));
+  Poly(c, {{18, 30}, {58, 18}, {64, 28}, {24, 42}});
+  Fill(c, RGB(0xFF, 0xF0, 0x80), RGB(0xC8, 0xA0, 0x20));
+  Poly(c, {{24, 42}, {64, 28}, {65, 32}, {25, 46}});
+  for (int i = 0; i < 3; ++i) Stroke(c, RGB(0x70, 0x70, 0x70), 2, {{30 + 12 * i, 50}, {34 + 12 * i, 60}});
+  Stroke(c, clRed, 3, {{10, 8}, {10, 22}});
+  Stroke(c, clRed, 3, {{6, 17}, {10, 23}, {14, 17}});
+  Fill(c, clRed, clRed);
+  c->Ellipse(7, 28, 13, 34);
+}
+
+// 2: a child's face with two plaits.
+void DrawChild(TCanvas* c) {
+  Fill(c, RGB(0xC0, 0x70, 0x20), RGB(0x80, 0x40, 0x10));
+  c->Ellipse(6, 30, 20, 52);
+  c->Ellipse(S - 20, 30, S - 6, 52);
+  Fill(c, RGB(0xFF, 0xD8, 0xB0), RGB(0xB0, 0x70, 0x40));
+  c->Ellipse(16, 14, S - 16, S - 10);
+  Fill(c, RGB(0xC0, 0x70, 0x20), RGB(0x80, 0x40, 0x10));
+  c->Polygon(Arc(40, 40, 24, 26, 15, 165));
+  Fill(c, RGB(0x30, 0x60, 0xC0), clBlack);
+  c->Ellipse(29, 40, 35, 47);
+  c->Ellipse(45, 40, 51, 47);
+  Fill(c, RGB(0xFF, 0x90, 0x90), RGB(0xFF, 0x90, 0x90));
+  c->Ellipse(22, 50, 30, 56);
+  c->Ellipse(50, 50, 58, 56);
+  c->Pen()->SetColor(RGB(0xA0, 0x20, 0x20));
+  c->Pen()->SetWidth(2);
+  c->Polyline(Arc(40, 54, 8, 6, 200, 340, 8));
+  c->Pen()->SetWidth(1);
+}
+
+// 3: a flower growing out of an ink pot.
+void DrawFlower(TCanvas* c) {
+  Stroke(c, RGB(0x20, 0x90, 0x20), 3, {{40, 30}, {40, 60}});
+  Fill(c, RGB(0x30, 0xB0, 0x30), RGB(0x20, 0x80, 0x20));
+  Poly(c, {{40, 50}, {28, 40}, {24, 46}});
+  for (int i = 0; i < 6; ++i) {
+    const double a = i * 3.14159265358979 / 3;
+    const int px = static_cast<int>(std::lround(40 + 13 * std::cos(a)));
+    const int py = static_cast<int>(std::lround(24 + 13 * std::sin(a)));
+    Fill(c, RGB(0xE0, 0x50, 0xA0), RGB(0x90, 0x20, 0x60));
+    c->Ellipse(px - 8, py - 8, px + 8, py + 8);
+  }
+  Fill(c, RGB(0xFF, 0xD0, 0x20), RGB(0xB0, 0x80, 0x00));
+  c->Ellipse(33, 17, 47, 31);
+  Fill(c, RGB(0x20, 0x30, 0x60), clBlack);
+  Poly(c, {{26, 60}, {54, 60}, {58, 76}, {22, 76}});
+  Fill(c, RGB(0x40, 0x50, 0x90), clBlack);
+  c->Rectangle(30, 56, 50, 62);
+}
+
+// 4: a blackboard with a slip of chalk.
+void DrawBlackboard(TCanvas* c) {
+  Fill(c, RGB(0x90, 0x58, 0x28), RGB(0x50, 0x30, 0x10));
+  c->Rectangle(4, 10, S - 4, 62);
+  Fill(c, RGB(0x20, 0x50, 0x30), RGB(0x20, 0x50, 0x30));
+  c->Rectangle(9, 15, S - 9, 57);
+  Text(c, 15, 18, "2+2=5", 16, clWhite, false);
+  Stroke(c, clWhite, 1, {{15, 44}, {22, 40}, {29, 46}, {36, 40}, {43, 46}, {50, 41}});
+  Stroke(c, RGB(0x90, 0x58, 0x28), 3, {{20, 62}, {14, 76}});
+  Stroke(c, RGB(0x90, 0x58, 0x28), 3, {{S - 20, 62}, {S - 14, 76}});
+  Fill(c, clWhite, RGB(0xA0, 0xA0, 0xA0));
+  c->Rectangle(52, 52, 64, 56);
+}
+
+// 5: a heart.
+void DrawHeart(TCanvas* c) {
+  Fill(c, RGB(0xE0, 0x10, 0x30), RGB(0x80, 0x00, 0x10));
+  // The two lobes' outer arcs, joined at the point below.
+  std::vector<TPoint> shape;
+  for (const TPoint& p : Arc(52, 30, 14, 14, -40, 180, 20)) shape.push_back(p);
+  for (const TPoint& p : Arc(28, 30, 14, 14, 0, 220, 20)) shape.push_back(p);
+  shape.push_back({40, 68});
+  c->Polygon(shape);
+  Fill(c, RGB(0xFF, 0xA0, 0xB0), RGB(0xFF, 0xA0, 0xB0));
+  c->Ellipse(20, 22, 28, 30);
+}
+
+// 6: a speech bubble with lines of words.
+void DrawProverb(TCanvas* c) {
+  Fill(c, clWhite, RGB(0x30, 0x30, 0x30));
+  c->Ellipse(4, 8, S - 4, 58);
+  Poly(c, {{22, 50}, {14, 72}, {36, 55}});
+  c->Pen()->SetColor(clWhite);
+  c->MoveTo(23, 52);
+  c->LineTo(34, 54);
+  // Three lines of words, the middle one indented, the last one short.
+  for (int i = 0; i < 3; ++i)
+    Stroke(c, RGB(0x30, 0x60, 0xC0), 3, {{20 + 4 * (i == 1), 24 + 9 * i}, {S - 20 - 8 * (i == 2), 24 + 9 * i}});
+}
+
+// 7: German quotation marks.
+void DrawQuotation(TCanvas* c) {
+  Text(c, 8, -12, "\x84", 72, RGB(0x30, 0x60, 0xC0), true, "Times New Roman");
+  Text(c, 40, -6, "\x93", 72, RGB(0xC0, 0x30, 0x30), true, "Times New Roman");
+}
+
+// 8: sun and cloud over a field.
+void DrawWeather(TCanvas* c) {
+  Fill(c, RGB(0xC8, 0xE8, 0xFF), RGB(0xC8, 0xE8, 0xFF));
+  c->Rectangle(0, 0, S, 56);
+  for (int i = 0; i < 8; ++i) {
+    const double a = i * 3.14159265358979 / 4;
+    Stroke(c, RGB(0xFF, 0xB0, 0x00), 2,
+           {{static_cast<int>(28 + 13 * std::cos(a)), static_cast<int>(26 + 13 * std::sin(a))},
+            {static_cast<int>(28 + 20 * std::cos(a)), static_cast<int>(26 + 20 * std::sin(a))}});
+  }
+  Fill(c, RGB(0xFF, 0xD8, 0x20), RGB(0xE0, 0x90, 0x00));
+  c->Ellipse(18, 16, 39, 37);
+  Fill(c, clWhite, RGB(0x90, 0x90, 0xA0));
+  c->Ellipse(40, 26, 60, 44);
+  c->Ellipse(50, 20, 72, 42);
+  c->Ellipse(36, 34, 74, 48);
+  Fill(c, RGB(0x40, 0xA0, 0x30), RGB(0x30, 0x70, 0x20));
+  c->Rectangle(0, 56, S, S);
+  for (int x = 4; x < S; x += 8) Stroke(c, RGB(0xD0, 0xB0, 0x30), 2, {{x, S - 2}, {x + 3, 58}});
+}
+
+// 9: a closed book with a cross on its cover.
+void DrawBible(TCanvas* c) {
+  Fill(c, RGB(0xF0, 0xE8, 0xD0), RGB(0x80, 0x70, 0x50));
+  Poly(c, {{20, 14}, {62, 10}, {66, 66}, {24, 70}});
+  Fill(c, RGB(0x60, 0x20, 0x10), RGB(0x30, 0x10, 0x00));
+  Poly(c, {{14, 12}, {58, 8}, {62, 64}, {18, 68}});
+  Fill(c, RGB(0xE8, 0xC0, 0x40), RGB(0xA0, 0x80, 0x10));
+  c->Rectangle(35, 20, 41, 54);
+  c->Rectangle(27, 28, 49, 34);
+}
+
+// 10 and 11: a poet's profile as a dark silhouette in an oval frame; the
+// two poets differ in the frame, the hair and the collar.
+void DrawPoet(TCanvas* c, bool second) {
+  const TColor frame = second ? RGB(0x90, 0x90, 0xA8) : RGB(0xD0, 0xA0, 0x30);
+  Fill(c, frame, RGB(0x60, 0x50, 0x20));
+  c->Ellipse(6, 2, S - 6, S - 2);
+  Fill(c, second ? RGB(0xE8, 0xF0, 0xF8) : RGB(0xFF, 0xF4, 0xD8), RGB(0x60, 0x50, 0x20));
+  c->Ellipse(12, 8, S - 12, S - 8);
+  const TColor ink = RGB(0x20, 0x20, 0x28);
+  Fill(c, ink, ink);
+  // Shoulders and coat.
+  Poly(c, {{20, 72}, {24, 60}, {34, 56}, {50, 56}, {58, 62}, {60, 72}});
+  // Neck and head, the face to the left.
+  Poly(c, {{36, 58}, {36, 50}, {30, 48}, {28, 44}, {30, 42}, {27, 38}, {29, 36}, {28, 30},
+           {31, 24}, {38, 18}, {46, 17}, {53, 22}, {55, 30}, {54, 40}, {50, 48}, {48, 58}});
+  if (second) {
+    // Tousled hair.
+    for (int i = 0; i < 6; ++i) c->Ellipse(36 + 3 * i, 13 + (i % 2) * 3, 44 + 3 * i, 21 + (i % 2) * 3);
+    Fill(c, clWhite, ink);
+    Poly(c, {{32, 62}, {40, 58}, {44, 66}});
+  } else {
+    // Hair tied at the neck.
+    c->Ellipse(50, 36, 58, 46);
+    Stroke(c, ink, 2, {{56, 44}, {60, 52}});
+    Fill(c, clWhite, ink);
+    Poly(c, {{36, 58}, {44, 58}, {40, 66}});
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<TBitmap> ButtonPicture(TButtonPicture which) {
@@ -375,6 +605,85 @@ std::unique_ptr<TBitmap> SunPicture() {
       const int x = c + static_cast<int>(std::lround(std::cos(a) * t * c));
       const int y = c + static_cast<int>(std::lround(std::sin(a) * t * c));
       b->Surface().Row(y)[x] = ColorToPixel(RGB(0xE0, 0x80, 0x00));
+    }
+  }
+  return b;
+}
+
+std::unique_ptr<TBitmap> SayingPicture(int category) {
+  if (category < 0 || category > 11) throw ERangeError("Keine Spruchkategorie mit dieser Nummer");
+  auto b = Blank(S, S, clWhite);
+  TCanvas* c = b->Canvas();
+  switch (category) {
+    case 0: DrawHumour(c); break;
+    case 1: DrawMishap(c); break;
+    case 2: DrawChild(c); break;
+    case 3: DrawFlower(c); break;
+    case 4: DrawBlackboard(c); break;
+    case 5: DrawHeart(c); break;
+    case 6: DrawProverb(c); break;
+    case 7: DrawQuotation(c); break;
+    case 8: DrawWeather(c); break;
+    case 9: DrawBible(c); break;
+    default: DrawPoet(c, category == 11); break;
+  }
+  return b;
+}
+
+std::unique_ptr<TBitmap> WarnerPicture(TWarnerPicture which) {
+  constexpr int W = kWarnerPictureWidth, H = kWarnerPictureHeight;
+  auto b = Blank(W, H, clWhite);
+  TCanvas* c = b->Canvas();
+  switch (which) {
+    case wpMale:
+    case wpFemale: {
+      const bool female = which == wpFemale;
+      const TColor cloth = female ? RGB(0xD0, 0x30, 0x60) : RGB(0x30, 0x60, 0xC0);
+      Fill(c, cloth, RGB(0x20, 0x20, 0x40));
+      if (female)
+        Poly(c, {{13, 13}, {22, 31}, {4, 31}});
+      else
+        c->Rectangle(6, 14, 21, 31);
+      Fill(c, RGB(0xFF, 0xD8, 0xB0), RGB(0x90, 0x60, 0x30));
+      c->Ellipse(8, 2, 19, 13);
+      if (female) {
+        Fill(c, RGB(0xC0, 0x80, 0x20), RGB(0x80, 0x50, 0x10));
+        c->Polygon(Arc(13.5, 7.5, 5.5, 5.5, 0, 180, 8));
+      }
+      break;
+    }
+    case wpEvent: {
+      // A calendar sheet with a star.
+      Fill(c, clWhite, clBlack);
+      c->Rectangle(2, 5, W - 2, H - 3);
+      Fill(c, clRed, clBlack);
+      c->Rectangle(2, 5, W - 2, 12);
+      Stroke(c, clBlack, 2, {{8, 2}, {8, 7}});
+      Stroke(c, clBlack, 2, {{W - 9, 2}, {W - 9, 7}});
+      std::vector<TPoint> star;
+      for (int i = 0; i < 10; ++i) {
+        const double a = (i * 36 - 90) * 3.14159265358979 / 180, r = i % 2 ? 3.5 : 8.5;
+        star.push_back({static_cast<int>(std::lround(13.5 + r * std::cos(a))),
+                        static_cast<int>(std::lround(21 + r * std::sin(a)))});
+      }
+      Fill(c, RGB(0xFF, 0xC8, 0x00), RGB(0xA0, 0x70, 0x00));
+      c->Polygon(star);
+      break;
+    }
+    default: {
+      // The level: a round sign, red for the day itself, orange and yellow
+      // for the advance warnings, with its number.
+      const int level = which - wpLevel0;
+      const TColor colours[] = {RGB(0xE0, 0x20, 0x20), RGB(0xFF, 0x90, 0x10), RGB(0xFF, 0xE0, 0x30)};
+      Fill(c, colours[level], RGB(0x40, 0x30, 0x20));
+      c->Ellipse(2, 5, W - 2, W + 3);
+      const char digit[2] = {level == 0 ? '!' : static_cast<char>('0' + level), 0};
+      c->Font()->SetName("Arial");
+      c->Font()->SetHeight(-16);
+      c->Font()->SetStyle({fsBold});
+      const int tw = c->TextWidth(digit), th = c->TextHeight(digit);
+      Text(c, (W - tw) / 2, 5 + (W - 2 - th) / 2, digit, 16, level == 2 ? clBlack : clWhite);
+      break;
     }
   }
   return b;

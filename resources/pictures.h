@@ -1,8 +1,8 @@
 // Pictures of the program's windows, all drawn here in code (no picture of
 // another program is used): the bitmaps of the tool buttons, the picture
 // of the title page and of the About box, the pictures of the further
-// windows and the small symbols of the calendar box (the eight moon
-// phases, the moon and the sun).
+// windows (the saying window's categories and the warner's) and the small
+// symbols of the calendar box (the eight moon phases, the moon and the sun).
 // Invariants: every tool picture has its kind's size (20 x 20 for the
 // rubric bar, 16 x 16 for the second bar) and its top-left pixel holds the
 // transparent colour (clFuchsia), which the explorer buttons leave out.
@@ -62,3 +62,12 @@ std::unique_ptr<TBitmap> MoonPhasePicture(int phase);
 // "MOND" and "SONNE": the symbols of the sun-and-moon face's two blocks.
 std::unique_ptr<TBitmap> MoonPicture();
 std::unique_ptr<TBitmap> SunPicture();
+
+// The saying window's picture of a category (0 to 11), square.
+constexpr int kSayingPictureSize = 80;
+std::unique_ptr<TBitmap> SayingPicture(int category);
+
+// The warner's pictures: the kind of an entry and the level of a warning.
+enum TWarnerPicture { wpMale, wpFemale, wpEvent, wpLevel0, wpLevel1, wpLevel2, wpCount };
+constexpr int kWarnerPictureWidth = 27, kWarnerPictureHeight = 34;
+std::unique_ptr<TBitmap> WarnerPicture(TWarnerPicture which);

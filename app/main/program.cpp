@@ -9,6 +9,7 @@
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
+#include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/sysutils.h"
@@ -146,6 +147,7 @@ int RunProgram(const std::vector<std::string>& args) {
     Application->SetTitle("Orvelan");
     try {
       Application->CreateForm(frmMain);
+      Application->CreateForm(frmSpruch);
     } catch (const Exception& e) {
       // The reference tables were checked with the settings: a table that
       // still cannot be opened is one of the user's own, which is left

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "app/main/program.h"
+#include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "tests/app_main/main_fixture.h"
@@ -90,6 +91,7 @@ TEST_F(ProgramBlock, AnAutomaticStartOnANewDayOrAsSecondArgumentStartsFully) {
   EXPECT_EQ(RunFullStart({"/a"}), 0);
   EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
   delete frmMain;
+  delete frmSpruch;
   // The same day, but "/a" is not the first argument.
   EXPECT_EQ(RunFullStart({"x", "/a"}), 0);
   EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));

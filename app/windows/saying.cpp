@@ -1,0 +1,265 @@
+// The saying window (saying.h).
+#include "app/windows/saying.h"
+
+#include <algorithm>
+
+#include "app/settings/datasetup.h"
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "calendar/datetexts.h"
+#include "calendar/packeddate.h"
+#include "platform/gfx/printer.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
+
+TfrmSpruch* frmSpruch = nullptr;
+
+namespace {
+
+constexpr int kClientBorder = 10;
+constexpr int kPicturePanel = kSayingPictureSize + 4;
+constexpr int kLeftPanel = kPicturePanel + 16;
+constexpr int kSizeBarHeight = 16;
+// The printout's distance from the paper's edges, in inches.
+constexpr double kPrintMargin = 0.8;
+
+const char* const kImageNames[kSayingCategoryCount] = {"imgHumor",    "imgGesetz", "imgKinder",   "imgStil",
+                                                       "imgKatheder", "imgLiebe",  "imgSprichw",  "imgZitat",
+                                                       "imgBauer",    "imgBibel",  "imgDichter1", "imgDichter2"};
+
+}  // namespace
+
+AnsiString SayingCaption(int category) {
+  switch (category) {
+    case 0: return "Spruch des Tages:";
+    case 1: return "Murphy's Gesetz zum Tag:";
+    case 2: return "Kindermund des Tages:";
+    case 3: return CP1252("Stilblüte des Tages:").str();
+    case 4: return CP1252("Kathederblüte des Tages:").str();
+    case 5: return CP1252("Liebeserklärung des Tages:").str();
+    case 6: return "Sprichwort des Tages:";
+    case 7: return "Zitat des Tages:";
+    case 8: return "Bauernregel des Tages:";
+    case 9: return "Bibelspruch des Tages:";
+    case 10: return "Goethe zum Tag:";
+    case 11: return "Jean Paul zum Tag:";
+    default: return "";
+  }
+}
+
+AnsiString SayingText(int category, const AnsiString& text, const AnsiString& source) {
+  AnsiString s = category == 5 ? "Liebe ist... ..." + text : text;
+  for (const char* mark : {",", ".", ":", ";", "!", "?", "-"})
+    ReplaceSubstring(s, AnsiString(mark) + " ", AnsiString(mark) + "\r\n");
+  if (!source.empty()) s += "\r\n\r\n" + source;
+  return s;
+}
+
+TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
+  SetName("frmSpruch");
+  SetCaption(CP1252("Sprüche anzeigen").str());
+  SetBounds(0, 0, 560, 300);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetKeyPreview(true);
+
+  pnlTop = MakeToolPanel(this, this, bvlTop);
+  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
+  pbPrint = MakeToolButton(this, pnlTop, "pbPrint", "Drucken", bpPrint, [this](TObject*) { pbPrintClick(); });
+  pbCopy = MakeToolButton(this, pnlTop, "pbCopy", "Kopieren", bpCopy, [this](TObject*) { pbCopyClick(); });
+  pbPrev = MakeToolButton(this, pnlTop, "pbPrev", "Kategorie", bpPrev, [this](TObject*) { pbPrevClick(); });
+  pbNext = MakeToolButton(this, pnlTop, "pbNext", "Kategorie", bpNext, [this](TObject*) { pbNextClick(); });
+  pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Hide(); });
+
+  SizeBar = new TSizeBar(this);
+  SizeBar->SetName("SizeBar");
+  SizeBar->SetParent(this);
+  SizeBar->SetCaption("");
+  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
+  SizeBar->SetAlign(alBottom);
+
+  pnlLinks = MakePanel(this, this, "pnlLinks");
+  pnlLinks->SetBounds(0, kToolPanelHeight + 2, kLeftPanel, 200);
+  pnlLinks->SetAlign(alLeft);
+  pnlBild = MakePanel(this, pnlLinks, "pnlBild");
+  pnlBild->SetBevelOuter(bvLowered);
+  pnlBild->SetBounds((kLeftPanel - kPicturePanel) / 2, 0, kPicturePanel, kPicturePanel);
+  imgSpruch = new TImage(this);
+  imgSpruch->SetName("imgSpruch");
+  imgSpruch->SetParent(pnlBild);
+  imgSpruch->SetBounds(2, 2, kSayingPictureSize, kSayingPictureSize);
+  for (int c = 0; c < kSayingCategoryCount; ++c) {
+    auto* img = new TImage(this);
+    img->SetName(kImageNames[c]);
+    img->SetParent(pnlLinks);
+    img->SetVisible(false);
+    img->SetBounds(0, 0, kSayingPictureSize, kSayingPictureSize);
+    img->Picture()->SetGraphic(SayingPicture(c).get());
+    CategoryImages[c] = img;
+  }
+
+  pnlClient = MakePanel(this, this, "pnlClient");
+  pnlClient->SetColor(clWhite);
+  pnlClient->SetBorderWidth(kClientBorder);
+  pnlClient->SetAlign(alClient);
+  memoSpruch = new TMemo(this);
+  memoSpruch->SetName("memoSpruch");
+  memoSpruch->SetParent(pnlClient);
+  memoSpruch->SetAlign(alClient);
+  memoSpruch->SetReadOnly(true);
+  memoSpruch->SetBorderStyle(bsNone);
+  memoSpruch->SetAlignment(taCenter);
+  memoSpruch->SetWordWrap(true);
+  memoSpruch->SetParentFont(false);
+  memoSpruch->Font()->SetName("Arial");
+  memoSpruch->Font()->SetHeight(-19);
+
+  PrintDialog = new TPrintDialog(this);
+  PrintDialog->SetName("PrintDialog");
+
+  tblSpru = new TwwTable(this);
+  tblSpru->SetName("tblSpru");
+  tblSpru->SetDatabaseName("Orvelan");
+  tblSpru->SetTableName("SPRUCH.FFD");
+  tblSpru->SetIndexFieldNames("SPRU_TYP;SPRU_TAG");
+  tblSpru->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+
+  SetFormKey("SPRUCH DES TAGES");
+  SetHelpContext(15);
+  pbHilfe->SetLeft(4);
+  pbPrint->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
+  pbCopy->SetLeft(pbPrint->Left() + pbPrint->Width() + 1);
+  category_ = std::clamp(SayingType, 0, kSayingCategoryCount - 1);
+  OpenTableOrExplain(tblSpru);
+  FormResize();
+
+  OnShow = [this](TObject*) { FormShow(); };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnResize = [this](TObject*) { FormResize(); };
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+  if (!frmSpruch) frmSpruch = this;
+}
+
+TfrmSpruch::~TfrmSpruch() {
+  tblSpru->Close();
+  if (frmSpruch == this) frmSpruch = nullptr;
+}
+
+void TfrmSpruch::SetCategory(int category) { category_ = std::clamp(category, 0, kSayingCategoryCount - 1); }
+
+void TfrmSpruch::FormShow() {
+  ReadPosition();
+  LoadSpruch();
+}
+
+void TfrmSpruch::FormResize() {
+  const int w = pnlTop->Width();
+  pbClose->SetLeft(w - pbClose->Width() - 4);
+  pbPrev->SetLeft(pbCopy->Left() + pbCopy->Width() + (w - 4 * pbClose->Width() - 11) / 2 - pbPrev->Width());
+  pbNext->SetLeft(pbPrev->Left() + pbPrev->Width() + 1);
+  pnlBild->SetTop((pnlLinks->Height() - pnlBild->Height()) / 2);
+}
+
+void TfrmSpruch::LoadSpruch() {
+  memoSpruch->Clear();
+  if (!tblSpru->Active()) return;
+  if (!tblSpru->FindKey({category_, DayOfYear(CurrentDateKey)})) return;
+  const AnsiString text = tblSpru->FieldByName("SPRU_TEXT")->AsString();
+  const AnsiString source = tblSpru->FieldByName("SPRU_QUELLE")->AsString();
+  SetCaption(SayingCaption(category_));
+  imgSpruch->Picture()->Assign(CategoryImages[category_]->Picture());
+  memoSpruch->SetText(SayingText(category_, text, source));
+}
+
+void LoadSpruch(TfrmSpruch* window) {
+  if (window) window->LoadSpruch();
+}
+
+void TfrmSpruch::pbNextClick() {
+  category_ = category_ == kSayingCategoryCount - 1 ? 0 : category_ + 1;
+  LoadSpruch();
+}
+
+void TfrmSpruch::pbPrevClick() {
+  category_ = category_ == 0 ? kSayingCategoryCount - 1 : category_ - 1;
+  LoadSpruch();
+}
+
+void TfrmSpruch::FormKeyUp(Word& key) {
+  if (key == VK_LEFT) {
+    pbPrevClick();
+  } else if (key == VK_RIGHT) {
+    pbNextClick();
+  } else if (key >= '1' && key <= '9') {
+    category_ = key - '1';
+    LoadSpruch();
+  } else if (key == '0') {
+    category_ = 9;
+    LoadSpruch();
+  } else if (key == 219 || key == 221) {
+    category_ = key == 219 ? 10 : 11;
+    LoadSpruch();
+  }
+}
+
+void TfrmSpruch::pbCopyClick() {
+  {
+    THourGlass busy;
+    memoSpruch->SelectAll();
+    memoSpruch->CopyToClipboard();
+    memoSpruch->SetSelStart(0);
+    memoSpruch->SetSelLength(0);
+  }
+  Application->MessageBox("Der Spruch befindet sich jetzt in der Zwischenablage", Application->Title(),
+                          MB_OK | MB_ICONINFORMATION);
+}
+
+void TfrmSpruch::pbPrintClick() {
+  if (!PrintDialog->Execute()) return;
+  THourGlass busy;
+  TPrinter* p = Printer();
+  p->BeginDoc();
+  try {
+    TCanvas* c = p->Canvas();
+    c->Font()->Assign(*memoSpruch->Font());
+    // The printer's canvas may come from another printout in another
+    // alignment (the rich text's baseline and current position).
+    c->SetTextAlign(TA_TOP | TA_LEFT | TA_NOUPDATECP);
+    const int left = static_cast<int>(kPrintMargin * c->GetDeviceCaps(LOGPIXELSX));
+    const int top = static_cast<int>(kPrintMargin * c->GetDeviceCaps(LOGPIXELSY));
+    const int lineHeight = c->TextHeight("W");
+    int y = top;
+    // The memo's lines, each one line of the printout.
+    for (int i = 0; i < memoSpruch->Lines()->Count(); ++i) {
+      if (y + lineHeight > p->PageHeight() - top) {
+        p->NewPage();
+        y = top;
+      }
+      c->TextOut(left, y, memoSpruch->Lines()->Strings(i));
+      y += lineHeight;
+    }
+  } catch (...) {
+    p->Abort();
+    throw;
+  }
+  p->EndDoc();
+}
+
+void TfrmSpruch::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    WMGetMinMaxInfo(m);
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
+void TfrmSpruch::WMGetMinMaxInfo(TMessage& m) {
+  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 6 * pbPrint->Width() + 5;
+  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+                          bvlTop->Height() + pnlBild->Height() + 2 * pnlClient->PanelBorderWidth() + SizeBar->Height();
+  m.Result = 0;
+}
