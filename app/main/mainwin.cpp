@@ -18,6 +18,8 @@
 #include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
 #include "app/windows/datawin.h"
+#include "app/windows/saying.h"
+#include "app/windows/warner.h"
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
@@ -269,6 +271,9 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   OnActivate = [this](TObject* s) { FormActivate(s); };
   OnHide = [this](TObject* s) { FormHide(s); };
   OnDestroy = [this](TObject* s) { FormDestroy(s); };
+  // The window sees key releases first, for the saying window's keys.
+  SetKeyPreview(true);
+  OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
   if (!frmMain) frmMain = this;
 }
 
@@ -332,8 +337,8 @@ void TfrmMain::BuildToolbars() {
   pbExit = ToolButton(pnlToolbar, "pbExit", "Ende", tpExit, true, [this](TObject*) { Close(); });
 
   pbHelp = ToolButton(pnlToolbar2, "pbHelp", "Hilfe", tpHelp, false, [this](TObject*) { ShowHelp(); });
-  pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false, {});
-  pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false, {});
+  pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false, [](TObject*) { ShowTermine(false); });
+  pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false, [this](TObject*) { SayingClick(); });
   pbInfo = ToolButton(pnlToolbar2, "pbInfo", "Info", tpInfo, false, [](TObject*) { ShowInfo(); });
   PlaceToolButtons();
 }
@@ -366,8 +371,8 @@ void TfrmMain::BuildMenus() {
   };
 
   mnuDatei = menu(root, "mnuDatei", "&Datei");
-  mnpTermine = item(mnuDatei, "mnpTermine", "Termine", 0, {});
-  mnpSpruch = item(mnuDatei, "mnpSpruch", "Spruch des Tages", 0, {});
+  mnpTermine = item(mnuDatei, "mnpTermine", "Termine", 0, [](TObject*) { ShowTermine(false); });
+  mnpSpruch = item(mnuDatei, "mnpSpruch", "Spruch des Tages", 0, [this](TObject*) { SayingClick(); });
   menu(mnuDatei, "N1", "-");
   mnpExit = item(mnuDatei, "mnpExit", "&Beenden", 0, [this](TObject*) { Close(); });
 
@@ -524,6 +529,10 @@ void TfrmMain::FormActivate(TObject*) {
 
 void TfrmMain::FormHide(TObject*) { WritePosition(); }
 
+void TfrmMain::FormKeyUp(TObject*, Word& key, TShiftState) {
+  if (frmSpruch && frmSpruch->Visible()) frmSpruch->FormKeyUp(key);
+}
+
 void TfrmMain::FormDestroy(TObject*) {
   for (TwwTable* t : {tblPatr, tblFTag, tblName, tblErei, tblPers, tblEige}) t->Close();
 }
@@ -539,6 +548,19 @@ void TfrmMain::StartupTimerTimer(TObject*) {
     CurrentRubric = rbEmpty;
   }
   SetRubrik(CurrentRubric);
+  if (ShowWarner) ShowTermine(true);
+  if (ShowSaying && frmSpruch) {
+    frmSpruch->SetFormStyle(SayingOnTop ? fsStayOnTop : fsNormal);
+    frmSpruch->Show();
+  }
+}
+
+void TfrmMain::SayingClick() {
+  if (!frmSpruch) return;
+  if (frmSpruch->Visible())
+    frmSpruch->BringToFront();
+  else
+    frmSpruch->Show();
 }
 
 void TfrmMain::KalenderDateChange(TObject*) {
@@ -564,6 +586,7 @@ void TfrmMain::DataTimerTimer(TObject*) {
     Kalender->Invalidate();
   }
   DisplayRubrik();
+  if (frmSpruch && frmSpruch->Visible()) LoadSpruch(frmSpruch);
 }
 
 void TfrmMain::WPRichText1HyperLinkEvent(const AnsiString& linkCode) {

@@ -136,6 +136,10 @@ class TfrmMain : public TOrvelanForm {
   void FormResize(TObject* sender);
   void FormActivate(TObject* sender);
   void FormHide(TObject* sender);
+  // While the saying window is visible, key releases go on to it.
+  void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
+  // "Spruch": the saying window shown, or brought to the top when it is.
+  void SayingClick();
   void FormDestroy(TObject* sender);
   void StartupTimerTimer(TObject* sender);
   void DataTimerTimer(TObject* sender);

@@ -23,9 +23,7 @@ constexpr int kClientBorder = 4;
 // While it lives the read-only page takes the builders' editing calls.
 class PageWriting {
  public:
-  explicit PageWriting(TWPCustomRtfEdit* page) : page_(page), readOnly_(page->ReadOnly()) {
-    page_->SetReadOnly(false);
-  }
+  explicit PageWriting(TWPCustomRtfEdit* page) : page_(page), readOnly_(page->ReadOnly()) { page_->SetReadOnly(false); }
   ~PageWriting() { page_->SetReadOnly(readOnly_); }
   PageWriting(const PageWriting&) = delete;
   PageWriting& operator=(const PageWriting&) = delete;
@@ -425,8 +423,10 @@ void StripLinksForCopy(TWPCustomRtfEdit* edit) {
     int lastKept = -1;
     for (size_t i = 0; i < chars.size(); ++i) {
       if (drop[i]) continue;
-      if (chars[i] == ' ' && lastKept >= 0 && chars[static_cast<size_t>(lastKept)] == ' ') drop[i] = true;
-      else lastKept = static_cast<int>(i);
+      if (chars[i] == ' ' && lastKept >= 0 && chars[static_cast<size_t>(lastKept)] == ' ')
+        drop[i] = true;
+      else
+        lastKept = static_cast<int>(i);
     }
     // Runs of dropped characters, from the end, so positions stay valid.
     for (int i = static_cast<int>(chars.size()) - 1; i >= 0;) {

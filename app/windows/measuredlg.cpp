@@ -39,8 +39,10 @@ bool UnitTextToTwips(const AnsiString& text, int unit, int32_t& twips) {
   }
   double v = 0;
   if (!TryStrToFloat(text, v) || !std::isfinite(v)) return false;
-  if (unit == muCm) v *= kTwipsPerCm;
-  else if (unit == muInch) v *= 1440;
+  if (unit == muCm)
+    v *= kTwipsPerCm;
+  else if (unit == muInch)
+    v *= 1440;
   // The nearest whole number, halves to the even one.
   const int saved = std::fegetround();
   std::fesetround(FE_TONEAREST);
@@ -67,8 +69,8 @@ TfrmMeasureDialog::TfrmMeasureDialog(TComponent* owner, const char* name, const 
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
   pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
-  pbCancel = MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel,
-                            [this](TObject*) { SetModalResult(mrCancel); });
+  pbCancel =
+      MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel, [this](TObject*) { SetModalResult(mrCancel); });
   pbOk = MakeToolButton(this, pnlTop, "pbOk", "OK", bpOk, [this](TObject*) { pbOkClick(); });
 
   lblUnits = MakeLabel(this, this, "lblUnits", CP1252("Maße:").str(), kLabelLeft, kToolPanelHeight + 16);

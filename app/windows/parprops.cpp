@@ -6,8 +6,7 @@
 TfrmParProps::TfrmParProps(TComponent* owner)
     : TfrmMeasureDialog(owner, "frmParProps", "Absatz", "ABSATZDEFINITIONEN", 49) {
   const int top = kToolPanelHeight + 44;
-  grpEinzug =
-      MakeGroup("grpEinzug", " Einzug ", top, {{1, CP1252("Hängend:").str()}, {2, "Links:"}, {3, "Rechts:"}});
+  grpEinzug = MakeGroup("grpEinzug", " Einzug ", top, {{1, CP1252("Hängend:").str()}, {2, "Links:"}, {3, "Rechts:"}});
   grpAbstand = MakeGroup("grpAbstand", " Abstand ", top + GroupHeight(3) + 8,
                          {{4, "Vor:"}, {5, CP1252("Zeilenhöhe:").str()}, {6, "Nach:"}});
   SetClientSize(ClientWidth(), grpAbstand->Top() + grpAbstand->Height() + 10);

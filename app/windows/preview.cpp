@@ -192,8 +192,8 @@ void TfrmPreview::Dispatch(TMessage& m) {
 void TfrmPreview::WMGetMinMaxInfo(TMessage& m) {
   auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
   mmi->ptMinTrackSize.x = 440;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
-                          WPToolBar1->Height() + WPRuler1->Height() + WPAltStatusBar1->Height() + 50;
+  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + WPToolBar1->Height() +
+                          WPRuler1->Height() + WPAltStatusBar1->Height() + 50;
   m.Result = 0;
 }
 

@@ -23,8 +23,8 @@ TfrmSeite::TfrmSeite(TComponent* owner)
 }
 
 void TfrmSeite::SetRecord(const PageSettings& page) {
-  const int32_t v[] = {page.PaperWidth, page.PaperHeight, page.MarginTop,
-                       page.MarginBottom, page.MarginLeft, page.MarginRight};
+  const int32_t v[] = {page.PaperWidth,   page.PaperHeight, page.MarginTop,
+                       page.MarginBottom, page.MarginLeft,  page.MarginRight};
   for (int i = 1; i <= 6; ++i) SetValue(i, v[i - 1]);
 }
 

@@ -184,8 +184,8 @@ TEST_F(WindowsTest, EventHolidayAndPatronPagesShowTheirRecords) {
   const TSourcePatron* patron = nullptr;
   for (const TSourcePatron& p : src.Patrons) {
     const TSourcePerson* person = p.Person ? wintest::SourcePerson(p.Person) : nullptr;
-    const int base = src.Names[static_cast<size_t>(p.Name - 1)].Type == 0 ? p.Name
-                                                                          : src.Names[static_cast<size_t>(p.Name - 1)].Of;
+    const int base =
+        src.Names[static_cast<size_t>(p.Name - 1)].Type == 0 ? p.Name : src.Names[static_cast<size_t>(p.Name - 1)].Of;
     if (person && !person->Patron.empty() && forms.count(base)) {
       patron = &p;
       break;
@@ -208,7 +208,8 @@ TEST_F(WindowsTest, EventHolidayAndPatronPagesShowTheirRecords) {
   EXPECT_EQ(*(patronLabel + 1), saint.Patron);
   AnsiString expectedForms = src.Names[static_cast<size_t>(base - 1)].Name;
   std::vector<AnsiString> sorted = forms[base];
-  std::sort(sorted.begin(), sorted.end(), [](const AnsiString& a, const AnsiString& b) { return CompareText(a, b) < 0; });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const AnsiString& a, const AnsiString& b) { return CompareText(a, b) < 0; });
   for (const AnsiString& n : sorted) expectedForms += ", " + n;
   ASSERT_EQ(pars[pars.size() - 2], "Namensformen:");
   EXPECT_EQ(pars.back(), expectedForms + ".");

@@ -75,8 +75,7 @@ TEST_F(PreviewTest, MeasureDialogsStoreWhatIsTypedAndOnlyThat) {
     driver.PressKey(VK_RETURN);
   });
   ASSERT_TRUE(ShowParProps(p));
-  EXPECT_EQ(std::vector<int32_t>({p.Hanging, p.IndentLeft, p.IndentRight, p.SpaceBefore, p.LineSpacing,
-                                  p.SpaceAfter}),
+  EXPECT_EQ(std::vector<int32_t>({p.Hanging, p.IndentLeft, p.IndentRight, p.SpaceBefore, p.LineSpacing, p.SpaceAfter}),
             std::vector<int32_t>({141, 567, 0, 283, -240, 1000}));
 
   // Random values typed in each unit, against the conversion by hand: cm
@@ -98,8 +97,8 @@ TEST_F(PreviewTest, MeasureDialogsStoreWhatIsTypedAndOnlyThat) {
             exact[i] = typedValue[i];
           } else {
             // Hundredths of a centimetre or an inch, typed with a comma.
-            text = (k < 0 ? "-" : "") + IntToStr(std::abs(k) / 100) + "," +
-                   (std::abs(k) % 100 < 10 ? "0" : "") + IntToStr(std::abs(k) % 100);
+            text = (k < 0 ? "-" : "") + IntToStr(std::abs(k) / 100) + "," + (std::abs(k) % 100 < 10 ? "0" : "") +
+                   IntToStr(std::abs(k) % 100);
             exact[i] = k / 100.0 * (unit == muCm ? 566.929 : 1440.0);
           }
           TypeInto(driver, f.Edits[i - 1], text);
@@ -215,7 +214,7 @@ void WriteList(TWPCustomRtfEdit* e) {
   FontSettings title{"Arial", 22, 0, 0}, sub{"Arial", 12, 0, 0}, body{"Arial", 10, 0, 0};
   AppendStyledText(e, "Geburtstagsliste", title, {tsBold | tsItalic, 0, 0}, false);
   AppendStyledText(e, "Januar bis Dezember", sub, {tsBold, 0, 0}, true);
-  const char* const rows[] = {"03.01.1950\tAnna Muster\tBern",        "17.02.1962\tBeat Beispiel\tZ\xFCrich",
+  const char* const rows[] = {"03.01.1950\tAnna Muster\tBern", "17.02.1962\tBeat Beispiel\tZ\xFCrich",
                               "29.02.1988\tClara Schaltjahr\tLuzern", "01.04.1970\tDaniel Vorlage\tBasel",
                               "24.12.1944\tEva Weihnacht\tThun"};
   for (const char* r : rows) AppendStyledText(e, r, body, {}, true);

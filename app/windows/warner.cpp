@@ -1,0 +1,367 @@
+// The anniversary warner (warner.h).
+#include "app/windows/warner.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/base/usertables.h"
+#include "app/settings/datasetup.h"
+#include "app/settings/settings.h"
+#include "app/text/helpers.h"
+#include "calendar/datetexts.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
+
+namespace {
+
+constexpr int kLeftWidth = 196, kSizeBarHeight = 16, kRightBorder = 8;
+
+// The pictures as the table stores them, made once.
+const std::vector<std::uint8_t>& StoredPicture(TWarnerPicture which) {
+  static std::vector<std::uint8_t> bytes[wpCount];
+  if (bytes[which].empty()) bytes[which] = WarnerPicture(which)->SaveToBytes();
+  return bytes[which];
+}
+
+void StorePicture(TField* field, TWarnerPicture which) {
+  const std::vector<std::uint8_t>& b = StoredPicture(which);
+  static_cast<TBlobField*>(field)->SetBlobData(AnsiString(reinterpret_cast<const char*>(b.data()), b.size()));
+}
+
+TImage* PictureImage(TComponent* owner, TWinControl* parent, const char* name, TWarnerPicture which) {
+  auto* img = new TImage(owner);
+  img->SetName(name);
+  img->SetParent(parent);
+  img->SetAutoSize(true);
+  img->SetVisible(false);
+  img->Picture()->SetGraphic(WarnerPicture(which).get());
+  return img;
+}
+
+}  // namespace
+
+AnsiString WhenText(int days) {
+  switch (days) {
+    case 0: return "Heute";
+    case 1: return "Morgen";
+    case 2: return "In zwei Tagen";
+    case 3: return "In drei Tagen";
+    default: return "In " + IntToStr(days) + " Tagen";
+  }
+}
+
+TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
+  SetName("frmTermin");
+  SetCaption("Termine");
+  SetBounds(0, 0, 560, 340);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetKeyPreview(true);
+
+  pnlTop = MakeToolPanel(this, this, bvlTop);
+  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
+  pbPrev = MakeToolButton(this, pnlTop, "pbPrev", "- 1 Tag", bpPrev, [this](TObject*) { pbPrevClick(); });
+  pbNext = MakeToolButton(this, pnlTop, "pbNext", "+ 1 Tag", bpNext, [this](TObject*) { pbNextClick(); });
+  pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
+
+  SizeBar = new TSizeBar(this);
+  SizeBar->SetName("SizeBar");
+  SizeBar->SetParent(this);
+  SizeBar->SetCaption("");
+  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
+  SizeBar->SetAlign(alBottom);
+
+  imgMann = PictureImage(this, this, "imgMann", wpMale);
+  imgFrau = PictureImage(this, this, "imgFrau", wpFemale);
+  imgErei = PictureImage(this, this, "imgErei", wpEvent);
+  imgLevel0 = PictureImage(this, this, "imgLevel0", wpLevel0);
+  imgLevel1 = PictureImage(this, this, "imgLevel1", wpLevel1);
+  imgLevel2 = PictureImage(this, this, "imgLevel2", wpLevel2);
+
+  tblTerm = new TwwTable(this);
+  tblTerm->SetName("tblTerm");
+  tblTerm->SetDatabaseName(kUserAlias);
+  tblTerm->SetTableName("TERMINE.FFD");
+  tblTerm->SetIndexName("XPKTERM");
+  tblTerm->SetExclusive(true);
+  tblTerm->ControlType()->Add("TERM_BILD;Bitmap;Source Copy");
+  tblTerm->ControlType()->Add("TERM_LEVEL;Bitmap;Source Copy");
+  tblTerm->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  dsTerm = new TwwDataSource(this);
+  dsTerm->SetName("dsTerm");
+  dsTerm->SetDataSet(tblTerm);
+  tblEige = new TwwTable(this);
+  tblEige->SetName("tblEige");
+  tblEige->SetDatabaseName(kUserAlias);
+  tblEige->SetTableName("EIGENES.FFD");
+  tblEige->SetIndexName("XEIGE_ID");
+  tblEige->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  dsEige = new TwwDataSource(this);
+  dsEige->SetName("dsEige");
+  dsEige->SetDataSet(tblEige);
+  dsEige->OnDataChange = [this](TObject*, TField*) { dsEigeDataChange(); };
+
+  pnlLeft = MakePanel(this, this, "pnlLeft");
+  pnlLeft->SetBounds(0, kToolPanelHeight + 2, kLeftWidth, 200);
+  pnlLeft->SetBorderWidth(4);
+  pnlLeft->SetAlign(alLeft);
+  gridTerm = new TwwDBGrid(this);
+  gridTerm->SetName("gridTerm");
+  gridTerm->SetParent(pnlLeft);
+  gridTerm->SetAlign(alClient);
+  gridTerm->SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect | dgAlwaysShowSelection);
+  gridTerm->SetReadOnly(true);
+  gridTerm->Selected()->Add("TERM_DATUM\t12\tDatum");
+  gridTerm->Selected()->Add("TERM_BILD\t4\t ");
+  gridTerm->Selected()->Add("TERM_LEVEL\t4\t ");
+  gridTerm->SetDataSource(dsTerm);
+
+  pnlRight = MakePanel(this, this, "pnlRight");
+  pnlRight->SetBorderWidth(kRightBorder);
+  pnlRight->SetAlign(alClient);
+  auto label = [this](const char* name, int top, int height, bool bold) {
+    TLabel* l = MakeLabel(this, pnlRight, name, "", kRightBorder, top);
+    l->SetAutoSize(false);
+    l->SetWordWrap(true);
+    l->SetHeight(height);
+    if (bold) l->Font()->SetStyle({fsBold});
+    return l;
+  };
+  lblDatum = label("lblDatum", kRightBorder, 22, true);
+  lblDatum->Font()->SetHeight(-16);
+  lblWann = label("lblWann", kRightBorder + 30, 36, false);
+  lblName = label("lblName", kRightBorder + 70, 20, true);
+  lblGeboren = label("lblGeboren", kRightBorder + 92, 20, false);
+  pnlMemo = MakePanel(this, pnlRight, "pnlMemo");
+  pnlMemo->SetBounds(kRightBorder, kRightBorder + 70, 100, 100);
+  memoEigeText = new TDBMemo(this);
+  memoEigeText->SetName("memoEigeText");
+  memoEigeText->SetParent(pnlMemo);
+  memoEigeText->SetAlign(alClient);
+  memoEigeText->SetReadOnly(true);
+  memoEigeText->SetDataSource(dsEige);
+  memoEigeText->SetDataField("EIGE_TEXT");
+
+  SetFormKey("TERMINE");
+  SetHelpContext(87);
+  pbHilfe->SetLeft(4);
+  // Each row as high as a picture.
+  TCanvas* c = gridTerm->Canvas();
+  c->Font()->Assign(*gridTerm->Font());
+  gridTerm->SetRowHeightPercent(imgMann->Height() * 100 / (c->TextHeight("W") + 2) + 2);
+  OpenTableOrExplain(tblTerm);
+  OpenTableOrExplain(tblEige);
+  FormResize();
+
+  OnShow = [this](TObject*) { ReadPosition(); };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnResize = [this](TObject*) { FormResize(); };
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+}
+
+TfrmTermin::~TfrmTermin() {
+  dsEige->OnDataChange = nullptr;
+  tblEige->Close();
+  tblTerm->Close();
+}
+
+// ---- the fill -------------------------------------------------------------------------------
+
+int TfrmTermin::TermPictureKind() const {
+  if (tblEige->FieldByName("EIGE_TYP")->AsInteger() == etEvent) return 2;
+  return tblEige->FieldByName("EIGE_GESCH")->AsInteger() == 1 ? 1 : 0;
+}
+
+bool TfrmTermin::AppendTermRow(int days, int level) {
+  const int id = tblEige->FieldByName("EIGE_ID")->AsInteger();
+  // An entry whose two warnings are as many days ahead has one row.
+  if (!stored_.insert({days, id}).second) return false;
+  static const TWarnerPicture kinds[] = {wpMale, wpFemale, wpEvent};
+  tblTerm->Append();
+  tblTerm->FieldByName("TERM_DATUM")->SetAsDateTime(tblEige->FieldByName("EIGE_DATUM")->AsDateTime());
+  tblTerm->FieldByName("EIGE_ID")->SetAsInteger(id);
+  tblTerm->FieldByName("EIGE_TAGE")->SetAsInteger(days);
+  StorePicture(tblTerm->FieldByName("TERM_BILD"), kinds[TermPictureKind()]);
+  StorePicture(tblTerm->FieldByName("TERM_LEVEL"), static_cast<TWarnerPicture>(wpLevel0 + level));
+  tblTerm->Post();
+  found_ = true;
+  ++rows_;
+  if (OnRowStored) OnRowStored(rows_);
+  return true;
+}
+
+void TfrmTermin::RunPass(int level, int key) {
+  static const char* const kOn[] = {"EIGE_W0", "EIGE_W1", "EIGE_W2"};
+  static const char* const kDays[] = {nullptr, "EIGE_W1TAGE", "EIGE_W2TAGE"};
+  static const char* const kKey[] = {nullptr, "EIGE_TERMIN1", "EIGE_TERMIN2"};
+  static const char* const kIndex[] = {"XEIGE_MTJ", "XEIGE_TERM1", "XEIGE_TERM2"};
+  // An error inside a pass ends that pass; the table is brought back to
+  // browsing, so the later passes still run.
+  try {
+    tblEige->SetIndexName(kIndex[level]);
+    const int month = key / 100, day = key % 100;
+    if (level == 0) {
+      tblEige->SetRange({month, day, 9999}, {month, day, 0});
+      for (tblEige->First(); !tblEige->Eof(); tblEige->Next())
+        if (tblEige->FieldByName(kOn[0])->AsBoolean()) AppendTermRow(0, 0);
+      tblEige->CancelRange();
+      return;
+    }
+    if (!tblEige->FindKey({key})) return;
+    for (; !tblEige->Eof() && tblEige->FieldByName(kKey[level])->AsInteger() == key; tblEige->Next())
+      if (tblEige->FieldByName(kOn[level])->AsBoolean())
+        AppendTermRow(tblEige->FieldByName(kDays[level])->AsInteger(), level);
+  } catch (const Exception&) {
+    if (tblTerm->State() == dsInsert) tblTerm->Cancel();
+    if (tblEige->RangeActive()) tblEige->CancelRange();
+  }
+}
+
+bool TfrmTermin::FillTermine() {
+  THourGlass busy;
+  found_ = false;
+  rows_ = 0;
+  stored_.clear();
+  tblEige->DisableControls();
+  tblTerm->DisableControls();
+  struct Enable {
+    TfrmTermin* f;
+    ~Enable() {
+      f->tblEige->EnableControls();
+      f->tblTerm->EnableControls();
+    }
+  } enable{this};
+  tblEige->SetMasterSource(nullptr);
+  tblEige->SetMasterFields("");
+  tblTerm->EmptyTable();
+
+  const int month = PackedDateMonth(date_), day = PackedDateDay(date_);
+  lblDatum->SetCaption(IntToStr(day) + ". " + MonthName(2, month));
+  // In a common year 28 February is also the day of what falls on the 29th.
+  const bool alsoLeapDay = month == 2 && day == 28 && !IsLeapYear(PackedDateYear(date_));
+  for (int level = 0; level <= 2; ++level) {
+    RunPass(level, month * 100 + day);
+    if (alsoLeapDay) RunPass(level, 229);
+  }
+
+  tblEige->SetIndexName("XEIGE_ID");
+  tblEige->SetMasterSource(dsTerm);
+  tblEige->SetMasterFields("EIGE_ID");
+  if (found_) tblTerm->First();
+  return found_;
+}
+
+void TfrmTermin::dsEigeDataChange() {
+  if (tblTerm->IsEmpty()) {
+    lblWann->SetCaption("Keine Geburts- oder Jahrestage");
+    ShowMemo(false);
+    lblName->SetVisible(false);
+    lblGeboren->SetVisible(false);
+    return;
+  }
+  if (tblEige->IsEmpty()) return;
+  const int days = tblTerm->FieldByName("EIGE_TAGE")->AsInteger();
+  // The years the entry counts on the day its anniversary falls on.
+  const PackedDate on = DayNumberToPackedDate(PackedDateToDayNumber(date_) + days);
+  const int years = PackedDateYear(on) - tblEige->FieldByName("EIGE_JAHR")->AsInteger();
+  AnsiString when = WhenText(days);
+  if (tblEige->FieldByName("EIGE_TYP")->AsInteger() == etPerson) {
+    lblWann->SetCaption(when + " ist der " + IntToStr(years) + ". Geburtstag von");
+    ShowMemo(false);
+    lblName->SetCaption(Trim(tblEige->FieldByName("EIGE_VORNAME")->AsString() + " " +
+                             tblEige->FieldByName("EIGE_NACHNAME")->AsString()));
+    lblName->SetVisible(true);
+    AnsiString born = "Geboren " + tblEige->FieldByName("EIGE_JAHR")->AsString();
+    if (!tblEige->FieldByName("EIGE_ORT")->AsString().empty())
+      born += " " + tblEige->FieldByName("EIGE_ORTPR")->AsString() + " " + tblEige->FieldByName("EIGE_ORT")->AsString();
+    lblGeboren->SetCaption(born);
+    lblGeboren->SetVisible(true);
+  } else {
+    lblWann->SetCaption(when + " ist der " + IntToStr(years) + ". Jahrestag von:");
+    ShowMemo(true);
+    lblName->SetVisible(false);
+    lblGeboren->SetVisible(false);
+  }
+}
+
+void TfrmTermin::ShowMemo(bool v) {
+  // The memo's panel lies over the name's labels: it goes with the memo.
+  pnlMemo->SetVisible(v);
+  memoEigeText->SetVisible(v);
+}
+
+void TfrmTermin::pbPrevClick() {
+  PackedDatePrevDay(date_);
+  FillTermine();
+  dsEigeDataChange();
+}
+
+void TfrmTermin::pbNextClick() {
+  PackedDateNextDay(date_);
+  FillTermine();
+  dsEigeDataChange();
+}
+
+// ---- layout and keys ------------------------------------------------------------------------
+
+void TfrmTermin::FormResize() {
+  const int w = pnlTop->Width();
+  pbClose->SetLeft(w - pbClose->Width() - 4);
+  pbPrev->SetLeft(w / 2 - pbPrev->Width() - 1);
+  pbNext->SetLeft(pbPrev->Left() + pbPrev->Width() + 1);
+  const int inner = pnlRight->ClientWidth() - 2 * kRightBorder;
+  for (TLabel* l : {lblDatum, lblWann, lblName, lblGeboren}) l->SetWidth(inner);
+  pnlMemo->SetBounds(kRightBorder, lblName->Top(), inner, pnlRight->ClientHeight() - lblName->Top() - kRightBorder);
+  OptimizeGrids();
+}
+
+void TfrmTermin::FormKeyUp(Word& key) {
+  if (key == VK_LEFT)
+    pbPrevClick();
+  else if (key == VK_RIGHT)
+    pbNextClick();
+  else if (key == VK_ESCAPE)
+    Close();
+}
+
+void TfrmTermin::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    WMGetMinMaxInfo(m);
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
+void TfrmTermin::WMGetMinMaxInfo(TMessage& m) {
+  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+  TCanvas* c = gridTerm->Canvas();
+  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 4 * pbHilfe->Width() + 3;
+  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+                          bvlTop->Height() + pnlLeft->PanelBorderWidth() + c->TextHeight("W") + 13 +
+                          3 * (imgMann->Height() + 3) + SizeBar->Height();
+  m.Result = 0;
+}
+
+void ShowTermine(bool atStart) {
+  TfrmTermin* f = nullptr;
+  Application->CreateForm(f);
+  bool found = false;
+  try {
+    f->SetDate(CurrentDateKey);
+    found = f->FillTermine();
+    f->dsEigeDataChange();
+  } catch (...) {
+    Application->RemoveComponent(f);
+    delete f;
+    throw;
+  }
+  if (atStart && !found) {
+    Application->RemoveComponent(f);
+    delete f;
+    return;
+  }
+  ShowModalAndFree(f);
+}
