@@ -133,9 +133,16 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+  OnDestroy = [this](TObject*) { FormDestroy(); };
 }
 
 TfrmDispData::~TfrmDispData() {
+  // Freed by its owner, the window ran its destruction handler already;
+  // deleted directly, it runs it now, while its tables exist.
+  BeforeDestruction();
+}
+
+void TfrmDispData::FormDestroy() {
   StopSound();
   for (TwwTable* t : {tblPers, tblErei, tblFTag, tblPatr, tblName}) t->Close();
 }

@@ -94,6 +94,7 @@ class TfrmDispData : public TOrvelanForm {
 
  private:
   void FormShow();
+  void FormDestroy();
   void FormResize();
   void FormKeyUp(Word& key);
   void PlaceButtons();

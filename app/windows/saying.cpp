@@ -140,11 +140,14 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+  OnDestroy = [this](TObject*) { tblSpru->Close(); };
   if (!frmSpruch) frmSpruch = this;
 }
 
 TfrmSpruch::~TfrmSpruch() {
-  tblSpru->Close();
+  // Freed by its owner, the window ran its destruction handler already;
+  // deleted directly, it runs it now, while its table exists.
+  BeforeDestruction();
   if (frmSpruch == this) frmSpruch = nullptr;
 }
 

@@ -156,16 +156,28 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   OpenTableOrExplain(tblEige);
   FormResize();
 
-  OnShow = [this](TObject*) { ReadPosition(); };
+  OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+  OnDestroy = [this](TObject*) {
+    dsEige->OnDataChange = nullptr;
+    tblEige->Close();
+    tblTerm->Close();
+  };
+}
+
+void TfrmTermin::FormShow() {
+  ReadPosition();
+  // Laid out before it had its width, the grid scrolled its first column
+  // ("Datum") out of sight.
+  gridTerm->SetLeftCol(0);
 }
 
 TfrmTermin::~TfrmTermin() {
-  dsEige->OnDataChange = nullptr;
-  tblEige->Close();
-  tblTerm->Close();
+  // Freed by its owner, the window ran its destruction handler already;
+  // deleted directly, it runs it now, while its tables exist.
+  BeforeDestruction();
 }
 
 // ---- the fill -------------------------------------------------------------------------------

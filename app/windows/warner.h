@@ -74,6 +74,7 @@ class TfrmTermin : public TOrvelanForm {
   // The entries of one pass (0 the day, 1 and 2 the warnings) for a key
   // (month x 100 + day).
   void RunPass(int level, int key);
+  void FormShow();
   void ShowMemo(bool v);
   void FormResize();
   void FormKeyUp(Word& key);
