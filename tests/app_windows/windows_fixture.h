@@ -1,19 +1,18 @@
 // Fixture of the further windows: a program directory with all reference
 // data the build made, the settings loaded and the user's tables created as
-// at a full start; the sources of the reference data read once as the
-// outside truth; and what a user sees of a rich-text page: its paragraphs
-// without hidden text, and where a link stands to click it.
+// at a full start; the data's sources as the outside truth; and what a user
+// sees of a rich-text page: its paragraphs without hidden text, and where
+// a link stands.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/base/userdb.h"
-#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "richtext/controls/rtfedit.h"
@@ -25,7 +24,6 @@ namespace wintest {
 
 namespace fs = std::filesystem;
 
-// The reference data's sources (the tables' and archives' origin).
 inline const TReferenceData& Sources() {
   static const TReferenceData data = LoadReferenceData(datatest::DataDir(), datatest::kFortunes);
   return data;
@@ -37,75 +35,67 @@ inline const TSourcePerson* SourcePerson(int id) {
   return nullptr;
 }
 
-// The paragraphs of a page as shown: hidden characters left out.
+// The persons a person's long text links, in order.
+inline std::vector<int> LinksOf(int id) {
+  std::vector<int> out;
+  if (const TSourcePerson* p = SourcePerson(id))
+    for (const TTextPiece& piece : p->Note)
+      if (piece.Link && std::find(out.begin(), out.end(), piece.Link) == out.end()) out.push_back(piece.Link);
+  return out;
+}
+
 inline std::vector<AnsiString> PageParagraphs(TWPCustomRtfEdit* e) {
   std::vector<AnsiString> out;
   for (const TWPParagraphRec* p = e->RtfText()->FirstPar; p; p = p->next) {
-    AnsiString s;
+    out.emplace_back();
     for (const TWPLineRec* l = p->line; l; l = l->next)
       for (int i = 0; i < l->Length; ++i)
-        if (!l->pa || !(l->pa[i].Style & wpsHidden)) s += l->pc[i];
-    out.push_back(s);
+        if (!l->pa || !(l->pa[i].Style & wpsHidden)) out.back() += l->pc[i];
   }
+  return out;
+}
+
+// Blanks (no-break space and line ends too) folded to single blanks.
+inline AnsiString Squeezed(const AnsiString& s) {
+  AnsiString out;
+  for (char c : s)
+    if (!std::strchr(" \n\r\t\f\xA0", c) || c == 0)
+      out += c;
+    else if (!out.empty() && out.back() != ' ')
+      out += ' ';
+  while (!out.empty() && out.back() == ' ') out.pop_back();
   return out;
 }
 
 inline AnsiString PageText(TWPCustomRtfEdit* e) {
   AnsiString s;
   for (const AnsiString& p : PageParagraphs(e)) s += p + "\n";
-  return s;
-}
-
-// Blanks (and the no-break space) folded to single blanks, outer ones gone.
-inline AnsiString Squeezed(const AnsiString& s) {
-  AnsiString out;
-  for (char c : s) {
-    const bool blank = c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\xA0';
-    if (blank) {
-      if (!out.empty() && out.back() != ' ') out += ' ';
-    } else {
-      out += c;
-    }
-  }
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
+  return Squeezed(s);
 }
 
 // Where the link with the stamp is shown (client co-ordinates of its first
-// visible character's middle); the page is scrolled so that it shows the
-// link's line. False when the page has no such link.
-inline bool LinkPoint(TWPCustomRtfEdit* e, const AnsiString& stamp, TPoint& at) {
+// character); the page is scrolled to it when `scroll` is set, else the
+// link must be shown as the page stands.
+inline bool LinkPoint(TWPCustomRtfEdit* e, const AnsiString& stamp, TPoint& at, bool scroll = true) {
   TWPRTFTextInput* t = e->RtfText();
   for (TWPParagraphRec* p = t->FirstPar; p; p = p->next)
-    for (TWPLineRec* l = p->line; l; l = l->next) {
-      if (!l->pa) continue;
-      for (int i = 0; i < l->Length; ++i) {
-        if (!(l->pa[i].Style & wpsHyperlink) || (l->pa[i].Style & wpsHidden)) continue;
-        // The stamp behind this link's text, on this line or the next.
-        AnsiString found;
-        const TWPLineRec* sl = l;
-        int so = i;
-        while (sl && (so >= sl->Length || (sl->pa[so].Style & wpsHyperlink && !(sl->pa[so].Style & wpsHidden)))) {
-          if (so >= sl->Length) {
-            sl = sl->next;
-            so = 0;
-          } else {
-            ++so;
-          }
-        }
-        while (sl && so < sl->Length && sl->pa[so].Style & wpsHidden) found += sl->pc[so++];
-        if (found != stamp) {
-          i = sl == l ? so : l->Length;
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      for (int i = 0, k = 0; l->pa && i < l->Length; i = k) {
+        // A link's visible text from i to k, then its stamp.
+        for (k = i; k < l->Length && (l->pa[k].Style & (wpsHyperlink | wpsHidden)) == wpsHyperlink;) ++k;
+        if (k == i) {
+          ++k;
           continue;
         }
-        const int visible = e->ClientHeight();
-        if (l->Top < t->TopOffset || l->Top + l->Height > t->TopOffset + visible)
-          e->SetTopOffset(std::max(0, l->Top - visible / 3));
-        at.X = t->CursorX(p, l, i) + t->HorzOffset + 2;
-        at.Y = l->Top - t->TopOffset + l->Height / 2;
+        AnsiString found;
+        while (k < l->Length && (l->pa[k].Style & wpsHidden)) found += l->pc[k++];
+        if (found != stamp) continue;
+        const bool shown = l->Top >= t->TopOffset && l->Top + l->Height <= t->TopOffset + e->ClientHeight();
+        if (!shown && !scroll) continue;
+        if (!shown) e->SetTopOffset(std::max(0, l->Top - e->ClientHeight() / 3));
+        at = {t->CursorX(p, l, i) + t->HorzOffset + 2, l->Top - t->TopOffset + l->Height / 2};
         return true;
       }
-    }
   return false;
 }
 
@@ -113,13 +103,9 @@ class WindowsTest : public apptest::ProgramDirTest {
  protected:
   void SetUp() override {
     ProgramDirTest::SetUp();
-    fs::create_directories(Root() / "DATEN");
-    for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
-      fs::copy_file(e.path(), Root() / "DATEN" / e.path().filename());
+    fs::copy(apptest::BuiltProgramDir() / "DATEN", Root() / "DATEN", fs::copy_options::recursive);
   }
-
-  // Settings (with an ini text written first when given) and the user's
-  // tables, as at a full start.
+  // Settings (after an ini text when given) and the user's tables.
   void Start(const std::string& ini = "") {
     if (!ini.empty()) apptest::Put(Ini(), ini);
     InitColorTable();
