@@ -170,11 +170,8 @@ TEST_F(WindowsTest, EventHolidayAndPatronPagesAndTheCopyAndPrintoutWithoutStamps
   driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
   driver.AnswerNextFileDialog(pdf);
   driver.Click(f->pbPrint);
-  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
-  std::string text;
-  FILE* p = popen(("pdftotext '" + pdf + "' -").c_str(), "r");
-  for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) text.append(buf, n);
-  pclose(p);
+  if (!Have("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+  const std::string text = Shell("pdftotext '" + pdf + "' -");
   AnsiString printed;
   ASSERT_TRUE(Utf8ToCp1252(text, printed));
   EXPECT_EQ(Squeezed(printed), PageText(f->WPRichText1));

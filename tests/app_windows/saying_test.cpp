@@ -124,11 +124,8 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
   driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
   driver.AnswerNextFileDialog(pdf);
   driver.Click(s->pbPrint);
-  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
-  std::string text;
-  FILE* p = popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r");
-  for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) text.append(buf, n);
-  pclose(p);
+  if (!Have("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+  const std::string text = Shell("pdftotext -layout '" + pdf + "' -");
   AnsiString printed;
   ASSERT_TRUE(Utf8ToCp1252(text, printed));
   // The non-empty lines of the memo and of the printout.

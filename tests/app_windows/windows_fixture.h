@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -34,6 +35,18 @@ inline const TSourcePerson* SourcePerson(int id) {
     if (p.Id == id) return &p;
   return nullptr;
 }
+
+// A command's output.
+inline std::string Shell(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+inline bool Have(const char* program) { return !Shell(std::string("command -v ") + program).empty(); }
 
 // The persons a person's long text links, in order.
 inline std::vector<int> LinksOf(int id) {

@@ -21,10 +21,6 @@ namespace {
 
 using namespace wintest;
 
-bool Have(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 TSurface ReadPpm(const fs::path& path) {
   TSurface s;
   std::ifstream f(path, std::ios::binary);
