@@ -530,6 +530,10 @@ void TfrmMain::FormActivate(TObject*) {
 void TfrmMain::FormHide(TObject*) { WritePosition(); }
 
 void TfrmMain::FormKeyUp(TObject*, Word& key, TShiftState) {
+  // The arrows belong to the calendar and the page here: handed on, every
+  // day the user steps through would also change the saying's category.
+  // The category keys the main window has no use for go on.
+  if (key == VK_LEFT || key == VK_RIGHT) return;
   if (frmSpruch && frmSpruch->Visible()) frmSpruch->FormKeyUp(key);
 }
 
