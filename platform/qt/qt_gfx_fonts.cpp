@@ -7,8 +7,7 @@
 //   external leading = max(0, round((lineGap - ((winAscent + winDescent) -
 //                      (hheaAscender - hheaDescender))) * scale))
 //   average width = round(xAvgCharWidth * scale), maximum = round(advanceWidthMax * scale)
-//   advance of a glyph = the font's device width for ppem (hdmx) when it has
-//                        one, else round(advance * scale)
+//   advance of a glyph = its advance as drawn (hinted at small sizes), rounded
 // Control characters are as wide as a blank; there is no kerning and one glyph
 // per byte.
 #include "platform/qt/qt_gfx_fonts.h"
@@ -222,12 +221,11 @@ private:
       if (!raw.fontTable("OS/2").isEmpty() && !raw.fontTable("hhea").isEmpty()) break;
     }
     const QByteArray head = raw.fontTable("head"), hhea = raw.fontTable("hhea"), os2 = raw.fontTable("OS/2"),
-                     post = raw.fontTable("post"), hmtx = raw.fontTable("hmtx"), hdmx = raw.fontTable("hdmx");
+                     post = raw.fontTable("post");
     int upem = U16(head, 18);
     if (upem <= 0) upem = 2048;
     int winAsc = U16(os2, 74), winDesc = U16(os2, 76);
     int hAsc = I16(hhea, 4), hDesc = I16(hhea, 6), lineGap = I16(hhea, 8), advMax = U16(hhea, 10);
-    int nHMetrics = U16(hhea, 34);
     if (winAsc + winDesc <= 0) {
       winAsc = hAsc;
       winDesc = -hDesc;
@@ -284,37 +282,14 @@ private:
     raw.glyphIndexesForChars(chars, n, glyphs.data(), &ng);
     for (int c = 0; c < 256; ++c) d->Glyphs[c] = glyphs[static_cast<std::size_t>(c)];
 
-    // Device widths for this em size, when the font carries them.
-    const unsigned char* widthRow = nullptr;
-    int ppemInt = static_cast<int>(std::lround(ppem));
-    if (hdmx.size() >= 8 && std::abs(ppem - ppemInt) < 1e-9) {
-      int num = I16(hdmx, 2);
-      int recSize = static_cast<int>((static_cast<unsigned char>(hdmx[4]) << 24) | (static_cast<unsigned char>(hdmx[5]) << 16) |
-                                     (static_cast<unsigned char>(hdmx[6]) << 8) | static_cast<unsigned char>(hdmx[7]));
-      for (int i = 0; i < num && recSize > 2; ++i) {
-        long long off = 8LL + static_cast<long long>(i) * recSize;
-        if (off + recSize > hdmx.size()) break;
-        if (static_cast<unsigned char>(hdmx[static_cast<int>(off)]) == ppemInt) {
-          widthRow = reinterpret_cast<const unsigned char*>(hdmx.constData()) + off + 2;
-          break;
-        }
-      }
-    }
-    const int hdmxGlyphs = widthRow ? std::max(0, static_cast<int>(hdmx.size()) - 10) : 0;
-    auto designAdvance = [&](quint32 g) {
-      if (nHMetrics <= 0) return upem / 2;
-      int i = static_cast<int>(std::min<quint32>(g, static_cast<quint32>(nHMetrics - 1)));
-      return U16(hmtx, i * 4);
-    };
-    for (int c = 0; c < 256; ++c) {
-      quint32 g = d->Glyphs[c];
-      int w;
-      if (widthRow && static_cast<int>(g) < hdmxGlyphs)
-        w = widthRow[g];
-      else
-        w = static_cast<int>(std::lround(designAdvance(g) * scale));
-      d->Widths[c] = std::max(0, w);
-    }
+    // The advances of the very glyphs that are drawn: a hinted glyph is
+    // drawn at its hinted shape, and only its hinted advance keeps the gaps
+    // between letters as the hinting made them (the font's table of device
+    // widths was made by another rasteriser and leaves letters standing apart).
+    std::vector<QPointF> advances(static_cast<std::size_t>(n));
+    raw.advancesForGlyphIndexes(glyphs.data(), advances.data(), n);
+    for (int c = 0; c < 256; ++c)
+      d->Widths[c] = std::max(0, static_cast<int>(std::lround(advances[static_cast<std::size_t>(c)].x())));
     for (int c = 0; c < 32; ++c) d->Widths[c] = d->Widths[32];
     // Blanks and unmapped symbol characters draw nothing.
     for (int c = 0; c < 256; ++c)

@@ -304,3 +304,46 @@ TEST(Fonts, SmallInterfaceTextHasOnePixelStems) {
       }
     }
 }
+
+// Letters of a word drawn on a 96-dpi surface never stand as far apart as
+// the font's own blank: the layout's advances and the glyphs as drawn must
+// come from the same rendering (hinted glyphs of small sizes placed by
+// advances of another rasteriser read "Liv orno", "J ahren", "v .Chr.").
+TEST(Fonts, LettersOfAWordNeverStandAsFarApartAsABlank) {
+  StartGraphics();
+  const char* words[] = {"Livorno", "Cavalleria", "Generalgouverneur", "Filmen", "von", "Jahren", "v.Chr.",
+                         "as-Sadat", "Weltmeister", "Kreidefelsen", "Schatzinsel", "\xDC" "bersetzer",
+                         "Wittenberg", "Sizilien", "Komponist", "Kavallerie"};
+  constexpr int W = 260, H = 40;
+  for (const char* name : {"Arial", "Times New Roman"})
+    for (TFontStyles style : {TFontStyles{}, TFontStyles{fsBold}})
+      for (int points = 8; points <= 12; ++points) {
+        TBitmap b(W, H);
+        TCanvas& c = *b.Canvas();
+        c.Font()->SetName(name);
+        c.Font()->SetSize(points);
+        c.Font()->SetStyle(style);
+        c.Font()->SetColor(clBlack);
+        ASSERT_EQ(c.Font()->PixelsPerInch(), 96);
+        const int blank = c.Font()->Data().Widths[static_cast<unsigned char>(' ')];
+        for (const char* word : words) {
+          c.Brush()->SetColor(clWhite);
+          c.FillRect({0, 0, W, H});
+          c.Brush()->SetStyle(bsClear);
+          c.TextOut(6, 6, word);
+          // Columns holding ink at least half dark.
+          std::vector<bool> ink(W);
+          for (int x = 0; x < W; ++x)
+            for (int y = 0; y < H && !ink[x]; ++y) {
+              const TColor px = ColorToRGB(c.Pixels(x, y));
+              ink[x] = GetRValue(px) + GetGValue(px) + GetBValue(px) < 3 * 128;
+            }
+          const auto first = std::find(ink.begin(), ink.end(), true) - ink.begin();
+          const auto last = W - 1 - (std::find(ink.rbegin(), ink.rend(), true) - ink.rbegin());
+          ASSERT_LT(first, last) << word;
+          int widest = 0;
+          for (auto x = first, run = 0L; x <= last; ++x) widest = std::max<int>(widest, run = ink[x] ? 0 : run + 1);
+          EXPECT_LT(widest, blank) << name << " " << points << "pt style " << int(style.Bits()) << ": " << word;
+        }
+      }
+}
