@@ -164,11 +164,8 @@ void TWPRTFTextInput::PageMove(bool down) {
   const int page = std::max(VisibleHeight, 1);
   const int64_t top = CursorLine->Top;
   // The view moves a page and the cursor with it.
-  if (down) {
-    if (static_cast<int64_t>(TopOffset) + VisibleHeight < TotalHeight) ScrollDown(page);
-  } else {
-    ScrollUp(page);
-  }
+  if (down) PageDown();
+  else ScrollUp(page);
   const int64_t target = down ? top + page : top - page;
   TWPParagraphRec* p = FirstPar;
   TWPLineRec* l = FirstPar->line;

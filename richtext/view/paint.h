@@ -264,6 +264,10 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   void ScrollDown(int pixels);
   void ScrollLeft(int pixels);
   void ScrollRight(int pixels);
+  // A page down: the visible height, but never past where a "bottom"
+  // request puts the view (nor past the text's end at the view's bottom,
+  // when the last line is taller than a third of the view).
+  void PageDown();
   // Scroll-bar requests (wpsb* codes, position in pixels); others ignored.
   void VScrollCommand(int code, int position);
   void HScrollCommand(int code, int position);

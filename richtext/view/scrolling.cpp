@@ -115,6 +115,15 @@ void TWPRTFTextPaint::ScrollRight(int pixels) {
   ViewMoved(-static_cast<int>(n), 0);
 }
 
+void TWPRTFTextPaint::PageDown() {
+  if (static_cast<int64_t>(TopOffset) + VisibleHeight >= TotalHeight) return;
+  const TWPLineRec* last = Get_LastLine(LastParagraph());
+  const int64_t bottom = std::max<int64_t>({0, static_cast<int64_t>(last->Top) - (VisibleHeight / 3) * 2,
+                                            static_cast<int64_t>(TotalHeight) - VisibleHeight});
+  const int64_t n = std::min<int64_t>(VisibleHeight, bottom - TopOffset);
+  if (n > 0) ScrollDown(static_cast<int>(n));
+}
+
 void TWPRTFTextPaint::VScrollCommand(int code, int position) {
   if (viewOptions_ & wpvPaintingOff) return;
   const bool moreBelow = static_cast<int64_t>(TopOffset) + VisibleHeight < TotalHeight;
@@ -124,9 +133,7 @@ void TWPRTFTextPaint::VScrollCommand(int code, int position) {
       if (moreBelow) ScrollDown(kLineStep);
       break;
     case wpsbPageUp: ScrollUp(VisibleHeight); break;
-    case wpsbPageDown:
-      if (moreBelow) ScrollDown(VisibleHeight);
-      break;
+    case wpsbPageDown: PageDown(); break;
     case wpsbThumbPosition:
     case wpsbThumbTrack:
       if (position < TopOffset) ScrollUp(TopOffset - position);

@@ -124,6 +124,44 @@ TEST(Scrolling, UpAndDownClampAndSnap) {
   EXPECT_EQ(s.t.TopOffset, 0);
 }
 
+// Paging down, by the scroll bar or with the cursor, stops where a bottom
+// request stands instead of paging the last lines out into blank space; a
+// last line taller than the view is still paged through to its end.
+TEST(Scrolling, PageDownStopsWhereTheBottomRequestStands) {
+  Editor e(200, 100);
+  LoadLines(e);  // 340 pixels; the bottom request stands at 323 - 66
+  e.t.VScrollCommand(wpsbBottom, 0);
+  const int bottom = e.t.TopOffset;
+  ASSERT_EQ(bottom, 257);
+  e.t.VScrollCommand(wpsbTop, 0);
+  std::vector<int> tops;
+  for (int i = 0; i < 4; ++i) {
+    e.t.VScrollCommand(wpsbPageDown, 0);
+    tops.push_back(e.t.TopOffset);
+  }
+  EXPECT_EQ(tops, (std::vector<int>{100, 200, bottom, bottom}));
+  e.t.VScrollCommand(wpsbTop, 0);
+  for (int i = 0; i < 4; ++i) e.t.CursorCommand(ccPageDown);
+  EXPECT_LE(e.t.TopOffset, bottom);
+  EXPECT_EQ(e.t.CursorLine, TWPRTFText::Get_LastLine(e.t.LastParagraph()));
+  // A view already beyond that point is not taken back.
+  e.t.VScrollCommand(wpsbBottom, 0);
+  e.t.ScrollDown(60);
+  EXPECT_EQ(e.t.TopOffset, bottom + 60);
+  e.t.VScrollCommand(wpsbPageDown, 0);
+  EXPECT_EQ(e.t.TopOffset, bottom + 60);
+
+  Editor tall(200, 100);
+  tall.Load("oben");
+  TWPParagraphRec* p = tall.t.FirstPar;
+  tall.t.NewParagraph(p, 0);
+  tall.Add(p, "xxxx", Attr(0, 0, 120));
+  tall.t.FormatText();
+  ASSERT_GT(tall.t.LastParagraph()->line->Height, 100);
+  for (int i = 0; i < 3; ++i) tall.t.VScrollCommand(wpsbPageDown, 0);
+  EXPECT_EQ(tall.t.TopOffset, tall.t.TotalHeight - 100);
+}
+
 TEST(Scrolling, MovesPixelsAndPaintsOnlyTheUncoveredStrip) {
   Editor e(200, 100);
   LoadLines(e);
