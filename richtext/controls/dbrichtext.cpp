@@ -3,6 +3,7 @@
 // the tool bar.
 #include "richtext/controls/dbrichtext.h"
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/keyboard.h"
 
 namespace {
@@ -135,39 +136,53 @@ void TDBWPRichText::EditingChange() {
   RefreshDataButtons();
 }
 
+// Going into edit state may load the field again: cursor, scroll position,
+// writing attribute and selection are kept across it, and nothing is shown
+// until all of them are back (then the whole control is repainted). The
+// attribute goes straight to the engine: the control's own setter would run
+// this change check again and report a change that nobody made.
+bool TDBWPRichText::StartEdit() {
+  TWPRTFTextInput* e = RtfText();
+  const int top = TopOffset(), left = LeftOffset();
+  int pos = 0, line = 0, a3 = 0, a4 = 0;
+  GetCursorPlace(pos, line, a3, a4);
+  const TWPAttrRecord attr = e->WritingAttr;
+  int selStart = 0, selLength = 0;
+  SelectionOf(e, selStart, selLength);
+  bool editing = false;
+  {
+    const bool quiet = e->Quiet;
+    e->Quiet = true;
+    TScopeExit shown{[e, quiet] { e->Quiet = quiet; }};
+    HideSelection();
+    editing = dataLink_.Edit();
+    if (editing) {
+      AttachCanvas();
+      ReformatAndRepaint();
+      SetTopOffset(top);
+      SetLeftOffset(left);
+      // The absolute position alone: with a line number the engine would
+      // count it inside that line.
+      PlaceCursor(pos, 0, a3, a4);
+      e->WritingAttr = attr;
+      if (selLength > 0) {
+        SetSelection(selStart, selLength);
+        MoveCursorTo(pos);
+        SetSelection(selStart, selLength);
+      }
+    }
+  }
+  if (e->AttrListener) e->AttrListener->AttributeChanged();
+  Invalidate();
+  return editing;
+}
+
 bool TDBWPRichText::ChangeCheck() {
   if (showing_) return TWPRichText::ChangeCheck();
   TDataSource* src = dataLink_.DataSource();
   TDataSet* ds = src ? src->DataSet() : nullptr;
   if (!ds || !ds->Active() || !ds->CanModify() || ReadOnly()) return false;
-  if (!dataLink_.Editing()) {
-    // Going into edit state may load the field again: cursor, scroll
-    // position, writing attribute and selection are kept across it.
-    TWPRTFTextInput* e = RtfText();
-    const int top = TopOffset(), left = LeftOffset();
-    int pos = 0, line = 0, a3 = 0, a4 = 0;
-    GetCursorPlace(pos, line, a3, a4);
-    TWPAttrRecord attr;
-    GetWritingAttr(attr);
-    int selStart = 0, selLength = 0;
-    SelectionOf(e, selStart, selLength);
-    HideSelection();
-    if (!dataLink_.Edit()) return false;
-    AttachCanvas();
-    ReformatAndRepaint();
-    SetTopOffset(top);
-    SetLeftOffset(left);
-    // The absolute position alone: with a line number the engine would
-    // count it inside that line.
-    PlaceCursor(pos, 0, a3, a4);
-    SetWritingAttr(attr);
-    if (selLength > 0) {
-      SetSelection(selStart, selLength);
-      MoveCursorTo(pos);
-      SetSelection(selStart, selLength);
-    }
-    Invalidate();
-  }
+  if (!dataLink_.Editing() && !StartEdit()) return false;
   dataLink_.Modified();
   loaded_ = true;
   RtfText()->ReadOnly = ReadOnly() || !dataLink_.Editing();

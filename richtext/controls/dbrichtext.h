@@ -59,6 +59,8 @@ private:
   void SetFocusedFlag(bool v);
   // Shows a text without touching the record (no change check).
   void ShowPlain(const AnsiString& text);
+  // Puts the record into edit state for the first change (see ChangeCheck).
+  bool StartEdit();
 
   TFieldDataLink dataLink_;
   bool autoDisplay_ = true;

@@ -1,8 +1,8 @@
 // The data-aware editor on a real table: a BLOB field shown as rich text,
-// typing that starts the edit without moving cursor or scroll position, the
-// text with its attributes back after post and reopening, AutoDisplay,
-// Escape, a plain string field, the read-only flag of the link, and the
-// tool bar's dataset commands.
+// typing that starts the edit without moving cursor or scroll position (one
+// change, nothing painted on the way), the text with its attributes back
+// after post and reopening, AutoDisplay, Escape, a plain string field, the
+// read-only flag of the link, and the tool bar's dataset commands.
 #include <gtest/gtest.h>
 
 #include "platform/ui/keyboard.h"
@@ -95,10 +95,24 @@ TEST_F(DbRich, BlobFieldEditedPostedAndBackAfterReopening) {
     f.edit->MoveCursorTo(2);
     EXPECT_TRUE(f.edit->AttrAtCursor()->Style & wpsBold);
     EXPECT_EQ(t->State(), dsBrowse);
-    // The first key starts the edit; cursor and selection stay.
+    // The first key starts the edit; cursor and selection stay. It is one
+    // change, and nothing is painted on the way: a strip over the title
+    // keeps what the test drew there until the control repaints.
     f.edit->SetFocus();
     f.edit->MoveCursorTo(22);
-    d.Type("x");
+    d.Process();
+    int changes = 0;
+    f.edit->OnChange = [&](TObject*) { ++changes; };
+    TCanvas* screen = f.edit->Canvas();
+    screen->Brush()->SetColor(clLime);
+    screen->FillRect({0, 0, f.edit->ClientWidth(), 4});
+    d.KeyDown('X');
+    d.KeyUp('X');
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(ColorToRGB(screen->Pixels(5, 1)), clLime);
+    d.Process();
+    EXPECT_NE(ColorToRGB(screen->Pixels(5, 1)), clLime);
+    f.edit->OnChange = nullptr;
     EXPECT_EQ(t->State(), dsEdit);
     EXPECT_EQ(Text(f.edit), "Blatt 1\rGeburtstag am x<GebDat>");
     EXPECT_EQ(f.edit->CursorPosition(), 23);
