@@ -251,9 +251,10 @@ void TWPRuler::PressTabs(int x) {
   int xp = x - xOffset_ - leftOffset_;
   const TWPParagraphRec* par = control->RtfText()->CursorPar;
   if (par && (par->Flags & wppTableCell)) {
-    // Inside a cell the position counts from the cell's left edge.
-    const int cellLeft = MulDivChecked(par->LeftIndent, h->ResX, 1440);
-    const int cellRight = h->LayoutWidth - MulDivChecked(par->RightIndent, h->ResX, 1440);
+    // Inside a cell the position counts from the cell's left edge (its
+    // column's place in the row, not the row's indents alone).
+    const int cellLeft = control->RtfText()->CellLeftEdge(par);
+    const int cellRight = h->LayoutWidth - control->RtfText()->CellRightInset(par);
     if (xp < cellLeft || xp > cellRight) return;
     xp -= cellLeft;
   }

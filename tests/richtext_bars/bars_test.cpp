@@ -313,6 +313,38 @@ TEST(Ruler, PressesEnterAndStepTabStopsEvenWithoutAResolution) {
   EXPECT_GT(h.RulerFirstIndent, 0);
 }
 
+// In the second cell of a table row a press 1 cm right of the cell's text
+// start enters a stop of about 1 cm, and the cell's tabbed text then stands
+// under the press.
+TEST(Ruler, APressInATableCellEntersTheStopWhereTheCellsTextMeetsIt) {
+  EditorForm f;
+  const std::string rtf =
+      "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph0\\trleft0\\cellx2835\\cellx5670"
+      "\\pard\\intbl\\f0\\fs20 Eins\\cell\\pard\\intbl\\tab Zwei\\cell\\row\\pard\\par}";
+  TMemoryStream ms;
+  ms.WriteBuffer(rtf.data(), static_cast<int>(rtf.size()));
+  ms.SetPosition(0);
+  f.edit->LoadFromStream(&ms);
+  f.edit->SetFocus();
+  f.edit->MoveCursorTo(6);
+  f.driver.Process();
+  TWPRTFTextInput* e = f.edit->RtfText();
+  const TWPParagraphRec* cell = e->CursorPar;
+  ASSERT_TRUE((cell->Flags & wppTableCell) && (cell->Flags & wppRowContinues));
+  const int textStart = e->CursorX(cell, cell->line, 0);
+  const int cm = MulDiv(567, f.ruler->Resolution(), 1440);
+  const int pressX = textStart + cm;
+  ASSERT_GT(textStart, 100);  // the second cell lies well right of the row's start
+  f.driver.Click(f.ruler, f.ruler->LeftOffset() + f.ruler->XOffset() + pressX, 10);
+  const TTextHeader& h = *f.edit->Header();
+  std::vector<int32_t> stops;
+  for (int s = 0; s < kWPTabSlots; ++s)
+    if ((cell->Tabs >> s) & 1) stops.push_back(h.TabTwips[s]);
+  ASSERT_EQ(stops.size(), 1u);
+  EXPECT_NEAR(stops[0], 567, 30);
+  EXPECT_NEAR(e->CursorX(cell, cell->line, 1), pressX, 2);
+}
+
 // --- tool bar ---------------------------------------------------------------------------------------------
 
 TEST(ToolBar, IconTableHintsAndBuilding) {
