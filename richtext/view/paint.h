@@ -432,6 +432,9 @@ private:
   void FillBackground(const TRect& r, TColor color);
   // Paints one line at a page position (used by page painting and printing).
   void PaintLineAt(TWPParagraphRec* par, TWPLineRec* line, int originX, int originY);
+  // False for a line cut by the view's top or bottom while only whole
+  // lines are painted.
+  bool ShownWhole(const TWPLineRec* line) const;
 
   TCanvas* canvas_ = nullptr;
   bool measuringAll_ = false;

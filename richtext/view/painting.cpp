@@ -102,6 +102,15 @@ void TWPRTFTextPaint::PaintRect(int x, int y, int width, int height) {
         const int64_t top = static_cast<int64_t>(l->Top) - TopOffset;
         const int64_t bottom = top + l->Height;
         if (bottom + 1 >= y && top <= y + height + 1) {
+          if (!ShownWhole(l)) {
+            // Its place shows the background instead of a cut line.
+            if (!(viewOptions_ & (wpvTransparentPlainRuns | wpvTransparent | wpvNoBackgroundFill))) {
+              const TRect r{PaintOriginX + x, PaintOriginY + static_cast<int>(std::max<int64_t>(top, y)),
+                            PaintOriginX + x + width, PaintOriginY + static_cast<int>(std::min<int64_t>(bottom, y + height))};
+              if (!r.IsEmpty()) FillBackground(r, BackgroundColor);
+            }
+            continue;
+          }
           PaintLineAt(p, l, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
           ++painted;
           lastBottom = std::max<int64_t>(lastBottom, bottom) > INT32_MAX ? INT32_MAX
@@ -127,11 +136,15 @@ void TWPRTFTextPaint::PaintRect(int x, int y, int width, int height) {
   CallShowCaret();
 }
 
+bool TWPRTFTextPaint::ShownWhole(const TWPLineRec* line) const {
+  if (!(viewOptions_ & wpvWholeLinesOnly) || Quiet) return true;
+  const int64_t top = static_cast<int64_t>(line->Top) - TopOffset;
+  return top >= 0 && top + line->Height <= VisibleHeight;
+}
+
 void TWPRTFTextPaint::PaintLine(TWPParagraphRec* par, TWPLineRec* line) {
   if (!par || !line || !canvas_ || !canvas_->HandleAllocated() || LayoutOff()) return;
-  if ((viewOptions_ & wpvWholeLinesOnly) && !Quiet &&
-      (line->Top - TopOffset < 0 || line->Top - TopOffset + line->Height > VisibleHeight))
-    return;
+  if (!ShownWhole(line)) return;
   CallHideCaret();
   {
     CanvasState keep(canvas_);

@@ -214,6 +214,40 @@ TEST(Painting, BackgroundBelowTheTextAndPageBreakMarks) {
   EXPECT_TRUE(s.device.Find("Polyline").empty());
 }
 
+// With "paint whole lines only" a line cut by the view's top or bottom is
+// drawn by none of the painting calls; its place shows the background.
+TEST(Painting, WholeLinesOnlyHoldsForTheWholeViewAndForRectangles) {
+  Screen s(200, 100);
+  s.t.BackgroundColor = clWhite;
+  for (int i = 0; i < 10; ++i) s.Par("Zeile " + std::to_string(i));  // 17 pixels each
+  s.Paint();
+  s.t.TopOffset = 8;  // line 0 cut at the top, line 6 at the bottom
+  s.t.SetViewOptions(s.t.ViewOptions() | wpvWholeLinesOnly);
+  auto drawn = [&] {
+    std::vector<std::string> out;
+    for (const TRecordedCall* c : s.Texts()) out.push_back(c->Text);
+    return out;
+  };
+  s.device.Clear();
+  s.t.PaintAll();
+  EXPECT_EQ(drawn(), (std::vector<std::string>{"Zeile 1", "Zeile 2", "Zeile 3", "Zeile 4", "Zeile 5"}));
+  bool topCleared = false;
+  for (const TRecordedCall* f : s.device.Find("FillRect"))
+    topCleared |= f->Args[1] <= 0 && f->Args[3] >= 17 - 8 && f->Args[2] >= 200;
+  EXPECT_TRUE(topCleared);
+  s.device.Clear();
+  s.t.PaintRect(0, 0, 200, 20);
+  EXPECT_EQ(drawn(), (std::vector<std::string>{"Zeile 1"}));
+  s.device.Clear();
+  s.t.PaintRect(0, 80, 200, 20);
+  EXPECT_EQ(drawn(), (std::vector<std::string>{"Zeile 5"}));
+  // Without the option the cut lines are drawn as well.
+  s.t.SetViewOptions(s.t.ViewOptions() & ~wpvWholeLinesOnly);
+  s.device.Clear();
+  s.t.PaintAll();
+  EXPECT_EQ(drawn().size(), 7u);
+}
+
 TEST(Painting, BorderedParagraphsShareTheirEdges) {
   Screen s(200, 300);
   TWPParagraphRec* a = s.Par("first");
