@@ -69,7 +69,8 @@ void TWPStatusBarBasic::SetStrings(const TStrings* lines) { strings_->Assign(lin
 void TWPStatusBarBasic::SetShowGauge(bool v) {
   if (v && gaugeWidth_ < 1) gaugeWidth_ = 100;
   showGauge_ = v;
-  InstallProgress(v || useGaugeForWP_);
+  // A hidden gauge receives no progress, whatever it is used for.
+  InstallProgress(v);
   BuildPanels();
 }
 

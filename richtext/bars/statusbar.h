@@ -10,8 +10,10 @@
 //  - at most 23 panels come from Strings; the gauge panel (kind stGauge,
 //    value -1) is the 24th and is present exactly while ShowGauge is on;
 //  - GaugeValue stays within 0..100, GaugeWidth within 4..width - 4 once set;
-//  - the bar is the engine's progress receiver exactly while ShowGauge or
-//    UseGaugeForWP is on, and never after it was freed.
+//  - the bar becomes the engine's progress receiver when ShowGauge or
+//    UseGaugeForWP is switched on, and stops being it when ShowGauge is
+//    switched off, when UseGaugeForWP is switched off with the gauge
+//    hidden, and when it is freed.
 #pragma once
 
 #include <cstdint>

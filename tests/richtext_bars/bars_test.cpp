@@ -140,6 +140,17 @@ TEST(StatusBar, GaugeFollowsProgressAndAFreedBarReceivesNone) {
   bar->SetUseGaugeForWP(false);
   WPProgressEvent(10);
   EXPECT_NE(bar->GaugeValue(), 10);
+  // Hiding the gauge ends the receiving, even while it is used for the
+  // engine; a pass then reports to nobody.
+  bar->SetUseGaugeForWP(true);
+  bar->SetShowGauge(false);
+  EXPECT_FALSE(bar->ReceivesProgress());
+  EXPECT_FALSE(WPProgressEvent);
+  WPProgressBegin(100);
+  WPProgressUpdate(40);
+  EXPECT_EQ(bar->GaugeValue(), 0);
+  WPProgressEnd();
+  bar->SetShowGauge(true);
   // Freed while it receives: nothing dangles.
   delete bar;
   EXPECT_FALSE(WPProgressEvent);
