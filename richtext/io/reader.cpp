@@ -27,6 +27,12 @@ int HexValue(int c) {
 
 uint8_t Clamp8(int32_t v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); }
 
+// Points of a "\fs" value (half points); 10 for none.
+uint8_t RtfPoints(int32_t halfPoints) {
+  const int32_t pt = halfPoints / 2;
+  return static_cast<uint8_t>(pt <= 0 ? 10 : std::min(pt, 255));
+}
+
 void MarkChanged(TWPParagraphRec* p) { p->ChangeFlags |= wpcBreak | wpcMeasure; }
 
 int NearestColor(const TColor* table, TColor c) {
@@ -522,6 +528,7 @@ void TWPRtfReader::Destination(const TRtfKeyword& kw) {
       fnFirst_ = true;
       fnSkipBlank_ = false;
       fnNumbered_ = false;
+      fnSize_ = CurAttr.Size;
       dest_ = rdFootnote;
       return;
     }
@@ -698,6 +705,9 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       return rrOk;
     case rdFootnote:
       if (id == riFootnoteNr) fnNumbered_ = true;
+      // The note keeps one size: the one its text starts in.
+      if (fnText_.empty() && id == riPlain) fnSize_ = kRtfDefaultSize;
+      if (fnText_.empty() && id == riFontSize) fnSize_ = RtfPoints(v);
       return rrOk;
     case rdText:
       break;
@@ -735,11 +745,9 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riFont:
       if (v >= 0 && v < kWPFontCount) CurAttr.Font = static_cast<uint8_t>(fontMap_[v]);
       return rrOk;
-    case riFontSize: {
-      const int32_t pt = v / 2;
-      CurAttr.Size = static_cast<uint8_t>(pt <= 0 ? 10 : std::min(pt, 255));
+    case riFontSize:
+      CurAttr.Size = RtfPoints(v);
       return rrOk;
-    }
     case riStyle: {
       const std::string_view w = kw.Word;
       uint32_t bit = 0;
@@ -1077,6 +1085,7 @@ void TWPRtfReader::LoadPictureFile(TWPPictureObject& pic) {
 void TWPRtfReader::FinishFootnote() {
   const uint8_t mark = (fnLine_ && fnIndex_ >= 0) ? static_cast<uint8_t>(fnLine_->pc[fnIndex_]) : '?';
   TWPFootnoteEntry* f = Text->AddFootnote(mark, nullptr, fnText_);
+  f->Size = fnSize_;
   if (fnAuto_) {
     f->AutoMark = true;
     f->MarkChar = WPAutoFootnoteMark(f->Number);

@@ -168,6 +168,7 @@ private:
   std::string fnText_;
   bool fnFirst_ = false, fnSkipBlank_ = false, fnNumbered_ = false;
   bool fnAuto_ = false;  // the mark was read as "\chftn"
+  uint8_t fnSize_ = 0;   // points of the note's text, as set before its first character
   TWPLineRec* autoMarkLine_ = nullptr;  // where the last automatic mark was stored
   int autoMarkIndex_ = -1;
 

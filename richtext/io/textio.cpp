@@ -335,6 +335,7 @@ void TWPRTFTextIo::CopyFrom(const TWPRTFText& src, bool fullCopy) {
           const TWPFootnoteEntry* f = src.FindFootnote(a.Tag);
           if (f) {
             TWPFootnoteEntry* nf = AddFootnote(f->MarkChar, f->RtfText.get(), f->Text);
+            nf->Size = f->Size;
             // An automatic mark counts on in the target's numbering.
             if (f->AutoMark) {
               nf->AutoMark = true;

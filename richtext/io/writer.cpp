@@ -637,15 +637,17 @@ uint8_t TWPRTFWriter::WriteFootnote(char mark, int number) {
   s += "{\\cs16\\super ";
   s += m;
   if (f) {
+    // A note read in a size of its own keeps it; one made here is 10 points.
+    const std::string size = "\\fs" + std::to_string(f->Size ? 2 * f->Size : 20);
     if (f->Number == 0 || f->RtfText) {
-      s += "{\\*\\footnote \\pard\\plain\t\\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super ";
+      s += "{\\*\\footnote \\pard\\plain\t\\s15\\widctlpar \\f4" + size + "\\lang1031 {\\cs16\\super ";
       s += m;
       s += "} ";
       if (f->RtfText) s += *f->RtfText;
       else AppendEscaped(s, f->Text.data(), f->Text.size());
     } else {
       AddWord(s, "{\\*\\footnote \\wpfnnr", f->Number);
-      s += " \\pard\\plain \\s15\\widctlpar \\f4\\fs20\\lang1031 {\\cs16\\super\t";
+      s += " \\pard\\plain \\s15\\widctlpar \\f4" + size + "\\lang1031 {\\cs16\\super\t";
       s += m;
       s += "}\t";
       AppendEscaped(s, f->Text.data(), f->Text.size());

@@ -153,6 +153,9 @@ struct TWPFootnoteEntry {
   // The mark is the automatic footnote number: RTF writes it as "\chftn",
   // plain text as the number.
   bool AutoMark = false;
+  // Points of the note's text as it was read; 0 for a note made here (the
+  // writer's own size then).
+  uint8_t Size = 0;
   TWPFootnoteEntry* prev = nullptr;
   TWPFootnoteEntry* next = nullptr;
   AnsiString Text;

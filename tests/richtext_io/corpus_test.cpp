@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/rtl/cp1252.h"
 #include "tests/richtext_io/io_helpers.h"
@@ -272,6 +273,51 @@ TEST(Corpus, OurRewriteOfOtherProgramsRtfKeepsWordsTablesAndLooks) {
   EXPECT_GT(bold, 0);
   EXPECT_GT(italic, 0);
   if (!converter) GTEST_SKIP() << "pandoc not installed: our output was only read back by our own reader";
+}
+
+// The size (half points) the text of each footnote group starts in.
+std::vector<int> NoteSizes(const std::string& rtf) {
+  std::vector<int> out;
+  for (size_t at = 0; (at = rtf.find("{\\*\\footnote", at)) != std::string::npos; ++at) {
+    const size_t fs = rtf.find("\\fs", at);
+    out.push_back(fs == std::string::npos ? 0 : std::atoi(rtf.c_str() + fs + 3));
+  }
+  return out;
+}
+
+// A footnote that LibreOffice wrote in 12 points keeps its size through our
+// reader and writer, and LibreOffice (when installed) reads our rewrite with
+// the note in 12 points again.
+TEST(Corpus, AFootnoteOfAnotherWriterKeepsItsSize) {
+  const std::string source = ReadFile(CorpusDir() + "fussnote.rtf");
+  ASSERT_EQ(NoteSizes(source), std::vector<int>{24});
+  TWPRTFTextIo original;
+  TStringStream in(source);
+  ASSERT_EQ(original.LoadFromStream(&in), FormatRTF);
+  ASSERT_NE(original.FindFootnote(1), nullptr);
+  EXPECT_EQ(original.FindFootnote(1)->Text, "Am 28. August 1749.");
+  const std::string ours = ToRtf(original);
+  EXPECT_EQ(NoteSizes(ours), std::vector<int>{24}) << ours;
+  TWPRTFTextIo back;
+  ASSERT_EQ(FromRtf(back, ours), 0);
+  EXPECT_EQ(ToRtf(back), ours);
+  if (std::system("command -v soffice > /dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  const char* bin = std::getenv("ORV_BINARY_DIR");
+  const std::string dir = std::string(bin ? bin : "/tmp") + "/rtio_note_" + std::to_string(getpid());
+  ASSERT_EQ(std::system(("mkdir -p " + dir + "/lo").c_str()), 0);
+  {
+    std::ofstream f(dir + "/ours.rtf", std::ios::binary);
+    f << ours;
+  }
+  // A profile of its own, so that no running office is asked.
+  const std::string cmd = "HOME=" + dir + " timeout 120 soffice -env:UserInstallation=file://" + dir +
+                          "/profile --headless --convert-to rtf --outdir " + dir + "/lo " + dir +
+                          "/ours.rtf > /dev/null 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  const std::string again = ReadFile(dir + "/lo/ours.rtf");
+  EXPECT_EQ(NoteSizes(again), std::vector<int>{24}) << again;
+  EXPECT_NE(again.find("Am 28. August 1749."), std::string::npos);
+  std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(Corpus, FreshConversionsWhenTheConverterIsInstalled) {
