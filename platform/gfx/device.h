@@ -122,9 +122,18 @@ public:
 
   int Width(unsigned char c) const { return Widths[c]; }
   int TextWidth(const char* s, std::size_t n) const {
-    int w = 0;
-    for (std::size_t i = 0; i < n; ++i) w += Widths[static_cast<unsigned char>(s[i])];
-    return w;
+    // Four sums side by side: the look-ups do not wait for each other.
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    int w0 = 0, w1 = 0, w2 = 0, w3 = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      w0 += Widths[p[i]];
+      w1 += Widths[p[i + 1]];
+      w2 += Widths[p[i + 2]];
+      w3 += Widths[p[i + 3]];
+    }
+    for (; i < n; ++i) w0 += Widths[p[i]];
+    return w0 + w1 + w2 + w3;
   }
 };
 
