@@ -688,3 +688,39 @@ std::unique_ptr<TBitmap> WarnerPicture(TWarnerPicture which) {
   }
   return b;
 }
+
+// ---- the symbols of media links ---------------------------------------------------
+
+namespace {
+
+const char* const kMediaCamera[] = {
+    "WWWWWWWWWWWWWWWW", "WWWWWWWWWWWWWWWW", "WWWWWKKKKKWWWWWW", "WWWWKGGGGGKWWWWW",
+    "WKKKKKKKKKKKKKKW", "WKggggggggggrrKW", "WKgggKKKKKggggKW", "WKggKGbbbGKgggKW",
+    "WKggKbbBbbKgggKW", "WKggKbBBBbKgggKW", "WKggKbbBbbKgggKW", "WKggKGbbbGKgggKW",
+    "WKgggKKKKKggggKW", "WKKKKKKKKKKKKKKW", "WWWWWWWWWWWWWWWW", "WWWWWWWWWWWWWWWW",
+};
+
+const char* const kMediaMicrophone[] = {
+    "WWWWWWKKKKWWWWWW", "WWWWWKGggGKWWWWW", "WWWWWKgGGgKWWWWW", "WWWWWKGggGKWWWWW",
+    "WWWWWKgGGgKWWWWW", "WWWWWKGggGKWWWWW", "WWWWWKgGGgKWWWWW", "WWWKWKGggGKWKWWW",
+    "WWWKWWKKKKWWKWWW", "WWWWKWWWWWWKWWWW", "WWWWWKKKKKKWWWWW", "WWWWWWWKKWWWWWWW",
+    "WWWWWWWKKWWWWWWW", "WWWWWKKKKKKWWWWW", "WWWWWWWWWWWWWWWW", "WWWWWWWWWWWWWWWW",
+};
+
+const char* const kMediaText[] = {
+    "WWWKKKKKKKKKWWWW", "WWWKcccccccKKWWW", "WWWKcccccccKgKWW", "WWWKcKKKKccKKKKW",
+    "WWWKcccccccccccK", "WWWKcKKKKKKKKccK", "WWWKcccccccccccK", "WWWKcKKKKKKKccKW",
+    "WWWKcccccccccccK", "WWWKcKKKKKKKKccK", "WWWKcccccccccccK", "WWWKcKKKKKKccccK",
+    "WWWKcccccccccccK", "WWWKcccccccccccK", "WWWKKKKKKKKKKKKK", "WWWWWWWWWWWWWWWW",
+};
+
+}  // namespace
+
+std::unique_ptr<TBitmap> MediaPicture(TMediaPicture which) {
+  switch (which) {
+    case mpCamera: return BitmapFromCharRows(Rows(kMediaCamera, 16), PaletteColor);
+    case mpMicrophone: return BitmapFromCharRows(Rows(kMediaMicrophone, 16), PaletteColor);
+    case mpText: return BitmapFromCharRows(Rows(kMediaText, 16), PaletteColor);
+    default: throw ERangeError("Kein Bild mit dieser Nummer");
+  }
+}

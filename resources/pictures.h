@@ -71,3 +71,10 @@ std::unique_ptr<TBitmap> SayingPicture(int category);
 enum TWarnerPicture { wpMale, wpFemale, wpEvent, wpLevel0, wpLevel1, wpLevel2, wpCount };
 constexpr int kWarnerPictureWidth = 27, kWarnerPictureHeight = 34;
 std::unique_ptr<TBitmap> WarnerPicture(TWarnerPicture which);
+
+// ---- the symbols of media links in the display settings' samples ---------------
+
+// A camera (a picture), a microphone (a sound) and a written page (a text),
+// 16 x 16 on white.
+enum TMediaPicture { mpCamera, mpMicrophone, mpText, mpCount };
+std::unique_ptr<TBitmap> MediaPicture(TMediaPicture which);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "app/dialogs/dispdef.h"
+#include "app/dialogs/params.h"
 #include "app/main/calbox.h"
 #include "app/main/dialogs.h"
 #include "app/main/password.h"
@@ -423,13 +425,23 @@ void TfrmMain::BuildMenus() {
 
   mnuEinstellungen = menu(root, "mnuEinstellungen", "&Einstellungen");
   mnpAnzeige = menu(mnuEinstellungen, "mnpAnzeige", "Anzeige");
-  mnpEigeDisp = item(mnpAnzeige, "mnpEigeDisp", CP1252("Persönliche Daten").str(), 0, {});
-  mnpPGebDisp = item(mnpAnzeige, "mnpPGebDisp", "Geburtstage", 0, {});
-  mnpPTodDisp = item(mnpAnzeige, "mnpPTodDisp", "Todestage", 0, {});
-  mnpEreiDisp = item(mnpAnzeige, "mnpEreiDisp", "Weltgeschehen", 0, {});
-  mnpNameDisp = item(mnpAnzeige, "mnpNameDisp", "Namenstage", 0, {});
-  mnpFTagDisp = item(mnpAnzeige, "mnpFTagDisp", "Feiertage", 0, {});
-  mnpParams = item(mnuEinstellungen, "mnpParams", "Parameter", 0, {});
+  // A confirmed display dialog rebuilds the page when it shows that rubric.
+  auto display = [this](int r) -> TNotifyEvent {
+    return [this, r](TObject*) {
+      if (ShowRubricDisp(r) != mrOk || CurrentRubric != r) return;
+      pnlTitel->SetCaption(RubricTitle(r));
+      DisplayRubrik();
+    };
+  };
+  mnpEigeDisp = item(mnpAnzeige, "mnpEigeDisp", CP1252("Persönliche Daten").str(), 0, display(rbPersonal));
+  mnpPGebDisp = item(mnpAnzeige, "mnpPGebDisp", "Geburtstage", 0, display(rbBirths));
+  mnpPTodDisp = item(mnpAnzeige, "mnpPTodDisp", "Todestage", 0, display(rbDeaths));
+  mnpEreiDisp = item(mnpAnzeige, "mnpEreiDisp", "Weltgeschehen", 0, display(rbEvents));
+  mnpNameDisp = item(mnpAnzeige, "mnpNameDisp", "Namenstage", 0, display(rbNameDays));
+  mnpFTagDisp = item(mnpAnzeige, "mnpFTagDisp", "Feiertage", 0, display(rbHolidays));
+  mnpParams = item(mnuEinstellungen, "mnpParams", "Parameter", 0, [this](TObject*) {
+    if (ShowParams() == mrOk) ApplyParams();
+  });
 
   mnuHilfe = menu(root, "mnuHilfe", "&Hilfe");
   mnpInfo = item(mnuHilfe, "mnpInfo", "Info", ShortCut(VK_F1, ssShift), [](TObject*) { ShowInfo(); });
@@ -601,6 +613,15 @@ void TfrmMain::WPRichText1HyperLinkEvent(const AnsiString& linkCode) {
 void TfrmMain::boxKalenderClick(TObject*) {
   SunMoonMode = static_cast<uint8_t>(1 - SunMoonMode);
   boxKalender->Invalidate();
+}
+
+void TfrmMain::ApplyParams() {
+  ApplyKalenderParams();
+  KalenderKeySimulieren(0, 0);
+  Kalender->Invalidate();
+  // Position, country and confession show in the box, the holidays on their page.
+  boxKalender->Invalidate();
+  if (CurrentRubric == rbHolidays) DisplayRubrik();
 }
 
 void TfrmMain::KalenderKeySimulieren(Word key, TShiftState shift) {

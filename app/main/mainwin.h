@@ -108,6 +108,9 @@ class TfrmMain : public TOrvelanForm {
   void SetPageWidth();
   // Week start and weekend of the calendar from the settings.
   void ApplyKalenderParams();
+  // After the parameter dialog's OK: the calendar's week, the box and the
+  // holidays page follow the settings.
+  void ApplyParams();
   // A key press for the calendar's own key handler, which moves its date.
   void KalenderKeySimulieren(Word key, TShiftState shift);
   // Whether the program builds the page of a rubric.

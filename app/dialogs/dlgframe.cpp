@@ -1,0 +1,158 @@
+// The settings dialogs' frame and shared parts (dlgframe.h).
+#include "app/dialogs/dlgframe.h"
+
+#include "app/text/helpers.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+
+namespace {
+
+constexpr int kSizeBarHeight = 18;
+const char* const kFontSizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36"};
+
+void DrawColourItem(TComboBox* list, int index, TRect rect, TOwnerDrawState state) {
+  TCanvas& c = *list->Canvas();
+  c.Brush()->SetStyle(bsSolid);
+  c.Brush()->SetColor((state & odSelected) && !(state & odComboBoxEdit) ? clHighlight : clWindow);
+  c.FillRect(rect);
+  if (index < 0) return;
+  c.Brush()->SetColor(ColorOf(index));
+  c.Pen()->SetColor(clBlack);
+  c.Rectangle(rect.Left + 2, rect.Top + 1, rect.Right - 2, rect.Bottom - 1);
+}
+
+TComboBox* MakeList(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
+                    TComboBoxStyle style) {
+  auto* c = new TComboBox(owner);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetStyle(style);
+  c->SetBounds(left, top, width, 21);
+  return c;
+}
+
+}  // namespace
+
+TfrmSettingsDialog::TfrmSettingsDialog(TComponent* owner, const char* name, const AnsiString& caption,
+                                       const AnsiString& formKey, int helpContext, int clientWidth,
+                                       int clientHeight, bool sizeable)
+    : TOrvelanForm(owner) {
+  SetName(name);
+  SetCaption(caption);
+  SetBorderStyle(sizeable ? bsSizeable : bsDialog);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetClientSize(clientWidth, clientHeight);
+  SetKeyPreview(true);
+  SetFormKey(formKey);
+  SetHelpContext(helpContext);
+
+  pnlTop = MakeToolPanel(this, this, bvlTop);
+  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
+  pbCancel =
+      MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel, [this](TObject*) { SetModalResult(mrCancel); });
+  pbOk = MakeToolButton(this, pnlTop, "pbOk", "Ok", bpOk, [this](TObject*) { pbOkClick(); });
+  if (sizeable) {
+    SizeBar = new TSizeBar(this);
+    SizeBar->SetName("SizeBar");
+    SizeBar->SetParent(this);
+    SizeBar->SetCaption("");
+    SizeBar->SetBounds(0, clientHeight - kSizeBarHeight, clientWidth, kSizeBarHeight);
+    SizeBar->SetAlign(alBottom);
+    SizeBar->SetBevelInner(bvNone);
+    SizeBar->SetBevelOuter(bvRaised);
+  }
+  PlaceButtons();
+
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { FormKeyDown(key); };
+  OnShow = [this](TObject*) {
+    ReadPosition();
+    DialogShow();
+    if (FirstFocus && FirstFocus->CanFocus()) FirstFocus->SetFocus();
+  };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnResize = [this](TObject*) {
+    PlaceButtons();
+    DialogResize();
+  };
+}
+
+void TfrmSettingsDialog::PlaceButtons() {
+  pbHilfe->SetLeft(4);
+  pbOk->SetLeft(pnlTop->Width() - pbOk->Width() - 4);
+  pbCancel->SetLeft(pbOk->Left() - 1 - pbCancel->Width());
+}
+
+void TfrmSettingsDialog::pbOkClick() { SetModalResult(mrOk); }
+
+void TfrmSettingsDialog::FormKeyDown(Word& key) {
+  if (key == VK_RETURN) {
+    // Enter confirms only while the confirming button may be used.
+    if (pbOk->Enabled()) pbOkClick();
+    key = 0;
+  } else if (key == VK_ESCAPE) {
+    SetModalResult(mrCancel);
+    key = 0;
+  }
+}
+
+void TfrmSettingsDialog::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    const TPoint min = MinimumSize();
+    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+    if (min.X > 0) mmi->ptMinTrackSize.x = min.X;
+    if (min.Y > 0) mmi->ptMinTrackSize.y = min.Y;
+    m.Result = 0;
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
+TLabel* AddLabel(TComponent* owner, TWinControl* parent, const AnsiString& caption, int left, int top) {
+  auto* l = new TLabel(owner);
+  l->SetParent(parent);
+  l->SetCaption(caption);
+  l->SetLeft(left);
+  l->SetTop(top);
+  return l;
+}
+
+TCheckBox* AddCheckBox(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption,
+                       int left, int top, int width) {
+  auto* c = new TCheckBox(owner);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetCaption(caption);
+  c->SetBounds(left, top, width, 19);
+  return c;
+}
+
+TComboBox* MakeColourList(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width) {
+  TComboBox* c = MakeList(owner, parent, name, left, top, width, csOwnerDrawFixed);
+  for (int i = 0; i < 16; ++i) c->Items()->Add(IntToStr(i));
+  c->SetDropDownCount(16);
+  c->OnDrawItem = [c](TWinControl*, int index, TRect rect, TOwnerDrawState state) {
+    DrawColourItem(c, index, rect, state);
+  };
+  return c;
+}
+
+int ColourListIndex(int colourNumber) { return colourNumber >= 0 && colourNumber <= 15 ? colourNumber : -1; }
+
+TComboBox* MakeFontList(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width) {
+  TComboBox* c = MakeList(owner, parent, name, left, top, width, csDropDownList);
+  c->SetSorted(true);
+  c->Items()->Assign(Screen->Fonts());
+  c->SetDropDownCount(16);
+  return c;
+}
+
+TComboBox* MakeSizeList(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width) {
+  TComboBox* c = MakeList(owner, parent, name, left, top, width, csDropDownList);
+  for (const char* s : kFontSizes) c->Items()->Add(s);
+  c->SetDropDownCount(14);
+  return c;
+}
+
+void SelectItem(TComboBox* list, const AnsiString& text) { list->SetItemIndex(list->Items()->IndexOf(text)); }

@@ -1,0 +1,205 @@
+// The parameter dialog (params.h).
+#include "app/dialogs/params.h"
+
+#include <cmath>
+
+#include "app/dialogs/lage.h"
+#include "app/settings/settings.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+
+namespace {
+
+constexpr int kSheetWidth = 420;
+
+}  // namespace
+
+TDegreesMinutes SplitCoordinate(long double value) {
+  TDegreesMinutes d;
+  d.Negative = value < 0.0L;
+  // Whole minutes, cut; a value stored as degrees + minutes / 60 lies a
+  // hair below its minute in binary, so a millionth of a minute is added.
+  const long double minutes = std::floor(std::fabs(value) * 60.0L + 1e-6L);
+  d.Degrees = static_cast<int>(minutes / 60.0L);
+  d.Minutes = static_cast<int>(minutes - d.Degrees * 60.0L);
+  return d;
+}
+
+long double JoinCoordinate(int degrees, int minutes, bool negative) {
+  const long double v = degrees + minutes * (1.0L / 60.0L);
+  return negative ? -v : v;
+}
+
+AnsiString SayingCategoryName(int category) {
+  static const char* const kNames[12] = {"Spruch",      "Murphys Gesetz", "Kindermund",  "Stilblüte",
+                                         "Kathederblüte", "Liebeserklärung", "Sprichwort", "Zitat",
+                                         "Bauernregel", "Bibelspruch",    "Goethe",      "Jean Paul"};
+  if (category < 0 || category > 11) return "";
+  AnsiString out;
+  Utf8ToCp1252(kNames[category], out);
+  return out;
+}
+
+TfrmParams::TfrmParams(TComponent* owner)
+    : TfrmSettingsDialog(owner, "frmParams", "Parameter", "PARAMETER", 37, kSheetWidth + 16, 306, false),
+      latitude_(Latitude),
+      longitude_(Longitude) {
+  SetPosition(poScreenCenter);
+  PageControl1 = new TPageControl(this);
+  PageControl1->SetName("PageControl1");
+  PageControl1->SetParent(this);
+  PageControl1->SetBounds(8, kToolPanelHeight + 10, kSheetWidth, 306 - kToolPanelHeight - 18);
+  tsAllgemein = Sheet("tsAllgemein", "Allgemein");
+  tsKalender = Sheet("tsKalender", "Kalender");
+  tsSpruch = Sheet("tsSpruch", "Spruch");
+  tsStart = Sheet("tsStart", "Startoptionen");
+
+  // "Allgemein"
+  rgLand = Group(tsAllgemein, "rgLand", " Land ", {"Deutschland", "Österreich", "Schweiz"}, 8, 8, 196, 92);
+  rgKonfession = Group(tsAllgemein, "rgKonfession", " Konfession ", {"katholisch", "protestantisch"}, 212, 8, 192, 92);
+  grpLage = new TGroupBox(this);
+  grpLage->SetName("grpLage");
+  grpLage->SetParent(tsAllgemein);
+  grpLage->SetCaption(" Geografische Lage ");
+  grpLage->SetBounds(8, 108, 396, 92);
+  AddLabel(this, grpLage, "Breite", 12, 29);
+  spBreiteGrad = Spin("spBreiteGrad", 64, 26, 89, 2);
+  AddLabel(this, grpLage, "\xB0", 120, 29);
+  spBreiteMin = Spin("spBreiteMin", 132, 26, 59, 2);
+  AddLabel(this, grpLage, "'", 188, 29);
+  AddLabel(this, grpLage, CP1252("Länge").str(), 12, 61);
+  spLaengeGrad = Spin("spLaengeGrad", 64, 58, 179, 3);
+  AddLabel(this, grpLage, "\xB0", 120, 61);
+  spLaengeMin = Spin("spLaengeMin", 132, 58, 59, 2);
+  AddLabel(this, grpLage, "'", 188, 61);
+  auto list = [this](const char* name, int top, const AnsiString& a, const AnsiString& b) {
+    auto* c = new TComboBox(this);
+    c->SetName(name);
+    c->SetParent(grpLage);
+    c->SetStyle(csDropDownList);
+    c->SetBounds(200, top, 70, 21);
+    c->Items()->Add(a);
+    c->Items()->Add(b);
+    return c;
+  };
+  cmbBreite = list("cmbBreite", 26, "Nord", CP1252("Süd").str());
+  cmbLaenge = list("cmbLaenge", 58, "West", "Ost");
+  pbVorgabe = new TExplorerButton(this);
+  pbVorgabe->SetName("pbVorgabe");
+  pbVorgabe->SetParent(grpLage);
+  pbVorgabe->SetCaption("Vorgabe");
+  pbVorgabe->SetBounds(296, 40, 88, 26);
+  pbVorgabe->OnClick = [this](TObject*) { pbVorgabeClick(); };
+
+  // "Kalender"
+  rgWochenbeginn = Group(tsKalender, "rgWochenbeginn", " Wochenbeginn ", {"Sonntag", "Montag"}, 8, 8, 396, 48);
+  rgWochenbeginn->SetColumns(2);
+  rgWochenende = Group(tsKalender, "rgWochenende", " Wochenende ", {"Sa/So", "So"}, 8, 64, 192, 68);
+  rgSternzeichen = Group(tsKalender, "rgSternzeichen", " Sternzeichen ab  ", {"12:00 Uhr", "24:00 Uhr"}, 212, 64,
+                         192, 68);
+
+  // "Spruch"
+  rgSpruchtyp = Group(tsSpruch, "rgSpruchtyp", " Standard ", {}, 8, 8, 396, 160);
+  for (int i = 0; i < 12; ++i) rgSpruchtyp->Items()->Add(SayingCategoryName(i));
+  rgSpruchtyp->SetColumns(2);
+  cbSpruchOben = AddCheckBox(this, tsSpruch, "cbSpruchOben", "Spruchfenster immer im Vordergrund", 8, 180, 380);
+
+  // "Startoptionen"
+  cbTermine = AddCheckBox(this, tsStart, "cbTermine", "Auf Termine hinweisen", 16, 16, 380);
+  cbLetzteRubrik =
+      AddCheckBox(this, tsStart, "cbLetzteRubrik", CP1252("Zuletzt gewählte Rubrik wieder anzeigen").str(), 16, 44, 380);
+  cbSpruch = AddCheckBox(this, tsStart, "cbSpruch", "Spruch anzeigen", 16, 72, 380);
+
+  rgLand->SetItemIndex(Country);
+  rgKonfession->SetItemIndex(Confession);
+  rgWochenbeginn->SetItemIndex(WeekStart);
+  rgWochenende->SetItemIndex(Weekend);
+  rgSternzeichen->SetItemIndex(ZodiacSign);
+  rgSpruchtyp->SetItemIndex(SayingType);
+  cbSpruchOben->SetChecked(SayingOnTop);
+  cbTermine->SetChecked(ShowWarner);
+  cbLetzteRubrik->SetChecked(ShowLastRubric);
+  cbSpruch->SetChecked(ShowSaying);
+  ShowPosition();
+}
+
+TTabSheet* TfrmParams::Sheet(const char* name, const AnsiString& caption) {
+  auto* s = new TTabSheet(this);
+  s->SetName(name);
+  s->SetPageControl(PageControl1);
+  s->SetCaption(caption);
+  return s;
+}
+
+TRadioGroup* TfrmParams::Group(TWinControl* parent, const char* name, const AnsiString& caption,
+                               std::initializer_list<const char*> items, int left, int top, int width, int height) {
+  auto* g = new TRadioGroup(this);
+  g->SetName(name);
+  g->SetParent(parent);
+  g->SetCaption(caption);
+  g->SetBounds(left, top, width, height);
+  for (const char* item : items) {
+    AnsiString text;
+    Utf8ToCp1252(item, text);
+    g->Items()->Add(text);
+  }
+  return g;
+}
+
+TwwDBSpinEdit* TfrmParams::Spin(const char* name, int left, int top, int max, int digits) {
+  auto* s = new TwwDBSpinEdit(this);
+  s->SetName(name);
+  s->SetParent(grpLage);
+  s->SetBounds(left, top, 52, 21);
+  s->SetMinValue(0);
+  s->SetMaxValue(max);
+  s->SetMaxLength(digits);
+  return s;
+}
+
+void TfrmParams::ShowPosition() {
+  const TDegreesMinutes lat = SplitCoordinate(Latitude), lon = SplitCoordinate(Longitude);
+  cmbBreite->SetItemIndex(lat.Negative ? 1 : 0);
+  spBreiteGrad->SetValue(lat.Degrees);
+  spBreiteMin->SetValue(lat.Minutes);
+  cmbLaenge->SetItemIndex(lon.Negative ? 1 : 0);
+  spLaengeGrad->SetValue(lon.Degrees);
+  spLaengeMin->SetValue(lon.Minutes);
+}
+
+void TfrmParams::pbVorgabeClick() {
+  if (ShowLage() == mrOk) ShowPosition();
+}
+
+void TfrmParams::DialogShow() { PageControl1->SetActivePage(tsAllgemein); }
+
+void TfrmParams::pbOkClick() {
+  auto index = [](TRadioGroup* g, uint8_t old) {
+    return g->ItemIndex() < 0 ? old : static_cast<uint8_t>(g->ItemIndex());
+  };
+  Country = index(rgLand, Country);
+  Confession = index(rgKonfession, Confession);
+  WeekStart = index(rgWochenbeginn, WeekStart);
+  Weekend = index(rgWochenende, Weekend);
+  ZodiacSign = index(rgSternzeichen, ZodiacSign);
+  if (rgSpruchtyp->ItemIndex() >= 0) SayingType = rgSpruchtyp->ItemIndex();
+  SayingOnTop = cbSpruchOben->Checked();
+  ShowWarner = cbTermine->Checked();
+  ShowLastRubric = cbLetzteRubrik->Checked();
+  ShowSaying = cbSpruch->Checked();
+  auto whole = [](TwwDBSpinEdit* s) { return static_cast<int>(s->CheckValue(std::floor(s->Value()))); };
+  Latitude = JoinCoordinate(whole(spBreiteGrad), whole(spBreiteMin), cmbBreite->ItemIndex() == 1);
+  Longitude = JoinCoordinate(whole(spLaengeGrad), whole(spLaengeMin), cmbLaenge->ItemIndex() == 1);
+  SetModalResult(mrOk);
+}
+
+void TfrmParams::DoClose(TCloseAction& action) {
+  // Cancel also undoes a place taken over with "Vorgabe".
+  if (ModalResult() != mrOk) {
+    Latitude = latitude_;
+    Longitude = longitude_;
+  }
+  TfrmSettingsDialog::DoClose(action);
+}
+
+int ShowParams() { return ShowModalAndFree(new TfrmParams(Application)); }
