@@ -171,7 +171,7 @@ void EventSample(SampleWriter& w, const DisplaySettings& s) {
 
 void NameDaySample(SampleWriter& w, const DisplaySettings& s) {
   TWPCustomRtfEdit* e = w.Edit();
-  const int32_t col1 = MeasureDayPageTab(e, s.Font, s.Attr[anText], {"X"});
+  const int32_t col1 = MeasureShortTab(e, s.Font, s.Attr[anText]);
   const int32_t col2 = w.Media() == kMediaSymbols ? w.SecondColumn(col1, anText) : 0;
   w.Text("Anna", anNameForms);
   if (w.On(dnNameForms))
@@ -204,25 +204,23 @@ void NameDaySample(SampleWriter& w, const DisplaySettings& s) {
 
 void HolidaySample(SampleWriter& w, const DisplaySettings& s) {
   TWPCustomRtfEdit* e = w.Edit();
-  const int32_t col1 = MeasureDayPageTab(e, s.Font, s.Attr[ahText], {"X"});
+  const int32_t col1 = MeasureShortTab(e, s.Font, s.Attr[ahText]);
+  auto format = [&] {
+    e->SetParagraphIndents(kEntryIndent, kEntryIndent, kEntryIndent);
+    e->SetParagraphSpacing(0, 0, kEntrySpaceAfter);
+    e->SetTabStop(col1, tkLeft, false);
+  };
   auto entry = [&](const AnsiString& country, const AnsiString& holiday, const AnsiString& note, bool first) {
     w.Link(country, !first);
     w.Text("\n\t" + holiday, ahText);
-    if (w.On(dhNotes)) {
-      w.Text("\n\t", ahText);
-      w.Text("(" + note + ")", ahNote);
-    }
-    e->SetParagraphIndents(kEntryIndent, kEntryIndent, kEntryIndent);
-    e->SetParagraphSpacing(kEntrySpaceBefore, 0, kEntrySpaceAfter);
-    e->SetTabStop(col1, tkLeft, false);
+    if (w.On(dhNotes)) w.Text("\n\t(" + note + ")", ahNote);
+    format();
   };
   entry("Schweiz", "Auffahrt", "39 Tage nach Ostern", true);
   w.Text("International", ahCountry, true);
   w.Text("\n\tTag der Muttersprache, ausgerufen von der ", ahText);
   w.Link("UNESCO");
-  e->SetParagraphIndents(kEntryIndent, kEntryIndent, kEntryIndent);
-  e->SetParagraphSpacing(kEntrySpaceBefore, 0, kEntrySpaceAfter);
-  e->SetTabStop(col1, tkLeft, false);
+  format();
   entry(CP1252("Österreich").str(), "Nationalfeiertag", "Gesetzlicher Feiertag", false);
 }
 

@@ -87,6 +87,8 @@ void TfrmSettingsDialog::PlaceButtons() {
 void TfrmSettingsDialog::pbOkClick() { SetModalResult(mrOk); }
 
 void TfrmSettingsDialog::FormKeyDown(Word& key) {
+  // An open drop-down list takes Enter and Escape itself.
+  if (auto* list = dynamic_cast<TCustomComboBox*>(ActiveControl()); list && list->DroppedDown()) return;
   if (key == VK_RETURN) {
     // Enter confirms only while the confirming button may be used.
     if (pbOk->Enabled()) pbOkClick();
