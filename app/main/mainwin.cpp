@@ -15,6 +15,7 @@
 #include "app/pages/ftagpage.h"
 #include "app/pages/namepage.h"
 #include "app/pages/perspage.h"
+#include "app/printing/druceige.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/layoutedit.h"
@@ -414,9 +415,16 @@ void TfrmMain::BuildMenus() {
   mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
   mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, {});
   mnpDruckEige = menu(mnuDrucken, "mnpDruckEige", CP1252("Persönliche Daten").str());
-  mnpTagebuch = item(mnpDruckEige, "mnpTagebuch", "Tagebuch", 0, {});
-  mnpGebListe = item(mnpDruckEige, "mnpGebListe", "Geburtstagsliste", 0, {});
-  mnpGebUebersicht = item(mnpDruckEige, "mnpGebUebersicht", CP1252("Geburtstagsübersicht").str(), 0, {});
+  // The printed lists of personal data only with the password.
+  auto printList = [](int list) -> TNotifyEvent {
+    return [list](TObject*) {
+      if (AskPasswort()) ShowDruckEige(list);
+    };
+  };
+  mnpTagebuch = item(mnpDruckEige, "mnpTagebuch", "Tagebuch", 0, printList(plDiary));
+  mnpGebListe = item(mnpDruckEige, "mnpGebListe", "Geburtstagsliste", 0, printList(plBirthdayList));
+  mnpGebUebersicht =
+      item(mnpDruckEige, "mnpGebUebersicht", CP1252("Geburtstagsübersicht").str(), 0, printList(plBirthdayOverview));
   menu(mnuDrucken, "N4", "-");
   mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, [](TObject*) {
     int number = 0;

@@ -1,0 +1,416 @@
+// The printed lists of the user's own entries (druceige.h).
+#include "app/printing/druceige.h"
+
+#include <memory>
+
+#include "app/dialogs/dlgframe.h"
+#include "app/printing/drusetup.h"
+#include "app/main/mainwin.h"
+#include "app/printing/styleline.h"
+#include "app/text/formatters.h"
+#include "app/text/helpers.h"
+#include "app/windows/preview.h"
+#include "app/windows/winparts.h"
+#include "calendar/datetexts.h"
+#include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
+
+namespace {
+
+constexpr int kOwnPerson = 1, kOwnEvent = 2;
+constexpr int32_t kLabelGap = 141;
+constexpr int kCodeLength = 3;
+
+struct ListInfo {
+  AnsiString Caption;
+  const char* FormKey;
+  int Help;
+  const char* Label;
+};
+ListInfo InfoOf(int list) {
+  switch (list) {
+    case plDiary: return {"Tagebuch", "TAGEBUCH", 88, "99.99. "};
+    case plBirthdayList: return {"Geburtstagsliste", "GEBURTSTAGSLISTE", 89, "99.99. "};
+    default: return {CP1252("Geburtstagsübersicht").str(), "GEBURTSTAGSUEBERSICHT", 90, "99. "};
+  }
+}
+
+// A memo's line ends as line breaks inside the paragraph.
+AnsiString Lines(const AnsiString& text) {
+  AnsiString out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += '\n';
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+class ListWriter {
+ public:
+  ListWriter(TWPCustomRtfEdit* e, const TPrintListQuery& q, TwwTable* own, TwwTable* codes)
+      : e_(e), q_(q), page_(*q.Page), own_(own), codes_(codes) {
+    id_ = own->FieldByName("EIGE_ID");
+    type_ = own->FieldByName("EIGE_TYP");
+    date_ = own->FieldByName("EIGE_DATUM");
+    day_ = own->FieldByName("EIGE_TAG");
+    month_ = own->FieldByName("EIGE_MONAT");
+    year_ = own->FieldByName("EIGE_JAHR");
+    text_ = own->FieldByName("EIGE_TEXT");
+  }
+
+  // Whether the current entry belongs into the list by its selection code.
+  bool Wanted() const {
+    if (!q_.Selection) return true;
+    codes_->SetIndexName("XPKEISE");
+    return codes_->FindKey({q_.Code, id_->AsInteger()});
+  }
+
+  // The list's heading, before the first entry.
+  void Header() {
+    if (q_.Selection) Line(q_.CodeName, false, psSubtitle);
+    Line(page_.Title, q_.Selection, psTitle);
+    if (q_.List == plBirthdayOverview) Line(MonthName(mfFull, q_.Month), true, psTitle);
+  }
+
+  // The current entry: its year heading in the lists by date, its line.
+  void Entry() {
+    if (written_ == 0) Header();
+    const int year = year_->AsInteger();
+    if (q_.List != plBirthdayOverview && (written_ == 0 || year != lastYear_))
+      Line(IntToStr(year), true, psSubtitle);
+    lastYear_ = year;
+    if (q_.List == plBirthdayOverview) {
+      Line("\t" + day_->AsString() + ".", true, psBody);
+      Line("\t" + Name() + (year > 0 ? ", " + IntToStr(year) : AnsiString()), false, psBody);
+    } else {
+      Line("\t" + day_->AsString() + "." + month_->AsString() + ".", true, psBody);
+      Line("\t" + (q_.List == plDiary ? Lines(text_->AsString()) : Name()), false, psBody);
+    }
+    if (q_.List != plDiary) {
+      Line(BirthDetails(), false, psBody);
+      const AnsiString text = Lines(text_->AsString());
+      if (!text.empty()) Line("\n" + text, false, psBody);
+    }
+    if (written_++ == 0) {
+      e_->ReformatAndRepaint();
+      SetListHangingIndent(e_, InfoOf(q_.List).Label, page_.Styles[psBody]);
+    }
+  }
+
+  int Written() const { return written_; }
+  TField* Date() const { return date_; }
+  TField* Type() const { return type_; }
+  TField* Month() const { return month_; }
+
+ private:
+  void Line(const AnsiString& text, bool newParagraph, int style) {
+    if (text.empty() && !newParagraph) return;
+    AppendStyledLine(e_, text, newParagraph, page_.Styles[style]);
+  }
+
+  AnsiString Name() const {
+    return wwStrTrimBlanks(own_->FieldByName("EIGE_VORNAME")->AsString() + " " +
+                           own_->FieldByName("EIGE_NACHNAME")->AsString());
+  }
+
+  // ", geboren um 07:45 Uhr in Zürich.", ", geboren in Zürich.",
+  // ", geboren um 07:45 Uhr." or nothing.
+  AnsiString BirthDetails() const {
+    TField* zeit = own_->FieldByName("EIGE_ZEIT");
+    const AnsiString time = zeit->IsNull() ? AnsiString() : FormatDateTime("hh:nn", zeit->AsDateTime());
+    const AnsiString place = wwStrTrimBlanks(own_->FieldByName("EIGE_ORT")->AsString());
+    if (!place.empty()) {
+      AnsiString s = ", geboren ";
+      if (!time.empty()) s += "um " + time + " Uhr ";
+      return s + wwStrTrimBlanks(own_->FieldByName("EIGE_ORTPR")->AsString() + " " + place) + ".";
+    }
+    if (!time.empty()) return ", geboren um " + time + " Uhr.";
+    return "";
+  }
+
+  TWPCustomRtfEdit* e_;
+  const TPrintListQuery& q_;
+  const PageSettings& page_;
+  TwwTable *own_, *codes_;
+  TField *id_, *type_, *date_, *day_, *month_, *year_, *text_;
+  int written_ = 0;
+  int lastYear_ = 0;
+};
+
+// Raised inside the preview's creation when the list holds no entry, so
+// that the preview goes again without being shown.
+struct ENothingToPrint {};
+
+}  // namespace
+
+void SetListHangingIndent(TWPCustomRtfEdit* edit, const AnsiString& label, const TextStyleSettings& body) {
+  TWPAttrRecord attr;
+  edit->GetWritingAttr(attr);
+  attr.Font = WPValidFont(edit->FontNumber(body.Font.FontName));
+  attr.Size = body.Font.Size;
+  attr.Style = body.Attr.Styles;
+  int pixels = 0;
+  if (TCanvas* c = edit->RtfText()->Canvas()) {
+    edit->RtfText()->SetCanvasFont(attr);
+    pixels = c->TextWidth(label);
+  }
+  const int32_t w = edit->Header()->RoundToGrid(MulDiv(pixels, 1440, Screen->PixelsPerInch()));
+  edit->SetTabStop(0, tkAll, true);
+  edit->SetParagraphIndents(0, w + kLabelGap, 0);
+  edit->SetTabStop(w, tkRight, false);
+  edit->SetTabStop(w + kLabelGap, tkLeft, false);
+}
+
+int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* own, TwwTable* ownCodes) {
+  ListWriter w(edit, q, own, ownCodes);
+  if (q.List == plBirthdayOverview) {
+    // The descending month-day-year index, walked towards higher keys from
+    // the month's first entry: the month's entries by day and year.
+    own->SetIndexName("XEIGE_MTJ");
+    own->FindNearest({q.Month, 0, 0});
+    if (own->Eof()) {
+      own->Last();
+    } else {
+      own->Prior();
+      if (own->Bof() && own->FieldByName("EIGE_MONAT")->AsInteger() != q.Month) return 0;
+    }
+    for (; w.Month()->AsInteger() == q.Month; own->Prior()) {
+      if (w.Type()->AsInteger() == kOwnPerson && w.Wanted()) w.Entry();
+      if (own->Bof()) break;
+    }
+    return w.Written();
+  }
+  const int type = q.List == plDiary ? kOwnEvent : kOwnPerson;
+  own->SetIndexName("XEIGE_DATUM");
+  own->FindNearest({type, Variant::FromDateTime(Trunc(q.From)), 0});
+  // Beyond the last key the table stands on the last record, which may lie
+  // before the range: only the days from "von" to "bis" count.
+  for (; !own->Eof() && w.Type()->AsInteger() == type && Trunc(w.Date()->AsDateTime()) <= Trunc(q.To);
+       own->Next())
+    if (!w.Date()->IsNull() && Trunc(w.Date()->AsDateTime()) >= Trunc(q.From) && w.Wanted()) w.Entry();
+  return w.Written();
+}
+
+// ---- the window ---------------------------------------------------------------------
+
+TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
+    : TOrvelanForm(owner), list_(list < plDiary || list > plBirthdayOverview ? plDiary : list) {
+  const ListInfo info = InfoOf(list_);
+  SetName("frmDruckEige");
+  SetCaption(info.Caption);
+  SetFormKey(info.FormKey);
+  SetHelpContext(info.Help);
+  SetBorderStyle(bsDialog);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetClientSize(372, 178);
+  SetKeyPreview(true);
+  SetPosition(poScreenCenter);
+  const PrintListSettings& s = PrintLists[list_];
+  block_ = s.Page;
+
+  pnlTop = MakeToolPanel(this, this, bvlTop);
+  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
+  pbSetup = MakeToolButton(this, pnlTop, "pbSetup", "Einstellungen", bpHelp, [this](TObject*) { pbSetupClick(); });
+  pbSetup->SetBitmap(PreviewPicture(ppPage).get());
+  pbDrucken = MakeToolButton(this, pnlTop, "pbDrucken", "Erstellen", bpPrint, [this](TObject*) { pbDruckenClick(); });
+  pbExit = MakeToolButton(this, pnlTop, "pbExit", CP1252("Schließen").str(), bpClose,
+                          [this](TObject*) { Close(); });
+  pbHilfe->SetLeft(4);
+  pbSetup->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
+  pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
+  pbDrucken->SetLeft(pbExit->Left() - 1 - pbDrucken->Width());
+
+  tblEige = MakeTable("tblEige", "EIGENES.FFD", "XEIGE_DATUM");
+  tblEiSe = MakeTable("tblEiSe", "EIGESELC.FFD", "XPKEISE");
+  tblSelCLookup = MakeTable("tblSelCLookup", "SELCODE.FFD", "XSELC_ID");
+
+  const int top = kToolPanelHeight + 10;
+  rgSelCode = new TRadioGroup(this);
+  rgSelCode->SetName("rgSelCode");
+  rgSelCode->SetParent(this);
+  rgSelCode->SetCaption(" Selektionscode ");
+  rgSelCode->SetBounds(8, top, 356, 76);
+  rgSelCode->Items()->Add("Alle");
+  rgSelCode->Items()->Add("Auswahl");
+  rgSelCode->OnClick = [this](TObject*) { rgSelCodeClick(); };
+  cmbSelCode = new TwwDBLookupCombo(this);
+  cmbSelCode->SetName("cmbSelCode");
+  cmbSelCode->SetParent(rgSelCode);
+  cmbSelCode->SetBounds(110, 44, 236, 21);
+  cmbSelCode->SetStyle(csDropDownList);
+  TStringList columns;
+  columns.Add("SELC_NAME\t30\tBezeichnung");
+  cmbSelCode->SetSelected(&columns);
+  cmbSelCode->SetLookupTable(tblSelCLookup);
+  cmbSelCode->SetLookupField("SELC_ID");
+
+  const int row = top + 88;
+  const int dateWidth = DateEditWidth > 0 ? DateEditWidth : 90;
+  auto dateEdit = [this, row, dateWidth](const char* name, int left) {
+    auto* e = new TwwDBEdit(this);
+    e->SetName(name);
+    e->SetParent(this);
+    e->SetUnboundDataType(wwEdtDate);
+    e->Picture()->SetPictureMask("#[#].#[#].####");
+    e->SetBounds(left, row, dateWidth, 21);
+    e->OnChange = [this](TObject*) { UpdatePrintButton(); };
+    return e;
+  };
+  lblDatumVon = AddLabel(this, this, "Datum von:", 8, row + 3);
+  editDatumVon = dateEdit("editDatumVon", 84);
+  lblDatumBis = AddLabel(this, this, "bis:", 84 + dateWidth + 16, row + 3);
+  editDatumBis = dateEdit("editDatumBis", 84 + dateWidth + 44);
+  lblMonat = AddLabel(this, this, "Monat:", 8, row + 3);
+  cmbMonat = new TComboBox(this);
+  cmbMonat->SetName("cmbMonat");
+  cmbMonat->SetParent(this);
+  cmbMonat->SetStyle(csDropDownList);
+  cmbMonat->SetBounds(84, row, 130, 21);
+  cmbMonat->SetDropDownCount(12);
+  for (int m = 1; m <= 12; ++m) cmbMonat->Items()->Add(MonthName(mfFull, m));
+  const bool dates = list_ != plBirthdayOverview;
+  for (TControl* c : std::initializer_list<TControl*>{lblDatumVon, editDatumVon, lblDatumBis, editDatumBis})
+    c->SetVisible(dates);
+  lblMonat->SetVisible(!dates);
+  cmbMonat->SetVisible(!dates);
+
+  // The settings into the controls.
+  rgSelCode->SetItemIndex(s.Selection);
+  editDatumVon->SetText(FormatDateTime("dd.mm.yyyy", s.DateFrom));
+  editDatumBis->SetText(FormatDateTime("dd.mm.yyyy", s.DateTo));
+  cmbMonat->SetItemIndex(s.Month);
+  for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) t->Open();
+  if (!s.SelectionCode.empty() && tblSelCLookup->FindKey({s.SelectionCode})) cmbSelCode->SetValue(s.SelectionCode);
+  rgSelCodeClick();
+
+  OnShow = [this](TObject*) { FormShow(); };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
+  // Enter and Escape that close the code list's drop-down do nothing else
+  // when they come up again.
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) {
+    if (key == VK_RETURN || key == VK_ESCAPE) keyForList_ = cmbSelCode->ListVisible();
+  };
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) {
+    if (key != VK_RETURN && key != VK_ESCAPE) return;
+    const bool forList = keyForList_ || cmbSelCode->ListVisible();
+    keyForList_ = false;
+    if (forList) return;
+    if (key == VK_RETURN) {
+      key = 0;
+      if (pbDrucken->Enabled()) pbDruckenClick();
+    } else {
+      key = 0;
+      Close();
+    }
+  };
+}
+
+TfrmDruckEige::~TfrmDruckEige() {
+  // The controls let go of the tables before they close.
+  BeforeDestruction();
+  for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) t->Close();
+}
+
+TwwTable* TfrmDruckEige::MakeTable(const char* name, const char* table, const char* index) {
+  auto* t = new TwwTable(this);
+  t->SetName(name);
+  t->SetDatabaseName("OrvUser");
+  t->SetTableName(table);
+  t->SetIndexName(index);
+  t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  return t;
+}
+
+void TfrmDruckEige::FormShow() {
+  ReadPosition();
+  UpdatePrintButton();
+}
+
+void TfrmDruckEige::UpdatePrintButton() {
+  pbDrucken->SetEnabled(list_ == plBirthdayOverview ||
+                        (editDatumVon->Text().size() == 10 && editDatumBis->Text().size() == 10));
+}
+
+void TfrmDruckEige::rgSelCodeClick() { cmbSelCode->SetEnabled(rgSelCode->ItemIndex() == 1); }
+
+bool TfrmDruckEige::MakeQuery(TPrintListQuery& q) {
+  q.List = list_;
+  q.Page = &block_;
+  q.Selection = rgSelCode->ItemIndex() == 1;
+  q.Code = cmbSelCode->Value().substr(0, kCodeLength);
+  if (q.Selection) {
+    if (q.Code.empty() || !tblSelCLookup->FindKey({q.Code})) {
+      Application->MessageBox(CP1252("Bitte wählen Sie einen Selektionscode.").str(), Caption(), MB_OK | MB_ICONWARNING);
+      return false;
+    }
+    q.CodeName = tblSelCLookup->FieldByName("SELC_NAME")->AsString();
+  }
+  if (list_ == plBirthdayOverview) {
+    q.Month = cmbMonat->ItemIndex() + 1;
+    return true;
+  }
+  for (TwwDBEdit* e : {editDatumVon, editDatumBis}) {
+    TDateTime d = 0;
+    if (!TryStrToDate(e->Text(), d)) {
+      Application->MessageBox("\"" + e->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(), MB_OK | MB_ICONERROR);
+      if (e->CanFocus()) e->SetFocus();
+      return false;
+    }
+    (e == editDatumVon ? q.From : q.To) = d;
+  }
+  if (q.From > q.To) {
+    Application->MessageBox("Das Datum \"von\" (" + editDatumVon->Text() + ") liegt nach dem Datum \"bis\" (" +
+                                editDatumBis->Text() + ").\rBitte geben Sie den Zeitraum in der richtigen Reihenfolge ein.",
+                            Caption(), MB_OK | MB_ICONWARNING);
+    if (editDatumVon->CanFocus()) editDatumVon->SetFocus();
+    return false;
+  }
+  return true;
+}
+
+void TfrmDruckEige::pbDruckenClick() {
+  TPrintListQuery q;
+  if (!MakeQuery(q)) return;
+  try {
+    RunPreview(block_, [&](TfrmPreview* preview) {
+      THourGlass busy;
+      if (BuildPrintList(preview->WPRichText1, q, tblEige, tblEiSe) == 0) throw ENothingToPrint{};
+    });
+  } catch (const ENothingToPrint&) {
+    AnsiString where;
+    if (list_ == plBirthdayOverview)
+      where = "im " + cmbMonat->Items()->Strings(cmbMonat->ItemIndex());
+    else
+      where = "vom " + editDatumVon->Text() + " bis " + editDatumBis->Text();
+    Application->MessageBox(
+        "Die Liste \"" + Caption() + "\" ist leer: " + where + CP1252(" gibt es keine Einträge").str() +
+            (q.Selection ? " mit dem Selektionscode \"" + q.CodeName + "\"" : AnsiString()) + ".",
+        Caption(), MB_OK | MB_ICONINFORMATION);
+  }
+}
+
+void TfrmDruckEige::pbSetupClick() { ShowDruSetup(block_); }
+
+void TfrmDruckEige::FormClose() {
+  PrintListSettings& s = PrintLists[list_];
+  if (rgSelCode->ItemIndex() >= 0) s.Selection = rgSelCode->ItemIndex();
+  s.SelectionCode = cmbSelCode->Value().substr(0, kCodeLength);
+  // A date that is no date keeps the one stored.
+  TDateTime d = 0;
+  if (TryStrToDate(editDatumVon->Text(), d)) s.DateFrom = d;
+  if (TryStrToDate(editDatumBis->Text(), d)) s.DateTo = d;
+  if (cmbMonat->ItemIndex() >= 0) s.Month = cmbMonat->ItemIndex();
+  s.Page = block_;
+}
+
+void ShowDruckEige(int list) { ShowModalAndFree(new TfrmDruckEige(Application, list)); }

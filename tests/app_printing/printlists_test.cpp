@@ -1,0 +1,308 @@
+// The printed lists of own entries, opened from the main window's menu
+// behind the password, narrowed to one selection code, laid out in the
+// print setup (a landscape page, a title of its own) and printed from the
+// preview into PDF files: pdftotext reads the entries of the range in their
+// order under their year or day headings and only those with the code,
+// pdfinfo the page set up. And the ways a list is refused: an empty range,
+// "von" after "bis", a date not typed out.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/main/dialogs.h"
+#include "app/printing/druceige.h"
+#include "app/printing/drusetup.h"
+#include "app/windows/preview.h"
+#include "app/windows/seite.h"
+#include "platform/gfx/printer.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
+#include "tests/app_main/main_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Shell(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[4096];
+    while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+bool Have(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void TypeInto(TUiTestDriver& d, TCustomEdit* e, const AnsiString& text) {
+  d.Click(e);
+  e->SelectAll();
+  d.PressKey(VK_DELETE);
+  d.Type(text);
+}
+
+// An own entry of the sample set.
+struct Own {
+  int Type, Day, Month, Year;
+  const char* First;  // UTF-8, persons
+  const char* Last;
+  const char* Place;
+  const char* Time;
+  const char* Text;
+  const char* Codes;  // selection codes, blank-separated
+};
+
+const Own kOwn[] = {
+    {2, 14, 5, 1990, "", "", "", "", "Umzug nach Bern", "FAM"},
+    {2, 3, 1, 1990, "", "", "", "", "Erster Schultag der Kinder", "FAM FRE"},
+    {2, 31, 12, 1989, "", "", "", "", "Silvester in Wien", "FRE"},
+    {2, 20, 7, 1992, "", "", "", "", "Hochzeit von Clara und Paul", "FAM"},
+    {2, 20, 7, 1993, "", "", "", "", "Nicht in der Auswahl", ""},
+    {2, 1, 1, 1995, "", "", "", "", "Nach dem Zeitraum", "FAM"},
+    {1, 29, 2, 1960, "Clara", "Schaltjahr", "Zürich", "07:45:00", "Lieblingsfarbe Blau", "FAM"},
+    {1, 28, 2, 1975, "Paul", "Februar", "", "23:05:00", "", "FAM"},
+    {1, 28, 2, 1950, "Anna", "Vorher", "Basel", "", "", "FAM FRE"},
+    {1, 2, 2, 1962, "Otto", "Ohnecode", "Bern", "", "", ""},
+    {1, 17, 2, 1962, "Emil", "Freund", "", "", "", "FRE"},
+    {1, 3, 3, 1970, "Maria", "Maerz", "Genf", "12:00:00", "", "FAM"},
+};
+
+class PrintedLists : public maintest::MainWindowTest {
+ protected:
+  void Prepare() {
+    f = Start();
+    auto codes = apptest::OpenTable("OrvUser", "SELCODE.FFD");
+    for (auto [id, name] : {std::pair{"FAM", "Familie"}, std::pair{"FRE", "Freunde"}}) {
+      codes->Append();
+      codes->FieldByName("SELC_ID")->SetAsString(id);
+      codes->FieldByName("SELC_NAME")->SetAsString(name);
+      codes->Post();
+    }
+    auto own = apptest::OpenTable("OrvUser", "EIGENES.FFD");
+    auto links = apptest::OpenTable("OrvUser", "EIGESELC.FFD");
+    int id = 0;
+    for (const Own& o : kOwn) {
+      own->Append();
+      own->FieldByName("EIGE_ID")->SetAsInteger(++id);
+      own->FieldByName("EIGE_TYP")->SetAsInteger(o.Type);
+      own->FieldByName("EIGE_DATUM")->SetAsDateTime(EncodeDate(o.Year, o.Month, o.Day));
+      own->FieldByName("EIGE_TAG")->SetAsInteger(o.Day);
+      own->FieldByName("EIGE_MONAT")->SetAsInteger(o.Month);
+      own->FieldByName("EIGE_JAHR")->SetAsInteger(o.Year);
+      own->FieldByName("EIGE_VORNAME")->SetAsString(CP(o.First));
+      own->FieldByName("EIGE_NACHNAME")->SetAsString(CP(o.Last));
+      own->FieldByName("EIGE_ORTPR")->SetAsString(*o.Place ? "in" : "");
+      own->FieldByName("EIGE_ORT")->SetAsString(CP(o.Place));
+      if (*o.Time) own->FieldByName("EIGE_ZEIT")->SetAsString(o.Time);
+      own->FieldByName("EIGE_TEXT")->SetAsString(CP(o.Text));
+      own->Post();
+      for (const AnsiString& code : {AnsiString("FAM"), AnsiString("FRE")})
+        if (std::string(o.Codes).find(code) != std::string::npos) {
+          links->Append();
+          links->FieldByName("SELC_ID")->SetAsString(code);
+          links->FieldByName("EIGE_ID")->SetAsInteger(id);
+          links->Post();
+        }
+    }
+    Printer()->SetPrinterIndex(0);
+  }
+
+  static AnsiString CP(const char* utf8) {
+    AnsiString s;
+    Utf8ToCp1252(utf8, s);
+    return s;
+  }
+
+  // The list window of the menu item, opened behind the password; `steps`
+  // runs in it.
+  void OpenList(TMenuItem* item, const std::function<void(TfrmDruckEige&)>& steps) {
+    if (!PendingPassword.empty())
+      driver.WhenModal([&](TCustomForm& active) {
+        auto& pw = dynamic_cast<TfrmPasswort&>(active);
+        driver.Type(PendingPassword);
+        driver.Click(pw.pbOk);
+      });
+    driver.WhenModal([&](TCustomForm& active) { steps(dynamic_cast<TfrmDruckEige&>(active)); });
+    item->Click();
+  }
+
+  // "Auswahl" with the code picked from the code list's drop-down.
+  void ChooseCode(TfrmDruckEige& d, const char* name) {
+    driver.Click(d.rgSelCode->Buttons(1));
+    ASSERT_TRUE(d.cmbSelCode->Enabled());
+    d.cmbSelCode->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    driver.Type(name);
+    driver.Advance(400);
+    driver.PressKey(VK_RETURN);
+  }
+
+  // "Erstellen", the preview saved as a picture and printed into a PDF
+  // file through its tool bar; the file's text (-layout) and pdfinfo.
+  void CreateAndPrint(TfrmDruckEige& d, const std::string& name, std::string& text, std::string& info) {
+    const std::string pdf = (Root() / (name + ".pdf")).string();
+    driver.WhenModal([&](TCustomForm& active) {
+      auto& p = dynamic_cast<TfrmPreview&>(active);
+      p.SetBounds(0, 0, 760, 560);
+      driver.Process();
+      driver.SavePng(&p, "printing_preview_" + name);
+      driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
+      driver.AnswerNextFileDialog(pdf);
+      driver.Click(p.WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint));
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.Click(d.pbDrucken);
+    ASSERT_TRUE(fs::exists(pdf)) << name;
+    text = Shell("pdftotext -layout '" + pdf + "' -");
+    info = Shell("pdfinfo '" + pdf + "'");
+  }
+
+  TfrmMain* f = nullptr;
+};
+
+// Whether the texts stand in the text in this order (each after the one
+// before it).
+::testing::AssertionResult InOrder(const std::string& text, const std::vector<std::string>& parts) {
+  size_t at = 0;
+  for (const std::string& p : parts) {
+    const size_t found = text.find(p, at);
+    if (found == std::string::npos) return ::testing::AssertionFailure() << "\"" << p << "\" not after " << at << "\n" << text;
+    at = found + p.size();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Absent(const std::string& text, const std::vector<std::string>& parts) {
+  for (const std::string& p : parts)
+    if (text.find(p) != std::string::npos) return ::testing::AssertionFailure() << "\"" << p << "\" in\n" << text;
+  return ::testing::AssertionSuccess();
+}
+
+bool PageSize(const std::string& info, double& w, double& h) {
+  const size_t at = info.find("Page size:");
+  return at != std::string::npos && std::sscanf(info.c_str() + at, "Page size: %lf x %lf", &w, &h) == 2;
+}
+
+TEST_F(PrintedLists, EachListByItsCodeIntoAPdfFile) {
+  if (!Have("pdfinfo") || !Have("pdftotext")) GTEST_SKIP() << "pdfinfo or pdftotext is not installed";
+  Prepare();
+  Password = PendingPassword = "geheim";
+  PasswordOnce = false;
+  std::string text, info;
+
+  // The diary of 1989 to 1994 for "Familie", on A4 landscape with a title
+  // of its own.
+  OpenList(f->mnpTagebuch, [&](TfrmDruckEige& d) {
+    EXPECT_EQ(d.Caption(), "Tagebuch");
+    EXPECT_FALSE(d.cmbSelCode->Enabled());
+    TypeInto(driver, d.editDatumVon, "01.01.1989");
+    TypeInto(driver, d.editDatumBis, "7.1.1994");
+    EXPECT_FALSE(d.pbDrucken->Enabled()) << "a date not typed out";
+    TypeInto(driver, d.editDatumBis, "31.12.1994");
+    EXPECT_TRUE(d.pbDrucken->Enabled());
+    ChooseCode(d, "Fam");
+    driver.WhenModal([&](TCustomForm& active) {
+      auto& s = dynamic_cast<TfrmDruSetup&>(active);
+      TypeInto(driver, s.editTitel, "Unser Familientagebuch");
+      driver.WhenModal([&](TCustomForm& dlg) {
+        auto& page = dynamic_cast<TfrmSeite&>(dlg);
+        page.cmbFormat->SetItemIndex(pfA4Landscape);
+        page.cmbFormat->OnChange(page.cmbFormat);
+        driver.Click(page.pbOk);
+      });
+      driver.Click(s.pbSeite);
+      driver.Click(s.pbOk);
+    });
+    driver.Click(d.pbSetup);
+    CreateAndPrint(d, "diary", text, info);
+    driver.PressKey(VK_ESCAPE);
+  });
+  // Pages of pdftotext are split by form feeds; the year headings stand alone.
+  EXPECT_TRUE(InOrder(text, {"Familie", "Unser Familientagebuch", "1990\n", "3.1.", "Erster Schultag der Kinder",
+                             "14.5.", "Umzug nach Bern", "1992\n", "20.7.", "Hochzeit von Clara und Paul"}));
+  EXPECT_TRUE(Absent(text, {"1989", "Silvester", "Nicht in der Auswahl", "Nach dem Zeitraum", "1993", "1995"}));
+  double w = 0, h = 0;
+  ASSERT_TRUE(PageSize(info, w, h)) << info;
+  EXPECT_NEAR(w, kA4Height / 20.0, 1);  // landscape A4 in points
+  EXPECT_NEAR(h, kA4Width / 20.0, 1);
+  EXPECT_EQ(PrintLists[plDiary].Page.Title, "Unser Familientagebuch");
+  EXPECT_EQ(PrintLists[plDiary].Page.PaperWidth, kA4Height);
+  EXPECT_EQ(PrintLists[plDiary].SelectionCode, "FAM");
+  EXPECT_EQ(FormatDateTime("dd.mm.yyyy", PrintLists[plDiary].DateTo), "31.12.1994");
+
+  // The birthday list of 1950 to 1975 for "Familie": by year, with the
+  // birth details as far as they are known.
+  OpenList(f->mnpGebListe, [&](TfrmDruckEige& d) {
+    TypeInto(driver, d.editDatumVon, "01.01.1950");
+    TypeInto(driver, d.editDatumBis, "28.02.1975");
+    ChooseCode(d, "Fam");
+    CreateAndPrint(d, "birthday_list", text, info);
+    driver.PressKey(VK_ESCAPE);
+  });
+  EXPECT_TRUE(InOrder(text, {"Familie", "Geburtstagsliste", "1950\n", "28.2.", "Anna Vorher, geboren in Basel.",
+                             "1960\n", "29.2.", "Clara Schaltjahr, geboren um 07:45 Uhr in Zürich.",
+                             "Lieblingsfarbe Blau", "1970\n", "3.3.", "Maria Maerz, geboren um 12:00 Uhr in Genf.",
+                             "1975\n", "28.2.", "Paul Februar, geboren um 23:05 Uhr."}));
+  EXPECT_TRUE(Absent(text, {"Otto", "Emil", "1962"}));
+  ASSERT_TRUE(PageSize(info, w, h));
+  EXPECT_NEAR(w, kA4Width / 20.0, 1);  // the list's own page: A4 upright
+
+  // The birthday overview of February, every code: by day, 29 February
+  // after 28 February.
+  OpenList(f->mnpGebUebersicht, [&](TfrmDruckEige& d) {
+    d.cmbMonat->SetFocus();
+    driver.PressKey(VK_DOWN);
+    EXPECT_EQ(d.cmbMonat->ItemIndex(), 1);
+    CreateAndPrint(d, "birthday_overview", text, info);
+    driver.PressKey(VK_ESCAPE);
+  });
+  EXPECT_TRUE(InOrder(text, {"Geburtstagsübersicht", "Februar", "2.", "Otto Ohnecode, 1962, geboren in Bern.",
+                             "17.", "Emil Freund, 1962", "28.", "Anna Vorher, 1950", "28.", "Paul Februar, 1975",
+                             "29.", "Clara Schaltjahr, 1960"}));
+  EXPECT_TRUE(Absent(text, {"Maria", "Familie"}));
+}
+
+TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
+  Prepare();
+  OpenList(f->mnpTagebuch, [&](TfrmDruckEige& d) {
+    TypeInto(driver, d.editDatumVon, "01.01.2000");
+    TypeInto(driver, d.editDatumBis, "31.12.2010");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(d.pbDrucken);
+    TypeInto(driver, d.editDatumVon, "01.01.1995");
+    TypeInto(driver, d.editDatumBis, "01.01.1990");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(d.pbDrucken);
+    driver.Click(d.pbExit);
+  });
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find(CP1252("vom 01.01.2000 bis 31.12.2010 gibt es keine Einträge").str()),
+            std::string::npos)
+      << driver.MessageBoxes()[0].Text;
+  EXPECT_NE(driver.MessageBoxes()[1].Text.find("liegt nach dem Datum"), std::string::npos);
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+  // The month without birthdays of "Freunde" is empty too.
+  OpenList(f->mnpGebUebersicht, [&](TfrmDruckEige& d) {
+    ChooseCode(d, "Fre");
+    d.cmbMonat->SetItemIndex(2);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(d.pbDrucken);
+    driver.PressKey(VK_ESCAPE);
+  });
+  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
+  EXPECT_NE(driver.MessageBoxes()[2].Text.find(CP1252("im März").str()), std::string::npos);
+  EXPECT_NE(driver.MessageBoxes()[2].Text.find("Freunde"), std::string::npos);
+  // Closing kept the choices, nothing of SELCODE changed.
+  EXPECT_EQ(PrintLists[plBirthdayOverview].Month, 2);
+  EXPECT_EQ(PrintLists[plBirthdayOverview].SelectionCode, "FRE");
+  auto codes = apptest::OpenTable("OrvUser", "SELCODE.FFD", "XSELC_ID");
+  EXPECT_EQ(codes->RecordCount(), 2);
+  ASSERT_TRUE(codes->FindKey({"FAM"}));
+  EXPECT_EQ(codes->FieldByName("SELC_NAME")->AsString(), "Familie");
+}
+
+}  // namespace
