@@ -45,6 +45,7 @@ class TOrvelanDialog : public TOrvelanForm {
 
  private:
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
+  bool enterHere_ = false;  // Enter went down in the dialog
 };
 
 class TfrmPasswort : public TOrvelanDialog {

@@ -295,16 +295,19 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
-  // Enter and Escape that close the code list's drop-down do nothing else
-  // when they come up again.
+  // Enter acts when it comes up after going down here with the code list
+  // closed (the Enter that chose the menu entry opening this window comes
+  // up here too); Escape acts unless it closed the code list's drop-down.
   OnKeyDown = [this](TObject*, Word& key, TShiftState) {
-    if (key == VK_RETURN || key == VK_ESCAPE) keyForList_ = cmbSelCode->ListVisible();
+    enterHere_ = key == VK_RETURN && !cmbSelCode->ListVisible();
+    listClosed_ = false;
   };
+  cmbSelCode->OnCloseUp = [this](TObject*, TDataSet*, TDataSet*, bool) { listClosed_ = true; };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
     if (key != VK_RETURN && key != VK_ESCAPE) return;
-    const bool forList = keyForList_ || cmbSelCode->ListVisible();
-    keyForList_ = false;
-    if (forList) return;
+    const bool here = !cmbSelCode->ListVisible() && (key == VK_RETURN ? enterHere_ : !listClosed_);
+    enterHere_ = listClosed_ = false;
+    if (!here) return;
     if (key == VK_RETURN) {
       key = 0;
       if (pbDrucken->Enabled()) pbDruckenClick();

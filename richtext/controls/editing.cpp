@@ -200,9 +200,17 @@ int TWPCustomRtfEdit::FontNumber(const AnsiString& name) { return Header()->Font
 
 void TWPCustomRtfEdit::AddParagraph() {
   TWPRTFTextInput& e = *engine_;
-  // Lines may be emptied: no block may point into them.
+  // Lines may be emptied: no block may point into them. Without a block no
+  // line shows one, so only its places go (a walk over every line would
+  // make each new paragraph of a long document slower than the last).
   e.HideSelection();
-  e.ClearBlock();
+  if (e.HasBlock()) {
+    e.ClearBlock();
+  } else {
+    e.Extending = false;
+    e.BlockStart = e.BlockEnd = {};
+    e.BlockReversed = false;
+  }
   TWPParagraphRec* p = e.CursorPar ? e.CursorPar : e.LastParagraph();
   if ((p->Flags & wppTableCell) && p->next && (p->next->Flags & wppTableCell)) {
     // The next cell of the row takes the text that follows.
