@@ -12,35 +12,24 @@
 #include "app/dialogs/dispdef.h"
 #include "app/dialogs/stildef.h"
 #include "calendar/packeddate.h"
-#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
 
 namespace {
 
-using maintest::MainWindowTest;
-
-// The visible characters of a document with their attributes, one string
-// per paragraph (hidden link stamps and objects left out).
+// The visible characters of a document with their attributes, paragraphs
+// ended by "\r" (hidden link stamps and objects left out).
 struct Doc {
-  std::vector<std::string> Text;
-  std::vector<std::vector<TWPAttrRecord>> Attrs;
-  std::string All() const {
-    std::string s;
-    for (const std::string& t : Text) s += t + "\r";
-    return s;
-  }
-  // Whether every tab of the document has the style bits and text colour.
+  std::string Text;
+  std::vector<TWPAttrRecord> Attrs;
+  bool Has(const std::string& s) const { return Text.find(s) != std::string::npos; }
+  // Whether every tab (there is one at least) has the style bits and colour.
   bool TabsLook(uint32_t style, int colour) const {
     int tabs = 0;
-    for (size_t p = 0; p < Text.size(); ++p)
-      for (size_t i = 0; i < Text[p].size(); ++i)
-        if (Text[p][i] == '\t') {
-          ++tabs;
-          const TWPAttrRecord& a = Attrs[p][i];
-          if ((a.Style & style) != style || (a.Colors & 0x0F) != colour) return false;
-        }
+    for (size_t i = 0; i < Text.size(); ++i)
+      if (Text[i] == '\t' && (++tabs, (Attrs[i].Style & style) != style || (Attrs[i].Colors & 0x0F) != colour))
+        return false;
     return tabs > 0;
   }
 };
@@ -48,33 +37,28 @@ struct Doc {
 Doc Read(TWPCustomRtfEdit* e) {
   Doc d;
   for (TWPParagraphRec* p = e->RtfText()->FirstPar; p; p = p->next) {
-    std::string t;
-    std::vector<TWPAttrRecord> a;
     for (TWPLineRec* l = p->line; l; l = l->next)
       for (int i = 0; i < l->Length; ++i) {
         const TWPAttrRecord& r = l->pa ? l->pa[i] : e->RtfText()->WritingAttr;
         if (r.Style & (wpsHidden | wpsObject)) continue;
-        t += l->pc[i];
-        a.push_back(r);
+        d.Text += l->pc[i];
+        d.Attrs.push_back(r);
       }
-    d.Text.push_back(t);
-    d.Attrs.push_back(a);
+    d.Text += '\r';
+    d.Attrs.emplace_back();
   }
   return d;
 }
 
-// What a dialog test does for a rubric: the switches it clicks, the element
-// whose look it changes, and what the changed switches take away from or
-// put on the sample and the page.
+// Per rubric: the switches a test clicks, the "Text" element whose look it
+// changes, and what the clicks take from the sample and put on it.
 struct Case {
   int Rubric;
   TMenuItem* TfrmMain::*Item;
   std::vector<int> Clicks;
   int TextElement;
-  const char* SampleGone;   // text the sample loses
-  const char* SampleShown;  // text the sample gains ("" none)
+  const char *SampleGone, *SampleShown;
 };
-
 const Case kCases[] = {
     {rbPersonal, &TfrmMain::mnpEigeDisp, {dpJubilee, dpYears}, apText, "Vor 15 Jahren", "(15)"},
     {rbBirths, &TfrmMain::mnpPGebDisp, {dbJubilee, dbYears}, abText, "Vor 70 Jahren", "(70)"},
@@ -84,18 +68,17 @@ const Case kCases[] = {
     {rbHolidays, &TfrmMain::mnpFTagDisp, {dhNotes}, ahText, "39 Tage nach Ostern", ""},
 };
 
-class DisplayDialogs : public MainWindowTest {
+class DisplayDialogs : public maintest::MainWindowTest {
  protected:
-  // A day with entries on every page: Easter Monday 2026 (a movable feast
-  // with its rule as note), with own entries of the user on that day.
-  void Prepare() {
+  // Easter Monday 2026 (a movable feast, whose rule is its note) with own
+  // entries of the user, and a name day whose patron's life dates are known.
+  void SetUp() override {
+    MainWindowTest::SetUp();
     f = Start();
-    day = MakePackedDate(2026, 4, 6);
     auto own = apptest::OpenTable("OrvUser", "EIGENES.FFD");
-    const std::tuple<int, int, const char*, const char*> entries[] = {
-        {1, 1990, "Lena", ""}, {2, 2006, "", "Einzug am Lindenweg"}, {2, 1979, "", "Hochzeit"}};
     int id = 0;
-    for (const auto& [type, year, first, text] : entries) {
+    for (const auto& [type, year, first, text] :
+         {std::tuple{1, 1990, "Lena", ""}, {2, 2006, "", "Einzug"}, {2, 1979, "", "Hochzeit"}}) {
       own->Append();
       own->FieldByName("EIGE_ID")->SetAsInteger(++id);
       own->FieldByName("EIGE_TYP")->SetAsInteger(type);
@@ -106,32 +89,27 @@ class DisplayDialogs : public MainWindowTest {
       own->FieldByName("EIGE_TEXT")->SetAsString(text);
       own->Post();
     }
-    own->Close();
-    // A name day whose patron has a known birth, so the page shows life dates.
-    std::set<int64_t> born;
+    std::set<int64_t> known;
     datatest::TTableReader pers((apptest::BuiltProgramDir() / "DATEN").string(), "PERSON");
     for (bool ok = pers.First(); ok; ok = pers.Next())
-      if (pers.Int("PERS_GEBJ") > 0 && pers.Int("PERS_TODJ") > 0) born.insert(pers.Int("PERS_ID"));
+      if (pers.Int("PERS_GEBJ") > 0 && pers.Int("PERS_TODJ") > 0) known.insert(pers.Int("PERS_ID"));
     datatest::TTableReader patr((apptest::BuiltProgramDir() / "DATEN").string(), "PATRON");
     for (bool ok = patr.First(); ok && nameDay.Month == 0; ok = patr.Next())
-      if (born.count(patr.Int("PERS_ID")) && patr.Int("PATR_MONAT") > 0 && patr.Int("PATR_TAG") > 0)
+      if (known.count(patr.Int("PERS_ID")) && patr.Int("PATR_MONAT") > 0 && patr.Int("PATR_TAG") > 0)
         nameDay = MakePackedDate(2026, static_cast<int>(patr.Int("PATR_MONAT")), static_cast<int>(patr.Int("PATR_TAG")));
-    ASSERT_NE(nameDay.Month, 0);
   }
 
-  // Opens the rubric's dialog from the menu; `steps` runs inside it.
-  int Open(const Case& c, const std::function<void(TfrmDispDef&)>& steps) {
-    int result = -1;
+  // Opens the rubric's dialog from the menu with `steps` inside; whether
+  // the page was built again.
+  bool Open(const Case& c, const std::function<void(TfrmDispDef&)>& steps) {
     driver.WhenModal([&](TCustomForm& active) { steps(dynamic_cast<TfrmDispDef&>(active)); });
     const int before = f->PagesBuilt();
     (f->*c.Item)->Click();
-    result = f->PagesBuilt() > before ? 1 : 0;
-    return result;
+    return f->PagesBuilt() > before;
   }
 
-  // Clicks the switches and gives the element italic text in colour 1
-  // through the text-attribute dialog (a check box clicked, the colour
-  // chosen with the arrow key), as the user does.
+  // The switches clicked; the element made italic in colour 1 in the
+  // text-attribute dialog (a box clicked, the colour chosen by arrow key).
   void Change(TfrmDispDef& d, const Case& c, bool savePng) {
     for (int sw : c.Clicks) driver.Click(d.cbSwitches[static_cast<size_t>(sw)]);
     driver.WhenModal([&](TCustomForm& active) {
@@ -147,43 +125,40 @@ class DisplayDialogs : public MainWindowTest {
     driver.Click(d.pbElements[static_cast<size_t>(c.TextElement)]);
   }
 
-  // Writes the settings as the end of the program does; the file's bytes.
+  // The settings written as the end of the program writes them; the bytes.
   std::string Written() {
-    { WriteSettingsFile(*OpenSettingsFile()); }
+    WriteSettingsFile(*OpenSettingsFile());
     return apptest::Slurp(Ini());
   }
 
   TfrmMain* f = nullptr;
-  PackedDate day{}, nameDay{};
+  PackedDate nameDay{};
 };
 
 TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
-  Prepare();
+  ASSERT_NE(nameDay.Month, 0);
   for (const Case& c : kCases) {
     SCOPED_TRACE("rubric " + std::to_string(c.Rubric));
-    ShowDay(f, PackedDateToDateTime(c.Rubric == rbNameDays ? nameDay : day));
+    ShowDay(f, c.Rubric == rbNameDays ? PackedDateToDateTime(nameDay) : EncodeDate(2026, 4, 6));
     f->SetRubrik(c.Rubric);
-    ASSERT_EQ(CurrentRubric, c.Rubric);
     const Doc pageBefore = Read(f->WPRichText1);
-    ASSERT_GT(pageBefore.All().size(), 10u) << "the day has entries on this page";
+    ASSERT_GT(pageBefore.Text.size(), 10u) << "the day has entries on this page";
     const DisplaySettings before = RubricDisplay[c.Rubric];
     const bool rebuilt = Open(c, [&](TfrmDispDef& d) {
       const Doc sample = Read(d.WPRichText1);
-      EXPECT_NE(sample.All().find(c.SampleGone), std::string::npos) << sample.All();
+      EXPECT_TRUE(sample.Has(c.SampleGone)) << sample.Text;
       driver.SavePng(&d, "dialogs_display_" + std::to_string(c.Rubric));
       const int built = d.SamplesBuilt();
       Change(d, c, c.Rubric == rbBirths);
-      // Every change rebuilt the sample: a click per switch and the attribute.
+      // A rebuild per change: each switch and the attribute.
       EXPECT_EQ(d.SamplesBuilt(), built + static_cast<int>(c.Clicks.size()) + 1);
       const Doc changed = Read(d.WPRichText1);
-      EXPECT_EQ(changed.All().find(c.SampleGone), std::string::npos) << changed.All();
-      if (*c.SampleShown) {
-        EXPECT_NE(changed.All().find(c.SampleShown), std::string::npos) << changed.All();
-      }
+      EXPECT_FALSE(changed.Has(c.SampleGone)) << changed.Text;
+      EXPECT_TRUE(changed.Has(c.SampleShown)) << changed.Text;
       EXPECT_TRUE(changed.TabsLook(wpsItalic, 1));
       EXPECT_FALSE(sample.TabsLook(wpsItalic, 1));
       if (c.Rubric == rbPersonal) {
-        // The years' button follows its switch; a long title is cut to 30.
+        // The years' button follows its switch; a 40-character title is cut to 30.
         EXPECT_TRUE(d.pbElements[apYears]->Enabled());
         auto& p = dynamic_cast<TfrmEigeDef&>(d);
         p.editTitel->SetFocus();
@@ -198,86 +173,66 @@ TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
     EXPECT_EQ(after.Attr[c.TextElement].TextColour, 1);
     ASSERT_TRUE(rebuilt) << "OK rebuilds the page of the rubric shown";
     const Doc page = Read(f->WPRichText1);
-    EXPECT_TRUE(page.TabsLook(wpsItalic, 1)) << page.All();
+    EXPECT_TRUE(page.TabsLook(wpsItalic, 1)) << page.Text;
     if (*c.SampleShown) {
-      // Every entry with a known year now shows its count of years, none a jubilee.
-      EXPECT_EQ(page.All().find("Vor "), std::string::npos);
+      // Each entry with a known year shows its count of years, none a jubilee.
+      EXPECT_FALSE(page.Has("Vor "));
       int counted = 0;
-      for (const std::string& t : page.Text) {
-        std::smatch m;
-        if (!std::regex_search(t, m, std::regex("^(\\d{3,4})\\t\\((\\d+)\\)"))) continue;
-        EXPECT_EQ(std::stoi(m[2]), 2026 - std::stoi(m[1])) << t;
-        ++counted;
-      }
-      EXPECT_GE(counted, c.Rubric == rbPersonal ? 3 : 1) << page.All();
+      const std::regex entry("(^|\r)(\\d{3,4})\\t\\((\\d+)\\)");
+      for (auto m = std::sregex_iterator(page.Text.begin(), page.Text.end(), entry); m != std::sregex_iterator();
+           ++m, ++counted)
+        EXPECT_EQ(std::stoi((*m)[3]), 2026 - std::stoi((*m)[2])) << m->str();
+      EXPECT_GE(counted, c.Rubric == rbPersonal ? 3 : 1) << page.Text;
     } else {
-      // The switched-off element is gone from the page.
+      // The switched-off element left the page: life dates, holiday rules.
       const char* mark = c.Rubric == rbNameDays ? "\n*\xA0" : "\n\t(";
-      EXPECT_NE(pageBefore.All().find(mark), std::string::npos) << testing::PrintToString(pageBefore.All());
-      EXPECT_EQ(page.All().find(mark), std::string::npos) << page.All();
-    }
-    if (c.Rubric == rbPersonal) {
-      EXPECT_EQ(RubricDisplay[rbPersonal].RubricTitle, "Persoenliche Tage, Termine und");
-      EXPECT_EQ(f->pnlTitel->Caption(), RubricDisplay[rbPersonal].RubricTitle);
+      EXPECT_TRUE(pageBefore.Has(mark)) << pageBefore.Text;
+      EXPECT_FALSE(page.Has(mark)) << page.Text;
     }
   }
+  EXPECT_EQ(RubricDisplay[rbPersonal].RubricTitle, "Persoenliche Tage, Termine und");
   maintest::MainWindowTest::SaveScreen(f, "dialogs_page_after_display_settings");
 }
 
-TEST_F(DisplayDialogs, NameLinksAndHyperlinkAttributesInTheBirthsSample) {
-  Prepare();
-  Open(kCases[1], [&](TfrmDispDef& d) {
-    // "Über den Namen": the name button goes, the name becomes a link.
-    driver.Click(d.rgMediaLinks->Buttons(2));
-    EXPECT_FALSE(d.pbElements[abName]->Enabled());
-    const Doc sample = Read(d.WPRichText1);
-    const size_t at = sample.Text[0].find("Anna Muster");
-    ASSERT_NE(at, std::string::npos);
-    EXPECT_TRUE(sample.Attrs[0][at].Style & wpsHyperlink);
-    // The hyperlinks' dialog shows the underline and its colour only while
-    // underlined; underline colour 1 goes into the block.
-    driver.WhenModal([&](TCustomForm& active) {
-      auto& a = dynamic_cast<TfrmStilDef&>(active);
-      EXPECT_TRUE(a.cbUnderline->Visible());
-      EXPECT_TRUE(a.cmbUnderColor->Enabled());
-      driver.Click(a.cbUnderline);
-      EXPECT_FALSE(a.cmbUnderColor->Enabled());
-      driver.Click(a.cbUnderline);
-      a.cmbUnderColor->SetItemIndex(1);
-      driver.Click(a.pbOk);
-    });
-    driver.Click(d.pbElements[abHyperlink]);
-    EXPECT_EQ(d.Settings().Attr[abHyperlink].UnderlineColour, 1);
-    EXPECT_EQ(d.Settings().Attr[abHyperlink].Styles, tsUnderline);
-    EXPECT_EQ(d.WPRichText1->HyperlinkTextAttr()->UnderlineColor(), ColorTable[1]);
-    driver.PressKey(VK_ESCAPE);
-  });
-  EXPECT_EQ(RubricDisplay[rbBirths].MediaLinks, 1) << "Escape keeps the settings";
-  EXPECT_EQ(RubricDisplay[rbBirths].Attr[abHyperlink].UnderlineColour, 3);
-}
-
 TEST_F(DisplayDialogs, CancelAfterChangesLeavesTheSettingsFileAsItWas) {
-  Prepare();
   for (const Case& c : kCases) {
     SCOPED_TRACE("rubric " + std::to_string(c.Rubric));
     // A first showing stores the placements of the dialog and of the
-    // text-attribute dialog, as any showing does.
+    // text-attribute dialog, as every showing does.
     Open(c, [&](TfrmDispDef& d) {
       driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });
       driver.Click(d.pbElements[0]);
       driver.PressKey(VK_ESCAPE);
     });
     const std::string file = Written();
-    const bool rebuilt = Open(c, [&](TfrmDispDef& d) {
+    EXPECT_FALSE(Open(c, [&](TfrmDispDef& d) {
       Change(d, c, false);
       for (TCheckBox* b : d.cbSwitches) driver.Click(b);
-      if (d.rgMediaLinks) driver.Click(d.rgMediaLinks->Buttons(0));
       d.cmbSize->SetFocus();
       driver.PressKey(VK_DOWN);
       EXPECT_NE(d.Settings().Font.Size, RubricDisplay[c.Rubric].Font.Size);
+      if (c.Rubric == rbBirths) {
+        // "Über den Namen": no name button, the name is a link.
+        driver.Click(d.rgMediaLinks->Buttons(2));
+        EXPECT_FALSE(d.pbElements[abName]->Enabled());
+        const Doc sample = Read(d.WPRichText1);
+        ASSERT_TRUE(sample.Has("Anna Muster"));
+        EXPECT_TRUE(sample.Attrs[sample.Text.find("Anna Muster")].Style & wpsHyperlink);
+        // The hyperlinks' underline colour can be chosen only while underlined.
+        driver.WhenModal([&](TCustomForm& active) {
+          auto& a = dynamic_cast<TfrmStilDef&>(active);
+          EXPECT_TRUE(a.cbUnderline->Visible());
+          driver.Click(a.cbUnderline);
+          EXPECT_FALSE(a.cmbUnderColor->Enabled());
+          driver.Click(a.cbUnderline);
+          a.cmbUnderColor->SetItemIndex(1);
+          driver.Click(a.pbOk);
+        });
+        driver.Click(d.pbElements[abHyperlink]);
+        EXPECT_EQ(d.WPRichText1->HyperlinkTextAttr()->UnderlineColor(), ColorTable[1]);
+      }
       driver.Click(d.pbCancel);
-    });
-    EXPECT_FALSE(rebuilt);
+    }));
     EXPECT_EQ(Written(), file);
   }
 }

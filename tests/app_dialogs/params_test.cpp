@@ -1,9 +1,9 @@
 // The parameter dialog and the place picker on the main window: country and
 // confession chosen by clicks change the holiday the calendar box names (the
-// calendar library's name for that country and confession) while the
-// holidays page is rebuilt; Berlin taken from the picker and confirmed
-// through the dialog's degrees and minutes gives the box Berlin's sunrise;
-// positions survive the dialog; Cancel undoes a place taken over.
+// calendar library's name for them) while the holidays page is rebuilt;
+// Berlin taken from the picker and confirmed through the dialog's degrees
+// and minutes gives the box Berlin's sunrise; every position the dialog
+// shows comes back as shown; Cancel undoes a place taken over.
 #include <gtest/gtest.h>
 
 #include "app/dialogs/lage.h"
@@ -20,42 +20,28 @@ namespace {
 
 using maintest::MainWindowTest;
 
-// What the main window's box shows now, in the face of the mode.
-std::vector<CalendarBoxItem> BoxFace(TfrmMain* f, int mode) {
-  return CalendarBoxFace(f->boxKalender->Canvas(), f->boxKalender->Width(), f->boxKalender->Height(), mode,
-                         CalendarBoxDayOfSettings(CurrentDateKey));
+// The texts of the box's face as the main window paints it now.
+std::vector<std::string> Face(TfrmMain* f, int mode) {
+  std::vector<std::string> out;
+  for (const CalendarBoxItem& i : CalendarBoxFace(f->boxKalender->Canvas(), f->boxKalender->Width(),
+                                                  f->boxKalender->Height(), mode, CalendarBoxDayOfSettings(CurrentDateKey)))
+    out.push_back(i.Text);
+  return out;
 }
-
-std::string FaceText(const std::vector<CalendarBoxItem>& items) {
-  std::string s;
-  for (const CalendarBoxItem& i : items) s += i.Text + " ";
-  return s;
-}
-
-// The sun's rise as the sun-and-moon face shows it.
-std::string SunriseOnFace(const std::vector<CalendarBoxItem>& items) {
-  std::string time;
-  for (size_t i = 0; i + 1 < items.size(); ++i)
-    if (items[i].Text == "Aufgang") time = items[i + 1].Text;  // the sun's block comes last
-  return time;
+bool OnFace(const std::vector<std::string>& face, const std::string& text) {
+  std::string all;
+  for (const std::string& t : face) all += t + " ";
+  return all.find(text) != std::string::npos;
 }
 
 // The degrees, minutes and hemisphere the dialog shows.
 std::string Shown(TfrmParams& p) {
-  return p.spBreiteGrad->Text() + " " + p.spBreiteMin->Text() + " " +
-         p.cmbBreite->Items()->Strings(p.cmbBreite->ItemIndex()) + " / " + p.spLaengeGrad->Text() + " " +
-         p.spLaengeMin->Text() + " " + p.cmbLaenge->Items()->Strings(p.cmbLaenge->ItemIndex());
+  auto list = [](TComboBox* c) { return c->Items()->Strings(c->ItemIndex()); };
+  return p.spBreiteGrad->Text() + " " + p.spBreiteMin->Text() + " " + list(p.cmbBreite) + " / " +
+         p.spLaengeGrad->Text() + " " + p.spLaengeMin->Text() + " " + list(p.cmbLaenge);
 }
 
-void TypeInto(TUiTestDriver& d, TCustomEdit* e, const AnsiString& text) {
-  d.Click(e);
-  e->SelectAll();
-  d.PressKey(VK_DELETE);
-  d.Type(text);
-}
-
-TEST(Coordinates, DegreesAndMinutesSurviveAndCalculatedTextsRead) {
-  // Every position the dialog can show comes back as shown, both signs.
+TEST(Coordinates, EveryPositionShownComesBackAndTheCalculatedTextsRead) {
   for (int d = 0; d <= 179; ++d)
     for (int m = 0; m <= 59; ++m)
       for (bool neg : {false, true}) {
@@ -63,10 +49,7 @@ TEST(Coordinates, DegreesAndMinutesSurviveAndCalculatedTextsRead) {
         ASSERT_EQ(back.Degrees * 60 + back.Minutes, d * 60 + m) << d << " " << m;
         ASSERT_EQ(back.Negative, neg && (d || m));
       }
-  // Minutes are cut, not rounded.
-  EXPECT_EQ(SplitCoordinate(47.99L).Minutes, 59);
-  EXPECT_EQ(SplitCoordinate(-33.5L).Degrees, 33);
-  EXPECT_EQ(SplitCoordinate(-33.5L).Minutes, 30);
+  EXPECT_EQ(SplitCoordinate(47.99L).Minutes, 59) << "cut, not rounded";
   EXPECT_EQ(FormatCoordinate(CP1252("nörd").str(), CP1252("süd").str(), "Breite", 50.0L),
             CP1252("50° 0' nördliche Breite").str());
   EXPECT_EQ(FormatCoordinate("west", CP1252("öst").str(), CP1252("Länge").str(), -7.5L),
@@ -76,18 +59,14 @@ TEST(Coordinates, DegreesAndMinutesSurviveAndCalculatedTextsRead) {
 TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndThePage) {
   TfrmMain* f = Start();
   // A day of 2026 that Switzerland's protestants name otherwise than
-  // Germany's catholics.
-  PackedDate day{};
-  for (int32_t dn = PackedDateToDayNumber(MakePackedDate(2026, 1, 1)); day.Month == 0; ++dn)
-    if (HolidayName(dn, 0, 2).Name != HolidayName(dn, 1, 0).Name && !HolidayName(dn, 0, 2).Name.empty())
-      day = DayNumberToPackedDate(dn);
-  const int32_t dn = PackedDateToDayNumber(day);
-  ShowDay(f, PackedDateToDateTime(day));
+  // Germany's catholics, on the holidays page.
+  int32_t dn = PackedDateToDayNumber(MakePackedDate(2026, 1, 1));
+  while (HolidayName(dn, 0, 2).Name == HolidayName(dn, 1, 0).Name || HolidayName(dn, 0, 2).Name.empty()) ++dn;
+  ShowDay(f, PackedDateToDateTime(DayNumberToPackedDate(dn)));
   f->mnpFTag->Click();
-  ASSERT_EQ(CurrentRubric, rbHolidays);
-  const std::string pageBefore = f->WPRichText1->Lines()->Text();
-  const std::string faceBefore = FaceText(BoxFace(f, 0));
-  EXPECT_NE(faceBefore.find(HolidayName(dn, 1, 0).Name.substr(0, 12)), std::string::npos) << faceBefore;
+  const std::string page = f->WPRichText1->Lines()->Text();
+  const std::vector<std::string> faceBefore = Face(f, 0);
+  EXPECT_TRUE(OnFace(faceBefore, HolidayName(dn, 1, 0).Name.substr(0, 12)));
 
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
@@ -117,25 +96,24 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
   f->mnpParams->Click();
   EXPECT_EQ(Country, 2);
   EXPECT_EQ(Confession, 0);
-  // The position as the dialog shows it: degrees and whole minutes.
-  EXPECT_EQ(Latitude, 52 + 31 / 60.0L);
+  EXPECT_EQ(Latitude, 52 + 31 / 60.0L) << "the degrees and minutes the dialog showed";
   EXPECT_EQ(Longitude, -(13 + 24 / 60.0L));
-  // The box names the day's holiday for Switzerland's protestants; the
-  // holidays page was built again and still lists every holiday of the day.
-  const std::string face = FaceText(BoxFace(f, 0));
-  EXPECT_NE(face, faceBefore);
-  EXPECT_NE(face.find(HolidayName(dn, 0, 2).Name.substr(0, 12)), std::string::npos) << face;
+  // The box names the holiday for Switzerland's protestants; the page was
+  // built again and lists every holiday of the day, as before.
+  EXPECT_TRUE(OnFace(Face(f, 0), HolidayName(dn, 0, 2).Name.substr(0, 12)));
+  EXPECT_NE(Face(f, 0), faceBefore);
   EXPECT_EQ(f->PagesBuilt(), pages + 1);
-  EXPECT_EQ(f->WPRichText1->Lines()->Text(), pageBefore);
+  EXPECT_EQ(f->WPRichText1->Lines()->Text(), page);
 
-  // Berlin's sunrise on 21 June 2026 at 04:43 summer time, as the calendar
+  // Berlin's sunrise on 21 June 2026: 04:43 summer time, as the calendar
   // library gives it for the dialog's values.
   ShowDay(f, EncodeDate(2026, 6, 21));
   driver.Click(f->boxKalender);
-  driver.Process();
-  const std::string rise = SunriseOnFace(BoxFace(f, SunMoonMode));
-  EXPECT_EQ(rise, TimeText(SunRise(EncodeDate(2026, 6, 21), 52 + 31 / 60.0L, -(13 + 24 / 60.0L)) + 2.0 / 24));
-  EXPECT_EQ(rise, "04:43");
+  const std::vector<std::string> face = Face(f, SunMoonMode);
+  const auto sun = std::find(face.rbegin(), face.rend(), "Aufgang");  // the sun's block comes last
+  ASSERT_NE(sun, face.rend());
+  EXPECT_EQ(*(sun - 1), TimeText(SunRise(EncodeDate(2026, 6, 21), 52 + 31 / 60.0L, -(13 + 24 / 60.0L)) + 2.0 / 24));
+  EXPECT_EQ(*(sun - 1), "04:43");
   maintest::MainWindowTest::SaveScreen(f, "dialogs_box_after_parameters");
 }
 
@@ -143,28 +121,21 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   Start();
   Latitude = -33.5L;
   Longitude = 10.0L;
-  // The limits are accepted, more is not; Süd and West come back negative
-  // and positive.
+  // The limits are accepted, more is not; "Süd" is negative, "West" positive.
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
-    TypeInto(driver, p.spBreiteGrad, "99");
-    TypeInto(driver, p.spBreiteMin, "59");
-    TypeInto(driver, p.spLaengeGrad, "179");
-    TypeInto(driver, p.spLaengeMin, "75");
+    for (auto [edit, text] : {std::pair{p.spBreiteGrad, "99"}, {p.spBreiteMin, "59"}, {p.spLaengeGrad, "179"},
+                              {p.spLaengeMin, "75"}}) {
+      driver.Click(edit);
+      edit->SelectAll();
+      driver.Type(text);
+    }
     driver.Click(p.pbOk);
   });
   ASSERT_EQ(ShowParams(), mrOk);
-  EXPECT_EQ(SplitCoordinate(Latitude).Degrees, 89);
-  EXPECT_EQ(SplitCoordinate(Latitude).Minutes, 59);
-  EXPECT_LT(Latitude, 0);
+  EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
-  const long double lat = Latitude, lon = Longitude;
-  // Shown and confirmed unchanged: the same values.
-  driver.WhenModal([&](TCustomForm& active) { driver.Click(dynamic_cast<TfrmParams&>(active).pbOk); });
-  ASSERT_EQ(ShowParams(), mrOk);
-  EXPECT_EQ(Latitude, lat);
-  EXPECT_EQ(Longitude, lon);
   // A place taken over, then the dialog cancelled: the position before.
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
@@ -179,8 +150,8 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
     driver.PressKey(VK_ESCAPE);
   });
   EXPECT_EQ(ShowParams(), mrCancel);
-  EXPECT_EQ(Latitude, lat);
-  EXPECT_EQ(Longitude, lon);
+  EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
+  EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   EXPECT_EQ(Country, 0);
 }
 

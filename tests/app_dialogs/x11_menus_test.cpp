@@ -151,8 +151,8 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
     }
   }
   // Still disabled: the windows of the warner and the saying, of the
-  // editors of own data and of printing sheets by templates, which come with their
-  // own parts of the program. This list only shrinks.
+  // editors of own data and of printing sheets by templates, which come
+  // with their own parts of the program. This list only shrinks.
   const std::set<std::string> pending = {"mnpTermine", "mnpSpruch", "mnpPersErf", "mnpEreiErf",
                                          "mnpSelCErf", "mnpDrucken"};
   for (const std::string& d : disabled) EXPECT_TRUE(pending.count(d)) << d << " is disabled";
