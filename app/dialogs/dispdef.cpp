@@ -39,8 +39,8 @@ std::vector<AnsiString> ThreeMediaLinks() { return {"Keine", "Mit Symbol", CP125
 }  // namespace
 
 TfrmDispDef::TfrmDispDef(TComponent* owner, const char* name, int rubric)
-    : TfrmSettingsDialog(owner, name, InfoOf(rubric).Caption, InfoOf(rubric).FormKey, InfoOf(rubric).Help, 600,
-                         440, true),
+    : TfrmSettingsDialog(owner, name, InfoOf(rubric).Caption, InfoOf(rubric).FormKey, InfoOf(rubric).Help, 600, 440,
+                         true),
       s_(RubricDisplay[rubric]),
       rubric_(rubric) {
   pnlOptions = MakePanel(this, this, "pnlOptions");
@@ -82,8 +82,8 @@ void TfrmDispDef::BuildControls(const std::vector<AnsiString>& switches, const s
                                 const std::vector<AnsiString>& mediaLinks) {
   for (size_t i = 0; i < switches.size(); ++i) {
     const AnsiString n = "cbSwitch" + IntToStr(static_cast<int>(i));
-    TCheckBox* c = AddCheckBox(this, pnlOptions, n.c_str(), switches[i], 80,
-                               kSwitchTop + static_cast<int>(i) * kSwitchStep, 124);
+    TCheckBox* c =
+        AddCheckBox(this, pnlOptions, n.c_str(), switches[i], 80, kSwitchTop + static_cast<int>(i) * kSwitchStep, 124);
     c->OnClick = [this, i](TObject*) { SwitchClick(static_cast<int>(i)); };
     cbSwitches.push_back(c);
   }
@@ -159,7 +159,8 @@ void TfrmDispDef::FontChange() {
 
 void TfrmDispDef::SizeChange() {
   if (showing_ || cmbSize->ItemIndex() < 0) return;
-  s_.Font.Size = static_cast<uint8_t>(std::clamp(StrToIntDef(cmbSize->Items()->Strings(cmbSize->ItemIndex()), 10), 0, 255));
+  s_.Font.Size =
+      static_cast<uint8_t>(std::clamp(StrToIntDef(cmbSize->Items()->Strings(cmbSize->ItemIndex()), 10), 0, 255));
   RefreshSample();
 }
 
@@ -192,7 +193,8 @@ TPoint TfrmDispDef::MinimumSize() const {
 
 TfrmEigeDef::TfrmEigeDef(TComponent* owner) : TfrmDispDef(owner, "frmEigeDef", rbPersonal) {
   BuildControls({"Geburtsort", "Geburtszeit", "Anzahl Jahre", CP1252("Jubiläum").str()},
-                {{"Jahreszahl"}, {"Anzahl Jahre", dpYears}, {CP1252("Jubiläum").str(), dpJubilee}, {"Name"}, {"Text"}}, {});
+                {{"Jahreszahl"}, {"Anzahl Jahre", dpYears}, {CP1252("Jubiläum").str(), dpJubilee}, {"Name"}, {"Text"}},
+                {});
   lblTitel = AddLabel(this, pnlOptions, "Rubriktitel:", kExtraLeft, kSwitchTop + 2);
   editTitel = new TEdit(this);
   editTitel->SetName("editTitel");
@@ -232,9 +234,10 @@ TfrmPersDef::TfrmPersDef(TComponent* owner, int mode)
 }
 
 TfrmEreiDef::TfrmEreiDef(TComponent* owner) : TfrmDispDef(owner, "frmEreiDef", rbEvents) {
-  BuildControls({"Anzahl Jahre", CP1252("Jubiläum").str()},
-                {{"Jahreszahl"}, {"Anzahl Jahre", deYears}, {CP1252("Jubiläum").str(), deJubilee}, {"Text"}, {"Hyperlinks"}},
-                {"Keine", "Mit Symbol"});
+  BuildControls(
+      {"Anzahl Jahre", CP1252("Jubiläum").str()},
+      {{"Jahreszahl"}, {"Anzahl Jahre", deYears}, {CP1252("Jubiläum").str(), deJubilee}, {"Text"}, {"Hyperlinks"}},
+      {"Keine", "Mit Symbol"});
 }
 
 TfrmNameDef::TfrmNameDef(TComponent* owner) : TfrmDispDef(owner, "frmNameDef", rbNameDays) {

@@ -36,7 +36,7 @@ class TfrmDispDef : public TfrmSettingsDialog {
   TPanel* pnlOptions;
   TLabel *lblFont, *lblSize, *lblShow;
   TComboBox *cmbFont, *cmbSize;
-  std::vector<TCheckBox*> cbSwitches;  // in the section's switch order
+  std::vector<TCheckBox*> cbSwitches;   // in the section's switch order
   TRadioGroup* rgMediaLinks = nullptr;  // rubrics with media links only
   TPanel* pnlElements;
   std::vector<TExplorerButton*> pbElements;  // in the section's block order

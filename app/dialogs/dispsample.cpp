@@ -175,8 +175,7 @@ void NameDaySample(SampleWriter& w, const DisplaySettings& s) {
   const int32_t col2 = w.Media() == kMediaSymbols ? w.SecondColumn(col1, anText) : 0;
   w.Text("Anna", anNameForms);
   if (w.On(dnNameForms))
-    w.Text(", Anja, Anke, Anita, Annika, Anouk, Anne, Annette, Annina, Hanna, Hanne, Hannah, Nancy, Nina",
-           anNameForms);
+    w.Text(", Anja, Anke, Anita, Annika, Anouk, Anne, Annette, Annina, Hanna, Hanne, Hannah, Nancy, Nina", anNameForms);
   e->SetParagraphIndents(kEntryIndent, kEntryIndent, kEntryIndent);
   e->SetParagraphSpacing(kEntrySpaceBefore, 0, 0);
   w.Text("\t", anText, true);

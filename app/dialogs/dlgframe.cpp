@@ -34,8 +34,8 @@ TComboBox* MakeList(TComponent* owner, TWinControl* parent, const char* name, in
 }  // namespace
 
 TfrmSettingsDialog::TfrmSettingsDialog(TComponent* owner, const char* name, const AnsiString& caption,
-                                       const AnsiString& formKey, int helpContext, int clientWidth,
-                                       int clientHeight, bool sizeable)
+                                       const AnsiString& formKey, int helpContext, int clientWidth, int clientHeight,
+                                       bool sizeable)
     : TOrvelanForm(owner) {
   SetName(name);
   SetCaption(caption);
@@ -120,8 +120,8 @@ TLabel* AddLabel(TComponent* owner, TWinControl* parent, const AnsiString& capti
   return l;
 }
 
-TCheckBox* AddCheckBox(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption,
-                       int left, int top, int width) {
+TCheckBox* AddCheckBox(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
+                       int top, int width) {
   auto* c = new TCheckBox(owner);
   c->SetName(name);
   c->SetParent(parent);

@@ -53,8 +53,8 @@ class TfrmSettingsDialog : public TOrvelanForm {
 // A label in the dialog's font.
 TLabel* AddLabel(TComponent* owner, TWinControl* parent, const AnsiString& caption, int left, int top);
 // A check box of the caption at (left, top).
-TCheckBox* AddCheckBox(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption,
-                       int left, int top, int width);
+TCheckBox* AddCheckBox(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
+                       int top, int width);
 
 // A fixed drop-down list of the 16 colour numbers, each item drawn as a
 // swatch of its ColorTable colour (item texts "0" .. "15").

@@ -16,13 +16,12 @@ constexpr int kGotoHeight = 34, kDataHeight = 62;
 AnsiString FormatCoordinate(const AnsiString& positive, const AnsiString& negative, const AnsiString& kind,
                             long double value) {
   const TDegreesMinutes d = SplitCoordinate(value);
-  return IntToStr(d.Degrees) + "\xB0 " + IntToStr(d.Minutes) + "' " + (value < 0.0L ? negative : positive) +
-         "liche " + kind;
+  return IntToStr(d.Degrees) + "\xB0 " + IntToStr(d.Minutes) + "' " + (value < 0.0L ? negative : positive) + "liche " +
+         kind;
 }
 
 TfrmLage::TfrmLage(TComponent* owner)
-    : TfrmSettingsDialog(owner, "frmLage", CP1252("Vorgabe übernehmen").str(), "GEORAFISCHE ORTE", 38, 320, 400,
-                         true) {
+    : TfrmSettingsDialog(owner, "frmLage", CP1252("Vorgabe übernehmen").str(), "GEORAFISCHE ORTE", 38, 320, 400, true) {
   SetPosition(poScreenCenter);
   tblLage = new TwwTable(this);
   tblLage->SetName("tblLage");
@@ -107,8 +106,7 @@ TfrmLage::~TfrmLage() {
 void TfrmLage::CalcFields(TDataSet* d) {
   const long double lat = d->FieldByName("BREITE")->AsFloat(), lon = d->FieldByName("LAENGE")->AsFloat();
   d->FieldByName("BRCALC")->SetAsString(FormatCoordinate(CP1252("nörd").str(), CP1252("süd").str(), "Breite", lat));
-  d->FieldByName("LACALC")
-      ->SetAsString(FormatCoordinate("west", CP1252("öst").str(), CP1252("Länge").str(), lon));
+  d->FieldByName("LACALC")->SetAsString(FormatCoordinate("west", CP1252("öst").str(), CP1252("Länge").str(), lon));
 }
 
 void TfrmLage::pbOkClick() {

@@ -31,9 +31,9 @@ long double JoinCoordinate(int degrees, int minutes, bool negative) {
 }
 
 AnsiString SayingCategoryName(int category) {
-  static const char* const kNames[12] = {"Spruch",      "Murphys Gesetz", "Kindermund",  "Stilblüte",
+  static const char* const kNames[12] = {"Spruch",        "Murphys Gesetz",  "Kindermund", "Stilblüte",
                                          "Kathederblüte", "Liebeserklärung", "Sprichwort", "Zitat",
-                                         "Bauernregel", "Bibelspruch",    "Goethe",      "Jean Paul"};
+                                         "Bauernregel",   "Bibelspruch",     "Goethe",     "Jean Paul"};
   if (category < 0 || category > 11) return "";
   AnsiString out;
   Utf8ToCp1252(kNames[category], out);
@@ -95,8 +95,8 @@ TfrmParams::TfrmParams(TComponent* owner)
   rgWochenbeginn = Group(tsKalender, "rgWochenbeginn", " Wochenbeginn ", {"Sonntag", "Montag"}, 8, 8, 396, 48);
   rgWochenbeginn->SetColumns(2);
   rgWochenende = Group(tsKalender, "rgWochenende", " Wochenende ", {"Sa/So", "So"}, 8, 64, 192, 68);
-  rgSternzeichen = Group(tsKalender, "rgSternzeichen", " Sternzeichen ab  ", {"12:00 Uhr", "24:00 Uhr"}, 212, 64,
-                         192, 68);
+  rgSternzeichen =
+      Group(tsKalender, "rgSternzeichen", " Sternzeichen ab  ", {"12:00 Uhr", "24:00 Uhr"}, 212, 64, 192, 68);
 
   // "Spruch"
   rgSpruchtyp = Group(tsSpruch, "rgSpruchtyp", " Standard ", {}, 8, 8, 396, 160);
@@ -106,8 +106,8 @@ TfrmParams::TfrmParams(TComponent* owner)
 
   // "Startoptionen"
   cbTermine = AddCheckBox(this, tsStart, "cbTermine", "Auf Termine hinweisen", 16, 16, 380);
-  cbLetzteRubrik =
-      AddCheckBox(this, tsStart, "cbLetzteRubrik", CP1252("Zuletzt gewählte Rubrik wieder anzeigen").str(), 16, 44, 380);
+  cbLetzteRubrik = AddCheckBox(this, tsStart, "cbLetzteRubrik", CP1252("Zuletzt gewählte Rubrik wieder anzeigen").str(),
+                               16, 44, 380);
   cbSpruch = AddCheckBox(this, tsStart, "cbSpruch", "Spruch anzeigen", 16, 72, 380);
 
   rgLand->SetItemIndex(Country);

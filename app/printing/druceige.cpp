@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "app/dialogs/dlgframe.h"
-#include "app/printing/drusetup.h"
 #include "app/main/mainwin.h"
+#include "app/printing/drusetup.h"
 #include "app/printing/styleline.h"
 #include "app/text/formatters.h"
 #include "app/text/helpers.h"
@@ -83,8 +83,7 @@ class ListWriter {
   void Entry() {
     if (written_ == 0) Header();
     const int year = year_->AsInteger();
-    if (q_.List != plBirthdayOverview && (written_ == 0 || year != lastYear_))
-      Line(IntToStr(year), true, psSubtitle);
+    if (q_.List != plBirthdayOverview && (written_ == 0 || year != lastYear_)) Line(IntToStr(year), true, psSubtitle);
     lastYear_ = year;
     if (q_.List == plBirthdayOverview) {
       Line("\t" + day_->AsString() + ".", true, psBody);
@@ -192,8 +191,7 @@ int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* o
   own->FindNearest({type, Variant::FromDateTime(Trunc(q.From)), 0});
   // Beyond the last key the table stands on the last record, which may lie
   // before the range: only the days from "von" to "bis" count.
-  for (; !own->Eof() && w.Type()->AsInteger() == type && Trunc(w.Date()->AsDateTime()) <= Trunc(q.To);
-       own->Next())
+  for (; !own->Eof() && w.Type()->AsInteger() == type && Trunc(w.Date()->AsDateTime()) <= Trunc(q.To); own->Next())
     if (!w.Date()->IsNull() && Trunc(w.Date()->AsDateTime()) >= Trunc(q.From) && w.Wanted()) w.Entry();
   return w.Written();
 }
@@ -222,8 +220,7 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   pbSetup = MakeToolButton(this, pnlTop, "pbSetup", "Einstellungen", bpHelp, [this](TObject*) { pbSetupClick(); });
   pbSetup->SetBitmap(PreviewPicture(ppPage).get());
   pbDrucken = MakeToolButton(this, pnlTop, "pbDrucken", "Erstellen", bpPrint, [this](TObject*) { pbDruckenClick(); });
-  pbExit = MakeToolButton(this, pnlTop, "pbExit", CP1252("Schließen").str(), bpClose,
-                          [this](TObject*) { Close(); });
+  pbExit = MakeToolButton(this, pnlTop, "pbExit", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
   pbHilfe->SetLeft(4);
   pbSetup->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
   pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
@@ -353,7 +350,8 @@ bool TfrmDruckEige::MakeQuery(TPrintListQuery& q) {
   q.Code = cmbSelCode->Value().substr(0, kCodeLength);
   if (q.Selection) {
     if (q.Code.empty() || !tblSelCLookup->FindKey({q.Code})) {
-      Application->MessageBox(CP1252("Bitte wählen Sie einen Selektionscode.").str(), Caption(), MB_OK | MB_ICONWARNING);
+      Application->MessageBox(CP1252("Bitte wählen Sie einen Selektionscode.").str(), Caption(),
+                              MB_OK | MB_ICONWARNING);
       return false;
     }
     q.CodeName = tblSelCLookup->FieldByName("SELC_NAME")->AsString();
@@ -365,7 +363,8 @@ bool TfrmDruckEige::MakeQuery(TPrintListQuery& q) {
   for (TwwDBEdit* e : {editDatumVon, editDatumBis}) {
     TDateTime d = 0;
     if (!TryStrToDate(e->Text(), d)) {
-      Application->MessageBox("\"" + e->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(), MB_OK | MB_ICONERROR);
+      Application->MessageBox("\"" + e->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),
+                              MB_OK | MB_ICONERROR);
       if (e->CanFocus()) e->SetFocus();
       return false;
     }
@@ -373,7 +372,8 @@ bool TfrmDruckEige::MakeQuery(TPrintListQuery& q) {
   }
   if (q.From > q.To) {
     Application->MessageBox("Das Datum \"von\" (" + editDatumVon->Text() + ") liegt nach dem Datum \"bis\" (" +
-                                editDatumBis->Text() + ").\rBitte geben Sie den Zeitraum in der richtigen Reihenfolge ein.",
+                                editDatumBis->Text() +
+                                ").\rBitte geben Sie den Zeitraum in der richtigen Reihenfolge ein.",
                             Caption(), MB_OK | MB_ICONWARNING);
     if (editDatumVon->CanFocus()) editDatumVon->SetFocus();
     return false;
@@ -395,10 +395,10 @@ void TfrmDruckEige::pbDruckenClick() {
       where = "im " + cmbMonat->Items()->Strings(cmbMonat->ItemIndex());
     else
       where = "vom " + editDatumVon->Text() + " bis " + editDatumBis->Text();
-    Application->MessageBox(
-        "Die Liste \"" + Caption() + "\" ist leer: " + where + CP1252(" gibt es keine Einträge").str() +
-            (q.Selection ? " mit dem Selektionscode \"" + q.CodeName + "\"" : AnsiString()) + ".",
-        Caption(), MB_OK | MB_ICONINFORMATION);
+    Application->MessageBox("Die Liste \"" + Caption() + "\" ist leer: " + where +
+                                CP1252(" gibt es keine Einträge").str() +
+                                (q.Selection ? " mit dem Selektionscode \"" + q.CodeName + "\"" : AnsiString()) + ".",
+                            Caption(), MB_OK | MB_ICONINFORMATION);
   }
 }
 

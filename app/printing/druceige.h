@@ -28,9 +28,9 @@
 // What a list shows.
 struct TPrintListQuery {
   int List = plDiary;
-  bool Selection = false;    // only the entries with Code
-  AnsiString Code;           // the selection code
-  AnsiString CodeName;       // its name, the list's first heading
+  bool Selection = false;      // only the entries with Code
+  AnsiString Code;             // the selection code
+  AnsiString CodeName;         // its name, the list's first heading
   TDateTime From = 0, To = 0;  // lists 0 and 1: whole days, From <= To
   int Month = 1;               // list 2: 1 .. 12
   const PageSettings* Page = nullptr;

@@ -53,7 +53,9 @@ const TextStyleSettings& TfrmSchrift::Style() {
     style_.Font.Size =
         static_cast<uint8_t>(std::clamp(StrToIntDef(cmbSize->Items()->Strings(cmbSize->ItemIndex()), 10), 0, 255));
   if (cmbTextColor->ItemIndex() >= 0) style_.Attr.TextColour = static_cast<uint8_t>(cmbTextColor->ItemIndex());
-  auto bit = [this](uint32_t b, bool on) { style_.Attr.Styles = on ? style_.Attr.Styles | b : style_.Attr.Styles & ~b; };
+  auto bit = [this](uint32_t b, bool on) {
+    style_.Attr.Styles = on ? style_.Attr.Styles | b : style_.Attr.Styles & ~b;
+  };
   bit(tsBold, cbBold->Checked());
   bit(tsItalic, cbItalic->Checked());
   bit(tsUnderline, cbUnderline->Checked());

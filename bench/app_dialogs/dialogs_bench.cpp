@@ -3,7 +3,6 @@
 // sample (cleared, laid out as the day page, written, laid out and
 // painted), in a shown dialog on the built reference data.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>

@@ -3,7 +3,6 @@
 // set, the list written), then the preview shown: the whole document laid
 // out and its first page painted.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -102,7 +101,10 @@ void BM_BirthdayListOf10000IntoThePreview(benchmark::State& state) {
   }
   if (written != 10000) state.SkipWithError("not every person in the list");
 }
-BENCHMARK(BM_BirthdayListOf10000IntoThePreview)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)
+BENCHMARK(BM_BirthdayListOf10000IntoThePreview)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -4,12 +4,13 @@
 // the copy and the day page of that rubric shows it (its text and its
 // characters' attributes read back), Cancel after the same changes leaves
 // the settings file byte for byte as it was.
+#include "app/dialogs/dispdef.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <set>
 
-#include "app/dialogs/dispdef.h"
 #include "app/dialogs/stildef.h"
 #include "calendar/packeddate.h"
 #include "platform/rtl/sysutils.h"
@@ -96,7 +97,8 @@ class DisplayDialogs : public maintest::MainWindowTest {
     datatest::TTableReader patr((apptest::BuiltProgramDir() / "DATEN").string(), "PATRON");
     for (bool ok = patr.First(); ok && nameDay.Month == 0; ok = patr.Next())
       if (known.count(patr.Int("PERS_ID")) && patr.Int("PATR_MONAT") > 0 && patr.Int("PATR_TAG") > 0)
-        nameDay = MakePackedDate(2026, static_cast<int>(patr.Int("PATR_MONAT")), static_cast<int>(patr.Int("PATR_TAG")));
+        nameDay =
+            MakePackedDate(2026, static_cast<int>(patr.Int("PATR_MONAT")), static_cast<int>(patr.Int("PATR_TAG")));
   }
 
   // Opens the rubric's dialog from the menu with `steps` inside; whether

@@ -4,10 +4,11 @@
 // Berlin taken from the picker and confirmed through the dialog's degrees
 // and minutes gives the box Berlin's sunrise; every position the dialog
 // shows comes back as shown; Cancel undoes a place taken over.
+#include "app/dialogs/params.h"
+
 #include <gtest/gtest.h>
 
 #include "app/dialogs/lage.h"
-#include "app/dialogs/params.h"
 #include "app/main/calbox.h"
 #include "calendar/astro.h"
 #include "calendar/holidays.h"
@@ -23,8 +24,9 @@ using maintest::MainWindowTest;
 // The texts of the box's face as the main window paints it now.
 std::vector<std::string> Face(TfrmMain* f, int mode) {
   std::vector<std::string> out;
-  for (const CalendarBoxItem& i : CalendarBoxFace(f->boxKalender->Canvas(), f->boxKalender->Width(),
-                                                  f->boxKalender->Height(), mode, CalendarBoxDayOfSettings(CurrentDateKey)))
+  for (const CalendarBoxItem& i :
+       CalendarBoxFace(f->boxKalender->Canvas(), f->boxKalender->Width(), f->boxKalender->Height(), mode,
+                       CalendarBoxDayOfSettings(CurrentDateKey)))
     out.push_back(i.Text);
   return out;
 }
@@ -125,8 +127,8 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
-    for (auto [edit, text] : {std::pair{p.spBreiteGrad, "99"}, {p.spBreiteMin, "59"}, {p.spLaengeGrad, "179"},
-                              {p.spLaengeMin, "75"}}) {
+    for (auto [edit, text] :
+         {std::pair{p.spBreiteGrad, "99"}, {p.spBreiteMin, "59"}, {p.spLaengeGrad, "179"}, {p.spLaengeMin, "75"}}) {
       driver.Click(edit);
       edit->SelectAll();
       driver.Type(text);

@@ -86,10 +86,10 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
   ASSERT_GT(entries.size(), 35u);
 
   // Entries that act on the main window itself: the rubrics and the moves of the date.
-  const std::set<TMenuItem*> inPlace = {f->mnpLeer,       f->mnpEige,       f->mnpPGeb,      f->mnpPTod,
-                                        f->mnpErei,       f->mnpName,       f->mnpFTag,      f->mnpTagPlus,
-                                        f->mnpTagMinus,   f->mnpWochePlus,  f->mnpWocheMinus, f->mnpMonatPlus,
-                                        f->mnpMonatMinus, f->mnpJahrPlus,   f->mnpJahrMinus, f->mnpHeute};
+  const std::set<TMenuItem*> inPlace = {f->mnpLeer,       f->mnpEige,      f->mnpPGeb,       f->mnpPTod,
+                                        f->mnpErei,       f->mnpName,      f->mnpFTag,       f->mnpTagPlus,
+                                        f->mnpTagMinus,   f->mnpWochePlus, f->mnpWocheMinus, f->mnpMonatPlus,
+                                        f->mnpMonatMinus, f->mnpJahrPlus,  f->mnpJahrMinus,  f->mnpHeute};
   const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_dialogs" / "x11_menus";
   fs::remove_all(dir);
   fs::create_directories(dir / "DATEN");
@@ -100,13 +100,13 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
   {
     std::ofstream plan(dir / "plan.txt");
     for (const Entry& e : entries)
-      plan << e.Item->Name() << "\t" << e.Keys << "\t" << (e.Item->Enabled() && !inPlace.count(e.Item) ? "window" : "none")
-           << "\n";
+      plan << e.Item->Name() << "\t" << e.Keys << "\t"
+           << (e.Item->Enabled() && !inPlace.count(e.Item) ? "window" : "none") << "\n";
     plan << exit.Item->Name() << "\t" << exit.Keys << "\tnone\n";
   }
   const std::string cmd = "env -u QT_QPA_PLATFORM timeout 200 xvfb-run -a " + Beside("orvelan_x11_menus_user") + " " +
-                          (dir / "orvelan").string() + " " + dir.string() + " " + (dir / "plan.txt").string() +
-                          " 2>" + (dir / "stderr.txt").string();
+                          (dir / "orvelan").string() + " " + dir.string() + " " + (dir / "plan.txt").string() + " 2>" +
+                          (dir / "stderr.txt").string();
   const int rc = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(rc));
   ASSERT_EQ(WEXITSTATUS(rc), 0) << apptest::Slurp(dir / "stderr.txt");
@@ -115,21 +115,21 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
   {
     std::ifstream result(dir / "result.txt");
     for (std::string line; std::getline(result, line);)
-      if (const size_t tab = line.find('\t'); tab != std::string::npos) shown[line.substr(0, tab)] = line.substr(tab + 1);
+      if (const size_t tab = line.find('\t'); tab != std::string::npos)
+        shown[line.substr(0, tab)] = line.substr(tab + 1);
   }
   // The windows of this program's settings and printed lists, by entry.
-  const std::map<TMenuItem*, std::string> windows = {
-      {f->mnpTagebuch, "Tagebuch"},
-      {f->mnpGebListe, "Geburtstagsliste"},
-      {f->mnpGebUebersicht, "Geburtstagsübersicht"},
-      {f->mnpEigeDisp, "Darstellung: Persönliche Daten"},
-      {f->mnpPGebDisp, "Darstellung: Geburtstage"},
-      {f->mnpPTodDisp, "Darstellung: Todestage"},
-      {f->mnpEreiDisp, "Darstellung: Ereignisse"},
-      {f->mnpNameDisp, "Darstellung: Namenstage"},
-      {f->mnpFTagDisp, "Darstellung: Feiertage"},
-      {f->mnpParams, "Parameter"},
-      {f->mnpDatum, "Datum eingeben"}};
+  const std::map<TMenuItem*, std::string> windows = {{f->mnpTagebuch, "Tagebuch"},
+                                                     {f->mnpGebListe, "Geburtstagsliste"},
+                                                     {f->mnpGebUebersicht, "Geburtstagsübersicht"},
+                                                     {f->mnpEigeDisp, "Darstellung: Persönliche Daten"},
+                                                     {f->mnpPGebDisp, "Darstellung: Geburtstage"},
+                                                     {f->mnpPTodDisp, "Darstellung: Todestage"},
+                                                     {f->mnpEreiDisp, "Darstellung: Ereignisse"},
+                                                     {f->mnpNameDisp, "Darstellung: Namenstage"},
+                                                     {f->mnpFTagDisp, "Darstellung: Feiertage"},
+                                                     {f->mnpParams, "Parameter"},
+                                                     {f->mnpDatum, "Datum eingeben"}};
   std::vector<std::string> disabled;
   for (size_t n = 0; n < entries.size(); ++n) {
     TMenuItem* item = entries[n].Item;
@@ -153,11 +153,11 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
   // Still disabled: the windows of the warner and the saying, of the
   // editors of own data and of printing sheets by templates, which come
   // with their own parts of the program. This list only shrinks.
-  const std::set<std::string> pending = {"mnpTermine", "mnpSpruch", "mnpPersErf", "mnpEreiErf",
-                                         "mnpSelCErf", "mnpDrucken"};
+  const std::set<std::string> pending = {"mnpTermine", "mnpSpruch",  "mnpPersErf",
+                                         "mnpEreiErf", "mnpSelCErf", "mnpDrucken"};
   for (const std::string& d : disabled) EXPECT_TRUE(pending.count(d)) << d << " is disabled";
-  for (TExplorerButton* b : {f->pbLeer, f->pbEige, f->pbPGeb, f->pbPTod, f->pbErei, f->pbName, f->pbFTag, f->pbExit,
-                             f->pbHelp, f->pbInfo})
+  for (TExplorerButton* b :
+       {f->pbLeer, f->pbEige, f->pbPGeb, f->pbPTod, f->pbErei, f->pbName, f->pbFTag, f->pbExit, f->pbHelp, f->pbInfo})
     EXPECT_TRUE(b->Enabled()) << b->Name();
 }
 

@@ -37,8 +37,7 @@ xcb_window_t NewWindow(const std::vector<xcb_window_t>& before, const std::strin
   for (int waited = 0; waited <= ms; waited += 50) {
     for (xcb_window_t w : ViewableWindows()) {
       const std::string name = WindowName(w);
-      if (std::find(before.begin(), before.end(), w) == before.end() && !name.empty() && name != programName)
-        return w;
+      if (std::find(before.begin(), before.end(), w) == before.end() && !name.empty() && name != programName) return w;
     }
     Sleep(50);
   }
@@ -48,8 +47,8 @@ xcb_window_t NewWindow(const std::vector<xcb_window_t>& before, const std::strin
 // A key pressed and released; the program takes the server's events in order.
 void Tap(uint32_t keysym) {
   for (bool down : {true, false}) {
-    xcb_test_fake_input(conn, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, KeyCodeOf(keysym), XCB_CURRENT_TIME, XCB_NONE,
-                        0, 0, 0);
+    xcb_test_fake_input(conn, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, KeyCodeOf(keysym), XCB_CURRENT_TIME, XCB_NONE, 0,
+                        0, 0);
     xcb_flush(conn);
     Sleep(8);
   }
@@ -99,8 +98,9 @@ int main(int argc, char** argv) {
   auto fail = [&](const std::string& why) {
     const int ended = WaitFor(pid, 0);
     kill(pid, SIGKILL);
-    return Fail(why + (ended >= 0 ? " (the program ended with " + std::to_string(ended) + ")"
-                                  : Viewable(main) ? "" : " (the main window is hidden)"));
+    return Fail(why + (ended >= 0       ? " (the program ended with " + std::to_string(ended) + ")"
+                       : Viewable(main) ? ""
+                                        : " (the main window is hidden)"));
   };
   const std::map<std::string, uint32_t> keys = {{"right", kRight}, {"down", kDown}, {"return", kReturn}};
   std::ofstream result(dir + "/result.txt");

@@ -170,7 +170,8 @@ class PrintedLists : public maintest::MainWindowTest {
   size_t at = 0;
   for (const std::string& p : parts) {
     const size_t found = text.find(p, at);
-    if (found == std::string::npos) return ::testing::AssertionFailure() << "\"" << p << "\" not after " << at << "\n" << text;
+    if (found == std::string::npos)
+      return ::testing::AssertionFailure() << "\"" << p << "\" not after " << at << "\n" << text;
     at = found + p.size();
   }
   return ::testing::AssertionSuccess();
@@ -243,10 +244,10 @@ TEST_F(PrintedLists, EachListByItsCodeIntoAPdfFile) {
     CreateAndPrint(d, "birthday_list", text, info);
     driver.PressKey(VK_ESCAPE);
   });
-  EXPECT_TRUE(InOrder(text, {"Familie", "Geburtstagsliste", "1950\n", "28.2.", "Anna Vorher, geboren in Basel.",
-                             "1960\n", "29.2.", "Clara Schaltjahr, geboren um 07:45 Uhr in Zürich.",
-                             "Lieblingsfarbe Blau", "1970\n", "3.3.", "Maria Maerz, geboren um 12:00 Uhr in Genf.",
-                             "1975\n", "28.2.", "Paul Februar, geboren um 23:05 Uhr."}));
+  EXPECT_TRUE(InOrder(
+      text, {"Familie", "Geburtstagsliste", "1950\n", "28.2.", "Anna Vorher, geboren in Basel.", "1960\n", "29.2.",
+             "Clara Schaltjahr, geboren um 07:45 Uhr in Zürich.", "Lieblingsfarbe Blau", "1970\n", "3.3.",
+             "Maria Maerz, geboren um 12:00 Uhr in Genf.", "1975\n", "28.2.", "Paul Februar, geboren um 23:05 Uhr."}));
   EXPECT_TRUE(Absent(text, {"Otto", "Emil", "1962"}));
   ASSERT_TRUE(PageSize(info, w, h));
   EXPECT_NEAR(w, kA4Width / 20.0, 1);  // the list's own page: A4 upright
@@ -260,9 +261,9 @@ TEST_F(PrintedLists, EachListByItsCodeIntoAPdfFile) {
     CreateAndPrint(d, "birthday_overview", text, info);
     driver.PressKey(VK_ESCAPE);
   });
-  EXPECT_TRUE(InOrder(text, {"Geburtstagsübersicht", "Februar", "2.", "Otto Ohnecode, 1962, geboren in Bern.",
-                             "17.", "Emil Freund, 1962", "28.", "Anna Vorher, 1950", "28.", "Paul Februar, 1975",
-                             "29.", "Clara Schaltjahr, 1960"}));
+  EXPECT_TRUE(InOrder(text, {"Geburtstagsübersicht", "Februar", "2.", "Otto Ohnecode, 1962, geboren in Bern.", "17.",
+                             "Emil Freund, 1962", "28.", "Anna Vorher, 1950", "28.", "Paul Februar, 1975", "29.",
+                             "Clara Schaltjahr, 1960"}));
   EXPECT_TRUE(Absent(text, {"Maria", "Familie"}));
 }
 
@@ -277,9 +278,16 @@ TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
     TypeInto(driver, d.editDatumBis, "01.01.1990");
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(d.pbDrucken);
+    TypeInto(driver, d.editDatumBis, "31.02.1990");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(d.pbDrucken);
     driver.Click(d.pbExit);
   });
-  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
+  EXPECT_NE(driver.MessageBoxes()[2].Text.find(CP1252("\"31.02.1990\" ist kein gültiges Datum").str()),
+            std::string::npos);
+  EXPECT_EQ(FormatDateTime("dd.mm.yyyy", PrintLists[plDiary].DateTo), "31.12.1999")
+      << "a date that is no date is not stored";
   EXPECT_NE(driver.MessageBoxes()[0].Text.find(CP1252("vom 01.01.2000 bis 31.12.2010 gibt es keine Einträge").str()),
             std::string::npos)
       << driver.MessageBoxes()[0].Text;
@@ -293,9 +301,9 @@ TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
     driver.Click(d.pbDrucken);
     driver.PressKey(VK_ESCAPE);
   });
-  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
-  EXPECT_NE(driver.MessageBoxes()[2].Text.find(CP1252("im März").str()), std::string::npos);
-  EXPECT_NE(driver.MessageBoxes()[2].Text.find("Freunde"), std::string::npos);
+  ASSERT_EQ(driver.MessageBoxes().size(), 4u);
+  EXPECT_NE(driver.MessageBoxes()[3].Text.find(CP1252("im März").str()), std::string::npos);
+  EXPECT_NE(driver.MessageBoxes()[3].Text.find("Freunde"), std::string::npos);
   // Closing kept the choices, nothing of SELCODE changed.
   EXPECT_EQ(PrintLists[plBirthdayOverview].Month, 2);
   EXPECT_EQ(PrintLists[plBirthdayOverview].SelectionCode, "FRE");
