@@ -11,6 +11,7 @@
 #include "app/pages/daypage.h"
 #include "app/text/styledoutput.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "resources/pictures.h"
@@ -241,29 +242,25 @@ void BuildDisplaySample(TWPCustomRtfEdit* edit, int rubric, const DisplaySetting
   TSampleWriting writing(edit);
   THourGlass busy;
   edit->ClearText();
-  struct Unlock {
-    bool locked;
-    ~Unlock() {
+  {
+    const bool locked = LockWindowUpdate(edit->Handle());
+    TScopeExit unlock{[locked] {
       if (locked) LockWindowUpdate(0);
+    }};
+    const int res = edit->Header()->ResX > 0 ? edit->Header()->ResX : 96;
+    edit->SetPageLayout(72, 72, kWPUnchanged, kWPUnchanged, MulDiv(edit->Width() - 10, 1440, res), kWPUnchanged);
+    const int link = HyperlinkElement(rubric);
+    if (rubric != rbPersonal) SetHyperlinkAttributes(edit, s.Attr[link]);
+    SampleWriter w(edit, s, link);
+    switch (rubric) {
+      case rbPersonal: PersonalSample(w, s); break;
+      case rbBirths: PersonSample(w, s, true); break;
+      case rbDeaths: PersonSample(w, s, false); break;
+      case rbEvents: EventSample(w, s); break;
+      case rbNameDays: NameDaySample(w, s); break;
+      case rbHolidays: HolidaySample(w, s); break;
+      default: break;
     }
-  } unlock{LockWindowUpdate(edit->Handle())};
-  const int res = edit->Header()->ResX > 0 ? edit->Header()->ResX : 96;
-  edit->SetPageLayout(72, 72, kWPUnchanged, kWPUnchanged, MulDiv(edit->Width() - 10, 1440, res), kWPUnchanged);
-  const int link = HyperlinkElement(rubric);
-  if (rubric != rbPersonal) SetHyperlinkAttributes(edit, s.Attr[link]);
-  SampleWriter w(edit, s, link);
-  switch (rubric) {
-    case rbPersonal: PersonalSample(w, s); break;
-    case rbBirths: PersonSample(w, s, true); break;
-    case rbDeaths: PersonSample(w, s, false); break;
-    case rbEvents: EventSample(w, s); break;
-    case rbNameDays: NameDaySample(w, s); break;
-    case rbHolidays: HolidaySample(w, s); break;
-    default: break;
-  }
-  if (unlock.locked) {
-    unlock.locked = false;
-    LockWindowUpdate(0);
   }
   edit->ReformatAndRepaint();
   edit->PlaceCursor(0, 0, 0, 0);

@@ -4,6 +4,7 @@
 #include "app/printing/schrift.h"
 #include "app/printing/styleline.h"
 #include "app/windows/seite.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "resources/pictures.h"
@@ -93,13 +94,17 @@ void TfrmDruSetup::RefreshSample() {
   THourGlass busy;
   TSampleWriting writing(WPRichText1);
   WPRichText1->ClearDocument();
-  const bool locked = LockWindowUpdate(WPRichText1->Handle());
-  SetSampleWidth();
-  AppendStyledLine(WPRichText1, editTitel->Text(), false, block_.Styles[psTitle]);
-  AppendStyledLine(WPRichText1, "Untertitel", true, block_.Styles[psSubtitle]);
-  for (int paragraph = 0; paragraph < 2; ++paragraph)
-    for (int i = 0; i < 30; ++i) AppendStyledLine(WPRichText1, "Text ", i == 0, block_.Styles[psBody]);
-  if (locked) LockWindowUpdate(0);
+  {
+    const bool locked = LockWindowUpdate(WPRichText1->Handle());
+    TScopeExit unlock{[locked] {
+      if (locked) LockWindowUpdate(0);
+    }};
+    SetSampleWidth();
+    AppendStyledLine(WPRichText1, editTitel->Text(), false, block_.Styles[psTitle]);
+    AppendStyledLine(WPRichText1, "Untertitel", true, block_.Styles[psSubtitle]);
+    for (int paragraph = 0; paragraph < 2; ++paragraph)
+      for (int i = 0; i < 30; ++i) AppendStyledLine(WPRichText1, "Text ", i == 0, block_.Styles[psBody]);
+  }
   WPRichText1->ReformatAndRepaint();
   WPRichText1->PlaceCursor(0, 0, 0, 0);
 }
