@@ -174,13 +174,14 @@ int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* o
     // the month's first entry: the month's entries by day and year.
     own->SetIndexName("XEIGE_MTJ");
     own->FindNearest({q.Month, 0, 0});
-    if (own->Eof()) {
-      own->Last();
-    } else {
+    if (own->Eof()) own->Last();
+    // On a key of an earlier month the month starts one record back; with
+    // no earlier month the table stands on the last record, the lowest key.
+    if (w.Month()->AsInteger() < q.Month) {
       own->Prior();
-      if (own->Bof() && own->FieldByName("EIGE_MONAT")->AsInteger() != q.Month) return 0;
+      if (own->Bof() && w.Month()->AsInteger() != q.Month) return 0;
     }
-    for (; w.Month()->AsInteger() == q.Month; own->Prior()) {
+    for (; !own->IsEmpty() && w.Month()->AsInteger() == q.Month; own->Prior()) {
       if (w.Type()->AsInteger() == kOwnPerson && w.Wanted()) w.Entry();
       if (own->Bof()) break;
     }

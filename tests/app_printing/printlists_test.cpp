@@ -69,6 +69,7 @@ const Own kOwn[] = {
     {1, 2, 2, 1962, "Otto", "Ohnecode", "Bern", "", "", ""},
     {1, 17, 2, 1962, "Emil", "Freund", "", "", "", "FRE"},
     {1, 3, 3, 1970, "Maria", "Maerz", "Genf", "12:00:00", "", "FAM"},
+    {1, 1, 1, 1900, "Neu", "Jahr", "", "", "", ""},  // the lowest key of all
 };
 
 class PrintedLists : public maintest::MainWindowTest {
@@ -311,6 +312,14 @@ TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
   EXPECT_EQ(codes->RecordCount(), 2);
   ASSERT_TRUE(codes->FindKey({"FAM"}));
   EXPECT_EQ(codes->FieldByName("SELC_NAME")->AsString(), "Familie");
+  // January: the first birthday holds the lowest key of the whole table.
+  auto own = apptest::OpenTable("OrvUser", "EIGENES.FFD");
+  auto links = apptest::OpenTable("OrvUser", "EIGESELC.FFD");
+  TPrintListQuery q;
+  q.List = plBirthdayOverview;
+  q.Page = &PrintLists[plBirthdayOverview].Page;
+  EXPECT_EQ(BuildPrintList(f->WPRichText1, q, own.get(), links.get()), 1);
+  EXPECT_NE(f->WPRichText1->Lines()->Text().find("Neu Jahr, 1900"), std::string::npos);
 }
 
 }  // namespace
