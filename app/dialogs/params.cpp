@@ -2,9 +2,11 @@
 #include "app/dialogs/params.h"
 
 #include <cmath>
+#include <string_view>
 
 #include "app/dialogs/lage.h"
 #include "app/settings/settings.h"
+#include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
@@ -31,13 +33,11 @@ long double JoinCoordinate(int degrees, int minutes, bool negative) {
 }
 
 AnsiString SayingCategoryName(int category) {
-  static const char* const kNames[12] = {"Spruch",        "Murphys Gesetz",  "Kindermund", "Stilblüte",
-                                         "Kathederblüte", "Liebeserklärung", "Sprichwort", "Zitat",
-                                         "Bauernregel",   "Bibelspruch",     "Goethe",     "Jean Paul"};
-  if (category < 0 || category > 11) return "";
-  AnsiString out;
-  Utf8ToCp1252(kNames[category], out);
-  return out;
+  // The saying window's caption without its " des Tages:" or " zum Tag:".
+  AnsiString name = SayingCaption(category);
+  for (std::string_view tail : {" des Tages:", " zum Tag:"})
+    if (name.ends_with(tail)) return name.substr(0, name.size() - tail.size());
+  return name;
 }
 
 TfrmParams::TfrmParams(TComponent* owner)

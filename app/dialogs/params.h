@@ -32,7 +32,8 @@ TDegreesMinutes SplitCoordinate(long double value);
 // Degrees + minutes / 60, negated when asked.
 long double JoinCoordinate(int degrees, int minutes, bool negative);
 
-// The twelve saying categories as the parameter dialog lists them.
+// The twelve saying categories as the parameter dialog lists them: the
+// saying window's captions without their ending ("Kindermund").
 AnsiString SayingCategoryName(int category);
 
 class TfrmParams : public TfrmSettingsDialog {

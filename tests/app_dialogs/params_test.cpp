@@ -10,6 +10,7 @@
 
 #include "app/dialogs/lage.h"
 #include "app/main/calbox.h"
+#include "app/windows/saying.h"
 #include "calendar/astro.h"
 #include "calendar/holidays.h"
 #include "platform/rtl/cp1252.h"
@@ -70,12 +71,16 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
   const std::vector<std::string> faceBefore = Face(f, 0);
   EXPECT_TRUE(OnFace(faceBefore, HolidayName(dn, 1, 0).Name.substr(0, 12)));
 
+  Application->CreateForm(frmSpruch);
+  frmSpruch->Show();
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), "50 0 Nord / 10 0 Ost");
+    EXPECT_EQ(p.rgSpruchtyp->Items()->Strings(2), "Kindermund");
     for (int i = 3; i >= 0; --i) {
       p.PageControl1->SetActivePageIndex(i);
       driver.Process();
+      if (i == 2) driver.Click(p.cbSpruchOben);
       driver.SavePng(&p, "dialogs_parameter_" + std::to_string(i));
     }
     driver.Click(p.rgLand->Buttons(2));
@@ -98,6 +103,8 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
   f->mnpParams->Click();
   EXPECT_EQ(Country, 2);
   EXPECT_EQ(Confession, 0);
+  EXPECT_TRUE(frmSpruch->Visible());
+  EXPECT_EQ(frmSpruch->FormStyle(), fsStayOnTop) << "the saying window stays in front now";
   EXPECT_EQ(Latitude, 52 + 31 / 60.0L) << "the degrees and minutes the dialog showed";
   EXPECT_EQ(Longitude, -(13 + 24 / 60.0L));
   // The box names the holiday for Switzerland's protestants; the page was
