@@ -54,15 +54,30 @@ AnsiString ShortHintText(const AnsiString& text) {
   return text.substr(0, blank) + "...";
 }
 
+namespace {
+
+// A text cut to the field: at its last blank that leaves room for "..."
+// (or at that length when there is none), marked "...".
+AnsiString CutWithEllipsis(const AnsiString& text) {
+  if (static_cast<int>(text.size()) <= kHintLength) return text;
+  const size_t blank = text.find_last_of(' ', kHintLength - 3);
+  const size_t keep = blank == AnsiString::npos || blank == 0 ? kHintLength - 3 : blank;
+  return wwStrTrimBlanks(text.substr(0, keep)) + "...";
+}
+
+}  // namespace
+
 AnsiString PersonHintText(const AnsiString& surname, const AnsiString& firstNames) {
   AnsiString hint = wwStrTrimBlanks(surname + ", " + firstNames);
   if (!hint.empty() && hint.back() == ',') hint.pop_back();
-  return wwStrTrimBlanks(hint);
+  return CutWithEllipsis(wwStrTrimBlanks(hint));
 }
 
 int WarnerKey(bool hasDate, TDateTime date, bool on, int days) {
   if (!on || !hasDate) return 0;
   int year = 0, month = 0, day = 0;
+  DecodeDate(date, year, month, day);
+  if (month == 2 && day == 29) date -= 1;
   DecodeDate(date - days, year, month, day);
   return month * 100 + day;
 }

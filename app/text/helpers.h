@@ -10,6 +10,7 @@
 
 #include "platform/db/db.h"
 #include "platform/gfx/color.h"
+#include "platform/rtl/exceptions.h"
 
 // 16 Windows colour values by the colour numbers of TextAttributes.
 extern TColor ColorTable[16];
@@ -40,10 +41,14 @@ constexpr int kHintLength = 40;
 AnsiString ShortHintText(const AnsiString& text);
 
 // The list text of a person: surname, ", ", first names, without outer
-// blanks and tabs and without a comma left at the end.
+// blanks and tabs and without a comma left at the end; a text longer than
+// the field is cut at its last blank within 37 characters (or at 37
+// characters when there is none) and marked "...".
 AnsiString PersonHintText(const AnsiString& surname, const AnsiString& firstNames);
 
 // The warner key of an entry: month x 100 + day of the date `days` days
 // before the entry's date when the warning is on, else 0; an entry without
-// a date has no warning day, so its key is 0 too.
+// a date has no warning day, so its key is 0 too. A date on 29 February
+// counts back from 28 February, the day its anniversary falls on in the
+// common years, which are most years.
 int WarnerKey(bool hasDate, TDateTime date, bool on, int days);

@@ -1,0 +1,216 @@
+// The frame of the entry windows: tool panel with the navigator, size bar,
+// button enabling, closing with the save question, minimum size.
+#include "app/editors/entryform.h"
+
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
+#include "resources/editorpictures.h"
+#include "resources/pictures.h"
+
+namespace {
+
+constexpr int kToolsHeight = 34, kNavButtonSize = 26, kTextButtonWidth = 90, kBevelHeight = 2;
+constexpr int kSizeBarHeight = 18;
+
+}  // namespace
+
+AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
+
+TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& caption, bool withSearch)
+    : TOrvelanForm(owner) {
+  SetName(name);
+  SetCaption(caption);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetKeyPreview(true);
+  SetShowHint(true);
+
+  pnlTools = new TPanel(this);
+  pnlTools->SetName("pnlTools");
+  pnlTools->SetParent(this);
+  pnlTools->SetCaption("");
+  pnlTools->SetBevelOuter(bvNone);
+  pnlTools->SetBounds(0, 0, ClientWidth(), kToolsHeight);
+  pnlTools->SetAlign(alTop);
+  bvlTools = new TBevel(this);
+  bvlTools->SetName("bvlTools");
+  bvlTools->SetParent(this);
+  bvlTools->SetShape(bsTopLine);
+  bvlTools->SetBounds(0, kToolsHeight, ClientWidth(), kBevelHeight);
+  bvlTools->SetAlign(alTop);
+
+  pbSuchen = withSearch ? ToolButton("pbSuchen", "", "Suchen", -1, kNavButtonSize) : nullptr;
+  if (pbSuchen) pbSuchen->SetBitmap(EditorPicture(epSearch).get());
+  static const char* const kNames[] = {"pbFirst",  "pbPrior",  "pbNext", "pbLast",
+                                       "pbInsert", "pbDelete", "pbPost", "pbCancel"};
+  const AnsiString hints[] = {"Erster Eintrag",  CP1252("Vorheriger Eintrag").str(), CP1252("Nächster Eintrag").str(),
+                              "Letzter Eintrag", "Neuer Eintrag",                    CP1252("Eintrag löschen").str(),
+                              "Speichern",       "Abbrechen"};
+  TExplorerButton** buttons[] = {&pbFirst, &pbPrior, &pbNext, &pbLast, &pbInsert, &pbDelete, &pbPost, &pbCancel};
+  for (int i = 0; i < 8; ++i) {
+    TExplorerButton* b = ToolButton(kNames[i], "", hints[i], epFirst + i, kNavButtonSize);
+    b->SetTag(i + 1);
+    b->OnClick = [this, b](TObject*) { NavClick(b->Tag()); };
+    *buttons[i] = b;
+  }
+  int left = 4;
+  if (pbSuchen) {
+    pbSuchen->SetLeft(left);
+    left += pbSuchen->Width() + 8;
+  }
+  for (int tag = ntFirst; tag <= ntCancel; ++tag) {
+    NavButton(tag)->SetLeft(left);
+    left += kNavButtonSize + 1;
+    if (tag == ntLast) left += 6;  // moving and changing stand apart
+  }
+  pbHilfe = ToolButton("pbHilfe", "Hilfe", "", -1, kTextButtonWidth);
+  pbHilfe->SetBitmap(ToolPicture(tpHelp).get());
+  pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
+  pbExit = ToolButton("pbExit", CP1252("Schließen").str(), "", -1, kTextButtonWidth);
+  pbExit->OnClick = [this](TObject*) { Close(); };
+
+  SizeBar = new TSizeBar(this);
+  SizeBar->SetName("SizeBar");
+  SizeBar->SetParent(this);
+  SizeBar->SetCaption("");
+  SizeBar->SetBevelInner(bvNone);
+  SizeBar->SetBevelOuter(bvRaised);
+  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
+  SizeBar->SetAlign(alBottom);
+
+  OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
+  OnResize = [this](TObject*) { PlaceRightButtons(); };
+}
+
+TExplorerButton* TEntryForm::ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint,
+                                        int picture, int width) {
+  auto* b = new TExplorerButton(this);
+  b->SetName(name);
+  b->SetParent(pnlTools);
+  b->SetCaption(caption);
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-12);
+  b->SetLayout(blBitmapLeft);
+  b->SetHint(hint);
+  if (picture >= 0) b->SetBitmap(EditorPicture(static_cast<TEditorPicture>(picture)).get());
+  b->SetBounds(0, (kToolsHeight - kNavButtonSize) / 2, width, kNavButtonSize);
+  return b;
+}
+
+TExplorerButton* TEntryForm::NavButton(int tag) const {
+  switch (tag) {
+    case ntFirst: return pbFirst;
+    case ntPrior: return pbPrior;
+    case ntNext: return pbNext;
+    case ntLast: return pbLast;
+    case ntInsert: return pbInsert;
+    case ntDelete: return pbDelete;
+    case ntPost: return pbPost;
+    case ntCancel: return pbCancel;
+    default: return nullptr;
+  }
+}
+
+void TEntryForm::PostRecord() {
+  TDataSet* t = NavTable();
+  if (t->State() != dsEdit && t->State() != dsInsert) return;
+  CheckTypedTexts();
+  try {
+    t->Post();
+  } catch (const EConvertError&) {
+    // A text the field cannot take: said in German, the record stays.
+    throw EInvalidData(CP1252("Ihre Eingabe ist ungültig und wird nicht gespeichert.").str());
+  }
+}
+
+void TEntryForm::NavClick(int tag) {
+  TDataSet* t = NavTable();
+  if (!t->Active()) return;
+  const bool editing = t->State() == dsEdit || t->State() == dsInsert;
+  // Leaving a changed record saves it first, with every check of a post.
+  if (editing && tag >= ntFirst && tag <= ntInsert) PostRecord();
+  switch (tag) {
+    case ntFirst: t->First(); break;
+    case ntPrior: t->Prior(); break;
+    case ntNext: t->Next(); break;
+    case ntLast: t->Last(); break;
+    case ntInsert: t->Insert(); break;
+    case ntDelete: t->Delete(); break;
+    case ntPost: PostRecord(); break;
+    case ntCancel: t->Cancel(); break;
+    default: break;
+  }
+}
+
+void TEntryForm::UpdateDataButtons() {
+  TDataSet* t = NavTable();
+  const bool open = t->Active();
+  pbFirst->SetEnabled(open && !t->Bof());
+  pbPrior->SetEnabled(open && !t->Bof());
+  pbNext->SetEnabled(open && !t->Eof());
+  pbLast->SetEnabled(open && !t->Eof());
+  pbDelete->SetEnabled(open && t->CanModify() && !t->IsEmpty());
+}
+
+void TEntryForm::UpdateStateButtons() {
+  TDataSet* t = NavTable();
+  const bool editing = t->State() == dsEdit || t->State() == dsInsert;
+  pbPost->SetEnabled(editing);
+  pbCancel->SetEnabled(editing);
+  pbInsert->SetEnabled(!editing);
+}
+
+void TEntryForm::PlaceRightButtons() {
+  pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
+  pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
+  OptimizeGrids();
+}
+
+void TEntryForm::CloseQuery(bool& canClose) {
+  TDataSet* t = NavTable();
+  if (t->State() == dsEdit || t->State() == dsInsert) {
+    // A post that is refused raises: the window stays open with its record.
+    if (ConfirmSaveOnClose())
+      PostRecord();
+    else
+      t->Cancel();
+  }
+  canClose = true;
+}
+
+void TEntryForm::KeyUp(Word& key) {
+  if (key != VK_ESCAPE) return;
+  key = 0;
+  Close();
+}
+
+int TEntryForm::MinimumWidth() const {
+  return 2 * GetSystemMetrics(SM_CXFRAME) + 8 + pbCancel->Left() + pbCancel->Width() + 2 + pbHilfe->Width() +
+         pbExit->Width();
+}
+
+int TEntryForm::FrameHeight() const {
+  return GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
+         bvlTools->Height() + SizeBar->Height();
+}
+
+int TEntryForm::ThreeRowsHeight() {
+  TCanvas* c = Canvas();
+  c->Font()->Assign(*Font());
+  return 3 * (c->TextHeight("W") + 3) + 8;
+}
+
+void TEntryForm::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+    const TPoint size = MinimumSize();
+    mmi->ptMinTrackSize.x = size.X;
+    mmi->ptMinTrackSize.y = size.Y;
+    m.Result = 0;
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}

@@ -1,0 +1,85 @@
+// TEntryForm: the frame shared by the windows that edit the user's own
+// data record by record (persons, events, selection codes). A tool panel
+// at the top holds the navigator's eight buttons, tagged 1 First, 2 Prior,
+// 3 Next, 4 Last, 5 Insert, 6 Delete, 7 Post, 8 Cancel, optionally a search
+// button before them, and "Hilfe" and "Schließen" at the right edge; a
+// size bar lies at the bottom. Escape (key up) and the close button close
+// the window; closing while the record is being edited asks whether to
+// save it first.
+//
+// Invariants:
+//  - Post, Cancel are enabled exactly in edit or insert state, Insert
+//    exactly when Post is not; First and Prior only away from the start,
+//    Next and Last only away from the end, Delete only on a record.
+//  - Every post the window starts goes through PostRecord: the typed texts
+//    are checked first (CheckTypedTexts), so a refused post raises
+//    EInvalidData with a German message and leaves the record in its state
+//    with nothing written.
+//  - A window that was asked to close while its record could not be saved
+//    stays open.
+#pragma once
+
+#include "app/base/orvform.h"
+#include "app/text/helpers.h"
+#include "dbcontrols/datasets/wwtable.h"
+#include "platform/ui/extctrls.h"
+#include "platform/ui/stdctrls.h"
+#include "widgets/explorerbtn.h"
+#include "widgets/smallwidgets.h"
+
+// The navigator's buttons by their tags.
+enum TNavTag { ntFirst = 1, ntPrior, ntNext, ntLast, ntInsert, ntDelete, ntPost, ntCancel };
+
+class TEntryForm : public TOrvelanForm {
+  ORV_CLASS(TEntryForm, TOrvelanForm)
+
+ public:
+  TEntryForm(TComponent* owner, const char* name, const AnsiString& caption, bool withSearch);
+  void Dispatch(TMessage& m) override;
+
+  TPanel* pnlTools;
+  TExplorerButton* pbSuchen;  // null in a window without search
+  TExplorerButton *pbFirst, *pbPrior, *pbNext, *pbLast, *pbInsert, *pbDelete, *pbPost, *pbCancel;
+  TExplorerButton *pbHilfe, *pbExit;
+  TBevel* bvlTools;
+  TSizeBar* SizeBar;
+
+  // The navigator's button of a tag (1..8).
+  TExplorerButton* NavButton(int tag) const;
+  // The navigator's action of a tag on the window's table. Moving away
+  // from a record being edited saves it first, through PostRecord.
+  void NavClick(int tag);
+  // Saves the record being edited or inserted (nothing in browse state).
+  void PostRecord();
+  // The table the navigator runs through.
+  virtual TDataSet* NavTable() const = 0;
+
+ protected:
+  // Refuses, with EInvalidData, texts typed into the window's masked edits
+  // that their masks or their fields would not take.
+  virtual void CheckTypedTexts() {}
+  // Button enabling after a change of record or data, and of state.
+  void UpdateDataButtons();
+  void UpdateStateButtons();
+  // Help and close at the right edge of the tool panel, then the grids'
+  // last columns fitted.
+  void PlaceRightButtons();
+  // The smallest outer size the window may be given.
+  virtual TPoint MinimumSize() = 0;
+  // Width of the smallest window: the navigator and the right-edge buttons.
+  int MinimumWidth() const;
+  // Height of the caption, the frame and what every entry window has.
+  int FrameHeight() const;
+  // Height of three grid rows in the window's font.
+  int ThreeRowsHeight();
+
+ private:
+  TExplorerButton* ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint, int picture,
+                              int width);
+  void CloseQuery(bool& canClose);
+  void KeyUp(Word& key);
+};
+
+// The label beside a warning's days: "Tag vorher" at exactly 1, "Tage
+// vorher" otherwise.
+AnsiString DaysBeforeCaption(int days);

@@ -1,0 +1,188 @@
+// The frame of the pick lists of own entries (entrylist.h).
+#include "app/editors/entrylist.h"
+
+#include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
+
+namespace {
+
+constexpr int kToolsHeight = 34, kGotoHeight = 34, kButtonWidth = 86, kButtonHeight = 26, kBevelHeight = 2;
+constexpr int kClientBorder = 4, kSizeBarHeight = 18;
+
+}  // namespace
+
+bool FindNearestEntry(TwwTable* table, int entryType, const Variant& value) {
+  try {
+    table->FindNearest({entryType, value});
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& caption, const char* index,
+                       int entryType)
+    : TOrvelanForm(owner), entryType_(entryType) {
+  SetName(name);
+  SetCaption(caption);
+  SetColor(clBtnFace);
+  Font()->SetName("Arial");
+  Font()->SetHeight(-13);
+  SetKeyPreview(true);
+  SetClientSize(440, 400);
+
+  auto panel = [this](const char* n, int height) {
+    auto* p = new TPanel(this);
+    p->SetName(n);
+    p->SetParent(this);
+    p->SetCaption("");
+    p->SetBevelOuter(bvNone);
+    p->SetHeight(height);
+    p->SetAlign(alTop);
+    return p;
+  };
+  auto bevel = [this](const char* n) {
+    auto* b = new TBevel(this);
+    b->SetName(n);
+    b->SetParent(this);
+    b->SetShape(bsTopLine);
+    b->SetHeight(kBevelHeight);
+    b->SetAlign(alTop);
+    return b;
+  };
+  pnlTools = panel("pnlTools", kToolsHeight);
+  bvlTools = bevel("bvlTools");
+  pnlGoto = panel("pnlGoto", kGotoHeight);
+  bvlGoto = bevel("bvlGoto");
+  // alTop stacks in creation order only when each starts below the last.
+  int top = 0;
+  for (TControl* c : std::initializer_list<TControl*>{pnlTools, bvlTools, pnlGoto, bvlGoto}) {
+    c->SetTop(top);
+    top += c->Height();
+  }
+  pbHilfe = ToolButton("pbHilfe", "Hilfe", kButtonWidth);
+  pbHilfe->SetBitmap(ToolPicture(tpHelp).get());
+  pbHilfe->SetLeft(4);
+  pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
+  pbAbbruch = ToolButton("pbAbbruch", "Abbruch", kButtonWidth);
+  pbAbbruch->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
+  pbOk = ToolButton("pbOk", "Ok", kButtonWidth);
+  pbOk->OnClick = [this](TObject*) { SetModalResult(mrOk); };
+  lblGoto = new TLabel(this);
+  lblGoto->SetName("lblGoto");
+  lblGoto->SetParent(pnlGoto);
+  lblGoto->SetCaption("Gehe zu");
+  lblGoto->SetLeft(8);
+  lblGoto->SetTop(10);
+
+  SizeBar = new TSizeBar(this);
+  SizeBar->SetName("SizeBar");
+  SizeBar->SetParent(this);
+  SizeBar->SetCaption("");
+  SizeBar->SetBevelInner(bvNone);
+  SizeBar->SetBevelOuter(bvRaised);
+  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
+  SizeBar->SetAlign(alBottom);
+  auto* client = new TPanel(this);
+  client->SetName("pnlClient");
+  client->SetParent(this);
+  client->SetCaption("");
+  client->SetBevelOuter(bvNone);
+  client->SetBorderWidth(kClientBorder);
+  client->SetAlign(alClient);
+
+  tblEige = MakeEntryTable(this, "tblEige", index);
+  dsEige = new TwwDataSource(this);
+  dsEige->SetName("dsEige");
+  dsEige->SetDataSet(tblEige);
+  gridEige = new TwwDBGrid(this);
+  gridEige->SetName("gridEige");
+  gridEige->SetParent(client);
+  gridEige->SetAlign(alClient);
+  gridEige->SetUseTFields(false);
+  gridEige->SetReadOnly(true);
+  gridEige->SetOptions((gridEige->Options() | dgRowSelect | dgAlwaysShowSelection) & ~dgEditing);
+  gridEige->OnDblClick = [this](TObject*) { SetModalResult(mrOk); };
+  gridEige->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+
+  Timer1 = new TTimer(this);
+  Timer1->SetName("Timer1");
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(300);
+  Timer1->OnTimer = [this](TObject*) {
+    Timer1->SetEnabled(false);
+    SearchTyped();
+  };
+
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) {
+    if (key == VK_RETURN) {
+      key = 0;
+      SetModalResult(mrOk);
+    } else if (key == VK_ESCAPE) {
+      key = 0;
+      SetModalResult(mrCancel);
+    }
+  };
+  OnResize = [this](TObject*) { PlaceButtons(); };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnDestroy = [this](TObject*) { tblEige->Close(); };
+}
+
+TEntryList::~TEntryList() { BeforeDestruction(); }
+
+TExplorerButton* TEntryList::ToolButton(const char* name, const AnsiString& caption, int width) {
+  auto* b = new TExplorerButton(this);
+  b->SetName(name);
+  b->SetParent(pnlTools);
+  b->SetCaption(caption);
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-12);
+  b->SetLayout(blBitmapLeft);
+  b->SetBounds(0, (kToolsHeight - kButtonHeight) / 2, width, kButtonHeight);
+  return b;
+}
+
+void TEntryList::SetColumns(std::initializer_list<const char*> columns) {
+  TStringList list;
+  for (const char* c : columns) list.Add(c);
+  gridEige->SetSelected(&list);
+  gridEige->SetDataSource(dsEige);
+  tblEige->Open();
+  tblEige->SetRange({entryType_}, {entryType_});
+}
+
+void TEntryList::RestartTimer() {
+  Timer1->SetEnabled(false);
+  Timer1->SetEnabled(true);
+}
+
+void TEntryList::PlaceButtons() {
+  pbOk->SetLeft(pnlTools->Width() - 4 - pbOk->Width());
+  pbAbbruch->SetLeft(pbOk->Left() - 1 - pbAbbruch->Width());
+  OptimizeGrids();
+}
+
+int TEntryList::CurrentId() const {
+  return tblEige->IsEmpty() ? 0 : tblEige->FieldByName("EIGE_ID")->AsInteger();
+}
+
+int TEntryList::BaseMinimumHeight() {
+  TCanvas* c = Canvas();
+  c->Font()->Assign(*Font());
+  return GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
+         bvlTools->Height() + pnlGoto->Height() + bvlGoto->Height() + 3 * (c->TextHeight("W") + 3) + 8 +
+         2 * kClientBorder + SizeBar->Height();
+}
+
+void TEntryList::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
+    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+    const TPoint size = MinimumSize();
+    mmi->ptMinTrackSize.x = size.X;
+    mmi->ptMinTrackSize.y = size.Y;
+    m.Result = 0;
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}

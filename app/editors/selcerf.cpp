@@ -1,0 +1,79 @@
+// The selection-code editor (selcerf.h).
+#include "app/editors/selcerf.h"
+
+#include <memory>
+
+#include "app/base/usertables.h"
+#include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
+
+namespace {
+constexpr int kClientBorder = 4;
+}
+
+TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "Selektionscodes", false) {
+  SetClientSize(420, 320);
+  pnlClient = new TPanel(this);
+  pnlClient->SetName("pnlClient");
+  pnlClient->SetParent(this);
+  pnlClient->SetCaption("");
+  pnlClient->SetBevelOuter(bvNone);
+  pnlClient->SetBorderWidth(kClientBorder);
+  pnlClient->SetAlign(alClient);
+  tblSelC = new TwwTable(this);
+  tblSelC->SetName("tblSelC");
+  tblSelC->SetDatabaseName(kUserAlias);
+  tblSelC->SetTableName("SELCODE.FFD");
+  tblSelC->SetIndexName("XSELC_ID");
+  tblSelC->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  dsSelC = new TwwDataSource(this);
+  dsSelC->SetName("dsSelC");
+  dsSelC->SetDataSet(tblSelC);
+  gridSelC = new TwwDBGrid(this);
+  gridSelC->SetName("gridSelC");
+  gridSelC->SetParent(pnlClient);
+  gridSelC->SetAlign(alClient);
+  gridSelC->SetUseTFields(false);
+  TStringList columns;
+  columns.Add("SELC_ID\t5\tCode");
+  columns.Add("SELC_NAME\t33\tBezeichnung");
+  gridSelC->SetSelected(&columns);
+  gridSelC->SetDataSource(dsSelC);
+  gridSelC->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+
+  tblSelC->BeforePost = [](TDataSet* d) {
+    if (wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()).empty() ||
+        wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
+      throw EInvalidData(CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
+  };
+  tblSelC->BeforeDelete = [](TDataSet*) {
+    if (MessageDlg(CP1252("Selektionscode löschen?").str(), mtConfirmation, mbYes | mbNo, 0) != mrYes)
+      throw EInvalidData(CP1252("Selektionscode wird nicht gelöscht").str());
+  };
+  dsSelC->OnDataChange = [this](TObject*, TField*) { UpdateDataButtons(); };
+  dsSelC->OnStateChange = [this](TObject*) { UpdateStateButtons(); };
+
+  SetFormKey("SELEKTIONSCODES ERFASSEN");
+  SetHelpContext(41);
+  tblSelC->Open();
+  OnShow = [this](TObject*) {
+    ReadPosition();
+    PlaceRightButtons();
+    UpdateDataButtons();
+    UpdateStateButtons();
+    if (gridSelC->CanFocus()) gridSelC->SetFocus();
+  };
+  OnHide = [this](TObject*) { WritePosition(); };
+  OnDestroy = [this](TObject*) { tblSelC->Close(); };
+}
+
+TfrmSelCErf::~TfrmSelCErf() { BeforeDestruction(); }
+
+TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }
+
+void ShowSelCErf() {
+  std::unique_ptr<TfrmSelCErf> f(new TfrmSelCErf(Application));
+  f->AfterConstruction();
+  f->ShowModal();
+}
