@@ -216,7 +216,13 @@ void UiInternals::ControlDestroyed(TControl* c) {
 
 void UiInternals::ControlHidden(TControl* c) {
   if (Application) {
-    if (Application->mouseOver_ && Within(c, Application->mouseOver_)) Application->mouseOver_ = nullptr;
+    // The control the mouse was over hears that it left (a button that was
+    // hot when it was disabled would otherwise come back hot).
+    if (Application->mouseOver_ && Within(c, Application->mouseOver_)) {
+      TControl* old = Application->mouseOver_;
+      Application->mouseOver_ = nullptr;
+      old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+    }
     if (Application->hintControl_ && Within(c, Application->hintControl_)) Application->CancelHint();
   }
   if (TControl* cap = GetCaptureControl(); cap && Within(c, cap)) SetCaptureControl(nullptr);
