@@ -204,6 +204,10 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   gridEiSe->SetSelected(&columns);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+  // Codes belong to a stored entry: entering their grid saves a new one.
+  gridEiSe->OnEnter = [this](TObject*) {
+    if (tblEige->State() == dsInsert) LinkNeedsEntry();
+  };
   cmbSelCode = new TwwDBLookupCombo(this);
   cmbSelCode->SetName("cmbSelCode");
   cmbSelCode->SetParent(parent);
@@ -295,7 +299,7 @@ void TEntryEditor::AfterPost() {
     Application->MessageBox("Die aktuelle Einstellung des Terminwarners\rist jetzt als neue Standardvorgabe vermerkt.",
                             Application->Title(), MB_OK | MB_ICONINFORMATION);
   }
-  if (FirstEdit()->CanFocus()) FirstEdit()->SetFocus();
+  if (!linkPosting_ && FirstEdit()->CanFocus()) FirstEdit()->SetFocus();
 }
 
 void TEntryEditor::BeforeDelete() {
@@ -310,10 +314,19 @@ void TEntryEditor::LinkNeedsEntry() {
   // A code belongs to a stored entry: one being inserted is saved first
   // (or the code is refused with the entry's message); without any entry
   // there is nothing to give a code to.
-  if (tblEige->State() == dsInsert)
-    PostRecord();
-  else if (tblEige->IsEmpty())
+  if (tblEige->State() == dsInsert) {
+    // The user is choosing a code: the focus stays where it is.
+    linkPosting_ = true;
+    try {
+      PostRecord();
+    } catch (...) {
+      linkPosting_ = false;
+      throw;
+    }
+    linkPosting_ = false;
+  } else if (tblEige->IsEmpty()) {
     Abort();
+  }
 }
 
 void TEntryEditor::StandardClick() {

@@ -109,4 +109,5 @@ class TEntryEditor : public TEntryForm {
   TwwDBSpinEdit* MakeDays(TWinControl* parent, const char* name, const char* field, int left, int top);
 
   int entryType_;
+  bool linkPosting_ = false;  // the entry is saved for a code being added
 };

@@ -81,6 +81,8 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
+  // The grids' last columns fill them once the window is active.
+  OnActivate = [this](TObject*) { OptimizeGrids(); };
   OnResize = [this](TObject*) { PlaceRightButtons(); };
 }
 

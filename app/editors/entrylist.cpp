@@ -123,6 +123,8 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
       SetModalResult(mrCancel);
     }
   };
+  // The grids' last columns fill them once the window is active.
+  OnActivate = [this](TObject*) { OptimizeGrids(); };
   OnResize = [this](TObject*) { PlaceButtons(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnDestroy = [this](TObject*) { tblEige->Close(); };

@@ -8,6 +8,7 @@
 
 TfrmListPers::TfrmListPers(TComponent* owner, bool showErfassen)
     : TEntryList(owner, "frmListPers", CP1252("Erfaßte Personen").str(), "XEIGE_NAME", etPerson) {
+  SetClientWidth(520);  // the three columns side by side
   SetFormKey("LISTE: PERSONEN");
   SetHelpContext(48);
   pbErfassen = ToolButton("pbErfassen", "Erfassen", 86);

@@ -62,7 +62,9 @@ AnsiString CutWithEllipsis(const AnsiString& text) {
   if (static_cast<int>(text.size()) <= kHintLength) return text;
   const size_t blank = text.find_last_of(' ', kHintLength - 3);
   const size_t keep = blank == AnsiString::npos || blank == 0 ? kHintLength - 3 : blank;
-  return wwStrTrimBlanks(text.substr(0, keep)) + "...";
+  AnsiString kept = text.substr(0, keep);
+  while (!kept.empty() && (kept.back() == ' ' || kept.back() == '\t' || kept.back() == ',')) kept.pop_back();
+  return kept + "...";
 }
 
 }  // namespace

@@ -49,6 +49,12 @@ TEST(Helpers, PersonHints) {
   EXPECT_EQ(PersonHintText("von Muster", "Karl Maria\t"), "von Muster, Karl Maria");
   EXPECT_EQ(PersonHintText(" Muster", ""), "Muster");
   EXPECT_EQ(PersonHintText("", ""), "");
+  // Longer than the field: cut at the last blank within 37 characters,
+  // without the comma, and marked.
+  EXPECT_EQ(PersonHintText("Schmidt-Rottluff-Hasenclever", "Anna Maria Luise"), "Schmidt-Rottluff-Hasenclever, Anna...");
+  EXPECT_EQ(PersonHintText("von Hohenzollern-Sigmaringen", "Karl"), "von Hohenzollern-Sigmaringen, Karl");
+  EXPECT_EQ(PersonHintText("von Hohenzollern-Sigmaringen", "Karl Antonius"), "von Hohenzollern-Sigmaringen, Karl...");
+  EXPECT_EQ(PersonHintText(AnsiString(30, 'n'), AnsiString(30, 'v')), AnsiString(30, 'n') + "...");
 }
 
 TEST(Helpers, WarnerKeys) {
@@ -58,6 +64,10 @@ TEST(Helpers, WarnerKeys) {
   EXPECT_EQ(WarnerKey(true, EncodeDate(1962, 1, 3), true, 5), 1229);
   EXPECT_EQ(WarnerKey(true, EncodeDate(1962, 7, 5), false, 3), 0);
   EXPECT_EQ(WarnerKey(false, 0, true, 3), 0);  // no date, no warning day
+  // Born on 29 February: counted from 28 February, the anniversary of the
+  // common years.
+  EXPECT_EQ(WarnerKey(true, EncodeDate(1992, 2, 29), true, 1), 227);
+  EXPECT_EQ(WarnerKey(true, EncodeDate(1992, 2, 29), true, 28), 131);
 }
 
 TEST(Helpers, ColourTable) {

@@ -1,0 +1,121 @@
+// The event editor and the selection codes, driven through their windows:
+// codes typed into the code editor's grid; an event's text cut to its list
+// text; codes given to an event through the lookup combo of its grid (one
+// given twice is dropped); "Standard" making the warner settings the
+// defaults of the next entry; deleting an event taking its codes along and
+// deleting the last event leaving an empty editor that still works;
+// deleting a code leaving the entries that carry it alone.
+#include "tests/app_editors/editors_fixture.h"
+
+#include "dbcontrols/grid/wwgrid.h"
+
+namespace edtest {
+namespace {
+
+// Clicks the middle of a grid's cell.
+void ClickCell(TUiTestDriver& driver, TwwDBGrid* g, int col, int row) {
+  const TRect r = static_cast<TCustomGrid*>(g)->CellRect(col, row);
+  driver.Click(g, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
+  std::vector<AnsiString> boxes;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    for (const char* line : {"FAM\tFamilie", "FRE\tFreunde", "ARB\t"}) {
+      driver.Click(f.pbInsert);
+      ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+      driver.Type(line);
+      if (std::string(line) == "ARB\t") {
+        driver.SavePng(&f, "editors_selcodes");
+        driver.AnswerNextMessageBox(IDOK);
+      }
+      driver.Click(f.pbPost);
+    }
+    EXPECT_EQ(f.tblSelC->State(), dsInsert) << "a code without a name stays unsaved";
+    driver.Click(f.pbCancel);
+    driver.Click(f.pbFirst);
+    ASSERT_EQ(f.tblSelC->FieldByName("SELC_ID")->AsString(), "FAM");
+    driver.AnswerNextMessageBox(IDNO);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f.pbDelete);
+    boxes = BoxesFrom(0);
+    driver.Click(f.pbExit);
+  });
+  ShowSelCErf();
+  EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden.)").str(),
+                                            CP1252("Selektionscode löschen?").str(),
+                                            CP1252("Selektionscode wird nicht gelöscht.").str()}));
+  std::vector<std::string> codes;
+  for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));
+  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Familie", "FRE=Freunde"}));
+}
+
+TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
+  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
+  // 41 characters with the last blank at position 30: its first 29 and "...".
+  const AnsiString text = AnsiString(29, 'x') + " " + AnsiString(11, 'y');
+  std::vector<std::pair<AnsiString, int>> linksBeforeDelete;
+  std::vector<std::string> entriesBeforeDelete;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmEreiErf&>(form);
+    driver.Click(f.pbInsert);
+    ASSERT_TRUE(f.editEigeDatum->Focused());
+    driver.Type("24121999");
+    driver.Click(f.memoEigeText);
+    driver.Type(text);
+    // Two codes through the grid's combo, the first once more: a code given
+    // twice is dropped without a word. Adding the first code saves the event.
+    for (const char* code : {"FAM", "FRE", "FAM"}) {
+      ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
+      ASSERT_EQ(f.gridEiSe->CurrentEditControl(), f.cmbSelCode);
+      driver.PressKey(VK_DOWN, ssAlt);
+      ASSERT_TRUE(f.cmbSelCode->ListVisible());
+      driver.Type(code);
+      driver.Advance(400);
+      driver.PressKey(VK_RETURN);
+      EXPECT_EQ(f.tblEiSe->FieldByName("SELC_ID")->AsString(), code);
+      driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    }
+    EXPECT_EQ(f.tblEige->State(), dsBrowse);
+    driver.SavePng(&f, "editors_event_record");
+    // "Standard": these warner settings become the defaults.
+    driver.Click(f.cbStandard);
+    EXPECT_EQ(f.tblEige->State(), dsEdit) << "marking the defaults starts editing";
+    Retype(f.editEigeW1Tage, "4");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f.pbPost);
+    EXPECT_FALSE(f.cbStandard->Checked());
+    driver.Click(f.pbInsert);
+    EXPECT_EQ(f.editEigeW1Tage->Text(), "4");
+    driver.SavePng(&f, "editors_event_insert");
+    driver.Click(f.pbCancel);
+    linksBeforeDelete = StoredLinks();
+    entriesBeforeDelete = StoredEntries();
+    // Deleting the only event: its codes go; the editor stays usable.
+    driver.AnswerNextMessageBox(IDYES);
+    driver.Click(f.pbDelete);
+    EXPECT_TRUE(f.tblEige->IsEmpty());
+    EXPECT_FALSE(f.pbDelete->Enabled());
+    EXPECT_TRUE(f.pbInsert->Enabled());
+    driver.Click(f.pbInsert);
+    driver.Type("01012001");
+    driver.Click(f.memoEigeText);
+    driver.Type("Neujahr");
+    driver.Click(f.pbPost);
+    EXPECT_EQ(f.tblEige->RecordCount(), 1);
+    driver.Click(f.pbExit);
+  });
+  ShowEreiErf();
+  EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}}));
+  EXPECT_TRUE(StoredLinks().empty()) << "the new event with the same number has no codes";
+  EXPECT_EQ(Warner1Days, 4);
+  EXPECT_EQ(StoredEntries(),
+            std::vector<std::string>{"1|2|01.01.2001|||||||True|True|4|False|5|1|1|2001|Neujahr|1228|0|Neujahr"});
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+  EXPECT_EQ(entriesBeforeDelete, std::vector<std::string>{"1|2|24.12.1999|||||||True|True|4|False|5|24|12|1999|" +
+                                                          AnsiString(29, 'x') + "...|1220|0|" + text});
+}
+
+}  // namespace
+}  // namespace edtest

@@ -1,0 +1,165 @@
+// The person editor driven as a user drives it (typed keys, clicks on the
+// navigator and the check boxes): what it posts is exactly what the file
+// holds afterwards, with the derived fields the lists and the warner read;
+// edits and switched-off warnings keep them up to date; deleting asks and
+// removes exactly the entry; refused posts say why and write nothing; the
+// masked edits refuse what their masks refuse.
+#include "tests/app_editors/editors_fixture.h"
+
+namespace edtest {
+namespace {
+
+TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
+  int returned = 0;
+  std::vector<AnsiString> deleteBoxes;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    driver.SavePng(&f, "editors_person_empty");
+    // A woman with place and time, both advance warnings.
+    driver.Click(f.pbInsert);
+    ASSERT_TRUE(f.editEigeVorname->Focused());
+    driver.Type("Anna");
+    Retype(f.editEigeNachname, "Muster");
+    Retype(f.editEigeOrt, "Bern");
+    Retype(f.editEigeDatum, "05031990");
+    EXPECT_EQ(f.editEigeDatum->Text(), "05.03.1990") << "the mask fills in the dots";
+    Retype(f.editEigeZeit, "0730");
+    driver.Click(f.rgEigeGesch->Buttons(1));
+    EXPECT_TRUE(f.imgFrau->Visible());
+    EXPECT_FALSE(f.imgMann->Visible());
+    EXPECT_FALSE(f.editEigeW2Tage->Enabled());
+    driver.Click(f.cbEigeW2);
+    EXPECT_TRUE(f.editEigeW2Tage->Enabled());
+    driver.SavePng(&f, "editors_person_insert");
+    driver.Click(f.pbPost);
+    EXPECT_EQ(f.tblEige->State(), dsBrowse);
+    EXPECT_TRUE(f.pbInsert->Enabled());
+    EXPECT_FALSE(f.pbPost->Enabled());
+    driver.SavePng(&f, "editors_person_record");
+    // Born on 29 February, long names, one day ahead.
+    driver.Click(f.pbInsert);
+    driver.Type("Anna Maria Luise");
+    Retype(f.editEigeNachname, "Schmidt-Rottluff-Hasenclever");
+    Retype(f.editEigeDatum, "29021992");
+    Retype(f.editEigeW1Tage, "1");
+    EXPECT_EQ(f.lblW1Tage->Caption(), "Tag vorher");
+    driver.Click(f.cbEigeW2);
+    Retype(f.editEigeW2Tage, "3");
+    EXPECT_EQ(f.lblW2Tage->Caption(), "Tage vorher");
+    driver.Click(f.pbPost);
+    // Only a last name; the second warning nearer than the first; no
+    // warning on the day.
+    driver.Click(f.pbInsert);
+    Retype(f.editEigeNachname, "Zeller");
+    Retype(f.editEigeDatum, "1.1.2000");
+    driver.Click(f.cbEigeW0);
+    Retype(f.editEigeW1Tage, "7");
+    driver.Click(f.cbEigeW2);
+    Retype(f.editEigeW2Tage, "3");
+    driver.Click(f.pbPost);
+    // Editing: another date for the first person, then her first warning off.
+    driver.Click(f.pbFirst);
+    EXPECT_EQ(f.editEigeNachname->Text(), "Muster");
+    EXPECT_FALSE(f.pbPrior->Enabled());
+    Retype(f.editEigeDatum, "06031990");
+    driver.Click(f.pbPost);
+    driver.Click(f.cbEigeW1);
+    EXPECT_FALSE(f.cbEigeW2->Enabled()) << "the second warning follows the first";
+    driver.Click(f.pbPost);
+    // Deleting the last person: "No" keeps it, "Yes" removes exactly it.
+    driver.Click(f.pbLast);
+    ASSERT_EQ(f.editEigeNachname->Text(), "Zeller");
+    const size_t boxes = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDNO);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f.pbDelete);
+    EXPECT_EQ(f.tblEige->RecordCount(), 3);
+    driver.AnswerNextMessageBox(IDYES);
+    driver.Click(f.pbDelete);
+    deleteBoxes = BoxesFrom(boxes);
+    EXPECT_EQ(f.tblEige->RecordCount(), 2);
+    EXPECT_EQ(f.editEigeNachname->Text(), "Schmidt-Rottluff-Hasenclever");
+    driver.Click(f.pbExit);
+  });
+  ShowPersErf(returned);
+  EXPECT_EQ(returned, 2) << "the person current at the end";
+  EXPECT_EQ(deleteBoxes, (std::vector<AnsiString>{CP1252("Person löschen?").str(),
+                                                   CP1252("Person wird nicht gelöscht.").str(),
+                                                   CP1252("Person löschen?").str()}));
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+  // Warner keys: month x 100 + day of the date less the days; a birthday on
+  // 29 February counts from 28 February, as it falls in common years.
+  EXPECT_EQ(StoredEntries(),
+            (std::vector<std::string>{
+                "1|1|06.03.1990|07:30:00|Anna|Muster|1|in|Bern|True|False|2|True|5|6|3|1990|Muster, Anna|0|301|",
+                CP1252("2|1|29.02.1992||Anna Maria Luise|Schmidt-Rottluff-Hasenclever|0|in||True|True|1|True|3|29|2|"
+                       "1992|Schmidt-Rottluff-Hasenclever, Anna...|227|225|")
+                    .str()}));
+}
+
+TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
+  std::vector<AnsiString> refusals;
+  int beepsDate = 0, beepsTime = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    // Each try: post, the refusal's box answered, the record still inserted.
+    auto tryPost = [&] {
+      const size_t n = driver.MessageBoxes().size();
+      driver.AnswerNextMessageBox(IDOK);
+      driver.Click(f.pbPost);
+      for (const AnsiString& b : BoxesFrom(n)) refusals.push_back(b);
+      EXPECT_EQ(f.tblEige->State(), dsInsert);
+    };
+    driver.Click(f.pbInsert);
+    driver.Type("Anna");
+    tryPost();  // no date
+    Retype(f.editEigeDatum, "121");
+    EXPECT_EQ(f.editEigeDatum->Text(), "12.1");
+    tryPost();  // a date the mask has not finished
+    Retype(f.editEigeDatum, "31021990");
+    tryPost();  // no such day
+    // The masks refuse what does not fit them, with a beep.
+    int beeps = Beeps();
+    Retype(f.editEigeDatum, "1x");
+    EXPECT_EQ(f.editEigeDatum->Text(), "1");
+    driver.Type("23.1999");
+    driver.Type("7");
+    EXPECT_EQ(f.editEigeDatum->Text(), "12.3.1999");
+    beepsDate = Beeps() - beeps;
+    beeps = Beeps();
+    Retype(f.editEigeZeit, "7a3x");
+    EXPECT_EQ(f.editEigeZeit->Text(), "73:");
+    beepsTime = Beeps() - beeps;
+    tryPost();  // a time the mask has not finished
+    Retype(f.editEigeZeit, "2561");
+    tryPost();  // no such time
+    Clear(f.editEigeZeit);
+    Clear(f.editEigeVorname);
+    tryPost();  // no name
+    // Closing, asked to save: the refusal keeps the window open.
+    driver.AnswerNextMessageBox(IDYES);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f.pbExit);
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    EXPECT_TRUE(f.Visible());
+    EXPECT_EQ(f.tblEige->State(), dsInsert);
+    // "No" closes it without the person.
+    driver.AnswerNextMessageBox(IDNO);
+    driver.Click(f.pbExit);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(beepsDate, 2) << "a letter and a ninth digit";
+  EXPECT_EQ(beepsTime, 2) << "two letters";
+  const AnsiString date = CP1252("Geben Sie bitte ein gültiges Geburtsdatum ein.").str();
+  const AnsiString time = CP1252("Geben Sie bitte eine gültige Zeit ein.").str();
+  EXPECT_EQ(refusals, (std::vector<AnsiString>{date, date, date, time, time,
+                                               "Geben Sie bitte einen Vornamen und/oder Nachnamen ein."}));
+  EXPECT_TRUE(StoredEntries().empty());
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
+}  // namespace
+}  // namespace edtest
