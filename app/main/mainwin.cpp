@@ -8,6 +8,9 @@
 
 #include "app/dialogs/dispdef.h"
 #include "app/dialogs/params.h"
+#include "app/editors/ereierf.h"
+#include "app/editors/perserf.h"
+#include "app/editors/selcerf.h"
 #include "app/main/calbox.h"
 #include "app/main/dialogs.h"
 #include "app/main/password.h"
@@ -404,9 +407,21 @@ void TfrmMain::BuildMenus() {
   mnpDatum = item(mnuDatum, "mnpDatum", "Eingeben", ShortCut(VK_HOME, ssAlt), [this](TObject* s) { pbDatumClick(s); });
 
   mnuEige = menu(root, "mnuEige", CP1252("&Persönliche Daten").str());
-  mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, {});
-  mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, {});
-  mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, {});
+  // The editors of the user's own data, behind the password; what they
+  // stored shows on the personal page at once.
+  auto ownData = [this](std::function<void()> show) -> TNotifyEvent {
+    return [this, show](TObject*) {
+      if (!AskPasswort()) return;
+      show();
+      if (CurrentRubric == rbPersonal) DisplayRubrik();
+    };
+  };
+  mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, ownData([] {
+                      int id = 0;
+                      ShowPersErf(id);
+                    }));
+  mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, ownData(ShowEreiErf));
+  mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, ownData(ShowSelCErf));
   menu(mnuEige, "N3", "-");
   mnpPassDef = item(mnuEige, "mnpPassDef", CP1252("Paßwort definieren").str(), 0, [](TObject*) {
     if (AskPasswort()) ShowPassDef();

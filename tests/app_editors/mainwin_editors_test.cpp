@@ -1,0 +1,84 @@
+// The editors from the main window's menu: each behind the password (a
+// wrong one opens nothing); a person and an event entered there show on
+// the personal page of their day as soon as the editor closes.
+#include <gtest/gtest.h>
+
+#include "app/editors/ereierf.h"
+#include "app/editors/perserf.h"
+#include "app/editors/selcerf.h"
+#include "app/main/dialogs.h"
+#include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
+#include "tests/app_main/main_fixture.h"
+
+namespace {
+
+using maintest::MainWindowTest;
+
+// The visible text of the page, paragraph by paragraph.
+std::string PageText(TWPCustomRtfEdit* page) {
+  std::string out;
+  for (TWPParagraphRec* p = page->RtfText()->FirstPar; p; p = p->next) {
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      for (int i = 0; i < l->Length; ++i)
+        if (!l->pa || !(l->pa[i].Style & wpsHidden)) out += l->pc[i];
+    out += "\n";
+  }
+  return out;
+}
+
+TEST_F(MainWindowTest, TheEditorsOpenBehindThePasswordAndShowTheirEntriesAtOnce) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  Password = PendingPassword = "Geheim";
+  PasswordOnce = true;
+  // A wrong password opens no editor (a window would wait for a step).
+  driver.WhenModal([&](TCustomForm& form) {
+    ASSERT_NE(dynamic_cast<TfrmPasswort*>(&form), nullptr);
+    driver.Type("geheim");
+    driver.PressKey(VK_RETURN);
+  });
+  f->mnpPersErf->OnClick(f->mnpPersErf);
+  // The right one, then the personal page of today.
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Type("Geheim");
+    driver.PressKey(VK_RETURN);
+  });
+  driver.PressKey(VK_F4);
+  ASSERT_EQ(CurrentRubric, rbPersonal);
+  const std::string today = FormatDateTime("ddmm", Date());
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& e = dynamic_cast<TfrmPersErf&>(form);
+    driver.Click(e.pbInsert);
+    driver.Type("Eva");
+    driver.Click(e.editEigeNachname);
+    driver.Type("Heutig");
+    driver.Click(e.editEigeDatum);
+    driver.Type((today + "1980").c_str());
+    driver.Click(e.pbPost);
+    driver.Click(e.pbExit);
+  });
+  f->mnpPersErf->OnClick(f->mnpPersErf);
+  EXPECT_NE(PageText(f->WPRichText1).find("Eva Heutig"), std::string::npos) << PageText(f->WPRichText1);
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& e = dynamic_cast<TfrmEreiErf&>(form);
+    driver.Click(e.pbInsert);
+    driver.Type((today + "2001").c_str());
+    driver.Click(e.memoEigeText);
+    driver.Type("Umzug nach Bern");
+    driver.Click(e.pbPost);
+    driver.Click(e.pbExit);
+  });
+  f->mnpEreiErf->OnClick(f->mnpEreiErf);
+  const std::string page = PageText(f->WPRichText1);
+  EXPECT_NE(page.find("1980"), std::string::npos) << page;
+  EXPECT_NE(page.find("Umzug nach Bern"), std::string::npos) << page;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& e = dynamic_cast<TfrmSelCErf&>(form);
+    driver.Click(e.pbExit);
+  });
+  f->mnpSelCErf->OnClick(f->mnpSelCErf);
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
+}  // namespace

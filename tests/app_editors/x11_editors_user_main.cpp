@@ -1,0 +1,117 @@
+// A user at a virtual X server (run by the real-program test of the
+// editors): defines a password through the menu, opens the person editor
+// (asked for the password), enters a person born on today's day and month
+// with the keyboard and the navigator's buttons, closes the editor with
+// Escape, shows the personal rubric and grabs the main window into DIR
+// (P6 files, the whole window with its menu bar); exits 0 when every window
+// came and went as it should.
+//
+//   orvelan_x11_editors_user PROGRAM DIR INSERT_X INSERT_Y POST_X POST_Y DDMM
+//
+// The co-ordinates are window co-ordinates of the editor's Insert and Post
+// buttons.
+#include "tests/app_main/x11_user.h"
+
+using namespace x11user;
+
+namespace {
+
+bool WaitGone(const std::string& prefix, int ms) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    if (!FindWindowNamed(prefix, 0)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+constexpr uint32_t kF4 = 0xffc1;
+
+// Drops "Persönliche Daten" down with Alt+P and clicks its first or last
+// item; false when no drop-down window came.
+bool ChooseMenuItem(xcb_window_t main, bool first) {
+  Press('p', kAlt);
+  Sleep(300);
+  for (int waited = 0; waited <= 3000; waited += 50) {
+    for (xcb_window_t x : Stack()) {
+      int left = 0, top = 0, width = 0, height = 0;
+      if (x == main || !Viewable(x) || !Geometry(x, left, top, width, height)) continue;
+      Click(x, width / 2, first ? 10 : height - 10);
+      return true;
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 8) return Fail("usage: PROGRAM DIR INSERT_X INSERT_Y POST_X POST_Y DDMM");
+  const std::string program = argv[1], dir = argv[2], ddmm = argv[7];
+  conn = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(conn)) return Fail("no X server");
+  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+
+  const pid_t pid = Spawn(program);
+  const xcb_window_t w = FindProgramWindow(30000);
+  if (!w) {
+    kill(pid, SIGKILL);
+    return Fail("the program's window did not appear");
+  }
+  Sleep(1500);
+  auto fail = [&](const std::string& why) {
+    kill(pid, SIGKILL);
+    return Fail(why);
+  };
+  // Persönliche Daten > Paßwort definieren (the last item), chosen with
+  // the mouse: a dialog opened by Enter would take Enter's release as its
+  // own Enter. "abc" twice.
+  if (!ChooseMenuItem(w, false)) return fail("the menu did not drop down");
+  const char* define = "Pa\xc3\x9fwort definieren";
+  if (!FindWindowNamed(define, 5000)) return fail("the password definition did not come");
+  Sleep(300);
+  Type("abc");
+  Press(kTab);
+  Type("abc");
+  Press(kReturn);
+  if (!WaitGone(define, 5000)) return fail("the password definition did not close");
+  Sleep(300);
+  // Persönliche Daten > Personen (the first item): the password is asked for.
+  if (!ChooseMenuItem(w, true)) return fail("the menu did not drop down");
+  const char* prompt = "Pa\xc3\x9fwort eingeben";
+  if (!FindWindowNamed(prompt, 5000)) return fail("the password was not asked for");
+  Sleep(300);
+  Type("abc");
+  Press(kReturn);
+  const xcb_window_t editor = FindWindowNamed("Personen erfassen", 5000);
+  if (!editor) return fail("the person editor did not come");
+  Sleep(500);
+  // A new person: first name, Tab, last name, three Tabs to the date.
+  Click(editor, std::atoi(argv[3]), std::atoi(argv[4]));
+  Sleep(300);
+  Type("eva");
+  Press(kTab);
+  Type("heutig");
+  for (int i = 0; i < 3; ++i) Press(kTab);
+  Type(ddmm + "1980");
+  if (!Grab(editor, dir + "/editor.ppm")) return fail("no grab of the editor");
+  Click(editor, std::atoi(argv[5]), std::atoi(argv[6]));
+  Sleep(500);
+  Press(kEscape);
+  if (!WaitGone("Personen erfassen", 5000)) return fail("the editor did not close");
+  Sleep(300);
+  // The personal page of today (the password was given once).
+  Press(kF4);
+  Sleep(1500);
+  if (FindWindowNamed(prompt, 0)) return fail("the password was asked for twice");
+  if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
+
+  CloseWindow(w);
+  const int end = WaitFor(pid, 15000);
+  if (end != 0) {
+    if (end < 0) kill(pid, SIGKILL);
+    return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
+  }
+  xcb_disconnect(conn);
+  return 0;
+}
