@@ -282,6 +282,7 @@ void TEntryEditor::BeforePost() {
     f("EIGE_W1TAGE")->SetAsInteger(days1);
     f("EIGE_W2TAGE")->SetAsInteger(days2);
   }
+  PrepareEntry();
   f("EIGE_HINWEIS")->SetAsString(HintText());
   f("EIGE_TERMIN1")->SetAsInteger(WarnerKey(true, date, w1, days1));
   f("EIGE_TERMIN2")->SetAsInteger(WarnerKey(true, date, w2, days2));

@@ -78,10 +78,11 @@ class TEntryEditor : public TEntryForm {
   // Opens the three tables, the entries restricted to the window's type on
   // its index.
   void OpenTables(const char* entryIndex);
-  // The own parts of a kind: checks of the entry and its list text
-  // (before a post), the fields of a new entry, the control that takes the
+  // The own parts of a kind: checks of the entry, its own preparation and
+  // its list text (before a post), the fields of a new entry, the control that takes the
   // focus after a post and after Insert, the messages of deleting.
   virtual void CheckEntry() = 0;
+  virtual void PrepareEntry() {}
   virtual AnsiString HintText() = 0;
   virtual void NewEntryFields() {}
   virtual TWinControl* FirstEdit() const = 0;

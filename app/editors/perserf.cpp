@@ -197,8 +197,9 @@ void TfrmPersErf::CheckEntry() {
     throw EInvalidData("Geben Sie bitte einen Vornamen und/oder Nachnamen ein");
 }
 
+void TfrmPersErf::PrepareEntry() { AddPreposition(tblEige->FieldByName("EIGE_ORTPR")->AsString()); }
+
 AnsiString TfrmPersErf::HintText() {
-  AddPreposition(tblEige->FieldByName("EIGE_ORTPR")->AsString());
   return PersonHintText(tblEige->FieldByName("EIGE_NACHNAME")->AsString(),
                         tblEige->FieldByName("EIGE_VORNAME")->AsString());
 }

@@ -34,6 +34,7 @@ class TfrmPersErf : public TEntryEditor {
 
  protected:
   void CheckEntry() override;
+  void PrepareEntry() override;
   AnsiString HintText() override;
   void NewEntryFields() override;
   TWinControl* FirstEdit() const override { return editEigeVorname; }

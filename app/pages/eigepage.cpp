@@ -45,7 +45,10 @@ void DisplayEige(const DayPageContext& ctx) {
 
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
   own->SetIndexName("XEIGE_MTJ");
-  own->SetRange({m, d, 9999}, {m, d, 0});
+  // Those born on 29 February have their anniversary on 28 February in a
+  // common year: that day lists them too (the index runs from the later day).
+  const int last = m == 2 && d == 28 && !IsLeapYear(PackedDateYear(ctx.Date)) ? 29 : d;
+  own->SetRange({m, last, 9999}, {m, d, 0});
   own->First();
   DayPageGauge gauge(ctx.Gauge, own->RecordCount());
   TField* year = own->FieldByName("EIGE_JAHR");

@@ -4,7 +4,7 @@
 // given twice is dropped); "Standard" making the warner settings the
 // defaults of the next entry; deleting an event taking its codes along and
 // deleting the last event leaving an empty editor that still works;
-// deleting a code leaving the entries that carry it alone.
+// deleting a code asking first and leaving the entries that carry it alone.
 #include "tests/app_editors/editors_fixture.h"
 
 #include "dbcontrols/grid/wwgrid.h"
@@ -19,6 +19,13 @@ void ClickCell(TUiTestDriver& driver, TwwDBGrid* g, int col, int row) {
 }
 
 TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
+  {
+    auto links = apptest::OpenTable(kUserAlias, "EIGESELC.FFD", "XPKEISE");
+    links->Append();
+    links->FieldByName("SELC_ID")->SetAsString("FRE");
+    links->FieldByName("EIGE_ID")->SetAsInteger(7);
+    links->Post();
+  }
   std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmSelCErf&>(form);
@@ -40,6 +47,11 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbDelete);
     boxes = BoxesFrom(0);
+    // "Yes" deletes the code; the entries that carry it keep it.
+    driver.Click(f.pbNext);
+    ASSERT_EQ(f.tblSelC->FieldByName("SELC_ID")->AsString(), "FRE");
+    driver.AnswerNextMessageBox(IDYES);
+    driver.Click(f.pbDelete);
     driver.Click(f.pbExit);
   });
   ShowSelCErf();
@@ -48,7 +60,8 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
                                             CP1252("Selektionscode wird nicht gelöscht.").str()}));
   std::vector<std::string> codes;
   for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));
-  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Familie", "FRE=Freunde"}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Familie"}));
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 7}}));
 }
 
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {

@@ -1,6 +1,7 @@
 // The editors from the main window's menu: each behind the password (a
 // wrong one opens nothing); a person and an event entered there show on
-// the personal page of their day as soon as the editor closes.
+// the personal page of their day as soon as the editor closes, a person
+// born on 29 February on 28 February of a common year.
 #include <gtest/gtest.h>
 
 #include "app/editors/ereierf.h"
@@ -56,6 +57,14 @@ TEST_F(MainWindowTest, TheEditorsOpenBehindThePasswordAndShowTheirEntriesAtOnce)
     driver.Click(e.editEigeDatum);
     driver.Type((today + "1980").c_str());
     driver.Click(e.pbPost);
+    // Born on 29 February.
+    driver.Click(e.pbInsert);
+    driver.Type("Lena");
+    driver.Click(e.editEigeNachname);
+    driver.Type("Schalt");
+    driver.Click(e.editEigeDatum);
+    driver.Type("29021992");
+    driver.Click(e.pbPost);
     driver.Click(e.pbExit);
   });
   f->mnpPersErf->OnClick(f->mnpPersErf);
@@ -73,6 +82,16 @@ TEST_F(MainWindowTest, TheEditorsOpenBehindThePasswordAndShowTheirEntriesAtOnce)
   const std::string page = PageText(f->WPRichText1);
   EXPECT_NE(page.find("1980"), std::string::npos) << page;
   EXPECT_NE(page.find("Umzug nach Bern"), std::string::npos) << page;
+  // The anniversary of 29 February: on 28 February in a common year, on
+  // 29 February in a leap year.
+  auto shows = [&](int y, int m, int d) {
+    ShowDay(f, EncodeDate(y, m, d));
+    return PageText(f->WPRichText1).find("Lena Schalt") != std::string::npos;
+  };
+  EXPECT_TRUE(shows(2027, 2, 28));
+  EXPECT_FALSE(shows(2027, 3, 1));
+  EXPECT_FALSE(shows(2028, 2, 28));
+  EXPECT_TRUE(shows(2028, 2, 29));
   driver.WhenModal([&](TCustomForm& form) {
     auto& e = dynamic_cast<TfrmSelCErf&>(form);
     driver.Click(e.pbExit);

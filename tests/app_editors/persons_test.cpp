@@ -111,7 +111,9 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
       EXPECT_EQ(f.tblEige->State(), dsInsert);
     };
     driver.Click(f.pbInsert);
-    driver.Type("Anna");
+    driver.Type(AnsiString(35, 'a'));
+    EXPECT_EQ(f.editEigeVorname->Text(), AnsiString(30, 'a')) << "a name never outgrows its field";
+    Retype(f.editEigeVorname, "Anna");
     tryPost();  // no date
     Retype(f.editEigeDatum, "121");
     EXPECT_EQ(f.editEigeDatum->Text(), "12.1");
