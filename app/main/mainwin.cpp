@@ -22,6 +22,7 @@
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/layoutedit.h"
+#include "app/templates/printsheet.h"
 #include "app/text/helpers.h"
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
@@ -428,7 +429,9 @@ void TfrmMain::BuildMenus() {
   });
 
   mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
-  mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, {});
+  // A sheet shows an own person and opens the person list and editor: it
+  // too is personal data behind the password.
+  mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, ownData(ShowDrucken));
   mnpDruckEige = menu(mnuDrucken, "mnpDruckEige", CP1252("Persönliche Daten").str());
   // The printed lists of personal data only with the password.
   auto printList = [](int list) -> TNotifyEvent {

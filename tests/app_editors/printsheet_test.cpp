@@ -1,0 +1,180 @@
+// Printing sheets by templates: each default template for an own person,
+// its dates set by the template's types, created into the preview and
+// printed from there to PDF; the PDF's text holds the person's values and
+// no placeholder. The counts of years and days follow the person's dates
+// (29 February plus years falls on 28 February in a common year), a typed
+// count is kept within its limits, and a template without dates needs none.
+#include "tests/app_editors/editors_fixture.h"
+
+#include <cstdio>
+
+#include "app/templates/printsheet.h"
+#include "app/windows/preview.h"
+#include "richtext/controls/barlinks.h"
+
+namespace edtest {
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+class PrintSheetTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    CopyDefaultTemplates();
+    CreateDefaultLayouts();
+  }
+  // An own person entry with its derived date fields.
+  static void AddPerson(int id, const char* first, const char* last, TDateTime born, const char* place = "") {
+    auto t = apptest::OpenTable(kUserAlias, "EIGENES.FFD", "XEIGE_ID");
+    int y = 0, m = 0, d = 0;
+    DecodeDate(born, y, m, d);
+    t->Append();
+    for (auto [field, value] : std::initializer_list<std::pair<const char*, int>>{
+             {"EIGE_ID", id}, {"EIGE_TYP", etPerson}, {"EIGE_GESCH", 1}, {"EIGE_TAG", d}, {"EIGE_MONAT", m},
+             {"EIGE_JAHR", y}})
+      t->FieldByName(field)->SetAsInteger(value);
+    t->FieldByName("EIGE_VORNAME")->SetAsString(first);
+    t->FieldByName("EIGE_NACHNAME")->SetAsString(last);
+    t->FieldByName("EIGE_ORTPR")->SetAsString("in");
+    t->FieldByName("EIGE_ORT")->SetAsString(place);
+    t->FieldByName("EIGE_DATUM")->SetAsDateTime(born);
+    t->Post();
+  }
+};
+
+TEST_F(PrintSheetTest, EachDefaultTemplatePrintsThePersonsSheetToPdf) {
+  const TDateTime born = EncodeDate(1943, 2, 22);
+  AddPerson(1, "Maria", "Muster", born, "Bern");
+  TemplatePerson = 1;
+  int y = 0, m = 0, d = 0;
+  DecodeDate(Date(), y, m, d);
+  // The next birthday's age, and the next round thousand of days lived.
+  const int years = y - 1943 + (m * 100 + d > 222 ? 1 : 0);
+  const int days = (static_cast<int>(Date() - born) / 1000 + 1) * 1000;
+  struct Case {
+    int Layout;
+    bool Dates;
+    AnsiString Count, Unit, Output;
+  };
+  const Case cases[] = {{1, true, IntToStr(years), "Jahre", "22.02." + IntToStr(1943 + years)},
+                        {2, true, IntToStr(days), "Tage", EntryDateText(born + days)},
+                        {3, false, "", "", ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Layout);
+    TemplateLayout = c.Layout;
+    const std::string pdf = (Root() / ("sheet" + std::to_string(c.Layout) + ".pdf")).string();
+    driver.WhenModal([&](TCustomForm& form) {
+      auto& f = dynamic_cast<TfrmDrucken&>(form);
+      EXPECT_EQ(f.dfNachname->Caption(), "Muster");
+      EXPECT_EQ(f.pnlEingaben->Visible(), c.Dates);
+      if (c.Dates) {
+        EXPECT_EQ(f.editQuellDatum->Text(), "22.02.1943");
+        EXPECT_FALSE(f.editQuellDatum->Enabled()) << "the birth date is the source date";
+        EXPECT_EQ(f.editAnzahl->Text(), c.Count);
+        EXPECT_EQ(f.lblEinheit->Caption(), c.Unit);
+        EXPECT_EQ(f.dispAusgabeDatum->Caption(), c.Output);
+      }
+      EXPECT_TRUE(f.pbDrucken->Enabled());
+      if (c.Layout == 1) driver.SavePng(&f, "editors_print_sheet");
+      driver.Click(f.pbDrucken);
+    });
+    driver.WhenModal([&, layout = c.Layout](TCustomForm& form) {
+      auto& p = dynamic_cast<TfrmPreview&>(form);
+      if (layout == 1) driver.SavePng(&p, "editors_print_sheet_preview");
+      driver.AnswerNextFileDialog(pdf);
+      driver.Click(p.WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint));
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.WhenModal([&](TCustomForm& printDialog) { printDialog.SetModalResult(mrOk); });
+    driver.WhenModal([&](TCustomForm& form) { driver.Click(dynamic_cast<TfrmDrucken&>(form).pbExit); });
+    ShowDrucken();
+    EXPECT_EQ(TemplateLayout, c.Layout);
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+    const std::string text = Shell("pdftotext -layout '" + pdf + "' -");
+    for (const AnsiString& value : {AnsiString("Maria"), AnsiString("Muster")})
+      EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
+    if (c.Dates) {
+      for (const AnsiString& value : {CP1252("22. Februar 1943").str(), c.Count + " " + c.Unit, c.Output.substr(6)})
+        EXPECT_NE(text.find(value), std::string::npos) << value << "\n" << text;
+    }
+    EXPECT_EQ(text.find('<'), std::string::npos) << "a placeholder is left:\n" << text;
+  }
+  for (auto& b : driver.MessageBoxes()) ADD_FAILURE() << b.Text;
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
+TEST_F(PrintSheetTest, CountsFollowTheDatesAndStayWithinTheirLimits) {
+  AddPerson(1, "Lena", "Schalt", EncodeDate(1992, 2, 29));
+  AddPerson(2, "Tom", "Neun", Date() - 9500);
+  AddPerson(3, "Ida", "Zehn", Date() - 10000);
+  TemplatePerson = 1;
+  TemplateLayout = 1;
+  AnsiString leap, clamped, days9500, days10000;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    // 29 February plus 3 years: 28 February of the common year.
+    driver.Click(f.editAnzahl);
+    f.editAnzahl->SelectAll();
+    driver.Type("3");
+    leap = f.dispAusgabeDatum->Caption();
+    // A typed count above the years' maximum is clamped on leaving.
+    f.editAnzahl->SelectAll();
+    driver.Type("2000");
+    driver.PressKey(VK_TAB);
+    clamped = f.editAnzahl->Text();
+    // Another template (days) and other persons through their lists.
+    driver.Click(f.pbListLOut);
+  });
+  driver.WhenModal([&](TCustomForm& list) {
+    driver.Type("Blatt zu");
+    driver.Advance(400);
+    driver.PressKey(VK_RETURN);
+    (void)list;
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    EXPECT_EQ(f.lblEinheit->Caption(), "Tage");
+    driver.Click(f.pbPersList);
+  });
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Type("Neun");
+    driver.Advance(300);
+    driver.PressKey(VK_RETURN);
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    days9500 = f.editAnzahl->Text();
+    driver.Click(f.pbPersList);
+  });
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Type("Zehn");
+    driver.Advance(300);
+    driver.PressKey(VK_RETURN);
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    days10000 = f.editAnzahl->Text();
+    EXPECT_EQ(f.dispAusgabeDatum->Caption(), EntryDateText(Date() - 10000 + 11000));
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowDrucken();
+  EXPECT_EQ(leap, "28.02.1995");
+  EXPECT_EQ(clamped, "999");
+  EXPECT_EQ(days9500, "10000");
+  EXPECT_EQ(days10000, "11000");
+  EXPECT_EQ(TemplatePerson, 3) << "the last person chosen is remembered";
+  EXPECT_EQ(TemplateLayout, 2);
+}
+
+}  // namespace
+}  // namespace edtest
