@@ -1,0 +1,79 @@
+// What the real-program tests compare: the pictures a user program grabbed
+// from the virtual X server (P6 files) against the windows built headless,
+// and the helpers that start the user programs beside the test.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/device.h"
+#include "platform/ui/forms.h"
+#include "platform/ui/testdriver.h"
+#include "tests/app/app_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Have(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Beside(const char* name) { return (fs::read_symlink("/proc/self/exe").parent_path() / name).string(); }
+
+// A P6 picture as a surface (empty when unreadable).
+TSurface ReadPpm(const fs::path& path) {
+  TSurface s;
+  std::ifstream f(path, std::ios::binary);
+  std::string magic;
+  int w = 0, h = 0, max = 0;
+  if (!(f >> magic >> w >> h >> max) || magic != "P6" || max != 255) return s;
+  f.get();
+  s.Resize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      unsigned char rgb[3] = {};
+      f.read(reinterpret_cast<char*>(rgb), 3);
+      s.Row(y)[x] = 0xFF000000u | (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
+    }
+  return s;
+}
+
+void SavePng(const TSurface& s, const std::string& name) {
+  const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(s);
+  std::ofstream(TUiTestDriver::ArtifactDir() + "/" + name + ".png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+}
+
+// Pixels of `r` (form client co-ordinates) that differ between the grabbed
+// window (menu bar on top) and the form's own back buffer.
+int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
+  form->PaintPending();
+  const TSurface& own = *form->Surface();
+  const int bar = form->MenuBarHeight();
+  int diff = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (y + bar >= grabbed.Height() || x >= grabbed.Width() || (grabbed.Row(y + bar)[x] | 0xFF000000u) !=
+                                                                     (own.Row(y)[x] | 0xFF000000u))
+        ++diff;
+  return diff;
+}
+
+// A program directory of the real program: the binary, its reference data
+// and the settings file.
+fs::path ProgramCopy(const std::string& name, const std::string& ini) {
+  const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
+  fs::remove_all(dir);
+  fs::create_directories(dir / "DATEN");
+  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
+    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
+  apptest::Put(dir / "Orvelan.Ini", ini);
+  return dir;
+}
+
+}  // namespace
