@@ -16,14 +16,6 @@ using namespace x11user;
 
 namespace {
 
-bool WaitGone(const std::string& prefix, int ms) {
-  for (int waited = 0; waited <= ms; waited += 50) {
-    if (!FindWindowNamed(prefix, 0)) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
 constexpr uint32_t kF4 = 0xffc1;
 
 // Drops "Persönliche Daten" down with Alt+P and clicks its first or last

@@ -12,19 +12,6 @@
 
 using namespace x11user;
 
-namespace {
-
-// Waits until no viewable window's name starts with the prefix.
-bool WaitGone(const std::string& prefix, int ms) {
-  for (int waited = 0; waited <= ms; waited += 50) {
-    if (!FindWindowNamed(prefix, 0)) return true;
-    Sleep(50);
-  }
-  return false;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 13) return Fail("usage: PROGRAM DIR and five points");
   const std::string program = argv[1], dir = argv[2];

@@ -186,6 +186,15 @@ inline xcb_window_t FindWindowNamed(const std::string& prefix, int ms) {
   return 0;
 }
 
+// Waits until no viewable window's name starts with the prefix.
+inline bool WaitGone(const std::string& prefix, int ms) {
+  for (int waited = 0; waited <= ms; waited += 50) {
+    if (!FindWindowNamed(prefix, 0)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
 // The key code that types a key symbol without shift (0 when none).
 inline xcb_keycode_t KeyCodeOf(uint32_t keysym) {
   const xcb_setup_t* setup = xcb_get_setup(conn);
