@@ -206,7 +206,8 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
     ReadPosition();
     TCanvas* c = Canvas();
     c->Font()->Assign(*Font());
-    for (TwwDBEdit* e : {editQuellDatum, editAusgabeDatum}) e->SetWidth(SharedEditWidth(c, DateEditWidth, "__.__.____"));
+    for (TwwDBEdit* e : {editQuellDatum, editAusgabeDatum})
+      e->SetWidth(SharedEditWidth(c, DateEditWidth, "__.__.____"));
     UpdateControls();
     UpdateButtons();
   };

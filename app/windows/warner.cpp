@@ -222,6 +222,9 @@ void TfrmTermin::RunPass(int level, int key) {
       tblEige->CancelRange();
       return;
     }
+    // From the start: the key search keeps a current record that holds the
+    // key, which on this index may be a later one of several.
+    tblEige->First();
     if (!tblEige->FindKey({key})) return;
     for (; !tblEige->Eof() && tblEige->FieldByName(kKey[level])->AsInteger() == key; tblEige->Next())
       if (tblEige->FieldByName(kOn[level])->AsBoolean())

@@ -60,7 +60,8 @@ inline std::vector<std::string> StoredEntries() {
 // (code, entry number) of every link row.
 inline std::vector<std::pair<AnsiString, int>> StoredLinks() {
   std::vector<std::pair<AnsiString, int>> out;
-  for (const Row& r : StoredRows("EIGESELC.FFD", "XPKEISE")) out.push_back({r.at("SELC_ID"), std::stoi(r.at("EIGE_ID"))});
+  for (const Row& r : StoredRows("EIGESELC.FFD", "XPKEISE"))
+    out.push_back({r.at("SELC_ID"), std::stoi(r.at("EIGE_ID"))});
   return out;
 }
 

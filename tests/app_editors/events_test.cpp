@@ -55,8 +55,8 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
     driver.Click(f.pbExit);
   });
   ShowSelCErf();
-  EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden.)").str(),
-                                            CP1252("Selektionscode löschen?").str(),
+  const AnsiString bothFields = CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden.)").str();
+  EXPECT_EQ(boxes, (std::vector<AnsiString>{bothFields, CP1252("Selektionscode löschen?").str(),
                                             CP1252("Selektionscode wird nicht gelöscht.").str()}));
   std::vector<std::string> codes;
   for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));

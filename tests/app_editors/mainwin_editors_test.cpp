@@ -1,13 +1,17 @@
 // The editors from the main window's menu: each behind the password (a
 // wrong one opens nothing); a person and an event entered there show on
-// the personal page of their day as soon as the editor closes, a person
-// born on 29 February on 28 February of a common year.
+// the personal page of their day and in the warner on their day and their
+// warning days as soon as the editor closes, a person born on 29 February
+// on 28 February of a common year.
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "app/editors/ereierf.h"
 #include "app/editors/perserf.h"
 #include "app/editors/selcerf.h"
 #include "app/main/dialogs.h"
+#include "app/windows/warner.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
 
@@ -78,6 +82,24 @@ TEST_F(MainWindowTest, TheEditorsOpenBehindThePasswordAndShowTheirEntriesAtOnce)
   EXPECT_FALSE(shows(2027, 3, 1));
   EXPECT_FALSE(shows(2028, 2, 28));
   EXPECT_TRUE(shows(2028, 2, 29));
+  // The warner's rows ("entry:days until") on a day: each entry on its day
+  // and two days ahead (the defaults); 29 February's from 28 February.
+  auto warned = [&](TDateTime day) {
+    ShowDay(f, day);
+    std::set<std::string> rows;
+    driver.WhenModal([&](TCustomForm& form) {
+      TwwTable* t = dynamic_cast<TfrmTermin&>(form).tblTerm;
+      for (t->First(); !t->Eof(); t->Next())
+        rows.insert(t->FieldByName("EIGE_ID")->AsString() + ":" + t->FieldByName("EIGE_TAGE")->AsString());
+      driver.PressKey(VK_ESCAPE);
+    });
+    f->mnpTermine->OnClick(f->mnpTermine);
+    return rows;
+  };
+  EXPECT_EQ(warned(Date()), (std::set<std::string>{"1:0", "3:0"}));
+  EXPECT_EQ(warned(Date() - 2), (std::set<std::string>{"1:2", "3:2"}));
+  EXPECT_EQ(warned(EncodeDate(2027, 2, 26)), std::set<std::string>{"2:2"});
+  EXPECT_EQ(warned(EncodeDate(2027, 2, 28)), std::set<std::string>{"2:0"});
   driver.WhenModal([&](TCustomForm& form) { driver.Click(dynamic_cast<TfrmSelCErf&>(form).pbExit); });
   f->mnpSelCErf->OnClick(f->mnpSelCErf);
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
