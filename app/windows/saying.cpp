@@ -228,9 +228,6 @@ void TfrmSpruch::pbPrintClick() {
   try {
     TCanvas* c = p->Canvas();
     c->Font()->Assign(*memoSpruch->Font());
-    // The printer's canvas may come from another printout in another
-    // alignment (the rich text's baseline and current position).
-    c->SetTextAlign(TA_TOP | TA_LEFT | TA_NOUPDATECP);
     const int left = static_cast<int>(kPrintMargin * c->GetDeviceCaps(LOGPIXELSX));
     const int top = static_cast<int>(kPrintMargin * c->GetDeviceCaps(LOGPIXELSY));
     const int lineHeight = c->TextHeight("W");

@@ -565,6 +565,15 @@ int TCanvas::SelectClipRect(const TRect* r) {
   return clip_.empty() ? 1 : 2;
 }
 
+void TCanvas::ResetDeviceState() {
+  textAlign_ = TA_TOP | TA_LEFT | TA_NOUPDATECP;
+  penPos_ = {0, 0};
+  clipped_ = false;
+  clip_.clear();
+  saved_.clear();
+  brushDirty_ = fontDirty_ = true;
+}
+
 int TCanvas::SaveDC() {
   Realize();
   saved_.push_back({clipped_, clip_, penPos_, textAlign_, bkMode_, bkColor_, textColor_});

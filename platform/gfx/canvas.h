@@ -202,6 +202,11 @@ public:
   const std::vector<TRect>& ClipRects() const { return clip_; }
   int SaveDC();
   bool RestoreDC(int level);  // level > 0 absolute, < 0 relative to the top
+  // The state of a fresh device context, which a new printer document gets:
+  // text aligned at the top left without the current position, the position
+  // at (0, 0), no clip and no saved states; background and text colours
+  // follow the brush and the font again (the canvas keeps these three).
+  void ResetDeviceState();
   // Moves pixels inside scroll ∩ clip (nullptr = the whole device) by (dx,
   // dy) and returns the rectangle they uncovered in `update`.
   bool ScrollDC(int dx, int dy, const TRect* scroll, const TRect* clip, TRect* update);

@@ -124,6 +124,10 @@ void TPrinter::BeginDoc() {
   aborted_ = false;
   page_ = 1;
   canvas_.SetDevice(&job_->Device());
+  // Every document gets a fresh device context: what the last printout left
+  // in the canvas (a rich text's baseline alignment with the current
+  // position, its clip) must not shape this one.
+  canvas_.ResetDeviceState();
 }
 
 void TPrinter::NewPage() {

@@ -6,6 +6,8 @@
 // Invariants: Canvas() draws on the current page only between BeginDoc and
 // EndDoc/Abort; outside a document it measures with the printer's resolution
 // and draws nothing (as an information context does). Page numbers start at 1.
+// Each document starts with the canvas in a fresh device context's state
+// (TCanvas::ResetDeviceState); its pen, brush and font carry over.
 #pragma once
 
 #include <memory>

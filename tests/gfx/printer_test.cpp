@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "gfx_test_util.h"
 #include "platform/gfx/printer.h"
@@ -96,4 +97,42 @@ TEST(Printing, AbortDropsTheDocumentAndStateErrorsAreClear) {
   EXPECT_EQ(p.Canvas()->Font()->Height(), -83);
   EXPECT_NO_THROW(p.Canvas()->TextOut(0, 0, "nichts"));
   EXPECT_EQ(Printer(), Printer());
+}
+
+TEST(Printing, ADocumentStartsFreshWhateverThePreviousOneLeftInTheCanvas) {
+  StartGraphics();
+  TPrinter p;
+  const std::string file = OutPath("gfx_second_document.pdf");
+  p.SetOutputFileName(OutPath("gfx_first_document.pdf"));
+  p.BeginDoc();
+  TCanvas& c = *p.Canvas();
+  c.Font()->SetName("Arial");
+  c.Font()->SetSize(12);
+  // As a rich-text printout leaves it: baseline with the current position.
+  c.SetTextAlign(TA_BASELINE | TA_UPDATECP);
+  c.MoveTo(600, 900);
+  c.TextOut(0, 0, "Reichtext");
+  c.SaveDC();
+  c.IntersectClipRect(0, 0, 10, 10);
+  c.SetBkMode(TRANSPARENT);
+  p.EndDoc();
+
+  p.SetOutputFileName(file);
+  p.BeginDoc();
+  EXPECT_EQ(c.GetTextAlign(), static_cast<unsigned>(TA_TOP | TA_LEFT | TA_NOUPDATECP));
+  EXPECT_EQ(c.PenPos(), (TPoint{0, 0}));
+  EXPECT_FALSE(c.IsClipped());
+  EXPECT_EQ(c.GetBkMode(), OPAQUE);
+  EXPECT_FALSE(c.RestoreDC(-1));
+  EXPECT_EQ(c.Font()->Name(), "Arial");  // the canvas's own objects stay
+  c.TextOut(600, 600, "Erste Zeile");
+  c.TextOut(600, 800, "Zweite Zeile");
+  p.EndDoc();
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext is not installed";
+  // Two lines where they were drawn, not one after the other on the first.
+  std::istringstream text(Shell("pdftotext -layout '" + file + "' - 2>/dev/null"));
+  std::vector<std::string> lines;
+  for (std::string l; std::getline(text, l);)
+    if (l.find_first_not_of(" \f") != std::string::npos) lines.push_back(l.substr(l.find_first_not_of(" ")));
+  EXPECT_EQ(lines, (std::vector<std::string>{"Erste Zeile", "Zweite Zeile"}));
 }
