@@ -169,9 +169,6 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
 
 void TfrmTermin::FormShow() {
   ReadPosition();
-  // Laid out before it had its width, the grid scrolled its first column
-  // ("Datum") out of sight.
-  gridTerm->SetLeftCol(0);
 }
 
 TfrmTermin::~TfrmTermin() {

@@ -278,6 +278,9 @@ void TCustomGrid::SizeChanged(int, int) {
 
 void TCustomGrid::SetFixedCols(int n) {
   if (n < 0 || n >= colCount_) throw EInvalidGridOperation("Fixed column count must be less than column count");
+  // Columns that stop being fixed stay in sight: a grid not scrolled
+  // sideways starts with the first of them.
+  if (n < fixedCols_ && topLeft_.X == fixedCols_) topLeft_.X = n;
   fixedCols_ = n;
   current_.X = std::max(current_.X, n);
   anchor_.X = std::max(anchor_.X, n);
@@ -289,6 +292,7 @@ void TCustomGrid::SetFixedCols(int n) {
 
 void TCustomGrid::SetFixedRows(int n) {
   if (n < 0 || n >= rowCount_) throw EInvalidGridOperation("Fixed row count must be less than row count");
+  if (n < fixedRows_ && topLeft_.Y == fixedRows_) topLeft_.Y = n;
   fixedRows_ = n;
   current_.Y = std::max(current_.Y, n);
   anchor_.Y = std::max(anchor_.Y, n);
@@ -852,7 +856,7 @@ void TCustomGrid::Dispatch(TMessage& m) {
       return;
     case WM_SIZE:
       TCustomControl::Dispatch(m);
-      UpdateScrollRange();
+      SizeToClient();
       return;
     case WM_SETCURSOR:
       if (state_ == gsColSizing || SizingColAt(lastMouse_.X, lastMouse_.Y) >= 0) {
@@ -867,8 +871,15 @@ void TCustomGrid::Dispatch(TMessage& m) {
 }
 
 void TCustomGrid::Resize() {
-  UpdateScrollRange();
+  SizeToClient();
   TCustomControl::Resize();
+}
+
+void TCustomGrid::SizeToClient() {
+  // Scrolled while it was narrow (laid out before it had its size), a grid
+  // with room now shows the cells it scrolled away: the last page is full.
+  SetTopLeft(topLeft_.X, topLeft_.Y);
+  UpdateScrollRange();
 }
 
 void TCustomGrid::KeyDown(Word& key, TShiftState shift) {

@@ -197,6 +197,9 @@ class TCustomGrid : public TCustomControl {
   int ColSpacing() const;
   int RowSpacing() const;
   void UpdateScrollRange();
+  // After a change of size: the first row and column as far back as the
+  // room allows, and the scroll bars.
+  void SizeToClient();
   void ClampInView(TGridCoord c);
   void SetTopLeft(int col, int row);
   void UpdateEdit();

@@ -311,4 +311,37 @@ TEST(Grid, ShrinkingKeepsTheCurrentCellInside) {
   EXPECT_EQ(x.g->Row(), 19);
 }
 
+TEST(Grid, FirstColumnsComeBackWhenTheGridGetsRoomOrLosesItsFixedColumn) {
+  TUiTestDriver d;
+  TForm* f = MakeForm(500, 200);
+  auto* g = new TLogGrid(f);
+  g->SetParent(f);
+  g->SetScrollBars(ssNone);
+  g->SetColCount(5);
+  g->SetBounds(0, 0, 100, 150);
+  f->Show();
+  const int frame = g->Width() - g->ClientWidth();
+  auto room = [&](int columns) { g->SetWidth(frame + 65 * (columns + 1)); };  // the fixed one and `columns`
+  room(2);
+  g->SetCol(4);
+  EXPECT_EQ(g->LeftCol(), 3);
+  // Room for one more: the last page stays full, no further back.
+  room(3);
+  EXPECT_EQ(g->LeftCol(), 2);
+  room(4);
+  EXPECT_EQ(g->LeftCol(), 1);
+  EXPECT_EQ(g->CellRect(1, 1).Left, 65);
+  // Laid out narrow, then given its width.
+  g->SetWidth(frame + 10);
+  g->SetCol(1);
+  g->SetCol(4);
+  g->SetWidth(400);
+  EXPECT_EQ(g->LeftCol(), 1);
+  // A column that stops being fixed is the first one shown.
+  g->SetFixedCols(0);
+  EXPECT_EQ(g->LeftCol(), 0);
+  EXPECT_EQ(g->CellRect(0, 1).Left, 0);
+  EXPECT_EQ(g->Col(), 4);
+}
+
 }  // namespace
