@@ -208,6 +208,8 @@ void TwwCustomDBGrid::WriteWrapped(TCanvas* canvas, const TRect& rect, int dx, T
 
 bool TwwCustomDBGrid::HighlightCell(int /*dataCol*/, int dataRow, const AnsiString& /*text*/,
                                     TGridDrawState state) {
+  // The one row an empty dataset leaves holds no record: nothing to select.
+  if (dataRow >= link_->RecordCount()) return false;
   if (options_ & dgMultiSelect) return IsRowMultiSelected(dataRow);
   return (state & gdSelected) && ((options_ & dgAlwaysShowSelection) || Focused());
 }

@@ -212,6 +212,13 @@ TEST_F(WindowsTest, AtTheStartTheWarnerShowsOnlyWhenSomethingIsDue) {
           auto& f = dynamic_cast<TfrmTermin&>(active);
           ++shown;
           EXPECT_EQ(f.lblWann->Caption() == "Keine Geburts- oder Jahrestage", !due);
+          // The grid starts with its date column, and an empty one has no
+          // highlighted row.
+          EXPECT_EQ(f.gridTerm->LeftCol(), 0);
+          const TRect first = f.gridTerm->CellRect(0, 1);
+          ASSERT_FALSE(first.IsEmpty());
+          EXPECT_EQ(ColorToRGB(driver.PixelAt(f.gridTerm, first.Left + 4, first.Top + 4)) == ColorToRGB(clHighlight),
+                    due);
           if (!due) driver.SavePng(&f, "windows_warner_empty");
           driver.PressKey(VK_ESCAPE);
         });

@@ -351,6 +351,29 @@ TEST_F(GridLayout, IndicatorHighlightAndFocusAreOnTheScreen) {
   EXPECT_EQ(ColorToRGB(driver.PixelAt(grid, cur.Left + 2, cur.Bottom - 2)), ColorToRGB(clHighlight));
 }
 
+TEST_F(GridLayout, AnEmptyDatasetShowsNoSelectedRow) {
+  grid->SetOptions(grid->Options() | dgRowSelect | dgAlwaysShowSelection);
+  auto highlighted = [&] {
+    int n = 0;
+    for (int col = 1; col < grid->ColCount(); ++col) {
+      const TRect r = grid->CellRect(col, 1);
+      for (int x = r.Left; x < r.Right; x += 3)
+        n += ColorToRGB(driver.PixelAt(grid, x, (r.Top + r.Bottom) / 2)) == ColorToRGB(clHighlight);
+    }
+    return n;
+  };
+  driver.Process();
+  EXPECT_GT(highlighted(), 20);
+  table->SetRange({-9}, {-1});  // no place has such a key
+  ASSERT_TRUE(table->IsEmpty());
+  driver.Process();
+  EXPECT_EQ(highlighted(), 0);
+  driver.SavePng(grid, "grid_empty_dataset");
+  table->CancelRange();
+  driver.Process();
+  EXPECT_GT(highlighted(), 20);
+}
+
 TEST_F(GridLayout, CellColoursTitlesAndTitleButtons) {
   std::vector<AnsiString> titles;
   grid->OnCalcTitleAttributes = [&](TObject*, const AnsiString& name, TFont*, TBrush* brush, TAlignment& align) {
