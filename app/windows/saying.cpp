@@ -140,7 +140,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
-  OnDestroy = [this](TObject*) { tblSpru->Close(); };
+  OnDestroy = [this](TObject*) { FormDestroy(); };
   if (!frmSpruch) frmSpruch = this;
 }
 
@@ -149,6 +149,17 @@ TfrmSpruch::~TfrmSpruch() {
   // deleted directly, it runs it now, while its table exists.
   BeforeDestruction();
   if (frmSpruch == this) frmSpruch = nullptr;
+}
+
+void TfrmSpruch::FormDestroy() {
+  // The window lives for the whole run: one still shown at the end keeps
+  // its place for the next start as a hidden one does. A settings file that
+  // cannot be written has been reported by the end already.
+  try {
+    if (Visible()) WritePosition();
+  } catch (const EIniFileException&) {
+  }
+  tblSpru->Close();
 }
 
 void TfrmSpruch::SetCategory(int category) { category_ = std::clamp(category, 0, kSayingCategoryCount - 1); }

@@ -5,6 +5,8 @@
 // settings say so), reloads it after each rebuild of the day page while it
 // is visible, and passes its key-up events on to it. "Schließen" only hides
 // it. The category starts from the setting "Spruchtyp" and is not stored.
+// Its placement is written when it is hidden and when it is freed shown (at
+// the program's end).
 //
 // Invariants: 0 <= Category() <= 11; the memo shows the saying of that
 // category for CurrentDateKey's day of the year, broken after punctuation,
@@ -57,6 +59,7 @@ class TfrmSpruch : public TOrvelanForm {
 
  private:
   void FormShow();
+  void FormDestroy();
   void FormResize();
   void WMGetMinMaxInfo(TMessage& m);
 
