@@ -143,7 +143,9 @@ public:
   // Never fails: an unknown or missing family falls back to a default face.
   // Repeated requests return the same object.
   virtual std::shared_ptr<const TFontData> Realize(const TFontRequest& request) = 0;
-  // Names a caller may choose from (the installed families).
+  // Names a caller may choose from: the installed families, and the Windows
+  // names whose metric-compatible family is installed (a stored "Arial" is
+  // found in a font list that way).
   virtual std::vector<std::string> Families() = 0;
 };
 

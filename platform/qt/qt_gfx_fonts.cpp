@@ -167,6 +167,48 @@ std::vector<QString> FaceNames(const std::string& family) {
   return out;
 }
 
+// The installed families once each, in their plain form.
+const std::vector<std::string>& PlainFamilies() {
+  static const std::vector<std::string> v = [] {
+    std::vector<std::string> out;
+    for (const QString& f : InstalledFamilies()) {
+      std::string p = PlainFamily(f).toStdString();
+      if (std::find(out.begin(), out.end(), p) == out.end()) out.push_back(p);
+    }
+    return out;
+  }();
+  return v;
+}
+
+// The installed family of that name in any letter case ("" when none is).
+std::string InstalledFamily(const std::string& family) {
+  for (const std::string& f : PlainFamilies())
+    if (Lower(f) == Lower(family)) return f;
+  return {};
+}
+
+// The Windows names the program's texts, settings and documents use, and the
+// metric-compatible family that draws each; font lists offer a name as long
+// as its family is installed, so a stored name is found there.
+struct WindowsFont {
+  const char* Name;
+  const char* Family;
+};
+const WindowsFont kWindowsFonts[] = {
+    {"Arial", "Liberation Sans"},           {"Arial Narrow", "Liberation Sans Narrow"},
+    {"Helvetica", "Liberation Sans"},       {"MS Sans Serif", "Liberation Sans"},
+    {"MS Shell Dlg", "Liberation Sans"},    {"MS Shell Dlg 2", "Liberation Sans"},
+    {"System", "Liberation Sans"},          {"Small Fonts", "Liberation Sans"},
+    {"Times New Roman", "Liberation Serif"}, {"Times", "Liberation Serif"},
+    {"MS Serif", "Liberation Serif"},       {"Courier New", "Liberation Mono"},
+    {"Courier", "Liberation Mono"},         {"Book Antiqua", "P052"},
+    {"Palatino Linotype", "P052"},
+};
+// The symbol fonts draw their characters from Unicode equivalents in the
+// first of these families that is installed.
+const char* const kSymbolNames[] = {"Wingdings", "Webdings"};
+const char* const kSymbolFamilies[] = {"DejaVu Sans", "Liberation Sans"};
+
 // Text up to this many pixels (12 points on a 96-dpi screen) is hinted fully.
 constexpr int kFullHintingPixels = 16;
 
@@ -184,11 +226,19 @@ public:
 
   std::vector<std::string> Families() override {
     std::vector<std::string> out;
-    for (const QString& f : InstalledFamilies()) {
+    auto add = [&out](const std::string& name) {
+      if (std::find(out.begin(), out.end(), name) == out.end()) out.push_back(name);
+    };
+    for (const std::string& f : PlainFamilies()) {
       AnsiString a;
-      if (Utf8ToCp1252(PlainFamily(f).toStdString(), a) && std::find(out.begin(), out.end(), a) == out.end())
-        out.push_back(a);
+      if (Utf8ToCp1252(f, a)) add(a);
     }
+    for (const WindowsFont& w : kWindowsFonts)
+      if (!InstalledFamily(w.Family).empty()) add(w.Name);
+    const bool symbols = std::any_of(std::begin(kSymbolFamilies), std::end(kSymbolFamilies),
+                                     [](const char* f) { return !InstalledFamily(f).empty(); });
+    if (symbols)
+      for (const char* n : kSymbolNames) add(n);
     return out;
   }
 
@@ -304,45 +354,24 @@ private:
 }  // namespace
 
 std::string MatchFamily(const std::string& requested, bool& symbol) {
-  static const std::map<std::string, std::string> kMap = {
-      {"arial", "Liberation Sans"},         {"arial narrow", "Liberation Sans Narrow"},
-      {"helvetica", "Liberation Sans"},     {"ms sans serif", "Liberation Sans"},
-      {"ms shell dlg", "Liberation Sans"},  {"ms shell dlg 2", "Liberation Sans"},
-      {"system", "Liberation Sans"},        {"small fonts", "Liberation Sans"},
-      {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
-      {"ms serif", "Liberation Serif"},     {"courier new", "Liberation Mono"},
-      {"courier", "Liberation Mono"},       {"book antiqua", "P052"},
-      {"palatino linotype", "P052"},
-  };
-  static const std::vector<std::string> installed = [] {
-    std::vector<std::string> v;
-    for (const QString& f : InstalledFamilies()) {
-      std::string p = PlainFamily(f).toStdString();
-      if (std::find(v.begin(), v.end(), p) == v.end()) v.push_back(p);
-    }
-    return v;
-  }();
-  auto has = [&](const std::string& fam) {
-    for (const auto& f : installed)
-      if (Lower(f) == Lower(fam)) return f;
-    return std::string();
-  };
   std::string name = Lower(Cp1252ToUtf8(requested));
   symbol = name.find("wingdings") != std::string::npos || name == "webdings";
   if (symbol) {
-    for (const char* f : {"DejaVu Sans", "Liberation Sans"})
-      if (auto got = has(f); !got.empty()) return got;
+    for (const char* f : kSymbolFamilies)
+      if (auto got = InstalledFamily(f); !got.empty()) return got;
   } else {
-    auto it = kMap.find(name);
-    if (it != kMap.end()) {
-      if (auto got = has(it->second); !got.empty()) return got;
-    } else if (auto got = has(name); !got.empty()) {
+    const WindowsFont* mapped = nullptr;
+    for (const WindowsFont& w : kWindowsFonts)
+      if (name == Lower(w.Name)) mapped = &w;
+    if (mapped) {
+      if (auto got = InstalledFamily(mapped->Family); !got.empty()) return got;
+    } else if (auto got = InstalledFamily(name); !got.empty()) {
       AnsiString a;
       if (Utf8ToCp1252(got, a)) return a;
     }
   }
-  if (auto got = has("Liberation Sans"); !got.empty()) return got;
-  if (!installed.empty()) return installed.front();
+  if (auto got = InstalledFamily("Liberation Sans"); !got.empty()) return got;
+  if (!PlainFamilies().empty()) return PlainFamilies().front();
   return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
 }
 

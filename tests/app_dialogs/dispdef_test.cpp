@@ -149,6 +149,7 @@ TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
     const bool rebuilt = Open(c, [&](TfrmDispDef& d) {
       const Doc sample = Read(d.WPRichText1);
       EXPECT_TRUE(sample.Has(c.SampleGone)) << sample.Text;
+      EXPECT_EQ(d.cmbFont->Text(), "Arial");  // the stored font, drawn by its substitute
       driver.SavePng(&d, "dialogs_display_" + std::to_string(c.Rubric));
       const int built = d.SamplesBuilt();
       Change(d, c, c.Rubric == rbBirths);

@@ -49,6 +49,7 @@ TEST_F(PrintSetup, StylesThroughTheFontAndParagraphDialogsReachTheSampleAndTheBl
     driver.WhenModal([&](TCustomForm& dlg) {
       auto& f = dynamic_cast<TfrmSchrift&>(dlg);
       EXPECT_EQ(f.cmbSize->Text(), "22");
+      EXPECT_EQ(f.cmbFonts->Text(), "Arial");  // drawn by its substitute, listed by its own name
       EXPECT_TRUE(f.cbBold->Checked());
       driver.SavePng(&f, "printing_font_dialog");
       f.cmbSize->SetFocus();

@@ -4,6 +4,7 @@
 // independent reading.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -83,6 +84,21 @@ TEST(Fonts, WindowsNamesMapToMetricCompatibleFamilies) {
     EXPECT_EQ(f.Data().Family, family) << name;
     EXPECT_EQ(f.Name(), name);  // the caller keeps seeing its own name
     EXPECT_EQ(f.Data().Request.Name, name);
+  }
+}
+
+TEST(Fonts, TheListOfFontsOffersTheWindowsNamesDrawnByInstalledFamilies) {
+  StartGraphics();
+  const std::vector<std::string> listed = FontEngine().Families();
+  for (const char* name : {"Arial", "Times New Roman", "Courier New", "Book Antiqua", "Wingdings", "Liberation Sans"})
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 1) << name;
+  // Every name offered draws with a family the toolkit has installed.
+  std::vector<std::string> installed;
+  for (const std::string& f : qthost::FontFamilies()) installed.push_back(f.substr(0, f.find(" [")));
+  for (const std::string& name : listed) {
+    TFont f;
+    f.SetName(name);
+    EXPECT_NE(std::find(installed.begin(), installed.end(), f.Data().Family), installed.end()) << name;
   }
 }
 
