@@ -353,24 +353,18 @@ TEST_F(GridLayout, IndicatorHighlightAndFocusAreOnTheScreen) {
 
 TEST_F(GridLayout, AnEmptyDatasetShowsNoSelectedRow) {
   grid->SetOptions(grid->Options() | dgRowSelect | dgAlwaysShowSelection);
-  auto highlighted = [&] {
+  auto highlighted = [&] {  // pixels of the first data row in the highlight colour
+    driver.Process();
     int n = 0;
-    for (int col = 1; col < grid->ColCount(); ++col) {
-      const TRect r = grid->CellRect(col, 1);
-      for (int x = r.Left; x < r.Right; x += 3)
-        n += ColorToRGB(driver.PixelAt(grid, x, (r.Top + r.Bottom) / 2)) == ColorToRGB(clHighlight);
-    }
+    for (int x = grid->CellRect(1, 1).Left; x < grid->ClientWidth(); x += 3)
+      n += ColorToRGB(driver.PixelAt(grid, x, grid->CellRect(1, 1).Top + 2)) == ColorToRGB(clHighlight);
     return n;
   };
-  driver.Process();
-  EXPECT_GT(highlighted(), 20);
   table->SetRange({-9}, {-1});  // no place has such a key
   ASSERT_TRUE(table->IsEmpty());
-  driver.Process();
   EXPECT_EQ(highlighted(), 0);
   driver.SavePng(grid, "grid_empty_dataset");
   table->CancelRange();
-  driver.Process();
   EXPECT_GT(highlighted(), 20);
 }
 

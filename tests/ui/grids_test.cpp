@@ -331,12 +331,6 @@ TEST(Grid, FirstColumnsComeBackWhenTheGridGetsRoomOrLosesItsFixedColumn) {
   room(4);
   EXPECT_EQ(g->LeftCol(), 1);
   EXPECT_EQ(g->CellRect(1, 1).Left, 65);
-  // Laid out narrow, then given its width.
-  g->SetWidth(frame + 10);
-  g->SetCol(1);
-  g->SetCol(4);
-  g->SetWidth(400);
-  EXPECT_EQ(g->LeftCol(), 1);
   // A column that stops being fixed is the first one shown.
   g->SetFixedCols(0);
   EXPECT_EQ(g->LeftCol(), 0);
