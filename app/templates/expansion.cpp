@@ -315,7 +315,11 @@ AnsiString TTemplateExpansion::ValueOf(const AnsiString& p) {
   if (inner == "Vorname") return EntryText("EIGE_VORNAME");
   if (inner == "GebZeit") return EntryText("EIGE_ZEIT").substr(0, 5);
   if (inner == "GebOrt") return EntryText("EIGE_ORT");
-  if (inner == "Pr\xE4p. GebOrt") return EntryText("EIGE_ORTPR") + " " + EntryText("EIGE_ORT");
+  if (inner == "Pr\xE4p. GebOrt") {
+    // No place, no preposition: "kam ... in zur Welt" is no German.
+    const AnsiString place = Trim(EntryText("EIGE_ORT"));
+    return place.empty() ? AnsiString() : Trim(Trim(EntryText("EIGE_ORTPR")) + " " + place);
+  }
   struct DatePrefix {
     const char* Prefix;
     const PackedDate* Date;

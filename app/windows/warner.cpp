@@ -16,6 +16,19 @@
 
 namespace {
 
+// Whether an anniversary on day.month (29 February on 28 February in a
+// common year) comes exactly `days` days after `d`, this year or next.
+bool WarnsOn(const PackedDate& d, int month, int day, int days) {
+  if (month < 1 || month > 12 || day < 1) return false;
+  const int32_t from = PackedDateToDayNumber(d);
+  for (int year = PackedDateYear(d); year <= PackedDateYear(d) + 1; ++year) {
+    const int on = month == 2 && day == 29 && !IsLeapYear(year) ? 28 : day;
+    const int32_t n = PackedDateToDayNumber(MakePackedDate(year, month, on));
+    if (n >= from) return n - from == days;
+  }
+  return false;
+}
+
 constexpr int kLeftWidth = 196, kSizeBarHeight = 16, kRightBorder = 8;
 
 // The pictures as the table stores them, made once.
@@ -223,9 +236,13 @@ void TfrmTermin::RunPass(int level, int key) {
     // key, which on this index may be a later one of several.
     tblEige->First();
     if (!tblEige->FindKey({key})) return;
-    for (; !tblEige->Eof() && tblEige->FieldByName(kKey[level])->AsInteger() == key; tblEige->Next())
-      if (tblEige->FieldByName(kOn[level])->AsBoolean())
-        AppendTermRow(tblEige->FieldByName(kDays[level])->AsInteger(), level);
+    for (; !tblEige->Eof() && tblEige->FieldByName(kKey[level])->AsInteger() == key; tblEige->Next()) {
+      const int days = tblEige->FieldByName(kDays[level])->AsInteger();
+      if (tblEige->FieldByName(kOn[level])->AsBoolean() &&
+          WarnsOn(date_, tblEige->FieldByName("EIGE_MONAT")->AsInteger(), tblEige->FieldByName("EIGE_TAG")->AsInteger(),
+                  days))
+        AppendTermRow(days, level);
+    }
   } catch (const Exception&) {
     if (tblTerm->State() == dsInsert) tblTerm->Cancel();
     if (tblEige->RangeActive()) tblEige->CancelRange();
@@ -254,8 +271,21 @@ bool TfrmTermin::FillTermine() {
   lblDatum->SetCaption(IntToStr(day) + ". " + MonthName(2, month));
   // In a common year 28 February is also the day of what falls on the 29th.
   const bool alsoLeapDay = month == 2 && day == 28 && !IsLeapYear(PackedDateYear(date_));
+  // A warning key is the day of the date less the days in the entry's own
+  // year: across the end of February it lies a day off this year's warning
+  // day when one of the two years is a leap year (a birthday on 29 February
+  // is on 28 February in common years). The neighbouring days' keys are
+  // searched too, and WarnsOn keeps only what is due on the window's day.
+  const int32_t today = PackedDateToDayNumber(date_);
   for (int level = 0; level <= 2; ++level) {
-    RunPass(level, month * 100 + day);
+    if (level == 0) {
+      RunPass(level, month * 100 + day);
+    } else {
+      for (int32_t n : {today - 1, today, today + 1}) {
+        const PackedDate d = DayNumberToPackedDate(n);
+        RunPass(level, PackedDateMonth(d) * 100 + PackedDateDay(d));
+      }
+    }
     if (alsoLeapDay) RunPass(level, 229);
   }
 

@@ -65,7 +65,7 @@ int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
 
 // A program directory of the real program: the binary, its reference data
 // and the settings file.
-fs::path ProgramCopy(const std::string& name, const std::string& ini) {
+[[maybe_unused]] fs::path ProgramCopy(const std::string& name, const std::string& ini) {
   const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
   fs::remove_all(dir);
   fs::create_directories(dir / "DATEN");

@@ -10,6 +10,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,12 +35,16 @@ inline int Fail(const std::string& why) {
   return 1;
 }
 
-inline pid_t Spawn(const std::string& program) {
+// Starts the program in its own directory, with arguments.
+inline pid_t Spawn(const std::string& program, const std::vector<std::string>& args = {}) {
   const std::string dir = program.substr(0, program.rfind('/'));
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(dir.c_str()) != 0) _exit(126);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   return pid;
@@ -232,5 +238,63 @@ inline void Type(const std::string& text) {
 
 constexpr uint32_t kTab = 0xff09, kReturn = 0xff0d, kEscape = 0xff1b, kHome = 0xff50, kUp = 0xff52,
                    kAlt = 0xffe9;
+
+}  // namespace x11user
+
+namespace x11user {
+
+// The key code and shift state that type a key symbol: its first or
+// second column in the server's keyboard map; false when no key has it.
+inline bool KeyOf(uint32_t keysym, xcb_keycode_t& code, bool& shift) {
+  const xcb_setup_t* setup = xcb_get_setup(conn);
+  const int count = setup->max_keycode - setup->min_keycode + 1;
+  auto* r = xcb_get_keyboard_mapping_reply(
+      conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<uint8_t>(count)), nullptr);
+  if (!r) return false;
+  const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(r);
+  bool found = false;
+  for (int column = 0; column < std::min<int>(2, r->keysyms_per_keycode) && !found; ++column)
+    for (int i = 0; i < count && !found; ++i)
+      if (syms[i * r->keysyms_per_keycode + column] == keysym) {
+        code = static_cast<xcb_keycode_t>(setup->min_keycode + i);
+        shift = column == 1;
+        found = true;
+      }
+  std::free(r);
+  return found;
+}
+
+// Printable ASCII typed as on a keyboard, capitals and signs with Shift;
+// false (nothing more typed) at the first character no key has.
+inline bool TypeText(const std::string& text) {
+  constexpr uint32_t kShift = 0xffe1;
+  for (char c : text) {
+    xcb_keycode_t code = 0;
+    bool shift = false;
+    if (!KeyOf(static_cast<unsigned char>(c), code, shift)) return false;
+    if (shift) Key(kShift, true);
+    for (uint8_t type : {XCB_KEY_PRESS, XCB_KEY_RELEASE}) {
+      xcb_test_fake_input(conn, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+      xcb_flush(conn);
+      Sleep(15);
+    }
+    if (shift) Key(kShift, false);
+  }
+  return true;
+}
+
+// A key symbol by its X name ("Return", "F4", "Home", "a" ...); 0 unknown.
+inline uint32_t KeySymNamed(const std::string& name) {
+  static const std::pair<const char*, uint32_t> kNames[] = {
+      {"BackSpace", 0xff08}, {"Tab", 0xff09},    {"Return", 0xff0d},  {"Escape", 0xff1b}, {"Home", 0xff50},
+      {"Left", 0xff51},      {"Up", 0xff52},     {"Right", 0xff53},   {"Down", 0xff54},   {"Prior", 0xff55},
+      {"Next", 0xff56},      {"End", 0xff57},    {"Delete", 0xffff},  {"space", 0x20},    {"Shift", 0xffe1},
+      {"Control", 0xffe3},   {"Alt", 0xffe9}};
+  for (const auto& [n, sym] : kNames)
+    if (name == n) return sym;
+  if (name.size() >= 2 && name[0] == 'F' && std::isdigit(static_cast<unsigned char>(name[1])))
+    return 0xffbe + static_cast<uint32_t>(std::atoi(name.c_str() + 1)) - 1;
+  return name.size() == 1 ? static_cast<unsigned char>(name[0]) : 0;
+}
 
 }  // namespace x11user

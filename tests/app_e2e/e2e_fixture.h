@@ -1,0 +1,197 @@
+// What the tests of a day of use share: a program directory of the real
+// program as it is installed (the binary, its reference data and the
+// default templates), a script for the user program (e2e_user.cpp) written
+// with the places of controls and menu entries taken from the same windows
+// built here, the run of that user under a virtual X server, and the
+// comparisons of what it grabbed with what the windows here show.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <sstream>
+
+#include "platform/rtl/cp1252.h"
+#include "tests/app_main/main_fixture.h"
+#include "tests/app_main/x11_screen.h"
+#include "tests/data/data_helpers.h"
+
+namespace e2etest {
+
+namespace fs = std::filesystem;
+
+inline std::string Shell(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) out.append(buf, n);
+    pclose(p);
+  }
+  return out;
+}
+
+inline std::string Utf8(const AnsiString& s) { return Cp1252ToUtf8(s); }
+
+// The text of a rich-text page, hidden link stamps left out.
+inline AnsiString PageText(TWPCustomRtfEdit* e) {
+  AnsiString s;
+  for (const TWPParagraphRec* p = e->RtfText()->FirstPar; p; p = p->next) {
+    for (const TWPLineRec* l = p->line; l; l = l->next)
+      for (int i = 0; i < l->Length; ++i)
+        if (!l->pa || !(l->pa[i].Style & wpsHidden)) s += l->pc[i];
+    s += "\n";
+  }
+  return s;
+}
+
+// Public: the script's helpers chain (Line(..).Await(..)) in the tests.
+// The person links shown on a page as it stands: each one's stamp
+// ("p:12") and a point of its text in the control's client co-ordinates.
+inline std::vector<std::pair<AnsiString, TPoint>> VisibleLinks(TWPCustomRtfEdit* e) {
+  std::vector<std::pair<AnsiString, TPoint>> out;
+  TWPRTFTextInput* t = e->RtfText();
+  for (TWPParagraphRec* p = t->FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      if (l->Top < t->TopOffset || l->Top + l->Height > t->TopOffset + e->ClientHeight() || !l->pa) continue;
+      for (int i = 0; i < l->Length; ++i) {
+        if ((l->pa[i].Style & (wpsHyperlink | wpsHidden)) != wpsHyperlink) continue;
+        int k = i;
+        while (k < l->Length && (l->pa[k].Style & (wpsHyperlink | wpsHidden)) == wpsHyperlink) ++k;
+        AnsiString stamp;
+        while (k < l->Length && (l->pa[k].Style & wpsHidden)) stamp += l->pc[k++];
+        if (stamp.rfind("p:", 0) == 0)
+          out.push_back({stamp, {t->CursorX(p, l, i) + t->HorzOffset + 2, l->Top - t->TopOffset + l->Height / 2}});
+        i = k - 1;
+      }
+    }
+  return out;
+}
+
+// Whether a line shown on the page as it stands holds the text.
+inline bool ShownLineHas(TWPCustomRtfEdit* e, const AnsiString& text) {
+  TWPRTFTextInput* t = e->RtfText();
+  for (TWPParagraphRec* p = t->FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      if (l->Top >= t->TopOffset && l->Top + l->Height <= t->TopOffset + e->ClientHeight() &&
+          AnsiString(l->pc, static_cast<size_t>(l->Length)).find(text) != AnsiString::npos)
+        return true;
+  return false;
+}
+
+class E2eTest : public maintest::MainWindowTest {
+ public:
+  // A fresh program directory: binary, reference data, default templates.
+  fs::path FreshProgram(const std::string& name) {
+    dir_ = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_e2e" / name;
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::copy(apptest::BuiltProgramDir() / "DATEN", dir_ / "DATEN", fs::copy_options::recursive);
+    for (const char* f : {"orvelan", "OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
+      fs::copy_file(apptest::BuiltProgramDir() / f, dir_ / f);
+    script_.str("");
+    return dir_;
+  }
+  fs::path Dir() const { return dir_; }
+
+  // ---- the script ------------------------------------------------------------
+  E2eTest& Line(const std::string& s) {
+    script_ << s << "\n";
+    return *this;
+  }
+  static std::string Title(TCustomForm* f) { return Utf8(f->Caption()); }
+  // A point of a control (its centre by default) in its top-level window,
+  // menu bar included, as "x y".
+  static std::string At(TControl* c, TPoint p = {-1, -1}) {
+    TCustomForm* f = GetParentForm(c);
+    if (p.X < 0) p = {c->Width() / 2, c->Height() / 2};
+    const TPoint s = c->ClientToScreen(p);
+    return std::to_string(s.X - f->ClientOrigin().X) + " " +
+           std::to_string(s.Y - f->ClientOrigin().Y + f->MenuBarHeight());
+  }
+  E2eTest& Click(TControl* c, TPoint p = {-1, -1}) {
+    return Line("click " + At(c, p) + " " + Title(GetParentForm(c)));
+  }
+  // A menu entry of a form's menu bar by the keyboard: Alt, Right to its
+  // menu, Down into it and to the entry (Right into a sub-menu), Enter.
+  E2eTest& Menu(TMenuItem* item) {
+    std::vector<TMenuItem*> path;
+    for (TMenuItem* m = item; m && m->Parent(); m = m->Parent()) path.insert(path.begin(), m);
+    auto index = [](TMenuItem* m) {
+      int n = 0;
+      for (int i = 0; i < m->Parent()->Count() && m->Parent()->Items(i) != m; ++i)
+        n += m->Parent()->Items(i)->Visible() && !m->Parent()->Items(i)->IsLine();
+      return n;
+    };
+    // Without a window manager no window takes the focus back when a
+    // dialog closes: the user clicks into the window first.
+    if (menuFocus) Click(menuFocus);
+    std::string keys = "keys Alt";
+    for (int i = 0; i < index(path[0]); ++i) keys += " Right";
+    for (size_t level = 1; level < path.size(); ++level) {
+      keys += level == 1 ? " Down" : " Right";
+      for (int i = 0; i < index(path[level]); ++i) keys += " Down";
+    }
+    return Line(keys + " Return");
+  }
+  E2eTest& Grab(const std::string& name, const std::string& title) {
+    return Line("grab " + (dir_ / (name + ".ppm")).string() + " " + title);
+  }
+  // A dialog's window waited for and given time to paint.
+  E2eTest& Await(const std::string& title, int ms = 8000) {
+    return Line("window " + std::to_string(ms) + " " + title).Line("sleep 300");
+  }
+  // A window waited for to go, and the window under it for its focus.
+  E2eTest& Gone(const std::string& title, int ms = 8000) {
+    return Line("gone " + std::to_string(ms) + " " + title).Line("sleep 300");
+  }
+
+  // Runs the script under a virtual X server; the user's stderr on failure
+  // (empty when every line did what it should). The marks' times go to
+  // `marks`.
+  std::string RunScript(const std::string& name, int timeoutSeconds, std::string* marks = nullptr) {
+    const fs::path file = dir_ / (name + ".script");
+    apptest::Put(file, script_.str());
+    script_.str("");
+    const std::string user = Beside("e2e_user");
+    const std::string cmd = "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
+                            " xvfb-run -a -s '-screen 0 1280x1024x24' " + user + " " +
+                            (dir_ / "orvelan").string() + " " + file.string() + " >" +
+                            (dir_ / (name + ".out")).string() + " 2>" + (dir_ / (name + ".err")).string();
+    const int rc = std::system(cmd.c_str());
+    if (marks) *marks = apptest::Slurp(dir_ / (name + ".out"));
+    if (WIFEXITED(rc) && WEXITSTATUS(rc) == 0) return "";
+    const std::string err = apptest::Slurp(dir_ / (name + ".err"));
+    return err.empty() ? "the user ended with " + std::to_string(rc) : err;
+  }
+
+  // A grabbed picture (saved as PNG too); empty when it is missing.
+  TSurface Grabbed(const std::string& name) {
+    TSurface s = ReadPpm(dir_ / (name + ".ppm"));
+    if (!s.Empty()) SavePng(s, "e2e_" + name);
+    return s;
+  }
+  // Pixels of a control that differ between a grabbed window and the
+  // control's form here.
+  static int Differ(const TSurface& grabbed, TControl* c) {
+    TCustomForm* f = GetParentForm(c);
+    const TPoint s = c->ClientToScreen({0, 0});
+    return Differences(grabbed, f, Bounds(s.X - f->ClientOrigin().X, s.Y - f->ClientOrigin().Y, c->Width(), c->Height()));
+  }
+
+  // The user's tables and settings as the real program left them, taken
+  // into the program directory here (with the window closed first).
+  void TakeOver(bool withIni) {
+    delete frmMain;
+    frmMain = nullptr;
+    ReleaseData();
+    fs::create_directories(Root() / "BENUTZER");
+    for (const auto& e : fs::directory_iterator(dir_ / "BENUTZER"))
+      fs::copy_file(e.path(), Root() / "BENUTZER" / e.path().filename(), fs::copy_options::overwrite_existing);
+    if (withIni) fs::copy_file(dir_ / "Orvelan.Ini", Ini(), fs::copy_options::overwrite_existing);
+  }
+
+  // A quiet spot of the window whose menus Menu uses.
+  TControl* menuFocus = nullptr;
+  fs::path dir_;
+  std::ostringstream script_;
+};
+
+}  // namespace e2etest
