@@ -112,7 +112,10 @@ void TOrvelanDialog::pbOkClick(TObject*) { SetModalResult(mrOk); }
 
 void TOrvelanDialog::FormKeyUp(TObject*, Word& key, TShiftState) {
   if (key == VK_RETURN) {
-    if (pbOk->Enabled()) pbOkClick(pbOk);
+    if (pbOk->Enabled())
+      pbOkClick(pbOk);
+    else
+      EnterRefused();
     key = 0;
   } else if (key == VK_ESCAPE) {
     SetModalResult(pbCancel ? mrCancel : mrOk);
@@ -194,11 +197,18 @@ void TfrmDatum::editDatumChange(TObject*) { pbOk->SetEnabled(editDatum->Text().s
 void TfrmDatum::pbOkClick(TObject*) {
   TDateTime d = 0;
   if (!TryStrToDate(editDatum->Text(), d)) {
-    Application->MessageBox("\"" + editDatum->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),
-                            MB_OK | MB_ICONERROR);
+    EnterRefused();
     return;
   }
   SetModalResult(mrOk);
+}
+
+// Also for Enter on a text too short for a date (the year's fifth digit
+// of "1.1.10000" is refused by the mask): silence would leave the user
+// guessing.
+void TfrmDatum::EnterRefused() {
+  Application->MessageBox("\"" + editDatum->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),
+                          MB_OK | MB_ICONERROR);
 }
 
 bool ShowDatum() {

@@ -37,6 +37,8 @@ class TOrvelanDialog : public TOrvelanForm {
   // The confirming button's click: modal result 1 unless the dialog keeps
   // itself open (e.g. after an error box).
   virtual void pbOkClick(TObject* sender);
+  // Enter while the confirming button is disabled (nothing by default).
+  virtual void EnterRefused() {}
   void PlaceButtons();
   // A label at (left, top) in the dialog's font.
   TLabel* AddLabel(const AnsiString& caption, int left, int top);
@@ -80,6 +82,7 @@ class TfrmDatum : public TOrvelanDialog {
  protected:
   // Accepts only a text that is a date; otherwise says so and stays open.
   void pbOkClick(TObject* sender) override;
+  void EnterRefused() override;
 
  private:
   void editDatumChange(TObject* sender);

@@ -700,10 +700,15 @@ int TCustomForm::ShowModal() {
   try {
     modalResult_ = mrNone;
     Show();
+    // A quit taken by the main loop before this loop began ends the run,
+    // not this window: a message shown at the end (settings that cannot be
+    // stored) waits for its answer; a quit that comes while it is open
+    // cancels it.
+    const bool quitBefore = Application->Terminated();
     for (;;) {
       Application->HandleMessage();
       if (!alive()) break;
-      if (Application->Terminated())
+      if (Application->Terminated() && !quitBefore)
         modalResult_ = mrCancel;
       else if (modalResult_ != mrNone)
         CloseModal();

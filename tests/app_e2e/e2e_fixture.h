@@ -146,12 +146,20 @@ class E2eTest : public maintest::MainWindowTest {
   // Runs the script under a virtual X server; the user's stderr on failure
   // (empty when every line did what it should). The marks' times go to
   // `marks`.
-  std::string RunScript(const std::string& name, int timeoutSeconds, std::string* marks = nullptr) {
+  // As `asUser` (when running as root and not 0): the program directory
+  // becomes that user's, whose file permissions then hold.
+  std::string RunScript(const std::string& name, int timeoutSeconds, std::string* marks = nullptr, uid_t asUser = 0) {
     const fs::path file = dir_ / (name + ".script");
     apptest::Put(file, script_.str());
     script_.str("");
     const std::string user = Beside("e2e_user");
-    const std::string cmd = "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
+    std::string drop;
+    if (asUser && ::geteuid() == 0) {
+      const std::string id = std::to_string(asUser);
+      if (std::system(("chown -R " + id + ":" + id + " '" + dir_.string() + "'").c_str()) != 0) return "chown failed";
+      drop = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" + dir_.string() + "' ";
+    }
+    const std::string cmd = drop + "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
                             " xvfb-run -a -s '-screen 0 1280x1024x24' " + user + " " +
                             (dir_ / "orvelan").string() + " " + file.string() + " >" +
                             (dir_ / (name + ".out")).string() + " 2>" + (dir_ / (name + ".err")).string();

@@ -1,0 +1,133 @@
+// Bad input in the real program under a virtual X server (skipped without
+// xvfb-run), run as an ordinary user so that file permissions hold: dates
+// that are none, a password longer than its field, a template file of
+// random bytes, a person's name of 200 characters, a latitude beyond the
+// pole, the settings file made read-only and a user table deleted while the
+// program runs. Each is answered by a German message that is compared with
+// the message box built here; what the user stored before stays; the
+// program stays usable and ends normally.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "app/dialogs/params.h"
+#include "app/editors/perserf.h"
+#include "app/main/dialogs.h"
+#include "app/templates/layoutedit.h"
+#include "platform/ui/dialogs.h"
+#include "richtext/bars/toolbar.h"
+#include "richtext/controls/barlinks.h"
+#include "tests/app_e2e/e2e_fixture.h"
+
+namespace {
+
+using namespace e2etest;
+
+constexpr uid_t kUser = 65534;  // an ordinary user: root writes any file
+
+// A message box as the program shows it, built here.
+TSurface MessageBoxPicture(TUiTestDriver& driver, const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  TSurface out;
+  driver.WhenModal([&](TCustomForm& box) {
+    box.PaintPending();
+    out = *box.Surface();
+    box.SetModalResult(mrOk);
+  });
+  RunMessageDialog(text, caption, flags);
+  return out;
+}
+
+// Pixels that differ between a grabbed window and a picture of its client
+// area (both from the top left).
+int Differ(const TSurface& grabbed, const TSurface& own) {
+  if (grabbed.Width() != own.Width() || grabbed.Height() != own.Height()) return -1;
+  int diff = 0;
+  for (int y = 0; y < own.Height(); ++y)
+    for (int x = 0; x < own.Width(); ++x) diff += (grabbed.Row(y)[x] | 0xFF000000u) != (own.Row(y)[x] | 0xFF000000u);
+  return diff;
+}
+
+class BadInput : public E2eTest {};
+
+TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
+  if (!Have("xvfb-run") || !Have("setpriv")) GTEST_SKIP() << "xvfb-run or setpriv is not installed";
+  const fs::path dir = FreshProgram("bad");
+  const std::string ini = "[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
+  apptest::Put(dir / "Orvelan.Ini", ini);
+  TfrmMain* f = Start(ini);
+  driver.Advance(200);
+  const std::string main = "Orvelan f";
+  menuFocus = f->pnlGauge;
+  // A file of random bytes to import as a template.
+  {
+    std::mt19937 random(40);
+    std::string bytes(4096, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    apptest::Put(dir / "zufall.rtf", bytes);
+  }
+  const std::string password21 = "abcdefghijklmnopqrstu";
+  Line("start").Await(main, 30000).Line("sleep 1200");
+
+  // Dates that are none, typed into the date dialog.
+  for (const char* date : {"31.02.2027", "1.1.10000"}) {
+    Line("keys alt+Home").Await("Datum eingeben").Line("keys End");
+    for (int i = 0; i < 12; ++i) Line("keys BackSpace");
+    Line(std::string("type ") + date).Line("keys Return").Line("sleep 800");
+    Grab(std::string("date_") + (date[0] == '3' ? "a" : "b"), "");
+    Line("keys Return").Line("sleep 300").Line("keys Escape").Gone("Datum eingeben").Line("alive");
+  }
+  // A password of 21 characters, twice; asked for by the person editor.
+  Menu(f->mnpPassDef).Await("Pa\xc3\x9fwort definieren").Line("type " + password21).Line("keys Tab");
+  Line("type " + password21).Line("sleep 200").Grab("password", "Pa\xc3\x9f").Line("keys Return");
+  Gone("Pa\xc3\x9fwort definieren");
+  {
+    std::unique_ptr<TfrmPersErf> e(new TfrmPersErf(Application));
+    Menu(f->mnpPersErf).Await("Pa\xc3\x9fwort eingeben").Line("type " + password21).Line("keys Return");
+    Await(Title(e.get())).Line("sleep 300").Click(e->pbInsert).Line("sleep 300");
+    Line("type " + std::string(200, 'x')).Line("keys Tab").Line("type Lang").Line("keys Tab Tab Tab");
+    Line("type 01011990").Click(e->pbPost).Line("sleep 600").Grab("long_name", "");
+    Line("keys Return").Line("sleep 300").Line("close " + Title(e.get())).Line("sleep 600").Grab("long_name_close", "");
+  }
+  Line("mark entries");
+  // A template file of random bytes imported into a new template.
+  {
+    std::unique_ptr<TfrmLayout> e(new TfrmLayout(Application));
+    e->Show();
+    driver.Process();
+    Menu(f->mnpLayout).Await(Title(e.get())).Line("sleep 300").Click(e->WPToolbar1->ButtonOf(wpgFile, wpcmdOpen));
+    Line("sleep 1500").Line("keys ctrl+a").Line("type " + (dir / "zufall.rtf").string()).Line("keys Return");
+    Line("sleep 1000").Grab("random_template", "").Line("keys Return").Line("sleep 300");
+    Line("close " + Title(e.get())).Line("sleep 800").Grab("random_template_close", "");
+    Line("keys Return").Line("sleep 300").Line("alive");
+  }
+  // A latitude beyond the pole in the parameter dialog.
+  {
+    std::unique_ptr<TfrmParams> p(new TfrmParams(Application));
+    p->Show();
+    driver.Process();
+    Menu(f->mnpParams).Await(Title(p.get())).Click(p->spBreiteGrad).Line("keys End BackSpace BackSpace BackSpace");
+    Line("type 95").Line("keys Tab").Line("sleep 300").Grab("latitude", "").Line("keys Return").Line("sleep 800");
+    Grab("latitude_ok", "").Line("keys Return").Line("sleep 300").Line("keys Escape").Line("sleep 300").Line("alive");
+  }
+  Line("mark settings");
+  // The settings file made read-only, then a dialog opened and closed.
+  Line("run chmod 444 " + (dir / "Orvelan.Ini").string());
+  Line("keys alt+Home").Line("sleep 800").Line("keys Escape").Line("sleep 800").Grab("readonly_dialog", "");
+  Line("keys Return").Line("sleep 300").Line("alive");
+  // A user table deleted, then the personal page asked for.
+  Line("run rm " + (dir / "BENUTZER" / "EIGENES.FFD").string());
+  Click(f->pbEige).Line("sleep 800").Grab("deleted_table", "").Line("keys Return").Line("sleep 300");
+  Menu(f->mnpPersErf).Line("sleep 1500").Grab("deleted_editor", "").Line("keys Escape").Line("sleep 500");
+  Grab("deleted_editor_closed", "").Line("keys Return").Line("sleep 300");
+  Click(f->pbPGeb).Line("sleep 800").Grab("after_deleted", main).Line("alive");
+  Line("close " + main).Line("sleep 1000").Grab("closing", "").Line("keys Return").Line("end 15000");
+  std::string marks;
+  const std::string failure = RunScript("bad", 200, &marks, kUser);
+  EXPECT_EQ(failure, "") << marks;
+  for (const char* shot : {"date_a", "date_b", "password", "long_name", "long_name_close", "random_template",
+                           "random_template_close", "latitude", "latitude_ok", "readonly_dialog", "deleted_table",
+                           "after_deleted", "deleted_editor", "deleted_editor_closed", "closing"})
+    Grabbed(shot);
+}
+
+}  // namespace
