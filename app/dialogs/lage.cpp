@@ -2,6 +2,7 @@
 #include "app/dialogs/lage.h"
 
 #include "app/dialogs/params.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "platform/rtl/cp1252.h"
@@ -90,7 +91,7 @@ TfrmLage::TfrmLage(TComponent* owner)
   columns.Add("ORT\t20\tOrt");
   gridLage->SetSelected(&columns);
   gridLage->SetDataSource(dsLage);
-  tblLage->Open();
+  OpenTableOrExplain(tblLage);
   FirstFocus = editGoto;
   // The grid's column is fitted once the window is active, too (a resize
   // may come before it is).

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
@@ -232,10 +233,10 @@ int TEntryEditor::CodesGridHeight() {
 
 void TEntryEditor::OpenTables(const char* entryIndex) {
   tblEige->SetIndexName(entryIndex);
-  tblEige->Open();
+  OpenTableOrExplain(tblEige);
   tblEige->SetRange({entryType_}, {entryType_});
-  tblSelC->Open();
-  tblEiSe->Open();
+  OpenTableOrExplain(tblSelC);
+  OpenTableOrExplain(tblEiSe);
   gridEiSe->SetHeight(CodesGridHeight());
 }
 

@@ -1,6 +1,7 @@
 // The frame of the pick lists of own entries (entrylist.h).
 #include "app/editors/entrylist.h"
 
+#include "app/settings/datasetup.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
 
@@ -150,7 +151,7 @@ void TEntryList::SetColumns(std::initializer_list<const char*> columns) {
   for (const char* c : columns) list.Add(c);
   gridEige->SetSelected(&list);
   gridEige->SetDataSource(dsEige);
-  tblEige->Open();
+  OpenTableOrExplain(tblEige);
   tblEige->SetRange({entryType_}, {entryType_});
 }
 

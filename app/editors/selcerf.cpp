@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/base/usertables.h"
+#include "app/settings/datasetup.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/dialogs.h"
@@ -56,7 +57,7 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
 
   SetFormKey("SELEKTIONSCODES ERFASSEN");
   SetHelpContext(41);
-  tblSelC->Open();
+  OpenTableOrExplain(tblSelC);
   OnShow = [this](TObject*) {
     ReadPosition();
     PlaceRightButtons();

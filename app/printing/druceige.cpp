@@ -7,6 +7,7 @@
 #include "app/main/mainwin.h"
 #include "app/printing/drusetup.h"
 #include "app/printing/styleline.h"
+#include "app/settings/datasetup.h"
 #include "app/text/formatters.h"
 #include "app/text/helpers.h"
 #include "app/windows/preview.h"
@@ -286,7 +287,7 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   editDatumVon->SetText(FormatDateTime("dd.mm.yyyy", s.DateFrom));
   editDatumBis->SetText(FormatDateTime("dd.mm.yyyy", s.DateTo));
   cmbMonat->SetItemIndex(s.Month);
-  for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) t->Open();
+  for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) OpenTableOrExplain(t);
   if (!s.SelectionCode.empty() && tblSelCLookup->FindKey({s.SelectionCode})) cmbSelCode->SetValue(s.SelectionCode);
   rgSelCodeClick();
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/base/usertables.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/language.h"
 #include "app/templates/layoutlist.h"
@@ -303,7 +304,7 @@ void TfrmLayout::FormCreate(TObject*) {
     WPToolbar1->AddControl(c);
   OpenDialog->SetInitialDir(UserDataDir);
   SaveDialog->SetInitialDir(UserDataDir);
-  tblLOut->Open();
+  OpenTableOrExplain(tblLOut);
 }
 
 // The tool bar as high as the rows its icons and buttons take at its width.
@@ -484,7 +485,7 @@ void TfrmLayout::dsLOutStateChange(TObject*) {
 // ---- the table's events ------------------------------------------------------------------
 
 void TfrmLayout::tblLOutNewRecord(TDataSet* d) {
-  tblLOutTest->Open();
+  OpenTableOrExplain(tblLOutTest);
   tblLOutTest->Last();
   const int highest = tblLOutTest->IsEmpty() ? 0 : tblLOutTest->FieldByName("LOUT_ID")->AsInteger();
   tblLOutTest->Close();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/base/usertables.h"
+#include "app/settings/datasetup.h"
 #include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
 #include "platform/rtl/cp1252.h"
@@ -111,7 +112,7 @@ void TfrmListLOut::FormCreate(TObject*) {
   SetFormKey("LISTE: VORLAGEN");
   SetHelpContext(46);
   ArrangeButtons();
-  tblLOut->Open();
+  OpenTableOrExplain(tblLOut);
 }
 
 // "Hilfe" at the left, "Ok" at the right, "Abbruch" and "Erfassen" before it.

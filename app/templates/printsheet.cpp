@@ -8,6 +8,7 @@
 #include "app/editors/entryeditor.h"
 #include "app/editors/listpers.h"
 #include "app/main/mainwin.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/expansion.h"
 #include "app/templates/layoutlist.h"
@@ -190,9 +191,9 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   // order with that record current.
   SetFormKey("DRUCKEN");
   SetHelpContext(35);
-  tblEige->Open();
+  OpenTableOrExplain(tblEige);
   tblEige->FindKey({TemplatePerson});
-  tblLOut->Open();
+  OpenTableOrExplain(tblLOut);
   tblLOut->SetIndexName("XLOUT_ID");
   if (tblLOut->FindKey({TemplateLayout})) {
     const AnsiString title = tblLOut->FieldByName("LOUT_TITEL")->AsString();

@@ -14,6 +14,7 @@
 #include "app/editors/perserf.h"
 #include "app/main/dialogs.h"
 #include "app/templates/layoutedit.h"
+#include "platform/rtl/inifiles.h"
 #include "platform/ui/dialogs.h"
 #include "richtext/bars/toolbar.h"
 #include "richtext/controls/barlinks.h"
@@ -39,7 +40,7 @@ TSurface MessageBoxPicture(TUiTestDriver& driver, const AnsiString& text, const 
 
 // Pixels that differ between a grabbed window and a picture of its client
 // area (both from the top left).
-int Differ(const TSurface& grabbed, const TSurface& own) {
+int Unlike(const TSurface& grabbed, const TSurface& own) {
   if (grabbed.Width() != own.Width() || grabbed.Height() != own.Height()) return -1;
   int diff = 0;
   for (int y = 0; y < own.Height(); ++y)
@@ -115,6 +116,7 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
   Line("keys alt+Home").Line("sleep 800").Line("keys Escape").Line("sleep 800").Grab("readonly_dialog", "");
   Line("keys Return").Line("sleep 300").Line("alive");
   // A user table deleted, then the personal page asked for.
+  Line("run cp " + (dir / "BENUTZER" / "EIGENES.FFD").string() + " " + (dir / "kept.FFD").string());
   Line("run rm " + (dir / "BENUTZER" / "EIGENES.FFD").string());
   Click(f->pbEige).Line("sleep 800").Grab("deleted_table", "").Line("keys Return").Line("sleep 300");
   Menu(f->mnpPersErf).Line("sleep 1500").Grab("deleted_editor", "").Line("keys Escape").Line("sleep 500");
@@ -122,12 +124,62 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
   Click(f->pbPGeb).Line("sleep 800").Grab("after_deleted", main).Line("alive");
   Line("close " + main).Line("sleep 1000").Grab("closing", "").Line("keys Return").Line("end 15000");
   std::string marks;
-  const std::string failure = RunScript("bad", 200, &marks, kUser);
-  EXPECT_EQ(failure, "") << marks;
-  for (const char* shot : {"date_a", "date_b", "password", "long_name", "long_name_close", "random_template",
-                           "random_template_close", "latitude", "latitude_ok", "readonly_dialog", "deleted_table",
-                           "after_deleted", "deleted_editor", "deleted_editor_closed", "closing"})
-    Grabbed(shot);
+  ASSERT_EQ(RunScript("bad", 200, &marks, kUser), "") << marks;
+
+  // The messages as the program's message boxes show them, built here.
+  const AnsiString dateCaption = "Datum eingeben";
+  const std::vector<std::pair<const char*, TSurface>> boxes = {
+      {"date_a", MessageBoxPicture(driver, CP1252("\"31.02.2027\" ist kein gültiges Datum.").str(), dateCaption,
+                                   MB_OK | MB_ICONERROR)},
+      {"date_b", MessageBoxPicture(driver, CP1252("\"1.1.1000\" ist kein gültiges Datum.").str(), dateCaption,
+                                   MB_OK | MB_ICONERROR)},
+      {"random_template",
+       MessageBoxPicture(driver,
+                         "Die Datei \"" + (dir / "zufall.rtf").string() +
+                             "\" ist weder eine RTF- noch eine Textdatei; sie wird nicht geladen.",
+                         "Orvelan", MB_OK | MB_ICONSTOP)},
+      {"deleted_editor", MessageBoxPicture(driver,
+                                           "Die Datei \"" + (dir / "BENUTZER" / "EIGENES.FFD").string() +
+                                               "\" kann nicht gelesen werden:\rSie fehlt.",
+                                           "Orvelan", MB_OK | MB_ICONSTOP)},
+      {"closing",
+       MessageBoxPicture(driver,
+                         CP1252("Die Einstellungen können nicht in der Datei \"").str() +
+                             (dir / "Orvelan.Ini").string() +
+                             CP1252("\" gespeichert werden: Die Datei ist schreibgeschützt oder nicht lesbar, oder "
+                                    "ihr Verzeichnis ist schreibgeschützt.\r\rDie Datei bleibt unverändert; die "
+                                    "Änderungen dieser Sitzung an den Einstellungen gehen verloren.")
+                                 .str(),
+                         "Orvelan", MB_OK | MB_ICONWARNING)}};
+  for (const auto& [shot, own] : boxes) {
+    SCOPED_TRACE(shot);
+    const TSurface grabbed = Grabbed(shot);
+    ASSERT_FALSE(grabbed.Empty());
+    EXPECT_EQ(Unlike(grabbed, own), 0) << grabbed.Width() << "x" << grabbed.Height() << " " << own.Width() << "x" << own.Height();
+    SavePng(own, std::string("e2e_own_") + shot);
+  }
+  for (const char* shot : {"password", "long_name", "random_template_close", "latitude", "latitude_ok",
+                           "readonly_dialog", "deleted_table", "after_deleted", "deleted_editor_closed"})
+    EXPECT_FALSE(Grabbed(shot).Empty()) << shot;
+
+  // The name was cut to its field (the rest of the typing refused) and
+  // stored with the rest of the person.
+  datatest::TTableReader kept(dir.string(), "kept");
+  ASSERT_TRUE(kept.First());
+  EXPECT_EQ(kept.Str("EIGE_VORNAME"), std::string(30, 'x'));
+  EXPECT_EQ(kept.Str("EIGE_NACHNAME"), "Lang");
+  EXPECT_EQ(kept.Int("EIGE_JAHR"), 1990);
+  // The read-only settings file stayed as it was made read-only: the
+  // placements of the windows closed before are in it, nothing later.
+  EXPECT_EQ(fs::status(dir / "Orvelan.Ini").permissions() & fs::perms::owner_write, fs::perms::none);
+  TIniFile written((dir / "Orvelan.Ini").string());
+  EXPECT_GT(written.ReadInteger("DATUM EINGEBEN", "Links", -1), -1);
+  EXPECT_EQ(written.ReadString("ALLGEMEIN", "Passwort", "-"), "-");
+  // The other user tables are whole: the three default templates.
+  datatest::TTableReader layouts((dir / "BENUTZER").string(), "LAYOUT");
+  int templates = 0;
+  for (bool ok = layouts.First(); ok; ok = layouts.Next()) ++templates;
+  EXPECT_EQ(templates, 3);
 }
 
 }  // namespace

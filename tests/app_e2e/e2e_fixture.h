@@ -143,7 +143,8 @@ class E2eTest : public maintest::MainWindowTest {
     return Line("gone " + std::to_string(ms) + " " + title).Line("sleep 300");
   }
 
-  // Runs the script under a virtual X server; the user's stderr on failure
+  // Runs the script under a virtual X server whose screen is the headless
+  // driver's (message boxes are as wide as the screen allows); the user's stderr on failure
   // (empty when every line did what it should). The marks' times go to
   // `marks`.
   // As `asUser` (when running as root and not 0): the program directory
@@ -160,7 +161,7 @@ class E2eTest : public maintest::MainWindowTest {
       drop = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" + dir_.string() + "' ";
     }
     const std::string cmd = drop + "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
-                            " xvfb-run -a -s '-screen 0 1280x1024x24' " + user + " " +
+                            " xvfb-run -a -s '-screen 0 800x800x24' " + user + " " +
                             (dir_ / "orvelan").string() + " " + file.string() + " >" +
                             (dir_ / (name + ".out")).string() + " 2>" + (dir_ / (name + ".err")).string();
     const int rc = std::system(cmd.c_str());
