@@ -169,7 +169,7 @@ TEST_F(DayOfUse, FirstStartEntriesTenDaysAndTheWarner) {
   for (size_t i = 0; i < days.size(); ++i) {
     GoTo(days[i]);
     for (int r = 0; r < 6; ++r)
-      Click(rubricButtons[r]).Line("sleep 250").Grab("page" + std::to_string(i) + "_" + std::to_string(r + 1), main);
+      Click(rubricButtons[r]).Line("sleep 150").Grab("page" + std::to_string(i) + "_" + std::to_string(r + 1), main);
     if (warnerDays.count(i)) {
       Click(f->pbTermine).Await("Termine").Line("sleep 300").Grab("warner" + std::to_string(i), "Termine");
       Line("keys Escape").Gone("Termine");
@@ -347,7 +347,9 @@ TEST_F(DayOfUse, LinksSettingsTemplatesPrintingAndTheNextStart) {
     Menu(f->mnpParams).Await(Title(p.get())).Click(p->rgLand->Buttons(1)).Click(p->pbVorgabe).Await(Title(l.get()));
     Click(l->editGoto).Line("type Wien").Line("sleep 800").Grab("place", Title(l.get()));
     Line("keys Return").Gone(Title(l.get())).Grab("params", Title(p.get())).Line("keys Return").Gone(Title(p.get()));
-    Click(f->pbFTag).Line("sleep 600").Grab("holidays_austria", main).Line("mark settings");
+    Line("sleep 300").Grab("vienna", main);
+    GoTo({26, 10, 2027});
+    Click(f->pbFTag).Line("sleep 300").Grab("holidays_austria", main).Line("mark settings");
   }
 
   // A template of its own, and a sheet from it for the first person.
@@ -454,10 +456,18 @@ TEST_F(DayOfUse, LinksSettingsTemplatesPrintingAndTheNextStart) {
   EXPECT_EQ(Differ(nextStart, f->WPRichText1), 0);
   EXPECT_EQ(Differ(nextStart, f->boxKalender), 0);
   EXPECT_EQ(Differ(nextStart, f->Kalender), 0);
+  // The box's sun-and-moon face for Vienna; Austria's national holiday
+  // (the date dialog turns the box back to its moon-phase face).
   ShowDay(f, EncodeDate(linkDay.Y, linkDay.M, linkDay.D));
+  driver.Click(f->boxKalender);
+  EXPECT_EQ(Differ(Grabbed("vienna"), f->boxKalender), 0);
+  driver.Click(f->boxKalender);
+  ShowDay(f, EncodeDate(2027, 10, 26));
   const TSurface austria = Grabbed("holidays_austria");
   EXPECT_EQ(Differ(austria, f->WPRichText1), 0);
   EXPECT_EQ(Differ(austria, f->boxKalender), 0);
+  EXPECT_NE(PageText(f->WPRichText1).find("Nationalfeiertag"), AnsiString::npos);
+  ShowDay(f, EncodeDate(linkDay.Y, linkDay.M, linkDay.D));
   f->SetRubrik(rbBirths);
   driver.Process();
   const TSurface changed = Grabbed("births_changed");

@@ -16,7 +16,7 @@
 //   click X Y PREFIX        a left click at window co-ordinates
 //   wheel X Y N PREFIX      N notches of the wheel there, towards the user
 //   geometry PREFIX         prints "geometry X Y WIDTH HEIGHT" of the window
-//   grab FILE PREFIX        the window as a P6 picture
+//   grab FILE PREFIX        the window as a P6 picture, once it is settled
 //   keys KEY...             each pressed and released; "alt+Home",
 //                           "ctrl+c", "shift+Tab"; X key names or a
 //                           character
@@ -25,6 +25,7 @@
 //   run COMMAND             a shell command that must succeed
 //   sleep MS | alive | end MS | mark NAME
 // "alive" fails when the program has ended; "end" waits for it to end with 0.
+#include <iterator>
 #include <sstream>
 
 #include "tests/app_main/x11_user.h"
@@ -43,6 +44,25 @@ std::vector<xcb_window_t> Named(const std::string& prefix) {
   for (auto it = s.rbegin(); it != s.rend(); ++it)
     if (Viewable(*it) && WindowName(*it).rfind(prefix, 0) == 0) out.push_back(*it);
   return out;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// The window once two grabs 150 ms apart agree (a slow build of the
+// program may still be painting), at most after 5 s.
+bool GrabSettled(xcb_window_t w, const std::string& path) {
+  if (!Grab(w, path)) return false;
+  for (int tries = 0; tries < 33; ++tries) {
+    Sleep(150);
+    if (!Grab(w, path + ".next")) return false;
+    const bool same = Slurp(path) == Slurp(path + ".next");
+    std::rename((path + ".next").c_str(), path.c_str());
+    if (same) return true;
+  }
+  return true;
 }
 
 std::vector<std::string> Words(std::istringstream& in) {
@@ -125,7 +145,7 @@ std::string Step(std::istringstream& in, const std::string& cmd) {
   const std::vector<xcb_window_t> w = Named(rest);
   if (w.empty()) return "no such window";
   if (cmd == "click") return Click(w[0], number, y), "";
-  if (cmd == "grab") return Grab(w[0], file) ? "" : "cannot grab it";
+  if (cmd == "grab") return GrabSettled(w[0], file) ? "" : "cannot grab it";
   if (cmd == "close") return CloseWindow(w[0]), "";
   if (cmd == "geometry") {
     int x = 0, top = 0, width = 0, height = 0;

@@ -297,7 +297,9 @@ TEST_F(Expansion, EdgeCasesOfTheLanguage) {
   AddEntry({"Hans-Peter", "<Nachname>", "", "in", "07:45:00", 0});
   const std::vector<std::string> paragraphs = {
       "<Vorname> und nochmals <Vorname>, <vorname>, <Vorname >, <Nachname>.",
-      "Geboren  <GebOrt> <GebZeit>   am <GebDat T>.", "Ereignis: <Weltgeschehen am Geburtsdatum> und danach.",
+      // No place: no preposition either.
+      CP1252("Geboren  <GebOrt> <Präp. GebOrt> <GebZeit>   am <GebDat T>.").str(),
+      "Ereignis: <Weltgeschehen am Geburtsdatum> und danach.",
       "<Weltgeschehen am Geburtsdatum>", "<Namenstage>"};
   sheet->ClearText();
   for (const std::string& text : paragraphs) {
