@@ -149,6 +149,8 @@ class E2eTest : public maintest::MainWindowTest {
   // `marks`.
   // As `asUser` (when running as root and not 0): the program directory
   // becomes that user's, whose file permissions then hold.
+  // The display number starts from the process id, so that servers of tests
+  // run side by side do not race for the same number.
   std::string RunScript(const std::string& name, int timeoutSeconds, std::string* marks = nullptr, uid_t asUser = 0) {
     const fs::path file = dir_ / (name + ".script");
     apptest::Put(file, script_.str());
@@ -161,12 +163,14 @@ class E2eTest : public maintest::MainWindowTest {
       drop = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" + dir_.string() + "' ";
     }
     const std::string cmd = drop + "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
-                            " xvfb-run -a -s '-screen 0 800x800x24' " + user + " " +
+                            " xvfb-run -a -n " + std::to_string(200 + ::getpid() % 700) + " -s '-screen 0 800x800x24' " + user + " " +
                             (dir_ / "orvelan").string() + " " + file.string() + " >" +
                             (dir_ / (name + ".out")).string() + " 2>" + (dir_ / (name + ".err")).string();
     const int rc = std::system(cmd.c_str());
-    if (marks) *marks = apptest::Slurp(dir_ / (name + ".out"));
-    if (WIFEXITED(rc) && WEXITSTATUS(rc) == 0) return "";
+    const std::string out = apptest::Slurp(dir_ / (name + ".out"));
+    if (marks) *marks = out;
+    // The user says when it got through the whole script.
+    if (WIFEXITED(rc) && WEXITSTATUS(rc) == 0 && out.find("script done") != std::string::npos) return "";
     const std::string err = apptest::Slurp(dir_ / (name + ".err"));
     return err.empty() ? "the user ended with " + std::to_string(rc) : err;
   }

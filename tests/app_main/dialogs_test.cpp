@@ -139,6 +139,7 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
     EXPECT_EQ(d.editDatum->Text(), FormatDateTime("dd.mm.yyyy", PackedDateToDateTime(CurrentDateKey)));
     d.editDatum->SetText("1.4.2027");
     EXPECT_FALSE(d.pbOk->Enabled());
+    driver.AnswerNextMessageBox(IDOK);  // Enter on a text too short is explained
     driver.PressKey(VK_RETURN);
     EXPECT_EQ(d.ModalResult(), mrNone);
     d.editDatum->SetText("31.04.2027");
@@ -153,7 +154,8 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
   });
   f->mnpDatum->OnClick(f->mnpDatum);
   EXPECT_EQ(CurrentDateKey, MakePackedDate(2027, 3, 28));
-  EXPECT_EQ(driver.MessageBoxes().size(), 1u);
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  EXPECT_EQ(driver.MessageBoxes()[0].Text, CP1252("\"1.4.2027\" ist kein gültiges Datum.").str());
   driver.Advance(400);
   EXPECT_EQ(f->Kalender->Date(), EncodeDate(2027, 3, 28));
   EXPECT_EQ(SunMoonMode, 0);  // the moon-phase face again

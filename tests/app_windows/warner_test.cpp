@@ -92,16 +92,25 @@ void Store(const std::vector<Entry>& entries) {
 
 using Row = std::tuple<int, TDateTime, int>;  // days, date, entry
 
-// The rows of a day: an entry's key of a level matching the day (29
-// February on the 28th in common years), one row per entry and days.
+// The rows of a day: an entry whose anniversary (29 February on the 28th
+// in common years), this year or next, lies exactly a level's days after
+// the day; one row per entry and days. (The stored keys count the days in
+// the entry's own year, a day off across the end of February when one of
+// the two years is a leap year.)
 std::vector<Row> ExpectedRows(const std::vector<Entry>& entries, year_month_day day) {
-  const int today = static_cast<int>(M(day) * 100 + D(day));
-  auto due = [&](int key) { return key == today || (key == 229 && !day.year().is_leap() && today == 228); };
+  auto due = [&](const Entry& e, int n) {
+    for (int y : {Y(day), Y(day) + 1}) {
+      const bool leapDay = M(e.Date) == 2 && D(e.Date) == 29 && !year{y}.is_leap();
+      const sys_days on{year{y} / month{M(e.Date)} / std::chrono::day{leapDay ? 28u : D(e.Date)}};
+      if (on >= sys_days{day}) return (on - sys_days{day}).count() == n;
+    }
+    return false;
+  };
   std::set<Row> rows;
   std::set<std::pair<int, int>> seen;
   for (const Entry& e : entries)
     for (const auto& [on, n] : {std::pair{e.W0, 0}, {e.W1, e.Days1}, {e.W2, e.Days2}})
-      if (on && due(KeyBefore(e.Date, n)) && seen.insert({n, e.Id}).second) rows.insert({n, ToDateTime(e.Date), e.Id});
+      if (on && due(e, n) && seen.insert({n, e.Id}).second) rows.insert({n, ToDateTime(e.Date), e.Id});
   return {rows.begin(), rows.end()};
 }
 
