@@ -1,8 +1,7 @@
 // A user at a virtual X server who follows a script through the real
 // program (run by the tests of a day of use). Exits 0 when every line did
 // what it should (and prints "script done"), else names the line on
-// stderr; "mark" lines print the
-// time since the start on stdout.
+// stderr; "mark" lines print the time since the start on stdout.
 //
 //   e2e_user PROGRAM SCRIPT
 //
