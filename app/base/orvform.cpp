@@ -80,6 +80,22 @@ void TOrvelanForm::OptimizeGrids() {
   if (Active()) StretchGridColumns();
 }
 
+void TOrvelanForm::SetFormName(const AnsiString& name) {
+  AnsiString unique = name;
+  for (int n = 1; Owner() && Owner()->FindComponent(unique) && Owner()->FindComponent(unique) != this; ++n)
+    unique = name + "_" + IntToStr(n);
+  SetName(unique);
+}
+
+void TOrvelanForm::Dispatch(TMessage& m) {
+  if (m.Msg == WM_HELP) {
+    ShowHelp();
+    m.Result = 1;
+    return;
+  }
+  TForm::Dispatch(m);
+}
+
 void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }
 
 namespace {

@@ -26,7 +26,14 @@ class TOrvelanForm : public TForm {
 
  public:
   explicit TOrvelanForm(TComponent* owner);
+  // F1 anywhere in the window (WM_HELP) opens the window's help.
+  void Dispatch(TMessage& m) override;
 
+  // The window's component name. A second window of the same kind open at
+  // the same time (a list opened again from the editor it opened) is
+  // numbered, "_1", "_2" …, as the library names a second instance of a
+  // form; its form key, and so its placement, stays the same.
+  void SetFormName(const AnsiString& name);
   // The ini section of the window; at most 31 characters.
   const AnsiString& FormKey() const { return formKey_; }
   void SetFormKey(const AnsiString& key);

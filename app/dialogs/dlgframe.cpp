@@ -37,7 +37,7 @@ TfrmSettingsDialog::TfrmSettingsDialog(TComponent* owner, const char* name, cons
                                        const AnsiString& formKey, int helpContext, int clientWidth, int clientHeight,
                                        bool sizeable)
     : TOrvelanForm(owner) {
-  SetName(name);
+  SetFormName(name);
   SetCaption(caption);
   SetBorderStyle(sizeable ? bsSizeable : bsDialog);
   SetColor(clBtnFace);

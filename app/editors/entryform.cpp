@@ -18,7 +18,7 @@ AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage
 
 TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& caption, bool withSearch)
     : TOrvelanForm(owner) {
-  SetName(name);
+  SetFormName(name);
   SetCaption(caption);
   SetColor(clBtnFace);
   Font()->SetName("Arial");

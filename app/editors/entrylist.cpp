@@ -24,7 +24,7 @@ bool FindNearestEntry(TwwTable* table, int entryType, const Variant& value) {
 TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& caption, const char* index,
                        int entryType)
     : TOrvelanForm(owner), entryType_(entryType) {
-  SetName(name);
+  SetFormName(name);
   SetCaption(caption);
   SetColor(clBtnFace);
   Font()->SetName("Arial");

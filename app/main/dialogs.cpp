@@ -127,7 +127,7 @@ void TOrvelanDialog::FormKeyUp(TObject*, Word& key, TShiftState) {
 
 TfrmPasswort::TfrmPasswort(TComponent* owner)
     : TOrvelanDialog(owner, "PASSWORT ABFRAGEN", 43, CP1252("Paßwort eingeben").str(), 260, 80, "Ok", true) {
-  SetName("frmPasswort");
+  SetFormName("frmPasswort");
   AddLabel(CP1252("Paßwort:").str(), 12, 50);
   editPasswort = PasswordEdit(this, "editPasswort", 90, 46);
   FirstFocus = editPasswort;
@@ -135,7 +135,7 @@ TfrmPasswort::TfrmPasswort(TComponent* owner)
 
 TfrmPassDef::TfrmPassDef(TComponent* owner)
     : TOrvelanDialog(owner, "PASSWORT DEFINIEREN", 42, CP1252("Paßwort definieren").str(), 300, 140, "Ok", true) {
-  SetName("frmPassDef");
+  SetFormName("frmPassDef");
   AddLabel(CP1252("Neues Paßwort:").str(), 12, 50);
   editPasswort1 = PasswordEdit(this, "editPasswort1", 130, 46);
   AddLabel("Wiederholung:", 12, 80);
@@ -180,7 +180,7 @@ void ShowPassDef() {
 
 TfrmDatum::TfrmDatum(TComponent* owner)
     : TOrvelanDialog(owner, "DATUM EINGEBEN", 33, "Datum eingeben", 260, 80, "Ok", true) {
-  SetName("frmDatum");
+  SetFormName("frmDatum");
   AddLabel("Neues Datum:", 12, 50);
   editDatum = new TwwDBEdit(this);
   editDatum->SetName("editDatum");
@@ -224,7 +224,7 @@ bool ShowDatum() {
 
 TfrmInfo::TfrmInfo(TComponent* owner)
     : TOrvelanDialog(owner, "PROGRAMMINFOS", 45, "Info", 330, 290, CP1252("Schließen").str(), false) {
-  SetName("frmInfo");
+  SetFormName("frmInfo");
   pbOk->SetName("pbExit");
   lblTitel = AddLabel(CP1252("Orvelan für Linux").str(), 0, 44);
   lblTitel->Font()->SetHeight(-20);

@@ -203,7 +203,7 @@ int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* o
 TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
     : TOrvelanForm(owner), list_(list < plDiary || list > plBirthdayOverview ? plDiary : list) {
   const ListInfo info = InfoOf(list_);
-  SetName("frmDruckEige");
+  SetFormName("frmDruckEige");
   SetCaption(info.Caption);
   SetFormKey(info.FormKey);
   SetHelpContext(info.Help);

@@ -13,6 +13,7 @@
 #include "app/templates/language.h"
 #include "app/templates/layoutlist.h"
 #include "app/templates/onsave.h"
+#include "app/windows/winparts.h"
 #include "app/text/helpers.h"
 #include "app/windows/parprops.h"
 #include "app/windows/preview.h"
@@ -76,7 +77,7 @@ bool IsRtf(const std::string& bytes) {
 }  // namespace
 
 TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmLayout");
+  SetFormName("frmLayout");
   SetCaption("Vorlagen");
   SetClientSize(640, 520);
   Font()->SetName("Arial");
@@ -218,6 +219,7 @@ void TfrmLayout::BuildHeader() {
 void TfrmLayout::BuildEditor() {
   WPToolbar1 = new TWPToolBar(this);
   WPToolbar1->SetName("WPToolbar1");
+  SetGermanHints(WPToolbar1);
   WPToolbar1->SetParent(this);
   WPToolbar1->SetBounds(0, kPanelHeight + kHeaderHeight, ClientWidth(), kToolbarHeight);
   WPToolbar1->SetAlign(alTop);

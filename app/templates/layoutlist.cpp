@@ -17,7 +17,7 @@ constexpr int kButtonWidth = 80, kButtonHeight = 25, kPanelHeight = 33, kSearchH
 }  // namespace
 
 TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmListLOut");
+  SetFormName("frmListLOut");
   SetCaption(CP1252("Erfaßte Vorlagen").str());
   SetClientSize(420, 340);
   Font()->SetName("Arial");

@@ -23,7 +23,7 @@ TLabel* Paragraph(TfrmOnSave* f, const char* name, const AnsiString& text, int t
 }  // namespace
 
 TfrmOnSave::TfrmOnSave(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmOnSave");
+  SetFormName("frmOnSave");
   SetCaption("Hinweis");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);

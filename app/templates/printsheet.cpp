@@ -53,7 +53,7 @@ int NextThousandDays(TDateTime today, TDateTime from) {
 }
 
 TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmDrucken");
+  SetFormName("frmDrucken");
   SetCaption(CP1252("Blätter nach Vorlagen drucken").str());
   SetBorderStyle(bsDialog);
   SetColor(clBtnFace);

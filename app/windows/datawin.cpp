@@ -53,7 +53,7 @@ AnsiString Str(TDataSet* t, const char* field) { return t->FieldByName(field)->A
 // ---- creation and layout ------------------------------------------------------------
 
 TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmDispData");
+  SetFormName("frmDispData");
   SetCaption("Zusatzdaten anzeigen");
   SetBounds(0, 0, 600, 480);
   SetColor(clBtnFace);

@@ -56,7 +56,7 @@ bool UnitTextToTwips(const AnsiString& text, int unit, int32_t& twips) {
 TfrmMeasureDialog::TfrmMeasureDialog(TComponent* owner, const char* name, const AnsiString& caption,
                                      const AnsiString& formKey, int helpContext)
     : TOrvelanForm(owner) {
-  SetName(name);
+  SetFormName(name);
   SetCaption(caption);
   SetBorderStyle(bsDialog);
   SetColor(clBtnFace);

@@ -31,7 +31,7 @@ TExplorerButton* OwnToolButton(TfrmPreview* f, const char* name, const char* hin
 }  // namespace
 
 TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmPreview");
+  SetFormName("frmPreview");
   SetCaption("Vorschau");
   SetBounds(0, 0, 760, 560);
   SetColor(clBtnFace);
@@ -43,6 +43,7 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
 
   WPToolBar1 = new TWPToolBar(this);
   WPToolBar1->SetName("WPToolBar1");
+  SetGermanHints(WPToolBar1);
   WPToolBar1->SetParent(this);
   WPToolBar1->SetAlign(alTop);
   WPToolBar1->Setsel_ListBoxes(WPSet({SelFontName, SelFontSize, SelFontColor}));

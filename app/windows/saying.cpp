@@ -58,7 +58,7 @@ AnsiString SayingText(int category, const AnsiString& text, const AnsiString& so
 }
 
 TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmSpruch");
+  SetFormName("frmSpruch");
   SetCaption(CP1252("Sprüche anzeigen").str());
   SetBounds(0, 0, 560, 300);
   SetColor(clBtnFace);

@@ -66,7 +66,7 @@ AnsiString WhenText(int days) {
 }
 
 TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
-  SetName("frmTermin");
+  SetFormName("frmTermin");
   SetCaption("Termine");
   SetBounds(0, 0, 560, 340);
   SetColor(clBtnFace);

@@ -2,7 +2,9 @@
 #include "app/windows/winparts.h"
 
 #include <memory>
+#include <utility>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name) {
@@ -53,6 +55,26 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, cons
   l->SetLeft(left);
   l->SetTop(top);
   return l;
+}
+
+void SetGermanHints(TWPToolBar* bar) {
+  const std::pair<const char*, AnsiString> hints[] = {
+      {"Normal", "Normal"},
+      {"Bold", "Fett"},
+      {"Italic", "Kursiv"},
+      {"Under", "Unterstrichen"},
+      {"Open", CP1252("Öffnen").str()},
+      {"Save", "Speichern"},
+      {"SelAll", "Alles markieren"},
+      {"Cut", "Ausschneiden"},
+      {"Copy", "Kopieren"},
+      {"Paste", CP1252("Einfügen").str()},
+      {"Exit", CP1252("Schließen").str()},
+      {"Print", "Drucken"},
+      {"PrintSetup", "Druckereinrichtung"}};
+  TStringList list;
+  for (const auto& [name, hint] : hints) list.Add(AnsiString("WPI_") + name + "=" + hint);
+  bar->SetHints(&list);
 }
 
 THourGlass::THourGlass() { Screen->SetCursor(crHourGlass); }

@@ -1,8 +1,9 @@
 // Building blocks of the program's smaller windows (data window, saying
 // window, warner, paragraph and page dialogs): the panel of tool buttons at
 // the top with the line under it, explorer buttons with their pictures,
-// plain panels and labels, the hourglass while something takes long, and
-// the show routine that runs a window modally and frees it.
+// plain panels and labels, German hints of the rich-text tool bar, the
+// hourglass while something takes long, and the show routine that runs a
+// window modally and frees it.
 //
 // Invariants: every part made here is owned by the window given as owner,
 // so the window frees it; a tool button without an action is disabled.
@@ -14,6 +15,7 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/stdctrls.h"
 #include "resources/pictures.h"
+#include "richtext/bars/toolbar.h"
 #include "widgets/explorerbtn.h"
 
 // Sizes of the tool panel and its buttons.
@@ -31,6 +33,10 @@ TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* na
                                 TButtonPicture picture, TNotifyEvent onClick);
 TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
                   int top);
+
+// The rich-text tool bar's icons named in German in their hints (the
+// engine's own hints are English).
+void SetGermanHints(TWPToolBar* bar);
 
 // The hourglass while it lives, the default cursor after.
 class THourGlass {

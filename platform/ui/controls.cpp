@@ -902,7 +902,13 @@ void TWinControl::Dispatch(TMessage& m) {
       return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (!DoKeyDown(m)) DefaultHandler(m);
+      if (!DoKeyDown(m)) {
+        DefaultHandler(m);
+        // F1 that nothing took asks the window for its help.
+        if (m.Msg == WM_KEYDOWN && m.WParam == VK_F1 &&
+            (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) == 0)
+          if (TCustomForm* form = GetParentForm(this)) form->Perform(WM_HELP, 0, 0);
+      }
       return;
     case WM_KEYUP:
     case WM_SYSKEYUP:
