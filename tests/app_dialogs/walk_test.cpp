@@ -150,7 +150,7 @@ AnsiString DayLabel(TDateTime d) {
 // What an entry does.
 struct Does {
   enum Kind { Opens, Closes, Says, Acts } What;
-  AnsiString Text;  // Opens: the caption the window starts with; Says: the message
+  AnsiString Text;      // Opens: the caption the window starts with; Says: the message
   int Result = mrNone;  // Closes: the modal result (mrNone: the window is hidden)
   // Acts: clicks (by `click`) and checks what it did.
   std::function<void(TCustomForm&, const std::function<void()>& click)> Act;
@@ -235,7 +235,8 @@ class Walker {
     }
     ready();
     switch (does.What) {
-      case Does::Opens: break;
+      case Does::Opens:
+        break;
       case Does::Says: {
         const size_t boxes = d_.MessageBoxes().size();
         d_.AnswerNextMessageBox(IDOK);
@@ -244,8 +245,11 @@ class Walker {
         EXPECT_EQ(Cp1252ToUtf8(d_.MessageBoxes().back().Text), Cp1252ToUtf8(does.Text));
         break;
       }
-      case Does::Acts: does.Act(w, [&] { Click(e); }); break;
-      case Does::Closes: break;
+      case Does::Acts:
+        does.Act(w, [&] { Click(e); });
+        break;
+      case Does::Closes:
+        break;
     }
   }
 
@@ -368,9 +372,10 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
   {
     auto t = apptest::OpenTable(kUserAlias, "EIGENES.FFD", "XEIGE_ID");
     int id = 0;
-    for (auto [type, first, last, day, month, year] :
-         {std::tuple{1, "Anna", "Muster", 3, 1, 1950}, {1, "Beat", "Beispiel", 17, 2, 1962},
-          {2, "", "Umzug nach Bern", 1, 4, 2001}, {2, "", "Hochzeit", 9, 9, 1999}}) {
+    for (auto [type, first, last, day, month, year] : {std::tuple{1, "Anna", "Muster", 3, 1, 1950},
+                                                       {1, "Beat", "Beispiel", 17, 2, 1962},
+                                                       {2, "", "Umzug nach Bern", 1, 4, 2001},
+                                                       {2, "", "Hochzeit", 9, 9, 1999}}) {
       t->Append();
       t->FieldByName("EIGE_ID")->SetAsInteger(++id);
       t->FieldByName("EIGE_TYP")->SetAsInteger(type);
@@ -507,9 +512,9 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
     size_t from = 0;
     while (from < before.size() && before[from] == after[from]) ++from;
     const AnsiString inserted = after.substr(from, after.size() - before.size());
-    EXPECT_TRUE(std::any_of(std::begin(kPlaceholders), std::end(kPlaceholders),
-                            [&](const TPlaceholder& p) { return inserted == p.Text; }))
-        << Cp1252ToUtf8(inserted);
+    EXPECT_TRUE(std::any_of(std::begin(kPlaceholders), std::end(kPlaceholders), [&](const TPlaceholder& p) {
+      return inserted == p.Text;
+    })) << Cp1252ToUtf8(inserted);
     EXPECT_TRUE(placeholders.insert(inserted).second) << "twice: " << Cp1252ToUtf8(inserted);
     l.tblLOut->Cancel();
   });
@@ -701,7 +706,8 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
   // on its element ("Anzahl Jahre" once its switch is on).
   for (const char* dialog : {"TfrmEigeDef", "TfrmPersDef", "TfrmEreiDef", "TfrmNameDef", "TfrmFTagDef"})
     for (int i = 0; i < 9; ++i)
-      table.emplace(std::string(dialog) + ".pbElement" + std::to_string(i), Opens("Darstellung: ", checkBox("Anzahl Jahre")));
+      table.emplace(std::string(dialog) + ".pbElement" + std::to_string(i),
+                    Opens("Darstellung: ", checkBox("Anzahl Jahre")));
 
   Walker walk(driver, table);
   // The main window's entries, all enabled.

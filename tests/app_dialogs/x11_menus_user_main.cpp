@@ -1,18 +1,22 @@
 // A user at a virtual X server (run by the menu test) who goes through every
 // entry of the real program's menus with the keyboard: Alt alone, Right to
 // the menu, Down into it and to the entry (Right into a sub-menu), Enter.
-// A window that comes is grabbed and closed with Escape (or, when it takes
-// no Escape, as a window manager closes it); when none comes the
-// main window is grabbed. The last entry of the plan ends the program.
+// A window that comes is grabbed, asked for help with F1 (the message that
+// comes is grabbed and closed with Escape) and closed with Escape (or,
+// when it takes no Escape, as a window manager closes it); when none comes
+// the main window is grabbed. The last entry of the plan ends the program.
 //
 //   orvelan_x11_menus_user PROGRAM DIR PLAN
 //
 // PLAN has one line per entry: a label, a tab, the keys ("right",
-// "down", ...), a tab and "window" when a window should come ("none" when
-// the entry acts on the main window or is disabled, so it is waited for
-// only briefly). DIR receives entryNN.ppm and result.txt with one line per
-// entry: the label, a tab and the name of the window that came ("-" none),
-// and "\tclosed" when Escape did not close it.
+// "down", ...), a tab and "window" when a window should come, in which F1
+// is pressed too ("box" when the entry's own message should come, "none"
+// when the entry acts on the main window, so it is waited for only
+// briefly). DIR receives entryNN.ppm (and entryNN_help.ppm, the message
+// F1 brought) and result.txt with one line per entry: the label, a tab and
+// the name of the window that came ("-" none), "\thelp" when F1 brought a
+// message that Escape closed again, and "\tclosed" when Escape did not
+// close the window.
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -24,7 +28,7 @@ using namespace x11user;
 
 namespace {
 
-constexpr uint32_t kRight = 0xff53, kDown = 0xff54;
+constexpr uint32_t kRight = 0xff53, kDown = 0xff54, kF1 = 0xffbe;
 
 std::vector<xcb_window_t> ViewableWindows() {
   std::vector<xcb_window_t> out;
@@ -71,8 +75,7 @@ int main(int argc, char** argv) {
   const std::string program = argv[1], dir = argv[2];
   const std::string programName = program.substr(program.rfind('/') + 1);
   struct Step {
-    std::string Label, Keys;
-    bool Window;
+    std::string Label, Keys, Kind;
   };
   std::vector<Step> plan;
   {
@@ -82,7 +85,7 @@ int main(int argc, char** argv) {
       Step s;
       std::string window;
       if (std::getline(fields, s.Label, '\t') && std::getline(fields, s.Keys, '\t') && std::getline(fields, window))
-        plan.push_back({s.Label, s.Keys, window == "window"});
+        plan.push_back({s.Label, s.Keys, window});
     }
   }
   if (plan.empty()) return Fail("an empty plan");
@@ -118,22 +121,36 @@ int main(int argc, char** argv) {
     }
     Tap(kReturn);
     if (last) break;
-    const xcb_window_t w = NewWindow(before, programName, plan[n].Window ? 5000 : 300);
+    const xcb_window_t w = NewWindow(before, programName, plan[n].Kind == "none" ? 300 : 5000);
     char name[32];
-    std::snprintf(name, sizeof name, "/entry%02zu.ppm", n);
+    std::snprintf(name, sizeof name, "/entry%02zu", n);
     if (w) {
       Sleep(250);  // painted
       const std::string title = WindowName(w);
-      if (!Grab(w, dir + name)) return fail("no grab of " + title);
+      if (!Grab(w, dir + name + ".ppm")) return fail("no grab of " + title);
+      // F1 in the window: its message comes over it and goes with Escape.
+      bool helped = false;
+      if (plan[n].Kind == "window") {
+        std::vector<xcb_window_t> open = ViewableWindows();
+        Press(kF1);
+        const xcb_window_t box = NewWindow(open, programName, 3000);
+        if (box) {
+          Sleep(250);
+          if (!Grab(box, dir + name + "_help.ppm")) return fail("no grab of the help of " + title);
+          Press(kEscape);
+          helped = Gone(box, 3000);
+          if (!helped) return fail("Escape did not close the help of " + title);
+        }
+      }
       Press(kEscape);
       // A window that takes no Escape is closed as a window manager does it.
       const bool escaped = Gone(w, 1500);
       if (!escaped) CloseWindow(w);
       if (!escaped && !Gone(w, 3000)) return fail("neither Escape nor its close button closed " + title);
-      result << plan[n].Label << "\t" << title << (escaped ? "" : "\tclosed") << "\n";
+      result << plan[n].Label << "\t" << title << (helped ? "\thelp" : "") << (escaped ? "" : "\tclosed") << "\n";
     } else {
       Sleep(300);
-      if (!Grab(main, dir + name)) return fail("no grab of the main window");
+      if (!Grab(main, dir + name + ".ppm")) return fail("no grab of the main window");
       result << plan[n].Label << "\t-\n";
       Press(kEscape);  // a menu still open (its entry disabled) closes
     }

@@ -18,14 +18,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Have(const char* program) {
+inline bool Have(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string Beside(const char* name) { return (fs::read_symlink("/proc/self/exe").parent_path() / name).string(); }
+inline std::string Beside(const char* name) {
+  return (fs::read_symlink("/proc/self/exe").parent_path() / name).string();
+}
 
 // A P6 picture as a surface (empty when unreadable).
-TSurface ReadPpm(const fs::path& path) {
+inline TSurface ReadPpm(const fs::path& path) {
   TSurface s;
   std::ifstream f(path, std::ios::binary);
   std::string magic;
@@ -42,7 +44,7 @@ TSurface ReadPpm(const fs::path& path) {
   return s;
 }
 
-void SavePng(const TSurface& s, const std::string& name) {
+inline void SavePng(const TSurface& s, const std::string& name) {
   const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(s);
   std::ofstream(TUiTestDriver::ArtifactDir() + "/" + name + ".png", std::ios::binary)
       .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
@@ -50,22 +52,22 @@ void SavePng(const TSurface& s, const std::string& name) {
 
 // Pixels of `r` (form client co-ordinates) that differ between the grabbed
 // window (menu bar on top) and the form's own back buffer.
-int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
+inline int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
   form->PaintPending();
   const TSurface& own = *form->Surface();
   const int bar = form->MenuBarHeight();
   int diff = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
-      if (y + bar >= grabbed.Height() || x >= grabbed.Width() || (grabbed.Row(y + bar)[x] | 0xFF000000u) !=
-                                                                     (own.Row(y)[x] | 0xFF000000u))
+      if (y + bar >= grabbed.Height() || x >= grabbed.Width() ||
+          (grabbed.Row(y + bar)[x] | 0xFF000000u) != (own.Row(y)[x] | 0xFF000000u))
         ++diff;
   return diff;
 }
 
 // A program directory of the real program: the binary, its reference data
 // and the settings file.
-[[maybe_unused]] fs::path ProgramCopy(const std::string& name, const std::string& ini) {
+inline fs::path ProgramCopy(const std::string& name, const std::string& ini) {
   const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
   fs::remove_all(dir);
   fs::create_directories(dir / "DATEN");
