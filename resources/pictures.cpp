@@ -133,6 +133,28 @@ const char* const kInfo[] = {
     "...KKBBBBBBKK...", ".....KKKKKK.....", "................", "................",
 };
 
+// The small dialog buttons "Ok", "Abbruch" and "Schließen".
+const char* const kSmallOk[] = {
+    "................", "................", "............NN..", "...........NnN..",
+    "..........NnN...", ".........NnN....", "..NN....NnN.....", ".NnnN..NnN......",
+    "..NnnNNnN.......", "...NnnnN........", "....NnN.........", ".....N..........",
+    "................", "................", "................", "................",
+};
+
+const char* const kSmallCancel[] = {
+    "................", "..RR........RR..", ".RrrR......RrrR.", "..RrrR....RrrR..",
+    "...RrrR..RrrR...", "....RrrRRrrR....", ".....RrrrrR.....", "......RrrR......",
+    ".....RrrrrR.....", "....RrrRRrrR....", "...RrrR..RrrR...", "..RrrR....RrrR..",
+    ".RrrR......RrrR.", "..RR........RR..", "................", "................",
+};
+
+const char* const kSmallClose[] = {
+    "................", ".KKKKKKKK.......", ".KppppppK.......", ".KpKKKKpK.......",
+    ".KpKppKpK...N...", ".KpKKKKpK...NN..", ".KppppppK.NNNNN.", ".KpppppyK.NNNNNN",
+    ".KppppppK.NNNNN.", ".KpKKKKpK...NN..", ".KpKppKpK...N...", ".KpKKKKpK.......",
+    ".KppppppK.......", ".KKKKKKKK.......", "GGGGGGGGGG......", "................",
+};
+
 struct TMap {
   const char* const* Rows;
   int Size;
@@ -140,7 +162,8 @@ struct TMap {
 
 const TMap kMaps[tpCount] = {{kEmpty, 20},    {kPersonal, 20}, {kBirths, 20}, {kDeaths, 20},
                              {kEvents, 20},   {kNameDays, 20}, {kHolidays, 20}, {kExit, 20},
-                             {kHelp, 16},     {kWarner, 16},   {kSaying, 16}, {kInfo, 16}};
+                             {kHelp, 16},     {kWarner, 16},   {kSaying, 16}, {kInfo, 16},
+                             {kSmallOk, 16},  {kSmallCancel, 16}, {kSmallClose, 16}};
 
 // ---- the title picture ------------------------------------------------------------
 

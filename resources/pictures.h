@@ -4,8 +4,9 @@
 // windows (the saying window's categories and the warner's) and the small
 // symbols of the calendar box (the eight moon phases, the moon and the sun).
 // Invariants: every tool picture has its kind's size (20 x 20 for the
-// rubric bar, 16 x 16 for the second bar) and its top-left pixel holds the
-// transparent colour (clFuchsia), which the explorer buttons leave out.
+// rubric bar, 16 x 16 for the second bar and the small dialog buttons) and
+// its top-left pixel holds the transparent colour (clFuchsia), which the
+// explorer buttons leave out.
 #pragma once
 
 #include <memory>
@@ -27,6 +28,11 @@ enum TToolPicture {
   tpWarner,
   tpSaying,
   tpInfo,
+  // The small dialog buttons (16 x 16) beside "Hilfe": "Ok", "Abbruch",
+  // "Schließen".
+  tpOk,
+  tpCancel,
+  tpClose,
   tpCount
 };
 

@@ -68,6 +68,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   pbHilfe->SetBitmap(ToolPicture(tpHelp).get());
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
   pbExit = ToolButton("pbExit", CP1252("Schließen").str(), "", -1, kTextButtonWidth);
+  pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
 
   SizeBar = new TSizeBar(this);

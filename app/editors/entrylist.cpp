@@ -66,8 +66,10 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   pbHilfe->SetLeft(4);
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
   pbAbbruch = ToolButton("pbAbbruch", "Abbruch", kButtonWidth);
+  pbAbbruch->SetBitmap(ToolPicture(tpCancel).get());
   pbAbbruch->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
   pbOk = ToolButton("pbOk", "Ok", kButtonWidth);
+  pbOk->SetBitmap(ToolPicture(tpOk).get());
   pbOk->OnClick = [this](TObject*) { SetModalResult(mrOk); };
   lblGoto = new TLabel(this);
   lblGoto->SetName("lblGoto");

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kButtonPanelHeight = 32;
-constexpr int kButtonWidth = 76, kButtonHeight = 26;
+constexpr int kButtonWidth = 76, kCloseButtonWidth = 94, kButtonHeight = 26;
 constexpr int kPasswordLength = 20;
 
 TExplorerButton* DialogButton(TOrvelanDialog* owner, const char* name, const AnsiString& caption) {
@@ -65,10 +65,14 @@ TOrvelanDialog::TOrvelanDialog(TComponent* owner, const AnsiString& formKey, int
   pbHilfe->SetBitmap(ToolPicture(tpHelp).get());
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
   pbOk = DialogButton(this, "pbOk", confirmCaption);
+  pbOk->SetBitmap(ToolPicture(withCancel ? tpOk : tpClose).get());
+  // "Schließen" with its picture needs more room than "Ok".
+  if (!withCancel) pbOk->SetWidth(kCloseButtonWidth);
   pbOk->OnClick = [this](TObject* s) { pbOkClick(s); };
   pbCancel = nullptr;
   if (withCancel) {
     pbCancel = DialogButton(this, "pbCancel", "Abbruch");
+    pbCancel->SetBitmap(ToolPicture(tpCancel).get());
     pbCancel->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
   }
   PlaceButtons();

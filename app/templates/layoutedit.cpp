@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "app/base/usertables.h"
@@ -13,14 +14,16 @@
 #include "app/templates/language.h"
 #include "app/templates/layoutlist.h"
 #include "app/templates/onsave.h"
-#include "app/windows/winparts.h"
 #include "app/text/helpers.h"
 #include "app/windows/parprops.h"
 #include "app/windows/preview.h"
 #include "app/windows/seite.h"
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+#include "resources/editorpictures.h"
+#include "resources/pictures.h"
 #include "richtext/bars/icons.h"
 
 namespace {
@@ -171,19 +174,25 @@ void TfrmLayout::BuildButtons() {
     left += kNavWidth + (tag == nbInsert ? 8 : 0);
     *n.Button = b;
   }
-  auto button = [this](const char* name, const AnsiString& caption, int left) {
-    auto* b = new TButton(this);
+  // Flat buttons with their pictures, as in the entry windows.
+  auto button = [this](const char* name, const AnsiString& caption, std::unique_ptr<TBitmap> picture, int left) {
+    auto* b = new TExplorerButton(this);
     b->SetName(name);
     b->SetParent(pnlButtons);
     b->SetCaption(caption);
+    b->SetParentFont(false);
+    b->Font()->SetName("Arial");
+    b->Font()->SetHeight(-12);
+    b->SetLayout(blBitmapLeft);
+    b->SetBitmap(picture.get());
     b->SetBounds(left, 4, kButtonWidth, kButtonHeight);
     return b;
   };
-  pbSuchen = button("pbSuchen", "Suchen", left + 12);
+  pbSuchen = button("pbSuchen", "Suchen", EditorPicture(epSearch), left + 12);
   pbSuchen->OnClick = [this](TObject* s) { pbSuchenClick(s); };
-  pbHilfe = button("pbHilfe", "Hilfe", ClientWidth() - 2 * kButtonWidth - 5);
+  pbHilfe = button("pbHilfe", "Hilfe", ToolPicture(tpHelp), ClientWidth() - 2 * kButtonWidth - 5);
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
-  pbExit = button("pbExit", CP1252("Schließen").str(), ClientWidth() - kButtonWidth - 4);
+  pbExit = button("pbExit", CP1252("Schließen").str(), ToolPicture(tpClose), ClientWidth() - kButtonWidth - 4);
   pbExit->OnClick = [this](TObject*) { Close(); };
 }
 

@@ -47,7 +47,7 @@ class TfrmLayout : public TOrvelanForm {
   TwwDataSource* dsLOut;
   TPanel* pnlButtons;
   TExplorerButton *pbFirst, *pbPrior, *pbNext, *pbLast, *pbInsert, *pbDelete, *pbPost, *pbCancel;
-  TButton *pbSuchen, *pbHilfe, *pbExit;
+  TExplorerButton *pbSuchen, *pbHilfe, *pbExit;
   TPanel* pnlHeader;
   TLabel *lblLOutTitel, *lblLOutQuellTyp, *lblLOutAusgTyp;
   TDBEdit* editLOutTitel;

@@ -2,6 +2,7 @@
 #include "app/templates/layoutlist.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/base/usertables.h"
 #include "app/settings/datasetup.h"
@@ -9,6 +10,7 @@
 #include "app/text/helpers.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
 
 namespace {
 
@@ -44,22 +46,25 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
     return p;
   };
   pnlButtons = panel("pnlButtons", kPanelHeight);
-  auto button = [this](const char* name, const AnsiString& caption) {
-    auto* b = new TButton(this);
+  // Flat buttons with their pictures, as in the lists of own entries.
+  auto button = [this](const char* name, const AnsiString& caption, int picture, TNotifyEvent onClick) {
+    auto* b = new TExplorerButton(this);
     b->SetName(name);
     b->SetParent(pnlButtons);
     b->SetCaption(caption);
+    b->SetParentFont(false);
+    b->Font()->SetName("Arial");
+    b->Font()->SetHeight(-12);
+    b->SetLayout(blBitmapLeft);
+    if (picture >= 0) b->SetBitmap(ToolPicture(static_cast<TToolPicture>(picture)).get());
     b->SetBounds(0, 4, kButtonWidth, kButtonHeight);
+    b->OnClick = std::move(onClick);
     return b;
   };
-  pbHilfe = button("pbHilfe", "Hilfe");
-  pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
-  pbErfassen = button("pbErfassen", "Erfassen");
-  pbErfassen->OnClick = [this](TObject* s) { pbErfassenClick(s); };
-  pbAbbruch = button("pbAbbruch", "Abbruch");
-  pbAbbruch->SetModalResult(mrCancel);
-  pbOk = button("pbOk", "Ok");
-  pbOk->SetModalResult(mrOk);
+  pbHilfe = button("pbHilfe", "Hilfe", tpHelp, [this](TObject*) { ShowHelp(); });
+  pbErfassen = button("pbErfassen", "Erfassen", -1, [this](TObject* s) { pbErfassenClick(s); });
+  pbAbbruch = button("pbAbbruch", "Abbruch", tpCancel, [this](TObject*) { SetModalResult(mrCancel); });
+  pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { SetModalResult(mrOk); });
 
   pnlSuche = panel("pnlSuche", kSearchHeight);
   pnlSuche->SetTop(kPanelHeight);
@@ -99,6 +104,8 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
     editGoto->SetFocus();
   };
   OnHide = [this](TObject*) { WritePosition(); };
+  // The title column fills the grid once the window is active.
+  OnActivate = [this](TObject*) { OptimizeGrids(); };
   OnResize = [this](TObject*) {
     ArrangeButtons();
     OptimizeGrids();
@@ -120,7 +127,7 @@ void TfrmListLOut::ArrangeButtons() {
   pbHilfe->SetLeft(4);
   pbOk->SetLeft(pnlButtons->Width() - pbOk->Width() - 4);
   pbAbbruch->SetLeft(pbOk->Left() - 1 - pbAbbruch->Width());
-  pbErfassen->SetLeft(pbAbbruch->Left() - 8 - pbErfassen->Width());
+  pbErfassen->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
 }
 
 void TfrmListLOut::FormKeyUp(TObject*, Word& key, TShiftState) {

@@ -8,6 +8,7 @@
 #include "dbcontrols/edit/wwincsearch.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "platform/ui/stdctrls.h"
+#include "widgets/explorerbtn.h"
 
 class TfrmListLOut : public TOrvelanForm {
   ORV_CLASS(TfrmListLOut, TOrvelanForm)
@@ -23,7 +24,7 @@ class TfrmListLOut : public TOrvelanForm {
   TwwTable* tblLOut;
   TwwDataSource* dsLOut;
   TPanel* pnlButtons;
-  TButton *pbHilfe, *pbErfassen, *pbAbbruch, *pbOk;
+  TExplorerButton *pbHilfe, *pbErfassen, *pbAbbruch, *pbOk;
   TPanel* pnlSuche;
   TLabel* lblGoto;
   TwwIncrementalSearch* editGoto;

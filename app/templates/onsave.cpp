@@ -4,6 +4,7 @@
 #include "app/settings/settings.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
+#include "resources/pictures.h"
 
 namespace {
 
@@ -38,17 +39,22 @@ TfrmOnSave::TfrmOnSave(TComponent* owner) : TOrvelanForm(owner) {
   pnlButtons->SetCaption("");
   pnlButtons->SetBounds(0, 0, kWidth, kPanelHeight);
   pnlButtons->SetAlign(alTop);
-  auto button = [this](const char* name, const AnsiString& caption, int left) {
-    auto* b = new TButton(this);
+  auto button = [this](const char* name, const AnsiString& caption, TToolPicture picture, int left) {
+    auto* b = new TExplorerButton(this);
     b->SetName(name);
     b->SetParent(pnlButtons);
     b->SetCaption(caption);
+    b->SetParentFont(false);
+    b->Font()->SetName("Arial");
+    b->Font()->SetHeight(-12);
+    b->SetLayout(blBitmapLeft);
+    b->SetBitmap(ToolPicture(picture).get());
     b->SetBounds(left, 4, kButtonWidth, kButtonHeight);
     return b;
   };
-  pbHilfe = button("pbHilfe", "Hilfe", 4);
+  pbHilfe = button("pbHilfe", "Hilfe", tpHelp, 4);
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
-  pbExit = button("pbExit", CP1252("Schließen").str(), kWidth - kButtonWidth - 4);
+  pbExit = button("pbExit", CP1252("Schließen").str(), tpClose, kWidth - kButtonWidth - 4);
   pbExit->OnClick = [this](TObject*) { Close(); };
 
   Label1 = Paragraph(this, "Label1",

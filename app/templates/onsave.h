@@ -4,6 +4,7 @@
 
 #include "app/base/orvform.h"
 #include "platform/ui/stdctrls.h"
+#include "widgets/explorerbtn.h"
 
 class TfrmOnSave : public TOrvelanForm {
   ORV_CLASS(TfrmOnSave, TOrvelanForm)
@@ -12,8 +13,8 @@ class TfrmOnSave : public TOrvelanForm {
   explicit TfrmOnSave(TComponent* owner);
 
   TPanel* pnlButtons;
-  TButton* pbHilfe;
-  TButton* pbExit;
+  TExplorerButton* pbHilfe;
+  TExplorerButton* pbExit;
   TLabel* Label1;
   TLabel* Label2;
   TLabel* Label3;

@@ -87,6 +87,7 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   pbDrucken->OnClick = [this](TObject*) { pbDruckenClick(); };
   pbExit = button("pbExit", CP1252("Schließen").str());
   pbExit->SetLeft(pbDrucken->Left() - 1 - kButtonWidth);
+  pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
 
   tblEige = MakeEntryTable(this, "tblEige", "XEIGE_ID");

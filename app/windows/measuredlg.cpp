@@ -71,7 +71,7 @@ TfrmMeasureDialog::TfrmMeasureDialog(TComponent* owner, const char* name, const 
   pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
   pbCancel =
       MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel, [this](TObject*) { SetModalResult(mrCancel); });
-  pbOk = MakeToolButton(this, pnlTop, "pbOk", "OK", bpOk, [this](TObject*) { pbOkClick(); });
+  pbOk = MakeToolButton(this, pnlTop, "pbOk", "Ok", bpOk, [this](TObject*) { pbOkClick(); });
 
   lblUnits = MakeLabel(this, this, "lblUnits", CP1252("Maße:").str(), kLabelLeft, kToolPanelHeight + 16);
   cmbUnits = new TComboBox(this);

@@ -172,6 +172,9 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
+  // Shown, the window is active only after its first resize: the grid's
+  // last column fills it then.
+  OnActivate = [this](TObject*) { OptimizeGrids(); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
   OnDestroy = [this](TObject*) {
     dsEige->OnDataChange = nullptr;

@@ -25,6 +25,7 @@
 #include "app/windows/saying.h"
 #include "app/windows/warner.h"
 #include "calendar/packeddate.h"
+#include "dbcontrols/grid/wwgrid.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
@@ -191,6 +192,13 @@ class Walker {
   // closing ones are returned for their own visits.
   std::vector<std::string> WalkInside(TCustomForm& w) {
     std::vector<std::string> closers;
+    // Each data grid's columns fill its width: no empty strip beside the last.
+    for (int i = 0; i < w.ComponentCount(); ++i)
+      if (auto* g = dynamic_cast<TwwDBGrid*>(w.Components(i)); g && Reachable(g)) {
+        int total = 0;
+        for (int c = 0; c < g->ColCount(); ++c) total += g->ColWidths(c) + g->GridLineWidth();
+        EXPECT_GE(total, g->ClientWidth() - 3) << w.ClassName() << "." << g->Name() << ": columns short of the grid";
+      }
     for (const Entry& e : EntriesOf(w)) {
       SCOPED_TRACE(e.Key);
       walked_.push_back(e.Key);
@@ -271,7 +279,8 @@ class Walker {
       // The platform's own dialogs (printing) are only opened and closed.
       if (first && dynamic_cast<TOrvelanForm*>(&w)) {
         shown_.push_back(key);
-        d_.SavePng(&w, "walk_" + std::to_string(seen_.size()) + "_" + w.ClassName());
+        d_.Process();
+        d_.SavePng(&w, "walk_" + std::to_string(shown_.size()) + "_" + w.ClassName());
         closers = WalkInside(w);
       }
       if (w.ModalResult() != mrNone) return;  // a closing entry of the window's own ran
