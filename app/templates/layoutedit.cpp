@@ -316,6 +316,10 @@ void TfrmLayout::FormCreate(TObject*) {
   OpenDialog->SetInitialDir(UserDataDir);
   SaveDialog->SetInitialDir(UserDataDir);
   OpenTableOrExplain(tblLOut);
+  // An empty table reports no change of record: the navigator is set here,
+  // so that it offers nothing to move to or delete.
+  dsLOutDataChange(nullptr, nullptr);
+  dsLOutStateChange(nullptr);
 }
 
 // The tool bar as high as the rows its icons and buttons take at its width.

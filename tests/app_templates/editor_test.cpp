@@ -235,6 +235,31 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
 // editor hides the output type of a template without source date, refuses
 // a template without title and a delete the user does not confirm, and
 // its search button moves to the template chosen in the list.
+// On an empty template table the editor offers nothing to move to or to
+// delete (a delete used to end in the engine's English error), only a new
+// template.
+TEST_F(Editor, AnEmptyTableOffersOnlyANewTemplate) {
+  {
+    auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID");
+    while (!t->IsEmpty()) t->Delete();
+  }
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    for (TExplorerButton* b : {f.pbFirst, f.pbPrior, f.pbNext, f.pbLast, f.pbDelete, f.pbPost, f.pbCancel})
+      EXPECT_FALSE(b->Enabled()) << b->Name();
+    EXPECT_TRUE(f.pbInsert->Enabled());
+    driver.Click(f.pbDelete);
+    driver.Click(f.pbInsert);
+    EXPECT_FALSE(f.pbInsert->Enabled());
+    EXPECT_TRUE(f.pbCancel->Enabled());
+    driver.Click(f.pbCancel);
+    driver.PressKey(VK_ESCAPE);
+  });
+  int number = 0;
+  ShowLayout(number);
+  EXPECT_TRUE(driver.MessageBoxes().empty()) << driver.MessageBoxes()[0].Text;
+}
+
 TEST_F(Editor, ListSearchAndTheEditorsChecks) {
   int number = 1;
   driver.WhenModal([&](TCustomForm& active) {
