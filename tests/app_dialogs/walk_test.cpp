@@ -376,6 +376,17 @@ Does Nav(int tag) {
 TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
   gDriver = &driver;
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\n");
+  // At a first start, on empty tables, every entry window offers only a
+  // new entry.
+  for (TMenuItem* item : {f->mnpPersErf, f->mnpEreiErf, f->mnpSelCErf, f->mnpLayout}) {
+    driver.WhenModal([&](TCustomForm& w) {
+      for (const char* name : {"pbFirst", "pbPrior", "pbNext", "pbLast", "pbDelete", "pbPost", "pbCancel"})
+        EXPECT_FALSE(dynamic_cast<TControl*>(w.FindComponent(name))->Enabled()) << w.ClassName() << "." << name;
+      EXPECT_TRUE(dynamic_cast<TControl*>(w.FindComponent("pbInsert"))->Enabled()) << w.ClassName();
+      driver.PressKey(VK_ESCAPE);
+    });
+    item->Click();
+  }
   CreateDefaultLayouts();
   // Two own persons, two events, two selection codes and the default templates.
   {
