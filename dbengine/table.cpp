@@ -162,8 +162,18 @@ void TableImpl::UpgradeToWrite() {
     RaiseFF(rcTableInUse, path_ + " is opened by another process");
   // The file is opened again for writing; dictionary, trees and stores stay
   // the same objects, since callers hold references to the dictionary.
+  // A file that cannot be opened for writing (no write permission, a
+  // read-only medium) leaves the table open for reading as it was.
   file_.Close();
-  file_.Open(path_, true);
+  try {
+    file_.Open(path_, true);
+  } catch (...) {
+    file_.Close();
+    flock(lockFd_, LOCK_SH | LOCK_NB);
+    file_.Open(path_, false);
+    ++version_;
+    throw;
+  }
   if (ReadDictStream(file_) != dict_->Serialize()) file_.Damaged("dictionary changed while open");
   ++version_;
 }

@@ -295,6 +295,7 @@ TwwTable* TfrmMain::MakeTable(const char* name, const char* database, const char
   auto* t = new TwwTable(this);
   t->SetName(name);
   t->SetDatabaseName(database);
+  t->SetReadOnly(IsReferenceDatabase(database));
   t->SetTableName(table);
   t->SetIndexName(index);
   t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };

@@ -100,9 +100,11 @@ AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
   return "Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
 }
 
+bool IsReferenceDatabase(const AnsiString& database) { return database == "Orvelan"; }
+
 AnsiString TableFilePath(const TTable* table) {
   const AnsiString& db = table->DatabaseName();
-  AnsiString dir = db == "Orvelan" ? ReferenceDataDir : db == "OrvUser" ? UserDataDir : IncludeTrailingPathDelimiter(db);
+  AnsiString dir = IsReferenceDatabase(db) ? ReferenceDataDir : db == "OrvUser" ? UserDataDir : IncludeTrailingPathDelimiter(db);
   const AnsiString path = dir + table->TableName();
   const AnsiString found = FindFileNoCase(path);
   return found.empty() ? path : found;
@@ -122,6 +124,7 @@ AnsiString FindUnreadableTable(std::initializer_list<const TwwTable*> tables) {
     TwwTable probe(nullptr);
     try {
       probe.SetDatabaseName(t->DatabaseName());
+      probe.SetReadOnly(true);
       probe.SetTableName(t->TableName());
       probe.SetIndexName(t->IndexName());
       probe.Open();
@@ -164,6 +167,7 @@ TwwTable* OpenLookupTable(const char* table, const char* index) {
   auto* t = new TwwTable(nullptr);
   try {
     t->SetDatabaseName("Orvelan");
+    t->SetReadOnly(true);
     t->SetTableName(table);
     t->SetIndexName(index);
     t->Open();

@@ -50,6 +50,10 @@ void ReleaseData();
 AnsiString DataFileMessage(const AnsiString& path, const std::exception& e);
 // That second line alone: a German sentence about the file ("Sie ist ...").
 AnsiString DataFileProblem(const std::exception& e);
+// True for the reference data's database "Orvelan": its tables are opened
+// read-only, since an installation may keep them unwritable and the
+// program never changes them.
+bool IsReferenceDatabase(const AnsiString& database);
 // The file of a table on disk: the directory of its database ("Orvelan"
 // or "OrvUser") and the table name in the letter case found on disk.
 AnsiString TableFilePath(const TTable* table);

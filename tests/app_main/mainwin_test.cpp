@@ -3,8 +3,12 @@
 // what stays disabled, the start-up step 200 ms after the first paint, the
 // 400 ms date debounce, the date menu's moves, the title page when the
 // window shrinks, the minimum size, the help file, the single-instance
-// message and a page whose table was damaged after the start.
+// message, a page whose table was damaged after the start, and reference
+// data that the user may not write.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -599,6 +603,66 @@ class DamagedPageTable : public MainWindowTest {
     delete box;
   }
 };
+
+// Reference data that the user may read but not write (as a system-wide
+// installation keeps it): the data set-up and the main window open it, the
+// page reads it, an edit is refused and not a byte of it changes, nor is a
+// journal left beside it. The superuser may write any file, so the program
+// runs as an ordinary user in a child process.
+TEST_F(MainWindowTest, ReferenceDataTheUserMayNotWriteOpensAndReads) {
+  const auto births = maintest::PersonsPerDay(0);
+  const auto busiest = maintest::Busiest(births);
+  const fs::path data = Root() / "DATEN";
+  auto files = [&] {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::directory_iterator(data)) out[e.path().filename().string()] = apptest::Slurp(e.path());
+    return out;
+  };
+  const auto before = files();
+  for (const auto& [name, bytes] : before) ASSERT_EQ(::chmod((data / name).c_str(), 0444), 0);
+  ASSERT_EQ(::chmod(data.c_str(), 0555), 0);
+  ASSERT_EQ(::chmod(Root().c_str(), 0777), 0);  // the settings and the user's tables
+  const pid_t child = fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+    if (::access((data / "ORT.FFD").c_str(), W_OK) == 0) _exit(2);
+    int code = 0;
+    auto fail = [&](int c, const std::string& why) {
+      std::fprintf(stderr, "%s\n", why.c_str());
+      if (!code) code = c;
+    };
+    try {
+      TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n");
+      driver.Advance(200);
+      ShowDay(f, EncodeDate(2024, busiest->first.first, busiest->first.second));
+      if (Entries(f->WPRichText1) != busiest->second) fail(3, "the births page lacks entries");
+      for (TwwTable* t : {f->tblPers, f->tblErei, f->tblName, f->tblPatr, f->tblFTag, PlaceTable, PersonNationTable}) {
+        if (!t->Active() || t->RecordCount() == 0) fail(4, t->TableName() + " is not open or reads empty");
+        try {
+          t->First();
+          t->Edit();
+          fail(5, t->TableName() + " went into edit state");
+        } catch (const Exception&) {
+        }
+      }
+      if (!f->tblEige->CanModify()) fail(6, "the user's own table is not writable");
+      if (!driver.MessageBoxes().empty()) fail(7, "a message: " + driver.MessageBoxes()[0].Text);
+      f->Close();
+      driver.Process();
+    } catch (const std::exception& e) {
+      fail(8, e.what());
+    }
+    std::fflush(stderr);
+    _exit(code);
+  }
+  int status = -1;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_EQ(::chmod(data.c_str(), 0755), 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "no ordinary user to run as";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(files(), before);
+}
 
 TEST_F(DamagedPageTable, APersonsTableCutInTheMiddleIsNamed) { ExpectNamedAndPageEmpty("PERSON.FFD"); }
 TEST_F(DamagedPageTable, ANationLinkTableCutInTheMiddleIsNamed) { ExpectNamedAndPageEmpty("PERSNATI.FFD"); }

@@ -2,6 +2,7 @@
 // ranges on descending indexes, bookmarks, BLOBs, space reuse, locks and
 // transactions.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "dbengine/engine.h"
 #include "dbengine/blockfile.h"
+#include "dbengine/filelayer.h"
 #include "dbengine/table.h"
 #include "platform/rtl/invariants.h"
 #include "tests/dbengine/test_util.h"
@@ -101,6 +103,24 @@ TEST(TableFiles, CreateOpenDeleteAndErrors) {
     FFSetFieldInt(held, r.data(), 3, 0);
     FFSetFieldInt(held, r.data(), 4, 0);
     EXPECT_EQ(CodeOf([&] { c->InsertRecord(r.data()); }), rcTableReadOnly);
+    {
+      // A file the user may not write: the open for writing is refused,
+      // and the table stays open for reading.
+      struct NoWriteAccess : ffdetail::FileLayer {
+        int Open(const std::string& path, int flags, mode_t mode) override {
+          if ((flags & O_ACCMODE) != O_RDONLY) {
+            errno = EACCES;
+            return -1;
+          }
+          return FileLayer::Open(path, flags, mode);
+        }
+      } layer;
+      ffdetail::ScopedFileLayer scoped(layer);
+      EXPECT_EQ(CodeOf([&] { TffTable::Open(p, TffOpenMode::ReadWrite); }), rcAccessDenied);
+      EXPECT_TRUE(ro->ReadOnly());
+      EXPECT_FALSE(c->First(nullptr));
+      EXPECT_TRUE(ro->CheckConsistency().empty());
+    }
     auto rw = TffTable::Open(p, TffOpenMode::ReadWrite);
     EXPECT_FALSE(ro->ReadOnly());
     c->InsertRecord(r.data());
