@@ -56,8 +56,13 @@ constexpr size_t kHdrVersion = 16, kHdrBlockSize = 20, kHdrBlockCount = 24, kHdr
                  kHdrFreeSlot = 56 /* 64-bit */, kHdrDictFirst = 64, kHdrDictLength = 68,
                  kHdrIndexCount = 72, kHdrMirror = 76, kHdrIndexRoots = 80;
 // Format 1 has no header copy (its mirror field is zero); it is read as it
-// stands and becomes format 2 with its first commit.
-constexpr uint32_t kFormatVersion = 2, kFormatNoMirror = 1;
+// stands and becomes format 2 with its first commit. Formats 1 and 2 sum
+// their blocks in one sequential chain, format 3 (every file made now, and
+// a table emptied, since all its blocks are then written afresh) in eight
+// lanes; a file keeps its checksums otherwise, so files of every format
+// stay readable and writable.
+constexpr uint32_t kFormatNoMirror = 1, kFormatMirror = 2, kFormatLanes = 3;
+constexpr uint32_t kFormatVersion = kFormatLanes;
 constexpr int kMaxIndexes = 64;
 
 // Stream blocks.
@@ -71,10 +76,12 @@ inline void Put16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void Put32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 inline void Put64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
 
-// 64-bit digest of a byte range; Checksum folds it to the 32 bits that a
-// block header holds.
+// 64-bit digest of a byte range; Checksum folds it to 32 bits.
 uint64_t Digest64(const uint8_t* data, size_t size);
 uint32_t Checksum(const uint8_t* data, size_t size);
+// The checksum a block of a file of `version` carries, taken with its own
+// checksum field as zero.
+uint32_t BlockChecksum(const uint8_t* block, uint32_t blockSize, uint32_t version);
 
 class BlockFile {
 public:
@@ -141,6 +148,7 @@ private:
   };
   Page* Load(uint32_t no);
   void CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const;
+  uint32_t SumVersion(const uint8_t* p) const;
   void CheckHeader(const uint8_t* h) const;
   void LoadHeader();
   uint32_t FindMirror(uint32_t blockSize, std::vector<uint8_t>& image);

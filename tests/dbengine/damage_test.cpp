@@ -281,7 +281,7 @@ TEST(FormatOne, IsReadAsItStandsAndGetsAHeaderCopyWithItsFirstCommit) {
   }
   std::string now = Slurp(path);
   const auto* h = reinterpret_cast<const uint8_t*>(now.data());
-  EXPECT_EQ(ffdetail::Get32(h + ffdetail::kHdrVersion), ffdetail::kFormatVersion);
+  EXPECT_EQ(ffdetail::Get32(h + ffdetail::kHdrVersion), ffdetail::kFormatMirror);
   uint32_t mirror = ffdetail::Get32(h + ffdetail::kHdrMirror);
   ASSERT_NE(mirror, 0u);
   // Its copy serves when the header block is damaged, wherever it lies.

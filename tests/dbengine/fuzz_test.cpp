@@ -185,8 +185,10 @@ Outcome Exercise(const std::string& path, const Truth* truth) {
 void FixChecksums(std::string& s) {
   for (size_t b = 0; b + kBlock <= s.size(); b += kBlock) {
     auto* p = reinterpret_cast<uint8_t*>(s.data() + b);
-    ffdetail::Put32(p + ffdetail::kOffChecksum, 0);
-    ffdetail::Put32(p + ffdetail::kOffChecksum, ffdetail::Checksum(p, kBlock));
+    // A header block names its own format; the others follow the file's.
+    const bool header = ffdetail::Get32(p) == ffdetail::kSigHeader;
+    const uint32_t version = header ? ffdetail::Get32(p + ffdetail::kHdrVersion) : ffdetail::kFormatVersion;
+    ffdetail::Put32(p + ffdetail::kOffChecksum, ffdetail::BlockChecksum(p, kBlock, version));
   }
 }
 
