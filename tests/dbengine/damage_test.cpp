@@ -233,33 +233,38 @@ TEST_F(DamageTest, DamagedDataBlockCostsOnlyItsRecords) {
   EXPECT_EQ(problems.size(), 1u) << Joined(problems);
 }
 
+// The sample files hold ids 1 to 120 but those of id % 30 == 10 (deleted,
+// so there is a free chain), "Name <id * 7 % 120>" and memos on every
+// tenth.
+void VerifySample(TffTable& t, uint32_t expected) {
+  EXPECT_EQ(t.RecordCount(), expected);
+  EXPECT_TRUE(t.CheckConsistency().empty()) << Joined(t.CheckConsistency());
+  const auto& d = t.Dictionary();
+  auto c = t.OpenCursor(0);
+  std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
+  uint32_t n = 0;
+  for (bool ok = c->First(r.data()); ok; ok = c->Next(r.data())) {
+    int id = static_cast<int>(FFGetFieldInt(d, r.data(), 0));
+    if (id > 120) continue;
+    ++n;
+    EXPECT_NE(id % 30, 10) << "a deleted record is back";
+    EXPECT_EQ(FFGetFieldString(d, r.data(), 1), "Name " + std::to_string(id * 7 % 120));
+    std::string memo = id % 10 == 0 ? std::string(static_cast<size_t>(id * 61 % 5000 + 100), static_cast<char>('a' + id % 26))
+                                    : std::string();
+    EXPECT_EQ(c->ReadBlobAll(r.data(), 2), memo) << "record " << id;
+  }
+  EXPECT_EQ(n, 116u);
+}
+
 // The sample file was written by the engine before tables had a header
-// copy (format 1): 116 records, memos on every tenth, a free chain.
+// copy (format 1).
 TEST(FormatOne, IsReadAsItStandsAndGetsAHeaderCopyWithItsFirstCommit) {
   dbtest::ScratchDir dir("format1");
   std::string path = dir.File("FORMAT1.FFD");
   std::filesystem::copy_file(testpaths::SourceDir() + "/tests/dbengine/data/FORMAT1.FFD", path);
   const std::string original = Slurp(path);
   ASSERT_EQ(ffdetail::Get32(reinterpret_cast<const uint8_t*>(original.data()) + ffdetail::kHdrVersion), 1u);
-  auto verify = [&](TffTable& t, uint32_t expected) {
-    EXPECT_EQ(t.RecordCount(), expected);
-    EXPECT_TRUE(t.CheckConsistency().empty()) << Joined(t.CheckConsistency());
-    const auto& d = t.Dictionary();
-    auto c = t.OpenCursor(0);
-    std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
-    uint32_t n = 0;
-    for (bool ok = c->First(r.data()); ok; ok = c->Next(r.data())) {
-      int id = static_cast<int>(FFGetFieldInt(d, r.data(), 0));
-      if (id > 120) continue;
-      ++n;
-      EXPECT_NE(id % 30, 10) << "a deleted record is back";
-      EXPECT_EQ(FFGetFieldString(d, r.data(), 1), "Name " + std::to_string(id * 7 % 120));
-      std::string memo = id % 10 == 0 ? std::string(static_cast<size_t>(id * 61 % 5000 + 100), static_cast<char>('a' + id % 26))
-                                      : std::string();
-      EXPECT_EQ(c->ReadBlobAll(r.data(), 2), memo) << "record " << id;
-    }
-    EXPECT_EQ(n, 116u);
-  };
+  auto verify = VerifySample;
   {
     auto t = TffTable::Open(path, TffOpenMode::ReadOnly);
     verify(*t, 116);
@@ -292,6 +297,51 @@ TEST(FormatOne, IsReadAsItStandsAndGetsAHeaderCopyWithItsFirstCommit) {
   auto problems = t->CheckConsistency();
   ASSERT_EQ(problems.size(), 1u) << Joined(problems);
   EXPECT_NE(problems[0].find("copy in block " + std::to_string(mirror)), std::string::npos) << problems[0];
+}
+
+// The sample file was written by the engine whose blocks were summed in
+// one sequential chain (format 2): it reads, takes changes in its own
+// sums, and becomes format 3 only when emptied, since every block is then
+// written afresh.
+TEST(FormatTwo, KeepsItsChecksumsUntilItIsEmptied) {
+  dbtest::ScratchDir dir("format2");
+  std::string path = dir.File("FORMAT2.FFD");
+  std::filesystem::copy_file(testpaths::SourceDir() + "/tests/dbengine/data/FORMAT2.FFD", path);
+  auto version = [&] { return ffdetail::Get32(reinterpret_cast<const uint8_t*>(Slurp(path).data()) + ffdetail::kHdrVersion); };
+  ASSERT_EQ(version(), ffdetail::kFormatMirror);
+  VerifySample(*TffTable::Open(path, TffOpenMode::ReadOnly), 116);
+  {
+    auto t = TffTable::Open(path);
+    auto c = t->OpenCursor(0);
+    const auto& d = t->Dictionary();
+    std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
+    FFInitRecord(d, r.data());
+    FFSetFieldInt(d, r.data(), 0, 1);
+    ASSERT_TRUE(c->FindKey(r.data()));
+    c->DeleteRecord();
+    FFSetFieldInt(d, r.data(), 0, 500);
+    FFSetFieldString(d, r.data(), 1, "new");
+    c->InsertRecord(r.data());
+  }
+  EXPECT_EQ(version(), ffdetail::kFormatMirror);
+  {
+    auto t = TffTable::Open(path, TffOpenMode::ReadOnly);
+    EXPECT_EQ(t->RecordCount(), 116u);
+    EXPECT_TRUE(t->CheckConsistency().empty()) << Joined(t->CheckConsistency());
+  }
+  {
+    auto t = TffTable::Open(path);
+    t->EmptyTable();
+    auto c = t->OpenCursor(0);
+    std::vector<uint8_t> r(static_cast<size_t>(t->Dictionary().RecordLength()));
+    FFInitRecord(t->Dictionary(), r.data());
+    FFSetFieldInt(t->Dictionary(), r.data(), 0, 7);
+    c->InsertRecord(r.data());
+  }
+  EXPECT_EQ(version(), ffdetail::kFormatLanes);
+  auto t = TffTable::Open(path, TffOpenMode::ReadOnly);
+  EXPECT_EQ(t->RecordCount(), 1u);
+  EXPECT_TRUE(t->CheckConsistency().empty()) << Joined(t->CheckConsistency());
 }
 
 // The insert itself tells where its entry went: on a unique index the
