@@ -1,13 +1,15 @@
 // Damage kept local: a flipped byte in the header block, a file cut short
 // and a damaged index block each cost only what lies in the damaged block,
-// and the consistency check names it. Also: a table file of the earlier
-// format (no header copy, written by the engine before it had one) reads as
-// it stands and gains its copy with its first commit; and an insert puts
-// the cursor on the new record without searching the tree again.
+// and the consistency check names it. Also: table files of the earlier
+// formats (no header copy; blocks summed in one chain) read as they stand,
+// the first gains its copy with its first commit; block sums see every
+// byte; and an insert puts the cursor on the new record without searching
+// the tree again.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "dbengine/blockfile.h"
 #include "dbengine/btree.h"
@@ -342,6 +344,25 @@ TEST(FormatTwo, KeepsItsChecksumsUntilItIsEmptied) {
   auto t = TffTable::Open(path, TffOpenMode::ReadOnly);
   EXPECT_EQ(t->RecordCount(), 1u);
   EXPECT_TRUE(t->CheckConsistency().empty()) << Joined(t->CheckConsistency());
+}
+
+// A block's sum of format 3 changes with any byte of the block but its own
+// checksum field.
+TEST(BlockSums, SeeEveryByteButTheirOwnField) {
+  std::mt19937 rng(3);
+  for (uint32_t bs : {4096u, 8192u, 16384u, 32768u}) {
+    std::vector<uint8_t> block(bs);
+    for (auto& b : block) b = static_cast<uint8_t>(rng());
+    const uint32_t sum = ffdetail::BlockChecksum(block.data(), bs, ffdetail::kFormatLanes);
+    for (uint32_t at = 0; at < bs; ++at) {
+      const uint8_t was = block[at];
+      block[at] = static_cast<uint8_t>(was ^ (1u << (at % 8)));
+      const bool inField = at >= ffdetail::kOffChecksum && at < ffdetail::kOffChecksum + 4;
+      const uint32_t changed = ffdetail::BlockChecksum(block.data(), bs, ffdetail::kFormatLanes);
+      ASSERT_EQ(changed == sum, inField) << "block size " << bs << ", byte " << at;
+      block[at] = was;
+    }
+  }
 }
 
 // The insert itself tells where its entry went: on a unique index the
