@@ -45,9 +45,9 @@ uint32_t SequentialBlockSum(const uint8_t* p, uint32_t blockSize) {
 // Format 3: eight lanes, lane k taking word k of every 64-byte row. Each
 // step is the same bijective mix as Digest64's, so a change confined to
 // one word always changes its lane; the lanes are independent, so their
-// multiplications overlap instead of waiting on each other (about six
-// times faster than one chain), which is most of what reading a block
-// from the system's cache costs. The lanes are folded one after the other
+// multiplications overlap instead of waiting on each other (about five
+// times faster than one chain; the chain cost about as much as copying
+// the block from the system's cache). The lanes are folded one after the other
 // with the same mix, which keeps a changed lane visible in the result.
 uint32_t LaneBlockSum(const uint8_t* p, uint32_t blockSize) {
   uint64_t l0 = kSeed ^ blockSize, l1 = l0 + kMul, l2 = l1 + kMul, l3 = l2 + kMul, l4 = l3 + kMul,
@@ -256,6 +256,7 @@ void BlockFile::Recover() {
       pg.data.reset(new uint8_t[blockSize_]);
       std::memcpy(pg.data.get(), jr.Images.data() + i * blockSize_, blockSize_);
       pg.pinned = true;
+      pg.sig = Get32(pg.data.get() + kOffSig);
     }
     if (jr.What == Kind::Redo) fileSize_ = std::max(fileSize_, jr.Length);
   }
@@ -339,6 +340,7 @@ void BlockFile::LoadHeader() {
   ++cached_;
   std::memcpy(pg.data.get(), image.data(), blockSize_);
   Put32(pg.data.get() + kOffBlockNo, 0);
+  pg.sig = kSigHeader;
   header_ = pg.data.get();
   headerDamage_ = "header block 0 is damaged (" + why + "); its copy in block " +
                   std::to_string(mirror) + " is in use";
@@ -387,11 +389,12 @@ BlockFile::Page* BlockFile::Load(uint32_t no) {
   }
   CheckBlock(buf.get(), no, 0);
   pg.data = std::move(buf);
+  pg.sig = Get32(pg.data.get() + kOffSig);
   ++cached_;
   return &pg;
 }
 
-const uint8_t* BlockFile::Read(uint32_t no, uint32_t sig) {
+const uint8_t* BlockFile::ReadSlow(uint32_t no, uint32_t sig) {
   if (failed_) RaiseFF(rcIOError, path_ + ": an earlier write failed; reopen the table");
   if (no >= BlockCount()) Damaged("block " + std::to_string(no) + " beyond the end");
   Page* pg = Load(no);
@@ -588,7 +591,10 @@ void BlockFile::Commit() {
   // file longer than its blocks, which is allowed.
   if (fileSize_ > need && Files().Truncate(fd_, need) == 0) fileSize_ = need;
   if (journaled_) JournalRelease(journalFd_);
-  for (uint32_t no : dirty_) pages_[no].dirty = false;
+  for (uint32_t no : dirty_) {
+    pages_[no].dirty = false;
+    pages_[no].sig = Get32(pages_[no].data.get() + kOffSig);
+  }
   dirty_.clear();
   committedCount_ = BlockCount();
   headerDamage_.clear();
@@ -604,7 +610,7 @@ void BlockFile::Rollback() {
   if (journaled_) LoadHeader();  // a file being built is dropped whole
 }
 
-void BlockFile::Trim() {
+void BlockFile::Evict() {
   size_t limit = budget_ / blockSize_;
   if (cached_ <= limit || pages_.empty()) return;
   size_t target = limit * 3 / 4;

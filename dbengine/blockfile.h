@@ -115,8 +115,20 @@ public:
   // header in force.
   std::string CheckMirror();
 
-  // A block checked to carry `sig` (0: any known signature).
-  const uint8_t* Read(uint32_t no, uint32_t sig);
+  // A block checked to carry `sig` (0: any known signature). A block in
+  // the cache was checked when it was loaded: it is only matched against
+  // `sig` again.
+  const uint8_t* Read(uint32_t no, uint32_t sig) {
+    if (no < pages_.size() && !failed_) {
+      const Page& pg = pages_[no];
+      const uint8_t* p = pg.data.get();
+      if (p && (sig == 0 || (pg.dirty ? Get32(p + kOffSig) : pg.sig) == sig) && no < BlockCount()) return p;
+    }
+    return ReadSlow(no, sig);
+  }
+  // The block when it is in the cache, else null; unchecked (for asking
+  // the memory for it ahead of use).
+  const uint8_t* Cached(uint32_t no) const { return no < pages_.size() ? pages_[no].data.get() : nullptr; }
   // The same, marked dirty for change.
   uint8_t* Write(uint32_t no, uint32_t sig);
   // A fresh zeroed block with its header filled in, dirty.
@@ -135,7 +147,9 @@ public:
   // Forgets every change since the last commit.
   void Rollback();
   // Evicts clean pages beyond the cache budget; call between operations.
-  void Trim();
+  void Trim() {
+    if (cached_ * blockSize_ > budget_) Evict();
+  }
   void SetCacheBudget(size_t bytes) { budget_ = bytes; }
 
   [[noreturn]] void Damaged(const std::string& what) const;
@@ -143,9 +157,13 @@ public:
 private:
   struct Page {
     std::unique_ptr<uint8_t[]> data;
+    // The block's signature while it is clean: checking it costs no trip
+    // to the block's own memory.
+    uint32_t sig = 0;
     bool dirty = false;
     bool pinned = false;  // journal image laid over a read-only file
   };
+  const uint8_t* ReadSlow(uint32_t no, uint32_t sig);
   Page* Load(uint32_t no);
   void CheckBlock(const uint8_t* p, uint32_t no, uint32_t sig) const;
   uint32_t SumVersion(const uint8_t* p) const;
@@ -160,6 +178,7 @@ private:
   void WriteInPlace();
   uint8_t* Overwrite(uint32_t no, uint32_t sig);
   Page& Slot(uint32_t no);
+  void Evict();
   void MarkDirty(uint32_t no);
   void DropPage(uint32_t no);
 

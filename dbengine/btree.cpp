@@ -59,59 +59,106 @@ int BTree::CompareEntry(const uint8_t* entry, const BTarget& t) const {
   return r < *t.Ref ? -1 : (r > *t.Ref ? 1 : 0);
 }
 
+// The first of `count` entries of `size` bytes at `base` that does not lie
+// before the target (`right`: that lies after it), or `count`.
+//
+// On an index ordered by an integer field the place is guessed from the
+// first entry's value and the largest value the node can hold (`ceiling`:
+// the parent's next separator, else the last entry), then bracketed by
+// steps doubling away from the guess and narrowed by halving; in a node of
+// evenly spread keys (ids, dates) that reads three or four entries where
+// halving alone reads ten. Halving asks the memory for both entries its
+// next step may look at, so a node that is not in the processor's cache
+// costs one wait per two steps. The guess only decides where to look
+// first: the answer is the same either way.
+int BTree::Locate(const uint8_t* base, int count, size_t size, const BTarget& t, bool right,
+                  const int64_t* target, const int64_t* ceiling) const {
+  auto before = [&](int i) {
+    int c = CompareEntry(base + static_cast<size_t>(i) * size, t);
+    return right ? c <= 0 : c < 0;
+  };
+  auto halve = [&](int lo, int hi) {
+    while (lo < hi) {
+      int mid = (lo + hi) / 2;
+      __builtin_prefetch(base + static_cast<size_t>((lo + mid) / 2) * size);
+      __builtin_prefetch(base + static_cast<size_t>((mid + 1 + hi) / 2) * size);
+      if (before(mid)) lo = mid + 1; else hi = mid;
+    }
+    return lo;
+  };
+  int64_t first, last;
+  if (!target || count < 8 || !spec_.LeadingNumber(base, &first)) return halve(0, count);
+  if (ceiling) last = *ceiling;
+  else if (!spec_.LeadingNumber(base + static_cast<size_t>(count - 1) * size, &last)) return halve(0, count);
+  int guess = *target <= first ? 0
+              : *target >= last ? count - 1
+                                : static_cast<int>((*target - first) * (count - 1) / (last - first));
+  if (before(guess)) {
+    int lo = guess + 1;
+    for (int step = 1;; step *= 2) {
+      int probe = lo + step - 1;
+      if (probe >= count) return halve(lo, count);
+      if (!before(probe)) return halve(lo, probe);
+      lo = probe + 1;
+    }
+  }
+  int hi = guess;
+  for (int step = 1;; step *= 2) {
+    int probe = hi - step;
+    if (probe < 0) return halve(0, hi);
+    if (before(probe)) return halve(probe + 1, hi);
+    hi = probe;
+  }
+}
+
 // Descends to a leaf. `upper` selects "first entry > target" instead of
 // "first entry >= target"; with a reference in the target every entry is
 // distinct, and the descent then follows the last separator <= target so
 // that an exact entry is always found in its own leaf.
-BPos BTree::Search(const BTarget& t, bool upper, std::vector<PathStep>* path) {
+BPos BTree::Search(const BTarget& t, bool upper, std::vector<PathStep>* path, int* leafCount) {
   ++descents_;
   uint32_t b = Root();
   int level = -1;
   bool rightDescent = upper || t.Ref;
+  int64_t number, bound;
+  const int64_t* target = spec_.LeadingNumber(t.Key, &number) ? &number : nullptr;
+  const int64_t* ceiling = nullptr;
   for (int depth = 0;; ++depth) {
     if (depth > kMaxDepth) file_.Damaged("index tree too deep");
     const uint8_t* p = Node(b, level);
     int lvl = Get16(p + kLevel), cnt = Get16(p + kCount);
     if (lvl == 0) {
-      int lo = 0, hi = cnt;
-      while (lo < hi) {
-        int mid = (lo + hi) / 2;
-        int c = CompareEntry(p + kEntries + static_cast<size_t>(mid) * leafEntry_, t);
-        if (upper ? c <= 0 : c < 0) lo = mid + 1; else hi = mid;
-      }
-      return {b, lo};
+      if (leafCount) *leafCount = cnt;
+      return {b, Locate(p + kEntries, cnt, static_cast<size_t>(leafEntry_), t, upper, target, ceiling)};
     }
-    int lo = 0, hi = cnt;
-    while (lo < hi) {
-      int mid = (lo + hi) / 2;
-      int c = CompareEntry(p + kEntries + static_cast<size_t>(mid) * innerEntry_, t);
-      if (rightDescent ? c <= 0 : c < 0) lo = mid + 1; else hi = mid;
-    }
-    int child = lo - 1;
+    int child =
+        Locate(p + kEntries, cnt, static_cast<size_t>(innerEntry_), t, rightDescent, target, ceiling) - 1;
     if (path) path->push_back({b, child});
+    // Every entry under the child is below the next separator.
+    if (child + 1 < cnt)
+      ceiling = target && spec_.LeadingNumber(p + kEntries + static_cast<size_t>(child + 1) * innerEntry_, &bound)
+                    ? &bound
+                    : nullptr;
     b = child < 0 ? Get32(p + kChild0)
                   : Get32(p + kEntries + static_cast<size_t>(child) * innerEntry_ + keyLen_ + 8);
     level = lvl - 1;
   }
 }
 
-BPos BTree::LowerBound(const BTarget& t) {
-  BPos p = Search(t, false, nullptr);
-  if (p.Idx >= LeafCount(p.Leaf)) {
+// The first entry at or after where the search ended: the next leaf's
+// first when it ended behind the last entry of its leaf.
+BPos BTree::Bound(const BTarget& t, bool upper) {
+  int cnt = 0;
+  BPos p = Search(t, upper, nullptr, &cnt);
+  if (p.Idx >= cnt) {
     uint32_t n = NextLeaf(p.Leaf);
     return n ? BPos{n, 0} : BPos{};
   }
   return p;
 }
 
-BPos BTree::UpperBound(const BTarget& t) {
-  BPos p = Search(t, true, nullptr);
-  if (p.Idx >= LeafCount(p.Leaf)) {
-    uint32_t n = NextLeaf(p.Leaf);
-    return n ? BPos{n, 0} : BPos{};
-  }
-  return p;
-}
+BPos BTree::LowerBound(const BTarget& t) { return Bound(t, false); }
+BPos BTree::UpperBound(const BTarget& t) { return Bound(t, true); }
 
 int BTree::LeafCount(uint32_t leaf) { return Get16(Node(leaf, 0) + kCount); }
 
@@ -176,6 +223,13 @@ const uint8_t* BTree::Key(const BPos& pos) {
 }
 
 uint64_t BTree::Ref(const BPos& pos) { return Get64(Key(pos) + keyLen_); }
+
+bool BTree::RefAfter(const BPos& pos, uint64_t* ref) {
+  const uint8_t* p = Node(pos.Leaf, 0);
+  if (pos.Idx + 1 >= Get16(p + kCount)) return false;
+  *ref = Get64(p + kEntries + static_cast<size_t>(pos.Idx + 1) * leafEntry_ + keyLen_);
+  return true;
+}
 
 BPos BTree::Insert(const uint8_t* key, uint64_t ref) {
   std::vector<PathStep> path;

@@ -61,6 +61,8 @@ public:
   bool NextPos(BPos& p);
   bool PrevPos(BPos& p);
   const uint8_t* Key(const BPos& p);
+  // The record reference of the entry after p when it stands in p's leaf.
+  bool RefAfter(const BPos& p, uint64_t* ref);
   uint64_t Ref(const BPos& p);
   // Number of entries in the leaf of p (for fast counting) and its next leaf.
   int LeafCount(uint32_t leaf);
@@ -86,7 +88,10 @@ private:
   uint8_t* NodeW(uint32_t b);
   int CompareEntry(const uint8_t* entry, const BTarget& t) const;
   int CompareFull(const uint8_t* ka, uint64_t ra, const uint8_t* kb, uint64_t rb) const;
-  BPos Search(const BTarget& t, bool upper, std::vector<PathStep>* path);
+  int Locate(const uint8_t* base, int count, size_t size, const BTarget& t, bool right,
+             const int64_t* target, const int64_t* ceiling) const;
+  BPos Search(const BTarget& t, bool upper, std::vector<PathStep>* path, int* leafCount = nullptr);
+  BPos Bound(const BTarget& t, bool upper);
   void InsertInner(std::vector<PathStep>& path, size_t depth, const uint8_t* sepEntry,
                    uint32_t rightChild);
   void RemoveChild(std::vector<PathStep>& path, size_t depth);

@@ -96,6 +96,7 @@ public:
     index_ = indexNo;
     hasRange_ = false;
     key_.assign(indexNo == kPhysicalOrder ? 0 : static_cast<size_t>(Spec().KeyLength()), 0);
+    probe_.assign(key_.size(), 0);
     hint_ = {};
     if (keep) {
       if (indexNo != kPhysicalOrder) Spec().Build(t_.Records().Read(ref_), key_.data());
@@ -110,8 +111,9 @@ public:
   BTree& Tree() { return t_.Tree(index_); }
 
   // ---- positions ----
-  void SetPos(const BPos& p) {
-    const uint8_t* k = Tree().Key(p);
+  void SetPos(const BPos& p) { SetPos(p, Tree().Key(p)); }
+  // `k` is the entry at p.
+  void SetPos(const BPos& p, const uint8_t* k) {
     std::memcpy(key_.data(), k, key_.size());
     ref_ = Get64(k + key_.size());
     hint_ = p;
@@ -195,11 +197,12 @@ public:
     } else {
       p = Tree().UpperBound({key_.data(), 0, 0, &ref_});
     }
-    if (!p.Valid() || !InEnd(Tree().Key(p))) {
+    const uint8_t* k = p.Valid() ? Tree().Key(p) : nullptr;
+    if (!k || !InEnd(k)) {
       state_ = State::EOF_;
       return false;
     }
-    SetPos(p);
+    SetPos(p, k);
     return true;
   }
 
@@ -226,11 +229,12 @@ public:
       if (!p.Valid()) p = Tree().LastPos();
       else if (!Tree().PrevPos(p)) p = {};
     }
-    if (!p.Valid() || !InStart(Tree().Key(p))) {
+    const uint8_t* k = p.Valid() ? Tree().Key(p) : nullptr;
+    if (!k || !InStart(k)) {
       state_ = State::BOF;
       return false;
     }
-    SetPos(p);
+    SetPos(p, k);
     return true;
   }
 
@@ -250,6 +254,12 @@ public:
     std::vector<uint8_t> k(static_cast<size_t>(Spec().KeyLength()));
     Spec().Build(rec, k.data());
     return k;
+  }
+  // The key of `rec` in the cursor's scratch buffer (valid until the next
+  // call): what every search builds, without a fresh allocation.
+  const uint8_t* Probe(const uint8_t* rec) {
+    Spec().Build(rec, probe_.data());
+    return probe_.data();
   }
 
   void RequireIndex() const {
@@ -271,7 +281,7 @@ public:
   TableImpl& t_;
   int index_ = kPhysicalOrder;
   State state_ = State::BOF;
-  std::vector<uint8_t> key_;
+  std::vector<uint8_t> key_, probe_;
   uint64_t ref_ = 0;
   BPos hint_;
   uint64_t hintVersion_ = 0;
@@ -405,6 +415,10 @@ bool TffCursor::Next(uint8_t* rec) {
   if (!impl_->Next()) return false;
   impl_->CopyRecord(rec);
   impl_->t_.Trim();
+  // The caller works on this record while the memory brings the next one.
+  uint64_t next;
+  if (impl_->Index() != kPhysicalOrder && impl_->Tree().RefAfter(impl_->hint_, &next))
+    impl_->t_.Records().Prefetch(next);
   return true;
 }
 bool TffCursor::Prior(uint8_t* rec) {
@@ -450,21 +464,22 @@ int TffCursor::CompareBookmarks(const TffBookmark& a, const TffBookmark& b) {
 
 bool TffCursor::FindKey(const uint8_t* keyRec, int fieldCount, int partialLen) {
   impl_->RequireIndex();
-  auto k = impl_->KeyOf(keyRec);
-  BPos p = impl_->Tree().LowerBound({k.data(), fieldCount, partialLen});
+  const uint8_t* k = impl_->Probe(keyRec);
+  BPos p = impl_->Tree().LowerBound({k, fieldCount, partialLen});
   if (!p.Valid()) return false;
   const uint8_t* found = impl_->Tree().Key(p);
-  if (impl_->Spec().Compare(found, k.data(), fieldCount, partialLen) != 0 ||
-      !impl_->InStart(found) || !impl_->InEnd(found))
+  impl_->t_.Records().Prefetch(Get64(found + impl_->Spec().KeyLength()));
+  if (impl_->Spec().Compare(found, k, fieldCount, partialLen) != 0 || !impl_->InStart(found) ||
+      !impl_->InEnd(found))
     return false;
-  impl_->SetPos(p);
+  impl_->SetPos(p, found);
   return true;
 }
 
 bool TffCursor::FindNearest(const uint8_t* keyRec, int fieldCount, int partialLen) {
   impl_->RequireIndex();
-  auto k = impl_->KeyOf(keyRec);
-  BPos p = impl_->Tree().LowerBound({k.data(), fieldCount, partialLen});
+  const uint8_t* k = impl_->Probe(keyRec);
+  BPos p = impl_->Tree().LowerBound({k, fieldCount, partialLen});
   if (p.Valid() && !impl_->InStart(impl_->Tree().Key(p))) p = impl_->RangeFirst();
   if (!p.Valid() || !impl_->InEnd(impl_->Tree().Key(p))) {
     impl_->state_ = CursorImpl::State::EOF_;
@@ -489,8 +504,14 @@ void TffCursor::SetRange(const uint8_t* startRec, int startFields, bool startInc
   c.hasRange_ = true;
   c.hasStart_ = startRec != nullptr;
   c.hasEnd_ = endRec != nullptr;
-  if (startRec) c.start_ = c.KeyOf(startRec);
-  if (endRec) c.end_ = c.KeyOf(endRec);
+  // The bounds' buffers are kept from range to range: setting a range
+  // allocates nothing once the cursor has had one.
+  auto build = [&](const uint8_t* rec, std::vector<uint8_t>& key) {
+    key.resize(static_cast<size_t>(c.Spec().KeyLength()));
+    c.Spec().Build(rec, key.data());
+  };
+  if (startRec) build(startRec, c.start_);
+  if (endRec) build(endRec, c.end_);
   c.startFields_ = startFields;
   c.endFields_ = endFields;
   c.startIncl_ = startInclusive;

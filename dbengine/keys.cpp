@@ -11,6 +11,13 @@ namespace ffdetail {
 namespace {
 
 template <typename T>
+T Get(const uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+template <typename T>
 int Cmp(const uint8_t* a, const uint8_t* b) {
   T x, y;
   std::memcpy(&x, a, sizeof x);
@@ -58,6 +65,27 @@ KeySpec::KeySpec(const TffDataDictionary& dict, int indexNo) {
   unique_ = !ix.AllowDups;
   descending_ = !ix.Ascending;
   caseInsensitive_ = ix.CaseInsensitive;
+  if (!parts_.empty() && !descending_) {
+    switch (parts_[0].Type) {
+      case fftByte: case fftInt8: case fftWord16: case fftInt16: case fftWord32: case fftInt32:
+      case fftAutoInc: case fftDate: case fftTime: leadingType_ = parts_[0].Type; break;
+      default: break;
+    }
+  }
+}
+
+bool KeySpec::LeadingNumber(const uint8_t* key, int64_t* value) const {
+  if (leadingType_ < 0 || (key[nullOffset_] & 1)) return false;
+  const uint8_t* p = key + parts_[0].KeyOffset;
+  switch (leadingType_) {
+    case fftByte: *value = *p; break;
+    case fftInt8: *value = static_cast<int8_t>(*p); break;
+    case fftWord16: *value = Get<uint16_t>(p); break;
+    case fftInt16: *value = Get<int16_t>(p); break;
+    case fftWord32: *value = Get<uint32_t>(p); break;
+    default: *value = Get<int32_t>(p); break;
+  }
+  return true;
 }
 
 void KeySpec::Build(const uint8_t* rec, uint8_t* key) const {

@@ -41,6 +41,10 @@ public:
   // Sign of a - b over the first `fields` fields (all when 0 or more than
   // the key has); partialLen > 0 limits the last compared string field.
   int Compare(const uint8_t* a, const uint8_t* b, int fields = 0, int partialLen = 0) const;
+  // The first field of a key as a number, when the index orders by it as
+  // one (an integer field of an ascending index) and it is not null: what
+  // a search uses to guess where a key stands among others.
+  bool LeadingNumber(const uint8_t* key, int64_t* value) const;
 
 private:
   std::vector<KeyPart> parts_;
@@ -50,6 +54,7 @@ private:
   bool unique_ = false;
   bool descending_ = false;
   bool caseInsensitive_ = false;
+  int leadingType_ = -1;  // type of the first field when LeadingNumber applies
 };
 
 }  // namespace ffdetail

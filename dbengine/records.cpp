@@ -6,7 +6,7 @@
 namespace ffdetail {
 
 namespace {
-constexpr size_t kPrevData = 16, kSeq = 20, kSlots = 24;
+constexpr size_t kPrevData = 16, kSeq = 20, kSlots = RecordStore::kSlotsOffset;
 }
 
 RecordStore::RecordStore(BlockFile& file, int recordLength)

@@ -1,12 +1,15 @@
 // Random inserts, modifies and deletes checked against a reference model:
 // every index order, uniqueness, duplicates, descending and case-insensitive
-// keys, and the tree invariants after each batch.
+// keys, and the tree invariants after each batch; searches on unevenly
+// spread integer keys against a sorted list.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <climits>
 #include <map>
+#include <set>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -260,6 +263,79 @@ TEST_F(ModelTest, RangesOnEveryIndexMatchTheModel) {
     for (auto& [id, r] : model_) inner += r.group > lo && r.group < hi;
     ASSERT_EQ(c->RecordCountInRange(), inner);
   }
+}
+
+// Searches on ascending integer keys start where a key's value suggests;
+// on values spread unevenly (dense runs, wide gaps, both ends of the
+// range, many duplicates, nulls) every key search, nearest search and
+// range still finds exactly what a sorted list holds.
+TEST(KeyOrder, SearchesOnUnevenIntegersMatchASortedList) {
+  dbtest::ScratchDir dir("uneven");
+  TffDataDictionary d(4096);
+  d.AddField("ID", "", fftInt32, 0, 0, true);
+  d.AddField("V", "", fftInt32, 0, 0, false);
+  d.AddIndex("BYV", "", 0, {1}, true, true, false);
+  std::string p = dir.File("U.FFD");
+  TffTable::Create(p, d, false);
+  auto t = TffTable::Open(p);
+  auto c = t->OpenCursor(0);
+  std::vector<uint8_t> r(static_cast<size_t>(d.RecordLength()));
+  std::mt19937 rng(7);
+  std::multiset<int32_t> values;
+  int nulls = 0;
+  t->StartTransaction();
+  for (int i = 0; i < 6000; ++i) {
+    const int kind = static_cast<int>(rng() % 6);
+    const int32_t v = kind == 0 ? static_cast<int32_t>(rng() % 40)                         // dense duplicates
+                      : kind == 1 ? 1000000 + static_cast<int32_t>(rng() % 3000)          // a dense run
+                      : kind == 2 ? static_cast<int32_t>(rng())                           // anywhere
+                      : kind == 3 ? (rng() % 2 ? INT32_MIN + static_cast<int32_t>(rng() % 5) : INT32_MAX - static_cast<int32_t>(rng() % 5))
+                      : kind == 4 ? -static_cast<int32_t>(rng() % 100000)
+                                  : 0;
+    FFInitRecord(d, r.data());
+    FFSetFieldInt(d, r.data(), 0, i);
+    if (kind == 5 && rng() % 2) {
+      ++nulls;
+    } else {
+      FFSetFieldInt(d, r.data(), 1, v);
+      values.insert(v);
+    }
+    c->InsertRecord(r.data());
+  }
+  t->Commit();
+  ASSERT_TRUE(t->CheckConsistency().empty());
+  c->SwitchToIndex(0);
+  std::vector<int32_t> probes(values.begin(), values.end());
+  for (int i = 0; i < 400; ++i) probes.push_back(static_cast<int32_t>(rng()));
+  for (int32_t extreme : {INT32_MIN, INT32_MIN + 10, -1, 1, 39, 40, 999999, 1003000, INT32_MAX - 10, INT32_MAX})
+    probes.push_back(extreme);
+  std::vector<uint8_t> key(r.size()), got(r.size());
+  for (size_t i = 0; i < probes.size(); i += probes.size() > 2000 && i < values.size() ? 7 : 1) {
+    const int32_t v = probes[i];
+    FFInitRecord(d, key.data());
+    FFSetFieldInt(d, key.data(), 1, v);
+    ASSERT_EQ(c->FindKey(key.data()), values.count(v) > 0) << v;
+    auto next = values.lower_bound(v);
+    ASSERT_EQ(c->FindNearest(key.data()), next != values.end()) << v;
+    if (next != values.end()) {
+      ASSERT_TRUE(c->GetRecord(got.data()));
+      ASSERT_EQ(FFGetFieldInt(d, got.data(), 1), *next) << v;
+    }
+    // The range [v, v + 1000] (clipped at the top) holds what the list does.
+    const int32_t hi = v > INT32_MAX - 1000 ? INT32_MAX : v + 1000;
+    std::vector<uint8_t> end = key;
+    FFSetFieldInt(d, end.data(), 1, hi);
+    c->SetRange(key.data(), 1, true, end.data(), 1, true);
+    const auto inRange = static_cast<uint32_t>(std::distance(values.lower_bound(v), values.upper_bound(hi)));
+    ASSERT_EQ(c->RecordCountInRange(), inRange) << v;
+    uint32_t walked = 0;
+    for (bool ok = c->First(got.data()); ok; ok = c->Next(got.data())) ++walked;
+    ASSERT_EQ(walked, inRange) << v;
+    c->ResetRange();
+  }
+  // The nulls come first.
+  ASSERT_TRUE(c->First(got.data()));
+  EXPECT_EQ(FFIsFieldNull(d, got.data(), 1), nulls > 0);
 }
 
 TEST(KeyOrder, FloatsWithNaNAndCharsKeepATotalOrder) {
