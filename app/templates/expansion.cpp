@@ -70,6 +70,7 @@ TTemplateReferenceTables::TTemplateReferenceTables() {
   auto open = [this](const char* table, const char* index) {
     auto t = std::make_unique<TwwTable>(nullptr);
     t->SetDatabaseName("Orvelan");
+    t->SetReadOnly(true);
     t->SetTableName(table);
     t->SetIndexName(index);
     t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };

@@ -151,6 +151,7 @@ TwwTable* TfrmDispData::MakeTable(const char* name, const char* table, const cha
   auto* t = new TwwTable(this);
   t->SetName(name);
   t->SetDatabaseName("Orvelan");
+  t->SetReadOnly(true);
   t->SetTableName(table);
   t->SetIndexName(index);
   t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };

@@ -123,6 +123,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   tblSpru = new TwwTable(this);
   tblSpru->SetName("tblSpru");
   tblSpru->SetDatabaseName("Orvelan");
+  tblSpru->SetReadOnly(true);
   tblSpru->SetTableName("SPRUCH.FFD");
   tblSpru->SetIndexFieldNames("SPRU_TYP;SPRU_TAG");
   tblSpru->AfterOpen = [](TDataSet* d) { FixStringFields(d); };

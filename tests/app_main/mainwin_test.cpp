@@ -17,6 +17,9 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
+#include "app/templates/expansion.h"
+#include "app/windows/datawin.h"
+#include "app/windows/saying.h"
 #include "tests/app_main/main_fixture.h"
 
 namespace {
@@ -605,9 +608,10 @@ class DamagedPageTable : public MainWindowTest {
 };
 
 // Reference data that the user may read but not write (as a system-wide
-// installation keeps it): the data set-up and the main window open it, the
-// page reads it, an edit is refused and not a byte of it changes, nor is a
-// journal left beside it. The superuser may write any file, so the program
+// installation keeps it): the data set-up, the main window, the saying and
+// data windows and the templates' tables open it, the page reads it, an
+// edit is refused and not a byte of it changes, nor is a journal left
+// beside it. The superuser may write any file, so the program
 // runs as an ordinary user in a child process.
 TEST_F(MainWindowTest, ReferenceDataTheUserMayNotWriteOpensAndReads) {
   const auto births = maintest::PersonsPerDay(0);
@@ -646,6 +650,15 @@ TEST_F(MainWindowTest, ReferenceDataTheUserMayNotWriteOpensAndReads) {
         }
       }
       if (!f->tblEige->CanModify()) fail(6, "the user's own table is not writable");
+      // The further windows that read reference tables, and the templates'.
+      Application->CreateForm(frmSpruch);
+      frmSpruch->Show();
+      LoadSpruch(frmSpruch);
+      TfrmDispData* data = nullptr;
+      Application->CreateForm(data);
+      delete data;
+      TTemplateReferenceTables templateTables;
+      driver.Process();
       if (!driver.MessageBoxes().empty()) fail(7, "a message: " + driver.MessageBoxes()[0].Text);
       f->Close();
       driver.Process();
