@@ -83,6 +83,14 @@ uint32_t Checksum(const uint8_t* data, size_t size);
 // checksum field as zero.
 uint32_t BlockChecksum(const uint8_t* block, uint32_t blockSize, uint32_t version);
 
+// Page buffers come from, and go back to, a pool the process keeps (in
+// large pages, up to a limit; see blockfile.cpp): a table opened again, or
+// another one, takes the buffers the last one left.
+struct PageBufferReturn {
+  uint32_t size = 0;
+  void operator()(uint8_t* p) const;
+};
+
 class BlockFile {
 public:
   BlockFile() = default;
@@ -155,8 +163,10 @@ public:
   [[noreturn]] void Damaged(const std::string& what) const;
 
 private:
+  using Buffer = std::unique_ptr<uint8_t[], PageBufferReturn>;
+  Buffer NewBuffer() const;
   struct Page {
-    std::unique_ptr<uint8_t[]> data;
+    Buffer data;
     // The block's signature while it is clean: checking it costs no trip
     // to the block's own memory.
     uint32_t sig = 0;
