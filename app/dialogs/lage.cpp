@@ -27,6 +27,7 @@ TfrmLage::TfrmLage(TComponent* owner)
   tblLage = new TwwTable(this);
   tblLage->SetName("tblLage");
   tblLage->SetDatabaseName("Orvelan");
+  tblLage->SetReadOnly(true);
   tblLage->SetTableName("LAGE.FFD");
   tblLage->SetIndexName("XPKLAGE");
   for (const char* name : {"BRCALC", "LACALC"}) {

@@ -17,6 +17,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
+#include "app/dialogs/lage.h"
 #include "app/templates/expansion.h"
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
@@ -609,9 +610,9 @@ class DamagedPageTable : public MainWindowTest {
 
 // Reference data that the user may read but not write (as a system-wide
 // installation keeps it): the data set-up, the main window, the saying and
-// data windows and the templates' tables open it, the page reads it, an
-// edit is refused and not a byte of it changes, nor is a journal left
-// beside it. The superuser may write any file, so the program
+// data windows, the place picker and the templates' tables open it, the
+// page reads it, an edit is refused and not a byte of it changes, nor is a
+// journal left beside it. The superuser may write any file, so the program
 // runs as an ordinary user in a child process.
 TEST_F(MainWindowTest, ReferenceDataTheUserMayNotWriteOpensAndReads) {
   const auto births = maintest::PersonsPerDay(0);
@@ -658,6 +659,7 @@ TEST_F(MainWindowTest, ReferenceDataTheUserMayNotWriteOpensAndReads) {
       Application->CreateForm(data);
       delete data;
       TTemplateReferenceTables templateTables;
+      delete new TfrmLage(Application);
       driver.Process();
       if (!driver.MessageBoxes().empty()) fail(7, "a message: " + driver.MessageBoxes()[0].Text);
       f->Close();
