@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/keyboard.h"
 #include "richtext/bars/icons.h"
@@ -368,10 +369,7 @@ bool TWPToolBar::AddIcon(const AnsiString& name, int index, int group, int numbe
 void TWPToolBar::BuildIcons() {
   if (building_ || HasState(csLoading) || !HandleAllocated()) return;
   building_ = true;
-  struct Guard {
-    bool& flag;
-    ~Guard() { flag = false; }
-  } guard{building_};
+  TScopeExit built{[this] { building_ = false; }};
   Rebuild();
 }
 
@@ -631,10 +629,7 @@ void TWPToolBar::HandleClick(TObject* sender) {
   AnsiString str;
   int num = 0, group = 0;
   busy_ = true;
-  struct Guard {
-    bool& flag;
-    ~Guard() { flag = false; }
-  } guard{busy_};
+  TScopeExit done{[this] { busy_ = false; }};
   if (tag >= 11 && tag - 11 < IconCount()) {
     const TWPIconEntry& e = icons_[static_cast<size_t>(tag - 11)];
     str = e.Name;

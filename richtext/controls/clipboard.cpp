@@ -9,6 +9,7 @@
 // when the change check allowed it.
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/windowhost.h"
@@ -32,18 +33,15 @@ std::string ToSystemLineEnds(std::string s) {
   return out;
 }
 
-// Sets a flag for the lifetime of the guard and restores it on every path.
-struct KeepFormat {
-  TWPRTFTextIo& text;
-  TWPLoadFormat save, load;
-  bool noShadow;
-  explicit KeepFormat(TWPRTFTextIo& t) : text(t), save(t.SaveFormat), load(t.LoadFormat), noShadow(t.NoShadow) {}
-  ~KeepFormat() {
-    text.SaveFormat = save;
-    text.LoadFormat = load;
-    text.NoShadow = noShadow;
-  }
-};
+// Puts the text's load and save formats and its shadow switch back when the
+// returned guard ends.
+[[nodiscard]] auto KeepFormat(TWPRTFTextIo& t) {
+  return TScopeExit{[&t, save = t.SaveFormat, load = t.LoadFormat, noShadow = t.NoShadow] {
+    t.SaveFormat = save;
+    t.LoadFormat = load;
+    t.NoShadow = noShadow;
+  }};
+}
 
 }  // namespace
 
@@ -85,20 +83,17 @@ void TWPCustomRtfEdit::TextHeightCheck() {
   // without showing the intermediate state.
   AttachCanvas();
   TWPRTFTextInput& e = *engine_;
-  const bool quiet = e.Quiet;
-  e.Quiet = true;
-  try {
+  {
+    const bool quiet = e.Quiet;
+    e.Quiet = true;
+    TScopeExit restore{[&e, quiet] { e.Quiet = quiet; }};
     e.HideSelection();
     e.ClearBlock();
     e.Assign(snapshot_.get());
     e.FormatText();
     e.MoveCursorToPosition(snapshotCursor_, 0);
     e.WritingAttr = snapshotAttr_;
-  } catch (...) {
-    e.Quiet = quiet;
-    throw;
   }
-  e.Quiet = quiet;
   e.PaintAll();
   e.ScrollToCursor();
   MessageBeep(0);
@@ -119,7 +114,7 @@ void TWPCustomRtfEdit::ReportEditState() {
 // --- copy, cut, paste -------------------------------------------------------------------------
 
 std::string TWPCustomRtfEdit::SaveSelection(TWPLoadFormat format) {
-  KeepFormat keep(*engine_);
+  auto keep = KeepFormat(*engine_);
   engine_->SaveFormat = format;
   if (engine_->ProtectMode & ProtectBit(ppDontCopyProtectedAttribute)) engine_->NoShadow = true;
   TMemoryStream s;
@@ -138,6 +133,8 @@ void TWPCustomRtfEdit::CopyToClipboard() {
   const std::string text = ToSystemLineEnds(SaveSelection(FormatANSI));
   TClipboard* clip = Clipboard();
   clip->Open();
+  // Closing hands the data to the system's clipboard, which may fail: it
+  // stays out of a destructor.
   try {
     clip->Clear();
     if (!rtf.empty()) clip->SetBuffer(RtfFormat(), rtf);
@@ -254,18 +251,13 @@ void TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell
       p = next;
     }
   };
-  KeepFormat keep(e);
+  auto keep = KeepFormat(e);
+  TScopeExit noFilter{[&e] { e.OnBeforeInsert = nullptr; }};
   TMemoryStream s;
   s.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
   s.SetPosition(0);
   e.LoadFormat = rtf ? FormatRTF : FormatANSI;
-  try {
-    e.LoadFromStream(&s);
-  } catch (...) {
-    e.OnBeforeInsert = nullptr;
-    throw;
-  }
-  e.OnBeforeInsert = nullptr;
+  e.LoadFromStream(&s);
 }
 
 // --- whole text ------------------------------------------------------------------------------------
@@ -285,7 +277,7 @@ void TWPCustomRtfEdit::SetPlainText(const char* text) {
     ClearText();
     return;
   }
-  KeepFormat keep(*engine_);
+  auto keep = KeepFormat(*engine_);
   engine_->LoadFormat = FormatANSI;
   ClearText();
   TMemoryStream s;

@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "platform/gfx/printer.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/controls/rtfedit.h"
 #include "richtext/io/objects.h"
@@ -18,13 +19,6 @@ namespace {
 // Largest count of characters a selection or a text count spans.
 constexpr int kSelectAllLength = 268435455;
 constexpr int kTextLengthLimit = 268369920;
-
-// Sets a pointer for the lifetime of the guard and clears it on every path.
-struct SourceGuard {
-  const TWPRTFText*& ref;
-  SourceGuard(const TWPRTFText*& r, const TWPRTFText* v) : ref(r) { ref = v; }
-  ~SourceGuard() { ref = nullptr; }
-};
 
 // A picture as the text's own picture object: bitmaps as device-independent
 // bitmaps (the file format without its 14-byte header), metafiles as they
@@ -240,6 +234,8 @@ void TWPCustomRtfEdit::InsertText(const AnsiString& s) {
   TakeFocus();
   if (!ChangeCheck()) return;
   AttachCanvas();
+  // Change runs the OnChange handler, which may raise: it stays out of a
+  // destructor.
   try {
     engine_->InputString(s);
   } catch (...) {
@@ -305,7 +301,8 @@ void TWPCustomRtfEdit::InsertGraphic(const TPicture* picture, int32_t width, int
 
 void TWPCustomRtfEdit::FastAppendText(TWPCustomRtfEdit* source) {
   if (!source) return;
-  SourceGuard guard(sourceText_, source->engine_.get());
+  sourceText_ = source->engine_.get();
+  TScopeExit noSource{[this] { sourceText_ = nullptr; }};
   if (source == this) throw Exception("Cannot perform FastAppendText(self)");
   engine_->HideSelection();
   engine_->ClearBlock();
@@ -401,16 +398,13 @@ void TWPCustomRtfEdit::ReformatAndRepaint() {
     e.ScrollToCursor();
     e.UpdateCaret();
   } else {
-    const bool quiet = e.Quiet;
-    e.Quiet = true;
-    try {
+    {
+      const bool quiet = e.Quiet;
+      e.Quiet = true;
+      TScopeExit restore{[&e, quiet] { e.Quiet = quiet; }};
       e.PrepareLayout();
       e.ReformatAll();
-    } catch (...) {
-      e.Quiet = quiet;
-      throw;
     }
-    e.Quiet = quiet;
     e.ScrollToCursor();
     Invalidate();
   }

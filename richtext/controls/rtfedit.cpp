@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/windowhost.h"
@@ -677,13 +678,8 @@ bool TWPCustomRtfEdit::EscapePressed() {
     // Input waiting for the windows is taken in now; WndProc keeps it away
     // from the text and notes Escape.
     polling_ = true;
-    try {
-      WindowHost().PumpEvents();
-    } catch (...) {
-      polling_ = false;
-      throw;
-    }
-    polling_ = false;
+    TScopeExit polled{[this] { polling_ = false; }};
+    WindowHost().PumpEvents();
   }
   // Held now, or pressed since the last question (a press and release
   // taken in by one pump).

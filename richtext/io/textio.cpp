@@ -6,18 +6,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/io/objects.h"
 #include "richtext/model/progress.h"
 
 namespace {
 
-// Keeps the progress switch as it was around a block.
-struct ProgressOff {
-  bool old = WPProgressOff;
-  ProgressOff() { WPProgressOff = true; }
-  ~ProgressOff() { WPProgressOff = old; }
-};
+// Switches progress reports off until the returned guard ends, and puts
+// the switch back as it was.
+[[nodiscard]] auto ProgressOff() {
+  const bool old = WPProgressOff;
+  WPProgressOff = true;
+  return TScopeExit{[old] { WPProgressOff = old; }};
+}
 
 // Plain-text streams up to this size are read from a memory copy.
 constexpr int64_t kMemoryCopyLimit = 600000;
@@ -38,7 +40,7 @@ TWPRTFTextIo::TWPRTFTextIo() {
 TWPRTFTextIo::~TWPRTFTextIo() = default;
 
 void TWPRTFTextIo::Clear() {
-  ProgressOff off;
+  auto off = ProgressOff();
   TWPRTFText::Clear();
   OwnedObjects.clear();
   CursorPar = FirstPar;
@@ -129,18 +131,14 @@ void TWPRTFTextIo::SaveSelectionToStream(TStream* stream) {
 void TWPRTFTextIo::SaveToFile(const AnsiString& fileName) {
   const TWPLoadFormat oldFormat = SaveFormat;
   const bool oldFlag = SavingToFile;
-  if (UpperCase(fileName).find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
-  try {
-    TFileStream f(fileName, fmCreate);
-    SavingToFile = true;
-    SaveToStream(&f);
-  } catch (...) {
+  TScopeExit restore{[this, oldFormat, oldFlag] {
     SaveFormat = oldFormat;
     SavingToFile = oldFlag;
-    throw;
-  }
-  SaveFormat = oldFormat;
-  SavingToFile = oldFlag;
+  }};
+  if (UpperCase(fileName).find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
+  TFileStream f(fileName, fmCreate);
+  SavingToFile = true;
+  SaveToStream(&f);
 }
 
 void TWPRTFTextIo::WriteData(TStream* stream) {
@@ -169,6 +167,10 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
   reader->CurAttr = WritingAttr;
   if (reader->CurAttr.Size == 0) reader->CurAttr.Size = 10;
   uint8_t result = ioIncomplete;
+  // A failed read hands its objects over and closes the progress frame in a
+  // catch: a read that succeeds does both at other points (the objects before
+  // the new paragraphs go in, the frame after Changed), and handing over
+  // allocates, which no destructor may risk.
   if (!IsEmpty()) {
     // Insertion: a separate chain, the target's page settings kept.
     reader->Par = nullptr;
@@ -279,7 +281,7 @@ void TWPRTFTextIo::Assign(const TPersistent* source) {
     return;
   }
   if (src == this) return;
-  ProgressOff off;
+  auto off = ProgressOff();
   Clear();
   Header->Assign(src->Header.get());
   Header->RecalcPixels();

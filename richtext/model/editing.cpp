@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/scopeexit.h"
 #include "richtext/model/text.h"
 
 namespace {
@@ -621,8 +622,9 @@ bool TWPRTFText::RenumberParagraphs() {
   TWPParagraphRec* cursorPar = CursorPar;
   int cursorPos = cursorPar ? PosInPar(cursorPar, CursorLine, CursorOffset) : -1;
   const TWPAttrRecord lastDeleted = LastDeletedAttr;
-  Busy = true;
-  try {
+  {
+    Busy = true;
+    TScopeExit notBusy{[this] { Busy = false; }};
     int counters[16] = {};
     const uint8_t bullet = WPValidFont(Header->FontIndex("WingDings"));
     uint8_t lastFont = 0;
@@ -665,11 +667,7 @@ bool TWPRTFText::RenumberParagraphs() {
       }
       if (p == cursorPar) cursorPos = std::max(0, cursorPos - autoLen) + inserted;
     }
-  } catch (...) {
-    Busy = false;
-    throw;
   }
-  Busy = false;
   LastDeletedAttr = lastDeleted;
   if (cursorPar) CursorTo(cursorPar, cursorPos);
   return true;

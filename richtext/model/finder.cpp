@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -291,14 +292,11 @@ void TWPTextFinder::ReplaceAll(std::string_view pattern, std::string_view replac
   const std::string pat(pattern.substr(0, std::min(pattern.size(), kMaxPattern)));
   // Within the loop only the paragraph of the last match changes, so its
   // start stays valid and the next search need not walk from the top.
-  struct HintScope {
-    TWPTextFinder& f;
-    explicit HintScope(TWPTextFinder& finder) : f(finder) { f.inReplaceAll_ = true; }
-    ~HintScope() {
-      f.inReplaceAll_ = false;
-      f.hintPar_ = nullptr;
-    }
-  } scope(*this);
+  inReplaceAll_ = true;
+  TScopeExit scope{[this] {
+    inReplaceAll_ = false;
+    hintPar_ = nullptr;
+  }};
   for (;;) {
     FindForward(pat);
     if (!found_) break;

@@ -7,6 +7,7 @@
 // the layout's invariants hold again when the call returns.
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/view/input.h"
 
@@ -136,18 +137,16 @@ char TWPRTFTextInput::CharAt(const TWPParagraphRec* par, int pos) const {
 
 void TWPRTFTextInput::InputString(std::string_view text) {
   if (ReadOnly || Busy || text.empty() || !CursorPar || !CursorLine) return;
-  struct Running {
-    bool& flag;
-    ~Running() { flag = false; }
-  } running{InputRunning};
-  InputRunning = true;
-  if (OnBeforeInput) OnBeforeInput();
-  LastRepaint = CharInput(text);
-  // Painted with the offsets the lines were laid out under; scrolling then
-  // moves correct pixels.
-  if (text.size() == 1) Repaint(LastRepaint);
-  ScrollToCursor();
-  InputRunning = false;
+  {
+    InputRunning = true;
+    TScopeExit ran{[this] { InputRunning = false; }};
+    if (OnBeforeInput) OnBeforeInput();
+    LastRepaint = CharInput(text);
+    // Painted with the offsets the lines were laid out under; scrolling then
+    // moves correct pixels.
+    if (text.size() == 1) Repaint(LastRepaint);
+    ScrollToCursor();
+  }
   if (OnAfterInput) OnAfterInput();
 }
 
@@ -419,6 +418,7 @@ TWPObjectEntry* TWPRTFTextInput::InsertObjectAtCursor(int& number, TWPTextObject
   number = second ? e->SecondNumber : e->Number;
   const TWPAttrRecord saved = WritingAttr;
   ObjectInsertion = true;
+  TScopeExit inserted{[this] { ObjectInsertion = false; }};
   WritingAttr.Tag = static_cast<uint16_t>(number);
   WritingAttr.Width = static_cast<uint16_t>(std::clamp(MulDiv(w, ResX(), 1440), 0, 65535));
   WritingAttr.Height = static_cast<uint16_t>(std::clamp(MulDiv(h, ResY(), 1440), 0, 65535));
@@ -426,13 +426,13 @@ TWPObjectEntry* TWPRTFTextInput::InsertObjectAtCursor(int& number, TWPTextObject
   try {
     InputString(std::string(1, second ? '\x02' : '\x01'));
   } catch (...) {
+    // A failed insertion takes back the whole attribute, a done one only
+    // the object's part.
     WritingAttr = saved;
-    ObjectInsertion = false;
     throw;
   }
   WritingAttr.Tag = 0;
   WritingAttr.Style &= ~wpsObject;
-  ObjectInsertion = false;
   return e;
 }
 

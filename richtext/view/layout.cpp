@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/model/progress.h"
 #include "richtext/view/paint.h"
@@ -14,12 +15,11 @@ namespace {
 // Pixels per inch of the screen, taken when a device reports none.
 constexpr int kScreenPpi = 96;
 
-// Sets a flag for the lifetime of the guard and clears it on every path.
-struct FlagGuard {
-  bool& flag;
-  explicit FlagGuard(bool& f) : flag(f) { flag = true; }
-  ~FlagGuard() { flag = false; }
-};
+// Sets a flag until the returned guard ends.
+[[nodiscard]] auto HoldFlag(bool& flag) {
+  flag = true;
+  return TScopeExit{[&flag] { flag = false; }};
+}
 
 // Closes a progress frame on every path.
 struct ProgressFrame {
@@ -140,26 +140,22 @@ void TWPRTFTextPaint::RunPendingFormat() {
   bool& running = runningPending_;
   if (!widthPending_ || running || Formatting || LayoutInProgress || inScrollCallbacks_) return;
   running = true;
-  try {
-    // A width that changes again while laying out (the bar goes the other
-    // way) is laid out once more; width only shortens text, so this ends.
-    for (int pass = 0; widthPending_ && pass < 3; ++pass) {
-      widthPending_ = false;
-      if (wordWrap_ && !(viewOptions_ & wpvPageLayout)) {
-        Header->SetLayoutWidth(windowWidth_);
-        FormatText();
-      } else {
-        Relayout();
-      }
-      if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
-    }
-  } catch (...) {
+  TScopeExit done{[this, &running] {
     running = false;
     widthPending_ = false;
-    throw;
+  }};
+  // A width that changes again while laying out (the bar goes the other
+  // way) is laid out once more; width only shortens text, so this ends.
+  for (int pass = 0; widthPending_ && pass < 3; ++pass) {
+    widthPending_ = false;
+    if (wordWrap_ && !(viewOptions_ & wpvPageLayout)) {
+      Header->SetLayoutWidth(windowWidth_);
+      FormatText();
+    } else {
+      Relayout();
+    }
+    if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
   }
-  running = false;
-  widthPending_ = false;
 }
 
 void TWPRTFTextPaint::SetWordWrap(bool on) {
@@ -199,7 +195,7 @@ void TWPRTFTextPaint::SetBackgroundPicture(const TBitmap* picture) {
 void TWPRTFTextPaint::FormatText() {
   if (LayoutOff() || LayoutInProgress || Formatting) return;
   {
-    FlagGuard running(Formatting);
+    auto running = HoldFlag(Formatting);
     LayoutWidthAtFormat = Header->LayoutWidth;
     memo_.Valid = false;
     for (TWPParagraphRec* p = FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
@@ -221,8 +217,8 @@ void TWPRTFTextPaint::FormatText() {
 
 void TWPRTFTextPaint::PrepareLayout() {
   if (LayoutOff()) return;
-  FlagGuard busy(LayoutInProgress);
-  FlagGuard whole(measuringAll_);
+  auto busy = HoldFlag(LayoutInProgress);
+  auto whole = HoldFlag(measuringAll_);
   // Lines of plain storage and blank-only lines take the writing font.
   SelectAttrFont(WritingAttr);
   PlainLineHeight = FontHeight;
@@ -238,7 +234,7 @@ void TWPRTFTextPaint::PrepareLayout() {
 void TWPRTFTextPaint::ReformatAll() {
   if (LayoutOff()) return;
   {
-    FlagGuard busy(LayoutInProgress);
+    auto busy = HoldFlag(LayoutInProgress);
     const auto progress = ParagraphProgress(FirstPar);
     int n = 0;
     for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
@@ -365,7 +361,7 @@ void TWPRTFTextPaint::MeasureLine(TWPParagraphRec* par, TWPLineRec* line, bool e
 void TWPRTFTextPaint::MeasureParagraph(TWPParagraphRec* par) {
   if (Measuring || !par || LayoutOff()) return;
   {
-    FlagGuard busy(Measuring);
+    auto busy = HoldFlag(Measuring);
     const bool empty = ParLength(par) == 0;
     for (TWPLineRec* l = par->line; l; l = l->next) MeasureLine(par, l, empty);
     for (TWPLineRec* l = par->line; l; l = l->next) CalcLineHeight(par, l);
@@ -558,15 +554,9 @@ void TWPRTFTextPaint::Relayout() {
   TotalHeight = clampTop(top);
   if (!(viewOptions_ & wpvNoScrollCallbacks)) {
     // A callback that changes the window width is answered after it.
-    inScrollCallbacks_ = true;
-    try {
-      if (OnUpdateHScroll) OnUpdateHScroll();
-      if (OnUpdateVScroll) OnUpdateVScroll();
-    } catch (...) {
-      inScrollCallbacks_ = false;
-      throw;
-    }
-    inScrollCallbacks_ = false;
+    auto inCallbacks = HoldFlag(inScrollCallbacks_);
+    if (OnUpdateHScroll) OnUpdateHScroll();
+    if (OnUpdateVScroll) OnUpdateVScroll();
   }
   RunPendingFormat();
 }

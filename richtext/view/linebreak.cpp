@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/view/paint.h"
 
@@ -245,11 +246,8 @@ void TWPRTFTextPaint::WrapParagraph(TWPParagraphRec* par, bool compare, int& cha
 }
 
 void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& changeKind) {
-  struct Busy {
-    bool& f;
-    ~Busy() { f = false; }
-  } busy{Wrapping};
   Wrapping = true;
+  TScopeExit wrapped{[this] { Wrapping = false; }};
   par->ChangeFlags &= static_cast<uint8_t>(~wpcBreak);
   LayoutDirty = true;
   SpellCheckPass(par);

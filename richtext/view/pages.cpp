@@ -5,6 +5,7 @@
 // printing aborts the printer's document, restores the view and passes on.
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/view/paint.h"
 
@@ -127,29 +128,25 @@ void TWPRTFTextPaint::EndPagePaint() {
 void TWPRTFTextPaint::PrintPages(TPrinter& printer, int first, int last) {
   if (first < 1) first = 1;
   if (last < first) return;
-  // Puts the screen back whatever happens below.
-  struct Restore {
-    TWPRTFTextPaint& t;
-    TPrinter& printer;
-    bool done = false;
-    ~Restore() {
-      if (!done && printer.Printing()) {
-        try {
-          printer.Abort();
-        } catch (...) {
-        }
-      }
-      try {
-        t.RestoreView();
-        t.PaintAll();
-      } catch (...) {
-        // The failure that brought us here is the one to report.
-      }
-    }
-  };
   if (saved_.Active) RestoreView();
   SaveView();
-  Restore restore{*this, printer};
+  // Puts the screen back whatever happens below, and abandons a print job
+  // that did not come to its end.
+  bool done = false;
+  TScopeExit restore{[this, &printer, &done] {
+    if (!done && printer.Printing()) {
+      try {
+        printer.Abort();
+      } catch (...) {
+      }
+    }
+    try {
+      RestoreView();
+      PaintAll();
+    } catch (...) {
+      // The failure that brought us here is the one to report.
+    }
+  }};
 
   TCanvas* pc = printer.Canvas();
   const TDeviceCaps caps = printer.Caps();
@@ -203,6 +200,6 @@ void TWPRTFTextPaint::PrintPages(TPrinter& printer, int first, int last) {
       if (inRange(page)) PaintLineAt(p, l, areaX, areaY - pageTop);
     }
   footer(lineNo);
-  restore.done = true;
+  done = true;
   printer.EndDoc();
 }

@@ -11,17 +11,11 @@
 // block and at least 2 inside it.
 #include <algorithm>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/view/paint.h"
 
 namespace {
-
-// Sets a flag for the lifetime of the guard and clears it on every path.
-struct Hold {
-  bool& flag;
-  explicit Hold(bool& f) : flag(f) { flag = true; }
-  ~Hold() { flag = false; }
-};
 
 bool IsCell(const TWPParagraphRec* p) { return p->Flags & wppTableCell; }
 
@@ -276,7 +270,8 @@ bool TWPRTFTextPaint::DeleteBlock() {
   CursorLine = a.Line;
   CursorOffset = a.Offset;
   {
-    Hold guard(Formatting);
+    Formatting = true;
+    TScopeExit formatted{[this] { Formatting = false; }};
     if (a.Par == b.Par) {
       DeleteTextAt(a.Par, s, e - s);
     } else {
