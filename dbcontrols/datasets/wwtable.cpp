@@ -41,25 +41,17 @@ bool IsBlobType(TFieldType t) {
   return t == ftBlob || t == ftMemo || t == ftGraphic || t == ftFmtMemo || t == ftParadoxOle;
 }
 
-// Lets fields read a record buffer that is not in the dataset's window.
-class TRecordView {
- public:
-  TRecordView(TDataSet* ds, const uint8_t* rec)
-      : ds_(ds), state_(ds->SetTempState(dsFilter)), saved_(ds->TempRecord()) {
-    ds->SetTempRecord(rec);
-  }
-  ~TRecordView() {
-    ds_->SetTempRecord(saved_);
-    ds_->RestoreState(state_);
-  }
-  TRecordView(const TRecordView&) = delete;
-  TRecordView& operator=(const TRecordView&) = delete;
-
- private:
-  TDataSet* ds_;
-  TDataSetState state_;
-  const uint8_t* saved_;
-};
+// Lets fields read a record buffer that is not in the dataset's window,
+// until the returned guard ends.
+[[nodiscard]] auto ViewRecord(TDataSet* ds, const uint8_t* rec) {
+  const TDataSetState state = ds->SetTempState(dsFilter);
+  const uint8_t* saved = ds->TempRecord();
+  ds->SetTempRecord(rec);
+  return TScopeExit{[ds, state, saved] {
+    ds->SetTempRecord(saved);
+    ds->RestoreState(state);
+  }};
+}
 
 }  // namespace
 
@@ -604,7 +596,7 @@ bool wwMatchMemo(TDataSet* dataSet, TField* field, const AnsiString& value, uint
 }
 
 AnsiString wwRecordFieldText(TField* field, const uint8_t* record) {
-  TRecordView view(field->DataSet(), record);
+  auto view = ViewRecord(field->DataSet(), record);
   return field->AsString();
 }
 
@@ -725,7 +717,7 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
     if (fromStart) Check(BapiSetToBegin(cursor));
     TBapiResult rc;
     while ((rc = BapiGetNextRecord(cursor, bapiNoLock, rec.data(), nullptr)) == bapiOk) {
-      TRecordView view(dataSet, rec.data());
+      auto view = ViewRecord(dataSet, rec.data());
       if (RecordMatches(fields, matchType, caseSensitive)) {
         found = true;
         break;

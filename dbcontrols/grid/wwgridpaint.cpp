@@ -18,6 +18,7 @@
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "dbcontrols/intl/wwintl.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/forms.h"
 
 namespace {
@@ -82,20 +83,13 @@ int FitAcross(int cellAlong, int cellAcross, int picAlong, int picAcross, int& s
   return drawn;
 }
 
-// Sets the data link's active record for a scope and puts it back.
-class ActiveRecordScope {
- public:
-  ActiveRecordScope(TwwGridDataLink* link, int record) : link_(link), saved_(link->ActiveRecord()) {
-    link->SetActiveRecord(record);
-  }
-  ~ActiveRecordScope() { link_->SetActiveRecord(saved_); }
-  ActiveRecordScope(const ActiveRecordScope&) = delete;
-  ActiveRecordScope& operator=(const ActiveRecordScope&) = delete;
-
- private:
-  TwwGridDataLink* link_;
-  int saved_;
-};
+// Sets the data link's active record until the returned guard ends, which
+// puts the one before back.
+[[nodiscard]] auto ActiveRecordFor(TwwGridDataLink* link, int record) {
+  const int saved = link->ActiveRecord();
+  link->SetActiveRecord(record);
+  return TScopeExit{[link, saved] { link->SetActiveRecord(saved); }};
+}
 
 void Line(TCanvas* c, TColor color, int x0, int y0, int x1, int y1) {
   c->Pen()->SetColor(color);
@@ -372,7 +366,7 @@ void TwwCustomDBGrid::DrawTitleButtonFrame(const TRect& rect, bool pressed) {
 void TwwCustomDBGrid::DrawDataCellAt(int /*col*/, int /*row*/, int dataCol, int dataRow, const TRect& rect,
                                      TGridDrawState state) {
   TCanvas* c = Canvas();
-  ActiveRecordScope record(link_.get(), dataRow);
+  auto record = ActiveRecordFor(link_.get(), dataRow);
   paintDataRow_ = dataRow;
   paintDataCol_ = dataCol;
   TField* field = GetColField(dataCol);
@@ -459,7 +453,7 @@ bool TwwCustomDBGrid::DrawCustomCell(int col, int row, const TRect& rect, TGridD
   if (!picture && !check) return false;
 
   const int dataRow = RawToDataRow(row);
-  ActiveRecordScope record(link_.get(), dataRow);
+  auto record = ActiveRecordFor(link_.get(), dataRow);
 
   if (picture) {
     DrawPictureCell(field, params, col, row, rect, state);

@@ -7,6 +7,7 @@
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/timers.h"
@@ -230,6 +231,7 @@ void TApplication::ServiceNativeModal() {
   // Inside a toolkit dialog's loop: no toolkit pumping of our own.
   if (inService_) return;
   inService_ = true;
+  TScopeExit served{[this] { inService_ = false; }};
   Guard(this, [this] {
     TQueuedMessage qm;
     int budget = 100;  // bounded, so the dialog stays responsive
@@ -243,7 +245,6 @@ void TApplication::ServiceNativeModal() {
     if (!Timers().VirtualClock()) Timers().FireDue();
     PaintAll();
   });
-  inService_ = false;
 }
 
 bool TApplication::ProcessMessage() {
