@@ -239,7 +239,7 @@ int HyperlinkElement(int rubric) {
 }  // namespace
 
 void BuildDisplaySample(TWPCustomRtfEdit* edit, int rubric, const DisplaySettings& s) {
-  TSampleWriting writing(edit);
+  auto writing = AllowWriting(edit);
   THourGlass busy;
   edit->ClearText();
   {

@@ -4,8 +4,7 @@
 // right edge and "Abbruch" 1 pixel left of it; Enter confirms while the
 // confirming button is enabled, Escape cancels; the placement is kept under
 // the dialog's form key. And the parts several of them share: the colour
-// list of the colour table, the lists of fonts and sizes, and the guard
-// that lets code write into a read-only sample.
+// list of the colour table and the lists of fonts and sizes.
 //
 // Invariants: a dialog edits a copy of its settings and hands it back only
 // when it ends with OK (result 1); the buttons stand where the frame
@@ -15,7 +14,6 @@
 #include "app/base/orvform.h"
 #include "app/windows/winparts.h"
 #include "platform/ui/stdctrls.h"
-#include "richtext/controls/rtfedit.h"
 #include "widgets/smallwidgets.h"
 
 class TfrmSettingsDialog : public TOrvelanForm {
@@ -69,18 +67,3 @@ TComboBox* MakeSizeList(TComponent* owner, TWinControl* parent, const char* name
 // Selects the item equal to the text; no selection when there is none.
 void SelectItem(TComboBox* list, const AnsiString& text);
 
-// While it lives, code writes into a read-only rich-text control; then it
-// is read-only again.
-class TSampleWriting {
- public:
-  explicit TSampleWriting(TWPCustomRtfEdit* edit) : edit_(edit), readOnly_(edit->ReadOnly()) {
-    edit_->SetReadOnly(false);
-  }
-  ~TSampleWriting() { edit_->SetReadOnly(readOnly_); }
-  TSampleWriting(const TSampleWriting&) = delete;
-  TSampleWriting& operator=(const TSampleWriting&) = delete;
-
- private:
-  TWPCustomRtfEdit* edit_;
-  bool readOnly_;
-};

@@ -8,6 +8,7 @@
 #include "app/settings/settings.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
@@ -319,13 +320,8 @@ void TEntryEditor::LinkNeedsEntry() {
   if (tblEige->State() == dsInsert) {
     // The user is choosing a code: the focus stays where it is.
     linkPosting_ = true;
-    try {
-      PostRecord();
-    } catch (...) {
-      linkPosting_ = false;
-      throw;
-    }
-    linkPosting_ = false;
+    TScopeExit posted{[this] { linkPosting_ = false; }};
+    PostRecord();
   } else if (tblEige->IsEmpty()) {
     Abort();
   }

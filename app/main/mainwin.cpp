@@ -77,22 +77,6 @@ TPanel* Panel(TComponent* owner, TWinControl* parent, const char* name) {
   return p;
 }
 
-// While it lives the read-only page takes the control's own editing calls
-// (text, paragraph format, page layout); then it is read-only again.
-class PageWriting {
- public:
-  explicit PageWriting(TWPCustomRtfEdit* page) : page_(page), readOnly_(page->ReadOnly()) {
-    page_->SetReadOnly(false);
-  }
-  ~PageWriting() { page_->SetReadOnly(readOnly_); }
-  PageWriting(const PageWriting&) = delete;
-  PageWriting& operator=(const PageWriting&) = delete;
-
- private:
-  TWPCustomRtfEdit* page_;
-  bool readOnly_;
-};
-
 }  // namespace
 
 TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
@@ -200,7 +184,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->SetScrollBars(ssVertical);
   WPRichText1->SetCaretDisabled(true);
   // The page shows what the builders wrote; typing must not change it.
-  // Only the page frame writes into it (PageWriting).
+  // Only the page frame writes into it (AllowWriting).
   WPRichText1->SetReadOnly(true);
   WPRichText1->SetNoBlockMarking(true);
   WPRichText1->SetOneClickHyperlink(true);
@@ -686,7 +670,7 @@ void TfrmMain::DisplayRubrik() {
   // Hiding the page takes its focus; the rebuilt page gets it back, and
   // takes it when nothing else has it, so its keys scroll it at once.
   const bool pageFocus = WPRichText1->Focused() || !ActiveControl();
-  PageWriting writing(WPRichText1);
+  auto writing = AllowWriting(WPRichText1);
   WPRichText1->ClearDocument();
   WPRichText1->SetVisible(false);
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
@@ -759,7 +743,7 @@ void TfrmMain::ExplainPageFailure(const Exception& e) {
 }
 
 void TfrmMain::SetPageWidth() {
-  PageWriting writing(WPRichText1);
+  auto writing = AllowWriting(WPRichText1);
   const int res = WPRichText1->Header()->ResX > 0 ? WPRichText1->Header()->ResX : Screen->PixelsPerInch();
   // The width beside the vertical scroll bar, shown yet or not (the page's
   // length decides): the entries' own indents leave the same margin on both

@@ -12,6 +12,7 @@
 #include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/datetime.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/singleinstance.h"
 
@@ -65,15 +66,11 @@ void TfrmAutoSkip::Timer1Timer(TObject*) {
 void ShowAutoSkip() {
   TfrmAutoSkip* f = nullptr;
   Application->CreateForm(f);
-  try {
-    f->ShowModal();
-  } catch (...) {
+  TScopeExit release{[f] {
     Application->RemoveComponent(f);
     delete f;
-    throw;
-  }
-  Application->RemoveComponent(f);
-  delete f;
+  }};
+  f->ShowModal();
 }
 
 namespace {

@@ -92,7 +92,7 @@ void TfrmDruSetup::SetSampleWidth() {
 void TfrmDruSetup::RefreshSample() {
   ++samplesBuilt_;
   THourGlass busy;
-  TSampleWriting writing(WPRichText1);
+  auto writing = AllowWriting(WPRichText1);
   WPRichText1->ClearDocument();
   {
     const bool locked = LockWindowUpdate(WPRichText1->Handle());

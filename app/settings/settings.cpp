@@ -9,6 +9,7 @@
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 #include "resources/cursors.h"
@@ -455,12 +456,8 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
-  try {
-    auto ini = OpenSettingsFile();
-    WriteSettingsFile(*ini);
-  } catch (...) {
-    ReleaseData();
-    throw;
-  }
-  ReleaseData();
+  // The data is let go also when the settings cannot be stored.
+  TScopeExit release{[] { ReleaseData(); }};
+  auto ini = OpenSettingsFile();
+  WriteSettingsFile(*ini);
 }

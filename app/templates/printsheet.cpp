@@ -15,6 +15,7 @@
 #include "app/text/helpers.h"
 #include "app/windows/preview.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
@@ -405,9 +406,10 @@ void TfrmDrucken::pbDruckenClick() {
   const TTemplateDates dates =
       TemplateDatesOf(tblEige->FieldByName("EIGE_DATUM")->AsDateTime(), noDates ? "" : editQuellDatum->Text(),
                       noDates ? "" : editAusgabeDatum->Text());
-  Screen->SetCursor(crHourGlass);
   std::unique_ptr<TfrmPreview> preview;
-  try {
+  {
+    Screen->SetCursor(crHourGlass);
+    TScopeExit made{[] { Screen->SetCursor(crDefault); }};
     preview.reset(new TfrmPreview(Application));
     preview->AfterConstruction();
     TWPRichText* sheet = preview->WPRichText1;
@@ -421,11 +423,7 @@ void TfrmDrucken::pbDruckenClick() {
     ExpandTemplate(sheet, tblEige, dates, &tables.Tables());
     sheet->RtfText()->FormatText();
     sheet->PlaceCursor(0, 0, 0, 0);
-  } catch (...) {
-    Screen->SetCursor(crDefault);
-    throw;
   }
-  Screen->SetCursor(crDefault);
   preview->ShowModal();
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/settings/datasetup.h"
 #include "app/text/helpers.h"
+#include "platform/rtl/scopeexit.h"
 
 namespace {
 
@@ -128,15 +129,11 @@ int InsertSharedStreamAtEnd(TWPCustomRtfEdit* control) {
   // told to load.
   const TWPLoadFormat format = e->LoadFormat;
   e->LoadFormat = AutomaticFormat;
-  try {
-    e->LoadFromStream(SharedStream);
-  } catch (...) {
+  TScopeExit restore{[e, format, &keeper] {
     e->LoadFormat = format;
     keeper.Restore();
-    throw;
-  }
-  e->LoadFormat = format;
-  keeper.Restore();
+  }};
+  e->LoadFromStream(SharedStream);
   return start;
 }
 

@@ -20,19 +20,6 @@ constexpr char kNoBreakSpace = '\xA0';
 constexpr char kDagger = '\x86';
 constexpr int kClientBorder = 4;
 
-// While it lives the read-only page takes the builders' editing calls.
-class PageWriting {
- public:
-  explicit PageWriting(TWPCustomRtfEdit* page) : page_(page), readOnly_(page->ReadOnly()) { page_->SetReadOnly(false); }
-  ~PageWriting() { page_->SetReadOnly(readOnly_); }
-  PageWriting(const PageWriting&) = delete;
-  PageWriting& operator=(const PageWriting&) = delete;
-
- private:
-  TWPCustomRtfEdit* page_;
-  bool readOnly_;
-};
-
 // The page's runs in the data window's fixed styles.
 struct PageWriter {
   TWPCustomRtfEdit* page;
@@ -204,7 +191,7 @@ void TfrmDispData::WMGetMinMaxInfo(TMessage& m) {
 }
 
 void TfrmDispData::SetPageWidth() {
-  PageWriting writing(WPRichText1);
+  auto writing = AllowWriting(WPRichText1);
   const int res = WPRichText1->Header()->ResX > 0 ? WPRichText1->Header()->ResX : Screen->PixelsPerInch();
   WPRichText1->SetPageLayout(0, 0, -1000, -1000, MulDiv(WPRichText1->Width() - 10, 1440, res), -1000);
 }
@@ -253,7 +240,7 @@ void TfrmDispData::pbNextClick() {
 void TfrmDispData::ShowItem() {
   {
     THourGlass busy;
-    PageWriting writing(WPRichText1);
+    auto writing = AllowWriting(WPRichText1);
     WPRichText1->ClearDocument();
     StopSound();
     Application->ProcessMessages();
@@ -389,6 +376,8 @@ void TfrmDispData::ShowPatron(int32_t id) {
   const AnsiString baseName = Str(tblName, "NAME_NAME");
   tblName->SetIndexName("NA_VON");
   bool any = false;
+  // Changing back to the main index moves the table and tells its controls,
+  // which may raise: it stays out of a destructor.
   try {
     tblName->FindNearest({base});
     while (!tblName->Eof() && Int(tblName, "NAME_VON") == base) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 
@@ -126,10 +127,7 @@ void TfrmMeasureDialog::PlaceButtons() {
 
 void TfrmMeasureDialog::ShowValues() {
   showing_ = true;
-  struct Done {
-    bool& f;
-    ~Done() { f = false; }
-  } done{showing_};
+  TScopeExit shown{[this] { showing_ = false; }};
   const int unit = Unit();
   for (TEdit* e : Edits)
     if (e) {

@@ -259,43 +259,54 @@ bool TfrmTermin::FillTermine() {
   stored_.clear();
   tblEige->DisableControls();
   tblTerm->DisableControls();
-  struct Enable {
-    TfrmTermin* f;
-    ~Enable() {
-      f->tblEige->EnableControls();
-      f->tblTerm->EnableControls();
+  // Switching the controls on again tells them of the new rows, and their
+  // handlers may raise: that is no destructor's work, or an error of theirs
+  // would end the program. The second table's come on also then.
+  auto enableControls = [this] {
+    try {
+      tblEige->EnableControls();
+    } catch (...) {
+      tblTerm->EnableControls();
+      throw;
     }
-  } enable{this};
-  tblEige->SetMasterSource(nullptr);
-  tblEige->SetMasterFields("");
-  tblTerm->EmptyTable();
+    tblTerm->EnableControls();
+  };
+  try {
+    tblEige->SetMasterSource(nullptr);
+    tblEige->SetMasterFields("");
+    tblTerm->EmptyTable();
 
-  const int month = PackedDateMonth(date_), day = PackedDateDay(date_);
-  lblDatum->SetCaption(IntToStr(day) + ". " + MonthName(2, month));
-  // In a common year 28 February is also the day of what falls on the 29th.
-  const bool alsoLeapDay = month == 2 && day == 28 && !IsLeapYear(PackedDateYear(date_));
-  // A warning key is the day of the date less the days in the entry's own
-  // year: across the end of February it lies a day off this year's warning
-  // day when one of the two years is a leap year (a birthday on 29 February
-  // is on 28 February in common years). The neighbouring days' keys are
-  // searched too, and WarnsOn keeps only what is due on the window's day.
-  const int32_t today = PackedDateToDayNumber(date_);
-  for (int level = 0; level <= 2; ++level) {
-    if (level == 0) {
-      RunPass(level, month * 100 + day);
-    } else {
-      for (int32_t n : {today - 1, today, today + 1}) {
-        const PackedDate d = DayNumberToPackedDate(n);
-        RunPass(level, PackedDateMonth(d) * 100 + PackedDateDay(d));
+    const int month = PackedDateMonth(date_), day = PackedDateDay(date_);
+    lblDatum->SetCaption(IntToStr(day) + ". " + MonthName(2, month));
+    // In a common year 28 February is also the day of what falls on the 29th.
+    const bool alsoLeapDay = month == 2 && day == 28 && !IsLeapYear(PackedDateYear(date_));
+    // A warning key is the day of the date less the days in the entry's own
+    // year: across the end of February it lies a day off this year's warning
+    // day when one of the two years is a leap year (a birthday on 29 February
+    // is on 28 February in common years). The neighbouring days' keys are
+    // searched too, and WarnsOn keeps only what is due on the window's day.
+    const int32_t today = PackedDateToDayNumber(date_);
+    for (int level = 0; level <= 2; ++level) {
+      if (level == 0) {
+        RunPass(level, month * 100 + day);
+      } else {
+        for (int32_t n : {today - 1, today, today + 1}) {
+          const PackedDate d = DayNumberToPackedDate(n);
+          RunPass(level, PackedDateMonth(d) * 100 + PackedDateDay(d));
+        }
       }
+      if (alsoLeapDay) RunPass(level, 229);
     }
-    if (alsoLeapDay) RunPass(level, 229);
-  }
 
-  tblEige->SetIndexName("XEIGE_ID");
-  tblEige->SetMasterSource(dsTerm);
-  tblEige->SetMasterFields("EIGE_ID");
-  if (found_) tblTerm->First();
+    tblEige->SetIndexName("XEIGE_ID");
+    tblEige->SetMasterSource(dsTerm);
+    tblEige->SetMasterFields("EIGE_ID");
+    if (found_) tblTerm->First();
+  } catch (...) {
+    enableControls();
+    throw;
+  }
+  enableControls();
   return found_;
 }
 

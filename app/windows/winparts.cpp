@@ -82,12 +82,9 @@ THourGlass::~THourGlass() { Screen->SetCursor(crDefault); }
 
 int ShowModalAndFree(TCustomForm* form, const std::function<void()>& beforeFree) {
   std::unique_ptr<TCustomForm> owned(form);
-  struct Detach {
-    TCustomForm* f;
-    ~Detach() {
-      if (Application) Application->RemoveComponent(f);
-    }
-  } detach{form};
+  TScopeExit detach{[form] {
+    if (Application) Application->RemoveComponent(form);
+  }};
   const int result = form->ShowModal();
   if (beforeFree) beforeFree();
   return result;

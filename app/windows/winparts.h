@@ -2,8 +2,8 @@
 // window, warner, paragraph and page dialogs): the panel of tool buttons at
 // the top with the line under it, explorer buttons with their pictures,
 // plain panels and labels, German hints of the rich-text tool bar, the
-// hourglass while something takes long, and the show routine that runs a
-// window modally and frees it.
+// hourglass while something takes long, writing into a read-only page, and
+// the show routine that runs a window modally and frees it.
 //
 // Invariants: every part made here is owned by the window given as owner,
 // so the window frees it; a tool button without an action is disabled.
@@ -11,11 +11,13 @@
 
 #include <functional>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/stdctrls.h"
 #include "resources/pictures.h"
 #include "richtext/bars/toolbar.h"
+#include "richtext/controls/rtfedit.h"
 #include "widgets/explorerbtn.h"
 
 // Sizes of the tool panel and its buttons.
@@ -46,6 +48,14 @@ class THourGlass {
   THourGlass(const THourGlass&) = delete;
   THourGlass& operator=(const THourGlass&) = delete;
 };
+
+// Lets code write into a read-only rich-text control (the page builders, the
+// samples) until the returned guard ends; then it is read-only as before.
+[[nodiscard]] inline auto AllowWriting(TWPCustomRtfEdit* edit) {
+  const bool readOnly = edit->ReadOnly();
+  edit->SetReadOnly(false);
+  return TScopeExit{[edit, readOnly] { edit->SetReadOnly(readOnly); }};
+}
 
 // Shows the window modally, lets `beforeFree` read it, then removes it from
 // the application's components and frees it (also when showing raised);

@@ -205,6 +205,29 @@ TEST_F(WindowsTest, AFillCutOffLeavesTheEntriesAloneAndTheNextOneIsComplete) {
   EXPECT_EQ(apptest::Slurp(Root() / "BENUTZER" / "EIGENES.FFD"), eigenes);
 }
 
+// The tables' controls hear of a fill when they come on again; an error of a
+// handler then reaches the caller (it must not end the program), both
+// tables' controls are on, and the next fill lists the day's rows.
+TEST_F(WindowsTest, AnErrorOfAHandlerAfterAFillReachesTheCaller) {
+  Start();
+  const std::vector<Entry> entries = MakeEntries();
+  Store(entries);
+  const year_month_day day = 2025y / 12 / 28;
+  TfrmTermin* f = NewWarner(day);
+  TwwDataSource other(nullptr);
+  other.SetDataSet(f->tblEige);
+  bool raise = true;
+  other.OnDataChange = [&](TObject*, TField*) {
+    if (raise) throw EDatabaseError("Anzeige fehlgeschlagen");
+  };
+  EXPECT_THROW(f->FillTermine(), EDatabaseError);
+  raise = false;
+  EXPECT_FALSE(f->tblEige->ControlsDisabled());
+  EXPECT_FALSE(f->tblTerm->ControlsDisabled());
+  EXPECT_TRUE(f->FillTermine());
+  EXPECT_EQ(Listed(f), ExpectedRows(entries, day));
+}
+
 TEST_F(WindowsTest, AtTheStartTheWarnerShowsOnlyWhenSomethingIsDue) {
   Start();
   Store(MakeEntries());
