@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "dbengine/collate.h"
+#include "platform/rtl/scopeexit.h"
 
 // ---- sessions and databases ------------------------------------------------
 
@@ -164,16 +165,13 @@ bool TFFClientTable::Accepts(uint8_t* rec, TffCursor& at) {
   // switching its filter off from inside its filter event). Such changes are
   // applied after this record: dropped filters are parked until then, and a
   // filter switched off meanwhile is skipped.
-  struct Evaluating {
-    TFFClientTable& t;
-    explicit Evaluating(TFFClientTable& table) : t(table) { ++t.evaluating_; }
-    ~Evaluating() {
-      if (--t.evaluating_ == 0) {
-        t.dropped_.clear();
-        if (t.rebuildPending_) t.FiltersChanged();
-      }
+  ++evaluating_;
+  TScopeExit evaluated{[this] {
+    if (--evaluating_ == 0) {
+      dropped_.clear();
+      if (rebuildPending_) FiltersChanged();
     }
-  } guard(*this);
+  }};
   uint32_t recNum = 0;
   bool haveRecNum = false;
   for (size_t i = 0; i < active_.size(); ++i) {

@@ -15,6 +15,7 @@
 
 #include "dbengine/journal.h"
 #include "platform/rtl/invariants.h"
+#include "platform/rtl/scopeexit.h"
 
 namespace ffdetail {
 
@@ -190,16 +191,18 @@ template <typename F>
 void TableImpl::Change(F&& body) {
   CheckWritable();
   WalkBeforeFirstChange();
-  try {
-    body();
-    if (!inTx_) file_.Commit();
-  } catch (...) {
-    file_.Rollback();
-    inTx_ = false;
-    ++version_;
-    throw;
+  {
+    // Kept or rolled back, the change has moved the cached blocks.
+    TScopeExit changed{[this] { ++version_; }};
+    try {
+      body();
+      if (!inTx_) file_.Commit();
+    } catch (...) {
+      file_.Rollback();
+      inTx_ = false;
+      throw;
+    }
   }
-  ++version_;
   if (!inTx_) {
     VerifyAfterCommit();
     file_.Trim();

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/db/db.h"
+#include "platform/rtl/scopeexit.h"
 
 // ---------------------------------------------------------------------------
 // TDataLink.
@@ -71,13 +72,8 @@ bool TDataLink::Edit() {
 
 void TDataLink::UpdateRecord() {
   updating_ = true;
-  try {
-    UpdateData();
-  } catch (...) {
-    updating_ = false;
-    throw;
-  }
-  updating_ = false;
+  TScopeExit updated{[this] { updating_ = false; }};
+  UpdateData();
 }
 
 void TDataLink::UpdateRange() {

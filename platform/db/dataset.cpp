@@ -5,6 +5,7 @@
 
 #include "platform/db/db.h"
 #include "platform/db/db_internal.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
 // ---------------------------------------------------------------------------
@@ -160,6 +161,7 @@ void TFieldDefs::Update() {
     return;
   }
   owner_->OpenCursor(true);
+  // Closing a cursor may raise: it stays out of a destructor.
   try {
     owner_->InternalInitFieldDefs();
   } catch (...) {
@@ -764,15 +766,11 @@ void TDataSet::GetCalcFields(TRecordBuffer* buf) {
   state_ = dsCalcFields;
   TRecordBuffer* saveBuf = calcBuffer_;
   calcBuffer_ = buf;
-  try {
-    CalculateFields(buf);
-  } catch (...) {
+  TScopeExit restore{[this, save, saveBuf] {
     state_ = save;
     calcBuffer_ = saveBuf;
-    throw;
-  }
-  state_ = save;
-  calcBuffer_ = saveBuf;
+  }};
+  CalculateFields(buf);
 }
 
 void TDataSet::CalculateFields(TRecordBuffer* buf) {
@@ -794,6 +792,7 @@ void TDataSet::First() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
+  // The notification reaches the links, whose handlers may raise: no work for a destructor.
   try {
     InternalFirst();
     GetNextRecord();
@@ -812,6 +811,7 @@ void TDataSet::Last() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
+  // The notification reaches the links, whose handlers may raise: no work for a destructor.
   try {
     InternalLast();
     GetPriorRecord();
@@ -833,6 +833,7 @@ int TDataSet::MoveBy(int distance) {
   if ((distance > 0 && !eof_) || (distance < 0 && !bof_)) {
     bof_ = eof_ = false;
     int scroll = 0;
+    // The notification reaches the links, whose handlers may raise: no work for a destructor.
     try {
       while (distance > 0) {
         if (activeRecord_ < recordCount_ - 1) {
@@ -897,6 +898,7 @@ void TDataSet::Resync(unsigned mode) {
   int count = (mode & rmCenter) ? (bufferCount_ - 1) / 2 : activeRecord_;
   MoveBuffer(recordCount_, 0);
   ActivateBuffers();
+  // The notification reaches the links, whose handlers may raise: no work for a destructor.
   try {
     while (count > 0 && GetPriorRecord()) --count;
     GetNextRecords();
@@ -1185,22 +1187,17 @@ AnsiString TDataSet::ReadBlob(const TField* field) const {
   uint16_t no = static_cast<uint16_t>(field->FieldNo());
   uint8_t* rec = b->Data.data();
   Check(BapiOpenBlob(handle_, rec, no, bapiReadOnly));
+  TScopeExit freeBlob{[this, rec, no] { BapiFreeBlob(handle_, rec, no); }};
   AnsiString out;
-  try {
-    uint32_t size = 0;
-    Check(BapiGetBlobSize(handle_, rec, no, size));
-    out.resize(size);
-    uint32_t got = 0;
-    if (size > 0) {
-      TBapiResult rc = BapiGetBlob(handle_, rec, no, 0, size, out.data(), got);
-      if (rc != bapiOk && rc != bapiEndOfBlob) Check(rc);
-      out.resize(got);
-    }
-  } catch (...) {
-    BapiFreeBlob(handle_, rec, no);
-    throw;
+  uint32_t size = 0;
+  Check(BapiGetBlobSize(handle_, rec, no, size));
+  out.resize(size);
+  uint32_t got = 0;
+  if (size > 0) {
+    TBapiResult rc = BapiGetBlob(handle_, rec, no, 0, size, out.data(), got);
+    if (rc != bapiOk && rc != bapiEndOfBlob) Check(rc);
+    out.resize(got);
   }
-  BapiFreeBlob(handle_, rec, no);
   return out;
 }
 

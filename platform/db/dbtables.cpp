@@ -5,6 +5,7 @@
 
 #include "platform/db/db_internal.h"
 #include "platform/db/dbtables.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -458,15 +459,11 @@ void TTable::SetKeyFields(TKeyIndex k, const std::vector<Variant>& values) {
   Check(BapiInitRecord(handle_, kb.Rec->Data.data()));
   TDataSetState save = SetTempState(dsSetKey);
   keyBufferForFields_ = kb.Rec.get();
-  try {
-    for (size_t i = 0; i < values.size(); ++i) IndexFields(static_cast<int>(i))->SetValue(values[i]);
-  } catch (...) {
+  TScopeExit restore{[this, save] {
     keyBufferForFields_ = nullptr;
     RestoreState(save);
-    throw;
-  }
-  keyBufferForFields_ = nullptr;
-  RestoreState(save);
+  }};
+  for (size_t i = 0; i < values.size(); ++i) IndexFields(static_cast<int>(i))->SetValue(values[i]);
   kb.FieldCount = static_cast<int>(values.size());
 }
 
@@ -676,45 +673,42 @@ Variant TTable::Lookup(const AnsiString& keyFields, const std::vector<Variant>& 
   TDataSetState save = SetTempState(dsSetKey);
   TRecordBuffer* saveKey = keyBufferForFields_;
   bool saveAny = anyFieldKey_;
-  auto restore = [&] {
+  // The record under test too: a filter of this table may look up in it.
+  const uint8_t* saveRecord = TempRecord();
+  TScopeExit restore{[this, save, saveKey, saveAny, saveRecord] {
     keyBufferForFields_ = saveKey;
     anyFieldKey_ = saveAny;
+    SetTempRecord(saveRecord);
     RestoreState(save);
-  };
-  try {
-    if (idx) {
-      Check(BapiInitRecord(lookupCursor_, rec.Data.data()));
-      keyBufferForFields_ = &rec;
-      anyFieldKey_ = true;
-      for (size_t i = 0; i < keys.size(); ++i) keys[i]->SetValue(keyValues[i]);
-      TBapiResult rc = BapiSetToKey(lookupCursor_, bapiKeyEqual, static_cast<uint16_t>(keys.size()), 0,
-                                    rec.Data.data());
-      if (rc == bapiOk && BapiGetRecord(lookupCursor_, bapiNoLock, rec.Data.data(), nullptr) == bapiOk) {
-        SetTempState(dsFilter);
-        SetTempRecord(rec.Data.data());
-        answer = result->Value();
-        RestoreState(dsSetKey);
-      }
-    } else {
-      Check(BapiSetToBegin(lookupCursor_));
+  }};
+  if (idx) {
+    Check(BapiInitRecord(lookupCursor_, rec.Data.data()));
+    keyBufferForFields_ = &rec;
+    anyFieldKey_ = true;
+    for (size_t i = 0; i < keys.size(); ++i) keys[i]->SetValue(keyValues[i]);
+    TBapiResult rc = BapiSetToKey(lookupCursor_, bapiKeyEqual, static_cast<uint16_t>(keys.size()), 0,
+                                  rec.Data.data());
+    if (rc == bapiOk && BapiGetRecord(lookupCursor_, bapiNoLock, rec.Data.data(), nullptr) == bapiOk) {
       SetTempState(dsFilter);
+      TScopeExit found{[this] { RestoreState(dsSetKey); }};
       SetTempRecord(rec.Data.data());
-      while (BapiGetNextRecord(lookupCursor_, bapiNoLock, rec.Data.data(), nullptr) == bapiOk) {
-        bool match = true;
-        for (size_t i = 0; i < keys.size() && match; ++i)
-          match = keys[i]->AsString() == keyValues[i].AsString();
-        if (match) {
-          answer = result->Value();
-          break;
-        }
-      }
-      RestoreState(dsSetKey);
+      answer = result->Value();
     }
-  } catch (...) {
-    restore();
-    throw;
+  } else {
+    Check(BapiSetToBegin(lookupCursor_));
+    SetTempState(dsFilter);
+    TScopeExit walked{[this] { RestoreState(dsSetKey); }};
+    SetTempRecord(rec.Data.data());
+    while (BapiGetNextRecord(lookupCursor_, bapiNoLock, rec.Data.data(), nullptr) == bapiOk) {
+      bool match = true;
+      for (size_t i = 0; i < keys.size() && match; ++i)
+        match = keys[i]->AsString() == keyValues[i].AsString();
+      if (match) {
+        answer = result->Value();
+        break;
+      }
+    }
   }
-  restore();
   return answer;
 }
 

@@ -301,6 +301,40 @@ TEST_F(DbTest, LookupByIndexOrByScanLeavesThePosition) {
   EXPECT_EQ(t->State(), dsBrowse);
 }
 
+// A calculated field that fails to read when told to.
+struct TFailingField : TStringField {
+  using TStringField::TStringField;
+  bool fail = false;
+  AnsiString AsString() const override {
+    if (fail) throw EDatabaseError("kaputt");
+    return TStringField::AsString();
+  }
+};
+
+TEST_F(DbTest, LookupLeavesStateAndRecordUnderTestAsItFoundThem) {
+  AddPersons(Birthdays());
+  auto t = Table();
+  auto* bad = new TFailingField(nullptr);
+  bad->SetFieldName("BAD");
+  bad->SetCalculated(true);
+  bad->SetDataSet(t.get());
+  t->Open();
+  // Asked from inside a filter's test of this table, by index and by scan.
+  uint8_t* tested = t->ActiveBuffer();
+  const TDataSetState was = t->SetTempState(dsFilter);
+  t->SetTempRecord(tested);
+  EXPECT_EQ(t->Lookup("NAME", {"Emil"}, "ID"), Variant(5));
+  EXPECT_EQ(t->Lookup("JAHR", {1933}, "ID"), Variant(6));
+  EXPECT_EQ(t->TempRecord(), tested);
+  EXPECT_EQ(t->FieldByName("NAME")->AsString(), "Anna") << "the record under test reads as before";
+  t->RestoreState(was);
+  // A key that fails to read during the scan.
+  bad->fail = true;
+  EXPECT_THROW(t->Lookup("BAD", {"x"}, "ID"), EDatabaseError);
+  EXPECT_FALSE(t->ControlsDisabled()) << "the controls hear of changes again";
+  EXPECT_EQ(t->State(), dsBrowse);
+}
+
 TEST_F(DbTest, ErrorEventsMayRetryAnOperation) {
   AddNumbered(2);
   auto t = Table();
