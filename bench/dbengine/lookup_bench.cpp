@@ -73,13 +73,20 @@ const std::vector<Person>& People() {
   return people;
 }
 
+// The run's own folder, removed again when the program ends (each run
+// writes tens of megabytes).
 std::string Dir() {
-  static const std::string d = [] {
-    auto p = std::filesystem::temp_directory_path() / ("orv-lookupbench-" + std::to_string(getpid()));
-    std::filesystem::create_directories(p);
-    return p.string();
-  }();
-  return d;
+  struct Folder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("orv-lookupbench-" + std::to_string(getpid()));
+    Folder() { std::filesystem::create_directories(path); }
+    ~Folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static const Folder d;
+  return d.path.string();
 }
 
 // The day ranges every side walks: [first, last] as yyyymmdd.
