@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     return Fail("the program's window did not appear");
   }
   // The start-up step and its page; keys go to the window with the focus.
-  WaitSettled(w, 30000);
+  WaitQuiet(pid, 30000);
   WaitFocus(w, 10000);
   auto fail = [&](const std::string& why) {
     kill(pid, SIGKILL);
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   Picture before;
   GrabPicture(w, before);
   Press(kF4);
-  WaitSettled(w, 20000, 500, &before);
+  WaitSettled(w, 20000, 400, &before);
   if (FindWindowNamed(prompt, 0)) return fail("the password was asked for twice");
   if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
 

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     kill(pid, SIGKILL);
     return Fail("the program's window did not appear");
   }
-  WaitSettled(w, 30000);
+  WaitQuiet(pid, 30000);  // the start-up step and its page
   auto fail = [&](const std::string& why) {
     kill(pid, SIGKILL);
     return Fail(why);
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   Type("abc");
   Press(kReturn);
   if (!WaitGone(prompt, 20000)) return fail("the prompt did not close");
-  WaitSettled(w, 20000, 500, &before);
+  WaitSettled(w, 20000, 400, &before);
   if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
 
   CloseWindow(w);

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -188,7 +189,7 @@ inline bool ReadExpected(const std::string& path, Picture& p, int& x, int& y) {
   return static_cast<bool>(f);
 }
 
-inline bool Shows(const Picture& window, const Picture& part, int x, int y) {
+inline bool ShowsPart(const Picture& window, const Picture& part, int x, int y) {
   if (x < 0 || y < 0 || x + part.Width > window.Width || y + part.Height > window.Height) return false;
   for (int row = 0; row < part.Height; ++row)
     for (int col = 0; col < part.Width; ++col)
@@ -208,7 +209,7 @@ inline bool WaitShowing(xcb_window_t w, const std::string& expected, int ms) {
     return false;
   }
   for (int waited = 0; waited <= ms; waited += 50) {
-    if (GrabPicture(w, shown) && Shows(shown, part, x, y)) return true;
+    if (GrabPicture(w, shown) && ShowsPart(shown, part, x, y)) return true;
     Sleep(50);
   }
   Fail(expected + " was not shown in " + std::to_string(ms) + " ms");
@@ -217,17 +218,50 @@ inline bool WaitShowing(xcb_window_t w, const std::string& expected, int ms) {
 
 // Waits up to `ms` until the window's picture differs from `from` (when
 // given) and then stays the same for `quiet` ms: for a picture the test
-// cannot know beforehand. False when it did not settle.
-inline bool WaitSettled(xcb_window_t w, int ms, int quiet = 500, const Picture* from = nullptr) {
+// cannot know beforehand. A caret blinks every 530 ms, so `quiet` stays
+// below that. False when it did not settle.
+inline bool WaitSettled(xcb_window_t w, int ms, int quiet = 400, const Picture* from = nullptr) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
   Picture last, now;
-  int same = 0;
-  for (int waited = 0; waited <= ms; waited += 50) {
+  auto since = Clock::now();
+  while (Clock::now() < deadline) {
     if (GrabPicture(w, now) && (!from || now != *from)) {
-      same = now == last ? same + 50 : 0;
-      if (same >= quiet) return true;
-      last = std::move(now);
+      if (now != last) {
+        last = std::move(now);
+        since = Clock::now();
+      } else if (Clock::now() - since >= std::chrono::milliseconds(quiet)) {
+        return true;
+      }
     }
-    Sleep(50);
+    Sleep(20);
+  }
+  return false;
+}
+
+// User and system time the process has used so far, in milliseconds (-1
+// when it cannot be read).
+inline long ProcessCpuMs(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::size_t paren = stat.rfind(')');  // the command name may hold blanks
+  unsigned long user = 0, system = 0;  // fields 14 and 15, after state (3) and ten more
+  if (paren == std::string::npos ||
+      std::sscanf(stat.c_str() + paren + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                  &system) != 2)
+    return -1;
+  return static_cast<long>((user + system) * 1000 / sysconf(_SC_CLK_TCK));
+}
+
+// Waits up to `ms` until the process has used (almost) no processor for
+// `quiet` ms: its start-up step and first page are done (the step's timer
+// fires 200 ms after the first paint). False when it did not go quiet.
+inline bool WaitQuiet(pid_t pid, int ms, int quiet = 1000) {
+  for (int waited = 0; waited < ms; waited += quiet) {
+    const long from = ProcessCpuMs(pid);
+    Sleep(quiet);
+    const long to = ProcessCpuMs(pid);
+    if (from >= 0 && to >= 0 && to - from < 10) return true;
   }
   return false;
 }

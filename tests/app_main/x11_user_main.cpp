@@ -2,10 +2,10 @@
 // real program, waits for its window to show today's page and grabs it,
 // clicks a day in its calendar through the server's input devices, waits
 // for that day's page after the debounce and grabs it again, covers it with
-// another window, starts the program a second
-// time (which must end by itself) and checks that the first window came
-// back on top; then closes it as a window manager would and waits for the
-// program to end. Exits 0 when every step did what it should.
+// another window, starts the program a second time (which must end by
+// itself) and checks that the first window came back on top; then closes it
+// as a window manager would and waits for the program to end. Exits 0 when
+// every step did what it should.
 //
 //   orvelan_x11_user PROGRAM CLICK_X CLICK_Y BEFORE.ppm AFTER.ppm
 //
@@ -17,30 +17,14 @@
 //
 //   orvelan_x11_user --idle PROGRAM
 //
-// starts the program, lets it settle (its page shown, its processor quiet),
-// prints the processor time it used
-// over 3 s in which nothing happens ("idle cpu ms: N"), and closes it.
-#include <iterator>
-
+// starts the program, lets it go quiet after its start-up step, prints the
+// processor time it used over 3 s in which nothing happens ("idle cpu ms:
+// N"), and closes it.
 #include "tests/app_main/x11_user.h"
 
 using namespace x11user;
 
 namespace {
-
-// User and system time the process has used so far, in milliseconds (-1
-// when it cannot be read).
-long CpuMs(pid_t pid) {
-  std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  const std::size_t paren = stat.rfind(')');  // the command name may hold blanks
-  unsigned long user = 0, system = 0;  // fields 14 and 15, after state (3) and ten more
-  if (paren == std::string::npos ||
-      std::sscanf(stat.c_str() + paren + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
-                  &system) != 2)
-    return -1;
-  return static_cast<long>((user + system) * 1000 / sysconf(_SC_CLK_TCK));
-}
 
 // The part of the window a picture waits for: NAME.ppm -> NAME.expected.ppm.
 std::string Expected(const std::string& picture) {
@@ -56,15 +40,10 @@ int Idle(const std::string& program) {
   }
   // The start-up step and its page, slower on a loaded machine. A program
   // that never goes quiet is measured all the same after the deadline.
-  WaitSettled(w, 30000);
-  for (int waited = 0; waited < 30000; waited += 500) {
-    const long from = CpuMs(pid);
-    Sleep(500);
-    if (CpuMs(pid) - from < 10) break;
-  }
-  const long before = CpuMs(pid);
+  WaitQuiet(pid, 30000);
+  const long before = ProcessCpuMs(pid);
   Sleep(3000);
-  const long after = CpuMs(pid);
+  const long after = ProcessCpuMs(pid);
   CloseWindow(w);
   const int end = WaitFor(pid, 15000);
   if (end < 0) kill(pid, SIGKILL);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   program = Spawn(argv[1]);
   const xcb_window_t main = FindWindowNamed("Orvelan", 30000);
   if (!main) return Stop("the program's window did not appear");
-  WaitSettled(main, 30000);  // the start-up step and its page
+  WaitQuiet(program, 30000);  // the start-up step and its page
 
   // Drucken > Vorlagen erfassen.
   const std::vector<xcb_window_t> withMain = Shown();
