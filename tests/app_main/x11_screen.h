@@ -88,7 +88,7 @@ inline fs::path ProgramCopy(const std::string& name, const std::string& ini) {
   const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
   fs::remove_all(dir);
   fs::create_directories(dir / "DATEN");
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  apptest::PlaceProgram(dir);
   for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
     fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
   apptest::Put(dir / "Orvelan.Ini", ini);

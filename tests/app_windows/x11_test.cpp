@@ -99,7 +99,7 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(apptest::BuiltProgramDir() / "DATEN", dir / "DATEN", fs::copy_options::recursive);
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  apptest::PlaceProgram(dir);
   apptest::Put(dir / "Orvelan.Ini", ini);
 
   // The same windows here. A day of this month (today when it can) whose
