@@ -15,4 +15,6 @@ else
 fi
 cd "$ORV_BUILD_DIR"
 export QT_QPA_PLATFORM=offscreen
-ctest --output-on-failure -j "$(nproc)" --timeout 900
+# Twice as many tests as processors: the real-program tests spend most of
+# their time waiting on the program under a virtual X server.
+ctest --output-on-failure -j "$((2 * $(nproc)))" --timeout 900

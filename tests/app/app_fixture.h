@@ -29,6 +29,15 @@ namespace fs = std::filesystem;
 
 inline fs::path BuiltProgramDir() { return fs::path(testpaths::BinaryDir()) / "app"; }
 
+// The built program into a program directory of a real-program test: a hard
+// link where the file system allows (the sanitizer build's binary is some
+// 200 MB, and each such test has a directory of its own), else a copy.
+inline void PlaceProgram(const fs::path& dir) {
+  std::error_code ec;
+  fs::create_hard_link(BuiltProgramDir() / "orvelan", dir / "orvelan", ec);
+  if (ec) fs::copy_file(BuiltProgramDir() / "orvelan", dir / "orvelan");
+}
+
 // Every reference file the data set-up and the formatters read.
 inline const std::initializer_list<const char*> kReferenceFiles = {
     "Ereignis.Stx", "Person.Stx", "Feiertag.Stx", "ORT.FFD",      "NATION.FFD",   "BERUF.FFD",

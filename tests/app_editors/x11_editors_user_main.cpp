@@ -23,7 +23,7 @@ constexpr uint32_t kF4 = 0xffc1;
 bool ChooseMenuItem(xcb_window_t main, bool first) {
   Press('p', kAlt);
   Sleep(300);
-  for (int waited = 0; waited <= 3000; waited += 50) {
+  for (int waited = 0; waited <= 20000; waited += 50) {
     for (xcb_window_t x : Stack()) {
       int left = 0, top = 0, width = 0, height = 0;
       if (x == main || !Viewable(x) || !Geometry(x, left, top, width, height)) continue;
@@ -50,7 +50,9 @@ int main(int argc, char** argv) {
     kill(pid, SIGKILL);
     return Fail("the program's window did not appear");
   }
-  Sleep(1500);
+  // The start-up step and its page; keys go to the window with the focus.
+  WaitQuiet(pid, 30000);
+  WaitFocus(w, 10000);
   auto fail = [&](const std::string& why) {
     kill(pid, SIGKILL);
     return Fail(why);
@@ -60,24 +62,22 @@ int main(int argc, char** argv) {
   // own Enter. "abc" twice.
   if (!ChooseMenuItem(w, false)) return fail("the menu did not drop down");
   const char* define = "Pa\xc3\x9fwort definieren";
-  if (!FindWindowNamed(define, 5000)) return fail("the password definition did not come");
-  Sleep(300);
+  const xcb_window_t defining = FindWindowNamed(define, 20000);
+  if (!defining || !WaitFocus(defining, 10000)) return fail("the password definition did not come");
   Type("abc");
   Press(kTab);
   Type("abc");
   Press(kReturn);
-  if (!WaitGone(define, 5000)) return fail("the password definition did not close");
-  Sleep(300);
+  if (!WaitGone(define, 20000) || !WaitFocus(w, 10000)) return fail("the password definition did not close");
   // Persönliche Daten > Personen (the first item): the password is asked for.
   if (!ChooseMenuItem(w, true)) return fail("the menu did not drop down");
   const char* prompt = "Pa\xc3\x9fwort eingeben";
-  if (!FindWindowNamed(prompt, 5000)) return fail("the password was not asked for");
-  Sleep(300);
+  const xcb_window_t asking = FindWindowNamed(prompt, 20000);
+  if (!asking || !WaitFocus(asking, 10000)) return fail("the password was not asked for");
   Type("abc");
   Press(kReturn);
-  const xcb_window_t editor = FindWindowNamed("Personen erfassen", 5000);
-  if (!editor) return fail("the person editor did not come");
-  Sleep(500);
+  const xcb_window_t editor = FindWindowNamed("Personen erfassen", 20000);
+  if (!editor || !WaitFocus(editor, 10000)) return fail("the person editor did not come");
   // A new person: first name, Tab, last name, three Tabs to the date.
   Click(editor, std::atoi(argv[3]), std::atoi(argv[4]));
   Sleep(300);
@@ -86,15 +86,17 @@ int main(int argc, char** argv) {
   Type("heutig");
   for (int i = 0; i < 3; ++i) Press(kTab);
   Type(ddmm + "1980");
+  WaitSettled(editor, 10000);
   if (!Grab(editor, dir + "/editor.ppm")) return fail("no grab of the editor");
   Click(editor, std::atoi(argv[5]), std::atoi(argv[6]));
   Sleep(500);
   Press(kEscape);
-  if (!WaitGone("Personen erfassen", 5000)) return fail("the editor did not close");
-  Sleep(300);
+  if (!WaitGone("Personen erfassen", 20000) || !WaitFocus(w, 10000)) return fail("the editor did not close");
   // The personal page of today (the password was given once).
+  Picture before;
+  GrabPicture(w, before);
   Press(kF4);
-  Sleep(1500);
+  WaitSettled(w, 20000, 400, &before);
   if (FindWindowNamed(prompt, 0)) return fail("the password was asked for twice");
   if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
 

@@ -44,6 +44,20 @@ inline TSurface ReadPpm(const fs::path& path) {
   return s;
 }
 
+// The part `r` (form client co-ordinates) of what a form built here shows,
+// as a P6 file that a user program waits to see at its place in the real
+// window (below the menu bar: "# at X Y").
+inline void WriteExpected(const TSurface& own, int bar, const TRect& r, const fs::path& path) {
+  std::ofstream f(path, std::ios::binary);
+  f << "P6\n# at " << r.Left << " " << r.Top + bar << "\n" << r.Width() << " " << r.Height() << "\n255\n";
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const std::uint32_t px = own.Row(y)[x];
+      const char rgb[3] = {static_cast<char>(px >> 16), static_cast<char>(px >> 8), static_cast<char>(px)};
+      f.write(rgb, 3);
+    }
+}
+
 inline void SavePng(const TSurface& s, const std::string& name) {
   const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(s);
   std::ofstream(TUiTestDriver::ArtifactDir() + "/" + name + ".png", std::ios::binary)
@@ -51,11 +65,8 @@ inline void SavePng(const TSurface& s, const std::string& name) {
 }
 
 // Pixels of `r` (form client co-ordinates) that differ between the grabbed
-// window (menu bar on top) and the form's own back buffer.
-inline int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
-  form->PaintPending();
-  const TSurface& own = *form->Surface();
-  const int bar = form->MenuBarHeight();
+// window (menu bar of `bar` pixels on top) and what the form showed here.
+inline int Differences(const TSurface& grabbed, const TSurface& own, int bar, const TRect& r) {
   int diff = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
@@ -65,13 +76,19 @@ inline int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& 
   return diff;
 }
 
+// The same against the form's own back buffer as it is now.
+inline int Differences(const TSurface& grabbed, TCustomForm* form, const TRect& r) {
+  form->PaintPending();
+  return Differences(grabbed, *form->Surface(), form->MenuBarHeight(), r);
+}
+
 // A program directory of the real program: the binary, its reference data
 // and the settings file.
 inline fs::path ProgramCopy(const std::string& name, const std::string& ini) {
   const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_main" / name;
   fs::remove_all(dir);
   fs::create_directories(dir / "DATEN");
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  apptest::PlaceProgram(dir);
   for (const auto& e : fs::directory_iterator(apptest::BuiltProgramDir() / "DATEN"))
     fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
   apptest::Put(dir / "Orvelan.Ini", ini);

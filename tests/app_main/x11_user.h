@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -128,25 +129,160 @@ inline bool Geometry(xcb_window_t w, int& x, int& y, int& width, int& height) {
   return ok;
 }
 
-inline bool Grab(xcb_window_t w, const std::string& path) {
+// A window's whole picture as the server shows it: rows of 0xRRGGBB.
+struct Picture {
+  int Width = 0, Height = 0;
+  std::vector<uint32_t> Rgb;
+  bool operator==(const Picture&) const = default;
+};
+
+inline bool GrabPicture(xcb_window_t w, Picture& out) {
   int x = 0, y = 0, width = 0, height = 0;
   if (!Geometry(w, x, y, width, height)) return false;
   auto* img = xcb_get_image_reply(
       conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, w, 0, 0, width, height, ~0u), nullptr);
   if (!img) return false;
   const uint8_t* d = xcb_get_image_data(img);
-  const int len = xcb_get_image_data_length(img);
-  bool ok = img->depth == 24 && len >= width * height * 4;
+  const bool ok = img->depth == 24 && xcb_get_image_data_length(img) >= width * height * 4;
   if (ok) {
-    std::ofstream f(path, std::ios::binary);
-    f << "P6\n" << width << " " << height << "\n255\n";
-    for (int i = 0; i < width * height; ++i) {
-      const char rgb[3] = {static_cast<char>(d[4 * i + 2]), static_cast<char>(d[4 * i + 1]), static_cast<char>(d[4 * i])};
-      f.write(rgb, 3);
-    }
+    out.Width = width;
+    out.Height = height;
+    out.Rgb.resize(static_cast<std::size_t>(width) * height);
+    for (std::size_t i = 0; i < out.Rgb.size(); ++i) out.Rgb[i] = d[4 * i + 2] << 16 | d[4 * i + 1] << 8 | d[4 * i];
   }
   std::free(img);
   return ok;
+}
+
+inline bool WritePpm(const Picture& p, const std::string& path) {
+  std::ofstream f(path, std::ios::binary);
+  f << "P6\n" << p.Width << " " << p.Height << "\n255\n";
+  for (uint32_t px : p.Rgb) {
+    const char rgb[3] = {static_cast<char>(px >> 16), static_cast<char>(px >> 8), static_cast<char>(px)};
+    f.write(rgb, 3);
+  }
+  return static_cast<bool>(f);
+}
+
+inline bool Grab(xcb_window_t w, const std::string& path) {
+  Picture p;
+  return GrabPicture(w, p) && WritePpm(p, path);
+}
+
+// A part of a window as the test expects to see it: a P6 file whose
+// comment line "# at X Y" gives its place in the window (menu bar
+// included). False when unreadable.
+inline bool ReadExpected(const std::string& path, Picture& p, int& x, int& y) {
+  std::ifstream f(path, std::ios::binary);
+  std::string magic, hash, at;
+  int max = 0;
+  if (!(f >> magic >> hash >> at >> x >> y >> p.Width >> p.Height >> max) || magic != "P6" || hash != "#" ||
+      at != "at" || max != 255)
+    return false;
+  f.get();
+  p.Rgb.resize(static_cast<std::size_t>(p.Width) * p.Height);
+  for (uint32_t& px : p.Rgb) {
+    unsigned char rgb[3] = {};
+    f.read(reinterpret_cast<char*>(rgb), 3);
+    px = rgb[0] << 16 | rgb[1] << 8 | rgb[2];
+  }
+  return static_cast<bool>(f);
+}
+
+inline bool ShowsPart(const Picture& window, const Picture& part, int x, int y) {
+  if (x < 0 || y < 0 || x + part.Width > window.Width || y + part.Height > window.Height) return false;
+  for (int row = 0; row < part.Height; ++row)
+    for (int col = 0; col < part.Width; ++col)
+      if (part.Rgb[row * part.Width + col] != window.Rgb[(y + row) * window.Width + x + col]) return false;
+  return true;
+}
+
+// Waits up to `ms` until the window shows the expected part (a page is
+// painted after the program's timers, later on a loaded machine). False
+// when it did not; the caller goes on, and the test's comparison of what
+// was grabbed says what differs.
+inline bool WaitShowing(xcb_window_t w, const std::string& expected, int ms) {
+  Picture part, shown;
+  int x = 0, y = 0;
+  if (!ReadExpected(expected, part, x, y)) {
+    Fail("unreadable " + expected);
+    return false;
+  }
+  for (int waited = 0; waited <= ms; waited += 50) {
+    if (GrabPicture(w, shown) && ShowsPart(shown, part, x, y)) return true;
+    Sleep(50);
+  }
+  Fail(expected + " was not shown in " + std::to_string(ms) + " ms");
+  return false;
+}
+
+// Waits up to `ms` until the window's picture differs from `from` (when
+// given) and then stays the same for `quiet` ms: for a picture the test
+// cannot know beforehand. A caret blinks every 530 ms, so `quiet` stays
+// below that. False when it did not settle.
+inline bool WaitSettled(xcb_window_t w, int ms, int quiet = 400, const Picture* from = nullptr) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  Picture last, now;
+  auto since = Clock::now();
+  while (Clock::now() < deadline) {
+    if (GrabPicture(w, now) && (!from || now != *from)) {
+      if (now != last) {
+        last = std::move(now);
+        since = Clock::now();
+      } else if (Clock::now() - since >= std::chrono::milliseconds(quiet)) {
+        return true;
+      }
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
+// User and system time the process has used so far, in milliseconds (-1
+// when it cannot be read).
+inline long ProcessCpuMs(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::size_t paren = stat.rfind(')');  // the command name may hold blanks
+  unsigned long user = 0, system = 0;  // fields 14 and 15, after state (3) and ten more
+  if (paren == std::string::npos ||
+      std::sscanf(stat.c_str() + paren + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                  &system) != 2)
+    return -1;
+  return static_cast<long>((user + system) * 1000 / sysconf(_SC_CLK_TCK));
+}
+
+// Waits up to `ms` until the process has used (almost) no processor for
+// `quiet` ms: its start-up step and first page are done (the step's timer
+// fires 200 ms after the first paint). False when it did not go quiet.
+inline bool WaitQuiet(pid_t pid, int ms, int quiet = 1000) {
+  for (int waited = 0; waited < ms; waited += quiet) {
+    const long from = ProcessCpuMs(pid);
+    Sleep(quiet);
+    const long to = ProcessCpuMs(pid);
+    if (from >= 0 && to >= 0 && to - from < 10) return true;
+  }
+  return false;
+}
+
+// Waits up to `ms` until keys typed go to the window: it has the server's
+// focus, or the focus is the root (as after a dialog closed) and the
+// pointer is over it. Keys typed before go to the window before.
+inline bool WaitFocus(xcb_window_t w, int ms) {
+  for (int waited = 0; waited <= ms; waited += 20) {
+    auto* f = xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr);
+    bool has = f && f->focus == w;
+    if (f && !has && (f->focus == root || f->focus == XCB_INPUT_FOCUS_POINTER_ROOT)) {
+      auto* p = xcb_query_pointer_reply(conn, xcb_query_pointer(conn, root), nullptr);
+      has = p && p->child == w;
+      std::free(p);
+    }
+    std::free(f);
+    if (has) return true;
+    Sleep(20);
+  }
+  return false;
 }
 
 inline void Click(xcb_window_t w, int cx, int cy) {

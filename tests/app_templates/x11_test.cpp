@@ -63,7 +63,8 @@ TEST_F(MainWindowTest, TheRealProgramsTemplateEditorTakesTypingAndAPlaceholder) 
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(apptest::BuiltProgramDir() / "DATEN", dir / "DATEN", fs::copy_options::recursive);
-  for (const char* f : {"orvelan", "OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
+  apptest::PlaceProgram(dir);
+  for (const char* f : {"OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
     fs::copy_file(apptest::BuiltProgramDir() / f, dir / f);
   const std::string cmd = "env -u QT_QPA_PLATFORM timeout 120 xvfb-run -a " +
                           (fs::read_symlink("/proc/self/exe").parent_path() / "x11_templates_user").string() + " " +

@@ -5,10 +5,14 @@
 //   x11_script_user SCRIPT
 //
 // Lines (TITLE is a whole window title, UTF-8):
-//   start PROGRAM | window MS TITLE | gone MS TITLE | click X Y TITLE |
-//   grab FILE TITLE | sleep MS | run COMMAND | close TITLE | end MS
-// "window" and "gone" wait up to MS for the window to be shown or gone; "end"
-// waits for the program to end with 0; X and Y are window co-ordinates.
+//   start PROGRAM | window MS TITLE | gone MS TITLE | shows MS FILE TITLE |
+//   click X Y TITLE | grab FILE TITLE | sleep MS | run COMMAND | close TITLE |
+//   end MS
+// "window" and "gone" wait up to MS for the window to be shown or gone;
+// "shows" waits up to MS for it to show the part of it in FILE (a P6 file
+// with "# at X Y", written by the test) and goes on either way: the test
+// compares what was grabbed. "end" waits for the program to end with 0; X
+// and Y are window co-ordinates.
 #include <sstream>
 
 #include "tests/app_main/x11_user.h"
@@ -30,9 +34,10 @@ xcb_window_t FindWindow(const std::string& title) {
 std::string Step(std::istringstream& in, const std::string& cmd) {
   int number = 0, y = 0;
   std::string word;
-  if (cmd == "click" || cmd == "window" || cmd == "gone" || cmd == "sleep" || cmd == "end") in >> number;
+  if (cmd == "click" || cmd == "window" || cmd == "gone" || cmd == "shows" || cmd == "sleep" || cmd == "end")
+    in >> number;
   if (cmd == "click") in >> y;
-  if (cmd == "grab") in >> word;
+  if (cmd == "grab" || cmd == "shows") in >> word;
   std::string rest;
   std::getline(in >> std::ws, rest);
   if (cmd == "start") return (program = Spawn(rest)) > 0 ? "" : "cannot start";
@@ -48,6 +53,7 @@ std::string Step(std::istringstream& in, const std::string& cmd) {
   if (!w) return "no such window";
   if (cmd == "click") return Click(w, number, y), "";
   if (cmd == "grab") return Grab(w, word) ? "" : "cannot grab it";
+  if (cmd == "shows") return WaitShowing(w, word, number), "";
   if (cmd == "close") return CloseWindow(w), "";
   return "unknown command";
 }

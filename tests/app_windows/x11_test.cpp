@@ -54,17 +54,39 @@ std::string At(TControl* c, TPoint p = {-1, -1}, int bar = 0) {
   return std::to_string(r.Left + p.X) + " " + std::to_string(r.Top + p.Y + bar) + " ";
 }
 
-// Pixels of a control that differ between the grabbed window and the form.
-int Differences(const TSurface& grabbed, TControl* c) {
-  TCustomForm* form = GetParentForm(c);
-  form->PaintPending();
-  const TRect r = InForm(c);
+// Pixels of `r` that differ between the grabbed window and what its form
+// showed here.
+int Differences(const TSurface& grabbed, const TSurface& own, const TRect& r) {
   int diff = 0;
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
       diff += y >= grabbed.Height() || x >= grabbed.Width() ||
-              (grabbed.Row(y)[x] | 0xFF000000u) != (form->Surface()->Row(y)[x] | 0xFF000000u);
+              (grabbed.Row(y)[x] | 0xFF000000u) != (own.Row(y)[x] | 0xFF000000u);
   return diff;
+}
+
+// The same for a control of a form as it is now.
+int Differences(const TSurface& grabbed, TControl* c) {
+  TCustomForm* form = GetParentForm(c);
+  form->PaintPending();
+  return Differences(grabbed, *form->Surface(), InForm(c));
+}
+
+// A control as its form shows it now, as a P6 file that the user waits to
+// see at its place in the real window ("# at X Y", below a menu bar of
+// `bar` pixels).
+void WriteExpected(TControl* c, const fs::path& path, int bar = 0) {
+  TCustomForm* form = GetParentForm(c);
+  form->PaintPending();
+  const TRect r = InForm(c);
+  std::ofstream f(path, std::ios::binary);
+  f << "P6\n# at " << r.Left << " " << r.Top + bar << "\n" << r.Width() << " " << r.Height() << "\n255\n";
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const std::uint32_t px = form->Surface()->Row(y)[x];
+      const char rgb[3] = {static_cast<char>(px >> 16), static_cast<char>(px >> 8), static_cast<char>(px)};
+      f.write(rgb, 3);
+    }
 }
 
 TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheSayingFromItsToolBar) {
@@ -77,7 +99,7 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy(apptest::BuiltProgramDir() / "DATEN", dir / "DATEN", fs::copy_options::recursive);
-  fs::copy_file(apptest::BuiltProgramDir() / "orvelan", dir / "orvelan");
+  apptest::PlaceProgram(dir);
   apptest::Put(dir / "Orvelan.Ini", ini);
 
   // The same windows here. A day of this month (today when it can) whose
@@ -90,8 +112,11 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
   driver.Advance(200);
   const int bar = m->MenuBarHeight();
   const std::string mainTitle = Cp1252ToUtf8(m->Caption());
+  // The user waits for each page as built here before going on from it.
+  WriteExpected(m->WPRichText1, dir / "start.expected.ppm", bar);
   std::ofstream script(dir / "script.txt");
-  script << "start " << (dir / "orvelan").string() << "\nwindow 30000 " << mainTitle << "\nsleep 1500\n";
+  script << "start " << (dir / "orvelan").string() << "\nwindow 30000 " << mainTitle << "\nshows 30000 "
+         << (dir / "start.expected.ppm").string() << " " << mainTitle << "\n";
   int first = 0;
   TPoint link, cell{-1, -1};
   for (int tries = 0; tries < 28 && !first; ++tries) {
@@ -111,8 +136,26 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
         first = p.Id;
   }
   ASSERT_GT(first, 0);
-  if (cell.X >= 0) script << "click " << At(m->Kalender, cell, bar) << mainTitle << "\nsleep 1500\n";
+  if (cell.X >= 0) {
+    WriteExpected(m->WPRichText1, dir / "day.expected.ppm", bar);
+    script << "click " << At(m->Kalender, cell, bar) << mainTitle << "\nshows 30000 "
+           << (dir / "day.expected.ppm").string() << " " << mainTitle << "\n";
+  }
   script << "click " << At(m->WPRichText1, link, bar) << mainTitle << "\n";
+  // The warner and the saying window as built here, for the user to wait
+  // for and the test to compare with.
+  auto* w = new TfrmTermin(Application);
+  w->SetDate(CurrentDateKey);
+  w->FillTermine();
+  w->dsEigeDataChange();
+  w->Show();
+  frmSpruch->Show();
+  WriteExpected(w->pnlRight, dir / "warner.expected.ppm");
+  WriteExpected(frmSpruch->memoSpruch, dir / "saying.expected.ppm");
+  const TSurface warnerHere = *w->Surface(), sayingHere = *frmSpruch->Surface();
+  const TRect warnerRect = InForm(w->pnlRight), sayingRect = InForm(frmSpruch->memoSpruch);
+  w->Hide();
+  frmSpruch->Hide();
 
   auto* d = new TfrmDispData(Application);
   d->ClearHistory();
@@ -122,20 +165,26 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
   const std::string titleA = Cp1252ToUtf8(d->Caption());
   TPoint next;
   ASSERT_TRUE(LinkPoint(d->WPRichText1, "p:" + IntToStr(LinksOf(first)[0]), next, false));
-  script << "window 10000 " << titleA << "\nsleep 800\ngrab " << (dir / "first.ppm").string() << " " << titleA
-         << "\nclick " << At(d->WPRichText1, next) << titleA << "\n";
+  WriteExpected(d->WPRichText1, dir / "first.expected.ppm");
+  script << "window 30000 " << titleA << "\nshows 30000 " << (dir / "first.expected.ppm").string() << " " << titleA
+         << "\ngrab " << (dir / "first.ppm").string() << " " << titleA << "\nclick " << At(d->WPRichText1, next)
+         << titleA << "\n";
   driver.Click(d->WPRichText1, next.X, next.Y);
   const std::string titleB = Cp1252ToUtf8(d->Caption());
-  script << "window 10000 " << titleB << "\nsleep 800\ngrab " << (dir / "second.ppm").string() << " " << titleB
-         << "\nclick " << At(d->pbPrev) << titleB << "\nwindow 10000 " << titleA << "\nsleep 500\nclick "
-         << At(d->pbCopy) << titleA << "\nwindow 10000 Orvelan\nrun xclip -o -selection clipboard > "
-         << (dir / "clip.txt").string() << "\nclose Orvelan\ngone 5000 Orvelan\nclose " << titleA << "\ngone 5000 "
-         << titleA << "\n";
+  WriteExpected(d->WPRichText1, dir / "second.expected.ppm");
+  script << "window 30000 " << titleB << "\nshows 30000 " << (dir / "second.expected.ppm").string() << " "
+         << titleB << "\ngrab " << (dir / "second.ppm").string() << " " << titleB << "\nclick " << At(d->pbPrev)
+         << titleB << "\nwindow 30000 " << titleA << "\nshows 30000 " << (dir / "first.expected.ppm").string()
+         << " " << titleA << "\nclick " << At(d->pbCopy) << titleA
+         << "\nwindow 30000 Orvelan\nrun xclip -o -selection clipboard > " << (dir / "clip.txt").string()
+         << "\nclose Orvelan\ngone 30000 Orvelan\nclose " << titleA << "\ngone 30000 " << titleA << "\n";
   const std::string sayingTitle = Cp1252ToUtf8(SayingCaption(frmSpruch->Category()));
-  script << "click " << At(m->pbTermine, {-1, -1}, bar) << mainTitle << "\nwindow 10000 Termine\nsleep 500\ngrab "
-         << (dir / "warner.ppm").string() << " Termine\nclose Termine\ngone 5000 Termine\nclick "
-         << At(m->pbSpruch, {-1, -1}, bar) << mainTitle << "\nwindow 10000 " << sayingTitle << "\nsleep 500\ngrab "
-         << (dir / "saying.ppm").string() << " " << sayingTitle << "\nclose " << mainTitle << "\nend 15000\n";
+  script << "click " << At(m->pbTermine, {-1, -1}, bar) << mainTitle << "\nwindow 30000 Termine\nshows 30000 "
+         << (dir / "warner.expected.ppm").string() << " Termine\ngrab " << (dir / "warner.ppm").string()
+         << " Termine\nclose Termine\ngone 30000 Termine\nclick " << At(m->pbSpruch, {-1, -1}, bar) << mainTitle
+         << "\nwindow 30000 " << sayingTitle << "\nshows 30000 " << (dir / "saying.expected.ppm").string() << " "
+         << sayingTitle << "\ngrab " << (dir / "saying.ppm").string() << " " << sayingTitle << "\nclose "
+         << mainTitle << "\nend 15000\n";
   script.close();
 
   const std::string user = (fs::read_symlink("/proc/self/exe").parent_path() / "x11_script_user").string();
@@ -156,14 +205,8 @@ TEST_F(WindowsTest, TheRealProgramOpensTheDataWindowFromALinkAndTheWarnerAndTheS
   ASSERT_TRUE(Utf8ToCp1252(apptest::Slurp(dir / "clip.txt"), clip));
   EXPECT_EQ(Squeezed(clip), Squeezed(Clipboard()->AsText()));
   EXPECT_EQ(clip.find("p:"), AnsiString::npos);
-  auto* w = new TfrmTermin(Application);
-  w->SetDate(CurrentDateKey);
-  w->FillTermine();
-  w->dsEigeDataChange();
-  w->Show();
-  frmSpruch->Show();
-  EXPECT_EQ(Differences(ReadPpm(dir / "warner.ppm"), w->pnlRight), 0);
-  EXPECT_EQ(Differences(ReadPpm(dir / "saying.ppm"), frmSpruch->memoSpruch), 0);
+  EXPECT_EQ(Differences(ReadPpm(dir / "warner.ppm"), warnerHere, warnerRect), 0);
+  EXPECT_EQ(Differences(ReadPpm(dir / "saying.ppm"), sayingHere, sayingRect), 0);
   delete m;
 }
 

@@ -148,7 +148,9 @@ TEST(LinkOpener, DefaultOpenerPassesOneArgumentOrNothing) {
   std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   ::setenv("PATH", dir.string().c_str(), 1);
   bool ok = DefaultShellOpen("mailto:a@b.de; touch " + (dir / "pwned").string() + " $(id)");
-  for (int i = 0; i < 300 && !fs::exists(out.string() + ".done"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // The opener runs beside the test: a loaded machine may take seconds.
+  for (int i = 0; i < 3000 && !fs::exists(out.string() + ".done"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   fs::path empty = dir / "empty";
   fs::create_directories(empty);
   ::setenv("PATH", empty.string().c_str(), 1);
