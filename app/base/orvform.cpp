@@ -7,7 +7,9 @@
 
 #include "app/settings/settings.h"
 #include "dbcontrols/grid/wwgrid.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/mask.h"
 
 AnsiString GridColumnKey(const AnsiString& gridName, int column) { return gridName + " Col. " + IntToStr(column); }
 
@@ -94,6 +96,23 @@ void TOrvelanForm::Dispatch(TMessage& m) {
     return;
   }
   TForm::Dispatch(m);
+}
+
+void TOrvelanForm::KeyPress(char& key) {
+  auto* edit = dynamic_cast<TCustomEdit*>(ActiveControl());
+  auto* masked = dynamic_cast<TCustomMaskEdit*>(edit);
+  // A masked field always holds its whole mask and is typed over.
+  if (edit && !(masked && masked->IsMasked()) && static_cast<unsigned char>(key) >= ' ' && !edit->ReadOnly() &&
+      edit->MaxLength() > 0 &&
+      static_cast<int>(edit->Text().size()) - edit->SelLength() >= edit->MaxLength()) {
+    key = 0;
+    Application->MessageBox(Format(CP1252("In dieses Feld passen höchstens %d Zeichen; weitere Zeichen werden nicht "
+                                          "angenommen.").str(),
+                                   edit->MaxLength()),
+                            Caption(), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  TForm::KeyPress(key);
 }
 
 void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }

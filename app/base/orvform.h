@@ -28,6 +28,9 @@ class TOrvelanForm : public TForm {
   explicit TOrvelanForm(TComponent* owner);
   // F1 anywhere in the window (WM_HELP) opens the window's help.
   void Dispatch(TMessage& m) override;
+  // A character typed into a full text field is answered with a message
+  // naming the field's room instead of a bare beep (with key preview on).
+  void KeyPress(char& key) override;
 
   // The window's component name. A second window of the same kind open at
   // the same time (a list opened again from the editor it opened) is

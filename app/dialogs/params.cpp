@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string_view>
+#include <utility>
 
 #include "app/dialogs/lage.h"
 #include "app/settings/settings.h"
@@ -13,6 +14,32 @@
 namespace {
 
 constexpr int kSheetWidth = 420;
+
+// A number typed beyond its field's range is refused with a message and the
+// field keeps the focus, instead of quietly becoming the range's end.
+class TCoordinateSpin final : public TwwDBSpinEdit {
+ public:
+  TCoordinateSpin(TComponent* owner, AnsiString what, AnsiString unit)
+      : TwwDBSpinEdit(owner), what_(std::move(what)), unit_(std::move(unit)) {}
+  void CheckRange() {
+    const double v = Value();
+    if (v >= MinValue() && v <= MaxValue() && v == std::floor(v)) return;
+    SetFocus();
+    throw Exception(Format("Bei \"%s\" sind %d bis %d %s m\xF6glich, nicht \"%s\".", what_.c_str(),
+                           static_cast<int>(MinValue()), static_cast<int>(MaxValue()), unit_.c_str(), Text().c_str()));
+  }
+
+ protected:
+  void DoExit() override {
+    CheckRange();
+    TwwDBSpinEdit::DoExit();
+  }
+
+ private:
+  AnsiString what_, unit_;
+};
+
+void CheckRange(TwwDBSpinEdit* s) { static_cast<TCoordinateSpin*>(s)->CheckRange(); }
 
 }  // namespace
 
@@ -63,14 +90,14 @@ TfrmParams::TfrmParams(TComponent* owner)
   grpLage->SetCaption(" Geografische Lage ");
   grpLage->SetBounds(8, 108, 396, 92);
   AddLabel(this, grpLage, "Breite", 12, 29);
-  spBreiteGrad = Spin("spBreiteGrad", 64, 26, 89, 2);
+  spBreiteGrad = Spin("spBreiteGrad", 64, 26, 89, 2, "Breite", "Grad");
   AddLabel(this, grpLage, "\xB0", 120, 29);
-  spBreiteMin = Spin("spBreiteMin", 132, 26, 59, 2);
+  spBreiteMin = Spin("spBreiteMin", 132, 26, 59, 2, "Breite", "Minuten");
   AddLabel(this, grpLage, "'", 188, 29);
   AddLabel(this, grpLage, CP1252("Länge").str(), 12, 61);
-  spLaengeGrad = Spin("spLaengeGrad", 64, 58, 179, 3);
+  spLaengeGrad = Spin("spLaengeGrad", 64, 58, 179, 3, CP1252("Länge").str(), "Grad");
   AddLabel(this, grpLage, "\xB0", 120, 61);
-  spLaengeMin = Spin("spLaengeMin", 132, 58, 59, 2);
+  spLaengeMin = Spin("spLaengeMin", 132, 58, 59, 2, CP1252("Länge").str(), "Minuten");
   AddLabel(this, grpLage, "'", 188, 61);
   auto list = [this](const char* name, int top, const AnsiString& a, const AnsiString& b) {
     auto* c = new TComboBox(this);
@@ -146,8 +173,9 @@ TRadioGroup* TfrmParams::Group(TWinControl* parent, const char* name, const Ansi
   return g;
 }
 
-TwwDBSpinEdit* TfrmParams::Spin(const char* name, int left, int top, int max, int digits) {
-  auto* s = new TwwDBSpinEdit(this);
+TwwDBSpinEdit* TfrmParams::Spin(const char* name, int left, int top, int max, int digits, const AnsiString& what,
+                                const AnsiString& unit) {
+  auto* s = new TCoordinateSpin(this, what, unit);
   s->SetName(name);
   s->SetParent(grpLage);
   s->SetBounds(left, top, 52, 21);
@@ -174,6 +202,7 @@ void TfrmParams::pbVorgabeClick() {
 void TfrmParams::DialogShow() { PageControl1->SetActivePage(tsAllgemein); }
 
 void TfrmParams::pbOkClick() {
+  for (TwwDBSpinEdit* s : {spBreiteGrad, spBreiteMin, spLaengeGrad, spLaengeMin}) CheckRange(s);
   auto index = [](TRadioGroup* g, uint8_t old) {
     return g->ItemIndex() < 0 ? old : static_cast<uint8_t>(g->ItemIndex());
   };

@@ -68,7 +68,8 @@ class TfrmParams : public TfrmSettingsDialog {
   TTabSheet* Sheet(const char* name, const AnsiString& caption);
   TRadioGroup* Group(TWinControl* parent, const char* name, const AnsiString& caption,
                      std::initializer_list<const char*> items, int left, int top, int width, int height);
-  TwwDBSpinEdit* Spin(const char* name, int left, int top, int max, int digits);
+  TwwDBSpinEdit* Spin(const char* name, int left, int top, int max, int digits, const AnsiString& what,
+                      const AnsiString& unit);
   // The copy of the position taken at creation, put back on Cancel.
   long double latitude_, longitude_;
 };

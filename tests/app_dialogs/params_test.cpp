@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/dialogs/lage.h"
 #include "app/main/calbox.h"
 #include "app/windows/saying.h"
@@ -130,12 +132,34 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   Start();
   Latitude = -33.5L;
   Longitude = 10.0L;
-  // The limits are accepted, more is not; "Süd" is negative, "West" positive.
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
+    // Beyond a limit a message, leaving the field or by Ok; the field keeps
+    // the focus and the dialog stays open.
+    for (auto [edit, text, message] :
+         {std::tuple{p.spBreiteGrad, "99", "Bei \"Breite\" sind 0 bis 89 Grad möglich, nicht \"99\"."},
+          {p.spLaengeMin, "75", "Bei \"Länge\" sind 0 bis 59 Minuten möglich, nicht \"75\"."}}) {
+      driver.Click(edit);
+      edit->SelectAll();
+      driver.Type(text);
+      const size_t boxes = driver.MessageBoxes().size();
+      for (TControl* next : {static_cast<TControl*>(p.spLaengeGrad), static_cast<TControl*>(p.pbOk)}) {
+        driver.AnswerNextMessageBox(IDOK);
+        driver.Click(next);
+      }
+      ASSERT_EQ(driver.MessageBoxes().size(), boxes + 2);
+      AnsiString expected;
+      Utf8ToCp1252(message, expected);
+      EXPECT_EQ(driver.MessageBoxes().back().Text, expected);
+      EXPECT_TRUE(edit->Focused());
+      EXPECT_EQ(p.ModalResult(), mrNone);
+      edit->SelectAll();
+      driver.Type("0");
+    }
+    // The limits are taken; "Süd" is negative, "West" positive.
     for (auto [edit, text] :
-         {std::pair{p.spBreiteGrad, "99"}, {p.spBreiteMin, "59"}, {p.spLaengeGrad, "179"}, {p.spLaengeMin, "75"}}) {
+         {std::pair{p.spBreiteGrad, "89"}, {p.spBreiteMin, "59"}, {p.spLaengeGrad, "179"}, {p.spLaengeMin, "59"}}) {
       driver.Click(edit);
       edit->SelectAll();
       driver.Type(text);

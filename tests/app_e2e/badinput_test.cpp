@@ -78,14 +78,20 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
     Line("keys Return").Line("sleep 300").Line("keys Escape").Gone("Datum eingeben").Line("alive");
   }
   // A password of 21 characters, twice; asked for by the person editor.
-  Menu(f->mnpPassDef).Await("Pa\xc3\x9fwort definieren").Line("type " + password21).Line("keys Tab");
-  Line("type " + password21).Line("sleep 200").Grab("password", "Pa\xc3\x9f").Line("keys Return");
+  // The 21st character gets a message each time; the field keeps 20.
+  Menu(f->mnpPassDef).Await("Pa\xc3\x9fwort definieren").Line("type " + password21).Line("sleep 300");
+  Grab("password_full", "").Line("keys Return").Line("sleep 300").Line("keys Tab");
+  Line("type " + password21).Line("sleep 300").Line("keys Return").Line("sleep 300");
+  Grab("password", "Pa\xc3\x9f").Line("keys Return");
   Gone("Pa\xc3\x9fwort definieren");
+  std::unique_ptr<TfrmPersErf> e(new TfrmPersErf(Application));
   {
-    std::unique_ptr<TfrmPersErf> e(new TfrmPersErf(Application));
-    Menu(f->mnpPersErf).Await("Pa\xc3\x9fwort eingeben").Line("type " + password21).Line("keys Return");
+    Menu(f->mnpPersErf).Await("Pa\xc3\x9fwort eingeben").Line("type " + password21).Line("sleep 300");
+    Line("keys Return").Line("sleep 300").Line("keys Return");
+    // A name of 200 characters: the 31st gets the message.
     Await(Title(e.get())).Line("sleep 300").Click(e->pbInsert).Line("sleep 300");
-    Line("type " + std::string(200, 'x')).Line("keys Tab").Line("type Lang").Line("keys Tab Tab Tab");
+    Line("type " + std::string(31, 'x')).Line("sleep 300").Grab("long_name_full", "").Line("keys Return");
+    Line("sleep 300").Line("keys Tab").Line("type Lang").Line("keys Tab Tab Tab");
     Line("type 01011990").Click(e->pbPost).Line("sleep 600").Grab("long_name", "");
     Line("keys Return").Line("sleep 300").Line("close " + Title(e.get())).Line("sleep 600").Grab("long_name_close", "");
   }
@@ -107,8 +113,10 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
     p->Show();
     driver.Process();
     Menu(f->mnpParams).Await(Title(p.get())).Click(p->spBreiteGrad).Line("keys End BackSpace BackSpace BackSpace");
-    Line("type 95").Line("keys Tab").Line("sleep 300").Grab("latitude", "").Line("keys Return").Line("sleep 800");
-    Grab("latitude_ok", "").Line("keys Return").Line("sleep 300").Line("keys Escape").Line("sleep 300").Line("alive");
+    // 95 gets the message and the field keeps the focus; 52 is taken.
+    Line("type 95").Line("keys Tab").Line("sleep 300").Grab("latitude", "").Line("keys Return").Line("sleep 300");
+    Line("keys End BackSpace BackSpace").Line("type 52").Line("keys Return").Line("sleep 800");
+    Gone(Title(p.get())).Grab("latitude_ok", "").Line("alive");
   }
   Line("mark settings");
   // The settings file made read-only, then a dialog opened and closed.
@@ -128,7 +136,14 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
 
   // The messages as the program's message boxes show them, built here.
   const AnsiString dateCaption = "Datum eingeben";
+  const AnsiString full =
+      CP1252("In dieses Feld passen höchstens %d Zeichen; weitere Zeichen werden nicht angenommen.").str();
   const std::vector<std::pair<const char*, TSurface>> boxes = {
+      {"password_full", MessageBoxPicture(driver, Format(full, 20), CP1252("Paßwort definieren").str(),
+                                          MB_OK | MB_ICONWARNING)},
+      {"long_name_full", MessageBoxPicture(driver, Format(full, 30), e->Caption(), MB_OK | MB_ICONWARNING)},
+      {"latitude", MessageBoxPicture(driver, CP1252("Bei \"Breite\" sind 0 bis 89 Grad möglich, nicht \"95\".").str(),
+                                     "Orvelan", MB_OK | MB_ICONSTOP)},
       {"date_a", MessageBoxPicture(driver, CP1252("\"31.02.2027\" ist kein gültiges Datum.").str(), dateCaption,
                                    MB_OK | MB_ICONERROR)},
       {"date_b", MessageBoxPicture(driver, CP1252("\"1.1.1000\" ist kein gültiges Datum.").str(), dateCaption,
@@ -158,12 +173,11 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
     EXPECT_EQ(Unlike(grabbed, own), 0) << grabbed.Width() << "x" << grabbed.Height() << " " << own.Width() << "x" << own.Height();
     SavePng(own, std::string("e2e_own_") + shot);
   }
-  for (const char* shot : {"password", "long_name", "random_template_close", "latitude", "latitude_ok",
+  for (const char* shot : {"password", "long_name", "random_template_close", "latitude_ok",
                            "readonly_dialog", "deleted_table", "after_deleted", "deleted_editor_closed"})
     EXPECT_FALSE(Grabbed(shot).Empty()) << shot;
 
-  // The name was cut to its field (the rest of the typing refused) and
-  // stored with the rest of the person.
+  // The name was cut to its field and stored with the rest of the person.
   datatest::TTableReader kept(dir.string(), "kept");
   ASSERT_TRUE(kept.First());
   EXPECT_EQ(kept.Str("EIGE_VORNAME"), std::string(30, 'x'));
