@@ -62,19 +62,11 @@ TfrmDispDef::TfrmDispDef(TComponent* owner, const char* name, int rubric)
   pnlSample = MakePanel(this, this, "pnlSample");
   pnlSample->SetBorderWidth(5);
   pnlSample->SetAlign(alClient);
-  WPRichText1 = new TWPRichText(this);
-  WPRichText1->SetName("WPRichText1");
-  WPRichText1->SetParent(pnlSample);
-  WPRichText1->SetAlign(alClient);
-  WPRichText1->Font()->SetName("Arial");
-  WPRichText1->Font()->SetHeight(-13);
-  WPRichText1->SetWordWrap(true);
-  WPRichText1->SetScrollBars(ssVertical);
+  // The sample shows what the dialog wrote; typing must not change it.
+  WPRichText1 = MakePageView(this, pnlSample);
   WPRichText1->SetCaretDisabled(true);
   WPRichText1->SetNoBlockMarking(true);
   WPRichText1->SetOneClickHyperlink(true);
-  // The sample shows what the dialog wrote; typing must not change it.
-  WPRichText1->SetReadOnly(true);
   FirstFocus = cmbFont;
 }
 

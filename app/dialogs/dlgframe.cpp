@@ -40,26 +40,15 @@ TfrmSettingsDialog::TfrmSettingsDialog(TComponent* owner, const char* name, cons
   SetFormName(name);
   SetCaption(caption);
   SetBorderStyle(sizeable ? bsSizeable : bsDialog);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
+  SetWindowLook(this);
   SetClientSize(clientWidth, clientHeight);
-  SetKeyPreview(true);
   SetFormKey(formKey);
   SetHelpContext(helpContext);
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
-  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
-  pbCancel =
-      MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel, [this](TObject*) { SetModalResult(mrCancel); });
-  pbOk = MakeToolButton(this, pnlTop, "pbOk", "Ok", bpOk, [this](TObject*) { pbOkClick(); });
+  MakeDialogButtons(this, pnlTop, pbHilfe, pbCancel, pbOk, [this](TObject*) { pbOkClick(); });
   if (sizeable) {
-    SizeBar = new TSizeBar(this);
-    SizeBar->SetName("SizeBar");
-    SizeBar->SetParent(this);
-    SizeBar->SetCaption("");
-    SizeBar->SetBounds(0, clientHeight - kSizeBarHeight, clientWidth, kSizeBarHeight);
-    SizeBar->SetAlign(alBottom);
+    SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
     SizeBar->SetBevelInner(bvNone);
     SizeBar->SetBevelOuter(bvRaised);
   }

@@ -55,15 +55,7 @@ TfrmDruSetup::TfrmDruSetup(TComponent* owner)
   pnlClient = MakePanel(this, this, "pnlClient");
   pnlClient->SetBorderWidth(5);
   pnlClient->SetAlign(alClient);
-  WPRichText1 = new TWPRichText(this);
-  WPRichText1->SetName("WPRichText1");
-  WPRichText1->SetParent(pnlClient);
-  WPRichText1->SetAlign(alClient);
-  WPRichText1->Font()->SetName("Arial");
-  WPRichText1->Font()->SetHeight(-13);
-  WPRichText1->SetWordWrap(true);
-  WPRichText1->SetScrollBars(ssVertical);
-  WPRichText1->SetReadOnly(true);
+  WPRichText1 = MakePageView(this, pnlClient);
   FirstFocus = editTitel;
 }
 

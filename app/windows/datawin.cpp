@@ -43,10 +43,7 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmDispData");
   SetCaption("Zusatzdaten anzeigen");
   SetBounds(0, 0, 600, 480);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
   pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
@@ -57,29 +54,16 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
       MakeToolButton(this, pnlTop, "pbNext", CP1252("Nächstes").str(), bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
-  SizeBar->SetBounds(0, ClientHeight() - 16, ClientWidth(), 16);
-  SizeBar->SetAlign(alBottom);
+  SizeBar = MakeSizeBar(this, this, 16);
 
   pnlClient = MakePanel(this, this, "pnlClient");
   pnlClient->SetBorderWidth(kClientBorder);
   pnlClient->SetAlign(alClient);
-  WPRichText1 = new TWPRichText(this);
-  WPRichText1->SetName("WPRichText1");
-  WPRichText1->SetParent(pnlClient);
-  WPRichText1->SetAlign(alClient);
-  WPRichText1->Font()->SetName("Arial");
-  WPRichText1->Font()->SetHeight(-13);
-  WPRichText1->SetWordWrap(true);
-  WPRichText1->SetScrollBars(ssVertical);
+  // A viewer: typing and pasting leave the page as it is.
+  WPRichText1 = MakePageView(this, pnlClient);
   WPRichText1->SetCaretDisabled(true);
   WPRichText1->SetNoBlockMarking(true);
   WPRichText1->SetOneClickHyperlink(true);
-  // A viewer: typing and pasting leave the page as it is.
-  WPRichText1->SetReadOnly(true);
   TCharacterAttr* link = WPRichText1->GetHyperlinkTextAttr();
   link->SetUnderline(tsTRUE);
   link->SetTextColor(clNavy);

@@ -60,19 +60,13 @@ TfrmMeasureDialog::TfrmMeasureDialog(TComponent* owner, const char* name, const 
   SetFormName(name);
   SetCaption(caption);
   SetBorderStyle(bsDialog);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
+  SetWindowLook(this);
   SetClientSize(kClientWidth, 200);
-  SetKeyPreview(true);
   SetFormKey(formKey);
   SetHelpContext(helpContext);
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
-  pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
-  pbCancel =
-      MakeToolButton(this, pnlTop, "pbCancel", "Abbruch", bpCancel, [this](TObject*) { SetModalResult(mrCancel); });
-  pbOk = MakeToolButton(this, pnlTop, "pbOk", "Ok", bpOk, [this](TObject*) { pbOkClick(); });
+  MakeDialogButtons(this, pnlTop, pbHilfe, pbCancel, pbOk, [this](TObject*) { pbOkClick(); });
 
   lblUnits = MakeLabel(this, this, "lblUnits", CP1252("Maße:").str(), kLabelLeft, kToolPanelHeight + 16);
   cmbUnits = new TComboBox(this);

@@ -61,10 +61,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmSpruch");
   SetCaption(CP1252("Sprüche anzeigen").str());
   SetBounds(0, 0, 560, 300);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
   pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
@@ -74,12 +71,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   pbNext = MakeToolButton(this, pnlTop, "pbNext", "Kategorie", bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Hide(); });
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
 
   pnlLinks = MakePanel(this, this, "pnlLinks");
   pnlLinks->SetBounds(0, kToolPanelHeight + 2, kLeftPanel, 200);

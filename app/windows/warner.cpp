@@ -69,10 +69,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmTermin");
   SetCaption("Termine");
   SetBounds(0, 0, 560, 340);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
 
   pnlTop = MakeToolPanel(this, this, bvlTop);
   pbHilfe = MakeToolButton(this, pnlTop, "pbHilfe", "Hilfe", bpHelp, [this](TObject*) { ShowHelp(); });
@@ -80,12 +77,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   pbNext = MakeToolButton(this, pnlTop, "pbNext", "+ 1 Tag", bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
 
   imgMann = PictureImage(this, this, "imgMann", wpMale);
   imgFrau = PictureImage(this, this, "imgFrau", wpFemale);

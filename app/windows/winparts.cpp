@@ -7,6 +7,44 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
+void SetWindowLook(TForm* form) {
+  form->SetColor(clBtnFace);
+  form->Font()->SetName("Arial");
+  form->Font()->SetHeight(-13);
+  form->SetKeyPreview(true);
+}
+
+void MakeDialogButtons(TOrvelanForm* form, TPanel* panel, TExplorerButton*& help, TExplorerButton*& cancel,
+                       TExplorerButton*& ok, TNotifyEvent onOk) {
+  help = MakeToolButton(form, panel, "pbHilfe", "Hilfe", bpHelp, [form](TObject*) { form->ShowHelp(); });
+  cancel = MakeToolButton(form, panel, "pbCancel", "Abbruch", bpCancel,
+                          [form](TObject*) { form->SetModalResult(mrCancel); });
+  ok = MakeToolButton(form, panel, "pbOk", "Ok", bpOk, std::move(onOk));
+}
+
+TSizeBar* MakeSizeBar(TComponent* owner, TWinControl* parent, int height) {
+  auto* bar = new TSizeBar(owner);
+  bar->SetName("SizeBar");
+  bar->SetParent(parent);
+  bar->SetCaption("");
+  bar->SetBounds(0, parent->ClientHeight() - height, parent->ClientWidth(), height);
+  bar->SetAlign(alBottom);
+  return bar;
+}
+
+TWPRichText* MakePageView(TComponent* owner, TWinControl* parent) {
+  auto* page = new TWPRichText(owner);
+  page->SetName("WPRichText1");
+  page->SetParent(parent);
+  page->SetAlign(alClient);
+  page->Font()->SetName("Arial");
+  page->Font()->SetHeight(-13);
+  page->SetWordWrap(true);
+  page->SetScrollBars(ssVertical);
+  page->SetReadOnly(true);
+  return page;
+}
+
 TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name) {
   auto* p = new TPanel(owner);
   p->SetName(name);

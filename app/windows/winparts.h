@@ -11,18 +11,34 @@
 
 #include <functional>
 
+#include "app/base/orvform.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/stdctrls.h"
 #include "resources/pictures.h"
 #include "richtext/bars/toolbar.h"
+#include "richtext/controls/richtext.h"
 #include "richtext/controls/rtfedit.h"
 #include "widgets/explorerbtn.h"
+#include "widgets/smallwidgets.h"
 
 // Sizes of the tool panel and its buttons.
 constexpr int kToolPanelHeight = 46;
 constexpr int kToolButtonWidth = 72, kToolButtonHeight = 42;
+
+// The look the smaller windows share: button face, Arial of 13 pixels, and
+// key preview (the windows' own keys and F1 come before the controls').
+void SetWindowLook(TForm* form);
+// Hilfe, Abbruch and Ok on a dialog's tool panel: Hilfe opens the window's
+// help, Abbruch ends it with mrCancel, Ok runs onOk.
+void MakeDialogButtons(TOrvelanForm* form, TPanel* panel, TExplorerButton*& help, TExplorerButton*& cancel,
+                       TExplorerButton*& ok, TNotifyEvent onOk);
+// The size bar along the bottom of the parent.
+TSizeBar* MakeSizeBar(TComponent* owner, TWinControl* parent, int height);
+// A read-only page filling the parent (WPRichText1): Arial of 13 pixels,
+// wrapped, with a vertical scroll bar; only code writes into it.
+TWPRichText* MakePageView(TComponent* owner, TWinControl* parent);
 
 // A panel without bevel or caption.
 TPanel* MakePanel(TComponent* owner, TWinControl* parent, const char* name);
