@@ -89,16 +89,11 @@ int main(int argc, char** argv) {
     }
   }
   if (plan.empty()) return Fail("an empty plan");
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
 
-  const pid_t pid = Spawn(program);
-  const xcb_window_t main = FindProgramWindow(30000);
-  if (!main) {
-    kill(pid, SIGKILL);
-    return Fail("the program's window did not appear");
-  }
+  pid_t pid = 0;
+  const xcb_window_t main = StartProgram(program, pid);
+  if (!main) return Fail("the program's window did not appear");
   Sleep(1500);
   auto fail = [&](const std::string& why) {
     const int ended = WaitFor(pid, 0);

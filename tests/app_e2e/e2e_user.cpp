@@ -176,9 +176,7 @@ std::string Step(std::istringstream& in, const std::string& cmd) {
 int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: e2e_user PROGRAM SCRIPT");
   programPath = argv[1];
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
   std::ifstream script(argv[2]);
   std::string line, cmd;
   for (int n = 1; std::getline(script, line); ++n) {

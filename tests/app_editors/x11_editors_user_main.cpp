@@ -40,16 +40,11 @@ bool ChooseMenuItem(xcb_window_t main, bool first) {
 int main(int argc, char** argv) {
   if (argc != 8) return Fail("usage: PROGRAM DIR INSERT_X INSERT_Y POST_X POST_Y DDMM");
   const std::string program = argv[1], dir = argv[2], ddmm = argv[7];
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
 
-  const pid_t pid = Spawn(program);
-  const xcb_window_t w = FindProgramWindow(30000);
-  if (!w) {
-    kill(pid, SIGKILL);
-    return Fail("the program's window did not appear");
-  }
+  pid_t pid = 0;
+  const xcb_window_t w = StartProgram(program, pid);
+  if (!w) return Fail("the program's window did not appear");
   // The start-up step and its page; keys go to the window with the focus.
   WaitQuiet(pid, 30000);
   WaitFocus(w, 10000);
@@ -100,12 +95,5 @@ int main(int argc, char** argv) {
   if (FindWindowNamed(prompt, 0)) return fail("the password was asked for twice");
   if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
 
-  CloseWindow(w);
-  const int end = WaitFor(pid, 15000);
-  if (end != 0) {
-    if (end < 0) kill(pid, SIGKILL);
-    return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
-  }
-  xcb_disconnect(conn);
-  return 0;
+  return CloseAndAwaitEnd(w, pid);
 }

@@ -18,16 +18,11 @@ int main(int argc, char** argv) {
   if (argc != 13) return Fail("usage: PROGRAM DIR and five points");
   const std::string program = argv[1], dir = argv[2];
   auto at = [&](int i) { return std::atoi(argv[3 + i]); };
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
 
-  const pid_t pid = Spawn(program);
-  const xcb_window_t w = FindProgramWindow(30000);
-  if (!w) {
-    kill(pid, SIGKILL);
-    return Fail("the program's window did not appear");
-  }
+  pid_t pid = 0;
+  const xcb_window_t w = StartProgram(program, pid);
+  if (!w) return Fail("the program's window did not appear");
   WaitQuiet(pid, 30000);  // the start-up step and its page
   auto fail = [&](const std::string& why) {
     kill(pid, SIGKILL);
@@ -72,12 +67,5 @@ int main(int argc, char** argv) {
   WaitSettled(w, 20000, 400, &before);
   if (!Grab(w, dir + "/personal.ppm")) return fail("no grab of the personal page");
 
-  CloseWindow(w);
-  const int end = WaitFor(pid, 15000);
-  if (end != 0) {
-    if (end < 0) kill(pid, SIGKILL);
-    return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
-  }
-  xcb_disconnect(conn);
-  return 0;
+  return CloseAndAwaitEnd(w, pid);
 }

@@ -312,6 +312,34 @@ inline void CloseWindow(xcb_window_t w) {
   xcb_flush(conn);
 }
 
+// Connects to the X server of DISPLAY; false when there is none.
+inline bool Connect() {
+  conn = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(conn)) return false;
+  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  return true;
+}
+
+// Starts the program (as Spawn) and waits for its main window; 0, with the
+// program killed, when none appears within 30 s.
+inline xcb_window_t StartProgram(const std::string& program, pid_t& pid) {
+  pid = Spawn(program);
+  const xcb_window_t w = FindProgramWindow(30000);
+  if (!w) kill(pid, SIGKILL);
+  return w;
+}
+
+// Closes the program's main window as a user does and waits for its end:
+// 0, or the failure (the program killed when it did not end).
+inline int CloseAndAwaitEnd(xcb_window_t w, pid_t pid) {
+  CloseWindow(w);
+  const int end = WaitFor(pid, 15000);
+  if (end < 0) kill(pid, SIGKILL);
+  if (end != 0) return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
+  xcb_disconnect(conn);
+  return 0;
+}
+
 }  // namespace x11user
 
 

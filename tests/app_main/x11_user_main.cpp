@@ -32,12 +32,9 @@ std::string Expected(const std::string& picture) {
 }
 
 int Idle(const std::string& program) {
-  const pid_t pid = Spawn(program);
-  const xcb_window_t w = FindProgramWindow(30000);
-  if (!w) {
-    kill(pid, SIGKILL);
-    return Fail("the program's window did not appear");
-  }
+  pid_t pid = 0;
+  const xcb_window_t w = StartProgram(program, pid);
+  if (!w) return Fail("the program's window did not appear");
   // The start-up step and its page, slower on a loaded machine. A program
   // that never goes quiet is measured all the same after the deadline.
   WaitQuiet(pid, 30000);
@@ -56,24 +53,17 @@ int Idle(const std::string& program) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--idle") {
-    conn = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(conn)) return Fail("no X server");
-    root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+    if (!Connect()) return Fail("no X server");
     return Idle(argv[2]);
   }
   if (argc != 6) return Fail("usage: PROGRAM CLICK_X CLICK_Y BEFORE.ppm AFTER.ppm");
   const std::string program = argv[1];
   const int clickX = std::atoi(argv[2]), clickY = std::atoi(argv[3]);
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
 
-  const pid_t first = Spawn(program);
-  const xcb_window_t w = FindProgramWindow(30000);
-  if (!w) {
-    kill(first, SIGKILL);
-    return Fail("the program's window did not appear");
-  }
+  pid_t first = 0;
+  const xcb_window_t w = StartProgram(program, first);
+  if (!w) return Fail("the program's window did not appear");
   // First paint, the start-up step 200 ms later, the page; after the click
   // the 400 ms debounce and the page.
   WaitShowing(w, Expected(argv[4]), 30000);
@@ -110,12 +100,5 @@ int main(int argc, char** argv) {
   }
   if (!onTop) return Fail("the first window did not come to the front");
 
-  CloseWindow(w);
-  const int end = WaitFor(first, 15000);
-  if (end != 0) {
-    if (end < 0) kill(first, SIGKILL);
-    return Fail("the program did not end when its window was closed (" + std::to_string(end) + ")");
-  }
-  xcb_disconnect(conn);
-  return 0;
+  return CloseAndAwaitEnd(w, first);
 }

@@ -62,9 +62,7 @@ bool OnlyShown(const std::vector<xcb_window_t>& before, int ms) {
 
 int main(int argc, char** argv) {
   if (argc != 10) return Fail("usage: PROGRAM BAR ITEM TEXT PLACEHOLDER NAME FIRSTNAME SAVE CLOSE");
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
   program = Spawn(argv[1]);
   const xcb_window_t main = FindWindowNamed("Orvelan", 30000);
   if (!main) return Stop("the program's window did not appear");

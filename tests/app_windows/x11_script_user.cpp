@@ -62,9 +62,7 @@ std::string Step(std::istringstream& in, const std::string& cmd) {
 
 int main(int argc, char** argv) {
   if (argc != 2) return Fail("usage: x11_script_user SCRIPT");
-  conn = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(conn)) return Fail("no X server");
-  root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
+  if (!Connect()) return Fail("no X server");
   std::ifstream script(argv[1]);
   std::string line, cmd;
   for (int n = 1; std::getline(script, line); ++n) {
