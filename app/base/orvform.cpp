@@ -90,6 +90,17 @@ void TOrvelanForm::SetFormName(const AnsiString& name) {
 }
 
 void TOrvelanForm::Dispatch(TMessage& m) {
+  // Also while the window is being shown: its stored size is checked then.
+  if (m.Msg == WM_GETMINMAXINFO && Visible()) {
+    const TPoint min = MinimumSize();
+    if (min.X > 0 || min.Y > 0) {
+      auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+      if (min.X > 0) mmi->ptMinTrackSize.x = min.X;
+      if (min.Y > 0) mmi->ptMinTrackSize.y = min.Y;
+      m.Result = 0;
+      return;
+    }
+  }
   if (m.Msg == WM_HELP) {
     ShowHelp();
     m.Result = 1;

@@ -31,6 +31,9 @@ class TOrvelanForm : public TForm {
   // A character typed into a full text field is answered with a message
   // naming the field's room instead of a bare beep (with key preview on).
   void KeyPress(char& key) override;
+  // The window's smallest size, for the user's resizing and for a stored
+  // placement; a part that is 0 (both by default) leaves the system's.
+  virtual TPoint MinimumSize() { return {0, 0}; }
 
   // The window's component name. A second window of the same kind open at
   // the same time (a list opened again from the editor it opened) is

@@ -172,7 +172,7 @@ void TfrmDispDef::DialogResize() {
   if (Showing()) RefreshSample();
 }
 
-TPoint TfrmDispDef::MinimumSize() const {
+TPoint TfrmDispDef::MinimumSize() {
   const int frameX = GetSystemMetrics(SM_CXFRAME), frameY = GetSystemMetrics(SM_CYFRAME);
   int buttons = 0;
   if (!pbElements.empty()) buttons = pbElements.back()->Top() + pbElements.back()->Height() + 4;

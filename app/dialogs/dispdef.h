@@ -66,7 +66,7 @@ class TfrmDispDef : public TfrmSettingsDialog {
   void pbOkClick() override;
   void DialogShow() override;
   void DialogResize() override;
-  TPoint MinimumSize() const override;
+  TPoint MinimumSize() override;
   // The copy's flags into the controls (the dialog being shown).
   virtual void ShowSettings();
   // After OK copied the section back.

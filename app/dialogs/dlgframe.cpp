@@ -88,18 +88,6 @@ void TfrmSettingsDialog::FormKeyDown(Word& key) {
   }
 }
 
-void TfrmSettingsDialog::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    const TPoint min = MinimumSize();
-    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-    if (min.X > 0) mmi->ptMinTrackSize.x = min.X;
-    if (min.Y > 0) mmi->ptMinTrackSize.y = min.Y;
-    m.Result = 0;
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
 TLabel* AddLabel(TComponent* owner, TWinControl* parent, const AnsiString& caption, int left, int top) {
   auto* l = new TLabel(owner);
   l->SetParent(parent);

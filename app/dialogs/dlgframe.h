@@ -24,7 +24,6 @@ class TfrmSettingsDialog : public TOrvelanForm {
   // size bar at the bottom.
   TfrmSettingsDialog(TComponent* owner, const char* name, const AnsiString& caption, const AnsiString& formKey,
                      int helpContext, int clientWidth, int clientHeight, bool sizeable);
-  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;
@@ -38,8 +37,6 @@ class TfrmSettingsDialog : public TOrvelanForm {
   virtual void DialogShow() {}
   // After every resize, once the buttons are placed.
   virtual void DialogResize() {}
-  // The minimum tracking size of a sizeable dialog (0: none).
-  virtual TPoint MinimumSize() const { return {0, 0}; }
   void PlaceButtons();
   // The control that takes the focus when the dialog is shown.
   TWinControl* FirstFocus = nullptr;

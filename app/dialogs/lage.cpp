@@ -121,7 +121,7 @@ void TfrmLage::pbOkClick() {
 
 void TfrmLage::DialogResize() { OptimizeGrids(); }
 
-TPoint TfrmLage::MinimumSize() const {
+TPoint TfrmLage::MinimumSize() {
   TCanvas* c = const_cast<TfrmLage*>(this)->Canvas();
   c->Font()->Assign(*Font());
   const int line = c->TextHeight("W") + 3;

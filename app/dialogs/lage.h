@@ -40,7 +40,7 @@ class TfrmLage : public TfrmSettingsDialog {
  protected:
   void pbOkClick() override;
   void DialogResize() override;
-  TPoint MinimumSize() const override;
+  TPoint MinimumSize() override;
 
  private:
   void CalcFields(TDataSet* d);

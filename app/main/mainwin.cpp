@@ -818,11 +818,6 @@ void TfrmMain::Dispatch(TMessage& m) {
       return;
     }
   }
-  // Also while the window is being shown: its stored size is checked then.
-  if (m.Msg == WM_GETMINMAXINFO && Visible()) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
   TOrvelanForm::Dispatch(m);
 }
 
@@ -833,12 +828,10 @@ void TfrmMain::BringToFrontRequested() {
     Application->BringToFront();
 }
 
-void TfrmMain::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * pbLeer->Width() + 7;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + Bevel1->Height() +
-                          pnlToolbar->Height() + Bevel2->Height() + pnlToolbar2->Height() + Bevel3->Height() +
-                          Kalender->Top() + Kalender->Height() + kBoxGap + 2 * GetSystemMetrics(SM_CYFRAME) +
-                          pnlBottom->Height();  // the whole calendar: it is the main way to move
-  m.Result = 0;
+// As high as the whole calendar: it is the main way to move.
+TPoint TfrmMain::MinimumSize() {
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 8 + 8 * pbLeer->Width() + 7,
+          GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) + Bevel1->Height() + pnlToolbar->Height() +
+              Bevel2->Height() + pnlToolbar2->Height() + Bevel3->Height() + Kalender->Top() + Kalender->Height() +
+              kBoxGap + 2 * GetSystemMetrics(SM_CYFRAME) + pnlBottom->Height()};
 }

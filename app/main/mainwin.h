@@ -156,7 +156,7 @@ class TfrmMain : public TOrvelanForm {
   void boxKalenderClick(TObject* sender);
   // A clicked link of the page (its link code).
   void WPRichText1HyperLinkEvent(const AnsiString& linkCode);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
   void BringToFrontRequested();
   void PlaceTitlePage();
   void PlaceToolButtons();

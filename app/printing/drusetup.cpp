@@ -107,7 +107,7 @@ void TfrmDruSetup::EditStyle(int style) {
 
 void TfrmDruSetup::pbSeiteClick() { ShowPageSetupDialog(block_); }
 
-TPoint TfrmDruSetup::MinimumSize() const {
+TPoint TfrmDruSetup::MinimumSize() {
   return {2 * GetSystemMetrics(SM_CXFRAME) + editTitel->Left() + editTitel->Width() + 4,
           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlOben->Height() + pbText->Top() +
               pbText->Height() + pbTitel->Top() + pnlTop->Height() + bvlTop->Height() + SizeBar->Height()};

@@ -38,7 +38,7 @@ class TfrmDruSetup : public TfrmSettingsDialog {
  protected:
   void DialogShow() override;
   void DialogResize() override;
-  TPoint MinimumSize() const override;
+  TPoint MinimumSize() override;
 
  private:
   void SetSampleWidth();

@@ -158,20 +158,10 @@ void TfrmDispData::FormKeyUp(Word& key) {
   Close();
 }
 
-void TfrmDispData::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
-void TfrmDispData::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 6 * pbPrint->Width() + 5;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
-                          bvlTop->Height() + 60 + 2 * pnlClient->PanelBorderWidth();
-  m.Result = 0;
+TPoint TfrmDispData::MinimumSize() {
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 8 + 6 * pbPrint->Width() + 5,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+          bvlTop->Height() + 60 + 2 * pnlClient->PanelBorderWidth()};
 }
 
 void TfrmDispData::SetPageWidth() {

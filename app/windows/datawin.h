@@ -48,7 +48,6 @@ class TfrmDispData : public TOrvelanForm {
  public:
   explicit TfrmDispData(TComponent* owner);
   ~TfrmDispData() override;
-  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;
@@ -98,7 +97,7 @@ class TfrmDispData : public TOrvelanForm {
   void FormResize();
   void FormKeyUp(Word& key);
   void PlaceButtons();
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
   TwwTable* MakeTable(const char* name, const char* table, const char* index);
 
   DispDataEntry history_[kDispHistorySize + 1];

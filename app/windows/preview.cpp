@@ -182,20 +182,10 @@ void TfrmPreview::pbSeiteClick() {
   SetPrinterOrientation();
 }
 
-void TfrmPreview::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
-void TfrmPreview::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-  mmi->ptMinTrackSize.x = 440;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + WPToolBar1->Height() +
-                          WPRuler1->Height() + WPAltStatusBar1->Height() + 50;
-  m.Result = 0;
+TPoint TfrmPreview::MinimumSize() {
+  return {440,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + WPToolBar1->Height() +
+          WPRuler1->Height() + WPAltStatusBar1->Height() + 50};
 }
 
 ParagraphSettings CurrentParagraphRecord(TWPCustomRtfEdit* edit) {

@@ -32,7 +32,6 @@ class TfrmPreview : public TOrvelanForm {
 
  public:
   explicit TfrmPreview(TComponent* owner);
-  void Dispatch(TMessage& m) override;
 
   TWPToolBar* WPToolBar1;
   TExplorerButton *pbParProps, *pbSeite;
@@ -58,7 +57,7 @@ class TfrmPreview : public TOrvelanForm {
   void XPosChanged();
   void YPosChanged();
   void IconSelection(TWpSelNr& typ, int group, int number);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 };
 
 // The paragraph record of the cursor's paragraph: first-line (hanging),

@@ -252,18 +252,8 @@ void TfrmSpruch::pbPrintClick() {
   p->EndDoc();
 }
 
-void TfrmSpruch::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
-void TfrmSpruch::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 6 * pbPrint->Width() + 5;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
-                          bvlTop->Height() + pnlBild->Height() + 2 * pnlClient->PanelBorderWidth() + SizeBar->Height();
-  m.Result = 0;
+TPoint TfrmSpruch::MinimumSize() {
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 8 + 6 * pbPrint->Width() + 5,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+          bvlTop->Height() + pnlBild->Height() + 2 * pnlClient->PanelBorderWidth() + SizeBar->Height()};
 }

@@ -28,7 +28,6 @@ class TfrmSpruch : public TOrvelanForm {
  public:
   explicit TfrmSpruch(TComponent* owner);
   ~TfrmSpruch() override;
-  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;
@@ -61,7 +60,7 @@ class TfrmSpruch : public TOrvelanForm {
   void FormShow();
   void FormDestroy();
   void FormResize();
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 
   int category_ = 0;
 };

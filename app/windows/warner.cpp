@@ -375,22 +375,12 @@ void TfrmTermin::FormKeyUp(Word& key) {
     Close();
 }
 
-void TfrmTermin::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
-void TfrmTermin::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+TPoint TfrmTermin::MinimumSize() {
   TCanvas* c = gridTerm->Canvas();
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 8 + 4 * pbHilfe->Width() + 3;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
-                          bvlTop->Height() + pnlLeft->PanelBorderWidth() + c->TextHeight("W") + 13 +
-                          3 * (imgMann->Height() + 3) + SizeBar->Height();
-  m.Result = 0;
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 8 + 4 * pbHilfe->Width() + 3,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+          bvlTop->Height() + pnlLeft->PanelBorderWidth() + c->TextHeight("W") + 13 +
+          3 * (imgMann->Height() + 3) + SizeBar->Height()};
 }
 
 void ShowTermine(bool atStart) {

@@ -37,7 +37,6 @@ class TfrmTermin : public TOrvelanForm {
  public:
   explicit TfrmTermin(TComponent* owner);
   ~TfrmTermin() override;
-  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;
@@ -78,7 +77,7 @@ class TfrmTermin : public TOrvelanForm {
   void ShowMemo(bool v);
   void FormResize();
   void FormKeyUp(Word& key);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 
   PackedDate date_{};
   bool found_ = false;
