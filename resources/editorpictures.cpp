@@ -44,18 +44,8 @@ const std::vector<std::string> kPrior = {
     "........KBBK....", ".........KBK....", "..........KK....", "................", "................",
     "................",
 };
-const std::vector<std::string> kNext = {
-    "................", "................", "................", "....KK..........", "....KBK.........",
-    "....KBBK........", "....KBBBK.......", "....KBBBBK......", "....KBBBBK......", "....KBBBK.......",
-    "....KBBK........", "....KBK.........", "....KK..........", "................", "................",
-    "................",
-};
-const std::vector<std::string> kLast = {
-    "................", "................", "................", "...KK......KK...", "...KBK.....KK...",
-    "...KBBK....KK...", "...KBBBK...KK...", "...KBBBBK..KK...", "...KBBBBK..KK...", "...KBBBK...KK...",
-    "...KBBK....KK...", "...KBK.....KK...", "...KK......KK...", "................", "................",
-    "................",
-};
+const std::vector<std::string> kNext = MirroredRows(kPrior);
+const std::vector<std::string> kLast = MirroredRows(kFirst);
 const std::vector<std::string> kInsert = {
     "................", "................", "......KKKK......", "......KnnK......", "......KnnK......",
     "......KnnK......", "..KKKKKnnKKKKK..", "..KnnnnnnnnnnK..", "..KnnnnnnnnnnK..", "..KKKKKnnKKKKK..",

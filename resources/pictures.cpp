@@ -312,12 +312,6 @@ const char* const kPrevPage[] = {
 
 std::vector<std::string> Rows(const char* const* rows, int count) { return {rows, rows + count}; }
 
-// The same picture seen in a mirror.
-std::vector<std::string> Mirrored(std::vector<std::string> rows) {
-  for (std::string& r : rows) std::reverse(r.begin(), r.end());
-  return rows;
-}
-
 // ---- pictures drawn with the canvas ---------------------------------------------------
 
 std::unique_ptr<TBitmap> Blank(int w, int h, TColor background) {
@@ -557,7 +551,7 @@ std::unique_ptr<TBitmap> ButtonPicture(TButtonPicture which) {
     case bpPrint: return BitmapFromCharRows(Rows(kBtnPrint, 20), PaletteColor);
     case bpCopy: return BitmapFromCharRows(Rows(kBtnCopy, 20), PaletteColor);
     case bpPrev: return BitmapFromCharRows(Rows(kBtnPrev, 20), PaletteColor);
-    case bpNext: return BitmapFromCharRows(Mirrored(Rows(kBtnPrev, 20)), PaletteColor);
+    case bpNext: return BitmapFromCharRows(MirroredRows(Rows(kBtnPrev, 20)), PaletteColor);
     case bpClose: return BitmapFromCharRows(Rows(kExit, 20), PaletteColor);
     default: throw ERangeError("Kein Bild mit dieser Nummer");
   }

@@ -3,7 +3,6 @@
 
 #include "app/text/helpers.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/ui/keyboard.h"
 
 namespace {
 
@@ -78,14 +77,7 @@ void TfrmSettingsDialog::pbOkClick() { SetModalResult(mrOk); }
 void TfrmSettingsDialog::FormKeyDown(Word& key) {
   // An open drop-down list takes Enter and Escape itself.
   if (auto* list = dynamic_cast<TCustomComboBox*>(ActiveControl()); list && list->DroppedDown()) return;
-  if (key == VK_RETURN) {
-    // Enter confirms only while the confirming button may be used.
-    if (pbOk->Enabled()) pbOkClick();
-    key = 0;
-  } else if (key == VK_ESCAPE) {
-    SetModalResult(mrCancel);
-    key = 0;
-  }
+  DialogEnterEscape(this, key, pbOk, [this] { pbOkClick(); });
 }
 
 TLabel* AddLabel(TComponent* owner, TWinControl* parent, const AnsiString& caption, int left, int top) {

@@ -8,7 +8,6 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/ui/keyboard.h"
 
 namespace {
 
@@ -158,12 +157,5 @@ void TfrmMeasureDialog::pbOkClick() {
 }
 
 void TfrmMeasureDialog::FormKeyDown(TObject*, Word& key, TShiftState) {
-  if (key == VK_RETURN) {
-    // Enter confirms only while the confirming button may be used.
-    if (pbOk->Enabled()) pbOkClick();
-    key = 0;
-  } else if (key == VK_ESCAPE) {
-    SetModalResult(mrCancel);
-    key = 0;
-  }
+  DialogEnterEscape(this, key, pbOk, [this] { pbOkClick(); });
 }

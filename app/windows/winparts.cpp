@@ -6,6 +6,7 @@
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
 
 void SetWindowLook(TForm* form) {
   form->SetColor(clBtnFace);
@@ -20,6 +21,16 @@ void MakeDialogButtons(TOrvelanForm* form, TPanel* panel, TExplorerButton*& help
   cancel = MakeToolButton(form, panel, "pbCancel", "Abbruch", bpCancel,
                           [form](TObject*) { form->SetModalResult(mrCancel); });
   ok = MakeToolButton(form, panel, "pbOk", "Ok", bpOk, std::move(onOk));
+}
+
+void DialogEnterEscape(TCustomForm* form, Word& key, TControl* ok, const std::function<void()>& confirm) {
+  if (key == VK_RETURN) {
+    if (ok->Enabled()) confirm();
+    key = 0;
+  } else if (key == VK_ESCAPE) {
+    form->SetModalResult(mrCancel);
+    key = 0;
+  }
 }
 
 TSizeBar* MakeSizeBar(TComponent* owner, TWinControl* parent, int height) {

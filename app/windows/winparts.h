@@ -34,6 +34,9 @@ void SetWindowLook(TForm* form);
 // help, Abbruch ends it with mrCancel, Ok runs onOk.
 void MakeDialogButtons(TOrvelanForm* form, TPanel* panel, TExplorerButton*& help, TExplorerButton*& cancel,
                        TExplorerButton*& ok, TNotifyEvent onOk);
+// A dialog's Enter and Escape: Enter confirms through `confirm` only while
+// `ok` may be used, Escape ends the dialog with mrCancel; either is used up.
+void DialogEnterEscape(TCustomForm* form, Word& key, TControl* ok, const std::function<void()>& confirm);
 // The size bar along the bottom of the parent.
 TSizeBar* MakeSizeBar(TComponent* owner, TWinControl* parent, int height);
 // A read-only page filling the parent (WPRichText1): Arial of 13 pixels,

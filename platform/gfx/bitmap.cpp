@@ -453,6 +453,11 @@ void TPicture::Assign(const TPicture& source) {
   Adopt(source.graphic_ ? source.graphic_->Clone() : nullptr);
 }
 
+std::vector<std::string> MirroredRows(std::vector<std::string> rows) {
+  for (std::string& r : rows) std::reverse(r.begin(), r.end());
+  return rows;
+}
+
 std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
                                             int scale) {
   const int h = static_cast<int>(rows.size());

@@ -203,6 +203,8 @@ private:
 // raises, so a mistyped picture is found when it is first made.
 std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
                                             int scale = 1);
+// The same character rows seen in a mirror (left and right swapped).
+std::vector<std::string> MirroredRows(std::vector<std::string> rows);
 
 // The predefined system bitmaps (LoadBitmap with an OBM_ number).
 enum : int { OBM_COMBO = 32738 };
