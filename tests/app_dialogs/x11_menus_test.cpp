@@ -22,6 +22,8 @@
 
 namespace {
 
+using namespace x11test;
+
 using maintest::MainWindowTest;
 
 std::string Numbered(const char* stem, size_t n, const char* tail) {

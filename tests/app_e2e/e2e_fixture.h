@@ -14,19 +14,15 @@
 #include "tests/app_main/main_fixture.h"
 #include "tests/app_main/x11_screen.h"
 #include "tests/data/data_helpers.h"
+#include "tests/shell_helpers.h"
 
 namespace e2etest {
 
-namespace fs = std::filesystem;
+using namespace x11test;
 
-inline std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using testshell::Shell;
+
+namespace fs = std::filesystem;
 
 inline std::string Utf8(const AnsiString& s) { return Cp1252ToUtf8(s); }
 

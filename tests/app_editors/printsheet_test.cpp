@@ -11,20 +11,13 @@
 #include "app/templates/printsheet.h"
 #include "app/windows/preview.h"
 #include "richtext/controls/barlinks.h"
+#include "tests/shell_helpers.h"
 
 namespace edtest {
-namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using testshell::Shell;
+
+namespace {
 
 class PrintSheetTest : public EditorTest {
  protected:

@@ -14,6 +14,8 @@
 
 namespace {
 
+using namespace x11test;
+
 using maintest::MainWindowTest;
 
 TEST_F(MainWindowTest, TheRealProgramsPersonEditorBehindADefinedPassword) {

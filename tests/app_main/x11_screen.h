@@ -13,14 +13,13 @@
 #include "platform/ui/forms.h"
 #include "platform/ui/testdriver.h"
 #include "tests/app/app_fixture.h"
+#include "tests/shell_helpers.h"
 
-namespace {
+namespace x11test {
+
+using testshell::Have;
 
 namespace fs = std::filesystem;
-
-inline bool Have(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 inline std::string Beside(const char* name) {
   return (fs::read_symlink("/proc/self/exe").parent_path() / name).string();
@@ -95,4 +94,4 @@ inline fs::path ProgramCopy(const std::string& name, const std::string& ini) {
   return dir;
 }
 
-}  // namespace
+}  // namespace x11test

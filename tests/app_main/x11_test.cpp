@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace x11test;
+
 using maintest::MainWindowTest;
 namespace fs = std::filesystem;
 

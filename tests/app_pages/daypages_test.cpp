@@ -24,8 +24,11 @@
 #include "platform/ui/forms.h"
 #include "tests/app/app_fixture.h"
 #include "tests/data/data_helpers.h"
+#include "tests/shell_helpers.h"
 
 namespace {
+
+using testshell::Shell;
 
 // The visible text of each paragraph of a page (hidden link stamps left out).
 std::vector<std::string> Paragraphs(TWPCustomRtfEdit* page) {
@@ -45,15 +48,6 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 std::string W(const char* utf8) { return Utf8ToCp1252OrThrow(utf8); }
 
 // A program's whole output (empty when it cannot run).
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
 
 class DayPages : public apptest::ProgramDirTest {
  protected:
@@ -296,7 +290,6 @@ TEST_F(DayPages, TheLegalHolidaysOf2000To2040AgreeWithGcal) {
               perCountry[0], perCountry[1], perCountry[2], pages.size(), boxDays, entries, moreRed[0],
               moreRed[1], moreRed[2]);
 }
-
 
 // Well-known name days: the name heads its entry and its patron follows.
 TEST_F(DayPages, WellKnownNameDaysShowTheNameAndItsPatron) {

@@ -19,24 +19,14 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app_main/main_fixture.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
+using testshell::Shell;
+using testshell::Have;
+
 namespace fs = std::filesystem;
-
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
-
-bool Have(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 void TypeInto(TUiTestDriver& d, TCustomEdit* e, const AnsiString& text) {
   d.Click(e);

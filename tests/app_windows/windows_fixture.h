@@ -20,8 +20,12 @@
 #include "tests/app/app_fixture.h"
 #include "tests/data/data_helpers.h"
 #include "tools/orvdata/sources.h"
+#include "tests/shell_helpers.h"
 
 namespace wintest {
+
+using testshell::Shell;
+using testshell::Have;
 
 namespace fs = std::filesystem;
 
@@ -35,18 +39,6 @@ inline const TSourcePerson* SourcePerson(int id) {
     if (p.Id == id) return &p;
   return nullptr;
 }
-
-// A command's output.
-inline std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    for (char buf[4096]; size_t n = fread(buf, 1, sizeof buf, p);) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
-
-inline bool Have(const char* program) { return !Shell(std::string("command -v ") + program).empty(); }
 
 // The persons a person's long text links, in order.
 inline std::vector<int> LinksOf(int id) {

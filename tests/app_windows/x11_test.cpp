@@ -15,26 +15,16 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
+#include "tests/app_main/x11_screen.h"
 #include "tests/app_windows/windows_fixture.h"
 
 namespace {
 
 using namespace wintest;
 
+// A grabbed picture, also kept as PNG beside the test's other pictures.
 TSurface ReadPpm(const fs::path& path) {
-  TSurface s;
-  std::ifstream f(path, std::ios::binary);
-  std::string magic;
-  int w = 0, h = 0, max = 0;
-  if (!(f >> magic >> w >> h >> max) || magic != "P6") return s;
-  f.get();
-  s.Resize(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      unsigned char rgb[3] = {};
-      f.read(reinterpret_cast<char*>(rgb), 3);
-      s.Row(y)[x] = 0xFF000000u | (rgb[0] << 16) | (rgb[1] << 8) | rgb[2];
-    }
+  TSurface s = x11test::ReadPpm(path);
   const std::vector<std::uint8_t> png = GfxPlatform()->EncodePng(s);
   std::ofstream(TUiTestDriver::ArtifactDir() + "/windows_x11_" + path.stem().string() + ".png", std::ios::binary)
       .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));

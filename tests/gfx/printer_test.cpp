@@ -10,21 +10,13 @@
 
 #include "gfx_test_util.h"
 #include "platform/gfx/printer.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using testshell::Shell;
 
-bool HavePdfToText() { return std::system("command -v pdftotext >/dev/null 2>&1") == 0; }
+bool HavePdfToText() { return testshell::Have("pdftotext"); }
 
 }  // namespace
 

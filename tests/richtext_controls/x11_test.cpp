@@ -14,10 +14,11 @@
 #include "platform/rtl/cp1252.h"
 #include "richtext/io/textio.h"
 #include "tests/test_paths.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
-bool Have(const char* program) { return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0; }
+using testshell::Have;
 
 std::string Exe(const char* name) {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/" + name;

@@ -10,21 +10,13 @@
 
 #include "platform/gfx/bitmap.h"
 #include "tests/richtext_view/view_helpers.h"
+#include "tests/shell_helpers.h"
 
 using namespace rtview_test;
 
 namespace {
 
-std::string Shell(const std::string& cmd) {
-  std::string out;
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using testshell::Shell;
 
 // Start indices of the lines a greedy breaker makes: characters are added
 // while the line stays below `room`; blanks may pass it; the line ends after
