@@ -14,6 +14,37 @@ constexpr int kSizeBarHeight = 18;
 
 }  // namespace
 
+TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const char* name, const AnsiString& caption) {
+  auto* b = new TExplorerButton(owner);
+  b->SetName(name);
+  b->SetParent(panel);
+  b->SetCaption(caption);
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-12);
+  b->SetLayout(blBitmapLeft);
+  return b;
+}
+
+TSizeBar* MakeSizeBar(TForm* form) {
+  auto* bar = new TSizeBar(form);
+  bar->SetName("SizeBar");
+  bar->SetParent(form);
+  bar->SetCaption("");
+  bar->SetBevelInner(bvNone);
+  bar->SetBevelOuter(bvRaised);
+  bar->SetBounds(0, form->ClientHeight() - kSizeBarHeight, form->ClientWidth(), kSizeBarHeight);
+  bar->SetAlign(alBottom);
+  return bar;
+}
+
+void AnswerMinimumSize(TMessage& m, const TPoint& size) {
+  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+  mmi->ptMinTrackSize.x = size.X;
+  mmi->ptMinTrackSize.y = size.Y;
+  m.Result = 0;
+}
+
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
 
 TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& caption, bool withSearch)
@@ -71,14 +102,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
-  SizeBar->SetBevelInner(bvNone);
-  SizeBar->SetBevelOuter(bvRaised);
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
+  SizeBar = MakeSizeBar(this);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
@@ -89,14 +113,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
 
 TExplorerButton* TEntryForm::ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint,
                                         int picture, int width) {
-  auto* b = new TExplorerButton(this);
-  b->SetName(name);
-  b->SetParent(pnlTools);
-  b->SetCaption(caption);
-  b->SetParentFont(false);
-  b->Font()->SetName("Arial");
-  b->Font()->SetHeight(-12);
-  b->SetLayout(blBitmapLeft);
+  TExplorerButton* b = MakeFlatButton(this, pnlTools, name, caption);
   b->SetHint(hint);
   if (picture >= 0) b->SetBitmap(EditorPicture(static_cast<TEditorPicture>(picture)).get());
   b->SetBounds(0, (kToolsHeight - kNavButtonSize) / 2, width, kNavButtonSize);
@@ -207,13 +224,6 @@ int TEntryForm::ThreeRowsHeight() {
 }
 
 void TEntryForm::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-    const TPoint size = MinimumSize();
-    mmi->ptMinTrackSize.x = size.X;
-    mmi->ptMinTrackSize.y = size.Y;
-    m.Result = 0;
-    return;
-  }
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) return AnswerMinimumSize(m, MinimumSize());
   TOrvelanForm::Dispatch(m);
 }

@@ -80,6 +80,15 @@ class TEntryForm : public TOrvelanForm {
   void KeyUp(Word& key);
 };
 
+// Parts the entry windows, their lists and the template windows share.
+// A flat button of the tool panels: picture left of the caption, in Arial
+// of 12 pixels whatever the window's font; the caller places it.
+TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const char* name, const AnsiString& caption);
+// The size bar along the window's bottom edge.
+TSizeBar* MakeSizeBar(TForm* form);
+// Answers WM_GETMINMAXINFO with the smallest outer size the window may take.
+void AnswerMinimumSize(TMessage& m, const TPoint& size);
+
 // The label beside a warning's days: "Tag vorher" at exactly 1, "Tage
 // vorher" otherwise.
 AnsiString DaysBeforeCaption(int days);

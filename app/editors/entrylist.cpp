@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kToolsHeight = 34, kGotoHeight = 34, kButtonWidth = 86, kButtonHeight = 26, kBevelHeight = 2;
-constexpr int kClientBorder = 4, kSizeBarHeight = 18;
+constexpr int kClientBorder = 4;
 
 }  // namespace
 
@@ -78,14 +78,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   lblGoto->SetLeft(8);
   lblGoto->SetTop(10);
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
-  SizeBar->SetBevelInner(bvNone);
-  SizeBar->SetBevelOuter(bvRaised);
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
+  SizeBar = MakeSizeBar(this);
   auto* client = new TPanel(this);
   client->SetName("pnlClient");
   client->SetParent(this);
@@ -136,14 +129,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
 TEntryList::~TEntryList() { BeforeDestruction(); }
 
 TExplorerButton* TEntryList::ToolButton(const char* name, const AnsiString& caption, int width) {
-  auto* b = new TExplorerButton(this);
-  b->SetName(name);
-  b->SetParent(pnlTools);
-  b->SetCaption(caption);
-  b->SetParentFont(false);
-  b->Font()->SetName("Arial");
-  b->Font()->SetHeight(-12);
-  b->SetLayout(blBitmapLeft);
+  TExplorerButton* b = MakeFlatButton(this, pnlTools, name, caption);
   b->SetBounds(0, (kToolsHeight - kButtonHeight) / 2, width, kButtonHeight);
   return b;
 }
@@ -181,13 +167,6 @@ int TEntryList::BaseMinimumHeight() {
 }
 
 void TEntryList::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-    const TPoint size = MinimumSize();
-    mmi->ptMinTrackSize.x = size.X;
-    mmi->ptMinTrackSize.y = size.Y;
-    m.Result = 0;
-    return;
-  }
+  if (m.Msg == WM_GETMINMAXINFO && Showing()) return AnswerMinimumSize(m, MinimumSize());
   TOrvelanForm::Dispatch(m);
 }
