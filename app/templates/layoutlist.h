@@ -5,10 +5,15 @@
 #pragma once
 
 #include "app/base/orvform.h"
+#include "dbcontrols/datasets/wwtable.h"
 #include "dbcontrols/edit/wwincsearch.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "platform/ui/stdctrls.h"
 #include "widgets/explorerbtn.h"
+
+// "tblLOut": the user's templates ("LAYOUT.FFD") by title, its strings
+// trimmed on opening; not yet open.
+TwwTable* MakeLayoutTable(TComponent* owner);
 
 class TfrmListLOut : public TOrvelanForm {
   ORV_CLASS(TfrmListLOut, TOrvelanForm)
