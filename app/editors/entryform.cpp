@@ -2,6 +2,7 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -24,25 +25,6 @@ TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const cha
   b->Font()->SetHeight(-12);
   b->SetLayout(blBitmapLeft);
   return b;
-}
-
-TSizeBar* MakeSizeBar(TForm* form) {
-  auto* bar = new TSizeBar(form);
-  bar->SetName("SizeBar");
-  bar->SetParent(form);
-  bar->SetCaption("");
-  bar->SetBevelInner(bvNone);
-  bar->SetBevelOuter(bvRaised);
-  bar->SetBounds(0, form->ClientHeight() - kSizeBarHeight, form->ClientWidth(), kSizeBarHeight);
-  bar->SetAlign(alBottom);
-  return bar;
-}
-
-void AnswerMinimumSize(TMessage& m, const TPoint& size) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-  mmi->ptMinTrackSize.x = size.X;
-  mmi->ptMinTrackSize.y = size.Y;
-  m.Result = 0;
 }
 
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
@@ -102,7 +84,9 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
 
-  SizeBar = MakeSizeBar(this);
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
+  SizeBar->SetBevelInner(bvNone);
+  SizeBar->SetBevelOuter(bvRaised);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
@@ -221,9 +205,4 @@ int TEntryForm::ThreeRowsHeight() {
   TCanvas* c = Canvas();
   c->Font()->Assign(*Font());
   return 3 * (c->TextHeight("W") + 3) + 8;
-}
-
-void TEntryForm::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) return AnswerMinimumSize(m, MinimumSize());
-  TOrvelanForm::Dispatch(m);
 }

@@ -2,13 +2,14 @@
 #include "app/editors/entrylist.h"
 
 #include "app/settings/datasetup.h"
+#include "app/windows/winparts.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
 
 namespace {
 
 constexpr int kToolsHeight = 34, kGotoHeight = 34, kButtonWidth = 86, kButtonHeight = 26, kBevelHeight = 2;
-constexpr int kClientBorder = 4;
+constexpr int kClientBorder = 4, kSizeBarHeight = 18;
 
 }  // namespace
 
@@ -78,7 +79,9 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   lblGoto->SetLeft(8);
   lblGoto->SetTop(10);
 
-  SizeBar = MakeSizeBar(this);
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
+  SizeBar->SetBevelInner(bvNone);
+  SizeBar->SetBevelOuter(bvRaised);
   auto* client = new TPanel(this);
   client->SetName("pnlClient");
   client->SetParent(this);
@@ -164,9 +167,4 @@ int TEntryList::BaseMinimumHeight() {
   return GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
          bvlTools->Height() + pnlGoto->Height() + bvlGoto->Height() + 3 * (c->TextHeight("W") + 3) + 8 +
          2 * kClientBorder + SizeBar->Height();
-}
-
-void TEntryList::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) return AnswerMinimumSize(m, MinimumSize());
-  TOrvelanForm::Dispatch(m);
 }

@@ -336,20 +336,15 @@ void TfrmLayout::FormKeyUp(TObject*, Word& key, TShiftState) {
   if (key == VK_ESCAPE) Close();
 }
 
-void TfrmLayout::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO) return WMGetMinMaxInfo(m);
-  TOrvelanForm::Dispatch(m);
-}
-
 // As wide as the header and the buttons, as high as the bars and the
 // header with 100 pixels of text.
-void TfrmLayout::WMGetMinMaxInfo(TMessage& m) {
+TPoint TfrmLayout::MinimumSize() {
   const int header = std::max(cmbLOutAusgTyp->Left() + cmbLOutAusgTyp->Width(),
                               editLOutTitel->Left() + editLOutTitel->Width());
   const int buttons = pbSuchen->Left() + 3 * (kButtonWidth + 4);
-  AnswerMinimumSize(m, {2 * GetSystemMetrics(SM_CXFRAME) + std::max(header, buttons) + 8,
-                        GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-                            pnlHeader->Height() + WPToolbar1->Height() + WPRuler1->Height() + 100});
+  return {2 * GetSystemMetrics(SM_CXFRAME) + std::max(header, buttons) + 8,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
+              pnlHeader->Height() + WPToolbar1->Height() + WPRuler1->Height() + 100};
 }
 
 void TfrmLayout::navClick(TObject* sender) {

@@ -150,17 +150,12 @@ void TfrmListLOut::LocateLayout(int number) {
   if (found) tblLOut->FindKey({title, number});
 }
 
-void TfrmListLOut::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO) return WMGetMinMaxInfo(m);
-  TOrvelanForm::Dispatch(m);
-}
-
 // Three buttons wide, three rows of the grid below the panels.
-void TfrmListLOut::WMGetMinMaxInfo(TMessage& m) {
+TPoint TfrmListLOut::MinimumSize() {
   const int row = Canvas()->TextHeight("W") + 3;
-  AnswerMinimumSize(m, {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
-                        GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-                            pnlSuche->Height() + 4 * row + 4});
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
+              pnlSuche->Height() + 4 * row + 4};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

@@ -21,7 +21,6 @@ class TfrmListLOut : public TOrvelanForm {
  public:
   explicit TfrmListLOut(TComponent* owner);
   ~TfrmListLOut() override;
-  void Dispatch(TMessage& m) override;
 
   // Positions the list on a template number (titles stay the order).
   void LocateLayout(int number);
@@ -40,7 +39,7 @@ class TfrmListLOut : public TOrvelanForm {
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
   void ArrangeButtons();
   void pbErfassenClick(TObject* sender);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 };
 
 // Shows the list on a template number, with or without "Erfassen"; true
