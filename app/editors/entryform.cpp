@@ -2,6 +2,7 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -13,6 +14,18 @@ constexpr int kToolsHeight = 34, kNavButtonSize = 26, kTextButtonWidth = 90, kBe
 constexpr int kSizeBarHeight = 18;
 
 }  // namespace
+
+TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const char* name, const AnsiString& caption) {
+  auto* b = new TExplorerButton(owner);
+  b->SetName(name);
+  b->SetParent(panel);
+  b->SetCaption(caption);
+  b->SetParentFont(false);
+  b->Font()->SetName("Arial");
+  b->Font()->SetHeight(-12);
+  b->SetLayout(blBitmapLeft);
+  return b;
+}
 
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
 
@@ -71,14 +84,9 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
   SizeBar->SetBevelInner(bvNone);
   SizeBar->SetBevelOuter(bvRaised);
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
@@ -89,14 +97,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
 
 TExplorerButton* TEntryForm::ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint,
                                         int picture, int width) {
-  auto* b = new TExplorerButton(this);
-  b->SetName(name);
-  b->SetParent(pnlTools);
-  b->SetCaption(caption);
-  b->SetParentFont(false);
-  b->Font()->SetName("Arial");
-  b->Font()->SetHeight(-12);
-  b->SetLayout(blBitmapLeft);
+  TExplorerButton* b = MakeFlatButton(this, pnlTools, name, caption);
   b->SetHint(hint);
   if (picture >= 0) b->SetBitmap(EditorPicture(static_cast<TEditorPicture>(picture)).get());
   b->SetBounds(0, (kToolsHeight - kNavButtonSize) / 2, width, kNavButtonSize);
@@ -204,16 +205,4 @@ int TEntryForm::ThreeRowsHeight() {
   TCanvas* c = Canvas();
   c->Font()->Assign(*Font());
   return 3 * (c->TextHeight("W") + 3) + 8;
-}
-
-void TEntryForm::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-    const TPoint size = MinimumSize();
-    mmi->ptMinTrackSize.x = size.X;
-    mmi->ptMinTrackSize.y = size.Y;
-    m.Result = 0;
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
 }

@@ -35,7 +35,6 @@ class TEntryForm : public TOrvelanForm {
 
  public:
   TEntryForm(TComponent* owner, const char* name, const AnsiString& caption, bool withSearch);
-  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTools;
   TExplorerButton* pbSuchen;  // null in a window without search
@@ -65,7 +64,7 @@ class TEntryForm : public TOrvelanForm {
   // last columns fitted.
   void PlaceRightButtons();
   // The smallest outer size the window may be given.
-  virtual TPoint MinimumSize() = 0;
+  TPoint MinimumSize() override = 0;
   // Width of the smallest window: the navigator and the right-edge buttons.
   int MinimumWidth() const;
   // Height of the caption, the frame and what every entry window has.
@@ -79,6 +78,10 @@ class TEntryForm : public TOrvelanForm {
   void CloseQuery(bool& canClose);
   void KeyUp(Word& key);
 };
+
+// A flat button of the tool panels: picture left of the caption, in Arial
+// of 12 pixels whatever the window's font; the caller places it.
+TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const char* name, const AnsiString& caption);
 
 // The label beside a warning's days: "Tag vorher" at exactly 1, "Tage
 // vorher" otherwise.

@@ -2,6 +2,7 @@
 #include "app/editors/entrylist.h"
 
 #include "app/settings/datasetup.h"
+#include "app/windows/winparts.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
 
@@ -78,14 +79,9 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   lblGoto->SetLeft(8);
   lblGoto->SetTop(10);
 
-  SizeBar = new TSizeBar(this);
-  SizeBar->SetName("SizeBar");
-  SizeBar->SetParent(this);
-  SizeBar->SetCaption("");
+  SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
   SizeBar->SetBevelInner(bvNone);
   SizeBar->SetBevelOuter(bvRaised);
-  SizeBar->SetBounds(0, ClientHeight() - kSizeBarHeight, ClientWidth(), kSizeBarHeight);
-  SizeBar->SetAlign(alBottom);
   auto* client = new TPanel(this);
   client->SetName("pnlClient");
   client->SetParent(this);
@@ -136,14 +132,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
 TEntryList::~TEntryList() { BeforeDestruction(); }
 
 TExplorerButton* TEntryList::ToolButton(const char* name, const AnsiString& caption, int width) {
-  auto* b = new TExplorerButton(this);
-  b->SetName(name);
-  b->SetParent(pnlTools);
-  b->SetCaption(caption);
-  b->SetParentFont(false);
-  b->Font()->SetName("Arial");
-  b->Font()->SetHeight(-12);
-  b->SetLayout(blBitmapLeft);
+  TExplorerButton* b = MakeFlatButton(this, pnlTools, name, caption);
   b->SetBounds(0, (kToolsHeight - kButtonHeight) / 2, width, kButtonHeight);
   return b;
 }
@@ -178,16 +167,4 @@ int TEntryList::BaseMinimumHeight() {
   return GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
          bvlTools->Height() + pnlGoto->Height() + bvlGoto->Height() + 3 * (c->TextHeight("W") + 3) + 8 +
          2 * kClientBorder + SizeBar->Height();
-}
-
-void TEntryList::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO && Showing()) {
-    auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
-    const TPoint size = MinimumSize();
-    mmi->ptMinTrackSize.x = size.X;
-    mmi->ptMinTrackSize.y = size.Y;
-    m.Result = 0;
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
 }

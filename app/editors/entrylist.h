@@ -21,7 +21,6 @@ class TEntryList : public TOrvelanForm {
  public:
   TEntryList(TComponent* owner, const char* name, const AnsiString& caption, const char* index, int entryType);
   ~TEntryList() override;
-  void Dispatch(TMessage& m) override;
 
   TPanel *pnlTools, *pnlGoto;
   TExplorerButton *pbHilfe, *pbOk, *pbAbbruch;
@@ -46,7 +45,7 @@ class TEntryList : public TOrvelanForm {
   // Restarts the typing timer.
   void RestartTimer();
   void PlaceButtons();
-  virtual TPoint MinimumSize() = 0;
+  TPoint MinimumSize() override = 0;
   int BaseMinimumHeight();
   int entryType_;
 };

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <set>
 
 #include "app/settings/datasetup.h"
@@ -378,46 +380,72 @@ bool TTemplateExpansion::EventsOnDate(const AnsiString& p, const PackedDate& d) 
   return n > 0;
 }
 
-bool TTemplateExpansion::EventsInMonth(const AnsiString& p, const PackedDate& d, bool skipDay) {
-  TwwTable* ev = t_.Events;
-  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
+// What differs between the sections of dated lines "TAB label TAB text".
+struct TTemplateExpansion::DatedList {
+  TwwTable* Table;
+  const char* Index;
+  std::vector<Variant> From;  // where the walk starts: the nearest record, or the one before it backwards
+  bool Backwards;
+  std::vector<std::pair<const char*, int>> Same;  // the fields that hold their values in the run
+  const char* Label;                              // the field whose value labels a line
+  bool Years;                                     // labels "1990:" rather than "7."
+  std::optional<int> Skip;                        // the label value left out
+  std::function<void()> Text;                     // writes a record's text behind its label
+};
+
+namespace {
+
+std::optional<int> SkipIf(bool skip, int value) { return skip ? std::optional<int>(value) : std::nullopt; }
+
+}  // namespace
+
+bool TTemplateExpansion::DatedSection(const AnsiString& p, const DatedList& l) {
+  TwwTable* t = l.Table;
+  auto inRun = [&] {
+    if (l.Backwards ? t->Bof() : t->Eof()) return false;
+    return std::all_of(l.Same.begin(), l.Same.end(), [t](const auto& f) { return Int(t, f.first) == f.second; });
+  };
+  auto step = [&] {
+    if (l.Backwards)
+      t->Prior();
+    else
+      t->Next();
+  };
   int n = 0;
   while (TakeTemplatePlaceholder(p)) {
-    // The day runs descending: from the month's end of the index backwards
-    // the days come in ascending order.
-    ev->SetIndexName("ER_JMT");
-    ev->FindNearest({y, m, 0});
-    StepBack(ev);
+    t->SetIndexName(l.Index);
+    t->FindNearest(l.From);
+    if (l.Backwards) StepBack(t);
     const int before = n;
-    for (; !ev->Bof() && Int(ev, "EREI_JAHR") == y && Int(ev, "EREI_MONAT") == m; ev->Prior()) {
-      const int tag = Int(ev, "EREI_TAG");
-      if (skipDay && tag == day) continue;
-      AppendTemplateText("\t" + IntToStr(tag) + ".\t", n > before);
-      AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false);
-      if (n++ == before) SetTemplateHangingIndent("99. ");
+    for (; inRun(); step()) {
+      const int value = Int(t, l.Label);
+      if (value == l.Skip) continue;
+      AppendTemplateText("\t" + IntToStr(value) + (l.Years ? ":\t" : ".\t"), n > before);
+      l.Text();
+      if (n++ == before) SetTemplateHangingIndent(l.Years ? "9999: " : "99. ");
     }
   }
   return n > 0;
 }
 
+bool TTemplateExpansion::EventsInMonth(const AnsiString& p, const PackedDate& d, bool skipDay) {
+  TwwTable* ev = t_.Events;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d);
+  // The day runs descending: from the month's end of the index backwards
+  // the days come in ascending order.
+  return DatedSection(p, {.Table = ev, .Index = "ER_JMT", .From = {y, m, 0}, .Backwards = true,
+                          .Same = {{"EREI_JAHR", y}, {"EREI_MONAT", m}}, .Label = "EREI_TAG", .Years = false,
+                          .Skip = SkipIf(skipDay, PackedDateDay(d)),
+                          .Text = [&] { AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false); }});
+}
+
 bool TTemplateExpansion::EventsOnDayEveryYear(const AnsiString& p, const PackedDate& d, bool skipYear) {
   TwwTable* ev = t_.Events;
-  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
-  int n = 0;
-  while (TakeTemplatePlaceholder(p)) {
-    ev->SetIndexName("ER_MTJ");
-    ev->FindNearest({m, day, 0});
-    StepBack(ev);
-    const int before = n;
-    for (; !ev->Bof() && Int(ev, "EREI_TAG") == day && Int(ev, "EREI_MONAT") == m; ev->Prior()) {
-      const int year = Int(ev, "EREI_JAHR");
-      if (skipYear && year == y) continue;
-      AppendTemplateText("\t" + IntToStr(year) + ":\t", n > before);
-      AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false);
-      if (n++ == before) SetTemplateHangingIndent("9999: ");
-    }
-  }
-  return n > 0;
+  const int m = PackedDateMonth(d), day = PackedDateDay(d);
+  return DatedSection(p, {.Table = ev, .Index = "ER_MTJ", .From = {m, day, 0}, .Backwards = true,
+                          .Same = {{"EREI_TAG", day}, {"EREI_MONAT", m}}, .Label = "EREI_JAHR", .Years = true,
+                          .Skip = SkipIf(skipYear, PackedDateYear(d)),
+                          .Text = [&] { AppendTemplateArchiveText(Int(ev, "EREI_TEXT"), EventArchive, false); }});
 }
 
 namespace {
@@ -449,45 +477,22 @@ bool TTemplateExpansion::PersonsOnDate(const AnsiString& p, const PackedDate& d,
 }
 
 bool TTemplateExpansion::PersonsInMonth(const AnsiString& p, const PackedDate& d, bool death, bool skipDay) {
-  TwwTable* ps = t_.Persons;
   const PersonDateFields& f = death ? kDied : kBorn;
-  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
-  int n = 0;
-  while (TakeTemplatePlaceholder(p)) {
-    ps->SetIndexName(f.Index);
-    ps->FindNearest({1, y, m, 0});
-    const int before = n;
-    for (; !ps->Eof() && Int(ps, f.Year) == y && Int(ps, f.Month) == m; ps->Next()) {
-      const int tag = Int(ps, f.Day);
-      if (skipDay && tag == day) continue;
-      AppendTemplateText("\t" + IntToStr(tag) + ".\t", n > before);
-      AppendTemplatePersonText(false);
-      if (n++ == before) SetTemplateHangingIndent("99. ");
-    }
-  }
-  return n > 0;
+  const int y = PackedDateYear(d), m = PackedDateMonth(d);
+  return DatedSection(p, {.Table = t_.Persons, .Index = f.Index, .From = {1, y, m, 0}, .Backwards = false,
+                          .Same = {{f.Year, y}, {f.Month, m}}, .Label = f.Day, .Years = false,
+                          .Skip = SkipIf(skipDay, PackedDateDay(d)),
+                          .Text = [this] { AppendTemplatePersonText(false); }});
 }
 
 bool TTemplateExpansion::SameBirthday(const AnsiString& p, const PackedDate& d, bool skipYear) {
-  TwwTable* ps = t_.Persons;
-  const int y = PackedDateYear(d), m = PackedDateMonth(d), day = PackedDateDay(d);
-  int n = 0;
-  while (TakeTemplatePlaceholder(p)) {
-    // Era and year run descending: backwards from the day's earliest year
-    // after Christ the years ascend.
-    ps->SetIndexName("PE_GMTJ");
-    ps->FindNearest({m, day, 1, 0});
-    StepBack(ps);
-    const int before = n;
-    for (; !ps->Bof() && Int(ps, "PERS_GEBM") == m && Int(ps, "PERS_GEBT") == day; ps->Prior()) {
-      const int year = Int(ps, "PERS_GEBJ");
-      if (skipYear && year == y) continue;
-      AppendTemplateText("\t" + IntToStr(year) + ":\t", n > before);
-      AppendTemplatePersonText(false);
-      if (n++ == before) SetTemplateHangingIndent("9999: ");
-    }
-  }
-  return n > 0;
+  const int m = PackedDateMonth(d), day = PackedDateDay(d);
+  // Era and year run descending: backwards from the day's earliest year
+  // after Christ the years ascend.
+  return DatedSection(p, {.Table = t_.Persons, .Index = "PE_GMTJ", .From = {m, day, 1, 0}, .Backwards = true,
+                          .Same = {{"PERS_GEBM", m}, {"PERS_GEBT", day}}, .Label = "PERS_GEBJ", .Years = true,
+                          .Skip = SkipIf(skipYear, PackedDateYear(d)),
+                          .Text = [this] { AppendTemplatePersonText(false); }});
 }
 
 bool TTemplateExpansion::PatronsOfDay(const AnsiString& p, const PackedDate& d) {

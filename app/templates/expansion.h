@@ -118,6 +118,7 @@ class TTemplateExpansion {
 
  private:
   struct Tail;
+  struct DatedList;
   int Year(const PackedDate& d) const { return PackedDateYear(d); }
   AnsiString EntryText(const char* field) const;
   AnsiString DateValue(const PackedDate& d, const AnsiString& part);
@@ -128,6 +129,10 @@ class TTemplateExpansion {
   bool PersonsOnDate(const AnsiString& p, const PackedDate& d, bool death);
   bool PersonsInMonth(const AnsiString& p, const PackedDate& d, bool death, bool skipDay);
   bool SameBirthday(const AnsiString& p, const PackedDate& d, bool skipYear);
+  // One line "TAB label TAB text" a record of the list's run, every
+  // occurrence of the placeholder; the first line of each continues its
+  // paragraph and sets the hanging indent for the widest label.
+  bool DatedSection(const AnsiString& p, const DatedList& list);
   bool PatronsOfDay(const AnsiString& p, const PackedDate& d);
   bool NameDays(const AnsiString& p);
   // Widest label of one name's name days, 0 when it has none; writing

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "calendar/datetexts.h"
 #include "platform/rtl/cp1252.h"
@@ -79,30 +80,56 @@ struct MenuBuilder {
 constexpr auto kOhnePraep = CP1252("ohne Präposition");
 constexpr auto kMitPraep = CP1252("mit Präposition");
 
+// A built name kept in static storage for the menu's lifetime.
+const char* Keep(std::string s) {
+  static std::vector<std::unique_ptr<std::string>> texts;
+  texts.push_back(std::make_unique<std::string>(std::move(s)));
+  return texts.back()->c_str();
+}
+
 // The fourteen entries of a date: weekday, day, month, year, then moon
 // phase and zodiac sign in the five forms. `digits` is the date menu's
 // two-digit number; names are built into static storage once.
 void DateMenu(MenuBuilder& b, const char* caption, const char* digits, const char* date, int parent) {
-  static std::vector<std::unique_ptr<std::string>> texts;
-  auto keep = [](std::string s) {
-    texts.push_back(std::make_unique<std::string>(std::move(s)));
-    return texts.back()->c_str();
-  };
-  const int menu = b.Sub(keep(std::string("item") + digits), caption, parent);
+  const int menu = b.Sub(Keep(std::string("item") + digits), caption, parent);
   const char* parts[4][2] = {{"Wochentag", "W"}, {"Tag", "T"}, {"Monat", "M"}, {"Jahr", "J"}};
   for (int i = 0; i < 4; ++i)
-    b.Leaf(keep(std::string("item") + digits + char('0' + i)), parts[i][0], menu,
-           keep(std::string("<") + date + " " + parts[i][1] + ">"));
+    b.Leaf(Keep(std::string("item") + digits + char('0' + i)), parts[i][0], menu,
+           Keep(std::string("<") + date + " " + parts[i][1] + ">"));
   const char* forms[5][2] = {{"Normal", ""}, {"Nominativ", " Nom"}, {"Genitiv", " Gen"}, {"Dativ", " Dat"},
                              {"Akkusativ", " Akk"}};
   const char* kinds[2][2] = {{"Mondphase", "Mond"}, {"Sternzeichen", "Stern"}};
   for (int k = 0; k < 2; ++k) {
     const std::string sub = std::string("item") + digits + char('4' + k);
-    const int m = b.Sub(keep(sub), kinds[k][0], menu);
+    const int m = b.Sub(Keep(sub), kinds[k][0], menu);
     for (int f = 0; f < 5; ++f)
-      b.Leaf(keep(sub + char('0' + f)), forms[f][0], m,
-             keep(std::string("<") + date + " " + kinds[k][1] + forms[f][1] + ">"));
+      b.Leaf(Keep(sub + char('0' + f)), forms[f][0], m,
+             Keep(std::string("<") + date + " " + kinds[k][1] + forms[f][1] + ">"));
   }
+}
+
+// A period's top-level menu: the period in words, normal and dative (in
+// the order given), then its count in years, months, weeks and days.
+void SpanMenu(MenuBuilder& b, const char* caption, const char* digits, const char* span, bool dativeFirst) {
+  const std::string item = std::string("item") + digits;
+  auto placeholder = [span](const char* part) { return Keep(std::string("<") + span + " " + part + ">"); };
+  const int m = b.Sub(Keep(item), caption, -1);
+  const int s = b.Sub(Keep(item + "0"), "in Jahren, Monaten und Tagen", m);
+  const char* words[2] = {"Normal", "Dativ"};
+  if (dativeFirst) std::swap(words[0], words[1]);
+  for (int i = 0; i < 2; ++i) b.Leaf(Keep(item + "0" + char('0' + i)), words[i], s, placeholder(words[i]));
+  const char* counts[4][2] = {{"Anzahl Jahre", "in Jahren"}, {"Anzahl Monate", "in Monaten"},
+                              {"Anzahl Wochen", "in Wochen"}, {"Anzahl Tage", "in Tagen"}};
+  for (int i = 0; i < 4; ++i) b.Leaf(Keep(item + char('1' + i)), counts[i][0], m, placeholder(counts[i][1]));
+}
+
+// The persons born or died on or in the birth or source date.
+void PersonMenu(MenuBuilder& b, const char* name, const char* caption, const char* section, int parent) {
+  const int s = b.Sub(name, caption, parent);
+  const char* whens[4] = {"am Geburtsdatum", "im Geburtsmonat", "am Quelldatum", "im Quellmonat"};
+  for (int i = 0; i < 4; ++i)
+    b.Leaf(Keep(name + std::string(1, char('0' + i))), whens[i], s,
+           Keep(std::string("<") + section + " " + whens[i] + ">"));
 }
 
 std::vector<TPlaceholderMenuItem> BuildMenu() {
@@ -115,24 +142,10 @@ std::vector<TPlaceholderMenuItem> BuildMenu() {
   m = b.Sub("item03", "Geburtsort", -1);
   b.Leaf("item030", kOhnePraep.data, m, "<GebOrt>");
   b.Leaf("item031", kMitPraep.data, m, kPraepGebOrt.data);
-  m = b.Sub("item04", "Alter", -1);
-  int s = b.Sub("item040", "in Jahren, Monaten und Tagen", m);
-  b.Leaf("item0400", "Normal", s, "<Alter Normal>");
-  b.Leaf("item0401", "Dativ", s, "<Alter Dativ>");
-  b.Leaf("item041", "Anzahl Jahre", m, "<Alter in Jahren>");
-  b.Leaf("item042", "Anzahl Monate", m, "<Alter in Monaten>");
-  b.Leaf("item043", "Anzahl Wochen", m, "<Alter in Wochen>");
-  b.Leaf("item044", "Anzahl Tage", m, "<Alter in Tagen>");
+  SpanMenu(b, "Alter", "04", "Alter", false);
   DateMenu(b, "Geburtsdatum", "09", "GebDat", -1);
   DateMenu(b, "Quelldatum", "10", "QuellDat", -1);
-  m = b.Sub("item11", "Zeit seit Quelldatum", -1);
-  s = b.Sub("item110", "in Jahren, Monaten und Tagen", m);
-  b.Leaf("item1100", "Dativ", s, "<Zeit Dativ>");
-  b.Leaf("item1101", "Normal", s, "<Zeit Normal>");
-  b.Leaf("item111", "Anzahl Jahre", m, "<Zeit in Jahren>");
-  b.Leaf("item112", "Anzahl Monate", m, "<Zeit in Monaten>");
-  b.Leaf("item113", "Anzahl Wochen", m, "<Zeit in Wochen>");
-  b.Leaf("item114", "Anzahl Tage", m, "<Zeit in Tagen>");
+  SpanMenu(b, "Zeit seit Quelldatum", "11", "Zeit", true);
   DateMenu(b, "Ausgabedatum", "12", "AusgDat", -1);
   m = b.Sub("item13", "Weltgeschehen", -1);
   b.Leaf("item130", "am Tag der Geburt", m, "<Weltgeschehen am Geburtsdatum>");
@@ -141,16 +154,8 @@ std::vector<TPlaceholderMenuItem> BuildMenu() {
   b.Leaf("item133", "am Quelldatum", m, "<Weltgeschehen am Quelldatum>");
   b.Leaf("item134", "im Quellmonat", m, "<Weltgeschehen im Quellmonat>");
   m = b.Sub("item14", "Personen", -1);
-  s = b.Sub("item140", "geboren", m);
-  b.Leaf("item1400", "am Geburtsdatum", s, "<Geboren am Geburtsdatum>");
-  b.Leaf("item1401", "im Geburtsmonat", s, "<Geboren im Geburtsmonat>");
-  b.Leaf("item1402", "am Quelldatum", s, "<Geboren am Quelldatum>");
-  b.Leaf("item1403", "im Quellmonat", s, "<Geboren im Quellmonat>");
-  s = b.Sub("item141", "gestorben", m);
-  b.Leaf("item1410", "am Geburtsdatum", s, "<Gestorben am Geburtsdatum>");
-  b.Leaf("item1411", "im Geburtsmonat", s, "<Gestorben im Geburtsmonat>");
-  b.Leaf("item1412", "am Quelldatum", s, "<Gestorben am Quelldatum>");
-  b.Leaf("item1413", "im Quellmonat", s, "<Gestorben im Quellmonat>");
+  PersonMenu(b, "item140", "geboren", "Geboren", m);
+  PersonMenu(b, "item141", "gestorben", "Gestorben", m);
   b.Leaf("item142", "mit gleichem Geburtstag", m, "<Gleicher Geburtstag>");
   m = b.Sub("item15", "Namenspatrone", -1);
   b.Leaf("item150", "am Geburtstag", m, "<Namenspatrone am Geburtstag>");

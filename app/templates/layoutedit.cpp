@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/base/usertables.h"
+#include "app/editors/entryform.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/language.h"
@@ -88,12 +89,7 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
   SetShowHint(true);
   SetKeyPreview(true);
 
-  tblLOut = new TwwTable(this);
-  tblLOut->SetName("tblLOut");
-  tblLOut->SetDatabaseName(kUserAlias);
-  tblLOut->SetTableName("LAYOUT.FFD");
-  tblLOut->SetIndexName("XLOUT_TITEL");
-  tblLOut->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  tblLOut = MakeLayoutTable(this);
   tblLOut->OnNewRecord = [this](TDataSet* d) { tblLOutNewRecord(d); };
   tblLOut->BeforePost = [this](TDataSet* d) { tblLOutBeforePost(d); };
   tblLOut->AfterPost = [this](TDataSet* d) { tblLOutAfterPost(d); };
@@ -176,14 +172,7 @@ void TfrmLayout::BuildButtons() {
   }
   // Flat buttons with their pictures, as in the entry windows.
   auto button = [this](const char* name, const AnsiString& caption, std::unique_ptr<TBitmap> picture, int left) {
-    auto* b = new TExplorerButton(this);
-    b->SetName(name);
-    b->SetParent(pnlButtons);
-    b->SetCaption(caption);
-    b->SetParentFont(false);
-    b->Font()->SetName("Arial");
-    b->Font()->SetHeight(-12);
-    b->SetLayout(blBitmapLeft);
+    TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
     b->SetBitmap(picture.get());
     b->SetBounds(left, 4, kButtonWidth, kButtonHeight);
     return b;
@@ -347,25 +336,15 @@ void TfrmLayout::FormKeyUp(TObject*, Word& key, TShiftState) {
   if (key == VK_ESCAPE) Close();
 }
 
-void TfrmLayout::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
 // As wide as the header and the buttons, as high as the bars and the
 // header with 100 pixels of text.
-void TfrmLayout::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+TPoint TfrmLayout::MinimumSize() {
   const int header = std::max(cmbLOutAusgTyp->Left() + cmbLOutAusgTyp->Width(),
                               editLOutTitel->Left() + editLOutTitel->Width());
   const int buttons = pbSuchen->Left() + 3 * (kButtonWidth + 4);
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + std::max(header, buttons) + 8;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-                          pnlHeader->Height() + WPToolbar1->Height() + WPRuler1->Height() + 100;
-  m.Result = 0;
+  return {2 * GetSystemMetrics(SM_CXFRAME) + std::max(header, buttons) + 8,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
+              pnlHeader->Height() + WPToolbar1->Height() + WPRuler1->Height() + 100};
 }
 
 void TfrmLayout::navClick(TObject* sender) {

@@ -32,7 +32,6 @@ class TfrmLayout : public TOrvelanForm {
  public:
   explicit TfrmLayout(TComponent* owner);
   ~TfrmLayout() override;
-  void Dispatch(TMessage& m) override;
 
   // Makes the template of that number the current one (titles stay the order).
   void LocateLayout(int number);
@@ -86,7 +85,7 @@ class TfrmLayout : public TOrvelanForm {
   void tblLOutAfterPost(TDataSet* dataSet);
   void tblLOutBeforeDelete(TDataSet* dataSet);
   void ShowOutputType(bool visible);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 };
 
 // Shows the editor on a template (none chosen for 0 or less) modally; on

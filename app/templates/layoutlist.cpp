@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/base/usertables.h"
+#include "app/editors/entryform.h"
 #include "app/settings/datasetup.h"
 #include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
@@ -18,6 +19,16 @@ constexpr int kButtonWidth = 80, kButtonHeight = 25, kPanelHeight = 33, kSearchH
 
 }  // namespace
 
+TwwTable* MakeLayoutTable(TComponent* owner) {
+  auto* t = new TwwTable(owner);
+  t->SetName("tblLOut");
+  t->SetDatabaseName(kUserAlias);
+  t->SetTableName("LAYOUT.FFD");
+  t->SetIndexName("XLOUT_TITEL");
+  t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  return t;
+}
+
 TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmListLOut");
   SetCaption(CP1252("Erfaßte Vorlagen").str());
@@ -26,12 +37,7 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   Font()->SetHeight(-13);
   SetKeyPreview(true);
 
-  tblLOut = new TwwTable(this);
-  tblLOut->SetName("tblLOut");
-  tblLOut->SetDatabaseName(kUserAlias);
-  tblLOut->SetTableName("LAYOUT.FFD");
-  tblLOut->SetIndexName("XLOUT_TITEL");
-  tblLOut->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  tblLOut = MakeLayoutTable(this);
   dsLOut = new TwwDataSource(this);
   dsLOut->SetName("dsLOut");
   dsLOut->SetDataSet(tblLOut);
@@ -48,14 +54,7 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   pnlButtons = panel("pnlButtons", kPanelHeight);
   // Flat buttons with their pictures, as in the lists of own entries.
   auto button = [this](const char* name, const AnsiString& caption, int picture, TNotifyEvent onClick) {
-    auto* b = new TExplorerButton(this);
-    b->SetName(name);
-    b->SetParent(pnlButtons);
-    b->SetCaption(caption);
-    b->SetParentFont(false);
-    b->Font()->SetName("Arial");
-    b->Font()->SetHeight(-12);
-    b->SetLayout(blBitmapLeft);
+    TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
     if (picture >= 0) b->SetBitmap(ToolPicture(static_cast<TToolPicture>(picture)).get());
     b->SetBounds(0, 4, kButtonWidth, kButtonHeight);
     b->OnClick = std::move(onClick);
@@ -151,22 +150,12 @@ void TfrmListLOut::LocateLayout(int number) {
   if (found) tblLOut->FindKey({title, number});
 }
 
-void TfrmListLOut::Dispatch(TMessage& m) {
-  if (m.Msg == WM_GETMINMAXINFO) {
-    WMGetMinMaxInfo(m);
-    return;
-  }
-  TOrvelanForm::Dispatch(m);
-}
-
 // Three buttons wide, three rows of the grid below the panels.
-void TfrmListLOut::WMGetMinMaxInfo(TMessage& m) {
-  auto* mmi = reinterpret_cast<TMinMaxInfo*>(m.LParam);
+TPoint TfrmListLOut::MinimumSize() {
   const int row = Canvas()->TextHeight("W") + 3;
-  mmi->ptMinTrackSize.x = 2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8;
-  mmi->ptMinTrackSize.y = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-                          pnlSuche->Height() + 4 * row + 4;
-  m.Result = 0;
+  return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
+          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
+              pnlSuche->Height() + 4 * row + 4};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

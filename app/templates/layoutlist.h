@@ -5,10 +5,15 @@
 #pragma once
 
 #include "app/base/orvform.h"
+#include "dbcontrols/datasets/wwtable.h"
 #include "dbcontrols/edit/wwincsearch.h"
 #include "dbcontrols/grid/wwgrid.h"
 #include "platform/ui/stdctrls.h"
 #include "widgets/explorerbtn.h"
+
+// "tblLOut": the user's templates ("LAYOUT.FFD") by title, its strings
+// trimmed on opening; not yet open.
+TwwTable* MakeLayoutTable(TComponent* owner);
 
 class TfrmListLOut : public TOrvelanForm {
   ORV_CLASS(TfrmListLOut, TOrvelanForm)
@@ -16,7 +21,6 @@ class TfrmListLOut : public TOrvelanForm {
  public:
   explicit TfrmListLOut(TComponent* owner);
   ~TfrmListLOut() override;
-  void Dispatch(TMessage& m) override;
 
   // Positions the list on a template number (titles stay the order).
   void LocateLayout(int number);
@@ -35,7 +39,7 @@ class TfrmListLOut : public TOrvelanForm {
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
   void ArrangeButtons();
   void pbErfassenClick(TObject* sender);
-  void WMGetMinMaxInfo(TMessage& m);
+  TPoint MinimumSize() override;
 };
 
 // Shows the list on a template number, with or without "Erfassen"; true

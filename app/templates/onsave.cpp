@@ -1,6 +1,7 @@
 // The notice after saving an own template (onsave.h).
 #include "app/templates/onsave.h"
 
+#include "app/editors/entryform.h"
 #include "app/settings/settings.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
@@ -40,14 +41,7 @@ TfrmOnSave::TfrmOnSave(TComponent* owner) : TOrvelanForm(owner) {
   pnlButtons->SetBounds(0, 0, kWidth, kPanelHeight);
   pnlButtons->SetAlign(alTop);
   auto button = [this](const char* name, const AnsiString& caption, TToolPicture picture, int left) {
-    auto* b = new TExplorerButton(this);
-    b->SetName(name);
-    b->SetParent(pnlButtons);
-    b->SetCaption(caption);
-    b->SetParentFont(false);
-    b->Font()->SetName("Arial");
-    b->Font()->SetHeight(-12);
-    b->SetLayout(blBitmapLeft);
+    TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
     b->SetBitmap(ToolPicture(picture).get());
     b->SetBounds(left, 4, kButtonWidth, kButtonHeight);
     return b;

@@ -95,12 +95,7 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   dsEige = new TwwDataSource(this);
   dsEige->SetName("dsEige");
   dsEige->SetDataSet(tblEige);
-  tblLOut = new TwwTable(this);
-  tblLOut->SetName("tblLOut");
-  tblLOut->SetDatabaseName(kUserAlias);
-  tblLOut->SetTableName("LAYOUT.FFD");
-  tblLOut->SetIndexName("XLOUT_TITEL");
-  tblLOut->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  tblLOut = MakeLayoutTable(this);
   dsLOut = new TwwDataSource(this);
   dsLOut->SetName("dsLOut");
   dsLOut->SetDataSet(tblLOut);
