@@ -5,8 +5,6 @@
 // culmination computations).
 #include <benchmark/benchmark.h>
 
-#include <map>
-
 #include "app/main/calbox.h"
 #include "app/pages/ftagpage.h"
 #include "app/pages/namepage.h"
@@ -44,16 +42,11 @@ void BM_MostNamesNameDayPage(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   PageBench b;
   for (bool& s : RubricDisplay[rbNameDays].Switches) s = true;
-  std::map<std::pair<int, int>, int> count;
-  for (b.patrons->First(); !b.patrons->Eof(); b.patrons->Next())
-    ++count[{b.patrons->FieldByName("PATR_MONAT")->AsInteger(), b.patrons->FieldByName("PATR_TAG")->AsInteger()}];
-  auto busiest = count.begin();
-  for (auto it = count.begin(); it != count.end(); ++it)
-    if (it->second > busiest->second) busiest = it;
-  b.ctx.Date = MakePackedDate(2027, busiest->first.first, busiest->first.second);
+  const auto [day, names] = BusiestDay(b.patrons.get(), "PATR_MONAT", "PATR_TAG");
+  b.ctx.Date = MakePackedDate(2027, day.first, day.second);
   for (auto _ : state) b.Build(DisplayName);
-  state.counters["names"] = busiest->second;
-  state.counters["day"] = busiest->first.first * 100 + busiest->first.second;
+  state.counters["names"] = names;
+  state.counters["day"] = day.first * 100 + day.second;
 }
 BENCHMARK(BM_MostNamesNameDayPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -3,12 +3,28 @@
 // (control emptied, builder, page laid out and painted, cursor to the start).
 #pragma once
 
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "app/pages/daypage.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/testdriver.h"
 #include "tests/app/program_dir.h"
+
+// The day (month, day) on which most rows of `table` fall by its month and
+// day fields, the first of equals, and how many fall on it; rows without a
+// day (0, 0) are not counted.
+inline std::pair<std::pair<int, int>, int> BusiestDay(TwwTable* table, const char* monthField, const char* dayField) {
+  std::map<std::pair<int, int>, int> count;
+  for (table->First(); !table->Eof(); table->Next())
+    ++count[{table->FieldByName(monthField)->AsInteger(), table->FieldByName(dayField)->AsInteger()}];
+  count.erase({0, 0});
+  std::pair<std::pair<int, int>, int> busiest{};
+  for (const auto& c : count)
+    if (c.second > busiest.second) busiest = c;
+  return busiest;
+}
 
 struct PageBench {
   TUiTestDriver driver;
