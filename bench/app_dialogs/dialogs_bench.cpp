@@ -3,41 +3,13 @@
 // sample (cleared, laid out as the day page, written, laid out and
 // painted), in a shown dialog on the built reference data.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
-
-#include <filesystem>
 
 #include "app/dialogs/dispdef.h"
-#include "app/settings/datasetup.h"
-#include "app/text/helpers.h"
-#include "platform/db/dbtables.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_dlg_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    fs::copy(fs::path(testpaths::BinaryDir()) / "app" / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    InitColorTable();
-    LoadSettings();
-  }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
-};
 
 TfrmDispDef* MakeDialog(int rubric) {
   switch (rubric) {
@@ -53,7 +25,7 @@ TfrmDispDef* MakeDialog(int rubric) {
 void BM_RebuildSampleAfterAChange(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TUiTestDriver driver;
-  ProgramDirectory dir;
+  apptest::ProgramDirectory dir("dlg", apptest::UserTables::kNone);
   const int rubric = static_cast<int>(state.range(0));
   TfrmDispDef* d = MakeDialog(rubric);
   d->Show();

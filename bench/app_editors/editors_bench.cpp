@@ -4,49 +4,22 @@
 // search and the list painted again) over 10 000 persons.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <random>
+#include <vector>
 
-#include "app/base/userdb.h"
 #include "app/editors/listpers.h"
 #include "app/editors/perserf.h"
-#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "dbengine/engine.h"
-#include "platform/db/dbtables.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// A program directory of its own with the built reference data and the
-// user's tables, removed again at the end.
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_editors_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    fs::copy(fs::path(testpaths::BinaryDir()) / "app" / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    InitColorTable();
-    LoadSettings();
-    CreateUserDatabase();
-  }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
-};
+using apptest::ProgramDirectory;
+using apptest::UserTables;
 
 // A surname made of two or three syllables.
 AnsiString Surname(std::mt19937& rng) {
@@ -82,7 +55,7 @@ void FillPersons(int count) {
 void BM_PostPersonThroughTheEditor(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TUiTestDriver driver;
-  ProgramDirectory dir;
+  ProgramDirectory dir("editors", UserTables::kMade);
   auto* f = new TfrmPersErf(Application);
   f->AfterConstruction();
   f->Show();
@@ -108,7 +81,7 @@ BENCHMARK(BM_PostPersonThroughTheEditor)->Unit(benchmark::kMillisecond)->Repetit
 void BM_PersonListTypingSearchStep(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TUiTestDriver driver;
-  ProgramDirectory dir;
+  ProgramDirectory dir("editors", UserTables::kMade);
   FillPersons(10000);
   auto* l = new TfrmListPers(Application, false);
   l->AfterConstruction();

@@ -21,6 +21,7 @@
 #include "app/main/program.h"
 #include "platform/qt/qt_host.h"
 #include "platform/rtl/files.h"
+#include "tests/app/program_dir.h"
 
 namespace {
 
@@ -49,16 +50,10 @@ int Child(const std::string& dir, int fd) {
   return 2;  // the program ended without a page
 }
 
-fs::path BuiltProgramDir() { return fs::path(ORV_BINARY_DIR_DEFAULT) / "app"; }
-
 fs::path MakeProgramDir(const std::string& name) {
   const fs::path dir = fs::temp_directory_path() / ("orvelan_startup_" + std::to_string(getpid()) + "_" + name);
   fs::remove_all(dir);
-  fs::create_directories(dir / "DATEN");
-  for (const auto& e : fs::directory_iterator(BuiltProgramDir() / "DATEN"))
-    fs::copy_file(e.path(), dir / "DATEN" / e.path().filename());
-  for (const char* t : {"OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
-    fs::copy_file(BuiltProgramDir() / t, dir / t);
+  apptest::CopyBuiltData(dir, {"OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"});
   std::ofstream(dir / "Orvelan.Ini") << "[ALLGEMEIN]\r\nRubrik=2\r\nLetzte Rubrik anzeigen=1\r\n";
   return dir;
 }

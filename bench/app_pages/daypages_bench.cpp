@@ -5,93 +5,16 @@
 // culmination computations).
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <map>
-
 #include "app/main/calbox.h"
 #include "app/pages/ftagpage.h"
 #include "app/pages/namepage.h"
-#include "app/settings/datasetup.h"
-#include "platform/db/dbtables.h"
+#include "bench/app_pages/page_fixture.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_days_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    fs::copy(fs::path(testpaths::BinaryDir()) / "app" / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    LoadSettings();
-  }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
-};
-
-std::unique_ptr<TwwTable> Open(const char* table, const char* index) {
-  auto t = std::make_unique<TwwTable>(nullptr);
-  t->SetDatabaseName("Orvelan");
-  t->SetTableName(table);
-  t->SetIndexName(index);
-  t->Open();
-  return t;
-}
-
-// A shown page of the main window's size, its tables and the page frame's
-// steps around a builder.
-struct PageBench {
-  TUiTestDriver driver;
-  ProgramDirectory dir;
-  std::unique_ptr<TwwTable> persons = Open("PERSON.FFD", "PE_GMTJ"), patrons = Open("PATRON.FFD", "PA_MT"),
-                            names = Open("NAME.FFD", "XPKNAME"), holidays = Open("FEIERTAG.FFD", "FT_MT");
-  TForm* form = new TForm(Application);
-  TWPCustomRtfEdit* page = new TWPCustomRtfEdit(form);
-  DayPageContext ctx;
-
-  PageBench() {
-    form->SetClientSize(500, 420);
-    page->SetParent(form);
-    page->SetBounds(0, 0, 500, 420);
-    page->SetWordWrap(true);
-    page->SetScrollBars(ssVertical);
-    form->Show();
-    driver.Process();
-    ctx.Page = page;
-    ctx.Persons = persons.get();
-    ctx.Patrons = patrons.get();
-    ctx.Names = names.get();
-    ctx.Holidays = holidays.get();
-  }
-  ~PageBench() { delete form; }
-  void Build(void (*builder)(const DayPageContext&)) {
-    page->ClearText();
-    builder(ctx);
-    page->ReformatAndRepaint();
-    page->PlaceCursor(0, 0, 0, 0);
-    driver.Process();
-  }
-  int Paragraphs() const {
-    int n = 0;
-    for (TWPParagraphRec* p = page->RtfText()->FirstPar; p; p = p->next) ++n;
-    return n;
-  }
-};
 
 void BM_BusiestHolidaysPage2027(benchmark::State& state) {
   qthost::EnsureGuiApplication();
@@ -119,16 +42,11 @@ void BM_MostNamesNameDayPage(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   PageBench b;
   for (bool& s : RubricDisplay[rbNameDays].Switches) s = true;
-  std::map<std::pair<int, int>, int> count;
-  for (b.patrons->First(); !b.patrons->Eof(); b.patrons->Next())
-    ++count[{b.patrons->FieldByName("PATR_MONAT")->AsInteger(), b.patrons->FieldByName("PATR_TAG")->AsInteger()}];
-  auto busiest = count.begin();
-  for (auto it = count.begin(); it != count.end(); ++it)
-    if (it->second > busiest->second) busiest = it;
-  b.ctx.Date = MakePackedDate(2027, busiest->first.first, busiest->first.second);
+  const auto [day, names] = BusiestDay(b.patrons.get(), "PATR_MONAT", "PATR_TAG");
+  b.ctx.Date = MakePackedDate(2027, day.first, day.second);
   for (auto _ : state) b.Build(DisplayName);
-  state.counters["names"] = busiest->second;
-  state.counters["day"] = busiest->first.first * 100 + busiest->first.second;
+  state.counters["names"] = names;
+  state.counters["day"] = day.first * 100 + day.second;
 }
 BENCHMARK(BM_MostNamesNameDayPage)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 

@@ -3,62 +3,25 @@
 // set, the list written), then the preview shown: the whole document laid
 // out and its first page painted.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <random>
 
-#include "app/base/userdb.h"
+#include "app/base/usertables.h"
 #include "app/printing/druceige.h"
-#include "app/settings/datasetup.h"
-#include "app/text/helpers.h"
 #include "app/windows/preview.h"
-#include "platform/db/dbtables.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_print_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    fs::copy(fs::path(testpaths::BinaryDir()) / "app" / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    InitColorTable();
-    LoadSettings();
-    CreateUserDatabase();
-  }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
-};
-
-std::unique_ptr<TwwTable> Open(const char* table, const char* index) {
-  auto t = std::make_unique<TwwTable>(nullptr);
-  t->SetDatabaseName("OrvUser");
-  t->SetTableName(table);
-  t->SetIndexName(index);
-  t->Open();
-  return t;
-}
 
 void BM_BirthdayListOf10000IntoThePreview(benchmark::State& state) {
   qthost::EnsureGuiApplication();
   TUiTestDriver driver;
-  ProgramDirectory dir;
-  auto own = Open("EIGENES.FFD", "XEIGE_DATUM");
-  auto codes = Open("EIGESELC.FFD", "XPKEISE");
+  apptest::ProgramDirectory dir("print", apptest::UserTables::kMade);
+  auto own = apptest::OpenTable(kUserAlias, "EIGENES.FFD", "XEIGE_DATUM");
+  auto codes = apptest::OpenTable(kUserAlias, "EIGESELC.FFD", "XPKEISE");
   std::mt19937 rnd(10000);
   const char* places[] = {"Bern", "Basel", "Wien", "Köln", ""};
   for (int id = 1; id <= 10000; ++id) {

@@ -8,53 +8,20 @@
 // days.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-
-#include "app/base/userdb.h"
-#include "app/settings/datasetup.h"
 #include "app/templates/expansion.h"
 #include "app/text/helpers.h"
 #include "app/windows/preview.h"
-#include "platform/db/dbtables.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A program directory of its own with the built reference data and
-// templates, removed again at the end.
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_tpl_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    const fs::path built = fs::path(testpaths::BinaryDir()) / "app";
-    fs::copy(built / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    fs::copy_file(built / "OvDef001.Rtf", root / "OvDef001.Rtf");
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    LoadSettings();
-    CreateUserDatabase();
-  }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
-};
 
 void BM_ExpandRichestDefaultTemplate(benchmark::State& state) {
   const bool layOut = state.range(0) != 0;
   qthost::EnsureGuiApplication();
   TUiTestDriver driver;
-  ProgramDirectory dir;
+  apptest::ProgramDirectory dir("tpl", apptest::UserTables::kMade, {"OvDef001.Rtf"});
   TwwTable entry(nullptr);
   entry.SetDatabaseName("OrvUser");
   entry.SetTableName("EIGENES.FFD");
@@ -72,7 +39,7 @@ void BM_ExpandRichestDefaultTemplate(benchmark::State& state) {
   const TTemplateDates dates = TemplateDatesOf(EncodeDate(1863, 1, 1), "", "01.01.1963");
   TTemplateReferenceTables tables;
   TWPRTFTextIo templ;
-  templ.LoadFromFile((dir.root / "OvDef001.Rtf").string());
+  templ.LoadFromFile((dir.Root() / "OvDef001.Rtf").string());
 
   TfrmPreview* preview = nullptr;
   Application->CreateForm(preview);

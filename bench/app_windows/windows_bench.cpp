@@ -4,61 +4,28 @@
 // own entries for a day, and the saying of a day loaded.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <map>
-
-#include "app/base/userdb.h"
 #include "app/base/usertables.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
-#include "app/text/helpers.h"
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
 #include "app/windows/warner.h"
-#include "platform/db/dbtables.h"
 #include "platform/qt/qt_host.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using apptest::OpenTable;
 
-// A program directory of its own with the built reference data and the
-// user's tables, removed again at the end.
-struct ProgramDirectory {
-  fs::path root = fs::temp_directory_path() / ("orvbench_windows_" + std::to_string(::getpid()));
-  ProgramDirectory() {
-    fs::remove_all(root);
-    fs::create_directories(root / "DATEN");
-    fs::copy(fs::path(testpaths::BinaryDir()) / "app" / "DATEN", root / "DATEN", fs::copy_options::recursive);
-    SetProgramDirectory(root.string() + "/");
-    ProgramDir = root.string() + "/";
-    InitColorTable();
-    LoadSettings();
-    CreateUserDatabase();
+// The program directory of these benchmarks, with the user's tables, on a
+// fixed current day.
+struct ProgramDirectory : apptest::ProgramDirectory {
+  ProgramDirectory() : apptest::ProgramDirectory("windows", apptest::UserTables::kMade) {
     CurrentDateKey = MakePackedDate(2025, 7, 14);
   }
-  ~ProgramDirectory() {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    fs::remove_all(root);
-  }
 };
-
-std::unique_ptr<TwwTable> Open(const char* database, const char* table, const char* index) {
-  auto t = std::make_unique<TwwTable>(nullptr);
-  t->SetDatabaseName(database);
-  t->SetTableName(table);
-  t->SetIndexName(index);
-  t->Open();
-  return t;
-}
 
 void BM_OpenDataWindowOnTheLongestPerson(benchmark::State& state) {
   qthost::EnsureGuiApplication();
@@ -66,7 +33,7 @@ void BM_OpenDataWindowOnTheLongestPerson(benchmark::State& state) {
   ProgramDirectory dir;
   int person = 0;
   {
-    auto persons = Open("Orvelan", "PERSON.FFD", "XPKPERS");
+    auto persons = OpenTable("Orvelan", "PERSON.FFD", "XPKPERS");
     uint32_t longest = 0;
     for (persons->First(); !persons->Eof(); persons->Next()) {
       const int32_t note = persons->FieldByName("PERS_ANMERK")->AsInteger();
@@ -98,7 +65,7 @@ void BM_RebuildTermineFrom10000Entries(benchmark::State& state) {
   // 10 000 entries spread evenly over the days of the year (about 30 a
   // day), each with both warnings: a day lists about 90 rows.
   {
-    auto t = Open(kUserAlias, "EIGENES.FFD", "XEIGE_ID");
+    auto t = OpenTable(kUserAlias, "EIGENES.FFD", "XEIGE_ID");
     for (int id = 1; id <= 10000; ++id) {
       const int month = 1 + id % 12, day = 1 + (id / 12) % 28;
       const TDateTime date = EncodeDate(1900 + id % 120, month, day);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/dbengine/bench_files.h"
 #include "dbengine/engine.h"
 
 namespace {
@@ -56,20 +57,10 @@ const std::vector<Person>& People() {
   return people;
 }
 
-// The run's own folder, removed again when the program ends (each run
-// writes tens of megabytes).
+// The run's own folder.
 std::string Dir() {
-  struct Folder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("orv-dbbench-" + std::to_string(getpid()));
-    Folder() { std::filesystem::create_directories(path); }
-    ~Folder() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
-  };
-  static const Folder d;
-  return d.path.string();
+  static const dbbench::ScratchFolder d("orv-dbbench-");
+  return d.Path();
 }
 
 // ---- engine ----
@@ -137,14 +128,7 @@ const std::string& EngineTable() {
 
 // ---- SQLite ----
 
-void Exec(sqlite3* db, const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    fprintf(stderr, "sqlite: %s\n", err);
-    sqlite3_free(err);
-    std::abort();
-  }
-}
+using dbbench::Exec;
 
 void SqliteLoad(const std::string& path) {
   std::filesystem::remove(path);
@@ -330,13 +314,5 @@ BENCHMARK(BM_Engine_RangeMonthDay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Sqlite_RangeMonthDay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Engine_Lookups)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sqlite_Lookups)->Unit(benchmark::kMillisecond);
-
-// Removes the scratch files when the program ends.
-struct Cleanup {
-  ~Cleanup() {
-    std::error_code ec;
-    std::filesystem::remove_all(Dir(), ec);
-  }
-} gCleanup;
 
 }  // namespace

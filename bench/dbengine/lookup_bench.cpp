@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/dbengine/bench_files.h"
 #include "dbengine/engine.h"
 
 namespace {
@@ -73,20 +74,10 @@ const std::vector<Person>& People() {
   return people;
 }
 
-// The run's own folder, removed again when the program ends (each run
-// writes tens of megabytes).
+// The run's own folder.
 std::string Dir() {
-  struct Folder {
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("orv-lookupbench-" + std::to_string(getpid()));
-    Folder() { std::filesystem::create_directories(path); }
-    ~Folder() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
-  };
-  static const Folder d;
-  return d.path.string();
+  static const dbbench::ScratchFolder d("orv-lookupbench-");
+  return d.Path();
 }
 
 // The day ranges every side walks: [first, last] as yyyymmdd.
@@ -167,14 +158,7 @@ int64_t EngineRanges(const std::vector<std::pair<int, int>>& ranges, int64_t& su
 
 // ---- SQLite ----
 
-void Exec(sqlite3* db, const char* sql) {
-  char* err = nullptr;
-  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-    std::fprintf(stderr, "sqlite: %s\n", err);
-    sqlite3_free(err);
-    std::abort();
-  }
-}
+using dbbench::Exec;
 
 const std::string& SqliteFile() {
   static const std::string path = [] {
@@ -267,37 +251,32 @@ void BM_Sqlite_KeyLookups(benchmark::State& state) {
   }
 }
 
-template <int Count, int Days, unsigned Seed>
-void BM_Engine_Ranges(benchmark::State& state) {
+// `Count` ranges of `Days` days walked on a store: `Store` makes its file
+// (outside the timing), `Walk` opens it afresh and reads the rows.
+using RangeWalk = int64_t (*)(const std::vector<std::pair<int, int>>&, int64_t&);
+template <int Count, int Days, unsigned Seed, const std::string& (*Store)(), RangeWalk Walk>
+void BM_Ranges(benchmark::State& state) {
   const auto ranges = Ranges(Count, Days, Seed);
-  EngineTable();
+  Store();
   int64_t rows = 0, sum = 0;
-  for (auto _ : state) rows += EngineRanges(ranges, sum);
-  benchmark::DoNotOptimize(sum);
-  state.counters["rows/range"] = static_cast<double>(rows) / static_cast<double>(state.iterations() * Count);
-}
-template <int Count, int Days, unsigned Seed>
-void BM_Sqlite_Ranges(benchmark::State& state) {
-  const auto ranges = Ranges(Count, Days, Seed);
-  SqliteFile();
-  int64_t rows = 0, sum = 0;
-  for (auto _ : state) rows += SqliteRanges(ranges, sum);
+  for (auto _ : state) rows += Walk(ranges, sum);
   benchmark::DoNotOptimize(sum);
   state.counters["rows/range"] = static_cast<double>(rows) / static_cast<double>(state.iterations() * Count);
 }
 
 BENCHMARK(BM_Engine_KeyLookups)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Sqlite_KeyLookups)->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Engine_Ranges, kDayRanges, 1, 3)->Name("BM_Engine_DayRanges")->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Sqlite_Ranges, kDayRanges, 1, 3)->Name("BM_Sqlite_DayRanges")->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Engine_Ranges, kLongRanges, kLongDays, 4)->Name("BM_Engine_LongRanges")->Unit(benchmark::kMillisecond);
-BENCHMARK_TEMPLATE(BM_Sqlite_Ranges, kLongRanges, kLongDays, 4)->Name("BM_Sqlite_LongRanges")->Unit(benchmark::kMillisecond);
-
-struct Cleanup {
-  ~Cleanup() {
-    std::error_code ec;
-    std::filesystem::remove_all(Dir(), ec);
-  }
-} gCleanup;
+BENCHMARK_TEMPLATE(BM_Ranges, kDayRanges, 1, 3, EngineTable, EngineRanges)
+    ->Name("BM_Engine_DayRanges")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Ranges, kDayRanges, 1, 3, SqliteFile, SqliteRanges)
+    ->Name("BM_Sqlite_DayRanges")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Ranges, kLongRanges, kLongDays, 4, EngineTable, EngineRanges)
+    ->Name("BM_Engine_LongRanges")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Ranges, kLongRanges, kLongDays, 4, SqliteFile, SqliteRanges)
+    ->Name("BM_Sqlite_LongRanges")
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,22 +12,15 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <memory>
 #include <sstream>
 #include <string>
 
-#include "app/settings/datasetup.h"
-#include "app/settings/settings.h"
-#include "platform/db/dbtables.h"
-#include "platform/rtl/files.h"
 #include "platform/ui/testdriver.h"
-#include "tests/test_paths.h"
+#include "tests/app/program_dir.h"
 
 namespace apptest {
 
 namespace fs = std::filesystem;
-
-inline fs::path BuiltProgramDir() { return fs::path(testpaths::BinaryDir()) / "app"; }
 
 // The built program into a program directory of a real-program test: a hard
 // link where the file system allows (the sanitizer build's binary is some
@@ -52,16 +45,6 @@ inline std::string Slurp(const fs::path& p) {
 
 inline void Put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
-// An open table dataset of the database (alias) on the index.
-inline std::unique_ptr<TwwTable> OpenTable(const char* database, const char* table, const char* index = "") {
-  auto t = std::make_unique<TwwTable>(nullptr);
-  t->SetDatabaseName(database);
-  t->SetTableName(table);
-  if (*index) t->SetIndexName(index);
-  t->Open();
-  return t;
-}
-
 class ProgramDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,16 +56,9 @@ class ProgramDirTest : public ::testing::Test {
                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_, ec);
     fs::create_directories(root_);
-    SetProgramDirectory(root_.string() + "/");
-    ProgramDir = root_.string() + "/";
+    EnterProgramDir(root_);
   }
-  void TearDown() override {
-    ReleaseData();
-    Session->Close();
-    SetProgramDirectory("");
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
+  void TearDown() override { LeaveProgramDir(root_); }
 
   // The built reference data into DATEN (or another folder).
   void CopyReferenceData(const std::string& folder = "DATEN") {
