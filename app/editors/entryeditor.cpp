@@ -6,6 +6,7 @@
 
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
@@ -136,17 +137,6 @@ TEntryEditor::TEntryEditor(TComponent* owner, const char* name, const AnsiString
 
 TEntryEditor::~TEntryEditor() { BeforeDestruction(); }
 
-TLabel* TEntryEditor::MakeLabel(TWinControl* parent, const char* name, const AnsiString& caption, int left,
-                                int top) {
-  auto* l = new TLabel(this);
-  l->SetName(name);
-  l->SetParent(parent);
-  l->SetCaption(caption);
-  l->SetLeft(left);
-  l->SetTop(top);
-  return l;
-}
-
 TDBCheckBox* TEntryEditor::MakeCheck(TWinControl* parent, const char* name, const char* field,
                                      const AnsiString& caption, int left, int top, int width) {
   auto* c = new TDBCheckBox(this);
@@ -176,14 +166,14 @@ TwwDBSpinEdit* TEntryEditor::MakeDays(TWinControl* parent, const char* name, con
 }
 
 void TEntryEditor::BuildWarnerBlock(TWinControl* parent, int left, int top, const AnsiString& title) {
-  lblHinweisen = MakeLabel(parent, "lblHinweisen", title, left, top);
+  lblHinweisen = MakeLabel(this, parent, "lblHinweisen", title, left, top);
   cbEigeW0 = MakeCheck(parent, "cbEigeW0", "EIGE_W0", "am Jahrestag", left + 8, top + 20, 150);
   cbEigeW1 = MakeCheck(parent, "cbEigeW1", "EIGE_W1", "", left + 8, top + 46, 20);
   editEigeW1Tage = MakeDays(parent, "editEigeW1Tage", "EIGE_W1TAGE", left + 30, top + 45);
-  lblW1Tage = MakeLabel(parent, "lblW1Tage", DaysBeforeCaption(2), left + 80, top + 48);
+  lblW1Tage = MakeLabel(this, parent, "lblW1Tage", DaysBeforeCaption(2), left + 80, top + 48);
   cbEigeW2 = MakeCheck(parent, "cbEigeW2", "EIGE_W2", "", left + 8, top + 72, 20);
   editEigeW2Tage = MakeDays(parent, "editEigeW2Tage", "EIGE_W2TAGE", left + 30, top + 71);
-  lblW2Tage = MakeLabel(parent, "lblW2Tage", DaysBeforeCaption(2), left + 80, top + 74);
+  lblW2Tage = MakeLabel(this, parent, "lblW2Tage", DaysBeforeCaption(2), left + 80, top + 74);
   cbStandard = new TCheckBox(this);
   cbStandard->SetName("cbStandard");
   cbStandard->SetParent(parent);

@@ -104,7 +104,6 @@ class TEntryEditor : public TEntryForm {
   void DataChanged();
   void StandardClick();
   void LinkNeedsEntry();
-  TLabel* MakeLabel(TWinControl* parent, const char* name, const AnsiString& caption, int left, int top);
   TDBCheckBox* MakeCheck(TWinControl* parent, const char* name, const char* field, const AnsiString& caption,
                          int left, int top, int width);
   TwwDBSpinEdit* MakeDays(TWinControl* parent, const char* name, const char* field, int left, int top);

@@ -33,10 +33,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
     : TOrvelanForm(owner) {
   SetFormName(name);
   SetCaption(caption);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
   SetShowHint(true);
 
   pnlTools = new TPanel(this);

@@ -27,10 +27,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
     : TOrvelanForm(owner), entryType_(entryType) {
   SetFormName(name);
   SetCaption(caption);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
   SetClientSize(440, 400);
 
   auto panel = [this](const char* n, int height) {

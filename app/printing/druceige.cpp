@@ -208,11 +208,8 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   SetFormKey(info.FormKey);
   SetHelpContext(info.Help);
   SetBorderStyle(bsDialog);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
+  SetWindowLook(this);
   SetClientSize(372, 178);
-  SetKeyPreview(true);
   SetPosition(poScreenCenter);
   const PrintListSettings& s = PrintLists[list_];
   block_ = s.Page;

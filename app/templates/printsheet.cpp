@@ -14,6 +14,7 @@
 #include "app/templates/layoutlist.h"
 #include "app/text/helpers.h"
 #include "app/windows/preview.h"
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
@@ -57,10 +58,7 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmDrucken");
   SetCaption(CP1252("Blätter nach Vorlagen drucken").str());
   SetBorderStyle(bsDialog);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
   SetClientSize(520, 226);
 
   pnlButtons = new TPanel(this);
@@ -109,9 +107,9 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
     return g;
   };
   GroupBox1 = group("GroupBox1", CP1252(" Für ").str(), 8);
-  lblVorname = MakeLabel(GroupBox1, "lblVorname", "Vorname:", 10, 22);
-  lblNachname = MakeLabel(GroupBox1, "lblNachname", "Name:", 10, 42);
-  lblGeburtsdatum = MakeLabel(GroupBox1, "lblGeburtsdatum", "Geburtsdatum:", 10, 62);
+  lblVorname = MakeLabel(this, GroupBox1, "lblVorname", "Vorname:", 10, 22);
+  lblNachname = MakeLabel(this, GroupBox1, "lblNachname", "Name:", 10, 42);
+  lblGeburtsdatum = MakeLabel(this, GroupBox1, "lblGeburtsdatum", "Geburtsdatum:", 10, 62);
   auto dataText = [this](TWinControl* parent, const char* name, TDataSource* source, const char* field, int top) {
     auto* t = new TDBText(this);
     t->SetName(name);
@@ -148,13 +146,13 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   pnlEingaben->SetCaption("");
   pnlEingaben->SetBevelOuter(bvLowered);
   pnlEingaben->SetBounds(8, kButtonsHeight + 126, 504, 58);
-  lblQuellDatum = MakeLabel(pnlEingaben, "lblQuellDatum", "Quelldatum:", 8, 6);
+  lblQuellDatum = MakeLabel(this, pnlEingaben, "lblQuellDatum", "Quelldatum:", 8, 6);
   editQuellDatum = MakeDateEdit("editQuellDatum", 8, kRowTop);
   editQuellDatum->OnChange = [this](TObject*) { editQuellDatumChange(); };
-  lblCalcDatum = MakeLabel(pnlEingaben, "lblCalcDatum", "Geburtsdatum", 112, 6);
+  lblCalcDatum = MakeLabel(this, pnlEingaben, "lblCalcDatum", "Geburtsdatum", 112, 6);
   bvlCalcDatum = MakeBevel("bvlCalcDatum", 110, kRowTop, 86, kEditHeight, bsBox);
-  dispCalcDatum = MakeLabel(pnlEingaben, "dispCalcDatum", "", 115, kRowTop + 3);
-  lblPlus = MakeLabel(pnlEingaben, "lblPlus", "+", 202, kRowTop + 3);
+  dispCalcDatum = MakeLabel(this, pnlEingaben, "dispCalcDatum", "", 115, kRowTop + 3);
+  lblPlus = MakeLabel(this, pnlEingaben, "lblPlus", "+", 202, kRowTop + 3);
   editAnzahl = new TwwDBSpinEdit(this);
   editAnzahl->SetName("editAnzahl");
   editAnzahl->SetParent(pnlEingaben);
@@ -165,13 +163,13 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
     if (!settingCount_) CalcAusgabeDatum();
   };
   editAnzahl->OnExit = [this](TObject*) { editAnzahlExit(); };
-  lblEinheit = MakeLabel(pnlEingaben, "lblEinheit", "Jahre", 288, kRowTop + 3);
+  lblEinheit = MakeLabel(this, pnlEingaben, "lblEinheit", "Jahre", 288, kRowTop + 3);
   bvlStrich = MakeBevel("bvlStrich", 326, kRowTop - 2, 2, kEditHeight + 4, bsLeftLine);
-  lblGleich = MakeLabel(pnlEingaben, "lblGleich", "=", 336, kRowTop + 3);
-  lblAusgabeDatum1 = MakeLabel(pnlEingaben, "lblAusgabeDatum1", "Ausgabedatum", 352, 6);
+  lblGleich = MakeLabel(this, pnlEingaben, "lblGleich", "=", 336, kRowTop + 3);
+  lblAusgabeDatum1 = MakeLabel(this, pnlEingaben, "lblAusgabeDatum1", "Ausgabedatum", 352, 6);
   bvlAusgabeDatum = MakeBevel("bvlAusgabeDatum", 350, kRowTop, 86, kEditHeight, bsBox);
-  dispAusgabeDatum = MakeLabel(pnlEingaben, "dispAusgabeDatum", "", 355, kRowTop + 3);
-  lblAusgabeDatum2 = MakeLabel(pnlEingaben, "lblAusgabeDatum2", "Ausgabedatum:", 112, 6);
+  dispAusgabeDatum = MakeLabel(this, pnlEingaben, "dispAusgabeDatum", "", 355, kRowTop + 3);
+  lblAusgabeDatum2 = MakeLabel(this, pnlEingaben, "lblAusgabeDatum2", "Ausgabedatum:", 112, 6);
   editAusgabeDatum = MakeDateEdit("editAusgabeDatum", 112, kRowTop);
   editAusgabeDatum->OnChange = [this](TObject*) { editAusgabeDatumChange(); };
 
@@ -232,16 +230,6 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
 }
 
 TfrmDrucken::~TfrmDrucken() { BeforeDestruction(); }
-
-TLabel* TfrmDrucken::MakeLabel(TWinControl* parent, const char* name, const AnsiString& caption, int left, int top) {
-  auto* l = new TLabel(this);
-  l->SetName(name);
-  l->SetParent(parent);
-  l->SetCaption(caption);
-  l->SetLeft(left);
-  l->SetTop(top);
-  return l;
-}
 
 TwwDBEdit* TfrmDrucken::MakeDateEdit(const char* name, int left, int top) {
   auto* e = new TwwDBEdit(this);

@@ -79,7 +79,6 @@ class TfrmDrucken : public TOrvelanForm {
   void editAusgabeDatumChange();
   void editAnzahlExit();
   void FormClose();
-  TLabel* MakeLabel(TWinControl* parent, const char* name, const AnsiString& caption, int left, int top);
   TwwDBEdit* MakeDateEdit(const char* name, int left, int top);
   TBevel* MakeBevel(const char* name, int left, int top, int width, int height, TBevelShape shape);
   bool settingCount_ = false;

@@ -34,10 +34,7 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   SetFormName("frmPreview");
   SetCaption("Vorschau");
   SetBounds(0, 0, 760, 560);
-  SetColor(clBtnFace);
-  Font()->SetName("Arial");
-  Font()->SetHeight(-13);
-  SetKeyPreview(true);
+  SetWindowLook(this);
   SetFormKey("VORSCHAU");
   SetHelpContext(51);
 
