@@ -343,7 +343,7 @@ double Root(F f, double a, double fa, double b, double fb) {
   return (a * fb - b * fa) / (fb - fa);
 }
 
-constexpr int kSteps = 24;  // hourly samples of the UT day
+constexpr int kSteps = 24;  // hourly samples of the 24 hours searched
 using DaySamples = std::array<Topocentric, kSteps + 1>;
 
 // The hourly samples of one body for one day and place. Rise, set and
@@ -369,7 +369,7 @@ const DaySamples& SamplesOf(Body body, double jd0, const Observer& o) {
   return e.samples;
 }
 
-// First crossing of the horizon on the UT day starting at jd0, upwards
+// First crossing of the horizon in the 24 hours from jd0, upwards
 // (rising) or downwards (setting). Hourly samples find the sign changes; a
 // parabola through three samples catches a grazing pass that dips across the
 // horizon and back between two samples.
@@ -416,7 +416,14 @@ double Transit(Body body, double jd0, const Observer& o) {
   throw E_NoRiseSet();
 }
 
-double DayStartJD(TDateTime date) { return std::trunc(date) + kDateTimeJD; }
+// The first rise (1), set (-1) or transit (0) in the 24 hours from the
+// instant `date`, counted from 0 h UT of the day on which that instant lies.
+double FirstEvent(Body body, int kind, TDateTime date, long double latitude, long double longitude) {
+  const double jd0 = date + kDateTimeJD;
+  const Observer o = MakeObserver(latitude, longitude);
+  const double x = kind == 0 ? Transit(body, jd0, o) : HorizonCrossing(body, jd0, o, kind > 0);
+  return x + (date - std::floor(date));
+}
 
 // Civil day number (Central European time) of an instant given in TT.
 int32_t CivilDayNumber(double jde) {
@@ -524,20 +531,20 @@ int ZodiacSignIndex(const PackedDate& d, int flag) {
 }
 
 double SunRise(TDateTime date, long double latitude, long double longitude) {
-  return HorizonCrossing(Body::Sun, DayStartJD(date), MakeObserver(latitude, longitude), true);
+  return FirstEvent(Body::Sun, 1, date, latitude, longitude);
 }
 double SunSet(TDateTime date, long double latitude, long double longitude) {
-  return HorizonCrossing(Body::Sun, DayStartJD(date), MakeObserver(latitude, longitude), false);
+  return FirstEvent(Body::Sun, -1, date, latitude, longitude);
 }
 double SunCulmination(TDateTime date, long double latitude, long double longitude) {
-  return Transit(Body::Sun, DayStartJD(date), MakeObserver(latitude, longitude));
+  return FirstEvent(Body::Sun, 0, date, latitude, longitude);
 }
 double MoonRise(TDateTime date, long double latitude, long double longitude) {
-  return HorizonCrossing(Body::Moon, DayStartJD(date), MakeObserver(latitude, longitude), true);
+  return FirstEvent(Body::Moon, 1, date, latitude, longitude);
 }
 double MoonSet(TDateTime date, long double latitude, long double longitude) {
-  return HorizonCrossing(Body::Moon, DayStartJD(date), MakeObserver(latitude, longitude), false);
+  return FirstEvent(Body::Moon, -1, date, latitude, longitude);
 }
 double MoonCulmination(TDateTime date, long double latitude, long double longitude) {
-  return Transit(Body::Moon, DayStartJD(date), MakeObserver(latitude, longitude));
+  return FirstEvent(Body::Moon, 0, date, latitude, longitude);
 }

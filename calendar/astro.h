@@ -2,7 +2,7 @@
 //
 // Pure functions of the date and the place. Civil days are Central European
 // time (UT + 1 h, + 2 h while IsSummerTime holds for the date); rise, set
-// and culmination are given as the fraction of the UT day. Latitudes are
+// and culmination are given in days after 0 h UT. Latitudes are
 // north positive, longitudes WEST positive. The positions are series
 // solutions good to about 0.01 degree for the sun and a few arc seconds for
 // the moon, so event times come out within seconds of the true sky.
@@ -14,8 +14,8 @@
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/exceptions.h"
 
-// The event does not happen on that UT day (polar day or night, the moon's
-// daily gap).
+// The event does not happen in the day searched (polar day or night, the
+// moon's daily gap).
 class E_NoRiseSet : public Exception {
 public:
   E_NoRiseSet() : Exception("No rises or sets calculable") {}
@@ -38,8 +38,11 @@ int ZodiacSignIndex(const PackedDate& d, int flag);
 // Case 0 plain, 1 nominative, 2 genitive, 3 dative, 4 accusative.
 AnsiString ZodiacSignName(int sign, int grammaticalCase);
 
-// The date part of `date` names the UT day; the result is the event's time
-// as a fraction of that day. Raise E_NoRiseSet when there is no such event.
+// The first event in the 24 hours from the instant `date`: a whole date
+// searches its UT day, the date less a zone's offset the zone's civil day.
+// The result counts days from 0 h UT of the day on which `date` lies (a
+// fraction of that day for a whole date). Raise E_NoRiseSet when there is
+// no such event.
 double SunRise(TDateTime date, long double latitude, long double longitude);
 double SunCulmination(TDateTime date, long double latitude, long double longitude);
 double SunSet(TDateTime date, long double latitude, long double longitude);

@@ -362,10 +362,10 @@ FORTUNES_DIR = "/usr/share/games/fortunes/de"
 # category number -> (title, fortune files in order, own file)
 SAYING_SOURCES = {
     0: ("Spruch", ["sprueche", "lieberals"], None),
-    1: ("Murphys Gesetz", ["murphy", "regeln"], None),
+    1: ("Murphys Gesetz", ["murphy"], None),
     2: ("Kindermund", ["kinderzitate"], None),
     3: ("Stilblüte", ["stilblueten"], None),
-    4: ("Kathederblüte", ["mathematiker"], "katheder.txt"),
+    4: ("Kathederblüte", [], "katheder.txt"),
     5: ("Liebeserklärung", [], "liebe.txt"),
     6: ("Sprichwort", ["sprichworte", "sprichwortev"], None),
     7: ("Zitat", ["zitate"], None),
@@ -375,6 +375,11 @@ SAYING_SOURCES = {
     11: ("Jean Paul", ["zitate"], None),
 }
 POETS = {10: ("Goethe", "Johann Wolfgang von Goethe"), 11: ("Jean Paul",)}
+# The categories whose kind of saying each fortune file holds; a file not
+# listed ("regeln", mock farmers' rules; "mathematiker", jokes) is no
+# category's kind.
+FORTUNE_KINDS = {"sprueche": {0}, "lieberals": {0}, "murphy": {1}, "kinderzitate": {2}, "stilblueten": {3},
+                 "sprichworte": {6}, "sprichwortev": {6}, "zitate": {6, 7, 10, 11}}
 
 
 @functools.lru_cache(maxsize=None)
@@ -459,6 +464,8 @@ def check_sayings():
                     err(path, no, "Text fehlt")
                 n += 1
         for name in files:
+            if cat not in FORTUNE_KINDS.get(name, ()):
+                errors.append(f"Sprüche: Kategorie {cat} ({title}) nimmt „{name}“, Sprüche einer anderen Art")
             items = fortunes(name)
             if cat in POETS:
                 items = [i for i in items if i[1].split(" (")[0].split(",")[0] in POETS[cat]]

@@ -227,6 +227,16 @@ class SourceFiles(unittest.TestCase):
         self.assertIn("Kategorie 5", errors[0])
         self.assertIn("30 verschiedene", errors[0])
 
+    def test_a_category_takes_no_sayings_of_another_kind(self):
+        saved = check.SAYING_SOURCES[1]
+        check.SAYING_SOURCES[1] = ("Murphys Gesetz", ["murphy", "regeln"], None)
+        try:
+            errors = self.saying_errors()
+        finally:
+            check.SAYING_SOURCES[1] = saved
+        self.assertIn("Sprüche: Kategorie 1 (Murphys Gesetz) nimmt „regeln“, Sprüche einer anderen Art", errors)
+        self.assertEqual(self.saying_errors(), [])
+
     def test_events_after_christ_must_not_link_persons_who_died_before(self):
         people = GOOD["personen.txt"] + "3|Caesar, Gaius Julius|||m|100v|Weimar|15.3.44v|Weimar|D|Dichter||||\n"
         self.assertRefused("gestorben vor Christus", **{

@@ -163,8 +163,9 @@ void SunMoonFace(FaceBuilder& f, const CalendarBoxDay& day) {
   f.Centred(PackedDateDayText(d) + ". " + PackedDateMonthName(2, d) + " " + PackedDateYearText(d), y);
 
   // Central European time: one hour after universal time, two in summer.
+  // The events are those of the local day, from local midnight on.
   const double offset = (IsSummerTime(d) ? 2.0 : 1.0) / 24.0;
-  const TDateTime date = PackedDateToDateTime(d);
+  const TDateTime date = PackedDateToDateTime(d) - offset;
   hx = f.Font(10);
   auto line = [&](const std::string& label, RiseSetRoutine routine) {
     std::string time = "--:--";

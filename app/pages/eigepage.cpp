@@ -1,6 +1,8 @@
 // The personal and the world-events pages (eigepage.h).
 #include "app/pages/eigepage.h"
 
+#include <algorithm>
+
 #include "app/settings/datasetup.h"
 #include "app/text/styledoutput.h"
 #include "dbcontrols/text/wwstr.h"
@@ -49,13 +51,29 @@ void DisplayEige(const DayPageContext& ctx) {
   // common year: that day lists them too (the index runs from the later day).
   const int last = m == 2 && d == 28 && !IsLeapYear(PackedDateYear(ctx.Date)) ? 29 : d;
   own->SetRange({m, last, 9999}, {m, d, 0});
-  own->First();
-  DayPageGauge gauge(ctx.Gauge, own->RecordCount());
   TField* year = own->FieldByName("EIGE_JAHR");
   TField* type = own->FieldByName("EIGE_TYP");
   TField* memo = own->FieldByName("EIGE_TEXT");
-  for (bool first = true; !own->Eof(); own->Next(), first = false) {
-    WriteYearPart(page, look, year->AsInteger(), ctx.Date, first);
+  // The range gives the later day's entries first; the page stays newest
+  // first over both days.
+  struct Entry {
+    int Year;
+    TBookmark Mark;
+  };
+  std::vector<Entry> entries;
+  struct FreeMarks {
+    TwwTable* Table;
+    std::vector<Entry>& Entries;
+    ~FreeMarks() {
+      for (const Entry& e : Entries) Table->FreeBookmark(e.Mark);
+    }
+  } freeMarks{own, entries};
+  for (own->First(); !own->Eof(); own->Next()) entries.push_back({year->AsInteger(), own->GetBookmark()});
+  std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.Year > b.Year; });
+  DayPageGauge gauge(ctx.Gauge, static_cast<int>(entries.size()));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    own->GotoBookmark(entries[i].Mark);
+    WriteYearPart(page, look, year->AsInteger(), ctx.Date, i == 0);
     const std::vector<AnsiString> lines = MemoLines(memo->AsString());
     if (type->AsInteger() == 1) {
       text(Trimmed(own->FieldByName("EIGE_VORNAME")->AsString() + " " + own->FieldByName("EIGE_NACHNAME")->AsString()),

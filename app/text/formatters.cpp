@@ -59,7 +59,9 @@ AnsiString ComposeDisplayName(const AnsiString& storedName, const AnsiString& pr
     const char last = prefix.back();
     surname = (last == '\'' || last == '-') ? prefix + surname : prefix + " " + surname;
   }
-  return given.empty() ? surname : given + " " + surname;
+  if (given.empty()) return surname;
+  // A particle at the end of the given names ("Anwar as-") joins the surname.
+  return given.back() == '-' ? given + surname : given + " " + surname;
 }
 
 AnsiString NameTypeLabel(int type) {

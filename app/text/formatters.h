@@ -22,7 +22,8 @@ enum { mfNumeric = 0, mfShort = 1, mfFull = 2 };
 // Removes leading blanks while more than one character remains.
 void TrimLeadingBlanks(AnsiString& text);
 // "Muster, Anna" with prefix "von" gives "Anna von Muster"; a prefix ending
-// in "'" or "-" joins the surname directly; no comma: the surname alone.
+// in "'" or "-" joins the surname directly, as do given names ending in "-"
+// ("Sadat, Anwar as-" gives "Anwar as-Sadat"); no comma: the surname alone.
 AnsiString ComposeDisplayName(const AnsiString& storedName, const AnsiString& prefix);
 // The label of an alternative name's type ("geb." …); empty for 0 and 9 on.
 AnsiString NameTypeLabel(int type);

@@ -30,6 +30,8 @@ TEST(Formatters, DisplayNames) {
   EXPECT_EQ(NameTypeLabel(4), L("bürgerlich"));
   EXPECT_EQ(NameTypeLabel(7), "geb.");
   for (int t : {0, 9, 10, 11, -1}) EXPECT_EQ(NameTypeLabel(t), "") << t;
+  // A particle closing the given names joins the surname without a blank.
+  EXPECT_EQ(ComposeDisplayName("Sadat, Anwar as-", ""), "Anwar as-Sadat");
 
   AnsiString s = "   x";
   TrimLeadingBlanks(s);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -19,6 +20,7 @@
 #include "platform/ui/extctrls.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/testdriver.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
@@ -81,9 +83,49 @@ CalendarBoxDay Day(int y, int m, int d, const Place& p = kPlaces[0]) {
 
 int Minutes(const std::string& hhmm) { return std::stoi(hhmm.substr(0, 2)) * 60 + std::stoi(hhmm.substr(3, 2)); }
 
+// PyEphem's six times of the local civil day (Central European time as the
+// box reckons it) of each date at a place, in minutes after local midnight,
+// -1 where the day has none: upper limb against a horizon of -34' (no
+// further refraction), the first event after local midnight. Empty when
+// PyEphem is not installed.
+std::vector<std::array<double, 6>> EphemTimes(const Place& p, const std::vector<PackedDate>& days) {
+  if (std::system("/usr/bin/python3 -c 'import ephem' 2>/dev/null") != 0) return {};
+  std::ostringstream script;
+  script << "import ephem\n"
+            "o = ephem.Observer(); o.lat, o.lon = '"
+         << static_cast<double>(p.Latitude) << "', '" << -static_cast<double>(p.Longitude)
+         << "'\no.elevation = 0; o.pressure = 0; o.horizon = '-0:34'\n"
+            "for day, hours in [";
+  for (const PackedDate& d : days)
+    script << "('" << PackedDateYear(d) << "/" << PackedDateMonth(d) << "/" << PackedDateDay(d) << "',"
+           << (IsSummerTime(d) ? 2 : 1) << "),";
+  script << "]:\n"
+            "  start = ephem.Date(ephem.Date(day) - hours * ephem.hour); out = []\n"
+            "  for body in (ephem.Sun(), ephem.Moon()):\n"
+            "    for f in (o.next_rising, o.next_transit, o.next_setting):\n"
+            "      o.date = start; t = f(body) - start\n"
+            "      out.append('%.4f' % (t * 1440) if t < 1 else '-1')\n"
+            "  print(' '.join(out))\n";
+  std::istringstream lines(testshell::Shell("/usr/bin/python3 - <<'EOF'\n" + script.str() + "EOF\n"));
+  std::vector<std::array<double, 6>> out(days.size());
+  for (auto& times : out)
+    for (double& t : times) lines >> t;
+  EXPECT_TRUE(lines) << "PyEphem gave fewer lines than days";
+  return out;
+}
+
+// Whether the box's time ("--:--" or "hh:mm") shows PyEphem's minutes: the
+// box drops the seconds, so its minute is ephem's or one before it when
+// ephem lies within a few seconds past a full minute.
+bool SameTime(const std::string& box, double ephem) {
+  if (ephem < 0 || box == "--:--") return ephem < 0 && box == "--:--";
+  const double diff = ephem - Minutes(box);
+  return diff >= -0.1 && diff < 1.1;
+}
+
 // The box's times for three cities on 20 dates across 2027 (winter and
-// summer time) are the calendar library's UT times shifted by one or two
-// hours; five of them against PyEphem.
+// summer time) are the calendar library's times of the local day shifted by
+// one or two hours; five of them against PyEphem.
 TEST_F(CalendarBox, SunAndMoonTimesInLocalCivilTime) {
   using Routine = double (*)(TDateTime, long double, long double);
   const Routine routines[] = {SunRise, SunCulmination, SunSet, MoonRise, MoonCulmination, MoonSet};
@@ -99,7 +141,7 @@ TEST_F(CalendarBox, SunAndMoonTimesInLocalCivilTime) {
       for (int k = 0; k < 6; ++k) {
         std::string want = "--:--";
         try {
-          want = TimeText(routines[k](PackedDateToDateTime(d), p.Latitude, p.Longitude) + offset);
+          want = TimeText(routines[k](PackedDateToDateTime(d) - offset, p.Latitude, p.Longitude) + offset);
         } catch (const E_NoRiseSet&) {
           ++none;
         }
@@ -113,64 +155,41 @@ TEST_F(CalendarBox, SunAndMoonTimesInLocalCivilTime) {
   EXPECT_LT(summer, 40);
   EXPECT_GT(none, 0);  // the moon misses a rise or set on some days
 
-  // PyEphem: upper limb against a horizon of -34' (no further refraction),
-  // the day's first event after 0 h UT.
-  if (std::system("/usr/bin/python3 -c 'import ephem' 2>/dev/null") != 0)
-    GTEST_SKIP() << "PyEphem (python3-ephem) is not installed";
   struct Spot {
     int Place, Month, Day;
   };
   const Spot spots[] = {{0, 1, 15}, {0, 6, 21}, {1, 3, 31}, {2, 10, 2}, {2, 12, 21}};
-  std::ostringstream script;
-  script << "import ephem\n"
-            "for lat, lon, day in [";
-  for (const Spot& s : spots)
-    script << "(" << static_cast<double>(kPlaces[s.Place].Latitude) << ","
-           << -static_cast<double>(kPlaces[s.Place].Longitude) << ",'2027/" << s.Month << "/" << s.Day << "'),";
-  script << "]:\n"
-            "  o = ephem.Observer(); o.lat, o.lon = str(lat), str(lon); o.elevation = 0\n"
-            "  o.pressure = 0; o.horizon = '-0:34'\n"
-            "  start = ephem.Date(day); out = []\n"
-            "  for body in (ephem.Sun(), ephem.Moon()):\n"
-            "    for f in (o.next_rising, o.next_transit, o.next_setting):\n"
-            "      o.date = start; t = f(body) - start\n"
-            "      out.append('%.6f' % t if t < 1 else '-')\n"
-            "  print(' '.join(out))\n";
-  const std::string cmd = "/usr/bin/python3 - <<'EOF'\n" + script.str() + "EOF\n";
-  std::string text;
-  if (FILE* pipe = popen(cmd.c_str(), "r")) {
-    char buf[512];
-    while (fgets(buf, sizeof buf, pipe)) text += buf;
-    pclose(pipe);
-  }
-  std::istringstream lines(text);
   int compared = 0;
   for (const Spot& s : spots) {
-    std::string line;
-    ASSERT_TRUE(std::getline(lines, line)) << text;
-    std::istringstream fields(line);
     const CalendarBoxDay day = Day(2027, s.Month, s.Day, kPlaces[s.Place]);
+    const auto ephem = EphemTimes(kPlaces[s.Place], {day.Date});
+    if (ephem.empty()) GTEST_SKIP() << "PyEphem (python3-ephem) is not installed";
     const std::vector<std::string> times = Times(day);
-    const double offset = IsSummerTime(day.Date) ? 2.0 / 24 : 1.0 / 24;
-    for (int k = 0; k < 6; ++k) {
-      std::string f;
-      fields >> f;
-      if (f == "-") {
-        EXPECT_EQ(times[k], "--:--") << kPlaces[s.Place].Name << " #" << k;
-        continue;
-      }
-      ASSERT_NE(times[k], "--:--") << kPlaces[s.Place].Name << " #" << k;
-      // The box drops the seconds: its minute is ephem's or one before it
-      // when ephem lies within a few seconds past a full minute.
-      const double ephemMinutes = std::fmod((std::stod(f) + offset) * 1440.0, 1440.0);
-      const double diff = ephemMinutes - Minutes(times[k]);
-      EXPECT_GE(diff, -0.1) << kPlaces[s.Place].Name << " " << s.Day << "." << s.Month << " #" << k;
-      EXPECT_LT(diff, 1.1) << kPlaces[s.Place].Name << " " << s.Day << "." << s.Month << " #" << k;
-      ++compared;
-    }
+    for (int k = 0; k < 6; ++k, ++compared)
+      EXPECT_TRUE(SameTime(times[k], ephem[0][k])) << kPlaces[s.Place].Name << " " << s.Day << "." << s.Month
+                                                   << " #" << k << ": " << times[k] << " / " << ephem[0][k];
   }
-  std::printf("calendar box against PyEphem: %d times compared\n", compared);
-  EXPECT_GE(compared, 25);
+  EXPECT_EQ(compared, 30);
+}
+
+// Moon times between local midnight and 02:00 belong to the local day: on
+// every day of a year in Berlin the box shows the events of the local civil
+// day (18.4.2025: moonrise 01:48, not "--:--").
+TEST_F(CalendarBox, AYearOfLocalDaysAgainstPyEphem) {
+  std::vector<PackedDate> days;
+  for (PackedDate d = MakePackedDate(2025, 1, 1); PackedDateYear(d) == 2025; PackedDateNextDay(d)) days.push_back(d);
+  const auto ephem = EphemTimes(kPlaces[0], days);
+  if (ephem.empty()) GTEST_SKIP() << "PyEphem (python3-ephem) is not installed";
+  int differing = 0;
+  for (size_t i = 0; i < days.size(); ++i) {
+    const CalendarBoxDay day = Day(PackedDateYear(days[i]), PackedDateMonth(days[i]), PackedDateDay(days[i]));
+    const std::vector<std::string> times = Times(day);
+    bool same = true;
+    for (int k = 0; k < 6; ++k) same &= SameTime(times[k], ephem[i][k]);
+    differing += !same;
+    EXPECT_TRUE(same) << "Berlin " << PackedDateDay(days[i]) << "." << PackedDateMonth(days[i]);
+  }
+  std::printf("calendar box against PyEphem, Berlin 2025: %d of %zu days differ\n", differing, days.size());
 }
 
 // The pixels an item inks: drawn alone on white, the box around every
@@ -290,7 +309,8 @@ TEST_F(CalendarBox, ADayWithoutMoonriseShowsDashes) {
   PackedDate d = MakePackedDate(2027, 1, 1);
   for (;; PackedDateNextDay(d)) {
     try {
-      MoonRise(PackedDateToDateTime(d), kPlaces[0].Latitude, kPlaces[0].Longitude);
+      const double offset = IsSummerTime(d) ? 2.0 / 24 : 1.0 / 24;
+      MoonRise(PackedDateToDateTime(d) - offset, kPlaces[0].Latitude, kPlaces[0].Longitude);
     } catch (const E_NoRiseSet&) {
       break;
     }

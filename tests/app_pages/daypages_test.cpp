@@ -377,6 +377,18 @@ TEST_F(DayPages, OwnEntriesOfBothKinds) {
   EXPECT_EQ(Build(rbPersonal, 2024, 5, 16).size(), 1u);  // a day without entries: one empty paragraph
 }
 
+// On 28 February of a common year the entries of 29 February come too,
+// and the page stays newest first over both days.
+TEST_F(DayPages, OwnEntriesOfTheLeapDayTakeTheirPlaceByYear) {
+  AddOwn(2, 28, 2, 1990, "", "", "", "", "A");
+  AddOwn(2, 29, 2, 2000, "", "", "", "", "B");
+  AddOwn(2, 28, 2, 2010, "", "", "", "", "C");
+  AddOwn(2, 29, 2, 1980, "", "", "", "", "D");
+  sections_[rbPersonal].Switches[dpYears] = sections_[rbPersonal].Switches[dpJubilee] = false;
+  EXPECT_EQ(Build(rbPersonal, 2025, 2, 28),
+            (std::vector<std::string>{"2010\tC", "2000\tB", "1990\tA", "1980\tD"}));
+}
+
 // World events of a day: exactly the table's events of that month and
 // day, newest first, each with its archived text and links.
 TEST_F(DayPages, WorldEventsOfADayNewestFirst) {

@@ -97,6 +97,14 @@ TEST(Sources, SayingsFillTheYearInOrder) {
   for (const auto& s : d.Sayings[10]) EXPECT_NE(s.Source.find("Goethe"), std::string::npos) << s.Source;
   for (const auto& s : d.Sayings[11]) EXPECT_EQ(s.Source.rfind("Jean Paul", 0), 0u) << s.Source;
   for (const auto& s : d.Sayings[7]) EXPECT_EQ(s.Source.find("Goethe"), std::string::npos) << s.Source;
+  // Murphy's laws and the teachers' howlers keep to sayings of their kind.
+  std::set<AnsiString> murphy, howlers;
+  for (const auto& s : ReadFortunes(kFortunes + "/murphy")) murphy.insert(s.Text);
+  std::ifstream katheder(DataDir() + "/sprueche/katheder.txt");
+  for (std::string line; std::getline(katheder, line);)
+    if (!line.empty() && line[0] != '#') howlers.insert(Utf8ToCp1252OrThrow(line.substr(0, line.find('|'))));
+  for (const auto& s : d.Sayings[1]) EXPECT_EQ(murphy.count(s.Text), 1u) << Cp1252ToUtf8(s.Text);
+  for (const auto& s : d.Sayings[4]) EXPECT_EQ(howlers.count(s.Text), 1u) << Cp1252ToUtf8(s.Text);
   // No window gets a crude or overlong text, and no category repeats a
   // saying within a month.
   std::vector<AnsiString> stems;

@@ -841,10 +841,12 @@ void LoadSayings(const std::string& dir, const std::string& fortuneDir, TReferen
   const auto quotes = fort("zitate");
   std::array<std::vector<TSaying>, kSayingCategories> pools;
   pools[0] = cat({fort("sprueche"), fort("lieberals")});
-  pools[1] = cat({fort("murphy"), fort("regeln")});
+  // Each category keeps to sayings of its own kind and repeats them over
+  // the year where they are fewer than its days.
+  pools[1] = fort("murphy");
   pools[2] = fort("kinderzitate");
   pools[3] = fort("stilblueten");
-  pools[4] = cat({LoadOwnSayings(dir, "katheder.txt"), fort("mathematiker")});
+  pools[4] = LoadOwnSayings(dir, "katheder.txt");
   pools[5] = LoadOwnSayings(dir, "liebe.txt");
   pools[6] = cat({fort("sprichworte"), fort("sprichwortev"), filter(quotes, IsProverb)});
   pools[7] = filter(quotes, [](const std::string& a) { return !IsGoethe(a) && !IsJeanPaul(a) && !IsProverb(a); });
