@@ -6,6 +6,7 @@
 #include "app/settings/datasetup.h"
 #include "app/text/styledoutput.h"
 #include "dbcontrols/text/wwstr.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -61,13 +62,9 @@ void DisplayEige(const DayPageContext& ctx) {
     TBookmark Mark;
   };
   std::vector<Entry> entries;
-  struct FreeMarks {
-    TwwTable* Table;
-    std::vector<Entry>& Entries;
-    ~FreeMarks() {
-      for (const Entry& e : Entries) Table->FreeBookmark(e.Mark);
-    }
-  } freeMarks{own, entries};
+  TScopeExit freeMarks{[own, &entries] {
+    for (const Entry& e : entries) own->FreeBookmark(e.Mark);
+  }};
   for (own->First(); !own->Eof(); own->Next()) entries.push_back({year->AsInteger(), own->GetBookmark()});
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.Year > b.Year; });
   DayPageGauge gauge(ctx.Gauge, static_cast<int>(entries.size()));
