@@ -4,6 +4,7 @@
 #include "app/templates/expansion.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "app/text/helpers.h"
 #include "calendar/astro.h"
 #include "calendar/datetexts.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -61,10 +63,21 @@ TTemplateDates TemplateDatesOf(TDateTime birth, const AnsiString& sourceText, co
     if (!TryStrToDate(t, d)) throw EConvertError("\"" + t + "\" ist kein g\xFCltiges Datum");
     return d;
   };
+  // The key would clamp a date beyond the calendar's span to its end: such
+  // a date is refused rather than printed as another one.
+  auto pack = [](TDateTime date, const char* what) {
+    const TDateTime first = PackedDateToDateTime(PackedDateMin()), last = PackedDateToDateTime(PackedDateMax());
+    if (!(std::trunc(date) >= first && std::trunc(date) <= last))
+      throw EConvertError(AnsiString("Das ") + what + " " + FormatDateTime("dd.mm.yyyy", date) +
+                          CP1252(" liegt außerhalb des Kalenders, der vom ").str() +
+                          FormatDateTime("dd.mm.yyyy", first) + " bis zum " + FormatDateTime("dd.mm.yyyy", last) +
+                          " reicht.");
+    return DateTimeToPackedDate(date);
+  };
   TTemplateDates d;
-  d.Birth = DateTimeToPackedDate(birth);
-  d.Source = DateTimeToPackedDate(convert(sourceText, birth));
-  d.Output = DateTimeToPackedDate(convert(outputText, Date()));
+  d.Birth = pack(birth, "Geburtsdatum");
+  d.Source = pack(convert(sourceText, birth), "Quelldatum");
+  d.Output = pack(convert(outputText, Date()), "Ausgabedatum");
   return d;
 }
 

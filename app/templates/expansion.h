@@ -38,7 +38,8 @@ struct TTemplateDates {
 // The dates from the entry's birth date and the texts of the print window's
 // source and output date ("dd.mm.yyyy"): an empty source date is the birth
 // date, an empty output date today. Raises EConvertError (German, naming the
-// text) for a text that is no date.
+// text) for a text that is no date, and (naming the calendar's span) for a
+// date before 20.10.1582 or after 31.12.8201.
 TTemplateDates TemplateDatesOf(TDateTime birth, const AnsiString& sourceText, const AnsiString& outputText);
 
 // The reference tables the sections read, open, under the alias "Orvelan".

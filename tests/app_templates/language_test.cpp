@@ -68,6 +68,30 @@ TEST(TemplateLanguage, DatesOfASheet) {
   EXPECT_THROW(AddYearsToDate(EncodeDate(9999, 12, 31), 1), ERangeError);
 }
 
+// A date the calendar cannot hold is refused, naming the date and the
+// calendar's span, rather than moved to the span's end.
+TEST(TemplateLanguage, DatesBeyondTheCalendarAreRefused) {
+  struct Case {
+    TDateTime Birth;
+    const char *Source, *Output, *Said;
+  };
+  const Case cases[] = {{EncodeDate(1960, 2, 29), "01.01.1400", "", "Das Quelldatum 01.01.1400 "},
+                        {EncodeDate(1500, 1, 1), "", "01.03.2024", "Das Geburtsdatum 01.01.1500 "},
+                        {EncodeDate(1960, 2, 29), "", "01.01.8202", "Das Ausgabedatum 01.01.8202 "}};
+  for (const Case& c : cases) {
+    try {
+      TemplateDatesOf(c.Birth, c.Source, c.Output);
+      ADD_FAILURE() << c.Said << "was taken";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), c.Said + CP1252("liegt außerhalb des Kalenders, der vom 20.10.1582 bis zum "
+                                                       "31.12.8201 reicht.").str());
+    }
+  }
+  const TTemplateDates edges = TemplateDatesOf(EncodeDate(1582, 10, 20), "", "31.12.8201");
+  EXPECT_EQ(edges.Birth, PackedDateMin());
+  EXPECT_EQ(edges.Output, PackedDateMax());
+}
+
 // Every placeholder once in the menu, under a tag of its own; the
 // placeholders are 60 values and 20 sections, all different.
 TEST(TemplateLanguage, TheMenuOffersEveryPlaceholderOnce) {
