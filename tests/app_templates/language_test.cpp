@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "app/templates/expansion.h"
 #include "platform/rtl/cp1252.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
@@ -39,6 +41,42 @@ TEST(TemplateLanguage, PeriodsInWordsAndTheirDative) {
     EXPECT_EQ(AlterDativ(p.Text), c.Dative);
     EXPECT_EQ(std::vector<int>({p.Years, p.Months, p.Days}), std::vector<int>({c.Years, c.Months, c.Days})) << c.Text;
   }
+}
+
+// Periods from 29 February: the year is complete on 28 February in a
+// common year, whole months and days run from the last anniversary; the
+// counts of every day of nine years from six leap days against python's
+// relativedelta from that anniversary.
+TEST(TemplateLanguage, PeriodsFromTheLeapDay) {
+  EXPECT_EQ(AlterInWorten(D(1920, 2, 29), D(2027, 2, 28)).Text, "107 Jahre");
+  EXPECT_EQ(AlterInWorten(D(1996, 2, 29), D(2029, 1, 6)).Text, "32 Jahre, zehn Monate und acht Tage");
+  if (std::system("python3 -c 'import dateutil' 2>/dev/null") != 0)
+    GTEST_SKIP() << "python3 with dateutil (python3-dateutil) is not installed";
+  const std::string out = testshell::Shell(R"(python3 - <<'PY'
+import calendar
+from datetime import date, timedelta
+from dateutil.relativedelta import relativedelta
+def anniversary(y): return date(y, 2, 29 if calendar.isleap(y) else 28)
+for y in (1584, 1896, 1920, 1996, 2096, 8196):
+  f = date(y, 2, 29)
+  for n in range(9 * 366):
+    t = f + timedelta(n)
+    if t > date(8201, 12, 31): break
+    a = anniversary(t.year) if t >= anniversary(t.year) else anniversary(t.year - 1)
+    r = relativedelta(t, a)
+    months = min(r.years * 12 + r.months, 11)
+    print(y, t.year, t.month, t.day, a.year - y, months, (t - (a + relativedelta(months=months))).days)
+PY
+)");
+  std::istringstream lines(out);
+  int y, ty, tm, td, years, months, days, compared = 0;
+  while (lines >> y >> ty >> tm >> td >> years >> months >> days) {
+    const TTemplatePeriod p = AlterInWorten(D(y, 2, 29), D(ty, tm, td));
+    ASSERT_EQ(std::vector<int>({p.Years, p.Months, p.Days}), std::vector<int>({years, months, days}))
+        << "29.02." << y << " to " << td << "." << tm << "." << ty;
+    ++compared;
+  }
+  EXPECT_GT(compared, 15000) << out.substr(0, 500);
 }
 
 TEST(TemplateLanguage, DatesOfASheet) {
