@@ -190,11 +190,24 @@ void TTemplateExpansion::EndTemplatePlaceholder() {
   }
 }
 
+bool TTemplateExpansion::InTableCell() const {
+  const TWPRTFTextInput* e = sheet_->RtfText();
+  const TWPParagraphRec* par = e->CursorPar ? e->CursorPar : e->LastParagraph();
+  return par && (par->Flags & wppTableCell);
+}
+
 void TTemplateExpansion::AppendTemplateText(const AnsiString& text, bool newParagraph) {
-  if (newParagraph) sheet_->AddParagraph();
   TWPTextRun run;
   run.Attr = kept_;
   run.Text = text;
+  if (newParagraph) {
+    // A table cell is one paragraph, and a new one would take the next
+    // cell's place: in a cell the section's lines break within it.
+    if (InTableCell())
+      run.Text.insert(0, 1, '\n');
+    else
+      sheet_->AddParagraph();
+  }
   run.Spacing[0] = run.Spacing[1] = run.Spacing[2] = 72;
   sheet_->AppendRun(run);
 }
@@ -242,7 +255,9 @@ int32_t TTemplateExpansion::LabelTwips(const AnsiString& label) {
 
 void TTemplateExpansion::SetTemplateLabelLayout(int32_t labelTwips) {
   sheet_->SetTabStop(0, tkAll, false);
-  sheet_->SetParagraphIndents(0, labelTwips + kLabelGap, 0);
+  // A cell's indents place its row, and its lines start at the cell's edge:
+  // there the labels keep their tab stops but hang on nothing.
+  if (!InTableCell()) sheet_->SetParagraphIndents(0, labelTwips + kLabelGap, 0);
   sheet_->SetTabStop(labelTwips, tkRight, false);
   sheet_->SetTabStop(labelTwips + kLabelGap, tkLeft, false);
 }

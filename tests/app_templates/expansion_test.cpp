@@ -347,6 +347,38 @@ TEST_F(Expansion, EdgeCasesOfTheLanguage) {
   EXPECT_EQ(labels, want);
 }
 
+// A section in the first cell of a 2×2 table stays in that cell, its lines
+// broken there; the other cells and the paragraph after the table keep
+// their text.
+TEST_F(Expansion, ASectionInATableCellStaysInItsCell) {
+  AddEntry({"Maria", "Muster"});
+  LoadRtf("{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl Vorher <Weltgeschehen am Geburtstag> danach\\cell"
+          "\\pard\\intbl B\\cell\\row\\trowd\\cellx3000\\cellx6000\\pard\\intbl C\\cell\\pard\\intbl D\\cell\\row"
+          "\\pard Ende\\par}",
+          *sheet->RtfText());
+  const TWPParagraphRec row = *sheet->RtfText()->FirstPar;
+  const PackedDate born = MakePackedDate(1989, 12, 25);
+  bool written[3] = {};
+  std::vector<Line> lines = Expected("<Weltgeschehen am Geburtstag>", {born, born, born}, written);
+  std::sort(lines.begin(), lines.end(), [](auto& a, auto& b) { return std::atoi(&a.Text[1]) < std::atoi(&b.Text[1]); });
+  std::string cell = "Vorher";
+  for (const Line& l : lines) cell += (cell == "Vorher" ? " " : "\n") + l.Text;
+  Expand({born, born, MakePackedDate(2024, 3, 1)});
+  form->Show();
+  sheet->ReformatAndRepaint();
+  driver.Process();
+  driver.SavePng(form, "templates_section_in_a_cell");
+  std::vector<std::string> got;
+  for (const Par& p : Paragraphs(sheet)) got.push_back(p.Text);
+  ASSERT_NE(cell.find('\n'), std::string::npos) << "the day has one event at most";
+  EXPECT_EQ(got, (std::vector<std::string>{cell + " danach", "B", "C", "D", "Ende", ""}));
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(sheet->RtfText()->ParagraphAt(k)->Flags & wppTableCell) << k;
+  const TWPParagraphRec& first = *sheet->RtfText()->FirstPar;
+  EXPECT_EQ(std::vector<int>({first.LeftIndent, first.RightIndent, first.ColStart, first.ColWidth}),
+            std::vector<int>({row.LeftIndent, row.RightIndent, row.ColStart, row.ColWidth}))
+      << "the cell keeps its place in the row";
+}
+
 // The three default templates for a person, expanded in the preview as the
 // print window fills it: no placeholder is left, and the paragraphs keep
 // their template paragraph's look, section lines included, in order.
