@@ -44,39 +44,32 @@ TEST(TemplateLanguage, PeriodsInWordsAndTheirDative) {
 }
 
 // Periods from 29 February: the year is complete on 28 February in a
-// common year, whole months and days run from the last anniversary; the
-// counts of every day of nine years from six leap days against python's
-// relativedelta from that anniversary.
+// common year, months and days run from the last anniversary; every day of
+// nine years from six leap days against python's relativedelta.
 TEST(TemplateLanguage, PeriodsFromTheLeapDay) {
   EXPECT_EQ(AlterInWorten(D(1920, 2, 29), D(2027, 2, 28)).Text, "107 Jahre");
   EXPECT_EQ(AlterInWorten(D(1996, 2, 29), D(2029, 1, 6)).Text, "32 Jahre, zehn Monate und acht Tage");
-  if (std::system("python3 -c 'import dateutil' 2>/dev/null") != 0)
-    GTEST_SKIP() << "python3 with dateutil (python3-dateutil) is not installed";
-  const std::string out = testshell::Shell(R"(python3 - <<'PY'
-import calendar
-from datetime import date, timedelta
-from dateutil.relativedelta import relativedelta
-def anniversary(y): return date(y, 2, 29 if calendar.isleap(y) else 28)
+  if (std::system("python3 -c 'import dateutil' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dateutil is missing";
+  std::istringstream lines(testshell::Shell(R"(python3 - <<'PY'
+import calendar, datetime
+from dateutil.relativedelta import relativedelta as rd
+def anniversary(y): return datetime.date(y, 2, 29 if calendar.isleap(y) else 28)
 for y in (1584, 1896, 1920, 1996, 2096, 8196):
-  f = date(y, 2, 29)
   for n in range(9 * 366):
-    t = f + timedelta(n)
-    if t > date(8201, 12, 31): break
+    t = datetime.date(y, 2, 29) + datetime.timedelta(n)
+    if t.year > 8201: break
     a = anniversary(t.year) if t >= anniversary(t.year) else anniversary(t.year - 1)
-    r = relativedelta(t, a)
-    months = min(r.years * 12 + r.months, 11)
-    print(y, t.year, t.month, t.day, a.year - y, months, (t - (a + relativedelta(months=months))).days)
+    m = min(rd(t, a).years * 12 + rd(t, a).months, 11)  # the next year's anniversary is not reached
+    print(y, t.year, t.month, t.day, a.year - y, m, (t - (a + rd(months=m))).days)
 PY
-)");
-  std::istringstream lines(out);
+)"));
   int y, ty, tm, td, years, months, days, compared = 0;
-  while (lines >> y >> ty >> tm >> td >> years >> months >> days) {
+  for (; lines >> y >> ty >> tm >> td >> years >> months >> days; ++compared) {
     const TTemplatePeriod p = AlterInWorten(D(y, 2, 29), D(ty, tm, td));
     ASSERT_EQ(std::vector<int>({p.Years, p.Months, p.Days}), std::vector<int>({years, months, days}))
         << "29.02." << y << " to " << td << "." << tm << "." << ty;
-    ++compared;
   }
-  EXPECT_GT(compared, 15000) << out.substr(0, 500);
+  EXPECT_GT(compared, 15000);
 }
 
 TEST(TemplateLanguage, DatesOfASheet) {
@@ -106,28 +99,22 @@ TEST(TemplateLanguage, DatesOfASheet) {
   EXPECT_THROW(AddYearsToDate(EncodeDate(9999, 12, 31), 1), ERangeError);
 }
 
-// A date the calendar cannot hold is refused, naming the date and the
-// calendar's span, rather than moved to the span's end.
+// A date the calendar cannot hold is refused, naming it and the calendar's
+// span, rather than moved to the span's end.
 TEST(TemplateLanguage, DatesBeyondTheCalendarAreRefused) {
-  struct Case {
-    TDateTime Birth;
-    const char *Source, *Output, *Said;
-  };
-  const Case cases[] = {{EncodeDate(1960, 2, 29), "01.01.1400", "", "Das Quelldatum 01.01.1400 "},
-                        {EncodeDate(1500, 1, 1), "", "01.03.2024", "Das Geburtsdatum 01.01.1500 "},
-                        {EncodeDate(1960, 2, 29), "", "01.01.8202", "Das Ausgabedatum 01.01.8202 "}};
-  for (const Case& c : cases) {
+  auto said = [](TDateTime birth, const char* source, const char* output) {
     try {
-      TemplateDatesOf(c.Birth, c.Source, c.Output);
-      ADD_FAILURE() << c.Said << "was taken";
+      TemplateDatesOf(birth, source, output);
     } catch (const EConvertError& e) {
-      EXPECT_EQ(std::string(e.what()), c.Said + CP1252("liegt außerhalb des Kalenders, der vom 20.10.1582 bis zum "
-                                                       "31.12.8201 reicht.").str());
+      return std::string(e.what());
     }
-  }
-  const TTemplateDates edges = TemplateDatesOf(EncodeDate(1582, 10, 20), "", "31.12.8201");
-  EXPECT_EQ(edges.Birth, PackedDateMin());
-  EXPECT_EQ(edges.Output, PackedDateMax());
+    return std::string("taken");
+  };
+  const std::string span = CP1252(" liegt außerhalb des Kalenders, der vom 20.10.1582 bis zum 31.12.8201 reicht.").str();
+  EXPECT_EQ(said(EncodeDate(1960, 2, 29), "01.01.1400", ""), "Das Quelldatum 01.01.1400" + span);
+  EXPECT_EQ(said(EncodeDate(1500, 1, 1), "", ""), "Das Geburtsdatum 01.01.1500" + span);
+  EXPECT_EQ(said(EncodeDate(1960, 2, 29), "", "01.01.8202"), "Das Ausgabedatum 01.01.8202" + span);
+  EXPECT_EQ(said(EncodeDate(1582, 10, 20), "", "31.12.8201"), "taken");
 }
 
 // Every placeholder once in the menu, under a tag of its own; the
