@@ -2,6 +2,7 @@
 #include "app/printing/druceige.h"
 
 #include <memory>
+#include <utility>
 
 #include "app/dialogs/dlgframe.h"
 #include "app/main/mainwin.h"
@@ -144,10 +145,6 @@ class ListWriter {
   int lastYear_ = 0;
 };
 
-// Raised inside the preview's creation when the list holds no entry, so
-// that the preview goes again without being shown.
-struct ENothingToPrint {};
-
 }  // namespace
 
 void SetListHangingIndent(TWPCustomRtfEdit* edit, const AnsiString& label, const TextStyleSettings& body) {
@@ -182,10 +179,13 @@ int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* o
       own->Prior();
       if (own->Bof() && w.Month()->AsInteger() != q.Month) return 0;
     }
-    for (; !own->IsEmpty() && w.Month()->AsInteger() == q.Month; own->Prior()) {
+    // A step from the first record fails and stays on it: the walk ends
+    // there rather than writing that record again.
+    if (own->IsEmpty() || w.Month()->AsInteger() != q.Month) return 0;
+    do {
       if (w.Type()->AsInteger() == kOwnPerson && w.Wanted()) w.Entry();
-      if (own->Bof()) break;
-    }
+      own->Prior();
+    } while (!own->Bof() && w.Month()->AsInteger() == q.Month);
     return w.Written();
   }
   const int type = q.List == plDiary ? kOwnEvent : kOwnPerson;
@@ -246,6 +246,7 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   TStringList columns;
   columns.Add("SELC_NAME\t30\tBezeichnung");
   cmbSelCode->SetSelected(&columns);
+  cmbSelCode->SetOptions(loTitles);
   cmbSelCode->SetLookupTable(tblSelCLookup);
   cmbSelCode->SetLookupField("SELC_ID");
 
@@ -285,7 +286,6 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   editDatumBis->SetText(FormatDateTime("dd.mm.yyyy", s.DateTo));
   cmbMonat->SetItemIndex(s.Month);
   for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) OpenTableOrExplain(t);
-  if (!s.SelectionCode.empty() && tblSelCLookup->FindKey({s.SelectionCode})) cmbSelCode->SetValue(s.SelectionCode);
   rgSelCodeClick();
 
   OnShow = [this](TObject*) { FormShow(); };
@@ -332,6 +332,10 @@ TwwTable* TfrmDruckEige::MakeTable(const char* name, const char* table, const ch
 
 void TfrmDruckEige::FormShow() {
   ReadPosition();
+  // The unbound combo empties its text when its window is made: the stored
+  // code goes in once it has one.
+  const AnsiString& code = PrintLists[list_].SelectionCode;
+  if (!code.empty() && tblSelCLookup->FindKey({code})) cmbSelCode->SetValue(code);
   UpdatePrintButton();
 }
 
@@ -369,36 +373,18 @@ bool TfrmDruckEige::MakeQuery(TPrintListQuery& q) {
     }
     (e == editDatumVon ? q.From : q.To) = d;
   }
-  if (q.From > q.To) {
-    Application->MessageBox("Das Datum \"von\" (" + editDatumVon->Text() + ") liegt nach dem Datum \"bis\" (" +
-                                editDatumBis->Text() +
-                                ").\rBitte geben Sie den Zeitraum in der richtigen Reihenfolge ein.",
-                            Caption(), MB_OK | MB_ICONWARNING);
-    if (editDatumVon->CanFocus()) editDatumVon->SetFocus();
-    return false;
-  }
+  if (q.From > q.To) std::swap(q.From, q.To);
   return true;
 }
 
 void TfrmDruckEige::pbDruckenClick() {
   TPrintListQuery q;
   if (!MakeQuery(q)) return;
-  try {
-    RunPreview(block_, [&](TfrmPreview* preview) {
-      THourGlass busy;
-      if (BuildPrintList(preview->WPRichText1, q, tblEige, tblEiSe) == 0) throw ENothingToPrint{};
-    });
-  } catch (const ENothingToPrint&) {
-    AnsiString where;
-    if (list_ == plBirthdayOverview)
-      where = "im " + cmbMonat->Items()->Strings(cmbMonat->ItemIndex());
-    else
-      where = "vom " + editDatumVon->Text() + " bis " + editDatumBis->Text();
-    Application->MessageBox("Die Liste \"" + Caption() + "\" ist leer: " + where +
-                                CP1252(" gibt es keine Einträge").str() +
-                                (q.Selection ? " mit dem Selektionscode \"" + q.CodeName + "\"" : AnsiString()) + ".",
-                            Caption(), MB_OK | MB_ICONINFORMATION);
-  }
+  // A list without entries shows its empty document.
+  RunPreview(block_, [&](TfrmPreview* preview) {
+    THourGlass busy;
+    BuildPrintList(preview->WPRichText1, q, tblEige, tblEiSe);
+  });
 }
 
 void TfrmDruckEige::pbSetupClick() { ShowDruSetup(block_); }

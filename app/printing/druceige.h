@@ -12,9 +12,9 @@
 //    code and the dates or the month when the window closes;
 //  - the chosen selection code lives in the code list's own value: nothing
 //    is written into the table of selection codes;
-//  - a list is shown in the preview only when it holds an entry: an empty
-//    range, a "from" date after the "to" date or a date that is no date is
-//    explained in German and no preview opens.
+//  - dates given in reverse order are swapped; a list without entries
+//    shows its empty document; a date that is no date is explained in
+//    German and no preview opens.
 #pragma once
 
 #include "app/base/orvform.h"
@@ -72,7 +72,7 @@ class TfrmDruckEige : public TOrvelanForm {
   // The block copy the print setup edits.
   PageSettings& Block() { return block_; }
 
-  // "Erstellen": the list into the preview (or a message why not).
+  // "Erstellen": the list into the preview.
   void pbDruckenClick();
   // "Einstellungen": the print setup on the block copy.
   void pbSetupClick();
@@ -82,8 +82,8 @@ class TfrmDruckEige : public TOrvelanForm {
   void FormShow();
   void FormClose();
   void rgSelCodeClick();
-  // The query of the window's choices; false (with a German message) when
-  // a date is no date or "von" lies after "bis".
+  // The query of the window's choices, the dates in order; false (with a
+  // German message) when a date is no date.
   bool MakeQuery(TPrintListQuery& q);
   TwwTable* MakeTable(const char* name, const char* table, const char* index);
 

@@ -4,6 +4,7 @@
 #include "app/templates/expansion.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "app/text/helpers.h"
 #include "calendar/astro.h"
 #include "calendar/datetexts.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -61,10 +63,21 @@ TTemplateDates TemplateDatesOf(TDateTime birth, const AnsiString& sourceText, co
     if (!TryStrToDate(t, d)) throw EConvertError("\"" + t + "\" ist kein g\xFCltiges Datum");
     return d;
   };
+  // The key would clamp a date beyond the calendar's span to its end: such
+  // a date is refused rather than printed as another one.
+  auto pack = [](TDateTime date, const char* what) {
+    const TDateTime first = PackedDateToDateTime(PackedDateMin()), last = PackedDateToDateTime(PackedDateMax());
+    if (!(std::trunc(date) >= first && std::trunc(date) <= last))
+      throw EConvertError(AnsiString("Das ") + what + " " + FormatDateTime("dd.mm.yyyy", date) +
+                          CP1252(" liegt außerhalb des Kalenders, der vom ").str() +
+                          FormatDateTime("dd.mm.yyyy", first) + " bis zum " + FormatDateTime("dd.mm.yyyy", last) +
+                          " reicht.");
+    return DateTimeToPackedDate(date);
+  };
   TTemplateDates d;
-  d.Birth = DateTimeToPackedDate(birth);
-  d.Source = DateTimeToPackedDate(convert(sourceText, birth));
-  d.Output = DateTimeToPackedDate(convert(outputText, Date()));
+  d.Birth = pack(birth, "Geburtsdatum");
+  d.Source = pack(convert(sourceText, birth), "Quelldatum");
+  d.Output = pack(convert(outputText, Date()), "Ausgabedatum");
   return d;
 }
 
@@ -177,11 +190,24 @@ void TTemplateExpansion::EndTemplatePlaceholder() {
   }
 }
 
+bool TTemplateExpansion::InTableCell() const {
+  const TWPRTFTextInput* e = sheet_->RtfText();
+  const TWPParagraphRec* par = e->CursorPar ? e->CursorPar : e->LastParagraph();
+  return par && (par->Flags & wppTableCell);
+}
+
 void TTemplateExpansion::AppendTemplateText(const AnsiString& text, bool newParagraph) {
-  if (newParagraph) sheet_->AddParagraph();
   TWPTextRun run;
   run.Attr = kept_;
   run.Text = text;
+  if (newParagraph) {
+    // A table cell is one paragraph, and a new one would take the next
+    // cell's place: in a cell the section's lines break within it.
+    if (InTableCell())
+      run.Text.insert(0, 1, '\n');
+    else
+      sheet_->AddParagraph();
+  }
   run.Spacing[0] = run.Spacing[1] = run.Spacing[2] = 72;
   sheet_->AppendRun(run);
 }
@@ -229,7 +255,9 @@ int32_t TTemplateExpansion::LabelTwips(const AnsiString& label) {
 
 void TTemplateExpansion::SetTemplateLabelLayout(int32_t labelTwips) {
   sheet_->SetTabStop(0, tkAll, false);
-  sheet_->SetParagraphIndents(0, labelTwips + kLabelGap, 0);
+  // A cell's indents place its row, and its lines start at the cell's edge:
+  // there the labels keep their tab stops but hang on nothing.
+  if (!InTableCell()) sheet_->SetParagraphIndents(0, labelTwips + kLabelGap, 0);
   sheet_->SetTabStop(labelTwips, tkRight, false);
   sheet_->SetTabStop(labelTwips + kLabelGap, tkLeft, false);
 }

@@ -11,8 +11,9 @@
 //    record of the placeholder it replaces (its first character);
 //  - a section is written at the place of its placeholder: the first
 //    record continues that paragraph, every later one starts a paragraph
-//    that takes the layout of the one before, and text written behind the
-//    placeholder in its paragraph follows the section's last record;
+//    that takes the layout of the one before (in a table cell a line of
+//    the cell), and text written behind the placeholder in its paragraph
+//    follows the section's last record;
 //  - archive texts are copied without their hidden characters (the link
 //    stamps), every character in the placeholder's record;
 //  - the reference tables are left open where the walks left them.
@@ -38,7 +39,8 @@ struct TTemplateDates {
 // The dates from the entry's birth date and the texts of the print window's
 // source and output date ("dd.mm.yyyy"): an empty source date is the birth
 // date, an empty output date today. Raises EConvertError (German, naming the
-// text) for a text that is no date.
+// text) for a text that is no date, and (naming the calendar's span) for a
+// date before 20.10.1582 or after 31.12.8201.
 TTemplateDates TemplateDatesOf(TDateTime birth, const AnsiString& sourceText, const AnsiString& outputText);
 
 // The reference tables the sections read, open, under the alias "Orvelan".
@@ -121,6 +123,8 @@ class TTemplateExpansion {
   struct DatedList;
   int Year(const PackedDate& d) const { return PackedDateYear(d); }
   AnsiString EntryText(const char* field) const;
+  // Whether the paragraph written to is a table cell.
+  bool InTableCell() const;
   AnsiString DateValue(const PackedDate& d, const AnsiString& part);
   AnsiString SpanValue(const PackedDate& from, const AnsiString& part);
   bool EventsOnDate(const AnsiString& p, const PackedDate& d);

@@ -3,8 +3,8 @@
 // print setup (a landscape page, a title of its own) and printed from the
 // preview into PDF files: pdftotext reads the entries of the range in their
 // order under their year or day headings and only those with the code,
-// pdfinfo the page set up. And the ways a list is refused: an empty range,
-// "von" after "bis", a date not typed out.
+// pdfinfo the page set up. And the lists' edges: dates in reverse order,
+// a list without entries, a date not typed out, the stored code shown again.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -59,7 +59,8 @@ const Own kOwn[] = {
     {1, 2, 2, 1962, "Otto", "Ohnecode", "Bern", "", "", ""},
     {1, 17, 2, 1962, "Emil", "Freund", "", "", "", "FRE"},
     {1, 3, 3, 1970, "Maria", "Maerz", "Genf", "12:00:00", "", "FAM"},
-    {1, 1, 1, 1900, "Neu", "Jahr", "", "", "", ""},  // the lowest key of all
+    {1, 1, 1, 1900, "Neu", "Jahr", "", "", "", ""},          // the lowest key of all
+    {1, 31, 12, 1999, "Silvia", "Ende", "", "", "", ""},     // the highest key of all
 };
 
 class PrintedLists : public maintest::MainWindowTest {
@@ -258,51 +259,73 @@ TEST_F(PrintedLists, EachListByItsCodeIntoAPdfFile) {
   EXPECT_TRUE(Absent(text, {"Maria", "Familie"}));
 }
 
-TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
+TEST_F(PrintedLists, ReversedDatesAreSwappedAndAnEmptyListShowsTheEmptyPreview) {
   Prepare();
+  // The text of the preview's document after "Erstellen".
+  auto created = [&](TfrmDruckEige& d) {
+    std::string text = "no preview";
+    driver.WhenModal([&](TCustomForm& active) {
+      text = dynamic_cast<TfrmPreview&>(active).WPRichText1->Lines()->Text();
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.Click(d.pbDrucken);
+    return text;
+  };
+  std::string ordered, reversed, empty;
   OpenList(f->mnpTagebuch, [&](TfrmDruckEige& d) {
+    TypeInto(driver, d.editDatumVon, "01.01.1989");
+    TypeInto(driver, d.editDatumBis, "31.12.1994");
+    ordered = created(d);
+    TypeInto(driver, d.editDatumVon, "31.12.1994");
+    TypeInto(driver, d.editDatumBis, "01.01.1989");
+    reversed = created(d);
     TypeInto(driver, d.editDatumVon, "01.01.2000");
     TypeInto(driver, d.editDatumBis, "31.12.2010");
-    driver.AnswerNextMessageBox(IDOK);
-    driver.Click(d.pbDrucken);
-    TypeInto(driver, d.editDatumVon, "01.01.1995");
-    TypeInto(driver, d.editDatumBis, "01.01.1990");
-    driver.AnswerNextMessageBox(IDOK);
-    driver.Click(d.pbDrucken);
+    empty = created(d);
     TypeInto(driver, d.editDatumBis, "31.02.1990");
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(d.pbDrucken);
     driver.Click(d.pbExit);
   });
-  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
-  EXPECT_NE(driver.MessageBoxes()[2].Text.find(CP1252("\"31.02.1990\" ist kein gültiges Datum").str()),
+  EXPECT_NE(ordered.find("Umzug nach Bern"), std::string::npos) << ordered;
+  EXPECT_EQ(reversed, ordered);
+  EXPECT_EQ(Trim(empty), "") << "a list without entries shows the empty document";
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find(CP1252("\"31.02.1990\" ist kein gültiges Datum").str()),
             std::string::npos);
   EXPECT_EQ(FormatDateTime("dd.mm.yyyy", PrintLists[plDiary].DateTo), "31.12.1999")
       << "a date that is no date is not stored";
-  EXPECT_NE(driver.MessageBoxes()[0].Text.find(CP1252("vom 01.01.2000 bis 31.12.2010 gibt es keine Einträge").str()),
-            std::string::npos)
-      << driver.MessageBoxes()[0].Text;
-  EXPECT_NE(driver.MessageBoxes()[1].Text.find("liegt nach dem Datum"), std::string::npos);
-  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
-  // The month without birthdays of "Freunde" is empty too.
+  // The month without birthdays of "Freunde" is an empty document too.
   OpenList(f->mnpGebUebersicht, [&](TfrmDruckEige& d) {
     ChooseCode(d, "Fre");
     d.cmbMonat->SetItemIndex(2);
-    driver.AnswerNextMessageBox(IDOK);
-    driver.Click(d.pbDrucken);
+    empty = created(d);
     driver.PressKey(VK_ESCAPE);
   });
-  ASSERT_EQ(driver.MessageBoxes().size(), 4u);
-  EXPECT_NE(driver.MessageBoxes()[3].Text.find(CP1252("im März").str()), std::string::npos);
-  EXPECT_NE(driver.MessageBoxes()[3].Text.find("Freunde"), std::string::npos);
-  // Closing kept the choices, nothing of SELCODE changed.
+  EXPECT_EQ(Trim(empty), "");
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+  // Closing kept the choices, nothing of SELCODE changed; opened again the
+  // window shows the stored code, its list under the title "Bezeichnung".
   EXPECT_EQ(PrintLists[plBirthdayOverview].Month, 2);
   EXPECT_EQ(PrintLists[plBirthdayOverview].SelectionCode, "FRE");
+  OpenList(f->mnpGebUebersicht, [&](TfrmDruckEige& d) {
+    EXPECT_TRUE(d.cmbSelCode->Enabled());
+    EXPECT_EQ(d.cmbSelCode->Text(), "Freunde");
+    driver.SavePng(&d, "printing_stored_code");
+    d.cmbSelCode->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(d.cmbSelCode->ListVisible());
+    EXPECT_EQ(d.cmbSelCode->Grid()->TitleOffset(), 1);
+    driver.SavePng(d.cmbSelCode->DropWindow(), "printing_code_list");
+    driver.PressKey(VK_ESCAPE);
+    driver.PressKey(VK_ESCAPE);
+  });
   auto codes = apptest::OpenTable("OrvUser", "SELCODE.FFD", "XSELC_ID");
   EXPECT_EQ(codes->RecordCount(), 2);
   ASSERT_TRUE(codes->FindKey({"FAM"}));
   EXPECT_EQ(codes->FieldByName("SELC_NAME")->AsString(), "Familie");
-  // January: the first birthday holds the lowest key of the whole table.
+  // January: the first birthday holds the lowest key of the whole table;
+  // December: the last one the highest, listed once.
   auto own = apptest::OpenTable("OrvUser", "EIGENES.FFD");
   auto links = apptest::OpenTable("OrvUser", "EIGESELC.FFD");
   TPrintListQuery q;
@@ -310,6 +333,11 @@ TEST_F(PrintedLists, EmptyRangesAndReversedDatesAreExplainedAndOpenNoPreview) {
   q.Page = &PrintLists[plBirthdayOverview].Page;
   EXPECT_EQ(BuildPrintList(f->WPRichText1, q, own.get(), links.get()), 1);
   EXPECT_NE(f->WPRichText1->Lines()->Text().find("Neu Jahr, 1900"), std::string::npos);
+  f->WPRichText1->ClearText();
+  q.Month = 12;
+  EXPECT_EQ(BuildPrintList(f->WPRichText1, q, own.get(), links.get()), 1);
+  const std::string december = f->WPRichText1->Lines()->Text();
+  EXPECT_EQ(december.find("Silvia Ende"), december.rfind("Silvia Ende")) << december;
 }
 
 }  // namespace

@@ -347,6 +347,36 @@ TEST_F(Expansion, EdgeCasesOfTheLanguage) {
   EXPECT_EQ(labels, want);
 }
 
+// A section in the first cell of a 2x2 table stays in that cell, its lines
+// broken there; the other cells, their place and the text after the table
+// stay as they were.
+TEST_F(Expansion, ASectionInATableCellStaysInItsCell) {
+  AddEntry({"Maria", "Muster"});
+  LoadRtf("{\\rtf1\\trowd\\cellx3000\\cellx6000\\pard\\intbl Vorher <Weltgeschehen am Geburtstag> danach\\cell"
+          "\\pard\\intbl B\\cell\\row\\trowd\\cellx3000\\cellx6000\\pard\\intbl C\\cell\\pard\\intbl D\\cell\\row"
+          "\\pard Ende\\par}",
+          *sheet->RtfText());
+  const TWPParagraphRec row = *sheet->RtfText()->FirstPar;
+  const PackedDate born = MakePackedDate(1989, 12, 25);
+  bool written[3] = {};
+  const auto records = Expected("<Weltgeschehen am Geburtstag>", {born, born, born}, written).size();
+  ASSERT_GT(records, 1u);
+  Expand({born, born, born});
+  form->Show();
+  sheet->ReformatAndRepaint();
+  driver.SavePng(form, "templates_section_in_a_cell");
+  std::vector<std::string> got;
+  for (const Par& p : Paragraphs(sheet)) got.push_back(p.Text);
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(got[0].rfind("Vorher \t", 0), 0u) << got[0];
+  EXPECT_EQ(std::count(got[0].begin(), got[0].end(), '\n') + 1, static_cast<long>(records)) << got[0];
+  EXPECT_EQ(std::vector<std::string>(got.begin() + 1, got.end()), (std::vector<std::string>{"B", "C", "D", "Ende", ""}));
+  const TWPParagraphRec& cell = *sheet->RtfText()->FirstPar;
+  EXPECT_TRUE(cell.Flags & wppTableCell);
+  EXPECT_EQ(std::vector<int>({cell.LeftIndent, cell.RightIndent, cell.ColStart, cell.ColWidth}),
+            std::vector<int>({row.LeftIndent, row.RightIndent, row.ColStart, row.ColWidth}));
+}
+
 // The three default templates for a person, expanded in the preview as the
 // print window fills it: no placeholder is left, and the paragraphs keep
 // their template paragraph's look, section lines included, in order.

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "app/templates/expansion.h"
 #include "platform/rtl/cp1252.h"
+#include "tests/shell_helpers.h"
 
 namespace {
 
@@ -41,6 +43,35 @@ TEST(TemplateLanguage, PeriodsInWordsAndTheirDative) {
   }
 }
 
+// Periods from 29 February: the year is complete on 28 February in a
+// common year, months and days run from the last anniversary; every day of
+// nine years from six leap days against python's relativedelta.
+TEST(TemplateLanguage, PeriodsFromTheLeapDay) {
+  EXPECT_EQ(AlterInWorten(D(1920, 2, 29), D(2027, 2, 28)).Text, "107 Jahre");
+  EXPECT_EQ(AlterInWorten(D(1996, 2, 29), D(2029, 1, 6)).Text, "32 Jahre, zehn Monate und acht Tage");
+  if (std::system("python3 -c 'import dateutil' 2>/dev/null") != 0) GTEST_SKIP() << "python3-dateutil is missing";
+  std::istringstream lines(testshell::Shell(R"(python3 - <<'PY'
+import calendar, datetime
+from dateutil.relativedelta import relativedelta as rd
+def anniversary(y): return datetime.date(y, 2, 29 if calendar.isleap(y) else 28)
+for y in (1584, 1896, 1920, 1996, 2096, 8196):
+  for n in range(9 * 366):
+    t = datetime.date(y, 2, 29) + datetime.timedelta(n)
+    if t.year > 8201: break
+    a = anniversary(t.year) if t >= anniversary(t.year) else anniversary(t.year - 1)
+    m = min(rd(t, a).years * 12 + rd(t, a).months, 11)  # the next year's anniversary is not reached
+    print(y, t.year, t.month, t.day, a.year - y, m, (t - (a + rd(months=m))).days)
+PY
+)"));
+  int y, ty, tm, td, years, months, days, compared = 0;
+  for (; lines >> y >> ty >> tm >> td >> years >> months >> days; ++compared) {
+    const TTemplatePeriod p = AlterInWorten(D(y, 2, 29), D(ty, tm, td));
+    ASSERT_EQ(std::vector<int>({p.Years, p.Months, p.Days}), std::vector<int>({years, months, days}))
+        << "29.02." << y << " to " << td << "." << tm << "." << ty;
+  }
+  EXPECT_GT(compared, 15000);
+}
+
 TEST(TemplateLanguage, DatesOfASheet) {
   const TDateTime birth = EncodeDate(1960, 2, 29);
   // An empty source date is the birth date; an empty output date today.
@@ -66,6 +97,24 @@ TEST(TemplateLanguage, DatesOfASheet) {
   EXPECT_EQ(OutputDateOf(otSourcePlusDays, birth, 1), EncodeDate(1960, 3, 1));
   EXPECT_EQ(OutputDateOf(otAnyDate, birth, 5), birth);
   EXPECT_THROW(AddYearsToDate(EncodeDate(9999, 12, 31), 1), ERangeError);
+}
+
+// A date the calendar cannot hold is refused, naming it and the calendar's
+// span, rather than moved to the span's end.
+TEST(TemplateLanguage, DatesBeyondTheCalendarAreRefused) {
+  auto said = [](TDateTime birth, const char* source, const char* output) {
+    try {
+      TemplateDatesOf(birth, source, output);
+    } catch (const EConvertError& e) {
+      return std::string(e.what());
+    }
+    return std::string("taken");
+  };
+  const std::string span = CP1252(" liegt außerhalb des Kalenders, der vom 20.10.1582 bis zum 31.12.8201 reicht.").str();
+  EXPECT_EQ(said(EncodeDate(1960, 2, 29), "01.01.1400", ""), "Das Quelldatum 01.01.1400" + span);
+  EXPECT_EQ(said(EncodeDate(1500, 1, 1), "", ""), "Das Geburtsdatum 01.01.1500" + span);
+  EXPECT_EQ(said(EncodeDate(1960, 2, 29), "", "01.01.8202"), "Das Ausgabedatum 01.01.8202" + span);
+  EXPECT_EQ(said(EncodeDate(1582, 10, 20), "", "31.12.8201"), "taken");
 }
 
 // Every placeholder once in the menu, under a tag of its own; the
