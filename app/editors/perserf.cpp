@@ -103,7 +103,13 @@ TfrmPersErf::TfrmPersErf(TComponent* owner)
   Splitter->SetThickness(6);
   Splitter->SetSplitterStyle(ssCheckered);
   Splitter->SetAlign(alClient);
-  Splitter->OnPaneResize = [this](TObject*) { OptimizeGrids(); };
+  Splitter->OnPaneResize = [this](TObject*) {
+    // The panes are laid out on every paint: only a new width is fitted, as
+    // fitting rebuilds the grid and would take the focus from its code combo.
+    if (!Active() || gridEiSe->Width() == fittedWidth_) return;
+    fittedWidth_ = gridEiSe->Width();
+    OptimizeGrids();
+  };
   BuildCodesGrid(Splitter->Pane1());
   gridEiSe->SetAlign(alClient);
   memoEigeText = new TDBMemo(this);
