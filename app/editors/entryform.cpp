@@ -6,6 +6,7 @@
 
 #include "app/windows/winparts.h"
 #include "dbcontrols/edit/wwdbcombo.h"
+#include "dbcontrols/grid/wwgrid.h"
 #include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
@@ -108,7 +109,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
   // The grids' last columns fill them once the window is active.
-  OnActivate = [this](TObject*) { OptimizeGrids(); };
+  OnActivate = [this](TObject*) { FitGrids(); };
   OnResize = [this](TObject*) { PlaceRightButtons(); };
 }
 
@@ -187,6 +188,15 @@ void TEntryForm::UpdateStateButtons() {
 void TEntryForm::PlaceRightButtons() {
   pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
   pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
+  FitGrids();
+}
+
+void TEntryForm::FitGrids() {
+  std::vector<int> widths;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* grid = dynamic_cast<TwwDBGrid*>(Components(i))) widths.push_back(grid->ClientWidth());
+  if (!Active() || widths == fittedWidths_) return;
+  fittedWidths_ = widths;
   OptimizeGrids();
 }
 

@@ -19,6 +19,8 @@
 //    stays open.
 #pragma once
 
+#include <vector>
+
 #include "app/base/orvform.h"
 #include "app/text/helpers.h"
 #include "dbcontrols/datasets/wwtable.h"
@@ -77,6 +79,10 @@ class TEntryForm : public TOrvelanForm {
   // Help and close at the right edge of the tool panel, then the grids'
   // last columns fitted.
   void PlaceRightButtons();
+  // The grids' last columns fitted to the grids' widths (OptimizeGrids),
+  // only when a width is new: fitting rebuilds a grid, which throws away
+  // what is typed into its cell and takes the focus from the cell's editor.
+  void FitGrids();
   // The smallest outer size the window may be given.
   TPoint MinimumSize() override = 0;
   // Width of the smallest window: the navigator and the right-edge buttons.
@@ -93,6 +99,7 @@ class TEntryForm : public TOrvelanForm {
   void KeyUp(Word& key);
 
   TEscapeToClose escape_;
+  std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
 
 // A flat button of the tool panels: picture left of the caption, in Arial

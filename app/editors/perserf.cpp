@@ -103,13 +103,8 @@ TfrmPersErf::TfrmPersErf(TComponent* owner)
   Splitter->SetThickness(6);
   Splitter->SetSplitterStyle(ssCheckered);
   Splitter->SetAlign(alClient);
-  Splitter->OnPaneResize = [this](TObject*) {
-    // The panes are laid out on every paint: only a new width is fitted, as
-    // fitting rebuilds the grid and would take the focus from its code combo.
-    if (!Active() || gridEiSe->Width() == fittedWidth_) return;
-    fittedWidth_ = gridEiSe->Width();
-    OptimizeGrids();
-  };
+  // The panes are laid out again on every paint.
+  Splitter->OnPaneResize = [this](TObject*) { FitGrids(); };
   BuildCodesGrid(Splitter->Pane1());
   gridEiSe->SetAlign(alClient);
   memoEigeText = new TDBMemo(this);

@@ -52,8 +52,6 @@ class TfrmPersErf : public TEntryEditor {
   void UpdateSexPicture();
   void SearchClick();
   void FormShow();
-
-  int fittedWidth_ = -1;  // the codes grid's width its columns were last fitted to
 };
 
 // Creates the person editor on the person `personId` (0: none in

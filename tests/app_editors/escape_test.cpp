@@ -28,7 +28,11 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   ShowEreiErf();
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmSelCErf&>(form);
-    escapeYes(f.pbInsert, [&] { ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row()); driver.Type("FAM\tFamilie"); });
+    escapeYes(f.pbInsert, [&] {
+      ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+      driver.Type("FAM\tFamilie");
+      f.Perform(CM_ACTIVATE, 0, 0);  // active again, as when the question's box closes
+    });
   });
   ShowSelCErf();
   driver.WhenModal([&](TCustomForm& form) {
