@@ -2,6 +2,8 @@
 // field: the save question comes first, and "Ja" stores what is shown.
 #include "tests/app_editors/editors_fixture.h"
 
+#include <functional>
+
 #include "app/templates/layoutedit.h"
 
 namespace edtest {
