@@ -337,6 +337,8 @@ void TEntryEditor::UpdateWarnerControls() {
   const bool w2 = cbEigeW2->Enabled() && cbEigeW2->Checked();
   editEigeW2Tage->SetEnabled(w2);
   lblW2Tage->SetEnabled(w2);
-  lblW1Tage->SetCaption(DaysBeforeCaption(static_cast<int>(editEigeW1Tage->Value())));
-  lblW2Tage->SetCaption(DaysBeforeCaption(static_cast<int>(editEigeW2Tage->Value())));
+  // An empty spin edit (no entry yet) reports its minimum, 1: it holds no day.
+  auto days = [](TwwDBSpinEdit* e) { return Trim(e->Text()).empty() ? 0 : static_cast<int>(e->Value()); };
+  lblW1Tage->SetCaption(DaysBeforeCaption(days(editEigeW1Tage)));
+  lblW2Tage->SetCaption(DaysBeforeCaption(days(editEigeW2Tage)));
 }

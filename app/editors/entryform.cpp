@@ -2,7 +2,12 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
+#include <utility>
+
 #include "app/windows/winparts.h"
+#include "dbcontrols/edit/wwdbcombo.h"
+#include "dbcontrols/grid/wwgrid.h"
+#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -25,6 +30,20 @@ TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const cha
   b->Font()->SetHeight(-12);
   b->SetLayout(blBitmapLeft);
   return b;
+}
+
+void TEscapeToClose::KeyDown(TCustomForm* form, Word& key) {
+  if (key != VK_ESCAPE) return;
+  TWinControl* c = form->ActiveControl();
+  if (auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c); lookup && lookup->ListVisible()) return;
+  if (auto* combo = dynamic_cast<TwwDBCustomCombo*>(c); combo && combo->DroppedDown()) return;
+  if (auto* combo = dynamic_cast<TCustomComboBox*>(c); combo && combo->DroppedDown()) return;
+  taken_ = true;
+  key = 0;
+}
+
+void TEscapeToClose::KeyPress(char& key) {
+  if (std::exchange(taken_, false) && key == 27) key = 0;
 }
 
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
@@ -86,9 +105,11 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   SizeBar->SetBevelOuter(bvRaised);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
+  OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
   // The grids' last columns fill them once the window is active.
-  OnActivate = [this](TObject*) { OptimizeGrids(); };
+  OnActivate = [this](TObject*) { FitGrids(); };
   OnResize = [this](TObject*) { PlaceRightButtons(); };
 }
 
@@ -167,6 +188,15 @@ void TEntryForm::UpdateStateButtons() {
 void TEntryForm::PlaceRightButtons() {
   pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
   pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
+  FitGrids();
+}
+
+void TEntryForm::FitGrids() {
+  std::vector<int> widths;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* grid = dynamic_cast<TwwDBGrid*>(Components(i))) widths.push_back(grid->ClientWidth());
+  if (!Active() || widths == fittedWidths_) return;
+  fittedWidths_ = widths;
   OptimizeGrids();
 }
 

@@ -19,6 +19,8 @@
 //    stays open.
 #pragma once
 
+#include <vector>
+
 #include "app/base/orvform.h"
 #include "app/text/helpers.h"
 #include "dbcontrols/datasets/wwtable.h"
@@ -26,6 +28,20 @@
 #include "platform/ui/stdctrls.h"
 #include "widgets/explorerbtn.h"
 #include "widgets/smallwidgets.h"
+
+// The Escape that closes an editor window (on its key-up): taken from the
+// focused control on its way down, so that no control throws away what was
+// typed before the save question asks about it, and "Ja" stores what the
+// window shows. An open drop-down keeps it to close itself.
+class TEscapeToClose {
+ public:
+  // From the window's key preview: a key going down, a character.
+  void KeyDown(TCustomForm* form, Word& key);
+  void KeyPress(char& key);
+
+ private:
+  bool taken_ = false;  // the Escape's character is still to come
+};
 
 // The navigator's buttons by their tags.
 enum TNavTag { ntFirst = 1, ntPrior, ntNext, ntLast, ntInsert, ntDelete, ntPost, ntCancel };
@@ -63,6 +79,10 @@ class TEntryForm : public TOrvelanForm {
   // Help and close at the right edge of the tool panel, then the grids'
   // last columns fitted.
   void PlaceRightButtons();
+  // The grids' last columns fitted to the grids' widths (OptimizeGrids),
+  // only when a width is new: fitting rebuilds a grid, which throws away
+  // what is typed into its cell and takes the focus from the cell's editor.
+  void FitGrids();
   // The smallest outer size the window may be given.
   TPoint MinimumSize() override = 0;
   // Width of the smallest window: the navigator and the right-edge buttons.
@@ -77,6 +97,9 @@ class TEntryForm : public TOrvelanForm {
                               int width);
   void CloseQuery(bool& canClose);
   void KeyUp(Word& key);
+
+  TEscapeToClose escape_;
+  std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
 
 // A flat button of the tool panels: picture left of the caption, in Arial

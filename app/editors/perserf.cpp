@@ -103,7 +103,8 @@ TfrmPersErf::TfrmPersErf(TComponent* owner)
   Splitter->SetThickness(6);
   Splitter->SetSplitterStyle(ssCheckered);
   Splitter->SetAlign(alClient);
-  Splitter->OnPaneResize = [this](TObject*) { OptimizeGrids(); };
+  // The panes are laid out again on every paint.
+  Splitter->OnPaneResize = [this](TObject*) { FitGrids(); };
   BuildCodesGrid(Splitter->Pane1());
   gridEiSe->SetAlign(alClient);
   memoEigeText = new TDBMemo(this);

@@ -129,6 +129,8 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
   OnResize = [this](TObject*) { FitToolbar(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
+  OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "app/base/orvform.h"
+#include "app/editors/entryform.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "dbcontrols/edit/wwdbcombo.h"
 #include "platform/db/dbctrls.h"
@@ -86,6 +87,8 @@ class TfrmLayout : public TOrvelanForm {
   void tblLOutBeforeDelete(TDataSet* dataSet);
   void ShowOutputType(bool visible);
   TPoint MinimumSize() override;
+
+  TEscapeToClose escape_;
 };
 
 // Shows the editor on a template (none chosen for 0 or less) modally; on

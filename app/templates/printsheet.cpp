@@ -231,6 +231,16 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
 
 TfrmDrucken::~TfrmDrucken() { BeforeDestruction(); }
 
+void TfrmDrucken::Dispatch(TMessage& m) {
+  // Not passed on to the buttons, so that the focused one does not press
+  // itself: the key goes on to the window's key handling.
+  if (m.Msg == CM_DIALOGKEY && m.WParam == VK_RETURN) {
+    m.Result = 0;
+    return;
+  }
+  TOrvelanForm::Dispatch(m);
+}
+
 TwwDBEdit* TfrmDrucken::MakeDateEdit(const char* name, int left, int top) {
   auto* e = new TwwDBEdit(this);
   e->SetName(name);

@@ -47,6 +47,9 @@ class TfrmDrucken : public TOrvelanForm {
  public:
   explicit TfrmDrucken(TComponent* owner);
   ~TfrmDrucken() override;
+  // Enter is the window's own key (it creates the sheet), also while a
+  // "Liste" button has the focus.
+  void Dispatch(TMessage& m) override;
 
   TPanel *pnlButtons, *pnlEingaben;
   TExplorerButton *pbHilfe, *pbDrucken, *pbExit;

@@ -79,7 +79,15 @@ int WarnerKey(bool hasDate, TDateTime date, bool on, int days) {
   if (!on || !hasDate) return 0;
   int year = 0, month = 0, day = 0;
   DecodeDate(date, year, month, day);
-  if (month == 2 && day == 29) date -= 1;
-  DecodeDate(date - days, year, month, day);
+  if (month == 2 && day == 29) day = 28;
+  // Counted back by month and day alone, so that a date early in the
+  // calendar's first year needs no date before it; the year only says how
+  // long February is.
+  for (day -= days; day < 1; day += DaysInMonth(year, month)) {
+    if (--month < 1) {
+      month = 12;
+      --year;
+    }
+  }
   return month * 100 + day;
 }

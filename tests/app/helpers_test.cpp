@@ -68,6 +68,7 @@ TEST(Helpers, WarnerKeys) {
   // common years.
   EXPECT_EQ(WarnerKey(true, EncodeDate(1992, 2, 29), true, 1), 227);
   EXPECT_EQ(WarnerKey(true, EncodeDate(1992, 2, 29), true, 28), 131);
+  EXPECT_EQ(WarnerKey(true, EncodeDate(1, 1, 1), true, 3), 1229);  // needs no day before the calendar
 }
 
 TEST(Helpers, ColourTable) {

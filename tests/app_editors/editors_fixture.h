@@ -18,6 +18,7 @@
 #include "app/editors/selcerf.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
+#include "dbcontrols/grid/wwgrid.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "tests/app/app_fixture.h"
@@ -63,6 +64,12 @@ inline std::vector<std::pair<AnsiString, int>> StoredLinks() {
   for (const Row& r : StoredRows("EIGESELC.FFD", "XPKEISE"))
     out.push_back({r.at("SELC_ID"), std::stoi(r.at("EIGE_ID"))});
   return out;
+}
+
+// Clicks the middle of a grid's cell.
+inline void ClickCell(TUiTestDriver& driver, TwwDBGrid* g, int col, int row) {
+  const TRect r = static_cast<TCustomGrid*>(g)->CellRect(col, row);
+  driver.Click(g, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
 }
 
 class EditorTest : public apptest::ProgramDirTest {

@@ -7,16 +7,8 @@
 // deleting a code asking first and leaving the entries that carry it alone.
 #include "tests/app_editors/editors_fixture.h"
 
-#include "dbcontrols/grid/wwgrid.h"
-
 namespace edtest {
 namespace {
-
-// Clicks the middle of a grid's cell.
-void ClickCell(TUiTestDriver& driver, TwwDBGrid* g, int col, int row) {
-  const TRect r = static_cast<TCustomGrid*>(g)->CellRect(col, row);
-  driver.Click(g, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-}
 
 TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   {

@@ -158,5 +158,30 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
+// The code cell's combo keeps the focus as in the event editor; before any
+// person both day labels read "Tage vorher".
+TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
+  AddCodes({{"FRE", "Freunde"}});
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    EXPECT_EQ(f.lblW1Tage->Caption() + "|" + f.lblW2Tage->Caption(), "Tage vorher|Tage vorher");
+    driver.SavePng(&f, "editors_person_empty");
+    driver.Click(f.pbInsert);
+    driver.Type("Anna");
+    Retype(f.editEigeDatum, "05031990");
+    ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
+    driver.PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(f.cmbSelCode->ListVisible());
+    driver.Type("FRE");
+    driver.Advance(400);
+    driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    driver.Click(f.pbExit);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}}));
+}
+
 }  // namespace
 }  // namespace edtest

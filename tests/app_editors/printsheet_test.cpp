@@ -150,5 +150,21 @@ TEST_F(PrintSheetTest, CountsFollowTheDatesAndStayWithinTheirLimits) {
   EXPECT_EQ(NextBirthdayYears(EncodeDate(2027, 2, 28), 29, 2, 1992), 35) << "the birthday is today";
 }
 
+// Enter makes the sheet also on a "Liste" button, where the focus lands
+// after choosing a template.
+TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
+  AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
+  TemplatePerson = 1;
+  TemplateLayout = 3;
+  driver.WhenModal([&](TCustomForm& form) { driver.Click(dynamic_cast<TfrmDrucken&>(form).pbListLOut); });
+  driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_RETURN); });  // Ok in the list
+  driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_RETURN); });
+  AnsiString opened;
+  driver.WhenModal([&](TCustomForm& form) { opened = form.Caption(); driver.PressKey(VK_ESCAPE); });
+  driver.WhenModal([&](TCustomForm& form) { driver.Click(dynamic_cast<TfrmDrucken&>(form).pbExit); });
+  ShowDrucken();
+  EXPECT_EQ(opened, "Vorschau") << "the preview, not the list again";
+}
+
 }  // namespace
 }  // namespace edtest

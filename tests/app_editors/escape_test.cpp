@@ -1,0 +1,55 @@
+// Escape in each of the four editors with a typed value not yet in its
+// field: the save question comes first, and "Ja" stores what is shown.
+#include "tests/app_editors/editors_fixture.h"
+
+#include <functional>
+
+#include "app/templates/layoutedit.h"
+
+namespace edtest {
+namespace {
+
+TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
+  TemplateNotice = false;
+  auto escapeYes = [this](TControl* insert, const std::function<void()>& typing) {
+    driver.Click(insert);
+    typing();
+    driver.AnswerNextMessageBox(IDYES);
+    driver.PressKey(VK_ESCAPE);
+  };
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    escapeYes(f.pbInsert, [&] { driver.Type("Anna"); Retype(f.editEigeDatum, "05031990"); });
+  });
+  int id = 0;
+  ShowPersErf(id);
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmEreiErf&>(form);
+    escapeYes(f.pbInsert, [&] { driver.Type("24121999"); Retype(f.memoEigeText, "Heiligabend"); });
+  });
+  ShowEreiErf();
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    escapeYes(f.pbInsert, [&] {
+      ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+      driver.Type("FAM\tFamilie");
+      f.Perform(CM_ACTIVATE, 0, 0);  // active again, as when the question's box closes
+    });
+  });
+  ShowSelCErf();
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmLayout&>(form);
+    escapeYes(f.pbInsert, [&] { driver.Type("Blatt"); f.DBWPRichText1->SetFocus(); driver.Type("Text Y <Name>"); });
+  });
+  int number = 0;
+  ShowLayout(number);
+  const AnsiString question = "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?";
+  EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(4, question));
+  const std::vector<Row> entries = StoredRows("EIGENES.FFD", "XEIGE_ID");
+  EXPECT_EQ(entries.at(0).at("EIGE_DATUM") + "|" + entries.at(1).at("EIGE_TEXT"), "05.03.1990|Heiligabend");
+  EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(0).at("SELC_NAME"), "Familie");
+  EXPECT_NE(StoredRows("LAYOUT.FFD", "XLOUT_ID").at(0).at("LOUT_TEXT").find("Text Y <Name>"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace edtest
