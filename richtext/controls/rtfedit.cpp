@@ -437,7 +437,8 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
 
 void TWPCustomRtfEdit::Paint() {
   if (!HandleAllocated() || !engine_) return;
-  if (engine_->LayoutDirty) engine_->FormatText();
+  // Painting paints: only a layout still owed is completed first.
+  if (engine_->LayoutPending()) engine_->FormatText();
   if (transparent_) RefreshBackground(false);
   if (HasState(csDesigning)) {
     TCanvas* c = Canvas();
