@@ -187,9 +187,12 @@ void TWPRTFTextPaint::SetViewOptions(uint32_t options) {
   viewOptions_ = options;
   if ((old & wpvLayoutOff) && !(options & wpvLayoutOff)) {
     Header->ResX = Header->ResY = 0;
+    const int passes = formatCount_;
     if (canvas_) ReadDeviceMetrics();
     else SetResolution(0, 0);
-    FormatText();
+    // The new resolution has laid the text out already, unless the canvas
+    // had none to give.
+    if (formatCount_ == passes) FormatText();
   } else if (!(old & wpvNoZoom) && (options & wpvNoZoom) && zoom_ != 100) {
     SetResolution(DeviceResX, canvas_ && canvas_->HandleAllocated() ? canvas_->GetDeviceCaps(LOGPIXELSY) : 0);
     FormatText();
