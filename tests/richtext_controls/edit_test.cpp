@@ -1,9 +1,9 @@
 // The edit control as a window: its answers to window messages, the key
 // table, the scroll bars and the wheel, one layout per change and none per
-// paint, the mouse (click, drag, double and
-// triple click, Shift+click, the right button's word), hyperlink clicks and
-// hover, read-only mode, dragging a selection into another control, and
-// Escape ending a replace-all.
+// paint, the mouse (click, drag, double and triple click, Shift+click, the
+// right button's word), hyperlink clicks and hover, read-only mode,
+// dragging a selection into another control, and Escape ending a
+// replace-all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
