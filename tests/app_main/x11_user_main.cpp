@@ -32,55 +32,45 @@ std::string Expected(const std::string& picture) {
   return picture.substr(0, picture.size() - 4) + ".expected.ppm";
 }
 
-// Processor time over 3 s of nothing happening, -1 when it cannot be read.
-long IdleCpuMs(pid_t pid) {
-  const long before = ProcessCpuMs(pid);
-  Sleep(3000);
-  const long after = ProcessCpuMs(pid);
-  return before < 0 || after < 0 ? -1 : after - before;
-}
-
 // The rubric's key, then the day through the date dialog (the shown date
-// cleared, the new one typed, Enter); keys go to the window under the
-// pointer once a dialog has gone.
+// cleared); keys go to the window under the pointer once a dialog has gone.
 bool ShowPage(xcb_window_t w, const std::string& date, const std::string& key) {
   int x = 0, y = 0, width = 0, height = 0;
   Geometry(w, x, y, width, height);
   xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, static_cast<int16_t>(x + width / 2),
                       static_cast<int16_t>(y + height / 2), 0);
-  xcb_flush(conn);
   if (!WaitFocus(w, 10000)) return false;
   Press(KeySymNamed(key));
   Press(kHome, kAlt);
-  const char* dialog = "Datum eingeben";
-  const xcb_window_t d = FindWindowNamed(dialog, 20000);
-  if (!d || !WaitFocus(d, 10000)) return false;
+  const xcb_window_t dialog = FindWindowNamed("Datum eingeben", 20000);
+  if (!dialog || !WaitFocus(dialog, 10000)) return false;
   Press(0xff57);  // End
   for (int i = 0; i < 12; ++i) Press(0xff08);  // BackSpace
   Type(date);
   Press(kReturn);
-  return WaitGone(dialog, 20000);
+  return WaitGone("Datum eingeben", 20000);
 }
 
 int Idle(const std::string& program, const std::vector<std::string>& pages) {
   pid_t pid = 0;
   const xcb_window_t w = StartProgram(program, pid);
   if (!w) return Fail("the program's window did not appear");
-  // The start-up step and its page, slower on a loaded machine. A program
-  // that never goes quiet is measured all the same after the deadline.
-  WaitQuiet(pid, 30000);
-  long ms = IdleCpuMs(pid);
-  std::printf("idle cpu ms: %ld\n", ms);
-  for (std::size_t i = 0; ms >= 0 && i + 1 < pages.size(); i += 2) {
-    if (!ShowPage(w, pages[i], pages[i + 1])) {
+  long ms = 0;
+  for (std::size_t i = 0; ms >= 0 && i <= pages.size(); i += 2) {
+    const std::string day = i ? " " + pages[i - 2] : "";
+    if (i && !ShowPage(w, pages[i - 2], pages[i - 1])) {
       kill(pid, SIGKILL);
-      return Fail("the page of " + pages[i] + " could not be chosen");
+      return Fail("the page of" + day + " could not be chosen");
     }
-    // The debounce and the page; a page that never goes quiet is measured
-    // after a shorter deadline.
-    WaitQuiet(pid, 8000);
-    ms = IdleCpuMs(pid);
-    std::printf("idle cpu ms %s: %ld\n", pages[i].c_str(), ms);
+    // The start-up step (or the debounce) and its page, slower on a loaded
+    // machine. A program that never goes quiet is measured all the same
+    // after the deadline.
+    WaitQuiet(pid, i ? 8000 : 30000);
+    const long before = ProcessCpuMs(pid);
+    Sleep(3000);
+    const long after = ProcessCpuMs(pid);
+    ms = before < 0 || after < 0 ? -1 : after - before;
+    std::printf("idle cpu ms%s: %ld\n", day.c_str(), ms);
   }
   CloseWindow(w);
   const int end = WaitFor(pid, 15000);
