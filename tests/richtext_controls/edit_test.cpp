@@ -215,6 +215,10 @@ TEST(EditWindow, ScrollBarsFollowTheTextAndScrollIt) {
   // The offset is kept across a resize.
   e->SetBounds(e->Left(), e->Top(), e->Width() - 30, e->Height() + 10);
   EXPECT_EQ(e->TopOffset(), 100);
+  // Taller than its text, the window needs the bar no more.
+  e->SetBounds(e->Left(), e->Top(), e->Width(), t->TotalHeight + 20);
+  w.driver.Process();
+  EXPECT_FALSE(e->ScrollBarVisible(SB_VERT));
   // Shorter text: the offset goes back to 0 and the bar away.
   Fill(e, "kurz");
   EXPECT_EQ(t->TopOffset, 0);
