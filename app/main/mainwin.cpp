@@ -696,9 +696,11 @@ void TfrmMain::DisplayRubrik() {
       default: break;  // the title page has no page
     }
     if (CurrentRubric != rbEmpty) {
+      // Laid out once: by a new page width, or here.
+      const int passes = WPRichText1->RtfText()->FormatCount();
       SetPageWidth();
       WPRichText1->SetVisible(true);
-      WPRichText1->RtfText()->FormatText();
+      if (WPRichText1->RtfText()->FormatCount() == passes) WPRichText1->RtfText()->FormatText();
       WPRichText1->PlaceCursor(0, 0, 0, 0);
       if (pageFocus && WPRichText1->CanFocus()) WPRichText1->SetFocus();
     }
@@ -795,9 +797,10 @@ void TfrmMain::PlaceTitlePage() {
 void TfrmMain::FormResize(TObject*) {
   PlaceTitlePage();
   PlaceToolButtons();
+  // The page lays itself out for its new size, and for a new page width
+  // when SetPageWidth gives one: another pass would change nothing.
   const int top = WPRichText1->TopOffset();
   SetPageWidth();
-  WPRichText1->RtfText()->FormatText();
   WPRichText1->SetTopOffset(top);
 }
 

@@ -318,8 +318,11 @@ void TWPCustomRtfEdit::WindowSized() {
   if (destroying_ || !engine_) return;
   const TRect c = ClientRect();
   AttachCanvas();
+  const bool newHeight = engine_->VisibleHeight != c.Height();
   engine_->VisibleHeight = c.Height();
   engine_->SetWindowWidth(c.Width());
+  // A new height alone lays nothing out, but may need the bar or not.
+  if (newHeight && layoutReady_) UpdateVScroll();
   if (!layoutReady_ && HandleAllocated() && c.Width() > 0 && c.Height() > 0) {
     // The first size: the engine measures for this window and lays out.
     layoutReady_ = true;
@@ -437,7 +440,8 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
 
 void TWPCustomRtfEdit::Paint() {
   if (!HandleAllocated() || !engine_) return;
-  if (engine_->LayoutDirty) engine_->FormatText();
+  // Painting paints: only a layout still owed is completed first.
+  if (engine_->LayoutPending()) engine_->FormatText();
   if (transparent_) RefreshBackground(false);
   if (HasState(csDesigning)) {
     TCanvas* c = Canvas();

@@ -126,14 +126,34 @@ void TWPRTFTextPaint::SetWindowWidth(int pixels) {
     widthPending_ = true;
     return;
   }
-  if (!followsWindow) {
-    Relayout();
-  } else {
-    Header->SetLayoutWidth(pixels);
-    FormatText();
-  }
+  if (!followsWindow) Relayout();
+  else FollowLayoutWidth(pixels);
   // Lines that now fit need no sideways scrolling.
   if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
+}
+
+void TWPRTFTextPaint::FollowLayoutWidth(int32_t pixels) {
+  const int32_t old = Header->LayoutWidth;
+  Header->SetLayoutWidth(pixels);
+  // A right indent counts from the printable edge, so a window wider than
+  // the page (a scroll bar shown or hidden beside it) moves no right edge:
+  // the lines broken already stay, only what an edit marked is laid out.
+  bool moved = LayoutDirty;
+  for (const TWPParagraphRec* p = FirstPar; p && !moved; p = p->next)
+    moved = (p->Flags & wppTableCell) || old - RightBoundaryAt(p, old) != pixels - RightBoundary(p);
+  if (moved) {
+    FormatText();
+  } else {
+    PrepareLayout();
+    ReformatAll();
+  }
+}
+
+bool TWPRTFTextPaint::LayoutPending() const {
+  if (LayoutDirty) return true;
+  for (const TWPParagraphRec* p = FirstPar; p; p = p->next)
+    if (p->ChangeFlags & (wpcBreak | wpcMeasure)) return true;
+  return false;
 }
 
 void TWPRTFTextPaint::RunPendingFormat() {
@@ -148,12 +168,8 @@ void TWPRTFTextPaint::RunPendingFormat() {
   // way) is laid out once more; width only shortens text, so this ends.
   for (int pass = 0; widthPending_ && pass < 3; ++pass) {
     widthPending_ = false;
-    if (wordWrap_ && !(viewOptions_ & wpvPageLayout)) {
-      Header->SetLayoutWidth(windowWidth_);
-      FormatText();
-    } else {
-      Relayout();
-    }
+    if (wordWrap_ && !(viewOptions_ & wpvPageLayout)) FollowLayoutWidth(windowWidth_);
+    else Relayout();
     if (Header->LayoutWidth <= windowWidth_) HorzOffset = 0;
   }
 }
@@ -171,9 +187,12 @@ void TWPRTFTextPaint::SetViewOptions(uint32_t options) {
   viewOptions_ = options;
   if ((old & wpvLayoutOff) && !(options & wpvLayoutOff)) {
     Header->ResX = Header->ResY = 0;
+    const int passes = formatCount_;
     if (canvas_) ReadDeviceMetrics();
     else SetResolution(0, 0);
-    FormatText();
+    // The new resolution has laid the text out already, unless the canvas
+    // had none to give.
+    if (formatCount_ == passes) FormatText();
   } else if (!(old & wpvNoZoom) && (options & wpvNoZoom) && zoom_ != 100) {
     SetResolution(DeviceResX, canvas_ && canvas_->HandleAllocated() ? canvas_->GetDeviceCaps(LOGPIXELSY) : 0);
     FormatText();
@@ -193,7 +212,13 @@ void TWPRTFTextPaint::SetBackgroundPicture(const TBitmap* picture) {
 // --- whole-document passes --------------------------------------------------------
 
 void TWPRTFTextPaint::FormatText() {
-  if (LayoutOff() || LayoutInProgress || Formatting) return;
+  if (LayoutOff()) return;
+  if (LayoutInProgress || Formatting) {
+    LayoutDirty = true;
+    return;
+  }
+  // A pass asked for while this one runs stays owed.
+  LayoutDirty = false;
   {
     auto running = HoldFlag(Formatting);
     LayoutWidthAtFormat = Header->LayoutWidth;

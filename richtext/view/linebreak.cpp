@@ -43,6 +43,10 @@ int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* 
 }
 
 int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
+  return RightBoundaryAt(par, Header->LayoutWidth);
+}
+
+int TWPRTFTextPaint::RightBoundaryAt(const TWPParagraphRec* par, int32_t layoutWidth) const {
   int64_t inset;
   const bool cell = par->Flags & wppTableCell;
   if (cell) {
@@ -54,9 +58,9 @@ int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
   }
   inset += BorderSpacingTwips(par);
   int px = MulDiv(static_cast<int>(std::clamp<int64_t>(inset, -(1 << 30), 1 << 30)), ResX(), 1440);
-  if (!cell && Header->PrintWidth != Header->LayoutWidth) {
+  if (!cell && Header->PrintWidth != layoutWidth) {
     // The right indent counts from the printable page edge.
-    const int d = Header->PrintWidth - Header->LayoutWidth;
+    const int d = Header->PrintWidth - layoutWidth;
     px = px > d ? px - d : 0;
   }
   return px;
@@ -249,7 +253,6 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
   Wrapping = true;
   TScopeExit wrapped{[this] { Wrapping = false; }};
   par->ChangeFlags &= static_cast<uint8_t>(~wpcBreak);
-  LayoutDirty = true;
   SpellCheckPass(par);
 
   // Cursor and block ends as character positions in the paragraph.

@@ -30,7 +30,10 @@
 // clears wpcMeasure and sets wpcBreak; WrapParagraph clears wpcBreak;
 // Relayout then gives every line its top, the page starts and TotalHeight.
 // FormatText marks every paragraph and runs both passes; a change of
-// resolution, zoom, window width, word wrap or font scale runs FormatText.
+// resolution, zoom, word wrap or font scale runs FormatText, and so does a
+// window width that moves a paragraph's right edge (one that moves none,
+// like a scroll bar beside a narrower page, only places the lines). Painting
+// lays out only what is still owed (LayoutPending).
 //
 // Invariants between public calls (besides the model's):
 //  - no paragraph of a laid-out text carries change bits unless an edit
@@ -163,6 +166,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   bool Measuring = false, Wrapping = false, Formatting = false;
   bool LayoutInProgress = false;
   bool Quiet = false;  // rebuilding or restoring without showing it
+  // A complete pass was asked for while another layout ran: the next
+  // paint runs it (LayoutPending).
   bool LayoutDirty = false;
   int32_t LayoutWidthAtFormat = 0;
   int32_t TotalHeight = 0;
@@ -241,6 +246,8 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   int UpdateParagraph(TWPParagraphRec* par);
   int LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* line) const;
   int RightBoundary(const TWPParagraphRec* par) const;
+  // The same for another layout width (pixels).
+  int RightBoundaryAt(const TWPParagraphRec* par, int32_t layoutWidth) const;
   int AvailableWidth(const TWPParagraphRec* par, const TWPLineRec* line) const;
   int LineWidth(const TWPLineRec* line) const;
   // x (including the left boundary) of the stop a tab at `index` reaches.
@@ -254,6 +261,11 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   bool CharHidden(const TWPAttrRecord& attr) const;
   bool CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line);
   virtual void Relayout();
+  // Complete layout passes (FormatText) so far.
+  int FormatCount() const { return formatCount_; }
+  // Whether a layout is still owed: a pass asked for during another one, or
+  // paragraphs an edit marked that no pass has taken up yet.
+  bool LayoutPending() const;
   int CursorPage() const;
   int LineOnPage() const;
 
@@ -480,6 +492,9 @@ private:
   bool runningPending_ = false;
   int formatCount_ = 0;  // complete passes so far (UpdateParagraph's report)
   void RunPendingFormat();
+  // Lays out for a new layout width: lines are broken again only where a
+  // paragraph's right edge moved, otherwise they are only placed anew.
+  void FollowLayoutWidth(int32_t pixels);
   // Halves of SetSelStart/SetSelLength, selected once both are given.
   void ApplySelectionHalves();
   int pendingSelStart_ = 0, pendingSelLength_ = 0;

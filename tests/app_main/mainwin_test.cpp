@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
@@ -242,6 +243,47 @@ TEST_F(MainWindowTest, AResizedPageKeepsItsScrollPosition) {
   driver.Process();
   EXPECT_EQ(f->WPRichText1->TopOffset(), 120);
   EXPECT_GT(f->WPRichText1->Header()->PageWidth, width);  // the page follows the control's width
+}
+
+// Two pages just longer than the window at its first size (the deaths of
+// 25.12.2026, the events of 1.1.2027) at each width from the window's
+// minimum to 1280, and the busiest deaths page at every eighth: each wider
+// page is laid out in one pass, the scroll bar coming or going on the way,
+// and left alone it is not laid out again (it was, on every paint, and
+// each pass asked for another paint).
+TEST_F(MainWindowTest, AtEveryWidthThePageSettlesInOnePass) {
+  const auto busiest = maintest::Busiest(maintest::PersonsPerDay(1))->first;
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=3\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  TPoint mn, mx;
+  f->TrackSizeLimits(mn, mx);
+  TWPRichText* page = f->WPRichText1;
+  const struct {
+    Word Key;
+    TDateTime Day;
+    int Step;
+  } pages[] = {{VK_F6, EncodeDate(2026, 12, 25), 1},
+               {VK_F7, EncodeDate(2027, 1, 1), 1},
+               {VK_F6, EncodeDate(2026, busiest.first, busiest.second), 8}};
+  for (const auto& p : pages) {
+    SCOPED_TRACE(DateToStr(p.Day));
+    f->SetBounds(f->Left(), f->Top(), 687, 524);
+    driver.PressKey(p.Key);
+    ShowDay(f, p.Day);
+    f->SetBounds(f->Left(), f->Top(), mn.X, 524);
+    driver.Process();
+    std::set<bool> bar;
+    for (int w = mn.X + p.Step; w <= 1280; w += p.Step) {
+      const int passes = page->RtfText()->FormatCount();
+      f->SetBounds(f->Left(), f->Top(), w, 524);
+      driver.Process();
+      page->Invalidate();
+      driver.Process();
+      ASSERT_LE(page->RtfText()->FormatCount() - passes, 1) << "at width " << w;
+      bar.insert(page->ScrollBarVisible(SB_VERT));
+    }
+    EXPECT_EQ(bar.size(), 2u);
+  }
 }
 
 // The page is a viewer: it has the focus once it is shown and keeps it

@@ -15,11 +15,12 @@
 // ".expected.ppm" (or after a generous deadline: the test then says what
 // differs).
 //
-//   orvelan_x11_user --idle PROGRAM
+//   orvelan_x11_user --idle PROGRAM [DATE KEY]...
 //
 // starts the program, lets it go quiet after its start-up step, prints the
 // processor time it used over 3 s in which nothing happens ("idle cpu ms:
-// N"), and closes it.
+// N"); then for each DATE (dd.mm.yyyy, through the date dialog) and rubric
+// KEY ("F6") the same for that page ("idle cpu ms DATE: N"); closes it.
 #include "tests/app_main/x11_user.h"
 
 using namespace x11user;
@@ -31,30 +32,59 @@ std::string Expected(const std::string& picture) {
   return picture.substr(0, picture.size() - 4) + ".expected.ppm";
 }
 
-int Idle(const std::string& program) {
+// The rubric's key, then the day through the date dialog (the shown date
+// cleared); keys go to the window under the pointer once a dialog has gone.
+bool ShowPage(xcb_window_t w, const std::string& date, const std::string& key) {
+  int x = 0, y = 0, width = 0, height = 0;
+  Geometry(w, x, y, width, height);
+  xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, static_cast<int16_t>(x + width / 2),
+                      static_cast<int16_t>(y + height / 2), 0);
+  if (!WaitFocus(w, 10000)) return false;
+  Press(KeySymNamed(key));
+  Press(kHome, kAlt);
+  const xcb_window_t dialog = FindWindowNamed("Datum eingeben", 20000);
+  if (!dialog || !WaitFocus(dialog, 10000)) return false;
+  Press(0xff57);  // End
+  for (int i = 0; i < 12; ++i) Press(0xff08);  // BackSpace
+  Type(date);
+  Press(kReturn);
+  return WaitGone("Datum eingeben", 20000);
+}
+
+int Idle(const std::string& program, const std::vector<std::string>& pages) {
   pid_t pid = 0;
   const xcb_window_t w = StartProgram(program, pid);
   if (!w) return Fail("the program's window did not appear");
-  // The start-up step and its page, slower on a loaded machine. A program
-  // that never goes quiet is measured all the same after the deadline.
-  WaitQuiet(pid, 30000);
-  const long before = ProcessCpuMs(pid);
-  Sleep(3000);
-  const long after = ProcessCpuMs(pid);
+  long ms = 0;
+  for (std::size_t i = 0; ms >= 0 && i <= pages.size(); i += 2) {
+    const std::string day = i ? " " + pages[i - 2] : "";
+    if (i && !ShowPage(w, pages[i - 2], pages[i - 1])) {
+      kill(pid, SIGKILL);
+      return Fail("the page of" + day + " could not be chosen");
+    }
+    // The start-up step (or the debounce) and its page, slower on a loaded
+    // machine. A program that never goes quiet is measured all the same
+    // after the deadline.
+    WaitQuiet(pid, i ? 8000 : 30000);
+    const long before = ProcessCpuMs(pid);
+    Sleep(3000);
+    const long after = ProcessCpuMs(pid);
+    ms = before < 0 || after < 0 ? -1 : after - before;
+    std::printf("idle cpu ms%s: %ld\n", day.c_str(), ms);
+  }
   CloseWindow(w);
   const int end = WaitFor(pid, 15000);
   if (end < 0) kill(pid, SIGKILL);
-  if (before < 0 || after < 0) return Fail("the program's processor time cannot be read");
-  std::printf("idle cpu ms: %ld\n", after - before);
+  if (ms < 0) return Fail("the program's processor time cannot be read");
   return end == 0 ? 0 : Fail("the program did not end when its window was closed");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--idle") {
+  if (argc >= 3 && std::string(argv[1]) == "--idle") {
     if (!Connect()) return Fail("no X server");
-    return Idle(argv[2]);
+    return Idle(argv[2], std::vector<std::string>(argv + 3, argv + argc));
   }
   if (argc != 6) return Fail("usage: PROGRAM CLICK_X CLICK_Y BEFORE.ppm AFTER.ppm");
   const std::string program = argv[1];

@@ -1,8 +1,9 @@
 // The edit control as a window: its answers to window messages, the key
-// table, the scroll bars and the wheel, the mouse (click, drag, double and
-// triple click, Shift+click, the right button's word), hyperlink clicks and
-// hover, read-only mode, dragging a selection into another control, and
-// Escape ending a replace-all.
+// table, the scroll bars and the wheel, one layout per change and none per
+// paint, the mouse (click, drag, double and triple click, Shift+click, the
+// right button's word), hyperlink clicks and hover, read-only mode,
+// dragging a selection into another control, and Escape ending a
+// replace-all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -214,6 +215,10 @@ TEST(EditWindow, ScrollBarsFollowTheTextAndScrollIt) {
   // The offset is kept across a resize.
   e->SetBounds(e->Left(), e->Top(), e->Width() - 30, e->Height() + 10);
   EXPECT_EQ(e->TopOffset(), 100);
+  // Taller than its text, the window needs the bar no more.
+  e->SetBounds(e->Left(), e->Top(), e->Width(), t->TotalHeight + 20);
+  w.driver.Process();
+  EXPECT_FALSE(e->ScrollBarVisible(SB_VERT));
   // Shorter text: the offset goes back to 0 and the bar away.
   Fill(e, "kurz");
   EXPECT_EQ(t->TopOffset, 0);
@@ -222,6 +227,38 @@ TEST(EditWindow, ScrollBarsFollowTheTextAndScrollIt) {
   e->SetScrollBars(ssNone);
   Fill(e, lots);
   EXPECT_FALSE(e->ScrollBarVisible(SB_VERT));
+}
+
+// A long text is laid out once when a window first shows it; painting it
+// again, also after a typed character, lays nothing out (every paint laid
+// the whole text out again, and that asked for the next paint).
+TEST(EditWindow, ALongTextIsLaidOutOncePerChangeAndPaintingOnlyPaints) {
+  EditWindow w(800, 240);
+  TWPCustomRtfEdit* e = w.edit;
+  std::string lots;
+  for (int i = 0; i < 300; ++i) lots += "Zeile " + std::to_string(i) + (i < 299 ? "\r" : "");
+  Fill(e, lots);
+  auto* shown = new TWPCustomRtfEdit(w.form);
+  shown->SetWordWrap(true);
+  shown->SetScrollBars(ssVertical);
+  shown->SetRtfText(e->RtfText());
+  shown->SetBounds(10, 10, 800, 240);
+  TWPRTFTextInput* t = shown->RtfText();
+  const int made = t->FormatCount();
+  shown->SetParent(w.form);
+  w.driver.Process();
+  EXPECT_EQ(t->FormatCount(), made + 1);
+  EXPECT_TRUE(shown->ScrollBarVisible(SB_VERT));
+  for (int paint = 0; paint < 3; ++paint) {
+    shown->Invalidate();
+    w.driver.Process();
+  }
+  shown->SetFocus();
+  shown->PlaceCursor(0, 0, 0, 0);
+  w.driver.Type("x");
+  w.driver.Process();
+  EXPECT_EQ(Text(shown).substr(0, 7), "xZeile ");
+  EXPECT_EQ(t->FormatCount(), made + 1);
 }
 
 TEST(EditWindow, MouseClicksPlaceTheCursorAndSelect) {
