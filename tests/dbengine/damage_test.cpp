@@ -168,6 +168,29 @@ TEST_F(DamageTest, CutFileLosesAtMostItsLastBlock) {
   }
 }
 
+// A cut file is never opened for writing (a commit would grow it over the
+// missing block), neither at once nor by a reader asking to write later;
+// readers still get every record outside the missing block.
+TEST_F(DamageTest, CutFileIsRefusedToWritersAndLeftAsItIs) {
+  Build(3000);
+  const std::string img = Slurp(path_);
+  const std::string cut = img.substr(0, img.size() - 4096);
+  Spit(path_, cut);
+  try {
+    TffTable::Open(path_);
+    FAIL() << "a cut file was opened for writing";
+  } catch (const EffException& e) {
+    EXPECT_EQ(e.ResultCode(), rcFileDamaged);
+    EXPECT_NE(e.Message().find(path_), std::string::npos) << e.Message();
+  }
+  const int perBlock = std::max(4096 / (dict_.RecordLength() + 1), 4096 / 12);
+  auto t = TffTable::Open(path_, TffOpenMode::ReadOnly);
+  EXPECT_THROW(TffTable::Open(path_), EffException);
+  EXPECT_GE(Reachable(*t, 3000), 3000 - perBlock);
+  t.reset();
+  EXPECT_EQ(Slurp(path_), cut);
+}
+
 // A damaged leaf of one index costs the look-ups that pass through it:
 // other keys of that index, and every other index, still work, and the
 // check names the index and the block.
