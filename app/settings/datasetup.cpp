@@ -65,7 +65,7 @@ AnsiString EngineProblem(TBapiResult code) {
     case bapiNotExclusive: return "Sie wird gerade von einem anderen Programm benutzt.";
     case rcAccessDenied: return "Das System verweigert den Zugriff auf sie (fehlende Zugriffsrechte).";
     case bapiOutOfMemory: return "Der Arbeitsspeicher reicht nicht aus.";
-    case bapiIOError: return "Beim Lesen ist ein Fehler des Datenträgers aufgetreten.";
+    case bapiIOError: return CP1252("Beim Lesen ist ein Fehler des Datenträgers aufgetreten.").str();
     default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
   }
 }
