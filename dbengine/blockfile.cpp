@@ -94,6 +94,9 @@ namespace {
 
 [[noreturn]] void RaiseIo(int err, const std::string& what) {
   if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
+  // A journal or a new file the system will not let us make or open is a
+  // matter of rights, not of the disk.
+  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
   RaiseFF(rcIOError, what + ": " + std::strerror(err));
 }
 

@@ -1,6 +1,7 @@
 // The user's tables: their dictionaries, building them in an empty
 // directory, importing older data with good and bad entries (nothing good
-// lost, every bad one reported), and the default templates.
+// lost, every bad one reported), the default templates, and a full disk
+// told once.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -13,6 +14,7 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "tests/app/app_fixture.h"
+#include "tests/dbengine/file_layers.h"
 
 namespace {
 
@@ -93,6 +95,54 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
   EXPECT_EQ(layout->RecordCount(), 3);
   EXPECT_TRUE(layout->FindKey({2}));
   EXPECT_EQ(driver.MessageBoxes().size(), 0u);
+}
+
+// On a full disk the tables that cannot be built, the templates that cannot
+// be added and the entries of an import are each told once, with what to do.
+TEST_F(UserDatabase, AFullDiskIsToldOnce) {
+  CopyDefaultTemplates();
+  dbtest::FullDiskLayer full;
+  const AnsiString said = CP1252("Der Datenträger ist voll. Schaffen Sie Platz").str();
+  auto times = [&](const AnsiString& box) {
+    int n = 0;
+    for (size_t at = box.find(said); at != AnsiString::npos; at = box.find(said, at + 1)) ++n;
+    return n;
+  };
+  {
+    ffdetail::ScopedFileLayer layer(full);
+    driver.AnswerNextMessageBox(IDOK);
+    CreateUserDatabase();
+    CreateDefaultLayouts();  // nothing more to say without their table
+  }
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const AnsiString tables = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(tables.find("Die Dateien LAYOUT.FFD, SELCODE.FFD, EIGESELC.FFD, TERMINE.FFD und EIGENES.FFD in \"" +
+                        (Root() / "BENUTZER").string() + "\""),
+            AnsiString::npos)
+      << tables;
+  EXPECT_EQ(times(tables), 1) << tables;
+  EXPECT_EQ(tables.find("fehlt"), AnsiString::npos) << tables;
+  CreateUserDatabase();
+  {
+    ffdetail::ScopedFileLayer layer(full);
+    driver.AnswerNextMessageBox(IDOK);
+    CreateDefaultLayouts();
+  }
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  const AnsiString templates = driver.MessageBoxes()[1].Text;
+  EXPECT_NE(templates.find(User("LAYOUT.FFD").string()), AnsiString::npos) << templates;
+  EXPECT_EQ(times(templates), 1) << templates;
+  // An import stops at the first entry and keeps its file.
+  const auto file = Root() / "persd.upd";
+  Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n#ID=3\r\n#Name=Clara Dritte\r\n");
+  auto eige = Open("EIGENES.FFD", "XEIGE_ID");
+  auto links = Open("EIGESELC.FFD", "XPKEISE");
+  auto codes = Open("SELCODE.FFD", "XSELC_ID");
+  ffdetail::ScopedFileLayer layer(full);
+  const TImportResult r = ImportOwnEntries(file.string(), eige.get(), links.get(), codes.get());
+  ASSERT_EQ(r.Problems.size(), 1u);
+  EXPECT_EQ(times(r.Problems[0]), 1) << r.Problems[0];
+  EXPECT_TRUE(exists(file));
 }
 
 TEST_F(UserDatabase, OwnEntriesComeNewestFirstInTheDayIndex) {
