@@ -517,11 +517,9 @@ TEST_F(MainWindowTest, ACutTextArchiveIsNamedOnceAndThePageShowsWhatItCan) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
-// The event archive cut in the middle of a day's texts: the events page
-// keeps every event of that day, with the texts that can be read, and one
-// message names the archive.
+// The event archive cut inside a day's texts: the page keeps every event of
+// the day and one message names the archive.
 TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
-  const fs::path archive = Root() / "DATEN" / "Ereignis.Stx";
   std::map<std::pair<int, int>, std::vector<std::uintmax_t>> texts;
   datatest::TTableReader t((Root() / "DATEN").string(), "EREIGNIS");
   for (bool ok = t.First(); ok; ok = t.Next())
@@ -530,6 +528,7 @@ TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
   auto [day, offsets] = *std::max_element(texts.begin(), texts.end(),
                                           [](auto& a, auto& b) { return a.second.size() < b.second.size(); });
   std::sort(offsets.begin(), offsets.end());
+  const fs::path archive = Root() / "DATEN" / "Ereignis.Stx";
   fs::resize_file(archive, offsets[offsets.size() / 2] + 4);
   TfrmMain* f = Start();
   driver.Advance(200);
@@ -537,8 +536,8 @@ TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
   driver.AnswerNextMessageBox(IDOK);
   driver.Click(f->pbErei);
   ASSERT_EQ(driver.MessageBoxes().size(), 1u);
-  const std::string said = driver.MessageBoxes()[0].Text;
-  EXPECT_NE(said.find("\"" + archive.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find("\"" + archive.string() + "\" kann nicht gelesen werden"),
+            std::string::npos);
   EXPECT_EQ(Entries(f->WPRichText1), static_cast<int>(offsets.size()));
 }
 
