@@ -80,13 +80,13 @@ constexpr Rule kRules[] = {
     F(1, 1, DE | AT, BOTH, BOTH, "Neujahr"),
     F(1, 1, CH, BOTH, BOTH, "Neujahrstag"),
     F(1, 2, CH, BOTH, BOTH, "Berchtoldstag"),
-    F(1, 6, DE, KATH, KATH, "Heilige Drei Könige"),
+    F(1, 6, DE, KATH, KATH, "Heilige Drei Könige"),  // utf8: RuleNames converts
     F(1, 6, DE, PROT, NONE, "Epiphanias"),
-    F(1, 6, AT, BOTH, BOTH, "Heilige Drei Könige"),
-    F(1, 6, CH, KATH, NONE, "Dreikönigstag"),
+    F(1, 6, AT, BOTH, BOTH, "Heilige Drei Könige"),  // utf8: RuleNames converts
+    F(1, 6, CH, KATH, NONE, "Dreikönigstag"),  // utf8: RuleNames converts
     E(-46, DE | AT | CH, BOTH, NONE, "Aschermittwoch"),
     E(-7, DE | AT | CH, BOTH, NONE, "Palmsonntag"),
-    E(-3, DE | AT | CH, BOTH, NONE, "Gründonnerstag"),
+    E(-3, DE | AT | CH, BOTH, NONE, "Gründonnerstag"),  // utf8: RuleNames converts
     E(-2, DE | CH, BOTH, BOTH, "Karfreitag"),
     // Austria's Protestants lost Good Friday as a legal holiday in 2019.
     E(-2, AT, BOTH, PROT, "Karfreitag").HolidayYears(0, 2018),
@@ -105,8 +105,8 @@ constexpr Rule kRules[] = {
     E(60, AT, BOTH, BOTH, "Fronleichnam"),
     F(6, 17, DE, BOTH, BOTH, "Tag der deutschen Einheit", 1954, 1990),
     F(8, 1, CH, BOTH, BOTH, "Bundesfeiertag", 1891),
-    F(8, 15, DE | CH, KATH, KATH, "Mariä Himmelfahrt"),
-    F(8, 15, AT, BOTH, BOTH, "Mariä Himmelfahrt"),
+    F(8, 15, DE | CH, KATH, KATH, "Mariä Himmelfahrt"),  // utf8: RuleNames converts
+    F(8, 15, AT, BOTH, BOTH, "Mariä Himmelfahrt"),  // utf8: RuleNames converts
     N(9, 0, 3, CH, BOTH, BOTH, "Eidg. Bettag", 1832),
     F(10, 3, DE, BOTH, BOTH, "Tag der Deutschen Einheit", 1990),
     F(10, 26, AT, BOTH, BOTH, "Nationalfeiertag", 1965),
@@ -122,13 +122,13 @@ constexpr Rule kRules[] = {
     A(-14, DE, BOTH, NONE, "Volkstrauertag", 1952),
     // A legal holiday up to 1994; since 1995 only in Saxony, which does not
     // make the day red for the country.
-    A(-11, DE, PROT, PROT, "Buß- und Bettag").HolidayYears(0, 1994),
+    A(-11, DE, PROT, PROT, "Buß- und Bettag").HolidayYears(0, 1994),  // utf8: RuleNames converts
     A(-7, DE | AT | CH, PROT, NONE, "Totensonntag"),
     A(0, DE | AT | CH, BOTH, NONE, "1. Advent"),
     A(7, DE | AT | CH, BOTH, NONE, "2. Advent"),
-    F(12, 8, DE, KATH, NONE, "Mariä Empfängnis"),
-    F(12, 8, AT, BOTH, BOTH, "Mariä Empfängnis"),
-    F(12, 8, CH, KATH, KATH, "Mariä Empfängnis"),
+    F(12, 8, DE, KATH, NONE, "Mariä Empfängnis"),  // utf8: RuleNames converts
+    F(12, 8, AT, BOTH, BOTH, "Mariä Empfängnis"),  // utf8: RuleNames converts
+    F(12, 8, CH, KATH, KATH, "Mariä Empfängnis"),  // utf8: RuleNames converts
     A(14, DE | AT | CH, BOTH, NONE, "3. Advent"),
     A(21, DE | AT | CH, BOTH, NONE, "4. Advent"),
     F(12, 24, DE, BOTH, NONE, "Heiligabend"),

@@ -94,6 +94,9 @@ namespace {
 
 [[noreturn]] void RaiseIo(int err, const std::string& what) {
   if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
+  // A journal or a new file the system will not let us make or open is a
+  // matter of rights, not of the disk.
+  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
   RaiseFF(rcIOError, what + ": " + std::strerror(err));
 }
 
@@ -291,6 +294,11 @@ void BlockFile::Open(const std::string& path, bool writable) {
   Recover();
   LoadHeader();
   committedCount_ = BlockCount();
+  // A file shorter than its header says was cut: the first commit would
+  // grow it over the missing blocks. Readers get what is left.
+  if (writable && uint64_t{BlockCount()} * blockSize_ > fileSize_)
+    Damaged("block " + std::to_string(BlockCount() - 1) +
+            " lies beyond the end of the file (the file was cut short); it is not written to");
 }
 
 // The block size: the journal's when one is pending (it was written with

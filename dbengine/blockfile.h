@@ -22,7 +22,8 @@
 //    what is reached through it;
 //  - the header's block count covers every block in use; the file may be
 //    longer (space prepared for a commit that then failed); it is shorter
-//    only when it was cut, and the blocks missing then read as damaged.
+//    only when it was cut, and the blocks missing then read as damaged;
+//    such a file is opened for reading only.
 #pragma once
 
 #include <cstdint>
@@ -104,7 +105,8 @@ public:
   void CreateNew(const std::string& path, uint32_t blockSize);
   // Opens an existing file, settles a journal left by an unfinished commit
   // (writable: in the file; read-only: in memory), and checks the header,
-  // taking its copy when block 0 fails.
+  // taking its copy when block 0 fails. A cut file raises rcFileDamaged
+  // when opened for writing.
   void Open(const std::string& path, bool writable);
   // Never raises; nothing is written after a failed write.
   void Close();

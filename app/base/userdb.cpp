@@ -4,6 +4,7 @@
 #include "app/base/userdb.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "app/base/convdlg.h"
@@ -32,6 +33,20 @@ constexpr const char* kAutoCodeName = "*** automatisch erg\xE4nzt ***";
 const char* const kParticles[] = {"von", "zu", "zum", "zur", "de", "du", "del", "della", "Du", "Del", "Della"};
 
 AnsiString Quoted(const AnsiString& s) { return "\"" + s + "\""; }
+
+// An engine's refusal names its file and what to do; other errors need
+// saying what was being done.
+AnsiString Explained(const AnsiString& what, const Exception& e) {
+  return dynamic_cast<const EDBEngineError*>(&e) ? e.Message() : what + ": " + e.Message();
+}
+
+// True when the table refused a record for what it holds, so that the next
+// one may still go in; a refusal for the state of the file or its disk ends
+// the import, which would only repeat it for every record.
+bool RecordRefused(const Exception& e) {
+  const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
+  return !engine || engine->ErrorCode() == bapiKeyViolation || engine->ErrorCode() == bapiRequiredFieldMissing;
+}
 
 // The lines of a Windows-1252 text file, any line ends; false when the file
 // cannot be read.
@@ -100,7 +115,7 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
                               CP1252(" kann nicht gelesen werden; sie bleibt für einen späteren Versuch liegen.").str());
     return;
   }
-  {
+  try {
     TImportProgress progress;
     for (const AnsiString& line : lines) {
       ++result.Lines;
@@ -109,6 +124,10 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
       if (SplitTagLine(line, tag, value)) onTag(tag, value, result.Lines);
     }
     finish();
+  } catch (const EDBEngineError& e) {
+    result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + Quoted(fileName) +
+                              " wurde abgebrochen; die Datei bleibt erhalten.");
+    return;
   }
   result.Complete = true;
   if (!DeleteFile(fileName))
@@ -155,9 +174,14 @@ class TSelCodeImport {
     } catch (const Exception& e) {
       const AnsiString code = t_->FieldByName("SELC_ID")->AsString();
       t_->Cancel();
-      Report(line_, CP1252("Der Code ").str() + Quoted(code) +
-                        CP1252(" konnte nicht gespeichert werden (").str() + e.Message() +
-                        CP1252(") und wurde übergangen.").str());
+      if (!RecordRefused(e)) throw;
+      const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
+      if (engine && engine->ErrorCode() == bapiKeyViolation)
+        Report(line_, "Den Code " + Quoted(code) + CP1252(" gibt es schon; der Eintrag wurde übergangen.").str());
+      else
+        Report(line_, CP1252("Der Code ").str() + Quoted(code) +
+                          CP1252(" konnte nicht gespeichert werden (").str() + e.Message() +
+                          CP1252(") und wurde übergangen.").str());
     }
   }
 
@@ -218,6 +242,7 @@ class TOwnEntryImport {
       t_->Cancel();
       RemoveLinks();
       --counter_;
+      if (!RecordRefused(e)) throw;
       Report(line_, CP1252("Der Eintrag ").str() + what + CP1252(" konnte nicht gespeichert werden (").str() +
                         e.Message() + CP1252(") und wurde übergangen.").str());
     }
@@ -426,7 +451,7 @@ void CreateUserDatabase() {
     try {
       step();
     } catch (const Exception& e) {
-      problems.push_back(what + ": " + e.Message());
+      problems.push_back(Explained(what, e));
     }
   };
 
@@ -440,14 +465,16 @@ void CreateUserDatabase() {
     return;
   }
 
+  // The files that could not be built, by the engine's answer: tables that
+  // fail alike fail for their folder or its disk, which is said once.
+  std::map<TBapiResult, std::vector<AnsiString>> unbuilt;
   // True when the table was built now; an existing table is left alone.
   auto build = [&](TUserTable table) {
     const AnsiString name = UserTableName(table);
     if (!FindFileNoCase(UserDataDir + name + ".FFD").empty()) return false;
     DescribeUserTable(table, dict);
     const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), false, name.c_str(), dict);
-    if (rc != 0)
-      problems.push_back("Die Tabelle " + name + " kann nicht angelegt werden (Fehler " + IntToStr(rc) + ").");
+    if (rc != 0) unbuilt[rc].push_back(name + ".FFD");
     return rc == 0;
   };
   auto importFile = [&](const char* file) {
@@ -469,25 +496,31 @@ void CreateUserDatabase() {
   guarded("Tabelle EIGESELC", [&] { build(utEigeSelc); });
   guarded("Tabelle TERMINE", [&] { build(utTermine); });
 
-  std::unique_ptr<TwwTable> eigeSelc, selCode;
-  guarded("Tabellen EIGESELC und SELCODE", [&] {
-    eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
-    selCode = OpenUserTable("SELCODE", "XSELC_ID");
-  });
   guarded("Tabelle EIGENES", [&] {
     if (!build(utEigenes)) return;
     const AnsiString file = importFile("persd.upd");
-    if (file.empty() || !eigeSelc || !selCode) return;
+    if (file.empty()) return;
+    // Opened for the import only: a table that could not be built is said
+    // once, as such, and not again as missing.
+    auto eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
+    auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
     collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });
-  eigeSelc.reset();
-  selCode.reset();
   db.Close();
+  for (const auto& [rc, files] : unbuilt) {
+    AnsiString which = files.size() == 1 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
+                                         : "Die Dateien " + files[0];
+    for (size_t i = 1; i < files.size(); ++i) which += (i + 1 < files.size() ? ", " : " und ") + files[i];
+    if (files.size() > 1) which += " in " + Quoted(ExcludeTrailingPathDelimiter(UserDataDir)) + CP1252(" können").str();
+    problems.push_back(which + " nicht angelegt werden:\r" + EngineProblemText(rc));
+  }
   ShowProblems(heading, problems);
 }
 
 void CreateDefaultLayouts() {
+  // A template table that could not be built has been reported as such.
+  if (FindFileNoCase(UserDataDir + "LAYOUT.FFD").empty()) return;
   std::vector<AnsiString> problems;
   try {
     auto layout = OpenUserTable("LAYOUT", "XLOUT_ID");
@@ -504,12 +537,14 @@ void CreateDefaultLayouts() {
         layout->Post();
       } catch (const Exception& e) {
         if (layout->State() == dsInsert) layout->Cancel();
+        // The table's refusal would be the same for the next template.
+        if (!RecordRefused(e)) throw;
         problems.push_back("Die Vorlage " + Quoted(d.Title) + " aus " + d.File + " kann nicht angelegt werden: " +
                            e.Message());
       }
     }
   } catch (const Exception& e) {
-    problems.push_back("Die Vorlagen-Tabelle LAYOUT kann nicht gelesen werden: " + e.Message());
+    problems.push_back(Explained("Die Vorlagen-Tabelle LAYOUT kann nicht gelesen werden", e));
   }
   ShowProblems("Die Standardvorlagen sind nicht alle angelegt:", problems);
 }

@@ -7,7 +7,9 @@
 // import never stops at a bad line: a value the table cannot take is
 // reported and left out, an entry that cannot be stored is reported and
 // skipped together with the selection-code links it had made, and every
-// other entry is kept. The file is deleted only after every line was read.
+// other entry is kept. Only a table that refuses for its file or disk (full,
+// damaged, no access) ends the import, told once, with the file kept. The
+// file is deleted only after every line was read.
 #pragma once
 
 #include <vector>
@@ -23,11 +25,13 @@ struct TImportResult {
 
 // Builds each missing user table under "OrvUser" in UserDataDir; a new
 // selection-code or own-entries table is filled from its import file when
-// that file exists. Problems (a table that could not be built, lines of an
-// import that were not taken) are shown together in one warning box.
+// that file exists. Problems (tables that could not be built, told once per
+// cause; lines of an import that were not taken, or the one failure of the
+// table that ended it) are shown together in one warning box.
 void CreateUserDatabase();
 // Adds each default template ("OvDef001.Rtf" ... "OvDef003.Rtf" in
-// ProgramDir) whose number is missing from LAYOUT and whose file exists.
+// ProgramDir) whose number is missing from LAYOUT and whose file exists;
+// nothing when LAYOUT itself is missing (its build failed and was told).
 void CreateDefaultLayouts();
 
 // The imports themselves, on open tables (SELCODE on "XSELC_ID"; EIGENES on

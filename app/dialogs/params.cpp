@@ -82,7 +82,7 @@ TfrmParams::TfrmParams(TComponent* owner)
   tsStart = Sheet("tsStart", "Startoptionen");
 
   // "Allgemein"
-  rgLand = Group(tsAllgemein, "rgLand", " Land ", {"Deutschland", "Österreich", "Schweiz"}, 8, 8, 196, 92);
+  rgLand = Group(tsAllgemein, "rgLand", " Land ", {"Deutschland", "Österreich", "Schweiz"}, 8, 8, 196, 92);  // utf8: Group converts
   rgKonfession = Group(tsAllgemein, "rgKonfession", " Konfession ", {"katholisch", "protestantisch"}, 212, 8, 192, 92);
   grpLage = new TGroupBox(this);
   grpLage->SetName("grpLage");

@@ -48,6 +48,13 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
         wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
       throw EInvalidData(CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
   };
+  // The table refuses a code it holds already: said in this window's words.
+  tblSelC->OnPostError = [](TDataSet* d, EDatabaseError& e, TDataAction&) {
+    const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
+    if (engine && engine->ErrorCode() == bapiKeyViolation)
+      throw EInvalidData("Den Selektionscode \"" + wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()) +
+                         "\" gibt es schon. Geben Sie einen anderen Code ein.");
+  };
   tblSelC->BeforeDelete = [](TDataSet*) {
     if (MessageDlg(CP1252("Selektionscode löschen?").str(), mtConfirmation, mbYes | mbNo, 0) != mrYes)
       throw EInvalidData(CP1252("Selektionscode wird nicht gelöscht").str());

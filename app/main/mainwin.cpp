@@ -543,10 +543,11 @@ void TfrmMain::FormActivate(TObject*) {
   const int bits = Canvas()->GetDeviceCaps(BITSPIXEL);
   if (bits >= 9) return;
   Application->MessageBox(CP1252("Ihr PC läuft im Moment mit einer Farbtiefe von ").str() + IntToStr(bits) +
-                              "bit.\rUm optimal mit der Orvelan arbeiten zu können, sollten Sie\r"
-                              "eine Farbtiefe von mind. 16bit (High Color) einschalten.\r\r"
-                              "Das Programm wird sich jetzt in einer nicht sehr an-\r" +
-                              CP1252("sprechenden und ständig wechselnden Farbgebung präsentieren...").str(),
+                              CP1252("bit.\rUm optimal mit der Orvelan arbeiten zu können, sollten Sie\r"
+                                     "eine Farbtiefe von mind. 16bit (High Color) einschalten.\r\r"
+                                     "Das Programm wird sich jetzt in einer nicht sehr an-\r"
+                                     "sprechenden und ständig wechselnden Farbgebung präsentieren...")
+                                  .str(),
                           Application->Title(), MB_OK | MB_ICONINFORMATION);
 }
 

@@ -110,7 +110,12 @@ void DisplayErei(const DayPageContext& ctx) {
   TField* offset = events->FieldByName("EREI_TEXT");
   for (bool first = true; !events->Eof(); events->Next(), first = false) {
     WriteYearPart(page, look, year->AsInteger(), ctx.Date, first);
-    AppendArchiveText(page, offset->AsInteger(), EventArchive, s.Font, s.Attr[aeText], false);
+    // A text the archive cannot read is left out; the user is told once
+    // (NoteArchiveFailure) and the page goes on.
+    try {
+      AppendArchiveText(page, offset->AsInteger(), EventArchive, s.Font, s.Attr[aeText], false);
+    } catch (const std::exception&) {
+    }
     FormatDayPageEntry(page, tab);
     gauge.Step();
   }

@@ -50,34 +50,14 @@ const struct {
   throw EDataSetupError(DataFileMessage(path, e) + "\r\rOrvelan wird beendet.");
 }
 
-// What the engine's result code says about a table's file, in German.
-AnsiString EngineProblem(TBapiResult code) {
-  switch (code) {
-    case bapiFileNotFound:
-    case bapiNoSuchTable: return "Sie fehlt.";
-    case rcFileDamaged:
-    case bapiInvalidBookmark: return CP1252("Sie ist beschädigt.").str();
-    case bapiInvalidDictionary: return CP1252("Sie ist keine Tabelle von Orvelan, oder sie ist beschädigt.").str();
-    case bapiNoSuchIndex:
-    case bapiFieldOutOfRange:
-      return CP1252("Sie hat nicht den Aufbau, den diese Version von Orvelan erwartet, oder sie ist beschädigt.").str();
-    case bapiTableInUse:
-    case bapiNotExclusive: return "Sie wird gerade von einem anderen Programm benutzt.";
-    case rcAccessDenied: return "Das System verweigert den Zugriff auf sie (fehlende Zugriffsrechte).";
-    case bapiOutOfMemory: return "Der Arbeitsspeicher reicht nicht aus.";
-    case bapiIOError: return "Beim Lesen ist ein Fehler des Datenträgers aufgetreten.";
-    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
-  }
-}
-
 }  // namespace
 
 AnsiString DataFileProblem(const std::exception& e) {
   AnsiString why = CP1252("Sie ist beschädigt oder nicht lesbar.").str();
   if (const auto* db = dynamic_cast<const EDBEngineError*>(&e)) {
-    why = EngineProblem(db->ErrorCode());
+    why = EngineProblemText(db->ErrorCode());
   } else if (const auto* ff = dynamic_cast<const EffException*>(&e)) {
-    why = EngineProblem(ff->ResultCode());
+    why = EngineProblemText(ff->ResultCode());
   } else if (const auto* vlf = dynamic_cast<const EVlfOpenError*>(&e)) {
     switch (vlf->Problem()) {
       case TVlfOpenProblem::NotAnArchive:

@@ -46,7 +46,8 @@ void ReleaseData();
 
 // "Die Datei "<path>" kann nicht gelesen werden:" and, on the next line, in
 // German what the table engine, the dataset layer or the text archive found
-// (damaged, not a table or archive of the program, in use, no access...).
+// (damaged, not a table or archive of the program, in use, no access...)
+// and, for the engine's findings, what the user can do (EngineProblemText).
 AnsiString DataFileMessage(const AnsiString& path, const std::exception& e);
 // That second line alone: a German sentence about the file ("Sie ist ...").
 AnsiString DataFileProblem(const std::exception& e);

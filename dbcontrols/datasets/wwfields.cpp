@@ -514,7 +514,7 @@ bool wwFindSelectedEntry(TStrings* selected, const AnsiString& fieldName, int& i
 int wwCompareBookmarks(TDataSet* dataSet, const uint8_t* bookmark1, const uint8_t* bookmark2) {
   if (!dataSet->Handle()) return 0;
   int16_t result = 0;
-  Check(BapiCompareBookMarks(dataSet->Handle(), bookmark1, bookmark2, result));
+  dataSet->Check(BapiCompareBookMarks(dataSet->Handle(), bookmark1, bookmark2, result));
   return result;
 }
 

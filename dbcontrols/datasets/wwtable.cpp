@@ -504,7 +504,7 @@ int TwwMemoStream::Read(void* buffer, int count) {
     const TBapiResult rc = BapiGetBlob(dataSet_->Handle(), record_.data(), fieldNo_,
                                        static_cast<uint32_t>(position_), want, out + total, got);
     if (rc == wwBlobReadCancelled) break;
-    if (rc != bapiOk && rc != bapiEndOfBlob) Check(rc);
+    if (rc != bapiOk && rc != bapiEndOfBlob) dataSet_->Check(rc);
     // The engine's character set is the program's: memo text needs no
     // conversion.
     position_ += static_cast<int32_t>(got);
@@ -519,7 +519,7 @@ int TwwMemoStream::Write(const void*, int) { return 0; }
 int64_t TwwMemoStream::Size() const {
   if (!opened_) return 0;
   uint32_t size = 0;
-  Check(BapiGetBlobSize(dataSet_->Handle(), record_.data(), fieldNo_, size));
+  dataSet_->Check(BapiGetBlobSize(dataSet_->Handle(), record_.data(), fieldNo_, size));
   return size;
 }
 
@@ -714,7 +714,7 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
     dataSet->UpdateCursorPos();
     const TBapiHandle cursor = dataSet->Handle();
     std::vector<uint8_t> rec(static_cast<size_t>(dataSet->RecordSize()));
-    if (fromStart) Check(BapiSetToBegin(cursor));
+    if (fromStart) dataSet->Check(BapiSetToBegin(cursor));
     TBapiResult rc;
     while ((rc = BapiGetNextRecord(cursor, bapiNoLock, rec.data(), nullptr)) == bapiOk) {
       auto view = ViewRecord(dataSet, rec.data());
@@ -725,7 +725,7 @@ bool wwFindRecord(bool fromStart, TDataSet* dataSet, const AnsiString& fieldName
     }
     dataSet->CursorPosChanged();
     if (lists) lists->RaisePendingFilterError();
-    if (rc != bapiOk && rc != bapiEndOfCursor) Check(rc);
+    if (rc != bapiOk && rc != bapiEndOfCursor) dataSet->Check(rc);
     if (found) {
       dataSet->DoBeforeScroll();
       dataSet->Resync(rmExact | rmCenter);

@@ -1,21 +1,84 @@
 // The dataset: states, the record-buffer window, navigation, editing,
 // bookmarks and notifications. See db.h for the window's invariants.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "platform/db/db.h"
 #include "platform/db/db_internal.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
 // ---------------------------------------------------------------------------
 // Errors.
 
+AnsiString EngineProblemText(TBapiResult code) {
+  const char* restore = " Stellen Sie sie aus einer Sicherung wieder her.";
+  const AnsiString rights = CP1252(" Prüfen Sie die Zugriffsrechte ihres Verzeichnisses und der Dateien darin.").str();
+  switch (code) {
+    case bapiFileNotFound:
+    case bapiNoSuchTable: return AnsiString("Sie fehlt.") + restore;
+    case rcFileDamaged:
+    case bapiInvalidBookmark: return CP1252("Sie ist beschädigt.").str() + restore;
+    case bapiInvalidDictionary: return CP1252("Sie ist keine Tabelle von Orvelan, oder sie ist beschädigt.").str() + restore;
+    case bapiNoSuchIndex:
+    case bapiFieldOutOfRange:
+      return CP1252("Sie hat nicht den Aufbau, den diese Version von Orvelan erwartet, oder sie ist beschädigt.").str() +
+             restore;
+    case bapiTableExists: return "Sie ist schon vorhanden.";
+    case bapiTableInUse:
+    case bapiNotExclusive:
+      return "Sie wird gerade von einem anderen Programm benutzt. Beenden Sie dieses Programm und versuchen Sie es "
+             "dann noch einmal.";
+    case rcAccessDenied: return "Das System verweigert den Zugriff auf sie (fehlende Zugriffsrechte)." + rights;
+    case bapiTableReadOnly: return CP1252("Sie ist schreibgeschützt.").str() + rights;
+    case bapiOutOfMemory:
+      return CP1252("Der Arbeitsspeicher reicht nicht aus. Schließen Sie andere Programme und versuchen Sie es dann "
+                    "noch einmal.")
+          .str();
+    case rcDiskFull:
+      return CP1252("Der Datenträger ist voll. Schaffen Sie Platz auf dem Datenträger und versuchen Sie es dann noch "
+                    "einmal.")
+          .str();
+    case bapiIOError:
+      return CP1252("Der Datenträger meldet einen Fehler beim Zugriff auf sie. Prüfen Sie den Datenträger; lässt sich "
+                    "die Datei danach noch immer nicht lesen, stellen Sie sie aus einer Sicherung wieder her.")
+          .str();
+    case bapiKeyViolation:
+      return CP1252("Sie enthält schon einen Eintrag mit demselben Schlüssel. Ändern Sie Ihre Eingabe.").str();
+    case bapiRequiredFieldMissing:
+      return CP1252("Ein Feld, das ausgefüllt sein muss, ist leer. Füllen Sie es aus.").str();
+    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
+  }
+}
+
+AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access) {
+  const AnsiString named = file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + file + "\"";
+  AnsiString head;
+  switch (access) {
+    case eaRead: head = named + " kann nicht gelesen werden:"; break;
+    case eaOpen: head = named + CP1252(" kann nicht geöffnet werden:").str(); break;
+    case eaWrite: head = "in " + named + " kann nicht geschrieben werden:"; break;
+  }
+  head[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(head[0])));
+  return head + "\r" + EngineProblemText(code);
+}
+
 void Check(TBapiResult result) {
   if (result == bapiOk) return;
-  char text[128] = {};
-  BapiGetErrorString(result, text);
-  throw EDBEngineError(result, text[0] ? AnsiString(text) : "Database engine error " + IntToStr(result));
+  throw EDBEngineError(result, EngineErrorMessage(result, AnsiString(), eaRead));
+}
+
+void TDataSet::Check(TBapiResult result, TEngineAccess access) const {
+  if (result == bapiOk) return;
+  AnsiString file;
+  try {
+    file = FilePath();
+  } catch (const std::exception&) {
+    // The message then names no file rather than hiding the engine's answer.
+  }
+  throw EDBEngineError(result, EngineErrorMessage(result, file, access));
 }
 
 void DatabaseError(const AnsiString& message) { throw EDatabaseError(message); }
@@ -1049,9 +1112,9 @@ void TDataSet::DoBeforePost() { Fire(BeforePost); }
 void TDataSet::InternalPost() {
   CheckRequiredFields();
   if (state_ == dsEdit)
-    Check(BapiModifyRecord(handle_, ActiveBuffer(), true));
+    Check(BapiModifyRecord(handle_, ActiveBuffer(), true), eaWrite);
   else
-    Check(BapiInsertRecord(handle_, bapiNoLock, ActiveBuffer()));
+    Check(BapiInsertRecord(handle_, bapiNoLock, ActiveBuffer()), eaWrite);
 }
 
 void TDataSet::PostKeyBuffer(bool) {
@@ -1096,7 +1159,7 @@ void TDataSet::Cancel() {
   if (scrollEvents) DoAfterScroll();
 }
 
-void TDataSet::InternalDelete() { Check(BapiDeleteRecord(handle_, nullptr)); }
+void TDataSet::InternalDelete() { Check(BapiDeleteRecord(handle_, nullptr), eaWrite); }
 
 void TDataSet::Delete() {
   CheckActive();
@@ -1214,9 +1277,9 @@ void TDataSet::WriteBlob(TField* field, const AnsiString& data) {
   if (field->ReadOnly()) DatabaseError("Field '" + field->DisplayName() + "' cannot be modified");
   TRecordBuffer* b = ActiveRecBuf();
   uint16_t no = static_cast<uint16_t>(field->FieldNo());
-  Check(BapiTruncateBlob(handle_, b->Data.data(), no, 0));
+  Check(BapiTruncateBlob(handle_, b->Data.data(), no, 0), eaWrite);
   if (!data.empty())
-    Check(BapiPutBlob(handle_, b->Data.data(), no, 0, static_cast<uint32_t>(data.size()), data.data()));
+    Check(BapiPutBlob(handle_, b->Data.data(), no, 0, static_cast<uint32_t>(data.size()), data.data()), eaWrite);
   if (field->OnValidate) field->OnValidate(field);
   DataEvent(deFieldChange, reinterpret_cast<intptr_t>(field));
 }

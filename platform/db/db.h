@@ -59,7 +59,19 @@ private:
   TBapiResult errorCode_;
 };
 
-// Raises EDBEngineError for a non-zero call-level result.
+// What an engine result means for the file it concerns and what the user
+// can do about it, in German: sentences whose subject is the file ("Sie ist
+// beschädigt. Stellen Sie sie ..."). Every engine result the user meets is
+// worded here.
+AnsiString EngineProblemText(TBapiResult code);
+// What was being done with a table's file when the engine answered.
+enum TEngineAccess { eaRead, eaOpen, eaWrite };
+// The file named ("Die Datei "<file>" kann nicht gelesen werden:", opened,
+// written to; "Eine Datei der Datenbank ..." when no file is known), a line
+// break and EngineProblemText.
+AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access);
+// Raises EDBEngineError for a non-zero call-level result that concerns no
+// dataset's file (datasets raise through their own Check, naming it).
 void Check(TBapiResult result);
 [[noreturn]] void DatabaseError(const AnsiString& message);
 
@@ -740,6 +752,12 @@ class TDataSet : public TComponent {
   TDataSetState State() const { return state_; }
   TBapiHandle Handle() const { return handle_; }
   virtual TBapiHandle DBHandle() const { return 0; }
+  // The file whose records the dataset shows, for messages; empty when the
+  // dataset has none.
+  virtual AnsiString FilePath() const { return AnsiString(); }
+  // Raises EDBEngineError for a non-zero call-level result of this dataset,
+  // its message naming the file (EngineErrorMessage).
+  void Check(TBapiResult result, TEngineAccess access = eaRead) const;
   int RecordSize() const { return recordSize_; }
   int BookmarkSize() const { return bookmarkSize_; }
 

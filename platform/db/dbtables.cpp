@@ -5,6 +5,7 @@
 
 #include "platform/db/db_internal.h"
 #include "platform/db/dbtables.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 
@@ -284,14 +285,23 @@ void TTable::SetExclusive(bool v) {
 
 AnsiString TTable::Caption() const { return Name().empty() ? tableName_ : Name(); }
 
+AnsiString TTable::FilePath() const {
+  const AnsiString dir = Database() ? Database()->Directory() : AnsiString();
+  if (dir.empty() || tableName_.empty()) return tableName_;
+  AnsiString path = IncludeTrailingPathDelimiter(dir) + tableName_;
+  if (ExtractFileExt(tableName_).empty()) path += ".FFD";
+  const AnsiString found = FindFileNoCase(path);
+  return found.empty() ? path : found;
+}
+
 bool TTable::CanModify() const { return Active() && !ReadOnly() && !cursorReadOnly_; }
 
 TBapiHandle TTable::CreateHandle() {
   if (tableName_.empty()) DatabaseError(Caption() + ": Missing TableName property");
   TBapiHandle h = 0;
   Check(BapiOpenTable(DBHandle(), tableName_.c_str(), indexName_.empty() ? nullptr : indexName_.c_str(),
-                      ReadOnly() ? bapiReadOnly : bapiReadWrite,
-                      exclusive_ ? bapiOpenExclusive : bapiOpenShared, h));
+                      ReadOnly() ? bapiReadOnly : bapiReadWrite, exclusive_ ? bapiOpenExclusive : bapiOpenShared, h),
+        eaOpen);
   if (!indexFieldNames_.empty()) {
     AnsiString name;
     try {
@@ -619,14 +629,15 @@ void TTable::DoOnNewRecord() {
 void TTable::EmptyTable() {
   if (Active()) {
     CheckBrowseMode();
-    Check(BapiEmptyTable(handle_));
+    Check(BapiEmptyTable(handle_), eaWrite);
     First();
     return;
   }
   OpenCursor(true);
-  TBapiResult rc = BapiEmptyTable(handle_);
+  const TBapiResult rc = BapiEmptyTable(handle_);
+  const AnsiString file = rc == bapiOk ? AnsiString() : FilePath();  // while the database is open
   CloseCursor();
-  Check(rc);
+  if (rc != bapiOk) throw EDBEngineError(rc, EngineErrorMessage(rc, file, eaWrite));
 }
 
 void TTable::DeleteTable() {
@@ -634,7 +645,7 @@ void TTable::DeleteTable() {
   TDatabase* db = ::Session->OpenDatabase(DatabaseName());
   TBapiResult rc = BapiDeleteTable(db->Handle(), tableName_.c_str(), "");
   ::Session->CloseDatabase(db);
-  Check(rc);
+  Check(rc, eaWrite);
 }
 
 // ---- lookups -----------------------------------------------------------------
@@ -642,7 +653,8 @@ void TTable::DeleteTable() {
 TBapiHandle TTable::OpenPrivateCursor(const AnsiString& indexName) {
   TBapiHandle h = 0;
   Check(BapiOpenTable(DBHandle(), tableName_.c_str(), indexName.empty() ? nullptr : indexName.c_str(),
-                      bapiReadOnly, bapiOpenShared, h));
+                      bapiReadOnly, bapiOpenShared, h),
+        eaOpen);
   if (!indexFieldNames_.empty() && indexName.empty()) Check(BapiSwitchToIndex(h, nullptr));
   return h;
 }

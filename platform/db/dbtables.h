@@ -151,6 +151,9 @@ class TTable : public TDBDataSet {
   bool Exclusive() const { return exclusive_; }
   void SetExclusive(bool v);
   bool CanModify() const override;
+  // The table's file: the database's directory and the table name (".FFD"
+  // added when it has no extension), in the letter case found on disk.
+  AnsiString FilePath() const override;
 
   // ---- indexes ----
   const AnsiString& IndexName() const { return indexName_; }

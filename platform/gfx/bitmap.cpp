@@ -462,7 +462,7 @@ std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows
                                             int scale) {
   const int h = static_cast<int>(rows.size());
   const int w = h ? static_cast<int>(rows[0].size()) : 0;
-  if (scale < 1) throw EInvalidOperation("Bildvergrößerung unter 1");
+  if (scale < 1) throw EInvalidOperation(CP1252("Bildvergrößerung unter 1").str());
   auto b = std::make_unique<TBitmap>(w * scale, h * scale);
   for (int y = 0; y < h; ++y) {
     const std::string& row = rows[static_cast<size_t>(y)];

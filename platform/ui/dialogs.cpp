@@ -86,7 +86,7 @@ const char* TitleOf(TMsgDlgType t) {
     case mtWarning: return "Warnung";
     case mtError: return "Fehler";
     case mtInformation: return "Information";
-    case mtConfirmation: return "Bestätigen";
+    case mtConfirmation: return "Bestätigen";  // utf8: L() converts
     default: return "";
   }
 }
@@ -290,7 +290,7 @@ void TFindDialog::BuildForm() {
   wholeWord_->SetBounds(8, 44, 130, 17);
   matchCase_ = new TCheckBox(form_);
   matchCase_->SetParent(form_);
-  matchCase_->SetCaption(L("Groß-/&Kleinschreibung"));
+  matchCase_->SetCaption(L("Groß-/&Kleinschreibung"));  // utf8: L() converts
   matchCase_->SetBounds(8, 68, 150, 17);
   direction_ = new TRadioGroup(form_);
   direction_->SetParent(form_);

@@ -251,7 +251,7 @@ KindInfo InfoOf(TBitBtnKind k) {
     case bkHelp: return {"&Hilfe", mrNone, clNavy};
     case bkYes: return {"&Ja", mrYes, clGreen};
     case bkNo: return {"&Nein", mrNo, clRed};
-    case bkClose: return {"&Schließen", mrNone, clTeal};
+    case bkClose: return {"&Schließen", mrNone, clTeal};  // utf8: SetKind converts
     case bkAbort: return {"Abbrechen", mrAbort, clRed};
     case bkRetry: return {"&Wiederholen", mrRetry, clOlive};
     case bkIgnore: return {"&Ignorieren", mrIgnore, clGreen};

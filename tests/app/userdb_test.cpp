@@ -1,6 +1,7 @@
 // The user's tables: their dictionaries, building them in an empty
 // directory, importing older data with good and bad entries (nothing good
-// lost, every bad one reported), and the default templates.
+// lost, every bad one reported), the default templates, and a full disk
+// told once.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -13,6 +14,7 @@
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "tests/app/app_fixture.h"
+#include "tests/dbengine/file_layers.h"
 
 namespace {
 
@@ -93,6 +95,40 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
   EXPECT_EQ(layout->RecordCount(), 3);
   EXPECT_TRUE(layout->FindKey({2}));
   EXPECT_EQ(driver.MessageBoxes().size(), 0u);
+}
+
+// On a full disk the tables that cannot be built, the templates and the
+// entries of an import are each told once.
+TEST_F(UserDatabase, AFullDiskIsToldOnce) {
+  CopyDefaultTemplates();
+  dbtest::FullDiskLayer full;
+  auto once = [](const AnsiString& text) {
+    const AnsiString said = CP1252("Der Datenträger ist voll. Schaffen Sie Platz").str();
+    const size_t at = text.find(said);
+    return at != AnsiString::npos && text.find(said, at + 1) == AnsiString::npos &&
+           text.find("fehlt") == AnsiString::npos;
+  };
+  {
+    ffdetail::ScopedFileLayer layer(full);
+    CreateUserDatabase();
+    CreateDefaultLayouts();  // nothing more to say without its table
+  }
+  CreateUserDatabase();
+  {
+    ffdetail::ScopedFileLayer layer(full);
+    CreateDefaultLayouts();
+  }
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  for (const auto& box : driver.MessageBoxes()) EXPECT_TRUE(once(box.Text)) << box.Text;
+  const auto file = Root() / "persd.upd";
+  Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n");
+  auto eige = Open("EIGENES.FFD", "XEIGE_ID"), links = Open("EIGESELC.FFD", "XPKEISE");
+  auto codes = Open("SELCODE.FFD", "XSELC_ID");
+  ffdetail::ScopedFileLayer layer(full);
+  const TImportResult r = ImportOwnEntries(file.string(), eige.get(), links.get(), codes.get());
+  ASSERT_EQ(r.Problems.size(), 1u);
+  EXPECT_TRUE(once(r.Problems[0])) << r.Problems[0];
+  EXPECT_TRUE(exists(file));
 }
 
 TEST_F(UserDatabase, OwnEntriesComeNewestFirstInTheDayIndex) {

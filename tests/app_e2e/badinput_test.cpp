@@ -155,7 +155,8 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
                          "Orvelan", MB_OK | MB_ICONSTOP)},
       {"deleted_editor", MessageBoxPicture(driver,
                                            "Die Datei \"" + (dir / "BENUTZER" / "EIGENES.FFD").string() +
-                                               "\" kann nicht gelesen werden:\rSie fehlt.",
+                                               "\" kann nicht gelesen werden:\rSie fehlt. Stellen Sie sie aus "
+                                               "einer Sicherung wieder her.",
                                            "Orvelan", MB_OK | MB_ICONSTOP)},
       {"closing",
        MessageBoxPicture(driver,

@@ -4,7 +4,8 @@
 // given twice is dropped); "Standard" making the warner settings the
 // defaults of the next entry; deleting an event taking its codes along and
 // deleting the last event leaving an empty editor that still works;
-// deleting a code asking first and leaving the entries that carry it alone.
+// deleting a code asking first and leaving the entries that carry it alone;
+// a code given twice refused in words of its own.
 #include "tests/app_editors/editors_fixture.h"
 
 namespace edtest {
@@ -54,6 +55,24 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));
   EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Familie"}));
   EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 7}}));
+}
+
+// A code the table holds already is refused in the window's own words.
+TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
+  AddCodes({{"FAM", "Familie"}});
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    driver.Click(f.pbInsert);
+    ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+    driver.Type("FAM\tFreunde");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Click(f.pbPost);
+    driver.Click(f.pbCancel);
+    driver.Click(f.pbExit);
+  });
+  ShowSelCErf();
+  EXPECT_EQ(BoxesFrom(0),
+            std::vector<AnsiString>{"Den Selektionscode \"FAM\" gibt es schon. Geben Sie einen anderen Code ein."});
 }
 
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {

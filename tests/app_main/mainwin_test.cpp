@@ -559,6 +559,29 @@ TEST_F(MainWindowTest, ACutTextArchiveIsNamedOnceAndThePageShowsWhatItCan) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
+// The event archive cut inside the texts of the day shown at the start: the
+// page keeps every event of the day and one message names the archive.
+TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
+  int year, month, day;
+  DecodeDate(Date(), year, month, day);
+  std::vector<std::uintmax_t> offsets;
+  datatest::TTableReader t((Root() / "DATEN").string(), "EREIGNIS");
+  for (bool ok = t.First(); ok; ok = t.Next())
+    if (t.Int("EREI_MONAT") == month && t.Int("EREI_TAG") == day)
+      offsets.push_back(static_cast<std::uintmax_t>(t.Int("EREI_TEXT")));
+  ASSERT_GT(offsets.size(), 1u);
+  std::sort(offsets.begin(), offsets.end());
+  const fs::path archive = Root() / "DATEN" / "Ereignis.Stx";
+  fs::resize_file(archive, offsets[offsets.size() / 2] + 4);
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=4\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.AnswerNextMessageBox(IDOK);
+  driver.Advance(200);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find("\"" + archive.string() + "\" kann nicht gelesen werden"),
+            std::string::npos);
+  EXPECT_EQ(Entries(f->WPRichText1), static_cast<int>(offsets.size()));
+}
+
 TEST_F(MainWindowTest, HelpSaysThatNoHelpFileWasFoundOrOpensIt) {
   TfrmMain* f = Start();
   driver.Advance(200);

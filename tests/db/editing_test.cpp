@@ -1,7 +1,9 @@
 // Editing through a dataset: insert and append positions, posting and
 // cancelling, Before events that abort, key violations, required fields,
-// deletion and the error events.
+// deletion, the error events, and the words a full disk is told in.
+#include "platform/rtl/cp1252.h"
 #include "tests/db/db_fixture.h"
+#include "tests/dbengine/file_layers.h"
 
 using namespace dbtest;
 
@@ -102,6 +104,28 @@ TEST_F(DbTest, KeyViolationRaisesAndKeepsInsertState) {
   EXPECT_THROW(t->Post(), EAbort);
   EXPECT_EQ(t->State(), dsInsert);
   t->Cancel();
+}
+
+// A post on a full disk is told in German with the file and what to do; the
+// record stays for another try.
+TEST_F(DbTest, AFullDiskIsToldWithTheFileAndWhatToDo) {
+  auto t = Table();
+  t->Open();
+  t->Append();
+  t->FieldByName("ID")->SetAsInteger(1);
+  AnsiString said;
+  try {
+    dbtest::FullDiskLayer full;
+    ffdetail::ScopedFileLayer layer(full);
+    t->Post();
+  } catch (const EDBEngineError& e) {
+    said = e.Message();
+  }
+  EXPECT_EQ(said.rfind("In die Datei \"" + (dir / "PERS.FFD").string() + "\" kann nicht geschrieben werden:\r", 0), 0u)
+      << said;
+  EXPECT_NE(said.find(CP1252("Der Datenträger ist voll. Schaffen Sie Platz").str()), AnsiString::npos) << said;
+  t->Post();
+  EXPECT_EQ(t->RecordCount(), 1);
 }
 
 TEST_F(DbTest, RequiredFieldsAndReadOnlyState) {

@@ -168,6 +168,21 @@ TEST_F(DamageTest, CutFileLosesAtMostItsLastBlock) {
   }
 }
 
+// A cut file is never opened for writing, at once or by a reader asking to
+// write later (a commit would grow it over the missing block); readers get
+// the rest.
+TEST_F(DamageTest, CutFileIsRefusedToWriters) {
+  Build(3000);
+  const std::string img = Slurp(path_), cut = img.substr(0, img.size() - 4096);
+  Spit(path_, cut);
+  EXPECT_THROW(TffTable::Open(path_), EffException);
+  auto t = TffTable::Open(path_, TffOpenMode::ReadOnly);
+  EXPECT_THROW(TffTable::Open(path_), EffException);
+  EXPECT_GE(Reachable(*t, 3000), 3000 - 4096 / 12);
+  t.reset();
+  EXPECT_EQ(Slurp(path_), cut);
+}
+
 // A damaged leaf of one index costs the look-ups that pass through it:
 // other keys of that index, and every other index, still work, and the
 // check names the index and the block.

@@ -1,5 +1,5 @@
-// File layers for the engine tests: one that counts what goes where, and
-// one that plays a power cut: at a chosen moment every write that no sync
+// File layers for the engine tests: one that counts what goes where, one
+// of a full disk, and one that plays a power cut: at a chosen moment every write that no sync
 // has made durable is lost (the one in progress may land in part), as are
 // files whose directory entry was never synced.
 #pragma once
@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -63,6 +64,16 @@ private:
   }
   std::map<int, std::string> names_;
   std::map<std::string, Counts> counts_;
+};
+
+// A disk with no space left: nothing grows and nothing is written.
+class FullDiskLayer : public ffdetail::FileLayer {
+public:
+  ssize_t PWriteV(int, const iovec*, int, uint64_t) override {
+    errno = ENOSPC;
+    return -1;
+  }
+  int Allocate(int, uint64_t, uint64_t) override { return ENOSPC; }
 };
 
 // Thrown by the power-cut layer at the moment of the cut.
