@@ -400,12 +400,17 @@ AnsiString gProblem[kUserTableCount];
 bool Readable(TUserTable t) { return gUse[t] != tuUnusable; }
 bool Writable(TUserTable t) { return gUse[t] == tuReady; }
 
-// Reads every field of every record, memos included, then walks each
-// index: damage in the records or along an index shows now, not when a
-// window opens the table.
-void ReadWholeTable(TwwTable& t, TUserTable table) {
+// Reads every field of every record, memos included, in the order the
+// program shows them in (the personal page's for the entries): damage
+// there shows now, not when a window opens the table.
+void ReadEveryRecord(TwwTable& t, TUserTable table) {
+  t.SetIndexName(table == utEigenes ? "XEIGE_MTJ" : "");
   for (t.First(); !t.Eof(); t.Next())
     for (int i = 0; i < t.FieldCount(); ++i) t.Fields(i)->AsString();
+}
+
+// Walks every index: one that is damaged spoils every change of the table.
+void WalkEveryIndex(TwwTable& t, TUserTable table) {
   TffDataDictionary dict(8192);
   DescribeUserTable(table, dict);
   for (int i = 0; i < dict.IndexCount(); ++i) {
@@ -416,8 +421,11 @@ void ReadWholeTable(TwwTable& t, TUserTable table) {
 }
 
 // Opens an existing table, writable when it may be written, and reads it
-// whole; `problem` receives the German message when it is not ready.
+// whole; `problem` receives the German message when it is not ready. A
+// table whose records read but an index of which is damaged is only read.
 TTableUse CheckUserTable(TUserTable table, AnsiString& problem) {
+  const AnsiString shownOnly =
+      CP1252("Was darin steht, wird angezeigt, kann aber nicht geändert werden.").str();
   for (const bool readOnly : {false, true}) {
     TwwTable t(nullptr);
     t.SetDatabaseName(kUserAlias);
@@ -425,16 +433,21 @@ TTableUse CheckUserTable(TUserTable table, AnsiString& problem) {
     t.SetTableName(AnsiString(UserTableName(table)) + ".FFD");
     try {
       t.Open();
-      ReadWholeTable(t, table);
+      ReadEveryRecord(t, table);
     } catch (const Exception& e) {
       problem = DataFileMessage(TableFilePath(&t), e);
       // Refused for writing only, it may still be read.
       if (!readOnly && !t.Active()) continue;
       return tuUnusable;
     }
+    try {
+      WalkEveryIndex(t, table);
+    } catch (const Exception& e) {
+      problem = DataFileMessage(TableFilePath(&t), e) + "\r" + shownOnly;
+      return tuReadOnly;
+    }
     if (!readOnly) return tuReady;
-    problem = "Die Datei \"" + TableFilePath(&t) +
-              CP1252("\" ist schreibgeschützt: Was darin steht, wird angezeigt, kann aber nicht geändert werden.").str();
+    problem = "Die Datei \"" + TableFilePath(&t) + CP1252("\" ist schreibgeschützt: ").str() + shownOnly;
     return tuReadOnly;
   }
   return tuUnusable;
@@ -456,7 +469,7 @@ const char* TableContents(TUserTable t) {
 // made anew, with what the user can do about it.
 void ShowMissingTables(const std::vector<TUserTable>& missing, bool linksGo) {
   AnsiString text = "Im Verzeichnis \"" + ExcludeTrailingPathDelimiter(UserDataDir) +
-                    "\" fehlen Dateien Ihrer eigenen Daten:\r";
+                    (missing.size() == 1 ? "\" fehlt eine Datei" : "\" fehlen Dateien") + " Ihrer eigenen Daten:\r";
   for (TUserTable t : missing)
     text += CP1252("\r\"").str() + UserTableName(t) + ".FFD\" (" + TableContents(t) + ")";
   text += "\r\rOrvelan legt sie jetzt leer neu an";

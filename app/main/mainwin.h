@@ -13,7 +13,8 @@
 //  - CurrentDateKey is the calendar's date, or becomes it when DataTimer
 //    fires (the key may be set elsewhere first, e.g. by a date dialog).
 //  - A menu item or tool button whose window or page is not part of the
-//    program is disabled; nothing is offered that does not work.
+//    program, or whose files this start cannot use (PartAvailable), is
+//    disabled; nothing is offered that does not work.
 //  - DataTimer and StartupTimer are stopped before their work runs, so a
 //    handler never runs twice at once.
 //  - A page that cannot be built (a table damaged after the start) is left

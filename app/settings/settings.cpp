@@ -391,9 +391,9 @@ void ReadSettingsFile(TIniFile& ini) {
   Warner2On = ini.ReadBool(kDefaults, "Terminwarner 2 ein", false);
   Warner2Days = ReadRanged(ini, kDefaults, "Terminwarner 2 Tage", 1, 21, 5);
 
-  // Numbers of an entry and of a template.
-  TemplatePerson = ReadRanged(ini, kTemplates, "Person", 0, INT32_MAX, 0);
-  TemplateLayout = ReadRanged(ini, kTemplates, "Vorlage", 0, INT32_MAX, 1);
+  // Numbers of an entry and of a template, which the program counts up from 1.
+  TemplatePerson = ReadRanged(ini, kTemplates, "Person", 0, 99999999, 0);
+  TemplateLayout = ReadRanged(ini, kTemplates, "Vorlage", 0, 99999999, 1);
 
   for (int i = 0; i < 3; ++i) {
     const PrintListLayout& l = kPrintLists[i];
