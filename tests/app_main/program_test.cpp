@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -335,7 +336,8 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndItsCodesGoWithIt) {
 // A damaged or unreadable user table, or a missing sayings' table: the
 // program starts on its calendar and reference pages, names the file once
 // in German, leaves out only what needs that file, and leaves the file as
-// it is; a write-protected table of entries is shown, not edited. Run as
+// it is; a table of entries that is write-protected or whose records read
+// but an index does not is shown, not edited. Run as
 // an ordinary user in a child process, so that file rights hold.
 TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   EXPECT_EQ(FirstStartWithAPerson(), 0);
@@ -352,6 +354,8 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   };
   const size_t memo = good[own].find("Erinnerung an die Reise");
   ASSERT_NE(memo, std::string::npos);
+  uint32_t root = 0;  // of index 4, "XEIGE_TERM1", as the header holds it
+  std::memcpy(&root, good[own].data() + 80 + 4 * 4, 4);
   struct Case {
     const char* name;
     fs::path file;
@@ -362,6 +366,7 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
       {"memo byte", own, flipped({memo + 5}), 0644, false, false, false, true, true},
       {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true},
       {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true},
+      {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, true, true, true},
       {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true},
       {"unreadable", links, good[links], 0, true, false, true, true, true},
       {"write-protected", own, good[own], 0444, true, false, true, true, true},
@@ -389,7 +394,7 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
         shown = true;
         EXPECT_EQ(frmMain->pbEige->Enabled(), c.personal);
         EXPECT_EQ(CurrentRubric, c.personal ? rbPersonal : rbEmpty);
-        EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(), c.mode == 0444);
+        EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(), c.file == own && c.personal);
         EXPECT_EQ(frmMain->mnpPersErf->Enabled(), c.editors);
         EXPECT_EQ(frmMain->pbTermine->Enabled(), c.warner);
         EXPECT_EQ(frmMain->mnpLayout->Enabled(), c.templates);
