@@ -39,7 +39,8 @@ void CreateUserDatabase();
 void CreateDefaultLayouts();
 
 // How the last CreateUserDatabase found a table: usable, readable only
-// (the file is write-protected), or not at all (damaged, unreadable).
+// (the file is write-protected, or its records read but an index is
+// damaged), or not at all (damaged, unreadable).
 enum TTableUse { tuReady, tuReadOnly, tuUnusable };
 TTableUse UserTableUse(TUserTable table);
 

@@ -6,7 +6,9 @@
 // Invariants after ReadSettingsFile:
 //  - every ranged integer lies in its range (a value outside takes the key's
 //    default, never the nearer bound); colour numbers lie in 0..15 and font
-//    sizes in 1..255 for the same reason;
+//    sizes in 1..255 for the same reason, page, paragraph and spacing values
+//    within 72000 twips either way and the geographic position within 180
+//    and 90 degrees, so that nothing computed from them overflows;
 //  - ReferenceDataDir and UserDataDir end in the path delimiter and are
 //    absolute; the file holds them relative to ProgramDir when they lie
 //    inside it; a stored directory that does not exist is replaced for the
