@@ -23,9 +23,11 @@ void TOrvelanForm::ReadPosition() {
     SetWindowState(wsMaximized);
   } else {
     const int screenW = Screen->Width(), screenH = Screen->Height();
-    // Without a stored placement the window is centred.
-    int left = ini->ReadInteger(formKey_, "Links", (screenW - Width()) / 2);
-    int top = ini->ReadInteger(formKey_, "Oben", (screenH - Height()) / 2);
+    // Without a stored placement the window is centred. A stored edge off
+    // the screen comes back to it below anyway: bound here, the sums that
+    // follow stay far from the integer range's ends.
+    int left = std::clamp(ini->ReadInteger(formKey_, "Links", (screenW - Width()) / 2), -screenW, screenW);
+    int top = std::clamp(ini->ReadInteger(formKey_, "Oben", (screenH - Height()) / 2), -screenH, screenH);
     int width = Width(), height = Height();
     if (BorderStyle() == bsSizeable) {
       width = ini->ReadInteger(formKey_, "Breite", width);
@@ -130,6 +132,9 @@ void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }
 
 namespace {
 
+// The widest column a stored width may give (pixels).
+constexpr int kMaxColumnWidth = 32767;
+
 // Calls f for every data grid the window owns, in component order.
 template <class F>
 void ForEachGrid(const TComponent* owner, F f) {
@@ -141,8 +146,11 @@ void ForEachGrid(const TComponent* owner, F f) {
 
 void TOrvelanForm::ReadGridWidths(TIniFile& ini) {
   ForEachGrid(this, [&](TwwDBGrid* grid) {
-    for (int n = 0; n < grid->GetColCount(); ++n)
-      grid->SetColWidths(n, ini.ReadInteger(formKey_, GridColumnKey(grid->Name(), n), grid->ColWidths(n)));
+    for (int n = 0; n < grid->GetColCount(); ++n) {
+      // A width no screen shows keeps the column's own.
+      const int width = ini.ReadInteger(formKey_, GridColumnKey(grid->Name(), n), grid->ColWidths(n));
+      grid->SetColWidths(n, width >= 0 && width <= kMaxColumnWidth ? width : grid->ColWidths(n));
+    }
   });
 }
 

@@ -3,12 +3,14 @@
 // step never stops the next; failures are collected and shown once.
 #include "app/base/userdb.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "app/base/convdlg.h"
 #include "app/base/usertables.h"
+#include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "dbclient/bapi.h"
@@ -415,6 +417,95 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
   return t;
 }
 
+// What the start found of each user table, and its message when it is
+// not ready.
+TTableUse gUse[kUserTableCount] = {tuReady, tuReady, tuReady, tuReady, tuReady};
+AnsiString gProblem[kUserTableCount];
+
+bool Readable(TUserTable t) { return gUse[t] != tuUnusable; }
+bool Writable(TUserTable t) { return gUse[t] == tuReady; }
+
+// Reads every field of every record, memos included, in the order the
+// program shows them in (the personal page's for the entries): damage
+// there shows now, not when a window opens the table.
+void ReadEveryRecord(TwwTable& t, TUserTable table) {
+  t.SetIndexName(table == utEigenes ? "XEIGE_MTJ" : "");
+  for (t.First(); !t.Eof(); t.Next())
+    for (int i = 0; i < t.FieldCount(); ++i) t.Fields(i)->AsString();
+}
+
+// Walks every index: one that is damaged spoils every change of the table.
+void WalkEveryIndex(TwwTable& t, TUserTable table) {
+  TffDataDictionary dict(8192);
+  DescribeUserTable(table, dict);
+  for (int i = 0; i < dict.IndexCount(); ++i) {
+    t.SetIndexName(dict.Index(i).Name);
+    for (t.First(); !t.Eof(); t.Next()) {
+    }
+  }
+}
+
+// Opens an existing table, writable when it may be written, and reads it
+// whole; `problem` receives the German message when it is not ready. A
+// table whose records read but an index of which is damaged is only read.
+TTableUse CheckUserTable(TUserTable table, AnsiString& problem) {
+  const AnsiString shownOnly =
+      CP1252("Was darin steht, wird angezeigt, kann aber nicht geändert werden.").str();
+  for (const bool readOnly : {false, true}) {
+    TwwTable t(nullptr);
+    t.SetDatabaseName(kUserAlias);
+    t.SetReadOnly(readOnly);
+    t.SetTableName(AnsiString(UserTableName(table)) + ".FFD");
+    try {
+      t.Open();
+      ReadEveryRecord(t, table);
+    } catch (const Exception& e) {
+      problem = DataFileMessage(TableFilePath(&t), e);
+      // Refused for writing only, it may still be read.
+      if (!readOnly && !t.Active()) continue;
+      return tuUnusable;
+    }
+    try {
+      WalkEveryIndex(t, table);
+    } catch (const Exception& e) {
+      problem = DataFileMessage(TableFilePath(&t), e) + "\r" + shownOnly;
+      return tuReadOnly;
+    }
+    if (!readOnly) return tuReady;
+    problem = "Die Datei \"" + TableFilePath(&t) + CP1252("\" ist schreibgeschützt: ").str() + shownOnly;
+    return tuReadOnly;
+  }
+  return tuUnusable;
+}
+
+// What a table holds, in the user's words.
+const char* TableContents(TUserTable t) {
+  switch (t) {
+    case utLayout: return "Ihre Druckvorlagen";
+    case utSelCode: return "Ihre Selektionscodes";
+    case utEigeSelc: return "welche Selektionscodes Ihre Personen und Ereignisse tragen";
+    case utTermine: return "die Liste des Terminwarners";
+    case utEigenes: return "Ihre Personen und Ereignisse";
+  }
+  return "";
+}
+
+// Tables that are gone while others are there: named before anything is
+// made anew, with what the user can do about it.
+void ShowMissingTables(const std::vector<TUserTable>& missing, bool linksGo) {
+  AnsiString text = "Im Verzeichnis \"" + ExcludeTrailingPathDelimiter(UserDataDir) +
+                    (missing.size() == 1 ? "\" fehlt eine Datei" : "\" fehlen Dateien") + " Ihrer eigenen Daten:\r";
+  for (TUserTable t : missing)
+    text += CP1252("\r\"").str() + UserTableName(t) + ".FFD\" (" + TableContents(t) + ")";
+  text += "\r\rOrvelan legt sie jetzt leer neu an";
+  if (linksGo) text += CP1252("; die Zuordnungen der Selektionscodes zu den verlorenen Einträgen werden entfernt").str();
+  text += CP1252(
+              ". Haben Sie eine Sicherung Ihrer eigenen Daten, beenden Sie Orvelan danach und legen Sie die "
+              "Dateien aus der Sicherung in dieses Verzeichnis zurück.")
+              .str();
+  Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONWARNING);
+}
+
 void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& problems) {
   if (problems.empty()) return;
   AnsiString text = heading + "\r";
@@ -455,6 +546,23 @@ void CreateUserDatabase() {
     }
   };
 
+  // The tables there are checked first; a start that is not the first names
+  // the ones that are gone before anything is made anew.
+  std::vector<TUserTable> missing;
+  for (int i = 0; i < kUserTableCount; ++i) {
+    const auto t = static_cast<TUserTable>(i);
+    gUse[t] = tuReady;
+    gProblem[t].clear();
+    if (FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD").empty())
+      missing.push_back(t);
+    else
+      gUse[t] = CheckUserTable(t, gProblem[t]);
+  }
+  const bool laterStart = static_cast<int>(missing.size()) < kUserTableCount;
+  const bool entriesLost =
+      laterStart && std::find(missing.begin(), missing.end(), utEigenes) != missing.end() && Writable(utEigeSelc);
+  if (laterStart && !missing.empty()) ShowMissingTables(missing, entriesLost);
+
   TDatabase db(nullptr);
   db.SetDatabaseName(kUserAlias);
   TffDataDictionary dict(8192);
@@ -474,7 +582,10 @@ void CreateUserDatabase() {
     if (!FindFileNoCase(UserDataDir + name + ".FFD").empty()) return false;
     DescribeUserTable(table, dict);
     const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), false, name.c_str(), dict);
-    if (rc != 0) unbuilt[rc].push_back(name + ".FFD");
+    if (rc != 0) {
+      unbuilt[rc].push_back(name + ".FFD");
+      gUse[table] = tuUnusable;  // told with the other unbuilt files, not again
+    }
     return rc == 0;
   };
   auto importFile = [&](const char* file) {
@@ -496,14 +607,20 @@ void CreateUserDatabase() {
   guarded("Tabelle EIGESELC", [&] { build(utEigeSelc); });
   guarded("Tabelle TERMINE", [&] { build(utTermine); });
 
+  // A table that cannot be written was named by the check; it is left alone.
+  std::unique_ptr<TwwTable> eigeSelc, selCode;
+  if (Writable(utEigeSelc) && Writable(utSelCode))
+    guarded("Tabellen EIGESELC und SELCODE", [&] {
+      eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
+      selCode = OpenUserTable("SELCODE", "XSELC_ID");
+    });
   guarded("Tabelle EIGENES", [&] {
     if (!build(utEigenes)) return;
+    // The codes of the lost entries go with them: a new entry must not take
+    // over a lost one's codes by getting its number.
+    if (entriesLost && eigeSelc) eigeSelc->EmptyTable();
     const AnsiString file = importFile("persd.upd");
-    if (file.empty()) return;
-    // Opened for the import only: a table that could not be built is said
-    // once, as such, and not again as missing.
-    auto eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
-    auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
+    if (file.empty() || !eigeSelc || !selCode) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
     collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });
@@ -519,8 +636,7 @@ void CreateUserDatabase() {
 }
 
 void CreateDefaultLayouts() {
-  // A template table that could not be built has been reported as such.
-  if (FindFileNoCase(UserDataDir + "LAYOUT.FFD").empty()) return;
+  if (!Writable(utLayout)) return;  // named by the check, or its build failed and was told
   std::vector<AnsiString> problems;
   try {
     auto layout = OpenUserTable("LAYOUT", "XLOUT_ID");
@@ -547,4 +663,66 @@ void CreateDefaultLayouts() {
     problems.push_back(Explained("Die Vorlagen-Tabelle LAYOUT kann nicht gelesen werden", e));
   }
   ShowProblems("Die Standardvorlagen sind nicht alle angelegt:", problems);
+}
+
+TTableUse UserTableUse(TUserTable table) { return gUse[table]; }
+
+bool PartAvailable(TDataPart part) {
+  switch (part) {
+    case dpPersonalPage: return Readable(utEigenes);
+    case dpEditors: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
+    case dpWarner: return Readable(utEigenes) && Writable(utTermine);
+    case dpPersonalLists: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
+    case dpSheets: return Writable(utEigenes) && Writable(utLayout);
+    case dpTemplates: return Writable(utLayout);
+    case dpSayings: return SayingsProblem().empty();
+  }
+  return false;
+}
+
+void ExplainLeftOutData() {
+  std::vector<AnsiString> paragraphs;
+  auto folder = [](const AnsiString& dir) { return "\"" + ExcludeTrailingPathDelimiter(dir) + "\""; };
+  if (!MissingUserDataDir.empty())
+    paragraphs.push_back(CP1252("Das Verzeichnis ").str() + folder(MissingUserDataDir) +
+                         CP1252(" für Ihre eigenen Daten fehlt (ist der Datenträger angeschlossen?). Orvelan "
+                                "verwendet bei diesem Start das Verzeichnis ")
+                             .str() +
+                         folder(UserDataDir) +
+                         CP1252("; was Sie jetzt erfassen, wird dort gespeichert. In den Einstellungen bleibt ")
+                             .str() +
+                         folder(MissingUserDataDir) + " eingetragen.");
+  if (!MissingReferenceDataDir.empty())
+    paragraphs.push_back("Das Verzeichnis " + folder(MissingReferenceDataDir) +
+                         " mit den Grunddaten fehlt. Orvelan verwendet bei diesem Start das Verzeichnis " +
+                         folder(ReferenceDataDir) + "; in den Einstellungen bleibt " +
+                         folder(MissingReferenceDataDir) + " eingetragen.");
+  for (int i = 0; i < kUserTableCount; ++i)
+    if (gUse[i] != tuReady && !gProblem[i].empty()) paragraphs.push_back(gProblem[i]);
+  if (!SayingsProblem().empty()) paragraphs.push_back(SayingsProblem());
+
+  const std::pair<TDataPart, AnsiString> parts[] = {
+      {dpPersonalPage, "die Rubrik \"" + RubricDisplay[rbPersonal].RubricTitle + "\""},
+      {dpEditors, "die Erfassung der Personen, Ereignisse und Selektionscodes"},
+      {dpWarner, "der Terminwarner"},
+      {dpPersonalLists, CP1252("die Drucklisten der persönlichen Daten").str()},
+      {dpSheets, CP1252("die Blätter nach Vorlagen").str()},
+      {dpTemplates, "die Erfassung der Vorlagen"},
+      {dpSayings, "der Spruch des Tages"}};
+  std::vector<AnsiString> left;
+  for (const auto& [part, name] : parts)
+    if (!PartAvailable(part)) left.push_back(name);
+  if (!left.empty()) {
+    AnsiString list;
+    for (size_t i = 0; i < left.size(); ++i)
+      list += (i == 0 ? "" : i + 1 == left.size() ? " und " : ", ") + left[i];
+    paragraphs.push_back((left.size() == 1 ? "Solange das so ist, fehlt " : "Solange das so ist, fehlen ") + list +
+                         CP1252(". Der Kalender und die Seiten der Grunddaten stehen wie gewohnt zur Verfügung; an "
+                                "den genannten Dateien ändert Orvelan nichts.")
+                             .str());
+  }
+  if (paragraphs.empty()) return;
+  AnsiString text;
+  for (const AnsiString& p : paragraphs) text += (text.empty() ? "" : "\r\r") + p;
+  Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONWARNING);
 }

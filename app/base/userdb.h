@@ -14,6 +14,7 @@
 
 #include <vector>
 
+#include "app/base/usertables.h"
 #include "dbcontrols/datasets/wwtable.h"
 
 struct TImportResult {
@@ -23,16 +24,37 @@ struct TImportResult {
   std::vector<AnsiString> Problems;  // German, one per reported line
 };
 
-// Builds each missing user table under "OrvUser" in UserDataDir; a new
-// selection-code or own-entries table is filled from its import file when
-// that file exists. Problems (tables that could not be built, told once per
-// cause; lines of an import that were not taken, or the one failure of the
-// table that ended it) are shown together in one warning box.
+// Checks each user table under "OrvUser" in UserDataDir that exists (every
+// record read, memos included; see UserTableUse) and builds each missing
+// one; a new selection-code or own-entries table is filled from its import
+// file when that file exists. On a start that is not the first (other user
+// tables exist) the missing tables are named in a message before they are
+// made anew, and the selection-code rows of a lost own-entries table go
+// with it, so that no new entry takes over a lost one's codes. Problems
+// (tables that could not be built, told once per cause; lines of an import
+// that were not taken) are shown together in one warning box. A table that
+// cannot be used is left exactly as it is.
 void CreateUserDatabase();
 // Adds each default template ("OvDef001.Rtf" ... "OvDef003.Rtf" in
 // ProgramDir) whose number is missing from LAYOUT and whose file exists;
-// nothing when LAYOUT itself is missing (its build failed and was told).
+// nothing when LAYOUT cannot be written or could not be built.
 void CreateDefaultLayouts();
+
+// How the last CreateUserDatabase found a table: usable, readable only
+// (the file is write-protected, or its records read but an index is
+// damaged), or not at all (damaged, unreadable).
+enum TTableUse { tuReady, tuReadOnly, tuUnusable };
+TTableUse UserTableUse(TUserTable table);
+
+// The parts of the program that need user tables or the sayings' table;
+// PartAvailable says whether this start offers them (the calendar and the
+// reference pages need none of these files).
+enum TDataPart { dpPersonalPage, dpEditors, dpWarner, dpPersonalLists, dpSheets, dpTemplates, dpSayings };
+bool PartAvailable(TDataPart part);
+// One German message, after the user tables were checked: each data folder
+// that was missing, each file that cannot be used (named, with why) and
+// what is left out until it can be; nothing when all is well.
+void ExplainLeftOutData();
 
 // The imports themselves, on open tables (SELCODE on "XSELC_ID"; EIGENES on
 // "XEIGE_ID", EIGESELC on "XPKEISE"); a progress window shows the lines

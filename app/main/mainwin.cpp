@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/base/userdb.h"
 #include "app/dialogs/dispdef.h"
 #include "app/dialogs/params.h"
 #include "app/editors/ereierf.h"
@@ -313,6 +314,12 @@ TExplorerButton* TfrmMain::ToolButton(TPanel* bar, const char* name, const AnsiS
   return b;
 }
 
+TNotifyEvent TfrmMain::Offered(int part, TNotifyEvent action) {
+  // A part whose files this start cannot use is shown, but disabled.
+  if (!PartAvailable(static_cast<TDataPart>(part))) return {};
+  return action;
+}
+
 void TfrmMain::BuildToolbars() {
   auto rubric = [this](int r) -> TNotifyEvent {
     if (!RubricAvailable(r)) return {};
@@ -329,8 +336,10 @@ void TfrmMain::BuildToolbars() {
   pbExit = ToolButton(pnlToolbar, "pbExit", "Ende", tpExit, true, [this](TObject*) { Close(); });
 
   pbHelp = ToolButton(pnlToolbar2, "pbHelp", "Hilfe", tpHelp, false, [this](TObject*) { ShowHelp(); });
-  pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false, [](TObject*) { ShowTermine(false); });
-  pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false, [this](TObject*) { SayingClick(); });
+  pbTermine = ToolButton(pnlToolbar2, "pbTermine", "Termine", tpWarner, false,
+                         Offered(dpWarner, [](TObject*) { ShowTermine(false); }));
+  pbSpruch = ToolButton(pnlToolbar2, "pbSpruch", "Spruch", tpSaying, false,
+                        Offered(dpSayings, [this](TObject*) { SayingClick(); }));
   pbInfo = ToolButton(pnlToolbar2, "pbInfo", "Info", tpInfo, false, [](TObject*) { ShowInfo(); });
   PlaceToolButtons();
 }
@@ -363,8 +372,9 @@ void TfrmMain::BuildMenus() {
   };
 
   mnuDatei = menu(root, "mnuDatei", "&Datei");
-  mnpTermine = item(mnuDatei, "mnpTermine", "Termine", 0, [](TObject*) { ShowTermine(false); });
-  mnpSpruch = item(mnuDatei, "mnpSpruch", "Spruch des Tages", 0, [this](TObject*) { SayingClick(); });
+  mnpTermine = item(mnuDatei, "mnpTermine", "Termine", 0, Offered(dpWarner, [](TObject*) { ShowTermine(false); }));
+  mnpSpruch =
+      item(mnuDatei, "mnpSpruch", "Spruch des Tages", 0, Offered(dpSayings, [this](TObject*) { SayingClick(); }));
   menu(mnuDatei, "N1", "-");
   mnpExit = item(mnuDatei, "mnpExit", "&Beenden", 0, [this](TObject*) { Close(); });
 
@@ -402,12 +412,12 @@ void TfrmMain::BuildMenus() {
       if (CurrentRubric == rbPersonal) DisplayRubrik();
     };
   };
-  mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, ownData([] {
-                      int id = 0;
-                      ShowPersErf(id);
-                    }));
-  mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, ownData(ShowEreiErf));
-  mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, ownData(ShowSelCErf));
+  mnpPersErf = item(mnuEige, "mnpPersErf", "Personen", 0, Offered(dpEditors, ownData([] {
+                                                                      int id = 0;
+                                                                      ShowPersErf(id);
+                                                                    })));
+  mnpEreiErf = item(mnuEige, "mnpEreiErf", "Ereignisse", 0, Offered(dpEditors, ownData(ShowEreiErf)));
+  mnpSelCErf = item(mnuEige, "mnpSelCErf", "Selektionscodes", 0, Offered(dpEditors, ownData(ShowSelCErf)));
   menu(mnuEige, "N3", "-");
   mnpPassDef = item(mnuEige, "mnpPassDef", CP1252("Paßwort definieren").str(), 0, [](TObject*) {
     if (AskPasswort()) ShowPassDef();
@@ -416,23 +426,24 @@ void TfrmMain::BuildMenus() {
   mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
   // A sheet shows an own person and opens the person list and editor: it
   // too is personal data behind the password.
-  mnpDrucken = item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, ownData(ShowDrucken));
+  mnpDrucken =
+      item(mnuDrucken, "mnpDrucken", CP1252("Blätter nach Vorlagen").str(), 0, Offered(dpSheets, ownData(ShowDrucken)));
   mnpDruckEige = menu(mnuDrucken, "mnpDruckEige", CP1252("Persönliche Daten").str());
   // The printed lists of personal data only with the password.
-  auto printList = [](int list) -> TNotifyEvent {
-    return [list](TObject*) {
+  auto printList = [this](int list) -> TNotifyEvent {
+    return Offered(dpPersonalLists, [list](TObject*) {
       if (AskPasswort()) ShowDruckEige(list);
-    };
+    });
   };
   mnpTagebuch = item(mnpDruckEige, "mnpTagebuch", "Tagebuch", 0, printList(plDiary));
   mnpGebListe = item(mnpDruckEige, "mnpGebListe", "Geburtstagsliste", 0, printList(plBirthdayList));
   mnpGebUebersicht =
       item(mnpDruckEige, "mnpGebUebersicht", CP1252("Geburtstagsübersicht").str(), 0, printList(plBirthdayOverview));
   menu(mnuDrucken, "N4", "-");
-  mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, [](TObject*) {
-    int number = 0;
-    ShowLayout(number);
-  });
+  mnpLayout = item(mnuDrucken, "mnpLayout", "Vorlagen erfassen", 0, Offered(dpTemplates, [](TObject*) {
+                     int number = 0;
+                     ShowLayout(number);
+                   }));
 
   mnuEinstellungen = menu(root, "mnuEinstellungen", "&Einstellungen");
   mnpAnzeige = menu(mnuEinstellungen, "mnpAnzeige", "Anzeige");
@@ -459,7 +470,11 @@ void TfrmMain::BuildMenus() {
   mnpInhalt = item(mnuHilfe, "mnpInhalt", "Inhalt", ShortCut(VK_F1, 0), [this](TObject*) { ShowHelp(); });
 }
 
-bool TfrmMain::RubricAvailable(int rubric) { return rubric >= rbEmpty && rubric < kRubricCount; }
+bool TfrmMain::RubricAvailable(int rubric) {
+  // The personal page needs the user's own table; the others the reference data.
+  if (rubric == rbPersonal) return PartAvailable(dpPersonalPage);
+  return rubric >= rbEmpty && rubric < kRubricCount;
+}
 
 void TfrmMain::ChooseRubrik(int r) {
   // The user's choice is the rubric stored at the end.
@@ -492,8 +507,14 @@ void TfrmMain::FormCreate(TObject*) {
   SunMoonMode = 0;
   Gauge->SetVisible(false);
   // A table that cannot be opened is named in German; the program block
-  // shows it and ends without touching the file.
-  for (TwwTable* t : {tblEige, tblPers, tblErei, tblName, tblFTag, tblPatr}) OpenTableOrExplain(t);
+  // shows it and ends without touching the file. The user's own table was
+  // checked at the start: one that cannot be read stays closed, and one that
+  // may not be written is only read.
+  if (RubricAvailable(rbPersonal)) {
+    tblEige->SetReadOnly(UserTableUse(utEigenes) == tuReadOnly);
+    OpenTableOrExplain(tblEige);
+  }
+  for (TwwTable* t : {tblPers, tblErei, tblName, tblFTag, tblPatr}) OpenTableOrExplain(t);
   firstPaint_ = true;
 }
 
@@ -572,11 +593,11 @@ void TfrmMain::StartupTimerTimer(TObject*) {
   // A start rubric the program cannot show opens the title page; the
   // settings keep it for the next start.
   if (!RubricAvailable(CurrentRubric) || (CurrentRubric == rbPersonal && !AskPasswort())) {
-    if (RubricAvailable(CurrentRubric)) HeldStartRubric = CurrentRubric;
+    if (CurrentRubric < kRubricCount) HeldStartRubric = CurrentRubric;
     CurrentRubric = rbEmpty;
   }
   SetRubrik(CurrentRubric);
-  if (ShowWarner) ShowTermine(true);
+  if (ShowWarner && PartAvailable(dpWarner)) ShowTermine(true);
   if (ShowSaying && frmSpruch) {
     frmSpruch->SetFormStyle(SayingOnTop ? fsStayOnTop : fsNormal);
     frmSpruch->Show();
@@ -730,7 +751,7 @@ void TfrmMain::DisplayRubrik() {
 void TfrmMain::ExplainPageFailure(const Exception& e) {
   const AnsiString file =
       FindUnreadableTable({tblPers, tblPatr, PersonNationTable, PersonProfessionTable, NationTable, ProfessionTable,
-                           PlaceTable, tblEige, tblErei, tblName, tblFTag});
+                           PlaceTable, tblEige->Active() ? tblEige : nullptr, tblErei, tblName, tblFTag});
   AnsiString why;
   if (const auto* known = dynamic_cast<const EDataFileError*>(&e))
     why = known->Message();

@@ -13,7 +13,8 @@
 //  - CurrentDateKey is the calendar's date, or becomes it when DataTimer
 //    fires (the key may be set elsewhere first, e.g. by a date dialog).
 //  - A menu item or tool button whose window or page is not part of the
-//    program is disabled; nothing is offered that does not work.
+//    program, or whose files this start cannot use (PartAvailable), is
+//    disabled; nothing is offered that does not work.
 //  - DataTimer and StartupTimer are stopped before their work runs, so a
 //    handler never runs twice at once.
 //  - A page that cannot be built (a table damaged after the start) is left
@@ -113,7 +114,8 @@ class TfrmMain : public TOrvelanForm {
   void ApplyParams();
   // A key press for the calendar's own key handler, which moves its date.
   void KalenderKeySimulieren(Word key, TShiftState shift);
-  // Whether the program builds the page of a rubric.
+  // Whether the program builds the page of a rubric (the personal one only
+  // while the user's own table can be read).
   static bool RubricAvailable(int rubric);
 
   bool PictureFits() const { return pictureFits_; }
@@ -132,6 +134,9 @@ class TfrmMain : public TOrvelanForm {
   TExplorerButton* ToolButton(TPanel* bar, const char* name, const AnsiString& caption, int picture, bool big,
                               TNotifyEvent onClick);
   TwwTable* MakeTable(const char* name, const char* database, const char* table, const char* index);
+  // The action, or none (the item disabled) when this start cannot offer
+  // the part (a TDataPart) for want of its files.
+  static TNotifyEvent Offered(int part, TNotifyEvent action);
 
   void FormCreate(TObject* sender);
   void FormShow(TObject* sender);

@@ -31,6 +31,8 @@ namespace {
 // shown.
 std::set<std::string> gNotedArchives;
 AnsiString gArchiveMessage;
+// Why the sayings' table could not be opened at the start.
+AnsiString gSayingsProblem;
 
 // The reference tables the main window's day pages open, with their index.
 const struct {
@@ -165,6 +167,22 @@ void CheckTable(const char* table, const char* index) {
   delete OpenLookupTable(table, index);
 }
 
+// The sayings are an extra the program does without: their table is tried,
+// and what is wrong with it kept for the start's message.
+AnsiString SayingsTableProblem() {
+  TwwTable t(nullptr);
+  t.SetDatabaseName("Orvelan");
+  t.SetReadOnly(true);
+  t.SetTableName("SPRUCH.FFD");
+  t.SetIndexFieldNames("SPRU_TYP;SPRU_TAG");
+  try {
+    t.Open();
+  } catch (const Exception& e) {
+    return DataFileMessage(TableFilePath(&t), e);
+  }
+  return {};
+}
+
 void RegisterAliases() {
   const TBapiHandle session = Session->Handle();
   // Removing first lets the paths of this ini file win over an earlier
@@ -199,6 +217,8 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
                      CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str();
 }
 
+const AnsiString& SayingsProblem() { return gSayingsProblem; }
+
 AnsiString TakeArchiveFailureMessage() {
   AnsiString message;
   message.swap(gArchiveMessage);
@@ -227,6 +247,7 @@ void SetUpData() {
     PersonNationTable = OpenLookupTable("PERSNATI.FFD", "PN_PERS");
     PersonProfessionTable = OpenLookupTable("PERSBERU.FFD", "PB_PERS");
     for (const auto& t : kPageTables) CheckTable(t.table, t.index);
+    gSayingsProblem = SayingsTableProblem();
   } catch (...) {
     ReleaseData();
     throw;

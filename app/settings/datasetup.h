@@ -74,6 +74,10 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e);
 // the text to show once it stands; empty when there were none.
 AnsiString TakeArchiveFailureMessage();
 
+// Why the sayings' table could not be opened at the start (German, naming
+// the file), or empty; the saying window is left out while it cannot.
+const AnsiString& SayingsProblem();
+
 // LoadSettings for the program block: true when the program may go on.
 // A failed data set-up shows its German message in an error box and gives
 // false, so the program ends cleanly instead of stopping on an exception.

@@ -19,6 +19,8 @@
 AnsiString ProgramDir;
 AnsiString ReferenceDataDir;
 AnsiString UserDataDir;
+AnsiString MissingReferenceDataDir;
+AnsiString MissingUserDataDir;
 
 uint8_t Country = 0;
 long double Longitude = -10.0L;
@@ -64,6 +66,9 @@ constexpr const char* kTemplates = "VORLAGEN DRUCKEN";
 constexpr int kFontNameLength = 32, kTitleLength = 40, kRubricTitleLength = 30, kPasswordLength = 20,
               kSelectionCodeLength = 3;
 constexpr int kMaxColour = 15;  // ColorTable has 16 entries
+
+// The keys' texts of the data folders that were missing at the start.
+AnsiString gKeptReferenceDir, gKeptUserDir;
 
 // The display sections, in the order they are read and written.
 const DisplayLayout kDisplayLayouts[kRubricCount] = {
@@ -137,9 +142,17 @@ int ReadRanged(TIniFile& ini, std::string_view section, std::string_view key, in
   return v;
 }
 
-long double ReadCoordinate(TIniFile& ini, std::string_view key, const char* defText, long double def) {
+// Twips a page, paragraph or spacing value may take (a sheet of 50 inches):
+// what the windows add up from them stays far from the integer range's ends.
+constexpr int kMaxTwips = 72000;
+int ReadTwips(TIniFile& ini, std::string_view section, std::string_view key, int low, int def) {
+  return ReadRanged(ini, section, key, low, kMaxTwips, def);
+}
+
+// Degrees up to `limit` either way; anything else takes the default.
+long double ReadCoordinate(TIniFile& ini, std::string_view key, const char* defText, long double def, double limit) {
   double v = 0;
-  if (!TryStrToFloat(Trim(ini.ReadString(kGeneral, key, defText)), v)) return def;
+  if (!TryStrToFloat(Trim(ini.ReadString(kGeneral, key, defText)), v) || !(v >= -limit && v <= limit)) return def;
   return v;
 }
 
@@ -153,18 +166,29 @@ TDateTime ReadDateText(TIniFile& ini, std::string_view section, std::string_view
 // inside it, so that a moved or copied program keeps to its own data; an
 // absolute path elsewhere is kept as it is. `folder` is the program
 // directory's own folder, the default.
-AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder) {
+// A folder that is gone (the program directory was moved, a disk is not
+// plugged in, the file names another machine's) gives the program
+// directory's own for this run: `missing` receives it and `kept` the text
+// of the key, which is written back as it was, so the folder set is used
+// again once it is there.
+AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder, AnsiString& missing,
+                         AnsiString& kept) {
+  missing.clear();
+  kept.clear();
   const AnsiString own = AddTrailingBackslash(ProgramDir + folder);
-  AnsiString dir = Trim(ini.ReadString(kDirectories, key, ""));
+  const AnsiString text = ini.ReadString(kDirectories, key, "");
+  AnsiString dir = Trim(text);
   if (dir.empty()) return own;  // an empty key would put the data into the working directory
   if (dir[0] != PathDelim) dir = ProgramDir + dir;
   dir = AddTrailingBackslash(dir);
-  // A folder that is gone (the program directory was moved, or the file
-  // names another machine's) gives the program directory's own.
-  return DirectoryExists(dir) ? dir : own;
+  if (dir == own || DirectoryExists(dir)) return dir;
+  missing = dir;
+  kept = text;
+  return own;
 }
 
-AnsiString StoredDirectory(const AnsiString& dir) {
+AnsiString StoredDirectory(const AnsiString& dir, const AnsiString& kept) {
+  if (!kept.empty()) return kept;
   if (dir.size() < ProgramDir.size() || dir.compare(0, ProgramDir.size(), ProgramDir) != 0) return dir;
   const AnsiString inside = dir.substr(ProgramDir.size());
   return inside.empty() ? AnsiString(".") + PathDelim : inside;
@@ -227,8 +251,8 @@ void ReadFontSettings(TIniFile& ini, const AnsiString& section, const AnsiString
   AnsiString name = Trim(ini.ReadString(section, Key(prefix, " Schrift"), defName));
   font.FontName = Limited(name.empty() ? defName : name, kFontNameLength);
   font.Size = static_cast<uint8_t>(ReadRanged(ini, section, Key(prefix, " Groesse"), 1, 255, defSize));
-  font.SpaceBefore = ini.ReadInteger(section, Key(prefix, " Abstand vor"), 0);
-  font.SpaceAfter = ini.ReadInteger(section, Key(prefix, " Abstand nach"), 0);
+  font.SpaceBefore = ReadTwips(ini, section, Key(prefix, " Abstand vor"), -kMaxTwips, 0);
+  font.SpaceAfter = ReadTwips(ini, section, Key(prefix, " Abstand nach"), -kMaxTwips, 0);
 }
 
 void ReadTextAttr(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, TextAttributes& attr,
@@ -251,12 +275,12 @@ void ReadTextAttr(TIniFile& ini, const AnsiString& section, const AnsiString& pr
 
 void ReadParaSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, ParagraphSettings& para,
                       int defSpaceBefore, int defSpaceAfter) {
-  para.Hanging = ini.ReadInteger(section, Key(prefix, " Haengend"), 0);
-  para.IndentLeft = ini.ReadInteger(section, Key(prefix, " Einruecken links"), 0);
-  para.IndentRight = ini.ReadInteger(section, Key(prefix, " Einruecken rechts"), 0);
-  para.SpaceBefore = ini.ReadInteger(section, Key(prefix, " Abstand vor"), defSpaceBefore);
-  para.LineSpacing = ini.ReadInteger(section, Key(prefix, " Zwischenraum"), 0);
-  para.SpaceAfter = ini.ReadInteger(section, Key(prefix, " Abstand nach"), defSpaceAfter);
+  para.Hanging = ReadTwips(ini, section, Key(prefix, " Haengend"), -kMaxTwips, 0);
+  para.IndentLeft = ReadTwips(ini, section, Key(prefix, " Einruecken links"), -kMaxTwips, 0);
+  para.IndentRight = ReadTwips(ini, section, Key(prefix, " Einruecken rechts"), -kMaxTwips, 0);
+  para.SpaceBefore = ReadTwips(ini, section, Key(prefix, " Abstand vor"), -kMaxTwips, defSpaceBefore);
+  para.LineSpacing = ReadTwips(ini, section, Key(prefix, " Zwischenraum"), -kMaxTwips, 0);
+  para.SpaceAfter = ReadTwips(ini, section, Key(prefix, " Abstand nach"), -kMaxTwips, defSpaceAfter);
 }
 
 void ReadPageSettings(TIniFile& ini, const AnsiString& section, PageSettings& page, const AnsiString& defTitle) {
@@ -272,12 +296,13 @@ void ReadPageSettings(TIniFile& ini, const AnsiString& section, PageSettings& pa
     style.Font.SpaceBefore = style.Para.SpaceBefore;
     style.Font.SpaceAfter = style.Para.SpaceAfter;
   }
-  page.PaperWidth = ini.ReadInteger(section, "Papier Breite", 11906);
-  page.PaperHeight = ini.ReadInteger(section, "Papier Hoehe", 16838);
-  page.MarginTop = ini.ReadInteger(section, "Rand oben", 567);
-  page.MarginBottom = ini.ReadInteger(section, "Rand unten", 567);
-  page.MarginLeft = ini.ReadInteger(section, "Rand links", 567);
-  page.MarginRight = ini.ReadInteger(section, "Rand rechts", 567);
+  // A sheet is at least 1 cm wide and high.
+  page.PaperWidth = ReadTwips(ini, section, "Papier Breite", 567, 11906);
+  page.PaperHeight = ReadTwips(ini, section, "Papier Hoehe", 567, 16838);
+  page.MarginTop = ReadTwips(ini, section, "Rand oben", 0, 567);
+  page.MarginBottom = ReadTwips(ini, section, "Rand unten", 0, 567);
+  page.MarginLeft = ReadTwips(ini, section, "Rand links", 0, 567);
+  page.MarginRight = ReadTwips(ini, section, "Rand rechts", 0, 567);
 }
 
 void WriteFontSettings(TIniFile& ini, const AnsiString& section, const AnsiString& prefix, const FontSettings& font) {
@@ -333,12 +358,12 @@ std::unique_ptr<TIniFile> OpenSettingsFile() {
 }
 
 void ReadSettingsFile(TIniFile& ini) {
-  ReferenceDataDir = ReadDirectory(ini, "Grunddaten", "DATEN");
-  UserDataDir = ReadDirectory(ini, "Eigene Daten", "BENUTZER");
+  ReferenceDataDir = ReadDirectory(ini, "Grunddaten", "DATEN", MissingReferenceDataDir, gKeptReferenceDir);
+  UserDataDir = ReadDirectory(ini, "Eigene Daten", "BENUTZER", MissingUserDataDir, gKeptUserDir);
 
   Country = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Land", 0, 255, 0));
-  Longitude = ReadCoordinate(ini, "Geografische Laenge", "-10.0", -10.0L);
-  Latitude = ReadCoordinate(ini, "Geografische Breite", "50.0", 50.0L);
+  Longitude = ReadCoordinate(ini, "Geografische Laenge", "-10.0", -10.0L, 180);
+  Latitude = ReadCoordinate(ini, "Geografische Breite", "50.0", 50.0L, 90);
   Confession = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Konfession", 0, 255, 1));
   WeekStart = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Wochenbeginn", 0, 255, 1));
   Weekend = static_cast<uint8_t>(ReadRanged(ini, kGeneral, "Wochenende", 0, 255, 1));
@@ -354,7 +379,8 @@ void ReadSettingsFile(TIniFile& ini) {
   HeldStartRubric = -1;
   TemplateNotice = ini.ReadBool(kGeneral, "Vorlage-Hinweis", true);
   const int yesterday = static_cast<int>(Trunc(Date())) - 1;
-  LastStart = ini.ReadInteger(kGeneral, "Letzter Programmstart", yesterday);
+  LastStart = ReadRanged(ini, kGeneral, "Letzter Programmstart", static_cast<int>(PackedDateToDateTime(PackedDateMin())),
+                         static_cast<int>(PackedDateToDateTime(PackedDateMax())), yesterday);
   Password = Limited(ini.ReadString(kGeneral, "Passwort", ""), kPasswordLength);
   PasswordOnce = ini.ReadBool(kGeneral, "Passwort nur einmal", true);
   PendingPassword = Password;
@@ -365,8 +391,9 @@ void ReadSettingsFile(TIniFile& ini) {
   Warner2On = ini.ReadBool(kDefaults, "Terminwarner 2 ein", false);
   Warner2Days = ReadRanged(ini, kDefaults, "Terminwarner 2 Tage", 1, 21, 5);
 
-  TemplatePerson = ini.ReadInteger(kTemplates, "Person", 0);
-  TemplateLayout = ini.ReadInteger(kTemplates, "Vorlage", 1);
+  // Numbers of an entry and of a template, which the program counts up from 1.
+  TemplatePerson = ReadRanged(ini, kTemplates, "Person", 0, 99999999, 0);
+  TemplateLayout = ReadRanged(ini, kTemplates, "Vorlage", 0, 99999999, 1);
 
   for (int i = 0; i < 3; ++i) {
     const PrintListLayout& l = kPrintLists[i];
@@ -389,8 +416,8 @@ void ReadSettingsFile(TIniFile& ini) {
 
 void WriteSettingsFile(TIniFile& ini) {
   ini.BeginUpdate();
-  ini.WriteString(kDirectories, "Grunddaten", StoredDirectory(ReferenceDataDir));
-  ini.WriteString(kDirectories, "Eigene Daten", StoredDirectory(UserDataDir));
+  ini.WriteString(kDirectories, "Grunddaten", StoredDirectory(ReferenceDataDir, gKeptReferenceDir));
+  ini.WriteString(kDirectories, "Eigene Daten", StoredDirectory(UserDataDir, gKeptUserDir));
 
   ini.WriteInteger(kGeneral, "Land", Country);
   ini.WriteString(kGeneral, "Geografische Laenge", FloatToStr(static_cast<double>(Longitude)));

@@ -6,11 +6,14 @@
 // Invariants after ReadSettingsFile:
 //  - every ranged integer lies in its range (a value outside takes the key's
 //    default, never the nearer bound); colour numbers lie in 0..15 and font
-//    sizes in 1..255 for the same reason;
+//    sizes in 1..255 for the same reason, page, paragraph and spacing values
+//    within 72000 twips either way and the geographic position within 180
+//    and 90 degrees, so that nothing computed from them overflows;
 //  - ReferenceDataDir and UserDataDir end in the path delimiter and are
 //    absolute; the file holds them relative to ProgramDir when they lie
-//    inside it, and a stored directory that does not exist is replaced by
-//    the program directory's own ("DATEN", "BENUTZER");
+//    inside it; a stored directory that does not exist is replaced for the
+//    run by the program directory's own ("DATEN", "BENUTZER") and named in
+//    MissingReferenceDataDir / MissingUserDataDir, and the file keeps it;
 //  - texts are no longer than their fields (font names 32, titles 40,
 //    rubric title 30, password 20, selection code 3 characters);
 //  - an attribute block without underline colour has no underline style.
@@ -143,6 +146,10 @@ struct PrintListSettings {
 extern AnsiString ProgramDir;
 extern AnsiString ReferenceDataDir;
 extern AnsiString UserDataDir;
+// A folder of the settings that was missing at the start (the directory
+// above is then the program directory's own); empty when it was there.
+extern AnsiString MissingReferenceDataDir;
+extern AnsiString MissingUserDataDir;
 
 // "ALLGEMEIN"
 extern uint8_t Country;

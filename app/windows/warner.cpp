@@ -101,6 +101,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   tblEige = new TwwTable(this);
   tblEige->SetName("tblEige");
   tblEige->SetDatabaseName(kUserAlias);
+  tblEige->SetReadOnly(true);  // only read: a write-protected file serves as well
   tblEige->SetTableName("EIGENES.FFD");
   tblEige->SetIndexName("XEIGE_ID");
   tblEige->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
@@ -238,7 +239,10 @@ void TfrmTermin::RunPass(int level, int key) {
                   days))
         AppendTermRow(days, level);
     }
-  } catch (const Exception&) {
+  } catch (const Exception& e) {
+    // The list may lack rows now: the file is named once the fill is done.
+    if (failure_.empty())
+      failure_ = DataFileMessage(TableFilePath(tblTerm->State() == dsInsert ? tblTerm : tblEige), e);
     if (tblTerm->State() == dsInsert) tblTerm->Cancel();
     if (tblEige->RangeActive()) tblEige->CancelRange();
   }
@@ -249,6 +253,7 @@ bool TfrmTermin::FillTermine() {
   found_ = false;
   rows_ = 0;
   stored_.clear();
+  failure_.clear();
   tblEige->DisableControls();
   tblTerm->DisableControls();
   // Switching the controls on again tells them of the new rows, and their
@@ -299,6 +304,13 @@ bool TfrmTermin::FillTermine() {
     throw;
   }
   enableControls();
+  if (!failure_.empty() && !failureShown_) {
+    failureShown_ = true;
+    Application->MessageBox(
+        CP1252("Der Terminwarner kann nicht alle Einträge lesen; in der Liste können Termine fehlen.\r\r").str() +
+            failure_,
+        "Termine", MB_OK | MB_ICONWARNING);
+  }
   return found_;
 }
 

@@ -53,7 +53,9 @@ class TfrmTermin : public TOrvelanForm {
   // The window's day.
   const PackedDate& Date() const { return date_; }
   void SetDate(const PackedDate& d) { date_ = d; }
-  // Rebuilds TERMINE for the window's day; true when a row was added.
+  // Rebuilds TERMINE for the window's day; true when a row was added. A
+  // pass that fails (a damaged index, a lock) ends, the others run, and the
+  // file that failed is named in a German message, once per window.
   bool FillTermine();
   // The right side for the selected row.
   void dsEigeDataChange();
@@ -80,6 +82,8 @@ class TfrmTermin : public TOrvelanForm {
   TPoint MinimumSize() override;
 
   PackedDate date_{};
+  AnsiString failure_;          // the message of this fill's first failed pass
+  bool failureShown_ = false;   // a window names a failing file once
   bool found_ = false;
   int rows_ = 0;
   std::set<std::pair<int, int>> stored_;  // (days, entry) of this fill

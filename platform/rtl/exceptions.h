@@ -47,7 +47,19 @@ ORV_DECLARE_EXCEPTION(EListError, Exception)
 ORV_DECLARE_EXCEPTION(EStringListError, Exception)
 ORV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
 ORV_DECLARE_EXCEPTION(EComponentError, Exception)
-ORV_DECLARE_EXCEPTION(EIniFileException, Exception)
+// An ini file that could not be written (or a name its format refuses).
+// ErrorCode is the system's error number of the step that failed (errno:
+// no space, no rights, read-only medium ...), 0 for a refused name.
+class EIniFileException : public Exception {
+public:
+  explicit EIniFileException(AnsiString message, int errorCode = 0)
+      : Exception(std::move(message)), errorCode_(errorCode) {}
+  const char* ClassName() const override { return "EIniFileException"; }
+  int ErrorCode() const { return errorCode_; }
+
+private:
+  int errorCode_;
+};
 
 // Raises EAbort: ends the current operation without a message.
 [[noreturn]] inline void Abort() { throw EAbort("Operation aborted"); }

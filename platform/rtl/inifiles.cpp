@@ -19,8 +19,8 @@ bool StatPath(const AnsiString& path, struct stat& st) {
   return ::stat(Cp1252ToUtf8(path).c_str(), &st) == 0;
 }
 
-[[noreturn]] void WriteError(const AnsiString& name) {
-  throw EIniFileException("Unable to write to " + name);
+[[noreturn]] void WriteError(const AnsiString& name, int err) {
+  throw EIniFileException("Unable to write to " + name, err);
 }
 
 bool WriteAll(int fd, const std::string& data) {
@@ -28,6 +28,7 @@ bool WriteAll(int fd, const std::string& data) {
   while (done < data.size()) {
     ssize_t n = ::write(fd, data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;  // nothing taken: no room
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
@@ -92,12 +93,12 @@ void TIniFile::Load() {
   stamp_ = now;
   lines_.clear();
   if (now.size < 0) return;  // no file: everything reads as default
-  unreadable_ = false;
+  unreadable_ = 0;
   std::string text;
   int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     stamp_ = Stamp();
-    unreadable_ = true;
+    unreadable_ = errno;
     return;
   }
   char buf[65536];
@@ -108,7 +109,7 @@ void TIniFile::Load() {
       // A read error leaves only a part: nothing of it may be saved back.
       lines_.clear();
       stamp_ = Stamp();
-      unreadable_ = true;
+      unreadable_ = errno;
       ::close(fd);
       return;
     }
@@ -138,9 +139,11 @@ void TIniFile::Save() {
   // known of it; a read-only file is the user's wish to keep it as it is.
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  const bool readOnly =
-      exists && S_ISREG(st.st_mode) && ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0);
-  if (unreadable_ || readOnly) WriteError(fileName_);
+  if (unreadable_) WriteError(fileName_, unreadable_);
+  if (exists && S_ISREG(st.st_mode)) {
+    if ((st.st_mode & 0222) == 0) WriteError(fileName_, EACCES);
+    if (::access(target.c_str(), W_OK) != 0) WriteError(fileName_, errno);
+  }
   mode_t mode = 0644;
   bool exact = ownerOnly_;  // rights to give exactly, past the umask
   if (ownerOnly_) {
@@ -153,18 +156,21 @@ void TIniFile::Save() {
   // O_CREAT would keep them.
   ::unlink(tmp.c_str());
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) WriteError(fileName_);
+  if (fd < 0) WriteError(fileName_, errno);
+  // The first step that fails gives the reason.
+  int err = 0;
+  auto step = [&err](bool ok) {
+    if (!ok && !err) err = errno;
+  };
   // The creation mode is filtered by the umask; the file gets exactly it.
-  if (exact && ::fchmod(fd, mode) != 0) {
-    ::close(fd);
+  if (exact) step(::fchmod(fd, mode) == 0);
+  if (!err) step(WriteAll(fd, text));
+  if (!err) step(::fsync(fd) == 0);
+  step(::close(fd) == 0);
+  if (!err) step(::rename(tmp.c_str(), target.c_str()) == 0);
+  if (err) {
     ::unlink(tmp.c_str());
-    WriteError(fileName_);
-  }
-  bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    WriteError(fileName_);
+    WriteError(fileName_, err);
   }
   // The rename itself must reach the disk too.
   AnsiString dir = ExtractFileDir(path_);

@@ -53,7 +53,8 @@ class TIniFile : public TObject {
   TDateTime ReadTime(std::string_view section, std::string_view ident, TDateTime def);
   TDateTime ReadDateTime(std::string_view section, std::string_view ident, TDateTime def);
 
-  // Raise EIniFileException "Unable to write to <file>" when the file
+  // Raise EIniFileException "Unable to write to <file>", with the errno of
+  // the failing step as its ErrorCode, when the file
   // cannot be written (a read-only file, with no write right for anyone,
   // counts as such, and so does a file that is there but could not be
   // read: it is never replaced by the little that was known of it), and for a section name holding "]" or a line break
@@ -108,7 +109,7 @@ private:
   std::vector<Line> lines_;
   int updateDepth_ = 0;
   bool pending_ = false;  // lines_ holds writes not yet saved
-  bool unreadable_ = false;  // the file is there but could not be read
+  int unreadable_ = 0;  // the file is there but could not be read: the errno
   bool ownerOnly_ = false;
   struct Stamp {
     int64_t mtimeNs = -1, size = -1;

@@ -236,6 +236,39 @@ TEST_F(GridWindow, ColumnWidthsSurviveARestart) {
   EXPECT_FALSE(IniFile().ValueExists("TESTFENSTER", "Links"));
 }
 
+// Every number of the settings file at an end of the integer range, as a
+// damaged or edited file may hold them: each is read into its range, and
+// the window's placement and its grids' column widths into the screen's,
+// so that no window or grid computes beyond the integer range.
+TEST_F(GridWindow, NumbersAtTheEndsOfTheIntegerRangeAreBoundWhenRead) {
+  auto ini = OpenSettingsFile();
+  WriteSettingsFile(*ini);
+  TStringList sections, keys;
+  ini->ReadSections(&sections);
+  int n = 0, value = 0;
+  for (int i = 0; i < sections.Count(); ++i) {
+    ini->ReadSection(sections.Strings(i), &keys);
+    for (int k = 0; k < keys.Count(); ++k)
+      if (TryStrToInt(ini->ReadString(sections.Strings(i), keys.Strings(k), ""), value))
+        ini->WriteString(sections.Strings(i), keys.Strings(k), n++ % 2 ? "2147483647" : "-2147483648");
+  }
+  ReadSettingsFile(*ini);
+  WriteSettingsFile(*ini);  // what was read
+  const std::string text = apptest::Slurp(Ini());
+  EXPECT_EQ(text.find("2147483647"), std::string::npos) << text;
+  EXPECT_EQ(text.find("2147483648"), std::string::npos) << text;
+  for (const char* key : {"Oben", "Breite", "gridLage Col. 1", "gridOrte Col. 0"})
+    ini->WriteString("TESTFENSTER", key, "2147483647");
+  for (const char* key : {"Links", "Hoehe", "gridLage Col. 2", "gridOrte Col. 2"})
+    ini->WriteString("TESTFENSTER", key, "-2147483648");
+  TOrvelanForm* f = MakeWindow();
+  f->Show();
+  EXPECT_TRUE(f->Left() >= 0 && f->Left() + f->Width() <= Screen->Width());
+  EXPECT_TRUE(f->Top() >= 0 && f->Top() + f->Height() <= Screen->Height());
+  for (TwwDBGrid* g : {lage, orte})
+    for (int w : Widths(g)) EXPECT_TRUE(w >= 0 && w <= Screen->Width()) << g->Name() << " " << w;
+}
+
 TEST_F(GridWindow, LastColumnsStretchOnlyInTheActiveWindow) {
   TOrvelanForm* f = MakeWindow();
   f->Show();

@@ -162,8 +162,8 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
        MessageBoxPicture(driver,
                          CP1252("Die Einstellungen können nicht in der Datei \"").str() +
                              (dir / "Orvelan.Ini").string() +
-                             CP1252("\" gespeichert werden: Die Datei ist schreibgeschützt oder nicht lesbar, oder "
-                                    "ihr Verzeichnis ist schreibgeschützt.\r\rDie Datei bleibt unverändert; die "
+                             CP1252("\" gespeichert werden: Die Datei oder ihr Verzeichnis ist schreibgeschützt "
+                                    "(fehlende Schreibrechte).\r\rDie Datei bleibt unverändert; die "
                                     "Änderungen dieser Sitzung an den Einstellungen gehen verloren.")
                                  .str(),
                          "Orvelan", MB_OK | MB_ICONWARNING)}};

@@ -5,10 +5,20 @@
 // argument and in any letter case; a second start hands over to the first
 // (restoring it when minimised), also while the first is still starting,
 // and ends without touching the settings; a start without reference data,
-// with a damaged table or with a settings file it cannot write says so.
+// with a damaged table or with a settings file it cannot write says so; a
+// damaged or missing user file or data folder is named and the program
+// runs without what needs it.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
 
 #include "app/main/program.h"
 #include "app/windows/saying.h"
@@ -29,6 +39,24 @@ class ProgramBlock : public MainWindowTest {
     apptest::Put(Ini(), "[ALLGEMEIN]\r\nLetzter Programmstart=" + std::to_string(static_cast<int>(d)) + "\r\n");
   }
   bool UserTablesExist() { return fs::exists(Root() / "BENUTZER" / "EIGENES.FFD"); }
+  // A first start that takes a person of the user's own with a memo and
+  // the selection code "FAM" from the older data.
+  int FirstStartWithAPerson() {
+    apptest::Put(Root() / "persd.upd", "#ID=1\r\n#Name=Anna Muster\r\n#Text=Erinnerung an die Reise\r\n#SelCode=FAM\r\n");
+    return RunFullStart({});
+  }
+  // Runs `body` in a child process (for a mount or another user of its
+  // own); the child's exit status: 0 when its checks held.
+  static int InChild(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+      body();
+      _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
   // Runs the block; the scripted step closes the main window once it shows
   // its start rubric.
   int RunFullStart(const std::vector<std::string>& args) {
@@ -197,6 +225,37 @@ TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
+// Settings on a disk that is full at the end: the message gives that reason,
+// not a write protection. The disk is a small memory file system mounted in
+// a child process (skipped where the system allows no mount).
+TEST_F(ProgramBlock, SettingsOnAFullDiskAreExplainedAsFull) {
+  const fs::path disk = Root() / "voll";
+  fs::create_directories(disk);
+  const int status = InChild([&] {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0)
+      _exit(77);
+    SetProgramDirectory(disk.string() + "/");
+    fs::create_directories(disk / "BENUTZER");
+    const std::string ini = "[VERZEICHNISSE]\r\nGrunddaten=" + (Root() / "DATEN").string() +
+                            "\r\n[ALLGEMEIN]\r\nLetzter Programmstart=" +
+                            std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n";
+    apptest::Put(disk / "Orvelan.Ini", ini);
+    for (std::ofstream fill(disk / "fuellung", std::ios::binary); fill << std::string(4096, 'x');) {
+    }
+    driver.WhenModal([&](TCustomForm&) { driver.Advance(2000); });
+    driver.AnswerNextMessageBox(IDOK);
+    EXPECT_EQ(RunProgram({"/a"}), 0);
+    EXPECT_EQ(apptest::Slurp(disk / "Orvelan.Ini"), ini);
+    ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+    const std::string said = driver.MessageBoxes()[0].Text;
+    EXPECT_NE(said.find("nicht genug Platz frei"), std::string::npos) << said;
+    EXPECT_EQ(said.find(CP1252("schreibgeschützt").str()), std::string::npos) << said;
+  });
+  if (status == 77) GTEST_SKIP() << "no memory file system can be mounted here";
+  EXPECT_EQ(status, 0);
+}
+
 TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
   fs::remove_all(Root() / "DATEN");
   driver.AnswerNextMessageBox(IDOK);
@@ -238,28 +297,127 @@ TEST_F(ProgramBlock, ADamagedPageTableIsNamedAndTheStartEnds) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
-// The user's own table of entries left half-written: the start says so and
-// ends, and the file is neither built anew nor touched.
-TEST_F(ProgramBlock, ADamagedUserTableIsLeftAsItIsAndTheStartEnds) {
-  EXPECT_EQ(RunFullStart({}), 0);
-  delete frmMain;
-  const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
-  const std::string good = apptest::Slurp(path);
-  ASSERT_GT(good.size(), 1000u);
-  const std::string damaged = good.substr(0, 1000);  // left half-written
-  apptest::Put(path, damaged);
+// The folder of the user's data on a disk that is not plugged in: the start
+// says so, runs on the program directory's own folder, and the settings
+// keep the folder set, so that the next start with the disk finds it.
+TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
+  const std::string stick = (Root() / "stick" / "Orvelan").string();
+  apptest::Put(Ini(), "[VERZEICHNISSE]\r\nEigene Daten=" + stick + "\r\n");
   driver.AnswerNextMessageBox(IDOK);
-  EXPECT_EQ(RunProgram({}), 1);
-  ASSERT_FALSE(driver.MessageBoxes().empty());
-  const std::string said = driver.MessageBoxes().back().Text;
-  EXPECT_NE(said.find("Hauptfenster"), std::string::npos) << said;
-  EXPECT_NE(said.find("BENUTZER"), std::string::npos) << said;
-  // The table itself is named, in German.
-  EXPECT_NE(said.find("\"" + path.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
-  EXPECT_NE(said.find(CP1252("Sie ist beschädigt.").str()), std::string::npos) << said;
-  EXPECT_EQ(said.find("damaged"), std::string::npos) << said;
-  EXPECT_EQ(apptest::Slurp(path), damaged);
-  EXPECT_EQ(SharedStream, nullptr);
+  EXPECT_EQ(RunFullStart({}), 0);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const std::string said = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(said.find("\"" + stick + "\""), std::string::npos) << said;
+  EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(Root() / "stick"));
+  EXPECT_EQ(TIniFile(Ini().string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""), stick);
+}
+
+// The user's table of entries deleted between two runs: the next start
+// names it before making it anew, and the selection codes of the lost
+// entries go with them, so that a new entry takes over none of them.
+TEST_F(ProgramBlock, AMissingUserTableIsNamedAndItsCodesGoWithIt) {
+  EXPECT_EQ(FirstStartWithAPerson(), 0);
+  delete frmMain;
+  delete frmSpruch;
+  const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
+  fs::remove(path);
+  driver.AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(RunFullStart({}), 0);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const std::string said = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(said.find("EIGENES.FFD"), std::string::npos) << said;
+  EXPECT_NE(said.find((Root() / "BENUTZER").string()), std::string::npos) << said;
+  EXPECT_TRUE(fs::exists(path));
+  LoadSettings();
+  EXPECT_EQ(apptest::OpenTable("OrvUser", "EIGESELC.FFD")->RecordCount(), 0);
+}
+
+// A damaged or unreadable user table, or a missing sayings' table: the
+// program starts on its calendar and reference pages, names the file once
+// in German, leaves out only what needs that file, and leaves the file as
+// it is; a table of entries that is write-protected or whose records read
+// but an index does not is shown, not edited. Run as
+// an ordinary user in a child process, so that file rights hold.
+TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
+  EXPECT_EQ(FirstStartWithAPerson(), 0);
+  delete frmMain;
+  delete frmSpruch;
+  const fs::path own = Root() / "BENUTZER" / "EIGENES.FFD", layout = Root() / "BENUTZER" / "LAYOUT.FFD",
+                 links = Root() / "BENUTZER" / "EIGESELC.FFD", sayings = Root() / "DATEN" / "SPRUCH.FFD";
+  std::map<fs::path, std::string> good;
+  for (const fs::path& p : {own, layout, links, sayings}) good[p] = apptest::Slurp(p);
+  auto flipped = [&](std::initializer_list<size_t> at) {
+    std::string b = good[own];
+    for (size_t i : at) b[i] ^= 0x20;
+    return b;
+  };
+  const size_t memo = good[own].find("Erinnerung an die Reise");
+  ASSERT_NE(memo, std::string::npos);
+  uint32_t root = 0;  // of index 4, "XEIGE_TERM1", as the header holds it
+  std::memcpy(&root, good[own].data() + 80 + 4 * 4, 4);
+  struct Case {
+    const char* name;
+    fs::path file;
+    std::string bytes;  // empty: the file is removed
+    mode_t mode;
+    bool personal, editors, warner, templates, saying;
+  } cases[] = {
+      {"memo byte", own, flipped({memo + 5}), 0644, false, false, false, true, true},
+      {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true},
+      {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true},
+      {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, true, true, true},
+      {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true},
+      {"unreadable", links, good[links], 0, true, false, true, true, true},
+      {"write-protected", own, good[own], 0444, true, false, true, true, true},
+      {"missing sayings", sayings, "", 0644, true, true, true, true, false},
+  };
+  apptest::Put(Ini(), "[ALLGEMEIN]\r\nRubrik=1\r\nTermine anzeigen=0\r\n");
+  ASSERT_EQ(std::system(("chown -R 65534:65534 '" + Root().string() + "'").c_str()), 0);
+  const int status = InChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      ShutdownUi();  // a fresh application object: one message loop each, as in a process
+      InitUi();
+      for (const auto& [p, bytes] : good) {
+        ::chmod(p.c_str(), 0644);
+        apptest::Put(p, bytes);
+      }
+      if (c.bytes.empty()) fs::remove(c.file);
+      if (!c.bytes.empty()) apptest::Put(c.file, c.bytes);
+      ::chmod(c.file.c_str(), c.mode);
+      driver.AnswerNextMessageBox(IDOK);
+      bool shown = false;
+      driver.WhenModal([&](TCustomForm&) {
+        driver.Advance(200);
+        shown = true;
+        EXPECT_EQ(frmMain->pbEige->Enabled(), c.personal);
+        EXPECT_EQ(CurrentRubric, c.personal ? rbPersonal : rbEmpty);
+        EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(), c.file == own && c.personal);
+        EXPECT_EQ(frmMain->mnpPersErf->Enabled(), c.editors);
+        EXPECT_EQ(frmMain->pbTermine->Enabled(), c.warner);
+        EXPECT_EQ(frmMain->mnpLayout->Enabled(), c.templates);
+        EXPECT_EQ(frmMain->pbSpruch->Enabled() && frmSpruch, c.saying);
+        EXPECT_TRUE(frmMain->pbPGeb->Enabled());
+        frmMain->Close();
+      });
+      const size_t boxes = driver.MessageBoxes().size();
+      EXPECT_EQ(RunProgram({}), 0);
+      EXPECT_TRUE(shown);
+      ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+      const std::string said = driver.MessageBoxes().back().Text;
+      EXPECT_NE(said.find("\"" + c.file.string() + "\""), std::string::npos) << said;
+      EXPECT_NE(said.find(c.mode == 0444 ? CP1252("schreibgeschützt").str() : "kann nicht gelesen werden"),
+                std::string::npos) << said;
+      ::chmod(c.file.c_str(), 0644);
+      if (!c.bytes.empty()) {
+        EXPECT_EQ(apptest::Slurp(c.file), c.bytes);
+      }
+    }
+  });
+  if (status == 2) GTEST_SKIP() << "no ordinary user to run as";
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <random>
 #include <set>
@@ -226,6 +227,29 @@ TEST_F(WindowsTest, AnErrorOfAHandlerAfterAFillReachesTheCaller) {
   EXPECT_FALSE(f->tblTerm->ControlsDisabled());
   EXPECT_TRUE(f->FillTermine());
   EXPECT_EQ(Listed(f), ExpectedRows(entries, day));
+}
+
+// One byte flipped in the root block of the first warnings' index: the
+// reminders of that pass cannot be found, and the user learns which file
+// is damaged, once for the window.
+TEST_F(WindowsTest, AFailingPassNamesTheFileOnce) {
+  Start();
+  Store(MakeEntries());
+  const auto path = Root() / "BENUTZER" / "EIGENES.FFD";
+  std::string bytes = apptest::Slurp(path);
+  uint32_t root = 0;  // index 4, "XEIGE_TERM1": its root's number in the header
+  std::memcpy(&root, bytes.data() + 80 + 4 * 4, 4);
+  ASSERT_LT((root + 1) * 8192, bytes.size());
+  bytes[root * 8192 + 100] ^= 0x20;
+  apptest::Put(path, bytes);
+  TfrmTermin* f = NewWarner(2025y / 12 / 28);
+  driver.AnswerNextMessageBox(IDOK);
+  f->FillTermine();
+  f->pbNextClick();
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  const std::string said = driver.MessageBoxes()[0].Text;
+  EXPECT_NE(said.find("\"" + path.string() + "\" kann nicht gelesen werden"), std::string::npos) << said;
+  delete f;
 }
 
 TEST_F(WindowsTest, AtTheStartTheWarnerShowsOnlyWhenSomethingIsDue) {
