@@ -359,6 +359,8 @@ class TApplication : public TComponent {
   friend struct UiInternals;
   void RegisterCreated(TCustomForm* f);
   bool ProcessMessage();
+  // Takes and answers the knocks of second starts.
+  void TakeKnocks();
   void Idle();
   void PaintAll();
   void UpdateHint(TControl* over, TPoint screenPos);
