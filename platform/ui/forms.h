@@ -149,6 +149,7 @@ class TCustomForm : public TWinControl {
   void ResizeBuffer();
   void ShowWindowNow();
   void HideWindowNow();
+  THostWindow* OwnerWindow() const;
   void CloseModal();
   void SendSizeNow();
   // Shows a client rectangle of the back buffer in the native window.
