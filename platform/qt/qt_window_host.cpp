@@ -14,8 +14,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputMethodEvent>
@@ -470,16 +472,17 @@ class QtWindowHost : public TWindowHost {
   bool FileDialog(const TFileDialogRequest& req, AnsiString& fileName, const std::function<void()>& service) override {
     if (Offscreen()) return false;
     ServiceTimer keepGoing(service);
-    // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".
-    QStringList parts = ToQ(req.Filter).split('|');
-    QStringList qf;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-      qf << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    const QString filters = QString::fromStdString(ToolkitFilter(req.Filter));
+    // Without a folder of its own the dialog opens where the user last
+    // chose a file, else in the home folder.
     QString start = ToQ(req.InitialDir);
+    if (start.isEmpty() && !QFileInfo(ToQ(req.FileName)).isAbsolute())
+      start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
     if (!req.FileName.empty()) start = start.isEmpty() ? ToQ(req.FileName) : start + "/" + ToQ(req.FileName);
-    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, qf.join(";;"))
-                         : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, qf.join(";;"));
+    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters)
+                         : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, filters);
     if (r.isEmpty()) return false;
+    lastDir_ = QFileInfo(r).absolutePath();
     AnsiString a;
     if (!Utf8ToCp1252(r.toUtf8().toStdString(), a)) return false;  // a path the program cannot name
     fileName = a;
@@ -505,6 +508,7 @@ class QtWindowHost : public TWindowHost {
  private:
   QTimer* wake_ = nullptr;
   std::map<int, QSocketNotifier*> watches_;
+  QString lastDir_;  // of the file last chosen in a dialog
 };
 
 QtHostWindow* Own(const THostWindow* w) {
@@ -514,6 +518,16 @@ QtHostWindow* Own(const THostWindow* w) {
 }
 
 }  // namespace
+
+std::string ToolkitFilter(const AnsiString& filter) {
+  QStringList parts = ToQ(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    const QString patterns = "(" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    out << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + " " + patterns);
+  }
+  return out.join(";;").toStdString();
+}
 
 void InjectKey(THostWindow* w, int toolkitKey, std::uint32_t scanCode, const std::string& textUtf8, bool down) {
   Own(w)->InjectKey(toolkitKey, scanCode, textUtf8, down);

@@ -5,11 +5,14 @@
 // stay above the window that opened them when it is clicked, a click on
 // another window it blocks brings the modal one to the front, and the box
 // takes the next key; AltGr+Q, E, M, O, A and a dead acute before "e" reach
-// an edit as "@€µøæé". Names what failed on stderr.
+// an edit as "@€µøæé"; the PDF printer's file dialog is German and offers
+// its file in the home folder. Names what failed on stderr.
 #include <cstdio>
 #include <string>
 
+#include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/stdctrls.h"
 #include "tests/app_main/x11_user.h"
 #include "tests/xcb_ui.h"
@@ -83,6 +86,7 @@ int main() {
     if (!ok) failed.push_back(what);
   };
   int step = 0, boxResult = 0;
+  bool pdfChosen = false;
   auto* t = new TTimer(main);
   t->SetInterval(500);
   t->OnTimer = [&](TObject*) {
@@ -119,6 +123,19 @@ int main() {
       case 13: {
         const AnsiString want = CP1252("@€µøæé").str();
         expect(edit->Text() == want, "the edit holds \"" + Cp1252ToUtf8(edit->Text()) + "\"");
+        TPrintDialog print(nullptr);
+        pdfChosen = print.Execute();  // the next steps run inside
+        break;
+      }
+      case 14: Press(kReturn); break;  // "OK" to the PDF printer
+      case 15:
+        expect(StackPlace("Speichern unter") >= 0, "no file dialog \"Speichern unter\"");
+        Press(kReturn);  // the name offered, where the dialog opened
+        break;
+      case 16: {
+        const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+        expect(pdfChosen && Printer()->OutputFileName() == home + "/Orvelan.pdf",
+               "the PDF file went to \"" + Printer()->OutputFileName() + "\"");
         for (const std::string& f : failed) std::fprintf(stderr, "%s\n", f.c_str());
         std::fflush(stderr);
         _exit(failed.empty() ? 0 : 1);  // also from inside a window that never closed
