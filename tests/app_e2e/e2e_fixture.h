@@ -94,6 +94,16 @@ class E2eTest : public maintest::MainWindowTest {
     scratch_ = tmpl;
     ProgramInto(scratch_);
     fs::copy_file(Beside("e2e_user"), dir_ / "e2e_user");
+    // So do the sanitizers' suppressions that the run names.
+    if (const char* lsan = std::getenv("LSAN_OPTIONS")) {
+      std::string opts = lsan;
+      if (const size_t at = opts.find("suppressions="); at != std::string::npos) {
+        const size_t from = at + 13, to = opts.find(':', from);
+        fs::copy_file(opts.substr(from, to - from), dir_ / "lsan.supp");
+        opts.replace(from, to == std::string::npos ? to : to - from, (dir_ / "lsan.supp").string());
+      }
+      userEnv_ = "LSAN_OPTIONS='" + opts + "' ";
+    }
     const std::string id = std::to_string(user);
     if (std::system(("chown -R " + id + ":" + id + " '" + dir_.string() + "'").c_str()) != 0) return "chown failed";
     const std::string probe = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups test -x '" +
@@ -178,7 +188,7 @@ class E2eTest : public maintest::MainWindowTest {
       if (std::system(("chown -R " + id + ":" + id + " '" + dir_.string() + "'").c_str()) != 0) return "chown failed";
       // From a working folder that user may enter.
       drop = "cd '" + dir_.string() + "' && setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" +
-             dir_.string() + "' ";
+             dir_.string() + "' " + userEnv_;
     }
     const std::string cmd = drop + "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
                             " xvfb-run -a -n " + std::to_string(200 + ::getpid() % 700) + " -s '-screen 0 800x800x24' " + user + " " +
@@ -234,6 +244,7 @@ class E2eTest : public maintest::MainWindowTest {
   TControl* menuFocus = nullptr;
   fs::path dir_;
   fs::path scratch_;  // FreshProgramFor's folder, removed at the end
+  std::string userEnv_;  // settings of the run that point into it
   std::ostringstream script_;
 };
 
