@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +29,12 @@ void EnsureGuiApplication() {
   static char arg0[] = "orvelan";
   static char* argv[] = {arg0, nullptr};
   new QApplication(argc, argv);
+  // The toolkit's own dialogs (file dialogs, their questions) speak German
+  // like the program.
+  auto* german = new QTranslator(QCoreApplication::instance());
+  if (german->load(QLocale(QLocale::German, QLocale::Germany), "qtbase", "_",
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(german);
   InstallGraphics();
 }
 

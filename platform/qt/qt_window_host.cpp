@@ -9,23 +9,29 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include "platform/gfx/device.h"
@@ -72,7 +78,9 @@ class HostWidget : public QWidget {
       : surface_(surface), sink_(std::move(sink)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+    // The toolkit's input context composes dead keys (´ then e) and hands
+    // over the text.
+    setAttribute(Qt::WA_InputMethodEnabled, true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
   }
@@ -168,8 +176,33 @@ class HostWidget : public QWidget {
       if (t.at(0).isHighSurrogate() && t.size() >= 2) u = QChar::surrogateToUcs4(t.at(0), t.at(1));
       in.typed = u;
     }
+    // A key without a virtual key of its own that types a character (AltGr+Q
+    // "@", a letter of another layout, a composed one) comes as a character
+    // packet, as the platform sends text that has no key; its release is
+    // known by the same key.
+    const std::uint32_t sc = e->nativeScanCode();
+    if (in.vk == 0 && down && in.typed >= 0x20 && in.typed != 0x7F) {
+      packets_.insert(sc);
+      in.vk = kVkPacket;
+    } else if (in.vk == 0 && !down && packets_.erase(sc)) {
+      in.vk = kVkPacket;
+    }
     if (in.vk == 0) return;
     Send(in);
+  }
+  void inputMethodEvent(QInputMethodEvent* e) override {
+    const std::u32string text = e->commitString().toStdU32String();
+    for (char32_t u : text) {
+      THostInput in;
+      in.kind = THostInput::KeyDown;
+      in.vk = kVkPacket;
+      in.typed = u;
+      Send(in);
+      in.kind = THostInput::KeyUp;
+      in.typed = 0;
+      Send(in);
+    }
+    e->accept();
   }
   void keyPressEvent(QKeyEvent* e) override { KeyEvent(e, true); }
   void keyReleaseEvent(QKeyEvent* e) override { KeyEvent(e, false); }
@@ -212,8 +245,10 @@ class HostWidget : public QWidget {
   }
 
  private:
+  static constexpr int kVkPacket = 0xE7;  // VK_PACKET
   TSurface* surface_;
   std::function<void(const THostInput&)> sink_;
+  std::set<std::uint32_t> packets_;  // keys down that came as packets
   bool caretVisible_ = false;
   QRect caret_;
 };
@@ -230,22 +265,7 @@ class QtHostWindow : public THostWindow {
   void SetFlags(unsigned flags) override {
     if (flags == flags_) return;
     flags_ = flags;
-    Qt::WindowFlags f = Qt::Window;
-    if (flags & wfPopupNoActivate)
-      f = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
-    else {
-      if (flags & wfToolWindow) f = Qt::Tool;
-      if (flags & wfDialog) f = Qt::Dialog;
-      if (flags & wfFrameless) f |= Qt::FramelessWindowHint;
-      if (flags & wfStayOnTop) f |= Qt::WindowStaysOnTopHint;
-    }
-    if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
-    bool vis = w_->isVisible();
-    w_->suppress = true;
-    w_->setWindowFlags(f);
-    w_->setAttribute(Qt::WA_ShowWithoutActivating, (flags & wfPopupNoActivate) != 0);
-    if (vis) w_->show();
-    w_->suppress = false;
+    ApplyFlags();
   }
   void SetGeometry(int x, int y, int w, int h) override {
     w_->suppress = true;
@@ -260,8 +280,20 @@ class QtHostWindow : public THostWindow {
     w_->setMaximumSize(std::max(maxW, w_->width()), std::max(maxH, w_->height()));
     w_->suppress = false;
   }
+  void SetOwner(THostWindow* owner) override {
+    owner_ = owner ? static_cast<QtHostWindow*>(owner)->w_ : nullptr;
+    ApplyFlags();
+  }
   void Show(bool activate) override {
     w_->suppress = true;
+    // Transient for its owner: the window manager keeps it above that one.
+    w_->winId();
+    QWindow* parent = nullptr;
+    if (owner_) {
+      owner_->winId();
+      parent = owner_->windowHandle();
+    }
+    if (QWindow* h = w_->windowHandle()) h->setTransientParent(parent);
     w_->show();
     if (activate && !Offscreen()) {
       w_->raise();
@@ -327,7 +359,34 @@ class QtHostWindow : public THostWindow {
   }
 
  private:
+  void ApplyFlags() {
+    if (flags_ == ~0u) return;
+    Qt::WindowFlags f = Qt::Window;
+    if (flags_ & wfPopupNoActivate)
+      f = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnTopHint;
+    else {
+      if (flags_ & wfToolWindow) f = Qt::Tool;
+      if (flags_ & wfDialog) f = Qt::Dialog;
+      // The toolkit names the owner of dialog-type windows only: an owned
+      // main-style window is one with the buttons of a main window.
+      if (owner_ && f == Qt::Window)
+        f = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+            Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint;
+      if (flags_ & wfFrameless) f |= Qt::FramelessWindowHint;
+      if (flags_ & wfStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    }
+    if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
+    if (f == w_->windowFlags()) return;
+    bool vis = w_->isVisible();
+    w_->suppress = true;
+    w_->setWindowFlags(f);
+    w_->setAttribute(Qt::WA_ShowWithoutActivating, (flags_ & wfPopupNoActivate) != 0);
+    if (vis) w_->show();
+    w_->suppress = false;
+  }
+
   HostWidget* w_;
+  QPointer<HostWidget> owner_;
   unsigned flags_ = ~0u;
 };
 
@@ -413,16 +472,17 @@ class QtWindowHost : public TWindowHost {
   bool FileDialog(const TFileDialogRequest& req, AnsiString& fileName, const std::function<void()>& service) override {
     if (Offscreen()) return false;
     ServiceTimer keepGoing(service);
-    // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".
-    QStringList parts = ToQ(req.Filter).split('|');
-    QStringList qf;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-      qf << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    const QString filters = QString::fromStdString(ToolkitFilter(req.Filter));
+    // Without a folder of its own the dialog opens where the user last
+    // chose a file, else in the home folder.
     QString start = ToQ(req.InitialDir);
+    if (start.isEmpty() && !QFileInfo(ToQ(req.FileName)).isAbsolute())
+      start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
     if (!req.FileName.empty()) start = start.isEmpty() ? ToQ(req.FileName) : start + "/" + ToQ(req.FileName);
-    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, qf.join(";;"))
-                         : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, qf.join(";;"));
+    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters)
+                         : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, filters);
     if (r.isEmpty()) return false;
+    lastDir_ = QFileInfo(r).absolutePath();
     AnsiString a;
     if (!Utf8ToCp1252(r.toUtf8().toStdString(), a)) return false;  // a path the program cannot name
     fileName = a;
@@ -448,6 +508,7 @@ class QtWindowHost : public TWindowHost {
  private:
   QTimer* wake_ = nullptr;
   std::map<int, QSocketNotifier*> watches_;
+  QString lastDir_;  // of the file last chosen in a dialog
 };
 
 QtHostWindow* Own(const THostWindow* w) {
@@ -457,6 +518,16 @@ QtHostWindow* Own(const THostWindow* w) {
 }
 
 }  // namespace
+
+std::string ToolkitFilter(const AnsiString& filter) {
+  QStringList parts = ToQ(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    const QString patterns = "(" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    out << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + " " + patterns);
+  }
+  return out.join(";;").toStdString();
+}
 
 void InjectKey(THostWindow* w, int toolkitKey, std::uint32_t scanCode, const std::string& textUtf8, bool down) {
   Own(w)->InjectKey(toolkitKey, scanCode, textUtf8, down);

@@ -18,6 +18,11 @@ namespace qtwin {
 // keys right of "0" are 219 and 221 whatever the layout says.
 int ToolkitKeyToVirtualKey(int toolkitKey, std::uint32_t nativeScanCode, bool keypad);
 
+// A file dialog's filter ("Text|*.txt|All|*.*") in the toolkit's form
+// ("Text (*.txt);;All (*.*)", UTF-8); a name that shows its patterns
+// already ("PDF-Dateien (*.pdf)") keeps them once.
+std::string ToolkitFilter(const AnsiString& filter);
+
 // For tests of the toolkit host with its windows (`w` made by this host):
 // feed a toolkit event through the same path as real input (a key with its
 // toolkit code, X11 key code and text; or a mouse event of the THostInput

@@ -232,6 +232,8 @@ void TApplication::ServiceNativeModal() {
   if (inService_) return;
   inService_ = true;
   TScopeExit served{[this] { inService_ = false; }};
+  // A second start waits for this instance's answer meanwhile.
+  TakeKnocks();
   Guard(this, [this] {
     TQueuedMessage qm;
     int budget = 100;  // bounded, so the dialog stays responsive
@@ -247,8 +249,7 @@ void TApplication::ServiceNativeModal() {
   });
 }
 
-bool TApplication::ProcessMessage() {
-  WindowHost().PumpEvents();
+void TApplication::TakeKnocks() {
   if (instance_.Registered())
     instance_.Poll([this](unsigned msg) {
       Guard(this, [&] {
@@ -259,6 +260,11 @@ bool TApplication::ProcessMessage() {
     HWND wnd = classWindows_[i].wnd;
     classWindows_[i].reg->Poll([wnd](unsigned msg) { PostMessage(wnd, msg, 0, 0); });
   }
+}
+
+bool TApplication::ProcessMessage() {
+  WindowHost().PumpEvents();
+  TakeKnocks();
   TQueuedMessage qm;
   if (MessageQueue().Peek(qm, 0, 0, 0, true)) {
     if (qm.Wnd == 0) {

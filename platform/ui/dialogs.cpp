@@ -6,6 +6,7 @@
 
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 
@@ -478,7 +479,9 @@ bool TPrintDialog::RunForm(bool setup) {
     TSaveDialog sd(nullptr);
     sd.SetFilter(L("PDF-Dateien (*.pdf)|*.pdf"));
     sd.SetDefaultExt("pdf");
-    sd.SetFileName(pr->OutputFileName());
+    // Its name only: the dialog opens in the user's folders, not in the
+    // temporary one the printer starts with.
+    sd.SetFileName(ExtractFileName(pr->OutputFileName()));
     if (!sd.Execute()) return false;
     pr->SetOutputFileName(sd.FileName());
   }

@@ -29,13 +29,18 @@ bool Within(const TControl* outer, const TControl* inner) {
   return false;
 }
 
-bool BlockedByModal(const TCustomForm* f) {
-  if (!Application || Application->ModalLevel() == 0 || !Screen) return false;
+TCustomForm* TopModalForm() {
+  if (!Application || Application->ModalLevel() == 0 || !Screen) return nullptr;
   for (int i = Screen->FormCount() - 1; i >= 0; --i) {
     TCustomForm* g = Screen->Forms(i);
-    if (g->Modal() && g->Visible()) return !Within(g, f) && !f->IsPopup();
+    if (g->Modal() && g->Visible()) return g;
   }
-  return false;
+  return nullptr;
+}
+
+bool BlockedByModal(const TCustomForm* f) {
+  TCustomForm* g = TopModalForm();
+  return g && !Within(g, f) && !f->IsPopup();
 }
 
 TPopupHandler& PopupHandler() { return gPopupHandler; }
@@ -474,10 +479,22 @@ void TCustomForm::ShowWindowNow() {
   SyncNative();
   shown_ = true;
   dirty_ = surface_->Bounds();
+  native_->SetOwner(OwnerWindow());
   native_->Show(!popup_);
   if (windowState_ != wsNormal) native_->SetState(windowState_ == wsMaximized ? 2 : 1);
   if (!popup_ && Application) Application->ActivateForm(this);
   PaintPending();
+}
+
+// As owned windows on the platform: a modal window belongs to the window
+// that opened it (the active one), any other to the main window; the main
+// window and drop-downs to none.
+THostWindow* TCustomForm::OwnerWindow() const {
+  if (popup_ || !Application || !Screen) return nullptr;
+  TCustomForm* owner = modal_ ? Screen->activeForm_ : nullptr;
+  if (!owner || owner == this || !owner->Showing()) owner = Application->MainForm();
+  if (!owner || owner == this || !owner->Showing()) return nullptr;
+  return owner->native_.get();
 }
 
 void TCustomForm::HideWindowNow() {
@@ -821,7 +838,13 @@ void TCustomForm::HostInput(const THostInput& input) {
         SendMessage(Handle(), WM_CLOSE, 0, 0);
       break;
     case K::Activated:
-      if (!active_ && !popup_ && !BlockedByModal(this)) Application->ActivateForm(this);
+      // The window manager activated a window that a modal one blocks: the
+      // modal one comes to the front and keeps the keyboard.
+      if (BlockedByModal(this)) {
+        if (TCustomForm* m = ui_internal::TopModalForm()) m->BringToFront();
+      } else if (!active_ && !popup_) {
+        Application->ActivateForm(this);
+      }
       break;
     case K::Deactivated:
       ui_internal::KeyboardLeft();

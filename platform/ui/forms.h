@@ -149,6 +149,7 @@ class TCustomForm : public TWinControl {
   void ResizeBuffer();
   void ShowWindowNow();
   void HideWindowNow();
+  THostWindow* OwnerWindow() const;
   void CloseModal();
   void SendSizeNow();
   // Shows a client rectangle of the back buffer in the native window.
@@ -359,6 +360,8 @@ class TApplication : public TComponent {
   friend struct UiInternals;
   void RegisterCreated(TCustomForm* f);
   bool ProcessMessage();
+  // Takes and answers the knocks of second starts.
+  void TakeKnocks();
   void Idle();
   void PaintAll();
   void UpdateHint(TControl* over, TPoint screenPos);

@@ -86,7 +86,11 @@ void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button
   }
   if (kind == mkUp) keyboard::SetKeyDown(vk, false);
   if (!form || BlockedByModal(form)) {
-    if (kind == mkDown) MessageBeep(0);
+    if (kind == mkDown) {
+      MessageBeep(0);
+      // A click on a window that a modal one blocks shows where input goes.
+      if (TCustomForm* m = ui_internal::TopModalForm()) m->BringToFront();
+    }
     return;
   }
   TPoint screen = form->ClientToScreen({x, y});

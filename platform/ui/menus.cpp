@@ -189,6 +189,35 @@ constexpr int kItemHeight = 19, kLineHeight = 9, kFrame = 3, kCheckCol = 20, kAr
 
 class TMenuView;
 
+// The captions a drop-down shows: an item without a hotkey of its own gets
+// the first letter or digit of its caption that no other item of its level
+// has, as the platform's menus assign them, so that it shows an underlined
+// letter like the bar and that letter chooses it.
+std::vector<AnsiString> ShownCaptions(const TMenuItem* parent) {
+  std::vector<AnsiString> out;
+  std::vector<bool> used(256, false);
+  for (int i = 0; i < parent->Count(); ++i) {
+    out.push_back(parent->Items(i)->Caption());
+    used[static_cast<unsigned char>(AcceleratorOf(out.back()))] = true;
+  }
+  for (int i = 0; i < parent->Count(); ++i) {
+    AnsiString& c = out[static_cast<std::size_t>(i)];
+    if (!parent->Items(i)->Visible() || parent->Items(i)->IsLine() || AcceleratorOf(c)) continue;
+    for (std::size_t j = 0; j < c.size(); ++j) {
+      if (c[j] == '&') {  // "&&" stands for "&"
+        ++j;
+        continue;
+      }
+      const unsigned char u = AnsiUpper(static_cast<unsigned char>(c[j]));
+      if (!((u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')) || used[u]) continue;
+      used[u] = true;
+      c.insert(j, 1, '&');
+      break;
+    }
+  }
+  return out;
+}
+
 // A bar item to open once the current drop-down has closed, and the bar
 // item whose drop-down is open (Left and Right step along the bar).
 struct PendingBar {
@@ -231,6 +260,7 @@ class TMenuView : public TCustomControl {
     Layout();
   }
   TMenuItem* ParentItem() const { return parent_; }
+  const AnsiString& ShownCaption(int i) const { return shown_.at(static_cast<std::size_t>(i)); }
   int Hot() const { return hot_; }
   void SetHot(int i) {
     if (i == hot_) return;
@@ -294,10 +324,10 @@ class TMenuView : public TCustomControl {
       if (it->Enabled() || hot) {
         if (!it->Enabled()) c->Font()->SetColor(clGrayText);
         c->Brush()->SetStyle(bsClear);
-        c->DrawText(it->Caption(), tr, fmt);
+        c->DrawText(ShownCaption(i), tr, fmt);
         if (it->ShortCut()) c->DrawText(ShortCutToText(it->ShortCut()), tr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
       } else {
-        ctlutil::DisabledText(*c, it->Caption(), tr, fmt);
+        ctlutil::DisabledText(*c, ShownCaption(i), tr, fmt);
         if (it->ShortCut())
           ctlutil::DisabledText(*c, ShortCutToText(it->ShortCut()), tr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
       }
@@ -329,6 +359,7 @@ class TMenuView : public TCustomControl {
 
  private:
   void Layout() {
+    shown_ = ShownCaptions(parent_);
     int textW = 0, scW = 0;
     for (int i = 0; i < parent_->Count(); ++i) {
       TMenuItem* it = parent_->Items(i);
@@ -354,6 +385,7 @@ class TMenuView : public TCustomControl {
   std::size_t level_;
   int hot_ = -1;
   std::vector<TRect> rects_;
+  std::vector<AnsiString> shown_;  // captions with their hotkeys
   TSize extent_;
 };
 
@@ -464,7 +496,7 @@ bool Tracker::LevelAccel(Word vk) {
   TMenuItem* parent = v->ParentItem();
   std::vector<int> hits;
   for (int i = 0; i < parent->Count(); ++i)
-    if (Selectable(parent->Items(i)) && IsAccel(vk, parent->Items(i)->Caption())) hits.push_back(i);
+    if (Selectable(parent->Items(i)) && IsAccel(vk, v->ShownCaption(i))) hits.push_back(i);
   if (hits.empty()) return false;
   if (hits.size() > 1) {
     // Shared by several items: highlight the next of them, choose nothing.

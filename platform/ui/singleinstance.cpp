@@ -90,11 +90,17 @@ int TInstanceRegistration::Poll(const std::function<void(unsigned)>& deliver) {
       if (n <= 0) break;
       got += static_cast<std::size_t>(n);
     }
-    close(c);
     if (got == sizeof buf) {
+      // The answer tells the sender that a live instance took the message:
+      // the listen queue takes a connection even from a hung one.
+      const unsigned char ack = 1;
+      (void)!send(c, &ack, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+      close(c);
       unsigned msg = buf[0] | (buf[1] << 8) | (buf[2] << 16) | (static_cast<unsigned>(buf[3]) << 24);
       ++delivered;
       if (deliver) deliver(msg);
+    } else {
+      close(c);
     }
   }
   return delivered;
@@ -113,6 +119,13 @@ bool PostToInstance(const AnsiString& className, unsigned msg) {
   unsigned char buf[4] = {static_cast<unsigned char>(msg), static_cast<unsigned char>(msg >> 8),
                           static_cast<unsigned char>(msg >> 16), static_cast<unsigned char>(msg >> 24)};
   bool ok = write(fd, buf, sizeof buf) == static_cast<ssize_t>(sizeof buf);
+  // Handed over only when the instance answers within the same limit.
+  if (ok) {
+    const timeval limit{kConnectSeconds, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    unsigned char ack = 0;
+    ok = read(fd, &ack, 1) == 1;
+  }
   close(fd);
   return ok;
 }

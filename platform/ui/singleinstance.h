@@ -43,5 +43,6 @@ class TInstanceRegistration {
 // taking connections (a hung one): that one counts as not found.
 bool FindInstanceWindow(const AnsiString& className);
 // Posts a message number to the process that registered the class name;
-// false when there is none or it does not take the message in time.
+// false when there is none or it does not answer within a second that it
+// took the message.
 bool PostToInstance(const AnsiString& className, unsigned msg);

@@ -27,6 +27,8 @@ namespace ui_internal {
 bool Within(const TControl* outer, const TControl* inner);
 // Forms shown below the top-most modal form take no input.
 bool BlockedByModal(const TCustomForm* f);
+// The top-most modal form shown (nullptr: none).
+TCustomForm* TopModalForm();
 void CaretChanged();
 // The control is going away: forget it wherever it is remembered.
 void ControlDestroyed(TControl* c);

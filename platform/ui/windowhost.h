@@ -58,6 +58,9 @@ class THostWindow {
   virtual void Hide() = 0;
   virtual void SetState(int state) = 0;  // 0 normal, 1 minimised, 2 maximised
   virtual void Raise() = 0;
+  // The window that owns this one (nullptr: none): the window manager keeps
+  // an owned window above its owner. Takes effect at the next Show.
+  virtual void SetOwner(THostWindow* owner) { (void)owner; }
   // The surface changed inside the rectangle: show it.
   virtual void Flush(int x, int y, int w, int h) = 0;
   // Caret rectangle in client pixels, drawn inverted over the surface.

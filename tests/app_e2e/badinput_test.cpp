@@ -52,7 +52,8 @@ class BadInput : public E2eTest {};
 
 TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
   if (!Have("xvfb-run") || !Have("setpriv")) GTEST_SKIP() << "xvfb-run or setpriv is not installed";
-  const fs::path dir = FreshProgram("bad");
+  if (const std::string why = FreshProgramFor("bad", kUser); !why.empty()) GTEST_SKIP() << why;
+  const fs::path dir = Dir();
   const std::string ini = "[HAUPTFENSTER]\r\nLinks=0\r\nOben=0\r\n";
   apptest::Put(dir / "Orvelan.Ini", ini);
   TfrmMain* f = Start(ini);

@@ -76,16 +76,46 @@ class E2eTest : public maintest::MainWindowTest {
  public:
   // A fresh program directory: binary, reference data, default templates.
   fs::path FreshProgram(const std::string& name) {
-    dir_ = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_e2e" / name;
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::copy(apptest::BuiltProgramDir() / "DATEN", dir_ / "DATEN", fs::copy_options::recursive);
-    for (const char* f : {"orvelan", "OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
-      fs::copy_file(apptest::BuiltProgramDir() / f, dir_ / f);
-    script_.str("");
-    return dir_;
+    const fs::path dir = fs::path(testpaths::BinaryDir()) / "test-artifacts" / "app_e2e" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return ProgramInto(dir);
   }
   fs::path Dir() const { return dir_; }
+
+  // The same for a run as another user (as root): that user may not enter
+  // the build tree, so the program and the user program go into a scratch
+  // folder of the test's own outside it, made for that user and removed
+  // when the test ends. Empty, or why that user cannot run there.
+  std::string FreshProgramFor(const std::string& name, uid_t user) {
+    if (::geteuid() != 0) return FreshProgram(name), "";
+    std::string tmpl = (fs::temp_directory_path() / ("orv_e2e_" + name + "_XXXXXX")).string();
+    if (!::mkdtemp(tmpl.data())) return "no scratch folder in " + fs::temp_directory_path().string();
+    scratch_ = tmpl;
+    ProgramInto(scratch_);
+    fs::copy_file(Beside("e2e_user"), dir_ / "e2e_user");
+    // So do the sanitizers' suppressions that the run names.
+    if (const char* lsan = std::getenv("LSAN_OPTIONS")) {
+      std::string opts = lsan;
+      if (const size_t at = opts.find("suppressions="); at != std::string::npos) {
+        const size_t from = at + 13, to = opts.find(':', from);
+        fs::copy_file(opts.substr(from, to - from), dir_ / "lsan.supp");
+        opts.replace(from, to == std::string::npos ? to : to - from, (dir_ / "lsan.supp").string());
+      }
+      userEnv_ = "LSAN_OPTIONS='" + opts + "' ";
+    }
+    const std::string id = std::to_string(user);
+    if (std::system(("chown -R " + id + ":" + id + " '" + dir_.string() + "'").c_str()) != 0) return "chown failed";
+    const std::string probe = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups test -x '" +
+                              (dir_ / "e2e_user").string() + "' -a -x '" + (dir_ / "orvelan").string() + "' -a -w '" +
+                              dir_.string() + "'";
+    if (std::system(probe.c_str()) != 0) return "user " + id + " cannot run in " + dir_.string();
+    return "";
+  }
+  void TearDown() override {
+    if (!scratch_.empty()) fs::remove_all(scratch_);
+    maintest::MainWindowTest::TearDown();
+  }
 
   // ---- the script ------------------------------------------------------------
   E2eTest& Line(const std::string& s) {
@@ -151,12 +181,14 @@ class E2eTest : public maintest::MainWindowTest {
     const fs::path file = dir_ / (name + ".script");
     apptest::Put(file, script_.str());
     script_.str("");
-    const std::string user = Beside("e2e_user");
+    const std::string user = fs::exists(dir_ / "e2e_user") ? (dir_ / "e2e_user").string() : Beside("e2e_user");
     std::string drop;
     if (asUser && ::geteuid() == 0) {
       const std::string id = std::to_string(asUser);
       if (std::system(("chown -R " + id + ":" + id + " '" + dir_.string() + "'").c_str()) != 0) return "chown failed";
-      drop = "setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" + dir_.string() + "' ";
+      // From a working folder that user may enter.
+      drop = "cd '" + dir_.string() + "' && setpriv --reuid=" + id + " --regid=" + id + " --clear-groups env HOME='" +
+             dir_.string() + "' " + userEnv_;
     }
     const std::string cmd = drop + "env -u QT_QPA_PLATFORM timeout " + std::to_string(timeoutSeconds) +
                             " xvfb-run -a -n " + std::to_string(200 + ::getpid() % 700) + " -s '-screen 0 800x800x24' " + user + " " +
@@ -197,9 +229,22 @@ class E2eTest : public maintest::MainWindowTest {
     if (withIni) fs::copy_file(dir_ / "Orvelan.Ini", Ini(), fs::copy_options::overwrite_existing);
   }
 
+  // Binary, reference data and default templates into `dir`, which becomes
+  // the program directory; the script starts empty.
+  fs::path ProgramInto(const fs::path& dir) {
+    dir_ = dir;
+    fs::copy(apptest::BuiltProgramDir() / "DATEN", dir_ / "DATEN", fs::copy_options::recursive);
+    for (const char* f : {"orvelan", "OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"})
+      fs::copy_file(apptest::BuiltProgramDir() / f, dir_ / f);
+    script_.str("");
+    return dir_;
+  }
+
   // A quiet spot of the window whose menus Menu uses.
   TControl* menuFocus = nullptr;
   fs::path dir_;
+  fs::path scratch_;  // FreshProgramFor's folder, removed at the end
+  std::string userEnv_;  // settings of the run that point into it
   std::ostringstream script_;
 };
 

@@ -57,6 +57,11 @@ TEST(ToolkitKeys, ToolkitKeysBecomeWindowsVirtualKeys) {
   EXPECT_EQ(qtwin::ToolkitKeyToVirtualKey(kKey5, 0, true), VK_NUMPAD0 + 5);
 }
 
+TEST(ToolkitDialogs, AFilterNamesItsPatternsOnce) {
+  EXPECT_EQ(qtwin::ToolkitFilter("PDF-Dateien (*.pdf)|*.pdf"), "PDF-Dateien (*.pdf)");
+  EXPECT_EQ(qtwin::ToolkitFilter("Vorlagen|*.rtf;*.txt|Alle Dateien|*.*"), "Vorlagen (*.rtf *.txt);;Alle Dateien (*.*)");
+}
+
 TEST_F(ToolkitHost, ToolkitEventsTakeTheRealInputPath) {
   Log log;
   TForm* f = MakeForm();

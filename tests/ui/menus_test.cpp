@@ -181,6 +181,27 @@ TEST(Menus, PopupByMouseAndRightClick) {
   EXPECT_EQ(rec->PopupMenu(), nullptr);
 }
 
+// Items without a hotkey of their own get the first letter no other item
+// of their level has: it is underlined, and it chooses the item.
+TEST(Menus, EveryItemOfADropDownGetsAHotkey) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto* mm = new TMainMenu(f);
+  std::vector<std::string> log;
+  TMenuItem* datei = Item(f, mm->Items(), "&Datei", nullptr);
+  for (const char* c : {"Termine", "Tag +", "Spruch des Tages", "&Beenden"}) Item(f, datei, c, &log);
+  f->Show();
+  for (char key : {'S', 'A'})
+    d.WhenModal([&, key](TCustomForm&) {
+      d.SavePng(OpenMenuWindows()[0], "menu_hotkeys");
+      d.PressKey(key);
+    });
+  d.PressKey('D', ssAlt);
+  d.PressKey('D', ssAlt);
+  EXPECT_EQ(log, (std::vector<std::string>{"Spruch des Tages", "Tag +"}));
+  EXPECT_EQ(datei->Items(0)->Caption(), "Termine");  // the captions themselves stay
+}
+
 TEST(Menus, AltLetterOpensTheMainMenu) {
   TUiTestDriver d;
   TForm* f = MakeForm();

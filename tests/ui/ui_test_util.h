@@ -1,6 +1,9 @@
 // Helpers for the windowing tests: a control that logs the messages it gets.
 #pragma once
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -8,6 +11,17 @@
 #include "platform/ui/testdriver.h"
 
 using Log = std::vector<std::string>;
+
+// Waits for a child process (a second start) while the driver's loop runs,
+// so that this process answers its hand-over; its wait status.
+inline int WaitAnswering(pid_t child, TUiTestDriver& d) {
+  int status = -1;
+  while (waitpid(child, &status, WNOHANG) == 0) {
+    d.Process();
+    usleep(2000);
+  }
+  return status;
+}
 
 inline std::string MsgName(unsigned m) {
   switch (m) {

@@ -1,0 +1,32 @@
+// Forms under a window manager on a virtual X server with a German layout
+// (window_manager_main.cpp): owned windows and boxes stay above their
+// owners and keep the keyboard, AltGr and dead keys type, and the PDF file
+// dialog is German and opens at home.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/shell_helpers.h"
+
+namespace {
+
+using testshell::Have;
+
+TEST(WindowManager, OwnedWindowsStayAboveAndEveryTypedCharacterArrives) {
+  for (const char* p : {"xvfb-run", "openbox", "setxkbmap"})
+    if (!Have(p)) GTEST_SKIP() << p << " is not installed";
+  const std::string exe =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/ui_window_manager";
+  // A home folder of its own for the PDF file.
+  char home[] = "/tmp/orv_wm_XXXXXX";
+  ASSERT_NE(mkdtemp(home), nullptr);
+  // The server keeps the layout when setxkbmap, its first client, goes.
+  const std::string out = testshell::Shell(
+      "env -u QT_QPA_PLATFORM HOME=" + std::string(home) + " timeout 90 xvfb-run -a -s '-screen 0 1024x768x24 -noreset' sh -c "
+      "'setxkbmap de && { openbox >/dev/null 2>&1 & } && exec " + exe + "' 2>&1; echo \"exit $?\"");
+  std::filesystem::remove_all(home);
+  EXPECT_NE(out.find("exit 0"), std::string::npos) << out;
+}
+
+}  // namespace
