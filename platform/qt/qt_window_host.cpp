@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <set>
+#include <utility>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,7 +21,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -78,9 +78,7 @@ class HostWidget : public QWidget {
       : surface_(surface), sink_(std::move(sink)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
-    // The toolkit's input context composes dead keys (´ then e) and hands
-    // over the text.
-    setAttribute(Qt::WA_InputMethodEnabled, true);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
   }
@@ -181,6 +179,7 @@ class HostWidget : public QWidget {
     // packet, as the platform sends text that has no key; its release is
     // known by the same key.
     const std::uint32_t sc = e->nativeScanCode();
+    if (down && !Compose(e->key(), in)) return;
     if (in.vk == 0 && down && in.typed >= 0x20 && in.typed != 0x7F) {
       packets_.insert(sc);
       in.vk = kVkPacket;
@@ -189,20 +188,6 @@ class HostWidget : public QWidget {
     }
     if (in.vk == 0) return;
     Send(in);
-  }
-  void inputMethodEvent(QInputMethodEvent* e) override {
-    const std::u32string text = e->commitString().toStdU32String();
-    for (char32_t u : text) {
-      THostInput in;
-      in.kind = THostInput::KeyDown;
-      in.vk = kVkPacket;
-      in.typed = u;
-      Send(in);
-      in.kind = THostInput::KeyUp;
-      in.typed = 0;
-      Send(in);
-    }
-    e->accept();
   }
   void keyPressEvent(QKeyEvent* e) override { KeyEvent(e, true); }
   void keyReleaseEvent(QKeyEvent* e) override { KeyEvent(e, false); }
@@ -245,7 +230,50 @@ class HostWidget : public QWidget {
   }
 
  private:
+  // A dead key (´ ` ^ ...) types nothing itself; the next character takes
+  // its accent when one letter carries both ("´" "e" gives "é"), else the
+  // accent comes on its own before it, and a blank gives the accent alone,
+  // as the desktop composes them. Done here rather than by the toolkit's
+  // input context, which hands over a composed text ahead of the keys typed
+  // before it. False for the dead key itself.
+  bool Compose(int key, THostInput& in) {
+    static const std::map<int, std::pair<char32_t, char32_t>> kDead = {
+        {Qt::Key_Dead_Grave, {0x300, U'`'}},     {Qt::Key_Dead_Acute, {0x301, 0xB4}},
+        {Qt::Key_Dead_Circumflex, {0x302, U'^'}}, {Qt::Key_Dead_Tilde, {0x303, U'~'}},
+        {Qt::Key_Dead_Diaeresis, {0x308, 0xA8}},  {Qt::Key_Dead_Abovering, {0x30A, 0xB0}},
+        {Qt::Key_Dead_Cedilla, {0x327, 0xB8}},    {Qt::Key_Dead_Caron, {0x30C, 0x2C7}}};
+    if (const auto d = kDead.find(key); d != kDead.end()) {
+      if (dead_.first) SendPacket(dead_.second);  // two dead keys: the first stands alone
+      dead_ = d->second;
+      return false;
+    }
+    if (!dead_.first || in.typed < 0x20) return true;
+    const auto [mark, accent] = std::exchange(dead_, {});
+    if (in.typed == U' ') {
+      in.typed = accent;
+      return true;
+    }
+    const char32_t pair[] = {in.typed, mark};
+    const std::u32string one = QString::fromUcs4(pair, 2).normalized(QString::NormalizationForm_C).toStdU32String();
+    if (one.size() == 1)
+      in.typed = one[0];
+    else
+      SendPacket(accent);
+    return true;
+  }
+  void SendPacket(char32_t u) {
+    THostInput in;
+    in.kind = THostInput::KeyDown;
+    in.vk = kVkPacket;
+    in.typed = u;
+    Send(in);
+    in.kind = THostInput::KeyUp;
+    in.typed = 0;
+    Send(in);
+  }
+
   static constexpr int kVkPacket = 0xE7;  // VK_PACKET
+  std::pair<char32_t, char32_t> dead_{};  // combining mark and accent of a dead key pending
   TSurface* surface_;
   std::function<void(const THostInput&)> sink_;
   std::set<std::uint32_t> packets_;  // keys down that came as packets

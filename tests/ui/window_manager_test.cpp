@@ -4,6 +4,8 @@
 // dialog is German and opens at home.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,9 +23,11 @@ TEST(WindowManager, OwnedWindowsStayAboveAndEveryTypedCharacterArrives) {
   // A home folder of its own for the PDF file.
   char home[] = "/tmp/orv_wm_XXXXXX";
   ASSERT_NE(mkdtemp(home), nullptr);
-  // The server keeps the layout when setxkbmap, its first client, goes.
+  // The server keeps the layout when setxkbmap, its first client, goes. Its
+  // display number starts from the process id, so that servers of tests run
+  // side by side do not race for the same number.
   const std::string out = testshell::Shell(
-      "env -u QT_QPA_PLATFORM HOME=" + std::string(home) + " timeout 90 xvfb-run -a -s '-screen 0 1024x768x24 -noreset' sh -c "
+      "env -u QT_QPA_PLATFORM HOME=" + std::string(home) + " timeout 120 xvfb-run -a -n " + std::to_string(200 + ::getpid() % 700) + " -s '-screen 0 1024x768x24 -noreset' sh -c "
       "'setxkbmap de && { openbox >/dev/null 2>&1 & } && exec " + exe + "' 2>&1; echo \"exit $?\"");
   std::filesystem::remove_all(home);
   EXPECT_NE(out.find("exit 0"), std::string::npos) << out;
