@@ -408,6 +408,31 @@ TEST_F(Combo, TheCustomComboRunsItsDialogAsItsDropDown) {
   EXPECT_TRUE(kind->ShowButton());
 }
 
+// Hidden when made and shown later, a combo draws as one shown from the
+// start: its button at the right edge, its text beside it.
+TEST_F(Combo, AComboHiddenAtCreationAndShownLaterDrawsAsOneShownFromTheStart) {
+  form->Free();
+  form = new TForm(Application);
+  form->SetBounds(40, 40, 360, 260);
+  other = new TEdit(form);  // takes the focus, which would mark a combo's text
+  other->SetParent(form);
+  other->SetBounds(200, 8, 120, 23);
+  TwwDBComboBox* shown = MakeCombo("LOUT_AUSGTYP", 8, kOutputKinds, 5);
+  TwwDBComboBox* later = MakeCombo("LOUT_AUSGTYP", 40, kOutputKinds, 5);
+  later->SetVisible(false);
+  form->Show();
+  driver.Process();
+  later->SetVisible(true);
+  driver.Process();
+  TBitmap picture;
+  picture.LoadFromFile(driver.SavePng(form, "combo_shown_later"));
+  for (int y = 0; y < later->Height(); ++y)
+    for (int x = 0; x < later->Width(); ++x)
+      ASSERT_EQ(picture.Canvas()->Pixels(later->Left() + x, later->Top() + y),
+                picture.Canvas()->Pixels(shown->Left() + x, shown->Top() + y))
+          << "at " << x << "," << y;
+}
+
 TEST_F(Combo, Screens) {
   TwwDBComboBox* out = MakeCombo("LOUT_AUSGTYP", 40, kOutputKinds, 5);
   auto* dlg = new TwwDBCustomCombo(form);
