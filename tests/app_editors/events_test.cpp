@@ -64,6 +64,27 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 7}}));
 }
 
+// Tab from a cell being edited edits the next one with its text selected:
+// End goes behind the text, so Backspace takes one letter, and Home goes
+// back to the start.
+TEST_F(EditorTest, HomeAndEndMoveTheCaretInAGridCellBeingEdited) {
+  AddCodes({{"FAM", "Familie"}});
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+    ASSERT_TRUE(f.gridSelC->EditorMode());
+    driver.PressKey(VK_TAB);
+    driver.PressKey(VK_END);
+    driver.PressKey(VK_BACK);
+    driver.PressKey(VK_HOME);
+    driver.Type("Die ");
+    driver.Click(f.pbPost);
+    driver.Click(f.pbExit);
+  });
+  ShowSelCErf();
+  EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(0).at("SELC_NAME"), "Die Famili");
+}
+
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
   AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
   // 41 characters with the last blank at position 30: its first 29 and "...".
