@@ -260,6 +260,31 @@ TEST_F(Editor, AnEmptyTableOffersOnlyANewTemplate) {
   EXPECT_TRUE(driver.MessageBoxes().empty()) << driver.MessageBoxes()[0].Text;
 }
 
+// The Escape that closes a combo's list, the placeholder menu or the page
+// dialog comes up in the editor below and leaves it open; the next one
+// closes it.
+TEST_F(Editor, EscapeClosesOnlyTheListMenuOrDialogItWentDownIn) {
+  std::vector<int> results;
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    f.cmbLOutQuellTyp->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(f.cmbLOutQuellTyp->DroppedDown());
+    driver.PressKey(VK_ESCAPE);
+    results.push_back(f.ModalResult());
+    for (TExplorerButton* opener : {f.pbPlatzhalter, f.pbSeite}) {
+      driver.WhenModal([&](TCustomForm&) { driver.KeyDown(VK_ESCAPE); });
+      driver.Click(opener);
+      driver.KeyUp(VK_ESCAPE);
+      results.push_back(f.ModalResult());
+    }
+    driver.PressKey(VK_ESCAPE);
+  });
+  int number = 1;
+  ShowLayout(number);
+  EXPECT_EQ(results, (std::vector<int>{mrNone, mrNone, mrNone}));
+}
+
 TEST_F(Editor, ListSearchAndTheEditorsChecks) {
   int number = 1;
   driver.WhenModal([&](TCustomForm& active) {
