@@ -188,6 +188,30 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
   EXPECT_EQ(CurrentDateKey, MakePackedDate(1582, 10, 20));
 }
 
+// The shown date is selected, so a date typed replaces it; the mask then
+// takes no character beyond its own, wherever the caret stands.
+TEST_F(MainWindowTest, ADateTypedIntoTheDateDialogReplacesTheShownOne) {
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  AnsiString typed, afterMore;
+  int refused = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& d = As<TfrmDatum>(form);
+    driver.Type("25.12.2026");
+    typed = d.editDatum->Text();
+    driver.PressKey(VK_HOME);
+    const int beeps = keyboard::BeepCount();
+    driver.Type("1");
+    refused = keyboard::BeepCount() - beeps;
+    afterMore = d.editDatum->Text();
+    d.pbCancel->Click();
+  });
+  f->mnpDatum->OnClick(f->mnpDatum);
+  EXPECT_EQ(typed, "25.12.2026");
+  EXPECT_EQ(afterMore, "25.12.2026");
+  EXPECT_EQ(refused, 1);
+}
+
 TEST_F(MainWindowTest, TheAboutBoxNamesThisProgramAndItsOwnAddresses) {
   TfrmMain* f = Start();
   driver.Advance(200);
