@@ -168,6 +168,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(changed.PageWidth, kA4Width);
   EXPECT_EQ(second.Title, "Zweites Blatt");
   EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
+  EXPECT_EQ(second.PageWidth, kA4Width) << "a new template's page is A4";
 }
 
 // A text as the RTF writer writes it: equal for equal documents.
