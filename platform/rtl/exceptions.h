@@ -46,6 +46,7 @@ ORV_DECLARE_EXCEPTION(EWriteError, EStreamError)
 ORV_DECLARE_EXCEPTION(EListError, Exception)
 ORV_DECLARE_EXCEPTION(EStringListError, Exception)
 ORV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
+inline constexpr char kOutOfMemoryText[] = "Zu wenig Arbeitsspeicher";
 ORV_DECLARE_EXCEPTION(EComponentError, Exception)
 ORV_DECLARE_EXCEPTION(EIniFileException, Exception)
 

@@ -169,7 +169,7 @@ void TCustomMaskEdit::ValidateEdit() {
   if (!IsMasked() || !Modified() || Validate(EditText(), pos)) return;
   SetSelStart(pos);
   SetSelLength(1);
-  throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
+  throw EDBEditError(kInvalidInputText.str());
 }
 
 void TCustomMaskEdit::Reset() {

@@ -91,6 +91,25 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
                     .str()}));
 }
 
+// A day the month lacks, left with Tab, is named in German.
+TEST_F(EditorTest, AnImpossibleDateLeftIsExplainedInGerman) {
+  std::vector<AnsiString> boxes;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    driver.Click(f.pbInsert);
+    Retype(f.editEigeDatum, "31021990");
+    const size_t n = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDOK);
+    driver.PressKey(VK_TAB);
+    boxes = BoxesFrom(n);
+    driver.AnswerNextMessageBox(IDNO);
+    driver.Click(f.pbExit);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(boxes, std::vector<AnsiString>{CP1252("\"31.02.1990\" ist kein gültiges Datum.").str()});
+}
+
 TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
   std::vector<AnsiString> refusals;
   int beepsDate = 0, beepsTime = 0;
