@@ -6,6 +6,8 @@
 // masked edits refuse what their masks refuse.
 #include "tests/app_editors/editors_fixture.h"
 
+#include "platform/ui/windowhost.h"
+
 namespace edtest {
 namespace {
 
@@ -108,6 +110,44 @@ TEST_F(EditorTest, AnImpossibleDateLeftIsExplainedInGerman) {
   int id = 0;
   ShowPersErf(id);
   EXPECT_EQ(boxes, std::vector<AnsiString>{CP1252("\"31.02.1990\" ist kein gültiges Datum.").str()});
+}
+
+// Pasted text follows the rules of typed text: letters outside Windows-1252
+// become their base letter, a text with a character that has no form is
+// refused with a beep, a field's room is told as typing tells it, and the
+// date's picture mask takes what it takes from the keyboard.
+TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedText) {
+  std::vector<AnsiString> texts, boxes;
+  int refused = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    auto paste = [&](TCustomEdit* edit, const std::string& utf8) {
+      WindowHost().SetClipboard({{"text/plain", utf8}}, nullptr);
+      driver.Click(edit);
+      edit->SelectAll();
+      driver.PressKey('V', ssCtrl);
+      texts.push_back(edit->Text());
+    };
+    driver.Click(f.pbInsert);
+    paste(f.editEigeVorname, "Łukasz ř");
+    const int beeps = Beeps();
+    paste(f.editEigeVorname, "日本 😀");
+    refused = Beeps() - beeps;
+    const size_t n = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDOK);
+    paste(f.editEigeVorname, std::string(1 << 20, 'x'));
+    boxes = BoxesFrom(n);
+    paste(f.editEigeDatum, "ab");
+    paste(f.editEigeDatum, "24121999");
+    driver.AnswerNextMessageBox(IDNO);
+    driver.Click(f.pbExit);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(texts, (std::vector<AnsiString>{"Lukasz r", "Lukasz r", AnsiString(30, 'x'), "", "24.12.1999"}));
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(boxes, std::vector<AnsiString>{CP1252("In dieses Feld passen höchstens 30 Zeichen; weitere Zeichen "
+                                                  "werden nicht angenommen.").str()});
 }
 
 TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
