@@ -136,9 +136,6 @@ void TwwCustomDBGrid::Tab(bool forward) {
   const int n = link_->FieldCount();
   if (n <= 0) return;
   const int start = GetSelectedIndex();
-  // Tab from a cell being edited goes on editing in the next one, where
-  // Home and End then move the caret rather than the current column.
-  const bool editing = EditorMode();
   int i = start;
   for (;;) {
     if (forward) {
@@ -153,12 +150,9 @@ void TwwCustomDBGrid::Tab(bool forward) {
     }
     if (i == start) return;
     if (TabStops(i + indicatorOffset_)) {
-      {
-        tabbing_ = true;
-        TScopeExit tabbed{[this] { tabbing_ = false; }};
-        SetSelectedIndex(i);
-      }
-      if (editing && !CellHasControl(Col(), Row()) && !IsBlobCell(Col(), Row())) ShowEditor();
+      tabbing_ = true;
+      TScopeExit tabbed{[this] { tabbing_ = false; }};
+      SetSelectedIndex(i);
       return;
     }
   }
