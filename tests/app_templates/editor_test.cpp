@@ -262,8 +262,7 @@ TEST_F(Editor, AnEmptyTableOffersOnlyANewTemplate) {
 }
 
 // The Escape that closes a combo's list, the placeholder menu or the page
-// dialog comes up in the editor below and leaves it open; the next one
-// closes it.
+// dialog comes up in the editor below and leaves it open.
 TEST_F(Editor, EscapeClosesOnlyTheListMenuOrDialogItWentDownIn) {
   std::vector<int> results;
   driver.WhenModal([&](TCustomForm& active) {
