@@ -108,6 +108,13 @@ void TOrvelanForm::Dispatch(TMessage& m) {
     m.Result = 1;
     return;
   }
+  if (m.Msg == WM_COMMAND && HiWord(static_cast<std::intptr_t>(m.WParam)) == EN_MAXTEXT) {
+    if (auto* edit = dynamic_cast<TCustomEdit*>(FindControl(static_cast<HWND>(m.LParam)))) {
+      TellFieldRoom(edit->MaxLength());
+      m.Result = 1;
+      return;
+    }
+  }
   TForm::Dispatch(m);
 }
 
@@ -119,13 +126,17 @@ void TOrvelanForm::KeyPress(char& key) {
       edit->MaxLength() > 0 &&
       static_cast<int>(edit->Text().size()) - edit->SelLength() >= edit->MaxLength()) {
     key = 0;
-    Application->MessageBox(Format(CP1252("In dieses Feld passen höchstens %d Zeichen; weitere Zeichen werden nicht "
-                                          "angenommen.").str(),
-                                   edit->MaxLength()),
-                            Caption(), MB_OK | MB_ICONWARNING);
+    TellFieldRoom(edit->MaxLength());
     return;
   }
   TForm::KeyPress(key);
+}
+
+void TOrvelanForm::TellFieldRoom(int maxLength) {
+  Application->MessageBox(
+      Format(CP1252("In dieses Feld passen höchstens %d Zeichen; weitere Zeichen werden nicht angenommen.").str(),
+             maxLength),
+      Caption(), MB_OK | MB_ICONWARNING);
 }
 
 void TOrvelanForm::ShowHelp() { Application->HelpContext(helpContext_); }

@@ -26,7 +26,9 @@ class TOrvelanForm : public TForm {
 
  public:
   explicit TOrvelanForm(TComponent* owner);
-  // F1 anywhere in the window (WM_HELP) opens the window's help.
+  // F1 anywhere in the window (WM_HELP) opens the window's help; a text
+  // pasted into a field and cut at its room (EN_MAXTEXT) is answered with
+  // the message that typing gives.
   void Dispatch(TMessage& m) override;
   // A character typed into a full text field is answered with a message
   // naming the field's room instead of a bare beep (with key preview on).
@@ -68,6 +70,8 @@ class TOrvelanForm : public TForm {
   void WriteGridWidths(TIniFile& ini);
   // Each data grid's last column fills the grid's client width.
   void StretchGridColumns();
+  // The message that a field holds no more than maxLength characters.
+  void TellFieldRoom(int maxLength);
 
   AnsiString formKey_;
   int helpContext_ = 0;

@@ -40,6 +40,9 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
   columns.Add("SELC_ID\t5\tCode");
   columns.Add("SELC_NAME\t33\tBezeichnung");
   gridSelC->SetSelected(&columns);
+  // The current cell is always in its editor, so that Home and End move the
+  // caret in its text rather than leaving the cell.
+  gridSelC->SetOptions(gridSelC->Options() | dgAlwaysShowEditor);
   gridSelC->SetDataSource(dsSelC);
   gridSelC->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
 

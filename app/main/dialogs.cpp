@@ -76,14 +76,7 @@ TOrvelanDialog::TOrvelanDialog(TComponent* owner, const AnsiString& formKey, int
     pbCancel->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
   }
   PlaceButtons();
-  // Enter acts when it comes up after going down here: the Enter that
-  // chose the menu entry opening the dialog comes up in the dialog.
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { enterHere_ = key == VK_RETURN; };
-  OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) {
-    const bool here = key != VK_RETURN || enterHere_;
-    enterHere_ = false;
-    if (here) FormKeyUp(s, key, shift);
-  };
+  OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
   OnCreate = [this, formKey, helpContext](TObject*) {
     SetFormKey(formKey);
     SetHelpContext(helpContext);

@@ -47,7 +47,6 @@ class TOrvelanDialog : public TOrvelanForm {
 
  private:
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
-  bool enterHere_ = false;  // Enter went down in the dialog
 };
 
 class TfrmPasswort : public TOrvelanDialog {

@@ -291,19 +291,9 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
-  // Enter acts when it comes up after going down here with the code list
-  // closed (the Enter that chose the menu entry opening this window comes
-  // up here too); Escape acts unless it closed the code list's drop-down.
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) {
-    enterHere_ = key == VK_RETURN && !cmbSelCode->ListVisible();
-    listClosed_ = false;
-  };
-  cmbSelCode->OnCloseUp = [this](TObject*, TDataSet*, TDataSet*, bool) { listClosed_ = true; };
+  // Enter and Escape belong to the code list while it is open.
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-    if (key != VK_RETURN && key != VK_ESCAPE) return;
-    const bool here = !cmbSelCode->ListVisible() && (key == VK_RETURN ? enterHere_ : !listClosed_);
-    enterHere_ = listClosed_ = false;
-    if (!here) return;
+    if ((key != VK_RETURN && key != VK_ESCAPE) || cmbSelCode->ListVisible()) return;
     if (key == VK_RETURN) {
       key = 0;
       if (pbDrucken->Enabled()) pbDruckenClick();

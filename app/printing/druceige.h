@@ -89,8 +89,6 @@ class TfrmDruckEige : public TOrvelanForm {
 
   int list_;
   PageSettings block_;
-  bool enterHere_ = false;   // Enter went down in this window, the code list closed
-  bool listClosed_ = false;  // the code list's drop-down closed since the last key went down
 };
 
 // Opens the window of a list (0 diary, 1 birthday list, 2 birthday

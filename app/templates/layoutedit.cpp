@@ -91,6 +91,13 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
 
   tblLOut = MakeLayoutTable(this);
   tblLOut->OnNewRecord = [this](TDataSet* d) { tblLOutNewRecord(d); };
+  // A new template's empty document has the engine's page; templates are
+  // written for A4, whatever the locale (the margins stay). Set in the
+  // engine, it changes nothing the user would be asked to save.
+  tblLOut->AfterInsert = [this](TDataSet*) {
+    DBWPRichText1->RtfText()->SetPage(kWPUnchanged, kWPUnchanged, kWPUnchanged, kWPUnchanged, kA4Width, kA4Height);
+    WPRuler1->Invalidate();
+  };
   tblLOut->BeforePost = [this](TDataSet* d) { tblLOutBeforePost(d); };
   tblLOut->AfterPost = [this](TDataSet* d) { tblLOutAfterPost(d); };
   tblLOut->BeforeDelete = [this](TDataSet* d) { tblLOutBeforeDelete(d); };

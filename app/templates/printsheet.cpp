@@ -209,15 +209,10 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
-  // Enter acts when it comes up after going down here: the Enter that
-  // chose the menu entry opening this window comes up here too.
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { enterHere_ = key == VK_RETURN; };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-    const bool here = enterHere_;
-    enterHere_ = false;
     if (key == VK_RETURN) {
       key = 0;
-      if (here && pbDrucken->Enabled()) pbDruckenClick();
+      if (pbDrucken->Enabled()) pbDruckenClick();
     } else if (key == VK_ESCAPE) {
       key = 0;
       Close();

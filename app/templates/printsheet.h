@@ -85,7 +85,6 @@ class TfrmDrucken : public TOrvelanForm {
   TwwDBEdit* MakeDateEdit(const char* name, int left, int top);
   TBevel* MakeBevel(const char* name, int left, int top, int width, int height, TBevelShape shape);
   bool settingCount_ = false;
-  bool enterHere_ = false;  // Enter went down in this window
 };
 
 // Creates the window, shows it modally and frees it.

@@ -128,11 +128,15 @@ TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool 
       PutText(edit, filled, typedEnd);
       key = 0;
       return TwwPictureKey::Typed;
-    case pmError:
-      if (!after.empty()) return TwwPictureKey::Passed;
+    case pmError: {
+      // In the middle of the text the key passes, so that a text may be
+      // mended on the way, but never beyond what the mask holds.
+      const int most = validator.MaxTextLength();
+      if (!after.empty() && (most < 0 || static_cast<int>(filled.size()) <= most)) return TwwPictureKey::Passed;
       MessageBeep(0);
       key = 0;
       return TwwPictureKey::Refused;
+    }
     default:
       // A mask that cannot be read checks nothing while typing.
       return TwwPictureKey::Passed;

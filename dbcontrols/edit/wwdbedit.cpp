@@ -286,7 +286,13 @@ void TwwDBCustomEdit::Dispatch(TMessage& m) {
         MessageBeep(0);
         return;
       }
-      TwwCustomMaskEdit::Dispatch(m);
+      if (m.Msg == WM_PASTE && HasPictureMask() && !IsMasked()) {
+        // Pasted text meets the picture mask as typed text does.
+        AnsiString text;
+        if (PastedText(text)) TypeText(text);
+      } else {
+        TwwCustomMaskEdit::Dispatch(m);
+      }
       SetModified(true);
       if (OnCheckValue) IsValidPictureText(Text());
       return;

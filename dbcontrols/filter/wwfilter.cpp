@@ -341,8 +341,9 @@ void TwwFilterCompiler::MakeConstant(TNode* operand, TwwTypeClass type, int32_t 
     // milliseconds.
     double unused;
     if (inArithmetic && TryStrToFloat(text, unused)) return NumberLiteral(text, false, operand);
-    const char* what = type == tcDate ? "date" : type == tcTime ? "time" : "date and time";
-    throw EConvertError("'" + text + "' is not a valid " + what);
+    RaiseConvertError(text, type == tcDate   ? TConvertKind::Date
+                            : type == tcTime ? TConvertKind::Time
+                                             : TConvertKind::DateTime);
   }
   if (type == tcDate) {
     operand->LiteralType = ltDate;

@@ -88,7 +88,7 @@ void TwwCustomDBGrid::SetSelectedIndex(int dataCol) {
       return;
     }
     MessageBeep(0);
-    throw EInvalidOperation("Invalid input value.  Use escape key to abandon changes");
+    throw EInvalidOperation(kInvalidInputText.str());
   }
   link_->UpdateRecord();
   dataCol = std::clamp(dataCol, 0, std::max(0, link_->FieldCount() - 1));

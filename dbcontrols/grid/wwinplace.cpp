@@ -122,7 +122,13 @@ void TwwInplaceEdit::Dispatch(TMessage& m) {
       // Only into a cell the grid lets change; the grid then holds the
       // pasted text as its pending edit.
       if (wwGrid_ && !wwGrid_->CanEditModify()) return;
-      TInplaceEdit::Dispatch(m);
+      if (HasPictureMask() && !IsMasked()) {
+        // Pasted text meets the picture mask as typed text does.
+        AnsiString text;
+        if (PastedText(text)) TypeText(text);
+      } else {
+        TInplaceEdit::Dispatch(m);
+      }
       if (wwGrid_) {
         wwGrid_->SetEditText(wwGrid_->Col(), wwGrid_->Row(), Text());
         wwGrid_->DataLink()->Modified();

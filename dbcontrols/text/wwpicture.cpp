@@ -4,6 +4,8 @@
 // mask. Results 0 and 5 count as complete, 1 and 6 as incomplete.
 #include "dbcontrols/text/wwpicture.h"
 
+#include <algorithm>
+
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -304,6 +306,39 @@ bool TwwPictureValidator::HasEmptyAlternative(int open, int close) {
     if (end >= close) return false;
     start = end + 1;
   }
+}
+
+int TwwPictureValidator::MaxTextLength() const {
+  return status_ == 0 ? LongestText(1, static_cast<int>(mask_.size()) + 1) : -1;
+}
+
+// The longest of the alternatives in [from, term): each piece adds one
+// character, a group its longest alternative, a counted repetition that many
+// times its piece.
+int TwwPictureValidator::LongestText(int from, int term) const {
+  int longest = 0, sum = 0;
+  for (int p = from; p < term;) {
+    if (M(p) == ',') {
+      longest = std::max(longest, sum);
+      sum = 0;
+      ++p;
+      continue;
+    }
+    const int next = SkipToChar(p, term);
+    int length = 1;
+    if (M(p) == '[' || M(p) == '{') {
+      length = LongestText(p + 1, next - 1);
+    } else if (M(p) == '*') {
+      int q = p + 1, count = 0;
+      while (IsDigit(M(q))) count = count * 10 + (M(q++) - '0');
+      const int piece = LongestText(q, next);
+      length = count > 0 && piece >= 0 ? count * piece : -1;
+    }
+    if (length < 0) return -1;
+    sum += length;
+    p = next;
+  }
+  return std::max(longest, sum);
 }
 
 bool wwMatchesPictureMask(const AnsiString& mask, const AnsiString& text) {

@@ -58,8 +58,12 @@ class TwwPictureValidator : public TObject {
   // writes them). Answers pmComplete, pmIncomplete, pmEmpty, pmError or
   // pmSyntax.
   virtual TwwPicResult MatchText(AnsiString& text, bool autoFill);
+  // The most characters a text of the mask holds; -1 when a repetition
+  // without count makes it unbounded (or the mask is malformed).
+  int MaxTextLength() const;
 
  private:
+  int LongestText(int from, int term) const;
   bool SyntaxOk() const;
   char M(int i) const;  // mask character, '\0' beyond the mask
   void StepText();       // J + 1, within 8 bits

@@ -83,6 +83,11 @@ void TDataSet::Check(TBapiResult result, TEngineAccess access) const {
 
 void DatabaseError(const AnsiString& message) { throw EDatabaseError(message); }
 
+namespace {
+// A record another cursor deleted or changed since this one read it.
+constexpr auto kRecordGone = CP1252("Der Datensatz wurde nicht gefunden oder inzwischen geändert");
+}  // namespace
+
 // ---------------------------------------------------------------------------
 // Variant.
 
@@ -137,7 +142,7 @@ bool Variant::AsBoolean() const {
       const AnsiString& s = std::get<AnsiString>(value_);
       if (SameText(s, "True")) return true;
       if (SameText(s, "False") || s.empty()) return false;
-      throw EConvertError("'" + s + "' is not a valid boolean value");
+      RaiseConvertError(s, TConvertKind::Boolean);
     }
     default: return AsFloat() != 0;
   }
@@ -951,7 +956,7 @@ void TDataSet::Resync(unsigned mode) {
   TRecordBuffer* spare = buffers_[static_cast<size_t>(recordCount_)].get();
   if (mode & rmExact) {
     CursorPosChanged();
-    if (GetRecord(spare, gmCurrent, true) != grOK) DatabaseError("Record not found or changed by another user");
+    if (GetRecord(spare, gmCurrent, true) != grOK) DatabaseError(kRecordGone.str());
   } else if (GetRecord(spare, gmCurrent, false) != grOK && GetRecord(spare, gmNext, false) != grOK &&
              GetRecord(spare, gmPrior, false) != grOK) {
     ClearBuffers();
@@ -1038,7 +1043,7 @@ void TDataSet::Edit() {
 
 void TDataSet::InternalEdit() {
   TBapiResult rc = BapiGetRecord(handle_, bapiNoLock, ActiveBuffer(), nullptr);
-  if (rc == bapiNoCurrentRecord) DatabaseError("Record not found or changed by another user");
+  if (rc == bapiNoCurrentRecord) DatabaseError(kRecordGone.str());
   Check(rc);
 }
 
@@ -1103,7 +1108,7 @@ void TDataSet::CheckRequiredFields() {
   for (TField* f : fields_)
     if (f->FieldKind() == fkData && f->Required() && !f->ReadOnly() && f->IsNull()) {
       f->FocusControl();
-      DatabaseError("Field '" + f->DisplayName() + "' must have a value");
+      DatabaseError("Das Feld \"" + f->DisplayName() + "\" muss einen Wert haben");
     }
 }
 
@@ -1309,7 +1314,7 @@ void TDataSet::GotoBookmark(TBookmark bm) {
   CheckBrowseMode();
   DoBeforeScroll();
   TBapiResult rc = BapiSetToBookMark(handle_, bm);
-  if (rc != bapiOk) DatabaseError("Record not found");
+  if (rc != bapiOk) DatabaseError("Der Datensatz wurde nicht gefunden");
   CursorPosChanged();
   Resync(rmExact | rmCenter);
   DoAfterScroll();

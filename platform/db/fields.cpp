@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/db/db.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -258,9 +259,9 @@ void TField::SetNative(const Variant& v) {
     case bapiFldUInt32: {
       int64_t x = v.AsInteger();
       if (auto* f = dynamic_cast<TIntegerField*>(this); f && (x < f->MinValue() || x > f->MaxValue()))
-        throw ERangeError(IntToStr(x) + " is not a valid value for field '" + DisplayName() +
-                          "'. The allowed range is " + IntToStr(f->MinValue()) + " to " +
-                          IntToStr(f->MaxValue()));
+        throw ERangeError(IntToStr(x) + CP1252(" ist kein gültiger Wert für das Feld \"").str() + DisplayName() +
+                          CP1252("\". Zulässig sind ").str() + IntToStr(f->MinValue()) + " bis " +
+                          IntToStr(f->MaxValue()) + ".");
       if (bapiType_ == bapiFldInt16) store(static_cast<int16_t>(x));
       else if (bapiType_ == bapiFldUInt16) store(static_cast<uint16_t>(x));
       else if (bapiType_ == bapiFldUInt32) store(static_cast<uint32_t>(x));
@@ -419,7 +420,7 @@ void TIntegerField::SetAsString(const AnsiString& v) {
     return;
   }
   int64_t x;
-  if (!TryStrToInt64(s, x)) throw EConvertError("'" + v + "' is not a valid integer value");
+  if (!TryStrToInt64(s, x)) RaiseConvertError(v, TConvertKind::Integer);
   SetNative(Variant(static_cast<long long>(x)));
 }
 
@@ -427,7 +428,7 @@ int TIntegerField::AsInteger() const { return static_cast<int>(GetNative().AsInt
 void TIntegerField::SetAsInteger(int v) { SetNative(Variant(v)); }
 
 void TIntegerField::SetAsFloat(double v) {
-  if (!std::isfinite(v)) throw ERangeError("Range check error");
+  if (!std::isfinite(v)) RaiseRangeError();
   SetNative(Variant(static_cast<long long>(Round(v))));
 }
 
@@ -488,7 +489,7 @@ void TBooleanField::SetAsString(const AnsiString& v) {
   else if (starts(FalseText()))
     SetAsBoolean(false);
   else
-    throw EConvertError("'" + v + "' is not a valid boolean value for field '" + DisplayName() + "'");
+    RaiseConvertError(v, TConvertKind::Boolean);
 }
 
 bool TBooleanField::AsBoolean() const {
@@ -518,14 +519,14 @@ void TFloatField::SetAsString(const AnsiString& v) {
     return;
   }
   double x;
-  if (!TryStrToFloat(s, x)) throw EConvertError("'" + v + "' is not a valid floating point value");
+  if (!TryStrToFloat(s, x)) RaiseConvertError(v, TConvertKind::Float);
   SetAsFloat(x);
 }
 
 double TFloatField::AsFloat() const { return GetNative().AsFloat(); }
 
 void TFloatField::SetAsFloat(double v) {
-  if (!std::isfinite(v)) throw EConvertError("Invalid floating point value for field '" + DisplayName() + "'");
+  if (!std::isfinite(v)) RaiseConvertError(FloatToStr(v), TConvertKind::Float);
   SetNative(Variant(v));
 }
 
@@ -558,7 +559,13 @@ TBCDField::TBCDField(TComponent* owner) : TFloatField(owner) { SetDataType(ftBCD
 
 TDateTimeField::TDateTimeField(TComponent* owner) : TField(owner) { SetDataType(ftDateTime); }
 
-TDateTime TDateTimeField::ParseText(const AnsiString& s) const { return StrToDateTime(s); }
+// A date or a time field names what it holds when the text is none.
+TDateTime TDateTimeField::ParseText(const AnsiString& s) const {
+  if (DataType() == ftDateTime) return StrToDateTime(s);
+  TDateTime r = 0;
+  if (!TryStrToDateTime(s, r)) RaiseConvertError(s, DataType() == ftDate ? TConvertKind::Date : TConvertKind::Time);
+  return r;
+}
 
 AnsiString TDateTimeField::AsString() const {
   Variant v = GetNative();

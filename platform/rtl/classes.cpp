@@ -4,14 +4,16 @@
 #include <algorithm>
 #include <numeric>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
-[[noreturn]] void ListIndexError(int index) {
-  throw EListError("List index out of bounds (" + IntToStr(index) + ")");
+AnsiString IndexMessage(int index) {
+  return CP1252("Listenindex außerhalb des gültigen Bereichs (").str() + IntToStr(index) + ")";
 }
+[[noreturn]] void ListIndexError(int index) { throw EListError(IndexMessage(index)); }
 [[noreturn]] void SortedListError() {
-  throw EStringListError("Operation not allowed on sorted string list");
+  throw EStringListError("Eine sortierte Liste erlaubt diese Operation nicht");
 }
 }  // namespace
 
@@ -92,7 +94,7 @@ void TList::Sort(const std::function<int(void*, void*)>& compare) {
 
 // ---------------------------------------------------------------------------
 void TStrings::IndexError(int index) const {
-  throw EStringListError("List index out of bounds (" + IntToStr(index) + ")");
+  throw EStringListError(IndexMessage(index));
 }
 
 void TStrings::Put(int index, const AnsiString& s) {
@@ -320,7 +322,7 @@ void TStrings::LoadFromStream(TStream* stream) {
   int64_t n = stream->Size() - stream->Position();
   AnsiString buf;
   if (n > 0) {
-    if (n > INT32_MAX) throw EOutOfMemory("Out of memory");
+    if (n > INT32_MAX) throw EOutOfMemory(kOutOfMemoryText);
     buf.resize(static_cast<size_t>(n));
     buf.resize(static_cast<size_t>(stream->Read(buf.data(), static_cast<int>(n))));
   }
@@ -431,7 +433,7 @@ int TStringList::AddObject(const AnsiString& s, TObject* obj) {
   int index = Count();
   if (sorted_ && Find(s, index)) {
     if (duplicates_ == dupIgnore) return index;
-    if (duplicates_ == dupError) throw EStringListError("String list does not allow duplicates");
+    if (duplicates_ == dupError) throw EStringListError("Die Liste erlaubt keine doppelten Texte");
   }
   InsertItem(index, s, obj);
   return index;

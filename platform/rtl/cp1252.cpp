@@ -26,7 +26,11 @@ std::string Cp1252ToUtf8(std::string_view s) {
   return out;
 }
 
-bool Utf8ToCp1252(std::string_view s, AnsiString& out, size_t* badPos) {
+namespace {
+
+// UTF-8 to Windows-1252; with `fold` a character the code page lacks may
+// stand as its folded form.
+bool Convert(std::string_view s, AnsiString& out, size_t* badPos, bool fold) {
   out.clear();
   out.reserve(s.size());
   size_t i = 0;
@@ -48,13 +52,54 @@ bool Utf8ToCp1252(std::string_view s, AnsiString& out, size_t* badPos) {
       u = (u << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
     }
     unsigned char b;
-    if (!UnicodeToCp1252(u, b)) {
+    if (UnicodeToCp1252(u, b)) {
+      out += static_cast<char>(b);
+    } else if (!fold || !FoldToCp1252(u, out)) {
       if (badPos) *badPos = start;
       return false;
     }
-    out += static_cast<char>(b);
   }
   return true;
+}
+
+}  // namespace
+
+bool Utf8ToCp1252(std::string_view s, AnsiString& out, size_t* badPos) { return Convert(s, out, badPos, false); }
+
+bool Utf8ToCp1252Folded(std::string_view s, AnsiString& out, size_t* badPos) {
+  return Convert(s, out, badPos, true);
+}
+
+bool FoldToCp1252(char32_t u, AnsiString& out) {
+  static const char kExtendedA[] =
+      "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiIiJjKkkLlLlLlL"
+      "lLlNnNnNnnNnOoOoOoOoRrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
+  switch (u) {
+    case 0x150: out += '\xD6'; return true;  // Ő
+    case 0x151: out += '\xF6'; return true;  // ő
+    case 0x170: out += '\xDC'; return true;  // Ű
+    case 0x171: out += '\xFC'; return true;  // ű
+    case 0x218: out += 'S'; return true;
+    case 0x219: out += 's'; return true;
+    case 0x21A: out += 'T'; return true;
+    case 0x21B: out += 't'; return true;
+    case 0x2010: case 0x2011: case 0x2212: out += '-'; return true;
+    case 0x2009: case 0x202F: out += ' '; return true;
+    case 0x2032: out += '\''; return true;
+    case 0x2033: out += '"'; return true;
+    default: break;
+  }
+  if (u >= 0x100 && u <= 0x17F) {
+    out += kExtendedA[u - 0x100];
+    return true;
+  }
+  if (u >= 0x1EA0 && u <= 0x1EF9) {  // Vietnamese vowels with two marks
+    const bool upper = u % 2 == 0;
+    char base = u <= 0x1EB7 ? 'a' : u <= 0x1EC7 ? 'e' : u <= 0x1ECB ? 'i' : u <= 0x1EE3 ? 'o' : u <= 0x1EF1 ? 'u' : 'y';
+    out += upper ? static_cast<char>(base - 32) : base;
+    return true;
+  }
+  return false;
 }
 
 AnsiString Utf8ToCp1252OrThrow(std::string_view utf8) {

@@ -24,6 +24,15 @@ bool Utf8ToCp1252(std::string_view utf8, AnsiString& out, size_t* badPos = nullp
 // Converting form that raises EConvertError naming the offending position.
 AnsiString Utf8ToCp1252OrThrow(std::string_view utf8);
 
+// A character the code page lacks in its Windows-1252 form, appended to
+// `out`: letters of other Latin alphabets as their base letter (Ł → L,
+// ř → r; Hungarian double accents as the umlaut, as German writing does)
+// and a few typographic signs as their plain forms. False when it has none.
+bool FoldToCp1252(char32_t u, AnsiString& out);
+// Utf8ToCp1252 with that folding: false only at a character that has no
+// form at all (or at malformed UTF-8).
+bool Utf8ToCp1252Folded(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
+
 // Compile-time conversion for source literals written in UTF-8:
 //   constexpr auto s = CP1252("Persönliches");  s.str() == "Pers\xF6nliches"
 namespace cp1252_detail {

@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/rtl/civildate.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 AnsiString ShortDateFormat;
@@ -79,9 +80,13 @@ struct Stamp {
   int ms;
 };
 
+[[noreturn]] void RaiseBadDate() {
+  throw EConvertError(CP1252("Jahr, Monat und Tag ergeben kein gültiges Datum.").str());
+}
+
 Stamp ToStamp(TDateTime dt) {
   if (!std::isfinite(dt) || dt < kMinDay - 1 || dt > kMaxDay + 1)
-    throw EConvertError("Invalid date/time value " + FloatToStr(dt));
+    throw EConvertError(CP1252("Der Wert ").str() + FloatToStr(dt) + CP1252(" ist kein gültiger Zeitpunkt.").str());
   int64_t total = std::llround(std::fabs(dt) * MSecsPerDay);
   Stamp s{total / MSecsPerDay, static_cast<int>(total % MSecsPerDay)};
   if (dt < 0) s.day = -s.day;
@@ -205,9 +210,6 @@ bool ScanTime(Scanner& sc, TDateTime& out) {
   return TryEncodeTime(h, mi, s, ms, out);
 }
 
-[[noreturn]] void ConvertError(std::string_view s, const char* what) {
-  throw EConvertError("'" + AnsiString(s) + "' is not a valid " + what);
-}
 
 // ---------------------------------------------------------------------------
 // Formatting.
@@ -398,13 +400,14 @@ bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& out) {
 
 TDateTime EncodeDate(int year, int month, int day) {
   TDateTime r;
-  if (!TryEncodeDate(year, month, day, r)) throw EConvertError("Invalid argument to date encode");
+  if (!TryEncodeDate(year, month, day, r)) RaiseBadDate();
   return r;
 }
 
 TDateTime EncodeTime(int hour, int min, int sec, int msec) {
   TDateTime r;
-  if (!TryEncodeTime(hour, min, sec, msec, r)) throw EConvertError("Invalid argument to time encode");
+  if (!TryEncodeTime(hour, min, sec, msec, r))
+    throw EConvertError(CP1252("Stunde, Minute, Sekunde und Millisekunde ergeben keine gültige Uhrzeit.").str());
   return r;
 }
 
@@ -430,7 +433,7 @@ TDateTime IncMonth(TDateTime dt, int months) {
   int64_t idx = static_cast<int64_t>(y) * 12 + (m - 1) + months;
   int64_t ny = idx >= 0 ? idx / 12 : (idx - 11) / 12;
   int nm = static_cast<int>(idx - ny * 12) + 1;
-  if (ny < 1 || ny > 9999) throw EConvertError("Invalid argument to date encode");
+  if (ny < 1 || ny > 9999) RaiseBadDate();
   d = std::min(d, DaysInMonth(static_cast<int>(ny), nm));
   double time = std::fabs(dt - std::trunc(dt));
   return Compose(EncodeDate(static_cast<int>(ny), nm, d), time);
@@ -492,19 +495,21 @@ bool TryStrToDateTime(std::string_view s, TDateTime& out) {
 
 TDateTime StrToDate(std::string_view s) {
   TDateTime r;
-  if (!TryStrToDate(s, r)) ConvertError(s, "date");
+  if (!TryStrToDate(s, r)) RaiseConvertError(s, TConvertKind::Date);
   return r;
 }
 
 TDateTime StrToTime(std::string_view s) {
   TDateTime r;
-  if (!TryStrToTime(s, r)) ConvertError(s, "time");
+  if (!TryStrToTime(s, r)) RaiseConvertError(s, TConvertKind::Time);
   return r;
 }
 
 TDateTime StrToDateTime(std::string_view s) {
   TDateTime r;
-  if (!TryStrToDateTime(s, r)) ConvertError(s, "date and time");
+  // A text without a time was meant as a date.
+  if (!TryStrToDateTime(s, r))
+    RaiseConvertError(s, s.find(TimeSeparator) == std::string_view::npos ? TConvertKind::Date : TConvertKind::DateTime);
   return r;
 }
 

@@ -76,8 +76,8 @@ AnsiString DateTimeToStr(TDateTime dt);  // date, and the time when not midnight
 
 // Day, month and year in the order of ShortDateFormat, separated by
 // DateSeparator; with only two numbers the current year. Blanks around are
-// allowed. Raise EConvertError "'<text>' is not a valid date" / "time" /
-// "date and time".
+// allowed. Raise EConvertError (TConvertKind::Date, Time or DateTime; a
+// date and time without a time is named a date).
 TDateTime StrToDate(std::string_view s);
 TDateTime StrToTime(std::string_view s);  // h:n[:s[.z]] [AM/PM]
 TDateTime StrToDateTime(std::string_view s);

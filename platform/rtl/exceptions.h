@@ -46,6 +46,7 @@ ORV_DECLARE_EXCEPTION(EWriteError, EStreamError)
 ORV_DECLARE_EXCEPTION(EListError, Exception)
 ORV_DECLARE_EXCEPTION(EStringListError, Exception)
 ORV_DECLARE_EXCEPTION(EOutOfMemory, Exception)
+inline constexpr char kOutOfMemoryText[] = "Zu wenig Arbeitsspeicher";
 ORV_DECLARE_EXCEPTION(EComponentError, Exception)
 // An ini file that could not be written (or a name its format refuses).
 // ErrorCode is the system's error number of the step that failed (errno:

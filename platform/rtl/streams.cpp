@@ -12,12 +12,17 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
+namespace {
+constexpr auto kIncompleteWrite = CP1252("Die Daten konnten nicht vollständig geschrieben werden");
+}  // namespace
+
 void TStream::ReadBuffer(void* buffer, int count) {
-  if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
+  if (count != 0 && Read(buffer, count) != count)
+    throw EReadError(CP1252("Die Daten konnten nicht vollständig gelesen werden").str());
 }
 
 void TStream::WriteBuffer(const void* buffer, int count) {
-  if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+  if (count != 0 && Write(buffer, count) != count) throw EWriteError(kIncompleteWrite.str());
 }
 
 int64_t TStream::CopyFrom(TStream* source, int64_t count) {
@@ -43,11 +48,11 @@ int64_t TStream::SeekTarget(int64_t offset, int origin, int64_t pos, int64_t siz
     case soFromBeginning: base = 0; break;
     case soFromCurrent: base = pos; break;
     case soFromEnd: base = size; break;
-    default: throw EStreamError("Invalid seek origin " + IntToStr(origin));
+    default: throw EStreamError(CP1252("Ungültiger Bezugspunkt beim Positionieren: ").str() + IntToStr(origin));
   }
   int64_t target;
   if (__builtin_add_overflow(base, offset, &target) || target < 0)
-    throw EStreamError("Seek before the beginning of the stream");
+    throw EStreamError("Position vor dem Anfang der Daten");
   return target;
 }
 
@@ -59,7 +64,7 @@ void Grow(Buf& b, int64_t size) {
   try {
     b.resize(static_cast<size_t>(size));
   } catch (const std::exception&) {
-    throw EOutOfMemory("Out of memory");
+    throw EOutOfMemory(kOutOfMemoryText);
   }
 }
 }  // namespace
@@ -87,7 +92,7 @@ int64_t TMemoryStream::Seek(int64_t offset, int origin) {
 }
 
 void TMemoryStream::SetSize(int64_t size) {
-  if (size < 0) throw EStreamError("Invalid stream size");
+  if (size < 0) throw EStreamError(CP1252("Ungültige Größe der Daten").str());
   Grow(data_, size);
   if (pos_ > size) pos_ = size;
 }
@@ -135,7 +140,7 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
   const std::string path = Cp1252ToUtf8(fileName);
   if (mode == fmCreate) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw EFCreateError("Cannot create file " + fileName);
+    if (fd_ < 0) throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht angelegt werden");
     return;
   }
   int flags = O_CLOEXEC;
@@ -152,7 +157,7 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
       fd_ = -1;
     }
   }
-  if (fd_ < 0) throw EFOpenError("Cannot open file " + fileName);
+  if (fd_ < 0) throw EFOpenError("Die Datei \"" + fileName + CP1252("\" kann nicht geöffnet werden").str());
 }
 
 TFileStream::~TFileStream() {
@@ -184,7 +189,7 @@ int TFileStream::Write(const void* buffer, int count) {
 int64_t TFileStream::Seek(int64_t offset, int origin) {
   int64_t target = SeekTarget(offset, origin, Position(), Size());
   off_t r = ::lseek(fd_, static_cast<off_t>(target), SEEK_SET);
-  if (r < 0) throw EStreamError("Seek error in file " + fileName_);
+  if (r < 0) throw EStreamError("Fehler beim Positionieren in der Datei \"" + fileName_ + "\"");
   return r;
 }
 
@@ -196,7 +201,7 @@ int64_t TFileStream::Size() const {
 void TFileStream::SetSize(int64_t size) {
   int64_t pos = Position();
   if (size < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-    throw EStreamError("Cannot change the size of file " + fileName_);
+    throw EStreamError(CP1252("Die Größe der Datei \"").str() + fileName_ + "\" kann nicht geändert werden");
   if (pos > size) ::lseek(fd_, static_cast<off_t>(size), SEEK_SET);
 }
 
@@ -206,7 +211,7 @@ int64_t TFileStream::Position() const {
 }
 
 void TFileStream::Flush() {
-  if (::fsync(fd_) != 0) throw EWriteError("Stream write error");
+  if (::fsync(fd_) != 0) throw EWriteError(kIncompleteWrite.str());
 }
 
 // ---------------------------------------------------------------------------
@@ -232,7 +237,7 @@ int64_t TStringStream::Seek(int64_t offset, int origin) {
 }
 
 void TStringStream::SetSize(int64_t size) {
-  if (size < 0) throw EStreamError("Invalid stream size");
+  if (size < 0) throw EStreamError(CP1252("Ungültige Größe der Daten").str());
   Grow(data_, size);
   if (pos_ > size) pos_ = size;
 }

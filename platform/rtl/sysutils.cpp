@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/rtl/cp1252.h"
+
 char DecimalSeparator = ',';
 char ThousandSeparator = '.';
 
@@ -101,9 +103,6 @@ struct PrimaryIter {
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-[[noreturn]] void ConvertError(std::string_view text, const char* what) {
-  throw EConvertError("'" + AnsiString(text) + "' is not a valid " + what);
-}
 
 // ---------------------------------------------------------------------------
 // Decimal digits of a double: value = 0.digits x 10^exp, at most 15
@@ -405,7 +404,7 @@ bool TryStrToInt(std::string_view s, int& out) {
 }
 int StrToInt(std::string_view s) {
   int v = 0;
-  if (!TryStrToInt(s, v)) ConvertError(s, "integer value");
+  if (!TryStrToInt(s, v)) RaiseConvertError(s, TConvertKind::Integer);
   return v;
 }
 int StrToIntDef(std::string_view s, int def) {
@@ -417,7 +416,7 @@ bool TryStrToInt64(std::string_view s, int64_t& out) {
 }
 int64_t StrToInt64(std::string_view s) {
   int64_t v = 0;
-  if (!TryStrToInt64(s, v)) ConvertError(s, "integer value");
+  if (!TryStrToInt64(s, v)) RaiseConvertError(s, TConvertKind::Integer);
   return v;
 }
 int64_t StrToInt64Def(std::string_view s, int64_t def) {
@@ -493,7 +492,7 @@ bool TryStrToFloat(std::string_view s, double& out) {
 
 double StrToFloat(std::string_view s) {
   double v = 0;
-  if (!TryStrToFloat(s, v)) ConvertError(s, "floating point value");
+  if (!TryStrToFloat(s, v)) RaiseConvertError(s, TConvertKind::Float);
   return v;
 }
 
@@ -622,7 +621,8 @@ AnsiString FormatFloat(std::string_view format, double v) {
 // ---------------------------------------------------------------------------
 AnsiString FormatV(std::string_view fmt, const TVarRec* args, int count) {
   auto bad = [&]() -> void {
-    throw EConvertError("Format '" + AnsiString(fmt) + "' invalid or incompatible with argument");
+    throw EConvertError("Das Format \"" + AnsiString(fmt) +
+                        CP1252("\" ist ungültig oder passt nicht zu seinen Werten.").str());
   };
   AnsiString out;
   int next = 0;
@@ -772,8 +772,21 @@ int64_t Trunc(double v) {
 double Int(double v) { return std::trunc(v); }
 double Frac(double v) { return v - std::trunc(v); }
 
-void RaiseRangeError() { throw ERangeError("Range check error"); }
-void RaiseIntOverflow() { throw EIntOverflow("Integer overflow"); }
+void RaiseRangeError() { throw ERangeError(CP1252("Ein Wert liegt außerhalb seines zulässigen Bereichs.").str()); }
+void RaiseIntOverflow() { throw EIntOverflow(CP1252("Eine Zahl ist für ihre Rechnung zu groß.").str()); }
+
+void RaiseConvertError(std::string_view text, TConvertKind kind) {
+  std::string what;
+  switch (kind) {
+    case TConvertKind::Integer: what = CP1252("keine gültige ganze Zahl"); break;
+    case TConvertKind::Float: what = CP1252("keine gültige Zahl"); break;
+    case TConvertKind::Boolean: what = CP1252("kein gültiger Wahrheitswert"); break;
+    case TConvertKind::Date: what = CP1252("kein gültiges Datum"); break;
+    case TConvertKind::Time: what = CP1252("keine gültige Uhrzeit"); break;
+    case TConvertKind::DateTime: what = CP1252("kein gültiges Datum mit Uhrzeit"); break;
+  }
+  throw EConvertError("\"" + AnsiString(text) + "\" ist " + what + ".");
+}
 
 int CheckedAdd(int a, int b) {
   int r;

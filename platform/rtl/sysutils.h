@@ -71,13 +71,19 @@ int AnsiCompareStr(std::string_view a, std::string_view b);
 bool AnsiSameText(std::string_view a, std::string_view b);
 
 // ---------------------------------------------------------------------------
+// A text that is no value of the kind wanted raises EConvertError with a
+// German message, such as "31.02.1990" ist kein gültiges Datum.
+enum class TConvertKind { Integer, Float, Boolean, Date, Time, DateTime };
+[[noreturn]] void RaiseConvertError(std::string_view text, TConvertKind kind);
+
+// ---------------------------------------------------------------------------
 // Integer conversions.
 
 AnsiString IntToStr(int64_t v);
 AnsiString IntToHex(int64_t v, int digits);
 // Accepts optional blanks in front, a sign, decimal digits or hex after "$"
 // or "0x"; nothing may follow. Out of the 32-bit range is an error too.
-// Raises EConvertError "'<text>' is not a valid integer value".
+// Raises EConvertError (TConvertKind::Integer).
 int StrToInt(std::string_view s);
 int StrToIntDef(std::string_view s, int def);
 bool TryStrToInt(std::string_view s, int& out);
@@ -94,7 +100,7 @@ bool TryStrToInt64(std::string_view s, int64_t& out);
 // General format with 15 significant digits: -10.0 gives "-10", 0.5 "0,5",
 // 1e20 "1E20", 0.00001 "1E-5".
 AnsiString FloatToStr(double v);
-// Raises EConvertError "'<text>' is not a valid floating point value".
+// Raises EConvertError (TConvertKind::Float).
 double StrToFloat(std::string_view s);
 double StrToFloatDef(std::string_view s, double def);
 bool TryStrToFloat(std::string_view s, double& out);

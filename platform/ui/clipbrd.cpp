@@ -27,13 +27,14 @@ std::string HostGet(const std::string& mime) {
   WindowHost().ClipboardData(mime, bytes);
   return bytes;
 }
-// Characters outside Windows-1252 become '?', as the platform converts.
+// Letters outside Windows-1252 become their base letter; what has no form
+// at all becomes '?', as the platform converts.
 AnsiString FromUtf8Lossy(std::string_view u) {
   AnsiString out;
   while (!u.empty()) {
     AnsiString part;
     std::size_t bad = 0;
-    if (Utf8ToCp1252(u, part, &bad)) return out + part;
+    if (Utf8ToCp1252Folded(u, part, &bad)) return out + part;
     out += part;
     out += '?';
     std::size_t n = 1;
@@ -109,6 +110,10 @@ bool TClipboard::HasFormat(unsigned format) const {
 
 AnsiString TClipboard::AsText() const {
   return FromUtf8Lossy(HostGet("text/plain"));
+}
+
+bool TClipboard::TryAsText(AnsiString& text) const {
+  return HasFormat(CF_TEXT) && Utf8ToCp1252Folded(HostGet("text/plain"), text);
 }
 
 void TClipboard::SetAsText(const AnsiString& s) { SetBuffer(CF_TEXT, s); }

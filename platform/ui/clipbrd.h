@@ -24,6 +24,9 @@ class TClipboard {
   void Clear();
   bool HasFormat(unsigned format) const;
   AnsiString AsText() const;
+  // The text as the system can store it, letters outside Windows-1252 as
+  // their base letter; false when there is none or a character has no form.
+  bool TryAsText(AnsiString& text) const;
   void SetAsText(const AnsiString& s);
   // Raw bytes of a registered format.
   void SetBuffer(unsigned format, const std::string& bytes);

@@ -399,6 +399,9 @@ void TControl::SetVisible(bool v) {
     if (gCapture == this) gCapture = nullptr;
     ui_internal::ControlHidden(this);
   }
+  // A window shown after its parent's was made gets its own now, as it
+  // would have with the parent's (controls lay themselves out on it).
+  if (v && IsWindowed() && parent_ && parent_->HandleAllocated()) static_cast<TWinControl*>(this)->HandleNeeded();
   if (v) Invalidate();
   Perform(CM_VISIBLECHANGED, v, 0);
   if (parent_ && align_ != alNone) parent_->Realign();

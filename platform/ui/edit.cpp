@@ -5,6 +5,7 @@
 
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/ctlutil.h"
+#include "platform/ui/forms.h"
 #include "platform/ui/stdctrls.h"
 
 namespace {
@@ -277,14 +278,19 @@ bool TCustomEdit::ReplaceSelection(const AnsiString& in, bool user) {
     if (br != AnsiString::npos) s.resize(br);
   }
   int start = SelStart(), len = SelLength();
+  bool cut = false;
   if (maxLength_ > 0) {
     int room = maxLength_ - (static_cast<int>(text_.size()) - len);
     if (static_cast<int>(s.size()) > room) {
       if (user && (room <= 0 || s.size() == 1)) {
-        MessageBeep(0);
+        if (s.size() > 1)
+          MaxTextReached();
+        else
+          MessageBeep(0);
         return false;
       }
       s.resize(static_cast<std::size_t>(std::max(0, room)));
+      cut = user;
     }
   }
   if (s.empty() && len == 0) return true;
@@ -299,7 +305,15 @@ bool TCustomEdit::ReplaceSelection(const AnsiString& in, bool user) {
   ScrollCaret();
   Invalidate();
   Change();
+  if (cut) MaxTextReached();
   return true;
+}
+
+// The window says how much the field holds, as the system's edit tells its
+// parent that a text was cut; a beep when no window says anything.
+void TCustomEdit::MaxTextReached() {
+  TCustomForm* form = GetParentForm(this);
+  if (!form || form->Perform(WM_COMMAND, MakeLong(0, EN_MAXTEXT), static_cast<LPARAM>(Handle())) == 0) MessageBeep(0);
 }
 
 void TCustomEdit::Undo() {
@@ -330,8 +344,25 @@ void TCustomEdit::CutToClipboard() {
 }
 
 void TCustomEdit::PasteFromClipboard() {
-  if (!Clipboard()->HasFormat(CF_TEXT)) return;
-  ReplaceSelection(Clipboard()->AsText(), true);
+  AnsiString text;
+  if (PastedText(text)) ReplaceSelection(text, true);
+}
+
+bool TCustomEdit::PastedText(AnsiString& text) const {
+  if (!Clipboard()->HasFormat(CF_TEXT)) return false;
+  if (Clipboard()->TryAsText(text)) return true;
+  MessageBeep(0);
+  return false;
+}
+
+void TCustomEdit::TypeText(const AnsiString& text) {
+  for (char c : text) {
+    const AnsiString before = text_;
+    const int anchor = anchor_, caret = caret_;
+    char key = c;
+    KeyPress(key);
+    if (text_ == before && anchor_ == anchor && caret_ == caret) break;
+  }
 }
 
 int TCustomEdit::WordLeft(int pos) const {
@@ -640,7 +671,7 @@ void TCustomEdit::KeyDown(Word& key, TShiftState shift) {
       break;
     case VK_INSERT:
       if (ctrl) CopyToClipboard();
-      else if (ext) PasteFromClipboard();
+      else if (ext) Perform(WM_PASTE, 0, 0);  // as the system's edit does, so that descendants see it
       break;
     default: break;
   }
@@ -665,7 +696,7 @@ void TCustomEdit::KeyPress(char& key) {
       }
       return;
     case 3: CopyToClipboard(); return;
-    case 22: PasteFromClipboard(); return;
+    case 22: Perform(WM_PASTE, 0, 0); return;
     case 24: CutToClipboard(); return;
     case 26: Undo(); return;
     case 13:

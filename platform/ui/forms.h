@@ -367,6 +367,7 @@ class TApplication : public TComponent {
   void UpdateHint(TControl* over, TPoint screenPos);
   void ActivateForm(TCustomForm* f);
   void MouseLeftForm(TCustomForm* f);
+  HWND OpenPopup() const;
 
   bool terminated_ = false;
   AnsiString title_;

@@ -18,6 +18,15 @@ namespace {
 // Alt went down with no other modifier, and no key or mouse press has come
 // since: its release alone activates the menu bar.
 bool gAltAlone = false;
+
+// Where each key last went down: the window and the drop-down or menu open
+// over it then (handles are never reused). A key-up acts only there, so the
+// Escape that closed a list, a menu or a dialog does not also close the
+// window that comes up to the front.
+struct KeyDownPlace {
+  HWND form = 0, popup = 0;
+};
+KeyDownPlace gKeyDownAt[256];
 }  // namespace
 
 void ui_internal::KeyboardLeft() {
@@ -150,6 +159,14 @@ void TApplication::DeliverMouse(TCustomForm* form, int kind, TMouseButton button
   });
 }
 
+// The drop-down or menu level shown last (the hint is none of them).
+HWND TApplication::OpenPopup() const {
+  if (!Screen) return 0;
+  for (auto it = Screen->forms_.rbegin(); it != Screen->forms_.rend(); ++it)
+    if ((*it)->IsPopup() && *it != hintWindow_ && (*it)->Visible() && (*it)->HandleAllocated()) return (*it)->Handle();
+  return 0;
+}
+
 void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat) {
   bool wasDown = GetKeyState(vk) < 0;
   keyboard::SetKeyDown(vk, down);
@@ -177,8 +194,13 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
   if (!target && Screen && Screen->activeForm_) target = Screen->activeForm_;
   if (!target) return;
   TCustomForm* form = GetParentForm(target);
+  KeyDownPlace& place = gKeyDownAt[vk & 0xFF];
+  const KeyDownPlace wentDown = std::exchange(place, KeyDownPlace{});
   if (form && BlockedByModal(form)) return;
   HWND h = target->Handle();
+  const HWND formHandle = form ? form->Handle() : 0;
+  if (down) place = {formHandle, OpenPopup()};
+  else if (wentDown.form != formHandle || (wentDown.popup && wentDown.popup != OpenPopup())) return;
   if (down) {
     CancelHint();
     if (SendMessage(h, sys ? CN_SYSKEYDOWN : CN_KEYDOWN, vk, keyData) != 0) return;

@@ -169,7 +169,7 @@ void TCustomMaskEdit::ValidateEdit() {
   if (!IsMasked() || !Modified() || Validate(EditText(), pos)) return;
   SetSelStart(pos);
   SetSelLength(1);
-  throw EDBEditError("Invalid input value.  Use escape key to abandon changes");
+  throw EDBEditError(kInvalidInputText.str());
 }
 
 void TCustomMaskEdit::Reset() {
@@ -197,8 +197,11 @@ void TCustomMaskEdit::BlankRange(int from, int to) {
 
 void TCustomMaskEdit::Dispatch(TMessage& m) {
   if (IsMasked() && m.Msg == WM_PASTE) {
-    if (ReadOnly() || !Clipboard()->HasFormat(CF_TEXT)) return;
-    for (char c : Clipboard()->AsText()) {
+    // Key by key past refused ones: a literal of the pasted text is no
+    // key of the mask, which shows its literals itself.
+    AnsiString text;
+    if (ReadOnly() || !PastedText(text)) return;
+    for (char c : text) {
       char k = c;
       KeyPress(k);
     }

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/ui/stdctrls.h"
 
 class EDBEditError : public Exception {
@@ -38,6 +39,10 @@ bool Accepts(char m, char c);
 
 // The value shown by `editMask` for `value` (as the library's FormatMaskText).
 AnsiString FormatMaskText(const AnsiString& editMask, const AnsiString& value);
+
+// What the user hears when a text that breaks its mask is to be left.
+inline constexpr auto kInvalidInputText =
+    CP1252("Ungültige Eingabe. Mit Escape werden die Änderungen verworfen.");
 
 class TCustomMaskEdit : public TCustomEdit {
   ORV_CLASS(TCustomMaskEdit, TCustomEdit)

@@ -269,7 +269,15 @@ class TCustomEdit : public TCustomControl {
   virtual void Change();
   // Replaces the selection with `s` as typing does: MaxLength, char case and
   // read-only apply (false and a beep when refused); undo and OnChange follow.
+  // Several characters of the user's cut at MaxLength are reported to the
+  // window (EN_MAXTEXT).
   bool ReplaceSelection(const AnsiString& s, bool user);
+  // The clipboard's text for a paste; false (with a beep, as for a typed
+  // character outside Windows-1252) when it holds none the edit can store.
+  bool PastedText(AnsiString& text) const;
+  // A pasted text typed key by key, up to the first key refused (so that
+  // a long text refused at once beeps once).
+  void TypeText(const AnsiString& text);
   // Layout: the visual lines as (start, length) into the text.
   struct VLine {
     int start, len;
@@ -296,6 +304,7 @@ class TCustomEdit : public TCustomControl {
 
  private:
   AnsiString Display() const;
+  void MaxTextReached();
   int WordLeft(int pos) const;
   int WordRight(int pos) const;
   void SetSelection(int anchor, int caret);

@@ -36,6 +36,13 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
     driver.Click(f.pbCancel);
     driver.Click(f.pbFirst);
     ASSERT_EQ(f.tblSelC->FieldByName("SELC_ID")->AsString(), "FAM");
+    // Tab into the name edits it: End goes behind its selected text, so
+    // Backspace takes one letter, and Home goes back to the start.
+    ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+    driver.PressKey(VK_TAB);
+    for (int vk : {VK_END, VK_BACK, VK_HOME}) driver.PressKey(vk);
+    driver.Type("Die ");
+    driver.Click(f.pbPost);
     driver.AnswerNextMessageBox(IDNO);
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbDelete);
@@ -53,7 +60,7 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
                                             CP1252("Selektionscode wird nicht gelöscht.").str()}));
   std::vector<std::string> codes;
   for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));
-  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Familie"}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Die Famili"}));
   EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 7}}));
 }
 

@@ -6,6 +6,8 @@
 // masked edits refuse what their masks refuse.
 #include "tests/app_editors/editors_fixture.h"
 
+#include "platform/ui/windowhost.h"
+
 namespace edtest {
 namespace {
 
@@ -89,6 +91,48 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
                 CP1252("2|1|29.02.1992||Anna Maria Luise|Schmidt-Rottluff-Hasenclever|0|in||True|True|1|True|3|29|2|"
                        "1992|Schmidt-Rottluff-Hasenclever, Anna...|227|225|")
                     .str()}));
+}
+
+// Pasted text follows the rules of typed text: letters outside Windows-1252
+// become their base letter, a text with a character that has no form is
+// refused with a beep, the field's room is told as typing tells it, and the
+// date's picture mask takes what it takes from the keyboard. A day the month
+// lacks, left with Tab, is named in German.
+TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerman) {
+  std::vector<AnsiString> texts, boxes;
+  int refused = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    auto paste = [&](TCustomEdit* edit, const std::string& utf8) {
+      WindowHost().SetClipboard({{"text/plain", utf8}}, nullptr);
+      driver.Click(edit);
+      edit->SelectAll();
+      driver.PressKey('V', ssCtrl);
+      texts.push_back(edit->Text());
+    };
+    driver.Click(f.pbInsert);
+    const size_t n = driver.MessageBoxes().size();
+    paste(f.editEigeVorname, "Łukasz ř");
+    refused = Beeps();
+    paste(f.editEigeVorname, "日本 😀");
+    refused = Beeps() - refused;
+    driver.AnswerNextMessageBox(IDOK);
+    paste(f.editEigeVorname, std::string(1 << 20, 'x'));
+    paste(f.editEigeDatum, "ab");
+    paste(f.editEigeDatum, "31021990");
+    driver.AnswerNextMessageBox(IDOK);
+    driver.PressKey(VK_TAB);
+    boxes = BoxesFrom(n);
+    driver.AnswerNextMessageBox(IDNO);
+    driver.Click(f.pbExit);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(texts, (std::vector<AnsiString>{"Lukasz r", "Lukasz r", AnsiString(30, 'x'), "", "31.02.1990"}));
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252("In dieses Feld passen höchstens 30 Zeichen; weitere Zeichen "
+                                                   "werden nicht angenommen.").str(),
+                                            CP1252("\"31.02.1990\" ist kein gültiges Datum.").str()}));
 }
 
 TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {

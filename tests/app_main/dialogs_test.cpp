@@ -145,6 +145,14 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
     auto& d = As<TfrmDatum>(form);
     EXPECT_TRUE(d.pbOk->Enabled());
     EXPECT_EQ(d.editDatum->Text(), FormatDateTime("dd.mm.yyyy", PackedDateToDateTime(CurrentDateKey)));
+    // The shown date is selected, so a date typed replaces it; the mask then
+    // takes no character beyond its own, wherever the caret stands.
+    driver.Type("25.12.2026");
+    driver.PressKey(VK_HOME);
+    const int beeps = keyboard::BeepCount();
+    driver.Type("1");
+    EXPECT_EQ(d.editDatum->Text(), "25.12.2026");
+    EXPECT_EQ(keyboard::BeepCount(), beeps + 1);
     d.editDatum->SetText("1.4.2027");
     EXPECT_FALSE(d.pbOk->Enabled());
     driver.AnswerNextMessageBox(IDOK);  // Enter on a text too short is explained

@@ -168,6 +168,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(changed.PageWidth, kA4Width);
   EXPECT_EQ(second.Title, "Zweites Blatt");
   EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
+  EXPECT_EQ(second.PageWidth, kA4Width) << "a new template's page is A4";
 }
 
 // A text as the RTF writer writes it: equal for equal documents.
@@ -258,6 +259,30 @@ TEST_F(Editor, AnEmptyTableOffersOnlyANewTemplate) {
   int number = 0;
   ShowLayout(number);
   EXPECT_TRUE(driver.MessageBoxes().empty()) << driver.MessageBoxes()[0].Text;
+}
+
+// The Escape that closes a combo's list, the placeholder menu or the page
+// dialog comes up in the editor below and leaves it open.
+TEST_F(Editor, EscapeClosesOnlyTheListMenuOrDialogItWentDownIn) {
+  std::vector<int> results;
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    f.cmbLOutQuellTyp->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(f.cmbLOutQuellTyp->DroppedDown());
+    driver.PressKey(VK_ESCAPE);
+    results.push_back(f.ModalResult());
+    for (TExplorerButton* opener : {f.pbPlatzhalter, f.pbSeite}) {
+      driver.WhenModal([&](TCustomForm&) { driver.KeyDown(VK_ESCAPE); });
+      driver.Click(opener);
+      driver.KeyUp(VK_ESCAPE);
+      results.push_back(f.ModalResult());
+    }
+    driver.PressKey(VK_ESCAPE);
+  });
+  int number = 1;
+  ShowLayout(number);
+  EXPECT_EQ(results, (std::vector<int>{mrNone, mrNone, mrNone}));
 }
 
 TEST_F(Editor, ListSearchAndTheEditorsChecks) {

@@ -91,7 +91,7 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
   m->SetFocus();
   for (const auto& [vk, category] :
        {std::pair{int{'1'}, 0}, {'9', 8}, {'0', 9}, {219, 10}, {221, 11}, {VK_RIGHT, 11}, {VK_LEFT, 11}, {'6', 5}}) {
-    driver.KeyUp(vk);
+    driver.PressKey(vk);
     EXPECT_EQ(s->Category(), category) << vk;
   }
   driver.SavePng(s, "windows_saying_love");
@@ -107,7 +107,7 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
   }
   // Hidden by "Schließen", it takes no keys; "Spruch" shows it again.
   driver.Click(s->pbClose);
-  driver.KeyUp('1');
+  driver.PressKey('1');
   EXPECT_EQ(s->Category(), 10);
   driver.Click(m->pbSpruch);
   EXPECT_TRUE(s->Visible());

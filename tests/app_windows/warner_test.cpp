@@ -171,8 +171,8 @@ TEST_F(WindowsTest, TheWarnerListsAYearOfEntriesAsTheRuleSays) {
   driver.Click(f->pbNext);
   EXPECT_EQ(Listed(f), ExpectedRows(entries, 2026y / 1 / 1));
   f->SetFocus();
-  driver.KeyUp(VK_LEFT);
-  driver.KeyUp(VK_LEFT);
+  driver.PressKey(VK_LEFT);
+  driver.PressKey(VK_LEFT);
   EXPECT_EQ(f->Date(), MakePackedDate(2025, 12, 30));
   EXPECT_EQ(Listed(f), ExpectedRows(entries, 2025y / 12 / 30));
 }

@@ -137,7 +137,7 @@ TEST_F(DbTest, RequiredFieldsAndReadOnlyState) {
     t->Post();
     FAIL() << "an empty required field was posted";
   } catch (const EDatabaseError& e) {
-    EXPECT_EQ(e.Message(), "Field 'ID' must have a value");
+    EXPECT_EQ(e.Message(), "Das Feld \"ID\" muss einen Wert haben");
   }
   EXPECT_EQ(t->State(), dsInsert);
   t->Cancel();

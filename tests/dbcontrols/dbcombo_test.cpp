@@ -408,6 +408,22 @@ TEST_F(Combo, TheCustomComboRunsItsDialogAsItsDropDown) {
   EXPECT_TRUE(kind->ShowButton());
 }
 
+// Hidden when made and shown later, a combo lays out as one shown from the
+// start: its button at the right edge, its text beside it.
+TEST_F(Combo, AComboHiddenAtCreationAndShownLaterDrawsAsOneShownFromTheStart) {
+  form->Free();
+  form = new TForm(Application);
+  form->SetBounds(40, 40, 360, 260);
+  TwwDBComboBox* later = MakeCombo("LOUT_AUSGTYP", 40, kOutputKinds, 5);
+  later->SetVisible(false);
+  TwwDBComboBox* shown = MakeCombo("LOUT_AUSGTYP", 8, kOutputKinds, 5);
+  form->Show();
+  later->SetVisible(true);
+  driver.SavePng(form, "combo_shown_later");
+  EXPECT_TRUE(later->ButtonPanel()->BoundsRect() == shown->ButtonPanel()->BoundsRect());
+  EXPECT_TRUE(later->FormatRect() == shown->FormatRect());
+}
+
 TEST_F(Combo, Screens) {
   TwwDBComboBox* out = MakeCombo("LOUT_AUSGTYP", 40, kOutputKinds, 5);
   auto* dlg = new TwwDBCustomCombo(form);

@@ -4,6 +4,7 @@
 // removes exactly the current record; tabbing wraps across records; a text
 // that breaks the field's picture mask keeps the user in the column.
 #include "dbcontrols/datasets/wwfields.h"
+#include "platform/rtl/cp1252.h"
 #include "tests/dbcontrols/grid_fixture.h"
 
 namespace wwtest {
@@ -217,7 +218,7 @@ TEST_F(GridEditing, PictureMaskKeepsTheUserInTheColumnUntilTheTextFits) {
   driver.AnswerNextMessageBox(IDOK);
   driver.PressKey(VK_TAB);
   ASSERT_EQ(driver.MessageBoxes().size(), 1u);
-  EXPECT_EQ(driver.MessageBoxes()[0].Text.rfind("Invalid input value.  Use escape key to abandon changes", 0), 0u)
+  EXPECT_EQ(driver.MessageBoxes()[0].Text.rfind(CP1252("Ungültige Eingabe. Mit Escape").str(), 0), 0u)
       << driver.MessageBoxes()[0].Text;
   EXPECT_EQ(grid->GetSelectedIndex(), 2) << "the move does not happen";
   EXPECT_TRUE(grid->DataLink()->IsModified());

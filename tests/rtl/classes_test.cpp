@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/rtl/cp1252.h"
 #include "temp_dir.h"
 
 namespace {
@@ -43,7 +44,7 @@ TEST(TListTest, IndexesAndErrors) {
   try {
     l.Get(7);
   } catch (const EListError& e) {
-    EXPECT_EQ(e.Message(), "List index out of bounds (7)");
+    EXPECT_EQ(e.Message(), CP1252("Listenindex außerhalb des gültigen Bereichs (7)").str());
   }
   int v[] = {5, 3, 9, 3};
   TList s;

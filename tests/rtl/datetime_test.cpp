@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -146,7 +147,7 @@ TEST_F(DateTimeTest, ParsingDatesAndTimes) {
     StrToDate("31.02.2026");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'31.02.2026' is not a valid date");
+    EXPECT_EQ(e.Message(), CP1252("\"31.02.2026\" ist kein gültiges Datum.").str());
   }
   EXPECT_DOUBLE_EQ(StrToTime("13:45"), EncodeTime(13, 45, 0, 0));
   EXPECT_DOUBLE_EQ(StrToTime("13:45:30"), EncodeTime(13, 45, 30, 0));

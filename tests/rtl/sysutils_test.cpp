@@ -99,7 +99,7 @@ TEST(SysUtilsIntegers, StrToIntAcceptsAndRefuses) {
     StrToInt("zwölf");
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'zwölf' is not a valid integer value");
+    EXPECT_EQ(e.Message(), "\"zwölf\"" + CP1252(" ist keine gültige ganze Zahl.").str());
   }
   EXPECT_EQ(StrToInt64("-9223372036854775808"), INT64_MIN);
   EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);

@@ -79,7 +79,7 @@ TEST(MaskEdit, LeavingAnIncompleteValueIsRefused) {
   x.d.Type("1");  // the first position is optional ('9'), the rest are not
   x.d.PressKey(VK_TAB);
   ASSERT_EQ(x.errors.size(), 1u);
-  EXPECT_EQ(x.errors[0], "Invalid input value.  Use escape key to abandon changes");
+  EXPECT_EQ(x.errors[0], CP1252("Ungültige Eingabe. Mit Escape werden die Änderungen verworfen.").str());
   EXPECT_TRUE(x.m->Focused());
   // Escape restores the value from when the edit got the focus.
   x.d.PressKey(VK_ESCAPE);

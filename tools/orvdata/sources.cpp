@@ -49,66 +49,6 @@ std::vector<std::string> SplitPlain(const std::string& s, char sep) {
   return out;
 }
 
-// Letters of other Latin alphabets that Windows-1252 lacks are written with
-// their base letter (Hungarian double accents with the umlaut, as German
-// writing does); a few typographic signs with their plain forms.
-bool FoldToAnsi(char32_t u, AnsiString& out) {
-  static const char kExtendedA[] =
-      "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiIiJjKkkLlLlLlL"
-      "lLlNnNnNnnNnOoOoOoOoRrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
-  switch (u) {
-    case 0x150: out += '\xD6'; return true;  // Ő
-    case 0x151: out += '\xF6'; return true;  // ő
-    case 0x170: out += '\xDC'; return true;  // Ű
-    case 0x171: out += '\xFC'; return true;  // ű
-    case 0x218: out += 'S'; return true;
-    case 0x219: out += 's'; return true;
-    case 0x21A: out += 'T'; return true;
-    case 0x21B: out += 't'; return true;
-    case 0x2010: case 0x2011: case 0x2212: out += '-'; return true;
-    case 0x2009: case 0x202F: out += ' '; return true;
-    case 0x2032: out += '\''; return true;
-    case 0x2033: out += '"'; return true;
-    default: break;
-  }
-  if (u >= 0x100 && u <= 0x17F) {
-    out += kExtendedA[u - 0x100];
-    return true;
-  }
-  if (u >= 0x1EA0 && u <= 0x1EF9) {  // Vietnamese vowels with two marks
-    const bool upper = u % 2 == 0;
-    char base = u <= 0x1EB7 ? 'a' : u <= 0x1EC7 ? 'e' : u <= 0x1ECB ? 'i' : u <= 0x1EE3 ? 'o' : u <= 0x1EF1 ? 'u' : 'y';
-    out += upper ? static_cast<char>(base - 32) : base;
-    return true;
-  }
-  return false;
-}
-
-// UTF-8 to Windows-1252 with the folding above; false (and the byte
-// position) at a malformed sequence or a character with no form.
-bool ToAnsi(const std::string& utf8, AnsiString& out, size_t* badPos = nullptr) {
-  out.clear();
-  for (size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-    char32_t u = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    bool ok = len > 0 && i + static_cast<size_t>(len) <= utf8.size();
-    for (int k = 1; ok && k < len; ++k) {
-      const auto c = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
-      ok = (c & 0xC0) == 0x80;
-      u = (u << 6) | (c & 0x3F);
-    }
-    unsigned char ansi = 0;
-    if (ok && UnicodeToCp1252(u, ansi)) out += static_cast<char>(ansi);
-    else if (!ok || !FoldToAnsi(u, out)) {
-      if (badPos) *badPos = i;
-      return false;
-    }
-    i += static_cast<size_t>(len ? len : 1);
-  }
-  return true;
-}
-
 // One source file read record by record; every fault names file and line.
 class TSourceFile {
 public:
@@ -126,7 +66,8 @@ public:
       if (raw.find_first_not_of(" \t") == std::string::npos || raw[0] == '#') continue;
       AnsiString line;
       size_t bad = 0;
-      if (!ToAnsi(raw, line, &bad)) Error("Zeichen ohne Windows-1252-Form an Byte " + std::to_string(bad + 1));
+      if (!Utf8ToCp1252Folded(raw, line, &bad))
+        Error("Zeichen ohne Windows-1252-Form an Byte " + std::to_string(bad + 1));
       f = SplitSourceFields(line);
       if (f.size() != fields_)
         Error(std::to_string(f.size()) + " Felder statt " + std::to_string(fields_));
@@ -807,7 +748,7 @@ std::vector<TSaying> ReadFortunes(const std::string& path) {
     while (!text.empty() && text.back() == ' ') text.pop_back();
     lines.clear();
     TSaying s;
-    if (!text.empty() && ToAnsi(text, s.Text) && ToAnsi(author, s.Source)) {
+    if (!text.empty() && Utf8ToCp1252Folded(text, s.Text) && Utf8ToCp1252Folded(author, s.Source)) {
       if (s.Source.size() > 80) s.Source.resize(80);
       out.push_back(s);
     }
