@@ -201,7 +201,7 @@ int64_t TFileStream::Size() const {
 void TFileStream::SetSize(int64_t size) {
   int64_t pos = Position();
   if (size < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-    throw EStreamError(CP1252("Die Größe der Datei \"").str() + fileName_ + "\" kann nicht geändert werden");
+    throw EStreamError(CP1252("Die Größe der Datei \"").str() + fileName_ + CP1252("\" kann nicht geändert werden").str());
   if (pos > size) ::lseek(fd_, static_cast<off_t>(size), SEEK_SET);
 }
 
