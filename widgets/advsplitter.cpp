@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/rtl/scopeexit.h"
 
 // ------------------------------------------------------------------ TAdvPane
 
@@ -177,8 +178,12 @@ void TAdvSplitter::LayoutPanes() {
   } else if (pane2_->Visible()) {
     pane2_->SetBounds(0, 0, w, h);
   }
-  pane1_->Invalidate();
-  pane2_->Invalidate();
+  // A paint of the splitter paints its panes in the same pass: asking for
+  // their repaint from there would start the next pass, for ever.
+  if (!inPaint_) {
+    pane1_->Invalidate();
+    pane2_->Invalidate();
+  }
   if (OnPaneResize) OnPaneResize(this);
   // A client size of 0 keeps the old fraction.
   if (Size() > 0) fraction_ = static_cast<double>(position_) / Size();
@@ -206,7 +211,11 @@ TRect TAdvSplitter::BarRect(int pos) const {
 
 void TAdvSplitter::Paint() {
   TCustomControl::Paint();
-  LayoutPanes();
+  {
+    inPaint_ = true;
+    TScopeExit painted{[this] { inPaint_ = false; }};
+    LayoutPanes();
+  }
   // Shown at its size: a waiting position has been applied for good.
   if (Size() > 0) pending_ = false;
   TCanvas& c = *Canvas();

@@ -139,6 +139,7 @@ class TAdvSplitter : public TCustomControl {
   bool dragReady_ = false, dragging_ = false;
   int lastBar_ = -1;
   bool inLayout_ = false;
+  bool inPaint_ = false;  // the panes are painted with the splitter
   bool pending_ = false;  // Position was set before the window existed and not yet shown
   int requested_ = 50;    // that value, as given
   std::unique_ptr<TBitmap> halftone_;

@@ -8,7 +8,8 @@
 // walked in turn), shows its message, closes its window with its result, or
 // does what it says (checked on the window, the settings or the clipboard).
 // In every window F1 gives the German "no help file" message and Escape
-// closes every dialog; each window is saved as PNG.
+// closes every dialog; each window is saved as PNG and then has nothing
+// left to paint.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -281,6 +282,11 @@ class Walker {
         shown_.push_back(key);
         d_.Process();
         d_.SavePng(&w, "walk_" + std::to_string(shown_.size()) + "_" + w.ClassName());
+        // Shown, it has nothing left to paint: a window that asks for its
+        // next paint from its paint keeps a processor busy.
+        w.PaintPending();
+        w.PaintPending();
+        EXPECT_FALSE(w.PaintPendingFor()) << key << " paints itself again after every paint";
         closers = WalkInside(w);
       }
       if (w.ModalResult() != mrNone) return;  // a closing entry of the window's own ran
