@@ -37,6 +37,13 @@ int StackPlace(const std::string& name, xcb_window_t* client = nullptr) {
   return place;
 }
 
+// True when the window named `name` is shown and has the keyboard: a key
+// pressed before the window manager focuses a new window goes elsewhere.
+bool Focused(const std::string& name) {
+  xcb_window_t w = 0;
+  return StackPlace(name, &w) >= 0 && WaitFocus(w, 0);
+}
+
 void ClickOn(const std::string& name, int x, int y) {
   xcb_window_t w = 0;
   if (StackPlace(name, &w) >= 0) Click(w, x, y);
@@ -138,9 +145,7 @@ int main() {
         ClickOn("Haupt", 20, 20);
         break;
       case 11: {
-        xcb_window_t haupt = 0;
-        StackPlace("Haupt", &haupt);
-        if (!waitFor(WaitFocus(haupt, 0), "the main window did not take the focus")) return stay();
+        if (!waitFor(Focused("Haupt"), "the main window did not take the focus")) return stay();
         // Typed at once, so that the toolkit takes them in one go: each
         // arrives in its place.
         for (uint32_t k : {'q', 'e', 'm', 'o', 'a'}) Press(k, 0xfe03);  // with AltGr
@@ -157,11 +162,11 @@ int main() {
         break;
       }
       case 13:
-        if (!waitFor(StackPlace("Drucken") >= 0, "no print dialog")) return stay();
+        if (!waitFor(Focused("Drucken"), "no print dialog with the focus")) return stay();
         Press(kReturn);  // "OK" to the PDF printer
         break;
       case 14:
-        if (!waitFor(StackPlace("Speichern unter") >= 0, "no file dialog \"Speichern unter\"")) return stay();
+        if (!waitFor(Focused("Speichern unter"), "no file dialog \"Speichern unter\" with the focus")) return stay();
         Press(kReturn);  // the name offered, where the dialog opened
         break;
       case 15:
