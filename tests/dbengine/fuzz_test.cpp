@@ -263,7 +263,7 @@ TEST(Fuzz, DamageIsDetectedAndNeverReturnedAsData) {
   double seconds = dbtest::DurationFromEnv("ORV_FUZZ_SECONDS", 20);
   pid_t pid = fork();
   if (pid == 0) {
-#ifndef __SANITIZE_ADDRESS__  // the address sanitizer reserves far more than this
+#ifndef ORV_SANITIZED  // the address sanitizer reserves far more than this
     rlimit lim{1ull << 30, 1ull << 30};
     setrlimit(RLIMIT_AS, &lim);
 #endif
