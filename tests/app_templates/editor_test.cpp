@@ -289,6 +289,14 @@ TEST_F(Editor, EscapeClosesOnlyTheListMenuOrDialogItWentDownIn) {
       driver.KeyUp(VK_ESCAPE);
       results.push_back(f.ModalResult());
     }
+    // "Hilfe" and "Schließen" stay at the right edge at any width.
+    for (int width : {1100, 602}) {
+      f.SetWidth(width);
+      driver.Process();
+      EXPECT_EQ(f.pbExit->Left() + f.pbExit->Width(), f.ClientWidth() - 4) << width;
+      EXPECT_EQ(f.pbHilfe->Left() + f.pbHilfe->Width(), f.pbExit->Left() - 1) << width;
+      driver.SavePng(&f, "templates_editor_" + std::to_string(width));
+    }
     driver.PressKey(VK_ESCAPE);
   });
   int number = 1;
