@@ -203,7 +203,8 @@ bool IsSummerTime(const PackedDate& d) {
 }
 
 double CentralEuropeanOffset(TDateTime universal) {
-  // Also for the hour before the calendar's first local midnight.
+  // CivilFromDays also takes the hour before the calendar's first local
+  // midnight, which DayNumberToPackedDate refuses.
   const int year = CivilFromDays(static_cast<int32_t>(std::floor(universal)) + kDateTimeDelta).year;
   // The clocks change at 01:00 UT.
   const double begins = LastSundayOf(year, 3) - kDateTimeDelta + 1.0 / 24;

@@ -85,7 +85,8 @@ std::size_t Utf8SequenceLength(std::string_view s) {
   const unsigned char c = static_cast<unsigned char>(s[0]);
   const std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
   if (n == 0 || n > s.size()) return 0;
-  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80, high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
   for (std::size_t k = 1; k < n; ++k) {
     const unsigned char b = static_cast<unsigned char>(s[k]);
     if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;

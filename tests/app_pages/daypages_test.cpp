@@ -302,8 +302,8 @@ TEST_F(DayPages, TheBoxAndThePageNameAHolidayAlike) {
   const std::set<std::string> apart{"Auffahrt", "Trinitatis", W("Buß- und Bettag")};
   const std::string countries[] = {"Deutschland", W("Österreich"), "Schweiz"};
   int named = 0;
-  for (int32_t dn = PackedDateToDayNumber(MakePackedDate(2026, 1, 1)); dn <= PackedDateToDayNumber(MakePackedDate(2026, 12, 31)); ++dn) {
-    const PackedDate d = DayNumberToPackedDate(dn);
+  for (PackedDate d = MakePackedDate(2026, 1, 1); PackedDateYear(d) == 2026; PackedDateNextDay(d)) {
+    const int32_t dn = PackedDateToDayNumber(d);
     std::vector<std::string> headings;
     for (int country = 0; country < 3; ++country)
       for (int confession : {0, 1}) {
@@ -316,7 +316,8 @@ TEST_F(DayPages, TheBoxAndThePageNameAHolidayAlike) {
           const bool found = std::any_of(headings.begin(), headings.end(), [&](const std::string& h) {
             return h.starts_with(name + " \x96 ") && Contains(h, countries[country]);
           });
-          EXPECT_TRUE(found) << name << " " << PackedDateDay(d) << "." << PackedDateMonth(d) << " " << countries[country];
+          EXPECT_TRUE(found) << name << " " << PackedDateDay(d) << "." << PackedDateMonth(d) << " "
+                             << countries[country];
           ++named;
         }
       }
