@@ -201,3 +201,13 @@ bool IsSummerTime(const PackedDate& d) {
   const int32_t dn = PackedDateToDayNumber(d);
   return dn >= LastSundayOf(year, 3) && dn < LastSundayOf(year, 10);
 }
+
+double CentralEuropeanOffset(TDateTime universal) {
+  // CivilFromDays also takes the hour before the calendar's first local
+  // midnight, which DayNumberToPackedDate refuses.
+  const int year = CivilFromDays(static_cast<int32_t>(std::floor(universal)) + kDateTimeDelta).year;
+  // The clocks change at 01:00 UT.
+  const double begins = LastSundayOf(year, 3) - kDateTimeDelta + 1.0 / 24;
+  const double ends = LastSundayOf(year, 10) - kDateTimeDelta + 1.0 / 24;
+  return (universal >= begins && universal < ends ? 2.0 : 1.0) / 24;
+}

@@ -76,3 +76,7 @@ int WeekNumber(const PackedDate& d, int weekStart);
 // Central European summer time by date: from the last Sunday of March
 // (inclusive) to the last Sunday of October (exclusive).
 bool IsSummerTime(const PackedDate& d);
+// Central European time less universal time at an instant given in
+// universal time, in days: two hours from 01:00 UT of the last Sunday of
+// March to 01:00 UT of the last Sunday of October, one hour otherwise.
+double CentralEuropeanOffset(TDateTime universal);

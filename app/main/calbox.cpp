@@ -148,6 +148,21 @@ void MoonPhaseFace(FaceBuilder& f, const CalendarBoxDay& day) {
 
 using RiseSetRoutine = double (*)(TDateTime, long double, long double);
 
+// The first event of a routine from `start` before `end`, as an instant in
+// universal time; false when there is none. A routine searches 24 hours, so
+// a 25-hour day's last hour is searched after the first 24.
+bool FirstEventOfDay(RiseSetRoutine routine, TDateTime start, TDateTime end, long double latitude,
+                     long double longitude, TDateTime& at) {
+  for (TDateTime from = start; from < end; from += 1) {
+    try {
+      at = std::floor(from) + routine(from, latitude, longitude);
+      return at < end;
+    } catch (const E_NoRiseSet&) {
+    }
+  }
+  return false;
+}
+
 void SunMoonFace(FaceBuilder& f, const CalendarBoxDay& day) {
   const PackedDate& d = day.Date;
   const int w = f.W(), h = f.H();
@@ -162,17 +177,18 @@ void SunMoonFace(FaceBuilder& f, const CalendarBoxDay& day) {
   y += 2;
   f.Centred(PackedDateDayText(d) + ". " + PackedDateMonthName(2, d) + " " + PackedDateYearText(d), y);
 
-  // Central European time: one hour after universal time, two in summer.
-  // The events are those of the local day, from local midnight on.
-  const double offset = (IsSummerTime(d) ? 2.0 : 1.0) / 24.0;
-  const TDateTime date = PackedDateToDateTime(d) - offset;
+  // Central European time: the local day runs from midnight to midnight in
+  // the offsets then in force (23 hours when summer time begins, 25 when it
+  // ends); each time is shown in the offset in force at its instant.
+  const TDateTime midnight = PackedDateToDateTime(d);
+  const TDateTime start = midnight - CentralEuropeanOffset(midnight - 2.0 / 24);
+  const TDateTime end = midnight + 1 - CentralEuropeanOffset(midnight + 1 - 2.0 / 24);
   hx = f.Font(10);
   auto line = [&](const std::string& label, RiseSetRoutine routine) {
     std::string time = "--:--";
-    try {
-      time = TimeText(routine(date, day.Latitude, day.Longitude) + offset);
-    } catch (const E_NoRiseSet&) {
-    }
+    TDateTime at = 0;
+    if (FirstEventOfDay(routine, start, end, day.Latitude, day.Longitude, at))
+      time = TimeText(at + CentralEuropeanOffset(at));
     f.Text(label, 26, y);
     f.Text(time, w - 13 - f.Width(time), y);
   };

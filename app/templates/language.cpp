@@ -213,32 +213,19 @@ void CountByMonthDays(const PackedDate& from, const PackedDate& to, TTemplatePer
   }
 }
 
-// The counts of a period from 29 February: the year is complete on the
-// anniversary, 28 February in a common year; whole months, then days, run
-// from the last anniversary reached. At most eleven months: the twelfth
-// after a 28 February falls on the day before a leap year's anniversary.
-void CountFromLeapDay(const PackedDate& from, const PackedDate& to, TTemplatePeriod& p) {
-  auto anniversary = [](int year) { return DaysInMonth(year, 2) == 29 ? 29 : 28; };
-  int year = PackedDateYear(to);
-  if (PackedDateMonth(to) == 1 || (PackedDateMonth(to) == 2 && PackedDateDay(to) < anniversary(year))) --year;
-  const int day = anniversary(year);
-  p.Years = year - PackedDateYear(from);
-  p.Months = (PackedDateYear(to) - year) * 12 + PackedDateMonth(to) - 2;
-  if (p.Months > 0 && PackedDateDay(to) < day) --p.Months;
-  p.Months = std::min(p.Months, 11);
-  const int month = 2 + p.Months;
-  const PackedDate last = MakePackedDate(year + (month > 12 ? 1 : 0), (month - 1) % 12 + 1, day);
-  p.Days = PackedDateToDayNumber(to) - PackedDateToDayNumber(last);
-}
-
 }  // namespace
 
 TTemplatePeriod AlterInWorten(const PackedDate& from, const PackedDate& to) {
   TTemplatePeriod p;
-  if (PackedDateMonth(from) == 2 && PackedDateDay(from) == 29 && from <= to)
-    CountFromLeapDay(from, to, p);
-  else
+  // Born on 29 February: the year is complete on 28 February of a common
+  // year (counted by months and days it would be eleven months and 28 days).
+  if (PackedDateMonth(from) == 2 && PackedDateDay(from) == 29 && PackedDateMonth(to) == 2 &&
+      PackedDateDay(to) == 28 && PackedDateDaysInMonth(to) == 28 && from < to) {
+    p.Years = PackedDateYear(to) - PackedDateYear(from);
+    p.Months = p.Days = 0;
+  } else {
     CountByMonthDays(from, to, p);
+  }
   AnsiString t = " ";
   if (p.Years > 0) t += IntToStr(p.Years) + (p.Years > 1 ? " Jahre" : " Jahr");
   if (p.Months > 0) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <string_view>
 
 #include "app/base/usertables.h"
 #include "app/editors/entryform.h"
@@ -78,6 +79,55 @@ bool IsRtf(const std::string& bytes) {
   return start != std::string::npos && bytes.compare(start, 5, "{\\rtf") == 0;
 }
 
+// The length of the UTF-8 sequence that starts `s` (2 to 4), or 0 when it
+// is none: no overlong forms, surrogates or code points beyond U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view s) {
+  const unsigned char c = static_cast<unsigned char>(s[0]);
+  const std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || n > s.size()) return 0;
+  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  for (std::size_t k = 1; k < n; ++k) {
+    const unsigned char b = static_cast<unsigned char>(s[k]);
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+  }
+  return n;
+}
+
+// A file's bytes as this system's text. A file that is valid UTF-8 with
+// characters beyond ASCII is UTF-8, the desktop's encoding: letters
+// Windows-1252 lacks become their base letter, and a character without any
+// form is left out with a beep, as typing refuses it. Anything else is
+// Windows-1252.
+std::string FileText(std::string_view bytes) {
+  bool beyond = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t n = Utf8SequenceLength(bytes.substr(i));
+    if (n == 0) return std::string(bytes);
+    beyond = true;
+    i += n;
+  }
+  if (!beyond) return std::string(bytes);
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);  // the byte-order mark
+  AnsiString text;
+  bool refused = false;
+  for (;;) {
+    AnsiString part;
+    std::size_t bad = 0;
+    const bool whole = Utf8ToCp1252Folded(bytes, part, &bad);
+    text += part;
+    if (whole) break;
+    refused = true;
+    bytes.remove_prefix(bad + std::max<std::size_t>(1, Utf8SequenceLength(bytes.substr(bad))));
+  }
+  if (refused) MessageBeep(0);
+  return text;
+}
+
 }  // namespace
 
 TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
@@ -133,7 +183,12 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
     FitToolbar();
     editLOutTitel->SetFocus();
   };
-  OnResize = [this](TObject*) { FitToolbar(); };
+  OnResize = [this](TObject*) {
+    // "Schließen" stays 4 pixels from the right edge, "Hilfe" 1 pixel left of it.
+    pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
+    pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
+    FitToolbar();
+  };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
   OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
@@ -434,7 +489,7 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   std::stringstream bytes;
   bytes << in.rdbuf();
   if (!in) throw EInvalidData("Die Datei \"" + fileName + "\" kann nicht gelesen werden.");
-  const std::string data = bytes.str();
+  const std::string data = FileText(bytes.str());
   const bool rtf = IsRtf(data);
   if (!rtf && !IsPlainText(data))
     throw EInvalidData("Die Datei \"" + fileName + "\" ist weder eine RTF- noch eine Textdatei; sie wird nicht geladen.");

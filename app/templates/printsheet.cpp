@@ -365,22 +365,26 @@ void TfrmDrucken::editAnzahlExit() {
 
 // ---- choosing ------------------------------------------------------------------------
 
+// The lists' "Erfassen" may have changed or deleted the shown record, also
+// when the list is left with "Abbruch": the tables are read again either way.
 void TfrmDrucken::pbPersListClick() {
   int id = tblEige->IsEmpty() ? 0 : tblEige->FieldByName("EIGE_ID")->AsInteger();
-  if (!ShowListPers(id, true)) return;
+  const bool chosen = ShowListPers(id, true);
   tblEige->Refresh();
-  tblEige->FindKey({id});
+  if (chosen) tblEige->FindKey({id});
   UpdateControls();
   UpdateButtons();
 }
 
 void TfrmDrucken::pbListLOutClick() {
   int id = tblLOut->IsEmpty() ? 0 : tblLOut->FieldByName("LOUT_ID")->AsInteger();
-  if (!ShowListLOut(id, true)) return;
+  const bool chosen = ShowListLOut(id, true);
   tblLOut->Refresh();
-  tblLOut->SetIndexName("XLOUT_ID");
-  tblLOut->FindKey({id});
-  tblLOut->SetIndexName("XLOUT_TITEL");
+  if (chosen) {
+    tblLOut->SetIndexName("XLOUT_ID");
+    tblLOut->FindKey({id});
+    tblLOut->SetIndexName("XLOUT_TITEL");
+  }
   UpdateControls();
   UpdateButtons();
 }

@@ -19,8 +19,8 @@ AnsiString EngineProblemText(TBapiResult code) {
   switch (code) {
     case bapiFileNotFound:
     case bapiNoSuchTable: return AnsiString("Sie fehlt.") + restore;
-    case rcFileDamaged:
-    case bapiInvalidBookmark: return CP1252("Sie ist beschädigt.").str() + restore;
+    case rcFileDamaged: return CP1252("Sie ist beschädigt.").str() + restore;
+    case bapiInvalidBookmark: return CP1252("Der Eintrag ist nicht mehr darin; er wurde inzwischen gelöscht.").str();
     case bapiInvalidDictionary: return CP1252("Sie ist keine Tabelle von Orvelan, oder sie ist beschädigt.").str() + restore;
     case bapiNoSuchIndex:
     case bapiFieldOutOfRange:
@@ -980,7 +980,16 @@ void TDataSet::Resync(unsigned mode) {
 
 void TDataSet::Refresh() {
   CheckBrowseMode();
-  UpdateCursorPos();
+  try {
+    UpdateCursorPos();
+  } catch (const EDBEngineError& e) {
+    if (e.ErrorCode() != bapiInvalidBookmark) throw;
+    // The record was deleted through another cursor: the one that took its
+    // place in the index becomes current, at the end the last one (Resync).
+    CursorPosChanged();
+    const TBapiResult rc = BapiSetToKey(handle_, bapiKeyNearest, 0, 0, ActiveBuffer());
+    if (rc != bapiOk && rc != bapiEndOfCursor) InternalFirst();
+  }
   Resync(0);
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "app/templates/layoutedit.h"
+#include "app/templates/layoutlist.h"
 #include "app/templates/printsheet.h"
 #include "app/windows/preview.h"
 #include "richtext/controls/barlinks.h"
@@ -164,6 +166,39 @@ TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
   driver.WhenModal([&](TCustomForm& form) { driver.Click(dynamic_cast<TfrmDrucken&>(form).pbExit); });
   ShowDrucken();
   EXPECT_EQ(opened, "Vorschau") << "the preview, not the list again";
+}
+
+// A template deleted in the editor that the list's "Erfassen" opened: the
+// list and, after "Abbruch", the print window stand on templates that exist;
+// no message calls the table damaged.
+TEST_F(PrintSheetTest, ATemplateDeletedThroughTheListIsNeitherShownNorPrinted) {
+  AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
+  TemplatePerson = 1;
+  TemplateLayout = 3;
+  int listed = 0, offered = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    driver.Click(f.pbListLOut);
+    offered = f.tblLOut->FieldByName("LOUT_ID")->AsInteger();
+    driver.Click(f.pbExit);
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& l = dynamic_cast<TfrmListLOut&>(form);
+    driver.WhenModal([&](TCustomForm& editor) {
+      driver.AnswerNextMessageBox(IDYES);
+      driver.Click(dynamic_cast<TfrmLayout&>(editor).pbDelete);
+      driver.Click(dynamic_cast<TfrmLayout&>(editor).pbExit);
+    });
+    driver.Click(l.pbErfassen);
+    listed = l.tblLOut->FieldByName("LOUT_ID")->AsInteger();
+    driver.Click(l.pbAbbruch);
+  });
+  ShowDrucken();
+  std::vector<AnsiString> texts;
+  for (const TMessageBoxRequest& b : driver.MessageBoxes()) texts.push_back(b.Text);
+  EXPECT_EQ(texts, std::vector<AnsiString>{CP1252("Vorlage löschen?").str()});
+  EXPECT_NE(listed, 3);
+  EXPECT_NE(offered, 3);
 }
 
 }  // namespace

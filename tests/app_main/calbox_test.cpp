@@ -83,28 +83,34 @@ CalendarBoxDay Day(int y, int m, int d, const Place& p = kPlaces[0]) {
 
 int Minutes(const std::string& hhmm) { return std::stoi(hhmm.substr(0, 2)) * 60 + std::stoi(hhmm.substr(3, 2)); }
 
-// PyEphem's six times of the local civil day (Central European time as the
-// box reckons it) of each date at a place, in minutes after local midnight,
-// -1 where the day has none: upper limb against a horizon of -34' (no
-// further refraction), the first event after local midnight. Empty when
-// PyEphem is not installed.
+// PyEphem's six times of the local civil day (Central European time, from
+// midnight to midnight in the offsets then in force) of each date at a
+// place, as minutes on the local clock, -1 where the day has none: upper
+// limb against a horizon of -34' (no further refraction), the first event
+// after local midnight. Empty when PyEphem is not installed.
 std::vector<std::array<double, 6>> EphemTimes(const Place& p, const std::vector<PackedDate>& days) {
   if (std::system("/usr/bin/python3 -c 'import ephem' 2>/dev/null") != 0) return {};
   std::ostringstream script;
-  script << "import ephem\n"
+  script << "import datetime, ephem\n"
+            "def last_sunday(y, m):\n"
+            "  d = datetime.date(y, m, 31); return d - datetime.timedelta((d.weekday() + 1) % 7)\n"
+            "def off(t):\n"
+            "  t = ephem.Date(t).datetime(); y = t.year; h = datetime.time(1)\n"
+            "  summer = datetime.datetime.combine(last_sunday(y, 3), h) <= t < datetime.datetime.combine(last_sunday(y, 10), h)\n"
+            "  return (2 if summer else 1) * ephem.hour\n"
             "o = ephem.Observer(); o.lat, o.lon = '"
          << static_cast<double>(p.Latitude) << "', '" << -static_cast<double>(p.Longitude)
          << "'\no.elevation = 0; o.pressure = 0; o.horizon = '-0:34'\n"
-            "for day, hours in [";
+            "for day in [";
   for (const PackedDate& d : days)
-    script << "('" << PackedDateYear(d) << "/" << PackedDateMonth(d) << "/" << PackedDateDay(d) << "',"
-           << (IsSummerTime(d) ? 2 : 1) << "),";
+    script << "'" << PackedDateYear(d) << "/" << PackedDateMonth(d) << "/" << PackedDateDay(d) << "',";
   script << "]:\n"
-            "  start = ephem.Date(ephem.Date(day) - hours * ephem.hour); out = []\n"
+            "  d0 = ephem.Date(day); start = d0 - off(d0 - 2 * ephem.hour); end = d0 + 1 - off(d0 + 1 - 2 * ephem.hour)\n"
+            "  out = []\n"
             "  for body in (ephem.Sun(), ephem.Moon()):\n"
             "    for f in (o.next_rising, o.next_transit, o.next_setting):\n"
-            "      o.date = start; t = f(body) - start\n"
-            "      out.append('%.4f' % (t * 1440) if t < 1 else '-1')\n"
+            "      o.date = start; t = f(body)\n"
+            "      out.append('%.4f' % ((t + off(t) - d0) * 1440) if t < end else '-1')\n"
             "  print(' '.join(out))\n";
   std::istringstream lines(testshell::Shell("/usr/bin/python3 - <<'EOF'\n" + script.str() + "EOF\n"));
   std::vector<std::array<double, 6>> out(days.size());
@@ -190,6 +196,29 @@ TEST_F(CalendarBox, AYearOfLocalDaysAgainstPyEphem) {
     EXPECT_TRUE(same) << "Berlin " << PackedDateDay(days[i]) << "." << PackedDateMonth(days[i]);
   }
   std::printf("calendar box against PyEphem, Berlin 2025: %d of %zu days differ\n", differing, days.size());
+}
+
+// The days the clocks change have 23 and 25 hours; each time stands in the
+// offset in force at its instant (Berlin 31.3.2024: moonrise 01:11 CET, not
+// "02:11"). PyEphem's minutes on the local clock, computed as above.
+TEST_F(CalendarBox, ClockChangeDaysShowEachTimeInItsOffset) {
+  struct Case {
+    int Place, Year, Month, Day;
+    double Ephem[6];
+  };
+  const Case cases[] = {
+      {0, 2024, 3, 31, {402.25, 790.38, 1179.62, 71.84, 330.44, 524.26}},
+      {0, 2024, 10, 27, {414.18, 710.19, 1005.42, 124.06, 503.42, 924.24}},
+      {0, 2027, 3, 28, {410.99, 791.51, 1173.11, 86.65, 344.36, 540.10}},
+      {2, 2026, 10, 25, {418.72, 729.91, 1040.42, 996.22, 1.80, 364.01}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> times = Times(Day(c.Year, c.Month, c.Day, kPlaces[c.Place]));
+    ASSERT_EQ(times.size(), 6u);
+    for (int k = 0; k < 6; ++k)
+      EXPECT_TRUE(SameTime(times[k], c.Ephem[k])) << kPlaces[c.Place].Name << " " << c.Day << "." << c.Month << "."
+                                                  << c.Year << " #" << k << ": " << times[k] << " / " << c.Ephem[k];
+  }
 }
 
 // The pixels an item inks: drawn alone on white, the box around every

@@ -5,10 +5,12 @@
 // kinds, every rule kind of the holiday table, and pictures of rich days.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -175,7 +177,7 @@ const NameMap kNames[] = {
     {"Reformation Day", "Reformationstag", {"Reformationstag", "", ""}},
     {"All Saints' Day", "Allerheiligen", {"", "Allerheiligen", ""}},
     {"Mary's Immaculate Conception", "Mariä Empfängnis", {"", "Mariä Empfängnis", ""}},
-    {"Christmas Day", "Weihnachten", {"1. Weihnachtstag", "Christtag", "Weihnachtstag"}},
+    {"Christmas Day", "Weihnachtstag", {"1. Weihnachtstag", "Christtag", "Weihnachtstag"}},
     {"Boxing Day", "Stephanstag", {"2. Weihnachtstag", "Stefanitag", ""}},
     {"St Stephen's Day", "Stephanstag", {"", "", "Stephanstag"}},
 };
@@ -184,7 +186,7 @@ const NameMap* FindName(const std::string& english, int country) {
     if (english == n.English) return &n;
   // "National Holiday": Austria's on 26 October, Switzerland's on 1 August.
   static const NameMap at{"National Holiday", "Nationalfeiertag", {"", "Nationalfeiertag", ""}};
-  static const NameMap ch{"National Holiday", "Bundesfeier", {"", "", "Bundesfeiertag"}};
+  static const NameMap ch{"National Holiday", "Bundesfeiertag", {"", "", "Bundesfeiertag"}};
   if (english == "National Holiday") return country == 1 ? &at : &ch;
   return nullptr;
 }
@@ -289,6 +291,38 @@ TEST_F(DayPages, TheLegalHolidaysOf2000To2040AgreeWithGcal) {
               "%d box checks; our page entries on those days %zu; red days beyond gcal's (catholic): %d, %d, %d\n",
               perCountry[0], perCountry[1], perCountry[2], pages.size(), boxDays, entries, moreRed[0],
               moreRed[1], moreRed[2]);
+}
+
+// One holiday, one name: every name the calendar box gives in 2026, in any
+// country and confession, heads an entry of that day's page for that
+// country. Apart: "Auffahrt" and "Trinitatis" share an Easter key, which
+// holds one page entry, with "Christi Himmelfahrt" and
+// "Dreifaltigkeitssonntag"; no page rule expresses "Buß- und Bettag".
+TEST_F(DayPages, TheBoxAndThePageNameAHolidayAlike) {
+  const std::set<std::string> apart{"Auffahrt", "Trinitatis", W("Buß- und Bettag")};
+  const std::string countries[] = {"Deutschland", W("Österreich"), "Schweiz"};
+  int named = 0;
+  for (PackedDate d = MakePackedDate(2026, 1, 1); PackedDateYear(d) == 2026; PackedDateNextDay(d)) {
+    const int32_t dn = PackedDateToDayNumber(d);
+    std::vector<std::string> headings;
+    for (int country = 0; country < 3; ++country)
+      for (int confession : {0, 1}) {
+        std::istringstream names(HolidayName(dn, confession, country).Name);
+        for (std::string name; std::getline(names >> std::ws, name, ',');) {
+          if (apart.count(name)) continue;
+          if (headings.empty())
+            for (const std::string& p : Build(rbHolidays, 2026, PackedDateMonth(d), PackedDateDay(d)))
+              headings.push_back(p.substr(0, p.find_first_of("\n\x0B")));
+          const bool found = std::any_of(headings.begin(), headings.end(), [&](const std::string& h) {
+            return h.starts_with(name + " \x96 ") && Contains(h, countries[country]);
+          });
+          EXPECT_TRUE(found) << name << " " << PackedDateDay(d) << "." << PackedDateMonth(d) << " "
+                             << countries[country];
+          ++named;
+        }
+      }
+  }
+  EXPECT_GT(named, 150);
 }
 
 // Well-known name days: the name heads its entry and its patron follows.

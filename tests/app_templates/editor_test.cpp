@@ -188,6 +188,12 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
   apptest::Put(junk, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
   apptest::Put(broken, "{\\rtf1\\ansi Hallo\\par Welt\\b");
   apptest::Put(plain, "Hallo <Name>,\r\nzweite Zeile");
+  // "Grüße an <Name> aus Łódź" in UTF-8 as text and as RTF, and in Windows-1252.
+  const std::string utf8 = (Root() / "Gruss.txt").string(), rtf8 = (Root() / "Gruss.rtf").string(),
+                    latin = (Root() / "Gruss1252.txt").string();
+  apptest::Put(utf8, "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F" "e an <Name> aus \xC5\x81\xC3\xB3" "d\xC5\xBA");
+  apptest::Put(rtf8, "{\\rtf1\\ansi Gr\xC3\xBC\xC3\x9F" "e an <Name> aus \xC5\x81\xC3\xB3" "d\xC5\xBA\\par}");
+  apptest::Put(latin, "Gr\xFC\xDF" "e an <Name> aus L\xF3" "dz");
   int number = 1;
   driver.WhenModal([&](TCustomForm& active) {
     auto* f = static_cast<TfrmLayout*>(&active);
@@ -217,6 +223,11 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
     std::vector<std::string> texts;
     for (const Par& p : Paragraphs(f->DBWPRichText1)) texts.push_back(p.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Hallo <Name>,", "zweite Zeile"}));
+    for (const std::string& file : {utf8, rtf8, latin}) {
+      driver.AnswerNextFileDialog(file);
+      driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+      EXPECT_EQ(Paragraphs(f->DBWPRichText1)[0].Text, "Gr\xFC\xDF" "e an <Name> aus L\xF3" "dz") << file;
+    }
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
     driver.Click(f->pbCancel);
     driver.Click(f->pbExit);
@@ -224,7 +235,7 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
   ShowLayout(number);
   EXPECT_EQ(number, 1000);
   EXPECT_EQ(driver.MessageBoxes().size(), 2u);
-  ASSERT_EQ(driver.FileDialogs().size(), 5u);
+  ASSERT_EQ(driver.FileDialogs().size(), 8u);
   EXPECT_TRUE(driver.FileDialogs()[0].Save);
   EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
   EXPECT_EQ(driver.FileDialogs()[1].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");
@@ -277,6 +288,14 @@ TEST_F(Editor, EscapeClosesOnlyTheListMenuOrDialogItWentDownIn) {
       driver.Click(opener);
       driver.KeyUp(VK_ESCAPE);
       results.push_back(f.ModalResult());
+    }
+    // "Hilfe" and "Schließen" stay at the right edge at any width.
+    for (int width : {1100, 602}) {
+      f.SetWidth(width);
+      driver.Process();
+      EXPECT_EQ(f.pbExit->Left() + f.pbExit->Width(), f.ClientWidth() - 4) << width;
+      EXPECT_EQ(f.pbHilfe->Left() + f.pbHilfe->Width(), f.pbExit->Left() - 1) << width;
+      driver.SavePng(&f, "templates_editor_" + std::to_string(width));
     }
     driver.PressKey(VK_ESCAPE);
   });
