@@ -194,7 +194,8 @@ TfrmDatum::TfrmDatum(TComponent* owner)
 // ("1.1.2027"), as the editors take it.
 void TfrmDatum::editDatumChange(TObject*) {
   const AnsiString text = editDatum->Text();
-  pbOk->SetEnabled(text.size() == 10 || (!text.empty() && wwMatchesPictureMask(editDatum->Picture()->PictureMask(), text)));
+  pbOk->SetEnabled(text.size() == 10 ||
+                   (!text.empty() && wwMatchesPictureMask(editDatum->Picture()->PictureMask(), text)));
 }
 
 void TfrmDatum::pbOkClick(TObject*) {

@@ -374,7 +374,8 @@ bool TwwDBCustomEdit::MayType() const {
 }
 
 bool TwwDBCustomEdit::IsOwnLiteral(char c) const {
-  if (HasPictureMask() && !IsMasked()) return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
+  if (HasPictureMask() && !IsMasked())
+    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
   return TwwCustomMaskEdit::IsOwnLiteral(c);
 }
 

@@ -72,7 +72,8 @@ void TwwInplaceEdit::KeyPress(char& key) {
 }
 
 bool TwwInplaceEdit::IsOwnLiteral(char c) const {
-  if (HasPictureMask() && !IsMasked()) return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
+  if (HasPictureMask() && !IsMasked())
+    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
   return TInplaceEdit::IsOwnLiteral(c);
 }
 

@@ -242,14 +242,17 @@ class Walker {
       auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c);
       if ((!combo || combo->Style() == csSimple) && !dbCombo && !lookup) continue;
       if (!Reachable(c) || !c->CanFocus()) continue;
-      auto open = [&] { return combo ? combo->DroppedDown() : dbCombo ? dbCombo->DroppedDown() : lookup->ListVisible(); };
+      auto open = [&] {
+        return combo ? combo->DroppedDown() : dbCombo ? dbCombo->DroppedDown() : lookup->ListVisible();
+      };
+      SCOPED_TRACE(std::string(w.ClassName()) + "." + c->Name());
       for (Word key : {VK_ESCAPE, VK_RETURN}) {
         c->SetFocus();
         d_.PressKey(VK_DOWN, ssAlt);
-        ASSERT_TRUE(open()) << w.ClassName() << "." << c->Name();
+        ASSERT_TRUE(open());
         d_.PressKey(key);
-        EXPECT_FALSE(open()) << w.ClassName() << "." << c->Name() << " " << key;
-        EXPECT_TRUE(w.Visible() && w.ModalResult() == mrNone) << w.ClassName() << "." << c->Name() << " " << key;
+        EXPECT_FALSE(open()) << key;
+        EXPECT_TRUE(w.Visible() && w.ModalResult() == mrNone) << key;
         w.SetModalResult(mrNone);
       }
     }

@@ -122,7 +122,8 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
     driver.PressKey('A', ssCtrl);
     driver.Type("Eva");
     texts.push_back(f.editEigeVorname->Text());
-    for (const char* date : {"ab", "07082001", "07.08.2001", "7.8.2001", "07\x16"}) paste(f.editEigeDatum, date);
+    for (const char* date : {"ab", "07082001", "07.08.2001", "7.8.2001", "07\x16"})
+      paste(f.editEigeDatum, date);
     beeps = Beeps() - beeps;
     paste(f.editEigeDatum, "31021990");
     driver.AnswerNextMessageBox(IDOK);
@@ -136,8 +137,9 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
   EXPECT_EQ(texts, (std::vector<AnsiString>{CP1252("Lukasz r Nowák").str(), AnsiString(30, 'x'), "Eva", "",
                                             "07.08.2001", "07.08.2001", "7.8.2001", "07.", "31.02.1990"}));
   EXPECT_EQ(beeps, 1) << "only for the letters in the date";
-  EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht "
-                                                   "speichern (U+1F600, U+4E2D, U+6587); sie wurden weggelassen.").str(),
+  EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252("Einige Zeichen des eingefügten Textes kann das Programm "
+                                                   "nicht speichern (U+1F600, U+4E2D, U+6587); sie wurden "
+                                                   "weggelassen.").str(),
                                             CP1252("In dieses Feld passen höchstens 30 Zeichen; weitere Zeichen "
                                                    "werden nicht angenommen.").str(),
                                             CP1252("\"31.02.1990\" ist kein gültiges Datum.").str()}));
