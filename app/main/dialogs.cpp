@@ -208,8 +208,8 @@ void TfrmDatum::pbOkClick(TObject*) {
   SetModalResult(mrOk);
 }
 
-// Also for Enter on a text too short for a date (the year's fifth digit
-// of "1.1.10000" is refused by the mask): silence would leave the user
+// Also for Enter on a text too short for a date ("1.1.27", the mask wants
+// four digits of the year): silence would leave the user
 // guessing.
 void TfrmDatum::EnterRefused() {
   Application->MessageBox("\"" + editDatum->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),
