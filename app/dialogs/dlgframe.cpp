@@ -75,8 +75,6 @@ void TfrmSettingsDialog::PlaceButtons() {
 void TfrmSettingsDialog::pbOkClick() { SetModalResult(mrOk); }
 
 void TfrmSettingsDialog::FormKeyDown(Word& key) {
-  // An open drop-down list takes Enter and Escape itself.
-  if (auto* list = dynamic_cast<TCustomComboBox*>(ActiveControl()); list && list->DroppedDown()) return;
   DialogEnterEscape(this, key, pbOk, [this] { pbOkClick(); });
 }
 

@@ -7,6 +7,7 @@
 #include "app/main/mainwin.h"
 #include "app/main/password.h"
 #include "app/settings/settings.h"
+#include "dbcontrols/text/wwpicture.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
@@ -189,7 +190,13 @@ TfrmDatum::TfrmDatum(TComponent* owner)
   FirstFocus = editDatum;
 }
 
-void TfrmDatum::editDatumChange(TObject*) { pbOk->SetEnabled(editDatum->Text().size() == 10); }
+// A date the mask holds in full, also with a one-digit day or month
+// ("1.1.2027"), as the editors take it.
+void TfrmDatum::editDatumChange(TObject*) {
+  const AnsiString text = editDatum->Text();
+  pbOk->SetEnabled(text.size() == 10 ||
+                   (!text.empty() && wwMatchesPictureMask(editDatum->Picture()->PictureMask(), text)));
+}
 
 void TfrmDatum::pbOkClick(TObject*) {
   TDateTime d = 0;
@@ -197,11 +204,12 @@ void TfrmDatum::pbOkClick(TObject*) {
     EnterRefused();
     return;
   }
+  editDatum->SetText(FormatDateTime("dd.mm.yyyy", d));
   SetModalResult(mrOk);
 }
 
-// Also for Enter on a text too short for a date (the year's fifth digit
-// of "1.1.10000" is refused by the mask): silence would leave the user
+// Also for Enter on a text too short for a date ("1.1.27", the mask wants
+// four digits of the year): silence would leave the user
 // guessing.
 void TfrmDatum::EnterRefused() {
   Application->MessageBox("\"" + editDatum->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),

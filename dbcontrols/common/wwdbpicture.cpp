@@ -142,3 +142,17 @@ TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool 
       return TwwPictureKey::Passed;
   }
 }
+
+bool wwPictureFilledLiteral(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, char c) {
+  const AnsiString text = edit->Text();
+  const int caret = edit->SelStart();
+  if (!autoFill || edit->SelLength() > 0 || caret != static_cast<int>(text.size()) || caret == 0 ||
+      text.back() != c)
+    return false;
+  TwwPictureValidator validator(mask, true);
+  AnsiString again = text + c;
+  if (validator.MatchText(again, true) != pmError) return false;
+  AnsiString shorter = text.substr(0, text.size() - 1);
+  const TwwPicResult r = validator.MatchText(shorter, true);
+  return (r == pmComplete || r == pmIncomplete) && shorter == text;
+}

@@ -81,3 +81,7 @@ enum class TwwPictureKey {
 // the caret at the end when `limitAtEndOnly`).
 TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
                                 char& key);
+// Whether the mask itself put `c` just before the caret at the end of the
+// edit's text (an auto-filled literal) and would refuse it typed again
+// there: a pasted text's own literal is then taken as that one.
+bool wwPictureFilledLiteral(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, char c);

@@ -373,6 +373,12 @@ bool TwwDBCustomEdit::MayType() const {
   return !f->ReadOnly() && f->DataSet() && f->DataSet()->CanModify();
 }
 
+bool TwwDBCustomEdit::IsOwnLiteral(char c) const {
+  if (HasPictureMask() && !IsMasked())
+    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
+  return TwwCustomMaskEdit::IsOwnLiteral(c);
+}
+
 bool TwwDBCustomEdit::EditField() {
   TField* f = Field();
   if (!f) return !TCustomEdit::ReadOnly();

@@ -147,6 +147,7 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit, public TwwPictureHost {
   virtual void SetFormatRect();
   // Neither the edit, its link, the field nor the dataset is read-only.
   bool MayType() const;
+  bool IsOwnLiteral(char c) const override;
   bool showing_ = false;  // the text is being set from the field
 
  private:

@@ -71,6 +71,12 @@ void TwwInplaceEdit::KeyPress(char& key) {
   if (result != TwwPictureKey::Refused && check) IsValidPictureText(Text());
 }
 
+bool TwwInplaceEdit::IsOwnLiteral(char c) const {
+  if (HasPictureMask() && !IsMasked())
+    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
+  return TInplaceEdit::IsOwnLiteral(c);
+}
+
 void TwwInplaceEdit::SetFormatRect() {
   if (!HandleAllocated()) return;
   const int inset = BorderStyle() == bsNone ? 2 : 0;

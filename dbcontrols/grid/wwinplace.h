@@ -47,6 +47,7 @@ class TwwInplaceEdit : public TInplaceEdit {
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyUp(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
+  bool IsOwnLiteral(char c) const override;
 
  private:
   bool EnterToTab() const;

@@ -27,19 +27,31 @@ std::string HostGet(const std::string& mime) {
   WindowHost().ClipboardData(mime, bytes);
   return bytes;
 }
-// Letters outside Windows-1252 become their base letter; what has no form
-// at all becomes '?', as the platform converts.
-AnsiString FromUtf8Lossy(std::string_view u) {
+// Letters outside Windows-1252 become their base letter; a character with
+// no form at all becomes `standIn` (none when 0) and goes to `unstorable`
+// (malformed bytes as U+FFFD).
+AnsiString FromUtf8Folded(std::string_view u, char standIn, std::u32string* unstorable) {
   AnsiString out;
   while (!u.empty()) {
     AnsiString part;
     std::size_t bad = 0;
     if (Utf8ToCp1252Folded(u, part, &bad)) return out + part;
     out += part;
-    out += '?';
-    std::size_t n = 1;
-    unsigned char lead = static_cast<unsigned char>(u[bad]);
-    if (lead >= 0xF0) n = 4; else if (lead >= 0xE0) n = 3; else if (lead >= 0xC0) n = 2;
+    if (standIn) out += standIn;
+    const unsigned char lead = static_cast<unsigned char>(u[bad]);
+    std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    char32_t code = lead & (0x7F >> n);
+    bool whole = n > 1 && lead < 0xF8 && bad + n <= u.size();
+    for (std::size_t k = 1; whole && k < n; ++k) {
+      const unsigned char b = static_cast<unsigned char>(u[bad + k]);
+      whole = (b & 0xC0) == 0x80;
+      code = (code << 6) | (b & 0x3F);
+    }
+    if (!whole) {
+      code = 0xFFFD;
+      n = 1;
+    }
+    if (unstorable) *unstorable += code;
     u.remove_prefix(std::min(u.size(), bad + n));
   }
   return out;
@@ -108,12 +120,13 @@ bool TClipboard::HasFormat(unsigned format) const {
   return !mime.empty() && HostHas(mime);
 }
 
-AnsiString TClipboard::AsText() const {
-  return FromUtf8Lossy(HostGet("text/plain"));
-}
+AnsiString TClipboard::AsText() const { return FromUtf8Folded(HostGet("text/plain"), '?', nullptr); }
 
-bool TClipboard::TryAsText(AnsiString& text) const {
-  return HasFormat(CF_TEXT) && Utf8ToCp1252Folded(HostGet("text/plain"), text);
+bool TClipboard::TextToStore(AnsiString& text, std::u32string& leftOut) const {
+  leftOut.clear();
+  if (!HasFormat(CF_TEXT)) return false;
+  text = FromUtf8Folded(HostGet("text/plain"), 0, &leftOut);
+  return true;
 }
 
 void TClipboard::SetAsText(const AnsiString& s) { SetBuffer(CF_TEXT, s); }

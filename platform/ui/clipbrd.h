@@ -24,9 +24,10 @@ class TClipboard {
   void Clear();
   bool HasFormat(unsigned format) const;
   AnsiString AsText() const;
-  // The text as the system can store it, letters outside Windows-1252 as
-  // their base letter; false when there is none or a character has no form.
-  bool TryAsText(AnsiString& text) const;
+  // The text as the system can store it: letters outside Windows-1252 as
+  // their base letter, each character with no form at all left out and
+  // named in `leftOut`; false when the clipboard holds no text.
+  bool TextToStore(AnsiString& text, std::u32string& leftOut) const;
   void SetAsText(const AnsiString& s);
   // Raw bytes of a registered format.
   void SetBuffer(unsigned format, const std::string& bytes);

@@ -869,7 +869,9 @@ void TWinControl::DoExit() {
 
 bool TWinControl::DoKeyDown(TMessage& m) {
   TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(m)) return true;
+  if (form && form != this && form->KeyPreview() && !ui_internal::KeyForDropDown(static_cast<int>(m.WParam)) &&
+      static_cast<TWinControl*>(form)->DoKeyDown(m))
+    return true;
   Word key = static_cast<Word>(m.WParam);
   KeyDown(key, KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)));
   m.WParam = key;
@@ -878,7 +880,9 @@ bool TWinControl::DoKeyDown(TMessage& m) {
 
 bool TWinControl::DoKeyUp(TMessage& m) {
   TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(m)) return true;
+  if (form && form != this && form->KeyPreview() && !ui_internal::KeyForDropDown(static_cast<int>(m.WParam)) &&
+      static_cast<TWinControl*>(form)->DoKeyUp(m))
+    return true;
   Word key = static_cast<Word>(m.WParam);
   KeyUp(key, KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)));
   m.WParam = key;
@@ -887,7 +891,9 @@ bool TWinControl::DoKeyUp(TMessage& m) {
 
 bool TWinControl::DoKeyPress(TMessage& m) {
   TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(m)) return true;
+  if (form && form != this && form->KeyPreview() && !ui_internal::KeyForDropDown(static_cast<int>(m.WParam)) &&
+      static_cast<TWinControl*>(form)->DoKeyPress(m))
+    return true;
   char ch = static_cast<char>(m.WParam);
   KeyPress(ch);
   m.WParam = static_cast<unsigned char>(ch);
@@ -934,7 +940,8 @@ void TWinControl::Dispatch(TMessage& m) {
         case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
         default: break;
       }
-      if (mask != 0 && Perform(CM_WANTSPECIALKEY, key, 0) == 0 && (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
+      if (mask != 0 && !ui_internal::KeyForDropDown(key) && Perform(CM_WANTSPECIALKEY, key, 0) == 0 &&
+          (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
         TCustomForm* form = GetParentForm(this);
         if (form && form->Perform(CM_DIALOGKEY, key, m.LParam) != 0) return;
       }

@@ -2,7 +2,9 @@
 // change, the formatting rectangle, horizontal auto-scroll for one line and
 // wrapped, scrolled lines for the memo; and the EM_/WM_ messages.
 #include <algorithm>
+#include <cstdio>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/forms.h"
@@ -349,14 +351,38 @@ void TCustomEdit::PasteFromClipboard() {
 }
 
 bool TCustomEdit::PastedText(AnsiString& text) const {
-  if (!Clipboard()->HasFormat(CF_TEXT)) return false;
-  if (Clipboard()->TryAsText(text)) return true;
-  MessageBeep(0);
-  return false;
+  std::u32string leftOut;
+  if (!Clipboard()->TextToStore(text, leftOut)) return false;
+  if (leftOut.empty()) return true;
+  // The characters are named by their numbers: the message cannot show them.
+  AnsiString named;
+  std::u32string seen;
+  for (char32_t u : leftOut) {
+    if (seen.find(u) != std::u32string::npos) continue;
+    if (seen.size() == 6) {
+      named += ", ...";
+      break;
+    }
+    seen += u;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
+    named += (named.empty() ? "" : ", ") + AnsiString(code);
+  }
+  const TCustomForm* form = GetParentForm(this);
+  Application->MessageBox(CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (").str() +
+                              named + "); sie wurden weggelassen.",
+                          form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
+  return !text.empty();
 }
 
 void TCustomEdit::TypeText(const AnsiString& text) {
   for (char c : text) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) {
+      if (!multiLine_ && (c == '\r' || c == '\n')) break;
+      continue;
+    }
+    if (IsOwnLiteral(c)) continue;
     const AnsiString before = text_;
     const int anchor = anchor_, caret = caret_;
     char key = c;
@@ -695,6 +721,7 @@ void TCustomEdit::KeyPress(char& key) {
         ReplaceSelection("", true);
       }
       return;
+    case 1: SelectAll(); return;  // Ctrl+A, as in every edit field of the desktop
     case 3: CopyToClipboard(); return;
     case 22: Perform(WM_PASTE, 0, 0); return;
     case 24: CutToClipboard(); return;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/ui_internal.h"
 
@@ -27,7 +28,13 @@ struct KeyDownPlace {
   HWND form = 0, popup = 0;
 };
 KeyDownPlace gKeyDownAt[256];
+// The key being delivered went down over an open drop-down.
+bool gDeliveringOverDropDown = false;
 }  // namespace
+
+bool ui_internal::KeyForDropDown(int key) {
+  return gDeliveringOverDropDown && (key == VK_RETURN || key == VK_ESCAPE);  // the same as their characters
+}
 
 void ui_internal::KeyboardLeft() {
   gAltAlone = false;
@@ -201,6 +208,10 @@ void TApplication::DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat
   const HWND formHandle = form ? form->Handle() : 0;
   if (down) place = {formHandle, OpenPopup()};
   else if (wentDown.form != formHandle || (wentDown.popup && wentDown.popup != OpenPopup())) return;
+  // The list closes on the key-down; its character and key-up are still its own.
+  const bool overDropDown = down ? place.popup != 0 : wentDown.popup != 0;
+  const bool outer = std::exchange(gDeliveringOverDropDown, overDropDown);
+  TScopeExit delivered{[outer] { gDeliveringOverDropDown = outer; }};
   if (down) {
     CancelHint();
     if (SendMessage(h, sys ? CN_SYSKEYDOWN : CN_KEYDOWN, vk, keyData) != 0) return;

@@ -197,14 +197,10 @@ void TCustomMaskEdit::BlankRange(int from, int to) {
 
 void TCustomMaskEdit::Dispatch(TMessage& m) {
   if (IsMasked() && m.Msg == WM_PASTE) {
-    // Key by key past refused ones: a literal of the pasted text is no
-    // key of the mask, which shows its literals itself.
+    // Key by key, as typed.
     AnsiString text;
     if (ReadOnly() || !PastedText(text)) return;
-    for (char c : text) {
-      char k = c;
-      KeyPress(k);
-    }
+    TypeText(text);
     return;
   }
   if (IsMasked() && m.Msg == WM_CUT) {
@@ -217,6 +213,17 @@ void TCustomMaskEdit::Dispatch(TMessage& m) {
     return;
   }
   TCustomEdit::Dispatch(m);
+}
+
+// The mask shows its literals itself: the one at the caret or the one the
+// caret has just stepped over.
+bool TCustomMaskEdit::IsOwnLiteral(char c) const {
+  const int n = static_cast<int>(mask_.slots.size());
+  for (int i : {SelStart(), SelStart() - 1})
+    if (i >= 0 && i < n && mask_.slots[static_cast<std::size_t>(i)].kind == skLiteral &&
+        mask_.slots[static_cast<std::size_t>(i)].ch == c)
+      return true;
+  return false;
 }
 
 void TCustomMaskEdit::KeyDown(Word& key, TShiftState shift) {

@@ -72,6 +72,7 @@ class TCustomMaskEdit : public TCustomEdit {
   void DoEnter() override;
   void DoExit() override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool IsOwnLiteral(char c) const override;
   // Next input position at or after (dir 1) / before (dir -1) `pos`.
   int NextInput(int pos, int dir) const;
   void BlankRange(int from, int to);

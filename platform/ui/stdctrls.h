@@ -272,12 +272,17 @@ class TCustomEdit : public TCustomControl {
   // Several characters of the user's cut at MaxLength are reported to the
   // window (EN_MAXTEXT).
   bool ReplaceSelection(const AnsiString& s, bool user);
-  // The clipboard's text for a paste; false (with a beep, as for a typed
-  // character outside Windows-1252) when it holds none the edit can store.
+  // The clipboard's text for a paste, letters folded as typed ones are; a
+  // character that cannot be stored is left out and a notice names it.
+  // False when nothing is left to paste.
   bool PastedText(AnsiString& text) const;
   // A pasted text typed key by key, up to the first key refused (so that
-  // a long text refused at once beeps once).
+  // a long text refused at once beeps once). Its control characters are
+  // text, never keys: they are skipped, and one line ends at a line break.
   void TypeText(const AnsiString& text);
+  // Whether the field shows `c` itself where the caret stands (a literal
+  // of its mask): pasted, it is taken as that literal and not typed.
+  virtual bool IsOwnLiteral(char /*c*/) const { return false; }
   // Layout: the visual lines as (start, length) into the text.
   struct VLine {
     int start, len;

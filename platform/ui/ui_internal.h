@@ -52,6 +52,10 @@ TMenuAltAlone& MenuAltAlone();
 // A mouse press or the form losing activation ends the menu bar's
 // keyboard mode.
 std::function<void()>& MenuModeCancel();
+// Enter or Escape whose key went down while a drop-down list (or another
+// drop-down window) was open: it belongs to the control showing the list
+// alone, so the form's key preview and its dialog keys never see it.
+bool KeyForDropDown(int key);
 // A form lost the keyboard: an Alt held now is no longer alone, and the
 // menu bar's keyboard mode ends.
 void KeyboardLeft();

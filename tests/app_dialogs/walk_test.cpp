@@ -26,7 +26,9 @@
 #include "app/windows/saying.h"
 #include "app/windows/warner.h"
 #include "calendar/packeddate.h"
+#include "dbcontrols/edit/wwdbcombo.h"
 #include "dbcontrols/grid/wwgrid.h"
+#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
@@ -215,6 +217,7 @@ class Walker {
       }
       Use(w, e, *does);
     }
+    DropDownsKeepEnterAndEscape(w, &w);
     if (dynamic_cast<TOrvelanForm*>(&w)) {
       const size_t boxes = d_.MessageBoxes().size();
       d_.AnswerNextMessageBox(IDOK);
@@ -225,6 +228,34 @@ class Walker {
       }
     }
     return closers;
+  }
+
+  // While a drop-down list is open, Enter and Escape close only the list,
+  // never its window.
+  void DropDownsKeepEnterAndEscape(TCustomForm& w, TWinControl* parent) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      auto* c = dynamic_cast<TWinControl*>(parent->Controls(i));
+      if (!c) continue;
+      DropDownsKeepEnterAndEscape(w, c);
+      auto* combo = dynamic_cast<TCustomComboBox*>(c);
+      auto* dbCombo = dynamic_cast<TwwDBComboBox*>(c);
+      auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c);
+      if ((!combo || combo->Style() == csSimple) && !dbCombo && !lookup) continue;
+      if (!Reachable(c) || !c->CanFocus()) continue;
+      auto open = [&] {
+        return combo ? combo->DroppedDown() : dbCombo ? dbCombo->DroppedDown() : lookup->ListVisible();
+      };
+      SCOPED_TRACE(std::string(w.ClassName()) + "." + c->Name());
+      for (Word key : {VK_ESCAPE, VK_RETURN}) {
+        c->SetFocus();
+        d_.PressKey(VK_DOWN, ssAlt);
+        ASSERT_TRUE(open());
+        d_.PressKey(key);
+        EXPECT_FALSE(open()) << key;
+        EXPECT_TRUE(w.Visible() && w.ModalResult() == mrNone) << key;
+        w.SetModalResult(mrNone);
+      }
+    }
   }
 
   void Use(TCustomForm& w, const Entry& e, const Does& does) {

@@ -62,7 +62,7 @@ TEST_F(InplaceMask, FixedDigitsFillTheirDotsAndRefuseWhatBreaksTheMask) {
   driver.Type("5");
   EXPECT_EQ(Beeps(), beeps + 1) << "nothing fits behind a complete date";
   EXPECT_EQ(Editor()->Text(), "12.03.1984");
-  for (const char* pasted : {"ab", "12031984"}) {  // pasted as if typed
+  for (const char* pasted : {"ab", "12031984", "12.03.1984"}) {  // pasted as if typed, the dots as the mask's
     Editor()->SelectAll();
     Clipboard()->SetAsText(pasted);
     Editor()->Perform(WM_PASTE, 0, 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/clipbrd.h"
 #include "platform/ui/mask.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -72,6 +73,17 @@ TEST(MaskEdit, TypingStepsOverLiteralsAndRefusesWrongCharacters) {
   EXPECT_EQ(x.m->EditText(), "08:15");
   x.m->SetEditText("7_:4_");
   EXPECT_EQ(x.m->Text(), "7 :4 ");
+  // Pasted, the mask's own colon is taken as its own, a control character
+  // as no key (Ctrl+V would paste again).
+  beeps = keyboard::BeepCount();
+  for (const char* pasted : {"12:30", "09\x16"}) {
+    x.m->SetText("");
+    x.m->SetSelStart(0);
+    Clipboard()->SetAsText(pasted);
+    x.m->Perform(WM_PASTE, 0, 0);
+  }
+  EXPECT_EQ(x.m->EditText(), "09:__");
+  EXPECT_EQ(keyboard::BeepCount(), beeps);
 }
 
 TEST(MaskEdit, LeavingAnIncompleteValueIsRefused) {
