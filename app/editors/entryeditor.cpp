@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/windows/winparts.h"
@@ -37,13 +38,7 @@ TwwTable* MakeEntryTable(TComponent* owner, const char* name, const char* index)
 }
 
 int SharedEditWidth(TCanvas* canvas, int shared, const char* sample) {
-  const int width = shared > 0 ? shared : canvas->TextWidth(sample) + 7;
-  // Digits are wider than the sample's underscores in some fonts: the
-  // edit holds a whole date or time with its frame in any case.
-  AnsiString digits = sample;
-  for (char& c : digits)
-    if (c == '_') c = '0';
-  return std::max(width, canvas->TextWidth(digits) + 12);
+  return std::max(shared, DateTimeEditWidth(*canvas->Font(), sample));
 }
 
 int NextEntryId() {

@@ -165,6 +165,8 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
     d.editDatum->SetText("");
     driver.Type("28.03.2027");
     EXPECT_EQ(d.editDatum->Text(), "28.03.2027");
+    // The field holds the whole date with the caret behind it.
+    EXPECT_EQ(LoWord(d.editDatum->Perform(EM_POSFROMCHAR, 0, 0)), d.editDatum->FormatRect().Left);
     driver.SavePng(&d, "dialog_date");
     driver.PressKey(VK_RETURN);
   });
