@@ -12,6 +12,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 
@@ -205,7 +206,11 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   cmbSelCode->SetLookupTable(tblSelC);
   cmbSelCode->SetLookupField("SELC_ID");
   TStringList drop;
-  drop.Add("SELC_ID\t5\tCode");
+  // The list's code column holds the widest code too (a column is its
+  // characters' widths and four more).
+  const int zero = std::max(1, ctlutil::TextWidth(*gridEiSe->Font(), "0"));
+  const int codeChars = std::max(5, (gridEiSe->ColumnWidthForText(kWidestCode) - 4 + zero - 1) / zero);
+  drop.Add("SELC_ID\t" + IntToStr(codeChars) + "\tCode");
   drop.Add("SELC_NAME\t30\tBezeichnung");
   cmbSelCode->SetSelected(&drop);
   cmbSelCode->SetOptions(loColLines | loRowLines | loTitles);

@@ -172,6 +172,7 @@ void TfrmPersErf::FormShow() {
   editEigeZeit->SetWidth(SharedEditWidth(c, TimeEditWidth, "__:__"));
   lblZeit->SetLeft(editEigeDatum->Left() + editEigeDatum->Width() + 16);
   editEigeZeit->SetLeft(lblZeit->Left() + 36);
+  WidenCodeColumn(gridEiSe, cmbSelCode->WidthForText(kWidestCode));
   PlaceRightButtons();
   UpdateWarnerControls();
   PositionOnPerson(PersonId);
