@@ -37,6 +37,17 @@
 #include "resources/pictures.h"
 
 uint8_t SunMoonMode = 0;
+
+namespace {
+// The page header draws a caption: the rubric title, the user's text,
+// shows as it stands, each "&" doubled so that none marks an accelerator.
+AnsiString HeaderCaption(const AnsiString& title) {
+  AnsiString s;
+  for (char c : title) s += c == '&' ? AnsiString("&&") : AnsiString(1, c);
+  return s;
+}
+}  // namespace
+
 AnsiString RubricTitle(int rubric) {
   switch (rubric) {
     case rbPersonal: return RubricDisplay[rbPersonal].RubricTitle;
@@ -452,7 +463,7 @@ void TfrmMain::BuildMenus() {
   auto display = [this](int r) -> TNotifyEvent {
     return [this, r](TObject*) {
       if (ShowRubricDisp(r) != mrOk || CurrentRubric != r) return;
-      pnlTitel->SetCaption(RubricTitle(r));
+      pnlTitel->SetCaption(HeaderCaption(RubricTitle(r)));
       DisplayRubrik();
     };
   };
@@ -694,7 +705,7 @@ void TfrmMain::SetRubrik(int r) {
   imgTitelbild->SetVisible(pictureFits_ && r == rbEmpty);
   lblTitel->SetVisible(r == rbEmpty);
   lblVersion->SetVisible(r == rbEmpty);
-  pnlTitel->SetCaption(RubricTitle(r));
+  pnlTitel->SetCaption(HeaderCaption(RubricTitle(r)));
   pnlTitel->SetVisible(r != rbEmpty);
   WPRichText1->SetVisible(r != rbEmpty);
   DisplayRubrik();

@@ -259,6 +259,11 @@ TEST_F(MainWindowTest, TheNewRubricsAndTheCalendarBoxInTheWindow) {
   const std::string page = f->WPRichText1->RtfText()->FirstPar->line->pc;
   EXPECT_NE(page.find("Deutschland"), std::string::npos) << page;  // Martinstag
   SaveScreen(f, "main_holidays_martinstag");
+  // The personal title is the user's text: its "&" marks no accelerator.
+  RubricDisplay[rbPersonal].RubricTitle = CP1252("Meine Familie & Freunde (€)").str();
+  driver.Click(f->pbEige);
+  EXPECT_EQ(StripHotkey(f->pnlTitel->Caption()), RubricDisplay[rbPersonal].RubricTitle);
+  SaveScreen(f, "main_personal_title_ampersand");
   driver.PressKey(VK_F8);
   SaveScreen(f, "main_namedays_martin");
   EXPECT_EQ(SunMoonMode, 0);
