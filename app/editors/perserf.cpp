@@ -135,7 +135,8 @@ TfrmPersErf::TfrmPersErf(TComponent* owner)
   };
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) {
-    WriteIntegerParam("Splitter Position", Splitter->Position());
+    // What the user chose, not what a small window squeezed it to.
+    WriteIntegerParam("Splitter Position", Splitter->ChosenPosition());
     WritePosition();
   };
   OnClose = [this](TObject*, TCloseAction&) {

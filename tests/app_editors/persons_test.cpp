@@ -228,11 +228,18 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
       }
       driver.PressKey(VK_DOWN);  // to a new row: the code is posted
     }
+    // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
+    const int rows = f.gridEiSe->Height();
+    f.SetHeight(302);
+    f.SetHeight(540);
+    EXPECT_EQ(f.gridEiSe->Height(), rows);
+    f.SetHeight(302);
     driver.Click(f.pbExit);
   });
   int id = 0;
   ShowPersErf(id);
   EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}, {"WWW", 1}}));
+  EXPECT_EQ(OpenSettingsFile()->ReadInteger("PERSONEN ERFASSEN", "Splitter Position", 0), 190);
 }
 
 }  // namespace
