@@ -137,6 +137,7 @@ int TAdvSplitter::ClampPosition(int v) const {
 }
 
 void TAdvSplitter::SetPosition(int v) {
+  requested_ = v;
   if (HasState(csLoading)) {
     position_ = v;
     if (Size() > 0) fraction_ = static_cast<double>(v) / Size();
@@ -145,7 +146,7 @@ void TAdvSplitter::SetPosition(int v) {
   if (!HandleAllocated()) {
     // No window yet: kept as it is and applied, within the limits, when the
     // window has its size.
-    position_ = requested_ = v;
+    position_ = v;
     pending_ = true;
     return;
   }
@@ -158,11 +159,13 @@ void TAdvSplitter::SetPosition(int v) {
 void TAdvSplitter::LayoutPanes() {
   if (HasState(csLoading) || !HandleAllocated() || inLayout_) return;
   // A position set before the window waits for a size to be measured
-  // against; until the control is first painted every layout starts from
-  // it again, so a default size before the real one does not cut it down.
+  // against. Every layout starts from the position last set or dragged, so
+  // neither a default size before the real one nor a window squeezed to its
+  // smallest cuts it down for good: pane 1 gets its share back as the
+  // splitter grows again.
   if (pending_ && Size() <= 0) return;
   inLayout_ = true;
-  position_ = ClampPosition(pending_ ? requested_ : position_);
+  position_ = ClampPosition(requested_);
   const TRect cr = ClientRect();
   const int w = cr.Width(), h = cr.Height(), p = position_, t = thickness_;
   if (BothVisible()) {
@@ -284,13 +287,13 @@ void TAdvSplitter::MouseMove(TShiftState shift, int x, int y) {
     if (p >= pane1_->MinSize() && p <= Size() - pane2_->MinSize() && p != position_ && MouseCapture()) {
       if (autoUpdate_) {
         TRect old = BarRect(position_);
-        position_ = ClampPosition(p);
+        position_ = requested_ = ClampPosition(p);
         InvalidateRect(UnionRect(old, BarRect(position_)));
         LayoutPanes();
         Repaint();
       } else {
         InvertBar(lastBar_);
-        position_ = ClampPosition(p);
+        position_ = requested_ = ClampPosition(p);
         InvertBar(position_);
         lastBar_ = position_;
       }

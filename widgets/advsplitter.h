@@ -6,9 +6,10 @@
 //    the panes' minimum sizes leave (the maximum wins when they cross).
 //  - The remembered fraction is Position / size of the last layout with a
 //    size above 0; a client size of 0 keeps the old fraction.
-//  - A Position set before the window exists is not lost: every layout with
-//    a size above 0 applies it, within the limits, until the control is
-//    first painted.
+//  - The position last set or dragged is kept as given: every layout with a
+//    size above 0 applies it within the limits of that size, so a Position
+//    set before the window exists is not lost, and a pane squeezed by a
+//    small size gets its share back when the size grows.
 #pragma once
 
 #include "platform/ui/forms.h"
@@ -88,10 +89,14 @@ class TAdvSplitter : public TCustomControl {
   void SetCtl3D(bool v);
   TSplitterOrientation Orientation() const { return orientation_; }
   void SetOrientation(TSplitterOrientation o);
+  // The bar's position as laid out, within the limits.
   int Position() const { return position_; }
-  // Before the window exists (and while loading) the value is kept as given
-  // and applied, within the limits, at the first layout with a size.
+  // The value is kept as given and applied, within the limits, at every
+  // layout (before the window exists, at the first one with a size).
   void SetPosition(int v);
+  // The position last set or dragged, as given: what to keep for the next
+  // time the splitter is shown.
+  int ChosenPosition() const { return requested_; }
   bool ProportionalResize() const { return proportional_; }
   void SetProportionalResize(bool v) { proportional_ = v; }
   TColor SplitterColor() const { return splitterColor_; }
@@ -141,6 +146,6 @@ class TAdvSplitter : public TCustomControl {
   bool inLayout_ = false;
   bool inPaint_ = false;  // the panes are painted with the splitter
   bool pending_ = false;  // Position was set before the window existed and not yet shown
-  int requested_ = 50;    // that value, as given
+  int requested_ = 50;    // the position last set or dragged, as given
   std::unique_ptr<TBitmap> halftone_;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/windows/winparts.h"
@@ -11,6 +12,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 
@@ -37,13 +39,7 @@ TwwTable* MakeEntryTable(TComponent* owner, const char* name, const char* index)
 }
 
 int SharedEditWidth(TCanvas* canvas, int shared, const char* sample) {
-  const int width = shared > 0 ? shared : canvas->TextWidth(sample) + 7;
-  // Digits are wider than the sample's underscores in some fonts: the
-  // edit holds a whole date or time with its frame in any case.
-  AnsiString digits = sample;
-  for (char& c : digits)
-    if (c == '_') c = '0';
-  return std::max(width, canvas->TextWidth(digits) + 12);
+  return std::max(shared, DateTimeEditWidth(*canvas->Font(), sample));
 }
 
 int NextEntryId() {
@@ -210,7 +206,11 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   cmbSelCode->SetLookupTable(tblSelC);
   cmbSelCode->SetLookupField("SELC_ID");
   TStringList drop;
-  drop.Add("SELC_ID\t5\tCode");
+  // The list's code column holds the widest code too (a column is its
+  // characters' widths and four more).
+  const int zero = std::max(1, ctlutil::TextWidth(*gridEiSe->Font(), "0"));
+  const int codeChars = std::max(5, (gridEiSe->ColumnWidthForText(kWidestCode) - 4 + zero - 1) / zero);
+  drop.Add("SELC_ID\t" + IntToStr(codeChars) + "\tCode");
   drop.Add("SELC_NAME\t30\tBezeichnung");
   cmbSelCode->SetSelected(&drop);
   cmbSelCode->SetOptions(loColLines | loRowLines | loTitles);

@@ -38,8 +38,7 @@ TwwTable* MakeEntryTable(TComponent* owner, const char* name, const char* index)
 // The text of a date ("05.03.1990").
 AnsiString EntryDateText(TDateTime date);
 // The width of the date or time edits: the one the main window measured,
-// or the sample text's width in the canvas's font plus 7 before that; at
-// least what the sample's digits and the edit's frame need.
+// at least DateTimeEditWidth in the canvas's font.
 int SharedEditWidth(TCanvas* canvas, int shared, const char* sample);
 // The number a new own entry gets: the highest number in "EIGENES" plus 1
 // (1 for the first entry).

@@ -191,6 +191,10 @@ void TEntryForm::PlaceRightButtons() {
   FitGrids();
 }
 
+void TEntryForm::WidenCodeColumn(TwwDBGrid* grid, int width) {
+  if (grid->GetColCount() > 1 && grid->ColWidths(1) < width) grid->SetColWidths(1, width);
+}
+
 void TEntryForm::FitGrids() {
   std::vector<int> widths;
   for (int i = 0; i < ComponentCount(); ++i)

@@ -29,6 +29,8 @@
 #include "widgets/explorerbtn.h"
 #include "widgets/smallwidgets.h"
 
+class TwwDBGrid;
+
 // The Escape that closes an editor window (on its key-up): taken from the
 // focused control on its way down, so that no control throws away what was
 // typed before the save question asks about it, and "Ja" stores what the
@@ -91,6 +93,9 @@ class TEntryForm : public TOrvelanForm {
   int FrameHeight() const;
   // Height of three grid rows in the window's font.
   int ThreeRowsHeight();
+  // The code column of a grid (the first after the indicator), made `width`
+  // wide when the layout or the settings gave it less.
+  static void WidenCodeColumn(TwwDBGrid* grid, int width);
 
  private:
   TExplorerButton* ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint, int picture,
@@ -101,6 +106,9 @@ class TEntryForm : public TOrvelanForm {
   TEscapeToClose escape_;
   std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
+
+// The widest selection code: three of the widest letter.
+constexpr const char* kWidestCode = "WWW";
 
 // A flat button of the tool panels: picture left of the caption, in Arial
 // of 12 pixels whatever the window's font; the caller places it.

@@ -85,6 +85,7 @@ TfrmEreiErf::TfrmEreiErf(TComponent* owner)
     TCanvas* c = Canvas();
     c->Font()->Assign(*Font());
     editEigeDatum->SetWidth(SharedEditWidth(c, DateEditWidth, "__.__.____"));
+    WidenCodeColumn(gridEiSe, cmbSelCode->WidthForText(kWidestCode));
     PlaceRightButtons();
     UpdateWarnerControls();
     if (editEigeDatum->CanFocus()) editEigeDatum->SetFocus();

@@ -135,7 +135,8 @@ TfrmPersErf::TfrmPersErf(TComponent* owner)
   };
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) {
-    WriteIntegerParam("Splitter Position", Splitter->Position());
+    // What the user chose, not what a small window squeezed it to.
+    WriteIntegerParam("Splitter Position", Splitter->ChosenPosition());
     WritePosition();
   };
   OnClose = [this](TObject*, TCloseAction&) {
@@ -172,6 +173,7 @@ void TfrmPersErf::FormShow() {
   editEigeZeit->SetWidth(SharedEditWidth(c, TimeEditWidth, "__:__"));
   lblZeit->SetLeft(editEigeDatum->Left() + editEigeDatum->Width() + 16);
   editEigeZeit->SetLeft(lblZeit->Left() + 36);
+  WidenCodeColumn(gridEiSe, cmbSelCode->WidthForText(kWidestCode));
   PlaceRightButtons();
   UpdateWarnerControls();
   PositionOnPerson(PersonId);

@@ -70,6 +70,7 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
   OpenTableOrExplain(tblSelC);
   OnShow = [this](TObject*) {
     ReadPosition();
+    WidenCodeColumn(gridSelC, gridSelC->ColumnWidthForText(kWidestCode));
     PlaceRightButtons();
     UpdateDataButtons();
     UpdateStateButtons();

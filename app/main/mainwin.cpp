@@ -31,11 +31,23 @@
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/keyboard.h"
 #include "resources/cursors.h"
 #include "resources/pictures.h"
 
 uint8_t SunMoonMode = 0;
+
+namespace {
+// The page header draws a caption: the rubric title, the user's text,
+// shows as it stands, each "&" doubled so that none marks an accelerator.
+AnsiString HeaderCaption(const AnsiString& title) {
+  AnsiString s;
+  for (char c : title) s += c == '&' ? AnsiString("&&") : AnsiString(1, c);
+  return s;
+}
+}  // namespace
+
 AnsiString RubricTitle(int rubric) {
   switch (rubric) {
     case rbPersonal: return RubricDisplay[rbPersonal].RubricTitle;
@@ -451,7 +463,7 @@ void TfrmMain::BuildMenus() {
   auto display = [this](int r) -> TNotifyEvent {
     return [this, r](TObject*) {
       if (ShowRubricDisp(r) != mrOk || CurrentRubric != r) return;
-      pnlTitel->SetCaption(RubricTitle(r));
+      pnlTitel->SetCaption(HeaderCaption(RubricTitle(r)));
       DisplayRubrik();
     };
   };
@@ -529,12 +541,24 @@ void TfrmMain::ApplyKalenderParams() {
   Kalender->SetStartOfWeek(WeekStart == 1 ? 1 : 7);
 }
 
+int DateTimeEditWidth(const TFont& font, const char* sample) {
+  // "+ 7" was measured for another edit's frame and margins, and digits are
+  // wider than underscores in some fonts.
+  char widest = '0';
+  for (char d = '1'; d <= '9'; ++d)
+    if (ctlutil::TextWidth(font, AnsiString(1, d)) > ctlutil::TextWidth(font, AnsiString(1, widest))) widest = d;
+  AnsiString digits = sample;
+  for (char& c : digits)
+    if (c == '_') c = widest;
+  return std::max(ctlutil::TextWidth(font, sample) + 7, TCustomEdit::WidthForText(font, digits));
+}
+
 void TfrmMain::FormShow(TObject*) {
   ReadPosition();
   TCanvas* c = Canvas();
   c->Font()->Assign(*Font());
-  DateEditWidth = c->TextWidth("__.__.____") + 7;
-  TimeEditWidth = c->TextWidth("__:__") + 7;
+  DateEditWidth = DateTimeEditWidth(*Font(), "__.__.____");
+  TimeEditWidth = DateTimeEditWidth(*Font(), "__:__");
   // The calendar sizes itself from its font once it exists: centred under the box.
   Kalender->SetLeft((pnlLeft->Width() - Kalender->Width()) / 2);
   if (pnlLeft->Width() < Kalender->Width()) {
@@ -681,7 +705,7 @@ void TfrmMain::SetRubrik(int r) {
   imgTitelbild->SetVisible(pictureFits_ && r == rbEmpty);
   lblTitel->SetVisible(r == rbEmpty);
   lblVersion->SetVisible(r == rbEmpty);
-  pnlTitel->SetCaption(RubricTitle(r));
+  pnlTitel->SetCaption(HeaderCaption(RubricTitle(r)));
   pnlTitel->SetVisible(r != rbEmpty);
   WPRichText1->SetVisible(r != rbEmpty);
   DisplayRubrik();

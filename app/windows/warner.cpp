@@ -132,6 +132,8 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
     TLabel* l = MakeLabel(this, pnlRight, name, "", kRightBorder, top);
     l->SetAutoSize(false);
     l->SetWordWrap(true);
+    // Names and places of the user's entries are text, not captions.
+    l->SetShowAccelChar(false);
     l->SetHeight(height);
     if (bold) l->Font()->SetStyle({fsBold});
     return l;

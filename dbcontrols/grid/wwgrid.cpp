@@ -12,6 +12,7 @@
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/streams.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "richtext/io/textio.h"
 
@@ -173,6 +174,12 @@ void TwwDBGrid::StretchLastColumn() {
   writeBackWidths_ = false;
   TScopeExit restore{[this, saved] { writeBackWidths_ = saved; }};
   SetColWidths(last, width);
+}
+
+int TwwDBGrid::ColumnWidthForText(const AnsiString& text) const {
+  // A cell's text starts three pixels in; its editor's two in and ends a
+  // pixel before the cell's edge, with a column for the caret.
+  return ctlutil::TextWidth(*Font(), text) + 4;
 }
 
 // ---------------------------------------------------------------- layout

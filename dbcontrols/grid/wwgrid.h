@@ -80,6 +80,9 @@ class TwwDBGrid : public TwwCustomDBGrid {
   // Makes the last column fill the client width (not written back into
   // Selected).
   void StretchLastColumn();
+  // The width at which a column shows `text` whole in the grid's font, in
+  // its cells and in their editor with the caret behind it.
+  int ColumnWidthForText(const AnsiString& text) const;
 
   // ---- multi-selection ----
   // Bookmarks of the selected records, in the order they were selected.

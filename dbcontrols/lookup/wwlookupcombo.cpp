@@ -11,6 +11,7 @@
 #include "dbcontrols/text/wwstr.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/scopeexit.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 
@@ -267,6 +268,14 @@ void TwwDBCustomLookupCombo::SetEditRect() {
   TRect r{BorderStyle() == bsNone ? 2 : 0, 0, 0, ClientHeight() + 1};
   r.Right = (showButton_ && panel_ ? panel_->Left() : ClientWidth()) - 2;
   Perform(EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+int TwwDBCustomLookupCombo::WidthForText(const AnsiString& text) const {
+  // As SetEditRect lays it out: two pixels inside the edge (the border's or,
+  // without one, the rectangle's), two before the button.
+  const int frame = BorderStyle() == bsNone ? 0 : 4;
+  const int button = showButton_ && button_ ? button_->Width() : 0;
+  return frame + 2 + ctlutil::TextWidth(*Font(), text) + 1 + 2 + button;
 }
 
 // ---------------------------------------------------------------- value and text

@@ -87,6 +87,9 @@ class TwwDBCustomLookupCombo : public TCustomEdit {
   void SetAutoDropDown(bool v) { autoDropDown_ = v; }
   bool ShowButton() const { return showButton_; }
   void SetShowButton(bool v);
+  // The width at which the edit rectangle beside the button shows `text`
+  // whole in the combo's font, the caret behind it.
+  int WidthForText(const AnsiString& text) const;
   int DropDownCount() const { return dropDownCount_; }
   void SetDropDownCount(int v) { dropDownCount_ = v; }
   int DropDownWidth() const { return dropDownWidth_; }

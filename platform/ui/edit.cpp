@@ -73,10 +73,28 @@ void TCustomEdit::CreateWnd() {
   }
 }
 
+namespace {
+// The default formatting rectangle's margins inside the client area.
+constexpr int kMarginLeft = 2, kMarginRight = 2;
+}  // namespace
+
 void TCustomEdit::DefaultFormatRect() {
   TRect c = ClientRect();
-  fmtRect_ = {2, 1, std::max(2, c.Right - 2), c.Bottom};
+  fmtRect_ = {kMarginLeft, 1, std::max(kMarginLeft, c.Right - kMarginRight), c.Bottom};
   InvalidateLayout();
+}
+
+int TCustomEdit::WidthForText(const TFont& font, const AnsiString& text) {
+  // The sunken edge on both sides, the margins, and a column for the caret
+  // behind the last character.
+  return ctlutil::TextWidth(font, text) + 4 + kMarginLeft + kMarginRight + 1;
+}
+
+int TCustomEdit::ScrollRoom() const {
+  // A text that fits is never scrolled; a longer one as far as its end with
+  // the caret behind it.
+  const int over = MaxLineWidth() - fmtRect_.Width();
+  return over > 0 ? over + 1 : 0;
 }
 
 int TCustomEdit::LineHeight() const { return ctlutil::TextHeight(*Font()); }
@@ -193,9 +211,7 @@ void TCustomEdit::ScrollCaret() {
     int w = fmtRect_.Width();
     if (x < fmtRect_.Left) scrollX_ -= std::max(fmtRect_.Left - x, w / 4);
     else if (x > fmtRect_.Right - 1) scrollX_ += std::max(x - fmtRect_.Right + 1, w / 4);
-    if (scrollX_ < 0) scrollX_ = 0;
-    // Never scrolled beyond what the text needs.
-    scrollX_ = std::min(scrollX_, std::max(0, MaxLineWidth() - w + 1));
+    scrollX_ = std::clamp(scrollX_, 0, ScrollRoom());
   }
   UpdateScrollBars();
   UpdateCaret();
@@ -598,7 +614,7 @@ void TCustomEdit::Dispatch(TMessage& m) {
     case WM_HSCROLL: {
       if (!multiLine_ || wordWrap_) break;
       int w = std::max(1, fmtRect_.Width()), x = scrollX_;
-      int room = std::max(0, MaxLineWidth() - w + 1);
+      int room = ScrollRoom();
       switch (LoWord(m.WParam)) {
         case SB_LINELEFT: x -= 8; break;
         case SB_LINERIGHT: x += 8; break;

@@ -251,6 +251,9 @@ class TCustomEdit : public TCustomControl {
   void ClearUndo() { hasUndo_ = false; }
   // The formatting rectangle (client co-ordinates) the text is laid out in.
   TRect FormatRect() const { return fmtRect_; }
+  // The width a one-line edit with the sunken border needs to show `text`
+  // in `font` whole, unscrolled, with the caret behind it.
+  static int WidthForText(const TFont& font, const AnsiString& text);
 
   TNotifyEvent OnChange;
 
@@ -304,6 +307,8 @@ class TCustomEdit : public TCustomControl {
   int LineHeight() const;
   int VisibleLines() const;
   int MaxLineWidth() const;
+  // How far the text may scroll sideways.
+  int ScrollRoom() const;
   void SetCaretPos(int caret, bool extend);
   void DefaultFormatRect();
 

@@ -355,9 +355,13 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
     }
     const bool lineEnd = run.To == n;
     TRect clip{x0, top, x0 + runWidth, bottom};
+    // The italic overhang of a line's last letter: drawn, and the rest of
+    // the line filled only behind it.
+    int next = x0 + runWidth;
     if (style.Italic && lineEnd) {
       clip.Right += 8;
       adv[run.To - 1] += 8;
+      next += 8;
     }
 
     if (run.Object) {
@@ -397,7 +401,7 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       canvas_->ExtTextOut(0, 0, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0u), &clip, text.data(),
                           static_cast<int>(text.size()), adv.data() + run.From);
     }
-    canvas_->MoveTo(x0 + runWidth, baseline);
+    canvas_->MoveTo(next, baseline);
 
     // Hand-drawn decorations.
     if (style.Misspelled && !(viewOptions_ & wpvNoBackgroundFill)) {
@@ -409,7 +413,7 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
         canvas_->MoveTo(zx, baseline + (up ? 0 : 2));
         canvas_->LineTo(std::min(zx + 3, x0 + runWidth), baseline + (up ? 2 : 0));
       }
-      canvas_->MoveTo(x0 + runWidth, baseline);
+      canvas_->MoveTo(next, baseline);
     } else if (style.Underline) {
       canvas_->Brush()->SetStyle(bsSolid);
       canvas_->Brush()->SetColor(run.Selected ? clHighlightText : style.LineColor);

@@ -215,7 +215,7 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
 // The code cell's combo keeps the focus as in the event editor; before any
 // person both day labels read "Tage vorher".
 TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
-  AddCodes({{"FRE", "Freunde"}});
+  AddCodes({{"FRE", "Freunde"}, {"WWW", "Weltweit"}});
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
     EXPECT_EQ(f.lblW1Tage->Caption() + "|" + f.lblW2Tage->Caption(), "Tage vorher|Tage vorher");
@@ -223,18 +223,33 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Click(f.pbInsert);
     driver.Type("Anna");
     Retype(f.editEigeDatum, "05031990");
-    ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
-    driver.PressKey(VK_DOWN, ssAlt);
-    ASSERT_TRUE(f.cmbSelCode->ListVisible());
-    driver.Type("FRE");
-    driver.Advance(400);
-    driver.PressKey(VK_RETURN);
-    driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    for (const AnsiString code : {"FRE", "WWW"}) {
+      ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
+      driver.PressKey(VK_DOWN, ssAlt);
+      ASSERT_TRUE(f.cmbSelCode->ListVisible());
+      EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
+      driver.Type(code);
+      driver.Advance(400);
+      driver.PressKey(VK_RETURN);
+      if (code == kWidestCode) {  // whole, left of the list's button
+        EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
+        EXPECT_LE(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 3, 0)), f.cmbSelCode->FormatRect().Right);
+        driver.SavePng(&f, "editors_person_widest_code");
+      }
+      driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    }
+    // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
+    const int rows = f.gridEiSe->Height();
+    f.SetHeight(302);
+    f.SetHeight(540);
+    EXPECT_EQ(f.gridEiSe->Height(), rows);
+    f.SetHeight(302);
     driver.Click(f.pbExit);
   });
   int id = 0;
   ShowPersErf(id);
-  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}}));
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}, {"WWW", 1}}));
+  EXPECT_EQ(OpenSettingsFile()->ReadInteger("PERSONEN ERFASSEN", "Splitter Position", 0), 190);
 }
 
 }  // namespace

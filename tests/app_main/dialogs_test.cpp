@@ -164,8 +164,13 @@ TEST_F(MainWindowTest, TheDateDialogMovesTheCalendarAfterTheDebounce) {
     driver.PressKey(VK_RETURN);
     EXPECT_EQ(d.ModalResult(), mrNone);
     d.editDatum->SetText("");
-    driver.Type("28.3.2027");
+    driver.Type("28.03.2027");
+    // The field holds the whole date with the caret behind it.
+    EXPECT_EQ(LoWord(d.editDatum->Perform(EM_POSFROMCHAR, 0, 0)), d.editDatum->FormatRect().Left);
     driver.SavePng(&d, "dialog_date");
+    // The short form is taken too, and shown in full.
+    d.editDatum->SelectAll();
+    driver.Type("28.3.2027");
     driver.PressKey(VK_RETURN);
     EXPECT_EQ(d.editDatum->Text(), "28.03.2027");
   });
@@ -258,6 +263,11 @@ TEST_F(MainWindowTest, TheNewRubricsAndTheCalendarBoxInTheWindow) {
   const std::string page = f->WPRichText1->RtfText()->FirstPar->line->pc;
   EXPECT_NE(page.find("Deutschland"), std::string::npos) << page;  // Martinstag
   SaveScreen(f, "main_holidays_martinstag");
+  // The personal title is the user's text: its "&" marks no accelerator.
+  RubricDisplay[rbPersonal].RubricTitle = CP1252("Meine Familie & Freunde (€)").str();
+  driver.Click(f->pbEige);
+  EXPECT_EQ(StripHotkey(f->pnlTitel->Caption()), RubricDisplay[rbPersonal].RubricTitle);
+  SaveScreen(f, "main_personal_title_ampersand");
   driver.PressKey(VK_F8);
   SaveScreen(f, "main_namedays_martin");
   EXPECT_EQ(SunMoonMode, 0);

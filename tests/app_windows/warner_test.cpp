@@ -165,6 +165,12 @@ TEST_F(WindowsTest, TheWarnerListsAYearOfEntriesAsTheRuleSays) {
   for (year_month_day d : {2024y / 12 / 28, 2025y / 2 / 26, 2025y / 2 / 28, 2025y / 12 / 21, 2025y / 12 / 28})
     check(d, true);
   EXPECT_GT(rows, 150u);  // about two rows a year for each of the 90 entries
+  // A name is text: its "&" is drawn, not taken for an accelerator mark.
+  f->lblName->SetVisible(true);
+  f->lblName->SetCaption("&");
+  int ink = 0;
+  for (int x = 0; x < 12; ++x) ink += (ColorToRGB(driver.PixelAt(f->lblName, x, 6)) & 0xFF) < 0x80;
+  EXPECT_GT(ink, 0);
   driver.SavePng(f, "windows_warner");
   // "+ 1 Tag" from 31 December reaches 1 January; the arrow keys step too.
   f->SetDate(Packed(2025y / 12 / 31));

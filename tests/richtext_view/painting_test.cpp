@@ -68,6 +68,15 @@ TEST(Painting, RunsCarryTheEnginesAdvances) {
   EXPECT_EQ(texts[0]->FontHeight, -13);
 }
 
+TEST(Painting, TheItalicOverhangOfALinesLastLetterIsNotFilledOver) {
+  Screen s;
+  AddRun(s.t, s.Par("ab"), "cd", Attr(wpsItalic));
+  s.Paint();
+  const int x = s.Texts().back()->Args[0];  // "cd": no fill over its letters nor 8 pixels behind them
+  for (const TRecordedCall* f : s.device.Find("FillRect"))
+    EXPECT_FALSE(f->Args[1] < s.t.FirstPar->line->Height && f->Args[0] > x && f->Args[0] < x + 2 * 10 + 8);
+}
+
 TEST(Painting, JustifiedBlanksAreDrawnStretchedAndGlyphsKeepTheirWidths) {
   Screen s(101);
   TWPParagraphRec* p = s.Par("aa bb cc dd ee ff gg");

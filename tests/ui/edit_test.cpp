@@ -178,6 +178,12 @@ TEST(Edit, MouseSelectionAndAutoScroll) {
   EXPECT_GE(LoWord(endPos), 0);
   x.d.PressKey(VK_HOME);
   EXPECT_EQ(LoWord(x.e->Perform(EM_POSFROMCHAR, 0, 0)), x.e->FormatRect().Left);
+  // A text as wide as the formatting rectangle is not scrolled, not even
+  // with the caret behind it.
+  x.e->SetText("01.01.2027");
+  x.e->SetWidth(TCustomEdit::WidthForText(*x.e->Font(), x.e->Text()) - 1);
+  x.d.PressKey(VK_END);
+  EXPECT_EQ(LoWord(x.e->Perform(EM_POSFROMCHAR, 0, 0)), x.e->FormatRect().Left);
   // Tabbing in selects all.
   auto* other = new TEdit(x.f);
   other->SetParent(x.f);
