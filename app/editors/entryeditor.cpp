@@ -113,6 +113,13 @@ TEntryEditor::TEntryEditor(TComponent* owner, const char* name, const AnsiString
     d->Cancel();
     action = daAbort;
   };
+  // A code taken from the entry by the user is asked about; the entry's
+  // own deletion takes its codes without a question.
+  tblEiSe->BeforeDelete = [this](TDataSet* d) {
+    if (deletingEntry_) return;
+    const AnsiString code = wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString());
+    if (MessageDlg("Selektionscode \"" + code + "\" entfernen?", mtConfirmation, mbYes | mbNo, 0) != mrYes) Abort();
+  };
   tblEiSe->BeforeInsert = [this](TDataSet*) { LinkNeedsEntry(); };
   tblEiSe->BeforeEdit = [this](TDataSet*) { LinkNeedsEntry(); };
 
@@ -194,6 +201,8 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   columns.Add("SELC_ID\t6\tCode");
   columns.Add("SELC_NAME\t30\tBezeichnung");
   gridEiSe->SetSelected(&columns);
+  // Ctrl+Delete asks the window's question (tblEiSe's BeforeDelete).
+  gridEiSe->SetOptions(gridEiSe->Options() & ~dgConfirmDelete);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
   // Codes belong to a stored entry: entering their grid saves a new one.
@@ -299,6 +308,8 @@ void TEntryEditor::BeforeDelete() {
   if (MessageDlg(DeleteQuestion(), mtConfirmation, mbYes | mbNo, 0) != mrYes) throw EInvalidData(DeleteRefused());
   const int id = tblEige->FieldByName("EIGE_ID")->AsInteger();
   if (tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) tblEiSe->Cancel();
+  deletingEntry_ = true;
+  TScopeExit deleted{[this] { deletingEntry_ = false; }};
   tblEiSe->First();
   while (!tblEiSe->IsEmpty() && tblEiSe->FieldByName("EIGE_ID")->AsInteger() == id) tblEiSe->Delete();
 }

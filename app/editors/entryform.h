@@ -16,7 +16,8 @@
 //    EInvalidData with a German message and leaves the record in its state
 //    with nothing written.
 //  - A window that was asked to close while its record could not be saved
-//    stays open.
+//    stays open; a new record nothing was typed into is dropped without a
+//    question when the window closes or the navigator moves.
 #pragma once
 
 #include <vector>
@@ -66,6 +67,9 @@ class TEntryForm : public TOrvelanForm {
   void NavClick(int tag);
   // Saves the record being edited or inserted (nothing in browse state).
   void PostRecord();
+  // Cancels a new record that nothing was typed into (there is nothing to
+  // save or to ask about); True when it did.
+  bool DropUntouchedInsert();
   // The table the navigator runs through.
   virtual TDataSet* NavTable() const = 0;
 
