@@ -213,7 +213,14 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   cmbSelCode->SetName("cmbSelCode");
   cmbSelCode->SetParent(parent);
   cmbSelCode->SetVisible(false);
-  cmbSelCode->SetStyle(csDropDownList);
+  // A code may be typed into the cell; one that does not exist is refused.
+  cmbSelCode->SetStyle(csDropDown);
+  cmbSelCode->OnNotInList = [this](TObject*, TDataSet*, const AnsiString& code, bool& accept) {
+    accept = false;
+    Application->MessageBox("Den Selektionscode \"" + wwStrTrimBlanks(code) +
+                                CP1252("\" gibt es nicht. Wählen Sie einen Code aus der Liste.").str(),
+                            Caption(), MB_OK | MB_ICONWARNING);
+  };
   cmbSelCode->SetDataSource(dsEiSe);
   cmbSelCode->SetDataField("SELC_ID");
   cmbSelCode->SetLookupTable(tblSelC);

@@ -2,12 +2,10 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
-#include <utility>
+#include <vector>
 
 #include "app/windows/winparts.h"
-#include "dbcontrols/edit/wwdbcombo.h"
 #include "dbcontrols/grid/wwgrid.h"
-#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -30,20 +28,6 @@ TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const cha
   b->Font()->SetHeight(-12);
   b->SetLayout(blBitmapLeft);
   return b;
-}
-
-void TEscapeToClose::KeyDown(TCustomForm* form, Word& key) {
-  if (key != VK_ESCAPE) return;
-  TWinControl* c = form->ActiveControl();
-  if (auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c); lookup && lookup->ListVisible()) return;
-  if (auto* combo = dynamic_cast<TwwDBCustomCombo*>(c); combo && combo->DroppedDown()) return;
-  if (auto* combo = dynamic_cast<TCustomComboBox*>(c); combo && combo->DroppedDown()) return;
-  taken_ = true;
-  key = 0;
-}
-
-void TEscapeToClose::KeyPress(char& key) {
-  if (std::exchange(taken_, false) && key == 27) key = 0;
 }
 
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }

@@ -24,25 +24,12 @@
 
 #include "app/base/orvform.h"
 #include "app/text/helpers.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/stdctrls.h"
 #include "widgets/explorerbtn.h"
 #include "widgets/smallwidgets.h"
-
-// The Escape that closes an editor window (on its key-up): taken from the
-// focused control on its way down, so that no control throws away what was
-// typed before the save question asks about it, and "Ja" stores what the
-// window shows. An open drop-down keeps it to close itself.
-class TEscapeToClose {
- public:
-  // From the window's key preview: a key going down, a character.
-  void KeyDown(TCustomForm* form, Word& key);
-  void KeyPress(char& key);
-
- private:
-  bool taken_ = false;  // the Escape's character is still to come
-};
 
 // The navigator's buttons by their tags.
 enum TNavTag { ntFirst = 1, ntPrior, ntNext, ntLast, ntInsert, ntDelete, ntPost, ntCancel };

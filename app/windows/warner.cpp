@@ -10,6 +10,7 @@
 #include "app/text/helpers.h"
 #include "calendar/datetexts.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
@@ -30,6 +31,8 @@ bool WarnsOn(const PackedDate& d, int month, int day, int days) {
 }
 
 constexpr int kLeftWidth = 196, kSizeBarHeight = 16, kRightBorder = 8;
+// The "when" text's two lines; a narrow window gives it more.
+constexpr int kWannHeight = 36;
 
 // The pictures as the table stores them, made once.
 const std::vector<std::uint8_t>& StoredPicture(TWarnerPicture which) {
@@ -138,7 +141,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   };
   lblDatum = label("lblDatum", kRightBorder, 22, true);
   lblDatum->Font()->SetHeight(-16);
-  lblWann = label("lblWann", kRightBorder + 30, 36, false);
+  lblWann = label("lblWann", kRightBorder + 30, kWannHeight, false);
   lblName = label("lblName", kRightBorder + 70, 20, true);
   lblGeboren = label("lblGeboren", kRightBorder + 92, 20, false);
   pnlMemo = MakePanel(this, pnlRight, "pnlMemo");
@@ -315,6 +318,7 @@ bool TfrmTermin::FillTermine() {
 }
 
 void TfrmTermin::dsEigeDataChange() {
+  TScopeExit placed{[this] { PlaceTexts(); }};
   if (tblTerm->IsEmpty()) {
     lblWann->SetCaption("Keine Geburts- oder Jahrestage");
     ShowMemo(false);
@@ -374,8 +378,22 @@ void TfrmTermin::FormResize() {
   pbNext->SetLeft(pbPrev->Left() + pbPrev->Width() + 1);
   const int inner = pnlRight->ClientWidth() - 2 * kRightBorder;
   for (TLabel* l : {lblDatum, lblWann, lblName, lblGeboren}) l->SetWidth(inner);
-  pnlMemo->SetBounds(kRightBorder, lblName->Top(), inner, pnlRight->ClientHeight() - lblName->Top() - kRightBorder);
+  PlaceTexts();
   OptimizeGrids();
+}
+
+void TfrmTermin::PlaceTexts() {
+  // The "when" text keeps all its lines at any width; what follows moves
+  // down under it.
+  TCanvas* c = Canvas();
+  c->Font()->Assign(*lblWann->Font());
+  TRect needed{0, 0, lblWann->Width(), 0};
+  c->DrawText(lblWann->Caption(), needed, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
+  lblWann->SetHeight(std::max(kWannHeight, needed.Height()));
+  lblName->SetTop(lblWann->Top() + lblWann->Height() + 4);
+  lblGeboren->SetTop(lblName->Top() + 22);
+  pnlMemo->SetBounds(kRightBorder, lblName->Top(), lblWann->Width(),
+                     std::max(0, pnlRight->ClientHeight() - lblName->Top() - kRightBorder));
 }
 
 void TfrmTermin::FormKeyUp(Word& key) {

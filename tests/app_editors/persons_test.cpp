@@ -205,7 +205,8 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
 // The code cell's combo keeps the focus as in the event editor; before any
 // person both day labels read "Tage vorher".
 TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
-  AddCodes({{"FRE", "Freunde"}});
+  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
+  std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
     EXPECT_EQ(f.lblW1Tage->Caption() + "|" + f.lblW2Tage->Caption(), "Tage vorher|Tage vorher");
@@ -220,11 +221,21 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Advance(400);
     driver.PressKey(VK_RETURN);
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    // Typed into the cell, a code goes in as picked; one that does not
+    // exist is refused in German.
+    driver.Type("FAM");
+    driver.PressKey(VK_DOWN);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Type("XYZ");
+    driver.PressKey(VK_DOWN);
+    boxes = BoxesFrom(0);
     driver.Click(f.pbExit);
   });
   int id = 0;
   ShowPersErf(id);
-  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}}));
+  EXPECT_EQ(boxes, std::vector<AnsiString>{CP1252("Den Selektionscode \"XYZ\" gibt es nicht. Wählen Sie einen Code "
+                                                  "aus der Liste.").str()});
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}}));
 }
 
 }  // namespace

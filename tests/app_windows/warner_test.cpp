@@ -275,7 +275,18 @@ TEST_F(WindowsTest, AtTheStartTheWarnerShowsOnlyWhenSomethingIsDue) {
           ASSERT_FALSE(first.IsEmpty());
           EXPECT_EQ(ColorToRGB(driver.PixelAt(f.gridTerm, first.Left + 4, first.Top + 4)) == ColorToRGB(clHighlight),
                     due);
-          if (!due) driver.SavePng(&f, "windows_warner_empty");
+          if (!due) {
+            driver.SavePng(&f, "windows_warner_empty");
+            // At the smallest width the text wraps to a third line, shown.
+            const TPoint least = static_cast<TOrvelanForm&>(f).MinimumSize();
+            f.SetBounds(f.Left(), f.Top(), least.X, least.Y);
+            driver.Process();
+            driver.SavePng(&f, "windows_warner_empty_narrow");
+            int ink = 0;
+            for (int y = 36; y < 52; ++y)
+              for (int x = 0; x < f.lblWann->Width(); ++x) ink += driver.PixelAt(f.lblWann, x, y) == clBlack;
+            EXPECT_GT(ink, 20);
+          }
           driver.PressKey(VK_ESCAPE);
         });
       ShowTermine(atStart);
