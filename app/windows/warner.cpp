@@ -383,15 +383,22 @@ void TfrmTermin::FormResize() {
 }
 
 void TfrmTermin::PlaceTexts() {
-  // The "when" text keeps all its lines at any width; what follows moves
-  // down under it.
+  // Each text keeps all its lines at any width (a narrow window wraps
+  // them); the texts below move down.
   TCanvas* c = Canvas();
-  c->Font()->Assign(*lblWann->Font());
-  TRect needed{0, 0, lblWann->Width(), 0};
-  c->DrawText(lblWann->Caption(), needed, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
-  lblWann->SetHeight(std::max(kWannHeight, needed.Height()));
+  auto fit = [c](TLabel* l, int least) {
+    c->Font()->Assign(*l->Font());
+    TRect needed{0, 0, l->Width(), 0};
+    c->DrawText(l->Caption(), needed, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
+    l->SetHeight(std::max(least, needed.Height()));
+  };
+  fit(lblDatum, 22);
+  lblWann->SetTop(lblDatum->Top() + lblDatum->Height() + 8);
+  fit(lblWann, kWannHeight);
   lblName->SetTop(lblWann->Top() + lblWann->Height() + 4);
-  lblGeboren->SetTop(lblName->Top() + 22);
+  fit(lblName, 20);
+  lblGeboren->SetTop(lblName->Top() + lblName->Height() + 2);
+  fit(lblGeboren, 20);
   pnlMemo->SetBounds(kRightBorder, lblName->Top(), lblWann->Width(),
                      std::max(0, pnlRight->ClientHeight() - lblName->Top() - kRightBorder));
 }
