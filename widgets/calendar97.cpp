@@ -340,10 +340,20 @@ void TCalendar97::Dispatch(TMessage& m) {
 void TCalendar97::KeyDown(Word& key, TShiftState shift) {
   const bool sh = (shift & ssShift) != 0;
   const int oldYear = year_, oldMonth = month_;
-  const int prevMonthLen = month_ == 1 ? 31 : DaysPerMonth97(year_, month_ - 1);
-  const int monthLen = DaysPerMonth97(year_, month_);
   auto yearStep = [&](int years) {
     return static_cast<int>(std::lround(IncYear97(date_, years) - date_));
+  };
+  // A month keeps the day, or takes the target month's last day where it
+  // is shorter (31 January, 29 February). Beyond the calendar's years the
+  // step is a month's length, which the move stops at the end.
+  auto monthStep = [&](int months) {
+    const int index = year_ * 12 + month_ - 1 + months;
+    const int year = index / 12, month = index % 12 + 1;
+    TDateTime target = 0;
+    if (year < 1 || year > 9999 ||
+        !TryEncodeDate(year, month, std::min(day_, DaysPerMonth97(year, month)), target))
+      return 31 * months;
+    return static_cast<int>(std::lround(target - date_));
   };
   int days = 0;
   switch (key) {
@@ -364,10 +374,10 @@ void TCalendar97::KeyDown(Word& key, TShiftState shift) {
       break;
     case VK_LEFT: days = sh ? yearStep(-1) : onlyValid_ ? ValidNeighbour(-1) : -1; break;
     case VK_RIGHT: days = sh ? yearStep(1) : onlyValid_ ? ValidNeighbour(1) : 1; break;
-    case VK_UP: days = sh ? -prevMonthLen : -7; break;
-    case VK_DOWN: days = sh ? monthLen : 7; break;
-    case VK_PRIOR: days = sh ? yearStep(-1) : -prevMonthLen; break;
-    case VK_NEXT: days = sh ? yearStep(1) : monthLen; break;
+    case VK_UP: days = sh ? monthStep(-1) : -7; break;
+    case VK_DOWN: days = sh ? monthStep(1) : 7; break;
+    case VK_PRIOR: days = sh ? yearStep(-1) : monthStep(-1); break;
+    case VK_NEXT: days = sh ? yearStep(1) : monthStep(1); break;
     default: break;
   }
   MoveDays(days);

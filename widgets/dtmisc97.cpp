@@ -122,10 +122,7 @@ TDateTime IncYear97(TDateTime date, int years) {
   int y, m, d;
   DecodeDate(date, y, m, d);
   y += years;
-  if (m == 2 && d == 29 && !IsLeapYear97(y)) {
-    m = 3;
-    d = 1;
-  }
+  if (m == 2 && d == 29 && !IsLeapYear97(y)) d = 28;  // February's last day
   TDateTime out;
   if (!TryEncodeDate(y, m, d, out)) return date;  // beyond the year range: stay
   return out + (date - std::floor(date));

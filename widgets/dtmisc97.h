@@ -93,5 +93,5 @@ int DaysPerMonth97(int year, int month);
 // The weekday of a date, Monday = 1 ... Sunday = 7.
 int DayOfWeekMon(TDateTime date);
 // The same day and month `years` years later (or earlier); 29 February
-// becomes 1 March in a year without it.
+// becomes 28 February in a year without it.
 TDateTime IncYear97(TDateTime date, int years);

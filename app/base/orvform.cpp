@@ -125,8 +125,10 @@ void TOrvelanForm::KeyPress(char& key) {
   if (edit && !(masked && masked->IsMasked()) && static_cast<unsigned char>(key) >= ' ' && !edit->ReadOnly() &&
       edit->MaxLength() > 0 &&
       static_cast<int>(edit->Text().size()) - edit->SelLength() >= edit->MaxLength()) {
+    // Refused with a beep, as every refused key is: a message box here
+    // would take the keys typed next (Tab, the next field's text).
     key = 0;
-    TellFieldRoom(edit->MaxLength());
+    MessageBeep(0);
     return;
   }
   TForm::KeyPress(key);

@@ -28,10 +28,10 @@ class TOrvelanForm : public TForm {
   explicit TOrvelanForm(TComponent* owner);
   // F1 anywhere in the window (WM_HELP) opens the window's help; a text
   // pasted into a field and cut at its room (EN_MAXTEXT) is answered with
-  // the message that typing gives.
+  // a message naming the field's room.
   void Dispatch(TMessage& m) override;
-  // A character typed into a full text field is answered with a message
-  // naming the field's room instead of a bare beep (with key preview on).
+  // A character typed into a full text field is refused with a beep (with
+  // key preview on), whatever the control does with keys beyond its room.
   void KeyPress(char& key) override;
   // The window's smallest size, for the user's resizing and for a stored
   // placement; a part that is 0 (both by default) leaves the system's.

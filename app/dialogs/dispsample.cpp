@@ -113,8 +113,14 @@ void PersonSample(SampleWriter& w, const DisplaySettings& s, bool births) {
 void PersonalSample(SampleWriter& w, const DisplaySettings& s) {
   TWPCustomRtfEdit* e = w.Edit();
   const int32_t col1 = MeasureDayPageTab(e, s.Font, s.Attr[apYear], {"9999"});
+  // Newest first, as the page lists them.
+  w.Text("2011", apYear);
+  w.Text("\t", apText);
+  w.Years(15, dpYears, dpJubilee, apYears, apJubilee, apText);
+  w.Text("Einzug in das Haus am Lindenweg.", apText);
+  FormatDayPageEntry(e, col1);
   // A birthday of 36 years: no jubilee, so only the number of years.
-  w.Text("1990", apYear);
+  w.Text("1990", apYear, true);
   w.Text("\t", apText);
   if (w.On(dpYears)) {
     w.Text("(36)", apYears);
@@ -129,11 +135,6 @@ void PersonalSample(SampleWriter& w, const DisplaySettings& s) {
   } else if (time) {
     w.Text(" geboren um 14:30 Uhr.", apText);
   }
-  FormatDayPageEntry(e, col1);
-  w.Text("2011", apYear, true);
-  w.Text("\t", apText);
-  w.Years(15, dpYears, dpJubilee, apYears, apJubilee, apText);
-  w.Text("Einzug in das Haus am Lindenweg.", apText);
   FormatDayPageEntry(e, col1);
   w.Text("1966", apYear, true);
   w.Text("\t", apText);

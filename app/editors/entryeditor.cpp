@@ -109,6 +109,13 @@ TEntryEditor::TEntryEditor(TComponent* owner, const char* name, const AnsiString
     d->Cancel();
     action = daAbort;
   };
+  // A code taken from the entry by the user is asked about; the entry's
+  // own deletion takes its codes without a question.
+  tblEiSe->BeforeDelete = [this](TDataSet* d) {
+    if (deletingEntry_) return;
+    const AnsiString code = wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString());
+    if (MessageDlg("Selektionscode \"" + code + "\" entfernen?", mtConfirmation, mbYes | mbNo, 0) != mrYes) Abort();
+  };
   tblEiSe->BeforeInsert = [this](TDataSet*) { LinkNeedsEntry(); };
   tblEiSe->BeforeEdit = [this](TDataSet*) { LinkNeedsEntry(); };
 
@@ -190,6 +197,8 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   columns.Add("SELC_ID\t6\tCode");
   columns.Add("SELC_NAME\t30\tBezeichnung");
   gridEiSe->SetSelected(&columns);
+  // Ctrl+Delete asks the window's question (tblEiSe's BeforeDelete).
+  gridEiSe->SetOptions(gridEiSe->Options() & ~dgConfirmDelete);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
   // Codes belong to a stored entry: entering their grid saves a new one.
@@ -200,7 +209,14 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   cmbSelCode->SetName("cmbSelCode");
   cmbSelCode->SetParent(parent);
   cmbSelCode->SetVisible(false);
-  cmbSelCode->SetStyle(csDropDownList);
+  // A code may be typed into the cell; one that does not exist is refused.
+  cmbSelCode->SetStyle(csDropDown);
+  cmbSelCode->OnNotInList = [this](TObject*, TDataSet*, const AnsiString& code, bool& accept) {
+    accept = false;
+    Application->MessageBox("Den Selektionscode \"" + wwStrTrimBlanks(code) +
+                                CP1252("\" gibt es nicht. Wählen Sie einen Code aus der Liste.").str(),
+                            Caption(), MB_OK | MB_ICONWARNING);
+  };
   cmbSelCode->SetDataSource(dsEiSe);
   cmbSelCode->SetDataField("SELC_ID");
   cmbSelCode->SetLookupTable(tblSelC);
@@ -299,6 +315,8 @@ void TEntryEditor::BeforeDelete() {
   if (MessageDlg(DeleteQuestion(), mtConfirmation, mbYes | mbNo, 0) != mrYes) throw EInvalidData(DeleteRefused());
   const int id = tblEige->FieldByName("EIGE_ID")->AsInteger();
   if (tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) tblEiSe->Cancel();
+  deletingEntry_ = true;
+  TScopeExit deleted{[this] { deletingEntry_ = false; }};
   tblEiSe->First();
   while (!tblEiSe->IsEmpty() && tblEiSe->FieldByName("EIGE_ID")->AsInteger() == id) tblEiSe->Delete();
 }

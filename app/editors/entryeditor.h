@@ -109,4 +109,5 @@ class TEntryEditor : public TEntryForm {
 
   int entryType_;
   bool linkPosting_ = false;  // the entry is saved for a code being added
+  bool deletingEntry_ = false;  // the entry's codes go with it
 };

@@ -2,12 +2,10 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
-#include <utility>
+#include <vector>
 
 #include "app/windows/winparts.h"
-#include "dbcontrols/edit/wwdbcombo.h"
 #include "dbcontrols/grid/wwgrid.h"
-#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -30,20 +28,6 @@ TExplorerButton* MakeFlatButton(TComponent* owner, TWinControl* panel, const cha
   b->Font()->SetHeight(-12);
   b->SetLayout(blBitmapLeft);
   return b;
-}
-
-void TEscapeToClose::KeyDown(TCustomForm* form, Word& key) {
-  if (key != VK_ESCAPE) return;
-  TWinControl* c = form->ActiveControl();
-  if (auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c); lookup && lookup->ListVisible()) return;
-  if (auto* combo = dynamic_cast<TwwDBCustomCombo*>(c); combo && combo->DroppedDown()) return;
-  if (auto* combo = dynamic_cast<TCustomComboBox*>(c); combo && combo->DroppedDown()) return;
-  taken_ = true;
-  key = 0;
-}
-
-void TEscapeToClose::KeyPress(char& key) {
-  if (std::exchange(taken_, false) && key == 27) key = 0;
 }
 
 AnsiString DaysBeforeCaption(int days) { return days == 1 ? "Tag vorher" : "Tage vorher"; }
@@ -151,9 +135,9 @@ void TEntryForm::PostRecord() {
 void TEntryForm::NavClick(int tag) {
   TDataSet* t = NavTable();
   if (!t->Active()) return;
-  const bool editing = t->State() == dsEdit || t->State() == dsInsert;
-  // Leaving a changed record saves it first, with every check of a post.
-  if (editing && tag >= ntFirst && tag <= ntInsert) PostRecord();
+  // Leaving a changed record saves it first, with every check of a post;
+  // a new one nothing was typed into is dropped.
+  if (tag >= ntFirst && tag <= ntInsert && !DropUntouchedInsert()) PostRecord();
   switch (tag) {
     case ntFirst: t->First(); break;
     case ntPrior: t->Prior(); break;
@@ -169,11 +153,15 @@ void TEntryForm::NavClick(int tag) {
 
 void TEntryForm::UpdateDataButtons() {
   TDataSet* t = NavTable();
-  const bool open = t->Active();
-  pbFirst->SetEnabled(open && !t->Bof());
-  pbPrior->SetEnabled(open && !t->Bof());
-  pbNext->SetEnabled(open && !t->Eof());
-  pbLast->SetEnabled(open && !t->Eof());
+  const bool open = t->Active(), browsing = open && t->State() == dsBrowse;
+  // After a deletion or a cancel only the table knows whether the record
+  // is its first or last.
+  const bool atStart = t->Bof() || (browsing && !t->HasRecordBeside(true));
+  const bool atEnd = t->Eof() || (browsing && !t->HasRecordBeside(false));
+  pbFirst->SetEnabled(open && !atStart);
+  pbPrior->SetEnabled(open && !atStart);
+  pbNext->SetEnabled(open && !atEnd);
+  pbLast->SetEnabled(open && !atEnd);
   pbDelete->SetEnabled(open && t->CanModify() && !t->IsEmpty());
 }
 
@@ -204,9 +192,24 @@ void TEntryForm::FitGrids() {
   OptimizeGrids();
 }
 
+bool TEntryForm::DropUntouchedInsert() {
+  TDataSet* t = NavTable();
+  if (t->State() != dsInsert) return false;
+  // What is typed but not yet in its field counts; a text its field
+  // refuses is typed too.
+  try {
+    t->UpdateRecord();
+  } catch (const Exception&) {
+    return false;
+  }
+  if (t->Modified()) return false;
+  t->Cancel();
+  return true;
+}
+
 void TEntryForm::CloseQuery(bool& canClose) {
   TDataSet* t = NavTable();
-  if (t->State() == dsEdit || t->State() == dsInsert) {
+  if (!DropUntouchedInsert() && (t->State() == dsEdit || t->State() == dsInsert)) {
     // A post that is refused raises: the window stays open with its record.
     if (ConfirmSaveOnClose())
       PostRecord();

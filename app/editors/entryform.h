@@ -16,13 +16,15 @@
 //    EInvalidData with a German message and leaves the record in its state
 //    with nothing written.
 //  - A window that was asked to close while its record could not be saved
-//    stays open.
+//    stays open; a new record nothing was typed into is dropped without a
+//    question when the window closes or the navigator moves.
 #pragma once
 
 #include <vector>
 
 #include "app/base/orvform.h"
 #include "app/text/helpers.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "platform/ui/extctrls.h"
 #include "platform/ui/stdctrls.h"
@@ -30,20 +32,6 @@
 #include "widgets/smallwidgets.h"
 
 class TwwDBGrid;
-
-// The Escape that closes an editor window (on its key-up): taken from the
-// focused control on its way down, so that no control throws away what was
-// typed before the save question asks about it, and "Ja" stores what the
-// window shows. An open drop-down keeps it to close itself.
-class TEscapeToClose {
- public:
-  // From the window's key preview: a key going down, a character.
-  void KeyDown(TCustomForm* form, Word& key);
-  void KeyPress(char& key);
-
- private:
-  bool taken_ = false;  // the Escape's character is still to come
-};
 
 // The navigator's buttons by their tags.
 enum TNavTag { ntFirst = 1, ntPrior, ntNext, ntLast, ntInsert, ntDelete, ntPost, ntCancel };
@@ -68,6 +56,9 @@ class TEntryForm : public TOrvelanForm {
   void NavClick(int tag);
   // Saves the record being edited or inserted (nothing in browse state).
   void PostRecord();
+  // Cancels a new record that nothing was typed into (there is nothing to
+  // save or to ask about); True when it did.
+  bool DropUntouchedInsert();
   // The table the navigator runs through.
   virtual TDataSet* NavTable() const = 0;
 

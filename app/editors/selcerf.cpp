@@ -2,6 +2,7 @@
 #include "app/editors/selcerf.h"
 
 #include <memory>
+#include <vector>
 
 #include "app/base/usertables.h"
 #include "app/settings/datasetup.h"
@@ -41,15 +42,23 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
   columns.Add("SELC_NAME\t33\tBezeichnung");
   gridSelC->SetSelected(&columns);
   // The current cell is always in its editor, so that Home and End move the
-  // caret in its text rather than leaving the cell.
-  gridSelC->SetOptions(gridSelC->Options() | dgAlwaysShowEditor);
+  // caret in its text rather than leaving the cell. Deleting asks the
+  // window's own question only (BeforeDelete), not the grid's.
+  gridSelC->SetOptions((gridSelC->Options() | dgAlwaysShowEditor) & ~dgConfirmDelete);
   gridSelC->SetDataSource(dsSelC);
   gridSelC->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
 
-  tblSelC->BeforePost = [](TDataSet* d) {
+  tblSelC->BeforeEdit = [this](TDataSet* d) { storedCode_ = d->FieldByName("SELC_ID")->AsString(); };
+  tblSelC->BeforePost = [this](TDataSet* d) {
     if (wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()).empty() ||
         wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
       throw EInvalidData(CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
+    renamedFrom_ = d->State() == dsEdit && d->FieldByName("SELC_ID")->AsString() != storedCode_ ? storedCode_ : "";
+  };
+  // A renamed code takes the entries that carry it along.
+  tblSelC->AfterPost = [this](TDataSet* d) {
+    if (!renamedFrom_.empty()) RenameCodeOfEntries(renamedFrom_, d->FieldByName("SELC_ID")->AsString());
+    renamedFrom_.clear();
   };
   // The table refuses a code it holds already: said in this window's words.
   tblSelC->OnPostError = [](TDataSet* d, EDatabaseError& e, TDataAction&) {
@@ -81,6 +90,33 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
 }
 
 TfrmSelCErf::~TfrmSelCErf() { BeforeDestruction(); }
+
+void RenameCodeOfEntries(const AnsiString& from, const AnsiString& to) {
+  TwwTable links(nullptr);
+  links.SetDatabaseName(kUserAlias);
+  links.SetTableName("EIGESELC.FFD");
+  links.SetIndexName("XSE_SELC");
+  links.Open();
+  FixStringFields(&links);
+  std::vector<int> entries;
+  links.SetRange({from}, {from});
+  for (links.First(); !links.Eof(); links.Next()) entries.push_back(links.FieldByName("EIGE_ID")->AsInteger());
+  links.CancelRange();
+  links.SetIndexName("XPKEISE");
+  for (const int entry : entries) {
+    // An entry that carries the new code already keeps that row only.
+    const bool hasNew = links.FindKey({to, entry});
+    if (!links.FindKey({from, entry})) continue;
+    if (hasNew) {
+      links.Delete();
+    } else {
+      links.Edit();
+      links.FieldByName("SELC_ID")->SetAsString(to);
+      links.Post();
+    }
+  }
+  links.Close();
+}
 
 TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }
 

@@ -2,7 +2,7 @@
 // catalogue of codes ("SELCODE": a code of three characters and its name)
 // in an editable grid with the navigator of the entry windows. Both fields
 // are required; deleting asks first, and the entries that carry a deleted
-// code keep it.
+// code keep it; a renamed code is renamed in the entries that carry it.
 #pragma once
 
 #include "app/editors/entryform.h"
@@ -24,7 +24,15 @@ class TfrmSelCErf : public TEntryForm {
 
  protected:
   TPoint MinimumSize() override;
+
+ private:
+  AnsiString storedCode_;   // the code of the record being edited, as stored
+  AnsiString renamedFrom_;  // the stored code a post renames
 };
+
+// Gives every entry that carries the code `from` the code `to` instead
+// (in "EIGESELC"); an entry that carries both keeps one row of `to`.
+void RenameCodeOfEntries(const AnsiString& from, const AnsiString& to);
 
 // Creates, shows modally and frees the selection-code editor.
 void ShowSelCErf();

@@ -18,6 +18,7 @@
 #pragma once
 
 #include "app/base/orvform.h"
+#include "app/windows/winparts.h"
 #include "app/settings/settings.h"
 #include "dbcontrols/edit/wwdbedit.h"
 #include "dbcontrols/lookup/wwlookupcombo.h"
@@ -89,6 +90,7 @@ class TfrmDruckEige : public TOrvelanForm {
 
   int list_;
   PageSettings block_;
+  TEscapeToClose escape_;
 };
 
 // Opens the window of a list (0 diary, 1 birthday list, 2 birthday

@@ -38,7 +38,13 @@ bool ConfirmSaveOnClose() {
                     mbYes | mbNo, 0) == mrYes;
 }
 
-AnsiString ShortHintText(const AnsiString& text) {
+AnsiString ShortHintText(const AnsiString& full) {
+  // One line: the lists and the warner show a list text in a single row.
+  AnsiString text;
+  for (size_t i = 0; i < full.size(); ++i) {
+    if (full[i] == '\r' && i + 1 < full.size() && full[i + 1] == '\n') continue;
+    text += full[i] == '\r' || full[i] == '\n' ? ' ' : full[i];
+  }
   if (static_cast<int>(text.size()) <= kHintLength) return text;
   // The last blank among the first 40 characters.
   const size_t sentenceBlank = text.find_last_of(' ', kHintLength - 1);

@@ -33,7 +33,8 @@ bool ConfirmSaveOnClose();
 // Length of the list text field EIGE_HINWEIS.
 constexpr int kHintLength = 40;
 
-// The list text of a long text: a text of at most 40 characters whole; a
+// The list text of a long text, its line breaks made blanks (the lists
+// show it in one row): a text of at most 40 characters whole; a
 // longer one ends at a sentence end (".", "!" or "?" before a blank within
 // the first 40 characters, the blank kept) or is cut at the last blank that
 // leaves room for "..." (the kept text at most 37 characters); without any

@@ -10,6 +10,7 @@
 #include "app/text/helpers.h"
 #include "calendar/datetexts.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
@@ -30,6 +31,8 @@ bool WarnsOn(const PackedDate& d, int month, int day, int days) {
 }
 
 constexpr int kLeftWidth = 196, kSizeBarHeight = 16, kRightBorder = 8;
+// The "when" text's two lines; a narrow window gives it more.
+constexpr int kWannHeight = 36;
 
 // The pictures as the table stores them, made once.
 const std::vector<std::uint8_t>& StoredPicture(TWarnerPicture which) {
@@ -140,7 +143,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   };
   lblDatum = label("lblDatum", kRightBorder, 22, true);
   lblDatum->Font()->SetHeight(-16);
-  lblWann = label("lblWann", kRightBorder + 30, 36, false);
+  lblWann = label("lblWann", kRightBorder + 30, kWannHeight, false);
   lblName = label("lblName", kRightBorder + 70, 20, true);
   lblGeboren = label("lblGeboren", kRightBorder + 92, 20, false);
   pnlMemo = MakePanel(this, pnlRight, "pnlMemo");
@@ -317,6 +320,7 @@ bool TfrmTermin::FillTermine() {
 }
 
 void TfrmTermin::dsEigeDataChange() {
+  TScopeExit placed{[this] { PlaceTexts(); }};
   if (tblTerm->IsEmpty()) {
     lblWann->SetCaption("Keine Geburts- oder Jahrestage");
     ShowMemo(false);
@@ -376,8 +380,29 @@ void TfrmTermin::FormResize() {
   pbNext->SetLeft(pbPrev->Left() + pbPrev->Width() + 1);
   const int inner = pnlRight->ClientWidth() - 2 * kRightBorder;
   for (TLabel* l : {lblDatum, lblWann, lblName, lblGeboren}) l->SetWidth(inner);
-  pnlMemo->SetBounds(kRightBorder, lblName->Top(), inner, pnlRight->ClientHeight() - lblName->Top() - kRightBorder);
+  PlaceTexts();
   OptimizeGrids();
+}
+
+void TfrmTermin::PlaceTexts() {
+  // Each text keeps all its lines at any width (a narrow window wraps
+  // them); the texts below move down.
+  TCanvas* c = Canvas();
+  auto fit = [c](TLabel* l, int least) {
+    c->Font()->Assign(*l->Font());
+    TRect needed{0, 0, l->Width(), 0};
+    c->DrawText(l->Caption(), needed, DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
+    l->SetHeight(std::max(least, needed.Height()));
+  };
+  fit(lblDatum, 22);
+  lblWann->SetTop(lblDatum->Top() + lblDatum->Height() + 8);
+  fit(lblWann, kWannHeight);
+  lblName->SetTop(lblWann->Top() + lblWann->Height() + 4);
+  fit(lblName, 20);
+  lblGeboren->SetTop(lblName->Top() + lblName->Height() + 2);
+  fit(lblGeboren, 20);
+  pnlMemo->SetBounds(kRightBorder, lblName->Top(), lblWann->Width(),
+                     std::max(0, pnlRight->ClientHeight() - lblName->Top() - kRightBorder));
 }
 
 void TfrmTermin::FormKeyUp(Word& key) {

@@ -78,6 +78,8 @@ class TfrmTermin : public TOrvelanForm {
   void FormShow();
   void ShowMemo(bool v);
   void FormResize();
+  // The labels' heights and places below the date for their texts.
+  void PlaceTexts();
   void FormKeyUp(Word& key);
   TPoint MinimumSize() override;
 

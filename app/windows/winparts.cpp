@@ -4,9 +4,25 @@
 #include <memory>
 #include <utility>
 
+#include "dbcontrols/edit/wwdbcombo.h"
+#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+
+void TEscapeToClose::KeyDown(TCustomForm* form, Word& key) {
+  if (key != VK_ESCAPE) return;
+  TWinControl* c = form->ActiveControl();
+  if (auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c); lookup && lookup->ListVisible()) return;
+  if (auto* combo = dynamic_cast<TwwDBCustomCombo*>(c); combo && combo->DroppedDown()) return;
+  if (auto* combo = dynamic_cast<TCustomComboBox*>(c); combo && combo->DroppedDown()) return;
+  taken_ = true;
+  key = 0;
+}
+
+void TEscapeToClose::KeyPress(char& key) {
+  if (std::exchange(taken_, false) && key == 27) key = 0;
+}
 
 void SetWindowLook(TForm* form) {
   form->SetColor(clBtnFace);

@@ -27,6 +27,20 @@
 constexpr int kToolPanelHeight = 46;
 constexpr int kToolButtonWidth = 72, kToolButtonHeight = 42;
 
+// The Escape that closes a window (on its key-up): taken from the focused
+// control on its way down, so that no control throws away what was typed
+// (an edit reverting its text) before the window keeps or saves what it
+// shows. An open drop-down keeps it to close itself.
+class TEscapeToClose {
+ public:
+  // From the window's key preview: a key going down, a character.
+  void KeyDown(TCustomForm* form, Word& key);
+  void KeyPress(char& key);
+
+ private:
+  bool taken_ = false;  // the Escape's character is still to come
+};
+
 // The look the smaller windows share: button face, Arial of 13 pixels, and
 // key preview (the windows' own keys and F1 come before the controls').
 void SetWindowLook(TForm* form);

@@ -214,6 +214,14 @@ void TwwDBSpinEdit::DoExit() {
   TwwDBCustomEdit::DoExit();
 }
 
+void TwwDBSpinEdit::UpdateData() {
+  // The value is bound whenever the field takes it, also when a post comes
+  // from a control that does not take the focus from the edit.
+  const double v = GetValue(), checked = CheckValue(v);
+  if (v != checked && MayType()) SetValue(checked);
+  TwwDBCustomEdit::UpdateData();
+}
+
 void TwwDBSpinEdit::KeyDown(Word& key, TShiftState shift) {
   if (key == VK_UP || key == VK_DOWN) {
     // On a grid a wholly selected text leaves the keys to the grid.

@@ -10,7 +10,7 @@
 //   of that range (it never overflows).
 // - Setting Value writes the text clamped to [MinValue, MaxValue] (both 0:
 //   no bounds); a typed number beyond the bounds stays until the edit is
-//   left and is clamped then.
+//   left or its text goes into the field, and is clamped then.
 // - A step changes nothing but beeps when the edit, its field or its
 //   dataset cannot change; the field is put into edit state before the
 //   text changes.
@@ -57,6 +57,7 @@ class TwwDBSpinEdit : public TwwDBCustomEdit {
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void DoExit() override;
+  void UpdateData() override;
   void SetFormatRect() override;
   // Whether a typed character may go in.
   virtual bool IsValidChar(char key) const;

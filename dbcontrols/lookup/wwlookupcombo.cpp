@@ -517,6 +517,9 @@ void TwwDBCustomLookupCombo::DropDown() {
     return;
   }
   if (ListVisible() || Width() <= 20) return;
+  // Letters typed before the list opens: the list goes to them, and the
+  // typing goes on behind them.
+  const bool typedAhead = !typing_ && EditTextAllowed() && !Text().empty() && Text() != savedText_;
   grid_->SetSelectedRow(-1);
   if (Selected()->Count() == 0) {
     AddDefaultSelected();
@@ -559,7 +562,13 @@ void TwwDBCustomLookupCombo::DropDown() {
   lastSearched_ = grid_->DisplayValue();
   if (CanFocus() && !Focused()) SetFocus();
   TCustomEdit::SetReadOnly(!CanEdit());
-  if (!typing_) SelectAllIfEditable();
+  if (typedAhead) {
+    lastSearched_.clear();
+    SearchTypedText();
+    SetSelStart(static_cast<int>(Text().size()));
+  } else if (!typing_) {
+    SelectAllIfEditable();
+  }
   if (HandleAllocated() && Focused()) ShowCaret(Handle());
   Invalidate();
 }

@@ -465,7 +465,7 @@ void TwwDBLookupList::KeyPress(char& key) {
   }
 }
 
-bool TwwDBLookupList::CanGridAcceptKey(Word key, TShiftState shift) {
+bool TwwDBLookupList::CanGridAcceptKey(Word key, TShiftState) {
   if (key == VK_INSERT) return false;
   if (key < VK_PRIOR || key > VK_DOWN) return true;
   fieldLink_.Edit();
@@ -483,15 +483,11 @@ bool TwwDBLookupList::CanGridAcceptKey(Word key, TShiftState shift) {
     SyncLookup(true);
     return true;
   }
-  // Nothing chosen yet: the first record is, and the key is spent on it.
+  // Nothing chosen yet: the list shows its first record highlighted, and
+  // the key moves on from there (Down goes to the second record).
   ds->First();
-  if (OnKeyDown) {
-    Word none = 0;
-    OnKeyDown(this, none, shift);
-  }
   InvalidateRow(TitleOffset());
-  ListClick();
-  return false;
+  return true;
 }
 
 // ---------------------------------------------------------------- scrolling and painting

@@ -945,6 +945,17 @@ int TDataSet::MoveBy(int distance) {
   return result;
 }
 
+bool TDataSet::HasRecordBeside(bool before) {
+  if (state_ != dsBrowse || IsEmpty()) return false;
+  UpdateCursorPos();
+  // Read into the spare buffer, as Resync does; the cursor is put back on
+  // the active record by the next move.
+  const bool found =
+      GetRecord(buffers_[static_cast<size_t>(recordCount_)].get(), before ? gmPrior : gmNext, false) == grOK;
+  CursorPosChanged();
+  return found;
+}
+
 int TDataSet::RecordCount() {
   CheckActive();
   uint32_t n = 0;

@@ -772,6 +772,10 @@ class TDataSet : public TComponent {
   bool Bof() const { return bof_; }
   bool Eof() const { return eof_; }
   bool IsEmpty() const { return activeRecord_ >= recordCount_; }
+  // Whether a record stands before (after) the active one, asked of the
+  // cursor without moving: Bof and Eof say so only after a move that met
+  // the end, not after a deletion or a cancel. False outside browse state.
+  bool HasRecordBeside(bool before);
   // Records the cursor delivers (within its range and filters).
   virtual int RecordCount();
   void Refresh();

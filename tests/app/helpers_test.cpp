@@ -14,6 +14,8 @@ TEST(Helpers, ShortHintNeverExceedsItsField) {
   const AnsiString forty(40, 'x');
   EXPECT_EQ(ShortHintText(forty), forty);
   EXPECT_EQ(ShortHintText("Kurz."), "Kurz.");
+  // Lines become one: "Zeile eins" alone would hide that more follows.
+  EXPECT_EQ(ShortHintText("Zeile eins\r\nZeile zwei\rdrei\nvier"), "Zeile eins Zeile zwei drei vier");
   // 41 characters with a blank at position 30: its first 29 and "...".
   const AnsiString a = AnsiString(29, 'a') + " " + AnsiString(11, 'b');
   EXPECT_EQ(ShortHintText(a), AnsiString(29, 'a') + "...");

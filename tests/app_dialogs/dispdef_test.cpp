@@ -161,6 +161,9 @@ TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
       EXPECT_TRUE(changed.TabsLook(wpsItalic, 1));
       EXPECT_FALSE(sample.TabsLook(wpsItalic, 1));
       if (c.Rubric == rbPersonal) {
+        // Newest first, as on the page.
+        EXPECT_TRUE(sample.Text.find("2011") < sample.Text.find("1990") &&
+                    sample.Text.find("1990") < sample.Text.find("1966")) << sample.Text;
         // The years' button follows its switch; a 40-character title is cut to 30.
         EXPECT_TRUE(d.pbElements[apYears]->Enabled());
         auto& p = dynamic_cast<TfrmEigeDef&>(d);

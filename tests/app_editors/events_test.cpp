@@ -13,11 +13,14 @@ namespace {
 
 TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   {
+    // Entry 9 carries a code "FAD" that was deleted once.
     auto links = apptest::OpenTable(kUserAlias, "EIGESELC.FFD", "XPKEISE");
-    links->Append();
-    links->FieldByName("SELC_ID")->SetAsString("FRE");
-    links->FieldByName("EIGE_ID")->SetAsInteger(7);
-    links->Post();
+    for (auto [code, entry] : {std::pair{"FRE", 7}, {"FAM", 8}, {"FAM", 9}, {"FAD", 9}}) {
+      links->Append();
+      links->FieldByName("SELC_ID")->SetAsString(code);
+      links->FieldByName("EIGE_ID")->SetAsInteger(entry);
+      links->Post();
+    }
   }
   std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
@@ -51,22 +54,34 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
     driver.AnswerNextMessageBox(IDNO);
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbDelete);
-    boxes = BoxesFrom(0);
-    // "Yes" deletes the code; the entries that carry it keep it.
+    // Renamed, the code goes with its entries.
+    ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+    for (int vk : {VK_END, VK_BACK, VK_BACK, VK_BACK}) driver.PressKey(vk);
+    driver.Type("FAD");
+    driver.Click(f.pbPost);
+    // "Yes" to the window's one question deletes the code; the entries that
+    // carry it keep it. The one code left is first and last.
     driver.Click(f.pbNext);
     ASSERT_EQ(f.tblSelC->FieldByName("SELC_ID")->AsString(), "FRE");
     driver.AnswerNextMessageBox(IDYES);
-    driver.Click(f.pbDelete);
-    driver.Click(f.pbExit);
+    driver.PressKey(VK_DELETE, ssCtrl);
+    EXPECT_FALSE(f.pbFirst->Enabled() || f.pbPrior->Enabled() || f.pbNext->Enabled() || f.pbLast->Enabled());
+    // A new row nothing was typed into goes with the window, unasked.
+    driver.PressKey(VK_END, ssCtrl);
+    driver.PressKey(VK_DOWN);
+    EXPECT_EQ(f.tblSelC->State(), dsInsert);
+    driver.PressKey(VK_ESCAPE);
+    boxes = BoxesFrom(0);
   });
   ShowSelCErf();
   const AnsiString bothFields = CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden.)").str();
   EXPECT_EQ(boxes, (std::vector<AnsiString>{bothFields, CP1252("Selektionscode löschen?").str(),
-                                            CP1252("Selektionscode wird nicht gelöscht.").str()}));
+                                            CP1252("Selektionscode wird nicht gelöscht.").str(),
+                                            CP1252("Selektionscode löschen?").str()}));
   std::vector<std::string> codes;
   for (const Row& r : StoredRows("SELCODE.FFD", "XSELC_ID")) codes.push_back(r.at("SELC_ID") + "=" + r.at("SELC_NAME"));
-  EXPECT_EQ(codes, (std::vector<std::string>{"FAM=Die Famili"}));
-  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 7}}));
+  EXPECT_EQ(codes, (std::vector<std::string>{"FAD=Die Famili"}));
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FAD", 8}, {"FAD", 9}, {"FRE", 7}}));
 }
 
 // A code the table holds already is refused in the window's own words.
@@ -113,19 +128,28 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
       EXPECT_EQ(f.tblEiSe->FieldByName("SELC_ID")->AsString(), code);
       driver.PressKey(VK_DOWN);  // to a new row: the code is posted
     }
+    // Ctrl+Delete on a code asks the window's one question; "Nein" keeps it.
+    driver.PressKey(VK_UP);
+    const size_t asked = driver.MessageBoxes().size();
+    const AnsiString question = "Selektionscode \"" + f.tblEiSe->FieldByName("SELC_ID")->AsString() + "\" entfernen?";
+    driver.AnswerNextMessageBox(IDNO);
+    driver.PressKey(VK_DELETE, ssCtrl);
+    EXPECT_EQ(BoxesFrom(asked), std::vector<AnsiString>{question});
     EXPECT_EQ(f.tblEige->State(), dsBrowse);
     driver.SavePng(&f, "editors_event_record");
     // "Standard": these warner settings become the defaults.
     driver.Click(f.cbStandard);
     EXPECT_EQ(f.tblEige->State(), dsEdit) << "marking the defaults starts editing";
-    Retype(f.editEigeW1Tage, "4");
+    // 30 days, saved at once by the tool button: bound to 21 all the same.
+    Retype(f.editEigeW1Tage, "30");
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbPost);
     EXPECT_FALSE(f.cbStandard->Checked());
     driver.Click(f.pbInsert);
-    EXPECT_EQ(f.editEigeW1Tage->Text(), "4");
+    EXPECT_EQ(f.editEigeW1Tage->Text(), "21");
     driver.SavePng(&f, "editors_event_insert");
     driver.Click(f.pbCancel);
+    EXPECT_FALSE(f.pbFirst->Enabled() || f.pbPrior->Enabled()) << "the only event is the first";
     linksBeforeDelete = StoredLinks();
     entriesBeforeDelete = StoredEntries();
     // Deleting the only event: its codes go; the editor stays usable.
@@ -145,12 +169,12 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
   ShowEreiErf();
   EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}}));
   EXPECT_TRUE(StoredLinks().empty()) << "the new event with the same number has no codes";
-  EXPECT_EQ(Warner1Days, 4);
+  EXPECT_EQ(Warner1Days, 21);
   EXPECT_EQ(StoredEntries(),
-            std::vector<std::string>{"1|2|01.01.2001|||||||True|True|4|False|5|1|1|2001|Neujahr|1228|0|Neujahr"});
+            std::vector<std::string>{"1|2|01.01.2001|||||||True|True|21|False|5|1|1|2001|Neujahr|1211|0|Neujahr"});
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
-  EXPECT_EQ(entriesBeforeDelete, std::vector<std::string>{"1|2|24.12.1999|||||||True|True|4|False|5|24|12|1999|" +
-                                                          AnsiString(29, 'x') + "...|1220|0|" + text});
+  EXPECT_EQ(entriesBeforeDelete, std::vector<std::string>{"1|2|24.12.1999|||||||True|True|21|False|5|24|12|1999|" +
+                                                          AnsiString(29, 'x') + "...|1203|0|" + text});
 }
 
 }  // namespace

@@ -215,7 +215,8 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
 // The code cell's combo keeps the focus as in the event editor; before any
 // person both day labels read "Tage vorher".
 TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
-  AddCodes({{"FRE", "Freunde"}, {"WWW", "Weltweit"}});
+  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}, {"WWW", "Weltweit"}});
+  std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
     EXPECT_EQ(f.lblW1Tage->Caption() + "|" + f.lblW2Tage->Caption(), "Tage vorher|Tage vorher");
@@ -223,21 +224,27 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Click(f.pbInsert);
     driver.Type("Anna");
     Retype(f.editEigeDatum, "05031990");
-    for (const AnsiString code : {"FRE", "WWW"}) {
-      ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
-      driver.PressKey(VK_DOWN, ssAlt);
-      ASSERT_TRUE(f.cmbSelCode->ListVisible());
-      EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
-      driver.Type(code);
-      driver.Advance(400);
-      driver.PressKey(VK_RETURN);
-      if (code == kWidestCode) {  // whole, left of the list's button
-        EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
-        EXPECT_LE(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 3, 0)), f.cmbSelCode->FormatRect().Right);
-        driver.SavePng(&f, "editors_person_widest_code");
-      }
-      driver.PressKey(VK_DOWN);  // to a new row: the code is posted
-    }
+    // The list opened after "FR" is typed goes to "FRE".
+    ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
+    driver.Type("FR");
+    driver.PressKey(VK_DOWN, ssAlt);
+    ASSERT_TRUE(f.cmbSelCode->ListVisible());
+    EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
+    driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    // Typed into the cell, a code goes in as picked, the widest whole left
+    // of the list's button; one that does not exist is refused in German.
+    driver.Type(kWidestCode);
+    EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
+    EXPECT_LE(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 3, 0)), f.cmbSelCode->FormatRect().Right);
+    driver.SavePng(&f, "editors_person_widest_code");
+    driver.PressKey(VK_DOWN);
+    driver.Type("FAM");
+    driver.PressKey(VK_DOWN);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Type("XYZ");
+    driver.PressKey(VK_DOWN);
+    boxes = BoxesFrom(0);
     // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
     const int rows = f.gridEiSe->Height();
     f.SetHeight(302);
@@ -248,7 +255,9 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
   });
   int id = 0;
   ShowPersErf(id);
-  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FRE", 1}, {"WWW", 1}}));
+  EXPECT_EQ(boxes, std::vector<AnsiString>{CP1252("Den Selektionscode \"XYZ\" gibt es nicht. Wählen Sie einen Code "
+                                                  "aus der Liste.").str()});
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}, {"WWW", 1}}));
   EXPECT_EQ(OpenSettingsFile()->ReadInteger("PERSONEN ERFASSEN", "Splitter Position", 0), 190);
 }
 

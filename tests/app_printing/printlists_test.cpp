@@ -295,9 +295,22 @@ TEST_F(PrintedLists, ReversedDatesAreSwappedAndAnEmptyListShowsTheEmptyPreview) 
             std::string::npos);
   EXPECT_EQ(FormatDateTime("dd.mm.yyyy", PrintLists[plDiary].DateTo), "31.12.1999")
       << "a date that is no date is not stored";
+  // Escape after "Erstellen" (the focus back in the date) keeps the date
+  // shown, as "Schließen" does.
+  OpenList(f->mnpTagebuch, [&](TfrmDruckEige& d) {
+    TypeInto(driver, d.editDatumBis, "31.12.2020");
+    created(d);
+    driver.PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(FormatDateTime("dd.mm.yyyy", PrintLists[plDiary].DateTo), "31.12.2020");
   // The month without birthdays of "Freunde" is an empty document too.
+  // The open list highlights its first row: Down goes to the second.
   OpenList(f->mnpGebUebersicht, [&](TfrmDruckEige& d) {
-    ChooseCode(d, "Fre");
+    driver.Click(d.rgSelCode->Buttons(1));
+    d.cmbSelCode->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    driver.PressKey(VK_DOWN);
+    driver.PressKey(VK_RETURN);
     d.cmbMonat->SetItemIndex(2);
     empty = created(d);
     driver.PressKey(VK_ESCAPE);

@@ -282,6 +282,17 @@ TEST_F(WindowsTest, AtTheStartTheWarnerShowsOnlyWhenSomethingIsDue) {
           EXPECT_EQ(ColorToRGB(driver.PixelAt(f.gridTerm, first.Left + 4, first.Top + 4)) == ColorToRGB(clHighlight),
                     due);
           if (!due) driver.SavePng(&f, "windows_warner_empty");
+          // At the smallest width "28. Dezember" wraps to a second line and
+          // "Keine Geburts- oder Jahrestage" to a third: both are shown.
+          const TPoint least = static_cast<TOrvelanForm&>(f).MinimumSize();
+          f.SetBounds(f.Left(), f.Top(), least.X, least.Y);
+          driver.Process();
+          driver.SavePng(&f, due ? "windows_warner_narrow" : "windows_warner_empty_narrow");
+          TLabel* wrapped = due ? f.lblDatum : f.lblWann;
+          int ink = 0;
+          for (int y = due ? 22 : 36; y < (due ? 30 : 52); ++y)
+            for (int x = 0; x < wrapped->Width(); ++x) ink += driver.PixelAt(wrapped, x, y) == clBlack;
+          EXPECT_GT(ink, 20);
           driver.PressKey(VK_ESCAPE);
         });
       ShowTermine(atStart);

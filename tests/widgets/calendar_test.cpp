@@ -73,21 +73,22 @@ TEST_F(CalFixture, KeyMovesByDayWeekMonthAndYear) {
   EXPECT_EQ(After(D(2024, 3, 10), VK_RIGHT), "11.03.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_UP), "03.03.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_DOWN), "17.03.2024");
-  // Month back: the length of the previous month; on: of the current one.
+  // A month keeps the day, or takes a shorter month's last day.
   EXPECT_EQ(After(D(2024, 3, 10), VK_PRIOR), "10.02.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_NEXT), "10.04.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_UP, ssShift), "10.02.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_DOWN, ssShift), "10.04.2024");
   EXPECT_EQ(After(D(2024, 1, 15), VK_PRIOR), "15.12.2023");
-  EXPECT_EQ(After(D(2023, 1, 31), VK_NEXT), "03.03.2023");
-  EXPECT_EQ(After(D(2023, 3, 31), VK_PRIOR), "03.03.2023");
+  EXPECT_EQ(After(D(2028, 1, 31), VK_NEXT), "29.02.2028");
+  EXPECT_EQ(After(D(2023, 3, 31), VK_PRIOR), "28.02.2023");
+  EXPECT_EQ(After(D(2023, 1, 31), VK_DOWN, ssShift), "28.02.2023");
   // Years go by the calendar: same day and month.
   EXPECT_EQ(After(D(2024, 3, 10), VK_PRIOR, ssShift), "10.03.2023");
   EXPECT_EQ(After(D(2023, 3, 10), VK_NEXT, ssShift), "10.03.2024");
   EXPECT_EQ(After(D(2024, 3, 10), VK_LEFT, ssShift), "10.03.2023");
   EXPECT_EQ(After(D(2023, 3, 10), VK_RIGHT, ssShift), "10.03.2024");
-  EXPECT_EQ(After(D(2024, 2, 29), VK_NEXT, ssShift), "01.03.2025");
-  EXPECT_EQ(After(D(2024, 2, 29), VK_PRIOR, ssShift), "01.03.2023");
+  EXPECT_EQ(After(D(2028, 2, 29), VK_NEXT, ssShift), "28.02.2029");
+  EXPECT_EQ(After(D(2028, 2, 29), VK_PRIOR, ssShift), "28.02.2027");
   EXPECT_EQ(After(D(2023, 12, 31), VK_RIGHT), "01.01.2024");
   // At the ends of the calendar a move stops instead of failing.
   EXPECT_EQ(After(D(9999, 12, 20), VK_NEXT), "31.12.9999");
