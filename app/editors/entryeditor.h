@@ -41,8 +41,8 @@ AnsiString EntryDateText(TDateTime date);
 // or the sample text's width in the canvas's font plus 7 before that; at
 // least what the sample's digits and the edit's frame need.
 int SharedEditWidth(TCanvas* canvas, int shared, const char* sample);
-// The number a new own entry gets: the highest number in "EIGENES" plus 1
-// (1 for the first entry).
+// The number a new own entry gets: the highest number any user table
+// refers to plus 1 (1 for the first entry; HighestEntryId).
 int NextEntryId();
 
 class TEntryEditor : public TEntryForm {
