@@ -71,7 +71,13 @@ void DisplayEige(const DayPageContext& ctx) {
   for (size_t i = 0; i < entries.size(); ++i) {
     own->GotoBookmark(entries[i].Mark);
     WriteYearPart(page, look, year->AsInteger(), ctx.Date, i == 0);
-    const std::vector<AnsiString> lines = MemoLines(memo->AsString());
+    // A text the file cannot give was named at the start: the entry shows
+    // without it.
+    std::vector<AnsiString> lines;
+    try {
+      lines = MemoLines(memo->AsString());
+    } catch (const EDatabaseError&) {
+    }
     if (type->AsInteger() == 1) {
       text(Trimmed(own->FieldByName("EIGE_VORNAME")->AsString() + " " + own->FieldByName("EIGE_NACHNAME")->AsString()),
            apName);

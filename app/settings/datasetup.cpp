@@ -189,8 +189,6 @@ void RegisterAliases() {
   // registration; removing an alias that does not exist is harmless.
   FFSessionDeleteAlias(session, "Orvelan");
   FFSessionDeleteAlias(session, "OrvUser");
-  // The user's directory is made on the first start; its tables follow.
-  ForceDirectories(UserDataDir);
   const struct {
     const char* alias;
     const AnsiString& dir;
@@ -237,6 +235,12 @@ void SetUpData() {
     if (!DirectoryExists(ReferenceDataDir))
       throw EDataSetupError("Das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());
+    // Nor is one that cannot be read named by its first file as missing.
+    if (!DirectoryReadable(ReferenceDataDir))
+      throw EDataSetupError("Auf das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+                            CP1252("\" mit den Grunddaten haben Sie keinen Zugriff (fehlende Zugriffsrechte). Lassen "
+                                   "Sie sich Leserechte dafür geben.\r\rOrvelan braucht es und wird beendet.")
+                                .str());
     EventArchive = OpenArchive("Ereignis.Stx");
     PersonArchive = OpenArchive("Person.Stx");
     HolidayArchive = OpenArchive("Feiertag.Stx");

@@ -36,8 +36,8 @@ extern TwwTable* PersonProfessionTable;  // "PERSBERU.FFD", index "PB_PERS"
 
 // The shared stream (made once the program directory is known).
 void CreateSharedStream();
-// Archives, aliases (the user directory is created when missing), lookup
-// tables and the check of the page tables, in that order, from
+// Archives, aliases, lookup tables and the check of the page tables, in
+// that order, from
 // ReferenceDataDir and UserDataDir. Raises
 // EDataSetupError; everything made before the failure is released.
 void SetUpData();
