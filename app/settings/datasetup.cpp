@@ -208,11 +208,28 @@ void Free(T*& p) {
 
 }  // namespace
 
-void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
-  if (!archive || !gNotedArchives.insert(archive->FileName()).second) return;
+namespace {
+
+void NoteFileFailure(const AnsiString& path, const AnsiString& message) {
+  if (!gNotedArchives.insert(path).second) return;
   if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
-  gArchiveMessage += DataFileMessage(archive->FileName(), e) +
-                     CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str();
+  gArchiveMessage += message;
+}
+
+}  // namespace
+
+void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
+  if (!archive) return;
+  NoteFileFailure(archive->FileName(),
+                  DataFileMessage(archive->FileName(), e) +
+                      CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str());
+}
+
+void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
+  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e) +
+                            CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Einträge aus dieser Datei können "
+                                   "fehlen.")
+                                .str());
 }
 
 const AnsiString& SayingsProblem() { return gSayingsProblem; }
