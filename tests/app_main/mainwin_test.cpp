@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -580,6 +581,57 @@ TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
   EXPECT_NE(driver.MessageBoxes()[0].Text.find("\"" + archive.string() + "\" kann nicht gelesen werden"),
             std::string::npos);
   EXPECT_EQ(Entries(f->WPRichText1), static_cast<int>(offsets.size()));
+}
+
+// A damaged data block of the events' table: a day's page shows every event
+// the table still gives, also when the day's first event lies in the block,
+// and one message names the file.
+TEST_F(MainWindowTest, ADamagedEventBlockLeavesTheEventsThatRead) {
+  const fs::path file = Root() / "DATEN" / "EREIGNIS.FFD";
+  const std::string good = apptest::Slurp(file);
+  uint32_t size = 0;  // of a block, as the header holds it
+  std::memcpy(&size, good.data() + 20, 4);
+  // A data block (not the table's first record's) is damaged until a
+  // December day has its first event in it;
+  // the engine says which events of that day still read.
+  int day = 0, readable = 0;
+  for (size_t block = 2; (block + 1) * size <= good.size() && day == 0; ++block) {
+    if (good.compare(block * size, 4, "FFDH") != 0) continue;
+    std::string bad = good;
+    bad[block * size + 100] ^= 0x20;
+    apptest::Put(file, bad);
+    datatest::TTableReader t((Root() / "DATEN").string(), "EREIGNIS", "ER_MTJ");
+    try {
+      t.First();  // the start opens the table on its first record
+    } catch (const EffException&) {
+      continue;
+    }
+    for (int d = 1; d <= 31 && day == 0; ++d) {
+      const auto from = t.Key({{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 9999}});
+      const auto to = t.Key({{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 0}});
+      t.Cursor().SetRange(from.data(), 3, true, to.data(), 3, true);
+      int ok = 0;
+      bool firstFails = false;
+      for (int n = 0;; ++n) {
+        try {
+          if (!t.Next()) break;
+          ++ok;
+        } catch (const EffException&) {
+          firstFails |= n == 0;
+        }
+      }
+      if (firstFails && ok > 0) day = d, readable = ok;
+    }
+  }
+  ASSERT_GT(day, 0);
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=4\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.AnswerNextMessageBox(IDOK);
+  driver.Advance(200);
+  ShowDay(f, EncodeDate(2026, 12, day));
+  EXPECT_EQ(Entries(f->WPRichText1), readable);
+  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
+  EXPECT_NE(driver.MessageBoxes()[0].Text.find("\"" + file.string() + "\" kann nicht ganz gelesen werden"),
+            std::string::npos) << driver.MessageBoxes()[0].Text;
 }
 
 TEST_F(MainWindowTest, HelpSaysThatNoHelpFileWasFoundOrOpensIt) {
