@@ -568,7 +568,7 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
   if (!badBlobs.empty()) {
     gDamaged[table] = true;
     if (damage.empty()) damage = EngineProblemText(rcFileDamaged);
-    damage += CP1252("\rNicht lesbar ").str() + (table == utLayout ? "ist der Text von " : "sind die Texte von ") +
+    damage += CP1252("\rNicht lesbar ").str() + (badBlobs.size() == 1 ? "ist der Text von " : "sind die Texte von ") +
               NameList(badBlobs) + ".";
   }
   if (!damage.empty()) {

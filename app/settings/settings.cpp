@@ -402,7 +402,7 @@ void ExplainSettingsFile() {
   if (const int err = ini->ReadProblem()) {
     gToldUnwritable = true;  // a file that cannot be read is never written over
     Application->MessageBox(CP1252("Die Einstellungen in der Datei \"").str() + SettingsFileName() +
-                                "\" können nicht gelesen werden: " + SettingsReadProblem(err) +
+                                CP1252("\" können nicht gelesen werden: ").str() + SettingsReadProblem(err) +
                                 CP1252("\r\rOrvelan verwendet bei diesem Start die Standardeinstellungen. Die Datei "
                                        "bleibt unverändert; Änderungen an den Einstellungen gehen am Ende verloren.")
                                     .str(),
