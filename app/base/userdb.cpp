@@ -903,7 +903,7 @@ bool PartAvailable(TDataPart part) {
     // The warner walks the entries along several indexes: one damaged would
     // leave its list short without a word.
     case dpWarner: return Readable(utEigenes) && !gIndexDamaged[utEigenes] && Writable(utTermine);
-    case dpPersonalLists: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
+    case dpPersonalLists: return Readable(utEigenes) && Readable(utSelCode) && Readable(utEigeSelc);
     case dpSheets: return Writable(utEigenes) && Writable(utLayout);
     case dpTemplates: return Writable(utLayout);
     case dpSayings: return SayingsProblem().empty();

@@ -479,6 +479,7 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
         EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(),
                   (c.file == own || c.file == users) && c.personal);
         EXPECT_EQ(frmMain->mnpPersErf->Enabled(), c.editors);
+        EXPECT_EQ(frmMain->mnpTagebuch->Enabled(), c.personal && c.file != links);  // the lists only read
         EXPECT_EQ(frmMain->pbTermine->Enabled(), c.warner);
         EXPECT_EQ(frmMain->mnpLayout->Enabled(), c.templates);
         EXPECT_EQ(frmMain->pbSpruch->Enabled() && frmSpruch, c.saying);
