@@ -56,20 +56,26 @@ void TOrvelanForm::ReadPosition() {
 }
 
 void TOrvelanForm::WritePosition() {
-  auto ini = OpenSettingsFile();
-  ini->BeginUpdate();
-  ini->WriteBool(formKey_, "Maximiert", WindowState() == wsMaximized);
-  // A minimised or maximised window keeps its last normal placement.
-  if (WindowState() == wsNormal) {
-    ini->WriteInteger(formKey_, "Links", Left());
-    ini->WriteInteger(formKey_, "Oben", Top());
-    if (BorderStyle() == bsSizeable) {
-      ini->WriteInteger(formKey_, "Breite", Width());
-      ini->WriteInteger(formKey_, "Hoehe", Height());
+  // A settings file that cannot be written is told once, not at every
+  // window that closes.
+  try {
+    auto ini = OpenSettingsFile();
+    ini->BeginUpdate();
+    ini->WriteBool(formKey_, "Maximiert", WindowState() == wsMaximized);
+    // A minimised or maximised window keeps its last normal placement.
+    if (WindowState() == wsNormal) {
+      ini->WriteInteger(formKey_, "Links", Left());
+      ini->WriteInteger(formKey_, "Oben", Top());
+      if (BorderStyle() == bsSizeable) {
+        ini->WriteInteger(formKey_, "Breite", Width());
+        ini->WriteInteger(formKey_, "Hoehe", Height());
+      }
     }
+    WriteGridWidths(*ini);
+    ini->EndUpdate();
+  } catch (const EIniFileException& e) {
+    TellSettingsUnwritable(e.ErrorCode());
   }
-  WriteGridWidths(*ini);
-  ini->EndUpdate();
 }
 
 int TOrvelanForm::ReadIntegerParam(const AnsiString& key, int def) {
@@ -77,7 +83,11 @@ int TOrvelanForm::ReadIntegerParam(const AnsiString& key, int def) {
 }
 
 void TOrvelanForm::WriteIntegerParam(const AnsiString& key, int value) {
-  OpenSettingsFile()->WriteInteger(formKey_, key, value);
+  try {
+    OpenSettingsFile()->WriteInteger(formKey_, key, value);
+  } catch (const EIniFileException& e) {
+    TellSettingsUnwritable(e.ErrorCode());
+  }
 }
 
 void TOrvelanForm::OptimizeGrids() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "app/base/convdlg.h"
 #include "app/base/usertables.h"
@@ -202,8 +203,10 @@ class TSelCodeImport {
 
 class TOwnEntryImport {
  public:
+  // Entries are numbered on from the highest number any table refers to.
   TOwnEntryImport(TwwTable* eigenes, TwwTable* eigeSelc, TwwTable* selCode, TImportResult& result, AnsiString fileName)
-      : t_(eigenes), links_(eigeSelc), codes_(selCode), r_(result), file_(std::move(fileName)) {}
+      : t_(eigenes), links_(eigeSelc), codes_(selCode), r_(result), file_(std::move(fileName)),
+        counter_(HighestEntryId()) {}
 
   void Tag(const AnsiString& tag, const AnsiString& value, int line) {
     if (tag == "#ID") {
@@ -418,20 +421,57 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
 }
 
 // What the start found of each user table, and its message when it is
-// not ready.
+// not ready; the folder's own message (no access, write-protected) stands
+// for every table in it.
 TTableUse gUse[kUserTableCount] = {tuReady, tuReady, tuReady, tuReady, tuReady};
 AnsiString gProblem[kUserTableCount];
+bool gIndexDamaged[kUserTableCount] = {};
+bool gDamaged[kUserTableCount] = {};  // what is in the file, not its rights
+AnsiString gFolderProblem;
+// The entry numbers EIGENES holds and the codes EIGESELC gives each entry
+// number, as the check read them.
+std::set<int> gEntryIds;
+std::map<int, std::vector<AnsiString>> gLinkedCodes;
 
 bool Readable(TUserTable t) { return gUse[t] != tuUnusable; }
 bool Writable(TUserTable t) { return gUse[t] == tuReady; }
 
-// Reads every field of every record, memos included, in the order the
-// program shows them in (the personal page's for the entries): damage
-// there shows now, not when a window opens the table.
-void ReadEveryRecord(TwwTable& t, TUserTable table) {
+AnsiString ShownOnly() { return CP1252("Was sich lesen lässt, wird angezeigt, kann aber nicht geändert werden.").str(); }
+
+// What names a record to the user: an entry's hint, a template's title.
+AnsiString RecordName(TwwTable& t, TUserTable table, int number) {
+  const char* field = table == utEigenes ? "EIGE_HINWEIS" : table == utLayout ? "LOUT_TITEL" : nullptr;
+  const AnsiString name = field ? Trim(t.FieldByName(field)->AsString()) : AnsiString();
+  return name.empty() ? "Nr. " + IntToStr(number) : Quoted(name);
+}
+
+// Reads every field of every record in the order the program shows them
+// in (the personal page's for the entries): damage there shows now, not
+// when a window opens the table. A text or picture that cannot be read
+// costs only itself: its record is named in `badBlobs` and the walk goes
+// on; a record that cannot be read raises. The entry numbers and their
+// codes are kept for the check of the codes.
+void ReadEveryRecord(TwwTable& t, TUserTable table, std::vector<AnsiString>& badBlobs) {
   t.SetIndexName(table == utEigenes ? "XEIGE_MTJ" : "");
-  for (t.First(); !t.Eof(); t.Next())
-    for (int i = 0; i < t.FieldCount(); ++i) t.Fields(i)->AsString();
+  int number = 0;
+  for (t.First(); !t.Eof(); t.Next()) {
+    ++number;
+    for (int i = 0; i < t.FieldCount(); ++i) {
+      TField* f = t.Fields(i);
+      if (!dynamic_cast<TBlobField*>(f)) {
+        f->AsString();
+        continue;
+      }
+      try {
+        f->AsString();
+      } catch (const Exception&) {
+        badBlobs.push_back(RecordName(t, table, number));
+      }
+    }
+    if (table == utEigenes) gEntryIds.insert(t.FieldByName("EIGE_ID")->AsInteger());
+    if (table == utEigeSelc)
+      gLinkedCodes[t.FieldByName("EIGE_ID")->AsInteger()].push_back(t.FieldByName("SELC_ID")->AsString());
+  }
 }
 
 // Walks every index: one that is damaged spoils every change of the table.
@@ -445,37 +485,100 @@ void WalkEveryIndex(TwwTable& t, TUserTable table) {
   }
 }
 
-// Opens an existing table, writable when it may be written, and reads it
-// whole; `problem` receives the German message when it is not ready. A
-// table whose records read but an index of which is damaged is only read.
-TTableUse CheckUserTable(TUserTable table, AnsiString& problem) {
-  const AnsiString shownOnly =
-      CP1252("Was darin steht, wird angezeigt, kann aber nicht geändert werden.").str();
-  for (const bool readOnly : {false, true}) {
-    TwwTable t(nullptr);
-    t.SetDatabaseName(kUserAlias);
-    t.SetReadOnly(readOnly);
-    t.SetTableName(AnsiString(UserTableName(table)) + ".FFD");
+// True when the table refused a writer for the file's rights, not for
+// what is in it.
+bool WriteProtection(const Exception& e) {
+  const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
+  return engine && (engine->ErrorCode() == rcAccessDenied || engine->ErrorCode() == bapiTableReadOnly);
+}
+
+// True when the engine refused the file for what is in it.
+bool IsDamage(const Exception& e) {
+  const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
+  if (!engine) return dynamic_cast<const EReadError*>(&e) != nullptr;
+  switch (engine->ErrorCode()) {
+    case rcFileDamaged:
+    case bapiInvalidBookmark:
+    case bapiInvalidDictionary:
+    case bapiNoSuchIndex:
+    case bapiFieldOutOfRange: return true;
+    default: return false;
+  }
+}
+
+// "a", "b" und 3 weitere
+AnsiString NameList(const std::vector<AnsiString>& names) {
+  constexpr size_t kShown = 5;
+  AnsiString list;
+  const size_t shown = std::min(names.size(), kShown);
+  for (size_t i = 0; i < shown; ++i)
+    list += (i == 0 ? "" : i + 1 == shown && names.size() <= kShown ? " und " : ", ") + names[i];
+  if (names.size() > kShown) list += " und " + IntToStr(static_cast<int64_t>(names.size() - kShown)) + " weitere";
+  return list;
+}
+
+// Opens an existing table, writable when it and its folder may be
+// written, and reads it whole; `problem` receives the German message when
+// it is not ready. A table whose records read is only read when a part of
+// it is damaged (an index, texts, its end cut off): what reads is shown.
+TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWritable, AnsiString& problem) {
+  if (DirectoryExists(path)) {
+    problem = CP1252("An der Stelle der Datei \"").str() + path +
+              CP1252("\" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
+                     "dorthin zurück.")
+                  .str();
+    return tuUnusable;
+  }
+  TwwTable t(nullptr);
+  t.SetDatabaseName(kUserAlias);
+  t.SetTableName(ExtractFileName(path));
+  // A writer refused for the file's rights reads it still; one refused for
+  // damage (a file cut short) too, and the damage is said.
+  bool writeProtected = !folderWritable;
+  AnsiString damage;
+  if (folderWritable) {
     try {
       t.Open();
-      ReadEveryRecord(t, table);
     } catch (const Exception& e) {
-      problem = DataFileMessage(TableFilePath(&t), e);
-      // Refused for writing only, it may still be read.
-      if (!readOnly && !t.Active()) continue;
-      return tuUnusable;
+      if (WriteProtection(e))
+        writeProtected = true;
+      else
+        damage = DataFileProblem(e);
+      gDamaged[table] = IsDamage(e);
     }
-    try {
-      WalkEveryIndex(t, table);
-    } catch (const Exception& e) {
-      problem = DataFileMessage(TableFilePath(&t), e) + "\r" + shownOnly;
-      return tuReadOnly;
+  }
+  std::vector<AnsiString> badBlobs;
+  try {
+    if (!t.Active()) {
+      t.SetReadOnly(true);
+      t.Open();
     }
-    if (!readOnly) return tuReady;
-    problem = "Die Datei \"" + TableFilePath(&t) + CP1252("\" ist schreibgeschützt: ").str() + shownOnly;
+    ReadEveryRecord(t, table, badBlobs);
+  } catch (const Exception& e) {
+    problem = DataFileMessage(path, e);
+    gDamaged[table] = IsDamage(e);
+    return tuUnusable;
+  }
+  try {
+    WalkEveryIndex(t, table);
+  } catch (const Exception& e) {
+    gIndexDamaged[table] = gDamaged[table] = true;
+    if (damage.empty()) damage = DataFileProblem(e);
+  }
+  if (!badBlobs.empty()) {
+    gDamaged[table] = true;
+    if (damage.empty()) damage = EngineProblemText(rcFileDamaged);
+    damage += CP1252("\rNicht lesbar ").str() + (badBlobs.size() == 1 ? "ist der Text von " : "sind die Texte von ") +
+              NameList(badBlobs) + ".";
+  }
+  if (!damage.empty()) {
+    problem = "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
     return tuReadOnly;
   }
-  return tuUnusable;
+  if (!writeProtected) return tuReady;
+  if (folderWritable)
+    problem = "Die Datei \"" + path + CP1252("\" ist schreibgeschützt: ").str() + ShownOnly();
+  return tuReadOnly;
 }
 
 // What a table holds, in the user's words.
@@ -490,20 +593,64 @@ const char* TableContents(TUserTable t) {
   return "";
 }
 
-// Tables that are gone while others are there: named before anything is
-// made anew, with what the user can do about it.
-void ShowMissingTables(const std::vector<TUserTable>& missing, bool linksGo) {
-  AnsiString text = "Im Verzeichnis \"" + ExcludeTrailingPathDelimiter(UserDataDir) +
-                    (missing.size() == 1 ? "\" fehlt eine Datei" : "\" fehlen Dateien") + " Ihrer eigenen Daten:\r";
-  for (TUserTable t : missing)
-    text += CP1252("\r\"").str() + UserTableName(t) + ".FFD\" (" + TableContents(t) + ")";
-  text += "\r\rOrvelan legt sie jetzt leer neu an";
-  if (linksGo) text += CP1252("; die Zuordnungen der Selektionscodes zu den verlorenen Einträgen werden entfernt").str();
+// Tables (or the whole folder) that are gone on a start that is not the
+// first: named before anything is made anew, with what the user can do
+// about it.
+void ShowMissingTables(const std::vector<TUserTable>& missing, bool folderGone) {
+  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  AnsiString text;
+  if (folderGone)
+    text = "Das Verzeichnis " + folder + " mit Ihren eigenen Daten fehlt.";
+  else if (static_cast<int>(missing.size()) == kUserTableCount)
+    text = "Im Verzeichnis " + folder + " fehlen alle Dateien Ihrer eigenen Daten:\r";
+  else
+    text = "Im Verzeichnis " + folder + (missing.size() == 1 ? " fehlt eine Datei" : " fehlen Dateien") +
+           " Ihrer eigenen Daten:\r";
+  if (!folderGone)
+    for (TUserTable t : missing)
+      text += CP1252("\r\"").str() + UserTableName(t) + ".FFD\" (" + TableContents(t) + ")";
+  text += folderGone ? CP1252("\r\rOrvelan legt es jetzt mit leeren Tabellen neu an").str()
+                     : AnsiString("\r\rOrvelan legt sie jetzt leer neu an");
   text += CP1252(
               ". Haben Sie eine Sicherung Ihrer eigenen Daten, beenden Sie Orvelan danach und legen Sie die "
               "Dateien aus der Sicherung in dieses Verzeichnis zurück.")
               .str();
   Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONWARNING);
+}
+
+// Codes given to entry numbers EIGENES does not hold (the table was
+// replaced by an older copy, or made anew): named, and kept unless the
+// user says otherwise, since they find their entries again when the
+// table comes back from a backup. New entries never take those numbers.
+void AskAboutCodesWithoutEntries() {
+  std::vector<std::pair<int, AnsiString>> orphans;
+  std::vector<AnsiString> names;
+  for (const auto& [id, codes] : gLinkedCodes) {
+    if (gEntryIds.count(id)) continue;
+    AnsiString list;
+    for (const AnsiString& c : codes) {
+      list += (list.empty() ? "" : ", ") + c;
+      orphans.push_back({id, c});
+    }
+    names.push_back("Nr. " + IntToStr(id) + " (" + list + ")");
+  }
+  if (orphans.empty()) return;
+  const AnsiString links = Quoted(UserDataDir + UserTableName(utEigeSelc) + ".FFD");
+  AnsiString text = "In " + links + CP1252(" sind Selektionscodes Einträgen zugeordnet, die es in ").str() +
+                    Quoted(UserDataDir + UserTableName(utEigenes) + ".FFD") + " nicht gibt: " + NameList(names) +
+                    CP1252(".\r\rDie Zuordnungen bleiben erhalten, und neue Einträge erhalten andere Nummern; legen "
+                           "Sie die Einträge aus einer Sicherung zurück, tragen sie ihre Codes wieder.")
+                        .str();
+  if (!Writable(utEigeSelc)) {
+    Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  text += CP1252("\r\rSollen diese Zuordnungen jetzt gelöscht werden?").str();
+  if (Application->MessageBox(text, "Orvelan", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  auto eigeSelc = OpenUserTable("EIGESELC", "XPKEISE");
+  for (const auto& [id, code] : orphans)
+    if (eigeSelc->FindKey({code, id})) eigeSelc->Delete();
+  for (const auto& o : orphans) gLinkedCodes.erase(o.first);
 }
 
 void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& problems) {
@@ -516,7 +663,38 @@ void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& prob
   Application->MessageBox(text, "Orvelan", MB_OK | MB_ICONWARNING);
 }
 
+// The highest entry number a table refers to (0 when none). A table the
+// program rebuilds (`rebuilt`) counts 0 when it cannot be read; the others
+// raise then.
+int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
+  try {
+    TwwTable t(nullptr);
+    t.SetDatabaseName(kUserAlias);
+    t.SetReadOnly(true);
+    t.SetTableName(AnsiString(table) + ".FFD");
+    t.SetIndexName(index);
+    t.Open();
+    int highest = 0;
+    TField* id = t.FieldByName("EIGE_ID");
+    if (*index) {
+      t.Last();
+      if (!t.IsEmpty()) highest = id->AsInteger();
+    } else {
+      for (t.First(); !t.Eof(); t.Next()) highest = std::max(highest, id->AsInteger());
+    }
+    return highest;
+  } catch (const Exception&) {
+    if (!rebuilt) throw;
+    return 0;
+  }
+}
+
 }  // namespace
+
+int HighestEntryId() {
+  return std::max({HighestEntryIdIn("EIGENES", "XEIGE_ID", false), HighestEntryIdIn("EIGESELC", "XSE_EIGE", false),
+                   HighestEntryIdIn("TERMINE", "", true)});
+}
 
 TImportResult ImportSelectionCodes(const AnsiString& fileName, TwwTable* selCode) {
   TImportResult result;
@@ -545,23 +723,68 @@ void CreateUserDatabase() {
       problems.push_back(Explained(what, e));
     }
   };
+  for (int i = 0; i < kUserTableCount; ++i) {
+    gUse[i] = tuReady;
+    gProblem[i].clear();
+    gIndexDamaged[i] = gDamaged[i] = false;
+  }
+  gFolderProblem.clear();
+  gEntryIds.clear();
+  gLinkedCodes.clear();
+  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  auto leaveAll = [] {
+    for (TTableUse& u : gUse) u = tuUnusable;
+  };
 
-  // The tables there are checked first; a start that is not the first names
-  // the ones that are gone before anything is made anew.
+  // The folder first: one that cannot be read is said as such, not by each
+  // file in it; one that cannot be written shows what it holds.
+  const bool folderGone = !DirectoryExists(UserDataDir);
+  if (!folderGone && !DirectoryReadable(UserDataDir)) {
+    gFolderProblem = "Auf das Verzeichnis " + folder +
+                     CP1252(" mit Ihren eigenen Daten haben Sie keinen Zugriff (fehlende Zugriffsrechte). Lassen Sie "
+                            "sich Lese- und Schreibrechte dafür geben.")
+                         .str();
+    leaveAll();
+    return;
+  }
+  const bool folderWritable = folderGone || DirectoryWritable(UserDataDir);
+
+  // The tables there are checked; a start that is not the first names the
+  // ones that are gone before anything is made anew (the folder of the
+  // program standing in for a missing one was named with it).
   std::vector<TUserTable> missing;
+  AnsiString missingNames;
   for (int i = 0; i < kUserTableCount; ++i) {
     const auto t = static_cast<TUserTable>(i);
-    gUse[t] = tuReady;
-    gProblem[t].clear();
-    if (FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD").empty())
+    const AnsiString path = folderGone ? AnsiString() : FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD");
+    if (path.empty()) {
       missing.push_back(t);
-    else
-      gUse[t] = CheckUserTable(t, gProblem[t]);
+      missingNames += (missingNames.empty() ? "" : ", ") + AnsiString(UserTableName(t)) + ".FFD";
+    } else {
+      gUse[t] = CheckUserTable(t, path, folderWritable, gProblem[t]);
+    }
   }
-  const bool laterStart = static_cast<int>(missing.size()) < kUserTableCount;
-  const bool entriesLost =
-      laterStart && std::find(missing.begin(), missing.end(), utEigenes) != missing.end() && Writable(utEigeSelc);
-  if (laterStart && !missing.empty()) ShowMissingTables(missing, entriesLost);
+  if (!folderWritable) {
+    gFolderProblem = "Das Verzeichnis " + folder + CP1252(" mit Ihren eigenen Daten ist schreibgeschützt: ").str() +
+                     ShownOnly() +
+                     CP1252(" Heben Sie den Schreibschutz auf oder lassen Sie sich Schreibrechte dafür geben.").str();
+    if (!missing.empty()) gFolderProblem += CP1252(" Es fehlen darin: ").str() + missingNames + ".";
+    for (TUserTable t : missing) gUse[t] = tuUnusable;
+    if (Readable(utEigenes) && Readable(utEigeSelc)) AskAboutCodesWithoutEntries();
+    return;
+  }
+  if (StartedBefore && MissingUserDataDir.empty() && !missing.empty()) ShowMissingTables(missing, folderGone);
+  if (folderGone && !ForceDirectories(UserDataDir)) {
+    gFolderProblem = "Das Verzeichnis " + folder +
+                     CP1252(" für Ihre eigenen Daten kann nicht angelegt werden. Prüfen Sie die Zugriffsrechte "
+                            "seines übergeordneten Verzeichnisses.")
+                         .str();
+    leaveAll();
+    return;
+  }
+  // The warner's list is made from the entries at every fill: a damaged one
+  // is made anew.
+  const bool rebuildTermine = gDamaged[utTermine];
 
   TDatabase db(nullptr);
   db.SetDatabaseName(kUserAlias);
@@ -578,13 +801,19 @@ void CreateUserDatabase() {
   std::map<TBapiResult, std::vector<AnsiString>> unbuilt;
   // True when the table was built now; an existing table is left alone.
   auto build = [&](TUserTable table) {
-    const AnsiString name = UserTableName(table);
-    if (!FindFileNoCase(UserDataDir + name + ".FFD").empty()) return false;
+    AnsiString name = UserTableName(table);
+    const AnsiString found = FindFileNoCase(UserDataDir + name + ".FFD");
+    const bool overwrite = table == utTermine && rebuildTermine;
+    if (!found.empty() && !overwrite) return false;
+    if (overwrite) name = ChangeFileExt(ExtractFileName(found), "");  // in its letter case on disk
     DescribeUserTable(table, dict);
-    const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), false, name.c_str(), dict);
+    const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), overwrite, name.c_str(), dict);
     if (rc != 0) {
-      unbuilt[rc].push_back(name + ".FFD");
-      gUse[table] = tuUnusable;  // told with the other unbuilt files, not again
+      if (!overwrite) unbuilt[rc].push_back(name + ".FFD");
+      gUse[table] = tuUnusable;  // told with the other unbuilt files, or by the check
+    } else {
+      gUse[table] = tuReady;
+      gProblem[table].clear();
     }
     return rc == 0;
   };
@@ -616,14 +845,13 @@ void CreateUserDatabase() {
     });
   guarded("Tabelle EIGENES", [&] {
     if (!build(utEigenes)) return;
-    // The codes of the lost entries go with them: a new entry must not take
-    // over a lost one's codes by getting its number.
-    if (entriesLost && eigeSelc) eigeSelc->EmptyTable();
     const AnsiString file = importFile("persd.upd");
     if (file.empty() || !eigeSelc || !selCode) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
     collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });
+  eigeSelc.reset();
+  selCode.reset();
   db.Close();
   for (const auto& [rc, files] : unbuilt) {
     AnsiString which = files.size() == 1 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
@@ -633,6 +861,7 @@ void CreateUserDatabase() {
     problems.push_back(which + " nicht angelegt werden:\r" + EngineProblemText(rc));
   }
   ShowProblems(heading, problems);
+  if (Readable(utEigenes) && Readable(utEigeSelc)) guarded("Tabelle EIGESELC", [] { AskAboutCodesWithoutEntries(); });
 }
 
 void CreateDefaultLayouts() {
@@ -671,8 +900,10 @@ bool PartAvailable(TDataPart part) {
   switch (part) {
     case dpPersonalPage: return Readable(utEigenes);
     case dpEditors: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
-    case dpWarner: return Readable(utEigenes) && Writable(utTermine);
-    case dpPersonalLists: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
+    // The warner walks the entries along several indexes: one damaged would
+    // leave its list short without a word.
+    case dpWarner: return Readable(utEigenes) && !gIndexDamaged[utEigenes] && Writable(utTermine);
+    case dpPersonalLists: return Readable(utEigenes) && Readable(utSelCode) && Readable(utEigeSelc);
     case dpSheets: return Writable(utEigenes) && Writable(utLayout);
     case dpTemplates: return Writable(utLayout);
     case dpSayings: return SayingsProblem().empty();
@@ -697,6 +928,7 @@ void ExplainLeftOutData() {
                          " mit den Grunddaten fehlt. Orvelan verwendet bei diesem Start das Verzeichnis " +
                          folder(ReferenceDataDir) + "; in den Einstellungen bleibt " +
                          folder(MissingReferenceDataDir) + " eingetragen.");
+  if (!gFolderProblem.empty()) paragraphs.push_back(gFolderProblem);
   for (int i = 0; i < kUserTableCount; ++i)
     if (gUse[i] != tuReady && !gProblem[i].empty()) paragraphs.push_back(gProblem[i]);
   if (!SayingsProblem().empty()) paragraphs.push_back(SayingsProblem());

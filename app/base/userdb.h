@@ -24,16 +24,20 @@ struct TImportResult {
   std::vector<AnsiString> Problems;  // German, one per reported line
 };
 
-// Checks each user table under "OrvUser" in UserDataDir that exists (every
-// record read, memos included; see UserTableUse) and builds each missing
-// one; a new selection-code or own-entries table is filled from its import
-// file when that file exists. On a start that is not the first (other user
-// tables exist) the missing tables are named in a message before they are
-// made anew, and the selection-code rows of a lost own-entries table go
-// with it, so that no new entry takes over a lost one's codes. Problems
-// (tables that could not be built, told once per cause; lines of an import
-// that were not taken) are shown together in one warning box. A table that
-// cannot be used is left exactly as it is.
+// Checks the user's folder and each user table under "OrvUser" in
+// UserDataDir that exists (every record read, memos included; see
+// UserTableUse) and builds each missing one; a new selection-code or
+// own-entries table is filled from its import file when that file exists.
+// On a start that is not the first (the settings hold a last start) the
+// missing tables, or the missing folder, are named in a message before
+// they are made anew. A folder that cannot be read leaves every table out;
+// one that cannot be written shows them read-only and builds nothing. A
+// damaged warner's list is built anew. Selection codes given to entry
+// numbers the entries' table does not hold are named and kept unless the
+// user answers "Ja" to deleting them. Problems (tables that could not be
+// built, told once per cause; lines of an import that were not taken) are
+// shown together in one warning box. A table that cannot be used is left
+// exactly as it is.
 void CreateUserDatabase();
 // Adds each default template ("OvDef001.Rtf" ... "OvDef003.Rtf" in
 // ProgramDir) whose number is missing from LAYOUT and whose file exists;
@@ -45,6 +49,10 @@ void CreateDefaultLayouts();
 // damaged), or not at all (damaged, unreadable).
 enum TTableUse { tuReady, tuReadOnly, tuUnusable };
 TTableUse UserTableUse(TUserTable table);
+// The highest entry number EIGENES, EIGESELC or TERMINE refers to: a new
+// entry gets a number above it, so that it never takes over the codes or
+// the warner's rows of an entry that is gone.
+int HighestEntryId();
 
 // The parts of the program that need user tables or the sayings' table;
 // PartAvailable says whether this start offers them (the calendar and the

@@ -2,8 +2,10 @@
 #include "app/editors/entryeditor.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
+#include "app/base/userdb.h"
 #include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
@@ -42,17 +44,7 @@ int SharedEditWidth(TCanvas* canvas, int shared, const char* sample) {
   return std::max(shared, DateTimeEditWidth(*canvas->Font(), sample));
 }
 
-int NextEntryId() {
-  TwwTable t(nullptr);
-  t.SetDatabaseName(kUserAlias);
-  t.SetTableName("EIGENES.FFD");
-  t.SetIndexName("XEIGE_ID");
-  t.Open();
-  t.Last();
-  const int id = t.IsEmpty() ? 1 : t.FieldByName("EIGE_ID")->AsInteger() + 1;
-  t.Close();
-  return id;
-}
+int NextEntryId() { return HighestEntryId() + 1; }
 
 namespace {
 
@@ -278,6 +270,13 @@ void TEntryEditor::BeforePost() {
   CheckEntry();
   auto f = [this](const char* name) { return tblEige->FieldByName(name); };
   const TDateTime date = f("EIGE_DATUM")->AsDateTime();
+  // The calendar, the pages and the warner end with 31.12.8201; earlier
+  // dates than its start are kept (the print window names them).
+  const TDateTime last = PackedDateToDateTime(PackedDateMax());
+  if (std::trunc(date) > last)
+    throw EInvalidData(AnsiString(entryType_ == etPerson ? "Das Geburtsdatum " : "Das Datum ") +
+                       EntryDateText(date) + " liegt nach dem Ende des Kalenders am " + EntryDateText(last) +
+                       CP1252(". Geben Sie bitte ein früheres Datum ein.").str());
   int year = 0, month = 0, day = 0;
   DecodeDate(date, year, month, day);
   f("EIGE_TAG")->SetAsInteger(day);

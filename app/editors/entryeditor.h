@@ -40,8 +40,8 @@ AnsiString EntryDateText(TDateTime date);
 // The width of the date or time edits: the one the main window measured,
 // at least DateTimeEditWidth in the canvas's font.
 int SharedEditWidth(TCanvas* canvas, int shared, const char* sample);
-// The number a new own entry gets: the highest number in "EIGENES" plus 1
-// (1 for the first entry).
+// The number a new own entry gets: the highest number any user table
+// refers to plus 1 (1 for the first entry; HighestEntryId).
 int NextEntryId();
 
 class TEntryEditor : public TEntryForm {

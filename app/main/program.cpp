@@ -1,7 +1,6 @@
 // The program block and the autostart notice.
 #include "app/main/program.h"
 
-#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -76,45 +75,18 @@ void ShowAutoSkip() {
 
 namespace {
 
-// Why the settings file could not be written, in German.
-AnsiString SettingsWriteProblem(int err) {
-  switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return CP1252("Auf dem Datenträger ist nicht genug Platz frei.").str();
-    case EROFS: return CP1252("Der Datenträger ist schreibgeschützt.").str();
-    case EACCES:
-    case EPERM: return CP1252("Die Datei oder ihr Verzeichnis ist schreibgeschützt (fehlende Schreibrechte).").str();
-    case EIO: return CP1252("Beim Schreiben ist ein Fehler des Datenträgers aufgetreten.").str();
-    default: return "Das System meldet den Fehler " + IntToStr(err) + ".";
-  }
-}
-
 // The main window's placement and the settings, at the end of every start
 // that got its settings. A file that cannot be written stays exactly as it
 // was; the user is told once why, and the program still ends normally.
 void StoreSettingsAtEnd() {
-  int failed = -1;
-  try {
-    // Closing the main window ends the loop but leaves it shown; hidden
-    // now it stores its placement, as it would when freed.
-    if (frmMain && frmMain->Visible()) frmMain->Hide();
-  } catch (const EIniFileException& e) {
-    failed = e.ErrorCode();
-  }
+  // Closing the main window ends the loop but leaves it shown; hidden
+  // now it stores its placement, as it would when freed.
+  if (frmMain && frmMain->Visible()) frmMain->Hide();
   try {
     SaveSettings();
   } catch (const EIniFileException& e) {
-    if (failed < 0) failed = e.ErrorCode();
+    TellSettingsUnwritable(e.ErrorCode());
   }
-  if (failed >= 0)
-    Application->MessageBox(
-        CP1252("Die Einstellungen können nicht in der Datei \"").str() + SettingsFileName() + "\" gespeichert werden: " +
-            SettingsWriteProblem(failed) +
-            CP1252("\r\rDie Datei bleibt unverändert; die Änderungen dieser Sitzung an den Einstellungen gehen "
-                   "verloren.")
-                .str(),
-        "Orvelan", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -149,6 +121,7 @@ int RunProgram(const std::vector<std::string>& args) {
   };
   Application->Initialize();
   if (!LoadSettingsOrExplain()) return 1;
+  ExplainSettingsFile();
   if (IsAutoStart(args) && Trunc(Date()) == Trunc(LastStart)) {
     ShowAutoSkip();
   } else {

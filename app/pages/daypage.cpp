@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/settings/datasetup.h"
 #include "app/text/styledoutput.h"
 #include "calendar/datetexts.h"
 #include "platform/rtl/sysutils.h"
@@ -86,4 +87,54 @@ DayPageGauge::~DayPageGauge() {
 
 void DayPageGauge::Step() {
   if (gauge_) gauge_->AddProgress(1);
+}
+
+TReadableRecords::TReadableRecords(TwwTable* table, const std::vector<Variant>& from, const std::vector<Variant>& to)
+    : table_(table) {
+  // Setting the range reads its first record; the range stands when that
+  // fails.
+  try {
+    table_->SetRange(from, to);
+  } catch (const EDatabaseError& e) {
+    Skipped(e);
+    try {
+      table_->Last();
+    } catch (const EDatabaseError& last) {
+      Skipped(last);
+      return;
+    }
+    Walk(false);
+    std::reverse(marks_.begin(), marks_.end());
+    return;
+  }
+  Walk(true);
+}
+
+TReadableRecords::~TReadableRecords() {
+  for (TBookmark m : marks_) table_->FreeBookmark(m);
+}
+
+void TReadableRecords::Walk(bool forward) {
+  // A damaged index block fails every move at the same place: the walk
+  // ends there.
+  constexpr int kMaxSkipped = 256;
+  while (forward ? !table_->Eof() : !table_->Bof()) {
+    marks_.push_back(table_->GetBookmark());
+    for (int failures = 0;; ++failures) {
+      try {
+        if (forward)
+          table_->Next();
+        else
+          table_->Prior();
+        break;
+      } catch (const EDatabaseError& e) {
+        Skipped(e);
+        if (failures >= kMaxSkipped) return;
+      }
+    }
+  }
+}
+
+void TReadableRecords::Skipped(const std::exception& e) {
+  if (skipped_++ == 0) NoteDataFileFailure(TableFilePath(table_), e);
 }

@@ -71,7 +71,13 @@ void DisplayEige(const DayPageContext& ctx) {
   for (size_t i = 0; i < entries.size(); ++i) {
     own->GotoBookmark(entries[i].Mark);
     WriteYearPart(page, look, year->AsInteger(), ctx.Date, i == 0);
-    const std::vector<AnsiString> lines = MemoLines(memo->AsString());
+    // A text the file cannot give was named at the start: the entry shows
+    // without it.
+    std::vector<AnsiString> lines;
+    try {
+      lines = MemoLines(memo->AsString());
+    } catch (const EDatabaseError&) {
+    }
     if (type->AsInteger() == 1) {
       text(Trimmed(own->FieldByName("EIGE_VORNAME")->AsString() + " " + own->FieldByName("EIGE_NACHNAME")->AsString()),
            apName);
@@ -103,13 +109,13 @@ void DisplayErei(const DayPageContext& ctx) {
 
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
   events->SetIndexName("ER_MTJ");
-  events->SetRange({m, d, 9999}, {m, d, 0});
-  events->First();
-  DayPageGauge gauge(ctx.Gauge, events->RecordCount());
+  const TReadableRecords records(events, {m, d, 9999}, {m, d, 0});
+  DayPageGauge gauge(ctx.Gauge, static_cast<int>(records.Count()));
   TField* year = events->FieldByName("EREI_JAHR");
   TField* offset = events->FieldByName("EREI_TEXT");
-  for (bool first = true; !events->Eof(); events->Next(), first = false) {
-    WriteYearPart(page, look, year->AsInteger(), ctx.Date, first);
+  for (size_t i = 0; i < records.Count(); ++i) {
+    records.Go(i);
+    WriteYearPart(page, look, year->AsInteger(), ctx.Date, i == 0);
     // A text the archive cannot read is left out; the user is told once
     // (NoteArchiveFailure) and the page goes on.
     try {

@@ -42,7 +42,6 @@ class PersonPageWriter {
     sex_ = pers_->FieldByName("PERS_GESCH");
   }
 
-  bool AfterChrist() const { return era_->AsInteger() == kAfterChrist; }
 
   // The current person's paragraph.
   void Write() {
@@ -149,36 +148,36 @@ void DisplayPers(const DayPageContext& ctx, int which) {
   // The index orders month, day, era and year descending, so the range runs
   // from the day's latest year after Christ down to its earliest before.
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
-  pers->SetRange({m, d, kAfterChrist, 9999}, {m, d, 0, 0});
-  // The tab lies behind a four-digit year, or behind the widest of the
-  // day's years before Christ (they come last in the range), so that the
-  // names of the page stay aligned without leaving them further right than
-  // the day needs.
-  std::vector<AnsiString> years{"9999"};
+  const TReadableRecords records(pers, {m, d, kAfterChrist, 9999}, {m, d, 0, 0});
+  // The persons after Christ come first, from the latest year down.
   TField* year = pers->FieldByName(kFields[which].Year);
   TField* era = pers->FieldByName(kFields[which].Era);
-  for (pers->Last(); !pers->IsEmpty() && era->AsInteger() != kAfterChrist;) {
+  size_t afterChrist = 0;
+  for (; afterChrist < records.Count(); ++afterChrist) {
+    records.Go(afterChrist);
+    if (era->AsInteger() != kAfterChrist) break;
+  }
+  // The tab lies behind a four-digit year, or behind the widest of the
+  // day's years before Christ, so that the names of the page stay aligned
+  // without leaving them further right than the day needs.
+  std::vector<AnsiString> years{"9999"};
+  for (size_t i = afterChrist; i < records.Count(); ++i) {
+    records.Go(i);
     years.push_back(YearText(year->AsInteger(), era->AsInteger()));
-    if (pers->MoveBy(-1) == 0) break;
   }
   const int32_t tab = MeasureDayPageTab(ctx.Page, s.Font, s.Attr[abYear], years);
   SetHyperlinkAttributes(ctx.Page, s.Attr[abHyperlink]);
   if (ctx.Patrons) ctx.Patrons->SetIndexName("PA_PERS");
 
-  DayPageGauge gauge(ctx.Gauge, pers->RecordCount());
+  DayPageGauge gauge(ctx.Gauge, static_cast<int>(records.Count()));
   PersonPageWriter writer(ctx, which, s, tab);
-  pers->First();
-  for (; !pers->Eof() && writer.AfterChrist(); pers->Next()) {
+  auto write = [&](size_t i) {
+    records.Go(i);
     writer.Write();
     gauge.Step();
-  }
-  if (pers->Eof()) return;
-  // Before Christ the descending index puts the oldest first: walk that
-  // part from its end, so the most recent comes first there too.
-  for (pers->Last(); !writer.AfterChrist();) {
-    writer.Write();
-    gauge.Step();
-    pers->Prior();
-    if (pers->Bof()) break;  // the move found no record before the first
-  }
+  };
+  for (size_t i = 0; i < afterChrist; ++i) write(i);
+  // Before Christ the descending index puts the oldest first: that part is
+  // written from its end, so the most recent comes first there too.
+  for (size_t i = records.Count(); i > afterChrist; --i) write(i - 1);
 }

@@ -82,6 +82,16 @@ class ListWriter {
   }
 
   // The current entry: its year heading in the lists by date, its line.
+  // An entry's text, or none when its file cannot give it (the start named
+  // the damaged texts): the list shows what reads.
+  AnsiString Text() const {
+    try {
+      return text_->AsString();
+    } catch (const EDatabaseError&) {
+      return {};
+    }
+  }
+
   void Entry() {
     if (written_ == 0) Header();
     const int year = year_->AsInteger();
@@ -92,11 +102,11 @@ class ListWriter {
       Line("\t" + Name() + (year > 0 ? ", " + IntToStr(year) : AnsiString()), false, psBody);
     } else {
       Line("\t" + day_->AsString() + "." + month_->AsString() + ".", true, psBody);
-      Line("\t" + (q_.List == plDiary ? Lines(text_->AsString()) : Name()), false, psBody);
+      Line("\t" + (q_.List == plDiary ? Lines(Text()) : Name()), false, psBody);
     }
     if (q_.List != plDiary) {
       Line(BirthDetails(), false, psBody);
-      const AnsiString text = Lines(text_->AsString());
+      const AnsiString text = Lines(Text());
       if (!text.empty()) Line("\n" + text, false, psBody);
     }
     if (written_++ == 0) {
@@ -318,6 +328,7 @@ TwwTable* TfrmDruckEige::MakeTable(const char* name, const char* table, const ch
   auto* t = new TwwTable(this);
   t->SetName(name);
   t->SetDatabaseName("OrvUser");
+  t->SetReadOnly(true);  // the lists only read: a write-protected table serves as well
   t->SetTableName(table);
   t->SetIndexName(index);
   t->AfterOpen = [](TDataSet* d) { FixStringFields(d); };

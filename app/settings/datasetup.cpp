@@ -189,8 +189,6 @@ void RegisterAliases() {
   // registration; removing an alias that does not exist is harmless.
   FFSessionDeleteAlias(session, "Orvelan");
   FFSessionDeleteAlias(session, "OrvUser");
-  // The user's directory is made on the first start; its tables follow.
-  ForceDirectories(UserDataDir);
   const struct {
     const char* alias;
     const AnsiString& dir;
@@ -210,11 +208,28 @@ void Free(T*& p) {
 
 }  // namespace
 
-void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
-  if (!archive || !gNotedArchives.insert(archive->FileName()).second) return;
+namespace {
+
+void NoteFileFailure(const AnsiString& path, const AnsiString& message) {
+  if (!gNotedArchives.insert(path).second) return;
   if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
-  gArchiveMessage += DataFileMessage(archive->FileName(), e) +
-                     CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str();
+  gArchiveMessage += message;
+}
+
+}  // namespace
+
+void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
+  if (!archive) return;
+  NoteFileFailure(archive->FileName(),
+                  DataFileMessage(archive->FileName(), e) +
+                      CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str());
+}
+
+void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
+  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e) +
+                            CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Einträge aus dieser Datei können "
+                                   "fehlen.")
+                                .str());
 }
 
 const AnsiString& SayingsProblem() { return gSayingsProblem; }
@@ -237,6 +252,12 @@ void SetUpData() {
     if (!DirectoryExists(ReferenceDataDir))
       throw EDataSetupError("Das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());
+    // Nor is one that cannot be read named by its first file as missing.
+    if (!DirectoryReadable(ReferenceDataDir))
+      throw EDataSetupError("Auf das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+                            CP1252("\" mit den Grunddaten haben Sie keinen Zugriff (fehlende Zugriffsrechte). Lassen "
+                                   "Sie sich Leserechte dafür geben.\r\rOrvelan braucht es und wird beendet.")
+                                .str());
     EventArchive = OpenArchive("Ereignis.Stx");
     PersonArchive = OpenArchive("Person.Stx");
     HolidayArchive = OpenArchive("Feiertag.Stx");

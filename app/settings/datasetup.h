@@ -36,8 +36,8 @@ extern TwwTable* PersonProfessionTable;  // "PERSBERU.FFD", index "PB_PERS"
 
 // The shared stream (made once the program directory is known).
 void CreateSharedStream();
-// Archives, aliases (the user directory is created when missing), lookup
-// tables and the check of the page tables, in that order, from
+// Archives, aliases, lookup tables and the check of the page tables, in
+// that order, from
 // ReferenceDataDir and UserDataDir. Raises
 // EDataSetupError; everything made before the failure is released.
 void SetUpData();
@@ -70,6 +70,9 @@ AnsiString FindUnreadableTable(std::initializer_list<const TwwTable*> tables);
 // damaged after the start): the first of each archive in a run is kept for
 // one German message naming the file; the caller leaves that text out.
 void NoteArchiveFailure(const TVlf* archive, const std::exception& e);
+// The same for a record of a reference table that cannot be read (a damaged
+// block): the page leaves it out.
+void NoteDataFileFailure(const AnsiString& path, const std::exception& e);
 // The message of the failures noted since the last call, for whoever built
 // the text to show once it stands; empty when there were none.
 AnsiString TakeArchiveFailureMessage();

@@ -3,6 +3,7 @@
 // lists in the same order, so a key the reader knows is always written back.
 #include "app/settings/settings.h"
 
+#include <cerrno>
 #include <string_view>
 
 #include "app/settings/datasetup.h"
@@ -38,6 +39,7 @@ uint8_t CurrentRubric = rbEmpty;
 int HeldStartRubric = -1;
 bool TemplateNotice = true;
 TDateTime LastStart = 0;
+bool StartedBefore = false;
 AnsiString Password;
 bool PasswordOnce = true;
 AnsiString PendingPassword;
@@ -351,6 +353,77 @@ void WritePageSettings(TIniFile& ini, const AnsiString& section, const PageSetti
 
 AnsiString SettingsFileName() { return ProgramDir + "Orvelan.Ini"; }
 
+namespace {
+
+// True once this run told why the settings cannot be stored.
+bool gToldUnwritable = false;
+
+// Why the settings file cannot be written, and what to do, in German.
+AnsiString SettingsWriteProblem(int err) {
+  switch (err) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return CP1252("Auf dem Datenträger ist nicht genug Platz frei. Schaffen Sie dort Platz, dann werden die "
+                    "Einstellungen wieder gespeichert.")
+          .str();
+    case EROFS:
+      return CP1252("Der Datenträger ist schreibgeschützt. Kopieren Sie den Ordner von Orvelan auf einen "
+                    "beschreibbaren Datenträger und starten Sie Orvelan von dort.")
+          .str();
+    case EACCES:
+    case EPERM:
+      return CP1252("Die Datei oder ihr Verzeichnis ist schreibgeschützt (fehlende Schreibrechte). Heben Sie den "
+                    "Schreibschutz auf oder lassen Sie sich Schreibrechte für die Datei und ihr Verzeichnis geben.")
+          .str();
+    case EIO:
+      return CP1252("Beim Schreiben ist ein Fehler des Datenträgers aufgetreten. Prüfen Sie den Datenträger.").str();
+    default: return "Das System meldet den Fehler " + IntToStr(err) + ".";
+  }
+}
+
+AnsiString SettingsReadProblem(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return CP1252("Sie dürfen die Datei nicht lesen (fehlende Zugriffsrechte). Lassen Sie sich Lese- und "
+                    "Schreibrechte für die Datei geben, dann gelten Ihre Einstellungen beim nächsten Start wieder.")
+          .str();
+    case EIO:
+      return CP1252("Beim Lesen ist ein Fehler des Datenträgers aufgetreten. Prüfen Sie den Datenträger.").str();
+    default: return "Das System meldet den Fehler " + IntToStr(err) + ".";
+  }
+}
+
+}  // namespace
+
+void ExplainSettingsFile() {
+  auto ini = OpenSettingsFile();
+  if (const int err = ini->ReadProblem()) {
+    gToldUnwritable = true;  // a file that cannot be read is never written over
+    Application->MessageBox(CP1252("Die Einstellungen in der Datei \"").str() + SettingsFileName() +
+                                CP1252("\" können nicht gelesen werden: ").str() + SettingsReadProblem(err) +
+                                CP1252("\r\rOrvelan verwendet bei diesem Start die Standardeinstellungen. Die Datei "
+                                       "bleibt unverändert; Änderungen an den Einstellungen gehen am Ende verloren.")
+                                    .str(),
+                            "Orvelan", MB_OK | MB_ICONWARNING);
+  } else if (const int werr = ini->WriteProblem()) {
+    TellSettingsUnwritable(werr);
+  }
+}
+
+void TellSettingsUnwritable(int err) {
+  if (gToldUnwritable) return;
+  gToldUnwritable = true;
+  Application->MessageBox(
+      CP1252("Die Einstellungen können nicht in der Datei \"").str() + SettingsFileName() + "\" gespeichert werden: " +
+          SettingsWriteProblem(err) +
+          CP1252("\r\rBis dahin bleibt die Datei unverändert; Änderungen an den Einstellungen (auch die Lage der "
+                 "Fenster) gehen am Ende verloren.")
+              .str(),
+      "Orvelan", MB_OK | MB_ICONWARNING);
+}
+
 std::unique_ptr<TIniFile> OpenSettingsFile() {
   auto ini = std::make_unique<TIniFile>(SettingsFileName());
   ini->SetOwnerOnly(true);  // the file holds the password
@@ -379,6 +452,7 @@ void ReadSettingsFile(TIniFile& ini) {
   HeldStartRubric = -1;
   TemplateNotice = ini.ReadBool(kGeneral, "Vorlage-Hinweis", true);
   const int yesterday = static_cast<int>(Trunc(Date())) - 1;
+  StartedBefore = ini.ValueExists(kGeneral, "Letzter Programmstart");
   LastStart = ReadRanged(ini, kGeneral, "Letzter Programmstart", static_cast<int>(PackedDateToDateTime(PackedDateMin())),
                          static_cast<int>(PackedDateToDateTime(PackedDateMax())), yesterday);
   Password = Limited(ini.ReadString(kGeneral, "Passwort", ""), kPasswordLength);
@@ -467,6 +541,7 @@ void WriteSettingsFile(TIniFile& ini) {
 // ---- start and end -------------------------------------------------------------------
 
 void LoadSettings() {
+  gToldUnwritable = false;  // a new run
   ShortDateFormat = "dd.MM.yyyy";
   ShortTimeFormat = "hh:mm";
   DateSeparator = '.';

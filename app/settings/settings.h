@@ -171,6 +171,9 @@ extern uint8_t CurrentRubric;
 extern int HeldStartRubric;
 extern bool TemplateNotice;
 extern TDateTime LastStart;  // a whole day
+// True when the file held a last start: the program ran here before, so
+// its user tables were made then (not stored).
+extern bool StartedBefore;
 extern AnsiString Password;
 extern bool PasswordOnce;
 extern AnsiString PendingPassword;
@@ -213,6 +216,13 @@ void SaveSettings();
 
 // The settings file itself, for the steps above and for TOrvelanForm.
 AnsiString SettingsFileName();
+// At a program start, after LoadSettings: a settings file that cannot be
+// read (the defaults are used) or cannot be written is named in German
+// with what to do.
+void ExplainSettingsFile();
+// A write of the settings failed with the errno `err`: said once per run
+// (not again when ExplainSettingsFile said it), in German with what to do.
+void TellSettingsUnwritable(int err);
 // A TIniFile on the settings file, marked owner-only.
 std::unique_ptr<TIniFile> OpenSettingsFile();
 // Every setting from the file into the globals / from the globals into it.

@@ -200,6 +200,9 @@ int TfrmTermin::TermPictureKind() const {
 
 bool TfrmTermin::AppendTermRow(int days, int level) {
   const int id = tblEige->FieldByName("EIGE_ID")->AsInteger();
+  // An entry dated on that day or later has no anniversary there yet.
+  const PackedDate on = DayNumberToPackedDate(PackedDateToDayNumber(date_) + days);
+  if (PackedDateYear(on) - tblEige->FieldByName("EIGE_JAHR")->AsInteger() < 1) return false;
   // An entry whose two warnings are as many days ahead has one row.
   if (!stored_.insert({days, id}).second) return false;
   static const TWarnerPicture kinds[] = {wpMale, wpFemale, wpEvent};

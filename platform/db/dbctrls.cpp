@@ -238,10 +238,21 @@ void TDBMemo::SetAutoDisplay(bool v) {
 void TDBMemo::LoadMemo() {
   TField* f = dataLink_.Field();
   if (memoLoaded_ || !f || !IsBlob(f)) return;
+  // A text its file cannot give (a damaged block) shows as empty and is
+  // not loaded, so it cannot be edited and stored over what is there; the
+  // record and the other texts stay in reach, and whoever reads the field
+  // itself is told why.
+  AnsiString text;
+  bool read = true;
+  try {
+    text = f->AsString();
+  } catch (const EDatabaseError&) {
+    read = false;
+  }
   showing_ = true;
-  SetText(f->AsString());
+  SetText(text);
   showing_ = false;
-  memoLoaded_ = true;
+  memoLoaded_ = read;
   EditingChange();
 }
 

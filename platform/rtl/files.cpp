@@ -120,6 +120,14 @@ bool DirectoryExists(const AnsiString& name) {
   return !name.empty() && StatSys(Sys(name), st) && S_ISDIR(st.st_mode);
 }
 
+bool DirectoryReadable(const AnsiString& dir) {
+  return DirectoryExists(dir) && ::access(Sys(ExcludeTrailingPathDelimiter(dir)).c_str(), R_OK | X_OK) == 0;
+}
+
+bool DirectoryWritable(const AnsiString& dir) {
+  return DirectoryExists(dir) && ::access(Sys(ExcludeTrailingPathDelimiter(dir)).c_str(), W_OK | X_OK) == 0;
+}
+
 bool ForceDirectories(const AnsiString& dir) {
   AnsiString d = ExcludeTrailingPathDelimiter(dir);
   if (d.empty()) return DirectoryExists("/") && !dir.empty();

@@ -18,6 +18,9 @@ constexpr char PathDelim = '/';
 
 bool FileExists(const AnsiString& name);       // an existing regular file
 bool DirectoryExists(const AnsiString& name);  // an existing directory
+// An existing directory this process may list and enter / create files in.
+bool DirectoryReadable(const AnsiString& dir);
+bool DirectoryWritable(const AnsiString& dir);
 // Creates the directory and every missing parent; true when it exists after.
 bool ForceDirectories(const AnsiString& dir);
 bool DeleteFile(const AnsiString& name);

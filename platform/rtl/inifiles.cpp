@@ -35,6 +35,39 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+// True when the bytes hold UTF-8 characters beyond ASCII and nothing that
+// is not UTF-8; text in Windows-1252 with a letter beyond ASCII is never
+// such (a lone accented letter is no valid sequence).
+bool LooksLikeUtf8(std::string_view s) {
+  bool beyondAscii = false;
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i++]);
+    if (c < 0x80) continue;
+    const int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0 || c == 0xC0 || c == 0xC1) return false;
+    for (int k = 0; k < extra; ++k, ++i)
+      if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return false;
+    beyondAscii = true;
+  }
+  return beyondAscii;
+}
+
+// UTF-8 to Windows-1252: a character the code page has no form for
+// becomes "?".
+AnsiString FromUtf8(std::string_view s) {
+  AnsiString out, part;
+  while (!s.empty()) {
+    size_t bad = 0;
+    if (Utf8ToCp1252Folded(s, part, &bad)) return out + part;
+    out += part;
+    out += '?';
+    size_t next = bad + 1;
+    while (next < s.size() && (static_cast<unsigned char>(s[next]) & 0xC0) == 0x80) ++next;
+    s.remove_prefix(next);
+  }
+  return out;
+}
+
 AnsiString NoLineBreaks(std::string_view v) {
   AnsiString s(v);
   for (char& c : s)
@@ -117,6 +150,12 @@ void TIniFile::Load() {
     text.append(buf, static_cast<size_t>(n));
   }
   ::close(fd);
+  // A desktop editor may have saved the file in UTF-8, often with a byte
+  // order mark; it is read as the user wrote it, and written back in
+  // Windows-1252 like every file the program writes.
+  const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  if (bom) text.erase(0, 3);
+  if (bom || LooksLikeUtf8(text)) text = FromUtf8(text);
   size_t p = 0;
   while (p < text.size()) {
     size_t start = p;
@@ -135,15 +174,9 @@ void TIniFile::Save() {
   }
   const std::string target = Cp1252ToUtf8(path_);
   const std::string tmp = target + ".~tmp";
-  // A file that could not be read would be replaced by what little was
-  // known of it; a read-only file is the user's wish to keep it as it is.
+  if (const int err = SaveProblem()) WriteError(fileName_, err);
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (unreadable_) WriteError(fileName_, unreadable_);
-  if (exists && S_ISREG(st.st_mode)) {
-    if ((st.st_mode & 0222) == 0) WriteError(fileName_, EACCES);
-    if (::access(target.c_str(), W_OK) != 0) WriteError(fileName_, errno);
-  }
   mode_t mode = 0644;
   bool exact = ownerOnly_;  // rights to give exactly, past the umask
   if (ownerOnly_) {
@@ -181,6 +214,33 @@ void TIniFile::Save() {
   }
   stamp_ = Stamp();  // re-read our own file on the next access
   Load();
+}
+
+int TIniFile::SaveProblem() const {
+  // A file that could not be read would be replaced by what little was
+  // known of it; a read-only file is the user's wish to keep it as it is.
+  if (unreadable_) return unreadable_;
+  const AnsiString path = path_.empty() ? ResolveFileName(fileName_) : path_;
+  const std::string target = Cp1252ToUtf8(path);
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if ((st.st_mode & 0222) == 0) return EACCES;
+    if (::access(target.c_str(), W_OK) != 0) return errno;
+  }
+  // The new text is made beside the file.
+  const AnsiString dir = ExtractFileDir(path);
+  if (::access(Cp1252ToUtf8(dir.empty() ? "." : dir).c_str(), W_OK | X_OK) != 0) return errno;
+  return 0;
+}
+
+int TIniFile::ReadProblem() {
+  Load();
+  return unreadable_;
+}
+
+int TIniFile::WriteProblem() {
+  Load();
+  return SaveProblem();
 }
 
 void TIniFile::Changed() {

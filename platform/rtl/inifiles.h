@@ -11,8 +11,10 @@
 // temporary file beside it, is flushed to the disk and renamed over the old
 // one, so a crash leaves either the old or the new file, never a mix. A
 // write keeps every other line (comments, unknown sections, their order)
-// byte for byte. The file is Windows-1252 with CR LF line ends; LF or CR
-// alone are accepted when reading. The contents are cached and read again
+// byte for byte. The file is written in Windows-1252 with CR LF line ends;
+// LF or CR alone are accepted when reading, and so is UTF-8 (with or
+// without a byte-order mark), which the first write turns into
+// Windows-1252. The contents are cached and read again
 // when the file changes on disk, so several TIniFile objects on one file
 // see each other's writes.
 //
@@ -84,6 +86,12 @@ class TIniFile : public TObject {
   void EndUpdate();
   // Saves collected writes now (writes outside an update are immediate).
   void UpdateFile();
+  // Why the file, which is there, could not be read (an errno), or 0.
+  int ReadProblem();
+  // An errno a write would certainly fail with (the file unreadable or
+  // write-protected, its folder closed to new files), or 0; a full disk
+  // shows only when written to.
+  int WriteProblem();
   bool OwnerOnly() const { return ownerOnly_; }
   void SetOwnerOnly(bool v) { ownerOnly_ = v; }
 
@@ -98,6 +106,7 @@ private:
   void Load();
   void Save();
   void Changed();  // save now, or later while an update runs
+  int SaveProblem() const;  // WriteProblem on the lines as they are
   static Line Parse(AnsiString raw);
   int FindSection(std::string_view section) const;  // line index or -1
   int SectionEnd(int sectionLine) const;            // index after its last line

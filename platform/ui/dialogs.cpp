@@ -113,6 +113,69 @@ unsigned FlagsOf(TMsgDlgType type, TMsgDlgButtons b) {
   return f;
 }
 
+// The message as the box shows it, so that the box fits the screen: a word
+// wider than the text's width (a long path, say) is broken where the line
+// runs out, after a path delimiter when one is near; a word that would
+// take more than four lines keeps its start and end around "…"; a text
+// still higher than `maxHeight` ends with "…" where it reaches it.
+AnsiString FitMessage(const AnsiString& msg, TCanvas& c, int width, int maxHeight) {
+  constexpr int kWordLines = 4;
+  const AnsiString ellipsis = "\x85";
+  auto charWidth = [&c](char ch) { return c.TextWidth(AnsiString(1, ch)); };
+  // The longest start of `s` (from its end when `fromEnd`) within `room` pixels.
+  auto within = [&](std::string_view s, int room, bool fromEnd) {
+    size_t n = 0;
+    for (int x = 0; n < s.size(); ++n) {
+      x += charWidth(fromEnd ? s[s.size() - 1 - n] : s[n]);
+      if (x > room) break;
+    }
+    return n;
+  };
+  AnsiString out;
+  size_t i = 0;
+  while (i < msg.size()) {
+    size_t end = i;
+    while (end < msg.size() && msg[end] != ' ' && msg[end] != '\r' && msg[end] != '\n') ++end;
+    AnsiString word = msg.substr(i, end - i);
+    if (c.TextWidth(word) > width) {
+      const int half = kWordLines * width / 2 - c.TextWidth(ellipsis);
+      if (c.TextWidth(word) > kWordLines * width) {
+        const size_t head = within(word, half, false), tail = within(word, half, true);
+        word = word.substr(0, head) + ellipsis + word.substr(word.size() - tail);
+      }
+      AnsiString broken;
+      for (std::string_view rest = word; !rest.empty();) {
+        size_t n = std::max<size_t>(1, within(rest, width, false));
+        const size_t slash = rest.substr(0, n).rfind(PathDelim);
+        if (n < rest.size() && slash != std::string_view::npos && slash + 1 > n / 2) n = slash + 1;
+        if (!broken.empty()) broken += '\r';
+        broken += rest.substr(0, n);
+        rest.remove_prefix(n);
+      }
+      word = broken;
+    }
+    out += word;
+    if (end < msg.size()) out += msg[end];
+    i = end + 1;
+  }
+  auto height = [&](const AnsiString& t) {
+    TRect r{0, 0, width, 0};
+    c.DrawText(t, r, DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS);
+    return r.Height();
+  };
+  if (height(out) <= maxHeight) return out;
+  // The longest start that fits, found by halving.
+  size_t lo = 0, hi = out.size();
+  while (lo < hi) {
+    const size_t mid = (lo + hi + 1) / 2;
+    if (height(out.substr(0, mid) + ellipsis) <= maxHeight)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return out.substr(0, lo) + ellipsis;
+}
+
 }  // namespace
 
 TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons) {
@@ -129,16 +192,20 @@ TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButto
     icon->SetBounds(12, 12, 32, 32);
     x = 56;
   }
-  // The text, wrapped at a third of the screen at most.
-  TRect tr{0, 0, std::max(120, (Screen ? Screen->Width() : 1024) / 3), 0};
-  ctlutil::Measure(*f->Font()).DrawText(msg, tr, DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS);
+  // The text, wrapped at a third of the screen at most; the box leaves
+  // room on the screen for its caption, frame and buttons.
+  const int wrap = std::max(120, (Screen ? Screen->Width() : 1024) / 3);
+  const AnsiString text =
+      FitMessage(msg, ctlutil::Measure(*f->Font()), wrap, std::max(64, (Screen ? Screen->Height() : 768) - 140));
+  TRect tr{0, 0, wrap, 0};
+  ctlutil::Measure(*f->Font()).DrawText(text, tr, DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS);
   auto* label = new TLabel(f);
   label->SetParent(f);
   label->SetAutoSize(false);
   label->SetWordWrap(true);
   label->SetShowAccelChar(false);
   label->SetBounds(x, 12 + std::max(0, (32 - tr.Height()) / 2), tr.Width() + 2, tr.Height());
-  label->SetCaption(msg);
+  label->SetCaption(text);
   label->SetName("Message");
   std::vector<TButton*> btns;
   bool hasCancel = buttons & mbCancel, hasNo = buttons & mbNo;

@@ -60,7 +60,7 @@ class UserDatabase : public apptest::ProgramDirTest {
   void SetUp() override {
     ProgramDirTest::SetUp();
     CopyReferenceData();
-    LoadSettings();  // aliases, with BENUTZER made on the way
+    LoadSettings();  // aliases; BENUTZER is made with the tables
   }
   std::unique_ptr<TwwTable> Open(const char* table, const char* index) {
     return apptest::OpenTable("OrvUser", table, index);
@@ -89,7 +89,13 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
   layout->Delete();
   layout.reset();
   apptest::fs::remove(Root() / "OvDef003.Rtf");
+  // The warner's list, made from the entries at every fill, is made anew
+  // when damaged, without a word.
+  const std::string garbage(apptest::fs::file_size(User("TERMINE.FFD")), 'Z');
+  Put(User("TERMINE.FFD"), garbage);
   CreateUserDatabase();
+  EXPECT_EQ(UserTableUse(utTermine), tuReady);
+  EXPECT_NE(apptest::Slurp(User("TERMINE.FFD")), garbage);
   CreateDefaultLayouts();
   layout = Open("LAYOUT.FFD", "XLOUT_ID");
   EXPECT_EQ(layout->RecordCount(), 3);

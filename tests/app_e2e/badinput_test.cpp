@@ -158,8 +158,10 @@ TEST_F(BadInput, EachGetsAGermanMessageAndNothingStoredIsLost) {
                          CP1252("Die Einstellungen können nicht in der Datei \"").str() +
                              (dir / "Orvelan.Ini").string() +
                              CP1252("\" gespeichert werden: Die Datei oder ihr Verzeichnis ist schreibgeschützt "
-                                    "(fehlende Schreibrechte).\r\rDie Datei bleibt unverändert; die "
-                                    "Änderungen dieser Sitzung an den Einstellungen gehen verloren.")
+                                    "(fehlende Schreibrechte). Heben Sie den Schreibschutz auf oder lassen Sie sich "
+                                    "Schreibrechte für die Datei und ihr Verzeichnis geben.\r\rBis dahin bleibt die "
+                                    "Datei unverändert; Änderungen an den Einstellungen (auch die Lage der Fenster) "
+                                    "gehen am Ende verloren.")
                                  .str(),
                          "Orvelan", MB_OK | MB_ICONWARNING)}};
   for (const auto& [shot, own] : boxes) {

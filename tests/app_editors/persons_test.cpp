@@ -169,6 +169,8 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
     tryPost();  // a date the mask has not finished
     Retype(f.editEigeDatum, "31021990");
     tryPost();  // no such day
+    Retype(f.editEigeDatum, "01018202");
+    tryPost();  // after the calendar's end
     // The masks refuse what does not fit them, with a beep.
     int beeps = Beeps();
     Retype(f.editEigeDatum, "1x");
@@ -206,7 +208,9 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
   EXPECT_EQ(beepsTime, 2) << "two letters";
   const AnsiString date = CP1252("Geben Sie bitte ein gültiges Geburtsdatum ein.").str();
   const AnsiString time = CP1252("Geben Sie bitte eine gültige Zeit ein.").str();
-  EXPECT_EQ(refusals, (std::vector<AnsiString>{date, date, date, time, time,
+  const AnsiString end = CP1252("Das Geburtsdatum 01.01.8202 liegt nach dem Ende des Kalenders am 31.12.8201. Geben "
+                                "Sie bitte ein früheres Datum ein.").str();
+  EXPECT_EQ(refusals, (std::vector<AnsiString>{date, date, date, end, time, time,
                                                "Geben Sie bitte einen Vornamen und/oder Nachnamen ein."}));
   EXPECT_TRUE(StoredEntries().empty());
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);

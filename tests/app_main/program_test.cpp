@@ -20,6 +20,7 @@
 #include <functional>
 #include <map>
 
+#include "app/editors/entryeditor.h"
 #include "app/main/program.h"
 #include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
@@ -197,10 +198,12 @@ TEST_F(ProgramBlock, ASecondStartWhileTheFirstIsStartingHandsOver) {
 // for) stays byte for byte; the user is told once and the program ends
 // normally, on the full start's way as on the automatic start's short one.
 TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
-  const std::string text = "; meine Notiz\r\n[ALLGEMEIN]\r\nRubrik=3\r\nLetzter Programmstart=" +
-                           std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n[HAUPTFENSTER]\r\nLinks=7\r\n";
   for (const bool readOnly : {true, false}) {
     SCOPED_TRACE(readOnly ? "read-only, full start" : "blocked, automatic start");
+    // (The full start is a first one: a later one would name the missing user tables too.)
+    const std::string text = "; meine Notiz\r\n[ALLGEMEIN]\r\nRubrik=3\r\n" +
+                             (readOnly ? "" : "Letzter Programmstart=" + std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n") +
+                             "[HAUPTFENSTER]\r\nLinks=7\r\n";
     std::error_code ec;
     fs::permissions(Ini(), fs::perms::owner_read | fs::perms::owner_write, ec);
     apptest::Put(Ini(), text);
@@ -227,6 +230,41 @@ TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
     delete frmMain;
   }
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+}
+
+// A settings file the user may not read, or not write (an ordinary user in
+// a child process): named once, at the start, in German; closing a window
+// on the way adds no message, and the file stays as it was.
+TEST_F(ProgramBlock, ASettingsFileThatCannotBeReadOrWrittenIsNamedOnceAtTheStart) {
+  const std::string text = "[ALLGEMEIN]\r\nTermine anzeigen=0\r\n";
+  apptest::Put(Ini(), text);
+  ASSERT_EQ(std::system(("chown -R 65534:65534 '" + Root().string() + "'").c_str()), 0);
+  const int status = InChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+    for (const mode_t mode : {0000, 0444}) {
+      SCOPED_TRACE(mode);
+      ShutdownUi();
+      InitUi();
+      ::chmod(Ini().c_str(), mode);
+      driver.AnswerNextMessageBox(IDOK);
+      driver.WhenModal([&](TCustomForm&) {
+        driver.Advance(200);
+        driver.WhenModal([](TCustomForm& warner) { warner.Close(); });
+        driver.Click(frmMain->pbTermine);
+        frmMain->Close();
+      });
+      const size_t boxes = driver.MessageBoxes().size();
+      EXPECT_EQ(RunProgram({}), 0);
+      ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+      const std::string said = driver.MessageBoxes().back().Text;
+      EXPECT_NE(said.find("\"" + Ini().string() + "\""), std::string::npos) << said;
+      EXPECT_NE(said.find(mode == 0 ? "nicht gelesen" : "Schreibschutz"), std::string::npos) << said;
+      ::chmod(Ini().c_str(), 0600);
+      EXPECT_EQ(apptest::Slurp(Ini()), text);
+    }
+  });
+  if (status == 2) GTEST_SKIP() << "no ordinary user to run as";
+  EXPECT_EQ(status, 0);
 }
 
 // Settings on a disk that is full at the end: the message gives that reason,
@@ -318,37 +356,63 @@ TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
 }
 
 // The user's table of entries deleted between two runs: the next start
-// names it before making it anew, and the selection codes of the lost
-// entries go with them, so that a new entry takes over none of them.
-TEST_F(ProgramBlock, AMissingUserTableIsNamedAndItsCodesGoWithIt) {
+// names it before making it anew; the codes of the lost entries are named
+// and kept when the user says "Nein" (a new entry numbers on above them, so
+// it takes over none), and deleted on "Ja". The whole folder gone on a
+// later start is named too.
+TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
   EXPECT_EQ(FirstStartWithAPerson(), 0);
+  const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
+  for (const int answer : {IDNO, IDYES}) {
+    delete frmMain;
+    delete frmSpruch;
+    fs::remove(path);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.AnswerNextMessageBox(answer);
+    const size_t boxes = driver.MessageBoxes().size();
+    EXPECT_EQ(RunFullStart({}), 0);
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 2);
+    const std::string missing = driver.MessageBoxes()[boxes].Text, codes = driver.MessageBoxes()[boxes + 1].Text;
+    EXPECT_NE(missing.find("EIGENES.FFD"), std::string::npos) << missing;
+    EXPECT_NE(missing.find((Root() / "BENUTZER").string()), std::string::npos) << missing;
+    EXPECT_NE(codes.find("Nr. 1 (FAM)"), std::string::npos) << codes;
+    EXPECT_TRUE(fs::exists(path));
+    LoadSettings();
+    EXPECT_EQ(apptest::OpenTable("OrvUser", "EIGESELC.FFD")->RecordCount(), answer == IDNO ? 1 : 0);
+    EXPECT_EQ(NextEntryId(), answer == IDNO ? 2 : 1);
+    SaveSettings();
+  }
   delete frmMain;
   delete frmSpruch;
-  const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
-  fs::remove(path);
+  fs::remove_all(Root() / "BENUTZER");
   driver.AnswerNextMessageBox(IDOK);
+  const size_t boxes = driver.MessageBoxes().size();
   EXPECT_EQ(RunFullStart({}), 0);
-  ASSERT_EQ(driver.MessageBoxes().size(), 1u);
-  const std::string said = driver.MessageBoxes()[0].Text;
-  EXPECT_NE(said.find("EIGENES.FFD"), std::string::npos) << said;
-  EXPECT_NE(said.find((Root() / "BENUTZER").string()), std::string::npos) << said;
-  EXPECT_TRUE(fs::exists(path));
-  LoadSettings();
-  EXPECT_EQ(apptest::OpenTable("OrvUser", "EIGESELC.FFD")->RecordCount(), 0);
+  ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+  const std::string said = driver.MessageBoxes().back().Text;
+  EXPECT_NE(said.find("Verzeichnis \"" + (Root() / "BENUTZER").string() + "\""), std::string::npos) << said;
+  EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
-// A damaged or unreadable user table, or a missing sayings' table: the
-// program starts on its calendar and reference pages, names the file once
-// in German, leaves out only what needs that file, and leaves the file as
-// it is; a table of entries that is write-protected or whose records read
-// but an index does not is shown, not edited. Run as
-// an ordinary user in a child process, so that file rights hold.
+// A damaged or unreadable user table or folder, or a missing sayings' table:
+// the program starts on its calendar and reference pages, names the file or
+// folder once in German as what is wrong with it, leaves out only what needs
+// it, and leaves it as it is; a table of entries that is write-protected, in
+// a write-protected folder, or whose records read but an index or a text
+// does not is shown, not edited. A reference folder that cannot be read ends
+// the start, named as such. Run as an ordinary user in a child process, so
+// that file rights hold.
 TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   EXPECT_EQ(FirstStartWithAPerson(), 0);
   delete frmMain;
   delete frmSpruch;
-  const fs::path own = Root() / "BENUTZER" / "EIGENES.FFD", layout = Root() / "BENUTZER" / "LAYOUT.FFD",
-                 links = Root() / "BENUTZER" / "EIGESELC.FFD", sayings = Root() / "DATEN" / "SPRUCH.FFD";
+  const fs::path users = Root() / "BENUTZER", own = users / "EIGENES.FFD", layout = users / "LAYOUT.FFD",
+                 links = users / "EIGESELC.FFD", sayings = Root() / "DATEN" / "SPRUCH.FFD";
+  // The last template's text freed its block, the file's last.
+  LoadSettings();
+  if (auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID"); t->FindKey({3})) t->Delete();
+  SaveSettings();
   std::map<fs::path, std::string> good;
   for (const fs::path& p : {own, layout, links, sayings}) good[p] = apptest::Slurp(p);
   auto flipped = [&](std::initializer_list<size_t> at) {
@@ -362,19 +426,30 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   std::memcpy(&root, good[own].data() + 80 + 4 * 4, 4);
   struct Case {
     const char* name;
-    fs::path file;
-    std::string bytes;  // empty: the file is removed
+    fs::path file;      // or folder
+    std::string bytes;  // empty: the file is removed (a folder's are left)
     mode_t mode;
     bool personal, editors, warner, templates, saying;
+    const char* said;  // what the message says of it
+    bool asFolder = false;  // a folder stands in the file's place
   } cases[] = {
-      {"memo byte", own, flipped({memo + 5}), 0644, false, false, false, true, true},
-      {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true},
-      {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true},
-      {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, true, true, true},
-      {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true},
-      {"unreadable", links, good[links], 0, true, false, true, true, true},
-      {"write-protected", own, good[own], 0444, true, false, true, true, true},
-      {"missing sayings", sayings, "", 0644, true, true, true, true, false},
+      {"memo byte", own, flipped({memo + 5}), 0644, true, false, true, true, true, "kann nicht ganz gelesen"},
+      {"cut in a free block", layout, good[layout].substr(0, good[layout].size() - 1), 0644, true, true, true, false,
+       true, "kann nicht ganz gelesen"},
+      {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true, "kann nicht gelesen"},
+      {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true,
+       "kann nicht gelesen"},
+      {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, false, true, true, "kann nicht ganz gelesen"},
+      {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true,
+       "kann nicht gelesen"},
+      {"unreadable", links, good[links], 0, true, false, true, true, true, "verweigert den Zugriff"},
+      {"write-protected", own, good[own], 0444, true, false, true, true, true, "schreibgesch\xFCtzt"},
+      {"missing sayings", sayings, "", 0644, true, true, true, true, false, "fehlt"},
+      {"a folder in the file's place", own, "", 0755, false, false, false, true, true, "steht ein Verzeichnis", true},
+      {"closed user folder", users, "", 0, false, false, false, false, true, "keinen Zugriff"},
+      {"write-protected user folder", users, "", 0555, true, false, false, false, true, "schreibgesch\xFCtzt"},
+      // Last: its start ends before the window's scripted step.
+      {"closed reference folder", Root() / "DATEN", "", 0, false, false, false, false, false, "keinen Zugriff"},
   };
   apptest::Put(Ini(), "[ALLGEMEIN]\r\nRubrik=1\r\nTermine anzeigen=0\r\n");
   ASSERT_EQ(std::system(("chown -R 65534:65534 '" + Root().string() + "'").c_str()), 0);
@@ -384,11 +459,14 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
       SCOPED_TRACE(c.name);
       ShutdownUi();  // a fresh application object: one message loop each, as in a process
       InitUi();
+      for (const fs::path& dir : {users, Root() / "DATEN"}) ::chmod(dir.c_str(), 0755);
       for (const auto& [p, bytes] : good) {
-        ::chmod(p.c_str(), 0644);
+        fs::remove_all(p);
         apptest::Put(p, bytes);
       }
-      if (c.bytes.empty()) fs::remove(c.file);
+      const bool folder = fs::is_directory(c.file);
+      if (c.asFolder || (c.bytes.empty() && !folder)) fs::remove(c.file);
+      if (c.asFolder) fs::create_directory(c.file);
       if (!c.bytes.empty()) apptest::Put(c.file, c.bytes);
       ::chmod(c.file.c_str(), c.mode);
       driver.AnswerNextMessageBox(IDOK);
@@ -398,8 +476,10 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
         shown = true;
         EXPECT_EQ(frmMain->pbEige->Enabled(), c.personal);
         EXPECT_EQ(CurrentRubric, c.personal ? rbPersonal : rbEmpty);
-        EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(), c.file == own && c.personal);
+        EXPECT_EQ(frmMain->tblEige->Active() && !frmMain->tblEige->CanModify(),
+                  (c.file == own || c.file == users) && c.personal);
         EXPECT_EQ(frmMain->mnpPersErf->Enabled(), c.editors);
+        EXPECT_EQ(frmMain->mnpTagebuch->Enabled(), c.personal && c.file != links);  // the lists only read
         EXPECT_EQ(frmMain->pbTermine->Enabled(), c.warner);
         EXPECT_EQ(frmMain->mnpLayout->Enabled(), c.templates);
         EXPECT_EQ(frmMain->pbSpruch->Enabled() && frmSpruch, c.saying);
@@ -407,14 +487,14 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
         frmMain->Close();
       });
       const size_t boxes = driver.MessageBoxes().size();
-      EXPECT_EQ(RunProgram({}), 0);
-      EXPECT_TRUE(shown);
+      const bool ends = c.file == Root() / "DATEN";
+      EXPECT_EQ(RunProgram({}), ends ? 1 : 0);
+      EXPECT_EQ(shown, !ends);
       ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
       const std::string said = driver.MessageBoxes().back().Text;
       EXPECT_NE(said.find("\"" + c.file.string() + "\""), std::string::npos) << said;
-      EXPECT_NE(said.find(c.mode == 0444 ? CP1252("schreibgeschützt").str() : "kann nicht gelesen werden"),
-                std::string::npos) << said;
-      ::chmod(c.file.c_str(), 0644);
+      EXPECT_NE(said.find(c.said), std::string::npos) << said;
+      ::chmod(c.file.c_str(), folder || c.asFolder ? 0755 : 0644);
       if (!c.bytes.empty()) {
         EXPECT_EQ(apptest::Slurp(c.file), c.bytes);
       }

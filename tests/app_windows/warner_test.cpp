@@ -60,6 +60,9 @@ std::vector<Entry> MakeEntries() {
   for (int id = 7; id <= 90; ++id)
     e.push_back({id, n(0, 2) ? etPerson : etEvent, year_month_day{sys_days{1900y / 1 / 1} + days{n(0, 44000)}},
                  n(0, 2) > 0, n(0, 2) > 0, n(0, 2) > 0, n(1, 21), n(1, 21), id % 3 ? "Basel" : ""});
+  // Dated on a day of the year walked and after it: no anniversary yet.
+  e.push_back({91, etPerson, 2025y / 6 / 10, true, true, false, 3, 0, ""});
+  e.push_back({92, etEvent, 2030y / 1 / 2, true, true, true, 1, 5, ""});
   return e;
 }
 
@@ -103,7 +106,7 @@ std::vector<Row> ExpectedRows(const std::vector<Entry>& entries, year_month_day 
     for (int y : {Y(day), Y(day) + 1}) {
       const bool leapDay = M(e.Date) == 2 && D(e.Date) == 29 && !year{y}.is_leap();
       const sys_days on{year{y} / month{M(e.Date)} / std::chrono::day{leapDay ? 28u : D(e.Date)}};
-      if (on >= sys_days{day}) return (on - sys_days{day}).count() == n;
+      if (on >= sys_days{day}) return y > Y(e.Date) && (on - sys_days{day}).count() == n;
     }
     return false;
   };

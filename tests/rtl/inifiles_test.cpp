@@ -109,6 +109,25 @@ TEST(IniFile, LookupIgnoresCaseAndFirstOccurrenceWins) {
   EXPECT_EQ(l.Count(), 0);
 }
 
+// A file a desktop editor saved in UTF-8, with a byte-order mark or
+// without, reads as written (its first section too); the first write turns
+// it into Windows-1252, as every file the program writes. Windows-1252
+// reads as before.
+TEST(IniFile, UTF8FromADesktopEditorReadsAsWritten) {
+  TempDir dir;
+  for (const std::string bom : {"\xEF\xBB\xBF", ""}) {
+    Put(dir / "Orvelan.Ini", bom + "[ALLGEMEIN]\r\nLand=2\r\n[PERSOENLICHE DATEN]\r\nRubriktitel=Persönlich – Familie\r\n");
+    TIniFile ini(dir / "Orvelan.Ini");
+    EXPECT_EQ(ini.ReadInteger("ALLGEMEIN", "Land", 0), 2) << bom.size();
+    EXPECT_EQ(ini.ReadString("PERSOENLICHE DATEN", "Rubriktitel", ""), "Pers\xF6nlich \x96 Familie");
+    ini.WriteInteger("ALLGEMEIN", "Land", 3);
+    EXPECT_EQ(Slurp(dir / "Orvelan.Ini"),
+              "[ALLGEMEIN]\r\nLand=3\r\n[PERSOENLICHE DATEN]\r\nRubriktitel=Pers\xF6nlich \x96 Familie\r\n");
+  }
+  Put(dir / "Orvelan.Ini", "[A]\r\nName=Pers\xF6nlich \x96 \xC3\xA4\r\n");
+  EXPECT_EQ(TIniFile(dir / "Orvelan.Ini").ReadString("A", "Name", ""), "Pers\xF6nlich \x96 \xC3\xA4");
+}
+
 TEST(IniFile, WritingKeepsEveryOtherLine) {
   TempDir dir;
   const std::string original =

@@ -71,6 +71,28 @@ TEST(MessageDialogs, OwnFormsWithGermanButtons) {
   EXPECT_EQ(RunMessageDialog("Weiter?", "Titel", MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONINFORMATION), IDCANCEL);
 }
 
+// A message naming a path of 6 000 characters: the box fits the screen,
+// its button on it; the path is shortened and broken, its start and end kept.
+TEST(MessageDialogs, ALongPathFitsTheScreen) {
+  TUiTestDriver d;
+  std::string path = "/daten";
+  while (path.size() < 6000) path += "/Verzeichnis" + std::to_string(path.size());
+  std::unique_ptr<TForm> f(CreateMessageDialog("Die Datei \"" + path + "/EIGENES.FFD\" fehlt.", mtWarning, mbOK));
+  EXPECT_GE(f->Left(), 0);
+  EXPECT_GE(f->Top(), 0);
+  EXPECT_LE(f->Left() + f->Width(), Screen->Width());
+  EXPECT_LE(f->Top() + f->Height(), Screen->Height());
+  const auto* text = static_cast<TLabel*>(f->FindComponent("Message"));
+  EXPECT_EQ(text->Caption().rfind("Die Datei \"/daten/Verzeichnis", 0), 0u) << text->Caption();
+  EXPECT_NE(text->Caption().find("\x85"), std::string::npos);
+  EXPECT_NE(text->Caption().find("EIGENES.FFD\" fehlt."), std::string::npos);
+  d.WhenModal([&](TCustomForm& box) {
+    d.SavePng(&box, "message_long_path");
+    d.PressKey(VK_RETURN);
+  });
+  EXPECT_EQ(f->ShowModal(), mrOk);
+}
+
 TEST(FileDialogs, DefaultExtensionAndRequest) {
   TUiTestDriver d;
   TSaveDialog sd(nullptr);
