@@ -379,7 +379,9 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     driver.AnswerNextMessageBox(answer);
     const size_t boxes = driver.MessageBoxes().size();
     EXPECT_EQ(RunFullStart({}), 0);
-    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 2);
+    // A failure here leaves the folder's case below to be tried all the same.
+    EXPECT_EQ(driver.MessageBoxes().size(), boxes + 2);
+    if (driver.MessageBoxes().size() < boxes + 2) continue;
     const std::string missing = driver.MessageBoxes()[boxes].Text, codes = driver.MessageBoxes()[boxes + 1].Text;
     EXPECT_NE(missing.find("EIGENES.FFD"), std::string::npos) << missing;
     EXPECT_NE(missing.find((Root() / "BENUTZER").string()), std::string::npos) << missing;
