@@ -589,9 +589,10 @@ TEST_F(MainWindowTest, ACutEventArchiveLeavesTheEventsOnTheirPage) {
 // damaged block and names each file once, after the first page. Then the
 // pages show what their tables and lookups still give, without a further
 // message: every event of a day whose first event lies in a damaged block,
-// the name-day page of a day whose names or patrons cannot all be looked
-// up, the holidays page of a day whose fixed holidays are lost; the saying
-// window leaves out a saying it cannot read.
+// the deaths page of a day with a patron whose record is lost, the name-day
+// page of a day whose names or patrons cannot all be looked up, the
+// holidays page of a day whose fixed holidays are lost; the saying window
+// leaves out a saying it cannot read.
 TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
   const fs::path data = Root() / "DATEN";
   const std::string dir = data.string();
@@ -647,6 +648,15 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
     if (day == 0) flip("EREIGNIS", block);
   }
   ASSERT_GT(day, 0);
+  // A key's record: 1 read, 0 none, -1 in a damaged block.
+  auto reads = [](datatest::TTableReader& t, const char* field, int64_t id) {
+    try {
+      const auto key = t.Key({{field, id}});
+      return t.Cursor().FindKey(key.data(), 1) && t.Get() ? 1 : 0;
+    } catch (const EffException&) {
+      return -1;
+    }
+  };
   // A day some of whose patrons' names or persons are lost: the page shows
   // a heading per patron whose name reads and a paragraph per patron whose
   // person reads or who has a note.
@@ -654,14 +664,6 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
   {
     datatest::TTableReader patrons(dir, "PATRON", "PA_MT"), nameTable(dir, "NAME", "XPKNAME"),
         persons(dir, "PERSON", "XPKPERS");
-    auto reads = [](datatest::TTableReader& t, const char* field, int64_t id) {
-      try {
-        const auto key = t.Key({{field, id}});
-        return t.Cursor().FindKey(key.data(), 1) && t.Get();
-      } catch (const EffException&) {
-        return false;
-      }
-    };
     for (int n = 0; n < 12 * 31 && nameDay == 0; ++n) {
       const int m = n / 31 + 1, d = n % 31 + 1;
       const auto from = patrons.Key({{"PATR_MONAT", m}, {"PATR_TAG", d}, {"PATR_ID", 0}});
@@ -675,9 +677,9 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
         } catch (const EffException&) {
           continue;
         }
-        const bool heading = reads(nameTable, "NAME_ID", patrons.Int("NAME_ID"));
+        const bool heading = reads(nameTable, "NAME_ID", patrons.Int("NAME_ID")) == 1;
         const int64_t person = patrons.Int("PERS_ID");
-        const bool personReads = person > 0 && reads(persons, "PERS_ID", person);
+        const bool personReads = person > 0 && reads(persons, "PERS_ID", person) == 1;
         lost |= !heading || (person > 0 && !personReads);
         shown += heading + (personReads || !patrons.Str("PATR_VERMERK").empty());
       }
@@ -685,6 +687,34 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
     }
   }
   ASSERT_GT(nameDay, 0);
+  // A day on which a person died whose patron's record is lost: the deaths
+  // page shows every person of the day that reads, without the mark.
+  int deathMonth = 0, deathDay = 0, died = 0;
+  bool found = false;
+  {
+    datatest::TTableReader persons(dir, "PERSON", "XPKPERS"), patrons(dir, "PATRON", "PA_PERS"),
+        day(dir, "PERSON", "PE_TMTJ");
+    while (!found) {
+      try {
+        if (!persons.Next()) break;
+      } catch (const EffException&) {
+        continue;
+      }
+      deathMonth = static_cast<int>(persons.Int("PERS_TODM")), deathDay = static_cast<int>(persons.Int("PERS_TODT"));
+      found = deathDay > 0 && reads(patrons, "PERS_ID", persons.Int("PERS_ID")) < 0;
+    }
+    const auto from = day.Key({{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 1}, {"PERS_TODJ", 9999}});
+    const auto to = day.Key({{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 0}, {"PERS_TODJ", 0}});
+    day.Cursor().SetRange(from.data(), 4, true, to.data(), 4, true);
+    for (;;) {
+      try {
+        if (!day.Next()) break;
+        ++died;
+      } catch (const EffException&) {
+      }
+    }
+  }
+  ASSERT_TRUE(found);
 
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=4\r\nLetzte Rubrik anzeigen=1\r\n");
   driver.AnswerNextMessageBox(IDOK);
@@ -699,6 +729,9 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
   }
   ShowDay(f, EncodeDate(2026, 12, day));
   EXPECT_EQ(Entries(f->WPRichText1), readable);
+  driver.Click(f->pbPTod);
+  ShowDay(f, EncodeDate(2026, deathMonth, deathDay));
+  EXPECT_EQ(Entries(f->WPRichText1), died);
   driver.Click(f->pbName);
   ShowDay(f, EncodeDate(2026, nameMonth, nameDay));
   EXPECT_EQ(Entries(f->WPRichText1), names);
