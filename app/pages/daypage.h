@@ -21,7 +21,9 @@
 #include "richtext/controls/rtfedit.h"
 
 // The window's parts a day-page builder needs. The main window fills one
-// from its own components; tests and other windows can fill their own.
+// from its own components; tests and other windows can fill their own. A
+// table the start could not open is null: the rubrics that walk it are not
+// offered, and a page that only looks into it goes on without it.
 struct DayPageContext {
   TWPCustomRtfEdit* Page = nullptr;  // the control the page is written into
   TwwTable* Persons = nullptr;       // "PERSON.FFD"

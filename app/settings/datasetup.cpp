@@ -28,10 +28,13 @@ TwwTable* PersonProfessionTable = nullptr;
 
 namespace {
 
-// The archives whose failure was noted in this run, and the message not yet
-// shown.
+// The files whose failure was noted in this run; what is wrong with each
+// one not yet shown, and what is missing for it (texts, entries), which the
+// message says once after them.
 std::set<std::string> gNotedArchives;
 AnsiString gArchiveMessage;
+int gUnshownFiles = 0;
+bool gTextsMissing = false, gEntriesMissing = false;
 // Why the sayings' table could not be opened at the start.
 AnsiString gSayingsProblem;
 // The reference tables this start could not open at all (upper case), and
@@ -231,26 +234,24 @@ void Free(T*& p) {
 
 namespace {
 
-void NoteFileFailure(const AnsiString& path, const AnsiString& message) {
+void NoteFileFailure(const AnsiString& path, const AnsiString& message, bool& missing) {
   if (!gNotedArchives.insert(path).second) return;
   if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
   gArchiveMessage += message;
+  ++gUnshownFiles;
+  missing = true;
 }
 
 }  // namespace
 
 void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
   if (!archive) return;
-  NoteFileFailure(archive->FileName(),
-                  DataFileMessage(archive->FileName(), e) +
-                      CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str());
+  NoteFileFailure(archive->FileName(), DataFileMessage(archive->FileName(), e), gTextsMissing);
 }
 
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
-  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e) +
-                            CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Einträge aus dieser Datei können "
-                                   "fehlen.")
-                                .str());
+  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
+                  gEntriesMissing);
 }
 
 const AnsiString& SayingsProblem() { return gSayingsProblem; }
@@ -272,6 +273,15 @@ bool FindReadableKey(TwwTable* table, const std::vector<Variant>& key) {
 AnsiString TakeArchiveFailureMessage() {
   AnsiString message;
   message.swap(gArchiveMessage);
+  if (!message.empty()) {
+    const AnsiString what = gTextsMissing && gEntriesMissing ? CP1252("Texte und Einträge").str()
+                            : gTextsMissing                  ? AnsiString("Texte")
+                                                             : CP1252("Einträge").str();
+    message += CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; ").str() + what +
+               (gUnshownFiles == 1 ? " aus dieser Datei" : " aus diesen Dateien") + CP1252(" können fehlen.").str();
+  }
+  gUnshownFiles = 0;
+  gTextsMissing = gEntriesMissing = false;
   return message;
 }
 
@@ -281,7 +291,7 @@ void CreateSharedStream() {
 
 void SetUpData() {
   gNotedArchives.clear();  // a new run
-  gArchiveMessage.clear();
+  TakeArchiveFailureMessage();
   gUnusableTables.clear();
   gReferenceProblems.clear();
   try {

@@ -727,6 +727,10 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
     EXPECT_NE(at, std::string::npos) << named << "\n" << said;
     EXPECT_EQ(said.find(named, at + 1), std::string::npos) << said;
   }
+  // What that means for the pages is said once, after all of them.
+  const std::string closing =
+      CP1252("Die Seiten zeigen, was sich lesen lässt; Einträge aus diesen Dateien können fehlen.").str();
+  EXPECT_EQ(said.find("Die Seiten zeigen"), said.size() - closing.size()) << said;
   ShowDay(f, EncodeDate(2026, 12, day));
   EXPECT_EQ(Entries(f->WPRichText1), readable);
   driver.Click(f->pbPTod);
