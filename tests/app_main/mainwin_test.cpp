@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -623,33 +624,42 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
         found = block;
       }
     }
+  // The records of a range of the reader's index that read, each given to
+  // `each`, and whether the range's first one does not.
+  using Reader = datatest::TTableReader;
+  auto walk = [](Reader& t, std::initializer_list<std::pair<const char*, int64_t>> from,
+                 std::initializer_list<std::pair<const char*, int64_t>> to, const std::function<void()>& each = {}) {
+    const auto start = t.Key(from), end = t.Key(to);
+    const int fields = static_cast<int>(from.size());
+    t.Cursor().SetRange(start.data(), fields, true, end.data(), fields, true);
+    std::pair<int, bool> readAndFirstLost{0, false};
+    for (int n = 0;; ++n) {
+      try {
+        if (!t.Next()) return readAndFirstLost;
+      } catch (const EffException&) {
+        readAndFirstLost.second |= n == 0;
+        continue;
+      }
+      ++readAndFirstLost.first;
+      if (each) each();
+    }
+  };
   // Another events' block is damaged until a December day has its first
   // event in it; the engine says which events of that day still read.
   int day = 0, readable = 0;
   for (size_t block = 2; day == 0 && block < 1000; ++block) {
     if (!flip("EREIGNIS", block)) continue;
-    datatest::TTableReader t(dir, "EREIGNIS", "ER_MTJ");
+    Reader t(dir, "EREIGNIS", "ER_MTJ");
     for (int d = 1; d <= 31 && day == 0; ++d) {
-      const auto from = t.Key({{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 9999}});
-      const auto to = t.Key({{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 0}});
-      t.Cursor().SetRange(from.data(), 3, true, to.data(), 3, true);
-      int ok = 0;
-      bool firstFails = false;
-      for (int n = 0;; ++n) {
-        try {
-          if (!t.Next()) break;
-          ++ok;
-        } catch (const EffException&) {
-          firstFails |= n == 0;
-        }
-      }
-      if (firstFails && ok > 0) day = d, readable = ok;
+      const auto [ok, firstLost] = walk(t, {{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 9999}},
+                                        {{"EREI_MONAT", 12}, {"EREI_TAG", d}, {"EREI_JAHR", 0}});
+      if (firstLost && ok > 0) day = d, readable = ok;
     }
     if (day == 0) flip("EREIGNIS", block);
   }
   ASSERT_GT(day, 0);
   // A key's record: 1 read, 0 none, -1 in a damaged block.
-  auto reads = [](datatest::TTableReader& t, const char* field, int64_t id) {
+  auto reads = [](Reader& t, const char* field, int64_t id) {
     try {
       const auto key = t.Key({{field, id}});
       return t.Cursor().FindKey(key.data(), 1) && t.Get() ? 1 : 0;
@@ -657,64 +667,39 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
       return -1;
     }
   };
-  // A day some of whose patrons' names or persons are lost: the page shows
-  // a heading per patron whose name reads and a paragraph per patron whose
-  // person reads or who has a note.
-  int nameMonth = 0, nameDay = 0, names = 0;
+  int nameMonth = 0, nameDay = 0, shown = 0, deathMonth = 0, deathDay = 0, died = 0;
   {
-    datatest::TTableReader patrons(dir, "PATRON", "PA_MT"), nameTable(dir, "NAME", "XPKNAME"),
-        persons(dir, "PERSON", "XPKPERS");
+    Reader patrons(dir, "PATRON", "PA_MT"), byPerson(dir, "PATRON", "PA_PERS"), names(dir, "NAME", "XPKNAME"),
+        persons(dir, "PERSON", "XPKPERS"), deaths(dir, "PERSON", "PE_TMTJ");
+    // A day some of whose patrons' names or persons are lost: the page shows
+    // a heading per patron whose name reads and a paragraph per patron whose
+    // person reads or who has a note.
     for (int n = 0; n < 12 * 31 && nameDay == 0; ++n) {
       const int m = n / 31 + 1, d = n % 31 + 1;
-      const auto from = patrons.Key({{"PATR_MONAT", m}, {"PATR_TAG", d}, {"PATR_ID", 0}});
-      const auto to = patrons.Key({{"PATR_MONAT", m}, {"PATR_TAG", d}, {"PATR_ID", 65535}});
-      patrons.Cursor().SetRange(from.data(), 3, true, to.data(), 3, true);
-      int shown = 0;
       bool lost = false;
-      for (;;) {
-        try {
-          if (!patrons.Next()) break;
-        } catch (const EffException&) {
-          continue;
-        }
-        const bool heading = reads(nameTable, "NAME_ID", patrons.Int("NAME_ID")) == 1;
-        const int64_t person = patrons.Int("PERS_ID");
-        const bool personReads = person > 0 && reads(persons, "PERS_ID", person) == 1;
-        lost |= !heading || (person > 0 && !personReads);
-        shown += heading + (personReads || !patrons.Str("PATR_VERMERK").empty());
-      }
-      if (lost && shown > 0) nameMonth = m, nameDay = d, names = shown;
+      shown = 0;
+      walk(patrons, {{"PATR_MONAT", m}, {"PATR_TAG", d}, {"PATR_ID", 0}},
+           {{"PATR_MONAT", m}, {"PATR_TAG", d}, {"PATR_ID", 65535}}, [&] {
+             const bool heading = reads(names, "NAME_ID", patrons.Int("NAME_ID")) == 1;
+             const int64_t person = patrons.Int("PERS_ID");
+             const bool personReads = person > 0 && reads(persons, "PERS_ID", person) == 1;
+             lost |= !heading || (person > 0 && !personReads);
+             shown += heading + (personReads || !patrons.Str("PATR_VERMERK").empty());
+           });
+      if (lost && shown > 0) nameMonth = m, nameDay = d;
     }
+    ASSERT_GT(nameDay, 0);
+    // A day on which a person died whose patron's record is lost: the deaths
+    // page shows every person of the day that reads, without the mark.
+    walk(persons, {{"PERS_ID", 0}}, {{"PERS_ID", INT32_MAX}}, [&] {
+      if (deathDay == 0 && persons.Int("PERS_TODT") > 0 && reads(byPerson, "PERS_ID", persons.Int("PERS_ID")) < 0)
+        deathMonth = static_cast<int>(persons.Int("PERS_TODM")), deathDay = static_cast<int>(persons.Int("PERS_TODT"));
+    });
+    ASSERT_GT(deathDay, 0);
+    died = walk(deaths, {{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 1}, {"PERS_TODJ", 9999}},
+                {{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 0}, {"PERS_TODJ", 0}})
+               .first;
   }
-  ASSERT_GT(nameDay, 0);
-  // A day on which a person died whose patron's record is lost: the deaths
-  // page shows every person of the day that reads, without the mark.
-  int deathMonth = 0, deathDay = 0, died = 0;
-  bool found = false;
-  {
-    datatest::TTableReader persons(dir, "PERSON", "XPKPERS"), patrons(dir, "PATRON", "PA_PERS"),
-        day(dir, "PERSON", "PE_TMTJ");
-    while (!found) {
-      try {
-        if (!persons.Next()) break;
-      } catch (const EffException&) {
-        continue;
-      }
-      deathMonth = static_cast<int>(persons.Int("PERS_TODM")), deathDay = static_cast<int>(persons.Int("PERS_TODT"));
-      found = deathDay > 0 && reads(patrons, "PERS_ID", persons.Int("PERS_ID")) < 0;
-    }
-    const auto from = day.Key({{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 1}, {"PERS_TODJ", 9999}});
-    const auto to = day.Key({{"PERS_TODM", deathMonth}, {"PERS_TODT", deathDay}, {"PERS_TNCHR", 0}, {"PERS_TODJ", 0}});
-    day.Cursor().SetRange(from.data(), 4, true, to.data(), 4, true);
-    for (;;) {
-      try {
-        if (!day.Next()) break;
-        ++died;
-      } catch (const EffException&) {
-      }
-    }
-  }
-  ASSERT_TRUE(found);
 
   TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=4\r\nLetzte Rubrik anzeigen=1\r\n");
   driver.AnswerNextMessageBox(IDOK);
@@ -738,7 +723,7 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
   EXPECT_EQ(Entries(f->WPRichText1), died);
   driver.Click(f->pbName);
   ShowDay(f, EncodeDate(2026, nameMonth, nameDay));
-  EXPECT_EQ(Entries(f->WPRichText1), names);
+  EXPECT_EQ(Entries(f->WPRichText1), shown);
   // Ascension Day 2008 fell on 1 May, the day's only movable feast; its
   // three fixed holidays lie in the damaged block (all fixed ones do).
   driver.Click(f->pbFTag);
