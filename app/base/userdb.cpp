@@ -896,6 +896,13 @@ void CreateDefaultLayouts() {
 
 TTableUse UserTableUse(TUserTable table) { return gUse[table]; }
 
+namespace {
+
+// The reference tables a sheet's placeholders read.
+const char* const kTemplateTables[] = {"EREIGNIS.FFD", "PERSON.FFD", "PATRON.FFD", "NAME.FFD", "FEIERTAG.FFD"};
+
+}  // namespace
+
 bool PartAvailable(TDataPart part) {
   switch (part) {
     case dpPersonalPage: return Readable(utEigenes);
@@ -904,9 +911,18 @@ bool PartAvailable(TDataPart part) {
     // leave its list short without a word.
     case dpWarner: return Readable(utEigenes) && !gIndexDamaged[utEigenes] && Writable(utTermine);
     case dpPersonalLists: return Readable(utEigenes) && Readable(utSelCode) && Readable(utEigeSelc);
-    case dpSheets: return Writable(utEigenes) && Writable(utLayout);
+    case dpSheets:
+      return Writable(utEigenes) && Writable(utLayout) &&
+             std::all_of(std::begin(kTemplateTables), std::end(kTemplateTables), ReferenceTableUsable);
     case dpTemplates: return Writable(utLayout);
     case dpSayings: return SayingsProblem().empty();
+    case dpPersonPages: return ReferenceTableUsable("PERSON.FFD");
+    case dpEventsPage: return ReferenceTableUsable("EREIGNIS.FFD");
+    case dpNameDaysPage: return ReferenceTableUsable("NAME.FFD") && ReferenceTableUsable("PATRON.FFD");
+    case dpHolidaysPage: return ReferenceTableUsable("FEIERTAG.FFD");
+    case dpPlaces: return ReferenceTableUsable("ORT.FFD");
+    case dpNations: return ReferenceTableUsable("NATION.FFD") && ReferenceTableUsable("PERSNATI.FFD");
+    case dpProfessions: return ReferenceTableUsable("BERUF.FFD") && ReferenceTableUsable("PERSBERU.FFD");
   }
   return false;
 }
@@ -932,26 +948,44 @@ void ExplainLeftOutData() {
   for (int i = 0; i < kUserTableCount; ++i)
     if (gUse[i] != tuReady && !gProblem[i].empty()) paragraphs.push_back(gProblem[i]);
   if (!SayingsProblem().empty()) paragraphs.push_back(SayingsProblem());
+  for (const AnsiString& p : ReferenceTableProblems()) paragraphs.push_back(p);
 
-  const std::pair<TDataPart, AnsiString> parts[] = {
-      {dpPersonalPage, "die Rubrik \"" + RubricDisplay[rbPersonal].RubricTitle + "\""},
-      {dpEditors, "die Erfassung der Personen, Ereignisse und Selektionscodes"},
-      {dpWarner, "der Terminwarner"},
-      {dpPersonalLists, CP1252("die Drucklisten der persönlichen Daten").str()},
-      {dpSheets, CP1252("die Blätter nach Vorlagen").str()},
-      {dpTemplates, "die Erfassung der Vorlagen"},
-      {dpSayings, "der Spruch des Tages"}};
+  const struct {
+    TDataPart part;
+    AnsiString name;
+    bool plural;
+  } parts[] = {
+      {dpPersonalPage, "die Rubrik \"" + RubricDisplay[rbPersonal].RubricTitle + "\"", false},
+      {dpEditors, "die Erfassung der Personen, Ereignisse und Selektionscodes", false},
+      {dpWarner, "der Terminwarner", false},
+      {dpPersonalLists, CP1252("die Drucklisten der persönlichen Daten").str(), true},
+      {dpSheets, CP1252("die Blätter nach Vorlagen").str(), true},
+      {dpTemplates, "die Erfassung der Vorlagen", false},
+      {dpSayings, "der Spruch des Tages", false},
+      {dpPersonPages, "die Rubriken \"Geburtstage\" und \"Todestage\"", true},
+      {dpEventsPage, "die Rubrik \"Weltgeschehen\"", false},
+      {dpNameDaysPage, "die Rubrik \"Namenstage\"", false},
+      {dpHolidaysPage, "die Rubrik \"Feiertage\"", false},
+      {dpPlaces, "die Orte der Personen", true},
+      {dpNations, "die Nationen der Personen", true},
+      {dpProfessions, "die Berufe der Personen", true}};
   std::vector<AnsiString> left;
-  for (const auto& [part, name] : parts)
-    if (!PartAvailable(part)) left.push_back(name);
+  bool plural = false;
+  for (const auto& p : parts)
+    if (!PartAvailable(p.part)) {
+      left.push_back(p.name);
+      plural = left.size() > 1 || p.plural;
+    }
   if (!left.empty()) {
     AnsiString list;
     for (size_t i = 0; i < left.size(); ++i)
       list += (i == 0 ? "" : i + 1 == left.size() ? " und " : ", ") + left[i];
-    paragraphs.push_back((left.size() == 1 ? "Solange das so ist, fehlt " : "Solange das so ist, fehlen ") + list +
-                         CP1252(". Der Kalender und die Seiten der Grunddaten stehen wie gewohnt zur Verfügung; an "
-                                "den genannten Dateien ändert Orvelan nichts.")
-                             .str());
+    // What the reference tables give is said to stay only while it does.
+    const bool referenceWhole = ReferenceTableProblems().empty();
+    paragraphs.push_back((plural ? "Solange das so ist, fehlen " : "Solange das so ist, fehlt ") + list +
+                         (referenceWhole ? ". Der Kalender und die Seiten der Grunddaten stehen"
+                                         : CP1252(". Der Kalender und die übrigen Seiten stehen").str()) +
+                         CP1252(" wie gewohnt zur Verfügung; an den genannten Dateien ändert Orvelan nichts.").str());
   }
   if (paragraphs.empty()) return;
   AnsiString text;

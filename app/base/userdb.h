@@ -54,14 +54,19 @@ TTableUse UserTableUse(TUserTable table);
 // the warner's rows of an entry that is gone.
 int HighestEntryId();
 
-// The parts of the program that need user tables or the sayings' table;
-// PartAvailable says whether this start offers them (the calendar and the
-// reference pages need none of these files).
-enum TDataPart { dpPersonalPage, dpEditors, dpWarner, dpPersonalLists, dpSheets, dpTemplates, dpSayings };
+// The parts of the program that need user tables, the sayings' table or a
+// reference table; PartAvailable says whether this start offers them (the
+// calendar needs none of these files). The last three are the texts of the
+// lookup tables on the pages.
+enum TDataPart {
+  dpPersonalPage, dpEditors, dpWarner, dpPersonalLists, dpSheets, dpTemplates, dpSayings,
+  dpPersonPages, dpEventsPage, dpNameDaysPage, dpHolidaysPage, dpPlaces, dpNations, dpProfessions
+};
 bool PartAvailable(TDataPart part);
 // One German message, after the user tables were checked: each data folder
-// that was missing, each file that cannot be used (named, with why) and
-// what is left out until it can be; nothing when all is well.
+// that was missing, each file that cannot be used (named, with why; the
+// reference tables' too) and what is left out until it can be; nothing when
+// all is well.
 void ExplainLeftOutData();
 
 // The imports themselves, on open tables (SELCODE on "XSELC_ID"; EIGENES on

@@ -483,9 +483,18 @@ void TfrmMain::BuildMenus() {
 }
 
 bool TfrmMain::RubricAvailable(int rubric) {
-  // The personal page needs the user's own table; the others the reference data.
-  if (rubric == rbPersonal) return PartAvailable(dpPersonalPage);
-  return rubric >= rbEmpty && rubric < kRubricCount;
+  // The personal page needs the user's own table; the others the reference
+  // tables they walk.
+  switch (rubric) {
+    case rbEmpty: return true;
+    case rbPersonal: return PartAvailable(dpPersonalPage);
+    case rbBirths:
+    case rbDeaths: return PartAvailable(dpPersonPages);
+    case rbEvents: return PartAvailable(dpEventsPage);
+    case rbNameDays: return PartAvailable(dpNameDaysPage);
+    case rbHolidays: return PartAvailable(dpHolidaysPage);
+    default: return false;
+  }
 }
 
 void TfrmMain::ChooseRubrik(int r) {
@@ -526,7 +535,10 @@ void TfrmMain::FormCreate(TObject*) {
     tblEige->SetReadOnly(UserTableUse(utEigenes) == tuReadOnly);
     OpenTableOrExplain(tblEige);
   }
-  for (TwwTable* t : {tblPers, tblErei, tblName, tblFTag, tblPatr}) OpenTableOrExplain(t);
+  // A reference table this start cannot use stays closed with the rubrics
+  // that need it.
+  for (TwwTable* t : {tblPers, tblErei, tblName, tblFTag, tblPatr})
+    if (ReferenceTableUsable(t->TableName())) OpenTableOrExplain(t);
   firstPaint_ = true;
 }
 
@@ -722,14 +734,16 @@ void TfrmMain::DisplayRubrik() {
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
   Screen->SetCursor(crHourGlass);
   try {
+    // A closed table (one this start cannot use) is none.
+    auto open = [](TwwTable* t) { return t->Active() ? t : nullptr; };
     DayPageContext ctx;
     ctx.Page = WPRichText1;
-    ctx.Persons = tblPers;
-    ctx.Patrons = tblPatr;
+    ctx.Persons = open(tblPers);
+    ctx.Patrons = open(tblPatr);
     ctx.Own = tblEige;
-    ctx.Events = tblErei;
-    ctx.Names = tblName;
-    ctx.Holidays = tblFTag;
+    ctx.Events = open(tblErei);
+    ctx.Names = open(tblName);
+    ctx.Holidays = open(tblFTag);
     ctx.Gauge = Gauge;
     ctx.Date = CurrentDateKey;
     switch (CurrentRubric) {
@@ -773,9 +787,10 @@ void TfrmMain::DisplayRubrik() {
 }
 
 void TfrmMain::ExplainPageFailure(const Exception& e) {
+  auto open = [](TwwTable* t) { return t->Active() ? t : nullptr; };
   const AnsiString file =
-      FindUnreadableTable({tblPers, tblPatr, PersonNationTable, PersonProfessionTable, NationTable, ProfessionTable,
-                           PlaceTable, tblEige->Active() ? tblEige : nullptr, tblErei, tblName, tblFTag});
+      FindUnreadableTable({open(tblPers), open(tblPatr), PersonNationTable, PersonProfessionTable, NationTable,
+                           ProfessionTable, PlaceTable, open(tblEige), open(tblErei), open(tblName), open(tblFTag)});
   AnsiString why;
   if (const auto* known = dynamic_cast<const EDataFileError*>(&e))
     why = known->Message();

@@ -21,7 +21,9 @@
 #include "richtext/controls/rtfedit.h"
 
 // The window's parts a day-page builder needs. The main window fills one
-// from its own components; tests and other windows can fill their own.
+// from its own components; tests and other windows can fill their own. A
+// table the start could not open is null: the rubrics that walk it are not
+// offered, and a page that only looks into it goes on without it.
 struct DayPageContext {
   TWPCustomRtfEdit* Page = nullptr;  // the control the page is written into
   TwwTable* Persons = nullptr;       // "PERSON.FFD"
@@ -79,30 +81,6 @@ void WriteYearPart(TWPCustomRtfEdit* page, const YearPartLook& look, int year, c
 // following lines at the tab, right indent kEntryIndent, spacing before
 // kEntrySpaceBefore and after kEntrySpaceAfter, a left tab stop at the tab.
 void FormatDayPageEntry(TWPCustomRtfEdit* page, int32_t tab);
-
-// The records of a table in a range that its file can give, as bookmarks
-// in the range's order (freed with the object). A record the file cannot
-// give (a damaged block) is passed over, the cursor going on past it, and
-// the file is named once after the page (NoteDataFileFailure): a page shows
-// the entries that read. When the range's first record cannot be read the
-// range is walked from its end.
-class TReadableRecords {
- public:
-  TReadableRecords(TwwTable* table, const std::vector<Variant>& from, const std::vector<Variant>& to);
-  ~TReadableRecords();
-  TReadableRecords(const TReadableRecords&) = delete;
-  TReadableRecords& operator=(const TReadableRecords&) = delete;
-  size_t Count() const { return marks_.size(); }
-  // Makes the record `i` the table's current one.
-  void Go(size_t i) const { table_->GotoBookmark(marks_[i]); }
-
- private:
-  void Walk(bool forward);
-  void Skipped(const std::exception& e);
-  TwwTable* table_;
-  std::vector<TBookmark> marks_;
-  int skipped_ = 0;
-};
 
 // The gauge of a build: shown with the range's size and progress 0 on
 // construction, advanced once per entry, hidden on destruction.

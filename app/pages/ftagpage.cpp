@@ -44,11 +44,15 @@ class HolidayPageWriter {
     first_ = false;
   }
 
-  // Every record of the rule kind from (kind, m1, d1) to (kind, m2, d2).
+  // Every record of the rule kind from (kind, m1, d1) to (kind, m2, d2)
+  // that the file can give (TReadableRecords).
   template <class Each>
   void Range(int kind, int m1, int d1, int m2, int d2, Each each) {
-    tbl_->SetRange({kind, m1, d1}, {kind, m2, d2});
-    for (tbl_->First(); !tbl_->Eof(); tbl_->Next()) each();
+    const TReadableRecords records(tbl_, {kind, m1, d1}, {kind, m2, d2});
+    for (size_t i = 0; i < records.Count(); ++i) {
+      records.Go(i);
+      each();
+    }
   }
   // Every record of one key, with one rule text.
   void Key(int kind, int month, int day, const AnsiString& rule) {
@@ -103,9 +107,10 @@ void DisplayFTag(const DayPageContext& ctx) {
   const int wd = DayNumberWeekday(dn);
 
   // Fixed dates; the gauge's twelve further steps are the rule groups below.
-  tbl->SetRange({kFixed, m, d}, {kFixed, m, d});
-  DayPageGauge gauge(ctx.Gauge, tbl->RecordCount() + 12);
-  for (tbl->First(); !tbl->Eof(); tbl->Next()) {
+  const TReadableRecords fixed(tbl, {kFixed, m, d}, {kFixed, m, d});
+  DayPageGauge gauge(ctx.Gauge, static_cast<int>(fixed.Count()) + 12);
+  for (size_t i = 0; i < fixed.Count(); ++i) {
+    fixed.Go(i);
     w.Write("");
     gauge.Step();
   }

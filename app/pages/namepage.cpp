@@ -24,13 +24,13 @@ class NamePageWriter {
     WriteHeading(patr->FieldByName("NAME_ID")->AsInteger());
     const int person = patr->FieldByName("PERS_ID")->AsInteger();
     const AnsiString note = patr->FieldByName("PATR_VERMERK")->AsString();
-    if (person > 0 && pers_->FindKey({person})) {
+    if (person > 0 && FindPerson(person)) {
       WritePatron();
     } else if (!note.empty()) {
       Text("\t", anText, true);
       Text(note, anText);
       const int see = patr->FieldByName("PERS_SIEHE")->AsInteger();
-      if (see > 0 && pers_->FindKey({see})) {
+      if (see > 0 && FindPerson(see)) {
         Text(" ", anText);
         Text(PersonNameText(pers_, pnMain, true, false), anName);
       }
@@ -46,21 +46,31 @@ class NamePageWriter {
     empty_ = false;
   }
 
+  // The patron person, or a person to see; the page goes on without one
+  // its table cannot give (FindReadableKey).
+  bool FindPerson(int id) { return pers_ && FindReadableKey(pers_, {id}); }
+
   void WriteHeading(int nameId) {
     names_->SetIndexName("XPKNAME");
     // The patron record's own name; a name form stands under its main name.
-    if (!names_->FindKey({nameId})) return;
+    if (!FindReadableKey(names_, {nameId})) return;
     if (names_->FieldByName("NAME_TYP")->AsInteger() != 0) {
       const int main = names_->FieldByName("NAME_VON")->AsInteger();
-      if (main > 0 && names_->FindKey({main})) nameId = main;
-      else names_->FindKey({nameId});
+      if (main > 0 && FindReadableKey(names_, {main}))
+        nameId = main;
+      else if (!FindReadableKey(names_, {nameId}))
+        return;
     }
     Text(names_->FieldByName("NAME_NAME")->AsString(), anNameForms, true);
     if (s_.Switches[dnNameForms] && names_->FieldByName("NAME_TYP")->AsInteger() == 0) {
+      // The index orders a main name's forms by their text; the switch back
+      // to "XPKNAME" drops the range.
       names_->SetIndexName("NA_VON");
-      names_->FindNearest({nameId});
-      for (; !names_->Eof() && names_->FieldByName("NAME_VON")->AsInteger() == nameId; names_->Next())
+      const TReadableRecords forms(names_, {nameId}, {nameId});
+      for (size_t i = 0; i < forms.Count(); ++i) {
+        forms.Go(i);
         Text(", " + names_->FieldByName("NAME_NAME")->AsString(), anNameForms);
+      }
     }
     page_->SetParagraphIndents(kEntryIndent, kEntryIndent, kEntryIndent);
     page_->SetParagraphSpacing(headings_ == 0 ? kEntrySpaceBefore : kHeadingSpaceAfterFirst, 0, 0);
@@ -116,19 +126,20 @@ void DisplayName(const DayPageContext& ctx) {
   const DisplaySettings s = ctx.Sections[rbNameDays];
   const int32_t tab = MeasureShortTab(ctx.Page, s.Font, s.Attr[anText]);
   SetHyperlinkAttributes(ctx.Page, s.Attr[anHyperlink]);
-  ctx.Persons->SetIndexName("XPKPERS");
+  // Without the persons' table the names stand with their notes only.
+  if (ctx.Persons) ctx.Persons->SetIndexName("XPKPERS");
   TwwTable* patr = ctx.Patrons;
   patr->SetIndexName("PA_MT");
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
-  patr->SetRange({m, d, 0}, {m, d, 65535});
-  patr->First();
   {
-    DayPageGauge gauge(ctx.Gauge, patr->RecordCount());
+    const TReadableRecords patrons(patr, {m, d, 0}, {m, d, 65535});
+    DayPageGauge gauge(ctx.Gauge, static_cast<int>(patrons.Count()));
     NamePageWriter writer(ctx, s, tab);
-    for (; !patr->Eof(); patr->Next()) {
+    for (size_t i = 0; i < patrons.Count(); ++i) {
+      patrons.Go(i);
       writer.Write();
       gauge.Step();
     }
   }
-  ctx.Persons->SetIndexName("PE_GMTJ");
+  if (ctx.Persons) ctx.Persons->SetIndexName("PE_GMTJ");
 }

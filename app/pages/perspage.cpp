@@ -117,7 +117,7 @@ class PersonPageWriter {
 
   void WritePatronMark() {
     TwwTable* patrons = ctx_.Patrons;
-    if (!patrons || !patrons->FindKey({id_->AsInteger()})) return;
+    if (!patrons || !FindReadableKey(patrons, {id_->AsInteger()})) return;
     Text(", Namenspatron", s_.Attr[abText]);
     if (sex_->AsInteger() == 1) Text("in", s_.Attr[abText]);
     const int month = patrons->FieldByName("PATR_MONAT")->AsInteger();

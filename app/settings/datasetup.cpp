@@ -4,6 +4,7 @@
 // later, so that none of them can stop the main window half made.
 #include "app/settings/datasetup.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -27,12 +28,19 @@ TwwTable* PersonProfessionTable = nullptr;
 
 namespace {
 
-// The archives whose failure was noted in this run, and the message not yet
-// shown.
+// The files whose failure was noted in this run; what is wrong with each
+// one not yet shown, and what is missing for it (texts, entries), which the
+// message says once after them.
 std::set<std::string> gNotedArchives;
 AnsiString gArchiveMessage;
+int gUnshownFiles = 0;
+bool gTextsMissing = false, gEntriesMissing = false;
 // Why the sayings' table could not be opened at the start.
 AnsiString gSayingsProblem;
+// The reference tables this start could not open at all (upper case), and
+// their messages.
+std::set<std::string> gUnusableTables;
+std::vector<AnsiString> gReferenceProblems;
 
 // The reference tables the main window's day pages open, with their index.
 const struct {
@@ -144,6 +152,18 @@ TVlf* OpenArchive(const char* name) {
   return a;
 }
 
+// A first record in a damaged block leaves the table open: it is named
+// once, and the rest of the table serves.
+void ProbeFirstRecord(TTable* t) {
+  try {
+    t->First();
+  } catch (const EDatabaseError& e) {
+    NoteDataFileFailure(TableFilePath(t), e);
+  }
+}
+
+// The table opened read-only, or null when the file is there but cannot be
+// used at all: then the start goes on without it, and the file is named.
 TwwTable* OpenLookupTable(const char* table, const char* index) {
   const AnsiString path = ExistingFile(table);
   auto* t = new TwwTable(nullptr);
@@ -156,8 +176,11 @@ TwwTable* OpenLookupTable(const char* table, const char* index) {
     FixStringFields(t);
   } catch (const Exception& e) {
     delete t;
-    Unreadable(path, e);
+    gUnusableTables.insert(UpperCase(table));
+    gReferenceProblems.push_back(DataFileMessage(path, e));
+    return nullptr;
   }
+  ProbeFirstRecord(t);
   return t;
 }
 
@@ -180,6 +203,7 @@ AnsiString SayingsTableProblem() {
   } catch (const Exception& e) {
     return DataFileMessage(TableFilePath(&t), e);
   }
+  ProbeFirstRecord(&t);
   return {};
 }
 
@@ -210,33 +234,54 @@ void Free(T*& p) {
 
 namespace {
 
-void NoteFileFailure(const AnsiString& path, const AnsiString& message) {
+void NoteFileFailure(const AnsiString& path, const AnsiString& message, bool& missing) {
   if (!gNotedArchives.insert(path).second) return;
   if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
   gArchiveMessage += message;
+  ++gUnshownFiles;
+  missing = true;
 }
 
 }  // namespace
 
 void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
   if (!archive) return;
-  NoteFileFailure(archive->FileName(),
-                  DataFileMessage(archive->FileName(), e) +
-                      CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Texte aus dieser Datei können fehlen.").str());
+  NoteFileFailure(archive->FileName(), DataFileMessage(archive->FileName(), e), gTextsMissing);
 }
 
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
-  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e) +
-                            CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; Einträge aus dieser Datei können "
-                                   "fehlen.")
-                                .str());
+  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
+                  gEntriesMissing);
 }
 
 const AnsiString& SayingsProblem() { return gSayingsProblem; }
 
+bool ReferenceTableUsable(const AnsiString& table) { return gUnusableTables.count(UpperCase(table)) == 0; }
+
+const std::vector<AnsiString>& ReferenceTableProblems() { return gReferenceProblems; }
+
+bool FindReadableKey(TwwTable* table, const std::vector<Variant>& key) {
+  try {
+    return table->FindKey(key);
+  } catch (const EDatabaseError& e) {
+    NoteDataFileFailure(TableFilePath(table), e);
+    return false;
+  }
+}
+
+
 AnsiString TakeArchiveFailureMessage() {
   AnsiString message;
   message.swap(gArchiveMessage);
+  if (!message.empty()) {
+    const AnsiString what = gTextsMissing && gEntriesMissing ? CP1252("Texte und Einträge").str()
+                            : gTextsMissing                  ? AnsiString("Texte")
+                                                             : CP1252("Einträge").str();
+    message += CP1252("\r\rDie Seiten zeigen, was sich lesen lässt; ").str() + what +
+               (gUnshownFiles == 1 ? " aus dieser Datei" : " aus diesen Dateien") + CP1252(" können fehlen.").str();
+  }
+  gUnshownFiles = 0;
+  gTextsMissing = gEntriesMissing = false;
   return message;
 }
 
@@ -246,7 +291,9 @@ void CreateSharedStream() {
 
 void SetUpData() {
   gNotedArchives.clear();  // a new run
-  gArchiveMessage.clear();
+  TakeArchiveFailureMessage();
+  gUnusableTables.clear();
+  gReferenceProblems.clear();
   try {
     // A missing folder is named as such, not by the first file looked for.
     if (!DirectoryExists(ReferenceDataDir))
@@ -301,4 +348,54 @@ bool LoadSettingsOrExplain() {
     Application->MessageBox(e.Message(), "Orvelan", MB_OK | MB_ICONERROR);
     return false;
   }
+}
+
+TReadableRecords::TReadableRecords(TwwTable* table, const std::vector<Variant>& from, const std::vector<Variant>& to)
+    : table_(table) {
+  // Setting the range reads its first record; the range stands when that
+  // fails.
+  try {
+    table_->SetRange(from, to);
+  } catch (const EDatabaseError& e) {
+    Skipped(e);
+    try {
+      table_->Last();
+    } catch (const EDatabaseError& last) {
+      Skipped(last);
+      return;
+    }
+    Walk(false);
+    std::reverse(marks_.begin(), marks_.end());
+    return;
+  }
+  Walk(true);
+}
+
+TReadableRecords::~TReadableRecords() {
+  for (TBookmark m : marks_) table_->FreeBookmark(m);
+}
+
+void TReadableRecords::Walk(bool forward) {
+  // A damaged index block fails every move at the same place: the walk
+  // ends there.
+  constexpr int kMaxSkipped = 256;
+  while (forward ? !table_->Eof() : !table_->Bof()) {
+    marks_.push_back(table_->GetBookmark());
+    for (int failures = 0;; ++failures) {
+      try {
+        if (forward)
+          table_->Next();
+        else
+          table_->Prior();
+        break;
+      } catch (const EDatabaseError& e) {
+        Skipped(e);
+        if (failures >= kMaxSkipped) return;
+      }
+    }
+  }
+}
+
+void TReadableRecords::Skipped(const std::exception& e) {
+  if (skipped_++ == 0) NoteDataFileFailure(TableFilePath(table_), e);
 }

@@ -5,20 +5,22 @@
 // released at the end of SaveSettings.
 //
 // Invariants: between a successful SetUpData and ReleaseData every object
-// below exists and is open; outside that span every pointer is null. A
+// below exists and is open, but a lookup table whose file cannot be used;
+// outside that span every pointer is null. A
 // failed set-up releases what it had made, so the pointers are null again.
 #pragma once
 
 #include <exception>
 #include <initializer_list>
+#include <vector>
 
 #include "calendar/vlf.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "platform/rtl/exceptions.h"
 #include "platform/rtl/streams.h"
 
-// A reference table or archive is missing or unreadable; the message is
-// German, names the file and says that the program ends.
+// A reference table or archive is missing, or an archive is unreadable;
+// the message is German, names the file and says that the program ends.
 ORV_DECLARE_EXCEPTION(EDataSetupError, Exception)
 // A table the program reads after the start cannot be opened or read; the
 // message is German and names the file (DataFileMessage).
@@ -28,6 +30,8 @@ extern TMemoryStream* SharedStream;
 extern TVlf* EventArchive;    // "Ereignis.Stx"
 extern TVlf* PersonArchive;   // "Person.Stx"
 extern TVlf* HolidayArchive;  // "Feiertag.Stx"
+// The lookup tables; null when this start cannot use the file
+// (ReferenceTableUsable).
 extern TwwTable* PlaceTable;             // "ORT.FFD", index "XPKORTE"
 extern TwwTable* NationTable;            // "NATION.FFD", index "XPKNATI"
 extern TwwTable* ProfessionTable;        // "BERUF.FFD", index "XPKBERU"
@@ -37,9 +41,10 @@ extern TwwTable* PersonProfessionTable;  // "PERSBERU.FFD", index "PB_PERS"
 // The shared stream (made once the program directory is known).
 void CreateSharedStream();
 // Archives, aliases, lookup tables and the check of the page tables, in
-// that order, from
-// ReferenceDataDir and UserDataDir. Raises
-// EDataSetupError; everything made before the failure is released.
+// that order, from ReferenceDataDir and UserDataDir. Raises
+// EDataSetupError; everything made before the failure is released. A table
+// whose first record cannot be read opens, and the file is named once
+// (NoteDataFileFailure).
 void SetUpData();
 // Frees every object above; safe after a partial or no set-up.
 void ReleaseData();
@@ -76,6 +81,43 @@ void NoteDataFileFailure(const AnsiString& path, const std::exception& e);
 // The message of the failures noted since the last call, for whoever built
 // the text to show once it stands; empty when there were none.
 AnsiString TakeArchiveFailureMessage();
+
+// FindKey on a reference table: a record its file cannot give (a damaged
+// block) counts as not found, and the file is named once
+// (NoteDataFileFailure).
+bool FindReadableKey(TwwTable* table, const std::vector<Variant>& key);
+
+// The records of a table in a range that its file can give, as bookmarks
+// in the range's order (freed with the object). A record the file cannot
+// give (a damaged block) is passed over, the cursor going on past it, and
+// the file is named once (NoteDataFileFailure): a page shows the entries
+// that read. When the range's first record cannot be read the range is
+// walked from its end.
+class TReadableRecords {
+ public:
+  TReadableRecords(TwwTable* table, const std::vector<Variant>& from, const std::vector<Variant>& to);
+  ~TReadableRecords();
+  TReadableRecords(const TReadableRecords&) = delete;
+  TReadableRecords& operator=(const TReadableRecords&) = delete;
+  size_t Count() const { return marks_.size(); }
+  // Makes the record `i` the table's current one.
+  void Go(size_t i) const { table_->GotoBookmark(marks_[i]); }
+
+ private:
+  void Walk(bool forward);
+  void Skipped(const std::exception& e);
+  TwwTable* table_;
+  std::vector<TBookmark> marks_;
+  int skipped_ = 0;
+};
+
+// Whether this start could open the reference table ("PERSON.FFD" ...). One
+// that is there but cannot be used at all (its header damaged, not a table
+// of the program, no access) is left closed and the program runs without
+// what needs it; its German message (DataFileMessage) is among
+// ReferenceTableProblems.
+bool ReferenceTableUsable(const AnsiString& table);
+const std::vector<AnsiString>& ReferenceTableProblems();
 
 // Why the sayings' table could not be opened at the start (German, naming
 // the file), or empty; the saying window is left out while it cannot.

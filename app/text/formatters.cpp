@@ -28,13 +28,15 @@ int IntField(TDataSet* ds, const char* name) { return ds->FieldByName(name)->AsI
 AnsiString StrField(TDataSet* ds, const char* name) { return ds->FieldByName(name)->AsString(); }
 
 // Walks the rows of a person in a link table (index: person, running
-// number) from running number 1 on.
+// number) from running number 1 on; a row the file cannot give is left out.
 template <class Fn>
 void ForEachLinkRow(TwwTable* table, int person, Fn&& fn) {
-  if (!table || !table->FindKey({person, 1})) return;
-  while (!table->Eof() && table->FieldByName("PERS_ID")->AsInteger() == person) {
+  if (!table) return;
+  constexpr int kLastRunningNumber = 255;
+  const TReadableRecords rows(table, {person, 1}, {person, kLastRunningNumber});
+  for (size_t i = 0; i < rows.Count(); ++i) {
+    rows.Go(i);
     fn(table);
-    table->Next();
   }
 }
 
@@ -146,9 +148,10 @@ int YearsSinceHistoricYear(int year, int afterChrist, const PackedDate& currentD
 }
 
 // ---- lookups ---------------------------------------------------------------------
+// A record the file cannot give leaves its text out (FindReadableKey).
 
 AnsiString PlaceText(int placeNumber) {
-  if (!PlaceTable || !PlaceTable->FindKey({placeNumber})) return {};
+  if (!PlaceTable || !FindReadableKey(PlaceTable, {placeNumber})) return {};
   AnsiString name = StrField(PlaceTable, "ORTE_NAME");
   const AnsiString attr = StrField(PlaceTable, "ORTE_ATTR");
   if (!attr.empty() && PlaceTable->FieldByName("ORTE_DISPATTR")->AsBoolean()) name = attr + " " + name;
@@ -156,12 +159,12 @@ AnsiString PlaceText(int placeNumber) {
 }
 
 AnsiString NationAbbrev(int nationNumber) {
-  if (!NationTable || !NationTable->FindKey({nationNumber})) return {};
+  if (!NationTable || !FindReadableKey(NationTable, {nationNumber})) return {};
   return StrField(NationTable, "NATI_ABK");
 }
 
 AnsiString ProfessionText(int professionNumber, int sexCode) {
-  if (!ProfessionTable || !ProfessionTable->FindKey({professionNumber})) return {};
+  if (!ProfessionTable || !FindReadableKey(ProfessionTable, {professionNumber})) return {};
   AnsiString name = StrField(ProfessionTable, sexCode == 0 ? "BERU_NAMEM" : "BERU_NAMEF");
   const AnsiString attr = StrField(ProfessionTable, "BERU_ATTR");
   if (!attr.empty()) name = attr + " " + name;

@@ -173,7 +173,13 @@ void TfrmSpruch::FormResize() {
 void TfrmSpruch::LoadSpruch() {
   memoSpruch->Clear();
   if (!tblSpru->Active()) return;
-  if (!tblSpru->FindKey({category_, DayOfYear(CurrentDateKey)})) return;
+  // A saying in a damaged block is left out; its file is named once, at
+  // once, since no page may follow.
+  if (!FindReadableKey(tblSpru, {category_, DayOfYear(CurrentDateKey)})) {
+    const AnsiString damaged = TakeArchiveFailureMessage();
+    if (!damaged.empty()) Application->MessageBox(damaged, "Orvelan", MB_OK | MB_ICONWARNING);
+    return;
+  }
   const AnsiString text = tblSpru->FieldByName("SPRU_TEXT")->AsString();
   const AnsiString source = tblSpru->FieldByName("SPRU_QUELLE")->AsString();
   SetCaption(SayingCaption(category_));

@@ -424,7 +424,17 @@ void TDataSet::OpenCursor(bool infoQuery) {
                                 [](TField* f) { return f->FieldKind() == fkData; });
   InternalOpen();
   ClearBuffers();
-  UpdateBufferCount();
+  // A dataset that is only read opens also when its first record lies in a
+  // damaged block: it stands before its first record, and the move that
+  // reads that record says so; the records around it stay within reach by
+  // key. One that is written must not look empty.
+  try {
+    UpdateBufferCount();
+  } catch (const EDBEngineError& e) {
+    if (!readOnly_ || e.ErrorCode() != rcFileDamaged) throw;
+    ClearBuffers();
+    CursorPosChanged();
+  }
   bof_ = true;
 }
 

@@ -18,10 +18,11 @@
 //
 // BOF and EOF follow the library's rules: an empty dataset is both; First
 // sets BOF, Last sets EOF; otherwise EOF becomes true only after a move that
-// could not go on. A Before event that raises aborts its operation and
-// leaves the state as it was. While controls are disabled (nested) no
-// notification reaches the data sources; enabling them sends one
-// data-set-changed notification.
+// could not go on; a read-only dataset whose first record lies in a damaged
+// block opens as both, before that record. A Before event that raises
+// aborts its operation and leaves the state as it was. While controls are
+// disabled (nested) no notification reaches the data sources; enabling them
+// sends one data-set-changed notification.
 #pragma once
 
 #include <cstdint>
