@@ -413,7 +413,9 @@ void ExplainSettingsFile() {
 }
 
 void TellSettingsUnwritable(int err) {
-  if (gToldUnwritable) return;
+  // Windows the application object frees save their places after it is
+  // gone: there is nobody left to tell then.
+  if (gToldUnwritable || !Application) return;
   gToldUnwritable = true;
   Application->MessageBox(
       CP1252("Die Einstellungen können nicht in der Datei \"").str() + SettingsFileName() + "\" gespeichert werden: " +
