@@ -204,9 +204,12 @@ class HostWidget : public QWidget {
     if (suppress) return;
     THostInput in;
     in.kind = THostInput::Moved;
-    QPoint p = mapToGlobal(QPoint(0, 0));
-    in.x = p.x();
-    in.y = p.y();
+    const QPoint frame = windowHandle() ? windowHandle()->framePosition() : pos();
+    const QPoint client = mapToGlobal(QPoint(0, 0));
+    in.x = frame.x();
+    in.y = frame.y();
+    in.clientX = client.x();
+    in.clientY = client.y();
     Send(in);
   }
   void closeEvent(QCloseEvent* e) override {
@@ -295,9 +298,13 @@ class QtHostWindow : public THostWindow {
     flags_ = flags;
     ApplyFlags();
   }
+  // The window manager places a window's frame where it was asked to and
+  // puts the client inside it: the position given and reported is the
+  // frame's, never mixed with the client's.
   void SetGeometry(int x, int y, int w, int h) override {
     w_->suppress = true;
-    w_->setGeometry(x, y, w, h);
+    w_->resize(w, h);
+    w_->move(x, y);  // the frame's place, as the toolkit takes it
     if ((flags_ & wfFixedSize) && !Offscreen()) w_->setFixedSize(w, h);
     w_->suppress = false;
   }

@@ -163,7 +163,12 @@ TRect TCustomForm::ClientRect() const {
   return {0, 0, std::max(0, w), std::max(0, h)};
 }
 
-TPoint TCustomForm::ClientOrigin() const { return {left_ + FrameX(), top_ + FrameTop()}; }
+// Where the window system told us the client lies, else where our frame
+// metrics put it.
+TPoint TCustomForm::ClientOrigin() const {
+  if (hostFrame_) return {left_ + hostClient_.X, top_ + hostClient_.Y};
+  return {left_ + FrameX(), top_ + FrameTop()};
+}
 
 void TCustomForm::SetClientSize(int w, int h) {
   SetBounds(left_, top_, w + 2 * FrameX() + (vbar_.visible ? GetSystemMetrics(SM_CXVSCROLL) : 0),
@@ -346,8 +351,7 @@ void TCustomForm::SyncNative() {
   native_->SetFlags(flags);
   native_->SetTitle(Text());
   TRect c = ClientRect();
-  TPoint o = ClientOrigin();
-  native_->SetGeometry(o.X, o.Y - nativeBar_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
+  native_->SetGeometry(left_, top_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
   TPoint mn, mx;
   TrackSizeLimits(mn, mx);
   int extraW = width_ - c.Width(), extraH = height_ - c.Height();
@@ -798,7 +802,6 @@ void TCustomForm::HostInput(const THostInput& input) {
     in.y -= nativeBar_;
   }
   if (in.kind == K::Resized) in.y -= nativeBar_;
-  if (in.kind == K::Moved) in.y += nativeBar_;
   switch (in.kind) {
     case K::MouseDown: Application->DeliverMouse(this, mkDown, static_cast<TMouseButton>(in.button), in.x, in.y); break;
     case K::MouseUp: Application->DeliverMouse(this, mkUp, static_cast<TMouseButton>(in.button), in.x, in.y); break;
@@ -828,8 +831,11 @@ void TCustomForm::HostInput(const THostInput& input) {
       break;
     }
     case K::Moved:
-      left_ = in.x - FrameX();
-      top_ = in.y - FrameTop();
+      // Left and Top are the window's, frame included, as they are set.
+      left_ = in.x;
+      top_ = in.y;
+      hostFrame_ = true;
+      hostClient_ = {in.clientX - in.x, in.clientY + nativeBar_ - in.y};
       break;
     case K::CloseRequest:
       if (BlockedByModal(this))

@@ -34,7 +34,8 @@ struct THostInput {
     KeyDown, KeyUp, Resized, Moved, CloseRequest, Activated, Deactivated, StateChanged
   };
   Kind kind = MouseMove;
-  int x = 0, y = 0;        // client position (mouse), new client size (Resized), screen position (Moved)
+  int x = 0, y = 0;        // client position (mouse), new client size (Resized), window position (Moved)
+  int clientX = 0, clientY = 0;  // Moved: where the client area lies on the screen
   int button = 0;          // 0 left, 1 right, 2 middle
   int vk = 0;              // Windows virtual key
   char32_t typed = 0;      // character the layout produced, 0 for none
@@ -51,7 +52,9 @@ class THostWindow {
   virtual ~THostWindow() = default;
   virtual void SetTitle(const AnsiString& title) = 0;
   virtual void SetFlags(unsigned flags) = 0;  // THostWindowFlags
-  // Client area in screen co-ordinates.
+  // The window's top-left on the screen (its frame's, where the window
+  // system draws one) and its client size. Moved reports the same point,
+  // so a window put where it was reported stays there.
   virtual void SetGeometry(int x, int y, int w, int h) = 0;
   virtual void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) = 0;
   virtual void Show(bool activate) = 0;
