@@ -412,7 +412,15 @@ class QtHostWindow : public THostWindow {
     }
     if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
     if (f == w_->windowFlags()) return;
+    // Only on top or not: the window system is told without taking the
+    // window down and up again.
+    if (w_->isVisible() && ((f ^ w_->windowFlags()) == Qt::WindowStaysOnTopHint)) {
+      w_->overrideWindowFlags(f);
+      w_->windowHandle()->setFlags(f);
+      return;
+    }
     bool vis = w_->isVisible();
+
     w_->suppress = true;
     w_->setWindowFlags(f);
     w_->setAttribute(Qt::WA_ShowWithoutActivating, (flags_ & wfPopupNoActivate) != 0);

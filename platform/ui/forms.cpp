@@ -344,7 +344,9 @@ void TCustomForm::SyncNative() {
   unsigned flags = 0;
   if (borderStyle_ == bsNone || popup_) flags |= wfFrameless;
   if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) flags |= wfToolWindow;
-  if (formStyle_ == fsStayOnTop || popup_) flags |= wfStayOnTop;
+  // A modal window keeps its own place on top; the others give it way.
+  const bool onTop = formStyle_ == fsStayOnTop && (modal_ || !Application || !Application->TopMostsNormalized());
+  if (onTop || popup_) flags |= wfStayOnTop;
   if (popup_) flags |= wfPopupNoActivate;
   if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) flags |= wfFixedSize;
   if (borderStyle_ == bsDialog) flags |= wfDialog;
@@ -702,15 +704,18 @@ int TCustomForm::ShowModal() {
   TCustomForm* before = Screen ? Screen->activeForm_ : nullptr;
   modal_ = true;
   ++Application->modalLevel_;
+  Application->NormalizeTopMosts();
   TModalResult result = mrNone;
   auto finish = [&] {
     if (!alive()) {  // freed inside its own loop
       --Application->modalLevel_;
+      Application->RestoreTopMosts();
       return;
     }
     modal_ = false;
     --Application->modalLevel_;
     Hide();
+    Application->RestoreTopMosts();
     if (before && before != this && Screen) {
       auto& v = Screen->forms_;
       if (std::find(v.begin(), v.end(), before) != v.end() && before->Showing()) Application->ActivateForm(before);
