@@ -179,7 +179,7 @@ class HostWidget : public QWidget {
     // packet, as the platform sends text that has no key; its release is
     // known by the same key.
     const std::uint32_t sc = e->nativeScanCode();
-    if (down && !Compose(e->key(), in)) return;
+    if (down) Compose(e->key(), in);
     if (in.vk == 0 && down && in.typed >= 0x20 && in.typed != 0x7F) {
       packets_.insert(sc);
       in.vk = kVkPacket;
@@ -220,6 +220,7 @@ class HostWidget : public QWidget {
   }
   void changeEvent(QEvent* e) override {
     if (e->type() == QEvent::ActivationChange) {
+      dead_ = {};  // an accent typed elsewhere composes nothing here
       THostInput in;
       in.kind = isActiveWindow() ? THostInput::Activated : THostInput::Deactivated;
       Send(in);
@@ -233,28 +234,37 @@ class HostWidget : public QWidget {
   }
 
  private:
-  // A dead key (´ ` ^ ...) types nothing itself; the next character takes
-  // its accent when one letter carries both ("´" "e" gives "é"), else the
-  // accent comes on its own before it, and a blank gives the accent alone,
-  // as the desktop composes them. Done here rather than by the toolkit's
-  // input context, which hands over a composed text ahead of the keys typed
-  // before it. False for the dead key itself.
-  bool Compose(int key, THostInput& in) {
+  // A dead key (´ ` ^ ...) goes down as its key and types nothing itself;
+  // the next character takes its accent when one letter carries both ("´"
+  // "e" gives "é"), else the accent comes on its own before it; a blank or
+  // a second dead key gives the accent alone, and a key that types nothing
+  // (Backspace, an arrow, Enter) drops it; the modifiers leave it pending:
+  // as the desktop composes. Done here rather than by the toolkit's input
+  // context, which hands over a composed text ahead of the keys typed
+  // before it.
+  void Compose(int key, THostInput& in) {
     static const std::map<int, std::pair<char32_t, char32_t>> kDead = {
         {Qt::Key_Dead_Grave, {0x300, U'`'}},     {Qt::Key_Dead_Acute, {0x301, 0xB4}},
         {Qt::Key_Dead_Circumflex, {0x302, U'^'}}, {Qt::Key_Dead_Tilde, {0x303, U'~'}},
         {Qt::Key_Dead_Diaeresis, {0x308, 0xA8}},  {Qt::Key_Dead_Abovering, {0x30A, 0xB0}},
         {Qt::Key_Dead_Cedilla, {0x327, 0xB8}},    {Qt::Key_Dead_Caron, {0x30C, 0x2C7}}};
     if (const auto d = kDead.find(key); d != kDead.end()) {
-      if (dead_.first) SendPacket(dead_.second);  // two dead keys: the first stands alone
-      dead_ = d->second;
-      return false;
+      in.typed = 0;
+      if (dead_.first)
+        in.typed = std::exchange(dead_, {}).second;
+      else
+        dead_ = d->second;
+      return;
     }
-    if (!dead_.first || in.typed < 0x20) return true;
+    if (!dead_.first) return;
+    if (in.typed < 0x20 || in.typed == 0x7F) {
+      if (!IsModifier(key)) dead_ = {};
+      return;
+    }
     const auto [mark, accent] = std::exchange(dead_, {});
     if (in.typed == U' ') {
       in.typed = accent;
-      return true;
+      return;
     }
     const char32_t pair[] = {in.typed, mark};
     const std::u32string one = QString::fromUcs4(pair, 2).normalized(QString::NormalizationForm_C).toStdU32String();
@@ -262,7 +272,15 @@ class HostWidget : public QWidget {
       in.typed = one[0];
     else
       SendPacket(accent);
-    return true;
+  }
+  static bool IsModifier(int key) {
+    switch (key) {
+      case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_AltGr: case Qt::Key_Meta:
+      case Qt::Key_CapsLock: case Qt::Key_NumLock: case Qt::Key_ScrollLock:
+        return true;
+      default:
+        return false;
+    }
   }
   void SendPacket(char32_t u) {
     THostInput in;
@@ -420,7 +438,6 @@ class QtHostWindow : public THostWindow {
       return;
     }
     bool vis = w_->isVisible();
-
     w_->suppress = true;
     w_->setWindowFlags(f);
     w_->setAttribute(Qt::WA_ShowWithoutActivating, (flags_ & wfPopupNoActivate) != 0);
