@@ -92,6 +92,7 @@ class HostWidget : public QWidget {
   }
 
   bool suppress = false;  // geometry changes made by us are not reported back
+  void DropNative() { destroy(); }
   bool CaretOn(int& x, int& y) const {
     x = caret_.x();
     y = caret_.y();
@@ -354,7 +355,14 @@ class QtHostWindow : public THostWindow {
     }
     w_->suppress = false;
   }
-  void Hide() override { w_->hide(); }
+  // A window manager forgets a window it no longer shows, but the toolkit
+  // keeps the frame and the way of placing it from before, and so would put
+  // the client where the frame belongs: a framed window is made anew for
+  // its next showing and placed as at its first.
+  void Hide() override {
+    w_->hide();
+    if (!(flags_ & wfFrameless)) w_->DropNative();
+  }
   void SetState(int state) override {
     w_->suppress = true;
     if (state == 1)
