@@ -93,6 +93,8 @@ class HostWidget : public QWidget {
 
   bool suppress = false;  // geometry changes made by us are not reported back
   void DropNative() { destroy(); }
+  // The window's top-left, its frame's where the window manager draws one.
+  QPoint FramePosition() const { return windowHandle() ? windowHandle()->framePosition() : pos(); }
   bool CaretOn(int& x, int& y) const {
     x = caret_.x();
     y = caret_.y();
@@ -205,12 +207,9 @@ class HostWidget : public QWidget {
     if (suppress) return;
     THostInput in;
     in.kind = THostInput::Moved;
-    const QPoint frame = windowHandle() ? windowHandle()->framePosition() : pos();
-    const QPoint client = mapToGlobal(QPoint(0, 0));
+    const QPoint frame = FramePosition();
     in.x = frame.x();
     in.y = frame.y();
-    in.clientX = client.x();
-    in.clientY = client.y();
     Send(in);
   }
   void closeEvent(QCloseEvent* e) override {
@@ -321,11 +320,18 @@ class QtHostWindow : public THostWindow {
   // puts the client inside it: the position given and reported is the
   // frame's, never mixed with the client's.
   void SetGeometry(int x, int y, int w, int h) override {
+    Renew();
     w_->suppress = true;
     w_->resize(w, h);
     w_->move(x, y);  // the frame's place, as the toolkit takes it
     if ((flags_ & wfFixedSize) && !Offscreen()) w_->setFixedSize(w, h);
     w_->suppress = false;
+  }
+  bool ClientOffset(int& dx, int& dy) const override {
+    const QPoint offset = w_->mapToGlobal(QPoint(0, 0)) - w_->FramePosition();
+    dx = offset.x();
+    dy = offset.y();
+    return true;
   }
   void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) override {
     if ((flags_ & wfFixedSize) || Offscreen()) return;
@@ -339,6 +345,7 @@ class QtHostWindow : public THostWindow {
     ApplyFlags();
   }
   void Show(bool activate) override {
+    Renew();
     w_->suppress = true;
     // Transient for its owner: the window manager keeps it above that one.
     w_->winId();
@@ -358,10 +365,11 @@ class QtHostWindow : public THostWindow {
   // A window manager forgets a window it no longer shows, but the toolkit
   // keeps the frame and the way of placing it from before, and so would put
   // the client where the frame belongs: a framed window is made anew for
-  // its next showing and placed as at its first.
+  // its next showing (not at once, so that the toolkit first hands the
+  // focus on as usual) and placed as at its first.
   void Hide() override {
     w_->hide();
-    if (!(flags_ & wfFrameless)) w_->DropNative();
+    renew_ = !(flags_ & wfFrameless);
   }
   void SetState(int state) override {
     w_->suppress = true;
@@ -453,7 +461,12 @@ class QtHostWindow : public THostWindow {
     w_->suppress = false;
   }
 
+  void Renew() {
+    if (std::exchange(renew_, false) && !w_->isVisible()) w_->DropNative();
+  }
+
   HostWidget* w_;
+  bool renew_ = false;
   QPointer<HostWidget> owner_;
   unsigned flags_ = ~0u;
 };

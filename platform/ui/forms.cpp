@@ -163,10 +163,11 @@ TRect TCustomForm::ClientRect() const {
   return {0, 0, std::max(0, w), std::max(0, h)};
 }
 
-// Where the window system told us the client lies, else where our frame
-// metrics put it.
+// Where the window system has the client, else where our frame metrics put
+// it.
 TPoint TCustomForm::ClientOrigin() const {
-  if (hostFrame_) return {left_ + hostClient_.X, top_ + hostClient_.Y};
+  int dx = 0, dy = 0;
+  if (native_ && native_->ClientOffset(dx, dy)) return {left_ + dx, top_ + dy + nativeBar_};
   return {left_ + FrameX(), top_ + FrameTop()};
 }
 
@@ -839,8 +840,6 @@ void TCustomForm::HostInput(const THostInput& input) {
       // Left and Top are the window's, frame included, as they are set.
       left_ = in.x;
       top_ = in.y;
-      hostFrame_ = true;
-      hostClient_ = {in.clientX - in.x, in.clientY + nativeBar_ - in.y};
       break;
     case K::CloseRequest:
       if (BlockedByModal(this))

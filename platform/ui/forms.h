@@ -177,10 +177,6 @@ class TCustomForm : public TWinControl {
   bool destroyFired_ = false;
   bool shown_ = false;
   TRect restoreBounds_;
-  // The client's offset from the window's top-left as the window system
-  // last reported it (hostFrame_), its frame being the window manager's.
-  bool hostFrame_ = false;
-  TPoint hostClient_;
   TRect dirty_;
   TRect flush_;
   std::unique_ptr<TCanvas> canvas_;

@@ -35,7 +35,6 @@ struct THostInput {
   };
   Kind kind = MouseMove;
   int x = 0, y = 0;        // client position (mouse), new client size (Resized), window position (Moved)
-  int clientX = 0, clientY = 0;  // Moved: where the client area lies on the screen
   int button = 0;          // 0 left, 1 right, 2 middle
   int vk = 0;              // Windows virtual key
   char32_t typed = 0;      // character the layout produced, 0 for none
@@ -56,6 +55,14 @@ class THostWindow {
   // system draws one) and its client size. Moved reports the same point,
   // so a window put where it was reported stays there.
   virtual void SetGeometry(int x, int y, int w, int h) = 0;
+  // Where the client area lies from the window's top-left as the window
+  // system has it now; false when the host cannot tell (the form's frame
+  // metrics hold then).
+  virtual bool ClientOffset(int& dx, int& dy) const {
+    (void)dx;
+    (void)dy;
+    return false;
+  }
   virtual void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) = 0;
   virtual void Show(bool activate) = 0;
   virtual void Hide() = 0;
