@@ -381,6 +381,9 @@ class QtHostWindow : public THostWindow {
       w_->showNormal();
     w_->suppress = false;
   }
+  void Activate() override {
+    if (!Offscreen() && w_->isVisible()) w_->activateWindow();
+  }
   void Raise() override {
     if (Offscreen()) return;  // nothing to stack without a display
     w_->raise();

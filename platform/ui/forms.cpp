@@ -512,12 +512,14 @@ void TCustomForm::HideWindowNow() {
   ui_internal::ControlHidden(this);
   if (active_) {
     SetActive(false);
-    // The previously active form takes over, as the window manager would.
+    // The previously active form takes over, and the keyboard with it: a
+    // window manager would give it, but without one it stays nowhere.
     if (Application && Screen)
       for (int i = Screen->FormCount() - 1; i >= 0; --i) {
         TCustomForm* f = Screen->Forms(i);
         if (f != this && f->Showing() && !f->popup_ && !BlockedByModal(f)) {
           Application->ActivateForm(f);
+          if (f->native_) f->native_->Activate();
           break;
         }
       }

@@ -68,6 +68,8 @@ class THostWindow {
   virtual void Hide() = 0;
   virtual void SetState(int state) = 0;  // 0 normal, 1 minimised, 2 maximised
   virtual void Raise() = 0;
+  // Gives the window the keyboard, its place in the stacking unchanged.
+  virtual void Activate() {}
   // The window that owns this one (nullptr: none): the window manager keeps
   // an owned window above its owner. Takes effect at the next Show.
   virtual void SetOwner(THostWindow* owner) { (void)owner; }
