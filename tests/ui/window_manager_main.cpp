@@ -163,11 +163,11 @@ int Placement(const std::string& file) {
                  form->ClientOrigin() == TPoint{x, y};
         }))
       return Fail("opening " + std::to_string(opening) + ": the window was not placed where the form says");
+    auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
     const TPoint frame = FramePlace(w);
-    if (frame != TPoint{left, top} || form->Left() != left || form->Top() != top)
-      return Fail("opening " + std::to_string(opening) + ": the frame lies at " + std::to_string(frame.X) + "," +
-                  std::to_string(frame.Y) + ", the form says " + std::to_string(form->Left()) + "," +
-                  std::to_string(form->Top()) + ", put at " + std::to_string(left) + "," + std::to_string(top));
+    const std::string seen = "frame at " + at(frame.X, frame.Y) + ", form at " + at(form->Left(), form->Top());
+    if (seen != "frame at " + at(left, top) + ", form at " + at(left, top))
+      return Fail("opening " + std::to_string(opening) + ": " + seen + ", put at " + at(left, top));
     form->Hide();
     if (!Until([&] { return StackPlace("Platz") < 0; })) return Fail("the window did not go");
   }
