@@ -92,6 +92,9 @@ class HostWidget : public QWidget {
   }
 
   bool suppress = false;  // geometry changes made by us are not reported back
+  void DropNative() { destroy(); }
+  // The window's top-left, its frame's where the window manager draws one.
+  QPoint FramePosition() const { return windowHandle() ? windowHandle()->framePosition() : pos(); }
   bool CaretOn(int& x, int& y) const {
     x = caret_.x();
     y = caret_.y();
@@ -179,7 +182,7 @@ class HostWidget : public QWidget {
     // packet, as the platform sends text that has no key; its release is
     // known by the same key.
     const std::uint32_t sc = e->nativeScanCode();
-    if (down && !Compose(e->key(), in)) return;
+    if (down) Compose(e->key(), in);
     if (in.vk == 0 && down && in.typed >= 0x20 && in.typed != 0x7F) {
       packets_.insert(sc);
       in.vk = kVkPacket;
@@ -204,9 +207,9 @@ class HostWidget : public QWidget {
     if (suppress) return;
     THostInput in;
     in.kind = THostInput::Moved;
-    QPoint p = mapToGlobal(QPoint(0, 0));
-    in.x = p.x();
-    in.y = p.y();
+    const QPoint frame = FramePosition();
+    in.x = frame.x();
+    in.y = frame.y();
     Send(in);
   }
   void closeEvent(QCloseEvent* e) override {
@@ -217,6 +220,7 @@ class HostWidget : public QWidget {
   }
   void changeEvent(QEvent* e) override {
     if (e->type() == QEvent::ActivationChange) {
+      dead_ = {};  // an accent typed elsewhere composes nothing here
       THostInput in;
       in.kind = isActiveWindow() ? THostInput::Activated : THostInput::Deactivated;
       Send(in);
@@ -230,28 +234,37 @@ class HostWidget : public QWidget {
   }
 
  private:
-  // A dead key (´ ` ^ ...) types nothing itself; the next character takes
-  // its accent when one letter carries both ("´" "e" gives "é"), else the
-  // accent comes on its own before it, and a blank gives the accent alone,
-  // as the desktop composes them. Done here rather than by the toolkit's
-  // input context, which hands over a composed text ahead of the keys typed
-  // before it. False for the dead key itself.
-  bool Compose(int key, THostInput& in) {
+  // A dead key (´ ` ^ ...) goes down as its key and types nothing itself;
+  // the next character takes its accent when one letter carries both ("´"
+  // "e" gives "é"), else the accent comes on its own before it; a blank or
+  // a second dead key gives the accent alone, and a key that types nothing
+  // (Backspace, an arrow, Enter) drops it; the modifiers leave it pending:
+  // as the desktop composes. Done here rather than by the toolkit's input
+  // context, which hands over a composed text ahead of the keys typed
+  // before it.
+  void Compose(int key, THostInput& in) {
     static const std::map<int, std::pair<char32_t, char32_t>> kDead = {
         {Qt::Key_Dead_Grave, {0x300, U'`'}},     {Qt::Key_Dead_Acute, {0x301, 0xB4}},
         {Qt::Key_Dead_Circumflex, {0x302, U'^'}}, {Qt::Key_Dead_Tilde, {0x303, U'~'}},
         {Qt::Key_Dead_Diaeresis, {0x308, 0xA8}},  {Qt::Key_Dead_Abovering, {0x30A, 0xB0}},
         {Qt::Key_Dead_Cedilla, {0x327, 0xB8}},    {Qt::Key_Dead_Caron, {0x30C, 0x2C7}}};
     if (const auto d = kDead.find(key); d != kDead.end()) {
-      if (dead_.first) SendPacket(dead_.second);  // two dead keys: the first stands alone
-      dead_ = d->second;
-      return false;
+      in.typed = 0;
+      if (dead_.first)
+        in.typed = std::exchange(dead_, {}).second;
+      else
+        dead_ = d->second;
+      return;
     }
-    if (!dead_.first || in.typed < 0x20) return true;
+    if (!dead_.first) return;
+    if (in.typed < 0x20 || in.typed == 0x7F) {
+      if (!IsModifier(key)) dead_ = {};
+      return;
+    }
     const auto [mark, accent] = std::exchange(dead_, {});
     if (in.typed == U' ') {
       in.typed = accent;
-      return true;
+      return;
     }
     const char32_t pair[] = {in.typed, mark};
     const std::u32string one = QString::fromUcs4(pair, 2).normalized(QString::NormalizationForm_C).toStdU32String();
@@ -259,7 +272,15 @@ class HostWidget : public QWidget {
       in.typed = one[0];
     else
       SendPacket(accent);
-    return true;
+  }
+  static bool IsModifier(int key) {
+    switch (key) {
+      case Qt::Key_Shift: case Qt::Key_Control: case Qt::Key_Alt: case Qt::Key_AltGr: case Qt::Key_Meta:
+      case Qt::Key_CapsLock: case Qt::Key_NumLock: case Qt::Key_ScrollLock:
+        return true;
+      default:
+        return false;
+    }
   }
   void SendPacket(char32_t u) {
     THostInput in;
@@ -295,11 +316,22 @@ class QtHostWindow : public THostWindow {
     flags_ = flags;
     ApplyFlags();
   }
+  // The window manager places a window's frame where it was asked to and
+  // puts the client inside it: the position given and reported is the
+  // frame's, never mixed with the client's.
   void SetGeometry(int x, int y, int w, int h) override {
+    Renew();
     w_->suppress = true;
-    w_->setGeometry(x, y, w, h);
+    w_->resize(w, h);
+    w_->move(x, y);  // the frame's place, as the toolkit takes it
     if ((flags_ & wfFixedSize) && !Offscreen()) w_->setFixedSize(w, h);
     w_->suppress = false;
+  }
+  bool ClientOffset(int& dx, int& dy) const override {
+    const QPoint offset = w_->mapToGlobal(QPoint(0, 0)) - w_->FramePosition();
+    dx = offset.x();
+    dy = offset.y();
+    return true;
   }
   void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) override {
     if ((flags_ & wfFixedSize) || Offscreen()) return;
@@ -313,6 +345,7 @@ class QtHostWindow : public THostWindow {
     ApplyFlags();
   }
   void Show(bool activate) override {
+    Renew();
     w_->suppress = true;
     // Transient for its owner: the window manager keeps it above that one.
     w_->winId();
@@ -329,7 +362,15 @@ class QtHostWindow : public THostWindow {
     }
     w_->suppress = false;
   }
-  void Hide() override { w_->hide(); }
+  // A window manager forgets a window it no longer shows, but the toolkit
+  // keeps the frame and the way of placing it from before, and so would put
+  // the client where the frame belongs: a framed window is made anew for
+  // its next showing (not at once, so that the toolkit first hands the
+  // focus on as usual) and placed as at its first.
+  void Hide() override {
+    w_->hide();
+    renew_ = !(flags_ & wfFrameless);
+  }
   void SetState(int state) override {
     w_->suppress = true;
     if (state == 1)
@@ -339,6 +380,9 @@ class QtHostWindow : public THostWindow {
     else if (w_->isVisible())
       w_->showNormal();
     w_->suppress = false;
+  }
+  void Activate() override {
+    if (!Offscreen() && w_->isVisible()) w_->activateWindow();
   }
   void Raise() override {
     if (Offscreen()) return;  // nothing to stack without a display
@@ -405,6 +449,13 @@ class QtHostWindow : public THostWindow {
     }
     if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
     if (f == w_->windowFlags()) return;
+    // Only on top or not: the window system is told without taking the
+    // window down and up again.
+    if (w_->isVisible() && ((f ^ w_->windowFlags()) == Qt::WindowStaysOnTopHint)) {
+      w_->overrideWindowFlags(f);
+      w_->windowHandle()->setFlags(f);
+      return;
+    }
     bool vis = w_->isVisible();
     w_->suppress = true;
     w_->setWindowFlags(f);
@@ -413,7 +464,12 @@ class QtHostWindow : public THostWindow {
     w_->suppress = false;
   }
 
+  void Renew() {
+    if (std::exchange(renew_, false) && !w_->isVisible()) w_->DropNative();
+  }
+
   HostWidget* w_;
+  bool renew_ = false;
   QPointer<HostWidget> owner_;
   unsigned flags_ = ~0u;
 };

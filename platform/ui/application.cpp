@@ -149,6 +149,8 @@ int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, 
 }
 
 bool TApplication::ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName) {
+  NormalizeTopMosts();
+  TScopeExit restore{[this] { RestoreTopMosts(); }};
   return WindowHost().FileDialog(req, fileName, [this] { ServiceNativeModal(); });
 }
 
@@ -225,6 +227,20 @@ void TApplication::ActivateForm(TCustomForm* f) {
   for (TCustomForm* g : Screen->forms_)
     if (g != f && g->active_) g->SetActive(false);
   f->SetActive(true);
+}
+
+void TApplication::NormalizeTopMosts() {
+  if (normalizedTopMosts_++ == 0) SyncTopMosts();
+}
+
+void TApplication::RestoreTopMosts() {
+  if (normalizedTopMosts_ > 0 && --normalizedTopMosts_ == 0) SyncTopMosts();
+}
+
+void TApplication::SyncTopMosts() {
+  if (!Screen) return;
+  for (TCustomForm* f : Screen->forms_)
+    if (f->formStyle_ == fsStayOnTop) f->SyncNative();
 }
 
 void TApplication::ServiceNativeModal() {

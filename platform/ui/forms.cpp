@@ -163,7 +163,13 @@ TRect TCustomForm::ClientRect() const {
   return {0, 0, std::max(0, w), std::max(0, h)};
 }
 
-TPoint TCustomForm::ClientOrigin() const { return {left_ + FrameX(), top_ + FrameTop()}; }
+// Where the window system has the client, else where our frame metrics put
+// it.
+TPoint TCustomForm::ClientOrigin() const {
+  int dx = 0, dy = 0;
+  if (native_ && native_->ClientOffset(dx, dy)) return {left_ + dx, top_ + dy + nativeBar_};
+  return {left_ + FrameX(), top_ + FrameTop()};
+}
 
 void TCustomForm::SetClientSize(int w, int h) {
   SetBounds(left_, top_, w + 2 * FrameX() + (vbar_.visible ? GetSystemMetrics(SM_CXVSCROLL) : 0),
@@ -339,15 +345,16 @@ void TCustomForm::SyncNative() {
   unsigned flags = 0;
   if (borderStyle_ == bsNone || popup_) flags |= wfFrameless;
   if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) flags |= wfToolWindow;
-  if (formStyle_ == fsStayOnTop || popup_) flags |= wfStayOnTop;
+  // A modal window keeps its own place on top; the others give it way.
+  const bool onTop = formStyle_ == fsStayOnTop && (modal_ || !Application || !Application->TopMostsNormalized());
+  if (onTop || popup_) flags |= wfStayOnTop;
   if (popup_) flags |= wfPopupNoActivate;
   if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin) flags |= wfFixedSize;
   if (borderStyle_ == bsDialog) flags |= wfDialog;
   native_->SetFlags(flags);
   native_->SetTitle(Text());
   TRect c = ClientRect();
-  TPoint o = ClientOrigin();
-  native_->SetGeometry(o.X, o.Y - nativeBar_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
+  native_->SetGeometry(left_, top_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
   TPoint mn, mx;
   TrackSizeLimits(mn, mx);
   int extraW = width_ - c.Width(), extraH = height_ - c.Height();
@@ -505,12 +512,14 @@ void TCustomForm::HideWindowNow() {
   ui_internal::ControlHidden(this);
   if (active_) {
     SetActive(false);
-    // The previously active form takes over, as the window manager would.
+    // The previously active form takes over, and the keyboard with it: a
+    // window manager would give it, but without one it stays nowhere.
     if (Application && Screen)
       for (int i = Screen->FormCount() - 1; i >= 0; --i) {
         TCustomForm* f = Screen->Forms(i);
         if (f != this && f->Showing() && !f->popup_ && !BlockedByModal(f)) {
           Application->ActivateForm(f);
+          if (f->native_) f->native_->Activate();
           break;
         }
       }
@@ -698,15 +707,18 @@ int TCustomForm::ShowModal() {
   TCustomForm* before = Screen ? Screen->activeForm_ : nullptr;
   modal_ = true;
   ++Application->modalLevel_;
+  Application->NormalizeTopMosts();
   TModalResult result = mrNone;
   auto finish = [&] {
     if (!alive()) {  // freed inside its own loop
       --Application->modalLevel_;
+      Application->RestoreTopMosts();
       return;
     }
     modal_ = false;
     --Application->modalLevel_;
     Hide();
+    Application->RestoreTopMosts();
     if (before && before != this && Screen) {
       auto& v = Screen->forms_;
       if (std::find(v.begin(), v.end(), before) != v.end() && before->Showing()) Application->ActivateForm(before);
@@ -798,7 +810,6 @@ void TCustomForm::HostInput(const THostInput& input) {
     in.y -= nativeBar_;
   }
   if (in.kind == K::Resized) in.y -= nativeBar_;
-  if (in.kind == K::Moved) in.y += nativeBar_;
   switch (in.kind) {
     case K::MouseDown: Application->DeliverMouse(this, mkDown, static_cast<TMouseButton>(in.button), in.x, in.y); break;
     case K::MouseUp: Application->DeliverMouse(this, mkUp, static_cast<TMouseButton>(in.button), in.x, in.y); break;
@@ -828,8 +839,9 @@ void TCustomForm::HostInput(const THostInput& input) {
       break;
     }
     case K::Moved:
-      left_ = in.x - FrameX();
-      top_ = in.y - FrameTop();
+      // Left and Top are the window's, frame included, as they are set.
+      left_ = in.x;
+      top_ = in.y;
       break;
     case K::CloseRequest:
       if (BlockedByModal(this))

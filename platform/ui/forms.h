@@ -351,6 +351,12 @@ class TApplication : public TComponent {
   void DeliverKey(int vk, bool down, char32_t typed, bool autoRepeat = false);
   void DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y);
   int ModalLevel() const { return modalLevel_; }
+  // While a modal window or a dialog of the window host runs, windows that
+  // stay on top are ordinary ones, so that none of them covers it; the
+  // calls nest, and the last restore puts them on top again.
+  void NormalizeTopMosts();
+  void RestoreTopMosts();
+  bool TopMostsNormalized() const { return normalizedTopMosts_ > 0; }
   // Keeps timers, posted messages and painting going while a dialog of the
   // window host runs its own loop.
   void ServiceNativeModal();
@@ -390,6 +396,8 @@ class TApplication : public TComponent {
   };
   std::vector<ClassWindow> classWindows_;
   int modalLevel_ = 0;
+  int normalizedTopMosts_ = 0;
+  void SyncTopMosts();
   bool minimized_ = false;
   bool inService_ = false;
   bool inException_ = false;

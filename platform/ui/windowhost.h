@@ -34,7 +34,7 @@ struct THostInput {
     KeyDown, KeyUp, Resized, Moved, CloseRequest, Activated, Deactivated, StateChanged
   };
   Kind kind = MouseMove;
-  int x = 0, y = 0;        // client position (mouse), new client size (Resized), screen position (Moved)
+  int x = 0, y = 0;        // client position (mouse), new client size (Resized), window position (Moved)
   int button = 0;          // 0 left, 1 right, 2 middle
   int vk = 0;              // Windows virtual key
   char32_t typed = 0;      // character the layout produced, 0 for none
@@ -51,13 +51,25 @@ class THostWindow {
   virtual ~THostWindow() = default;
   virtual void SetTitle(const AnsiString& title) = 0;
   virtual void SetFlags(unsigned flags) = 0;  // THostWindowFlags
-  // Client area in screen co-ordinates.
+  // The window's top-left on the screen (its frame's, where the window
+  // system draws one) and its client size. Moved reports the same point,
+  // so a window put where it was reported stays there.
   virtual void SetGeometry(int x, int y, int w, int h) = 0;
+  // Where the client area lies from the window's top-left as the window
+  // system has it now; false when the host cannot tell (the form's frame
+  // metrics hold then).
+  virtual bool ClientOffset(int& dx, int& dy) const {
+    (void)dx;
+    (void)dy;
+    return false;
+  }
   virtual void SetMinMaxClientSize(int minW, int minH, int maxW, int maxH) = 0;
   virtual void Show(bool activate) = 0;
   virtual void Hide() = 0;
   virtual void SetState(int state) = 0;  // 0 normal, 1 minimised, 2 maximised
   virtual void Raise() = 0;
+  // Gives the window the keyboard, its place in the stacking unchanged.
+  virtual void Activate() {}
   // The window that owns this one (nullptr: none): the window manager keeps
   // an owned window above its owner. Takes effect at the next Show.
   virtual void SetOwner(THostWindow* owner) { (void)owner; }

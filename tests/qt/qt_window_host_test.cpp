@@ -11,6 +11,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/keyboard.h"
+#include "platform/ui/stdctrls.h"
 #include "tests/ui/ui_test_util.h"
 
 namespace {
@@ -101,6 +102,39 @@ TEST_F(ToolkitHost, ToolkitEventsTakeTheRealInputPath) {
   EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
+// A dead key goes down as its key; its accent waits for the next character,
+// a second dead key types it alone, a key that types nothing drops it.
+TEST_F(ToolkitHost, ADeadKeyGoesDownAndComposesOnlyWithTheNextCharacter) {
+  TForm* f = MakeForm();
+  auto* edit = new TEdit(f);
+  edit->SetParent(f);
+  edit->SetBounds(10, 10, 200, 21);
+  std::vector<int> down;
+  f->SetKeyPreview(true);
+  f->OnKeyDown = [&](TObject*, Word& key, TShiftState) { down.push_back(key); };
+  f->Show();
+  edit->SetFocus();
+  // Letters, "D" the dead acute, "C" the dead circumflex, "B" Backspace, "L" Left.
+  auto type = [&](const std::string& keys) {
+    edit->SetText("");
+    for (char k : keys) {
+      int key = k - 'a' + kKeyA, sc = 0;
+      std::string text(1, k);
+      if (k == 'D') key = kKeyDeadAcute, sc = 21, text = "";
+      if (k == 'C') key = 0x01001252, sc = 49, text = "";
+      if (k == 'B') key = 0x01000003, sc = 22, text = "\b";
+      if (k == 'L') key = 0x01000012, sc = 113, text = "";
+      qtwin::InjectKey(f->HostWindow(), key, sc, text, true);
+      qtwin::InjectKey(f->HostWindow(), key, sc, "", false);
+    }
+    return Cp1252ToUtf8(edit->Text());
+  };
+  EXPECT_EQ(type("aDe"), "a\u00e9");
+  EXPECT_EQ(down, (std::vector<int>{'A', 221, 'E'}));
+  EXPECT_EQ(type("abDBe"), "ae");
+  EXPECT_EQ(type("xDDe"), "x\u00b4e");
+  EXPECT_EQ(type("yCLo"), "oy");
+}
 
 TEST_F(ToolkitHost, OffscreenBoxesTakeTheirDefaultAndDialogsCancel) {
   // Nobody can see a box on the offscreen platform: its default button answers.

@@ -6,8 +6,18 @@
 // blocks brings the modal one to the front, and the box takes the next key;
 // AltGr+Q, E, M, O, A, a dead acute before "e" and AltGr+Q again reach an
 // edit as "@€µøæé@", in that order; the PDF printer's file dialog is German and offers its file in
-// the home folder. Names what failed on stderr.
+// the home folder; a modal window lies above a window that stays on top,
+// which is on top again after it. Names what failed on stderr, with the
+// windows the server and the window manager hold.
+//
+// With the arguments "place FILE" it is one start of the placement check
+// instead: a window put at the place FILE holds (a default at the first
+// start) is shown and hidden five times; each time its frame lies there and
+// the form says so, its client where the window system put it; the place
+// goes back into FILE for the next start.
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "platform/gfx/printer.h"
@@ -49,34 +59,139 @@ void ClickOn(const std::string& name, int x, int y) {
   if (StackPlace(name, &w) >= 0) Click(w, x, y);
 }
 
+// What the server and the window manager hold, for a failure's report.
+void DumpClients() {
+  static const xcb_atom_t list = Atom("_NET_CLIENT_LIST_STACKING");
+  auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, root, list, XCB_ATOM_WINDOW, 0, 64), nullptr);
+  std::fprintf(stderr, "managed, bottom first:");
+  for (int i = 0; r && i < xcb_get_property_value_length(r) / 4; ++i) {
+    const xcb_window_t w = static_cast<const xcb_window_t*>(xcb_get_property_value(r))[i];
+    std::fprintf(stderr, " 0x%x \"%s\"", w, WindowName(w).c_str());
+  }
+  std::free(r);
+  std::fprintf(stderr, "\ntop-level, bottom first:");
+  for (xcb_window_t w : Stack())
+    std::fprintf(stderr, " 0x%x%s \"%s\"", w, Viewable(w) ? "" : "(unmapped)", WindowName(w).c_str());
+  std::fprintf(stderr, "\n");
+}
+
+// Whether the list property `prop` of window `on` holds `value`.
+bool Holds(xcb_window_t on, const char* prop, xcb_atom_t type, uint32_t value) {
+  auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, on, Atom(prop), type, 0, 64), nullptr);
+  const auto* begin = r ? static_cast<const uint32_t*>(xcb_get_property_value(r)) : nullptr;
+  const auto* end = r ? begin + xcb_get_property_value_length(r) / 4 : nullptr;
+  const bool found = std::find(begin, end, value) != end;
+  std::free(r);
+  return found;
+}
+
+// Waits until the window manager takes windows: a window of its own is
+// mapped until it is managed. Openbox names itself before it is ready, and
+// a window mapped in its first moments can stay unmanaged for good.
+bool WindowManagerTakesWindows() {
+  const xcb_window_t w = xcb_generate_id(conn);
+  xcb_create_window(conn, XCB_COPY_FROM_PARENT, w, root, 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
+  bool taken = false;
+  for (int waited = 0; waited < 30000 && !taken; waited += 20) {
+    if (waited % 1000 == 0) {
+      xcb_unmap_window(conn, w);
+      xcb_map_window(conn, w);
+      xcb_flush(conn);
+    }
+    Sleep(20);
+    taken = Holds(root, "_NET_CLIENT_LIST", XCB_ATOM_WINDOW, w);
+  }
+  xcb_destroy_window(conn, w);
+  xcb_flush(conn);
+  return taken;
+}
+
+// Whether the window named `name` is kept above ordinary windows.
+bool OnTop(const std::string& name) {
+  xcb_window_t w = 0;
+  return StackPlace(name, &w) >= 0 && Holds(w, "_NET_WM_STATE", XCB_ATOM_ATOM, Atom("_NET_WM_STATE_ABOVE"));
+}
+
+// Where the frame of a managed window lies: its client less the frame's
+// extents (left, right, top, bottom).
+TPoint FramePlace(xcb_window_t w) {
+  static const xcb_atom_t extents = Atom("_NET_FRAME_EXTENTS");
+  int x = 0, y = 0, width = 0, height = 0;
+  Geometry(w, x, y, width, height);
+  auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, w, extents, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+  if (r && xcb_get_property_value_length(r) == 16) {
+    const auto* e = static_cast<const uint32_t*>(xcb_get_property_value(r));
+    x -= static_cast<int>(e[0]);
+    y -= static_cast<int>(e[2]);
+  }
+  std::free(r);
+  return {x, y};
+}
+
 TForm* Shaped(TForm* f, const char* caption, int x, int y, int w, int h) {
   f->SetCaption(caption);
   f->SetBounds(x, y, w, h);
   return f;
 }
 
+// Pumps the application until `done` holds (20 s at most).
+bool Until(const std::function<bool()>& done) {
+  for (int waited = 0; waited < 20000; waited += 20) {
+    Application->ProcessMessages();
+    if (done()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+int Placement(const std::string& file) {
+  int left = 130, top = 90;
+  if (FILE* f = std::fopen(file.c_str(), "r")) {
+    if (std::fscanf(f, "%d %d", &left, &top) != 2) return Fail("unreadable " + file);
+    std::fclose(f);
+  }
+  TForm* form = Shaped(new TForm(Application), "Platz", left, top, 300, 200);
+  for (int opening = 1; opening <= 5; ++opening) {
+    form->Show();
+    xcb_window_t w = 0;
+    // Placed, and the form has heard where: its client origin is where the
+    // window system shows the client.
+    if (!Until([&] {
+          int x = 0, y = 0, width = 0, height = 0;
+          return StackPlace("Platz", &w) >= 0 && Geometry(w, x, y, width, height) &&
+                 form->ClientOrigin() == TPoint{x, y};
+        }))
+      return Fail("opening " + std::to_string(opening) + ": the window was not placed where the form says");
+    auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
+    const TPoint frame = FramePlace(w);
+    const std::string seen = "frame at " + at(frame.X, frame.Y) + ", form at " + at(form->Left(), form->Top());
+    if (seen != "frame at " + at(left, top) + ", form at " + at(left, top))
+      return Fail("opening " + std::to_string(opening) + ": " + seen + ", put at " + at(left, top));
+    form->Hide();
+    if (!Until([&] { return StackPlace("Platz") < 0; })) return Fail("the window did not go");
+  }
+  FILE* f = std::fopen(file.c_str(), "w");
+  if (!f || std::fprintf(f, "%d %d\n", form->Left(), form->Top()) < 0 || std::fclose(f) != 0)
+    return Fail("cannot write " + file);
+  return 0;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   if (!StartXcbUi() || !Connect()) return 2;
-  // The window manager first: windows mapped before it runs are taken over
-  // in an order of its own.
-  const xcb_atom_t check = Atom("_NET_SUPPORTING_WM_CHECK");
-  for (int waited = 0;; waited += 50) {
-    auto* r = xcb_get_property_reply(conn, xcb_get_property(conn, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    const bool running = r && xcb_get_property_value_length(r) == 4;
-    std::free(r);
-    if (running) break;
-    if (waited > 20000) return Fail("no window manager came up");
-    Sleep(50);
-  }
+  if (!WindowManagerTakesWindows()) return Fail("the window manager takes no windows");
+  if (argc == 3 && std::string(argv[1]) == "place") return Placement(argv[2]);
   TForm* main = nullptr;
   Application->CreateForm(main);
   Shaped(main, "Haupt", 40, 40, 480, 360)->Show();
   auto* edit = new TEdit(main);
   edit->SetParent(main);
   edit->SetBounds(10, 10, 200, 21);
-  Shaped(new TForm(Application), "Spruch", 300, 200, 300, 200)->Show();
+  TForm* saying = Shaped(new TForm(Application), "Spruch", 300, 200, 300, 200);
+  saying->SetFormStyle(fsStayOnTop);
+  saying->Show();
   TForm* modal = Shaped(new TForm(Application), "Daten", 150, 120, 300, 200);
   std::vector<std::string> failed;
   auto expect = [&](bool ok, const std::string& what) {
@@ -90,6 +205,7 @@ int main() {
   // what it must not do has happened before the check can pass.
   auto waitFor = [&](bool ok, const std::string& what) {
     if (!ok && ++ticks < 100) return false;
+    if (!ok && failed.empty()) DumpClients();
     if (!ok) failed.push_back(what);
     ticks = 0;
     return true;
@@ -114,7 +230,8 @@ int main() {
         break;
       case 2: modal->ShowModal(); break;  // its own loop runs the next steps
       case 3:
-        if (!waitFor(StackPlace("Daten") >= 0, "the modal window did not show")) return stay();
+        if (!waitFor(StackPlace("Daten") > StackPlace("Spruch"), "the modal window is not above the window on top"))
+          return stay();
         ClickOn("Haupt", 60, 60);
         break;
       case 4:
@@ -140,10 +257,14 @@ int main() {
         if (!waitFor(boxResult == IDOK, "the box did not take the key")) return stay();
         modal->SetModalResult(mrOk);
         break;
-      case 10:
-        if (!waitFor(StackPlace("Daten") < 0, "the modal window did not close")) return stay();
+      case 10: {
+        const bool closed = StackPlace("Daten") < 0;
+        if (!waitFor(closed && OnTop("Spruch"),
+                     closed ? "the window on top is not on top again" : "the modal window did not close"))
+          return stay();
         ClickOn("Haupt", 20, 20);
         break;
+      }
       case 11: {
         if (!waitFor(Focused("Haupt"), "the main window did not take the focus")) return stay();
         // Typed at once, so that the toolkit takes them in one go: each
