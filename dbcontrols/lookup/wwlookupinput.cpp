@@ -279,6 +279,18 @@ void TwwDBCustomLookupCombo::KeyPress(char& key) {
     key = 0;
     return;
   }
+  // The typed text is looked up in the list's field and cut to its size
+  // there: a character beyond that size would be lost unseen, so it is
+  // refused as a full field refuses it.
+  if (k >= 32 && MaxLength() == 0 && EditTextAllowed()) {
+    const TField* shown = grid_->DisplayField();
+    if (shown && shown->DataType() == ftString && shown->Size() > 0 &&
+        static_cast<int>(Text().size()) - SelLength() >= shown->Size()) {
+      MessageBeep(0);
+      key = 0;
+      return;
+    }
+  }
   if (k == 8 || k == 22 || k == 24 || k >= 32) {
     if (EditTextAllowed()) StartEdit();
     if (!CanEdit()) {

@@ -249,11 +249,10 @@ class HostWidget : public QWidget {
         {Qt::Key_Dead_Diaeresis, {0x308, 0xA8}},  {Qt::Key_Dead_Abovering, {0x30A, 0xB0}},
         {Qt::Key_Dead_Cedilla, {0x327, 0xB8}},    {Qt::Key_Dead_Caron, {0x30C, 0x2C7}}};
     if (const auto d = kDead.find(key); d != kDead.end()) {
-      in.typed = 0;
-      if (dead_.first)
-        in.typed = std::exchange(dead_, {}).second;
-      else
-        dead_ = d->second;
+      // After another dead key the first accent stands alone; the same one
+      // twice types it once, a different one waits for its letter.
+      in.typed = dead_.first ? dead_.second : 0;
+      dead_ = dead_.first == d->second.first ? std::pair<char32_t, char32_t>{} : d->second;
       return;
     }
     if (!dead_.first) return;

@@ -242,6 +242,10 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
     EXPECT_LE(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 3, 0)), f.cmbSelCode->FormatRect().Right);
     driver.SavePng(&f, "editors_person_widest_code");
+    // A fourth letter has no room in the code: refused with a beep, not cut off unseen.
+    const int beeps = keyboard::BeepCount();
+    driver.Type("Q");
+    EXPECT_EQ(f.cmbSelCode->Text() + "/" + IntToStr(keyboard::BeepCount() - beeps), AnsiString(kWidestCode) + "/1");
     driver.PressKey(VK_DOWN);
     driver.Type("FAM");
     driver.PressKey(VK_DOWN);

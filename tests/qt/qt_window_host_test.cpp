@@ -134,6 +134,7 @@ TEST_F(ToolkitHost, ADeadKeyGoesDownAndComposesOnlyWithTheNextCharacter) {
   EXPECT_EQ(type("abDBe"), "ae");
   EXPECT_EQ(type("xDDe"), "x\u00b4e");
   EXPECT_EQ(type("yCLo"), "oy");
+  EXPECT_EQ(type("DCe"), "\u00b4\u00ea");
 }
 
 TEST_F(ToolkitHost, OffscreenBoxesTakeTheirDefaultAndDialogsCancel) {
