@@ -347,13 +347,11 @@ void TCalendar97::KeyDown(Word& key, TShiftState shift) {
   // is shorter (31 January, 29 February). Beyond the calendar's years the
   // step is a month's length, which the move stops at the end.
   auto monthStep = [&](int months) {
-    const int index = year_ * 12 + month_ - 1 + months;
-    const int year = index / 12, month = index % 12 + 1;
-    TDateTime target = 0;
-    if (year < 1 || year > 9999 ||
-        !TryEncodeDate(year, month, std::min(day_, DaysPerMonth97(year, month)), target))
+    try {
+      return static_cast<int>(std::lround(IncMonth(date_, months) - date_));
+    } catch (const EConvertError&) {
       return 31 * months;
-    return static_cast<int>(std::lround(target - date_));
+    }
   };
   int days = 0;
   switch (key) {

@@ -2,8 +2,6 @@
 // calendar (see dtmisc97.h).
 #include "widgets/dtmisc97.h"
 
-#include <cmath>
-
 namespace {
 AnsiString Cut(const AnsiString& s, std::size_t n) { return s.size() > n ? s.substr(0, n) : s; }
 const AnsiString kNone;
@@ -119,11 +117,9 @@ int DayOfWeekMon(TDateTime date) {
 }
 
 TDateTime IncYear97(TDateTime date, int years) {
-  int y, m, d;
-  DecodeDate(date, y, m, d);
-  y += years;
-  if (m == 2 && d == 29 && !IsLeapYear97(y)) d = 28;  // February's last day
-  TDateTime out;
-  if (!TryEncodeDate(y, m, d, out)) return date;  // beyond the year range: stay
-  return out + (date - std::floor(date));
+  try {
+    return IncMonth(date, 12 * years);  // 29 February becomes February's last day
+  } catch (const EConvertError&) {
+    return date;  // beyond the year range: stay
+  }
 }

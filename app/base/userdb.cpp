@@ -506,14 +506,13 @@ bool IsDamage(const Exception& e) {
   }
 }
 
-// "a", "b" und 3 weitere
-AnsiString NameList(const std::vector<AnsiString>& names) {
-  constexpr size_t kShown = 5;
+// "a, b und c"; beyond `most` names "a, b und 3 weitere".
+AnsiString NameList(const std::vector<AnsiString>& names, size_t most = 5) {
   AnsiString list;
-  const size_t shown = std::min(names.size(), kShown);
+  const size_t shown = std::min(names.size(), most);
   for (size_t i = 0; i < shown; ++i)
-    list += (i == 0 ? "" : i + 1 == shown && names.size() <= kShown ? " und " : ", ") + names[i];
-  if (names.size() > kShown) list += " und " + IntToStr(static_cast<int64_t>(names.size() - kShown)) + " weitere";
+    list += (i == 0 ? "" : i + 1 == shown && names.size() <= most ? " und " : ", ") + names[i];
+  if (names.size() > most) list += " und " + IntToStr(static_cast<int64_t>(names.size() - most)) + " weitere";
   return list;
 }
 
@@ -854,10 +853,10 @@ void CreateUserDatabase() {
   selCode.reset();
   db.Close();
   for (const auto& [rc, files] : unbuilt) {
-    AnsiString which = files.size() == 1 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
-                                         : "Die Dateien " + files[0];
-    for (size_t i = 1; i < files.size(); ++i) which += (i + 1 < files.size() ? ", " : " und ") + files[i];
-    if (files.size() > 1) which += " in " + Quoted(ExcludeTrailingPathDelimiter(UserDataDir)) + CP1252(" können").str();
+    const AnsiString which = files.size() == 1
+                                 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
+                                 : "Die Dateien " + NameList(files, files.size()) + " in " +
+                                       Quoted(ExcludeTrailingPathDelimiter(UserDataDir)) + CP1252(" können").str();
     problems.push_back(which + " nicht angelegt werden:\r" + EngineProblemText(rc));
   }
   ShowProblems(heading, problems);
@@ -977,9 +976,7 @@ void ExplainLeftOutData() {
       plural = left.size() > 1 || p.plural;
     }
   if (!left.empty()) {
-    AnsiString list;
-    for (size_t i = 0; i < left.size(); ++i)
-      list += (i == 0 ? "" : i + 1 == left.size() ? " und " : ", ") + left[i];
+    const AnsiString list = NameList(left, left.size());
     // What the reference tables give is said to stay only while it does.
     const bool referenceWhole = ReferenceTableProblems().empty();
     paragraphs.push_back((plural ? "Solange das so ist, fehlen " : "Solange das so ist, fehlt ") + list +

@@ -89,7 +89,7 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   SizeBar->SetBevelOuter(bvRaised);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
   // The grids' last columns fill them once the window is active.

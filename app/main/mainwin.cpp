@@ -46,6 +46,8 @@ AnsiString HeaderCaption(const AnsiString& title) {
   for (char c : title) s += c == '&' ? AnsiString("&&") : AnsiString(1, c);
   return s;
 }
+// A table this start could not open counts as none.
+TwwTable* IfOpen(TwwTable* t) { return t->Active() ? t : nullptr; }
 }  // namespace
 
 AnsiString RubricTitle(int rubric) {
@@ -734,16 +736,14 @@ void TfrmMain::DisplayRubrik() {
   if (CurrentRubric != rbEmpty) pnlWhite->SetVisible(true);
   Screen->SetCursor(crHourGlass);
   try {
-    // A closed table (one this start cannot use) is none.
-    auto open = [](TwwTable* t) { return t->Active() ? t : nullptr; };
     DayPageContext ctx;
     ctx.Page = WPRichText1;
-    ctx.Persons = open(tblPers);
-    ctx.Patrons = open(tblPatr);
+    ctx.Persons = IfOpen(tblPers);
+    ctx.Patrons = IfOpen(tblPatr);
     ctx.Own = tblEige;
-    ctx.Events = open(tblErei);
-    ctx.Names = open(tblName);
-    ctx.Holidays = open(tblFTag);
+    ctx.Events = IfOpen(tblErei);
+    ctx.Names = IfOpen(tblName);
+    ctx.Holidays = IfOpen(tblFTag);
     ctx.Gauge = Gauge;
     ctx.Date = CurrentDateKey;
     switch (CurrentRubric) {
@@ -787,10 +787,10 @@ void TfrmMain::DisplayRubrik() {
 }
 
 void TfrmMain::ExplainPageFailure(const Exception& e) {
-  auto open = [](TwwTable* t) { return t->Active() ? t : nullptr; };
   const AnsiString file =
-      FindUnreadableTable({open(tblPers), open(tblPatr), PersonNationTable, PersonProfessionTable, NationTable,
-                           ProfessionTable, PlaceTable, open(tblEige), open(tblErei), open(tblName), open(tblFTag)});
+      FindUnreadableTable({IfOpen(tblPers), IfOpen(tblPatr), PersonNationTable, PersonProfessionTable, NationTable,
+                           ProfessionTable, PlaceTable, IfOpen(tblEige), IfOpen(tblErei), IfOpen(tblName),
+                           IfOpen(tblFTag)});
   AnsiString why;
   if (const auto* known = dynamic_cast<const EDataFileError*>(&e))
     why = known->Message();

@@ -42,7 +42,6 @@ class PersonPageWriter {
     sex_ = pers_->FieldByName("PERS_GESCH");
   }
 
-
   // The current person's paragraph.
   void Write() {
     const int year = year_->AsInteger();

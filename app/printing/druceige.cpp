@@ -304,10 +304,10 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   // Enter and Escape belong to the code list while it is open. The Escape
   // that closes keeps what the window shows, as "Schließen" does: no edit
   // reverts its text on the way.
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-    if ((key != VK_RETURN && key != VK_ESCAPE) || cmbSelCode->ListVisible()) return;
+    if (key != VK_RETURN && key != VK_ESCAPE) return;
     if (key == VK_RETURN) {
       key = 0;
       if (pbDrucken->Enabled()) pbDruckenClick();

@@ -31,8 +31,8 @@ namespace {
 // The files whose failure was noted in this run; what is wrong with each
 // one not yet shown, and what is missing for it (texts, entries), which the
 // message says once after them.
-std::set<std::string> gNotedArchives;
-AnsiString gArchiveMessage;
+std::set<std::string> gNotedFiles;
+AnsiString gFailureMessage;
 int gUnshownFiles = 0;
 bool gTextsMissing = false, gEntriesMissing = false;
 // Why the sayings' table could not be opened at the start.
@@ -235,9 +235,9 @@ void Free(T*& p) {
 namespace {
 
 void NoteFileFailure(const AnsiString& path, const AnsiString& message, bool& missing) {
-  if (!gNotedArchives.insert(path).second) return;
-  if (!gArchiveMessage.empty()) gArchiveMessage += "\r\r";
-  gArchiveMessage += message;
+  if (!gNotedFiles.insert(path).second) return;
+  if (!gFailureMessage.empty()) gFailureMessage += "\r\r";
+  gFailureMessage += message;
   ++gUnshownFiles;
   missing = true;
 }
@@ -269,10 +269,9 @@ bool FindReadableKey(TwwTable* table, const std::vector<Variant>& key) {
   }
 }
 
-
 AnsiString TakeArchiveFailureMessage() {
   AnsiString message;
-  message.swap(gArchiveMessage);
+  message.swap(gFailureMessage);
   if (!message.empty()) {
     const AnsiString what = gTextsMissing && gEntriesMissing ? CP1252("Texte und Einträge").str()
                             : gTextsMissing                  ? AnsiString("Texte")
@@ -290,7 +289,7 @@ void CreateSharedStream() {
 }
 
 void SetUpData() {
-  gNotedArchives.clear();  // a new run
+  gNotedFiles.clear();  // a new run
   TakeArchiveFailureMessage();
   gUnusableTables.clear();
   gReferenceProblems.clear();

@@ -79,52 +79,17 @@ bool IsRtf(const std::string& bytes) {
   return start != std::string::npos && bytes.compare(start, 5, "{\\rtf") == 0;
 }
 
-// The length of the UTF-8 sequence that starts `s` (2 to 4), or 0 when it
-// is none: no overlong forms, surrogates or code points beyond U+10FFFF.
-std::size_t Utf8SequenceLength(std::string_view s) {
-  const unsigned char c = static_cast<unsigned char>(s[0]);
-  const std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-  if (n == 0 || n > s.size()) return 0;
-  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-  const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-  for (std::size_t k = 1; k < n; ++k) {
-    const unsigned char b = static_cast<unsigned char>(s[k]);
-    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
-  }
-  return n;
-}
-
 // A file's bytes as this system's text. A file that is valid UTF-8 with
 // characters beyond ASCII is UTF-8, the desktop's encoding: letters
 // Windows-1252 lacks become their base letter, and a character without any
 // form is left out with a beep, as typing refuses it. Anything else is
 // Windows-1252.
 std::string FileText(std::string_view bytes) {
-  bool beyond = false;
-  for (std::size_t i = 0; i < bytes.size();) {
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    const std::size_t n = Utf8SequenceLength(bytes.substr(i));
-    if (n == 0) return std::string(bytes);
-    beyond = true;
-    i += n;
-  }
-  if (!beyond) return std::string(bytes);
+  if (!IsUtf8BeyondAscii(bytes)) return std::string(bytes);
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);  // the byte-order mark
-  AnsiString text;
-  bool refused = false;
-  for (;;) {
-    AnsiString part;
-    std::size_t bad = 0;
-    const bool whole = Utf8ToCp1252Folded(bytes, part, &bad);
-    text += part;
-    if (whole) break;
-    refused = true;
-    bytes.remove_prefix(bad + std::max<std::size_t>(1, Utf8SequenceLength(bytes.substr(bad))));
-  }
-  if (refused) MessageBeep(0);
+  std::u32string refused;
+  const AnsiString text = Utf8ToCp1252Lossy(bytes, 0, &refused);
+  if (!refused.empty()) MessageBeep(0);
   return text;
 }
 
@@ -184,14 +149,12 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
     editLOutTitel->SetFocus();
   };
   OnResize = [this](TObject*) {
-    // "Schließen" stays 4 pixels from the right edge, "Hilfe" 1 pixel left of it.
-    pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
-    pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
+    PlaceRightButtons();
     FitToolbar();
   };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(this, key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
 }
@@ -243,10 +206,17 @@ void TfrmLayout::BuildButtons() {
   };
   pbSuchen = button("pbSuchen", "Suchen", EditorPicture(epSearch), left + 12);
   pbSuchen->OnClick = [this](TObject* s) { pbSuchenClick(s); };
-  pbHilfe = button("pbHilfe", "Hilfe", ToolPicture(tpHelp), ClientWidth() - 2 * kButtonWidth - 5);
+  pbHilfe = button("pbHilfe", "Hilfe", ToolPicture(tpHelp), 0);
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
-  pbExit = button("pbExit", CP1252("Schließen").str(), ToolPicture(tpClose), ClientWidth() - kButtonWidth - 4);
+  pbExit = button("pbExit", CP1252("Schließen").str(), ToolPicture(tpClose), 0);
   pbExit->OnClick = [this](TObject*) { Close(); };
+  PlaceRightButtons();
+}
+
+void TfrmLayout::PlaceRightButtons() {
+  // "Schließen" stays 4 pixels from the right edge, "Hilfe" 1 pixel left of it.
+  pbExit->SetLeft(ClientWidth() - 4 - pbExit->Width());
+  pbHilfe->SetLeft(pbExit->Left() - 1 - pbHilfe->Width());
 }
 
 void TfrmLayout::BuildHeader() {

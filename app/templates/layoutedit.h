@@ -68,6 +68,8 @@ class TfrmLayout : public TOrvelanForm {
   void BuildPlaceholderMenu();
   void FormCreate(TObject* sender);
   void FitToolbar();
+  // "Hilfe" and "Schließen" at the window's right edge.
+  void PlaceRightButtons();
   void FormClose(TObject* sender, TCloseAction& action);
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
   void navClick(TObject* sender);

@@ -4,18 +4,14 @@
 #include <memory>
 #include <utility>
 
-#include "dbcontrols/edit/wwdbcombo.h"
-#include "dbcontrols/lookup/wwlookupcombo.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 
-void TEscapeToClose::KeyDown(TCustomForm* form, Word& key) {
+void TEscapeToClose::KeyDown(Word& key) {
+  // An Escape that went down over an open drop-down never reaches the
+  // window's key preview: it closes the list alone.
   if (key != VK_ESCAPE) return;
-  TWinControl* c = form->ActiveControl();
-  if (auto* lookup = dynamic_cast<TwwDBCustomLookupCombo*>(c); lookup && lookup->ListVisible()) return;
-  if (auto* combo = dynamic_cast<TwwDBCustomCombo*>(c); combo && combo->DroppedDown()) return;
-  if (auto* combo = dynamic_cast<TCustomComboBox*>(c); combo && combo->DroppedDown()) return;
   taken_ = true;
   key = 0;
 }

@@ -34,7 +34,7 @@ constexpr int kToolButtonWidth = 72, kToolButtonHeight = 42;
 class TEscapeToClose {
  public:
   // From the window's key preview: a key going down, a character.
-  void KeyDown(TCustomForm* form, Word& key);
+  void KeyDown(Word& key);
   void KeyPress(char& key);
 
  private:

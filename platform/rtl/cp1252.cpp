@@ -1,5 +1,7 @@
 #include "platform/rtl/cp1252.h"
 
+#include <algorithm>
+
 char32_t Cp1252ToUnicode(unsigned char c) {
   if (c >= 0x80 && c < 0xA0) return cp1252_detail::kHigh[c - 0x80];
   return c;
@@ -68,6 +70,57 @@ bool Utf8ToCp1252(std::string_view s, AnsiString& out, size_t* badPos) { return 
 
 bool Utf8ToCp1252Folded(std::string_view s, AnsiString& out, size_t* badPos) {
   return Convert(s, out, badPos, true);
+}
+
+AnsiString Utf8ToCp1252Lossy(std::string_view u, char standIn, std::u32string* leftOut) {
+  AnsiString out;
+  while (!u.empty()) {
+    AnsiString part;
+    size_t bad = 0;
+    if (Utf8ToCp1252Folded(u, part, &bad)) return out + part;
+    out += part;
+    if (standIn) out += standIn;
+    const unsigned char lead = static_cast<unsigned char>(u[bad]);
+    size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    char32_t code = lead & (0x7F >> n);
+    bool whole = n > 1 && lead < 0xF8 && bad + n <= u.size();
+    for (size_t k = 1; whole && k < n; ++k) {
+      const unsigned char b = static_cast<unsigned char>(u[bad + k]);
+      whole = (b & 0xC0) == 0x80;
+      code = (code << 6) | (b & 0x3F);
+    }
+    if (!whole) {
+      code = 0xFFFD;
+      n = 1;
+    }
+    if (leftOut) *leftOut += code;
+    u.remove_prefix(std::min(u.size(), bad + n));
+  }
+  return out;
+}
+
+bool IsUtf8BeyondAscii(std::string_view s) {
+  bool beyond = false;
+  for (size_t i = 0; i < s.size();) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    // The second byte's range excludes overlong forms, surrogates and code
+    // points beyond U+10FFFF.
+    const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    for (size_t k = 1; k < n; ++k) {
+      const unsigned char b = static_cast<unsigned char>(s[i + k]);
+      if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return false;
+    }
+    beyond = true;
+    i += n;
+  }
+  return beyond;
 }
 
 bool FoldToCp1252(char32_t u, AnsiString& out) {

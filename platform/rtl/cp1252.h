@@ -32,6 +32,15 @@ bool FoldToCp1252(char32_t u, AnsiString& out);
 // Utf8ToCp1252 with that folding: false only at a character that has no
 // form at all (or at malformed UTF-8).
 bool Utf8ToCp1252Folded(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
+// The whole text with that folding: each character that has no form at all
+// becomes `standIn` (is left out when 0) and is added to `leftOut` when
+// given (malformed bytes as U+FFFD).
+AnsiString Utf8ToCp1252Lossy(std::string_view utf8, char standIn, std::u32string* leftOut = nullptr);
+// Whether the bytes are UTF-8 (no overlong forms, surrogates or code
+// points beyond U+10FFFF) with at least one character beyond ASCII: text in
+// Windows-1252 with a letter beyond ASCII next to never is, so a file that
+// is may be taken for UTF-8.
+bool IsUtf8BeyondAscii(std::string_view bytes);
 
 // Compile-time conversion for source literals written in UTF-8:
 //   constexpr auto s = CP1252("Persönliches");  s.str() == "Pers\xF6nliches"

@@ -35,39 +35,6 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// True when the bytes hold UTF-8 characters beyond ASCII and nothing that
-// is not UTF-8; text in Windows-1252 with a letter beyond ASCII is never
-// such (a lone accented letter is no valid sequence).
-bool LooksLikeUtf8(std::string_view s) {
-  bool beyondAscii = false;
-  for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i++]);
-    if (c < 0x80) continue;
-    const int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-    if (extra < 0 || c == 0xC0 || c == 0xC1) return false;
-    for (int k = 0; k < extra; ++k, ++i)
-      if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return false;
-    beyondAscii = true;
-  }
-  return beyondAscii;
-}
-
-// UTF-8 to Windows-1252: a character the code page has no form for
-// becomes "?".
-AnsiString FromUtf8(std::string_view s) {
-  AnsiString out, part;
-  while (!s.empty()) {
-    size_t bad = 0;
-    if (Utf8ToCp1252Folded(s, part, &bad)) return out + part;
-    out += part;
-    out += '?';
-    size_t next = bad + 1;
-    while (next < s.size() && (static_cast<unsigned char>(s[next]) & 0xC0) == 0x80) ++next;
-    s.remove_prefix(next);
-  }
-  return out;
-}
-
 AnsiString NoLineBreaks(std::string_view v) {
   AnsiString s(v);
   for (char& c : s)
@@ -155,7 +122,7 @@ void TIniFile::Load() {
   // Windows-1252 like every file the program writes.
   const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
   if (bom) text.erase(0, 3);
-  if (bom || LooksLikeUtf8(text)) text = FromUtf8(text);
+  if (bom || IsUtf8BeyondAscii(text)) text = Utf8ToCp1252Lossy(text, '?');
   size_t p = 0;
   while (p < text.size()) {
     size_t start = p;

@@ -27,35 +27,6 @@ std::string HostGet(const std::string& mime) {
   WindowHost().ClipboardData(mime, bytes);
   return bytes;
 }
-// Letters outside Windows-1252 become their base letter; a character with
-// no form at all becomes `standIn` (none when 0) and goes to `unstorable`
-// (malformed bytes as U+FFFD).
-AnsiString FromUtf8Folded(std::string_view u, char standIn, std::u32string* unstorable) {
-  AnsiString out;
-  while (!u.empty()) {
-    AnsiString part;
-    std::size_t bad = 0;
-    if (Utf8ToCp1252Folded(u, part, &bad)) return out + part;
-    out += part;
-    if (standIn) out += standIn;
-    const unsigned char lead = static_cast<unsigned char>(u[bad]);
-    std::size_t n = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    char32_t code = lead & (0x7F >> n);
-    bool whole = n > 1 && lead < 0xF8 && bad + n <= u.size();
-    for (std::size_t k = 1; whole && k < n; ++k) {
-      const unsigned char b = static_cast<unsigned char>(u[bad + k]);
-      whole = (b & 0xC0) == 0x80;
-      code = (code << 6) | (b & 0x3F);
-    }
-    if (!whole) {
-      code = 0xFFFD;
-      n = 1;
-    }
-    if (unstorable) *unstorable += code;
-    u.remove_prefix(std::min(u.size(), bad + n));
-  }
-  return out;
-}
 }  // namespace
 
 unsigned RegisterClipboardFormat(const AnsiString& name) {
@@ -120,12 +91,12 @@ bool TClipboard::HasFormat(unsigned format) const {
   return !mime.empty() && HostHas(mime);
 }
 
-AnsiString TClipboard::AsText() const { return FromUtf8Folded(HostGet("text/plain"), '?', nullptr); }
+AnsiString TClipboard::AsText() const { return Utf8ToCp1252Lossy(HostGet("text/plain"), '?'); }
 
 bool TClipboard::TextToStore(AnsiString& text, std::u32string& leftOut) const {
   leftOut.clear();
   if (!HasFormat(CF_TEXT)) return false;
-  text = FromUtf8Folded(HostGet("text/plain"), 0, &leftOut);
+  text = Utf8ToCp1252Lossy(HostGet("text/plain"), 0, &leftOut);
   return true;
 }
 
