@@ -102,6 +102,43 @@ TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
             std::vector<AnsiString>{"Den Selektionscode \"FAM\" gibt es schon. Geben Sie einen anderen Code ein."});
 }
 
+// A code renamed in its letter case alone keeps its entries; while their
+// links cannot be opened, a rename is refused and nothing changes.
+TEST_F(EditorTest, ACodeRenamedInItsCaseKeepsItsEntries) {
+  AddCodes({{"fam", "Familie"}});
+  {
+    auto links = apptest::OpenTable(kUserAlias, "EIGESELC.FFD", "XPKEISE");
+    for (int entry : {8, 9}) {
+      links->Append();
+      links->FieldByName("SELC_ID")->SetAsString("fam");
+      links->FieldByName("EIGE_ID")->SetAsInteger(entry);
+      links->Post();
+    }
+  }
+  TwwTable held(nullptr);
+  held.SetDatabaseName(kUserAlias);
+  held.SetTableName("EIGESELC.FFD");
+  held.SetExclusive(true);
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    for (const char* code : {"FAM", "Fam"}) {
+      for (int col : {2, 1}) ClickCell(driver, f.gridSelC, col, f.gridSelC->Row());
+      for (int vk : {VK_END, VK_BACK, VK_BACK, VK_BACK}) driver.PressKey(vk);
+      driver.Type(code);
+      if (held.Active()) driver.AnswerNextMessageBox(IDOK);
+      driver.Click(f.pbPost);
+      if (!held.Active()) held.Open();
+    }
+    driver.Click(f.pbCancel);
+    driver.Click(f.pbExit);
+  });
+  ShowSelCErf();
+  held.Close();
+  EXPECT_EQ(BoxesFrom(0).size(), 1u);
+  EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(0).at("SELC_ID"), "FAM");
+  EXPECT_EQ(StoredLinks(), (std::vector<std::pair<AnsiString, int>>{{"FAM", 8}, {"FAM", 9}}));
+}
+
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
   AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
   // 41 characters with the last blank at position 30: its first 29 and "...".
