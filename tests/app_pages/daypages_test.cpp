@@ -479,6 +479,11 @@ TEST_F(DayPages, EveryRuleKindOnItsDay) {
   };
   for (const Case& c : cases)
     EXPECT_TRUE(has(Build(rbHolidays, 2027, c.Month, c.Day), W(c.Part))) << c.Part;
+  // Sechseläuten leaves Holy Week a week earlier and Easter Monday a week later.
+  for (auto [y, third, on] : {std::tuple{2019, 15, 8}, {2022, 18, 25}, {2025, 21, 28}, {2028, 17, 24}, {2033, 18, 25}}) {
+    EXPECT_FALSE(has(Build(rbHolidays, y, 4, third), W("Sechseläuten"))) << y;
+    EXPECT_TRUE(has(Build(rbHolidays, y, 4, on), W("Sechseläuten"))) << y;
+  }
   // Full moons of 2027 by the calendar: "Bei Vollmond" on each, the rule
   // three days before it on the day three days earlier, on no other day.
   int fullMoons = 0;
