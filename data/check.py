@@ -757,11 +757,11 @@ def main():
             err(path, no, "Titel oder Text fehlt")
         if len(title) > 60:
             err(path, no, "Titel länger als 60 Zeichen")
-        # the holiday page finds kinds 4 to 12 with a single key lookup: one record per key
+        # the holiday page lists every record of a key, one per name; the same name twice is a slip
         if 4 <= kind <= 12:
-            if (kind, month, day) in hol_keys:
-                err(path, no, f"Regel {kind}/{month}/{day} doppelt; nur der erste Satz würde gefunden")
-            hol_keys.add((kind, month, day))
+            if (kind, month, day, title) in hol_keys:
+                err(path, no, f"Regel {kind}/{month}/{day} mit Titel {title!r} doppelt")
+            hol_keys.add((kind, month, day, title))
         check_links(path, no, text, persons)
         hol_kinds[kind] += 1
         hol_count += 1

@@ -419,7 +419,7 @@ AnsiString CountriesText(const TSourceFile& src, const std::string& lands, const
 void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk) {
   TSourceFile src(dir, "feiertage.txt", 7);
   std::vector<std::string> f;
-  std::set<std::tuple<int, int, int>> keys;
+  std::set<std::tuple<int, int, int, AnsiString>> keys;
   int next = 1;
   while (src.Next(f)) {
     TSourceHoliday h;
@@ -437,9 +437,10 @@ void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk)
       src.Error("Osterabstand: Monat 0, Tag 0 bis 364");
     if ((h.Kind == 13 || h.Kind == 14) && !(h.Month == 0 && h.Day <= 366))
       src.Error("Vollmondabstand: Monat 0, Tag 0 bis 366");
-    // Kinds 4 to 12 are found with one key lookup: one record per key.
-    if (h.Kind >= 4 && h.Kind <= 12 && !keys.insert({h.Kind, h.Month, h.Day}).second)
-      src.Error("Regel " + f[0] + "/" + f[1] + "/" + f[2] + " doppelt; nur der erste Satz würde gefunden");
+    // The page lists every record of a key (one per name the calendar box
+    // gives by country and confession); the same name twice is a slip.
+    if (h.Kind >= 4 && h.Kind <= 12 && !keys.insert({h.Kind, h.Month, h.Day, f[3]}).second)
+      src.Error("Regel " + f[0] + "/" + f[1] + "/" + f[2] + " mit Titel „" + Utf8(f[3]) + "“ doppelt");
     if (f[3].empty()) src.Error("Titel fehlt");
     src.Limit(f[3], 60, "Titel");
     h.Title = f[3];
