@@ -10,6 +10,7 @@
 #include "app/text/styledoutput.h"
 #include "calendar/astro.h"
 #include "calendar/datetexts.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -147,7 +148,8 @@ void DisplayFTag(const DayPageContext& ctx) {
         const int shift = on >= easter - 7 && on < easter ? -7 : on >= easter && on < easter + 7 ? 7 : 0;
         if (on + shift != dn) return;
         AnsiString rule = IntToStr(n) + ". " + weekdayName + " im " + MonthName(mfFull, month);
-        if (shift != 0) rule += shift < 0 ? ", wegen Ostern eine Woche früher" : ", wegen Ostern eine Woche später";
+        if (shift != 0)
+          rule += shift < 0 ? CP1252(", wegen Ostern eine Woche früher").str() : CP1252(", wegen Ostern eine Woche später").str();
         w.Write(rule);
       });
     }
