@@ -724,9 +724,8 @@ TEST_F(MainWindowTest, DamagedBlocksLeaveWhatReadsAndEachFileIsNamedOnce) {
   driver.Click(f->pbName);
   ShowDay(f, EncodeDate(2026, nameMonth, nameDay));
   EXPECT_EQ(Entries(f->WPRichText1), shown);
-  // Ascension Day 2008 fell on 1 May, the day's only movable feast (by
-  // its German and its Swiss name); its three fixed holidays lie in the
-  // damaged block (all fixed ones do).
+  // Ascension Day 2008 fell on 1 May, the day's only movable feast (two names);
+  // its three fixed holidays lie in the damaged block (all fixed ones do).
   driver.Click(f->pbFTag);
   ShowDay(f, EncodeDate(2008, 5, 1));
   EXPECT_EQ(Entries(f->WPRichText1), 2);

@@ -278,9 +278,10 @@ TEST_F(BuiltData, HolidayRulesOfEveryKindAreFoundByTheirKey) {
     if (kind >= 4 && kind <= 12) {  // this record is among those of its key
       AnsiString title;
       ASSERT_TRUE(Utf8ToCp1252(f[3], title));
-      auto sameKey = [&] { return t.Int("FTAG_TYP") == kind && t.Int("FTAG_MONAT") == std::stoi(f[1]) && t.Int("FTAG_TAG") == std::stoi(f[2]); };
       bool found = t.Str("FTAG_TITEL") == title;
-      while (!found && t.Next() && sameKey()) found = t.Str("FTAG_TITEL") == title;
+      while (!found && t.Next() && t.Int("FTAG_TYP") == kind && t.Int("FTAG_MONAT") == std::stoi(f[1]) &&
+             t.Int("FTAG_TAG") == std::stoi(f[2]))
+        found = t.Str("FTAG_TITEL") == title;
       EXPECT_TRUE(found) << l;
     }
   }
