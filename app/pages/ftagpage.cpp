@@ -141,15 +141,15 @@ void DisplayFTag(const DayPageContext& ctx) {
       // The n-th such weekday falls a week earlier in Holy Week and a week
       // later from Easter Sunday to the Saturday after it.
       const int32_t easter = EasterDayNumber(date);
-      w.Range(k, 1, kMovedOccurrence + 1, 12, kMovedOccurrence + 5, [&, k = k] {
+      w.Range(k, 1, kMovedOccurrence + 1, 12, kMovedOccurrence + 5, [&] {
         const int month = w.Month(), n = w.Day() - kMovedOccurrence;
         if (n < 1 || n > 5) return;
         const int32_t on = WeekdayOnOrAfterOrNone(k - 3, 1, month, year) + 7 * (n - 1);
         const int shift = on >= easter - 7 && on < easter ? -7 : on >= easter && on < easter + 7 ? 7 : 0;
         if (on + shift != dn) return;
         AnsiString rule = IntToStr(n) + ". " + weekdayName + " im " + MonthName(mfFull, month);
-        if (shift != 0)
-          rule += shift < 0 ? CP1252(", wegen Ostern eine Woche früher").str() : CP1252(", wegen Ostern eine Woche später").str();
+        if (shift < 0) rule += CP1252(", wegen Ostern eine Woche früher").str();
+        if (shift > 0) rule += CP1252(", wegen Ostern eine Woche später").str();
         w.Write(rule);
       });
     }
