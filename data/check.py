@@ -740,8 +740,8 @@ def main():
             err(path, no, "festes Datum ungültig")
         elif kind in (2, 3) and not (1 <= month <= 12 and 1 <= day <= days_in_month(month, 2000, 1)):
             err(path, no, "Stichtag ungültig")
-        elif 4 <= kind <= 10 and not (1 <= month <= 12 and (1 <= day <= 5 or day == 9)):
-            err(path, no, "Vorkommen muss 1 bis 5 oder 9 (letzter) sein")
+        elif 4 <= kind <= 10 and not (1 <= month <= 12 and (1 <= day <= 5 or day == 9 or 11 <= day <= 15)):
+            err(path, no, "Vorkommen muss 1 bis 5 oder 9 (letzter) sein, um Ostern verschoben 11 bis 15")
         elif kind in (11, 12) and not (month == 0 and 0 <= day <= 364):
             err(path, no, "Osterabstand: Monat 0, Tag 0 bis 364")
         elif kind in (13, 14) and not (month == 0 and 0 <= day <= 366):
@@ -757,11 +757,11 @@ def main():
             err(path, no, "Titel oder Text fehlt")
         if len(title) > 60:
             err(path, no, "Titel länger als 60 Zeichen")
-        # the holiday page finds kinds 4 to 12 with a single key lookup: one record per key
+        # the holiday page lists every record of a key, one per name; the same name twice is a slip
         if 4 <= kind <= 12:
-            if (kind, month, day) in hol_keys:
-                err(path, no, f"Regel {kind}/{month}/{day} doppelt; nur der erste Satz würde gefunden")
-            hol_keys.add((kind, month, day))
+            if (kind, month, day, title) in hol_keys:
+                err(path, no, f"Regel {kind}/{month}/{day} mit Titel {title!r} doppelt")
+            hol_keys.add((kind, month, day, title))
         check_links(path, no, text, persons)
         hol_kinds[kind] += 1
         hol_count += 1

@@ -142,8 +142,8 @@ class SourceFiles(unittest.TestCase):
                            **{"personen.txt": GOOD["personen.txt"].replace("2|Schiller", "1|Schiller")})
         self.assertRefused("Name 'hans' (m) doppelt".replace("'hans'", "'Hans'"),
                            **{"namen.txt": "m|Johannes|Hans\nm|Hans|\n"})
-        self.assertRefused("nur der erste Satz",
-                           **{"feiertage.txt": GOOD["feiertage.txt"] + "11|0|1|Zweiter Ostertag|D||Noch einmal derselbe Tag.\n"})
+        self.assertRefused("Regel 11/0/1 mit Titel 'Ostermontag' doppelt",
+                           **{"feiertage.txt": GOOD["feiertage.txt"] + "11|0|1|Ostermontag|D||Noch einmal derselbe Tag.\n"})
 
     def test_holiday_rules_are_checked_by_kind(self):
         self.assertRefused("Vorkommen muss 1 bis 5 oder 9",

@@ -8,11 +8,32 @@
 #include "app/settings/datasetup.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 
 namespace {
 constexpr int kClientBorder = 4;
+
+// The short texts of the entries, one a line.
+AnsiString EntryHints(const std::vector<int>& entries) {
+  TwwTable own(nullptr);
+  own.SetDatabaseName(kUserAlias);
+  own.SetTableName("EIGENES.FFD");
+  own.SetIndexName("XEIGE_ID");
+  own.SetReadOnly(true);
+  AnsiString list;
+  try {
+    own.Open();
+    FixStringFields(&own);
+  } catch (const Exception&) {
+  }
+  for (const int entry : entries) {
+    const bool found = own.Active() && own.FindKey({entry});
+    list += "\r" + (found ? own.FieldByName("EIGE_HINWEIS")->AsString() : "Eintrag " + IntToStr(entry));
+  }
+  return list.substr(1);
 }
+}  // namespace
 
 TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "Selektionscodes", false) {
   SetClientSize(420, 320);
@@ -54,11 +75,23 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
         wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
       throw EInvalidData(CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
     renamedFrom_ = d->State() == dsEdit && d->FieldByName("SELC_ID")->AsString() != storedCode_ ? storedCode_ : "";
+    // The entries' links are opened before the code changes: links that
+    // cannot be changed keep the code as it was.
+    links_.reset();
+    if (!renamedFrom_.empty()) links_ = OpenCodeLinks();
   };
-  // A renamed code takes the entries that carry it along.
+  // A renamed code takes the entries that carry it along; an entry whose
+  // link could not be changed keeps the old code, and the user is told.
   tblSelC->AfterPost = [this](TDataSet* d) {
-    if (!renamedFrom_.empty()) RenameCodeOfEntries(renamedFrom_, d->FieldByName("SELC_ID")->AsString());
+    if (renamedFrom_.empty() || !links_) return;
+    const AnsiString from = renamedFrom_, to = d->FieldByName("SELC_ID")->AsString();
     renamedFrom_.clear();
+    const std::vector<int> kept = RenameCodeOfEntries(*links_, from, to);
+    links_.reset();
+    if (!kept.empty())
+      Application->MessageBox(CP1252("Diese Einträge tragen weiter den Code \"").str() + from +
+                                  "\", der nicht mehr besteht:\r" + EntryHints(kept),
+                              "Selektionscodes", MB_OK | MB_ICONWARNING);
   };
   // The table refuses a code it holds already: said in this window's words.
   tblSelC->OnPostError = [](TDataSet* d, EDatabaseError& e, TDataAction&) {
@@ -91,31 +124,44 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
 
 TfrmSelCErf::~TfrmSelCErf() { BeforeDestruction(); }
 
-void RenameCodeOfEntries(const AnsiString& from, const AnsiString& to) {
-  TwwTable links(nullptr);
-  links.SetDatabaseName(kUserAlias);
-  links.SetTableName("EIGESELC.FFD");
+std::unique_ptr<TwwTable> OpenCodeLinks() {
+  auto links = std::make_unique<TwwTable>(nullptr);
+  links->SetDatabaseName(kUserAlias);
+  links->SetTableName("EIGESELC.FFD");
+  links->SetIndexName("XSE_SELC");
+  links->AfterOpen = [](TDataSet* d) { FixStringFields(d); };
+  OpenTableOrExplain(links.get());
+  return links;
+}
+
+std::vector<int> RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiString& to) {
+  std::vector<int> entries, kept;
   links.SetIndexName("XSE_SELC");
-  links.Open();
-  FixStringFields(&links);
-  std::vector<int> entries;
   links.SetRange({from}, {from});
   for (links.First(); !links.Eof(); links.Next()) entries.push_back(links.FieldByName("EIGE_ID")->AsInteger());
   links.CancelRange();
   links.SetIndexName("XPKEISE");
+  // The index ignores letter case: a code renamed in its case alone finds
+  // its own row under the new code, which is renamed, not deleted.
+  const bool sameKey = AnsiSameText(from, to);
   for (const int entry : entries) {
-    // An entry that carries the new code already keeps that row only.
-    const bool hasNew = links.FindKey({to, entry});
-    if (!links.FindKey({from, entry})) continue;
-    if (hasNew) {
-      links.Delete();
-    } else {
-      links.Edit();
-      links.FieldByName("SELC_ID")->SetAsString(to);
-      links.Post();
+    try {
+      // An entry that carries the new code already keeps that row only.
+      const bool hasNew = !sameKey && links.FindKey({to, entry});
+      if (!links.FindKey({from, entry})) continue;
+      if (hasNew) {
+        links.Delete();
+      } else {
+        links.Edit();
+        links.FieldByName("SELC_ID")->SetAsString(to);
+        links.Post();
+      }
+    } catch (const Exception&) {
+      if (links.State() != dsBrowse) links.Cancel();
+      kept.push_back(entry);
     }
   }
-  links.Close();
+  return kept;
 }
 
 TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }

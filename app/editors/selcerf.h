@@ -5,6 +5,9 @@
 // code keep it; a renamed code is renamed in the entries that carry it.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "app/editors/entryform.h"
 #include "dbcontrols/grid/wwgrid.h"
 
@@ -28,11 +31,15 @@ class TfrmSelCErf : public TEntryForm {
  private:
   AnsiString storedCode_;   // the code of the record being edited, as stored
   AnsiString renamedFrom_;  // the stored code a post renames
+  std::unique_ptr<TwwTable> links_;  // "EIGESELC", open while a rename is posted
 };
 
-// Gives every entry that carries the code `from` the code `to` instead
-// (in "EIGESELC"); an entry that carries both keeps one row of `to`.
-void RenameCodeOfEntries(const AnsiString& from, const AnsiString& to);
+// Opens "EIGESELC" for RenameCodeOfEntries; raises EDataFileError.
+std::unique_ptr<TwwTable> OpenCodeLinks();
+// Gives every entry that carries the code `from` (in any letter case) the
+// code `to` instead; an entry that carries both keeps one row of `to`.
+// Returns the entries whose link could not be changed: they keep `from`.
+std::vector<int> RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiString& to);
 
 // Creates, shows modally and frees the selection-code editor.
 void ShowSelCErf();

@@ -10,6 +10,7 @@
 #include "app/text/styledoutput.h"
 #include "calendar/astro.h"
 #include "calendar/datetexts.h"
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -17,6 +18,8 @@ namespace {
 enum { kFixed = 1, kMondayAfter = 2, kSundayAfter = 3, kFirstWeekdayKind = 4, kLastWeekdayKind = 10,
        kAfterEaster = 11, kBeforeEaster = 12, kAfterFullMoon = 13, kBeforeFullMoon = 14 };
 constexpr int kLastOccurrence = 9;
+// Occurrences 11 to 15 are 1 to 5 moved out of Holy Week and Easter week.
+constexpr int kMovedOccurrence = 10;
 constexpr int kFullMoon = 5;
 
 class HolidayPageWriter {
@@ -135,6 +138,20 @@ void DisplayFTag(const DayPageContext& ctx) {
       const int occurrence = (d - 1) / 7 + 1;
       w.Key(k, m, occurrence, IntToStr(occurrence) + ". " + weekdayName + " im " + monthName);
       if (PackedDateDaysInMonth(date) < d + 7) w.Key(k, m, kLastOccurrence, "Letzter " + weekdayName + " im " + monthName);
+      // The n-th such weekday falls a week earlier in Holy Week and a week
+      // later from Easter Sunday to the Saturday after it.
+      const int32_t easter = EasterDayNumber(date);
+      w.Range(k, 1, kMovedOccurrence + 1, 12, kMovedOccurrence + 5, [&] {
+        const int month = w.Month(), n = w.Day() - kMovedOccurrence;
+        if (n < 1 || n > 5) return;
+        const int32_t on = WeekdayOnOrAfterOrNone(k - 3, 1, month, year) + 7 * (n - 1);
+        const int shift = on >= easter - 7 && on < easter ? -7 : on >= easter && on < easter + 7 ? 7 : 0;
+        if (on + shift != dn) return;
+        AnsiString rule = IntToStr(n) + ". " + weekdayName + " im " + MonthName(mfFull, month);
+        if (shift < 0) rule += CP1252(", wegen Ostern eine Woche früher").str();
+        if (shift > 0) rule += CP1252(", wegen Ostern eine Woche später").str();
+        w.Write(rule);
+      });
     }
     gauge.Step();
   }

@@ -277,13 +277,17 @@ void TTemplateExpansion::AppendTemplatePersonText(bool newParagraph) {
 void TTemplateExpansion::AppendTemplatePatronText(bool newParagraph) {
   TwwTable* patron = t_.Patrons;
   TwwTable* p = t_.Persons;
-  const int see = Int(patron, "PERS_SIEHE");
-  const int id = see > 0 ? see : Int(patron, "PERS_ID");
+  const int id = Int(patron, "PERS_ID");
   p->SetIndexName("XPKPERS");
-  // A person the table lacks is as good as none: the patron's note stands.
+  // A person the table lacks is as good as none: the patron's note stands,
+  // followed by the person it names, as the name-day page shows it; that
+  // person is not the name's patron.
   if (id <= 0 || !SeekKey(p, {id})) {
     const AnsiString note = Str(patron, "PATR_VERMERK");
-    if (!note.empty()) AppendTemplateText(note, newParagraph);
+    if (note.empty()) return;
+    const int see = Int(patron, "PERS_SIEHE");
+    AppendTemplateText(note + (see > 0 && SeekKey(p, {see}) ? " " + PersonNameText(p, pnMain, true, false) : ""),
+                       newParagraph);
     return;
   }
   AppendTemplateText(PersonNameText(p, pnMain, false, false), newParagraph);

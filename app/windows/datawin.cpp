@@ -320,12 +320,15 @@ void TfrmDispData::ShowPatron(int32_t id) {
 
   // The saint: a link to the person, or the note with a link to the person
   // it names.
-  bool linked = false, personFound = false;
+  bool linked = false;
   const int32_t person = Int(tblPatr, "PERS_ID");
   if (person > 0 && tblPers->FindKey({person})) {
     w.Link(person, PersonNameText(tblPers, pnMain, true, false), true);
-    linked = personFound = true;
+    linked = true;
   }
+  // Whose patron the saint is; the person a note names is not the saint.
+  const AnsiString patronOf = linked ? Str(tblPers, "PERS_PATRON") : AnsiString();
+  const bool female = linked && Int(tblPers, "PERS_GESCH") == 1;
   const AnsiString note = Str(tblPatr, "PATR_VERMERK");
   if (!note.empty()) {
     if (linked) w.Text(", ", DispTextStyle, false);
@@ -334,14 +337,12 @@ void TfrmDispData::ShowPatron(int32_t id) {
     if (see > 0 && tblPers->FindKey({see})) {
       w.Text(" ", DispTextStyle, false);
       w.Link(Int(tblPers, "PERS_ID"), PersonNameText(tblPers, pnMain, true, false), false);
-      personFound = true;
     }
   }
-  // Whose patron the person found last is; nothing without a person.
-  if (personFound && !Str(tblPers, "PERS_PATRON").empty()) {
+  if (!patronOf.empty()) {
     w.Empty();
-    w.Text(Int(tblPers, "PERS_GESCH") == 1 ? "Patronin:" : "Patron:", DispHeadStyle, true);
-    w.Text(Str(tblPers, "PERS_PATRON"), DispTextStyle, true);
+    w.Text(female ? "Patronin:" : "Patron:", DispHeadStyle, true);
+    w.Text(patronOf, DispTextStyle, true);
   }
 
   // The forms of the name, under its main name.

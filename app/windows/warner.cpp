@@ -9,6 +9,7 @@
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "calendar/datetexts.h"
+#include "platform/rtl/civildate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
@@ -18,14 +19,15 @@
 namespace {
 
 // Whether an anniversary on day.month (29 February on 28 February in a
-// common year) comes exactly `days` days after `d`, this year or next.
+// common year) comes exactly `days` days after `d`, this year or next; one
+// beyond the calendar's last day never does.
 bool WarnsOn(const PackedDate& d, int month, int day, int days) {
-  if (month < 1 || month > 12 || day < 1) return false;
+  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
   const int32_t from = PackedDateToDayNumber(d);
   for (int year = PackedDateYear(d); year <= PackedDateYear(d) + 1; ++year) {
     const int on = month == 2 && day == 29 && !IsLeapYear(year) ? 28 : day;
-    const int32_t n = PackedDateToDayNumber(MakePackedDate(year, month, on));
-    if (n >= from) return n - from == days;
+    const int64_t n = civil::DayNumberFromCivil(year, month, on);
+    if (n >= from) return n - from == days && n <= PackedDateToDayNumber(PackedDateMax());
   }
   return false;
 }
@@ -200,9 +202,9 @@ int TfrmTermin::TermPictureKind() const {
 
 bool TfrmTermin::AppendTermRow(int days, int level) {
   const int id = tblEige->FieldByName("EIGE_ID")->AsInteger();
-  // An entry dated on that day or later has no anniversary there yet.
-  const PackedDate on = DayNumberToPackedDate(PackedDateToDayNumber(date_) + days);
-  if (PackedDateYear(on) - tblEige->FieldByName("EIGE_JAHR")->AsInteger() < 1) return false;
+  // The entry's own date is due like its anniversaries; one dated in a
+  // later year is not due yet.
+  if (YearsOn(days) < 0) return false;
   // An entry whose two warnings are as many days ahead has one row.
   if (!stored_.insert({days, id}).second) return false;
   static const TWarnerPicture kinds[] = {wpMale, wpFemale, wpEvent};
@@ -296,6 +298,7 @@ bool TfrmTermin::FillTermine() {
         RunPass(level, month * 100 + day);
       } else {
         for (int32_t n : {today - 1, today, today + 1}) {
+          if (n < PackedDateToDayNumber(PackedDateMin()) || n > PackedDateToDayNumber(PackedDateMax())) continue;
           const PackedDate d = DayNumberToPackedDate(n);
           RunPass(level, PackedDateMonth(d) * 100 + PackedDateDay(d));
         }
@@ -333,12 +336,11 @@ void TfrmTermin::dsEigeDataChange() {
   }
   if (tblEige->IsEmpty()) return;
   const int days = tblTerm->FieldByName("EIGE_TAGE")->AsInteger();
-  // The years the entry counts on the day its anniversary falls on.
-  const PackedDate on = DayNumberToPackedDate(PackedDateToDayNumber(date_) + days);
-  const int years = PackedDateYear(on) - tblEige->FieldByName("EIGE_JAHR")->AsInteger();
-  AnsiString when = WhenText(days);
+  const int years = YearsOn(days);
+  // On the entry's own date there is nothing to count yet.
+  const AnsiString when = WhenText(days) + " ist der " + (years > 0 ? IntToStr(years) + ". " : AnsiString());
   if (tblEige->FieldByName("EIGE_TYP")->AsInteger() == etPerson) {
-    lblWann->SetCaption(when + " ist der " + IntToStr(years) + ". Geburtstag von");
+    lblWann->SetCaption(when + (years > 0 ? "Geburtstag von" : "Geburtstermin von"));
     ShowMemo(false);
     lblName->SetCaption(Trim(tblEige->FieldByName("EIGE_VORNAME")->AsString() + " " +
                              tblEige->FieldByName("EIGE_NACHNAME")->AsString()));
@@ -349,11 +351,18 @@ void TfrmTermin::dsEigeDataChange() {
     lblGeboren->SetCaption(born);
     lblGeboren->SetVisible(true);
   } else {
-    lblWann->SetCaption(when + " ist der " + IntToStr(years) + ". Jahrestag von:");
+    lblWann->SetCaption(when + (years > 0 ? "Jahrestag von:" : "Termin:"));
     ShowMemo(true);
     lblName->SetVisible(false);
     lblGeboren->SetVisible(false);
   }
+}
+
+int TfrmTermin::YearsOn(int days) const {
+  // The year of the day the anniversary falls on, which the fill found
+  // inside the calendar.
+  const int64_t on = PackedDateToDayNumber(date_) + days;
+  return static_cast<int>(civil::CivilFromDayNumber(on).Year) - tblEige->FieldByName("EIGE_JAHR")->AsInteger();
 }
 
 void TfrmTermin::ShowMemo(bool v) {

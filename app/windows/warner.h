@@ -77,6 +77,9 @@ class TfrmTermin : public TOrvelanForm {
   void RunPass(int level, int key);
   void FormShow();
   void ShowMemo(bool v);
+  // The years the current entry counts on the day `days` after the
+  // window's date: 0 on its own date, below 0 before it.
+  int YearsOn(int days) const;
   void FormResize();
   // The labels' heights and places below the date for their texts.
   void PlaceTexts();

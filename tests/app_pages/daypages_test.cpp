@@ -293,16 +293,17 @@ TEST_F(DayPages, TheLegalHolidaysOf2000To2040AgreeWithGcal) {
               moreRed[1], moreRed[2]);
 }
 
-// One holiday, one name: every name the calendar box gives in 2026, in any
-// country and confession, heads an entry of that day's page for that
-// country. Apart: "Auffahrt" and "Trinitatis" share an Easter key, which
-// holds one page entry, with "Christi Himmelfahrt" and
-// "Dreifaltigkeitssonntag"; no page rule expresses "Buß- und Bettag".
+// One holiday, one name: every name the calendar box gives in 2026 and on
+// 17 June 1970, in any country and confession, heads an entry of that
+// day's page for that country. Apart: no page rule expresses "Buß- und
+// Bettag".
 TEST_F(DayPages, TheBoxAndThePageNameAHolidayAlike) {
-  const std::set<std::string> apart{"Auffahrt", "Trinitatis", W("Buß- und Bettag")};
+  const std::set<std::string> apart{W("Buß- und Bettag")};
   const std::string countries[] = {"Deutschland", W("Österreich"), "Schweiz"};
   int named = 0;
-  for (PackedDate d = MakePackedDate(2026, 1, 1); PackedDateYear(d) == 2026; PackedDateNextDay(d)) {
+  std::vector<PackedDate> days{MakePackedDate(1970, 6, 17)};
+  for (PackedDate d = MakePackedDate(2026, 1, 1); PackedDateYear(d) == 2026; PackedDateNextDay(d)) days.push_back(d);
+  for (const PackedDate& d : days) {
     const int32_t dn = PackedDateToDayNumber(d);
     std::vector<std::string> headings;
     for (int country = 0; country < 3; ++country)
@@ -311,7 +312,7 @@ TEST_F(DayPages, TheBoxAndThePageNameAHolidayAlike) {
         for (std::string name; std::getline(names >> std::ws, name, ',');) {
           if (apart.count(name)) continue;
           if (headings.empty())
-            for (const std::string& p : Build(rbHolidays, 2026, PackedDateMonth(d), PackedDateDay(d)))
+            for (const std::string& p : Build(rbHolidays, PackedDateYear(d), PackedDateMonth(d), PackedDateDay(d)))
               headings.push_back(p.substr(0, p.find_first_of("\n\x0B")));
           const bool found = std::any_of(headings.begin(), headings.end(), [&](const std::string& h) {
             return h.starts_with(name + " \x96 ") && Contains(h, countries[country]);
@@ -479,6 +480,11 @@ TEST_F(DayPages, EveryRuleKindOnItsDay) {
   };
   for (const Case& c : cases)
     EXPECT_TRUE(has(Build(rbHolidays, 2027, c.Month, c.Day), W(c.Part))) << c.Part;
+  // Sechseläuten leaves Holy Week a week earlier and Easter Monday a week later.
+  for (auto [y, third, on] : {std::tuple{2019, 15, 8}, {2022, 18, 25}, {2025, 21, 28}, {2028, 17, 24}, {2033, 18, 25}}) {
+    EXPECT_FALSE(has(Build(rbHolidays, y, 4, third), W("Sechseläuten"))) << y;
+    EXPECT_TRUE(has(Build(rbHolidays, y, 4, on), W(on < third ? "Ostern eine Woche früher)" : "Ostern eine Woche später)"))) << y;
+  }
   // Full moons of 2027 by the calendar: "Bei Vollmond" on each, the rule
   // three days before it on the day three days earlier, on no other day.
   int fullMoons = 0;

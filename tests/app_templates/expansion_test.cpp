@@ -73,8 +73,8 @@ class Expansion : public TemplateTest {
           if (!(l->pa && (l->pa[i].Style & wpsHidden))) s += l->pc[i];
     return s;
   }
-  std::string Name(int64_t id) {
-    return person_->FindKey({static_cast<int>(id)}) ? PersonNameText(person_.get(), pnMain, false, false) : "?";
+  std::string Name(int64_t id, bool holy = false) {
+    return person_->FindKey({static_cast<int>(id)}) ? PersonNameText(person_.get(), pnMain, holy, false) : "?";
   }
   // A person as the person sections write it.
   std::string PersonLine(int64_t id) {
@@ -145,8 +145,9 @@ std::vector<Expansion::Line> Expansion::Expected(const std::string& p, const TTe
     }
     TTableReader t(dir, "PATRON");
     for (bool ok = t.First(); ok; ok = t.Next()) {
-      const int64_t see = t.Int("PERS_SIEHE"), id = see > 0 ? see : t.Int("PERS_ID");
-      const std::string who = id > 0 ? Name(id) : t.Str("PATR_VERMERK");
+      // The patron person, or the note followed by the person it names.
+      const int64_t id = t.Int("PERS_ID"), see = t.Int("PERS_SIEHE");
+      const std::string who = id > 0 ? Name(id) : t.Str("PATR_VERMERK") + (see > 0 ? " " + Name(see, true) : "");
       const int pm = t.Int("PATR_MONAT"), pd = t.Int("PATR_TAG");
       if (p == "<Namenstage>" && maria.count(t.Int("NAME_ID")))
         out.push_back({"\t" + std::to_string(pd) + ". " + kMonths[pm - 1] + "\t" + who, false});

@@ -128,6 +128,12 @@ TEST_F(WindowsTest, EventHolidayAndPatronPagesAndTheCopyAndPrintoutWithoutStamps
   EXPECT_NE(PageText(f->WPRichText1).find(Squeezed(h.Countries + " " + PlainText(h.Text))), AnsiString::npos);
   driver.SavePng(f, "windows_data_holiday");
 
+  // The person a note names is not the name's patron.
+  f->AddToHistory(dkPatron, std::find_if(src.Patrons.begin(), src.Patrons.end(), [](auto& p) {
+                              return p.See && !SourcePerson(p.See)->Patron.empty();
+                            })->Id);
+  f->ShowItem();
+  for (const AnsiString& par : PageParagraphs(f->WPRichText1)) EXPECT_TRUE(par != "Patron:" && par != "Patronin:") << par;
   // A patron whose saint's patronage is known, of a name with forms.
   auto baseOf = [&](int name) { return src.Names[name - 1].Type == 0 ? name : src.Names[name - 1].Of; };
   const TSourcePatron& patron = *std::find_if(src.Patrons.begin(), src.Patrons.end(), [&](const TSourcePatron& p) {

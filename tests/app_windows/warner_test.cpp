@@ -60,7 +60,7 @@ std::vector<Entry> MakeEntries() {
   for (int id = 7; id <= 90; ++id)
     e.push_back({id, n(0, 2) ? etPerson : etEvent, year_month_day{sys_days{1900y / 1 / 1} + days{n(0, 44000)}},
                  n(0, 2) > 0, n(0, 2) > 0, n(0, 2) > 0, n(1, 21), n(1, 21), id % 3 ? "Basel" : ""});
-  // Dated on a day of the year walked and after it: no anniversary yet.
+  // Dated on a day of the year walked and after it: due on its date only.
   e.push_back({91, etPerson, 2025y / 6 / 10, true, true, false, 3, 0, ""});
   e.push_back({92, etEvent, 2030y / 1 / 2, true, true, true, 1, 5, ""});
   return e;
@@ -106,7 +106,8 @@ std::vector<Row> ExpectedRows(const std::vector<Entry>& entries, year_month_day 
     for (int y : {Y(day), Y(day) + 1}) {
       const bool leapDay = M(e.Date) == 2 && D(e.Date) == 29 && !year{y}.is_leap();
       const sys_days on{year{y} / month{M(e.Date)} / std::chrono::day{leapDay ? 28u : D(e.Date)}};
-      if (on >= sys_days{day}) return y > Y(e.Date) && (on - sys_days{day}).count() == n;
+      if (on >= sys_days{day})
+        return y >= Y(e.Date) && on <= sys_days{8201y / 12 / 31} && (on - sys_days{day}).count() == n;
     }
     return false;
   };
@@ -152,8 +153,9 @@ TEST_F(WindowsTest, TheWarnerListsAYearOfEntriesAsTheRuleSays) {
     for (const auto& [n, date, id] : labels ? expected : std::vector<Row>{}) {
       const Entry& e = entries[static_cast<size_t>(id - 1)];
       const int years = Y(year_month_day{sys_days{day} + days{n}}) - Y(e.Date);
-      EXPECT_EQ(f->lblWann->Caption(), (n < 4 ? AnsiString(when[n]) : "In " + IntToStr(n) + " Tagen") + " ist der " +
-                                           IntToStr(years) + (e.Type == etPerson ? ". Geburtstag von" : ". Jahrestag von:"));
+      const AnsiString what = years == 0 ? (e.Type == etPerson ? "Geburtstermin von" : "Termin:")
+                                         : IntToStr(years) + (e.Type == etPerson ? ". Geburtstag von" : ". Jahrestag von:");
+      EXPECT_EQ(f->lblWann->Caption(), (n < 4 ? AnsiString(when[n]) : "In " + IntToStr(n) + " Tagen") + " ist der " + what);
       if (e.Type == etPerson)
         EXPECT_EQ(f->lblGeboren->Caption(), "Geboren " + IntToStr(Y(e.Date)) + (*e.Place ? " in " + AnsiString(e.Place) : ""));
       else
@@ -165,7 +167,9 @@ TEST_F(WindowsTest, TheWarnerListsAYearOfEntriesAsTheRuleSays) {
   // end of February of a leap year with all labels.
   for (sys_days d = sys_days{2024y / 12 / 15}; d <= sys_days{2025y / 12 / 31}; d += days{1}) check(year_month_day{d}, false);
   for (sys_days d = sys_days{2024y / 2 / 24}; d <= sys_days{2024y / 3 / 3}; d += days{1}) check(year_month_day{d}, true);
-  for (year_month_day d : {2024y / 12 / 28, 2025y / 2 / 26, 2025y / 2 / 28, 2025y / 12 / 21, 2025y / 12 / 28})
+  // The calendar's first and last days: what lies inside it is listed.
+  for (year_month_day d : {2024y / 12 / 28, 2025y / 2 / 26, 2025y / 2 / 28, 2025y / 6 / 7, 2025y / 6 / 10,
+                           2025y / 12 / 21, 2025y / 12 / 28, 1582y / 10 / 20, 8201y / 12 / 27, 8201y / 12 / 31})
     check(d, true);
   EXPECT_GT(rows, 150u);  // about two rows a year for each of the 90 entries
   // A name is text: its "&" is drawn, not taken for an accelerator mark.

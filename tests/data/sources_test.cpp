@@ -251,7 +251,7 @@ TEST(SourceChecks, OtherSourcesAreRefusedWithFileAndLine) {
            {"patrone.txt", "01.01|w|Maria|999999||", "Person „999999“ unbekannt"},
            {"patrone.txt", "01.01|w|Maria|1||1", "zugleich"},
            {"feiertage.txt", "15|1|1|Titel|D||Ein Text, der lang genug ist.", "Regelart 15 unbekannt"},
-           {"feiertage.txt", "11|0|0|Noch einmal Ostern|D||Ein Text, der lang genug ist.", "doppelt"},
+           {"feiertage.txt", "11|0|0|Ostersonntag|D||Ein Text, der lang genug ist.", "doppelt"},
            {"feiertage.txt", "4|5|6|Sechster Montag|D||Ein Text, der lang genug ist.", "Vorkommen"},
            {"feiertage.txt", "1|2|30|Dreißigster Februar|D||Ein Text, der lang genug ist.", "ungültig"},
            {"feiertage.txt", "1|5|2|Titel|F||Ein Text, der lang genug ist.", "Land „F“ unbekannt"},

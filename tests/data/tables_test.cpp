@@ -275,10 +275,14 @@ TEST_F(BuiltData, HolidayRulesOfEveryKindAreFoundByTheirKey) {
     auto k = t.Key({{"FTAG_TYP", kind}, {"FTAG_MONAT", std::stoi(f[1])}, {"FTAG_TAG", std::stoi(f[2])}});
     ASSERT_TRUE(t.Cursor().FindKey(k.data(), 3)) << l;
     ASSERT_TRUE(t.Get());
-    if (kind >= 4 && kind <= 12) {  // one record per key: the first found is this one
+    if (kind >= 4 && kind <= 12) {  // this record is among those of its key
       AnsiString title;
       ASSERT_TRUE(Utf8ToCp1252(f[3], title));
-      EXPECT_EQ(t.Str("FTAG_TITEL"), title);
+      bool found = t.Str("FTAG_TITEL") == title;
+      while (!found && t.Next() && t.Int("FTAG_TYP") == kind && t.Int("FTAG_MONAT") == std::stoi(f[1]) &&
+             t.Int("FTAG_TAG") == std::stoi(f[2]))
+        found = t.Str("FTAG_TITEL") == title;
+      EXPECT_TRUE(found) << l;
     }
   }
   // Easter offsets before and after, weekday rules and full-moon offsets.

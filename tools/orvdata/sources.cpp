@@ -419,7 +419,7 @@ AnsiString CountriesText(const TSourceFile& src, const std::string& lands, const
 void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk) {
   TSourceFile src(dir, "feiertage.txt", 7);
   std::vector<std::string> f;
-  std::set<std::tuple<int, int, int>> keys;
+  std::set<std::tuple<int, int, int, AnsiString>> keys;
   int next = 1;
   while (src.Next(f)) {
     TSourceHoliday h;
@@ -430,15 +430,17 @@ void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk)
     const bool dayOk = h.Month >= 1 && h.Month <= 12 && h.Day >= 1 && h.Day <= DaysInMonth(h.Month, 2000, true);
     if (h.Kind < 1 || h.Kind > 14) src.Error("Regelart " + f[0] + " unbekannt");
     if (h.Kind <= 3 && !dayOk) src.Error("Datum der Regel ungültig");
-    if (h.Kind >= 4 && h.Kind <= 10 && !(h.Month >= 1 && h.Month <= 12 && ((h.Day >= 1 && h.Day <= 5) || h.Day == 9)))
-      src.Error("Vorkommen muss 1 bis 5 oder 9 (letzter) sein");
+    if (h.Kind >= 4 && h.Kind <= 10 &&
+        !(h.Month >= 1 && h.Month <= 12 && ((h.Day >= 1 && h.Day <= 5) || h.Day == 9 || (h.Day >= 11 && h.Day <= 15))))
+      src.Error("Vorkommen muss 1 bis 5 oder 9 (letzter) sein, um Ostern verschoben 11 bis 15");
     if ((h.Kind == 11 || h.Kind == 12) && !(h.Month == 0 && h.Day <= 364))
       src.Error("Osterabstand: Monat 0, Tag 0 bis 364");
     if ((h.Kind == 13 || h.Kind == 14) && !(h.Month == 0 && h.Day <= 366))
       src.Error("Vollmondabstand: Monat 0, Tag 0 bis 366");
-    // Kinds 4 to 12 are found with one key lookup: one record per key.
-    if (h.Kind >= 4 && h.Kind <= 12 && !keys.insert({h.Kind, h.Month, h.Day}).second)
-      src.Error("Regel " + f[0] + "/" + f[1] + "/" + f[2] + " doppelt; nur der erste Satz würde gefunden");
+    // The page lists every record of a key (one per name the calendar box
+    // gives by country and confession); the same name twice is a slip.
+    if (h.Kind >= 4 && h.Kind <= 12 && !keys.insert({h.Kind, h.Month, h.Day, f[3]}).second)
+      src.Error("Regel " + f[0] + "/" + f[1] + "/" + f[2] + " mit Titel „" + Utf8(f[3]) + "“ doppelt");
     if (f[3].empty()) src.Error("Titel fehlt");
     src.Limit(f[3], 60, "Titel");
     h.Title = f[3];
