@@ -435,6 +435,9 @@ private:
   void SpellCheckPass(TWPParagraphRec* par);
   void BreakLines(TWPParagraphRec* par, bool compare, int& changeKind);
   int BorderSpacingTwips(const TWPParagraphRec* par) const;
+  // The part of DeleteBlock for a block over several paragraphs (from
+  // position s of the first to position e of the last).
+  void DeleteParagraphsOfBlock(TWPParagraphRec* first, int s, TWPParagraphRec* last, int e);
   void CellEdges(const TWPParagraphRec* par, int& left, int& right) const;
   void PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, const TWPAttrRecord* attrs, int top, int baseline,
                        int selFrom, int selTo);
