@@ -360,7 +360,10 @@ void TWPRTFTextPaint::DeleteParagraphsOfBlock(TWPParagraphRec* first, int s, TWP
 
 void TWPRTFTextPaint::SetCharAttr(TWPLineRec* line, int offset, uint32_t mask, const TWPAttrRecord& source) {
   const bool writing = !line || !line->pa;
-  if (!writing && (offset < 0 || offset >= line->Length)) return;
+  // An empty line keeps in its first record the format that typing there
+  // takes.
+  const bool emptyLine = !writing && line->Length == 0 && offset == 0;
+  if (!writing && !emptyLine && (offset < 0 || offset >= line->Length)) return;
   TWPAttrRecord& r = writing ? WritingAttr : line->pa[offset];
   const unsigned char c = writing ? 0 : static_cast<unsigned char>(line->pc[offset]);
   const bool object = !writing && (r.Style & wpsObject) && (c == 1 || c == 2);
@@ -387,7 +390,7 @@ void TWPRTFTextPaint::SetCharAttr(TWPLineRec* line, int offset, uint32_t mask, c
   if (added & (wpsSuperScript | wpsFootnote)) r.Style &= ~wpsSubScript;
   else if (added & wpsSubScript) r.Style &= ~wpsSuperScript;
   if (source.Tag && !object && !(r.Style & (wpsFootnote | wpsInsertPoint))) r.Tag = source.Tag;
-  if (writing || object || LayoutOff()) return;
+  if (writing || object || emptyLine || LayoutOff()) return;
   // The character measured in its new font.
   SelectAttrFont(r);
   if (CharHidden(r)) {
@@ -411,6 +414,7 @@ void TWPRTFTextPaint::SetWritingAttr(uint32_t mask, const TWPAttrRecord& source)
         const int from = l == l1 ? std::min<int>(o1, l->Length) : 0;
         const int to = l == l2 ? std::min<int>(o2, l->Length) : l->Length;
         for (int i = from; i < to; ++i) SetCharAttr(l, i, mask, source);
+        if (l->Length == 0) SetCharAttr(l, 0, mask, source);
         l->Flags |= wplChanged;
         if (l == l2) break;
       }

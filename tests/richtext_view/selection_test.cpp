@@ -249,6 +249,15 @@ TEST(Selection, AttributesOfTheBlockAndTheWritingAttribute) {
   e.t.SetWritingAttr(wpmAddStyle, Attr(wpsUnderline));
   EXPECT_TRUE(e.t.WritingAttr.Style & wpsUnderline);
   for (int i = 0; i < 6; ++i) EXPECT_FALSE(at(i).Style & wpsUnderline);
+  // Empty paragraphs of a block take its format: the cursor there writes in it.
+  e.Load("ab\r\rcd\r", Attr(wpsBold, 0, 20, 1));
+  e.t.SetSelection(0, 7);
+  e.t.SetWritingAttr(wpmSize | wpmTextColor | wpmBackColor | wpmSetStyle, Attr(0, 0, 12, 0));
+  for (int pos : {3, 7}) {
+    e.SetCursor(pos);
+    const TWPAttrRecord& w = e.t.WritingAttr;
+    EXPECT_EQ((std::tuple<int, int, uint32_t>(w.Size, w.Colors, w.Style)), std::tuple(12, 0, 0u)) << pos;
+  }
 }
 
 TEST(ParagraphCommands, IndentsAlignmentTabsSpacingAndShading) {
