@@ -341,7 +341,7 @@ TEST(ParagraphCommands, CellsOfARowShareIndentsAndSpacing) {
   rtview_test::ExpectLaidOut(e.t);
   // Edges of the cells, in pixels from the layout's left and right.
   TWPParagraphRec* b = e.t.FirstPar->next->next;
-  const int64_t span = e.t.Header->LayoutWidthTwips - 288;
+  const int64_t span = std::min<int64_t>(e.t.Header->LayoutWidthTwips, 12240 - 2 * 1880 - 144) - 144;
   EXPECT_EQ(e.t.CellLeftEdge(b), MulDiv(static_cast<int>(144 + span * 85 / 255), 96, 1440));
   EXPECT_EQ(e.t.CellRightInset(b), MulDiv(static_cast<int>(e.t.Header->LayoutWidthTwips - (144 + span * 170 / 255)), 96, 1440));
 }
