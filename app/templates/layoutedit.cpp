@@ -4,6 +4,7 @@
 #include "app/templates/layoutedit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -91,6 +92,28 @@ std::string FileText(std::string_view bytes) {
   const AnsiString text = Utf8ToCp1252Lossy(bytes, 0, &refused);
   if (!refused.empty()) MessageBeep(0);
   return text;
+}
+
+// Names the characters of a file that the program cannot store and left out,
+// as it does for pasted text: by their numbers, which the message can show.
+void NoticeLeftOut(const AnsiString& fileName, const std::u32string& leftOut, const AnsiString& caption) {
+  if (leftOut.empty()) return;
+  AnsiString named;
+  std::u32string seen;
+  for (const char32_t u : leftOut) {
+    if (seen.find(u) != std::u32string::npos) continue;
+    if (seen.size() == 6) {
+      named += ", ...";
+      break;
+    }
+    seen += u;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
+    named += (named.empty() ? "" : ", ") + AnsiString(code);
+  }
+  Application->MessageBox("Einige Zeichen der Datei \"" + fileName + "\" kann das Programm nicht speichern (" + named +
+                              "); sie wurden weggelassen.",
+                          caption, MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace
@@ -475,9 +498,19 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   }
   if (!read || text.LastResult != 0)
     throw EInvalidData("Die Datei \"" + fileName + "\" enth\xE4lt fehlerhaftes RTF; sie wird nicht geladen.");
-  // The whole text at once, after the editor's change check put the
-  // template into edit state.
-  DBWPRichText1->SetRtfText(&text);
+  // Once the editor's change check has put the template into edit state,
+  // its text is cleared, taking the editor's font, and the file is loaded
+  // into it.
+  if (!DBWPRichText1->ChangeCheck()) return;
+  DBWPRichText1->ClearDocument();
+  TWPRTFTextInput* engine = DBWPRichText1->RtfText();
+  const TWPLoadFormat format = engine->LoadFormat;
+  engine->LoadFormat = rtf ? FormatRTF : FormatANSI;
+  stream.SetPosition(0);
+  DBWPRichText1->LoadFromStream(&stream);
+  engine->LoadFormat = format;
+  DBWPRichText1->Change();
+  NoticeLeftOut(fileName, text.LastLeftOut, Caption());
 }
 
 void TfrmLayout::ExportFile(const AnsiString& fileName) {

@@ -22,6 +22,14 @@ void Line(TCanvas& c, TColor color, int x1, int y1, int x2, int y2) {
   c.LineTo(x2, y2);
 }
 
+// The edge a right indent counts from: the page's printable edge, as the text
+// breaks.
+int IndentEdge(const TTextHeader& h) { return h.PrintWidth > 0 ? h.PrintWidth : h.LayoutWidth; }
+
+// Where the text ends with that right indent (pixels): no text reaches past
+// the layout width.
+int TextRight(const TTextHeader& h, int rightIndent) { return std::min(h.LayoutWidth, IndentEdge(h) - rightIndent); }
+
 }  // namespace
 
 TWPRuler::TWPRuler(TComponent* owner) : TWPCustomRuler(owner) {
@@ -99,7 +107,7 @@ bool TWPRuler::ComputeMarks() {
   const int32_t first = std::max<int32_t>(0, h->RulerFirstIndent);
   const int32_t left = std::max<int32_t>(0, h->RulerLeftIndent);
   const int32_t right = std::max<int32_t>(0, h->RulerRightIndent);
-  marks_[kRight] = h->LayoutWidth - MulDivChecked(right, res, 1440) + base;
+  marks_[kRight] = TextRight(*h, MulDivChecked(right, res, 1440)) + base;
   marks_[kLeft] = MulDivChecked(left, res, 1440) + base;
   marks_[kFirst] = MulDivChecked(first, res, 1440) + base;
   return marks_[kRight] >= marks_[kLeft] && marks_[kRight] >= marks_[kFirst];
@@ -212,8 +220,8 @@ void TWPRuler::DragTo(int x) {
   const int32_t value = snap(static_cast<int64_t>(at) * 1440 / res);
   switch (dragMark_) {
     case kRight:
-      if (x - leftOffset_ > h->LayoutWidth) return;
-      SetIndentMarks(kUnchanged, kUnchanged, snap(static_cast<int64_t>(h->LayoutWidth - at) * 1440 / res));
+      if (x - leftOffset_ > TextRight(*h, 0)) return;
+      SetIndentMarks(kUnchanged, kUnchanged, snap(static_cast<int64_t>(IndentEdge(*h) - at) * 1440 / res));
       break;
     case kFirst:
       SetIndentMarks(value, kUnchanged, kUnchanged);
@@ -332,7 +340,7 @@ void TWPRuler::PaintScale(TCanvas& c) {
   const int base = leftOffset_ + xOffset_;
   const int mid = Height() / 2;
   const TTextHeader* hdr = Header();
-  const int end = hdr ? base + hdr->LayoutWidth : Width();
+  const int end = hdr ? base + TextRight(*hdr, 0) : Width();
   // The text's width is white, the rest of the scale keeps the face colour.
   if (hdr) {
     c.Brush()->SetColor(clWindow);

@@ -266,6 +266,9 @@ void TWPCustomRtfEdit::ClearText() {
   AttachCanvas();
   engine_->Clear();
   TakeFontAsWritingAttr(false);
+  // The empty line keeps the font too: the cursor takes its first record
+  // when it moves there, and so does a document without text loaded into it.
+  if (TWPLineRec* l = engine_->FirstPar->line; l->pa) engine_->SetCharAttr(l, 0, engine_->WritingAttr);
   engine_->FormatText();
   engine_->PaintAll();
   engine_->UpdateCaret();

@@ -123,6 +123,7 @@ void Fill() {
   prop("brdrcf", 0, riBrdrcf);
   fixed("keepn", 1, riKeep);
   fixed("keep", 1, riKeep);
+  fixed("pagebb", 1, riPageBefore);
   prop("shading", 0, riShading);
   prop("cfpat", 0, riCfpat);
   prop("clcfpat", 0, riClCfpat);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
@@ -177,9 +178,9 @@ uint8_t TWPRtfReader::Read() {
   if (!Header || !Text) throw Exception("Wrong Arguments in\tTWPRTFReader");
   InitRtfKeywordTable();
   BeginParagraphs();
-  for (int i = 0; i < 16; ++i) {
-    srcColors_[i] = Header->Colors[i];
-    colorMap_[i] = static_cast<uint8_t>(i);
+  for (int i = 0; i < kRtfMaxColors; ++i) {
+    srcColors_[i] = i < 16 ? Header->Colors[i] : 0;
+    colorMap_[i] = static_cast<uint8_t>(i < 16 ? i : 0);
   }
   // Runs that name no size are in RTF's default size.
   CurAttr.Size = kRtfDefaultSize;
@@ -207,8 +208,8 @@ uint8_t TWPRtfReader::Read() {
         }
       }
       if (dest_ == rdColorTable && c == ';') {
-        ++colorIdx_;
-        if (colorIdx_ <= 14) srcColors_[colorIdx_] = 0;
+        if (colorIdx_ < kRtfMaxColors) ++colorIdx_;
+        if (colorIdx_ < kRtfMaxColors) srcColors_[colorIdx_] = 0;
         continue;
       }
       if (dest_ == rdPictureFile && (inQuotes_ || c == '"')) {
@@ -292,8 +293,7 @@ void TWPRtfReader::CodeChar(int c) {
 
 void TWPRtfReader::StoreText(unsigned char c, bool lineBreak) {
   if (c == 0 || c == 13 || (c == 10 && !lineBreak)) return;
-  TWPAttrRecord a = CurAttr;
-  a.Colors = static_cast<uint8_t>(colorMap_[a.Colors & 0xF] | (colorMap_[a.Colors >> 4] << 4));
+  const TWPAttrRecord& a = CurAttr;
   if (mergeGap_) {
     // Text of a merged cell stays apart from the text of the cell it joins.
     mergeGap_ = false;
@@ -610,15 +610,37 @@ uint8_t TWPRtfReader::Pop() {
 }
 
 void TWPRtfReader::RemapColors() {
-  if (!KeepPageSettings) {
-    for (int i = 0; i < 16; ++i) {
+  // A loaded document brings its first 16 colours; inserted text keeps its
+  // colours in the target's table. Any other colour is the nearest one the
+  // table has.
+  const int read = std::min(colorIdx_ + 1, kRtfMaxColors);
+  for (int i = 0; i < read; ++i) {
+    if (!KeepPageSettings && i < 16) {
       Header->Colors[i] = srcColors_[i];
       colorMap_[i] = static_cast<uint8_t>(i);
+    } else {
+      colorMap_[i] = static_cast<uint8_t>(NearestColor(Header->Colors, srcColors_[i]));
     }
-    return;
   }
-  // Inserted text keeps its colours in the target's table.
-  for (int i = 0; i < 16; ++i) colorMap_[i] = static_cast<uint8_t>(NearestColor(Header->Colors, srcColors_[i]));
+}
+
+void TWPRtfReader::UnicodeChar(char32_t u) {
+  // A character beyond the code page is taken as pasted text is: folded to
+  // its base letter, or left out.
+  std::string utf8;
+  if (u < 0x80) {
+    utf8 = static_cast<char>(u);
+  } else if (u < 0x800) {
+    utf8 = {static_cast<char>(0xC0 | u >> 6), static_cast<char>(0x80 | (u & 0x3F))};
+  } else if (u < 0x10000) {
+    utf8 = {static_cast<char>(0xE0 | u >> 12), static_cast<char>(0x80 | (u >> 6 & 0x3F)),
+            static_cast<char>(0x80 | (u & 0x3F))};
+  } else {
+    utf8 = {static_cast<char>(0xF0 | u >> 18), static_cast<char>(0x80 | (u >> 12 & 0x3F)),
+            static_cast<char>(0x80 | (u >> 6 & 0x3F)), static_cast<char>(0x80 | (u & 0x3F))};
+  }
+  for (const char c : Utf8ToCp1252Lossy(utf8, 0, &LeftOut))
+    if (c) CharHandler(static_cast<unsigned char>(c));
 }
 
 uint8_t& TWPRtfReader::BorderTarget(int which) {
@@ -647,12 +669,14 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riDash: CharHandler(0x96); return rrOk;
     case riSpace: CharHandler(' '); return rrOk;
     case riUnicode: {
-      const char32_t u = static_cast<char32_t>(v < 0 ? v + 65536 : v);
-      unsigned char b = 0;
-      if (UnicodeToCp1252(u, b) && b) {
-        CharHandler(b);
-        pendingSkip_ = ucSkip_;
-      }
+      // The stand-ins that follow for readers without Unicode are skipped;
+      // a character beyond 16 bits comes as two halves.
+      pendingSkip_ = ucSkip_;
+      const char32_t u = static_cast<char32_t>(std::clamp(v < 0 ? v + 65536 : v, 0, 0xFFFF));
+      const char32_t high = std::exchange(highSurrogate_, 0);
+      if (u >= 0xD800 && u <= 0xDBFF) highSurrogate_ = u;
+      else if (u >= 0xDC00 && u <= 0xDFFF) UnicodeChar(high ? 0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00) : 0xFFFD);
+      else UnicodeChar(u);
       return rrOk;
     }
     case riUnicodeSkip: ucSkip_ = std::clamp(v, 0, 8); return rrOk;
@@ -678,7 +702,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       else if (id == riCharset) fontCharset_ = std::clamp(v, 0, 255);
       return rrOk;
     case rdColorTable:
-      if (colorIdx_ <= 15) {
+      if (colorIdx_ < kRtfMaxColors) {
         const uint32_t c = static_cast<uint32_t>(std::clamp(v, 0, 255));
         TColor& t = srcColors_[colorIdx_];
         if (id == riRed) t = (t & 0xFFFF00) | c;
@@ -787,10 +811,10 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       }
       return rrOk;
     case riTextColor:
-      if (v >= 0 && v <= 15) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0xF0) | v);
+      if (v >= 0 && v < kRtfMaxColors) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0xF0) | colorMap_[v]);
       return rrOk;
     case riBackColor:
-      if (v >= 0 && v <= 15) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0x0F) | (v << 4));
+      if (v >= 0 && v < kRtfMaxColors) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0x0F) | (colorMap_[v] << 4));
       return rrOk;
     case riObjTag: objTag_ = v; return rrOk;
     case riObjW: objW_ = std::clamp(v, 0, 1000000); return rrOk;
@@ -926,7 +950,11 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       if (inRowDef_ && v >= 1 && v <= 4) cells_[std::min(cellCount_, kRtfMaxCells)].BorderFlags |= kSides[v] | kBrdHas;
       return rrOk;
     }
-    case riBrdrw: BorderTarget(2) = Clamp8(v / 20); return rrOk;
+    case riBrdrw:
+      // A border thinner than a point is the thinnest the engine keeps, not
+      // none.
+      BorderTarget(2) = Clamp8(v > 0 ? std::max(1, v / 20) : 0);
+      return rrOk;
     case riBrsp:
       if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
       return rrOk;
@@ -934,6 +962,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       if (v >= 0 && v <= 15) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | v);
       return rrOk;
     case riKeep: ps_.Keep = true; return rrOk;
+    case riPageBefore: ps_.PageBefore = true; return rrOk;
     case riShading: ps_.ShadingPercent = static_cast<uint8_t>(std::clamp(v / 100, 0, 100)); return rrOk;
     case riCfpat:
       if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | v);
@@ -977,6 +1006,7 @@ void TWPRtfReader::ApplyState(TWPParagraphRec* p, bool cell) {
   p->Tabs = cell ? 0 : ps_.Tabs;
   if (ps_.Keep) p->Flags |= wppKeepTogether;
   else p->Flags &= ~wppKeepTogether;
+  if (ps_.PageBefore && !cell) p->Flags |= wppPageBreak;
 }
 
 void TWPRtfReader::EndParagraph(bool cell) {

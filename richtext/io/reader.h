@@ -83,6 +83,10 @@ class TWPRtfReader : public TWPTextReader {
 
   uint8_t Read() override;
 
+  // Characters of Unicode escapes that have no form in the code page; they
+  // are left out.
+  std::u32string LeftOut;
+
 private:
   struct ParState {
     int32_t First = 0, Left = 0, Right = 0, Before = 0, After = 0, Spacing = 0;
@@ -92,6 +96,7 @@ private:
     TWPTabSet Tabs = 0;
     bool InTable = false;
     bool Keep = false;
+    bool PageBefore = false;
   };
   struct Frame {
     TWPAttrRecord Attr;
@@ -123,6 +128,7 @@ private:
   void CodeChar(int c);
   void StoreText(unsigned char c, bool lineBreak = false);
   void RemapColors();
+  void UnicodeChar(char32_t u);
   uint8_t& BorderTarget(int which);  // 0 flags, 1 style, 2 width, 3 colour
   void SkipBinary(int32_t n);
 
@@ -137,9 +143,10 @@ private:
   std::string fontName_;
   int32_t fontFamily_ = 0, fontCharset_ = 0;
   int colorIdx_ = 0;
-  TColor srcColors_[16] = {};
-  uint8_t colorMap_[16] = {};
+  TColor srcColors_[kRtfMaxColors] = {};
+  uint8_t colorMap_[kRtfMaxColors] = {};  // document colour number -> header colour number
   int ucSkip_ = 1;
+  char32_t highSurrogate_ = 0;
   int pendingSkip_ = 0;
 
   // table rows

@@ -36,6 +36,9 @@ constexpr uint8_t kRtfDefaultSize = 12;
 
 // At most this many cells per table row.
 constexpr int kRtfMaxCells = 50;
+// Entries of a document's colour table that are read; those beyond the
+// engine's 16 take its nearest colour.
+constexpr int kRtfMaxColors = 256;
 // The RTF-code run ends at this string.
 constexpr std::string_view kRtfCodeEnd = "\\wprtf0";
 
@@ -72,7 +75,7 @@ enum TRtfId : int32_t {
   riPaperW, riPaperH, riMargL, riMargR, riMargT, riMargB, riFacing, riLandscape, riIgnored,
   riPard, riTab, riTabKind, riRed, riGreen, riBlue,
   riTrowd, riCellx, riTrleft, riTrgaph, riIntbl, riCell, riRow, riClmrg,
-  riBorder, riCellBorder, riBrdrw, riBrsp, riBrdrcf, riKeep, riShading, riCfpat, riCbpat, riClCfpat, riClCbpat,
+  riBorder, riCellBorder, riBrdrw, riBrsp, riBrdrcf, riKeep, riPageBefore, riShading, riCfpat, riCbpat, riClCfpat, riClCbpat,
   riPicType, riPicW, riPicH, riPicGoalW, riPicGoalH, riPicScaleX, riPicScaleY, riBitsPixel, riPlanes, riWidthBytes,
   riBmpFile, riObjTag, riObjW, riObjH, riFootnoteNr, riFootnoteMark,
   riFontFamily, riCharset, riUnicode, riUnicodeSkip,

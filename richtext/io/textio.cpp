@@ -155,6 +155,7 @@ void TWPRTFTextIo::TakeObjects(TWPTextReader* reader) {
 
 void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
   LastResult = ioIncomplete;
+  LastLeftOut.clear();
   WPProgressReset();
   WPProgressBegin(100);
   if (!reader || !reader->Input || !Created) {
@@ -226,6 +227,7 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
     if (OnParOrBlockChanged) OnParOrBlockChanged();
   }
   LastResult = result;
+  if (const auto* rtf = dynamic_cast<const TWPRtfReader*>(reader)) LastLeftOut = rtf->LeftOut;
   WPProgressUpdate(100);
   Changed();
   WPProgressEnd();

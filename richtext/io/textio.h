@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/rtl/classes.h"
@@ -42,6 +43,8 @@ class TWPRTFTextIo : public TWPRTFText {
   ~TWPRTFTextIo() override;
 
   uint8_t LastResult = 0;
+  // Characters the last read left out: they have no form in the code page.
+  std::u32string LastLeftOut;
   bool OmitInsertPoints = false;
   bool OmitAutomatic = false;
   TWPLoadFormat LoadFormat = AutomaticFormat;

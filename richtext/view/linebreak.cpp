@@ -29,11 +29,21 @@ int TWPRTFTextPaint::BorderSpacingTwips(const TWPParagraphRec* par) const {
   return ((par->BorderFlags & 1) && n > 0) ? MulDiv(n, 567, 10) : 0;
 }
 
+void TWPRTFTextPaint::CellTwips(const TWPParagraphRec* par, int64_t& left, int64_t& right) const {
+  const TTextHeader& h = *Header;
+  const int64_t printable = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight;
+  const int64_t rowRight = std::min<int64_t>(h.LayoutWidthTwips, printable - par->RightIndent);
+  const int64_t span = rowRight - par->LeftIndent;
+  left = par->LeftIndent + span * par->ColStart / 255;
+  right = par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255;
+}
+
 int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* line) const {
   const int res = ResX();
   if (par->Flags & wppTableCell) {
-    const int64_t span = static_cast<int64_t>(Header->LayoutWidthTwips) - par->RightIndent - par->LeftIndent;
-    const int64_t twips = par->LeftIndent + span * par->ColStart / 255 + BorderSpacingTwips(par);
+    int64_t left = 0, right = 0;
+    CellTwips(par, left, right);
+    const int64_t twips = left + BorderSpacingTwips(par);
     return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1;
   }
   const int64_t twips =
@@ -50,8 +60,8 @@ int TWPRTFTextPaint::RightBoundaryAt(const TWPParagraphRec* par, int32_t layoutW
   int64_t inset;
   const bool cell = par->Flags & wppTableCell;
   if (cell) {
-    const int64_t span = static_cast<int64_t>(Header->LayoutWidthTwips) - par->RightIndent - par->LeftIndent;
-    const int64_t end = par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255;
+    int64_t start = 0, end = 0;
+    CellTwips(par, start, end);
     inset = Header->LayoutWidthTwips - end;
   } else {
     inset = par->RightIndent;

@@ -435,6 +435,14 @@ private:
   void SpellCheckPass(TWPParagraphRec* par);
   void BreakLines(TWPParagraphRec* par, bool compare, int& changeKind);
   int BorderSpacingTwips(const TWPParagraphRec* par) const;
+  // The edges of a table cell in twips from the layout's left edge: a row
+  // spans the page's text width less its indents, as far as the layout
+  // reaches (its right indent counts from the printable edge, as text's
+  // does), so that the screen shows the table the page prints.
+  void CellTwips(const TWPParagraphRec* par, int64_t& left, int64_t& right) const;
+  // The part of DeleteBlock for a block over several paragraphs (from
+  // position s of the first to position e of the last).
+  void DeleteParagraphsOfBlock(TWPParagraphRec* first, int s, TWPParagraphRec* last, int e);
   void CellEdges(const TWPParagraphRec* par, int& left, int& right) const;
   void PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, const TWPAttrRecord* attrs, int top, int baseline,
                        int selFrom, int selTo);

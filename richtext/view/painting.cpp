@@ -442,9 +442,9 @@ void TWPRTFTextPaint::CellEdges(const TWPParagraphRec* par, int& left, int& righ
   const int64_t W = Header->LayoutWidthTwips;
   int64_t l, inset;
   if (par->Flags & wppTableCell) {
-    const int64_t span = W - par->RightIndent - par->LeftIndent;
-    l = par->LeftIndent + span * par->ColStart / 255;
-    inset = std::max<int64_t>(0, W - (par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255));
+    int64_t r = 0;
+    CellTwips(par, l, r);
+    inset = std::max<int64_t>(0, W - r);
   } else {
     // The bordered group: neighbours with the bordered flag, up to one
     // whose border is not passed on.

@@ -275,40 +275,7 @@ bool TWPRTFTextPaint::DeleteBlock() {
     if (a.Par == b.Par) {
       DeleteTextAt(a.Par, s, e - s);
     } else {
-      bool cells = false;
-      for (TWPParagraphRec* p = a.Par; p; p = p->next) {
-        cells = cells || IsCell(p);
-        if (p == b.Par) break;
-      }
-      DeleteTextAt(a.Par, s, ParLength(a.Par) - s);
-      if (cells) {
-        // A block through a table: every paragraph keeps its place (the
-        // table keeps its cells) and loses the marked text.
-        for (TWPParagraphRec* p = a.Par->next; p != b.Par; p = p->next) {
-          DeleteTextAt(p, 0, ParLength(p));
-          p->ChangeFlags |= wpcBreak | wpcMeasure;
-        }
-        DeleteTextAt(b.Par, 0, e);
-        b.Par->ChangeFlags |= wpcBreak | wpcMeasure;
-      } else {
-        while (a.Par->next != b.Par) {
-          TWPParagraphRec* gone = a.Par->next;
-          DisposeParagraph(gone);
-        }
-        DeleteTextAt(b.Par, 0, e);
-        // The end paragraph's rest joins the start paragraph, which keeps
-        // its format.
-        TWPLineRec* last = Get_LastLine(a.Par);
-        TWPParagraphRec* gone = b.Par;
-        last->next = gone->line;
-        gone->line->prev = last;
-        a.Par->next = gone->next;
-        if (gone->next) gone->next->prev = a.Par;
-        if (CursorPar == gone) CursorPar = a.Par;
-        gone->line = nullptr;
-        delete gone;
-      }
-      CursorTo(a.Par, s);
+      DeleteParagraphsOfBlock(a.Par, s, b.Par, e);
     }
     CursorPar->ChangeFlags |= wpcBreak | wpcMeasure;
   }
@@ -321,11 +288,82 @@ bool TWPRTFTextPaint::DeleteBlock() {
   return true;
 }
 
+void TWPRTFTextPaint::DeleteParagraphsOfBlock(TWPParagraphRec* first, int s, TWPParagraphRec* last, int e) {
+  std::vector<TWPParagraphRec*> pars;
+  for (TWPParagraphRec* p = first; p; p = p->next) {
+    pars.push_back(p);
+    if (p == last) break;
+  }
+  // What the block covers goes: the paragraphs between its ends and the
+  // table rows it holds whole. A row it only touches keeps its cells, which
+  // lose the marked text, and so does every row of a block inside one
+  // table: the table keeps its shape while its cells are emptied.
+  const bool oneTable = std::all_of(pars.begin(), pars.end(), IsCell);
+  std::vector<bool> gone(pars.size(), false);
+  for (size_t i = 0; i < pars.size();) {
+    if (!IsCell(pars[i])) {
+      gone[i] = i > 0 && i + 1 < pars.size();
+      ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j + 1 < pars.size() && (pars[j]->Flags & wppRowGoesOn) && IsCell(pars[j + 1])) ++j;
+    const bool startsHere = !(pars[i]->Flags & wppRowContinues) || !pars[i]->prev || !IsCell(pars[i]->prev);
+    const bool endsHere = !(pars[j]->Flags & wppRowGoesOn) || !pars[j]->next || !IsCell(pars[j]->next);
+    const bool whole = !oneTable && startsHere && endsHere && (pars[i] != first || s == 0) &&
+                       (pars[j] != last || e >= ParLength(last));
+    for (size_t k = i; k <= j; ++k) gone[k] = whole;
+    i = j + 1;
+  }
+  for (size_t k = 0; k < pars.size(); ++k) {
+    if (gone[k]) continue;
+    TWPParagraphRec* p = pars[k];
+    const int from = p == first ? s : 0;
+    const int to = p == last ? e : ParLength(p);
+    if (to > from) DeleteTextAt(p, from, to - from);
+    p->ChangeFlags |= wpcBreak | wpcMeasure;
+  }
+  if (gone.front() && gone.back()) {
+    // The block began and ended in rows it took whole: an empty paragraph
+    // of plain text takes their place.
+    gone.front() = false;
+    TWPParagraphRec* p = first;
+    DeleteTextAt(p, 0, ParLength(p));
+    p->FirstIndent = p->LeftIndent = p->RightIndent = p->SpaceBefore = p->SpaceAfter = 0;
+    p->Flags &= ~(wppTableCell | wppRowContinues | wppRowGoesOn);
+    p->BorderFlags = p->BorderStyle = p->BorderWidth = p->BorderColor = 0;
+    p->Shading = p->ShadingPercent = 0;
+    p->ColWidth = p->ColStart = p->CellFlags = p->CellExtra = 0;
+    s = 0;
+  }
+  const bool firstStays = !gone.front(), lastStays = !gone.back();
+  for (size_t k = 0; k < pars.size(); ++k) {
+    TWPParagraphRec* p = pars[k];
+    if (gone[k]) DisposeParagraph(p);
+  }
+  if (firstStays && lastStays && first->next == last && !IsCell(first) && !IsCell(last)) {
+    // The end paragraph's rest joins the start paragraph, which keeps its
+    // format.
+    TWPLineRec* tail = Get_LastLine(first);
+    tail->next = last->line;
+    last->line->prev = tail;
+    first->next = last->next;
+    if (last->next) last->next->prev = first;
+    last->line = nullptr;
+    delete last;
+  }
+  if (firstStays) CursorTo(first, s);
+  else CursorTo(last, 0);
+}
+
 // --- character attributes ----------------------------------------------------------------------
 
 void TWPRTFTextPaint::SetCharAttr(TWPLineRec* line, int offset, uint32_t mask, const TWPAttrRecord& source) {
   const bool writing = !line || !line->pa;
-  if (!writing && (offset < 0 || offset >= line->Length)) return;
+  // An empty line keeps in its first record the format that typing there
+  // takes.
+  const bool emptyLine = !writing && line->Length == 0 && offset == 0;
+  if (!writing && !emptyLine && (offset < 0 || offset >= line->Length)) return;
   TWPAttrRecord& r = writing ? WritingAttr : line->pa[offset];
   const unsigned char c = writing ? 0 : static_cast<unsigned char>(line->pc[offset]);
   const bool object = !writing && (r.Style & wpsObject) && (c == 1 || c == 2);
@@ -352,7 +390,7 @@ void TWPRTFTextPaint::SetCharAttr(TWPLineRec* line, int offset, uint32_t mask, c
   if (added & (wpsSuperScript | wpsFootnote)) r.Style &= ~wpsSubScript;
   else if (added & wpsSubScript) r.Style &= ~wpsSuperScript;
   if (source.Tag && !object && !(r.Style & (wpsFootnote | wpsInsertPoint))) r.Tag = source.Tag;
-  if (writing || object || LayoutOff()) return;
+  if (writing || object || emptyLine || LayoutOff()) return;
   // The character measured in its new font.
   SelectAttrFont(r);
   if (CharHidden(r)) {
@@ -376,6 +414,7 @@ void TWPRTFTextPaint::SetWritingAttr(uint32_t mask, const TWPAttrRecord& source)
         const int from = l == l1 ? std::min<int>(o1, l->Length) : 0;
         const int to = l == l2 ? std::min<int>(o2, l->Length) : l->Length;
         for (int i = from; i < to; ++i) SetCharAttr(l, i, mask, source);
+        if (l->Length == 0) SetCharAttr(l, 0, mask, source);
         l->Flags |= wplChanged;
         if (l == l2) break;
       }

@@ -194,6 +194,9 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
   apptest::Put(utf8, "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F" "e an <Name> aus \xC5\x81\xC3\xB3" "d\xC5\xBA");
   apptest::Put(rtf8, "{\\rtf1\\ansi Gr\xC3\xBC\xC3\x9F" "e an <Name> aus \xC5\x81\xC3\xB3" "d\xC5\xBA\\par}");
   apptest::Put(latin, "Gr\xFC\xDF" "e an <Name> aus L\xF3" "dz");
+  const std::string red = (Root() / "Rot.rtf").string(), empty = (Root() / "Leer.rtf").string();
+  apptest::Put(red, "{\\rtf1{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}\\f0\\fs40\\b\\cf1 Rot\\par}");
+  apptest::Put(empty, "{\\rtf1\\uc1\\pard\\plain\\fs56 \\u20013\\'3f\\par}");
   int number = 1;
   driver.WhenModal([&](TCustomForm& active) {
     auto* f = static_cast<TfrmLayout*>(&active);
@@ -228,14 +231,32 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
       driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
       EXPECT_EQ(Paragraphs(f->DBWPRichText1)[0].Text, "Gr\xFC\xDF" "e an <Name> aus L\xF3" "dz") << file;
     }
+    // Typed into a file without text after one in Arial 20 bold red is the
+    // editor's font, wherever the cursor goes; a character left out is named.
+    for (const std::string& file : {red, empty}) {
+      driver.AnswerNextFileDialog(file);
+      driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    }
+    EXPECT_NE(driver.MessageBoxes().back().Text.find("(U+4E2D)"), std::string::npos);
+    driver.Click(f->DBWPRichText1, 200, 5);
+    driver.Type("Neu");
+    driver.Click(f->DBWPRichText1, 200, 60);
+    driver.Type("er");
+    const std::vector<Par> typed = Paragraphs(f->DBWPRichText1);
+    ASSERT_EQ(typed.front().Text + typed.back().Text, "Neuer");
+    for (const Par* p : {&typed.front(), &typed.back()})
+      for (const TWPAttrRecord& a : p->Attrs)
+        EXPECT_EQ((std::tuple<AnsiString, int, int, int>(f->DBWPRichText1->Header()->FontNames[a.Font], a.Size, a.Style,
+                                                          a.Colors & 0xF)),
+                  (std::tuple<AnsiString, int, int, int>("Times New Roman", 11, 0, 0)));
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
     driver.Click(f->pbCancel);
     driver.Click(f->pbExit);
   });
   ShowLayout(number);
   EXPECT_EQ(number, 1000);
-  EXPECT_EQ(driver.MessageBoxes().size(), 2u);
-  ASSERT_EQ(driver.FileDialogs().size(), 8u);
+  EXPECT_EQ(driver.MessageBoxes().size(), 3u);
+  ASSERT_EQ(driver.FileDialogs().size(), 10u);
   EXPECT_TRUE(driver.FileDialogs()[0].Save);
   EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
   EXPECT_EQ(driver.FileDialogs()[1].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");

@@ -326,12 +326,13 @@ TEST(Ruler, PressesEnterAndStepTabStopsEvenWithoutAResolution) {
 
 // In the second cell of a table row a press 1 cm right of the cell's text
 // start enters a stop of about 1 cm, and the cell's tabbed text then stands
-// under the press.
+// under the press. In windows wider than the page the row keeps its width on
+// the page, and the right mark stands where a right-indented paragraph ends.
 TEST(Ruler, APressInATableCellEntersTheStopWhereTheCellsTextMeetsIt) {
   EditorForm f;
   const std::string rtf =
       "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\trowd\\trgaph0\\trleft0\\cellx2835\\cellx5670"
-      "\\pard\\intbl\\f0\\fs20 Eins\\cell\\pard\\intbl\\tab Zwei\\cell\\row\\pard\\par}";
+      "\\pard\\intbl\\f0\\fs20 Eins\\cell\\pard\\intbl\\tab Zwei\\cell\\row\\pard\\ri1701\\par}";
   TMemoryStream ms;
   ms.WriteBuffer(rtf.data(), static_cast<int>(rtf.size()));
   ms.SetPosition(0);
@@ -354,6 +355,16 @@ TEST(Ruler, APressInATableCellEntersTheStopWhereTheCellsTextMeetsIt) {
   ASSERT_EQ(stops.size(), 1u);
   EXPECT_NEAR(stops[0], 567, 30);
   EXPECT_NEAR(e->CursorX(cell, cell->line, 1), pressX, 2);
+  const int res = f.ruler->Resolution();
+  for (int width : {800, 1000}) {
+    f.form->SetClientSize(width, 600);
+    f.edit->MoveCursorTo(11);
+    f.driver.Process();
+    EXPECT_NEAR(h.LayoutWidth - e->CellRightInset(cell), MulDiv(5670, res, 1440), 1) << width;
+    const int mark = f.ruler->MarkX(1) - f.ruler->LeftOffset() - f.ruler->XOffset();
+    EXPECT_EQ(mark, MulDiv(12240 - 2 * 1880, res, 1440) - MulDiv(1701, res, 1440)) << width;
+    EXPECT_EQ(mark, h.LayoutWidth - e->RightBoundary(e->CursorPar)) << width;
+  }
 }
 
 // --- tool bar ---------------------------------------------------------------------------------------------

@@ -105,11 +105,12 @@ TEST(RtfReader, ColourTables) {
   ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 x}"), 0);
   EXPECT_EQ(t.Header->Colors[0], 0u);
   EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
-  // Twenty entries fill 0..15 and the rest is ignored.
+  // Twenty entries fill 0..15; a colour beyond them takes the nearest.
   std::string tbl = "{\\rtf1{\\colortbl";
   for (int i = 0; i < 20; ++i) tbl += "\\red" + std::to_string(i + 1) + "\\green0\\blue0;";
-  ASSERT_EQ(FromRtf(t, tbl + "}x}"), 0);
+  ASSERT_EQ(FromRtf(t, tbl + "}\\cf19 x}"), 0);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(t.Header->Colors[i], static_cast<TColor>(i + 1)) << i;
+  EXPECT_EQ(At(t, 0, 0).Colors, 15);
 }
 
 TEST(RtfReader, StopsAfterTheOutermostGroup) {
@@ -136,9 +137,11 @@ TEST(RtfReader, HexEscapesUnicodeAndBinaryData) {
   TWPRTFTextIo t;
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\'e4\\'C4\\'g1x}"), 0);
   EXPECT_EQ(Plain(t), "\xE4\xC4g1x");
-  // Unicode escapes map to the code page and skip their fallback.
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\u228?\\u8364?\\uc2\\u246\\'3f\\'3f \\uc1\\u20013?.}"), 0);
-  EXPECT_EQ(Plain(t), "\xE4\x80\xF6 ?.");
+  // Unicode escapes map to the code page, fold or are left out as pasted
+  // text, and skip their fallback.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 \\u228?\\u8364?\\uc2\\u246\\'3f\\'3f \\uc1\\u20013?\\u321?\\u-10179?\\u-8704?.}"), 0);
+  EXPECT_EQ(Plain(t), "\xE4\x80\xF6 L.");
+  EXPECT_EQ(t.LastLeftOut, U"\u4E2D\U0001F600");
   // "\bin" data is skipped whole, braces included.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\blipuid x}\\bin4 {}\\}b}"), 0);
   EXPECT_EQ(Plain(t), "ab");
@@ -264,11 +267,12 @@ TEST(RtfReader, TablesFromOtherWriters) {
   TWPRTFTextIo t;
   // "\pard" between the row definition and the cells keeps the edges; a
   // "\par" inside a cell is a line break.
-  ASSERT_EQ(FromRtf(t, "{\\rtf1\\paperw12240\\margl1440\\margr1440 \\trowd\\cellx2200\\cellx8800"
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\paperw12240\\margl1440\\margr1440 \\trowd\\clbrdrt\\brdrw10\\cellx2200\\cellx8800"
                        "\\pard\\intbl a\\par b\\cell\\pard\\intbl c\\cell\\row\\pard after\\par}"), 0);
   EXPECT_EQ(Plain(t), "a\nb|c|after|");
   EXPECT_EQ(Cells(t), "12:0+64 10:64+191");  // 2200 of 8800
   EXPECT_EQ(t.FirstPar->RightIndent, 9360 - 8800);
+  EXPECT_EQ(t.FirstPar->BorderWidth, 1) << "half a point: the thinnest border";
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppTableCell, 0);
   // A cell whose paragraph group closes before "\cell" keeps that group's
   // alignment.
@@ -417,8 +421,9 @@ TEST(RtfReader, InformationAndPageFlagsGoToTheHeader) {
 
 TEST(RtfReader, PageBreaksFootnotesAndBookmarks) {
   TWPRTFTextIo t;
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 {a}\\page b\\par\\page c}"), 0);
-  EXPECT_EQ(Plain(t), "a|b|c");
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 {a}\\page b\\par\\page c\\par\\pard\\pagebb d}"), 0);
+  EXPECT_EQ(Plain(t), "a|b|c|d");
+  EXPECT_EQ(t.ParagraphAt(3)->Flags & wppPageBreak, wppPageBreak);
   EXPECT_EQ(t.FirstPar->Flags & wppPageBreak, 0);
   EXPECT_EQ(t.ParagraphAt(1)->Flags & wppPageBreak, wppPageBreak);
   EXPECT_EQ(t.ParagraphAt(2)->Flags & wppPageBreak, wppPageBreak);

@@ -164,15 +164,20 @@ TEST(Selection, DeletingBlocksInALineAcrossParagraphsAndThroughATable) {
   EXPECT_EQ(e.t.FirstPar->Align, waCenter);
   EXPECT_EQ(e.Cursor(), 2);
   rtview_test::ExpectLaidOut(e.t);
-  // Through a table: the cells stay and lose the marked text.
-  LoadTable(e);
-  e.t.SetSelection(2, 12);
-  EXPECT_TRUE(e.t.DeleteBlock());
-  EXPECT_EQ(e.Text(), "vo\r\r\r\rach");
-  int cells = 0;
-  for (TWPParagraphRec* p = e.t.FirstPar; p; p = p->next) cells += (p->Flags & wppTableCell) ? 1 : 0;
-  EXPECT_EQ(cells, 3);
-  rtview_test::ExpectLaidOut(e.t);
+  // Through a table: rows the block holds whole go with it; in one table,
+  // or in a row it only touches, the cells stay and lose the marked text.
+  for (const auto& [start, length, left, cells] :
+       {std::tuple(2, 12, "voach", 0), std::tuple(0, 17, "", 0), std::tuple(5, 6, "vor\r\r\r\rnach", 3),
+        std::tuple(2, 5, "vo\r\r\rC1\rnach", 3)}) {
+    LoadTable(e);
+    e.t.SetSelection(start, length);
+    EXPECT_TRUE(e.t.DeleteBlock());
+    EXPECT_EQ(e.Text(), left);
+    int n = 0;
+    for (TWPParagraphRec* p = e.t.FirstPar; p; p = p->next) n += (p->Flags & wppTableCell) != 0;
+    EXPECT_EQ(n, cells) << left;
+    rtview_test::ExpectLaidOut(e.t);
+  }
   // Typing replaces a block.
   e.Load("Hallo Welt");
   e.t.SetSelection(6, 4);
@@ -244,6 +249,15 @@ TEST(Selection, AttributesOfTheBlockAndTheWritingAttribute) {
   e.t.SetWritingAttr(wpmAddStyle, Attr(wpsUnderline));
   EXPECT_TRUE(e.t.WritingAttr.Style & wpsUnderline);
   for (int i = 0; i < 6; ++i) EXPECT_FALSE(at(i).Style & wpsUnderline);
+  // Empty paragraphs of a block take its format: the cursor there writes in it.
+  e.Load("ab\r\rcd\r", Attr(wpsBold, 0, 20, 1));
+  e.t.SetSelection(0, 7);
+  e.t.SetWritingAttr(wpmSize | wpmTextColor | wpmBackColor | wpmSetStyle, Attr(0, 0, 12, 0));
+  for (int pos : {3, 7}) {
+    e.SetCursor(pos);
+    const TWPAttrRecord& w = e.t.WritingAttr;
+    EXPECT_EQ((std::tuple<int, int, uint32_t>(w.Size, w.Colors, w.Style)), std::tuple(12, 0, 0u)) << pos;
+  }
 }
 
 TEST(ParagraphCommands, IndentsAlignmentTabsSpacingAndShading) {
@@ -327,7 +341,7 @@ TEST(ParagraphCommands, CellsOfARowShareIndentsAndSpacing) {
   rtview_test::ExpectLaidOut(e.t);
   // Edges of the cells, in pixels from the layout's left and right.
   TWPParagraphRec* b = e.t.FirstPar->next->next;
-  const int64_t span = e.t.Header->LayoutWidthTwips - 288;
+  const int64_t span = std::min<int64_t>(e.t.Header->LayoutWidthTwips, 12240 - 2 * 1880 - 144) - 144;
   EXPECT_EQ(e.t.CellLeftEdge(b), MulDiv(static_cast<int>(144 + span * 85 / 255), 96, 1440));
   EXPECT_EQ(e.t.CellRightInset(b), MulDiv(static_cast<int>(e.t.Header->LayoutWidthTwips - (144 + span * 170 / 255)), 96, 1440));
 }
