@@ -2,7 +2,6 @@
 // change, the formatting rectangle, horizontal auto-scroll for one line and
 // wrapped, scrolled lines for the memo; and the EM_/WM_ messages.
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
@@ -370,24 +369,9 @@ bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
   if (leftOut.empty()) return true;
-  // The characters are named by their numbers: the message cannot show them.
-  AnsiString named;
-  std::u32string seen;
-  for (char32_t u : leftOut) {
-    if (seen.find(u) != std::u32string::npos) continue;
-    if (seen.size() == 6) {
-      named += ", ...";
-      break;
-    }
-    seen += u;
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
-    named += (named.empty() ? "" : ", ") + AnsiString(code);
-  }
   const TCustomForm* form = GetParentForm(this);
-  Application->MessageBox(CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (").str() +
-                              named + "); sie wurden weggelassen.",
-                          form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
+  Application->MessageBox(LeftOutNotice(leftOut), form ? form->Caption() : Application->Title(),
+                          MB_OK | MB_ICONINFORMATION);
   return !text.empty();
 }
 
