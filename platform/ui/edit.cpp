@@ -371,12 +371,6 @@ void TCustomEdit::PasteFromClipboard() {
 
 namespace {
 
-// A box in the field's window, or the program's when it has none.
-void TellAbout(const TControl* control, const AnsiString& text) {
-  const TCustomForm* form = GetParentForm(control);
-  Application->MessageBox(text, form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
-}
-
 // Cleaned as PastedText says; `lines`: the field takes line breaks.
 AnsiString CleanPasted(std::string_view in, bool lines) {
   std::vector<AnsiString> parts(1);
@@ -413,7 +407,7 @@ AnsiString CleanPasted(std::string_view in, bool lines) {
 bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
-  if (!leftOut.empty()) TellAbout(this, LeftOutNotice(leftOut));
+  ShowPasteNotice(this, LeftOutNotice(leftOut));
   text = CleanPasted(text, multiLine_ && wantReturns_);
   if (!text.empty()) PastedForm(text);
   return !text.empty();
@@ -422,7 +416,7 @@ bool TCustomEdit::PastedText(AnsiString& text) const {
 void TCustomEdit::TellNotPasted(const AnsiString& chars) const {
   constexpr std::size_t kShown = 20;
   const AnsiString shown = chars.size() > kShown ? chars.substr(0, kShown) + "..." : chars;
-  TellAbout(this, CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses Feld (\"").str() + shown +
+  ShowPasteNotice(this, CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses Feld (\"").str() + shown +
                       "\"); sie wurden weggelassen.");
 }
 
