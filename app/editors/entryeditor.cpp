@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "app/base/userdb.h"
-#include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/windows/winparts.h"
@@ -14,7 +13,6 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 
@@ -216,7 +214,7 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   TStringList drop;
   // The list's code column holds the widest code too (a column is its
   // characters' widths and four more).
-  const int zero = std::max(1, ctlutil::TextWidth(*gridEiSe->Font(), "0"));
+  const int zero = std::max(1, gridEiSe->Font()->TextWidth("0"));
   const int codeChars = std::max(5, (gridEiSe->ColumnWidthForText(kWidestCode) - 4 + zero - 1) / zero);
   drop.Add("SELC_ID\t" + IntToStr(codeChars) + "\tCode");
   drop.Add("SELC_NAME\t30\tBezeichnung");

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/main/mainwin.h"
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/sysutils.h"

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/editors/listpers.h"
-#include "app/main/mainwin.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
 #include "resources/editorpictures.h"

@@ -7,6 +7,7 @@
 #include "app/main/mainwin.h"
 #include "app/main/password.h"
 #include "app/settings/settings.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/text/wwpicture.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"

@@ -28,10 +28,10 @@
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
 #include "app/windows/warner.h"
+#include "app/windows/winparts.h"
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
-#include "platform/ui/ctlutil.h"
 #include "platform/ui/keyboard.h"
 #include "resources/cursors.h"
 #include "resources/pictures.h"
@@ -61,7 +61,6 @@ AnsiString RubricTitle(int rubric) {
     default: return "";
   }
 }
-int DateEditWidth = 0, TimeEditWidth = 0;
 TfrmMain* frmMain = nullptr;
 
 namespace {
@@ -553,18 +552,6 @@ void TfrmMain::ApplyKalenderParams() {
     Kalender->SetWeekEndDays(2);
   }
   Kalender->SetStartOfWeek(WeekStart == 1 ? 1 : 7);
-}
-
-int DateTimeEditWidth(const TFont& font, const char* sample) {
-  // "+ 7" was measured for another edit's frame and margins, and digits are
-  // wider than underscores in some fonts.
-  char widest = '0';
-  for (char d = '1'; d <= '9'; ++d)
-    if (ctlutil::TextWidth(font, AnsiString(1, d)) > ctlutil::TextWidth(font, AnsiString(1, widest))) widest = d;
-  AnsiString digits = sample;
-  for (char& c : digits)
-    if (c == '_') c = widest;
-  return std::max(ctlutil::TextWidth(font, sample) + 7, TCustomEdit::WidthForText(font, digits));
 }
 
 void TfrmMain::FormShow(TObject*) {

@@ -43,13 +43,6 @@ extern uint8_t SunMoonMode;
 // The title of a rubric (0..6) over its page; rubric 1's is the setting
 // "Rubriktitel" of the personal display section, the others are fixed.
 AnsiString RubricTitle(int rubric);
-// Widths in pixels of the date and the time edits of every dialog; set
-// when the main window is first shown.
-extern int DateEditWidth, TimeEditWidth;
-// Such a width for a sample ("__.__.____", "__:__") in a font: the sample's
-// width plus 7, and at least what an edit needs to show the sample's date
-// or time in its widest digits unscrolled.
-int DateTimeEditWidth(const TFont& font, const char* sample);
 
 class TfrmMain;
 // The main window while it exists (the program block makes it).

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/dialogs/dlgframe.h"
-#include "app/main/mainwin.h"
 #include "app/printing/drusetup.h"
 #include "app/printing/styleline.h"
 #include "app/settings/datasetup.h"

@@ -24,6 +24,7 @@
 #include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/clipbrd.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
 #include "resources/pictures.h"
@@ -83,37 +84,12 @@ bool IsRtf(const std::string& bytes) {
 // A file's bytes as this system's text. A file that is valid UTF-8 with
 // characters beyond ASCII is UTF-8, the desktop's encoding: letters
 // Windows-1252 lacks become their base letter, and a character without any
-// form is left out with a beep, as typing refuses it. Anything else is
-// Windows-1252.
-std::string FileText(std::string_view bytes) {
+// form is left out and added to `leftOut`, as a paste leaves it out.
+// Anything else is Windows-1252.
+std::string FileText(std::string_view bytes, std::u32string& leftOut) {
   if (!IsUtf8BeyondAscii(bytes)) return std::string(bytes);
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);  // the byte-order mark
-  std::u32string refused;
-  const AnsiString text = Utf8ToCp1252Lossy(bytes, 0, &refused);
-  if (!refused.empty()) MessageBeep(0);
-  return text;
-}
-
-// Names the characters of a file that the program cannot store and left out,
-// as it does for pasted text: by their numbers, which the message can show.
-void NoticeLeftOut(const AnsiString& fileName, const std::u32string& leftOut, const AnsiString& caption) {
-  if (leftOut.empty()) return;
-  AnsiString named;
-  std::u32string seen;
-  for (const char32_t u : leftOut) {
-    if (seen.find(u) != std::u32string::npos) continue;
-    if (seen.size() == 6) {
-      named += ", ...";
-      break;
-    }
-    seen += u;
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
-    named += (named.empty() ? "" : ", ") + AnsiString(code);
-  }
-  Application->MessageBox("Einige Zeichen der Datei \"" + fileName + "\" kann das Programm nicht speichern (" + named +
-                              "); sie wurden weggelassen.",
-                          caption, MB_OK | MB_ICONINFORMATION);
+  return Utf8ToCp1252Lossy(bytes, 0, &leftOut);
 }
 
 }  // namespace
@@ -482,7 +458,8 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   std::stringstream bytes;
   bytes << in.rdbuf();
   if (!in) throw EInvalidData("Die Datei \"" + fileName + "\" kann nicht gelesen werden.");
-  const std::string data = FileText(bytes.str());
+  std::u32string leftOut;
+  const std::string data = FileText(bytes.str(), leftOut);
   const bool rtf = IsRtf(data);
   if (!rtf && !IsPlainText(data))
     throw EInvalidData("Die Datei \"" + fileName + "\" ist weder eine RTF- noch eine Textdatei; sie wird nicht geladen.");
@@ -510,7 +487,8 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   DBWPRichText1->LoadFromStream(&stream);
   engine->LoadFormat = format;
   DBWPRichText1->Change();
-  NoticeLeftOut(fileName, text.LastLeftOut, Caption());
+  leftOut += text.LastLeftOut;
+  ShowPasteNotice(this, LeftOutNotice(leftOut));
 }
 
 void TfrmLayout::ExportFile(const AnsiString& fileName) {

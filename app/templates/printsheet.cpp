@@ -7,7 +7,6 @@
 #include "app/base/usertables.h"
 #include "app/editors/entryeditor.h"
 #include "app/editors/listpers.h"
-#include "app/main/mainwin.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/templates/expansion.h"

@@ -1,12 +1,27 @@
 // Building blocks of the smaller windows (winparts.h).
 #include "app/windows/winparts.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+
+int DateEditWidth = 0, TimeEditWidth = 0;
+
+int DateTimeEditWidth(const TFont& font, const char* sample) {
+  // "+ 7" was measured for another edit's frame and margins, and digits are
+  // wider than underscores in some fonts.
+  char widest = '0';
+  for (char d = '1'; d <= '9'; ++d)
+    if (font.TextWidth(AnsiString(1, d)) > font.TextWidth(AnsiString(1, widest))) widest = d;
+  AnsiString digits = sample;
+  for (char& c : digits)
+    if (c == '_') c = widest;
+  return std::max(font.TextWidth(sample) + 7, TCustomEdit::WidthForText(font, digits));
+}
 
 void TEscapeToClose::KeyDown(Word& key) {
   // An Escape that went down over an open drop-down never reaches the

@@ -41,6 +41,14 @@ class TEscapeToClose {
   bool taken_ = false;  // the Escape's character is still to come
 };
 
+// Widths in pixels of the date and the time edits of every dialog; set
+// when the main window is first shown.
+extern int DateEditWidth, TimeEditWidth;
+// Such a width for a sample ("__.__.____", "__:__") in a font: the sample's
+// width plus 7, and at least what an edit needs to show the sample's date
+// or time in its widest digits unscrolled.
+int DateTimeEditWidth(const TFont& font, const char* sample);
+
 // The look the smaller windows share: button face, Arial of 13 pixels, and
 // key preview (the windows' own keys and F1 come before the controls').
 void SetWindowLook(TForm* form);

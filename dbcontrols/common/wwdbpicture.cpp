@@ -7,7 +7,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/text/wwpicture.h"
 #include "platform/ui/dialogs.h"
-#include "platform/ui/stdctrls.h"
+#include "platform/ui/mask.h"
 
 bool TwwDBPicture::UsesTableMask() const {
   TDataSet* ds = nullptr;
@@ -143,13 +143,14 @@ TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool 
   }
 }
 
-bool wwPictureFilledLiteral(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, char c) {
+bool wwPictureOwnLiteral(const TCustomMaskEdit* edit, const TwwDBPicture* picture, bool inUse, char c) {
+  if (!inUse || edit->IsMasked()) return false;
   const AnsiString text = edit->Text();
   const int caret = edit->SelStart();
-  if (!autoFill || edit->SelLength() > 0 || caret != static_cast<int>(text.size()) || caret == 0 ||
+  if (!picture->AutoFill() || edit->SelLength() > 0 || caret != static_cast<int>(text.size()) || caret == 0 ||
       text.back() != c)
     return false;
-  TwwPictureValidator validator(mask, true);
+  TwwPictureValidator validator(picture->PictureMask(), true);
   AnsiString again = text + c;
   if (validator.MatchText(again, true) != pmError) return false;
   AnsiString shorter = text.substr(0, text.size() - 1);

@@ -18,6 +18,7 @@
 #include "platform/rtl/components.h"
 
 class TCustomEdit;
+class TCustomMaskEdit;
 class TDataSet;
 
 // Told whether the text of an edit passes its picture mask.
@@ -81,7 +82,9 @@ enum class TwwPictureKey {
 // the caret at the end when `limitAtEndOnly`).
 TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
                                 char& key);
-// Whether the mask itself put `c` just before the caret at the end of the
-// edit's text (an auto-filled literal) and would refuse it typed again
-// there: a pasted text's own literal is then taken as that one.
-bool wwPictureFilledLiteral(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, char c);
+// The one rule by which the edits that type under a picture (the data-aware
+// edit and the grid's editor) take a pasted `c` as their own: with their
+// picture in use (`inUse`) and no edit mask, the picture itself put `c`
+// just before the caret at the end of the text (an auto-filled literal) and
+// would refuse it typed again there.
+bool wwPictureOwnLiteral(const TCustomMaskEdit* edit, const TwwDBPicture* picture, bool inUse, char c);

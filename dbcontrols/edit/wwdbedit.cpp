@@ -374,9 +374,17 @@ bool TwwDBCustomEdit::MayType() const {
 }
 
 bool TwwDBCustomEdit::IsOwnLiteral(char c) const {
-  if (HasPictureMask() && !IsMasked())
-    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
-  return TwwCustomMaskEdit::IsOwnLiteral(c);
+  return wwPictureOwnLiteral(this, picture_.get(), HasPictureMask(), c) || TwwCustomMaskEdit::IsOwnLiteral(c);
+}
+
+void TwwDBCustomEdit::PastedForm(AnsiString& text) const {
+  if (IsDateField() || IsDateTimeField()) text = wwDateFromIso(text);
+}
+
+bool TwwDBCustomEdit::TakesPastedChar(char c) const {
+  AnsiString mapped;
+  TField* f = Field();
+  return !f || TextForValue(f->AsString(), mapped) || f->IsValidChar(c);
 }
 
 bool TwwDBCustomEdit::EditField() {

@@ -148,6 +148,8 @@ class TwwDBCustomEdit : public TwwCustomMaskEdit, public TwwPictureHost {
   // Neither the edit, its link, the field nor the dataset is read-only.
   bool MayType() const;
   bool IsOwnLiteral(char c) const override;
+  void PastedForm(AnsiString& text) const override;
+  bool TakesPastedChar(char c) const override;
   bool showing_ = false;  // the text is being set from the field
 
  private:

@@ -256,6 +256,8 @@ bool TwwDBSpinEdit::IsValidChar(char key) const {
   return key == '+' || key == '-' || (key >= '0' && key <= '9') || key == DecimalSeparator || k < 32;
 }
 
+bool TwwDBSpinEdit::TakesPastedChar(char c) const { return IsValidChar(c) && TwwDBCustomEdit::TakesPastedChar(c); }
+
 void TwwDBSpinEdit::KeyPress(char& key) {
   if (!IsValidChar(key)) {
     MessageBeep(0);

@@ -61,6 +61,7 @@ class TwwDBSpinEdit : public TwwDBCustomEdit {
   void SetFormatRect() override;
   // Whether a typed character may go in.
   virtual bool IsValidChar(char key) const;
+  bool TakesPastedChar(char c) const override;
 
  private:
   void Step(bool up);

@@ -6,6 +6,7 @@
 #include "dbcontrols/datasets/wwfields.h"
 #include "dbcontrols/grid/wwdbgrid.h"
 #include "dbcontrols/text/wwpicture.h"
+#include "dbcontrols/text/wwvalidate.h"
 
 TwwInplaceEdit::TwwInplaceEdit(TComponent* owner)
     : TInplaceEdit(owner), picture_(std::make_unique<TwwDBPicture>(this)) {
@@ -72,9 +73,23 @@ void TwwInplaceEdit::KeyPress(char& key) {
 }
 
 bool TwwInplaceEdit::IsOwnLiteral(char c) const {
-  if (HasPictureMask() && !IsMasked())
-    return wwPictureFilledLiteral(this, picture_->PictureMask(), picture_->AutoFill(), c);
-  return TInplaceEdit::IsOwnLiteral(c);
+  return wwPictureOwnLiteral(this, picture_.get(), HasPictureMask(), c) || TInplaceEdit::IsOwnLiteral(c);
+}
+
+TField* TwwInplaceEdit::CellField() const {
+  return wwGrid_ && wwGrid_->DataSource() && wwGrid_->DataSource()->DataSet()
+             ? wwGrid_->GetColField(wwGrid_->GetSelectedIndex())
+             : nullptr;
+}
+
+void TwwInplaceEdit::PastedForm(AnsiString& text) const {
+  const TField* f = CellField();
+  if (f && (f->DataType() == ftDate || f->DataType() == ftDateTime)) text = wwDateFromIso(text);
+}
+
+bool TwwInplaceEdit::TakesPastedChar(char c) const {
+  const TField* f = CellField();
+  return !f || f->IsValidChar(c);
 }
 
 void TwwInplaceEdit::SetFormatRect() {

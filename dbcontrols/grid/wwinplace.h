@@ -17,6 +17,7 @@
 #include "dbcontrols/common/wwdbpicture.h"
 #include "platform/ui/grids.h"
 
+class TField;
 class TwwCustomDBGrid;
 
 class TwwInplaceEdit : public TInplaceEdit {
@@ -48,9 +49,13 @@ class TwwInplaceEdit : public TInplaceEdit {
   void KeyUp(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   bool IsOwnLiteral(char c) const override;
+  void PastedForm(AnsiString& text) const override;
+  bool TakesPastedChar(char c) const override;
 
  private:
   bool EnterToTab() const;
+  // The field of the cell being edited, or null.
+  TField* CellField() const;
   // Left, top, right and bottom of the text inside the editor.
   void SetFormatRect();
   std::unique_ptr<TwwDBPicture> picture_;

@@ -149,6 +149,25 @@ TwwDateOrder wwDateOrder(std::string_view format) {
   return doMDY;
 }
 
+AnsiString wwDateFromIso(const AnsiString& text) {
+  AnsiString part[3];
+  int n = 0;
+  for (char c : text) {
+    if (c == '-' && n < 2 && !part[n].empty()) ++n;
+    else if (c >= '0' && c <= '9' && part[n].size() < (n == 0 ? 4u : 2u)) part[n] += c;
+    else return text;
+  }
+  if (n < 2 || part[0].size() != 4 || part[2].empty()) return text;
+  const AnsiString year = part[0], month = part[1].size() == 1 ? "0" + part[1] : part[1],
+                   day = part[2].size() == 1 ? "0" + part[2] : part[2];
+  const AnsiString sep(1, DateSeparator);
+  switch (wwDateOrder(ShortDateFormat)) {
+    case doDMY: return day + sep + month + sep + year;
+    case doMDY: return month + sep + day + sep + year;
+    default: return year + sep + month + sep + day;
+  }
+}
+
 bool wwTryEncodeDate(uint16_t year, uint16_t month, uint16_t day, TDateTime& date) {
   return TryEncodeDate(year, month, day, date);
 }

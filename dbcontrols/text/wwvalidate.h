@@ -48,6 +48,11 @@ bool wwIsValidTime(std::string_view text);
 bool wwIsValidDateTime(std::string_view text);
 // Date plus time as wwIsValidDateTime accepts them; 0 for any other text.
 TDateTime wwStrToDateTime(std::string_view text);
+// A date written as the desktop's other common form, year-month-day with
+// hyphens ("2001-08-07"), in the short date format's order with its
+// separator and two-digit day and month ("07.08.2001"); any other text as
+// it stands.
+AnsiString wwDateFromIso(const AnsiString& text);
 // Empty, or digits with an optional leading "-" ("-" alone is not).
 bool wwIsValidInteger(std::string_view text);
 // Empty, or a number the platform's conversion accepts ("1.234,56").

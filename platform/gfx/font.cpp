@@ -134,3 +134,5 @@ std::shared_ptr<const TFontData> TFont::SharedData() const {
 }
 
 const TFontData& TFont::Data() const { return *SharedData(); }
+
+int TFont::TextWidth(const std::string& text) const { return Data().TextWidth(text.data(), text.size()); }

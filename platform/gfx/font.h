@@ -28,6 +28,8 @@ class TFont : public TPersistent {
   // Resolution of the target device; changing it keeps Height (so Size changes).
   int PixelsPerInch() const { return ppi_; }
   void SetPixelsPerInch(int ppi);
+  // Width in pixels of `text` drawn in this font, measured without a canvas.
+  int TextWidth(const std::string& text) const;
   TFontStyles Style() const { return request_.Style; }
   void SetStyle(TFontStyles style);
   TColor Color() const { return color_; }

@@ -1,6 +1,7 @@
 #include "platform/rtl/cp1252.h"
 
 #include <algorithm>
+#include <cstdio>
 
 char32_t Cp1252ToUnicode(unsigned char c) {
   if (c >= 0x80 && c < 0xA0) return cp1252_detail::kHigh[c - 0x80];
@@ -97,6 +98,34 @@ AnsiString Utf8ToCp1252Lossy(std::string_view u, char standIn, std::u32string* l
     u.remove_prefix(std::min(u.size(), bad + n));
   }
   return out;
+}
+
+void FoldOrLeaveOut(char32_t u, AnsiString& out, std::u32string& leftOut) {
+  unsigned char b = 0;
+  if (UnicodeToCp1252(u, b))
+    out += static_cast<char>(b);
+  else if (!FoldToCp1252(u, out))
+    leftOut += u;
+}
+
+AnsiString LeftOutNotice(std::u32string_view leftOut) {
+  if (leftOut.empty()) return {};
+  // The characters are named by their numbers: the notice cannot show them.
+  AnsiString named;
+  std::u32string seen;
+  for (char32_t u : leftOut) {
+    if (seen.find(u) != std::u32string::npos) continue;
+    if (seen.size() == 6) {
+      named += ", ...";
+      break;
+    }
+    seen += u;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
+    named += (named.empty() ? "" : ", ") + AnsiString(code);
+  }
+  return CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (").str() + named +
+         "); sie wurden weggelassen.";
 }
 
 bool IsUtf8BeyondAscii(std::string_view s) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/forms.h"
 #include "platform/ui/windowhost.h"
 
 namespace {
@@ -129,4 +130,10 @@ bool TClipboard::GetBitmap(TBitmap& out) const {
   out.SetSize(img.Width, img.Height);
   std::copy(img.Argb.begin(), img.Argb.end(), out.Surface().Bits());
   return true;
+}
+
+void ShowPasteNotice(const TControl* control, const AnsiString& notice) {
+  if (notice.empty()) return;
+  const TCustomForm* form = control ? GetParentForm(control) : nullptr;
+  Application->MessageBox(notice, form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
 }

@@ -46,3 +46,9 @@ class TClipboard {
 };
 
 TClipboard* Clipboard();
+
+class TControl;
+// Shows a notice about a text taken in (LeftOutNotice's, or what a field
+// refused) in a box captioned as `control`'s window, the program's when it
+// has none; nothing for an empty notice.
+void ShowPasteNotice(const TControl* control, const AnsiString& notice);

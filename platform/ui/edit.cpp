@@ -2,7 +2,6 @@
 // change, the formatting rectangle, horizontal auto-scroll for one line and
 // wrapped, scrolled lines for the memo; and the EM_/WM_ messages.
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
@@ -363,48 +362,62 @@ void TCustomEdit::CutToClipboard() {
 
 void TCustomEdit::PasteFromClipboard() {
   AnsiString text;
-  if (PastedText(text)) ReplaceSelection(text, true);
+  if (!PastedText(text)) return;
+  AnsiString taken, refused;
+  for (char c : text) (static_cast<unsigned char>(c) < 32 || TakesPastedChar(c) ? taken : refused) += c;
+  if (!taken.empty()) ReplaceSelection(taken, true);
+  if (!refused.empty()) TellNotPasted(refused);
 }
+
+namespace {
+
+// Cleaned as PastedText says; `lines`: the field takes line breaks.
+AnsiString CleanPasted(std::string_view in, bool lines) {
+  std::vector<AnsiString> parts(1);
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    const char c = in[i];
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
+      parts.emplace_back();
+    } else if (c == '\t') {
+      parts.back() += lines ? '\t' : ' ';
+    } else if (u >= 32 && u != 127 && u != 0x81 && u != 0x8D && u != 0x8F && u != 0x90 && u != 0x9D) {
+      // The five bytes the code page leaves undefined stand for controls too.
+      parts.back() += c;
+    }
+  }
+  const char* blanks = lines ? " \xA0\t\r\n" : " \xA0";
+  auto trim = [blanks](const AnsiString& s) {
+    const std::size_t b = s.find_first_not_of(blanks);
+    return b == AnsiString::npos ? AnsiString() : s.substr(b, s.find_last_not_of(blanks) - b + 1);
+  };
+  AnsiString out;
+  for (const AnsiString& part : parts) {
+    const AnsiString line = lines ? part : trim(part);
+    if (!lines && line.empty()) continue;
+    if (&part != &parts.front() && (lines || !out.empty())) out += lines ? "\r\n" : " ";
+    out += line;
+  }
+  return trim(out);
+}
+
+}  // namespace
 
 bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
-  if (leftOut.empty()) return true;
-  // The characters are named by their numbers: the message cannot show them.
-  AnsiString named;
-  std::u32string seen;
-  for (char32_t u : leftOut) {
-    if (seen.find(u) != std::u32string::npos) continue;
-    if (seen.size() == 6) {
-      named += ", ...";
-      break;
-    }
-    seen += u;
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
-    named += (named.empty() ? "" : ", ") + AnsiString(code);
-  }
-  const TCustomForm* form = GetParentForm(this);
-  Application->MessageBox(CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (").str() +
-                              named + "); sie wurden weggelassen.",
-                          form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
+  ShowPasteNotice(this, LeftOutNotice(leftOut));
+  text = CleanPasted(text, multiLine_ && wantReturns_);
+  if (!text.empty()) PastedForm(text);
   return !text.empty();
 }
 
-void TCustomEdit::TypeText(const AnsiString& text) {
-  for (char c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127) {
-      if (!multiLine_ && (c == '\r' || c == '\n')) break;
-      continue;
-    }
-    if (IsOwnLiteral(c)) continue;
-    const AnsiString before = text_;
-    const int anchor = anchor_, caret = caret_;
-    char key = c;
-    KeyPress(key);
-    if (text_ == before && anchor_ == anchor && caret_ == caret) break;
-  }
+void TCustomEdit::TellNotPasted(const AnsiString& chars) const {
+  constexpr std::size_t kShown = 20;
+  const AnsiString shown = chars.size() > kShown ? chars.substr(0, kShown) + "..." : chars;
+  ShowPasteNotice(this, CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses Feld (\"").str() + shown +
+                      "\"); sie wurden weggelassen.");
 }
 
 int TCustomEdit::WordLeft(int pos) const {

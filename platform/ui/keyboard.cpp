@@ -11,6 +11,7 @@ TKeyboardState gState = {};
 // Keys pressed since GetAsyncKeyState last asked about them.
 bool gPressedSince[256] = {};
 int gBeeps = 0;
+int gQuiet = 0;  // live TQuietBeeps
 
 bool IsDown(int vk) { return (gState[vk & 0xFF] & 0x80) != 0; }
 
@@ -85,6 +86,9 @@ TShiftState CurrentShiftState() {
 
 int BeepCount() { return gBeeps; }
 
+TQuietBeeps::TQuietBeeps() { ++gQuiet; }
+TQuietBeeps::~TQuietBeeps() { --gQuiet; }
+
 }  // namespace keyboard
 
 TShiftState KeyDataToShiftState(std::int32_t keyData) {
@@ -153,6 +157,7 @@ bool IsAccel(int ch, const AnsiString& caption) {
 }
 
 void MessageBeep(unsigned) {
+  if (gQuiet > 0) return;
   ++gBeeps;
   if (HasWindowHost()) WindowHost().Beep();
 }

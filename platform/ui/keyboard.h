@@ -78,4 +78,13 @@ unsigned char AnsiUpper(unsigned char c);
 void MessageBeep(unsigned type);
 namespace keyboard {
 int BeepCount();
+// While one lives, MessageBeep is silent (and not counted): the refusals
+// it would sound are told another way.
+class TQuietBeeps {
+ public:
+  TQuietBeeps();
+  ~TQuietBeeps();
+  TQuietBeeps(const TQuietBeeps&) = delete;
+  TQuietBeeps& operator=(const TQuietBeeps&) = delete;
+};
 }

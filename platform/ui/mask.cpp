@@ -215,6 +215,42 @@ void TCustomMaskEdit::Dispatch(TMessage& m) {
   TCustomEdit::Dispatch(m);
 }
 
+void TCustomMaskEdit::TypeText(const AnsiString& text) {
+  // After this many keys refused in a row the rest is not tried: a long
+  // text that does not fit at all costs no more than a short one.
+  constexpr int kRefusedRun = 32;
+  AnsiString refused;
+  bool full = false;
+  {
+    keyboard::TQuietBeeps quiet;  // what does not go in is told once, below
+    int run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char c = text[i];
+      if (static_cast<unsigned char>(c) < 32 || IsOwnLiteral(c)) continue;
+      // A field that inserts is full at its room; what is left does not fit.
+      if (!IsMasked() && MaxLength() > 0 && static_cast<int>(TControl::Text().size()) - SelLength() >= MaxLength()) {
+        full = true;
+        break;
+      }
+      const AnsiString before = EditText();
+      const int start = SelStart(), length = SelLength();
+      char key = c;
+      KeyPress(key);
+      if (EditText() != before || SelStart() != start || SelLength() != length) {
+        run = 0;
+        continue;
+      }
+      refused += c;
+      if (++run == kRefusedRun) {
+        refused += text.substr(i + 1);
+        break;
+      }
+    }
+  }
+  if (full) MaxTextReached();
+  if (!refused.empty()) TellNotPasted(refused);
+}
+
 // The mask shows its literals itself: the one at the caret or the one the
 // caret has just stepped over.
 bool TCustomMaskEdit::IsOwnLiteral(char c) const {

@@ -72,7 +72,13 @@ class TCustomMaskEdit : public TCustomEdit {
   void DoEnter() override;
   void DoExit() override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-  bool IsOwnLiteral(char c) const override;
+  // A pasted text typed key by key, as the mask takes typed keys: a key it
+  // refuses is left out and named afterwards (the field's room told as
+  // typing tells it), without a beep for each.
+  void TypeText(const AnsiString& text);
+  // Whether the field shows `c` itself where the caret stands (a literal
+  // of its mask): pasted, it is taken as that literal and not typed.
+  virtual bool IsOwnLiteral(char c) const;
   // Next input position at or after (dir 1) / before (dir -1) `pos`.
   int NextInput(int pos, int dir) const;
   void BlankRange(int from, int to);

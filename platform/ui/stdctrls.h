@@ -276,16 +276,23 @@ class TCustomEdit : public TCustomControl {
   // window (EN_MAXTEXT).
   bool ReplaceSelection(const AnsiString& s, bool user);
   // The clipboard's text for a paste, letters folded as typed ones are; a
-  // character that cannot be stored is left out and a notice names it.
-  // False when nothing is left to paste.
+  // character that cannot be stored is left out and a notice names it. The
+  // text is then cleaned: no control character but the line breaks and tabs
+  // of a field that takes line breaks (a one-line field gets its tabs as
+  // blanks and its lines joined with a blank), no blanks around it; and
+  // PastedForm has its say. False when nothing is left to paste.
   bool PastedText(AnsiString& text) const;
-  // A pasted text typed key by key, up to the first key refused (so that
-  // a long text refused at once beeps once). Its control characters are
-  // text, never keys: they are skipped, and one line ends at a line break.
-  void TypeText(const AnsiString& text);
-  // Whether the field shows `c` itself where the caret stands (a literal
-  // of its mask): pasted, it is taken as that literal and not typed.
-  virtual bool IsOwnLiteral(char /*c*/) const { return false; }
+  // The cleaned pasted text in the form the field takes it (a date field
+  // turns the desktop's other date form into its own).
+  virtual void PastedForm(AnsiString& /*text*/) const {}
+  // Whether the field's rules take `c` (32 and up) in a pasted text; one
+  // they refuse is left out and named.
+  virtual bool TakesPastedChar(char /*c*/) const { return true; }
+  // Tells in German which characters of a pasted text the field did not
+  // take.
+  void TellNotPasted(const AnsiString& chars) const;
+  // Tells the window that a text of the user's was cut at MaxLength.
+  void MaxTextReached();
   // Layout: the visual lines as (start, length) into the text.
   struct VLine {
     int start, len;
@@ -314,7 +321,6 @@ class TCustomEdit : public TCustomControl {
 
  private:
   AnsiString Display() const;
-  void MaxTextReached();
   int WordLeft(int pos) const;
   int WordRight(int pos) const;
   void SetSelection(int anchor, int caret);

@@ -9,6 +9,7 @@
 // when the change check allowed it.
 #include <algorithm>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
@@ -185,14 +186,17 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
     bytes = clip->GetBuffer(RtfFormat());
     rtf = true;
   }
-  if (bytes.empty() && clip->HasFormat(CF_TEXT)) {
-    bytes = clip->AsText();
-    rtf = false;
-  }
+  // Plain text as the text can store it: letters folded, what has no form
+  // left out and named once the paste is done.
+  std::u32string leftOut;
+  if (bytes.empty() && clip->TextToStore(bytes, leftOut)) rtf = false;
   if (const size_t nul = bytes.find('\0'); nul != std::string::npos) bytes.resize(nul);
   bool pasted = false;
   if (!bytes.empty()) {
     PasteText(bytes, rtf, inCell);
+    // RTF of another program names characters by number; what the text
+    // cannot store is left out there and named with the rest.
+    if (rtf) leftOut += engine_->LastLeftOut;
     pasted = true;
   } else if (clip->HasFormat(CF_BITMAP)) {
     TBitmap bmp;
@@ -209,6 +213,7 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   engine_->ScrollToCursor();
   Invalidate();
   if (pasted) Change();
+  ShowPasteNotice(this, LeftOutNotice(leftOut));
 }
 
 void TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell) {

@@ -97,8 +97,10 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
 // become their base letter, a character that has no form is left out and
 // named, the field's room is told as typing tells it, and the date's
 // picture mask takes what it takes from the keyboard, its own dots as its
-// own; control characters are no keys. Ctrl+A selects the whole field. A
-// day the month lacks, left with Tab, is named in German.
+// own; blanks around and control characters go before the text is fitted
+// (a tab is a blank, lines are joined), an ISO date comes as the field's,
+// and what the field's rules refuse is left out and named. Ctrl+A selects
+// the whole field. A day the month lacks, left with Tab, is named in German.
 TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerman) {
   std::vector<AnsiString> texts, boxes;
   int beeps = 0;
@@ -118,12 +120,20 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
     paste(f.editEigeVorname, "Łukasz ř😀中文 Nowák");
     driver.AnswerNextMessageBox(IDOK);
     paste(f.editEigeVorname, std::string(1 << 20, 'x'));
+    paste(f.editEigeVorname, " " + std::string(30, 'y') + " \r\n");
+    paste(f.editEigeNachname, "A\001B\007C\tD\bE\r\nF");
     driver.Click(f.editEigeVorname);
     driver.PressKey('A', ssCtrl);
     driver.Type("Eva");
     texts.push_back(f.editEigeVorname->Text());
-    for (const char* date : {"ab", "07082001", "07.08.2001", "7.8.2001", "07\x16"})
+    driver.AnswerNextMessageBox(IDOK);
+    for (const char* date : {"ab", "07082001", "07.08.2001", "7.8.2001", "07\x16", " 07.08.2001\r\n", "2001-08-07"})
       paste(f.editEigeDatum, date);
+    Retype(f.editEigeW1Tage, "4");
+    WindowHost().SetClipboard({{"text/plain", "7x"}}, nullptr);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.PressKey('V', ssCtrl);
+    texts.push_back(f.editEigeW1Tage->Text());
     beeps = Beeps() - beeps;
     paste(f.editEigeDatum, "31021990");
     driver.AnswerNextMessageBox(IDOK);
@@ -134,14 +144,19 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
   });
   int id = 0;
   ShowPersErf(id);
-  EXPECT_EQ(texts, (std::vector<AnsiString>{CP1252("Lukasz r Nowák").str(), AnsiString(30, 'x'), "Eva", "",
-                                            "07.08.2001", "07.08.2001", "7.8.2001", "07.", "31.02.1990"}));
-  EXPECT_EQ(beeps, 1) << "only for the letters in the date";
+  EXPECT_EQ(texts, (std::vector<AnsiString>{CP1252("Lukasz r Nowák").str(), AnsiString(30, 'x'), AnsiString(30, 'y'),
+                                            "ABC DE F", "Eva", "", "07.08.2001", "07.08.2001", "7.8.2001", "07.",
+                                            "07.08.2001", "07.08.2001", "47", "31.02.1990"}));
+  EXPECT_EQ(beeps, 0) << "what does not go in is told, not beeped";
   EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252("Einige Zeichen des eingefügten Textes kann das Programm "
                                                    "nicht speichern (U+1F600, U+4E2D, U+6587); sie wurden "
                                                    "weggelassen.").str(),
                                             CP1252("In dieses Feld passen höchstens 30 Zeichen; weitere Zeichen "
                                                    "werden nicht angenommen.").str(),
+                                            CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses "
+                                                   "Feld (\"ab\"); sie wurden weggelassen.").str(),
+                                            CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses "
+                                                   "Feld (\"x\"); sie wurden weggelassen.").str(),
                                             CP1252("\"31.02.1990\" ist kein gültiges Datum.").str()}));
 }
 

@@ -168,6 +168,16 @@ TEST_F(InplaceMask, EnterTabsAndPastesOnlyWhereTheGridEdits) {
   driver.Process();
   table->First();
   EXPECT_EQ(table->FieldByName("TERM_TEXT")->AsString(), "Besprechung");
+  // A date cell takes the desktop's ISO date as its own, blanks around gone.
+  SetPictureMask("TERM_DATUM", "#[#].#[#].####");
+  grid->SetSelectedIndex(1);
+  driver.PressKey(VK_F2);
+  Clipboard()->SetAsText("\t2001-08-07 \r\n");
+  Editor()->SelectAll();
+  Editor()->Perform(WM_PASTE, 0, 0);
+  EXPECT_EQ(Editor()->Text(), "07.08.2001");
+  driver.PressKey(VK_ESCAPE);
+  driver.PressKey(VK_ESCAPE);
 
   // A read-only grid takes no paste.
   grid->SetReadOnly(true);

@@ -78,12 +78,12 @@ TEST(Edit, ClipboardRoundTrip) {
   Clipboard()->SetAsText("vorher");
   x.e->Perform(WM_COPY, 0, 0);
   EXPECT_EQ(Clipboard()->AsText(), "vorher");
-  // A paste into one line stops at the first line break.
+  // A paste into one line joins its lines with a blank.
   x.e->SetPasswordChar(0);
   x.e->SetText("");
   Clipboard()->SetAsText("eins\r\nzwei");
   x.e->Perform(WM_PASTE, 0, 0);
-  EXPECT_EQ(x.e->Text(), "eins");
+  EXPECT_EQ(x.e->Text(), "eins zwei");
   x.e->Perform(EM_SETSEL, 0, -1);
   x.e->Perform(WM_CLEAR, 0, 0);
   EXPECT_EQ(x.e->Text(), "");
