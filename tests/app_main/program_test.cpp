@@ -432,8 +432,9 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   };
   const size_t memo = good[own].find("Erinnerung an die Reise");
   ASSERT_NE(memo, std::string::npos);
-  uint32_t root = 0;  // of index 4, "XEIGE_TERM1", as the header holds it
+  uint32_t root = 0, dayRoot = 0;  // of index 4, "XEIGE_TERM1", and 2, "XEIGE_MTJ", as the header holds them
   std::memcpy(&root, good[own].data() + 80 + 4 * 4, 4);
+  std::memcpy(&dayRoot, good[own].data() + 80 + 2 * 4, 4);
   struct Case {
     const char* name;
     fs::path file;      // or folder
@@ -450,6 +451,9 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
       {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true,
        "kann nicht gelesen"},
       {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, false, true, true, "kann nicht ganz gelesen"},
+      // The index the start reads the entries along and the page shows them by.
+      {"the day index", own, flipped({dayRoot * 8192 + 48}), 0644, true, false, false, true, true,
+       "kann nicht ganz gelesen"},
       {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true,
        "kann nicht gelesen"},
       {"unreadable", links, good[links], 0, true, false, true, true, true, "verweigert den Zugriff"},
