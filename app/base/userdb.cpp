@@ -491,7 +491,8 @@ void ReadEveryRecord(TwwTable& t, TUserTable table, const char* index, std::vect
       }
       try {
         f->AsString();
-      } catch (const Exception&) {
+      } catch (const Exception& e) {
+        if (!IsDamage(e)) throw;
         badBlobs.push_back(RecordName(t, table, number));
       }
     }
@@ -689,8 +690,8 @@ void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& prob
 }
 
 // The highest entry number a table refers to (0 when none). A table the
-// program rebuilds (`rebuilt`) counts 0 when it cannot be read; the others
-// raise then.
+// program rebuilds (`rebuilt`) counts 0 when it is damaged; every other
+// failure raises.
 int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
   try {
     TwwTable t(nullptr);
@@ -708,8 +709,8 @@ int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
       for (t.First(); !t.Eof(); t.Next()) highest = std::max(highest, id->AsInteger());
     }
     return highest;
-  } catch (const Exception&) {
-    if (!rebuilt) throw;
+  } catch (const Exception& e) {
+    if (!rebuilt || !IsDamage(e)) throw;
     return 0;
   }
 }
@@ -718,7 +719,7 @@ int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
 
 int HighestEntryId() {
   return std::max({HighestEntryIdIn("EIGENES", "XEIGE_ID", false), HighestEntryIdIn("EIGESELC", "XSE_EIGE", false),
-                   HighestEntryIdIn("TERMINE", "", true)});
+                   Readable(utTermine) ? HighestEntryIdIn("TERMINE", "", true) : 0});
 }
 
 TImportResult ImportSelectionCodes(const AnsiString& fileName, TwwTable* selCode) {
