@@ -236,6 +236,27 @@ TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
 // a child process): named once, at the start, in German; closing a window
 // on the way adds no message, and the file stays as it was.
 TEST_F(ProgramBlock, ASettingsFileThatCannotBeReadOrWrittenIsNamedOnceAtTheStart) {
+  // A name that is no file (never read, so a pipe cannot block the start):
+  // its cause in words, and it stays what it is.
+  for (const auto& [make, cause] : {std::pair<std::string, std::string>{"mkfifo", "ist keine gew\xF6hnliche Datei"},
+                                    {"ln -s /dev/zero", "ist keine gew\xF6hnliche Datei"},
+                                    {"ln -s Orvelan.Ini", "ist eine Verkn\xFCpfung, die im Kreis"},
+                                    {"mkdir", "ist ein Verzeichnis"}}) {
+    SCOPED_TRACE(make);
+    fs::remove_all(Ini());
+    ASSERT_EQ(std::system((make + " '" + Ini().string() + "'").c_str()), 0);
+    const fs::file_type type = fs::symlink_status(Ini()).type();
+    const size_t boxes = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDOK);
+    EXPECT_EQ(RunFullStart({}), 0);
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+    const std::string said = driver.MessageBoxes().back().Text;
+    EXPECT_NE(said.find("\"" + Ini().string() + "\" k\xF6nnen nicht gelesen werden: Sie " + cause), std::string::npos) << said;
+    EXPECT_EQ(said.find("Fehler"), std::string::npos) << said;
+    EXPECT_EQ(fs::symlink_status(Ini()).type(), type);
+    delete frmMain;
+  }
+  fs::remove_all(Ini());
   const std::string text = "[ALLGEMEIN]\r\nTermine anzeigen=0\r\n";
   apptest::Put(Ini(), text);
   ASSERT_EQ(std::system(("chown -R 65534:65534 '" + Root().string() + "'").c_str()), 0);
