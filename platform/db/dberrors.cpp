@@ -45,7 +45,30 @@ AnsiString EngineProblemText(TBapiResult code) {
       return CP1252("Sie enthält schon einen Eintrag mit demselben Schlüssel. Ändern Sie Ihre Eingabe.").str();
     case bapiRequiredFieldMissing:
       return CP1252("Ein Feld, das ausgefüllt sein muss, ist leer. Füllen Sie es aus.").str();
-    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
+    case bapiBeginOfCursor:
+    case bapiEndOfCursor: return "Es gibt in ihr keinen weiteren Eintrag in dieser Richtung.";
+    case bapiNoCurrentRecord:
+      return CP1252("Es ist kein Eintrag in ihr gewählt, oder er wurde inzwischen gelöscht.").str();
+    case bapiRecordNotFound: return "Der gesuchte Eintrag ist nicht in ihr.";
+    case bapiEndOfBlob: return CP1252("Ein Text oder Bild in ihr ist kürzer als angegeben.").str() + restore;
+    case bapiBlobNotOpened: return CP1252("Ein Text oder Bild in ihr ist nicht geöffnet.").str();
+    case bapiNoSuchConfigPath: return "Ein Eintrag der Einstellungen der Datenbank fehlt.";
+    case bapiInvalidHandle:
+    case bapiNotClientSession:
+      return CP1252("Die Verbindung zu ihr ist nicht mehr gültig. Beenden Sie Orvelan und starten Sie es neu.").str();
+    case bapiInvalidParameter: return CP1252("Die Datenbank hat eine Anfrage mit einem ungültigen Wert erhalten.").str();
+    case bapiInvalidFilter: return CP1252("Die Bedingung, nach der ihre Einträge gewählt werden, ist ungültig.").str();
+    case bapiUnknownFilterField:
+      return CP1252("Die Bedingung, nach der ihre Einträge gewählt werden, nennt ein Feld, das sie nicht hat.").str();
+    case bapiNameTooLong: return CP1252("Ihr Name oder Pfad ist für die Datenbank zu lang.").str();
+    case bapiNoSuchAlias: return CP1252("Die Datenbank, zu der sie gehört, ist nicht angemeldet.").str();
+    case bapiAliasExists: return CP1252("Die Datenbank, zu der sie gehört, ist schon angemeldet.").str();
+    case rcInTransaction: return CP1252("Eine Änderung an ihr ist noch nicht abgeschlossen.").str();
+    case rcNoTransaction: return CP1252("An ihr ist keine Änderung offen, die abgeschlossen werden könnte.").str();
+    case bapiNotSupported:
+    case bapiNotImplemented: return "Die Datenbank kann das mit ihr nicht.";
+    // A number no text knows: the engine's own words beside it.
+    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + " (" + ResultCodeText(code) + ").";
   }
 }
 
