@@ -92,18 +92,29 @@ public:
   void SetIndex(int indexNo) {
     if (indexNo != kPhysicalOrder && (indexNo < 0 || indexNo >= t_.Dict().IndexCount()))
       RaiseFF(rcNoSuchIndex, "index number " + std::to_string(indexNo));
-    bool keep = state_ == State::On && t_.Records().IsLive(ref_);
+    const bool keep = state_ == State::On && t_.Records().IsLive(ref_);
+    // The record is looked up in the new index before anything changes: a
+    // damaged tree fails the switch and leaves the cursor on its old order.
+    std::vector<uint8_t> key(indexNo == kPhysicalOrder ? 0 : static_cast<size_t>(t_.Spec(indexNo).KeyLength()), 0);
+    BPos found;
+    if (keep && indexNo != kPhysicalOrder) {
+      t_.Spec(indexNo).Build(t_.Records().Read(ref_), key.data());
+      found = t_.Tree(indexNo).LowerBound({key.data(), 0, 0, &ref_});
+      if (found.Valid() && t_.Tree(indexNo).Ref(found) != ref_) found = {};
+    }
     index_ = indexNo;
     hasRange_ = false;
-    key_.assign(indexNo == kPhysicalOrder ? 0 : static_cast<size_t>(Spec().KeyLength()), 0);
+    key_ = std::move(key);
     probe_.assign(key_.size(), 0);
     hint_ = {};
-    if (keep) {
-      if (indexNo != kPhysicalOrder) Spec().Build(t_.Records().Read(ref_), key_.data());
-      state_ = State::Between;  // found again by key and reference
-      GoExact();
-    } else {
+    if (!keep) {
       state_ = State::BOF;
+    } else if (indexNo == kPhysicalOrder) {
+      SetPhys(ref_);
+    } else if (found.Valid()) {
+      SetPos(found);
+    } else {
+      state_ = State::Between;  // found again by key and reference
     }
   }
 

@@ -4,6 +4,7 @@
 #include "app/base/userdb.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -426,6 +427,7 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
 TTableUse gUse[kUserTableCount] = {tuReady, tuReady, tuReady, tuReady, tuReady};
 AnsiString gProblem[kUserTableCount];
 bool gIndexDamaged[kUserTableCount] = {};
+std::set<AnsiString> gDamagedIndexes[kUserTableCount];  // by name, upper case
 bool gDamaged[kUserTableCount] = {};  // what is in the file, not its rights
 AnsiString gFolderProblem;
 // The entry numbers EIGENES holds and the codes EIGESELC gives each entry
@@ -437,53 +439,6 @@ bool Readable(TUserTable t) { return gUse[t] != tuUnusable; }
 bool Writable(TUserTable t) { return gUse[t] == tuReady; }
 
 AnsiString ShownOnly() { return CP1252("Was sich lesen lässt, wird angezeigt, kann aber nicht geändert werden.").str(); }
-
-// What names a record to the user: an entry's hint, a template's title.
-AnsiString RecordName(TwwTable& t, TUserTable table, int number) {
-  const char* field = table == utEigenes ? "EIGE_HINWEIS" : table == utLayout ? "LOUT_TITEL" : nullptr;
-  const AnsiString name = field ? Trim(t.FieldByName(field)->AsString()) : AnsiString();
-  return name.empty() ? "Nr. " + IntToStr(number) : Quoted(name);
-}
-
-// Reads every field of every record in the order the program shows them
-// in (the personal page's for the entries): damage there shows now, not
-// when a window opens the table. A text or picture that cannot be read
-// costs only itself: its record is named in `badBlobs` and the walk goes
-// on; a record that cannot be read raises. The entry numbers and their
-// codes are kept for the check of the codes.
-void ReadEveryRecord(TwwTable& t, TUserTable table, std::vector<AnsiString>& badBlobs) {
-  t.SetIndexName(table == utEigenes ? "XEIGE_MTJ" : "");
-  int number = 0;
-  for (t.First(); !t.Eof(); t.Next()) {
-    ++number;
-    for (int i = 0; i < t.FieldCount(); ++i) {
-      TField* f = t.Fields(i);
-      if (!dynamic_cast<TBlobField*>(f)) {
-        f->AsString();
-        continue;
-      }
-      try {
-        f->AsString();
-      } catch (const Exception&) {
-        badBlobs.push_back(RecordName(t, table, number));
-      }
-    }
-    if (table == utEigenes) gEntryIds.insert(t.FieldByName("EIGE_ID")->AsInteger());
-    if (table == utEigeSelc)
-      gLinkedCodes[t.FieldByName("EIGE_ID")->AsInteger()].push_back(t.FieldByName("SELC_ID")->AsString());
-  }
-}
-
-// Walks every index: one that is damaged spoils every change of the table.
-void WalkEveryIndex(TwwTable& t, TUserTable table) {
-  TffDataDictionary dict(8192);
-  DescribeUserTable(table, dict);
-  for (int i = 0; i < dict.IndexCount(); ++i) {
-    t.SetIndexName(dict.Index(i).Name);
-    for (t.First(); !t.Eof(); t.Next()) {
-    }
-  }
-}
 
 // True when the table refused a writer for the file's rights, not for
 // what is in it.
@@ -504,6 +459,68 @@ bool IsDamage(const Exception& e) {
     case bapiFieldOutOfRange: return true;
     default: return false;
   }
+}
+
+// What names a record to the user: an entry's hint, a template's title.
+AnsiString RecordName(TwwTable& t, TUserTable table, int number) {
+  const char* field = table == utEigenes ? "EIGE_HINWEIS" : table == utLayout ? "LOUT_TITEL" : nullptr;
+  const AnsiString name = field ? Trim(t.FieldByName(field)->AsString()) : AnsiString();
+  return name.empty() ? "Nr. " + IntToStr(number) : Quoted(name);
+}
+
+// The order the program shows a table's records in: the personal page's
+// for the entries, the order of the file's blocks for the others.
+const char* ShownOrder(TUserTable table) { return table == utEigenes ? "XEIGE_MTJ" : ""; }
+
+// Reads every field of every record along `index` (empty: in the order of
+// the file's blocks): damage there shows now, not
+// when a window opens the table. A text or picture that cannot be read
+// costs only itself: its record is named in `badBlobs` and the walk goes
+// on; a record that cannot be read raises. The entry numbers and their
+// codes are kept for the check of the codes.
+void ReadEveryRecord(TwwTable& t, TUserTable table, const char* index, std::vector<AnsiString>& badBlobs) {
+  t.SetIndexName(index);
+  int number = 0;
+  for (t.First(); !t.Eof(); t.Next()) {
+    ++number;
+    for (int i = 0; i < t.FieldCount(); ++i) {
+      TField* f = t.Fields(i);
+      if (!dynamic_cast<TBlobField*>(f)) {
+        f->AsString();
+        continue;
+      }
+      try {
+        f->AsString();
+      } catch (const Exception& e) {
+        if (!IsDamage(e)) throw;
+        badBlobs.push_back(RecordName(t, table, number));
+      }
+    }
+    if (table == utEigenes) gEntryIds.insert(t.FieldByName("EIGE_ID")->AsInteger());
+    if (table == utEigeSelc)
+      gLinkedCodes[t.FieldByName("EIGE_ID")->AsInteger()].push_back(t.FieldByName("SELC_ID")->AsString());
+  }
+}
+
+// Walks every index: one that is damaged spoils every change of the table,
+// and what reads along it is read without it (gDamagedIndexes). The first
+// damage found is raised once all were walked.
+void WalkEveryIndex(TwwTable& t, TUserTable table) {
+  TffDataDictionary dict(8192);
+  DescribeUserTable(table, dict);
+  std::exception_ptr first;
+  for (int i = 0; i < dict.IndexCount(); ++i) {
+    try {
+      t.SetIndexName(dict.Index(i).Name);
+      for (t.First(); !t.Eof(); t.Next()) {
+      }
+    } catch (const Exception& e) {
+      if (!IsDamage(e)) throw;
+      gDamagedIndexes[table].insert(UpperCase(dict.Index(i).Name));
+      if (!first) first = std::current_exception();
+    }
+  }
+  if (first) std::rethrow_exception(first);
 }
 
 // "a, b und c"; beyond `most` names "a, b und 3 weitere".
@@ -552,7 +569,17 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
       t.SetReadOnly(true);
       t.Open();
     }
-    ReadEveryRecord(t, table, badBlobs);
+    try {
+      ReadEveryRecord(t, table, ShownOrder(table), badBlobs);
+    } catch (const Exception& e) {
+      // A damaged index costs only itself: the records are read in the
+      // order of the file's blocks, and the table is only shown.
+      if (!*ShownOrder(table) || !IsDamage(e)) throw;
+      gIndexDamaged[table] = gDamaged[table] = true;
+      if (damage.empty()) damage = DataFileProblem(e);
+      badBlobs.clear();
+      ReadEveryRecord(t, table, "", badBlobs);
+    }
   } catch (const Exception& e) {
     problem = DataFileMessage(path, e);
     gDamaged[table] = IsDamage(e);
@@ -663,8 +690,8 @@ void ShowProblems(const AnsiString& heading, const std::vector<AnsiString>& prob
 }
 
 // The highest entry number a table refers to (0 when none). A table the
-// program rebuilds (`rebuilt`) counts 0 when it cannot be read; the others
-// raise then.
+// program rebuilds (`rebuilt`) counts 0 when it is damaged; every other
+// failure raises.
 int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
   try {
     TwwTable t(nullptr);
@@ -682,8 +709,8 @@ int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
       for (t.First(); !t.Eof(); t.Next()) highest = std::max(highest, id->AsInteger());
     }
     return highest;
-  } catch (const Exception&) {
-    if (!rebuilt) throw;
+  } catch (const Exception& e) {
+    if (!rebuilt || !IsDamage(e)) throw;
     return 0;
   }
 }
@@ -692,7 +719,7 @@ int HighestEntryIdIn(const char* table, const char* index, bool rebuilt) {
 
 int HighestEntryId() {
   return std::max({HighestEntryIdIn("EIGENES", "XEIGE_ID", false), HighestEntryIdIn("EIGESELC", "XSE_EIGE", false),
-                   HighestEntryIdIn("TERMINE", "", true)});
+                   Readable(utTermine) ? HighestEntryIdIn("TERMINE", "", true) : 0});
 }
 
 TImportResult ImportSelectionCodes(const AnsiString& fileName, TwwTable* selCode) {
@@ -726,6 +753,7 @@ void CreateUserDatabase() {
     gUse[i] = tuReady;
     gProblem[i].clear();
     gIndexDamaged[i] = gDamaged[i] = false;
+    gDamagedIndexes[i].clear();
   }
   gFolderProblem.clear();
   gEntryIds.clear();
@@ -894,6 +922,10 @@ void CreateDefaultLayouts() {
 }
 
 TTableUse UserTableUse(TUserTable table) { return gUse[table]; }
+
+bool UserIndexWhole(TUserTable table, const AnsiString& index) {
+  return gDamagedIndexes[table].count(UpperCase(index)) == 0;
+}
 
 namespace {
 

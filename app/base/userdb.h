@@ -49,6 +49,10 @@ void CreateDefaultLayouts();
 // damaged), or not at all (damaged, unreadable).
 enum TTableUse { tuReady, tuReadOnly, tuUnusable };
 TTableUse UserTableUse(TUserTable table);
+// False when the last CreateUserDatabase found that index of the table
+// damaged: what reads along it is then found in the order of the file's
+// blocks.
+bool UserIndexWhole(TUserTable table, const AnsiString& index);
 // The highest entry number EIGENES, EIGESELC or TERMINE refers to: a new
 // entry gets a number above it, so that it never takes over the codes or
 // the warner's rows of an entry that is gone.

@@ -768,7 +768,7 @@ void TfrmMain::DisplayRubrik() {
   pnlWhite->SetVisible(false);
   Screen->SetCursor(crDefault);
   // Long texts that could not be read were left out: said once per file.
-  const AnsiString missing = TakeArchiveFailureMessage();
+  const AnsiString missing = TakeFileFailureMessage();
   if (!missing.empty()) Application->MessageBox(missing, "Orvelan", MB_OK | MB_ICONWARNING);
   if (CurrentRubric != rbEmpty && OnPageBuilt) OnPageBuilt(this);
 }

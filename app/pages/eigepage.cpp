@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/base/userdb.h"
 #include "app/settings/datasetup.h"
 #include "app/text/styledoutput.h"
 #include "dbcontrols/text/wwstr.h"
@@ -47,12 +48,17 @@ void DisplayEige(const DayPageContext& ctx) {
   auto text = [&](const AnsiString& t, int attr) { AppendStyledText(page, t, s.Font, s.Attr[attr], false); };
 
   const int m = PackedDateMonth(ctx.Date), d = PackedDateDay(ctx.Date);
-  own->SetIndexName("XEIGE_MTJ");
   // Those born on 29 February have their anniversary on 28 February in a
   // common year: that day lists them too (the index runs from the later day).
   const int last = m == 2 && d == 28 && !IsLeapYear(PackedDateYear(ctx.Date)) ? 29 : d;
-  own->SetRange({m, last, 9999}, {m, d, 0});
+  // A day index the start found damaged (and named) is not read: the day's
+  // entries are found in the order of the file's blocks.
+  const bool indexed = UserIndexWhole(utEigenes, "XEIGE_MTJ");
+  own->SetIndexName(indexed ? "XEIGE_MTJ" : "");
+  if (indexed) own->SetRange({m, last, 9999}, {m, d, 0});
   TField* year = own->FieldByName("EIGE_JAHR");
+  TField* day = own->FieldByName("EIGE_TAG");
+  TField* month = own->FieldByName("EIGE_MONAT");
   TField* type = own->FieldByName("EIGE_TYP");
   TField* memo = own->FieldByName("EIGE_TEXT");
   // The range gives the later day's entries first; the page stays newest
@@ -65,7 +71,9 @@ void DisplayEige(const DayPageContext& ctx) {
   TScopeExit freeMarks{[own, &entries] {
     for (const Entry& e : entries) own->FreeBookmark(e.Mark);
   }};
-  for (own->First(); !own->Eof(); own->Next()) entries.push_back({year->AsInteger(), own->GetBookmark()});
+  for (own->First(); !own->Eof(); own->Next())
+    if (indexed || (month->AsInteger() == m && day->AsInteger() >= d && day->AsInteger() <= last))
+      entries.push_back({year->AsInteger(), own->GetBookmark()});
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.Year > b.Year; });
   DayPageGauge gauge(ctx.Gauge, static_cast<int>(entries.size()));
   for (size_t i = 0; i < entries.size(); ++i) {

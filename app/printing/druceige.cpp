@@ -1,9 +1,12 @@
 // The printed lists of the user's own entries (druceige.h).
 #include "app/printing/druceige.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
+#include "app/base/userdb.h"
 #include "app/dialogs/dlgframe.h"
 #include "app/printing/drusetup.h"
 #include "app/printing/styleline.h"
@@ -15,6 +18,7 @@
 #include "calendar/datetexts.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
@@ -115,9 +119,12 @@ class ListWriter {
   }
 
   int Written() const { return written_; }
+  TField* Id() const { return id_; }
   TField* Date() const { return date_; }
   TField* Type() const { return type_; }
+  TField* Day() const { return day_; }
   TField* Month() const { return month_; }
+  TField* Year() const { return year_; }
 
  private:
   void Line(const AnsiString& text, bool newParagraph, int style) {
@@ -154,6 +161,40 @@ class ListWriter {
   int lastYear_ = 0;
 };
 
+// The list without its index, which the start found damaged (and named):
+// the entries the index would give are found in the order of the file's
+// blocks and sorted as it orders them, the overview's by day and year, the
+// others' by date and number.
+int WriteWithoutIndex(ListWriter& w, const TPrintListQuery& q, TwwTable* own) {
+  const bool overview = q.List == plBirthdayOverview;
+  const int type = q.List == plDiary ? kOwnEvent : kOwnPerson;
+  struct Found {
+    double First, Second;
+    TBookmark Mark;
+  };
+  std::vector<Found> found;
+  TScopeExit freeMarks{[own, &found] {
+    for (const Found& f : found) own->FreeBookmark(f.Mark);
+  }};
+  own->SetIndexName("");
+  for (own->First(); !own->Eof(); own->Next()) {
+    if (w.Type()->AsInteger() != type) continue;
+    if (overview && w.Month()->AsInteger() == q.Month)
+      found.push_back({double(w.Day()->AsInteger()), double(w.Year()->AsInteger()), own->GetBookmark()});
+    if (!overview && !w.Date()->IsNull() && Trunc(w.Date()->AsDateTime()) >= Trunc(q.From) &&
+        Trunc(w.Date()->AsDateTime()) <= Trunc(q.To))
+      found.push_back({w.Date()->AsDateTime(), double(w.Id()->AsInteger()), own->GetBookmark()});
+  }
+  std::stable_sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.First < b.First || (a.First == b.First && a.Second < b.Second);
+  });
+  for (const Found& f : found) {
+    own->GotoBookmark(f.Mark);
+    if (w.Wanted()) w.Entry();
+  }
+  return w.Written();
+}
+
 }  // namespace
 
 void SetListHangingIndent(TWPCustomRtfEdit* edit, const AnsiString& label, const TextStyleSettings& body) {
@@ -176,6 +217,8 @@ void SetListHangingIndent(TWPCustomRtfEdit* edit, const AnsiString& label, const
 
 int BuildPrintList(TWPCustomRtfEdit* edit, const TPrintListQuery& q, TwwTable* own, TwwTable* ownCodes) {
   ListWriter w(edit, q, own, ownCodes);
+  if (!UserIndexWhole(utEigenes, q.List == plBirthdayOverview ? "XEIGE_MTJ" : "XEIGE_DATUM"))
+    return WriteWithoutIndex(w, q, own);
   if (q.List == plBirthdayOverview) {
     // The descending month-day-year index, walked towards higher keys from
     // the month's first entry: the month's entries by day and year.

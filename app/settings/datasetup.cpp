@@ -269,7 +269,7 @@ bool FindReadableKey(TwwTable* table, const std::vector<Variant>& key) {
   }
 }
 
-AnsiString TakeArchiveFailureMessage() {
+AnsiString TakeFileFailureMessage() {
   AnsiString message;
   message.swap(gFailureMessage);
   if (!message.empty()) {
@@ -290,7 +290,7 @@ void CreateSharedStream() {
 
 void SetUpData() {
   gNotedFiles.clear();  // a new run
-  TakeArchiveFailureMessage();
+  TakeFileFailureMessage();
   gUnusableTables.clear();
   gReferenceProblems.clear();
   try {

@@ -78,9 +78,10 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e);
 // The same for a record of a reference table that cannot be read (a damaged
 // block): the page leaves it out.
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e);
-// The message of the failures noted since the last call, for whoever built
-// the text to show once it stands; empty when there were none.
-AnsiString TakeArchiveFailureMessage();
+// The message of the archives' and tables' failures noted since the last
+// call, for whoever built the text to show once it stands; empty when
+// there were none.
+AnsiString TakeFileFailureMessage();
 
 // FindKey on a reference table: a record its file cannot give (a damaged
 // block) counts as not found, and the file is named once

@@ -4,6 +4,7 @@
 #include "app/settings/settings.h"
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
 #include "app/settings/datasetup.h"
@@ -358,6 +359,36 @@ namespace {
 // True once this run told why the settings cannot be stored.
 bool gToldUnwritable = false;
 
+// The cause of a failed access to the settings file in words, and what to
+// do where the user can do something; the number only beside the system's
+// own words for a cause without a German text.
+AnsiString SystemProblem(int err) {
+  switch (err) {
+    case EISDIR:
+      return "Sie ist ein Verzeichnis, keine Datei. Benennen Sie das Verzeichnis um, damit Orvelan die Datei anlegen "
+             "kann.";
+    case ENXIO:
+      return CP1252("Sie ist keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder ein Socket (oder eine "
+                    "Verknüpfung darauf). Ersetzen Sie sie durch eine gewöhnliche Datei.")
+          .str();
+    case ELOOP:
+      return CP1252("Sie ist eine Verknüpfung, die im Kreis auf sich selbst verweist. Lassen Sie sie auf die Datei mit "
+                    "Ihren Einstellungen verweisen, oder löschen Sie sie.")
+          .str();
+    case ENOTDIR: return "Ein Teil ihres Pfades ist kein Verzeichnis.";
+    case ENOENT: return "Ihr Verzeichnis fehlt.";
+    case ENAMETOOLONG: return "Ihr Name oder Pfad ist zu lang.";
+    case EBUSY:
+    case ETXTBSY: return "Sie wird gerade vom System benutzt.";
+    case EMFILE:
+    case ENFILE:
+      return CP1252("Es sind zu viele Dateien geöffnet. Schließen Sie andere Programme.").str();
+    case ENOMEM: return CP1252("Der Arbeitsspeicher reicht nicht aus. Schließen Sie andere Programme.").str();
+    default:
+      return "Das System meldet den Fehler " + IntToStr(err) + " (" + AnsiString(std::strerror(err)) + ").";
+  }
+}
+
 // Why the settings file cannot be written, and what to do, in German.
 AnsiString SettingsWriteProblem(int err) {
   switch (err) {
@@ -378,7 +409,7 @@ AnsiString SettingsWriteProblem(int err) {
           .str();
     case EIO:
       return CP1252("Beim Schreiben ist ein Fehler des Datenträgers aufgetreten. Prüfen Sie den Datenträger.").str();
-    default: return "Das System meldet den Fehler " + IntToStr(err) + ".";
+    default: return SystemProblem(err);
   }
 }
 
@@ -391,7 +422,7 @@ AnsiString SettingsReadProblem(int err) {
           .str();
     case EIO:
       return CP1252("Beim Lesen ist ein Fehler des Datenträgers aufgetreten. Prüfen Sie den Datenträger.").str();
-    default: return "Das System meldet den Fehler " + IntToStr(err) + ".";
+    default: return SystemProblem(err);
   }
 }
 

@@ -176,7 +176,7 @@ void TfrmSpruch::LoadSpruch() {
   // A saying in a damaged block is left out; its file is named once, at
   // once, since no page may follow.
   if (!FindReadableKey(tblSpru, {category_, DayOfYear(CurrentDateKey)})) {
-    const AnsiString damaged = TakeArchiveFailureMessage();
+    const AnsiString damaged = TakeFileFailureMessage();
     if (!damaged.empty()) Application->MessageBox(damaged, "Orvelan", MB_OK | MB_ICONWARNING);
     return;
   }

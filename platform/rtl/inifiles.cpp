@@ -15,8 +15,73 @@
 
 namespace {
 
-bool StatPath(const AnsiString& path, struct stat& st) {
-  return ::stat(Cp1252ToUtf8(path).c_str(), &st) == 0;
+// `err` receives the errno when the name cannot be looked at.
+bool StatPath(const AnsiString& path, struct stat& st, int& err) {
+  if (::stat(Cp1252ToUtf8(path).c_str(), &st) == 0) return true;
+  err = errno;
+  return false;
+}
+
+// Why a name that is there is no file to read or replace: a folder, a
+// pipe, a device or a socket (or a link to one of them); 0 for a file.
+int NotAFile(const struct stat& st) {
+  if (S_ISREG(st.st_mode)) return 0;
+  return S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+}
+
+// The file a name stands for, with symbolic links followed to their end:
+// a save replaces that file and leaves the links as they are. `err`
+// receives ELOOP for links that go round, or the errno of a link that
+// cannot be read.
+std::string FinalTarget(std::string path, int& err) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char buf[4096];
+    const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+    if (n < 0 || n == static_cast<ssize_t>(sizeof buf)) {
+      err = n < 0 ? errno : ENAMETOOLONG;
+      return path;
+    }
+    std::string to(buf, static_cast<size_t>(n));
+    // A relative link is taken from the folder the link lies in.
+    const size_t slash = path.rfind('/');
+    if (!to.empty() && to[0] != '/' && slash != std::string::npos) to.insert(0, path, 0, slash + 1);
+    path = to;
+  }
+  err = ELOOP;
+  return path;
+}
+
+// The folder a file lies in, where its new text is made.
+std::string FolderOf(const std::string& file) {
+  const size_t slash = file.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+}
+
+// Text a desktop editor saved as UTF-16 (after its byte-order mark) in
+// Windows-1252; a character the code page lacks in its folded form or as
+// '?', like the UTF-8 a file may hold.
+AnsiString Utf16ToCp1252(std::string_view bytes, bool bigEndian) {
+  auto unit = [&](size_t i) -> char32_t {
+    const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (a << 8 | b) : (b << 8 | a);
+  };
+  AnsiString out;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t u = unit(i);
+    if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+      u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    }
+    unsigned char c;
+    if (UnicodeToCp1252(u, c))
+      out += static_cast<char>(c);
+    else if (!FoldToCp1252(u, out))
+      out += '?';
+  }
+  if (bytes.size() % 2) out += '?';
+  return out;
 }
 
 [[noreturn]] void WriteError(const AnsiString& name, int err) {
@@ -75,19 +140,25 @@ void TIniFile::Load() {
   // Collected writes win over the file until they are saved.
   if (pending_) return;
   struct stat st {};
+  int err = 0;
   // The name found last time stays valid while the file is there; only a
   // missing file is looked up again (it may have appeared in any case).
-  bool exists = !path_.empty() && StatPath(path_, st);
+  bool exists = !path_.empty() && StatPath(path_, st, err);
   if (!exists) {
     AnsiString found = FindFileNoCase(fileName_);
     path_ = found.empty() ? ResolveFileName(fileName_) : found;
-    exists = StatPath(path_, st);
+    err = 0;
+    exists = StatPath(path_, st, err);
   }
   Stamp now;
   if (exists && S_ISREG(st.st_mode)) {
     now.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     now.size = st.st_size;
     now.inode = st.st_ino;
+  } else {
+    // Nothing to read: no file (a link to nothing too), or a name that
+    // is no file, which is neither read nor replaced.
+    unreadable_ = exists ? NotAFile(st) : err == ENOENT ? 0 : err;
   }
   if (now == stamp_) return;
   stamp_ = now;
@@ -95,7 +166,14 @@ void TIniFile::Load() {
   if (now.size < 0) return;  // no file: everything reads as default
   unreadable_ = 0;
   std::string text;
-  int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: the name may have become a pipe since it was looked at.
+  int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || NotAFile(st))) {
+    const int why = NotAFile(st) ? NotAFile(st) : errno;
+    ::close(fd);
+    fd = -1;
+    errno = why;
+  }
   if (fd < 0) {
     stamp_ = Stamp();
     unreadable_ = errno;
@@ -118,11 +196,15 @@ void TIniFile::Load() {
   }
   ::close(fd);
   // A desktop editor may have saved the file in UTF-8, often with a byte
-  // order mark; it is read as the user wrote it, and written back in
-  // Windows-1252 like every file the program writes.
+  // order mark, or in UTF-16 with one; it is read as the user wrote it,
+  // and written back in Windows-1252 like every file the program writes.
   const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  const bool utf16le = text.compare(0, 2, "\xFF\xFE") == 0, utf16be = text.compare(0, 2, "\xFE\xFF") == 0;
   if (bom) text.erase(0, 3);
-  if (bom || IsUtf8BeyondAscii(text)) text = Utf8ToCp1252Lossy(text, '?');
+  if (utf16le || utf16be)
+    text = Utf16ToCp1252(std::string_view(text).substr(2), utf16be);
+  else if (bom || IsUtf8BeyondAscii(text))
+    text = Utf8ToCp1252Lossy(text, '?');
   size_t p = 0;
   while (p < text.size()) {
     size_t start = p;
@@ -139,9 +221,11 @@ void TIniFile::Save() {
     text += l.raw;
     text += "\r\n";
   }
-  const std::string target = Cp1252ToUtf8(path_);
-  const std::string tmp = target + ".~tmp";
   if (const int err = SaveProblem()) WriteError(fileName_, err);
+  int linkErr = 0;
+  const std::string target = FinalTarget(Cp1252ToUtf8(path_), linkErr);
+  if (linkErr) WriteError(fileName_, linkErr);
+  const std::string tmp = target + ".~tmp";
   struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   mode_t mode = 0644;
@@ -173,8 +257,7 @@ void TIniFile::Save() {
     WriteError(fileName_, err);
   }
   // The rename itself must reach the disk too.
-  AnsiString dir = ExtractFileDir(path_);
-  int dfd = ::open(Cp1252ToUtf8(dir.empty() ? "." : dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
@@ -188,15 +271,17 @@ int TIniFile::SaveProblem() const {
   // known of it; a read-only file is the user's wish to keep it as it is.
   if (unreadable_) return unreadable_;
   const AnsiString path = path_.empty() ? ResolveFileName(fileName_) : path_;
-  const std::string target = Cp1252ToUtf8(path);
+  int err = 0;
+  const std::string target = FinalTarget(Cp1252ToUtf8(path), err);
+  if (err) return err;
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+  if (::stat(target.c_str(), &st) == 0) {
+    if (NotAFile(st)) return NotAFile(st);
     if ((st.st_mode & 0222) == 0) return EACCES;
     if (::access(target.c_str(), W_OK) != 0) return errno;
   }
   // The new text is made beside the file.
-  const AnsiString dir = ExtractFileDir(path);
-  if (::access(Cp1252ToUtf8(dir.empty() ? "." : dir).c_str(), W_OK | X_OK) != 0) return errno;
+  if (::access(FolderOf(target).c_str(), W_OK | X_OK) != 0) return errno;
   return 0;
 }
 

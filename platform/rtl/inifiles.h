@@ -10,13 +10,17 @@
 // Every write rewrites the whole file atomically: the new text goes to a
 // temporary file beside it, is flushed to the disk and renamed over the old
 // one, so a crash leaves either the old or the new file, never a mix. A
+// name that is a symbolic link is written through: the file at the end of
+// its links is replaced, and the links stay. A name that is no file (a
+// folder, a pipe, a device, a socket, links that go round) is neither read
+// nor replaced: it reads as empty and names its cause in ReadProblem. A
 // write keeps every other line (comments, unknown sections, their order)
 // byte for byte. The file is written in Windows-1252 with CR LF line ends;
-// LF or CR alone are accepted when reading, and so is UTF-8 (with or
-// without a byte-order mark), which the first write turns into
-// Windows-1252. The contents are cached and read again
-// when the file changes on disk, so several TIniFile objects on one file
-// see each other's writes.
+// LF or CR alone are accepted when reading, and so are UTF-8 (with or
+// without a byte-order mark) and UTF-16 with one (either byte order), which
+// the first write turns into Windows-1252. The contents are cached and
+// read again when the file changes on disk, so several TIniFile objects on
+// one file see each other's writes.
 //
 // Between BeginUpdate and the matching EndUpdate (or UpdateFile, or the
 // destructor) writes are collected in memory and saved in one atomic
@@ -86,7 +90,9 @@ class TIniFile : public TObject {
   void EndUpdate();
   // Saves collected writes now (writes outside an update are immediate).
   void UpdateFile();
-  // Why the file, which is there, could not be read (an errno), or 0.
+  // Why the file, which is there, could not be read (an errno), or 0:
+  // EISDIR for a folder, ENXIO for a pipe, a device or a socket, ELOOP for
+  // links that go round.
   int ReadProblem();
   // An errno a write would certainly fail with (the file unreadable or
   // write-protected, its folder closed to new files), or 0; a full disk

@@ -2,7 +2,10 @@
 // directory, importing older data with good and bad entries (nothing good
 // lost, every bad one reported), the default templates, and a full disk
 // told once.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -96,6 +99,12 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
   CreateUserDatabase();
   EXPECT_EQ(UserTableUse(utTermine), tuReady);
   EXPECT_NE(apptest::Slurp(User("TERMINE.FFD")), garbage);
+  // Held by another program it is no damage: the new entries' numbers do
+  // not take it for empty.
+  const int held = ::open(User("TERMINE.FFD").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  EXPECT_THROW(HighestEntryId(), EDBEngineError);
+  ::close(held);
   CreateDefaultLayouts();
   layout = Open("LAYOUT.FFD", "XLOUT_ID");
   EXPECT_EQ(layout->RecordCount(), 3);

@@ -236,6 +236,27 @@ TEST_F(ProgramBlock, AnUnwritableSettingsFileSurvivesTheEndUntouched) {
 // a child process): named once, at the start, in German; closing a window
 // on the way adds no message, and the file stays as it was.
 TEST_F(ProgramBlock, ASettingsFileThatCannotBeReadOrWrittenIsNamedOnceAtTheStart) {
+  // A name that is no file (never read, so a pipe cannot block the start):
+  // its cause in words, and it stays what it is.
+  for (const auto& [make, cause] : {std::pair<std::string, std::string>{"mkfifo", "ist keine gew\xF6hnliche Datei"},
+                                    {"ln -s /dev/zero", "ist keine gew\xF6hnliche Datei"},
+                                    {"ln -s Orvelan.Ini", "ist eine Verkn\xFCpfung, die im Kreis"},
+                                    {"mkdir", "ist ein Verzeichnis"}}) {
+    SCOPED_TRACE(make);
+    fs::remove_all(Ini());
+    ASSERT_EQ(std::system((make + " '" + Ini().string() + "'").c_str()), 0);
+    const fs::file_type type = fs::symlink_status(Ini()).type();
+    const size_t boxes = driver.MessageBoxes().size();
+    driver.AnswerNextMessageBox(IDOK);
+    EXPECT_EQ(RunFullStart({}), 0);
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+    const std::string said = driver.MessageBoxes().back().Text;
+    EXPECT_NE(said.find("\"" + Ini().string() + "\" k\xF6nnen nicht gelesen werden: Sie " + cause), std::string::npos) << said;
+    EXPECT_EQ(said.find("Fehler"), std::string::npos) << said;
+    EXPECT_EQ(fs::symlink_status(Ini()).type(), type);
+    delete frmMain;
+  }
+  fs::remove_all(Ini());
   const std::string text = "[ALLGEMEIN]\r\nTermine anzeigen=0\r\n";
   apptest::Put(Ini(), text);
   ASSERT_EQ(std::system(("chown -R 65534:65534 '" + Root().string() + "'").c_str()), 0);
@@ -432,8 +453,9 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
   };
   const size_t memo = good[own].find("Erinnerung an die Reise");
   ASSERT_NE(memo, std::string::npos);
-  uint32_t root = 0;  // of index 4, "XEIGE_TERM1", as the header holds it
+  uint32_t root = 0, dayRoot = 0;  // of index 4, "XEIGE_TERM1", and 2, "XEIGE_MTJ", as the header holds them
   std::memcpy(&root, good[own].data() + 80 + 4 * 4, 4);
+  std::memcpy(&dayRoot, good[own].data() + 80 + 2 * 4, 4);
   struct Case {
     const char* name;
     fs::path file;      // or folder
@@ -450,6 +472,9 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
       {"header and its copy", own, flipped({20, 8192 + 20}), 0644, false, false, false, true, true,
        "kann nicht gelesen"},
       {"an index", own, flipped({root * 8192 + 100}), 0644, true, false, false, true, true, "kann nicht ganz gelesen"},
+      // The index the start reads the entries along and the page shows them by.
+      {"the day index", own, flipped({dayRoot * 8192 + 48}), 0644, true, false, false, true, true,
+       "kann nicht ganz gelesen"},
       {"garbage", layout, std::string(good[layout].size(), 'Z'), 0644, true, true, true, false, true,
        "kann nicht gelesen"},
       {"unreadable", links, good[links], 0, true, false, true, true, true, "verweigert den Zugriff"},

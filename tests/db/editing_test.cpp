@@ -128,6 +128,16 @@ TEST_F(DbTest, AFullDiskIsToldWithTheFileAndWhatToDo) {
   EXPECT_EQ(t->RecordCount(), 1);
 }
 
+// Every answer of the engine and its client is told in words, never by its
+// number alone.
+TEST(EngineProblems, EveryAnswerIsToldInWords) {
+  for (TBapiResult code = 8449; code <= 12290; ++code) {
+    const bool known = ResultCodeText(code).rfind("Unknown", 0) != 0 ||
+                       (code >= bapiInvalidFilter && code <= bapiNameTooLong) || code == bapiAliasExists;
+    EXPECT_TRUE(!known || EngineProblemText(code).find("meldet den Fehler") == AnsiString::npos) << code;
+  }
+}
+
 TEST_F(DbTest, RequiredFieldsAndReadOnlyState) {
   auto t = Table();
   t->Open();

@@ -128,6 +128,37 @@ TEST(IniFile, UTF8FromADesktopEditorReadsAsWritten) {
   EXPECT_EQ(TIniFile(dir / "Orvelan.Ini").ReadString("A", "Name", ""), "Pers\xF6nlich \x96 \xC3\xA4");
 }
 
+// So does UTF-16 with a byte-order mark, in either byte order.
+TEST(IniFile, UTF16WithAByteOrderMarkReadsAsWritten) {
+  TempDir dir;
+  const std::u16string text =
+      u"\uFEFF[ALLGEMEIN]\r\nLand=2\r\n[PERSOENLICHE DATEN]\r\nRubriktitel=Persönlich – \U0001F600\r\n";
+  for (const bool big : {false, true}) {
+    std::string bytes;
+    for (const char16_t u : text)
+      bytes += big ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
+    Put(dir / "Orvelan.Ini", bytes);
+    TIniFile ini(dir / "Orvelan.Ini");
+    EXPECT_EQ(ini.ReadString("PERSOENLICHE DATEN", "Rubriktitel", ""), "Pers\xF6nlich \x96 ?") << big;
+    ini.WriteInteger("ALLGEMEIN", "Land", 3);
+    EXPECT_EQ(Slurp(dir / "Orvelan.Ini"),
+              "[ALLGEMEIN]\r\nLand=3\r\n[PERSOENLICHE DATEN]\r\nRubriktitel=Pers\xF6nlich \x96 ?\r\n");
+  }
+}
+
+// A link to a file elsewhere (settings kept in a synced folder) is written
+// through: the link stays, and the file it names gets the new text.
+TEST(IniFile, ALinkIsWrittenThrough) {
+  TempDir dir;
+  ASSERT_EQ(::mkdir((dir / "sync").c_str(), 0755), 0);
+  Put(dir / "sync/Orvelan.Ini", "[ALLGEMEIN]\r\nLand=2\r\n");
+  ASSERT_EQ(::symlink("sync/Orvelan.Ini", (dir / "Orvelan.Ini").c_str()), 0);
+  TIniFile(dir / "Orvelan.Ini").WriteInteger("ALLGEMEIN", "Land", 3);
+  struct stat st {};
+  EXPECT_TRUE(::lstat((dir / "Orvelan.Ini").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+  EXPECT_EQ(Slurp(dir / "sync/Orvelan.Ini"), "[ALLGEMEIN]\r\nLand=3\r\n");
+}
+
 TEST(IniFile, WritingKeepsEveryOtherLine) {
   TempDir dir;
   const std::string original =
