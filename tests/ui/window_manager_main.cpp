@@ -1,13 +1,13 @@
 // Forms as real windows under a window manager on a virtual X server with a
 // German layout (run by the window-manager test), driven through the
-// server's mouse and keyboard: a modeless window stays above the main window
-// that owns it; a modal window, and a box opened from it, stay above the
+// server's mouse and keyboard: a clicked main window covers an ordinary
+// window but not one on top; a modal window, and a box opened from it, stay above the
 // window that opened them when it is clicked, a click on another window it
 // blocks brings the modal one to the front, and the box takes the next key;
 // AltGr+Q, E, M, O, A, a dead acute before "e" and AltGr+Q again reach an
 // edit as "@€µøæé@", in that order; the PDF printer's file dialog is German and offers its file in
 // the home folder; a modal window lies above a window that stays on top,
-// which is on top again after it. Names what failed on stderr, with the
+// which is on top again after it, and the keyboard back with its opener. Names what failed on stderr, with the
 // windows the server and the window manager hold.
 //
 // With the arguments "place FILE" it is one start of the placement check
@@ -192,6 +192,7 @@ int main(int argc, char** argv) {
   TForm* saying = Shaped(new TForm(Application), "Spruch", 300, 200, 300, 200);
   saying->SetFormStyle(fsStayOnTop);
   saying->Show();
+  Shaped(new TForm(Application), "Notiz", 100, 250, 200, 120)->Show();
   TForm* modal = Shaped(new TForm(Application), "Daten", 150, 120, 300, 200);
   std::vector<std::string> failed;
   auto expect = [&](bool ok, const std::string& what) {
@@ -225,7 +226,8 @@ int main(int argc, char** argv) {
         ClickOn("Haupt", 60, 60);
         break;
       case 1:
-        if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt"), "the owned window went below the main window"))
+        if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt") && StackPlace("Haupt") > StackPlace("Notiz"),
+                        "the main window clicked is not between the window on top and an ordinary one"))
           return stay();
         break;
       case 2: modal->ShowModal(); break;  // its own loop runs the next steps
@@ -259,8 +261,9 @@ int main(int argc, char** argv) {
         break;
       case 10: {
         const bool closed = StackPlace("Daten") < 0;
-        if (!waitFor(closed && OnTop("Spruch"),
-                     closed ? "the window on top is not on top again" : "the modal window did not close"))
+        if (!waitFor(closed && OnTop("Spruch") && Focused("Haupt"),
+                     closed ? "the window on top is not on top again or the keyboard not back with its opener"
+                            : "the modal window did not close"))
           return stay();
         ClickOn("Haupt", 20, 20);
         break;
