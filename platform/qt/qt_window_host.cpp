@@ -321,6 +321,7 @@ class QtHostWindow : public THostWindow {
   // frame's, never mixed with the client's.
   void SetGeometry(int x, int y, int w, int h) override {
     Renew();
+    if (w_->isVisible() && w_->isMaximized()) return;  // the window manager's size until un-maximised
     w_->suppress = true;
     w_->resize(w, h);
     w_->move(x, y);  // the frame's place, as the toolkit takes it

@@ -354,10 +354,15 @@ void TCustomForm::SyncNative() {
   native_->SetFlags(flags);
   native_->SetTitle(Text());
   TRect c = ClientRect();
-  native_->SetGeometry(left_, top_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
+  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
+  // The window system maximises a window itself and keeps its normal
+  // place and size meanwhile: given those, it returns there when the user
+  // un-maximises the window.
+  const TRect at = windowState_ == wsMaximized && !restoreBounds_.IsEmpty() ? restoreBounds_ : BoundsRect();
+  native_->SetGeometry(at.Left, at.Top, std::max(1, at.Width() - extraW),
+                       std::max(1, at.Height() - extraH) + nativeBar_);
   TPoint mn, mx;
   TrackSizeLimits(mn, mx);
-  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
   extraH -= nativeBar_;
   native_->SetMinMaxClientSize(std::max(1, mn.X - extraW), std::max(1, mn.Y - extraH), std::max(1, mx.X - extraW),
                                std::max(1, mx.Y - extraH));
