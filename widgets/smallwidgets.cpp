@@ -1,6 +1,8 @@
 // Size bar, shadow label and link label (see smallwidgets.h).
 #include "widgets/smallwidgets.h"
 
+#include <algorithm>
+
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
@@ -83,6 +85,42 @@ void TSizeBar::Paint() {
     c.MoveTo(right - d, bottom);
     c.LineTo(right, bottom - d);
   }
+}
+
+// The grip is the square in the bar's right end; a locked bar, a window
+// without a sizeable border and a maximised one are not sized by it.
+bool TSizeBar::OnGrip(int x, int y) const {
+  const TCustomForm* f = GetParentForm(this);
+  return !locked_ && f && (f->BorderStyle() == bsSizeable || f->BorderStyle() == bsSizeToolWin) &&
+         f->WindowState() == wsNormal && x >= ClientWidth() - ClientHeight() && x < ClientWidth() && y >= 0 &&
+         y < ClientHeight();
+}
+
+void TSizeBar::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TPanel::MouseDown(button, shift, x, y);
+  if (button != mbLeft || !OnGrip(x, y)) return;
+  const TCustomForm* f = GetParentForm(this);
+  sizing_ = true;
+  sizeFrom_ = ClientToScreen({x, y});
+  sizeFromSize_ = {f->Width(), f->Height()};
+}
+
+void TSizeBar::MouseMove(TShiftState shift, int x, int y) {
+  TPanel::MouseMove(shift, x, y);
+  if (!(shift & ssLeft)) sizing_ = false;  // released where the bar did not hear it
+  SetCursor(sizing_ || OnGrip(x, y) ? crSizeNWSE : crDefault);
+  TCustomForm* f = GetParentForm(this);
+  if (!sizing_ || !f) return;
+  const TPoint at = ClientToScreen({x, y});
+  TPoint mn, mx;
+  f->TrackSizeLimits(mn, mx);
+  f->SetBounds(f->Left(), f->Top(), std::clamp(sizeFromSize_.X + at.X - sizeFrom_.X, mn.X, mx.X),
+               std::clamp(sizeFromSize_.Y + at.Y - sizeFrom_.Y, mn.Y, mx.Y));
+}
+
+void TSizeBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbLeft) sizing_ = false;
+  TPanel::MouseUp(button, shift, x, y);
 }
 
 void TSizeBar::PublishProperties(TClassInfo& ci) {

@@ -1,5 +1,5 @@
 // The small widgets of the application's windows: the size bar (a bottom
-// panel with a size grip), the shadow label (a label whose text casts a
+// panel whose size grip sizes its window as the frame's corner does), the shadow label (a label whose text casts a
 // shadow) and the link label (opens a web or mail address through the
 // system's opener).
 // Invariants:
@@ -34,11 +34,20 @@ class TSizeBar : public TPanel {
  protected:
   void CreateParams(TCreateParams& params) override;
   void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
  private:
+  // Whether a point lies on the grip of a window the user can size now.
+  bool OnGrip(int x, int y) const;
+
   bool locked_ = false;
   int borderWidth_ = 0;
   TFormBorderStyle borderStyle_ = bsNone;
+  bool sizing_ = false;
+  TPoint sizeFrom_;  // screen point where the drag began
+  TPoint sizeFromSize_;  // the window's size then
 };
 
 // -------------------------------------------------------------- TShadowLabel

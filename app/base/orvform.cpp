@@ -19,39 +19,39 @@ void TOrvelanForm::SetFormKey(const AnsiString& key) { formKey_ = key.substr(0, 
 
 void TOrvelanForm::ReadPosition() {
   auto ini = OpenSettingsFile();
-  if (ini->ReadBool(formKey_, "Maximiert", false)) {
-    SetWindowState(wsMaximized);
-  } else {
-    const int screenW = Screen->Width(), screenH = Screen->Height();
-    // Without a stored placement the window is centred. A stored edge off
-    // the screen comes back to it below anyway: bound here, the sums that
-    // follow stay far from the integer range's ends.
-    int left = std::clamp(ini->ReadInteger(formKey_, "Links", (screenW - Width()) / 2), -screenW, screenW);
-    int top = std::clamp(ini->ReadInteger(formKey_, "Oben", (screenH - Height()) / 2), -screenH, screenH);
-    int width = Width(), height = Height();
-    if (BorderStyle() == bsSizeable) {
-      width = ini->ReadInteger(formKey_, "Breite", width);
-      height = ini->ReadInteger(formKey_, "Hoehe", height);
-    }
-    // A damaged or edited file must not make a window the screen cannot
-    // hold (nor one without area): its back buffer alone would exhaust
-    // the memory at every start.
-    if (width <= 0) width = Width();
-    if (height <= 0) height = Height();
-    width = std::min(width, std::max(screenW, Width()));
-    height = std::min(height, std::max(screenH, Height()));
-    // Nor one smaller than the window allows: its controls would lie on
-    // top of each other, and the size would be written back at every end.
-    TPoint minSize, maxSize;
-    TrackSizeLimits(minSize, maxSize);
-    width = std::max(width, minSize.X);
-    height = std::max(height, minSize.Y);
-    if (left + width > screenW) left = screenW - width;
-    if (top + height > screenH) top = screenH - height;
-    if (left < 0) left = 0;
-    if (top < 0) top = 0;
-    SetBounds(left, top, width, height);
+  // A window stored maximised is shown maximised; its stored normal
+  // placement is where it returns when the user un-maximises it.
+  if (WindowState() == wsMaximized) SetWindowState(wsNormal);
+  const int screenW = Screen->Width(), screenH = Screen->Height();
+  // Without a stored placement the window is centred. A stored edge off
+  // the screen comes back to it below anyway: bound here, the sums that
+  // follow stay far from the integer range's ends.
+  int left = std::clamp(ini->ReadInteger(formKey_, "Links", (screenW - Width()) / 2), -screenW, screenW);
+  int top = std::clamp(ini->ReadInteger(formKey_, "Oben", (screenH - Height()) / 2), -screenH, screenH);
+  int width = Width(), height = Height();
+  if (BorderStyle() == bsSizeable) {
+    width = ini->ReadInteger(formKey_, "Breite", width);
+    height = ini->ReadInteger(formKey_, "Hoehe", height);
   }
+  // A damaged or edited file must not make a window the screen cannot
+  // hold (nor one without area): its back buffer alone would exhaust
+  // the memory at every start.
+  if (width <= 0) width = Width();
+  if (height <= 0) height = Height();
+  width = std::min(width, std::max(screenW, Width()));
+  height = std::min(height, std::max(screenH, Height()));
+  // Nor one smaller than the window allows: its controls would lie on
+  // top of each other, and the size would be written back at every end.
+  TPoint minSize, maxSize;
+  TrackSizeLimits(minSize, maxSize);
+  width = std::max(width, minSize.X);
+  height = std::max(height, minSize.Y);
+  if (left + width > screenW) left = screenW - width;
+  if (top + height > screenH) top = screenH - height;
+  if (left < 0) left = 0;
+  if (top < 0) top = 0;
+  SetBounds(left, top, width, height);
+  if (ini->ReadBool(formKey_, "Maximiert", false)) SetWindowState(wsMaximized);
   ReadGridWidths(*ini);
 }
 

@@ -680,12 +680,10 @@ void TfrmMain::ApplyParams() {
   // Position, country and confession show in the box, the holidays on their page.
   boxKalender->Invalidate();
   if (CurrentRubric == rbHolidays) DisplayRubrik();
-  // The saying window takes its place in front or among the others.
-  if (!frmSpruch) return;
-  const bool visible = frmSpruch->Visible();
-  frmSpruch->Hide();
-  frmSpruch->SetFormStyle(SayingOnTop ? fsStayOnTop : fsNormal);
-  if (visible) frmSpruch->Show();
+  // The saying window takes its place in front or among the others where
+  // it stands: shown again, it would take the keyboard from this window,
+  // which the dialog gave it back.
+  if (frmSpruch) frmSpruch->SetFormStyle(SayingOnTop ? fsStayOnTop : fsNormal);
 }
 
 void TfrmMain::KalenderKeySimulieren(Word key, TShiftState shift) {

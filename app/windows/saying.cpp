@@ -29,6 +29,18 @@ const char* const kImageNames[kSayingCategoryCount] = {"imgHumor",    "imgGesetz
                                                        "imgKatheder", "imgLiebe",  "imgSprichw",  "imgZitat",
                                                        "imgBauer",    "imgBibel",  "imgDichter1", "imgDichter2"};
 
+// The saying's text takes the focus, so that a part of it can be selected
+// and copied, but shows no caret: nothing can be typed there.
+class TSayingMemo : public TMemo {
+ public:
+  using TMemo::TMemo;
+
+  void WndProc(TMessage& m) override {
+    TMemo::WndProc(m);
+    if (m.Msg == WM_SETFOCUS && CaretState().Owner == Handle()) HideCaret(Handle());
+  }
+};
+
 }  // namespace
 
 AnsiString SayingCaption(int category) {
@@ -97,7 +109,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   pnlClient->SetColor(clWhite);
   pnlClient->SetBorderWidth(kClientBorder);
   pnlClient->SetAlign(alClient);
-  memoSpruch = new TMemo(this);
+  memoSpruch = new TSayingMemo(this);
   memoSpruch->SetName("memoSpruch");
   memoSpruch->SetParent(pnlClient);
   memoSpruch->SetAlign(alClient);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -320,6 +321,7 @@ class QtHostWindow : public THostWindow {
   // frame's, never mixed with the client's.
   void SetGeometry(int x, int y, int w, int h) override {
     Renew();
+    if (w_->isVisible() && w_->isMaximized()) return;  // the window manager's size until un-maximised
     w_->suppress = true;
     w_->resize(w, h);
     w_->move(x, y);  // the frame's place, as the toolkit takes it
@@ -447,12 +449,17 @@ class QtHostWindow : public THostWindow {
       if (flags_ & wfStayOnTop) f |= Qt::WindowStaysOnTopHint;
     }
     if (Offscreen()) f &= ~Qt::WindowStaysOnTopHint;  // stacking needs a display
-    if (f == w_->windowFlags()) return;
+    // Compared with the flags asked for before: the toolkit adds hints of
+    // its own to those it was given.
+    if (applied_ && f == *applied_) return;
+    const bool onTopOnly = applied_ && (f ^ *applied_) == Qt::WindowStaysOnTopHint;
+    applied_ = f;
     // Only on top or not: the window system is told without taking the
-    // window down and up again.
-    if (w_->isVisible() && ((f ^ w_->windowFlags()) == Qt::WindowStaysOnTopHint)) {
-      w_->overrideWindowFlags(f);
-      w_->windowHandle()->setFlags(f);
+    // window down and up again, which would also give it the keyboard.
+    if (w_->isVisible() && onTopOnly) {
+      const Qt::WindowFlags now = (w_->windowFlags() & ~Qt::WindowStaysOnTopHint) | (f & Qt::WindowStaysOnTopHint);
+      w_->overrideWindowFlags(now);
+      w_->windowHandle()->setFlags(now);
       return;
     }
     bool vis = w_->isVisible();
@@ -471,6 +478,7 @@ class QtHostWindow : public THostWindow {
   bool renew_ = false;
   QPointer<HostWidget> owner_;
   unsigned flags_ = ~0u;
+  std::optional<Qt::WindowFlags> applied_;  // the toolkit flags last asked for
 };
 
 

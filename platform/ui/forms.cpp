@@ -354,10 +354,15 @@ void TCustomForm::SyncNative() {
   native_->SetFlags(flags);
   native_->SetTitle(Text());
   TRect c = ClientRect();
-  native_->SetGeometry(left_, top_, std::max(1, c.Width()), std::max(1, c.Height()) + nativeBar_);
+  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
+  // The window system maximises a window itself and keeps its normal
+  // place and size meanwhile: given those, it returns there when the user
+  // un-maximises the window.
+  const TRect at = windowState_ == wsMaximized && !restoreBounds_.IsEmpty() ? restoreBounds_ : BoundsRect();
+  native_->SetGeometry(at.Left, at.Top, std::max(1, at.Width() - extraW),
+                       std::max(1, at.Height() - extraH) + nativeBar_);
   TPoint mn, mx;
   TrackSizeLimits(mn, mx);
-  int extraW = width_ - c.Width(), extraH = height_ - c.Height();
   extraH -= nativeBar_;
   native_->SetMinMaxClientSize(std::max(1, mn.X - extraW), std::max(1, mn.Y - extraH), std::max(1, mx.X - extraW),
                                std::max(1, mx.Y - extraH));
@@ -494,11 +499,13 @@ void TCustomForm::ShowWindowNow() {
 }
 
 // As owned windows on the platform: a modal window belongs to the window
-// that opened it (the active one), any other to the main window; the main
-// window and drop-downs to none.
+// that opened it (the active one), else to the main window. A modeless
+// window belongs to none, as on the platform, where the application owns
+// them: the window manager would keep it above its owner, and a click on
+// the main window could never bring that one to the front.
 THostWindow* TCustomForm::OwnerWindow() const {
-  if (popup_ || !Application || !Screen) return nullptr;
-  TCustomForm* owner = modal_ ? Screen->activeForm_ : nullptr;
+  if (popup_ || !modal_ || !Application || !Screen) return nullptr;
+  TCustomForm* owner = Screen->activeForm_;
   if (!owner || owner == this || !owner->Showing()) owner = Application->MainForm();
   if (!owner || owner == this || !owner->Showing()) return nullptr;
   return owner->native_.get();
@@ -866,16 +873,22 @@ void TCustomForm::HostInput(const THostInput& input) {
       break;
     case K::StateChanged:
       if (Application->MainForm() == this) {
-        // Minimising the main window minimises the application.
+        // Minimising the main window minimises the application, its other
+        // windows with it: they belong to no window that would take them.
         bool iconic = in.state == 1;
-        if (iconic != Application->minimized_) {
-          Application->minimized_ = iconic;
+        if (iconic != Application->minimized_)
           Application->Guard(this, [&] {
-            if (iconic && Application->OnMinimize) Application->OnMinimize(Application);
-            if (!iconic && Application->OnRestore) Application->OnRestore(Application);
+            if (iconic) {
+              Application->Minimize();
+            } else {
+              Application->Restore();
+              // The window the user brought back keeps the keyboard.
+              if (native_) native_->Activate();
+            }
           });
-        }
         if (iconic) break;  // the form keeps its own state under the application's
+      } else if (in.state == 1 && Application->minimized_) {
+        break;  // minimised with the application
       }
       windowState_ = in.state == 2 ? wsMaximized : in.state == 1 ? wsMinimized : wsNormal;
       break;

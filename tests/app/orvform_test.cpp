@@ -107,6 +107,7 @@ TEST_F(BaseWindow, MaximisedAndMinimisedKeepTheLastNormalPlacement) {
   again->Show();
   EXPECT_EQ(again->WindowState(), wsMaximized);
   again->SetWindowState(wsNormal);
+  EXPECT_EQ(again->BoundsRect(), Bounds(50, 60, 300, 200)) << "un-maximised where it was stored";
   again->SetBounds(70, 80, 310, 210);
   again->SetWindowState(wsMinimized);
   again->Hide();

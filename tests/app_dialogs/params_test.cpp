@@ -102,6 +102,7 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
     driver.Click(p.pbOk);
   });
   const int pages = f->PagesBuilt();
+  f->SetFocus();  // the user works in the main window
   f->mnpParams->Click();
   EXPECT_EQ(Country, 2);
   EXPECT_EQ(Confession, 0);
@@ -115,6 +116,8 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
   EXPECT_NE(Face(f, 0), faceBefore);
   EXPECT_EQ(f->PagesBuilt(), pages + 1);
   EXPECT_EQ(f->WPRichText1->Lines()->Text(), page);
+  driver.PressKey(VK_F6);
+  EXPECT_EQ(CurrentRubric, rbDeaths) << "the keyboard is back in the window that opened the dialog";
 
   // Berlin's sunrise on 21 June 2026: 04:43 summer time, as the calendar
   // library gives it for the dialog's values.

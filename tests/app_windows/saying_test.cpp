@@ -94,6 +94,8 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
     driver.PressKey(vk);
     EXPECT_EQ(s->Category(), category) << vk;
   }
+  driver.Click(s->memoSpruch);
+  EXPECT_TRUE(s->memoSpruch->Focused() && !CaretVisible()) << "the saying's text shows no caret";
   driver.SavePng(s, "windows_saying_love");
   // A new day in the main window: the saying follows with the page.
   m->Kalender->SetDate(EncodeDate(2024, 2, 29));

@@ -1,13 +1,14 @@
 // Forms as real windows under a window manager on a virtual X server with a
 // German layout (run by the window-manager test), driven through the
-// server's mouse and keyboard: a modeless window stays above the main window
-// that owns it; a modal window, and a box opened from it, stay above the
+// server's mouse and keyboard: a clicked main window covers an ordinary
+// window but not one on top; a modal window, and a box opened from it, stay above the
 // window that opened them when it is clicked, a click on another window it
 // blocks brings the modal one to the front, and the box takes the next key;
 // AltGr+Q, E, M, O, A, a dead acute before "e" and AltGr+Q again reach an
 // edit as "@€µøæé@", in that order; the PDF printer's file dialog is German and offers its file in
 // the home folder; a modal window lies above a window that stays on top,
-// which is on top again after it. Names what failed on stderr, with the
+// which is on top again after it, and the keyboard back with its opener; un-maximised, a window
+// shown maximised returns to its place. Names what failed on stderr, with the
 // windows the server and the window manager hold.
 //
 // With the arguments "place FILE" it is one start of the placement check
@@ -192,7 +193,10 @@ int main(int argc, char** argv) {
   TForm* saying = Shaped(new TForm(Application), "Spruch", 300, 200, 300, 200);
   saying->SetFormStyle(fsStayOnTop);
   saying->Show();
+  Shaped(new TForm(Application), "Notiz", 100, 250, 200, 120)->Show();
   TForm* modal = Shaped(new TForm(Application), "Daten", 150, 120, 300, 200);
+  TForm* big = Shaped(new TForm(Application), "Gross", 120, 90, 400, 300);
+  xcb_window_t w = 0;
   std::vector<std::string> failed;
   auto expect = [&](bool ok, const std::string& what) {
     if (!ok) failed.push_back(what);
@@ -225,7 +229,8 @@ int main(int argc, char** argv) {
         ClickOn("Haupt", 60, 60);
         break;
       case 1:
-        if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt"), "the owned window went below the main window"))
+        if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt") && StackPlace("Haupt") > StackPlace("Notiz"),
+                        "the main window clicked is not between the window on top and an ordinary one"))
           return stay();
         break;
       case 2: modal->ShowModal(); break;  // its own loop runs the next steps
@@ -259,8 +264,9 @@ int main(int argc, char** argv) {
         break;
       case 10: {
         const bool closed = StackPlace("Daten") < 0;
-        if (!waitFor(closed && OnTop("Spruch"),
-                     closed ? "the window on top is not on top again" : "the modal window did not close"))
+        if (!waitFor(closed && OnTop("Spruch") && Focused("Haupt"),
+                     closed ? "the window on top is not on top again or the keyboard not back with its opener"
+                            : "the modal window did not close"))
           return stay();
         ClickOn("Haupt", 20, 20);
         break;
@@ -294,6 +300,27 @@ int main(int argc, char** argv) {
         if (!waitFor(pdfChosen, "the file dialog did not close with the name offered")) return stay();
         expect(Printer()->OutputFileName() == std::string(std::getenv("HOME")) + "/Orvelan.pdf",
                "the PDF file went to \"" + Printer()->OutputFileName() + "\"");
+        big->SetWindowState(wsMaximized);
+        big->Show();
+        break;
+      case 16: {
+        if (!waitFor(StackPlace("Gross", &w) >= 0 &&
+                         Holds(w, "_NET_WM_STATE", XCB_ATOM_ATOM, Atom("_NET_WM_STATE_MAXIMIZED_VERT")),
+                     "the window was not shown maximised"))
+          return stay();
+        // Un-maximised as by its button: [0] 0 removes the states.
+        xcb_client_message_event_t ev{XCB_CLIENT_MESSAGE, 32, 0, w, Atom("_NET_WM_STATE"), {}};
+        ev.data.data32[1] = Atom("_NET_WM_STATE_MAXIMIZED_VERT");
+        ev.data.data32[2] = Atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+        xcb_send_event(conn, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT, reinterpret_cast<const char*>(&ev));
+        xcb_flush(conn);
+        break;
+      }
+      case 17:
+        if (!waitFor(big->WindowState() == wsNormal && FramePlace(w) == TPoint{120, 90} &&
+                         big->BoundsRect() == Bounds(120, 90, 400, 300),
+                     "un-maximised, the window is not where it was before"))
+          return stay();
         for (const std::string& f : failed) std::fprintf(stderr, "%s\n", f.c_str());
         std::fflush(stderr);
         _exit(failed.empty() ? 0 : 1);  // also from inside a window that never closed

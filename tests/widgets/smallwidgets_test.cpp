@@ -39,6 +39,10 @@ TEST(SizeBar, DesignDefaultsAndGripPicture) {
   EXPECT_EQ(drv.PixelAt(bar, r - 2, b - 2), clWhite);  // d = 4 passes (r-2, b-2)
   EXPECT_EQ(drv.PixelAt(bar, r - 7, b - 1), clGray);   // d = 8 starts at (r-7, b-1)
   EXPECT_EQ(drv.PixelAt(bar, r - 12, b - 1), ColorToRGB(clBtnFace));
+  const TRect before = form->BoundsRect();
+  drv.Drag(form, {r - 3, bar->Top() + b - 3}, {r + 37, bar->Top() + b + 17});
+  EXPECT_EQ(form->BoundsRect(), Bounds(before.Left, before.Top, before.Width() + 40, before.Height() + 20))
+      << "the grip sizes the window as the frame's corner does";
   EXPECT_EQ(GetStrProp(bar, "BorderWidth"), "");  // an integer property
   EXPECT_TRUE(SetOrdProp(bar, "BorderWidth", 2));
   EXPECT_EQ(bar->PanelBorderWidth(), 2);
