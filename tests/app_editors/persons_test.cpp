@@ -216,6 +216,34 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
+// Tab from "Vorname" to "männlich", before any person and on one, and a
+// click on "männlich", chosen already, change no record.
+TEST_F(EditorTest, NeitherTheFocusNorTheValueHeldChangesARecord) {
+  std::vector<TDataSetState> states;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    auto tabToSex = [&] {
+      driver.Click(f.editEigeVorname);
+      for (int i = 0; i < 6; ++i) driver.PressKey(VK_TAB);
+      states.push_back(f.tblEige->State());
+    };
+    tabToSex();
+    driver.Click(f.pbInsert);
+    driver.Type("Anna");
+    Retype(f.editEigeDatum, "05031990");
+    driver.Click(f.pbPost);
+    tabToSex();
+    EXPECT_TRUE(f.rgEigeGesch->Buttons(0)->Focused());
+    driver.Click(f.rgEigeGesch->Buttons(0));
+    states.push_back(f.tblEige->State());
+    driver.PressKey(VK_ESCAPE);
+  });
+  int id = 0;
+  ShowPersErf(id);
+  EXPECT_EQ(states, std::vector<TDataSetState>(3, dsBrowse));
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0) << "Escape asks nothing";
+}
+
 // The code cell's combo keeps the focus as in the event editor; before any
 // person both day labels read "Tage vorher".
 TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
