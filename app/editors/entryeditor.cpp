@@ -266,6 +266,10 @@ void TEntryEditor::CheckTypedTexts() {
                                          : CP1252("Geben Sie bitte ein gültiges Datum ein").str());
 }
 
+bool TEntryEditor::EscapeStaysInCell() const {
+  return cmbSelCode->Focused() && (cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified());
+}
+
 void TEntryEditor::BeforePost() {
   CheckEntry();
   auto f = [this](const char* name) { return tblEige->FieldByName(name); };

@@ -92,6 +92,8 @@ class TEntryEditor : public TEntryForm {
   // Checks a masked edit's text: its mask and its date or time value.
   void CheckMaskedText(TwwDBEdit* edit, bool isTime, const AnsiString& message);
   void CheckTypedTexts() override;
+  // A code typed or picked into the code cell and not yet in its row.
+  bool EscapeStaysInCell() const override;
   // The height of the codes grid: four rows and a margin.
   int CodesGridHeight();
 

@@ -66,6 +66,9 @@ class TEntryForm : public TOrvelanForm {
   // Refuses, with EInvalidData, texts typed into the window's masked edits
   // that their masks or their fields would not take.
   virtual void CheckTypedTexts() {}
+  // Whether the focused control takes Escape to take back its own typing
+  // (a cell being edited) instead of the window closing.
+  virtual bool EscapeStaysInCell() const { return false; }
   // Button enabling after a change of record or data, and of state.
   void UpdateDataButtons();
   void UpdateStateButtons();
@@ -95,6 +98,7 @@ class TEntryForm : public TOrvelanForm {
   void KeyUp(Word& key);
 
   TEscapeToClose escape_;
+  bool escapeInCell_ = false;  // the Escape going up went down in a cell
   std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
 

@@ -277,6 +277,10 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.PressKey(VK_DOWN);
     driver.Type("FAM");
     driver.PressKey(VK_DOWN);
+    // Escape takes back the code typed into the cell; the window stays.
+    driver.Type("XYZ");
+    driver.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(f.Visible() && f.gridEiSe->Focused() && f.cmbSelCode->Text().empty());
     driver.AnswerNextMessageBox(IDOK);
     driver.Type("XYZ");
     driver.PressKey(VK_DOWN);
