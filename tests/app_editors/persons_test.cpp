@@ -264,6 +264,8 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
     driver.PressKey(VK_RETURN);
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
+    driver.Type("FAM");
+    driver.PressKey(VK_DOWN);
     // Typed into the cell, a code goes in as picked, the widest whole left
     // of the list's button; one that does not exist is refused in German.
     driver.Type(kWidestCode);
@@ -275,8 +277,6 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Type("Q");
     EXPECT_EQ(f.cmbSelCode->Text() + "/" + IntToStr(keyboard::BeepCount() - beeps), AnsiString(kWidestCode) + "/1");
     driver.PressKey(VK_DOWN);
-    driver.Type("FAM");
-    driver.PressKey(VK_DOWN);
     // Escape takes back the code typed into the cell; the window stays.
     driver.Type("XYZ");
     driver.PressKey(VK_ESCAPE);
@@ -285,6 +285,12 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Type("XYZ");
     driver.PressKey(VK_DOWN);
     boxes = BoxesFrom(0);
+    // The list then opens on its first code, not on the last one found, and Down goes on from it.
+    driver.PressKey(VK_DOWN, ssAlt);
+    const AnsiString shown = f.tblSelC->FieldByName("SELC_ID")->AsString();
+    driver.PressKey(VK_DOWN);
+    EXPECT_EQ(shown + ">" + f.cmbSelCode->Text(), "FAM>FRE");
+    driver.PressKey(VK_ESCAPE);
     // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
     const int rows = f.gridEiSe->Height();
     f.SetHeight(302);
