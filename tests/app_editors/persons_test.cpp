@@ -265,8 +265,9 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.PressKey(VK_RETURN);
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
     driver.Type("FAM");
+    ClickCell(driver, f.gridEiSe, 2, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);
-    // Typed into the cell, a code goes in as picked, the widest whole left
+    // Typed into the cell (from "Bezeichnung" too), a code goes in as picked, the widest whole left
     // of the list's button; one that does not exist is refused in German.
     driver.Type(kWidestCode);
     EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
