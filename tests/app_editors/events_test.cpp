@@ -8,6 +8,8 @@
 // a code given twice refused in words of its own.
 #include "tests/app_editors/editors_fixture.h"
 
+#include <set>
+
 namespace edtest {
 namespace {
 
@@ -175,6 +177,38 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
   EXPECT_EQ(entriesBeforeDelete, std::vector<std::string>{"1|2|24.12.1999|||||||True|True|21|False|5|24|12|1999|" +
                                                           AnsiString(29, 'x') + "...|1203|0|" + text});
+}
+
+// Tab and Shift+Tab go round every field of the person and the event
+// editor: the code grid lets them pass; the event's text comes before its
+// codes, as on the screen.
+TEST_F(EditorTest, TabAndShiftTabReachEveryFieldOfTheEntryEditors) {
+  std::vector<std::string> missed;
+  std::string path;
+  auto walk = [&](TCustomForm& form) {
+    for (bool forward : {true, false}) {
+      std::set<TWinControl*> reached;
+      for (int i = 0; i < 40; ++i) {
+        driver.PressKey(VK_TAB, forward ? 0u : TShiftState{ssShift});
+        TWinControl* c = form.ActiveControl();
+        if (dynamic_cast<TCustomGrid*>(c->Parent())) c = c->Parent();  // a cell's editor: its grid
+        reached.insert(c);
+        if (forward) path += c->Name() + " ";
+      }
+      for (int i = 0; i < form.ComponentCount(); ++i)
+        if (auto* w = dynamic_cast<TWinControl*>(form.Components(i));
+            w && w->TabStop() && w->CanFocus() && !dynamic_cast<TCustomGrid*>(w->Parent()) && !reached.count(w))
+          missed.push_back(form.Name() + (forward ? " Tab " : " Shift+Tab ") + w->Name());
+    }
+    driver.PressKey(VK_ESCAPE);
+  };
+  driver.WhenModal(walk);
+  int id = 0;
+  ShowPersErf(id);
+  driver.WhenModal(walk);
+  ShowEreiErf();
+  EXPECT_EQ(missed, std::vector<std::string>{});
+  EXPECT_NE(path.find("cbStandard memoEigeText gridEiSe editEigeDatum"), std::string::npos) << path;
 }
 
 }  // namespace

@@ -163,6 +163,12 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
     driver.Type(AnsiString(31, 'a'));
     EXPECT_EQ(f.editEigeVorname->Text(), AnsiString(30, 'a')) << "a name never outgrows its field";
     Retype(f.editEigeVorname, "Anna");
+    // Shift+Tab from the text into the code grid saves the person first: the
+    // refusal puts the focus on the date it names.
+    driver.Click(f.memoEigeText);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.PressKey(VK_TAB, ssShift);
+    EXPECT_TRUE(f.editEigeDatum->Focused());
     tryPost();  // no date
     Retype(f.editEigeDatum, "121");
     EXPECT_EQ(f.editEigeDatum->Text(), "12.1");
