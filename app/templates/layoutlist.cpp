@@ -63,7 +63,7 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   pbHilfe = button("pbHilfe", "Hilfe", tpHelp, [this](TObject*) { ShowHelp(); });
   pbErfassen = button("pbErfassen", "Erfassen", -1, [this](TObject* s) { pbErfassenClick(s); });
   pbAbbruch = button("pbAbbruch", "Abbruch", tpCancel, [this](TObject*) { SetModalResult(mrCancel); });
-  pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { SetModalResult(mrOk); });
+  pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { TakeChoice(); });
 
   pnlSuche = panel("pnlSuche", kSearchHeight);
   pnlSuche->SetTop(kPanelHeight);
@@ -129,8 +129,14 @@ void TfrmListLOut::ArrangeButtons() {
   pbErfassen->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
 }
 
+void TfrmListLOut::TakeChoice() {
+  // What was typed last is searched before the template is taken.
+  editGoto->SearchNow();
+  SetModalResult(mrOk);
+}
+
 void TfrmListLOut::FormKeyUp(TObject*, Word& key, TShiftState) {
-  if (key == VK_RETURN) SetModalResult(mrOk);
+  if (key == VK_RETURN) TakeChoice();
   if (key == VK_ESCAPE) SetModalResult(mrCancel);
 }
 

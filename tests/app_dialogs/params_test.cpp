@@ -186,6 +186,13 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   EXPECT_EQ(Country, 0);
+  // Enter straight after typing takes the place typed for.
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Type("Berl");
+    driver.PressKey(VK_RETURN);
+  });
+  ASSERT_EQ(ShowLage(), mrOk);
+  EXPECT_EQ(Latitude, static_cast<long double>(52.52));
 }
 
 }  // namespace

@@ -319,6 +319,13 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
   });
   EXPECT_TRUE(ShowListLOut(number, true));
   EXPECT_EQ(number, 3);
+  // Enter straight after typing takes the template typed for.
+  driver.WhenModal([&](TCustomForm&) {
+    driver.Type("ge");
+    driver.PressKey(VK_RETURN);
+  });
+  EXPECT_TRUE(ShowListLOut(number, true));
+  EXPECT_EQ(number, 1);
   driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });
   number = 2;
   EXPECT_FALSE(ShowListLOut(number, false));
