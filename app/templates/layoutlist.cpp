@@ -156,12 +156,15 @@ void TfrmListLOut::LocateLayout(int number) {
   if (found) tblLOut->FindKey({title, number});
 }
 
-// Three buttons wide, three rows of the grid below the panels.
+// Three buttons wide, three rows of the grid below the panels: the grid's
+// frame, its titles and three of its rows with their lines.
 TPoint TfrmListLOut::MinimumSize() {
-  const int row = Canvas()->TextHeight("W") + 3;
+  const int line = gridLOut->GridLineWidth();
+  const int grid = gridLOut->Height() - gridLOut->ClientHeight() + gridLOut->RowHeights(0) + line +
+                   3 * (gridLOut->DefaultRowHeight() + line);
   return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-              pnlSuche->Height() + 4 * row + 4};
+              pnlSuche->Height() + grid};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

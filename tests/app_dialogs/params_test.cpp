@@ -135,6 +135,11 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
+    // Tab goes through each coordinate's own fields, then its direction.
+    std::string order;
+    driver.Click(p.spBreiteGrad);
+    for (int i = 0; i < 5; ++i, order += p.ActiveControl()->Name() + " ") driver.PressKey(VK_TAB);
+    EXPECT_EQ(order, "spBreiteMin cmbBreite spLaengeGrad spLaengeMin cmbLaenge ");
     // Beyond a limit a message, leaving the field or by Ok; the field keeps
     // the focus and the dialog stays open.
     for (auto [edit, text, message] :

@@ -315,6 +315,12 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
     driver.Advance(400);
     EXPECT_EQ(l->tblLOut->FieldByName("LOUT_TITEL")->AsString(), "Namensblatt");
     driver.SavePng(l, "templates_list");
+    // At its smallest the list shows three templates.
+    TPoint smallest, largest;
+    l->TrackSizeLimits(smallest, largest);
+    l->SetBounds(l->Left(), l->Top(), smallest.X, smallest.Y);
+    EXPECT_GE(l->gridLOut->VisibleRowCount(), 3);
+    driver.SavePng(l, "templates_list_smallest");
     driver.PressKey(VK_RETURN);
   });
   EXPECT_TRUE(ShowListLOut(number, true));
