@@ -282,8 +282,11 @@ void TEntryEditor::CheckTypedTexts() {
                                          : CP1252("Geben Sie bitte ein gültiges Datum ein").str());
 }
 
-bool TEntryEditor::EscapeStaysInCell() const {
-  return cmbSelCode->Focused() && (cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified());
+bool TEntryEditor::TakeBackCell() {
+  if (!cmbSelCode->Focused() || !(cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified())) return false;
+  // A picked code is in the row already; a typed one only in the combo.
+  if ((tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) && tblEiSe->Modified()) tblEiSe->Cancel();
+  return true;
 }
 
 void TEntryEditor::BeforePost() {

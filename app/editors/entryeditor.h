@@ -95,8 +95,9 @@ class TEntryEditor : public TEntryForm {
   // Checks a masked edit's text: its mask and its date or time value.
   void CheckMaskedText(TwwDBEdit* edit, bool isTime, const AnsiString& message);
   void CheckTypedTexts() override;
-  // A code typed or picked into the code cell and not yet in its row.
-  bool EscapeStaysInCell() const override;
+  // A code typed or picked into the code cell and not yet stored: the row
+  // gives back the code it held (a new row goes), the combo its text.
+  bool TakeBackCell() override;
   // The height of the codes grid: four rows and a margin.
   int CodesGridHeight();
 

@@ -91,7 +91,8 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
   OnKeyDown = [this](TObject*, Word& key, TShiftState) {
-    escapeInCell_ = key == VK_ESCAPE && EscapeStaysInCell();
+    // The cell may hand its Escape on to its grid: that one is the same press.
+    if (key == VK_ESCAPE && !escapeInCell_) escapeInCell_ = TakeBackCell();
     if (!escapeInCell_) escape_.KeyDown(key);
   };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };

@@ -66,9 +66,10 @@ class TEntryForm : public TOrvelanForm {
   // Refuses, with EInvalidData, texts typed into the window's masked edits
   // that their masks or their fields would not take.
   virtual void CheckTypedTexts() {}
-  // Whether the focused control takes Escape to take back its own typing
-  // (a cell being edited) instead of the window closing.
-  virtual bool EscapeStaysInCell() const { return false; }
+  // Escape in a cell being edited: takes back that cell instead of the
+  // window closing; True when it did (the focused control then gets the
+  // key to show it).
+  virtual bool TakeBackCell() { return false; }
   // Button enabling after a change of record or data, and of state.
   void UpdateDataButtons();
   void UpdateStateButtons();
