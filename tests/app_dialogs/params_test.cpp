@@ -135,8 +135,7 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
-    // Tab goes through each coordinate's own fields, then its direction.
-    std::string order;
+    std::string order;  // Tab: each coordinate's own fields, then its direction
     driver.Click(p.spBreiteGrad);
     for (int i = 0; i < 5; ++i, order += p.ActiveControl()->Name() + " ") driver.PressKey(VK_TAB);
     EXPECT_EQ(order, "spBreiteMin cmbBreite spLaengeGrad spLaengeMin cmbLaenge ");
@@ -191,11 +190,7 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   EXPECT_EQ(Country, 0);
-  // Enter straight after typing takes the place typed for.
-  driver.WhenModal([&](TCustomForm&) {
-    driver.Type("Berl");
-    driver.PressKey(VK_RETURN);
-  });
+  driver.WhenModal([&](TCustomForm&) { driver.Type("Berl"); driver.PressKey(VK_RETURN); });  // Enter at once
   ASSERT_EQ(ShowLage(), mrOk);
   EXPECT_EQ(Latitude, static_cast<long double>(52.52));
 }

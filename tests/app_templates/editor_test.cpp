@@ -315,21 +315,15 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
     driver.Advance(400);
     EXPECT_EQ(l->tblLOut->FieldByName("LOUT_TITEL")->AsString(), "Namensblatt");
     driver.SavePng(l, "templates_list");
-    // At its smallest the list shows three templates.
-    TPoint smallest, largest;
+    TPoint smallest, largest;  // at its smallest the list shows three templates
     l->TrackSizeLimits(smallest, largest);
     l->SetBounds(l->Left(), l->Top(), smallest.X, smallest.Y);
     EXPECT_GE(l->gridLOut->VisibleRowCount(), 3);
-    driver.SavePng(l, "templates_list_smallest");
     driver.PressKey(VK_RETURN);
   });
   EXPECT_TRUE(ShowListLOut(number, true));
   EXPECT_EQ(number, 3);
-  // Enter straight after typing takes the template typed for.
-  driver.WhenModal([&](TCustomForm&) {
-    driver.Type("ge");
-    driver.PressKey(VK_RETURN);
-  });
+  driver.WhenModal([&](TCustomForm&) { driver.Type("ge"); driver.PressKey(VK_RETURN); });  // Enter at once
   EXPECT_TRUE(ShowListLOut(number, true));
   EXPECT_EQ(number, 1);
   driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });
