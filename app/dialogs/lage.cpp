@@ -112,6 +112,8 @@ void TfrmLage::CalcFields(TDataSet* d) {
 }
 
 void TfrmLage::pbOkClick() {
+  // What was typed last is searched before the place is taken.
+  editGoto->SearchNow();
   if (!tblLage->IsEmpty()) {
     Latitude = tblLage->FieldByName("BREITE")->AsFloat();
     Longitude = tblLage->FieldByName("LAENGE")->AsFloat();

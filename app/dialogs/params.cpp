@@ -111,6 +111,8 @@ TfrmParams::TfrmParams(TComponent* owner)
   };
   cmbBreite = list("cmbBreite", 26, "Nord", CP1252("Süd").str());
   cmbLaenge = list("cmbLaenge", 58, "West", "Ost");
+  // Tab goes through each coordinate's own fields and its direction.
+  cmbBreite->SetTabOrder(spBreiteMin->TabOrder() + 1);
   pbVorgabe = new TExplorerButton(this);
   pbVorgabe->SetName("pbVorgabe");
   pbVorgabe->SetParent(grpLage);

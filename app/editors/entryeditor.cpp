@@ -191,6 +191,17 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   gridEiSe->SetOptions(gridEiSe->Options() & ~dgConfirmDelete);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+  // Tab and Shift+Tab pass on to the window's next or previous field, so
+  // that every field stays in reach; the arrows move among the codes.
+  gridEiSe->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    if (key != VK_TAB || (shift & (ssAlt | ssCtrl))) return;
+    key = 0;
+    // The code cell's combo lies in the grid: it is passed over too.
+    TWinControl* next = gridEiSe;
+    do next = FindNextControl(next, !(shift & ssShift), true, false);
+    while (next && next != gridEiSe && gridEiSe->ContainsControl(next));
+    if (next) next->SetFocus();
+  };
   // Codes belong to a stored entry: entering their grid saves a new one.
   gridEiSe->OnEnter = [this](TObject*) {
     if (tblEige->State() == dsInsert) LinkNeedsEntry();
@@ -250,18 +261,30 @@ void TEntryEditor::NewRecord() {
   NewEntryFields();
 }
 
+void TEntryEditor::RefuseAt(TWinControl* field, const AnsiString& message) {
+  if (field->CanFocus()) field->SetFocus();
+  throw EInvalidData(message);
+}
+
 void TEntryEditor::CheckMaskedText(TwwDBEdit* edit, bool isTime, const AnsiString& message) {
   const AnsiString text = wwStrTrimBlanks(edit->Text());
   if (text.empty()) return;
   TDateTime value = 0;
   if (!edit->IsValidPictureText(text) || !(isTime ? TryStrToTime(text, value) : TryStrToDate(text, value)))
-    throw EInvalidData(message);
+    RefuseAt(edit, message);
 }
 
 void TEntryEditor::CheckTypedTexts() {
   CheckMaskedText(editEigeDatum, false,
                   entryType_ == etPerson ? CP1252("Geben Sie bitte ein gültiges Geburtsdatum ein").str()
                                          : CP1252("Geben Sie bitte ein gültiges Datum ein").str());
+}
+
+bool TEntryEditor::TakeBackCell() {
+  if (!cmbSelCode->Focused() || !(cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified())) return false;
+  // A picked code is in the row already; a typed one only in the combo.
+  if ((tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) && tblEiSe->Modified()) tblEiSe->Cancel();
+  return true;
 }
 
 void TEntryEditor::BeforePost() {
@@ -272,9 +295,9 @@ void TEntryEditor::BeforePost() {
   // dates than its start are kept (the print window names them).
   const TDateTime last = PackedDateToDateTime(PackedDateMax());
   if (std::trunc(date) > last)
-    throw EInvalidData(AnsiString(entryType_ == etPerson ? "Das Geburtsdatum " : "Das Datum ") +
-                       EntryDateText(date) + " liegt nach dem Ende des Kalenders am " + EntryDateText(last) +
-                       CP1252(". Geben Sie bitte ein früheres Datum ein.").str());
+    RefuseAt(editEigeDatum, AnsiString(entryType_ == etPerson ? "Das Geburtsdatum " : "Das Datum ") +
+                                EntryDateText(date) + " liegt nach dem Ende des Kalenders am " + EntryDateText(last) +
+                                CP1252(". Geben Sie bitte ein früheres Datum ein.").str());
   int year = 0, month = 0, day = 0;
   DecodeDate(date, year, month, day);
   f("EIGE_TAG")->SetAsInteger(day);

@@ -89,9 +89,15 @@ class TEntryEditor : public TEntryForm {
   virtual AnsiString DeleteRefused() const = 0;
   // Called after every change of record or data.
   virtual void EntryDataChanged() {}
+  // Refuses the post with EInvalidData, the focus on the field the message
+  // names, so that the user can mend it at once.
+  [[noreturn]] static void RefuseAt(TWinControl* field, const AnsiString& message);
   // Checks a masked edit's text: its mask and its date or time value.
   void CheckMaskedText(TwwDBEdit* edit, bool isTime, const AnsiString& message);
   void CheckTypedTexts() override;
+  // A code typed or picked into the code cell and not yet stored: the row
+  // gives back the code it held (a new row goes), the combo its text.
+  bool TakeBackCell() override;
   // The height of the codes grid: four rows and a margin.
   int CodesGridHeight();
 

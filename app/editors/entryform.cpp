@@ -2,6 +2,7 @@
 // button enabling, closing with the save question, minimum size.
 #include "app/editors/entryform.h"
 
+#include <utility>
 #include <vector>
 
 #include "app/windows/winparts.h"
@@ -89,7 +90,11 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   SizeBar->SetBevelOuter(bvRaised);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) {
+    // The cell may hand its Escape on to its grid: that one is the same press.
+    if (key == VK_ESCAPE && !escapeInCell_) escapeInCell_ = TakeBackCell();
+    if (!escapeInCell_) escape_.KeyDown(key);
+  };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
   // The grids' last columns fill them once the window is active.
@@ -222,7 +227,7 @@ void TEntryForm::CloseQuery(bool& canClose) {
 void TEntryForm::KeyUp(Word& key) {
   if (key != VK_ESCAPE) return;
   key = 0;
-  Close();
+  if (!std::exchange(escapeInCell_, false)) Close();
 }
 
 int TEntryForm::MinimumWidth() const {

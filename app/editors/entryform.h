@@ -66,6 +66,10 @@ class TEntryForm : public TOrvelanForm {
   // Refuses, with EInvalidData, texts typed into the window's masked edits
   // that their masks or their fields would not take.
   virtual void CheckTypedTexts() {}
+  // Escape in a cell being edited: takes back that cell instead of the
+  // window closing; True when it did (the focused control then gets the
+  // key to show it).
+  virtual bool TakeBackCell() { return false; }
   // Button enabling after a change of record or data, and of state.
   void UpdateDataButtons();
   void UpdateStateButtons();
@@ -95,6 +99,7 @@ class TEntryForm : public TOrvelanForm {
   void KeyUp(Word& key);
 
   TEscapeToClose escape_;
+  bool escapeInCell_ = false;  // the Escape going up went down in a cell
   std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
 

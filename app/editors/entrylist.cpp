@@ -68,7 +68,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   pbAbbruch->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
   pbOk = ToolButton("pbOk", "Ok", kButtonWidth);
   pbOk->SetBitmap(ToolPicture(tpOk).get());
-  pbOk->OnClick = [this](TObject*) { SetModalResult(mrOk); };
+  pbOk->OnClick = [this](TObject*) { TakeChoice(); };
   lblGoto = new TLabel(this);
   lblGoto->SetName("lblGoto");
   lblGoto->SetParent(pnlGoto);
@@ -113,7 +113,7 @@ TEntryList::TEntryList(TComponent* owner, const char* name, const AnsiString& ca
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
-      SetModalResult(mrOk);
+      TakeChoice();
     } else if (key == VK_ESCAPE) {
       key = 0;
       SetModalResult(mrCancel);
@@ -141,6 +141,12 @@ void TEntryList::SetColumns(std::initializer_list<const char*> columns) {
   gridEige->SetDataSource(dsEige);
   OpenTableOrExplain(tblEige);
   tblEige->SetRange({entryType_}, {entryType_});
+}
+
+void TEntryList::TakeChoice() {
+  // What was typed last is searched before the entry is taken.
+  if (Timer1->Enabled()) Timer1->OnTimer(Timer1);
+  SetModalResult(mrOk);
 }
 
 void TEntryList::RestartTimer() {

@@ -44,6 +44,8 @@ class TEntryList : public TOrvelanForm {
   TExplorerButton* ToolButton(const char* name, const AnsiString& caption, int width);
   // Restarts the typing timer.
   void RestartTimer();
+  // Enter and Ok: closes with Ok on the entry searched for.
+  void TakeChoice();
   void PlaceButtons();
   TPoint MinimumSize() override = 0;
   int BaseMinimumHeight();

@@ -70,6 +70,8 @@ TfrmEreiErf::TfrmEreiErf(TComponent* owner)
   memoEigeText->SetScrollBars(ssVertical);
   memoEigeText->SetDataSource(dsEige);
   memoEigeText->SetDataField("EIGE_TEXT");
+  // The text above its codes comes first in the Tab order too.
+  memoEigeText->SetTabOrder(0);
 
   SetFormKey("EREIGNISSE ERFASSEN");
   SetHelpContext(39);
@@ -96,9 +98,9 @@ void TfrmEreiErf::PositionOnEvent(int id) { ::PositionOnEvent(tblEige, id); }
 
 void TfrmEreiErf::CheckEntry() {
   if (tblEige->FieldByName("EIGE_DATUM")->Text().size() < 10)
-    throw EInvalidData(CP1252("Geben Sie bitte ein gültiges Datum ein").str());
+    RefuseAt(editEigeDatum, CP1252("Geben Sie bitte ein gültiges Datum ein").str());
   if (OnlyBlanks(tblEige->FieldByName("EIGE_TEXT")->AsString()))
-    throw EInvalidData("Geben Sie bitte ein Ereignistext ein");
+    RefuseAt(memoEigeText, "Geben Sie bitte ein Ereignistext ein");
 }
 
 AnsiString TfrmEreiErf::HintText() { return ShortHintText(tblEige->FieldByName("EIGE_TEXT")->AsString()); }

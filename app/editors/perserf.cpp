@@ -195,9 +195,9 @@ void TfrmPersErf::CheckTypedTexts() {
 void TfrmPersErf::CheckEntry() {
   auto f = [this](const char* name) { return tblEige->FieldByName(name); };
   if (f("EIGE_DATUM")->Text().size() < 10)
-    throw EInvalidData(CP1252("Geben Sie bitte ein gültiges Geburtsdatum ein").str());
+    RefuseAt(editEigeDatum, CP1252("Geben Sie bitte ein gültiges Geburtsdatum ein").str());
   if (f("EIGE_NACHNAME")->AsString().empty() && f("EIGE_VORNAME")->AsString().empty())
-    throw EInvalidData("Geben Sie bitte einen Vornamen und/oder Nachnamen ein");
+    RefuseAt(editEigeVorname, "Geben Sie bitte einen Vornamen und/oder Nachnamen ein");
 }
 
 void TfrmPersErf::PrepareEntry() { AddPreposition(tblEige->FieldByName("EIGE_ORTPR")->AsString()); }

@@ -63,7 +63,7 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   pbHilfe = button("pbHilfe", "Hilfe", tpHelp, [this](TObject*) { ShowHelp(); });
   pbErfassen = button("pbErfassen", "Erfassen", -1, [this](TObject* s) { pbErfassenClick(s); });
   pbAbbruch = button("pbAbbruch", "Abbruch", tpCancel, [this](TObject*) { SetModalResult(mrCancel); });
-  pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { SetModalResult(mrOk); });
+  pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { TakeChoice(); });
 
   pnlSuche = panel("pnlSuche", kSearchHeight);
   pnlSuche->SetTop(kPanelHeight);
@@ -129,8 +129,14 @@ void TfrmListLOut::ArrangeButtons() {
   pbErfassen->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
 }
 
+void TfrmListLOut::TakeChoice() {
+  // What was typed last is searched before the template is taken.
+  editGoto->SearchNow();
+  SetModalResult(mrOk);
+}
+
 void TfrmListLOut::FormKeyUp(TObject*, Word& key, TShiftState) {
-  if (key == VK_RETURN) SetModalResult(mrOk);
+  if (key == VK_RETURN) TakeChoice();
   if (key == VK_ESCAPE) SetModalResult(mrCancel);
 }
 
@@ -150,12 +156,15 @@ void TfrmListLOut::LocateLayout(int number) {
   if (found) tblLOut->FindKey({title, number});
 }
 
-// Three buttons wide, three rows of the grid below the panels.
+// Three buttons wide, three rows of the grid below the panels: the grid's
+// frame, its titles and three of its rows with their lines.
 TPoint TfrmListLOut::MinimumSize() {
-  const int row = Canvas()->TextHeight("W") + 3;
+  const int line = gridLOut->GridLineWidth();
+  const int grid = gridLOut->Height() - gridLOut->ClientHeight() + gridLOut->RowHeights(0) + line +
+                   3 * (gridLOut->DefaultRowHeight() + line);
   return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-              pnlSuche->Height() + 4 * row + 4};
+              pnlSuche->Height() + grid};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

@@ -37,6 +37,8 @@ class TfrmListLOut : public TOrvelanForm {
  private:
   void FormCreate(TObject* sender);
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
+  // Enter and Ok: closes with Ok on the template searched for.
+  void TakeChoice();
   void ArrangeButtons();
   void pbErfassenClick(TObject* sender);
   TPoint MinimumSize() override;

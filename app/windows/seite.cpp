@@ -2,6 +2,7 @@
 #include "app/windows/seite.h"
 
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
 
 TfrmSeite::TfrmSeite(TComponent* owner)
     : TfrmMeasureDialog(owner, "frmSeite", "Seite einrichten", "SEITE EINRICHTEN", 50) {
@@ -14,7 +15,18 @@ TfrmSeite::TfrmSeite(TComponent* owner)
   cmbFormat->SetStyle(csDropDownList);
   cmbFormat->SetBounds(EditLeft(), RowTop(0), 160, 21);
   for (const char* f : {"A4 Hoch", "A4Quer", "Benutzerdefiniert"}) cmbFormat->Items()->Add(f);
-  cmbFormat->OnChange = [this](TObject*) { cmbFormatChange(); };
+  // Only the format taken applies: an item the arrows pass in the open list
+  // changes nothing; closing the list takes the item shown, but Escape
+  // takes nothing.
+  cmbFormat->OnChange = [this](TObject*) {
+    if (!cmbFormat->DroppedDown()) cmbFormatChange();
+  };
+  cmbFormat->OnCloseUp = [this](TObject*) {
+    if (GetKeyState(VK_ESCAPE) < 0)
+      cmbFormat->SetItemIndex(format_);
+    else if (cmbFormat->ItemIndex() != format_)
+      cmbFormatChange();
+  };
   grpRaender = MakeGroup("grpRaender", CP1252(" Ränder ").str(), top + grpFormat->Height() + 8,
                          {{3, "Oben:"}, {4, "Unten:"}, {5, "Links:"}, {6, "Rechts:"}});
   SetClientSize(ClientWidth(), grpRaender->Top() + grpRaender->Height() + 10);
@@ -50,6 +62,7 @@ void TfrmSeite::FormShow() {
 
 void TfrmSeite::cmbFormatChange() {
   const int format = cmbFormat->ItemIndex();
+  format_ = format;
   if (format == pfA4Portrait) {
     SetValue(1, kA4Width);
     SetValue(2, kA4Height);

@@ -31,6 +31,7 @@ class TfrmSeite : public TfrmMeasureDialog {
 
  private:
   void FormShow();
+  int format_ = -1;  // the format whose size the edits show
 };
 
 // Shows the dialog on a copy of the page part of the block; on OK the

@@ -67,6 +67,8 @@ void TwwIncrementalSearch::KeyUp(Word& key, TShiftState shift) {
   timer_->SetEnabled(true);
 }
 
+void TwwIncrementalSearch::SearchNow() { TimerTick(); }
+
 void TwwIncrementalSearch::TimerTick() {
   if (!timer_->Enabled()) return;
   timer_->SetEnabled(false);

@@ -38,6 +38,9 @@ class TwwIncrementalSearch : public TCustomEdit {
   void SetShowMatchText(bool v) { showMatchText_ = v; }
   TwwAfterSearchEvent OnAfterSearch;
 
+  // Runs a search still waiting for its pause at once: a window that
+  // takes the found record (Enter, Ok) takes the one typed for.
+  void SearchNow();
   // The waiting search (tests and the owner's form look at it).
   TTimer* SearchTimer() const { return timer_.get(); }
   const AnsiString& LastSearchedText() const { return lastSearched_; }

@@ -338,6 +338,11 @@ class TwwCustomDBGrid : public TCustomGrid {
   void LineUp();
   void LineDown(bool appendAtEnd);
   void Tab(bool forward);
+  // Whether typing can change the field of a data column.
+  bool ColumnTakesTyping(int dataCol);
+  // A character typed on a new row into a column that cannot take it goes
+  // to the row's first column that can; True when it went there.
+  bool TypeIntoNewRow(char key);
   void AbandonEdit();
   void DeleteRecord();
   void RecordTitlePress(int col, int row, TMouseButton button);

@@ -27,11 +27,14 @@ bool TwwCustomDBGrid::CanEditAcceptKey(char key) {
   return f && f->IsValidChar(key);
 }
 
+bool TwwCustomDBGrid::ColumnTakesTyping(int dataCol) {
+  TField* f = GetColField(dataCol);
+  return f && (f->CanModify() || (editCalculated_ && wwIsCalcOrLookupField(f) && !f->ReadOnly()));
+}
+
 bool TwwCustomDBGrid::CanEditModify() {
   if (readOnly_ || !link_->Active() || link_->ReadOnly() || link_->FieldCount() == 0) return false;
-  TField* f = GetColField(GetSelectedIndex());
-  if (!f) return false;
-  if (!f->CanModify() && !(editCalculated_ && wwIsCalcOrLookupField(f) && !f->ReadOnly())) return false;
+  if (!ColumnTakesTyping(GetSelectedIndex())) return false;
   link_->Edit();
   const bool editing = link_->Editing();
   if (editing) link_->Modified();
@@ -262,7 +265,30 @@ void TwwCustomDBGrid::KeyDown(Word& key, TShiftState shift) {
 void TwwCustomDBGrid::KeyPress(char& key) {
   if ((keyOptions_ & dgEnterToTab) && key == 13) key = 9;
   if (!(options_ & dgAlwaysShowEditor) && key == 13) link_->UpdateRecord();
+  if (TypeIntoNewRow(key)) {
+    key = 0;
+    return;
+  }
   TCustomGrid::KeyPress(key);
+}
+
+bool TwwCustomDBGrid::TypeIntoNewRow(char key) {
+  // A new row is filled from its first field that takes typing (a lookup
+  // column shows what that field names): what is typed into a column that
+  // cannot take it would be lost.
+  if (static_cast<unsigned char>(key) < 32 || readOnly_ || !(options_ & dgEditing) || !link_->Active() ||
+      link_->DataSet()->State() != dsInsert || ColumnTakesTyping(GetSelectedIndex()))
+    return false;
+  for (int i = 0; i < link_->FieldCount(); ++i) {
+    if (!ColumnTakesTyping(i)) continue;
+    SetSelectedIndex(i);
+    // Painted now, the cell lays its edit control over itself for the key.
+    InvalidateCell(Col(), Row());
+    Update();
+    Perform(WM_CHAR, static_cast<unsigned char>(key), 0);
+    return true;
+  }
+  return false;
 }
 
 // ---------------------------------------------------------------- mouse

@@ -531,6 +531,9 @@ void TwwDBCustomLookupCombo::DropDown() {
   if (!typing_) {
     if (wwIsClassByName(table, "TwwQuery")) StartEdit();
     grid_->SyncLookup(false);
+    // Without a value the list opens on its first record, the one a key
+    // moves on from, not on a record an earlier search left current.
+    if (!grid_->Found()) table->First();
   }
   if (UseTFields())
     wwApplySelectedToFields(table, Selected());

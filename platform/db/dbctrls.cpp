@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "platform/rtl/sysutils.h"
+#include "platform/ui/keyboard.h"
 
 namespace {
 
@@ -50,17 +51,22 @@ AnsiString FirstValue(const AnsiString& values) {
 }
 
 // The radio buttons of a TDBRadioGroup: a choice by the user needs the
-// group's consent (the dataset must go into edit state).
+// group's consent (the dataset must go into edit state). Only a choice of
+// another button asks it: the focus alone, or the button already chosen,
+// leaves the record as it is.
 class TGroupButton : public TRadioButton {
   ORV_CLASS(TGroupButton, TRadioButton)
   explicit TGroupButton(TDBRadioGroup* group) : TRadioButton(group), group_(group) {}
 
 protected:
   void Toggle() override {
-    if (group_->CanModify()) TRadioButton::Toggle();
+    if (!Checked() && group_->CanModify()) TRadioButton::Toggle();
   }
   void DoEnter() override {
-    if (group_->CanModify())
+    // An arrow key that brought the focus checks the button it reached.
+    const bool arrow =
+        GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0;
+    if (!Checked() && arrow && group_->CanModify())
       TRadioButton::DoEnter();
     else
       TButtonControl::DoEnter();

@@ -138,6 +138,10 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   driver.WhenModal([&](TCustomForm& active) {
     auto& p = dynamic_cast<TfrmParams&>(active);
     EXPECT_EQ(Shown(p), CP1252("33 30 Süd / 10 0 West").str());
+    std::string order;  // Tab: each coordinate's own fields, then its direction
+    driver.Click(p.spBreiteGrad);
+    for (int i = 0; i < 5; ++i, order += p.ActiveControl()->Name() + " ") driver.PressKey(VK_TAB);
+    EXPECT_EQ(order, "spBreiteMin cmbBreite spLaengeGrad spLaengeMin cmbLaenge ");
     // Beyond a limit a message, leaving the field or by Ok; the field keeps
     // the focus and the dialog stays open.
     for (auto [edit, text, message] :
@@ -189,6 +193,9 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   EXPECT_EQ(Country, 0);
+  driver.WhenModal([&](TCustomForm&) { driver.Type("Berl"); driver.PressKey(VK_RETURN); });  // Enter at once
+  ASSERT_EQ(ShowLage(), mrOk);
+  EXPECT_EQ(Latitude, static_cast<long double>(52.52));
 }
 
 }  // namespace

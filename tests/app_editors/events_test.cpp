@@ -117,7 +117,7 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.Click(f.pbInsert);
     ASSERT_TRUE(f.editEigeDatum->Focused());
     driver.Type("24121999");
-    driver.Click(f.memoEigeText);
+    for (int i = 0; i < 6; ++i) driver.PressKey(VK_TAB);  // through the warner to the text
     driver.Type(text);
     // Two codes through the grid's combo, the first once more: a code given
     // twice is dropped without a word. Adding the first code saves the event.
@@ -140,6 +140,10 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.PressKey(VK_DELETE, ssCtrl);
     EXPECT_EQ(BoxesFrom(asked), std::vector<AnsiString>{question});
     EXPECT_EQ(f.tblEige->State(), dsBrowse);
+    driver.PressKey(VK_TAB);  // Tab and Shift+Tab pass the codes: on to the date, back to the text
+    EXPECT_TRUE(f.editEigeDatum->Focused());
+    for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
+    EXPECT_TRUE(f.memoEigeText->Focused());
     driver.SavePng(&f, "editors_event_record");
     // "Standard": these warner settings become the defaults.
     driver.Click(f.cbStandard);

@@ -68,6 +68,9 @@ TEST_F(ListTest, ThePersonListSearchesWhatWasTypedAfter300Ms) {
   });
   EXPECT_FALSE(ShowListPers(id, false));
   EXPECT_EQ(id, 5) << "Escape hands back nothing";
+  driver.WhenModal([&](TCustomForm&) { driver.Type("we"); driver.PressKey(VK_RETURN); });
+  EXPECT_TRUE(ShowListPers(id, false));
+  EXPECT_EQ(id, 6) << "Enter straight after typing takes the person typed for";
 }
 
 TEST_F(ListTest, TheEventListSearchesOnlyACompleteDate) {

@@ -31,6 +31,8 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
     EXPECT_TRUE(f.editEigeW2Tage->Enabled());
     driver.SavePng(&f, "editors_person_insert");
     driver.Click(f.pbPost);
+    for (int i = 0; i < 8; ++i) driver.PressKey(VK_TAB);  // neither focus nor the sex held changes the record
+    driver.Click(f.rgEigeGesch->Buttons(1));
     EXPECT_TRUE(f.pbInsert->Enabled() && !f.pbPost->Enabled());
     driver.SavePng(&f, "editors_person_record");
     // Born on 29 February, long names, one day ahead.
@@ -178,6 +180,10 @@ TEST_F(EditorTest, RefusedPostsSayWhyAndWriteNothing) {
     driver.Type(AnsiString(31, 'a'));
     EXPECT_EQ(f.editEigeVorname->Text(), AnsiString(30, 'a')) << "a name never outgrows its field";
     Retype(f.editEigeVorname, "Anna");
+    driver.Click(f.memoEigeText);  // Shift+Tab into the codes saves first: the refusal goes to the date
+    driver.AnswerNextMessageBox(IDOK);
+    driver.PressKey(VK_TAB, ssShift);
+    EXPECT_TRUE(f.editEigeDatum->Focused());
     tryPost();  // no date
     Retype(f.editEigeDatum, "121");
     EXPECT_EQ(f.editEigeDatum->Text(), "12.1");
@@ -251,7 +257,10 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
     driver.PressKey(VK_RETURN);
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
-    // Typed into the cell, a code goes in as picked, the widest whole left
+    driver.Type("FAM");
+    ClickCell(driver, f.gridEiSe, 2, f.gridEiSe->Row());
+    driver.PressKey(VK_DOWN);
+    // Typed into the cell (from "Bezeichnung" too), a code goes in as picked, the widest whole left
     // of the list's button; one that does not exist is refused in German.
     driver.Type(kWidestCode);
     EXPECT_EQ(LoWord(f.cmbSelCode->Perform(EM_POSFROMCHAR, 0, 0)), f.cmbSelCode->FormatRect().Left);
@@ -262,12 +271,18 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.Type("Q");
     EXPECT_EQ(f.cmbSelCode->Text() + "/" + IntToStr(keyboard::BeepCount() - beeps), AnsiString(kWidestCode) + "/1");
     driver.PressKey(VK_DOWN);
-    driver.Type("FAM");
-    driver.PressKey(VK_DOWN);
+    driver.Type("XYZ");  // Escape takes back the code typed into the cell; the window stays
+    driver.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(f.Visible() && f.gridEiSe->Focused() && f.cmbSelCode->Text().empty());
     driver.AnswerNextMessageBox(IDOK);
     driver.Type("XYZ");
     driver.PressKey(VK_DOWN);
     boxes = BoxesFrom(0);
+    driver.PressKey(VK_DOWN, ssAlt);  // the list opens on its first code, the one Down moves on from
+    const AnsiString shown = f.tblSelC->FieldByName("SELC_ID")->AsString();
+    driver.PressKey(VK_DOWN);
+    EXPECT_EQ(shown + ">" + f.cmbSelCode->Text(), "FAM>FRE");
+    driver.PressKey(VK_ESCAPE);
     // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
     const int rows = f.gridEiSe->Height();
     f.SetHeight(302);

@@ -339,10 +339,17 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
     driver.Advance(400);
     EXPECT_EQ(l->tblLOut->FieldByName("LOUT_TITEL")->AsString(), "Namensblatt");
     driver.SavePng(l, "templates_list");
+    TPoint smallest, largest;  // at its smallest the list shows three templates
+    l->TrackSizeLimits(smallest, largest);
+    l->SetBounds(l->Left(), l->Top(), smallest.X, smallest.Y);
+    EXPECT_GE(l->gridLOut->VisibleRowCount(), 3);
     driver.PressKey(VK_RETURN);
   });
   EXPECT_TRUE(ShowListLOut(number, true));
   EXPECT_EQ(number, 3);
+  driver.WhenModal([&](TCustomForm&) { driver.Type("ge"); driver.PressKey(VK_RETURN); });  // Enter at once
+  EXPECT_TRUE(ShowListLOut(number, true));
+  EXPECT_EQ(number, 1);
   driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });
   number = 2;
   EXPECT_FALSE(ShowListLOut(number, false));

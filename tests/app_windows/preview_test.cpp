@@ -128,6 +128,14 @@ TEST_F(PreviewTest, TheDialogsStoreWhatIsTypedAndOnlyThat) {
   ASSERT_TRUE(ShowPageSetupDialog(page));
   EXPECT_EQ(std::vector<int32_t>({page.PaperWidth, page.PaperHeight, page.MarginRight, page.MarginLeft}),
             std::vector<int32_t>({kA4Height, kA4Width, 1080, 567}));
+  PageSettings upright;  // Down through the open list applies nothing it passes, only the item taken
+  driver.WhenModal([&](TCustomForm& active) {
+    dynamic_cast<TfrmSeite&>(active).cmbFormat->SetFocus();
+    driver.PressKey(VK_DOWN, ssAlt);
+    for (int vk : {VK_DOWN, VK_DOWN, VK_RETURN, VK_RETURN}) driver.PressKey(vk);
+  });
+  ASSERT_TRUE(ShowPageSetupDialog(upright));
+  EXPECT_EQ(upright.PaperWidth, kA4Width) << "\"Benutzerdefiniert\" keeps the size shown";
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
