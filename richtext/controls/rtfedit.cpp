@@ -632,6 +632,10 @@ void TWPCustomRtfEdit::KeyPress(char& key) {
   if (key == 0 || !Focused() || !Visible()) return;
   const unsigned char c = static_cast<unsigned char>(key);
   switch (c) {
+    case 1:  // Ctrl+A, as in every text field
+      SelectAll();
+      ReportEditState();
+      return;
     case 3:
       CopyToClipboard();
       return;

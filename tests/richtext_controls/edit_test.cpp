@@ -129,6 +129,10 @@ TEST(EditWindow, KeysTypeMoveSelectAndEdit) {
   EXPECT_FALSE(Selected(e).empty());
   w.driver.PressKey(VK_ESCAPE);
   EXPECT_EQ(Selected(e), "");
+  // Ctrl+A selects the whole text, as in every text field.
+  w.driver.PressKey('A', ssCtrl);
+  EXPECT_EQ(Selected(e), Text(e));
+  w.driver.PressKey(VK_ESCAPE);
   // Tab types a tab with WantTabs; Ctrl+Tab and Shift+Tab go to their events.
   int ctrlTabs = 0, shiftTabs = 0;
   e->CtrlTabPressed = [&](TObject*) { ++ctrlTabs; };
