@@ -84,21 +84,34 @@ void PutText(TCustomEdit* edit, const AnsiString& text, int caret) {
   edit->SetSelStart(std::clamp(caret, 0, static_cast<int>(edit->Text().size())));
 }
 
-}  // namespace
+// The text that a typed `key` makes under the mask, where the typed part
+// ends in it, and how the mask takes it.
+struct TPictureTyping {
+  AnsiString Filled;
+  int TypedEnd = 0;
+  TwwPicResult Result = pmComplete;
+  bool TooLong = false;  // left to the edit's own limit
+  bool InMiddle = false;
+  int Most = -1;
+};
 
-TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
-                                char& key) {
+TPictureTyping PictureTyping(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
+                             char key) {
+  TPictureTyping t;
   const AnsiString text = edit->Text();
   const int selStart = std::clamp(edit->SelStart(), 0, static_cast<int>(text.size()));
   const int selEnd = std::clamp(selStart + edit->SelLength(), selStart, static_cast<int>(text.size()));
   const AnsiString after = text.substr(static_cast<std::size_t>(selEnd));
-  AnsiString filled = text.substr(0, static_cast<std::size_t>(selStart)) + key + after;
-  if (edit->MaxLength() > 0 && static_cast<int>(filled.size()) > edit->MaxLength() &&
-      (!limitAtEndOnly || after.empty()))
-    return TwwPictureKey::Passed;
+  t.InMiddle = !after.empty();
+  t.Filled = text.substr(0, static_cast<std::size_t>(selStart)) + key + after;
+  if (edit->MaxLength() > 0 && static_cast<int>(t.Filled.size()) > edit->MaxLength() &&
+      (!limitAtEndOnly || after.empty())) {
+    t.TooLong = true;
+    return t;
+  }
   TwwPictureValidator validator(mask, autoFill);
-  TwwPicResult result = validator.MatchText(filled, autoFill);
-  if (result == pmError && autoFill && after.empty() && key != ' ') {
+  t.Result = validator.MatchText(t.Filled, autoFill);
+  if (t.Result == pmError && autoFill && after.empty() && key != ' ') {
     // Literals the mask wants before the character come with it: a blank in
     // their place stands for the first, auto-fill appends the rest.
     const AnsiString before = text.substr(0, static_cast<std::size_t>(selStart));
@@ -107,36 +120,53 @@ TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool 
       AnsiString retry = probe + key;
       const TwwPicResult second = validator.MatchText(retry, true);
       if (second == pmComplete || second == pmIncomplete) {
-        filled = retry;
-        result = second;
+        t.Filled = retry;
+        t.Result = second;
       }
     }
   }
   // Where the typed character stands in the (possibly rewritten) text.
-  const int typedEnd = std::max(1, static_cast<int>(filled.size()) - static_cast<int>(after.size()));
-  switch (result) {
+  t.TypedEnd = std::max(1, static_cast<int>(t.Filled.size()) - static_cast<int>(after.size()));
+  t.Most = validator.MaxTextLength();
+  return t;
+}
+
+// In the middle of the text a key that breaks the mask passes, so that a
+// text may be mended on the way, but never beyond what the mask holds.
+bool Refused(const TPictureTyping& t) {
+  return !t.TooLong && t.Result == pmError &&
+         !(t.InMiddle && (t.Most < 0 || static_cast<int>(t.Filled.size()) <= t.Most));
+}
+
+}  // namespace
+
+bool wwPictureRefusesKey(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly, char key) {
+  return Refused(PictureTyping(edit, mask, autoFill, limitAtEndOnly, key));
+}
+
+TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
+                                char& key) {
+  const TPictureTyping t = PictureTyping(edit, mask, autoFill, limitAtEndOnly, key);
+  if (t.TooLong) return TwwPictureKey::Passed;
+  switch (t.Result) {
     case pmComplete:
       if (edit->BorderStyle() == bsNone) {
-        AnsiString rest = filled;
-        rest.erase(static_cast<std::size_t>(typedEnd - 1), 1);
-        PutText(edit, rest, typedEnd - 1);
-        key = filled[static_cast<std::size_t>(typedEnd - 1)];
+        AnsiString rest = t.Filled;
+        rest.erase(static_cast<std::size_t>(t.TypedEnd - 1), 1);
+        PutText(edit, rest, t.TypedEnd - 1);
+        key = t.Filled[static_cast<std::size_t>(t.TypedEnd - 1)];
         return TwwPictureKey::Passed;
       }
       [[fallthrough]];
     case pmIncomplete:
-      PutText(edit, filled, typedEnd);
+      PutText(edit, t.Filled, t.TypedEnd);
       key = 0;
       return TwwPictureKey::Typed;
-    case pmError: {
-      // In the middle of the text the key passes, so that a text may be
-      // mended on the way, but never beyond what the mask holds.
-      const int most = validator.MaxTextLength();
-      if (!after.empty() && (most < 0 || static_cast<int>(filled.size()) <= most)) return TwwPictureKey::Passed;
+    case pmError:
+      if (!Refused(t)) return TwwPictureKey::Passed;
       MessageBeep(0);
       key = 0;
       return TwwPictureKey::Refused;
-    }
     default:
       // A mask that cannot be read checks nothing while typing.
       return TwwPictureKey::Passed;

@@ -82,6 +82,9 @@ enum class TwwPictureKey {
 // the caret at the end when `limitAtEndOnly`).
 TwwPictureKey wwPictureKeyPress(TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly,
                                 char& key);
+// Whether wwPictureKeyPress would refuse `key`, asked before anything
+// changes (neither the text nor the record).
+bool wwPictureRefusesKey(const TCustomEdit* edit, const AnsiString& mask, bool autoFill, bool limitAtEndOnly, char key);
 // The one rule by which the edits that type under a picture (the data-aware
 // edit and the grid's editor) take a pasted `c` as their own: with their
 // picture in use (`inUse`) and no edit mask, the picture itself put `c`

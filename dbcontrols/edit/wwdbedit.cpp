@@ -506,6 +506,14 @@ void TwwDBCustomEdit::KeyPress(char& key) {
       return;
     }
   }
+  // So is one the picture refuses: a refused key must not put the record
+  // into editing, which would ask to save a record nobody changed.
+  if (k >= 32 && HasPictureMask() &&
+      wwPictureRefusesKey(this, picture_->PictureMask(), picture_->AutoFill(), false, key)) {
+    MessageBeep(0);
+    key = 0;
+    return;
+  }
   if (typing || k == 22 || k == 24) {
     if (!EditField()) {
       MessageBeep(0);

@@ -142,6 +142,8 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     EXPECT_EQ(f.tblEige->State(), dsBrowse);
     driver.PressKey(VK_TAB);  // Tab and Shift+Tab pass the codes: on to the date, back to the text
     EXPECT_TRUE(f.editEigeDatum->Focused());
+    driver.Type("x");  // refused by the date, so nothing is being edited
+    EXPECT_EQ(f.tblEige->State(), dsBrowse);
     for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
     EXPECT_TRUE(f.memoEigeText->Focused());
     driver.SavePng(&f, "editors_event_record");
