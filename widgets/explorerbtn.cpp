@@ -109,7 +109,10 @@ TExplorerButton::TExplorerButton(TComponent* owner) : TGraphicControl(owner) {
   disabled_->OnChange = [this](TObject*) { Invalidate(); };
 }
 
-TExplorerButton::~TExplorerButton() { gDownPattern.reset(); }
+TExplorerButton::~TExplorerButton() {
+  *alive_ = false;
+  gDownPattern.reset();
+}
 
 void TExplorerButton::Notification(TComponent* c, TOperation op) {
   TGraphicControl::Notification(c, op);
@@ -446,7 +449,7 @@ void TExplorerButton::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_MOUSEENTER:
       if (reinterpret_cast<TControl*>(m.LParam) == this) {
-        mouseInside_ = true;
+        mouseInside_ = hover_ = true;
         lastPointer_ = {width_ / 2, height_ / 2};
         if (Enabled() && !down_) Invalidate();
         if (OnEnter) OnEnter(this);
@@ -454,7 +457,7 @@ void TExplorerButton::Dispatch(TMessage& m) {
       break;
     case CM_MOUSELEAVE:
       if (reinterpret_cast<TControl*>(m.LParam) == this) {
-        mouseInside_ = false;
+        mouseInside_ = hover_ = false;
         lastPointer_ = {-1, -1};
         if (Enabled() && !down_) Invalidate();
         if (OnExit) OnExit(this);
@@ -553,7 +556,15 @@ void TExplorerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
   Invalidate();
   if (inside) {
     RecomputeInside();
-    if (!dropDown_) Click();
+    if (dropDown_) return;
+    const std::shared_ptr<bool> alive = alive_;
+    Click();
+    // The click may have come from the keyboard or run a dialog: the frame
+    // then follows the mouse again, not the press.
+    if (*alive && mouseInside_ != hover_) {
+      mouseInside_ = hover_;
+      Invalidate();
+    }
   }
 }
 
