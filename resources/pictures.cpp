@@ -2,10 +2,15 @@
 // character a pixel, read through one palette ('.' is the transparent
 // colour); the title picture is computed pixel by pixel from a few shapes,
 // the pictures of the saying window and the warner are drawn on a canvas.
+// On a scaled screen each also gets its finer drawing (AddFinerPicture):
+// the character maps through BitmapFromCharRows, the computed pictures
+// computed at the finer pixels, the drawn ones drawn on a canvas of the
+// screen's scale.
 #include "resources/pictures.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -175,7 +180,24 @@ TColor Mix(TColor a, TColor b, double t) {
 
 double Dist(double x, double y, double cx, double cy) { return std::hypot(x - cx, y - cy); }
 
-TColor TitlePixel(int x, int y) {
+// The scale a finer drawing of the picture is wanted at (0: none is, the
+// screen is not scaled or the picture has one).
+int FinerScale(const TBitmap& b) {
+  const int k = ScreenScale();
+  return k > 1 && !FinerPicture(b.Surface(), k) ? k : 0;
+}
+
+// An empty finer drawing of w x h units at scale k.
+std::shared_ptr<TSurface> FineSurface(int w, int h, int k) {
+  auto s = std::make_shared<TSurface>();
+  s->SetScale(k);
+  s->Resize(w * k, h * k, ColorToPixel(clWhite));
+  return s;
+}
+
+// The colour at a point of the title picture in its pixels (whole numbers
+// are pixel centres).
+TColor TitlePixel(double x, double y) {
   const double w = kTitlePictureWidth, h = kTitlePictureHeight;
   const double horizon = h * 0.62;
   // The far and the near range of hills.
@@ -200,10 +222,43 @@ TColor TitlePixel(int x, int y) {
   static const int stars[][2] = {{14, 10}, {40, 26}, {63, 8},   {92, 34}, {118, 12}, {140, 44},
                                  {158, 20}, {207, 52}, {222, 14}, {231, 38}, {25, 48},  {77, 56}};
   if (t < 0.6)
-    for (const auto& s : stars)
-      if ((x == s[0] && std::abs(y - s[1]) <= 1) || (y == s[1] && std::abs(x - s[0]) <= 1))
-        return Mix(sky, clWhite, x == s[0] && y == s[1] ? 1.0 : 0.55);
+    for (const auto& s : stars) {
+      const double dx = std::abs(x - s[0]), dy = std::abs(y - s[1]);
+      if ((dx < 0.5 && dy < 1.5) || (dy < 0.5 && dx < 1.5)) return Mix(sky, clWhite, dx < 0.5 && dy < 0.5 ? 1.0 : 0.55);
+    }
   return sky;
+}
+
+// The title picture at scale k; its frame is a pixel of scale 1 wide.
+void PaintTitle(TSurface& s) {
+  const int k = s.Scale(), w = s.Width(), h = s.Height();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool frame = x < k || y < k || x >= w - k || y >= h - k;
+      s.Row(y)[x] = ColorToPixel(frame ? clBlack : TitlePixel((x + 0.5) / k - 0.5, (y + 0.5) / k - 0.5));
+    }
+}
+
+// The About box's picture at scale k: the title picture at half its size,
+// each pixel the mean of the title picture at the four quarters it covers.
+void PaintAbout(TSurface& s) {
+  const int k = s.Scale(), w = s.Width(), h = s.Height();
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (x < k || y < k || x >= w - k || y >= h - k) {
+        s.Row(y)[x] = ColorToPixel(clBlack);
+        continue;
+      }
+      int r = 0, g = 0, bl = 0;
+      for (double dy : {-0.5, 0.5})
+        for (double dx : {-0.5, 0.5}) {
+          const TColor c = TitlePixel(2 * (x + 0.5) / k - 0.5 + dx, 2 * (y + 0.5) / k - 0.5 + dy);
+          r += GetRValue(c);
+          g += GetGValue(c);
+          bl += GetBValue(c);
+        }
+      s.Row(y)[x] = ColorToPixel(RGB(r / 4, g / 4, bl / 4));
+    }
 }
 
 // A round symbol on white: `shade` gives the colour of each pixel inside
@@ -211,16 +266,27 @@ TColor TitlePixel(int x, int y) {
 // its distance r from the centre (0..1); the disc fills `radius` of the
 // half square.
 template <class Shade>
-std::unique_ptr<TBitmap> SymbolPicture(Shade shade, double radius = 1.0) {
-  constexpr int n = kSymbolPictureSize;
-  auto b = std::make_unique<TBitmap>(n, n);
+void PaintSymbol(TSurface& s, Shade shade, double radius) {
+  const int n = s.Width();
   const double half = n / 2.0;
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
       const double u = (x + 0.5 - half) / (half * radius), v = (y + 0.5 - half) / (half * radius);
       const double r = std::hypot(u, v);
-      b->Surface().Row(y)[x] = ColorToPixel(r <= 1.0 ? shade(u, v, r) : clWhite);
+      s.Row(y)[x] = ColorToPixel(r <= 1.0 ? shade(u, v, r) : clWhite);
     }
+}
+
+template <class Shade>
+std::unique_ptr<TBitmap> SymbolPicture(Shade shade, double radius = 1.0) {
+  constexpr int n = kSymbolPictureSize;
+  auto b = std::make_unique<TBitmap>(n, n);
+  PaintSymbol(b->Surface(), shade, radius);
+  if (const int k = FinerScale(*b)) {
+    auto fine = FineSurface(n, n, k);
+    PaintSymbol(*fine, shade, radius);
+    AddFinerPicture(b->Surface(), fine);
+  }
   return b;
 }
 
@@ -234,13 +300,12 @@ std::unique_ptr<TBitmap> ToolPicture(TToolPicture which) {
 
 std::unique_ptr<TBitmap> TitlePicture() {
   auto b = std::make_unique<TBitmap>(kTitlePictureWidth, kTitlePictureHeight);
-  for (int y = 0; y < kTitlePictureHeight; ++y)
-    for (int x = 0; x < kTitlePictureWidth; ++x) b->Surface().Row(y)[x] = ColorToPixel(TitlePixel(x, y));
-  // A thin dark frame.
-  for (int x = 0; x < kTitlePictureWidth; ++x)
-    b->Surface().Row(0)[x] = b->Surface().Row(kTitlePictureHeight - 1)[x] = ColorToPixel(clBlack);
-  for (int y = 0; y < kTitlePictureHeight; ++y)
-    b->Surface().Row(y)[0] = b->Surface().Row(y)[kTitlePictureWidth - 1] = ColorToPixel(clBlack);
+  PaintTitle(b->Surface());
+  if (const int k = FinerScale(*b)) {
+    auto fine = FineSurface(kTitlePictureWidth, kTitlePictureHeight, k);
+    PaintTitle(*fine);
+    AddFinerPicture(b->Surface(), fine);
+  }
   return b;
 }
 
@@ -322,6 +387,24 @@ std::unique_ptr<TBitmap> Blank(int w, int h, TColor background) {
   c->FillRect({0, 0, w, h});
   c->Pen()->SetColor(clBlack);
   c->Pen()->SetWidth(1);
+  return b;
+}
+
+// A picture that `draw` draws on w x h pixels of white, with its finer
+// drawing: the same drawing on a canvas of the screen's scale.
+std::unique_ptr<TBitmap> Drawn(int w, int h, const std::function<void(TCanvas*)>& draw) {
+  auto b = Blank(w, h, clWhite);
+  draw(b->Canvas());
+  TGfxPlatform* gp = GfxPlatform();
+  if (const int k = FinerScale(*b); k && gp) {
+    auto fine = FineSurface(w, h, k);
+    {
+      std::unique_ptr<TDrawDevice> device = gp->CreateRasterDevice(*fine, 96);
+      TCanvas c(device.get());
+      draw(&c);
+    }
+    AddFinerPicture(b->Surface(), fine);
+  }
   return b;
 }
 
@@ -566,24 +649,13 @@ std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which) {
 }
 
 std::unique_ptr<TBitmap> AboutPicture() {
-  // Each pixel the mean of the title picture's four pixels it stands for.
   auto b = std::make_unique<TBitmap>(kAboutPictureWidth, kAboutPictureHeight);
-  for (int y = 0; y < kAboutPictureHeight; ++y)
-    for (int x = 0; x < kAboutPictureWidth; ++x) {
-      int r = 0, g = 0, bl = 0;
-      for (int dy = 0; dy < 2; ++dy)
-        for (int dx = 0; dx < 2; ++dx) {
-          const TColor c = TitlePixel(2 * x + dx, 2 * y + dy);
-          r += GetRValue(c);
-          g += GetGValue(c);
-          bl += GetBValue(c);
-        }
-      b->Surface().Row(y)[x] = ColorToPixel(RGB(r / 4, g / 4, bl / 4));
-    }
-  for (int x = 0; x < kAboutPictureWidth; ++x)
-    b->Surface().Row(0)[x] = b->Surface().Row(kAboutPictureHeight - 1)[x] = ColorToPixel(clBlack);
-  for (int y = 0; y < kAboutPictureHeight; ++y)
-    b->Surface().Row(y)[0] = b->Surface().Row(y)[kAboutPictureWidth - 1] = ColorToPixel(clBlack);
+  PaintAbout(b->Surface());
+  if (const int k = FinerScale(*b)) {
+    auto fine = FineSurface(kAboutPictureWidth, kAboutPictureHeight, k);
+    PaintAbout(*fine);
+    AddFinerPicture(b->Surface(), fine);
+  }
   return b;
 }
 
@@ -612,98 +684,115 @@ std::unique_ptr<TBitmap> MoonPicture() {
 
 std::unique_ptr<TBitmap> SunPicture() {
   // A disc with a ring of rays (the corners of the square stay white).
-  auto b = SymbolPicture([](double, double, double r) -> TColor {
+  const auto disc = [](double, double, double r) -> TColor {
     return r > 0.6 ? RGB(0xE0, 0x80, 0x00) : RGB(0xFF, 0xD0, 0x20);
-  }, 0.62);
-  const int c = kSymbolPictureSize / 2;
+  };
+  constexpr int n = kSymbolPictureSize, c = n / 2;
+  const std::uint32_t ray = ColorToPixel(RGB(0xE0, 0x80, 0x00));
+  auto b = std::make_unique<TBitmap>(n, n);
+  PaintSymbol(b->Surface(), disc, 0.62);
   for (int k = 0; k < 8; ++k) {
     const double a = k * M_PI / 4;
     for (double t = 0.72; t <= 1.0; t += 0.07) {
       const int x = c + static_cast<int>(std::lround(std::cos(a) * t * c));
       const int y = c + static_cast<int>(std::lround(std::sin(a) * t * c));
-      b->Surface().Row(y)[x] = ColorToPixel(RGB(0xE0, 0x80, 0x00));
+      b->Surface().Row(y)[x] = ray;
     }
+  }
+  if (const int k = FinerScale(*b)) {
+    // The rays as lines a pixel of scale 1 wide, stepped at the finer pixels.
+    auto fine = FineSurface(n, n, k);
+    PaintSymbol(*fine, disc, 0.62);
+    const double centre = c * k + (k - 1) / 2.0;
+    for (int i = 0; i < 8; ++i) {
+      const double a = i * M_PI / 4;
+      for (double t = 0.72; t <= 1.0; t += 0.07 / k) {
+        const int x0 = static_cast<int>(std::lround(centre + std::cos(a) * t * c * k - (k - 1) / 2.0));
+        const int y0 = static_cast<int>(std::lround(centre + std::sin(a) * t * c * k - (k - 1) / 2.0));
+        for (int y = std::max(0, y0); y < std::min(n * k, y0 + k); ++y)
+          for (int x = std::max(0, x0); x < std::min(n * k, x0 + k); ++x) fine->Row(y)[x] = ray;
+      }
+    }
+    AddFinerPicture(b->Surface(), fine);
   }
   return b;
 }
 
 std::unique_ptr<TBitmap> SayingPicture(int category) {
   if (category < 0 || category > 11) throw ERangeError("Keine Spruchkategorie mit dieser Nummer");
-  auto b = Blank(S, S, clWhite);
-  TCanvas* c = b->Canvas();
-  switch (category) {
-    case 0: DrawHumour(c); break;
-    case 1: DrawMishap(c); break;
-    case 2: DrawChild(c); break;
-    case 3: DrawFlower(c); break;
-    case 4: DrawBlackboard(c); break;
-    case 5: DrawHeart(c); break;
-    case 6: DrawProverb(c); break;
-    case 7: DrawQuotation(c); break;
-    case 8: DrawWeather(c); break;
-    case 9: DrawBible(c); break;
-    default: DrawPoet(c, category == 11); break;
-  }
-  return b;
+  return Drawn(S, S, [category](TCanvas* c) {
+    switch (category) {
+      case 0: DrawHumour(c); break;
+      case 1: DrawMishap(c); break;
+      case 2: DrawChild(c); break;
+      case 3: DrawFlower(c); break;
+      case 4: DrawBlackboard(c); break;
+      case 5: DrawHeart(c); break;
+      case 6: DrawProverb(c); break;
+      case 7: DrawQuotation(c); break;
+      case 8: DrawWeather(c); break;
+      case 9: DrawBible(c); break;
+      default: DrawPoet(c, category == 11); break;
+    }
+  });
 }
 
 std::unique_ptr<TBitmap> WarnerPicture(TWarnerPicture which) {
   constexpr int W = kWarnerPictureWidth, H = kWarnerPictureHeight;
-  auto b = Blank(W, H, clWhite);
-  TCanvas* c = b->Canvas();
-  switch (which) {
-    case wpMale:
-    case wpFemale: {
-      const bool female = which == wpFemale;
-      const TColor cloth = female ? RGB(0xD0, 0x30, 0x60) : RGB(0x30, 0x60, 0xC0);
-      Fill(c, cloth, RGB(0x20, 0x20, 0x40));
-      if (female)
-        Poly(c, {{13, 13}, {22, 31}, {4, 31}});
-      else
-        c->Rectangle(6, 14, 21, 31);
-      Fill(c, RGB(0xFF, 0xD8, 0xB0), RGB(0x90, 0x60, 0x30));
-      c->Ellipse(8, 2, 19, 13);
-      if (female) {
-        Fill(c, RGB(0xC0, 0x80, 0x20), RGB(0x80, 0x50, 0x10));
-        c->Polygon(Arc(13.5, 7.5, 5.5, 5.5, 0, 180, 8));
+  return Drawn(W, H, [which](TCanvas* c) {
+    switch (which) {
+      case wpMale:
+      case wpFemale: {
+        const bool female = which == wpFemale;
+        const TColor cloth = female ? RGB(0xD0, 0x30, 0x60) : RGB(0x30, 0x60, 0xC0);
+        Fill(c, cloth, RGB(0x20, 0x20, 0x40));
+        if (female)
+          Poly(c, {{13, 13}, {22, 31}, {4, 31}});
+        else
+          c->Rectangle(6, 14, 21, 31);
+        Fill(c, RGB(0xFF, 0xD8, 0xB0), RGB(0x90, 0x60, 0x30));
+        c->Ellipse(8, 2, 19, 13);
+        if (female) {
+          Fill(c, RGB(0xC0, 0x80, 0x20), RGB(0x80, 0x50, 0x10));
+          c->Polygon(Arc(13.5, 7.5, 5.5, 5.5, 0, 180, 8));
+        }
+        break;
       }
-      break;
-    }
-    case wpEvent: {
-      // A calendar sheet with a star.
-      Fill(c, clWhite, clBlack);
-      c->Rectangle(2, 5, W - 2, H - 3);
-      Fill(c, clRed, clBlack);
-      c->Rectangle(2, 5, W - 2, 12);
-      Stroke(c, clBlack, 2, {{8, 2}, {8, 7}});
-      Stroke(c, clBlack, 2, {{W - 9, 2}, {W - 9, 7}});
-      std::vector<TPoint> star;
-      for (int i = 0; i < 10; ++i) {
-        const double a = (i * 36 - 90) * 3.14159265358979 / 180, r = i % 2 ? 3.5 : 8.5;
-        star.push_back({static_cast<int>(std::lround(13.5 + r * std::cos(a))),
-                        static_cast<int>(std::lround(21 + r * std::sin(a)))});
+      case wpEvent: {
+        // A calendar sheet with a star.
+        Fill(c, clWhite, clBlack);
+        c->Rectangle(2, 5, W - 2, H - 3);
+        Fill(c, clRed, clBlack);
+        c->Rectangle(2, 5, W - 2, 12);
+        Stroke(c, clBlack, 2, {{8, 2}, {8, 7}});
+        Stroke(c, clBlack, 2, {{W - 9, 2}, {W - 9, 7}});
+        std::vector<TPoint> star;
+        for (int i = 0; i < 10; ++i) {
+          const double a = (i * 36 - 90) * 3.14159265358979 / 180, r = i % 2 ? 3.5 : 8.5;
+          star.push_back({static_cast<int>(std::lround(13.5 + r * std::cos(a))),
+                          static_cast<int>(std::lround(21 + r * std::sin(a)))});
+        }
+        Fill(c, RGB(0xFF, 0xC8, 0x00), RGB(0xA0, 0x70, 0x00));
+        c->Polygon(star);
+        break;
       }
-      Fill(c, RGB(0xFF, 0xC8, 0x00), RGB(0xA0, 0x70, 0x00));
-      c->Polygon(star);
-      break;
+      default: {
+        // The level: a round sign, red for the day itself, orange and yellow
+        // for the advance warnings, with its number.
+        const int level = which - wpLevel0;
+        const TColor colours[] = {RGB(0xE0, 0x20, 0x20), RGB(0xFF, 0x90, 0x10), RGB(0xFF, 0xE0, 0x30)};
+        Fill(c, colours[level], RGB(0x40, 0x30, 0x20));
+        c->Ellipse(2, 5, W - 2, W + 3);
+        const char digit[2] = {level == 0 ? '!' : static_cast<char>('0' + level), 0};
+        c->Font()->SetName("Arial");
+        c->Font()->SetHeight(-16);
+        c->Font()->SetStyle({fsBold});
+        const int tw = c->TextWidth(digit), th = c->TextHeight(digit);
+        Text(c, (W - tw) / 2, 5 + (W - 2 - th) / 2, digit, 16, level == 2 ? clBlack : clWhite);
+        break;
+      }
     }
-    default: {
-      // The level: a round sign, red for the day itself, orange and yellow
-      // for the advance warnings, with its number.
-      const int level = which - wpLevel0;
-      const TColor colours[] = {RGB(0xE0, 0x20, 0x20), RGB(0xFF, 0x90, 0x10), RGB(0xFF, 0xE0, 0x30)};
-      Fill(c, colours[level], RGB(0x40, 0x30, 0x20));
-      c->Ellipse(2, 5, W - 2, W + 3);
-      const char digit[2] = {level == 0 ? '!' : static_cast<char>('0' + level), 0};
-      c->Font()->SetName("Arial");
-      c->Font()->SetHeight(-16);
-      c->Font()->SetStyle({fsBold});
-      const int tw = c->TextWidth(digit), th = c->TextHeight(digit);
-      Text(c, (W - tw) / 2, 5 + (W - 2 - th) / 2, digit, 16, level == 2 ? clBlack : clWhite);
-      break;
-    }
-  }
-  return b;
+  });
 }
 
 // ---- the symbols of media links ---------------------------------------------------

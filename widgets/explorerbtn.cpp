@@ -38,11 +38,16 @@ void DrawTransparent(TCanvas& c, int x, int y, const TBitmap& b) {
 
 void DrawMonoMask(TCanvas& c, int x, int y, const TBitmap& b, TColor color) {
   if (b.Empty()) return;
-  const TSurface& s = b.Surface();
-  const std::uint32_t transparent = s.Row(0)[0] | 0xFF000000u;
+  // On a scaled screen the mask is made of the picture's finer drawing.
+  const TSurface* device = c.Device() ? c.Device()->Surface() : nullptr;
+  const std::shared_ptr<const TSurface> finer =
+      device && device->Scale() > 1 ? FinerPicture(b.Surface(), device->Scale()) : nullptr;
+  const TSurface& s = finer ? *finer : b.Surface();
+  const std::uint32_t transparent = b.Surface().Row(0)[0] | 0xFF000000u;
   const std::uint32_t ink = ColorToPixel(ColorToRGB(color));
   const std::uint32_t key = ink ^ 1u;  // any value but the ink
   TSurface mask;
+  mask.SetScale(s.Scale());
   mask.Resize(s.Width(), s.Height(), key);
   for (int yy = 0; yy < s.Height(); ++yy) {
     const std::uint32_t* src = s.Row(yy);
@@ -54,7 +59,7 @@ void DrawMonoMask(TCanvas& c, int x, int y, const TBitmap& b, TColor color) {
       if (sum < 3 * 192) dst[xx] = ink;  // the dark pixels form the glyph
     }
   }
-  c.DrawSurface(Bounds(x, y, s.Width(), s.Height()), mask, mask.Bounds(), SRCCOPY, key);
+  c.DrawSurface(Bounds(x, y, b.Width(), b.Height()), mask, mask.Extent(), SRCCOPY, key);
 }
 
 void Shade(const TBitmap& src, TBitmap& dst, TExplorerButtonShadingType type) {
@@ -62,18 +67,26 @@ void Shade(const TBitmap& src, TBitmap& dst, TExplorerButtonShadingType type) {
   const int* t = kThresholds[type];
   dst.Assign(src);
   if (src.Empty()) return;
-  TSurface& s = dst.Surface();
-  const std::uint32_t transparent = s.Row(0)[0] | 0xFF000000u;
+  const std::uint32_t transparent = src.Surface().Row(0)[0] | 0xFF000000u;
   const std::uint32_t white = ColorToPixel(clWhite), light = ColorToPixel(ColorToRGB(clBtnHighlight)),
                       shadow = ColorToPixel(ColorToRGB(clBtnShadow)), black = ColorToPixel(clBlack);
-  for (int y = 0; y < s.Height(); ++y) {
-    std::uint32_t* row = s.Row(y);
-    for (int x = 0; x < s.Width(); ++x) {
-      std::uint32_t p = row[x] | 0xFF000000u;
-      if (p == transparent) continue;
-      int sum = static_cast<int>(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF));
-      row[x] = sum > t[0] ? white : sum > t[1] ? light : sum > t[2] ? shadow : black;
+  auto shade = [&](TSurface& s) {
+    for (int y = 0; y < s.Height(); ++y) {
+      std::uint32_t* row = s.Row(y);
+      for (int x = 0; x < s.Width(); ++x) {
+        std::uint32_t p = row[x] | 0xFF000000u;
+        if (p == transparent) continue;
+        int sum = static_cast<int>(((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF));
+        row[x] = sum > t[0] ? white : sum > t[1] ? light : sum > t[2] ? shadow : black;
+      }
     }
+  };
+  shade(dst.Surface());
+  // The shaded copy of a finer drawing is the shaded copy's finer drawing.
+  if (const auto finer = ScreenScale() > 1 ? FinerPicture(src.Surface(), ScreenScale()) : nullptr) {
+    auto shaded = std::make_shared<TSurface>(*finer);
+    shade(*shaded);
+    AddFinerPicture(dst.Surface(), shaded);
   }
 }
 
@@ -96,7 +109,10 @@ TExplorerButton::TExplorerButton(TComponent* owner) : TGraphicControl(owner) {
   disabled_->OnChange = [this](TObject*) { Invalidate(); };
 }
 
-TExplorerButton::~TExplorerButton() { gDownPattern.reset(); }
+TExplorerButton::~TExplorerButton() {
+  *alive_ = false;
+  gDownPattern.reset();
+}
 
 void TExplorerButton::Notification(TComponent* c, TOperation op) {
   TGraphicControl::Notification(c, op);
@@ -433,7 +449,7 @@ void TExplorerButton::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_MOUSEENTER:
       if (reinterpret_cast<TControl*>(m.LParam) == this) {
-        mouseInside_ = true;
+        mouseInside_ = hover_ = true;
         lastPointer_ = {width_ / 2, height_ / 2};
         if (Enabled() && !down_) Invalidate();
         if (OnEnter) OnEnter(this);
@@ -441,7 +457,7 @@ void TExplorerButton::Dispatch(TMessage& m) {
       break;
     case CM_MOUSELEAVE:
       if (reinterpret_cast<TControl*>(m.LParam) == this) {
-        mouseInside_ = false;
+        mouseInside_ = hover_ = false;
         lastPointer_ = {-1, -1};
         if (Enabled() && !down_) Invalidate();
         if (OnExit) OnExit(this);
@@ -540,7 +556,15 @@ void TExplorerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
   Invalidate();
   if (inside) {
     RecomputeInside();
-    if (!dropDown_) Click();
+    if (dropDown_) return;
+    const std::shared_ptr<bool> alive = alive_;
+    Click();
+    // The click may have come from the keyboard or run a dialog: the frame
+    // then follows the mouse again, not the press.
+    if (*alive && mouseInside_ != hover_) {
+      mouseInside_ = hover_;
+      Invalidate();
+    }
   }
 }
 

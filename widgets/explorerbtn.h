@@ -120,6 +120,8 @@ class TExplorerButton : public TGraphicControl {
   TBevelStyle bevelStyle_ = bsRaised;
   bool mouseInside_ = false;
   bool mousePressed_ = false;
+  bool hover_ = false;  // the mouse is over the button, as its entering and leaving tell
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   TPoint lastPointer_{-1, -1};
 };
 

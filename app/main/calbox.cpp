@@ -125,7 +125,9 @@ void MoonPhaseFace(FaceBuilder& f, const CalendarBoxDay& day) {
   y -= 1 + hx;
   const int phase = MoonPhase(d);
   f.Text(MoonPhaseName(phase, 0, 0), 27, y);
-  f.Picture(cbpMoonPhase1 + phase - 1, 12, y + 2);
+  // The disc is as tall as a line: centred on its line, as the text is, it
+  // keeps clear of the zodiac sign below.
+  f.Picture(cbpMoonPhase1 + phase - 1, 12, y + (hx - kSymbolPictureSize) / 2);
 
   const std::vector<std::string> lines = BreakHolidayName(f, holiday.Name, w - 24);
   const TColor holidayColor = holiday.Holiday ? kRed : clBlack;

@@ -458,6 +458,31 @@ std::vector<std::string> MirroredRows(std::vector<std::string> rows) {
   return rows;
 }
 
+namespace {
+
+// A picture drawn pixel by pixel at twice its size with its diagonal steps
+// rounded: each quarter of a pixel takes the colour its two outer
+// neighbours share, unless the picture runs on along them (so lines and
+// corners stay square).
+TSurface Doubled(const TSurface& s) {
+  TSurface d;
+  d.Resize(s.Width() * 2, s.Height() * 2);
+  const int w = s.Width(), h = s.Height();
+  auto at = [&](int x, int y) { return s.Row(std::clamp(y, 0, h - 1))[std::clamp(x, 0, w - 1)]; };
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = at(x, y), up = at(x, y - 1), right = at(x + 1, y), left = at(x - 1, y),
+                          down = at(x, y + 1);
+      d.Row(2 * y)[2 * x] = left == up && left != down && up != right ? up : p;
+      d.Row(2 * y)[2 * x + 1] = up == right && up != left && right != down ? right : p;
+      d.Row(2 * y + 1)[2 * x] = down == left && down != right && left != up ? left : p;
+      d.Row(2 * y + 1)[2 * x + 1] = right == down && right != up && down != left ? down : p;
+    }
+  return d;
+}
+
+}  // namespace
+
 std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
                                             int scale) {
   const int h = static_cast<int>(rows.size());
@@ -472,6 +497,14 @@ std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows
       for (int dy = 0; dy < scale; ++dy)
         std::fill_n(b->Surface().Row(y * scale + dy) + x * scale, scale, px);
     }
+  }
+  // Its finer drawing for a screen scaled by a power of two.
+  const int k = ScreenScale();
+  if (scale == 1 && k > 1 && (k & (k - 1)) == 0 && !FinerPicture(b->Surface(), k)) {
+    auto finer = std::make_shared<TSurface>(b->Surface());
+    for (int f = 1; f < k; f *= 2) *finer = Doubled(*finer);
+    finer->SetScale(k);
+    AddFinerPicture(b->Surface(), finer);
   }
   return b;
 }

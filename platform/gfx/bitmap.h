@@ -200,7 +200,9 @@ private:
 // A picture drawn as rows of characters, one character a pixel, each turned
 // into its colour by `colourOf`; every pixel becomes a scale x scale square,
 // so an enlarged picture stays sharp. A row of another width than the first
-// raises, so a mistyped picture is found when it is first made.
+// raises, so a mistyped picture is found when it is first made. On a screen
+// of scale 2 or 4 a picture at scale 1 also gets its finer drawing (see
+// AddFinerPicture), its diagonal steps rounded.
 std::unique_ptr<TBitmap> BitmapFromCharRows(const std::vector<std::string>& rows, TColor (*colourOf)(char),
                                             int scale = 1);
 // The same character rows seen in a mirror (left and right swapped).

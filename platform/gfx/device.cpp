@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <set>
+#include <vector>
 
 #include "platform/rtl/cp1252.h"
 
@@ -24,6 +26,79 @@ void TSurface::Resize(int w, int h, std::uint32_t fill) {
 }
 
 void TSurface::Fill(std::uint32_t px) { std::fill(pixels_.begin(), pixels_.end(), px); }
+
+namespace {
+
+int gScreenScale = 1;
+
+// The finer drawings, found by the picture's size and a hash of its colours
+// and then compared pixel by pixel; sizes nothing was registered for are
+// passed by without hashing.
+struct FinerEntry {
+  std::vector<std::uint32_t> Colours;  // the picture's, alpha left out
+  std::shared_ptr<const TSurface> Finer;
+};
+struct FinerRegistry {
+  std::mutex Mutex;
+  std::set<std::pair<int, int>> Sizes;
+  std::multimap<std::uint64_t, FinerEntry> Entries;
+};
+FinerRegistry& Finers() {
+  static FinerRegistry r;
+  return r;
+}
+
+std::vector<std::uint32_t> ColoursOf(const TSurface& s) {
+  std::vector<std::uint32_t> c(s.Bits(), s.Bits() + static_cast<std::size_t>(s.Width()) * s.Height());
+  for (std::uint32_t& p : c) p &= 0xFFFFFFu;
+  return c;
+}
+
+std::uint64_t FinerKey(const std::vector<std::uint32_t>& colours, int w, int h, int scale) {
+  std::uint64_t k = 1469598103934665603ull;  // FNV-1a
+  auto mix = [&k](std::uint64_t v) {
+    k ^= v;
+    k *= 1099511628211ull;
+  };
+  mix(static_cast<std::uint64_t>(w));
+  mix(static_cast<std::uint64_t>(h));
+  mix(static_cast<std::uint64_t>(scale));
+  for (std::uint32_t c : colours) mix(c);
+  return k;
+}
+
+}  // namespace
+
+int ScreenScale() { return gScreenScale; }
+void SetScreenScale(int scale) { gScreenScale = std::max(1, scale); }
+
+void AddFinerPicture(const TSurface& picture, std::shared_ptr<const TSurface> finer) {
+  if (!finer || picture.Empty() || finer->Scale() < 2) return;
+  std::vector<std::uint32_t> colours = ColoursOf(picture);
+  const std::uint64_t key = FinerKey(colours, picture.Width(), picture.Height(), finer->Scale());
+  FinerRegistry& r = Finers();
+  std::lock_guard<std::mutex> lock(r.Mutex);
+  auto [from, to] = r.Entries.equal_range(key);
+  for (auto it = from; it != to; ++it)
+    if (it->second.Colours == colours) return;  // the same picture has one already
+  r.Sizes.insert({picture.Width(), picture.Height()});
+  r.Entries.emplace(key, FinerEntry{std::move(colours), std::move(finer)});
+}
+
+std::shared_ptr<const TSurface> FinerPicture(const TSurface& picture, int scale) {
+  FinerRegistry& r = Finers();
+  {
+    std::lock_guard<std::mutex> lock(r.Mutex);
+    if (!r.Sizes.count({picture.Width(), picture.Height()})) return nullptr;
+  }
+  const std::vector<std::uint32_t> colours = ColoursOf(picture);
+  const std::uint64_t key = FinerKey(colours, picture.Width(), picture.Height(), scale);
+  std::lock_guard<std::mutex> lock(r.Mutex);
+  auto [from, to] = r.Entries.equal_range(key);
+  for (auto it = from; it != to; ++it)
+    if (it->second.Colours == colours) return it->second.Finer;
+  return nullptr;
+}
 
 int TDeviceCaps::Get(int index) const {
   switch (index) {

@@ -153,11 +153,17 @@ public:
 
 // A raster image in memory: rows top-down, one 0xFFRRGGBB word per pixel.
 // The generation grows whenever the pixel block is reallocated, so devices
-// that wrap the memory know to wrap it again.
+// that wrap the memory know to wrap it again. Its scale is the number of
+// pixels to a unit of the co-ordinates drawn with on it (a window's back
+// buffer on a screen of scale 2 has two pixels to a unit each way).
 class TSurface {
 public:
   int Width() const { return width_; }
   int Height() const { return height_; }
+  int Scale() const { return scale_; }
+  void SetScale(int scale) { scale_ = scale < 1 ? 1 : scale; }
+  // The bounds in units.
+  TRect Extent() const { return {0, 0, width_ / scale_, height_ / scale_}; }
   std::uint32_t* Bits() { return pixels_.data(); }
   const std::uint32_t* Bits() const { return pixels_.data(); }
   std::uint32_t* Row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
@@ -172,9 +178,27 @@ public:
 private:
   int width_ = 0;
   int height_ = 0;
+  int scale_ = 1;
   std::vector<std::uint32_t> pixels_;
   std::uint32_t generation_ = 0;
 };
+
+// The screen's scale: device pixels to a unit of the windows' co-ordinates
+// (1, or 2 on a desktop scaled to 200 %). The toolkit sets it when it
+// starts; the windows' back buffers and the pictures drawn in code follow it.
+int ScreenScale();
+void SetScreenScale(int scale);
+
+// Pictures drawn in code keep a finer drawing of themselves for a screen of
+// a higher scale: `finer` (of Scale() k, k times the size) shows what
+// `picture` shows. A raster device of scale k draws any surface that holds
+// exactly `picture`'s pixels from `finer` instead, however the picture was
+// copied, stored or loaded on its way; printing and bitmaps keep the
+// picture's own pixels.
+void AddFinerPicture(const TSurface& picture, std::shared_ptr<const TSurface> finer);
+// The finer drawing at `scale` of a surface holding these pixels (nullptr:
+// none).
+std::shared_ptr<const TSurface> FinerPicture(const TSurface& picture, int scale);
 
 // ---------------------------------------------------------------- devices
 

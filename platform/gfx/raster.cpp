@@ -117,21 +117,23 @@ std::uint32_t ApplyRop2(TPenMode mode, std::uint32_t p, std::uint32_t d) {
   return r | kAlpha;
 }
 
-TRasterDevice::TRasterDevice(TSurface& surface, int pixelsPerInch) : surface_(surface), ppi_(pixelsPerInch) {}
+TRasterDevice::TRasterDevice(TSurface& surface, int pixelsPerInch)
+    : surface_(surface), ppi_(pixelsPerInch), scale_(surface.Scale()) {}
 
 TDeviceCaps TRasterDevice::Caps() const {
   TDeviceCaps c;
   c.Technology = DT_RASDISPLAY;
   c.LogPixelsX = c.LogPixelsY = ppi_;
   c.BitsPixel = 32;
-  c.HorzRes = c.PhysicalWidth = surface_.Width();
-  c.VertRes = c.PhysicalHeight = surface_.Height();
+  c.HorzRes = c.PhysicalWidth = surface_.Extent().Width();
+  c.VertRes = c.PhysicalHeight = surface_.Extent().Height();
   return c;
 }
 
 void TRasterDevice::SetClip(const TRect* rects, int n) {
   clipped_ = rects != nullptr;
-  clip_.assign(rects, rects ? rects + n : rects);
+  clip_.clear();
+  for (int i = 0; rects && i < n; ++i) clip_.push_back(ToPixels(rects[i]));
 }
 
 bool TRasterDevice::Visible(int x, int y) const {
@@ -177,20 +179,78 @@ void TRasterDevice::PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashP
   }
 }
 
+void TRasterDevice::PenFill(const TRect& r, const TPenSpec& pen) {
+  const std::uint32_t px = ColorToPixel(pen.Color);
+  ForEachVisible(r, [&](const TRect& a) {
+    for (int y = a.Top; y < a.Bottom; ++y) {
+      std::uint32_t* row = surface_.Row(y);
+      for (int x = a.Left; x < a.Right; ++x) row[x] = pen.Mode == pmCopy ? px : ApplyRop2(pen.Mode, px, row[x]);
+    }
+  });
+}
+
+// The line between the units' top-left pixels, stepped pixel by pixel. A
+// thin pen puts a run of one unit across the line at each step, so a line
+// along a row or a column covers exactly the units it covers at scale 1; a
+// wide pen puts its square of w units, as at scale 1.
+void TRasterDevice::PlotFineLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint) {
+  const int k = scale_;
+  const auto& pat = DashPattern(pen.Width > 1 ? psSolid : pen.Style);
+  const TPoint from{a.X * k, a.Y * k}, to{b.X * k, b.Y * k};
+  int dx = std::abs(to.X - from.X), dy = -std::abs(to.Y - from.Y);
+  const int sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
+  const bool alongX = dx >= -dy;
+  const int w = std::max(1, pen.Width), lead = (w - 1) / 2 * k, side = w * k;
+  int err = dx + dy;
+  int x = from.X, y = from.Y;
+  for (;;) {
+    const bool atEnd = x == to.X && y == to.Y;
+    if (atEnd && !lastPoint) break;
+    if (DashOn(pat, dashPos++ / k)) {
+      if (w > 1)
+        PenFill({x - lead, y - lead, x - lead + side, y - lead + side}, pen);
+      else
+        PenFill(alongX ? TRect{x, y, x + 1, y + k} : TRect{x, y, x + k, y + 1}, pen);
+    }
+    if (atEnd) break;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
 void TRasterDevice::Polyline(const TPoint* pts, int n, const TPenSpec& pen) {
   if (pen.Style == psClear || n < 2) return;
   int dashPos = 0;
   // Wide (geometric) pens draw their end points too.
   bool last = pen.Width > 1;
-  for (int i = 0; i + 1 < n; ++i) PlotLine(pts[i], pts[i + 1], pen, dashPos, last);
+  for (int i = 0; i + 1 < n; ++i)
+    if (scale_ > 1)
+      PlotFineLine(pts[i], pts[i + 1], pen, dashPos, last);
+    else
+      PlotLine(pts[i], pts[i + 1], pen, dashPos, last);
 }
 
 void TRasterDevice::FillSpans(const std::vector<TRect>& spans, const TBrushSpec& brush) {
-  for (const TRect& s : spans) FillRect(s, brush, PATCOPY);
+  for (const TRect& s : spans) FillArea(s, brush, PATCOPY);
 }
 
-void TRasterDevice::Polygon(const TPoint* pts, int n, const TPenSpec& pen, const TBrushSpec& brush) {
+void TRasterDevice::Polygon(const TPoint* unitPts, int n, const TPenSpec& pen, const TBrushSpec& brush) {
   if (n < 2) return;
+  // Filled at the pixels' fineness: the vertices at their units' top-left
+  // pixels.
+  std::vector<TPoint> scaled;
+  const TPoint* pts = unitPts;
+  if (scale_ > 1) {
+    for (int i = 0; i < n; ++i) scaled.push_back({unitPts[i].X * scale_, unitPts[i].Y * scale_});
+    pts = scaled.data();
+  }
   if (!brush.IsClear() && n >= 3) {
     int minY = pts[0].Y, maxY = pts[0].Y;
     for (int i = 1; i < n; ++i) {
@@ -219,14 +279,59 @@ void TRasterDevice::Polygon(const TPoint* pts, int n, const TPenSpec& pen, const
     FillSpans(spans, brush);
   }
   if (pen.Style != psClear) {
-    std::vector<TPoint> closed(pts, pts + n);
-    closed.push_back(pts[0]);
+    std::vector<TPoint> closed(unitPts, unitPts + n);
+    closed.push_back(unitPts[0]);
     Polyline(closed.data(), static_cast<int>(closed.size()), pen);
+  }
+}
+
+namespace {
+
+// The rows of an ellipse's inside: one span per row of its box, the same
+// on both halves.
+std::vector<TRect> EllipseSpans(const TRect& box) {
+  std::vector<TRect> spans;
+  if (box.IsEmpty()) return spans;
+  const double cx = (box.Left + box.Right - 1) / 2.0, cy = (box.Top + box.Bottom - 1) / 2.0;
+  const double rx = (box.Right - box.Left - 1) / 2.0, ry = (box.Bottom - box.Top - 1) / 2.0;
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    const double d = y - cy, t = ry + 0.5 > 0 ? 1.0 - (d / (ry + 0.5)) * (d / (ry + 0.5)) : 1.0;
+    const double hw = t <= 0 ? 0.0 : rx * std::sqrt(t);
+    const int x0 = static_cast<int>(std::floor(cx - hw + 0.5)), x1 = static_cast<int>(std::ceil(cx + hw - 0.5));
+    spans.push_back({x0, y, x1 + 1, y + 1});
+  }
+  return spans;
+}
+
+}  // namespace
+
+// At a finer scale the ellipse is drawn at the pixels' fineness: the inside
+// of the box's pixels, and the pen as the ring between the box widened and
+// narrowed by the pen's units.
+void TRasterDevice::FineEllipse(const TRect& box, const TPenSpec& pen, const TBrushSpec& brush) {
+  if (!brush.IsClear()) FillSpans(EllipseSpans(ToPixels(box)), brush);
+  if (pen.Style == psClear) return;
+  const int w = std::max(1, pen.Width), out = (w - 1) / 2, in = w - out;
+  const TRect outer = ToPixels({box.Left - out, box.Top - out, box.Right + out, box.Bottom + out});
+  const std::vector<TRect> inner =
+      EllipseSpans(ToPixels({box.Left + in, box.Top + in, box.Right - in, box.Bottom - in}));
+  for (const TRect& row : EllipseSpans(outer)) {
+    const int i = row.Top - (inner.empty() ? 0 : inner.front().Top);
+    if (inner.empty() || i < 0 || i >= static_cast<int>(inner.size()) || inner[i].IsEmpty()) {
+      PenFill(row, pen);
+      continue;
+    }
+    PenFill({row.Left, row.Top, std::max(row.Left, inner[i].Left), row.Bottom}, pen);
+    PenFill({std::min(row.Right, inner[i].Right), row.Top, row.Right, row.Bottom}, pen);
   }
 }
 
 void TRasterDevice::Ellipse(const TRect& box, const TPenSpec& pen, const TBrushSpec& brush) {
   if (box.IsEmpty()) return;
+  if (scale_ > 1) {
+    FineEllipse(box, pen, brush);
+    return;
+  }
   double cx = (box.Left + box.Right - 1) / 2.0, cy = (box.Top + box.Bottom - 1) / 2.0;
   double rx = (box.Right - box.Left - 1) / 2.0, ry = (box.Bottom - box.Top - 1) / 2.0;
   auto half = [](double r, double other, double d) {
@@ -259,6 +364,10 @@ void TRasterDevice::Ellipse(const TRect& box, const TPenSpec& pen, const TBrushS
 }
 
 void TRasterDevice::FillRect(const TRect& r, const TBrushSpec& brush, std::uint32_t rop) {
+  FillArea(ToPixels(r), brush, rop);
+}
+
+void TRasterDevice::FillArea(const TRect& r, const TBrushSpec& brush, std::uint32_t rop) {
   std::uint8_t code = static_cast<std::uint8_t>(rop >> 16);
   if (brush.IsClear() && (code != 0x55 && code != 0x00 && code != 0xFF)) return;
   const std::uint32_t colour = ColorToPixel(brush.Color);
@@ -270,10 +379,12 @@ void TRasterDevice::FillRect(const TRect& r, const TBrushSpec& brush, std::uint3
         FillPixels(row + a.Left, static_cast<std::size_t>(a.Right - a.Left), colour);
         continue;
       }
-      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(y & 7) : nullptr;
+      // Patterns and hatches are tiled by units.
+      const int uy = y / scale_;
+      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(uy & 7) : nullptr;
       for (int x = a.Left; x < a.Right; ++x) {
-        if (hatch && !HatchBit(brush.Style, x, y)) continue;
-        std::uint32_t p = prow ? prow[x & 7] : colour;
+        if (hatch && !HatchBit(brush.Style, x / scale_, uy)) continue;
+        std::uint32_t p = prow ? prow[(x / scale_) & 7] : colour;
         row[x] = ApplyRop3(code, p, 0, row[x]);
       }
     }
@@ -284,9 +395,17 @@ void TRasterDevice::TextRun(const TTextRun&) {
   throw EInvalidOperation("No graphics platform is installed: text cannot be drawn on a bitmap");
 }
 
-void TRasterDevice::Blit(const TRect& dst, const TSurface& srcIn, const TRect& srcRect, std::uint32_t rop,
+void TRasterDevice::Blit(const TRect& unitDst, const TSurface& picture, const TRect& unitSrc, std::uint32_t rop,
                          const TBrushSpec& brush, std::uint32_t transparent) {
-  if (dst.IsEmpty() || srcRect.IsEmpty()) return;
+  if (unitDst.IsEmpty() || unitSrc.IsEmpty()) return;
+  // On a finer surface a picture drawn in code is copied from its finer
+  // drawing; any other source is enlarged unit by unit.
+  std::shared_ptr<const TSurface> finer;
+  if (scale_ > 1 && &picture != &surface_ && picture.Scale() == 1) finer = FinerPicture(picture, scale_);
+  const TSurface& srcIn = finer ? *finer : picture;
+  const TRect dst = ToPixels(unitDst);
+  const int ss = srcIn.Scale();
+  const TRect srcRect{unitSrc.Left * ss, unitSrc.Top * ss, unitSrc.Right * ss, unitSrc.Bottom * ss};
   // A copy inside one surface reads from a snapshot, so overlap is harmless.
   TSurface snapshot;
   const TSurface* srcp = &srcIn;
@@ -312,7 +431,7 @@ void TRasterDevice::Blit(const TRect& dst, const TSurface& srcIn, const TRect& s
       if (sy < 0 || sy >= src.Height()) continue;
       const std::uint32_t* srow = src.Row(sy);
       std::uint32_t* drow = surface_.Row(y);
-      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row(y & 7) : nullptr;
+      const std::uint32_t* prow = brush.Pattern ? brush.Pattern->Row((y / scale_) & 7) : nullptr;
       if (code == 0xCC && !stretch && !transparent) {
         int sx0 = sr.Left + (a.Left - dst.Left);
         int x0 = a.Left, x1 = a.Right;
@@ -329,7 +448,7 @@ void TRasterDevice::Blit(const TRect& dst, const TSurface& srcIn, const TRect& s
         if (sx < 0 || sx >= src.Width()) continue;
         std::uint32_t s = srow[sx];
         if (transparent && ((s ^ transparent) & 0xFFFFFF) == 0) continue;
-        std::uint32_t p = prow ? prow[x & 7] : colour;
+        std::uint32_t p = prow ? prow[(x / scale_) & 7] : colour;
         drow[x] = ApplyRop3(code, p, s, drow[x]);
       }
     }
@@ -337,17 +456,24 @@ void TRasterDevice::Blit(const TRect& dst, const TSurface& srcIn, const TRect& s
 }
 
 TColor TRasterDevice::GetPixel(int x, int y) {
+  x *= scale_;
+  y *= scale_;
   if (x < 0 || y < 0 || x >= surface_.Width() || y >= surface_.Height()) return clNone;
   return PixelToColor(surface_.Row(y)[x]);
 }
 
 void TRasterDevice::SetPixel(int x, int y, TColor rgb) {
+  if (scale_ > 1) {
+    PenFill(ToPixels({x, y, x + 1, y + 1}), TPenSpec{rgb, 1, psSolid, pmCopy});
+    return;
+  }
   if (Visible(x, y)) surface_.Row(y)[x] = ColorToPixel(rgb);
 }
 
-void TRasterDevice::Scroll(int dx, int dy, const TRect& areaIn) {
+void TRasterDevice::Scroll(int unitDx, int unitDy, const TRect& unitArea) {
+  const int dx = unitDx * scale_, dy = unitDy * scale_;
   TRect area;
-  if (!IntersectRect(area, areaIn, surface_.Bounds())) return;
+  if (!IntersectRect(area, ToPixels(unitArea), surface_.Bounds())) return;
   TRect dst = area;
   OffsetRect(dst, dx, dy);
   if (!IntersectRect(dst, dst, area)) return;

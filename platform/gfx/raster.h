@@ -4,8 +4,13 @@
 // TRasterDevice and supplies TextRun. Shapes are not antialiased, so every
 // pixel is exact and the same on every machine; pixel tests rely on that.
 //
+// On a surface of scale k every co-ordinate is a unit of k x k pixels:
+// rectangles, fills and bit blocks cover whole units, while lines, shapes
+// and glyphs are drawn at the pixels' own fineness, within the units they
+// cover at scale 1.
+//
 // Invariant: every write goes through the clip (the union of clip_ when
-// clipped_) and the surface bounds.
+// clipped_, kept in pixels) and the surface bounds.
 #pragma once
 
 #include <vector>
@@ -33,6 +38,7 @@ public:
 protected:
   TSurface& surface_;
   int ppi_;
+  int scale_;  // the surface's
   bool clipped_ = false;
   std::vector<TRect> clip_;
   // The visible parts of r (clip and surface bounds), each passed to f.
@@ -42,8 +48,15 @@ protected:
 
 private:
   void PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint);
+  void PlotFineLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint);
   void Plot(int x, int y, const TPenSpec& pen);
+  // The pen on every visible pixel of r (pixels).
+  void PenFill(const TRect& r, const TPenSpec& pen);
+  void FineEllipse(const TRect& box, const TPenSpec& pen, const TBrushSpec& brush);
+  // Fills pixels.
+  void FillArea(const TRect& r, const TBrushSpec& brush, std::uint32_t rop);
   void FillSpans(const std::vector<TRect>& spans, const TBrushSpec& brush);
+  TRect ToPixels(TRect r) const { return {r.Left * scale_, r.Top * scale_, r.Right * scale_, r.Bottom * scale_}; }
 };
 
 // Result of a ternary raster operation code (the middle byte of SRCCOPY …)

@@ -254,9 +254,24 @@ bool QtRasterDevice::Ensure() {
   return true;
 }
 
-void QtRasterDevice::TextRun(const TTextRun& run) {
+void QtRasterDevice::TextRun(const TTextRun& unitRun) {
   if (!Ensure()) return;
   std::shared_ptr<const TFontData> keep;
+  // On a finer surface the glyphs come from the font at the scale's size,
+  // placed where the units put them.
+  TTextRun run = unitRun;
+  std::vector<int> advances;
+  if (scale_ > 1) {
+    TFontRequest request = unitRun.Font->Request;
+    request.Height = (request.Height == 0 ? -11 : request.Height) * scale_;
+    keep = QtFontEngine().Realize(request);
+    run.Font = keep.get();
+    run.X *= scale_;
+    run.Y *= scale_;
+    advances.assign(unitRun.Advances, unitRun.Advances + unitRun.Length);
+    for (int& a : advances) a *= scale_;
+    run.Advances = advances.data();
+  }
   const QtFontData& fd = DrawingFont(run, keep);
   if (!clipped_) {
     PaintGlyphs(painter_, run, fd);

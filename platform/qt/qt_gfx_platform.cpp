@@ -3,6 +3,7 @@
 // system). Installed by qthost::InstallGraphics().
 #include <QBuffer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,7 +11,9 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScreen>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -182,6 +185,14 @@ void InstallGraphics() {
   EnsureGuiApplication();
   static qtgfx::Platform platform;
   SetGfxPlatform(&platform);
+  // The screen's scale, taken once (a fraction rounded up: the window's
+  // pixels are then made a little smaller, never enlarged).
+  static const bool scaled = [] {
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      SetScreenScale(static_cast<int>(std::ceil(screen->devicePixelRatio() - 1e-6)));
+    return true;
+  }();
+  (void)scaled;
 }
 
 }  // namespace qthost

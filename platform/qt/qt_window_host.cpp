@@ -106,9 +106,14 @@ class HostWidget : public QWidget {
   void paintEvent(QPaintEvent* e) override {
     QPainter p(this);
     if (surface_ && !surface_->Empty()) {
+      // The back buffer holds the screen's pixels (its scale to a unit).
+      const int k = surface_->Scale();
       QImage img(reinterpret_cast<const uchar*>(surface_->Bits()), surface_->Width(), surface_->Height(),
                  surface_->Width() * 4, QImage::Format_RGB32);
-      p.drawImage(e->rect(), img, e->rect());
+      img.setDevicePixelRatio(k);
+      const QRect r = e->rect();
+      if (k != devicePixelRatio()) p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(QRectF(r), img, QRectF(r.x() * k, r.y() * k, r.width() * k, r.height() * k));
     }
     if (caretVisible_) {
       p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);

@@ -219,7 +219,7 @@ void TCustomForm::SetHasMenu(bool v) {
     if (show) {
       EnsureNative();
       native_->Show(false);
-      dirty_ = surface_->Bounds();
+      dirty_ = surface_->Extent();
       PaintPending();
     }
     return;
@@ -241,21 +241,21 @@ void TCustomForm::FlushNative(const TRect& r) {
     native_->Flush(r.Left, r.Top, r.Width(), r.Height());
     return;
   }
-  int w = surface_->Width(), h = surface_->Height();
-  if (frame_->Width() != w || frame_->Height() != h + nativeBar_) {
-    frame_->Resize(w, h + nativeBar_, ColorToPixel(ColorToRGB(clBtnFace)));
+  const int k = surface_->Scale(), bar = nativeBar_ * k;
+  if (frame_->Width() != surface_->Width() || frame_->Height() != surface_->Height() + bar) {
+    frame_->Resize(surface_->Width(), surface_->Height() + bar, ColorToPixel(ColorToRGB(clBtnFace)));
     RepaintMenuBar();
   }
   TRect c;
-  if (!IntersectRect(c, r, surface_->Bounds())) return;
-  for (int y = c.Top; y < c.Bottom; ++y)
-    std::copy(surface_->Row(y) + c.Left, surface_->Row(y) + c.Right, frame_->Row(y + nativeBar_) + c.Left);
+  if (!IntersectRect(c, r, surface_->Extent())) return;
+  for (int y = c.Top * k; y < c.Bottom * k; ++y)
+    std::copy(surface_->Row(y) + c.Left * k, surface_->Row(y) + c.Right * k, frame_->Row(y + bar) + c.Left * k);
   native_->Flush(c.Left, c.Top + nativeBar_, c.Width(), c.Height());
 }
 
 void TCustomForm::RepaintMenuBar() {
   if (!frame_ || !frameDevice_ || nativeBar_ <= 0) return;
-  TRect bar{0, 0, frame_->Width(), nativeBar_};
+  TRect bar{0, 0, frame_->Extent().Width(), nativeBar_};
   TCanvas c(frameDevice_.get());
   c.SetViewport({0, 0}, &bar);
   c.Brush()->SetColor(clBtnFace);
@@ -310,18 +310,23 @@ void TCustomForm::ResizeBuffer() {
   if (!surface_) return;
   TRect c = ClientRect();
   int w = std::max(1, c.Width()), h = std::max(1, c.Height());
-  if (surface_->Width() == w && surface_->Height() == h) return;
-  surface_->Resize(w, h, ColorToPixel(ColorToRGB(color_)));
-  dirty_ = surface_->Bounds();
+  if (surface_->Extent().Width() == w && surface_->Extent().Height() == h) return;
+  const int k = surface_->Scale();
+  surface_->Resize(w * k, h * k, ColorToPixel(ColorToRGB(color_)));
+  dirty_ = surface_->Extent();
 }
 
+// The back buffer has the screen's pixels: on a scaled screen the window
+// is drawn as finely as the screen shows it.
 void TCustomForm::EnsureBuffer() {
   if (surface_) return;
   surface_ = std::make_unique<TSurface>();
+  const int k = ScreenScale();
+  surface_->SetScale(k);
   TRect c = ClientRect();
-  surface_->Resize(std::max(1, c.Width()), std::max(1, c.Height()), ColorToPixel(ColorToRGB(color_)));
+  surface_->Resize(std::max(1, c.Width()) * k, std::max(1, c.Height()) * k, ColorToPixel(ColorToRGB(color_)));
   if (TGfxPlatform* gp = GfxPlatform()) device_ = gp->CreateRasterDevice(*surface_, 96);
-  dirty_ = surface_->Bounds();
+  dirty_ = surface_->Extent();
 }
 
 void TCustomForm::EnsureNative() {
@@ -331,7 +336,9 @@ void TCustomForm::EnsureNative() {
   TSurface* shown = surface_.get();
   if (nativeBar_ > 0) {
     frame_ = std::make_unique<TSurface>();
-    frame_->Resize(surface_->Width(), surface_->Height() + nativeBar_, ColorToPixel(ColorToRGB(clBtnFace)));
+    frame_->SetScale(surface_->Scale());
+    frame_->Resize(surface_->Width(), surface_->Height() + nativeBar_ * surface_->Scale(),
+                   ColorToPixel(ColorToRGB(clBtnFace)));
     if (TGfxPlatform* gp = GfxPlatform()) frameDevice_ = gp->CreateRasterDevice(*frame_, 96);
     shown = frame_.get();
   }
@@ -415,7 +422,7 @@ void TCustomForm::PaintPending() {
     if (!device_) return;
   }
   TRect clip;
-  if (!IntersectRect(clip, dirty_, surface_->Bounds())) {
+  if (!IntersectRect(clip, dirty_, surface_->Extent())) {
     dirty_ = {};
     return;
   }
@@ -490,7 +497,7 @@ void TCustomForm::ShowWindowNow() {
   ResizeBuffer();
   SyncNative();
   shown_ = true;
-  dirty_ = surface_->Bounds();
+  dirty_ = surface_->Extent();
   native_->SetOwner(OwnerWindow());
   native_->Show(!popup_);
   if (windowState_ != wsNormal) native_->SetState(windowState_ == wsMaximized ? 2 : 1);

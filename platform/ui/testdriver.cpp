@@ -329,7 +329,8 @@ std::string TUiTestDriver::SavePng(TControl* c, const std::string& name) {
     TCustomForm* f = nullptr;
     TPoint o = FormPoint(c, 0, 0, f);
     int bw = c->IsWindowed() ? static_cast<TWinControl*>(c)->BorderWidth() : 0;
-    TRect r = Bounds(o.X - bw, o.Y - bw, c->Width(), c->Height());
+    const int k = s.Scale();
+    TRect r = Bounds((o.X - bw) * k, (o.Y - bw) * k, c->Width() * k, c->Height() * k);
     IntersectRect(r, r, s.Bounds());
     crop.Resize(std::max(1, r.Width()), std::max(1, r.Height()));
     for (int y = 0; y < r.Height(); ++y)
@@ -351,8 +352,8 @@ TColor TUiTestDriver::PixelAt(TControl* c, int x, int y) {
   TPoint p = FormPoint(c, x, y, form);
   form->PaintPending();
   const TSurface* s = form->Surface();
-  if (!s || !PtInRect(s->Bounds(), p)) return clNone;
-  return PixelToColor(s->Row(p.Y)[p.X]);
+  if (!s || !PtInRect(s->Extent(), p)) return clNone;
+  return PixelToColor(s->Row(p.Y * s->Scale())[p.X * s->Scale()]);
 }
 
 void TUiTestDriver::ClickMenuBar(TCustomForm* form, int index) {

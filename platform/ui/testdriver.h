@@ -84,9 +84,11 @@ class TUiTestDriver : public TWindowHost {
   const std::vector<AnsiString>& OpenedUrls() const { return openedUrls_; }
 
   // Pictures: paints what is pending and saves the form's client area (or a
-  // control's part of it) as PNG; returns the path written.
+  // control's part of it) as PNG, in the screen's pixels; returns the path
+  // written.
   std::string SavePng(TControl* c, const std::string& name);
-  // The colour of a pixel at a control's client co-ordinates (after painting).
+  // The colour of a pixel at a control's client co-ordinates (after
+  // painting; on a scaled screen the unit's top-left pixel).
   TColor PixelAt(TControl* c, int x, int y);
   static std::string ArtifactDir();
 

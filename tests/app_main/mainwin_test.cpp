@@ -19,12 +19,15 @@
 
 #include "calendar/packeddate.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 #include "app/dialogs/lage.h"
 #include "app/templates/expansion.h"
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
+#include "resources/editorpictures.h"
+#include "resources/pictures.h"
 #include "tests/app_main/main_fixture.h"
 
 namespace {
@@ -98,6 +101,62 @@ TEST_F(MainWindowTest, TitlePageAtTheInitialSize) {
   EXPECT_EQ(f->pbExit->Left() + f->pbExit->Width() + 4, f->pnlToolbar->Width());
   EXPECT_EQ(f->pbInfo->Left() + f->pbInfo->Width() + 4, f->pnlToolbar2->Width());
   SaveScreen(f, "main_title_page");
+}
+
+// How a picture was drawn on a surface of scale 2: the aligned 2 x 2 blocks
+// of `r` (units) that are not one colour (an enlarged picture has none), and
+// the mean difference per colour channel from the picture at scale 1.
+struct Fineness {
+  int SplitBlocks = 0;
+  double MeanDifference = 0;
+};
+Fineness FinenessOf(const TSurface& s, TRect r, const TSurface* unit = nullptr) {
+  Fineness out;
+  long long diff = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const std::uint32_t p = s.Row(2 * y)[2 * x], *below = s.Row(2 * y + 1) + 2 * x;
+      out.SplitBlocks += p != s.Row(2 * y)[2 * x + 1] || p != below[0] || p != below[1];
+      for (int shift = 0; unit && shift < 24; shift += 8)
+        diff += std::abs(int((p >> shift) & 0xFF) - int((unit->Row(y)[x] >> shift) & 0xFF));
+    }
+  out.MeanDifference = diff / (3.0 * std::max(1, r.Width() * r.Height()));
+  return out;
+}
+
+// On a desktop scaled to 2 the window has the screen's pixels: text and the
+// pictures drawn in code (the title, the tool icons, and those of the
+// further windows) are as sharp as the screen shows them, and still the
+// same pictures.
+TEST_F(MainWindowTest, AtScreenScaleTwoTextAndPicturesAreDrawnAtTheScreensPixels) {
+  SetScreenScale(2);
+  TScopeExit back{[] { SetScreenScale(1); }};
+  TfrmMain* f = Start();
+  driver.Advance(200);
+  driver.SavePng(f, "main_title_page_scale_2");
+  const TSurface& s = *f->Surface();
+  ASSERT_EQ(s.Width(), 2 * f->ClientWidth());
+  auto on = [&](TControl* c, TRect r) {
+    const TPoint o = f->ScreenToClient(c->ClientToScreen({0, 0}));
+    OffsetRect(r, o.X, o.Y);
+    return r;
+  };
+  EXPECT_GT(FinenessOf(s, on(f->lblTitel, f->lblTitel->ClientRect())).SplitBlocks, 100);
+  EXPECT_GT(FinenessOf(s, on(f->imgTitelbild, f->imgTitelbild->ClientRect())).SplitBlocks, 10000);
+  EXPECT_GT(FinenessOf(s, on(f->pbLeer, f->pbLeer->Place().Glyph)).SplitBlocks, 4);
+  const std::unique_ptr<TBitmap> pictures[] = {ToolPicture(tpEvents), EditorPicture(epMan),
+                                               MoonPhasePicture(3),   SunPicture(),
+                                               WarnerPicture(wpMale), SayingPicture(5)};
+  for (const auto& b : pictures) {
+    TSurface fine;
+    fine.SetScale(2);
+    fine.Resize(2 * b->Width(), 2 * b->Height());
+    std::unique_ptr<TDrawDevice> device = GfxPlatform()->CreateRasterDevice(fine, 96);
+    TCanvas(device.get()).Draw(0, 0, *b);
+    const Fineness got = FinenessOf(fine, {0, 0, b->Width(), b->Height()}, &b->Surface());
+    EXPECT_GT(got.SplitBlocks, 4) << b->Width() << " x " << b->Height();
+    EXPECT_LT(got.MeanDifference, 20) << b->Width() << " x " << b->Height();
+  }
 }
 
 TEST_F(MainWindowTest, EveryMenuDroppedDown) {

@@ -171,16 +171,31 @@ TEST_F(BtnFixture, IconOnlyCaptionBecomesHintWithoutMarks) {
 TEST_F(BtnFixture, AcceleratorClicksAndMouseEntryEvents) {
   TExplorerButton* b = Make(form, 10, 10, "&Neu");
   TExplorerButton* other = Make(form, 100, 10, "&Alt");
-  int clicks = 0, otherClicks = 0;
+  int clicks = 0, otherClicks = 0, dialogs = 0;
   std::vector<std::string> ev;
-  b->OnClick = [&](TObject*) { ++clicks; };
+  // The click opens a dialog, as the template editor's Öffnen does.
+  b->OnClick = [&](TObject*) {
+    ++clicks;
+    std::unique_ptr<TForm> dialog(new TForm(form));
+    drv.WhenModal([&](TCustomForm& d) {
+      ++dialogs;
+      d.SetModalResult(mrCancel);
+    });
+    dialog->ShowModal();
+  };
   other->OnClick = [&](TObject*) { ++otherClicks; };
   b->OnEnter = [&](TObject*) { ev.push_back(b->MouseInside() ? "enter inside" : "enter outside"); };
   b->OnExit = [&](TObject*) { ev.push_back(b->MouseInside() ? "exit inside" : "exit outside"); };
   form->Show();
+  drv.MouseMove(form, 300, 250);
   drv.PressKey('N', ssAlt);
   EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(otherClicks, 0);
+  // Pressed by its key with the mouse elsewhere: no hover frame once the
+  // dialog has closed.
+  EXPECT_FALSE(b->MouseInside());
+  EXPECT_NE(drv.PixelAt(b, 0, 0), ColorToRGB(clBtnHighlight));
   drv.MouseMove(b, 10, 10);
   drv.MouseMove(form, 300, 250);
   EXPECT_EQ(ev, (std::vector<std::string>{"enter inside", "exit outside"}));
