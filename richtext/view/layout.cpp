@@ -641,6 +641,8 @@ void TWPRTFTextPaint::Changed() {
 }
 
 void TWPRTFTextPaint::Clear() {
+  FocusMarkStart = -1;
+  FocusMarkLength = 0;
   ClearBlock();
   ObjectRects.clear();
   SelectedObject = {};
