@@ -139,9 +139,17 @@ std::vector<std::pair<int, int>> TWPCustomRtfEdit::LinkSpans() const {
 
 void TWPCustomRtfEdit::SetLinkFocus(int start, int length) {
   TWPRTFTextInput& e = *engine_;
-  if (e.FocusMarkStart == start && e.FocusMarkLength == length) return;
+  if (e.FocusMarkStart == start && e.FocusMarkLength == length && e.FocusMarkShown == (length > 0)) return;
   e.FocusMarkStart = start;
   e.FocusMarkLength = length;
+  e.FocusMarkShown = length > 0;
+  Invalidate();
+}
+
+void TWPCustomRtfEdit::ShowLinkFocus(bool shown) {
+  TWPRTFTextInput& e = *engine_;
+  if (e.FocusMarkLength <= 0 || e.FocusMarkShown == shown) return;
+  e.FocusMarkShown = shown;
   Invalidate();
 }
 

@@ -364,14 +364,19 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
         if (!engine_->IsEmpty() || engine_->CursorPar) engine_->UpdateCaret();
         ReportEditState();
         // Reached by Tab, a text that cannot be written stands on its first
-        // link; by Shift+Tab on its last.
-        if (ReadOnly() && GetKeyState(VK_TAB) < 0 && GetKeyState(VK_CONTROL) >= 0)
+        // link, by Shift+Tab on its last; otherwise on the link it had (the
+        // window a followed link opened was closed).
+        if (ReadOnly() && GetKeyState(VK_TAB) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+          SetLinkFocus(-1, 0);
           StepLink(GetKeyState(VK_SHIFT) >= 0, false);
+        } else {
+          ShowLinkFocus(true);
+        }
       }
       return;
     case WM_KILLFOCUS:
       if (HandleAllocated()) caret_->Show(0);
-      SetLinkFocus(-1, 0);
+      ShowLinkFocus(false);
       TWPCustomRtfEditClass::Dispatch(m);
       return;
     case WM_SETTEXT:

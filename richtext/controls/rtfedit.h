@@ -316,6 +316,8 @@ private:
   std::vector<std::pair<int, int>> LinkSpans() const;
   void StepLink(bool forward, bool leave);
   void SetLinkFocus(int start, int length);
+  // The frame of the focused link only while the control has the focus.
+  void ShowLinkFocus(bool shown);
   // Enter on the focused link: as a click on it; False without one.
   bool FollowFocusedLink();
   // Mouse helpers (mouse.cpp).

@@ -178,8 +178,10 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   bool BlockReversed = false;
   // The link the keyboard is on in a text that cannot be written: absolute
   // position and length of its shown text (-1: none), framed by a focus
-  // rectangle on the screen (never on paper); a new text has none.
+  // rectangle on the screen (never on paper) while Shown (the control has
+  // the focus); a new text has none.
   int32_t FocusMarkStart = -1, FocusMarkLength = 0;
+  bool FocusMarkShown = false;
 
   // View state shared with scrolling and the caret.
   int32_t TopOffset = 0;      // pixels scrolled off above

@@ -151,7 +151,7 @@ void TWPRTFTextPaint::PaintLine(TWPParagraphRec* par, TWPLineRec* line) {
   {
     CanvasState keep(canvas_);
     PaintLineAt(par, line, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
-    if (FocusMarkLength > 0) {
+    if (FocusMarkShown && FocusMarkLength > 0) {
       int position = 0, lineNumber = 0, parNumber = 0;
       PositionOf(par, line, 0, position, lineNumber, parNumber);
       PaintFocusMark(par, line, position, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
@@ -162,14 +162,15 @@ void TWPRTFTextPaint::PaintLine(TWPParagraphRec* par, TWPLineRec* line) {
 
 void TWPRTFTextPaint::PaintFocusMark(const TWPParagraphRec* par, const TWPLineRec* line, int64_t lineStart,
                                      int originX, int originY) {
-  if (FocusMarkLength <= 0 || FocusMarkStart < 0) return;
+  if (!FocusMarkShown || FocusMarkLength <= 0 || FocusMarkStart < 0) return;
   const int64_t from = std::max<int64_t>(FocusMarkStart - lineStart, 0);
-  const int64_t to = std::min<int64_t>(FocusMarkStart + static_cast<int64_t>(FocusMarkLength) - lineStart, line->Length);
+  const int64_t to = std::min<int64_t>(int64_t{FocusMarkStart} + FocusMarkLength - lineStart, line->Length);
   if (from >= to) return;
   const int top = originY + line->Top;
   canvas_->Brush()->SetStyle(bsSolid);
-  canvas_->DrawFocusRect({originX + CursorX(par, line, static_cast<int>(from)), top,
-                          originX + CursorX(par, line, static_cast<int>(to)), top + line->Height});
+  // A pixel wider on each side, so that the frame does not cut into the glyphs.
+  canvas_->DrawFocusRect({originX + CursorX(par, line, static_cast<int>(from)) - 1, top,
+                          originX + CursorX(par, line, static_cast<int>(to)) + 1, top + line->Height});
 }
 
 bool TWPRTFTextPaint::PaintBackgroundTiles(TCanvas& canvas, const TRect& rect) {
