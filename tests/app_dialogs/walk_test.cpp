@@ -709,6 +709,7 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
       {"*.icon Unterstrichen", styled(wpsUnderline)},
       {"*.icon Öffnen", fileDialog(false)},
       {"*.icon Speichern", fileDialog(true)},
+      {"TfrmPreview.icon Speichern (Strg+S)", fileDialog(true)},
       {"*.icon Alles markieren",
        onText([](TWPCustomRtfEdit* e, const std::string&, const std::function<void()>& click) {
          e->HideSelection();
@@ -746,7 +747,7 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
       {"TfrmSchrift.pbParProps", Opens("Absatz")},
       {"TfrmPreview.pbParProps", Opens("Absatz")},
       {"TfrmPreview.pbSeite", Opens("Seite einrichten")},
-      {"TfrmPreview.icon Drucken", Opens("Drucken")},
+      {"TfrmPreview.icon Drucken (Strg+P)", Opens("Drucken")},
       {"TfrmPreview.icon Druckereinrichtung", Opens("Druckereinrichtung")},
       {"TfrmPreview.icon Schließen", Closes(mrNone)},
       // The settings dialogs.
