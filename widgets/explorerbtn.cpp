@@ -9,6 +9,9 @@
 
 namespace {
 
+// Posted by a focused button that went out of use.
+constexpr unsigned kHandOnFocus = WM_USER + 1;
+
 // The shared 8 x 8 down pattern; made when a button first needs it and
 // dropped whenever a button goes (the next one makes it again).
 std::unique_ptr<TBitmap> gDownPattern;
@@ -486,11 +489,18 @@ void TExplorerButton::Dispatch(TMessage& m) {
     case CM_ENABLEDCHANGED:
       // A button that goes out of use under the keyboard (a step to the
       // last record, a record saved) hands the focus on in the Tab order
-      // instead of leaving it nowhere.
-      if (std::exchange(focusLostToDisable_, false))
-        if (TCustomForm* f = GetParentForm(this); f && !f->ActiveControl() && f->Showing())
-          f->SelectNext(this, true, true);
+      // instead of leaving it nowhere: once its neighbours, switched by
+      // the same change, are in their new states.
+      if (std::exchange(focusLostToDisable_, false)) PostMessage(Handle(), kHandOnFocus, 0, 0);
       break;
+    case kHandOnFocus:
+      if (TCustomForm* f = GetParentForm(this); f && !f->ActiveControl() && f->Showing()) {
+        if (CanFocus())
+          SetFocus();
+        else
+          f->SelectNext(this, true, true);
+      }
+      return;
     case WM_RBUTTONUP: {
       TCustomControl::Dispatch(m);  // the base shows the popup menu, if any
       TCustomForm* f = GetParentForm(this);

@@ -93,40 +93,6 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
                     .str()}));
 }
 
-// By keys alone: Einfg makes a new person and Strg+S saves her; in the
-// codes grid Einfg is the grid's own (a new code row); Shift+Tab from the
-// fields reaches the tool bar, where Space presses the focused button.
-TEST_F(EditorTest, PersonsAreEnteredAndSteppedThroughByKeysAlone) {
-  int id = 0;
-  driver.WhenModal([&](TCustomForm& form) {
-    auto& f = dynamic_cast<TfrmPersErf&>(form);
-    for (const char* name : {"Anna", "Beat"}) {
-      driver.PressKey(VK_INSERT);
-      ASSERT_TRUE(f.editEigeVorname->Focused());
-      driver.Type(name);
-      f.editEigeDatum->SetFocus();
-      driver.Type("05031990");
-      driver.PressKey('S', ssCtrl);
-      EXPECT_EQ(f.tblEige->State(), dsBrowse);
-    }
-    f.gridEiSe->SetFocus();
-    driver.PressKey(VK_INSERT);
-    EXPECT_EQ(f.tblEiSe->State(), dsInsert) << "the grid's own new row";
-    EXPECT_EQ(f.tblEige->RecordCount(), 2);
-    f.tblEiSe->Cancel();
-    f.editEigeVorname->SetFocus();
-    for (int i = 0; i < 40 && f.ActiveControl()->Parent() != f.pnlTools; ++i) driver.PressKey(VK_TAB, ssShift);
-    EXPECT_EQ(f.ActiveControl(), f.pbExit);
-    for (int i = 0; i < 10 && f.ActiveControl() != f.pbFirst; ++i) driver.PressKey(VK_TAB, ssShift);
-    driver.PressKey(VK_SPACE);
-    EXPECT_EQ(f.editEigeVorname->Text(), "Anna");
-    driver.PressKey(VK_ESCAPE);
-  });
-  ShowPersErf(id);
-  EXPECT_EQ(StoredRows("EIGENES.FFD", "XEIGE_ID").size(), 2u);
-  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
-}
-
 // Pasted text follows the rules of typed text: letters outside Windows-1252
 // become their base letter, a character that has no form is left out and
 // named, the field's room is told as typing tells it, and the date's

@@ -250,41 +250,6 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
 // On an empty template table the editor offers nothing to move to or to
 // delete (a delete used to end in the engine's English error), only a new
 // template.
-// By keys alone: Einfg makes a new template and Strg+S saves it; in the
-// text Einfg switches to overwriting; Ctrl+Shift+Tab leaves the text for
-// the tool bar, whose last button drops the placeholder menu down on Space,
-// and Ctrl+Tab for the navigator at the top.
-TEST_F(Editor, TemplatesAreMadeAndTheBarsReachedByKeysAlone) {
-  int number = 0, menus = 0;
-  driver.WhenModal([&](TCustomForm& active) {
-    auto& f = dynamic_cast<TfrmLayout&>(active);
-    driver.PressKey(VK_INSERT);
-    ASSERT_EQ(f.tblLOut->State(), dsInsert);
-    driver.Type("Brief");
-    driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });  // the notice
-    driver.PressKey('S', ssCtrl);
-    EXPECT_EQ(f.tblLOut->State(), dsBrowse);
-    f.DBWPRichText1->SetFocus();
-    driver.PressKey(VK_INSERT);
-    EXPECT_FALSE(f.DBWPRichText1->Inserting());
-    EXPECT_EQ(f.tblLOut->State(), dsBrowse);
-    driver.PressKey(VK_TAB, ssCtrl | ssShift);
-    EXPECT_TRUE(f.pbPlatzhalter->Focused());
-    driver.WhenModal([&](TCustomForm&) {
-      menus = static_cast<int>(OpenMenuWindows().size());
-      CloseMenus();
-    });
-    driver.PressKey(VK_SPACE);
-    f.DBWPRichText1->SetFocus();
-    driver.PressKey(VK_TAB, ssCtrl);
-    EXPECT_EQ(f.ActiveControl()->Parent(), f.pnlButtons);
-    driver.PressKey(VK_ESCAPE);
-  });
-  ShowLayout(number);
-  EXPECT_EQ(menus, 1);
-  EXPECT_EQ(Read(number).Title, "Brief");
-}
-
 TEST_F(Editor, AnEmptyTableOffersOnlyANewTemplate) {
   {
     auto t = apptest::OpenTable("OrvUser", "LAYOUT.FFD", "XLOUT_ID");

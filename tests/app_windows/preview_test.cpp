@@ -131,25 +131,6 @@ TEST_F(PreviewTest, TheDialogsStoreWhatIsTypedAndOnlyThat) {
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
-// Strg+P asks for the printer and Strg+S for a file, as their icons do.
-TEST_F(PreviewTest, StrgPPrintsAndStrgSSaves) {
-  std::vector<std::string> dialogs;
-  driver.WhenModal([&](TCustomForm&) {
-    driver.WhenModal([&](TCustomForm& dlg) {
-      dialogs.push_back(dlg.Caption());
-      dlg.SetModalResult(mrCancel);
-    });
-    driver.PressKey('P', ssCtrl);
-    driver.CancelNextFileDialog();
-    driver.PressKey('S', ssCtrl);
-    driver.PressKey(VK_ESCAPE);
-  });
-  RunPreview(PageSettings{}, nullptr);
-  EXPECT_EQ(dialogs, std::vector<std::string>{"Drucken"});
-  ASSERT_EQ(driver.FileDialogs().size(), 1u);
-  EXPECT_TRUE(driver.FileDialogs()[0].Save);
-}
-
 TEST_F(PreviewTest, ThePreviewChangesItsDocumentThroughTheDialogsAndPrintsItIntoAPdfFile) {
   PageSettings page;  // A4 with 1 cm margins
   const std::string pdf = (Root() / "liste.pdf").string();

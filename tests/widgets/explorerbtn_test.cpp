@@ -186,37 +186,6 @@ TEST_F(BtnFixture, AcceleratorClicksAndMouseEntryEvents) {
   EXPECT_EQ(ev, (std::vector<std::string>{"enter inside", "exit outside"}));
 }
 
-// In the Tab order only where a window puts it; focused, it shows a focus
-// rectangle and Space (on release) or Enter presses it; a click leaves the
-// focus where it is, and a button that goes out of use hands it on.
-TEST_F(BtnFixture, TheKeyboardPressesAFocusedButton) {
-  auto* edit = new TEdit(form);
-  edit->SetParent(form);
-  Make(form, 10, 40);  // no tab stop
-  TExplorerButton* b = Make(form, 100, 40);
-  TExplorerButton* next = Make(form, 200, 40);
-  b->SetTabStop(true);
-  next->SetTabStop(true);
-  int clicks = 0;
-  b->OnClick = [&](TObject*) { ++clicks; };
-  form->Show();
-  edit->SetFocus();
-  drv.Click(b);
-  EXPECT_TRUE(edit->Focused());
-  const int face = CountColor(drv, b, {3, 2, 61, 3}, ColorToRGB(clBtnFace));
-  drv.PressKey(VK_TAB);
-  ASSERT_TRUE(b->Focused());
-  EXPECT_LT(CountColor(drv, b, {3, 2, 61, 3}, ColorToRGB(clBtnFace)), face - 20) << "no focus rectangle";
-  drv.KeyDown(VK_SPACE);
-  EXPECT_EQ(drv.PixelAt(b, 10, 0), ColorToRGB(clBtnShadow)) << "pressed while Space is held";
-  EXPECT_EQ(clicks, 1);
-  drv.KeyUp(VK_SPACE);
-  drv.PressKey(VK_RETURN);
-  EXPECT_EQ(clicks, 3);
-  b->SetEnabled(false);
-  EXPECT_TRUE(next->Focused());
-}
-
 TEST_F(BtnFixture, LayoutsPlaceGlyphAndCaption) {
   TBitmap g = MakeGlyph();
   TExplorerButton* b = Make(form, 0, 0, "Text", 80, 50);
