@@ -38,6 +38,8 @@ class TExplorerButton : public TCustomControl {
   void Notification(TComponent* c, TOperation op) override;
   void SetText(const AnsiString& s) override;
   void Click() override;
+  // Outside the Tab order it never takes the focus (arrow keys included).
+  bool CanFocus() const override { return TabStop() && TCustomControl::CanFocus(); }
 
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment a);
