@@ -3,10 +3,14 @@
 #include "widgets/explorerbtn.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ui/ctlutil.h"
 
 namespace {
+
+// Posted by a focused button that went out of use.
+constexpr unsigned kHandOnFocus = WM_USER + 1;
 
 // The shared 8 x 8 down pattern; made when a button first needs it and
 // dropped whenever a button goes (the next one makes it again).
@@ -96,8 +100,9 @@ using namespace explorer_detail;
 
 // --------------------------------------------------------------- lifecycle
 
-TExplorerButton::TExplorerButton(TComponent* owner) : TGraphicControl(owner) {
+TExplorerButton::TExplorerButton(TComponent* owner) : TCustomControl(owner) {
   controlStyle_ = csCaptureMouse | csDoubleClicks;  // OnClick is fired here, not by the base
+  parentColor_ = true;  // no face of its own: the parent shows through
   width_ = 50;
   height_ = 40;
   bitmap_ = std::make_unique<TBitmap>();
@@ -115,14 +120,14 @@ TExplorerButton::~TExplorerButton() {
 }
 
 void TExplorerButton::Notification(TComponent* c, TOperation op) {
-  TGraphicControl::Notification(c, op);
+  TCustomControl::Notification(c, op);
   if (op == opRemove && c == dropDown_) dropDown_ = nullptr;
 }
 
 // --------------------------------------------------------------- properties
 
 void TExplorerButton::SetText(const AnsiString& s) {
-  TGraphicControl::SetText(s);
+  TCustomControl::SetText(s);
   if (HasOption(boIconOnly)) SetHint(StripHotkey(s));
   else Invalidate();
 }
@@ -172,7 +177,7 @@ void TExplorerButton::BitmapChanged() {
 }
 
 void TExplorerButton::Loaded() {
-  TGraphicControl::Loaded();
+  TCustomControl::Loaded();
   BuildShaded();
 }
 
@@ -416,14 +421,16 @@ void TExplorerButton::Paint() {
     if (!HasOption(boIconOnly)) DrawCaption(c, p.Text, clBtnShadow, true);
     return;
   }
-  const bool downLook = down_ || (mouseInside_ && mousePressed_);
+  const bool downLook = down_ || (mouseInside_ && mousePressed_) || spaceDown_;
+  // The focused button looks as under the mouse, so that it is seen.
+  const bool hot = mouseInside_ || Focused();
   if (!downLook) {
-    const TColor color = mouseInside_ ? Font()->Color() : unselectedFontColor_;
-    if (mouseInside_) DrawFrame(c, false);
+    const TColor color = hot ? Font()->Color() : unselectedFontColor_;
+    if (hot) DrawFrame(c, false);
     const int d = bevelStyle_ == bsLowered ? 1 : 0;
     if (!HasOption(boIconOnly)) DrawCaption(c, moved(p.Text, d), color, false);
     const TBitmap* glyph = bitmap_.get();
-    if (!mouseInside_ && HasOption(boMonoDisplay)) glyph = noFocus_->Empty() ? shaded_.get() : noFocus_.get();
+    if (!hot && HasOption(boMonoDisplay)) glyph = noFocus_->Empty() ? shaded_.get() : noFocus_.get();
     DrawTransparent(c, p.Glyph.Left, p.Glyph.Top, *glyph);
     DrawMark(c, p.Mark, color);
   } else {
@@ -432,6 +439,10 @@ void TExplorerButton::Paint() {
     if (!HasOption(boIconOnly)) DrawCaption(c, moved(p.Text, d), Font()->Color(), false);
     DrawTransparent(c, p.Glyph.Left + d, p.Glyph.Top + d, *bitmap_);
     DrawMark(c, movedPt(p.Mark, d), Font()->Color());
+  }
+  if (Focused()) {
+    c.Brush()->SetStyle(bsSolid);
+    c.DrawFocusRect({2, 2, width_ - 2, height_ - 2});
   }
 }
 
@@ -475,8 +486,39 @@ void TExplorerButton::Dispatch(TMessage& m) {
         return;
       }
       break;
+    case CM_DIALOGKEY:
+      // Enter presses the focused button, before the window's own Enter.
+      if (static_cast<int>(m.WParam) == VK_RETURN && Focused() && Enabled() &&
+          (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) == 0) {
+        Press();
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      spaceDown_ = false;
+      // Disabling takes the focus first, then tells of the change.
+      focusLostToDisable_ = m.Msg == WM_KILLFOCUS && !Enabled();
+      Invalidate();
+      break;
+    case CM_ENABLEDCHANGED:
+      // A button that goes out of use under the keyboard (a step to the
+      // last record, a record saved) hands the focus on in the Tab order
+      // instead of leaving it nowhere: once its neighbours, switched by
+      // the same change, are in their new states.
+      if (std::exchange(focusLostToDisable_, false)) PostMessage(Handle(), kHandOnFocus, 0, 0);
+      break;
+    case kHandOnFocus:
+      if (TCustomForm* f = GetParentForm(this); f && !f->ActiveControl() && f->Showing()) {
+        if (CanFocus())
+          SetFocus();
+        else
+          f->SelectNext(this, true, true);
+      }
+      return;
     case WM_RBUTTONUP: {
-      TGraphicControl::Dispatch(m);  // the base shows the popup menu, if any
+      TCustomControl::Dispatch(m);  // the base shows the popup menu, if any
       TCustomForm* f = GetParentForm(this);
       if (PopupMenu() || (f && f->PopupMenu())) {
         TQueuedMessage q;
@@ -490,12 +532,12 @@ void TExplorerButton::Dispatch(TMessage& m) {
     }
     default: break;
   }
-  TGraphicControl::Dispatch(m);
+  TCustomControl::Dispatch(m);
 }
 
 void TExplorerButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft || !Enabled() || !Visible()) {
-    TGraphicControl::MouseDown(button, shift, x, y);
+    TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
   mousePressed_ = true;
@@ -503,7 +545,7 @@ void TExplorerButton::MouseDown(TMouseButton button, TShiftState shift, int x, i
   PointerInside({x, y});
   Invalidate();
   if (!dropDown_) {
-    TGraphicControl::MouseDown(button, shift, x, y);
+    TCustomControl::MouseDown(button, shift, x, y);
     return;
   }
   TPoint at = ClientToScreen({0, height_});
@@ -532,12 +574,12 @@ void TExplorerButton::MouseMove(TShiftState shift, int x, int y) {
       Invalidate();
     }
   }
-  TGraphicControl::MouseMove(shift, x, y);
+  TCustomControl::MouseMove(shift, x, y);
 }
 
 void TExplorerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button != mbLeft || !Enabled() || !Visible() || !mousePressed_) {
-    TGraphicControl::MouseUp(button, shift, x, y);
+    TCustomControl::MouseUp(button, shift, x, y);
     return;
   }
   mousePressed_ = false;
@@ -552,7 +594,7 @@ void TExplorerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
       down_ = false;
     }
   }
-  TGraphicControl::MouseUp(button, shift, x, y);
+  TCustomControl::MouseUp(button, shift, x, y);
   Invalidate();
   if (inside) {
     RecomputeInside();
@@ -568,7 +610,45 @@ void TExplorerButton::MouseUp(TMouseButton button, TShiftState shift, int x, int
   }
 }
 
-void TExplorerButton::Click() { TGraphicControl::Click(); }
+void TExplorerButton::Click() { TCustomControl::Click(); }
+
+void TExplorerButton::Press() {
+  // What a click inside does, leaving the mouse's state as it is.
+  if (dropDown_) {
+    TPoint at = ClientToScreen({0, height_});
+    dropDown_->Popup(at.X, at.Y);
+    AfterMenu();
+    return;
+  }
+  if (groupIndex_ != 0) {
+    if (!down_) {
+      down_ = true;
+      ReleaseOthers();
+    } else if (allowAllUp_) {
+      down_ = false;
+    }
+  }
+  Invalidate();
+  Click();
+}
+
+// ------------------------------------------------------------------ keys
+
+void TExplorerButton::KeyDown(Word& key, TShiftState shift) {
+  TCustomControl::KeyDown(key, shift);
+  if (key == VK_SPACE && (shift & (ssShift | ssCtrl | ssAlt)) == 0 && Enabled()) {
+    spaceDown_ = true;
+    Invalidate();
+  }
+}
+
+void TExplorerButton::KeyUp(Word& key, TShiftState shift) {
+  TCustomControl::KeyUp(key, shift);
+  if (key == VK_SPACE && spaceDown_) {
+    spaceDown_ = false;
+    Press();
+  }
+}
 
 // ------------------------------------------------------- published props
 

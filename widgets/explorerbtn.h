@@ -1,12 +1,16 @@
-// The explorer-style button: a flat tool button without a window that shows
-// a bitmap and a caption, draws its frame only while the mouse is over it or
-// it is pressed, can show another (or a shaded) bitmap while the mouse is
-// elsewhere, drops down a popup menu, and can be one of a group of toggles.
+// The explorer-style button: a flat tool button that shows a bitmap and a
+// caption, draws its frame only while the mouse is over it or it is pressed,
+// can show another (or a shaded) bitmap while the mouse is elsewhere, drops
+// down a popup menu, and can be one of a group of toggles. It has a window of
+// its own only so that a window can put it into its Tab order (TabStop, off
+// by default): focused, it looks hot with a focus rectangle, and Space or
+// Enter presses it; a click never takes the focus. Its face is its parent's.
 // Invariants:
 //  - Down is true only on a button with a non-zero GroupIndex; among the
 //    buttons of one parent with the same GroupIndex at most one is down.
 //  - OnClick fires only for a left release over the button after a press on
-//    it, and never while a DropDownMenu is set.
+//    it, or for Space or Enter while it has the focus, and never while a
+//    DropDownMenu is set (the keys drop the menu down instead).
 //  - The shaded copy is rebuilt from Bitmap whenever Bitmap, NoFocusBitmap or
 //    ShadingType change (empty while NoFocusBitmap holds a picture).
 #pragma once
@@ -24,8 +28,8 @@ using TExplorerButtonOptions = unsigned;  // bit n = option n
 constexpr TExplorerButtonOptions EBOpt(TExplorerButtonOption o) { return 1u << o; }
 enum TExplorerButtonShadingType { stLight, stMedium, stDark };
 
-class TExplorerButton : public TGraphicControl {
-  ORV_CLASS_PUBLISHED(TExplorerButton, TGraphicControl)
+class TExplorerButton : public TCustomControl {
+  ORV_CLASS_PUBLISHED(TExplorerButton, TCustomControl)
 
  public:
   explicit TExplorerButton(TComponent* owner);
@@ -34,6 +38,8 @@ class TExplorerButton : public TGraphicControl {
   void Notification(TComponent* c, TOperation op) override;
   void SetText(const AnsiString& s) override;
   void Click() override;
+  // Outside the Tab order it never takes the focus (arrow keys included).
+  bool CanFocus() const override { return TabStop() && TCustomControl::CanFocus(); }
 
   TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment a);
@@ -91,8 +97,12 @@ class TExplorerButton : public TGraphicControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyUp(Word& key, TShiftState shift) override;
 
  private:
+  // Space or Enter on the focused button: what a click inside does.
+  void Press();
   void BitmapChanged();
   void BuildShaded();
   void ReleaseOthers();
@@ -122,6 +132,8 @@ class TExplorerButton : public TGraphicControl {
   bool mousePressed_ = false;
   bool hover_ = false;  // the mouse is over the button, as its entering and leaving tell
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  bool spaceDown_ = false;  // Space held while focused: the pressed look
+  bool focusLostToDisable_ = false;
   TPoint lastPointer_{-1, -1};
 };
 

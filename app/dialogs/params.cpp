@@ -118,6 +118,7 @@ TfrmParams::TfrmParams(TComponent* owner)
   pbVorgabe->SetParent(grpLage);
   pbVorgabe->SetCaption("Vorgabe");
   pbVorgabe->SetBounds(296, 40, 88, 26);
+  pbVorgabe->SetTabStop(true);
   pbVorgabe->OnClick = [this](TObject*) { pbVorgabeClick(); };
 
   // "Kalender"

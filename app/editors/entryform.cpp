@@ -7,6 +7,8 @@
 
 #include "app/windows/winparts.h"
 #include "dbcontrols/grid/wwgrid.h"
+#include "platform/ui/grids.h"
+#include "richtext/controls/rtfedit.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/editorpictures.h"
@@ -58,9 +60,14 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   if (pbSuchen) pbSuchen->SetBitmap(EditorPicture(epSearch).get());
   static const char* const kNames[] = {"pbFirst",  "pbPrior",  "pbNext", "pbLast",
                                        "pbInsert", "pbDelete", "pbPost", "pbCancel"};
-  const AnsiString hints[] = {"Erster Eintrag",  CP1252("Vorheriger Eintrag").str(), CP1252("Nächster Eintrag").str(),
-                              "Letzter Eintrag", "Neuer Eintrag",                    CP1252("Eintrag löschen").str(),
-                              "Speichern",       "Abbrechen"};
+  const AnsiString hints[] = {"Erster Eintrag",
+                              CP1252("Vorheriger Eintrag").str(),
+                              CP1252("Nächster Eintrag").str(),
+                              "Letzter Eintrag",
+                              "Neuer Eintrag (Einfg)",
+                              CP1252("Eintrag löschen").str(),
+                              "Speichern (Strg+S)",
+                              "Abbrechen"};
   TExplorerButton** buttons[] = {&pbFirst, &pbPrior, &pbNext, &pbLast, &pbInsert, &pbDelete, &pbPost, &pbCancel};
   for (int i = 0; i < 8; ++i) {
     TExplorerButton* b = ToolButton(kNames[i], "", hints[i], epFirst + i, kNavButtonSize);
@@ -90,10 +97,10 @@ TEntryForm::TEntryForm(TComponent* owner, const char* name, const AnsiString& ca
   SizeBar->SetBevelOuter(bvRaised);
 
   OnCloseQuery = [this](TObject*, bool& canClose) { CloseQuery(canClose); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) {
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
     // The cell may hand its Escape on to its grid: that one is the same press.
     if (key == VK_ESCAPE && !escapeInCell_) escapeInCell_ = TakeBackCell();
-    if (!escapeInCell_) escape_.KeyDown(key);
+    if (!escapeInCell_) ToolKeyDown(key, shift);
   };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { KeyUp(key); };
@@ -108,6 +115,7 @@ TExplorerButton* TEntryForm::ToolButton(const char* name, const AnsiString& capt
   b->SetHint(hint);
   if (picture >= 0) b->SetBitmap(EditorPicture(static_cast<TEditorPicture>(picture)).get());
   b->SetBounds(0, (kToolsHeight - kNavButtonSize) / 2, width, kNavButtonSize);
+  b->SetTabStop(true);
   return b;
 }
 
@@ -222,6 +230,23 @@ void TEntryForm::CloseQuery(bool& canClose) {
       t->Cancel();
   }
   canClose = true;
+}
+
+int RecordKey(Word key, TShiftState shift, TWinControl* focused) {
+  const TShiftState mods = shift & (ssShift | ssCtrl | ssAlt);
+  if (key == 'S' && mods == ssCtrl) return ntPost;
+  if (key != VK_INSERT || mods != 0) return 0;
+  for (TControl* c = focused; c; c = c->Parent())
+    if (dynamic_cast<TCustomGrid*>(c) || dynamic_cast<TWPCustomRtfEdit*>(c)) return 0;
+  return ntInsert;
+}
+
+void TEntryForm::ToolKeyDown(Word& key, TShiftState shift) {
+  escape_.KeyDown(key);
+  const int tag = RecordKey(key, shift, ActiveControl());
+  if (tag == 0 || !NavButton(tag)->Enabled()) return;
+  key = 0;
+  NavClick(tag);
 }
 
 void TEntryForm::KeyUp(Word& key) {

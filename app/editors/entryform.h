@@ -3,9 +3,10 @@
 // at the top holds the navigator's eight buttons, tagged 1 First, 2 Prior,
 // 3 Next, 4 Last, 5 Insert, 6 Delete, 7 Post, 8 Cancel, optionally a search
 // button before them, and "Hilfe" and "Schließen" at the right edge; a
-// size bar lies at the bottom. Escape (key up) and the close button close
-// the window; closing while the record is being edited asks whether to
-// save it first.
+// size bar lies at the bottom. The tool buttons come first in the Tab order;
+// Einfg makes a new record and Strg+S saves it (RecordKey). Escape (key up)
+// and the close button close the window; closing while the record is being
+// edited asks whether to save it first.
 //
 // Invariants:
 //  - Post, Cancel are enabled exactly in edit or insert state, Insert
@@ -96,6 +97,7 @@ class TEntryForm : public TOrvelanForm {
   TExplorerButton* ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint, int picture,
                               int width);
   void CloseQuery(bool& canClose);
+  void ToolKeyDown(Word& key, TShiftState shift);
   void KeyUp(Word& key);
 
   TEscapeToClose escape_;
@@ -105,6 +107,13 @@ class TEntryForm : public TOrvelanForm {
 
 // The widest selection code: three of the widest letter.
 constexpr const char* kWidestCode = "WWW";
+
+// The keys of the record tool bars, named in their buttons' hints: Einfg
+// for a new record, Strg+S to save it. The navigator tag (ntInsert,
+// ntPost) of a key, or 0; Einfg counts only where the focused control has
+// no use of its own for it (a grid inserts its own rows, a formatted text
+// switches to overwriting).
+int RecordKey(Word key, TShiftState shift, TWinControl* focused);
 
 // A flat button of the tool panels: picture left of the caption, in Arial
 // of 12 pixels whatever the window's font; the caller places it.

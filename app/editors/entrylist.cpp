@@ -131,6 +131,7 @@ TEntryList::~TEntryList() { BeforeDestruction(); }
 TExplorerButton* TEntryList::ToolButton(const char* name, const AnsiString& caption, int width) {
   TExplorerButton* b = MakeFlatButton(this, pnlTools, name, caption);
   b->SetBounds(0, (kToolsHeight - kButtonHeight) / 2, width, kButtonHeight);
+  b->SetTabStop(true);
   return b;
 }
 

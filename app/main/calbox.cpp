@@ -12,6 +12,7 @@
 #include "calendar/holidays.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
 
 namespace {
@@ -282,4 +283,40 @@ void PaintCalendarBox(TCanvas* canvas, int w, int h, int mode, const CalendarBox
     canvas->TextOut(item.X, item.Y, item.Text);
   }
   canvas->Brush()->SetStyle(bsSolid);
+}
+
+TCalendarBox::TCalendarBox(TComponent* owner) : TCustomControl(owner) {
+  parentColor_ = true;  // beside the sheet and its shadow the parent shows
+  tabStop_ = true;
+}
+
+void TCalendarBox::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case CM_DIALOGKEY:
+      if (static_cast<int>(m.WParam) == VK_RETURN && Focused()) {
+        Click();
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: Invalidate(); break;
+    default: break;
+  }
+  TCustomControl::Dispatch(m);
+}
+
+void TCalendarBox::Paint() {
+  TCustomControl::Paint();
+  if (!Focused()) return;
+  Canvas()->Brush()->SetStyle(bsSolid);
+  Canvas()->DrawFocusRect({3, 3, Width() - 8, Height() - 8});  // inside the sheet's border
+}
+
+void TCalendarBox::KeyDown(Word& key, TShiftState shift) {
+  TCustomControl::KeyDown(key, shift);
+  if (key == VK_SPACE && (shift & (ssShift | ssCtrl | ssAlt)) == 0) {
+    key = 0;
+    Click();
+  }
 }

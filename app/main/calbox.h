@@ -19,6 +19,7 @@
 
 #include "calendar/packeddate.h"
 #include "platform/gfx/canvas.h"
+#include "platform/ui/controls.h"
 
 // What a face shows: the day and the settings it depends on.
 struct CalendarBoxDay {
@@ -68,3 +69,19 @@ std::vector<CalendarBoxItem> CalendarBoxFace(TCanvas* canvas, int w, int h, int 
 // The sheet (white with a black border and a grey shadow of 4 pixels at
 // the right and the bottom) and the face on it.
 void PaintCalendarBox(TCanvas* canvas, int w, int h, int mode, const CalendarBoxDay& day);
+
+// The box in the window: painted by OnPaint on its parent's face, switched
+// by OnClick. It is in the Tab order: while it has the focus a focus
+// rectangle lies on its sheet, and Space or Enter switch its face as a
+// click does; a click leaves the focus where it is.
+class TCalendarBox : public TCustomControl {
+  ORV_CLASS(TCalendarBox, TCustomControl)
+
+ public:
+  explicit TCalendarBox(TComponent* owner);
+  void Dispatch(TMessage& m) override;
+
+ protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+};

@@ -143,10 +143,9 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   pnlLeft = Panel(this, this, "pnlLeft");
   pnlLeft->SetBounds(0, top + kBevelHeight, kLeftWidth, 300);
   pnlLeft->SetAlign(alLeft);
-  boxKalender = new TPaintBox(this);
+  boxKalender = new TCalendarBox(this);
   boxKalender->SetName("boxKalender");
   boxKalender->SetParent(pnlLeft);
-  boxKalender->SetColor(clWhite);
   boxKalender->SetBounds((kLeftWidth - kBoxWidth) / 2, kBoxTop, kBoxWidth, kBoxHeight);
   boxKalender->OnPaint = [this](TObject*) {
     PaintCalendarBox(boxKalender->Canvas(), boxKalender->Width(), boxKalender->Height(), SunMoonMode,
@@ -171,6 +170,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TOrvelanForm(owner) {
   Kalender->Colors()->SetColorValid(clNavy);
   Kalender->SetLeft((kLeftWidth - Kalender->Width()) / 2);
   Kalender->SetTop(kBoxTop + kBoxHeight + kBoxGap);
+  Kalender->SetTabStop(true);
   Kalender->OnDateChange = [this](TObject* s) { KalenderDateChange(s); };
   Kalender->OnEnterDate = [this](TObject* s) { pbDatumClick(s); };
 
@@ -323,6 +323,8 @@ TExplorerButton* TfrmMain::ToolButton(TPanel* bar, const char* name, const AnsiS
   b->SetHint(StripHotkey(caption));
   // A button whose window is not part of the program stays disabled.
   b->SetEnabled(static_cast<bool>(onClick));
+  // Tab reaches the tool bars, the calendar box, the calendar and the page.
+  b->SetTabStop(true);
   b->OnClick = std::move(onClick);
   return b;
 }
@@ -572,6 +574,9 @@ void TfrmMain::FormShow(TObject*) {
   WPRichText1->SetHyperLinkCursor(crHyperlink);
   boxKalender->SetCursor(crHyperlink);
   imgTitelbild->SetCursor(crHyperlink);
+  // The page has the focus from the start, so that its keys scroll it,
+  // though the tool bars come before it in the Tab order.
+  if (!ActiveControl() && WPRichText1->CanFocus()) SetActiveControl(WPRichText1);
   FormResize(this);
   Application->ProcessMessages();
 }

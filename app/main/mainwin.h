@@ -24,6 +24,7 @@
 #include <cstdint>
 
 #include "app/base/orvform.h"
+#include "app/main/calbox.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "platform/db/dbctrls.h"
 #include "platform/ui/extctrls.h"
@@ -70,7 +71,7 @@ class TfrmMain : public TOrvelanForm {
   TGauge* Gauge;
   TSizeBar* SizeBar;
   TPanel* pnlLeft;
-  TPaintBox* boxKalender;
+  TCalendarBox* boxKalender;
   TCalendar97* Kalender;
   TPanel* pnlClient;
   TPanel* pnlTitel;

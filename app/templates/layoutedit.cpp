@@ -145,6 +145,7 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
   OnShow = [this](TObject*) {
     ReadPosition();
     FitToolbar();
+    TabThroughToolBar(WPToolbar1);
     editLOutTitel->SetFocus();
   };
   OnResize = [this](TObject*) {
@@ -153,7 +154,15 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
   };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    escape_.KeyDown(key);
+    // Einfg and Strg+S as on the entry windows' tool bars.
+    TExplorerButton* const navs[] = {pbFirst, pbPrior, pbNext, pbLast, pbInsert, pbDelete, pbPost, pbCancel};
+    const int tag = RecordKey(key, shift, ActiveControl());
+    if (tag == 0 || !navs[tag - 1]->Enabled()) return;
+    key = 0;
+    navClick(navs[tag - 1]);
+  };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
 }
@@ -177,9 +186,9 @@ void TfrmLayout::BuildButtons() {
                       {&pbPrior, "pbPrior", "WPI_PREV", "Vorherige Vorlage"},
                       {&pbNext, "pbNext", "WPI_NEXT", "N\xE4" "chste Vorlage"},
                       {&pbLast, "pbLast", "WPI_TOEND", "Letzte Vorlage"},
-                      {&pbInsert, "pbInsert", "WPI_ADD", "Neue Vorlage"},
+                      {&pbInsert, "pbInsert", "WPI_ADD", "Neue Vorlage (Einfg)"},
                       {&pbDelete, "pbDelete", "WPI_DEL", "Vorlage l\xF6schen"},
-                      {&pbPost, "pbPost", "WPI_POST", "Vorlage speichern"},
+                      {&pbPost, "pbPost", "WPI_POST", "Vorlage speichern (Strg+S)"},
                       {&pbCancel, "pbCancel", "WPI_CANCEL", "\xC4nderungen verwerfen"}};
   int left = 4, tag = nbFirst;
   for (const Nav& n : navs) {
@@ -192,6 +201,7 @@ void TfrmLayout::BuildButtons() {
     b->SetOptions(b->Options() & ~EBOpt(boMonoDisplay));
     b->SetHint(n.Hint);
     b->SetBounds(left, 4, kNavWidth, kButtonHeight);
+    b->SetTabStop(true);
     b->OnClick = [this](TObject* s) { navClick(s); };
     left += kNavWidth + (tag == nbInsert ? 8 : 0);
     *n.Button = b;
@@ -201,6 +211,7 @@ void TfrmLayout::BuildButtons() {
     TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
     b->SetBitmap(picture.get());
     b->SetBounds(left, 4, kButtonWidth, kButtonHeight);
+    b->SetTabStop(true);
     return b;
   };
   pbSuchen = button("pbSuchen", "Suchen", EditorPicture(epSearch), left + 12);
@@ -267,6 +278,7 @@ void TfrmLayout::BuildEditor() {
     b->SetCaption(caption);
     b->SetHint(hint);
     b->SetBounds(0, 2, 76, kToolbarHeight - 6);
+    b->SetTabStop(true);
     return b;
   };
   pbParProps = toolButton("pbParProps", "Absatz", CP1252("Einzüge und Abstände des Absatzes").str());

@@ -57,6 +57,7 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
     TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
     if (picture >= 0) b->SetBitmap(ToolPicture(static_cast<TToolPicture>(picture)).get());
     b->SetBounds(0, 4, kButtonWidth, kButtonHeight);
+    b->SetTabStop(true);
     b->OnClick = std::move(onClick);
     return b;
   };

@@ -24,6 +24,7 @@ TExplorerButton* OwnToolButton(TfrmPreview* f, const char* name, const char* hin
   b->SetBitmap(PreviewPicture(picture).get());
   b->SetHint(hint);
   b->SetShowHint(true);
+  b->SetTabStop(true);
   b->OnClick = std::move(onClick);
   return b;
 }
@@ -41,6 +42,8 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   WPToolBar1 = new TWPToolBar(this);
   WPToolBar1->SetName("WPToolBar1");
   SetGermanHints(WPToolBar1);
+  WPToolBar1->Hints()->SetValues("WPI_Save", "Speichern (Strg+S)");
+  WPToolBar1->Hints()->SetValues("WPI_Print", "Drucken (Strg+P)");
   WPToolBar1->SetParent(this);
   WPToolBar1->SetAlign(alTop);
   WPToolBar1->Setsel_ListBoxes(WPSet({SelFontName, SelFontSize, SelFontColor}));
@@ -96,6 +99,7 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   OnShow = [this](TObject*) { FormShow(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnHide = [this](TObject*) { WritePosition(); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { FormKeyDown(key, shift); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
 }
 
@@ -109,7 +113,18 @@ void TfrmPreview::FormShow() {
   WPRichText1->MoveCursorTo(0);
   WPRichText1->SetTopOffset(0);
   SetPrinterOrientation();
+  TabThroughToolBar(WPToolBar1);
   if (WPRichText1->CanFocus()) WPRichText1->SetFocus();
+}
+
+void TfrmPreview::FormKeyDown(Word& key, TShiftState shift) {
+  // Strg+S saves and Strg+P prints, as the icons do.
+  if ((shift & (ssShift | ssCtrl | ssAlt)) != ssCtrl || (key != 'S' && key != 'P')) return;
+  TExplorerButton* b =
+      key == 'S' ? WPToolBar1->ButtonOf(wpgFile, wpcmdSave) : WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint);
+  if (!b || !b->Enabled()) return;
+  key = 0;
+  b->Click();
 }
 
 void TfrmPreview::FormResize() {

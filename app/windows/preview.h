@@ -5,7 +5,9 @@
 // into a PDF file. Around the document stand the engine's tool bar (font
 // name, size and colour; save, print, print setup; copy, cut, paste, select
 // all; and the window's own buttons for the paragraph and the page
-// dialogs), the ruler and a status bar with column, page and line.
+// dialogs), the ruler and a status bar with column, page and line. The
+// tool bar's buttons are in the Tab order (Ctrl+Tab leaves the document),
+// Strg+S saves and Strg+P prints.
 //
 // A creator makes the window, clears its document, sets the page
 // (SetPageLayout), writes the text into WPRichText1, then shows it modally
@@ -53,6 +55,7 @@ class TfrmPreview : public TOrvelanForm {
  private:
   void FormShow();
   void FormResize();
+  void FormKeyDown(Word& key, TShiftState shift);
   void FormKeyUp(Word& key);
   void XPosChanged();
   void YPosChanged();

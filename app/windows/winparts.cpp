@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
@@ -151,6 +152,24 @@ void SetGermanHints(TWPToolBar* bar) {
   TStringList list;
   for (const auto& [name, hint] : hints) list.Add(AnsiString("WPI_") + name + "=" + hint);
   bar->SetHints(&list);
+}
+
+void TabThroughToolBar(TWPToolBar* bar) {
+  // Tab follows the bar's arrangement: combos, icons, then the buttons a
+  // window added, which were made before the bar built its own.
+  std::vector<TWinControl*> order;
+  for (int kind = 1; kind <= 6; ++kind)
+    if (TWPTBCombo* c = bar->Combo(static_cast<TWPComboKind>(kind))) order.push_back(c);
+  for (int i = 0; i < bar->IconCount(); ++i)
+    if (TExplorerButton* b = bar->Icon(i).Button) {
+      b->SetTabStop(true);
+      order.push_back(b);
+    }
+  for (int i = 0; i < bar->ControlCount(); ++i) {
+    auto* c = dynamic_cast<TWinControl*>(bar->Controls(i));
+    if (c && std::find(order.begin(), order.end(), c) == order.end()) order.push_back(c);
+  }
+  for (size_t i = 0; i < order.size(); ++i) order[i]->SetTabOrder(static_cast<int>(i));
 }
 
 THourGlass::THourGlass() { Screen->SetCursor(crHourGlass); }

@@ -80,6 +80,9 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, cons
 // The rich-text tool bar's icons named in German in their hints (the
 // engine's own hints are English).
 void SetGermanHints(TWPToolBar* bar);
+// Puts the icons of a bar that has built them into the Tab order (its
+// combos and the buttons added to it are there already).
+void TabThroughToolBar(TWPToolBar* bar);
 
 // The hourglass while it lives, the default cursor after.
 class THourGlass {

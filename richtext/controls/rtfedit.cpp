@@ -363,10 +363,20 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
         caret_->Show(1);
         if (!engine_->IsEmpty() || engine_->CursorPar) engine_->UpdateCaret();
         ReportEditState();
+        // Reached by Tab, a text that cannot be written stands on its first
+        // link, by Shift+Tab on its last; otherwise on the link it had (the
+        // window a followed link opened was closed).
+        if (ReadOnly() && GetKeyState(VK_TAB) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+          SetLinkFocus(-1, 0);
+          StepLink(GetKeyState(VK_SHIFT) >= 0, false);
+        } else {
+          ShowLinkFocus(true);
+        }
       }
       return;
     case WM_KILLFOCUS:
       if (HandleAllocated()) caret_->Show(0);
+      ShowLinkFocus(false);
       TWPCustomRtfEditClass::Dispatch(m);
       return;
     case WM_SETTEXT:
@@ -556,16 +566,20 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
   }
   switch (key) {
     case VK_TAB:
-      if (!sh) {
-        if (ctrl) {
-          if (CtrlTabPressed) CtrlTabPressed(this);
-        } else {
-          char k = '\t';
-          TabKeyIndent(false, k);
-          if (k && ChangeCheck()) {
-            e.InputString("\t");
-            Change();
-          }
+      if (ctrl) {
+        // Ctrl+Tab leaves a text that takes Tab itself (with Shift backwards).
+        if (!sh && CtrlTabPressed) CtrlTabPressed(this);
+        else if (TCustomForm* f = GetParentForm(this)) f->SelectNext(this, !sh, true);
+      } else if (ReadOnly()) {
+        // A text that cannot be written passes Tab on: through its links,
+        // then to the window's next control.
+        StepLink(!sh, true);
+      } else if (!sh) {
+        char k = '\t';
+        TabKeyIndent(false, k);
+        if (k && ChangeCheck()) {
+          e.InputString("\t");
+          Change();
         }
       } else if (ShiftTabPressed) {
         ShiftTabPressed(this);
@@ -573,6 +587,10 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
       key = 0;
       break;
     case VK_RETURN:
+      if (ReadOnly() && FollowFocusedLink()) {
+        key = 0;
+        break;
+      }
       if (ChangeCheck()) {
         e.InputString(ctrl ? "\x0c" : sh ? "\x0a" : "\x0d");
         Change();

@@ -28,6 +28,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/gfx/bitmap.h"
 #include "platform/rtl/streams.h"
@@ -307,9 +309,22 @@ private:
   // made the text taller than the control.
   void TakeSnapshot();
   void TextHeightCheck();
+  // Keyboard links (mouse.cpp): the absolute positions and lengths of the
+  // shown texts of all links; the next (or previous) one becomes the
+  // focused link, scrolled into view; past the last (first) with `leave`
+  // the focus goes on to the window's next (previous) control.
+  std::vector<std::pair<int, int>> LinkSpans() const;
+  void StepLink(bool forward, bool leave);
+  void SetLinkFocus(int start, int length);
+  // The frame of the focused link only while the control has the focus.
+  void ShowLinkFocus(bool shown);
+  // Enter on the focused link: as a click on it; False without one.
+  bool FollowFocusedLink();
   // Mouse helpers (mouse.cpp).
   bool ClickObjectOrLink(int x, int y);
   bool LinkAt(int x, int y, LinkHit& hit) const;
+  // The link whose character is at (par, line, offset), read as a click would.
+  bool LinkFrom(TWPParagraphRec* p, TWPLineRec* l, int o, LinkHit& hit) const;
   void FireHyperlink(const LinkHit& hit);
   bool CharAtPoint(int x, int y, TWPParagraphRec*& par, TWPLineRec*& line, int& offset) const;
   void SelectWordAt(int x, int y);

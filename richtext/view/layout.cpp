@@ -641,6 +641,9 @@ void TWPRTFTextPaint::Changed() {
 }
 
 void TWPRTFTextPaint::Clear() {
+  FocusMarkStart = -1;
+  FocusMarkLength = 0;
+  FocusMarkShown = false;
   ClearBlock();
   ObjectRects.clear();
   SelectedObject = {};

@@ -176,6 +176,12 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   // The selection (block); Reversed: the end lies before the start.
   TWPTextPlace BlockStart, BlockEnd;
   bool BlockReversed = false;
+  // The link the keyboard is on in a text that cannot be written: absolute
+  // position and length of its shown text (-1: none), framed by a focus
+  // rectangle on the screen (never on paper) while Shown (the control has
+  // the focus); a new text has none.
+  int32_t FocusMarkStart = -1, FocusMarkLength = 0;
+  bool FocusMarkShown = false;
 
   // View state shared with scrolling and the caret.
   int32_t TopOffset = 0;      // pixels scrolled off above
@@ -455,6 +461,9 @@ private:
   // False for a line cut by the view's top or bottom while only whole
   // lines are painted.
   bool ShownWhole(const TWPLineRec* line) const;
+  // Frames the part of the focus mark in a line whose first character has
+  // the absolute position `lineStart` (after the line was painted).
+  void PaintFocusMark(const TWPParagraphRec* par, const TWPLineRec* line, int64_t lineStart, int originX, int originY);
 
   TCanvas* canvas_ = nullptr;
   bool measuringAll_ = false;

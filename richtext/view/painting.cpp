@@ -92,8 +92,9 @@ void TWPRTFTextPaint::PaintRect(int x, int y, int width, int height) {
     int painted = 0;
     int lastBottom = INT32_MIN;
     bool stop = false;
-    for (TWPParagraphRec* p = FirstPar; p && !stop; p = p->next) {
-      for (TWPLineRec* l = p->line; l; l = l->next) {
+    int64_t lineStart = 0;  // absolute position of the line's first character
+    for (TWPParagraphRec* p = FirstPar; p && !stop; p = p->next, ++lineStart) {
+      for (TWPLineRec* l = p->line; l; lineStart += l->Length, l = l->next) {
         if ((viewOptions_ & wpvStopAtPageStart) && painted > 3 &&
             ((l->Flags & wplPageStart) || (!l->prev && (p->Flags & wppPageBreak)))) {
           stop = true;
@@ -112,6 +113,7 @@ void TWPRTFTextPaint::PaintRect(int x, int y, int width, int height) {
             continue;
           }
           PaintLineAt(p, l, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
+          PaintFocusMark(p, l, lineStart, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
           ++painted;
           lastBottom = std::max<int64_t>(lastBottom, bottom) > INT32_MAX ? INT32_MAX
                                                                           : static_cast<int>(std::max<int64_t>(lastBottom, bottom));
@@ -149,8 +151,26 @@ void TWPRTFTextPaint::PaintLine(TWPParagraphRec* par, TWPLineRec* line) {
   {
     CanvasState keep(canvas_);
     PaintLineAt(par, line, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
+    if (FocusMarkShown && FocusMarkLength > 0) {
+      int position = 0, lineNumber = 0, parNumber = 0;
+      PositionOf(par, line, 0, position, lineNumber, parNumber);
+      PaintFocusMark(par, line, position, PaintOriginX + HorzOffset, PaintOriginY - TopOffset);
+    }
   }
   CallShowCaret();
+}
+
+void TWPRTFTextPaint::PaintFocusMark(const TWPParagraphRec* par, const TWPLineRec* line, int64_t lineStart,
+                                     int originX, int originY) {
+  if (!FocusMarkShown || FocusMarkLength <= 0 || FocusMarkStart < 0) return;
+  const int64_t from = std::max<int64_t>(FocusMarkStart - lineStart, 0);
+  const int64_t to = std::min<int64_t>(int64_t{FocusMarkStart} + FocusMarkLength - lineStart, line->Length);
+  if (from >= to) return;
+  const int top = originY + line->Top;
+  canvas_->Brush()->SetStyle(bsSolid);
+  // A pixel wider on each side, so that the frame does not cut into the glyphs.
+  canvas_->DrawFocusRect({originX + CursorX(par, line, static_cast<int>(from)) - 1, top,
+                          originX + CursorX(par, line, static_cast<int>(to)) + 1, top + line->Height});
 }
 
 bool TWPRTFTextPaint::PaintBackgroundTiles(TCanvas& canvas, const TRect& rect) {

@@ -18,7 +18,9 @@
 #include <set>
 
 #include "app/base/usertables.h"
+#include "app/dialogs/params.h"
 #include "app/editors/entryform.h"
+#include "app/editors/perserf.h"
 #include "app/templates/language.h"
 #include "app/templates/layoutedit.h"
 #include "app/windows/datawin.h"
@@ -709,6 +711,7 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
       {"*.icon Unterstrichen", styled(wpsUnderline)},
       {"*.icon Öffnen", fileDialog(false)},
       {"*.icon Speichern", fileDialog(true)},
+      {"TfrmPreview.icon Speichern (Strg+S)", fileDialog(true)},
       {"*.icon Alles markieren",
        onText([](TWPCustomRtfEdit* e, const std::string&, const std::function<void()>& click) {
          e->HideSelection();
@@ -746,7 +749,7 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
       {"TfrmSchrift.pbParProps", Opens("Absatz")},
       {"TfrmPreview.pbParProps", Opens("Absatz")},
       {"TfrmPreview.pbSeite", Opens("Seite einrichten")},
-      {"TfrmPreview.icon Drucken", Opens("Drucken")},
+      {"TfrmPreview.icon Drucken (Strg+P)", Opens("Drucken")},
       {"TfrmPreview.icon Druckereinrichtung", Opens("Druckereinrichtung")},
       {"TfrmPreview.icon Schließen", Closes(mrNone)},
       // The settings dialogs.
@@ -822,6 +825,85 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
   for (const std::string& w : walk.shown_) std::printf("  %s\n", w.c_str());
   delete frmSpruch;
   frmSpruch = nullptr;
+}
+
+// By keys: Einfg makes a record and Strg+S saves it (not in a grid or a
+// text, which keep Einfg); Shift+Tab (Ctrl+Shift+Tab out of a text) reaches
+// the tool bars, whose focused button shows it and takes Space and Enter;
+// the preview prints on Strg+P and saves on Strg+S.
+TEST_F(MainWindowTest, EveryCommandOfTheEditorsAndThePreviewIsReachedByKeys) {
+  Start();
+  int id = 0, number = 0, menus = 0;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmPersErf&>(form);
+    for (const char* name : {"Anna", "Beat"}) {
+      driver.PressKey(VK_INSERT);
+      driver.Type(name);
+      f.editEigeDatum->SetFocus();
+      driver.Type("05031990");
+      driver.PressKey('S', ssCtrl);
+    }
+    f.gridEiSe->SetFocus();
+    driver.PressKey(VK_INSERT);
+    EXPECT_EQ(f.tblEiSe->State(), dsInsert) << "the grid's own new row";
+    f.tblEiSe->Cancel();
+    f.editEigeVorname->SetFocus();
+    for (int i = 0; i < 40 && f.ActiveControl() != f.pbFirst; ++i) driver.PressKey(VK_TAB, ssShift);
+    int dots = 0;
+    for (int x = 3; x < 23; ++x) dots += driver.PixelAt(f.pbFirst, x, 2) != ColorToRGB(clBtnFace);
+    EXPECT_GT(dots, 5) << "the focused button's focus rectangle";
+    driver.PressKey(VK_SPACE);
+    EXPECT_EQ(f.editEigeVorname->Text(), "Anna");
+    EXPECT_TRUE(f.pbNext->Focused()) << "handed on by the first button, out of use now";
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowPersErf(id);
+  EXPECT_EQ(apptest::OpenTable(kUserAlias, "EIGENES.FFD", "XEIGE_ID")->RecordCount(), 2);
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    driver.PressKey(VK_INSERT);
+    driver.Type("Brief");
+    driver.WhenModal([&](TCustomForm&) { driver.PressKey(VK_ESCAPE); });  // the notice
+    driver.PressKey('S', ssCtrl);
+    f.DBWPRichText1->SetFocus();
+    driver.PressKey(VK_INSERT);
+    EXPECT_FALSE(f.DBWPRichText1->Inserting()) << "the text's own overwriting";
+    driver.PressKey(VK_TAB, ssCtrl | ssShift);
+    driver.WhenModal([&](TCustomForm&) {
+      menus = static_cast<int>(OpenMenuWindows().size());
+      CloseMenus();
+    });
+    driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowLayout(number);
+  EXPECT_EQ(number, 1000);
+  EXPECT_EQ(menus, 1) << "the placeholders' menu from the bar's last button";
+  std::vector<std::string> dialogs;
+  auto cancel = [&](TCustomForm& dlg) {
+    dialogs.push_back(dlg.Caption());
+    dlg.SetModalResult(mrCancel);
+  };
+  driver.WhenModal([&](TCustomForm&) {
+    driver.WhenModal(cancel);
+    driver.PressKey('P', ssCtrl);
+    driver.CancelNextFileDialog();
+    driver.PressKey('S', ssCtrl);
+    driver.PressKey(VK_ESCAPE);
+  });
+  RunPreview(PageSettings{}, nullptr);
+  ASSERT_EQ(driver.FileDialogs().size(), 1u);
+  EXPECT_TRUE(driver.FileDialogs()[0].Save);
+  driver.WhenModal([&](TCustomForm& active) {
+    dynamic_cast<TfrmParams&>(active).cmbLaenge->SetFocus();
+    driver.WhenModal(cancel);  // the place picker, not the end of the dialog
+    driver.PressKey(VK_TAB);
+    driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_ESCAPE);
+  });
+  EXPECT_EQ(ShowParams(), mrCancel);
+  EXPECT_EQ(dialogs, (std::vector<std::string>{"Drucken", L("Vorgabe übernehmen")}));
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
 }  // namespace

@@ -140,12 +140,14 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.PressKey(VK_DELETE, ssCtrl);
     EXPECT_EQ(BoxesFrom(asked), std::vector<AnsiString>{question});
     EXPECT_EQ(f.tblEige->State(), dsBrowse);
-    driver.PressKey(VK_TAB);  // Tab and Shift+Tab pass the codes: on to the date, back to the text
-    EXPECT_TRUE(f.editEigeDatum->Focused());
-    driver.Type("x");  // refused by the date, so nothing is being edited
-    EXPECT_EQ(f.tblEige->State(), dsBrowse);
+    driver.PressKey(VK_TAB);  // Tab and Shift+Tab pass the codes: on to the tool bar, back to the text
+    EXPECT_TRUE(f.pbSuchen->Focused());
     for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
     EXPECT_TRUE(f.memoEigeText->Focused());
+    driver.Click(f.editEigeDatum);
+    driver.PressKey(VK_END);
+    driver.Type("x");  // refused by the date, so nothing is being edited
+    EXPECT_EQ(f.tblEige->State(), dsBrowse);
     driver.SavePng(&f, "editors_event_record");
     // "Standard": these warner settings become the defaults.
     driver.Click(f.cbStandard);

@@ -380,13 +380,16 @@ TEST_F(MainWindowTest, TheKeysAndTheWheelScrollThePageAndTypingLeavesIt) {
   driver.Wheel(page, 1);
   EXPECT_LT(page->TopOffset(), paged);
 
-  // Typing, Enter, Tab, Backspace and a paste leave the page as it was.
+  // Typing, Enter, Backspace, a paste and Tab (which goes on, the page
+  // holding no link) leave the page as it was.
   const std::string before = page->RtfText()->FirstPar->line->pc;
   driver.Type("abc");
-  for (int vk : {VK_RETURN, VK_TAB, VK_BACK}) driver.PressKey(vk);
+  for (int vk : {VK_RETURN, VK_BACK}) driver.PressKey(vk);
   driver.PressKey(VK_INSERT, ssShift);
+  driver.PressKey(VK_TAB);
   EXPECT_EQ(std::string(page->RtfText()->FirstPar->line->pc), before);
   EXPECT_EQ(Entries(page), busiest->second);
+  page->SetFocus();
 
   // The next day through the menu, the deaths through F6: the page keeps the focus.
   driver.PressKey(VK_RIGHT, ssCtrl);
@@ -417,6 +420,60 @@ TEST_F(MainWindowTest, TheKeysAndTheWheelScrollThePageAndTypingLeavesIt) {
   driver.Wheel(f->Kalender, -1);
   EXPECT_EQ(page->TopOffset(), top);
   EXPECT_EQ(f->Kalender->Date(), EncodeDate(2024, month, day));
+}
+
+// Tab walks the page's links, the tool bars, the calendar box and the
+// calendar, Shift+Tab back; the focused link is framed, Enter follows it;
+// Space and Enter switch the focused box's face, which shows its focus.
+TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndThePagesLinks) {
+  TfrmMain* f = Start("[ALLGEMEIN]\r\nRubrik=4\r\nLetzte Rubrik anzeigen=1\r\n");
+  driver.Advance(200);
+  ShowDay(f, EncodeDate(2024, 2, 11));  // events that link persons
+  TWPRichText* page = f->WPRichText1;
+  TWPRTFTextInput* t = page->RtfText();
+  auto white = [&](TControl* c, int y, int from, int to) {
+    int n = 0;
+    for (int x = from; x < to; ++x) n += driver.PixelAt(c, x, y) == clWhite;
+    return n;
+  };
+  std::vector<int> links;
+  for (int i = 0; i < 40 && page->Focused(); ++i, driver.PressKey(VK_TAB))
+    if (t->FocusMarkStart >= 0) links.push_back(t->FocusMarkStart);
+  ASSERT_GE(links.size(), 2u);
+  for (TWinControl* c : std::initializer_list<TWinControl*>{f->pbLeer, f->pbEige, f->pbPGeb, f->pbPTod, f->pbErei,
+                                                            f->pbName, f->pbFTag, f->pbExit, f->pbHelp, f->pbTermine,
+                                                            f->pbSpruch, f->pbInfo, f->boxKalender, f->Kalender}) {
+    EXPECT_TRUE(c->Focused() || !c->Enabled()) << c->Name();
+    if (c->Focused()) driver.PressKey(VK_TAB);
+  }
+  EXPECT_EQ(t->FocusMarkStart, links.front());
+  TWPParagraphRec* p = nullptr;
+  TWPLineRec* l = nullptr;
+  int o = 0;
+  t->FindPosition(o, l, p, links.front() + 1, 0);
+  const int top = l->Top - page->TopOffset(), framed = white(page, top, 0, page->ClientWidth());
+  driver.PressKey(VK_TAB, ssShift);
+  EXPECT_TRUE(f->Kalender->Focused());
+  EXPECT_GT(white(page, top, 0, page->ClientWidth()), framed + 10) << "the focused link was framed";
+  f->pbLeer->SetFocus();
+  driver.PressKey(VK_TAB, ssShift);
+  EXPECT_EQ(t->FocusMarkStart, links.back());
+  int shown = 0;
+  driver.WhenModal([&](TCustomForm& w) {
+    shown = dynamic_cast<TfrmDispData&>(w).History(1).Id;
+    driver.PressKey(VK_ESCAPE);
+  });
+  driver.PressKey(VK_RETURN);
+  EXPECT_GT(shown, 0) << "the data window on the linked person";
+  EXPECT_EQ(t->FocusMarkStart, links.back()) << "back on the followed link";
+  f->boxKalender->SetFocus();
+  const int focused = white(f->boxKalender, 3, 3, 140);
+  driver.PressKey(VK_SPACE);
+  EXPECT_EQ(SunMoonMode, 1);
+  driver.PressKey(VK_RETURN);
+  EXPECT_EQ(SunMoonMode, 0);
+  f->Kalender->SetFocus();
+  EXPECT_GT(white(f->boxKalender, 3, 3, 140), focused + 20) << "the box showed its focus";
 }
 
 // Every stored start rubric is shown, and stays stored (it was once
