@@ -1,6 +1,7 @@
 // The event editor and the event list (ereierf.h).
 #include "app/editors/ereierf.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/windows/winparts.h"
@@ -154,7 +155,8 @@ void TfrmListErei::SearchTyped() {
 void TfrmListErei::PositionOnEvent(int id) { ::PositionOnEvent(tblEige, id); }
 
 TPoint TfrmListErei::MinimumSize() {
-  return {2 * GetSystemMetrics(SM_CXFRAME) + editGoto->Left() + editGoto->Width() + 4, BaseMinimumHeight()};
+  const int search = 2 * GetSystemMetrics(SM_CXFRAME) + editGoto->Left() + editGoto->Width() + 4;
+  return {std::max(ButtonRowWindowWidth(pnlTools), search), BaseMinimumHeight()};
 }
 
 bool ShowListErei(int& eventId) {

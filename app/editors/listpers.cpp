@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/editors/perserf.h"
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 
 TfrmListPers::TfrmListPers(TComponent* owner, bool showErfassen)
@@ -37,7 +38,7 @@ void TfrmListPers::SearchTyped() { FindNearestEntry(tblEige, etPerson, editGoto-
 void TfrmListPers::PositionOnPerson(int id) { ::PositionOnPerson(tblEige, id); }
 
 TPoint TfrmListPers::MinimumSize() {
-  return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * pbErfassen->Width() + 10, BaseMinimumHeight()};
+  return {ButtonRowWindowWidth(pnlTools), BaseMinimumHeight()};
 }
 
 bool ShowListPers(int& personId, bool showErfassen) {

@@ -9,6 +9,7 @@
 #include "app/settings/datasetup.h"
 #include "app/templates/layoutedit.h"
 #include "app/text/helpers.h"
+#include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/keyboard.h"
 #include "resources/pictures.h"
@@ -157,13 +158,13 @@ void TfrmListLOut::LocateLayout(int number) {
   if (found) tblLOut->FindKey({title, number});
 }
 
-// Three buttons wide, three rows of the grid below the panels: the grid's
-// frame, its titles and three of its rows with their lines.
+// Its buttons side by side, three rows of the grid below the panels: the
+// grid's frame, its titles and three of its rows with their lines.
 TPoint TfrmListLOut::MinimumSize() {
   const int line = gridLOut->GridLineWidth();
   const int grid = gridLOut->Height() - gridLOut->ClientHeight() + gridLOut->RowHeights(0) + line +
                    3 * (gridLOut->DefaultRowHeight() + line);
-  return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * (kButtonWidth + 4) + 8,
+  return {ButtonRowWindowWidth(pnlButtons),
           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
               pnlSuche->Height() + grid};
 }

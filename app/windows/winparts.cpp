@@ -106,6 +106,13 @@ TPanel* MakeToolPanel(TComponent* owner, TWinControl* parent, TBevel*& line) {
   return p;
 }
 
+int ButtonRowWindowWidth(const TWinControl* panel) {
+  int width = 2 * GetSystemMetrics(SM_CXFRAME) + 4 + 4 - 1;
+  for (int i = 0; i < panel->ControlCount(); ++i)
+    if (const TControl* c = panel->Controls(i); c->Visible()) width += c->Width() + 1;
+  return width;
+}
+
 TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* name, const AnsiString& caption,
                                 TButtonPicture picture, TNotifyEvent onClick) {
   auto* b = new TExplorerButton(owner);

@@ -76,6 +76,9 @@ TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* na
                                 TButtonPicture picture, TNotifyEvent onClick);
 TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
                   int top);
+// The window width that a row of buttons in `panel` needs, 4 pixels in from
+// both edges and one apart, with the window's frame: the buttons shown only.
+int ButtonRowWindowWidth(const TWinControl* panel);
 
 // The rich-text tool bar's icons named in German in their hints (the
 // engine's own hints are English).

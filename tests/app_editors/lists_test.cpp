@@ -89,6 +89,10 @@ TEST_F(ListTest, TheEventListSearchesOnlyACompleteDate) {
     driver.Advance(300);
     complete = l.tblEige->FieldByName("EIGE_HINWEIS")->AsString();
     driver.SavePng(&l, "editors_event_list_search");
+    TPoint smallest, largest;  // at its smallest the list's buttons stand side by side
+    l.TrackSizeLimits(smallest, largest);
+    l.SetBounds(l.Left(), l.Top(), smallest.X, smallest.Y);
+    EXPECT_LT(l.pbHilfe->Left() + l.pbHilfe->Width(), l.pbAbbruch->Left());
     const TRect row = static_cast<TCustomGrid*>(l.gridEige)->CellRect(1, l.gridEige->Row());
     driver.DoubleClick(l.gridEige, row.Left + 10, row.Top + 4);
   });

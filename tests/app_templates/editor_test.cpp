@@ -343,6 +343,7 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
     l->TrackSizeLimits(smallest, largest);
     l->SetBounds(l->Left(), l->Top(), smallest.X, smallest.Y);
     EXPECT_GE(l->gridLOut->VisibleRowCount(), 3);
+    EXPECT_LT(l->pbErfassen->Left() + l->pbErfassen->Width(), l->pbAbbruch->Left()) << "and its buttons side by side";
     driver.PressKey(VK_RETURN);
   });
   EXPECT_TRUE(ShowListLOut(number, true));
