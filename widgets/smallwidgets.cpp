@@ -253,6 +253,38 @@ void TKURL2::OpenTarget() {
   else DefaultShellOpen(target);  // the result is ignored, as the shell's was
 }
 
+void TKURL2::Dispatch(TMessage& m) {
+  switch (m.Msg) {
+    case CM_DIALOGKEY:
+      // Enter opens the focused link, before the window's own Enter.
+      if (static_cast<int>(m.WParam) == VK_RETURN && Focused()) {
+        OpenTarget();
+        m.Result = 1;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      // Focused, the text shows in the selection's colours (a frame would
+      // cut into its letters and its underline, which fill the label).
+      label_->SetColor(clHighlight);
+      label_->Font()->SetColor(clHighlightText);
+      break;
+    case WM_KILLFOCUS:
+      label_->SetParentColor(true);
+      label_->Font()->SetColor(clBlue);
+      break;
+    default: break;
+  }
+  TWinControl::Dispatch(m);
+}
+
+void TKURL2::KeyDown(Word& key, TShiftState shift) {
+  TWinControl::KeyDown(key, shift);
+  if (key != VK_SPACE || (shift & (ssShift | ssCtrl | ssAlt)) != 0) return;
+  key = 0;
+  OpenTarget();
+}
+
 void TKURL2::PublishProperties(TClassInfo& ci) {
   using C = TKURL2;
   PublishString<C>(ci, "URLorEMAIL", &C::URLorEMAIL, &C::SetURLorEMAIL);

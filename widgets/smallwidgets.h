@@ -6,6 +6,9 @@
 //  - The link label never builds a shell command line: the opener gets the
 //    target as one argument; a missing opener does nothing.
 //  - The link label's width follows its child label's width.
+//  - A window may put the link label into its Tab order (TabStop, off by
+//    default): focused, its text shows in the selection's colours, and
+//    Space or Enter open it as a click does.
 #pragma once
 
 #include <functional>
@@ -105,6 +108,10 @@ class TKURL2 : public TWinControl {
   TLabel* Label() const { return label_; }
   // What a click does: hands the target to the opener.
   void OpenTarget();
+  void Dispatch(TMessage& m) override;
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
 
  private:
   void FitWidth();

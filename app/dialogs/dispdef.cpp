@@ -95,6 +95,7 @@ void TfrmDispDef::BuildControls(const std::vector<AnsiString>& switches, const s
     b->SetParent(pnlElements);
     b->SetCaption(elements[i].Caption);
     b->SetBounds(6, 4 + static_cast<int>(i) * kElementStep, kElementWidth, kElementHeight);
+    b->SetTabStop(true);
     b->OnClick = [this, i](TObject*) { EditElement(static_cast<int>(i)); };
     pbElements.push_back(b);
   }

@@ -2,8 +2,9 @@
 // parameters, place picker, print setup and font dialog): the tool panel at
 // the top with "Hilfe" at the left, the confirming button 4 pixels from the
 // right edge and "Abbruch" 1 pixel left of it; Enter confirms while the
-// confirming button is enabled, Escape cancels; the placement is kept under
-// the dialog's form key. And the parts several of them share: the colour
+// confirming button is enabled, Escape cancels, F1 is "Hilfe" (the dialogs'
+// further buttons are in their Tab order); the placement is kept under the
+// dialog's form key. And the parts several of them share: the colour
 // list of the colour table and the lists of fonts and sizes.
 //
 // Invariants: a dialog edits a copy of its settings and hands it back only

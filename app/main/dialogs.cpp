@@ -3,6 +3,7 @@
 #include "app/main/dialogs.h"
 
 #include <memory>
+#include <utility>
 
 #include "app/main/mainwin.h"
 #include "app/main/password.h"
@@ -78,6 +79,7 @@ TOrvelanDialog::TOrvelanDialog(TComponent* owner, const AnsiString& formKey, int
     pbCancel->OnClick = [this](TObject*) { SetModalResult(mrCancel); };
   }
   PlaceButtons();
+  OnKeyDown = [this](TObject*, Word& key, TShiftState) { enterDown_ = key == VK_RETURN; };
   OnKeyUp = [this](TObject* s, Word& key, TShiftState shift) { FormKeyUp(s, key, shift); };
   OnCreate = [this, formKey, helpContext](TObject*) {
     SetFormKey(formKey);
@@ -110,7 +112,7 @@ TLabel* TOrvelanDialog::AddLabel(const AnsiString& caption, int left, int top) {
 void TOrvelanDialog::pbOkClick(TObject*) { SetModalResult(mrOk); }
 
 void TOrvelanDialog::FormKeyUp(TObject*, Word& key, TShiftState) {
-  if (key == VK_RETURN) {
+  if (key == VK_RETURN && std::exchange(enterDown_, false)) {
     if (pbOk->Enabled())
       pbOkClick(pbOk);
     else
@@ -264,6 +266,9 @@ TfrmInfo::TfrmInfo(TComponent* owner)
   urlMail->Label()->SetCursor(crHyperlink);
   urlWeb->SetCursor(crHyperlink);
   urlMail->SetCursor(crHyperlink);
+  // Tab goes from "Schließen", where Enter closes as ever, to the links.
+  for (TWinControl* c : std::initializer_list<TWinControl*>{pbOk, urlWeb, urlMail}) c->SetTabStop(true);
+  FirstFocus = pbOk;
 }
 
 void ShowInfo() {

@@ -6,7 +6,8 @@
 // Invariants: a dialog's buttons stand in the panel at its top: "Hilfe" at
 // the left (left 4), the confirming button 4 pixels from the right edge and
 // "Abbruch" 1 pixel left of it. Enter confirms exactly as a click on the
-// confirming button does, and only while that button is enabled; Escape
+// confirming button does, and only while that button is enabled (and no
+// focused control used it, as a link of the About box does); Escape
 // cancels. A dialog changes no setting unless it is confirmed.
 #pragma once
 
@@ -47,6 +48,7 @@ class TOrvelanDialog : public TOrvelanForm {
 
  private:
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
+  bool enterDown_ = false;  // the Enter going up came down to the window
 };
 
 class TfrmPasswort : public TOrvelanDialog {

@@ -339,6 +339,10 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   cmbMonat->SetItemIndex(s.Month);
   for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) OpenTableOrExplain(t);
   rgSelCodeClick();
+  // Hilfe, Erstellen and Schließen are F1, Enter and Escape; Tab reaches
+  // "Einstellungen" after the fields, so that the window opens on the first.
+  pbSetup->SetTabStop(true);
+  pnlTop->SetTabOrder(-1);
 
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };

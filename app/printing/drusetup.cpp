@@ -21,6 +21,7 @@ TfrmDruSetup::TfrmDruSetup(TComponent* owner)
   pbSeite = MakeToolButton(this, pnlTop, "pbSeite", "Seite", bpHelp, [this](TObject*) { pbSeiteClick(); });
   pbSeite->SetBitmap(PreviewPicture(ppPage).get());
   pbSeite->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
+  pbSeite->SetTabStop(true);
 
   pnlOben = MakePanel(this, this, "pnlOben");
   pnlOben->SetBounds(0, kToolPanelHeight + 2, ClientWidth(), kObenHeight);
@@ -45,6 +46,7 @@ TfrmDruSetup::TfrmDruSetup(TComponent* owner)
     b->SetParent(pnlRight);
     b->SetCaption(caption);
     b->SetBounds(8, 6 + style * 27, kRightWidth - 16, 24);
+    b->SetTabStop(true);
     b->OnClick = [this, style](TObject*) { EditStyle(style); };
     return b;
   };

@@ -19,6 +19,7 @@ TfrmSchrift::TfrmSchrift(TComponent* owner)
   pbParProps = MakeToolButton(this, pnlTop, "pbParProps", "Absatz", bpHelp, [this](TObject*) { pbParPropsClick(); });
   pbParProps->SetBitmap(PreviewPicture(ppParagraph).get());
   pbParProps->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
+  pbParProps->SetTabStop(true);
   const int top = kToolPanelHeight + 12;
   lblFonts = AddLabel(this, this, "&Schriftart:", 12, top + 3);
   cmbFonts = MakeFontList(this, this, "cmbFonts", 100, top, 216);

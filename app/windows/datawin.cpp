@@ -53,6 +53,11 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
   pbNext =
       MakeToolButton(this, pnlTop, "pbNext", CP1252("Nächstes").str(), bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
+  // Tab reaches every button; Strg+P prints and Strg+C copies, as the hints say.
+  for (TExplorerButton* b : {pbHilfe, pbPrint, pbCopy, pbPrev, pbNext, pbClose}) b->SetTabStop(true);
+  pbPrint->SetHint("Drucken (Strg+P)");
+  pbCopy->SetHint("Kopieren (Strg+C)");
+  for (TExplorerButton* b : {pbPrint, pbCopy}) b->SetShowHint(true);
 
   SizeBar = MakeSizeBar(this, this, 16);
 
@@ -103,6 +108,9 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    if (!CtrlKeyPresses(key, shift, 'P', pbPrint)) CtrlKeyPresses(key, shift, 'C', pbCopy);
+  };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
   OnDestroy = [this](TObject*) { FormDestroy(); };
 }
@@ -134,6 +142,9 @@ void TfrmDispData::FormShow() {
   WPRichText1->SetHyperLinkCursor(crHyperlink);
   SetWindowState(wsNormal);
   ShowItem();
+  // The page has the focus, so that the arrows scroll it, though the tool
+  // buttons come before it in the Tab order.
+  if (WPRichText1->CanFocus()) SetActiveControl(WPRichText1);
 }
 
 void TfrmDispData::PlaceButtons() {

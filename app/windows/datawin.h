@@ -4,8 +4,10 @@
 // event, a holiday, or a name-day patron with the name forms of the name.
 // Person links inside the page lead to further persons; the window keeps
 // the last 20 pages it showed, with "Vorheriges" and "Nächstes", copies the
-// page as text to the clipboard and prints it. The main window opens it
-// modally on a person whose link the user clicked on a day page.
+// page as text to the clipboard (Strg+C) and prints it (Strg+P). Its tool
+// buttons come first in the Tab order, its page has the focus at the start.
+// The main window opens it modally on a person whose link the user clicked
+// on a day page.
 //
 // Invariants:
 //  - 0 <= Current() <= Last() <= 20, and Current() is 0 only before the

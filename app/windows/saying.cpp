@@ -82,6 +82,11 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   pbPrev = MakeToolButton(this, pnlTop, "pbPrev", "Kategorie", bpPrev, [this](TObject*) { pbPrevClick(); });
   pbNext = MakeToolButton(this, pnlTop, "pbNext", "Kategorie", bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Hide(); });
+  // Tab reaches every button; Strg+P prints and Strg+C copies, as the hints say.
+  for (TExplorerButton* b : {pbHilfe, pbPrint, pbCopy, pbPrev, pbNext, pbClose}) b->SetTabStop(true);
+  pbPrint->SetHint("Drucken (Strg+P)");
+  pbCopy->SetHint("Kopieren (Strg+C)");
+  for (TExplorerButton* b : {pbPrint, pbCopy}) b->SetShowHint(true);
 
   SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
 
@@ -144,9 +149,19 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   OnShow = [this](TObject*) { FormShow(); };
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    if (CtrlKeyPresses(key, shift, 'P', pbPrint)) return;
+    // A part of the saying selected is the text's own to copy.
+    if (ActiveControl() != memoSpruch || memoSpruch->SelLength() == 0) CtrlKeyPresses(key, shift, 'C', pbCopy);
+  };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
   OnDestroy = [this](TObject*) { FormDestroy(); };
   if (!frmSpruch) frmSpruch = this;
+}
+
+void TfrmSpruch::Dispatch(TMessage& m) {
+  if (ArrowOnToolButton(this, m)) return;  // the arrows are the categories' keys
+  TOrvelanForm::Dispatch(m);
 }
 
 TfrmSpruch::~TfrmSpruch() {
@@ -172,6 +187,9 @@ void TfrmSpruch::SetCategory(int category) { category_ = std::clamp(category, 0,
 void TfrmSpruch::FormShow() {
   ReadPosition();
   LoadSpruch();
+  // The saying has the focus, though the tool buttons come before it in
+  // the Tab order.
+  if (memoSpruch->CanFocus()) SetActiveControl(memoSpruch);
 }
 
 void TfrmSpruch::FormResize() {

@@ -4,9 +4,12 @@
 // whole run; the main window shows it (on top of other windows when the
 // settings say so), reloads it after each rebuild of the day page while it
 // is visible, and passes its key-up events on to it. "Schließen" only hides
-// it. The category starts from the setting "Spruchtyp" and is not stored.
-// Its placement is written when it is hidden and when it is freed shown (at
-// the program's end).
+// it. Its tool buttons come first in the Tab order, the saying has the
+// focus when it is shown; Strg+P prints, Strg+C copies the saying (a part
+// selected in it copies that part), the arrows left and right are the
+// categories' keys wherever the focus is. The category starts from the
+// setting "Spruchtyp" and is not stored. Its placement is written when it
+// is hidden and when it is freed shown (at the program's end).
 //
 // Invariants: 0 <= Category() <= 11; the memo shows the saying of that
 // category for CurrentDateKey's day of the year, broken after punctuation,
@@ -28,6 +31,7 @@ class TfrmSpruch : public TOrvelanForm {
  public:
   explicit TfrmSpruch(TComponent* owner);
   ~TfrmSpruch() override;
+  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;

@@ -81,6 +81,7 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
   pbPrev = MakeToolButton(this, pnlTop, "pbPrev", "- 1 Tag", bpPrev, [this](TObject*) { pbPrevClick(); });
   pbNext = MakeToolButton(this, pnlTop, "pbNext", "+ 1 Tag", bpNext, [this](TObject*) { pbNextClick(); });
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
+  for (TExplorerButton* b : {pbHilfe, pbPrev, pbNext, pbClose}) b->SetTabStop(true);
 
   SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
 
@@ -185,6 +186,12 @@ TfrmTermin::TfrmTermin(TComponent* owner) : TOrvelanForm(owner) {
 
 void TfrmTermin::FormShow() {
   ReadPosition();
+  if (gridTerm->CanFocus()) SetActiveControl(gridTerm);
+}
+
+void TfrmTermin::Dispatch(TMessage& m) {
+  if (ArrowOnToolButton(this, m)) return;  // the arrows are the day's keys
+  TOrvelanForm::Dispatch(m);
 }
 
 TfrmTermin::~TfrmTermin() {

@@ -4,7 +4,9 @@
 // the selected one says when it is ("Heute", "Morgen", "In zwei Tagen" …),
 // whose birthday or which anniversary and how many years it counts. The
 // list is the user table TERMINE, rebuilt from EIGENES at every fill; the
-// grid shows it by days until the anniversary, then date, then entry.
+// grid shows it by days until the anniversary, then date, then entry. The
+// tool buttons come first in the Tab order, the grid has the focus at the
+// start; the arrows left and right are the day's keys wherever the focus is.
 //
 // Invariants:
 //  - a fill only reads EIGENES; TERMINE is emptied first and then holds
@@ -37,6 +39,7 @@ class TfrmTermin : public TOrvelanForm {
  public:
   explicit TfrmTermin(TComponent* owner);
   ~TfrmTermin() override;
+  void Dispatch(TMessage& m) override;
 
   TPanel* pnlTop;
   TBevel* bvlTop;

@@ -130,6 +130,21 @@ TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* na
   return b;
 }
 
+bool CtrlKeyPresses(Word& key, TShiftState shift, char letter, TExplorerButton* button) {
+  if (key != letter || (shift & (ssShift | ssCtrl | ssAlt)) != ssCtrl || !button->Enabled()) return false;
+  key = 0;
+  button->Click();
+  return true;
+}
+
+bool ArrowOnToolButton(const TCustomForm* form, TMessage& m) {
+  if (m.Msg != CM_DIALOGKEY || (m.WParam != VK_LEFT && m.WParam != VK_RIGHT) ||
+      !dynamic_cast<TExplorerButton*>(form->ActiveControl()))
+    return false;
+  m.Result = 0;
+  return true;
+}
+
 TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
                   int top) {
   auto* l = new TLabel(owner);

@@ -74,6 +74,15 @@ TPanel* MakeToolPanel(TComponent* owner, TWinControl* parent, TBevel*& line);
 // picture over the caption, vertically centred in the panel.
 TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* name, const AnsiString& caption,
                                 TButtonPicture picture, TNotifyEvent onClick);
+// Strg and the (upper-case) letter, from a window's key preview, as a press
+// of its tool button while that is in use; the key is then used up. The
+// button's hint names the key.
+bool CtrlKeyPresses(Word& key, TShiftState shift, char letter, TExplorerButton* button);
+// In a window whose Left and Right keys are its own (taken on their key-up):
+// true for the dialog key of such an arrow on a focused tool button, which
+// is then answered as unused, so that the button keeps the focus instead of
+// handing it to its neighbour.
+bool ArrowOnToolButton(const TCustomForm* form, TMessage& m);
 TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, const AnsiString& caption, int left,
                   int top);
 // The window width that a row of buttons in `panel` needs, 4 pixels in from

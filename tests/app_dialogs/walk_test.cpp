@@ -832,7 +832,7 @@ TEST_F(MainWindowTest, EveryEntryAndButtonOfEveryWindowDoesWhatItSays) {
 // the tool bars, whose focused button shows it and takes Space and Enter;
 // the preview prints on Strg+P and saves on Strg+S.
 TEST_F(MainWindowTest, EveryCommandOfTheEditorsAndThePreviewIsReachedByKeys) {
-  Start();
+  TfrmMain* f = Start();
   int id = 0, number = 0, menus = 0;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
@@ -903,7 +903,49 @@ TEST_F(MainWindowTest, EveryCommandOfTheEditorsAndThePreviewIsReachedByKeys) {
   });
   EXPECT_EQ(ShowParams(), mrCancel);
   EXPECT_EQ(dialogs, (std::vector<std::string>{"Drucken", L("Vorgabe übernehmen")}));
+  // The other windows open on their field, Shift+Tab reaches each command that F1, Enter and Escape do not,
+  // and Enter on a button or link, the warner's arrow, Strg+P and Strg+C keep the focus and the window.
+  const size_t boxes = driver.MessageBoxes().size();
+  auto reaches = [&](const char* first, std::set<std::string> commands, Word key) {
+    return [=, this, &cancel](TCustomForm& w) mutable {
+      EXPECT_EQ(w.ActiveControl() ? w.ActiveControl()->Name() : "-", first) << w.ClassName();
+      for (int i = 0; i < 20 && !commands.empty(); ++i, commands.erase(w.ActiveControl()->Name()))
+        driver.PressKey(VK_TAB, ssShift);
+      EXPECT_TRUE(commands.empty()) << w.ClassName() << " misses " << *commands.begin();
+      TWinControl* focused = w.ActiveControl();
+      if (key == 'P') {
+        driver.AnswerNextMessageBox(IDOK);
+        driver.PressKey('C', ssCtrl);
+        driver.WhenModal(cancel);
+      }
+      if (key) driver.PressKey(key, key == 'P' ? TShiftState{ssCtrl} : 0);
+      EXPECT_TRUE(focused->Focused() && w.ModalResult() == mrNone) << w.ClassName();
+      driver.PressKey(VK_ESCAPE);
+    };
+  };
+  driver.WhenModal(reaches("", {"pbSetup"}, VK_RETURN));  // the list's first option
+  driver.WhenModal(reaches("editTitel", {"pbSeite", "pbText", "pbTitel"}, VK_RETURN));
+  driver.WhenModal(reaches("cmbFonts", {"pbParProps"}, 0));
+  f->mnpTagebuch->Click();
+  driver.WhenModal(reaches("cmbFont", {"pbElement0", "pbElement4"}, 0));
+  f->mnpEigeDisp->Click();
+  driver.WhenModal(reaches("gridTerm", {"pbClose", "pbNext", "pbHilfe"}, VK_RIGHT));
+  f->mnpTermine->Click();
+  driver.WhenModal(reaches("pbExit", {"urlMail", "urlWeb"}, VK_RETURN));
+  f->mnpInfo->Click();
+  driver.WhenModal(reaches("WPRichText1", {"pbClose", "pbCopy", "pbHilfe"}, 'P'));
+  ShowDispData(dkPerson, 1);
+  Application->CreateForm(frmSpruch);
+  f->pbSpruch->Click();
+  frmSpruch->memoSpruch->SetSelLength(5);  // the text's own Strg+C
+  driver.PressKey('C', ssCtrl);
+  EXPECT_EQ(Clipboard()->AsText(), frmSpruch->memoSpruch->Text().substr(0, 5));
+  reaches("memoSpruch", {"pbClose", "pbNext", "pbPrint", "pbHilfe"}, 'P')(*frmSpruch);
+  EXPECT_EQ(driver.MessageBoxes().size(), boxes + 2) << "the copies' notices";
+  EXPECT_EQ(dialogs.size(), 4u) << "the printers'";
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
+  delete frmSpruch;
+  frmSpruch = nullptr;
 }
 
 }  // namespace
