@@ -14,6 +14,23 @@
 
 namespace {
 constexpr auto kIncompleteWrite = CP1252("Die Daten konnten nicht vollständig geschrieben werden");
+
+// Why a file could not be made or opened, in words, so that the message
+// says what to do about it.
+AnsiString FileCause(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return CP1252(": Der Zugriff ist nicht erlaubt (fehlende Rechte).").str();
+    case ENOENT: return CP1252(": Die Datei oder ihr Verzeichnis gibt es nicht.").str();
+    case ENOTDIR: return ": Ein Teil des Pfades ist kein Verzeichnis.";
+    case EISDIR: return ": Es ist ein Verzeichnis.";
+    case EROFS: return CP1252(": Der Datenträger ist schreibgeschützt.").str();
+    case ENOSPC:
+    case EDQUOT: return CP1252(": Auf dem Datenträger ist kein Platz frei.").str();
+    case ENAMETOOLONG: return ": Der Name ist zu lang.";
+    default: return ": Das System meldet den Fehler " + IntToStr(err) + " (" + AnsiString(std::strerror(err)) + ").";
+  }
+}
 }  // namespace
 
 void TStream::ReadBuffer(void* buffer, int count) {
@@ -140,7 +157,7 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
   const std::string path = Cp1252ToUtf8(fileName);
   if (mode == fmCreate) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht angelegt werden");
+    if (fd_ < 0) throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht angelegt werden" + FileCause(errno));
     return;
   }
   int flags = O_CLOEXEC;
@@ -150,14 +167,17 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
     default: flags |= O_RDONLY; break;
   }
   fd_ = ::open(path.c_str(), flags);
+  int err = errno;
   if (fd_ >= 0) {
     struct stat st {};
     if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
       ::close(fd_);
       fd_ = -1;
+      err = EISDIR;
     }
   }
-  if (fd_ < 0) throw EFOpenError("Die Datei \"" + fileName + CP1252("\" kann nicht geöffnet werden").str());
+  if (fd_ < 0)
+    throw EFOpenError("Die Datei \"" + fileName + CP1252("\" kann nicht geöffnet werden").str() + FileCause(err));
 }
 
 TFileStream::~TFileStream() {

@@ -88,6 +88,16 @@ TEST(Streams, FileStreamModes) {
   EXPECT_THROW(TFileStream(name, fmOpenRead), EFOpenError);
   EXPECT_THROW(TFileStream(dir / "no/such/dir.txt", fmCreate), EFCreateError);
   EXPECT_THROW(TFileStream(dir.path(), fmOpenRead), EFOpenError);  // a directory
+  // The message says why, in words.
+  for (const auto& [path, cause] : {std::pair{dir / "no/such/dir.txt", "ihr Verzeichnis gibt es nicht"},
+                                    std::pair{dir.path(), "ist ein Verzeichnis"}}) {
+    try {
+      TFileStream f(path, path == dir.path() ? fmOpenRead : fmCreate);
+      ADD_FAILURE() << path;
+    } catch (const Exception& e) {
+      EXPECT_NE(e.Message().find(cause), std::string::npos) << e.Message();
+    }
+  }
   {
     TFileStream f(name, fmCreate);
     f.WriteBuffer("hello", 5);
