@@ -356,7 +356,8 @@ void TfrmTermin::dsEigeDataChange() {
     if (!tblEige->FieldByName("EIGE_ORT")->AsString().empty())
       born += " " + tblEige->FieldByName("EIGE_ORTPR")->AsString() + " " + tblEige->FieldByName("EIGE_ORT")->AsString();
     lblGeboren->SetCaption(born);
-    lblGeboren->SetVisible(true);
+    // Before the birth it is due, not done.
+    lblGeboren->SetVisible(years > 0);
   } else {
     lblWann->SetCaption(when + (years > 0 ? "Jahrestag von:" : "Termin:"));
     ShowMemo(true);
