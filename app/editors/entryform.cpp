@@ -224,10 +224,11 @@ void TEntryForm::CloseQuery(bool& canClose) {
   TDataSet* t = NavTable();
   if (!DropUntouchedInsert() && (t->State() == dsEdit || t->State() == dsInsert)) {
     // A post that is refused raises: the window stays open with its record.
-    if (ConfirmSaveOnClose())
-      PostRecord();
-    else
-      t->Cancel();
+    switch (ConfirmSaveOnClose()) {
+      case TSaveAnswer::Save: PostRecord(); break;
+      case TSaveAnswer::Discard: t->Cancel(); break;
+      case TSaveAnswer::Stay: canClose = false; return;
+    }
   }
   canClose = true;
 }

@@ -367,14 +367,15 @@ void TfrmLayout::FitToolbar() {
   if (bottom > 0 && WPToolbar1->Height() != bottom + 3) WPToolbar1->SetHeight(bottom + 3);
 }
 
-void TfrmLayout::FormClose(TObject*, TCloseAction&) {
+void TfrmLayout::FormClose(TObject*, TCloseAction& action) {
   const TDataSetState s = tblLOut->State();
   if (s != dsEdit && s != dsInsert) return;
   // A refused save (no title) raises: the window stays open with the message.
-  if (ConfirmSaveOnClose())
-    tblLOut->Post();
-  else
-    tblLOut->Cancel();
+  switch (ConfirmSaveOnClose()) {
+    case TSaveAnswer::Save: tblLOut->Post(); break;
+    case TSaveAnswer::Discard: tblLOut->Cancel(); break;
+    case TSaveAnswer::Stay: action = caNone; break;
+  }
 }
 
 void TfrmLayout::FormKeyUp(TObject*, Word& key, TShiftState) {

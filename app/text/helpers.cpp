@@ -33,9 +33,13 @@ void FixStringFields(TDataSet* dataSet) {
   }
 }
 
-bool ConfirmSaveOnClose() {
-  return MessageDlg("Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?", mtWarning,
-                    mbYes | mbNo, 0) == mrYes;
+TSaveAnswer ConfirmSaveOnClose() {
+  switch (MessageDlg("Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?", mtWarning,
+                     mbYes | mbNo | mbCancel, 0)) {
+    case mrYes: return TSaveAnswer::Save;
+    case mrNo: return TSaveAnswer::Discard;
+    default: return TSaveAnswer::Stay;
+  }
 }
 
 AnsiString ShortHintText(const AnsiString& full) {

@@ -27,8 +27,10 @@ void FixStringFields(TDataSet* dataSet);
 // the German message says why, and the record stays in its state.
 ORV_DECLARE_EXCEPTION(EInvalidData, Exception)
 
-// "Save before closing?" (Yes/No); true for Yes.
-bool ConfirmSaveOnClose();
+// "Save before closing?": Yes saves, No drops what was typed, Cancel (and
+// Escape, which a user may press twice) keeps the window open with it.
+enum class TSaveAnswer { Save, Discard, Stay };
+TSaveAnswer ConfirmSaveOnClose();
 
 // Length of the list text field EIGE_HINWEIS.
 constexpr int kHintLength = 40;

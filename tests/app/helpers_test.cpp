@@ -92,12 +92,14 @@ TEST(Helpers, SaveQuestionBeforeClosing) {
   TUiTestDriver driver;
   driver.AnswerNextMessageBox(IDYES);
   driver.AnswerNextMessageBox(IDNO);
-  EXPECT_TRUE(ConfirmSaveOnClose());
-  EXPECT_FALSE(ConfirmSaveOnClose());
-  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  driver.AnswerNextMessageBox(IDCANCEL);
+  EXPECT_EQ(ConfirmSaveOnClose(), TSaveAnswer::Save);
+  EXPECT_EQ(ConfirmSaveOnClose(), TSaveAnswer::Discard);
+  EXPECT_EQ(ConfirmSaveOnClose(), TSaveAnswer::Stay);
+  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
   const TMessageBoxRequest& box = driver.MessageBoxes()[0];
   EXPECT_EQ(box.Text, "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?");
-  EXPECT_EQ(box.Flags & 0xF, MB_YESNO);
+  EXPECT_EQ(box.Flags & 0xF, MB_YESNOCANCEL);
   EXPECT_EQ(box.Flags & 0xF0, MB_ICONWARNING);
 }
 

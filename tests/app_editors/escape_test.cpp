@@ -1,5 +1,6 @@
 // Escape in each of the four editors with a typed value not yet in its
-// field: the save question comes first, and "Ja" stores what is shown.
+// field: the save question comes first; "Abbrechen" keeps the window with
+// what was typed, and "Ja" stores what is shown.
 #include "tests/app_editors/editors_fixture.h"
 
 #include <functional>
@@ -14,8 +15,13 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   auto escapeYes = [this](TControl* insert, const std::function<void()>& typing) {
     driver.Click(insert);
     typing();
-    driver.AnswerNextMessageBox(IDYES);
+    driver.AnswerNextMessageBox(IDCANCEL);
     driver.PressKey(VK_ESCAPE);
+    driver.WhenModal([this, mine = GetParentForm(insert)](TCustomForm& form) {
+      ASSERT_EQ(&form, mine) << "still open";
+      driver.AnswerNextMessageBox(IDYES);
+      driver.PressKey(VK_ESCAPE);
+    });
   };
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
@@ -44,7 +50,7 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   int number = 0;
   ShowLayout(number);
   const AnsiString question = "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?";
-  EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(4, question));
+  EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(8, question));
   const std::vector<Row> entries = StoredRows("EIGENES.FFD", "XEIGE_ID");
   EXPECT_EQ(entries.at(0).at("EIGE_DATUM") + "|" + entries.at(1).at("EIGE_TEXT"), "05.03.1990|Heiligabend");
   EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(0).at("SELC_NAME"), "Familie");
