@@ -191,17 +191,10 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   gridEiSe->SetOptions(gridEiSe->Options() & ~dgConfirmDelete);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
-  // Tab and Shift+Tab pass on to the window's next or previous field, so
-  // that every field stays in reach; the arrows move among the codes.
-  gridEiSe->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
-    if (key != VK_TAB || (shift & (ssAlt | ssCtrl))) return;
-    key = 0;
-    // The code cell's combo lies in the grid: it is passed over too.
-    TWinControl* next = gridEiSe;
-    do next = FindNextControl(next, !(shift & ssShift), true, false);
-    while (next && next != gridEiSe && gridEiSe->ContainsControl(next));
-    if (next) next->SetFocus();
-  };
+  // Tab, Shift+Tab and Ctrl+Tab pass on to the window's next or previous
+  // field, so that every field stays in reach; the arrows move among the
+  // codes.
+  gridEiSe->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { TabOutOfGrid(gridEiSe, key, shift); };
   // Codes belong to a stored entry: entering their grid saves a new one.
   gridEiSe->OnEnter = [this](TObject*) {
     if (tblEige->State() == dsInsert) LinkNeedsEntry();
