@@ -282,6 +282,9 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     driver.PressKey(VK_DOWN);
     EXPECT_EQ(shown + ">" + f.cmbSelCode->Text(), "FAM>FRE");
     driver.PressKey(VK_ESCAPE);
+    driver.AnswerNextMessageBox(IDOK);
+    driver.Type("QQQ\t");  // left by Tab as by Enter: refused, the row stays for a code from the list
+    EXPECT_TRUE(f.gridEiSe->Focused() && f.tblEiSe->State() == dsInsert);
     // Squeezed and grown again, the codes get their rows back; closed squeezed, the bar's place is kept.
     const int rows = f.gridEiSe->Height();
     f.SetHeight(302);
