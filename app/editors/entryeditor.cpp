@@ -321,7 +321,6 @@ void TEntryEditor::AfterPost() {
     Application->MessageBox("Die aktuelle Einstellung des Terminwarners\rist jetzt als neue Standardvorgabe vermerkt.",
                             Application->Title(), MB_OK | MB_ICONINFORMATION);
   }
-  if (!linkPosting_ && FirstEdit()->CanFocus()) FirstEdit()->SetFocus();
 }
 
 void TEntryEditor::BeforeDelete() {
@@ -339,9 +338,6 @@ void TEntryEditor::LinkNeedsEntry() {
   // (or the code is refused with the entry's message); without any entry
   // there is nothing to give a code to.
   if (tblEige->State() == dsInsert) {
-    // The user is choosing a code: the focus stays where it is.
-    linkPosting_ = true;
-    TScopeExit posted{[this] { linkPosting_ = false; }};
     PostRecord();
   } else if (tblEige->IsEmpty()) {
     Abort();

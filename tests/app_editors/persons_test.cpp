@@ -31,6 +31,7 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
     EXPECT_TRUE(f.editEigeW2Tage->Enabled());
     driver.SavePng(&f, "editors_person_insert");
     driver.Click(f.pbPost);
+    driver.Click(f.editEigeVorname);
     for (int i = 0; i < 8; ++i) driver.PressKey(VK_TAB);  // neither focus nor the sex held changes the record
     driver.Click(f.rgEigeGesch->Buttons(1));
     EXPECT_TRUE(f.pbInsert->Enabled() && !f.pbPost->Enabled());
@@ -60,7 +61,8 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
     driver.Click(f.pbFirst);
     EXPECT_FALSE(f.pbPrior->Enabled());
     Retype(f.editEigeDatum, "06031990");
-    driver.Click(f.pbPost);
+    driver.PressKey('S', ssCtrl);
+    EXPECT_TRUE(f.editEigeDatum->Focused()) << "saving leaves the focus where it was";
     driver.Click(f.cbEigeW1);
     EXPECT_FALSE(f.cbEigeW2->Enabled()) << "the second warning follows the first";
     driver.Click(f.pbPost);
