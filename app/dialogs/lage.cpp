@@ -92,6 +92,13 @@ TfrmLage::TfrmLage(TComponent* owner)
   columns.Add("ORT\t20\tOrt");
   gridLage->SetSelected(&columns);
   gridLage->SetDataSource(dsLage);
+  // Letters typed in the list look for a place: they go on to "Gehe zu".
+  gridLage->OnKeyPress = [this](TObject*, char& key) {
+    if (static_cast<unsigned char>(key) < 32 || !editGoto->CanFocus()) return;
+    editGoto->SetFocus();
+    editGoto->Perform(WM_CHAR, static_cast<unsigned char>(key), 0);
+    key = 0;
+  };
   OpenTableOrExplain(tblLage);
   FirstFocus = editGoto;
   // The grid's column is fitted once the window is active, too (a resize

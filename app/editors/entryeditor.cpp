@@ -191,17 +191,10 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   gridEiSe->SetOptions(gridEiSe->Options() & ~dgConfirmDelete);
   gridEiSe->SetDataSource(dsEiSe);
   gridEiSe->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
-  // Tab and Shift+Tab pass on to the window's next or previous field, so
-  // that every field stays in reach; the arrows move among the codes.
-  gridEiSe->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
-    if (key != VK_TAB || (shift & (ssAlt | ssCtrl))) return;
-    key = 0;
-    // The code cell's combo lies in the grid: it is passed over too.
-    TWinControl* next = gridEiSe;
-    do next = FindNextControl(next, !(shift & ssShift), true, false);
-    while (next && next != gridEiSe && gridEiSe->ContainsControl(next));
-    if (next) next->SetFocus();
-  };
+  // Tab, Shift+Tab and Ctrl+Tab pass on to the window's next or previous
+  // field, so that every field stays in reach; the arrows move among the
+  // codes.
+  gridEiSe->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { TabOutOfGrid(gridEiSe, key, shift); };
   // Codes belong to a stored entry: entering their grid saves a new one.
   gridEiSe->OnEnter = [this](TObject*) {
     if (tblEige->State() == dsInsert) LinkNeedsEntry();
@@ -328,7 +321,6 @@ void TEntryEditor::AfterPost() {
     Application->MessageBox("Die aktuelle Einstellung des Terminwarners\rist jetzt als neue Standardvorgabe vermerkt.",
                             Application->Title(), MB_OK | MB_ICONINFORMATION);
   }
-  if (!linkPosting_ && FirstEdit()->CanFocus()) FirstEdit()->SetFocus();
 }
 
 void TEntryEditor::BeforeDelete() {
@@ -346,9 +338,6 @@ void TEntryEditor::LinkNeedsEntry() {
   // (or the code is refused with the entry's message); without any entry
   // there is nothing to give a code to.
   if (tblEige->State() == dsInsert) {
-    // The user is choosing a code: the focus stays where it is.
-    linkPosting_ = true;
-    TScopeExit posted{[this] { linkPosting_ = false; }};
     PostRecord();
   } else if (tblEige->IsEmpty()) {
     Abort();

@@ -79,7 +79,7 @@ class TEntryEditor : public TEntryForm {
   void OpenTables(const char* entryIndex);
   // The own parts of a kind: checks of the entry, its own preparation and
   // its list text (before a post), the fields of a new entry, the control that takes the
-  // focus after a post and after Insert, the messages of deleting.
+  // focus after Insert (a save leaves the focus where it is), the messages of deleting.
   virtual void CheckEntry() = 0;
   virtual void PrepareEntry() {}
   virtual AnsiString HintText() = 0;
@@ -114,6 +114,5 @@ class TEntryEditor : public TEntryForm {
   TwwDBSpinEdit* MakeDays(TWinControl* parent, const char* name, const char* field, int left, int top);
 
   int entryType_;
-  bool linkPosting_ = false;  // the entry is saved for a code being added
   bool deletingEntry_ = false;  // the entry's codes go with it
 };

@@ -196,6 +196,18 @@ void TEntryForm::WidenCodeColumn(TwwDBGrid* grid, int width) {
   if (grid->GetColCount() > 1 && grid->ColWidths(1) < width) grid->SetColWidths(1, width);
 }
 
+void TEntryForm::TabOutOfGrid(TwwDBGrid* grid, Word& key, TShiftState shift) {
+  if (key != VK_TAB || (shift & ssAlt)) return;
+  const bool forward = !(shift & ssShift);
+  if (forward && !(shift & ssCtrl) && grid->TypingCellFollows()) return;  // the grid's own Tab
+  key = 0;
+  // A control laid over a cell lies in the grid: it is passed over too.
+  TWinControl* next = grid;
+  do next = FindNextControl(next, forward, true, false);
+  while (next && next != grid && grid->ContainsControl(next));
+  if (next) next->SetFocus();
+}
+
 void TEntryForm::FitGrids() {
   std::vector<int> widths;
   for (int i = 0; i < ComponentCount(); ++i)

@@ -92,6 +92,11 @@ class TEntryForm : public TOrvelanForm {
   // The code column of a grid (the first after the indicator), made `width`
   // wide when the layout or the settings gave it less.
   static void WidenCodeColumn(TwwDBGrid* grid, int width);
+  // Tab in a grid (its OnKeyDown calls this) goes along the current row's
+  // cells that take typing and then on to the window's next field;
+  // Shift+Tab, and Ctrl+Tab either way, leave the grid at once. No Tab
+  // wraps into another row, where typing would overwrite it.
+  void TabOutOfGrid(TwwDBGrid* grid, Word& key, TShiftState shift);
 
  private:
   TExplorerButton* ToolButton(const char* name, const AnsiString& caption, const AnsiString& hint, int picture,

@@ -68,12 +68,18 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
   gridSelC->SetOptions((gridSelC->Options() | dgAlwaysShowEditor) & ~dgConfirmDelete);
   gridSelC->SetDataSource(dsSelC);
   gridSelC->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { OptimizeGrids(); };
+  gridSelC->OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { TabOutOfGrid(gridSelC, key, shift); };
 
   tblSelC->BeforeEdit = [this](TDataSet* d) { storedCode_ = d->FieldByName("SELC_ID")->AsString(); };
+  // A new row is typed from its first column, the code.
+  tblSelC->AfterInsert = [this](TDataSet*) {
+    gridSelC->SetSelectedIndex(0);
+    if (gridSelC->CanFocus()) gridSelC->SetFocus();
+  };
   tblSelC->BeforePost = [this](TDataSet* d) {
-    if (wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()).empty() ||
-        wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
-      throw EInvalidData(CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
+    const bool noCode = wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()).empty();
+    if (noCode || wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
+      RefuseAt(noCode ? 0 : 1, CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
     renamedFrom_ = d->State() == dsEdit && d->FieldByName("SELC_ID")->AsString() != storedCode_ ? storedCode_ : "";
     // The entries' links are opened before the code changes: links that
     // cannot be changed keep the code as it was.
@@ -94,11 +100,11 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
                               "Selektionscodes", MB_OK | MB_ICONWARNING);
   };
   // The table refuses a code it holds already: said in this window's words.
-  tblSelC->OnPostError = [](TDataSet* d, EDatabaseError& e, TDataAction&) {
+  tblSelC->OnPostError = [this](TDataSet* d, EDatabaseError& e, TDataAction&) {
     const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
     if (engine && engine->ErrorCode() == bapiKeyViolation)
-      throw EInvalidData("Den Selektionscode \"" + wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()) +
-                         "\" gibt es schon. Geben Sie einen anderen Code ein.");
+      RefuseAt(0, "Den Selektionscode \"" + wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()) +
+                      "\" gibt es schon. Geben Sie einen anderen Code ein.");
   };
   tblSelC->BeforeDelete = [](TDataSet*) {
     if (MessageDlg(CP1252("Selektionscode löschen?").str(), mtConfirmation, mbYes | mbNo, 0) != mrYes)
@@ -123,6 +129,14 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
 }
 
 TfrmSelCErf::~TfrmSelCErf() { BeforeDestruction(); }
+
+void TfrmSelCErf::RefuseAt(int dataCol, const AnsiString& message) {
+  if (gridSelC->CanFocus()) {
+    gridSelC->SetFocus();
+    gridSelC->SetSelectedIndex(dataCol);
+  }
+  throw EInvalidData(message);
+}
 
 std::unique_ptr<TwwTable> OpenCodeLinks() {
   auto links = std::make_unique<TwwTable>(nullptr);

@@ -29,6 +29,10 @@ class TfrmSelCErf : public TEntryForm {
   TPoint MinimumSize() override;
 
  private:
+  // Refuses the post with EInvalidData, the cell of the column the message
+  // names (the empty one) current and focused, so that the user can mend it.
+  [[noreturn]] void RefuseAt(int dataCol, const AnsiString& message);
+
   AnsiString storedCode_;   // the code of the record being edited, as stored
   AnsiString renamedFrom_;  // the stored code a post renames
   std::unique_ptr<TwwTable> links_;  // "EIGESELC", open while a rename is posted

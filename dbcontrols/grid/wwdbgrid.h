@@ -187,6 +187,9 @@ class TwwCustomDBGrid : public TCustomGrid {
   // Moves to a data column; refuses (and may raise) while the in-place
   // editor holds a text that breaks its picture mask.
   void SetSelectedIndex(int dataCol);
+  // Whether a cell right of the current one in its row takes typing (a
+  // window may let Tab leave the grid after the row's last such cell).
+  bool TypingCellFollows();
   const AnsiString& EditText() const { return editText_; }
   // Grid cells by grid column and row.
   bool IsBlobCell(int col, int row) const;

@@ -465,6 +465,15 @@ void TwwDBGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     return;
   }
   TwwCustomDBGrid::DrawCell(col, row, rect, state);
+  // A row-select grid with the keyboard frames its current row, as lists
+  // do; without it the row keeps its highlight alone. Each cell draws its
+  // part of the frame: the painting is clipped to the cell.
+  if ((Options() & dgRowSelect) && row == Row() && !(state & gdFixed) && DefaultDrawing() && Focused() &&
+      DataLink()->Active() && DataLink()->RecordCount() > 0) {
+    const TRect first = CellRect(std::max(TCustomGrid::FixedCols(), LeftCol()), row);
+    const TRect last = CellRect(ColCount() - 1, row);
+    Canvas()->DrawFocusRect({first.Left, rect.Top, last.IsEmpty() ? ClientWidth() : last.Right, rect.Bottom});
+  }
 }
 
 // ---------------------------------------------------------------- cell text

@@ -32,6 +32,12 @@ bool TwwCustomDBGrid::ColumnTakesTyping(int dataCol) {
   return f && (f->CanModify() || (editCalculated_ && wwIsCalcOrLookupField(f) && !f->ReadOnly()));
 }
 
+bool TwwCustomDBGrid::TypingCellFollows() {
+  for (int i = GetSelectedIndex() + 1; i < link_->FieldCount(); ++i)
+    if (TabStops(i + indicatorOffset_) && ColumnTakesTyping(i)) return true;
+  return false;
+}
+
 bool TwwCustomDBGrid::CanEditModify() {
   if (readOnly_ || !link_->Active() || link_->ReadOnly() || link_->FieldCount() == 0) return false;
   if (!ColumnTakesTyping(GetSelectedIndex())) return false;

@@ -604,6 +604,7 @@ void TwwDBCustomLookupCombo::CloseUp(bool accept) {
           if (!Text().empty()) OnNotInList(this, LookupTable(), Text(), acceptText);
           wwReleaseMouseButton();
           if (!acceptText) {
+            notInListRefused_ = true;
             grid_->SetRawDisplayValue(savedText_);
             grid_->SetRawValue(savedValue_);
             SetText(savedText_);
@@ -678,6 +679,7 @@ bool TwwDBCustomLookupCombo::CloseUpSteps(bool accept, bool wasFound, bool& modi
         wwReleaseMouseButton();
       }
       if (!acceptText) {
+        notInListRefused_ = true;
         grid_->SetRawDisplayValue(savedText_);
         grid_->SetRawValue(savedValue_);
         SetText(savedText_);

@@ -246,6 +246,7 @@ class TwwDBCustomLookupCombo : public TCustomEdit {
   bool typing_ = false;
   bool suppressRefresh_ = false;
   bool inNotInList_ = false;
+  bool notInListRefused_ = false;  // OnNotInList refused the typed text
   bool inCloseUp_ = false;
   bool assigning_ = false;
   bool clicked_ = false;

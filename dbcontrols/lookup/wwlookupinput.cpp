@@ -147,6 +147,7 @@ bool TwwDBCustomLookupCombo::ReflectedKeyDown(TMessage& m) {
   }
   if (typing_) return true;
   const bool enterTabs = grid && (grid->KeyOptions() & dgEnterToTab);
+  notInListRefused_ = false;
   if ((key == VK_TAB || (key == VK_RETURN && enterTabs)) && ListVisible()) {
     StopSearchTimer();
     if (found_) CommitText(this);
@@ -158,7 +159,10 @@ bool TwwDBCustomLookupCombo::ReflectedKeyDown(TMessage& m) {
   if (ListVisible()) return false;
   if (!grid) return false;
   if (grid->CanFocus()) grid->SetFocus();
-  if (grid->Focused() && (key == VK_TAB || enterTabs)) grid->Perform(WM_KEYDOWN, key, m.LParam);
+  // A typed text refused on the way stops the key, as after Enter: the
+  // grid stays on its row, for a value from the list.
+  if (grid->Focused() && !notInListRefused_ && (key == VK_TAB || enterTabs))
+    grid->Perform(WM_KEYDOWN, key, m.LParam);
   return true;
 }
 

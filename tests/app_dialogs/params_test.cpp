@@ -95,6 +95,11 @@ TEST_F(MainWindowTest, CountryConfessionAndAPlaceFromThePickerReachTheBoxAndTheP
       EXPECT_EQ(l.txtBreite->Caption(), CP1252("52° 31' nördliche Breite").str());
       EXPECT_EQ(l.txtLaenge->Caption(), CP1252("13° 24' östliche Länge").str());
       driver.SavePng(&l, "dialogs_place_picker");
+      driver.PressKey(VK_TAB);  // the list frames its row while it has the keyboard; letters typed there search
+      const TRect r = l.gridLage->CellRect(1, l.gridLage->Row());
+      const bool framed = driver.PixelAt(l.gridLage, r.Left, r.Top) != driver.PixelAt(l.gridLage, r.Left + 1, r.Top);
+      driver.Type("Berli");
+      EXPECT_EQ(l.editGoto->Text() + (framed ? " framed" : ""), "Berli framed");
       driver.PressKey(VK_RETURN);
     });
     driver.Click(p.pbVorgabe);

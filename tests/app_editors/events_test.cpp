@@ -26,12 +26,11 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmSelCErf&>(form);
     for (const char* line : {"FAM\tFamilie", "FRE\tFreunde", "WWW\t"}) {
-      driver.Click(f.pbInsert);
-      ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
+      driver.Click(f.pbInsert);  // a new row starts in its code
       driver.Type(line);
       if (std::string(line) == "WWW\t") {
         // The widest code shows whole on one line of its cell's editor.
-        driver.PressKey(VK_TAB, ssShift);
+        ClickCell(driver, f.gridSelC, 1, f.gridSelC->Row());
         TInplaceEdit* cell = f.gridSelC->InplaceEditor();
         EXPECT_EQ(cell->Perform(EM_GETLINECOUNT, 0, 0), 1);
         EXPECT_LE(LoWord(cell->Perform(EM_POSFROMCHAR, 3, 0)), cell->FormatRect().Right);
@@ -41,6 +40,7 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
       driver.Click(f.pbPost);
     }
     EXPECT_EQ(f.tblSelC->State(), dsInsert) << "a code without a name stays unsaved";
+    EXPECT_EQ(f.gridSelC->GetSelectedIndex(), 1) << "the refusal goes to the empty name";
     driver.Click(f.pbCancel);
     driver.Click(f.pbFirst);
     ASSERT_EQ(f.tblSelC->FieldByName("SELC_ID")->AsString(), "FAM");
@@ -51,6 +51,15 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
     for (int vk : {VK_END, VK_BACK, VK_HOME}) driver.PressKey(vk);
     driver.Type("Die ");
     driver.Click(f.pbPost);
+    // Tab leaves the grid after the name, never into the next row; Shift+Tab and Ctrl+Tab at once.
+    std::string path;
+    for (TShiftState shift :
+         std::initializer_list<TShiftState>{0, ssShift, ssShift, 0, ssCtrl, ssShift, ssCtrl | ssShift}) {
+      driver.PressKey(VK_TAB, shift);
+      TWinControl* c = f.ActiveControl();
+      path += (c->Parent() == f.gridSelC ? IntToStr(f.gridSelC->GetSelectedIndex()) : c->Name()) + " ";
+    }
+    EXPECT_EQ(path, "pbNext 1 pbExit 1 pbNext 1 pbExit ");
     driver.AnswerNextMessageBox(IDNO);
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbDelete);
