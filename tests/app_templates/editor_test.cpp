@@ -87,6 +87,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
     f->DBWPRichText1->SetFocus();
     f->DBWPRichText1->MoveCursorTo(0);
+    driver.PressKey(VK_TAB);  // indents the cursor's paragraph, while the record goes into edit
     driver.Type("Neu: ");
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
     Pick(f, {"Geburtsdatum", "Mondphase", "Genitiv"}, "templates_editor_menu");
@@ -159,6 +160,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   const Stored changed = Read(2), mine = Read(1000), second = Read(1001);
   ASSERT_FALSE(changed.Text.empty());
   EXPECT_EQ(changed.Text[0], "Neu: <GebDat Mond Gen>Ein runder Tag");
+  EXPECT_EQ(changed.LeftIndent, 720);
   EXPECT_EQ(mine.Title, "Mein Blatt");
   EXPECT_EQ(mine.Source, 1);
   EXPECT_EQ(mine.Output, otSourcePlusDays);
