@@ -492,8 +492,15 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   // its text is cleared, taking the editor's font, and the file is loaded
   // into it.
   if (!DBWPRichText1->ChangeCheck()) return;
+  // The template's page stays unless the file names its own: clearing puts
+  // the engine's page in, so the template's goes back before the file is
+  // read, which replaces each page value the file holds.
+  PageSettings page;
+  ReadPageRecord(DBWPRichText1, page);
   DBWPRichText1->ClearDocument();
   TWPRTFTextInput* engine = DBWPRichText1->RtfText();
+  engine->SetPage(page.MarginLeft, page.MarginRight, page.MarginTop, page.MarginBottom, page.PaperWidth,
+                  page.PaperHeight);
   const TWPLoadFormat format = engine->LoadFormat;
   engine->LoadFormat = rtf ? FormatRTF : FormatANSI;
   stream.SetPosition(0);

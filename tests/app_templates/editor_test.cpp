@@ -226,6 +226,7 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
     }
     driver.AnswerNextFileDialog(plain);
     driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    EXPECT_EQ(f->DBWPRichText1->Header()->PageWidth, kA4Width) << "a file without a page keeps the template's";
     std::vector<std::string> texts;
     for (const Par& p : Paragraphs(f->DBWPRichText1)) texts.push_back(p.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Hallo <Name>,", "zweite Zeile"}));
