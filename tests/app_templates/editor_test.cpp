@@ -128,15 +128,18 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     });
     driver.Click(f->pbSeite);
     // Saving it shows the notice, whose box the user ticks.
+    int mark = 0;  // the ruler's right mark under the notice
     driver.WhenModal([&](TCustomForm& notice) {
       auto* n = dynamic_cast<TfrmOnSave*>(&notice);
       ASSERT_NE(n, nullptr);
+      mark = f->WPRuler1->MarkX(1);
       driver.Click(n->cbRTFHinweis);
       driver.SavePng(n, "templates_notice");
       driver.Click(n->pbExit);
     });
     driver.Click(f->pbPost);
     EXPECT_FALSE(TemplateNotice);
+    EXPECT_EQ(mark, f->WPRuler1->MarkX(1));
 
     // The next one is 1001; left unsaved, the question on closing saves it.
     driver.Click(f->pbInsert);
