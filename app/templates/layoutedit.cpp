@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 
 #include "app/base/usertables.h"
 #include "app/editors/entryform.h"
@@ -439,7 +440,13 @@ void TfrmLayout::pbParPropsClick(TObject*) {
 void TfrmLayout::pbSeiteClick(TObject*) {
   PageSettings page;
   ReadPageRecord(DBWPRichText1, page);
+  const PageSettings held = page;
   if (!ShowPageSetupDialog(page)) return;
+  // Only a changed page edits the template: OK on the page it has changes nothing.
+  const auto six = [](const PageSettings& p) {
+    return std::tuple(p.PaperWidth, p.PaperHeight, p.MarginTop, p.MarginBottom, p.MarginLeft, p.MarginRight);
+  };
+  if (six(page) == six(held)) return;
   ApplyPageRecord(DBWPRichText1, page);
   WPRuler1->Invalidate();
 }

@@ -94,6 +94,9 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     driver.Click(f->pbPost);
     EXPECT_EQ(f->tblLOut->State(), dsBrowse);
     EXPECT_TRUE(driver.MessageBoxes().empty());
+    driver.WhenModal([&](TCustomForm& dialog) { driver.Click(dynamic_cast<TfrmSeite&>(dialog).pbOk); });
+    driver.Click(f->pbSeite);
+    EXPECT_EQ(f->tblLOut->State(), dsBrowse) << "\"Seite\" confirmed as it was changes nothing";
 
     // A new template: number 1000, the title typed, the types chosen.
     driver.Click(f->pbInsert);
