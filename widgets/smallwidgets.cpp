@@ -223,6 +223,8 @@ bool DefaultShellOpen(const AnsiString& target) { return ShellOpen(target); }
 
 TKURL2::TKURL2(TComponent* owner) : TWinControl(owner) {
   height_ = 13;
+  // On its window's face, as a label is.
+  SetParentColor(true);
   label_ = new TLabel(this);
   label_->SetParent(this);
   TFont f;
@@ -237,11 +239,20 @@ TKURL2::TKURL2(TComponent* owner) : TWinControl(owner) {
   SetURLorEMAIL("http://www.example.org/");
 }
 
-void TKURL2::FitWidth() { SetWidth(label_->Width()); }
+// The label as wide as its text and one row higher: the text's height holds
+// a rounded-down descent, and the lowest row of p and g lies under the
+// underline, below it.
+void TKURL2::FitToLabel() {
+  label_->SetAutoSize(true);
+  const int width = label_->Width(), height = label_->Height() + 1;
+  label_->SetAutoSize(false);
+  label_->SetBounds(0, 0, width, height);
+  SetBounds(Left(), Top(), width, std::max(Height(), height));
+}
 
 void TKURL2::SetURLorEMAIL(const AnsiString& s) {
   label_->SetCaption(s);
-  FitWidth();
+  FitToLabel();
 }
 
 bool TKURL2::LabelShowHint() const { return label_->ShowHint(); }
@@ -273,6 +284,11 @@ void TKURL2::Dispatch(TMessage& m) {
       label_->SetParentColor(true);
       label_->Font()->SetColor(clBlue);
       break;
+    case CM_COLORCHANGED:
+      // The label follows the link's colour (its window's) while unfocused.
+      TWinControl::Dispatch(m);
+      if (label_) label_->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+      return;
     default: break;
   }
   TWinControl::Dispatch(m);

@@ -5,7 +5,9 @@
 // Invariants:
 //  - The link label never builds a shell command line: the opener gets the
 //    target as one argument; a missing opener does nothing.
-//  - The link label's width follows its child label's width.
+//  - The link label's width follows its child label's width; the child is
+//    as high as its text with its descenders, and the link at least as high.
+//    Unfocused, both show the colour of the window they lie on.
 //  - A window may put the link label into its Tab order (TabStop, off by
 //    default): focused, its text shows in the selection's colours, and
 //    Space or Enter open it as a click does.
@@ -114,7 +116,7 @@ class TKURL2 : public TWinControl {
   void KeyDown(Word& key, TShiftState shift) override;
 
  private:
-  void FitWidth();
+  void FitToLabel();
   TLabel* label_ = nullptr;
   TLinkType choose_ = ltURL;
 };

@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 #include <string_view>
+#include <tuple>
 
 #include "app/base/usertables.h"
 #include "app/editors/entryform.h"
@@ -439,7 +440,13 @@ void TfrmLayout::pbParPropsClick(TObject*) {
 void TfrmLayout::pbSeiteClick(TObject*) {
   PageSettings page;
   ReadPageRecord(DBWPRichText1, page);
+  const PageSettings held = page;
   if (!ShowPageSetupDialog(page)) return;
+  // Only a changed page edits the template: OK on the page it has changes nothing.
+  const auto six = [](const PageSettings& p) {
+    return std::tuple(p.PaperWidth, p.PaperHeight, p.MarginTop, p.MarginBottom, p.MarginLeft, p.MarginRight);
+  };
+  if (six(page) == six(held)) return;
   ApplyPageRecord(DBWPRichText1, page);
   WPRuler1->Invalidate();
 }
@@ -492,8 +499,15 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   // its text is cleared, taking the editor's font, and the file is loaded
   // into it.
   if (!DBWPRichText1->ChangeCheck()) return;
+  // The template's page stays unless the file names its own: clearing puts
+  // the engine's page in, so the template's goes back before the file is
+  // read, which replaces each page value the file holds.
+  PageSettings page;
+  ReadPageRecord(DBWPRichText1, page);
   DBWPRichText1->ClearDocument();
   TWPRTFTextInput* engine = DBWPRichText1->RtfText();
+  engine->SetPage(page.MarginLeft, page.MarginRight, page.MarginTop, page.MarginBottom, page.PaperWidth,
+                  page.PaperHeight);
   const TWPLoadFormat format = engine->LoadFormat;
   engine->LoadFormat = rtf ? FormatRTF : FormatANSI;
   stream.SetPosition(0);

@@ -409,6 +409,9 @@ void TWPCustomRtfEdit::ReformatAndRepaint() {
     Invalidate();
   }
   UpdateVScroll();
+  // A complete layout, told as the engine's own are: the ruler follows a text
+  // loaded anew (a record read again, a file opened) to its page and indents.
+  if (e.UpdateObject && !(e.ViewOptions() & wpvPaintingOff)) e.UpdateObject->TextFormatted();
   // Measuring on the control's canvas goes on in the first run's font
   // (callers measure columns in the font they just laid out).
   for (const TWPParagraphRec* p = e.FirstPar; p; p = p->next)

@@ -511,24 +511,29 @@ void TWPCustomRichText::ExternScroll(bool vertical, TScrollCode code, int& pos) 
 void TWPCustomRichText::TabKeyIndent(bool shift, char& key) {
   if (key != '\t' || !Focused()) return;
   TWPRTFTextInput* e = RtfText();
-  TWPParagraphRec* cur = e->CursorPar;
-  if (!cur) return;
-  if (shift && (cur->Flags & wppTableCell)) return;
   // Indenting works on whole paragraphs: the selected ones when the
   // selection spans paragraphs, else the cursor's when the cursor stands at
   // its start. Elsewhere Tab types a tab character for the tab stops.
-  TWPParagraphRec *first = cur, *last = cur;
-  TWPParagraphRec *p1, *p2;
-  TWPLineRec *l1, *l2;
-  int o1, o2;
-  if (e->HasBlock() && e->GetSelection(p1, l1, o1, p2, l2, o2) && p1 && p2 && p1 != p2) {
-    first = p1;
-    last = p2;
-  } else if (e->HasBlock() || e->CursorLine != cur->line || e->CursorOffset != 0) {
-    return;
-  }
+  TWPParagraphRec *first = nullptr, *last = nullptr;
+  const auto indented = [&] {
+    TWPParagraphRec* cur = e->CursorPar;
+    if (!cur || (shift && (cur->Flags & wppTableCell))) return false;
+    first = last = cur;
+    TWPParagraphRec *p1, *p2;
+    TWPLineRec *l1, *l2;
+    int o1, o2;
+    if (e->HasBlock() && e->GetSelection(p1, l1, o1, p2, l2, o2) && p1 && p2 && p1 != p2) {
+      first = p1;
+      last = p2;
+      return true;
+    }
+    return !e->HasBlock() && e->CursorLine == cur->line && e->CursorOffset == 0;
+  };
+  if (!indented()) return;
   key = 0;
-  if (!ChangeCheck()) return;
+  // The change check may load the text again (a record going into edit):
+  // the paragraphs are those of the text it leaves, at the same places.
+  if (!ChangeCheck() || !indented()) return;
   const int32_t step = shift ? -kWPTabIndentStep : kWPTabIndentStep;
   for (TWPParagraphRec* p = first; p; p = p->next) {
     const int32_t left = std::max<int32_t>(0, p->LeftIndent + step);

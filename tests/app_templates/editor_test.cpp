@@ -87,12 +87,16 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
     f->DBWPRichText1->SetFocus();
     f->DBWPRichText1->MoveCursorTo(0);
+    driver.PressKey(VK_TAB);  // indents the cursor's paragraph, while the record goes into edit
     driver.Type("Neu: ");
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
     Pick(f, {"Geburtsdatum", "Mondphase", "Genitiv"}, "templates_editor_menu");
     driver.Click(f->pbPost);
     EXPECT_EQ(f->tblLOut->State(), dsBrowse);
     EXPECT_TRUE(driver.MessageBoxes().empty());
+    driver.WhenModal([&](TCustomForm& dialog) { driver.Click(dynamic_cast<TfrmSeite&>(dialog).pbOk); });
+    driver.Click(f->pbSeite);
+    EXPECT_EQ(f->tblLOut->State(), dsBrowse) << "\"Seite\" confirmed as it was changes nothing";
 
     // A new template: number 1000, the title typed, the types chosen.
     driver.Click(f->pbInsert);
@@ -127,15 +131,18 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     });
     driver.Click(f->pbSeite);
     // Saving it shows the notice, whose box the user ticks.
+    int mark = 0;  // the ruler's right mark under the notice
     driver.WhenModal([&](TCustomForm& notice) {
       auto* n = dynamic_cast<TfrmOnSave*>(&notice);
       ASSERT_NE(n, nullptr);
+      mark = f->WPRuler1->MarkX(1);
       driver.Click(n->cbRTFHinweis);
       driver.SavePng(n, "templates_notice");
       driver.Click(n->pbExit);
     });
     driver.Click(f->pbPost);
     EXPECT_FALSE(TemplateNotice);
+    EXPECT_EQ(mark, f->WPRuler1->MarkX(1));
 
     // The next one is 1001; left unsaved, the question on closing saves it.
     driver.Click(f->pbInsert);
@@ -159,6 +166,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   const Stored changed = Read(2), mine = Read(1000), second = Read(1001);
   ASSERT_FALSE(changed.Text.empty());
   EXPECT_EQ(changed.Text[0], "Neu: <GebDat Mond Gen>Ein runder Tag");
+  EXPECT_EQ(changed.LeftIndent, 720);
   EXPECT_EQ(mine.Title, "Mein Blatt");
   EXPECT_EQ(mine.Source, 1);
   EXPECT_EQ(mine.Output, otSourcePlusDays);
@@ -224,6 +232,7 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
     }
     driver.AnswerNextFileDialog(plain);
     driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    EXPECT_EQ(f->DBWPRichText1->Header()->PageWidth, kA4Width) << "a file without a page keeps the template's";
     std::vector<std::string> texts;
     for (const Par& p : Paragraphs(f->DBWPRichText1)) texts.push_back(p.Text);
     EXPECT_EQ(texts, (std::vector<std::string>{"Hallo <Name>,", "zweite Zeile"}));

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/gfx/device.h"
+#include "platform/rtl/scopeexit.h"
 #include "tests/widgets/widget_test_util.h"
 #include "widgets/smallwidgets.h"
 
@@ -123,7 +125,11 @@ TEST_F(LinkFixture, ClickHandsTheTargetToTheOpener) {
   k->SetURLorEMAIL("http://www.example.org/ein/viel/laengerer/pfad");
   EXPECT_GT(k->Width(), narrow);
   EXPECT_EQ(k->Width(), k->Label()->Width());
+  SetScreenScale(2);  // where the p's descender reaches below the underline
+  TScopeExit back{[] { SetScreenScale(1); }};
   form->Show();
+  EXPECT_EQ(drv.PixelAt(k, k->Width() - 1, 0), ColorToRGB(form->Color())) << "on the window's face";
+  EXPECT_GT(CountBluish(drv, k, {0, k->Height() - 1, k->Width(), k->Height()}), 0) << "the descenders";
   drv.Click(k->Label());
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], "http://www.example.org/ein/viel/laengerer/pfad");
