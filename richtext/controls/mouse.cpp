@@ -235,12 +235,22 @@ TWPObjectRect* TWPCustomRtfEdit::ObjectBorderAt(int x, int y) {
 void TWPCustomRtfEdit::ResizeObjectTo(int x, int y) {
   TWPObjectEntry* entry = resizing_;
   resizing_ = nullptr;
-  TWPObjectRect* found = nullptr;
-  for (TWPObjectRect& r : engine_->ObjectRects)
+  const TWPObjectRect* found = nullptr;
+  for (const TWPObjectRect& r : engine_->ObjectRects)
     if (r.Entry == entry) found = &r;
-  if (!entry || !found || !ChangeCheck()) return;
-  const int w = std::max(4, x - engine_->HorzOffset - found->Rect.Left);
-  const int h = std::max(4, y + engine_->TopOffset - found->Rect.Top);
+  if (!entry || !found) return;
+  // The change check may read the text anew (a record going into editing),
+  // which frees its objects: the picture is found again by its place in
+  // the object list.
+  const TRect rect = found->Rect;
+  int place = 0;
+  for (const TWPObjectEntry* o = engine_->FirstObject; o && o != entry; o = o->next) ++place;
+  if (!ChangeCheck()) return;
+  entry = engine_->FirstObject;
+  for (int i = 0; entry && i < place; ++i) entry = entry->next;
+  if (!entry) return;
+  const int w = std::max(4, x - engine_->HorzOffset - rect.Left);
+  const int h = std::max(4, y + engine_->TopOffset - rect.Top);
   entry->Width = MulDiv(w, 1440, Header()->ResX > 0 ? Header()->ResX : 96);
   entry->Height = MulDiv(h, 1440, Header()->ResY > 0 ? Header()->ResY : 96);
   for (TWPParagraphRec* p = engine_->FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
@@ -305,9 +315,24 @@ void TWPCustomRtfEdit::RightButtonWord(TShiftState shift, int x, int y) {
   int position = 0, lineNumber = 0, parNumber = 0;
   engine_->PositionOf(p, l, s, position, lineNumber, parNumber);
   OnMouseDownRight(this, mbRight, shift, x, y, position, t - s, text, attr);
+  // The change check may read the text anew (a record going into editing):
+  // the word is found again at its position in the text it leaves.
+  const auto checked = [&] {
+    if (!ChangeCheck()) return false;
+    int offset = 0;
+    if (!engine_->FindPosition(offset, l, p, position, 0) || !l) return false;
+    if (offset == l->Length && l->next) {  // a line's end stands for the next line's start
+      l = l->next;
+      offset = 0;
+    }
+    if (offset + (t - s) > l->Length) return false;
+    s = offset;
+    t = offset + static_cast<int>(word.size());
+    return true;
+  };
   if (text == word) {
     const bool changed = attr.Font != before.Font || attr.Style != before.Style || attr.Colors != before.Colors;
-    if (!changed || !l->pa || t <= s || !ChangeCheck()) return;
+    if (!changed || !l->pa || t <= s || !checked() || !l->pa) return;
     for (int i = s; i < t; ++i) {
       l->pa[i].Font = WPValidFont(attr.Font);
       l->pa[i].Style = attr.Style;
@@ -316,7 +341,7 @@ void TWPCustomRtfEdit::RightButtonWord(TShiftState shift, int x, int y) {
     p->ChangeFlags |= wpcBreak | wpcMeasure;
     ReformatAndRepaint();
     Change();
-  } else if (ChangeCheck()) {
+  } else if (checked()) {
     engine_->HideSelection();
     engine_->ClearBlock();
     engine_->ReplaceText(p, l, s, t - s, text.data(), static_cast<int>(text.size()));

@@ -159,6 +159,14 @@ TEST_F(DbRich, BlobFieldEditedPostedAndBackAfterReopening) {
   f.edit->MoveCursorTo(f.edit->TextLength() - 2);
   EXPECT_TRUE(f.edit->AttrAtCursor()->Style & wpsItalic);
   d.SavePng(f.form, "richtext_dbrichtext");
+  // A word replaced by the right button starts the edit, which reads the
+  // text anew: the word is replaced in the text read.
+  f.edit->OnMouseDownRight = [](TObject*, TMouseButton, TShiftState, int, int, int, int, AnsiString& text,
+                                TWPAttrRecord&) { text = "Namenstag"; };
+  const TPoint word = rtedit_test::PointOf(f.edit, 10);
+  d.RightClick(f.edit, word.X, word.Y);
+  EXPECT_EQ(t->State(), dsEdit);
+  EXPECT_EQ(Text(f.edit), "Blatt 1\rNamenstag am x<GebDat> kursiv");
 }
 
 TEST_F(DbRich, AutoDisplayEscapeReadOnlyAndRefusedEdits) {
