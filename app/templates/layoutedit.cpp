@@ -430,7 +430,13 @@ void TfrmLayout::pbPlatzhalterClick(TObject*) {
 // The paragraph dialog on the cursor's paragraph (or the selected ones).
 void TfrmLayout::pbParPropsClick(TObject*) {
   ParagraphSettings p = CurrentParagraphRecord(DBWPRichText1);
+  const ParagraphSettings held = p;
   if (!ShowParProps(p)) return;
+  // As for the page: OK on the values the paragraph has changes nothing.
+  const auto six = [](const ParagraphSettings& s) {
+    return std::tuple(s.Hanging, s.IndentLeft, s.IndentRight, s.SpaceBefore, s.LineSpacing, s.SpaceAfter);
+  };
+  if (six(p) == six(held)) return;
   DBWPRichText1->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
   DBWPRichText1->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
   WPRuler1->Invalidate();

@@ -97,6 +97,9 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     driver.WhenModal([&](TCustomForm& dialog) { driver.Click(dynamic_cast<TfrmSeite&>(dialog).pbOk); });
     driver.Click(f->pbSeite);
     EXPECT_EQ(f->tblLOut->State(), dsBrowse) << "\"Seite\" confirmed as it was changes nothing";
+    driver.WhenModal([&](TCustomForm& dialog) { driver.Click(dynamic_cast<TfrmParProps&>(dialog).pbOk); });
+    driver.Click(f->pbParProps);
+    EXPECT_EQ(f->tblLOut->State(), dsBrowse) << "nor does \"Absatz\"";
 
     // A new template: number 1000, the title typed, the types chosen.
     driver.Click(f->pbInsert);
