@@ -487,11 +487,8 @@ void TExplorerButton::Dispatch(TMessage& m) {
       }
       break;
     case CM_DIALOGKEY:
-      // Enter presses the focused button, before the window's own Enter.
-      if (static_cast<int>(m.WParam) == VK_RETURN && Focused() && Enabled() &&
-          (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) == 0) {
+      if (TakesEnter(m)) {
         Press();
-        m.Result = 1;
         return;
       }
       break;

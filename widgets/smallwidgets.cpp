@@ -267,10 +267,8 @@ void TKURL2::OpenTarget() {
 void TKURL2::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_DIALOGKEY:
-      // Enter opens the focused link, before the window's own Enter.
-      if (static_cast<int>(m.WParam) == VK_RETURN && Focused()) {
+      if (TakesEnter(m)) {
         OpenTarget();
-        m.Result = 1;
         return;
       }
       break;

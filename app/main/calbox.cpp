@@ -293,9 +293,8 @@ TCalendarBox::TCalendarBox(TComponent* owner) : TCustomControl(owner) {
 void TCalendarBox::Dispatch(TMessage& m) {
   switch (m.Msg) {
     case CM_DIALOGKEY:
-      if (static_cast<int>(m.WParam) == VK_RETURN && Focused()) {
+      if (TakesEnter(m)) {
         Click();
-        m.Result = 1;
         return;
       }
       break;

@@ -12,6 +12,7 @@
 #include "platform/rtl/scopeexit.h"
 #include "platform/ui/ctlutil.h"
 #include "platform/ui/forms.h"
+#include "platform/ui/keyboard.h"
 #include "platform/ui/timers.h"
 #include "platform/ui/ui_internal.h"
 
@@ -1170,4 +1171,12 @@ void TWinControl::PublishProperties(TClassInfo& ci) {
   PublishEvent<TWinControl>(ci, "OnKeyDown", &TWinControl::OnKeyDown);
   PublishEvent<TWinControl>(ci, "OnKeyPress", &TWinControl::OnKeyPress);
   PublishEvent<TWinControl>(ci, "OnKeyUp", &TWinControl::OnKeyUp);
+}
+
+bool TWinControl::TakesEnter(TMessage& m) {
+  if (m.Msg != CM_DIALOGKEY || static_cast<int>(m.WParam) != VK_RETURN || !Focused() || !Enabled() ||
+      (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) != 0)
+    return false;
+  m.Result = 1;
+  return true;
 }

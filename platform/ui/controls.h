@@ -370,6 +370,10 @@ class TWinControl : public TControl {
   void PaintTo(const TPaintContext& ctx) override;
 
  protected:
+  // Whether `m` is the window's question whether this focused, enabled
+  // control takes a plain Enter itself (a button-like control pressed by
+  // it before the window's own Enter); answers yes when so.
+  bool TakesEnter(TMessage& m);
   virtual void CreateParams(TCreateParams& params);
   virtual void CreateWnd();
   virtual void DestroyWnd();
