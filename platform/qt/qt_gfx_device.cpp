@@ -1,6 +1,7 @@
 // Toolkit drawing devices (see qt_gfx_device.h). Glyphs are placed one by one
 // at the pen positions the advance array gives, so a run looks exactly like
-// its characters drawn singly at the same places.
+// its characters drawn singly at the same places (on a finer surface each is
+// moved by a fraction of a pixel that its neighbours share in; see TextRun).
 #include "platform/qt/qt_gfx_device.h"
 
 #include <QBrush>
@@ -71,7 +72,7 @@ const QtFontData& DrawingFont(const TTextRun& run, std::shared_ptr<const TFontDa
   return static_cast<const QtFontData&>(*keep);
 }
 
-void PaintGlyphs(QPainter& painter, const TTextRun& run, const QtFontData& fd) {
+void PaintGlyphs(QPainter& painter, const TTextRun& run, const QtFontData& fd, const double* shifts = nullptr) {
   thread_local QVector<quint32> idx;
   thread_local QVector<QPointF> pos;
   idx.clear();
@@ -81,7 +82,7 @@ void PaintGlyphs(QPainter& painter, const TTextRun& run, const QtFontData& fd) {
     unsigned char c = static_cast<unsigned char>(run.Text[i]);
     if (quint32 g = fd.Glyphs[c]) {
       idx.push_back(g);
-      pos.push_back(QPointF(x, run.Y));
+      pos.push_back(QPointF(x + (shifts ? shifts[i] : 0.0), run.Y));
     }
     x += run.Advances[i];
   }
@@ -211,7 +212,7 @@ GlyphInk UnpackInk(std::uint64_t v) {
   return {field(0), field(15), field(30), field(45)};
 }
 
-TRect RunInk(const QtFontData& fd, const TTextRun& run) {
+TRect RunInk(const QtFontData& fd, const TTextRun& run, const double* shifts) {
   int l = INT_MAX, t = INT_MAX, r = INT_MIN, b = INT_MIN;
   int x = run.X;
   for (std::size_t i = 0; i < run.Length; ++i) {
@@ -222,10 +223,12 @@ TRect RunInk(const QtFontData& fd, const TTextRun& run) {
         MeasureInk(fd, reinterpret_cast<const unsigned char*>(run.Text) + i, run.Length - i);
       const GlyphInk ink = UnpackInk(fd.Ink[c].load(std::memory_order_relaxed));
       if (ink == kUnboundedInk) return {INT_MIN / 2, INT_MIN / 2, INT_MAX / 2, INT_MAX / 2};
+      // A glyph moved by a fraction of a pixel inks up to one column more.
+      const double shift = shifts ? shifts[i] : 0.0;
       if (!ink.Empty()) {
-        l = std::min(l, x + ink.Left);
+        l = std::min(l, x + static_cast<int>(std::floor(shift)) + ink.Left);
         t = std::min(t, run.Y + ink.Top);
-        r = std::max(r, x + ink.Right);
+        r = std::max(r, x + static_cast<int>(std::ceil(shift)) + ink.Right);
         b = std::max(b, run.Y + ink.Bottom);
       }
     }
@@ -258,9 +261,21 @@ void QtRasterDevice::TextRun(const TTextRun& unitRun) {
   if (!Ensure()) return;
   std::shared_ptr<const TFontData> keep;
   // On a finer surface the glyphs come from the font at the scale's size,
-  // placed where the units put them.
+  // placed where the units put them. That font's advances are not the
+  // scaled widths the layout took (rounded, and hinted at small sizes): the
+  // layout drifts from where the font would put each glyph, and placed by
+  // the layout alone a gap opens after one letter and closes after the next
+  // ("Hilf e"). So each glyph is moved by the mean drift at the edges of
+  // itself and of its two neighbours, less its own: every gap takes a
+  // quarter of what the four letters around it gain or lose, so the gaps
+  // stay even, while a letter moves no further than the letters around it
+  // gain or lose (a lone one is centred in its room) and depends on none
+  // further away. Moved by quarter pixels, which the toolkit's positions
+  // hold exactly: a run drawn from another origin, as one crossing the clip
+  // is, then gets the same pixels.
   TTextRun run = unitRun;
   std::vector<int> advances;
+  const double* shifts = nullptr;
   if (scale_ > 1) {
     TFontRequest request = unitRun.Font->Request;
     request.Height = (request.Height == 0 ? -11 : request.Height) * scale_;
@@ -271,27 +286,42 @@ void QtRasterDevice::TextRun(const TTextRun& unitRun) {
     advances.assign(unitRun.Advances, unitRun.Advances + unitRun.Length);
     for (int& a : advances) a *= scale_;
     run.Advances = advances.data();
+    const auto& fine = static_cast<const QtFontData&>(*keep);
+    const int n = static_cast<int>(unitRun.Length);
+    drift_.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int i = 0; i < n; ++i) {
+      const unsigned char c = static_cast<unsigned char>(unitRun.Text[i]);
+      drift_[i + 1] = drift_[i] + scale_ * unitRun.Font->Widths[c] - fine.Advances[c];
+    }
+    shifts_.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      double mean = 0;
+      for (int j = i - 1; j <= i + 2; ++j) mean += drift_[std::clamp(j, 0, n)] / 4;
+      shifts_[i] = std::round((mean - drift_[i]) * 4) / 4;
+    }
+    shifts = shifts_.data();
   }
   const QtFontData& fd = DrawingFont(run, keep);
   if (!clipped_) {
-    PaintGlyphs(painter_, run, fd);
+    PaintGlyphs(painter_, run, fd, shifts);
     return;
   }
-  const TRect ink = RunInk(fd, run);
+  const TRect ink = RunInk(fd, run, shifts);
   if (ink.IsEmpty()) return;
   TRect area{0, 0, 0, 0};
   for (const TRect& c : clip_) {
     if (ink.Left >= c.Left && ink.Top >= c.Top && ink.Right <= c.Right && ink.Bottom <= c.Bottom) {
-      PaintGlyphs(painter_, run, fd);  // as nearly every run of a text
+      PaintGlyphs(painter_, run, fd, shifts);  // as nearly every run of a text
       return;
     }
     area = UnionRect(area, c);
   }
   if (!IntersectRect(area, area, ink) || !IntersectRect(area, area, surface_.Bounds())) return;
-  PaintCrossing(run, fd, area);
+  PaintCrossing(run, fd, area, shifts);
 }
 
-void QtRasterDevice::PaintCrossing(const TTextRun& run, const QtFontData& fd, const TRect& area) {
+void QtRasterDevice::PaintCrossing(const TTextRun& run, const QtFontData& fd, const TRect& area,
+                                   const double* shifts) {
   const int w = area.Width(), h = area.Height();
   if (scratch_.width() < w || scratch_.height() < h) {
     if (scratchPainter_.isActive()) scratchPainter_.end();
@@ -305,7 +335,7 @@ void QtRasterDevice::PaintCrossing(const TTextRun& run, const QtFontData& fd, co
   TTextRun moved = run;
   moved.X -= area.Left;
   moved.Y -= area.Top;
-  PaintGlyphs(scratchPainter_, moved, fd);
+  PaintGlyphs(scratchPainter_, moved, fd, shifts);
   for (const TRect& c : clip_) {
     TRect v;
     if (!IntersectRect(v, c, area)) continue;

@@ -12,8 +12,8 @@
 namespace qtgfx {
 
 // The pixels a glyph drawn with its pen at (0, 0) covers at all, half-open.
-// Glyphs are placed at whole pixels, so a glyph leaves the same ink wherever
-// it is drawn, moved by its pen position.
+// A glyph placed at whole pixels leaves the same ink wherever it is drawn,
+// moved by its pen position.
 struct GlyphInk {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool Empty() const { return Left >= Right || Top >= Bottom; }
@@ -28,8 +28,9 @@ GlyphInk UnpackInk(std::uint64_t packed);
 
 // The box of all the ink of a run (empty when it draws nothing; a box
 // beyond any clip when a glyph's ink is unbounded). Glyphs not measured yet
-// are measured first, by drawing them.
-TRect RunInk(const QtFontData& fd, const TTextRun& run);
+// are measured first, by drawing them. `shifts` (one per byte, pixels, may
+// be fractional) moves each glyph from its pen position.
+TRect RunInk(const QtFontData& fd, const TTextRun& run, const double* shifts = nullptr);
 
 // Keeps a painter open on an image that wraps the surface's memory; wraps it
 // again when the surface was reallocated.
@@ -47,12 +48,13 @@ public:
 
 private:
   bool Ensure();
-  void PaintCrossing(const TTextRun& run, const QtFontData& fd, const TRect& area);
+  void PaintCrossing(const TTextRun& run, const QtFontData& fd, const TRect& area, const double* shifts);
   QImage image_;
   QPainter painter_;  // never clipped
   const void* bits_ = nullptr;
   std::uint32_t generation_ = ~0u;
-  QImage scratch_;  // grows to the largest area of a crossing run
+  std::vector<double> drift_, shifts_;  // of the glyphs of a run on a finer surface
+  QImage scratch_;                      // grows to the largest area of a crossing run
   QPainter scratchPainter_;
 };
 

@@ -338,9 +338,14 @@ private:
     // widths was made by another rasteriser and leaves letters standing apart).
     std::vector<QPointF> advances(static_cast<std::size_t>(n));
     raw.advancesForGlyphIndexes(glyphs.data(), advances.data(), n);
-    for (int c = 0; c < 256; ++c)
-      d->Widths[c] = std::max(0, static_cast<int>(std::lround(advances[static_cast<std::size_t>(c)].x())));
-    for (int c = 0; c < 32; ++c) d->Widths[c] = d->Widths[32];
+    for (int c = 0; c < 256; ++c) {
+      d->Advances[c] = std::max(0.0, advances[static_cast<std::size_t>(c)].x());
+      d->Widths[c] = static_cast<int>(std::lround(d->Advances[c]));
+    }
+    for (int c = 0; c < 32; ++c) {
+      d->Advances[c] = d->Advances[32];
+      d->Widths[c] = d->Widths[32];
+    }
     // Blanks and unmapped symbol characters draw nothing.
     for (int c = 0; c < 256; ++c)
       if (d->Unicode[c] == 0 || d->Unicode[c] == U' ') d->Glyphs[c] = 0;

@@ -19,6 +19,8 @@ class QtFontData : public TFontData {
 public:
   QRawFont Raw;
   quint32 Glyphs[256] = {};
+  // The advance of each byte's glyph as drawn, before Widths rounds it.
+  double Advances[256] = {};
   // Where each byte's glyph leaves ink, measured by drawing it the first time
   // it is drawn (packed by the drawing device; 0 = not measured yet). The
   // only part that changes after the font is made: each entry is written

@@ -198,7 +198,22 @@ TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButto
   const AnsiString text =
       FitMessage(msg, ctlutil::Measure(*f->Font()), wrap, std::max(64, (Screen ? Screen->Height() : 768) - 140));
   TRect tr{0, 0, wrap, 0};
-  ctlutil::Measure(*f->Font()).DrawText(text, tr, DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS);
+  TCanvas& measure = ctlutil::Measure(*f->Font());
+  const unsigned calc = DT_WORDBREAK | DT_CALCRECT | DT_EXPANDTABS;
+  const int height = measure.DrawText(text, tr, calc);
+  // Lines broken by words keep the width they were broken at: the box takes
+  // the narrowest width that keeps as many lines, so it is as wide as its
+  // text needs, whatever the screen's width.
+  int narrowest = 0;
+  for (int widest = tr.Width(); narrowest < widest;) {
+    const int w = (narrowest + widest) / 2;
+    TRect t{0, 0, w, 0};
+    if (measure.DrawText(text, t, calc) == height && t.Width() <= w)
+      widest = w;
+    else
+      narrowest = w + 1;
+  }
+  tr.Right = tr.Left + narrowest;
   auto* label = new TLabel(f);
   label->SetParent(f);
   label->SetAutoSize(false);

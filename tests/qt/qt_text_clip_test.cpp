@@ -223,3 +223,22 @@ TEST(QtTextClip, GlyphsWithoutBoundedInkAreClippedExactlyToo) {
             50);
   ExpectClippedExactly({"unbounded, inside", "Arial", -27, {}, text, clGreen, 3, 36, {0, 0, 160, 60}, nullptr});
 }
+
+// At scale 2 a lone letter is centred in its room as in its own advance at twice the size: no gap opens.
+TEST(QtTextClip, AtScaleTwoEachLetterStandsInTheMiddleOfItsRoom) {
+  qthost::EnsureGuiApplication();
+  auto inkFromPen = [](TBitmap& b, char letter, double ink = 0, double moment = 0) {  // its centre, in pixels
+    b.Canvas()->TextOut(10, 10, {letter});
+    for (int i = 0, v; i < b.Width() * b.Height(); ++i)
+      v = 255 - (b.Surface().Bits()[i] & 0xFF), ink += v, moment += v * (i % b.Width() + 0.5);
+    return moment / ink - 10 * b.Surface().Scale();
+  };
+  for (const auto& [name, height] : {std::pair{"Arial", -11}, {"Times New Roman", -11}, {"Times New Roman", -19}})
+    for (const char* l = "HilfeDnstagMo"; *l; ++l) {
+      TBitmap plain(60, 60), fine(120, 120);
+      fine.Surface().SetScale(2);
+      SetFont(*fine.Canvas(), name, height, {}), SetFont(*plain.Canvas(), name, 2 * height, {});
+      const double gained = 2 * fine.Canvas()->TextWidth({*l}) - FontOf(*plain.Canvas()).Advances[*l & 0xFF];
+      EXPECT_NEAR(inkFromPen(fine, *l), inkFromPen(plain, *l) + gained / 2, 0.4) << name << height << *l;
+    }
+}

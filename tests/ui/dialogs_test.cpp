@@ -14,6 +14,7 @@
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/clipbrd.h"
+#include "platform/ui/ctlutil.h"
 #include "platform/ui/dialogs.h"
 #include "tests/ui/ui_test_util.h"
 
@@ -69,6 +70,9 @@ TEST(MessageDialogs, OwnFormsWithGermanButtons) {
     d.PressKey(VK_RETURN);
   });
   EXPECT_EQ(RunMessageDialog("Weiter?", "Titel", MB_OKCANCEL | MB_DEFBUTTON2 | MB_ICONINFORMATION), IDCANCEL);
+  // Two lines: the box is as wide as the icon, the longer line and the margin, not as the text may wrap.
+  const std::unique_ptr<TForm> two(CreateMessageDialog("Nicht gespeichert.\rSpeichern?", mtWarning, mbOK));
+  EXPECT_EQ(two->ClientWidth(), 56 + ctlutil::TextWidth(*two->Font(), "Nicht gespeichert.") + 12);
 }
 
 // A message naming a path of 6 000 characters: the box fits the screen,
