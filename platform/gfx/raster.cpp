@@ -156,18 +156,22 @@ void TRasterDevice::Plot(int x, int y, const TPenSpec& pen) {
       }
 }
 
-void TRasterDevice::PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint) {
-  const auto& pat = DashPattern(pen.Width > 1 ? psSolid : pen.Style);
-  int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
-  int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
+namespace {
+
+// Visits the points of the line from `a` to `b` (the last one only when
+// `lastPoint`), stepped pixel by pixel.
+template <class Visit>
+void WalkLine(TPoint a, TPoint b, bool lastPoint, Visit visit) {
+  const int dx = std::abs(b.X - a.X), dy = -std::abs(b.Y - a.Y);
+  const int sx = a.X < b.X ? 1 : -1, sy = a.Y < b.Y ? 1 : -1;
   int err = dx + dy;
   int x = a.X, y = a.Y;
   for (;;) {
-    bool atEnd = x == b.X && y == b.Y;
+    const bool atEnd = x == b.X && y == b.Y;
     if (atEnd && !lastPoint) break;
-    if (DashOn(pat, dashPos++)) Plot(x, y, pen);
+    visit(x, y);
     if (atEnd) break;
-    int e2 = 2 * err;
+    const int e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
       x += sx;
@@ -177,6 +181,15 @@ void TRasterDevice::PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashP
       y += sy;
     }
   }
+}
+
+}  // namespace
+
+void TRasterDevice::PlotLine(TPoint a, TPoint b, const TPenSpec& pen, int& dashPos, bool lastPoint) {
+  const auto& pat = DashPattern(pen.Width > 1 ? psSolid : pen.Style);
+  WalkLine(a, b, lastPoint, [&](int x, int y) {
+    if (DashOn(pat, dashPos++)) Plot(x, y, pen);
+  });
 }
 
 void TRasterDevice::PenFill(const TRect& r, const TPenSpec& pen) {
@@ -197,32 +210,15 @@ void TRasterDevice::PlotFineLine(TPoint a, TPoint b, const TPenSpec& pen, int& d
   const int k = scale_;
   const auto& pat = DashPattern(pen.Width > 1 ? psSolid : pen.Style);
   const TPoint from{a.X * k, a.Y * k}, to{b.X * k, b.Y * k};
-  int dx = std::abs(to.X - from.X), dy = -std::abs(to.Y - from.Y);
-  const int sx = from.X < to.X ? 1 : -1, sy = from.Y < to.Y ? 1 : -1;
-  const bool alongX = dx >= -dy;
+  const bool alongX = std::abs(to.X - from.X) >= std::abs(to.Y - from.Y);
   const int w = std::max(1, pen.Width), lead = (w - 1) / 2 * k, side = w * k;
-  int err = dx + dy;
-  int x = from.X, y = from.Y;
-  for (;;) {
-    const bool atEnd = x == to.X && y == to.Y;
-    if (atEnd && !lastPoint) break;
-    if (DashOn(pat, dashPos++ / k)) {
-      if (w > 1)
-        PenFill({x - lead, y - lead, x - lead + side, y - lead + side}, pen);
-      else
-        PenFill(alongX ? TRect{x, y, x + 1, y + k} : TRect{x, y, x + k, y + 1}, pen);
-    }
-    if (atEnd) break;
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
-  }
+  WalkLine(from, to, lastPoint, [&](int x, int y) {
+    if (!DashOn(pat, dashPos++ / k)) return;
+    if (w > 1)
+      PenFill({x - lead, y - lead, x - lead + side, y - lead + side}, pen);
+    else
+      PenFill(alongX ? TRect{x, y, x + 1, y + k} : TRect{x, y, x + k, y + 1}, pen);
+  });
 }
 
 void TRasterDevice::Polyline(const TPoint* pts, int n, const TPenSpec& pen) {
