@@ -195,6 +195,20 @@ std::shared_ptr<TSurface> FineSurface(int w, int h, int k) {
   return s;
 }
 
+// A w x h picture that `paint` computes pixel by pixel on a surface of any
+// scale, with its finer drawing computed the same way.
+template <class Paint>
+std::unique_ptr<TBitmap> Computed(int w, int h, Paint paint) {
+  auto b = std::make_unique<TBitmap>(w, h);
+  paint(b->Surface());
+  if (const int k = FinerScale(*b)) {
+    auto fine = FineSurface(w, h, k);
+    paint(*fine);
+    AddFinerPicture(b->Surface(), fine);
+  }
+  return b;
+}
+
 // The colour at a point of the title picture in its pixels (whole numbers
 // are pixel centres).
 TColor TitlePixel(double x, double y) {
@@ -279,15 +293,8 @@ void PaintSymbol(TSurface& s, Shade shade, double radius) {
 
 template <class Shade>
 std::unique_ptr<TBitmap> SymbolPicture(Shade shade, double radius = 1.0) {
-  constexpr int n = kSymbolPictureSize;
-  auto b = std::make_unique<TBitmap>(n, n);
-  PaintSymbol(b->Surface(), shade, radius);
-  if (const int k = FinerScale(*b)) {
-    auto fine = FineSurface(n, n, k);
-    PaintSymbol(*fine, shade, radius);
-    AddFinerPicture(b->Surface(), fine);
-  }
-  return b;
+  return Computed(kSymbolPictureSize, kSymbolPictureSize,
+                  [&](TSurface& s) { PaintSymbol(s, shade, radius); });
 }
 
 }  // namespace
@@ -298,16 +305,7 @@ std::unique_ptr<TBitmap> ToolPicture(TToolPicture which) {
   return BitmapFromCharRows(std::vector<std::string>(m.Rows, m.Rows + m.Size), PaletteColor);
 }
 
-std::unique_ptr<TBitmap> TitlePicture() {
-  auto b = std::make_unique<TBitmap>(kTitlePictureWidth, kTitlePictureHeight);
-  PaintTitle(b->Surface());
-  if (const int k = FinerScale(*b)) {
-    auto fine = FineSurface(kTitlePictureWidth, kTitlePictureHeight, k);
-    PaintTitle(*fine);
-    AddFinerPicture(b->Surface(), fine);
-  }
-  return b;
-}
+std::unique_ptr<TBitmap> TitlePicture() { return Computed(kTitlePictureWidth, kTitlePictureHeight, PaintTitle); }
 
 // ---- the further windows' pictures ------------------------------------------------
 
@@ -648,16 +646,7 @@ std::unique_ptr<TBitmap> PreviewPicture(TPreviewPicture which) {
   }
 }
 
-std::unique_ptr<TBitmap> AboutPicture() {
-  auto b = std::make_unique<TBitmap>(kAboutPictureWidth, kAboutPictureHeight);
-  PaintAbout(b->Surface());
-  if (const int k = FinerScale(*b)) {
-    auto fine = FineSurface(kAboutPictureWidth, kAboutPictureHeight, k);
-    PaintAbout(*fine);
-    AddFinerPicture(b->Surface(), fine);
-  }
-  return b;
-}
+std::unique_ptr<TBitmap> AboutPicture() { return Computed(kAboutPictureWidth, kAboutPictureHeight, PaintAbout); }
 
 std::unique_ptr<TBitmap> MoonPhasePicture(int phase) {
   if (phase < 1 || phase > 8) throw ERangeError("Keine Mondphase mit dieser Nummer");

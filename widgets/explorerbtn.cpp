@@ -633,7 +633,7 @@ void TExplorerButton::Press() {
 
 void TExplorerButton::KeyDown(Word& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_SPACE && (shift & (ssShift | ssCtrl | ssAlt)) == 0 && Enabled()) {
+  if (key == VK_SPACE && KeyModifiers(shift) == 0 && Enabled()) {
     spaceDown_ = true;
     Invalidate();
   }

@@ -294,7 +294,7 @@ void TKURL2::Dispatch(TMessage& m) {
 
 void TKURL2::KeyDown(Word& key, TShiftState shift) {
   TWinControl::KeyDown(key, shift);
-  if (key != VK_SPACE || (shift & (ssShift | ssCtrl | ssAlt)) != 0) return;
+  if (key != VK_SPACE || KeyModifiers(shift) != 0) return;
   key = 0;
   OpenTarget();
 }

@@ -426,7 +426,6 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
 // for every table in it.
 TTableUse gUse[kUserTableCount] = {tuReady, tuReady, tuReady, tuReady, tuReady};
 AnsiString gProblem[kUserTableCount];
-bool gIndexDamaged[kUserTableCount] = {};
 std::set<AnsiString> gDamagedIndexes[kUserTableCount];  // by name, upper case
 bool gDamaged[kUserTableCount] = {};  // what is in the file, not its rights
 AnsiString gFolderProblem;
@@ -575,7 +574,8 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
       // A damaged index costs only itself: the records are read in the
       // order of the file's blocks, and the table is only shown.
       if (!*ShownOrder(table) || !IsDamage(e)) throw;
-      gIndexDamaged[table] = gDamaged[table] = true;
+      gDamagedIndexes[table].insert(ShownOrder(table));
+      gDamaged[table] = true;
       if (damage.empty()) damage = DataFileProblem(e);
       badBlobs.clear();
       ReadEveryRecord(t, table, "", badBlobs);
@@ -588,7 +588,7 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
   try {
     WalkEveryIndex(t, table);
   } catch (const Exception& e) {
-    gIndexDamaged[table] = gDamaged[table] = true;
+    gDamaged[table] = true;
     if (damage.empty()) damage = DataFileProblem(e);
   }
   if (!badBlobs.empty()) {
@@ -752,7 +752,7 @@ void CreateUserDatabase() {
   for (int i = 0; i < kUserTableCount; ++i) {
     gUse[i] = tuReady;
     gProblem[i].clear();
-    gIndexDamaged[i] = gDamaged[i] = false;
+    gDamaged[i] = false;
     gDamagedIndexes[i].clear();
   }
   gFolderProblem.clear();
@@ -940,7 +940,7 @@ bool PartAvailable(TDataPart part) {
     case dpEditors: return Writable(utEigenes) && Writable(utSelCode) && Writable(utEigeSelc);
     // The warner walks the entries along several indexes: one damaged would
     // leave its list short without a word.
-    case dpWarner: return Readable(utEigenes) && !gIndexDamaged[utEigenes] && Writable(utTermine);
+    case dpWarner: return Readable(utEigenes) && gDamagedIndexes[utEigenes].empty() && Writable(utTermine);
     case dpPersonalLists: return Readable(utEigenes) && Readable(utSelCode) && Readable(utEigeSelc);
     case dpSheets:
       return Writable(utEigenes) && Writable(utLayout) &&

@@ -246,7 +246,7 @@ void TEntryForm::CloseQuery(bool& canClose) {
 }
 
 int RecordKey(Word key, TShiftState shift, TWinControl* focused) {
-  const TShiftState mods = shift & (ssShift | ssCtrl | ssAlt);
+  const TShiftState mods = KeyModifiers(shift);
   if (key == 'S' && mods == ssCtrl) return ntPost;
   if (key != VK_INSERT || mods != 0) return 0;
   for (TControl* c = focused; c; c = c->Parent())

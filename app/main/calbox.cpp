@@ -314,7 +314,7 @@ void TCalendarBox::Paint() {
 
 void TCalendarBox::KeyDown(Word& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
-  if (key == VK_SPACE && (shift & (ssShift | ssCtrl | ssAlt)) == 0) {
+  if (key == VK_SPACE && KeyModifiers(shift) == 0) {
     key = 0;
     Click();
   }

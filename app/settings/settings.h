@@ -54,6 +54,7 @@ struct ParagraphSettings {
   int32_t SpaceBefore = 0;
   int32_t LineSpacing = 0;
   int32_t SpaceAfter = 0;
+  bool operator==(const ParagraphSettings&) const = default;
 };
 
 struct TextStyleSettings {

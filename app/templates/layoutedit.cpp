@@ -4,7 +4,6 @@
 #include "app/templates/layoutedit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -433,10 +432,7 @@ void TfrmLayout::pbParPropsClick(TObject*) {
   const ParagraphSettings held = p;
   if (!ShowParProps(p)) return;
   // As for the page: OK on the values the paragraph has changes nothing.
-  const auto six = [](const ParagraphSettings& s) {
-    return std::tuple(s.Hanging, s.IndentLeft, s.IndentRight, s.SpaceBefore, s.LineSpacing, s.SpaceAfter);
-  };
-  if (six(p) == six(held)) return;
+  if (p == held) return;
   DBWPRichText1->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
   DBWPRichText1->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
   WPRuler1->Invalidate();

@@ -55,9 +55,7 @@ TfrmDispData::TfrmDispData(TComponent* owner) : TOrvelanForm(owner) {
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Close(); });
   // Tab reaches every button; Strg+P prints and Strg+C copies, as the hints say.
   for (TExplorerButton* b : {pbHilfe, pbPrint, pbCopy, pbPrev, pbNext, pbClose}) b->SetTabStop(true);
-  pbPrint->SetHint("Drucken (Strg+P)");
-  pbCopy->SetHint("Kopieren (Strg+C)");
-  for (TExplorerButton* b : {pbPrint, pbCopy}) b->SetShowHint(true);
+  HintPrintAndCopyKeys(pbPrint, pbCopy);
 
   SizeBar = MakeSizeBar(this, this, 16);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "app/windows/parprops.h"
 #include "app/windows/seite.h"
@@ -119,12 +120,9 @@ void TfrmPreview::FormShow() {
 
 void TfrmPreview::FormKeyDown(Word& key, TShiftState shift) {
   // Strg+S saves and Strg+P prints, as the icons do.
-  if ((shift & (ssShift | ssCtrl | ssAlt)) != ssCtrl || (key != 'S' && key != 'P')) return;
-  TExplorerButton* b =
-      key == 'S' ? WPToolBar1->ButtonOf(wpgFile, wpcmdSave) : WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint);
-  if (!b || !b->Enabled()) return;
-  key = 0;
-  b->Click();
+  for (auto [letter, button] : {std::pair{'S', WPToolBar1->ButtonOf(wpgFile, wpcmdSave)},
+                                std::pair{'P', WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint)}})
+    if (button && CtrlKeyPresses(key, shift, letter, button)) return;
 }
 
 void TfrmPreview::FormResize() {

@@ -84,9 +84,7 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   pbClose = MakeToolButton(this, pnlTop, "pbClose", CP1252("Schließen").str(), bpClose, [this](TObject*) { Hide(); });
   // Tab reaches every button; Strg+P prints and Strg+C copies, as the hints say.
   for (TExplorerButton* b : {pbHilfe, pbPrint, pbCopy, pbPrev, pbNext, pbClose}) b->SetTabStop(true);
-  pbPrint->SetHint("Drucken (Strg+P)");
-  pbCopy->SetHint("Kopieren (Strg+C)");
-  for (TExplorerButton* b : {pbPrint, pbCopy}) b->SetShowHint(true);
+  HintPrintAndCopyKeys(pbPrint, pbCopy);
 
   SizeBar = MakeSizeBar(this, this, kSizeBarHeight);
 

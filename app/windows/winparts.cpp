@@ -131,10 +131,16 @@ TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* na
 }
 
 bool CtrlKeyPresses(Word& key, TShiftState shift, char letter, TExplorerButton* button) {
-  if (key != letter || (shift & (ssShift | ssCtrl | ssAlt)) != ssCtrl || !button->Enabled()) return false;
+  if (key != letter || KeyModifiers(shift) != ssCtrl || !button->Enabled()) return false;
   key = 0;
   button->Click();
   return true;
+}
+
+void HintPrintAndCopyKeys(TExplorerButton* print, TExplorerButton* copy) {
+  print->SetHint("Drucken (Strg+P)");
+  copy->SetHint("Kopieren (Strg+C)");
+  for (TExplorerButton* b : {print, copy}) b->SetShowHint(true);
 }
 
 bool ArrowOnToolButton(const TCustomForm* form, TMessage& m) {

@@ -78,6 +78,9 @@ TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* na
 // of its tool button while that is in use; the key is then used up. The
 // button's hint names the key.
 bool CtrlKeyPresses(Word& key, TShiftState shift, char letter, TExplorerButton* button);
+// The hints of a window's "Drucken" and "Kopieren" buttons, with their keys
+// Strg+P and Strg+C.
+void HintPrintAndCopyKeys(TExplorerButton* print, TExplorerButton* copy);
 // In a window whose Left and Right keys are its own (taken on their key-up):
 // true for the dialog key of such an arrow on a focused tool button, which
 // is then answered as unused, so that the button keeps the focus instead of

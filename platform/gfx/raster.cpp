@@ -283,8 +283,8 @@ void TRasterDevice::Polygon(const TPoint* unitPts, int n, const TPenSpec& pen, c
 
 namespace {
 
-// The rows of an ellipse's inside: one span per row of its box, the same
-// on both halves.
+// The rows of an ellipse's inside: one span per row of its box, rounded
+// towards the centre's side alike on both halves, so the shape is symmetric.
 std::vector<TRect> EllipseSpans(const TRect& box) {
   std::vector<TRect> spans;
   if (box.IsEmpty()) return spans;
@@ -335,16 +335,12 @@ void TRasterDevice::Ellipse(const TRect& box, const TPenSpec& pen, const TBrushS
     double t = 1.0 - (d / other) * (d / other);
     return t <= 0 ? 0.0 : r * std::sqrt(t);
   };
-  std::vector<TRect> spans;
+  // The outline: each row's two ends, then each column's.
+  const std::vector<TRect> spans = EllipseSpans(box);
   std::vector<TPoint> edge;
-  for (int y = box.Top; y < box.Bottom; ++y) {
-    // Rounded towards the centre's side alike on both halves, so the shape is
-    // symmetric.
-    double hw = half(rx, ry + 0.5, y - cy);
-    int x0 = static_cast<int>(std::floor(cx - hw + 0.5)), x1 = static_cast<int>(std::ceil(cx + hw - 0.5));
-    spans.push_back({x0, y, x1 + 1, y + 1});
-    edge.push_back({x0, y});
-    edge.push_back({x1, y});
+  for (const TRect& s : spans) {
+    edge.push_back({s.Left, s.Top});
+    edge.push_back({s.Right - 1, s.Top});
   }
   for (int x = box.Left; x < box.Right; ++x) {
     double hh = half(ry, rx + 0.5, x - cx);

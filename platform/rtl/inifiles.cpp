@@ -74,11 +74,9 @@ AnsiString Utf16ToCp1252(std::string_view bytes, bool bigEndian) {
       u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
       i += 2;
     }
-    unsigned char c;
-    if (UnicodeToCp1252(u, c))
-      out += static_cast<char>(c);
-    else if (!FoldToCp1252(u, out))
-      out += '?';
+    std::u32string gone;
+    FoldOrLeaveOut(u, out, gone);
+    if (!gone.empty()) out += '?';
   }
   if (bytes.size() % 2) out += '?';
   return out;

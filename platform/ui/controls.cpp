@@ -916,7 +916,7 @@ void TWinControl::Dispatch(TMessage& m) {
         DefaultHandler(m);
         // F1 that nothing took asks the window for its help.
         if (m.Msg == WM_KEYDOWN && m.WParam == VK_F1 &&
-            (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) == 0)
+            KeyModifiers(KeyDataToShiftState(static_cast<std::int32_t>(m.LParam))) == 0)
           if (TCustomForm* form = GetParentForm(this)) form->Perform(WM_HELP, 0, 0);
       }
       return;
@@ -1175,7 +1175,7 @@ void TWinControl::PublishProperties(TClassInfo& ci) {
 
 bool TWinControl::TakesEnter(TMessage& m) {
   if (m.Msg != CM_DIALOGKEY || static_cast<int>(m.WParam) != VK_RETURN || !Focused() || !Enabled() ||
-      (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) != 0)
+      KeyModifiers(KeyDataToShiftState(static_cast<std::int32_t>(m.LParam))) != 0)
     return false;
   m.Result = 1;
   return true;

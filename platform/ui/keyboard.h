@@ -54,6 +54,8 @@ TShiftState CurrentShiftState();
 // Shift state from the key data of a key message (Alt from bit 29, Shift and
 // Ctrl from the state table) as the class library computes it.
 TShiftState KeyDataToShiftState(std::int32_t keyData);
+// The modifier keys held in a shift state (its mouse buttons left out).
+inline TShiftState KeyModifiers(TShiftState s) { return s & (ssShift | ssCtrl | ssAlt); }
 // Shift state from the flags of a mouse message.
 TShiftState MouseKeysToShiftState(int mk);
 

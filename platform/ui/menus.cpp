@@ -175,7 +175,7 @@ TMenuItem* FindSc(const TMenuItem* parent, TShortCut sc) {
 TMenuItem* TMenu::FindShortCut(TShortCut sc) const { return sc == 0 ? nullptr : FindSc(items_.get(), sc); }
 
 bool TMenu::IsShortCut(Word key, TShiftState shift) {
-  TMenuItem* it = FindShortCut(ShortCut(key, shift & (ssShift | ssCtrl | ssAlt)));
+  TMenuItem* it = FindShortCut(ShortCut(key, KeyModifiers(shift)));
   if (!it) return false;
   Application->Guard(it, [it] { it->Click(); });
   return true;
@@ -770,7 +770,7 @@ bool HandleShortCut(TWinControl* focused, Word key, TShiftState shift) {
       if (mm->IsShortCut(key, shift)) return true;
       if ((shift & (ssAlt | ssCtrl)) == ssAlt && key >= 'A' && key <= 'Z' && mm->OpenByAccel(static_cast<char>(key)))
         return true;
-      if (key == VK_F10 && (shift & (ssAlt | ssCtrl | ssShift)) == 0 && !mm->BarLayout().empty()) {
+      if (key == VK_F10 && KeyModifiers(shift) == 0 && !mm->BarLayout().empty()) {
         mm->OpenItem(0, true);
         return true;
       }

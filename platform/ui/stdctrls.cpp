@@ -39,7 +39,7 @@ void TButton::Dispatch(TMessage& m) {
       return;
     case CM_DIALOGKEY: {
       int key = static_cast<int>(m.WParam);
-      bool plain = (KeyDataToShiftState(static_cast<std::int32_t>(m.LParam)) & (ssShift | ssCtrl | ssAlt)) == 0;
+      bool plain = KeyModifiers(KeyDataToShiftState(static_cast<std::int32_t>(m.LParam))) == 0;
       if (((key == VK_RETURN && ActiveForEnter()) || (key == VK_ESCAPE && cancel_)) && plain && CanFocus()) {
         Click();
         m.Result = 1;

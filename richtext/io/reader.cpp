@@ -627,19 +627,9 @@ void TWPRtfReader::RemapColors() {
 void TWPRtfReader::UnicodeChar(char32_t u) {
   // A character beyond the code page is taken as pasted text is: folded to
   // its base letter, or left out.
-  std::string utf8;
-  if (u < 0x80) {
-    utf8 = static_cast<char>(u);
-  } else if (u < 0x800) {
-    utf8 = {static_cast<char>(0xC0 | u >> 6), static_cast<char>(0x80 | (u & 0x3F))};
-  } else if (u < 0x10000) {
-    utf8 = {static_cast<char>(0xE0 | u >> 12), static_cast<char>(0x80 | (u >> 6 & 0x3F)),
-            static_cast<char>(0x80 | (u & 0x3F))};
-  } else {
-    utf8 = {static_cast<char>(0xF0 | u >> 18), static_cast<char>(0x80 | (u >> 12 & 0x3F)),
-            static_cast<char>(0x80 | (u >> 6 & 0x3F)), static_cast<char>(0x80 | (u & 0x3F))};
-  }
-  for (const char c : Utf8ToCp1252Lossy(utf8, 0, &LeftOut))
+  AnsiString chars;
+  FoldOrLeaveOut(u, chars, LeftOut);
+  for (const char c : chars)
     if (c) CharHandler(static_cast<unsigned char>(c));
 }
 
