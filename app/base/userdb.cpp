@@ -882,12 +882,19 @@ void CreateUserDatabase() {
   guarded("Tabelle LAYOUT", [&] { build(utLayout); });
   // An import file is read into a table that holds nothing yet: one built
   // now, or one whose import was cut off (an import is all or nothing).
+  // Entries wait for codes whose import failed: the codes that the entries'
+  // import would add in their place would keep that file from ever being read.
+  bool codesPending = false;
   guarded("Tabelle SELCODE", [&] {
     build(utSelCode);
     if (!Writable(utSelCode)) return;
     auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
     const AnsiString file = importFile("selcd.upd", selCode->IsEmpty());
-    if (!file.empty() && selCode->IsEmpty()) collect(ImportSelectionCodes(file, selCode.get()));
+    if (file.empty() || !selCode->IsEmpty()) return;
+    codesPending = true;
+    const TImportResult r = ImportSelectionCodes(file, selCode.get());
+    codesPending = !r.Complete;
+    collect(r);
   });
   guarded("Tabelle EIGESELC", [&] { build(utEigeSelc); });
   guarded("Tabelle TERMINE", [&] { build(utTermine); });
@@ -904,7 +911,11 @@ void CreateUserDatabase() {
     if (!eigeSelc || !selCode || !Writable(utEigenes)) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
     const AnsiString file = importFile("persd.upd", eigenes->IsEmpty());
-    if (!file.empty() && eigenes->IsEmpty())
+    if (file.empty() || !eigenes->IsEmpty()) return;
+    if (codesPending)
+      problems.push_back(Quoted(file) +
+                         CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die Datei bleibt erhalten.").str());
+    else
       collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });
   eigeSelc.reset();

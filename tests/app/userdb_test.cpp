@@ -383,6 +383,18 @@ TEST_F(UserDatabase, AnImportCutOffIsTakenUpWholeByTheNextStart) {
   }
 
   EXPECT_TRUE(driver.MessageBoxes().empty());
+  // Codes that cannot be read yet hold the entries back: the codes that the
+  // entries would add in their place would shut the codes' file out for good.
+  apptest::fs::remove_all(Root() / "BENUTZER");
+  apptest::fs::create_directory(Root() / "selcd.upd");
+  Put(Root() / "persd.upd", "#ID=7\r\n#Name=Anna Erste\r\n#SelCode=FAM\r\n");
+  CreateUserDatabase();
+  EXPECT_TRUE(Open("EIGENES.FFD", "")->Eof());
+  apptest::fs::remove(Root() / "selcd.upd");
+  Put(Root() / "selcd.upd", "#ID=FAM\r\n#Text=Familie\r\n");
+  CreateUserDatabase();
+  EXPECT_FALSE(exists(Root() / "selcd.upd") || exists(Root() / "persd.upd"));
+  EXPECT_EQ(Open("SELCODE.FFD", "")->FieldByName("SELC_NAME")->AsString(), "Familie");
 }
 
 TEST_F(UserDatabase, ProgressWindow) {
