@@ -476,7 +476,9 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
           changeKind = wpcFromLine;
           break;
         }
-        bool differs = o->Length != l->Length || o->BlankWidth != l->BlankWidth ||
+        // The old lines hold the edit already (a deleted character is gone
+        // from them): a line the edit marked is painted again as it is.
+        bool differs = (o->Flags & wplChanged) || o->Length != l->Length || o->BlankWidth != l->BlankWidth ||
                        std::memcmp(o->pc, l->pc, l->Length) != 0;
         if (!differs && o->pa && l->pa)
           for (int i = 0; i < l->Length && !differs; ++i) differs = o->pa[i].Width != l->pa[i].Width;
