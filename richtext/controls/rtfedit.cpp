@@ -1,8 +1,9 @@
 // The edit control window: construction and destruction with the engine
 // callbacks, the properties, the window messages (size, focus, text, dialog
 // code, erase, scroll bars, wheel, clipboard messages), painting, the keys
-// and page painting. Mouse handling is in mouse.cpp, the programmatic
-// interface in editing.cpp, clipboard and change handling in clipboard.cpp.
+// and page painting. Mouse handling is in mouse.cpp, the links by keyboard
+// in linkkeys.cpp, the programmatic interface in editing.cpp, clipboard and
+// change handling in clipboard.cpp.
 #include "richtext/controls/rtfedit.h"
 
 #include <algorithm>
