@@ -182,6 +182,37 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(second.PageWidth, kA4Width) << "a new template's page is A4";
 }
 
+// Absatz on several paragraphs gives each the values the dialog shows, also
+// when the cursor's paragraph has them already.
+TEST_F(Editor, AbsatzGivesEverySelectedParagraphTheValuesShown) {
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    driver.Click(f.pbInsert);
+    driver.Type("Drei Zeilen");
+    f.DBWPRichText1->SetFocus();
+    for (const char* word : {"eins", "zwei", "drei"}) {
+      if (*word != 'e') driver.PressKey(VK_RETURN);
+      driver.Type(word);
+    }
+    for (const char* left : {"1", ""}) {
+      if (!*left) driver.PressKey('A', ssCtrl);
+      driver.WhenModal([&](TCustomForm& dialog) {
+        auto& d = dynamic_cast<TfrmParProps&>(dialog);
+        if (*left) d.Edits[1]->SetText(left);
+        driver.Click(d.pbOk);
+      });
+      driver.Click(f.pbParProps);
+    }
+    std::vector<int32_t> indents;
+    for (const Par& p : Paragraphs(f.DBWPRichText1)) indents.push_back(p.LeftIndent);
+    EXPECT_EQ(indents, (std::vector<int32_t>{567, 567, 567}));
+    driver.Click(f.pbCancel);
+    driver.PressKey(VK_ESCAPE);
+  });
+  int number = 1;
+  ShowLayout(number);
+}
+
 // A text as the RTF writer writes it: equal for equal documents.
 std::string RtfOf(TWPCustomRichText* e) {
   TMemoryStream ms;
