@@ -3,6 +3,8 @@
 // the tool bar.
 #include "richtext/controls/dbrichtext.h"
 
+#include <string_view>
+
 #include "platform/rtl/scopeexit.h"
 #include "platform/ui/keyboard.h"
 
@@ -103,10 +105,23 @@ void TDBWPRichText::LoadFromField() {
   if (loaded_ || !f) return;
   TMemoryStream ms;
   f->SaveToStream(&ms);
+  const bool own = !written_.empty() && written_ == std::string_view(ms.Memory(), static_cast<size_t>(ms.Size()));
+  written_.clear();
+  const int top = TopOffset(), left = LeftOffset();
+  int pos = 0, line = 0, a3 = 0, a4 = 0;
+  GetCursorPlace(pos, line, a3, a4);
   showing_ = true;
   ClearDocument();
   ms.SetPosition(0);
   if (ms.Size() > 0) LoadFromStream(&ms);
+  if (own) {
+    // The text just saved: the caret and the view stay where they were.
+    AttachCanvas();
+    ReformatAndRepaint();
+    SetTopOffset(top);
+    SetLeftOffset(left);
+    PlaceCursor(pos, 0, a3, a4);
+  }
   showing_ = false;
   loaded_ = true;
   SetModified(false);
@@ -123,6 +138,7 @@ void TDBWPRichText::UpdateData() {
   if (auto* blob = dynamic_cast<TBlobField*>(f)) {
     TMemoryStream ms;
     SaveToStream(&ms);
+    written_.assign(ms.Memory(), static_cast<size_t>(ms.Size()));
     ms.SetPosition(0);
     blob->LoadFromStream(&ms);
   } else {

@@ -15,6 +15,8 @@
 //    disagree about it.
 #pragma once
 
+#include <string>
+
 #include "platform/db/db.h"
 #include "richtext/controls/richtext.h"
 
@@ -67,4 +69,7 @@ private:
   bool focused_ = false;
   bool loaded_ = false;
   bool showing_ = false;
+  // The text as UpdateData last wrote it into the field: read back (the
+  // record saved), it is shown where the user was.
+  std::string written_;
 };
