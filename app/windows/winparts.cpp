@@ -165,9 +165,9 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, cons
 void SetGermanHints(TWPToolBar* bar) {
   const std::pair<const char*, AnsiString> hints[] = {
       {"Normal", "Normal"},
-      {"Bold", "Fett"},
-      {"Italic", "Kursiv"},
-      {"Under", "Unterstrichen"},
+      {"Bold", "Fett (Strg+B)"},
+      {"Italic", "Kursiv (Strg+I)"},
+      {"Under", "Unterstrichen (Strg+U)"},
       {"Open", CP1252("Öffnen").str()},
       {"Save", "Speichern"},
       {"SelAll", "Alles markieren"},

@@ -632,6 +632,18 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
         e.UpdateCaret();
       }
       break;
+    case 'B':
+    case 'I':
+    case 'U':
+      // Strg+B, Strg+I and Strg+U switch bold, italic and underline as the
+      // tool bar's buttons do.
+      if (ctrl && !sh && !(shift & ssAlt)) {
+        TWPAttrRecord a;
+        a.Style = key == 'B' ? wpsBold : key == 'I' ? wpsItalic : wpsUnderline;
+        ToolBarAttrCommand((e.WritingAttr.Style & a.Style) ? wpmRemoveStyle : wpmAddStyle, a);
+        key = 0;
+      }
+      break;
     case VK_DELETE:
       deleteKey_ = true;
       if (ctrl || sh) {

@@ -448,6 +448,23 @@ TEST(ToolBar, IconClicksReachTheEditorUnlessTheHandlerStopsThem) {
   EXPECT_EQ(lastTyp, wptIconUp);
   f.edit->MoveCursorTo(2);
   EXPECT_FALSE(f.edit->AttrAtCursor()->Style & wpsItalic);
+  // By keyboard: Strg+B, Strg+I and Strg+U switch the bold title's first
+  // word to italic underlined, and the buttons follow; Space on a button
+  // pressed keeps the focus there and the selection in the text.
+  f.edit->SetSelection(0, 5);
+  for (const Word key : {'B', 'I', 'U'}) f.driver.PressKey(key, ssCtrl);
+  const uint32_t shown = wpsBold | wpsItalic | wpsUnderline;
+  EXPECT_EQ(f.edit->RtfText()->WritingAttr.Style & shown, wpsItalic | wpsUnderline);
+  for (const int icon : {2, 3, 4}) EXPECT_EQ(f.bar->ButtonOf(wpgCharacter, icon)->Down(), icon != 2) << icon;
+  f.bar->ButtonOf(wpgCharacter, 2)->SetTabStop(true);
+  f.bar->ButtonOf(wpgCharacter, 2)->SetFocus();
+  f.driver.PressKey(VK_SPACE);
+  EXPECT_TRUE(f.bar->ButtonOf(wpgCharacter, 2)->Focused());
+  int start = -1, length = 0;
+  EXPECT_TRUE(f.edit->RtfText()->GetBlock(start, length));
+  EXPECT_EQ(std::pair(start, length), std::pair(0, 5));
+  f.edit->MoveCursorTo(2);
+  EXPECT_EQ(f.edit->AttrAtCursor()->Style & shown, shown);
   // The print set-up icon is handled: its dialog opens (and is cancelled).
   bool asked = false;
   f.driver.WhenModal([&](TCustomForm& dlg) {
