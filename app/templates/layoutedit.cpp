@@ -320,6 +320,7 @@ void TfrmLayout::BuildEditor() {
   DBWPRichText1->SetDataField("LOUT_TEXT");
   DBWPRichText1->SetWPToolBar(WPToolbar1);
   DBWPRichText1->SetWPRuler(WPRuler1);
+  HintTabKeys(DBWPRichText1);
 }
 
 void TfrmLayout::BuildPlaceholderMenu() {

@@ -91,6 +91,7 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->SetWordWrap(false);
   WPRichText1->SetScrollBars(ssBoth);
   WPRichText1->SetWantTabs(true);
+  HintTabKeys(WPRichText1);
   WPRichText1->SetWPToolBar(WPToolBar1);
   WPRichText1->SetWPRuler(WPRuler1);
   WPRichText1->SetStatusBar(WPAltStatusBar1);

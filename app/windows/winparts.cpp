@@ -182,6 +182,12 @@ void SetGermanHints(TWPToolBar* bar) {
   bar->SetHints(&list);
 }
 
+void HintTabKeys(TWPCustomRtfEdit* text) {
+  text->SetHint(CP1252("Tab: Tabulator (am Absatzanfang Einzug); Strg+Tab: nächstes Feld, Umschalt+Tab: voriges")
+                    .str());
+  text->SetShowHint(true);
+}
+
 void TabThroughToolBar(TWPToolBar* bar) {
   // Tab follows the bar's arrangement: combos, icons, then the buttons a
   // window added, which were made before the bar built its own.

@@ -584,6 +584,10 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
         }
       } else if (ShiftTabPressed) {
         ShiftTabPressed(this);
+      } else if (TCustomForm* f = GetParentForm(this)) {
+        // Shift+Tab leaves the text backwards, as Tab does forwards where
+        // no tab can be typed.
+        f->SelectNext(this, false, true);
       }
       key = 0;
       break;

@@ -85,6 +85,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     ASSERT_NE(f, nullptr);
     // The first template by title: "Blatt zu einer runden Anzahl Lebenstage".
     EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
+    EXPECT_NE(f->DBWPRichText1->Hint().find("Umschalt+Tab: voriges"), std::string::npos);
     f->DBWPRichText1->SetFocus();
     f->DBWPRichText1->MoveCursorTo(0);
     driver.PressKey(VK_TAB);  // indents the cursor's paragraph, while the record goes into edit
@@ -432,6 +433,7 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
     });
     driver.Click(f->pbSuchen);
     EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
+    EXPECT_NE(f->DBWPRichText1->Hint().find("Umschalt+Tab: voriges"), std::string::npos);
     driver.PressKey(VK_ESCAPE);
   });
   ShowLayout(number);
