@@ -690,6 +690,13 @@ void TWPCustomRtfEdit::KeyPress(char& key) {
     default: break;
   }
   if (c < 32 && c != 8) return;
+  if (c == 8 && !engine_->HasBlock() && engine_->CursorPar && engine_->CursorPar->LeftIndent > 0) {
+    // BackSpace at the start of an indented paragraph takes back what Tab
+    // put there, before it joins the paragraph to the one above.
+    char tab = '\t';
+    TabKeyIndent(true, tab);
+    if (!tab) return;
+  }
   if (!ChangeCheck()) return;
   // Typed text is never hidden.
   engine_->WritingAttr.Style &= ~wpsHidden;
