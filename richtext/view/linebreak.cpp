@@ -44,12 +44,13 @@ int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* 
     int64_t left = 0, right = 0;
     CellTwips(par, left, right);
     const int64_t twips = left + BorderSpacingTwips(par);
-    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1;
+    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1 +
+           BorderInsets(par).Left;
   }
   const int64_t twips =
       static_cast<int64_t>(line && line->prev ? par->LeftIndent : par->FirstIndent) + BorderSpacingTwips(par);
   return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) +
-         ((par->Flags & 0x2) ? 0 : 1);
+         ((par->Flags & 0x2) ? 0 : 1) + BorderInsets(par).Left;
 }
 
 int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
@@ -73,7 +74,7 @@ int TWPRTFTextPaint::RightBoundaryAt(const TWPParagraphRec* par, int32_t layoutW
     const int d = Header->PrintWidth - layoutWidth;
     px = px > d ? px - d : 0;
   }
-  return px;
+  return px + BorderInsets(par).Right;
 }
 
 int TWPRTFTextPaint::AvailableWidth(const TWPParagraphRec* par, const TWPLineRec* line) const {

@@ -4,6 +4,8 @@
 // borders, page-break marks, objects, and bad font numbers that never raise.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/gfx/recorder.h"
 #include "richtext/io/objects.h"
 #include "tests/richtext_view/view_helpers.h"
@@ -288,6 +290,46 @@ TEST(Painting, BorderedParagraphsShareTheirEdges) {
   for (const TRecordedCall* f : s.device.Find("FillRect"))
     if (f->Args[0] == 10 && f->Args[2] == 11 && f->Args[1] == a->line->Top) left = true;
   EXPECT_TRUE(left);
+}
+
+// A thick line round both cells of a row frames every side of each cell,
+// half of the shared edge in each, and stands outside the text.
+TEST(Painting, ThickCellBordersFrameEverySideOutsideTheText) {
+  Screen s(300, 200);
+  TWPParagraphRec* cells[2];
+  for (int c = 0; c < 2; ++c) {
+    TWPParagraphRec* p = cells[c] = s.Par("Jg");
+    p->Flags = wppTableCell | (c ? wppRowContinues : wppRowGoesOn);
+    p->ColStart = static_cast<uint8_t>(c * 100);
+    p->ColWidth = 100;
+    p->BorderFlags = 0x01 | 0x40;
+    p->BorderWidth = 3;  // 60 twips
+  }
+  s.Paint();
+  const int w = MulDiv(60, s.t.Header->ResX, 1440);
+  ASSERT_GT(w, 2);
+  for (TWPParagraphRec* p : cells) {
+    const int left = s.t.CellLeftEdge(p), right = s.t.Header->LayoutWidth - s.t.CellRightInset(p);
+    const int top = p->line->Top, bottom = top + p->line->Height, shared = p == cells[0] ? (w + 1) / 2 : w / 2;
+    const std::vector<std::array<int, 4>> sides = {{left, top, right, top + w},
+                                                   {left, bottom - w, right, bottom},
+                                                   {left, top, left + (p == cells[0] ? w : shared), bottom},
+                                                   {right - (p == cells[0] ? shared : w), top, right, bottom}};
+    for (const auto& side : sides) {
+      bool drawn = false;
+      for (const TRecordedCall* f : s.device.Find("FillRect"))
+        drawn = drawn || (f->Brush.Color == ColorToRGB(clBlack) &&
+                          std::array<int, 4>{f->Args[0], f->Args[1], f->Args[2], f->Args[3]} == side);
+      EXPECT_TRUE(drawn) << side[0] << "," << side[1] << " " << side[2] << "," << side[3];
+    }
+    // The letters between the lines: from the baseline up by the ascent,
+    // down by the descent.
+    const TWPAttrRecord& a = p->line->pa[0];
+    const int baseline = top + p->line->Ascent;
+    EXPECT_GE(baseline - a.Ascent, top + w);
+    EXPECT_LE(baseline - a.Ascent + a.Height, bottom - w);
+    EXPECT_GE(s.t.CursorX(p, p->line, 0), left + w);
+  }
 }
 
 TEST(Painting, ObjectsAreDrawnAtTheirMeasuredSizeAndRemembered) {
