@@ -111,6 +111,12 @@ enum : uint32_t {
 // The value that leaves a formatting value unchanged.
 constexpr int32_t kWPUnchanged = -1000;
 
+// The optional hyphen: shown, with its width, only where a line breaks
+// after it (as the last character of a line that is not its paragraph's
+// last); elsewhere it takes no room.
+constexpr unsigned char kWPSoftHyphen = 0xAD;
+inline bool ShownSoftHyphen(const TWPLineRec* line, int index) { return index == line->Length - 1 && line->next; }
+
 // What WrapParagraph found changed, for the caller's repaint.
 enum : int { wpcNone = 0, wpcLinesMarked = 1, wpcFromLine = 2, wpcBelowMoves = 3 };
 

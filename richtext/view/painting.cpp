@@ -408,8 +408,12 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       }
     } else {
       text.assign(line->pc + run.From, run.To - run.From);
-      for (char& ch : text)
-        if (static_cast<unsigned char>(ch) < 32) ch = ' ';
+      for (size_t k = 0; k < text.size(); ++k) {
+        const unsigned char ch = static_cast<unsigned char>(text[k]);
+        // An optional hyphen shows as a hyphen where its line breaks, else not at all.
+        if (ch == kWPSoftHyphen) text[k] = ShownSoftHyphen(line, run.From + static_cast<int>(k)) ? '-' : ' ';
+        else if (ch < 32) text[k] = ' ';
+      }
       int shift = 0;
       if (style.Raised && a.Ascent < textAscent) shift = -textAscent / 3;
       else if (style.Lowered && a.Ascent < textAscent) shift = textAscent / 5;

@@ -332,6 +332,25 @@ TEST(Painting, ThickCellBordersFrameEverySideOutsideTheText) {
   }
 }
 
+// An optional hyphen takes no room inside a line and is not drawn; a line
+// may break after it, and there it shows as a hyphen.
+TEST(Painting, AnOptionalHyphenShowsOnlyWhereItsLineBreaks) {
+  for (const int width : {300, 95}) {
+    Screen s(width);
+    TWPParagraphRec* p = s.Par("ab Trenn\xADstrich");
+    s.Paint();
+    const std::string shown = s.device.AllText();
+    if (width == 300) {
+      EXPECT_EQ(shown.find_first_of("-\xAD"), std::string::npos) << shown;
+      EXPECT_EQ(s.t.CursorX(p, p->line, 9), s.t.CursorX(p, p->line, 8));
+    } else {
+      ASSERT_NE(p->line->next, nullptr);
+      EXPECT_EQ(p->line->Length, 9);
+      EXPECT_EQ(shown, "ab Trenn-strich");
+    }
+  }
+}
+
 TEST(Painting, ObjectsAreDrawnAtTheirMeasuredSizeAndRemembered) {
   Screen s;
   auto pic = std::make_unique<TWPPictureObject>();
