@@ -63,6 +63,13 @@ private:
   void ShowPlain(const AnsiString& text);
   // Puts the record into edit state for the first change (see ChangeCheck).
   bool StartEdit();
+  // The view and the cursor, kept while the text is read anew: taken
+  // before, and given to the text read (laid out first).
+  struct Place {
+    int Top = 0, Left = 0, Position = 0, A3 = 0, A4 = 0;
+  };
+  Place CurrentPlace();
+  void ShowAt(const Place& place);
 
   TFieldDataLink dataLink_;
   bool autoDisplay_ = true;
