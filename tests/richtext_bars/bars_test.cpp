@@ -448,9 +448,8 @@ TEST(ToolBar, IconClicksReachTheEditorUnlessTheHandlerStopsThem) {
   EXPECT_EQ(lastTyp, wptIconUp);
   f.edit->MoveCursorTo(2);
   EXPECT_FALSE(f.edit->AttrAtCursor()->Style & wpsItalic);
-  // By keyboard: Strg+B, Strg+I and Strg+U switch the bold title's first
-  // word to italic underlined, and the buttons follow; Space on a button
-  // pressed keeps the focus there and the selection in the text.
+  // Strg+B, Strg+I, Strg+U make the bold word italic underlined, as the buttons
+  // show; Space on a button keeps the focus there and the text's selection.
   f.edit->SetSelection(0, 5);
   for (const Word key : {'B', 'I', 'U'}) f.driver.PressKey(key, ssCtrl);
   const uint32_t shown = wpsBold | wpsItalic | wpsUnderline;
@@ -461,8 +460,7 @@ TEST(ToolBar, IconClicksReachTheEditorUnlessTheHandlerStopsThem) {
   f.driver.PressKey(VK_SPACE);
   EXPECT_TRUE(f.bar->ButtonOf(wpgCharacter, 2)->Focused());
   int start = -1, length = 0;
-  EXPECT_TRUE(f.edit->RtfText()->GetBlock(start, length));
-  EXPECT_EQ(std::pair(start, length), std::pair(0, 5));
+  EXPECT_TRUE(f.edit->RtfText()->GetBlock(start, length) && start == 0 && length == 5);
   f.edit->MoveCursorTo(2);
   EXPECT_EQ(f.edit->AttrAtCursor()->Style & shown, shown);
   // The print set-up icon is handled: its dialog opens (and is cancelled).

@@ -121,8 +121,7 @@ TEST_F(DbRich, BlobFieldEditedPostedAndBackAfterReopening) {
     TWPAttrRecord a;
     a.Style = wpsItalic;
     f.edit->ToolBarAttrCommand(wpmAddStyle, a);
-    // Saved, the text read back stands as it was: the caret at its end,
-    // scrolled down to it in a control one line high.
+    // Saved, the text stays scrolled to the caret at its end, one line high.
     f.edit->SetBounds(10, 10, 400, 20);
     d.Type(" kursiv");
     const int top = f.edit->TopOffset(), end = f.edit->CursorPosition();
