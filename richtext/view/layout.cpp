@@ -467,12 +467,13 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
     h = std::max(nh, 0);
     a = std::max(a, 0);
   }
+  const BorderStrips border = BorderInsets(par);
   if (line == par->line) {
-    const int before = MulDiv(par->SpaceBefore, resY, 1440);
+    const int before = MulDiv(par->SpaceBefore, resY, 1440) + border.Top;
     h = std::max(0, h + before);
     a = std::max(0, a + before);
   }
-  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440));
+  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440) + border.Bottom);
   line->Height = U16(h);
   line->Ascent = U16(a);
   return line->Height != old;
