@@ -280,7 +280,8 @@ uint8_t TWPRTFWriter::WriteHeader(TStream* stream) {
   s.push_back('}');
   if (!NoColorTable) {
     s += "{\\colortbl";
-    for (int i = 0; i < 15; ++i) {
+    // Every entry the runs, borders and shadings can name.
+    for (int i = 0; i < 16; ++i) {
       const TColor c = h.Colors[i];
       AddWord(s, "\\red", c & 0xFF);
       AddWord(s, "\\green", (c >> 8) & 0xFF);

@@ -111,6 +111,9 @@ TEST(RtfReader, ColourTables) {
   ASSERT_EQ(FromRtf(t, tbl + "}\\cf19 x}"), 0);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(t.Header->Colors[i], static_cast<TColor>(i + 1)) << i;
   EXPECT_EQ(At(t, 0, 0).Colors, 15);
+  TWPRTFTextIo back;  // all sixteen are written: a word in the last keeps its colour
+  ASSERT_EQ(FromRtf(back, ToRtf(t)), 0);
+  EXPECT_EQ(back.Header->Colors[15], 16u);
 }
 
 TEST(RtfReader, StopsAfterTheOutermostGroup) {
