@@ -949,27 +949,29 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
       if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
       return rrOk;
     case riBrdrcf:
-      if (v >= 0 && v <= 15) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | v);
+      if (v >= 0 && v < kRtfMaxColors) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | colorMap_[v]);
       return rrOk;
     case riKeep: ps_.Keep = true; return rrOk;
     case riPageBefore: ps_.PageBefore = true; return rrOk;
     case riShading: ps_.ShadingPercent = static_cast<uint8_t>(std::clamp(v / 100, 0, 100)); return rrOk;
+    // Border and shading colours name entries of the document's colour
+    // table, as text colours do.
     case riCfpat:
-      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | v);
+      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | colorMap_[v]);
       return rrOk;
     case riCbpat:
-      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (v << 4));
+      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (colorMap_[v] << 4));
       return rrOk;
     case riClCfpat:
-      if (v >= 0 && v <= 15) {
+      if (v >= 0 && v < kRtfMaxColors) {
         uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0xF0) | v);
+        s = static_cast<uint8_t>((s & 0xF0) | colorMap_[v]);
       }
       return rrOk;
     case riClCbpat:
-      if (v >= 0 && v <= 15) {
+      if (v >= 0 && v < kRtfMaxColors) {
         uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0x0F) | (v << 4));
+        s = static_cast<uint8_t>((s & 0x0F) | (colorMap_[v] << 4));
       }
       return rrOk;
     default:

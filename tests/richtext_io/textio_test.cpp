@@ -150,6 +150,12 @@ TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
   EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
   EXPECT_EQ(t.FirstPar->line->next->pa[0].Colors, 3);
   EXPECT_TRUE(t.CheckChains());
+  TStringStream cells("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}v\\par\\trowd\\clbrdrt\\brdrs\\brdrcf1\\clcbpat1"
+                      "\\cellx2000\\pard\\intbl z\\cell\\row}");  // borders and shadings the same way
+  t.LoadFromStream(&cells);
+  const TWPParagraphRec* cell = t.FirstPar->next->next;
+  EXPECT_EQ(std::vector<int>({cell->Flags & wppTableCell, cell->BorderColor & 0xF, cell->Shading >> 4}),
+            std::vector<int>({wppTableCell, 3, 3}));
   // A protected place drops the inserted document.
   TWPRTFTextIo p;
   AddRun(p, p.FirstPar, "xy", Attr(wpsProtected));
