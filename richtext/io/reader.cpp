@@ -655,8 +655,6 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
   const TRtfId id = kw.Id;
   // Words that give characters work wherever characters are collected.
   switch (id) {
-    case riQuote: CharHandler('\''); return rrOk;
-    case riDash: CharHandler(0x96); return rrOk;
     case riSpace: CharHandler(' '); return rrOk;
     case riUnicode: {
       // The stand-ins that follow for readers without Unicode are skipped;

@@ -56,12 +56,12 @@ TEST(RtfReader, ControlWordsAndGroups) {
   // Skipped destinations and fields.
   ASSERT_EQ(FromRtf(t, "{\\rtf1{\\stylesheet{\\s1 Normal;}}{\\info{\\author X}}{\\field{\\*\\fldinst HYPERLINK}{\\fldrslt Link}}}"), 0);
   EXPECT_EQ(Plain(t), "Link");
-  // Literal braces and backslashes, quotes, dashes, tab and line break.
+  // Literal braces and backslashes, typographic characters as the code page has them, tab and line break.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\{\\}\\\\\\ldblquote q\\rdblquote \\lquote\\endash\\tab\\line x\r\n}"), 0);
-  EXPECT_EQ(Plain(t), "{}\\\"q\"'\x96\t\nx");
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O}"), 0);
+  EXPECT_EQ(Plain(t), "{}\\\x93q\x94\x91\x96\t\nx");
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O\\rquote\\emdash\\bullet}"), 0);
   // The optional hyphen is the code page's soft hyphen.
-  EXPECT_EQ(Plain(t), "Frau\xA0M-N\xADO");
+  EXPECT_EQ(Plain(t), "Frau\xA0M-N\xADO\x92\x97\x95");
 }
 
 TEST(RtfReader, NumbersAreClampedToTheirFields) {
