@@ -128,7 +128,7 @@ uint8_t TWPTextWriter::WriteHeader(TStream* stream) {
 
 uint8_t TWPTextWriter::WriteFooter(TStream* stream) {
   out_ = stream;
-  return Put("\0", 1);
+  return ToFile ? Result : Put("\0", 1);
 }
 
 uint8_t TWPTextWriter::Write(TStream* stream) {

@@ -74,7 +74,7 @@ TEST(TextIo, FilesFormatsAndTheDataProperty) {
   m.LoadFromFile(rtfName);
   EXPECT_EQ(std::string(m.Memory(), 6), "{\\rtf1");
   m.LoadFromFile(txtName);
-  EXPECT_EQ(std::string(m.Memory(), static_cast<size_t>(m.Size())), std::string("Brief\r\nZeile 2\0", 15));
+  EXPECT_EQ(std::string(m.Memory(), static_cast<size_t>(m.Size())), "Brief\r\nZeile 2");  // no NUL in a file
 
   TWPRTFTextIo back;
   back.LoadFromFile(rtfName);
@@ -85,6 +85,7 @@ TEST(TextIo, FilesFormatsAndTheDataProperty) {
   TStringStream again;
   back.SaveToStream(&again);
   EXPECT_EQ(again.DataString().substr(0, 6), "{\\rtf1");
+  back.SaveToFile(txtName);  // plain text, whatever the text was loaded from
   TWPRTFTextIo plain;
   plain.LoadFromFile(txtName);
   EXPECT_EQ(plain.Header->LastLoadFormat, FormatANSI);
