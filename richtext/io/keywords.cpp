@@ -71,12 +71,15 @@ void Fill() {
   prop("wprtf", 1, riRtfCode);
   prop("cf", 0, riTextColor);
   prop("cb", 0, riBackColor);
+  // A word processor's character background (a highlighted word).
+  prop("chcbpat", 0, riBackColor);
   prop("li", 0, riLeft);
   prop("ri", 0, riRight);
   prop("fi", 0, riFirst);
   prop("sb", 0, riSpaceBefore);
   prop("sa", 0, riSpaceAfter);
   prop("sl", 0, riLineSpacing);
+  prop("slmult", 0, riLineMultiple);
   fixed("qc", 2, riAlign);
   fixed("ql", 0, riAlign);
   fixed("qr", 1, riAlign);

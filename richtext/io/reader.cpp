@@ -125,7 +125,8 @@ void TWPTextReader::StoreChar(unsigned char c, const TWPAttrRecord& attr) {
 void TWPTextReader::NextParagraph() {
   TWPParagraphRec* p = Par;
   Text->NewParagraph(p, kLineStart);
-  p->Flags = 0;
+  // The line spacing it takes over keeps its kind.
+  p->Flags &= wppLineMultiple;
   p->Numbering = 0;
   Par = p;
   line_ = p->line;
@@ -856,7 +857,12 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riFirst: ps_.First = std::clamp(v, -1000000, 1000000); return rrOk;
     case riSpaceBefore: ps_.Before = std::clamp(v, -1000000, 1000000); return rrOk;
     case riSpaceAfter: ps_.After = std::clamp(v, -1000000, 1000000); return rrOk;
-    case riLineSpacing: ps_.Spacing = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riLineSpacing:
+      // "\\slmult1" follows the spacing it makes proportional.
+      ps_.Spacing = std::clamp(v, -1000000, 1000000);
+      ps_.Multiple = false;
+      return rrOk;
+    case riLineMultiple: ps_.Multiple = v != 0; return rrOk;
     case riAlign: ps_.Align = static_cast<uint8_t>(v & 3); return rrOk;
     case riPard:
       if (Par->prev && (Par->prev->BorderFlags & kBrdHas)) Par->prev->BorderFlags |= kBrdNotPassed;
@@ -941,7 +947,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riBrdrw:
       // A border thinner than a point is the thinnest the engine keeps, not
       // none.
-      BorderTarget(2) = Clamp8(v > 0 ? std::max(1, v / 20) : 0);
+      BorderTarget(2) = Clamp8(v > 0 ? std::max(1, v / 20 + (v % 20 >= 10)) : 0);
       return rrOk;
     case riBrsp:
       if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
@@ -997,6 +1003,8 @@ void TWPRtfReader::ApplyState(TWPParagraphRec* p, bool cell) {
   if (ps_.Keep) p->Flags |= wppKeepTogether;
   else p->Flags &= ~wppKeepTogether;
   if (ps_.PageBefore && !cell) p->Flags |= wppPageBreak;
+  if (ps_.Multiple && ps_.Spacing > 0) p->Flags |= wppLineMultiple;
+  else p->Flags &= ~wppLineMultiple;
 }
 
 void TWPRtfReader::EndParagraph(bool cell) {

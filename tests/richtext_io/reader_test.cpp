@@ -289,6 +289,17 @@ TEST(RtfReader, TablesFromOtherWriters) {
   for (int i = 0; i < 60; ++i) wide += "\\intbl x\\cell";
   ASSERT_EQ(FromRtf(t, wide + "\\row}"), 0);
   EXPECT_TRUE(t.CheckChains());
+  // A word processor's highlighted word, 1.5 lines and 1.5-point borders: the background as they read it, the
+  // spacing proportional, each side with the nearest width; a cell's filling of its row is not its spacing.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\sl360\\slmult1{\\chcbpat1 h}\\par\\sl240 b\\par"
+                       "\\pard\\trowd\\clbrdrt\\brdrs\\brdrw30\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\intbl a\\cell\\row}"), 0);
+  t.ParagraphAt(2)->SpaceAfter = 270;
+  const std::string out = ToRtf(t);
+  for (const char* s : {"\\sl360\\slmult1", "\\chcbpat1 h", "\\clbrdrt\\brdrs\\brdrw40\\clbrdrb\\brdrs\\brdrw40"})
+    EXPECT_NE(out.find(s), std::string::npos) << s;
+  EXPECT_EQ(out.find("\\sa270"), std::string::npos);
+  ASSERT_EQ(FromRtf(t, out), 0);
+  EXPECT_FALSE(t.ParagraphAt(1)->Flags & wppLineMultiple);
 }
 
 TEST(RtfReader, MergedCellsShareOneParagraph) {
