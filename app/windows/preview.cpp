@@ -9,6 +9,7 @@
 #include "app/windows/seite.h"
 #include "app/windows/winparts.h"
 #include "platform/gfx/printer.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
@@ -171,6 +172,10 @@ bool TfrmPreview::PrintDocument() {
   TPrintDialog dialog(nullptr);
   if (!dialog.Execute()) return false;
   SetPrinterOrientation();
+  // The sheet's paper, for this printout only: other printouts are on A4.
+  const TTextHeader& h = *WPRichText1->Header();
+  Printer()->SetPaperSize(std::min(h.PageWidth, h.PageHeight), std::max(h.PageWidth, h.PageHeight));
+  TScopeExit a4{[] { Printer()->SetPaperSize(0, 0); }};
   THourGlass busy;
   WPRichText1->Print();
   return true;

@@ -456,7 +456,9 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
     }
   }
   const int resY = ResY();
-  const int s = MulDiv(par->LineSpacing, resY, 1440);
+  int s = MulDiv(par->LineSpacing, resY, 1440);
+  // A multiple of the line's own height is exactly that height.
+  if ((par->Flags & wppLineMultiple) && par->LineSpacing > 0) s = -std::max(1, MulDiv(h, par->LineSpacing, 240));
   if (s > 0 && s > h) {
     const int extra = s - h;
     h = s;

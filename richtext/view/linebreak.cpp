@@ -132,19 +132,22 @@ int TabStopAfter(const TWPRTFTextPaint& t, const TWPParagraphRec* par, int colSt
     if (stop <= x) continue;
     const TTabKind kind = h.TabKind[slot];
     if (kind == tkLeft || kind == tkAll) return stop;
-    if (stop > rightEdge) return x;
+    // A stop that cannot take the text after the tab (beyond the edge, or
+    // too little room) is passed: the tab goes on to the next stop.
+    if (stop > rightEdge) continue;
     const int room = stop - x;
     const int limit = kind == tkCenter ? 2 * room : room;
     int sum = 0;
     unsigned char c;
     int w;
-    while (chars.Next(c, w, t.CharWidths)) {
+    Source scan = chars;
+    while (scan.Next(c, w, t.CharWidths)) {
       if (c == 0 || c == '\t' || (kind == tkDecimal && c == static_cast<unsigned char>(h.DecimalChar))) break;
       sum += w;
       if (sum > limit) break;
     }
-    if (kind == tkCenter) return sum > limit ? x : std::max(x, stop - sum / 2);
-    return sum <= room ? stop - sum : x;
+    if (sum > limit) continue;
+    return kind == tkCenter ? std::max(x, stop - sum / 2) : stop - sum;
   }
   // Default stops count from the layout's left edge.
   const int def = h.DefaultTabWidth > 0 ? h.DefaultTabWidth : 1;
