@@ -89,6 +89,44 @@ TEST(ButtonControls, RadioGroupAndLabelAccelerator) {
   EXPECT_EQ(lbl->FocusControl(), nullptr);
 }
 
+// A group is one Tab stop (its checked button, else its first) and the
+// arrows move and check within it, wrapping; a key held while Tab walks
+// checks nothing.
+TEST(ButtonControls, RadioGroupsAreOneTabStopTheArrowsMoveWithin) {
+  TUiTestDriver d;
+  TForm* f = MakeForm();
+  auto group = [f](int top, int checked) {
+    auto* rg = new TRadioGroup(f);
+    rg->SetParent(f);
+    rg->SetBounds(10, top, 200, 80);
+    rg->SetColumns(2);
+    for (const char* s : {"Eins", "Zwei", "Drei"}) rg->Items()->Add(s);
+    rg->SetItemIndex(checked);
+    return rg;
+  };
+  auto* before = new TEdit(f);
+  before->SetParent(f);
+  TRadioGroup* none = group(30, -1);
+  TRadioGroup* third = group(120, 2);
+  f->Show();
+  ASSERT_TRUE(before->Focused());
+  d.KeyDown(VK_RIGHT);
+  d.PressKey(VK_TAB);
+  d.KeyUp(VK_RIGHT);
+  EXPECT_TRUE(none->Buttons(0)->Focused());
+  EXPECT_EQ(none->ItemIndex(), -1);
+  d.PressKey(VK_TAB);
+  EXPECT_TRUE(third->Buttons(2)->Focused());
+  d.PressKey(VK_TAB, ssShift);
+  d.PressKey(VK_UP);
+  EXPECT_TRUE(none->Buttons(2)->Focused());
+  EXPECT_EQ(none->ItemIndex(), 2);
+  d.PressKey(VK_RIGHT);
+  EXPECT_EQ(none->ItemIndex(), 0);
+  d.PressKey(VK_TAB, ssShift);
+  EXPECT_TRUE(before->Focused());
+}
+
 TEST(ButtonControls, SpeedButtonGroupsAndBitBtnKinds) {
   TUiTestDriver d;
   TForm* f = MakeForm();
