@@ -495,6 +495,8 @@ class TCustomComboBox : public TCustomEdit {
   void SetItemHeight(int h);
   bool DroppedDown() const;
   void SetDroppedDown(bool v);
+  // The list was closed last by Escape, which takes nothing from it.
+  bool ListCancelled() const { return listCancelled_; }
   // The list inside the drop-down window (tests click into it).
   TCustomListBox* DropList() const;
   TCustomForm* DropWindow() const;
@@ -537,6 +539,7 @@ class TCustomComboBox : public TCustomEdit {
   int dropDownCount_ = 8;
   int itemHeight_ = 0;
   bool dropped_ = false;
+  bool listCancelled_ = false;
   bool inChange_ = false;
   bool ignoreNextDown_ = false;
   AnsiString typed_;
