@@ -366,9 +366,9 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
         // Reached by Tab, a text that cannot be written stands on its first
         // link, by Shift+Tab on its last; otherwise on the link it had (the
         // window a followed link opened was closed).
-        if (ReadOnly() && GetKeyState(VK_TAB) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+        if (ReadOnly() && FocusCause() != fcOther) {
           SetLinkFocus(-1, 0);
-          StepLink(GetKeyState(VK_SHIFT) >= 0, false);
+          StepLink(FocusCause() == fcTab, false);
         } else {
           ShowLinkFocus(true);
         }
