@@ -799,8 +799,12 @@ void TCustomForm::Dispatch(TMessage& m) {
             return;
           }
         } else if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+          // Among the siblings that take the keyboard: a frame round other
+          // controls (a radio group's) is passed over.
           if (activeControl_ && activeControl_->Parent()) {
-            activeControl_->Parent()->SelectNext(activeControl_, key == VK_RIGHT || key == VK_DOWN, false);
+            if (TWinControl* c = activeControl_->Parent()->FindNextControl(
+                    activeControl_, key == VK_RIGHT || key == VK_DOWN, true, true))
+              c->SetFocus();
             m.Result = 1;
           }
           return;

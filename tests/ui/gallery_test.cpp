@@ -91,7 +91,7 @@ TEST(ButtonControls, RadioGroupAndLabelAccelerator) {
 
 // A group is one Tab stop (its checked button, else its first) and the
 // arrows move and check within it, wrapping; a key held while Tab walks
-// checks nothing.
+// checks nothing; the arrows never stop on a group's frame.
 TEST(ButtonControls, RadioGroupsAreOneTabStopTheArrowsMoveWithin) {
   TUiTestDriver d;
   TForm* f = MakeForm();
@@ -108,6 +108,9 @@ TEST(ButtonControls, RadioGroupsAreOneTabStopTheArrowsMoveWithin) {
   before->SetParent(f);
   TRadioGroup* none = group(30, -1);
   TRadioGroup* third = group(120, 2);
+  auto* after = new TCheckBox(f);
+  after->SetParent(f);
+  after->SetTop(210);
   f->Show();
   ASSERT_TRUE(before->Focused());
   d.KeyDown(VK_RIGHT);
@@ -124,6 +127,9 @@ TEST(ButtonControls, RadioGroupsAreOneTabStopTheArrowsMoveWithin) {
   d.PressKey(VK_RIGHT);
   EXPECT_EQ(none->ItemIndex(), 0);
   d.PressKey(VK_TAB, ssShift);
+  EXPECT_TRUE(before->Focused());
+  after->SetFocus();
+  d.PressKey(VK_UP);  // past the groups' frames
   EXPECT_TRUE(before->Focused());
 }
 
