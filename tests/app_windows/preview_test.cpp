@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 
 #include "app/text/styledoutput.h"
@@ -184,6 +185,11 @@ TEST_F(PreviewTest, ThePreviewChangesItsDocumentThroughTheDialogsAndPrintsItInto
       driver.Click(pp.pbOk);
     });
     driver.Click(f.pbParProps);
+    // Speichern unter in German words; the file gets a small ".rtf".
+    driver.AnswerNextFileDialog((Root() / "liste").string());
+    driver.Click(f.WPToolBar1->ButtonOf(wpgFile, wpcmdSave));
+    EXPECT_EQ(driver.FileDialogs().back().Filter.substr(0, 16), "Richtext-Dateien");
+    EXPECT_TRUE(std::filesystem::exists(Root() / "liste.rtf"));
     // Printing: the print dialog (the PDF printer), then the file's name.
     driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
     driver.AnswerNextFileDialog(pdf);
