@@ -81,6 +81,19 @@ TEST(Painting, TheItalicOverhangOfALinesLastLetterIsNotFilledOver) {
   EXPECT_TRUE(reaches);
 }
 
+TEST(Painting, AnItalicRunLeansIntoTheRunAfterIt) {
+  Screen s;
+  TWPParagraphRec* p = s.Par("ab");
+  AddRun(s.t, p, "cd", Attr(wpsItalic));
+  AddRun(s.t, p, "ef");
+  s.Paint();
+  const auto texts = s.Texts();  // its last letter again, past its end, once "ef" lies there
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(texts[3]->Text + (texts[3]->FontStyle.Contains(fsItalic) ? " italic" : ""), "d italic");
+  ASSERT_TRUE(texts[3]->Clipped && !texts[3]->Clip.empty());
+  EXPECT_EQ(texts[3]->Clip[0].Left, texts[2]->Args[0]);
+}
+
 TEST(Painting, JustifiedBlanksAreDrawnStretchedAndGlyphsKeepTheirWidths) {
   Screen s(101);
   TWPParagraphRec* p = s.Par("aa bb cc dd ee ff gg");
