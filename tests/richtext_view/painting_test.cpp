@@ -83,15 +83,13 @@ TEST(Painting, TheItalicOverhangOfALinesLastLetterIsNotFilledOver) {
 
 TEST(Painting, AnItalicRunLeansIntoTheRunAfterIt) {
   Screen s;
-  TWPParagraphRec* p = s.Par("ab");
-  AddRun(s.t, p, "cd", Attr(wpsItalic));
-  AddRun(s.t, p, "ef");
+  AddRun(s.t, s.Par("cd", Attr(wpsItalic)), "ef");
   s.Paint();
   const auto texts = s.Texts();  // its last letter again, past its end, once "ef" lies there
-  ASSERT_EQ(texts.size(), 4u);
-  EXPECT_EQ(texts[3]->Text + (texts[3]->FontStyle.Contains(fsItalic) ? " italic" : ""), "d italic");
-  ASSERT_TRUE(texts[3]->Clipped && !texts[3]->Clip.empty());
-  EXPECT_EQ(texts[3]->Clip[0].Left, texts[2]->Args[0]);
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[2]->Text + (texts[2]->FontStyle.Contains(fsItalic) ? " italic" : ""), "d italic");
+  ASSERT_TRUE(texts[2]->Clipped && !texts[2]->Clip.empty());
+  EXPECT_EQ(texts[2]->Clip[0].Left, texts[1]->Args[0]);
 }
 
 TEST(Painting, JustifiedBlanksAreDrawnStretchedAndGlyphsKeepTheirWidths) {
