@@ -205,8 +205,7 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
     l.SetBounds(l.Left(), l.Top(), smallest.X, smallest.Y);
     EXPECT_LE(l.editGoto->Left() + l.editGoto->Width(), l.pnlGoto->ClientWidth());
     EXPECT_EQ(l.gridLage->VisibleRowCount(), 3);
-    driver.Type("Berl");
-    driver.PressKey(VK_RETURN);  // Enter at once
+    driver.Type("Berl"); driver.PressKey(VK_RETURN);  // Enter at once
   });
   ASSERT_EQ(ShowLage(), mrOk);
   EXPECT_EQ(Latitude, static_cast<long double>(52.52));

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <random>
 
 #include "app/text/styledoutput.h"
@@ -185,11 +184,10 @@ TEST_F(PreviewTest, ThePreviewChangesItsDocumentThroughTheDialogsAndPrintsItInto
       driver.Click(pp.pbOk);
     });
     driver.Click(f.pbParProps);
-    // Speichern unter in German words; the file gets a small ".rtf".
-    driver.AnswerNextFileDialog((Root() / "liste").string());
+    driver.AnswerNextFileDialog((Root() / "liste").string());  // Speichern unter: German words, a small ".rtf"
     driver.Click(f.WPToolBar1->ButtonOf(wpgFile, wpcmdSave));
     EXPECT_EQ(driver.FileDialogs().back().Filter.substr(0, 16), "Richtext-Dateien");
-    EXPECT_TRUE(std::filesystem::exists(Root() / "liste.rtf"));
+    EXPECT_TRUE(FileExists((Root() / "liste.rtf").string()));
     // Printing: the print dialog (the PDF printer), then the file's name.
     driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
     driver.AnswerNextFileDialog(pdf);
