@@ -248,8 +248,6 @@ void BuildDisplaySample(TWPCustomRtfEdit* edit, int rubric, const DisplaySetting
     TScopeExit unlock{[locked] {
       if (locked) LockWindowUpdate(0);
     }};
-    const int res = edit->Header()->ResX > 0 ? edit->Header()->ResX : 96;
-    edit->SetPageLayout(72, 72, kWPUnchanged, kWPUnchanged, MulDiv(edit->Width() - 10, 1440, res), kWPUnchanged);
     const int link = HyperlinkElement(rubric);
     if (rubric != rbPersonal) SetHyperlinkAttributes(edit, s.Attr[link]);
     SampleWriter w(edit, s, link);
@@ -262,6 +260,10 @@ void BuildDisplaySample(TWPCustomRtfEdit* edit, int rubric, const DisplaySetting
       case rbHolidays: HolidaySample(w, s); break;
       default: break;
     }
+    // The page as wide as the control, once the columns are measured: the
+    // measuring clears the text, and with it the page.
+    const int res = edit->Header()->ResX > 0 ? edit->Header()->ResX : 96;
+    edit->SetPageLayout(72, 72, kWPUnchanged, kWPUnchanged, MulDiv(edit->Width() - 10, 1440, res), kWPUnchanged);
   }
   edit->ReformatAndRepaint();
   edit->PlaceCursor(0, 0, 0, 0);

@@ -1,6 +1,8 @@
 // The place picker (lage.h).
 #include "app/dialogs/lage.h"
 
+#include <algorithm>
+
 #include "app/dialogs/params.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
@@ -131,13 +133,12 @@ void TfrmLage::pbOkClick() {
 void TfrmLage::DialogResize() { OptimizeGrids(); }
 
 TPoint TfrmLage::MinimumSize() {
-  TCanvas* c = const_cast<TfrmLage*>(this)->Canvas();
-  c->Font()->Assign(*Font());
-  const int line = c->TextHeight("W") + 3;
-  return {2 * GetSystemMetrics(SM_CXFRAME) + 3 * pbHilfe->Width() + 10,
-          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() + bvlTop->Height() +
-              pnlGoto->Height() + bvlGoto->Height() + 3 * line + 8 + 2 * pnlClient->PanelBorderWidth() +
-              pnlData->Height() + SizeBar->Height()};
+  const int frameX = 2 * GetSystemMetrics(SM_CXFRAME), border = 2 * pnlClient->PanelBorderWidth();
+  const int width = std::max({frameX + 3 * pbHilfe->Width() + 10, frameX + editGoto->Left() + editGoto->Width() + 8,
+                              frameX + border + GridColumnsWidth(gridLage)});
+  return {width, GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTop->Height() +
+                     bvlTop->Height() + pnlGoto->Height() + bvlGoto->Height() + border + GridRowsHeight(gridLage, 3) +
+                     pnlData->Height() + SizeBar->Height()};
 }
 
 int ShowLage() { return ShowModalAndFree(new TfrmLage(Application)); }

@@ -1,6 +1,8 @@
 // The frame of the pick lists of own entries (entrylist.h).
 #include "app/editors/entrylist.h"
 
+#include <algorithm>
+
 #include "app/settings/datasetup.h"
 #include "app/windows/winparts.h"
 #include "platform/ui/keyboard.h"
@@ -165,10 +167,11 @@ int TEntryList::CurrentId() const {
   return tblEige->IsEmpty() ? 0 : tblEige->FieldByName("EIGE_ID")->AsInteger();
 }
 
-int TEntryList::BaseMinimumHeight() {
-  TCanvas* c = Canvas();
-  c->Font()->Assign(*Font());
-  return GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
-         bvlTools->Height() + pnlGoto->Height() + bvlGoto->Height() + 3 * (c->TextHeight("W") + 3) + 8 +
-         2 * kClientBorder + SizeBar->Height();
+TPoint TEntryList::ListMinimumSize(const TControl* search) {
+  const int frameX = 2 * GetSystemMetrics(SM_CXFRAME);
+  const int width = std::max({ButtonRowWindowWidth(pnlTools), frameX + search->Left() + search->Width() + 4,
+                              frameX + 2 * kClientBorder + GridColumnsWidth(gridEige)});
+  return {width, GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlTools->Height() +
+                     bvlTools->Height() + pnlGoto->Height() + bvlGoto->Height() + 2 * kClientBorder +
+                     GridRowsHeight(gridEige, 3) + SizeBar->Height()};
 }

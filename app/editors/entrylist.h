@@ -48,7 +48,9 @@ class TEntryList : public TOrvelanForm {
   void TakeChoice();
   void PlaceButtons();
   TPoint MinimumSize() override = 0;
-  int BaseMinimumHeight();
+  // Room for the buttons, the whole `search` field, the grid's columns whole
+  // and three of its rows.
+  TPoint ListMinimumSize(const TControl* search);
   int entryType_;
 };
 

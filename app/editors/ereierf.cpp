@@ -155,8 +155,7 @@ void TfrmListErei::SearchTyped() {
 void TfrmListErei::PositionOnEvent(int id) { ::PositionOnEvent(tblEige, id); }
 
 TPoint TfrmListErei::MinimumSize() {
-  const int search = 2 * GetSystemMetrics(SM_CXFRAME) + editGoto->Left() + editGoto->Width() + 4;
-  return {std::max(ButtonRowWindowWidth(pnlTools), search), BaseMinimumHeight()};
+  return ListMinimumSize(editGoto);
 }
 
 bool ShowListErei(int& eventId) {

@@ -38,7 +38,7 @@ void TfrmListPers::SearchTyped() { FindNearestEntry(tblEige, etPerson, editGoto-
 void TfrmListPers::PositionOnPerson(int id) { ::PositionOnPerson(tblEige, id); }
 
 TPoint TfrmListPers::MinimumSize() {
-  return {ButtonRowWindowWidth(pnlTools), BaseMinimumHeight()};
+  return ListMinimumSize(editGoto);
 }
 
 bool ShowListPers(int& personId, bool showErfassen) {

@@ -161,12 +161,8 @@ void TfrmListLOut::LocateLayout(int number) {
 // Its buttons side by side, three rows of the grid below the panels: the
 // grid's frame, its titles and three of its rows with their lines.
 TPoint TfrmListLOut::MinimumSize() {
-  const int line = gridLOut->GridLineWidth();
-  const int grid = gridLOut->Height() - gridLOut->ClientHeight() + gridLOut->RowHeights(0) + line +
-                   3 * (gridLOut->DefaultRowHeight() + line);
-  return {ButtonRowWindowWidth(pnlButtons),
-          GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) + pnlButtons->Height() +
-              pnlSuche->Height() + grid};
+  return {ButtonRowWindowWidth(pnlButtons), GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
+                                                pnlButtons->Height() + pnlSuche->Height() + GridRowsHeight(gridLOut, 3)};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

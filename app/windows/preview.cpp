@@ -161,6 +161,9 @@ void TfrmPreview::IconSelection(TWpSelNr& typ, int group, int number) {
   if (group == wpgFile && number == wpcmdExit) {
     typ = 0;
     pbExitClick();
+  } else if (group == wpgFile && number == wpcmdSave) {
+    typ = 0;
+    SaveDocument();
   } else if (group == wpgPrint && number == wpcmdPrint) {
     // Printing asks for the printer first, so that a PDF file gets a name.
     typ = 0;
@@ -178,6 +181,17 @@ bool TfrmPreview::PrintDocument() {
   TScopeExit a4{[] { Printer()->SetPaperSize(0, 0); }};
   THourGlass busy;
   WPRichText1->Print();
+  return true;
+}
+
+bool TfrmPreview::SaveDocument() {
+  TSaveDialog dialog(nullptr);
+  dialog.SetFilter("Richtext-Dateien (*.rtf)|*.rtf|Alle Dateien (*.*)|*.*");
+  dialog.SetDefaultExt("rtf");
+  dialog.SetFileName(WPRichText1->FileName());
+  if (!dialog.Execute()) return false;
+  WPRichText1->SaveToFile(dialog.FileName());
+  WPRichText1->SetModified(false);
   return true;
 }
 

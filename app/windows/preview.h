@@ -50,6 +50,8 @@ class TfrmPreview : public TOrvelanForm {
   // Chooses the printer (a PDF file asks for its name) and prints the
   // whole document; false when the choice was cancelled.
   bool PrintDocument();
+  // Speichern unter: the text as a rich-text file, asked for in German.
+  bool SaveDocument();
   void pbExitClick();
 
  private:

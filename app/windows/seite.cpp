@@ -2,7 +2,6 @@
 #include "app/windows/seite.h"
 
 #include "platform/rtl/cp1252.h"
-#include "platform/ui/keyboard.h"
 
 TfrmSeite::TfrmSeite(TComponent* owner)
     : TfrmMeasureDialog(owner, "frmSeite", "Seite einrichten", "SEITE EINRICHTEN", 50) {
@@ -22,7 +21,7 @@ TfrmSeite::TfrmSeite(TComponent* owner)
     if (!cmbFormat->DroppedDown()) cmbFormatChange();
   };
   cmbFormat->OnCloseUp = [this](TObject*) {
-    if (GetKeyState(VK_ESCAPE) < 0)
+    if (cmbFormat->ListCancelled())
       cmbFormat->SetItemIndex(format_);
     else if (cmbFormat->ItemIndex() != format_)
       cmbFormatChange();

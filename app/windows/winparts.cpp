@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "dbcontrols/grid/wwgrid.h"
+#include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
@@ -111,6 +113,31 @@ int ButtonRowWindowWidth(const TWinControl* panel) {
   for (int i = 0; i < panel->ControlCount(); ++i)
     if (const TControl* c = panel->Controls(i); c->Visible()) width += c->Width() + 1;
   return width;
+}
+
+int GridRowsHeight(TwwDBGrid* grid, int rows) {
+  const int line = grid->GridLineWidth();
+  return grid->Height() - grid->ClientHeight() + grid->RowHeights(0) + line +
+         rows * (grid->DefaultRowHeight() + line);
+}
+
+int GridColumnsWidth(TwwDBGrid* grid) {
+  const int bar = GetSystemMetrics(SM_CXVSCROLL), frame = grid->Width() - grid->ClientWidth();
+  // The last column gets what is left of the client but 3 pixels.
+  int width = (frame < bar ? frame + bar : frame) + 3;
+  const int last = grid->ColCount() - 1;
+  for (int c = 0; c < last; ++c) width += grid->ColWidths(c) + grid->GridLineWidth();
+  // The last one as wide as its entry in Selected makes it: field, width in
+  // characters and title apart by tabs.
+  const int entry = last - grid->IndicatorOffset();
+  if (entry < 0 || entry >= grid->Selected()->Count()) return width;
+  const AnsiString& columns = grid->Selected()->Strings(entry);
+  int pos = 1;
+  wwStrGetToken(columns, "\t", pos);
+  const int chars = pos > 0 ? StrToIntDef(wwStrGetToken(columns, "\t", pos), 0) : 0;
+  const AnsiString title = pos > 0 ? wwStrGetToken(columns, "\t", pos) : AnsiString();
+  return width + std::max(grid->ColumnWidthForText(AnsiString(static_cast<std::size_t>(std::max(chars, 0)), '0')),
+                          grid->ColumnWidthForText(title));
 }
 
 TExplorerButton* MakeToolButton(TComponent* owner, TPanel* panel, const char* name, const AnsiString& caption,

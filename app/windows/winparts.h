@@ -91,6 +91,12 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, cons
 // The window width that a row of buttons in `panel` needs, 4 pixels in from
 // both edges and one apart, with the window's frame: the buttons shown only.
 int ButtonRowWindowWidth(const TWinControl* panel);
+// A list grid's height for its titles and `rows` whole rows, and its width
+// for each column whole beside a vertical scroll bar (the last column,
+// which takes the rest, as wide as Selected makes it).
+class TwwDBGrid;
+int GridRowsHeight(TwwDBGrid* grid, int rows);
+int GridColumnsWidth(TwwDBGrid* grid);
 
 // The rich-text tool bar's icons named in German in their hints (the
 // engine's own hints are English).

@@ -321,9 +321,11 @@ void TwwCustomDBGrid::LayoutChanged() {
   }
   HideEditControl();
   UpdateRowCount();
-  const int visible = VisibleRowCount();
+  // Columns that come to fit, or stop fitting, hide or show the horizontal
+  // scroll bar: the rows are counted again for the client's new height.
+  const int height = ClientHeight();
   ApplySelected();
-  if (VisibleRowCount() != visible) UpdateRowCount();
+  if (ClientHeight() != height) UpdateRowCount();
 }
 
 void TwwCustomDBGrid::ApplySelected() {

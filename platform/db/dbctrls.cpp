@@ -62,15 +62,6 @@ protected:
   void Toggle() override {
     if (!Checked() && group_->CanModify()) TRadioButton::Toggle();
   }
-  void DoEnter() override {
-    // An arrow key that brought the focus checks the button it reached.
-    const bool arrow =
-        GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0;
-    if (!Checked() && arrow && group_->CanModify())
-      TRadioButton::DoEnter();
-    else
-      TButtonControl::DoEnter();
-  }
   void DoExit() override {
     // The focus leaves a button of the group: write a pending choice.
     group_->DataLink()->UpdateRecord();

@@ -833,7 +833,7 @@ TWinControl* TWinControl::FindNextControl(TWinControl* cur, bool goForward, bool
       --i;
     }
     TWinControl* c = list[static_cast<std::size_t>(i)];
-    if (c->CanFocus() && (!checkTabStop || c->TabStop()) && (!checkParent || c->Parent() == this)) return c;
+    if (c->CanFocus() && (!checkTabStop || c->IsTabStop()) && (!checkParent || c->Parent() == this)) return c;
   } while (i != start);
   return nullptr;
 }

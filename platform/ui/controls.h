@@ -326,6 +326,8 @@ class TWinControl : public TControl {
   // Focus and tab order.
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool v);
+  // Whether Tab stops here now (a radio button only as its group's stop).
+  virtual bool IsTabStop() const { return tabStop_; }
   int TabOrder() const;
   void SetTabOrder(int v);
   virtual bool CanFocus() const;

@@ -5,6 +5,7 @@
 #include "platform/ui/forms.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/gfx/device.h"
 #include "platform/rtl/cp1252.h"
@@ -19,6 +20,7 @@ TScreen* Screen = nullptr;
 namespace {
 int gFocusCount = 0;
 TCustomForm* gFocusedForm = nullptr;
+TFocusCause gFocusCause = fcOther;
 ui_internal::TPopupHandler gPopupHandler;
 }  // namespace
 
@@ -652,6 +654,14 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   return true;
 }
 
+void TCustomForm::TabFrom(TWinControl* cur, bool forward) {
+  const TFocusCause before = std::exchange(gFocusCause, forward ? fcTab : fcShiftTab);
+  TScopeExit restore{[before] { gFocusCause = before; }};
+  SelectNext(cur, forward, true);
+}
+
+TFocusCause FocusCause() { return gFocusCause; }
+
 void TCustomForm::Activate() {
   if (OnActivate) OnActivate(this);
 }
@@ -784,13 +794,17 @@ void TCustomForm::Dispatch(TMessage& m) {
         int key = static_cast<int>(m.WParam);
         if (key == VK_TAB) {
           if (GetKeyState(VK_CONTROL) >= 0) {
-            SelectNext(activeControl_, GetKeyState(VK_SHIFT) >= 0, true);
+            TabFrom(activeControl_, GetKeyState(VK_SHIFT) >= 0);
             m.Result = 1;
             return;
           }
         } else if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+          // Among the siblings that take the keyboard: a frame round other
+          // controls (a radio group's) is passed over.
           if (activeControl_ && activeControl_->Parent()) {
-            activeControl_->Parent()->SelectNext(activeControl_, key == VK_RIGHT || key == VK_DOWN, false);
+            if (TWinControl* c = activeControl_->Parent()->FindNextControl(
+                    activeControl_, key == VK_RIGHT || key == VK_DOWN, true, true))
+              c->SetFocus();
             m.Result = 1;
           }
           return;

@@ -76,6 +76,9 @@ class TCustomForm : public TWinControl {
   bool Active() const { return active_; }
   void FocusControl(TWinControl* c);
   bool SetFocusedControl(TWinControl* c);
+  // Tab's walk: the focus to the tab stop after `cur` (before it for
+  // Shift+Tab); the window reached learns from FocusCause that Tab brought it.
+  void TabFrom(TWinControl* cur, bool forward);
 
   void Show();
   void Hide();
@@ -211,6 +214,11 @@ class TPopupWindow : public TCustomForm {
 
 // Returns the form a control is placed on.
 TCustomForm* GetParentForm(const TControl* c);
+
+// What moves the focus while a window takes it: told by the key's handler
+// (TCustomForm::TabFrom), never guessed from the keys held down.
+enum TFocusCause { fcOther, fcTab, fcShiftTab };
+TFocusCause FocusCause();
 
 // ------------------------------------------------------------------ screen
 

@@ -662,6 +662,7 @@ void TCustomComboBox::DropDown() {
   TRect r = Bounds(o.X, o.Y, Width(), h + 2);
   if (r.Bottom > sh) OffsetRect(r, 0, -(Height() + r.Height()));
   dropped_ = true;
+  listCancelled_ = false;
   list_->SetItemIndex(itemIndex_);
   dropWindow_->SetColor(clWindowFrame);
   dropWindow_->Popup(r);
@@ -730,6 +731,7 @@ void TCustomComboBox::KeyDown(Word& key, TShiftState shift) {
   }
   if (dropped_ && (key == VK_RETURN || key == VK_ESCAPE)) {
     if (key == VK_RETURN && list_->ItemIndex() >= 0) SelectFromList(list_->ItemIndex(), true);
+    listCancelled_ = key == VK_ESCAPE;
     CloseUp();
     key = 0;
     return;

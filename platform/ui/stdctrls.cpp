@@ -463,10 +463,17 @@ void TCheckBox::Paint() { PaintBox(DFCS_BUTTONCHECK, state_ == cbChecked, state_
 
 TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {}
 
+void TRadioButton::Dispatch(TMessage& m) {
+  if (m.Msg == WM_GETDLGCODE) {
+    m.Result = DLGC_WANTARROWS | DLGC_RADIOBUTTON;
+    return;
+  }
+  TButtonControl::Dispatch(m);
+}
+
 void TRadioButton::SetChecked(bool v) {
   if (v == checked_) return;
   checked_ = v;
-  tabStop_ = v;
   Invalidate();
   if (!v) return;
   if (parent_)
@@ -477,11 +484,41 @@ void TRadioButton::SetChecked(bool v) {
 
 void TRadioButton::Toggle() { SetChecked(true); }
 
-void TRadioButton::DoEnter() {
-  TButtonControl::DoEnter();
-  // Arrow keys move the focus among radio buttons and check the one reached.
-  bool arrow = GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0 || GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0;
-  if (!checked_ && arrow) SetChecked(true);
+std::vector<TRadioButton*> TRadioButton::Group() const {
+  std::vector<TRadioButton*> group;
+  if (!parent_) return group;
+  std::vector<TWinControl*> order;
+  parent_->GetTabOrderList(order);
+  for (TWinControl* c : order)
+    if (auto* rb = dynamic_cast<TRadioButton*>(c); rb && rb->Parent() == parent_ && rb->CanFocus())
+      group.push_back(rb);
+  return group;
+}
+
+bool TRadioButton::IsTabStop() const {
+  if (!TabStop()) return false;
+  // Tab leaves a group that has the focus, wherever in it the focus is.
+  const TRadioButton* stop = nullptr;
+  for (const TRadioButton* rb : Group()) {
+    if (rb->Focused()) return false;
+    if (!stop || (rb->Checked() && !stop->Checked())) stop = rb;
+  }
+  return stop == this;
+}
+
+void TRadioButton::KeyDown(Word& key, TShiftState shift) {
+  TButtonControl::KeyDown(key, shift);
+  const bool back = key == VK_UP || key == VK_LEFT;
+  if (!back && key != VK_DOWN && key != VK_RIGHT) return;
+  key = 0;
+  const std::vector<TRadioButton*> group = Group();
+  const auto at = std::find(group.begin(), group.end(), this);
+  if (at == group.end()) return;
+  const std::size_t n = group.size(), i = static_cast<std::size_t>(at - group.begin());
+  TRadioButton* next = group[back ? (i + n - 1) % n : (i + 1) % n];
+  if (next == this) return;
+  next->SetFocus();
+  if (next->Focused()) next->Toggle();
 }
 
 void TRadioButton::Paint() { PaintBox(DFCS_BUTTONRADIO, checked_, false); }

@@ -168,20 +168,27 @@ class TCheckBox : public TButtonControl {
   TAlignment alignment_ = taRightJustify;  // box left, caption right
 };
 
+// The radio buttons of one parent are a group: one Tab stop (its checked
+// button, or its first when none is checked), and the arrow keys move the
+// focus within it, checking the button they reach.
 class TRadioButton : public TButtonControl {
   ORV_CLASS(TRadioButton, TButtonControl)
 
  public:
   explicit TRadioButton(TComponent* owner);
+  void Dispatch(TMessage& m) override;
   bool Checked() const { return checked_; }
   void SetChecked(bool v);
+  bool IsTabStop() const override;
 
  protected:
   void Paint() override;
   void Toggle() override;
-  void DoEnter() override;
+  void KeyDown(Word& key, TShiftState shift) override;
 
  private:
+  // The group's focusable buttons in Tab order.
+  std::vector<TRadioButton*> Group() const;
   bool checked_ = false;
 };
 
@@ -488,6 +495,8 @@ class TCustomComboBox : public TCustomEdit {
   void SetItemHeight(int h);
   bool DroppedDown() const;
   void SetDroppedDown(bool v);
+  // The list was closed last by Escape, which takes nothing from it.
+  bool ListCancelled() const { return listCancelled_; }
   // The list inside the drop-down window (tests click into it).
   TCustomListBox* DropList() const;
   TCustomForm* DropWindow() const;
@@ -530,6 +539,7 @@ class TCustomComboBox : public TCustomEdit {
   int dropDownCount_ = 8;
   int itemHeight_ = 0;
   bool dropped_ = false;
+  bool listCancelled_ = false;
   bool inChange_ = false;
   bool ignoreNextDown_ = false;
   AnsiString typed_;

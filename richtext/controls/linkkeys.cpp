@@ -54,7 +54,7 @@ void TWPCustomRtfEdit::StepLink(bool forward, bool leave) {
   if (!next) {
     SetLinkFocus(-1, 0);
     if (leave)
-      if (TCustomForm* f = GetParentForm(this)) f->SelectNext(this, forward, true);
+      if (TCustomForm* f = GetParentForm(this)) f->TabFrom(this, forward);
     return;
   }
   SetLinkFocus(next->first, next->second);

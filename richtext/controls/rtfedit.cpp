@@ -367,9 +367,9 @@ void TWPCustomRtfEdit::Dispatch(TMessage& m) {
         // Reached by Tab, a text that cannot be written stands on its first
         // link, by Shift+Tab on its last; otherwise on the link it had (the
         // window a followed link opened was closed).
-        if (ReadOnly() && GetKeyState(VK_TAB) < 0 && GetKeyState(VK_CONTROL) >= 0) {
+        if (ReadOnly() && FocusCause() != fcOther) {
           SetLinkFocus(-1, 0);
-          StepLink(GetKeyState(VK_SHIFT) >= 0, false);
+          StepLink(FocusCause() == fcTab, false);
         } else {
           ShowLinkFocus(true);
         }
@@ -570,7 +570,7 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
       if (ctrl) {
         // Ctrl+Tab leaves a text that takes Tab itself (with Shift backwards).
         if (!sh && CtrlTabPressed) CtrlTabPressed(this);
-        else if (TCustomForm* f = GetParentForm(this)) f->SelectNext(this, !sh, true);
+        else if (TCustomForm* f = GetParentForm(this)) f->TabFrom(this, !sh);
       } else if (ReadOnly()) {
         // A text that cannot be written passes Tab on: through its links,
         // then to the window's next control.
@@ -587,7 +587,7 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
       } else if (TCustomForm* f = GetParentForm(this)) {
         // Shift+Tab leaves the text backwards, as Tab does forwards where
         // no tab can be typed.
-        f->SelectNext(this, false, true);
+        f->TabFrom(this, false);
       }
       key = 0;
       break;

@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kMaxObjectRects = 30;
 constexpr int kMaxRunLength = 100;
+// Room for the lean of an italic letter past its advance.
+constexpr int kItalicOverhang = 8;
 
 // Keeps everything painting changes on a canvas and puts it back.
 class CanvasState {
@@ -330,6 +332,13 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
     if (line->pc[i] != ' ' && !CharHidden(attrs[i])) textAscent = std::max<int>(textAscent, attrs[i].Ascent);
 
   std::string& text = paintText_;
+  // An italic run that another follows on the line leans into it: its last
+  // letter is drawn again past the run's end once the next run's background
+  // lies there.
+  struct Lean {
+    int From = -1, X = 0, End = 0, Y = 0;
+    TColor Color = clBlack;
+  } lean;
   int i = 0;
   while (i < n) {
     const unsigned char c0 = static_cast<unsigned char>(line->pc[i]);
@@ -379,9 +388,9 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
     // the line filled only behind it.
     int next = x0 + runWidth;
     if (style.Italic && lineEnd) {
-      clip.Right += 8;
-      adv[run.To - 1] += 8;
-      next += 8;
+      clip.Right += kItalicOverhang;
+      adv[run.To - 1] += kItalicOverhang;
+      next += kItalicOverhang;
     }
 
     if (run.Object) {
@@ -394,6 +403,7 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       const TRect r{x0, baseline - a.Ascent, x0 + a.Width, baseline};
       PaintObject(e, r, run.Selected);
       canvas_->MoveTo(x0 + runWidth, baseline);
+      lean.From = -1;
       continue;
     }
 
@@ -425,6 +435,17 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       canvas_->ExtTextOut(0, 0, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0u), &clip, text.data(),
                           static_cast<int>(text.size()), adv.data() + run.From);
     }
+    if (lean.From >= 0) {
+      SetCanvasFont(attrs[lean.From]);
+      canvas_->SetTextColor(lean.Color);
+      canvas_->SetBkMode(TRANSPARENT);
+      const TRect over{lean.End, top, lean.End + kItalicOverhang, bottom};
+      canvas_->MoveTo(lean.X, lean.Y);
+      canvas_->ExtTextOut(0, 0, ETO_CLIPPED, &over, line->pc + lean.From, 1, adv.data() + lean.From);
+      lean.From = -1;
+    }
+    if (style.Italic && !lineEnd && !(run.To - run.From == 1 && c0 == ' '))
+      lean = {run.To - 1, x0 + runWidth - adv[run.To - 1], x0 + runWidth, canvas_->PenPos().Y, textColor};
     canvas_->MoveTo(next, baseline);
 
     // Hand-drawn decorations.

@@ -151,6 +151,9 @@ TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
       EXPECT_TRUE(sample.Has(c.SampleGone)) << sample.Text;
       EXPECT_EQ(d.cmbFont->Text(), "Arial");  // the stored font, drawn by its substitute
       driver.SavePng(&d, "dialogs_display_" + std::to_string(c.Rubric));
+      d.SetBounds(d.Left(), d.Top(), 1000, d.Height());  // widened, the sample's page fills its control
+      const TTextHeader& page = *d.WPRichText1->Header();
+      EXPECT_NEAR(MulDiv(page.PageWidth, page.ResX, 1440), d.WPRichText1->Width() - 10, 1);
       const int built = d.SamplesBuilt();
       Change(d, c, c.Rubric == rbBirths);
       // A rebuild per change: each switch and the attribute.

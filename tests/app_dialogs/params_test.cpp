@@ -199,7 +199,15 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   EXPECT_EQ(Country, 0);
-  driver.WhenModal([&](TCustomForm&) { driver.Type("Berl"); driver.PressKey(VK_RETURN); });  // Enter at once
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& l = dynamic_cast<TfrmLage&>(form);
+    TPoint smallest, largest;  // at its smallest: "Gehe zu" whole and three places
+    l.TrackSizeLimits(smallest, largest);
+    l.SetBounds(l.Left(), l.Top(), smallest.X, smallest.Y);
+    EXPECT_LE(l.editGoto->Left() + l.editGoto->Width(), l.pnlGoto->ClientWidth());
+    EXPECT_EQ(l.gridLage->VisibleRowCount(), 3);
+    driver.Type("Berl"); driver.PressKey(VK_RETURN);  // Enter at once
+  });
   ASSERT_EQ(ShowLage(), mrOk);
   EXPECT_EQ(Latitude, static_cast<long double>(52.52));
 }

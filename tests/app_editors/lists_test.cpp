@@ -63,7 +63,14 @@ TEST_F(ListTest, ThePersonListSearchesWhatWasTypedAfter300Ms) {
   EXPECT_EQ(afterEditor, "Schmid") << "the list follows the editor's last person";
   EXPECT_EQ(id, 5);
   driver.WhenModal([&](TCustomForm& form) {
-    EXPECT_FALSE(dynamic_cast<TfrmListPers&>(form).pbErfassen->Visible());
+    auto& l = dynamic_cast<TfrmListPers&>(form);
+    EXPECT_FALSE(l.pbErfassen->Visible());
+    TPoint smallest, largest;  // at its smallest: "Gehe zu" whole and three persons
+    l.TrackSizeLimits(smallest, largest);
+    l.SetBounds(l.Left(), l.Top(), 900, l.Height());  // its last column widened
+    l.SetBounds(l.Left(), l.Top(), smallest.X, smallest.Y);
+    EXPECT_LE(l.editGoto->Left() + l.editGoto->Width(), l.pnlGoto->ClientWidth());
+    EXPECT_EQ(l.gridEige->VisibleRowCount(), 3);
     driver.PressKey(VK_ESCAPE);
   });
   EXPECT_FALSE(ShowListPers(id, false));
@@ -91,6 +98,7 @@ TEST_F(ListTest, TheEventListSearchesOnlyACompleteDate) {
     driver.SavePng(&l, "editors_event_list_search");
     TPoint smallest, largest;  // at its smallest the list's buttons stand side by side
     l.TrackSizeLimits(smallest, largest);
+    l.SetBounds(l.Left(), l.Top(), 900, l.Height());  // its last column widened
     l.SetBounds(l.Left(), l.Top(), smallest.X, smallest.Y);
     EXPECT_LT(l.pbHilfe->Left() + l.pbHilfe->Width(), l.pbAbbruch->Left());
     const TRect row = static_cast<TCustomGrid*>(l.gridEige)->CellRect(1, l.gridEige->Row());

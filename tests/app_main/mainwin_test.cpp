@@ -466,6 +466,10 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndThePagesLinks) {
   driver.PressKey(VK_RETURN);
   EXPECT_GT(shown, 0) << "the data window on the linked person";
   EXPECT_EQ(t->FocusMarkStart, links.back()) << "back on the followed link";
+  driver.WhenModal([&](TCustomForm&) { driver.KeyDown(VK_TAB); driver.PressKey(VK_ESCAPE); });
+  driver.PressKey(VK_RETURN);
+  driver.KeyUp(VK_TAB);
+  EXPECT_EQ(t->FocusMarkStart, links.back()) << "Tab still held as the data window closed";
   f->boxKalender->SetFocus();
   const int focused = white(f->boxKalender, 3, 3, 140);
   driver.PressKey(VK_SPACE);

@@ -136,6 +136,18 @@ TEST_F(PreviewTest, TheDialogsStoreWhatIsTypedAndOnlyThat) {
   });
   ASSERT_TRUE(ShowPageSetupDialog(upright));
   EXPECT_EQ(upright.PaperWidth, kA4Width) << "\"Benutzerdefiniert\" keeps the size shown";
+  PageSettings across;  // Escape closes the list; with it still held the mouse takes "A4Quer"
+  driver.WhenModal([&](TCustomForm& active) {
+    TComboBox* format = dynamic_cast<TfrmSeite&>(active).cmbFormat;
+    driver.Click(format);
+    driver.KeyDown(VK_ESCAPE);
+    driver.Click(format);
+    driver.Click(format->DropList(), 20, format->DropList()->ItemHeight() * 3 / 2);
+    driver.KeyUp(VK_ESCAPE);
+    driver.PressKey(VK_RETURN);
+  });
+  ASSERT_TRUE(ShowPageSetupDialog(across));
+  EXPECT_EQ(across.PaperWidth, kA4Height);
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
@@ -172,6 +184,10 @@ TEST_F(PreviewTest, ThePreviewChangesItsDocumentThroughTheDialogsAndPrintsItInto
       driver.Click(pp.pbOk);
     });
     driver.Click(f.pbParProps);
+    driver.AnswerNextFileDialog((Root() / "liste").string());  // Speichern unter: German words, a small ".rtf"
+    driver.Click(f.WPToolBar1->ButtonOf(wpgFile, wpcmdSave));
+    EXPECT_EQ(driver.FileDialogs().back().Filter.substr(0, 16), "Richtext-Dateien");
+    EXPECT_TRUE(FileExists((Root() / "liste.rtf").string()));
     // Printing: the print dialog (the PDF printer), then the file's name.
     driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
     driver.AnswerNextFileDialog(pdf);

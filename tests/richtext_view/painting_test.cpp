@@ -74,8 +74,13 @@ TEST(Painting, RunsCarryTheEnginesAdvances) {
 TEST(Painting, TheItalicOverhangOfALinesLastLetterIsNotFilledOver) {
   Screen s;
   AddRun(s.t, s.Par("ab"), "cd", Attr(wpsItalic));
+  AddRun(s.t, s.Par("ef", Attr(wpsItalic)), "gh");
   s.Paint();
-  const int x = s.Texts().back()->Args[0];  // "cd": no fill over its letters nor 8 pixels behind them
+  const auto texts = s.Texts();  // an italic run before another: its last letter again past its end
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[4]->Text + (texts[4]->FontStyle.Contains(fsItalic) ? " italic" : ""), "f italic");
+  EXPECT_EQ(texts[4]->Clip.at(0).Left, texts[3]->Args[0]);
+  const int x = texts[1]->Args[0];  // "cd": no fill over its letters nor 8 pixels behind them
   bool reaches = false;  // but the rest of the line is filled from there on
   for (const TRecordedCall* f : s.device.Find("FillRect")) {
     EXPECT_FALSE(f->Args[1] < s.t.FirstPar->line->Height && f->Args[0] > x && f->Args[0] < x + 2 * 10 + 8);

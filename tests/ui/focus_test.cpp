@@ -110,6 +110,7 @@ TEST(Focus, DialogCodeDecidesWhoGetsArrowsAndTab) {
   Log log;
   TForm* f = MakeForm();
   auto* plain = new TRecorder(f, f, "plain", &log, 0);
+  (new TGroupBox(f))->SetParent(f);  // a frame the arrows pass over
   auto* arrows = new TRecorder(f, f, "arrows", &log, DLGC_WANTARROWS);
   auto* tabs = new TRecorder(f, f, "tabs", &log, DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS);
   f->Show();

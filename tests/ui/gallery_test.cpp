@@ -85,6 +85,19 @@ TEST(ButtonControls, RadioGroupAndLabelAccelerator) {
   rg->Buttons(0)->SetFocus();
   d.PressKey('T', ssAlt);
   EXPECT_TRUE(ed->Focused());
+  d.KeyDown(VK_RIGHT);  // held on: Tab checks nothing, the group is one stop, arrows check in it
+  d.PressKey(VK_TAB);
+  d.KeyUp(VK_RIGHT);
+  EXPECT_TRUE(rg->Buttons(0)->Focused());
+  EXPECT_EQ(rg->ItemIndex(), -1);
+  d.PressKey(VK_TAB);
+  EXPECT_TRUE(ed->Focused()) << "one stop";
+  d.PressKey(VK_TAB, ssShift);
+  d.PressKey(VK_UP);
+  d.PressKey(VK_TAB);
+  d.PressKey(VK_TAB);  // out to the edit and back to the checked button
+  EXPECT_TRUE(rg->Buttons(1)->Focused());
+  EXPECT_EQ(rg->ItemIndex(), 1);
   delete ed;
   EXPECT_EQ(lbl->FocusControl(), nullptr);
 }
