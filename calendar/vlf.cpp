@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/rtl/files.h"
+
 TVlf::TVlf(TComponent* owner) : TComponent(owner) {}
 
 TVlf::~TVlf() { CloseFile(); }
@@ -17,7 +19,7 @@ TVlf::~TVlf() { CloseFile(); }
 void TVlf::OpenFile(const AnsiString& fileName) {
   CloseFile();
   const int flags = openMode_ == OpenRead ? O_RDONLY : (openMode_ == OpenWrite ? O_WRONLY : O_RDWR);
-  const int fd = ::open(fileName.c_str(), flags | O_CLOEXEC);
+  const int fd = ::open(SysFileName(fileName).c_str(), flags | O_CLOEXEC);
   if (fd < 0)
     throw EVlfOpenError(TVlfOpenProblem::System, "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
   // Share modes as advisory locks among the programs that honour them.
@@ -92,7 +94,7 @@ void TVlf::ReadRecord(uint32_t offset, AnsiString& text) {
 }
 
 TVlfWriter::TVlfWriter(const AnsiString& fileName) : fileName_(fileName) {
-  file_ = std::fopen(fileName.c_str(), "wb");
+  file_ = std::fopen(SysFileName(fileName).c_str(), "wb");
   if (!file_) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
   char header[kVlfHeaderSize] = {};
   std::memcpy(header, kVlfSignature, sizeof kVlfSignature);

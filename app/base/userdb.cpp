@@ -37,6 +37,8 @@ constexpr const char* kAutoCodeName = "*** automatisch erg\xE4nzt ***";
 const char* const kParticles[] = {"von", "zu", "zum", "zur", "de", "du", "del", "della", "Du", "Del", "Della"};
 
 AnsiString Quoted(const AnsiString& s) { return "\"" + s + "\""; }
+// A file's or folder's path, quoted as the user sees it.
+AnsiString QuotedPath(const AnsiString& path) { return Quoted(ShownFileName(ExcludeTrailingPathDelimiter(path))); }
 
 // An engine's refusal names its file and what to do; other errors need
 // saying what was being done.
@@ -115,7 +117,7 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
                const std::function<void()>& finish) {
   std::vector<AnsiString> lines;
   if (!ReadLines(fileName, lines)) {
-    result.Problems.push_back(CP1252("Die Datei ").str() + Quoted(fileName) +
+    result.Problems.push_back(CP1252("Die Datei ").str() + QuotedPath(fileName) +
                               CP1252(" kann nicht gelesen werden; sie bleibt für einen späteren Versuch liegen.").str());
     return;
   }
@@ -129,13 +131,13 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
     }
     finish();
   } catch (const EDBEngineError& e) {
-    result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + Quoted(fileName) +
+    result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + QuotedPath(fileName) +
                               " wurde abgebrochen; die Datei bleibt erhalten.");
     return;
   }
   result.Complete = true;
   if (!DeleteFile(fileName))
-    result.Problems.push_back(Quoted(fileName) + CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
+    result.Problems.push_back(QuotedPath(fileName) + CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
 }
 
 // ---- selection codes -------------------------------------------------------------
@@ -538,8 +540,8 @@ AnsiString NameList(const std::vector<AnsiString>& names, size_t most = 5) {
 // it is damaged (an index, texts, its end cut off): what reads is shown.
 TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWritable, AnsiString& problem) {
   if (DirectoryExists(path)) {
-    problem = CP1252("An der Stelle der Datei \"").str() + path +
-              CP1252("\" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
+    problem = CP1252("An der Stelle der Datei ").str() + QuotedPath(path) +
+              CP1252(" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
                      "dorthin zurück.")
                   .str();
     return tuUnusable;
@@ -598,12 +600,12 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
               NameList(badBlobs) + ".";
   }
   if (!damage.empty()) {
-    problem = "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
+    problem = "Die Datei " + QuotedPath(path) + " kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
     return tuReadOnly;
   }
   if (!writeProtected) return tuReady;
   if (folderWritable)
-    problem = "Die Datei \"" + path + CP1252("\" ist schreibgeschützt: ").str() + ShownOnly();
+    problem = "Die Datei " + QuotedPath(path) + CP1252(" ist schreibgeschützt: ").str() + ShownOnly();
   return tuReadOnly;
 }
 
@@ -623,7 +625,7 @@ const char* TableContents(TUserTable t) {
 // first: named before anything is made anew, with what the user can do
 // about it.
 void ShowMissingTables(const std::vector<TUserTable>& missing, bool folderGone) {
-  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  const AnsiString folder = QuotedPath(UserDataDir);
   AnsiString text;
   if (folderGone)
     text = "Das Verzeichnis " + folder + " mit Ihren eigenen Daten fehlt.";
@@ -661,9 +663,9 @@ void AskAboutCodesWithoutEntries() {
     names.push_back("Nr. " + IntToStr(id) + " (" + list + ")");
   }
   if (orphans.empty()) return;
-  const AnsiString links = Quoted(UserDataDir + UserTableName(utEigeSelc) + ".FFD");
+  const AnsiString links = QuotedPath(UserDataDir + UserTableName(utEigeSelc) + ".FFD");
   AnsiString text = "In " + links + CP1252(" sind Selektionscodes Einträgen zugeordnet, die es in ").str() +
-                    Quoted(UserDataDir + UserTableName(utEigenes) + ".FFD") + " nicht gibt: " + NameList(names) +
+                    QuotedPath(UserDataDir + UserTableName(utEigenes) + ".FFD") + " nicht gibt: " + NameList(names) +
                     CP1252(".\r\rDie Zuordnungen bleiben erhalten, und neue Einträge erhalten andere Nummern; legen "
                            "Sie die Einträge aus einer Sicherung zurück, tragen sie ihre Codes wieder.")
                         .str();
@@ -758,7 +760,7 @@ void CreateUserDatabase() {
   gFolderProblem.clear();
   gEntryIds.clear();
   gLinkedCodes.clear();
-  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  const AnsiString folder = QuotedPath(UserDataDir);
   auto leaveAll = [] {
     for (TTableUse& u : gUse) u = tuUnusable;
   };
@@ -882,9 +884,9 @@ void CreateUserDatabase() {
   db.Close();
   for (const auto& [rc, files] : unbuilt) {
     const AnsiString which = files.size() == 1
-                                 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
+                                 ? "Die Datei " + QuotedPath(UserDataDir + files[0]) + " kann"
                                  : "Die Dateien " + NameList(files, files.size()) + " in " +
-                                       Quoted(ExcludeTrailingPathDelimiter(UserDataDir)) + CP1252(" können").str();
+                                       QuotedPath(UserDataDir) + CP1252(" können").str();
     problems.push_back(which + " nicht angelegt werden:\r" + EngineProblemText(rc));
   }
   ShowProblems(heading, problems);
@@ -960,7 +962,7 @@ bool PartAvailable(TDataPart part) {
 
 void ExplainLeftOutData() {
   std::vector<AnsiString> paragraphs;
-  auto folder = [](const AnsiString& dir) { return "\"" + ExcludeTrailingPathDelimiter(dir) + "\""; };
+  const auto folder = QuotedPath;
   if (!MissingUserDataDir.empty())
     paragraphs.push_back(CP1252("Das Verzeichnis ").str() + folder(MissingUserDataDir) +
                          CP1252(" für Ihre eigenen Daten fehlt (ist der Datenträger angeschlossen?). Orvelan "

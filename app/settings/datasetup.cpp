@@ -52,7 +52,7 @@ const struct {
 };
 
 [[noreturn]] void Missing(const AnsiString& path) {
-  throw EDataSetupError(CP1252("Die Datei \"").str() + path +
+  throw EDataSetupError(CP1252("Die Datei \"").str() + ShownFileName(path) +
                         CP1252("\" fehlt.\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
 }
 
@@ -87,7 +87,7 @@ AnsiString DataFileProblem(const std::exception& e) {
 }
 
 AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
-  return "Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
+  return "Die Datei \"" + ShownFileName(path) + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
 }
 
 bool IsReferenceDatabase(const AnsiString& database) { return database == "Orvelan"; }
@@ -219,7 +219,7 @@ void RegisterAliases() {
   } aliases[] = {{"Orvelan", ReferenceDataDir}, {"OrvUser", UserDataDir}};
   for (const auto& a : aliases) {
     if (FFSessionAddAlias(session, a.alias, ExcludeTrailingPathDelimiter(a.dir).c_str()) != 0)
-      throw EDataSetupError("Das Verzeichnis \"" + a.dir + CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(a.dir) + CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
                             "\" angemeldet werden.\r\rOrvelan wird beendet.");
   }
 }
@@ -250,7 +250,7 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
 }
 
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
-  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
+  NoteFileFailure(path, "Die Datei \"" + ShownFileName(path) + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
                   gEntriesMissing);
 }
 
@@ -296,11 +296,11 @@ void SetUpData() {
   try {
     // A missing folder is named as such, not by the first file looked for.
     if (!DirectoryExists(ReferenceDataDir))
-      throw EDataSetupError("Das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());
     // Nor is one that cannot be read named by its first file as missing.
     if (!DirectoryReadable(ReferenceDataDir))
-      throw EDataSetupError("Auf das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+      throw EDataSetupError("Auf das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten haben Sie keinen Zugriff (fehlende Zugriffsrechte). Lassen "
                                    "Sie sich Leserechte dafür geben.\r\rOrvelan braucht es und wird beendet.")
                                 .str());

@@ -4,6 +4,7 @@
 
 #include "platform/db/db.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
 // ---------------------------------------------------------------------------
@@ -73,7 +74,7 @@ AnsiString EngineProblemText(TBapiResult code) {
 }
 
 AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access) {
-  const AnsiString named = file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + file + "\"";
+  const AnsiString named = file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + ShownFileName(file) + "\"";
   AnsiString head;
   switch (access) {
     case eaRead: head = named + " kann nicht gelesen werden:"; break;

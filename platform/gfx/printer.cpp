@@ -1,6 +1,7 @@
 // TPrinter (see printer.h).
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 
 #include <filesystem>
 
@@ -45,7 +46,7 @@ TDeviceCaps DefaultCaps(TPrinterOrientation o) {
 }  // namespace
 
 TPrinter::TPrinter() {
-  fileName_ = (std::filesystem::temp_directory_path() / "Orvelan.pdf").string();
+  fileName_ = FromSysFileName((std::filesystem::temp_directory_path() / "Orvelan.pdf").string());
 }
 
 TPrinter::~TPrinter() {

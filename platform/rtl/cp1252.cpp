@@ -128,25 +128,34 @@ AnsiString LeftOutNotice(std::u32string_view leftOut) {
          "); sie wurden weggelassen.";
 }
 
+size_t Utf8SequenceLength(std::string_view s, size_t i, char32_t* code) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    if (code) *code = c;
+    return 1;
+  }
+  const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  // The second byte's range excludes overlong forms, surrogates and code
+  // points beyond U+10FFFF.
+  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  char32_t u = c & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) {
+    const unsigned char b = static_cast<unsigned char>(s[i + k]);
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+    u = (u << 6) | (b & 0x3F);
+  }
+  if (code) *code = u;
+  return n;
+}
+
 bool IsUtf8BeyondAscii(std::string_view s) {
   bool beyond = false;
   for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    // The second byte's range excludes overlong forms, surrogates and code
-    // points beyond U+10FFFF.
-    const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-    for (size_t k = 1; k < n; ++k) {
-      const unsigned char b = static_cast<unsigned char>(s[i + k]);
-      if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return false;
-    }
-    beyond = true;
+    const size_t n = Utf8SequenceLength(s, i);
+    if (n == 0) return false;
+    beyond = beyond || n > 1;
     i += n;
   }
   return beyond;

@@ -49,6 +49,9 @@ AnsiString LeftOutNotice(std::u32string_view leftOut);
 // Windows-1252 with a letter beyond ASCII next to never is, so a file that
 // is may be taken for UTF-8.
 bool IsUtf8BeyondAscii(std::string_view bytes);
+// The length of the well-formed UTF-8 character at `i` (same rules), its
+// code point in `code`; 0 when the bytes there are none.
+size_t Utf8SequenceLength(std::string_view s, size_t i, char32_t* code = nullptr);
 
 // Compile-time conversion for source literals written in UTF-8:
 //   constexpr auto s = CP1252("Persönliches");  s.str() == "Pers\xF6nliches"

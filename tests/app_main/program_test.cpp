@@ -384,6 +384,44 @@ TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
   EXPECT_EQ(TIniFile(Ini().string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""), stick);
 }
 
+// Folders whose names hold an umlaut or a letter outside Windows-1252 as
+// the program's (the real program finds its own by its path), the
+// reference data's and the user's: every file is found and the settings
+// keep the folders byte for byte.
+TEST_F(ProgramBlock, FoldersNamedBeyondTheCodePageHoldTheProgramAndItsData) {
+  const fs::path real = Root() / "Programm \xC5\x81ukasz";
+  apptest::CopyBuiltData(real);
+  apptest::PlaceProgram(real);
+  apptest::Put(real / "Orvelan.Ini", "[ALLGEMEIN]\r\nLetzter Programmstart=" +
+                                          std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n");
+  // An automatic start on a day it already ran: the data is set up, the
+  // notice shown, and the program ends.
+  EXPECT_EQ(std::system(("cd '" + real.string() + "' && QT_QPA_PLATFORM=offscreen ./orvelan /a >/dev/null 2>&1").c_str()), 0);
+  EXPECT_TRUE(TIniFile(FromSysFileName((real / "Orvelan.Ini").string())).SectionExists("GEBURTSTAGE"));
+  for (const std::string name : {"J\xC3\xBCrgen M\xC3\xBCller", "\xC5\x81ukasz Dokumente", "Ordner\xF0\x9F\x98\x80"}) {
+    SCOPED_TRACE(name);
+    const fs::path program = Root() / name, reference = Root() / ("Grunddaten " + name);
+    fs::create_directories(program / ("Benutzer " + name));
+    fs::copy(Root() / "DATEN", reference);
+    for (const char* f : {"OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"}) fs::copy_file(Root() / f, program / f);
+    // As a desktop editor saves it, in UTF-8.
+    apptest::Put(program / "Orvelan.Ini", "[VERZEICHNISSE]\r\nGrunddaten=" + reference.string() +
+                                              "\r\nEigene Daten=Benutzer " + name + "\r\n");
+    apptest::EnterProgramDir(program);
+    const size_t boxes = driver.MessageBoxes().size();
+    EXPECT_EQ(RunFullStart({}), 0);
+    EXPECT_EQ(driver.MessageBoxes().size(), boxes);
+    delete frmMain;
+    delete frmSpruch;
+    TIniFile ini(FromSysFileName((program / "Orvelan.Ini").string()));
+    EXPECT_EQ(SysFileName(ini.ReadFileName("VERZEICHNISSE", "Grunddaten", "")), reference.string() + "/");
+    EXPECT_EQ(SysFileName(ini.ReadFileName("VERZEICHNISSE", "Eigene Daten", "")), "Benutzer " + name + "/");
+    LoadSettings();
+    EXPECT_EQ(apptest::OpenTable("OrvUser", "LAYOUT.FFD")->RecordCount(), 3);
+    SaveSettings();
+  }
+}
+
 // The user's table of entries deleted between two runs: the next start
 // names it before making it anew; the codes of the lost entries are named
 // and kept when the user says "Nein" (a new entry numbers on above them, so
