@@ -766,7 +766,13 @@ void CreateUserDatabase() {
   };
 
   // The folder first: one that cannot be read is said as such, not by each
-  // file in it; one that cannot be written shows what it holds.
+  // file in it; one that cannot be written shows what it holds. Nothing is
+  // made in the place of something else.
+  gFolderProblem = FolderPlaceProblem(UserDataDir, CP1252("für Ihre eigenen Daten").str().c_str());
+  if (!gFolderProblem.empty()) {
+    leaveAll();
+    return;
+  }
   const bool folderGone = !DirectoryExists(UserDataDir);
   if (!folderGone && !DirectoryReadable(UserDataDir)) {
     gFolderProblem = "Auf das Verzeichnis " + folder +
@@ -786,7 +792,16 @@ void CreateUserDatabase() {
   for (int i = 0; i < kUserTableCount; ++i) {
     const auto t = static_cast<TUserTable>(i);
     const AnsiString path = folderGone ? AnsiString() : FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD");
-    if (path.empty()) {
+    const AnsiString link = folderGone ? AnsiString() : ResolveFileName(UserDataDir + UserTableName(t) + ".FFD");
+    AnsiString target;
+    if (path.empty() && DanglingLink(link, target)) {
+      // Its disk is not plugged in, say: a new table would stand in the
+      // link's way, and the user's data is on that disk.
+      gUse[t] = tuUnusable;
+      gProblem[t] = "Die Datei " + QuotedPath(link) + CP1252(" ist eine Verknüpfung auf ").str() + QuotedPath(target) +
+                    CP1252(", und diese Datei fehlt (ist der Datenträger angeschlossen?). Orvelan legt keine neue an.")
+                        .str();
+    } else if (path.empty()) {
       missing.push_back(t);
       missingNames += (missingNames.empty() ? "" : ", ") + AnsiString(UserTableName(t)) + ".FFD";
     } else {
@@ -834,6 +849,7 @@ void CreateUserDatabase() {
     const AnsiString found = FindFileNoCase(UserDataDir + name + ".FFD");
     const bool overwrite = table == utTermine && rebuildTermine;
     if (!found.empty() && !overwrite) return false;
+    if (found.empty() && gUse[table] == tuUnusable) return false;  // a link to a missing file
     if (overwrite) name = ChangeFileExt(ExtractFileName(found), "");  // in its letter case on disk
     DescribeUserTable(table, dict);
     const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), overwrite, name.c_str(), dict);
@@ -963,18 +979,22 @@ bool PartAvailable(TDataPart part) {
 void ExplainLeftOutData() {
   std::vector<AnsiString> paragraphs;
   const auto folder = QuotedPath;
+  // What stands in a set folder's place, or that it is missing.
+  auto gone = [&](const AnsiString& dir, const AnsiString& whose, const char* missing) {
+    const AnsiString taken = FolderPlaceProblem(dir, whose.c_str());
+    return taken.empty() ? "Das Verzeichnis " + folder(dir) + " " + whose + " " + missing + "." : taken;
+  };
   if (!MissingUserDataDir.empty())
-    paragraphs.push_back(CP1252("Das Verzeichnis ").str() + folder(MissingUserDataDir) +
-                         CP1252(" für Ihre eigenen Daten fehlt (ist der Datenträger angeschlossen?). Orvelan "
-                                "verwendet bei diesem Start das Verzeichnis ")
-                             .str() +
+    paragraphs.push_back(gone(MissingUserDataDir, CP1252("für Ihre eigenen Daten").str(),
+                              "fehlt (ist der Datentr\xE4ger angeschlossen?)") +
+                         CP1252(" Orvelan verwendet bei diesem Start das Verzeichnis ").str() +
                          folder(UserDataDir) +
                          CP1252("; was Sie jetzt erfassen, wird dort gespeichert. In den Einstellungen bleibt ")
                              .str() +
                          folder(MissingUserDataDir) + " eingetragen.");
   if (!MissingReferenceDataDir.empty())
-    paragraphs.push_back("Das Verzeichnis " + folder(MissingReferenceDataDir) +
-                         " mit den Grunddaten fehlt. Orvelan verwendet bei diesem Start das Verzeichnis " +
+    paragraphs.push_back(gone(MissingReferenceDataDir, "mit den Grunddaten", "fehlt") +
+                         " Orvelan verwendet bei diesem Start das Verzeichnis " +
                          folder(ReferenceDataDir) + "; in den Einstellungen bleibt " +
                          folder(MissingReferenceDataDir) + " eingetragen.");
   if (!gFolderProblem.empty()) paragraphs.push_back(gFolderProblem);

@@ -90,6 +90,20 @@ AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
   return "Die Datei \"" + ShownFileName(path) + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
 }
 
+AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose) {
+  const AnsiString folder = ExcludeTrailingPathDelimiter(dir);
+  const AnsiString named = "\"" + ShownFileName(folder) + "\" " + whose;
+  AnsiString target;
+  if (DanglingLink(folder, target))
+    return "Das Verzeichnis " + named + " ist eine Verkn\xFCpfung auf \"" + ShownFileName(target) +
+           CP1252("\", und das fehlt (ist der Datenträger angeschlossen?).").str();
+  if (FileExists(folder))
+    return "An der Stelle des Verzeichnisses " + named +
+           CP1252(" steht eine Datei. Orvelan lässt sie, wie sie ist; benennen Sie sie um oder verschieben Sie sie.")
+               .str();
+  return {};
+}
+
 bool IsReferenceDatabase(const AnsiString& database) { return database == "Orvelan"; }
 
 AnsiString TableFilePath(const TTable* table) {
@@ -295,6 +309,8 @@ void SetUpData() {
   gReferenceProblems.clear();
   try {
     // A missing folder is named as such, not by the first file looked for.
+    if (const AnsiString taken = FolderPlaceProblem(ReferenceDataDir, "mit den Grunddaten"); !taken.empty())
+      throw EDataSetupError(taken + "\r\rOrvelan braucht das Verzeichnis und wird beendet.");
     if (!DirectoryExists(ReferenceDataDir))
       throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());

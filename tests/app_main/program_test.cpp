@@ -382,6 +382,18 @@ TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
   EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
   EXPECT_FALSE(fs::exists(Root() / "stick"));
   EXPECT_EQ(TIniFile(Ini().string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""), stick);
+  // A file where the folder belongs is said to be one, and left alone.
+  delete frmMain;
+  delete frmSpruch;
+  fs::create_directories(Root() / "stick");
+  apptest::Put(stick, "kein Verzeichnis");
+  driver.AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(RunFullStart({}), 0);
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  EXPECT_NE(driver.MessageBoxes()[1].Text.find("Verzeichnisses \"" + stick + "\" f\xFCr Ihre eigenen Daten steht eine Datei"),
+            std::string::npos)
+      << driver.MessageBoxes()[1].Text;
+  EXPECT_EQ(apptest::Slurp(stick), "kein Verzeichnis");
 }
 
 // Folders whose names hold an umlaut or a letter outside Windows-1252 as
@@ -451,16 +463,34 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     EXPECT_EQ(NextEntryId(), answer == IDNO ? 2 : 1);
     SaveSettings();
   }
-  delete frmMain;
-  delete frmSpruch;
-  fs::remove_all(Root() / "BENUTZER");
-  driver.AnswerNextMessageBox(IDOK);
-  const size_t boxes = driver.MessageBoxes().size();
-  EXPECT_EQ(RunFullStart({}), 0);
-  ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
-  const std::string said = driver.MessageBoxes().back().Text;
-  EXPECT_NE(said.find("Verzeichnis \"" + (Root() / "BENUTZER").string() + "\""), std::string::npos) << said;
-  EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
+  // The table a link to a file on a disk that is not plugged in: the link
+  // and its end are named, nothing is made in its place. Then the whole
+  // folder gone, and a file in its place, which is left alone.
+  const fs::path stick = Root() / "stick" / "EIGENES.FFD";
+  for (const std::string how : {"link", "gone", "file"}) {
+    SCOPED_TRACE(how);
+    delete frmMain;
+    delete frmSpruch;
+    if (how == "link") {
+      fs::remove(path);
+      fs::create_symlink(stick, path);
+    }
+    if (how != "link") fs::remove_all(Root() / "BENUTZER");
+    if (how == "file") apptest::Put(Root() / "BENUTZER", "x");
+    driver.AnswerNextMessageBox(IDOK);
+    const size_t boxes = driver.MessageBoxes().size();
+    EXPECT_EQ(RunFullStart({}), 0);
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+    const std::string said = driver.MessageBoxes().back().Text;
+    const std::string named = how == "link" ? "Die Datei \"" + path.string() + "\" ist eine Verkn\xFCpfung auf \"" +
+                                                  stick.string() + "\", und diese Datei fehlt"
+                              : how == "gone" ? "Verzeichnis \"" + (Root() / "BENUTZER").string() + "\" mit Ihren eigenen Daten fehlt"
+                                              : "Verzeichnisses \"" + (Root() / "BENUTZER").string() + "\" f\xFCr Ihre eigenen Daten steht eine Datei";
+    EXPECT_NE(said.find(named), std::string::npos) << said;
+    EXPECT_EQ(said.find("angelegt"), std::string::npos) << said;
+  }
+  EXPECT_TRUE(fs::is_regular_file(Root() / "BENUTZER"));
+  EXPECT_FALSE(fs::exists(stick.parent_path()));
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
