@@ -258,7 +258,7 @@ public:
   }
 
   void CopyRecord(uint8_t* rec) {
-    if (rec) std::memcpy(rec, t_.Records().Read(ref_), static_cast<size_t>(t_.Dict().RecordLength()));
+    if (rec) std::memcpy(rec, t_.StoredRecord(ref_), static_cast<size_t>(t_.Dict().RecordLength()));
   }
 
   std::vector<uint8_t> KeyOf(const uint8_t* rec) const {
@@ -595,7 +595,7 @@ uint32_t TffCursor::BlobSize(const uint8_t* rec, int field) {
   uint32_t ref = Get32(rec + f.Offset);
   if (ref & kPendingBit) {
     PendingBlob* pb = impl_->t_.FindPending(ref);
-    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    if (!pb) impl_->t_.MissingPending(ref);
     return static_cast<uint32_t>(pb->Data.size());
   }
   return impl_->t_.Blobs().Size(ref);
@@ -609,7 +609,7 @@ uint32_t TffCursor::ReadBlob(const uint8_t* rec, int field, uint32_t offset, uin
     uint32_t ref = Get32(rec + f.Offset);
     if (ref & kPendingBit) {
       PendingBlob* pb = impl_->t_.FindPending(ref);
-      if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+      if (!pb) impl_->t_.MissingPending(ref);
       if (offset < pb->Data.size()) {
         got = static_cast<uint32_t>(std::min<size_t>(length, pb->Data.size() - offset));
         std::memcpy(dest, pb->Data.data() + offset, got);
@@ -628,7 +628,7 @@ std::string TffCursor::ReadBlobAll(const uint8_t* rec, int field) {
   uint32_t ref = Get32(rec + f.Offset);
   if (ref & kPendingBit) {
     PendingBlob* pb = impl_->t_.FindPending(ref);
-    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    if (!pb) impl_->t_.MissingPending(ref);
     return pb->Data;
   }
   return impl_->t_.Blobs().ReadAll(ref);

@@ -497,9 +497,14 @@ void ReadEveryRecord(TwwTable& t, TUserTable table, const char* index, std::vect
         badBlobs.push_back(RecordName(t, table, number));
       }
     }
-    if (table == utEigenes) gEntryIds.insert(t.FieldByName("EIGE_ID")->AsInteger());
-    if (table == utEigeSelc)
-      gLinkedCodes[t.FieldByName("EIGE_ID")->AsInteger()].push_back(t.FieldByName("SELC_ID")->AsString());
+    // The program numbers entries from 1 and never links an empty code:
+    // anything else is damage, never an entry to name.
+    if (table != utEigenes && table != utEigeSelc) continue;
+    const int id = t.FieldByName("EIGE_ID")->AsInteger();
+    const AnsiString code = table == utEigeSelc ? t.FieldByName("SELC_ID")->AsString() : AnsiString("-");
+    if (id <= 0 || Trim(code).empty()) throw EReadError("Ein Eintrag darin hat keine Nummer oder keinen Code.");
+    if (table == utEigenes) gEntryIds.insert(id);
+    if (table == utEigeSelc) gLinkedCodes[id].push_back(code);
   }
 }
 

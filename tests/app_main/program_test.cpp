@@ -23,6 +23,7 @@
 #include "app/editors/entryeditor.h"
 #include "app/main/program.h"
 #include "app/windows/saying.h"
+#include "dbengine/blockfile.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "tests/app_main/main_fixture.h"
@@ -519,6 +520,20 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
     for (size_t i : at) b[i] ^= 0x20;
     return b;
   };
+  // Damage a checksum cannot see: the block summed again after the change.
+  auto resummed = [&](const fs::path& file, size_t at, const std::string& with) {
+    std::string b = good[file];
+    b.replace(at, with.size(), with);
+    auto* block = reinterpret_cast<uint8_t*>(b.data()) + at / 8192 * 8192;
+    ffdetail::Put32(block + ffdetail::kOffChecksum, 0);
+    ffdetail::Put32(block + ffdetail::kOffChecksum, ffdetail::BlockChecksum(block, 8192, ffdetail::kFormatVersion));
+    return b;
+  };
+  // In the record (its data block "FFDH"): the memo's reference stands
+  // before the first name; the link's entry number after its code, the
+  // null flags after that.
+  const size_t memoRef = good[own].find("\x04" "Anna", good[own].find("FFDH")) - 4,
+               link = good[links].find("\x03" "FAM", good[links].find("FFDH")) + 4;
   const size_t memo = good[own].find("Erinnerung an die Reise");
   ASSERT_NE(memo, std::string::npos);
   uint32_t root = 0, dayRoot = 0;  // of index 4, "XEIGE_TERM1", and 2, "XEIGE_MTJ", as the header holds them
@@ -534,6 +549,12 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
     bool asFolder = false;  // a folder stands in the file's place
   } cases[] = {
       {"memo byte", own, flipped({memo + 5}), 0644, true, false, true, true, true, "kann nicht ganz gelesen"},
+      {"memo reference summed again", own, resummed(own, memoRef, "\xA5\xA5\xA5\xA5"), 0644, true, false, true, true,
+       true, "Nicht lesbar ist der Text"},
+      {"entry number summed again", links, resummed(links, link + 1, "\xA5\xA5\xA5"), 0644, true, false, true, true,
+       true, "ist besch\xE4" "digt"},
+      {"code summed again", links, resummed(links, link + 1, "\xA5\xA5\xA5\xA5"), 0644, true, false, true, true, true,
+       "ist besch\xE4" "digt"},
       {"cut in a free block", layout, good[layout].substr(0, good[layout].size() - 1), 0644, true, true, true, false,
        true, "kann nicht ganz gelesen"},
       {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true, "kann nicht gelesen"},
