@@ -571,3 +571,5 @@ TBapiResult BapiGetErrorString(TBapiResult code, char* buffer) {
 }
 
 int BapiLiveObjectCount() { return TttObject::LiveCount(); }
+
+int BapiLastSystemError() { return FFLastSystemError(); }

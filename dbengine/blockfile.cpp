@@ -92,14 +92,6 @@ uint32_t BlockChecksum(const uint8_t* block, uint32_t blockSize, uint32_t versio
 
 namespace {
 
-[[noreturn]] void RaiseIo(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  // A journal or a new file the system will not let us make or open is a
-  // matter of rights, not of the disk.
-  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 bool KnownSig(uint32_t s) {
   return s == kSigHeader || s == kSigData || s == kSigBlob || s == kSigIndex || s == kSigStream;
 }
@@ -254,7 +246,7 @@ void BlockFile::CreateNew(const std::string& path, uint32_t blockSize) {
   fd_ = Files().Open(path, O_RDWR | O_CREAT | O_EXCL, 0644);
   if (fd_ < 0) {
     if (errno == EEXIST) RaiseFF(rcTableExists, path);
-    RaiseIo(errno, "creating " + path);
+    RaiseSystemError(errno, "creating " + path);
   }
   writable_ = true;
   journaled_ = false;
@@ -279,17 +271,17 @@ void BlockFile::Open(const std::string& path, bool writable) {
   if (fd_ < 0) {
     if (errno == ENOENT) RaiseFF(rcNoSuchTable, path);
     if (errno == EACCES || errno == EROFS) RaiseFF(rcAccessDenied, path);
-    RaiseIo(errno, "opening " + path);
+    RaiseSystemError(errno, "opening " + path);
   }
   int64_t size = Files().Size(fd_);
-  if (size < 0) RaiseIo(errno, "opening " + path);
+  if (size < 0) RaiseSystemError(errno, "opening " + path);
   fileSize_ = static_cast<uint64_t>(size);
   // A journal left by an unfinished commit is settled now; a new one is
   // only made by the first commit, so that opening a table costs no disk
   // flush.
   std::string jpath = JournalPath(path);
   journalFd_ = Files().Open(jpath, writable ? O_RDWR : O_RDONLY, 0);
-  if (journalFd_ < 0 && errno != ENOENT && writable) RaiseIo(errno, "opening " + jpath);
+  if (journalFd_ < 0 && errno != ENOENT && writable) RaiseSystemError(errno, "opening " + jpath);
   blockSize_ = ProbeBlockSize();
   Recover();
   LoadHeader();
@@ -332,11 +324,11 @@ void BlockFile::Recover() {
     for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
       int err = WriteAll(fd_, jr.Images.data() + i * blockSize_, blockSize_,
                          uint64_t{jr.BlockNos[i]} * blockSize_);
-      if (err) RaiseIo(err, "recovering " + path_);
+      if (err) RaiseSystemError(err, "recovering " + path_);
     }
     if (jr.Length < fileSize_ && Files().Truncate(fd_, jr.Length) != 0)
-      RaiseIo(errno, "recovering " + path_);
-    if (Files().DataSync(fd_) != 0) RaiseIo(errno, "recovering " + path_);
+      RaiseSystemError(errno, "recovering " + path_);
+    if (Files().DataSync(fd_) != 0) RaiseSystemError(errno, "recovering " + path_);
     int64_t size = Files().Size(fd_);
     if (size >= 0) fileSize_ = static_cast<uint64_t>(size);
     JournalWipe(journalFd_);
@@ -475,7 +467,7 @@ BlockFile::Page* BlockFile::Load(uint32_t no) {
   Buffer buf = NewBuffer();
   ssize_t n = ReadAll(fd_, buf.get(), blockSize_, uint64_t{no} * blockSize_);
   if (n != static_cast<ssize_t>(blockSize_)) {
-    if (n < 0) RaiseIo(errno, "reading " + path_);
+    if (n < 0) RaiseSystemError(errno, "reading " + path_);
     Damaged("short read at block " + std::to_string(no));
   }
   CheckBlock(buf.get(), no, 0);
@@ -577,7 +569,7 @@ void BlockFile::EnsureJournal() {
   if (journalFd_ >= 0) return;
   std::string jpath = JournalPath(path_);
   journalFd_ = Files().Open(jpath, O_RDWR | O_CREAT, 0644);
-  if (journalFd_ < 0) RaiseIo(errno, "opening " + jpath);
+  if (journalFd_ < 0) RaiseSystemError(errno, "opening " + jpath);
   // The journal's directory entry must be durable before a commit relies
   // on it.
   Files().SyncDirOf(path_);
@@ -603,7 +595,7 @@ void BlockFile::WriteJournal() {
     while (i + run < dirty_.size() && dirty_[i + run] == no + run && no + run < committedCount_) ++run;
     uint8_t* dest = images.data() + k * blockSize_;
     ssize_t n = ReadAll(fd_, dest, run * blockSize_, uint64_t{no} * blockSize_);
-    if (n < 0) RaiseIo(errno, "reading " + path_);
+    if (n < 0) RaiseSystemError(errno, "reading " + path_);
     std::memset(dest + n, 0, run * blockSize_ - static_cast<size_t>(n));  // beyond a cut end
     k += run;
     i += run;
@@ -634,7 +626,7 @@ void BlockFile::WriteInPlace() {
     int err = WriteAll(fd_, iov.data(), static_cast<int>(iov.size()), uint64_t{first} * blockSize_);
     if (err) {
       failed_ = journaled_;
-      RaiseIo(err, "writing " + path_);
+      RaiseSystemError(err, "writing " + path_);
     }
   }
 }
@@ -665,7 +657,7 @@ void BlockFile::Commit() {
       // Reserve the space first: running out of it must fail here, while
       // nothing of this commit has been written anywhere.
       int r = Files().Allocate(fd_, fileSize_, need - fileSize_);
-      if (r != 0) RaiseIo(r, "growing " + path_);
+      if (r != 0) RaiseSystemError(r, "growing " + path_);
       fileSize_ = need;
     }
     if (journaled_) WriteJournal();
@@ -676,7 +668,7 @@ void BlockFile::Commit() {
   WriteInPlace();
   if (Files().DataSync(fd_) != 0) {
     failed_ = journaled_;
-    RaiseIo(errno, "syncing " + path_);
+    RaiseSystemError(errno, "syncing " + path_);
   }
   // The commit is durable. A shrink that does not last only leaves the
   // file longer than its blocks, which is allowed.

@@ -50,6 +50,10 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// A name the system cannot follow (links that go round, a folder closed to
+// us) is no missing table: opening it says why.
+bool Missing(const std::string& path) { return !FileExists(path) && errno == ENOENT; }
+
 // True when another process holds the file's lock.
 bool LockedElsewhere(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -314,7 +318,7 @@ TffTable::~TffTable() {
   if (it != Registry().end() && it->second.expired()) Registry().erase(it);
 }
 
-bool TffTable::Exists(const std::string& path) { return FileExists(path); }
+bool TffTable::Exists(const std::string& path) { return !Missing(path); }
 
 void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bool overwrite) {
   TableImpl::Validate(dict);
@@ -350,7 +354,7 @@ void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bo
 std::shared_ptr<TffTable> TffTable::Open(const std::string& path, TffOpenMode mode,
                                          TffShareMode share) {
   std::lock_guard<std::mutex> g(gRegistryMutex);
-  if (!FileExists(path)) RaiseFF(rcNoSuchTable, path);
+  if (Missing(path)) RaiseFF(rcNoSuchTable, path);
   std::string canon = Canonical(path);
   if (auto t = Registered(canon)) {
     if (share == TffShareMode::Exclusive || t->Exclusive())

@@ -25,11 +25,6 @@ constexpr size_t kHMagic = 0, kHBlockSize = 4, kHOldCount = 8, kHNewCount = 12, 
 // Entry: block number, flags (1: an old image follows), old and new digest.
 constexpr uint32_t kHasImage = 1;
 
-[[noreturn]] void RaiseIo(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 uint64_t AlignUp(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
 
 struct Header {
@@ -132,7 +127,7 @@ void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t n
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   if (err != 0) {
     JournalWipe(fd);
-    RaiseIo(err, "writing the journal");
+    RaiseSystemError(err, "writing the journal");
   }
 }
 
@@ -196,7 +191,7 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
     std::memset(block.data(), 0, blockSize);
     if (at < tableSize) {
       ssize_t n = ReadAll(tableFd, block.data(), blockSize, at);
-      if (n < 0) RaiseIo(errno, "reading " + tablePath);
+      if (n < 0) RaiseSystemError(errno, "reading " + tablePath);
     }
     return Digest64(block.data(), blockSize);
   };

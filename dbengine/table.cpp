@@ -73,12 +73,6 @@ std::string ReadDictStream(BlockFile& f, std::vector<uint32_t>* blocks = nullptr
   return s;
 }
 
-[[noreturn]] void RaiseErrno(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 }  // namespace
 
 void TableImpl::Validate(const TffDataDictionary& dict) {
@@ -106,7 +100,7 @@ TableImpl::TableImpl(const std::string& path, TffOpenMode mode, TffShareMode sha
   lockFd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (lockFd_ < 0) {
     if (errno == ENOENT) RaiseFF(rcNoSuchTable, path);
-    RaiseErrno(errno, "opening " + path);
+    RaiseSystemError(errno, "opening " + path);
   }
   if (flock(lockFd_, (writable || exclusive_ ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
     ::close(lockFd_);

@@ -798,14 +798,12 @@ void CreateUserDatabase() {
     const auto t = static_cast<TUserTable>(i);
     const AnsiString path = folderGone ? AnsiString() : FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD");
     const AnsiString link = folderGone ? AnsiString() : ResolveFileName(UserDataDir + UserTableName(t) + ".FFD");
-    AnsiString target;
-    if (path.empty() && DanglingLink(link, target)) {
+    const AnsiString broken = path.empty() ? BrokenLinkProblem(link, "Die Datei " + QuotedPath(link)) : AnsiString();
+    if (!broken.empty()) {
       // Its disk is not plugged in, say: a new table would stand in the
-      // link's way, and the user's data is on that disk.
+      // link's way, and the user's data is where it leads.
       gUse[t] = tuUnusable;
-      gProblem[t] = "Die Datei " + QuotedPath(link) + CP1252(" ist eine Verknüpfung auf ").str() + QuotedPath(target) +
-                    CP1252(", und diese Datei fehlt (ist der Datenträger angeschlossen?). Orvelan legt keine neue an.")
-                        .str();
+      gProblem[t] = broken + " Orvelan legt keine neue an.";
     } else if (path.empty()) {
       missing.push_back(t);
       missingNames += (missingNames.empty() ? "" : ", ") + AnsiString(UserTableName(t)) + ".FFD";

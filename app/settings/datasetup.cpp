@@ -5,6 +5,7 @@
 #include "app/settings/datasetup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "platform/db/dbtables.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 
 TMemoryStream* SharedStream = nullptr;
@@ -65,9 +67,9 @@ const struct {
 AnsiString DataFileProblem(const std::exception& e) {
   AnsiString why = CP1252("Sie ist beschädigt oder nicht lesbar.").str();
   if (const auto* db = dynamic_cast<const EDBEngineError*>(&e)) {
-    why = EngineProblemText(db->ErrorCode());
+    why = EngineProblemText(db->ErrorCode(), db->SystemError());
   } else if (const auto* ff = dynamic_cast<const EffException*>(&e)) {
-    why = EngineProblemText(ff->ResultCode());
+    why = EngineProblemText(ff->ResultCode(), ff->SystemError());
   } else if (const auto* vlf = dynamic_cast<const EVlfOpenError*>(&e)) {
     switch (vlf->Problem()) {
       case TVlfOpenProblem::NotAnArchive:
@@ -90,13 +92,19 @@ AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
   return "Die Datei \"" + ShownFileName(path) + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
 }
 
+AnsiString BrokenLinkProblem(const AnsiString& path, const AnsiString& named) {
+  AnsiString target;
+  const int err = BrokenLink(path, target);
+  if (!err) return {};
+  const AnsiString link = named + " ist eine Verkn\xFCpfung auf \"" + ShownFileName(target) + "\"";
+  if (err == ENOENT) return link + CP1252(", und das fehlt (ist der Datenträger angeschlossen?).").str();
+  return link + ", der das System nicht folgen kann: " + SysErrorMessage(err);
+}
+
 AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose) {
   const AnsiString folder = ExcludeTrailingPathDelimiter(dir);
   const AnsiString named = "\"" + ShownFileName(folder) + "\" " + whose;
-  AnsiString target;
-  if (DanglingLink(folder, target))
-    return "Das Verzeichnis " + named + " ist eine Verkn\xFCpfung auf \"" + ShownFileName(target) +
-           CP1252("\", und das fehlt (ist der Datenträger angeschlossen?).").str();
+  if (AnsiString link = BrokenLinkProblem(folder, "Das Verzeichnis " + named); !link.empty()) return link;
   if (FileExists(folder))
     return "An der Stelle des Verzeichnisses " + named +
            CP1252(" steht eine Datei. Orvelan lässt sie, wie sie ist; benennen Sie sie um oder verschieben Sie sie.")
@@ -148,6 +156,12 @@ namespace {
 AnsiString ExistingFile(const AnsiString& name) {
   const AnsiString path = ReferenceDataDir + name;
   const AnsiString found = FindFileNoCase(path);
+  if (found.empty()) {
+    const AnsiString link = ResolveFileName(path);
+    const AnsiString broken = BrokenLinkProblem(link, "Die Datei \"" + ShownFileName(link) + "\"");
+    if (!broken.empty())
+      throw EDataSetupError(broken + CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
+  }
   if (found.empty() || !FileExists(found)) Missing(path);
   return found;
 }

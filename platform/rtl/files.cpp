@@ -194,15 +194,15 @@ bool DeleteFile(const AnsiString& name) {
   return FileExists(name) && ::unlink(Sys(name).c_str()) == 0;
 }
 
-bool DanglingLink(const AnsiString& name, AnsiString& target) {
+int BrokenLink(const AnsiString& name, AnsiString& target) {
   const std::string sys = Sys(ExcludeTrailingPathDelimiter(name));
   struct stat st {};
-  if (name.empty() || ::lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || StatSys(sys, st)) return false;
-  if (errno != ENOENT) return false;  // a loop or a closed folder is no missing end
+  if (name.empty() || ::lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || StatSys(sys, st)) return 0;
+  const int err = errno;
   char buf[PATH_MAX];
   const ssize_t n = ::readlink(sys.c_str(), buf, sizeof buf - 1);
   target = n > 0 ? FromSysFileName(std::string_view(buf, static_cast<size_t>(n))) : AnsiString();
-  return true;
+  return err;
 }
 
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {

@@ -40,9 +40,10 @@ bool ForceDirectories(const AnsiString& dir);
 bool DeleteFile(const AnsiString& name);
 // Fails (false) when the target exists already, as on Windows.
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
-// True when the name is a symbolic link whose end is missing (a disk that
-// is not plugged in); `target` receives what the link names.
-bool DanglingLink(const AnsiString& name, AnsiString& target);
+// When the name is a symbolic link the system cannot follow, why (an errno:
+// ENOENT when its end is missing, a disk not plugged in, say; ELOOP for
+// links that go round), with `target` what the link names; else 0.
+int BrokenLink(const AnsiString& name, AnsiString& target);
 
 // "dir/sub/name.ext": path "dir/sub/", dir "dir/sub", name "name.ext",
 // extension ".ext" (the last dot of the name; empty when none).

@@ -835,7 +835,7 @@ AnsiString SysErrorMessage(int err) {
     case ENXIO:
     case ENODEV:
       return CP1252("Es ist keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder ein Socket.").str();
-    case ELOOP: return "Eine Verknüpfung im Pfad verweist im Kreis auf sich selbst.";
+    case ELOOP: return CP1252("Eine Verknüpfung im Pfad verweist im Kreis auf sich selbst.").str();
     case EROFS: return CP1252("Der Datenträger ist schreibgeschützt.").str();
     case ENOSPC:
     case EDQUOT:

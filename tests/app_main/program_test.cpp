@@ -464,19 +464,20 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     EXPECT_EQ(NextEntryId(), answer == IDNO ? 2 : 1);
     SaveSettings();
   }
-  // The table a link to a file on a disk that is not plugged in: the link
-  // and its end are named, nothing is made in its place. Then the whole
-  // folder gone, and a file in its place, which is left alone.
+  // The table a link to a file on a disk that is not plugged in, or a link
+  // that goes round: the link, its end and why are named, nothing is made
+  // in its place. Then the whole folder gone, and a file in its place,
+  // which is left alone.
   const fs::path stick = Root() / "stick" / "EIGENES.FFD";
-  for (const std::string how : {"link", "gone", "file"}) {
+  for (const std::string how : {"link", "loop", "gone", "file"}) {
     SCOPED_TRACE(how);
     delete frmMain;
     delete frmSpruch;
-    if (how == "link") {
+    if (how == "link" || how == "loop") {
       fs::remove(path);
-      fs::create_symlink(stick, path);
+      fs::create_symlink(how == "link" ? stick : path, path);
     }
-    if (how != "link") fs::remove_all(Root() / "BENUTZER");
+    if (how == "gone" || how == "file") fs::remove_all(Root() / "BENUTZER");
     if (how == "file") apptest::Put(Root() / "BENUTZER", "x");
     driver.AnswerNextMessageBox(IDOK);
     const size_t boxes = driver.MessageBoxes().size();
@@ -484,7 +485,8 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
     const std::string said = driver.MessageBoxes().back().Text;
     const std::string named = how == "link" ? "Die Datei \"" + path.string() + "\" ist eine Verkn\xFCpfung auf \"" +
-                                                  stick.string() + "\", und diese Datei fehlt"
+                                                  stick.string() + "\", und das fehlt"
+                              : how == "loop" ? "der das System nicht folgen kann: Eine Verkn\xFCpfung im Pfad verweist im Kreis"
                               : how == "gone" ? "Verzeichnis \"" + (Root() / "BENUTZER").string() + "\" mit Ihren eigenen Daten fehlt"
                                               : "Verzeichnisses \"" + (Root() / "BENUTZER").string() + "\" f\xFCr Ihre eigenen Daten steht eine Datei";
     EXPECT_NE(said.find(named), std::string::npos) << said;
