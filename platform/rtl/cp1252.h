@@ -19,6 +19,8 @@ bool UnicodeToCp1252(char32_t u, unsigned char& out);
 // Windows-1252 byte (or malformed UTF-8) by returning false; `out` then holds
 // the text converted up to that character, and `badPos` its byte offset.
 std::string Cp1252ToUtf8(std::string_view s);
+// One code point in UTF-8, appended to `out`.
+void AppendUtf8(char32_t u, std::string& out);
 bool Utf8ToCp1252(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
 
 // Converting form that raises EConvertError naming the offending position.

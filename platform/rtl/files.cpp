@@ -257,7 +257,10 @@ AnsiString ResolveFileName(const AnsiString& path) { return Resolve(path, true);
 void SetCommandLine(int argc, const char* const* argv) {
   auto& args = Args();
   args.clear();
-  for (int i = 0; i < argc; ++i) args.push_back(ToAnsiLossy(argv[i] ? argv[i] : ""));
+  for (int i = 0; i < argc; ++i) {
+    const char* a = argv[i] ? argv[i] : "";
+    args.push_back(i == 0 ? FromSysFileName(a) : ToAnsiLossy(a));  // the program file's path, where /proc has none
+  }
   char buf[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n > 0) {

@@ -59,24 +59,23 @@ std::string FolderOf(const std::string& file) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
 }
 
-// Text a desktop editor saved as UTF-16 (after its byte-order mark) in
-// Windows-1252; a character the code page lacks in its folded form or as
-// '?', like the UTF-8 a file may hold.
-AnsiString Utf16ToCp1252(std::string_view bytes, bool bigEndian) {
+// Text a desktop editor saved as UTF-16 (after its byte-order mark) as
+// UTF-8, to be read like a file saved so; half a pair or an odd byte as '?'.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   auto unit = [&](size_t i) -> char32_t {
     const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
     return bigEndian ? (a << 8 | b) : (b << 8 | a);
   };
-  AnsiString out;
+  std::string out;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     char32_t u = unit(i);
     if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
       u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
       i += 2;
+    } else if (u >= 0xD800 && u < 0xE000) {
+      u = '?';
     }
-    std::u32string gone;
-    FoldOrLeaveOut(u, out, gone);
-    if (!gone.empty()) out += '?';
+    AppendUtf8(u, out);
   }
   if (bytes.size() % 2) out += '?';
   return out;
@@ -202,7 +201,7 @@ void TIniFile::Load() {
   const bool utf16le = text.compare(0, 2, "\xFF\xFE") == 0, utf16be = text.compare(0, 2, "\xFE\xFF") == 0;
   if (bom) text.erase(0, 3);
   if (utf16le || utf16be)
-    text = Utf16ToCp1252(std::string_view(text).substr(2), utf16be);
+    text = FromSysFileName(Utf16ToUtf8(std::string_view(text).substr(2), utf16be));
   else if (bom || IsUtf8BeyondAscii(text))
     text = FromSysFileName(text);
   size_t p = 0;
