@@ -137,7 +137,8 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
   }
   result.Complete = true;
   if (!DeleteFile(fileName))
-    result.Problems.push_back(QuotedPath(fileName) + CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
+    result.Problems.push_back(QuotedPath(fileName) +
+                              CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
 }
 
 // ---- selection codes -------------------------------------------------------------

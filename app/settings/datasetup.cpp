@@ -247,7 +247,8 @@ void RegisterAliases() {
   } aliases[] = {{"Orvelan", ReferenceDataDir}, {"OrvUser", UserDataDir}};
   for (const auto& a : aliases) {
     if (FFSessionAddAlias(session, a.alias, ExcludeTrailingPathDelimiter(a.dir).c_str()) != 0)
-      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(a.dir) + CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(a.dir) +
+                            CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
                             "\" angemeldet werden.\r\rOrvelan wird beendet.");
   }
 }
@@ -278,7 +279,8 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
 }
 
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
-  NoteFileFailure(path, "Die Datei \"" + ShownFileName(path) + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
+  NoteFileFailure(path,
+                  "Die Datei \"" + ShownFileName(path) + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
                   gEntriesMissing);
 }
 

@@ -40,7 +40,8 @@ AnsiString EngineProblemText(TBapiResult code, int systemError) {
                     "einmal.")
           .str();
     case bapiIOError:
-      if (systemError != 0 && systemError != EIO) return CP1252("Der Zugriff auf sie scheitert: ").str() + SysErrorMessage(systemError);
+      if (systemError != 0 && systemError != EIO)
+        return CP1252("Der Zugriff auf sie scheitert: ").str() + SysErrorMessage(systemError);
       return CP1252("Der Datenträger meldet einen Fehler beim Zugriff auf sie. Prüfen Sie den Datenträger; lässt sich "
                     "die Datei danach noch immer nicht lesen, stellen Sie sie aus einer Sicherung wieder her.")
           .str();
@@ -76,7 +77,8 @@ AnsiString EngineProblemText(TBapiResult code, int systemError) {
 }
 
 AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access, int systemError) {
-  const AnsiString named = file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + ShownFileName(file) + "\"";
+  const AnsiString named =
+      file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + ShownFileName(file) + "\"";
   AnsiString head;
   switch (access) {
     case eaRead: head = named + " kann nicht gelesen werden:"; break;

@@ -146,7 +146,8 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
   if (mode == fmCreate) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0)
-      throw EFCreateError("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht angelegt werden" + FileCause(errno));
+      throw EFCreateError("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht angelegt werden" +
+                          FileCause(errno));
     return;
   }
   int flags = O_CLOEXEC;
@@ -211,7 +212,8 @@ int64_t TFileStream::Size() const {
 void TFileStream::SetSize(int64_t size) {
   int64_t pos = Position();
   if (size < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-    throw EStreamError(CP1252("Die Größe der Datei \"").str() + ShownFileName(fileName_) + CP1252("\" kann nicht geändert werden").str());
+    throw EStreamError(CP1252("Die Größe der Datei \"").str() + ShownFileName(fileName_) +
+                       CP1252("\" kann nicht geändert werden").str());
   if (pos > size) ::lseek(fd_, static_cast<off_t>(size), SEEK_SET);
 }
 

@@ -391,8 +391,9 @@ TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
   driver.AnswerNextMessageBox(IDOK);
   EXPECT_EQ(RunFullStart({}), 0);
   ASSERT_EQ(driver.MessageBoxes().size(), 2u);
-  EXPECT_NE(driver.MessageBoxes()[1].Text.find("Verzeichnisses \"" + stick + "\" f\xFCr Ihre eigenen Daten steht eine Datei"),
-            std::string::npos)
+  EXPECT_NE(
+      driver.MessageBoxes()[1].Text.find("Verzeichnisses \"" + stick + "\" f\xFCr Ihre eigenen Daten steht eine Datei"),
+      std::string::npos)
       << driver.MessageBoxes()[1].Text;
   EXPECT_EQ(apptest::Slurp(stick), "kein Verzeichnis");
 }
@@ -409,7 +410,8 @@ TEST_F(ProgramBlock, FoldersNamedBeyondTheCodePageHoldTheProgramAndItsData) {
                                           std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n");
   // An automatic start on a day it already ran: the data is set up, the
   // notice shown, and the program ends.
-  EXPECT_EQ(std::system(("cd '" + real.string() + "' && QT_QPA_PLATFORM=offscreen ./orvelan /a >/dev/null 2>&1").c_str()), 0);
+  const std::string run = "cd '" + real.string() + "' && QT_QPA_PLATFORM=offscreen ./orvelan /a >/dev/null 2>&1";
+  EXPECT_EQ(std::system(run.c_str()), 0);
   EXPECT_TRUE(TIniFile(FromSysFileName((real / "Orvelan.Ini").string())).SectionExists("GEBURTSTAGE"));
   for (const std::string name : {"J\xC3\xBCrgen M\xC3\xBCller", "\xC5\x81ukasz Dokumente", "Ordner\xF0\x9F\x98\x80"}) {
     SCOPED_TRACE(name);
@@ -484,11 +486,13 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     EXPECT_EQ(RunFullStart({}), 0);
     ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
     const std::string said = driver.MessageBoxes().back().Text;
-    const std::string named = how == "link" ? "Die Datei \"" + path.string() + "\" ist eine Verkn\xFCpfung auf \"" +
-                                                  stick.string() + "\", und das fehlt"
-                              : how == "loop" ? "der das System nicht folgen kann: Eine Verkn\xFCpfung im Pfad verweist im Kreis"
-                              : how == "gone" ? "Verzeichnis \"" + (Root() / "BENUTZER").string() + "\" mit Ihren eigenen Daten fehlt"
-                                              : "Verzeichnisses \"" + (Root() / "BENUTZER").string() + "\" f\xFCr Ihre eigenen Daten steht eine Datei";
+    const std::string users = "\"" + (Root() / "BENUTZER").string() + "\"";
+    const std::string named =
+        how == "link"   ? "Die Datei \"" + path.string() + "\" ist eine Verkn\xFCpfung auf \"" + stick.string() +
+                              "\", und das fehlt"
+        : how == "loop" ? "der das System nicht folgen kann: Eine Verkn\xFCpfung im Pfad verweist im Kreis"
+        : how == "gone" ? "Verzeichnis " + users + " mit Ihren eigenen Daten fehlt"
+                        : "Verzeichnisses " + users + " f\xFCr Ihre eigenen Daten steht eine Datei";
     EXPECT_NE(said.find(named), std::string::npos) << said;
     EXPECT_EQ(said.find("angelegt"), std::string::npos) << said;
   }

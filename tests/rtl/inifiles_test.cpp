@@ -144,7 +144,8 @@ TEST(IniFile, UTF16WithAByteOrderMarkReadsAsWritten) {
     EXPECT_EQ(ini.ReadString("PERSOENLICHE DATEN", "Rubriktitel", ""), "Pers\xF6nlich \x96 ?") << big;
     ini.WriteInteger("ALLGEMEIN", "Land", 3);
     EXPECT_EQ(Slurp(dir / "Orvelan.Ini"),
-              "[ALLGEMEIN]\r\nLand=3\r\n[PERSOENLICHE DATEN]\r\nRubriktitel=Pers\xC3\xB6nlich \xE2\x80\x93 \xF0\x9F\x98\x80\r\n");
+              "[ALLGEMEIN]\r\nLand=3\r\n[PERSOENLICHE DATEN]\r\n"
+              "Rubriktitel=Pers\xC3\xB6nlich \xE2\x80\x93 \xF0\x9F\x98\x80\r\n");
   }
 }
 
