@@ -740,8 +740,8 @@ def main():
             err(path, no, "festes Datum ungültig")
         elif kind in (2, 3) and not (1 <= month <= 12 and 1 <= day <= days_in_month(month, 2000, 1)):
             err(path, no, "Stichtag ungültig")
-        elif 4 <= kind <= 10 and not (1 <= month <= 12 and (1 <= day <= 5 or day == 9 or 11 <= day <= 15)):
-            err(path, no, "Vorkommen muss 1 bis 5 oder 9 (letzter) sein, um Ostern verschoben 11 bis 15")
+        elif 4 <= kind <= 10 and not (1 <= month <= 12 and (1 <= day <= 5 or day == 9 or 11 <= day <= 15 or 21 <= day <= 25)):
+            err(path, no, "Vorkommen muss 1 bis 5 oder 9 (letzter) sein, um Ostern verschoben 11 bis 15 oder 21 bis 25")
         elif kind in (11, 12) and not (month == 0 and 0 <= day <= 364):
             err(path, no, "Osterabstand: Monat 0, Tag 0 bis 364")
         elif kind in (13, 14) and not (month == 0 and 0 <= day <= 366):

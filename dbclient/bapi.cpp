@@ -157,6 +157,24 @@ TBapiResult BapiDeleteTable(TBapiHandle database, const char* tableName, const c
   });
 }
 
+TBapiResult BapiBeginTran(TBapiHandle database) {
+  TFFClientDatabase* db = Find<TFFClientDatabase>(database);
+  if (!db) return bapiInvalidHandle;
+  return FFGuard([&] {
+    db->StartTransaction();
+    return bapiOk;
+  });
+}
+
+TBapiResult BapiEndTran(TBapiHandle database, bool commit) {
+  TFFClientDatabase* db = Find<TFFClientDatabase>(database);
+  if (!db) return bapiInvalidHandle;
+  return FFGuard([&] {
+    db->EndTransaction(commit);
+    return bapiOk;
+  });
+}
+
 // ---- opening and describing tables ---------------------------------------
 
 TBapiResult BapiOpenTable(TBapiHandle database, const char* tableName, const char* indexName,
@@ -217,6 +235,7 @@ TBapiResult BapiSwitchToIndex(TBapiHandle cursor, const char* indexName) {
 TBapiResult BapiEmptyTable(TBapiHandle cursor) {
   return OnTable(cursor, [&](TFFClientTable& t) {
     if (TBapiResult r = Writable(t)) return r;
+    t.Database()->Enlist(t.SharedTable());
     t.Table().EmptyTable();
     return bapiOk;
   });
@@ -320,6 +339,7 @@ TBapiResult BapiInsertRecord(TBapiHandle cursor, TBapiLockType, const uint8_t* r
   return OnTable(cursor, [&](TFFClientTable& t) {
     if (!recBuf) return bapiInvalidParameter;
     if (TBapiResult r = Writable(t)) return r;
+    t.Database()->Enlist(t.SharedTable());
     t.Cursor().InsertRecord(recBuf);
     return bapiOk;
   });
@@ -330,6 +350,7 @@ TBapiResult BapiModifyRecord(TBapiHandle cursor, const uint8_t* recBuf, bool) {
     if (!recBuf) return bapiInvalidParameter;
     if (TBapiResult r = Writable(t)) return r;
     if (!t.Cursor().OnRecord()) return bapiNoCurrentRecord;
+    t.Database()->Enlist(t.SharedTable());
     t.Cursor().ModifyRecord(recBuf);
     return bapiOk;
   });
@@ -339,6 +360,7 @@ TBapiResult BapiDeleteRecord(TBapiHandle cursor, uint8_t*) {
   return OnTable(cursor, [&](TFFClientTable& t) {
     if (TBapiResult r = Writable(t)) return r;
     if (!t.Cursor().OnRecord()) return bapiNoCurrentRecord;
+    t.Database()->Enlist(t.SharedTable());
     t.Cursor().DeleteRecord();
     return bapiOk;
   });

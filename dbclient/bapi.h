@@ -115,6 +115,15 @@ TBapiResult FFSessionDeleteAlias(TBapiHandle session, const char* alias);
 TBapiResult FFDatabaseBuildTable(TBapiHandle database, bool overwrite, const char* tableName,
                                  const TffDataDictionary& dictionary);
 TBapiResult BapiDeleteTable(TBapiHandle database, const char* tableName, const char* driverType);
+// A transaction of the database: from BapiBeginTran on, the changes its
+// cursors make to any of its tables are kept back until BapiEndTran, which
+// writes them all as one (commit: a crash at any moment leaves all of them
+// or none) or drops them. A change that fails inside it (other than a key
+// violation or a missing required field, which change nothing) ends the
+// transaction's hold on that table: every further change is refused and
+// the commit drops everything. Closing the database drops an open one.
+TBapiResult BapiBeginTran(TBapiHandle database);
+TBapiResult BapiEndTran(TBapiHandle database, bool commit);
 
 // ---- opening and describing tables ---------------------------------------
 

@@ -38,7 +38,47 @@ TFFClientDatabase::TFFClientDatabase(TffClientSession* session, AnsiString name,
   TttHandleTable::Instance().Add(this);
 }
 
-TFFClientDatabase::~TFFClientDatabase() { cursors_.clear(); }
+TFFClientDatabase::~TFFClientDatabase() {
+  if (inTx_) {
+    try {
+      EndTransaction(false);
+    } catch (const EffException&) {
+      // Nothing of it reached a file.
+    }
+  }
+  cursors_.clear();
+}
+
+void TFFClientDatabase::StartTransaction() {
+  if (inTx_) RaiseFF(rcInTransaction, name_);
+  inTx_ = true;
+}
+
+void TFFClientDatabase::Enlist(const std::shared_ptr<TffTable>& table) {
+  if (!inTx_) return;
+  if (std::find(txTables_.begin(), txTables_.end(), table) != txTables_.end()) {
+    if (!table->InTransaction()) RaiseFF(rcNoTransaction, table->Path() + ": an earlier change of the transaction failed");
+    return;
+  }
+  table->StartTransaction();
+  txTables_.push_back(table);
+}
+
+void TFFClientDatabase::EndTransaction(bool commit) {
+  if (!inTx_) RaiseFF(rcNoTransaction, name_);
+  inTx_ = false;
+  std::vector<std::shared_ptr<TffTable>> tables = std::move(txTables_);
+  txTables_.clear();
+  std::vector<TffTable*> open;
+  for (const auto& t : tables)
+    if (t->InTransaction()) open.push_back(t.get());
+  if (!commit || open.size() != tables.size()) {
+    for (TffTable* t : open) t->Rollback();
+    if (commit) RaiseFF(rcNoTransaction, name_ + ": a change of the transaction failed, none of it was kept");
+    return;
+  }
+  TffTable::CommitTogether(open);
+}
 
 std::string TFFClientDatabase::TablePath(const AnsiString& tableName) const {
   // The engine works on the system's names: the one crossing is here.

@@ -54,10 +54,21 @@ public:
   TFFClientTable* AddCursor(std::unique_ptr<TFFClientTable> cursor);
   void CloseCursor(TFFClientTable* cursor);
 
+  // The database's transaction (bapi.h). Every change through a cursor of
+  // the database first enlists its table, which holds the change until
+  // the transaction ends; a table whose change failed has dropped its part,
+  // so the transaction refuses every further change and its commit.
+  bool InTransaction() const { return inTx_; }
+  void StartTransaction();
+  void Enlist(const std::shared_ptr<TffTable>& table);
+  void EndTransaction(bool commit);
+
 private:
   TffClientSession* session_;
   AnsiString name_, directory_;
   std::vector<std::unique_ptr<TFFClientTable>> cursors_;
+  bool inTx_ = false;
+  std::vector<std::shared_ptr<TffTable>> txTables_;
 };
 
 // What every cursor offers; table-only operations live in TFFClientTable.
@@ -141,6 +152,7 @@ public:
                  bool exclusive);
   bool ReadOnly() const { return readOnly_; }
   TffTable& Table() { return *table_; }
+  const std::shared_ptr<TffTable>& SharedTable() const { return table_; }
   ~TFFClientTable() override;
 
   TFFClientDatabase* Database() const override { return db_; }

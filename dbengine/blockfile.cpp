@@ -3,6 +3,7 @@
 #include "dbengine/blockfile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "dbengine/filelayer.h"
 #include "dbengine/journal.h"
 #include "dbengine/result_codes.h"
+#include "platform/rtl/scopeexit.h"
 
 namespace ffdetail {
 
@@ -311,27 +313,46 @@ uint32_t BlockFile::ProbeBlockSize() {
   Damaged("no valid header block (bad signature or block size)");
 }
 
+namespace {
+
+// Puts a recovery's blocks into the table file, cuts it to its length and
+// syncs it.
+void WriteBack(int fd, const JournalRecovery& jr, uint32_t blockSize, uint64_t fileSize, const std::string& path) {
+  for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
+    int err = WriteAll(fd, jr.Images.data() + i * blockSize, blockSize, uint64_t{jr.BlockNos[i]} * blockSize);
+    if (err) RaiseSystemError(err, "recovering " + path);
+  }
+  if (jr.Length < fileSize && Files().Truncate(fd, jr.Length) != 0) RaiseSystemError(errno, "recovering " + path);
+  if (Files().DataSync(fd) != 0) RaiseSystemError(errno, "recovering " + path);
+}
+
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+
+}  // namespace
+
 void BlockFile::Recover() {
   if (journalFd_ < 0) return;
-  JournalRecovery jr = JournalExamine(journalFd_, fd_, fileSize_, blockSize_, path_);
+  // A journal of a group is undone while the group's record says that the
+  // group did not commit, and is spent otherwise.
+  const uint64_t group = JournalGroup(journalFd_);
+  uint64_t recorded = 0;
+  std::vector<std::string> members;
+  const bool undoGroup = group != 0 && GroupRecordRead(GroupRecordPath(path_), recorded, members) && recorded == group;
   using Kind = JournalRecovery::Kind;
+  JournalRecovery jr;
+  if (group == 0 || undoGroup) jr = JournalExamine(journalFd_, fd_, fileSize_, blockSize_, path_, undoGroup);
+  else jr.What = Kind::Finished;
   if (jr.What == Kind::None) return;
   if (jr.What == Kind::Finished) {
     if (writable_) JournalWipe(journalFd_);
     return;
   }
   if (writable_) {
-    for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
-      int err = WriteAll(fd_, jr.Images.data() + i * blockSize_, blockSize_,
-                         uint64_t{jr.BlockNos[i]} * blockSize_);
-      if (err) RaiseSystemError(err, "recovering " + path_);
-    }
-    if (jr.Length < fileSize_ && Files().Truncate(fd_, jr.Length) != 0)
-      RaiseSystemError(errno, "recovering " + path_);
-    if (Files().DataSync(fd_) != 0) RaiseSystemError(errno, "recovering " + path_);
+    WriteBack(fd_, jr, blockSize_, fileSize_, path_);
     int64_t size = Files().Size(fd_);
     if (size >= 0) fileSize_ = static_cast<uint64_t>(size);
     JournalWipe(journalFd_);
+    if (undoGroup) UndoGroup(group, members);
   } else {
     for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
       Page& pg = Slot(jr.BlockNos[i]);
@@ -343,6 +364,33 @@ void BlockFile::Recover() {
     }
     if (jr.What == Kind::Redo) fileSize_ = std::max(fileSize_, jr.Length);
   }
+}
+
+// Undoes the other tables of a group that did not commit, then removes its
+// record: until then every table of the group still shows its journal.
+void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& members) {
+  const std::string folder = path_.substr(0, path_.size() - FileName(path_).size());
+  for (const std::string& name : members) {
+    if (name == FileName(path_)) continue;
+    const std::string path = folder + name;
+    int fd = Files().Open(path, O_RDWR, 0);
+    if (fd < 0) continue;  // gone: nothing of it to undo
+    int jfd = Files().Open(JournalPath(path), O_RDWR, 0);
+    TScopeExit close{[&] {
+      if (jfd >= 0) Files().Close(jfd);
+      Files().Close(fd);
+    }};
+    if (jfd < 0 || JournalGroup(jfd) != group) continue;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) RaiseFF(rcTableInUse, path + " is opened by another process");
+    const int64_t size = Files().Size(fd);
+    if (size < 0) RaiseSystemError(errno, "recovering " + path);
+    const uint32_t bs = JournalBlockSize(jfd);
+    if (!ValidBlockSize(bs)) continue;
+    JournalRecovery jr = JournalExamine(jfd, fd, static_cast<uint64_t>(size), bs, path, true);
+    if (jr.What == JournalRecovery::Kind::Undo) WriteBack(fd, jr, bs, static_cast<uint64_t>(size), path);
+    JournalWipe(jfd);
+  }
+  GroupRecordRemove(GroupRecordPath(path_));
 }
 
 void BlockFile::CheckHeader(const uint8_t* h) const {
@@ -578,7 +626,7 @@ void BlockFile::EnsureJournal() {
 // Journals the old images of the dirty blocks that existed before this
 // commit (read from the file in runs of adjacent blocks) and the digests
 // of every dirty block.
-void BlockFile::WriteJournal() {
+void BlockFile::WriteJournal(uint64_t group) {
   EnsureJournal();
   size_t old = 0;
   for (uint32_t no : dirty_) old += no < committedCount_;
@@ -610,7 +658,7 @@ void BlockFile::WriteJournal() {
       e.OldDigest = Digest64(e.OldImage, blockSize_);
     }
   }
-  JournalWrite(journalFd_, blockSize_, committedCount_, BlockCount(), entries);
+  JournalWrite(journalFd_, blockSize_, committedCount_, BlockCount(), entries, group);
 }
 
 // Writes the dirty blocks in place, each run of adjacent blocks in one call.
@@ -633,6 +681,12 @@ void BlockFile::WriteInPlace() {
 
 void BlockFile::Commit() {
   if (dirty_.empty()) return;
+  PrepareCommit(0);
+  WriteCommit();
+  FinishCommit();
+}
+
+void BlockFile::PrepareCommit(uint64_t group) {
   if (failed_) RaiseFF(rcIOError, path_ + ": an earlier write failed; reopen the table");
   try {
     if (journaled_ && Get32(header_ + kHdrVersion) == kFormatNoMirror) AddMirror();
@@ -660,18 +714,30 @@ void BlockFile::Commit() {
       if (r != 0) RaiseSystemError(r, "growing " + path_);
       fileSize_ = need;
     }
-    if (journaled_) WriteJournal();
+    if (journaled_) WriteJournal(group);
   } catch (...) {
     Rollback();
     throw;
   }
+}
+
+void BlockFile::WriteCommit() {
   WriteInPlace();
   if (Files().DataSync(fd_) != 0) {
     failed_ = journaled_;
     RaiseSystemError(errno, "syncing " + path_);
   }
+}
+
+void BlockFile::AbandonCommit() {
+  if (journaled_) JournalWipe(journalFd_);
+  Rollback();
+}
+
+void BlockFile::FinishCommit() {
   // The commit is durable. A shrink that does not last only leaves the
   // file longer than its blocks, which is allowed.
+  const uint64_t need = uint64_t{BlockCount()} * blockSize_;
   if (fileSize_ > need && Files().Truncate(fd_, need) == 0) fileSize_ = need;
   if (journaled_) JournalRelease(journalFd_);
   for (uint32_t no : dirty_) {

@@ -154,6 +154,20 @@ public:
   // came while writing in place, leaves the file for the next open to
   // settle and refuses every further call.
   void Commit();
+  // A commit in steps, for a group of files committed as one (journal.h);
+  // Commit runs them in a row. PrepareCommit checks, reserves the space
+  // and writes the journal, or raises with the changes rolled back and
+  // nothing written in place; WriteCommit writes in place and syncs (a
+  // failure leaves the file for the next open to settle and refuses every
+  // further call); FinishCommit releases the journal. AbandonCommit, after
+  // PrepareCommit, spends the journal and rolls the changes back; Fail
+  // leaves a written commit to the next open.
+  bool HasChanges() const { return !dirty_.empty(); }
+  void PrepareCommit(uint64_t group);
+  void WriteCommit();
+  void FinishCommit();
+  void AbandonCommit();
+  void Fail() { failed_ = journaled_; }
   // Forgets every change since the last commit.
   void Rollback();
   // Evicts clean pages beyond the cache budget; call between operations.
@@ -184,9 +198,10 @@ private:
   uint32_t FindMirror(uint32_t blockSize, std::vector<uint8_t>& image);
   uint32_t ProbeBlockSize();
   void Recover();
+  void UndoGroup(uint64_t group, const std::vector<std::string>& members);
   void EnsureJournal();  // creates the journal file on the first commit
   void AddMirror();
-  void WriteJournal();
+  void WriteJournal(uint64_t group);
   void WriteInPlace();
   uint8_t* Overwrite(uint32_t no, uint32_t sig);
   Page& Slot(uint32_t no);

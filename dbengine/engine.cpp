@@ -386,6 +386,11 @@ void TffTable::EmptyTable() { impl_->EmptyTable(); }
 void TffTable::StartTransaction() { impl_->StartTransaction(); }
 void TffTable::Commit() { impl_->Commit(); }
 void TffTable::Rollback() { impl_->Rollback(); }
+void TffTable::CommitTogether(const std::vector<TffTable*>& tables) {
+  std::vector<ffdetail::TableImpl*> impls;
+  for (TffTable* t : tables) impls.push_back(t->impl_.get());
+  ffdetail::TableImpl::CommitGroup(impls);
+}
 bool TffTable::InTransaction() const { return impl_->InTransaction(); }
 std::vector<std::string> TffTable::CheckConsistency() { return impl_->Check(); }
 uint32_t TffTable::BlockCount() const { return impl_->File().BlockCount(); }

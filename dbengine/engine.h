@@ -84,6 +84,12 @@ public:
   void Commit();
   void Rollback();
   bool InTransaction() const;
+  // Commits the transactions of several tables of one folder as one: a
+  // crash at any moment leaves, at the next open of any of them, all of
+  // their changes or none. Raises like Commit, every table then rolled
+  // back (or, when the failure came while writing in place, refusing
+  // further calls until opened again, which settles the group).
+  static void CommitTogether(const std::vector<TffTable*>& tables);
 
   std::unique_ptr<TffCursor> OpenCursor(int indexNo = kPhysicalOrder);
 

@@ -1,6 +1,8 @@
 // Undo journal; see journal.h for the protocol and the layout.
 #include "dbengine/journal.h"
 
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -18,10 +20,11 @@ constexpr uint64_t kHeaderA = 0, kHeaderB = 4096, kListA = 8192;
 constexpr size_t kHeaderSize = 64, kEntrySize = 24;
 constexpr uint64_t kReserve = 256 * 1024;
 // Header: magic, block size, old and new block count, entry count, image
-// count, list A and list B offsets (64-bit), list digest, 8 spare bytes,
+// count, list A and list B offsets (64-bit), list digest, group number (0
+// in journals of one table, and in those written before groups existed),
 // header digest (over the bytes before it).
 constexpr size_t kHMagic = 0, kHBlockSize = 4, kHOldCount = 8, kHNewCount = 12, kHEntries = 16,
-                 kHImages = 20, kHListA = 24, kHListB = 32, kHListDigest = 40, kHDigest = 56;
+                 kHImages = 20, kHListA = 24, kHListB = 32, kHListDigest = 40, kHGroup = 48, kHDigest = 56;
 // Entry: block number, flags (1: an old image follows), old and new digest.
 constexpr uint32_t kHasImage = 1;
 
@@ -29,7 +32,7 @@ uint64_t AlignUp(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
 
 struct Header {
   uint32_t BlockSize = 0, OldCount = 0, NewCount = 0, Entries = 0, Images = 0;
-  uint64_t ListA = 0, ListB = 0, ListDigest = 0;
+  uint64_t ListA = 0, ListB = 0, ListDigest = 0, Group = 0;
 };
 
 bool ReadHeader(int fd, uint64_t at, uint64_t journalSize, Header& h) {
@@ -45,6 +48,7 @@ bool ReadHeader(int fd, uint64_t at, uint64_t journalSize, Header& h) {
   h.ListA = Get64(b + kHListA);
   h.ListB = Get64(b + kHListB);
   h.ListDigest = Get64(b + kHListDigest);
+  h.Group = Get64(b + kHGroup);
   uint64_t listSize = uint64_t{h.Entries} * kEntrySize;
   return h.Images <= h.Entries && h.ListA == kListA && listSize <= journalSize &&
          h.ListB >= kListA + listSize && h.ListB + listSize <= journalSize;
@@ -85,7 +89,7 @@ JournalRecovery ExamineLegacy(int fd, uint64_t journalSize, uint32_t blockSize) 
 std::string JournalPath(const std::string& tablePath) { return tablePath + ".journal"; }
 
 void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t newBlockCount,
-                  const std::vector<JournalEntry>& entries) {
+                  const std::vector<JournalEntry>& entries, uint64_t group) {
   uint32_t images = 0;
   std::vector<uint8_t> list(entries.size() * kEntrySize);
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -108,6 +112,7 @@ void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t n
   Put64(hdr + kHListA, kListA);
   Put64(hdr + kHListB, imagesAt + uint64_t{images} * blockSize);
   Put64(hdr + kHListDigest, Digest64(list.data(), list.size()));
+  Put64(hdr + kHGroup, group);
   Put64(hdr + kHDigest, Digest64(hdr, kHDigest));
 
   static const std::vector<uint8_t> zeros(8192, 0);
@@ -145,20 +150,31 @@ void JournalRelease(int fd) {
   JournalWipe(fd);
 }
 
-uint32_t JournalBlockSize(int fd) {
+namespace {
+
+// The undo journal's header from either copy.
+bool UsableHeader(int fd, Header& h) {
   int64_t size = Files().Size(fd);
-  if (size < 0) return 0;
+  return size >= 0 && (ReadHeader(fd, kHeaderA, static_cast<uint64_t>(size), h) ||
+                       ReadHeader(fd, kHeaderB, static_cast<uint64_t>(size), h));
+}
+
+}  // namespace
+
+uint32_t JournalBlockSize(int fd) {
   uint8_t b[8];
   if (ReadAll(fd, b, 8, 0) == 8 && Get32(b) == kLegacyMagic) return Get32(b + 4);
   Header h;
-  if (ReadHeader(fd, kHeaderA, static_cast<uint64_t>(size), h) ||
-      ReadHeader(fd, kHeaderB, static_cast<uint64_t>(size), h))
-    return h.BlockSize;
-  return 0;
+  return UsableHeader(fd, h) ? h.BlockSize : 0;
+}
+
+uint64_t JournalGroup(int fd) {
+  Header h;
+  return UsableHeader(fd, h) ? h.Group : 0;
 }
 
 JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize,
-                               const std::string& tablePath) {
+                               const std::string& tablePath, bool undo) {
   JournalRecovery r;
   int64_t ssize = Files().Size(fd);
   if (ssize < static_cast<int64_t>(kHeaderSize)) return r;
@@ -195,7 +211,7 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
     }
     return Digest64(block.data(), blockSize);
   };
-  bool finished = true;
+  bool finished = !undo;
   for (uint32_t i = 0; i < h.Entries && finished; ++i) {
     const uint8_t* e = list.data() + uint64_t{i} * kEntrySize;
     if (Get32(e + 4) & kHasImage) finished = fileDigest(Get32(e)) == Get64(e + 16);
@@ -226,6 +242,71 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
     r.Images.insert(r.Images.end(), block.begin(), block.end());
   }
   return r;
+}
+
+// ---- group record -----------------------------------------------------------
+//
+// Magic "FFJG", group number (64-bit), table count, then each table's file
+// name (16-bit length and its bytes), then a digest of everything before it.
+
+namespace {
+constexpr uint32_t kGroupMagic = 0x474A4646;  // "FFJG"
+}
+
+std::string GroupRecordPath(const std::string& tablePath) {
+  size_t slash = tablePath.find_last_of('/');
+  return (slash == std::string::npos ? std::string() : tablePath.substr(0, slash + 1)) + "FFGROUP.journal";
+}
+
+void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector<std::string>& tables) {
+  std::vector<uint8_t> rec(16);
+  Put32(rec.data(), kGroupMagic);
+  Put64(rec.data() + 4, group);
+  Put32(rec.data() + 12, static_cast<uint32_t>(tables.size()));
+  for (const std::string& t : tables) {
+    uint8_t len[2];
+    Put16(len, static_cast<uint16_t>(t.size()));
+    rec.insert(rec.end(), len, len + 2);
+    rec.insert(rec.end(), t.begin(), t.end());
+  }
+  uint8_t digest[8];
+  Put64(digest, Digest64(rec.data(), rec.size()));
+  rec.insert(rec.end(), digest, digest + 8);
+  int fd = Files().Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) RaiseSystemError(errno, "writing " + path);
+  int err = WriteAll(fd, rec.data(), rec.size(), 0);
+  if (err == 0 && Files().DataSync(fd) != 0) err = errno;
+  Files().Close(fd);
+  if (err != 0) {
+    Files().Unlink(path);
+    RaiseSystemError(err, "writing " + path);
+  }
+  Files().SyncDirOf(path);
+}
+
+bool GroupRecordRead(const std::string& path, uint64_t& group, std::vector<std::string>& tables) {
+  int fd = Files().Open(path, O_RDONLY, 0);
+  if (fd < 0) return false;
+  int64_t size = Files().Size(fd);
+  std::vector<uint8_t> rec(size > 24 && size < (1 << 20) ? static_cast<size_t>(size) : 0);
+  bool ok = !rec.empty() && ReadAll(fd, rec.data(), rec.size(), 0) == static_cast<ssize_t>(rec.size());
+  Files().Close(fd);
+  const size_t body = rec.size() - 8;
+  if (!ok || Get32(rec.data()) != kGroupMagic || Get64(rec.data() + body) != Digest64(rec.data(), body)) return false;
+  group = Get64(rec.data() + 4);
+  tables.clear();
+  size_t at = 16;
+  for (uint32_t i = Get32(rec.data() + 12); i > 0; --i) {
+    if (at + 2 > body || at + 2 + Get16(rec.data() + at) > body) return false;
+    tables.emplace_back(reinterpret_cast<const char*>(rec.data() + at + 2), Get16(rec.data() + at));
+    at += 2 + Get16(rec.data() + at);
+  }
+  return true;
+}
+
+void GroupRecordRemove(const std::string& path) {
+  if (Files().Unlink(path) != 0 && errno != ENOENT) RaiseSystemError(errno, "removing " + path);
+  Files().SyncDirOf(path);
 }
 
 }  // namespace ffdetail

@@ -27,6 +27,19 @@
 //
 // A journal in the earlier redo format ("FFJL": new images to write again)
 // is still replayed.
+//
+// Several tables of one folder committed as one (a group): first a group
+// record "FFGROUP.journal" in the folder names the tables and a group
+// number, and is synced with its directory entry; then each table's
+// journal, carrying that number, is written and synced; then every table
+// is written in place and synced; then the group record is removed and the
+// removal made durable, which is the moment the group is committed; last
+// the journals are released. A journal that names a group whose record is
+// still there (with its number) belongs to a group that did not commit:
+// every table of it is undone, also one whose own blocks are all new, and
+// only then is the record removed. A journal naming a group whose record
+// is gone belongs to a committed group (or to one given up before anything
+// was written in place): it is spent.
 #pragma once
 
 #include <cstdint>
@@ -46,8 +59,9 @@ struct JournalEntry {
 
 // Writes and syncs one commit's journal; raises rcDiskFull or rcIOError
 // (the table file is then untouched).
+// `group` is the group number, 0 for a commit of this table alone.
 void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t newBlockCount,
-                  const std::vector<JournalEntry>& entries);
+                  const std::vector<JournalEntry>& entries, uint64_t group = 0);
 // Marks the journal as spent: wipes both headers, and gives the space of a
 // journal larger than a small reserve back to the file system.
 void JournalRelease(int fd);
@@ -63,10 +77,24 @@ struct JournalRecovery {
 // Works out what a journal found on opening asks for, reading the table
 // file `tableFd` (of `tableSize` bytes) to see how far the commit got.
 // Raises rcFileDamaged when the commit must be undone and the journal
-// cannot do it. Never allocates more than the journal's size.
+// cannot do it. Never allocates more than the journal's size. `undo`: the
+// commit is undone even when all of its blocks are new (its group did not
+// commit).
 JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize,
-                               const std::string& tablePath);
+                               const std::string& tablePath, bool undo = false);
 // The block size a journal was written for (0: no usable journal).
 uint32_t JournalBlockSize(int fd);
+// The group number a usable journal carries (0: none, or no usable journal).
+uint64_t JournalGroup(int fd);
+
+// The group record of the folder that holds `tablePath`.
+std::string GroupRecordPath(const std::string& tablePath);
+// Writes and syncs the record of a group of tables (file names within the
+// folder), its directory entry too; raises rcDiskFull or rcIOError.
+void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector<std::string>& tables);
+// False when there is no whole record; a torn one was never relied on.
+bool GroupRecordRead(const std::string& path, uint64_t& group, std::vector<std::string>& tables);
+// Removes the record durably; raises rcIOError when it stays.
+void GroupRecordRemove(const std::string& path);
 
 }  // namespace ffdetail

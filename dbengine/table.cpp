@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <random>
 #include <cstdlib>
 #include <cstring>
 
@@ -249,6 +250,68 @@ void TableImpl::Commit() {
   }
   VerifyAfterCommit();
   file_.Trim();
+}
+
+void TableImpl::CommitGroup(const std::vector<TableImpl*>& tables) {
+  std::vector<TableImpl*> changed;
+  for (TableImpl* t : tables) {
+    if (!t->inTx_) RaiseFF(rcNoTransaction, t->path_);
+    if (t->file_.HasChanges()) changed.push_back(t);
+  }
+  if (changed.size() < 2) {
+    // One file's own journal makes its commit whole.
+    for (TableImpl* t : tables) t->Commit();
+    return;
+  }
+  for (TableImpl* t : tables) t->inTx_ = false;
+  auto rolledBack = [&](size_t prepared) {
+    for (size_t i = 0; i < changed.size(); ++i) {
+      if (i < prepared) changed[i]->file_.AbandonCommit();
+      else changed[i]->file_.Rollback();
+    }
+    for (TableImpl* t : tables) ++t->version_;
+  };
+  const std::string record = GroupRecordPath(changed[0]->path_);
+  std::vector<std::string> names;
+  for (TableImpl* t : changed) {
+    if (GroupRecordPath(t->path_) != record) {
+      rolledBack(0);
+      RaiseFF(rcInvalidParameter, "tables committed together lie in one folder");
+    }
+    names.push_back(t->path_.substr(t->path_.find_last_of('/') + 1));
+  }
+  static std::mt19937_64 numbers{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+  uint64_t group = 0;
+  while (group == 0) group = numbers();
+  size_t prepared = 0;
+  try {
+    GroupRecordWrite(record, group, names);
+    for (; prepared < changed.size(); ++prepared) changed[prepared]->file_.PrepareCommit(group);
+  } catch (...) {
+    rolledBack(prepared);
+    try {
+      GroupRecordRemove(record);
+    } catch (const EffException&) {
+      // No table carries this group's number: the record is never read.
+    }
+    throw;
+  }
+  try {
+    for (TableImpl* t : changed) t->file_.WriteCommit();
+    GroupRecordRemove(record);
+  } catch (...) {
+    // What was written in place is undone when a table is opened again.
+    for (TableImpl* t : changed) {
+      t->file_.Fail();
+      ++t->version_;
+    }
+    throw;
+  }
+  for (TableImpl* t : changed) {
+    t->file_.FinishCommit();
+    t->VerifyAfterCommit();
+    t->file_.Trim();
+  }
 }
 
 void TableImpl::Rollback() {

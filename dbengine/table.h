@@ -66,6 +66,7 @@ public:
   void UpgradeToWrite();
   void StartTransaction();
   void Commit();
+  static void CommitGroup(const std::vector<TableImpl*>& tables);
   void Rollback();
   void EmptyTable();
 

@@ -4,6 +4,7 @@
 #include "app/base/userdb.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <map>
@@ -32,6 +33,10 @@ const TDefaultLayout kDefaultLayouts[3] = {
 namespace {
 
 constexpr const char* kAutoCodeName = "*** automatisch erg\xE4nzt ***";
+// An import file bears this ending while its import is written: a crash
+// then leaves it so named, and the next start tells by the table whether
+// the import was written (the file goes) or not (it is read again).
+constexpr const char* kWritingSuffix = ".uebertragen";
 // Checked in this order: a first name ending in one of them gives it to the
 // surname.
 const char* const kParticles[] = {"von", "zu", "zum", "zur", "de", "du", "del", "della", "Du", "Del", "Della"};
@@ -110,8 +115,9 @@ class TImportProgress {
   TCursor oldCursor_;
 };
 
-// The common pass: every tagged line through `onTag`, then `finish`; the
-// file is deleted after a complete pass only.
+// The common pass: every tagged line through `onTag`, then `finish`, all of
+// it one change of the user's data; the file is deleted once that change
+// is written whole (see kWritingSuffix).
 void RunImport(const AnsiString& fileName, TImportResult& result,
                const std::function<void(const AnsiString&, const AnsiString&, int)>& onTag,
                const std::function<void()>& finish) {
@@ -121,22 +127,36 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
                               CP1252(" kann nicht gelesen werden; sie bleibt für einen späteren Versuch liegen.").str());
     return;
   }
+  AnsiString written = fileName;  // the file's name while its import is written
   try {
-    TImportProgress progress;
-    for (const AnsiString& line : lines) {
-      ++result.Lines;
-      progress.Line(result.Lines);
-      AnsiString tag, value;
-      if (SplitTagLine(line, tag, value)) onTag(tag, value, result.Lines);
+    TUserChange change;
+    {
+      TImportProgress progress;
+      for (const AnsiString& line : lines) {
+        ++result.Lines;
+        progress.Line(result.Lines);
+        AnsiString tag, value;
+        if (SplitTagLine(line, tag, value)) onTag(tag, value, result.Lines);
+      }
+      finish();
     }
-    finish();
+    if (RenameFile(fileName, fileName + kWritingSuffix)) written = fileName + kWritingSuffix;
+    try {
+      change.Commit();
+    } catch (const Exception&) {
+      if (written != fileName) RenameFile(written, fileName);
+      throw;
+    }
   } catch (const EDBEngineError& e) {
+    result.Stored = 0;
     result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + QuotedPath(fileName) +
-                              " wurde abgebrochen; die Datei bleibt erhalten.");
+                              CP1252(" wurde abgebrochen; nichts davon wurde übernommen. Die Datei bleibt erhalten "
+                                     "und wird beim nächsten Start wieder gelesen.")
+                                  .str());
     return;
   }
   result.Complete = true;
-  if (!DeleteFile(fileName))
+  if (!DeleteFile(written))
     result.Problems.push_back(QuotedPath(fileName) +
                               CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
 }
@@ -866,21 +886,37 @@ void CreateUserDatabase() {
     }
     return rc == 0;
   };
-  auto importFile = [&](const char* file) {
-    const AnsiString found = FindFileNoCase(ProgramDir + file);
-    return found.empty() ? AnsiString() : found;
+  // The import file, after settling one that a crash left while its
+  // import was written: written when the table holds entries (the file
+  // goes), else it is read again.
+  auto importFile = [&](const char* file, bool tableEmpty) {
+    const AnsiString writing = FindFileNoCase(ProgramDir + file + kWritingSuffix);
+    if (!writing.empty()) {
+      const AnsiString named = writing.substr(0, writing.size() - std::strlen(kWritingSuffix));
+      if (!tableEmpty || FileExists(named) || !RenameFile(writing, named)) DeleteFile(writing);
+    }
+    return FindFileNoCase(ProgramDir + file);
   };
   auto collect = [&](const TImportResult& r) {
     problems.insert(problems.end(), r.Problems.begin(), r.Problems.end());
   };
 
   guarded("Tabelle LAYOUT", [&] { build(utLayout); });
+  // An import file is read into a table that holds nothing yet: one built
+  // now, or one whose import was cut off (an import is all or nothing).
+  // Entries wait for codes whose import failed: the codes that the entries'
+  // import would add in their place would keep that file from ever being read.
+  bool codesPending = false;
   guarded("Tabelle SELCODE", [&] {
-    if (!build(utSelCode)) return;
-    const AnsiString file = importFile("selcd.upd");
-    if (file.empty()) return;
+    build(utSelCode);
+    if (!Writable(utSelCode)) return;
     auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
-    collect(ImportSelectionCodes(file, selCode.get()));
+    const AnsiString file = importFile("selcd.upd", selCode->IsEmpty());
+    if (file.empty() || !selCode->IsEmpty()) return;
+    codesPending = true;
+    const TImportResult r = ImportSelectionCodes(file, selCode.get());
+    codesPending = !r.Complete;
+    collect(r);
   });
   guarded("Tabelle EIGESELC", [&] { build(utEigeSelc); });
   guarded("Tabelle TERMINE", [&] { build(utTermine); });
@@ -893,11 +929,16 @@ void CreateUserDatabase() {
       selCode = OpenUserTable("SELCODE", "XSELC_ID");
     });
   guarded("Tabelle EIGENES", [&] {
-    if (!build(utEigenes)) return;
-    const AnsiString file = importFile("persd.upd");
-    if (file.empty() || !eigeSelc || !selCode) return;
+    build(utEigenes);
+    if (!eigeSelc || !selCode || !Writable(utEigenes)) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
-    collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
+    const AnsiString file = importFile("persd.upd", eigenes->IsEmpty());
+    if (file.empty() || !eigenes->IsEmpty()) return;
+    if (codesPending)
+      problems.push_back(Quoted(file) +
+                         CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die Datei bleibt erhalten.").str());
+    else
+      collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });
   eigeSelc.reset();
   selCode.reset();

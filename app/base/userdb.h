@@ -1,15 +1,17 @@
 // Creating the user's tables at a full start, reading the user's older data
-// ("selcd.upd", "persd.upd" in the program directory) into tables that were
-// just built, and adding the default print templates.
+// ("selcd.upd", "persd.upd" in the program directory) into tables that
+// hold nothing yet, and adding the default print templates.
 //
 // Import files are Windows-1252 lines "tag=value" (tags case-sensitive; a
 // tag counts only with a non-empty value; other lines are skipped). An
 // import never stops at a bad line: a value the table cannot take is
 // reported and left out, an entry that cannot be stored is reported and
 // skipped together with the selection-code links it had made, and every
-// other entry is kept. Only a table that refuses for its file or disk (full,
-// damaged, no access) ends the import, told once, with the file kept. The
-// file is deleted only after every line was read.
+// other entry is kept. An import is one change of the user's data (see
+// TUserChange): a table that refuses for its file or disk (full, damaged,
+// no access) ends it, told once, with nothing of it kept and the file kept
+// for the next start; so does a crash. The file is deleted only once all
+// of it is written.
 #pragma once
 
 #include <vector>
@@ -18,7 +20,7 @@
 #include "dbcontrols/datasets/wwtable.h"
 
 struct TImportResult {
-  bool Complete = false;  // every line was read (the file is then deleted)
+  bool Complete = false;  // every line was read and written (the file is then deleted)
   int Lines = 0;          // lines read
   int Stored = 0;         // records stored
   std::vector<AnsiString> Problems;  // German, one per reported line
@@ -26,8 +28,10 @@ struct TImportResult {
 
 // Checks the user's folder and each user table under "OrvUser" in
 // UserDataDir that exists (every record read, memos included; see
-// UserTableUse) and builds each missing one; a new selection-code or
-// own-entries table is filled from its import file when that file exists.
+// UserTableUse) and builds each missing one; a selection-code or
+// own-entries table that holds nothing (built now, or left empty by an
+// import that was cut off) is filled from its import file when that file
+// exists.
 // On a start that is not the first (the settings hold a last start) the
 // missing tables, or the missing folder, are named in a message before
 // they are made anew. A folder that cannot be read leaves every table out;

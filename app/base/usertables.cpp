@@ -1,10 +1,12 @@
-// Field and index lists of the user's tables. Fields are numbered from 0 in
-// the order listed; index key fields name those numbers.
+// Field and index lists of the user's tables (fields are numbered from 0 in
+// the order listed; index key fields name those numbers), and changes that
+// span several of them.
 #include "app/base/usertables.h"
 
 #include <vector>
 
 #include "dbengine/fieldtypes.h"
+#include "platform/db/dbtables.h"
 
 namespace {
 
@@ -102,3 +104,23 @@ void DescribeUserTable(TUserTable table, TffDataDictionary& dict) {
   for (const FieldDef& f : def.fields) dict.AddField(f.name, "", f.type, f.size, 0, f.required);
   for (const IndexDef& i : def.indexes) dict.AddIndex(i.name, "", 0, i.fields, !i.unique, i.ascending, true);
 }
+
+TUserChange::TUserChange() : db_(Session->OpenDatabase(kUserAlias)) {
+  try {
+    db_->StartTransaction();
+  } catch (...) {
+    Session->CloseDatabase(db_);
+    throw;
+  }
+}
+
+TUserChange::~TUserChange() {
+  try {
+    if (db_->InTransaction()) db_->Rollback();
+  } catch (const Exception&) {
+    // Nothing of the change reached a file.
+  }
+  Session->CloseDatabase(db_);
+}
+
+void TUserChange::Commit() { db_->Commit(); }

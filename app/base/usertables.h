@@ -12,6 +12,8 @@
 
 #include "dbengine/dictionary.h"
 
+class TDatabase;
+
 constexpr const char* kUserAlias = "OrvUser";
 
 // Kinds of own entry (EIGE_TYP).
@@ -27,3 +29,22 @@ const char* UserTableName(TUserTable table);
 // Clears the dictionary and fills it with the table's fields and indexes
 // (block size 8192, every index in file 0 and case-insensitive).
 void DescribeUserTable(TUserTable table, TffDataDictionary& dict);
+
+// One change of the user's data that spans several records or tables (a
+// renamed code with its links, an entry deleted with its codes, an import
+// of older data): every write of the user's tables from its start on is
+// kept back until Commit writes them all as one; ended otherwise (an
+// error, a refusal) it drops them. A crash at any moment leaves, at the
+// next start, all of it or none.
+class TUserChange {
+ public:
+  TUserChange();  // raises EDBEngineError
+  ~TUserChange();
+  TUserChange(const TUserChange&) = delete;
+  TUserChange& operator=(const TUserChange&) = delete;
+  // Writes the change; raises EDBEngineError with nothing of it kept.
+  void Commit();
+
+ private:
+  TDatabase* db_;
+};

@@ -260,7 +260,9 @@ int ShowRubricDisp(int rubric) {
     case rbHolidays: f = new TfrmFTagDef(Application); break;
     default: return mrCancel;
   }
-  return ShowModalAndFree(f);
+  const int result = ShowModalAndFree(f);
+  if (result == mrOk) StoreSettings();
+  return result;
 }
 
 int ShowEigeDisp() { return ShowRubricDisp(rbPersonal); }

@@ -234,4 +234,8 @@ void TfrmParams::DoClose(TCloseAction& action) {
   TfrmSettingsDialog::DoClose(action);
 }
 
-int ShowParams() { return ShowModalAndFree(new TfrmParams(Application)); }
+int ShowParams() {
+  const int result = ShowModalAndFree(new TfrmParams(Application));
+  if (result == mrOk) StoreSettings();
+  return result;
+}

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/base/userdb.h"
+#include "app/base/usertables.h"
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
 #include "app/windows/winparts.h"
@@ -331,6 +332,18 @@ void TEntryEditor::BeforeDelete() {
   TScopeExit deleted{[this] { deletingEntry_ = false; }};
   tblEiSe->First();
   while (!tblEiSe->IsEmpty() && tblEiSe->FieldByName("EIGE_ID")->AsInteger() == id) tblEiSe->Delete();
+}
+
+void TEntryEditor::DeleteRecord() {
+  TUserChange change;
+  tblEige->Delete();  // its codes first (BeforeDelete)
+  try {
+    change.Commit();
+  } catch (const Exception&) {
+    // Nothing went: the entry is shown with its codes again.
+    tblEige->Refresh();
+    throw;
+  }
 }
 
 void TEntryEditor::LinkNeedsEntry() {

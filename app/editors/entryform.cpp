@@ -157,7 +157,7 @@ void TEntryForm::NavClick(int tag) {
     case ntNext: t->Next(); break;
     case ntLast: t->Last(); break;
     case ntInsert: t->Insert(); break;
-    case ntDelete: t->Delete(); break;
+    case ntDelete: DeleteRecord(); break;
     case ntPost: PostRecord(); break;
     case ntCancel: t->Cancel(); break;
     default: break;

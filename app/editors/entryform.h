@@ -71,6 +71,8 @@ class TEntryForm : public TOrvelanForm {
   // window closing; True when it did (the focused control then gets the
   // key to show it).
   virtual bool TakeBackCell() { return false; }
+  // The navigator's Delete on the window's table.
+  virtual void DeleteRecord() { NavTable()->Delete(); }
   // Button enabling after a change of record or data, and of state.
   void UpdateDataButtons();
   void UpdateStateButtons();

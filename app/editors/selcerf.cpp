@@ -14,24 +14,22 @@
 namespace {
 constexpr int kClientBorder = 4;
 
-// The short texts of the entries, one a line.
-AnsiString EntryHints(const std::vector<int>& entries) {
+// An entry by its short text, or by its number when it has none.
+AnsiString EntryName(int entry) {
   TwwTable own(nullptr);
   own.SetDatabaseName(kUserAlias);
   own.SetTableName("EIGENES.FFD");
   own.SetIndexName("XEIGE_ID");
   own.SetReadOnly(true);
-  AnsiString list;
   try {
     own.Open();
     FixStringFields(&own);
+    if (own.FindKey({entry}) && !Trim(own.FieldByName("EIGE_HINWEIS")->AsString()).empty())
+      return "\"" + Trim(own.FieldByName("EIGE_HINWEIS")->AsString()) + "\"";
   } catch (const Exception&) {
+    // Named by its number then.
   }
-  for (const int entry : entries) {
-    const bool found = own.Active() && own.FindKey({entry});
-    list += "\r" + (found ? own.FieldByName("EIGE_HINWEIS")->AsString() : "Eintrag " + IntToStr(entry));
-  }
-  return list.substr(1);
+  return "Nr. " + IntToStr(entry);
 }
 }  // namespace
 
@@ -80,27 +78,32 @@ TfrmSelCErf::TfrmSelCErf(TComponent* owner) : TEntryForm(owner, "frmSelCErf", "S
     const bool noCode = wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()).empty();
     if (noCode || wwStrTrimBlanks(d->FieldByName("SELC_NAME")->AsString()).empty())
       RefuseAt(noCode ? 0 : 1, CP1252(R"(Beide Felder "Code" und "Bezeichnung" müssen vorgegeben werden)").str());
-    renamedFrom_ = d->State() == dsEdit && d->FieldByName("SELC_ID")->AsString() != storedCode_ ? storedCode_ : "";
-    // The entries' links are opened before the code changes: links that
-    // cannot be changed keep the code as it was.
-    links_.reset();
-    if (!renamedFrom_.empty()) links_ = OpenCodeLinks();
+    // A renamed code takes the entries that carry it along: their links
+    // change first, and the post of the code completes the change, which
+    // is written as a whole (AfterPost) or not at all.
+    rename_.reset();
+    if (d->State() != dsEdit || d->FieldByName("SELC_ID")->AsString() == storedCode_) return;
+    rename_ = std::make_unique<TUserChange>();
+    try {
+      RenameCodeOfEntries(*OpenCodeLinks(), storedCode_, d->FieldByName("SELC_ID")->AsString());
+    } catch (...) {
+      rename_.reset();
+      throw;
+    }
   };
-  // A renamed code takes the entries that carry it along; an entry whose
-  // link could not be changed keeps the old code, and the user is told.
   tblSelC->AfterPost = [this](TDataSet* d) {
-    if (renamedFrom_.empty() || !links_) return;
-    const AnsiString from = renamedFrom_, to = d->FieldByName("SELC_ID")->AsString();
-    renamedFrom_.clear();
-    const std::vector<int> kept = RenameCodeOfEntries(*links_, from, to);
-    links_.reset();
-    if (!kept.empty())
-      Application->MessageBox(CP1252("Diese Einträge tragen weiter den Code \"").str() + from +
-                                  "\", der nicht mehr besteht:\r" + EntryHints(kept),
-                              "Selektionscodes", MB_OK | MB_ICONWARNING);
+    if (!rename_) return;
+    const std::unique_ptr<TUserChange> rename = std::move(rename_);
+    try {
+      rename->Commit();
+    } catch (const Exception&) {
+      d->Refresh();  // the code as it is stored again
+      throw;
+    }
   };
   // The table refuses a code it holds already: said in this window's words.
   tblSelC->OnPostError = [this](TDataSet* d, EDatabaseError& e, TDataAction&) {
+    rename_.reset();
     const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
     if (engine && engine->ErrorCode() == bapiKeyViolation)
       RefuseAt(0, "Den Selektionscode \"" + wwStrTrimBlanks(d->FieldByName("SELC_ID")->AsString()) +
@@ -148,8 +151,8 @@ std::unique_ptr<TwwTable> OpenCodeLinks() {
   return links;
 }
 
-std::vector<int> RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiString& to) {
-  std::vector<int> entries, kept;
+void RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiString& to) {
+  std::vector<int> entries;
   links.SetIndexName("XSE_SELC");
   links.SetRange({from}, {from});
   for (links.First(); !links.Eof(); links.Next()) entries.push_back(links.FieldByName("EIGE_ID")->AsInteger());
@@ -170,12 +173,14 @@ std::vector<int> RenameCodeOfEntries(TwwTable& links, const AnsiString& from, co
         links.FieldByName("SELC_ID")->SetAsString(to);
         links.Post();
       }
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
       if (links.State() != dsBrowse) links.Cancel();
-      kept.push_back(entry);
+      throw EInvalidData("Der Selektionscode \"" + from + "\" kann nicht in \"" + to +
+                         CP1252("\" umbenannt werden: Der Eintrag ").str() + EntryName(entry) +
+                         CP1252(" lässt sich nicht ändern.\r").str() + e.Message() +
+                         CP1252("\r\rDer Code und alle Einträge behalten \"").str() + from + "\".");
     }
   }
-  return kept;
 }
 
 TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }

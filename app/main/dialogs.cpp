@@ -175,6 +175,7 @@ void ShowPassDef() {
   Password = dlg->editPasswort1->Text().substr(0, kPasswordLength);
   PendingPassword = Password;
   PasswordOnce = dlg->cbPasswortNurEinmal->Checked();
+  StoreSettings();
 }
 
 // ---- date -------------------------------------------------------------------------

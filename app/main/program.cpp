@@ -121,6 +121,9 @@ int RunProgram(const std::vector<std::string>& args) {
     if (frmMain && frmMain->HandleAllocated()) PostMessage(frmMain->Handle(), msg, 0, 0);
   };
   Application->Initialize();
+  // A desktop's shut-down ends the run as Datei > Beenden does.
+  Application->SetEndOnTerminationSignals(true);
+  TScopeExit signals{[] { Application->SetEndOnTerminationSignals(false); }};
   if (!LoadSettingsOrExplain()) return 1;
   ExplainSettingsFile();
   if (IsAutoStart(args) && Trunc(Date()) == Trunc(LastStart)) {

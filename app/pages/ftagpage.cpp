@@ -18,8 +18,9 @@ namespace {
 enum { kFixed = 1, kMondayAfter = 2, kSundayAfter = 3, kFirstWeekdayKind = 4, kLastWeekdayKind = 10,
        kAfterEaster = 11, kBeforeEaster = 12, kAfterFullMoon = 13, kBeforeFullMoon = 14 };
 constexpr int kLastOccurrence = 9;
-// Occurrences 11 to 15 are 1 to 5 moved out of Holy Week and Easter week.
-constexpr int kMovedOccurrence = 10;
+// Occurrences 11 to 15 are 1 to 5 moved out of Holy Week and Easter week;
+// 21 to 25 are 1 to 5 moved out of Holy Week to the week after Easter.
+constexpr int kMovedOccurrence = 10, kAfterHolyWeekOccurrence = 20;
 constexpr int kFullMoon = 5;
 
 class HolidayPageWriter {
@@ -139,13 +140,16 @@ void DisplayFTag(const DayPageContext& ctx) {
       w.Key(k, m, occurrence, IntToStr(occurrence) + ". " + weekdayName + " im " + monthName);
       if (PackedDateDaysInMonth(date) < d + 7) w.Key(k, m, kLastOccurrence, "Letzter " + weekdayName + " im " + monthName);
       // The n-th such weekday falls a week earlier in Holy Week and a week
-      // later from Easter Sunday to the Saturday after it.
+      // later from Easter Sunday to the Saturday after it; or only a week
+      // later when it falls in Holy Week.
       const int32_t easter = EasterDayNumber(date);
-      w.Range(k, 1, kMovedOccurrence + 1, 12, kMovedOccurrence + 5, [&] {
-        const int month = w.Month(), n = w.Day() - kMovedOccurrence;
+      w.Range(k, 1, kMovedOccurrence + 1, 12, kAfterHolyWeekOccurrence + 5, [&] {
+        const bool onlyLater = w.Day() > kAfterHolyWeekOccurrence;
+        const int month = w.Month(), n = w.Day() - (onlyLater ? kAfterHolyWeekOccurrence : kMovedOccurrence);
         if (n < 1 || n > 5) return;
         const int32_t on = WeekdayOnOrAfterOrNone(k - 3, 1, month, year) + 7 * (n - 1);
-        const int shift = on >= easter - 7 && on < easter ? -7 : on >= easter && on < easter + 7 ? 7 : 0;
+        const bool holyWeek = on >= easter - 7 && on < easter, easterWeek = on >= easter && on < easter + 7;
+        const int shift = holyWeek ? (onlyLater ? 7 : -7) : easterWeek && !onlyLater ? 7 : 0;
         if (on + shift != dn) return;
         AnsiString rule = IntToStr(n) + ". " + weekdayName + " im " + MonthName(mfFull, month);
         if (shift < 0) rule += CP1252(", wegen Ostern eine Woche früher").str();

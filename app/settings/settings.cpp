@@ -581,6 +581,14 @@ void LoadSettings() {
   SetUpData();
 }
 
+void StoreSettings() {
+  try {
+    WriteSettingsFile(*OpenSettingsFile());
+  } catch (const EIniFileException& e) {
+    TellSettingsUnwritable(e.ErrorCode());
+  }
+}
+
 void SaveSettings() {
   // The data is let go also when the settings cannot be stored.
   TScopeExit release{[] { ReleaseData(); }};

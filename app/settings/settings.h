@@ -214,6 +214,10 @@ void LoadSettings();
 // End: writes every setting back in one atomic rewrite, then releases the
 // data objects (also when writing fails; the error is passed on).
 void SaveSettings();
+// Writes every setting now, as SaveSettings does: a dialog's Ok changed
+// some, and they must outlast a crash. A file that cannot be written is
+// said once (TellSettingsUnwritable) and stays as it was.
+void StoreSettings();
 
 // The settings file itself, for the steps above and for TOrvelanForm.
 AnsiString SettingsFileName();

@@ -320,6 +320,7 @@ void TfrmLayout::BuildEditor() {
   DBWPRichText1->SetDataField("LOUT_TEXT");
   DBWPRichText1->SetWPToolBar(WPToolbar1);
   DBWPRichText1->SetWPRuler(WPRuler1);
+  HintTabKeys(DBWPRichText1);
 }
 
 void TfrmLayout::BuildPlaceholderMenu() {
@@ -428,14 +429,7 @@ void TfrmLayout::pbPlatzhalterClick(TObject*) {
 
 // The paragraph dialog on the cursor's paragraph (or the selected ones).
 void TfrmLayout::pbParPropsClick(TObject*) {
-  ParagraphSettings p = CurrentParagraphRecord(DBWPRichText1);
-  const ParagraphSettings held = p;
-  if (!ShowParProps(p)) return;
-  // As for the page: OK on the values the paragraph has changes nothing.
-  if (p == held) return;
-  DBWPRichText1->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
-  DBWPRichText1->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
-  WPRuler1->Invalidate();
+  if (EditParagraphs(DBWPRichText1)) WPRuler1->Invalidate();
 }
 
 // The page of the template; every sheet made from it takes it over.

@@ -9,6 +9,7 @@
 #include "app/windows/seite.h"
 #include "app/windows/winparts.h"
 #include "platform/gfx/printer.h"
+#include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
@@ -91,6 +92,7 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->SetWordWrap(false);
   WPRichText1->SetScrollBars(ssBoth);
   WPRichText1->SetWantTabs(true);
+  HintTabKeys(WPRichText1);
   WPRichText1->SetWPToolBar(WPToolBar1);
   WPRichText1->SetWPRuler(WPRuler1);
   WPRichText1->SetStatusBar(WPAltStatusBar1);
@@ -170,17 +172,17 @@ bool TfrmPreview::PrintDocument() {
   TPrintDialog dialog(nullptr);
   if (!dialog.Execute()) return false;
   SetPrinterOrientation();
+  // The sheet's paper, for this printout only: other printouts are on A4.
+  const TTextHeader& h = *WPRichText1->Header();
+  Printer()->SetPaperSize(std::min(h.PageWidth, h.PageHeight), std::max(h.PageWidth, h.PageHeight));
+  TScopeExit a4{[] { Printer()->SetPaperSize(0, 0); }};
   THourGlass busy;
   WPRichText1->Print();
   return true;
 }
 
 void TfrmPreview::pbParPropsClick() {
-  ParagraphSettings p = CurrentParagraphRecord(WPRichText1);
-  if (!ShowParProps(p)) return;
-  WPRichText1->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
-  WPRichText1->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
-  WPRuler1->Invalidate();
+  if (EditParagraphs(WPRichText1)) WPRuler1->Invalidate();
 }
 
 void TfrmPreview::pbSeiteClick() {
@@ -198,18 +200,42 @@ TPoint TfrmPreview::MinimumSize() {
           WPRuler1->Height() + WPAltStatusBar1->Height() + 50};
 }
 
-ParagraphSettings CurrentParagraphRecord(TWPCustomRtfEdit* edit) {
+namespace {
+
+ParagraphSettings RecordOf(const TWPParagraphRec& par) {
   ParagraphSettings p;
-  TWPRTFTextInput* e = edit->RtfText();
-  const TWPParagraphRec* par = e->CursorPar ? e->CursorPar : e->FirstPar;
-  if (!par) return p;
-  p.Hanging = par->FirstIndent;
-  p.IndentLeft = par->LeftIndent;
-  p.IndentRight = par->RightIndent;
-  p.SpaceBefore = par->SpaceBefore;
-  p.LineSpacing = par->LineSpacing;
-  p.SpaceAfter = par->SpaceAfter;
+  p.Hanging = par.FirstIndent;
+  p.IndentLeft = par.LeftIndent;
+  p.IndentRight = par.RightIndent;
+  p.SpaceBefore = par.SpaceBefore;
+  p.LineSpacing = par.LineSpacing;
+  p.SpaceAfter = par.SpaceAfter;
   return p;
+}
+
+}  // namespace
+
+bool EditParagraphs(TWPCustomRtfEdit* edit) {
+  TWPRTFTextInput* e = edit->RtfText();
+  TWPParagraphRec* first = e->CursorPar ? e->CursorPar : e->FirstPar;
+  TWPParagraphRec* last = first;
+  ParagraphSettings p = first ? RecordOf(*first) : ParagraphSettings{};
+  TWPParagraphRec *p1, *p2;
+  TWPLineRec *l1, *l2;
+  int o1, o2;
+  if (e->HasBlock() && e->GetSelection(p1, l1, o1, p2, l2, o2)) {
+    first = p1;
+    last = p2;
+  }
+  if (!ShowParProps(p)) return false;
+  // Ok on the values every paragraph concerned has changes nothing.
+  bool held = true;
+  for (const TWPParagraphRec* par = first; par && held; par = par == last ? nullptr : par->next)
+    held = RecordOf(*par) == p;
+  if (held) return false;
+  edit->SetParagraphSpacing(p.SpaceBefore, p.LineSpacing, p.SpaceAfter);
+  edit->SetParagraphIndents(p.Hanging, p.IndentLeft, p.IndentRight);
+  return true;
 }
 
 void ReadPageRecord(TWPCustomRtfEdit* edit, PageSettings& page) {

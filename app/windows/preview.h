@@ -63,9 +63,12 @@ class TfrmPreview : public TOrvelanForm {
   TPoint MinimumSize() override;
 };
 
-// The paragraph record of the cursor's paragraph: first-line (hanging),
-// left and right indent, space before, line height, space after.
-ParagraphSettings CurrentParagraphRecord(TWPCustomRtfEdit* edit);
+// The paragraph dialog on the cursor's paragraph's record (first-line,
+// left and right indent, space before, line height, space after); Ok gives
+// the values it shows to the selected paragraphs (or the cursor's), and
+// changes nothing where every one of them has them already. True when
+// the text changed.
+bool EditParagraphs(TWPCustomRtfEdit* edit);
 // The document's page as the page part of a page block.
 void ReadPageRecord(TWPCustomRtfEdit* edit, PageSettings& page);
 // Sets a page block's page on the document.

@@ -165,9 +165,9 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, cons
 void SetGermanHints(TWPToolBar* bar) {
   const std::pair<const char*, AnsiString> hints[] = {
       {"Normal", "Normal"},
-      {"Bold", "Fett"},
-      {"Italic", "Kursiv"},
-      {"Under", "Unterstrichen"},
+      {"Bold", "Fett (Strg+B)"},
+      {"Italic", "Kursiv (Strg+I)"},
+      {"Under", "Unterstrichen (Strg+U)"},
       {"Open", CP1252("Öffnen").str()},
       {"Save", "Speichern"},
       {"SelAll", "Alles markieren"},
@@ -180,6 +180,12 @@ void SetGermanHints(TWPToolBar* bar) {
   TStringList list;
   for (const auto& [name, hint] : hints) list.Add(AnsiString("WPI_") + name + "=" + hint);
   bar->SetHints(&list);
+}
+
+void HintTabKeys(TWPCustomRtfEdit* text) {
+  text->SetHint(CP1252("Tab: Tabulator (am Absatzanfang Einzug); Strg+Tab: nächstes Feld, Umschalt+Tab: voriges")
+                    .str());
+  text->SetShowHint(true);
 }
 
 void TabThroughToolBar(TWPToolBar* bar) {

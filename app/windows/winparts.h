@@ -95,6 +95,8 @@ int ButtonRowWindowWidth(const TWinControl* panel);
 // The rich-text tool bar's icons named in German in their hints (the
 // engine's own hints are English).
 void SetGermanHints(TWPToolBar* bar);
+// The hint of a text that takes Tab itself: how the keyboard leaves it.
+void HintTabKeys(TWPCustomRtfEdit* text);
 // Puts the icons of a bar that has built them into the Tab order (its
 // combos and the buttons added to it are there already).
 void TabThroughToolBar(TWPToolBar* bar);

@@ -143,8 +143,9 @@ void TDatabase::SetConnected(bool v) {
     Closing = true;
     std::vector<TDataSet*> sets = dataSets_;
     for (TDataSet* ds : sets) ds->Close();
-    if (handle_) BapiCloseDatabase(handle_);
+    if (handle_) BapiCloseDatabase(handle_);  // drops an open transaction
     handle_ = 0;
+    inTransaction_ = false;
     Closing = wasClosing;
   }
 }
@@ -153,6 +154,22 @@ AnsiString TDatabase::Directory() const {
   AnsiString dir;
   if (handle_) Check(BapiGetDatabaseDirectory(handle_, dir));
   return dir;
+}
+
+void TDatabase::StartTransaction() {
+  if (!Connected()) DatabaseError("Cannot perform this operation on a closed database");
+  Check(BapiBeginTran(handle_));
+  inTransaction_ = true;
+}
+
+void TDatabase::Commit() {
+  inTransaction_ = false;
+  Check(BapiEndTran(handle_, true));
+}
+
+void TDatabase::Rollback() {
+  inTransaction_ = false;
+  Check(BapiEndTran(handle_, false));
 }
 
 void TDatabase::AddDataSet(TDataSet* ds) { dataSets_.push_back(ds); }

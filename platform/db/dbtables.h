@@ -78,6 +78,15 @@ class TDatabase : public TComponent {
   TSession* Session() const { return ::Session; }
   AnsiString Directory() const;
 
+  // A transaction over the database's tables (BapiBeginTran): the changes
+  // of its datasets are kept back until Commit writes them all as one, or
+  // Rollback drops them (a failed Commit drops them too). The datasets keep
+  // what they read: refresh those that showed a dropped change.
+  void StartTransaction();
+  void Commit();
+  void Rollback();
+  bool InTransaction() const { return inTransaction_; }
+
   // The datasets using this database (closed when it disconnects).
   void AddDataSet(TDataSet* ds);
   void RemoveDataSet(TDataSet* ds);
@@ -89,6 +98,7 @@ private:
   AnsiString databaseName_, aliasName_;
   TBapiHandle handle_ = 0;
   bool temporary_ = false;
+  bool inTransaction_ = false;
   std::vector<TDataSet*> dataSets_;
 };
 

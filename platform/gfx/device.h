@@ -306,6 +306,8 @@ struct TPrintJobSettings {
   std::string FileName;     // PDF output path
   std::string Title;
   TPrinterOrientation Orientation = poPortrait;
+  // The sheet upright, in twips; 0: A4.
+  int PaperWidth = 0, PaperHeight = 0;
   int Resolution = 600;
   int Copies = 1;
 };

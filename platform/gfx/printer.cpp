@@ -3,6 +3,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -28,15 +29,16 @@ private:
   TDeviceCaps caps_;
 };
 
-// A4 at 600 dpi when no platform can tell.
-TDeviceCaps DefaultCaps(TPrinterOrientation o) {
+// The sheet (A4 unless a size is given) at 600 dpi when no platform can tell.
+TDeviceCaps DefaultCaps(const TPrintJobSettings& s) {
   TDeviceCaps c;
   c.Technology = DT_RASPRINTER;
   c.LogPixelsX = c.LogPixelsY = 600;
   c.BitsPixel = 24;
-  c.PhysicalWidth = c.HorzRes = 4961;
-  c.PhysicalHeight = c.VertRes = 7016;
-  if (o == poLandscape) {
+  const bool sized = s.PaperWidth > 0 && s.PaperHeight > 0;
+  c.PhysicalWidth = c.HorzRes = sized ? MulDiv(s.PaperWidth, 600, 1440) : 4961;
+  c.PhysicalHeight = c.VertRes = sized ? MulDiv(s.PaperHeight, 600, 1440) : 7016;
+  if (s.Orientation == poLandscape) {
     std::swap(c.PhysicalWidth, c.PhysicalHeight);
     std::swap(c.HorzRes, c.VertRes);
   }
@@ -86,6 +88,13 @@ void TPrinter::SetOrientation(TPrinterOrientation o) {
   info_.reset();
 }
 
+void TPrinter::SetPaperSize(int widthTwips, int heightTwips) {
+  CheckNotPrinting(CP1252("Papiergröße wechseln").str().c_str());
+  paperWidth_ = std::max(widthTwips, 0);
+  paperHeight_ = std::max(heightTwips, 0);
+  info_.reset();
+}
+
 void TPrinter::SetCopies(int n) { copies_ = n < 1 ? 1 : n; }
 
 TPrintJobSettings TPrinter::Settings() const {
@@ -94,6 +103,8 @@ TPrintJobSettings TPrinter::Settings() const {
   s.FileName = fileName_;
   s.Title = title_;
   s.Orientation = orientation_;
+  s.PaperWidth = paperWidth_;
+  s.PaperHeight = paperHeight_;
   s.Copies = copies_;
   return s;
 }
@@ -102,7 +113,7 @@ TDeviceCaps TPrinter::Caps() {
   if (job_) return job_->Device().Caps();
   Printers();
   if (TGfxPlatform* p = GfxPlatform()) return p->PrinterCaps(Settings());
-  return DefaultCaps(orientation_);
+  return DefaultCaps(Settings());
 }
 
 TCanvas* TPrinter::Canvas() {

@@ -39,6 +39,8 @@ public:
   void SetTitle(const std::string& title) { title_ = title; }
   TPrinterOrientation Orientation() const { return orientation_; }
   void SetOrientation(TPrinterOrientation o);
+  // The sheet upright, in twips (the orientation turns it); 0, 0: A4.
+  void SetPaperSize(int widthTwips, int heightTwips);
   int Copies() const { return copies_; }
   void SetCopies(int n);
 
@@ -66,6 +68,7 @@ private:
   std::string fileName_;
   std::string title_;
   TPrinterOrientation orientation_ = poPortrait;
+  int paperWidth_ = 0, paperHeight_ = 0;
   int copies_ = 1;
   int page_ = 0;
   bool aborted_ = false;

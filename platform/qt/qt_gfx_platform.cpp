@@ -34,6 +34,12 @@ namespace {
 
 QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
 
+// The sheet a document asks for (twips, upright), else A4.
+QPageSize PaperOf(const TPrintJobSettings& s) {
+  if (s.PaperWidth <= 0 || s.PaperHeight <= 0) return QPageSize(QPageSize::A4);
+  return QPageSize(QSizeF(s.PaperWidth / 20.0, s.PaperHeight / 20.0), QPageSize::Point);
+}
+
 TDeviceCaps PageCaps(const QPageLayout& layout, int res, bool pdf) {
   TDeviceCaps c;
   c.Technology = DT_RASPRINTER;
@@ -61,7 +67,7 @@ class PdfJob : public TPrintJob {
 public:
   explicit PdfJob(const TPrintJobSettings& s) : sysName_(SysFileName(s.FileName)), writer_(OpenFile(s)) {
     writer_.setResolution(s.Resolution);
-    writer_.setPageSize(QPageSize(QPageSize::A4));
+    writer_.setPageSize(PaperOf(s));
     writer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer_.setTitle(ToQ(s.Title));
@@ -107,6 +113,7 @@ public:
   explicit PrinterJob(const TPrintJobSettings& s) : printer_(QPrinter::HighResolution) {
     printer_.setPrinterName(ToQ(s.PrinterName));
     printer_.setResolution(s.Resolution);
+    if (s.PaperWidth > 0 && s.PaperHeight > 0) printer_.setPageSize(PaperOf(s));
     printer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer_.setDocName(ToQ(s.Title));
     printer_.setCopyCount(s.Copies);
@@ -184,7 +191,7 @@ public:
   }
 
   TDeviceCaps PrinterCaps(const TPrintJobSettings& s) override {
-    QPageLayout layout(QPageSize(QPageSize::A4),
+    QPageLayout layout(PaperOf(s),
                        s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(0, 0, 0, 0));
     if (s.PrinterName.empty()) return PageCaps(layout, s.Resolution, true);
@@ -192,6 +199,7 @@ public:
     if (!info.isNull()) {
       QPrinter p(info, QPrinter::HighResolution);
       p.setResolution(s.Resolution);
+      if (s.PaperWidth > 0 && s.PaperHeight > 0) p.setPageSize(layout.pageSize());
       p.setPageOrientation(layout.orientation());
       return PageCaps(p.pageLayout(), s.Resolution, false);
     }

@@ -20,6 +20,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
@@ -580,9 +581,15 @@ class QtWindowHost : public TWindowHost {
     if (start.isEmpty() && !QFileInfo(PathToQ(req.FileName)).isAbsolute())
       start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
     if (!req.FileName.empty()) start = start.isEmpty() ? PathToQ(req.FileName) : start + "/" + PathToQ(req.FileName);
-    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters)
+    QString chosen;
+    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters, &chosen)
                          : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, filters);
     if (r.isEmpty()) return false;
+    // A name typed without an extension takes that of the file type chosen,
+    // where the program asks for one (as the system's own dialog does).
+    static const QRegularExpression kOneExtension(QStringLiteral("\\(\\*(\\.\\w+)\\)$"));
+    const QRegularExpressionMatch type = kOneExtension.match(chosen);
+    if (req.Save && !req.DefaultExt.empty() && QFileInfo(r).suffix().isEmpty() && type.hasMatch()) r += type.captured(1);
     lastDir_ = QFileInfo(r).absolutePath();
     fileName = PathFromQ(r);
     return true;

@@ -2,7 +2,12 @@
 // posted messages, timers, painting, idle), exceptions of event handlers,
 // message boxes and file dialogs through the window host, help texts, the
 // single-instance registration, minimising, and hints.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 
 #include "platform/rtl/cp1252.h"
@@ -265,7 +270,51 @@ void TApplication::ServiceNativeModal() {
   });
 }
 
+namespace {
+
+// The signal pipe: written by the handler, read by the loop.
+int gSignalPipe[2] = {-1, -1};
+
+void WriteSignal(int) {
+  const int saved = errno;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+  errno = saved;
+}
+
+}  // namespace
+
+void TApplication::SetEndOnTerminationSignals(bool on) {
+  if (on == (gSignalPipe[0] >= 0)) return;
+  struct sigaction sa = {};
+  sigemptyset(&sa.sa_mask);
+  if (on) {
+    if (::pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+      gSignalPipe[0] = gSignalPipe[1] = -1;
+      return;
+    }
+    sa.sa_handler = WriteSignal;
+    sa.sa_flags = SA_RESTART;
+    signalsWatched_ = HasWindowHost() && WindowHost().WatchDescriptor(gSignalPipe[0], true);
+  } else {
+    sa.sa_handler = SIG_DFL;
+  }
+  ::sigaction(SIGTERM, &sa, nullptr);
+  ::sigaction(SIGHUP, &sa, nullptr);
+  if (!on) {
+    if (signalsWatched_ && HasWindowHost()) WindowHost().WatchDescriptor(gSignalPipe[0], false);
+    signalsWatched_ = false;
+    ::close(gSignalPipe[0]);
+    ::close(gSignalPipe[1]);
+    gSignalPipe[0] = gSignalPipe[1] = -1;
+  }
+}
+
 void TApplication::TakeKnocks() {
+  char bytes[16];
+  bool asked = false;
+  while (gSignalPipe[0] >= 0 && ::read(gSignalPipe[0], bytes, sizeof bytes) > 0) asked = true;
+  if (asked) Terminate();
   if (instance_.Registered())
     instance_.Poll([this](unsigned msg) {
       Guard(this, [&] {
@@ -309,9 +358,10 @@ void TApplication::Idle() {
   PaintAll();
   bool done = true;
   if (OnIdle) Guard(this, [&] { OnIdle(this, done); });
-  // Sleep until input, the next timer or a second start's knock. Only a
-  // knock the host cannot watch is looked for now and then.
-  bool polled = instance_.Registered() && !instance_.WakesHost();
+  // Sleep until input, the next timer, a second start's knock or a
+  // termination signal. Only what the host cannot watch is looked for now
+  // and then.
+  bool polled = (instance_.Registered() && !instance_.WakesHost()) || (gSignalPipe[0] >= 0 && !signalsWatched_);
   for (const ClassWindow& w : classWindows_) polled = polled || !w.reg->WakesHost();
   std::int64_t next = Timers().MillisecondsToNext();
   if (polled) next = next < 0 ? 50 : std::min<std::int64_t>(next, 50);

@@ -345,6 +345,12 @@ class TApplication : public TComponent {
   bool RegisterWindowClass(const AnsiString& className, TCustomForm* form);
   void UnregisterWindowClass(TCustomForm* form);
 
+  // While on, SIGTERM and SIGHUP (a desktop's shut-down, a closed
+  // terminal) end the run as Terminate does, through the loop's normal
+  // end, instead of ending the process at once. The handler only writes
+  // to a pipe, which the loop reads; off puts the system's handling back.
+  void SetEndOnTerminationSignals(bool on);
+
   // Runs a handler, routing its exceptions to HandleException.
   void Guard(TObject* sender, const std::function<void()>& fn);
   // Input entry points (also used by the test driver).
@@ -368,6 +374,7 @@ class TApplication : public TComponent {
   bool ProcessMessage();
   // Takes and answers the knocks of second starts.
   void TakeKnocks();
+  bool signalsWatched_ = false;  // the host wakes on the signal pipe
   void Idle();
   void PaintAll();
   void UpdateHint(TControl* over, TPoint screenPos);

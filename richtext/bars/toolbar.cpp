@@ -639,7 +639,9 @@ void TWPToolBar::HandleClick(TObject* sender) {
     if (OnIconSelection) OnIconSelection(this, typ, str, group, num, e.Index);
     TWPCustomRtfEdit* target = Target();
     if (!target || typ == 0) return;
-    target->TakeFocus();
+    // The focus stays where the user had it, on the button pressed by
+    // keyboard as with any other button: the command works on the text's
+    // selection all the same.
     if (target->ToolBarCommand(group, num)) {
       // A command carried out: its button does not stay down.
       if (e.Button && group != 256 && group != 512 && !(group == 768 && num == 4)) e.Button->SetDown(false);
@@ -678,7 +680,8 @@ void TWPToolBar::HandleClick(TObject* sender) {
   }
   ApplySelection(typ, str, num, group);
   if (OnSelection) OnSelection(this, typ, str, num);
-  if (TWPCustomRtfEdit* target = Target()) target->TakeFocus();
+  // A choice from a box goes back to the text.
+  if (TWPCustomRtfEdit* target = Target(); target && tag < 11) target->TakeFocus();
 }
 
 void TWPToolBar::ApplySelection(TWpSelNr typ, const AnsiString& str, int num, int group) {

@@ -3,6 +3,8 @@
 // the tool bar.
 #include "richtext/controls/dbrichtext.h"
 
+#include <string_view>
+
 #include "platform/rtl/scopeexit.h"
 #include "platform/ui/keyboard.h"
 
@@ -103,10 +105,15 @@ void TDBWPRichText::LoadFromField() {
   if (loaded_ || !f) return;
   TMemoryStream ms;
   f->SaveToStream(&ms);
+  const bool own = !written_.empty() && written_ == std::string_view(ms.Memory(), static_cast<size_t>(ms.Size()));
+  written_.clear();
+  const Place place = CurrentPlace();
   showing_ = true;
   ClearDocument();
   ms.SetPosition(0);
   if (ms.Size() > 0) LoadFromStream(&ms);
+  // The text just saved: the caret and the view stay where they were.
+  if (own) ShowAt(place);
   showing_ = false;
   loaded_ = true;
   SetModified(false);
@@ -123,6 +130,7 @@ void TDBWPRichText::UpdateData() {
   if (auto* blob = dynamic_cast<TBlobField*>(f)) {
     TMemoryStream ms;
     SaveToStream(&ms);
+    written_.assign(ms.Memory(), static_cast<size_t>(ms.Size()));
     ms.SetPosition(0);
     blob->LoadFromStream(&ms);
   } else {
@@ -141,11 +149,28 @@ void TDBWPRichText::EditingChange() {
 // until all of them are back (then the whole control is repainted). The
 // attribute goes straight to the engine: the control's own setter would run
 // this change check again and report a change that nobody made.
+TDBWPRichText::Place TDBWPRichText::CurrentPlace() {
+  Place p;
+  p.Top = TopOffset();
+  p.Left = LeftOffset();
+  int line = 0;
+  GetCursorPlace(p.Position, line, p.A3, p.A4);
+  return p;
+}
+
+void TDBWPRichText::ShowAt(const Place& place) {
+  AttachCanvas();
+  ReformatAndRepaint();
+  SetTopOffset(place.Top);
+  SetLeftOffset(place.Left);
+  // The absolute position alone: with a line number the engine would count
+  // it inside that line.
+  PlaceCursor(place.Position, 0, place.A3, place.A4);
+}
+
 bool TDBWPRichText::StartEdit() {
   TWPRTFTextInput* e = RtfText();
-  const int top = TopOffset(), left = LeftOffset();
-  int pos = 0, line = 0, a3 = 0, a4 = 0;
-  GetCursorPlace(pos, line, a3, a4);
+  const Place place = CurrentPlace();
   const TWPAttrRecord attr = e->WritingAttr;
   int selStart = 0, selLength = 0;
   SelectionOf(e, selStart, selLength);
@@ -157,17 +182,11 @@ bool TDBWPRichText::StartEdit() {
     HideSelection();
     editing = dataLink_.Edit();
     if (editing) {
-      AttachCanvas();
-      ReformatAndRepaint();
-      SetTopOffset(top);
-      SetLeftOffset(left);
-      // The absolute position alone: with a line number the engine would
-      // count it inside that line.
-      PlaceCursor(pos, 0, a3, a4);
+      ShowAt(place);
       e->WritingAttr = attr;
       if (selLength > 0) {
         SetSelection(selStart, selLength);
-        MoveCursorTo(pos);
+        MoveCursorTo(place.Position);
         SetSelection(selStart, selLength);
       }
     }

@@ -15,6 +15,8 @@
 //    disagree about it.
 #pragma once
 
+#include <string>
+
 #include "platform/db/db.h"
 #include "richtext/controls/richtext.h"
 
@@ -61,10 +63,20 @@ private:
   void ShowPlain(const AnsiString& text);
   // Puts the record into edit state for the first change (see ChangeCheck).
   bool StartEdit();
+  // The view and the cursor, kept while the text is read anew: taken
+  // before, and given to the text read (laid out first).
+  struct Place {
+    int Top = 0, Left = 0, Position = 0, A3 = 0, A4 = 0;
+  };
+  Place CurrentPlace();
+  void ShowAt(const Place& place);
 
   TFieldDataLink dataLink_;
   bool autoDisplay_ = true;
   bool focused_ = false;
   bool loaded_ = false;
   bool showing_ = false;
+  // The text as UpdateData last wrote it into the field: read back (the
+  // record saved), it is shown where the user was.
+  std::string written_;
 };

@@ -1,8 +1,9 @@
 // The edit control window: construction and destruction with the engine
 // callbacks, the properties, the window messages (size, focus, text, dialog
 // code, erase, scroll bars, wheel, clipboard messages), painting, the keys
-// and page painting. Mouse handling is in mouse.cpp, the programmatic
-// interface in editing.cpp, clipboard and change handling in clipboard.cpp.
+// and page painting. Mouse handling is in mouse.cpp, the links by keyboard
+// in linkkeys.cpp, the programmatic interface in editing.cpp, clipboard and
+// change handling in clipboard.cpp.
 #include "richtext/controls/rtfedit.h"
 
 #include <algorithm>
@@ -583,6 +584,10 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
         }
       } else if (ShiftTabPressed) {
         ShiftTabPressed(this);
+      } else if (TCustomForm* f = GetParentForm(this)) {
+        // Shift+Tab leaves the text backwards, as Tab does forwards where
+        // no tab can be typed.
+        f->SelectNext(this, false, true);
       }
       key = 0;
       break;
@@ -631,6 +636,18 @@ void TWPCustomRtfEdit::KeyDown(Word& key, TShiftState shift) {
         e.UpdateCaret();
       }
       break;
+    case 'B':
+    case 'I':
+    case 'U':
+      // Strg+B, Strg+I and Strg+U switch bold, italic and underline as the
+      // tool bar's buttons do.
+      if (ctrl && !sh && !(shift & ssAlt)) {
+        TWPAttrRecord a;
+        a.Style = key == 'B' ? wpsBold : key == 'I' ? wpsItalic : wpsUnderline;
+        ToolBarAttrCommand((e.WritingAttr.Style & a.Style) ? wpmRemoveStyle : wpmAddStyle, a);
+        key = 0;
+      }
+      break;
     case VK_DELETE:
       deleteKey_ = true;
       if (ctrl || sh) {
@@ -673,6 +690,13 @@ void TWPCustomRtfEdit::KeyPress(char& key) {
     default: break;
   }
   if (c < 32 && c != 8) return;
+  if (c == 8 && !engine_->HasBlock() && engine_->CursorPar && engine_->CursorPar->LeftIndent > 0) {
+    // BackSpace at the start of an indented paragraph takes back what Tab
+    // put there, before it joins the paragraph to the one above.
+    char tab = '\t';
+    TabKeyIndent(true, tab);
+    if (!tab) return;
+  }
   if (!ChangeCheck()) return;
   // Typed text is never hidden.
   engine_->WritingAttr.Style &= ~wpsHidden;

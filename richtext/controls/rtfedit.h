@@ -296,7 +296,16 @@ protected:
   void EndScrolling();
 
 private:
-  struct LinkHit;
+  // A link as a click or Enter reads it: where it starts, its shown text,
+  // its hidden stamp and the last non-zero tag of its characters.
+  struct LinkHit {
+    TWPParagraphRec* Par = nullptr;
+    TWPLineRec* Line = nullptr;
+    int Offset = 0;
+    int LineNumber = 0;
+    AnsiString Text, Stamp;
+    uint16_t Tag = 0;
+  };
   void InstallCallbacks();
   void ClearCallbacks();
   void WindowSized();
@@ -309,7 +318,7 @@ private:
   // made the text taller than the control.
   void TakeSnapshot();
   void TextHeightCheck();
-  // Keyboard links (mouse.cpp): the absolute positions and lengths of the
+  // Keyboard links (linkkeys.cpp): the absolute positions and lengths of the
   // shown texts of all links; the next (or previous) one becomes the
   // focused link, scrolled into view; past the last (first) with `leave`
   // the focus goes on to the window's next (previous) control.

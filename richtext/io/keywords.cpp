@@ -41,12 +41,14 @@ void Fill() {
   sym("\n", 0, riIgnore);
   sym("\r", 0, riIgnore);
   sym("tab", 9);
-  sym("ldblquote", '"');
-  sym("rdblquote", '"');
-  fixed("lquote", 3, riQuote);
-  fixed("rquote", 4, riQuote);
-  fixed("endash", 5, riDash);
-  fixed("emdash", 5, riDash);
+  // Typographic characters as the code page holds them.
+  sym("ldblquote", 0x93);
+  sym("rdblquote", 0x94);
+  sym("lquote", 0x91);
+  sym("rquote", 0x92);
+  sym("endash", 0x96);
+  sym("emdash", 0x97);
+  sym("bullet", 0x95);
   fixed("enspace", 6, riSpace);
   fixed("emspace", 6, riSpace);
   sym("{", '{');
@@ -69,12 +71,15 @@ void Fill() {
   prop("wprtf", 1, riRtfCode);
   prop("cf", 0, riTextColor);
   prop("cb", 0, riBackColor);
+  // A word processor's character background (a highlighted word).
+  prop("chcbpat", 0, riBackColor);
   prop("li", 0, riLeft);
   prop("ri", 0, riRight);
   prop("fi", 0, riFirst);
   prop("sb", 0, riSpaceBefore);
   prop("sa", 0, riSpaceAfter);
   prop("sl", 0, riLineSpacing);
+  prop("slmult", 0, riLineMultiple);
   fixed("qc", 2, riAlign);
   fixed("ql", 0, riAlign);
   fixed("qr", 1, riAlign);

@@ -125,7 +125,8 @@ void TWPTextReader::StoreChar(unsigned char c, const TWPAttrRecord& attr) {
 void TWPTextReader::NextParagraph() {
   TWPParagraphRec* p = Par;
   Text->NewParagraph(p, kLineStart);
-  p->Flags = 0;
+  // The line spacing it takes over keeps its kind.
+  p->Flags &= wppLineMultiple;
   p->Numbering = 0;
   Par = p;
   line_ = p->line;
@@ -655,8 +656,6 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
   const TRtfId id = kw.Id;
   // Words that give characters work wherever characters are collected.
   switch (id) {
-    case riQuote: CharHandler('\''); return rrOk;
-    case riDash: CharHandler(0x96); return rrOk;
     case riSpace: CharHandler(' '); return rrOk;
     case riUnicode: {
       // The stand-ins that follow for readers without Unicode are skipped;
@@ -858,7 +857,12 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riFirst: ps_.First = std::clamp(v, -1000000, 1000000); return rrOk;
     case riSpaceBefore: ps_.Before = std::clamp(v, -1000000, 1000000); return rrOk;
     case riSpaceAfter: ps_.After = std::clamp(v, -1000000, 1000000); return rrOk;
-    case riLineSpacing: ps_.Spacing = std::clamp(v, -1000000, 1000000); return rrOk;
+    case riLineSpacing:
+      // "\\slmult1" follows the spacing it makes proportional.
+      ps_.Spacing = std::clamp(v, -1000000, 1000000);
+      ps_.Multiple = false;
+      return rrOk;
+    case riLineMultiple: ps_.Multiple = v != 0; return rrOk;
     case riAlign: ps_.Align = static_cast<uint8_t>(v & 3); return rrOk;
     case riPard:
       if (Par->prev && (Par->prev->BorderFlags & kBrdHas)) Par->prev->BorderFlags |= kBrdNotPassed;
@@ -943,33 +947,35 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riBrdrw:
       // A border thinner than a point is the thinnest the engine keeps, not
       // none.
-      BorderTarget(2) = Clamp8(v > 0 ? std::max(1, v / 20) : 0);
+      BorderTarget(2) = Clamp8(v > 0 ? std::max(1, v / 20 + (v % 20 >= 10)) : 0);
       return rrOk;
     case riBrsp:
       if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
       return rrOk;
     case riBrdrcf:
-      if (v >= 0 && v <= 15) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | v);
+      if (v >= 0 && v < kRtfMaxColors) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | colorMap_[v]);
       return rrOk;
     case riKeep: ps_.Keep = true; return rrOk;
     case riPageBefore: ps_.PageBefore = true; return rrOk;
     case riShading: ps_.ShadingPercent = static_cast<uint8_t>(std::clamp(v / 100, 0, 100)); return rrOk;
+    // Border and shading colours name entries of the document's colour
+    // table, as text colours do.
     case riCfpat:
-      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | v);
+      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | colorMap_[v]);
       return rrOk;
     case riCbpat:
-      if (v >= 0 && v <= 15) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (v << 4));
+      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (colorMap_[v] << 4));
       return rrOk;
     case riClCfpat:
-      if (v >= 0 && v <= 15) {
+      if (v >= 0 && v < kRtfMaxColors) {
         uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0xF0) | v);
+        s = static_cast<uint8_t>((s & 0xF0) | colorMap_[v]);
       }
       return rrOk;
     case riClCbpat:
-      if (v >= 0 && v <= 15) {
+      if (v >= 0 && v < kRtfMaxColors) {
         uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0x0F) | (v << 4));
+        s = static_cast<uint8_t>((s & 0x0F) | (colorMap_[v] << 4));
       }
       return rrOk;
     default:
@@ -997,6 +1003,8 @@ void TWPRtfReader::ApplyState(TWPParagraphRec* p, bool cell) {
   if (ps_.Keep) p->Flags |= wppKeepTogether;
   else p->Flags &= ~wppKeepTogether;
   if (ps_.PageBefore && !cell) p->Flags |= wppPageBreak;
+  if (ps_.Multiple && ps_.Spacing > 0) p->Flags |= wppLineMultiple;
+  else p->Flags &= ~wppLineMultiple;
 }
 
 void TWPRtfReader::EndParagraph(bool cell) {

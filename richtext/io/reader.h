@@ -97,6 +97,7 @@ private:
     bool InTable = false;
     bool Keep = false;
     bool PageBefore = false;
+    bool Multiple = false;  // "\\slmult1": the spacing is in 240ths of a line
   };
   struct Frame {
     TWPAttrRecord Attr;

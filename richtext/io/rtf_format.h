@@ -69,9 +69,10 @@ enum TRtfId : int32_t {
   riChar = 1,
   riIgnore,
   // properties
-  riPlain, riPar, riPage, riQuote, riDash, riSpace,
+  riPlain, riPar, riPage, riSpace,
   riFont, riFontSize, riStyle, riNoSuperSub, riInsPoint, riInAut, riRtfCode,
-  riTextColor, riBackColor, riLeft, riRight, riFirst, riSpaceBefore, riSpaceAfter, riLineSpacing, riAlign,
+  riTextColor, riBackColor, riLeft, riRight, riFirst, riSpaceBefore, riSpaceAfter, riLineSpacing, riLineMultiple,
+  riAlign,
   riPaperW, riPaperH, riMargL, riMargR, riMargT, riMargB, riFacing, riLandscape, riIgnored,
   riPard, riTab, riTabKind, riRed, riGreen, riBlue,
   riTrowd, riCellx, riTrleft, riTrgaph, riIntbl, riCell, riRow, riClmrg,

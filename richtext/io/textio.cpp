@@ -65,6 +65,7 @@ void TWPRTFTextIo::PrepareWriter(TWPTextWriter* writer) {
   writer->OmitAutomatic = OmitAutomatic;
   writer->TextEmpty = IsEmpty();
   writer->BitmapMode = WriteBitmapMode;
+  writer->ToFile = SavingToFile;
   if (auto* rtf = dynamic_cast<TWPRTFWriter*>(writer)) {
     rtf->PicturesAsFiles = PicturesAsFiles;
     rtf->NoShadow = NoShadow;
@@ -135,7 +136,10 @@ void TWPRTFTextIo::SaveToFile(const AnsiString& fileName) {
     SaveFormat = oldFormat;
     SavingToFile = oldFlag;
   }};
-  if (UpperCase(fileName).find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
+  // A text file gets the plain text, as a file dialog's text type reads it.
+  const AnsiString upper = UpperCase(fileName);
+  if (upper.ends_with(".TXT")) SaveFormat = FormatANSI;
+  else if (upper.find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
   TFileStream f(fileName, fmCreate);
   SavingToFile = true;
   SaveToStream(&f);

@@ -128,7 +128,7 @@ uint8_t TWPTextWriter::WriteHeader(TStream* stream) {
 
 uint8_t TWPTextWriter::WriteFooter(TStream* stream) {
   out_ = stream;
-  return Put("\0", 1);
+  return ToFile ? Result : Put("\0", 1);
 }
 
 uint8_t TWPTextWriter::Write(TStream* stream) {
@@ -280,7 +280,8 @@ uint8_t TWPRTFWriter::WriteHeader(TStream* stream) {
   s.push_back('}');
   if (!NoColorTable) {
     s += "{\\colortbl";
-    for (int i = 0; i < 15; ++i) {
+    // Every entry the runs, borders and shadings can name.
+    for (int i = 0; i < 16; ++i) {
       const TColor c = h.Colors[i];
       AddWord(s, "\\red", c & 0xFF);
       AddWord(s, "\\green", (c >> 8) & 0xFF);
@@ -351,16 +352,16 @@ void TWPRTFWriter::RowDefinition(std::string& s, TWPParagraphRec* first) {
     const uint16_t word = static_cast<uint16_t>(c->BorderFlags | (c->BorderStyle << 8));
     const bool box = word & kBrdBox;
     const char* line = (word & kBrdDouble) ? "\\brdrdb" : "\\brdrs";
-    bool any = false;
+    // Each side states its own look: other readers give a width or colour
+    // only to the side word it follows.
     for (auto [bit, w] : {std::pair{kBrdTop, "\\clbrdrt"}, std::pair{kBrdBottom, "\\clbrdrb"},
                           std::pair{kBrdLeft, "\\clbrdrl"}, std::pair{kBrdRight, "\\clbrdrr"}}) {
       if ((word & bit) || box) {
         s += w;
         s += line;
-        any = true;
+        AppendBorderLook(s, word, c->BorderWidth, c->BorderColor, false);
       }
     }
-    if (any) AppendBorderLook(s, word, c->BorderWidth, c->BorderColor, false);
     if (c->Shading) {
       s += "\\clshdng";
       AddWord(s, "\\clcfpat", c->Shading & 0xF);
@@ -438,14 +439,18 @@ uint8_t TWPRTFWriter::WriteParagraphStart() {
       Open(s, fkBorder);
       const uint16_t w = border.Word;
       const char* line = (w & kBrdDouble) ? "\\brdrdb" : "\\brdrs";
-      if (w & kBrdBox) (s += "\\box") += line;
-      if (w & kBrdTop) (s += "\\brdrt") += line;
-      if (w & kBrdBottom) (s += "\\brdrb") += line;
-      if (w & kBrdLeft) (s += "\\brdrl") += line;
-      if (w & kBrdRight) (s += "\\brdrr") += line;
-      if (w & kBrdBar) s += "\\brdrbar";
+      // Each side with its own look, as for cells.
+      bool any = false;
+      for (auto [bit, side] : {std::pair{kBrdBox, "\\box"}, std::pair{kBrdTop, "\\brdrt"},
+                               std::pair{kBrdBottom, "\\brdrb"}, std::pair{kBrdLeft, "\\brdrl"},
+                               std::pair{kBrdRight, "\\brdrr"}, std::pair{kBrdBar, "\\brdrbar"}}) {
+        if (!(w & bit)) continue;
+        (s += side) += line;
+        AppendBorderLook(s, w, border.Width, border.Color, true);
+        any = true;
+      }
       if (w & kBrdTableLine) s += "\\brdrtablin";
-      AppendBorderLook(s, w, border.Width, border.Color, true);
+      if (!any) AppendBorderLook(s, w, border.Width, border.Color, true);
       openBorder_ = border;
     }
     if (p->Shading) {
@@ -474,7 +479,9 @@ uint8_t TWPRTFWriter::WriteParagraphStart() {
   AddWord(s, "\\sb", p->SpaceBefore);
   s += "\\sl";
   if (p->LineSpacing) AddInt(s, p->LineSpacing);
-  AddWord(s, "\\sa", p->SpaceAfter);
+  if (p->LineSpacing > 0 && (p->Flags & wppLineMultiple)) s += "\\slmult1";
+  // A cell's space after is the layout's filling of its row, not its own.
+  AddWord(s, "\\sa", cell ? 0 : p->SpaceAfter);
   s.push_back(' ');
   return Put(s);
 }
@@ -537,7 +544,11 @@ uint8_t TWPRTFWriter::WriteAttributes(const TWPAttrRecord& a) {
   AddWord(s, "\\f", a.Font);
   AddWord(s, "\\fs", a.Size ? a.Size * 2 : 20);
   AddWord(s, "\\cf", a.Colors & 0xF);
-  if (a.Colors >> 4) AddWord(s, "\\cb", a.Colors >> 4);
+  if (a.Colors >> 4) {
+    // Word processors read a character's background only as "\\chcbpat".
+    AddWord(s, "\\cb", a.Colors >> 4);
+    AddWord(s, "\\chcbpat", a.Colors >> 4);
+  }
   const uint32_t st = a.Style;
   if (st & wpsBold) s += "\\b";
   if (st & wpsUnderline) s += "\\ul";

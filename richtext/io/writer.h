@@ -41,6 +41,8 @@ class TWPTextWriter : public TObject {
   bool OmitAutomatic = false;
   bool TextEmpty = false;
   TWPWriteBitmapMode BitmapMode = wbmDIBBitmap;
+  // A file ends with its last character: plain text then gets no NUL.
+  bool ToFile = false;
 
   uint8_t Result = wrOk;
 

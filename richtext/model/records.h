@@ -70,6 +70,9 @@ constexpr uint8_t wppRowContinues = 0x2;  // continues the row of the previous p
 constexpr uint8_t wppRowGoesOn = 0x4;     // the next paragraph belongs to the same row
 constexpr uint8_t wppTableCell = 0x8;
 constexpr uint8_t wppProtected = 0x10;
+// A positive line spacing is a multiple of the line's own height, in 240ths
+// (documents of word processors: "1.5 lines" is 360); else it is twips.
+constexpr uint8_t wppLineMultiple = 0x20;
 constexpr uint8_t wppJustifyLast = 0x40;
 constexpr uint8_t wppKeepTogether = 0x80;
 // Paragraph change bits.

@@ -456,7 +456,9 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
     }
   }
   const int resY = ResY();
-  const int s = MulDiv(par->LineSpacing, resY, 1440);
+  int s = MulDiv(par->LineSpacing, resY, 1440);
+  // A multiple of the line's own height is exactly that height.
+  if ((par->Flags & wppLineMultiple) && par->LineSpacing > 0) s = -std::max(1, MulDiv(h, par->LineSpacing, 240));
   if (s > 0 && s > h) {
     const int extra = s - h;
     h = s;
@@ -467,12 +469,13 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
     h = std::max(nh, 0);
     a = std::max(a, 0);
   }
+  const BorderStrips border = BorderInsets(par);
   if (line == par->line) {
-    const int before = MulDiv(par->SpaceBefore, resY, 1440);
+    const int before = MulDiv(par->SpaceBefore, resY, 1440) + border.Top;
     h = std::max(0, h + before);
     a = std::max(0, a + before);
   }
-  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440));
+  if (!line->next) h = std::max(0, h + MulDiv(par->SpaceAfter, resY, 1440) + border.Bottom);
   line->Height = U16(h);
   line->Ascent = U16(a);
   return line->Height != old;

@@ -44,12 +44,13 @@ int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* 
     int64_t left = 0, right = 0;
     CellTwips(par, left, right);
     const int64_t twips = left + BorderSpacingTwips(par);
-    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1;
+    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1 +
+           BorderInsets(par).Left;
   }
   const int64_t twips =
       static_cast<int64_t>(line && line->prev ? par->LeftIndent : par->FirstIndent) + BorderSpacingTwips(par);
   return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) +
-         ((par->Flags & 0x2) ? 0 : 1);
+         ((par->Flags & 0x2) ? 0 : 1) + BorderInsets(par).Left;
 }
 
 int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
@@ -73,7 +74,7 @@ int TWPRTFTextPaint::RightBoundaryAt(const TWPParagraphRec* par, int32_t layoutW
     const int d = Header->PrintWidth - layoutWidth;
     px = px > d ? px - d : 0;
   }
-  return px;
+  return px + BorderInsets(par).Right;
 }
 
 int TWPRTFTextPaint::AvailableWidth(const TWPParagraphRec* par, const TWPLineRec* line) const {
@@ -96,7 +97,7 @@ struct FollowingChars {
     }
     if (!line) return false;
     c = static_cast<unsigned char>(line->pc[index]);
-    width = line->pa ? line->pa[index].Width : table[c];
+    width = c == kWPSoftHyphen ? 0 : line->pa ? line->pa[index].Width : table[c];
     ++index;
     return true;
   }
@@ -110,7 +111,7 @@ struct FlatChars {
   bool Next(unsigned char& c, int& width, const int* table) {
     if (index >= count) return false;
     c = static_cast<unsigned char>(text[index]);
-    width = attrs ? attrs[index].Width : table[c];
+    width = c == kWPSoftHyphen ? 0 : attrs ? attrs[index].Width : table[c];
     ++index;
     return true;
   }
@@ -131,19 +132,22 @@ int TabStopAfter(const TWPRTFTextPaint& t, const TWPParagraphRec* par, int colSt
     if (stop <= x) continue;
     const TTabKind kind = h.TabKind[slot];
     if (kind == tkLeft || kind == tkAll) return stop;
-    if (stop > rightEdge) return x;
+    // A stop that cannot take the text after the tab (beyond the edge, or
+    // too little room) is passed: the tab goes on to the next stop.
+    if (stop > rightEdge) continue;
     const int room = stop - x;
     const int limit = kind == tkCenter ? 2 * room : room;
     int sum = 0;
     unsigned char c;
     int w;
-    while (chars.Next(c, w, t.CharWidths)) {
+    Source scan = chars;
+    while (scan.Next(c, w, t.CharWidths)) {
       if (c == 0 || c == '\t' || (kind == tkDecimal && c == static_cast<unsigned char>(h.DecimalChar))) break;
       sum += w;
       if (sum > limit) break;
     }
-    if (kind == tkCenter) return sum > limit ? x : std::max(x, stop - sum / 2);
-    return sum <= room ? stop - sum : x;
+    if (sum > limit) continue;
+    return kind == tkCenter ? std::max(x, stop - sum / 2) : stop - sum;
   }
   // Default stops count from the layout's left edge.
   const int def = h.DefaultTabWidth > 0 ? h.DefaultTabWidth : 1;
@@ -163,7 +167,7 @@ int TWPRTFTextPaint::LineWidth(const TWPLineRec* line) const {
   for (int i = 0; i < line->Length; ++i) {
     const unsigned char c = static_cast<unsigned char>(line->pc[i]);
     const int w = line->pa ? line->pa[i].Width : CharWidths[c];
-    if (line->pa && CharHidden(line->pa[i])) continue;
+    if ((line->pa && CharHidden(line->pa[i])) || (c == kWPSoftHyphen && !ShownSoftHyphen(line, i))) continue;
     if (c == ' ' || c == '\t') {
       pending += w;
     } else if (c == 10) {
@@ -189,6 +193,7 @@ int TWPRTFTextPaint::LineStart(const TWPParagraphRec* par, const TWPLineRec* lin
 int TWPRTFTextPaint::CharAdvance(const TWPParagraphRec* par, const TWPLineRec* line, int index, int x,
                                  int& extra) const {
   const unsigned char c = static_cast<unsigned char>(line->pc[index]);
+  if (c == kWPSoftHyphen && !ShownSoftHyphen(line, index)) return 0;
   const int own = line->pa ? line->pa[index].Width : CharWidths[c == '\t' ? 32 : c];
   if (par->Align == 1 || par->Align == 2) return own;
   if (c == '\t') return std::max(0, NextTabPosition(par, line, x, index) - x);
@@ -311,6 +316,9 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
     const int colStart = (par->Flags & wppTableCell) ? left : 0;
 
     int x = 0, count = 0, blanks = 0, blankWidths = 0, lastBlank = 0, lastTab = 0, xBefore = 0;
+    // The last optional hyphen whose shown hyphen still fits, the line's
+    // width with it and the blanks before it.
+    int lastSoft = 0, xSoft = 0, blanksSoft = 0, blankWidthsSoft = 0;
     bool parEnd = false, lineFeed = false;
     for (;;) {
       const int k = pos + count;
@@ -333,6 +341,15 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
       } else {
         w = pa ? pa[k].Width : CharWidths[c];
       }
+      if (c == kWPSoftHyphen && !hidden) {
+        if (x + w < avail && count > 0) {
+          lastSoft = count;
+          xSoft = x + w;
+          blanksSoft = blanks;
+          blankWidthsSoft = blankWidths;
+        }
+        w = 0;
+      }
       if (!hidden && x + w >= avail && c != ' ' && c != '\t') break;
       if (!hidden) {
         if ((c == '\t' && rightOrCentre) || c == ' ') {
@@ -352,7 +369,7 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
       }
       ++count;
       if (c == 10) {
-        blanks = blankWidths = lastBlank = lastTab = 0;
+        blanks = blankWidths = lastBlank = lastTab = lastSoft = 0;
         lineFeed = true;
         break;
       }
@@ -361,7 +378,13 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
     if (count < 2 && pos < n) count = 1;
     int width = x;
     if (!parEnd) {
-      if (lastBlank >= 2) {
+      if (lastSoft > 0 && lastSoft > lastBlank && lastSoft > lastTab) {
+        // Broken after the optional hyphen, which shows there.
+        count = lastSoft + 1;
+        width = xSoft;
+        blanks = blanksSoft;
+        blankWidths = blankWidthsSoft;
+      } else if (lastBlank >= 2) {
         count = lastBlank + 1;
         width = xBefore;
       } else if (lastTab >= 2) {
@@ -476,7 +499,9 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
           changeKind = wpcFromLine;
           break;
         }
-        bool differs = o->Length != l->Length || o->BlankWidth != l->BlankWidth ||
+        // The old lines hold the edit already (a deleted character is gone
+        // from them): a line the edit marked is painted again as it is.
+        bool differs = (o->Flags & wplChanged) || o->Length != l->Length || o->BlankWidth != l->BlankWidth ||
                        std::memcmp(o->pc, l->pc, l->Length) != 0;
         if (!differs && o->pa && l->pa)
           for (int i = 0; i < l->Length && !differs; ++i) differs = o->pa[i].Width != l->pa[i].Width;

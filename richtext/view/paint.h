@@ -111,6 +111,12 @@ enum : uint32_t {
 // The value that leaves a formatting value unchanged.
 constexpr int32_t kWPUnchanged = -1000;
 
+// The optional hyphen: shown, with its width, only where a line breaks
+// after it (as the last character of a line that is not its paragraph's
+// last); elsewhere it takes no room.
+constexpr unsigned char kWPSoftHyphen = 0xAD;
+inline bool ShownSoftHyphen(const TWPLineRec* line, int index) { return index == line->Length - 1 && line->next; }
+
 // What WrapParagraph found changed, for the caller's repaint.
 enum : int { wpcNone = 0, wpcLinesMarked = 1, wpcFromLine = 2, wpcBelowMoves = 3 };
 
@@ -450,6 +456,25 @@ private:
   // position s of the first to position e of the last).
   void DeleteParagraphsOfBlock(TWPParagraphRec* first, int s, TWPParagraphRec* last, int e);
   void CellEdges(const TWPParagraphRec* par, int& left, int& right) const;
+  // The widths in pixels of the border lines a bordered paragraph draws
+  // inside its edges, 0 where it draws none. An edge it shares with a
+  // bordered neighbour (the cell beside it, the cell or paragraph above or
+  // below) takes half the line on each side, so the two halves make one
+  // line; a one-pixel line falls to the left or upper one.
+  struct BorderStrips {
+    int Top = 0, Bottom = 0, Left = 0, Right = 0;
+  };
+  BorderStrips BorderStripsOf(const TWPParagraphRec* par) const;
+  // The room the text keeps from its edges for those lines beyond the
+  // pixel it keeps anyway, so that a thick border covers no letter.
+  BorderStrips BorderInsets(const TWPParagraphRec* par) const;
+  // The border line's width in pixels (1 for a hairline or no width).
+  int BorderLineWidth(const TWPParagraphRec* par) const;
+  // The paragraph whose bottom (up) or top (down) edge meets this one's:
+  // the next paragraph over or under it, for a cell the cell of the row
+  // over or under it that covers its column's start; nullptr at a table's
+  // edge or between a table and text.
+  const TWPParagraphRec* EdgeNeighbour(const TWPParagraphRec* par, bool up) const;
   void PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, const TWPAttrRecord* attrs, int top, int baseline,
                        int selFrom, int selTo);
   void PaintBorders(TWPParagraphRec* par, TWPLineRec* line, int top);

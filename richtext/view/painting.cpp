@@ -408,8 +408,12 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       }
     } else {
       text.assign(line->pc + run.From, run.To - run.From);
-      for (char& ch : text)
-        if (static_cast<unsigned char>(ch) < 32) ch = ' ';
+      for (size_t k = 0; k < text.size(); ++k) {
+        const unsigned char ch = static_cast<unsigned char>(text[k]);
+        // An optional hyphen shows as a hyphen where its line breaks, else not at all.
+        if (ch == kWPSoftHyphen) text[k] = ShownSoftHyphen(line, run.From + static_cast<int>(k)) ? '-' : ' ';
+        else if (ch < 32) text[k] = ' ';
+      }
       int shift = 0;
       if (style.Raised && a.Ascent < textAscent) shift = -textAscent / 3;
       else if (style.Lowered && a.Ascent < textAscent) shift = textAscent / 5;
@@ -489,6 +493,65 @@ void TWPRTFTextPaint::CellEdges(const TWPParagraphRec* par, int& left, int& righ
   right = Header->LayoutWidth - insetPx;
 }
 
+int TWPRTFTextPaint::BorderLineWidth(const TWPParagraphRec* par) const {
+  if ((par->BorderStyle & 2) || par->BorderWidth == 0) return 1;
+  return std::max(1, MulDiv(par->BorderWidth * 20, ResX(), 1440));
+}
+
+const TWPParagraphRec* TWPRTFTextPaint::EdgeNeighbour(const TWPParagraphRec* par, bool up) const {
+  const bool cell = par->Flags & wppTableCell;
+  if (!cell) {
+    const TWPParagraphRec* n = up ? par->prev : par->next;
+    return n && !(n->Flags & wppTableCell) ? n : nullptr;
+  }
+  // Past this row's first (last) cell, then to the first cell of that row.
+  const TWPParagraphRec* r = par;
+  if (up) {
+    while (r->prev && (r->Flags & wppRowContinues)) r = r->prev;
+    r = r->prev;
+    while (r && (r->Flags & wppRowContinues) && r->prev) r = r->prev;
+  } else {
+    while (r->next && (r->Flags & wppRowGoesOn)) r = r->next;
+    r = r->next;
+  }
+  for (; r && (r->Flags & wppTableCell); r = r->next) {
+    if (r->ColStart <= par->ColStart && par->ColStart < r->ColStart + std::max<int>(r->ColWidth, 1)) return r;
+    if (!(r->Flags & wppRowGoesOn)) break;
+  }
+  return nullptr;
+}
+
+TWPRTFTextPaint::BorderStrips TWPRTFTextPaint::BorderStripsOf(const TWPParagraphRec* par) const {
+  BorderStrips s;
+  if (!(par->BorderFlags & 1)) return s;
+  auto draws = [](const TWPParagraphRec* p, uint8_t side) {
+    return p && (p->BorderFlags & 1) && (p->BorderFlags & (side | 0x40));
+  };
+  const int w = BorderLineWidth(par);
+  const bool cell = par->Flags & wppTableCell;
+  if (draws(par, 0x04)) s.Top = draws(EdgeNeighbour(par, true), 0x08) ? w / 2 : w;
+  if (draws(par, 0x08)) s.Bottom = draws(EdgeNeighbour(par, false), 0x04) ? (w + 1) / 2 : w;
+  if (draws(par, 0x10)) s.Left = cell && (par->Flags & wppRowContinues) && draws(par->prev, 0x20) ? w / 2 : w;
+  if (draws(par, 0x20)) s.Right = cell && (par->Flags & wppRowGoesOn) && draws(par->next, 0x10) ? (w + 1) / 2 : w;
+  return s;
+}
+
+TWPRTFTextPaint::BorderStrips TWPRTFTextPaint::BorderInsets(const TWPParagraphRec* par) const {
+  // The whole line on every side the paragraph has, whether a neighbour
+  // shares it or not: the room depends on the paragraph alone, as its
+  // layout does. A double line's second one lies two widths further in.
+  // Beside the text one pixel is kept free already.
+  BorderStrips s;
+  if (!(par->BorderFlags & 1)) return s;
+  const int room = (par->BorderFlags & 0x80) ? 3 * BorderLineWidth(par) : BorderLineWidth(par);
+  const auto side = [&](uint8_t bit, int kept) { return (par->BorderFlags & (bit | 0x40)) ? room - kept : 0; };
+  s.Top = side(0x04, 0);
+  s.Bottom = side(0x08, 0);
+  s.Left = side(0x10, 1);
+  s.Right = side(0x20, 1);
+  return s;
+}
+
 void TWPRTFTextPaint::PaintBorders(TWPParagraphRec* par, TWPLineRec* line, int top) {
   const bool cell = par->Flags & wppTableCell;
   const bool bordered = par->BorderFlags & 1;
@@ -499,73 +562,45 @@ void TWPRTFTextPaint::PaintBorders(TWPParagraphRec* par, TWPLineRec* line, int t
   const int originX = lineOriginX_;
   const int x0 = originX + left, x1 = originX + right;
   const int y0 = top, y1 = top + line->Height;
-  const uint8_t f = par->BorderFlags;
-  const bool all = gray || (f & 0x40);
   const bool firstLine = !line->prev;
   const bool lastLine = !line->next;
   const bool pageStartsHere = line->Flags & wplPageStart;
   const TWPLineRec* below = line->next ? line->next : (par->next ? par->next->line : nullptr);
   const bool pageStartsBelow = below && (below->Flags & wplPageStart);
 
-  // Edges a bordered neighbour draws already.
-  const TWPParagraphRec* above = par->prev;
-  if (cell) {
-    // The row above: the paragraph before this row's first cell.
-    const TWPParagraphRec* firstCell = par;
-    while (firstCell->prev && (firstCell->Flags & wppRowContinues)) firstCell = firstCell->prev;
-    above = firstCell->prev;
-  }
-  auto drawsBottom = [](const TWPParagraphRec* p) {
-    return p && (p->BorderFlags & 1) && (p->BorderFlags & (0x08 | 0x40));
-  };
-  const bool leftShared = cell && (par->Flags & wppRowContinues) && par->prev && (par->prev->BorderFlags & 1) &&
-                          (par->prev->BorderFlags & (0x20 | 0x40));
-  const bool topShared = drawsBottom(above) && ((above->Flags & wppTableCell) == (par->Flags & wppTableCell));
-
-  int width = 1;
-  if (!gray) {
-    width = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 1 : MulDiv(par->BorderWidth * 20, ResX(), 1440);
-    width = std::max(width, 1);
-  }
+  // Every side the paragraph has, in its own strip inside its edges; at a
+  // page break each part of the paragraph closes on its own.
+  const BorderStrips strips = gray ? BorderStrips{1, 1, 1, 1} : BorderStripsOf(par);
+  const int full = gray ? 1 : BorderLineWidth(par);
   const TColor color = gray ? clBtnShadow : ((par->BorderColor & 0x0F) ? Header->Colors[par->BorderColor & 0x0F] : clBlack);
   const bool dotted = !gray && (par->BorderStyle & 1);
-  const bool dbl = !gray && (f & 0x80);
+  const bool dbl = !gray && (par->BorderFlags & 0x80);
 
-  auto hline = [&](int y, int inward) {
+  // A strip `width` thick from `at` inwards (+1 down or right, -1 up or
+  // left), the double line's second one two line widths further in.
+  auto strip = [&](bool horizontal, int at, int inward, int width) {
+    if (width <= 0) return;
     for (int k = 0; k < (dbl ? 2 : 1); ++k) {
-      const int yy = y + inward * k * 2 * width;
-      if (dotted) {
-        for (int x = x0; x < x1; x += 2) {
-          canvas_->Brush()->SetColor(color);
-          canvas_->FillRect({x, inward > 0 ? yy : yy - width + 1, std::min(x + 1, x1), inward > 0 ? yy + width : yy + 1});
-        }
-      } else {
-        canvas_->Brush()->SetColor(color);
-        canvas_->FillRect({x0, inward > 0 ? yy : yy - width + 1, x1, inward > 0 ? yy + width : yy + 1});
-      }
-    }
-  };
-  auto vline = [&](int x, int inward) {
-    for (int k = 0; k < (dbl ? 2 : 1); ++k) {
-      const int xx = x + inward * k * 2 * width;
-      const TRect r{inward > 0 ? xx : xx - width + 1, y0, inward > 0 ? xx + width : xx + 1, y1};
-      if (dotted) {
-        for (int y = r.Top; y < r.Bottom; y += 2) {
-          canvas_->Brush()->SetColor(color);
-          canvas_->FillRect({r.Left, y, r.Right, std::min(y + 1, r.Bottom)});
-        }
-      } else {
-        canvas_->Brush()->SetColor(color);
+      const int a = at + inward * k * 2 * full;
+      const int from = inward > 0 ? a : a - width + 1, to = from + width;
+      const TRect r = horizontal ? TRect{x0, from, x1, to} : TRect{from, y0, to, y1};
+      canvas_->Brush()->SetColor(color);
+      if (!dotted) {
         canvas_->FillRect(r);
+        continue;
       }
+      const int end = horizontal ? r.Right : r.Bottom;
+      for (int d = horizontal ? r.Left : r.Top; d < end; d += 2)
+        canvas_->FillRect(horizontal ? TRect{d, r.Top, std::min(d + 1, end), r.Bottom}
+                                     : TRect{r.Left, d, r.Right, std::min(d + 1, end)});
     }
   };
   canvas_->Brush()->SetStyle(bsSolid);
-  if ((all || (f & 0x04)) && (firstLine || pageStartsHere) && !(topShared && firstLine && !pageStartsHere))
-    hline(y0, 1);
-  if ((all || (f & 0x08)) && (lastLine || pageStartsBelow)) hline(y1 - 1, -1);
-  if ((all || (f & 0x10)) && !leftShared) vline(x0, 1);
-  if (all || (f & 0x20)) vline(x1 - 1, -1);
+  const auto has = [&](uint8_t side) { return gray || (par->BorderFlags & (side | 0x40)); };
+  if (firstLine || pageStartsHere) strip(true, y0, 1, pageStartsHere ? (has(0x04) ? full : 0) : strips.Top);
+  if (lastLine || pageStartsBelow) strip(true, y1 - 1, -1, pageStartsBelow ? (has(0x08) ? full : 0) : strips.Bottom);
+  strip(false, x0, 1, strips.Left);
+  strip(false, x1 - 1, -1, strips.Right);
 
   // Marks at the cell's tab stops.
   if (!gray && (par->BorderStyle & 0x40)) {

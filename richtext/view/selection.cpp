@@ -533,7 +533,10 @@ void TWPRTFTextPaint::SetParagraphSpacing(const TWPParSpacing& spacing, bool rel
     };
     apply(p->SpaceBefore, spacing.Before);
     apply(p->SpaceAfter, spacing.After);
+    const int32_t line = p->LineSpacing;
     apply(p->LineSpacing, spacing.Line);
+    // A spacing set here is in twips.
+    if (p->LineSpacing != line) p->Flags &= ~wppLineMultiple;
     if (changed) {
       // Spacing changes only the heights: no new breaking.
       for (TWPLineRec* l = p->line; l; l = l->next) CalcLineHeight(p, l);

@@ -223,6 +223,7 @@ TEST_F(SamplePersons, EventNameDayAndHolidayRecords) {
   EXPECT_EQ(rule("Bundesfeiertag"), "1. August");
   EXPECT_EQ(rule("Sechseläuten"), "3. Montag im April");
   EXPECT_EQ(rule("Thanksgiving"), "4. Donnerstag im November");
+  EXPECT_EQ(rule("Näfelser Fahrt"), "1. Donnerstag im April");
   EXPECT_EQ(rule("Beginn der Sommerzeit"), L("Letzter Sonntag im März"));
   EXPECT_EQ(rule("Ende der Sommerzeit"), "Letzter Sonntag im Oktober");
   EXPECT_EQ(rule("4. Advent"), "Sonntag nach dem 18. Dezember");

@@ -1,11 +1,14 @@
 // The user's tables: their dictionaries, building them in an empty
 // directory, importing older data with good and bad entries (nothing good
-// lost, every bad one reported), the default templates, and a full disk
-// told once.
+// lost, every bad one reported) and whole after a kill, the default
+// templates, and a full disk told once.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <set>
 
@@ -113,7 +116,8 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
 }
 
 // On a full disk the tables that cannot be built, the templates and the
-// entries of an import are each told once.
+// entries of an import are each told once; the import comes whole once
+// there is room.
 TEST_F(UserDatabase, AFullDiskIsToldOnce) {
   CopyDefaultTemplates();
   dbtest::FullDiskLayer full;
@@ -139,11 +143,19 @@ TEST_F(UserDatabase, AFullDiskIsToldOnce) {
   Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n");
   auto eige = Open("EIGENES.FFD", "XEIGE_ID"), links = Open("EIGESELC.FFD", "XPKEISE");
   auto codes = Open("SELCODE.FFD", "XSELC_ID");
-  ffdetail::ScopedFileLayer layer(full);
-  const TImportResult r = ImportOwnEntries(file.string(), eige.get(), links.get(), codes.get());
+  TImportResult r;
+  {
+    ffdetail::ScopedFileLayer layer(full);
+    r = ImportOwnEntries(file.string(), eige.get(), links.get(), codes.get());
+  }
   ASSERT_EQ(r.Problems.size(), 1u);
   EXPECT_TRUE(once(r.Problems[0])) << r.Problems[0];
   EXPECT_TRUE(exists(file));
+  // With room made, the next start takes in all of it.
+  eige.reset();
+  CreateUserDatabase();
+  EXPECT_FALSE(exists(file));
+  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 2);
 }
 
 TEST_F(UserDatabase, OwnEntriesComeNewestFirstInTheDayIndex) {
@@ -327,13 +339,62 @@ TEST_F(UserDatabase, UnreadableImportFileIsKept) {
   EXPECT_TRUE(exists(dir));
 }
 
-// The import runs only for a table built at this start.
-TEST_F(UserDatabase, ImportFilesAreReadOnlyIntoNewTables) {
-  CreateUserDatabase();
+// The import runs only into a table that holds nothing yet.
+TEST_F(UserDatabase, ImportFilesAreReadOnlyIntoEmptyTables) {
   Put(Root() / "persd.upd", "#ID=1\r\n#Name=Anna Muster\r\n");
   CreateUserDatabase();
+  Put(Root() / "persd.upd", "#ID=1\r\n#Name=Bernd Muster\r\n");
+  CreateUserDatabase();
   EXPECT_TRUE(exists(Root() / "persd.upd"));
-  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 0);
+  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 1);
+}
+
+// A first start killed at any write: the next start brings every entry of
+// the older data once with its codes, and only then removes the files.
+TEST_F(UserDatabase, AnImportCutOffIsTakenUpWholeByTheNextStart) {
+  for (long n = 1;; ++n) {
+    apptest::fs::remove_all(Root() / "BENUTZER");
+    Put(Root() / "selcd.upd", "#ID=FAM\r\n#Text=Familie\r\n");
+    Put(Root() / "persd.upd", "#ID=7\r\n#Name=Anna Erste\r\n#SelCode=FAM\r\n#ID=8\r\n#Name=Bernd Zweiter\r\n"
+                              "#SelCode=FAM\r\n#SelCode=NEU\r\n");
+    const pid_t child = fork();
+    if (child == 0) {
+      dbtest::KillLayer kill(n);
+      ffdetail::ScopedFileLayer layer(kill);
+      CreateUserDatabase();
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    CreateUserDatabase();
+    EXPECT_FALSE(exists(Root() / "selcd.upd") || exists(Root() / "persd.upd")) << "killed at " << n;
+    std::vector<std::string> rows;
+    const char* const shown[][3] = {
+        {"EIGENES.FFD", "EIGE_ID", "EIGE_NACHNAME"}, {"EIGESELC.FFD", "SELC_ID", "EIGE_ID"}, {"SELCODE.FFD", "SELC_ID", "SELC_NAME"}};
+    for (auto [t, a, b] : shown)
+      for (auto table = Open(t, ""); !table->Eof(); table->Next())
+        rows.push_back(table->FieldByName(a)->AsString() + " " + table->FieldByName(b)->AsString());
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string>{"1 Erste", "2 Zweiter", "FAM 1", "FAM 2", "FAM Familie",
+                                              L("NEU *** automatisch ergänzt ***"), "NEU 2"}))
+        << "killed at " << n;
+    if (WEXITSTATUS(status) == 0 || HasFailure()) break;
+  }
+
+  EXPECT_TRUE(driver.MessageBoxes().empty());
+  // Codes that cannot be read yet hold the entries back: the codes that the
+  // entries would add in their place would shut the codes' file out for good.
+  apptest::fs::remove_all(Root() / "BENUTZER");
+  apptest::fs::create_directory(Root() / "selcd.upd");
+  Put(Root() / "persd.upd", "#ID=7\r\n#Name=Anna Erste\r\n#SelCode=FAM\r\n");
+  CreateUserDatabase();
+  EXPECT_TRUE(Open("EIGENES.FFD", "")->Eof());
+  apptest::fs::remove(Root() / "selcd.upd");
+  Put(Root() / "selcd.upd", "#ID=FAM\r\n#Text=Familie\r\n");
+  CreateUserDatabase();
+  EXPECT_FALSE(exists(Root() / "selcd.upd") || exists(Root() / "persd.upd"));
+  EXPECT_EQ(Open("SELCODE.FFD", "")->FieldByName("SELC_NAME")->AsString(), "Familie");
 }
 
 TEST_F(UserDatabase, ProgressWindow) {

@@ -173,6 +173,8 @@ TEST_F(DisplayDialogs, EachDialogChangesItsSampleAndAfterOkTheDayPage) {
       }
       driver.Click(d.pbOk);
     });
+    const std::string stored = apptest::Slurp(Ini());
+    EXPECT_EQ(stored, Written()) << "Ok writes the settings at once";
     const DisplaySettings& after = RubricDisplay[c.Rubric];
     for (int sw : c.Clicks) EXPECT_NE(after.Switches[sw], before.Switches[sw]);
     EXPECT_EQ(after.Attr[c.TextElement].Styles, before.Attr[c.TextElement].Styles | tsItalic);

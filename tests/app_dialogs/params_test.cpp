@@ -180,6 +180,7 @@ TEST_F(MainWindowTest, PositionsTypedAtTheLimitsAndCancelAfterAPlaceTakenOver) {
   });
   ASSERT_EQ(ShowParams(), mrOk);
   EXPECT_EQ(Latitude, -(89 + 59 / 60.0L));
+  EXPECT_EQ(TIniFile(Ini().string()).ReadString("ALLGEMEIN", "Geografische Breite", ""), FloatToStr(Latitude));
   EXPECT_EQ(Longitude, 179 + 59 / 60.0L);
   // A place taken over, then the dialog cancelled: the position before.
   driver.WhenModal([&](TCustomForm& active) {

@@ -152,6 +152,19 @@ TEST_F(PrintSheetTest, CountsFollowTheDatesAndStayWithinTheirLimits) {
   EXPECT_EQ(NextBirthdayYears(EncodeDate(2027, 2, 28), 29, 2, 1992), 35) << "the birthday is today";
 }
 
+// A sheet of its own size, across, as a template makes it: the PDF's page is that sheet.
+TEST_F(PrintSheetTest, ATemplatesOwnSheetReachesThePdf) {
+  const std::string pdf = (Root() / "eigenes.pdf").string();
+  driver.WhenModal([&](TCustomForm& form) {
+    driver.WhenModal([&](TCustomForm& printDialog) { printDialog.SetModalResult(mrOk); });
+    driver.AnswerNextFileDialog(pdf);
+    dynamic_cast<TfrmPreview&>(form).PrintDocument();
+    driver.PressKey(VK_ESCAPE);
+  });
+  RunPreview(PageSettings{"", {}, 12000, 8000}, nullptr);
+  EXPECT_EQ(Shell("grep -ao '/MediaBox [^]]*' '" + pdf + "'"), "/MediaBox [0 0 600.000000 400.000000\n");
+}
+
 // Enter makes the sheet also on a "Liste" button, where the focus lands
 // after choosing a template.
 TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {

@@ -73,6 +73,7 @@ TEST_F(MainWindowTest, ThePasswordGuardsThePersonalDataAndIsDefinedTwice) {
   });
   f->mnpPassDef->OnClick(f->mnpPassDef);  // no password yet: no prompt
   EXPECT_EQ(Password, "Geheim");
+  EXPECT_EQ(TIniFile(Ini().string()).ReadString("ALLGEMEIN", "Passwort", ""), "Geheim") << "written at once";
   EXPECT_EQ(PendingPassword, "Geheim");
   EXPECT_TRUE(PasswordOnce);
 

@@ -4,7 +4,8 @@
 // notice for 2 s and keeps the last start; "/a" counts only as the first
 // argument and in any letter case; a second start hands over to the first
 // (restoring it when minimised), also while the first is still starting,
-// and ends without touching the settings; a start without reference data,
+// and ends without touching the settings; a desktop's shut-down ends it
+// with the settings written; a start without reference data,
 // with a damaged table or with a settings file it cannot write says so; a
 // damaged or missing user file or data folder is named and the program
 // runs without what needs it.
@@ -15,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -84,6 +86,25 @@ TEST_F(ProgramBlock, AFirstStartBuildsTheUserTablesAndWritesTheSettings) {
   EXPECT_TRUE(TIniFile(Ini().string()).SectionExists("HAUPTFENSTER"));
   auto layouts = apptest::OpenTable("OrvUser", "LAYOUT.FFD");
   EXPECT_EQ(layouts->RecordCount(), 3);
+}
+
+// A desktop's shut-down (SIGTERM, or SIGHUP) ends the run as Beenden does:
+// the loop ends and the settings are written, also with a dialog open.
+TEST_F(ProgramBlock, ATerminationSignalEndsTheRunWithTheSettingsWritten) {
+  for (int signal : {SIGTERM, SIGHUP}) {
+    fs::remove(Ini());
+    EXPECT_EQ(InChild([&] {
+                driver.WhenModal([&](TCustomForm&) {
+                  driver.Advance(200);
+                  driver.WhenModal([&](TCustomForm&) { ::raise(signal); });
+                  frmMain->mnpParams->OnClick(frmMain->mnpParams);
+                });
+                EXPECT_EQ(RunProgram({}), 0);
+              }),
+              0)
+        << "signal " << signal;
+    EXPECT_EQ(StoredLastStart(), static_cast<int>(Trunc(Date())));
+  }
 }
 
 TEST_F(ProgramBlock, AnAutomaticStartOnADayAlreadyRunOnlyShowsTheNotice) {

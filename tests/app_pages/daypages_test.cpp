@@ -485,6 +485,14 @@ TEST_F(DayPages, EveryRuleKindOnItsDay) {
     EXPECT_FALSE(has(Build(rbHolidays, y, 4, third), W("Sechseläuten"))) << y;
     EXPECT_TRUE(has(Build(rbHolidays, y, 4, on), W(on < third ? "Ostern eine Woche früher)" : "Ostern eine Woche später)"))) << y;
   }
+  // Näfelser Fahrt leaves only Maundy Thursday, for the Thursday after Easter.
+  for (auto [y, first, on] : {std::tuple{2026, 2, 9}, {2034, 6, 13}, {2027, 1, 1}}) {
+    const auto page = Build(rbHolidays, y, 4, on);
+    EXPECT_TRUE(has(page, W(first == on ? "(1. Donnerstag im April)" : "April, wegen Ostern eine Woche später)"))) << y;
+    if (first != on) {
+      EXPECT_FALSE(has(Build(rbHolidays, y, 4, first), W("Näfelser Fahrt"))) << y;
+    }
+  }
   // Full moons of 2027 by the calendar: "Bei Vollmond" on each, the rule
   // three days before it on the day three days earlier, on no other day.
   int fullMoons = 0;

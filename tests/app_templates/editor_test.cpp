@@ -85,6 +85,7 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
     ASSERT_NE(f, nullptr);
     // The first template by title: "Blatt zu einer runden Anzahl Lebenstage".
     EXPECT_EQ(f->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 2);
+    EXPECT_NE(f->DBWPRichText1->Hint().find("Umschalt+Tab: voriges"), std::string::npos);
     f->DBWPRichText1->SetFocus();
     f->DBWPRichText1->MoveCursorTo(0);
     driver.PressKey(VK_TAB);  // indents the cursor's paragraph, while the record goes into edit
@@ -180,6 +181,35 @@ TEST_F(Editor, TemplatesWrittenWithTheMenuAreBackFromTheTable) {
   EXPECT_EQ(second.Title, "Zweites Blatt");
   EXPECT_EQ(second.Text, std::vector<std::string>{"<Namenstage>"});
   EXPECT_EQ(second.PageWidth, kA4Width) << "a new template's page is A4";
+}
+
+// Absatz on several paragraphs gives each the values the dialog shows, also
+// when the cursor's paragraph has them already.
+TEST_F(Editor, AbsatzGivesEverySelectedParagraphTheValuesShown) {
+  driver.WhenModal([&](TCustomForm& active) {
+    auto& f = dynamic_cast<TfrmLayout&>(active);
+    f.DBWPRichText1->SetFocus();
+    f.DBWPRichText1->SelectAll();
+    for (const char* word : {"eins", "zwei", "drei"}) {
+      if (*word != 'e') driver.PressKey(VK_RETURN);
+      driver.Type(word);
+    }
+    for (const char* left : {"1", ""}) {
+      if (!*left) driver.PressKey('A', ssCtrl);
+      driver.WhenModal([&](TCustomForm& d) {
+        if (*left) dynamic_cast<TfrmParProps&>(d).Edits[1]->SetText(left);
+        driver.Click(dynamic_cast<TfrmParProps&>(d).pbOk);
+      });
+      driver.Click(f.pbParProps);
+    }
+    std::vector<int32_t> indents;
+    for (const Par& p : Paragraphs(f.DBWPRichText1)) indents.push_back(p.LeftIndent);
+    EXPECT_EQ(indents, (std::vector<int32_t>{567, 567, 567}));
+    driver.Click(f.pbCancel);
+    driver.PressKey(VK_ESCAPE);
+  });
+  int number = 1;
+  ShowLayout(number);
 }
 
 // A text as the RTF writer writes it: equal for equal documents.

@@ -1,5 +1,6 @@
 // File layers for the engine tests: one that counts what goes where, one
-// of a full disk, and one that plays a power cut: at a chosen moment every write that no sync
+// of a full disk, one that kills the process at a chosen write, and one
+// that plays a power cut: at a chosen moment every write that no sync
 // has made durable is lost (the one in progress may land in part), as are
 // files whose directory entry was never synced.
 #pragma once
@@ -74,6 +75,28 @@ public:
     return -1;
   }
   int Allocate(int, uint64_t, uint64_t) override { return ENOSPC; }
+};
+
+// Ends the process, as a kill would, at the n-th change of a file (a
+// write, sync, size change or removal; the change not made); what was
+// written before stays.
+class KillLayer : public ffdetail::FileLayer {
+public:
+  static constexpr int kKilled = 42;  // the process's exit status
+  explicit KillLayer(long n) : left_(n) {}
+  ssize_t PWriteV(int fd, const iovec* iov, int count, uint64_t offset) override {
+    return Tick(), FileLayer::PWriteV(fd, iov, count, offset);
+  }
+  int DataSync(int fd) override { return Tick(), FileLayer::DataSync(fd); }
+  int Truncate(int fd, uint64_t size) override { return Tick(), FileLayer::Truncate(fd, size); }
+  int Unlink(const std::string& path) override { return Tick(), FileLayer::Unlink(path); }
+  void SyncDirOf(const std::string& path) override { Tick(), FileLayer::SyncDirOf(path); }
+
+private:
+  void Tick() {
+    if (--left_ == 0) _exit(kKilled);
+  }
+  long left_;
 };
 
 // Thrown by the power-cut layer at the moment of the cut.

@@ -1,7 +1,8 @@
 // The journal on its own: what a commit writes where (no journal copies of
 // new blocks, adjacent blocks in one write, the journal's space given back),
-// and the redo journal of the earlier format, which is still replayed on
-// open (or laid over a read-only file) when complete and ignored when torn.
+// the redo journal of the earlier format, which is still replayed on open
+// (or laid over a read-only file) when complete and ignored when torn, and
+// tables committed together, whole after a cut at any step.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -115,6 +116,46 @@ TEST_F(JournalTest, JournalIsMadeByTheFirstCommitOnly) {
   }
   EXPECT_FALSE(std::filesystem::exists(jp));
   EXPECT_EQ(Count(TffOpenMode::ReadOnly), 2u);
+}
+
+// Two tables committed as one, with a power cut at each step of the
+// commit: whichever is opened first, both show all of the commit or none.
+TEST_F(JournalTest, TablesCommittedTogetherAreWholeAfterACutAtAnyStep) {
+  const std::string one = Slurp(before_), two = Slurp(after_);
+  auto count = [&](const std::string& path) {
+    auto t = TffTable::Open(path);
+    EXPECT_TRUE(t->CheckConsistency().empty()) << path;
+    return t->RecordCount();
+  };
+  for (long n = 1;; ++n) {
+    dbtest::PowerCutLayer layer(static_cast<unsigned>(n));
+    bool cut = false;
+    {
+      ffdetail::ScopedFileLayer use(layer);
+      try {
+        auto t1 = TffTable::Open(before_), t2 = TffTable::Open(after_);
+        for (auto* t : {t1.get(), t2.get()}) {
+          t->StartTransaction();
+          for (auto c = t->OpenCursor(0); c->First(nullptr);) c->DeleteRecord();
+        }
+        layer.CutAfter(n);
+        TffTable::CommitTogether({t1.get(), t2.get()});
+        layer.CutAfter(0);
+      } catch (const dbtest::PowerCut&) {
+        cut = true;
+      }
+      layer.Restore(n % 2 == 0);
+    }
+    uint32_t a, b;
+    if (n % 3) a = count(before_), b = count(after_);
+    else b = count(after_), a = count(before_);
+    EXPECT_TRUE((a == 1 && b == 201) || (a == 0 && b == 0)) << "cut at " << n << ": " << a << " " << b;
+    if (!cut) break;
+    dbtest::Spit(before_, one);
+    dbtest::Spit(after_, two);
+    for (const auto& e : std::filesystem::directory_iterator(dir_.Path()))
+      if (e.path().extension() == ".journal") std::filesystem::remove(e.path());
+  }
 }
 
 // A table of the layout kind (number, title, text) for the commit tests.

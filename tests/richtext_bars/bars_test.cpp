@@ -448,6 +448,21 @@ TEST(ToolBar, IconClicksReachTheEditorUnlessTheHandlerStopsThem) {
   EXPECT_EQ(lastTyp, wptIconUp);
   f.edit->MoveCursorTo(2);
   EXPECT_FALSE(f.edit->AttrAtCursor()->Style & wpsItalic);
+  // Strg+B, Strg+I, Strg+U make the bold word italic underlined, as the buttons
+  // show; Space on a button keeps the focus there and the text's selection.
+  f.edit->SetSelection(0, 5);
+  for (const Word key : {'B', 'I', 'U'}) f.driver.PressKey(key, ssCtrl);
+  const uint32_t shown = wpsBold | wpsItalic | wpsUnderline;
+  EXPECT_EQ(f.edit->RtfText()->WritingAttr.Style & shown, wpsItalic | wpsUnderline);
+  for (const int icon : {2, 3, 4}) EXPECT_EQ(f.bar->ButtonOf(wpgCharacter, icon)->Down(), icon != 2) << icon;
+  f.bar->ButtonOf(wpgCharacter, 2)->SetTabStop(true);
+  f.bar->ButtonOf(wpgCharacter, 2)->SetFocus();
+  f.driver.PressKey(VK_SPACE);
+  EXPECT_TRUE(f.bar->ButtonOf(wpgCharacter, 2)->Focused());
+  int start = -1, length = 0;
+  EXPECT_TRUE(f.edit->RtfText()->GetBlock(start, length) && start == 0 && length == 5);
+  f.edit->MoveCursorTo(2);
+  EXPECT_EQ(f.edit->AttrAtCursor()->Style & shown, shown);
   // The print set-up icon is handled: its dialog opens (and is cancelled).
   bool asked = false;
   f.driver.WhenModal([&](TCustomForm& dlg) {

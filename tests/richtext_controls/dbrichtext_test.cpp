@@ -121,10 +121,17 @@ TEST_F(DbRich, BlobFieldEditedPostedAndBackAfterReopening) {
     TWPAttrRecord a;
     a.Style = wpsItalic;
     f.edit->ToolBarAttrCommand(wpmAddStyle, a);
+    // Saved, the text stays scrolled to the caret at its end, one line high.
+    f.edit->SetBounds(10, 10, 400, 20);
     d.Type(" kursiv");
+    const int top = f.edit->TopOffset(), end = f.edit->CursorPosition();
     t->Post();
     EXPECT_EQ(t->State(), dsBrowse);
     EXPECT_FALSE(f.edit->Modified());
+    EXPECT_GT(top, 0);
+    EXPECT_EQ(f.edit->TopOffset(), top);
+    EXPECT_EQ(f.edit->CursorPosition(), end);
+    f.edit->SetBounds(10, 10, 400, 160);
     // The second record, then back.
     t->Next();
     EXPECT_EQ(Text(f.edit), "Blatt 2\rGeburtstag am <GebDat>");

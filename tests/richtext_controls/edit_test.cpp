@@ -147,6 +147,12 @@ TEST(EditWindow, KeysTypeMoveSelectAndEdit) {
   EXPECT_EQ(ctrlTabs, 1);
   EXPECT_EQ(shiftTabs, 1);
   EXPECT_EQ(Text(e).size(), before + 1);
+  // Without its event Shift+Tab leaves the text backwards.
+  e->ShiftTabPressed = nullptr;
+  TWPCustomRtfEdit* other = w.Second();
+  w.driver.PressKey(VK_TAB, ssShift);
+  EXPECT_TRUE(other->Focused());
+  e->SetFocus();
   // Typed text is never hidden, whatever the writing attribute said.
   t->WritingAttr.Style |= wpsHidden;
   w.driver.Type("v");

@@ -422,6 +422,13 @@ TEST(RichText, TabKeyIndentsParagraphsAtTheirStartAndTypesATabElsewhere) {
   EXPECT_EQ(w.edit->RtfText()->ParagraphAt(0)->LeftIndent, 2 * kWPTabIndentStep);
   EXPECT_EQ(w.edit->RtfText()->ParagraphAt(1)->LeftIndent, kWPTabIndentStep);
   EXPECT_EQ(w.edit->RtfText()->ParagraphAt(2)->LeftIndent, 0);
+  // BackSpace at a paragraph's start takes back a Tab's indent, then joins.
+  w.driver.PressKey(VK_ESCAPE);
+  w.edit->MoveCursorTo(16);
+  w.driver.PressKey(VK_BACK);
+  EXPECT_EQ(w.edit->RtfText()->ParagraphAt(1)->LeftIndent, 0);
+  w.driver.PressKey(VK_BACK);
+  EXPECT_EQ(Text(w.edit), "eins\t zwei einsdrei eins\rvier");
   // Read-only: nothing.
   w.edit->SetReadOnly(true);
   w.edit->MoveCursorTo(0);

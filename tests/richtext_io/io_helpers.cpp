@@ -248,7 +248,7 @@ void RandomDocument(TWPRTFTextIo& t, uint32_t seed) {
           p->RightIndent = right;
           p->Align = static_cast<uint8_t>(pick(0, 3));
           p->SpaceBefore = pick(0, 3) * 20;
-          p->SpaceAfter = pick(0, 3) * 20;
+          p->SpaceAfter = 0;  // the layout's filling of its row
           p->LineSpacing = pick(0, 1) ? 0 : 240;
           const int b = pick(0, 2);
           if (b == 1) p->BorderFlags = kBrdHas | kBrdTop | kBrdLeft;

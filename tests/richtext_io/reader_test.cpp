@@ -56,12 +56,12 @@ TEST(RtfReader, ControlWordsAndGroups) {
   // Skipped destinations and fields.
   ASSERT_EQ(FromRtf(t, "{\\rtf1{\\stylesheet{\\s1 Normal;}}{\\info{\\author X}}{\\field{\\*\\fldinst HYPERLINK}{\\fldrslt Link}}}"), 0);
   EXPECT_EQ(Plain(t), "Link");
-  // Literal braces and backslashes, quotes, dashes, tab and line break.
+  // Literal braces and backslashes, typographic characters as the code page has them, tab and line break.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\{\\}\\\\\\ldblquote q\\rdblquote \\lquote\\endash\\tab\\line x\r\n}"), 0);
-  EXPECT_EQ(Plain(t), "{}\\\"q\"'\x96\t\nx");
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O}"), 0);
+  EXPECT_EQ(Plain(t), "{}\\\x93q\x94\x91\x96\t\nx");
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 Frau\\~M\\_N\\-O\\rquote\\emdash\\bullet}"), 0);
   // The optional hyphen is the code page's soft hyphen.
-  EXPECT_EQ(Plain(t), "Frau\xA0M-N\xADO");
+  EXPECT_EQ(Plain(t), "Frau\xA0M-N\xADO\x92\x97\x95");
 }
 
 TEST(RtfReader, NumbersAreClampedToTheirFields) {
@@ -111,6 +111,9 @@ TEST(RtfReader, ColourTables) {
   ASSERT_EQ(FromRtf(t, tbl + "}\\cf19 x}"), 0);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(t.Header->Colors[i], static_cast<TColor>(i + 1)) << i;
   EXPECT_EQ(At(t, 0, 0).Colors, 15);
+  TWPRTFTextIo back;  // all sixteen are written: a word in the last keeps its colour
+  ASSERT_EQ(FromRtf(back, ToRtf(t)), 0);
+  EXPECT_EQ(back.Header->Colors[15], 16u);
 }
 
 TEST(RtfReader, StopsAfterTheOutermostGroup) {
@@ -286,6 +289,17 @@ TEST(RtfReader, TablesFromOtherWriters) {
   for (int i = 0; i < 60; ++i) wide += "\\intbl x\\cell";
   ASSERT_EQ(FromRtf(t, wide + "\\row}"), 0);
   EXPECT_TRUE(t.CheckChains());
+  // A word processor's highlighted word, 1.5 lines and 1.5-point borders: the background as they read it, the
+  // spacing proportional, each side with the nearest width; a cell's filling of its row is not its spacing.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\sl360\\slmult1{\\chcbpat1 h}\\par\\sl240 b\\par"
+                       "\\pard\\trowd\\clbrdrt\\brdrs\\brdrw30\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\intbl a\\cell\\row}"), 0);
+  t.ParagraphAt(2)->SpaceAfter = 270;
+  const std::string out = ToRtf(t);
+  for (const char* s : {"\\sl360\\slmult1", "\\chcbpat1 h", "\\clbrdrt\\brdrs\\brdrw40\\clbrdrb\\brdrs\\brdrw40"})
+    EXPECT_NE(out.find(s), std::string::npos) << s;
+  EXPECT_EQ(out.find("\\sa270"), std::string::npos);
+  ASSERT_EQ(FromRtf(t, out), 0);
+  EXPECT_FALSE(t.ParagraphAt(1)->Flags & wppLineMultiple);
 }
 
 TEST(RtfReader, MergedCellsShareOneParagraph) {

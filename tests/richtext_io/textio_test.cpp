@@ -74,7 +74,7 @@ TEST(TextIo, FilesFormatsAndTheDataProperty) {
   m.LoadFromFile(rtfName);
   EXPECT_EQ(std::string(m.Memory(), 6), "{\\rtf1");
   m.LoadFromFile(txtName);
-  EXPECT_EQ(std::string(m.Memory(), static_cast<size_t>(m.Size())), std::string("Brief\r\nZeile 2\0", 15));
+  EXPECT_EQ(std::string(m.Memory(), static_cast<size_t>(m.Size())), "Brief\r\nZeile 2");  // no NUL in a file
 
   TWPRTFTextIo back;
   back.LoadFromFile(rtfName);
@@ -85,6 +85,7 @@ TEST(TextIo, FilesFormatsAndTheDataProperty) {
   TStringStream again;
   back.SaveToStream(&again);
   EXPECT_EQ(again.DataString().substr(0, 6), "{\\rtf1");
+  back.SaveToFile(txtName);  // plain text, whatever the text was loaded from
   TWPRTFTextIo plain;
   plain.LoadFromFile(txtName);
   EXPECT_EQ(plain.Header->LastLoadFormat, FormatANSI);
@@ -150,6 +151,12 @@ TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
   EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
   EXPECT_EQ(t.FirstPar->line->next->pa[0].Colors, 3);
   EXPECT_TRUE(t.CheckChains());
+  TStringStream cells("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}v\\par\\trowd\\clbrdrt\\brdrs\\brdrcf1\\clcbpat1"
+                      "\\cellx2000\\pard\\intbl z\\cell\\row}");  // borders and shadings the same way
+  t.LoadFromStream(&cells);
+  const TWPParagraphRec* cell = t.FirstPar->next->next;
+  EXPECT_EQ(std::vector<int>({cell->Flags & wppTableCell, cell->BorderColor & 0xF, cell->Shading >> 4}),
+            std::vector<int>({wppTableCell, 3, 3}));
   // A protected place drops the inserted document.
   TWPRTFTextIo p;
   AddRun(p, p.FirstPar, "xy", Attr(wpsProtected));

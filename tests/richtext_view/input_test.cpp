@@ -510,4 +510,11 @@ TEST(Input, AKeystrokeRepaintsOnlyTheLinesItChanged) {
   e.Key('\r');
   EXPECT_EQ(e.t.LastRepaint, wprAll);
   EXPECT_EQ(e.device.AllText(), "abcdxefghi");
+  // Deleting repaints the line it shortened, where nothing else moves.
+  for (const char key : {'\x7f', '\b'}) {
+    e.SetCursor(key == '\b' ? 6 : 7);
+    e.device.Clear();
+    e.Key(key);
+    EXPECT_EQ(e.device.AllText(), key == '\b' ? "d" : "f");
+  }
 }

@@ -239,12 +239,12 @@ TEST(Tabs, LeftRightCentreDecimalAndDefaultStops) {
   q->FirstIndent = 150;  // starts at 11
   e.Format();
   EXPECT_EQ(CharX(e.t, q, q->line, 2), 32);
-  // A right tab whose text is wider than its room advances nothing.
+  // A right stop too close for the text after the tab is passed for the next stop.
   TWPParagraphRec* w = e.Par("abc\t" + std::string(20, 'z'));
-  w->Tabs = right;
+  w->Tabs = right | centre;
   w->FirstIndent = 0;
   e.Format();
-  EXPECT_EQ(CharX(e.t, w, w->line, 4), 31);
+  EXPECT_EQ(CharX(e.t, w, w->line, 4), 288 - 100);
 }
 
 TEST(LineHeights, SpacingEmptyParagraphsAndPlainMetrics) {

@@ -4,6 +4,9 @@
 // borders, page-break marks, objects, and bad font numbers that never raise.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <set>
+
 #include "platform/gfx/recorder.h"
 #include "richtext/io/objects.h"
 #include "tests/richtext_view/view_helpers.h"
@@ -288,6 +291,51 @@ TEST(Painting, BorderedParagraphsShareTheirEdges) {
   for (const TRecordedCall* f : s.device.Find("FillRect"))
     if (f->Args[0] == 10 && f->Args[2] == 11 && f->Args[1] == a->line->Top) left = true;
   EXPECT_TRUE(left);
+}
+
+// A thick line round both cells of a row frames every side of each cell,
+// half of the shared edge in each, and stands outside the text.
+TEST(Painting, ThickCellBordersFrameEverySideOutsideTheText) {
+  Screen s(300, 200);
+  TWPParagraphRec* cells[2];
+  for (int c = 0; c < 2; ++c) {
+    TWPParagraphRec* p = cells[c] = s.Par("Jg");
+    p->Flags = wppTableCell | (c ? wppRowContinues : wppRowGoesOn);
+    p->ColStart = static_cast<uint8_t>(c * 100);
+    p->ColWidth = 100;
+    p->BorderFlags = 0x01 | 0x40;
+    p->BorderWidth = 3;  // 60 twips: 4 pixels
+  }
+  s.Paint();
+  std::set<std::array<int, 4>> black;
+  for (const TRecordedCall* f : s.device.Find("FillRect"))
+    if (f->Brush.Color == ColorToRGB(clBlack)) black.insert({f->Args[0], f->Args[1], f->Args[2], f->Args[3]});
+  for (TWPParagraphRec* p : cells) {
+    const int l = s.t.CellLeftEdge(p), r = s.t.Header->LayoutWidth - s.t.CellRightInset(p);
+    // The outer sides whole, the shared one half in each cell.
+    const int t = p->line->Top, b = t + p->line->Height, own = p == cells[0] ? 4 : 2;
+    for (const std::array<int, 4>& side : {std::array{l, t, r, t + 4}, std::array{l, b - 4, r, b},
+                                           std::array{l, t, l + own, b}, std::array{r - (6 - own), t, r, b}})
+      EXPECT_TRUE(black.count(side)) << side[0] << "," << side[1] << " " << side[2] << "," << side[3];
+    const int glyphTop = t + p->line->Ascent - p->line->pa[0].Ascent;
+    EXPECT_GE(glyphTop, t + 4);
+    EXPECT_LE(glyphTop + p->line->pa[0].Height, b - 4);
+    EXPECT_GE(s.t.CursorX(p, p->line, 0), l + 4);
+  }
+}
+
+// An optional hyphen takes no room inside a line and is not drawn; a line
+// may break after it, and there it shows as a hyphen.
+TEST(Painting, AnOptionalHyphenShowsOnlyWhereItsLineBreaks) {
+  for (const int width : {300, 95}) {
+    Screen s(width);
+    TWPParagraphRec* p = s.Par("ab Trenn\xADstrich");
+    s.Paint();
+    // Inside the line a blank without width; where the line breaks a hyphen.
+    EXPECT_EQ(s.device.AllText(), width > 100 ? "ab Trenn strich" : "ab Trenn-strich");
+    EXPECT_EQ(p->line->Length, width > 100 ? 15 : 9);
+    EXPECT_EQ(s.t.CursorX(p, p->line, 9) - s.t.CursorX(p, p->line, 8), width > 100 ? 0 : 10);
+  }
 }
 
 TEST(Painting, ObjectsAreDrawnAtTheirMeasuredSizeAndRemembered) {
