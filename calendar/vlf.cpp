@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
 
 TVlf::TVlf(TComponent* owner) : TComponent(owner) {}
 
@@ -21,7 +22,8 @@ void TVlf::OpenFile(const AnsiString& fileName) {
   const int flags = openMode_ == OpenRead ? O_RDONLY : (openMode_ == OpenWrite ? O_WRONLY : O_RDWR);
   const int fd = ::open(SysFileName(fileName).c_str(), flags | O_CLOEXEC);
   if (fd < 0)
-    throw EVlfOpenError(TVlfOpenProblem::System, "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    throw EVlfOpenError(TVlfOpenProblem::System, "Die Datei \"" + ShownFileName(fileName) +
+                                                     "\" l\xE4sst sich nicht \xF6" "ffnen: " + SysErrorMessage(errno));
   // Share modes as advisory locks among the programs that honour them.
   int lock = 0;
   if (shareMode_ == Exclusive || shareMode_ == DenyRead) lock = LOCK_EX;
@@ -95,7 +97,9 @@ void TVlf::ReadRecord(uint32_t offset, AnsiString& text) {
 
 TVlfWriter::TVlfWriter(const AnsiString& fileName) : fileName_(fileName) {
   file_ = std::fopen(SysFileName(fileName).c_str(), "wb");
-  if (!file_) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  if (!file_)
+    throw EFCreateError("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht angelegt werden: " +
+                        SysErrorMessage(errno));
   char header[kVlfHeaderSize] = {};
   std::memcpy(header, kVlfSignature, sizeof kVlfSignature);
   if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {
