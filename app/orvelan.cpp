@@ -5,8 +5,10 @@
 
 #include "app/main/program.h"
 #include "platform/qt/qt_host.h"
+#include "platform/rtl/files.h"
 
 int main(int argc, char** argv) {
+  SetCommandLine(argc, argv);
   qthost::InstallWindowHost();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const int rc = RunProgram(args);

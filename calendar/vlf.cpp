@@ -10,6 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
+
 TVlf::TVlf(TComponent* owner) : TComponent(owner) {}
 
 TVlf::~TVlf() { CloseFile(); }
@@ -17,9 +20,10 @@ TVlf::~TVlf() { CloseFile(); }
 void TVlf::OpenFile(const AnsiString& fileName) {
   CloseFile();
   const int flags = openMode_ == OpenRead ? O_RDONLY : (openMode_ == OpenWrite ? O_WRONLY : O_RDWR);
-  const int fd = ::open(fileName.c_str(), flags | O_CLOEXEC);
+  const int fd = ::open(SysFileName(fileName).c_str(), flags | O_CLOEXEC);
   if (fd < 0)
-    throw EVlfOpenError(TVlfOpenProblem::System, "Cannot open file \"" + fileName + "\". " + std::strerror(errno));
+    throw EVlfOpenError(TVlfOpenProblem::System, "Die Datei \"" + ShownFileName(fileName) +
+                                                     "\" l\xE4sst sich nicht \xF6" "ffnen: " + SysErrorMessage(errno));
   // Share modes as advisory locks among the programs that honour them.
   int lock = 0;
   if (shareMode_ == Exclusive || shareMode_ == DenyRead) lock = LOCK_EX;
@@ -92,8 +96,10 @@ void TVlf::ReadRecord(uint32_t offset, AnsiString& text) {
 }
 
 TVlfWriter::TVlfWriter(const AnsiString& fileName) : fileName_(fileName) {
-  file_ = std::fopen(fileName.c_str(), "wb");
-  if (!file_) throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  file_ = std::fopen(SysFileName(fileName).c_str(), "wb");
+  if (!file_)
+    throw EFCreateError("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht angelegt werden: " +
+                        SysErrorMessage(errno));
   char header[kVlfHeaderSize] = {};
   std::memcpy(header, kVlfSignature, sizeof kVlfSignature);
   if (std::fwrite(header, 1, sizeof header, file_) != sizeof header) {

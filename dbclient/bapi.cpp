@@ -10,6 +10,7 @@
 #include "dbclient/client.h"
 #include "dbclient/server.h"
 #include "dbengine/collate.h"
+#include "platform/rtl/files.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TBapiResult BapiOpenDatabase(TBapiHandle session, const char* name, TBapiHandle&
       dir = c.Path;
     } else {
       std::error_code ec;
-      if (!std::filesystem::is_directory(name, ec)) return bapiNoSuchAlias;
+      if (!std::filesystem::is_directory(SysFileName(name), ec)) return bapiNoSuchAlias;
       dir = name;
     }
     auto* db = s->AddDatabase(std::make_unique<TFFClientDatabase>(s, AnsiString(name), dir));
@@ -195,7 +196,7 @@ TBapiResult BapiOpenTable(TBapiHandle database, const char* tableName, const cha
       if (index < 0) return bapiNoSuchIndex;
     }
     std::unique_ptr<TffCursor> engineCursor = c.Table->OpenCursor(index);
-    AnsiString file = std::filesystem::path(c.Path).filename().string();
+    AnsiString file = FromSysFileName(std::filesystem::path(c.Path).filename().string());
     auto* t = db->AddCursor(std::make_unique<TFFClientTable>(
         db, c.Table, std::move(engineCursor), file, openMode == bapiReadOnly,
         shareMode == bapiOpenExclusive));
@@ -592,3 +593,5 @@ TBapiResult BapiGetErrorString(TBapiResult code, char* buffer) {
 }
 
 int BapiLiveObjectCount() { return TttObject::LiveCount(); }
+
+int BapiLastSystemError() { return FFLastSystemError(); }

@@ -255,6 +255,9 @@ TBapiResult BapiBcdFromFloat(const double& value, uint16_t precision, uint16_t p
                              uint8_t* bcd34);
 // At most 127 characters and the terminating zero.
 TBapiResult BapiGetErrorString(TBapiResult code, char* buffer);
+// The errno of the failed system call behind the last result of this
+// thread, or 0 (the result alone says "a disk error" for all of them).
+int BapiLastSystemError();
 
 // Sessions, databases, cursors, filters and open BLOBs alive right now.
 int BapiLiveObjectCount();

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "dbengine/collate.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/scopeexit.h"
 
 // ---- sessions and databases ------------------------------------------------
@@ -80,9 +81,10 @@ void TFFClientDatabase::EndTransaction(bool commit) {
 }
 
 std::string TFFClientDatabase::TablePath(const AnsiString& tableName) const {
-  std::string file = tableName;
+  // The engine works on the system's names: the one crossing is here.
+  std::string file = SysFileName(tableName);
   if (std::filesystem::path(file).extension().empty()) file += ".FFD";
-  std::filesystem::path dir(directory_);
+  std::filesystem::path dir(SysFileName(directory_));
   std::error_code ec;
   if (std::filesystem::exists(dir / file, ec)) return (dir / file).string();
   // Table names are matched without letter case, as on the original file

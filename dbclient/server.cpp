@@ -2,6 +2,7 @@
 #include "dbclient/server.h"
 
 #include "dbengine/collate.h"
+#include "platform/rtl/files.h"
 
 namespace {
 bool gStarted = false;
@@ -37,7 +38,8 @@ TBapiResult TffServer::Process(uint32_t command, TffCommand& data) {
 
 TBapiResult TffServer::AddAlias(TffCommand& c) {
   if (c.Alias.empty() || c.Path.empty()) return bapiInvalidParameter;
-  if (c.Alias.size() > ffMaxAliasLength || c.Path.size() > ffMaxPathLength) return bapiNameTooLong;
+  // The path's length in characters: one the code page lacks counts once.
+  if (c.Alias.size() > ffMaxAliasLength || ShownFileName(c.Path).size() > ffMaxPathLength) return bapiNameTooLong;
   auto [it, inserted] = aliases_.try_emplace(UpperName(c.Alias), Alias{c.Alias, c.Path});
   return inserted ? bapiOk : bapiAliasExists;
 }

@@ -63,12 +63,20 @@ private:
   std::map<std::string, Alias> aliases_;  // by upper-cased name
 };
 
+// The errno behind the last result FFGuard made on this thread, or 0.
+inline int& FFLastSystemError() {
+  thread_local int err = 0;
+  return err;
+}
+
 // Runs f and turns what it throws into a result code.
 template <class F>
 TBapiResult FFGuard(F&& f) {
+  FFLastSystemError() = 0;
   try {
     return f();
   } catch (const EffException& e) {
+    FFLastSystemError() = e.SystemError();
     return e.ResultCode() ? e.ResultCode() : bapiIOError;
   } catch (const std::bad_alloc&) {
     return bapiOutOfMemory;

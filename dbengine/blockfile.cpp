@@ -94,14 +94,6 @@ uint32_t BlockChecksum(const uint8_t* block, uint32_t blockSize, uint32_t versio
 
 namespace {
 
-[[noreturn]] void RaiseIo(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  // A journal or a new file the system will not let us make or open is a
-  // matter of rights, not of the disk.
-  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 bool KnownSig(uint32_t s) {
   return s == kSigHeader || s == kSigData || s == kSigBlob || s == kSigIndex || s == kSigStream;
 }
@@ -256,7 +248,7 @@ void BlockFile::CreateNew(const std::string& path, uint32_t blockSize) {
   fd_ = Files().Open(path, O_RDWR | O_CREAT | O_EXCL, 0644);
   if (fd_ < 0) {
     if (errno == EEXIST) RaiseFF(rcTableExists, path);
-    RaiseIo(errno, "creating " + path);
+    RaiseSystemError(errno, "creating " + path);
   }
   writable_ = true;
   journaled_ = false;
@@ -281,17 +273,17 @@ void BlockFile::Open(const std::string& path, bool writable) {
   if (fd_ < 0) {
     if (errno == ENOENT) RaiseFF(rcNoSuchTable, path);
     if (errno == EACCES || errno == EROFS) RaiseFF(rcAccessDenied, path);
-    RaiseIo(errno, "opening " + path);
+    RaiseSystemError(errno, "opening " + path);
   }
   int64_t size = Files().Size(fd_);
-  if (size < 0) RaiseIo(errno, "opening " + path);
+  if (size < 0) RaiseSystemError(errno, "opening " + path);
   fileSize_ = static_cast<uint64_t>(size);
   // A journal left by an unfinished commit is settled now; a new one is
   // only made by the first commit, so that opening a table costs no disk
   // flush.
   std::string jpath = JournalPath(path);
   journalFd_ = Files().Open(jpath, writable ? O_RDWR : O_RDONLY, 0);
-  if (journalFd_ < 0 && errno != ENOENT && writable) RaiseIo(errno, "opening " + jpath);
+  if (journalFd_ < 0 && errno != ENOENT && writable) RaiseSystemError(errno, "opening " + jpath);
   blockSize_ = ProbeBlockSize();
   Recover();
   LoadHeader();
@@ -328,10 +320,10 @@ namespace {
 void WriteBack(int fd, const JournalRecovery& jr, uint32_t blockSize, uint64_t fileSize, const std::string& path) {
   for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
     int err = WriteAll(fd, jr.Images.data() + i * blockSize, blockSize, uint64_t{jr.BlockNos[i]} * blockSize);
-    if (err) RaiseIo(err, "recovering " + path);
+    if (err) RaiseSystemError(err, "recovering " + path);
   }
-  if (jr.Length < fileSize && Files().Truncate(fd, jr.Length) != 0) RaiseIo(errno, "recovering " + path);
-  if (Files().DataSync(fd) != 0) RaiseIo(errno, "recovering " + path);
+  if (jr.Length < fileSize && Files().Truncate(fd, jr.Length) != 0) RaiseSystemError(errno, "recovering " + path);
+  if (Files().DataSync(fd) != 0) RaiseSystemError(errno, "recovering " + path);
 }
 
 std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
@@ -391,7 +383,7 @@ void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& member
     if (jfd < 0 || JournalGroup(jfd) != group) continue;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) RaiseFF(rcTableInUse, path + " is opened by another process");
     const int64_t size = Files().Size(fd);
-    if (size < 0) RaiseIo(errno, "recovering " + path);
+    if (size < 0) RaiseSystemError(errno, "recovering " + path);
     const uint32_t bs = JournalBlockSize(jfd);
     if (!ValidBlockSize(bs)) continue;
     JournalRecovery jr = JournalExamine(jfd, fd, static_cast<uint64_t>(size), bs, path, true);
@@ -523,7 +515,7 @@ BlockFile::Page* BlockFile::Load(uint32_t no) {
   Buffer buf = NewBuffer();
   ssize_t n = ReadAll(fd_, buf.get(), blockSize_, uint64_t{no} * blockSize_);
   if (n != static_cast<ssize_t>(blockSize_)) {
-    if (n < 0) RaiseIo(errno, "reading " + path_);
+    if (n < 0) RaiseSystemError(errno, "reading " + path_);
     Damaged("short read at block " + std::to_string(no));
   }
   CheckBlock(buf.get(), no, 0);
@@ -625,7 +617,7 @@ void BlockFile::EnsureJournal() {
   if (journalFd_ >= 0) return;
   std::string jpath = JournalPath(path_);
   journalFd_ = Files().Open(jpath, O_RDWR | O_CREAT, 0644);
-  if (journalFd_ < 0) RaiseIo(errno, "opening " + jpath);
+  if (journalFd_ < 0) RaiseSystemError(errno, "opening " + jpath);
   // The journal's directory entry must be durable before a commit relies
   // on it.
   Files().SyncDirOf(path_);
@@ -651,7 +643,7 @@ void BlockFile::WriteJournal(uint64_t group) {
     while (i + run < dirty_.size() && dirty_[i + run] == no + run && no + run < committedCount_) ++run;
     uint8_t* dest = images.data() + k * blockSize_;
     ssize_t n = ReadAll(fd_, dest, run * blockSize_, uint64_t{no} * blockSize_);
-    if (n < 0) RaiseIo(errno, "reading " + path_);
+    if (n < 0) RaiseSystemError(errno, "reading " + path_);
     std::memset(dest + n, 0, run * blockSize_ - static_cast<size_t>(n));  // beyond a cut end
     k += run;
     i += run;
@@ -682,7 +674,7 @@ void BlockFile::WriteInPlace() {
     int err = WriteAll(fd_, iov.data(), static_cast<int>(iov.size()), uint64_t{first} * blockSize_);
     if (err) {
       failed_ = journaled_;
-      RaiseIo(err, "writing " + path_);
+      RaiseSystemError(err, "writing " + path_);
     }
   }
 }
@@ -719,7 +711,7 @@ void BlockFile::PrepareCommit(uint64_t group) {
       // Reserve the space first: running out of it must fail here, while
       // nothing of this commit has been written anywhere.
       int r = Files().Allocate(fd_, fileSize_, need - fileSize_);
-      if (r != 0) RaiseIo(r, "growing " + path_);
+      if (r != 0) RaiseSystemError(r, "growing " + path_);
       fileSize_ = need;
     }
     if (journaled_) WriteJournal(group);
@@ -733,7 +725,7 @@ void BlockFile::WriteCommit() {
   WriteInPlace();
   if (Files().DataSync(fd_) != 0) {
     failed_ = journaled_;
-    RaiseIo(errno, "syncing " + path_);
+    RaiseSystemError(errno, "syncing " + path_);
   }
 }
 

@@ -50,6 +50,10 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// A name the system cannot follow (links that go round, a folder closed to
+// us) is no missing table: opening it says why.
+bool Missing(const std::string& path) { return !FileExists(path) && errno == ENOENT; }
+
 // True when another process holds the file's lock.
 bool LockedElsewhere(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -258,7 +262,7 @@ public:
   }
 
   void CopyRecord(uint8_t* rec) {
-    if (rec) std::memcpy(rec, t_.Records().Read(ref_), static_cast<size_t>(t_.Dict().RecordLength()));
+    if (rec) std::memcpy(rec, t_.StoredRecord(ref_), static_cast<size_t>(t_.Dict().RecordLength()));
   }
 
   std::vector<uint8_t> KeyOf(const uint8_t* rec) const {
@@ -314,7 +318,7 @@ TffTable::~TffTable() {
   if (it != Registry().end() && it->second.expired()) Registry().erase(it);
 }
 
-bool TffTable::Exists(const std::string& path) { return FileExists(path); }
+bool TffTable::Exists(const std::string& path) { return !Missing(path); }
 
 void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bool overwrite) {
   TableImpl::Validate(dict);
@@ -350,7 +354,7 @@ void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bo
 std::shared_ptr<TffTable> TffTable::Open(const std::string& path, TffOpenMode mode,
                                          TffShareMode share) {
   std::lock_guard<std::mutex> g(gRegistryMutex);
-  if (!FileExists(path)) RaiseFF(rcNoSuchTable, path);
+  if (Missing(path)) RaiseFF(rcNoSuchTable, path);
   std::string canon = Canonical(path);
   if (auto t = Registered(canon)) {
     if (share == TffShareMode::Exclusive || t->Exclusive())
@@ -600,7 +604,7 @@ uint32_t TffCursor::BlobSize(const uint8_t* rec, int field) {
   uint32_t ref = Get32(rec + f.Offset);
   if (ref & kPendingBit) {
     PendingBlob* pb = impl_->t_.FindPending(ref);
-    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    if (!pb) impl_->t_.MissingPending(ref);
     return static_cast<uint32_t>(pb->Data.size());
   }
   return impl_->t_.Blobs().Size(ref);
@@ -614,7 +618,7 @@ uint32_t TffCursor::ReadBlob(const uint8_t* rec, int field, uint32_t offset, uin
     uint32_t ref = Get32(rec + f.Offset);
     if (ref & kPendingBit) {
       PendingBlob* pb = impl_->t_.FindPending(ref);
-      if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+      if (!pb) impl_->t_.MissingPending(ref);
       if (offset < pb->Data.size()) {
         got = static_cast<uint32_t>(std::min<size_t>(length, pb->Data.size() - offset));
         std::memcpy(dest, pb->Data.data() + offset, got);
@@ -633,7 +637,7 @@ std::string TffCursor::ReadBlobAll(const uint8_t* rec, int field) {
   uint32_t ref = Get32(rec + f.Offset);
   if (ref & kPendingBit) {
     PendingBlob* pb = impl_->t_.FindPending(ref);
-    if (!pb) RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
+    if (!pb) impl_->t_.MissingPending(ref);
     return pb->Data;
   }
   return impl_->t_.Blobs().ReadAll(ref);

@@ -28,11 +28,6 @@ constexpr size_t kHMagic = 0, kHBlockSize = 4, kHOldCount = 8, kHNewCount = 12, 
 // Entry: block number, flags (1: an old image follows), old and new digest.
 constexpr uint32_t kHasImage = 1;
 
-[[noreturn]] void RaiseIo(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 uint64_t AlignUp(uint64_t v, uint64_t a) { return (v + a - 1) / a * a; }
 
 struct Header {
@@ -137,7 +132,7 @@ void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t n
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   if (err != 0) {
     JournalWipe(fd);
-    RaiseIo(err, "writing the journal");
+    RaiseSystemError(err, "writing the journal");
   }
 }
 
@@ -212,7 +207,7 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
     std::memset(block.data(), 0, blockSize);
     if (at < tableSize) {
       ssize_t n = ReadAll(tableFd, block.data(), blockSize, at);
-      if (n < 0) RaiseIo(errno, "reading " + tablePath);
+      if (n < 0) RaiseSystemError(errno, "reading " + tablePath);
     }
     return Digest64(block.data(), blockSize);
   };
@@ -278,13 +273,13 @@ void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector
   Put64(digest, Digest64(rec.data(), rec.size()));
   rec.insert(rec.end(), digest, digest + 8);
   int fd = Files().Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) RaiseIo(errno, "writing " + path);
+  if (fd < 0) RaiseSystemError(errno, "writing " + path);
   int err = WriteAll(fd, rec.data(), rec.size(), 0);
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   Files().Close(fd);
   if (err != 0) {
     Files().Unlink(path);
-    RaiseIo(err, "writing " + path);
+    RaiseSystemError(err, "writing " + path);
   }
   Files().SyncDirOf(path);
 }
@@ -310,7 +305,7 @@ bool GroupRecordRead(const std::string& path, uint64_t& group, std::vector<std::
 }
 
 void GroupRecordRemove(const std::string& path) {
-  if (Files().Unlink(path) != 0 && errno != ENOENT) RaiseIo(errno, "removing " + path);
+  if (Files().Unlink(path) != 0 && errno != ENOENT) RaiseSystemError(errno, "removing " + path);
   Files().SyncDirOf(path);
 }
 

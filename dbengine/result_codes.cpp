@@ -1,7 +1,10 @@
 // Texts of the engine's result codes.
 #include "dbengine/result_codes.h"
 
+#include <cerrno>
 #include <string>
+
+#include "platform/rtl/sysutils.h"
 
 AnsiString ResultCodeText(TffResult code) {
   switch (code) {
@@ -40,6 +43,15 @@ AnsiString ResultCodeText(TffResult code) {
     case rcNotImplemented: return "Operation not implemented";
   }
   return "Unknown result code " + std::to_string(code);
+}
+
+void RaiseSystemError(int err, const AnsiString& what) {
+  TffResult code = rcIOError;
+  if (err == ENOSPC || err == EFBIG || err == EDQUOT) code = rcDiskFull;
+  // A journal or a new file the system will not let us make or open is a
+  // matter of rights, not of the disk.
+  if (err == EACCES || err == EPERM || err == EROFS) code = rcAccessDenied;
+  throw EffException(code, ResultCodeText(code) + ": " + what + ": " + SysErrorMessage(err), 0, err);
 }
 
 void RaiseFF(TffResult code, const AnsiString& detail) {

@@ -61,16 +61,23 @@ AnsiString ResultCodeText(TffResult code);
 // (the dictionary's 100, 101, 104, 108, 117, 118), else 0.
 class EffException : public Exception {
 public:
-  EffException(TffResult result, AnsiString message, int errorCode = 0)
-      : Exception(std::move(message)), result_(result), errorCode_(errorCode) {}
+  EffException(TffResult result, AnsiString message, int errorCode = 0, int systemError = 0)
+      : Exception(std::move(message)), result_(result), errorCode_(errorCode), systemError_(systemError) {}
   TffResult ResultCode() const { return result_; }
   int ErrorCode() const { return errorCode_; }
+  // The errno of the failed system call behind it, or 0.
+  int SystemError() const { return systemError_; }
   const char* ClassName() const override { return "EffException"; }
 
 private:
   TffResult result_;
   int errorCode_;
+  int systemError_;
 };
 
 // Raises EffException with the code's text, followed by ": detail" when given.
 [[noreturn]] void RaiseFF(TffResult code, const AnsiString& detail = AnsiString());
+// Raises for a failed system call (errno `err`) while doing `what`: a full
+// disk as rcDiskFull, a refusal for rights as rcAccessDenied, anything else
+// as rcIOError; the exception keeps `err` (SystemError).
+[[noreturn]] void RaiseSystemError(int err, const AnsiString& what);

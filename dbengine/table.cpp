@@ -74,12 +74,6 @@ std::string ReadDictStream(BlockFile& f, std::vector<uint32_t>* blocks = nullptr
   return s;
 }
 
-[[noreturn]] void RaiseErrno(int err, const std::string& what) {
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) RaiseFF(rcDiskFull, what);
-  if (err == EACCES || err == EPERM || err == EROFS) RaiseFF(rcAccessDenied, what);
-  RaiseFF(rcIOError, what + ": " + std::strerror(err));
-}
-
 }  // namespace
 
 void TableImpl::Validate(const TffDataDictionary& dict) {
@@ -107,7 +101,7 @@ TableImpl::TableImpl(const std::string& path, TffOpenMode mode, TffShareMode sha
   lockFd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (lockFd_ < 0) {
     if (errno == ENOENT) RaiseFF(rcNoSuchTable, path);
-    RaiseErrno(errno, "opening " + path);
+    RaiseSystemError(errno, "opening " + path);
   }
   if (flock(lockFd_, (writable || exclusive_ ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
     ::close(lockFd_);
@@ -342,11 +336,39 @@ void TableImpl::CheckRequired(const uint8_t* rec) const {
       RaiseFF(rcRequiredFieldMissing, dict_->Field(i).Name);
 }
 
+const uint8_t* TableImpl::StoredRecord(uint64_t ref) {
+  // A block summed again after it was damaged, or written so, passes its
+  // checksum: what no record the engine writes can hold is damage all the
+  // same (a required field empty, null flags of no field, a string longer
+  // than its field). A BLOB reference is checked where it is followed, so
+  // that a damaged one costs only its value (MissingPending).
+  const uint8_t* rec = records_->Read(ref);
+  const uint8_t spare = static_cast<uint8_t>(0xFF << (dict_->FieldCount() % 8));
+  bool whole = dict_->FieldCount() % 8 == 0 || (rec[dict_->RecordLength() - 1] & spare) == 0;
+  for (int i = 0; whole && i < dict_->FieldCount(); ++i) {
+    const TffFieldDescriptor& f = dict_->Field(i);
+    if (FFIsFieldNull(*dict_, rec, i))
+      whole = !f.Required;
+    else if (f.Type == fftShortString)
+      whole = rec[f.Offset] <= f.Units;
+  }
+  if (!whole) file_.Damaged("record " + std::to_string(RefSlot(ref)) + " in block " + std::to_string(RefBlock(ref)) +
+                            " holds values the engine never writes");
+  return rec;
+}
+
 uint32_t TableImpl::AddPending(PendingBlob blob) {
   uint32_t id = nextPending_++;
   if (nextPending_ >= kPendingBit) nextPending_ = 1;
   pending_[id] = std::move(blob);
   return kPendingBit | id;
+}
+
+void TableImpl::MissingPending(uint32_t ref) const {
+  // Pending values are numbered upwards: a number never given out came
+  // from the file, where no pending reference is ever stored.
+  if ((ref & ~kPendingBit) >= nextPending_) file_.Damaged("BLOB reference to a value never stored");
+  RaiseFF(rcBlobNotOpen, "BLOB value of this buffer was stored; read the record again");
 }
 
 PendingBlob* TableImpl::FindPending(uint32_t ref) {

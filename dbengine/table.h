@@ -51,6 +51,9 @@ public:
   const TffDataDictionary& Dict() const { return *dict_; }
   BlockFile& File() { return file_; }
   RecordStore& Records() { return *records_; }
+  // The record at `ref` as the file holds it; raises rcFileDamaged when it
+  // holds what the engine never writes (see StoredRecord in table.cpp).
+  const uint8_t* StoredRecord(uint64_t ref);
   BlobStore& Blobs() { return *blobs_; }
   BTree& Tree(int i) { return *trees_[static_cast<size_t>(i)]; }
   const KeySpec& Spec(int i) const { return *specs_[static_cast<size_t>(i)]; }
@@ -75,6 +78,9 @@ public:
 
   uint32_t AddPending(PendingBlob blob);
   PendingBlob* FindPending(uint32_t ref);
+  // Raises for a pending reference that FindPending does not know:
+  // rcFileDamaged when it was never given out, else rcBlobNotOpen.
+  [[noreturn]] void MissingPending(uint32_t ref) const;
   void DropPending(uint32_t id);
   void DropPendingOf(CursorImpl* owner);
 

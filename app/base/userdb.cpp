@@ -42,6 +42,8 @@ constexpr const char* kWritingSuffix = ".uebertragen";
 const char* const kParticles[] = {"von", "zu", "zum", "zur", "de", "du", "del", "della", "Du", "Del", "Della"};
 
 AnsiString Quoted(const AnsiString& s) { return "\"" + s + "\""; }
+// A file's or folder's path, quoted as the user sees it.
+AnsiString QuotedPath(const AnsiString& path) { return Quoted(ShownFileName(ExcludeTrailingPathDelimiter(path))); }
 
 // An engine's refusal names its file and what to do; other errors need
 // saying what was being done.
@@ -121,7 +123,7 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
                const std::function<void()>& finish) {
   std::vector<AnsiString> lines;
   if (!ReadLines(fileName, lines)) {
-    result.Problems.push_back(CP1252("Die Datei ").str() + Quoted(fileName) +
+    result.Problems.push_back(CP1252("Die Datei ").str() + QuotedPath(fileName) +
                               CP1252(" kann nicht gelesen werden; sie bleibt für einen späteren Versuch liegen.").str());
     return;
   }
@@ -147,7 +149,7 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
     }
   } catch (const EDBEngineError& e) {
     result.Stored = 0;
-    result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + Quoted(fileName) +
+    result.Problems.push_back(e.Message() + CP1252("\rDie Übernahme aus ").str() + QuotedPath(fileName) +
                               CP1252(" wurde abgebrochen; nichts davon wurde übernommen. Die Datei bleibt erhalten "
                                      "und wird beim nächsten Start wieder gelesen.")
                                   .str());
@@ -155,7 +157,8 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
   }
   result.Complete = true;
   if (!DeleteFile(written))
-    result.Problems.push_back(Quoted(fileName) + CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
+    result.Problems.push_back(QuotedPath(fileName) +
+                              CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
 }
 
 // ---- selection codes -------------------------------------------------------------
@@ -515,9 +518,14 @@ void ReadEveryRecord(TwwTable& t, TUserTable table, const char* index, std::vect
         badBlobs.push_back(RecordName(t, table, number));
       }
     }
-    if (table == utEigenes) gEntryIds.insert(t.FieldByName("EIGE_ID")->AsInteger());
-    if (table == utEigeSelc)
-      gLinkedCodes[t.FieldByName("EIGE_ID")->AsInteger()].push_back(t.FieldByName("SELC_ID")->AsString());
+    // The program numbers entries from 1 and never links an empty code:
+    // anything else is damage, never an entry to name.
+    if (table != utEigenes && table != utEigeSelc) continue;
+    const int id = t.FieldByName("EIGE_ID")->AsInteger();
+    const AnsiString code = table == utEigeSelc ? t.FieldByName("SELC_ID")->AsString() : AnsiString("-");
+    if (id <= 0 || Trim(code).empty()) throw EReadError("Ein Eintrag darin hat keine Nummer oder keinen Code.");
+    if (table == utEigenes) gEntryIds.insert(id);
+    if (table == utEigeSelc) gLinkedCodes[id].push_back(code);
   }
 }
 
@@ -558,8 +566,8 @@ AnsiString NameList(const std::vector<AnsiString>& names, size_t most = 5) {
 // it is damaged (an index, texts, its end cut off): what reads is shown.
 TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWritable, AnsiString& problem) {
   if (DirectoryExists(path)) {
-    problem = CP1252("An der Stelle der Datei \"").str() + path +
-              CP1252("\" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
+    problem = CP1252("An der Stelle der Datei ").str() + QuotedPath(path) +
+              CP1252(" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
                      "dorthin zurück.")
                   .str();
     return tuUnusable;
@@ -618,12 +626,12 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
               NameList(badBlobs) + ".";
   }
   if (!damage.empty()) {
-    problem = "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
+    problem = "Die Datei " + QuotedPath(path) + " kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
     return tuReadOnly;
   }
   if (!writeProtected) return tuReady;
   if (folderWritable)
-    problem = "Die Datei \"" + path + CP1252("\" ist schreibgeschützt: ").str() + ShownOnly();
+    problem = "Die Datei " + QuotedPath(path) + CP1252(" ist schreibgeschützt: ").str() + ShownOnly();
   return tuReadOnly;
 }
 
@@ -643,7 +651,7 @@ const char* TableContents(TUserTable t) {
 // first: named before anything is made anew, with what the user can do
 // about it.
 void ShowMissingTables(const std::vector<TUserTable>& missing, bool folderGone) {
-  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  const AnsiString folder = QuotedPath(UserDataDir);
   AnsiString text;
   if (folderGone)
     text = "Das Verzeichnis " + folder + " mit Ihren eigenen Daten fehlt.";
@@ -681,9 +689,9 @@ void AskAboutCodesWithoutEntries() {
     names.push_back("Nr. " + IntToStr(id) + " (" + list + ")");
   }
   if (orphans.empty()) return;
-  const AnsiString links = Quoted(UserDataDir + UserTableName(utEigeSelc) + ".FFD");
+  const AnsiString links = QuotedPath(UserDataDir + UserTableName(utEigeSelc) + ".FFD");
   AnsiString text = "In " + links + CP1252(" sind Selektionscodes Einträgen zugeordnet, die es in ").str() +
-                    Quoted(UserDataDir + UserTableName(utEigenes) + ".FFD") + " nicht gibt: " + NameList(names) +
+                    QuotedPath(UserDataDir + UserTableName(utEigenes) + ".FFD") + " nicht gibt: " + NameList(names) +
                     CP1252(".\r\rDie Zuordnungen bleiben erhalten, und neue Einträge erhalten andere Nummern; legen "
                            "Sie die Einträge aus einer Sicherung zurück, tragen sie ihre Codes wieder.")
                         .str();
@@ -778,13 +786,19 @@ void CreateUserDatabase() {
   gFolderProblem.clear();
   gEntryIds.clear();
   gLinkedCodes.clear();
-  const AnsiString folder = Quoted(ExcludeTrailingPathDelimiter(UserDataDir));
+  const AnsiString folder = QuotedPath(UserDataDir);
   auto leaveAll = [] {
     for (TTableUse& u : gUse) u = tuUnusable;
   };
 
   // The folder first: one that cannot be read is said as such, not by each
-  // file in it; one that cannot be written shows what it holds.
+  // file in it; one that cannot be written shows what it holds. Nothing is
+  // made in the place of something else.
+  gFolderProblem = FolderPlaceProblem(UserDataDir, CP1252("für Ihre eigenen Daten").str().c_str());
+  if (!gFolderProblem.empty()) {
+    leaveAll();
+    return;
+  }
   const bool folderGone = !DirectoryExists(UserDataDir);
   if (!folderGone && !DirectoryReadable(UserDataDir)) {
     gFolderProblem = "Auf das Verzeichnis " + folder +
@@ -804,7 +818,14 @@ void CreateUserDatabase() {
   for (int i = 0; i < kUserTableCount; ++i) {
     const auto t = static_cast<TUserTable>(i);
     const AnsiString path = folderGone ? AnsiString() : FindFileNoCase(UserDataDir + UserTableName(t) + ".FFD");
-    if (path.empty()) {
+    const AnsiString link = folderGone ? AnsiString() : ResolveFileName(UserDataDir + UserTableName(t) + ".FFD");
+    const AnsiString broken = path.empty() ? BrokenLinkProblem(link, "Die Datei " + QuotedPath(link)) : AnsiString();
+    if (!broken.empty()) {
+      // Its disk is not plugged in, say: a new table would stand in the
+      // link's way, and the user's data is where it leads.
+      gUse[t] = tuUnusable;
+      gProblem[t] = broken + " Orvelan legt keine neue an.";
+    } else if (path.empty()) {
       missing.push_back(t);
       missingNames += (missingNames.empty() ? "" : ", ") + AnsiString(UserTableName(t)) + ".FFD";
     } else {
@@ -852,6 +873,7 @@ void CreateUserDatabase() {
     const AnsiString found = FindFileNoCase(UserDataDir + name + ".FFD");
     const bool overwrite = table == utTermine && rebuildTermine;
     if (!found.empty() && !overwrite) return false;
+    if (found.empty() && gUse[table] == tuUnusable) return false;  // a link to a missing file
     if (overwrite) name = ChangeFileExt(ExtractFileName(found), "");  // in its letter case on disk
     DescribeUserTable(table, dict);
     const TBapiResult rc = FFDatabaseBuildTable(db.Handle(), overwrite, name.c_str(), dict);
@@ -923,9 +945,9 @@ void CreateUserDatabase() {
   db.Close();
   for (const auto& [rc, files] : unbuilt) {
     const AnsiString which = files.size() == 1
-                                 ? "Die Datei " + Quoted(UserDataDir + files[0]) + " kann"
+                                 ? "Die Datei " + QuotedPath(UserDataDir + files[0]) + " kann"
                                  : "Die Dateien " + NameList(files, files.size()) + " in " +
-                                       Quoted(ExcludeTrailingPathDelimiter(UserDataDir)) + CP1252(" können").str();
+                                       QuotedPath(UserDataDir) + CP1252(" können").str();
     problems.push_back(which + " nicht angelegt werden:\r" + EngineProblemText(rc));
   }
   ShowProblems(heading, problems);
@@ -1001,19 +1023,23 @@ bool PartAvailable(TDataPart part) {
 
 void ExplainLeftOutData() {
   std::vector<AnsiString> paragraphs;
-  auto folder = [](const AnsiString& dir) { return "\"" + ExcludeTrailingPathDelimiter(dir) + "\""; };
+  const auto folder = QuotedPath;
+  // What stands in a set folder's place, or that it is missing.
+  auto gone = [&](const AnsiString& dir, const AnsiString& whose, const char* missing) {
+    const AnsiString taken = FolderPlaceProblem(dir, whose.c_str());
+    return taken.empty() ? "Das Verzeichnis " + folder(dir) + " " + whose + " " + missing + "." : taken;
+  };
   if (!MissingUserDataDir.empty())
-    paragraphs.push_back(CP1252("Das Verzeichnis ").str() + folder(MissingUserDataDir) +
-                         CP1252(" für Ihre eigenen Daten fehlt (ist der Datenträger angeschlossen?). Orvelan "
-                                "verwendet bei diesem Start das Verzeichnis ")
-                             .str() +
+    paragraphs.push_back(gone(MissingUserDataDir, CP1252("für Ihre eigenen Daten").str(),
+                              "fehlt (ist der Datentr\xE4ger angeschlossen?)") +
+                         CP1252(" Orvelan verwendet bei diesem Start das Verzeichnis ").str() +
                          folder(UserDataDir) +
                          CP1252("; was Sie jetzt erfassen, wird dort gespeichert. In den Einstellungen bleibt ")
                              .str() +
                          folder(MissingUserDataDir) + " eingetragen.");
   if (!MissingReferenceDataDir.empty())
-    paragraphs.push_back("Das Verzeichnis " + folder(MissingReferenceDataDir) +
-                         " mit den Grunddaten fehlt. Orvelan verwendet bei diesem Start das Verzeichnis " +
+    paragraphs.push_back(gone(MissingReferenceDataDir, "mit den Grunddaten", "fehlt") +
+                         " Orvelan verwendet bei diesem Start das Verzeichnis " +
                          folder(ReferenceDataDir) + "; in den Einstellungen bleibt " +
                          folder(MissingReferenceDataDir) + " eingetragen.");
   if (!gFolderProblem.empty()) paragraphs.push_back(gFolderProblem);

@@ -12,6 +12,7 @@
 #include "app/windows/saying.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/datetime.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/singleinstance.h"
@@ -141,7 +142,8 @@ int RunProgram(const std::vector<std::string>& args) {
       // still cannot be opened is one of the user's own, which is left
       // exactly as it is.
       Application->MessageBox(CP1252("Das Hauptfenster kann nicht geöffnet werden:\r").str() + e.Message() +
-                                  CP1252("\r\rIhre eigenen Daten im Verzeichnis \"").str() + UserDataDir +
+                                  CP1252("\r\rIhre eigenen Daten im Verzeichnis \"").str() +
+                                  ShownFileName(UserDataDir) +
                                   CP1252("\" bleiben unverändert. Orvelan wird beendet.").str(),
                               "Orvelan", MB_OK | MB_ICONERROR);
       StoreSettingsAtEnd();

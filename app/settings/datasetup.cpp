@@ -5,6 +5,7 @@
 #include "app/settings/datasetup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "platform/db/dbtables.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
 #include "platform/ui/forms.h"
 
 TMemoryStream* SharedStream = nullptr;
@@ -52,7 +54,7 @@ const struct {
 };
 
 [[noreturn]] void Missing(const AnsiString& path) {
-  throw EDataSetupError(CP1252("Die Datei \"").str() + path +
+  throw EDataSetupError(CP1252("Die Datei \"").str() + ShownFileName(path) +
                         CP1252("\" fehlt.\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
 }
 
@@ -65,9 +67,9 @@ const struct {
 AnsiString DataFileProblem(const std::exception& e) {
   AnsiString why = CP1252("Sie ist beschädigt oder nicht lesbar.").str();
   if (const auto* db = dynamic_cast<const EDBEngineError*>(&e)) {
-    why = EngineProblemText(db->ErrorCode());
+    why = EngineProblemText(db->ErrorCode(), db->SystemError());
   } else if (const auto* ff = dynamic_cast<const EffException*>(&e)) {
-    why = EngineProblemText(ff->ResultCode());
+    why = EngineProblemText(ff->ResultCode(), ff->SystemError());
   } else if (const auto* vlf = dynamic_cast<const EVlfOpenError*>(&e)) {
     switch (vlf->Problem()) {
       case TVlfOpenProblem::NotAnArchive:
@@ -87,7 +89,27 @@ AnsiString DataFileProblem(const std::exception& e) {
 }
 
 AnsiString DataFileMessage(const AnsiString& path, const std::exception& e) {
-  return "Die Datei \"" + path + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
+  return "Die Datei \"" + ShownFileName(path) + "\" kann nicht gelesen werden:\r" + DataFileProblem(e);
+}
+
+AnsiString BrokenLinkProblem(const AnsiString& path, const AnsiString& named) {
+  AnsiString target;
+  const int err = BrokenLink(path, target);
+  if (!err) return {};
+  const AnsiString link = named + " ist eine Verkn\xFCpfung auf \"" + ShownFileName(target) + "\"";
+  if (err == ENOENT) return link + CP1252(", und das fehlt (ist der Datenträger angeschlossen?).").str();
+  return link + ", der das System nicht folgen kann: " + SysErrorMessage(err);
+}
+
+AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose) {
+  const AnsiString folder = ExcludeTrailingPathDelimiter(dir);
+  const AnsiString named = "\"" + ShownFileName(folder) + "\" " + whose;
+  if (AnsiString link = BrokenLinkProblem(folder, "Das Verzeichnis " + named); !link.empty()) return link;
+  if (FileExists(folder))
+    return "An der Stelle des Verzeichnisses " + named +
+           CP1252(" steht eine Datei. Orvelan lässt sie, wie sie ist; benennen Sie sie um oder verschieben Sie sie.")
+               .str();
+  return {};
 }
 
 bool IsReferenceDatabase(const AnsiString& database) { return database == "Orvelan"; }
@@ -134,6 +156,12 @@ namespace {
 AnsiString ExistingFile(const AnsiString& name) {
   const AnsiString path = ReferenceDataDir + name;
   const AnsiString found = FindFileNoCase(path);
+  if (found.empty()) {
+    const AnsiString link = ResolveFileName(path);
+    const AnsiString broken = BrokenLinkProblem(link, "Die Datei \"" + ShownFileName(link) + "\"");
+    if (!broken.empty())
+      throw EDataSetupError(broken + CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
+  }
   if (found.empty() || !FileExists(found)) Missing(path);
   return found;
 }
@@ -219,7 +247,8 @@ void RegisterAliases() {
   } aliases[] = {{"Orvelan", ReferenceDataDir}, {"OrvUser", UserDataDir}};
   for (const auto& a : aliases) {
     if (FFSessionAddAlias(session, a.alias, ExcludeTrailingPathDelimiter(a.dir).c_str()) != 0)
-      throw EDataSetupError("Das Verzeichnis \"" + a.dir + CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(a.dir) +
+                            CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
                             "\" angemeldet werden.\r\rOrvelan wird beendet.");
   }
 }
@@ -250,7 +279,8 @@ void NoteArchiveFailure(const TVlf* archive, const std::exception& e) {
 }
 
 void NoteDataFileFailure(const AnsiString& path, const std::exception& e) {
-  NoteFileFailure(path, "Die Datei \"" + path + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
+  NoteFileFailure(path,
+                  "Die Datei \"" + ShownFileName(path) + "\" kann nicht ganz gelesen werden:\r" + DataFileProblem(e),
                   gEntriesMissing);
 }
 
@@ -295,12 +325,14 @@ void SetUpData() {
   gReferenceProblems.clear();
   try {
     // A missing folder is named as such, not by the first file looked for.
+    if (const AnsiString taken = FolderPlaceProblem(ReferenceDataDir, "mit den Grunddaten"); !taken.empty())
+      throw EDataSetupError(taken + "\r\rOrvelan braucht das Verzeichnis und wird beendet.");
     if (!DirectoryExists(ReferenceDataDir))
-      throw EDataSetupError("Das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());
     // Nor is one that cannot be read named by its first file as missing.
     if (!DirectoryReadable(ReferenceDataDir))
-      throw EDataSetupError("Auf das Verzeichnis \"" + ExcludeTrailingPathDelimiter(ReferenceDataDir) +
+      throw EDataSetupError("Auf das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten haben Sie keinen Zugriff (fehlende Zugriffsrechte). Lassen "
                                    "Sie sich Leserechte dafür geben.\r\rOrvelan braucht es und wird beendet.")
                                 .str());

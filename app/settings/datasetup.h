@@ -124,6 +124,16 @@ const std::vector<AnsiString>& ReferenceTableProblems();
 // the file), or empty; the saying window is left out while it cannot.
 const AnsiString& SayingsProblem();
 
+// When something else stands where the folder `dir` belongs (a file, or a
+// link whose end is missing), a German sentence that says so, `whose`
+// saying what the folder is for ("mit den Grunddaten"); empty when a
+// folder or nothing stands there. What stands there is left as it is.
+AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose);
+// When `path` is a symbolic link the system cannot follow (BrokenLink), a
+// German sentence that names it, as `named` (quoted, with its kind: "Die
+// Datei \"...\""), its end and why; empty otherwise.
+AnsiString BrokenLinkProblem(const AnsiString& path, const AnsiString& named);
+
 // LoadSettings for the program block: true when the program may go on.
 // A failed data set-up shows its German message in an error box and gives
 // false, so the program ends cleanly instead of stopping on an exception.

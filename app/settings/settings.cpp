@@ -179,7 +179,7 @@ AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder
   missing.clear();
   kept.clear();
   const AnsiString own = AddTrailingBackslash(ProgramDir + folder);
-  const AnsiString text = ini.ReadString(kDirectories, key, "");
+  const AnsiString text = ini.ReadFileName(kDirectories, key, "");
   AnsiString dir = Trim(text);
   if (dir.empty()) return own;  // an empty key would put the data into the working directory
   if (dir[0] != PathDelim) dir = ProgramDir + dir;
@@ -360,8 +360,7 @@ namespace {
 bool gToldUnwritable = false;
 
 // The cause of a failed access to the settings file in words, and what to
-// do where the user can do something; the number only beside the system's
-// own words for a cause without a German text.
+// do where the user can do something.
 AnsiString SystemProblem(int err) {
   switch (err) {
     case EISDIR:
@@ -375,17 +374,8 @@ AnsiString SystemProblem(int err) {
       return CP1252("Sie ist eine Verknüpfung, die im Kreis auf sich selbst verweist. Lassen Sie sie auf die Datei mit "
                     "Ihren Einstellungen verweisen, oder löschen Sie sie.")
           .str();
-    case ENOTDIR: return "Ein Teil ihres Pfades ist kein Verzeichnis.";
     case ENOENT: return "Ihr Verzeichnis fehlt.";
-    case ENAMETOOLONG: return "Ihr Name oder Pfad ist zu lang.";
-    case EBUSY:
-    case ETXTBSY: return "Sie wird gerade vom System benutzt.";
-    case EMFILE:
-    case ENFILE:
-      return CP1252("Es sind zu viele Dateien geöffnet. Schließen Sie andere Programme.").str();
-    case ENOMEM: return CP1252("Der Arbeitsspeicher reicht nicht aus. Schließen Sie andere Programme.").str();
-    default:
-      return "Das System meldet den Fehler " + IntToStr(err) + " (" + AnsiString(std::strerror(err)) + ").";
+    default: return SysErrorMessage(err);
   }
 }
 
@@ -432,7 +422,7 @@ void ExplainSettingsFile() {
   auto ini = OpenSettingsFile();
   if (const int err = ini->ReadProblem()) {
     gToldUnwritable = true;  // a file that cannot be read is never written over
-    Application->MessageBox(CP1252("Die Einstellungen in der Datei \"").str() + SettingsFileName() +
+    Application->MessageBox(CP1252("Die Einstellungen in der Datei \"").str() + ShownFileName(SettingsFileName()) +
                                 CP1252("\" können nicht gelesen werden: ").str() + SettingsReadProblem(err) +
                                 CP1252("\r\rOrvelan verwendet bei diesem Start die Standardeinstellungen. Die Datei "
                                        "bleibt unverändert; Änderungen an den Einstellungen gehen am Ende verloren.")
@@ -449,7 +439,8 @@ void TellSettingsUnwritable(int err) {
   if (gToldUnwritable || !Application) return;
   gToldUnwritable = true;
   Application->MessageBox(
-      CP1252("Die Einstellungen können nicht in der Datei \"").str() + SettingsFileName() + "\" gespeichert werden: " +
+      CP1252("Die Einstellungen können nicht in der Datei \"").str() + ShownFileName(SettingsFileName()) +
+          "\" gespeichert werden: " +
           SettingsWriteProblem(err) +
           CP1252("\r\rBis dahin bleibt die Datei unverändert; Änderungen an den Einstellungen (auch die Lage der "
                  "Fenster) gehen am Ende verloren.")

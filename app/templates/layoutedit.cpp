@@ -4,9 +4,7 @@
 #include "app/templates/layoutedit.h"
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string_view>
 #include <tuple>
 
@@ -23,6 +21,8 @@
 #include "app/windows/seite.h"
 #include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/clipbrd.h"
 #include "platform/ui/keyboard.h"
@@ -470,15 +470,18 @@ void TfrmLayout::WPToolbar1IconSelection(TObject*, TWpSelNr& typ, const AnsiStri
 }
 
 void TfrmLayout::ImportFile(const AnsiString& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  if (!in) throw EInvalidData("Die Datei \"" + fileName + "\" kann nicht gelesen werden.");
+  const AnsiString shown = ShownFileName(fileName);
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(fileName);
+  } catch (const Exception& e) {
+    throw EInvalidData(e.Message());  // names the file and why
+  }
   std::u32string leftOut;
-  const std::string data = FileText(bytes.str(), leftOut);
+  const std::string data = FileText(std::string_view(static_cast<const char*>(file.Memory()), file.Size()), leftOut);
   const bool rtf = IsRtf(data);
   if (!rtf && !IsPlainText(data))
-    throw EInvalidData("Die Datei \"" + fileName + "\" ist weder eine RTF- noch eine Textdatei; sie wird nicht geladen.");
+    throw EInvalidData("Die Datei \"" + shown + "\" ist weder eine RTF- noch eine Textdatei; sie wird nicht geladen.");
   TWPRTFTextIo text;
   TMemoryStream stream;
   stream.WriteBuffer(data.data(), static_cast<int>(data.size()));
@@ -490,7 +493,7 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
     read = false;
   }
   if (!read || text.LastResult != 0)
-    throw EInvalidData("Die Datei \"" + fileName + "\" enth\xE4lt fehlerhaftes RTF; sie wird nicht geladen.");
+    throw EInvalidData("Die Datei \"" + shown + "\" enth\xE4lt fehlerhaftes RTF; sie wird nicht geladen.");
   // Once the editor's change check has put the template into edit state,
   // its text is cleared, taking the editor's font, and the file is loaded
   // into it.
@@ -518,7 +521,7 @@ void TfrmLayout::ExportFile(const AnsiString& fileName) {
   try {
     DBWPRichText1->SaveToFile(fileName);
   } catch (const std::exception&) {
-    throw EInvalidData("Die Datei \"" + fileName + "\" kann nicht geschrieben werden.");
+    throw EInvalidData("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht geschrieben werden.");
   }
 }
 

@@ -1,15 +1,17 @@
 // The dataset layer's errors: the engine's result codes in German words
 // for the user, and the exceptions that carry them.
 #include <cctype>
+#include <cerrno>
 
 #include "platform/db/db.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
 // ---------------------------------------------------------------------------
 // Errors.
 
-AnsiString EngineProblemText(TBapiResult code) {
+AnsiString EngineProblemText(TBapiResult code, int systemError) {
   const char* restore = " Stellen Sie sie aus einer Sicherung wieder her.";
   const AnsiString rights = CP1252(" Prüfen Sie die Zugriffsrechte ihres Verzeichnisses und der Dateien darin.").str();
   switch (code) {
@@ -38,6 +40,8 @@ AnsiString EngineProblemText(TBapiResult code) {
                     "einmal.")
           .str();
     case bapiIOError:
+      if (systemError != 0 && systemError != EIO)
+        return CP1252("Der Zugriff auf sie scheitert: ").str() + SysErrorMessage(systemError);
       return CP1252("Der Datenträger meldet einen Fehler beim Zugriff auf sie. Prüfen Sie den Datenträger; lässt sich "
                     "die Datei danach noch immer nicht lesen, stellen Sie sie aus einer Sicherung wieder her.")
           .str();
@@ -68,12 +72,13 @@ AnsiString EngineProblemText(TBapiResult code) {
     case bapiNotSupported:
     case bapiNotImplemented: return "Die Datenbank kann das mit ihr nicht.";
     // A number no text knows: the engine's own words beside it.
-    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + " (" + ResultCodeText(code) + ").";
+    default: return "Die Datenbank meldet den Fehler " + IntToStr(code) + ".";
   }
 }
 
-AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access) {
-  const AnsiString named = file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + file + "\"";
+AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access, int systemError) {
+  const AnsiString named =
+      file.empty() ? AnsiString("eine Datei der Datenbank") : "die Datei \"" + ShownFileName(file) + "\"";
   AnsiString head;
   switch (access) {
     case eaRead: head = named + " kann nicht gelesen werden:"; break;
@@ -81,23 +86,25 @@ AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineA
     case eaWrite: head = "in " + named + " kann nicht geschrieben werden:"; break;
   }
   head[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(head[0])));
-  return head + "\r" + EngineProblemText(code);
+  return head + "\r" + EngineProblemText(code, systemError);
 }
 
 void Check(TBapiResult result) {
   if (result == bapiOk) return;
-  throw EDBEngineError(result, EngineErrorMessage(result, AnsiString(), eaRead));
+  const int err = BapiLastSystemError();
+  throw EDBEngineError(result, EngineErrorMessage(result, AnsiString(), eaRead, err), err);
 }
 
 void TDataSet::Check(TBapiResult result, TEngineAccess access) const {
   if (result == bapiOk) return;
+  const int err = BapiLastSystemError();  // before FilePath asks anything
   AnsiString file;
   try {
     file = FilePath();
   } catch (const std::exception&) {
     // The message then names no file rather than hiding the engine's answer.
   }
-  throw EDBEngineError(result, EngineErrorMessage(result, file, access));
+  throw EDBEngineError(result, EngineErrorMessage(result, file, access, err), err);
 }
 
 void DatabaseError(const AnsiString& message) { throw EDatabaseError(message); }

@@ -652,9 +652,10 @@ void TTable::EmptyTable() {
   }
   OpenCursor(true);
   const TBapiResult rc = BapiEmptyTable(handle_);
+  const int err = BapiLastSystemError();
   const AnsiString file = rc == bapiOk ? AnsiString() : FilePath();  // while the database is open
   CloseCursor();
-  if (rc != bapiOk) throw EDBEngineError(rc, EngineErrorMessage(rc, file, eaWrite));
+  if (rc != bapiOk) throw EDBEngineError(rc, EngineErrorMessage(rc, file, eaWrite, err), err);
 }
 
 void TTable::DeleteTable() {

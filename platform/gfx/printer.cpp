@@ -1,6 +1,7 @@
 // TPrinter (see printer.h).
 #include "platform/gfx/printer.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -47,7 +48,7 @@ TDeviceCaps DefaultCaps(const TPrintJobSettings& s) {
 }  // namespace
 
 TPrinter::TPrinter() {
-  fileName_ = (std::filesystem::temp_directory_path() / "Orvelan.pdf").string();
+  fileName_ = FromSysFileName((std::filesystem::temp_directory_path() / "Orvelan.pdf").string());
 }
 
 TPrinter::~TPrinter() {

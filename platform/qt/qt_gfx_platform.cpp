@@ -13,6 +13,10 @@
 #include <QPrinterInfo>
 #include <QScreen>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -22,6 +26,8 @@
 #include "platform/qt/qt_gfx_fonts.h"
 #include "platform/qt/qt_host.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/sysutils.h"
 
 namespace qtgfx {
 namespace {
@@ -55,16 +61,18 @@ TDeviceCaps PageCaps(const QPageLayout& layout, int res, bool pdf) {
   return c;
 }
 
+// The file is made here, by its name on the file system, and handed to the
+// writer open: the toolkit's own opening would go by its text form.
 class PdfJob : public TPrintJob {
 public:
-  explicit PdfJob(const TPrintJobSettings& s) : file_(ToQ(s.FileName)), writer_(file_) {
+  explicit PdfJob(const TPrintJobSettings& s) : sysName_(SysFileName(s.FileName)), writer_(OpenFile(s)) {
     writer_.setResolution(s.Resolution);
     writer_.setPageSize(PaperOf(s));
     writer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer_.setTitle(ToQ(s.Title));
     writer_.setCreator(QStringLiteral("Orvelan"));
-    if (!painter_.begin(&writer_)) throw EFCreateError("PDF-Datei kann nicht angelegt werden: " + s.FileName);
+    if (!painter_.begin(&writer_)) Failed(s, EIO);
     device_ = std::make_unique<QtPageDevice>(painter_, PageCaps(writer_.pageLayout(), s.Resolution, true));
   }
   ~PdfJob() override {
@@ -72,14 +80,29 @@ public:
   }
   TDrawDevice& Device() override { return *device_; }
   void NewPage() override { writer_.newPage(); }
-  void Finish() override { painter_.end(); }
+  void Finish() override {
+    painter_.end();
+    file_.close();
+  }
   void Cancel() override {
     painter_.end();
-    QFile::remove(file_);
+    file_.close();
+    ::unlink(sysName_.c_str());
   }
 
 private:
-  QString file_;
+  [[noreturn]] static void Failed(const TPrintJobSettings& s, int err) {
+    throw EFCreateError("Die PDF-Datei \"" + ShownFileName(s.FileName) + "\" kann nicht angelegt werden: " +
+                        SysErrorMessage(err));
+  }
+  QFile* OpenFile(const TPrintJobSettings& s) {
+    const int fd = ::open(sysName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) Failed(s, errno);
+    file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
+    return &file_;
+  }
+  std::string sysName_;
+  QFile file_;
   QPdfWriter writer_;
   QPainter painter_;
   std::unique_ptr<QtPageDevice> device_;

@@ -18,6 +18,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QRegularExpression>
 #include <QFileInfo>
@@ -40,11 +41,15 @@
 #include "platform/qt/qt_host.h"
 #include "platform/qt/qt_ui_clipboard.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 
 namespace qtwin {
 namespace {
 
 QString ToQ(const AnsiString& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+// A path in the toolkit's form, and back: through the file system's names.
+QString PathToQ(const AnsiString& path) { return QFile::decodeName(QByteArray::fromStdString(SysFileName(path))); }
+AnsiString PathFromQ(const QString& path) { return FromSysFileName(QFile::encodeName(path).toStdString()); }
 
 bool Offscreen() {
   static const bool off = QGuiApplication::platformName() == QLatin1String("offscreen");
@@ -572,10 +577,10 @@ class QtWindowHost : public TWindowHost {
     const QString filters = QString::fromStdString(ToolkitFilter(req.Filter));
     // Without a folder of its own the dialog opens where the user last
     // chose a file, else in the home folder.
-    QString start = ToQ(req.InitialDir);
-    if (start.isEmpty() && !QFileInfo(ToQ(req.FileName)).isAbsolute())
+    QString start = PathToQ(req.InitialDir);
+    if (start.isEmpty() && !QFileInfo(PathToQ(req.FileName)).isAbsolute())
       start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
-    if (!req.FileName.empty()) start = start.isEmpty() ? ToQ(req.FileName) : start + "/" + ToQ(req.FileName);
+    if (!req.FileName.empty()) start = start.isEmpty() ? PathToQ(req.FileName) : start + "/" + PathToQ(req.FileName);
     QString chosen;
     QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters, &chosen)
                          : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, filters);
@@ -586,9 +591,7 @@ class QtWindowHost : public TWindowHost {
     const QRegularExpressionMatch type = kOneExtension.match(chosen);
     if (req.Save && !req.DefaultExt.empty() && QFileInfo(r).suffix().isEmpty() && type.hasMatch()) r += type.captured(1);
     lastDir_ = QFileInfo(r).absolutePath();
-    AnsiString a;
-    if (!Utf8ToCp1252(r.toUtf8().toStdString(), a)) return false;  // a path the program cannot name
-    fileName = a;
+    fileName = PathFromQ(r);
     return true;
   }
   void SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats, const THostImage* image) override {
@@ -600,7 +603,8 @@ class QtWindowHost : public TWindowHost {
     return true;
   }
   bool ClipboardImage(THostImage& image) const override { return qtui::ClipboardGetImage(image); }
-  bool OpenUrl(const AnsiString& url) override { return qtui::OpenUrl(Cp1252ToUtf8(url)); }
+  // A local file (the help file) is named as the file system names it.
+  bool OpenUrl(const AnsiString& url) override { return qtui::OpenUrl(SysFileName(url)); }
   // The display's name; a headless process has a screen of its own.
   std::string InstanceScope() const override {
     if (Offscreen()) return "offscreen." + std::to_string(QCoreApplication::applicationPid());

@@ -10,22 +10,28 @@ char32_t Cp1252ToUnicode(unsigned char c) {
 
 bool UnicodeToCp1252(char32_t u, unsigned char& out) { return cp1252_detail::Encode(u, out); }
 
+void AppendUtf8(char32_t u, std::string& out) {
+  if (u < 0x80) {
+    out += static_cast<char>(u);
+  } else if (u < 0x800) {
+    out += static_cast<char>(0xC0 | (u >> 6));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  } else if (u < 0x10000) {
+    out += static_cast<char>(0xE0 | (u >> 12));
+    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (u >> 18));
+    out += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (u & 0x3F));
+  }
+}
+
 std::string Cp1252ToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() + s.size() / 8);
-  for (unsigned char c : s) {
-    char32_t u = Cp1252ToUnicode(c);
-    if (u < 0x80) {
-      out += static_cast<char>(u);
-    } else if (u < 0x800) {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (u >> 12));
-      out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
+  for (unsigned char c : s) AppendUtf8(Cp1252ToUnicode(c), out);
   return out;
 }
 
@@ -128,25 +134,34 @@ AnsiString LeftOutNotice(std::u32string_view leftOut) {
          "); sie wurden weggelassen.";
 }
 
+size_t Utf8SequenceLength(std::string_view s, size_t i, char32_t* code) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    if (code) *code = c;
+    return 1;
+  }
+  const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  // The second byte's range excludes overlong forms, surrogates and code
+  // points beyond U+10FFFF.
+  const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  char32_t u = c & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) {
+    const unsigned char b = static_cast<unsigned char>(s[i + k]);
+    if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+    u = (u << 6) | (b & 0x3F);
+  }
+  if (code) *code = u;
+  return n;
+}
+
 bool IsUtf8BeyondAscii(std::string_view s) {
   bool beyond = false;
   for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    const size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-    if (n == 0 || i + n > s.size()) return false;
-    // The second byte's range excludes overlong forms, surrogates and code
-    // points beyond U+10FFFF.
-    const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-    const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-    for (size_t k = 1; k < n; ++k) {
-      const unsigned char b = static_cast<unsigned char>(s[i + k]);
-      if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return false;
-    }
-    beyond = true;
+    const size_t n = Utf8SequenceLength(s, i);
+    if (n == 0) return false;
+    beyond = beyond || n > 1;
     i += n;
   }
   return beyond;

@@ -19,6 +19,8 @@ bool UnicodeToCp1252(char32_t u, unsigned char& out);
 // Windows-1252 byte (or malformed UTF-8) by returning false; `out` then holds
 // the text converted up to that character, and `badPos` its byte offset.
 std::string Cp1252ToUtf8(std::string_view s);
+// One code point in UTF-8, appended to `out`.
+void AppendUtf8(char32_t u, std::string& out);
 bool Utf8ToCp1252(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
 
 // Converting form that raises EConvertError naming the offending position.
@@ -49,6 +51,9 @@ AnsiString LeftOutNotice(std::u32string_view leftOut);
 // Windows-1252 with a letter beyond ASCII next to never is, so a file that
 // is may be taken for UTF-8.
 bool IsUtf8BeyondAscii(std::string_view bytes);
+// The length of the well-formed UTF-8 character at `i` (same rules), its
+// code point in `code`; 0 when the bytes there are none.
+size_t Utf8SequenceLength(std::string_view s, size_t i, char32_t* code = nullptr);
 
 // Compile-time conversion for source literals written in UTF-8:
 //   constexpr auto s = CP1252("Persönliches");  s.str() == "Pers\xF6nliches"

@@ -1,5 +1,5 @@
-// File helpers over POSIX calls; every name passes Cp1252ToUtf8 on its way
-// to the system and Utf8ToCp1252 on its way back.
+// File helpers over POSIX calls; every name passes SysFileName on its way
+// to the system and FromSysFileName on its way back.
 #include "platform/rtl/files.h"
 
 #include <dirent.h>
@@ -16,7 +16,14 @@
 
 namespace {
 
-std::string Sys(std::string_view name) { return Cp1252ToUtf8(name); }
+std::string Sys(std::string_view name) { return SysFileName(name); }
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;  // a name may have passed UpperCase and back
+  return -1;
+}
 
 bool IsDelim(char c) { return c == '/' || c == '\\'; }
 
@@ -83,8 +90,7 @@ AnsiString Resolve(const AnsiString& path, bool keepMissing) {
           found = AnsiString(part);  // the exact spelling wins
         } else if (DIR* d = ::opendir(dirSys.c_str())) {
           while (dirent* e = ::readdir(d)) {
-            AnsiString name;
-            if (!Utf8ToCp1252(e->d_name, name)) continue;
+            const AnsiString name = FromSysFileName(e->d_name);
             if (AnsiSameText(name, part)) {
               found = name;
               break;
@@ -109,6 +115,53 @@ AnsiString Resolve(const AnsiString& path, bool keepMissing) {
 }
 
 }  // namespace
+
+std::string SysFileName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size() + name.size() / 8);
+  size_t plain = 0;  // start of the text not yet converted
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] != kSysByteMark || i + 2 >= name.size()) continue;
+    const int hi = HexDigit(name[i + 1]), lo = HexDigit(name[i + 2]);
+    if (hi < 0 || lo < 0) continue;
+    out += Cp1252ToUtf8(name.substr(plain, i - plain));
+    out += static_cast<char>(hi << 4 | lo);
+    i += 2;
+    plain = i + 1;
+  }
+  return out + Cp1252ToUtf8(name.substr(plain));
+}
+
+AnsiString FromSysFileName(std::string_view sys) {
+  static const char kHex[] = "0123456789ABCDEF";
+  AnsiString out;
+  out.reserve(sys.size());
+  for (size_t i = 0; i < sys.size();) {
+    char32_t u = 0;
+    size_t n = Utf8SequenceLength(sys, i, &u);
+    unsigned char b = 0;
+    // The mark itself never stands for its own character, so that reading
+    // the text back is never in doubt.
+    if (n > 0 && UnicodeToCp1252(u, b) && b != static_cast<unsigned char>(kSysByteMark)) {
+      out += static_cast<char>(b);
+    } else {
+      n = n > 0 ? n : 1;
+      for (size_t k = i; k < i + n; ++k) {
+        const auto c = static_cast<unsigned char>(sys[k]);
+        out += kSysByteMark;
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+      }
+    }
+    i += n;
+  }
+  return out;
+}
+
+AnsiString ShownFileName(std::string_view name) {
+  if (name.find(kSysByteMark) == std::string_view::npos) return AnsiString(name);
+  return Utf8ToCp1252Lossy(SysFileName(name), '?');
+}
 
 bool FileExists(const AnsiString& name) {
   struct stat st {};
@@ -139,6 +192,17 @@ bool ForceDirectories(const AnsiString& dir) {
 
 bool DeleteFile(const AnsiString& name) {
   return FileExists(name) && ::unlink(Sys(name).c_str()) == 0;
+}
+
+int BrokenLink(const AnsiString& name, AnsiString& target) {
+  const std::string sys = Sys(ExcludeTrailingPathDelimiter(name));
+  struct stat st {};
+  if (name.empty() || ::lstat(sys.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || StatSys(sys, st)) return 0;
+  const int err = errno;
+  char buf[PATH_MAX];
+  const ssize_t n = ::readlink(sys.c_str(), buf, sizeof buf - 1);
+  target = n > 0 ? FromSysFileName(std::string_view(buf, static_cast<size_t>(n))) : AnsiString();
+  return err;
 }
 
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName) {
@@ -193,12 +257,15 @@ AnsiString ResolveFileName(const AnsiString& path) { return Resolve(path, true);
 void SetCommandLine(int argc, const char* const* argv) {
   auto& args = Args();
   args.clear();
-  for (int i = 0; i < argc; ++i) args.push_back(ToAnsiLossy(argv[i] ? argv[i] : ""));
+  for (int i = 0; i < argc; ++i) {
+    const char* a = argv[i] ? argv[i] : "";
+    args.push_back(i == 0 ? FromSysFileName(a) : ToAnsiLossy(a));  // the program file's path, where /proc has none
+  }
   char buf[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n > 0) {
     if (args.empty()) args.emplace_back();
-    args[0] = ToAnsiLossy(std::string_view(buf, n));
+    args[0] = FromSysFileName(std::string_view(buf, n));
   }
 }
 
@@ -208,7 +275,7 @@ AnsiString ParamStr(int index) {
   if (index == 0 && Args().empty()) {
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    return n > 0 ? ToAnsiLossy(std::string_view(buf, n)) : AnsiString();
+    return n > 0 ? FromSysFileName(std::string_view(buf, n)) : AnsiString();
   }
   if (index < 0 || index >= static_cast<int>(Args().size())) return {};
   return Args()[index];

@@ -2,7 +2,9 @@
 // deleting and renaming, path pieces, a file-name lookup that ignores letter
 // case, the command line and a millisecond tick counter.
 //
-// Names are Windows-1252 text; they become UTF-8 only at the system call.
+// Names are Windows-1252 text; SysFileName and FromSysFileName are the one
+// crossing to and from the file system's names, for every call that hands
+// a name to the system or takes one from it.
 // The path delimiter is '/'; the path-piece functions and the case-free
 // lookup also accept '\' as a delimiter, since stored settings may hold
 // paths written the Windows way. None of these functions raises for a bad
@@ -16,6 +18,18 @@
 
 constexpr char PathDelim = '/';
 
+// The file system's names are bytes, normally UTF-8. FromSysFileName keeps
+// every character Windows-1252 holds as its byte; any other character (Ł,
+// an emoji) and every byte that is no UTF-8 stays in the text as
+// kSysByteMark and two hex digits per byte, so that SysFileName hands a
+// name read from the system back byte for byte. Such a name is shown
+// through ShownFileName: each such character as its base letter (Ł as L),
+// or as '?' where it has none.
+constexpr char kSysByteMark = '\x81';  // a byte Windows-1252 leaves undefined
+std::string SysFileName(std::string_view name);
+AnsiString FromSysFileName(std::string_view sys);
+AnsiString ShownFileName(std::string_view name);
+
 bool FileExists(const AnsiString& name);       // an existing regular file
 bool DirectoryExists(const AnsiString& name);  // an existing directory
 // An existing directory this process may list and enter / create files in.
@@ -26,6 +40,10 @@ bool ForceDirectories(const AnsiString& dir);
 bool DeleteFile(const AnsiString& name);
 // Fails (false) when the target exists already, as on Windows.
 bool RenameFile(const AnsiString& oldName, const AnsiString& newName);
+// When the name is a symbolic link the system cannot follow, why (an errno:
+// ENOENT when its end is missing, a disk not plugged in, say; ELOOP for
+// links that go round), with `target` what the link names; else 0.
+int BrokenLink(const AnsiString& name, AnsiString& target);
 
 // "dir/sub/name.ext": path "dir/sub/", dir "dir/sub", name "name.ext",
 // extension ".ext" (the last dot of the name; empty when none).
@@ -48,7 +66,8 @@ AnsiString FindFileNoCase(const AnsiString& path);
 AnsiString ResolveFileName(const AnsiString& path);
 
 // The command line. main() hands it over once; arguments are converted to
-// Windows-1252 (a character the code page lacks becomes '?').
+// Windows-1252 (a character the code page lacks becomes '?'); the program
+// file's path (from the system, whatever argv[0] says) by FromSysFileName.
 void SetCommandLine(int argc, const char* const* argv);
 int ParamCount();
 // 0 is the program file's full path; beyond ParamCount empty.

@@ -17,7 +17,7 @@ namespace {
 
 // `err` receives the errno when the name cannot be looked at.
 bool StatPath(const AnsiString& path, struct stat& st, int& err) {
-  if (::stat(Cp1252ToUtf8(path).c_str(), &st) == 0) return true;
+  if (::stat(SysFileName(path).c_str(), &st) == 0) return true;
   err = errno;
   return false;
 }
@@ -59,24 +59,23 @@ std::string FolderOf(const std::string& file) {
   return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
 }
 
-// Text a desktop editor saved as UTF-16 (after its byte-order mark) in
-// Windows-1252; a character the code page lacks in its folded form or as
-// '?', like the UTF-8 a file may hold.
-AnsiString Utf16ToCp1252(std::string_view bytes, bool bigEndian) {
+// Text a desktop editor saved as UTF-16 (after its byte-order mark) as
+// UTF-8, to be read like a file saved so; half a pair or an odd byte as '?'.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   auto unit = [&](size_t i) -> char32_t {
     const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
     return bigEndian ? (a << 8 | b) : (b << 8 | a);
   };
-  AnsiString out;
+  std::string out;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     char32_t u = unit(i);
     if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
       u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
       i += 2;
+    } else if (u >= 0xD800 && u < 0xE000) {
+      u = '?';
     }
-    std::u32string gone;
-    FoldOrLeaveOut(u, out, gone);
-    if (!gone.empty()) out += '?';
+    AppendUtf8(u, out);
   }
   if (bytes.size() % 2) out += '?';
   return out;
@@ -165,7 +164,7 @@ void TIniFile::Load() {
   unreadable_ = 0;
   std::string text;
   // Not blocking: the name may have become a pipe since it was looked at.
-  int fd = ::open(Cp1252ToUtf8(path_).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = ::open(SysFileName(path_).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd >= 0 && (::fstat(fd, &st) != 0 || NotAFile(st))) {
     const int why = NotAFile(st) ? NotAFile(st) : errno;
     ::close(fd);
@@ -196,13 +195,15 @@ void TIniFile::Load() {
   // A desktop editor may have saved the file in UTF-8, often with a byte
   // order mark, or in UTF-16 with one; it is read as the user wrote it,
   // and written back in Windows-1252 like every file the program writes.
+  // A character the code page lacks stays as a file name keeps it, so that
+  // a folder named with it is found (ReadFileName).
   const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
   const bool utf16le = text.compare(0, 2, "\xFF\xFE") == 0, utf16be = text.compare(0, 2, "\xFE\xFF") == 0;
   if (bom) text.erase(0, 3);
   if (utf16le || utf16be)
-    text = Utf16ToCp1252(std::string_view(text).substr(2), utf16be);
+    text = FromSysFileName(Utf16ToUtf8(std::string_view(text).substr(2), utf16be));
   else if (bom || IsUtf8BeyondAscii(text))
-    text = Utf8ToCp1252Lossy(text, '?');
+    text = FromSysFileName(text);
   size_t p = 0;
   while (p < text.size()) {
     size_t start = p;
@@ -219,9 +220,12 @@ void TIniFile::Save() {
     text += l.raw;
     text += "\r\n";
   }
+  // A path with a letter the code page lacks stays readable in an editor:
+  // the file is then written in UTF-8, which reads back as it was.
+  if (text.find(kSysByteMark) != std::string::npos && IsUtf8BeyondAscii(SysFileName(text))) text = SysFileName(text);
   if (const int err = SaveProblem()) WriteError(fileName_, err);
   int linkErr = 0;
-  const std::string target = FinalTarget(Cp1252ToUtf8(path_), linkErr);
+  const std::string target = FinalTarget(SysFileName(path_), linkErr);
   if (linkErr) WriteError(fileName_, linkErr);
   const std::string tmp = target + ".~tmp";
   struct stat st {};
@@ -270,7 +274,7 @@ int TIniFile::SaveProblem() const {
   if (unreadable_) return unreadable_;
   const AnsiString path = path_.empty() ? ResolveFileName(fileName_) : path_;
   int err = 0;
-  const std::string target = FinalTarget(Cp1252ToUtf8(path), err);
+  const std::string target = FinalTarget(SysFileName(path), err);
   if (err) return err;
   struct stat st {};
   if (::stat(target.c_str(), &st) == 0) {
@@ -346,6 +350,11 @@ const TIniFile::Line* TIniFile::FindValue(std::string_view section, std::string_
 }
 
 AnsiString TIniFile::ReadString(std::string_view section, std::string_view ident, const AnsiString& def) {
+  const Line* l = FindValue(section, ident);
+  return l ? ShownFileName(l->value) : def;
+}
+
+AnsiString TIniFile::ReadFileName(std::string_view section, std::string_view ident, const AnsiString& def) {
   const Line* l = FindValue(section, ident);
   return l ? l->value : def;
 }

@@ -15,7 +15,8 @@
 // folder, a pipe, a device, a socket, links that go round) is neither read
 // nor replaced: it reads as empty and names its cause in ReadProblem. A
 // write keeps every other line (comments, unknown sections, their order)
-// byte for byte. The file is written in Windows-1252 with CR LF line ends;
+// byte for byte. The file is written in Windows-1252 (in UTF-8 when a path in
+// it holds a letter the code page lacks, see files.h) with CR LF line ends;
 // LF or CR alone are accepted when reading, and so are UTF-8 (with or
 // without a byte-order mark) and UTF-16 with one (either byte order), which
 // the first write turns into Windows-1252. The contents are cached and
@@ -48,7 +49,12 @@ class TIniFile : public TObject {
   ~TIniFile() override;
   const AnsiString& FileName() const { return fileName_; }
 
+  // A character the code page lacks (in a file saved as UTF-8) reads as
+  // its base letter, or '?'.
   AnsiString ReadString(std::string_view section, std::string_view ident, const AnsiString& def);
+  // A path: such a character stays as files.h's names keep it, so that the
+  // path reaches the file it names.
+  AnsiString ReadFileName(std::string_view section, std::string_view ident, const AnsiString& def);
   // Decimal, or hexadecimal as "$1F" or "0x1F"; anything else gives `def`.
   int ReadInteger(std::string_view section, std::string_view ident, int def);
   // An integer: non-zero is true; a non-numeric text gives `def`.

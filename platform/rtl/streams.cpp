@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -17,20 +18,7 @@ constexpr auto kIncompleteWrite = CP1252("Die Daten konnten nicht vollständig g
 
 // Why a file could not be made or opened, in words, so that the message
 // says what to do about it.
-AnsiString FileCause(int err) {
-  switch (err) {
-    case EACCES:
-    case EPERM: return CP1252(": Der Zugriff ist nicht erlaubt (fehlende Rechte).").str();
-    case ENOENT: return CP1252(": Die Datei oder ihr Verzeichnis gibt es nicht.").str();
-    case ENOTDIR: return ": Ein Teil des Pfades ist kein Verzeichnis.";
-    case EISDIR: return ": Es ist ein Verzeichnis.";
-    case EROFS: return CP1252(": Der Datenträger ist schreibgeschützt.").str();
-    case ENOSPC:
-    case EDQUOT: return CP1252(": Auf dem Datenträger ist kein Platz frei.").str();
-    case ENAMETOOLONG: return ": Der Name ist zu lang.";
-    default: return ": Das System meldet den Fehler " + IntToStr(err) + " (" + AnsiString(std::strerror(err)) + ").";
-  }
-}
+AnsiString FileCause(int err) { return ": " + SysErrorMessage(err); }
 }  // namespace
 
 void TStream::ReadBuffer(void* buffer, int count) {
@@ -154,10 +142,12 @@ void TMemoryStream::SaveToFile(const AnsiString& fileName) const {
 
 // ---------------------------------------------------------------------------
 TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(fileName) {
-  const std::string path = Cp1252ToUtf8(fileName);
+  const std::string path = SysFileName(fileName);
   if (mode == fmCreate) {
     fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw EFCreateError("Die Datei \"" + fileName + "\" kann nicht angelegt werden" + FileCause(errno));
+    if (fd_ < 0)
+      throw EFCreateError("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht angelegt werden" +
+                          FileCause(errno));
     return;
   }
   int flags = O_CLOEXEC;
@@ -177,7 +167,8 @@ TFileStream::TFileStream(const AnsiString& fileName, unsigned mode) : fileName_(
     }
   }
   if (fd_ < 0)
-    throw EFOpenError("Die Datei \"" + fileName + CP1252("\" kann nicht geöffnet werden").str() + FileCause(err));
+    throw EFOpenError("Die Datei \"" + ShownFileName(fileName) + CP1252("\" kann nicht geöffnet werden").str() +
+                      FileCause(err));
 }
 
 TFileStream::~TFileStream() {
@@ -209,7 +200,7 @@ int TFileStream::Write(const void* buffer, int count) {
 int64_t TFileStream::Seek(int64_t offset, int origin) {
   int64_t target = SeekTarget(offset, origin, Position(), Size());
   off_t r = ::lseek(fd_, static_cast<off_t>(target), SEEK_SET);
-  if (r < 0) throw EStreamError("Fehler beim Positionieren in der Datei \"" + fileName_ + "\"");
+  if (r < 0) throw EStreamError("Fehler beim Positionieren in der Datei \"" + ShownFileName(fileName_) + "\"");
   return r;
 }
 
@@ -221,7 +212,8 @@ int64_t TFileStream::Size() const {
 void TFileStream::SetSize(int64_t size) {
   int64_t pos = Position();
   if (size < 0 || ::ftruncate(fd_, static_cast<off_t>(size)) != 0)
-    throw EStreamError(CP1252("Die Größe der Datei \"").str() + fileName_ + CP1252("\" kann nicht geändert werden").str());
+    throw EStreamError(CP1252("Die Größe der Datei \"").str() + ShownFileName(fileName_) +
+                       CP1252("\" kann nicht geändert werden").str());
   if (pos > size) ::lseek(fd_, static_cast<off_t>(size), SEEK_SET);
 }
 

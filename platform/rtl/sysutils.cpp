@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/rtl/cp1252.h"
@@ -822,4 +823,30 @@ int64_t CheckedMul64(int64_t a, int64_t b) {
 int64_t RangeCheck(int64_t v, int64_t lo, int64_t hi) {
   if (v < lo || v > hi) RaiseRangeError();
   return v;
+}
+
+AnsiString SysErrorMessage(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM: return CP1252("Der Zugriff ist nicht erlaubt (fehlende Zugriffsrechte).").str();
+    case ENOENT: return "Die Datei oder ihr Verzeichnis gibt es nicht.";
+    case ENOTDIR: return "Ein Teil des Pfades ist kein Verzeichnis.";
+    case EISDIR: return "Es ist ein Verzeichnis, keine Datei.";
+    case ENXIO:
+    case ENODEV:
+      return CP1252("Es ist keine gewöhnliche Datei, sondern eine Pipe, ein Gerät oder ein Socket.").str();
+    case ELOOP: return CP1252("Eine Verknüpfung im Pfad verweist im Kreis auf sich selbst.").str();
+    case EROFS: return CP1252("Der Datenträger ist schreibgeschützt.").str();
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return CP1252("Auf dem Datenträger ist kein Platz frei.").str();
+    case EIO: return CP1252("Der Datenträger meldet einen Fehler.").str();
+    case ENAMETOOLONG: return "Der Name oder Pfad ist zu lang.";
+    case EBUSY:
+    case ETXTBSY: return "Die Datei wird gerade vom System benutzt.";
+    case EMFILE:
+    case ENFILE: return CP1252("Es sind zu viele Dateien geöffnet. Schließen Sie andere Programme.").str();
+    case ENOMEM: return CP1252("Der Arbeitsspeicher reicht nicht aus. Schließen Sie andere Programme.").str();
+    default: return "Fehler " + IntToStr(err) + " des Systems.";
+  }
 }

@@ -183,6 +183,11 @@ T CheckedCast(int64_t v);
 [[noreturn]] void RaiseRangeError();
 [[noreturn]] void RaiseIntOverflow();
 
+// What a system error number (errno) means, as one German sentence; a
+// number without words of its own is "Fehler <n> des Systems.": the
+// system's own words are English and never reach the user.
+AnsiString SysErrorMessage(int err);
+
 template <class T>
 T CheckedCast(int64_t v) {
   if (v < static_cast<int64_t>(std::numeric_limits<T>::min()) ||

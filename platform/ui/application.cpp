@@ -166,7 +166,7 @@ bool TApplication::HelpContext(int context) {
     return true;
   }
   if (!helpFile_.empty()) {
-    const AnsiString name = "Die Hilfedatei \"" + ExtractFileName(helpFile_) + "\"";
+    const AnsiString name = "Die Hilfedatei \"" + ShownFileName(ExtractFileName(helpFile_)) + "\"";
     if (!FileExists(helpFile_)) {
       MessageBox(name + " wurde nicht gefunden.", title_, MB_OK | MB_ICONINFORMATION);
       return false;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "richtext/model/progress.h"
 
 // --- language and messages -------------------------------------------------------------------
@@ -319,7 +320,7 @@ void TWPCustomRichText::ShowStatusText(const AnsiString& text) {
 }
 
 void TWPCustomRichText::ShowFileName() {
-  if (statusBar_) statusBar_->SetPanelText(fileName_.empty() ? templateName_ : fileName_, stFileName);
+  if (statusBar_) statusBar_->SetPanelText(fileName_.empty() ? templateName_ : ShownFileName(fileName_), stFileName);
 }
 
 void TWPCustomRichText::RefreshStatus() {

@@ -47,8 +47,8 @@ inline void CopyBuiltData(const fs::path& dir, std::initializer_list<const char*
 // The program's settings pointed into `dir` (which must end without a
 // slash), and out of it again with every table closed.
 inline void EnterProgramDir(const fs::path& dir) {
-  SetProgramDirectory(dir.string() + "/");
-  ProgramDir = dir.string() + "/";
+  SetProgramDirectory(FromSysFileName(dir.string()) + "/");
+  ProgramDir = FromSysFileName(dir.string()) + "/";
 }
 inline void LeaveProgramDir(const fs::path& dir) {
   ReleaseData();

@@ -25,6 +25,7 @@
 #include "app/editors/entryeditor.h"
 #include "app/main/program.h"
 #include "app/windows/saying.h"
+#include "dbengine/blockfile.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "tests/app_main/main_fixture.h"
@@ -403,6 +404,58 @@ TEST_F(ProgramBlock, AMissingDataFolderIsNamedAndKeptInTheSettings) {
   EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
   EXPECT_FALSE(fs::exists(Root() / "stick"));
   EXPECT_EQ(TIniFile(Ini().string()).ReadString("VERZEICHNISSE", "Eigene Daten", ""), stick);
+  // A file where the folder belongs is said to be one, and left alone.
+  delete frmMain;
+  delete frmSpruch;
+  fs::create_directories(Root() / "stick");
+  apptest::Put(stick, "kein Verzeichnis");
+  driver.AnswerNextMessageBox(IDOK);
+  EXPECT_EQ(RunFullStart({}), 0);
+  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
+  EXPECT_NE(
+      driver.MessageBoxes()[1].Text.find("Verzeichnisses \"" + stick + "\" f\xFCr Ihre eigenen Daten steht eine Datei"),
+      std::string::npos)
+      << driver.MessageBoxes()[1].Text;
+  EXPECT_EQ(apptest::Slurp(stick), "kein Verzeichnis");
+}
+
+// Folders whose names hold an umlaut or a letter outside Windows-1252 as
+// the program's (the real program finds its own by its path), the
+// reference data's and the user's: every file is found and the settings
+// keep the folders byte for byte.
+TEST_F(ProgramBlock, FoldersNamedBeyondTheCodePageHoldTheProgramAndItsData) {
+  const fs::path real = Root() / "Programm \xC5\x81ukasz";
+  apptest::CopyBuiltData(real);
+  apptest::PlaceProgram(real);
+  apptest::Put(real / "Orvelan.Ini", "[ALLGEMEIN]\r\nLetzter Programmstart=" +
+                                          std::to_string(static_cast<int>(Trunc(Date()))) + "\r\n");
+  // An automatic start on a day it already ran: the data is set up, the
+  // notice shown, and the program ends.
+  const std::string run = "cd '" + real.string() + "' && QT_QPA_PLATFORM=offscreen ./orvelan /a >/dev/null 2>&1";
+  EXPECT_EQ(std::system(run.c_str()), 0);
+  EXPECT_TRUE(TIniFile(FromSysFileName((real / "Orvelan.Ini").string())).SectionExists("GEBURTSTAGE"));
+  for (const std::string name : {"J\xC3\xBCrgen M\xC3\xBCller", "\xC5\x81ukasz Dokumente", "Ordner\xF0\x9F\x98\x80"}) {
+    SCOPED_TRACE(name);
+    const fs::path program = Root() / name, reference = Root() / ("Grunddaten " + name);
+    fs::create_directories(program / ("Benutzer " + name));
+    fs::copy(Root() / "DATEN", reference);
+    for (const char* f : {"OvDef001.Rtf", "OvDef002.Rtf", "OvDef003.Rtf"}) fs::copy_file(Root() / f, program / f);
+    // As a desktop editor saves it, in UTF-8.
+    apptest::Put(program / "Orvelan.Ini", "[VERZEICHNISSE]\r\nGrunddaten=" + reference.string() +
+                                              "\r\nEigene Daten=Benutzer " + name + "\r\n");
+    apptest::EnterProgramDir(program);
+    const size_t boxes = driver.MessageBoxes().size();
+    EXPECT_EQ(RunFullStart({}), 0);
+    EXPECT_EQ(driver.MessageBoxes().size(), boxes);
+    delete frmMain;
+    delete frmSpruch;
+    TIniFile ini(FromSysFileName((program / "Orvelan.Ini").string()));
+    EXPECT_EQ(SysFileName(ini.ReadFileName("VERZEICHNISSE", "Grunddaten", "")), reference.string() + "/");
+    EXPECT_EQ(SysFileName(ini.ReadFileName("VERZEICHNISSE", "Eigene Daten", "")), "Benutzer " + name + "/");
+    LoadSettings();
+    EXPECT_EQ(apptest::OpenTable("OrvUser", "LAYOUT.FFD")->RecordCount(), 3);
+    SaveSettings();
+  }
 }
 
 // The user's table of entries deleted between two runs: the next start
@@ -434,16 +487,38 @@ TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
     EXPECT_EQ(NextEntryId(), answer == IDNO ? 2 : 1);
     SaveSettings();
   }
-  delete frmMain;
-  delete frmSpruch;
-  fs::remove_all(Root() / "BENUTZER");
-  driver.AnswerNextMessageBox(IDOK);
-  const size_t boxes = driver.MessageBoxes().size();
-  EXPECT_EQ(RunFullStart({}), 0);
-  ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
-  const std::string said = driver.MessageBoxes().back().Text;
-  EXPECT_NE(said.find("Verzeichnis \"" + (Root() / "BENUTZER").string() + "\""), std::string::npos) << said;
-  EXPECT_NE(said.find("fehlt"), std::string::npos) << said;
+  // The table a link to a file on a disk that is not plugged in, or a link
+  // that goes round: the link, its end and why are named, nothing is made
+  // in its place. Then the whole folder gone, and a file in its place,
+  // which is left alone.
+  const fs::path stick = Root() / "stick" / "EIGENES.FFD";
+  for (const std::string how : {"link", "loop", "gone", "file"}) {
+    SCOPED_TRACE(how);
+    delete frmMain;
+    delete frmSpruch;
+    if (how == "link" || how == "loop") {
+      fs::remove(path);
+      fs::create_symlink(how == "link" ? stick : path, path);
+    }
+    if (how == "gone" || how == "file") fs::remove_all(Root() / "BENUTZER");
+    if (how == "file") apptest::Put(Root() / "BENUTZER", "x");
+    driver.AnswerNextMessageBox(IDOK);
+    const size_t boxes = driver.MessageBoxes().size();
+    EXPECT_EQ(RunFullStart({}), 0);
+    ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
+    const std::string said = driver.MessageBoxes().back().Text;
+    const std::string users = "\"" + (Root() / "BENUTZER").string() + "\"";
+    const std::string named =
+        how == "link"   ? "Die Datei \"" + path.string() + "\" ist eine Verkn\xFCpfung auf \"" + stick.string() +
+                              "\", und das fehlt"
+        : how == "loop" ? "der das System nicht folgen kann: Eine Verkn\xFCpfung im Pfad verweist im Kreis"
+        : how == "gone" ? "Verzeichnis " + users + " mit Ihren eigenen Daten fehlt"
+                        : "Verzeichnisses " + users + " f\xFCr Ihre eigenen Daten steht eine Datei";
+    EXPECT_NE(said.find(named), std::string::npos) << said;
+    EXPECT_EQ(said.find("angelegt"), std::string::npos) << said;
+  }
+  EXPECT_TRUE(fs::is_regular_file(Root() / "BENUTZER"));
+  EXPECT_FALSE(fs::exists(stick.parent_path()));
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
 }
 
@@ -472,6 +547,20 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
     for (size_t i : at) b[i] ^= 0x20;
     return b;
   };
+  // Damage a checksum cannot see: the block summed again after the change.
+  auto resummed = [&](const fs::path& file, size_t at, const std::string& with) {
+    std::string b = good[file];
+    b.replace(at, with.size(), with);
+    auto* block = reinterpret_cast<uint8_t*>(b.data()) + at / 8192 * 8192;
+    ffdetail::Put32(block + ffdetail::kOffChecksum, 0);
+    ffdetail::Put32(block + ffdetail::kOffChecksum, ffdetail::BlockChecksum(block, 8192, ffdetail::kFormatVersion));
+    return b;
+  };
+  // In the record (its data block "FFDH"): the memo's reference stands
+  // before the first name; the link's entry number after its code, the
+  // null flags after that.
+  const size_t memoRef = good[own].find("\x04" "Anna", good[own].find("FFDH")) - 4,
+               link = good[links].find("\x03" "FAM", good[links].find("FFDH")) + 4;
   const size_t memo = good[own].find("Erinnerung an die Reise");
   ASSERT_NE(memo, std::string::npos);
   uint32_t root = 0, dayRoot = 0;  // of index 4, "XEIGE_TERM1", and 2, "XEIGE_MTJ", as the header holds them
@@ -487,6 +576,12 @@ TEST_F(ProgramBlock, ADamagedUserFileLeavesOutOnlyWhatNeedsIt) {
     bool asFolder = false;  // a folder stands in the file's place
   } cases[] = {
       {"memo byte", own, flipped({memo + 5}), 0644, true, false, true, true, true, "kann nicht ganz gelesen"},
+      {"memo reference summed again", own, resummed(own, memoRef, "\xA5\xA5\xA5\xA5"), 0644, true, false, true, true,
+       true, "Nicht lesbar ist der Text"},
+      {"entry number summed again", links, resummed(links, link + 1, "\xA5\xA5\xA5"), 0644, true, false, true, true,
+       true, "ist besch\xE4" "digt"},
+      {"code summed again", links, resummed(links, link + 1, "\xA5\xA5\xA5\xA5"), 0644, true, false, true, true, true,
+       "ist besch\xE4" "digt"},
       {"cut in a free block", layout, good[layout].substr(0, good[layout].size() - 1), 0644, true, true, true, false,
        true, "kann nicht ganz gelesen"},
       {"cut", own, good[own].substr(0, 16384), 0644, false, false, false, true, true, "kann nicht gelesen"},

@@ -126,6 +126,16 @@ TEST_F(DbTest, AFullDiskIsToldWithTheFileAndWhatToDo) {
   EXPECT_NE(said.find(CP1252("Der Datenträger ist voll. Schaffen Sie Platz").str()), AnsiString::npos) << said;
   t->Post();
   EXPECT_EQ(t->RecordCount(), 1);
+  // A table the system cannot follow to its file (links that go round) is
+  // not called missing: the system's cause is told, in German.
+  std::filesystem::create_symlink(dir / "LOOP.FFD", dir / "LOOP.FFD");
+  try {
+    Table("LOOP.FFD", "")->Open();
+  } catch (const EDBEngineError& e) {
+    said = e.Message();
+  }
+  EXPECT_NE(said.find("Der Zugriff auf sie scheitert: Eine Verkn\xFCpfung im Pfad verweist im Kreis"), AnsiString::npos)
+      << said;
 }
 
 // Every answer of the engine and its client is told in words, never by its

@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include "platform/rtl/sysutils.h"
+
 #include "temp_dir.h"
 
 namespace {
@@ -101,4 +103,22 @@ TEST(Files, CommandLineAndTicks) {
   uint64_t b = GetTickCount64();
   EXPECT_LE(a, b);
   EXPECT_LE(GetTickCount() - static_cast<uint32_t>(b), 1000u);  // same clock, 32 bits
+}
+
+// A name read from the system goes back to it byte for byte, whatever it
+// holds (letters outside the code page, bytes that are no UTF-8); shown, a
+// letter the code page lacks is its base letter, or '?'.
+TEST(Files, SystemNamesGoBackByteForByte) {
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b) {
+      const std::string sys{static_cast<char>(a), static_cast<char>(b), '\xC5', '\x81'};
+      ASSERT_EQ(SysFileName(FromSysFileName(sys)), sys) << a << " " << b;
+    }
+  EXPECT_EQ(FromSysFileName("J\xC3\xBCrgen"), "J\xFCrgen");
+  const AnsiString name = FromSysFileName("\xC5\x81ukasz Ordner\xF0\x9F\x98\x80");
+  EXPECT_EQ(ShownFileName(name), "Lukasz Ordner?");
+  TempDir dir;
+  Touch(dir.path() + "/\xC5\x81ukasz Ordner\xF0\x9F\x98\x80");
+  EXPECT_TRUE(FileExists(dir / name));
+  EXPECT_EQ(FindFileNoCase(dir / UpperCase(name)), dir / name);
 }

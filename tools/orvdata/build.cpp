@@ -11,6 +11,7 @@
 #include "calendar/vlf.h"
 #include "dbengine/engine.h"
 #include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
 #include "platform/rtl/streams.h"
 #include "richtext/io/textio.h"
 #include "richtext/io/writer.h"
@@ -195,7 +196,7 @@ private:
 // country texts share one record.
 class TArchive {
 public:
-  explicit TArchive(const std::string& path) : writer_(path) {}
+  explicit TArchive(const std::string& path) : writer_(FromSysFileName(path)) {}  // a system path
   uint32_t Add(const TLinkedText& text, uint32_t& rtfCount) {
     if (text.empty()) return 0;
     ++records_;
