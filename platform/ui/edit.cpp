@@ -408,7 +408,7 @@ bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
   ShowPasteNotice(this, LeftOutNotice(leftOut));
-  text = CleanPasted(text, multiLine_ && wantReturns_);
+  text = CleanPasted(text, TakesLines());
   if (!text.empty()) PastedForm(text);
   return !text.empty();
 }

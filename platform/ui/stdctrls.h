@@ -221,6 +221,8 @@ class TCustomEdit : public TCustomControl {
   void Dispatch(TMessage& m) override;
 
   int MaxLength() const { return maxLength_; }
+  // Whether the field takes line breaks (a word-wrapped one-line field does not).
+  bool TakesLines() const { return multiLine_ && wantReturns_; }
   void SetMaxLength(int n);
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char c);

@@ -25,7 +25,8 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmSelCErf&>(form);
-    for (const char* line : {"FAM\tFamilie", "FRE\tFreunde", "WWW\t"}) {
+    // Blanks typed around a code go before it is fitted.
+    for (const char* line : {"FAM\tFamilie", " FRE \tFreunde", "WWW\t"}) {
       driver.Click(f.pbInsert);  // a new row starts in its code
       driver.Type(line);
       if (std::string(line) == "WWW\t") {
