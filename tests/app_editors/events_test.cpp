@@ -109,6 +109,13 @@ TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbPost);
     driver.Click(f.pbCancel);
+    // Saved by the tool button that Tab went to, the row shows what the table holds: the cell's
+    // editor went with the focus instead of staying over the next row with the old name.
+    driver.Click(f.pbInsert);
+    driver.Type("TST\tTestcodeX\t");
+    driver.PressKey(VK_SPACE);
+    EXPECT_FALSE(f.gridSelC->InplaceEditor()->Visible());
+    EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(1).at("SELC_NAME"), "TestcodeX");
     driver.Click(f.pbExit);
   });
   ShowSelCErf();

@@ -257,6 +257,9 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     ASSERT_TRUE(f.cmbSelCode->ListVisible());
     EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
     driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_TAB);  // out of the grid: its cell's list goes with the focus
+    EXPECT_TRUE(f.memoEigeText->Focused() && !f.cmbSelCode->Visible());
+    ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
     driver.Type("FAM");
     ClickCell(driver, f.gridEiSe, 2, f.gridEiSe->Row());
