@@ -261,7 +261,8 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     EXPECT_TRUE(f.memoEigeText->Focused() && !f.cmbSelCode->Visible());
     ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
-    driver.Type("FAM");
+    WindowHost().SetClipboard({{"text/plain", "FAM"}}, nullptr);
+    driver.PressKey(VK_INSERT, ssShift);  // pasted into the cell not yet edited, as into a field: no new row
     ClickCell(driver, f.gridEiSe, 2, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);
     // Typed into the cell (from "Bezeichnung" too), a code goes in as picked, the widest whole left
