@@ -2,6 +2,7 @@
 #include "platform/ui/clipbrd.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/forms.h"
@@ -136,4 +137,23 @@ void ShowPasteNotice(const TControl* control, const AnsiString& notice) {
   if (notice.empty()) return;
   const TCustomForm* form = control ? GetParentForm(control) : nullptr;
   Application->MessageBox(notice, form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
+}
+
+AnsiString LeftOutNotice(std::u32string_view leftOut, bool opened) {
+  if (leftOut.empty()) return {};
+  AnsiString named;
+  std::u32string seen;
+  for (char32_t u : leftOut) {
+    if (seen.find(u) != std::u32string::npos) continue;
+    if (seen.size() == 6) {
+      named += ", ...";
+      break;
+    }
+    seen += u;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
+    named += (named.empty() ? "" : ", ") + AnsiString(code);
+  }
+  return CP1252("Einige Zeichen ").str() + (opened ? CP1252("der geöffneten Datei").str() : CP1252("des eingefügten Textes").str()) +
+         " kann das Programm nicht speichern (" + named + "); sie wurden weggelassen.";
 }

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -52,3 +53,7 @@ class TControl;
 // refused) in a box captioned as `control`'s window, the program's when it
 // has none; nothing for an empty notice.
 void ShowPasteNotice(const TControl* control, const AnsiString& notice);
+// The German notice that names the characters left out of a text taken in,
+// pasted or read from a file the user opened (`opened`): each once, at most
+// six; empty when none was.
+AnsiString LeftOutNotice(std::u32string_view leftOut, bool opened = false);
