@@ -53,7 +53,8 @@ class TControl;
 // refused) in a box captioned as `control`'s window, the program's when it
 // has none; nothing for an empty notice.
 void ShowPasteNotice(const TControl* control, const AnsiString& notice);
-// The German notice that names the characters left out of a text taken in,
-// pasted or read from a file the user opened (`opened`): each once, at most
-// six; empty when none was.
-AnsiString LeftOutNotice(std::u32string_view leftOut, bool opened = false);
+// Shows, as ShowPasteNotice does, the German notice that names the
+// characters left out of a text taken in, pasted or read from a file the
+// user opened (`opened`): each once, at most six, as the user sees it where
+// the box's font can draw it, else by its number; nothing when none was.
+void ShowLeftOutNotice(const TControl* control, std::u32string_view leftOut, bool opened = false);

@@ -408,7 +408,7 @@ AnsiString CleanPasted(std::string_view in, bool lines) {
 bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
-  ShowPasteNotice(this, LeftOutNotice(leftOut));
+  ShowLeftOutNotice(this, leftOut);
   text = CleanPasted(text, TakesLines());
   if (!text.empty()) PastedForm(text);
   return !text.empty();

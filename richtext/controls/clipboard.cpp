@@ -214,7 +214,7 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   engine_->ScrollToCursor();
   Invalidate();
   if (pasted) Change();
-  ShowPasteNotice(this, LeftOutNotice(leftOut));
+  ShowLeftOutNotice(this, leftOut);
   if (noRoom > 0)
     ShowPasteNotice(this, CP1252("In eine Tabellenzelle passen höchstens ").str() + std::to_string(kCellPasteLimit) +
                               " Zeichen; " + std::to_string(noRoom) +
