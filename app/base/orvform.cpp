@@ -132,9 +132,16 @@ void TOrvelanForm::KeyPress(char& key) {
   auto* edit = dynamic_cast<TCustomEdit*>(ActiveControl());
   auto* masked = dynamic_cast<TCustomMaskEdit*>(edit);
   // A masked field always holds its whole mask and is typed over.
-  if (edit && !(masked && masked->IsMasked()) && static_cast<unsigned char>(key) >= ' ' && !edit->ReadOnly() &&
-      edit->MaxLength() > 0 &&
-      static_cast<int>(edit->Text().size()) - edit->SelLength() >= edit->MaxLength()) {
+  const bool plain = edit && !(masked && masked->IsMasked()) && !edit->ReadOnly();
+  const bool full = plain && edit->MaxLength() > 0 &&
+                    static_cast<int>(edit->Text().size()) - edit->SelLength() >= edit->MaxLength();
+  // Blanks around a typed line go before it is fitted, as around a pasted
+  // one: a blank at its start or beyond its room is not taken.
+  if (plain && key == ' ' && !edit->TakesLines() && (edit->SelStart() == 0 || full)) {
+    key = 0;
+    return;
+  }
+  if (full && static_cast<unsigned char>(key) >= ' ') {
     // Refused with a beep, as every refused key is: a message box here
     // would take the keys typed next (Tab, the next field's text).
     key = 0;

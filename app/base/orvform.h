@@ -31,7 +31,9 @@ class TOrvelanForm : public TForm {
   // a message naming the field's room.
   void Dispatch(TMessage& m) override;
   // A character typed into a full text field is refused with a beep (with
-  // key preview on), whatever the control does with keys beyond its room.
+  // key preview on), whatever the control does with keys beyond its room;
+  // a blank at the start of a one-line field, or one with no room, is not
+  // taken, unasked.
   void KeyPress(char& key) override;
   // The window's smallest size, for the user's resizing and for a stored
   // placement; a part that is 0 (both by default) leaves the system's.

@@ -183,6 +183,16 @@ void RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiStri
   }
 }
 
+bool TfrmSelCErf::TakeBackCell() {
+  const TInplaceEdit* cell = gridSelC->InplaceEditor();
+  if (!gridSelC->Focused() && !(cell && cell->Focused())) return false;
+  const bool typed = gridSelC->DataLink()->IsModified();
+  const bool editing = tblSelC->State() == dsInsert || tblSelC->State() == dsEdit;
+  if (!typed && !(editing && tblSelC->Modified())) return false;
+  if (!typed || (tblSelC->State() == dsInsert && !tblSelC->Modified())) tblSelC->Cancel();
+  return true;
+}
+
 TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }
 
 void ShowSelCErf() {

@@ -29,6 +29,10 @@ class TfrmSelCErf : public TEntryForm {
 
  protected:
   TPoint MinimumSize() override;
+  // Escape in the grid takes back what its row holds unsaved, the cell's
+  // typing first (the grid takes that back itself); a new row left with
+  // nothing goes with it. The window stays.
+  bool TakeBackCell() override;
 
  private:
   // Refuses the post with EInvalidData, the cell of the column the message

@@ -514,7 +514,7 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   engine->LoadFormat = format;
   DBWPRichText1->Change();
   leftOut += text.LastLeftOut;
-  ShowPasteNotice(this, LeftOutNotice(leftOut));
+  ShowLeftOutNotice(this, leftOut, true);
 }
 
 void TfrmLayout::ExportFile(const AnsiString& fileName) {

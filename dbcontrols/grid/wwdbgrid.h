@@ -259,6 +259,9 @@ class TwwCustomDBGrid : public TCustomGrid {
   virtual bool CanCancelOnExit() { return true; }
 
   // ---- hooks of the cells ----
+  // Ctrl+V or Shift+Insert on a cell not being edited: its editor opens and
+  // takes the clipboard's text in place of the cell's, as typing opens it.
+  virtual void PasteIntoCell();
   // Keeps the in-place editor away from a cell (an edit control lies there).
   virtual bool CellHasControl(int /*col*/, int /*row*/) { return false; }
   virtual bool HighlightCell(int dataCol, int dataRow, const AnsiString& text, TGridDrawState state);

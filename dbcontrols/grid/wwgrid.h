@@ -120,6 +120,7 @@ class TwwDBGrid : public TwwCustomDBGrid {
   void ColumnMoved(int from, int to) override;
   void TopLeftChanged() override;
   void KeyDown(Word& key, TShiftState shift) override;
+  void PasteIntoCell() override;
   void DblClick() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 

@@ -195,6 +195,12 @@ void TwwCustomDBGrid::DeleteRecord() {
 void TwwCustomDBGrid::KeyDown(Word& key, TShiftState shift) {
   TWinControl::KeyDown(key, shift);  // OnKeyDown
   if (!link_->Active() || !CanGridAcceptKey(key, shift)) return;
+  const TShiftState mods = shift & (ssShift | ssCtrl | ssAlt);
+  if ((key == 'V' && mods == ssCtrl) || (key == VK_INSERT && mods == ssShift)) {
+    PasteIntoCell();
+    key = 0;
+    return;
+  }
   TDataSet* ds = link_->DataSet();
   if (shift & ssCtrl) {
     switch (key) {
@@ -276,6 +282,15 @@ void TwwCustomDBGrid::KeyPress(char& key) {
     return;
   }
   TCustomGrid::KeyPress(key);
+}
+
+void TwwCustomDBGrid::PasteIntoCell() {
+  if (readOnly_ || !(options_ & dgEditing)) return;
+  ShowEditor();
+  TInplaceEdit* editor = InplaceEditor();
+  if (!editor || !editor->Visible()) return;
+  editor->SelectAll();
+  editor->Perform(WM_PASTE, 0, 0);
 }
 
 bool TwwCustomDBGrid::TypeIntoNewRow(char key) {

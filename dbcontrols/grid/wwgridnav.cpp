@@ -239,7 +239,9 @@ void TwwCustomDBGrid::DoExit() {
     }
   } catch (...) {
     TCustomGrid::DoExit();
+    HideEditControl();
     throw;
   }
   TCustomGrid::DoExit();
+  HideEditControl();
 }

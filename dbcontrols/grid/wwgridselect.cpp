@@ -93,6 +93,18 @@ void TwwDBGrid::KeyDown(Word& key, TShiftState shift) {
   }
 }
 
+void TwwDBGrid::PasteIntoCell() {
+  TWinControl* control = VisibleEditControl();
+  if (!control || !Editable()) {
+    TwwCustomDBGrid::PasteIntoCell();
+    return;
+  }
+  // As a typed character does, the paste goes into the control over the cell.
+  if (control->CanFocus()) control->SetFocus();
+  if (auto* edit = dynamic_cast<TCustomEdit*>(control)) edit->SelectAll();
+  control->Perform(WM_PASTE, 0, 0);
+}
+
 void TwwDBGrid::DblClick() {
   TwwCustomDBGrid::DblClick();
   if (!DataLink()->Active()) return;

@@ -21,6 +21,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/color.h"
@@ -137,9 +138,24 @@ public:
   }
 };
 
+class TSurface;
+
 class TFontEngine {
 public:
   virtual ~TFontEngine() = default;
+  // Whether `u` (any character, also one beyond the code page) is drawn by
+  // the font or by a font the toolkit falls back on for it. The built-in
+  // engine draws none beyond the code page.
+  virtual bool Draws(const TFontRequest& /*font*/, char32_t /*u*/) { return false; }
+  // Draws `text` (any characters, with the toolkit's fallback fonts) in
+  // `color` on `background` into `out`, `height` units high with the
+  // baseline `baseline` units down, at `scale` pixels to a unit; out is as
+  // wide as the text's advance. False when the engine cannot.
+  virtual bool DrawUnicode(const TFontRequest& /*font*/, std::u32string_view /*text*/, int /*baseline*/,
+                           int /*height*/, TColor /*color*/, TColor /*background*/, int /*scale*/,
+                           TSurface& /*out*/) {
+    return false;
+  }
   // Never fails: an unknown or missing family falls back to a default face.
   // Repeated requests return the same object.
   virtual std::shared_ptr<const TFontData> Realize(const TFontRequest& request) = 0;

@@ -14,7 +14,12 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QImage>
+#include <QPainter>
 #include <QString>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cctype>
@@ -242,7 +247,49 @@ public:
     return out;
   }
 
+  bool Draws(const TFontRequest& req, char32_t u) override {
+    // Laid out as the toolkit draws it: a glyph of 0 is the missing-glyph box.
+    QTextLayout layout(QString::fromUcs4(&u, 1), FallbackFont(req, 1));
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    bool any = false;
+    for (const QGlyphRun& run : runs)
+      for (quint32 glyph : run.glyphIndexes()) {
+        if (glyph == 0) return false;
+        any = true;
+      }
+    return any;
+  }
+
+  bool DrawUnicode(const TFontRequest& req, std::u32string_view text, int baseline, int height, TColor color,
+                   TColor background, int scale, TSurface& out) override {
+    const QString s = QString::fromUcs4(text.data(), static_cast<qsizetype>(text.size()));
+    const QFont font = FallbackFont(req, scale);
+    out.SetScale(scale);
+    out.Resize(std::max(1, QFontMetrics(font).horizontalAdvance(s)), std::max(1, height * scale));
+    out.Fill(0xFF000000u | (GetRValue(background) << 16) | (GetGValue(background) << 8) | GetBValue(background));
+    QImage image(reinterpret_cast<uchar*>(out.Bits()), out.Width(), out.Height(), out.Width() * 4,
+                 QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
+    painter.drawText(QPointF(0, baseline * scale), s);
+    return true;
+  }
+
 private:
+  // The request's family as the toolkit's text engine uses it, falling back
+  // on other installed fonts for characters it lacks.
+  QFont FallbackFont(const TFontRequest& req, int scale) {
+    QFont font(QString::fromStdString(Cp1252ToUtf8(Realize(req)->Family)));
+    font.setPixelSize(std::max(1, std::abs(req.Height == 0 ? 11 : req.Height) * scale));
+    font.setBold(req.Style.Contains(fsBold));
+    font.setItalic(req.Style.Contains(fsItalic));
+    return font;
+  }
+
   std::shared_ptr<const TFontData> Make(const TFontRequest& req) {
     auto d = std::make_shared<QtFontData>();
     d->Request = req;

@@ -102,6 +102,8 @@ AnsiString Utf8ToCp1252Lossy(std::string_view u, char standIn, std::u32string* l
     }
     if (leftOut) *leftOut += code;
     u.remove_prefix(std::min(u.size(), bad + n));
+    // Left out between blanks, the character leaves one blank, not a run.
+    if (!standIn && !out.empty() && out.back() == ' ') u.remove_prefix(std::min(u.size(), u.find_first_not_of(' ')));
   }
   return out;
 }
@@ -112,26 +114,6 @@ void FoldOrLeaveOut(char32_t u, AnsiString& out, std::u32string& leftOut) {
     out += static_cast<char>(b);
   else if (!FoldToCp1252(u, out))
     leftOut += u;
-}
-
-AnsiString LeftOutNotice(std::u32string_view leftOut) {
-  if (leftOut.empty()) return {};
-  // The characters are named by their numbers: the notice cannot show them.
-  AnsiString named;
-  std::u32string seen;
-  for (char32_t u : leftOut) {
-    if (seen.find(u) != std::u32string::npos) continue;
-    if (seen.size() == 6) {
-      named += ", ...";
-      break;
-    }
-    seen += u;
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
-    named += (named.empty() ? "" : ", ") + AnsiString(code);
-  }
-  return CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (").str() + named +
-         "); sie wurden weggelassen.";
 }
 
 size_t Utf8SequenceLength(std::string_view s, size_t i, char32_t* code) {

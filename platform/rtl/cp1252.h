@@ -35,17 +35,14 @@ bool FoldToCp1252(char32_t u, AnsiString& out);
 // form at all (or at malformed UTF-8).
 bool Utf8ToCp1252Folded(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
 // The whole text with that folding: each character that has no form at all
-// becomes `standIn` (is left out when 0) and is added to `leftOut` when
-// given (malformed bytes as U+FFFD).
+// becomes `standIn` (is left out when 0, with no run of blanks left where it
+// stood) and is added to `leftOut` when given (malformed bytes as U+FFFD).
 AnsiString Utf8ToCp1252Lossy(std::string_view utf8, char standIn, std::u32string* leftOut = nullptr);
 // One character of a text taken in from outside (pasted, imported, an RTF
 // \u character) as the system stores it, appended to `out`: its
 // Windows-1252 byte or its folded form; one with neither is left out and
-// added to `leftOut`, for LeftOutNotice.
+// added to `leftOut`, for the notice that names them.
 void FoldOrLeaveOut(char32_t u, AnsiString& out, std::u32string& leftOut);
-// The German notice that names the characters left out of a text taken in
-// (by their numbers, each once, at most six); empty when none was.
-AnsiString LeftOutNotice(std::u32string_view leftOut);
 // Whether the bytes are UTF-8 (no overlong forms, surrogates or code
 // points beyond U+10FFFF) with at least one character beyond ASCII: text in
 // Windows-1252 with a letter beyond ASCII next to never is, so a file that

@@ -147,10 +147,14 @@ void TApplication::ShowException(const Exception& e) {
 }
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  return MessageBox(TMessageBoxRequest{text, caption, flags, {}});
+}
+
+int TApplication::MessageBox(const TMessageBoxRequest& request) {
   int answer = 0;
-  if (WindowHost().AnswerMessageBox({text, caption, flags}, answer)) return answer;
+  if (WindowHost().AnswerMessageBox(request, answer)) return answer;
   // Our own dialog form, so that it looks like the rest of the program.
-  return RunMessageDialog(text, caption, flags);
+  return RunMessageDialog(request.Text, request.Caption, request.Flags, request.Shown);
 }
 
 bool TApplication::ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName) {

@@ -2,7 +2,9 @@
 #include "platform/ui/clipbrd.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "platform/gfx/font.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/ui/forms.h"
 #include "platform/ui/windowhost.h"
@@ -132,8 +134,56 @@ bool TClipboard::GetBitmap(TBitmap& out) const {
   return true;
 }
 
-void ShowPasteNotice(const TControl* control, const AnsiString& notice) {
-  if (notice.empty()) return;
+namespace {
+
+void ShowNotice(const TControl* control, TMessageBoxRequest request) {
   const TCustomForm* form = control ? GetParentForm(control) : nullptr;
-  Application->MessageBox(notice, form ? form->Caption() : Application->Title(), MB_OK | MB_ICONINFORMATION);
+  request.Caption = form ? form->Caption() : Application->Title();
+  request.Flags = MB_OK | MB_ICONINFORMATION;
+  Application->MessageBox(request);
+}
+
+}  // namespace
+
+void ShowPasteNotice(const TControl* control, const AnsiString& notice) {
+  if (!notice.empty()) ShowNotice(control, {notice, {}, 0, {}});
+}
+
+void ShowLeftOutNotice(const TControl* control, std::u32string_view leftOut, bool opened) {
+  if (leftOut.empty()) return;
+  auto widen = [](const AnsiString& s) {
+    std::u32string w;
+    for (char c : s) w += Cp1252ToUnicode(static_cast<unsigned char>(c));
+    return w;
+  };
+  // The text names each by its number; the box shows it as itself where
+  // its font, or a fallback font, draws it.
+  const TFont boxFont;
+  AnsiString named;
+  std::u32string shown, seen;
+  bool drawn = false;
+  for (char32_t u : leftOut) {
+    if (seen.find(u) != std::u32string::npos) continue;
+    if (!seen.empty()) {
+      named += ", ";
+      shown += U", ";
+    }
+    if (seen.size() == 6) {
+      named += "...";
+      shown += U"...";
+      break;
+    }
+    seen += u;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(u));
+    named += code;
+    const bool draws = FontEngine().Draws(boxFont.Request(), u);
+    shown += draws ? std::u32string(1, u) : widen(code);
+    drawn = drawn || draws;
+  }
+  const AnsiString start = CP1252("Einige Zeichen ").str() +
+                           (opened ? CP1252("der geöffneten Datei").str() : CP1252("des eingefügten Textes").str()) +
+                           " kann das Programm nicht speichern (";
+  const AnsiString end = "); sie wurden weggelassen.";
+  ShowNotice(control, {start + named + end, {}, 0, drawn ? widen(start) + shown + widen(end) : std::u32string()});
 }

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -48,7 +49,12 @@ class TClipboard {
 TClipboard* Clipboard();
 
 class TControl;
-// Shows a notice about a text taken in (LeftOutNotice's, or what a field
+// Shows a notice about a text taken in (characters left out, or what a field
 // refused) in a box captioned as `control`'s window, the program's when it
 // has none; nothing for an empty notice.
 void ShowPasteNotice(const TControl* control, const AnsiString& notice);
+// Shows, as ShowPasteNotice does, the German notice that names the
+// characters left out of a text taken in, pasted or read from a file the
+// user opened (`opened`): each once, at most six, as the user sees it where
+// the box's font can draw it, else by its number; nothing when none was.
+void ShowLeftOutNotice(const TControl* control, std::u32string_view leftOut, bool opened = false);

@@ -176,9 +176,81 @@ AnsiString FitMessage(const AnsiString& msg, TCanvas& c, int width, int maxHeigh
   return out.substr(0, lo) + ellipsis;
 }
 
+// A message with characters beyond the code page, broken into lines at its
+// blanks within a width: the code page's characters are drawn as every
+// text is, the others by the font engine with the toolkit's fallbacks.
+class TShownText : public TGraphicControl {
+ public:
+  TShownText(TComponent* owner, const TFont& font, std::u32string_view text) : TGraphicControl(owner) {
+    Font()->Assign(font);
+    for (std::size_t i = 0; i <= text.size();) {
+      const std::size_t end = std::min(text.find(U' ', i), text.size());
+      words_.emplace_back(text.substr(i, end - i));
+      i = end + 1;
+    }
+  }
+  // Lays the words out within `wrap` pixels; false when a character beyond
+  // the code page cannot be drawn here.
+  bool Wrap(int wrap) {
+    lines_.assign(1, {});
+    int widest = 0;
+    for (const std::u32string& word : words_) {
+      std::u32string line = lines_.back().empty() ? word : lines_.back() + U' ' + word;
+      if (!lines_.back().empty() && Run(nullptr, 0, line) > wrap) {
+        lines_.emplace_back();
+        line = word;
+      }
+      lines_.back() = line;
+      const int width = Run(nullptr, 0, line);
+      if (width < 0) return false;
+      widest = std::max(widest, width);
+    }
+    SetBounds(Left(), Top(), widest + 2, static_cast<int>(lines_.size()) * LineHeight());
+    return true;
+  }
+
+ protected:
+  void Paint() override {
+    Canvas()->Font()->Assign(*Font());
+    Canvas()->Brush()->SetStyle(bsClear);
+    for (std::size_t i = 0; i < lines_.size(); ++i) Run(Canvas(), static_cast<int>(i) * LineHeight(), lines_[i]);
+  }
+
+ private:
+  int LineHeight() const { return Font()->Data().Metric.tmHeight; }
+  // Draws `s` on `c` at the line's top `y` (measures it when `c` is null);
+  // its width, -1 when a character cannot be drawn.
+  int Run(TCanvas* c, int y, std::u32string_view s) {
+    const TFontData& fd = Font()->Data();
+    int x = 0;
+    for (std::size_t i = 0; i < s.size();) {
+      AnsiString plain;
+      unsigned char b = 0;
+      for (; i < s.size() && UnicodeToCp1252(s[i], b); ++i) plain += static_cast<char>(b);
+      if (c) c->TextOut(x, y, plain);
+      x += fd.TextWidth(plain.data(), plain.size());
+      std::size_t end = i;
+      while (end < s.size() && !UnicodeToCp1252(s[end], b)) ++end;
+      if (end == i) continue;
+      TSurface wide;
+      if (!FontEngine().DrawUnicode(Font()->Request(), s.substr(i, end - i), fd.Metric.tmAscent, fd.Metric.tmHeight,
+                                    ColorToRGB(Font()->Color()), ColorToRGB(clBtnFace), ScreenScale(), wide))
+        return -1;
+      const TRect extent = wide.Extent();
+      if (c) c->DrawSurface({x, y, x + extent.Width(), y + extent.Height()}, wide, extent, SRCCOPY);
+      x += extent.Width();
+      i = end;
+    }
+    return x;
+  }
+
+  std::vector<std::u32string> words_, lines_;
+};
+
 }  // namespace
 
-TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons) {
+TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons,
+                           std::u32string_view shown) {
   auto* f = new TForm(Application);
   f->SetBorderStyle(bsDialog);
   f->SetPosition(poScreenCenter);
@@ -214,14 +286,23 @@ TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButto
       narrowest = w + 1;
   }
   tr.Right = tr.Left + narrowest;
-  auto* label = new TLabel(f);
-  label->SetParent(f);
-  label->SetAutoSize(false);
-  label->SetWordWrap(true);
-  label->SetShowAccelChar(false);
-  label->SetBounds(x, 12 + std::max(0, (32 - tr.Height()) / 2), tr.Width() + 2, tr.Height());
-  label->SetCaption(text);
-  label->SetName("Message");
+  auto* wide = shown.empty() ? nullptr : new TShownText(f, *f->Font(), shown);
+  if (wide && wide->Wrap(wrap)) {
+    wide->SetParent(f);
+    tr = {0, 0, wide->Width() - 2, wide->Height()};
+    wide->SetBounds(x, 12 + std::max(0, (32 - tr.Height()) / 2), wide->Width(), wide->Height());
+    wide->SetName("Message");
+  } else {
+    delete wide;
+    auto* label = new TLabel(f);
+    label->SetParent(f);
+    label->SetAutoSize(false);
+    label->SetWordWrap(true);
+    label->SetShowAccelChar(false);
+    label->SetBounds(x, 12 + std::max(0, (32 - tr.Height()) / 2), tr.Width() + 2, tr.Height());
+    label->SetCaption(text);
+    label->SetName("Message");
+  }
   std::vector<TButton*> btns;
   bool hasCancel = buttons & mbCancel, hasNo = buttons & mbNo;
   for (const ButtonInfo& bi : kButtons) {
@@ -254,7 +335,8 @@ TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButto
   return f;
 }
 
-int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned flags,
+                     std::u32string_view shown) {
   TMsgDlgButtons b = mbOK;
   switch (flags & 0xF) {
     case MB_OKCANCEL: b = mbOK | mbCancel; break;
@@ -273,7 +355,7 @@ int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned
     case MB_ICONINFORMATION: t = mtInformation; break;
     default: break;
   }
-  std::unique_ptr<TForm> f(CreateMessageDialog(text, t, b));
+  std::unique_ptr<TForm> f(CreateMessageDialog(text, t, b, shown));
   if (!caption.empty()) f->SetCaption(caption);
   // The second or third button is the default when the flags say so.
   int defIndex = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : -1;

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "platform/ui/extctrls.h"
 
@@ -21,12 +23,16 @@ constexpr TMsgDlgButtons mbYesNoCancel = mbYes | mbNo | mbCancel, mbOKCancel = m
                          mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore;
 
 // The dialog form itself (shown with ShowModal; its result is an mr value).
-TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons);
+// A `shown` text (see TMessageBoxRequest) is what the box shows where the
+// font engine can draw it.
+TForm* CreateMessageDialog(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons,
+                           std::u32string_view shown = {});
 int MessageDlg(const AnsiString& msg, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
 void ShowMessage(const AnsiString& msg);
 // Runs a message box request as our own dialog (Application->MessageBox
 // without a presenter); returns an ID value.
-int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned flags);
+int RunMessageDialog(const AnsiString& text, const AnsiString& caption, unsigned flags,
+                     std::u32string_view shown = {});
 
 // ------------------------------------------------------------ file dialogs
 

@@ -387,10 +387,11 @@ AnsiString CleanPasted(std::string_view in, bool lines) {
       parts.back() += c;
     }
   }
-  const char* blanks = lines ? " \xA0\t\r\n" : " \xA0";
-  auto trim = [blanks](const AnsiString& s) {
-    const std::size_t b = s.find_first_not_of(blanks);
-    return b == AnsiString::npos ? AnsiString() : s.substr(b, s.find_last_not_of(blanks) - b + 1);
+  // Blanks around go in a one-line field only: a field of lines keeps an
+  // indented first line and the last line break as they came.
+  auto trim = [](const AnsiString& s) {
+    const std::size_t b = s.find_first_not_of(" \xA0");
+    return b == AnsiString::npos ? AnsiString() : s.substr(b, s.find_last_not_of(" \xA0") - b + 1);
   };
   AnsiString out;
   for (const AnsiString& part : parts) {
@@ -399,7 +400,7 @@ AnsiString CleanPasted(std::string_view in, bool lines) {
     if (&part != &parts.front() && (lines || !out.empty())) out += lines ? "\r\n" : " ";
     out += line;
   }
-  return trim(out);
+  return out;
 }
 
 }  // namespace
@@ -407,8 +408,8 @@ AnsiString CleanPasted(std::string_view in, bool lines) {
 bool TCustomEdit::PastedText(AnsiString& text) const {
   std::u32string leftOut;
   if (!Clipboard()->TextToStore(text, leftOut)) return false;
-  ShowPasteNotice(this, LeftOutNotice(leftOut));
-  text = CleanPasted(text, multiLine_ && wantReturns_);
+  ShowLeftOutNotice(this, leftOut);
+  text = CleanPasted(text, TakesLines());
   if (!text.empty()) PastedForm(text);
   return !text.empty();
 }

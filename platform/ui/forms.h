@@ -342,6 +342,7 @@ class TApplication : public TComponent {
   // Asks the window host first; a host with a user to ask leaves the box
   // to our own dialog form.
   int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);
+  int MessageBox(const TMessageBoxRequest& request);
   bool ExecuteFileDialog(const TFileDialogRequest& req, AnsiString& fileName);
 
   // Single instance: registers a window class name so that a second

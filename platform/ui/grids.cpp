@@ -1058,7 +1058,9 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TCustomGrid::DoExit() {
   TCustomControl::DoExit();
-  if (!(options_ & goAlwaysShowEditor)) HideEditor();
+  // Its editor goes with the focus, also one always shown: left drawn, it
+  // would take the keys meant for the field that has the focus.
+  HideEditor();
 }
 
 // ---------------------------------------------------------------- painting

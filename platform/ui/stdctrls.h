@@ -221,6 +221,8 @@ class TCustomEdit : public TCustomControl {
   void Dispatch(TMessage& m) override;
 
   int MaxLength() const { return maxLength_; }
+  // Whether the field takes line breaks (a word-wrapped one-line field does not).
+  bool TakesLines() const { return multiLine_ && wantReturns_; }
   void SetMaxLength(int n);
   char PasswordChar() const { return passwordChar_; }
   void SetPasswordChar(char c);
@@ -286,8 +288,9 @@ class TCustomEdit : public TCustomControl {
   // character that cannot be stored is left out and a notice names it. The
   // text is then cleaned: no control character but the line breaks and tabs
   // of a field that takes line breaks (a one-line field gets its tabs as
-  // blanks and its lines joined with a blank), no blanks around it; and
-  // PastedForm has its say. False when nothing is left to paste.
+  // blanks and its lines joined with a blank, and no blanks around them;
+  // a field of lines keeps every line as it came); and PastedForm has its
+  // say. False when nothing is left to paste.
   bool PastedText(AnsiString& text) const;
   // The cleaned pasted text in the form the field takes it (a date field
   // turns the desktop's other date form into its own).

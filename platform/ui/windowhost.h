@@ -89,6 +89,9 @@ struct TMessageBoxRequest {
   AnsiString Text;
   AnsiString Caption;
   unsigned Flags = 0;  // MB_*
+  // The text as the box shows it when it holds characters beyond the code
+  // page, which Text names by their numbers; empty otherwise.
+  std::u32string Shown;
 };
 
 struct TFileDialogRequest {

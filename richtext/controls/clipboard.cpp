@@ -192,8 +192,9 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   if (bytes.empty() && clip->TextToStore(bytes, leftOut)) rtf = false;
   if (const size_t nul = bytes.find('\0'); nul != std::string::npos) bytes.resize(nul);
   bool pasted = false;
+  size_t noRoom = 0;
   if (!bytes.empty()) {
-    PasteText(bytes, rtf, inCell);
+    noRoom = PasteText(bytes, rtf, inCell);
     // RTF of another program names characters by number; what the text
     // cannot store is left out there and named with the rest.
     if (rtf) leftOut += engine_->LastLeftOut;
@@ -213,23 +214,30 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   engine_->ScrollToCursor();
   Invalidate();
   if (pasted) Change();
-  ShowPasteNotice(this, LeftOutNotice(leftOut));
+  ShowLeftOutNotice(this, leftOut);
+  if (noRoom > 0)
+    ShowPasteNotice(this, CP1252("In eine Tabellenzelle passen höchstens ").str() + std::to_string(kCellPasteLimit) +
+                              " Zeichen; " + std::to_string(noRoom) +
+                              CP1252(" Zeichen des eingefügten Textes wurden weggelassen.").str());
 }
 
-void TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell) {
+size_t TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell) {
   TWPRTFTextInput& e = *engine_;
   // The selection gives way to what is pasted.
   if (e.HasBlock()) e.DeleteBlock();
   e.HideSelection();
   e.ClearBlock();
   if (inCell) {
-    std::string s = bytes.substr(0, std::min(bytes.size(), kCellPasteLimit));
-    while (!s.empty() && static_cast<unsigned char>(s.back()) < 33) s.pop_back();
+    auto trimEnd = [](std::string s) {
+      while (!s.empty() && static_cast<unsigned char>(s.back()) < 33) s.pop_back();
+      return s;
+    };
+    std::string s = trimEnd(bytes.substr(0, std::min(bytes.size(), kCellPasteLimit)));
     // A cell takes one paragraph: line ends become blanks.
     for (char& c : s)
       if (c == '\r' || c == '\n') c = ' ';
     e.InputString(s);
-    return;
+    return bytes.size() > kCellPasteLimit ? trimEnd(bytes.substr(kCellPasteLimit)).size() : 0;
   }
   // Each pasted paragraph is offered to OnBeforePasteEvent; a refused one
   // does not arrive (the first one, which joins the cursor's paragraph,
@@ -263,6 +271,7 @@ void TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCell
   s.SetPosition(0);
   e.LoadFormat = rtf ? FormatRTF : FormatANSI;
   e.LoadFromStream(&s);
+  return 0;
 }
 
 // --- whole text ------------------------------------------------------------------------------------

@@ -345,7 +345,8 @@ private:
   void DropOn(TWPCustomRtfEdit* target, int x, int y);
   // Clipboard helpers (clipboard.cpp).
   std::string SaveSelection(TWPLoadFormat format);
-  void PasteText(const std::string& bytes, bool rtf, bool inCell);
+  // Returns how many characters a table cell had no room for.
+  size_t PasteText(const std::string& bytes, bool rtf, bool inCell);
 
   std::unique_ptr<TPicture> background_;
   std::unique_ptr<TWPRTFTextInput> engine_;

@@ -25,7 +25,8 @@ TEST_F(EditorTest, SelectionCodesAreTypedIntoTheirGrid) {
   std::vector<AnsiString> boxes;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmSelCErf&>(form);
-    for (const char* line : {"FAM\tFamilie", "FRE\tFreunde", "WWW\t"}) {
+    // Blanks typed around a code go before it is fitted.
+    for (const char* line : {"FAM\tFamilie", " FRE \tFreunde", "WWW\t"}) {
       driver.Click(f.pbInsert);  // a new row starts in its code
       driver.Type(line);
       if (std::string(line) == "WWW\t") {
@@ -108,6 +109,13 @@ TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
     driver.AnswerNextMessageBox(IDOK);
     driver.Click(f.pbPost);
     driver.Click(f.pbCancel);
+    // Saved by the tool button that Tab went to, the row shows what the table holds: the cell's
+    // editor went with the focus instead of staying over the next row with the old name.
+    driver.Click(f.pbInsert);
+    driver.Type("TST\tTestcodeX\t");
+    driver.PressKey(VK_SPACE);
+    EXPECT_FALSE(f.gridSelC->InplaceEditor()->Visible());
+    EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(1).at("SELC_NAME"), "TestcodeX");
     driver.Click(f.pbExit);
   });
   ShowSelCErf();

@@ -107,6 +107,7 @@ TEST_F(EditorTest, PersonsEnteredEditedAndDeletedAreWhatTheFileHolds) {
 // the whole field. A day the month lacks, left with Tab, is named in German.
 TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerman) {
   std::vector<AnsiString> texts, boxes;
+  std::u32string shown;
   int beeps = 0;
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmPersErf&>(form);
@@ -121,7 +122,8 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
     const size_t n = driver.MessageBoxes().size();
     beeps = Beeps();
     driver.AnswerNextMessageBox(IDOK);
-    paste(f.editEigeVorname, "Łukasz ř😀中文 Nowák");
+    paste(f.editEigeVorname, "Łukasz ř 😀中文 Ω Nowák");
+    shown = driver.MessageBoxes().back().Shown;
     driver.AnswerNextMessageBox(IDOK);
     paste(f.editEigeVorname, std::string(1 << 20, 'x'));
     paste(f.editEigeVorname, " " + std::string(30, 'y') + " \r\n");
@@ -152,9 +154,14 @@ TEST_F(EditorTest, PastedTextFollowsTheRulesOfTypedTextAndAWrongDateIsToldInGerm
                                             "ABC DE F", "Eva", "", "07.08.2001", "07.08.2001", "7.8.2001", "07.",
                                             "07.08.2001", "07.08.2001", "47", "31.02.1990"}));
   EXPECT_EQ(beeps, 0) << "what does not go in is told, not beeped";
+  // The box shows each character as itself where its font (or a fallback) draws it: Ω always.
+  std::u32string seen = U"Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (";
+  for (auto [u, code] : {std::pair{U'😀', U"U+1F600"}, {U'中', U"U+4E2D"}, {U'文', U"U+6587"}})
+    seen += (FontEngine().Draws(TFont().Request(), u) ? std::u32string(1, u) : code) + U", ";
+  EXPECT_EQ(shown, seen + U"Ω); sie wurden weggelassen.");
   EXPECT_EQ(boxes, (std::vector<AnsiString>{CP1252("Einige Zeichen des eingefügten Textes kann das Programm "
-                                                   "nicht speichern (U+1F600, U+4E2D, U+6587); sie wurden "
-                                                   "weggelassen.").str(),
+                                                   "nicht speichern (U+1F600, U+4E2D, U+6587, U+03A9); sie "
+                                                   "wurden weggelassen.").str(),
                                             CP1252("In dieses Feld passen höchstens 30 Zeichen; weitere Zeichen "
                                                    "werden nicht angenommen.").str(),
                                             CP1252("Einige Zeichen des eingefügten Textes passen nicht in dieses "
@@ -257,8 +264,12 @@ TEST_F(EditorTest, APersonIsGivenACodeThroughTheGridsCombo) {
     ASSERT_TRUE(f.cmbSelCode->ListVisible());
     EXPECT_GE(f.cmbSelCode->Grid()->ColWidths(0), f.gridEiSe->ColumnWidthForText(kWidestCode));
     driver.PressKey(VK_RETURN);
+    driver.PressKey(VK_TAB);  // out of the grid: its cell's list goes with the focus
+    EXPECT_TRUE(f.memoEigeText->Focused() && !f.cmbSelCode->Visible());
+    ClickCell(driver, f.gridEiSe, 1, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);  // to a new row: the code is posted
-    driver.Type("FAM");
+    WindowHost().SetClipboard({{"text/plain", "FAM"}}, nullptr);
+    driver.PressKey(VK_INSERT, ssShift);  // pasted into the cell not yet edited, as into a field: no new row
     ClickCell(driver, f.gridEiSe, 2, f.gridEiSe->Row());
     driver.PressKey(VK_DOWN);
     // Typed into the cell (from "Bezeichnung" too), a code goes in as picked, the widest whole left

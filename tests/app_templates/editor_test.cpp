@@ -274,7 +274,7 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
       driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
       EXPECT_EQ(Paragraphs(f->DBWPRichText1)[0].Text, "Gr\xFC\xDF" "e an <Name> aus L\xF3" "dz") << file;
     }
-    EXPECT_EQ(driver.MessageBoxes().back().Text, CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht "
+    EXPECT_EQ(driver.MessageBoxes().back().Text, CP1252("Einige Zeichen der geöffneten Datei kann das Programm nicht "
                                                         "speichern (U+1F600); sie wurden weggelassen.").str());
     // Typed into a file without text after one in Arial 20 bold red is the
     // editor's font, wherever the cursor goes; a character left out is named.

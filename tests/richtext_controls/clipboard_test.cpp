@@ -144,15 +144,20 @@ TEST(EditClipboard, APasteIntoATableCellIsShortPlainAndTrimmed) {
   Clipboard()->SetBuffer(CF_TEXT, long300 + "   ");
   Clipboard()->Close();
   e->MoveCursorTo(1);
+  w.driver.AnswerNextMessageBox(IDOK);
   e->PasteFromClipboard();
   const std::string cell = Text(e).substr(0, Text(e).find('\r'));
   EXPECT_EQ(cell, "A" + long300.substr(0, 255));
+  ASSERT_EQ(w.driver.MessageBoxes().size(), 1u) << "what has no room is told";
+  EXPECT_EQ(w.driver.MessageBoxes().back().Text, CP1252("In eine Tabellenzelle passen höchstens 255 Zeichen; 45 "
+                                                        "Zeichen des eingefügten Textes wurden weggelassen.").str());
   EXPECT_EQ(Text(e).find("FETT"), std::string::npos);
   // Trailing blanks and line ends within the first 255 are cut.
   Clipboard()->SetAsText("xy  \n ");
   e->MoveCursorTo(Text(e).size());
   e->PasteFromClipboard();
   EXPECT_EQ(Text(e).substr(Text(e).size() - 3), "Bxy");
+  EXPECT_EQ(w.driver.MessageBoxes().size(), 1u);
 }
 
 TEST(EditClipboard, APasteIsRefusedLikeTypingAndLeavesTheTextAsItWas) {

@@ -226,6 +226,12 @@ TEST(Memo, LinesWrapAndKeys) {
   m->Perform(EM_SETSEL, 3, 3);
   d.PressKey(VK_BACK);
   EXPECT_EQ(m->Text(), "ab");
+  // A paste keeps every line as it came, the first one's tab and the last line break too.
+  m->SetText("");
+  Clipboard()->SetAsText(CP1252("\tEins eingerückt\n\tZwei eingerückt\n").str());
+  m->PasteFromClipboard();
+  EXPECT_EQ(m->Text(), CP1252("\tEins eingerückt\r\n\tZwei eingerückt\r\n").str());
+  m->SetText("ab");
   // Enter without WantReturns goes to the form (no line break).
   m->SetWantReturns(false);
   d.PressKey(VK_RETURN);
