@@ -168,6 +168,40 @@ TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
   EXPECT_EQ(opened, "Vorschau") << "the preview, not the list again";
 }
 
+// By keys alone: Tab goes through the fields and the tool buttons, left to
+// right, Strg+P creates the sheet and Enter on "Schließen" closes; each
+// tool button has its picture.
+TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
+  AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
+  TemplatePerson = 1;
+  TemplateLayout = 3;
+  std::vector<AnsiString> tabbed;
+  AnsiString opened;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    for (TExplorerButton* b : {f.pbHilfe, f.pbExit, f.pbDrucken})
+      EXPECT_TRUE(b->Bitmap() && !b->Bitmap()->Empty()) << b->Name();
+    for (int i = 0; i < 5; ++i) {
+      tabbed.push_back(f.ActiveControl()->Name());
+      driver.PressKey(VK_TAB);
+    }
+    driver.PressKey('P', ssCtrl);
+    while (f.ActiveControl() != f.pbExit && tabbed.size() < 20) {
+      tabbed.push_back(f.ActiveControl()->Name());
+      driver.PressKey(VK_TAB);
+    }
+    driver.PressKey(VK_RETURN);
+  });
+  driver.WhenModal([&](TCustomForm& form) {
+    opened = form.Caption();
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowDrucken();
+  EXPECT_EQ(opened, "Vorschau");
+  EXPECT_EQ(tabbed, (std::vector<AnsiString>{"pbPersList", "pbListLOut", "pbHilfe", "pbExit", "pbDrucken",
+                                             "pbPersList", "pbListLOut", "pbHilfe"}));
+}
+
 // A template deleted in the editor that the list's "Erfassen" opened: the
 // list and, after "Abbruch", the print window stand on templates that exist;
 // no message calls the table damaged.
