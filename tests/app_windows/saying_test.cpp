@@ -108,6 +108,32 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
     LoadSpruch(s);
     driver.SavePng(s, c == 0 ? "windows_saying_humour" : "windows_saying_poet");
   }
+  // A long saying at the window's first and smallest size: a bar and the
+  // keys reach its last line wherever the focus is; Escape closes.
+  const int category = s->Category();
+  CurrentDateKey = MakePackedDate(2026, 5, 14);
+  s->SetCategory(1);
+  LoadSpruch(s);
+  driver.Click(s->memoSpruch);
+  for (const TPoint size : {TPoint{560, 300}, static_cast<TOrvelanForm*>(s)->MinimumSize()}) {
+    s->SetBounds(s->Left(), s->Top(), size.X, size.Y);
+    TScrollInfo bar;
+    bar.fMask = SIF_ALL;
+    auto lastLineShown = [&] {
+      return s->memoSpruch->GetScrollInfo(SB_VERT, bar) && bar.nPos + static_cast<int>(bar.nPage) > bar.nMax;
+    };
+    EXPECT_FALSE(lastLineShown()) << size.Y;
+    driver.PressKey(VK_END, ssCtrl);
+    EXPECT_TRUE(lastLineShown()) << size.Y;
+    driver.PressKey(VK_HOME, ssCtrl);
+    s->SetActiveControl(s->pbHilfe);
+    for (int page = 0; page < 4; ++page) driver.PressKey(VK_NEXT);
+    EXPECT_TRUE(lastLineShown()) << size.Y;
+  }
+  driver.PressKey(VK_ESCAPE);
+  EXPECT_FALSE(s->Visible());
+  s->SetCategory(category);
+  driver.Click(m->pbSpruch);
   // Hidden by "Schließen", it takes no keys; "Spruch" shows it again.
   driver.Click(s->pbClose);
   driver.PressKey('1');
