@@ -80,10 +80,11 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
   m->Show();
   driver.Process();
   driver.Advance(200);
-  // Shown at the start and kept on top.
+  // Shown at the start and kept on top; the main window keeps the keyboard.
   TfrmSpruch* s = frmSpruch;
   ASSERT_TRUE(s->Visible());
   EXPECT_EQ(s->FormStyle(), fsStayOnTop);
+  EXPECT_EQ(Screen->ActiveForm(), m);
   driver.Click(s->pbNext);
   EXPECT_EQ(s->Category(), 0);
   driver.Click(s->pbPrev);
