@@ -3,8 +3,8 @@
 // (the list made from the main window's own menus, so that no entry is
 // left out), each window that opens is grabbed, asked for help with F1 (it
 // shows the same German "no help file" message as "Hilfe" › "Inhalt",
-// pixel for pixel) and closed again with Escape (the saying window too,
-// which stays beside the main window); the last entry
+// pixel for pixel) and closed again with Escape (the saying window, which
+// stays beside the main window, too); the last entry
 // ("Beenden") ends the program. No entry is disabled. The buttons inside
 // each window are walked headless (walk_test.cpp).
 #include <gtest/gtest.h>
@@ -155,8 +155,7 @@ TEST_F(MainWindowTest, EveryMenuEntryOfTheRealProgramOpensItsWindowAndEscapeClos
     } else if (windows.count(item)) {
       EXPECT_EQ(shown[name], windows.at(item));
     } else if (item == f->mnpSpruch) {
-      // The saying window stays beside the main window; Escape closes it as
-      // it closes the data window.
+      // The saying window stays beside the main window; Escape closes it.
       EXPECT_EQ(shown[name], Cp1252ToUtf8(SayingCaption(SayingType)));
     } else {
       EXPECT_NE(shown[name], "-") << "an entry that opens a window";
