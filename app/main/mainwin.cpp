@@ -630,7 +630,8 @@ void TfrmMain::StartupTimerTimer(TObject*) {
   if (ShowWarner && PartAvailable(dpWarner)) ShowTermine(true);
   if (ShowSaying && frmSpruch) {
     frmSpruch->SetFormStyle(SayingOnTop ? fsStayOnTop : fsNormal);
-    frmSpruch->Show();
+    // Above the main window, which keeps the keyboard for its keys and dates.
+    frmSpruch->ShowInactive();
   }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "app/base/usertables.h"
 #include "app/editors/entryeditor.h"
@@ -18,6 +19,7 @@
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+#include "richtext/bars/icons.h"
 #include "resources/pictures.h"
 
 namespace {
@@ -80,13 +82,18 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   pbHilfe->SetBitmap(ToolPicture(tpHelp).get());
   pbHilfe->SetLeft(4);
   pbHilfe->OnClick = [this](TObject*) { ShowHelp(); };
-  pbDrucken = button("pbDrucken", "Erstellen");
-  pbDrucken->SetLeft(ClientWidth() - 4 - kButtonWidth);
-  pbDrucken->OnClick = [this](TObject*) { pbDruckenClick(); };
   pbExit = button("pbExit", CP1252("Schließen").str());
-  pbExit->SetLeft(pbDrucken->Left() - 1 - kButtonWidth);
+  pbExit->SetLeft(ClientWidth() - 4 - 2 * kButtonWidth - 1);
   pbExit->SetBitmap(ToolPicture(tpClose).get());
   pbExit->OnClick = [this](TObject*) { Close(); };
+  pbDrucken = button("pbDrucken", "Erstellen");
+  pbDrucken->SetLeft(ClientWidth() - 4 - kButtonWidth);
+  pbDrucken->SetBitmap(WPIconBitmap("Print").get());
+  pbDrucken->SetHint("Erstellen (Strg+P)");
+  pbDrucken->SetShowHint(true);
+  pbDrucken->OnClick = [this](TObject*) { pbDruckenClick(); };
+  // Tab reaches the buttons as in the other windows, from left to right.
+  for (TExplorerButton* b : {pbHilfe, pbExit, pbDrucken}) b->SetTabStop(true);
 
   tblEige = MakeEntryTable(this, "tblEige", "XEIGE_ID");
   dsEige = new TwwDataSource(this);
@@ -205,13 +212,21 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
       e->SetWidth(SharedEditWidth(c, DateEditWidth, "__.__.____"));
     UpdateControls();
     UpdateButtons();
+    // The window opens on the person, though the buttons come first.
+    if (pbPersList->CanFocus()) SetActiveControl(pbPersList);
   };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    if (key == VK_RETURN) enterDown_ = true;
+    CtrlKeyPresses(key, shift, 'P', pbDrucken);
+  };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
-      if (pbDrucken->Enabled()) pbDruckenClick();
+      // Only an Enter that went down here: one a tool button took, or one
+      // from a window closed by it, has done its work.
+      if (std::exchange(enterDown_, false) && pbDrucken->Enabled()) pbDruckenClick();
     } else if (key == VK_ESCAPE) {
       key = 0;
       Close();
@@ -226,9 +241,9 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
 TfrmDrucken::~TfrmDrucken() { BeforeDestruction(); }
 
 void TfrmDrucken::Dispatch(TMessage& m) {
-  // Not passed on to the buttons, so that the focused one does not press
-  // itself: the key goes on to the window's key handling.
-  if (m.Msg == CM_DIALOGKEY && m.WParam == VK_RETURN) {
+  // Not passed on to a focused "Liste", so that it does not press itself:
+  // the key goes on to the window's key handling. A tool button takes it.
+  if (m.Msg == CM_DIALOGKEY && m.WParam == VK_RETURN && dynamic_cast<TButton*>(ActiveControl())) {
     m.Result = 0;
     return;
   }

@@ -48,7 +48,7 @@ class TfrmDrucken : public TOrvelanForm {
   explicit TfrmDrucken(TComponent* owner);
   ~TfrmDrucken() override;
   // Enter is the window's own key (it creates the sheet), also while a
-  // "Liste" button has the focus.
+  // "Liste" button has the focus; a focused tool button takes it itself.
   void Dispatch(TMessage& m) override;
 
   TPanel *pnlButtons, *pnlEingaben;
@@ -85,6 +85,7 @@ class TfrmDrucken : public TOrvelanForm {
   TwwDBEdit* MakeDateEdit(const char* name, int left, int top);
   TBevel* MakeBevel(const char* name, int left, int top, int width, int height, TBevelShape shape);
   bool settingCount_ = false;
+  bool enterDown_ = false;  // an Enter went down in the window
 };
 
 // Creates the window, shows it modally and frees it.

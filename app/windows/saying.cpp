@@ -120,6 +120,8 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   memoSpruch->SetBorderStyle(bsNone);
   memoSpruch->SetAlignment(taCenter);
   memoSpruch->SetWordWrap(true);
+  // A long saying in a small window scrolls.
+  memoSpruch->SetScrollBars(ssVertical);
   memoSpruch->SetParentFont(false);
   memoSpruch->Font()->SetName("Arial");
   memoSpruch->Font()->SetHeight(-19);
@@ -148,11 +150,20 @@ TfrmSpruch::TfrmSpruch(TComponent* owner) : TOrvelanForm(owner) {
   OnHide = [this](TObject*) { WritePosition(); };
   OnResize = [this](TObject*) { FormResize(); };
   OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
-    if (CtrlKeyPresses(key, shift, 'P', pbPrint)) return;
+    if (CtrlKeyPresses(key, shift, 'P', pbPrint) || ScrollKey(key)) return;
     // A part of the saying selected is the text's own to copy.
     if (ActiveControl() != memoSpruch || memoSpruch->SelLength() == 0) CtrlKeyPresses(key, shift, 'C', pbCopy);
   };
-  OnKeyUp = [this](TObject*, Word& key, TShiftState) { FormKeyUp(key); };
+  OnKeyUp = [this](TObject*, Word& key, TShiftState) {
+    // Escape closes the window as "Schließen" does; the main window's
+    // Escape, passed on, does not.
+    if (key == VK_ESCAPE) {
+      key = 0;
+      Hide();
+    } else {
+      FormKeyUp(key);
+    }
+  };
   OnDestroy = [this](TObject*) { FormDestroy(); };
   if (!frmSpruch) frmSpruch = this;
 }
@@ -227,6 +238,23 @@ void TfrmSpruch::pbNextClick() {
 void TfrmSpruch::pbPrevClick() {
   category_ = category_ == 0 ? kSayingCategoryCount - 1 : category_ - 1;
   LoadSpruch();
+}
+
+bool TfrmSpruch::ScrollKey(Word& key) {
+  // The saying shows no caret: its keys move the view, wherever the focus is.
+  int command = -1;
+  switch (key) {
+    case VK_UP: command = SB_LINEUP; break;
+    case VK_DOWN: command = SB_LINEDOWN; break;
+    case VK_PRIOR: command = SB_PAGEUP; break;
+    case VK_NEXT: command = SB_PAGEDOWN; break;
+    case VK_HOME: command = SB_TOP; break;
+    case VK_END: command = SB_BOTTOM; break;
+    default: return false;
+  }
+  memoSpruch->Perform(WM_VSCROLL, static_cast<WPARAM>(command), 0);
+  key = 0;
+  return true;
 }
 
 void TfrmSpruch::FormKeyUp(Word& key) {

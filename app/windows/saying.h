@@ -7,7 +7,8 @@
 // it. Its tool buttons come first in the Tab order, the saying has the
 // focus when it is shown; Strg+P prints, Strg+C copies the saying (a part
 // selected in it copies that part), the arrows left and right are the
-// categories' keys wherever the focus is. The category starts from the
+// categories' keys wherever the focus is; a saying longer than the window
+// scrolls, with a bar and the keys; Escape closes the window. The category starts from the
 // setting "Spruchtyp" and is not stored. Its placement is written when it
 // is hidden and when it is freed shown (at the program's end).
 //
@@ -61,6 +62,9 @@ class TfrmSpruch : public TOrvelanForm {
   void FormKeyUp(Word& key);
 
  private:
+  // The keys that scroll the saying (arrows up and down, Bild, Pos1 and
+  // Ende, with Strg or without); true when `key` was one and is used up.
+  bool ScrollKey(Word& key);
   void FormShow();
   void FormDestroy();
   void FormResize();

@@ -7,6 +7,7 @@
 #include "platform/qt/qt_window_host.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -217,9 +218,30 @@ class HostWidget : public QWidget {
   }
   void moveEvent(QMoveEvent*) override {
     if (suppress) return;
+    ReportPlace();
+  }
+  // Un-maximised, the window is moved before the window manager tells the
+  // new size of its frame: its place is told again once the toolkit has
+  // read a changed frame.
+  bool nativeEvent(const QByteArray& type, void* message, qintptr* result) override {
+    constexpr std::uint8_t kPropertyNotify = 28;
+    if (unmaximised_ && type == "xcb_generic_event_t" &&
+        (*static_cast<const std::uint8_t*>(message) & 0x7f) == kPropertyNotify)
+      QMetaObject::invokeMethod(
+          this,
+          [this] {
+            if (!unmaximised_ || !windowHandle() || windowHandle()->frameMargins() == margins_) return;
+            unmaximised_ = false;
+            ReportPlace();
+          },
+          Qt::QueuedConnection);
+    return QWidget::nativeEvent(type, message, result);
+  }
+  void ReportPlace() {
     THostInput in;
     in.kind = THostInput::Moved;
     const QPoint frame = FramePosition();
+    if (windowHandle()) margins_ = windowHandle()->frameMargins();
     in.x = frame.x();
     in.y = frame.y();
     Send(in);
@@ -237,6 +259,7 @@ class HostWidget : public QWidget {
       in.kind = isActiveWindow() ? THostInput::Activated : THostInput::Deactivated;
       Send(in);
     } else if (e->type() == QEvent::WindowStateChange) {
+      unmaximised_ = (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMaximized) && !isMaximized();
       THostInput in;
       in.kind = THostInput::StateChanged;
       in.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
@@ -311,6 +334,8 @@ class HostWidget : public QWidget {
   std::set<std::uint32_t> packets_;  // keys down that came as packets
   bool caretVisible_ = false;
   QRect caret_;
+  QMargins margins_;          // the frame when the place was last told
+  bool unmaximised_ = false;  // its frame is still to be told
 };
 
 class QtHostWindow : public THostWindow {
@@ -359,6 +384,9 @@ class QtHostWindow : public THostWindow {
   void Show(bool activate) override {
     Renew();
     w_->suppress = true;
+    // Shown without the keyboard, the window manager gives it none either
+    // (the toolkit reads this when it makes the native window).
+    w_->setAttribute(Qt::WA_ShowWithoutActivating, !activate || (flags_ & wfPopupNoActivate));
     // Transient for its owner: the window manager keeps it above that one.
     w_->winId();
     QWindow* parent = nullptr;
@@ -400,6 +428,9 @@ class QtHostWindow : public THostWindow {
     if (Offscreen()) return;  // nothing to stack without a display
     w_->raise();
     if (!(flags_ & wfPopupNoActivate)) w_->activateWindow();
+  }
+  void Lift() override {
+    if (!Offscreen() && w_->isVisible()) w_->raise();
   }
   void Flush(int x, int y, int w, int h) override { w_->update(x, y, w, h); }
   void SetCaret(bool visible, int x, int y, int w, int h) override { w_->SetCaret(visible, QRect(x, y, w, h)); }

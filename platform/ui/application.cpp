@@ -239,11 +239,21 @@ void TApplication::ActivateForm(TCustomForm* f) {
 }
 
 void TApplication::NormalizeTopMosts() {
-  if (normalizedTopMosts_++ == 0) SyncTopMosts();
+  if (normalizedTopMosts_++ > 0) return;
+  SyncTopMosts();
+  // A window manager puts a window that leaves the top below the one that
+  // has the keyboard.
+  LiftTopMosts();
 }
 
 void TApplication::RestoreTopMosts() {
   if (normalizedTopMosts_ > 0 && --normalizedTopMosts_ == 0) SyncTopMosts();
+}
+
+void TApplication::LiftTopMosts() {
+  if (!Screen) return;
+  for (TCustomForm* f : Screen->forms_)
+    if (f->formStyle_ == fsStayOnTop && !f->modal_ && f->native_ && f->Showing()) f->native_->Lift();
 }
 
 void TApplication::SyncTopMosts() {

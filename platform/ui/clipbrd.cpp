@@ -21,6 +21,17 @@ std::string MimeOf(unsigned format) {
     if (id == format) return name == "Rich Text Format" ? "text/rtf" : "application/x-orv-" + name;
   return {};
 }
+// Plain text crosses to the desktop's programs with its line ends, LF; the
+// program's own texts keep CR LF.
+std::string DesktopLineEnds(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
+    out += s[i] == '\r' ? '\n' : s[i];
+  }
+  return out;
+}
 bool HostHas(const std::string& mime) {
   std::string ignored;
   return WindowHost().ClipboardData(mime, ignored);
@@ -69,7 +80,7 @@ void TClipboard::Publish() {
   for (const auto& [fmt, bytes] : pending_) {
     std::string mime = MimeOf(fmt);
     if (mime.empty()) continue;
-    data.push_back({mime, fmt == CF_TEXT ? Cp1252ToUtf8(bytes) : bytes});
+    data.push_back({mime, fmt == CF_TEXT ? Cp1252ToUtf8(DesktopLineEnds(bytes)) : bytes});
     // Programs name RTF either way.
     if (mime == "text/rtf") data.push_back({"application/rtf", bytes});
   }

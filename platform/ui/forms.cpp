@@ -467,9 +467,17 @@ void TCustomForm::Show() {
   BringToFront();
 }
 
+void TCustomForm::ShowInactive() {
+  showInactive_ = true;
+  TScopeExit shown{[this] { showInactive_ = false; }};
+  SetVisible(true);
+}
+
 void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::BringToFront() {
+  // Over the windows on top that gave way to it, which stay above the others.
+  if (modal_ && Application && Application->TopMostsNormalized()) Application->LiftTopMosts();
   if (native_ && shown_) native_->Raise();
   if (Screen) {
     auto& v = Screen->forms_;
@@ -501,9 +509,12 @@ void TCustomForm::ShowWindowNow() {
   shown_ = true;
   dirty_ = surface_->Extent();
   native_->SetOwner(OwnerWindow());
-  native_->Show(!popup_);
+  const bool activate = !popup_ && !showInactive_;
+  native_->Show(activate);
+  // A window manager puts a window that gets no keyboard below the one that has it.
+  if (showInactive_) native_->Lift();
   if (windowState_ != wsNormal) native_->SetState(windowState_ == wsMaximized ? 2 : 1);
-  if (!popup_ && Application) Application->ActivateForm(this);
+  if (activate && Application) Application->ActivateForm(this);
   PaintPending();
 }
 
@@ -524,21 +535,21 @@ void TCustomForm::HideWindowNow() {
   if (!shown_) return;
   DoHide();
   shown_ = false;
+  // The previously active form takes over, and the keyboard with it: a
+  // window manager would give it, but without one it stays nowhere. Given
+  // before this window goes, the window manager hands it to no other.
+  TCustomForm* next = nullptr;
+  if (active_ && Application && Screen)
+    for (int i = Screen->FormCount() - 1; i >= 0 && !next; --i) {
+      TCustomForm* f = Screen->Forms(i);
+      if (f != this && f->Showing() && !f->popup_ && !BlockedByModal(f)) next = f;
+    }
+  if (next && next->native_) next->native_->Activate();
   if (native_) native_->Hide();
   ui_internal::ControlHidden(this);
   if (active_) {
     SetActive(false);
-    // The previously active form takes over, and the keyboard with it: a
-    // window manager would give it, but without one it stays nowhere.
-    if (Application && Screen)
-      for (int i = Screen->FormCount() - 1; i >= 0; --i) {
-        TCustomForm* f = Screen->Forms(i);
-        if (f != this && f->Showing() && !f->popup_ && !BlockedByModal(f)) {
-          Application->ActivateForm(f);
-          if (f->native_) f->native_->Activate();
-          break;
-        }
-      }
+    if (next) Application->ActivateForm(next);
   }
   if (gFocusedForm == this) {
     gFocusedForm = nullptr;

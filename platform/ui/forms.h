@@ -81,6 +81,9 @@ class TCustomForm : public TWinControl {
   void TabFrom(TWinControl* cur, bool forward);
 
   void Show();
+  // Shows the window above the others as Show does, but the keyboard stays
+  // with the window that has it.
+  void ShowInactive();
   void Hide();
   virtual int ShowModal();
   void Close();
@@ -179,6 +182,7 @@ class TCustomForm : public TWinControl {
   bool created_ = false;
   bool destroyFired_ = false;
   bool shown_ = false;
+  bool showInactive_ = false;  // ShowInactive runs
   TRect restoreBounds_;
   TRect dirty_;
   TRect flush_;
@@ -367,8 +371,9 @@ class TApplication : public TComponent {
   void DeliverMouse(TCustomForm* form, int kind, TMouseButton button, int x, int y);
   int ModalLevel() const { return modalLevel_; }
   // While a modal window or a dialog of the window host runs, windows that
-  // stay on top are ordinary ones, so that none of them covers it; the
-  // calls nest, and the last restore puts them on top again.
+  // stay on top are ordinary ones, so that none of them covers it, though
+  // above the others; the calls nest, and the last restore puts them on
+  // top again.
   void NormalizeTopMosts();
   void RestoreTopMosts();
   bool TopMostsNormalized() const { return normalizedTopMosts_ > 0; }
@@ -414,6 +419,8 @@ class TApplication : public TComponent {
   int modalLevel_ = 0;
   int normalizedTopMosts_ = 0;
   void SyncTopMosts();
+  // The windows on top that give way to a modal one stay above the others.
+  void LiftTopMosts();
   bool minimized_ = false;
   bool inService_ = false;
   bool inException_ = false;

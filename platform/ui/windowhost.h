@@ -68,6 +68,9 @@ class THostWindow {
   virtual void Hide() = 0;
   virtual void SetState(int state) = 0;  // 0 normal, 1 minimised, 2 maximised
   virtual void Raise() = 0;
+  // Puts the window on top of the windows of its kind, the keyboard where
+  // it is.
+  virtual void Lift() {}
   // Gives the window the keyboard, its place in the stacking unchanged.
   virtual void Activate() {}
   // The window that owns this one (nullptr: none): the window manager keeps

@@ -23,17 +23,6 @@ constexpr size_t kCellPasteLimit = 255;
 
 unsigned RtfFormat() { return RegisterClipboardFormat("Rich Text Format"); }
 
-// Plain text crosses to other programs with this system's line ends.
-std::string ToSystemLineEnds(std::string s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') continue;
-    out += s[i] == '\r' ? '\n' : s[i];
-  }
-  return out;
-}
-
 // Puts the text's load and save formats and its shadow switch back when the
 // returned guard ends.
 [[nodiscard]] auto KeepFormat(TWPRTFTextIo& t) {
@@ -131,7 +120,7 @@ void TWPCustomRtfEdit::CopyToClipboard() {
   if (OnBeforeCopyEvent) OnBeforeCopyEvent(this, copyAllowed_);
   if (!copyAllowed_ || !engine_->HasBlock()) return;
   const std::string rtf = SaveSelection(FormatRTF);
-  const std::string text = ToSystemLineEnds(SaveSelection(FormatANSI));
+  const std::string text = SaveSelection(FormatANSI);
   TClipboard* clip = Clipboard();
   clip->Open();
   // Closing hands the data to the system's clipboard, which may fail: it

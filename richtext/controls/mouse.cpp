@@ -5,7 +5,7 @@
 // selection into an edit control.
 // Invariants: a press that ends in a hyperlink or picture click starts no
 // selection; a release without movement puts the cursor where a press
-// would; the link a click delivers is read from the clicked character
+// would; a press into a control without a caret never scrolls it; the link a click delivers is read from the clicked character
 // whether that is part of the visible text or of its hidden stamp.
 #include <algorithm>
 #include <cstdlib>
@@ -37,6 +37,15 @@ bool TWPCustomRtfEdit::CharAtPoint(int x, int y, TWPParagraphRec*& par, TWPLineR
   const int64_t dy = static_cast<int64_t>(y) + e.TopOffset;
   if (dx < 0 || dy < 0 || dy > INT32_MAX) return false;
   if (!e.LineAtPoint(dx, static_cast<int>(dy), par, line) || !line) return false;
+  // The row below a line's last one is drawn by the next line: its top row.
+  if (dy == static_cast<int64_t>(line->Top) + line->Height) {
+    TWPParagraphRec* np = line->next ? par : par->next;
+    TWPLineRec* nl = line->next ? line->next : np ? np->line : nullptr;
+    if (nl && nl->Top == dy) {
+      par = np;
+      line = nl;
+    }
+  }
   if (dy < line->Top || dy > static_cast<int64_t>(line->Top) + line->Height) return false;
   offset = e.OffsetAtX(par, line, dx);
   if (offset >= line->Length) return false;
@@ -315,6 +324,10 @@ void TWPCustomRtfEdit::MouseDown(TMouseButton button, TShiftState shift, int x, 
     resizing_ = r->Entry;
     return;
   }
+  // Without a caret the control is a viewer, as for its keys: a press that
+  // follows no link moves no invisible cursor into view, so the page stays
+  // where the user pointed.
+  if (CaretDisabled()) return;
   selecting_ = true;
   if (triple) {
     SelectParagraphAt(x, y);

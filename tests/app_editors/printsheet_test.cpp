@@ -181,6 +181,28 @@ TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
   EXPECT_EQ(opened, "Vorschau") << "the preview, not the list again";
 }
 
+// By keys alone: Tab reaches the tool buttons, Strg+P creates the sheet,
+// Enter on "Schließen" closes; "Erstellen" has its picture.
+TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
+  AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
+  TemplatePerson = 1;
+  TemplateLayout = 3;
+  std::vector<AnsiString> tabbed;
+  AnsiString opened;
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmDrucken&>(form);
+    EXPECT_TRUE(f.pbDrucken->Bitmap() && !f.pbDrucken->Bitmap()->Empty());
+    for (int i = 0; i < 5; ++i, driver.PressKey(VK_TAB)) tabbed.push_back(f.ActiveControl()->Name());
+    driver.PressKey('P', ssCtrl);
+    for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
+    driver.PressKey(VK_RETURN);
+  });
+  driver.WhenModal([&](TCustomForm& form) { opened = form.Caption(), driver.PressKey(VK_ESCAPE); });
+  ShowDrucken();
+  EXPECT_EQ(opened, "Vorschau");
+  EXPECT_EQ(tabbed, (std::vector<AnsiString>{"pbPersList", "pbListLOut", "pbHilfe", "pbExit", "pbDrucken"}));
+}
+
 // A template deleted in the editor that the list's "Erfassen" opened: the
 // list and, after "Abbruch", the print window stand on templates that exist;
 // no message calls the table damaged.

@@ -183,4 +183,28 @@ TEST_F(WindowsTest, EventHolidayAndPatronPagesAndTheCopyAndPrintoutWithoutStamps
   EXPECT_EQ(Squeezed(printed), PageText(f->WPRichText1));
 }
 
+// The smallest window scrolled by lines: a link in the partly shown last
+// line is followed from its first row; a press beside it scrolls nothing.
+TEST_F(WindowsTest, ALinkInThePartlyShownLastLineOfTheSmallestWindowIsFollowed) {
+  Start();
+  const int id = std::find_if(Sources().Persons.begin(), Sources().Persons.end(),
+                              [](const TSourcePerson& s) { return !LinksOf(s.Id).empty(); })->Id;
+  TfrmDispData* f = OpenOn(dkPerson, id);
+  const TPoint min = static_cast<TOrvelanForm*>(f)->MinimumSize();
+  f->SetBounds(0, 0, min.X, min.Y);
+  TWPCustomRtfEdit* e = f->WPRichText1;
+  TPoint at;
+  const TWPLineRec* l = nullptr;
+  ASSERT_TRUE(LinkPoint(e, "p:" + IntToStr(LinksOf(id)[0]), at, true, &l));
+  const int top = l->Top, bottom = l->Top + l->Height, h = e->ClientHeight();
+  for (e->SetTopOffset(0); top - e->TopOffset() >= h;) e->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+  const int shown = e->TopOffset();
+  ASSERT_GT(bottom - shown, h) << "the link's line shows in part";
+  driver.Click(e, 2, h - 1);
+  EXPECT_EQ(e->TopOffset(), shown) << "a press beside the link";
+  driver.Click(e, at.X, top - shown);
+  EXPECT_EQ(f->Current(), 2);
+  delete f;
+}
+
 }  // namespace

@@ -80,8 +80,9 @@ inline AnsiString PageText(TWPCustomRtfEdit* e) {
 
 // Where the link with the stamp is shown (client co-ordinates of its first
 // character); the page is scrolled to it when `scroll` is set, else the
-// link must be shown as the page stands.
-inline bool LinkPoint(TWPCustomRtfEdit* e, const AnsiString& stamp, TPoint& at, bool scroll = true) {
+// link must be shown as the page stands. `line` gets the link's line.
+inline bool LinkPoint(TWPCustomRtfEdit* e, const AnsiString& stamp, TPoint& at, bool scroll = true,
+                      const TWPLineRec** line = nullptr) {
   TWPRTFTextInput* t = e->RtfText();
   for (TWPParagraphRec* p = t->FirstPar; p; p = p->next)
     for (TWPLineRec* l = p->line; l; l = l->next)
@@ -99,6 +100,7 @@ inline bool LinkPoint(TWPCustomRtfEdit* e, const AnsiString& stamp, TPoint& at, 
         if (!shown && !scroll) continue;
         if (!shown) e->SetTopOffset(std::max(0, l->Top - e->ClientHeight() / 3));
         at = {t->CursorX(p, l, i) + t->HorzOffset + 2, l->Top - t->TopOffset + l->Height / 2};
+        if (line) *line = l;
         return true;
       }
   return false;

@@ -1,8 +1,9 @@
 // Forms as real windows under a window manager on a virtual X server with a
 // German layout (run by the window-manager test), driven through the
 // server's mouse and keyboard: a clicked main window covers an ordinary
-// window but not one on top; a modal window, and a box opened from it, stay above the
-// window that opened them when it is clicked, a click on another window it
+// window but not one on top, which shown again leaves it the keyboard; a
+// modal window, and a box opened from it, stay above the window on top,
+// that above the window that opened them, also when it is clicked, a click on another window it
 // blocks brings the modal one to the front, and the box takes the next key;
 // AltGr+Q, E, M, O, A, a dead acute before "e" and AltGr+Q again reach an
 // edit as "@€µøæé@", in that order; the PDF printer's file dialog is German and offers its file in
@@ -232,15 +233,24 @@ int main(int argc, char** argv) {
         if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt") && StackPlace("Haupt") > StackPlace("Notiz"),
                         "the main window clicked is not between the window on top and an ordinary one"))
           return stay();
+        saying->Hide();
+        saying->ShowInactive();
         break;
-      case 2: modal->ShowModal(); break;  // its own loop runs the next steps
+      case 2:
+        if (!afterClick(StackPlace("Spruch") > StackPlace("Haupt") && Focused("Haupt"),
+                        "a window on top shown without the keyboard took it or is not on top"))
+          return stay();
+        modal->ShowModal();  // its own loop runs the next steps
+        break;
       case 3:
-        if (!waitFor(StackPlace("Daten") > StackPlace("Spruch"), "the modal window is not above the window on top"))
+        if (!afterClick(StackPlace("Daten") > StackPlace("Spruch") && StackPlace("Spruch") > StackPlace("Haupt"),
+                        "the modal window is not above the window on top, or that above the main window"))
           return stay();
         ClickOn("Haupt", 60, 60);
         break;
       case 4:
-        if (!afterClick(StackPlace("Daten") > StackPlace("Haupt"), "the modal window went below the window that opened it"))
+        if (!afterClick(StackPlace("Daten") > StackPlace("Spruch") && StackPlace("Spruch") > StackPlace("Haupt"),
+                        "the main window clicked covered the modal window or the window on top"))
           return stay();
         ClickOn("Spruch", 200, 150);  // another window it blocks
         break;
