@@ -220,30 +220,24 @@ class HostWidget : public QWidget {
     if (suppress) return;
     ReportPlace();
   }
-  // Un-maximised, the window is moved before the window manager tells the
-  // new size of its frame: its place is told again once the toolkit has
-  // read a changed frame.
+  // The window manager may tell its frame's extents after the move they
+  // belong to (a window just mapped, or un-maximised when its border comes
+  // back): the frame's place is told again after a property of the window
+  // changed, once the toolkit has read it.
   bool nativeEvent(const QByteArray& type, void* message, qintptr* result) override {
-    constexpr std::uint8_t kPropertyNotify = 28;
-    if (unmaximised_ && type == "xcb_generic_event_t" &&
-        (*static_cast<const std::uint8_t*>(message) & 0x7f) == kPropertyNotify)
+    constexpr std::uint8_t kPropertyNotify = 28;  // the X protocol's event code
+    if (type == "xcb_generic_event_t" && (*static_cast<const std::uint8_t*>(message) & 0x7f) == kPropertyNotify)
       QMetaObject::invokeMethod(
-          this,
-          [this] {
-            if (!unmaximised_ || !windowHandle() || windowHandle()->frameMargins() == margins_) return;
-            unmaximised_ = false;
-            ReportPlace();
-          },
+          this, [this] { if (!suppress && isVisible() && FramePosition() != reported_) ReportPlace(); },
           Qt::QueuedConnection);
     return QWidget::nativeEvent(type, message, result);
   }
   void ReportPlace() {
+    reported_ = FramePosition();
     THostInput in;
     in.kind = THostInput::Moved;
-    const QPoint frame = FramePosition();
-    if (windowHandle()) margins_ = windowHandle()->frameMargins();
-    in.x = frame.x();
-    in.y = frame.y();
+    in.x = reported_.x();
+    in.y = reported_.y();
     Send(in);
   }
   void closeEvent(QCloseEvent* e) override {
@@ -259,7 +253,6 @@ class HostWidget : public QWidget {
       in.kind = isActiveWindow() ? THostInput::Activated : THostInput::Deactivated;
       Send(in);
     } else if (e->type() == QEvent::WindowStateChange) {
-      unmaximised_ = (static_cast<QWindowStateChangeEvent*>(e)->oldState() & Qt::WindowMaximized) && !isMaximized();
       THostInput in;
       in.kind = THostInput::StateChanged;
       in.state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
@@ -334,8 +327,7 @@ class HostWidget : public QWidget {
   std::set<std::uint32_t> packets_;  // keys down that came as packets
   bool caretVisible_ = false;
   QRect caret_;
-  QMargins margins_;          // the frame when the place was last told
-  bool unmaximised_ = false;  // its frame is still to be told
+  QPoint reported_;  // the frame's place last told to the form
 };
 
 class QtHostWindow : public THostWindow {

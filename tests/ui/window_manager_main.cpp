@@ -158,11 +158,12 @@ int Placement(const std::string& file) {
     form->Show();
     xcb_window_t w = 0;
     // Placed, and the form has heard where: its client origin is where the
-    // window system shows the client.
+    // window system shows the client, its place where the frame lies (the
+    // window manager may tell the frame's extents after the move).
     if (!Until([&] {
           int x = 0, y = 0, width = 0, height = 0;
           return StackPlace("Platz", &w) >= 0 && Geometry(w, x, y, width, height) &&
-                 form->ClientOrigin() == TPoint{x, y};
+                 form->ClientOrigin() == TPoint{x, y} && FramePlace(w) == TPoint{form->Left(), form->Top()};
         }))
       return Fail("opening " + std::to_string(opening) + ": the window was not placed where the form says");
     auto at = [](int x, int y) { return std::to_string(x) + "," + std::to_string(y); };
@@ -329,7 +330,9 @@ int main(int argc, char** argv) {
       case 17:
         if (!waitFor(big->WindowState() == wsNormal && FramePlace(w) == TPoint{120, 90} &&
                          big->BoundsRect() == Bounds(120, 90, 400, 300),
-                     "un-maximised, the window is not where it was before"))
+                     "un-maximised, the window is not where it was before: frame at " +
+                         std::to_string(FramePlace(w).X) + "," + std::to_string(FramePlace(w).Y) + ", form at " +
+                         std::to_string(big->Left()) + "," + std::to_string(big->Top())))
           return stay();
         for (const std::string& f : failed) std::fprintf(stderr, "%s\n", f.c_str());
         std::fflush(stderr);
