@@ -71,8 +71,9 @@ void Fill() {
   prop("wprtf", 1, riRtfCode);
   prop("cf", 0, riTextColor);
   prop("cb", 0, riBackColor);
-  // A word processor's character background (a highlighted word).
+  // A word processor's character background and highlight (a marked word).
   prop("chcbpat", 0, riBackColor);
+  prop("highlight", 0, riBackColor);
   prop("li", 0, riLeft);
   prop("ri", 0, riRight);
   prop("fi", 0, riFirst);

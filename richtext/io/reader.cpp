@@ -634,6 +634,17 @@ void TWPRtfReader::UnicodeChar(char32_t u) {
     if (c) CharHandler(static_cast<unsigned char>(c));
 }
 
+void TWPRtfReader::TakeCellLooks() {
+  if (!rowActive_ || curCell_ >= cellCount_) return;
+  const Cell& c = cells_[curCell_];
+  ps_.BorderFlags = c.BorderFlags;
+  ps_.BorderStyle = c.BorderStyle;
+  ps_.BorderWidth = c.BorderWidth;
+  ps_.BorderColor = c.BorderColor;
+  ps_.Shading = c.Shading;
+  ps_.ShadingPercent = 0;
+}
+
 uint8_t& TWPRtfReader::BorderTarget(int which) {
   if (inRowDef_) {
     Cell& c = cells_[std::min(cellCount_, kRtfMaxCells)];
@@ -910,15 +921,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riIntbl:
       ps_.InTable = true;
       inRowDef_ = false;
-      if (rowActive_ && curCell_ < cellCount_) {
-        const Cell& c = cells_[curCell_];
-        ps_.BorderFlags = c.BorderFlags;
-        ps_.BorderStyle = c.BorderStyle;
-        ps_.BorderWidth = c.BorderWidth;
-        ps_.BorderColor = c.BorderColor;
-        ps_.Shading = c.Shading;
-        ps_.ShadingPercent = 0;
-      }
+      TakeCellLooks();
       return rrOk;
     case riRow:
       if (lastCell_) lastCell_->Flags &= ~wppRowGoesOn;
@@ -1034,6 +1037,9 @@ void TWPRtfReader::EndParagraph(bool cell) {
     lastCell_ = p;
     ++curCell_;
     ++cellPars_;
+    // The next cell's text has its own cell's borders and shading, not
+    // this one's.
+    TakeCellLooks();
   } else {
     p->Flags &= ~(wppTableCell | wppRowContinues | wppRowGoesOn);
   }

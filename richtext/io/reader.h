@@ -131,6 +131,7 @@ private:
   void RemapColors();
   void UnicodeChar(char32_t u);
   uint8_t& BorderTarget(int which);  // 0 flags, 1 style, 2 width, 3 colour
+  void TakeCellLooks();  // the current cell's borders and shading into the paragraph state
   void SkipBinary(int32_t n);
 
   std::vector<Frame> frames_;

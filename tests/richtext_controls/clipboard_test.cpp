@@ -149,7 +149,7 @@ TEST(EditClipboard, APasteIntoATableCellIsShortPlainAndTrimmed) {
   const std::string cell = Text(e).substr(0, Text(e).find('\r'));
   EXPECT_EQ(cell, "A" + long300.substr(0, 255));
   ASSERT_EQ(w.driver.MessageBoxes().size(), 1u) << "what has no room is told";
-  EXPECT_EQ(w.driver.MessageBoxes().back().Text, CP1252("In eine Tabellenzelle passen höchstens 255 Zeichen; 45 "
+  EXPECT_EQ(w.driver.MessageBoxes().back().Text, CP1252("In eine Tabellenzelle lassen sich höchstens 255 Zeichen auf einmal einfügen; 45 "
                                                         "Zeichen des eingefügten Textes wurden weggelassen.").str());
   EXPECT_EQ(Text(e).find("FETT"), std::string::npos);
   // Trailing blanks and line ends within the first 255 are cut.

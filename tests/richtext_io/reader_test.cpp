@@ -283,6 +283,10 @@ TEST(RtfReader, TablesFromOtherWriters) {
                        "{\\pard\\intbl\\qr b\\par}\\cell\\row}"), 0);
   EXPECT_EQ(t.ParagraphAt(0)->Align, 2);
   EXPECT_EQ(t.ParagraphAt(1)->Align, 1);
+  // Each cell's text has its own cell's borders, also without "\pard\intbl" before it.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1\\trowd\\clbrdrt\\brdrs\\brdrw20\\cellx1000\\cellx2000\\pard\\intbl a\\cell b\\cell\\row}"), 0);
+  EXPECT_NE(t.ParagraphAt(0)->BorderFlags, 0);
+  EXPECT_EQ(t.ParagraphAt(1)->BorderFlags, 0);
   // More than 50 cells: the rest is ignored without harm.
   std::string wide = "{\\rtf1\\trowd";
   for (int i = 1; i <= 60; ++i) wide += "\\cellx" + std::to_string(i * 100);
@@ -291,11 +295,12 @@ TEST(RtfReader, TablesFromOtherWriters) {
   EXPECT_TRUE(t.CheckChains());
   // A word processor's highlighted word, 1.5 lines and 1.5-point borders: the background as they read it, the
   // spacing proportional, each side with the nearest width; a cell's filling of its row is not its spacing.
-  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\sl360\\slmult1{\\chcbpat1 h}\\par\\sl240 b\\par"
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green255\\blue0;}\\sl360\\slmult1{\\chcbpat1 h}{\\highlight1 g}"
+                       "\\par\\sl240 b\\par"
                        "\\pard\\trowd\\clbrdrt\\brdrs\\brdrw30\\clbrdrb\\brdrs\\brdrw30\\cellx2000\\intbl a\\cell\\row}"), 0);
   t.ParagraphAt(2)->SpaceAfter = 270;
   const std::string out = ToRtf(t);
-  for (const char* s : {"\\sl360\\slmult1", "\\chcbpat1 h", "\\clbrdrt\\brdrs\\brdrw40\\clbrdrb\\brdrs\\brdrw40"})
+  for (const char* s : {"\\sl360\\slmult1", "\\chcbpat1 hg", "\\clbrdrt\\brdrs\\brdrw40\\clbrdrb\\brdrs\\brdrw40"})
     EXPECT_NE(out.find(s), std::string::npos) << s;
   EXPECT_EQ(out.find("\\sa270"), std::string::npos);
   ASSERT_EQ(FromRtf(t, out), 0);
