@@ -8,15 +8,20 @@
 // searches its place again, which is how it sees other cursors' changes.
 #include "dbengine/engine.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string_view>
 
 #include "dbengine/journal.h"
 #include "dbengine/table.h"
@@ -320,9 +325,35 @@ TffTable::~TffTable() {
 
 bool TffTable::Exists(const std::string& path) { return !Missing(path); }
 
+namespace {
+
+// A build cut off by a kill leaves its temporary file, named for the
+// process that made it: the next build of the table removes those whose
+// process has gone.
+void RemoveStaleBuilds(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp";
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view digits = name.substr(prefix.size());
+    if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(std::string(digits)));
+    if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+}  // namespace
+
 void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bool overwrite) {
   TableImpl::Validate(dict);
   std::lock_guard<std::mutex> g(gRegistryMutex);
+  RemoveStaleBuilds(path);
   if (FileExists(path)) {
     if (!overwrite) RaiseFF(rcTableExists, path);
     if (Registered(Canonical(path)) || LockedElsewhere(path)) RaiseFF(rcTableInUse, path);

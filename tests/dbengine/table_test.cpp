@@ -71,7 +71,17 @@ TEST(TableFiles, CreateOpenDeleteAndErrors) {
   TffDataDictionary d(8192);
   dbtest::LayoutDict(d);
   std::string p = dir.File("LAYOUT.FFD");
+  // A build cut off by a kill left its temporary file: the next build
+  // removes it, but not that of a process still running.
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string stale = p + ".tmp" + std::to_string(gone), running = p + ".tmp" + std::to_string(getppid());
+  std::ofstream(stale) << "x";
+  std::ofstream(running) << "x";
   TffTable::Create(p, d, false);
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::remove(running));
   // Building copies the dictionary: the caller's object can be reused.
   EXPECT_FALSE(d.IsLocked());
   d.Clear();
