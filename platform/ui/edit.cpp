@@ -105,6 +105,26 @@ AnsiString TCustomEdit::Display() const {
   return text_;
 }
 
+TCustomEdit::Advances::Advances(const TFont& font, bool lines) {
+  TCanvas& m = ctlutil::Measure(font);
+  m.GetCharWidth(0, 255, widths);
+  TTextMetric tm;
+  // A tab in a text of lines reaches the next stop, every eight average
+  // character widths, as expanded tabs are drawn elsewhere.
+  if (lines && m.GetTextMetrics(tm)) tab = 8 * std::max(1, tm.tmAveCharWidth);
+}
+
+int TCustomEdit::Advances::At(char c, int x) const {
+  if (c == '\t' && tab > 0) return tab - x % tab;
+  return widths[static_cast<unsigned char>(c)];
+}
+
+int TCustomEdit::Advances::Width(const AnsiString& d, int from, int to) const {
+  int x = 0;
+  for (int p = from; p < to; ++p) x += At(d[static_cast<std::size_t>(p)], x);
+  return x;
+}
+
 // ---------------------------------------------------------------- layout
 
 const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
@@ -118,9 +138,7 @@ const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
     lines_.push_back({0, n});
     return lines_;
   }
-  TCanvas& m = ctlutil::Measure(*Font());
-  int widths[256];
-  m.GetCharWidth(0, 255, widths);
+  const Advances adv(*Font(), true);
   int start = 0;
   for (;;) {
     int end = start;
@@ -132,13 +150,14 @@ const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
       // blank that fits, or inside a word longer than the width.
       int w = 0, lastBlank = -1;
       for (int p = s; p < end; ++p) {
-        int cw = widths[static_cast<unsigned char>(text_[static_cast<std::size_t>(p)])];
+        int cw = adv.At(text_[static_cast<std::size_t>(p)], w);
         if (w + cw > width && p > s && text_[static_cast<std::size_t>(p)] != ' ') {
           int brk = lastBlank > s ? lastBlank : p;
           lines_.push_back({s, brk - s});
           s = brk;
           lastBlank = -1;
-          w = m.TextWidth(text_.substr(static_cast<std::size_t>(s), static_cast<std::size_t>(p - s)));
+          w = adv.Width(text_, s, p);
+          cw = adv.At(text_[static_cast<std::size_t>(p)], w);
         }
         w += cw;
         if (text_[static_cast<std::size_t>(p)] == ' ') lastBlank = p + 1;
@@ -166,14 +185,13 @@ TPoint TCustomEdit::PosOfChar(int pos) const {
   int li = LineOfChar(pos);
   const VLine& l = ls[static_cast<std::size_t>(li)];
   AnsiString d = Display();
-  TCanvas& m = ctlutil::Measure(*Font());
-  int lineW = m.TextWidth(d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(l.len)));
+  const Advances adv(*Font(), multiLine_);
+  int lineW = adv.Width(d, l.start, l.start + l.len);
   int off = 0;
   int room = fmtRect_.Width() - lineW;
   if (room > 0 && alignment_ == taRightJustify) off = room - 1;
   if (room > 0 && alignment_ == taCenter) off = room / 2;
-  int x = fmtRect_.Left - scrollX_ + off +
-          m.TextWidth(d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(std::min(pos, l.start + l.len) - l.start)));
+  int x = fmtRect_.Left - scrollX_ + off + adv.Width(d, l.start, std::min(pos, l.start + l.len));
   int y = fmtRect_.Top + (li - topLine_) * LineHeight();
   return {x, y};
 }
@@ -185,14 +203,13 @@ int TCustomEdit::CharAt(int x, int y) const {
   li = std::clamp(li, 0, static_cast<int>(ls.size()) - 1);
   const VLine& l = ls[static_cast<std::size_t>(li)];
   // Walk the line once with the character advances: the nearest boundary wins.
-  int widths[256];
-  ctlutil::Measure(*Font()).GetCharWidth(0, 255, widths);
+  const Advances adv(*Font(), multiLine_);
   AnsiString d = Display();
-  int px = PosOfChar(l.start).X;
-  for (int p = l.start; p < l.start + l.len; ++p) {
-    int w = widths[static_cast<unsigned char>(d[static_cast<std::size_t>(p)])];
-    if (x < px + (w + 1) / 2) return p;
-    px += w;
+  const int left = PosOfChar(l.start).X;
+  for (int p = l.start, in = 0; p < l.start + l.len; ++p) {
+    int w = adv.At(d[static_cast<std::size_t>(p)], in);
+    if (x < left + in + (w + 1) / 2) return p;
+    in += w;
   }
   return l.start + l.len;
 }
@@ -247,8 +264,8 @@ void TCustomEdit::UpdateScrollBars() {
 int TCustomEdit::MaxLineWidth() const {
   int maxW = 0;
   AnsiString d = Display();
-  for (const VLine& l : Lines())
-    maxW = std::max(maxW, ctlutil::TextWidth(*Font(), d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(l.len))));
+  const Advances adv(*Font(), multiLine_);
+  for (const VLine& l : Lines()) maxW = std::max(maxW, adv.Width(d, l.start, l.start + l.len));
   return maxW;
 }
 
@@ -821,11 +838,16 @@ void TCustomEdit::Paint() {
     const VLine& l = ls[static_cast<std::size_t>(i)];
     int y = fmtRect_.Top + (i - topLine_) * lh;
     if (y >= fmtRect_.Bottom) break;
-    TPoint p0 = PosOfChar(l.start);
-    AnsiString line = d.substr(static_cast<std::size_t>(l.start), static_cast<std::size_t>(l.len));
-    for (char& ch : line)
-      if (ch == '\t') ch = ' ';
-    c->TextOut(p0.X, y, line);
+    // The text between tabs, each piece where its characters stand.
+    auto draw = [&](int from, int to) {
+      for (int a = from; a < to;) {
+        int b = a;
+        while (b < to && d[static_cast<std::size_t>(b)] != '\t') ++b;
+        if (b > a) c->TextOut(PosOfChar(a).X, y, d.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(b - a)));
+        a = b < to ? b + 1 : b;
+      }
+    };
+    draw(l.start, l.start + l.len);
     int a = std::max(ss, l.start), b = std::min(se, l.start + l.len);
     if (showSel && a < b) {
       int xa = PosOfChar(a).X, xb = PosOfChar(b).X;
@@ -835,7 +857,7 @@ void TCustomEdit::Paint() {
       c->FillRect(sr);
       c->Font()->SetColor(clHighlightText);
       c->Brush()->SetStyle(bsClear);
-      c->TextOut(xa, y, d.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(b - a)));
+      draw(a, b);
       c->Font()->SetColor(Enabled() ? Font()->Color() : clGrayText);
     }
   }

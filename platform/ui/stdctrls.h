@@ -330,6 +330,15 @@ class TCustomEdit : public TCustomControl {
   void DefaultFormatRect();
 
  private:
+  // The characters' advances in the edit's font; with `lines`, a tab
+  // reaches the next tab stop.
+  struct Advances {
+    Advances(const TFont& font, bool lines);
+    int At(char c, int x) const;  // at x from the line's start
+    int Width(const AnsiString& d, int from, int to) const;  // of d[from, to) from a line's start
+    int widths[256];
+    int tab = 0;
+  };
   AnsiString Display() const;
   int WordLeft(int pos) const;
   int WordRight(int pos) const;

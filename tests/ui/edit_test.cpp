@@ -231,6 +231,15 @@ TEST(Memo, LinesWrapAndKeys) {
   Clipboard()->SetAsText(CP1252("\tEins eingerückt\n\tZwei eingerückt\n").str());
   m->PasteFromClipboard();
   EXPECT_EQ(m->Text(), CP1252("\tEins eingerückt\r\n\tZwei eingerückt\r\n").str());
+  // and shows its indent: a tab reaches the next stop, eight average character widths on.
+  TPoint before, after;
+  m->Perform(EM_SETSEL, 0, 0);
+  ASSERT_TRUE(GetCaretPos(before));
+  m->Perform(EM_SETSEL, 1, 1);
+  ASSERT_TRUE(GetCaretPos(after));
+  TTextMetric tm;
+  ASSERT_TRUE(m->Canvas()->GetTextMetrics(tm));
+  EXPECT_EQ(after.X - before.X, 8 * tm.tmAveCharWidth);
   m->SetText("ab");
   // Enter without WantReturns goes to the form (no line break).
   m->SetWantReturns(false);
