@@ -34,6 +34,12 @@ std::unique_ptr<ProgressFrame> ParagraphProgress(const TWPParagraphRec* first) {
   return total > 100 ? std::make_unique<ProgressFrame>(total) : nullptr;
 }
 
+int64_t ParHeight(const TWPParagraphRec* p) {
+  int64_t h = 0;
+  for (const TWPLineRec* l = p->line; l; l = l->next) h += l->Height;
+  return h;
+}
+
 bool SameFont(const TWPAttrRecord& a, const TWPAttrRecord& b) {
   return a.Font == b.Font && a.Size == b.Size && a.Style == b.Style;
 }
@@ -400,6 +406,12 @@ void TWPRTFTextPaint::MeasureParagraph(TWPParagraphRec* par) {
 int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
   if (!par || LayoutOff()) return wpcNone;
   const int passes = formatCount_;
+  // Measuring alone can change heights, which breaking then no longer sees
+  // (a first letter typed into an empty line that followed a taller text
+  // above it): the heights before it tell whether the lines below move.
+  std::vector<int64_t> heights;
+  for (const TWPParagraphRec* p = par; p && (p == par || ParLength(p) == 0); p = p->next)
+    heights.push_back(ParHeight(p));
   MeasureParagraph(par);
   int kind = wpcNone;
   if (!LayoutInProgress) {
@@ -412,6 +424,9 @@ int TWPRTFTextPaint::UpdateParagraph(TWPParagraphRec* par) {
       kind = std::max(kind, k);
     }
     Relayout();
+    const TWPParagraphRec* p = par;
+    for (size_t i = 0; i < heights.size() && p; ++i, p = p->next)
+      if (ParHeight(p) != heights[i]) kind = wpcBelowMoves;
   }
   // A complete pass ran meanwhile (the window width changed): everything moved.
   return formatCount_ != passes ? wpcBelowMoves : kind;

@@ -517,4 +517,12 @@ TEST(Input, AKeystrokeRepaintsOnlyTheLinesItChanged) {
     e.Key(key);
     EXPECT_EQ(e.device.AllText(), key == '\b' ? "d" : "f");
   }
+  // An empty paragraph is as high as the text above it: a smaller first
+  // letter makes it lower and moves what lies below.
+  e.Load("Abc\r\rdef", Attr(0, 0, 20));
+  e.SetCursor(4);
+  e.t.WritingAttr = Attr();
+  e.device.Clear();
+  e.Key('x');
+  EXPECT_EQ(e.device.AllText(), "Abcxdef");
 }
