@@ -143,6 +143,10 @@ void TWPTextReader::FinishParagraphs() {
 uint8_t TWPTextReader::Read() {
   if (!Header || !Text) throw Exception("Wrong Arguments");
   BeginParagraphs();
+  // Plain text has no paragraph formatting of its own: inserted, it takes
+  // that of the paragraph it goes into, as typed text would (at that
+  // paragraph's start it would replace it otherwise).
+  if (MadeParagraph && Text->CursorPar) Text->CopyFormatting(Par, Text->CursorPar, true);
   const int64_t size = Input ? Input->Size() : 0;
   WPProgressBegin(static_cast<int>(std::min<int64_t>(size, INT_MAX)));
   bool afterCR = false;

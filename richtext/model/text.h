@@ -166,6 +166,8 @@ class TWPRTFText : public TPersistent {
   // Inserts a separate chain at a place, which then lies behind the inserted
   // text; the chain is taken over unless False comes back.
   bool InsertParagraphs(TWPParagraphRec*& par, TWPLineRec*& line, TWPParagraphRec* chain, int& offset);
+  // Indents, spacing, alignment, flags, borders, shading and tabs of `src`.
+  void CopyFormatting(TWPParagraphRec* dest, const TWPParagraphRec* src, bool withNumbering);
   bool MarkStyled(uint32_t mask);
   void AppendLine(const TWPAttrRecord& attr, std::string_view text, bool pageBreak, TWPParagraphRec*& par);
   static AnsiString FormatNumber(int number, int style);
@@ -205,7 +207,6 @@ protected:
                           const TWPAttrRecord& attr);
   void UnlinkAndFreeLine(TWPLineRec* line, TWPParagraphRec* par);
   void FreeLine(TWPLineRec* line);
-  void CopyFormatting(TWPParagraphRec* dest, const TWPParagraphRec* src, bool withNumbering);
   void Beep() {
     if (OnBeep) OnBeep();
   }

@@ -158,6 +158,13 @@ TEST(EditClipboard, APasteIntoATableCellIsShortPlainAndTrimmed) {
   e->PasteFromClipboard();
   EXPECT_EQ(Text(e).substr(Text(e).size() - 3), "Bxy");
   EXPECT_EQ(w.driver.MessageBoxes().size(), 1u);
+  // A table of one cell is a framed paragraph; that text pasted at its start keeps the frame.
+  TStringStream one("{\\rtf1\\trowd\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs\\cellx4000"
+                    "\\pard\\intbl\\cell\\row}");
+  e->ClearText();
+  e->RtfText()->LoadFromStream(&one);
+  e->PasteFromClipboard();
+  EXPECT_TRUE(e->RtfText()->FirstPar->BorderFlags & kBrdBox);
 }
 
 TEST(EditClipboard, APasteIsRefusedLikeTypingAndLeavesTheTextAsItWas) {
