@@ -274,11 +274,11 @@ void TEntryEditor::CheckTypedTexts() {
                                          : CP1252("Geben Sie bitte ein gültiges Datum ein").str());
 }
 
-bool TEntryEditor::TakeBackCell() {
-  if (!cmbSelCode->Focused() || !(cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified())) return false;
+TDataSet* TEntryEditor::TakeBackCell() {
+  if (!cmbSelCode->Focused() || !(cmbSelCode->Modified() || cmbSelCode->FieldLink()->IsModified())) return nullptr;
   // A picked code is in the row already; a typed one only in the combo.
   if ((tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) && tblEiSe->Modified()) tblEiSe->Cancel();
-  return true;
+  return tblEiSe;
 }
 
 void TEntryEditor::BeforePost() {

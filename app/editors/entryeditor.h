@@ -97,7 +97,7 @@ class TEntryEditor : public TEntryForm {
   void CheckTypedTexts() override;
   // A code typed or picked into the code cell and not yet stored: the row
   // gives back the code it held (a new row goes), the combo its text.
-  bool TakeBackCell() override;
+  TDataSet* TakeBackCell() override;
   // The entry goes with its codes as one change (TUserChange).
   void DeleteRecord() override;
   // The height of the codes grid: four rows and a margin.

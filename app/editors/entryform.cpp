@@ -265,7 +265,11 @@ void TEntryForm::ToolKeyDown(Word& key, TShiftState shift) {
 void TEntryForm::KeyUp(Word& key) {
   if (key != VK_ESCAPE) return;
   key = 0;
-  if (!std::exchange(escapeInCell_, false)) Close();
+  TDataSet* rows = std::exchange(escapeInCell_, nullptr);
+  if (!rows)
+    Close();
+  else if (rows->State() == dsEdit && !rows->Modified())
+    rows->Cancel();
 }
 
 int TEntryForm::MinimumWidth() const {

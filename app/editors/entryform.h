@@ -68,9 +68,11 @@ class TEntryForm : public TOrvelanForm {
   // that their masks or their fields would not take.
   virtual void CheckTypedTexts() {}
   // Escape in a cell being edited: takes back that cell instead of the
-  // window closing; True when it did (the focused control then gets the
-  // key to show it).
-  virtual bool TakeBackCell() { return false; }
+  // window closing (the focused control then gets the key to show it); the
+  // cell's rows when it did, else null. Once the key is up, a stored row
+  // left with nothing changed ends its edit: nothing is left to save or to
+  // ask about.
+  virtual TDataSet* TakeBackCell() { return nullptr; }
   // The navigator's Delete on the window's table.
   virtual void DeleteRecord() { NavTable()->Delete(); }
   // Button enabling after a change of record or data, and of state.
@@ -108,7 +110,7 @@ class TEntryForm : public TOrvelanForm {
   void KeyUp(Word& key);
 
   TEscapeToClose escape_;
-  bool escapeInCell_ = false;  // the Escape going up went down in a cell
+  TDataSet* escapeInCell_ = nullptr;  // the rows of the cell the Escape going up went down in
   std::vector<int> fittedWidths_;  // the grids' widths at the last fitting
 };
 

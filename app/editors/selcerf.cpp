@@ -183,14 +183,14 @@ void RenameCodeOfEntries(TwwTable& links, const AnsiString& from, const AnsiStri
   }
 }
 
-bool TfrmSelCErf::TakeBackCell() {
+TDataSet* TfrmSelCErf::TakeBackCell() {
   const TInplaceEdit* cell = gridSelC->InplaceEditor();
-  if (!gridSelC->Focused() && !(cell && cell->Focused())) return false;
+  if (!gridSelC->Focused() && !(cell && cell->Focused())) return nullptr;
   const bool typed = gridSelC->DataLink()->IsModified();
   const bool editing = tblSelC->State() == dsInsert || tblSelC->State() == dsEdit;
-  if (!typed && !(editing && tblSelC->Modified())) return false;
+  if (!typed && !(editing && tblSelC->Modified())) return nullptr;
   if (!typed || (tblSelC->State() == dsInsert && !tblSelC->Modified())) tblSelC->Cancel();
-  return true;
+  return tblSelC;
 }
 
 TPoint TfrmSelCErf::MinimumSize() { return {MinimumWidth(), FrameHeight() + 2 * kClientBorder + ThreeRowsHeight()}; }

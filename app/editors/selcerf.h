@@ -32,7 +32,7 @@ class TfrmSelCErf : public TEntryForm {
   // Escape in the grid takes back what its row holds unsaved, the cell's
   // typing first (the grid takes that back itself); a new row left with
   // nothing goes with it. The window stays.
-  bool TakeBackCell() override;
+  TDataSet* TakeBackCell() override;
 
  private:
   // Refuses the post with EInvalidData, the cell of the column the message

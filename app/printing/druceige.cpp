@@ -339,9 +339,9 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   cmbMonat->SetItemIndex(s.Month);
   for (TwwTable* t : {tblEige, tblEiSe, tblSelCLookup}) OpenTableOrExplain(t);
   rgSelCodeClick();
-  // Hilfe, Erstellen and Schließen are F1, Enter and Escape; Tab reaches
-  // "Einstellungen" after the fields, so that the window opens on the first.
-  pbSetup->SetTabStop(true);
+  // Tab reaches the tool buttons after the fields, so that the window opens
+  // on the first.
+  createKeys_.Setup({pbHilfe, pbSetup, pbDrucken, pbExit}, pbDrucken);
   pnlTop->SetTabOrder(-1);
 
   OnShow = [this](TObject*) { FormShow(); };
@@ -350,17 +350,15 @@ TfrmDruckEige::TfrmDruckEige(TComponent* owner, int list)
   // Enter and Escape belong to the code list while it is open. The Escape
   // that closes keeps what the window shows, as "Schließen" does: no edit
   // reverts its text on the way.
-  OnKeyDown = [this](TObject*, Word& key, TShiftState) { escape_.KeyDown(key); };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
+    escape_.KeyDown(key);
+    createKeys_.KeyDown(key, shift);
+  };
   OnKeyPress = [this](TObject*, char& key) { escape_.KeyPress(key); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-    if (key != VK_RETURN && key != VK_ESCAPE) return;
-    if (key == VK_RETURN) {
-      key = 0;
-      if (pbDrucken->Enabled()) pbDruckenClick();
-    } else {
-      key = 0;
-      Close();
-    }
+    if (createKeys_.KeyUp(key) || key != VK_ESCAPE) return;
+    key = 0;
+    Close();
   };
 }
 

@@ -91,6 +91,7 @@ class TfrmDruckEige : public TOrvelanForm {
   int list_;
   PageSettings block_;
   TEscapeToClose escape_;
+  TCreateKeys createKeys_;
 };
 
 // Opens the window of a list (0 diary, 1 birthday list, 2 birthday

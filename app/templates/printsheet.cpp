@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <memory>
-#include <utility>
 
 #include "app/base/usertables.h"
 #include "app/editors/entryeditor.h"
@@ -89,11 +88,8 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   pbDrucken = button("pbDrucken", "Erstellen");
   pbDrucken->SetLeft(ClientWidth() - 4 - kButtonWidth);
   pbDrucken->SetBitmap(WPIconBitmap("Print").get());
-  pbDrucken->SetHint("Erstellen (Strg+P)");
-  pbDrucken->SetShowHint(true);
   pbDrucken->OnClick = [this](TObject*) { pbDruckenClick(); };
-  // Tab reaches the buttons as in the other windows, from left to right.
-  for (TExplorerButton* b : {pbHilfe, pbExit, pbDrucken}) b->SetTabStop(true);
+  createKeys_.Setup({pbHilfe, pbExit, pbDrucken}, pbDrucken);
 
   tblEige = MakeEntryTable(this, "tblEige", "XEIGE_ID");
   dsEige = new TwwDataSource(this);
@@ -217,17 +213,10 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   };
   OnHide = [this](TObject*) { WritePosition(); };
   OnClose = [this](TObject*, TCloseAction&) { FormClose(); };
-  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
-    if (key == VK_RETURN) enterDown_ = true;
-    CtrlKeyPresses(key, shift, 'P', pbDrucken);
-  };
+  OnKeyDown = [this](TObject*, Word& key, TShiftState shift) { createKeys_.KeyDown(key, shift); };
   OnKeyUp = [this](TObject*, Word& key, TShiftState) {
-    if (key == VK_RETURN) {
-      key = 0;
-      // Only an Enter that went down here: one a tool button took, or one
-      // from a window closed by it, has done its work.
-      if (std::exchange(enterDown_, false) && pbDrucken->Enabled()) pbDruckenClick();
-    } else if (key == VK_ESCAPE) {
+    if (createKeys_.KeyUp(key)) return;
+    if (key == VK_ESCAPE) {
       key = 0;
       Close();
     }

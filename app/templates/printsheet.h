@@ -18,6 +18,7 @@
 #pragma once
 
 #include "app/base/orvform.h"
+#include "app/windows/winparts.h"
 #include "dbcontrols/datasets/wwtable.h"
 #include "dbcontrols/edit/wwdbedit.h"
 #include "dbcontrols/edit/wwdbspin.h"
@@ -85,7 +86,7 @@ class TfrmDrucken : public TOrvelanForm {
   TwwDBEdit* MakeDateEdit(const char* name, int left, int top);
   TBevel* MakeBevel(const char* name, int left, int top, int width, int height, TBevelShape shape);
   bool settingCount_ = false;
-  bool enterDown_ = false;  // an Enter went down in the window
+  TCreateKeys createKeys_;
 };
 
 // Creates the window, shows it modally and frees it.

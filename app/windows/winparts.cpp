@@ -38,6 +38,29 @@ void TEscapeToClose::KeyPress(char& key) {
   if (std::exchange(taken_, false) && key == 27) key = 0;
 }
 
+void TCreateKeys::Setup(std::initializer_list<TExplorerButton*> tools, TExplorerButton* create) {
+  int order = 0;
+  for (TExplorerButton* b : tools) {
+    b->SetTabStop(true);
+    b->SetTabOrder(order++);
+  }
+  create_ = create;
+  create->SetHint(create->Caption() + " (Strg+P)");
+  create->SetShowHint(true);
+}
+
+void TCreateKeys::KeyDown(Word& key, TShiftState shift) {
+  if (key == VK_RETURN) enterDown_ = true;
+  CtrlKeyPresses(key, shift, 'P', create_);
+}
+
+bool TCreateKeys::KeyUp(Word& key) {
+  if (key != VK_RETURN) return false;
+  key = 0;
+  if (std::exchange(enterDown_, false) && create_->Enabled()) create_->Click();
+  return true;
+}
+
 void SetWindowLook(TForm* form) {
   form->SetColor(clBtnFace);
   form->Font()->SetName("Arial");

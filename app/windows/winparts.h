@@ -1,15 +1,17 @@
 // Building blocks of the program's smaller windows (data window, saying
 // window, warner, paragraph and page dialogs): the panel of tool buttons at
 // the top with the line under it, explorer buttons with their pictures,
-// plain panels and labels, German hints of the rich-text tool bar, the
-// hourglass while something takes long, writing into a read-only page, and
-// the show routine that runs a window modally and frees it.
+// plain panels and labels, the keys of a window that creates something,
+// German hints of the rich-text tool bar, the hourglass while something
+// takes long, writing into a read-only page, and the show routine that runs
+// a window modally and frees it.
 //
 // Invariants: every part made here is owned by the window given as owner,
 // so the window frees it; a tool button without an action is disabled.
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 
 #include "app/base/orvform.h"
 #include "platform/rtl/scopeexit.h"
@@ -39,6 +41,25 @@ class TEscapeToClose {
 
  private:
   bool taken_ = false;  // the Escape's character is still to come
+};
+
+// The keys of a window that creates something (a sheet, a list) with its
+// "Erstellen" button, as in the other windows: its tool buttons are in the
+// Tab order, left to right as given, Strg+P presses "Erstellen" (named in
+// its hint), and Enter creates on its key-up, but only an Enter that went
+// down in the window: one a focused tool button took to press itself, or
+// one from a window closed by it, has done its work.
+class TCreateKeys {
+ public:
+  void Setup(std::initializer_list<TExplorerButton*> tools, TExplorerButton* create);
+  // From the window's key preview: a key going down; one going up, true
+  // for Enter (then used up).
+  void KeyDown(Word& key, TShiftState shift);
+  bool KeyUp(Word& key);
+
+ private:
+  TExplorerButton* create_ = nullptr;
+  bool enterDown_ = false;
 };
 
 // Widths in pixels of the date and the time edits of every dialog; set

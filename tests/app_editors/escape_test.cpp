@@ -53,6 +53,17 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   });
   int number = 0;
   ShowLayout(number);
+  // Strg+V into a stored row's cell, then Escape: the row's edit ends too; the next Escape closes unasked.
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmSelCErf&>(form);
+    ClickCell(driver, f.gridSelC, 2, f.gridSelC->Row());
+    WindowHost().SetClipboard({{"text/plain", "Freunde"}}, nullptr);
+    driver.PressKey('V', ssCtrl);
+    driver.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(f.tblSelC->State() == dsBrowse && !f.pbPost->Enabled() && f.pbInsert->Enabled());
+    driver.PressKey(VK_ESCAPE);
+  });
+  ShowSelCErf();
   const AnsiString question = "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?";
   EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(8, question));
   const std::vector<Row> entries = StoredRows("EIGENES.FFD", "XEIGE_ID");

@@ -351,6 +351,22 @@ TEST_F(PrintedLists, ReversedDatesAreSwappedAndAnEmptyListShowsTheEmptyPreview) 
   EXPECT_EQ(BuildPrintList(f->WPRichText1, q, own.get(), links.get()), 1);
   const std::string december = f->WPRichText1->Lines()->Text();
   EXPECT_EQ(december.find("Silvia Ende"), december.rfind("Silvia Ende")) << december;
+  // By keys alone: Strg+P creates the list, Tab reaches the tool buttons, Enter on one presses it alone.
+  AnsiString keys;
+  for (TMenuItem* item : {f->mnpTagebuch, f->mnpGebListe, f->mnpGebUebersicht})
+    OpenList(item, [&](TfrmDruckEige& d) {
+      driver.WhenModal([&](TCustomForm& p) { keys += d.pbDrucken->Hint() + ": " + p.Caption(); p.Close(); });
+      driver.PressKey('P', ssCtrl);
+      for (int i = 0; i < 9 && d.ActiveControl() != d.pbExit; ++i, driver.PressKey(VK_TAB)) {
+        keys += " " + (d.ActiveControl()->Name().empty() ? d.ActiveControl()->Caption() : d.ActiveControl()->Name());
+        if (d.ActiveControl() == d.pbHilfe) driver.PressKey(VK_RETURN);  // the help's box, no list
+      }
+      driver.PressKey(VK_RETURN);  // on "Schließen"
+    });
+  const AnsiString made = "Erstellen (Strg+P): Vorschau", tools = " pbHilfe pbSetup pbDrucken";
+  const AnsiString dates = made + " Alle editDatumVon editDatumBis" + tools;
+  EXPECT_EQ(keys, dates + dates + made + " Auswahl cmbSelCode cmbMonat" + tools);
+  EXPECT_EQ(driver.UnexpectedMessageBoxes(), 3) << "the help's";
 }
 
 }  // namespace
