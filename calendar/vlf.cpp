@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
 #include "platform/rtl/sysutils.h"
 
@@ -23,7 +24,8 @@ void TVlf::OpenFile(const AnsiString& fileName) {
   const int fd = ::open(SysFileName(fileName).c_str(), flags | O_CLOEXEC);
   if (fd < 0)
     throw EVlfOpenError(TVlfOpenProblem::System, "Die Datei \"" + ShownFileName(fileName) +
-                                                     "\" l\xE4sst sich nicht \xF6" "ffnen: " + SysErrorMessage(errno));
+                                                     CP1252("\" lässt sich nicht öffnen: ").str() +
+                                                     SysErrorMessage(errno));
   // Share modes as advisory locks among the programs that honour them.
   int lock = 0;
   if (shareMode_ == Exclusive || shareMode_ == DenyRead) lock = LOCK_EX;

@@ -57,7 +57,8 @@ void TFFClientDatabase::StartTransaction() {
 void TFFClientDatabase::Enlist(const std::shared_ptr<TffTable>& table) {
   if (!inTx_) return;
   if (std::find(txTables_.begin(), txTables_.end(), table) != txTables_.end()) {
-    if (!table->InTransaction()) RaiseFF(rcNoTransaction, table->Path() + ": an earlier change of the transaction failed");
+    if (!table->InTransaction())
+      RaiseFF(rcNoTransaction, table->Path() + ": an earlier change of the transaction failed");
     return;
   }
   table->StartTransaction();

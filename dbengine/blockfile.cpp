@@ -326,8 +326,6 @@ void WriteBack(int fd, const JournalRecovery& jr, uint32_t blockSize, uint64_t f
   if (Files().DataSync(fd) != 0) RaiseSystemError(errno, "recovering " + path);
 }
 
-std::string FileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
-
 }  // namespace
 
 void BlockFile::Recover() {
@@ -369,9 +367,9 @@ void BlockFile::Recover() {
 // Undoes the other tables of a group that did not commit, then removes its
 // record: until then every table of the group still shows its journal.
 void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& members) {
-  const std::string folder = path_.substr(0, path_.size() - FileName(path_).size());
+  const std::string folder = FolderPart(path_);
   for (const std::string& name : members) {
-    if (name == FileName(path_)) continue;
+    if (name == NamePart(path_)) continue;
     const std::string path = folder + name;
     int fd = Files().Open(path, O_RDWR, 0);
     if (fd < 0) continue;  // gone: nothing of it to undo

@@ -23,6 +23,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "dbengine/filelayer.h"
 #include "dbengine/journal.h"
 #include "dbengine/table.h"
 
@@ -331,10 +332,8 @@ namespace {
 // process that made it: the next build of the table removes those whose
 // process has gone.
 void RemoveStaleBuilds(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const std::string prefix = path.substr(slash == std::string::npos ? 0 : slash + 1) + ".tmp";
-  DIR* d = ::opendir(dir.c_str());
+  const std::string folder = FolderPart(path), prefix = NamePart(path) + ".tmp";
+  DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!d) return;
   while (const dirent* e = ::readdir(d)) {
     const std::string_view name = e->d_name;

@@ -49,9 +49,8 @@ int64_t FileLayer::Size(int fd) {
 int FileLayer::Unlink(const std::string& path) { return ::unlink(path.c_str()); }
 
 void FileLayer::SyncDirOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const std::string dir = FolderPart(path);
+  int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
@@ -106,5 +105,9 @@ ssize_t ReadAll(int fd, void* data, size_t size, uint64_t offset) {
   }
   return static_cast<ssize_t>(done);
 }
+
+std::string FolderPart(const std::string& path) { return path.substr(0, path.size() - NamePart(path).size()); }
+
+std::string NamePart(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 }  // namespace ffdetail

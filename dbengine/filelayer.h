@@ -53,6 +53,11 @@ private:
 // returns 0 or the error number.
 int WriteAll(int fd, const iovec* iov, int count, uint64_t offset);
 int WriteAll(int fd, const void* data, size_t size, uint64_t offset);
+// The folder part of a path with its '/' ("" for a bare name), and the
+// name after it.
+std::string FolderPart(const std::string& path);
+std::string NamePart(const std::string& path);
+
 // Reads up to `size` bytes; returns the number read (short at the file's
 // end) or -1 with errno set.
 ssize_t ReadAll(int fd, void* data, size_t size, uint64_t offset);

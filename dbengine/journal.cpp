@@ -253,10 +253,7 @@ namespace {
 constexpr uint32_t kGroupMagic = 0x474A4646;  // "FFJG"
 }
 
-std::string GroupRecordPath(const std::string& tablePath) {
-  size_t slash = tablePath.find_last_of('/');
-  return (slash == std::string::npos ? std::string() : tablePath.substr(0, slash + 1)) + "FFGROUP.journal";
-}
+std::string GroupRecordPath(const std::string& tablePath) { return FolderPart(tablePath) + "FFGROUP.journal"; }
 
 void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector<std::string>& tables) {
   std::vector<uint8_t> rec(16);

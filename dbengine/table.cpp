@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dbengine/filelayer.h"
 #include "dbengine/journal.h"
 #include "platform/rtl/invariants.h"
 #include "platform/rtl/scopeexit.h"
@@ -278,7 +279,7 @@ void TableImpl::CommitGroup(const std::vector<TableImpl*>& tables) {
       rolledBack(0);
       RaiseFF(rcInvalidParameter, "tables committed together lie in one folder");
     }
-    names.push_back(t->path_.substr(t->path_.find_last_of('/') + 1));
+    names.push_back(NamePart(t->path_));
   }
   static std::mt19937_64 numbers{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
   uint64_t group = 0;

@@ -935,8 +935,9 @@ void CreateUserDatabase() {
     const AnsiString file = importFile("persd.upd", eigenes->IsEmpty());
     if (file.empty() || !eigenes->IsEmpty()) return;
     if (codesPending)
-      problems.push_back(Quoted(file) +
-                         CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die Datei bleibt erhalten.").str());
+      problems.push_back(Quoted(file) + CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die "
+                                               "Datei bleibt erhalten.")
+                                            .str());
     else
       collect(ImportOwnEntries(file, eigenes.get(), eigeSelc.get(), selCode.get()));
   });

@@ -162,7 +162,8 @@ void TfrmListLOut::LocateLayout(int number) {
 // grid's frame, its titles and three of its rows with their lines.
 TPoint TfrmListLOut::MinimumSize() {
   return {ButtonRowWindowWidth(pnlButtons), GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYFRAME) +
-                                                pnlButtons->Height() + pnlSuche->Height() + GridRowsHeight(gridLOut, 3)};
+                                                pnlButtons->Height() + pnlSuche->Height() +
+                                                GridRowsHeight(gridLOut, 3)};
 }
 
 bool ShowListLOut(int& number, bool showErfassen) {

@@ -134,7 +134,8 @@ AnsiString HolidayRuleText(int type, int month, int day, int monthForm) {
     const char* weekday = kWeekdays[(type - 3) % 7];
     // The calendar counts occurrence 9 as the month's last such weekday;
     // 11 to 15 and 21 to 25 are 1 to 5 moved for Easter.
-    const AnsiString occurrence = day == 9 ? AnsiString("Letzter") : IntToStr(day > 20 ? day - 20 : day > 10 ? day - 10 : day) + ".";
+    const int n = day > 20 ? day - 20 : day > 10 ? day - 10 : day;
+    const AnsiString occurrence = day == 9 ? AnsiString("Letzter") : IntToStr(n) + ".";
     return occurrence + " " + weekday + " im " + monthText;
   }
   if (type == 11 || type == 12) return DaysOffsetText("An", "Ostern", day, type == 12);

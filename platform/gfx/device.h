@@ -324,6 +324,7 @@ struct TPrintJobSettings {
   TPrinterOrientation Orientation = poPortrait;
   // The sheet upright, in twips; 0: A4.
   int PaperWidth = 0, PaperHeight = 0;
+  bool HasPaperSize() const { return PaperWidth > 0 && PaperHeight > 0; }
   int Resolution = 600;
   int Copies = 1;
 };

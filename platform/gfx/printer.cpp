@@ -35,7 +35,7 @@ TDeviceCaps DefaultCaps(const TPrintJobSettings& s) {
   c.Technology = DT_RASPRINTER;
   c.LogPixelsX = c.LogPixelsY = 600;
   c.BitsPixel = 24;
-  const bool sized = s.PaperWidth > 0 && s.PaperHeight > 0;
+  const bool sized = s.HasPaperSize();
   c.PhysicalWidth = c.HorzRes = sized ? MulDiv(s.PaperWidth, 600, 1440) : 4961;
   c.PhysicalHeight = c.VertRes = sized ? MulDiv(s.PaperHeight, 600, 1440) : 7016;
   if (s.Orientation == poLandscape) {

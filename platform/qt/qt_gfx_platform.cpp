@@ -36,7 +36,7 @@ QString ToQ(const std::string& cp1252) { return QString::fromStdString(Cp1252ToU
 
 // The sheet a document asks for (twips, upright), else A4.
 QPageSize PaperOf(const TPrintJobSettings& s) {
-  if (s.PaperWidth <= 0 || s.PaperHeight <= 0) return QPageSize(QPageSize::A4);
+  if (!s.HasPaperSize()) return QPageSize(QPageSize::A4);
   return QPageSize(QSizeF(s.PaperWidth / 20.0, s.PaperHeight / 20.0), QPageSize::Point);
 }
 
@@ -113,7 +113,7 @@ public:
   explicit PrinterJob(const TPrintJobSettings& s) : printer_(QPrinter::HighResolution) {
     printer_.setPrinterName(ToQ(s.PrinterName));
     printer_.setResolution(s.Resolution);
-    if (s.PaperWidth > 0 && s.PaperHeight > 0) printer_.setPageSize(PaperOf(s));
+    if (s.HasPaperSize()) printer_.setPageSize(PaperOf(s));
     printer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer_.setDocName(ToQ(s.Title));
     printer_.setCopyCount(s.Copies);
@@ -199,7 +199,7 @@ public:
     if (!info.isNull()) {
       QPrinter p(info, QPrinter::HighResolution);
       p.setResolution(s.Resolution);
-      if (s.PaperWidth > 0 && s.PaperHeight > 0) p.setPageSize(layout.pageSize());
+      if (s.HasPaperSize()) p.setPageSize(layout.pageSize());
       p.setPageOrientation(layout.orientation());
       return PageCaps(p.pageLayout(), s.Resolution, false);
     }

@@ -612,7 +612,8 @@ class QtWindowHost : public TWindowHost {
     // where the program asks for one (as the system's own dialog does).
     static const QRegularExpression kOneExtension(QStringLiteral("\\(\\*(\\.\\w+)\\)$"));
     const QRegularExpressionMatch type = kOneExtension.match(chosen);
-    if (req.Save && !req.DefaultExt.empty() && QFileInfo(r).suffix().isEmpty() && type.hasMatch()) r += type.captured(1);
+    if (req.Save && !req.DefaultExt.empty() && QFileInfo(r).suffix().isEmpty() && type.hasMatch())
+      r += type.captured(1);
     lastDir_ = QFileInfo(r).absolutePath();
     fileName = PathFromQ(r);
     return true;

@@ -843,7 +843,8 @@ void TCustomEdit::Paint() {
       for (int a = from; a < to;) {
         int b = a;
         while (b < to && d[static_cast<std::size_t>(b)] != '\t') ++b;
-        if (b > a) c->TextOut(PosOfChar(a).X, y, d.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(b - a)));
+        if (b > a)
+          c->TextOut(PosOfChar(a).X, y, d.substr(static_cast<std::size_t>(a), static_cast<std::size_t>(b - a)));
         a = b < to ? b + 1 : b;
       }
     };

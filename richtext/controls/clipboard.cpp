@@ -205,8 +205,9 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   if (pasted) Change();
   ShowLeftOutNotice(this, leftOut);
   if (noRoom > 0)
-    ShowPasteNotice(this, CP1252("In eine Tabellenzelle lassen sich höchstens ").str() + std::to_string(kCellPasteLimit) +
-                              CP1252(" Zeichen auf einmal einfügen; ").str() + std::to_string(noRoom) +
+    ShowPasteNotice(this, CP1252("In eine Tabellenzelle lassen sich höchstens ").str() +
+                              std::to_string(kCellPasteLimit) + CP1252(" Zeichen auf einmal einfügen; ").str() +
+                              std::to_string(noRoom) +
                               CP1252(" Zeichen des eingefügten Textes wurden weggelassen.").str());
 }
 

@@ -1,12 +1,14 @@
 // Mouse handling of the edit control: placing the cursor and selecting by
 // dragging, a word by double click and a paragraph by triple click; clicks
-// on pictures and hyperlinks (the links by keyboard are in linkkeys.cpp); the hyperlink cursor while hovering; the word
-// under the right button; resizing pictures at their border; dragging a
-// selection into an edit control.
+// on pictures and hyperlinks (the links by keyboard are in linkkeys.cpp);
+// the hyperlink cursor while hovering; the word under the right button;
+// resizing pictures at their border; dragging a selection into an edit
+// control.
 // Invariants: a press that ends in a hyperlink or picture click starts no
 // selection; a release without movement puts the cursor where a press
-// would; a press into a control without a caret never scrolls it; the link a click delivers is read from the clicked character
-// whether that is part of the visible text or of its hidden stamp.
+// would; a press into a control without a caret never scrolls it; the link
+// a click delivers is read from the clicked character whether that is part
+// of the visible text or of its hidden stamp.
 #include <algorithm>
 #include <cstdlib>
 

@@ -649,6 +649,11 @@ void TWPRtfReader::TakeCellLooks() {
   ps_.ShadingPercent = 0;
 }
 
+void TWPRtfReader::PutColor(uint8_t& pair, int32_t v, bool high) const {
+  if (v < 0 || v >= kRtfMaxColors) return;
+  pair = static_cast<uint8_t>(high ? (pair & 0x0F) | (colorMap_[v] << 4) : (pair & 0xF0) | colorMap_[v]);
+}
+
 uint8_t& TWPRtfReader::BorderTarget(int which) {
   if (inRowDef_) {
     Cell& c = cells_[std::min(cellCount_, kRtfMaxCells)];
@@ -814,12 +819,8 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         CurAttr.Style &= ~wpsRtfCode;
       }
       return rrOk;
-    case riTextColor:
-      if (v >= 0 && v < kRtfMaxColors) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0xF0) | colorMap_[v]);
-      return rrOk;
-    case riBackColor:
-      if (v >= 0 && v < kRtfMaxColors) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0x0F) | (colorMap_[v] << 4));
-      return rrOk;
+    case riTextColor: PutColor(CurAttr.Colors, v, false); return rrOk;
+    case riBackColor: PutColor(CurAttr.Colors, v, true); return rrOk;
     case riObjTag: objTag_ = v; return rrOk;
     case riObjW: objW_ = std::clamp(v, 0, 1000000); return rrOk;
     case riObjH: objH_ = std::clamp(v, 0, 1000000); return rrOk;
@@ -959,32 +960,16 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
     case riBrsp:
       if (!inRowDef_) ps_.BorderColor = static_cast<uint8_t>((ps_.BorderColor & 0x0F) | (std::clamp(v / 56, 0, 15) << 4));
       return rrOk;
-    case riBrdrcf:
-      if (v >= 0 && v < kRtfMaxColors) BorderTarget(3) = static_cast<uint8_t>((BorderTarget(3) & 0xF0) | colorMap_[v]);
-      return rrOk;
+    case riBrdrcf: PutColor(BorderTarget(3), v, false); return rrOk;
     case riKeep: ps_.Keep = true; return rrOk;
     case riPageBefore: ps_.PageBefore = true; return rrOk;
     case riShading: ps_.ShadingPercent = static_cast<uint8_t>(std::clamp(v / 100, 0, 100)); return rrOk;
     // Border and shading colours name entries of the document's colour
     // table, as text colours do.
-    case riCfpat:
-      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0xF0) | colorMap_[v]);
-      return rrOk;
-    case riCbpat:
-      if (v >= 0 && v < kRtfMaxColors) ps_.Shading = static_cast<uint8_t>((ps_.Shading & 0x0F) | (colorMap_[v] << 4));
-      return rrOk;
-    case riClCfpat:
-      if (v >= 0 && v < kRtfMaxColors) {
-        uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0xF0) | colorMap_[v]);
-      }
-      return rrOk;
-    case riClCbpat:
-      if (v >= 0 && v < kRtfMaxColors) {
-        uint8_t& s = cells_[std::min(cellCount_, kRtfMaxCells)].Shading;
-        s = static_cast<uint8_t>((s & 0x0F) | (colorMap_[v] << 4));
-      }
-      return rrOk;
+    case riCfpat: PutColor(ps_.Shading, v, false); return rrOk;
+    case riCbpat: PutColor(ps_.Shading, v, true); return rrOk;
+    case riClCfpat: PutColor(cells_[std::min(cellCount_, kRtfMaxCells)].Shading, v, false); return rrOk;
+    case riClCbpat: PutColor(cells_[std::min(cellCount_, kRtfMaxCells)].Shading, v, true); return rrOk;
     default:
       break;
   }

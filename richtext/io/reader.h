@@ -131,6 +131,10 @@ private:
   void RemapColors();
   void UnicodeChar(char32_t u);
   uint8_t& BorderTarget(int which);  // 0 flags, 1 style, 2 width, 3 colour
+  // The document's colour-table entry `v` as the engine's colour into the
+  // low (text, line, pattern) or high (background) half of `pair`; an entry
+  // beyond the table changes nothing.
+  void PutColor(uint8_t& pair, int32_t v, bool high) const;
   void TakeCellLooks();  // the current cell's borders and shading into the paragraph state
   void SkipBinary(int32_t n);
 

@@ -431,7 +431,8 @@ void LoadHolidays(const std::string& dir, TReferenceData& d, const TLookups& lk)
     if (h.Kind < 1 || h.Kind > 14) src.Error("Regelart " + f[0] + " unbekannt");
     if (h.Kind <= 3 && !dayOk) src.Error("Datum der Regel ungültig");
     if (h.Kind >= 4 && h.Kind <= 10 &&
-        !(h.Month >= 1 && h.Month <= 12 && ((h.Day >= 1 && h.Day <= 5) || h.Day == 9 || (h.Day >= 11 && h.Day <= 15) || (h.Day >= 21 && h.Day <= 25))))
+        !(h.Month >= 1 && h.Month <= 12 &&
+          ((h.Day >= 1 && h.Day <= 5) || h.Day == 9 || (h.Day >= 11 && h.Day <= 15) || (h.Day >= 21 && h.Day <= 25))))
       src.Error("Vorkommen muss 1 bis 5 oder 9 (letzter) sein, um Ostern verschoben 11 bis 15 oder 21 bis 25");
     if ((h.Kind == 11 || h.Kind == 12) && !(h.Month == 0 && h.Day <= 364))
       src.Error("Osterabstand: Monat 0, Tag 0 bis 364");
