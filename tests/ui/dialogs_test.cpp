@@ -73,6 +73,16 @@ TEST(MessageDialogs, OwnFormsWithGermanButtons) {
   // Two lines: the box is as wide as the icon, the longer line and the margin, not as the text may wrap.
   const std::unique_ptr<TForm> two(CreateMessageDialog("Nicht gespeichert.\rSpeichern?", mtWarning, mbOK));
   EXPECT_EQ(two->ClientWidth(), 56 + ctlutil::TextWidth(*two->Font(), "Nicht gespeichert.") + 12);
+  // Characters beyond the code page are shown as themselves where a font draws them.
+  const std::u32string shown = U"Weggelassen: \u03A9 \u00E9 \U0001F600.";
+  const std::unique_ptr<TForm> wide(CreateMessageDialog("Weggelassen: U+03A9 U+1F600.", mtInformation, mbOK, shown));
+  const bool drawn = FontEngine().Draws(wide->Font()->Request(), U'\u03A9');
+  EXPECT_EQ(dynamic_cast<TLabel*>(wide->FindComponent("Message")) == nullptr, drawn);
+  d.WhenModal([&](TCustomForm& box) {
+    d.SavePng(&box, "message_beyond_the_code_page");
+    d.PressKey(VK_RETURN);
+  });
+  EXPECT_EQ(wide->ShowModal(), mrOk);
 }
 
 // A message naming a path of 6 000 characters: the box fits the screen,
