@@ -193,6 +193,20 @@ TEST(Screens, DayPageInNormalModeWithASelection) {
   d.t.PaintAll();
   big.SaveToPng(ArtifactPath("daypage_zoom200.png"));
   EXPECT_EQ(d.t.Header->ResX, 192);
+
+  // The table framed with 3-point lines: the edge two cells share is one
+  // line of the same width, half of it in each cell.
+  for (TWPParagraphRec* p = d.firstCell; p && (p->Flags & wppTableCell); p = p->next) p->BorderWidth = 3;
+  d.t.SetZooming(100);
+  d.t.SetCanvas(bmp.Canvas());
+  d.t.SetWindowWidth(width);
+  d.t.VisibleHeight = bmp.Height();
+  d.t.FormatText();
+  d.t.PaintAll();
+  bmp.SaveToPng(ArtifactPath("daypage_thick_cell_borders.png"));
+  const int edge = d.t.CellLeftEdge(d.firstCell->next), middle = d.firstCell->line->Top + 8;
+  for (int px = edge - 3; px <= edge + 2; ++px)
+    EXPECT_EQ(Px(bmp, px, middle) == 0u, px >= edge - 2 && px < edge + 2) << px;
 }
 
 TEST(Screens, DayPageAsPages) {
