@@ -222,3 +222,25 @@ TEST(Printing, TheScreenGetsItsCanvasAndLayoutBackOnEveryPath) {
   EXPECT_EQ(t.Canvas(), screen.Canvas());
   EXPECT_EQ(snapshot(), before);
 }
+
+// An italic run leans into the run after it, and its last letter is drawn
+// again there for the look; the PDF's text still holds every letter once.
+TEST(Printing, APdfsTextHoldsTheLettersOfItalicRunsOnce) {
+  StartGraphics();
+  if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "pdftotext is not installed";
+  TWPRTFTextPaint t;
+  t.Header->FontNames[0] = "Arial";
+  const std::pair<const char*, uint32_t> runs[] = {{"Ein ", 0},       {"kursivem", wpsItalic}, {" Wort, ", 0},
+                                                   {"zusammen", wpsItalic}, {".", wpsBold}, {" Und ", 0},
+                                                   {"kursiv", wpsItalic | wpsBold}, {" Ende", wpsUnderline}};
+  for (auto [text, style] : runs) AddRun(t, t.FirstPar, text, Attr(style));
+  TBitmap screen(400, 300);
+  t.SetCanvas(screen.Canvas());
+  t.FormatText();
+  TPrinter printer;
+  const std::string file = ArtifactPath("view_italic_runs.pdf");
+  printer.SetOutputFileName(file);
+  t.PrintPages(printer, 1, 1);
+  const std::string text = Shell("pdftotext '" + file + "' - 2>/dev/null");
+  EXPECT_NE(text.find("Ein kursivem Wort, zusammen. Und kursiv Ende"), std::string::npos) << text;
+}
