@@ -119,3 +119,32 @@ TEST(Printing, ADocumentStartsFreshWhateverThePreviousOneLeftInTheCanvas) {
     if (l.find_first_not_of(" \f") != std::string::npos) lines.push_back(l.substr(l.find_first_not_of(" ")));
   EXPECT_EQ(lines, (std::vector<std::string>{"Erste Zeile", "Zweite Zeile"}));
 }
+
+TEST(Printing, ThePdfPrinterWritesEveryCopyAskedFor) {
+  StartGraphics();
+  if (!HavePdfToText()) GTEST_SKIP() << "pdftotext is not installed";
+  TPrinter p;
+  const std::string file = OutPath("gfx_copies.pdf");
+  p.SetOutputFileName(file);
+  p.SetCopies(3);
+  p.BeginDoc();
+  TCanvas& c = *p.Canvas();
+  c.Font()->SetName("Arial");
+  c.Font()->SetSize(12);
+  c.TextOut(600, 600, "Erste Seite");
+  p.NewPage();
+  c.Brush()->SetColor(clSilver);
+  c.Rectangle(500, 500, 4400, 1000);
+  c.TextOut(600, 1600, "Zweite Seite");
+  p.EndDoc();
+  const std::string info = Shell("pdfinfo '" + file + "' 2>/dev/null");
+  ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
+  EXPECT_EQ(std::stoi(info.substr(info.find("Pages:") + 6)), 6) << info;
+  // Collated: the first page, the second, the first again, ...
+  for (int k = 1; k <= 6; ++k) {
+    const std::string page =
+        Shell("pdftotext -f " + std::to_string(k) + " -l " + std::to_string(k) + " '" + file + "' - 2>/dev/null");
+    EXPECT_NE(page.find(k % 2 ? "Erste Seite" : "Zweite Seite"), std::string::npos) << "page " << k << ": " << page;
+    EXPECT_EQ(page.find(k % 2 ? "Zweite" : "Erste"), std::string::npos) << "page " << k << ": " << page;
+  }
+}
