@@ -163,20 +163,42 @@ bool TTemplateExpansion::TakeTemplatePlaceholder(const AnsiString& placeholder) 
   const int at = TWPRTFText::PosInPar(par, e->CursorLine, e->CursorOffset);
   auto tail = std::make_unique<Tail>();
   int pos = 0;
+  char before = 0;
   for (const TWPLineRec* l = par->line; l; l = l->next)
     for (int i = 0; i < l->Length; ++i, ++pos)
       if (pos >= at) {
         tail->Text.push_back(l->pc[i]);
         tail->Attrs.push_back(l->pa ? l->pa[i] : e->WritingAttr);
+      } else if (pos == at - 1) {
+        before = l->pc[i];
       }
   if (!tail->Text.empty()) {
     e->DeleteTextAt(par, at, static_cast<int>(tail->Text.size()));
     tail_ = std::move(tail);
   }
+  // A heading on its own line right above the placeholder belongs to the
+  // section: it becomes a paragraph of its own with the space before, the
+  // section's lines follow in the next, and a place that the section leaves
+  // empty loses both.
+  if (before == '\n' && !InTableCell()) {
+    e->DeleteTextAt(par, at - 1, 1);
+    sheet_->AddParagraph();
+    e->CursorPar->SpaceBefore = 0;
+    heading_ = {par, e->CursorPar};
+  }
   return true;
 }
 
 void TTemplateExpansion::EndTemplatePlaceholder() {
+  if (heading_.Heading) {
+    TWPRTFTextInput* e = sheet_->RtfText();
+    auto [heading, lines] = std::exchange(heading_, {});
+    if (!tail_ && e->CursorPar == lines && TWPRTFText::ParLength(lines) == 0) {
+      if (lines->next) lines->next->ChangeFlags |= wpcBreak | wpcMeasure;
+      e->DisposeParagraph(lines);
+      e->DisposeParagraph(heading);
+    }
+  }
   if (!tail_) return;
   std::unique_ptr<Tail> tail = std::move(tail_);
   TWPRTFTextInput* e = sheet_->RtfText();

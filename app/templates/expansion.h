@@ -91,7 +91,9 @@ class TTemplateExpansion {
   void ReplacePlatzhalter(const AnsiString& placeholder, const AnsiString& text);
   // The first occurrence is removed and the cursor put there; what stood
   // behind it in its paragraph is kept aside until EndTemplatePlaceholder.
-  // False when there is none.
+  // A line of text right above it in its paragraph is the section's heading
+  // there, which EndTemplatePlaceholder removes when the section wrote
+  // nothing there. False when there is none.
   bool TakeTemplatePlaceholder(const AnsiString& placeholder);
   // Puts the text kept aside at the end of the current paragraph.
   void EndTemplatePlaceholder();
@@ -156,6 +158,11 @@ class TTemplateExpansion {
   TWPTextFinder* finder_;
   TWPAttrRecord kept_;
   std::unique_ptr<Tail> tail_;
+  // The heading of the placeholder taken last and the paragraph of its lines.
+  struct {
+    TWPParagraphRec* Heading = nullptr;
+    TWPParagraphRec* Lines = nullptr;
+  } heading_;
   TWPRTFTextIo archiveText_;
   TMemoryStream stream_;
   // Which of the sections written before a later one asks about wrote.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace {
 
@@ -46,6 +47,100 @@ TDeviceCaps DefaultCaps(const TPrintJobSettings& s) {
 }
 
 }  // namespace
+
+// Draws on the job's page and keeps each page's drawing, so that the pages
+// can be drawn again: the copies of a document written to a PDF file, which
+// has no print system to make them. Copies are whole documents one after
+// the other, as a printer collates them.
+class TCopyingDevice : public TDrawDevice {
+public:
+  explicit TCopyingDevice(TDrawDevice& target) : target_(&target) { NewPage(); }
+  void NewPage() { pages_.push_back({[clip = clip_](TDrawDevice& d) { clip.Apply(d); }}); }
+  // The kept pages again, each on a new page of the job.
+  void DrawCopies(TPrintJob& job, int copies) {
+    for (int c = 1; c < copies; ++c)
+      for (const auto& page : pages_) {
+        job.NewPage();
+        for (const auto& op : page) op(job.Device());
+      }
+  }
+
+  TDeviceCaps Caps() const override { return target_->Caps(); }
+  void SetClip(const TRect* rects, int n) override {
+    clip_.Null = rects == nullptr;
+    clip_.Rects.assign(rects, rects ? rects + n : rects);
+    Do([clip = clip_](TDrawDevice& d) { clip.Apply(d); });
+  }
+  void Polyline(const TPoint* pts, int n, const TPenSpec& pen) override {
+    Do([p = std::vector<TPoint>(pts, pts + n), pen](TDrawDevice& d) { d.Polyline(p.data(), static_cast<int>(p.size()), pen); });
+  }
+  void Polygon(const TPoint* pts, int n, const TPenSpec& pen, const TBrushSpec& brush) override {
+    Do([p = std::vector<TPoint>(pts, pts + n), pen, b = Kept(brush)](TDrawDevice& d) {
+      d.Polygon(p.data(), static_cast<int>(p.size()), pen, b.Spec());
+    });
+  }
+  void Ellipse(const TRect& box, const TPenSpec& pen, const TBrushSpec& brush) override {
+    Do([box, pen, b = Kept(brush)](TDrawDevice& d) { d.Ellipse(box, pen, b.Spec()); });
+  }
+  void FillRect(const TRect& r, const TBrushSpec& brush, std::uint32_t rop) override {
+    Do([r, b = Kept(brush), rop](TDrawDevice& d) { d.FillRect(r, b.Spec(), rop); });
+  }
+  void TextRun(const TTextRun& run) override {
+    // The font as the engine keeps it, alive for as long as the pages are.
+    std::shared_ptr<const TFontData> font;
+    if (TGfxPlatform* p = GfxPlatform()) font = p->Fonts().Realize(run.Font->Request);
+    Do([run, font, text = std::string(run.Text, run.Length),
+        adv = std::vector<int>(run.Advances, run.Advances + run.Length)](TDrawDevice& d) {
+      TTextRun again = run;
+      again.Text = text.data();
+      again.Advances = adv.data();
+      if (font) again.Font = font.get();
+      d.TextRun(again);
+    });
+  }
+  void Blit(const TRect& dst, const TSurface& src, const TRect& srcRect, std::uint32_t rop, const TBrushSpec& brush,
+            std::uint32_t transparent) override {
+    Do([dst, s = std::make_shared<const TSurface>(src), srcRect, rop, b = Kept(brush), transparent](TDrawDevice& d) {
+      d.Blit(dst, *s, srcRect, rop, b.Spec(), transparent);
+    });
+  }
+  TColor GetPixel(int x, int y) override { return target_->GetPixel(x, y); }
+  void SetPixel(int x, int y, TColor rgb) override {
+    Do([x, y, rgb](TDrawDevice& d) { d.SetPixel(x, y, rgb); });
+  }
+  void Scroll(int dx, int dy, const TRect& area) override {
+    Do([dx, dy, area](TDrawDevice& d) { d.Scroll(dx, dy, area); });
+  }
+  void Flush() override { target_->Flush(); }
+
+private:
+  using Op = std::function<void(TDrawDevice&)>;
+  struct Clip {
+    bool Null = true;
+    std::vector<TRect> Rects;
+    void Apply(TDrawDevice& d) const { d.SetClip(Null ? nullptr : Rects.data(), static_cast<int>(Rects.size())); }
+  };
+  // A brush with its own copy of its pattern.
+  struct Brush {
+    TBrushSpec Base;
+    std::shared_ptr<const TSurface> Pattern;
+    TBrushSpec Spec() const {
+      TBrushSpec b = Base;
+      b.Pattern = Pattern.get();
+      return b;
+    }
+  };
+  static Brush Kept(const TBrushSpec& b) {
+    return {b, b.Pattern ? std::make_shared<const TSurface>(*b.Pattern) : nullptr};
+  }
+  void Do(Op op) {
+    op(*target_);
+    pages_.back().push_back(std::move(op));
+  }
+  TDrawDevice* target_;
+  Clip clip_;
+  std::vector<std::vector<Op>> pages_;
+};
 
 TPrinter::TPrinter() {
   fileName_ = FromSysFileName((std::filesystem::temp_directory_path() / "Orvelan.pdf").string());
@@ -132,10 +227,13 @@ void TPrinter::BeginDoc() {
   TGfxPlatform* p = GfxPlatform();
   if (!p) throw EPrinter(CP1252("Kein Drucksystem verfügbar").str());
   Printers();
-  job_ = p->StartPrintJob(Settings());
+  const TPrintJobSettings settings = Settings();
+  job_ = p->StartPrintJob(settings);
   aborted_ = false;
   page_ = 1;
-  canvas_.SetDevice(&job_->Device());
+  copying_.reset();
+  if (settings.PrinterName.empty() && copies_ > 1) copying_ = std::make_unique<TCopyingDevice>(job_->Device());
+  canvas_.SetDevice(copying_ ? static_cast<TDrawDevice*>(copying_.get()) : &job_->Device());
   // Every document gets a fresh device context: what the last printout left
   // in the canvas (a rich text's baseline alignment with the current
   // position, its clip) must not shape this one.
@@ -145,6 +243,7 @@ void TPrinter::BeginDoc() {
 void TPrinter::NewPage() {
   if (!job_) throw EPrinter("Der Drucker druckt gerade nicht");
   job_->NewPage();
+  if (copying_) copying_->NewPage();
   ++page_;
   // Every page starts without a clip, as a fresh device context would.
   canvas_.SelectClipRect(nullptr);
@@ -154,8 +253,15 @@ void TPrinter::NewPage() {
 void TPrinter::EndDoc() {
   if (!job_) throw EPrinter("Der Drucker druckt gerade nicht");
   auto job = std::move(job_);
+  auto copying = std::move(copying_);
   info_.reset();
   canvas_.SetDevice(nullptr);
+  try {
+    if (copying) copying->DrawCopies(*job, copies_);
+  } catch (...) {
+    job->Cancel();
+    throw;
+  }
   job->Finish();
   page_ = 0;
 }
@@ -163,6 +269,7 @@ void TPrinter::EndDoc() {
 void TPrinter::Abort() {
   if (!job_) throw EPrinter("Der Drucker druckt gerade nicht");
   auto job = std::move(job_);
+  copying_.reset();
   info_.reset();
   canvas_.SetDevice(nullptr);
   job->Cancel();

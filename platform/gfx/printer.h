@@ -7,7 +7,8 @@
 // EndDoc/Abort; outside a document it measures with the printer's resolution
 // and draws nothing (as an information context does). Page numbers start at 1.
 // Each document starts with the canvas in a fresh device context's state
-// (TCanvas::ResetDeviceState); its pen, brush and font carry over.
+// (TCanvas::ResetDeviceState); its pen, brush and font carry over. The PDF
+// printer writes Copies whole documents one after the other into its file.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,8 @@
 #include "platform/gfx/device.h"
 
 ORV_DECLARE_EXCEPTION(EPrinter, Exception)
+
+class TCopyingDevice;
 
 // Name of the built-in PDF printer.
 inline constexpr const char* kPdfPrinterName = "PDF";
@@ -73,6 +76,8 @@ private:
   int page_ = 0;
   bool aborted_ = false;
   std::unique_ptr<TPrintJob> job_;
+  // The PDF printer's pages kept for the copies.
+  std::unique_ptr<TCopyingDevice> copying_;
   std::unique_ptr<TDrawDevice> info_;
   TCanvas canvas_;
 };

@@ -6,8 +6,10 @@
 // by plain text.
 // Invariants: a refused change leaves text, cursor and selection as they
 // were; copying never changes the text; a paste replaces the selection only
-// when the change check allowed it.
+// when the change check allowed it; a paste leaves the page (size, margins)
+// as it was.
 #include <algorithm>
+#include <array>
 
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/scopeexit.h"
@@ -260,7 +262,20 @@ size_t TWPCustomRtfEdit::PasteText(const std::string& bytes, bool rtf, bool inCe
   s.WriteBuffer(bytes.data(), static_cast<int>(bytes.size()));
   s.SetPosition(0);
   e.LoadFormat = rtf ? FormatRTF : FormatANSI;
+  // A paste brings text and its formatting, never the page of the document
+  // it came from: an empty text reads it as a loaded document, page included.
+  TTextHeader& h = *e.Header;
+  auto pageOf = [&h] {
+    return std::array{h.MarginLeft, h.MarginRight, h.MarginTop, h.MarginBottom, h.PageWidth, h.PageHeight,
+                      int32_t{h.Landscape}, int32_t{h.FacingPages}};
+  };
+  const auto page = pageOf();
   e.LoadFromStream(&s);
+  if (pageOf() != page) {
+    h.Landscape = page[6];
+    h.FacingPages = page[7];
+    e.SetPage(page[0], page[1], page[2], page[3], page[4], page[5]);
+  }
   return 0;
 }
 

@@ -333,12 +333,25 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
 
   std::string& text = paintText_;
   // An italic run that another follows on the line leans into it: its last
-  // letter is drawn again past the run's end once the next run's background
-  // lies there.
+  // letter waits until the next run's background lies there and is drawn
+  // then, once, reaching past the run's end (a letter drawn twice would be
+  // two letters in a PDF's text).
   struct Lean {
     int From = -1, X = 0, End = 0, Y = 0;
     TColor Color = clBlack;
+    char Shown = ' ';
+    int Left = 0;  // the run's start: the letter's ink may reach back that far
   } lean;
+  auto drawLean = [&](int reach) {
+    if (lean.From < 0) return;
+    SetCanvasFont(attrs[lean.From]);
+    canvas_->SetTextColor(lean.Color);
+    canvas_->SetBkMode(TRANSPARENT);
+    const TRect over{lean.Left, top, lean.End + reach, bottom};
+    canvas_->MoveTo(lean.X, lean.Y);
+    canvas_->ExtTextOut(0, 0, ETO_CLIPPED, &over, &lean.Shown, 1, adv.data() + lean.From);
+    lean.From = -1;
+  };
   int i = 0;
   while (i < n) {
     const unsigned char c0 = static_cast<unsigned char>(line->pc[i]);
@@ -400,10 +413,10 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
         canvas_->Brush()->SetColor(brush);
         canvas_->FillRect(clip);
       }
+      drawLean(0);
       const TRect r{x0, baseline - a.Ascent, x0 + a.Width, baseline};
       PaintObject(e, r, run.Selected);
       canvas_->MoveTo(x0 + runWidth, baseline);
-      lean.From = -1;
       continue;
     }
 
@@ -416,6 +429,7 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
           canvas_->FillRect(clip);
         }
       }
+      drawLean(kItalicOverhang);
     } else {
       text.assign(line->pc + run.From, run.To - run.From);
       for (size_t k = 0; k < text.size(); ++k) {
@@ -432,20 +446,15 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       canvas_->SetTextColor(textColor);
       canvas_->SetBkMode(opaque ? OPAQUE : TRANSPARENT);
       if (!opaque && !(viewOptions_ & wpvTransparent) && background_) PaintBackgroundTiles(*canvas_, clip);
+      // The background of the whole run; a leaning last letter comes later.
+      const bool leans = style.Italic && !lineEnd;
       canvas_->ExtTextOut(0, 0, ETO_CLIPPED | (opaque ? ETO_OPAQUE : 0u), &clip, text.data(),
-                          static_cast<int>(text.size()), adv.data() + run.From);
+                          static_cast<int>(text.size()) - (leans ? 1 : 0), adv.data() + run.From);
+      const int y = canvas_->PenPos().Y;
+      drawLean(kItalicOverhang);
+      if (leans)
+        lean = {run.To - 1, x0 + runWidth - adv[run.To - 1], x0 + runWidth, y, textColor, text.back(), x0};
     }
-    if (lean.From >= 0) {
-      SetCanvasFont(attrs[lean.From]);
-      canvas_->SetTextColor(lean.Color);
-      canvas_->SetBkMode(TRANSPARENT);
-      const TRect over{lean.End, top, lean.End + kItalicOverhang, bottom};
-      canvas_->MoveTo(lean.X, lean.Y);
-      canvas_->ExtTextOut(0, 0, ETO_CLIPPED, &over, line->pc + lean.From, 1, adv.data() + lean.From);
-      lean.From = -1;
-    }
-    if (style.Italic && !lineEnd && !(run.To - run.From == 1 && c0 == ' '))
-      lean = {run.To - 1, x0 + runWidth - adv[run.To - 1], x0 + runWidth, canvas_->PenPos().Y, textColor};
     canvas_->MoveTo(next, baseline);
 
     // Hand-drawn decorations.
@@ -465,6 +474,12 @@ void TWPRTFTextPaint::PaintRunsOfLine(TWPParagraphRec* par, TWPLineRec* line, co
       const int w = lineEnd && c0 == ' ' ? 0 : runWidth;
       canvas_->FillRect({x0, baseline + 1, x0 + w, baseline + 2});
     }
+  }
+  // Hidden text to the line's end: the leaning letter ends the line.
+  if (lean.From >= 0) {
+    const TPoint at = canvas_->PenPos();
+    drawLean(kItalicOverhang);
+    canvas_->MoveTo(at.X, at.Y);
   }
 }
 

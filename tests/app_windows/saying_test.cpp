@@ -141,7 +141,11 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
   EXPECT_NE(copied, s->memoSpruch->Text());
   EXPECT_EQ(Clipboard()->AsText(), copied);
   EXPECT_EQ(driver.MessageBoxes().at(0).Text, "Der Spruch befindet sich jetzt in der Zwischenablage");
-  // Printed after a rich-text printout: the memo's lines, each its own line.
+  // Printed after a rich-text printout: the memo's lines, broken between
+  // the margins where one is wider than the paper (a Stilblüte of 8 December).
+  CurrentDateKey = MakePackedDate(2026, 12, 8);
+  s->SetCategory(3);
+  LoadSpruch(s);
   const std::string pdf = (Root() / "spruch.pdf").string();
   Printer()->SetPrinterIndex(0);
   Printer()->SetOutputFileName((Root() / "seite.pdf").string());
@@ -162,7 +166,18 @@ TEST_F(WindowsTest, CategoriesWrapRoundAndTheMainWindowPassesItsKeysAndItsDayOn)
     }
     return out;
   };
-  EXPECT_EQ(lines(printed), lines(s->memoSpruch->Text()));
+  // Every word once, in order, on more lines than the memo has, none past
+  // the right margin (0.8 inch of a sheet 595 points wide).
+  auto joined = [&](const AnsiString& t) {
+    AnsiString all;
+    for (const AnsiString& l : lines(t)) all += l + " ";
+    return all;
+  };
+  EXPECT_EQ(joined(printed), joined(s->memoSpruch->Text()));
+  EXPECT_GT(lines(printed).size(), lines(s->memoSpruch->Text()).size());
+  const std::string boxes = Shell("pdftotext -bbox '" + pdf + "' -");
+  for (size_t at = boxes.find("xMax=\""); at != std::string::npos; at = boxes.find("xMax=\"", at + 1))
+    EXPECT_LT(std::atof(boxes.c_str() + at + 6), 595.3 - 0.8 * 72 + 1) << boxes.substr(at, 80);
   delete m;
 }
 

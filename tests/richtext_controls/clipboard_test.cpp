@@ -39,6 +39,7 @@ TEST(EditClipboard, CopyPutsRtfAndPlainTextAndPasteBringsTheLooksBack) {
   EditWindow w;
   TWPCustomRtfEdit* e = w.edit;
   Styled4(e);
+  e->SetPageLayout(0, 0, 720, 720, 8610, 15840);  // a page of its own, without side margins
   const int all = e->TextLength();
   e->SelectAll();
   e->CopyToClipboard();
@@ -49,6 +50,7 @@ TEST(EditClipboard, CopyPutsRtfAndPlainTextAndPasteBringsTheLooksBack) {
   EXPECT_NE(rtf.find("\\b"), std::string::npos);
   EXPECT_NE(rtf.find("\\i"), std::string::npos);
   EXPECT_NE(rtf.find("\\fs40"), std::string::npos);
+  EXPECT_NE(rtf.find("\\paperw8610"), std::string::npos);
   // The plain text is the words, no control words, this system's line end.
   const std::string plain = Clipboard()->AsText();
   EXPECT_EQ(plain, CP1252("Normal fett kursiv groß\nZweiter Absatz").str());
@@ -56,14 +58,20 @@ TEST(EditClipboard, CopyPutsRtfAndPlainTextAndPasteBringsTheLooksBack) {
   EXPECT_EQ(plain.find('{'), std::string::npos);
   // Copying changed nothing.
   EXPECT_EQ(e->TextLength(), all);
-  // Pasted into another control: the words with their looks.
+  // Pasted into another control, empty: the words with their looks, and
+  // the page that control has.
   TWPCustomRtfEdit* other = w.Second();
   other->ClearText();
+  other->SetPageLayout(1134, 1134, 1134, 1134, 11906, 16838);
   other->SetFocus();
   int changes = 0;
   other->OnChange = [&](TObject*) { ++changes; };
   w.driver.PressKey('V', ssCtrl);
   EXPECT_EQ(Text(other), Text(e));
+  const TTextHeader& page = *other->Header();
+  EXPECT_EQ(std::vector<int>({page.MarginLeft, page.MarginRight, page.MarginTop, page.MarginBottom, page.PageWidth,
+                              page.PageHeight, page.PrintWidth}),
+            std::vector<int>({1134, 1134, 1134, 1134, 11906, 16838, MulDiv(11906 - 2 * 1134, page.ResX, 1440)}));
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(AttrAt(other, 8).Style & wpsBold, wpsBold);
   EXPECT_EQ(AttrAt(other, 13).Style & wpsItalic, wpsItalic);

@@ -76,10 +76,12 @@ TEST(Painting, TheItalicOverhangOfALinesLastLetterIsNotFilledOver) {
   AddRun(s.t, s.Par("ab"), "cd", Attr(wpsItalic));
   AddRun(s.t, s.Par("ef", Attr(wpsItalic)), "gh");
   s.Paint();
-  const auto texts = s.Texts();  // an italic run before another: its last letter again past its end
+  const auto texts = s.Texts();  // an italic run before another: its last letter after it, past its end
   ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[2]->Text, "e");
   EXPECT_EQ(texts[4]->Text + (texts[4]->FontStyle.Contains(fsItalic) ? " italic" : ""), "f italic");
-  EXPECT_EQ(texts[4]->Clip.at(0).Left, texts[3]->Args[0]);
+  EXPECT_EQ(texts[4]->Clip.at(0).Left, texts[2]->Args[0]);
+  EXPECT_EQ(texts[4]->Clip.at(0).Right, texts[3]->Args[0] + 8);
   const int x = texts[1]->Args[0];  // "cd": no fill over its letters nor 8 pixels behind them
   bool reaches = false;  // but the rest of the line is filled from there on
   for (const TRecordedCall* f : s.device.Find("FillRect")) {
