@@ -146,7 +146,8 @@ class ListWriter {
     if (!place.empty()) {
       AnsiString s = ", geboren ";
       if (!time.empty()) s += "um " + time + " Uhr ";
-      return s + wwStrTrimBlanks(own_->FieldByName("EIGE_ORTPR")->AsString() + " " + place) + ".";
+      s += wwStrTrimBlanks(own_->FieldByName("EIGE_ORTPR")->AsString() + " " + place);
+      return s.back() == '.' ? s : s + ".";  // "… Obb." ends the sentence already
     }
     if (!time.empty()) return ", geboren um " + time + " Uhr.";
     return "";

@@ -520,6 +520,8 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
 void TfrmLayout::ExportFile(const AnsiString& fileName) {
   try {
     DBWPRichText1->SaveToFile(fileName);
+  } catch (const Exception& e) {
+    throw EInvalidData(e.Message());  // names the file and why
   } catch (const std::exception&) {
     throw EInvalidData("Die Datei \"" + ShownFileName(fileName) + "\" kann nicht geschrieben werden.");
   }

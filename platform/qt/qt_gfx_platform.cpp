@@ -2,7 +2,6 @@
 // jobs (PDF files through the PDF writer, real printers through the print
 // system). Installed by qthost::InstallGraphics().
 #include <QBuffer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPageLayout>
@@ -12,9 +11,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
@@ -27,6 +23,7 @@
 #include "platform/qt/qt_host.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
+#include "platform/rtl/inifiles.h"
 #include "platform/rtl/sysutils.h"
 
 namespace qtgfx {
@@ -61,18 +58,22 @@ TDeviceCaps PageCaps(const QPageLayout& layout, int res, bool pdf) {
   return c;
 }
 
-// The file is made here, by its name on the file system, and handed to the
-// writer open: the toolkit's own opening would go by its text form.
+// The document is made in memory and replaces the file only when it is
+// whole: a full disk or a missing right leaves the file there before as it
+// was, and the user is told.
 class PdfJob : public TPrintJob {
 public:
-  explicit PdfJob(const TPrintJobSettings& s) : sysName_(SysFileName(s.FileName)), writer_(OpenFile(s)) {
+  explicit PdfJob(const TPrintJobSettings& s) : fileName_(s.FileName), writer_(&buffer_) {
+    buffer_.open(QIODevice::WriteOnly);
     writer_.setResolution(s.Resolution);
     writer_.setPageSize(PaperOf(s));
     writer_.setPageOrientation(s.Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     writer_.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer_.setTitle(ToQ(s.Title));
     writer_.setCreator(QStringLiteral("Orvelan"));
-    if (!painter_.begin(&writer_)) Failed(s, EIO);
+    if (!painter_.begin(&writer_))
+      throw EFCreateError("Die PDF-Datei \"" + ShownFileName(s.FileName) + "\" kann nicht angelegt werden: " +
+                          SysErrorMessage(EIO));
     device_ = std::make_unique<QtPageDevice>(painter_, PageCaps(writer_.pageLayout(), s.Resolution, true));
   }
   ~PdfJob() override {
@@ -82,27 +83,16 @@ public:
   void NewPage() override { writer_.newPage(); }
   void Finish() override {
     painter_.end();
-    file_.close();
-  }
-  void Cancel() override {
-    painter_.end();
-    file_.close();
-    ::unlink(sysName_.c_str());
-  }
-
-private:
-  [[noreturn]] static void Failed(const TPrintJobSettings& s, int err) {
-    throw EFCreateError("Die PDF-Datei \"" + ShownFileName(s.FileName) + "\" kann nicht angelegt werden: " +
+    const QByteArray& pdf = buffer_.data();
+    if (const int err = ReplaceFileWhole(fileName_, std::string_view(pdf.constData(), static_cast<size_t>(pdf.size()))))
+      throw EWriteError("Die PDF-Datei \"" + ShownFileName(fileName_) + "\" kann nicht geschrieben werden: " +
                         SysErrorMessage(err));
   }
-  QFile* OpenFile(const TPrintJobSettings& s) {
-    const int fd = ::open(sysName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) Failed(s, errno);
-    file_.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle);
-    return &file_;
-  }
-  std::string sysName_;
-  QFile file_;
+  void Cancel() override { painter_.end(); }
+
+private:
+  std::string fileName_;
+  QBuffer buffer_;
   QPdfWriter writer_;
   QPainter painter_;
   std::unique_ptr<QtPageDevice> device_;

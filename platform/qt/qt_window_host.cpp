@@ -605,7 +605,10 @@ class QtWindowHost : public TWindowHost {
       start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
     if (!req.FileName.empty()) start = start.isEmpty() ? PathToQ(req.FileName) : start + "/" + PathToQ(req.FileName);
     QString chosen;
-    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters, &chosen)
+    // Whether to replace a file is asked by the caller, about the name with
+    // the extension added below.
+    QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters, &chosen,
+                                                        QFileDialog::DontConfirmOverwrite)
                          : QFileDialog::getOpenFileName(nullptr, ToQ(req.Title), start, filters);
     if (r.isEmpty()) return false;
     // A name typed without an extension takes that of the file type chosen,

@@ -85,7 +85,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   throw EIniFileException("Unable to write to " + name, err);
 }
 
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, std::string_view data) {
   size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -105,6 +105,54 @@ AnsiString NoLineBreaks(std::string_view v) {
 }
 
 }  // namespace
+
+int ReplaceFileWhole(const AnsiString& name, std::string_view data, bool ownerOnly) {
+  int err = 0;
+  const std::string target = FinalTarget(SysFileName(name), err);
+  if (err) return err;
+  struct stat st {};
+  const bool exists = ::stat(target.c_str(), &st) == 0;
+  // A device or a folder of the name is not replaced by a file, nor is a
+  // read-only file (the user's wish to keep it).
+  if (exists && NotAFile(st)) return NotAFile(st);
+  if (exists && (st.st_mode & 0222) == 0) return EACCES;
+  if (exists && ::access(target.c_str(), W_OK) != 0) return errno;
+  const std::string tmp = target + ".~tmp";
+  mode_t mode = 0644;
+  bool exact = ownerOnly;  // rights to give exactly, past the umask
+  if (ownerOnly) {
+    mode = 0600;
+  } else if (exists) {
+    mode = st.st_mode & 07777;
+    exact = true;  // the rewritten file keeps the rights the old one had
+  }
+  // A leftover temporary file of a killed writer may carry wider rights;
+  // O_CREAT would keep them.
+  ::unlink(tmp.c_str());
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, mode);
+  if (fd < 0) return errno;
+  // The first step that fails gives the reason.
+  auto step = [&err](bool ok) {
+    if (!ok && !err) err = errno;
+  };
+  // The creation mode is filtered by the umask; the file gets exactly it.
+  if (exact) step(::fchmod(fd, mode) == 0);
+  if (!err) step(WriteAll(fd, data));
+  if (!err) step(::fsync(fd) == 0);
+  step(::close(fd) == 0);
+  if (!err) step(::rename(tmp.c_str(), target.c_str()) == 0);
+  if (err) {
+    ::unlink(tmp.c_str());
+    return err;
+  }
+  // The rename itself must reach the disk too.
+  const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);
+    ::close(dfd);
+  }
+  return 0;
+}
 
 TIniFile::TIniFile(const AnsiString& fileName) : fileName_(fileName) {}
 
@@ -224,46 +272,7 @@ void TIniFile::Save() {
   // the file is then written in UTF-8, which reads back as it was.
   if (text.find(kSysByteMark) != std::string::npos && IsUtf8BeyondAscii(SysFileName(text))) text = SysFileName(text);
   if (const int err = SaveProblem()) WriteError(fileName_, err);
-  int linkErr = 0;
-  const std::string target = FinalTarget(SysFileName(path_), linkErr);
-  if (linkErr) WriteError(fileName_, linkErr);
-  const std::string tmp = target + ".~tmp";
-  struct stat st {};
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  mode_t mode = 0644;
-  bool exact = ownerOnly_;  // rights to give exactly, past the umask
-  if (ownerOnly_) {
-    mode = 0600;
-  } else if (exists) {
-    mode = st.st_mode & 07777;
-    exact = true;  // the rewritten file keeps the rights the old one had
-  }
-  // A leftover temporary file of a killed writer may carry wider rights;
-  // O_CREAT would keep them.
-  ::unlink(tmp.c_str());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC, mode);
-  if (fd < 0) WriteError(fileName_, errno);
-  // The first step that fails gives the reason.
-  int err = 0;
-  auto step = [&err](bool ok) {
-    if (!ok && !err) err = errno;
-  };
-  // The creation mode is filtered by the umask; the file gets exactly it.
-  if (exact) step(::fchmod(fd, mode) == 0);
-  if (!err) step(WriteAll(fd, text));
-  if (!err) step(::fsync(fd) == 0);
-  step(::close(fd) == 0);
-  if (!err) step(::rename(tmp.c_str(), target.c_str()) == 0);
-  if (err) {
-    ::unlink(tmp.c_str());
-    WriteError(fileName_, err);
-  }
-  // The rename itself must reach the disk too.
-  int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
+  if (const int err = ReplaceFileWhole(path_, text, ownerOnly_)) WriteError(fileName_, err);
   stamp_ = Stamp();  // re-read our own file on the next access
   Load();
 }

@@ -138,3 +138,12 @@ private:
     bool operator==(const Stamp&) const = default;
   } stamp_;
 };
+
+// The rewrite every save above goes through, for any file the program
+// writes whole: the bytes go to a file beside it, are flushed to the disk
+// and renamed over it (links followed, as above). 0 when done, else the
+// errno of the first step that failed (no room, no right, no file but a
+// folder or a device, a read-only file): the file there before is then as
+// it was and nothing of the new one is left. A new file gets 0644 less the
+// umask (`ownerOnly`: exactly 0600), a replaced one keeps its rights.
+int ReplaceFileWhole(const AnsiString& name, std::string_view data, bool ownerOnly = false);

@@ -395,12 +395,24 @@ bool TOpenDialog::DoExecute(bool save) {
   req.FileName = fileName_;
   req.DefaultExt = defaultExt_;
   AnsiString name = fileName_;
-  if (!Application->ExecuteFileDialog(req, name)) return false;
-  // The default extension goes to a name that has none.
-  std::size_t slash = name.find_last_of('/');
-  std::size_t dot = name.find_last_of('.');
-  if (!defaultExt_.empty() && (dot == AnsiString::npos || (slash != AnsiString::npos && dot < slash)))
-    name += "." + (defaultExt_[0] == '.' ? defaultExt_.substr(1) : defaultExt_);
+  for (;;) {
+    if (!Application->ExecuteFileDialog(req, name)) return false;
+    // The default extension goes to a name that has none.
+    std::size_t slash = name.find_last_of('/');
+    std::size_t dot = name.find_last_of('.');
+    if (!defaultExt_.empty() && (dot == AnsiString::npos || (slash != AnsiString::npos && dot < slash)))
+      name += "." + (defaultExt_[0] == '.' ? defaultExt_.substr(1) : defaultExt_);
+    // Asked here, about the name that will be written (the toolkit's dialog
+    // asks before any extension is added); "Nein" chooses again.
+    const AnsiString question =
+        "Die Datei \"" + ShownFileName(name) + "\" ist bereits vorhanden.\rSoll sie ersetzt werden?";
+    if (!save || !FileExists(name) ||
+        Application->MessageBox(question, title_.empty() ? "Speichern unter" : title_,
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
+      break;
+    req.InitialDir = ExtractFileDir(name);
+    req.FileName = ExtractFileName(name);
+  }
   fileName_ = name;
   return true;
 }

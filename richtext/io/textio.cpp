@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/rtl/cp1252.h"
+#include "platform/rtl/files.h"
+#include "platform/rtl/inifiles.h"
 #include "platform/rtl/scopeexit.h"
 #include "platform/rtl/sysutils.h"
 #include "richtext/io/objects.h"
@@ -140,9 +143,17 @@ void TWPRTFTextIo::SaveToFile(const AnsiString& fileName) {
   const AnsiString upper = UpperCase(fileName);
   if (upper.ends_with(".TXT")) SaveFormat = FormatANSI;
   else if (upper.find(".RTF") != AnsiString::npos) SaveFormat = FormatRTF;
-  TFileStream f(fileName, fmCreate);
+  // The file is replaced only by a whole document: one cut off by a full
+  // disk would pass for saved.
+  TMemoryStream m;
   SavingToFile = true;
-  SaveToStream(&f);
+  LastResult = 0;
+  SaveToStream(&m);
+  const AnsiString cannot = "Die Datei \"" + ShownFileName(fileName) + "\" kann nicht geschrieben werden: ";
+  if (LastResult != 0)
+    throw EWriteError(cannot + CP1252("Die Daten konnten nicht vollständig geschrieben werden.").str());
+  if (const int err = ReplaceFileWhole(fileName, std::string_view(m.Memory(), static_cast<size_t>(m.Size()))))
+    throw EWriteError(cannot + SysErrorMessage(err));
 }
 
 void TWPRTFTextIo::WriteData(TStream* stream) {

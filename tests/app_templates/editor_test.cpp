@@ -244,6 +244,9 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
     auto* f = static_cast<TfrmLayout*>(&active);
     const std::string original = RtfOf(f->DBWPRichText1);
     ASSERT_NE(original.find("Geburtstagsblatt"), std::string::npos);
+    driver.AnswerNextFileDialog((Root() / "fehlt" / "x.rtf").string());  // a folder that is not there: said so
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 4));
+    EXPECT_NE(driver.MessageBoxes().back().Text.find(SysErrorMessage(ENOENT)), std::string::npos);
     driver.AnswerNextFileDialog(exported);
     driver.Click(f->WPToolbar1->ButtonOf(1024, 4));
     driver.Click(f->pbInsert);
@@ -300,11 +303,11 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
   });
   ShowLayout(number);
   EXPECT_EQ(number, 1000);
-  EXPECT_EQ(driver.MessageBoxes().size(), 4u);
-  ASSERT_EQ(driver.FileDialogs().size(), 10u);
+  EXPECT_EQ(driver.MessageBoxes().size(), 5u);
+  ASSERT_EQ(driver.FileDialogs().size(), 11u);
   EXPECT_TRUE(driver.FileDialogs()[0].Save);
   EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
-  EXPECT_EQ(driver.FileDialogs()[1].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");
+  EXPECT_EQ(driver.FileDialogs()[2].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");
   EXPECT_EQ(Read(1000).Text, Read(1).Text);
   EXPECT_EQ(Read(1000).Title, "Eingelesen");
 }

@@ -6,8 +6,10 @@
 // both dialogs and printed into a PDF file, read back with pdfinfo and
 // pdftotext (paper, margins and text as set).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
 #include <random>
 
 #include "app/text/styledoutput.h"
@@ -192,6 +194,23 @@ TEST_F(PreviewTest, ThePreviewChangesItsDocumentThroughTheDialogsAndPrintsItInto
     driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
     driver.AnswerNextFileDialog(pdf);
     driver.Click(f.WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint));
+    // On a full disk (files held to 256 bytes) no file changes or appears; the file and the cause are named.
+    const std::string rtf = (Root() / "liste.rtf").string(), saved = apptest::Slurp(rtf), printed = apptest::Slurp(pdf);
+    const auto files = std::distance(fs::directory_iterator(Root()), {});
+    const rlimit was = [] { rlimit l{}; ::getrlimit(RLIMIT_FSIZE, &l); return l; }(), full{256, was.rlim_max};
+    ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the process
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    for (const std::string& name : {rtf, (Root() / "neu.rtf").string(), pdf}) {
+      driver.AnswerNextFileDialog(name);
+      if (name != Root() / "neu.rtf") driver.AnswerNextMessageBox(IDYES);  // replace it
+      if (name == pdf) driver.WhenModal([&](TCustomForm& dlg) { dlg.SetModalResult(mrOk); });
+      driver.Click(f.WPToolBar1->ButtonOf(name == pdf ? wpgPrint : wpgFile, name == pdf ? wpcmdPrint : wpcmdSave));
+      const std::string said = driver.MessageBoxes().back().Text, cause = SysErrorMessage(ENOSPC);
+      EXPECT_NE(said.find("\"" + name + "\" kann nicht geschrieben werden: " + cause), std::string::npos) << said;
+    }
+    ::setrlimit(RLIMIT_FSIZE, &was);
+    EXPECT_EQ(apptest::Slurp(rtf) + apptest::Slurp(pdf), saved + printed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Root()), {}), files);
     driver.PressKey(VK_ESCAPE);
   });
   // A printed list as the list windows write it.

@@ -123,12 +123,22 @@ TEST(FileDialogs, DefaultExtensionAndRequest) {
   d.AnswerNextFileDialog("/tmp/v1.0/brief.txt");
   ASSERT_TRUE(sd.Execute());
   EXPECT_EQ(sd.FileName(), "/tmp/v1.0/brief.txt");
+  // A file of the name written (its extension added) is replaced only after "Ja".
+  const std::string dup = "/tmp/dup" + std::to_string(getpid());
+  std::ofstream(dup + ".rtf") << "alt";
+  for (int answer : {IDNO, IDYES}) {
+    d.AnswerNextFileDialog(dup);
+    d.AnswerNextMessageBox(answer);
+    EXPECT_EQ(sd.Execute(), answer == IDYES);
+  }
+  std::filesystem::remove(dup + ".rtf");
+  EXPECT_EQ(d.MessageBoxes().at(1).Text, "Die Datei \"" + dup + ".rtf\" ist bereits vorhanden.\rSoll sie ersetzt werden?");
   TOpenDialog od(nullptr);
   d.CancelNextFileDialog();
   od.SetFileName("alt");
   EXPECT_FALSE(od.Execute());
   EXPECT_EQ(od.FileName(), "alt");
-  EXPECT_FALSE(d.FileDialogs()[2].Save);
+  EXPECT_FALSE(d.FileDialogs()[5].Save);
 }
 
 TEST(FindDialogs, EventsSeeTextAndOptions) {
