@@ -95,7 +95,8 @@ void DisplayEige(const DayPageContext& ctx) {
       if (s.Switches[dpBirthPlace] && !place.empty()) {
         text(" geboren ", apText);
         if (withTime) text("um " + time + " Uhr ", apText);
-        text(Trimmed(own->FieldByName("EIGE_ORTPR")->AsString() + " " + place) + ".", apText);
+        const AnsiString where = Trimmed(own->FieldByName("EIGE_ORTPR")->AsString() + " " + place);
+        text(where.back() == '.' ? where : where + ".", apText);  // "… Obb." ends the sentence already
       } else if (withTime) {
         text(" geboren um " + time + " Uhr.", apText);
       }

@@ -390,7 +390,7 @@ TEST_F(DayPages, OwnEntriesOfBothKinds) {
   const std::string longLine(300, 'x');
   AddOwn(1, 14, 5, 1990, " Anna", "Muster ", CP1252("Zürich").str(), "07:45:30", "Erste Zeile\r\nZweite Zeile\nDritte " + longLine);
   AddOwn(2, 14, 5, 2004, "", "", "", "", CP1252("Umzug nach Köln").str());
-  AddOwn(1, 14, 5, 1950, "Otto", "Beispiel", "", "23:05:00", "");
+  AddOwn(1, 14, 5, 1950, "Otto", "Beispiel", "Garmisch-Partenkirchen Obb.", "23:05:00", "");
   AddOwn(1, 15, 5, 1990, "Nicht", "Heute", "", "", "");
   DisplaySettings& s = sections_[rbPersonal];
   s.Switches[dpBirthPlace] = s.Switches[dpBirthTime] = s.Switches[dpYears] = true;
@@ -399,7 +399,7 @@ TEST_F(DayPages, OwnEntriesOfBothKinds) {
   ASSERT_EQ(page.size(), 3u);
   EXPECT_EQ(page[0], CP1252("2004\t(20) Umzug nach Köln").str());
   EXPECT_EQ(page[1], CP1252("1990\t(34) Anna Muster geboren um 07:45 Uhr in Zürich.\nErste Zeile\nZweite Zeile\nDritte ").str() + longLine);
-  EXPECT_EQ(page[2], "1950\t(74) Otto Beispiel geboren um 23:05 Uhr.");
+  EXPECT_EQ(page[2], "1950\t(74) Otto Beispiel geboren um 23:05 Uhr in Garmisch-Partenkirchen Obb.");  // one stop
   // Without the place switch the time alone; a jubilee instead of the count.
   s.Switches[dpBirthPlace] = false;
   s.Switches[dpJubilee] = true;
