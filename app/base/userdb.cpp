@@ -3,6 +3,8 @@
 // step never stops the next; failures are collected and shown once.
 #include "app/base/userdb.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -887,13 +889,38 @@ void CreateUserDatabase() {
     return rc == 0;
   };
   // The import file, after settling one that a crash left while its
-  // import was written: written when the table holds entries (the file
-  // goes), else it is read again.
-  auto importFile = [&](const char* file, bool tableEmpty) {
+  // import was written: read again while the table holds nothing; gone
+  // when the table was written after it was so named (its import was
+  // written, and the crash came before the file went). Any other (one put
+  // back from a backup, or one beside a file of the plain name) stays and
+  // is told: entries only in it would be lost.
+  auto importFile = [&](const char* file, TUserTable table, bool tableEmpty) {
     const AnsiString writing = FindFileNoCase(ProgramDir + file + kWritingSuffix);
     if (!writing.empty()) {
       const AnsiString named = writing.substr(0, writing.size() - std::strlen(kWritingSuffix));
-      if (!tableEmpty || FileExists(named) || !RenameFile(writing, named)) DeleteFile(writing);
+      struct stat w, t;
+      const AnsiString tablePath = FindFileNoCase(UserDataDir + UserTableName(table) + ".FFD");
+      // The import's commit follows the renaming within moments.
+      const bool written = !tableEmpty && ::stat(SysFileName(writing).c_str(), &w) == 0 &&
+                           ::stat(SysFileName(tablePath).c_str(), &t) == 0 && t.st_mtime >= w.st_ctime &&
+                           t.st_mtime - w.st_ctime < 60;
+      AnsiString why;
+      if (written)
+        DeleteFile(writing);
+      else if (!tableEmpty)
+        why = QuotedPath(tablePath) + CP1252(" schon Einträge enthält").str();
+      else if (FileExists(named))
+        why = "daneben " + QuotedPath(named) + " liegt";
+      else if (!RenameFile(writing, named))
+        why = CP1252("sie sich nicht umbenennen lässt").str();
+      if (!why.empty())
+        problems.push_back(CP1252("Die Datei ").str() + QuotedPath(writing) +
+                           CP1252(" stammt von einer früheren Übernahme älterer Daten und wird nicht übernommen, weil ")
+                               .str() +
+                           why +
+                           CP1252("; sie bleibt erhalten. Löschen Sie sie, wenn ihre Einträge schon in Ihren Daten "
+                                  "stehen.")
+                               .str());
     }
     return FindFileNoCase(ProgramDir + file);
   };
@@ -911,7 +938,7 @@ void CreateUserDatabase() {
     build(utSelCode);
     if (!Writable(utSelCode)) return;
     auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
-    const AnsiString file = importFile("selcd.upd", selCode->IsEmpty());
+    const AnsiString file = importFile("selcd.upd", utSelCode, selCode->IsEmpty());
     if (file.empty() || !selCode->IsEmpty()) return;
     codesPending = true;
     const TImportResult r = ImportSelectionCodes(file, selCode.get());
@@ -932,7 +959,7 @@ void CreateUserDatabase() {
     build(utEigenes);
     if (!eigeSelc || !selCode || !Writable(utEigenes)) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
-    const AnsiString file = importFile("persd.upd", eigenes->IsEmpty());
+    const AnsiString file = importFile("persd.upd", utEigenes, eigenes->IsEmpty());
     if (file.empty() || !eigenes->IsEmpty()) return;
     if (codesPending)
       problems.push_back(Quoted(file) + CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die "

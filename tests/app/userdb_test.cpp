@@ -349,9 +349,12 @@ TEST_F(UserDatabase, ImportFilesAreReadOnlyIntoEmptyTables) {
   EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 1);
 }
 
-// A first start killed at any write: the next start brings every entry of
-// the older data once with its codes, and only then removes the files.
+// A first start killed at any write, and a start whose first or second
+// write fails (the disk gives an error, or is full) while it puts back what
+// the kill left: the next start brings every entry of the older data once
+// with its codes, and only then removes the files.
 TEST_F(UserDatabase, AnImportCutOffIsTakenUpWholeByTheNextStart) {
+  size_t told = 0;
   for (long n = 1;; ++n) {
     apptest::fs::remove_all(Root() / "BENUTZER");
     Put(Root() / "selcd.upd", "#ID=FAM\r\n#Text=Familie\r\n");
@@ -367,7 +370,14 @@ TEST_F(UserDatabase, AnImportCutOffIsTakenUpWholeByTheNextStart) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
+    {
+      dbtest::FailingWriteLayer failing(n % 2 + 1, n % 4 < 2 ? EIO : ENOSPC);
+      ffdetail::ScopedFileLayer layer(failing);
+      CreateUserDatabase();
+    }
+    told = driver.MessageBoxes().size();
     CreateUserDatabase();
+    EXPECT_EQ(driver.MessageBoxes().size(), told) << "killed at " << n;
     EXPECT_FALSE(exists(Root() / "selcd.upd") || exists(Root() / "persd.upd")) << "killed at " << n;
     std::vector<std::string> rows;
     const char* const shown[][3] = {
@@ -382,7 +392,7 @@ TEST_F(UserDatabase, AnImportCutOffIsTakenUpWholeByTheNextStart) {
     if (WEXITSTATUS(status) == 0 || HasFailure()) break;
   }
 
-  EXPECT_TRUE(driver.MessageBoxes().empty());
+  EXPECT_EQ(driver.MessageBoxes().size(), told);
   // Codes that cannot be read yet hold the entries back: the codes that the
   // entries would add in their place would shut the codes' file out for good.
   apptest::fs::remove_all(Root() / "BENUTZER");

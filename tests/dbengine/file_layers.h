@@ -77,6 +77,20 @@ public:
   int Allocate(int, uint64_t, uint64_t) override { return ENOSPC; }
 };
 
+// A disk whose n-th write from now fails once with `err` (EIO, ENOSPC).
+class FailingWriteLayer : public ffdetail::FileLayer {
+public:
+  FailingWriteLayer(long n, int err) : left_(n), err_(err) {}
+  ssize_t PWriteV(int fd, const iovec* iov, int count, uint64_t offset) override {
+    if (--left_ == 0) return errno = err_, -1;
+    return FileLayer::PWriteV(fd, iov, count, offset);
+  }
+
+private:
+  long left_;
+  int err_;
+};
+
 // Ends the process, as a kill would, at the n-th change of a file (a
 // write, sync, size change or removal; the change not made); what was
 // written before stays.
