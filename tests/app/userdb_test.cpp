@@ -339,13 +339,31 @@ TEST_F(UserDatabase, UnreadableImportFileIsKept) {
   EXPECT_TRUE(exists(dir));
 }
 
-// The import runs only into a table that holds nothing yet.
+// The import runs only into a table that holds nothing yet. A file named
+// as being imported stays, and is told, beside a table that holds entries
+// (put back from a backup) or beside a file of its plain name; it goes
+// when the table was written just after it was so named (its import was).
 TEST_F(UserDatabase, ImportFilesAreReadOnlyIntoEmptyTables) {
   Put(Root() / "persd.upd", "#ID=1\r\n#Name=Anna Muster\r\n");
   CreateUserDatabase();
   Put(Root() / "persd.upd", "#ID=1\r\n#Name=Bernd Muster\r\n");
   CreateUserDatabase();
   EXPECT_TRUE(exists(Root() / "persd.upd"));
+  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 1);
+  const auto writing = Root() / "persd.upd.uebertragen";
+  for (bool plainToo : {false, true}) {
+    if (plainToo) apptest::fs::remove_all(Root() / "BENUTZER");
+    Put(writing, "#ID=1\r\n#Name=Carla Muster\r\n");
+    if (!plainToo) apptest::fs::last_write_time(User("EIGENES.FFD"), apptest::fs::last_write_time(writing) - std::chrono::hours(1));
+    const size_t told = driver.MessageBoxes().size();
+    CreateUserDatabase();
+    EXPECT_TRUE(exists(writing));
+    ASSERT_EQ(driver.MessageBoxes().size(), told + 1);
+    EXPECT_NE(driver.MessageBoxes().back().Text.find("persd.upd.uebertragen\" stammt von"), AnsiString::npos);
+  }
+  apptest::fs::last_write_time(User("EIGENES.FFD"), apptest::fs::file_time_type::clock::now());
+  CreateUserDatabase();
+  EXPECT_FALSE(exists(writing) || exists(Root() / "persd.upd"));
   EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 1);
 }
 
