@@ -77,18 +77,14 @@ public:
   int Allocate(int, uint64_t, uint64_t) override { return ENOSPC; }
 };
 
-// A disk whose n-th write from now fails once with `err` (EIO, ENOSPC).
-class FailingWriteLayer : public ffdetail::FileLayer {
-public:
-  FailingWriteLayer(long n, int err) : left_(n), err_(err) {}
+// A disk whose n-th write from now fails with `err` (EIO, ENOSPC).
+struct FailingWriteLayer : ffdetail::FileLayer {
+  FailingWriteLayer(long n, int err) : Left(n), Err(err) {}
   ssize_t PWriteV(int fd, const iovec* iov, int count, uint64_t offset) override {
-    if (--left_ == 0) return errno = err_, -1;
-    return FileLayer::PWriteV(fd, iov, count, offset);
+    return --Left == 0 ? (errno = Err, -1) : FileLayer::PWriteV(fd, iov, count, offset);
   }
-
-private:
-  long left_;
-  int err_;
+  long Left;
+  int Err;
 };
 
 // Ends the process, as a kill would, at the n-th change of a file (a

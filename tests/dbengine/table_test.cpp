@@ -82,9 +82,7 @@ TEST(TableFiles, CreateOpenDeleteAndErrors) {
   TffTable::Create(p, d, false);
   EXPECT_FALSE(std::filesystem::exists(stale));
   EXPECT_TRUE(std::filesystem::remove(running));
-  // One that a kill left between making the table and removing the
-  // temporary name is the table itself: an open for writing removes it, and
-  // one of a process gone.
+  // An open for writing removes one of a process gone, and one that is the table (killed after link).
   ASSERT_EQ(link(p.c_str(), running.c_str()), 0);
   std::ofstream(stale) << "x";
   TffTable::Open(p);
