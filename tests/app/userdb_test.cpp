@@ -339,24 +339,27 @@ TEST_F(UserDatabase, UnreadableImportFileIsKept) {
   EXPECT_TRUE(exists(dir));
 }
 
-// The import runs only into a table that holds nothing yet; a file left as being imported stays and is told.
+// The import runs only into a table that holds nothing yet. A file left as being imported (a backup put back,
+// written in the same second as the table) goes without a word only when the table holds each of its entries;
+// else, or beside persd.upd, it stays and is told.
 TEST_F(UserDatabase, ImportFilesAreReadOnlyIntoEmptyTables) {
-  Put(Root() / "persd.upd", "#ID=1\r\n#Name=Anna Muster\r\n");
+  const std::string held = "#ID=1\r\n#Name=Anna Muster\r\n#Datum=01021990\r\n#ID=2\r\n#Text=Umzug\r\n#SelCode=FAM\r\n";
+  Put(Root() / "persd.upd", held);
   CreateUserDatabase();
   Put(Root() / "persd.upd", "#ID=1\r\n#Name=Bernd Muster\r\n");
   CreateUserDatabase();
   EXPECT_TRUE(exists(Root() / "persd.upd"));
-  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 1);
+  EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 2);
   const auto writing = Root() / "persd.upd.uebertragen";
-  for (bool plainToo : {false, true}) {  // beside entries (a backup put back), beside persd.upd
-    if (plainToo) apptest::fs::remove_all(Root() / "BENUTZER");
-    Put(writing, "#ID=1\r\n#Name=Carla Muster\r\n");
-    if (!plainToo)
-      apptest::fs::last_write_time(User("EIGENES.FFD"), apptest::fs::last_write_time(writing) - std::chrono::hours(1));
+  for (int k : {0, 1, 2}) {  // partly in the table, all in it, beside persd.upd
+    if (k == 2) apptest::fs::remove_all(Root() / "BENUTZER");
+    Put(writing, k == 0 ? held + "#ID=3\r\n#Name=Carla Muster\r\n" : held);
+    if (k < 2) apptest::fs::last_write_time(User("EIGENES.FFD"), apptest::fs::last_write_time(writing));
     CreateUserDatabase();
-    EXPECT_TRUE(exists(writing));
-    ASSERT_EQ(driver.MessageBoxes().size(), plainToo ? 2u : 1u);
+    EXPECT_EQ(exists(writing), k != 1) << k;
+    ASSERT_EQ(driver.MessageBoxes().size(), k < 2 ? 1u : 2u) << k;
     EXPECT_NE(driver.MessageBoxes().back().Text.find("persd.upd.uebertragen\" stammt von"), AnsiString::npos);
+    EXPECT_EQ(Open("EIGENES.FFD", "")->RecordCount() + Open("EIGESELC.FFD", "")->RecordCount(), k < 2 ? 3 : 1) << k;
   }
 }
 
