@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -267,7 +268,9 @@ void BlockFile::Open(const std::string& path, bool writable) {
   path_ = path;
   writable_ = writable;
   journaled_ = true;
-  failed_ = false;
+  // Until a journal found is settled, closing keeps it: an undo that could
+  // not be written is done by a later open.
+  failed_ = true;
   headerDamage_.clear();
   fd_ = Files().Open(path, writable ? O_RDWR : O_RDONLY, 0);
   if (fd_ < 0) {
@@ -286,6 +289,7 @@ void BlockFile::Open(const std::string& path, bool writable) {
   if (journalFd_ < 0 && errno != ENOENT && writable) RaiseSystemError(errno, "opening " + jpath);
   blockSize_ = ProbeBlockSize();
   Recover();
+  failed_ = false;
   LoadHeader();
   committedCount_ = BlockCount();
   // A file shorter than its header says was cut: the first commit would
@@ -328,14 +332,69 @@ void WriteBack(int fd, const JournalRecovery& jr, uint32_t blockSize, uint64_t f
 
 }  // namespace
 
+namespace {
+
+// What the journals of a group's members say: which carry the group's
+// number, and whether the commit of any such one reached its table file.
+// The journals are written in the order the record names the tables, and
+// all of them before anything is written in place: a table without one is
+// harmless when the cut came before its journal, and lost (its journal
+// removed or cut from outside) when a table after it has its journal or
+// the group was written in place.
+struct GroupTrace {
+  std::vector<bool> Carries;
+  bool Written = false;
+  bool Journaled() const { return std::count(Carries.begin(), Carries.end(), true) > 0; }
+  bool Lost(size_t i) const {
+    return !Carries[i] && (Written || std::count(Carries.begin() + static_cast<long>(i), Carries.end(), true) > 0);
+  }
+};
+GroupTrace TraceGroup(const std::string& folder, uint64_t group, const std::vector<std::string>& members) {
+  GroupTrace g;
+  for (const std::string& name : members) {
+    g.Carries.push_back(false);
+    const int fd = Files().Open(folder + name, O_RDONLY, 0);
+    if (fd < 0) continue;
+    const int jfd = Files().Open(JournalPath(folder + name), O_RDONLY, 0);
+    const int64_t size = Files().Size(fd);
+    const uint32_t bs = jfd >= 0 ? JournalBlockSize(jfd) : 0;
+    if (jfd >= 0 && JournalGroup(jfd) == group) {
+      g.Carries.back() = true;
+      g.Written = g.Written || (size >= 0 && ValidBlockSize(bs) &&
+                                JournalWrittenInPlace(jfd, fd, static_cast<uint64_t>(size), bs, folder + name));
+    }
+    if (jfd >= 0) Files().Close(jfd);
+    Files().Close(fd);
+  }
+  return g;
+}
+
+}  // namespace
+
 void BlockFile::Recover() {
-  if (journalFd_ < 0) return;
   // A journal of a group is undone while the group's record says that the
   // group did not commit, and is spent otherwise.
-  const uint64_t group = JournalGroup(journalFd_);
+  const uint64_t group = journalFd_ >= 0 ? JournalGroup(journalFd_) : 0;
+  const std::string record = GroupRecordPath(path_), folder = FolderPart(path_), self = NamePart(path_);
   uint64_t recorded = 0;
   std::vector<std::string> members;
-  const bool undoGroup = group != 0 && GroupRecordRead(GroupRecordPath(path_), recorded, members) && recorded == group;
+  const bool whole = GroupRecordRead(record, recorded, members);
+  const bool undoGroup = group != 0 && whole && recorded == group;
+  // A torn record, or one that no journal carries, was never relied on (a
+  // cut came before the first journal of its group): it goes.
+  bool leftover = !whole && ::access(record.c_str(), R_OK) == 0;
+  const auto named = std::find(members.begin(), members.end(), self);
+  if (whole && !undoGroup && named != members.end()) {
+    // Named by a group without a journal of it. What reached the file of
+    // a lost one can never be taken back; a record of number 0 names
+    // tables whose journal was found lost so.
+    const GroupTrace trace = TraceGroup(folder, recorded, members);
+    if (!recorded || trace.Lost(static_cast<size_t>(named - members.begin())))
+      Damaged("a commit of several tables did not finish, and this table's journal of it is missing or cut");
+    leftover = !trace.Journaled();
+  }
+  if (leftover && writable_ && Files().Unlink(record) == 0) Files().SyncDirOf(record);
+  if (journalFd_ < 0) return;
   using Kind = JournalRecovery::Kind;
   JournalRecovery jr;
   if (group == 0 || undoGroup) jr = JournalExamine(journalFd_, fd_, fileSize_, blockSize_, path_, undoGroup);
@@ -346,11 +405,21 @@ void BlockFile::Recover() {
     return;
   }
   if (writable_) {
+    // Lost members are found before anything is put back: the evidence is
+    // gone afterwards.
+    std::vector<std::string> lost;
+    if (undoGroup) {
+      const GroupTrace trace = TraceGroup(folder, group, members);
+      for (size_t i = 0; i < members.size(); ++i)
+        if (trace.Lost(i) && ::access((folder + members[i]).c_str(), F_OK) == 0) lost.push_back(members[i]);
+    }
     WriteBack(fd_, jr, blockSize_, fileSize_, path_);
     int64_t size = Files().Size(fd_);
     if (size >= 0) fileSize_ = static_cast<uint64_t>(size);
+    // The journals of a group stay until its record is gone: a cut before
+    // then undoes the group again.
+    if (undoGroup) UndoGroup(group, members, lost);
     JournalWipe(journalFd_);
-    if (undoGroup) UndoGroup(group, members);
   } else {
     for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
       Page& pg = Slot(jr.BlockNos[i]);
@@ -366,7 +435,10 @@ void BlockFile::Recover() {
 
 // Undoes the other tables of a group that did not commit, then removes its
 // record: until then every table of the group still shows its journal.
-void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& members) {
+// `lost` names members whose journal is gone: the record then names them
+// alone, with number 0, so that they stay refused as damaged.
+void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& members,
+                          const std::vector<std::string>& lost) {
   const std::string folder = FolderPart(path_);
   for (const std::string& name : members) {
     if (name == NamePart(path_)) continue;
@@ -386,9 +458,10 @@ void BlockFile::UndoGroup(uint64_t group, const std::vector<std::string>& member
     if (!ValidBlockSize(bs)) continue;
     JournalRecovery jr = JournalExamine(jfd, fd, static_cast<uint64_t>(size), bs, path, true);
     if (jr.What == JournalRecovery::Kind::Undo) WriteBack(fd, jr, bs, static_cast<uint64_t>(size), path);
-    JournalWipe(jfd);
   }
-  GroupRecordRemove(GroupRecordPath(path_));
+  // Their journals are spent with the record.
+  if (lost.empty()) GroupRecordRemove(GroupRecordPath(path_));
+  else GroupRecordWrite(GroupRecordPath(path_), 0, lost);
 }
 
 void BlockFile::CheckHeader(const uint8_t* h) const {

@@ -198,7 +198,7 @@ private:
   uint32_t FindMirror(uint32_t blockSize, std::vector<uint8_t>& image);
   uint32_t ProbeBlockSize();
   void Recover();
-  void UndoGroup(uint64_t group, const std::vector<std::string>& members);
+  void UndoGroup(uint64_t group, const std::vector<std::string>& members, const std::vector<std::string>& lost);
   void EnsureJournal();  // creates the journal file on the first commit
   void AddMirror();
   void WriteJournal(uint64_t group);

@@ -329,12 +329,16 @@ bool TffTable::Exists(const std::string& path) { return !Missing(path); }
 namespace {
 
 // A build cut off by a kill leaves its temporary file, named for the
-// process that made it: the next build of the table removes those whose
-// process has gone.
+// process that made it: the next build of the table, and every open of it
+// for writing, removes those whose process has gone, and one that is the
+// table itself (the kill came between making the table and removing the
+// temporary name).
 void RemoveStaleBuilds(const std::string& path) {
   const std::string folder = FolderPart(path), prefix = NamePart(path) + ".tmp";
   DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!d) return;
+  struct stat table, tmp;
+  const bool tableThere = ::stat(path.c_str(), &table) == 0;
   while (const dirent* e = ::readdir(d)) {
     const std::string_view name = e->d_name;
     if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
@@ -342,9 +346,24 @@ void RemoveStaleBuilds(const std::string& path) {
     if (digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
     const pid_t pid = static_cast<pid_t>(std::stol(std::string(digits)));
-    if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(d), e->d_name, 0);
+    const bool linked = tableThere && ::fstatat(::dirfd(d), e->d_name, &tmp, 0) == 0 &&
+                        tmp.st_dev == table.st_dev && tmp.st_ino == table.st_ino;
+    if (linked || (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH)) ::unlinkat(::dirfd(d), e->d_name, 0);
   }
   ::closedir(d);
+}
+
+// A table built anew is no longer one whose group journal was lost.
+void ForgetLostMember(const std::string& path) {
+  const std::string record = GroupRecordPath(path);
+  uint64_t group = 1;
+  std::vector<std::string> names;
+  if (!GroupRecordRead(record, group, names) || group != 0) return;
+  const auto kept = std::remove(names.begin(), names.end(), NamePart(path));
+  if (kept == names.end()) return;
+  names.erase(kept, names.end());
+  if (names.empty()) GroupRecordRemove(record);
+  else GroupRecordWrite(record, 0, names);
 }
 
 }  // namespace
@@ -364,6 +383,7 @@ void TffTable::Create(const std::string& path, const TffDataDictionary& dict, bo
     // A journal left by an earlier table of this name must never be laid
     // over the new file.
     ::unlink(JournalPath(path).c_str());
+    ForgetLostMember(path);
     if (overwrite) {
       if (::rename(tmp.c_str(), path.c_str()) != 0) RaiseFF(rcIOError, "renaming " + tmp);
     } else {
@@ -393,6 +413,7 @@ std::shared_ptr<TffTable> TffTable::Open(const std::string& path, TffOpenMode mo
     return t;
   }
   auto impl = std::make_unique<TableImpl>(path, mode, share);
+  if (mode == TffOpenMode::ReadWrite) RemoveStaleBuilds(path);
   std::shared_ptr<TffTable> t(new TffTable(std::move(impl)));
   t->impl_->Self() = t;
   Registry()[canon] = t;

@@ -173,6 +173,48 @@ uint64_t JournalGroup(int fd) {
   return UsableHeader(fd, h) ? h.Group : 0;
 }
 
+namespace {
+
+// An undo journal's header and one intact copy of its list; false for
+// none (with neither list the journal was torn before its sync, so
+// nothing of its commit reached the table file).
+bool ReadUndoList(int fd, uint64_t size, uint32_t blockSize, Header& h, std::vector<uint8_t>& list) {
+  if (!ReadHeader(fd, kHeaderA, size, h) && !ReadHeader(fd, kHeaderB, size, h)) return false;
+  if (h.BlockSize != blockSize) return false;
+  list.resize(uint64_t{h.Entries} * kEntrySize);
+  for (uint64_t at : {h.ListA, h.ListB})
+    if (ReadAll(fd, list.data(), list.size(), at) == static_cast<ssize_t>(list.size()) &&
+        Digest64(list.data(), list.size()) == h.ListDigest)
+      return true;
+  return false;
+}
+
+// The digest of block `no` of the table file as it stands (zeros beyond
+// its end).
+uint64_t FileDigest(int tableFd, uint64_t tableSize, uint32_t no, std::vector<uint8_t>& block,
+                    const std::string& tablePath) {
+  const uint64_t at = uint64_t{no} * block.size();
+  std::memset(block.data(), 0, block.size());
+  if (at < tableSize && ReadAll(tableFd, block.data(), block.size(), at) < 0)
+    RaiseSystemError(errno, "reading " + tablePath);
+  return Digest64(block.data(), block.size());
+}
+
+}  // namespace
+
+bool JournalWrittenInPlace(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize, const std::string& tablePath) {
+  Header h;
+  std::vector<uint8_t> list, block(blockSize);
+  const int64_t size = Files().Size(fd);
+  if (size < 0 || !ReadUndoList(fd, static_cast<uint64_t>(size), blockSize, h, list)) return false;
+  for (uint32_t i = 0; i < h.Entries; ++i) {
+    const uint8_t* e = list.data() + uint64_t{i} * kEntrySize;
+    const uint64_t now = FileDigest(tableFd, tableSize, Get32(e), block, tablePath);
+    if ((Get32(e + 4) & kHasImage) ? now != Get64(e + 8) : now == Get64(e + 16)) return true;
+  }
+  return false;
+}
+
 JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize,
                                const std::string& tablePath, bool undo) {
   JournalRecovery r;
@@ -182,35 +224,15 @@ JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t
   uint8_t magic[4];
   if (ReadAll(fd, magic, 4, 0) == 4 && Get32(magic) == kLegacyMagic) return ExamineLegacy(fd, size, blockSize);
   Header h;
-  if (!ReadHeader(fd, kHeaderA, size, h) && !ReadHeader(fd, kHeaderB, size, h)) return r;
-  if (h.BlockSize != blockSize) return r;
-  // One intact list is enough; with neither the journal was torn before
-  // its sync, so nothing of its commit reached the table file.
-  std::vector<uint8_t> list(uint64_t{h.Entries} * kEntrySize);
-  bool listOk = false;
-  for (uint64_t at : {h.ListA, h.ListB}) {
-    if (ReadAll(fd, list.data(), list.size(), at) == static_cast<ssize_t>(list.size()) &&
-        Digest64(list.data(), list.size()) == h.ListDigest) {
-      listOk = true;
-      break;
-    }
-  }
-  if (!listOk) return r;
+  std::vector<uint8_t> list;
+  if (!ReadUndoList(fd, size, blockSize, h, list)) return r;
   auto fail = [&](const std::string& what) {
     RaiseFF(rcFileDamaged, tablePath + ": unfinished commit cannot be undone: " + what);
   };
   // How far did the commit get? Blocks that existed before it first: if
   // one of them is not new yet, the commit is undone.
   std::vector<uint8_t> block(blockSize);
-  auto fileDigest = [&](uint32_t no) {
-    uint64_t at = uint64_t{no} * blockSize;
-    std::memset(block.data(), 0, blockSize);
-    if (at < tableSize) {
-      ssize_t n = ReadAll(tableFd, block.data(), blockSize, at);
-      if (n < 0) RaiseSystemError(errno, "reading " + tablePath);
-    }
-    return Digest64(block.data(), blockSize);
-  };
+  auto fileDigest = [&](uint32_t no) { return FileDigest(tableFd, tableSize, no, block, tablePath); };
   bool finished = !undo;
   for (uint32_t i = 0; i < h.Entries && finished; ++i) {
     const uint8_t* e = list.data() + uint64_t{i} * kEntrySize;

@@ -37,9 +37,20 @@
 // the journals are released. A journal that names a group whose record is
 // still there (with its number) belongs to a group that did not commit:
 // every table of it is undone, also one whose own blocks are all new, and
-// only then is the record removed. A journal naming a group whose record
-// is gone belongs to a committed group (or to one given up before anything
-// was written in place): it is spent.
+// only then is the record removed; the journals are wiped after that. A
+// journal naming a group whose record is gone belongs to a committed group
+// (or to one given up before anything was written in place): it is spent.
+//
+// The journals are written, and spent when a group is given up, in the
+// order the record names the tables. A table named by a record without
+// carrying a journal of its group was cut off before its journal,
+// harmless while no table after it has one and none of the group was
+// written in place; else its journal was lost (removed or cut from
+// outside) and what reached the file cannot be undone: it is refused as
+// damaged, and the record, once the others are undone, names such tables
+// alone with group number 0, so that they stay refused until built anew.
+// A torn record, or one that no journal carries, was never relied on:
+// opening a table for writing removes it.
 #pragma once
 
 #include <cstdint>
@@ -82,6 +93,9 @@ struct JournalRecovery {
 // commit).
 JournalRecovery JournalExamine(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize,
                                const std::string& tablePath, bool undo = false);
+// True when some block of the journal's commit reached the table file
+// (a usable undo journal only).
+bool JournalWrittenInPlace(int fd, int tableFd, uint64_t tableSize, uint32_t blockSize, const std::string& tablePath);
 // The block size a journal was written for (0: no usable journal).
 uint32_t JournalBlockSize(int fd);
 // The group number a usable journal carries (0: none, or no usable journal).

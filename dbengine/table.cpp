@@ -266,7 +266,9 @@ void TableImpl::CommitGroup(const std::vector<TableImpl*>& tables) {
   }
   for (TableImpl* t : tables) t->inTx_ = false;
   auto rolledBack = [&](size_t prepared) {
-    for (size_t i = 0; i < changed.size(); ++i) {
+    // The last journal is spent first: those still carrying the group then
+    // always come first in the record (see journal.h).
+    for (size_t i = changed.size(); i-- > 0;) {
       if (i < prepared) changed[i]->file_.AbandonCommit();
       else changed[i]->file_.Rollback();
     }

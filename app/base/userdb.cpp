@@ -117,10 +117,11 @@ class TImportProgress {
 
 // The common pass: every tagged line through `onTag`, then `finish`, all of
 // it one change of the user's data; the file is deleted once that change
-// is written whole (see kWritingSuffix).
+// is written whole (see kWritingSuffix). A `check` drops the change and
+// keeps the file: Complete then says only that the pass went through.
 void RunImport(const AnsiString& fileName, TImportResult& result,
                const std::function<void(const AnsiString&, const AnsiString&, int)>& onTag,
-               const std::function<void()>& finish) {
+               const std::function<void()>& finish, bool check = false) {
   std::vector<AnsiString> lines;
   if (!ReadLines(fileName, lines)) {
     result.Problems.push_back(CP1252("Die Datei ").str() + QuotedPath(fileName) +
@@ -139,6 +140,10 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
         if (SplitTagLine(line, tag, value)) onTag(tag, value, result.Lines);
       }
       finish();
+    }
+    if (check) {
+      result.Complete = true;
+      return;
     }
     if (RenameFile(fileName, fileName + kWritingSuffix)) written = fileName + kWritingSuffix;
     try {
@@ -161,12 +166,36 @@ void RunImport(const AnsiString& fileName, TImportResult& result,
                               CP1252(" wurde übernommen, lässt sich aber nicht löschen.").str());
 }
 
+// Whether an import's records are in their table already: each record the
+// pass would store is looked for there by `fields`, and dropped.
+class TImportCheck {
+ public:
+  TImportCheck(TwwTable* t, std::initializer_list<const char*> fields) : fields_(fields) {
+    for (t->First(); !t->Eof(); t->Next()) held_.insert(Key(t));
+  }
+  void Pending(TwwTable* t) {
+    lacking_ = lacking_ || held_.count(Key(t)) == 0;
+    t->Cancel();
+  }
+  bool Lacking() const { return lacking_; }
+
+ private:
+  AnsiString Key(TwwTable* t) const {
+    AnsiString key;
+    for (const char* f : fields_) key += t->FieldByName(f)->AsString() + '\x1F';
+    return key;
+  }
+  std::vector<const char*> fields_;
+  std::set<AnsiString> held_;
+  bool lacking_ = false;
+};
+
 // ---- selection codes -------------------------------------------------------------
 
 class TSelCodeImport {
  public:
-  TSelCodeImport(TwwTable* selCode, TImportResult& result, AnsiString fileName)
-      : t_(selCode), r_(result), file_(std::move(fileName)) {}
+  TSelCodeImport(TwwTable* selCode, TImportResult& result, AnsiString fileName, TImportCheck* check = nullptr)
+      : t_(selCode), r_(result), file_(std::move(fileName)), check_(check) {}
 
   void Tag(const AnsiString& tag, const AnsiString& value, int line) {
     if (tag == "#ID") {
@@ -195,6 +224,7 @@ class TSelCodeImport {
   // example) is reported and dropped.
   void Store() {
     if (t_->State() != dsInsert) return;
+    if (check_) return check_->Pending(t_);
     try {
       t_->Post();
       ++r_.Stored;
@@ -219,6 +249,7 @@ class TSelCodeImport {
   TwwTable* t_;
   TImportResult& r_;
   AnsiString file_;
+  TImportCheck* check_;
   int line_ = 0;
   bool skipping_ = false;
 };
@@ -228,8 +259,9 @@ class TSelCodeImport {
 class TOwnEntryImport {
  public:
   // Entries are numbered on from the highest number any table refers to.
-  TOwnEntryImport(TwwTable* eigenes, TwwTable* eigeSelc, TwwTable* selCode, TImportResult& result, AnsiString fileName)
-      : t_(eigenes), links_(eigeSelc), codes_(selCode), r_(result), file_(std::move(fileName)),
+  TOwnEntryImport(TwwTable* eigenes, TwwTable* eigeSelc, TwwTable* selCode, TImportResult& result, AnsiString fileName,
+                  TImportCheck* check = nullptr)
+      : t_(eigenes), links_(eigeSelc), codes_(selCode), r_(result), file_(std::move(fileName)), check_(check),
         counter_(HighestEntryId()) {}
 
   void Tag(const AnsiString& tag, const AnsiString& value, int line) {
@@ -255,6 +287,7 @@ class TOwnEntryImport {
   // next entry.
   void Store() {
     if (t_->State() != dsInsert) return;
+    if (check_) return check_->Pending(t_);
     const AnsiString what = EntryName();
     try {
       TField* date = t_->FieldByName("EIGE_DATUM");
@@ -335,7 +368,7 @@ class TOwnEntryImport {
       field("EIGE_TEXT")->SetAsString(value);
       field("EIGE_HINWEIS")->SetAsString(ShortHintText(value));
     } else if (tag == "#SelCode") {
-      AttachCode(value, line);
+      if (!check_) AttachCode(value, line);
     } else if (tag == "#Datum") {
       const int day = StrToIntDef(value.substr(0, 2), 0);
       const int month = value.size() > 2 ? StrToIntDef(value.substr(2, 2), 0) : 0;
@@ -427,6 +460,7 @@ class TOwnEntryImport {
   TwwTable* codes_;
   TImportResult& r_;
   AnsiString file_;
+  TImportCheck* check_;
   int counter_ = 0;
   int line_ = 0;
   bool skipping_ = false;
@@ -442,6 +476,19 @@ std::unique_ptr<TwwTable> OpenUserTable(const char* table, const char* index) {
   t->Open();
   FixStringFields(t.get());
   return t;
+}
+
+// True when the import's pass over the file finds each record it would
+// store in `table` already, alike in `fields`; nothing is written.
+template <class Import, class... More>
+bool ImportHeld(const AnsiString& fileName, std::initializer_list<const char*> fields, TwwTable* table, More*... more) {
+  TImportCheck check(table, fields);
+  TImportResult result;
+  Import import(table, more..., result, ExtractFileName(fileName), &check);
+  RunImport(
+      fileName, result, [&](const AnsiString& tag, const AnsiString& value, int line) { import.Tag(tag, value, line); },
+      [&] { import.Store(); }, true);
+  return result.Complete && !check.Lacking();
 }
 
 // What the start found of each user table, and its message when it is
@@ -887,13 +934,34 @@ void CreateUserDatabase() {
     return rc == 0;
   };
   // The import file, after settling one that a crash left while its
-  // import was written: written when the table holds entries (the file
-  // goes), else it is read again.
-  auto importFile = [&](const char* file, bool tableEmpty) {
+  // import was written: read again while the table holds nothing; gone
+  // when the table holds each of its records (its import was written, and
+  // the crash came before the file went). Any other (one put back from a
+  // backup, or one beside a file of the plain name) stays and is told:
+  // entries only in it would be lost.
+  auto importFile = [&](const char* file, TUserTable table, bool tableEmpty,
+                        const std::function<bool(const AnsiString&)>& held) {
     const AnsiString writing = FindFileNoCase(ProgramDir + file + kWritingSuffix);
     if (!writing.empty()) {
       const AnsiString named = writing.substr(0, writing.size() - std::strlen(kWritingSuffix));
-      if (!tableEmpty || FileExists(named) || !RenameFile(writing, named)) DeleteFile(writing);
+      AnsiString why;
+      if (!tableEmpty && held(writing))
+        DeleteFile(writing);
+      else if (!tableEmpty)
+        why = QuotedPath(FindFileNoCase(UserDataDir + UserTableName(table) + ".FFD")) +
+              CP1252(" schon Einträge enthält").str();
+      else if (FileExists(named))
+        why = "daneben " + QuotedPath(named) + " liegt";
+      else if (!RenameFile(writing, named))
+        why = CP1252("sie sich nicht umbenennen lässt").str();
+      if (!why.empty())
+        problems.push_back(CP1252("Die Datei ").str() + QuotedPath(writing) +
+                           CP1252(" stammt von einer früheren Übernahme älterer Daten und wird nicht übernommen, weil ")
+                               .str() +
+                           why +
+                           CP1252("; sie bleibt erhalten. Löschen Sie sie, wenn ihre Einträge schon in Ihren Daten "
+                                  "stehen.")
+                               .str());
     }
     return FindFileNoCase(ProgramDir + file);
   };
@@ -911,7 +979,9 @@ void CreateUserDatabase() {
     build(utSelCode);
     if (!Writable(utSelCode)) return;
     auto selCode = OpenUserTable("SELCODE", "XSELC_ID");
-    const AnsiString file = importFile("selcd.upd", selCode->IsEmpty());
+    const AnsiString file = importFile("selcd.upd", utSelCode, selCode->IsEmpty(), [&](const AnsiString& f) {
+      return ImportHeld<TSelCodeImport>(f, {"SELC_ID", "SELC_NAME"}, selCode.get());
+    });
     if (file.empty() || !selCode->IsEmpty()) return;
     codesPending = true;
     const TImportResult r = ImportSelectionCodes(file, selCode.get());
@@ -932,7 +1002,10 @@ void CreateUserDatabase() {
     build(utEigenes);
     if (!eigeSelc || !selCode || !Writable(utEigenes)) return;
     auto eigenes = OpenUserTable("EIGENES", "XEIGE_ID");
-    const AnsiString file = importFile("persd.upd", eigenes->IsEmpty());
+    const AnsiString file = importFile("persd.upd", utEigenes, eigenes->IsEmpty(), [&](const AnsiString& f) {
+      return ImportHeld<TOwnEntryImport>(f, {"EIGE_TYP", "EIGE_NACHNAME", "EIGE_VORNAME", "EIGE_DATUM", "EIGE_TEXT"},
+                                         eigenes.get(), eigeSelc.get(), selCode.get());
+    });
     if (file.empty() || !eigenes->IsEmpty()) return;
     if (codesPending)
       problems.push_back(Quoted(file) + CP1252(" wird mit den Selektionscodes beim nächsten Start übernommen; die "

@@ -77,6 +77,16 @@ public:
   int Allocate(int, uint64_t, uint64_t) override { return ENOSPC; }
 };
 
+// A disk whose n-th write from now fails with `err` (EIO, ENOSPC).
+struct FailingWriteLayer : ffdetail::FileLayer {
+  FailingWriteLayer(long n, int err) : Left(n), Err(err) {}
+  ssize_t PWriteV(int fd, const iovec* iov, int count, uint64_t offset) override {
+    return --Left == 0 ? (errno = Err, -1) : FileLayer::PWriteV(fd, iov, count, offset);
+  }
+  long Left;
+  int Err;
+};
+
 // Ends the process, as a kill would, at the n-th change of a file (a
 // write, sync, size change or removal; the change not made); what was
 // written before stays.

@@ -82,6 +82,11 @@ TEST(TableFiles, CreateOpenDeleteAndErrors) {
   TffTable::Create(p, d, false);
   EXPECT_FALSE(std::filesystem::exists(stale));
   EXPECT_TRUE(std::filesystem::remove(running));
+  // An open for writing removes one of a process gone, and one that is the table (killed after link).
+  ASSERT_EQ(link(p.c_str(), running.c_str()), 0);
+  std::ofstream(stale) << "x";
+  TffTable::Open(p);
+  EXPECT_FALSE(std::filesystem::exists(running) || std::filesystem::exists(stale));
   // Building copies the dictionary: the caller's object can be reused.
   EXPECT_FALSE(d.IsLocked());
   d.Clear();
