@@ -42,6 +42,14 @@ TEST(Golden, EmptyDocumentAndInformation) {
   t.Header->Subject = "\xDC" "ber";
   t.Header->Comment = "a{b}";
   CheckGolden(t, "info.rtf");
+  // The file says where the layout puts the default tab stops, by inches
+  // or by centimetres.
+  for (const bool inch : {true, false}) {
+    t.Header->UnitsInch = inch;
+    t.Header->SetResolution(600, 600);
+    const std::string rtf = ToRtf(t);
+    EXPECT_EQ(MulDiv(std::atoi(rtf.c_str() + rtf.find("\\deftab") + 7), 600, 1440), t.Header->DefaultTabWidth) << inch;
+  }
 }
 
 TEST(Golden, RunsStylesEscapesAndHyperlink) {
