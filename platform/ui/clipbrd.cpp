@@ -204,7 +204,7 @@ void ShowColorsChangedNotice(const TControl* control, int changed, bool opened) 
   const bool one = changed == 1;
   ShowPasteNotice(control, std::to_string(changed) + (one ? " Farbe " : " Farben ") +
                                (opened ? CP1252("der geöffneten Datei").str() : CP1252("des eingefügten Textes").str()) +
-                               " kann das Programm nicht speichern (ein Text hat höchstens 16 Farben); " +
+                               CP1252(" kann das Programm nicht speichern (ein Text hat höchstens 16 Farben); ").str() +
                                (one ? CP1252("sie wurde durch die nächstliegende ersetzt.").str()
                                     : CP1252("sie wurden durch die nächstliegenden ersetzt.").str()));
 }
