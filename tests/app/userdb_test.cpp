@@ -89,8 +89,7 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
     EXPECT_EQ(layout->FieldByName("LOUT_QUELLTYP")->AsInteger(), d.SourceType);
     EXPECT_EQ(layout->FieldByName("LOUT_AUSGTYP")->AsInteger(), d.OutputType);
     EXPECT_EQ(layout->FieldByName("LOUT_TEXT")->AsString(), apptest::Slurp(Root() / d.File));
-    // Its colour list is a new template's; the title stays navy.
-    TWPRTFTextIo text;
+    TWPRTFTextIo text;  // its colour list is a new template's, its title stays navy
     TStringStream rtf(layout->FieldByName("LOUT_TEXT")->AsString());
     text.LoadFromStream(&rtf);
     EXPECT_TRUE(std::equal(text.Header->Colors, text.Header->Colors + 16, TTextHeader().Colors)) << d.File;

@@ -295,30 +295,23 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
                                                           a.Colors & 0xF)),
                   (std::tuple<AnsiString, int, int, int>("Times New Roman", 11, 0, 0)));
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
-    // A word processor's file whose text uses 13 colours keeps each; one
-    // whose text uses 20 says how many took the nearest.
-    for (const int used : {13, 20}) {
-      std::string rtf = "{\\rtf1{\\colortbl;";
-      for (int i = 1; i <= 21; ++i) rtf += "\\red" + std::to_string(i * 12) + "\\green0\\blue100;";
-      rtf += "}";
-      for (int i = 21; i > 21 - used; --i) rtf += "{\\cf" + std::to_string(i) + " x}";
-      apptest::Put(empty, rtf + "}");
-      driver.AnswerNextFileDialog(empty);
-      driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
-      const std::vector<TWPAttrRecord> attrs = Paragraphs(f->DBWPRichText1)[0].Attrs;
-      for (int i = 0; i < std::min(used, 15); ++i)
-        EXPECT_EQ(f->DBWPRichText1->Header()->Colors[attrs[i].Colors & 15], RGB((21 - i) * 12, 0, 100)) << used;
-    }
-    EXPECT_EQ(driver.MessageBoxes().back().Text,
-              CP1252("5 Farben der geöffneten Datei kann das Programm nicht speichern (ein Text hat höchstens 16 "
-                     "Farben); sie wurden durch die nächstliegenden ersetzt.").str());
+    // A file whose text uses 20 colours says how many took the nearest.
+    std::string table = "{\\rtf1{\\colortbl;", words = "}";
+    for (int i = 1; i <= 20; ++i)
+      table += "\\red" + std::to_string(i * 12) + "\\green0\\blue99;", words += "\\cf" + std::to_string(i) + " x";
+    apptest::Put(empty, table + words + "}");
+    driver.AnswerNextFileDialog(empty);
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    EXPECT_EQ(driver.MessageBoxes().back().Text, CP1252("5 Farben der geöffneten Datei kann das Programm nicht "
+                                                        "speichern (ein Text hat höchstens 16 Farben); sie wurden "
+                                                        "durch die nächstliegenden ersetzt.").str());
     driver.Click(f->pbCancel);
     driver.Click(f->pbExit);
   });
   ShowLayout(number);
   EXPECT_EQ(number, 1000);
   EXPECT_EQ(driver.MessageBoxes().size(), 5u);
-  ASSERT_EQ(driver.FileDialogs().size(), 12u);
+  ASSERT_EQ(driver.FileDialogs().size(), 11u);
   EXPECT_TRUE(driver.FileDialogs()[0].Save);
   EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
   EXPECT_EQ(driver.FileDialogs()[1].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");

@@ -157,40 +157,22 @@ TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
   const TWPParagraphRec* cell = t.FirstPar->next->next;
   EXPECT_EQ(std::vector<int>({cell->Flags & wppTableCell, cell->BorderColor & 0xF, cell->Shading >> 4}),
             std::vector<int>({wppTableCell, 3, 3}));
-  // Into a template whose table holds black three times and navy and maroon
-  // twice, pasted blue and green take slots that repeat a colour, and stay
-  // what they are.
+  // A template with black at 0, 3 and 15, maroon at 2 and 7, text in all but 3 and 7: pasted blue and green
+  // take those, orange the used 15 (its text moves to 0), near-white the nearest but white, counted.
   TWPRTFTextIo m;
-  const TColor kTemplate[16] = {0, 0x800000, 0x80, 0, 0xFFFF, 0xFF00FF, 0x800080, 0x80,
-                                0xFF00, 0xFFFF00, 0x808000, 0x800000, 0xFFFFFF, 0xC0C0C0, 0x808080, 0};
-  std::copy(kTemplate, kTemplate + 16, m.Header->Colors);
-  for (int i = 0; i < 3; ++i) AddRun(m, m.FirstPar, "x", Attr(0, 0, 10, static_cast<uint8_t>(i)));
-  m.CursorLine = m.FirstPar->line;
-  m.CursorOffset = 3;
-  TStringStream bg("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;\\red0\\green128\\blue0;}{\\cf1 b}{\\cf2 g}}");
-  m.LoadFromStream(&bg);
-  auto slots = [](const TWPRTFTextIo& x) {
-    std::vector<int> n;
-    for (const TWPLineRec* l = x.FirstPar->line; l; l = l->next)
-      for (int i = 0; i < l->Length; ++i) n.push_back(l->pa[i].Colors);
-    return n;
-  };
-  EXPECT_EQ(slots(m), (std::vector<int>{0, 1, 2, 3, 7}));
-  EXPECT_EQ(std::vector<TColor>(m.Header->Colors, m.Header->Colors + 8),
-            (std::vector<TColor>{0, 0x800000, 0x80, 0xFF0000, 0xFFFF, 0xFF00FF, 0x800080, 0x8000}));
-  // With every slot in use, the second black's text moves to the first and
-  // orange takes its slot; then the nearest is taken and counted, and
-  // near-white is not made the page's white.
-  TWPRTFTextIo f;
-  for (int i = 0; i < 16; ++i) AddRun(f, f.FirstPar, "x", Attr(0, 0, 10, static_cast<uint8_t>(i)));
-  f.CursorLine = f.FirstPar->line;
-  f.CursorOffset = 16;
-  TStringStream full("{\\rtf1{\\colortbl;\\red255\\green136\\blue0;\\red51\\green102\\blue153;\\red250\\green250\\blue250;}"
-                     "{\\cf1 o}{\\cf2 s}{\\cf3 w}}");
-  f.LoadFromStream(&full);
-  EXPECT_EQ(slots(f), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0, 15, 10, 13}));
-  EXPECT_EQ(f.Header->Colors[15], 0x0088FFu);
-  EXPECT_EQ(f.LastColorsChanged, 2);
+  m.Header->Colors[2] = 0x80;
+  m.Header->Colors[3] = 0;
+  for (uint8_t i = 0; i < 16; ++i) AddRun(m, m.FirstPar, "x", Attr(0, 0, 10, i == 3 || i == 7 ? 0 : i));
+  m.CursorOffset = 16;
+  TStringStream paste("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;\\red0\\green128\\blue0;\\red255\\green136\\blue0;"
+                      "\\red250\\green250\\blue250;}{\\cf1 b}{\\cf2 g}{\\cf3 o}{\\cf4 w}}");
+  m.LoadFromStream(&paste);
+  std::vector<int> slots = {m.LastColorsChanged};
+  for (const TWPLineRec* l = m.FirstPar->line; l; l = l->next)
+    for (int i = 0; i < l->Length; ++i) slots.push_back(l->pa[i].Colors);
+  EXPECT_EQ(slots, (std::vector<int>{1, 0, 1, 2, 0, 4, 5, 6, 0, 8, 9, 10, 11, 12, 13, 14, 0, 3, 7, 15, 13}));
+  EXPECT_EQ(std::vector<TColor>({m.Header->Colors[3], m.Header->Colors[7], m.Header->Colors[15]}),
+            std::vector<TColor>({0xFF0000, 0x8000, 0x0088FF}));
   // A protected place drops the inserted document.
   TWPRTFTextIo p;
   AddRun(p, p.FirstPar, "xy", Attr(wpsProtected));
