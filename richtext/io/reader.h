@@ -165,7 +165,6 @@ private:
   TColor srcColors_[kRtfMaxColors] = {};
   bool srcAuto_[kRtfMaxColors] = {};      // the entry names no colour ("auto")
   int16_t colorMap_[kRtfMaxColors] = {};  // document colour number -> header colour number, -1 not yet given
-  bool slotTaken_[16] = {};               // the slot holds a colour that stays
   // Slots a new colour may go to, in the order they are taken, each with the
   // slot of the same colour its text moves to (-1: nothing uses it).
   std::vector<std::pair<int, int>> freeSlots_;
