@@ -515,6 +515,7 @@ void TfrmLayout::ImportFile(const AnsiString& fileName) {
   DBWPRichText1->Change();
   leftOut += text.LastLeftOut;
   ShowLeftOutNotice(this, leftOut, true);
+  ShowColorsChangedNotice(this, text.LastColorsChanged, true);
 }
 
 void TfrmLayout::ExportFile(const AnsiString& fileName) {

@@ -183,6 +183,10 @@ TfrmDrucken::TfrmDrucken(TComponent* owner) : TOrvelanForm(owner) {
   DBWPRichText1->SetDataSource(dsLOut);
   DBWPRichText1->SetDataField("LOUT_TEXT");
   DBWPRichText1->SetReadOnly(true);
+  // Read as the editor reads it, whose ruler counts in centimetres: the
+  // indents snap to the same grid, and the preview's Absatz shows the values
+  // the editor's does.
+  DBWPRichText1->Header()->UnitsInch = false;
 
   // Creation: the last person and template chosen, the template in title
   // order with that record current.

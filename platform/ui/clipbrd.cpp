@@ -198,3 +198,13 @@ void ShowLeftOutNotice(const TControl* control, std::u32string_view leftOut, boo
   const AnsiString end = "); sie wurden weggelassen.";
   ShowNotice(control, {start + named + end, {}, 0, drawn ? widen(start) + shown + widen(end) : std::u32string()});
 }
+
+void ShowColorsChangedNotice(const TControl* control, int changed, bool opened) {
+  if (changed <= 0) return;
+  const bool one = changed == 1;
+  ShowPasteNotice(control, std::to_string(changed) + (one ? " Farbe " : " Farben ") +
+                               (opened ? CP1252("der geöffneten Datei").str() : CP1252("des eingefügten Textes").str()) +
+                               CP1252(" kann das Programm nicht speichern (ein Text hat höchstens 16 Farben); ").str() +
+                               (one ? CP1252("sie wurde durch die nächstliegende ersetzt.").str()
+                                    : CP1252("sie wurden durch die nächstliegenden ersetzt.").str()));
+}

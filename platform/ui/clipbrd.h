@@ -58,3 +58,6 @@ void ShowPasteNotice(const TControl* control, const AnsiString& notice);
 // user opened (`opened`): each once, at most six, as the user sees it where
 // the box's font can draw it, else by its number; nothing when none was.
 void ShowLeftOutNotice(const TControl* control, std::u32string_view leftOut, bool opened = false);
+// Likewise the notice that says how many colours of a text taken in took
+// the nearest of the text's 16; nothing when none did.
+void ShowColorsChangedNotice(const TControl* control, int changed, bool opened = false);

@@ -206,6 +206,7 @@ void TWPCustomRtfEdit::PasteFromClipboard() {
   Invalidate();
   if (pasted) Change();
   ShowLeftOutNotice(this, leftOut);
+  if (rtf && pasted) ShowColorsChangedNotice(this, engine_->LastColorsChanged);
   if (noRoom > 0)
     ShowPasteNotice(this, CP1252("In eine Tabellenzelle lassen sich höchstens ").str() +
                               std::to_string(kCellPasteLimit) + CP1252(" Zeichen auf einmal einfügen; ").str() +

@@ -36,10 +36,15 @@ uint8_t RtfPoints(int32_t halfPoints) {
 
 void MarkChanged(TWPParagraphRec* p) { p->ChangeFlags |= wpcBreak | wpcMeasure; }
 
-int NearestColor(const TColor* table, TColor c) {
+constexpr TColor kPageColor = 0xFFFFFF;
+
+// The nearest colour of the table; a visible text or line colour never
+// becomes the page's white.
+int NearestColor(const TColor* table, TColor c, bool text) {
   int best = 0;
   int64_t bestDist = INT64_MAX;
   for (int i = 0; i < 16; ++i) {
+    if (text && table[i] == kPageColor && c != kPageColor) continue;
     const int dr = static_cast<int>(table[i] & 0xFF) - static_cast<int>(c & 0xFF);
     const int dg = static_cast<int>((table[i] >> 8) & 0xFF) - static_cast<int>((c >> 8) & 0xFF);
     const int db = static_cast<int>((table[i] >> 16) & 0xFF) - static_cast<int>((c >> 16) & 0xFF);
@@ -185,8 +190,10 @@ uint8_t TWPRtfReader::Read() {
   BeginParagraphs();
   for (int i = 0; i < kRtfMaxColors; ++i) {
     srcColors_[i] = i < 16 ? Header->Colors[i] : 0;
-    colorMap_[i] = static_cast<uint8_t>(i < 16 ? i : 0);
+    colorMap_[i] = static_cast<int16_t>(i < 16 ? i : 0);
   }
+  changed_.clear();
+  ColorsChanged = 0;
   // Runs that name no size are in RTF's default size.
   CurAttr.Size = kRtfDefaultSize;
   const int64_t size = Input ? Input->Size() : 0;
@@ -214,7 +221,10 @@ uint8_t TWPRtfReader::Read() {
       }
       if (dest_ == rdColorTable && c == ';') {
         if (colorIdx_ < kRtfMaxColors) ++colorIdx_;
-        if (colorIdx_ < kRtfMaxColors) srcColors_[colorIdx_] = 0;
+        if (colorIdx_ < kRtfMaxColors) {
+          srcColors_[colorIdx_] = 0;
+          srcAuto_[colorIdx_] = true;
+        }
         continue;
       }
       if (dest_ == rdPictureFile && (inQuotes_ || c == '"')) {
@@ -268,6 +278,7 @@ uint8_t TWPRtfReader::Read() {
     MarkChanged(p);
     if (p == Par) break;
   }
+  ColorsChanged = static_cast<int>(changed_.size());
   WPProgressEnd();
   FinishInput();
   return Result;
@@ -298,6 +309,7 @@ void TWPRtfReader::CodeChar(int c) {
 
 void TWPRtfReader::StoreText(unsigned char c, bool lineBreak) {
   if (c == 0 || c == 13 || (c == 10 && !lineBreak)) return;
+  TakeColors();
   const TWPAttrRecord& a = CurAttr;
   if (mergeGap_) {
     // Text of a merged cell stays apart from the text of the cell it joins.
@@ -421,7 +433,11 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
         if (lineBreak) StoreText(10, true);
         return;
       }
-      if (c == 1) {
+      // The object character follows the object's words; without them it is
+      // a control character like the others.
+      if (c == 1 && objWord_) {
+        objWord_ = false;
+        TakeColors();
         TWPAttrRecord a = CurAttr;
         const int number = (objTag_ > 0 && objTag_ < 65536 && !Text->FindObject(objTag_, 0)) ? objTag_ : -1;
         TWPObjectEntry* e = Text->AddObject(nullptr, number, objW_, objH_);
@@ -431,7 +447,7 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
         objTag_ = objW_ = objH_ = 0;
         return;
       }
-      if (c == 2 || c == 3) return;
+      if (c < 4) return;
       StoreText(c);
       return;
     case rdFontTable:
@@ -505,6 +521,7 @@ void TWPRtfReader::Destination(const TRtfKeyword& kw) {
       dest_ = rdColorTable;
       colorIdx_ = 0;
       srcColors_[0] = 0;
+      srcAuto_[0] = true;
       return;
     case riPict:
       ResetPicture();
@@ -568,7 +585,7 @@ void TWPRtfReader::ResetPicture() {
 }
 
 void TWPRtfReader::Push() {
-  frames_.push_back(Frame{CurAttr, ps_, dest_});
+  frames_.push_back(Frame{CurAttr, ps_, dest_, fgEntry_, bgEntry_});
 }
 
 uint8_t TWPRtfReader::Pop() {
@@ -585,6 +602,8 @@ uint8_t TWPRtfReader::Pop() {
   if ((closing == rdPicture || closing == rdPictureFile) && f.Dest != closing) {
     dest_ = f.Dest;
     CurAttr = f.Attr;
+    fgEntry_ = f.FgEntry;
+    bgEntry_ = f.BgEntry;
     FinishPicture();
   }
   if (closing == rdFootnote && f.Dest != rdFootnote) FinishFootnote();
@@ -596,6 +615,8 @@ uint8_t TWPRtfReader::Pop() {
   }
   frames_.pop_back();
   CurAttr = f.Attr;
+  fgEntry_ = f.FgEntry;
+  bgEntry_ = f.BgEntry;
   ps_ = f.State;
   dest_ = f.Dest;
   // Text after the font table is in the document's font 0.
@@ -615,21 +636,102 @@ uint8_t TWPRtfReader::Pop() {
 }
 
 void TWPRtfReader::RemapColors() {
-  // A loaded document brings its first 16 colours; inserted text keeps its
-  // colours in the target's table. Any other colour is the nearest one the
-  // table has.
-  const int read = std::min(colorIdx_ + 1, kRtfMaxColors);
-  for (int i = 0; i < read; ++i) {
-    if (!KeepPageSettings && i < 16) {
+  // An empty entry after the last ";" is none.
+  const int count = std::min(colorIdx_ + (colorIdx_ < kRtfMaxColors && !srcAuto_[colorIdx_]), kRtfMaxColors);
+  if (!KeepPageSettings && count <= 16) {
+    // A table the header holds whole keeps its numbers, as the engine's own
+    // files are written.
+    for (int i = 0; i < count; ++i) {
       Header->Colors[i] = srcColors_[i];
-      colorMap_[i] = static_cast<uint8_t>(i);
-    } else {
-      colorMap_[i] = static_cast<uint8_t>(NearestColor(Header->Colors, srcColors_[i]));
+      colorMap_[i] = static_cast<int16_t>(i);
     }
+    return;
   }
+  // Otherwise the slots go to the colours the text uses, as they come: a
+  // colour the header has keeps its slot, a new one takes a free slot, and
+  // only when none is left the nearest colour.
+  for (int i = 0; i < kRtfMaxColors; ++i) colorMap_[i] = static_cast<int16_t>(i < count ? -1 : 0);
+  bool used[16] = {true};  // slot 0 is the colour of plain text
+  if (KeepPageSettings) {
+    auto mark = [&used](uint8_t pair) { used[pair & 15] = used[pair >> 4] = true; };
+    for (const TWPParagraphRec* p = Text->FirstPar; p; p = p->next) {
+      for (const TWPLineRec* l = p->line; l; l = l->next)
+        if (l->pa)
+          for (int i = 0; i < l->Length; ++i) mark(l->pa[i].Colors);
+      if (p->BorderFlags) used[p->BorderColor & 15] = true;
+      mark(p->Shading);
+    }
+    mark(Text->WritingAttr.Colors);
+  } else {
+    Header->Colors[0] = 0;  // black, as "auto" text is
+  }
+  // A slot that repeats a colour before it is taken first, then one nothing
+  // uses, then a repeated one that text uses (which moves to the first).
+  std::vector<std::pair<int, int>> repeated, unused, moved;
+  for (int s = 1; s < 16; ++s) {
+    int first = s;
+    for (int f = 0; f < s && first == s; ++f)
+      if (Header->Colors[f] == Header->Colors[s]) first = f;
+    if (!used[s] || !KeepPageSettings) (first < s ? repeated : unused).emplace_back(s, -1);
+    else if (first < s) moved.emplace_back(s, first);
+  }
+  freeSlots_ = std::move(repeated);
+  freeSlots_.insert(freeSlots_.end(), unused.begin(), unused.end());
+  freeSlots_.insert(freeSlots_.end(), moved.begin(), moved.end());
+}
+
+uint8_t TWPRtfReader::ColorSlot(int entry, bool text) {
+  if (entry < 0 || entry >= kRtfMaxColors) return 0;
+  if (colorMap_[entry] >= 0) return static_cast<uint8_t>(colorMap_[entry]);
+  const TColor c = srcColors_[entry];
+  int slot = srcAuto_[entry] ? 0 : -1;
+  for (int s = 0; s < 16 && slot < 0; ++s)
+    if (Header->Colors[s] == c) slot = s;
+  if (slot < 0 && !freeSlots_.empty()) {
+    const auto [free, sameAs] = freeSlots_.front();
+    if (sameAs >= 0) MoveSlotUsers(free, sameAs);
+    Header->Colors[free] = c;
+    slot = free;
+  }
+  if (slot < 0) {
+    // Not kept for the entry: a text colour and a background may take
+    // different ones.
+    if (std::find(changed_.begin(), changed_.end(), c) == changed_.end()) changed_.push_back(c);
+    return static_cast<uint8_t>(NearestColor(Header->Colors, c, text));
+  }
+  std::erase_if(freeSlots_, [slot](const std::pair<int, int>& f) { return f.first == slot; });
+  colorMap_[entry] = static_cast<int16_t>(slot);
+  return static_cast<uint8_t>(slot);
+}
+
+void TWPRtfReader::TakeColors() {
+  if (fgEntry_ >= 0) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0xF0) | ColorSlot(fgEntry_, true));
+  if (bgEntry_ >= 0) CurAttr.Colors = static_cast<uint8_t>((CurAttr.Colors & 0x0F) | ColorSlot(bgEntry_, false) << 4);
+  fgEntry_ = bgEntry_ = -1;
+}
+
+void TWPRtfReader::MoveSlotUsers(int from, int to) {
+  auto move = [from, to](uint8_t& pair) {
+    if ((pair & 15) == from) pair = static_cast<uint8_t>((pair & 0xF0) | to);
+    if ((pair >> 4) == from) pair = static_cast<uint8_t>((pair & 0x0F) | to << 4);
+  };
+  for (TWPParagraphRec* p = Text->FirstPar; p; p = p->next) {
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      if (l->pa)
+        for (int i = 0; i < l->Length; ++i) move(l->pa[i].Colors);
+    if (p->BorderFlags && (p->BorderColor & 15) == from) p->BorderColor = static_cast<uint8_t>((p->BorderColor & 0xF0) | to);
+    move(p->Shading);
+  }
+  move(Text->WritingAttr.Colors);
 }
 
 void TWPRtfReader::UnicodeChar(char32_t u) {
+  // Word processors write a list's bullet as the Symbol font's private
+  // character.
+  if (u == 0xF0B7 || u == 0xF095) {
+    CharHandler(0x95);
+    return;
+  }
   // A character beyond the code page is taken as pasted text is: folded to
   // its base letter, or left out.
   AnsiString chars;
@@ -649,9 +751,10 @@ void TWPRtfReader::TakeCellLooks() {
   ps_.ShadingPercent = 0;
 }
 
-void TWPRtfReader::PutColor(uint8_t& pair, int32_t v, bool high) const {
+void TWPRtfReader::PutColor(uint8_t& pair, int32_t v, bool high) {
   if (v < 0 || v >= kRtfMaxColors) return;
-  pair = static_cast<uint8_t>(high ? (pair & 0x0F) | (colorMap_[v] << 4) : (pair & 0xF0) | colorMap_[v]);
+  const uint8_t slot = ColorSlot(v, !high);
+  pair = static_cast<uint8_t>(high ? (pair & 0x0F) | (slot << 4) : (pair & 0xF0) | slot);
 }
 
 uint8_t& TWPRtfReader::BorderTarget(int which) {
@@ -717,6 +820,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         if (id == riRed) t = (t & 0xFFFF00) | c;
         else if (id == riGreen) t = (t & 0xFF00FF) | (c << 8);
         else if (id == riBlue) t = (t & 0x00FFFF) | (c << 16);
+        if (id == riRed || id == riGreen || id == riBlue) srcAuto_[colorIdx_] = false;
       }
       return rrOk;
     case rdPicture:
@@ -760,6 +864,7 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         a.Tag = tag;
       }
       CurAttr = a;
+      fgEntry_ = bgEntry_ = -1;
       return rrOk;
     }
     case riPar:
@@ -819,11 +924,12 @@ uint8_t TWPRtfReader::Property(const TRtfKeyword& kw, int32_t v, bool hasNum) {
         CurAttr.Style &= ~wpsRtfCode;
       }
       return rrOk;
-    case riTextColor: PutColor(CurAttr.Colors, v, false); return rrOk;
-    case riBackColor: PutColor(CurAttr.Colors, v, true); return rrOk;
-    case riObjTag: objTag_ = v; return rrOk;
-    case riObjW: objW_ = std::clamp(v, 0, 1000000); return rrOk;
-    case riObjH: objH_ = std::clamp(v, 0, 1000000); return rrOk;
+    // A character's colours get their slots when a character has them.
+    case riTextColor: if (v >= 0 && v < kRtfMaxColors) fgEntry_ = v; return rrOk;
+    case riBackColor: if (v >= 0 && v < kRtfMaxColors) bgEntry_ = v; return rrOk;
+    case riObjTag: objTag_ = v; objWord_ = true; return rrOk;
+    case riObjW: objW_ = std::clamp(v, 0, 1000000); objWord_ = true; return rrOk;
+    case riObjH: objH_ = std::clamp(v, 0, 1000000); objWord_ = true; return rrOk;
     case riPaperW: case riPaperH: case riMargL: case riMargR: case riMargT: case riMargB: {
       if (KeepPageSettings) return rrOk;
       const int32_t x = std::clamp(v, 0, 1000000);
@@ -1074,6 +1180,7 @@ void TWPRtfReader::FinishPicture() {
   picData_.clear();
   // Data that does not cover its layout leaves a placeholder of the size.
   TWPObjectEntry* e = Text->AddObject(obj, -1, std::max(w, 0), std::max(h, 0));
+  TakeColors();
   TWPAttrRecord a = CurAttr;
   a.Style |= wpsObject;
   a.Tag = e->Number;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/rtl/streams.h"
@@ -86,6 +87,9 @@ class TWPRtfReader : public TWPTextReader {
   // Characters of Unicode escapes that have no form in the code page; they
   // are left out.
   std::u32string LeftOut;
+  // Colours of the document that the text's 16 could not hold; each took
+  // the nearest one there.
+  int ColorsChanged = 0;
 
 private:
   struct ParState {
@@ -103,6 +107,7 @@ private:
     TWPAttrRecord Attr;
     ParState State;
     TRtfDest Dest;
+    int FgEntry, BgEntry;
   };
   struct Cell {
     int32_t Edge = 0;
@@ -129,12 +134,20 @@ private:
   void CodeChar(int c);
   void StoreText(unsigned char c, bool lineBreak = false);
   void RemapColors();
+  // The header's colour number for entry `entry` of the document's table,
+  // giving it a slot when it is first used; `text`: a text or line colour,
+  // which never becomes the page's colour unless it is that colour.
+  uint8_t ColorSlot(int entry, bool text);
+  // The colours of CurAttr whose entries wait for their slots get them.
+  void TakeColors();
+  // Text of the target that used `from` uses `to`, the same colour.
+  void MoveSlotUsers(int from, int to);
   void UnicodeChar(char32_t u);
   uint8_t& BorderTarget(int which);  // 0 flags, 1 style, 2 width, 3 colour
   // The document's colour-table entry `v` as the engine's colour into the
-  // low (text, line, pattern) or high (background) half of `pair`; an entry
-  // beyond the table changes nothing.
-  void PutColor(uint8_t& pair, int32_t v, bool high) const;
+  // low (text, line, pattern) or high (background) half of `pair`; a number
+  // beyond any table changes nothing.
+  void PutColor(uint8_t& pair, int32_t v, bool high);
   void TakeCellLooks();  // the current cell's borders and shading into the paragraph state
   void SkipBinary(int32_t n);
 
@@ -150,7 +163,14 @@ private:
   int32_t fontFamily_ = 0, fontCharset_ = 0;
   int colorIdx_ = 0;
   TColor srcColors_[kRtfMaxColors] = {};
-  uint8_t colorMap_[kRtfMaxColors] = {};  // document colour number -> header colour number
+  bool srcAuto_[kRtfMaxColors] = {};      // the entry names no colour ("auto")
+  int16_t colorMap_[kRtfMaxColors] = {};  // document colour number -> header colour number, -1 not yet given
+  // Slots a new colour may go to, in the order they are taken, each with the
+  // slot of the same colour its text moves to (-1: nothing uses it).
+  std::vector<std::pair<int, int>> freeSlots_;
+  std::vector<TColor> changed_;           // colours that took the nearest
+  int fgEntry_ = -1, bgEntry_ = -1;       // entries of CurAttr's colours that wait for a slot
+  bool objWord_ = false;                  // an object's words came before its character
   int ucSkip_ = 1;
   char32_t highSurrogate_ = 0;
   int pendingSkip_ = 0;

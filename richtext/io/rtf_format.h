@@ -36,8 +36,8 @@ constexpr uint8_t kRtfDefaultSize = 12;
 
 // At most this many cells per table row.
 constexpr int kRtfMaxCells = 50;
-// Entries of a document's colour table that are read; those beyond the
-// engine's 16 take its nearest colour.
+// Entries of a document's colour table that are read; the engine's 16
+// colours go to those the text uses.
 constexpr int kRtfMaxColors = 256;
 // The RTF-code run ends at this string.
 constexpr std::string_view kRtfCodeEnd = "\\wprtf0";

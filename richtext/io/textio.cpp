@@ -171,6 +171,7 @@ void TWPRTFTextIo::TakeObjects(TWPTextReader* reader) {
 void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
   LastResult = ioIncomplete;
   LastLeftOut.clear();
+  LastColorsChanged = 0;
   WPProgressReset();
   WPProgressBegin(100);
   if (!reader || !reader->Input || !Created) {
@@ -242,7 +243,10 @@ void TWPRTFTextIo::ReadWith(TWPTextReader* reader) {
     if (OnParOrBlockChanged) OnParOrBlockChanged();
   }
   LastResult = result;
-  if (const auto* rtf = dynamic_cast<const TWPRtfReader*>(reader)) LastLeftOut = rtf->LeftOut;
+  if (const auto* rtf = dynamic_cast<const TWPRtfReader*>(reader)) {
+    LastLeftOut = rtf->LeftOut;
+    LastColorsChanged = rtf->ColorsChanged;
+  }
   WPProgressUpdate(100);
   Changed();
   WPProgressEnd();

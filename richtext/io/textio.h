@@ -45,6 +45,8 @@ class TWPRTFTextIo : public TWPRTFText {
   uint8_t LastResult = 0;
   // Characters the last read left out: they have no form in the code page.
   std::u32string LastLeftOut;
+  // Colours the last read could not keep: the text holds 16.
+  int LastColorsChanged = 0;
   bool OmitInsertPoints = false;
   bool OmitAutomatic = false;
   TWPLoadFormat LoadFormat = AutomaticFormat;

@@ -19,6 +19,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/dialogs.h"
+#include "richtext/io/textio.h"
 #include "tests/app/app_fixture.h"
 #include "tests/dbengine/file_layers.h"
 
@@ -88,6 +89,11 @@ TEST_F(UserDatabase, FirstStartBuildsEveryTableAndAddsTheTemplates) {
     EXPECT_EQ(layout->FieldByName("LOUT_QUELLTYP")->AsInteger(), d.SourceType);
     EXPECT_EQ(layout->FieldByName("LOUT_AUSGTYP")->AsInteger(), d.OutputType);
     EXPECT_EQ(layout->FieldByName("LOUT_TEXT")->AsString(), apptest::Slurp(Root() / d.File));
+    TWPRTFTextIo text;  // its colour list is a new template's, its title stays navy
+    TStringStream rtf(layout->FieldByName("LOUT_TEXT")->AsString());
+    text.LoadFromStream(&rtf);
+    EXPECT_TRUE(std::equal(text.Header->Colors, text.Header->Colors + 16, TTextHeader().Colors)) << d.File;
+    EXPECT_EQ(text.Header->Colors[text.FirstPar->line->pa[0].Colors], RGB(0, 0, 128)) << d.File;
   }
   // A template the user deleted comes back while its file exists; the
   // others are not added twice, and a second start builds nothing.

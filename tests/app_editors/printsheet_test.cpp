@@ -182,11 +182,17 @@ TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
 }
 
 // By keys alone: Tab reaches the tool buttons, Strg+P creates the sheet,
-// Enter on "Schließen" closes; "Erstellen" has its picture.
+// Enter on "Schließen" closes; "Erstellen" has its picture. A template
+// indented 1 cm by a word processor is read as the editor reads it (0,99 cm).
 TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
   AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
   TemplatePerson = 1;
   TemplateLayout = 3;
+  auto layouts = apptest::OpenTable(kUserAlias, "LAYOUT.FFD", "XLOUT_ID");
+  ASSERT_TRUE(layouts->FindKey({3}));
+  layouts->Edit();
+  layouts->FieldByName("LOUT_TEXT")->SetAsString("{\\rtf1\\pard\\li567 <Vorname>\\par}");
+  layouts->Post();
   std::vector<AnsiString> tabbed;
   AnsiString opened;
   driver.WhenModal([&](TCustomForm& form) {
@@ -197,9 +203,13 @@ TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
     for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
     driver.PressKey(VK_RETURN);
   });
-  driver.WhenModal([&](TCustomForm& form) { opened = form.Caption(), driver.PressKey(VK_ESCAPE); });
+  driver.WhenModal([&](TCustomForm& form) {
+    const TWPParagraphRec* p = static_cast<TfrmPreview&>(form).WPRichText1->RtfText()->FirstPar;
+    opened = form.Caption() + " " + IntToStr(p->LeftIndent);
+    driver.PressKey(VK_ESCAPE);
+  });
   ShowDrucken();
-  EXPECT_EQ(opened, "Vorschau");
+  EXPECT_EQ(opened, "Vorschau 564");
   EXPECT_EQ(tabbed, (std::vector<AnsiString>{"pbPersList", "pbListLOut", "pbHilfe", "pbExit", "pbDrucken"}));
 }
 

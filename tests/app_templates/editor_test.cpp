@@ -298,6 +298,16 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
                                                           a.Colors & 0xF)),
                   (std::tuple<AnsiString, int, int, int>("Times New Roman", 11, 0, 0)));
     EXPECT_EQ(f->tblLOut->State(), dsEdit);
+    // A file whose text uses 20 colours says how many took the nearest.
+    std::string table = "{\\rtf1{\\colortbl;", words = "}";
+    for (int i = 1; i <= 20; ++i)
+      table += "\\red" + std::to_string(i * 12) + "\\green0\\blue99;", words += "\\cf" + std::to_string(i) + " x";
+    apptest::Put(empty, table + words + "}");
+    driver.AnswerNextFileDialog(empty);
+    driver.Click(f->WPToolbar1->ButtonOf(1024, 3));
+    EXPECT_EQ(driver.MessageBoxes().back().Text, CP1252("5 Farben der geöffneten Datei kann das Programm nicht "
+                                                        "speichern (ein Text hat höchstens 16 Farben); sie wurden "
+                                                        "durch die nächstliegenden ersetzt.").str());
     driver.Click(f->pbCancel);
     driver.Click(f->pbExit);
   });

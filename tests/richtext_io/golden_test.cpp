@@ -42,6 +42,9 @@ TEST(Golden, EmptyDocumentAndInformation) {
   t.Header->Subject = "\xDC" "ber";
   t.Header->Comment = "a{b}";
   CheckGolden(t, "info.rtf");
+  t.Header->UnitsInch = false;  // the file says where the layout puts the default tab stops
+  t.Header->SetResolution(1440, 1440);
+  EXPECT_NE(ToRtf(t).find("\\deftab" + std::to_string(t.Header->DefaultTabWidth) + "{"), std::string::npos);
 }
 
 TEST(Golden, RunsStylesEscapesAndHyperlink) {

@@ -105,15 +105,17 @@ TEST(RtfReader, ColourTables) {
   ASSERT_EQ(FromRtf(t, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 x}"), 0);
   EXPECT_EQ(t.Header->Colors[0], 0u);
   EXPECT_EQ(t.Header->Colors[1], 0x0000FFu);
-  // Twenty entries fill 0..15; a colour beyond them takes the nearest.
-  std::string tbl = "{\\rtf1{\\colortbl";
-  for (int i = 0; i < 20; ++i) tbl += "\\red" + std::to_string(i + 1) + "\\green0\\blue0;";
-  ASSERT_EQ(FromRtf(t, tbl + "}\\cf19 x}"), 0);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(t.Header->Colors[i], static_cast<TColor>(i + 1)) << i;
-  EXPECT_EQ(At(t, 0, 0).Colors, 15);
-  TWPRTFTextIo back;  // all sixteen are written: a word in the last keeps its colour
-  ASSERT_EQ(FromRtf(back, ToRtf(t)), 0);
-  EXPECT_EQ(back.Header->Colors[15], 16u);
+  // After "auto" and its 16 colours a word processor lists the text's: a text in 13 of them (6 beyond
+  // the 16th) keeps each; one in 20 keeps 15 (black, as "auto", holds a slot), 5 take the nearest.
+  std::string tbl = "{\\rtf1{\\colortbl;";
+  for (int i = 1; i <= 21; ++i) tbl += "\\red" + std::to_string(i * 12) + "\\green9\\blue0;";
+  for (const int used : {13, 20}) {
+    std::string doc = tbl + "}";
+    for (int i = 21; i > 21 - used; --i) doc += "{\\cf" + std::to_string(i) + " x}";
+    ASSERT_EQ(FromRtf(t, doc + "}"), 0);
+    for (int i = 0; i < 15 && i < used; ++i) EXPECT_EQ(t.Header->Colors[At(t, 0, i).Colors], RGB(252 - 12 * i, 9, 0));
+    EXPECT_EQ(t.LastColorsChanged, std::max(used - 15, 0));
+  }
 }
 
 TEST(RtfReader, StopsAfterTheOutermostGroup) {
@@ -145,6 +147,11 @@ TEST(RtfReader, HexEscapesUnicodeAndBinaryData) {
   ASSERT_EQ(FromRtf(t, "{\\rtf1 \\u228?\\u8364?\\uc2\\u246\\'3f\\'3f \\uc1\\u20013?\\u321?\\u-10179?\\u-8704?.}"), 0);
   EXPECT_EQ(Plain(t), "\xE4\x80\xF6 L.");
   EXPECT_EQ(t.LastLeftOut, U"\u4E2D\U0001F600");
+  // The Symbol font's bullets are the bullet; a bare "\\'01" is left out
+  // as a control character, after an object's words it is the object.
+  ASSERT_EQ(FromRtf(t, "{\\rtf1 {\\listtext\\u61623\\'b7\\tab}a\\u61589?b\\'01c\\wpobjtag7\\wpobjh9 \\'01}"), 0);
+  EXPECT_EQ(Plain(t), "\x95\ta\x95" "bc\x01");
+  EXPECT_EQ(ToRtf(t).find("\\'01"), ToRtf(t).rfind("\\'01"));
   // "\bin" data is skipped whole, braces included.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\blipuid x}\\bin4 {}\\}b}"), 0);
   EXPECT_EQ(Plain(t), "ab");

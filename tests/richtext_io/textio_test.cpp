@@ -157,6 +157,22 @@ TEST(TextIo, InsertAtTheCursorKeepsPageAndRemapsColours) {
   const TWPParagraphRec* cell = t.FirstPar->next->next;
   EXPECT_EQ(std::vector<int>({cell->Flags & wppTableCell, cell->BorderColor & 0xF, cell->Shading >> 4}),
             std::vector<int>({wppTableCell, 3, 3}));
+  // A template with black at 0, 3 and 15, maroon at 2 and 7, text in all but 3 and 7: pasted blue and green
+  // take those, orange the used 15 (its text moves to 0), near-white the nearest but white, counted.
+  TWPRTFTextIo m;
+  m.Header->Colors[2] = 0x80;
+  m.Header->Colors[3] = 0;
+  for (uint8_t i = 0; i < 16; ++i) AddRun(m, m.FirstPar, "x", Attr(0, 0, 10, i == 3 || i == 7 ? 0 : i));
+  m.CursorOffset = 16;
+  TStringStream paste("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;\\red0\\green128\\blue0;\\red255\\green136\\blue0;"
+                      "\\red250\\green250\\blue250;}{\\cf1 b}{\\cf2 g}{\\cf3 o}{\\cf4 w}}");
+  m.LoadFromStream(&paste);
+  std::vector<int> slots = {m.LastColorsChanged};
+  for (const TWPLineRec* l = m.FirstPar->line; l; l = l->next)
+    for (int i = 0; i < l->Length; ++i) slots.push_back(l->pa[i].Colors);
+  EXPECT_EQ(slots, (std::vector<int>{1, 0, 1, 2, 0, 4, 5, 6, 0, 8, 9, 10, 11, 12, 13, 14, 0, 3, 7, 15, 13}));
+  EXPECT_EQ(std::vector<TColor>({m.Header->Colors[3], m.Header->Colors[7], m.Header->Colors[15]}),
+            std::vector<TColor>({0xFF0000, 0x8000, 0x0088FF}));
   // A protected place drops the inserted document.
   TWPRTFTextIo p;
   AddRun(p, p.FirstPar, "xy", Attr(wpsProtected));
