@@ -313,8 +313,8 @@ TEST_F(Editor, ExportThenImportGivesTheSameDocumentAndOtherFilesAreRefused) {
   });
   ShowLayout(number);
   EXPECT_EQ(number, 1000);
-  EXPECT_EQ(driver.MessageBoxes().size(), 5u);
-  ASSERT_EQ(driver.FileDialogs().size(), 11u);
+  EXPECT_EQ(driver.MessageBoxes().size(), 6u);
+  ASSERT_EQ(driver.FileDialogs().size(), 12u);
   EXPECT_TRUE(driver.FileDialogs()[0].Save);
   EXPECT_EQ(driver.FileDialogs()[0].InitialDir, UserDataDir);
   EXPECT_EQ(driver.FileDialogs()[2].Filter, "Richtext-Dateien|*.rtf|Textdateien|*.txt|Alle Dateien (*.*)|*.*");
