@@ -190,6 +190,15 @@ AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder
   return own;
 }
 
+// The reader drops the blanks around a value and one pair of enclosing
+// quotes: a password with blanks at its ends, or itself in quotes, is
+// written in quotes, so that what opens the data is what was typed.
+AnsiString StoredPassword(const AnsiString& password) {
+  const bool quoted = password.size() >= 2 && (password[0] == '"' || password[0] == '\'') &&
+                      password.back() == password[0];
+  return Trim(password) == password && !quoted ? password : "\"" + password + "\"";
+}
+
 AnsiString StoredDirectory(const AnsiString& dir, const AnsiString& kept) {
   if (!kept.empty()) return kept;
   if (dir.size() < ProgramDir.size() || dir.compare(0, ProgramDir.size(), ProgramDir) != 0) return dir;
@@ -532,7 +541,7 @@ void WriteSettingsFile(TIniFile& ini) {
   ini.WriteInteger(kGeneral, "Rubrik", HeldStartRubric >= 0 ? HeldStartRubric : CurrentRubric);
   ini.WriteBool(kGeneral, "Vorlage-Hinweis", TemplateNotice);
   ini.WriteInteger(kGeneral, "Letzter Programmstart", static_cast<int>(Trunc(LastStart)));
-  ini.WriteString(kGeneral, "Passwort", Password);
+  ini.WriteString(kGeneral, "Passwort", StoredPassword(Password));
   ini.WriteBool(kGeneral, "Passwort nur einmal", PasswordOnce);
 
   ini.WriteBool(kDefaults, "Terminwarner 0 ein", Warner0On);

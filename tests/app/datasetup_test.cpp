@@ -124,6 +124,10 @@ TEST_F(DataSetup, AMovedOrCopiedProgramDirectoryKeepsToItsOwnData) {
     ADD_FAILURE() << "no error";
   } catch (const EDataSetupError& e) {
     EXPECT_NE(e.Message().find("Verzeichnis \"" + copy.string() + "/DATEN\""), AnsiString::npos) << e.Message();
+    // The folder the settings name, which was tried first, is named too.
+    EXPECT_NE(e.Message().find("Verzeichnis \"" + before + "DATEN\" mit den Grunddaten, das in den Einstellungen"),
+              AnsiString::npos)
+        << e.Message();
     EXPECT_EQ(e.Message().find(".Stx"), AnsiString::npos) << e.Message();
   }
   ExpectNothingSetUp();
@@ -151,6 +155,43 @@ TEST_F(DataSetup, MissingArchiveEndsTheStartWithItsName) {
     EXPECT_NE(e.Message().find((Root() / "DATEN" / "Feiertag.Stx").string()), AnsiString::npos) << e.Message();
     EXPECT_NE(e.Message().find("fehlt"), AnsiString::npos);
     EXPECT_NE(e.Message().find("beendet"), AnsiString::npos);
+  }
+  ExpectNothingSetUp();
+}
+
+// A folder where an archive or a table belongs is said to be one, in the
+// words used for the user's tables; a folder whose path is longer than
+// the engine takes is said to be too long, with the length it may have.
+TEST_F(DataSetup, AFolderInAFilesPlaceAndATooLongPathAreNamedAsSuch) {
+  CopyReferenceData();
+  for (const char* name : {"Person.Stx", "NAME.FFD"}) {
+    const apptest::fs::path path = Root() / "DATEN" / name;
+    const std::string good = apptest::Slurp(path);
+    apptest::fs::remove(path);
+    apptest::fs::create_directory(path);
+    try {
+      LoadSettings();
+      ADD_FAILURE() << "no error";
+    } catch (const EDataSetupError& e) {
+      EXPECT_EQ(e.Message().rfind("An der Stelle der Datei \"" + path.string() + "\" steht ein Verzeichnis.", 0), 0u)
+          << e.Message();
+    }
+    apptest::fs::remove(path);
+    Put(path, good);
+  }
+  const std::string deep = std::string(200, 'x') + "/Grunddaten";
+  CopyReferenceData(deep);
+  const AnsiString dir = (Root() / deep).string();
+  TIniFile(Ini().string()).WriteString("VERZEICHNISSE", "Grunddaten", dir);
+  try {
+    LoadSettings();
+    ADD_FAILURE() << "no error";
+  } catch (const EDataSetupError& e) {
+    EXPECT_EQ(e.Message().rfind("Der Pfad des Verzeichnisses \"" + dir + "\" ist zu lang: Er hat " +
+                                    std::to_string(dir.size()) + " Zeichen, Orvelan kann h\xF6" "chstens 219 verwenden.",
+                                0),
+              0u)
+        << e.Message();
   }
   ExpectNothingSetUp();
 }

@@ -452,6 +452,17 @@ TEST_F(Settings, SavedFileIsOwnerOnlyAndKeepsForeignLines) {
   EXPECT_NE(text.find("Passwort=geheim\r\n"), std::string::npos);
 }
 
+// A password is read back as it was typed: blanks at its ends and
+// enclosing quotes are its own.
+TEST_F(Settings, PasswordReadsBackAsTyped) {
+  for (const char* typed : {"geheim ", " geheim", "\"geheim\"", "'x'"}) {
+    Password = typed;
+    Save(Ini());
+    Load(Ini());
+    EXPECT_EQ(Password, typed);
+  }
+}
+
 // The start routine sets the formats, the hyperlink cursor and the
 // printer; the end routine writes the file.
 TEST_F(Settings, LoadAndSaveAroundTheData) {

@@ -458,6 +458,25 @@ TEST_F(ProgramBlock, FoldersNamedBeyondTheCodePageHoldTheProgramAndItsData) {
   }
 }
 
+// The first start of an upgrade: the older version's settings and its
+// import file beside the program, and no folder for the user's tables or
+// an empty one. Nothing is said to be missing; the entries are taken over.
+TEST_F(ProgramBlock, AnUpgradesFirstStartSaysNothingIsMissing) {
+  for (const bool emptyFolder : {false, true}) {
+    SCOPED_TRACE(emptyFolder ? "empty folder" : "no folder");
+    StoreLastStart(Date() - 30);
+    fs::remove_all(Root() / "BENUTZER");
+    if (emptyFolder) fs::create_directory(Root() / "BENUTZER");
+    EXPECT_EQ(FirstStartWithAPerson(), 0);
+    for (const TMessageBoxRequest& box : driver.MessageBoxes()) ADD_FAILURE() << box.Text;
+    delete frmMain;
+    delete frmSpruch;
+    LoadSettings();
+    EXPECT_EQ(apptest::OpenTable("OrvUser", "EIGENES.FFD")->RecordCount(), 1);
+    SaveSettings();
+  }
+}
+
 // The user's table of entries deleted between two runs: the next start
 // names it before making it anew; the codes of the lost entries are named
 // and kept when the user says "Nein" (a new entry numbers on above them, so
