@@ -180,11 +180,13 @@ AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder
   kept.clear();
   const AnsiString own = AddTrailingBackslash(ProgramDir + folder);
   const AnsiString text = ini.ReadFileName(kDirectories, key, "");
-  AnsiString dir = Trim(text);
-  if (dir.empty()) return own;  // an empty key would put the data into the working directory
-  if (dir[0] != PathDelim) dir = ProgramDir + dir;
-  dir = AddTrailingBackslash(dir);
+  if (Trim(text).empty()) return own;  // an empty key would put the data into the working directory
+  auto placed = [](AnsiString d) { return AddTrailingBackslash(d[0] == PathDelim ? d : ProgramDir + d); };
+  const AnsiString dir = placed(Trim(text));
   if (dir == own || DirectoryExists(dir)) return dir;
+  // An older file's path written the Windows way ("DATEN\"), where no
+  // folder is named with the backslashes.
+  if (const AnsiString slashed = placed(WithSlashes(Trim(text))); DirectoryExists(slashed)) return slashed;
   missing = dir;
   kept = text;
   return own;

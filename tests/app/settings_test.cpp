@@ -405,11 +405,17 @@ TEST_F(Settings, PageStyleSpacingSurvivesSaveAndLoad) {
 // A file written by the older program: Windows-1252 bytes, decimal commas,
 // paths the Windows way are kept as written.
 TEST_F(Settings, OlderFileInWindows1252) {
+  // A folder written the Windows way is found; one named with a backslash
+  // is that folder.
+  apptest::fs::create_directories(Root() / "Alt" / "DATEN");
+  apptest::fs::create_directories(Root() / "Ben\\utzer");
   Put(Ini(),
-      "[ALLGEMEIN]\r\nPasswort=Gr\xFC\xDF" "e\r\nGeografische Laenge=-7,4474\r\n"
+      "[VERZEICHNISSE]\r\nGrunddaten=Alt\\DATEN\\\r\nEigene Daten=Ben\\utzer\r\n[ALLGEMEIN]\r\nPasswort=Gr\xFC\xDF" "e\r\nGeografische Laenge=-7,4474\r\n"
       "[PERSOENLICHE DATEN]\r\nRubriktitel=F\xFCr mich und \x80uro\r\n"
       "[GEBURTSTAGSUEBERSICHT DRUCKEN]\r\nTitel=Geburtstags\xFC" "bersicht 2024\r\n");
   Load(Ini());
+  EXPECT_EQ(ReferenceDataDir, ProgramDir + "Alt/DATEN/");
+  EXPECT_EQ(UserDataDir, ProgramDir + "Ben\\utzer/");
   EXPECT_EQ(Password, L("Grüße"));
   EXPECT_NEAR(static_cast<double>(Longitude), -7.4474, 1e-12);
   EXPECT_EQ(RubricDisplay[rbPersonal].RubricTitle, L("Für mich und €uro"));

@@ -22,7 +22,10 @@ TEST(Files, PathPieces) {
   EXPECT_EQ(ExtractFilePath("Orvelan.Ini"), "");
   EXPECT_EQ(ExtractFileExt("a/b.c/Person.Stx"), ".Stx");
   EXPECT_EQ(ExtractFileExt("a/b.c/README"), "");
-  EXPECT_EQ(ExtractFileName("DATEN\\PERSON.FFD"), "PERSON.FFD");  // Windows-style paths too
+  // A backslash is a letter of a name.
+  EXPECT_EQ(ExtractFileName("DATEN\\PERSON.FFD"), "DATEN\\PERSON.FFD");
+  EXPECT_EQ(ExtractFilePath("/opt/a\\b/orvelan"), "/opt/a\\b/");
+  EXPECT_EQ(IncludeTrailingPathDelimiter("/opt/a\\"), "/opt/a\\/");
   EXPECT_EQ(ChangeFileExt("dir.x/EIGENES.FFD", ".BAK"), "dir.x/EIGENES.BAK");
   EXPECT_EQ(ChangeFileExt("dir.x/EIGENES", ".BAK"), "dir.x/EIGENES.BAK");
   EXPECT_EQ(ChangeFileExt("a.tar.gz", ""), "a.tar");
@@ -68,7 +71,12 @@ TEST(Files, CaseInsensitiveLookup) {
   Touch(dir / "\xC3\x84nderung.txt");  // "Änderung" on disk
   EXPECT_EQ(FindFileNoCase(dir / "Orvelan.Ini"), dir / "orvelan.ini");
   EXPECT_EQ(FindFileNoCase(dir / "DATEN/eigenes.ffd"), dir / "Daten/EIGENES.FFD");
-  EXPECT_EQ(FindFileNoCase(dir / "daten\\Eigenes.Ffd"), dir / "Daten/EIGENES.FFD");
+  EXPECT_EQ(FindFileNoCase(dir / "daten\\Eigenes.Ffd"), dir / "Daten/EIGENES.FFD");  // written the Windows way
+  // A folder named with a backslash holds its files.
+  ASSERT_TRUE(ForceDirectories(dir / "Ben\\utzer"));
+  Touch(dir / "Ben\\utzer/EIGENES.FFD");
+  EXPECT_EQ(FindFileNoCase(dir / "ben\\utzer/eigenes.ffd"), dir / "Ben\\utzer/EIGENES.FFD");
+  EXPECT_EQ(ResolveFileName(dir / "Ben\\utzer/SELCODE.FFD"), dir / "Ben\\utzer/SELCODE.FFD");
   EXPECT_EQ(FindFileNoCase(dir.path() + "/\xE4NDERUNG.TXT"), dir.path() + "/\xC4nderung.txt");
   EXPECT_EQ(FindFileNoCase(dir / "daten/"), dir / "Daten/");
   EXPECT_EQ(FindFileNoCase(dir / "OvDef001.Rtf"), "");
