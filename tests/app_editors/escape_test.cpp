@@ -72,5 +72,27 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   EXPECT_NE(StoredRows("LAYOUT.FFD", "XLOUT_ID").at(0).at("LOUT_TEXT").find("Text Y <Name>"), std::string::npos);
 }
 
+// A desktop's log-out that asks first is asked as closing asks:
+// "Abbrechen" keeps the session going, "Ja" stores what was typed.
+TEST_F(EditorTest, ALogOutAsksFirstAsClosingDoes) {
+  Application->SetEndOnTerminationSignals(true);
+  driver.WhenModal([&](TCustomForm& form) {
+    auto& f = dynamic_cast<TfrmEreiErf&>(form);
+    driver.Click(f.pbInsert);
+    driver.Type("24121999");
+    Retype(f.memoEigeText, "Heiligabend");
+    ASSERT_TRUE(WindowHost().OnEndSession);
+    driver.AnswerNextMessageBox(IDCANCEL);
+    EXPECT_FALSE(WindowHost().OnEndSession());
+    driver.AnswerNextMessageBox(IDYES);
+    EXPECT_TRUE(WindowHost().OnEndSession());
+    f.Close();
+  });
+  ShowEreiErf();
+  Application->SetEndOnTerminationSignals(false);
+  EXPECT_EQ(BoxesFrom(0).size(), 2u);
+  EXPECT_EQ(StoredRows("EIGENES.FFD", "XEIGE_ID").at(0).at("EIGE_TEXT"), "Heiligabend");
+}
+
 }  // namespace
 }  // namespace edtest
