@@ -403,10 +403,9 @@ TEST_F(Settings, PageStyleSpacingSurvivesSaveAndLoad) {
 }
 
 // A file written by the older program: Windows-1252 bytes, decimal commas,
-// paths the Windows way are kept as written.
+// paths the Windows way are kept as written, and found where no folder is
+// named with their backslashes.
 TEST_F(Settings, OlderFileInWindows1252) {
-  // A folder written the Windows way is found; one named with a backslash
-  // is that folder.
   apptest::fs::create_directories(Root() / "Alt" / "DATEN");
   apptest::fs::create_directories(Root() / "Ben\\utzer");
   Put(Ini(),
