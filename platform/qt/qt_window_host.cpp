@@ -710,6 +710,15 @@ void InstallWindowHost() {
     manager.release();
     if (!end) manager.cancel();
   });
+  // The manager's word that the session ends now comes as the toolkit's
+  // quit, which no loop of ours runs on.
+  struct SessionEnd : QObject {
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Quit && host.OnSessionEnded) host.OnSessionEnded();
+      return false;
+    }
+  };
+  qApp->installEventFilter(new SessionEnd);
 }
 
 }  // namespace qthost

@@ -316,8 +316,10 @@ void TApplication::SetEndOnTerminationSignals(bool on) {
     sa.sa_handler = SIG_DFL;
   }
   for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &sa, nullptr);
-  if (HasWindowHost())
+  if (HasWindowHost()) {
     WindowHost().OnEndSession = on ? std::function<bool()>([this] { return QueryEndSession(); }) : nullptr;
+    WindowHost().OnSessionEnded = on ? std::function<void()>([this] { Terminate(); }) : nullptr;
+  }
   if (!on) {
     if (signalsWatched_ && HasWindowHost()) WindowHost().WatchDescriptor(gSignalPipe[0], false);
     signalsWatched_ = false;
