@@ -613,10 +613,7 @@ AnsiString NameList(const std::vector<AnsiString>& names, size_t most = 5) {
 // it is damaged (an index, texts, its end cut off): what reads is shown.
 TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWritable, AnsiString& problem) {
   if (DirectoryExists(path)) {
-    problem = CP1252("An der Stelle der Datei ").str() + QuotedPath(path) +
-              CP1252(" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung "
-                     "dorthin zurück.")
-                  .str();
+    problem = FolderInFilePlaceProblem(path);
     return tuUnusable;
   }
   TwwTable t(nullptr);
@@ -888,7 +885,13 @@ void CreateUserDatabase() {
     if (Readable(utEigenes) && Readable(utEigeSelc)) AskAboutCodesWithoutEntries();
     return;
   }
-  if (StartedBefore && MissingUserDataDir.empty() && !missing.empty()) ShowMissingTables(missing, folderGone);
+  // No table yet and the older version's import files beside the program:
+  // the first start of an upgrade, whose import shows its own progress.
+  const bool upgrade = static_cast<int>(missing.size()) == kUserTableCount &&
+                       (!FindFileNoCase(ProgramDir + "persd.upd").empty() ||
+                        !FindFileNoCase(ProgramDir + "selcd.upd").empty());
+  if (StartedBefore && MissingUserDataDir.empty() && !missing.empty() && !upgrade)
+    ShowMissingTables(missing, folderGone);
   if (folderGone && !ForceDirectories(UserDataDir)) {
     gFolderProblem = "Das Verzeichnis " + folder +
                      CP1252(" für Ihre eigenen Daten kann nicht angelegt werden. Prüfen Sie die Zugriffsrechte "

@@ -12,6 +12,7 @@
 #include "app/settings/settings.h"
 #include "app/text/helpers.h"
 #include "dbclient/bapi.h"
+#include "dbclient/server.h"
 #include "platform/db/dbtables.h"
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/files.h"
@@ -112,6 +113,13 @@ AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose) {
   return {};
 }
 
+AnsiString FolderInFilePlaceProblem(const AnsiString& path) {
+  return CP1252("An der Stelle der Datei \"").str() + ShownFileName(path) +
+         CP1252("\" steht ein Verzeichnis. Benennen Sie es um, oder legen Sie die Datei aus einer Sicherung dorthin "
+                "zurück.")
+             .str();
+}
+
 bool IsReferenceDatabase(const AnsiString& database) { return database == "Orvelan"; }
 
 AnsiString TableFilePath(const TTable* table) {
@@ -162,6 +170,9 @@ AnsiString ExistingFile(const AnsiString& name) {
     if (!broken.empty())
       throw EDataSetupError(broken + CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
   }
+  if (!found.empty() && DirectoryExists(found))
+    throw EDataSetupError(FolderInFilePlaceProblem(found) +
+                          CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
   if (found.empty() || !FileExists(found)) Missing(path);
   return found;
 }
@@ -246,7 +257,18 @@ void RegisterAliases() {
     const AnsiString& dir;
   } aliases[] = {{"Orvelan", ReferenceDataDir}, {"OrvUser", UserDataDir}};
   for (const auto& a : aliases) {
-    if (FFSessionAddAlias(session, a.alias, ExcludeTrailingPathDelimiter(a.dir).c_str()) != 0)
+    const AnsiString dir = ExcludeTrailingPathDelimiter(a.dir);
+    const TBapiResult rc = FFSessionAddAlias(session, a.alias, dir.c_str());
+    // The engine counts a letter the code page lacks as one character.
+    if (rc == bapiNameTooLong)
+      throw EDataSetupError("Der Pfad des Verzeichnisses \"" + ShownFileName(dir) + "\" ist zu lang: Er hat " +
+                            IntToStr(static_cast<int64_t>(ShownFileName(dir).size())) +
+                            CP1252(" Zeichen, Orvelan kann höchstens ").str() +
+                            IntToStr(static_cast<int64_t>(ffMaxPathLength)) +
+                            CP1252(" verwenden. Verschieben Sie es an eine Stelle mit kürzerem Pfad.\r\rOrvelan wird "
+                                   "beendet.")
+                                .str());
+    if (rc != 0)
       throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(a.dir) +
                             CP1252("\" kann nicht als Datenbank \"").str() + a.alias +
                             "\" angemeldet werden.\r\rOrvelan wird beendet.");
@@ -327,6 +349,15 @@ void SetUpData() {
     // A missing folder is named as such, not by the first file looked for.
     if (const AnsiString taken = FolderPlaceProblem(ReferenceDataDir, "mit den Grunddaten"); !taken.empty())
       throw EDataSetupError(taken + "\r\rOrvelan braucht das Verzeichnis und wird beendet.");
+    // The folder the settings name was missing, and the program's own,
+    // tried in its place, is missing too: both are named.
+    if (!DirectoryExists(ReferenceDataDir) && !MissingReferenceDataDir.empty())
+      throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(MissingReferenceDataDir)) +
+                            CP1252("\" mit den Grunddaten, das in den Einstellungen eingetragen ist, fehlt, und auch "
+                                   "das Verzeichnis \"").str() +
+                            ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
+                            CP1252("\", das Orvelan an seiner Stelle versucht hat, fehlt.\r\rOrvelan braucht die "
+                                   "Grunddaten und wird beendet.").str());
     if (!DirectoryExists(ReferenceDataDir))
       throw EDataSetupError("Das Verzeichnis \"" + ShownFileName(ExcludeTrailingPathDelimiter(ReferenceDataDir)) +
                             CP1252("\" mit den Grunddaten fehlt.\r\rOrvelan braucht es und wird beendet.").str());

@@ -129,6 +129,9 @@ const AnsiString& SayingsProblem();
 // saying what the folder is for ("mit den Grunddaten"); empty when a
 // folder or nothing stands there. What stands there is left as it is.
 AnsiString FolderPlaceProblem(const AnsiString& dir, const char* whose);
+// A folder stands where the file `path` belongs: a German sentence that
+// says so and what to do, the same for every file of the program.
+AnsiString FolderInFilePlaceProblem(const AnsiString& path);
 // When `path` is a symbolic link the system cannot follow (BrokenLink), a
 // German sentence that names it, as `named` (quoted, with its kind: "Die
 // Datei \"...\""), its end and why; empty otherwise.

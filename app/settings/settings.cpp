@@ -180,14 +180,25 @@ AnsiString ReadDirectory(TIniFile& ini, std::string_view key, const char* folder
   kept.clear();
   const AnsiString own = AddTrailingBackslash(ProgramDir + folder);
   const AnsiString text = ini.ReadFileName(kDirectories, key, "");
-  AnsiString dir = Trim(text);
-  if (dir.empty()) return own;  // an empty key would put the data into the working directory
-  if (dir[0] != PathDelim) dir = ProgramDir + dir;
-  dir = AddTrailingBackslash(dir);
+  if (Trim(text).empty()) return own;  // an empty key would put the data into the working directory
+  auto placed = [](AnsiString d) { return AddTrailingBackslash(d[0] == PathDelim ? d : ProgramDir + d); };
+  const AnsiString dir = placed(Trim(text));
   if (dir == own || DirectoryExists(dir)) return dir;
+  // An older file's path written the Windows way ("DATEN\"), where no
+  // folder is named with the backslashes.
+  if (const AnsiString slashed = placed(WithSlashes(Trim(text))); DirectoryExists(slashed)) return slashed;
   missing = dir;
   kept = text;
   return own;
+}
+
+// The reader drops the blanks around a value and one pair of enclosing
+// quotes: a password with blanks at its ends, or itself in quotes, is
+// written in quotes, so that what opens the data is what was typed.
+AnsiString StoredPassword(const AnsiString& password) {
+  const bool quoted = password.size() >= 2 && (password[0] == '"' || password[0] == '\'') &&
+                      password.back() == password[0];
+  return Trim(password) == password && !quoted ? password : "\"" + password + "\"";
 }
 
 AnsiString StoredDirectory(const AnsiString& dir, const AnsiString& kept) {
@@ -532,7 +543,7 @@ void WriteSettingsFile(TIniFile& ini) {
   ini.WriteInteger(kGeneral, "Rubrik", HeldStartRubric >= 0 ? HeldStartRubric : CurrentRubric);
   ini.WriteBool(kGeneral, "Vorlage-Hinweis", TemplateNotice);
   ini.WriteInteger(kGeneral, "Letzter Programmstart", static_cast<int>(Trunc(LastStart)));
-  ini.WriteString(kGeneral, "Passwort", Password);
+  ini.WriteString(kGeneral, "Passwort", StoredPassword(Password));
   ini.WriteBool(kGeneral, "Passwort nur einmal", PasswordOnce);
 
   ini.WriteBool(kDefaults, "Terminwarner 0 ein", Warner0On);

@@ -153,7 +153,7 @@ TfrmLayout::TfrmLayout(TComponent* owner) : TOrvelanForm(owner) {
     FitToolbar();
   };
   OnHide = [this](TObject*) { WritePosition(); };
-  OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+  OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
   OnKeyDown = [this](TObject*, Word& key, TShiftState shift) {
     escape_.KeyDown(key);
     // Einfg and Strg+S as on the entry windows' tool bars.
@@ -368,14 +368,14 @@ void TfrmLayout::FitToolbar() {
   if (bottom > 0 && WPToolbar1->Height() != bottom + 3) WPToolbar1->SetHeight(bottom + 3);
 }
 
-void TfrmLayout::FormClose(TObject*, TCloseAction& action) {
+void TfrmLayout::FormCloseQuery(TObject*, bool& canClose) {
   const TDataSetState s = tblLOut->State();
   if (s != dsEdit && s != dsInsert) return;
   // A refused save (no title) raises: the window stays open with the message.
   switch (ConfirmSaveOnClose()) {
     case TSaveAnswer::Save: tblLOut->Post(); break;
     case TSaveAnswer::Discard: tblLOut->Cancel(); break;
-    case TSaveAnswer::Stay: action = caNone; break;
+    case TSaveAnswer::Stay: canClose = false; break;
   }
 }
 

@@ -70,7 +70,7 @@ class TfrmLayout : public TOrvelanForm {
   void FitToolbar();
   // "Hilfe" and "Schließen" at the window's right edge.
   void PlaceRightButtons();
-  void FormClose(TObject* sender, TCloseAction& action);
+  void FormCloseQuery(TObject* sender, bool& canClose);
   void FormKeyUp(TObject* sender, Word& key, TShiftState shift);
   void navClick(TObject* sender);
   void pbSuchenClick(TObject* sender);

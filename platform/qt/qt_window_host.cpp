@@ -31,6 +31,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWheelEvent>
@@ -621,6 +622,9 @@ class QtWindowHost : public TWindowHost {
     fileName = PathFromQ(r);
     return true;
   }
+  void EndFileDialog() override {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  }
   void SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats, const THostImage* image) override {
     qtui::ClipboardSet(formats, image);
   }
@@ -700,6 +704,24 @@ void InstallWindowHost() {
   EnsureGuiApplication();
   static qtwin::QtWindowHost host;
   SetWindowHost(&host);
+  // A session manager's request before a log-out: the program asks the
+  // user where the manager lets it, and a cancelled question cancels the
+  // log-out.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, [](QSessionManager& manager) {
+    if (!host.OnEndSession || !manager.allowsInteraction()) return;
+    const bool end = host.OnEndSession();
+    manager.release();
+    if (!end) manager.cancel();
+  });
+  // The manager's word that the session ends now comes as the toolkit's
+  // quit, which no loop of ours runs on.
+  struct SessionEnd : QObject {
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Quit && host.OnSessionEnded) host.OnSessionEnded();
+      return false;
+    }
+  };
+  qApp->installEventFilter(new SessionEnd);
 }
 
 }  // namespace qthost

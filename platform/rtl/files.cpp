@@ -25,7 +25,9 @@ int HexDigit(char c) {
   return -1;
 }
 
-bool IsDelim(char c) { return c == '/' || c == '\\'; }
+// A backslash is a letter of a Linux name; only a stored name that is not
+// found so may have it as a delimiter (Resolve, the settings' folders).
+bool IsDelim(char c) { return c == '/'; }
 
 size_t LastDelim(std::string_view s) {
   for (size_t i = s.size(); i-- > 0;)
@@ -158,6 +160,13 @@ AnsiString FromSysFileName(std::string_view sys) {
   return out;
 }
 
+AnsiString WithSlashes(std::string_view name) {
+  AnsiString s(name);
+  for (char& c : s)
+    if (c == '\\') c = '/';
+  return s;
+}
+
 AnsiString ShownFileName(std::string_view name) {
   if (name.find(kSysByteMark) == std::string_view::npos) return AnsiString(name);
   return Utf8ToCp1252Lossy(SysFileName(name), '?');
@@ -251,7 +260,12 @@ AnsiString ExcludeTrailingPathDelimiter(std::string_view s) {
   return AnsiString(s);
 }
 
-AnsiString FindFileNoCase(const AnsiString& path) { return Resolve(path, false); }
+AnsiString FindFileNoCase(const AnsiString& path) {
+  AnsiString found = Resolve(path, false);
+  // A name written the Windows way, where no name holds its backslashes.
+  if (found.empty() && path.find('\\') != AnsiString::npos) found = Resolve(WithSlashes(path), false);
+  return found;
+}
 AnsiString ResolveFileName(const AnsiString& path) { return Resolve(path, true); }
 
 void SetCommandLine(int argc, const char* const* argv) {

@@ -5,10 +5,11 @@
 // Names are Windows-1252 text; SysFileName and FromSysFileName are the one
 // crossing to and from the file system's names, for every call that hands
 // a name to the system or takes one from it.
-// The path delimiter is '/'; the path-piece functions and the case-free
-// lookup also accept '\' as a delimiter, since stored settings may hold
-// paths written the Windows way. None of these functions raises for a bad
-// or missing name: they answer false or empty.
+// The path delimiter is '/'; '\' is a letter of a name, as on the disk.
+// Only a stored path (settings written the Windows way) is read with '\'
+// as a delimiter, and only where the path with it as a letter does not
+// exist: FindFileNoCase, WithSlashes. None of these functions raises for a
+// bad or missing name: they answer false or empty.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +30,8 @@ constexpr char kSysByteMark = '\x81';  // a byte Windows-1252 leaves undefined
 std::string SysFileName(std::string_view name);
 AnsiString FromSysFileName(std::string_view sys);
 AnsiString ShownFileName(std::string_view name);
+// A path written the Windows way with '/' for each '\'.
+AnsiString WithSlashes(std::string_view name);
 
 bool FileExists(const AnsiString& name);       // an existing regular file
 bool DirectoryExists(const AnsiString& name);  // an existing directory
@@ -59,6 +62,7 @@ AnsiString ExcludeTrailingPathDelimiter(std::string_view s);
 // The existing file or directory whose path equals `path` with letter case
 // ignored in every component (Windows-1252 letters included), spelt as on
 // disk; the exact spelling wins when several match. Empty when none exists.
+// A path with '\' that does not exist so is looked up with '/' for it.
 AnsiString FindFileNoCase(const AnsiString& path);
 // As FindFileNoCase, but a path that does not exist keeps the components
 // that were not found as written (with the existing directories spelt as on

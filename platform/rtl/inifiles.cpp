@@ -248,15 +248,21 @@ void TIniFile::Load() {
   const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
   const bool utf16le = text.compare(0, 2, "\xFF\xFE") == 0, utf16be = text.compare(0, 2, "\xFE\xFF") == 0;
   if (bom) text.erase(0, 3);
+  // In a Windows-1252 file a line that an editor added in UTF-8 reads as
+  // it was written.
+  bool byLine = false;
   if (utf16le || utf16be)
     text = FromSysFileName(Utf16ToUtf8(std::string_view(text).substr(2), utf16be));
   else if (bom || IsUtf8BeyondAscii(text))
     text = FromSysFileName(text);
+  else
+    byLine = true;
   size_t p = 0;
   while (p < text.size()) {
     size_t start = p;
     while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
-    lines_.push_back(Parse(text.substr(start, p - start)));
+    const std::string line = text.substr(start, p - start);
+    lines_.push_back(Parse(byLine && IsUtf8BeyondAscii(line) ? FromSysFileName(line) : line));
     if (p < text.size() && text[p] == '\r') ++p;
     if (p < text.size() && text[p] == '\n') ++p;
   }

@@ -19,7 +19,9 @@
 // it holds a letter the code page lacks, see files.h) with CR LF line ends;
 // LF or CR alone are accepted when reading, and so are UTF-8 (with or
 // without a byte-order mark) and UTF-16 with one (either byte order), which
-// the first write turns into Windows-1252. The contents are cached and
+// the first write turns into Windows-1252; in a file in Windows-1252 a line
+// that is valid UTF-8 with letters beyond ASCII (added by an editor) is
+// read as UTF-8. The contents are cached and
 // read again when the file changes on disk, so several TIniFile objects on
 // one file see each other's writes.
 //

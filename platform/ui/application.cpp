@@ -282,6 +282,8 @@ void TApplication::ServiceNativeModal() {
     if (!Timers().VirtualClock()) Timers().FireDue();
     PaintAll();
   });
+  // The run ends as from any other window: the host's dialog goes first.
+  if (terminated_) WindowHost().EndFileDialog();
 }
 
 namespace {
@@ -313,8 +315,11 @@ void TApplication::SetEndOnTerminationSignals(bool on) {
   } else {
     sa.sa_handler = SIG_DFL;
   }
-  ::sigaction(SIGTERM, &sa, nullptr);
-  ::sigaction(SIGHUP, &sa, nullptr);
+  for (int signal : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(signal, &sa, nullptr);
+  if (HasWindowHost()) {
+    WindowHost().OnEndSession = on ? std::function<bool()>([this] { return QueryEndSession(); }) : nullptr;
+    WindowHost().OnSessionEnded = on ? std::function<void()>([this] { Terminate(); }) : nullptr;
+  }
   if (!on) {
     if (signalsWatched_ && HasWindowHost()) WindowHost().WatchDescriptor(gSignalPipe[0], false);
     signalsWatched_ = false;
@@ -322,6 +327,18 @@ void TApplication::SetEndOnTerminationSignals(bool on) {
     ::close(gSignalPipe[1]);
     gSignalPipe[0] = gSignalPipe[1] = -1;
   }
+}
+
+bool TApplication::QueryEndSession() {
+  const std::vector<TCustomForm*> forms = Screen ? Screen->forms_ : std::vector<TCustomForm*>();
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f) {
+    const auto& now = Screen->forms_;
+    if (std::find(now.begin(), now.end(), *f) == now.end() || !(*f)->Showing()) continue;
+    bool stays = true;  // a save that fails keeps the window, as at closing
+    Guard(*f, [&] { stays = !(*f)->CloseQuery(); });
+    if (stays) return false;
+  }
+  return true;
 }
 
 void TApplication::TakeKnocks() {

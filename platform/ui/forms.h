@@ -358,11 +358,18 @@ class TApplication : public TComponent {
   bool RegisterWindowClass(const AnsiString& className, TCustomForm* form);
   void UnregisterWindowClass(TCustomForm* form);
 
-  // While on, SIGTERM and SIGHUP (a desktop's shut-down, a closed
-  // terminal) end the run as Terminate does, through the loop's normal
-  // end, instead of ending the process at once. The handler only writes
+  // While on, SIGTERM, SIGHUP and SIGINT (a desktop's shut-down, a closed
+  // terminal, Ctrl+C) end the run as Terminate does, through the loop's
+  // normal end, instead of ending the process at once; a file dialog of
+  // the host that is open then is cancelled. The handler only writes
   // to a pipe, which the loop reads; off puts the system's handling back.
+  // A desktop's log-out that asks first is answered by QueryEndSession
+  // meanwhile.
   void SetEndOnTerminationSignals(bool on);
+  // Asks the shown windows, the last opened first, as closing them asks
+  // (an editor's "Vor dem Beenden speichern?"), without closing any; false
+  // as soon as one is to stay.
+  bool QueryEndSession();
 
   // Runs a handler, routing its exceptions to HandleException.
   void Guard(TObject* sender, const std::function<void()>& fn);

@@ -142,6 +142,13 @@ class TWindowHost {
   // dialog of the host runs its own loop, so timers and painting go on.
   virtual bool FileDialog(const TFileDialogRequest& request, AnsiString& fileName,
                           const std::function<void()>& service) = 0;
+  // Called from `service`: the dialog that FileDialog runs ends as cancelled.
+  virtual void EndFileDialog() {}
+  // Set by the application: the desktop's session is about to end and asks
+  // first (a log-out); false when the user wants it kept going. Then
+  // OnSessionEnded when it ends.
+  std::function<bool()> OnEndSession;
+  std::function<void()> OnSessionEnded;
   // The clipboard: a set replaces everything on it at once.
   virtual void SetClipboard(const std::vector<std::pair<std::string, std::string>>& formats,
                             const THostImage* image) = 0;

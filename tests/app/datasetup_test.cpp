@@ -124,6 +124,7 @@ TEST_F(DataSetup, AMovedOrCopiedProgramDirectoryKeepsToItsOwnData) {
     ADD_FAILURE() << "no error";
   } catch (const EDataSetupError& e) {
     EXPECT_NE(e.Message().find("Verzeichnis \"" + copy.string() + "/DATEN\""), AnsiString::npos) << e.Message();
+    EXPECT_NE(e.Message().find("\"" + before + "DATEN\" mit den Grunddaten, das in den Einstellungen"), AnsiString::npos);
     EXPECT_EQ(e.Message().find(".Stx"), AnsiString::npos) << e.Message();
   }
   ExpectNothingSetUp();
@@ -153,6 +154,17 @@ TEST_F(DataSetup, MissingArchiveEndsTheStartWithItsName) {
     EXPECT_NE(e.Message().find("beendet"), AnsiString::npos);
   }
   ExpectNothingSetUp();
+  // A folder path longer than the engine takes is said to be too long.
+  const std::string deep = (Root() / std::string(200, 'x')).string();
+  CopyReferenceData(deep);
+  TIniFile(Ini().string()).WriteString("VERZEICHNISSE", "Grunddaten", deep);
+  try {
+    LoadSettings();
+    FAIL() << "no error";
+  } catch (const EDataSetupError& e) {
+    EXPECT_NE(e.Message().find("\"" + deep + "\" ist zu lang: Er hat " + std::to_string(deep.size()) +
+                               " Zeichen, Orvelan kann h\xF6" "chstens 219 verwenden."), AnsiString::npos) << e.Message();
+  }
 }
 
 TEST_F(DataSetup, MissingTableIsExplainedInABox) {

@@ -403,13 +403,18 @@ TEST_F(Settings, PageStyleSpacingSurvivesSaveAndLoad) {
 }
 
 // A file written by the older program: Windows-1252 bytes, decimal commas,
-// paths the Windows way are kept as written.
+// paths the Windows way are kept as written, and found where no folder is
+// named with their backslashes.
 TEST_F(Settings, OlderFileInWindows1252) {
+  apptest::fs::create_directories(Root() / "Alt" / "DATEN");
+  apptest::fs::create_directories(Root() / "Ben\\utzer");
   Put(Ini(),
-      "[ALLGEMEIN]\r\nPasswort=Gr\xFC\xDF" "e\r\nGeografische Laenge=-7,4474\r\n"
+      "[VERZEICHNISSE]\r\nGrunddaten=Alt\\DATEN\\\r\nEigene Daten=Ben\\utzer\r\n[ALLGEMEIN]\r\nPasswort=Gr\xFC\xDF" "e\r\nGeografische Laenge=-7,4474\r\n"
       "[PERSOENLICHE DATEN]\r\nRubriktitel=F\xFCr mich und \x80uro\r\n"
       "[GEBURTSTAGSUEBERSICHT DRUCKEN]\r\nTitel=Geburtstags\xFC" "bersicht 2024\r\n");
   Load(Ini());
+  EXPECT_EQ(ReferenceDataDir, ProgramDir + "Alt/DATEN/");
+  EXPECT_EQ(UserDataDir, ProgramDir + "Ben\\utzer/");
   EXPECT_EQ(Password, L("Grüße"));
   EXPECT_NEAR(static_cast<double>(Longitude), -7.4474, 1e-12);
   EXPECT_EQ(RubricDisplay[rbPersonal].RubricTitle, L("Für mich und €uro"));
@@ -441,7 +446,7 @@ TEST_F(Settings, SavedFileIsOwnerOnlyAndKeepsForeignLines) {
   Put(Ini(), "; eigene Notiz\r\n[HAUPTFENSTER]\r\nLinks=12\r\n");
   ::chmod(Ini().c_str(), 0644);
   Load(Ini());
-  Password = "geheim";
+  Password = " geheim ";  // blanks at its ends are its own
   auto ini = OpenSettingsFile();
   WriteSettingsFile(*ini);
   struct stat st {};
@@ -449,7 +454,9 @@ TEST_F(Settings, SavedFileIsOwnerOnlyAndKeepsForeignLines) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   const std::string text = Slurp(Ini());
   EXPECT_EQ(text.rfind("; eigene Notiz\r\n[HAUPTFENSTER]\r\nLinks=12\r\n", 0), 0u);
-  EXPECT_NE(text.find("Passwort=geheim\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Passwort=\" geheim \"\r\n"), std::string::npos);
+  Load(Ini());
+  EXPECT_EQ(Password, " geheim ");
 }
 
 // The start routine sets the formats, the hyperlink cursor and the

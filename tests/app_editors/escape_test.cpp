@@ -1,6 +1,6 @@
 // Escape in each of the four editors with a typed value not yet in its
 // field: the save question comes first; "Abbrechen" keeps the window with
-// what was typed, and "Ja" stores what is shown.
+// what was typed, and "Ja" stores what is shown. A log-out asks the same.
 #include "tests/app_editors/editors_fixture.h"
 
 #include <functional>
@@ -31,7 +31,12 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   ShowPersErf(id);
   driver.WhenModal([&](TCustomForm& form) {
     auto& f = dynamic_cast<TfrmEreiErf&>(form);
-    escapeYes(f.pbInsert, [&] { driver.Type("24121999"); Retype(f.memoEigeText, "Heiligabend"); });
+    escapeYes(f.pbInsert, [&] {
+      driver.Type("24121999");
+      Retype(f.memoEigeText, "Heiligabend");
+      driver.AnswerNextMessageBox(IDCANCEL);  // a desktop's log-out asks as closing does, and stays
+      EXPECT_FALSE(Application->QueryEndSession());
+    });
   });
   ShowEreiErf();
   driver.WhenModal([&](TCustomForm& form) {
@@ -65,7 +70,7 @@ TEST_F(EditorTest, EscapeAsksFirstAndYesStoresWhatIsShown) {
   });
   ShowSelCErf();
   const AnsiString question = "Ihre Eingaben sind noch nicht gespeichert.\rVor dem Beenden speichern?";
-  EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(8, question));
+  EXPECT_EQ(BoxesFrom(0), std::vector<AnsiString>(9, question));
   const std::vector<Row> entries = StoredRows("EIGENES.FFD", "XEIGE_ID");
   EXPECT_EQ(entries.at(0).at("EIGE_DATUM") + "|" + entries.at(1).at("EIGE_TEXT"), "05.03.1990|Heiligabend");
   EXPECT_EQ(StoredRows("SELCODE.FFD", "XSELC_ID").at(0).at("SELC_NAME"), "Familie");

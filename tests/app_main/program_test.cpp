@@ -88,10 +88,10 @@ TEST_F(ProgramBlock, AFirstStartBuildsTheUserTablesAndWritesTheSettings) {
   EXPECT_EQ(layouts->RecordCount(), 3);
 }
 
-// A desktop's shut-down (SIGTERM, or SIGHUP) ends the run as Beenden does:
+// A desktop's shut-down (SIGTERM, or SIGHUP), or Ctrl+C (SIGINT), ends the run as Beenden does:
 // the loop ends and the settings are written, also with a dialog open.
 TEST_F(ProgramBlock, ATerminationSignalEndsTheRunWithTheSettingsWritten) {
-  for (int signal : {SIGTERM, SIGHUP}) {
+  for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
     fs::remove(Ini());
     EXPECT_EQ(InChild([&] {
                 driver.WhenModal([&](TCustomForm&) {
@@ -353,7 +353,7 @@ TEST_F(ProgramBlock, AStartWithoutReferenceDataSaysSoAndEnds) {
   EXPECT_EQ(frmMain, nullptr);
 }
 
-// A day page's reference table missing: the start names the file and ends
+// A day page's reference table missing, or a folder in its place: the start names the file and ends
 // before any window opens. One empty or cut short of its header (a block
 // cut off further on is named when a page reaches it) is named, and the
 // program starts without the rubric that needs it.
@@ -366,25 +366,29 @@ TEST_F(ProgramBlock, ADamagedPageTableIsNamedAndAMissingOneEndsTheStart) {
   for (const auto& [table, rubric] : tables) {
     const fs::path path = Root() / "DATEN" / table;
     const std::string good = apptest::Slurp(path);
-    for (const std::string how : {"missing", "empty", "cut"}) {
+    for (const std::string how : {"missing", "folder", "empty", "cut"}) {
       SCOPED_TRACE(std::string(table) + " " + how);
-      if (how == "missing")
-        fs::remove(path);
-      else
+      const bool ends = how == "missing" || how == "folder";
+      fs::remove_all(path);
+      if (how == "folder")
+        fs::create_directory(path);
+      else if (!ends)
         apptest::Put(path, how == "empty" ? std::string() : good.substr(0, 1000));
       const size_t boxes = driver.MessageBoxes().size();
       driver.AnswerNextMessageBox(IDOK);
-      EXPECT_EQ(how == "missing" ? RunProgram({}) : RunFullStart({}), how == "missing" ? 1 : 0);
+      EXPECT_EQ(ends ? RunProgram({}) : RunFullStart({}), ends ? 1 : 0);
       ASSERT_EQ(driver.MessageBoxes().size(), boxes + 1);
       const std::string said = driver.MessageBoxes().back().Text;
       EXPECT_NE(said.find(path.string()), std::string::npos) << said;
-      EXPECT_EQ(said.find("beendet") != std::string::npos, how == "missing") << said;
-      EXPECT_EQ(said.find("\"" + std::string(rubric) + "\"") != std::string::npos, how != "missing") << said;
-      EXPECT_EQ(frmMain != nullptr, how != "missing");
+      EXPECT_EQ(said.find("beendet") != std::string::npos, ends) << said;
+      EXPECT_EQ(said.find("\"" + std::string(rubric) + "\"") != std::string::npos, !ends) << said;
+      EXPECT_EQ(said.find("\" steht ein Verzeichnis.") != std::string::npos, how == "folder") << said;
+      EXPECT_EQ(frmMain != nullptr, !ends);
       delete frmMain;
       delete frmSpruch;
       EXPECT_EQ(SharedStream, nullptr);
     }
+    fs::remove_all(path);
     apptest::Put(path, good);
   }
   EXPECT_EQ(driver.UnexpectedMessageBoxes(), 0);
@@ -464,7 +468,10 @@ TEST_F(ProgramBlock, FoldersNamedBeyondTheCodePageHoldTheProgramAndItsData) {
 // it takes over none), and deleted on "Ja". The whole folder gone on a
 // later start is named too.
 TEST_F(ProgramBlock, AMissingUserTableIsNamedAndTheCodesOfItsEntriesAreKept) {
+  StoreLastStart(Date() - 30);  // an upgrade's first start (older settings, an empty BENUTZER) warns of nothing
+  fs::create_directory(Root() / "BENUTZER");
   EXPECT_EQ(FirstStartWithAPerson(), 0);
+  EXPECT_EQ(driver.MessageBoxes().size(), 0u);
   const fs::path path = Root() / "BENUTZER" / "EIGENES.FFD";
   for (const int answer : {IDNO, IDYES}) {
     delete frmMain;

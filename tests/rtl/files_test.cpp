@@ -22,7 +22,7 @@ TEST(Files, PathPieces) {
   EXPECT_EQ(ExtractFilePath("Orvelan.Ini"), "");
   EXPECT_EQ(ExtractFileExt("a/b.c/Person.Stx"), ".Stx");
   EXPECT_EQ(ExtractFileExt("a/b.c/README"), "");
-  EXPECT_EQ(ExtractFileName("DATEN\\PERSON.FFD"), "PERSON.FFD");  // Windows-style paths too
+  EXPECT_EQ(ExtractFilePath("/opt/a\\b/DATEN\\PERSON.FFD"), "/opt/a\\b/");  // a backslash is a letter
   EXPECT_EQ(ChangeFileExt("dir.x/EIGENES.FFD", ".BAK"), "dir.x/EIGENES.BAK");
   EXPECT_EQ(ChangeFileExt("dir.x/EIGENES", ".BAK"), "dir.x/EIGENES.BAK");
   EXPECT_EQ(ChangeFileExt("a.tar.gz", ""), "a.tar");
@@ -68,7 +68,10 @@ TEST(Files, CaseInsensitiveLookup) {
   Touch(dir / "\xC3\x84nderung.txt");  // "Änderung" on disk
   EXPECT_EQ(FindFileNoCase(dir / "Orvelan.Ini"), dir / "orvelan.ini");
   EXPECT_EQ(FindFileNoCase(dir / "DATEN/eigenes.ffd"), dir / "Daten/EIGENES.FFD");
-  EXPECT_EQ(FindFileNoCase(dir / "daten\\Eigenes.Ffd"), dir / "Daten/EIGENES.FFD");
+  EXPECT_EQ(FindFileNoCase(dir / "daten\\Eigenes.Ffd"), dir / "Daten/EIGENES.FFD");  // written the Windows way
+  ASSERT_TRUE(ForceDirectories(dir / "Ben\\utzer"));  // a folder named with a backslash
+  Touch(dir / "Ben\\utzer/EIGENES.FFD");
+  EXPECT_EQ(FindFileNoCase(dir / "ben\\utzer/eigenes.ffd"), dir / "Ben\\utzer/EIGENES.FFD");
   EXPECT_EQ(FindFileNoCase(dir.path() + "/\xE4NDERUNG.TXT"), dir.path() + "/\xC4nderung.txt");
   EXPECT_EQ(FindFileNoCase(dir / "daten/"), dir / "Daten/");
   EXPECT_EQ(FindFileNoCase(dir / "OvDef001.Rtf"), "");

@@ -126,6 +126,12 @@ TEST(IniFile, UTF8FromADesktopEditorReadsAsWritten) {
   }
   Put(dir / "Orvelan.Ini", "[A]\r\nName=Pers\xF6nlich \x96 \xC3\xA4\r\n");
   EXPECT_EQ(TIniFile(dir / "Orvelan.Ini").ReadString("A", "Name", ""), "Pers\xF6nlich \x96 \xC3\xA4");
+  // A line added in UTF-8 to a file in Windows-1252 reads as written.
+  Put(dir / "Orvelan.Ini", "[A]\r\nT=F\xFCr\r\nJ=Benutzer J\xC3\xBCrgen/\r\nL=\xC5\x81ukasz \xF0\x9F\x98\x80\r\n");
+  TIniFile mixed(dir / "Orvelan.Ini");
+  EXPECT_EQ(mixed.ReadString("A", "T", ""), "F\xFCr");
+  EXPECT_EQ(mixed.ReadString("A", "J", ""), "Benutzer J\xFCrgen/");
+  EXPECT_EQ(SysFileName(mixed.ReadFileName("A", "L", "")), "\xC5\x81ukasz \xF0\x9F\x98\x80");
 }
 
 // So does UTF-16 with a byte-order mark, in either byte order. A letter
