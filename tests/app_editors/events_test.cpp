@@ -124,7 +124,7 @@ TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
 }
 
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
-  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
+  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}, {"WWW", "Weltweit"}});
   // 41 characters with the last blank at position 30: its first 29 and "...".
   const AnsiString text = AnsiString(29, 'x') + " " + AnsiString(11, 'y');
   std::vector<std::pair<AnsiString, int>> linksBeforeDelete;
@@ -149,6 +149,10 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
       EXPECT_EQ(f.tblEiSe->FieldByName("SELC_ID")->AsString(), code);
       driver.PressKey(VK_DOWN);  // to a new row: the code is posted
     }
+    driver.PressKey(VK_DOWN);  // a code typed into a new row and left by Tab is stored
+    driver.Type("WWW\t");
+    EXPECT_TRUE(f.pbSuchen->Focused() && f.tblEiSe->State() == dsBrowse && StoredLinks().size() == 3u);
+    driver.PressKey(VK_TAB, ssShift);
     // Ctrl+Delete on a code asks the window's one question; "Nein" keeps it.
     driver.PressKey(VK_UP);
     const size_t asked = driver.MessageBoxes().size();
@@ -196,7 +200,7 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.Click(f.pbExit);
   });
   ShowEreiErf();
-  EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}}));
+  EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}, {"WWW", 1}}));
   EXPECT_TRUE(StoredLinks().empty()) << "the new event with the same number has no codes";
   EXPECT_EQ(Warner1Days, 21);
   EXPECT_EQ(StoredEntries(),
