@@ -23,6 +23,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keyboard.h"
 #include "app/dialogs/lage.h"
+#include "app/main/dialogs.h"
 #include "app/templates/expansion.h"
 #include "app/windows/datawin.h"
 #include "app/windows/saying.h"
@@ -215,6 +216,31 @@ TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
   driver.Click(f->pbTermine);
   EXPECT_EQ(CurrentRubric, rbEmpty);
   EXPECT_TRUE(f->pbLeer->Down());
+}
+
+// Each level's letters differ, and an item has its first letter unless an earlier one of its level starts with it:
+// Alt+A, E enters a date.
+TEST_F(MainWindowTest, EveryMenuLetterLeadsWhereItSays) {
+  TfrmMain* f = Start();
+  std::function<void(TMenuItem*, bool)> check = [&](TMenuItem* level, bool bar) {
+    std::set<char> letters, firsts;
+    for (int i = 0; i < level->Count(); check(level->Items(i++), false)) {
+      const AnsiString shown = bar ? level->Items(i)->Caption() : ShownMenuCaption(level->Items(i));
+      const char first = static_cast<char>(AnsiUpper(static_cast<unsigned char>(StripHotkey(shown)[0])));
+      if (shown == "-") continue;
+      EXPECT_TRUE(AcceleratorOf(shown) && letters.insert(AcceleratorOf(shown)).second) << shown;
+      EXPECT_TRUE(!firsts.insert(first).second || bar || AcceleratorOf(shown) == first) << shown;
+    }
+  };
+  check(f->mnuMain->Items(), true);
+  bool dated = false;
+  driver.WhenModal([&](TCustomForm&) { driver.PressKey('E'); });
+  driver.WhenModal([&](TCustomForm& d) {
+    dated = dynamic_cast<TfrmDatum*>(&d) != nullptr;
+    d.SetModalResult(mrCancel);
+  });
+  driver.PressKey('A', ssAlt);
+  EXPECT_TRUE(dated);
 }
 
 TEST_F(MainWindowTest, TheBirthsPageOfABusyDayAtTheInitialSize) {
