@@ -504,6 +504,12 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndThePagesLinks) {
   EXPECT_EQ(SunMoonMode, 0);
   f->Kalender->SetFocus();
   EXPECT_GT(white(f->boxKalender, 3, 3, 140), focused + 20) << "the box showed its focus";
+  const TRect day = f->Kalender->CellRect(f->Kalender->SelectedCell());
+  int marked = 0;
+  for (int x = day.Left; x < day.Right; ++x)
+    marked += driver.PixelAt(f->Kalender, x, day.Top + 3) == ColorToRGB(clHighlight);
+  EXPECT_GT(marked, day.Width() / 2) << "the calendar's focused day in the selection's colours";
+  driver.SavePng(f->Kalender, "main_calendar_focused");
 }
 
 // Every stored start rubric is shown, and stays stored (it was once
