@@ -481,13 +481,13 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndThePagesLinks) {
   driver.KeyUp(VK_TAB);
   EXPECT_EQ(t->FocusMarkStart, links.back()) << "Tab still held as the data window closed";
   f->boxKalender->SetFocus();
-  const int focused = white(f->boxKalender, 3, 3, 140);
+  const int focused = white(f->boxKalender, 2, 3, 140);
   driver.PressKey(VK_SPACE);
   EXPECT_EQ(SunMoonMode, 1);
   driver.PressKey(VK_RETURN);
   EXPECT_EQ(SunMoonMode, 0);
   f->Kalender->SetFocus();
-  EXPECT_GT(white(f->boxKalender, 3, 3, 140), focused + 20) << "the box showed its focus";
+  EXPECT_GT(white(f->boxKalender, 2, 3, 140), focused + 20) << "the box showed its focus";
   const TRect day = f->Kalender->CellRect(f->Kalender->SelectedCell());
   EXPECT_EQ(driver.PixelAt(f->Kalender, day.Left + 3, day.Top + 3), ColorToRGB(clHighlight)) << "the focused day";
 }
