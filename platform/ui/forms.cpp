@@ -477,9 +477,9 @@ void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::BringToFront() {
   // Over the windows on top that gave way to it, which stay above the others;
-  // a window that a modal one opens lies over that, and they stay below.
-  if (modal_ && Application && Application->TopMostsNormalized() && Application->ModalLevel() == 1)
-    Application->LiftTopMosts();
+  // a window that a dialog opens (a box, a file dialog) lies over that, and
+  // they stay below.
+  if (modal_ && Application && Application->normalizedTopMosts_ == 1) Application->LiftTopMosts();
   if (native_ && shown_) native_->Raise();
   if (Screen) {
     auto& v = Screen->forms_;
