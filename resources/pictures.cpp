@@ -138,7 +138,7 @@ const char* const kInfo[] = {
     "...KKBBBBBBKK...", ".....KKKKKK.....", "................", "................",
 };
 
-// The small dialog buttons "Ok", "Abbruch" and "Schließen".
+// The small dialog buttons "Ok", "Abbruch" and "Schließen", and "Erfassen".
 const char* const kSmallOk[] = {
     "................", "................", "............NN..", "...........NnN..",
     "..........NnN...", ".........NnN....", "..NN....NnN.....", ".NnnN..NnN......",
@@ -160,6 +160,13 @@ const char* const kSmallClose[] = {
     ".KppppppK.......", ".KKKKKKKK.......", "GGGGGGGGGG......", "................",
 };
 
+const char* const kSmallRecord[] = {
+    "..............K.", ".............Krr", ".KKKKKKKKKK.Kyrr", ".KWWWWWWWWKKyyyK",
+    ".KWWWWWWWWKyyyK.", ".KWGGGGGGKyyyK..", ".KWWWWWWKyyyK...", ".KWGGGGKyyyK....",
+    ".KWWWWKyyyK.....", ".KWGGKyyyKK.....", ".KWWWssyKWK.....", ".KWGGKsKGWK.....",
+    ".KWWWWWWWWK.....", ".KWWWWWWWWK.....", ".KKKKKKKKKK.....", "................",
+};
+
 struct TMap {
   const char* const* Rows;
   int Size;
@@ -168,7 +175,7 @@ struct TMap {
 const TMap kMaps[tpCount] = {{kEmpty, 20},    {kPersonal, 20}, {kBirths, 20}, {kDeaths, 20},
                              {kEvents, 20},   {kNameDays, 20}, {kHolidays, 20}, {kExit, 20},
                              {kHelp, 16},     {kWarner, 16},   {kSaying, 16}, {kInfo, 16},
-                             {kSmallOk, 16},  {kSmallCancel, 16}, {kSmallClose, 16}};
+                             {kSmallOk, 16},  {kSmallCancel, 16}, {kSmallClose, 16}, {kSmallRecord, 16}};
 
 // ---- the title picture ------------------------------------------------------------
 

@@ -29,10 +29,11 @@ enum TToolPicture {
   tpSaying,
   tpInfo,
   // The small dialog buttons (16 x 16) beside "Hilfe": "Ok", "Abbruch",
-  // "Schließen".
+  // "Schließen", and the lists' "Erfassen" (a pencil on a sheet).
   tpOk,
   tpCancel,
   tpClose,
+  tpRecord,
   tpCount
 };
 

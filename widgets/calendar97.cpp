@@ -550,9 +550,12 @@ void TCalendar97::PaintCellState(TCanvas& c, int n, bool selected) {
   if (onlyMonth_ || !Enabled() || n < 1 || n > 41 || !CellInMonth(n)) return;
   if (prevSel_ > 0 && prevSel_ != sel_ && prevSel_ != n) PaintCellPlain(c, prevSel_);
   TRect r = CellRect(n);
+  // The focused day in the selection's colours, as a list shows its focused
+  // item: a dotted frame alone, inside the day's own frame, is not seen.
+  const bool focus = selected && Focused() && TabStop();
   c.Font()->Assign(*Font());
   c.Brush()->SetStyle(bsSolid);
-  c.Brush()->SetColor(clBtnFace);
+  c.Brush()->SetColor(focus ? clHighlight : clBtnFace);
   c.FillRect(r);
   TDateTime d = CellDate(n);
   if (!InRange(d)) {
@@ -563,7 +566,7 @@ void TCalendar97::PaintCellState(TCanvas& c, int n, bool selected) {
     TFontStyles st = c.Font()->Style();
     st.Include(fsBold);
     c.Font()->SetStyle(st);
-    c.Font()->SetColor(DayColor(d));
+    c.Font()->SetColor(focus ? clHighlightText : DayColor(d));
     c.Brush()->SetStyle(bsClear);
     TRect tr = r;
     c.DrawText(cells_[n], tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -573,7 +576,7 @@ void TCalendar97::PaintCellState(TCanvas& c, int n, bool selected) {
     Frame3D(c, r, clBtnShadow, clWhite);
   else
     Frame3D(c, r, clWhite, clBtnShadow);
-  if (selected && Focused() && TabStop()) {
+  if (focus) {
     TRect f = r;
     InflateRect(f, -2, -2);
     c.Font()->SetColor(clBlack);

@@ -200,6 +200,11 @@ void TEntryEditor::BuildCodesGrid(TWinControl* parent) {
   gridEiSe->OnEnter = [this](TObject*) {
     if (tblEige->State() == dsInsert) LinkNeedsEntry();
   };
+  // A code given in the grid is kept when the focus leaves it, as when the
+  // row is left: the row shows it stored, with its name.
+  gridEiSe->OnExit = [this](TObject*) {
+    if ((tblEiSe->State() == dsEdit || tblEiSe->State() == dsInsert) && tblEiSe->Modified()) tblEiSe->Post();
+  };
   cmbSelCode = new TwwDBLookupCombo(this);
   cmbSelCode->SetName("cmbSelCode");
   cmbSelCode->SetParent(parent);

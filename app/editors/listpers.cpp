@@ -6,6 +6,7 @@
 #include "app/editors/perserf.h"
 #include "app/windows/winparts.h"
 #include "platform/rtl/cp1252.h"
+#include "resources/pictures.h"
 
 TfrmListPers::TfrmListPers(TComponent* owner, bool showErfassen)
     : TEntryList(owner, "frmListPers", CP1252("Erfaßte Personen").str(), "XEIGE_NAME", etPerson) {
@@ -13,6 +14,7 @@ TfrmListPers::TfrmListPers(TComponent* owner, bool showErfassen)
   SetFormKey("LISTE: PERSONEN");
   SetHelpContext(48);
   pbErfassen = ToolButton("pbErfassen", "Erfassen", 86);
+  pbErfassen->SetBitmap(ToolPicture(tpRecord).get());
   pbErfassen->SetLeft(pbHilfe->Left() + pbHilfe->Width() + 1);
   pbErfassen->SetVisible(showErfassen);
   pbErfassen->OnClick = [this](TObject*) {

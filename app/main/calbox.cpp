@@ -308,8 +308,12 @@ void TCalendarBox::Dispatch(TMessage& m) {
 void TCalendarBox::Paint() {
   TCustomControl::Paint();
   if (!Focused()) return;
-  Canvas()->Brush()->SetStyle(bsSolid);
-  Canvas()->DrawFocusRect({3, 3, Width() - 8, Height() - 8});  // inside the sheet's border
+  // Two lines of the selection's colour inside the sheet's border, as a list
+  // shows its focused item: a dotted line beside the border is not seen.
+  TCanvas* c = Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(clHighlight);
+  for (int inset : {1, 2}) c->FrameRect({inset, inset, Width() - 5 - inset, Height() - 5 - inset});
 }
 
 void TCalendarBox::KeyDown(Word& key, TShiftState shift) {

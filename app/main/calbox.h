@@ -71,9 +71,9 @@ std::vector<CalendarBoxItem> CalendarBoxFace(TCanvas* canvas, int w, int h, int 
 void PaintCalendarBox(TCanvas* canvas, int w, int h, int mode, const CalendarBoxDay& day);
 
 // The box in the window: painted by OnPaint on its parent's face, switched
-// by OnClick. It is in the Tab order: while it has the focus a focus
-// rectangle lies on its sheet, and Space or Enter switch its face as a
-// click does; a click leaves the focus where it is.
+// by OnClick. It is in the Tab order: while it has the focus a frame of
+// the selection's colour lies on its sheet, and Space or Enter switch its
+// face as a click does; a click leaves the focus where it is.
 class TCalendarBox : public TCustomControl {
   ORV_CLASS(TCalendarBox, TCustomControl)
 

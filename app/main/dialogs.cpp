@@ -2,6 +2,7 @@
 // (password.h).
 #include "app/main/dialogs.h"
 
+#include <cstdio>
 #include <memory>
 #include <utility>
 
@@ -188,7 +189,8 @@ TfrmDatum::TfrmDatum(TComponent* owner)
   editDatum->SetName("editDatum");
   editDatum->SetParent(this);
   editDatum->SetUnboundDataType(wwEdtDate);
-  editDatum->Picture()->SetPictureMask("#[#].#[#].####");
+  // The year as written, from one digit to four: "1.1.100" is the year 100.
+  editDatum->Picture()->SetPictureMask("#[#].#[#].#[#][#][#]");
   editDatum->SetBounds(110, 46, DateEditWidth > 0 ? DateEditWidth : 90, 21);
   editDatum->OnChange = [this](TObject* s) { editDatumChange(s); };
   FirstFocus = editDatum;
@@ -203,8 +205,13 @@ void TfrmDatum::editDatumChange(TObject*) {
 }
 
 void TfrmDatum::pbOkClick(TObject*) {
+  // Not the two-digit years of the century window: a date before the
+  // calendar's start lands on it, whatever its year.
   TDateTime d = 0;
-  if (!TryStrToDate(editDatum->Text(), d)) {
+  int day = 0, month = 0, year = 0;
+  char after = 0;
+  if (std::sscanf(editDatum->Text().c_str(), "%2d.%2d.%4d%c", &day, &month, &year, &after) != 3 ||
+      !TryEncodeDate(year, month, day, d)) {
     EnterRefused();
     return;
   }
@@ -212,9 +219,8 @@ void TfrmDatum::pbOkClick(TObject*) {
   SetModalResult(mrOk);
 }
 
-// Also for Enter on a text too short for a date ("1.1.27", the mask wants
-// four digits of the year): silence would leave the user
-// guessing.
+// Also for Enter on a text too short for a date ("1.4.", the mask wants
+// a year): silence would leave the user guessing.
 void TfrmDatum::EnterRefused() {
   Application->MessageBox("\"" + editDatum->Text() + CP1252("\" ist kein gültiges Datum.").str(), Caption(),
                           MB_OK | MB_ICONERROR);

@@ -106,8 +106,9 @@ class TfrmInfo : public TOrvelanDialog {
 constexpr const char* kProjectWebAddress = "https://orvelan.example.org";
 constexpr const char* kProjectMailAddress = "info@orvelan.example.org";
 
-// Lets the user type a date ("dd.mm.yyyy"); on OK CurrentDateKey holds it,
-// kept within 20.10.1582 .. 31.12.8201, and the result is true.
+// Lets the user type a date ("dd.mm.yyyy", the year as written with one to
+// four digits); on OK CurrentDateKey holds it, kept within 20.10.1582 ..
+// 31.12.8201, and the result is true.
 bool ShowDatum();
 // The About box.
 void ShowInfo();

@@ -438,7 +438,7 @@ void TfrmMain::BuildMenus() {
     if (AskPasswort()) ShowPassDef();
   });
 
-  mnuDrucken = menu(root, "mnuDrucken", "&Drucken");
+  mnuDrucken = menu(root, "mnuDrucken", "Dr&ucken");
   // A sheet shows an own person and opens the person list and editor: it
   // too is personal data behind the password.
   mnpDrucken =

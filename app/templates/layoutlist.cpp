@@ -54,16 +54,16 @@ TfrmListLOut::TfrmListLOut(TComponent* owner) : TOrvelanForm(owner) {
   };
   pnlButtons = panel("pnlButtons", kPanelHeight);
   // Flat buttons with their pictures, as in the lists of own entries.
-  auto button = [this](const char* name, const AnsiString& caption, int picture, TNotifyEvent onClick) {
+  auto button = [this](const char* name, const AnsiString& caption, TToolPicture picture, TNotifyEvent onClick) {
     TExplorerButton* b = MakeFlatButton(this, pnlButtons, name, caption);
-    if (picture >= 0) b->SetBitmap(ToolPicture(static_cast<TToolPicture>(picture)).get());
+    b->SetBitmap(ToolPicture(picture).get());
     b->SetBounds(0, 4, kButtonWidth, kButtonHeight);
     b->SetTabStop(true);
     b->OnClick = std::move(onClick);
     return b;
   };
   pbHilfe = button("pbHilfe", "Hilfe", tpHelp, [this](TObject*) { ShowHelp(); });
-  pbErfassen = button("pbErfassen", "Erfassen", -1, [this](TObject* s) { pbErfassenClick(s); });
+  pbErfassen = button("pbErfassen", "Erfassen", tpRecord, [this](TObject* s) { pbErfassenClick(s); });
   pbAbbruch = button("pbAbbruch", "Abbruch", tpCancel, [this](TObject*) { SetModalResult(mrCancel); });
   pbOk = button("pbOk", "Ok", tpOk, [this](TObject*) { TakeChoice(); });
 

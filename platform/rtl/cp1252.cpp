@@ -104,6 +104,9 @@ AnsiString Utf8ToCp1252Lossy(std::string_view u, char standIn, std::u32string* l
     u.remove_prefix(std::min(u.size(), bad + n));
     // Left out between blanks, the character leaves one blank, not a run.
     if (!standIn && !out.empty() && out.back() == ' ') u.remove_prefix(std::min(u.size(), u.find_first_not_of(' ')));
+    // Left out at the end, it takes the blanks before it along: the text
+    // does not end in a blank that only stood before it.
+    if (!standIn && u.empty()) out.erase(out.find_last_not_of(' ') + 1);
   }
   return out;
 }

@@ -36,7 +36,8 @@ bool FoldToCp1252(char32_t u, AnsiString& out);
 bool Utf8ToCp1252Folded(std::string_view utf8, AnsiString& out, size_t* badPos = nullptr);
 // The whole text with that folding: each character that has no form at all
 // becomes `standIn` (is left out when 0, with no run of blanks left where it
-// stood) and is added to `leftOut` when given (malformed bytes as U+FFFD).
+// stood, nor a blank at the end) and is added to `leftOut` when given
+// (malformed bytes as U+FFFD).
 AnsiString Utf8ToCp1252Lossy(std::string_view utf8, char standIn, std::u32string* leftOut = nullptr);
 // One character of a text taken in from outside (pasted, imported, an RTF
 // \u character) as the system stores it, appended to `out`: its

@@ -476,8 +476,10 @@ void TCustomForm::ShowInactive() {
 void TCustomForm::Hide() { SetVisible(false); }
 
 void TCustomForm::BringToFront() {
-  // Over the windows on top that gave way to it, which stay above the others.
-  if (modal_ && Application && Application->TopMostsNormalized()) Application->LiftTopMosts();
+  // Over the windows on top that gave way to it, which stay above the others;
+  // a window that a dialog opens (a box, a file dialog) lies over that, and
+  // they stay below.
+  if (modal_ && Application && Application->normalizedTopMosts_ == 1) Application->LiftTopMosts();
   if (native_ && shown_) native_->Raise();
   if (Screen) {
     auto& v = Screen->forms_;

@@ -190,9 +190,10 @@ constexpr int kItemHeight = 19, kLineHeight = 9, kFrame = 3, kCheckCol = 20, kAr
 class TMenuView;
 
 // The captions a drop-down shows: an item without a hotkey of its own gets
-// the first letter or digit of its caption that no other item of its level
-// has, as the platform's menus assign them, so that it shows an underlined
-// letter like the bar and that letter chooses it.
+// a letter or digit of its caption that no other item of its level has, so
+// that it shows an underlined letter like the bar and that letter chooses
+// it. First letters go first: an item's inner letter never takes the
+// letter a later item starts with ("Heute" before "Eingeben").
 std::vector<AnsiString> ShownCaptions(const TMenuItem* parent) {
   std::vector<AnsiString> out;
   std::vector<bool> used(256, false);
@@ -200,19 +201,24 @@ std::vector<AnsiString> ShownCaptions(const TMenuItem* parent) {
     out.push_back(parent->Items(i)->Caption());
     used[static_cast<unsigned char>(AcceleratorOf(out.back()))] = true;
   }
-  for (int i = 0; i < parent->Count(); ++i) {
-    AnsiString& c = out[static_cast<std::size_t>(i)];
-    if (!parent->Items(i)->Visible() || parent->Items(i)->IsLine() || AcceleratorOf(c)) continue;
-    for (std::size_t j = 0; j < c.size(); ++j) {
-      if (c[j] == '&') {  // "&&" stands for "&"
-        ++j;
-        continue;
+  for (const bool firstOnly : {true, false}) {
+    for (int i = 0; i < parent->Count(); ++i) {
+      AnsiString& c = out[static_cast<std::size_t>(i)];
+      if (!parent->Items(i)->Visible() || parent->Items(i)->IsLine() || AcceleratorOf(c)) continue;
+      for (std::size_t j = 0; j < c.size(); ++j) {
+        if (c[j] == '&') {  // "&&" stands for "&"
+          ++j;
+          continue;
+        }
+        const unsigned char u = AnsiUpper(static_cast<unsigned char>(c[j]));
+        const bool letter = (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9');
+        if (letter && !used[u]) {
+          used[u] = true;
+          c.insert(j, 1, '&');
+          break;
+        }
+        if (letter && firstOnly) break;
       }
-      const unsigned char u = AnsiUpper(static_cast<unsigned char>(c[j]));
-      if (!((u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')) || used[u]) continue;
-      used[u] = true;
-      c.insert(j, 1, '&');
-      break;
     }
   }
   return out;
@@ -577,6 +583,11 @@ TMenuItem* TrackMenu(TMenuItem* root, int x, int y, bool selectFirst = false) {
 }
 
 }  // namespace
+
+AnsiString ShownMenuCaption(const TMenuItem* item) {
+  if (!item->Parent()) return item->Caption();
+  return ShownCaptions(item->Parent()).at(static_cast<std::size_t>(item->MenuIndex()));
+}
 
 std::vector<TCustomForm*> OpenMenuWindows() {
   std::vector<TCustomForm*> out;

@@ -34,6 +34,10 @@ AnsiString ShortCutToText(TShortCut sc);
 AnsiString StripHotkey(const AnsiString& caption);
 
 class TMenu;
+class TMenuItem;
+// The caption an item of a drop-down shows, with the accelerator letter
+// that its level gives it when it has none of its own.
+AnsiString ShownMenuCaption(const TMenuItem* item);
 
 class TMenuItem : public TComponent {
   ORV_CLASS(TMenuItem, TComponent)

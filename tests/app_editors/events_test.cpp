@@ -124,7 +124,7 @@ TEST_F(EditorTest, ACodeThatExistsIsSaidToExist) {
 }
 
 TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
-  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}});
+  AddCodes({{"FAM", "Familie"}, {"FRE", "Freunde"}, {"WWW", "Weltweit"}});
   // 41 characters with the last blank at position 30: its first 29 and "...".
   const AnsiString text = AnsiString(29, 'x') + " " + AnsiString(11, 'y');
   std::vector<std::pair<AnsiString, int>> linksBeforeDelete;
@@ -157,8 +157,10 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.PressKey(VK_DELETE, ssCtrl);
     EXPECT_EQ(BoxesFrom(asked), std::vector<AnsiString>{question});
     EXPECT_EQ(f.tblEige->State(), dsBrowse);
+    for (int k = 0; k < 2; ++k) driver.PressKey(VK_DOWN);  // a code typed into a new row, left by Tab, is stored
+    driver.Type("WWW");
     driver.PressKey(VK_TAB);  // Tab and Shift+Tab pass the codes: on to the tool bar, back to the text
-    EXPECT_TRUE(f.pbSuchen->Focused());
+    EXPECT_TRUE(f.pbSuchen->Focused() && f.tblEiSe->State() == dsBrowse && StoredLinks().size() == 3u);
     for (int i = 0; i < 2; ++i) driver.PressKey(VK_TAB, ssShift);
     EXPECT_TRUE(f.memoEigeText->Focused());
     driver.Click(f.editEigeDatum);
@@ -196,7 +198,7 @@ TEST_F(EditorTest, EventsWithTheirCodesDefaultsAndDeletion) {
     driver.Click(f.pbExit);
   });
   ShowEreiErf();
-  EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}}));
+  EXPECT_EQ(linksBeforeDelete, (std::vector<std::pair<AnsiString, int>>{{"FAM", 1}, {"FRE", 1}, {"WWW", 1}}));
   EXPECT_TRUE(StoredLinks().empty()) << "the new event with the same number has no codes";
   EXPECT_EQ(Warner1Days, 21);
   EXPECT_EQ(StoredEntries(),

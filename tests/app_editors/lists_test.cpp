@@ -37,7 +37,7 @@ TEST_F(ListTest, ThePersonListSearchesWhatWasTypedAfter300Ms) {
   AnsiString before, after, afterEditor;
   driver.WhenModal([&](TCustomForm& form) {
     auto& l = dynamic_cast<TfrmListPers&>(form);
-    EXPECT_TRUE(l.editGoto->Focused());
+    EXPECT_TRUE(l.editGoto->Focused() && !l.pbErfassen->Bitmap()->Empty());
     driver.Type("mu");
     driver.Advance(299);
     before = Name(l.tblEige);

@@ -186,6 +186,16 @@ TEST_F(MainWindowTest, EveryMenuDroppedDown) {
     });
     driver.ClickMenuBar(f, index);
   }
+  // Each level's letters differ, the bar's too; "Eingeben" has its E, "Heute" its H.
+  std::function<void(TMenuItem*)> check = [&](TMenuItem* level) {
+    std::set<char> letters;
+    for (int i = 0; i < level->Count(); check(level->Items(i++))) {
+      const AnsiString s = level->Parent() ? ShownMenuCaption(level->Items(i)) : level->Items(i)->Caption();
+      EXPECT_TRUE(s == "-" || (AcceleratorOf(s) && letters.insert(AcceleratorOf(s)).second)) << s;
+    }
+  };
+  check(f->mnuMain->Items());
+  EXPECT_EQ(ShownMenuCaption(f->mnpDatum) + ShownMenuCaption(f->mnpHeute), "&Eingeben&Heute");
 }
 
 TEST_F(MainWindowTest, OnlyWhatWorksIsEnabled) {
@@ -471,13 +481,15 @@ TEST_F(MainWindowTest, TheKeyboardReachesEveryControlAndThePagesLinks) {
   driver.KeyUp(VK_TAB);
   EXPECT_EQ(t->FocusMarkStart, links.back()) << "Tab still held as the data window closed";
   f->boxKalender->SetFocus();
-  const int focused = white(f->boxKalender, 3, 3, 140);
+  const int focused = white(f->boxKalender, 2, 3, 140);
   driver.PressKey(VK_SPACE);
   EXPECT_EQ(SunMoonMode, 1);
   driver.PressKey(VK_RETURN);
   EXPECT_EQ(SunMoonMode, 0);
   f->Kalender->SetFocus();
-  EXPECT_GT(white(f->boxKalender, 3, 3, 140), focused + 20) << "the box showed its focus";
+  EXPECT_GT(white(f->boxKalender, 2, 3, 140), focused + 20) << "the box showed its focus";
+  const TRect day = f->Kalender->CellRect(f->Kalender->SelectedCell());
+  EXPECT_EQ(driver.PixelAt(f->Kalender, day.Left + 3, day.Top + 3), ColorToRGB(clHighlight)) << "the focused day";
 }
 
 // Every stored start rubric is shown, and stays stored (it was once

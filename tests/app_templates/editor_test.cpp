@@ -388,7 +388,7 @@ TEST_F(Editor, ListSearchAndTheEditorsChecks) {
   driver.WhenModal([&](TCustomForm& active) {
     auto* l = dynamic_cast<TfrmListLOut*>(&active);
     ASSERT_NE(l, nullptr);
-    EXPECT_TRUE(l->pbErfassen->Visible());
+    EXPECT_TRUE(l->pbErfassen->Visible() && !l->pbErfassen->Bitmap()->Empty()) << "with its picture, as its neighbours";
     EXPECT_EQ(l->tblLOut->FieldByName("LOUT_ID")->AsInteger(), 1);
     driver.Type("na");
     driver.Advance(400);

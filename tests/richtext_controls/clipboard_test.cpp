@@ -82,19 +82,19 @@ TEST(EditClipboard, CopyPutsRtfAndPlainTextAndPasteBringsTheLooksBack) {
   Clipboard()->SetAsText("Anders");
   other->PasteFromClipboard();
   EXPECT_EQ(Text(other).substr(0, 12), "Anders fett ");
-  // Plain text beyond the code page: letters fold, the rest is left out and named.
-  WindowHost().SetClipboard({{"text/plain", "Ł😀中"}}, nullptr);
+  // Plain text beyond the code page: letters fold, the rest is left out and named; at the end with its blank.
+  WindowHost().SetClipboard({{"text/plain", "Ende Ł 😀中"}}, nullptr);
   other->SetSelection(0, 6);
   w.driver.AnswerNextMessageBox(IDOK);
   other->PasteFromClipboard();
-  EXPECT_EQ(Text(other).substr(0, 6), "L fett");
+  EXPECT_EQ(Text(other).substr(0, 11), "Ende L fett");
   ASSERT_FALSE(w.driver.MessageBoxes().empty());
   EXPECT_EQ(w.driver.MessageBoxes().back().Text,
             CP1252("Einige Zeichen des eingefügten Textes kann das Programm nicht speichern (U+1F600, U+4E2D); "
                    "sie wurden weggelassen.").str());
   // So is a character that another program's RTF names by number.
   Clipboard()->SetBuffer(Rtf(), "{\\rtf1\\uc1 X\\u20013\\'3fY}");
-  other->SetSelection(0, 1);
+  other->SetSelection(0, 6);
   const size_t boxes = w.driver.MessageBoxes().size();
   w.driver.AnswerNextMessageBox(IDOK);
   other->PasteFromClipboard();

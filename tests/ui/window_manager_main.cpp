@@ -265,7 +265,8 @@ int main(int argc, char** argv) {
         ClickOn("Daten", 20, 20);
         break;
       case 8:
-        if (!afterClick(StackPlace("Box") > StackPlace("Daten"), "the box went below the window that opened it"))
+        if (!afterClick(StackPlace("Box") > StackPlace("Daten") && StackPlace("Daten") > StackPlace("Spruch"),
+                        "the box went below the window that opened it, or the window on top above that"))
           return stay();
         Press(kReturn);
         break;
