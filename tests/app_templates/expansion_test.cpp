@@ -7,6 +7,8 @@
 
 #include <cctype>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -16,6 +18,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+#include "richtext/controls/barlinks.h"
 #include "tests/app_templates/templates_fixture.h"
 #include "tests/data/data_helpers.h"
 
@@ -409,6 +412,72 @@ TEST_F(Expansion, DefaultTemplatesInThePreview) {
       EXPECT_LT(k, looks.size()) << "a look the template does not have, or out of order";
     }
     EXPECT_GE(seen.size() + 2, looks.size());
+  }
+}
+
+// Each line as laid out: its length, whether it starts a page, and in
+// twips where the characters after its tabs stand.
+struct LaidLine {
+  int Length;
+  bool PageStart;
+  std::vector<int> AfterTabs;
+};
+std::vector<LaidLine> Laid(TWPRTFTextPaint& t) {
+  std::vector<LaidLine> out;
+  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      LaidLine line{l->Length, (l->Flags & wplPageStart) != 0, {}};
+      int x = t.LineStart(p, l), extra = 0;
+      for (int i = 0; i < l->Length; ++i) {
+        x += t.CharAdvance(p, l, i, x, extra);
+        if (l->pc[i] == '\t') line.AfterTabs.push_back(MulDiv(x, 1440, t.Header->ResX));
+      }
+      out.push_back(line);
+    }
+  return out;
+}
+
+// The birthday sheet as a card (A6) with a table pasted from a word
+// processor, for a person born on 17 March and one born on 29 February:
+// the printer breaks lines, cells and pages where the preview shows them,
+// and puts what follows a tab (the year lists' labels and texts) where the
+// preview does.
+TEST_F(Expansion, ThePrintBreaksLinesCellsAndPagesWhereThePreviewDoes) {
+  std::ifstream in((Root() / "OvDef001.Rtf").string(), std::ios::binary);
+  std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  rtf.replace(rtf.find("\\paperw11906\\paperh16838"), 24, "\\paperw5953\\paperh8391");
+  const std::string row = "\\trowd\\trgaph70\\cellx1500\\cellx2400\\cellx3600\\pard\\intbl\\plain\\f1\\fs20 ";
+  rtf.insert(rtf.find("\\pard\\ql\\sa120"), row + "Name\\cell\\pard\\intbl Geboren\\cell\\pard\\intbl Ort\\cell\\row" +
+                                                  row + "Heinrich M\\'fcller\\cell\\pard\\intbl 17.03.1925\\cell\\pard"
+                                                  "\\intbl Schaffhausen\\cell\\row\n");
+  for (TDateTime born : {EncodeDate(1925, 3, 17), EncodeDate(1928, 2, 29)}) {
+    AddEntry({"Heinrich", "M\xFCller", "Schaffhausen", "in", "", 1, born});
+    std::vector<LaidLine> shown, printed;
+    driver.WhenModal([&](TCustomForm& form) {
+      auto& preview = dynamic_cast<TfrmPreview&>(form);
+      shown = Laid(*preview.WPRichText1->RtfText());
+      preview.WPRichText1->PrintHeader = [&](TCanvas&, int, int, int, int, int page, int) {
+        if (page == 1) printed = Laid(*preview.WPRichText1->RtfText());
+      };
+      driver.AnswerNextFileDialog((Root() / "blatt.pdf").string());
+      driver.Click(preview.WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint));
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.WhenModal([&](TCustomForm& printDialog) { printDialog.SetModalResult(mrOk); });
+    RunPreview(PageSettings(), [&](TfrmPreview* p) {
+      LoadRtf(rtf, *p->WPRichText1->RtfText());
+      Expand(p->WPRichText1, TemplateDatesOf(born, "", "01.03.2030"));
+    });
+    ASSERT_EQ(printed.size(), shown.size());
+    EXPECT_GT(std::count_if(shown.begin(), shown.end(), [](const LaidLine& l) { return l.PageStart; }), 1);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_EQ(printed[i].Length, shown[i].Length) << "line " << i;
+      EXPECT_EQ(printed[i].PageStart, shown[i].PageStart) << "line " << i;
+      ASSERT_EQ(printed[i].AfterTabs.size(), shown[i].AfterTabs.size()) << "line " << i;
+      // Within a pixel of the screen (15 twips) and the one kept beside the text.
+      for (std::size_t k = 0; k < shown[i].AfterTabs.size(); ++k)
+        EXPECT_NEAR(printed[i].AfterTabs[k], shown[i].AfterTabs[k], 30) << "line " << i << " tab " << k;
+    }
   }
 }
 
