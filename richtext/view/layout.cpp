@@ -622,10 +622,17 @@ int TWPRTFTextPaint::HeightTwips(const TWPAttrRecord& attr, unsigned char c) con
 int64_t TWPRTFTextPaint::LineHeightTwips(const TWPParagraphRec* par, const TWPLineRec* line) const {
   int64_t h = 0;
   if (!PlainText && line->pa && line->Length > 0) {
+    const TWPAttrRecord* last = nullptr;
     for (int i = 0; i < line->Length; ++i) {
       const TWPAttrRecord& r = line->pa[i];
-      if (line->pc[i] == ' ' || (r.Style & wpsHidden) || CharHidden(r)) continue;
-      h = std::max<int64_t>(h, HeightTwips(r, static_cast<unsigned char>(line->pc[i])));
+      const unsigned char c = static_cast<unsigned char>(line->pc[i]);
+      if (c == ' ' || (r.Style & wpsHidden) || CharHidden(r)) continue;
+      // A run of one font has one height (an object has its own).
+      if (!(r.Style & wpsObject)) {
+        if (last && SameFont(*last, r)) continue;
+        last = &r;
+      }
+      h = std::max<int64_t>(h, HeightTwips(r, c));
     }
   } else if (!PlainText && line->pa) {
     // An empty line: the height measuring gave it, that of the text above

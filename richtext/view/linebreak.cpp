@@ -500,15 +500,42 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
     line->Length = static_cast<uint16_t>(count);
     int room = blankWidths + avail - width - 6;
     if (tw) {
-      // Each character where the twips put it, scaled to the device; a
-      // tab as wide as it reaches.
-      int xt = 0;
-      for (int i = 0; i < count; ++i) {
+      // Each word where the twips put it, scaled to the device, and drawn
+      // in the device's own widths, the difference spread over its letters;
+      // blanks and tabs take up what is left between the words.
+      auto advances = [&](int i) {
+        return chars[pos + i] != static_cast<char>(kWPSoftHyphen) || (i == count - 1 && !lastLine);
+      };
+      int xt = 0, xp = 0;
+      for (int i = 0; i < count;) {
         const int k = pos + i;
         const unsigned char c = static_cast<unsigned char>(chars[k]);
-        const int w = c == '\t' && !rightOrCentre ? std::max(0, tabStop(k, xt) - left - xt) : tw[k];
-        line->pa[i].Width = U16(pixels(int64_t{left} + xt + w) - pixels(int64_t{left} + xt));
-        if (c != kWPSoftHyphen) xt += w;
+        if (c == ' ' || c == '\t') {
+          xt += c == '\t' && !rightOrCentre && !CharHidden(pa[k]) ? std::max(0, tabStop(k, xt) - left - xt) : tw[k];
+          line->pa[i].Width = U16(std::max(0, pixels(int64_t{left} + xt) - pixels(left) - xp));
+          xp += line->pa[i].Width;
+          ++i;
+          continue;
+        }
+        int j = i, own = 0, letters = 0;
+        for (; j < count && chars[pos + j] != ' ' && chars[pos + j] != '\t'; ++j)
+          if (advances(j)) {
+            xt += tw[pos + j];
+            own += line->pa[j].Width;
+            letters += line->pa[j].Width > 0;
+          }
+        const int spread = pixels(int64_t{left} + xt) - pixels(left) - xp - own;
+        auto part = [&](int64_t m) { return static_cast<int>(m >= 0 ? m / letters : -((-m + letters - 1) / letters)); };
+        for (int m = i, nth = 0; m < j; ++m) {
+          if (!advances(m)) continue;
+          if (line->pa[m].Width > 0) {
+            const int share = part(int64_t{nth + 1} * spread) - part(int64_t{nth} * spread);
+            line->pa[m].Width = U16(line->pa[m].Width + share);
+            ++nth;
+          }
+          xp += line->pa[m].Width;
+        }
+        i = j;
       }
       room = pixels(int64_t{blankWidths} + avail - width) - 6;
       width = pixels(int64_t{left} + width) - pixels(left);

@@ -456,6 +456,8 @@ TEST_F(Expansion, ThePrintBreaksLinesCellsAndPagesWhereThePreviewDoes) {
     driver.WhenModal([&](TCustomForm& form) {
       auto& preview = dynamic_cast<TfrmPreview&>(form);
       shown = Laid(*preview.WPRichText1->RtfText());
+      preview.WPRichText1->SetTopOffset(preview.WPRichText1->RtfText()->TotalHeight / 3);
+      driver.SavePng(&preview, "templates_preview_card");
       preview.WPRichText1->PrintHeader = [&](TCanvas&, int, int, int, int, int page, int) {
         if (page == 1) printed = Laid(*preview.WPRichText1->RtfText());
       };
