@@ -92,16 +92,25 @@ const TWPFontMetrics& TWPRTFTextPaint::SelectAttrFont(const TWPAttrRecord& attr)
 }
 
 const TWPFontMetrics& TWPRTFTextPaint::TwipsMetrics(const TWPAttrRecord& attr) const {
+  // The same record in the same font of the table and the same scale has
+  // the same font, until the next layout pass forgets it.
+  TwipsMemo& t = twipsMemo_;
+  if (t.Valid && attr.Font == t.Key.Font && attr.Size == t.Key.Size && attr.Style == t.Key.Style &&
+      t.Scale == fontScale_ && Header->FontName(attr.Font) == t.Name)
+    return t.Metrics;
   const TWPRunStyle s = RunStyle(attr);
   TFontRequest r = s.Font;
   r.Height = -MulDiv(s.Points, 1440, 72);
-  if (!twipsMemo_.Valid || !(twipsMemo_.Font == r)) {
-    twipsMemo_.Metrics = MetricsSource().Measure(r);
-    if (s.Italic) twipsMemo_.Metrics.Widths[39] = MulDiv(twipsMemo_.Metrics.Widths[39], 5, 4);
-    twipsMemo_.Font = r;
-    twipsMemo_.Valid = true;
+  if (!t.Valid || !(t.Font == r)) {
+    t.Metrics = MetricsSource().Measure(r);
+    if (s.Italic) t.Metrics.Widths[39] = MulDiv(t.Metrics.Widths[39], 5, 4);
+    t.Font = r;
   }
-  return twipsMemo_.Metrics;
+  t.Key = attr;
+  t.Scale = fontScale_;
+  t.Name = Header->FontName(attr.Font);
+  t.Valid = true;
+  return t.Metrics;
 }
 
 int TWPRTFTextPaint::TextTwips(const TWPAttrRecord& attr, const AnsiString& text) const {

@@ -87,7 +87,7 @@ void TWPRTFTextPaint::SetResolution(int x, int y) {
   const bool changed = x != Header->ResX || y != Header->ResY;
   Header->ResX = x;
   Header->ResY = y;
-  memo_.Valid = false;
+  memo_.Valid = twipsMemo_.Valid = false;
   if (!LayoutOff()) {
     Header->RecalcPixels();
     ApplyLayoutWidth();
@@ -108,7 +108,7 @@ void TWPRTFTextPaint::SetZooming(int percent) {
 void TWPRTFTextPaint::SetResizing(int percent) {
   if (percent < 1 || percent == fontScale_) return;
   fontScale_ = percent;
-  memo_.Valid = false;
+  memo_.Valid = twipsMemo_.Valid = false;
   FormatText();
   PaintAll();
 }
@@ -228,7 +228,7 @@ void TWPRTFTextPaint::FormatText() {
   {
     auto running = HoldFlag(Formatting);
     LayoutWidthAtFormat = Header->LayoutWidth;
-    memo_.Valid = false;
+    memo_.Valid = twipsMemo_.Valid = false;
     for (TWPParagraphRec* p = FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
     ProgressFrame progress(100);
     Header->RecalcPixels();
@@ -626,12 +626,10 @@ int64_t TWPRTFTextPaint::LineHeightTwips(const TWPParagraphRec* par, const TWPLi
     for (int i = 0; i < line->Length; ++i) {
       const TWPAttrRecord& r = line->pa[i];
       const unsigned char c = static_cast<unsigned char>(line->pc[i]);
-      if (c == ' ' || (r.Style & wpsHidden) || CharHidden(r)) continue;
       // A run of one font has one height (an object has its own).
-      if (!(r.Style & wpsObject)) {
-        if (last && SameFont(*last, r)) continue;
-        last = &r;
-      }
+      if (c == ' ' || (last && SameFont(*last, r) && !(r.Style & wpsObject))) continue;
+      if (!(r.Style & wpsObject)) last = &r;
+      if ((r.Style & wpsHidden) || CharHidden(r)) continue;
       h = std::max<int64_t>(h, HeightTwips(r, c));
     }
   } else if (!PlainText && line->pa) {

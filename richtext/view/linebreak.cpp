@@ -349,15 +349,17 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
   if (rich && (viewOptions_ & wpvPrinterWidths)) {
     wrapTwips_.resize(n);
     const TWPFontMetrics* m = nullptr;
+    bool hidden = false;
     for (int k = 0; k < n; ++k) {
       const TWPAttrRecord& a = pa[k];
       const unsigned char c = static_cast<unsigned char>(chars[k]);
-      if (!m || a.Font != pa[k - 1].Font || a.Size != pa[k - 1].Size || a.Style != pa[k - 1].Style)
+      // Font and hiding follow the record's font and style: once per run.
+      if (!m || a.Font != pa[k - 1].Font || a.Size != pa[k - 1].Size || a.Style != pa[k - 1].Style) {
         m = &TwipsMetrics(a);
-      int w = m->Widths[c];
-      if (CharHidden(a)) {
-        w = 0;
-      } else if ((a.Style & wpsObject) && (c == 1 || c == 2)) {
+        hidden = CharHidden(a);
+      }
+      int w = hidden ? 0 : m->Widths[c];
+      if (!hidden && (a.Style & wpsObject) && (c == 1 || c == 2)) {
         const TWPObjectEntry* e = c == 1 ? FindObject(a.Tag, 0) : FindObject(0, a.Tag);
         int32_t ow = 0, oh = 0;
         if (e) ObjectSize(e, ow, oh);

@@ -515,12 +515,16 @@ private:
   std::string wrapChars_;
   std::vector<TWPAttrRecord> wrapAttrs_;
   std::vector<int> wrapTwips_;
-  // The font last measured in twips.
-  mutable struct {
+  // The font last measured in twips, and the record it was asked for.
+  struct TwipsMemo {
     bool Valid = false;
+    TWPAttrRecord Key;
+    int Scale = 0;
+    AnsiString Name;
     TFontRequest Font;
     TWPFontMetrics Metrics;
-  } twipsMemo_;
+  };
+  mutable TwipsMemo twipsMemo_;
   // Reused buffers of the line painter and the x origin of the line it paints.
   std::vector<int> paintAdvances_;
   std::string paintText_;
