@@ -661,7 +661,8 @@ int64_t TWPRTFTextPaint::LineHeightTwips(const TWPParagraphRec* par, const TWPLi
   // Spacing, space before and after and the border's room as CalcLineHeight
   // adds them (a cell's space after is its row's, not its own).
   int64_t s = par->LineSpacing;
-  if ((par->Flags & wppLineMultiple) && par->LineSpacing > 0) s = -std::max(1, MulDiv(static_cast<int>(std::min<int64_t>(h, INT_MAX)), par->LineSpacing, 240));
+  if ((par->Flags & wppLineMultiple) && par->LineSpacing > 0)
+    s = -std::max(1, MulDiv(static_cast<int>(std::min<int64_t>(h, INT_MAX)), par->LineSpacing, 240));
   if (s > 0 && s > h) h = s;
   else if (s < 0) h = -s;
   int64_t top = 0, bottom = 0;

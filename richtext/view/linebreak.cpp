@@ -12,8 +12,8 @@
 //
 // With wpvPrinterWidths the decisions are taken in twips, from the fonts'
 // widths at 1440 units to the inch and the edges and stops in twips, so
-// that every device breaks where the printer does; each character's pixel
-// width is then where those twips put it, scaled to the device.
+// that every device breaks where the printer does; each word then stands
+// where those twips put it, scaled to the device.
 #include <algorithm>
 #include <cstring>
 
