@@ -102,12 +102,11 @@ TEST(RealFonts, BreaksOfGermanTextEqualAGreedyBreakerOnTheFontsAdvances) {
   EXPECT_EQ(compared, 3 * 2 * 4 * 6);
 }
 
-// A year list's line "TAB label TAB text" whose label is wider than the
-// room before its right stop: the label stays at the line's start, in its
-// own column, the text at the text column and its wrapped lines under it,
-// on the screen and at the printer's resolution, with the screen's widths
-// and with the printer's; after text a stop too close for the text that
-// follows is passed, so that words never run together.
+// A year list's line "TAB label TAB text" whose label is too wide for its
+// right stop: the label stays at the line's start, the text at the text
+// column, its wrapped lines under it, on the screen and the printer, in the
+// screen's widths and the printer's; after text the tab goes on to the next
+// stop, so that words never run together.
 TEST(RealFonts, ALabelWiderThanItsRightStopStaysInItsColumn) {
   StartGraphics();
   for (auto [res, printerWidths] : {std::pair{96, false}, std::pair{96, true}, std::pair{600, true}}) {
