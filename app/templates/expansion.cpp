@@ -263,16 +263,8 @@ void TTemplateExpansion::AppendTemplateArchiveText(int32_t offset, TVlf* archive
 }
 
 int32_t TTemplateExpansion::LabelTwips(const AnsiString& label) {
-  // The control's canvas, put in place by the cursor move of the
-  // placeholder's taking.
-  TWPRTFTextInput* e = sheet_->RtfText();
-  int pixels = 0;
-  if (TCanvas* canvas = e->Canvas()) {
-    e->SetCanvasFont(kept_);
-    pixels = canvas->TextWidth(label);
-  }
-  const int32_t res = sheet_->Header()->ResX > 0 ? sheet_->Header()->ResX : 96;
-  return sheet_->Header()->RoundToGrid(MulDiv(pixels, 1440, res));
+  // In the printer's widths, as the sheet's lines are broken on every device.
+  return sheet_->Header()->RoundToGrid(sheet_->RtfText()->TextTwips(kept_, label));
 }
 
 void TTemplateExpansion::SetTemplateLabelLayout(int32_t labelTwips) {

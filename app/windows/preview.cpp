@@ -88,8 +88,10 @@ TfrmPreview::TfrmPreview(TComponent* owner) : TOrvelanForm(owner) {
   WPRichText1->SetAlign(alClient);
   WPRichText1->Font()->SetName("Arial");
   WPRichText1->Font()->SetHeight(-13);
-  // Lines as long as the page holds them, scrolled both ways.
+  // Lines as long as the page holds them, scrolled both ways, and broken
+  // (lines, cells and pages) where the printer breaks them.
   WPRichText1->SetWordWrap(false);
+  WPRichText1->RtfText()->SetViewOptions(WPRichText1->RtfText()->ViewOptions() | wpvPrinterWidths);
   WPRichText1->SetScrollBars(ssBoth);
   WPRichText1->SetWantTabs(true);
   HintTabKeys(WPRichText1);

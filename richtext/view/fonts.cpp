@@ -54,6 +54,7 @@ TWPRunStyle TWPRTFTextPaint::RunStyle(const TWPAttrRecord& attr) const {
   int size = attr.Size ? attr.Size : 10;
   if ((raised || lowered) && size > 1) size = MulDiv(size, 2, 3);
   if (fontScale_ != 100) size = std::max(1, MulDiv(size, fontScale_, 100));
+  s.Points = size;
   s.Font.Height = -MulDiv(size, ResY(), 72);
   if (s.Font.Height == 0) s.Font.Height = -1;
   if (bold) s.Font.Style.Include(fsBold);
@@ -88,6 +89,35 @@ const TWPFontMetrics& TWPRTFTextPaint::SelectAttrFont(const TWPAttrRecord& attr)
     DefaultAscent = FontAscent;
   }
   return *memo_.Metrics;
+}
+
+const TWPFontMetrics& TWPRTFTextPaint::TwipsMetrics(const TWPAttrRecord& attr) const {
+  // The same record in the same font of the table and the same scale has
+  // the same font, until the next layout pass forgets it.
+  TwipsMemo& t = twipsMemo_;
+  if (t.Valid && attr.Font == t.Key.Font && attr.Size == t.Key.Size && attr.Style == t.Key.Style &&
+      t.Scale == fontScale_ && Header->FontName(attr.Font) == t.Name)
+    return t.Metrics;
+  const TWPRunStyle s = RunStyle(attr);
+  TFontRequest r = s.Font;
+  r.Height = -MulDiv(s.Points, 1440, 72);
+  if (!t.Valid || !(t.Font == r)) {
+    t.Metrics = MetricsSource().Measure(r);
+    if (s.Italic) t.Metrics.Widths[39] = MulDiv(t.Metrics.Widths[39], 5, 4);
+    t.Font = r;
+  }
+  t.Key = attr;
+  t.Scale = fontScale_;
+  t.Name = Header->FontName(attr.Font);
+  t.Valid = true;
+  return t.Metrics;
+}
+
+int TWPRTFTextPaint::TextTwips(const TWPAttrRecord& attr, const AnsiString& text) const {
+  const TWPFontMetrics& m = TwipsMetrics(attr);
+  int w = 0;
+  for (char c : text) w += m.Widths[static_cast<unsigned char>(c)];
+  return w;
 }
 
 TWPRunStyle TWPRTFTextPaint::SetCanvasFont(const TWPAttrRecord& attr) {

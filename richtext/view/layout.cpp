@@ -87,7 +87,7 @@ void TWPRTFTextPaint::SetResolution(int x, int y) {
   const bool changed = x != Header->ResX || y != Header->ResY;
   Header->ResX = x;
   Header->ResY = y;
-  memo_.Valid = false;
+  memo_.Valid = twipsMemo_.Valid = false;
   if (!LayoutOff()) {
     Header->RecalcPixels();
     ApplyLayoutWidth();
@@ -108,7 +108,7 @@ void TWPRTFTextPaint::SetZooming(int percent) {
 void TWPRTFTextPaint::SetResizing(int percent) {
   if (percent < 1 || percent == fontScale_) return;
   fontScale_ = percent;
-  memo_.Valid = false;
+  memo_.Valid = twipsMemo_.Valid = false;
   FormatText();
   PaintAll();
 }
@@ -202,7 +202,7 @@ void TWPRTFTextPaint::SetViewOptions(uint32_t options) {
   } else if (!(old & wpvNoZoom) && (options & wpvNoZoom) && zoom_ != 100) {
     SetResolution(DeviceResX, canvas_ && canvas_->HandleAllocated() ? canvas_->GetDeviceCaps(LOGPIXELSY) : 0);
     FormatText();
-  } else if ((old ^ options) & (wpvShowHidden | wpvPageLayout)) {
+  } else if ((old ^ options) & (wpvShowHidden | wpvPageLayout | wpvPrinterWidths)) {
     // What is measured or the width broken to changed.
     ApplyLayoutWidth();
     FormatText();
@@ -228,7 +228,7 @@ void TWPRTFTextPaint::FormatText() {
   {
     auto running = HoldFlag(Formatting);
     LayoutWidthAtFormat = Header->LayoutWidth;
-    memo_.Valid = false;
+    memo_.Valid = twipsMemo_.Valid = false;
     for (TWPParagraphRec* p = FirstPar; p; p = p->next) p->ChangeFlags |= wpcBreak | wpcMeasure;
     ProgressFrame progress(100);
     Header->RecalcPixels();
@@ -594,6 +594,7 @@ void TWPRTFTextPaint::Relayout() {
       rowCells.clear();
     }
   }
+  if (viewOptions_ & wpvPrinterWidths) PageStartsInTwips();
   TotalHeight = clampTop(top);
   if (!(viewOptions_ & wpvNoScrollCallbacks)) {
     // A callback that changes the window width is answered after it.
@@ -602,6 +603,128 @@ void TWPRTFTextPaint::Relayout() {
     if (OnUpdateVScroll) OnUpdateVScroll();
   }
   RunPendingFormat();
+}
+
+// --- page starts by the printer's heights ------------------------------------------
+
+int TWPRTFTextPaint::HeightTwips(const TWPAttrRecord& attr, unsigned char c) const {
+  const TWPFontMetrics& m = TwipsMetrics(attr);
+  if ((attr.Style & wpsObject) && (c == 1 || c == 2)) {
+    if (const TWPObjectEntry* e = c == 1 ? FindObject(attr.Tag, 0) : FindObject(0, attr.Tag)) {
+      int32_t w = 0, h = 0;
+      ObjectSize(e, w, h);
+      return h + m.Height - m.Ascent;
+    }
+  }
+  return std::max(1, m.Height);
+}
+
+int64_t TWPRTFTextPaint::LineHeightTwips(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  int64_t h = 0;
+  if (!PlainText && line->pa && line->Length > 0) {
+    const TWPAttrRecord* last = nullptr;
+    for (int i = 0; i < line->Length; ++i) {
+      const TWPAttrRecord& r = line->pa[i];
+      const unsigned char c = static_cast<unsigned char>(line->pc[i]);
+      // A run of one font has one height (an object has its own).
+      if (c == ' ' || (last && SameFont(*last, r) && !(r.Style & wpsObject))) continue;
+      if (!(r.Style & wpsObject)) last = &r;
+      if ((r.Style & wpsHidden) || CharHidden(r)) continue;
+      h = std::max<int64_t>(h, HeightTwips(r, c));
+    }
+  } else if (!PlainText && line->pa) {
+    // An empty line: the height measuring gave it, that of the text above
+    // for the only line of an empty paragraph after another (MeasureLine).
+    const TWPParagraphRec* p = par;
+    const TWPLineRec* l = line;
+    for (;;) {
+      if (!p->prev || ParLength(p) > 0) {
+        h = HeightTwips(l->pa[0], 0);
+        break;
+      }
+      const TWPLineRec* prev = Get_LastLine(p->prev);
+      const TWPLineRec* text = prev;
+      while (text && text->Length == 0) text = text->prev;
+      if (text && text->pa && text->pc[text->Length - 1] != '\n') {
+        h = HeightTwips(text->pa[text->Length - 1], static_cast<unsigned char>(text->pc[text->Length - 1]));
+        break;
+      }
+      if (!prev->pa || ParLength(p->prev) > 0) {
+        h = HeightTwips(prev->pa ? prev->pa[prev->Length] : l->pa[0], 0);
+        break;
+      }
+      p = p->prev;
+      l = prev;
+    }
+  }
+  if (h < 1) h = TwipsMetrics(WritingAttr).Height;
+  // Spacing, space before and after and the border's room as CalcLineHeight
+  // adds them (a cell's space after is its row's, not its own).
+  int64_t s = par->LineSpacing;
+  if ((par->Flags & wppLineMultiple) && par->LineSpacing > 0)
+    s = -std::max(1, MulDiv(static_cast<int>(std::min<int64_t>(h, INT_MAX)), par->LineSpacing, 240));
+  if (s > 0 && s > h) h = s;
+  else if (s < 0) h = -s;
+  int64_t top = 0, bottom = 0;
+  if (par->BorderFlags & 1) {
+    const int64_t stroke = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 15 : par->BorderWidth * 20;
+    const int64_t room = (par->BorderFlags & 0x80) ? 3 * stroke : stroke;
+    if (par->BorderFlags & (0x04 | 0x40)) top = room;
+    if (par->BorderFlags & (0x08 | 0x40)) bottom = room;
+  }
+  if (line == par->line) h = std::max<int64_t>(0, h + par->SpaceBefore + top);
+  if (!line->next) h = std::max<int64_t>(0, h + ((par->Flags & wppTableCell) ? 0 : par->SpaceAfter) + bottom);
+  return h;
+}
+
+void TWPRTFTextPaint::PageStartsInTwips() {
+  const int64_t pageH = static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom;
+  if (pageH <= 0) return;
+  // As Relayout places the lines, in twips.
+  int64_t top = 0, pageStart = 0, rowTop = 0, rowHeight = 0;
+  TWPParagraphRec* rowFirst = nullptr;
+  for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
+    if (p->Flags & wppPageBreak) pageStart = top;
+    const bool cell = p->Flags & wppTableCell;
+    if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
+      rowTop = top;
+      rowHeight = 0;
+      rowFirst = p;
+    }
+    const int64_t y = cell ? rowTop : top;
+    int64_t height = 0, firstTop = y;
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      const int64_t lineTop = y + height, h = LineHeightTwips(p, l);
+      l->Flags &= ~wplPageStart;
+      if (!cell && lineTop + h - pageStart > pageH && lineTop > pageStart) {
+        TWPLineRec* first = p->line;
+        if ((p->Flags & wppKeepTogether) && l != first && firstTop > pageStart && !(first->Flags & wplPageStart)) {
+          first->Flags |= wplPageStart;
+          pageStart = firstTop;
+          if (lineTop + h - pageStart > pageH) {
+            l->Flags |= wplPageStart;
+            pageStart = lineTop;
+          }
+        } else {
+          l->Flags |= wplPageStart;
+          pageStart = lineTop;
+        }
+      }
+      height += h;
+    }
+    if (!cell) {
+      top += height;
+    } else if (p->Flags & wppRowGoesOn) {
+      rowHeight = std::max(rowHeight, height);
+    } else {
+      rowHeight = std::max(rowHeight + p->SpaceBefore, height);
+      if (rowTop + rowHeight - pageStart > pageH && rowTop > pageStart && rowFirst) {
+        rowFirst->line->Flags |= wplPageStart;
+        pageStart = rowTop;
+      }
+      top = rowTop + rowHeight;
+    }
+  }
 }
 
 int TWPRTFTextPaint::CursorPage() const {

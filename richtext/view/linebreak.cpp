@@ -9,6 +9,11 @@
 // its last blank (or tab) beyond index 1, else inside the word. Hidden
 // characters have no width and never end a line, so a hyperlink's hidden
 // stamp stays with its visible text.
+//
+// With wpvPrinterWidths the decisions are taken in twips, from the fonts'
+// widths at 1440 units to the inch and the edges and stops in twips, so
+// that every device breaks where the printer does; each word then stands
+// where those twips put it, scaled to the device.
 #include <algorithm>
 #include <cstring>
 
@@ -82,6 +87,30 @@ int TWPRTFTextPaint::AvailableWidth(const TWPParagraphRec* par, const TWPLineRec
   return w < 1 ? 16 : static_cast<int>(std::min<int64_t>(w, 1 << 30));
 }
 
+void TWPRTFTextPaint::LineEdgesTwips(const TWPParagraphRec* par, const TWPLineRec* line, int64_t& left,
+                                     int64_t& right) const {
+  const TTextHeader& h = *Header;
+  const int64_t spacing = BorderSpacingTwips(par);
+  if (par->Flags & wppTableCell) {
+    CellTwips(par, left, right);
+    left += spacing;
+    right -= spacing;
+  } else {
+    left = (line && line->prev ? par->LeftIndent : par->FirstIndent) + spacing;
+    int64_t inset = par->RightIndent + spacing;
+    const int64_t d = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight - h.LayoutWidthTwips;
+    if (d != 0) inset = inset > d ? inset - d : 0;
+    right = h.LayoutWidthTwips - inset;
+  }
+  // A thick border's room beside the text (BorderInsets).
+  if (par->BorderFlags & 1) {
+    const int64_t stroke = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 15 : par->BorderWidth * 20;
+    const int64_t room = std::max<int64_t>(0, ((par->BorderFlags & 0x80) ? 3 * stroke : stroke) - 15);
+    if (par->BorderFlags & (0x10 | 0x40)) left += room;
+    if (par->BorderFlags & (0x20 | 0x40)) right -= room;
+  }
+}
+
 // --- tabs -----------------------------------------------------------------------------
 
 namespace {
@@ -103,15 +132,17 @@ struct FollowingChars {
   }
 };
 
-// The same over a flat buffer (characters being broken into lines).
+// The same over a flat buffer (characters being broken into lines), with
+// their widths in twips when given.
 struct FlatChars {
   const char* text;
   const TWPAttrRecord* attrs;
+  const int* twips;
   int index, count;
   bool Next(unsigned char& c, int& width, const int* table) {
     if (index >= count) return false;
     c = static_cast<unsigned char>(text[index]);
-    width = c == kWPSoftHyphen ? 0 : attrs ? attrs[index].Width : table[c];
+    width = c == kWPSoftHyphen ? 0 : twips ? twips[index] : attrs ? attrs[index].Width : table[c];
     ++index;
     return true;
   }
@@ -119,21 +150,23 @@ struct FlatChars {
 
 }  // namespace
 
+// The stop a tab at x reaches, in the units of `stops` (the header's
+// pixel or twips positions), `chars` giving the characters after it.
 template <class Source>
-int TabStopAfter(const TWPRTFTextPaint& t, const TWPParagraphRec* par, int colStart, int rightEdge, int x,
-                 Source chars) {
+int TabStopAfter(const TWPRTFTextPaint& t, const int32_t* stops, int defaultWidth, const TWPParagraphRec* par,
+                 int colStart, int rightEdge, int lineStart, int x, Source chars) {
   const TTextHeader& h = *t.Header;
   for (int n = 0; n < kWPTabSlots; ++n) {
     const int slot = h.TabOrder[n];
     if (slot < 0 || slot >= kWPTabSlots) continue;
-    const int pos = h.TabPixels[slot];
+    const int pos = stops[slot];
     if (pos == 0 || !((par->Tabs >> slot) & 1)) continue;
     const int stop = pos + colStart;
     if (stop <= x) continue;
     const TTabKind kind = h.TabKind[slot];
     if (kind == tkLeft || kind == tkAll) return stop;
-    // A stop that cannot take the text after the tab (beyond the edge, or
-    // too little room) is passed: the tab goes on to the next stop.
+    // A stop beyond the edge cannot take the text after the tab: the tab
+    // goes on to the next stop.
     if (stop > rightEdge) continue;
     const int room = stop - x;
     const int limit = kind == tkCenter ? 2 * room : room;
@@ -146,18 +179,26 @@ int TabStopAfter(const TWPRTFTextPaint& t, const TWPParagraphRec* par, int colSt
       sum += w;
       if (sum > limit) break;
     }
-    if (sum > limit) continue;
+    if (sum > limit) {
+      // Text too wide for the room before its stop: at the line's start it
+      // starts there, in its own column (a label wider than its column);
+      // after text it goes on to the next stop, never running into it.
+      if (x <= lineStart) return x;
+      continue;
+    }
     return kind == tkCenter ? std::max(x, stop - sum / 2) : stop - sum;
   }
   // Default stops count from the layout's left edge.
-  const int def = h.DefaultTabWidth > 0 ? h.DefaultTabWidth : 1;
+  const int def = defaultWidth > 0 ? defaultWidth : 1;
   return x + def - ((x + def) % def + def) % def;
 }
 
 int TWPRTFTextPaint::NextTabPosition(const TWPParagraphRec* par, const TWPLineRec* line, int x, int index) const {
-  const int colStart = (par->Flags & wppTableCell) ? LeftBoundary(par, line) : 0;
+  const int left = LeftBoundary(par, line);
+  const int colStart = (par->Flags & wppTableCell) ? left : 0;
   const int rightEdge = Header->LayoutWidth - RightBoundary(par);
-  return TabStopAfter(*this, par, colStart, rightEdge, x, FollowingChars{line, index + 1});
+  return TabStopAfter(*this, Header->TabPixels, Header->DefaultTabWidth, par, colStart, rightEdge, left, x,
+                      FollowingChars{line, index + 1});
 }
 
 // --- widths of lines and characters --------------------------------------------------
@@ -196,6 +237,8 @@ int TWPRTFTextPaint::CharAdvance(const TWPParagraphRec* par, const TWPLineRec* l
   if (c == kWPSoftHyphen && !ShownSoftHyphen(line, index)) return 0;
   const int own = line->pa ? line->pa[index].Width : CharWidths[c == '\t' ? 32 : c];
   if (par->Align == 1 || par->Align == 2) return own;
+  // Breaking by the printer's widths gave the tab its width.
+  if (c == '\t' && line->pa && (viewOptions_ & wpvPrinterWidths)) return own;
   if (c == '\t') return std::max(0, NextTabPosition(par, line, x, index) - x);
   if (c == ' ' && line->BlankWidth > 0 && index >= line->TextWidth) {
     int w = line->BlankWidth;
@@ -301,19 +344,64 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
   const int rightB = RightBoundary(par);
   const int rightEdge = Header->LayoutWidth - rightB;
   const int32_t oldTop = oldFirst->Top;
+  // Broken by the printer's widths: the characters' widths in twips.
+  const int* tw = nullptr;
+  if (rich && (viewOptions_ & wpvPrinterWidths)) {
+    wrapTwips_.resize(n);
+    const TWPFontMetrics* m = nullptr;
+    bool hidden = false;
+    for (int k = 0; k < n; ++k) {
+      const TWPAttrRecord& a = pa[k];
+      const unsigned char c = static_cast<unsigned char>(chars[k]);
+      // Font and hiding follow the record's font and style: once per run.
+      if (!m || a.Font != pa[k - 1].Font || a.Size != pa[k - 1].Size || a.Style != pa[k - 1].Style) {
+        m = &TwipsMetrics(a);
+        hidden = CharHidden(a);
+      }
+      int w = hidden ? 0 : m->Widths[c];
+      if (!hidden && (a.Style & wpsObject) && (c == 1 || c == 2)) {
+        const TWPObjectEntry* e = c == 1 ? FindObject(a.Tag, 0) : FindObject(0, a.Tag);
+        int32_t ow = 0, oh = 0;
+        if (e) ObjectSize(e, ow, oh);
+        w = ow;
+      }
+      wrapTwips_[k] = w;
+    }
+    tw = wrapTwips_.data();
+  }
+  const int32_t* stops = tw ? Header->TabTwips : Header->TabPixels;
+  const int defaultTab = !tw ? Header->DefaultTabWidth : Header->UnitsInch ? 480 : 567;
+  auto pixels = [this](int64_t twips) {
+    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), ResX(), 1440);
+  };
 
   TWPLineRec* first = nullptr;
   TWPLineRec* last = nullptr;
   int pos = 0;
   try {
   for (;;) {
-    // Boundaries of this line: the first uses the first-line indent.
+    // Boundaries of this line (the first uses the first-line indent), in
+    // the units broken in: pixels, or twips.
     TWPLineRec probe;
     probe.prev = first ? last : nullptr;
-    const int left = LeftBoundary(par, &probe);
-    int64_t availL = static_cast<int64_t>(Header->LayoutWidth) - rightB - left;
-    const int avail = availL < 1 ? 16 : static_cast<int>(std::min<int64_t>(availL, 1 << 30));
+    int left, avail, edge;
+    if (tw) {
+      int64_t l = 0, r = 0;
+      LineEdgesTwips(par, &probe, l, r);
+      left = static_cast<int>(std::clamp<int64_t>(l, -(1 << 30), 1 << 30));
+      edge = static_cast<int>(std::clamp<int64_t>(r, -(1 << 30), 1 << 30));
+      avail = r - l < 1 ? 240 : static_cast<int>(std::min<int64_t>(r - l, 1 << 30));
+    } else {
+      left = LeftBoundary(par, &probe);
+      edge = rightEdge;
+      int64_t availL = static_cast<int64_t>(Header->LayoutWidth) - rightB - left;
+      avail = availL < 1 ? 16 : static_cast<int>(std::min<int64_t>(availL, 1 << 30));
+    }
     const int colStart = (par->Flags & wppTableCell) ? left : 0;
+    auto tabStop = [&](int k, int x) {
+      return TabStopAfter(*this, stops, defaultTab, par, colStart, edge, left, x + left,
+                          FlatChars{chars.data(), pa, tw, k + 1, n});
+    };
 
     int x = 0, count = 0, blanks = 0, blankWidths = 0, lastBlank = 0, lastTab = 0, xBefore = 0;
     // The last optional hyphen whose shown hyphen still fits, the line's
@@ -333,13 +421,11 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
       if (x >= avail && !hidden) break;
       int w;
       if ((c == '\t' && rightOrCentre) || c == ' ') {
-        w = pa ? pa[k].Width : CharWidths[32];
+        w = tw ? tw[k] : pa ? pa[k].Width : CharWidths[32];
       } else if (c == '\t') {
-        const int stop = TabStopAfter(*this, par, colStart, rightEdge, x + left,
-                                      FlatChars{chars.data(), pa, k + 1, n});
-        w = std::max(0, stop - left - x);
+        w = std::max(0, tabStop(k, x) - left - x);
       } else {
-        w = pa ? pa[k].Width : CharWidths[c];
+        w = tw ? tw[k] : pa ? pa[k].Width : CharWidths[c];
       }
       if (c == kWPSoftHyphen && !hidden) {
         if (x + w < avail && count > 0) {
@@ -414,8 +500,49 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
       if (lastLine) line->pa[count] = endAttr;
     }
     line->Length = static_cast<uint16_t>(count);
+    int room = blankWidths + avail - width - 6;
+    if (tw) {
+      // Each word where the twips put it, scaled to the device, and drawn
+      // in the device's own widths, the difference spread over its letters;
+      // blanks and tabs take up what is left between the words.
+      auto advances = [&](int i) {
+        return chars[pos + i] != static_cast<char>(kWPSoftHyphen) || (i == count - 1 && !lastLine);
+      };
+      int xt = 0, xp = 0;
+      for (int i = 0; i < count;) {
+        const int k = pos + i;
+        const unsigned char c = static_cast<unsigned char>(chars[k]);
+        if (c == ' ' || c == '\t') {
+          xt += c == '\t' && !rightOrCentre && !CharHidden(pa[k]) ? std::max(0, tabStop(k, xt) - left - xt) : tw[k];
+          line->pa[i].Width = U16(std::max(0, pixels(int64_t{left} + xt) - pixels(left) - xp));
+          xp += line->pa[i].Width;
+          ++i;
+          continue;
+        }
+        int j = i, own = 0, letters = 0;
+        for (; j < count && chars[pos + j] != ' ' && chars[pos + j] != '\t'; ++j)
+          if (advances(j)) {
+            xt += tw[pos + j];
+            own += line->pa[j].Width;
+            letters += line->pa[j].Width > 0;
+          }
+        const int spread = pixels(int64_t{left} + xt) - pixels(left) - xp - own;
+        auto part = [&](int64_t m) { return static_cast<int>(m >= 0 ? m / letters : -((-m + letters - 1) / letters)); };
+        for (int m = i, nth = 0; m < j; ++m) {
+          if (!advances(m)) continue;
+          if (line->pa[m].Width > 0) {
+            const int share = part(int64_t{nth + 1} * spread) - part(int64_t{nth} * spread);
+            line->pa[m].Width = U16(line->pa[m].Width + share);
+            ++nth;
+          }
+          xp += line->pa[m].Width;
+        }
+        i = j;
+      }
+      room = pixels(int64_t{blankWidths} + avail - width) - 6;
+      width = pixels(int64_t{left} + width) - pixels(left);
+    }
     const bool justify = par->Align == 3 && blanks >= 2 && (!lastLine || (par->Flags & wppJustifyLast));
-    const int room = blankWidths + avail - width - 6;
     if (justify && room >= blanks - 1) {
       line->TextWidth = U16(lastTab);
       line->BlankWidth = U16(room / (blanks - 1));

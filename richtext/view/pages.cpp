@@ -51,7 +51,7 @@ void TWPRTFTextPaint::RestoreView() {
   // The resolution as it was (zoom included), then the layout for it.
   Header->ResX = saved_.ResX;
   Header->ResY = saved_.ResY;
-  memo_.Valid = false;
+  memo_.Valid = twipsMemo_.Valid = false;
   Header->RecalcPixels();
   ApplyLayoutWidth();
   windowWidthTwips_ = MulDiv(windowWidth_, 1440, ResX());

@@ -81,6 +81,9 @@ enum : uint32_t {
   wpvStopAtPageStart = 1u << 18,
   wpvAllRunsTransparent = 1u << 19,  // with wpvTransparentPlainRuns
   wpvNoBackgroundFill = 1u << 20,
+  // Lines, cells and pages broken as the printer breaks them, whatever the
+  // device (a preview of what is printed; see linebreak.cpp).
+  wpvPrinterWidths = 1u << 21,
 };
 
 // Scroll-bar request codes of VScrollCommand and HScrollCommand.
@@ -138,6 +141,7 @@ public:
 // How one run of characters is drawn: the result of the font selection.
 struct TWPRunStyle {
   TFontRequest Font;       // as realised for measuring and drawing
+  int Points = 10;         // its size in points
   TColor TextColor = clBlack;
   TColor BrushColor = clWhite;
   TColor LineColor = clBlack;  // hand-drawn underline and misspelled mark
@@ -375,6 +379,11 @@ class TWPRTFTextPaint : public TWPRTFTextIo {
   const TWPFontMetrics& SelectAttrFont(const TWPAttrRecord& attr);
   // Sets the canvas's font and colours for a run; the run's style.
   TWPRunStyle SetCanvasFont(const TWPAttrRecord& attr);
+  // The record's font measured at 1440 units to the inch (twips), the same
+  // on every device.
+  const TWPFontMetrics& TwipsMetrics(const TWPAttrRecord& attr) const;
+  // Width of a text in the record's font in twips.
+  int TextTwips(const TWPAttrRecord& attr, const AnsiString& text) const;
 
   // --- painting (painting.cpp) -------------------------------------------------
   void PaintAll();
@@ -447,6 +456,16 @@ private:
   void SpellCheckPass(TWPParagraphRec* par);
   void BreakLines(TWPParagraphRec* par, bool compare, int& changeKind);
   int BorderSpacingTwips(const TWPParagraphRec* par) const;
+  // The edges of a line's text in twips from the layout's left edge, as
+  // breaking by the printer's widths takes them (LeftBoundary and
+  // RightBoundary without their device pixels).
+  void LineEdgesTwips(const TWPParagraphRec* par, const TWPLineRec* line, int64_t& left, int64_t& right) const;
+  // Heights in twips for the page starts of breaking by the printer's
+  // widths: of a character, and of a line as CalcLineHeight makes it.
+  int HeightTwips(const TWPAttrRecord& attr, unsigned char c) const;
+  int64_t LineHeightTwips(const TWPParagraphRec* par, const TWPLineRec* line) const;
+  // Page starts set again from the lines' heights in twips.
+  void PageStartsInTwips();
   // The edges of a table cell in twips from the layout's left edge: a row
   // spans the page's text width less its indents, as far as the layout
   // reaches (its right indent counts from the printable edge, as text's
@@ -495,6 +514,17 @@ private:
   // Reused buffers of WrapParagraph.
   std::string wrapChars_;
   std::vector<TWPAttrRecord> wrapAttrs_;
+  std::vector<int> wrapTwips_;
+  // The font last measured in twips, and the record it was asked for.
+  struct TwipsMemo {
+    bool Valid = false;
+    TWPAttrRecord Key;
+    int Scale = 0;
+    AnsiString Name;
+    TFontRequest Font;
+    TWPFontMetrics Metrics;
+  };
+  mutable TwipsMemo twipsMemo_;
   // Reused buffers of the line painter and the x origin of the line it paints.
   std::vector<int> paintAdvances_;
   std::string paintText_;

@@ -7,6 +7,8 @@
 
 #include <cctype>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -16,6 +18,7 @@
 #include "platform/rtl/cp1252.h"
 #include "platform/rtl/sysutils.h"
 #include "platform/ui/keyboard.h"
+#include "richtext/controls/barlinks.h"
 #include "tests/app_templates/templates_fixture.h"
 #include "tests/data/data_helpers.h"
 
@@ -416,6 +419,64 @@ TEST_F(Expansion, DefaultTemplatesInThePreview) {
         while (k < looks.size() && !SameLook(looks[k], a)) ++k;
         EXPECT_LT(k, looks.size()) << "a look the template does not have, or out of order";
       }
+    }
+  }
+}
+
+// Each line as laid out: its length, 1 when it starts a page, and in twips
+// where the characters after its tabs stand.
+std::vector<std::vector<int>> Laid(TWPRTFTextPaint& t) {
+  std::vector<std::vector<int>> out;
+  for (TWPParagraphRec* p = t.FirstPar; p; p = p->next)
+    for (TWPLineRec* l = p->line; l; l = l->next) {
+      out.push_back({l->Length, (l->Flags & wplPageStart) ? 1 : 0});
+      for (int i = 0, x = t.LineStart(p, l), extra = 0; i < l->Length; ++i) {
+        x += t.CharAdvance(p, l, i, x, extra);
+        if (l->pc[i] == '\t') out.back().push_back(MulDiv(x, 1440, t.Header->ResX));
+      }
+    }
+  return out;
+}
+
+// The birthday sheet as a card (A6) with a table pasted from a word
+// processor, for a person born on 17 March and one born on 29 February:
+// the printer breaks lines, cells and pages where the preview shows them,
+// and puts what follows a tab (labels and texts) where the preview does.
+TEST_F(Expansion, ThePrintBreaksLinesCellsAndPagesWhereThePreviewDoes) {
+  std::ifstream in((Root() / "OvDef001.Rtf").string(), std::ios::binary);
+  std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  rtf.replace(rtf.find("\\paperw11906\\paperh16838"), 24, "\\paperw5953\\paperh8391");
+  const std::string row = "\\trowd\\trgaph70\\cellx1500\\cellx2400\\cellx3600\\pard\\intbl\\plain\\f1\\fs20 ";
+  rtf.insert(rtf.find("\\pard\\ql\\sa120"), row + "Name\\cell\\pard\\intbl Geboren\\cell\\pard\\intbl Ort\\cell\\row" +
+                                                  row + "Heinrich M\\'fcller\\cell\\pard\\intbl 17.03.1925\\cell\\pard"
+                                                  "\\intbl Schaffhausen\\cell\\row\n");
+  for (TDateTime born : {EncodeDate(1925, 3, 17), EncodeDate(1928, 2, 29)}) {
+    AddEntry({"Heinrich", "M\xFCller", "Schaffhausen", "in", "", 1, born});
+    std::vector<std::vector<int>> shown, printed;
+    driver.WhenModal([&](TCustomForm& form) {
+      auto& preview = dynamic_cast<TfrmPreview&>(form);
+      shown = Laid(*preview.WPRichText1->RtfText());
+      preview.WPRichText1->SetTopOffset(preview.WPRichText1->RtfText()->TotalHeight / 3);
+      driver.SavePng(&preview, "templates_preview_card");
+      preview.WPRichText1->PrintHeader = [&](TCanvas&, int, int, int, int, int page, int) {
+        if (page == 1) printed = Laid(*preview.WPRichText1->RtfText());
+      };
+      driver.AnswerNextFileDialog((Root() / "blatt.pdf").string());
+      driver.Click(preview.WPToolBar1->ButtonOf(wpgPrint, wpcmdPrint));
+      driver.PressKey(VK_ESCAPE);
+    });
+    driver.WhenModal([&](TCustomForm& printDialog) { printDialog.SetModalResult(mrOk); });
+    RunPreview(PageSettings(), [&](TfrmPreview* p) {
+      LoadRtf(rtf, *p->WPRichText1->RtfText());
+      Expand(p->WPRichText1, TemplateDatesOf(born, "", "01.03.2030"));
+    });
+    ASSERT_EQ(printed.size(), shown.size());
+    EXPECT_GT(std::count_if(shown.begin(), shown.end(), [](const std::vector<int>& l) { return l[1]; }), 1);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      ASSERT_EQ(printed[i].size(), shown[i].size()) << "line " << i;
+      // Tabs within a pixel of the screen (15 twips) and the one it keeps beside the text.
+      for (std::size_t k = 0; k < shown[i].size(); ++k)
+        EXPECT_NEAR(printed[i][k], shown[i][k], k < 2 ? 0 : 30) << "line " << i << ", " << k;
     }
   }
 }

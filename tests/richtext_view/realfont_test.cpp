@@ -1,6 +1,7 @@
 // Layout and printing checked against the outside: line breaks of German
 // sample text in three real fonts equal those of a small greedy breaker
-// written here from the fonts' advance widths; a three-page document printed
+// written here from the fonts' advance widths; a year list's label wider
+// than its column stays in it; a three-page document printed
 // to PDF holds every word on its page (pdftotext); printing gives the screen
 // back its canvas and layout, also when it fails.
 #include <gtest/gtest.h>
@@ -99,6 +100,41 @@ TEST(RealFonts, BreaksOfGermanTextEqualAGreedyBreakerOnTheFontsAdvances) {
     }
   }
   EXPECT_EQ(compared, 3 * 2 * 4 * 6);
+}
+
+// A year list's line "TAB label TAB text" whose label is too wide for its
+// right stop: the label stays at the line's start, the text at the text
+// column, its wrapped lines under it, on the screen and the printer, in the
+// screen's widths and the printer's; after text the tab goes on to the next
+// stop, so that words never run together.
+TEST(RealFonts, ALabelWiderThanItsRightStopStaysInItsColumn) {
+  StartGraphics();
+  for (auto [res, printerWidths] : {std::pair{96, false}, std::pair{96, true}, std::pair{600, true}}) {
+    SCOPED_TRACE(std::to_string(res) + (printerWidths ? " dpi, printer's widths" : " dpi"));
+    TWPRTFTextPaint t;
+    t.Header->FontNames[0] = "Times New Roman";
+    if (printerWidths) t.SetViewOptions(t.ViewOptions() | wpvPrinterWidths);
+    t.SetResolution(res, res);
+    t.Header->CurrentTabs = 0;
+    t.Header->AddTab(tkRight, 288);
+    const TWPTabSet stops = t.Header->AddTab(tkLeft, 720);
+    TWPParagraphRec* p = t.FirstPar;
+    AddRun(t, p, "\t1834:\t" + SampleEvents()[0] + " " + SampleEvents()[1]);
+    TWPParagraphRec* q = NewPar(t);
+    AddRun(t, q, "abc\t1834:");
+    for (TWPParagraphRec* r : {p, q}) {
+      r->Tabs = stops;
+      r->FirstIndent = 0;
+      r->LeftIndent = 720;
+    }
+    t.FormatText();
+    const TWPLineRec* l = p->line;
+    ASSERT_NE(l->next, nullptr);
+    EXPECT_EQ(CharX(t, p, l, 1), t.LineStart(p, l));
+    EXPECT_NEAR(CharX(t, p, l, 7), MulDiv(720, res, 1440), 1);
+    EXPECT_NEAR(t.LineStart(p, l->next), CharX(t, p, l, 7), 1);
+    EXPECT_NEAR(CharX(t, q, q->line, 4), MulDiv(720, res, 1440), 1);
+  }
 }
 
 namespace {
