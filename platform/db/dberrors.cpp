@@ -93,12 +93,24 @@ AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineA
   return head + "\r" + EngineProblemText(code, systemError, access);
 }
 
+namespace {
+
+// The file whose write failed behind `result`. Only a disk's answer comes
+// from one; a call refused before it reached the engine leaves the last
+// call's file standing.
+AnsiString WrittenFile(TBapiResult result) {
+  const bool disk = result == rcDiskFull || result == bapiIOError || result == rcAccessDenied;
+  return disk ? BapiLastWrittenFile() : AnsiString();
+}
+
+}  // namespace
+
 void Check(TBapiResult result) {
   if (result == bapiOk) return;
   const int err = BapiLastSystemError();
   // A commit of several tables has no file of its own: the engine names the
   // one it could not write.
-  const AnsiString written = BapiLastWrittenFile();
+  const AnsiString written = WrittenFile(result);
   const TEngineAccess access = written.empty() ? eaRead : eaWrite;
   throw EDBEngineError(result, EngineErrorMessage(result, written, access, err), err, access == eaWrite);
 }
@@ -106,7 +118,7 @@ void Check(TBapiResult result) {
 void TDataSet::Check(TBapiResult result, TEngineAccess access) const {
   if (result == bapiOk) return;
   const int err = BapiLastSystemError();  // before FilePath asks anything
-  AnsiString file = BapiLastWrittenFile();
+  AnsiString file = WrittenFile(result);
   if (!file.empty()) {
     access = eaWrite;  // also a write an open or a read needed (a recovery's)
   } else {
