@@ -595,3 +595,8 @@ TBapiResult BapiGetErrorString(TBapiResult code, char* buffer) {
 int BapiLiveObjectCount() { return TttObject::LiveCount(); }
 
 int BapiLastSystemError() { return FFLastSystemError(); }
+
+AnsiString BapiLastWrittenFile() {
+  const AnsiString& file = FFLastWrittenFile();
+  return file.empty() ? file : FromSysFileName(file);
+}

@@ -258,6 +258,9 @@ TBapiResult BapiGetErrorString(TBapiResult code, char* buffer);
 // The errno of the failed system call behind the last result of this
 // thread, or 0 (the result alone says "a disk error" for all of them).
 int BapiLastSystemError();
+// The file (its Windows-1252 name) that could not be written when the last
+// result of this thread came from a failed write, or empty.
+AnsiString BapiLastWrittenFile();
 
 // Sessions, databases, cursors, filters and open BLOBs alive right now.
 int BapiLiveObjectCount();

@@ -69,14 +69,23 @@ inline int& FFLastSystemError() {
   return err;
 }
 
+// The file whose write made the last result FFGuard made on this thread,
+// or empty.
+inline AnsiString& FFLastWrittenFile() {
+  thread_local AnsiString file;
+  return file;
+}
+
 // Runs f and turns what it throws into a result code.
 template <class F>
 TBapiResult FFGuard(F&& f) {
   FFLastSystemError() = 0;
+  FFLastWrittenFile().clear();
   try {
     return f();
   } catch (const EffException& e) {
     FFLastSystemError() = e.SystemError();
+    FFLastWrittenFile() = e.WrittenFile();
     return e.ResultCode() ? e.ResultCode() : bapiIOError;
   } catch (const std::bad_alloc&) {
     return bapiOutOfMemory;

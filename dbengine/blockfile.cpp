@@ -249,7 +249,7 @@ void BlockFile::CreateNew(const std::string& path, uint32_t blockSize) {
   fd_ = Files().Open(path, O_RDWR | O_CREAT | O_EXCL, 0644);
   if (fd_ < 0) {
     if (errno == EEXIST) RaiseFF(rcTableExists, path);
-    RaiseSystemError(errno, "creating " + path);
+    RaiseWriteError(errno, "creating", path);
   }
   writable_ = true;
   journaled_ = false;
@@ -324,10 +324,10 @@ namespace {
 void WriteBack(int fd, const JournalRecovery& jr, uint32_t blockSize, uint64_t fileSize, const std::string& path) {
   for (size_t i = 0; i < jr.BlockNos.size(); ++i) {
     int err = WriteAll(fd, jr.Images.data() + i * blockSize, blockSize, uint64_t{jr.BlockNos[i]} * blockSize);
-    if (err) RaiseSystemError(err, "recovering " + path);
+    if (err) RaiseWriteError(err, "recovering", path);
   }
-  if (jr.Length < fileSize && Files().Truncate(fd, jr.Length) != 0) RaiseSystemError(errno, "recovering " + path);
-  if (Files().DataSync(fd) != 0) RaiseSystemError(errno, "recovering " + path);
+  if (jr.Length < fileSize && Files().Truncate(fd, jr.Length) != 0) RaiseWriteError(errno, "recovering", path);
+  if (Files().DataSync(fd) != 0) RaiseWriteError(errno, "recovering", path);
 }
 
 }  // namespace
@@ -688,7 +688,7 @@ void BlockFile::EnsureJournal() {
   if (journalFd_ >= 0) return;
   std::string jpath = JournalPath(path_);
   journalFd_ = Files().Open(jpath, O_RDWR | O_CREAT, 0644);
-  if (journalFd_ < 0) RaiseSystemError(errno, "opening " + jpath);
+  if (journalFd_ < 0) RaiseWriteError(errno, "making the journal of", path_);
   // The journal's directory entry must be durable before a commit relies
   // on it.
   Files().SyncDirOf(path_);
@@ -729,7 +729,7 @@ void BlockFile::WriteJournal(uint64_t group) {
       e.OldDigest = Digest64(e.OldImage, blockSize_);
     }
   }
-  JournalWrite(journalFd_, blockSize_, committedCount_, BlockCount(), entries, group);
+  JournalWrite(journalFd_, path_, blockSize_, committedCount_, BlockCount(), entries, group);
 }
 
 // Writes the dirty blocks in place, each run of adjacent blocks in one call.
@@ -745,7 +745,7 @@ void BlockFile::WriteInPlace() {
     int err = WriteAll(fd_, iov.data(), static_cast<int>(iov.size()), uint64_t{first} * blockSize_);
     if (err) {
       failed_ = journaled_;
-      RaiseSystemError(err, "writing " + path_);
+      RaiseWriteError(err, "writing", path_);
     }
   }
 }
@@ -782,7 +782,7 @@ void BlockFile::PrepareCommit(uint64_t group) {
       // Reserve the space first: running out of it must fail here, while
       // nothing of this commit has been written anywhere.
       int r = Files().Allocate(fd_, fileSize_, need - fileSize_);
-      if (r != 0) RaiseSystemError(r, "growing " + path_);
+      if (r != 0) RaiseWriteError(r, "growing", path_);
       fileSize_ = need;
     }
     if (journaled_) WriteJournal(group);
@@ -796,7 +796,7 @@ void BlockFile::WriteCommit() {
   WriteInPlace();
   if (Files().DataSync(fd_) != 0) {
     failed_ = journaled_;
-    RaiseSystemError(errno, "syncing " + path_);
+    RaiseWriteError(errno, "syncing", path_);
   }
 }
 

@@ -88,8 +88,8 @@ JournalRecovery ExamineLegacy(int fd, uint64_t journalSize, uint32_t blockSize) 
 
 std::string JournalPath(const std::string& tablePath) { return tablePath + ".journal"; }
 
-void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t newBlockCount,
-                  const std::vector<JournalEntry>& entries, uint64_t group) {
+void JournalWrite(int fd, const std::string& tablePath, uint32_t blockSize, uint32_t oldBlockCount,
+                  uint32_t newBlockCount, const std::vector<JournalEntry>& entries, uint64_t group) {
   uint32_t images = 0;
   std::vector<uint8_t> list(entries.size() * kEntrySize);
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -132,7 +132,7 @@ void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t n
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   if (err != 0) {
     JournalWipe(fd);
-    RaiseSystemError(err, "writing the journal");
+    RaiseWriteError(err, "writing the journal of", tablePath);
   }
 }
 
@@ -292,13 +292,13 @@ void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector
   Put64(digest, Digest64(rec.data(), rec.size()));
   rec.insert(rec.end(), digest, digest + 8);
   int fd = Files().Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) RaiseSystemError(errno, "writing " + path);
+  if (fd < 0) RaiseWriteError(errno, "writing", path);
   int err = WriteAll(fd, rec.data(), rec.size(), 0);
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   Files().Close(fd);
   if (err != 0) {
     Files().Unlink(path);
-    RaiseSystemError(err, "writing " + path);
+    RaiseWriteError(err, "writing", path);
   }
   Files().SyncDirOf(path);
 }
@@ -324,7 +324,7 @@ bool GroupRecordRead(const std::string& path, uint64_t& group, std::vector<std::
 }
 
 void GroupRecordRemove(const std::string& path) {
-  if (Files().Unlink(path) != 0 && errno != ENOENT) RaiseSystemError(errno, "removing " + path);
+  if (Files().Unlink(path) != 0 && errno != ENOENT) RaiseWriteError(errno, "removing", path);
   Files().SyncDirOf(path);
 }
 

@@ -69,10 +69,10 @@ struct JournalEntry {
 };
 
 // Writes and syncs one commit's journal; raises rcDiskFull or rcIOError
-// (the table file is then untouched).
+// naming the table `tablePath` (the table file is then untouched).
 // `group` is the group number, 0 for a commit of this table alone.
-void JournalWrite(int fd, uint32_t blockSize, uint32_t oldBlockCount, uint32_t newBlockCount,
-                  const std::vector<JournalEntry>& entries, uint64_t group = 0);
+void JournalWrite(int fd, const std::string& tablePath, uint32_t blockSize, uint32_t oldBlockCount,
+                  uint32_t newBlockCount, const std::vector<JournalEntry>& entries, uint64_t group = 0);
 // Marks the journal as spent: wipes both headers, and gives the space of a
 // journal larger than a small reserve back to the file system.
 void JournalRelease(int fd);

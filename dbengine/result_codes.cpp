@@ -45,13 +45,27 @@ AnsiString ResultCodeText(TffResult code) {
   return "Unknown result code " + std::to_string(code);
 }
 
-void RaiseSystemError(int err, const AnsiString& what) {
-  TffResult code = rcIOError;
-  if (err == ENOSPC || err == EFBIG || err == EDQUOT) code = rcDiskFull;
+namespace {
+
+TffResult SystemErrorCode(int err) {
+  if (err == ENOSPC || err == EFBIG || err == EDQUOT) return rcDiskFull;
   // A journal or a new file the system will not let us make or open is a
   // matter of rights, not of the disk.
-  if (err == EACCES || err == EPERM || err == EROFS) code = rcAccessDenied;
+  if (err == EACCES || err == EPERM || err == EROFS) return rcAccessDenied;
+  return rcIOError;
+}
+
+}  // namespace
+
+void RaiseSystemError(int err, const AnsiString& what) {
+  const TffResult code = SystemErrorCode(err);
   throw EffException(code, ResultCodeText(code) + ": " + what + ": " + SysErrorMessage(err), 0, err);
+}
+
+void RaiseWriteError(int err, const AnsiString& what, const std::string& path) {
+  const TffResult code = SystemErrorCode(err);
+  throw EffException(code, ResultCodeText(code) + ": " + what + " " + path + ": " + SysErrorMessage(err), 0, err,
+                     path);
 }
 
 void RaiseFF(TffResult code, const AnsiString& detail) {

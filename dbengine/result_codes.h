@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/rtl/exceptions.h"
 
@@ -61,18 +62,27 @@ AnsiString ResultCodeText(TffResult code);
 // (the dictionary's 100, 101, 104, 108, 117, 118), else 0.
 class EffException : public Exception {
 public:
-  EffException(TffResult result, AnsiString message, int errorCode = 0, int systemError = 0)
-      : Exception(std::move(message)), result_(result), errorCode_(errorCode), systemError_(systemError) {}
+  EffException(TffResult result, AnsiString message, int errorCode = 0, int systemError = 0,
+               AnsiString writtenFile = AnsiString())
+      : Exception(std::move(message)),
+        result_(result),
+        errorCode_(errorCode),
+        systemError_(systemError),
+        writtenFile_(std::move(writtenFile)) {}
   TffResult ResultCode() const { return result_; }
   int ErrorCode() const { return errorCode_; }
   // The errno of the failed system call behind it, or 0.
   int SystemError() const { return systemError_; }
+  // The file that could not be written (RaiseWriteError), or empty: the
+  // failure was no write.
+  const AnsiString& WrittenFile() const { return writtenFile_; }
   const char* ClassName() const override { return "EffException"; }
 
 private:
   TffResult result_;
   int errorCode_;
   int systemError_;
+  AnsiString writtenFile_;
 };
 
 // Raises EffException with the code's text, followed by ": detail" when given.
@@ -81,3 +91,7 @@ private:
 // disk as rcDiskFull, a refusal for rights as rcAccessDenied, anything else
 // as rcIOError; the exception keeps `err` (SystemError).
 [[noreturn]] void RaiseSystemError(int err, const AnsiString& what);
+// The same for a write of `path` that failed (its blocks, size, sync or
+// removal; a journal's failure names its table): the exception names the
+// file (WrittenFile), so that the user is told of a write, not a read.
+[[noreturn]] void RaiseWriteError(int err, const AnsiString& what, const std::string& path);

@@ -622,13 +622,16 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
   // A writer refused for the file's rights reads it still; one refused for
   // damage (a file cut short) too, and the damage is said.
   bool writeProtected = !folderWritable;
-  AnsiString damage;
+  AnsiString damage, unwritten;  // unwritten: a write the open needed (a recovery's) failed, said as such
   if (folderWritable) {
     try {
       t.Open();
     } catch (const Exception& e) {
+      const auto* engine = dynamic_cast<const EDBEngineError*>(&e);
       if (WriteProtection(e))
         writeProtected = true;
+      else if (engine && engine->Writing())
+        unwritten = e.Message() + "\r";
       else
         damage = DataFileProblem(e);
       gDamaged[table] = IsDamage(e);
@@ -670,7 +673,12 @@ TTableUse CheckUserTable(TUserTable table, const AnsiString& path, bool folderWr
               NameList(badBlobs) + ".";
   }
   if (!damage.empty()) {
-    problem = "Die Datei " + QuotedPath(path) + " kann nicht ganz gelesen werden:\r" + damage + "\r" + ShownOnly();
+    problem = unwritten + "Die Datei " + QuotedPath(path) + " kann nicht ganz gelesen werden:\r" + damage + "\r" +
+              ShownOnly();
+    return tuReadOnly;
+  }
+  if (!unwritten.empty()) {
+    problem = unwritten + ShownOnly();
     return tuReadOnly;
   }
   if (!writeProtected) return tuReady;
@@ -1120,8 +1128,11 @@ void ExplainLeftOutData() {
                          folder(ReferenceDataDir) + "; in den Einstellungen bleibt " +
                          folder(MissingReferenceDataDir) + " eingetragen.");
   if (!gFolderProblem.empty()) paragraphs.push_back(gFolderProblem);
+  // A group of tables that one failed write keeps read-only is told once.
   for (int i = 0; i < kUserTableCount; ++i)
-    if (gUse[i] != tuReady && !gProblem[i].empty()) paragraphs.push_back(gProblem[i]);
+    if (gUse[i] != tuReady && !gProblem[i].empty() &&
+        std::find(paragraphs.begin(), paragraphs.end(), gProblem[i]) == paragraphs.end())
+      paragraphs.push_back(gProblem[i]);
   if (!SayingsProblem().empty()) paragraphs.push_back(SayingsProblem());
   for (const AnsiString& p : ReferenceTableProblems()) paragraphs.push_back(p);
 

@@ -51,30 +51,35 @@ ORV_DECLARE_EXCEPTION(EDatabaseError, Exception)
 // An error answered by the call level: its result code and message text.
 class EDBEngineError : public EDatabaseError {
 public:
-  EDBEngineError(TBapiResult code, AnsiString message, int systemError = 0)
-      : EDatabaseError(std::move(message)), errorCode_(code), systemError_(systemError) {}
+  EDBEngineError(TBapiResult code, AnsiString message, int systemError = 0, bool writing = false)
+      : EDatabaseError(std::move(message)), errorCode_(code), systemError_(systemError), writing_(writing) {}
   const char* ClassName() const override { return "EDBEngineError"; }
   TBapiResult ErrorCode() const { return errorCode_; }
   // The errno behind it (BapiLastSystemError), or 0.
   int SystemError() const { return systemError_; }
+  // True when a file could not be written (the message says which).
+  bool Writing() const { return writing_; }
 
 private:
   TBapiResult errorCode_;
   int systemError_;
+  bool writing_;
 };
 
+// What was being done with a table's file when the engine answered.
+enum TEngineAccess { eaRead, eaOpen, eaWrite };
 // What an engine result means for the file it concerns and what the user
 // can do about it, in German: sentences whose subject is the file ("Sie ist
 // beschädigt. Stellen Sie sie ..."). Every engine result the user meets is
 // worded here.
 // A disk error with the system's cause (`systemError`, an errno) says that
-// cause (SysErrorMessage).
-AnsiString EngineProblemText(TBapiResult code, int systemError = 0);
-// What was being done with a table's file when the engine answered.
-enum TEngineAccess { eaRead, eaOpen, eaWrite };
+// cause (SysErrorMessage); `access` words the disk's own error for a write.
+AnsiString EngineProblemText(TBapiResult code, int systemError = 0, TEngineAccess access = eaRead);
 // The file named ("Die Datei "<file>" kann nicht gelesen werden:", opened,
 // written to; "Eine Datei der Datenbank ..." when no file is known), a line
-// break and EngineProblemText.
+// break and EngineProblemText. A write the engine could not make (also one
+// that an open needed, a recovery's) is told as a write of the file the
+// engine names (BapiLastWrittenFile) by Check and TDataSet::Check.
 AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineAccess access,
                               int systemError = 0);
 // Raises EDBEngineError for a non-zero call-level result that concerns no

@@ -11,7 +11,7 @@
 // ---------------------------------------------------------------------------
 // Errors.
 
-AnsiString EngineProblemText(TBapiResult code, int systemError) {
+AnsiString EngineProblemText(TBapiResult code, int systemError, TEngineAccess access) {
   const char* restore = " Stellen Sie sie aus einer Sicherung wieder her.";
   const AnsiString rights = CP1252(" Prüfen Sie die Zugriffsrechte ihres Verzeichnisses und der Dateien darin.").str();
   switch (code) {
@@ -42,6 +42,10 @@ AnsiString EngineProblemText(TBapiResult code, int systemError) {
     case bapiIOError:
       if (systemError != 0 && systemError != EIO)
         return CP1252("Der Zugriff auf sie scheitert: ").str() + SysErrorMessage(systemError);
+      if (access == eaWrite)
+        return CP1252("Der Datenträger meldet einen Fehler beim Schreiben in sie. Prüfen Sie den Datenträger und "
+                      "versuchen Sie es dann noch einmal.")
+            .str();
       return CP1252("Der Datenträger meldet einen Fehler beim Zugriff auf sie. Prüfen Sie den Datenträger; lässt sich "
                     "die Datei danach noch immer nicht lesen, stellen Sie sie aus einer Sicherung wieder her.")
           .str();
@@ -86,25 +90,45 @@ AnsiString EngineErrorMessage(TBapiResult code, const AnsiString& file, TEngineA
     case eaWrite: head = "in " + named + " kann nicht geschrieben werden:"; break;
   }
   head[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(head[0])));
-  return head + "\r" + EngineProblemText(code, systemError);
+  return head + "\r" + EngineProblemText(code, systemError, access);
 }
+
+namespace {
+
+// The file whose write failed behind `result`. Only a disk's answer comes
+// from one; a call refused before it reached the engine leaves the last
+// call's file standing.
+AnsiString WrittenFile(TBapiResult result) {
+  const bool disk = result == rcDiskFull || result == bapiIOError || result == rcAccessDenied;
+  return disk ? BapiLastWrittenFile() : AnsiString();
+}
+
+}  // namespace
 
 void Check(TBapiResult result) {
   if (result == bapiOk) return;
   const int err = BapiLastSystemError();
-  throw EDBEngineError(result, EngineErrorMessage(result, AnsiString(), eaRead, err), err);
+  // A commit of several tables has no file of its own: the engine names the
+  // one it could not write.
+  const AnsiString written = WrittenFile(result);
+  const TEngineAccess access = written.empty() ? eaRead : eaWrite;
+  throw EDBEngineError(result, EngineErrorMessage(result, written, access, err), err, access == eaWrite);
 }
 
 void TDataSet::Check(TBapiResult result, TEngineAccess access) const {
   if (result == bapiOk) return;
   const int err = BapiLastSystemError();  // before FilePath asks anything
-  AnsiString file;
-  try {
-    file = FilePath();
-  } catch (const std::exception&) {
-    // The message then names no file rather than hiding the engine's answer.
+  AnsiString file = WrittenFile(result);
+  if (!file.empty()) {
+    access = eaWrite;  // also a write an open or a read needed (a recovery's)
+  } else {
+    try {
+      file = FilePath();
+    } catch (const std::exception&) {
+      // The message then names no file rather than hiding the engine's answer.
+    }
   }
-  throw EDBEngineError(result, EngineErrorMessage(result, file, access, err), err);
+  throw EDBEngineError(result, EngineErrorMessage(result, file, access, err), err, access == eaWrite);
 }
 
 void DatabaseError(const AnsiString& message) { throw EDatabaseError(message); }

@@ -655,7 +655,7 @@ void TTable::EmptyTable() {
   const int err = BapiLastSystemError();
   const AnsiString file = rc == bapiOk ? AnsiString() : FilePath();  // while the database is open
   CloseCursor();
-  if (rc != bapiOk) throw EDBEngineError(rc, EngineErrorMessage(rc, file, eaWrite, err), err);
+  if (rc != bapiOk) throw EDBEngineError(rc, EngineErrorMessage(rc, file, eaWrite, err), err, true);
 }
 
 void TTable::DeleteTable() {

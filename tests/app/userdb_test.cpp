@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <regex>
 
 #include <set>
 
@@ -146,7 +147,7 @@ TEST_F(UserDatabase, AFullDiskIsToldOnce) {
   ASSERT_EQ(driver.MessageBoxes().size(), 2u);
   for (const auto& box : driver.MessageBoxes()) EXPECT_TRUE(once(box.Text)) << box.Text;
   const auto file = Root() / "persd.upd";
-  Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n");
+  Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#SelCode=FAM\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n");
   auto eige = Open("EIGENES.FFD", "XEIGE_ID"), links = Open("EIGESELC.FFD", "XPKEISE");
   auto codes = Open("SELCODE.FFD", "XSELC_ID");
   TImportResult r;
@@ -156,10 +157,33 @@ TEST_F(UserDatabase, AFullDiskIsToldOnce) {
   }
   ASSERT_EQ(r.Problems.size(), 1u);
   EXPECT_TRUE(once(r.Problems[0])) << r.Problems[0];
+  // A failed write is told as one (no file as unreadable), with the file not written and the cause; each file once.
+  auto unwritten = [&](const AnsiString& text, const char* cause) {
+    const std::regex re("In die Datei \"" + User("").string() + "(\\S+)\" kann nicht geschrieben werden:\r" + L(cause));
+    const std::set<std::string> files(std::sregex_token_iterator(text.begin(), text.end(), re, 1), {});
+    const auto all = std::distance(std::sregex_iterator(text.begin(), text.end(), re), {});
+    EXPECT_TRUE(files.size() == size_t(all) && text.find("ganz gelesen") == AnsiString::npos) << text;
+    return static_cast<int>(files.size());
+  };
+  EXPECT_EQ(unwritten(r.Problems[0], "Der Datenträger ist voll."), 1) << r.Problems[0];
   EXPECT_TRUE(exists(file));
-  // With room made, the next start takes in all of it.
-  eige.reset();
-  CreateUserDatabase();
+  // Before room is made for all of it: a start whose n-th write fails, then one whose undo of that finds the disk full.
+  eige.reset(), links.reset(), codes.reset();
+  int told = 0, undone = 0;
+  for (long n = 1; exists(file); ++n) {
+    const size_t before = driver.MessageBoxes().size();
+    dbtest::FailingWriteLayer failing(n, EIO);
+    for (ffdetail::FileLayer* disk : std::initializer_list<ffdetail::FileLayer*>{&failing, &full}) {
+      ffdetail::ScopedFileLayer layer(*disk);
+      CreateUserDatabase();
+      ExplainLeftOutData();
+    }
+    for (auto box = driver.MessageBoxes().begin() + long(before); box != driver.MessageBoxes().end(); ++box)
+      told += unwritten(box->Text, "Der Datenträger meldet einen Fehler beim Schreiben in sie."),
+          undone += unwritten(box->Text, "Der Datenträger ist voll[^\r]+\rWas sich lesen");
+    for (const char* t : {"EIGENES.FFD", "EIGESELC.FFD", "SELCODE.FFD"}) Open(t, "");  // the undo, with room
+  }
+  EXPECT_TRUE(told > 0 && undone > 0) << told << " " << undone;
   EXPECT_FALSE(exists(file));
   EXPECT_EQ(Open("EIGENES.FFD", "XEIGE_ID")->RecordCount(), 2);
 }
