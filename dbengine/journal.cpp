@@ -291,14 +291,17 @@ void GroupRecordWrite(const std::string& path, uint64_t group, const std::vector
   uint8_t digest[8];
   Put64(digest, Digest64(rec.data(), rec.size()));
   rec.insert(rec.end(), digest, digest + 8);
+  // A failure names the group's first table: the user knows the tables,
+  // not the record beside them.
+  const std::string named = tables.empty() ? path : FolderPart(path) + tables.front();
   int fd = Files().Open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (fd < 0) RaiseWriteError(errno, "writing", path);
+  if (fd < 0) RaiseWriteError(errno, "writing the group record of", named);
   int err = WriteAll(fd, rec.data(), rec.size(), 0);
   if (err == 0 && Files().DataSync(fd) != 0) err = errno;
   Files().Close(fd);
   if (err != 0) {
     Files().Unlink(path);
-    RaiseWriteError(err, "writing", path);
+    RaiseWriteError(err, "writing the group record of", named);
   }
   Files().SyncDirOf(path);
 }
