@@ -1166,7 +1166,9 @@ void ExplainLeftOutData() {
     const AnsiString list = NameList(left, left.size());
     // What the reference tables give is said to stay only while it does.
     const bool referenceWhole = ReferenceTableProblems().empty();
-    paragraphs.push_back((plural ? "Solange das so ist, fehlen " : "Solange das so ist, fehlt ") + list +
+    // Alone in its box, it follows the box that told the cause.
+    const AnsiString since = paragraphs.empty() ? "Wegen des eben gemeldeten Fehlers" : "Solange das so ist,";
+    paragraphs.push_back(since + (plural ? " fehlen " : " fehlt ") + list +
                          (referenceWhole ? ". Der Kalender und die Seiten der Grunddaten stehen"
                                          : CP1252(". Der Kalender und die übrigen Seiten stehen").str()) +
                          CP1252(" wie gewohnt zur Verfügung; an den genannten Dateien ändert Orvelan nichts.").str());

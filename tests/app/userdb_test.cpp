@@ -134,18 +134,23 @@ TEST_F(UserDatabase, AFullDiskIsToldOnce) {
     return at != AnsiString::npos && text.find(said, at + 1) == AnsiString::npos &&
            text.find("fehlt") == AnsiString::npos;
   };
+  apptest::fs::copy_file(apptest::BuiltProgramDir() / "DATEN" / "SPRUCH.FFD", Root() / "DATEN" / "SPRUCH.FFD");
+  LoadSettings();  // with the sayings
   {
     ffdetail::ScopedFileLayer layer(full);
     CreateUserDatabase();
     CreateDefaultLayouts();  // nothing more to say without its table
+    ExplainLeftOutData();    // what is left out follows the box that told why
   }
   CreateUserDatabase();
   {
     ffdetail::ScopedFileLayer layer(full);
     CreateDefaultLayouts();
   }
-  ASSERT_EQ(driver.MessageBoxes().size(), 2u);
-  for (const auto& box : driver.MessageBoxes()) EXPECT_TRUE(once(box.Text)) << box.Text;
+  ASSERT_EQ(driver.MessageBoxes().size(), 3u);
+  EXPECT_EQ(driver.MessageBoxes()[1].Text.rfind("Wegen des eben gemeldeten Fehlers fehlen die Rubrik", 0), 0u)
+      << driver.MessageBoxes()[1].Text;
+  for (size_t i : {0, 2}) EXPECT_TRUE(once(driver.MessageBoxes()[i].Text)) << driver.MessageBoxes()[i].Text;
   const auto file = Root() / "persd.upd";
   Put(file, "#ID=1\r\n#Name=Anna Erste\r\n#SelCode=FAM\r\n#ID=2\r\n#Name=Bernd Zweiter\r\n");
   auto eige = Open("EIGENES.FFD", "XEIGE_ID"), links = Open("EIGESELC.FFD", "XPKEISE");
