@@ -135,7 +135,8 @@ TEST_F(UserDatabase, AFullDiskIsToldOnce) {
            text.find("fehlt") == AnsiString::npos;
   };
   apptest::fs::copy_file(apptest::BuiltProgramDir() / "DATEN" / "SPRUCH.FFD", Root() / "DATEN" / "SPRUCH.FFD");
-  LoadSettings();  // with the sayings
+  ReleaseData();
+  LoadSettings();  // again, with the sayings
   {
     ffdetail::ScopedFileLayer layer(full);
     CreateUserDatabase();
