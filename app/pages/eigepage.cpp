@@ -5,6 +5,7 @@
 
 #include "app/base/userdb.h"
 #include "app/settings/datasetup.h"
+#include "app/text/helpers.h"
 #include "app/text/styledoutput.h"
 #include "dbcontrols/text/wwstr.h"
 #include "platform/rtl/scopeexit.h"
@@ -95,8 +96,7 @@ void DisplayEige(const DayPageContext& ctx) {
       if (s.Switches[dpBirthPlace] && !place.empty()) {
         text(" geboren ", apText);
         if (withTime) text("um " + time + " Uhr ", apText);
-        const AnsiString where = Trimmed(own->FieldByName("EIGE_ORTPR")->AsString() + " " + place);
-        text(where.back() == '.' ? where : where + ".", apText);  // "… Obb." ends the sentence already
+        text(WithFullStop(Trimmed(own->FieldByName("EIGE_ORTPR")->AsString() + " " + place)), apText);
       } else if (withTime) {
         text(" geboren um " + time + " Uhr.", apText);
       }

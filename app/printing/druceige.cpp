@@ -146,8 +146,7 @@ class ListWriter {
     if (!place.empty()) {
       AnsiString s = ", geboren ";
       if (!time.empty()) s += "um " + time + " Uhr ";
-      s += wwStrTrimBlanks(own_->FieldByName("EIGE_ORTPR")->AsString() + " " + place);
-      return s.back() == '.' ? s : s + ".";  // "… Obb." ends the sentence already
+      return WithFullStop(s + wwStrTrimBlanks(own_->FieldByName("EIGE_ORTPR")->AsString() + " " + place));
     }
     if (!time.empty()) return ", geboren um " + time + " Uhr.";
     return "";

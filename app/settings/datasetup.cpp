@@ -164,15 +164,16 @@ namespace {
 AnsiString ExistingFile(const AnsiString& name) {
   const AnsiString path = ReferenceDataDir + name;
   const AnsiString found = FindFileNoCase(path);
+  // A link to nothing, or a folder in the file's place, is named as such.
+  AnsiString problem;
   if (found.empty()) {
     const AnsiString link = ResolveFileName(path);
-    const AnsiString broken = BrokenLinkProblem(link, "Die Datei \"" + ShownFileName(link) + "\"");
-    if (!broken.empty())
-      throw EDataSetupError(broken + CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
+    problem = BrokenLinkProblem(link, "Die Datei \"" + ShownFileName(link) + "\"");
+  } else if (DirectoryExists(found)) {
+    problem = FolderInFilePlaceProblem(found);
   }
-  if (!found.empty() && DirectoryExists(found))
-    throw EDataSetupError(FolderInFilePlaceProblem(found) +
-                          CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
+  if (!problem.empty())
+    throw EDataSetupError(problem + CP1252("\r\rOrvelan braucht sie für seine Grunddaten und wird beendet.").str());
   if (found.empty() || !FileExists(found)) Missing(path);
   return found;
 }

@@ -101,3 +101,5 @@ int WarnerKey(bool hasDate, TDateTime date, bool on, int days) {
   }
   return month * 100 + day;
 }
+
+AnsiString WithFullStop(const AnsiString& text) { return !text.empty() && text.back() == '.' ? text : text + "."; }

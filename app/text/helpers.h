@@ -49,6 +49,10 @@ AnsiString ShortHintText(const AnsiString& text);
 // characters when there is none) and marked "...".
 AnsiString PersonHintText(const AnsiString& surname, const AnsiString& firstNames);
 
+// A text that ends a sentence with a full stop, unless it ends with one
+// already (a birth place "Garmisch-Partenkirchen Obb.").
+AnsiString WithFullStop(const AnsiString& text);
+
 // The warner key of an entry: month x 100 + day of the date `days` days
 // before the entry's date when the warning is on, else 0; an entry without
 // a date has no warning day, so its key is 0 too. A date on 29 February

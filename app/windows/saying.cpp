@@ -2,7 +2,6 @@
 #include "app/windows/saying.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "app/settings/datasetup.h"
 #include "app/settings/settings.h"
@@ -29,30 +28,6 @@ constexpr double kPrintMargin = 0.8;
 const char* const kImageNames[kSayingCategoryCount] = {"imgHumor",    "imgGesetz", "imgKinder",   "imgStil",
                                                        "imgKatheder", "imgLiebe",  "imgSprichw",  "imgZitat",
                                                        "imgBauer",    "imgBibel",  "imgDichter1", "imgDichter2"};
-
-// A line of text in lines no wider than `width` in the canvas's font, by the
-// memo's rule: a line ends after the last blank that fits, or inside a word
-// longer than the width; blanks at its end may reach past it.
-std::vector<AnsiString> BrokenLine(TCanvas& canvas, const AnsiString& text, int width) {
-  std::vector<AnsiString> lines;
-  const int n = static_cast<int>(text.size());
-  int start = 0, w = 0, afterBlank = -1;
-  for (int at = 0; at < n; ++at) {
-    const char c = text[static_cast<std::size_t>(at)];
-    const int cw = canvas.TextWidth(AnsiString(1, c));
-    if (w + cw > width && at > start && c != ' ') {
-      const int end = afterBlank > start ? afterBlank : at;
-      lines.push_back(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
-      start = end;
-      afterBlank = -1;
-      w = canvas.TextWidth(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(at - start)));
-    }
-    w += cw;
-    if (c == ' ') afterBlank = at + 1;
-  }
-  lines.push_back(text.substr(static_cast<std::size_t>(start)));
-  return lines;
-}
 
 // The saying's text takes the focus, so that a part of it can be selected
 // and copied, but shows no caret: nothing can be typed there.
@@ -325,15 +300,19 @@ void TfrmSpruch::pbPrintClick() {
     int y = top;
     // The memo's lines, each broken between the paper's margins as the memo
     // breaks it on the screen.
-    for (int i = 0; i < memoSpruch->Lines()->Count(); ++i)
-      for (const AnsiString& part : BrokenLine(*c, memoSpruch->Lines()->Strings(i), p->PageWidth() - 2 * left)) {
+    const auto charWidth = [c](char ch, int) { return c->TextWidth(AnsiString(1, ch)); };
+    for (int i = 0; i < memoSpruch->Lines()->Count(); ++i) {
+      const AnsiString line = memoSpruch->Lines()->Strings(i);
+      for (const auto& [from, length] :
+           WrapAtBlanks(line, 0, static_cast<int>(line.size()), p->PageWidth() - 2 * left, charWidth)) {
         if (y + lineHeight > p->PageHeight() - top) {
           p->NewPage();
           y = top;
         }
-        c->TextOut(left, y, part);
+        c->TextOut(left, y, line.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(length)));
         y += lineHeight;
       }
+    }
   } catch (...) {
     p->Abort();
     throw;

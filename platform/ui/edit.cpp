@@ -144,26 +144,12 @@ const std::vector<TCustomEdit::VLine>& TCustomEdit::Lines() const {
     int end = start;
     while (end < n && text_[static_cast<std::size_t>(end)] != '\r' && text_[static_cast<std::size_t>(end)] != '\n') ++end;
     // Hard line [start, end): wrapped at blanks when asked.
-    int s = start;
     if (wordWrap_ && width > 0) {
-      // One pass with the character advances: a line ends after the last
-      // blank that fits, or inside a word longer than the width.
-      int w = 0, lastBlank = -1;
-      for (int p = s; p < end; ++p) {
-        int cw = adv.At(text_[static_cast<std::size_t>(p)], w);
-        if (w + cw > width && p > s && text_[static_cast<std::size_t>(p)] != ' ') {
-          int brk = lastBlank > s ? lastBlank : p;
-          lines_.push_back({s, brk - s});
-          s = brk;
-          lastBlank = -1;
-          w = adv.Width(text_, s, p);
-          cw = adv.At(text_[static_cast<std::size_t>(p)], w);
-        }
-        w += cw;
-        if (text_[static_cast<std::size_t>(p)] == ' ') lastBlank = p + 1;
-      }
+      for (const auto& [s, len] : WrapAtBlanks(text_, start, end, width, [&adv](char c, int x) { return adv.At(c, x); }))
+        lines_.push_back({s, len});
+    } else {
+      lines_.push_back({start, end - start});
     }
-    lines_.push_back({s, end - s});
     if (end >= n) break;
     if (text_[static_cast<std::size_t>(end)] == '\r' && end + 1 < n && text_[static_cast<std::size_t>(end) + 1] == '\n')
       start = end + 2;

@@ -8,6 +8,9 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/rtl/classes.h"
 #include "platform/ui/forms.h"
@@ -208,6 +211,33 @@ class TGroupBox : public TCustomControl {
 
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// The line text[from, to) broken as a memo wraps it to `width`, as pieces
+// (start, length); `advance(c, x)` is a character's width at x from its
+// piece's start. A piece ends after the last blank that fits, or inside a
+// word longer than the width; blanks at its end may reach past it.
+template <class Advance>
+std::vector<std::pair<int, int>> WrapAtBlanks(std::string_view text, int from, int to, int width, Advance advance) {
+  std::vector<std::pair<int, int>> pieces;
+  int s = from, w = 0, lastBlank = -1;
+  for (int p = from; p < to; ++p) {
+    const char c = text[static_cast<std::size_t>(p)];
+    int cw = advance(c, w);
+    if (w + cw > width && p > s && c != ' ') {
+      const int brk = lastBlank > s ? lastBlank : p;
+      pieces.emplace_back(s, brk - s);
+      s = brk;
+      lastBlank = -1;
+      w = 0;
+      for (int q = s; q < p; ++q) w += advance(text[static_cast<std::size_t>(q)], w);
+      cw = advance(c, w);
+    }
+    w += cw;
+    if (c == ' ') lastBlank = p + 1;
+  }
+  pieces.emplace_back(s, to - s);
+  return pieces;
+}
 
 // The edit control: one line (TEdit) or many (TMemo). Text, selection and
 // formatting rectangle are the window's; the data-aware edits talk to it

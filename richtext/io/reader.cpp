@@ -38,6 +38,21 @@ void MarkChanged(TWPParagraphRec* p) { p->ChangeFlags |= wpcBreak | wpcMeasure; 
 
 constexpr TColor kPageColor = 0xFFFFFF;
 
+// Each colour pair of the text (characters, shading, the writing
+// attribute) and each bordered paragraph's border colour, whose low half
+// alone is a colour: f(pair, lowOnly).
+template <class F>
+void EachColorPair(TWPRTFText* text, F f) {
+  for (TWPParagraphRec* p = text->FirstPar; p; p = p->next) {
+    for (TWPLineRec* l = p->line; l; l = l->next)
+      if (l->pa)
+        for (int i = 0; i < l->Length; ++i) f(l->pa[i].Colors, false);
+    if (p->BorderFlags) f(p->BorderColor, true);
+    f(p->Shading, false);
+  }
+  f(text->WritingAttr.Colors, false);
+}
+
 // The nearest colour of the table; a visible text or line colour never
 // becomes the page's white.
 int NearestColor(const TColor* table, TColor c, bool text) {
@@ -653,15 +668,10 @@ void TWPRtfReader::RemapColors() {
   for (int i = 0; i < kRtfMaxColors; ++i) colorMap_[i] = static_cast<int16_t>(i < count ? -1 : 0);
   bool used[16] = {true};  // slot 0 is the colour of plain text
   if (KeepPageSettings) {
-    auto mark = [&used](uint8_t pair) { used[pair & 15] = used[pair >> 4] = true; };
-    for (const TWPParagraphRec* p = Text->FirstPar; p; p = p->next) {
-      for (const TWPLineRec* l = p->line; l; l = l->next)
-        if (l->pa)
-          for (int i = 0; i < l->Length; ++i) mark(l->pa[i].Colors);
-      if (p->BorderFlags) used[p->BorderColor & 15] = true;
-      mark(p->Shading);
-    }
-    mark(Text->WritingAttr.Colors);
+    EachColorPair(Text, [&used](const uint8_t& pair, bool lowOnly) {
+      used[pair & 15] = true;
+      if (!lowOnly) used[pair >> 4] = true;
+    });
   } else {
     Header->Colors[0] = 0;  // black, as "auto" text is
   }
@@ -711,18 +721,10 @@ void TWPRtfReader::TakeColors() {
 }
 
 void TWPRtfReader::MoveSlotUsers(int from, int to) {
-  auto move = [from, to](uint8_t& pair) {
+  EachColorPair(Text, [from, to](uint8_t& pair, bool lowOnly) {
     if ((pair & 15) == from) pair = static_cast<uint8_t>((pair & 0xF0) | to);
-    if ((pair >> 4) == from) pair = static_cast<uint8_t>((pair & 0x0F) | to << 4);
-  };
-  for (TWPParagraphRec* p = Text->FirstPar; p; p = p->next) {
-    for (TWPLineRec* l = p->line; l; l = l->next)
-      if (l->pa)
-        for (int i = 0; i < l->Length; ++i) move(l->pa[i].Colors);
-    if (p->BorderFlags && (p->BorderColor & 15) == from) p->BorderColor = static_cast<uint8_t>((p->BorderColor & 0xF0) | to);
-    move(p->Shading);
-  }
-  move(Text->WritingAttr.Colors);
+    if (!lowOnly && (pair >> 4) == from) pair = static_cast<uint8_t>((pair & 0x0F) | to << 4);
+  });
 }
 
 void TWPRtfReader::UnicodeChar(char32_t u) {

@@ -257,9 +257,8 @@ uint8_t TWPRTFWriter::WriteHeader(TStream* stream) {
   std::string s;
   s.reserve(2048);
   s += "{\\rtf1\\ansi\\deff0";
-  // The distance at which the layout puts the default tab stops: a third of
-  // an inch, or a centimetre.
-  AddWord(s, "\\deftab", h.UnitsInch ? 480 : 567);
+  // The distance at which the layout puts the default tab stops.
+  AddWord(s, "\\deftab", h.DefaultTabTwips());
   s += "{\\fonttbl";
   auto font = [&s](int n, int32_t family, int32_t charset, const AnsiString& name) {
     AddWord(s, "{\\f", n);

@@ -66,6 +66,9 @@ class TTextHeader : public TObject {
   int32_t PrintWidth = 0;   // pixels
   int32_t PrintHeight = 0;  // pixels
   int32_t DefaultTabWidth = 0;  // pixels
+  // The distance of the default tab stops in twips: a third of an inch, or
+  // a centimetre (DefaultTabWidth is it in pixels).
+  int32_t DefaultTabTwips() const { return UnitsInch ? 480 : 567; }
   TWPLoadFormat LastLoadFormat = AutomaticFormat;
   TTabKind DefaultTabKind = tkLeft;
   // Ruler values of the current paragraph (twips).

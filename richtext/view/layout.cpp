@@ -46,6 +46,34 @@ bool SameFont(const TWPAttrRecord& a, const TWPAttrRecord& b) {
 
 uint16_t U16(int v) { return static_cast<uint16_t>(std::clamp(v, 0, 65535)); }
 
+// Where pages start, as the lines arrive from the top, in the units of the
+// printable `Height` (device pixels, or the printer's twips): a line that
+// would reach below the page starts the next one, unless it is the first on
+// its page; a paragraph kept together moves whole where it can; a table
+// row that would reach below starts the next page as one.
+struct PageRule {
+  int64_t Height;     // no pages when 0 or less
+  int64_t Start = 0;  // top of the current page
+  void Line(TWPParagraphRec* p, TWPLineRec* l, int64_t top, int64_t h, int64_t firstTop) {
+    if (Height <= 0 || top + h - Start <= Height || top <= Start) return;
+    TWPLineRec* first = p->line;
+    if ((p->Flags & wppKeepTogether) && l != first && firstTop > Start && !(first->Flags & wplPageStart)) {
+      first->Flags |= wplPageStart;
+      Start = firstTop;
+      // The lines between moved with the first; one of them may reach
+      // below the new page already.
+      if (top + h - Start <= Height) return;
+    }
+    l->Flags |= wplPageStart;
+    Start = top;
+  }
+  void Row(TWPParagraphRec* first, int64_t top, int64_t h) {
+    if (Height <= 0 || top + h - Start <= Height || top <= Start) return;
+    first->line->Flags |= wplPageStart;
+    Start = top;
+  }
+};
+
 }  // namespace
 
 TWPRTFTextPaint::TWPRTFTextPaint() {
@@ -499,9 +527,8 @@ bool TWPRTFTextPaint::CalcLineHeight(TWPParagraphRec* par, TWPLineRec* line) {
 void TWPRTFTextPaint::Relayout() {
   if (LayoutInProgress || LayoutOff()) return;
   const int resY = ResY();
-  const int64_t pageH =
-      (static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom) * resY / 1440;
-  int64_t top = 0, pageStart = 0;
+  PageRule pages{(static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom) * resY / 1440};
+  int64_t top = 0;
   int64_t rowTop = 0, rowHeight = 0;
   std::vector<std::pair<TWPParagraphRec*, int>> rowCells;
   auto clampTop = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
@@ -539,7 +566,7 @@ void TWPRTFTextPaint::Relayout() {
     WrapParagraph(p, false, kind);
   }
   for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
-    if (p->Flags & wppPageBreak) pageStart = top;
+    if (p->Flags & wppPageBreak) pages.Start = top;
     const bool cell = p->Flags & wppTableCell;
     if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
       rowTop = top;
@@ -553,24 +580,7 @@ void TWPRTFTextPaint::Relayout() {
       if (cell && !l->next) CalcLineHeight(p, l);
       l->Top = clampTop(y + height);
       l->Flags &= ~wplPageStart;
-      // A line that would reach below the page's printable height starts
-      // the next page (unless it is the first on its page).
-      if (!cell && pageH > 0 && l->Top + l->Height - pageStart > pageH && l->Top > pageStart) {
-        TWPLineRec* first = p->line;
-        if ((p->Flags & wppKeepTogether) && l != first && first->Top > pageStart && !(first->Flags & wplPageStart)) {
-          first->Flags |= wplPageStart;
-          pageStart = first->Top;
-          // The lines between moved with the first; one of them may reach
-          // below the new page already.
-          if (l->Top + l->Height - pageStart > pageH) {
-            l->Flags |= wplPageStart;
-            pageStart = l->Top;
-          }
-        } else {
-          l->Flags |= wplPageStart;
-          pageStart = l->Top;
-        }
-      }
+      if (!cell) pages.Line(p, l, l->Top, l->Height, p->line->Top);
       height += l->Height;
     }
     if (!cell) {
@@ -582,10 +592,7 @@ void TWPRTFTextPaint::Relayout() {
       rowCells.emplace_back(p, static_cast<int>(std::min<int64_t>(height, INT32_MAX)));
       rowHeight += MulDiv(p->SpaceBefore, resY, 1440);
       rowHeight = std::max<int64_t>(rowHeight, height);
-      if (pageH > 0 && rowTop + rowHeight - pageStart > pageH && rowTop > pageStart) {
-        rowCells.front().first->line->Flags |= wplPageStart;
-        pageStart = rowTop;
-      }
+      pages.Row(rowCells.front().first, rowTop, rowHeight);
       top = rowTop + rowHeight;
       for (auto& [cp, own] : rowCells) {
         cp->SpaceAfter = MulDiv(static_cast<int>(std::min<int64_t>(rowHeight - own, INT32_MAX / 1440)), 1440, resY);
@@ -665,26 +672,22 @@ int64_t TWPRTFTextPaint::LineHeightTwips(const TWPParagraphRec* par, const TWPLi
     s = -std::max(1, MulDiv(static_cast<int>(std::min<int64_t>(h, INT_MAX)), par->LineSpacing, 240));
   if (s > 0 && s > h) h = s;
   else if (s < 0) h = -s;
-  int64_t top = 0, bottom = 0;
-  if (par->BorderFlags & 1) {
-    const int64_t stroke = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 15 : par->BorderWidth * 20;
-    const int64_t room = (par->BorderFlags & 0x80) ? 3 * stroke : stroke;
-    if (par->BorderFlags & (0x04 | 0x40)) top = room;
-    if (par->BorderFlags & (0x08 | 0x40)) bottom = room;
-  }
+  const int64_t room = BorderRoomTwips(par);
+  const int64_t top = (par->BorderFlags & (0x04 | 0x40)) ? room : 0;
+  const int64_t bottom = (par->BorderFlags & (0x08 | 0x40)) ? room : 0;
   if (line == par->line) h = std::max<int64_t>(0, h + par->SpaceBefore + top);
   if (!line->next) h = std::max<int64_t>(0, h + ((par->Flags & wppTableCell) ? 0 : par->SpaceAfter) + bottom);
   return h;
 }
 
 void TWPRTFTextPaint::PageStartsInTwips() {
-  const int64_t pageH = static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom;
-  if (pageH <= 0) return;
+  PageRule pages{static_cast<int64_t>(Header->PageHeight) - Header->MarginTop - Header->MarginBottom};
+  if (pages.Height <= 0) return;
   // As Relayout places the lines, in twips.
-  int64_t top = 0, pageStart = 0, rowTop = 0, rowHeight = 0;
+  int64_t top = 0, rowTop = 0, rowHeight = 0;
   TWPParagraphRec* rowFirst = nullptr;
   for (TWPParagraphRec* p = FirstPar; p; p = p->next) {
-    if (p->Flags & wppPageBreak) pageStart = top;
+    if (p->Flags & wppPageBreak) pages.Start = top;
     const bool cell = p->Flags & wppTableCell;
     if ((p->Flags & wppRowGoesOn) && !(p->Flags & wppRowContinues)) {
       rowTop = top;
@@ -692,24 +695,11 @@ void TWPRTFTextPaint::PageStartsInTwips() {
       rowFirst = p;
     }
     const int64_t y = cell ? rowTop : top;
-    int64_t height = 0, firstTop = y;
+    int64_t height = 0;
     for (TWPLineRec* l = p->line; l; l = l->next) {
-      const int64_t lineTop = y + height, h = LineHeightTwips(p, l);
+      const int64_t h = LineHeightTwips(p, l);
       l->Flags &= ~wplPageStart;
-      if (!cell && lineTop + h - pageStart > pageH && lineTop > pageStart) {
-        TWPLineRec* first = p->line;
-        if ((p->Flags & wppKeepTogether) && l != first && firstTop > pageStart && !(first->Flags & wplPageStart)) {
-          first->Flags |= wplPageStart;
-          pageStart = firstTop;
-          if (lineTop + h - pageStart > pageH) {
-            l->Flags |= wplPageStart;
-            pageStart = lineTop;
-          }
-        } else {
-          l->Flags |= wplPageStart;
-          pageStart = lineTop;
-        }
-      }
+      if (!cell) pages.Line(p, l, y + height, h, y);
       height += h;
     }
     if (!cell) {
@@ -718,10 +708,7 @@ void TWPRTFTextPaint::PageStartsInTwips() {
       rowHeight = std::max(rowHeight, height);
     } else {
       rowHeight = std::max(rowHeight + p->SpaceBefore, height);
-      if (rowTop + rowHeight - pageStart > pageH && rowTop > pageStart && rowFirst) {
-        rowFirst->line->Flags |= wplPageStart;
-        pageStart = rowTop;
-      }
+      if (rowFirst) pages.Row(rowFirst, rowTop, rowHeight);
       top = rowTop + rowHeight;
     }
   }

@@ -43,19 +43,26 @@ void TWPRTFTextPaint::CellTwips(const TWPParagraphRec* par, int64_t& left, int64
   right = par->LeftIndent + span * (par->ColStart + par->ColWidth) / 255;
 }
 
-int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* line) const {
-  const int res = ResX();
+int64_t TWPRTFTextPaint::BorderRoomTwips(const TWPParagraphRec* par) const {
+  if (!(par->BorderFlags & 1)) return 0;
+  const int64_t stroke = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 15 : par->BorderWidth * 20;
+  return (par->BorderFlags & 0x80) ? 3 * stroke : stroke;
+}
+
+int64_t TWPRTFTextPaint::LeftEdgeTwips(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  int64_t left = line && line->prev ? par->LeftIndent : par->FirstIndent;
   if (par->Flags & wppTableCell) {
-    int64_t left = 0, right = 0;
+    int64_t right = 0;
     CellTwips(par, left, right);
-    const int64_t twips = left + BorderSpacingTwips(par);
-    return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) + 1 +
-           BorderInsets(par).Left;
   }
-  const int64_t twips =
-      static_cast<int64_t>(line && line->prev ? par->LeftIndent : par->FirstIndent) + BorderSpacingTwips(par);
-  return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), res, 1440) +
-         ((par->Flags & 0x2) ? 0 : 1) + BorderInsets(par).Left;
+  return left + BorderSpacingTwips(par);
+}
+
+int TWPRTFTextPaint::LeftBoundary(const TWPParagraphRec* par, const TWPLineRec* line) const {
+  const int64_t twips = LeftEdgeTwips(par, line);
+  const bool flush = !(par->Flags & wppTableCell) && (par->Flags & 0x2);
+  return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), ResX(), 1440) + (flush ? 0 : 1) +
+         BorderInsets(par).Left;
 }
 
 int TWPRTFTextPaint::RightBoundary(const TWPParagraphRec* par) const {
@@ -91,24 +98,22 @@ void TWPRTFTextPaint::LineEdgesTwips(const TWPParagraphRec* par, const TWPLineRe
                                      int64_t& right) const {
   const TTextHeader& h = *Header;
   const int64_t spacing = BorderSpacingTwips(par);
+  left = LeftEdgeTwips(par, line);
   if (par->Flags & wppTableCell) {
-    CellTwips(par, left, right);
-    left += spacing;
+    int64_t cellLeft = 0;
+    CellTwips(par, cellLeft, right);
     right -= spacing;
   } else {
-    left = (line && line->prev ? par->LeftIndent : par->FirstIndent) + spacing;
     int64_t inset = par->RightIndent + spacing;
     const int64_t d = static_cast<int64_t>(h.PageWidth) - h.MarginLeft - h.MarginRight - h.LayoutWidthTwips;
     if (d != 0) inset = inset > d ? inset - d : 0;
     right = h.LayoutWidthTwips - inset;
   }
-  // A thick border's room beside the text (BorderInsets).
-  if (par->BorderFlags & 1) {
-    const int64_t stroke = (par->BorderStyle & 2) || par->BorderWidth == 0 ? 15 : par->BorderWidth * 20;
-    const int64_t room = std::max<int64_t>(0, ((par->BorderFlags & 0x80) ? 3 * stroke : stroke) - 15);
-    if (par->BorderFlags & (0x10 | 0x40)) left += room;
-    if (par->BorderFlags & (0x20 | 0x40)) right -= room;
-  }
+  // A thick border's room beside the text, less the pixel kept free there
+  // (BorderInsets).
+  const int64_t room = std::max<int64_t>(0, BorderRoomTwips(par) - 15);
+  if (par->BorderFlags & (0x10 | 0x40)) left += room;
+  if (par->BorderFlags & (0x20 | 0x40)) right -= room;
 }
 
 // --- tabs -----------------------------------------------------------------------------
@@ -370,7 +375,7 @@ void TWPRTFTextPaint::BreakLines(TWPParagraphRec* par, bool compare, int& change
     tw = wrapTwips_.data();
   }
   const int32_t* stops = tw ? Header->TabTwips : Header->TabPixels;
-  const int defaultTab = !tw ? Header->DefaultTabWidth : Header->UnitsInch ? 480 : 567;
+  const int defaultTab = !tw ? Header->DefaultTabWidth : Header->DefaultTabTwips();
   auto pixels = [this](int64_t twips) {
     return MulDiv(static_cast<int>(std::clamp<int64_t>(twips, -(1 << 30), 1 << 30)), ResX(), 1440);
   };

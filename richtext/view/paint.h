@@ -456,6 +456,12 @@ private:
   void SpellCheckPass(TWPParagraphRec* par);
   void BreakLines(TWPParagraphRec* par, bool compare, int& changeKind);
   int BorderSpacingTwips(const TWPParagraphRec* par) const;
+  // The room a paragraph's border lines take on each side they are drawn
+  // (a double line's two and the gap between), in twips; 0 without border.
+  int64_t BorderRoomTwips(const TWPParagraphRec* par) const;
+  // A line's left text edge in twips from the layout's left edge, border
+  // spacing included (LeftBoundary before its device pixels).
+  int64_t LeftEdgeTwips(const TWPParagraphRec* par, const TWPLineRec* line) const;
   // The edges of a line's text in twips from the layout's left edge, as
   // breaking by the printer's widths takes them (LeftBoundary and
   // RightBoundary without their device pixels).
