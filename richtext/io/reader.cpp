@@ -463,6 +463,8 @@ void TWPRtfReader::CharHandler(unsigned char c, bool lineBreak) {
         return;
       }
       if (c < 4) return;
+      // The Symbol font's bullet (U+F0B7 as Unicode, below) is the code page's.
+      if (c == 0xB7 && SameText(Header->FontName(CurAttr.Font), "Symbol")) c = 0x95;
       StoreText(c);
       return;
     case rdFontTable:

@@ -149,8 +149,10 @@ TEST(RtfReader, HexEscapesUnicodeAndBinaryData) {
   EXPECT_EQ(t.LastLeftOut, U"\u4E2D\U0001F600");
   // The Symbol font's bullets are the bullet; a bare "\\'01" is left out
   // as a control character, after an object's words it is the object.
-  ASSERT_EQ(FromRtf(t, "{\\rtf1 {\\listtext\\u61623\\'b7\\tab}a\\u61589?b\\'01c\\wpobjtag7\\wpobjh9 \\'01}"), 0);
-  EXPECT_EQ(Plain(t), "\x95\ta\x95" "bc\x01");
+  ASSERT_EQ(FromRtf(t, "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}}{\\listtext\\u61623\\'b7\\tab}a\\u61589?b"
+                      "\\'01c\\wpobjtag7\\wpobjh9 \\'01{\\listtext\\f1 \\'b7\\tab}\\f0 \\'b7}"),
+            0);
+  EXPECT_EQ(Plain(t), "\x95\ta\x95" "bc\x01\x95\t\xB7");  // a middle dot stays one outside Symbol
   EXPECT_EQ(ToRtf(t).find("\\'01"), ToRtf(t).rfind("\\'01"));
   // "\bin" data is skipped whole, braces included.
   ASSERT_EQ(FromRtf(t, "{\\rtf1 a{\\*\\blipuid x}\\bin4 {}\\}b}"), 0);
