@@ -285,11 +285,12 @@ uint8_t TWPRtfReader::Read() {
   }
   // The paragraph still open when the input ends gets the state in force.
   if (parDirty_) ApplyState(Par, false);
-  // First-line indents become absolute and indents snap to the grid.
+  // First-line indents become absolute. They keep the file's values: a
+  // snap to the ruler's grid would move a word processor's indents (720
+  // and -360 to 705 and -282) and the user's own at every load.
   for (TWPParagraphRec* p = FirstRead; p; p = p->next) {
-    p->FirstIndent = Header->RoundToGrid(static_cast<int32_t>(
-        std::clamp<int64_t>(static_cast<int64_t>(p->LeftIndent) + p->FirstIndent, -1000000, 1000000)));
-    p->LeftIndent = Header->RoundToGrid(p->LeftIndent);
+    p->FirstIndent = static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(p->LeftIndent) + p->FirstIndent, -1000000, 1000000));
     MarkChanged(p);
     if (p == Par) break;
   }

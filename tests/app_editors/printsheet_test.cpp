@@ -183,7 +183,8 @@ TEST_F(PrintSheetTest, EnterOnAListButtonCreatesTheSheet) {
 
 // By keys alone: Tab reaches the tool buttons, Strg+P creates the sheet,
 // Enter on "Schließen" closes; "Erstellen" has its picture. A template
-// indented 1 cm by a word processor is read as the editor reads it (0,99 cm).
+// indented 1 cm by a word processor keeps its 1 cm (567 twips), as the
+// editor reads it: no grid moves it.
 TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
   AddPerson(1, "Maria", "Muster", EncodeDate(1943, 2, 22));
   TemplatePerson = 1;
@@ -209,7 +210,7 @@ TEST_F(PrintSheetTest, TabReachesTheToolButtonsAndStrgPCreatesTheSheet) {
     driver.PressKey(VK_ESCAPE);
   });
   ShowDrucken();
-  EXPECT_EQ(opened, "Vorschau 564");
+  EXPECT_EQ(opened, "Vorschau 567");
   EXPECT_EQ(tabbed, (std::vector<AnsiString>{"pbPersList", "pbListLOut", "pbHilfe", "pbExit", "pbDrucken"}));
 }
 
