@@ -605,7 +605,14 @@ class QtWindowHost : public TWindowHost {
     if (start.isEmpty() && !QFileInfo(PathToQ(req.FileName)).isAbsolute())
       start = lastDir_.isEmpty() ? QDir::homePath() : lastDir_;
     if (!req.FileName.empty()) start = start.isEmpty() ? PathToQ(req.FileName) : start + "/" + PathToQ(req.FileName);
+    // The type shown is the one of the name given ("dup.txt" chosen again
+    // after a "Nein" shows the text type), else the first.
     QString chosen;
+    const QString suffix = QFileInfo(PathToQ(req.FileName)).suffix();
+    const QRegularExpression ofName("\\*\\." + QRegularExpression::escape(suffix) + "[ )]",
+                                    QRegularExpression::CaseInsensitiveOption);
+    for (const QString& f : filters.split(QStringLiteral(";;")))
+      if (chosen.isEmpty() && !suffix.isEmpty() && ofName.match(f).hasMatch()) chosen = f;
     // Whether to replace a file is asked by the caller, about the name with
     // the extension added below.
     QString r = req.Save ? QFileDialog::getSaveFileName(nullptr, ToQ(req.Title), start, filters, &chosen,
